@@ -1,0 +1,20 @@
+#pragma once
+
+class QApplication;
+
+namespace platform {
+
+// Makes the pictures compiled into the program available under ":/pictures".
+void registerResources();
+
+// The windows ask for the font "ＭＳ Ｐゴシック". Where it is missing, map it to a proportional Japanese
+// font; fontconfig alone would pick a Latin one. Must run before any widget exists.
+void installFontSubstitutes();
+
+// Loads Qt's own Japanese translations, so standard buttons read "OK" and "キャンセル".
+void installJapaneseTranslations(QApplication& app);
+
+// Everything the program sets up before its first window.
+void setUpApplication(QApplication& app);
+
+}  // namespace platform

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+struct chmFile;
+
+namespace platform {
+
+// Read-only access to a compiled HTML help file (.chm) through chmlib.
+// Paths inside the file are absolute ("/index.html"); lookups ignore the case of letters.
+class ChmFile {
+public:
+    ChmFile() = default;
+    explicit ChmFile(const QString& fileName);
+    ~ChmFile();
+
+    ChmFile(const ChmFile&) = delete;
+    ChmFile& operator=(const ChmFile&) = delete;
+
+    // Opens the file; false when it is missing or is not a readable CHM.
+    // Any file opened before is closed first.
+    bool open(const QString& fileName);
+    void close();
+    bool isOpen() const { return m_handle != nullptr; }
+    QString fileName() const { return m_fileName; }
+
+    // The start page named in the file's system records, as an absolute path inside the file
+    // ("/index.html"). When the records name none, the first of index.htm(l) / default.htm(l)
+    // that exists, else the first page in the file; empty when the file holds no page at all.
+    QString defaultTopic() const;
+
+    bool contains(const QString& path) const;
+
+    // Reads one stored object. ok (when given) tells a stored empty object from a failure:
+    // on failure the result is empty and *ok is false.
+    QByteArray read(const QString& path, bool* ok = nullptr) const;
+
+    // Paths of every stored file (directories and internal "::" storage left out).
+    QStringList files() const;
+
+    // Brings a path into the form the file stores: leading '/', forward slashes,
+    // "." and ".." segments resolved; a "#fragment" or "?query" is dropped.
+    static QString normalizePath(const QString& path);
+
+private:
+    QString readDefaultTopicRecord() const;
+    QString fallbackTopic() const;
+
+    chmFile* m_handle = nullptr;
+    QString m_fileName;
+    QString m_defaultTopic;
+};
+
+// Converts text in the named character set (any name iconv knows: "CP932", "EUC-JP", ...)
+// to Unicode. ok is false when the set is unknown or the bytes are not valid in it; the
+// result is then what could be converted up to the first bad byte.
+QString decodeCharset(const QByteArray& bytes, const QByteArray& charset, bool* ok = nullptr);
+
+}  // namespace platform

@@ -1,0 +1,154 @@
+#include "Form.h"
+
+#include "Guard.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+namespace platform {
+namespace {
+QList<Form*> gForms;
+int gWaits = 0;
+}  // namespace
+
+QRect twips(int x, int y, int width, int height)
+{
+    return QRect(twipsToPixels(x), twipsToPixels(y), twipsToPixels(width), twipsToPixels(height));
+}
+
+FormWindow::FormWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+}
+
+void FormWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (event->spontaneous())
+        emit closedByUser();
+}
+
+Form::Form(QObject* parent) : QObject(parent)
+{
+    gForms.append(this);
+}
+
+Form::~Form()
+{
+    gForms.removeAll(this);
+    if (mWindow)
+        delete mWindow.data();
+}
+
+bool Form::anyLoaded()
+{
+    for (const Form* form : gForms) {
+        if (form->isLoaded())
+            return true;
+    }
+    return false;
+}
+
+Form::WaitScope::WaitScope()
+{
+    ++gWaits;
+}
+
+Form::WaitScope::~WaitScope()
+{
+    --gWaits;
+}
+
+bool Form::waiting()
+{
+    return gWaits > 0;
+}
+
+void Form::closedByUser()
+{
+    // A close through the title bar runs no handler of the form: the window just unloads. The program
+    // ends once no window is left and no start wait is running.
+    Unload();
+    QTimer::singleShot(0, [] {
+        if (!anyLoaded() && !waiting())
+            runGuarded([] { endProgram(0); });
+    });
+}
+
+void Form::Load()
+{
+    if (isLoaded())
+        return;
+    auto* window = new FormWindow();
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    mWindow = window;
+    createControls(window);
+    connect(window, &FormWindow::closedByUser, this, &Form::closedByUser);
+    Form_Load();
+}
+
+void Form::Unload()
+{
+    if (!isLoaded())
+        return;
+    FormWindow* window = mWindow.data();
+    mWindow.clear();
+    forgetControls();
+    // Nothing of the old widgets may reach a handler any more, even before they are deleted.
+    for (QObject* child : window->findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
+    QObject::disconnect(window, nullptr, this, nullptr);
+    window->hide();
+    window->deleteLater();
+}
+
+void Form::placeCentred()
+{
+    // Each freshly loaded window is centred when it is first shown.
+    if (!mWindow || mWindow->property("quillmoraPlaced").toBool())
+        return;
+    mWindow->setProperty("quillmoraPlaced", true);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = mWindow->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        mWindow->move(frame.topLeft());
+    }
+}
+
+void Form::Show()
+{
+    Load();
+    if (!mWindow)
+        return;  // the form's start-up unloaded it again
+    placeCentred();
+    if (mWindow->isMinimized())
+        mWindow->showMinimized();
+    else
+        mWindow->show();
+    mWindow->raise();
+    mWindow->activateWindow();
+}
+
+int Form::WindowState()
+{
+    Load();
+    return mWindow && mWindow->isMinimized() ? vbMinimized : vbNormal;
+}
+
+void Form::setWindowState(int state)
+{
+    Load();
+    if (!mWindow)
+        return;
+    Qt::WindowStates states = mWindow->windowState();
+    if (state == vbMinimized)
+        states |= Qt::WindowMinimized;
+    else
+        states &= ~Qt::WindowMinimized;
+    mWindow->setWindowState(states);
+}
+
+}  // namespace platform

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+#include <functional>
+
+namespace platform {
+
+// Layout positions are given in twips (1/1440 inch); 15 twips make one logical pixel.
+constexpr int twipsToPixels(int twips)
+{
+    return (twips + 7) / 15;
+}
+QRect twips(int x, int y, int width, int height);
+
+// The top-level widget of a loaded form: fixed size, minimise but no maximise button.
+// A close through the title bar is passed to the owning form, which unloads.
+class FormWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormWindow(QWidget* parent = nullptr);
+
+signals:
+    void closedByUser();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+// A window that lives for the whole run while its widgets exist only while it is loaded.
+// Loading creates the widgets and runs Form_Load; unloading hides the window and deletes its widgets
+// once control is back in the event loop, so a handler of the window may still be running.
+class Form : public QObject {
+    Q_OBJECT
+public:
+    enum State { vbNormal = 0, vbMinimized = 1 };
+
+    bool isLoaded() const { return !mWindow.isNull(); }
+    // The loaded window, or nullptr.
+    QWidget* window() const { return mWindow.data(); }
+
+    void Load();
+    void Unload();
+    // Loads the form when needed and shows it modeless.
+    void Show();
+    // Touching the state loads the form, as any use of an unloaded form does.
+    int WindowState();
+    void setWindowState(int state);
+
+    // Whether any form of the program is loaded.
+    static bool anyLoaded();
+
+    // Marks a wait of the program during which it must not end even with no window loaded.
+    class WaitScope {
+    public:
+        WaitScope();
+        ~WaitScope();
+        WaitScope(const WaitScope&) = delete;
+        WaitScope& operator=(const WaitScope&) = delete;
+    };
+    static bool waiting();
+
+protected:
+    explicit Form(QObject* parent = nullptr);
+    ~Form() override;
+
+    // Creates the controls in the fresh window and connects their handlers.
+    virtual void createControls(FormWindow* window) = 0;
+    // Forgets the pointers to the controls of the window being unloaded.
+    virtual void forgetControls() = 0;
+    virtual void Form_Load() = 0;
+
+private:
+    void placeCentred();
+    void closedByUser();
+
+    QPointer<FormWindow> mWindow;
+};
+
+}  // namespace platform

@@ -1,0 +1,66 @@
+#include "Guard.h"
+
+#include "Dialogs.h"
+#include "shared/Errors.h"
+#include "shared/QmrM.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace platform {
+namespace {
+
+void defaultEndProgram(int exitCode)
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    QCoreApplication::exit(exitCode);
+}
+
+std::function<void(int)> gEndProgram;
+
+}  // namespace
+
+void endProgram(int exitCode)
+{
+    QmrM::gProgramEnding = true;
+    if (gEndProgram)
+        gEndProgram(exitCode);
+    else
+        defaultEndProgram(exitCode);
+}
+
+void setEndProgramHandler(std::function<void(int)> handler)
+{
+    gEndProgram = std::move(handler);
+}
+
+void reportFatal(const QString& description)
+{
+    if (QmrM::gProgramEnding)
+        return;
+    QmrM::gProgramEnding = true;  // nothing else runs while the message is up
+    MsgBox(description + QStringLiteral("\n\nプログラムを終了します。"), vbCritical, QStringLiteral("Quillmora"));
+    endProgram(1);
+}
+
+void runGuarded(const std::function<void()>& handler)
+{
+    if (QmrM::gProgramEnding)
+        return;
+    try {
+        handler();
+    } catch (const ProgramEnding&) {
+        // The program is ending; the handler just unwinds.
+    } catch (const ProgramError& error) {
+        reportFatal(error.description());
+    } catch (const std::bad_alloc&) {
+        reportFatal(QStringLiteral("メモリーが足りません。"));
+    } catch (const std::exception& error) {
+        reportFatal(QStringLiteral("予期しないエラーが発生しました。\n（%1）").arg(QString::fromLocal8Bit(error.what())));
+    } catch (...) {
+        reportFatal(QStringLiteral("予期しないエラーが発生しました。"));
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Every event handler of the program runs inside runGuarded. An unexpected failure stops the handler,
+// is shown to the user in one message box naming it, and the program ends. No exception ever reaches
+// the Qt event loop.
+namespace platform {
+
+void runGuarded(const std::function<void()>& handler);
+
+// Shows an unexpected failure and ends the program.
+void reportFatal(const QString& description);
+
+// Ends the program at once: no further handler runs.
+void endProgram(int exitCode);
+
+// Replaces what ending the program does (tests record it instead of leaving the event loop).
+// An empty function restores the default.
+void setEndProgramHandler(std::function<void(int)> handler);
+
+// Runs a handler connected to a signal of a widget through the guard.
+template <class Object, class Handler>
+auto guarded(Object* object, Handler handler)
+{
+    return [object, handler](auto&&...) { runGuarded([object, handler] { (object->*handler)(); }); };
+}
+
+}  // namespace platform

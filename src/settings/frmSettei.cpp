@@ -1,0 +1,400 @@
+#include "frmSettei.h"
+
+#include "platform/Dialogs.h"
+#include "platform/Guard.h"
+#include "shared/Numbers.h"
+#include "shared/QmrM.h"
+#include "training/frmMain.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace QmrM;
+using platform::twips;
+
+namespace {
+
+const QString kFontName = QStringLiteral("ＭＳ Ｐゴシック");
+
+QFont namedFont(double points)
+{
+    QFont font(kFontName);
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+// The window's own font, the dialog font: a control given it explicitly keeps it inside a frame
+// whose caption uses a larger size.
+QFont dialogFont()
+{
+    return namedFont(9);
+}
+
+std::unique_ptr<frmSettei>& holder()
+{
+    static std::unique_ptr<frmSettei> form;
+    return form;
+}
+
+QToolButton* toolbarButton(QWidget* parent, const char* name, int x, const QString& caption, const QString& toolTip,
+                           const QString& picture)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(twips(x, 150, 840, 915));
+    button->setText(caption);
+    button->setToolTip(toolTip);
+    button->setIcon(QIcon(picture));
+    button->setIconSize(QSize(32, 32));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
+{
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    box->setFont(namedFont(11.25));
+    return box;
+}
+
+QFrame* line(QWidget* parent, int index, int y, const QColor& colour)
+{
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(QStringLiteral("Line1_%1").arg(index));
+    frame->setGeometry(platform::twipsToPixels(150), platform::twipsToPixels(y),
+                       platform::twipsToPixels(9300 - 150) + 1, 1);
+    frame->setFrameShape(QFrame::NoFrame);
+    frame->setAutoFillBackground(true);
+    QPalette palette = frame->palette();
+    palette.setColor(QPalette::Window, colour);
+    frame->setPalette(palette);
+    return frame;
+}
+
+QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setGeometry(geometry);
+    edit->setFont(namedFont(11.25));
+    edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    edit->setToolTip(QStringLiteral("修正後設定保存を押して下さい"));
+    return edit;
+}
+
+}  // namespace
+
+QString HistoryTotalText(double total)
+{
+    return QStringLiteral("合計回数 ： ") + QString::number(total == 0.0 ? 0.0 : total, 'f', 0);
+}
+
+QString HistoryLine(int number, const QString& date, const QString& time, const QString& count)
+{
+    const QString separator = QStringLiteral(" _ ");
+    return QString::number(number) + separator + date + separator + time + separator + count;
+}
+
+frmSettei::frmSettei() = default;
+
+frmSettei& frmSettei::instance()
+{
+    auto& form = holder();
+    if (!form)
+        form.reset(new frmSettei());
+    return *form;
+}
+
+void frmSettei::destroyInstance()
+{
+    holder().reset();
+}
+
+void frmSettei::createControls(platform::FormWindow* window)
+{
+    window->setObjectName(QStringLiteral("frmSettei"));
+    window->setWindowTitle(QStringLiteral("Quillmora"));
+    window->setWindowIcon(QIcon(QStringLiteral(":/pictures/app.ico")));
+    window->setFixedSize(platform::twipsToPixels(9465), platform::twipsToPixels(6780));
+    window->setFont(dialogFont());
+    createTopBand(window);
+    createHistoryFrame(window);
+    createItemsFrame(window);
+    createOptionsFrame(window);
+    setTabOrder();
+    connectHandlers();
+}
+
+void frmSettei::createTopBand(platform::FormWindow* window)
+{
+    Image1 = new QLabel(window);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(twips(150, 150, 3165, 990));
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/title.gif")));
+
+    cmdAgain = toolbarButton(window, "cmdAgain", 3525, QStringLiteral("開始"), QStringLiteral("トレーニングを開始します"),
+                             QStringLiteral(":/pictures/app.ico"));
+    cmdNew = toolbarButton(window, "cmdNew", 4350, QStringLiteral("登録"), QStringLiteral("項目を新規登録します"),
+                           QStringLiteral(":/pictures/new.ico"));
+    cmdHozon = toolbarButton(window, "cmdHozon", 5175, QStringLiteral("保存"),
+                             QStringLiteral("編集した設定で保存します"), QStringLiteral(":/pictures/hozon.ico"));
+    cmdClear = toolbarButton(window, "cmdClear", 6000, QStringLiteral("クリア"),
+                             QStringLiteral("カウントと履歴をクリアします"), QStringLiteral(":/pictures/clear.ico"));
+    cmdDel = toolbarButton(window, "cmdDel", 6825, QStringLiteral("削除"), QStringLiteral("項目を削除します"),
+                           QStringLiteral(":/pictures/del.ico"));
+    cmdHelp = toolbarButton(window, "cmdHelp", 7650, QStringLiteral("ヘルプ"),
+                            QStringLiteral("ヘルプファイルを開きます"), QStringLiteral(":/pictures/help.ico"));
+    cmdEnd = toolbarButton(window, "cmdEnd", 8475, QStringLiteral("終了"), QStringLiteral("プログラムを終了します"),
+                           QStringLiteral(":/pictures/end.ico"));
+
+    // An etched separator: a black line with a white one just below it.
+    Line1[1] = line(window, 1, 1260, QColor(0, 0, 0));
+    Line1[0] = line(window, 0, 1275, QColor(255, 255, 255));
+}
+
+void frmSettei::createHistoryFrame(platform::FormWindow* window)
+{
+    Frame1 = frame(window, "Frame1", QStringLiteral("実績履歴リスト"), twips(90, 1425, 4890, 5265));
+
+    cboKoumoku = new QComboBox(Frame1);
+    cboKoumoku->setObjectName(QStringLiteral("cboKoumoku"));
+    cboKoumoku->setGeometry(twips(150, 375, 4590, 345));
+    cboKoumoku->setEditable(true);
+    // Typed text only changes the edit field: it never becomes an entry nor chooses one.
+    cboKoumoku->setInsertPolicy(QComboBox::NoInsert);
+    cboKoumoku->setCompleter(nullptr);
+    cboKoumoku->setFont(namedFont(11.25));
+    cboKoumoku->setToolTip(QStringLiteral("各項目の実績履歴を表示します"));
+    cboKoumoku->lineEdit()->installEventFilter(this);
+
+    lstRireki = new QListWidget(Frame1);
+    lstRireki->setObjectName(QStringLiteral("lstRireki"));
+    lstRireki->setGeometry(twips(150, 750, 4590, 4140));
+    lstRireki->setFont(namedFont(12));
+    lstRireki->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstRireki->setUniformItemSizes(true);  // keeps long histories fast to fill and scroll
+
+    lblGoukei = new QLabel(Frame1);
+    lblGoukei->setObjectName(QStringLiteral("lblGoukei"));
+    lblGoukei->setGeometry(twips(2625, 4950, 2040, 240));
+    lblGoukei->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblGoukei->setFont(namedFont(11.25));
+}
+
+void frmSettei::createItemsFrame(platform::FormWindow* window)
+{
+    Frame2 = frame(window, "Frame2", QStringLiteral("登録状態確認"), twips(5100, 1425, 4215, 3840));
+    txtKoumoku = editBox(Frame2, "txtKoumoku", twips(150, 375, 3240, 315));
+    txtKaisu = editBox(Frame2, "txtKaisu", twips(3450, 375, 615, 315));
+
+    lstKoumoku = new QListWidget(Frame2);
+    lstKoumoku->setObjectName(QStringLiteral("lstKoumoku"));
+    lstKoumoku->setGeometry(twips(150, 750, 3915, 2940));
+    lstKoumoku->setFont(namedFont(12));
+    lstKoumoku->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstKoumoku->setToolTip(QStringLiteral("クリックすると選択されます"));
+    lstKoumoku->viewport()->installEventFilter(this);
+}
+
+void frmSettei::createOptionsFrame(platform::FormWindow* window)
+{
+    Frame3 = frame(window, "Frame3", QStringLiteral("各種設定"), twips(5100, 5325, 4215, 1365));
+
+    Label1 = new QLabel(QStringLiteral("起動Wait"), Frame3);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(twips(150, 400, 690, 240));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Label1->setFont(dialogFont());
+
+    hsbTime = new QScrollBar(Qt::Horizontal, Frame3);
+    hsbTime->setObjectName(QStringLiteral("hsbTime"));
+    hsbTime->setGeometry(twips(975, 375, 1515, 240));
+    hsbTime->setRange(1, 60);
+    hsbTime->setValue(1);
+    hsbTime->setSingleStep(1);
+    hsbTime->setPageStep(1);
+    hsbTime->setFocusPolicy(Qt::StrongFocus);
+
+    lblJikan = new QLabel(QStringLiteral("60分"), Frame3);
+    lblJikan->setObjectName(QStringLiteral("lblJikan"));
+    lblJikan->setGeometry(twips(2475, 375, 690, 240));
+    lblJikan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblJikan->setFont(namedFont(11.25));
+
+    cmdSettei = new QPushButton(QStringLiteral("確定"), Frame3);
+    cmdSettei->setObjectName(QStringLiteral("cmdSettei"));
+    cmdSettei->setGeometry(twips(3450, 225, 615, 465));
+    cmdSettei->setFont(dialogFont());
+    cmdSettei->setToolTip(QStringLiteral("現在の設定を保存します"));
+    cmdSettei->setAutoDefault(false);
+
+    chkTim = new QCheckBox(QStringLiteral("起動タイミングをランダムモードにする"), Frame3);
+    chkTim->setObjectName(QStringLiteral("chkTim"));
+    chkTim->setGeometry(twips(150, 750, 3465, 180));
+    chkTim->setFont(dialogFont());
+
+    chkKaisu = new QCheckBox(QStringLiteral("各種トレーニングの回数をランダムモードにする"), Frame3);
+    chkKaisu->setObjectName(QStringLiteral("chkKaisu"));
+    chkKaisu->setGeometry(twips(150, 1050, 3990, 180));
+    chkKaisu->setFont(dialogFont());
+}
+
+void frmSettei::setTabOrder()
+{
+    const QWidget* order[] = {cmdAgain, cmdNew,     cmdHozon,  cmdClear, cmdDel, cmdHelp,  cmdEnd,  cboKoumoku,
+                              lstKoumoku, txtKaisu, txtKoumoku, lstRireki, chkTim, chkKaisu, hsbTime, cmdSettei};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+}
+
+void frmSettei::connectHandlers()
+{
+    using platform::guarded;
+    connect(cmdAgain, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdAgain_Click));
+    connect(hsbTime, &QScrollBar::valueChanged, this, guarded(this, &frmSettei::hsbTime_Change));
+    connect(hsbTime, &QScrollBar::sliderMoved, this, guarded(this, &frmSettei::hsbTime_Scroll));
+    connect(cboKoumoku, &QComboBox::activated, this, guarded(this, &frmSettei::cboKoumoku_Click));
+    connect(cmdSettei, &QPushButton::clicked, this, guarded(this, &frmSettei::cmdSettei_Click));
+    connect(cmdHelp, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdHelp_Click));
+    connect(cmdEnd, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdEnd_Click));
+    connect(cmdNew, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdNew_Click));
+    connect(cmdHozon, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdHozon_Click));
+    connect(cmdDel, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdDel_Click));
+    connect(cmdClear, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdClear_Click));
+
+    // A click on an entry selects it; a click on the entry already selected chooses it again.
+    connect(lstKoumoku, &QListWidget::itemSelectionChanged, this, [this] {
+        mSelectionChangedByPress = true;
+        if (lstKoumoku->currentRow() >= 0 && !lstKoumoku->selectedItems().isEmpty())
+            platform::runGuarded([this] { lstKoumoku_Click(); });
+    });
+    connect(lstKoumoku, &QListWidget::itemClicked, this, [this] {
+        if (!mSelectionChangedByPress)
+            platform::runGuarded([this] { lstKoumoku_Click(); });
+    });
+}
+
+bool frmSettei::eventFilter(QObject* watched, QEvent* event)
+{
+    if (lstKoumoku && watched == lstKoumoku->viewport() && event->type() == QEvent::MouseButtonPress)
+        mSelectionChangedByPress = false;
+    // Enter in the combo's edit field must not choose an entry: only a choice from the list does.
+    if (cboKoumoku && watched == cboKoumoku->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
+    return platform::Form::eventFilter(watched, event);
+}
+
+void frmSettei::forgetControls()
+{
+    Image1 = nullptr;
+    cmdAgain = cmdNew = cmdHozon = cmdClear = cmdDel = cmdHelp = cmdEnd = nullptr;
+    Line1.fill(nullptr);
+    Frame1 = Frame2 = Frame3 = nullptr;
+    cboKoumoku = nullptr;
+    lstRireki = lstKoumoku = nullptr;
+    lblGoukei = lblJikan = Label1 = nullptr;
+    txtKoumoku = txtKaisu = nullptr;
+    hsbTime = nullptr;
+    cmdSettei = nullptr;
+    chkTim = chkKaisu = nullptr;
+}
+
+void frmSettei::Form_Load()
+{
+    mHelpFile = QStringLiteral("KvHelp.chm");
+    if (gKoumokuSu != 0) {
+        lstKoumoku->clear();
+        cboKoumoku->clear();
+        const int count = gKoumokuSu;
+        for (int i = 1; i <= count; ++i) {
+            lstKoumoku->addItem(gKoumoku[i]);
+            cboKoumoku->addItem(gKoumoku[i]);
+        }
+        cboKoumoku->setEditText(gKoumoku[1]);
+        mRirekiNo = 1;
+        ShowHistory();
+        // Only 1 switches an option on; any other stored value shows a clear box.
+        chkTim->setChecked(gRandomTim == 1);
+        chkKaisu->setChecked(gRandomKaisu == 1);
+        hsbTime->setValue(static_cast<int>(std::clamp(roundHalfEven(gWaitJikan), 1.0, 60.0)));
+    }
+    showWaitMinutes();
+    cmdAgain->setFocus();
+}
+
+void frmSettei::showWaitMinutes()
+{
+    lblJikan->setText(QString::number(hsbTime->value()) + QStringLiteral("分"));
+}
+
+void frmSettei::hsbTime_Change()
+{
+    showWaitMinutes();
+}
+
+void frmSettei::hsbTime_Scroll()
+{
+    showWaitMinutes();
+}
+
+void frmSettei::cboKoumoku_Click()
+{
+    mRirekiNo = static_cast<int16_t>(cboKoumoku->currentIndex() + 1);
+    ShowHistory();
+}
+
+void frmSettei::ShowHistory()
+{
+    lstRireki->clear();
+    const std::vector<HistoryRecord> history = ReadHistory(gKoumoku[mRirekiNo]);
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(history.size()));
+    // The total is rounded after each record, halves to even; a double holds any total of counts the
+    // program can store exactly, and a huge edited count cannot overflow it.
+    double total = 0.0;
+    int number = 1;
+    for (const HistoryRecord& record : history) {
+        lines.append(HistoryLine(number, record.date, record.time, record.count));
+        total = roundHalfEven(total + TextValue(record.count));
+        ++number;
+    }
+    lstRireki->addItems(lines);
+    lblGoukei->setText(HistoryTotalText(total));
+}
+
+void frmSettei::SaveSettings()
+{
+    WriteSettingsFile();
+}
+
+void frmSettei::cmdAgain_Click() {}
+void frmSettei::cmdSettei_Click() {}
+void frmSettei::cmdHelp_Click() {}
+void frmSettei::cmdEnd_Click() {}
+void frmSettei::cmdNew_Click() {}
+void frmSettei::lstKoumoku_Click() {}
+void frmSettei::cmdHozon_Click() {}
+void frmSettei::cmdDel_Click() {}
+void frmSettei::cmdClear_Click() {}

@@ -1,0 +1,39 @@
+#include "Errors.h"
+
+namespace {
+
+QString describe(DataFileError::Kind kind, const QString& fileName, const QString& detail, int line)
+{
+    QString text;
+    switch (kind) {
+    case DataFileError::Open:
+        text = QStringLiteral("ファイル「%1」を開けませんでした。").arg(fileName);
+        break;
+    case DataFileError::Read:
+        text = QStringLiteral("ファイル「%1」を読み込めませんでした。").arg(fileName);
+        break;
+    case DataFileError::Write:
+        text = QStringLiteral("ファイル「%1」に書き込めませんでした。").arg(fileName);
+        break;
+    case DataFileError::Format:
+        text = line > 0 ? QStringLiteral("ファイル「%1」の %2 行目の内容が正しくありません。").arg(fileName).arg(line)
+                        : QStringLiteral("ファイル「%1」の内容が正しくありません。").arg(fileName);
+        break;
+    }
+    if (!detail.isEmpty())
+        text += QStringLiteral("\n（%1）").arg(detail);
+    return text;
+}
+
+}  // namespace
+
+DataFileError::DataFileError(Kind kind, const QString& fileName, const QString& detail, int line)
+    : ProgramError(describe(kind, fileName, detail, line)), mKind(kind), mFileName(fileName), mDetail(detail),
+      mLine(line)
+{
+}
+
+ValueOverflowError::ValueOverflowError(const QString& what)
+    : ProgramError(QStringLiteral("値が大きすぎて扱えません（%1）。").arg(what))
+{
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+// Failures that stop a handler. Each carries a plain Japanese description for the user.
+class ProgramError : public std::runtime_error {
+public:
+    explicit ProgramError(const QString& description)
+        : std::runtime_error(description.toStdString()), mDescription(description)
+    {
+    }
+    const QString& description() const { return mDescription; }
+
+private:
+    QString mDescription;
+};
+
+// A data file that cannot be opened, read, written or understood.
+class DataFileError : public ProgramError {
+public:
+    enum Kind { Open, Read, Write, Format };
+
+    DataFileError(Kind kind, const QString& fileName, const QString& detail, int line = 0);
+
+    Kind kind() const { return mKind; }
+    const QString& fileName() const { return mFileName; }
+    const QString& detail() const { return mDetail; }
+    int line() const { return mLine; }
+
+private:
+    Kind mKind;
+    QString mFileName;
+    QString mDetail;
+    int mLine;
+};
+
+// A value that does not fit the integer it has to be stored in.
+class ValueOverflowError : public ProgramError {
+public:
+    explicit ValueOverflowError(const QString& what);
+};
+
+// Thrown out of a wait once the program has begun to end, so that the handler that was waiting
+// unwinds without doing anything more. Never shown to the user.
+struct ProgramEnding {};

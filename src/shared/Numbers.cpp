@@ -1,0 +1,149 @@
+#include "Numbers.h"
+
+#include "Errors.h"
+
+#include <QLocale>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace {
+
+bool isSkippedBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Reads the ASCII text of a decimal number (sign, digits, one point, exponent) into a double.
+// Text that overflows a double gives ±infinity, text that underflows gives 0.
+double toDouble(const std::string& number, bool hasNegativeExponent)
+{
+    if (number.empty())
+        return 0.0;
+    const char* begin = number.data();
+    const char* end = begin + number.size();
+    const bool negative = *begin == '-';
+    if (*begin == '+' || *begin == '-')
+        ++begin;
+    double value = 0.0;
+    const auto result = std::from_chars(begin, end, value);
+    if (result.ec == std::errc::result_out_of_range)
+        value = hasNegativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
+    else if (result.ec != std::errc())
+        value = 0.0;
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+double TextValue(const QString& text)
+{
+    std::string number;
+    bool seenDigit = false;
+    bool seenPoint = false;
+    bool negativeExponent = false;
+    enum { Sign, Mantissa, ExponentSign, ExponentDigits } state = Sign;
+    for (const QChar c : text) {
+        if (isSkippedBlank(c))
+            continue;
+        const char ch = static_cast<char>(c.unicode() < 128 ? c.unicode() : 0);
+        if (state == Sign && (ch == '+' || ch == '-')) {
+            number += ch;
+            state = Mantissa;
+        } else if ((state == Sign || state == Mantissa) && isDigit(c)) {
+            number += ch;
+            seenDigit = true;
+            state = Mantissa;
+        } else if ((state == Sign || state == Mantissa) && ch == '.' && !seenPoint) {
+            number += ch;
+            seenPoint = true;
+            state = Mantissa;
+        } else if (state == Mantissa && seenDigit && (ch == 'e' || ch == 'E')) {
+            state = ExponentSign;
+        } else if (state == ExponentSign && (ch == '+' || ch == '-')) {
+            negativeExponent = ch == '-';
+            number += 'e';
+            number += ch;
+            state = ExponentDigits;
+        } else if ((state == ExponentSign || state == ExponentDigits) && isDigit(c)) {
+            if (state == ExponentSign)
+                number += 'e';
+            number += ch;
+            state = ExponentDigits;
+        } else {
+            break;
+        }
+    }
+    if (!seenDigit)
+        return 0.0;
+    // An exponent mark without digits ("1e", "1e+") adds nothing.
+    while (!number.empty() && (number.back() == 'e' || number.back() == '+' || number.back() == '-'))
+        number.pop_back();
+    return toDouble(number, negativeExponent);
+}
+
+double roundHalfEven(double value)
+{
+    // nearbyint rounds in the current mode, which is round-to-nearest-even unless someone changed it.
+    return std::nearbyint(value);
+}
+
+bool fitsInt16(double value)
+{
+    const double r = roundHalfEven(value);
+    return std::isfinite(r) && r >= -32768.0 && r <= 32767.0;
+}
+
+int16_t toInt16(double value, const QString& what)
+{
+    if (!fitsInt16(value))
+        throw ValueOverflowError(what);
+    return static_cast<int16_t>(roundHalfEven(value));
+}
+
+int32_t toInt32(double value, const QString& what)
+{
+    const double r = roundHalfEven(value);
+    if (!std::isfinite(r) || r < -2147483648.0 || r > 2147483647.0)
+        throw ValueOverflowError(what);
+    return static_cast<int32_t>(r);
+}
+
+QString formatReal(double value)
+{
+    if (value == 0.0)
+        return QStringLiteral("0");  // also turns -0 into 0
+    QString text = QString::number(value, 'f', QLocale::FloatingPointShortest);
+    return text;
+}
+
+bool parseDecimal(const QString& field, double& value)
+{
+    const QString trimmed = field.trimmed();
+    if (trimmed.isEmpty())
+        return false;
+    const QByteArray ascii = trimmed.toLatin1();
+    const char* begin = ascii.constData();
+    const char* end = begin + ascii.size();
+    // Letters are only allowed as the exponent mark; reject hex, inf and nan spellings.
+    for (const char c : ascii) {
+        const bool allowed = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
+        if (!allowed)
+            return false;
+    }
+    if (*begin == '+')
+        ++begin;
+    double parsed = 0.0;
+    const auto result = std::from_chars(begin, end, parsed);
+    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed))
+        return false;
+    value = parsed;
+    return true;
+}

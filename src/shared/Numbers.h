@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// The number with which a text begins, 0 when there is none. Blanks, tabs and line feeds are skipped
+// wherever they stand; only the half-width digits count. A number too large for a double gives ±infinity.
+double TextValue(const QString& text);
+
+// Nearest whole number, an exact half going to the even neighbour.
+double roundHalfEven(double value);
+
+// Rounds half to even into a 16-bit or 32-bit integer; throws ValueOverflowError when it does not fit.
+// `what` names the value in the error message.
+int16_t toInt16(double value, const QString& what);
+int32_t toInt32(double value, const QString& what);
+
+// Whether the rounded value fits a 16-bit integer.
+bool fitsInt16(double value);
+
+// A real as the data files store it: plain decimal, a period as separator, no exponent,
+// no decimal point for a whole number.
+QString formatReal(double value);
+
+// Strict reading of a whole field as a decimal number (blanks around it allowed).
+// Returns false when the field is not a number or is not finite.
+bool parseDecimal(const QString& field, double& value);

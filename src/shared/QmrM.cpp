@@ -1,0 +1,185 @@
+#include "QmrM.h"
+
+#include "DataFiles.h"
+#include "Errors.h"
+#include "Numbers.h"
+#include "RecordForm.h"
+
+#include <chrono>
+#include <random>
+
+namespace QmrM {
+
+int16_t gKoumokuSu = 0;
+int16_t gGenzai = 0;
+std::vector<QString> gKoumoku(1);
+std::vector<int16_t> gShijiSu(1);
+int16_t gRandomTim = 0;
+int16_t gRandomKaisu = 0;
+float gWaitJikan = 0.0f;
+bool gProgramEnding = false;
+
+std::function<QDateTime()> gNow = [] { return QDateTime::currentDateTime(); };
+
+namespace {
+
+const QString kItemsFile = QStringLiteral("項目一覧.txt");
+const QString kSettingsFile = QStringLiteral("設定.txt");
+
+[[noreturn]] void malformed(const QString& fileName, int line, const QString& what)
+{
+    throw DataFileError(DataFileError::Format, fileName, what, line);
+}
+
+// A numeric field of a data file, which must be a plain decimal number.
+double numberField(const QString& fileName, const Record& record, int index, const QString& what)
+{
+    double value = 0.0;
+    if (index >= record.fields.size() || !parseDecimal(record.fields[index], value))
+        malformed(fileName, record.line, QStringLiteral("%1が数値ではありません").arg(what));
+    return value;
+}
+
+int16_t int16Field(const QString& fileName, const Record& record, int index, const QString& what)
+{
+    const double value = numberField(fileName, record, index, what);
+    if (!fitsInt16(value))
+        malformed(fileName, record.line, QStringLiteral("%1が -32768 から 32767 の範囲を超えています").arg(what));
+    return static_cast<int16_t>(roundHalfEven(value));
+}
+
+}  // namespace
+
+QString itemsFileName()
+{
+    return resolveDataFileName(kItemsFile);
+}
+
+QString settingsFileName()
+{
+    return resolveDataFileName(kSettingsFile);
+}
+
+QString historyFileName(const QString& itemName)
+{
+    return itemName + QStringLiteral(".txt");
+}
+
+void LoadItems()
+{
+    const QString fileName = itemsFileName();
+    const std::vector<Record> records = readRecordFile(fileName);
+    if (records.size() > static_cast<size_t>(kMaxItems))
+        malformed(fileName, records[kMaxItems].line, QStringLiteral("項目は %1 個までです").arg(kMaxItems));
+
+    // Read everything first, so that a bad record leaves the shared state as it was.
+    std::vector<QString> names(1);
+    std::vector<int16_t> counts(1);
+    for (const Record& record : records) {
+        if (record.fields.size() != 2)
+            malformed(fileName, record.line, QStringLiteral("項目名と指示数の 2 つが必要です"));
+        names.push_back(record.fields[0]);
+        counts.push_back(int16Field(fileName, record, 1, QStringLiteral("指示数")));
+    }
+    gKoumokuSu = static_cast<int16_t>(records.size());
+    gKoumoku = std::move(names);
+    gShijiSu = std::move(counts);
+}
+
+void LoadSettings()
+{
+    const QString fileName = settingsFileName();
+    bool missing = false;
+    const std::vector<Record> records = readRecordFile(fileName, &missing);
+    if (missing) {
+        gRandomTim = 0;
+        gRandomKaisu = 0;
+        gWaitJikan = 1.0f;
+        return;
+    }
+    if (records.empty())
+        malformed(fileName, 1, QStringLiteral("設定が書かれていません"));
+    const Record& record = records.front();
+    if (record.fields.size() < 3)
+        malformed(fileName, record.line, QStringLiteral("設定の値が 3 つ必要です"));
+    const int16_t randomTim = int16Field(fileName, record, 0, QStringLiteral("起動タイミングの設定"));
+    const int16_t randomKaisu = int16Field(fileName, record, 1, QStringLiteral("回数の設定"));
+    const double wait = numberField(fileName, record, 2, QStringLiteral("起動Wait"));
+    gRandomTim = randomTim;
+    gRandomKaisu = randomKaisu;
+    // The wait scroll bar offers 1 to 60 minutes; keep an edited value within that.
+    gWaitJikan = static_cast<float>(std::clamp(wait, 1.0, 60.0));
+}
+
+void SaveItems(int omit)
+{
+    QString lines;
+    for (int k = 1; k <= gKoumokuSu; ++k) {
+        if (k != omit)
+            lines += RecordWriter().text(gKoumoku[k]).integer(gShijiSu[k]).line();
+    }
+    const QString fileName = itemsFileName();
+    replaceFileAtomically(fileName, encodeRecords(fileName, lines));
+}
+
+void WriteSettingsFile()
+{
+    const QString line = RecordWriter().integer(gRandomTim).integer(gRandomKaisu).real(gWaitJikan).line();
+    const QString fileName = settingsFileName();
+    replaceFileAtomically(fileName, encodeRecords(fileName, line));
+}
+
+void AppendItemRecord(const QString& name, double count)
+{
+    const QString fileName = itemsFileName();
+    appendToFile(fileName, encodeRecords(fileName, RecordWriter().text(name).real(count).line()));
+}
+
+void AppendHistoryRecord(const QString& itemName, double count)
+{
+    const QDateTime now = gNow();
+    const QString date = now.toString(QStringLiteral("MM月dd日"));
+    const QString time = now.toString(QStringLiteral("HH時mm分ss秒"));
+    const QString fileName = historyFileName(itemName);
+    appendToFile(fileName, encodeRecords(fileName, RecordWriter().text(date).text(time).real(count).line()));
+}
+
+std::vector<HistoryRecord> ReadHistory(const QString& itemName, bool* missing)
+{
+    const std::vector<Record> records = readRecordFile(historyFileName(itemName), missing);
+    std::vector<HistoryRecord> history;
+    history.reserve(records.size());
+    for (const Record& record : records) {
+        const QStringList& f = record.fields;
+        history.push_back(HistoryRecord{f.value(0), f.value(1), f.value(2)});
+    }
+    return history;
+}
+
+float RandomFraction()
+{
+    static std::mt19937 generator;
+    const auto ticks = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    static unsigned long long draws = 0;
+    ++draws;
+    std::seed_seq seed{static_cast<uint32_t>(ticks), static_cast<uint32_t>(static_cast<uint64_t>(ticks) >> 32),
+                       static_cast<uint32_t>(draws)};
+    generator.seed(seed);
+    // 24 random bits scaled by 2^-24: every value is exactly representable and strictly below 1.
+    return static_cast<float>(generator() >> 8) * (1.0f / 16777216.0f);
+}
+
+void ResetSharedState()
+{
+    gKoumokuSu = 0;
+    gGenzai = 0;
+    gKoumoku.assign(1, QString());
+    gShijiSu.assign(1, 0);
+    gRandomTim = 0;
+    gRandomKaisu = 0;
+    gWaitJikan = 0.0f;
+    gProgramEnding = false;
+    gNow = [] { return QDateTime::currentDateTime(); };
+}
+
+}  // namespace QmrM

@@ -1,0 +1,113 @@
+#include "RecordForm.h"
+
+#include "DataFiles.h"
+#include "Errors.h"
+#include "Numbers.h"
+#include "platform/TextEncoding.h"
+
+void RecordWriter::separate()
+{
+    if (!mLine.isEmpty())
+        mLine += u',';
+}
+
+RecordWriter& RecordWriter::text(const QString& value)
+{
+    separate();
+    mLine += u'"';
+    mLine += value;
+    mLine += u'"';
+    return *this;
+}
+
+RecordWriter& RecordWriter::integer(long long value)
+{
+    separate();
+    mLine += QString::number(value);
+    return *this;
+}
+
+RecordWriter& RecordWriter::real(double value)
+{
+    separate();
+    mLine += formatReal(value);
+    return *this;
+}
+
+QString RecordWriter::line() const
+{
+    // An empty record still needs something to stand on its line; every record here has fields.
+    return mLine + QStringLiteral("\r\n");
+}
+
+QStringList splitRecord(const QString& line)
+{
+    QStringList fields;
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    while (true) {
+        while (i < n && (line[i] == u' ' || line[i] == u'\t'))
+            ++i;
+        QString field;
+        if (i < n && line[i] == u'"') {
+            const qsizetype close = line.indexOf(u'"', i + 1);
+            const qsizetype stop = close < 0 ? n : close;
+            field = line.mid(i + 1, stop - i - 1);
+            i = close < 0 ? n : close + 1;
+            // Anything between the closing quote and the next comma is not part of the text.
+            const qsizetype comma = line.indexOf(u',', i);
+            i = comma < 0 ? n : comma;
+        } else {
+            const qsizetype comma = line.indexOf(u',', i);
+            const qsizetype stop = comma < 0 ? n : comma;
+            field = line.mid(i, stop - i).trimmed();
+            i = stop;
+        }
+        fields.append(field);
+        if (i >= n)
+            break;
+        ++i;  // past the comma: a field follows, even an empty one at the end of the line
+    }
+    return fields;
+}
+
+std::vector<Record> parseRecords(const QString& text)
+{
+    std::vector<Record> records;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    int lineNumber = 0;
+    while (start < n) {
+        qsizetype end = start;
+        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        ++lineNumber;
+        const QStringView line = QStringView(text).mid(start, end - start);
+        if (!line.trimmed().isEmpty())
+            records.push_back(Record{splitRecord(line.toString()), lineNumber});
+        start = end;
+        if (start < n && text[start] == u'\r' && start + 1 < n && text[start + 1] == u'\n')
+            start += 2;
+        else if (start < n)
+            ++start;
+    }
+    return records;
+}
+
+std::vector<Record> readRecordFile(const QString& fileName, bool* missing)
+{
+    const QByteArray bytes = readWholeFile(fileName, missing);
+    const auto text = platform::decodeCp932(bytes);
+    if (!text)
+        throw DataFileError(DataFileError::Format, fileName,
+                            QStringLiteral("Shift-JIS として読めない文字があります"));
+    return parseRecords(*text);
+}
+
+QByteArray encodeRecords(const QString& fileName, const QString& lines)
+{
+    const auto bytes = platform::encodeCp932(lines);
+    if (!bytes)
+        throw DataFileError(DataFileError::Write, fileName, QStringLiteral("Shift-JIS で保存できない文字があります"));
+    return *bytes;
+}

@@ -1,0 +1,413 @@
+#include "TestEnv.h"
+
+#include "platform/TextEncoding.h"
+#include "shared/DataFiles.h"
+#include "shared/Errors.h"
+#include "shared/Numbers.h"
+#include "shared/QmrM.h"
+#include "shared/RecordForm.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+#include <sys/resource.h>
+
+using namespace QmrM;
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+template <class F>
+QString formatErrorOf(F&& action)
+{
+    try {
+        action();
+    } catch (const DataFileError& error) {
+        return error.description();
+    }
+    return QString();
+}
+
+}  // namespace
+
+class TestShared : public QObject {
+    Q_OBJECT
+
+private slots:
+    void textValueReadsTheLeadingNumber_data();
+    void textValueReadsTheLeadingNumber();
+    void roundingGoesHalfToEven();
+    void realsAreWrittenInPlainDecimal();
+    void cp932KeepsItsOwnCharacters();
+    void recordsRoundTripThroughTheFileForm();
+    void readerSplitsFieldsLikeTheWriterWrites();
+    void loadItemsReadsWhatRegistrationAndRewritesWrite();
+    void loadItemsOnEmptyOrMissingFile();
+    void loadItemsRejectsMalformedFilesWithoutTouchingState_data();
+    void loadItemsRejectsMalformedFilesWithoutTouchingState();
+    void loadSettingsDefaultsClampsAndReportsLine();
+    void fileNamesResolveWhateverTheCase();
+    void rewritesReplaceTheFileWhole();
+    void historyRecordsAreAppendedWithDateAndTime();
+    void pauseOfZeroHandlesNoEvent();
+    void pauseWaitsAboutTheTimeAndHandlesEvents();
+    void pausesNestAndCostNoCpu();
+    void pauseDoesNotSpinWhenTheApplicationQuits();
+    void randomFractionStaysBelowOne();
+};
+
+void TestShared::textValueReadsTheLeadingNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("plain") << "15" << 15.0;
+    QTest::newRow("blanks anywhere") << " 1 2\t3\n4" << 1234.0;
+    QTest::newRow("sign and blanks") << " - 7" << -7.0;
+    QTest::newRow("plus") << "+3" << 3.0;
+    QTest::newRow("exponent") << "1.5e3" << 1500.0;
+    QTest::newRow("exponent with sign") << "25E-1" << 2.5;
+    QTest::newRow("exponent without digits") << "4e" << 4.0;
+    QTest::newRow("unit after number") << "3回" << 3.0;
+    QTest::newRow("full-width digits") << "１０" << 0.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("point first") << ".5" << 0.5;
+    QTest::newRow("second point stops") << "1.2.3" << 1.2;
+    QTest::newRow("no number") << "abc" << 0.0;
+    QTest::newRow("lone sign") << "-" << 0.0;
+    QTest::newRow("sign after digits stops") << "5-3" << 5.0;
+}
+
+void TestShared::textValueReadsTheLeadingNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QCOMPARE(TextValue(text), value);
+}
+
+void TestShared::roundingGoesHalfToEven()
+{
+    QCOMPARE(toInt16(2.5, {}), int16_t(2));
+    QCOMPARE(toInt16(3.5, {}), int16_t(4));
+    QCOMPARE(toInt16(-2.5, {}), int16_t(-2));
+    QCOMPARE(toInt16(32767.4, {}), int16_t(32767));
+    QCOMPARE(toInt16(-32768.5, {}), int16_t(-32768));
+    QVERIFY_THROWS_EXCEPTION(ValueOverflowError, toInt16(32767.5, {}));
+    QVERIFY_THROWS_EXCEPTION(ValueOverflowError, toInt16(INFINITY, {}));
+    QCOMPARE(toInt32(6.5, {}), 6);
+    QCOMPARE(toInt32(7.5, {}), 8);
+    QCOMPARE(toInt32(2147483647.4, {}), 2147483647);
+    QVERIFY_THROWS_EXCEPTION(ValueOverflowError, toInt32(2147483647.5, {}));
+}
+
+void TestShared::realsAreWrittenInPlainDecimal()
+{
+    QCOMPARE(formatReal(15.0), QStringLiteral("15"));
+    QCOMPARE(formatReal(1.5), QStringLiteral("1.5"));
+    QCOMPARE(formatReal(0.5), QStringLiteral("0.5"));
+    QCOMPARE(formatReal(-0.0), QStringLiteral("0"));
+    QCOMPARE(formatReal(-3.25), QStringLiteral("-3.25"));
+    QCOMPARE(formatReal(1e20), QStringLiteral("100000000000000000000"));
+    QCOMPARE(formatReal(double(2.2f)), QStringLiteral("2.200000047683716"));
+    // Whatever is written reads back as the same number.
+    for (double v : {0.1, 1e-7, 123456.789, 2147483647.0, -2147483647.0}) {
+        double back = 0;
+        QVERIFY(parseDecimal(formatReal(v), back));
+        QCOMPARE(back, v);
+    }
+}
+
+void TestShared::cp932KeepsItsOwnCharacters()
+{
+    // Characters only the Microsoft variant has, and the backslash kept as such.
+    const QString text = QStringLiteral("①髙～\\");
+    const auto bytes = platform::encodeCp932(text);
+    QVERIFY(bytes);
+    QCOMPARE(bytes->right(1), QByteArray("\\"));
+    QCOMPARE(platform::decodeCp932(*bytes), std::optional<QString>(text));
+    // Control bytes pass unchanged.
+    QCOMPARE(platform::decodeCp932(QByteArray("\x1a\x1c\x7f")), std::optional<QString>(QStringLiteral("\x1a\x1c\x7f")));
+    // One-way characters are stored in another form; some cannot be stored at all.
+    QCOMPARE(platform::cp932StoredForm(QStringLiteral("〜")), std::optional<QString>(QStringLiteral("～")));
+    QVERIFY(!platform::encodeCp932(QStringLiteral("𠮷")));
+    QVERIFY(!platform::encodeCp932(QStringLiteral("😀")));
+    QVERIFY(!platform::decodeCp932(QByteArray("\x82")));  // a lead byte without its trail
+}
+
+void TestShared::recordsRoundTripThroughTheFileForm()
+{
+    TestEnv env;
+    const QStringList names = {QStringLiteral("腕立て, 伏せ"), QStringLiteral("  blank edges  "),
+                               QStringLiteral("①髙～"), QStringLiteral("abc")};
+    gKoumokuSu = static_cast<int16_t>(names.size());
+    gKoumoku = {QString()};
+    gShijiSu = {0};
+    for (int i = 0; i < names.size(); ++i) {
+        gKoumoku.push_back(names[i]);
+        gShijiSu.push_back(static_cast<int16_t>(i * 10 - 5));
+    }
+    SaveItems();
+    QCOMPARE(readBytes(QStringLiteral("項目一覧.txt")).left(27),
+             cp932(QStringLiteral("\"腕立て, 伏せ\",-5\r\n\"  blank")));
+    ResetSharedState();
+    LoadItems();
+    QCOMPARE(gKoumokuSu, int16_t(4));
+    for (int i = 0; i < names.size(); ++i) {
+        QCOMPARE(gKoumoku[i + 1], names[i]);
+        QCOMPARE(gShijiSu[i + 1], int16_t(i * 10 - 5));
+    }
+    // Leaving out one item keeps the others in order.
+    SaveItems(2);
+    LoadItems();
+    QCOMPARE(gKoumokuSu, int16_t(3));
+    QCOMPARE(gKoumoku[2], names[2]);
+}
+
+void TestShared::readerSplitsFieldsLikeTheWriterWrites()
+{
+    QCOMPARE(splitRecord(QStringLiteral("\"a,b\",12")), QStringList({"a,b", "12"}));
+    QCOMPARE(splitRecord(QStringLiteral("  \"x\" , 3 ")), QStringList({"x", "3"}));
+    QCOMPARE(splitRecord(QStringLiteral("12,abc,\"\"")), QStringList({"12", "abc", ""}));
+    QCOMPARE(splitRecord(QStringLiteral("\"open")), QStringList({"open"}));
+    QCOMPARE(splitRecord(QStringLiteral("a,")), QStringList({"a", ""}));
+    const auto records = parseRecords(QStringLiteral("\"a\",1\r\n\r\n\"b\",2\n\"c\",3"));
+    QCOMPARE(records.size(), size_t(3));
+    QCOMPARE(records[1].line, 3);
+    QCOMPARE(records[2].fields, QStringList({"c", "3"}));
+}
+
+void TestShared::loadItemsReadsWhatRegistrationAndRewritesWrite()
+{
+    TestEnv env;
+    AppendItemRecord(QStringLiteral("スクワット"), 12.5);
+    AppendItemRecord(QStringLiteral("腹筋"), 13.5);
+    AppendItemRecord(QStringLiteral("背筋"), 7);
+    QCOMPARE(readDataFile(QStringLiteral("項目一覧.txt")),
+             QStringLiteral("\"スクワット\",12.5\r\n\"腹筋\",13.5\r\n\"背筋\",7\r\n"));
+    LoadItems();
+    QCOMPARE(gKoumokuSu, int16_t(3));
+    QCOMPARE(gShijiSu[1], int16_t(12));
+    QCOMPARE(gShijiSu[2], int16_t(14));
+    SaveItems();
+    QCOMPARE(readDataFile(QStringLiteral("項目一覧.txt")),
+             QStringLiteral("\"スクワット\",12\r\n\"腹筋\",14\r\n\"背筋\",7\r\n"));
+}
+
+void TestShared::loadItemsOnEmptyOrMissingFile()
+{
+    TestEnv env;
+    gKoumokuSu = 2;
+    gKoumoku = {QString(), QStringLiteral("a"), QStringLiteral("b")};
+    gShijiSu = {0, 1, 2};
+    LoadItems();  // missing
+    QCOMPARE(gKoumokuSu, int16_t(0));
+    QCOMPARE(gKoumoku.size(), size_t(1));
+    QCOMPARE(gShijiSu.size(), size_t(1));
+    QVERIFY(!QFile::exists(QStringLiteral("項目一覧.txt")));  // reading creates nothing
+    writeBytes(QStringLiteral("項目一覧.txt"), QByteArray("\r\n\r\n"));
+    LoadItems();
+    QCOMPARE(gKoumokuSu, int16_t(0));
+}
+
+void TestShared::loadItemsRejectsMalformedFilesWithoutTouchingState_data()
+{
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("count not a number") << "\"a\",1\r\n\"b\",x\r\n" << "2 行目";
+    QTest::newRow("count too big") << "\"a\",32768\r\n" << "1 行目";
+    QTest::newRow("no count") << "\"a\",1\r\n\r\n\"b\"\r\n" << "3 行目";
+    QTest::newRow("extra field") << "\"a\",1,2\r\n" << "1 行目";
+    QString many;
+    for (int i = 1; i <= 21; ++i)
+        many += QStringLiteral("\"n%1\",1\r\n").arg(i);
+    QTest::newRow("21 records") << many << "21 行目";
+}
+
+void TestShared::loadItemsRejectsMalformedFilesWithoutTouchingState()
+{
+    QFETCH(QString, content);
+    QFETCH(QString, expected);
+    TestEnv env;
+    gKoumokuSu = 1;
+    gKoumoku = {QString(), QStringLiteral("kept")};
+    gShijiSu = {0, 5};
+    writeDataFile(QStringLiteral("項目一覧.txt"), content);
+    const QString message = formatErrorOf([] { LoadItems(); });
+    QVERIFY2(message.contains(QStringLiteral("項目一覧.txt")) && message.contains(expected), qPrintable(message));
+    QCOMPARE(gKoumokuSu, int16_t(1));
+    QCOMPARE(gKoumoku[1], QStringLiteral("kept"));
+
+    writeBytes(QStringLiteral("項目一覧.txt"), QByteArray("\"\x82\",1\r\n"));
+    QVERIFY(formatErrorOf([] { LoadItems(); }).contains(QStringLiteral("Shift-JIS")));
+}
+
+void TestShared::loadSettingsDefaultsClampsAndReportsLine()
+{
+    TestEnv env;
+    LoadSettings();
+    QCOMPARE(gRandomTim, int16_t(0));
+    QCOMPARE(gRandomKaisu, int16_t(0));
+    QCOMPARE(gWaitJikan, 1.0f);
+
+    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,1,5\r\n"));
+    LoadSettings();
+    QCOMPARE(gRandomKaisu, int16_t(1));
+    QCOMPARE(gWaitJikan, 5.0f);
+
+    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("2,-1,2.5\r\n"));
+    LoadSettings();
+    QCOMPARE(gRandomTim, int16_t(2));  // kept as stored; only 1 counts as on
+    QCOMPARE(gWaitJikan, 2.5f);
+
+    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,0,600\r\n"));
+    LoadSettings();
+    QCOMPARE(gWaitJikan, 60.0f);
+    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,0,0\r\n"));
+    LoadSettings();
+    QCOMPARE(gWaitJikan, 1.0f);
+
+    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("\r\n1,x,5\r\n"));
+    QVERIFY(formatErrorOf([] { LoadSettings(); }).contains(QStringLiteral("2 行目")));
+    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("1,0\r\n"));
+    QVERIFY(!formatErrorOf([] { LoadSettings(); }).isEmpty());
+}
+
+void TestShared::fileNamesResolveWhateverTheCase()
+{
+    TestEnv env;
+    writeDataFile(QStringLiteral("項目一覧.TXT"), QStringLiteral("\"a\",3\r\n"));
+    LoadItems();
+    QCOMPARE(gKoumokuSu, int16_t(1));
+    // A rewrite replaces the existing file under its own name instead of adding a second one.
+    SaveItems();
+    QVERIFY(QFile::exists(QStringLiteral("項目一覧.TXT")));
+    QVERIFY(!QFile::exists(QStringLiteral("項目一覧.txt")));
+
+    gRandomTim = 1;
+    gWaitJikan = 15;
+    WriteSettingsFile();
+    QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("1,0,15\r\n"));
+}
+
+void TestShared::rewritesReplaceTheFileWhole()
+{
+    TestEnv env;
+    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"old\",1\r\n\"older\",2\r\n"));
+    LoadItems();
+    // A folder where the temporary file would go cannot be made: the old list must stay intact.
+    gKoumoku[1] = QStringLiteral("new");
+    QDir().mkdir(QStringLiteral("sub"));
+    QVERIFY(QDir::setCurrent(QStringLiteral("sub")));
+    QDir().mkdir(QStringLiteral("項目一覧.txt"));
+    QVERIFY(!formatErrorOf([] { SaveItems(); }).isEmpty());
+    QVERIFY(QDir::setCurrent(env.dir()));
+    SaveItems();
+    QCOMPARE(readDataFile(QStringLiteral("項目一覧.txt")), QStringLiteral("\"new\",1\r\n\"older\",2\r\n"));
+    QCOMPARE(QDir().entryList(QDir::Files).size(), 1);  // no temporary file left behind
+    // A name that cannot be stored is refused before anything is written.
+    gKoumoku[1] = QStringLiteral("😀");
+    QVERIFY(!formatErrorOf([] { SaveItems(); }).isEmpty());
+    QCOMPARE(readDataFile(QStringLiteral("項目一覧.txt")), QStringLiteral("\"new\",1\r\n\"older\",2\r\n"));
+}
+
+void TestShared::historyRecordsAreAppendedWithDateAndTime()
+{
+    TestEnv env;
+    gNow = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 18, 7)); };
+    AppendHistoryRecord(QStringLiteral("腕立て"), 20);
+    AppendHistoryRecord(QStringLiteral("腕立て"), 0.5);
+    QCOMPARE(readBytes(QStringLiteral("腕立て.txt")),
+             cp932(QStringLiteral("\"12月06日\",\"09時18分07秒\",20\r\n\"12月06日\",\"09時18分07秒\",0.5\r\n")));
+    bool missing = true;
+    const auto history = ReadHistory(QStringLiteral("腕立て"), &missing);
+    QVERIFY(!missing);
+    QCOMPARE(history.size(), size_t(2));
+    QCOMPARE(history[0].date, QStringLiteral("12月06日"));
+    QCOMPARE(history[1].count, QStringLiteral("0.5"));
+    QVERIFY(ReadHistory(QStringLiteral("none"), &missing).empty());
+    QVERIFY(missing);
+    // A folder standing where the history file should be: reported, naming the file.
+    QDir().mkdir(QStringLiteral("dir.txt"));
+    QVERIFY(formatErrorOf([] { AppendHistoryRecord(QStringLiteral("dir"), 1); }).contains(QStringLiteral("dir.txt")));
+    QVERIFY(formatErrorOf([] { ReadHistory(QStringLiteral("dir")); }).contains(QStringLiteral("フォルダー")));
+}
+
+void TestShared::pauseOfZeroHandlesNoEvent()
+{
+    bool ran = false;
+    QTimer::singleShot(0, [&] { ran = true; });
+    Pause(0);
+    Pause(-1);
+    QVERIFY(!ran);
+    QTRY_VERIFY(ran);
+}
+
+void TestShared::pauseWaitsAboutTheTimeAndHandlesEvents()
+{
+    bool ran = false;
+    QTimer::singleShot(20, [&] { ran = true; });
+    QElapsedTimer clock;
+    clock.start();
+    Pause(0.1f);
+    const qint64 elapsed = clock.elapsed();
+    QVERIFY(ran);
+    QVERIFY2(elapsed >= 100, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
+}
+
+void TestShared::pausesNestAndCostNoCpu()
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 innerEnded = -1;
+    QTimer::singleShot(50, [&] {
+        Pause(0.2f);
+        innerEnded = clock.elapsed();
+    });
+    const double cpuBefore = cpuSeconds();
+    Pause(1.0f);
+    const double cpuUsed = cpuSeconds() - cpuBefore;
+    const qint64 outerEnded = clock.elapsed();
+    QVERIFY(innerEnded >= 250);
+    QVERIFY(outerEnded >= 1000);
+    QVERIFY2(outerEnded < 3000, qPrintable(QString::number(outerEnded)));
+    // A busy loop would use the whole second.
+    QVERIFY2(cpuUsed < 0.2, qPrintable(QString::number(cpuUsed)));
+}
+
+void TestShared::pauseDoesNotSpinWhenTheApplicationQuits()
+{
+    // Once the program is ending, a pause gives up at once instead of re-entering loops that return.
+    TestEnv env;
+    QTimer::singleShot(10, [] { gProgramEnding = true; QCoreApplication::exit(0); });
+    QElapsedTimer clock;
+    clock.start();
+    const double cpuBefore = cpuSeconds();
+    QVERIFY_THROWS_EXCEPTION(ProgramEnding, Pause(5.0f));
+    QVERIFY(clock.elapsed() < 2000);
+    QVERIFY(cpuSeconds() - cpuBefore < 0.5);
+}
+
+void TestShared::randomFractionStaysBelowOne()
+{
+    float lowest = 1, highest = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const float r = RandomFraction();
+        QVERIFY(r >= 0.0f && r < 1.0f);
+        lowest = std::min(lowest, r);
+        highest = std::max(highest, r);
+    }
+    QVERIFY(lowest < 0.01f && highest > 0.99f);
+}
+
+QTEST_GUILESS_MAIN(TestShared)
+#include "tst_shared.moc"

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+
+// A dialog provider for tests: every message box and input box the program shows must have been
+// expected, in order, with its exact text, title and style; it returns the scripted answer. A box
+// nobody expected is recorded as a failure at once instead of waiting for a user.
+class ScriptedDialogs final : public platform::DialogProvider {
+public:
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    // Expects a message box and answers it with vbOK or vbCancel.
+    ScriptedDialogs& expectMessage(const QString& text, const QString& title, int style, int answer = platform::vbOK);
+    // Expects an input box and types `answer` (an empty answer is Cancel).
+    ScriptedDialogs& expectInput(const QString& prompt, const QString& title, const QString& answer,
+                                 const QString& defaultText = QString());
+    // Expects a message box of any text with the given title and style (for texts built from system messages).
+    ScriptedDialogs& expectAnyMessage(const QString& title, int style, int answer = platform::vbOK);
+
+    int messageBox(const QString& text, const QString& title, int style) override;
+    QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+
+    bool allShown() const { return mExpected.empty(); }
+    // Problems seen so far: unexpected boxes and mismatches.
+    const QStringList& failures() const { return mFailures; }
+    // Texts of every message box shown, in order.
+    const QStringList& shownTexts() const { return mShown; }
+    // Checks that no problem was seen and every expected box came; reports through QTest.
+    bool verify() const;
+
+private:
+    void fail(const QString& problem);
+    struct Expected {
+        bool input = false;
+        bool anyText = false;
+        QString text;
+        QString title;
+        int style = 0;
+        int answer = platform::vbOK;
+        QString inputAnswer;
+        QString defaultText;
+    };
+    std::deque<Expected> mExpected;
+    QStringList mFailures;
+    QStringList mShown;
+};
