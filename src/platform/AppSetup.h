@@ -1,6 +1,8 @@
 #pragma once
 
 class QApplication;
+class QString;
+class QWidget;
 
 namespace platform {
 
@@ -13,6 +15,10 @@ void installFontSubstitutes();
 
 // Loads Qt's own Japanese translations, so standard buttons read "OK" and "キャンセル".
 void installJapaneseTranslations(QApplication& app);
+
+// Narrows the spacing of a caption that would not fit its control's fixed width (less `reserved` pixels
+// for an indicator or margins), so the whole caption stays readable.
+void fitCaption(QWidget* control, const QString& caption, int reserved = 0);
 
 // Everything the program sets up before its first window.
 void setUpApplication(QApplication& app);

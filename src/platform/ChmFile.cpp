@@ -17,6 +17,12 @@ namespace {
 // damaged directory entry must not make us allocate gigabytes.
 constexpr LONGUINT64 kMaxObjectSize = 64u * 1024u * 1024u;
 
+// LZX section objects: chmlib takes the bounds of each compressed block from the reset table
+// and trusts them, reading past its block buffer when the table is damaged.
+const char* const kResetTable =
+    "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable";
+const char* const kCompressedContent = "::DataSpace/Storage/MSCompressed/Content";
+
 // Record codes of the "/#SYSTEM" object.
 constexpr quint16 kSystemDefaultTopic = 2;
 
@@ -37,6 +43,52 @@ bool isPagePath(const QString& path)
 {
     return path.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive)
         || path.endsWith(QLatin1String(".html"), Qt::CaseInsensitive);
+}
+
+quint64 readLe(const unsigned char* p, int bytes)
+{
+    quint64 v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+// Checks the reset table against the compressed section, so that no block read by chmlib can
+// be longer than the buffer it reads into (block length + 6144 bytes) or lie outside the
+// section. A file without a compressed section has nothing to check.
+bool resetTableIsSound(chmFile* h)
+{
+    chmUnitInfo table;
+    chmUnitInfo content;
+    if (chm_resolve_object(h, kResetTable, &table) != CHM_RESOLVE_SUCCESS)
+        return chm_resolve_object(h, kCompressedContent, &content) != CHM_RESOLVE_SUCCESS;
+    if (chm_resolve_object(h, kCompressedContent, &content) != CHM_RESOLVE_SUCCESS)
+        return false;
+    if (table.length < 40 || table.length > kMaxObjectSize)
+        return false;
+
+    QByteArray raw(static_cast<qsizetype>(table.length), Qt::Uninitialized);
+    auto* p = reinterpret_cast<unsigned char*>(raw.data());
+    if (chm_retrieve_object(h, &table, p, 0, static_cast<LONGINT64>(table.length)) != static_cast<LONGINT64>(table.length))
+        return false;
+
+    const quint64 blockCount = readLe(p + 4, 4);
+    const quint64 tableOffset = readLe(p + 12, 4);
+    const quint64 compressedLength = readLe(p + 24, 8);
+    const quint64 blockLength = readLe(p + 32, 8);
+    if (blockLength == 0 || blockLength > 0x200000 || compressedLength > content.length)
+        return false;
+    if (tableOffset > table.length || blockCount > (table.length - tableOffset) / 8)
+        return false;
+    const quint64 maxBlock = blockLength + 6144;
+    quint64 previous = 0;
+    for (quint64 i = 0; i < blockCount; ++i) {
+        const quint64 start = readLe(p + tableOffset + i * 8, 8);
+        if (start < previous || start > compressedLength || (i > 0 && start - previous > maxBlock))
+            return false;
+        previous = start;
+    }
+    return blockCount == 0 || compressedLength - previous <= maxBlock;
 }
 
 int collectFile(chmFile*, chmUnitInfo* ui, void* context)
@@ -109,6 +161,11 @@ bool ChmFile::open(const QString& fileName)
     m_handle = chm_open(QFile::encodeName(fileName).constData());
     if (!m_handle)
         return false;
+    if (!resetTableIsSound(m_handle)) {
+        chm_close(m_handle);
+        m_handle = nullptr;
+        return false;
+    }
     m_fileName = fileName;
     m_defaultTopic = readDefaultTopicRecord();
     if (m_defaultTopic.isEmpty() || !contains(m_defaultTopic))

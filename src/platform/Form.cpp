@@ -128,8 +128,10 @@ void Form::Show()
         mWindow->showMinimized();
     else
         mWindow->show();
-    mWindow->raise();
-    mWindow->activateWindow();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {  // it has no stacking to change
+        mWindow->raise();
+        mWindow->activateWindow();
+    }
 }
 
 int Form::WindowState()

@@ -125,6 +125,7 @@ HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent)
     // and the "ms-its:" forms to the desktop as external links.
     setOpenLinks(false);
     setOpenExternalLinks(false);
+    document()->setDocumentMargin(10);
     connect(this, &QTextBrowser::anchorClicked, this, &HelpBrowser::followLink);
 }
 

@@ -1,7 +1,9 @@
 #include "frmSettei.h"
 
+#include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/ScrollBar.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
@@ -224,8 +226,9 @@ void frmSettei::createOptionsFrame(platform::FormWindow* window)
     Label1->setGeometry(twips(150, 400, 690, 240));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Label1->setFont(dialogFont());
+    platform::fitCaption(Label1, Label1->text());
 
-    hsbTime = new QScrollBar(Qt::Horizontal, Frame3);
+    hsbTime = new platform::HScrollBar(Frame3);
     hsbTime->setObjectName(QStringLiteral("hsbTime"));
     hsbTime->setGeometry(twips(975, 375, 1515, 240));
     hsbTime->setRange(1, 60);

@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/KeyPress.h"
+#include "platform/ScrollBar.h"
 #include "settings/frmSettei.h"
 #include "shared/Errors.h"
 #include "shared/Numbers.h"
@@ -123,7 +124,7 @@ void frmMain::createControls(platform::FormWindow* window)
     cmdNext->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     cmdNext->setFocusPolicy(Qt::StrongFocus);
 
-    hsbKaisu = new QScrollBar(Qt::Horizontal, window);
+    hsbKaisu = new platform::HScrollBar(window);
     hsbKaisu->setObjectName(QStringLiteral("hsbKaisu"));
     hsbKaisu->setGeometry(twips(6750, 6300, 1215, 240));
     hsbKaisu->setRange(0, 1000);

@@ -1,0 +1,373 @@
+// The help viewer: the compiled help file, the viewer window and its commands.
+#include "ChmFile.h"
+#include "Dialogs.h"
+#include "HelpViewer.h"
+#include "HtmlHelp.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+#include <QImage>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QtTest>
+
+#ifndef QUILLMORA_HELP_CHM
+#error "QUILLMORA_HELP_CHM must name the compiled help file"
+#endif
+
+namespace {
+
+const QString kBuiltChm = QString::fromUtf8(QUILLMORA_HELP_CHM);
+
+class ScriptedDialogs : public platform::DialogProvider {
+public:
+    struct Shown {
+        QString text;
+        QString title;
+        int style;
+    };
+    QList<Shown> shown;
+
+    int messageBox(const QString& text, const QString& title, int style) override
+    {
+        shown.append({text, title, style});
+        return platform::vbOK;
+    }
+    QString inputBox(const QString&, const QString&, const QString&) override { return QString(); }
+};
+
+// Where the link with this target is drawn, in the browser's viewport; (-1, -1) when absent.
+QPoint anchorPoint(QTextBrowser* browser, const QString& href)
+{
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().isAnchor() && fragment.charFormat().anchorHref() == href) {
+                QTextCursor cursor(browser->document());
+                cursor.setPosition(fragment.position() + fragment.length() / 2);
+                return browser->cursorRect(cursor).center();
+            }
+        }
+    }
+    return QPoint(-1, -1);
+}
+
+QColor firstHeadingColor(QTextDocument* doc)
+{
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() == 1)
+            return block.begin().fragment().charFormat().foreground().color();
+    }
+    return QColor();
+}
+
+}  // namespace
+
+class TestHelp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void builtFileOpensAtItsDefaultTopic();
+    void damagedOrMissingFileIsRefused_data();
+    void damagedOrMissingFileIsRefused();
+    void displayTopicShowsTheJapaneseStartPage();
+    void linksPicturesAndStyleSheetComeFromTheFile();
+    void secondRequestReusesTheOpenWindow();
+    void unreadableHelpIsReportedThroughTheDialogSeam_data();
+    void unreadableHelpIsReportedThroughTheDialogSeam();
+    void closeAllClosesEveryWindow();
+    void bareNameIsLookedUpInTheCurrentDirectoryFirst();
+    void linkFormsLeadToPathsInTheFile_data();
+    void linkFormsLeadToPathsInTheFile();
+    void pageTextFollowsItsCharset_data();
+    void pageTextFollowsItsCharset();
+
+private:
+    void copyHelpTo(const QString& dir, const QString& name = QStringLiteral("KvHelp.chm"));
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldCurrent;
+    ScriptedDialogs m_dialogs;
+};
+
+void TestHelp::init()
+{
+    QVERIFY2(QFile::exists(kBuiltChm), qPrintable(kBuiltChm));
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_oldCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_dialogs.shown.clear();
+    platform::setDialogProvider(&m_dialogs);
+}
+
+void TestHelp::cleanup()
+{
+    platform::HtmlHelpA(nullptr, QByteArray(), platform::HH_CLOSE_ALL, 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    platform::setDialogProvider(nullptr);
+    platform::setHtmlHelpHandler({});
+    QDir::setCurrent(m_oldCurrent);
+    m_dir.reset();
+}
+
+void TestHelp::copyHelpTo(const QString& dir, const QString& name)
+{
+    QVERIFY(QFile::copy(kBuiltChm, QDir(dir).filePath(name)));
+}
+
+void TestHelp::builtFileOpensAtItsDefaultTopic()
+{
+    platform::ChmFile chm;
+    QVERIFY(chm.open(kBuiltChm));
+    QCOMPARE(chm.defaultTopic(), QStringLiteral("/index.html"));
+
+    bool ok = false;
+    const QByteArray page = chm.read(QStringLiteral("/index.html"), &ok);
+    QVERIFY(ok);
+    QVERIFY(QString::fromUtf8(page).contains(QStringLiteral("目次")));
+
+    // Stored names are matched without regard to case, as the Windows viewer does.
+    QVERIFY(chm.contains(QStringLiteral("/INDEX.HTML")));
+    QVERIFY(chm.contains(QStringLiteral("images/training.png")));
+
+    // A missing object is a failure, told apart from an empty result.
+    chm.read(QStringLiteral("/no-such-page.html"), &ok);
+    QVERIFY(!ok);
+
+    const QStringList files = chm.files();
+    QVERIFY(files.contains(QStringLiteral("/style.css")));
+    QVERIFY(files.contains(QStringLiteral("/trouble.html")));
+}
+
+void TestHelp::damagedOrMissingFileIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("create");
+    QTest::newRow("missing") << QByteArray() << false;
+    QTest::newRow("empty") << QByteArray() << true;
+    QTest::newRow("text") << QByteArray("not a help file\r\n").repeated(40) << true;
+    QTest::newRow("directory name") << QByteArray() << false;
+}
+
+void TestHelp::damagedOrMissingFileIsRefused()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, create);
+    QString path = m_dir->filePath(QStringLiteral("bad.chm"));
+    if (QByteArray(QTest::currentDataTag()) == "directory name")
+        path = m_dir->path();
+    if (create) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    platform::ChmFile chm;
+    QVERIFY(!chm.open(path));
+    QVERIFY(!chm.isOpen());
+    bool ok = true;
+    QVERIFY(chm.read(QStringLiteral("/index.html"), &ok).isEmpty());
+    QVERIFY(!ok);
+    QVERIFY(chm.defaultTopic().isEmpty());
+}
+
+void TestHelp::displayTopicShowsTheJapaneseStartPage()
+{
+    copyHelpTo(m_dir->path());
+    QWidget* window = platform::HtmlHelpA(nullptr, "KvHelp.chm", platform::HH_DISPLAY_TOPIC, 0);
+    auto* viewer = qobject_cast<platform::HelpViewer*>(window);
+    QVERIFY(viewer);
+    QVERIFY(viewer->isVisible());
+    QCOMPARE(platform::openHelpWindowCount(), 1);
+    QVERIFY(viewer->windowTitle().startsWith(QStringLiteral("Quillmora ヘルプ")));
+
+    QTextBrowser* browser = viewer->browser();
+    QCOMPARE(browser->source().path(), QStringLiteral("/index.html"));
+    const QString text = browser->toPlainText();
+    QVERIFY2(text.contains(QStringLiteral("項目の登録")), qPrintable(text.left(200)));
+    QVERIFY(text.contains(QStringLiteral("実績履歴と合計回数")));
+    QVERIFY(m_dialogs.shown.isEmpty());
+}
+
+void TestHelp::linksPicturesAndStyleSheetComeFromTheFile()
+{
+    copyHelpTo(m_dir->path());
+    auto* viewer = qobject_cast<platform::HelpViewer*>(
+        platform::HtmlHelpA(nullptr, "KvHelp.chm", platform::HH_DISPLAY_TOPIC, 0));
+    QVERIFY(viewer);
+    QVERIFY(QTest::qWaitForWindowExposed(viewer));
+    platform::HelpBrowser* browser = viewer->browser();
+
+    // The linked style sheet is applied: headings take its colour.
+    QCOMPARE(firstHeadingColor(browser->document()), QColor(QStringLiteral("#1f5fa8")));
+
+    // A click on a relative link opens that page of the file.
+    const QPoint at = anchorPoint(browser, QStringLiteral("overview.html"));
+    QVERIFY(at.x() >= 0);
+    QTest::mouseMove(browser->viewport(), at);
+    QTest::mouseClick(browser->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTRY_COMPARE(browser->source().path(), QStringLiteral("/overview.html"));
+    QVERIFY(browser->toPlainText().contains(QStringLiteral("使い方の流れ")));
+    QVERIFY(viewer->windowTitle().contains(QStringLiteral("はじめに")));
+
+    // Its picture, named relative to the page, is served from the file.
+    const QVariant picture = browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/flow.png")));
+    const QImage image = QImage::fromData(picture.toByteArray());
+    QCOMPARE(image.size(), QSize(560, 130));
+
+    // Back returns to the contents page.
+    browser->backward();
+    QCOMPARE(browser->source().path(), QStringLiteral("/index.html"));
+
+    // A link to a page that is not in the file shows a notice instead of an empty window.
+    browser->showTopic(QStringLiteral("/gone.html"));
+    QVERIFY(browser->toPlainText().contains(QStringLiteral("見つかりません")));
+}
+
+void TestHelp::secondRequestReusesTheOpenWindow()
+{
+    copyHelpTo(m_dir->path());
+    QWidget* first = platform::HtmlHelpA(nullptr, "KvHelp.chm", platform::HH_DISPLAY_TOPIC, 0);
+    QVERIFY(first);
+    auto* viewer = qobject_cast<platform::HelpViewer*>(first);
+    viewer->showTopic(QStringLiteral("/files.html"));
+
+    QWidget* again = platform::HtmlHelpA(nullptr, "KvHelp.chm", platform::HH_DISPLAY_TOPIC, 0);
+    QCOMPARE(again, first);
+    QCOMPARE(platform::openHelpWindowCount(), 1);
+    QCOMPARE(viewer->browser()->source().path(), QStringLiteral("/index.html"));
+
+    // After the user closed it, the next request opens a fresh window.
+    QPointer<QWidget> closed(first);
+    first->close();
+    QCOMPARE(platform::openHelpWindowCount(), 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(closed.isNull());
+    QWidget* fresh = platform::HtmlHelpA(nullptr, "KvHelp.chm", platform::HH_DISPLAY_TOPIC, 0);
+    QVERIFY(fresh);
+    QCOMPARE(platform::openHelpWindowCount(), 1);
+}
+
+void TestHelp::unreadableHelpIsReportedThroughTheDialogSeam_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("content");
+    // A name found nowhere on the search path (the built KvHelp.chm may lie beside the test).
+    QTest::newRow("missing") << QByteArray("NoSuchHelp.chm") << QByteArray();
+    // The current directory is searched first, so this damaged copy is the one opened.
+    QTest::newRow("damaged") << QByteArray("KvHelp.chm") << QByteArray("ITSF but nothing after it");
+}
+
+void TestHelp::unreadableHelpIsReportedThroughTheDialogSeam()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, content);
+    if (!content.isEmpty()) {
+        QFile f(m_dir->filePath(QString::fromLatin1(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+
+    QWidget caller;
+    QWidget* window = platform::HtmlHelpA(&caller, name, platform::HH_DISPLAY_TOPIC, 0);
+    QCOMPARE(window, nullptr);
+    QCOMPARE(platform::openHelpWindowCount(), 0);
+    QCOMPARE(m_dialogs.shown.size(), 1);
+    QCOMPARE(m_dialogs.shown[0].text, QStringLiteral("ヘルプファイル \"%1\" を開けません。").arg(QString::fromLatin1(name)));
+    QCOMPARE(m_dialogs.shown[0].title, QStringLiteral("HTML ヘルプ"));
+    QCOMPARE(m_dialogs.shown[0].style, int(platform::vbExclamation));
+}
+
+void TestHelp::closeAllClosesEveryWindow()
+{
+    copyHelpTo(m_dir->path());
+    QTemporaryDir other;
+    copyHelpTo(other.path(), QStringLiteral("Other.chm"));
+
+    QPointer<QWidget> a = platform::HtmlHelpA(nullptr, "KvHelp.chm", platform::HH_DISPLAY_TOPIC, 0);
+    QPointer<QWidget> b = platform::HtmlHelpA(nullptr, QFile::encodeName(QDir(other.path()).filePath(QStringLiteral("Other.chm"))),
+                                              platform::HH_DISPLAY_TOPIC, 0);
+    QVERIFY(a && b && a != b);
+    QCOMPARE(platform::openHelpWindowCount(), 2);
+
+    QCOMPARE(platform::HtmlHelpA(nullptr, "KvHelp.chm", platform::HH_CLOSE_ALL, 0), nullptr);
+    QCOMPARE(platform::openHelpWindowCount(), 0);
+    QVERIFY(!a->isVisible() && !b->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(a.isNull() && b.isNull());
+}
+
+void TestHelp::bareNameIsLookedUpInTheCurrentDirectoryFirst()
+{
+    const QStringList dirs = platform::helpSearchDirs();
+    QVERIFY(dirs.size() >= 2);
+    QCOMPARE(QFileInfo(dirs[0]).canonicalFilePath(), QFileInfo(m_dir->path()).canonicalFilePath());
+    QCOMPARE(QFileInfo(dirs[1]).canonicalFilePath(), QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath());
+
+    // Spelled differently on disk, as files copied from Windows often are; found here before
+    // any KvHelp.chm beside the program.
+    copyHelpTo(m_dir->path(), QStringLiteral("kvhelp.CHM"));
+    QCOMPARE(QFileInfo(platform::findHelpFile(QStringLiteral("KvHelp.chm"))).canonicalFilePath(),
+             QFileInfo(m_dir->filePath(QStringLiteral("kvhelp.CHM"))).canonicalFilePath());
+    QVERIFY(platform::HtmlHelpA(nullptr, "KvHelp.chm", platform::HH_DISPLAY_TOPIC, 0));
+}
+
+void TestHelp::linkFormsLeadToPathsInTheFile_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("path");
+    const QString index = QStringLiteral("chm:/index.html");
+    QTest::newRow("relative") << "register.html" << index << "/register.html";
+    QTest::newRow("relative in folder") << "../index.html" << "chm:/images/a.html" << "/index.html";
+    QTest::newRow("anchor only") << "#wait" << "chm:/start.html" << "/start.html#wait";
+    QTest::newRow("page and anchor") << "edit.html#clear" << index << "/edit.html#clear";
+    QTest::newRow("ms-its") << "ms-its:KvHelp.chm::/files.html#history" << index << "/files.html#history";
+    QTest::newRow("mk MSITStore") << "mk:@MSITStore:C:\\Help\\KvHelp.chm::/edit.html" << index << "/edit.html";
+    QTest::newRow("its file only") << "its:KvHelp.chm" << index << "/";
+    QTest::newRow("web") << "https://example.org/page.html" << index << "";
+    QTest::newRow("mail") << "mailto:someone@example.org" << index << "";
+}
+
+void TestHelp::linkFormsLeadToPathsInTheFile()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, base);
+    QFETCH(QString, path);
+    QCOMPARE(platform::helpPathForLink(QUrl(link), QUrl(base)), path);
+}
+
+void TestHelp::pageTextFollowsItsCharset_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    // "項目一覧を表示" in Shift-JIS; 表 carries a 0x5C trail byte.
+    const QByteArray sjis("\x8d\x80\x96\xda\x88\xea\x97\x97\x82\xf0\x95\x5c\x8e\xa6");
+    const QByteArray utf8 = QStringLiteral("項目一覧を表示").toUtf8();
+    const QByteArray head = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=";
+    QTest::newRow("utf-8 declared") << head + "utf-8\"></head><body>" + utf8 + "</body></html>";
+    QTest::newRow("shift_jis declared") << head + "Shift_JIS\"></head><body>" + sjis + "</body></html>";
+    QTest::newRow("html5 meta") << "<html><head><meta charset='x-sjis'></head><body>" + sjis + "</body></html>";
+    QTest::newRow("nothing declared, utf-8") << "<html><body>" + utf8 + "</body></html>";
+    QTest::newRow("nothing declared, shift-jis") << "<html><body>" + sjis + "</body></html>";
+    QTest::newRow("byte order mark") << "\xEF\xBB\xBF<html><body>" + utf8 + "</body></html>";
+    QTest::newRow("euc-jp declared") << head + "EUC-JP\"></head><body>"
+                                     + QByteArray("\xb9\xe0\xcc\xdc\xb0\xec\xcd\xf7\xa4\xf2\xc9\xbd\xbc\xa8") + "</body></html>";
+    QTest::newRow("unknown charset") << head + "x-made-up\"></head><body>" + utf8 + "</body></html>";
+}
+
+void TestHelp::pageTextFollowsItsCharset()
+{
+    QFETCH(QByteArray, bytes);
+    const QString text = platform::decodeHtmlPage(bytes);
+    QVERIFY2(text.contains(QStringLiteral("項目一覧を表示")), qPrintable(text));
+    QVERIFY(!text.startsWith(QChar(0xFEFF)));
+}
+
+QTEST_MAIN(TestHelp)
+#include "tst_help.moc"
