@@ -26,9 +26,10 @@ FormWindow::FormWindow(QWidget* parent)
 
 void FormWindow::closeEvent(QCloseEvent* event)
 {
+    // The program itself never closes a form's window (unloading hides and deletes it), so a close
+    // comes from the user: the title bar's close box, Alt+F4 or the window manager.
     event->accept();
-    if (event->spontaneous())
-        emit closedByUser();
+    emit closedByUser();
 }
 
 Form::Form(QObject* parent) : QObject(parent)

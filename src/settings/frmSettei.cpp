@@ -3,7 +3,9 @@
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/HtmlHelp.h"
 #include "platform/ScrollBar.h"
+#include "shared/ItemNames.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
@@ -12,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
@@ -23,6 +26,8 @@
 #include <QScrollBar>
 #include <QToolButton>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 using namespace QmrM;
@@ -328,13 +333,7 @@ void frmSettei::Form_Load()
 {
     mHelpFile = QStringLiteral("KvHelp.chm");
     if (gKoumokuSu != 0) {
-        lstKoumoku->clear();
-        cboKoumoku->clear();
-        const int count = gKoumokuSu;
-        for (int i = 1; i <= count; ++i) {
-            lstKoumoku->addItem(gKoumoku[i]);
-            cboKoumoku->addItem(gKoumoku[i]);
-        }
+        fillItemLists();
         cboKoumoku->setEditText(gKoumoku[1]);
         mRirekiNo = 1;
         ShowHistory();
@@ -392,12 +391,234 @@ void frmSettei::SaveSettings()
     WriteSettingsFile();
 }
 
-void frmSettei::cmdAgain_Click() {}
-void frmSettei::cmdSettei_Click() {}
-void frmSettei::cmdHelp_Click() {}
-void frmSettei::cmdEnd_Click() {}
-void frmSettei::cmdNew_Click() {}
-void frmSettei::lstKoumoku_Click() {}
-void frmSettei::cmdHozon_Click() {}
-void frmSettei::cmdDel_Click() {}
-void frmSettei::cmdClear_Click() {}
+float frmSettei::WaitSeconds()
+{
+    if (gRandomTim == 1) {
+        const float minutes = std::floor(gWaitJikan * RandomFraction() + 1.0f);
+        return minutes * 60.0f;
+    }
+    return gWaitJikan * 60.0f;
+}
+
+std::function<void(float)>& frmSettei::startWait()
+{
+    static std::function<void(float)> wait;
+    return wait;
+}
+
+void frmSettei::cmdAgain_Click()
+{
+    if (lstKoumoku->count() == 0) {
+        platform::MsgBox(QStringLiteral("先に項目を入力して下さい"), platform::vbExclamation,
+                         QStringLiteral("項目未登録"));
+        return;
+    }
+    Unload();
+    // The training window's start-up runs now, at the beginning of the wait: it rereads the data files
+    // and prepares the first item while the window waits minimised.
+    frmMain& training = frmMain::instance();
+    training.setWindowState(platform::Form::vbMinimized);
+    if (!training.isLoaded())
+        return;  // no items any more: the start-up has already brought this window back
+    const float seconds = WaitSeconds();
+    {
+        platform::Form::WaitScope waiting;
+        if (startWait())
+            startWait()(seconds);
+        else
+            Pause(seconds);
+    }
+    // The user may have trained already, or left, during the wait: bring the training window back only
+    // when it is still waiting, or when no window is left at all; never a second pass over a window
+    // that is in use.
+    if (!training.isLoaded() && platform::Form::anyLoaded())
+        return;
+    training.setWindowState(platform::Form::vbNormal);
+    training.Show();
+}
+
+void frmSettei::cmdSettei_Click()
+{
+    gRandomTim = chkTim->isChecked() ? 1 : 0;
+    gRandomKaisu = chkKaisu->isChecked() ? 1 : 0;
+    gWaitJikan = static_cast<float>(hsbTime->value());
+    SaveSettings();
+    platform::MsgBox(QStringLiteral("設定を保存しました"), platform::vbInformation, QStringLiteral("設定保存終了"));
+}
+
+void frmSettei::cmdHelp_Click()
+{
+    platform::HtmlHelpA(window(), QFile::encodeName(mHelpFile), platform::HH_DISPLAY_TOPIC, 0);
+}
+
+void frmSettei::cmdEnd_Click()
+{
+    platform::HtmlHelpA(window(), QFile::encodeName(mHelpFile), platform::HH_CLOSE_ALL, 0);
+    platform::endProgram(0);
+}
+
+QString frmSettei::askItemName()
+{
+    while (true) {
+        const QString typed = platform::InputBox(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"));
+        if (typed.isEmpty())
+            return QString();
+        const QString name = StoredItemName(typed);
+        const auto problem = ItemNameProblem(name);
+        if (!problem)
+            return name;
+        platform::MsgBox(*problem, platform::vbExclamation, QStringLiteral("項目名エラー"));
+    }
+}
+
+std::optional<double> frmSettei::askInstructedCount()
+{
+    while (true) {
+        const QString typed = platform::InputBox(QStringLiteral("指示数をいくつにしますか？（半角文字で入力）"),
+                                                 QStringLiteral("指示数入力"));
+        if (typed.isEmpty())
+            return std::nullopt;
+        const double count = TextValue(typed);
+        if (count < 1)
+            platform::MsgBox(QStringLiteral("必ず１以上を入力して下さい"), platform::vbExclamation,
+                             QStringLiteral("下限値制限"));
+        else if (!fitsInt16(count))
+            platform::MsgBox(QStringLiteral("指示数は 32767 までにして下さい"), platform::vbExclamation,
+                             QStringLiteral("上限値制限"));
+        else
+            return count;
+    }
+}
+
+void frmSettei::cmdNew_Click()
+{
+    if (lstKoumoku->count() >= kMaxItems) {
+        platform::MsgBox(QStringLiteral("登録できる項目数は２０項目までです。"), platform::vbExclamation,
+                         QStringLiteral("項目数上限制約"));
+        return;
+    }
+    const auto cancelled = [] {
+        platform::MsgBox(QStringLiteral("新規追加をキャンセルします"), platform::vbExclamation,
+                         QStringLiteral("キャンセル"));
+    };
+    const QString name = askItemName();
+    if (name.isEmpty())
+        return cancelled();
+    const auto count = askInstructedCount();
+    if (!count)
+        return cancelled();
+
+    AppendItemRecord(name, *count);
+    CreateHistoryFile(name);
+    lstKoumoku->addItem(name);
+    LoadItems();
+    platform::MsgBox(gKoumoku[gKoumokuSu] + QStringLiteral(" の設定を新規登録しました"), platform::vbInformation,
+                     QStringLiteral("新規登録終了"));
+}
+
+int frmSettei::selectedItem() const
+{
+    const int row = lstKoumoku->currentRow();
+    if (row < 0 || lstKoumoku->selectedItems().isEmpty())
+        return 0;
+    return row + 1;
+}
+
+bool frmSettei::itemChosen()
+{
+    if (!txtKoumoku->text().isEmpty() && selectedItem() > 0)
+        return true;
+    platform::MsgBox(QStringLiteral("先に項目を選んで下さい"), platform::vbInformation, QStringLiteral("項目未選定"));
+    return false;
+}
+
+void frmSettei::lstKoumoku_Click()
+{
+    const int n = selectedItem();
+    if (n < 1 || n > gKoumokuSu)
+        return;
+    txtKoumoku->setText(gKoumoku[n]);
+    txtKaisu->setText(QString::number(gShijiSu[n]));
+}
+
+void frmSettei::cmdHozon_Click()
+{
+    if (!itemChosen())
+        return;
+    const int n = selectedItem();
+    // Both values are checked before anything changes, so an item is never saved by halves.
+    const QString name = StoredItemName(txtKoumoku->text());
+    if (const auto problem = ItemNameProblem(name)) {
+        platform::MsgBox(*problem, platform::vbExclamation, QStringLiteral("項目名エラー"));
+        return;
+    }
+    const double count = TextValue(txtKaisu->text());
+    if (!fitsInt16(count)) {
+        platform::MsgBox(QStringLiteral("指示数は -32768 から 32767 までにして下さい"), platform::vbExclamation,
+                         QStringLiteral("指示数エラー"));
+        return;
+    }
+    txtKoumoku->setText(name);
+    gKoumoku[n] = name;
+    gShijiSu[n] = toInt16(count, QStringLiteral("指示数"));
+    SaveItems();
+    platform::MsgBox(txtKoumoku->text() + QStringLiteral(" の設定を更新しました"), platform::vbInformation,
+                     QStringLiteral("設定更新終了"));
+}
+
+void frmSettei::fillItemLists()
+{
+    lstKoumoku->clear();
+    cboKoumoku->clear();
+    const int count = gKoumokuSu;
+    for (int i = 1; i <= count; ++i) {
+        lstKoumoku->addItem(gKoumoku[i]);
+        cboKoumoku->addItem(gKoumoku[i]);
+    }
+}
+
+void frmSettei::cmdDel_Click()
+{
+    if (!itemChosen())
+        return;
+    const int n = selectedItem();
+    const QString deleted = gKoumoku[n];
+    if (platform::MsgBox(deleted + QStringLiteral("を削除します。よろしいですか？"),
+                         platform::vbOKCancel | platform::vbExclamation, QStringLiteral("クリア確認")) != platform::vbOK)
+        return;
+    SaveItems(n);
+    LoadItems();
+    // Items of the same name share one history file: it goes only with the last of them.
+    const bool stillUsed = std::find(gKoumoku.begin() + 1, gKoumoku.end(), deleted) != gKoumoku.end();
+    if (!stillUsed)
+        RemoveHistoryFile(deleted);  // a failure, most often no such file, is of no consequence
+    fillItemLists();
+    lstRireki->clear();
+    lblGoukei->setText(QStringLiteral("0"));
+    if (gKoumokuSu != 0) {
+        cboKoumoku->setEditText(gKoumoku[1]);
+        mRirekiNo = 1;
+        ShowHistory();
+    }
+    txtKoumoku->clear();
+    txtKaisu->clear();
+    platform::MsgBox(QStringLiteral("削除しました"), platform::vbInformation, QStringLiteral("削除終了"));
+}
+
+void frmSettei::cmdClear_Click()
+{
+    if (!itemChosen())
+        return;
+    const QString shownName = txtKoumoku->text();
+    if (platform::MsgBox(shownName + QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？"),
+                         platform::vbOKCancel | platform::vbExclamation, QStringLiteral("クリア確認")) != platform::vbOK)
+        return;
+    SaveItems();
+    ClearHistoryFile(gKoumoku[selectedItem()]);
+    if (cboKoumoku->currentText() == shownName) {
+        lblGoukei->setText(QStringLiteral("0"));
+        lstRireki->clear();
+    }
+    platform::MsgBox(shownName + QStringLiteral(" のカウント数と履歴データをクリアしました"), platform::vbInformation,
+                     QStringLiteral("クリア終了"));
+}

@@ -5,6 +5,8 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -75,6 +77,12 @@ public:
     // Writes the settings file from the three shared options.
     void SaveSettings();
 
+    // The wait before the next pass, in seconds, from the shared options: the minutes, or with random
+    // timing a random whole number of minutes from 1 to the minutes.
+    static float WaitSeconds();
+    // Replaces the start wait (tests); empty means a real Pause.
+    static std::function<void(float seconds)>& startWait();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void createControls(platform::FormWindow* window) override;
@@ -89,6 +97,13 @@ private:
     void setTabOrder();
     void connectHandlers();
     void showWaitMinutes();
+    void fillItemLists();
+    QString askItemName();
+    std::optional<double> askInstructedCount();
+    // The item chosen in the item list (1-based), 0 when none is selected.
+    int selectedItem() const;
+    // Tells the user to choose an item first unless one is chosen and the name box is filled.
+    bool itemChosen();
 
     bool mSelectionChangedByPress = false;
 };

@@ -2,6 +2,7 @@
 
 #include "DataFiles.h"
 #include "Errors.h"
+#include "ItemNames.h"
 #include "Numbers.h"
 #include "RecordForm.h"
 
@@ -63,6 +64,35 @@ QString settingsFileName()
 QString historyFileName(const QString& itemName)
 {
     return itemName + QStringLiteral(".txt");
+}
+
+namespace {
+
+// The history file of an item, refusing a name (from an edited items list) that would reach out of the
+// current directory.
+QString safeHistoryFileName(const QString& itemName)
+{
+    const QString fileName = historyFileName(itemName);
+    if (!HistoryNameIsSafe(itemName))
+        throw DataFileError(DataFileError::Write, fileName, QStringLiteral("項目名にフォルダーの区切り文字があります"));
+    return fileName;
+}
+
+}  // namespace
+
+void CreateHistoryFile(const QString& itemName)
+{
+    createFileIfMissing(safeHistoryFileName(itemName));
+}
+
+void ClearHistoryFile(const QString& itemName)
+{
+    truncateFile(safeHistoryFileName(itemName));
+}
+
+bool RemoveHistoryFile(const QString& itemName)
+{
+    return HistoryNameIsSafe(itemName) && removeFile(historyFileName(itemName));
 }
 
 void LoadItems()
@@ -140,12 +170,17 @@ void AppendHistoryRecord(const QString& itemName, double count)
     const QDateTime now = gNow();
     const QString date = now.toString(QStringLiteral("MM月dd日"));
     const QString time = now.toString(QStringLiteral("HH時mm分ss秒"));
-    const QString fileName = historyFileName(itemName);
+    const QString fileName = safeHistoryFileName(itemName);
     appendToFile(fileName, encodeRecords(fileName, RecordWriter().text(date).text(time).real(count).line()));
 }
 
 std::vector<HistoryRecord> ReadHistory(const QString& itemName, bool* missing)
 {
+    if (!HistoryNameIsSafe(itemName)) {  // such a name never had a history file of its own
+        if (missing)
+            *missing = true;
+        return {};
+    }
     const std::vector<Record> records = readRecordFile(historyFileName(itemName), missing);
     std::vector<HistoryRecord> history;
     history.reserve(records.size());

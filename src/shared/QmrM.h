@@ -37,6 +37,13 @@ void WriteSettingsFile();
 // Appends one record of a newly registered item, its count written as typed (a real).
 void AppendItemRecord(const QString& name, double count);
 
+// Creates an item's empty history file unless it exists; an existing one keeps its records.
+void CreateHistoryFile(const QString& itemName);
+// Empties an item's history file, creating it when missing.
+void ClearHistoryFile(const QString& itemName);
+// Removes an item's history file; false when it could not be removed.
+bool RemoveHistoryFile(const QString& itemName);
+
 // One history record, its fields as stored.
 struct HistoryRecord {
     QString date;

@@ -3,6 +3,7 @@
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/HtmlHelp.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
@@ -20,6 +21,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+
+#include <functional>
 
 using namespace QmrM;
 
@@ -95,7 +98,44 @@ private slots:
     void typingInTheComboChoosesNothing();
     void missingHistoryShowsEmptyAndUnreadableEnds();
     void waitLabelFollowsTheScrollBar();
+
+    void confirmSavesTheOptions();
+    void startNeedsItems();
+    void startWaitsWithTheTrainingWindowPreparedAndMinimised();
+    void startUsesTheSavedOptionsNotTheControls();
+    void randomWaitIsWholeMinutesUpToTheSetting();
+    void trainingDuringTheWaitIsNotRepeated();
+    void closingTheTrainingWindowDuringTheWaitStillReminds();
+    void helpAndExitGoThroughTheViewer();
+    void closingTheSettingsWindowEndsTheProgram();
+    void wholeCycleFromAnEmptyFolder();
+
+private:
+    // The waits the start button asked for; set by init().
+    QList<float> mWaits;
+    std::function<void()> mDuringWait;
+
+private slots:
+    void init();
+    void cleanup();
 };
+
+void TestSettings::init()
+{
+    mWaits.clear();
+    mDuringWait = nullptr;
+    frmSettei::startWait() = [this](float seconds) {
+        mWaits.append(seconds);
+        if (mDuringWait)
+            mDuringWait();
+    };
+}
+
+void TestSettings::cleanup()
+{
+    frmSettei::startWait() = nullptr;
+    platform::setHtmlHelpHandler({});
+}
 
 void TestSettings::layoutMatchesTheDesign_data()
 {
@@ -361,6 +401,217 @@ void TestSettings::waitLabelFollowsTheScrollBar()
     // Moving the scroll bar changes neither the shared wait nor the settings file.
     QCOMPARE(gWaitJikan, 10.0f);
     QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("0,0,10\r\n"));
+}
+
+void TestSettings::confirmSavesTheOptions()
+{
+    TestEnv env;
+    frmSettei& form = openSettings({QStringLiteral("A")});
+    form.chkTim->setChecked(true);
+    form.hsbTime->setValue(15);
+    for (int press = 0; press < 2; ++press) {
+        QFile::remove(QStringLiteral("設定.txt"));
+        env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
+                                    platform::vbInformation);
+        QTest::mouseClick(form.cmdSettei, Qt::LeftButton);
+        QVERIFY(env.dialogs().verify());
+        QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("1,0,15\r\n"));
+    }
+    QCOMPARE(gRandomTim, int16_t(1));
+    QCOMPARE(gRandomKaisu, int16_t(0));
+    QCOMPARE(gWaitJikan, 15.0f);
+}
+
+void TestSettings::startNeedsItems()
+{
+    TestEnv env;
+    frmSettei& form = openSettings({});
+    env.dialogs().expectMessage(QStringLiteral("先に項目を入力して下さい"), QStringLiteral("項目未登録"),
+                                platform::vbExclamation);
+    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
+    QVERIFY(env.dialogs().verify());
+    QVERIFY(form.isLoaded() && form.window()->isVisible());
+    QVERIFY(mWaits.isEmpty());
+    QVERIFY(!frmMain::instance().isLoaded());
+}
+
+void TestSettings::startWaitsWithTheTrainingWindowPreparedAndMinimised()
+{
+    TestEnv env;
+    frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B")}, QStringLiteral("0,0,5"));
+    frmMain& training = frmMain::instance();
+    bool checkedDuringWait = false;
+    mDuringWait = [&] {
+        QVERIFY(!form.isLoaded());
+        QVERIFY(training.isLoaded());
+        QCOMPARE(training.WindowState(), int(platform::Form::vbMinimized));
+        QCOMPARE(training.lblKoumoku->text(), QStringLiteral("A"));
+        QCOMPARE(gGenzai, int16_t(1));
+        // The program must not end while it waits, even with no window left open.
+        QVERIFY(platform::Form::waiting());
+        checkedDuringWait = true;
+    };
+    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
+    QVERIFY(checkedDuringWait);
+    QCOMPARE(mWaits, QList<float>({300.0f}));
+    QVERIFY(training.isLoaded());
+    QCOMPARE(training.WindowState(), int(platform::Form::vbNormal));
+    QVERIFY(training.window()->isVisible());
+    QVERIFY(!form.isLoaded());
+    QVERIFY(!platform::Form::waiting());
+}
+
+void TestSettings::startUsesTheSavedOptionsNotTheControls()
+{
+    TestEnv env;
+    frmSettei& form = openSettings({QStringLiteral("A")}, QStringLiteral("0,0,10"));
+    form.hsbTime->setValue(30);
+    form.chkTim->setChecked(true);
+    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
+    QCOMPARE(mWaits, QList<float>({600.0f}));
+    frmMain::instance().cmdCut_Click();
+    QVERIFY(form.isLoaded());
+    QCOMPARE(form.hsbTime->value(), 10);
+    QVERIFY(!form.chkTim->isChecked());
+
+    // Random timing with one minute always waits a minute.
+    form.Unload();
+    openSettings({QStringLiteral("A")}, QStringLiteral("1,0,1"));
+    for (int i = 0; i < 5; ++i) {
+        QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
+        frmMain::instance().cmdCut_Click();
+    }
+    QCOMPARE(mWaits.mid(1), QList<float>(5, 60.0f));
+}
+
+void TestSettings::randomWaitIsWholeMinutesUpToTheSetting()
+{
+    TestEnv env;
+    gWaitJikan = 5;
+    gRandomTim = 0;
+    QCOMPARE(frmSettei::WaitSeconds(), 300.0f);
+    gRandomTim = 1;
+    gWaitJikan = 60;
+    QSet<int> minutes;
+    for (int i = 0; i < 5000; ++i) {
+        const float seconds = frmSettei::WaitSeconds();
+        QCOMPARE(std::fmod(seconds, 60.0f), 0.0f);
+        QVERIFY(seconds >= 60.0f && seconds <= 3600.0f);
+        minutes.insert(int(seconds / 60));
+    }
+    QCOMPARE(minutes.size(), 60);
+}
+
+void TestSettings::trainingDuringTheWaitIsNotRepeated()
+{
+    TestEnv env;
+    frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B")});
+    frmMain& training = frmMain::instance();
+    mDuringWait = [&] {
+        // The user restores the waiting window and trains the whole pass before the wait is over.
+        training.setWindowState(platform::Form::vbNormal);
+        training.cmdNext_Click();
+        training.cmdNext_Click();
+    };
+    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
+    QCOMPARE(mWaits.size(), 1);
+    QVERIFY(!training.isLoaded());
+    QVERIFY(form.isLoaded() && form.window()->isVisible());
+    QCOMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
+    QCOMPARE(readDataFile(QStringLiteral("B.txt")).count(u'\n'), 1);
+}
+
+void TestSettings::closingTheTrainingWindowDuringTheWaitStillReminds()
+{
+    TestEnv env;
+    frmSettei& form = openSettings({QStringLiteral("A")});
+    frmMain& training = frmMain::instance();
+    mDuringWait = [&] {
+        training.window()->close();  // through its title bar
+        QTest::qWait(20);            // the check for a program left without windows runs meanwhile
+        QVERIFY(env.endings().isEmpty());
+        QVERIFY(!training.isLoaded());
+    };
+    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
+    QVERIFY(training.isLoaded());
+    QVERIFY(training.window()->isVisible());
+    QCOMPARE(training.lblKoumoku->text(), QStringLiteral("A"));
+    QTest::qWait(20);
+    QVERIFY(env.endings().isEmpty());
+}
+
+void TestSettings::helpAndExitGoThroughTheViewer()
+{
+    TestEnv env;
+    frmSettei& form = openSettings({QStringLiteral("A")});
+    struct Call {
+        QWidget* caller;
+        QByteArray file;
+        int command;
+        quintptr data;
+    };
+    QList<Call> calls;
+    platform::setHtmlHelpHandler([&](QWidget* caller, const QByteArray& file, int command, quintptr data) {
+        calls.append({caller, file, command, data});
+        return static_cast<QWidget*>(nullptr);
+    });
+    QTest::mouseClick(form.cmdHelp, Qt::LeftButton);
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].caller, form.window());
+    QCOMPARE(calls[0].file, QByteArray("KvHelp.chm"));
+    QCOMPARE(calls[0].command, platform::HH_DISPLAY_TOPIC);
+    QCOMPARE(calls[0].data, quintptr(0));
+    QVERIFY(env.endings().isEmpty());
+
+    form.hsbTime->setValue(42);  // not confirmed: lost
+    QTest::mouseClick(form.cmdEnd, Qt::LeftButton);
+    QCOMPARE(calls.size(), 2);
+    QCOMPARE(calls[1].command, platform::HH_CLOSE_ALL);
+    QCOMPARE(env.endings(), QList<int>({0}));
+    QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("0,0,1\r\n"));
+    // Nothing runs after the exit.
+    QTest::mouseClick(form.cmdSettei, Qt::LeftButton);
+    QVERIFY(env.dialogs().verify());
+}
+
+void TestSettings::closingTheSettingsWindowEndsTheProgram()
+{
+    TestEnv env;
+    frmSettei& form = openSettings({QStringLiteral("A")});
+    form.window()->close();
+    QVERIFY(!form.isLoaded());
+    QTRY_COMPARE(env.endings(), QList<int>({0}));
+}
+
+void TestSettings::wholeCycleFromAnEmptyFolder()
+{
+    // A new user: no files at all, registers an item, confirms the options, starts, trains, reads the history.
+    TestEnv env;
+    gNow = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 18, 7)); };
+    env.dialogs().expectMessage(QStringLiteral("項目登録ボタンを押して項目を設定してください"),
+                                QStringLiteral("項目無し"), platform::vbExclamation);
+    frmMain::instance().Load();
+    frmSettei& form = frmSettei::instance();
+    QVERIFY(form.window()->isVisible());
+    env.dialogs()
+        .expectInput(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"), QStringLiteral("腕立て"))
+        .expectInput(QStringLiteral("指示数をいくつにしますか？（半角文字で入力）"), QStringLiteral("指示数入力"),
+                     QStringLiteral("20"))
+        .expectMessage(QStringLiteral("腕立て の設定を新規登録しました"), QStringLiteral("新規登録終了"),
+                       platform::vbInformation)
+        .expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"), platform::vbInformation);
+    QTest::mouseClick(form.cmdNew, Qt::LeftButton);
+    form.hsbTime->setValue(3);
+    QTest::mouseClick(form.cmdSettei, Qt::LeftButton);
+    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
+    QCOMPARE(mWaits, QList<float>({180.0f}));
+    frmMain& training = frmMain::instance();
+    QCOMPARE(training.txtKaisu->text(), QStringLiteral("20"));
+    QTest::keyClick(training.txtKaisu, Qt::Key_Return);
+    QVERIFY(form.window()->isVisible());
+    QCOMPARE(entries(form.lstRireki), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 20"}));
+    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 20"));
+    QVERIFY(env.dialogs().verify());
 }
 
 QTEST_MAIN(TestSettings)

@@ -1,0 +1,63 @@
+#include "ItemNames.h"
+
+#include "QmrM.h"
+#include "platform/TextEncoding.h"
+
+namespace {
+
+bool isForbiddenInFileNames(QChar c)
+{
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    return c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c);
+}
+
+// Device names that Windows reserves whatever the extension.
+bool isReservedDeviceName(const QString& name)
+{
+    static const QStringList devices = {QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
+                                        QStringLiteral("NUL")};
+    const QString upper = name.toUpper();
+    if (devices.contains(upper))
+        return true;
+    return upper.size() == 4 && (upper.startsWith(QLatin1String("COM")) || upper.startsWith(QLatin1String("LPT"))) &&
+           upper[3] >= u'1' && upper[3] <= u'9';
+}
+
+}  // namespace
+
+QString StoredItemName(const QString& name)
+{
+    return platform::cp932StoredForm(name).value_or(name);
+}
+
+std::optional<QString> ItemNameProblem(const QString& name)
+{
+    if (name.contains(u'"'))
+        return QStringLiteral("項目名に \" (ダブルクォーテーション) は使えません。");
+    for (const QChar c : name) {
+        if (isForbiddenInFileNames(c))
+            return QStringLiteral("項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
+    }
+    const auto stored = platform::cp932StoredForm(name);
+    if (!stored || *stored != name)
+        return QStringLiteral("項目名に Shift-JIS で保存できない文字（絵文字など）があります。");
+    const QString fileName = QmrM::historyFileName(name);
+    for (const QString& dataFile : {QStringLiteral("項目一覧.txt"), QStringLiteral("設定.txt")}) {
+        if (fileName.compare(dataFile, Qt::CaseInsensitive) == 0)
+            return QStringLiteral("「%1」はデータファイルと同じ名前になるため、項目名に使えません。").arg(name);
+    }
+    if (isReservedDeviceName(name))
+        return QStringLiteral("「%1」は装置名のため、項目名に使えません。").arg(name);
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("「%1」は項目名に使えません。").arg(name);
+    // Most file systems allow 255 bytes (Linux, UTF-8) or 255 UTF-16 units (Windows) per name.
+    if (fileName.toUtf8().size() > 255 || fileName.size() > 255)
+        return QStringLiteral("項目名が長すぎます。");
+    return std::nullopt;
+}
+
+bool HistoryNameIsSafe(const QString& name)
+{
+    return !name.contains(u'/') && !name.contains(u'\\') && name != QLatin1String("..") &&
+           name != QLatin1String(".");
+}
