@@ -61,6 +61,14 @@ public:
 
 }  // namespace
 
+QFont namedFont(double points)
+{
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
 void fitCaption(QWidget* control, const QString& caption, int reserved)
 {
     QFont font = control->font();

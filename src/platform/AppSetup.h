@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFont>
+
 class QApplication;
 class QString;
 class QWidget;
@@ -15,6 +17,9 @@ void installFontSubstitutes();
 
 // Loads Qt's own Japanese translations, so standard buttons read "OK" and "キャンセル".
 void installJapaneseTranslations(QApplication& app);
+
+// The windows' Japanese font, "ＭＳ Ｐゴシック", regular weight, at the given size in points.
+QFont namedFont(double points);
 
 // Narrows the spacing of a caption that would not fit its control's fixed width (less `reserved` pixels
 // for an indicator or margins), so the whole caption stays readable.

@@ -31,19 +31,11 @@
 #include <memory>
 
 using namespace QmrM;
+using platform::namedFont;
 using platform::twips;
 
 namespace {
 
-const QString kFontName = QStringLiteral("ＭＳ Ｐゴシック");
-
-QFont namedFont(double points)
-{
-    QFont font(kFontName);
-    font.setPointSizeF(points);
-    font.setWeight(QFont::Normal);
-    return font;
-}
 
 // The window's own font, the dialog font: a control given it explicitly keeps it inside a frame
 // whose caption uses a larger size.

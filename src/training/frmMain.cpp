@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/KeyPress.h"
@@ -22,21 +23,13 @@
 #include <memory>
 
 using namespace QmrM;
+using platform::namedFont;
 using platform::twips;
 
 namespace {
 
-const QString kFontName = QStringLiteral("ＭＳ Ｐゴシック");
 constexpr int kStepColour = 15;
 constexpr int kCurrentStepColour = 12;
-
-QFont namedFont(double points)
-{
-    QFont font(kFontName);
-    font.setPointSizeF(points);
-    font.setWeight(QFont::Normal);
-    return font;
-}
 
 std::unique_ptr<frmMain>& holder()
 {

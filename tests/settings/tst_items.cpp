@@ -30,22 +30,6 @@ const QString kRecord = QStringLiteral("\"12月06日\",\"09時18分07秒\",");
 const QString kItems = QStringLiteral("項目一覧.txt");
 const int kConfirm = platform::vbOKCancel | vbExclamation;
 
-QStringList entries(const QListWidget* list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts.append(list->item(i)->text());
-    return texts;
-}
-
-QStringList entries(const QComboBox* combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
-}
-
 // Opens the settings window on the given items list, as the end of a training pass does.
 frmSettei& openSettings(const QString& items)
 {

@@ -28,22 +28,6 @@ using namespace QmrM;
 
 namespace {
 
-QStringList entries(const QListWidget* list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts.append(list->item(i)->text());
-    return texts;
-}
-
-QStringList entries(const QComboBox* combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
-}
-
 // Sets the shared state as the training window's start-up would leave it, then opens the settings window.
 frmSettei& openSettings(const QStringList& names, const QString& settings = QStringLiteral("0,0,1"))
 {
@@ -64,16 +48,6 @@ void chooseInCombo(QComboBox* combo, int index)
 {
     combo->setCurrentIndex(index);
     emit combo->activated(index);
-}
-
-QWidget* nextTabStop(QWidget* from)
-{
-    QWidget* next = from->nextInFocusChain();
-    // A compound control such as an editable combo box takes the focus through its own child.
-    while (next != from && (from->isAncestorOf(next) ||
-                            !((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(from->window()))))
-        next = next->nextInFocusChain();
-    return next;
 }
 
 const QString kRecord = QStringLiteral("\"12月06日\",\"09時18分07秒\",");

@@ -6,7 +6,9 @@
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QListWidget>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -61,4 +63,29 @@ QByteArray readBytes(const QString& name)
 QString readDataFile(const QString& name)
 {
     return platform::decodeCp932(readBytes(name)).value_or(QStringLiteral("<not code page 932>"));
+}
+
+QStringList entries(const QListWidget* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+QStringList entries(const QComboBox* combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts.append(combo->itemText(i));
+    return texts;
+}
+
+QWidget* nextTabStop(QWidget* from)
+{
+    QWidget* next = from->nextInFocusChain();
+    while (next != from && (from->isAncestorOf(next) ||
+                            !((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(from->window()))))
+        next = next->nextInFocusChain();
+    return next;
 }

@@ -7,6 +7,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
+class QComboBox;
+class QListWidget;
+class QWidget;
+
 // Each test runs in a fresh temporary current directory, with the shared state reset, scripted dialogs
 // and a recorder in place of ending the program.
 class TestEnv {
@@ -36,5 +40,13 @@ void writeBytes(const QString& name, const QByteArray& bytes);
 QByteArray readBytes(const QString& name);
 // Reads a code page 932 file as text.
 QString readDataFile(const QString& name);
+// The entries of a list or combo box, in order.
+QStringList entries(const QListWidget* list);
+QStringList entries(const QComboBox* combo);
+
+// The control the tab key moves to from `from`; a compound control such as an editable combo box
+// takes the focus through its own child, which is skipped.
+QWidget* nextTabStop(QWidget* from);
+
 // Encodes text as code page 932 (the test fails on characters that cannot be stored).
 QByteArray cp932(const QString& text);

@@ -88,15 +88,6 @@ private:
     QString mName;
 };
 
-// The control the tab key moves to from `from`.
-QWidget* nextTabStop(QWidget* from)
-{
-    QWidget* next = from->nextInFocusChain();
-    while (next != from && !((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(from->window())))
-        next = next->nextInFocusChain();
-    return next;
-}
-
 void pressEnterIn(QLineEdit* box)
 {
     QTest::keyClick(box, Qt::Key_Return);
