@@ -1,6 +1,7 @@
 #include "ChmFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <chm_lib.h>
@@ -22,6 +23,7 @@ constexpr LONGUINT64 kMaxObjectSize = 64u * 1024u * 1024u;
 const char* const kResetTable =
     "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable";
 const char* const kCompressedContent = "::DataSpace/Storage/MSCompressed/Content";
+const char* const kControlData = "::DataSpace/Storage/MSCompressed/ControlData";
 
 // Record codes of the "/#SYSTEM" object.
 constexpr quint16 kSystemDefaultTopic = 2;
@@ -53,24 +55,143 @@ quint64 readLe(const unsigned char* p, int bytes)
     return v;
 }
 
-// Checks the reset table against the compressed section, so that no block read by chmlib can
+// Reads one of the compressed section's own tables, which are always stored uncompressed;
+// an entry that places one in the compressed section is damage, and reading it would start
+// the decompressor before its parameters are checked.
+bool readTable(chmFile* h, chmUnitInfo* ui, QByteArray* out)
+{
+    if (ui->space != CHM_UNCOMPRESSED || ui->length > kMaxObjectSize)
+        return false;
+    out->resize(static_cast<qsizetype>(ui->length));
+    return chm_retrieve_object(h, ui, reinterpret_cast<unsigned char*>(out->data()), 0,
+                               static_cast<LONGINT64>(ui->length))
+        == static_cast<LONGINT64>(ui->length);
+}
+
+// Reads an ENCINT (7 bits a byte, high bit set on all but the last) of the directory.
+bool readEncInt(const QByteArray& bytes, qsizetype* pos, quint64* value)
+{
+    *value = 0;
+    for (int i = 0; i < 9 && *pos < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[(*pos)++]);
+        *value = (*value << 7) | (byte & 0x7f);
+        if ((byte & 0x80) == 0)
+            return true;
+    }
+    return false;
+}
+
+// chm_open itself reads the reset table and the LZX control data through the general
+// object reader, before it knows the LZX parameters, and then divides by half the window
+// size even when it has just found the record unusable. A directory entry that puts either
+// table in the compressed section, or a damaged control record, ends the process there.
+// So both are looked at in the raw file before chm_open sees it. A file whose header cannot
+// be read is left to chm_open, which refuses it on its own.
+bool rawTablesAreSafe(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(0x60);
+    if (header.size() < 0x58 || !header.startsWith("ITSF"))
+        return true;
+    const auto* h = reinterpret_cast<const unsigned char*>(header.constData());
+    const quint64 version = readLe(h + 4, 4);
+    const quint64 dirOffset = readLe(h + 0x48, 8);
+    const quint64 dirLength = readLe(h + 0x50, 8);
+    quint64 dataOffset = dirOffset + dirLength;
+    if (version >= 3) {
+        if (header.size() < 0x60)
+            return true;
+        dataOffset = readLe(h + 0x58, 8);
+    }
+    const quint64 fileSize = static_cast<quint64>(file.size());
+    if (dirOffset >= fileSize || dirLength > kMaxObjectSize)
+        return true;
+    if (!file.seek(static_cast<qint64>(dirOffset)))
+        return false;
+    const QByteArray directory = file.read(static_cast<qint64>(dirLength));
+
+    // Entries are: ENCINT name length, name, ENCINT section, ENCINT offset, ENCINT length.
+    auto entriesAreSafe = [&](const QByteArray& name, bool isControlData) {
+        for (qsizetype at = directory.indexOf(name); at >= 0; at = directory.indexOf(name, at + 1)) {
+            if (at == 0 || static_cast<unsigned char>(directory[at - 1]) != name.size())
+                continue;
+            qsizetype pos = at + name.size();
+            quint64 space = 0;
+            quint64 start = 0;
+            quint64 length = 0;
+            if (!readEncInt(directory, &pos, &space) || !readEncInt(directory, &pos, &start)
+                || !readEncInt(directory, &pos, &length))
+                continue;
+            if (space != CHM_UNCOMPRESSED)
+                return false;
+            if (!isControlData)
+                continue;
+            if (length < 24 || length > 4096 || start > fileSize || dataOffset > fileSize - start
+                || length > fileSize - start - dataOffset)
+                return false;
+            if (!file.seek(static_cast<qint64>(dataOffset + start)))
+                return false;
+            const QByteArray record = file.read(24);
+            if (record.size() != 24)
+                return false;
+            const auto* r = reinterpret_cast<const unsigned char*>(record.constData());
+            quint32 window = static_cast<quint32>(readLe(r + 16, 4));
+            if (readLe(r + 8, 4) == 2)
+                window *= 0x8000u;  // chmlib scales it in 32 bits
+            if (window / 2 == 0)
+                return false;
+        }
+        return true;
+    };
+    return entriesAreSafe(QByteArray(kResetTable), false) && entriesAreSafe(QByteArray(kControlData), true);
+}
+
+// The LZX parameters: chmlib divides by values derived from them and sets its decoder up
+// with the window size, without checking either.
+bool controlDataIsSound(chmFile* h)
+{
+    chmUnitInfo ui;
+    QByteArray raw;
+    if (chm_resolve_object(h, kControlData, &ui) != CHM_RESOLVE_SUCCESS || ui.length < 24 || !readTable(h, &ui, &raw))
+        return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(raw.constData());
+    if (std::memcmp(p + 4, "LZXC", 4) != 0)
+        return false;
+    const quint64 version = readLe(p + 8, 4);
+    quint64 resetInterval = readLe(p + 12, 4);
+    quint64 windowSize = readLe(p + 16, 4);
+    const quint64 windowsPerReset = readLe(p + 20, 4);
+    if (version == 2) {
+        resetInterval *= 0x8000;
+        windowSize *= 0x8000;
+    }
+    // LZX windows are 2^15 to 2^21 bytes.
+    if (windowSize < 0x8000 || windowSize > 0x200000 || (windowSize & (windowSize - 1)) != 0)
+        return false;
+    const quint64 half = windowSize / 2;
+    return resetInterval != 0 && resetInterval % half == 0 && windowsPerReset != 0
+        && resetInterval / half * windowsPerReset <= 0xffffffffu;
+}
+
+// Checks the compressed section's tables before anything is read from it: the LZX
+// parameters, and the reset table against the section, so that no block read by chmlib can
 // be longer than the buffer it reads into (block length + 6144 bytes) or lie outside the
 // section. A file without a compressed section has nothing to check.
-bool resetTableIsSound(chmFile* h)
+bool compressedSectionIsSound(chmFile* h)
 {
     chmUnitInfo table;
     chmUnitInfo content;
     if (chm_resolve_object(h, kResetTable, &table) != CHM_RESOLVE_SUCCESS)
         return chm_resolve_object(h, kCompressedContent, &content) != CHM_RESOLVE_SUCCESS;
-    if (chm_resolve_object(h, kCompressedContent, &content) != CHM_RESOLVE_SUCCESS)
+    if (chm_resolve_object(h, kCompressedContent, &content) != CHM_RESOLVE_SUCCESS
+        || content.space != CHM_UNCOMPRESSED || !controlDataIsSound(h))
         return false;
-    if (table.length < 40 || table.length > kMaxObjectSize)
+    QByteArray raw;
+    if (table.length < 40 || !readTable(h, &table, &raw))
         return false;
-
-    QByteArray raw(static_cast<qsizetype>(table.length), Qt::Uninitialized);
-    auto* p = reinterpret_cast<unsigned char*>(raw.data());
-    if (chm_retrieve_object(h, &table, p, 0, static_cast<LONGINT64>(table.length)) != static_cast<LONGINT64>(table.length))
-        return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(raw.constData());
 
     const quint64 blockCount = readLe(p + 4, 4);
     const quint64 tableOffset = readLe(p + 12, 4);
@@ -151,17 +272,16 @@ ChmFile::~ChmFile()
 bool ChmFile::open(const QString& fileName)
 {
     close();
-    // chm_open prints nothing and returns null for a missing file or a bad header; check
-    // for a plain readable file first so a directory name never reaches it.
-    QFile probe(fileName);
-    if (!probe.exists() || !probe.open(QIODevice::ReadOnly))
+    // chm_open returns null for a missing file or a bad header; a directory or a device
+    // must not reach it at all.
+    const QFileInfo info(fileName);
+    if (!info.isFile() || !info.isReadable() || !rawTablesAreSafe(fileName))
         return false;
-    probe.close();
 
     m_handle = chm_open(QFile::encodeName(fileName).constData());
     if (!m_handle)
         return false;
-    if (!resetTableIsSound(m_handle)) {
+    if (!compressedSectionIsSound(m_handle)) {
         chm_close(m_handle);
         m_handle = nullptr;
         return false;
@@ -278,12 +398,6 @@ QString ChmFile::normalizePath(const QString& path)
 {
     QString p = path;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    for (qsizetype i = 0; i < p.size(); ++i) {
-        if (p.at(i) == QLatin1Char('#') || p.at(i) == QLatin1Char('?')) {
-            p.truncate(i);
-            break;
-        }
-    }
     QStringList out;
     for (const QString& seg : p.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (seg == QLatin1String("."))

@@ -40,8 +40,8 @@ public:
     // Paths of every stored file (directories and internal "::" storage left out).
     QStringList files() const;
 
-    // Brings a path into the form the file stores: leading '/', forward slashes,
-    // "." and ".." segments resolved; a "#fragment" or "?query" is dropped.
+    // Brings a path into the form the file stores: leading '/', forward slashes, "." and
+    // ".." segments resolved. '#' is part of stored names ("/#SYSTEM"), not a fragment.
     static QString normalizePath(const QString& path);
 
 private:

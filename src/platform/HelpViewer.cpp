@@ -166,11 +166,12 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
     if (path.isEmpty())
         return QVariant();  // outside the help file: nothing is fetched from elsewhere
 
+    const QString page = path.left(path.indexOf(QLatin1Char('#')));  // whole path when there is none
     bool ok = false;
-    const QByteArray data = m_chm->read(path, &ok);
+    const QByteArray data = m_chm->read(page, &ok);
     switch (type) {
     case QTextDocument::HtmlResource:
-        return ok ? decodeHtmlPage(data) : pageNotFound(path);
+        return ok ? decodeHtmlPage(data) : pageNotFound(page);
     case QTextDocument::StyleSheetResource:
         return ok ? QVariant(decodeUtf8OrCp932(data)) : QVariant();
     default:

@@ -41,9 +41,9 @@ bool isPathName(const QString& name)
 }
 
 // "KvHelp.chm::/page.html>window" -> file "KvHelp.chm", topic "/page.html".
-void splitHelpSpec(const QByteArray& spec, QByteArray* file, QByteArray* topic)
+void splitHelpAddress(const QByteArray& address, QByteArray* file, QByteArray* topic)
 {
-    QByteArray rest = spec;
+    QByteArray rest = address;
     const qsizetype sep = rest.indexOf("::");
     const qsizetype window = rest.indexOf('>', sep >= 0 ? sep : 0);
     if (window >= 0)
@@ -142,7 +142,7 @@ QWidget* HtmlHelpA(QWidget* caller, const QByteArray& file, int command, quintpt
 
     QByteArray name;
     QByteArray topic;
-    splitHelpSpec(file, &name, &topic);
+    splitHelpAddress(file, &name, &topic);
     const SystemHtmlHelp viewer = systemHtmlHelp();
     if (!viewer) {
         if (command == HH_DISPLAY_TOPIC)
@@ -155,8 +155,8 @@ QWidget* HtmlHelpA(QWidget* caller, const QByteArray& file, int command, quintpt
         return nullptr;
     }
 
-    // The system viewer looks only in the current directory for a bare name; give it the
-    // file found along our own search path so it opens the same file as elsewhere.
+    // The system viewer knows nothing of the executable's folder or our data folder; give it
+    // the file found along our own search path, so it opens the same file as elsewhere.
     QByteArray target = file;
     const QString found = findHelpFile(QFile::decodeName(name));
     if (!found.isEmpty()) {
@@ -201,7 +201,7 @@ QWidget* displayTopic(QWidget* caller, const QByteArray& file, quintptr data)
 {
     QByteArray name;
     QByteArray topic;
-    splitHelpSpec(file, &name, &topic);
+    splitHelpAddress(file, &name, &topic);
     if (data != 0)
         topic = QByteArray(reinterpret_cast<const char*>(data));
     const QString displayName = QFile::decodeName(name);
@@ -251,10 +251,8 @@ void closeAll()
     const QList<QPointer<HelpViewer>> list = viewers();
     viewers().clear();
     for (const QPointer<HelpViewer>& viewer : list) {
-        if (!viewer)
-            continue;
-        viewer->close();        // hidden at once
-        viewer->deleteLater();  // also when a close event handler kept it open
+        if (viewer)
+            viewer->close();  // hidden at once, deleted by the event loop (WA_DeleteOnClose)
     }
 }
 

@@ -1,8 +1,9 @@
 // The help viewer: the compiled help file, the viewer window and its commands.
-#include "ChmFile.h"
-#include "Dialogs.h"
-#include "HelpViewer.h"
-#include "HtmlHelp.h"
+#include "ScriptedDialogs.h"
+#include "platform/ChmFile.h"
+#include "platform/Dialogs.h"
+#include "platform/HelpViewer.h"
+#include "platform/HtmlHelp.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,23 +23,6 @@ namespace {
 
 const QString kBuiltChm = QString::fromUtf8(QUILLMORA_HELP_CHM);
 
-class ScriptedDialogs : public platform::DialogProvider {
-public:
-    struct Shown {
-        QString text;
-        QString title;
-        int style;
-    };
-    QList<Shown> shown;
-
-    int messageBox(const QString& text, const QString& title, int style) override
-    {
-        shown.append({text, title, style});
-        return platform::vbOK;
-    }
-    QString inputBox(const QString&, const QString&, const QString&) override { return QString(); }
-};
-
 // Where the link with this target is drawn, in the browser's viewport; (-1, -1) when absent.
 QPoint anchorPoint(QTextBrowser* browser, const QString& href)
 {
@@ -53,6 +37,50 @@ QPoint anchorPoint(QTextBrowser* browser, const QString& href)
         }
     }
     return QPoint(-1, -1);
+}
+
+quint64 readLe(const QByteArray& bytes, qsizetype at, int size)
+{
+    quint64 v = 0;
+    for (int i = size - 1; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return v;
+}
+
+// The built file with its LZX reset table damaged: the second compressed block is made
+// longer than any block can be. Empty when the table cannot be found.
+QByteArray withDamagedBlockTable(const QString& chmPath)
+{
+    QFile f(chmPath);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QByteArray bytes = f.readAll();
+    // Table header: version 2, block count, 8, entries offset 0x28, sizes, block length 0x8000.
+    for (qsizetype i = 0; i + 0x38 <= bytes.size(); ++i) {
+        if (readLe(bytes, i, 4) != 2 || readLe(bytes, i + 8, 4) != 8 || readLe(bytes, i + 12, 4) != 0x28
+            || readLe(bytes, i + 32, 8) != 0x8000 || readLe(bytes, i + 4, 4) < 2)
+            continue;
+        const qsizetype entry = i + 0x28 + 8;
+        const quint64 start = readLe(bytes, entry, 8) + 0x10000;
+        for (int b = 0; b < 8; ++b)
+            bytes[entry + b] = static_cast<char>((start >> (8 * b)) & 0xff);
+        return bytes;
+    }
+    return QByteArray();
+}
+
+// The built file with one stretch of bytes replaced by another of the same length;
+// empty when the original bytes are not found exactly once.
+QByteArray patchedBuiltFile(const QByteArray& from, const QByteArray& to)
+{
+    QFile f(kBuiltChm);
+    if (!f.open(QIODevice::ReadOnly) || from.size() != to.size())
+        return QByteArray();
+    QByteArray bytes = f.readAll();
+    const qsizetype at = bytes.indexOf(from);
+    if (at < 0 || bytes.indexOf(from, at + 1) >= 0)
+        return QByteArray();
+    return bytes.replace(at, from.size(), to);
 }
 
 QColor firstHeadingColor(QTextDocument* doc)
@@ -93,7 +121,8 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_oldCurrent;
-    ScriptedDialogs m_dialogs;
+    // Any message box that a test does not expect fails it.
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
 };
 
 void TestHelp::init()
@@ -103,18 +132,18 @@ void TestHelp::init()
     QVERIFY(m_dir->isValid());
     m_oldCurrent = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
-    m_dialogs.shown.clear();
-    platform::setDialogProvider(&m_dialogs);
+    m_dialogs = std::make_unique<ScriptedDialogs>();
 }
 
 void TestHelp::cleanup()
 {
     platform::HtmlHelpA(nullptr, QByteArray(), platform::HH_CLOSE_ALL, 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    platform::setDialogProvider(nullptr);
-    platform::setHtmlHelpHandler({});
+    const bool dialogsAsExpected = m_dialogs->verify();
+    m_dialogs.reset();
     QDir::setCurrent(m_oldCurrent);
     m_dir.reset();
+    QVERIFY(dialogsAsExpected);
 }
 
 void TestHelp::copyHelpTo(const QString& dir, const QString& name)
@@ -127,6 +156,19 @@ void TestHelp::builtFileOpensAtItsDefaultTopic()
     platform::ChmFile chm;
     QVERIFY(chm.open(kBuiltChm));
     QCOMPARE(chm.defaultTopic(), QStringLiteral("/index.html"));
+
+    // The start page comes from the system record (code 2, length 11), not from a guess.
+    const QByteArray other = patchedBuiltFile(QByteArray("\x02\x00\x0b\x00" "index.html\0", 15),
+                                              QByteArray("\x02\x00\x0b\x00" "files.html\0", 15));
+    QVERIFY(!other.isEmpty());
+    const QString otherPath = m_dir->filePath(QStringLiteral("other.chm"));
+    QFile out(otherPath);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(other);
+    out.close();
+    platform::ChmFile otherChm;
+    QVERIFY(otherChm.open(otherPath));
+    QCOMPARE(otherChm.defaultTopic(), QStringLiteral("/files.html"));
 
     bool ok = false;
     const QByteArray page = chm.read(QStringLiteral("/index.html"), &ok);
@@ -154,6 +196,16 @@ void TestHelp::damagedOrMissingFileIsRefused_data()
     QTest::newRow("empty") << QByteArray() << true;
     QTest::newRow("text") << QByteArray("not a help file\r\n").repeated(40) << true;
     QTest::newRow("directory name") << QByteArray() << false;
+    const QByteArray damaged = withDamagedBlockTable(kBuiltChm);
+    QVERIFY(!damaged.isEmpty());
+    QTest::newRow("damaged block table") << damaged << true;
+    // LZX control record: size 6, "LZXC", version 2, reset interval 2, window 2 (x 32 KiB).
+    const QByteArray control = QByteArray::fromHex("060000004c5a58430200000002000000020000000100000000000000");
+    QByteArray noWindow = control;
+    noWindow[16] = 0;
+    const QByteArray zeroWindow = patchedBuiltFile(control, noWindow);
+    QVERIFY(!zeroWindow.isEmpty());
+    QTest::newRow("damaged compression parameters") << zeroWindow << true;
 }
 
 void TestHelp::damagedOrMissingFileIsRefused()
@@ -192,7 +244,6 @@ void TestHelp::displayTopicShowsTheJapaneseStartPage()
     const QString text = browser->toPlainText();
     QVERIFY2(text.contains(QStringLiteral("項目の登録")), qPrintable(text.left(200)));
     QVERIFY(text.contains(QStringLiteral("実績履歴と合計回数")));
-    QVERIFY(m_dialogs.shown.isEmpty());
 }
 
 void TestHelp::linksPicturesAndStyleSheetComeFromTheFile()
@@ -274,14 +325,13 @@ void TestHelp::unreadableHelpIsReportedThroughTheDialogSeam()
         f.write(content);
     }
 
+    m_dialogs->expectMessage(QStringLiteral("ヘルプファイル \"%1\" を開けません。").arg(QString::fromLatin1(name)),
+                             QStringLiteral("HTML ヘルプ"), platform::vbExclamation);
     QWidget caller;
     QWidget* window = platform::HtmlHelpA(&caller, name, platform::HH_DISPLAY_TOPIC, 0);
     QCOMPARE(window, nullptr);
     QCOMPARE(platform::openHelpWindowCount(), 0);
-    QCOMPARE(m_dialogs.shown.size(), 1);
-    QCOMPARE(m_dialogs.shown[0].text, QStringLiteral("ヘルプファイル \"%1\" を開けません。").arg(QString::fromLatin1(name)));
-    QCOMPARE(m_dialogs.shown[0].title, QStringLiteral("HTML ヘルプ"));
-    QCOMPARE(m_dialogs.shown[0].style, int(platform::vbExclamation));
+    QVERIFY(m_dialogs->verify());
 }
 
 void TestHelp::closeAllClosesEveryWindow()
