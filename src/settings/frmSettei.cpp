@@ -1,6 +1,7 @@
 #include "frmSettei.h"
 
 #include "platform/AppSetup.h"
+#include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/HtmlHelp.h"
@@ -53,7 +54,7 @@ std::unique_ptr<frmSettei>& holder()
 QToolButton* toolbarButton(QWidget* parent, const char* name, int x, const QString& caption, const QString& toolTip,
                            const QString& picture)
 {
-    auto* button = new QToolButton(parent);
+    auto* button = new platform::CommandButton(parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(twips(x, 150, 840, 915));
     button->setText(caption);
@@ -245,7 +246,7 @@ void frmSettei::createOptionsFrame(platform::FormWindow* window)
     cmdSettei->setGeometry(twips(3450, 225, 615, 465));
     cmdSettei->setFont(dialogFont());
     cmdSettei->setToolTip(QStringLiteral("現在の設定を保存します"));
-    cmdSettei->setAutoDefault(false);
+    cmdSettei->setAutoDefault(true);  // Enter presses it while it has the focus
 
     chkTim = new QCheckBox(QStringLiteral("起動タイミングをランダムモードにする"), Frame3);
     chkTim->setObjectName(QStringLiteral("chkTim"));

@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "platform/AppSetup.h"
+#include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/KeyPress.h"
@@ -107,7 +108,7 @@ void frmMain::createControls(platform::FormWindow* window)
     txtKaisu->setAttribute(Qt::WA_InputMethodEnabled, false);
     txtKaisu->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhLatinOnly);
 
-    cmdNext = new QToolButton(window);
+    cmdNext = new platform::CommandButton(window);
     cmdNext->setObjectName(QStringLiteral("cmdNext"));
     cmdNext->setGeometry(twips(8250, 5625, 990, 990));
     cmdNext->setText(QStringLiteral("次へ"));
@@ -145,7 +146,7 @@ void frmMain::createControls(platform::FormWindow* window)
         lblSnd[i] = label;
     }
 
-    cmdCut = new QToolButton(window);
+    cmdCut = new platform::CommandButton(window);
     cmdCut->setObjectName(QStringLiteral("cmdCut"));
     cmdCut->setGeometry(twips(9000, 75, 390, 345));
     cmdCut->setIcon(QIcon(QStringLiteral(":/pictures/cut.bmp")));

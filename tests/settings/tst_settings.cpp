@@ -394,6 +394,11 @@ void TestSettings::confirmSavesTheOptions()
     QCOMPARE(gRandomTim, int16_t(1));
     QCOMPARE(gRandomKaisu, int16_t(0));
     QCOMPARE(gWaitJikan, 15.0f);
+    // From the keyboard: Enter presses the focused button.
+    env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
+                                platform::vbInformation);
+    QTest::keyClick(form.cmdSettei, Qt::Key_Return);
+    QVERIFY(env.dialogs().verify());
 }
 
 void TestSettings::startNeedsItems()

@@ -409,6 +409,11 @@ void TestTraining::enterActsAsNextAndLeaveRecordsNothing()
     pressEnterIn(form.txtKaisu);
     QCOMPARE(readDataFile(QStringLiteral("a.txt")), kHistoryRecordAt0918 + QStringLiteral("25\r\n"));
     QCOMPARE(gGenzai, int16_t(2));
+    // The focus is then on the next button, which Enter presses too: a pass can be done with Enter alone.
+    QCOMPARE(form.window()->focusWidget(), form.cmdNext);
+    QTest::keyClick(form.cmdNext, Qt::Key_Return);
+    QCOMPARE(readDataFile(QStringLiteral("b.txt")), kHistoryRecordAt0918 + QStringLiteral("6\r\n"));
+    QCOMPARE(gGenzai, int16_t(3));
 
     // Enter with an empty box asks first; Cancel puts the focus back into the box.
     form.txtKaisu->clear();
@@ -423,10 +428,10 @@ void TestTraining::enterActsAsNextAndLeaveRecordsNothing()
     QTest::mouseClick(form.cmdCut, Qt::LeftButton);
     QVERIFY(!form.isLoaded());
     QVERIFY(frmSettei::instance().window()->isVisible());
-    QVERIFY(!QFile::exists(QStringLiteral("b.txt")));
+    QVERIFY(!QFile::exists(QStringLiteral("c.txt")));
     QCOMPARE(readBytes(QStringLiteral("項目一覧.txt")), itemsBefore);
     QCOMPARE(form.mIro, colourBefore);
-    QCOMPARE(gGenzai, int16_t(2));
+    QCOMPARE(gGenzai, int16_t(3));
 }
 
 void TestTraining::unwritableHistoryKeepsTheUserOnTheItem()
