@@ -8,7 +8,7 @@
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    platform::Application app(argc, argv);
     platform::setUpApplication(app);
     // The training window is the startup window; with no items it hands over to the settings window.
     platform::runGuarded([] { frmMain::instance().Load(); });

@@ -44,6 +44,23 @@ void reportFatal(const QString& description)
     endProgram(1);
 }
 
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    // Events keep flowing while the program ends (the failure's message box needs them), so this does
+    // not go through runGuarded, which stops handlers once the program is ending.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const ProgramEnding&) {
+    } catch (const ProgramError& error) {
+        reportFatal(error.description());
+    } catch (...) {
+        reportFatal(QStringLiteral("予期しないエラーが発生しました。"));
+    }
+    return false;
+}
+
 void runGuarded(const std::function<void()>& handler)
 {
     if (QmrM::gProgramEnding)

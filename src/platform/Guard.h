@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QString>
 #include <functional>
 
@@ -19,6 +20,14 @@ void endProgram(int exitCode);
 // Replaces what ending the program does (tests record it instead of leaving the event loop).
 // An empty function restores the default.
 void setEndProgramHandler(std::function<void(int)> handler);
+
+// The program's application object. Every handler already runs inside runGuarded; this catches
+// anything that slips past that (in Qt's own code called from an event) as the last line of defence.
+class Application : public QApplication {
+public:
+    Application(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
 
 // Runs a handler connected to a signal of a widget through the guard.
 template <class Object, class Handler>
