@@ -7,6 +7,14 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Qt reports the operating system's reason in English; say the common ones in Japanese.
@@ -78,6 +86,8 @@ QByteArray readWholeFile(const QString& fileName, bool* missing)
     return content;
 }
 
+#ifdef Q_OS_WIN
+
 void replaceFileAtomically(const QString& fileName, const QByteArray& content)
 {
     if (isFolder(fileName))
@@ -108,6 +118,132 @@ void appendToFile(const QString& fileName, const QByteArray& content)
     }
     file.close();
 }
+
+#else
+
+namespace {
+
+// The operating system's reason for a failed call, in plain Japanese.
+QString reasonFor(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクの空き容量が足りません");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("アクセスが拒否されました");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダーがあります");
+    case ENOENT:
+        return QStringLiteral("ファイルまたはフォルダーが見つかりません");
+    case EROFS:
+        return QStringLiteral("読み取り専用の場所です");
+    case EFBIG:
+        return QStringLiteral("ファイルが大きすぎます");
+    case ENAMETOOLONG:
+        return QStringLiteral("ファイル名が長すぎます");
+    default:
+        return QStringLiteral("原因: %1").arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+[[noreturn]] void failWithErrno(const QString& fileName, int error)
+{
+    throw DataFileError(DataFileError::Write, fileName, reasonFor(error));
+}
+
+// Writes all bytes, going on after a partial write; false (with errno set) when the system refuses.
+bool writeAll(int fd, const QByteArray& content)
+{
+    const char* data = content.constData();
+    qsizetype left = content.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// The permissions a new data file gets: those of the file it replaces, or the usual ones.
+mode_t modeFor(const QByteArray& path)
+{
+    struct stat existing {};
+    if (::stat(path.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
+        return existing.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+// Written with the system's calls: every partial write and every failure of the final flush is seen,
+// which Qt's buffered file classes do not always report.
+void replaceFileAtomically(const QString& fileName, const QByteArray& content)
+{
+    if (isFolder(fileName))
+        throw DataFileError(DataFileError::Write, fileName, QStringLiteral("同じ名前のフォルダーがあります"));
+    const QByteArray target = QFile::encodeName(fileName);
+    const QFileInfo info(fileName);
+    QByteArray temporary = QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        failWithErrno(fileName, errno);
+    const auto discard = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        failWithErrno(fileName, error);
+    };
+    if (::fchmod(fd, modeFor(target)) != 0 || !writeAll(fd, content) || ::fsync(fd) != 0)
+        discard(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        failWithErrno(fileName, error);
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        failWithErrno(fileName, error);
+    }
+    // Make the rename itself durable.
+    const int folder = ::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+}
+
+void appendToFile(const QString& fileName, const QByteArray& content)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        failWithErrno(fileName, errno);
+    struct stat before {};
+    const bool regular = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
+    // One write call for the whole record; a record the system only partly took is taken back.
+    const ssize_t written = ::write(fd, content.constData(), static_cast<size_t>(content.size()));
+    if (written != content.size()) {
+        const int error = written < 0 ? errno : ENOSPC;
+        if (regular && written > 0 && ::ftruncate(fd, before.st_size) != 0) {
+            // Nothing more can be done; the failure below is reported all the same.
+        }
+        ::close(fd);
+        failWithErrno(fileName, error);
+    }
+    if (::close(fd) != 0)
+        failWithErrno(fileName, errno);
+}
+
+#endif
 
 void createFileIfMissing(const QString& fileName)
 {

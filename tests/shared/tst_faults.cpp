@@ -1,0 +1,255 @@
+// Failures of the file system, simulated as root can see them: a folder standing where a file should be,
+// a link to /dev/full (no space left), a file size limit in a child process, files changed behind the
+// program's back, a current directory that disappears, and a writer killed at random moments.
+
+#include "TestEnv.h"
+
+#include "shared/DataFiles.h"
+#include "shared/Errors.h"
+#include "shared/QmrM.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace QmrM;
+
+namespace {
+
+const QString kItems = QStringLiteral("項目一覧.txt");
+const QString kSettings = QStringLiteral("設定.txt");
+const char* const kRewriteForever = "--rewrite-items-forever";
+
+template <class F>
+bool failsWithDataFileError(F&& action)
+{
+    try {
+        action();
+    } catch (const DataFileError&) {
+        return true;
+    }
+    return false;
+}
+
+// Twenty items with long names; `variant` makes two different lists of the same shape.
+void setTwentyItems(int variant)
+{
+    gKoumokuSu = 20;
+    gKoumoku.assign(1, QString());
+    gShijiSu.assign(1, 0);
+    for (int i = 1; i <= 20; ++i) {
+        gKoumoku.push_back(QStringLiteral("とても長い名前のトレーニング項目その%1・版%2").arg(i).arg(variant).repeated(4));
+        gShijiSu.push_back(static_cast<int16_t>(i * 10 + variant));
+    }
+}
+
+QByteArray itemsFileFor(int variant)
+{
+    QString lines;
+    setTwentyItems(variant);
+    for (int i = 1; i <= 20; ++i)
+        lines += QStringLiteral("\"%1\",%2\r\n").arg(gKoumoku[i]).arg(gShijiSu[i]);
+    return cp932(lines);
+}
+
+// Runs `action` in a child process whose files may not grow beyond `limit` bytes; returns whether the
+// action failed there with a DataFileError.
+template <class F>
+bool failsUnderFileSizeLimit(rlim_t limit, F&& action)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit then fails with EFBIG
+        rlimit rl{limit, limit};
+        setrlimit(RLIMIT_FSIZE, &rl);
+        _exit(failsWithDataFileError(action) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        qWarning() << "child status" << status;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fullDiskLeavesNoPartialHistoryRecord();
+    void fileSizeLimitNeverTruncatesAWrittenFile();
+    void foldersWhereFilesShouldBe();
+    void filesChangedBehindTheProgramsBack();
+    void currentDirectoryRemovedWhileRunning();
+    void killedRewriterLeavesOldOrNewList();
+};
+
+void TestFaults::fullDiskLeavesNoPartialHistoryRecord()
+{
+    struct stat device {};
+    if (::stat("/dev/full", &device) != 0 || !S_ISCHR(device.st_mode))
+        QSKIP("/dev/full is not the full device here");
+    TestEnv env;
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), QStringLiteral("満杯.txt")));
+    QVERIFY(failsWithDataFileError([] { AppendHistoryRecord(QStringLiteral("満杯"), 20); }));
+    // A rewrite through the same kind of link replaces the link with a complete file instead of failing.
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), kSettings));
+    gWaitJikan = 5;
+    WriteSettingsFile();
+    QCOMPARE(readBytes(kSettings), QByteArray("0,0,5\r\n"));
+}
+
+void TestFaults::fileSizeLimitNeverTruncatesAWrittenFile()
+{
+    TestEnv env;
+    const QByteArray oldItems = itemsFileFor(1);
+    writeBytes(kItems, oldItems);
+    writeBytes(kSettings, QByteArray("1,1,30\r\n"));
+    writeBytes(QStringLiteral("履歴.txt"), QByteArray(90, 'x'));
+
+    // Each writer, with no room to write: it reports the failure and the old file stays whole.
+    QVERIFY(failsUnderFileSizeLimit(64, [] {
+        setTwentyItems(2);
+        SaveItems();
+    }));
+    QCOMPARE(readBytes(kItems), oldItems);
+    QVERIFY(failsUnderFileSizeLimit(0, [] {
+        gRandomTim = 0;
+        gWaitJikan = 12;
+        WriteSettingsFile();
+    }));
+    QCOMPARE(readBytes(kSettings), QByteArray("1,1,30\r\n"));
+    QVERIFY(failsUnderFileSizeLimit(100, [] { AppendHistoryRecord(QStringLiteral("履歴"), 20); }));
+    QCOMPARE(readBytes(QStringLiteral("履歴.txt")), QByteArray(90, 'x'));  // no half record appended
+    QVERIFY(failsUnderFileSizeLimit(10, [] { AppendItemRecord(QStringLiteral("新しい項目"), 3); }));
+    QCOMPARE(readBytes(kItems), oldItems);
+    // No temporary file is left behind by the failed rewrites.
+    QCOMPARE(QDir().entryList(QDir::Files).size(), 3);
+}
+
+void TestFaults::foldersWhereFilesShouldBe()
+{
+    TestEnv env;
+    for (const QString& name : {kItems, kSettings, QStringLiteral("A.txt")})
+        QVERIFY(QDir().mkdir(name));
+    gKoumokuSu = 1;
+    gKoumoku = {QString(), QStringLiteral("A")};
+    gShijiSu = {0, 1};
+    QVERIFY(failsWithDataFileError([] { LoadItems(); }));
+    QVERIFY(failsWithDataFileError([] { LoadSettings(); }));
+    QVERIFY(failsWithDataFileError([] { SaveItems(); }));
+    QVERIFY(failsWithDataFileError([] { WriteSettingsFile(); }));
+    QVERIFY(failsWithDataFileError([] { AppendItemRecord(QStringLiteral("B"), 1); }));
+    QVERIFY(failsWithDataFileError([] { AppendHistoryRecord(QStringLiteral("A"), 1); }));
+    QVERIFY(failsWithDataFileError([] { ReadHistory(QStringLiteral("A")); }));
+    QVERIFY(failsWithDataFileError([] { CreateHistoryFile(QStringLiteral("A")); }));
+    QVERIFY(failsWithDataFileError([] { ClearHistoryFile(QStringLiteral("A")); }));
+    QVERIFY(!RemoveHistoryFile(QStringLiteral("A")));  // a failed removal only reports false
+    for (const QString& name : {kItems, kSettings, QStringLiteral("A.txt")})
+        QVERIFY(QFileInfo(name).isDir());  // nothing was removed or replaced
+}
+
+void TestFaults::filesChangedBehindTheProgramsBack()
+{
+    TestEnv env;
+    writeDataFile(kItems, QStringLiteral("\"A\",1\r\n\"B\",2\r\n"));
+    LoadItems();
+    // Another program deletes the list and a history file between two events: the next writes bring
+    // back what the program holds instead of failing.
+    QFile::remove(kItems);
+    AppendHistoryRecord(QStringLiteral("A"), 5);
+    SaveItems();
+    QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",1\r\n\"B\",2\r\n"));
+    QFile::remove(QStringLiteral("A.txt"));
+    QVERIFY(ReadHistory(QStringLiteral("A")).empty());
+    // Another program appends to a history meanwhile: the next reading sees it.
+    AppendHistoryRecord(QStringLiteral("B"), 1);
+    QFile other(QStringLiteral("B.txt"));
+    QVERIFY(other.open(QIODevice::Append));
+    other.write(cp932(QStringLiteral("\"01月01日\",\"00時00分00秒\",7\r\n")));
+    other.close();
+    QCOMPARE(ReadHistory(QStringLiteral("B")).size(), size_t(2));
+    // A list replaced by one with a bad line is reported, and the state read before stays.
+    writeDataFile(kItems, QStringLiteral("\"C\",oops\r\n"));
+    QVERIFY(failsWithDataFileError([] { LoadItems(); }));
+    QCOMPARE(gKoumoku[2], QStringLiteral("B"));
+}
+
+void TestFaults::currentDirectoryRemovedWhileRunning()
+{
+    TestEnv env;
+    QVERIFY(QDir().mkdir(QStringLiteral("gone")));
+    QVERIFY(QDir::setCurrent(QStringLiteral("gone")));
+    writeDataFile(kItems, QStringLiteral("\"A\",1\r\n"));
+    LoadItems();
+    QVERIFY(QDir(env.dir()).removeRecursively() || true);
+    QVERIFY(!QFileInfo::exists(env.dir() + QStringLiteral("/gone")));
+    QVERIFY(failsWithDataFileError([] { AppendHistoryRecord(QStringLiteral("A"), 1); }));
+    QVERIFY(failsWithDataFileError([] { SaveItems(); }));
+    QVERIFY(failsWithDataFileError([] { WriteSettingsFile(); }));
+    QVERIFY(ReadHistory(QStringLiteral("A")).empty());
+    QCOMPARE(gKoumoku[1], QStringLiteral("A"));
+    QDir().mkpath(env.dir());  // let the environment clean up
+}
+
+void TestFaults::killedRewriterLeavesOldOrNewList()
+{
+    TestEnv env;
+    const QByteArray first = itemsFileFor(1);
+    const QByteArray second = itemsFileFor(2);
+    writeBytes(kItems, first);
+    const QString program = QCoreApplication::applicationFilePath();
+    auto* random = QRandomGenerator::global();
+    int intact = 0;
+    const int kills = 1000;
+    for (int i = 0; i < kills; ++i) {
+        const pid_t child = fork();
+        if (child == 0) {
+            execl(program.toLocal8Bit().constData(), program.toLocal8Bit().constData(), kRewriteForever,
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        usleep(random->bounded(500, 6000));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        const QByteArray now = readBytes(kItems);
+        if (now == first || now == second)
+            ++intact;
+        else
+            qWarning() << "damaged list after kill" << i << "size" << now.size();
+    }
+    qInfo().noquote() << QStringLiteral("items list intact after %1 of %2 kills").arg(intact).arg(kills);
+    QCOMPARE(intact, kills);
+}
+
+// The child of the kill test: rewrites the items list in the current directory with two alternating
+// lists until it is killed.
+static int rewriteItemsForever()
+{
+    for (int variant = 1;; variant = 3 - variant) {
+        setTwentyItems(variant);
+        SaveItems();
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], kRewriteForever) == 0) {
+        QCoreApplication app(argc, argv);
+        return rewriteItemsForever();
+    }
+    QCoreApplication app(argc, argv);
+    TestFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_faults.moc"
