@@ -59,6 +59,7 @@ QToolButton* toolbarButton(QWidget* parent, const char* name, int x, const QStri
     button->setGeometry(twips(x, 150, 840, 915));
     button->setText(caption);
     button->setToolTip(toolTip);
+    button->setAccessibleDescription(toolTip);
     button->setIcon(QIcon(picture));
     button->setIconSize(QSize(32, 32));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -97,6 +98,7 @@ QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
     edit->setFont(namedFont(11.25));
     edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     edit->setToolTip(QStringLiteral("修正後設定保存を押して下さい"));
+    edit->setAccessibleDescription(edit->toolTip());
     return edit;
 }
 
@@ -139,6 +141,7 @@ void frmSettei::createControls(platform::FormWindow* window)
     createHistoryFrame(window);
     createItemsFrame(window);
     createOptionsFrame(window);
+    nameControls();
     setTabOrder();
     connectHandlers();
 }
@@ -257,6 +260,23 @@ void frmSettei::createOptionsFrame(platform::FormWindow* window)
     chkKaisu->setObjectName(QStringLiteral("chkKaisu"));
     chkKaisu->setGeometry(twips(150, 1050, 3990, 180));
     chkKaisu->setFont(dialogFont());
+}
+
+void frmSettei::nameControls()
+{
+    // Names for assistive technology where no caption says what a control is.
+    Image1->setAccessibleName(QStringLiteral("Quillmora"));
+    cboKoumoku->setAccessibleName(QStringLiteral("履歴を表示する項目"));
+    cboKoumoku->setAccessibleDescription(cboKoumoku->toolTip());
+    lstRireki->setAccessibleName(Frame1->title());
+    lblGoukei->setAccessibleName(QStringLiteral("合計回数"));
+    txtKoumoku->setAccessibleName(QStringLiteral("項目名"));
+    txtKaisu->setAccessibleName(QStringLiteral("指示数"));
+    lstKoumoku->setAccessibleName(QStringLiteral("登録項目"));
+    lstKoumoku->setAccessibleDescription(lstKoumoku->toolTip());
+    hsbTime->setAccessibleName(Label1->text());
+    lblJikan->setAccessibleName(QStringLiteral("待ち時間"));
+    cmdSettei->setAccessibleDescription(cmdSettei->toolTip());
 }
 
 void frmSettei::setTabOrder()

@@ -94,6 +94,7 @@ private:
     void createHistoryFrame(platform::FormWindow* window);
     void createItemsFrame(platform::FormWindow* window);
     void createOptionsFrame(platform::FormWindow* window);
+    void nameControls();
     void setTabOrder();
     void connectHandlers();
     void showWaitMinutes();

@@ -156,6 +156,13 @@ void frmMain::createControls(platform::FormWindow* window)
     cmdCut->setAccessibleName(QStringLiteral("中断"));
     cmdCut->setAccessibleDescription(QStringLiteral("トレーニングを中断して設定画面に戻ります"));
 
+    // Names for assistive technology where no caption says what a control is.
+    lblKoumoku->setAccessibleName(QStringLiteral("項目名"));
+    lblKaisu->setAccessibleName(QStringLiteral("指示回数"));
+    txtKaisu->setAccessibleName(QStringLiteral("回数"));
+    txtKaisu->setAccessibleDescription(QStringLiteral("行った回数を入力して Enter キーで次へ進みます"));
+    hsbKaisu->setAccessibleName(QStringLiteral("回数の調整"));
+
     QWidget::setTabOrder(txtKaisu, cmdNext);
     QWidget::setTabOrder(cmdNext, hsbKaisu);
     QWidget::setTabOrder(hsbKaisu, cmdCut);

@@ -144,9 +144,9 @@ void TestItems::registrationAsksForTheCountUntilItFits()
     TestEnv env;
     frmSettei& form = openSettings(QString());
     env.dialogs().expectInput(kNamePrompt, kNameTitle, QStringLiteral("スクワット"));
-    for (const QString& below : {"0", "-3", "0.5", "abc", "１０"}) {
+    for (const char* below : {"0", "-3", "0.5", "abc", "１０"}) {
         env.dialogs()
-            .expectInput(kCountPrompt, kCountTitle, below)
+            .expectInput(kCountPrompt, kCountTitle, QString::fromUtf8(below))
             .expectMessage(QStringLiteral("必ず１以上を入力して下さい"), QStringLiteral("下限値制限"), vbExclamation);
     }
     env.dialogs()

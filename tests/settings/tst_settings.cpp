@@ -8,6 +8,7 @@
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -63,6 +64,7 @@ private slots:
     void layoutMatchesTheDesign_data();
     void layoutMatchesTheDesign();
     void tabOrderAndPictures();
+    void everyControlHasAnAccessibleName();
     void startUpWithoutItemsKeepsTheDesignValues();
     void startUpFillsListsOptionsAndFirstHistory();
     void storedOptionsOutsideTheirRangeShowSafely();
@@ -205,6 +207,26 @@ void TestSettings::tabOrderAndPictures()
     }
     QCOMPARE(pictures.size(), 6);
     QCOMPARE(form.cmdAgain->icon().availableSizes(), QList<QSize>({QSize(32, 32)}));
+}
+
+void TestSettings::everyControlHasAnAccessibleName()
+{
+    TestEnv env;
+    const auto checkNames = [](QWidget* window) {
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            if (control->focusPolicy() == Qt::NoFocus || control->focusProxy() || control->objectName().isEmpty())
+                continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(accessible);
+            QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
+        }
+    };
+    checkNames(openSettings({QStringLiteral("A")}).window());
+    frmSettei::instance().Unload();
+    frmMain::instance().Load();
+    checkNames(frmMain::instance().window());
+    QCOMPARE(frmMain::instance().cmdCut->accessibleName(), QStringLiteral("中断"));
+    QVERIFY(!frmMain::instance().cmdCut->accessibleDescription().isEmpty());
 }
 
 void TestSettings::startUpWithoutItemsKeepsTheDesignValues()
