@@ -264,18 +264,19 @@ void frmSettei::createOptionsFrame(platform::FormWindow* window)
 
 void frmSettei::nameControls()
 {
-    // Names for assistive technology where no caption says what a control is.
+    // Names for assistive technology where no caption says what a control is. Labels that show a value
+    // keep it as their name and get a description instead.
     Image1->setAccessibleName(QStringLiteral("Quillmora"));
     cboKoumoku->setAccessibleName(QStringLiteral("履歴を表示する項目"));
     cboKoumoku->setAccessibleDescription(cboKoumoku->toolTip());
     lstRireki->setAccessibleName(Frame1->title());
-    lblGoukei->setAccessibleName(QStringLiteral("合計回数"));
+    lblGoukei->setAccessibleDescription(QStringLiteral("合計回数"));
     txtKoumoku->setAccessibleName(QStringLiteral("項目名"));
     txtKaisu->setAccessibleName(QStringLiteral("指示数"));
     lstKoumoku->setAccessibleName(QStringLiteral("登録項目"));
     lstKoumoku->setAccessibleDescription(lstKoumoku->toolTip());
     hsbTime->setAccessibleName(Label1->text());
-    lblJikan->setAccessibleName(QStringLiteral("待ち時間"));
+    lblJikan->setAccessibleDescription(QStringLiteral("待ち時間"));
     cmdSettei->setAccessibleDescription(cmdSettei->toolTip());
 }
 

@@ -156,9 +156,10 @@ void frmMain::createControls(platform::FormWindow* window)
     cmdCut->setAccessibleName(QStringLiteral("中断"));
     cmdCut->setAccessibleDescription(QStringLiteral("トレーニングを中断して設定画面に戻ります"));
 
-    // Names for assistive technology where no caption says what a control is.
-    lblKoumoku->setAccessibleName(QStringLiteral("項目名"));
-    lblKaisu->setAccessibleName(QStringLiteral("指示回数"));
+    // Names for assistive technology where no caption says what a control is. Labels keep their
+    // text as their name (it is what a screen reader must read); a description says what it is.
+    lblKoumoku->setAccessibleDescription(QStringLiteral("項目名"));
+    lblKaisu->setAccessibleDescription(QStringLiteral("指示回数"));
     txtKaisu->setAccessibleName(QStringLiteral("回数"));
     txtKaisu->setAccessibleDescription(QStringLiteral("行った回数を入力して Enter キーで次へ進みます"));
     hsbKaisu->setAccessibleName(QStringLiteral("回数の調整"));
