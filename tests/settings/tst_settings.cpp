@@ -85,6 +85,7 @@ private slots:
     void helpAndExitGoThroughTheViewer();
     void closingTheSettingsWindowEndsTheProgram();
     void wholeCycleFromAnEmptyFolder();
+    void keyboardAloneDrivesTheWindows();
 
 private:
     // The waits the start button asked for; set by init().
@@ -612,6 +613,79 @@ void TestSettings::wholeCycleFromAnEmptyFolder()
     QVERIFY(form.window()->isVisible());
     QCOMPARE(entries(form.lstRireki), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 20"}));
     QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 20"));
+    QVERIFY(env.dialogs().verify());
+}
+
+// Presses a key in whatever control has the keyboard focus, as a keyboard user does.
+static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget* focused = QApplication::focusWidget();
+    QVERIFY(focused);
+    QTest::keyClick(focused, key, modifiers);
+}
+
+void TestSettings::keyboardAloneDrivesTheWindows()
+{
+    TestEnv env;
+    gNow = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 18, 7)); };
+    frmSettei& form = openSettings({QStringLiteral("A")});
+    QVERIFY(QTest::qWaitForWindowActive(form.window()));
+    QCOMPARE(QApplication::focusWidget(), form.cmdAgain);
+
+    // Register: Tab to the register button, Enter.
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form.cmdNew);
+    env.dialogs()
+        .expectInput(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"), QStringLiteral("B"))
+        .expectInput(QStringLiteral("指示数をいくつにしますか？（半角文字で入力）"), QStringLiteral("指示数入力"),
+                     QStringLiteral("4"))
+        .expectMessage(QStringLiteral("B の設定を新規登録しました"), QStringLiteral("新規登録終了"),
+                       platform::vbInformation);
+    press(Qt::Key_Return);
+    QVERIFY(env.dialogs().verify());
+
+    // Edit: into the item list, choose the new item with the arrow keys, change its count, save.
+    form.lstKoumoku->setFocus();
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    QCOMPARE(form.txtKoumoku->text(), QStringLiteral("B"));
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form.txtKaisu);
+    form.txtKaisu->selectAll();
+    QTest::keyClicks(form.txtKaisu, QStringLiteral("9"));
+    form.cmdHozon->setFocus();
+    env.dialogs().expectMessage(QStringLiteral("B の設定を更新しました"), QStringLiteral("設定更新終了"),
+                                platform::vbInformation);
+    press(Qt::Key_Return);
+    QCOMPARE(gShijiSu[2], int16_t(9));
+
+    // Options: tick random timing with the space bar, the wait with the arrow keys, confirm with Enter.
+    form.chkTim->setFocus();
+    press(Qt::Key_Space);
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form.hsbTime);
+    press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form.cmdSettei);
+    env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
+                                platform::vbInformation);
+    press(Qt::Key_Return);
+    QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("1,0,3\r\n"));
+
+    // Start, train the pass with Enter alone, come back to the settings window.
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form.cmdAgain);
+    press(Qt::Key_Return);
+    frmMain& training = frmMain::instance();
+    QVERIFY(QTest::qWaitForWindowActive(training.window()));
+    QCOMPARE(QApplication::focusWidget(), training.cmdNext);
+    press(Qt::Key_Return);
+    press(Qt::Key_Return);
+    QVERIFY(!training.isLoaded());
+    QVERIFY(QTest::qWaitForWindowActive(form.window()));
+    QCOMPARE(readDataFile(QStringLiteral("B.txt")).count(u'\n'), 1);
     QVERIFY(env.dialogs().verify());
 }
 
