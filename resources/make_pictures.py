@@ -9,7 +9,9 @@ Icons are drawn pixel by pixel in the classic 16-colour palette (no
 anti-aliasing, no dithering) and written as BMP-based ICO files with a 4-bit
 colour bitmap and a 1-bit transparency mask, so that every size sits in the
 file as its own image.  The title banner is drawn smoothly and saved as a
-256-colour GIF.  Output is the same on every run.
+256-colour GIF; the application icon for the desktop's icon theme is drawn
+smoothly too and saved as PNGs under icons/hicolor/, at each size that the
+install puts there.  Output is the same on every run.
 """
 
 import math
@@ -418,6 +420,99 @@ def leave_bitmap():
 
 
 # ---------------------------------------------------------------------------
+# Desktop icons
+
+def app_icon_smooth(size):
+    """The application icon's stopwatch and dumbbell, drawn smoothly at any
+    size for the desktop's icon theme.  The shapes follow the 32x32 pixel
+    icon's layout (coordinates below are in its pixels); the colours are the
+    title banner's."""
+    S = 8                                   # drawn eight times larger, then reduced
+    k = size * S / 32
+    big = Image.new('RGBA', (size * S, size * S), (0, 0, 0, 0))
+    d = ImageDraw.Draw(big)
+
+    def p(x, y):
+        return (x * k, y * k)
+
+    def box(x0, y0, x1, y1):
+        return [x0 * k, y0 * k, x1 * k, y1 * k]
+
+    # strokes stay about one screen pixel wide at small sizes and grow slowly beyond
+    line = max(1.0, size / 48) * S
+    ink = (0x20, 0x30, 0x50, 0xFF)
+    metal = (0xC4, 0xCC, 0xD8, 0xFF)
+    metal_dark = (0x98, 0xA4, 0xB4, 0xFF)
+    metal_light = (0xEC, 0xF0, 0xF6, 0xFF)
+
+    # crown, stem and side button
+    d.rectangle(box(14, 2, 18, 5.5), fill=metal_dark, outline=ink, width=round(line))
+    d.rounded_rectangle(box(11.5, 0.2, 20.5, 3.2), radius=k, fill=metal, outline=ink,
+                        width=round(line))
+    d.polygon([p(22.3, 5.7), p(24.5, 3.5), p(27.7, 6.7), p(25.5, 8.9)],
+              fill=metal, outline=ink, width=round(line))
+
+    # the case, lit from the upper left, and the face
+    cx, cy, r = 16, 15, 12
+    d.ellipse(box(cx - r, cy - r, cx + r, cy + r), fill=ink)
+    rim = r * k - line
+    d.ellipse([cx * k - rim, cy * k - rim, cx * k + rim, cy * k + rim], fill=metal_dark)
+    lit = rim - line
+    off = line * 0.8
+    d.ellipse([cx * k - rim, cy * k - rim, cx * k + lit - off, cy * k + lit - off],
+              fill=metal_light)
+    d.ellipse([cx * k - lit + off * 0.4, cy * k - lit + off * 0.4,
+               cx * k + lit - off * 0.4, cy * k + lit - off * 0.4], fill=metal)
+    fr = r - 2.5
+    d.ellipse(box(cx - fr, cy - fr, cx + fr, cy + fr), fill=(0xFF, 0xFF, 0xFF, 0xFF),
+              outline=(0x80, 0x8C, 0x9C, 0xFF), width=round(line))
+
+    # ticks: the four quarters on small icons, all twelve hours on larger ones
+    for h in range(0, 12, 1 if size >= 48 else 3):
+        a = math.radians(h * 30)
+        r1 = fr - 1.0
+        r0 = r1 - (2.0 if h % 3 == 0 else 1.2)
+        w = (1.6 if h % 3 == 0 else 0.8) if size >= 48 else 2.0
+        d.line([p(cx + r0 * math.sin(a), cy - r0 * math.cos(a)),
+                p(cx + r1 * math.sin(a), cy - r1 * math.cos(a))],
+               fill=ink, width=round(w * k))
+
+    # minute hand straight up, second hand towards two o'clock, and the hub;
+    # the smallest icon gets hands two screen pixels wide so that they still show
+    bold = 2 if size < 32 else 1
+    d.line([p(cx, cy), p(cx, cy - 7.8)], fill=(0x10, 0x28, 0x70, 0xFF), width=round(2 * bold * k))
+    a = math.radians(55)
+    d.line([p(cx, cy), p(cx + 7.5 * math.sin(a), cy - 7.5 * math.cos(a))],
+           fill=(0xE0, 0x20, 0x20, 0xFF), width=round(1.6 * bold * k))
+    d.ellipse(box(cx - 1.3, cy - 1.3, cx + 1.3, cy + 1.3), fill=ink)
+
+    # the dumbbell lying in front of the watch
+    d.rounded_rectangle(box(8, 24, 24, 28), radius=0.6 * k, fill=(0xC8, 0xD0, 0xD8, 0xFF),
+                        outline=ink, width=round(line))
+    d.line([p(8.5, 25.2), p(23.5, 25.2)], fill=metal_light, width=max(1, round(0.7 * k)))
+    plate, plate_edge = (0x2E, 0x6C, 0xD8, 0xFF), (0x14, 0x2C, 0x70, 0xFF)
+    shine = (0x8C, 0xB8, 0xF4, 0xFF)
+    for x0, y0, x1, y1 in ((0.8, 21, 5, 29), (27, 21, 31.2, 29), (4, 18, 9, 31.8), (23, 18, 28, 31.8)):
+        d.rounded_rectangle(box(x0, y0, x1, y1), radius=1.2 * k, fill=plate,
+                            outline=plate_edge, width=round(line))
+        if size >= 32:
+            d.line([p(x0 + 1.4, y0 + 1.6), p(x0 + 1.4, y1 - 1.6)], fill=shine,
+                   width=max(1, round(0.7 * k)))
+    return big.resize((size, size), Image.LANCZOS)
+
+
+DESKTOP_ICON_SIZES = (16, 32, 48, 64, 128, 256)
+
+
+def write_desktop_icons():
+    """PNGs for the hicolor icon theme, laid out as they are installed."""
+    for size in DESKTOP_ICON_SIZES:
+        folder = os.path.join(HERE, 'icons', 'hicolor', '%dx%d' % (size, size), 'apps')
+        os.makedirs(folder, exist_ok=True)
+        app_icon_smooth(size).save(os.path.join(folder, 'quillmora.png'), 'PNG', optimize=True)
+
+
+# ---------------------------------------------------------------------------
 # Title banner
 
 FONT_LATIN = '/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf'
@@ -506,6 +601,7 @@ def main():
         write_ico(name, [draw(32), draw(16)])
     write_bmp('cut.bmp', leave_bitmap())
     write_gif('title.gif', title_picture())
+    write_desktop_icons()
 
 
 if __name__ == '__main__':

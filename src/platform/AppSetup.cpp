@@ -91,6 +91,7 @@ void setUpApplication(QApplication& app)
     // end it, since the reminder is still to come.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("Quillmora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmora.quillmora"));  // the menu entry
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/app.ico")));
 }
 

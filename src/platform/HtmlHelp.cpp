@@ -80,8 +80,11 @@ QStringList helpSearchDirs()
             dirs.append(abs);
     };
     add(QDir::currentPath());
-    if (QCoreApplication::instance())
+    if (QCoreApplication::instance()) {
         add(QCoreApplication::applicationDirPath());
+        // An installed copy moved to another prefix keeps finding its data folder.
+        add(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/quillmora"));
+    }
 #ifdef QUILLMORA_DATADIR
     add(QString::fromUtf8(QUILLMORA_DATADIR));
 #endif
