@@ -25,6 +25,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStringBuilder>
 #include <QToolButton>
 
 #include <algorithm>
@@ -111,8 +112,9 @@ QString HistoryTotalText(double total)
 
 QString HistoryLine(int number, const QString& date, const QString& time, const QString& count)
 {
-    const QString separator = QStringLiteral(" _ ");
-    return QString::number(number) + separator + date + separator + time + separator + count;
+    // Built in one allocation: a long history makes a hundred thousand of these at start-up.
+    const QLatin1String separator(" _ ");
+    return QString::number(number) % separator % date % separator % time % separator % count;
 }
 
 frmSettei::frmSettei() = default;

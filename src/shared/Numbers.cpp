@@ -138,8 +138,11 @@ bool parseDecimal(const QString& field, double& value)
         if (!allowed)
             return false;
     }
-    if (*begin == '+')
+    if (*begin == '+') {
         ++begin;
+        if (begin != end && *begin == '-')
+            return false;  // from_chars would take the "-1" of "+-1"
+    }
     double parsed = 0.0;
     const auto result = std::from_chars(begin, end, parsed);
     if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed))

@@ -108,6 +108,10 @@ void LoadItems()
     for (const Record& record : records) {
         if (record.fields.size() != 2)
             malformed(fileName, record.line, QStringLiteral("項目名と指示数の 2 つが必要です"));
+        // Only an unquoted name can hold a double quote, and no rewrite could store it: refuse it now
+        // rather than cut the name short at the next save.
+        if (record.fields[0].contains(u'"'))
+            malformed(fileName, record.line, QStringLiteral("項目名に \" (ダブルクォーテーション) があります"));
         names.push_back(record.fields[0]);
         counts.push_back(int16Field(fileName, record, 1, QStringLiteral("指示数")));
     }

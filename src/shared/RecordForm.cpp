@@ -40,9 +40,13 @@ QString RecordWriter::line() const
     return mLine + QStringLiteral("\r\n");
 }
 
-QStringList splitRecord(const QString& line)
+namespace {
+
+// Splits one line seen in place within the file's text: each field is copied once, the line never.
+QStringList splitFields(QStringView line)
 {
     QStringList fields;
+    fields.reserve(4);  // every record of the data files has two or three fields
     const qsizetype n = line.size();
     qsizetype i = 0;
     while (true) {
@@ -52,7 +56,7 @@ QStringList splitRecord(const QString& line)
         if (i < n && line[i] == u'"') {
             const qsizetype close = line.indexOf(u'"', i + 1);
             const qsizetype stop = close < 0 ? n : close;
-            field = line.mid(i + 1, stop - i - 1);
+            field = line.mid(i + 1, stop - i - 1).toString();
             i = close < 0 ? n : close + 1;
             // Anything between the closing quote and the next comma is not part of the text.
             const qsizetype comma = line.indexOf(u',', i);
@@ -60,15 +64,22 @@ QStringList splitRecord(const QString& line)
         } else {
             const qsizetype comma = line.indexOf(u',', i);
             const qsizetype stop = comma < 0 ? n : comma;
-            field = line.mid(i, stop - i).trimmed();
+            field = line.mid(i, stop - i).trimmed().toString();
             i = stop;
         }
-        fields.append(field);
+        fields.append(std::move(field));
         if (i >= n)
             break;
         ++i;  // past the comma: a field follows, even an empty one at the end of the line
     }
     return fields;
+}
+
+}  // namespace
+
+QStringList splitRecord(const QString& line)
+{
+    return splitFields(line);
 }
 
 std::vector<Record> parseRecords(const QString& text)
@@ -84,7 +95,7 @@ std::vector<Record> parseRecords(const QString& text)
         ++lineNumber;
         const QStringView line = QStringView(text).mid(start, end - start);
         if (!line.trimmed().isEmpty())
-            records.push_back(Record{splitRecord(line.toString()), lineNumber});
+            records.push_back(Record{splitFields(line), lineNumber});
         start = end;
         if (start < n && text[start] == u'\r' && start + 1 < n && text[start + 1] == u'\n')
             start += 2;

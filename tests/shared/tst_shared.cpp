@@ -124,6 +124,8 @@ void TestShared::realsAreWrittenInPlainDecimal()
         QVERIFY(parseDecimal(formatReal(v), back));
         QCOMPARE(back, v);
     }
+    double ignored = 0;
+    QVERIFY(!parseDecimal(QStringLiteral("+-1"), ignored));
 }
 
 void TestShared::cp932KeepsItsOwnCharacters()
@@ -226,6 +228,7 @@ void TestShared::loadItemsRejectsMalformedFilesWithoutTouchingState_data()
     QTest::newRow("count too big") << "\"a\",32768\r\n" << "1 行目";
     QTest::newRow("no count") << "\"a\",1\r\n\r\n\"b\"\r\n" << "3 行目";
     QTest::newRow("extra field") << "\"a\",1,2\r\n" << "1 行目";
+    QTest::newRow("quote in unquoted name") << "\"a\",1\r\nb\"c\",2\r\n" << "2 行目";
     QString many;
     for (int i = 1; i <= 21; ++i)
         many += QStringLiteral("\"n%1\",1\r\n").arg(i);

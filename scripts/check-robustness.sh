@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Robustness checks, run by ./test: the whole test suite built with AddressSanitizer and UBSan, leaks
+# counting as failures (build-asan/, suppressions in tests/lsan.supp), then a short run of every fuzz
+# target (fuzz/run, build-fuzz/). About two minutes on two cores from a clean checkout.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+start=$SECONDS
+
+scripts/setup.sh
+echo "== Test suite under AddressSanitizer, UBSan and LeakSanitizer (build-asan/)"
+cmake -S . -B build-asan -DQUILLMORA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j"$(nproc)"
+(cd build-asan && ctest --output-on-failure -j"$(nproc)")
+sanitized=$((SECONDS - start))
+
+echo "== Short fuzz runs (build-fuzz/)"
+fuzz/run
+
+echo "robustness checks passed: sanitizer suite ${sanitized} s, fuzzing $((SECONDS - start - sanitized)) s"
