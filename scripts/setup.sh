@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
     libchm-dev fp-utils-3.2.2
     fonts-ipafont-gothic
-    dpkg-dev desktop-file-utils appstream file
+    dpkg-dev desktop-file-utils appstream file xvfb xauth
     clang-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 

@@ -1,0 +1,228 @@
+#include "BenchSupport.h"
+
+#include "platform/AppSetup.h"
+#include "platform/TextEncoding.h"
+#include "settings/frmSettei.h"
+#include "shared/QmrM.h"
+#include "training/frmMain.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <sys/resource.h>
+
+namespace bench {
+
+int64_t monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+double msSince(int64_t startNs)
+{
+    return static_cast<double>(monotonicNs() - startNs) / 1e6;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& tv) { return static_cast<double>(tv.tv_sec) + tv.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+long voluntarySwitches()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw;
+}
+
+long procStatusKb(const char* key)
+{
+    FILE* file = std::fopen("/proc/self/status", "r");
+    if (!file)
+        return 0;
+    char line[256];
+    long value = 0;
+    const size_t keyLength = std::strlen(key);
+    while (std::fgets(line, sizeof line, file)) {
+        if (std::strncmp(line, key, keyLength) == 0 && line[keyLength] == ':') {
+            value = std::strtol(line + keyLength + 1, nullptr, 10);
+            break;
+        }
+    }
+    std::fclose(file);
+    return value;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+double minimum(const std::vector<double>& values)
+{
+    return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
+}
+
+double maximum(const std::vector<double>& values)
+{
+    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
+}
+
+void row(const QString& figure, const QString& measured, const QString& target, const QString& verdict)
+{
+    const QString line = QStringLiteral("ROW\t%1\t%2\t%3\t%4\n")
+                             .arg(figure, measured, target.isEmpty() ? QStringLiteral("-") : target,
+                                  verdict.isEmpty() ? QStringLiteral("-") : verdict);
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
+QString verdict(bool met)
+{
+    return met ? QStringLiteral("met") : QStringLiteral("MISSED");
+}
+
+QString ms(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals) + QStringLiteral(" ms");
+}
+
+DataFolder::DataFolder() : mPrevious(QDir::currentPath())
+{
+    const QString base = qEnvironmentVariable("BENCH_TMP");
+    mDir = base.isEmpty() ? std::make_unique<QTemporaryDir>()
+                          : std::make_unique<QTemporaryDir>(base + QStringLiteral("/data-XXXXXX"));
+    if (!mDir->isValid())
+        qFatal("cannot create a data folder");
+    QDir::setCurrent(mDir->path());
+}
+
+DataFolder::~DataFolder()
+{
+    QDir::setCurrent(mPrevious);
+}
+
+QString DataFolder::path() const
+{
+    return mDir->path();
+}
+
+void writeDataFile(const QString& name, const QStringList& lines)
+{
+    const auto bytes = platform::encodeCp932(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    QFile file(name);
+    if (!bytes || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*bytes) != bytes->size())
+        qFatal("cannot write %s", qPrintable(name));
+}
+
+void writeItems(int count)
+{
+    QStringList items;
+    for (int i = 1; i <= count; ++i) {
+        const QString name = QStringLiteral("項目%1").arg(i);
+        items.append(QStringLiteral("\"%1\",20").arg(name));
+        QFile history(QmrM::historyFileName(name));
+        if (!history.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot create a history file");
+    }
+    writeDataFile(QStringLiteral("項目一覧.txt"), items);
+    writeDataFile(QStringLiteral("設定.txt"), {QStringLiteral("0,0,1")});
+}
+
+int OkDialogs::messageBox(const QString&, const QString&, int)
+{
+    ++shown;
+    return platform::vbOK;
+}
+
+QString OkDialogs::inputBox(const QString&, const QString&, const QString&)
+{
+    ++shown;
+    return QString();
+}
+
+FrameProbe::FrameProbe(const QString& windowName, std::function<void()> onFrame)
+    : mName(windowName), mOnFrame(std::move(onFrame))
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+void FrameProbe::reset()
+{
+    mPainted = mFramed = false;
+    mFrameNs = 0;
+}
+
+bool FrameProbe::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!mPainted && event->type() == QEvent::Paint && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow() && watched->objectName() == mName) {
+        mPainted = true;
+        // The window paints its children and flushes within the same cycle: the frame is complete once
+        // control is back in the event loop.
+        QTimer::singleShot(0, this, [this] {
+            mFrameNs = monotonicNs();
+            mFramed = true;
+            if (mOnFrame)
+                mOnFrame();
+        });
+    }
+    return false;
+}
+
+bool FrameProbe::wait(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!mFramed && !deadline.hasExpired()) {
+        QTimer wake;  // bounds the sleep, so that the deadline is noticed
+        wake.setSingleShot(true);
+        wake.start(50);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return mFramed;
+}
+
+void settle(int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        QTimer wake;
+        wake.setSingleShot(true);
+        wake.start(std::max<qint64>(1, deadline.remainingTime()));
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+}
+
+ProgramSetup::ProgramSetup()
+{
+    platform::setUpApplication(*qApp);
+    platform::setDialogProvider(&dialogs);
+}
+
+ProgramSetup::~ProgramSetup()
+{
+    frmMain::destroyInstance();
+    frmSettei::destroyInstance();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    platform::setDialogProvider(nullptr);
+}
+
+}  // namespace bench
