@@ -87,6 +87,8 @@ void Form::Load()
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     mWindow = window;
     createControls(window);
+    if (mStateOnLoad == vbMinimized)
+        window->setWindowState(Qt::WindowMinimized);
     connect(window, &FormWindow::closedByUser, this, &Form::closedByUser);
     Form_Load();
 }
@@ -125,10 +127,11 @@ void Form::Show()
     if (!mWindow)
         return;  // the form's start-up unloaded it again
     placeCentred();
-    if (mWindow->isMinimized())
+    if (mWindow->isMinimized()) {
         mWindow->showMinimized();
-    else
-        mWindow->show();
+        return;
+    }
+    mWindow->show();
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) {  // it has no stacking to change
         mWindow->raise();
         mWindow->activateWindow();
@@ -143,7 +146,13 @@ int Form::WindowState()
 
 void Form::setWindowState(int state)
 {
-    Load();
+    if (!isLoaded()) {
+        // Loading for a new state: the window takes the state before its start-up shows it, so a form
+        // loaded minimised goes straight to the task bar instead of appearing and shrinking away.
+        mStateOnLoad = state;
+        Load();
+        mStateOnLoad = vbNormal;
+    }
     if (!mWindow)
         return;
     Qt::WindowStates states = mWindow->windowState();

@@ -78,6 +78,7 @@ private:
     void closedByUser();
 
     QPointer<FormWindow> mWindow;
+    int mStateOnLoad = vbNormal;
 };
 
 }  // namespace platform

@@ -51,6 +51,28 @@ void chooseInCombo(QComboBox* combo, int index)
     emit combo->activated(index);
 }
 
+// Calls back whenever a window of the given name is shown.
+class ShowRecorder : public QObject {
+public:
+    ShowRecorder(const QString& name, std::function<void(QWidget*)> shown) : mName(name), mShown(std::move(shown))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~ShowRecorder() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == mName && watched->isWidgetType())
+            mShown(static_cast<QWidget*>(watched));
+        return false;
+    }
+
+private:
+    QString mName;
+    std::function<void(QWidget*)> mShown;
+};
+
 const QString kRecord = QStringLiteral("\"12月06日\",\"09時18分07秒\",");
 
 }  // namespace
@@ -442,6 +464,9 @@ void TestSettings::startWaitsWithTheTrainingWindowPreparedAndMinimised()
     TestEnv env;
     frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B")}, QStringLiteral("0,0,5"));
     frmMain& training = frmMain::instance();
+    // The training window goes straight to the task bar: it is never shown in its normal state first.
+    QList<bool> shownMinimised;
+    ShowRecorder recorder(QStringLiteral("frmMain"), [&](QWidget* window) { shownMinimised.append(window->isMinimized()); });
     bool checkedDuringWait = false;
     mDuringWait = [&] {
         QVERIFY(!form.isLoaded());
@@ -455,6 +480,7 @@ void TestSettings::startWaitsWithTheTrainingWindowPreparedAndMinimised()
     };
     QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
     QVERIFY(checkedDuringWait);
+    QCOMPARE(shownMinimised.value(0, false), true);
     QCOMPARE(mWaits, QList<float>({300.0f}));
     QVERIFY(training.isLoaded());
     QCOMPARE(training.WindowState(), int(platform::Form::vbNormal));
