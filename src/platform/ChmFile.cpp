@@ -1,13 +1,13 @@
 #include "ChmFile.h"
 
+#include "TextEncoding.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
 #include <chm_lib.h>
-#include <iconv.h>
 
-#include <cerrno>
 #include <cstring>
 
 namespace platform {
@@ -225,38 +225,11 @@ int collectFile(chmFile*, chmUnitInfo* ui, void* context)
 
 QString decodeCharset(const QByteArray& bytes, const QByteArray& charset, bool* ok)
 {
-    if (ok)
-        *ok = false;
-    iconv_t cd = iconv_open("UTF-8", charset.constData());
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return QString();
-
-    QByteArray out;
-    out.resize(bytes.size() * 3 + 16);
-    // iconv's interface is not const-correct; it never writes through the input pointer.
-    char* in = const_cast<char*>(bytes.constData());
-    size_t inLeft = static_cast<size_t>(bytes.size());
-    char* dst = out.data();
-    size_t outLeft = static_cast<size_t>(out.size());
-    bool good = true;
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1))
-            continue;
-        if (errno == E2BIG) {
-            const qsizetype used = dst - out.data();
-            out.resize(out.size() * 2);
-            dst = out.data() + used;
-            outLeft = static_cast<size_t>(out.size() - used);
-            continue;
-        }
-        good = false;  // EILSEQ or EINVAL: invalid or truncated sequence
-        break;
-    }
-    iconv_close(cd);
-    out.truncate(dst - out.data());
+    bool good = false;
+    const QByteArray utf8 = platform::iconvConvert("UTF-8", charset.constData(), bytes, &good);
     if (ok)
         *ok = good;
-    return QString::fromUtf8(out);
+    return QString::fromUtf8(utf8);
 }
 
 ChmFile::ChmFile(const QString& fileName)

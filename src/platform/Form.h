@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace platform {
 
@@ -79,6 +80,28 @@ private:
 
     QPointer<FormWindow> mWindow;
     int mStateOnLoad = vbNormal;
+};
+
+// The one object of a form class, made on first use and kept for the whole run.
+template <class F>
+class FormInstance {
+public:
+    static F& get()
+    {
+        std::unique_ptr<F>& form = holder();
+        if (!form)
+            form.reset(new F());
+        return *form;
+    }
+    // Drops the object (for tests); the next get() starts as at program start.
+    static void destroy() { holder().reset(); }
+
+private:
+    static std::unique_ptr<F>& holder()
+    {
+        static std::unique_ptr<F> form;
+        return form;
+    }
 };
 
 }  // namespace platform

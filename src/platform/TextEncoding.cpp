@@ -8,27 +8,27 @@
 #endif
 
 namespace platform {
-namespace {
 
 #ifndef Q_OS_WIN
-// Converts the whole input with iconv; fails on any byte sequence the target cannot represent.
-std::optional<QByteArray> iconvAll(const char* to, const char* from, const QByteArray& input)
+QByteArray iconvConvert(const char* to, const char* from, const QByteArray& input, bool* ok)
 {
+    *ok = false;
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::nullopt;
+        return QByteArray();
     QByteArray out;
-    out.resize(input.size() * 2 + 16);
+    out.resize(input.size() * 3 + 16);
+    // iconv's interface is not const-correct; it never writes through the input pointer.
     char* in = const_cast<char*>(input.constData());
     size_t inLeft = static_cast<size_t>(input.size());
     char* dst = out.data();
     size_t outLeft = static_cast<size_t>(out.size());
-    bool ok = true;
+    bool good = true;
     while (inLeft > 0) {
         if (iconv(cd, &in, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1))
             continue;
         if (errno != E2BIG) {
-            ok = false;
+            good = false;  // an invalid or truncated sequence, or a character the target lacks
             break;
         }
         const qsizetype used = dst - out.data();
@@ -37,9 +37,21 @@ std::optional<QByteArray> iconvAll(const char* to, const char* from, const QByte
         outLeft = static_cast<size_t>(out.size() - used);
     }
     iconv_close(cd);
+    out.truncate(dst - out.data());
+    *ok = good;
+    return out;
+}
+#endif
+
+namespace {
+
+#ifndef Q_OS_WIN
+std::optional<QByteArray> iconvAll(const char* to, const char* from, const QByteArray& input)
+{
+    bool ok = false;
+    QByteArray out = iconvConvert(to, from, input, &ok);
     if (!ok)
         return std::nullopt;
-    out.truncate(dst - out.data());
     return out;
 }
 #endif

@@ -9,6 +9,12 @@
 // and keeps 0x5C as the backslash.
 namespace platform {
 
+#ifndef Q_OS_WIN
+// Converts bytes between two character sets with iconv. Returns what was converted; *ok tells whether
+// all of it was (false for an unknown character set or an invalid sequence).
+QByteArray iconvConvert(const char* to, const char* from, const QByteArray& input, bool* ok);
+#endif
+
 // Encodes text as code page 932. Returns nothing when a character cannot be stored.
 // A character that the code page maps to another one on the way back (〜 U+301C is stored as ～ U+FF5E)
 // still encodes; use cp932StoredForm to see what a text becomes once stored.

@@ -30,7 +30,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 using namespace QmrM;
 using platform::namedFont;
@@ -44,12 +43,6 @@ namespace {
 QFont dialogFont()
 {
     return namedFont(9);
-}
-
-std::unique_ptr<frmSettei>& holder()
-{
-    static std::unique_ptr<frmSettei> form;
-    return form;
 }
 
 QToolButton* toolbarButton(QWidget* parent, const char* name, int x, const QString& caption, const QString& toolTip,
@@ -121,15 +114,12 @@ frmSettei::frmSettei() = default;
 
 frmSettei& frmSettei::instance()
 {
-    auto& form = holder();
-    if (!form)
-        form.reset(new frmSettei());
-    return *form;
+    return platform::FormInstance<frmSettei>::get();
 }
 
 void frmSettei::destroyInstance()
 {
-    holder().reset();
+    platform::FormInstance<frmSettei>::destroy();
 }
 
 void frmSettei::createControls(platform::FormWindow* window)

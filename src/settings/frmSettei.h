@@ -89,6 +89,7 @@ protected:
     void forgetControls() override;
 
 private:
+    friend class platform::FormInstance<frmSettei>;
     frmSettei();
     void createTopBand(platform::FormWindow* window);
     void createHistoryFrame(platform::FormWindow* window);

@@ -21,7 +21,6 @@
 #include <QToolButton>
 
 #include <cmath>
-#include <memory>
 
 using namespace QmrM;
 using platform::namedFont;
@@ -31,12 +30,6 @@ namespace {
 
 constexpr int kStepColour = 15;
 constexpr int kCurrentStepColour = 12;
-
-std::unique_ptr<frmMain>& holder()
-{
-    static std::unique_ptr<frmMain> form;
-    return form;
-}
 
 }  // namespace
 
@@ -69,15 +62,12 @@ frmMain::frmMain() = default;
 
 frmMain& frmMain::instance()
 {
-    auto& form = holder();
-    if (!form)
-        form.reset(new frmMain());
-    return *form;
+    return platform::FormInstance<frmMain>::get();
 }
 
 void frmMain::destroyInstance()
 {
-    holder().reset();
+    platform::FormInstance<frmMain>::destroy();
 }
 
 QColor frmMain::buttonFaceColor()

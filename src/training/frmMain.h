@@ -56,6 +56,7 @@ protected:
     void forgetControls() override;
 
 private:
+    friend class platform::FormInstance<frmMain>;
     frmMain();
     void connectHandlers();
     void setBackground(const QColor& color);
