@@ -7,9 +7,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#ifndef Q_OS_WIN
 #include <cerrno>
 #include <cstring>
+
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,27 +18,51 @@
 
 namespace {
 
-// Qt reports the operating system's reason in English; say the common ones in Japanese.
+// The common reasons a file operation fails, in plain Japanese; other errors are named as the system
+// names them.
+QString japaneseReason(int error)
+{
+    switch (error) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return QStringLiteral("ディスクの空き容量が足りません");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("アクセスが拒否されました");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダーがあります");
+    case ENOENT:
+        return QStringLiteral("ファイルまたはフォルダーが見つかりません");
+    case EROFS:
+        return QStringLiteral("読み取り専用の場所です");
+    case EFBIG:
+        return QStringLiteral("ファイルが大きすぎます");
+    case ENAMETOOLONG:
+        return QStringLiteral("ファイル名が長すぎます");
+    case EINVAL:
+        return QStringLiteral("ファイル名に使えない文字があります");
+    default:
+        return QStringLiteral("原因: %1").arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+// Qt reports the operating system's reason only as English text: recognise the common ones.
 QString plainReason(const QFileDevice& file)
 {
     const QString reason = file.errorString();
-    struct Known {
+    static const struct {
         const char* phrase;
-        const char16_t* japanese;
+        int error;
+    } known[] = {
+        {"No space left", ENOSPC},    {"Permission denied", EACCES}, {"Is a directory", EISDIR},
+        {"No such file", ENOENT},     {"Read-only file system", EROFS}, {"File too large", EFBIG},
+        {"File name too long", ENAMETOOLONG}, {"Invalid argument", EINVAL},
     };
-    static const Known known[] = {
-        {"No space left", u"ディスクの空き容量が足りません"},
-        {"Permission denied", u"アクセスが拒否されました"},
-        {"Is a directory", u"同じ名前のフォルダーがあります"},
-        {"No such file", u"ファイルまたはフォルダーが見つかりません"},
-        {"Read-only file system", u"読み取り専用の場所です"},
-        {"File too large", u"ファイルが大きすぎます"},
-        {"File name too long", u"ファイル名が長すぎます"},
-        {"Invalid argument", u"ファイル名に使えない文字があります"},
-    };
-    for (const Known& k : known) {
+    for (const auto& k : known) {
         if (reason.contains(QLatin1String(k.phrase), Qt::CaseInsensitive))
-            return QString::fromUtf16(k.japanese);
+            return japaneseReason(k.error);
     }
     return reason.isEmpty() ? QString() : QStringLiteral("原因: %1").arg(reason);
 }
@@ -123,34 +148,9 @@ void appendToFile(const QString& fileName, const QByteArray& content)
 
 namespace {
 
-// The operating system's reason for a failed call, in plain Japanese.
-QString reasonFor(int error)
-{
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("ディスクの空き容量が足りません");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("アクセスが拒否されました");
-    case EISDIR:
-        return QStringLiteral("同じ名前のフォルダーがあります");
-    case ENOENT:
-        return QStringLiteral("ファイルまたはフォルダーが見つかりません");
-    case EROFS:
-        return QStringLiteral("読み取り専用の場所です");
-    case EFBIG:
-        return QStringLiteral("ファイルが大きすぎます");
-    case ENAMETOOLONG:
-        return QStringLiteral("ファイル名が長すぎます");
-    default:
-        return QStringLiteral("原因: %1").arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
-}
-
 [[noreturn]] void failWithErrno(const QString& fileName, int error)
 {
-    throw DataFileError(DataFileError::Write, fileName, reasonFor(error));
+    throw DataFileError(DataFileError::Write, fileName, japaneseReason(error));
 }
 
 // Writes all bytes, going on after a partial write; false (with errno set) when the system refuses.
