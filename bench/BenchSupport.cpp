@@ -1,7 +1,7 @@
 #include "BenchSupport.h"
 
 #include "platform/AppSetup.h"
-#include "platform/TextEncoding.h"
+#include "shared/TextEncoding.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
@@ -127,7 +127,7 @@ QString DataFolder::path() const
 
 void writeDataFile(const QString& name, const QStringList& lines)
 {
-    const auto bytes = platform::encodeCp932(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    const auto bytes = QmrM::encodeCp932(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     QFile file(name);
     if (!bytes || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*bytes) != bytes->size())
         qFatal("cannot write %s", qPrintable(name));

@@ -6,7 +6,7 @@
 #include "BenchSupport.h"
 
 #include "platform/Guard.h"
-#include "platform/TextEncoding.h"
+#include "shared/TextEncoding.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
 
@@ -36,7 +36,7 @@ void writeHistory(const QString& itemName, int records)
                     .arg(second % 60, 2, 10, QLatin1Char('0'))
                     .arg(10 + i % 20);
     }
-    const auto bytes = platform::encodeCp932(text);
+    const auto bytes = QmrM::encodeCp932(text);
     QFile file(QmrM::historyFileName(itemName));
     if (!bytes || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*bytes) != bytes->size())
         qFatal("cannot write the history file");

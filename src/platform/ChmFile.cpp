@@ -1,6 +1,6 @@
 #include "ChmFile.h"
 
-#include "TextEncoding.h"
+#include "shared/TextEncoding.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,12 +33,10 @@ QString decodeStoredName(const QByteArray& bytes)
     // Names are stored in UTF-8 by current compilers; older files use the ANSI code page of
     // the file's language, which for our Japanese help is CP932.
     QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
+    const QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    bool ok = false;
-    text = decodeCharset(bytes, "CP932", &ok);
-    return ok ? text : QString::fromLatin1(bytes);
+    return QmrM::decodeCp932(bytes).value_or(QString::fromLatin1(bytes));
 }
 
 bool isPagePath(const QString& path)
@@ -222,15 +220,6 @@ int collectFile(chmFile*, chmUnitInfo* ui, void* context)
 }
 
 }  // namespace
-
-QString decodeCharset(const QByteArray& bytes, const QByteArray& charset, bool* ok)
-{
-    bool good = false;
-    const QByteArray utf8 = platform::iconvConvert("UTF-8", charset.constData(), bytes, &good);
-    if (ok)
-        *ok = good;
-    return QString::fromUtf8(utf8);
-}
 
 ChmFile::ChmFile(const QString& fileName)
 {

@@ -53,9 +53,4 @@ private:
     QString m_defaultTopic;
 };
 
-// Converts text in the named character set (any name iconv knows: "CP932", "EUC-JP", ...)
-// to Unicode. ok is false when the set is unknown or the bytes are not valid in it; the
-// result is then what could be converted up to the first bad byte.
-QString decodeCharset(const QByteArray& bytes, const QByteArray& charset, bool* ok = nullptr);
-
 }  // namespace platform

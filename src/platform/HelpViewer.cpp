@@ -1,6 +1,7 @@
 #include "HelpViewer.h"
 
 #include "ChmFile.h"
+#include "shared/TextEncoding.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -51,17 +52,6 @@ QString declaredCharset(const QByteArray& html)
     return m.hasMatch() ? m.captured(1).toLower() : QString();
 }
 
-QString decodeUtf8OrCp932(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    bool ok = false;
-    const QString sjis = decodeCharset(bytes, "CP932", &ok);
-    return ok ? sjis : text;
-}
-
 bool isItsScheme(const QString& scheme)
 {
     return scheme == QLatin1String("ms-its") || scheme == QLatin1String("its") || scheme == QLatin1String("mk");
@@ -80,12 +70,11 @@ QString decodeHtmlPage(const QByteArray& html)
 
     const QString charset = declaredCharset(html);
     if (charset.isEmpty() || charset == QLatin1String("utf-8") || charset == QLatin1String("utf8"))
-        return decodeUtf8OrCp932(html);
+        return QmrM::decodeUtf8OrCp932(html);
 
-    bool ok = false;
-    const QString text = decodeCharset(html, isShiftJisName(charset) ? QByteArray("CP932") : charset.toLatin1(), &ok);
-    // A page that names a charset iconv does not know, or that lies about it, is still shown.
-    return ok ? text : decodeUtf8OrCp932(html);
+    const QByteArray name = isShiftJisName(charset) ? QByteArray("CP932") : charset.toLatin1();
+    // A page that names a charset the system does not know, or that lies about it, is still shown.
+    return QmrM::decodeCharset(html, name.constData()).value_or(QmrM::decodeUtf8OrCp932(html));
 }
 
 QString helpPathForLink(const QUrl& link, const QUrl& base)
@@ -173,7 +162,7 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
     case QTextDocument::HtmlResource:
         return ok ? decodeHtmlPage(data) : pageNotFound(page);
     case QTextDocument::StyleSheetResource:
-        return ok ? QVariant(decodeUtf8OrCp932(data)) : QVariant();
+        return ok ? QVariant(QmrM::decodeUtf8OrCp932(data)) : QVariant();
     default:
         // Pictures: QTextDocument makes the image from the bytes (PNG, GIF, JPEG, BMP).
         return ok ? QVariant(data) : QVariant();

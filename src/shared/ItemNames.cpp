@@ -1,7 +1,7 @@
 #include "ItemNames.h"
 
 #include "QmrM.h"
-#include "platform/TextEncoding.h"
+#include "TextEncoding.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ bool isReservedDeviceName(const QString& name)
 
 QString StoredItemName(const QString& name)
 {
-    return platform::cp932StoredForm(name).value_or(name);
+    return QmrM::cp932StoredForm(name).value_or(name);
 }
 
 std::optional<QString> ItemNameProblem(const QString& name)
@@ -38,7 +38,7 @@ std::optional<QString> ItemNameProblem(const QString& name)
         if (isForbiddenInFileNames(c))
             return QStringLiteral("項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
     }
-    const auto stored = platform::cp932StoredForm(name);
+    const auto stored = QmrM::cp932StoredForm(name);
     if (!stored || *stored != name)
         return QStringLiteral("項目名に Shift-JIS で保存できない文字（絵文字など）があります。");
     const QString fileName = QmrM::historyFileName(name);

@@ -3,7 +3,7 @@
 #include "DataFiles.h"
 #include "Errors.h"
 #include "Numbers.h"
-#include "platform/TextEncoding.h"
+#include "TextEncoding.h"
 
 void RecordWriter::separate()
 {
@@ -108,7 +108,7 @@ std::vector<Record> parseRecords(const QString& text)
 std::vector<Record> readRecordFile(const QString& fileName, bool* missing)
 {
     const QByteArray bytes = readWholeFile(fileName, missing);
-    const auto text = platform::decodeCp932(bytes);
+    const auto text = QmrM::decodeCp932(bytes);
     if (!text)
         throw DataFileError(DataFileError::Format, fileName,
                             QStringLiteral("Shift-JIS として読めない文字があります"));
@@ -117,7 +117,7 @@ std::vector<Record> readRecordFile(const QString& fileName, bool* missing)
 
 QByteArray encodeRecords(const QString& fileName, const QString& lines)
 {
-    const auto bytes = platform::encodeCp932(lines);
+    const auto bytes = QmrM::encodeCp932(lines);
     if (!bytes)
         throw DataFileError(DataFileError::Write, fileName, QStringLiteral("Shift-JIS で保存できない文字があります"));
     return *bytes;

@@ -1,6 +1,6 @@
 #include "TestEnv.h"
 
-#include "platform/TextEncoding.h"
+#include "shared/TextEncoding.h"
 #include "shared/DataFiles.h"
 #include "shared/Errors.h"
 #include "shared/Numbers.h"
@@ -132,17 +132,17 @@ void TestShared::cp932KeepsItsOwnCharacters()
 {
     // Characters only the Microsoft variant has, and the backslash kept as such.
     const QString text = QStringLiteral("①髙～\\");
-    const auto bytes = platform::encodeCp932(text);
+    const auto bytes = QmrM::encodeCp932(text);
     QVERIFY(bytes);
     QCOMPARE(bytes->right(1), QByteArray("\\"));
-    QCOMPARE(platform::decodeCp932(*bytes), std::optional<QString>(text));
+    QCOMPARE(QmrM::decodeCp932(*bytes), std::optional<QString>(text));
     // Control bytes pass unchanged.
-    QCOMPARE(platform::decodeCp932(QByteArray("\x1a\x1c\x7f")), std::optional<QString>(QStringLiteral("\x1a\x1c\x7f")));
+    QCOMPARE(QmrM::decodeCp932(QByteArray("\x1a\x1c\x7f")), std::optional<QString>(QStringLiteral("\x1a\x1c\x7f")));
     // One-way characters are stored in another form; some cannot be stored at all.
-    QCOMPARE(platform::cp932StoredForm(QStringLiteral("〜")), std::optional<QString>(QStringLiteral("～")));
-    QVERIFY(!platform::encodeCp932(QStringLiteral("𠮷")));
-    QVERIFY(!platform::encodeCp932(QStringLiteral("😀")));
-    QVERIFY(!platform::decodeCp932(QByteArray("\x82")));  // a lead byte without its trail
+    QCOMPARE(QmrM::cp932StoredForm(QStringLiteral("〜")), std::optional<QString>(QStringLiteral("～")));
+    QVERIFY(!QmrM::encodeCp932(QStringLiteral("𠮷")));
+    QVERIFY(!QmrM::encodeCp932(QStringLiteral("😀")));
+    QVERIFY(!QmrM::decodeCp932(QByteArray("\x82")));  // a lead byte without its trail
 }
 
 void TestShared::recordsRoundTripThroughTheFileForm()

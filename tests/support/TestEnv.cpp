@@ -1,7 +1,7 @@
 #include "TestEnv.h"
 
 #include "platform/Guard.h"
-#include "platform/TextEncoding.h"
+#include "shared/TextEncoding.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
@@ -32,7 +32,7 @@ TestEnv::~TestEnv()
 
 QByteArray cp932(const QString& text)
 {
-    const auto bytes = platform::encodeCp932(text);
+    const auto bytes = QmrM::encodeCp932(text);
     if (!bytes)
         QTest::qFail("text cannot be stored as code page 932", __FILE__, __LINE__);
     return bytes.value_or(QByteArray());
@@ -62,7 +62,7 @@ QByteArray readBytes(const QString& name)
 
 QString readDataFile(const QString& name)
 {
-    return platform::decodeCp932(readBytes(name)).value_or(QStringLiteral("<not code page 932>"));
+    return QmrM::decodeCp932(readBytes(name)).value_or(QStringLiteral("<not code page 932>"));
 }
 
 QStringList entries(const QListWidget* list)

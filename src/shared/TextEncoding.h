@@ -6,14 +6,8 @@
 
 // Conversion between the program's text and the Shift-JIS (code page 932) bytes of its data files.
 // Code page 932 is the Microsoft variant: it holds characters such as ① 髙 ～ that plain Shift-JIS lacks,
-// and keeps 0x5C as the backslash.
-namespace platform {
-
-#ifndef Q_OS_WIN
-// Converts bytes between two character sets with iconv. Returns what was converted; *ok tells whether
-// all of it was (false for an unknown character set or an invalid sequence).
-QByteArray iconvConvert(const char* to, const char* from, const QByteArray& input, bool* ok);
-#endif
+// and keeps 0x5C as the backslash. One implementation per platform (iconv, or the Windows code page API).
+namespace QmrM {
 
 // Encodes text as code page 932. Returns nothing when a character cannot be stored.
 // A character that the code page maps to another one on the way back (〜 U+301C is stored as ～ U+FF5E)
@@ -23,7 +17,19 @@ std::optional<QByteArray> encodeCp932(const QString& text);
 // Decodes code page 932 bytes. Returns nothing when the bytes are not valid code page 932.
 std::optional<QString> decodeCp932(const QByteArray& bytes);
 
+// Decodes code page 932 bytes whatever they hold: each byte that does not form a character becomes
+// U+FFFD, and so does a NUL byte.
+QString decodeCp932Leniently(const QByteArray& bytes);
+
 // What the text reads as after a round trip through the data files, or nothing when it cannot be stored.
 std::optional<QString> cp932StoredForm(const QString& text);
 
-}  // namespace platform
+// Decodes bytes in a named character set (any name the system knows: "CP932", "EUC-JP", "UTF-8"...).
+// Returns nothing when the set is unknown or the bytes are not valid in it.
+std::optional<QString> decodeCharset(const QByteArray& bytes, const char* charset);
+
+// Text whose encoding nobody declared: UTF-8 when the bytes are valid UTF-8 (a byte-order mark is
+// dropped), else code page 932, else code page 932 with U+FFFD for the bytes that form no character.
+QString decodeUtf8OrCp932(const QByteArray& bytes);
+
+}  // namespace QmrM
