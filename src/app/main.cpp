@@ -1,19 +1,13 @@
-#include "platform/AppSetup.h"
-#include "platform/Guard.h"
-#include "shared/QmrM.h"
-#include "settings/frmSettei.h"
-#include "training/frmMain.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Program.h"
 
-#include <QApplication>
+#include "platform/Guard.h"
 
 int main(int argc, char* argv[])
 {
     platform::Application app(argc, argv);
-    platform::setUpApplication(app);
-    // The training window is the startup window; with no items it hands over to the settings window.
-    platform::runGuarded([] { frmMain::instance().Load(); });
-    const int exitCode = QmrM::gProgramEnding ? 1 : app.exec();
-    frmMain::destroyInstance();
-    frmSettei::destroyInstance();
+    Program::setUp(app);
+    const int exitCode = Program::start() ? app.exec() : 1;
+    Program::tearDown();
     return exitCode;
 }

@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "shared/Seams.h"
+
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -28,10 +30,8 @@ QMessageBox::Icon iconFor(int style)
     }
 }
 
-class QtDialogProvider final : public DialogProvider {
-public:
-    int messageBox(const QString& text, const QString& title, int style) override
-    {
+int qtMessageBox(const QString& text, const QString& title, int style)
+{
         QMessageBox box(iconFor(style), title, text, QMessageBox::NoButton, dialogParent());
         box.setObjectName(QStringLiteral("MsgBox"));
         QPushButton* ok = box.addButton(QMessageBox::Ok);
@@ -42,10 +42,10 @@ public:
         box.setDefaultButton(ok);
         box.exec();
         return box.clickedButton() == ok ? vbOK : vbCancel;
-    }
+}
 
-    QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override
-    {
+QString qtInputBox(const QString& prompt, const QString& title, const QString& defaultText)
+{
         QInputDialog dialog(dialogParent());
         dialog.setObjectName(QStringLiteral("InputBox"));
         dialog.setWindowTitle(title);
@@ -55,37 +55,20 @@ public:
         if (dialog.exec() != QDialog::Accepted)
             return QString();
         return dialog.textValue();
-    }
-};
-
-QtDialogProvider& qtProvider()
-{
-    static QtDialogProvider provider;
-    return provider;
 }
-
-DialogProvider* gProvider = nullptr;
 
 }  // namespace
 
-void setDialogProvider(DialogProvider* provider)
-{
-    gProvider = provider;
-}
-
-DialogProvider* dialogProvider()
-{
-    return gProvider ? gProvider : &qtProvider();
-}
-
 int MsgBox(const QString& text, int style, const QString& title)
 {
-    return dialogProvider()->messageBox(text, title, style);
+    const auto& replacement = QmrM::seams().messageBox;
+    return replacement ? replacement(text, title, style) : qtMessageBox(text, title, style);
 }
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
-    return dialogProvider()->inputBox(prompt, title, defaultText);
+    const auto& replacement = QmrM::seams().inputBox;
+    return replacement ? replacement(prompt, title, defaultText) : qtInputBox(prompt, title, defaultText);
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include "Guard.h"
+#include "shared/Wait.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -10,7 +11,6 @@
 namespace platform {
 namespace {
 QList<Form*> gForms;
-int gWaits = 0;
 }  // namespace
 
 QRect twips(int x, int y, int width, int height)
@@ -53,28 +53,13 @@ bool Form::anyLoaded()
     return false;
 }
 
-Form::WaitScope::WaitScope()
-{
-    ++gWaits;
-}
-
-Form::WaitScope::~WaitScope()
-{
-    --gWaits;
-}
-
-bool Form::waiting()
-{
-    return gWaits > 0;
-}
-
 void Form::closedByUser()
 {
     // A close through the title bar runs no handler of the form: the window just unloads. The program
     // ends once no window is left and no start wait is running.
     Unload();
     QTimer::singleShot(0, [] {
-        if (!anyLoaded() && !waiting())
+        if (!anyLoaded() && !QmrM::StartWaits::current())
             runGuarded([] { endProgram(0); });
     });
 }
@@ -87,6 +72,9 @@ void Form::Load()
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     mWindow = window;
     createControls(window);
+    // Placed before it takes a state: under an X11 window manager, moving a minimised window before it is
+    // first shown brings it up in its normal state.
+    placeCentred();
     if (mStateOnLoad == vbMinimized)
         window->setWindowState(Qt::WindowMinimized);
     connect(window, &FormWindow::closedByUser, this, &Form::closedByUser);
@@ -99,7 +87,7 @@ void Form::Unload()
         return;
     FormWindow* window = mWindow.data();
     mWindow.clear();
-    forgetControls();
+    releaseControls();
     // Nothing of the old widgets may reach a handler any more, even before they are deleted.
     for (QObject* child : window->findChildren<QObject*>())
         QObject::disconnect(child, nullptr, this, nullptr);
@@ -110,10 +98,7 @@ void Form::Unload()
 
 void Form::placeCentred()
 {
-    // Each freshly loaded window is centred when it is first shown.
-    if (!mWindow || mWindow->property("quillmoraPlaced").toBool())
-        return;
-    mWindow->setProperty("quillmoraPlaced", true);
+    // Each freshly loaded window is centred on the screen.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = mWindow->frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -126,7 +111,6 @@ void Form::Show()
     Load();
     if (!mWindow)
         return;  // the form's start-up unloaded it again
-    placeCentred();
     if (mWindow->isMinimized()) {
         mWindow->showMinimized();
         return;

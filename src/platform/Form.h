@@ -54,24 +54,14 @@ public:
     // Whether any form of the program is loaded.
     static bool anyLoaded();
 
-    // Marks a wait of the program during which it must not end even with no window loaded.
-    class WaitScope {
-    public:
-        WaitScope();
-        ~WaitScope();
-        WaitScope(const WaitScope&) = delete;
-        WaitScope& operator=(const WaitScope&) = delete;
-    };
-    static bool waiting();
-
 protected:
     explicit Form(QObject* parent = nullptr);
     ~Form() override;
 
-    // Creates the controls in the fresh window and connects their handlers.
+    // Makes the form's controls in the fresh window and connects their handlers.
     virtual void createControls(FormWindow* window) = 0;
-    // Forgets the pointers to the controls of the window being unloaded.
-    virtual void forgetControls() = 0;
+    // Lets go of the controls of the window being unloaded (the window deletes them).
+    virtual void releaseControls() = 0;
     virtual void Form_Load() = 0;
 
 private:

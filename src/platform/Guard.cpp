@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "shared/Errors.h"
 #include "shared/QmrM.h"
+#include "shared/Seams.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -17,22 +18,15 @@ void defaultEndProgram(int exitCode)
     QCoreApplication::exit(exitCode);
 }
 
-std::function<void(int)> gEndProgram;
-
 }  // namespace
 
 void endProgram(int exitCode)
 {
     QmrM::gProgramEnding = true;
-    if (gEndProgram)
-        gEndProgram(exitCode);
+    if (const auto& replacement = QmrM::seams().endProgram)
+        replacement(exitCode);
     else
         defaultEndProgram(exitCode);
-}
-
-void setEndProgramHandler(std::function<void(int)> handler)
-{
-    gEndProgram = std::move(handler);
 }
 
 void reportFatal(const QString& description)

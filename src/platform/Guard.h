@@ -17,10 +17,6 @@ void reportFatal(const QString& description);
 // Ends the program at once: no further handler runs.
 void endProgram(int exitCode);
 
-// Replaces what ending the program does (tests record it instead of leaving the event loop).
-// An empty function restores the default.
-void setEndProgramHandler(std::function<void(int)> handler);
-
 // The program's application object. Every handler already runs inside runGuarded; this catches
 // anything that slips past that (in Qt's own code called from an event) as the last line of defence.
 class Application : public QApplication {

@@ -1,6 +1,7 @@
 #include "HtmlHelp.h"
 
 #include "Dialogs.h"
+#include "shared/Seams.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -140,6 +141,10 @@ SystemHtmlHelp systemHtmlHelp()
 
 QWidget* HtmlHelpA(QWidget* caller, const QByteArray& file, int command, quintptr data)
 {
+    if (const auto& replacement = QmrM::seams().help) {
+        replacement(caller, QFile::decodeName(file), command);
+        return nullptr;
+    }
     if (handlerSlot())
         return handlerSlot()(caller, file, command, data);
 
@@ -263,6 +268,10 @@ void closeAll()
 
 QWidget* HtmlHelpA(QWidget* caller, const QByteArray& file, int command, quintptr data)
 {
+    if (const auto& replacement = QmrM::seams().help) {
+        replacement(caller, QFile::decodeName(file), command);
+        return nullptr;
+    }
     if (handlerSlot())
         return handlerSlot()(caller, file, command, data);
 

@@ -1,15 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmSettei.h"
 
 #include "platform/AppSetup.h"
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/Handover.h"
 #include "platform/HtmlHelp.h"
 #include "platform/ScrollBar.h"
+#include "shared/DataFiles.h"
 #include "shared/ItemNames.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
-#include "training/frmMain.h"
+#include "shared/RecordForm.h"
+#include "shared/Wait.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -56,8 +60,6 @@ QToolButton* toolbarButton(QWidget* parent, const char* name, int x, const QStri
     button->setAccessibleDescription(toolTip);
     button->setIcon(QIcon(picture));
     button->setIconSize(QSize(32, 32));
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setFocusPolicy(Qt::StrongFocus);
     return button;
 }
 
@@ -110,7 +112,46 @@ QString HistoryLine(int number, const QString& date, const QString& time, const 
     return QString::number(number) % separator % date % separator % time % separator % count;
 }
 
+// The controls of the loaded window, made at load and let go at unload.
+struct frmSettei::Ui {
+    Ui(platform::FormWindow* window, QObject* eventFilter);
+
+    QLabel* Image1;
+    QToolButton* cmdAgain;
+    QToolButton* cmdNew;
+    QToolButton* cmdHozon;
+    QToolButton* cmdClear;
+    QToolButton* cmdDel;
+    QToolButton* cmdHelp;
+    QToolButton* cmdEnd;
+    std::array<QFrame*, 2> Line1{};
+    QGroupBox* Frame1;
+    QComboBox* cboKoumoku;
+    QListWidget* lstRireki;
+    QLabel* lblGoukei;
+    QGroupBox* Frame2;
+    QLineEdit* txtKoumoku;
+    QLineEdit* txtKaisu;
+    QListWidget* lstKoumoku;
+    QGroupBox* Frame3;
+    QLabel* Label1;
+    QScrollBar* hsbTime;
+    QLabel* lblJikan;
+    QPushButton* cmdSettei;
+    QCheckBox* chkTim;
+    QCheckBox* chkKaisu;
+
+private:
+    void createTopBand(platform::FormWindow* window);
+    void createHistoryFrame(platform::FormWindow* window, QObject* eventFilter);
+    void createItemsFrame(platform::FormWindow* window, QObject* eventFilter);
+    void createOptionsFrame(platform::FormWindow* window);
+    void nameControls();
+    void setTabOrder();
+};
+
 frmSettei::frmSettei() = default;
+frmSettei::~frmSettei() = default;
 
 frmSettei& frmSettei::instance()
 {
@@ -122,7 +163,7 @@ void frmSettei::destroyInstance()
     platform::FormInstance<frmSettei>::destroy();
 }
 
-void frmSettei::createControls(platform::FormWindow* window)
+frmSettei::Ui::Ui(platform::FormWindow* window, QObject* eventFilter)
 {
     window->setObjectName(QStringLiteral("frmSettei"));
     window->setWindowTitle(QStringLiteral("Quillmora"));
@@ -130,15 +171,25 @@ void frmSettei::createControls(platform::FormWindow* window)
     window->setFixedSize(platform::twipsToPixels(9465), platform::twipsToPixels(6780));
     window->setFont(dialogFont());
     createTopBand(window);
-    createHistoryFrame(window);
-    createItemsFrame(window);
+    createHistoryFrame(window, eventFilter);
+    createItemsFrame(window, eventFilter);
     createOptionsFrame(window);
     nameControls();
     setTabOrder();
+}
+
+void frmSettei::createControls(platform::FormWindow* window)
+{
+    ui = std::make_unique<Ui>(window, this);
     connectHandlers();
 }
 
-void frmSettei::createTopBand(platform::FormWindow* window)
+void frmSettei::releaseControls()
+{
+    ui.reset();
+}
+
+void frmSettei::Ui::createTopBand(platform::FormWindow* window)
 {
     Image1 = new QLabel(window);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -166,7 +217,7 @@ void frmSettei::createTopBand(platform::FormWindow* window)
     Line1[0] = line(window, 0, 1275, QColor(255, 255, 255));
 }
 
-void frmSettei::createHistoryFrame(platform::FormWindow* window)
+void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, QObject* eventFilter)
 {
     Frame1 = frame(window, "Frame1", QStringLiteral("実績履歴リスト"), twips(90, 1425, 4890, 5265));
 
@@ -179,7 +230,7 @@ void frmSettei::createHistoryFrame(platform::FormWindow* window)
     cboKoumoku->setCompleter(nullptr);
     cboKoumoku->setFont(namedFont(11.25));
     cboKoumoku->setToolTip(QStringLiteral("各項目の実績履歴を表示します"));
-    cboKoumoku->lineEdit()->installEventFilter(this);
+    cboKoumoku->lineEdit()->installEventFilter(eventFilter);
 
     lstRireki = new QListWidget(Frame1);
     lstRireki->setObjectName(QStringLiteral("lstRireki"));
@@ -195,7 +246,7 @@ void frmSettei::createHistoryFrame(platform::FormWindow* window)
     lblGoukei->setFont(namedFont(11.25));
 }
 
-void frmSettei::createItemsFrame(platform::FormWindow* window)
+void frmSettei::Ui::createItemsFrame(platform::FormWindow* window, QObject* eventFilter)
 {
     Frame2 = frame(window, "Frame2", QStringLiteral("登録状態確認"), twips(5100, 1425, 4215, 3840));
     txtKoumoku = editBox(Frame2, "txtKoumoku", twips(150, 375, 3240, 315));
@@ -207,10 +258,10 @@ void frmSettei::createItemsFrame(platform::FormWindow* window)
     lstKoumoku->setFont(namedFont(12));
     lstKoumoku->setSelectionMode(QAbstractItemView::SingleSelection);
     lstKoumoku->setToolTip(QStringLiteral("クリックすると選択されます"));
-    lstKoumoku->viewport()->installEventFilter(this);
+    lstKoumoku->viewport()->installEventFilter(eventFilter);
 }
 
-void frmSettei::createOptionsFrame(platform::FormWindow* window)
+void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
 {
     Frame3 = frame(window, "Frame3", QStringLiteral("各種設定"), twips(5100, 5325, 4215, 1365));
 
@@ -228,7 +279,6 @@ void frmSettei::createOptionsFrame(platform::FormWindow* window)
     hsbTime->setValue(1);
     hsbTime->setSingleStep(1);
     hsbTime->setPageStep(1);
-    hsbTime->setFocusPolicy(Qt::StrongFocus);
 
     lblJikan = new QLabel(QStringLiteral("60分"), Frame3);
     lblJikan->setObjectName(QStringLiteral("lblJikan"));
@@ -254,7 +304,7 @@ void frmSettei::createOptionsFrame(platform::FormWindow* window)
     chkKaisu->setFont(dialogFont());
 }
 
-void frmSettei::nameControls()
+void frmSettei::Ui::nameControls()
 {
     // Names for assistive technology where no caption says what a control is. Labels that show a value
     // keep it as their name and get a description instead.
@@ -272,7 +322,7 @@ void frmSettei::nameControls()
     cmdSettei->setAccessibleDescription(cmdSettei->toolTip());
 }
 
-void frmSettei::setTabOrder()
+void frmSettei::Ui::setTabOrder()
 {
     const QWidget* order[] = {cmdAgain, cmdNew,     cmdHozon,  cmdClear, cmdDel, cmdHelp,  cmdEnd,  cboKoumoku,
                               lstKoumoku, txtKaisu, txtKoumoku, lstRireki, chkTim, chkKaisu, hsbTime, cmdSettei};
@@ -283,36 +333,43 @@ void frmSettei::setTabOrder()
 void frmSettei::connectHandlers()
 {
     using platform::guarded;
-    connect(cmdAgain, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdAgain_Click));
-    connect(hsbTime, &QScrollBar::valueChanged, this, guarded(this, &frmSettei::hsbTime_Change));
-    connect(hsbTime, &QScrollBar::sliderMoved, this, guarded(this, &frmSettei::hsbTime_Scroll));
-    connect(cboKoumoku, &QComboBox::activated, this, guarded(this, &frmSettei::cboKoumoku_Click));
-    connect(cmdSettei, &QPushButton::clicked, this, guarded(this, &frmSettei::cmdSettei_Click));
-    connect(cmdHelp, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdHelp_Click));
-    connect(cmdEnd, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdEnd_Click));
-    connect(cmdNew, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdNew_Click));
-    connect(cmdHozon, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdHozon_Click));
-    connect(cmdDel, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdDel_Click));
-    connect(cmdClear, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdClear_Click));
+    connect(ui->cmdAgain, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdAgain_Click));
+    connect(ui->hsbTime, &QScrollBar::valueChanged, this, guarded(this, &frmSettei::hsbTime_Change));
+    connect(ui->hsbTime, &QScrollBar::sliderMoved, this, guarded(this, &frmSettei::hsbTime_Scroll));
+    connect(ui->cboKoumoku, &QComboBox::activated, this, guarded(this, &frmSettei::cboKoumoku_Click));
+    connect(ui->cmdSettei, &QPushButton::clicked, this, guarded(this, &frmSettei::cmdSettei_Click));
+    connect(ui->cmdHelp, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdHelp_Click));
+    connect(ui->cmdEnd, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdEnd_Click));
+    connect(ui->cmdNew, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdNew_Click));
+    connect(ui->cmdHozon, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdHozon_Click));
+    connect(ui->cmdDel, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdDel_Click));
+    connect(ui->cmdClear, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdClear_Click));
+    connectItemListClicks();
+}
 
+void frmSettei::connectItemListClicks()
+{
     // A click on an entry selects it; a click on the entry already selected chooses it again.
-    connect(lstKoumoku, &QListWidget::itemSelectionChanged, this, [this] {
+    const auto click = guarded(this, &frmSettei::lstKoumoku_Click);
+    connect(ui->lstKoumoku, &QListWidget::itemSelectionChanged, this, [this, click] {
         mSelectionChangedByPress = true;
-        if (lstKoumoku->currentRow() >= 0 && !lstKoumoku->selectedItems().isEmpty())
-            platform::runGuarded([this] { lstKoumoku_Click(); });
+        if (ui->lstKoumoku->currentRow() >= 0 && !ui->lstKoumoku->selectedItems().isEmpty())
+            click();
     });
-    connect(lstKoumoku, &QListWidget::itemClicked, this, [this] {
+    connect(ui->lstKoumoku, &QListWidget::itemClicked, this, [this, click] {
         if (!mSelectionChangedByPress)
-            platform::runGuarded([this] { lstKoumoku_Click(); });
+            click();
     });
 }
 
 bool frmSettei::eventFilter(QObject* watched, QEvent* event)
 {
-    if (lstKoumoku && watched == lstKoumoku->viewport() && event->type() == QEvent::MouseButtonPress)
+    if (!ui)
+        return platform::Form::eventFilter(watched, event);
+    if (watched == ui->lstKoumoku->viewport() && event->type() == QEvent::MouseButtonPress)
         mSelectionChangedByPress = false;
     // Enter in the combo's edit field must not choose an entry: only a choice from the list does.
-    if (cboKoumoku && watched == cboKoumoku->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (watched == ui->cboKoumoku->lineEdit() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             return true;
@@ -320,41 +377,26 @@ bool frmSettei::eventFilter(QObject* watched, QEvent* event)
     return platform::Form::eventFilter(watched, event);
 }
 
-void frmSettei::forgetControls()
-{
-    Image1 = nullptr;
-    cmdAgain = cmdNew = cmdHozon = cmdClear = cmdDel = cmdHelp = cmdEnd = nullptr;
-    Line1.fill(nullptr);
-    Frame1 = Frame2 = Frame3 = nullptr;
-    cboKoumoku = nullptr;
-    lstRireki = lstKoumoku = nullptr;
-    lblGoukei = lblJikan = Label1 = nullptr;
-    txtKoumoku = txtKaisu = nullptr;
-    hsbTime = nullptr;
-    cmdSettei = nullptr;
-    chkTim = chkKaisu = nullptr;
-}
-
 void frmSettei::Form_Load()
 {
     mHelpFile = QStringLiteral("KvHelp.chm");
     if (gKoumokuSu != 0) {
         fillItemLists();
-        cboKoumoku->setEditText(gKoumoku[1]);
+        ui->cboKoumoku->setEditText(gKoumoku[1]);
         mRirekiNo = 1;
         ShowHistory();
         // Only 1 switches an option on; any other stored value shows a clear box.
-        chkTim->setChecked(gRandomTim == 1);
-        chkKaisu->setChecked(gRandomKaisu == 1);
-        hsbTime->setValue(static_cast<int>(std::clamp(roundHalfEven(gWaitJikan), 1.0, 60.0)));
+        ui->chkTim->setChecked(gRandomTim == 1);
+        ui->chkKaisu->setChecked(gRandomKaisu == 1);
+        ui->hsbTime->setValue(static_cast<int>(std::clamp(roundHalfEven(gWaitJikan), 1.0, 60.0)));
     }
     showWaitMinutes();
-    cmdAgain->setFocus();
+    ui->cmdAgain->setFocus();
 }
 
 void frmSettei::showWaitMinutes()
 {
-    lblJikan->setText(QString::number(hsbTime->value()) + QStringLiteral("分"));
+    ui->lblJikan->setText(QString::number(ui->hsbTime->value()) + QStringLiteral("分"));
 }
 
 void frmSettei::hsbTime_Change()
@@ -369,13 +411,13 @@ void frmSettei::hsbTime_Scroll()
 
 void frmSettei::cboKoumoku_Click()
 {
-    mRirekiNo = static_cast<int16_t>(cboKoumoku->currentIndex() + 1);
+    mRirekiNo = static_cast<int16_t>(ui->cboKoumoku->currentIndex() + 1);
     ShowHistory();
 }
 
 void frmSettei::ShowHistory()
 {
-    lstRireki->clear();
+    ui->lstRireki->clear();
     const std::vector<HistoryRecord> history = ReadHistory(gKoumoku[mRirekiNo]);
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(history.size()));
@@ -388,33 +430,20 @@ void frmSettei::ShowHistory()
         total = roundHalfEven(total + TextValue(record.count));
         ++number;
     }
-    lstRireki->addItems(lines);
-    lblGoukei->setText(HistoryTotalText(total));
+    ui->lstRireki->addItems(lines);
+    ui->lblGoukei->setText(HistoryTotalText(total));
 }
 
 void frmSettei::SaveSettings()
 {
-    WriteSettingsFile();
-}
-
-float frmSettei::WaitSeconds()
-{
-    if (gRandomTim == 1) {
-        const float minutes = std::floor(gWaitJikan * RandomFraction() + 1.0f);
-        return minutes * 60.0f;
-    }
-    return gWaitJikan * 60.0f;
-}
-
-std::function<void(float)>& frmSettei::startWait()
-{
-    static std::function<void(float)> wait;
-    return wait;
+    const QString line = RecordWriter().integer(gRandomTim).integer(gRandomKaisu).real(gWaitJikan).line();
+    const QString fileName = settingsFileName();
+    replaceFileAtomically(fileName, encodeRecords(fileName, line));
 }
 
 void frmSettei::cmdAgain_Click()
 {
-    if (lstKoumoku->count() == 0) {
+    if (ui->lstKoumoku->count() == 0) {
         platform::MsgBox(QStringLiteral("先に項目を入力して下さい"), platform::vbExclamation,
                          QStringLiteral("項目未登録"));
         return;
@@ -422,17 +451,16 @@ void frmSettei::cmdAgain_Click()
     Unload();
     // The training window's start-up runs now, at the beginning of the wait: it rereads the data files
     // and prepares the first item while the window waits minimised.
-    frmMain& training = frmMain::instance();
+    platform::Form& training = platform::handover().trainingWindow();
     training.setWindowState(platform::Form::vbMinimized);
     if (!training.isLoaded())
         return;  // no items any more: the start-up has already brought this window back
-    const float seconds = WaitSeconds();
-    {
-        platform::Form::WaitScope waiting;
-        if (startWait())
-            startWait()(seconds);
-        else
-            Pause(seconds);
+    StartWait wait(StartWaitSeconds());
+    if (wait.run() == Wait::Outcome::Cancelled) {
+        // The user stopped waiting: no pass comes, and the settings window is back.
+        training.Unload();
+        Show();
+        return;
     }
     // The user may have trained already, or left, during the wait: bring the training window back only
     // when it is still waiting, or when no window is left at all; never a second pass over a window
@@ -445,9 +473,9 @@ void frmSettei::cmdAgain_Click()
 
 void frmSettei::cmdSettei_Click()
 {
-    gRandomTim = chkTim->isChecked() ? 1 : 0;
-    gRandomKaisu = chkKaisu->isChecked() ? 1 : 0;
-    gWaitJikan = static_cast<float>(hsbTime->value());
+    gRandomTim = ui->chkTim->isChecked() ? 1 : 0;
+    gRandomKaisu = ui->chkKaisu->isChecked() ? 1 : 0;
+    gWaitJikan = static_cast<float>(ui->hsbTime->value());
     SaveSettings();
     platform::MsgBox(QStringLiteral("設定を保存しました"), platform::vbInformation, QStringLiteral("設定保存終了"));
 }
@@ -498,25 +526,21 @@ std::optional<double> frmSettei::askInstructedCount()
 
 void frmSettei::cmdNew_Click()
 {
-    if (lstKoumoku->count() >= kMaxItems) {
+    if (ui->lstKoumoku->count() >= kMaxItems) {
         platform::MsgBox(QStringLiteral("登録できる項目数は２０項目までです。"), platform::vbExclamation,
                          QStringLiteral("項目数上限制約"));
         return;
     }
-    const auto cancelled = [] {
+    const QString name = askItemName();
+    const auto count = name.isEmpty() ? std::nullopt : askInstructedCount();
+    if (!count) {
         platform::MsgBox(QStringLiteral("新規追加をキャンセルします"), platform::vbExclamation,
                          QStringLiteral("キャンセル"));
-    };
-    const QString name = askItemName();
-    if (name.isEmpty())
-        return cancelled();
-    const auto count = askInstructedCount();
-    if (!count)
-        return cancelled();
-
+        return;
+    }
     AppendItemRecord(name, *count);
     CreateHistoryFile(name);
-    lstKoumoku->addItem(name);
+    ui->lstKoumoku->addItem(name);
     LoadItems();
     platform::MsgBox(gKoumoku[gKoumokuSu] + QStringLiteral(" の設定を新規登録しました"), platform::vbInformation,
                      QStringLiteral("新規登録終了"));
@@ -524,15 +548,15 @@ void frmSettei::cmdNew_Click()
 
 int frmSettei::selectedItem() const
 {
-    const int row = lstKoumoku->currentRow();
-    if (row < 0 || lstKoumoku->selectedItems().isEmpty())
+    const int row = ui->lstKoumoku->currentRow();
+    if (row < 0 || ui->lstKoumoku->selectedItems().isEmpty())
         return 0;
     return row + 1;
 }
 
 bool frmSettei::itemChosen()
 {
-    if (!txtKoumoku->text().isEmpty() && selectedItem() > 0)
+    if (!ui->txtKoumoku->text().isEmpty() && selectedItem() > 0)
         return true;
     platform::MsgBox(QStringLiteral("先に項目を選んで下さい"), platform::vbInformation, QStringLiteral("項目未選定"));
     return false;
@@ -543,8 +567,8 @@ void frmSettei::lstKoumoku_Click()
     const int n = selectedItem();
     if (n < 1 || n > gKoumokuSu)
         return;
-    txtKoumoku->setText(gKoumoku[n]);
-    txtKaisu->setText(QString::number(gShijiSu[n]));
+    ui->txtKoumoku->setText(gKoumoku[n]);
+    ui->txtKaisu->setText(QString::number(gShijiSu[n]));
 }
 
 void frmSettei::cmdHozon_Click()
@@ -553,33 +577,33 @@ void frmSettei::cmdHozon_Click()
         return;
     const int n = selectedItem();
     // Both values are checked before anything changes, so an item is never saved by halves.
-    const QString name = StoredItemName(txtKoumoku->text());
+    const QString name = StoredItemName(ui->txtKoumoku->text());
     if (const auto problem = ItemNameProblem(name)) {
         platform::MsgBox(*problem, platform::vbExclamation, QStringLiteral("項目名エラー"));
         return;
     }
-    const double count = TextValue(txtKaisu->text());
+    const double count = TextValue(ui->txtKaisu->text());
     if (!fitsInt16(count)) {
         platform::MsgBox(QStringLiteral("指示数は -32768 から 32767 までにして下さい"), platform::vbExclamation,
                          QStringLiteral("指示数エラー"));
         return;
     }
-    txtKoumoku->setText(name);
+    ui->txtKoumoku->setText(name);
     gKoumoku[n] = name;
     gShijiSu[n] = toInt16(count, QStringLiteral("指示数"));
     SaveItems();
-    platform::MsgBox(txtKoumoku->text() + QStringLiteral(" の設定を更新しました"), platform::vbInformation,
+    platform::MsgBox(ui->txtKoumoku->text() + QStringLiteral(" の設定を更新しました"), platform::vbInformation,
                      QStringLiteral("設定更新終了"));
 }
 
 void frmSettei::fillItemLists()
 {
-    lstKoumoku->clear();
-    cboKoumoku->clear();
+    ui->lstKoumoku->clear();
+    ui->cboKoumoku->clear();
     const int count = gKoumokuSu;
     for (int i = 1; i <= count; ++i) {
-        lstKoumoku->addItem(gKoumoku[i]);
-        cboKoumoku->addItem(gKoumoku[i]);
+        ui->lstKoumoku->addItem(gKoumoku[i]);
+        ui->cboKoumoku->addItem(gKoumoku[i]);
     }
 }
 
@@ -599,15 +623,15 @@ void frmSettei::cmdDel_Click()
     if (!stillUsed)
         RemoveHistoryFile(deleted);  // a failure, most often no such file, is of no consequence
     fillItemLists();
-    lstRireki->clear();
-    lblGoukei->setText(QStringLiteral("0"));
+    ui->lstRireki->clear();
+    ui->lblGoukei->setText(QStringLiteral("0"));
     if (gKoumokuSu != 0) {
-        cboKoumoku->setEditText(gKoumoku[1]);
+        ui->cboKoumoku->setEditText(gKoumoku[1]);
         mRirekiNo = 1;
         ShowHistory();
     }
-    txtKoumoku->clear();
-    txtKaisu->clear();
+    ui->txtKoumoku->clear();
+    ui->txtKaisu->clear();
     platform::MsgBox(QStringLiteral("削除しました"), platform::vbInformation, QStringLiteral("削除終了"));
 }
 
@@ -615,15 +639,15 @@ void frmSettei::cmdClear_Click()
 {
     if (!itemChosen())
         return;
-    const QString shownName = txtKoumoku->text();
+    const QString shownName = ui->txtKoumoku->text();
     if (platform::MsgBox(shownName + QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？"),
                          platform::vbOKCancel | platform::vbExclamation, QStringLiteral("クリア確認")) != platform::vbOK)
         return;
     SaveItems();
     ClearHistoryFile(gKoumoku[selectedItem()]);
-    if (cboKoumoku->currentText() == shownName) {
-        lblGoukei->setText(QStringLiteral("0"));
-        lstRireki->clear();
+    if (ui->cboKoumoku->currentText() == shownName) {
+        ui->lblGoukei->setText(QStringLiteral("0"));
+        ui->lstRireki->clear();
     }
     platform::MsgBox(shownName + QStringLiteral(" のカウント数と履歴データをクリアしました"), platform::vbInformation,
                      QStringLiteral("クリア終了"));

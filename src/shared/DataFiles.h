@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QByteArray>
@@ -29,3 +30,11 @@ void truncateFile(const QString& fileName);
 
 // Removes a file; returns false when it could not be removed (for example because it does not exist).
 bool removeFile(const QString& fileName);
+
+// The name pattern of the temporary file a rewrite of `fileName` writes first (".name.XXXXXX" beside it).
+QString temporaryFilePattern(const QString& fileName);
+// Whether a folder entry is a temporary file left by an interrupted rewrite of the data file `dataFileName`.
+bool isTemporaryFileOf(const QString& entry, const QString& dataFileName);
+// Removes from the current directory the temporary files that interrupted rewrites of the given data files
+// left behind, and nothing else. Returns how many were removed.
+int removeLeftoverTemporaryFiles(const QStringList& dataFileNames);

@@ -3,6 +3,8 @@
 #include "QmrM.h"
 #include "TextEncoding.h"
 
+#include <QStringList>
+
 namespace {
 
 bool isForbiddenInFileNames(QChar c)
@@ -21,6 +23,13 @@ bool isReservedDeviceName(const QString& name)
         return true;
     return upper.size() == 4 && (upper.startsWith(QLatin1String("COM")) || upper.startsWith(QLatin1String("LPT"))) &&
            upper[3] >= u'1' && upper[3] <= u'9';
+}
+
+// The items list or the settings file, whatever the case of its letters.
+bool isDataFileName(const QString& fileName)
+{
+    return fileName.compare(QmrM::kItemsFile, Qt::CaseInsensitive) == 0 ||
+           fileName.compare(QmrM::kSettingsFile, Qt::CaseInsensitive) == 0;
 }
 
 }  // namespace
@@ -42,10 +51,8 @@ std::optional<QString> ItemNameProblem(const QString& name)
     if (!stored || *stored != name)
         return QStringLiteral("項目名に Shift-JIS で保存できない文字（絵文字など）があります。");
     const QString fileName = QmrM::historyFileName(name);
-    for (const QString& dataFile : {QStringLiteral("項目一覧.txt"), QStringLiteral("設定.txt")}) {
-        if (fileName.compare(dataFile, Qt::CaseInsensitive) == 0)
-            return QStringLiteral("「%1」はデータファイルと同じ名前になるため、項目名に使えません。").arg(name);
-    }
+    if (isDataFileName(fileName))
+        return QStringLiteral("「%1」はデータファイルと同じ名前になるため、項目名に使えません。").arg(name);
     if (isReservedDeviceName(name))
         return QStringLiteral("「%1」は装置名のため、項目名に使えません。").arg(name);
     if (name == QLatin1String(".") || name == QLatin1String(".."))
@@ -56,8 +63,16 @@ std::optional<QString> ItemNameProblem(const QString& name)
     return std::nullopt;
 }
 
+QString HistoryNameProblem(const QString& name)
+{
+    if (name.contains(u'/') || name.contains(u'\\') || name == QLatin1String("..") || name == QLatin1String("."))
+        return QStringLiteral("項目名にフォルダーの区切り文字があります");
+    if (isDataFileName(QmrM::historyFileName(name)))
+        return QStringLiteral("項目名の履歴ファイルがデータファイルと同じ名前になります");
+    return QString();
+}
+
 bool HistoryNameIsSafe(const QString& name)
 {
-    return !name.contains(u'/') && !name.contains(u'\\') && name != QLatin1String("..") &&
-           name != QLatin1String(".");
+    return HistoryNameProblem(name).isEmpty();
 }

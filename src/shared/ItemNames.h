@@ -15,5 +15,7 @@ QString StoredItemName(const QString& name);
 std::optional<QString> ItemNameProblem(const QString& name);
 
 // Whether the name's history file stays inside the current directory (no path separator, not a
-// relative folder name).
+// relative folder name) and is none of the program's own data files.
 bool HistoryNameIsSafe(const QString& name);
+// Why the name's history file cannot be used, or an empty text when it can.
+QString HistoryNameProblem(const QString& name);

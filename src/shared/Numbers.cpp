@@ -108,12 +108,9 @@ int16_t toInt16(double value, const QString& what)
     return static_cast<int16_t>(roundHalfEven(value));
 }
 
-int32_t toInt32(double value, const QString& what)
+bool fitsRecordedCount(double value)
 {
-    const double r = roundHalfEven(value);
-    if (!std::isfinite(r) || r < -2147483648.0 || r > 2147483647.0)
-        throw ValueOverflowError(what);
-    return static_cast<int32_t>(r);
+    return std::isfinite(value) && std::fabs(value) <= kLargestRecordedCount;
 }
 
 QString formatReal(double value)

@@ -10,10 +10,14 @@ double TextValue(const QString& text);
 // Nearest whole number, an exact half going to the even neighbour.
 double roundHalfEven(double value);
 
-// Rounds half to even into a 16-bit or 32-bit integer; throws ValueOverflowError when it does not fit.
+// Rounds half to even into a 16-bit integer; throws ValueOverflowError when it does not fit.
 // `what` names the value in the error message.
 int16_t toInt16(double value, const QString& what);
-int32_t toInt32(double value, const QString& what);
+
+// The largest count a history record takes, either way from 0: history totals stay exact far beyond it.
+constexpr double kLargestRecordedCount = 2147483647.0;
+// Whether a count done can be recorded: finite and within ±kLargestRecordedCount.
+bool fitsRecordedCount(double value);
 
 // Whether the rounded value fits a 16-bit integer.
 bool fitsInt16(double value);

@@ -5,9 +5,11 @@
 #include "ItemNames.h"
 #include "Numbers.h"
 #include "RecordForm.h"
+#include "Seams.h"
 
-#include <chrono>
-#include <random>
+#include <QDateTime>
+
+#include <cmath>
 
 namespace QmrM {
 
@@ -20,12 +22,10 @@ int16_t gRandomKaisu = 0;
 float gWaitJikan = 0.0f;
 bool gProgramEnding = false;
 
-std::function<QDateTime()> gNow = [] { return QDateTime::currentDateTime(); };
-
-namespace {
-
 const QString kItemsFile = QStringLiteral("項目一覧.txt");
 const QString kSettingsFile = QStringLiteral("設定.txt");
+
+namespace {
 
 [[noreturn]] void malformed(const QString& fileName, int line, const QString& what)
 {
@@ -68,13 +68,13 @@ QString historyFileName(const QString& itemName)
 
 namespace {
 
-// The history file of an item, refusing a name (from an edited items list) that would reach out of the
-// current directory.
+// The history file of an item, refusing a name (from an edited items list) whose history file would be
+// one of the data files or lie outside the current directory.
 QString safeHistoryFileName(const QString& itemName)
 {
     const QString fileName = historyFileName(itemName);
     if (!HistoryNameIsSafe(itemName))
-        throw DataFileError(DataFileError::Write, fileName, QStringLiteral("項目名にフォルダーの区切り文字があります"));
+        throw DataFileError(DataFileError::Write, fileName, HistoryNameProblem(itemName));
     return fileName;
 }
 
@@ -156,13 +156,6 @@ void SaveItems(int omit)
     replaceFileAtomically(fileName, encodeRecords(fileName, lines));
 }
 
-void WriteSettingsFile()
-{
-    const QString line = RecordWriter().integer(gRandomTim).integer(gRandomKaisu).real(gWaitJikan).line();
-    const QString fileName = settingsFileName();
-    replaceFileAtomically(fileName, encodeRecords(fileName, line));
-}
-
 void AppendItemRecord(const QString& name, double count)
 {
     const QString fileName = itemsFileName();
@@ -171,7 +164,7 @@ void AppendItemRecord(const QString& name, double count)
 
 void AppendHistoryRecord(const QString& itemName, double count)
 {
-    const QDateTime now = gNow();
+    const QDateTime now = Now();
     const QString date = now.toString(QStringLiteral("MM月dd日"));
     const QString time = now.toString(QStringLiteral("HH時mm分ss秒"));
     const QString fileName = safeHistoryFileName(itemName);
@@ -185,7 +178,7 @@ std::vector<HistoryRecord> ReadHistory(const QString& itemName, bool* missing)
             *missing = true;
         return {};
     }
-    const std::vector<Record> records = readRecordFile(historyFileName(itemName), missing);
+    const std::vector<Record> records = readRecordFileLeniently(historyFileName(itemName), missing);
     std::vector<HistoryRecord> history;
     history.reserve(records.size());
     for (const Record& record : records) {
@@ -195,17 +188,19 @@ std::vector<HistoryRecord> ReadHistory(const QString& itemName, bool* missing)
     return history;
 }
 
-float RandomFraction()
+int RandomCount(int instructed)
 {
-    static std::mt19937 generator;
-    const auto ticks = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-    static unsigned long long draws = 0;
-    ++draws;
-    std::seed_seq seed{static_cast<uint32_t>(ticks), static_cast<uint32_t>(static_cast<uint64_t>(ticks) >> 32),
-                       static_cast<uint32_t>(draws)};
-    generator.seed(seed);
-    // 24 random bits scaled by 2^-24: every value is exactly representable and strictly below 1.
-    return static_cast<float>(generator() >> 8) * (1.0f / 16777216.0f);
+    return static_cast<int>(std::floor(static_cast<double>(instructed) * RandomFraction() + 1.0));
+}
+
+double StartWaitSeconds()
+{
+    const double minutes = gWaitJikan;
+    if (gRandomTim == 1) {
+        // In double precision: in single precision W × r + 1 rounds up to W + 1 for the largest draws.
+        return std::floor(minutes * static_cast<double>(RandomFraction()) + 1.0) * 60.0;
+    }
+    return minutes * 60.0;
 }
 
 void ResetSharedState()
@@ -218,7 +213,6 @@ void ResetSharedState()
     gRandomKaisu = 0;
     gWaitJikan = 0.0f;
     gProgramEnding = false;
-    gNow = [] { return QDateTime::currentDateTime(); };
 }
 
 }  // namespace QmrM

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QDateTime>
 #include <QString>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 // The state that both windows share, the data files behind it and the shared routines.
@@ -20,7 +18,11 @@ extern float gWaitJikan;               // wait before a pass, in minutes
 
 constexpr int kMaxItems = 20;
 
-// File names as the program writes them; readers find them whatever the case of their letters.
+// The data files' names as the program writes them.
+extern const QString kItemsFile;     // "項目一覧.txt"
+extern const QString kSettingsFile;  // "設定.txt"
+
+// The names under which the data files exist now; readers find them whatever the case of their letters.
 QString itemsFileName();
 QString settingsFileName();
 // The history file of an item: its name followed by ".txt".
@@ -32,8 +34,6 @@ void LoadItems();
 void LoadSettings();
 // Rewrites the items list file from the shared arrays, leaving out item `omit` (0 leaves out none).
 void SaveItems(int omit = 0);
-// Rewrites the settings file from the three options.
-void WriteSettingsFile();
 // Appends one record of a newly registered item, its count written as typed (a real).
 void AppendItemRecord(const QString& name, double count);
 
@@ -51,22 +51,22 @@ struct HistoryRecord {
     QString count;
 };
 // Appends a record of `count` done now to an item's history file, creating the file when missing.
+// An item whose history file would be one of the program's own data files, or lie outside the current
+// directory, gets no record: DataFileError says why.
 void AppendHistoryRecord(const QString& itemName, double count);
-// The records of an item's history file, oldest first. A missing file gives none and sets *missing.
+// The records of an item's history file, oldest first, whatever bytes the file holds (see
+// readRecordFileLeniently). A missing file gives none and sets *missing.
 std::vector<HistoryRecord> ReadHistory(const QString& itemName, bool* missing = nullptr);
 
-// Waits the given seconds while the windows stay responsive: pending events are handled as they come
-// and the thread sleeps in between. Throws ProgramEnding when the program ends during the wait.
-void Pause(float seconds);
+// A random count for an item with the instructed count `instructed`: the largest whole number not above
+// instructed × r + 1 for a fresh draw r, so from 1 to instructed (1 for 0).
+int RandomCount(int instructed);
+// The wait before a training pass, in seconds, from the shared options: the minutes, or with random
+// timing a random whole number of minutes from 1 to the minutes.
+double StartWaitSeconds();
 
 // Set once the program has begun to end; no handler does anything after that.
 extern bool gProgramEnding;
-
-// A uniform fraction 0 <= r < 1 in single precision, from a generator reseeded from the clock.
-float RandomFraction();
-
-// The clock that stamps history records; tests replace it to get fixed dates.
-extern std::function<QDateTime()> gNow;
 
 // Puts every shared value back to its start-of-run state (for tests).
 void ResetSharedState();

@@ -115,6 +115,16 @@ std::vector<Record> readRecordFile(const QString& fileName, bool* missing)
     return parseRecords(*text);
 }
 
+std::vector<Record> readRecordFileLeniently(const QString& fileName, bool* missing)
+{
+    const QByteArray bytes = readWholeFile(fileName, missing);
+    if (!bytes.startsWith("\xEF\xBB\xBF")) {
+        if (const auto text = QmrM::decodeCp932(bytes); text && !text->contains(QChar(0)))
+            return parseRecords(*text);
+    }
+    return parseRecords(QmrM::decodeEachLine(bytes));
+}
+
 QByteArray encodeRecords(const QString& fileName, const QString& lines)
 {
     const auto bytes = QmrM::encodeCp932(lines);

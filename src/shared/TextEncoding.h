@@ -30,6 +30,11 @@ std::optional<QString> decodeCharset(const QByteArray& bytes, const char* charse
 
 // Text whose encoding nobody declared: UTF-8 when the bytes are valid UTF-8 (a byte-order mark is
 // dropped), else code page 932, else code page 932 with U+FFFD for the bytes that form no character.
+// Code page 932 text with kana or most kanji is never valid UTF-8, which makes this order safe.
 QString decodeUtf8OrCp932(const QByteArray& bytes);
+
+// Text whose lines may come from different programs: each line (ended by CR LF, LF or CR; the ends are
+// kept) decoded as decodeUtf8OrCp932 does. A NUL byte becomes U+FFFD.
+QString decodeEachLine(const QByteArray& bytes);
 
 }  // namespace QmrM

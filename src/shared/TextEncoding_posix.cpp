@@ -33,6 +33,7 @@ public:
         char* dst = out.data();
         size_t outLeft = static_cast<size_t>(out.size());
         bool good = true;
+        iconv(mHandle, nullptr, nullptr, nullptr, nullptr);  // from the initial state
         while (inLeft > 0) {
             if (iconv(mHandle, &in, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1))
                 continue;
@@ -62,13 +63,25 @@ private:
     iconv_t mHandle;
 };
 
-std::optional<QByteArray> convertAll(const char* to, const char* from, const QByteArray& input)
+std::optional<QByteArray> convertAll(Converter& converter, const QByteArray& input)
 {
-    Converter converter(to, from);
     QByteArray out;
     if (!converter.valid() || !converter.convert(input, out, false))
         return std::nullopt;
     return out;
+}
+
+// Opening a conversion costs far more than converting one line; the data files' two are kept open.
+Converter& toCp932()
+{
+    thread_local Converter converter("CP932", "UTF-8");
+    return converter;
+}
+
+Converter& fromCp932()
+{
+    thread_local Converter converter("UTF-8", "CP932");
+    return converter;
 }
 
 }  // namespace
@@ -77,14 +90,14 @@ std::optional<QByteArray> encodeCp932(const QString& text)
 {
     if (text.isEmpty())
         return QByteArray();
-    return convertAll("CP932", "UTF-8", text.toUtf8());
+    return convertAll(toCp932(), text.toUtf8());
 }
 
 std::optional<QString> decodeCp932(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return QString();
-    const auto utf8 = convertAll("UTF-8", "CP932", bytes);
+    const auto utf8 = convertAll(fromCp932(), bytes);
     if (!utf8)
         return std::nullopt;
     return QString::fromUtf8(*utf8);
@@ -92,7 +105,7 @@ std::optional<QString> decodeCp932(const QByteArray& bytes)
 
 QString decodeCp932Leniently(const QByteArray& bytes)
 {
-    Converter converter("UTF-8", "CP932");
+    Converter& converter = fromCp932();
     QByteArray out;
     if (!converter.valid())
         return QString::fromLatin1(bytes);
@@ -104,7 +117,8 @@ QString decodeCp932Leniently(const QByteArray& bytes)
 
 std::optional<QString> decodeCharset(const QByteArray& bytes, const char* charset)
 {
-    const auto utf8 = convertAll("UTF-8", charset, bytes);
+    Converter converter("UTF-8", charset);
+    const auto utf8 = convertAll(converter, bytes);
     if (!utf8)
         return std::nullopt;
     return QString::fromUtf8(*utf8);

@@ -1,15 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmMain.h"
 
 #include "platform/AppSetup.h"
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/Handover.h"
 #include "platform/KeyPress.h"
 #include "platform/ScrollBar.h"
-#include "settings/frmSettei.h"
 #include "shared/Errors.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
+#include "shared/Seams.h"
+#include "shared/Wait.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -20,7 +23,8 @@
 #include <QScrollBar>
 #include <QToolButton>
 
-#include <cmath>
+#include <algorithm>
+#include <array>
 
 using namespace QmrM;
 using platform::namedFont;
@@ -30,8 +34,23 @@ namespace {
 
 constexpr int kStepColour = 15;
 constexpr int kCurrentStepColour = 12;
+constexpr int kSteps = 20;
 
 }  // namespace
+
+// The controls of the loaded window, made at load and let go at unload.
+struct frmMain::Ui {
+    explicit Ui(platform::FormWindow* window);
+
+    QLabel* lblKoumoku;
+    QLineEdit* txtKaisu;
+    QToolButton* cmdNext;
+    QScrollBar* hsbKaisu;
+    QLabel* lblKaisu;
+    QGroupBox* Frame1;
+    std::array<QLabel*, kSteps + 1> lblSnd{};  // indices 1 to 20; 0 unused
+    QToolButton* cmdCut;
+};
 
 QColor PaletteColor(int index)
 {
@@ -59,6 +78,7 @@ double ItemNameFontSize(const QString& name)
 }
 
 frmMain::frmMain() = default;
+frmMain::~frmMain() = default;
 
 frmMain& frmMain::instance()
 {
@@ -70,12 +90,12 @@ void frmMain::destroyInstance()
     platform::FormInstance<frmMain>::destroy();
 }
 
-QColor frmMain::buttonFaceColor()
+QColor ButtonFaceColor()
 {
     return QApplication::palette().color(QPalette::Button);
 }
 
-void frmMain::createControls(platform::FormWindow* window)
+frmMain::Ui::Ui(platform::FormWindow* window)
 {
     window->setObjectName(QStringLiteral("frmMain"));
     window->setWindowTitle(QStringLiteral("Quillmora"));
@@ -83,7 +103,6 @@ void frmMain::createControls(platform::FormWindow* window)
     window->setFixedSize(platform::twipsToPixels(9435), platform::twipsToPixels(6750));
     window->setFont(namedFont(21.75));
     window->setAutoFillBackground(true);
-    setBackground(buttonFaceColor());
 
     lblKoumoku = new QLabel(window);
     lblKoumoku->setObjectName(QStringLiteral("lblKoumoku"));
@@ -105,8 +124,6 @@ void frmMain::createControls(platform::FormWindow* window)
     cmdNext->setFont(namedFont(9));
     cmdNext->setIcon(QIcon(QStringLiteral(":/pictures/next.ico")));
     cmdNext->setIconSize(QSize(32, 32));
-    cmdNext->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    cmdNext->setFocusPolicy(Qt::StrongFocus);
 
     hsbKaisu = new platform::HScrollBar(window);
     hsbKaisu->setObjectName(QStringLiteral("hsbKaisu"));
@@ -115,7 +132,6 @@ void frmMain::createControls(platform::FormWindow* window)
     hsbKaisu->setSingleStep(1);
     hsbKaisu->setPageStep(10);
     hsbKaisu->setValue(0);
-    hsbKaisu->setFocusPolicy(Qt::StrongFocus);
 
     lblKaisu = new QLabel(window);
     lblKaisu->setObjectName(QStringLiteral("lblKaisu"));
@@ -128,7 +144,7 @@ void frmMain::createControls(platform::FormWindow* window)
     Frame1->setGeometry(twips(75, 150, 2550, 6465));
     Frame1->setFont(namedFont(11.25));
 
-    for (int i = 1; i <= 20; ++i) {
+    for (int i = 1; i <= kSteps; ++i) {
         auto* label = new QLabel(Frame1);
         label->setObjectName(QStringLiteral("lblSnd_%1").arg(i));
         label->setGeometry(twips(105, 375 + 300 * (i - 1), 2415, 240));
@@ -142,7 +158,6 @@ void frmMain::createControls(platform::FormWindow* window)
     cmdCut->setIcon(QIcon(QStringLiteral(":/pictures/cut.bmp")));
     cmdCut->setIconSize(QSize(16, 16));
     cmdCut->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    cmdCut->setFocusPolicy(Qt::StrongFocus);
     cmdCut->setAccessibleName(QStringLiteral("中断"));
     cmdCut->setAccessibleDescription(QStringLiteral("トレーニングを中断して設定画面に戻ります"));
 
@@ -158,39 +173,44 @@ void frmMain::createControls(platform::FormWindow* window)
     QWidget::setTabOrder(cmdNext, hsbKaisu);
     QWidget::setTabOrder(hsbKaisu, cmdCut);
 
+}
+
+void frmMain::createControls(platform::FormWindow* window)
+{
+    ui = std::make_unique<Ui>(window);
+    setBackground(ButtonFaceColor());
     connectHandlers();
+}
+
+void frmMain::releaseControls()
+{
+    ui.reset();
 }
 
 void frmMain::connectHandlers()
 {
     using platform::guarded;
-    connect(cmdNext, &QToolButton::clicked, this, guarded(this, &frmMain::cmdNext_Click));
-    connect(hsbKaisu, &QScrollBar::valueChanged, this, guarded(this, &frmMain::hsbKaisu_Change));
-    connect(hsbKaisu, &QScrollBar::sliderMoved, this, guarded(this, &frmMain::hsbKaisu_Scroll));
-    connect(cmdCut, &QToolButton::clicked, this, guarded(this, &frmMain::cmdCut_Click));
-    new platform::KeyPressFilter(txtKaisu, [this](int& keyAscii) { txtKaisu_KeyPress(keyAscii); });
-}
-
-void frmMain::forgetControls()
-{
-    lblKoumoku = nullptr;
-    txtKaisu = nullptr;
-    cmdNext = nullptr;
-    hsbKaisu = nullptr;
-    lblKaisu = nullptr;
-    Frame1 = nullptr;
-    lblSnd.fill(nullptr);
-    cmdCut = nullptr;
+    connect(ui->cmdNext, &QToolButton::clicked, this, guarded(this, &frmMain::cmdNext_Click));
+    connect(ui->hsbKaisu, &QScrollBar::valueChanged, this, guarded(this, &frmMain::hsbKaisu_Change));
+    connect(ui->hsbKaisu, &QScrollBar::sliderMoved, this, guarded(this, &frmMain::hsbKaisu_Scroll));
+    connect(ui->cmdCut, &QToolButton::clicked, this, guarded(this, &frmMain::cmdCut_Click));
+    new platform::KeyPressFilter(ui->txtKaisu, [this](int& keyAscii) { txtKaisu_KeyPress(keyAscii); });
 }
 
 void frmMain::setBackground(const QColor& color)
 {
     QWidget* form = window();
-    if (!form)
-        return;
     QPalette palette = form->palette();
     palette.setColor(QPalette::Window, color);
     form->setPalette(palette);
+}
+
+void frmMain::setStepColour(int step, int paletteIndex)
+{
+    QLabel* label = ui->lblSnd[step];
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, PaletteColor(paletteIndex));
+    label->setPalette(palette);
 }
 
 void frmMain::Form_Load()
@@ -200,56 +220,48 @@ void frmMain::Form_Load()
     if (gKoumokuSu == 0) {
         platform::MsgBox(QStringLiteral("項目登録ボタンを押して項目を設定してください"), platform::vbExclamation,
                          QStringLiteral("項目無し"));
-        frmSettei::instance().Show();
+        platform::handover().settingsWindow().Show();
         Unload();
         return;
     }
     Show();
-    for (int i = 1; i <= 20; ++i)
-        lblSnd[i]->setVisible(false);
+    for (int i = 1; i <= kSteps; ++i)
+        ui->lblSnd[i]->setVisible(false);
     for (int j = 1; j <= gKoumokuSu; ++j) {
-        lblSnd[j]->setVisible(true);
-        QPalette palette = lblSnd[j]->palette();
-        palette.setColor(QPalette::WindowText, PaletteColor(kStepColour));
-        lblSnd[j]->setPalette(palette);
-        lblSnd[j]->setText(QString::number(j) + QStringLiteral(".") + gKoumoku[j]);
+        ui->lblSnd[j]->setVisible(true);
+        setStepColour(j, kStepColour);
+        ui->lblSnd[j]->setText(QString::number(j) + QStringLiteral(".") + gKoumoku[j]);
     }
-    cmdNext->setText(gKoumokuSu == 1 ? QStringLiteral("終了") : QStringLiteral("次へ"));
-    hsbKaisu->setValue(0);
-    txtKaisu->setText(QString());
+    ui->cmdNext->setText(gKoumokuSu == 1 ? QStringLiteral("終了") : QStringLiteral("次へ"));
+    ui->hsbKaisu->setValue(0);
+    ui->txtKaisu->setText(QString());
     gGenzai = 1;
-    QPalette palette = lblSnd[1]->palette();
-    palette.setColor(QPalette::WindowText, PaletteColor(kCurrentStepColour));
-    lblSnd[1]->setPalette(palette);
+    setStepColour(1, kCurrentStepColour);
     ShowCurrentItem();
 }
 
 void frmMain::ShowCurrentItem()
 {
     const QString& name = gKoumoku[gGenzai];
-    lblKoumoku->setText(name);
-    lblKoumoku->setFont(namedFont(ItemNameFontSize(name)));
+    ui->lblKoumoku->setText(name);
+    ui->lblKoumoku->setFont(namedFont(ItemNameFontSize(name)));
 
-    const int instructed = gShijiSu[gGenzai];
-    int count = instructed;
-    if (gRandomKaisu == 1)
-        count = static_cast<int>(std::floor(static_cast<double>(instructed) * RandomFraction() + 1.0));
-
-    lblKaisu->setText(QString::number(count));
+    const int count = gRandomKaisu == 1 ? RandomCount(gShijiSu[gGenzai]) : gShijiSu[gGenzai];
+    ui->lblKaisu->setText(QString::number(count));
     // The scroll bar only goes from 0 to 1000; the count box holds the count itself.
-    hsbKaisu->setValue(std::clamp(count, hsbKaisu->minimum(), hsbKaisu->maximum()));
+    ui->hsbKaisu->setValue(std::clamp(count, ui->hsbKaisu->minimum(), ui->hsbKaisu->maximum()));
     if (count != 0)
-        txtKaisu->setText(QString::number(count));
-    cmdNext->setFocus();
+        ui->txtKaisu->setText(QString::number(count));
+    ui->cmdNext->setFocus();
 }
 
 bool frmMain::countFitsRecord(double value)
 {
-    if (std::isfinite(value) && std::fabs(value) <= 2147483647.0)
+    if (fitsRecordedCount(value))
         return true;
     platform::MsgBox(QStringLiteral("回数が大きすぎます。-2147483647 から 2147483647 までの数を入力して下さい。"),
                      platform::vbExclamation, QStringLiteral("回数入力エラー"));
-    txtKaisu->setFocus();
+    ui->txtKaisu->setFocus();
     return false;
 }
 
@@ -264,7 +276,7 @@ bool frmMain::recordCount(double value)
         platform::MsgBox(error.description() + QStringLiteral("\n回数は記録されていません。"),
                          platform::vbExclamation, QStringLiteral("記録できません"));
         if (isLoaded())
-            txtKaisu->setFocus();
+            ui->txtKaisu->setFocus();
         return false;
     }
 }
@@ -278,7 +290,7 @@ void frmMain::cmdNext_Click()
     mAdvancing = true;
     const auto done = qScopeGuard([this] { mAdvancing = false; });
 
-    const double count = TextValue(txtKaisu->text());
+    const double count = TextValue(ui->txtKaisu->text());
     if (!countFitsRecord(count))
         return;
     if (count < 1) {
@@ -287,18 +299,18 @@ void frmMain::cmdNext_Click()
         if (!isLoaded())
             return;
         if (answer != platform::vbOK) {
-            txtKaisu->setFocus();
+            ui->txtKaisu->setFocus();
             return;
         }
     }
     if (!recordCount(count))
         return;
     if (gGenzai == gKoumokuSu - 1)
-        cmdNext->setText(QStringLiteral("終わり"));
+        ui->cmdNext->setText(QStringLiteral("終わり"));
     SaveItems();
 
-    hsbKaisu->setValue(0);
-    txtKaisu->setText(QString());
+    ui->hsbKaisu->setValue(0);
+    ui->txtKaisu->setText(QString());
     if (gGenzai < gKoumokuSu) {
         setBackground(PaletteColor(mIro));
         Pause(0.1f);
@@ -306,17 +318,14 @@ void frmMain::cmdNext_Click()
             advanceFlashColour();
             return;
         }
-        setBackground(buttonFaceColor());
-        QPalette palette = lblSnd[gGenzai]->palette();
-        palette.setColor(QPalette::WindowText, PaletteColor(kStepColour));
-        lblSnd[gGenzai]->setPalette(palette);
+        setBackground(ButtonFaceColor());
+        setStepColour(gGenzai, kStepColour);
         ++gGenzai;
-        palette.setColor(QPalette::WindowText, PaletteColor(kCurrentStepColour));
-        lblSnd[gGenzai]->setPalette(palette);
+        setStepColour(gGenzai, kCurrentStepColour);
         ShowCurrentItem();
     } else {
         Unload();
-        frmSettei::instance().Show();
+        platform::handover().settingsWindow().Show();
     }
     advanceFlashColour();
 }
@@ -332,12 +341,12 @@ void frmMain::advanceFlashColour()
 
 void frmMain::hsbKaisu_Change()
 {
-    txtKaisu->setText(QString::number(hsbKaisu->value()));
+    ui->txtKaisu->setText(QString::number(ui->hsbKaisu->value()));
 }
 
 void frmMain::hsbKaisu_Scroll()
 {
-    txtKaisu->setText(QString::number(hsbKaisu->value()));
+    ui->txtKaisu->setText(QString::number(ui->hsbKaisu->value()));
 }
 
 void frmMain::txtKaisu_KeyPress(int& KeyAscii)
@@ -349,5 +358,5 @@ void frmMain::txtKaisu_KeyPress(int& KeyAscii)
 void frmMain::cmdCut_Click()
 {
     Unload();
-    frmSettei::instance().Show();
+    platform::handover().settingsWindow().Show();
 }

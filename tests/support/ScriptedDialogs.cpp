@@ -1,16 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ScriptedDialogs.h"
 
 #include <QTest>
-
-ScriptedDialogs::ScriptedDialogs()
-{
-    platform::setDialogProvider(this);
-}
-
-ScriptedDialogs::~ScriptedDialogs()
-{
-    platform::setDialogProvider(nullptr);
-}
 
 ScriptedDialogs& ScriptedDialogs::expectMessage(const QString& text, const QString& title, int style, int answer)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/Dialogs.h"
@@ -6,13 +7,11 @@
 #include <QStringList>
 #include <deque>
 
-// A dialog provider for tests: every message box and input box the program shows must have been
+// Stands in for the modal boxes in tests: every message box and input box the program shows must have been
 // expected, in order, with its exact text, title and style; it returns the scripted answer. A box
 // nobody expected is recorded as a failure at once instead of waiting for a user.
-class ScriptedDialogs final : public platform::DialogProvider {
+class ScriptedDialogs final {
 public:
-    ScriptedDialogs();
-    ~ScriptedDialogs() override;
 
     // Expects a message box and answers it with vbOK or vbCancel.
     ScriptedDialogs& expectMessage(const QString& text, const QString& title, int style, int answer = platform::vbOK);
@@ -22,8 +21,8 @@ public:
     // Expects a message box of any text with the given title and style (for texts built from system messages).
     ScriptedDialogs& expectAnyMessage(const QString& title, int style, int answer = platform::vbOK);
 
-    int messageBox(const QString& text, const QString& title, int style) override;
-    QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+    int messageBox(const QString& text, const QString& title, int style);
+    QString inputBox(const QString& prompt, const QString& title, const QString& defaultText);
 
     bool allShown() const { return mExpected.empty(); }
     // Problems seen so far: unexpected boxes and mismatches.

@@ -1,10 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestEnv.h"
 
-#include "platform/Guard.h"
-#include "shared/TextEncoding.h"
-#include "settings/frmSettei.h"
+#include "app/Program.h"
 #include "shared/QmrM.h"
-#include "training/frmMain.h"
+#include "shared/TextEncoding.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -12,22 +11,46 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QToolButton>
 
-TestEnv::TestEnv() : mPreviousDir(QDir::currentPath()), mDialogs(std::make_unique<ScriptedDialogs>())
+TestEnv::TestEnv()
+    : mPreviousDir(QDir::currentPath()),
+      mDialogs(std::make_unique<ScriptedDialogs>()),
+      mClock(std::make_unique<VirtualClock>())
 {
     QDir::setCurrent(mDir.path());
     QmrM::ResetSharedState();
-    platform::setEndProgramHandler([this](int code) { mEndings.append(code); });
+    Program::wireWindows();
+    QmrM::Seams seams;
+    seams.clock = mClock.get();
+    seams.randomFraction = [this] { return mRandomDraw ? *mRandomDraw : QmrM::systemRandomFraction(); };
+    seams.messageBox = [this](const QString& text, const QString& title, int style) {
+        return mDialogs->messageBox(text, title, style);
+    };
+    seams.inputBox = [this](const QString& prompt, const QString& title, const QString& defaultText) {
+        return mDialogs->inputBox(prompt, title, defaultText);
+    };
+    seams.help = [this](QObject* caller, const QString& file, int command) {
+        mHelpCalls.append(HelpCall{file, command, caller});
+    };
+    seams.saveFileName = [this](const QString&, const QString&, const QString&) { return mSaveAnswer; };
+    seams.endProgram = [this](int code) { mEndings.append(code); };
+    mSeams = std::make_unique<QmrM::SeamsScope>(std::move(seams));
 }
 
 TestEnv::~TestEnv()
 {
-    frmMain::destroyInstance();
-    frmSettei::destroyInstance();
+    Program::tearDown();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    platform::setEndProgramHandler({});
+    mSeams.reset();
     QmrM::ResetSharedState();
     QDir::setCurrent(mPreviousDir);
+}
+
+void clickButton(const platform::Form& form, const QString& name)
+{
+    if (auto* button = control<QAbstractButton>(form, name))
+        QTest::mouseClick(button, Qt::LeftButton);
 }
 
 QByteArray cp932(const QString& text)

@@ -1,18 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "ScriptedDialogs.h"
+#include "VirtualClock.h"
+
+#include "platform/Form.h"
+#include "shared/Seams.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QListWidget;
-class QWidget;
 
-// Each test runs in a fresh temporary current directory, with the shared state reset, scripted dialogs
-// and a recorder in place of ending the program.
+// Each test runs in a fresh temporary current directory, with the shared state reset and every seam in
+// place: scripted dialogs, a virtual clock, a recorded help viewer and a recorder in place of ending the
+// program. The random draw is the real one unless setRandomDraw() fixes it.
 class TestEnv {
 public:
     TestEnv();
@@ -21,16 +30,51 @@ public:
     TestEnv& operator=(const TestEnv&) = delete;
 
     ScriptedDialogs& dialogs() { return *mDialogs; }
+    VirtualClock& clock() { return *mClock; }
     QString dir() const { return mDir.path(); }
     // The exit codes with which the program was told to end.
     const QList<int>& endings() const { return mEndings; }
+
+    // One call of the help viewer.
+    struct HelpCall {
+        QString file;
+        int command;
+        QObject* caller;
+    };
+    const QList<HelpCall>& helpCalls() const { return mHelpCalls; }
+
+    // Every draw of the random generator gives `r` from now on (nothing: the real generator again).
+    void setRandomDraw(std::optional<float> r) { mRandomDraw = r; }
+
+    // The file name the next save dialogs answer with (empty: Cancel).
+    void answerSaveDialogs(const QString& path) { mSaveAnswer = path; }
 
 private:
     QTemporaryDir mDir;
     QString mPreviousDir;
     std::unique_ptr<ScriptedDialogs> mDialogs;
+    std::unique_ptr<VirtualClock> mClock;
     QList<int> mEndings;
+    QList<HelpCall> mHelpCalls;
+    std::optional<float> mRandomDraw;
+    QString mSaveAnswer;
+    std::unique_ptr<QmrM::SeamsScope> mSeams;
 };
+
+// The control of a loaded form's window with the given object name; fails the test when there is none.
+template <class T = QWidget>
+T* control(const platform::Form& form, const QString& name)
+{
+    QWidget* window = form.window();
+    T* found = window ? window->findChild<T*>(name) : nullptr;
+    if (!found)
+        QTest::qFail(qPrintable(QStringLiteral("no control \"%1\" in the loaded window").arg(name)), __FILE__,
+                     __LINE__);
+    return found;
+}
+
+// Clicks a button of a loaded form's window with the mouse, as a user does.
+void clickButton(const platform::Form& form, const QString& name);
 
 // Writes a data file: the text is encoded as code page 932 and its line ends are made CR LF.
 void writeDataFile(const QString& name, const QString& text);

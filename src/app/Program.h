@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+class QApplication;
+
+// The program as a whole: what main does, in the core library so that tests start it the same way.
+namespace Program {
+
+// Links the windows to each other (the hand-over between them). Tests call it too.
+void wireWindows();
+
+// Everything before the first window: application set-up and the links between the windows.
+void setUp(QApplication& app);
+
+// Loads the startup window. Returns false when the program is already ending.
+bool start();
+
+// Drops the windows' objects at the end of the run.
+void tearDown();
+
+}  // namespace Program

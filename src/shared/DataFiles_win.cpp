@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DataFiles.h"
+
+#include "Errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+// The data files through Qt's file classes, which on Windows replace a file with the system's own
+// atomic rename and report the system's reason in its own words.
+
+namespace {
+
+bool isFolder(const QString& fileName)
+{
+    return QFileInfo(fileName).isDir();
+}
+
+[[noreturn]] void fail(DataFileError::Kind kind, const QString& fileName, const QFileDevice& file)
+{
+    if (isFolder(fileName))
+        throw DataFileError(kind, fileName, QStringLiteral("同じ名前のフォルダーがあります"));
+    const QString reason = file.errorString();
+    throw DataFileError(kind, fileName, reason.isEmpty() ? QString() : QStringLiteral("原因: %1").arg(reason));
+}
+
+}  // namespace
+
+QByteArray readWholeFile(const QString& fileName, bool* missing)
+{
+    QFile file(fileName);
+    const bool exists = file.exists();
+    if (missing)
+        *missing = !exists;
+    if (!exists)
+        return QByteArray();
+    if (isFolder(fileName) || !file.open(QIODevice::ReadOnly))
+        fail(DataFileError::Open, fileName, file);
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        fail(DataFileError::Read, fileName, file);
+    return content;
+}
+
+void replaceFileAtomically(const QString& fileName, const QByteArray& content)
+{
+    QSaveFile file(fileName);
+    file.setDirectWriteFallback(false);
+    if (isFolder(fileName) || !file.open(QIODevice::WriteOnly))
+        fail(DataFileError::Write, fileName, file);
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        fail(DataFileError::Write, fileName, file);
+    }
+    if (!file.commit())
+        fail(DataFileError::Write, fileName, file);
+}
+
+void appendToFile(const QString& fileName, const QByteArray& content)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        fail(DataFileError::Write, fileName, file);
+    const qint64 sizeBefore = file.size();
+    if (file.write(content) != content.size()) {
+        file.resize(sizeBefore);  // take back a partial record
+        fail(DataFileError::Write, fileName, file);
+    }
+    file.close();
+}
+
+void createFileIfMissing(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        fail(DataFileError::Write, fileName, file);
+    file.close();
+}
+
+void truncateFile(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fail(DataFileError::Write, fileName, file);
+    file.close();
+}
+
+bool removeFile(const QString& fileName)
+{
+    return QFile::remove(fileName);
+}

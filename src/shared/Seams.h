@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+class QObject;
+
+namespace QmrM {
+
+class Clock;
+
+// Everything the program takes from the world and tests replace, in one place: the clock (which also
+// drives every wait), the random draw, the modal boxes, the help viewer, the file dialogs and the end of
+// the program. An empty member means the real thing.
+struct Seams {
+    Clock* clock = nullptr;
+    // A uniform fraction 0 <= r < 1 in single precision.
+    std::function<float()> randomFraction;
+    // A modal message box; returns 1 (OK) or 2 (Cancel).
+    std::function<int(const QString& text, const QString& title, int style)> messageBox;
+    // A modal input box; returns the text typed, empty on Cancel.
+    std::function<QString(const QString& prompt, const QString& title, const QString& defaultText)> inputBox;
+    // The help viewer: a command of the HTML help interface for a help file, asked by a window.
+    std::function<void(QObject* caller, const QString& file, int command)> help;
+    // A save dialog; returns the chosen path, empty on Cancel.
+    std::function<QString(const QString& title, const QString& suggestedName, const QString& filter)> saveFileName;
+    // Ending the program with an exit code.
+    std::function<void(int exitCode)> endProgram;
+};
+
+// The seams in force.
+const Seams& seams();
+
+// Puts seams in place for its lifetime and restores the ones before it.
+class SeamsScope {
+public:
+    explicit SeamsScope(Seams replacement);
+    ~SeamsScope();
+    SeamsScope(const SeamsScope&) = delete;
+    SeamsScope& operator=(const SeamsScope&) = delete;
+
+private:
+    Seams mPrevious;
+};
+
+// The clock in force.
+Clock& clock();
+// The time of day from the clock in force.
+QDateTime Now();
+// A uniform fraction 0 <= r < 1 in single precision, from a generator reseeded from the clock.
+float RandomFraction();
+// The same from the system's generator, whatever the seams say.
+float systemRandomFraction();
+
+}  // namespace QmrM

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Clock.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <ctime>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+namespace QmrM {
+namespace {
+
+// CLOCK_BOOTTIME counts the time the computer spent suspended, unlike CLOCK_MONOTONIC (and Qt's timers).
+constexpr clockid_t kWaitClock = CLOCK_BOOTTIME;
+
+qint64 readClockMs(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// An alarm on a timer descriptor armed at an absolute time of the boot clock: the kernel fires it at
+// the deadline, or at once on resume when the deadline passed during suspend. The descriptor wakes the
+// event loop once; nothing polls.
+class TimerFdAlarm final : public Alarm {
+public:
+    TimerFdAlarm(int fd, std::function<void()> wake) : mFd(fd), mNotifier(fd, QSocketNotifier::Read), mWake(std::move(wake))
+    {
+        QObject::connect(&mNotifier, &QSocketNotifier::activated, &mNotifier, [this] { fire(); });
+    }
+    ~TimerFdAlarm() override { ::close(mFd); }
+
+private:
+    void fire()
+    {
+        quint64 expirations = 0;
+        if (::read(mFd, &expirations, sizeof expirations) < 0 && errno == EAGAIN)
+            return;  // woken without an expiry: wait on
+        mNotifier.setEnabled(false);
+        const auto wake = std::move(mWake);
+        wake();  // may destroy this alarm
+    }
+
+    int mFd;
+    QSocketNotifier mNotifier;
+    std::function<void()> mWake;
+};
+
+// Where timer descriptors are not available, an ordinary precise timer: it does not see suspend.
+class TimerAlarm final : public Alarm {
+public:
+    TimerAlarm(qint64 delayMs, std::function<void()> wake)
+    {
+        mTimer.setSingleShot(true);
+        mTimer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&mTimer, &QTimer::timeout, &mTimer, std::move(wake));
+        mTimer.start(int(std::clamp<qint64>(delayMs, 0, INT_MAX)));
+    }
+
+private:
+    QTimer mTimer;
+};
+
+class SystemClock final : public Clock {
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+
+    qint64 elapsedMs() const override { return readClockMs(kWaitClock); }
+
+    std::unique_ptr<Alarm> alarmAt(qint64 deadlineMs, std::function<void()> wake) override
+    {
+        const int fd = ::timerfd_create(kWaitClock, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (fd < 0)
+            return std::make_unique<TimerAlarm>(deadlineMs - elapsedMs(), std::move(wake));
+        itimerspec spec{};
+        const qint64 at = std::max<qint64>(deadlineMs, 1);  // an all-zero value would disarm the timer
+        spec.it_value.tv_sec = time_t(at / 1000);
+        spec.it_value.tv_nsec = long(at % 1000) * 1000000;
+        if (::timerfd_settime(fd, TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+            ::close(fd);
+            return std::make_unique<TimerAlarm>(deadlineMs - elapsedMs(), std::move(wake));
+        }
+        return std::make_unique<TimerFdAlarm>(fd, std::move(wake));
+    }
+};
+
+}  // namespace
+
+Clock& systemClock()
+{
+    static SystemClock clock;
+    return clock;
+}
+
+}  // namespace QmrM

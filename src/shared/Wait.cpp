@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Wait.h"
+
+#include "Clock.h"
+#include "Errors.h"
+#include "QmrM.h"
+#include "Seams.h"
+
+#include <QEventLoop>
+#include <QScopeGuard>
+
+#include <cmath>
+
+namespace QmrM {
+namespace {
+
+constexpr qint64 kMinuteMs = 60 * 1000;
+constexpr double kLongestWaitMs = 1e15;  // far beyond any wait; keeps the arithmetic in range
+
+}  // namespace
+
+Wait::Wait(double seconds)
+{
+    const double ms = seconds > 0 ? std::min(std::ceil(seconds * 1000.0), kLongestWaitMs) : 0.0;
+    mDeadlineMs = clock().elapsedMs() + static_cast<qint64>(ms);
+    mDueAt = clock().now().addMSecs(static_cast<qint64>(ms));
+    mStopped = !(seconds > 0);  // also a NaN: nothing to wait for
+}
+
+Wait::~Wait() = default;
+
+qint64 Wait::remainingMs() const
+{
+    return std::max<qint64>(0, mDeadlineMs - clock().elapsedMs());
+}
+
+qint64 Wait::nextWakeMs(qint64 now) const
+{
+    if (!mMinuteTicks)
+        return mDeadlineMs;
+    // The next moment the remaining time, rounded up to whole minutes, falls by one.
+    const qint64 remaining = mDeadlineMs - now;
+    const qint64 wholeMinutesAfter = (remaining - 1) / kMinuteMs;
+    return mDeadlineMs - wholeMinutesAfter * kMinuteMs;
+}
+
+Wait::Outcome Wait::run()
+{
+    if (mStopped)
+        return mOutcome;
+    QEventLoop loop;
+    mLoop = &loop;
+    const auto leave = qScopeGuard([this] { mLoop = nullptr; });
+    while (!mStopped) {
+        if (gProgramEnding)
+            throw ProgramEnding();
+        const qint64 now = clock().elapsedMs();
+        if (now >= mDeadlineMs)
+            break;
+        bool woken = false;
+        const auto alarm = clock().alarmAt(nextWakeMs(now), [&] {
+            woken = true;
+            loop.quit();
+        });
+        loop.exec();
+        if (mStopped)
+            break;
+        // The loop only ends without our alarm when the application quits; every further loop would then
+        // return at once, so waiting on would spin.
+        if (!woken || gProgramEnding)
+            throw ProgramEnding();
+        if (mMinuteTicks && clock().elapsedMs() < mDeadlineMs)
+            emit minutePassed();
+    }
+    if (gProgramEnding)
+        throw ProgramEnding();
+    return mOutcome;
+}
+
+void Wait::stop(Outcome outcome)
+{
+    if (mStopped)
+        return;
+    mStopped = true;
+    mOutcome = outcome;
+    if (mLoop)
+        mLoop->quit();
+}
+
+void Wait::endNow()
+{
+    stop(Outcome::EndedEarly);
+}
+
+void Wait::cancel()
+{
+    stop(Outcome::Cancelled);
+}
+
+StartWait::StartWait(double seconds) : Wait(seconds)
+{
+    setMinuteTicks(true);
+}
+
+Wait::Outcome StartWait::run()
+{
+    StartWaits& announcements = StartWaits::instance();
+    announcements.mCurrent = this;
+    const auto connection =
+        connect(this, &Wait::minutePassed, &announcements, [this] { emit StartWaits::instance().minutePassed(this); });
+    const auto ended = qScopeGuard([&] {
+        disconnect(connection);
+        StartWaits::instance().mCurrent = nullptr;
+        emit StartWaits::instance().ended();
+    });
+    emit announcements.began(this);
+    return Wait::run();
+}
+
+StartWaits& StartWaits::instance()
+{
+    static StartWaits announcements;
+    return announcements;
+}
+
+StartWait* StartWaits::current()
+{
+    return instance().mCurrent;
+}
+
+void Pause(float seconds)
+{
+    Wait(seconds).run();
+}
+
+int MinutesLeft(qint64 remainingMs)
+{
+    return static_cast<int>((std::max<qint64>(0, remainingMs) + kMinuteMs - 1) / kMinuteMs);
+}
+
+}  // namespace QmrM
