@@ -2,15 +2,71 @@
 #include "Program.h"
 
 #include "platform/AppSetup.h"
+#include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/Handover.h"
+#include "platform/SingleInstance.h"
 #include "settings/frmSettei.h"
+#include "shared/DataFiles.h"
 #include "shared/QmrM.h"
+#include "shared/Wait.h"
 #include "training/frmMain.h"
 
 #include <QApplication>
+#include <QDir>
 
 namespace Program {
+namespace {
+
+std::unique_ptr<platform::SingleInstance> gInstance;
+
+// Brings a loaded window to the front, restoring it when the user minimised it.
+void bringForward(platform::Form& form)
+{
+    QWidget* window = form.window();
+    if (window->isMinimized())
+        form.setWindowState(platform::Form::vbNormal);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace
+
+void anotherStartRequested()
+{
+    if (QmrM::StartWait* wait = QmrM::StartWaits::current()) {
+        // The windows wait on the task bar; say when the pass comes instead of showing one early.
+        platform::ShowNotice(QmrM::TimeLeftText(*wait), platform::vbInformation, QStringLiteral("Quillmora"));
+        return;
+    }
+    for (platform::Form* form : {&platform::handover().trainingWindow(), &platform::handover().settingsWindow()}) {
+        if (form->isLoaded()) {
+            bringForward(*form);
+            return;
+        }
+    }
+}
+
+bool claimDataFolder()
+{
+    gInstance = std::make_unique<platform::SingleInstance>(QDir::currentPath());
+    switch (gInstance->claim()) {
+    case platform::SingleInstance::Outcome::HandedOver:
+        return false;
+    case platform::SingleInstance::Outcome::OtherSilent:
+        platform::MsgBox(QStringLiteral("このフォルダーでは Quillmora が既に動いています。"), platform::vbExclamation,
+                         QStringLiteral("Quillmora"));
+        return false;
+    case platform::SingleInstance::Outcome::Running:
+        break;
+    }
+    QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart,
+                     [] { platform::runGuarded(anotherStartRequested); });
+    // Only the one running copy may clear what interrupted rewrites of its files left behind.
+    removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile});
+    return true;
+}
 
 void wireWindows()
 {
@@ -26,6 +82,8 @@ void setUp(QApplication& app)
 
 bool start()
 {
+    if (!claimDataFolder())
+        return false;
     // The training window is the startup window; with no items it hands over to the settings window.
     platform::runGuarded([] { frmMain::instance().Load(); });
     return !QmrM::gProgramEnding;
@@ -33,6 +91,7 @@ bool start()
 
 void tearDown()
 {
+    gInstance.reset();
     frmMain::destroyInstance();
     frmSettei::destroyInstance();
 }

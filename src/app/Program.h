@@ -12,7 +12,15 @@ void wireWindows();
 // Everything before the first window: application set-up and the links between the windows.
 void setUp(QApplication& app);
 
-// Loads the startup window. Returns false when the program is already ending.
+// Becomes the one running copy of the current folder (or hands this start over to it and returns false),
+// then removes the leftovers of interrupted rewrites of the data files.
+bool claimDataFolder();
+
+// Shows the running copy to a user who started the program again in its folder.
+void anotherStartRequested();
+
+// Claims the data folder and loads the startup window. Returns false when the program is not to run
+// (another copy runs in the folder) or is already ending.
 bool start();
 
 // Drops the windows' objects at the end of the run.

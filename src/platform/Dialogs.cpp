@@ -65,6 +65,22 @@ int MsgBox(const QString& text, int style, const QString& title)
     return replacement ? replacement(text, title, style) : qtMessageBox(text, title, style);
 }
 
+void ShowNotice(const QString& text, int style, const QString& title)
+{
+    if (const auto& replacement = QmrM::seams().messageBox) {
+        replacement(text, title, style);
+        return;
+    }
+    auto* box = new QMessageBox(iconFor(style), title, text, QMessageBox::Ok, nullptr);
+    box->setObjectName(QStringLiteral("Notice"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_QuitOnClose, false);
+    box->setModal(false);
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
+
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
     const auto& replacement = QmrM::seams().inputBox;

@@ -24,6 +24,10 @@ enum MsgResult : int {
 };
 
 int MsgBox(const QString& text, int style, const QString& title);
+// A message that does not wait for its answer: the program goes on while it is shown (a box over a wait
+// must not hold the wait back). Tests see it as a message box.
+void ShowNotice(const QString& text, int style, const QString& title);
+
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText = QString());
 
 }  // namespace platform

@@ -138,4 +138,18 @@ int MinutesLeft(qint64 remainingMs)
     return static_cast<int>((std::max<qint64>(0, remainingMs) + kMinuteMs - 1) / kMinuteMs);
 }
 
+QString TimeLeftShort(qint64 remainingMs)
+{
+    const int minutes = MinutesLeft(remainingMs);
+    if (minutes <= 1)
+        return QStringLiteral("あと 1 分未満");
+    return QStringLiteral("あと %1 分").arg(minutes);
+}
+
+QString TimeLeftText(const Wait& wait)
+{
+    return QStringLiteral("次のトレーニングまで%1（%2 開始予定）")
+        .arg(TimeLeftShort(wait.remainingMs()), wait.dueAt().toString(QStringLiteral("H:mm")));
+}
+
 }  // namespace QmrM

@@ -87,5 +87,10 @@ void Pause(float seconds);
 
 // The remaining time in whole minutes, rounded up.
 int MinutesLeft(qint64 remainingMs);
+// The time left as the task bar shows it: "あと 12 分", or "あと 1 分未満" in the last minute.
+QString TimeLeftShort(qint64 remainingMs);
+// The time left before the next pass with the time of day it comes:
+// "次のトレーニングまであと 12 分（10:42 開始予定）".
+QString TimeLeftText(const Wait& wait);
 
 }  // namespace QmrM
