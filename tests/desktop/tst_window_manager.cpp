@@ -1,0 +1,233 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The windows under a real window manager (openbox on Xvfb, see on-desktop.sh): minimising, restoring,
+// activation and focus are the manager's decisions, so they are judged by the X server's own record of
+// each window (WM_STATE, map state, the active window), not by what Qt believes.
+
+#include "TestEnv.h"
+
+#include "app/Program.h"
+#include "platform/AppSetup.h"
+#include "settings/frmSettei.h"
+#include "shared/Clock.h"
+#include "shared/QmrM.h"
+#include "shared/Seams.h"
+#include "shared/Wait.h"
+#include "training/frmMain.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// The system's clock run faster: a minute of the program's waits passes in a few real seconds, while the
+// window manager works in real time.
+class FastClock final : public QmrM::Clock {
+public:
+    explicit FastClock(int speed) : mSpeed(speed) { mReal.start(); }
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+    qint64 elapsedMs() const override { return mReal.elapsed() * mSpeed; }
+    std::unique_ptr<QmrM::Alarm> alarmAt(qint64 deadlineMs, std::function<void()> wake) override
+    {
+        return std::make_unique<TimerAlarm>((deadlineMs - elapsedMs() + mSpeed - 1) / mSpeed, std::move(wake));
+    }
+
+private:
+    class TimerAlarm final : public QmrM::Alarm {
+    public:
+        TimerAlarm(qint64 delayMs, std::function<void()> wake)
+        {
+            mTimer.setSingleShot(true);
+            QObject::connect(&mTimer, &QTimer::timeout, &mTimer, std::move(wake));
+            mTimer.start(int(std::max<qint64>(0, delayMs)));
+        }
+
+    private:
+        QTimer mTimer;
+    };
+
+    int mSpeed;
+    QElapsedTimer mReal;
+};
+
+// A minute of waiting takes three seconds.
+constexpr int kSpeed = 20;
+constexpr int kWaitRealMs = 60 * 1000 / kSpeed;
+
+QString run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(5000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+// What the X server records of a window: "Normal"/"Iconic"/"Withdrawn" and "IsViewable"/"IsUnMapped".
+struct XState {
+    QString wmState;
+    QString mapState;
+    bool active = false;
+};
+
+XState xState(WId window)
+{
+    const QString id = QString::number(window);
+    XState state;
+    const auto wm = QRegularExpression(QStringLiteral("window state: (\\w+)")).match(run("xprop", {"-id", id, "WM_STATE"}));
+    state.wmState = wm.hasMatch() ? wm.captured(1) : QStringLiteral("Withdrawn");
+    const auto map = QRegularExpression(QStringLiteral("Map State: (\\w+)")).match(run("xwininfo", {"-id", id}));
+    state.mapState = map.captured(1);
+    const auto active =
+        QRegularExpression(QStringLiteral("window id # (0x[0-9a-f]+)")).match(run("xprop", {"-root", "_NET_ACTIVE_WINDOW"}));
+    state.active = active.hasMatch() && active.captured(1).toULongLong(nullptr, 16) == window;
+    return state;
+}
+
+QString describe(const XState& s)
+{
+    return QStringLiteral("%1 / %2 / %3").arg(s.wmState, s.mapState, s.active ? "active" : "not active");
+}
+
+// Waits in real time for the window manager to settle a window into the expected state.
+bool settles(const std::function<WId()>& window, const QString& wmState, bool viewable, bool active,
+             QString* seen)
+{
+    for (int i = 0; i < 50; ++i) {
+        if (const WId id = window()) {
+            const XState s = xState(id);
+            *seen = describe(s);
+            if (s.wmState == wmState && (s.mapState == "IsViewable") == viewable && (!active || s.active))
+                return true;
+        }
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+WId loadedWindow(platform::Form& form)
+{
+    return form.isLoaded() ? form.window()->winId() : 0;
+}
+
+}  // namespace
+
+class TestWindowManager : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QGuiApplication::platformName() == "xcb", "run through tests/desktop/on-desktop.sh");
+        platform::setUpApplication(*qobject_cast<QApplication*>(qApp));
+    }
+
+    void init()
+    {
+        mEnv = std::make_unique<TestEnv>();
+        mClock = std::make_unique<FastClock>(kSpeed);
+        QmrM::Seams seams = QmrM::seams();
+        seams.clock = mClock.get();
+        mSeams = std::make_unique<QmrM::SeamsScope>(seams);
+        writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"A\",5\n\"B\",3\n"));
+        writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,0,1\n"));
+    }
+
+    void cleanup()
+    {
+        mSeams.reset();
+        mEnv.reset();
+        mClock.reset();
+    }
+
+    void waitIsOnTheTaskBarAndThePassComesForward();
+    void windowRestoredAndTrainedDuringTheWaitIsNotBroughtBack();
+    void windowClosedDuringTheWaitComesBackFresh();
+
+private:
+    // Starts the program, leaves the first pass with 中断 and starts the wait; `during` runs at the given
+    // real times into the wait.
+    void startWaitFromTheSettingsWindow(const QList<QPair<int, std::function<void()>>>& during);
+
+    std::unique_ptr<TestEnv> mEnv;
+    std::unique_ptr<FastClock> mClock;
+    std::unique_ptr<QmrM::SeamsScope> mSeams;
+};
+
+void TestWindowManager::startWaitFromTheSettingsWindow(const QList<QPair<int, std::function<void()>>>& during)
+{
+    frmMain& training = frmMain::instance();
+    training.Load();
+    QString seen;
+    QVERIFY2(settles([&] { return loadedWindow(training); }, "Normal", true, true, &seen), qPrintable(seen));
+    clickButton(training, QStringLiteral("cmdCut"));
+    frmSettei& settings = frmSettei::instance();
+    QVERIFY2(settles([&] { return loadedWindow(settings); }, "Normal", true, true, &seen), qPrintable(seen));
+    for (const auto& [atMs, check] : during)
+        QTimer::singleShot(atMs, check);
+    clickButton(settings, QStringLiteral("cmdAgain"));  // returns when the wait is over
+}
+
+void TestWindowManager::waitIsOnTheTaskBarAndThePassComesForward()
+{
+    frmMain& training = frmMain::instance();
+    QStringList during;
+    const auto check = [&] {
+        const XState s = xState(loadedWindow(training));
+        during.append(describe(s));
+    };
+    startWaitFromTheSettingsWindow({{300, check}, {kWaitRealMs / 2, check}, {kWaitRealMs - 300, check}});
+    QCOMPARE(during, QStringList(3, QStringLiteral("Iconic / IsUnMapped / not active")));
+    QVERIFY(!frmSettei::instance().isLoaded());
+    QString seen;
+    QVERIFY2(settles([&] { return loadedWindow(training); }, "Normal", true, true, &seen), qPrintable(seen));
+    QTRY_COMPARE(QApplication::focusWidget(), control<QWidget>(training, QStringLiteral("cmdNext")));
+}
+
+void TestWindowManager::windowRestoredAndTrainedDuringTheWaitIsNotBroughtBack()
+{
+    frmMain& training = frmMain::instance();
+    QString restored;
+    const auto restoreAndTrain = [&] {
+        // The user clicks the window on the task bar and goes through the pass at once.
+        run("xdotool", {"windowactivate", QString::number(loadedWindow(training))});
+        if (!settles([&] { return loadedWindow(training); }, "Normal", true, true, &restored))
+            return;
+        restored = QStringLiteral("restored");
+        for (int item = 0; item < 2 && training.isLoaded(); ++item)
+            QTest::keyClick(control<QLineEdit>(training, QStringLiteral("txtKaisu")), Qt::Key_Return);
+    };
+    startWaitFromTheSettingsWindow({{500, restoreAndTrain}});
+    QCOMPARE(restored, QStringLiteral("restored"));
+    QVERIFY(!training.isLoaded());  // no second pass over the one done
+    QCOMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
+    QString seen;
+    QVERIFY2(settles([] { return loadedWindow(frmSettei::instance()); }, "Normal", true, true, &seen),
+             qPrintable(seen));
+}
+
+void TestWindowManager::windowClosedDuringTheWaitComesBackFresh()
+{
+    frmMain& training = frmMain::instance();
+    bool closed = false;
+    const auto restoreAndClose = [&] {
+        run("xdotool", {"windowactivate", "--sync", QString::number(loadedWindow(training))});
+        QString seen;
+        if (!settles([&] { return loadedWindow(training); }, "Normal", true, true, &seen))
+            return;
+        run("xdotool", {"key", "alt+F4"});  // openbox's close binding
+        QTRY_VERIFY(!training.isLoaded());
+        closed = true;
+    };
+    startWaitFromTheSettingsWindow({{500, restoreAndClose}});
+    QVERIFY(closed);
+    QString seen;
+    QVERIFY2(settles([&] { return loadedWindow(training); }, "Normal", true, true, &seen), qPrintable(seen));
+    QCOMPARE(control<QWidget>(training, QStringLiteral("lblKoumoku"))->property("text").toString(), QStringLiteral("A"));
+}
+
+QTEST_MAIN(TestWindowManager)
+#include "tst_window_manager.moc"
