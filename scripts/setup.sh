@@ -8,6 +8,7 @@ packages=(
     libchm-dev fp-utils-3.2.2
     fonts-ipafont-gothic
     dpkg-dev desktop-file-utils appstream file xvfb xauth
+    openbox x11-utils xdotool dbus at-spi2-core python3-pyatspi
     clang-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 

@@ -311,6 +311,9 @@ void frmSettei::Ui::nameControls()
     Image1->setAccessibleName(QStringLiteral("Quillmora"));
     cboKoumoku->setAccessibleName(QStringLiteral("履歴を表示する項目"));
     cboKoumoku->setAccessibleDescription(cboKoumoku->toolTip());
+    // Its edit field is a control of its own for assistive technology.
+    cboKoumoku->lineEdit()->setAccessibleName(cboKoumoku->accessibleName());
+    cboKoumoku->lineEdit()->setAccessibleDescription(cboKoumoku->toolTip());
     lstRireki->setAccessibleName(Frame1->title());
     lblGoukei->setAccessibleDescription(QStringLiteral("合計回数"));
     txtKoumoku->setAccessibleName(QStringLiteral("項目名"));
