@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program's own message boxes, not the scripted ones the other tests use: the buttons each style
+// offers, its icon, which button Enter and Escape press, and that a notice does not hold the program.
+
+#include "platform/AppSetup.h"
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+struct SeenBox {
+    QStringList buttons;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString defaultButton;
+    QString title;
+    QString text;
+};
+
+QMessageBox* openBox()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+            return box;
+    }
+    return nullptr;
+}
+
+// Shows a box of the given style, notes what it offers, answers it with `key` and returns the answer.
+int showAndAnswer(int style, Qt::Key key, SeenBox* seen)
+{
+    QTimer::singleShot(0, [=] {
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = openBox()) != nullptr);
+        for (QAbstractButton* button : box->buttons())
+            seen->buttons.append(button->text());
+        seen->icon = box->icon();
+        seen->defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        QTest::keyClick(box, key);
+    });
+    return platform::MsgBox(QStringLiteral("本文"), style, QStringLiteral("題名"));
+}
+
+}  // namespace
+
+class TestRealDialogs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { platform::setUpApplication(*qobject_cast<QApplication*>(qApp)); }
+
+    void stylesOfferTheirButtonsIconAndDefault();
+    void noticeDoesNotWait();
+};
+
+void TestRealDialogs::stylesOfferTheirButtonsIconAndDefault()
+{
+    const QString ok = QStringLiteral("OK");
+    const QString cancel = QStringLiteral("キャンセル");
+    SeenBox seen;
+    // Warning, one OK: Enter and Escape both close it with OK.
+    QCOMPARE(showAndAnswer(platform::vbExclamation, Qt::Key_Escape, &seen), int(platform::vbOK));
+    QCOMPARE(seen.buttons, QStringList{ok});
+    QCOMPARE(seen.icon, QMessageBox::Warning);
+    QCOMPARE(seen.title, QStringLiteral("題名"));
+    QCOMPARE(seen.text, QStringLiteral("本文"));
+    // Notice: information icon, one OK.
+    seen = {};
+    QCOMPARE(showAndAnswer(platform::vbInformation, Qt::Key_Return, &seen), int(platform::vbOK));
+    QCOMPARE(seen.buttons, QStringList{ok});
+    QCOMPARE(seen.icon, QMessageBox::Information);
+    // Confirmation: OK and Cancel, OK the default, Escape is Cancel (a deletion must never be confirmed by
+    // Escape).
+    seen = {};
+    QCOMPARE(showAndAnswer(platform::vbOKCancel | platform::vbExclamation, Qt::Key_Escape, &seen),
+             int(platform::vbCancel));
+    QCOMPARE(seen.buttons.size(), 2);
+    QVERIFY(seen.buttons.contains(ok) && seen.buttons.contains(cancel));
+    QCOMPARE(seen.icon, QMessageBox::Warning);
+    QCOMPARE(seen.defaultButton, ok);
+    seen = {};
+    QCOMPARE(showAndAnswer(platform::vbOKCancel | platform::vbExclamation, Qt::Key_Return, &seen), int(platform::vbOK));
+}
+
+void TestRealDialogs::noticeDoesNotWait()
+{
+    platform::ShowNotice(QStringLiteral("お知らせ"), platform::vbInformation, QStringLiteral("Quillmora"));
+    // Back here at once, with the box open.
+    QMessageBox* box = openBox();
+    QVERIFY(box);
+    QCOMPARE(box->text(), QStringLiteral("お知らせ"));
+    QCOMPARE(box->icon(), QMessageBox::Information);
+    QTest::keyClick(box, Qt::Key_Return);
+    QTRY_VERIFY(!openBox());
+}
+
+QTEST_MAIN(TestRealDialogs)
+#include "tst_real_dialogs.moc"
