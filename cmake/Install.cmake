@@ -41,6 +41,8 @@ endif()
 
 set(_packaging "${PROJECT_SOURCE_DIR}/packaging")
 install(PROGRAMS "${_packaging}/quillmora-launcher" DESTINATION "${CMAKE_INSTALL_BINDIR}")
+# The licence, where Debian keeps each package's copyright file.
+install(FILES "${_packaging}/copyright" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/quillmora")
 
 # The entry starts the launcher by its full path. A path with unusual characters is quoted,
 # with the characters that quoting gives a meaning escaped, and the backslashes doubled once
@@ -75,6 +77,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillmora)
 set(CPACK_PACKAGE_VENDOR Quillmora)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "exercise breaks for people who work at a computer")
 set(CPACK_PACKAGE_DESCRIPTION
 "Quillmora calls you to exercise while you work at a computer. Register up to

@@ -9,7 +9,7 @@ packages=(
     fonts-ipafont-gothic
     dpkg-dev desktop-file-utils appstream file xvfb xauth
     openbox x11-utils xdotool dbus at-spi2-core python3-pyatspi
-    clang-14 libfuzzer-14-dev libclang-rt-14-dev
+    clang-14 clang-format-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 
 missing=()

@@ -48,6 +48,7 @@ expected=(
     "-rw-r--r-- $share/quillmora/KvHelp.chm"
     "-rw-r--r-- $share/applications/$id.desktop"
     "-rw-r--r-- $share/metainfo/$id.metainfo.xml"
+    "-rw-r--r-- $share/doc/quillmora/copyright"
 )
 for size in 16 32 48 64 128 256; do
     expected+=("-rw-r--r-- $share/icons/hicolor/${size}x${size}/apps/quillmora.png")
@@ -91,6 +92,8 @@ if ! out=$(desktop-file-validate "$desktop" 2>&1) || [[ -n $out ]]; then
     fail "desktop-file-validate: $out"
 fi
 grep -qF "<release version=\"$version\"" "$metainfo" || fail "metainfo: no release $version"
+grep -qF "<project_license>GPL-3.0-or-later</project_license>" "$metainfo" || fail "metainfo: no project licence"
+grep -q "^License: GPL-3.0-or-later" "$tree/share/doc/quillmora/copyright" || fail "copyright file names no licence"
 if ! out=$(appstreamcli validate --no-net --strict "$metainfo" 2>&1); then
     fail "appstreamcli validate: $out"
 fi
