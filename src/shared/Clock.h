@@ -33,6 +33,10 @@ public:
     virtual std::unique_ptr<Alarm> alarmAt(qint64 deadlineMs, std::function<void()> wake) = 0;
 };
 
+// An alarm on an ordinary precise timer of the event loop, `delayMs` from now. Such a timer's time stops
+// while the computer is suspended; callers look at their clock again when woken.
+std::unique_ptr<Alarm> timerAlarm(qint64 delayMs, std::function<void()> wake);
+
 // The system's clock (one implementation per platform).
 Clock& systemClock();
 

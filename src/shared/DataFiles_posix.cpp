@@ -112,6 +112,13 @@ mode_t modeFor(const QByteArray& path)
     return 0666 & ~mask;
 }
 
+// Removes the temporary file of a rewrite that failed, and reports the failure.
+[[noreturn]] void discardTemporary(const QByteArray& temporary, const QString& fileName, int error)
+{
+    ::unlink(temporary.constData());
+    fail(DataFileError::Write, fileName, error);
+}
+
 void failIfFolder(const QString& fileName, DataFileError::Kind kind)
 {
     if (QFileInfo(fileName).isDir())
@@ -161,23 +168,15 @@ void replaceFileAtomically(const QString& fileName, const QByteArray& content)
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         fail(DataFileError::Write, fileName, errno);
-    const auto giveUp = [&](int error) {
+    if (::fchmod(fd, modeFor(target)) != 0 || !writeAll(fd, content) || ::fsync(fd) != 0) {
+        const int error = errno;
         closeQuietly(fd);
-        ::unlink(temporary.constData());
-        fail(DataFileError::Write, fileName, error);
-    };
-    if (::fchmod(fd, modeFor(target)) != 0 || !writeAll(fd, content) || ::fsync(fd) != 0)
-        giveUp(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        fail(DataFileError::Write, fileName, error);
+        discardTemporary(temporary, fileName, error);
     }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        fail(DataFileError::Write, fileName, error);
-    }
+    if (::close(fd) != 0)
+        discardTemporary(temporary, fileName, errno);
+    if (::rename(temporary.constData(), target.constData()) != 0)
+        discardTemporary(temporary, fileName, errno);
     // Make the rename itself durable.
     const int folder = ::open(systemName(QFileInfo(fileName).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {

@@ -2,7 +2,6 @@
 #include "Clock.h"
 
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <cerrno>
 #include <ctime>
@@ -49,21 +48,6 @@ private:
     std::function<void()> mWake;
 };
 
-// Where timer descriptors are not available, an ordinary precise timer: it does not see suspend.
-class TimerAlarm final : public Alarm {
-public:
-    TimerAlarm(qint64 delayMs, std::function<void()> wake)
-    {
-        mTimer.setSingleShot(true);
-        mTimer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&mTimer, &QTimer::timeout, &mTimer, std::move(wake));
-        mTimer.start(int(std::clamp<qint64>(delayMs, 0, INT_MAX)));
-    }
-
-private:
-    QTimer mTimer;
-};
-
 class SystemClock final : public Clock {
 public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
@@ -72,16 +56,17 @@ public:
 
     std::unique_ptr<Alarm> alarmAt(qint64 deadlineMs, std::function<void()> wake) override
     {
+        // Without timer descriptors, an ordinary timer: it does not see suspend.
         const int fd = ::timerfd_create(kWaitClock, TFD_NONBLOCK | TFD_CLOEXEC);
         if (fd < 0)
-            return std::make_unique<TimerAlarm>(deadlineMs - elapsedMs(), std::move(wake));
+            return timerAlarm(deadlineMs - elapsedMs(), std::move(wake));
         itimerspec spec{};
         const qint64 at = std::max<qint64>(deadlineMs, 1);  // an all-zero value would disarm the timer
         spec.it_value.tv_sec = time_t(at / 1000);
         spec.it_value.tv_nsec = long(at % 1000) * 1000000;
         if (::timerfd_settime(fd, TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
             ::close(fd);
-            return std::make_unique<TimerAlarm>(deadlineMs - elapsedMs(), std::move(wake));
+            return timerAlarm(deadlineMs - elapsedMs(), std::move(wake));
         }
         return std::make_unique<TimerFdAlarm>(fd, std::move(wake));
     }

@@ -1,29 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Clock.h"
 
-#include <QTimer>
-
 #include <windows.h>
 
 namespace QmrM {
 namespace {
 
-// The interrupt time counts the time the computer spent asleep; a waitable timer set on it wakes the
-// program at the deadline, or at once on resume when the deadline passed during sleep.
-class TimerAlarm final : public Alarm {
-public:
-    TimerAlarm(qint64 delayMs, std::function<void()> wake)
-    {
-        mTimer.setSingleShot(true);
-        mTimer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&mTimer, &QTimer::timeout, &mTimer, std::move(wake));
-        mTimer.start(int(std::clamp<qint64>(delayMs, 0, INT_MAX)));
-    }
-
-private:
-    QTimer mTimer;
-};
-
+// The interrupt time counts the time the computer spent asleep.
 class SystemClock final : public Clock {
 public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
@@ -39,7 +22,7 @@ public:
     {
         // Qt's timers on Windows run on the tick count, which includes sleep; the caller looks at the
         // clock again when woken.
-        return std::make_unique<TimerAlarm>(deadlineMs - elapsedMs(), std::move(wake));
+        return timerAlarm(deadlineMs - elapsedMs(), std::move(wake));
     }
 };
 

@@ -33,23 +33,10 @@ public:
     qint64 elapsedMs() const override { return mReal.elapsed() * mSpeed; }
     std::unique_ptr<QmrM::Alarm> alarmAt(qint64 deadlineMs, std::function<void()> wake) override
     {
-        return std::make_unique<TimerAlarm>((deadlineMs - elapsedMs() + mSpeed - 1) / mSpeed, std::move(wake));
+        return QmrM::timerAlarm((deadlineMs - elapsedMs() + mSpeed - 1) / mSpeed, std::move(wake));
     }
 
 private:
-    class TimerAlarm final : public QmrM::Alarm {
-    public:
-        TimerAlarm(qint64 delayMs, std::function<void()> wake)
-        {
-            mTimer.setSingleShot(true);
-            QObject::connect(&mTimer, &QTimer::timeout, &mTimer, std::move(wake));
-            mTimer.start(int(std::max<qint64>(0, delayMs)));
-        }
-
-    private:
-        QTimer mTimer;
-    };
-
     int mSpeed;
     QElapsedTimer mReal;
 };
