@@ -1,11 +1,11 @@
 #include "BenchSupport.h"
 
-#include "platform/AppSetup.h"
-#include "shared/TextEncoding.h"
-#include "settings/frmSettei.h"
+#include "app/Program.h"
+#include "platform/Dialogs.h"
 #include "shared/QmrM.h"
-#include "training/frmMain.h"
+#include "shared/TextEncoding.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -147,16 +147,40 @@ void writeItems(int count)
     writeDataFile(QStringLiteral("設定.txt"), {QStringLiteral("0,0,1")});
 }
 
-int OkDialogs::messageBox(const QString&, const QString&, int)
+namespace {
+
+QmrM::Seams okAnswers(int& shown)
 {
-    ++shown;
-    return platform::vbOK;
+    QmrM::Seams seams;
+    seams.messageBox = [&shown](const QString&, const QString&, int) {
+        ++shown;
+        return int(platform::vbOK);
+    };
+    seams.inputBox = [&shown](const QString&, const QString&, const QString&) {
+        ++shown;
+        return QString();
+    };
+    return seams;
 }
 
-QString OkDialogs::inputBox(const QString&, const QString&, const QString&)
+}  // namespace
+
+OkDialogs::OkDialogs() : mSeams(okAnswers(shown)) {}
+
+QWidget* control(const platform::Form& form, const char* name)
 {
-    ++shown;
-    return QString();
+    QWidget* found = form.window() ? form.window()->findChild<QWidget*>(QLatin1String(name)) : nullptr;
+    if (!found)
+        qFatal("no control %s in the loaded window", name);
+    return found;
+}
+
+void click(const platform::Form& form, const char* name)
+{
+    auto* button = qobject_cast<QAbstractButton*>(control(form, name));
+    if (!button)
+        qFatal("%s is not a button", name);
+    button->click();
 }
 
 FrameProbe::FrameProbe(const QString& windowName, std::function<void()> onFrame)
@@ -213,16 +237,13 @@ void settle(int ms)
 
 ProgramSetup::ProgramSetup()
 {
-    platform::setUpApplication(*qApp);
-    platform::setDialogProvider(&dialogs);
+    Program::setUp(*qApp);
 }
 
 ProgramSetup::~ProgramSetup()
 {
-    frmMain::destroyInstance();
-    frmSettei::destroyInstance();
+    Program::tearDown();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    platform::setDialogProvider(nullptr);
 }
 
 }  // namespace bench

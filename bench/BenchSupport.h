@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/Dialogs.h"
+#include "platform/Form.h"
+#include "shared/Seams.h"
 
 #include <QObject>
 #include <QString>
@@ -58,13 +59,21 @@ void writeDataFile(const QString& name, const QStringList& lines);
 // history files, and the settings "0,0,1".
 void writeItems(int count);
 
-// Answers every message box with OK and every input box with Cancel, at once.
-class OkDialogs final : public platform::DialogProvider {
+// Answers every message box with OK and every input box with Cancel, at once, for as long as it lives;
+// the other seams stay the real ones (the system's clock above all, so that the waits are real).
+class OkDialogs final {
 public:
-    int messageBox(const QString& text, const QString& title, int style) override;
-    QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+    OkDialogs();
     int shown = 0;
+
+private:
+    QmrM::SeamsScope mSeams;
 };
+
+// A control of a loaded window by its object name; ends the benchmark when there is none.
+QWidget* control(const platform::Form& form, const char* name);
+// Clicks a button of a loaded window, as the mouse does.
+void click(const platform::Form& form, const char* name);
 
 // Notices the first frame of a top-level window by its object name: the first paint event of the window,
 // and then the end of that paint cycle (the backing store flushed), when `onFrame` runs.
@@ -92,7 +101,8 @@ private:
 // Handles events for the given time, sleeping while there are none.
 void settle(int ms);
 
-// Common start of an in-process benchmark: the application set up as the program sets itself up.
+// Common start of an in-process benchmark: the application set up as the program sets itself up, with
+// the windows linked to each other.
 struct ProgramSetup {
     ProgramSetup();
     ~ProgramSetup();

@@ -1,5 +1,6 @@
-// The history view: frmSettei::ShowHistory and the settings window's start-up (to its first frame) with
-// one item whose history holds 1 000, 10 000 and 100 000 records.
+// The history view: the history shown on choosing the item in the settings window's combo box, and the
+// settings window's start-up (to its first frame), with one item whose history holds 1 000, 10 000 and
+// 100 000 records.
 //
 //   bench_history [records...]    other sizes instead of the three
 
@@ -10,6 +11,7 @@
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QListWidget>
@@ -40,6 +42,11 @@ void writeHistory(const QString& itemName, int records)
     QFile file(QmrM::historyFileName(itemName));
     if (!bytes || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*bytes) != bytes->size())
         qFatal("cannot write the history file");
+}
+
+QListWidget* historyList()
+{
+    return static_cast<QListWidget*>(bench::control(frmSettei::instance(), "lstRireki"));
 }
 
 void unloadSettings()
@@ -82,31 +89,36 @@ int main(int argc, char* argv[])
             if (!probe.wait())
                 qFatal("the settings window never showed");
             startup.push_back(static_cast<double>(probe.frameNs() - start) / 1e6);
-            if (frmSettei::instance().lstRireki->count() != size)
-                qFatal("the history list holds %d lines instead of %d", frmSettei::instance().lstRireki->count(), size);
+            if (historyList()->count() != size)
+                qFatal("the history list holds %d lines instead of %d", historyList()->count(), size);
             unloadSettings();
         }
 
-        // ShowHistory alone, on the loaded window.
+        // The item chosen again in the history combo box of the loaded window: the combo box's activated
+        // signal, as it sends it when the user picks the entry, reads the file and fills the list.
         frmSettei& form = frmSettei::instance();
         probe.reset();
         form.Show();
         probe.wait();
+        auto* combo = static_cast<QComboBox*>(bench::control(form, "cboKoumoku"));
         std::vector<double> show;
         for (int r = 0; r < kRepeats; ++r) {
             bench::settle(20);
             const int64_t start = bench::monotonicNs();
-            form.ShowHistory();
+            emit combo->activated(0);
             show.push_back(bench::msSince(start));
+            if (historyList()->count() != size)
+                qFatal("the chosen history holds %d lines instead of %d", historyList()->count(), size);
         }
         unloadSettings();
 
         const double showMs = bench::median(show);
         const double perRecordUs = showMs * 1000.0 / size;
         const bool largest = size >= 100000;
-        bench::row(QStringLiteral("3. ShowHistory, %1 records (median of %2)").arg(size).arg(kRepeats),
-                   QStringLiteral("%1 (%2 us/record)").arg(bench::ms(showMs)).arg(perRecordUs, 0, 'f', 3),
-                   largest ? QStringLiteral("< 200 ms") : QString(), largest ? bench::verdict(showMs < 200.0) : QString());
+        bench::row(
+            QStringLiteral("3. history shown on choosing the item, %1 records (median of %2)").arg(size).arg(kRepeats),
+            QStringLiteral("%1 (%2 us/record)").arg(bench::ms(showMs)).arg(perRecordUs, 0, 'f', 3),
+            largest ? QStringLiteral("< 200 ms") : QString(), largest ? bench::verdict(showMs < 200.0) : QString());
         const double startupMs = bench::median(startup);
         bench::row(QStringLiteral("3. settings start-up to first frame, %1 records").arg(size),
                    QStringLiteral("%1 (load %2, %3 us/record)")
@@ -118,7 +130,7 @@ int main(int argc, char* argv[])
             const double growth = perRecordUs / perRecordAtSmaller;
             // Caches make larger lists somewhat dearer per record; a path that grows with the square of
             // the records would make it ten times dearer.
-            bench::row(QStringLiteral("3. ShowHistory time per record, %1 vs %2 records").arg(size).arg(smallerSize),
+            bench::row(QStringLiteral("3. history shown: time per record, %1 vs %2 records").arg(size).arg(smallerSize),
                        QStringLiteral("x %1").arg(growth, 0, 'f', 2), QStringLiteral("<= x 2 (linear)"),
                        bench::verdict(growth <= 2.0));
         }

@@ -34,7 +34,7 @@ protected:
         if (event->type() != QEvent::PaletteChange || !watched->isWidgetType())
             return false;
         const QColor colour = static_cast<QWidget*>(watched)->palette().color(QPalette::Window);
-        if (colour != frmMain::buttonFaceColor()) {
+        if (colour != ButtonFaceColor()) {
             mStartNs = bench::monotonicNs();
         } else if (mStartNs != 0) {
             flashesMs.push_back(bench::msSince(mStartNs));
@@ -83,7 +83,7 @@ int main(int argc, char* argv[])
         }
         const size_t flashesBefore = recorder.flashesMs.size();
         const int64_t start = bench::monotonicNs();
-        form.cmdNext->click();
+        bench::click(form, "cmdNext");
         const double pressMs = bench::msSince(start);
         if (recorder.flashesMs.size() > flashesBefore) {
             pressesMs.push_back(pressMs);

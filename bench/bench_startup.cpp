@@ -11,11 +11,8 @@
 
 #include "BenchSupport.h"
 
-#include "platform/AppSetup.h"
+#include "app/Program.h"
 #include "platform/Guard.h"
-#include "settings/frmSettei.h"
-#include "shared/QmrM.h"
-#include "training/frmMain.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -47,9 +44,8 @@ int child(int argc, char* argv[])
 
     // What the program's main does, with every message box answered OK at once.
     platform::Application app(argc, argv);
-    platform::setUpApplication(app);
+    Program::setUp(app);
     bench::OkDialogs dialogs;
-    platform::setDialogProvider(&dialogs);
     bench::FrameProbe* probe = nullptr;
     probe = new bench::FrameProbe(training ? QStringLiteral("frmMain") : QStringLiteral("frmSettei"), [&] {
         const double frameMs = static_cast<double>(probe->frameNs() - startNs) / 1e6;
@@ -61,10 +57,8 @@ int child(int argc, char* argv[])
             QCoreApplication::exit(0);
         });
     });
-    platform::runGuarded([] { frmMain::instance().Load(); });
-    const int code = QmrM::gProgramEnding ? 1 : app.exec();
-    frmMain::destroyInstance();
-    frmSettei::destroyInstance();
+    const int code = Program::start() ? app.exec() : 1;
+    Program::tearDown();
     delete probe;
     return code;
 }

@@ -12,7 +12,7 @@ using namespace QmrM;
 
 namespace {
 
-const QByteArray kItemsFile = QFile::encodeName(QStringLiteral("項目一覧.txt"));
+const QByteArray kItemsPath = QFile::encodeName(QStringLiteral("項目一覧.txt"));
 
 QString describe(const std::vector<QString>& names, const std::vector<int16_t>& counts)
 {
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fuzz::writeFile(kItemsFile, data, size);
+    fuzz::writeFile(kItemsPath, data, size);
     try {
         LoadItems();
     } catch (const DataFileError&) {
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const DataFileError& error) {
         fuzz::fail("an items list that loads can be written back", error.description());
     }
-    const QByteArray written = fuzz::readFile(kItemsFile);
+    const QByteArray written = fuzz::readFile(kItemsPath);
 
     ResetSharedState();
     try {
@@ -58,6 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                describe(names, counts) + QStringLiteral(" became ") + describe(gKoumoku, gShijiSu));
 
     SaveItems();
-    FUZZ_CHECK(fuzz::readFile(kItemsFile) == written, QString::fromLatin1(written.toHex()));
+    FUZZ_CHECK(fuzz::readFile(kItemsPath) == written, QString::fromLatin1(written.toHex()));
     return 0;
 }

@@ -17,9 +17,9 @@ using namespace QmrM;
 namespace {
 
 const QString kHistoryItem = QStringLiteral("腕立て伏せ");
-const QByteArray kItemsFile = QFile::encodeName(QStringLiteral("項目一覧.txt"));
-const QByteArray kSettingsFile = QFile::encodeName(QStringLiteral("設定.txt"));
-const QByteArray kHistoryFile = QFile::encodeName(historyFileName(kHistoryItem));
+const QByteArray kItemsPath = QFile::encodeName(QStringLiteral("項目一覧.txt"));
+const QByteArray kSettingsPath = QFile::encodeName(QStringLiteral("設定.txt"));
+const QByteArray kHistoryPath = QFile::encodeName(historyFileName(kHistoryItem));
 
 // Lines are ended by CR LF, LF or CR; none of these bytes occurs inside a code page 932 character.
 int maxLines(const uint8_t* data, size_t size)
@@ -105,12 +105,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const int lines = maxLines(data, size);
     // One write, then the same file under each name in turn.
-    fuzz::writeFile(kItemsFile, data, size);
+    fuzz::writeFile(kItemsPath, data, size);
     readAsItemsList(lines);
-    rename(kItemsFile, kSettingsFile);
+    rename(kItemsPath, kSettingsPath);
     readAsSettings(lines);
-    rename(kSettingsFile, kHistoryFile);
+    rename(kSettingsPath, kHistoryPath);
     readAsHistory(lines);
-    rename(kHistoryFile, kItemsFile);
+    rename(kHistoryPath, kItemsPath);
     return 0;
 }

@@ -14,11 +14,13 @@ namespace {
 // CLOCK_BOOTTIME counts the time the computer spent suspended, unlike CLOCK_MONOTONIC (and Qt's timers).
 constexpr clockid_t kWaitClock = CLOCK_BOOTTIME;
 
+// In whole milliseconds, rounded up: a wait takes its start from this reading and its alarm fires at the
+// exact deadline, so a reading rounded down would end every wait up to a millisecond early.
 qint64 readClockMs(clockid_t clock)
 {
     timespec now{};
     clock_gettime(clock, &now);
-    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    return qint64(now.tv_sec) * 1000 + (now.tv_nsec + 999999) / 1000000;
 }
 
 // An alarm on a timer descriptor armed at an absolute time of the boot clock: the kernel fires it at

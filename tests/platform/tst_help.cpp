@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/HelpViewer.h"
 #include "platform/HtmlHelp.h"
+#include "shared/Seams.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -123,6 +124,8 @@ private:
     QString m_oldCurrent;
     // Any message box that a test does not expect fails it.
     std::unique_ptr<ScriptedDialogs> m_dialogs;
+    // Only the boxes are replaced: the help viewer is the real one.
+    std::unique_ptr<QmrM::SeamsScope> m_seams;
 };
 
 void TestHelp::init()
@@ -133,6 +136,9 @@ void TestHelp::init()
     m_oldCurrent = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
     m_dialogs = std::make_unique<ScriptedDialogs>();
+    QmrM::Seams seams;
+    m_dialogs->standIn(seams);
+    m_seams = std::make_unique<QmrM::SeamsScope>(std::move(seams));
 }
 
 void TestHelp::cleanup()
@@ -140,6 +146,7 @@ void TestHelp::cleanup()
     platform::HtmlHelpA(nullptr, QByteArray(), platform::HH_CLOSE_ALL, 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const bool dialogsAsExpected = m_dialogs->verify();
+    m_seams.reset();
     m_dialogs.reset();
     QDir::setCurrent(m_oldCurrent);
     m_dir.reset();

@@ -42,16 +42,42 @@ frmSettei& openSettings(const QString& items)
     return form;
 }
 
-void click(QToolButton* button)
+void click(const char* button)
 {
-    QTest::mouseClick(button, Qt::LeftButton);
+    clickButton(frmSettei::instance(), QLatin1String(button));
 }
 
 // Clicks an entry of the item list as the user does.
-void clickEntry(QListWidget* list, int row)
+void clickEntry(int row)
 {
+    auto* list = control<QListWidget>(frmSettei::instance(), QStringLiteral("lstKoumoku"));
+    if (!list)
+        return;
     const QRect rect = list->visualItemRect(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+// What the settings window shows in a control, and its lists' entries.
+QString shown(const char* name)
+{
+    return textOf(frmSettei::instance(), QLatin1String(name));
+}
+
+QStringList entriesShown(const char* name)
+{
+    return entriesOf(frmSettei::instance(), QLatin1String(name));
+}
+
+// Puts a text into one of the edit boxes in place of what it holds, as typing over it does.
+void typeInto(const char* box, const QString& text)
+{
+    if (auto* edit = control<QLineEdit>(frmSettei::instance(), QLatin1String(box)))
+        edit->setText(text);
+}
+
+QListWidget* itemList()
+{
+    return control<QListWidget>(frmSettei::instance(), QStringLiteral("lstKoumoku"));
 }
 
 QString itemsOf(int count)
@@ -102,7 +128,7 @@ void TestItems::registrationStopsAtTwentyItems()
     frmSettei& form = openSettings(itemsOf(20));
     env.dialogs().expectMessage(QStringLiteral("登録できる項目数は２０項目までです。"), QStringLiteral("項目数上限制約"),
                                 vbExclamation);
-    click(form.cmdNew);
+    click("cmdNew");
     QVERIFY(env.dialogs().verify());
 
     // The nineteenth item leaves room for one more.
@@ -112,37 +138,37 @@ void TestItems::registrationStopsAtTwentyItems()
         .expectInput(kNamePrompt, kNameTitle, QStringLiteral("ラスト"))
         .expectInput(kCountPrompt, kCountTitle, QStringLiteral("5"))
         .expectMessage(QStringLiteral("ラスト の設定を新規登録しました"), QStringLiteral("新規登録終了"), vbInformation);
-    click(form.cmdNew);
+    click("cmdNew");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(gKoumokuSu, int16_t(20));
-    QCOMPARE(form.lstKoumoku->count(), 20);
+    QCOMPARE(entriesShown("lstKoumoku").size(), qsizetype(20));
 }
 
 void TestItems::registrationCancelsAtEitherBox()
 {
     TestEnv env;
-    frmSettei& form = openSettings(QString());
+    openSettings(QString());
     const QString cancel = QStringLiteral("新規追加をキャンセルします");
     env.dialogs()
         .expectInput(kNamePrompt, kNameTitle, QString())
         .expectMessage(cancel, QStringLiteral("キャンセル"), vbExclamation);
-    click(form.cmdNew);
+    click("cmdNew");
     env.dialogs()
         .expectInput(kNamePrompt, kNameTitle, QStringLiteral("腕立て"))
         .expectInput(kCountPrompt, kCountTitle, QStringLiteral("0"))
         .expectMessage(QStringLiteral("必ず１以上を入力して下さい"), QStringLiteral("下限値制限"), vbExclamation)
         .expectInput(kCountPrompt, kCountTitle, QString())
         .expectMessage(cancel, QStringLiteral("キャンセル"), vbExclamation);
-    click(form.cmdNew);
+    click("cmdNew");
     QVERIFY(env.dialogs().verify());
     QVERIFY(QDir().entryList(QDir::Files).isEmpty());  // nothing written, not even the items list
-    QCOMPARE(form.lstKoumoku->count(), 0);
+    QCOMPARE(entriesShown("lstKoumoku"), QStringList());
 }
 
 void TestItems::registrationAsksForTheCountUntilItFits()
 {
     TestEnv env;
-    frmSettei& form = openSettings(QString());
+    openSettings(QString());
     env.dialogs().expectInput(kNamePrompt, kNameTitle, QStringLiteral("スクワット"));
     for (const char* below : {"0", "-3", "0.5", "abc", "１０"}) {
         env.dialogs()
@@ -155,7 +181,7 @@ void TestItems::registrationAsksForTheCountUntilItFits()
         .expectInput(kCountPrompt, kCountTitle, QStringLiteral("3回"))
         .expectMessage(QStringLiteral("スクワット の設定を新規登録しました"), QStringLiteral("新規登録終了"),
                        vbInformation);
-    click(form.cmdNew);
+    click("cmdNew");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readDataFile(kItems), QStringLiteral("\"スクワット\",3\r\n"));
     QCOMPARE(gShijiSu[1], int16_t(3));
@@ -165,35 +191,35 @@ void TestItems::registrationWritesTheCountAsTyped()
 {
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("4\r\n"));
-    frmSettei& form = openSettings(QStringLiteral("\"A\",10\r\n"));
+    openSettings(QStringLiteral("\"A\",10\r\n"));
     env.dialogs()
         .expectInput(kNamePrompt, kNameTitle, QStringLiteral("ストレッチ"))
         .expectInput(kCountPrompt, kCountTitle, QStringLiteral("1.5"))
         .expectMessage(QStringLiteral("ストレッチ の設定を新規登録しました"), QStringLiteral("新規登録終了"),
                        vbInformation);
-    click(form.cmdNew);
+    click("cmdNew");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(kItems), cp932(QStringLiteral("\"A\",10\r\n\"ストレッチ\",1.5\r\n")));
     QVERIFY(QFile::exists(QStringLiteral("ストレッチ.txt")));
     QCOMPARE(readBytes(QStringLiteral("ストレッチ.txt")), QByteArray());
     QCOMPARE(gKoumokuSu, int16_t(2));
     QCOMPARE(gShijiSu[2], int16_t(2));  // 1.5 read back to the even 2
-    QCOMPARE(entries(form.lstKoumoku), QStringList({"A", "ストレッチ"}));
+    QCOMPARE(entriesShown("lstKoumoku"), QStringList({"A", "ストレッチ"}));
     // The history combo offers the new item only when its list is rebuilt; the view is unchanged.
-    QCOMPARE(entries(form.cboKoumoku), QStringList({"A"}));
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 4"));
+    QCOMPARE(entriesShown("cboKoumoku"), QStringList({"A"}));
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 4"));
 }
 
 void TestItems::sameNameSharesTheHistoryFile()
 {
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("4\r\n"));
-    frmSettei& form = openSettings(QStringLiteral("\"A\",10\r\n"));
+    openSettings(QStringLiteral("\"A\",10\r\n"));
     env.dialogs()
         .expectInput(kNamePrompt, kNameTitle, QStringLiteral("A"))
         .expectInput(kCountPrompt, kCountTitle, QStringLiteral("7"))
         .expectMessage(QStringLiteral("A の設定を新規登録しました"), QStringLiteral("新規登録終了"), vbInformation);
-    click(form.cmdNew);
+    click("cmdNew");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readDataFile(QStringLiteral("A.txt")), kRecord + QStringLiteral("4\r\n"));
     QCOMPARE(gKoumokuSu, int16_t(2));
@@ -224,13 +250,13 @@ void TestItems::refusedNamesAreAskedAgainAndWriteNothing()
 {
     QFETCH(QString, name);
     TestEnv env;
-    frmSettei& form = openSettings(QString());
+    openSettings(QString());
     env.dialogs()
         .expectInput(kNamePrompt, kNameTitle, name)
         .expectAnyMessage(QStringLiteral("項目名エラー"), vbExclamation)
         .expectInput(kNamePrompt, kNameTitle, QString())
         .expectMessage(QStringLiteral("新規追加をキャンセルします"), QStringLiteral("キャンセル"), vbExclamation);
-    click(form.cmdNew);
+    click("cmdNew");
     QVERIFY(env.dialogs().verify());
     QVERIFY(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     QVERIFY(!QFile::exists(QStringLiteral("../escape.txt")));
@@ -239,16 +265,16 @@ void TestItems::refusedNamesAreAskedAgainAndWriteNothing()
 void TestItems::namesAreTakenInTheirStoredForm()
 {
     TestEnv env;
-    frmSettei& form = openSettings(QString());
+    openSettings(QString());
     const QString stored = QStringLiteral("伸び～");
     env.dialogs()
         .expectInput(kNamePrompt, kNameTitle, QStringLiteral("伸び〜"))  // U+301C
         .expectInput(kCountPrompt, kCountTitle, QStringLiteral("2"))
         .expectMessage(stored + QStringLiteral(" の設定を新規登録しました"), QStringLiteral("新規登録終了"),
                        vbInformation);
-    click(form.cmdNew);
+    click("cmdNew");
     QVERIFY(env.dialogs().verify());
-    QCOMPARE(entries(form.lstKoumoku), QStringList({stored}));
+    QCOMPARE(entriesShown("lstKoumoku"), QStringList({stored}));
     QCOMPARE(gKoumoku[1], stored);
     QVERIFY(QFile::exists(stored + QStringLiteral(".txt")));
     LoadItems();
@@ -258,14 +284,14 @@ void TestItems::namesAreTakenInTheirStoredForm()
 void TestItems::blankNamesKeepTheirBlanks()
 {
     TestEnv env;
-    frmSettei& form = openSettings(QString());
+    openSettings(QString());
     for (const QString& name : {QStringLiteral(" 前後 "), QStringLiteral("   ")}) {
         env.dialogs()
             .expectInput(kNamePrompt, kNameTitle, name)
             .expectInput(kCountPrompt, kCountTitle, QStringLiteral("1"))
             .expectMessage(name + QStringLiteral(" の設定を新規登録しました"), QStringLiteral("新規登録終了"),
                            vbInformation);
-        click(form.cmdNew);
+        click("cmdNew");
     }
     QVERIFY(env.dialogs().verify());
     QVERIFY(QFile::exists(QStringLiteral(" 前後 .txt")));
@@ -276,30 +302,30 @@ void TestItems::blankNamesKeepTheirBlanks()
 void TestItems::clickFillsTheEditBoxes()
 {
     TestEnv env;
-    frmSettei& form = openSettings(QStringLiteral("\"A\",10\r\n\"B\",-4\r\n"));
-    clickEntry(form.lstKoumoku, 1);
-    QCOMPARE(form.txtKoumoku->text(), QStringLiteral("B"));
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("-4"));
-    form.txtKoumoku->setText(QStringLiteral("edited"));
-    clickEntry(form.lstKoumoku, 1);  // the same entry again fills the boxes anew
-    QCOMPARE(form.txtKoumoku->text(), QStringLiteral("B"));
-    form.lstKoumoku->setFocus();
-    QTest::keyClick(form.lstKoumoku, Qt::Key_Up);  // the keyboard chooses too
-    QCOMPARE(form.txtKoumoku->text(), QStringLiteral("A"));
+    openSettings(QStringLiteral("\"A\",10\r\n\"B\",-4\r\n"));
+    clickEntry(1);
+    QCOMPARE(shown("txtKoumoku"), QStringLiteral("B"));
+    QCOMPARE(shown("txtKaisu"), QStringLiteral("-4"));
+    typeInto("txtKoumoku", QStringLiteral("edited"));
+    clickEntry(1);  // the same entry again fills the boxes anew
+    QCOMPARE(shown("txtKoumoku"), QStringLiteral("B"));
+    itemList()->setFocus();
+    QTest::keyClick(itemList(), Qt::Key_Up);  // the keyboard chooses too
+    QCOMPARE(shown("txtKoumoku"), QStringLiteral("A"));
     QVERIFY(env.dialogs().verify());
 }
 
 void TestItems::savingRoundsTheCountAndRewritesTheList()
 {
     TestEnv env;
-    frmSettei& form = openSettings(QStringLiteral("\"A\",10\r\n\"B\",12.5\r\n"));
-    clickEntry(form.lstKoumoku, 0);
+    openSettings(QStringLiteral("\"A\",10\r\n\"B\",12.5\r\n"));
+    clickEntry(0);
     const QList<QPair<QString, int16_t>> cases = {{"7.5", 8}, {"6.5", 6}, {"", 0}, {"-3", -3}, {"10", 10}};
     for (const auto& [typed, stored] : cases) {
-        form.txtKaisu->setText(typed);
+        typeInto("txtKaisu", typed);
         env.dialogs().expectMessage(QStringLiteral("A の設定を更新しました"), QStringLiteral("設定更新終了"),
                                     vbInformation);
-        click(form.cmdHozon);
+        click("cmdHozon");
         QVERIFY(env.dialogs().verify());
         QCOMPARE(gShijiSu[1], stored);
         QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",%1\r\n\"B\",12\r\n").arg(stored));
@@ -309,16 +335,16 @@ void TestItems::savingRoundsTheCountAndRewritesTheList()
 void TestItems::savingNeedsAChosenItem()
 {
     TestEnv env;
-    frmSettei& form = openSettings(QStringLiteral("\"A\",10\r\n"));
+    openSettings(QStringLiteral("\"A\",10\r\n"));
     const QByteArray before = readBytes(kItems);
     // Typed without choosing an entry.
-    form.txtKoumoku->setText(QStringLiteral("B"));
+    typeInto("txtKoumoku", QStringLiteral("B"));
     env.dialogs().expectMessage(kChooseFirst, QStringLiteral("項目未選定"), vbInformation);
-    click(form.cmdHozon);
+    click("cmdHozon");
     // Chosen, but the name box emptied.
-    clickEntry(form.lstKoumoku, 0);
-    form.txtKoumoku->clear();
-    for (QToolButton* button : {form.cmdHozon, form.cmdDel, form.cmdClear}) {
+    clickEntry(0);
+    typeInto("txtKoumoku", QString());
+    for (const char* button : {"cmdHozon", "cmdDel", "cmdClear"}) {
         env.dialogs().expectMessage(kChooseFirst, QStringLiteral("項目未選定"), vbInformation);
         click(button);
     }
@@ -331,36 +357,36 @@ void TestItems::renameKeepsTheListsAndHistoryFile()
 {
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("4\r\n"));
-    frmSettei& form = openSettings(QStringLiteral("\"A\",10\r\n\"B\",5\r\n"));
-    clickEntry(form.lstKoumoku, 0);
-    form.txtKoumoku->setText(QStringLiteral("Z"));
+    openSettings(QStringLiteral("\"A\",10\r\n\"B\",5\r\n"));
+    clickEntry(0);
+    typeInto("txtKoumoku", QStringLiteral("Z"));
     env.dialogs().expectMessage(QStringLiteral("Z の設定を更新しました"), QStringLiteral("設定更新終了"), vbInformation);
-    click(form.cmdHozon);
+    click("cmdHozon");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(gKoumoku[1], QStringLiteral("Z"));
-    QCOMPARE(entries(form.lstKoumoku), QStringList({"A", "B"}));
-    QCOMPARE(entries(form.cboKoumoku), QStringList({"A", "B"}));
+    QCOMPARE(entriesShown("lstKoumoku"), QStringList({"A", "B"}));
+    QCOMPARE(entriesShown("cboKoumoku"), QStringList({"A", "B"}));
     QVERIFY(QFile::exists(QStringLiteral("A.txt")));
     QVERIFY(!QFile::exists(QStringLiteral("Z.txt")));
-    clickEntry(form.lstKoumoku, 0);
-    QCOMPARE(form.txtKoumoku->text(), QStringLiteral("Z"));
+    clickEntry(0);
+    QCOMPARE(shown("txtKoumoku"), QStringLiteral("Z"));
 }
 
 void TestItems::savingRefusesWithoutChangingAnything()
 {
     TestEnv env;
-    frmSettei& form = openSettings(QStringLiteral("\"A\",10\r\n"));
+    openSettings(QStringLiteral("\"A\",10\r\n"));
     const QByteArray before = readBytes(kItems);
-    clickEntry(form.lstKoumoku, 0);
-    form.txtKaisu->setText(QStringLiteral("40000"));
-    form.txtKoumoku->setText(QStringLiteral("renamed"));
+    clickEntry(0);
+    typeInto("txtKaisu", QStringLiteral("40000"));
+    typeInto("txtKoumoku", QStringLiteral("renamed"));
     env.dialogs().expectMessage(QStringLiteral("指示数は -32768 から 32767 までにして下さい"),
                                 QStringLiteral("指示数エラー"), vbExclamation);
-    click(form.cmdHozon);
-    form.txtKaisu->setText(QStringLiteral("5"));
-    form.txtKoumoku->setText(QStringLiteral("a/b"));
+    click("cmdHozon");
+    typeInto("txtKaisu", QStringLiteral("5"));
+    typeInto("txtKoumoku", QStringLiteral("a/b"));
     env.dialogs().expectAnyMessage(QStringLiteral("項目名エラー"), vbExclamation);
-    click(form.cmdHozon);
+    click("cmdHozon");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(gKoumoku[1], QStringLiteral("A"));
     QCOMPARE(gShijiSu[1], int16_t(10));
@@ -371,18 +397,18 @@ void TestItems::deletionCancelledChangesNothing()
 {
     TestEnv env;
     writeDataFile(QStringLiteral("B.txt"), kRecord + QStringLiteral("4\r\n"));
-    frmSettei& form = openSettings(QStringLiteral("\"A\",1\r\n\"B\",2\r\n"));
-    clickEntry(form.lstKoumoku, 1);
+    openSettings(QStringLiteral("\"A\",1\r\n\"B\",2\r\n"));
+    clickEntry(1);
     const QByteArray before = readBytes(kItems);
     env.dialogs().expectMessage(QStringLiteral("Bを削除します。よろしいですか？"), QStringLiteral("クリア確認"), kConfirm,
                                 platform::vbCancel);
-    click(form.cmdDel);
+    click("cmdDel");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(kItems), before);
     QVERIFY(QFile::exists(QStringLiteral("B.txt")));
     QCOMPARE(gKoumokuSu, int16_t(2));
-    QCOMPARE(form.lstKoumoku->currentRow(), 1);
-    QCOMPARE(form.txtKoumoku->text(), QStringLiteral("B"));
+    QCOMPARE(itemList()->currentRow(), 1);
+    QCOMPARE(shown("txtKoumoku"), QStringLiteral("B"));
 }
 
 void TestItems::deletingTheMiddleItemKeepsOrder()
@@ -390,24 +416,24 @@ void TestItems::deletingTheMiddleItemKeepsOrder()
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("3\r\n"));
     writeDataFile(QStringLiteral("B.txt"), kRecord + QStringLiteral("4\r\n"));
-    frmSettei& form = openSettings(QStringLiteral("\"A\",1\r\n\"B\",2\r\n\"C\",3\r\n"));
-    clickEntry(form.lstKoumoku, 1);
-    form.txtKoumoku->setText(QStringLiteral("typed but not saved"));
+    openSettings(QStringLiteral("\"A\",1\r\n\"B\",2\r\n\"C\",3\r\n"));
+    clickEntry(1);
+    typeInto("txtKoumoku", QStringLiteral("typed but not saved"));
     env.dialogs()
         .expectMessage(QStringLiteral("Bを削除します。よろしいですか？"), QStringLiteral("クリア確認"), kConfirm)
         .expectMessage(QStringLiteral("削除しました"), QStringLiteral("削除終了"), vbInformation);
-    click(form.cmdDel);
+    click("cmdDel");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",1\r\n\"C\",3\r\n"));
     QCOMPARE(gKoumokuSu, int16_t(2));
     QCOMPARE(gKoumoku[2], QStringLiteral("C"));
-    QCOMPARE(entries(form.lstKoumoku), QStringList({"A", "C"}));
-    QCOMPARE(entries(form.cboKoumoku), QStringList({"A", "C"}));
-    QCOMPARE(form.cboKoumoku->currentText(), QStringLiteral("A"));
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 3"));
+    QCOMPARE(entriesShown("lstKoumoku"), QStringList({"A", "C"}));
+    QCOMPARE(entriesShown("cboKoumoku"), QStringList({"A", "C"}));
+    QCOMPARE(shown("cboKoumoku"), QStringLiteral("A"));
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 3"));
     QVERIFY(!QFile::exists(QStringLiteral("B.txt")));
-    QVERIFY(form.txtKoumoku->text().isEmpty() && form.txtKaisu->text().isEmpty());
-    QVERIFY(form.lstKoumoku->selectedItems().isEmpty());
+    QVERIFY(shown("txtKoumoku").isEmpty() && shown("txtKaisu").isEmpty());
+    QVERIFY(itemList()->selectedItems().isEmpty());
 }
 
 void TestItems::sharedHistoryGoesWithTheLastItemOfThatName()
@@ -415,13 +441,13 @@ void TestItems::sharedHistoryGoesWithTheLastItemOfThatName()
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("3\r\n"));
     writeDataFile(QStringLiteral("a.txt"), kRecord + QStringLiteral("9\r\n"));
-    frmSettei& form = openSettings(QStringLiteral("\"A\",1\r\n\"a\",1\r\n\"A\",2\r\n"));
+    openSettings(QStringLiteral("\"A\",1\r\n\"a\",1\r\n\"A\",2\r\n"));
     const auto deleteRow = [&](int row) {
-        clickEntry(form.lstKoumoku, row);
+        clickEntry(row);
         env.dialogs()
             .expectMessage(QStringLiteral("Aを削除します。よろしいですか？"), QStringLiteral("クリア確認"), kConfirm)
             .expectMessage(QStringLiteral("削除しました"), QStringLiteral("削除終了"), vbInformation);
-        click(form.cmdDel);
+        click("cmdDel");
         QVERIFY(env.dialogs().verify());
     };
     deleteRow(0);
@@ -436,19 +462,19 @@ void TestItems::deletingTheOnlyItemEmptiesEverything()
 {
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("3\r\n"));
-    frmSettei& form = openSettings(QStringLiteral("\"A\",1\r\n"));
-    clickEntry(form.lstKoumoku, 0);
+    openSettings(QStringLiteral("\"A\",1\r\n"));
+    clickEntry(0);
     env.dialogs()
         .expectMessage(QStringLiteral("Aを削除します。よろしいですか？"), QStringLiteral("クリア確認"), kConfirm)
         .expectMessage(QStringLiteral("削除しました"), QStringLiteral("削除終了"), vbInformation);
-    click(form.cmdDel);
+    click("cmdDel");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(kItems), QByteArray());
     QCOMPARE(gKoumokuSu, int16_t(0));
-    QCOMPARE(form.lstKoumoku->count(), 0);
-    QCOMPARE(form.cboKoumoku->count(), 0);
-    QCOMPARE(form.lstRireki->count(), 0);
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("0"));
+    QCOMPARE(entriesShown("lstKoumoku"), QStringList());
+    QCOMPARE(entriesShown("cboKoumoku"), QStringList());
+    QCOMPARE(entriesShown("lstRireki"), QStringList());
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("0"));
     QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
 }
 
@@ -459,13 +485,13 @@ void TestItems::deletionRemovesOnlyTheSelectedItemsFile()
     TestEnv env;
     QDir().mkdir(QStringLiteral("sub"));
     writeBytes(QStringLiteral("sub/keep.txt"), QByteArray("x"));
-    frmSettei& form = openSettings(QStringLiteral("\"sub/keep\",1\r\n\"none\",2\r\n"));
+    openSettings(QStringLiteral("\"sub/keep\",1\r\n\"none\",2\r\n"));
     for (int i = 0; i < 2; ++i) {
-        clickEntry(form.lstKoumoku, 0);
+        clickEntry(0);
         env.dialogs()
             .expectAnyMessage(QStringLiteral("クリア確認"), kConfirm)
             .expectMessage(QStringLiteral("削除しました"), QStringLiteral("削除終了"), vbInformation);
-        click(form.cmdDel);
+        click("cmdDel");
     }
     QVERIFY(env.dialogs().verify());
     QVERIFY(QFile::exists(QStringLiteral("sub/keep.txt")));
@@ -476,11 +502,11 @@ void TestItems::clearingEmptiesTheHistoryKeepingTheItem()
 {
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("3\r\n"));
-    frmSettei& form = openSettings(QStringLiteral("\"A\",12.5\r\n\"B\",2\r\n"));
-    clickEntry(form.lstKoumoku, 0);
+    openSettings(QStringLiteral("\"A\",12.5\r\n\"B\",2\r\n"));
+    clickEntry(0);
     env.dialogs().expectMessage(QStringLiteral("Aのカウント数と履歴データをクリアします。よろしいですか？"),
                                 QStringLiteral("クリア確認"), kConfirm, platform::vbCancel);
-    click(form.cmdClear);
+    click("cmdClear");
     QCOMPARE(readDataFile(QStringLiteral("A.txt")), kRecord + QStringLiteral("3\r\n"));
 
     env.dialogs()
@@ -488,21 +514,21 @@ void TestItems::clearingEmptiesTheHistoryKeepingTheItem()
                        QStringLiteral("クリア確認"), kConfirm)
         .expectMessage(QStringLiteral("A のカウント数と履歴データをクリアしました"), QStringLiteral("クリア終了"),
                        vbInformation);
-    click(form.cmdClear);
+    click("cmdClear");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
-    QCOMPARE(form.lstRireki->count(), 0);
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("0"));
+    QCOMPARE(entriesShown("lstRireki"), QStringList());
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("0"));
     QCOMPARE(gShijiSu[1], int16_t(12));
     QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",12\r\n\"B\",2\r\n"));
-    QCOMPARE(form.lstKoumoku->currentRow(), 0);  // the same item can be cleared again at once
+    QCOMPARE(itemList()->currentRow(), 0);  // the same item can be cleared again at once
 
     // An item without a history file gets an empty one.
-    clickEntry(form.lstKoumoku, 1);
+    clickEntry(1);
     env.dialogs()
         .expectAnyMessage(QStringLiteral("クリア確認"), kConfirm)
         .expectAnyMessage(QStringLiteral("クリア終了"), vbInformation);
-    click(form.cmdClear);
+    click("cmdClear");
     QVERIFY(env.dialogs().verify());
     QVERIFY(QFile::exists(QStringLiteral("B.txt")));
 }
@@ -512,19 +538,19 @@ void TestItems::clearingAnotherItemLeavesTheViewAlone()
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("3\r\n"));
     writeDataFile(QStringLiteral("B.txt"), kRecord + QStringLiteral("8\r\n"));
-    frmSettei& form = openSettings(QStringLiteral("\"A\",1\r\n\"B\",2\r\n"));
-    clickEntry(form.lstKoumoku, 1);
-    form.txtKoumoku->setText(QStringLiteral("別名"));  // messages use the box; the file is the selected item's
+    openSettings(QStringLiteral("\"A\",1\r\n\"B\",2\r\n"));
+    clickEntry(1);
+    typeInto("txtKoumoku", QStringLiteral("別名"));  // messages use the box; the file is the selected item's
     env.dialogs()
         .expectMessage(QStringLiteral("別名のカウント数と履歴データをクリアします。よろしいですか？"),
                        QStringLiteral("クリア確認"), kConfirm)
         .expectMessage(QStringLiteral("別名 のカウント数と履歴データをクリアしました"), QStringLiteral("クリア終了"),
                        vbInformation);
-    click(form.cmdClear);
+    click("cmdClear");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(QStringLiteral("B.txt")), QByteArray());
-    QCOMPARE(form.lstRireki->count(), 1);
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 3"));
+    QCOMPARE(entriesShown("lstRireki").size(), qsizetype(1));
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 3"));
     QVERIFY(!QFile::exists(QStringLiteral("別名.txt")));
 }
 

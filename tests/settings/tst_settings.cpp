@@ -6,8 +6,10 @@
 #include "platform/HtmlHelp.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
+#include "shared/Wait.h"
 #include "training/frmMain.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
@@ -23,11 +25,14 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cmath>
 #include <functional>
 
 using namespace QmrM;
 
 namespace {
+
+constexpr qint64 kMinuteMs = 60 * 1000;
 
 // Sets the shared state as the training window's start-up would leave it, then opens the settings window.
 frmSettei& openSettings(const QStringList& names, const QString& settings = QStringLiteral("0,0,1"))
@@ -44,11 +49,53 @@ frmSettei& openSettings(const QStringList& names, const QString& settings = QStr
     return form;
 }
 
-// Chooses an entry of the history combo as the user does.
-void chooseInCombo(QComboBox* combo, int index)
+// The controls of the loaded settings window that the tests change.
+QScrollBar* waitBar()
 {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
+    return control<QScrollBar>(frmSettei::instance(), QStringLiteral("hsbTime"));
+}
+
+QCheckBox* randomTimingBox()
+{
+    return control<QCheckBox>(frmSettei::instance(), QStringLiteral("chkTim"));
+}
+
+QString shown(const char* name)
+{
+    return textOf(frmSettei::instance(), QLatin1String(name));
+}
+
+QStringList historyShown()
+{
+    return entriesOf(frmSettei::instance(), QStringLiteral("lstRireki"));
+}
+
+// Chooses an entry of the history combo as the user does: opens its list, moves to the entry with the
+// arrow keys and takes it with Enter (also the entry already chosen).
+void chooseInCombo(int index)
+{
+    auto* combo = control<QComboBox>(frmSettei::instance(), QStringLiteral("cboKoumoku"));
+    if (!combo)
+        return;
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    QVERIFY(list->isVisible());
+    for (int row = list->currentIndex().row(); row < index; ++row)
+        QTest::keyClick(list, Qt::Key_Down);
+    for (int row = list->currentIndex().row(); row > index; --row)
+        QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(list->currentIndex().row(), index);
+    QTest::keyClick(list, Qt::Key_Return);
+    QVERIFY(!list->isVisible());
+}
+
+// Clicks the start button as the user does; returns how long the start wait lasted on the test clock (the
+// click returns once the wait is over and the training window is back).
+qint64 clickStart(TestEnv& env)
+{
+    const qint64 before = env.clock().elapsedMs();
+    clickButton(frmSettei::instance(), QStringLiteral("cmdAgain"));
+    return env.clock().elapsedMs() - before;
 }
 
 // Calls back whenever a window of the given name is shown.
@@ -102,39 +149,14 @@ private slots:
     void startWaitsWithTheTrainingWindowPreparedAndMinimised();
     void startUsesTheSavedOptionsNotTheControls();
     void randomWaitIsWholeMinutesUpToTheSetting();
+    void waitEndedEarlyOrCancelled();
     void trainingDuringTheWaitIsNotRepeated();
     void closingTheTrainingWindowDuringTheWaitStillReminds();
     void helpAndExitGoThroughTheViewer();
     void closingTheSettingsWindowEndsTheProgram();
     void wholeCycleFromAnEmptyFolder();
     void keyboardAloneDrivesTheWindows();
-
-private:
-    // The waits the start button asked for; set by init().
-    QList<float> mWaits;
-    std::function<void()> mDuringWait;
-
-private slots:
-    void init();
-    void cleanup();
 };
-
-void TestSettings::init()
-{
-    mWaits.clear();
-    mDuringWait = nullptr;
-    frmSettei::startWait() = [this](float seconds) {
-        mWaits.append(seconds);
-        if (mDuringWait)
-            mDuringWait();
-    };
-}
-
-void TestSettings::cleanup()
-{
-    frmSettei::startWait() = nullptr;
-    platform::setHtmlHelpHandler({});
-}
 
 void TestSettings::layoutMatchesTheDesign_data()
 {
@@ -209,27 +231,32 @@ void TestSettings::layoutMatchesTheDesign()
     }
 }
 
+
 void TestSettings::tabOrderAndPictures()
 {
     TestEnv env;
     frmSettei& form = openSettings({QStringLiteral("a")});
-    QWidget* order[] = {form.cmdAgain,   form.cmdNew,   form.cmdHozon,   form.cmdClear,  form.cmdDel, form.cmdHelp,
-                        form.cmdEnd,     form.cboKoumoku, form.lstKoumoku, form.txtKaisu, form.txtKoumoku,
-                        form.lstRireki,  form.chkTim,   form.chkKaisu,   form.hsbTime,   form.cmdSettei, form.cmdAgain};
-    for (size_t i = 0; i + 1 < std::size(order); ++i)
+    QList<QWidget*> order;
+    for (const char* name : {"cmdAgain", "cmdNew", "cmdHozon", "cmdClear", "cmdDel", "cmdHelp", "cmdEnd",
+                             "cboKoumoku", "lstKoumoku", "txtKaisu", "txtKoumoku", "lstRireki", "chkTim",
+                             "chkKaisu", "hsbTime", "cmdSettei", "cmdAgain"})
+        order.append(control(form, QLatin1String(name)));
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
         QCOMPARE(nextTabStop(order[i]), order[i + 1]);
-    QCOMPARE(form.window()->focusWidget(), form.cmdAgain);
+    QCOMPARE(focusIn(form), control(form, QStringLiteral("cmdAgain")));
 
-    QCOMPARE(form.Image1->pixmap().size(), QSize(211, 66));
+    QCOMPARE(control<QLabel>(form, QStringLiteral("Image1"))->pixmap().size(), QSize(211, 66));
     // Six different button pictures, each with a large and a small image.
     QSet<QByteArray> pictures;
-    for (QToolButton* button : {form.cmdNew, form.cmdHozon, form.cmdClear, form.cmdDel, form.cmdHelp, form.cmdEnd}) {
-        QCOMPARE(button->icon().availableSizes(), QList<QSize>({QSize(32, 32), QSize(16, 16)}));
-        const QImage image = button->icon().pixmap(32, 32).toImage();
+    for (const char* name : {"cmdNew", "cmdHozon", "cmdClear", "cmdDel", "cmdHelp", "cmdEnd"}) {
+        const QIcon icon = control<QToolButton>(form, QLatin1String(name))->icon();
+        QCOMPARE(icon.availableSizes(), QList<QSize>({QSize(32, 32), QSize(16, 16)}));
+        const QImage image = icon.pixmap(32, 32).toImage();
         pictures.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
     }
     QCOMPARE(pictures.size(), 6);
-    QCOMPARE(form.cmdAgain->icon().availableSizes(), QList<QSize>({QSize(32, 32)}));
+    QCOMPARE(control<QToolButton>(form, QStringLiteral("cmdAgain"))->icon().availableSizes(),
+             QList<QSize>({QSize(32, 32)}));
 }
 
 void TestSettings::everyControlHasAnAccessibleName()
@@ -248,23 +275,27 @@ void TestSettings::everyControlHasAnAccessibleName()
     frmSettei::instance().Unload();
     frmMain::instance().Load();
     checkNames(frmMain::instance().window());
-    QCOMPARE(frmMain::instance().cmdCut->accessibleName(), QStringLiteral("中断"));
-    QVERIFY(!frmMain::instance().cmdCut->accessibleDescription().isEmpty());
+    auto* cut = control(frmMain::instance(), QStringLiteral("cmdCut"));
+    QCOMPARE(cut->accessibleName(), QStringLiteral("中断"));
+    QVERIFY(!cut->accessibleDescription().isEmpty());
 }
 
 void TestSettings::startUpWithoutItemsKeepsTheDesignValues()
 {
     TestEnv env;
     frmSettei& form = openSettings({}, QStringLiteral("1,1,30"));
-    QCOMPARE(form.mHelpFile, QStringLiteral("KvHelp.chm"));
-    QCOMPARE(form.lstKoumoku->count(), 0);
-    QCOMPARE(form.cboKoumoku->count(), 0);
-    QCOMPARE(form.lstRireki->count(), 0);
-    QCOMPARE(form.lblGoukei->text(), QString());
-    QVERIFY(!form.chkTim->isChecked());
-    QVERIFY(!form.chkKaisu->isChecked());
-    QCOMPARE(form.hsbTime->value(), 1);
-    QCOMPARE(form.lblJikan->text(), QStringLiteral("1分"));
+    QCOMPARE(entriesOf(form, QStringLiteral("lstKoumoku")), QStringList());
+    QCOMPARE(entriesOf(form, QStringLiteral("cboKoumoku")), QStringList());
+    QCOMPARE(historyShown(), QStringList());
+    QCOMPARE(shown("lblGoukei"), QString());
+    QVERIFY(!randomTimingBox()->isChecked());
+    QVERIFY(!control<QCheckBox>(form, QStringLiteral("chkKaisu"))->isChecked());
+    QCOMPARE(waitBar()->value(), 1);
+    QCOMPARE(shown("lblJikan"), QStringLiteral("1分"));
+    // The help file is known from the start-up on, items or not.
+    clickButton(form, QStringLiteral("cmdHelp"));
+    QCOMPARE(env.helpCalls().size(), 1);
+    QCOMPARE(env.helpCalls()[0].file, QStringLiteral("KvHelp.chm"));
 }
 
 void TestSettings::startUpFillsListsOptionsAndFirstHistory()
@@ -274,38 +305,39 @@ void TestSettings::startUpFillsListsOptionsAndFirstHistory()
     writeDataFile(QStringLiteral("B.txt"), kRecord + QStringLiteral("7\r\n"));
     frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")},
                                    QStringLiteral("1,0,15"));
-    QCOMPARE(entries(form.lstKoumoku), QStringList({"A", "B", "C"}));
-    QCOMPARE(entries(form.cboKoumoku), QStringList({"A", "B", "C"}));
-    QCOMPARE(form.cboKoumoku->currentText(), QStringLiteral("A"));
-    QCOMPARE(form.mRirekiNo, int16_t(1));
-    QCOMPARE(entries(form.lstRireki), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 20", "2 _ 12月06日 _ 09時18分07秒 _ 5"}));
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 25"));
-    QVERIFY(form.chkTim->isChecked());
-    QVERIFY(!form.chkKaisu->isChecked());
-    QCOMPARE(form.hsbTime->value(), 15);
-    QCOMPARE(form.lblJikan->text(), QStringLiteral("15分"));
+    const QStringList historyOfA = {"1 _ 12月06日 _ 09時18分07秒 _ 20", "2 _ 12月06日 _ 09時18分07秒 _ 5"};
+    QCOMPARE(entriesOf(form, QStringLiteral("lstKoumoku")), QStringList({"A", "B", "C"}));
+    QCOMPARE(entriesOf(form, QStringLiteral("cboKoumoku")), QStringList({"A", "B", "C"}));
+    QCOMPARE(shown("cboKoumoku"), QStringLiteral("A"));
+    QCOMPARE(historyShown(), historyOfA);
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 25"));
+    QVERIFY(randomTimingBox()->isChecked());
+    QVERIFY(!control<QCheckBox>(form, QStringLiteral("chkKaisu"))->isChecked());
+    QCOMPARE(waitBar()->value(), 15);
+    QCOMPARE(shown("lblJikan"), QStringLiteral("15分"));
 
     // Shown again, the window starts over with the first item, whatever was chosen before.
-    chooseInCombo(form.cboKoumoku, 1);
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 7"));
+    chooseInCombo(1);
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 7"));
     form.Unload();
     form.Show();
-    QCOMPARE(form.mRirekiNo, int16_t(1));
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 25"));
+    QCOMPARE(shown("cboKoumoku"), QStringLiteral("A"));
+    QCOMPARE(historyShown(), historyOfA);
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 25"));
 }
 
 void TestSettings::storedOptionsOutsideTheirRangeShowSafely()
 {
     TestEnv env;
     frmSettei& form = openSettings({QStringLiteral("A")}, QStringLiteral("2,-1,2.5"));
-    QVERIFY(!form.chkTim->isChecked());
-    QVERIFY(!form.chkKaisu->isChecked());
-    QCOMPARE(form.chkTim->checkState(), Qt::Unchecked);
-    QCOMPARE(form.hsbTime->value(), 2);  // 2.5 rounds to the even 2
-    QCOMPARE(form.lblJikan->text(), QStringLiteral("2分"));
+    QVERIFY(!randomTimingBox()->isChecked());
+    QVERIFY(!control<QCheckBox>(form, QStringLiteral("chkKaisu"))->isChecked());
+    QCOMPARE(randomTimingBox()->checkState(), Qt::Unchecked);
+    QCOMPARE(waitBar()->value(), 2);  // 2.5 rounds to the even 2
+    QCOMPARE(shown("lblJikan"), QStringLiteral("2分"));
     form.Unload();
     openSettings({QStringLiteral("A")}, QStringLiteral("0,0,3.5"));
-    QCOMPARE(form.hsbTime->value(), 4);
+    QCOMPARE(waitBar()->value(), 4);
 }
 
 void TestSettings::historyLinesAndTotals()
@@ -313,31 +345,30 @@ void TestSettings::historyLinesAndTotals()
     TestEnv env;
     writeDataFile(QStringLiteral("腕立て.txt"), kRecord + QStringLiteral("10\r\n") + kRecord + QStringLiteral("20\r\n") +
                                                  QStringLiteral("\"12月07日\",\"23時59分59秒\",5\r\n"));
-    frmSettei& form = openSettings({QStringLiteral("腕立て")});
-    QCOMPARE(form.lstRireki->count(), 3);
-    QCOMPARE(form.lstRireki->item(0)->text(), QStringLiteral("1 _ 12月06日 _ 09時18分07秒 _ 10"));
-    QCOMPARE(form.lstRireki->item(2)->text(), QStringLiteral("3 _ 12月07日 _ 23時59分59秒 _ 5"));
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 35"));
+    openSettings({QStringLiteral("腕立て")});
+    QCOMPARE(historyShown(), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 10", "2 _ 12月06日 _ 09時18分07秒 _ 20",
+                                          "3 _ 12月07日 _ 23時59分59秒 _ 5"}));
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 35"));
 
     // A count that is not a number is shown as stored and adds nothing.
     writeDataFile(QStringLiteral("腕立て.txt"), kRecord + QStringLiteral("many\r\n") + kRecord + QStringLiteral("3\r\n"));
-    form.ShowHistory();
-    QCOMPARE(form.lstRireki->item(0)->text(), QStringLiteral("1 _ 12月06日 _ 09時18分07秒 _ many"));
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 3"));
+    chooseInCombo(0);
+    QCOMPARE(historyShown().value(0), QStringLiteral("1 _ 12月06日 _ 09時18分07秒 _ many"));
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 3"));
 
     writeBytes(QStringLiteral("腕立て.txt"), QByteArray());
-    form.ShowHistory();
-    QCOMPARE(form.lstRireki->count(), 0);
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 0"));
+    chooseInCombo(0);
+    QCOMPARE(historyShown(), QStringList());
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
 }
 
 void TestSettings::historyTotalsRoundHalfToEvenAndNeverOverflow()
 {
     TestEnv env;
     writeDataFile(QStringLiteral("a.txt"), kRecord + QStringLiteral("2.5\r\n") + kRecord + QStringLiteral("2.5\r\n"));
-    frmSettei& form = openSettings({QStringLiteral("a")});
-    QCOMPARE(form.lstRireki->item(1)->text(), QStringLiteral("2 _ 12月06日 _ 09時18分07秒 _ 2.5"));
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 4"));  // 2.5 -> 2, then 4.5 -> 4
+    openSettings({QStringLiteral("a")});
+    QCOMPARE(historyShown().value(1), QStringLiteral("2 _ 12月06日 _ 09時18分07秒 _ 2.5"));
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 4"));  // 2.5 -> 2, then 4.5 -> 4
 
     // Far beyond 32 bits: each count is the largest the training records.
     QString big;
@@ -345,26 +376,26 @@ void TestSettings::historyTotalsRoundHalfToEvenAndNeverOverflow()
         big += kRecord + QStringLiteral("2147483647\r\n");
     big += kRecord + QStringLiteral("-0.4\r\n");
     writeDataFile(QStringLiteral("a.txt"), big);
-    form.ShowHistory();
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 6442450941"));
+    chooseInCombo(0);
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 6442450941"));
     writeDataFile(QStringLiteral("a.txt"), kRecord + QStringLiteral("-0.4\r\n"));
-    form.ShowHistory();
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 0"));
+    chooseInCombo(0);
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
 }
 
 void TestSettings::comboChoiceShowsThatItemsHistory()
 {
     TestEnv env;
     writeDataFile(QStringLiteral("C.txt"), kRecord + QStringLiteral("9\r\n"));
-    frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    chooseInCombo(form.cboKoumoku, 2);
-    QCOMPARE(form.mRirekiNo, int16_t(3));
-    QCOMPARE(entries(form.lstRireki), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 9"}));
+    openSettings({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    chooseInCombo(2);
+    QCOMPARE(shown("cboKoumoku"), QStringLiteral("C"));
+    QCOMPARE(historyShown(), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 9"}));
     // Each choice reads the file anew.
     writeBytes(QStringLiteral("C.txt"), QByteArray());
-    chooseInCombo(form.cboKoumoku, 2);
-    QCOMPARE(form.lstRireki->count(), 0);
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 0"));
+    chooseInCombo(2);
+    QCOMPARE(historyShown(), QStringList());
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
 }
 
 void TestSettings::typingInTheComboChoosesNothing()
@@ -372,51 +403,51 @@ void TestSettings::typingInTheComboChoosesNothing()
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("1\r\n"));
     frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B")});
-    QLineEdit* edit = form.cboKoumoku->lineEdit();
+    QLineEdit* edit = control<QComboBox>(form, QStringLiteral("cboKoumoku"))->lineEdit();
     edit->selectAll();
     QTest::keyClicks(edit, QStringLiteral("B"));
     QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(form.mRirekiNo, int16_t(1));
-    QCOMPARE(form.lstRireki->count(), 1);
-    QCOMPARE(entries(form.cboKoumoku), QStringList({"A", "B"}));  // nothing inserted
-    QCOMPARE(form.cboKoumoku->currentText(), QStringLiteral("B"));
+    // Still the history of A.
+    QCOMPARE(historyShown(), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 1"}));
+    QCOMPARE(entriesOf(form, QStringLiteral("cboKoumoku")), QStringList({"A", "B"}));  // nothing inserted
+    QCOMPARE(shown("cboKoumoku"), QStringLiteral("B"));
 }
 
 void TestSettings::missingHistoryShowsEmptyAndUnreadableEnds()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B")});
-    QCOMPARE(form.lstRireki->count(), 0);
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 0"));
+    openSettings({QStringLiteral("A"), QStringLiteral("B")});
+    QCOMPARE(historyShown(), QStringList());
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
     QVERIFY(!QFile::exists(QStringLiteral("A.txt")));  // looking creates nothing
 
     // A history that cannot be read is an unexpected failure: the message names the file, the program ends.
     QDir().mkdir(QStringLiteral("B.txt"));
     env.dialogs().expectAnyMessage(QStringLiteral("Quillmora"), platform::vbCritical);
-    form.cboKoumoku->setCurrentIndex(1);
-    platform::runGuarded([&] { form.cboKoumoku_Click(); });
+    chooseInCombo(1);
     QVERIFY(env.dialogs().verify());
     QVERIFY(env.dialogs().shownTexts().last().contains(QStringLiteral("B.txt")));
     QCOMPARE(env.endings(), QList<int>({1}));
-    QCOMPARE(form.lstRireki->count(), 0);
+    QCOMPARE(historyShown(), QStringList());
 }
 
 void TestSettings::waitLabelFollowsTheScrollBar()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A")}, QStringLiteral("0,0,10"));
-    form.hsbTime->setSliderDown(true);
+    openSettings({QStringLiteral("A")}, QStringLiteral("0,0,10"));
+    QScrollBar* bar = waitBar();
+    bar->setSliderDown(true);
     for (int v = 1; v <= 60; ++v) {
-        form.hsbTime->setSliderPosition(v);
-        QCOMPARE(form.lblJikan->text(), QString::number(v) + QStringLiteral("分"));
+        bar->setSliderPosition(v);
+        QCOMPARE(shown("lblJikan"), QString::number(v) + QStringLiteral("分"));
     }
-    form.hsbTime->setSliderDown(false);
-    form.hsbTime->setValue(61);
-    QCOMPARE(form.hsbTime->value(), 60);
-    form.hsbTime->setValue(0);
-    QCOMPARE(form.lblJikan->text(), QStringLiteral("1分"));
-    form.hsbTime->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE(form.lblJikan->text(), QStringLiteral("2分"));
+    bar->setSliderDown(false);
+    bar->setValue(61);
+    QCOMPARE(bar->value(), 60);
+    bar->setValue(0);
+    QCOMPARE(shown("lblJikan"), QStringLiteral("1分"));
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(shown("lblJikan"), QStringLiteral("2分"));
     // Moving the scroll bar changes neither the shared wait nor the settings file.
     QCOMPARE(gWaitJikan, 10.0f);
     QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("0,0,10\r\n"));
@@ -426,13 +457,13 @@ void TestSettings::confirmSavesTheOptions()
 {
     TestEnv env;
     frmSettei& form = openSettings({QStringLiteral("A")});
-    form.chkTim->setChecked(true);
-    form.hsbTime->setValue(15);
+    randomTimingBox()->setChecked(true);
+    waitBar()->setValue(15);
     for (int press = 0; press < 2; ++press) {
         QFile::remove(QStringLiteral("設定.txt"));
         env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
                                     platform::vbInformation);
-        QTest::mouseClick(form.cmdSettei, Qt::LeftButton);
+        clickButton(form, QStringLiteral("cmdSettei"));
         QVERIFY(env.dialogs().verify());
         QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("1,0,15\r\n"));
     }
@@ -442,8 +473,17 @@ void TestSettings::confirmSavesTheOptions()
     // From the keyboard: Enter presses the focused button.
     env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
                                 platform::vbInformation);
-    QTest::keyClick(form.cmdSettei, Qt::Key_Return);
+    QTest::keyClick(control(form, QStringLiteral("cmdSettei")), Qt::Key_Return);
     QVERIFY(env.dialogs().verify());
+    // A settings file spelled otherwise is replaced under its own name instead of getting a second one.
+    QVERIFY(QFile::rename(QStringLiteral("設定.txt"), QStringLiteral("設定.TXT")));
+    waitBar()->setValue(7);
+    env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
+                                platform::vbInformation);
+    clickButton(form, QStringLiteral("cmdSettei"));
+    QVERIFY(env.dialogs().verify());
+    QCOMPARE(readBytes(QStringLiteral("設定.TXT")), QByteArray("1,0,7\r\n"));
+    QVERIFY(!QFile::exists(QStringLiteral("設定.txt")));
 }
 
 void TestSettings::startNeedsItems()
@@ -452,10 +492,9 @@ void TestSettings::startNeedsItems()
     frmSettei& form = openSettings({});
     env.dialogs().expectMessage(QStringLiteral("先に項目を入力して下さい"), QStringLiteral("項目未登録"),
                                 platform::vbExclamation);
-    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
+    QCOMPARE(clickStart(env), qint64(0));  // no wait was begun
     QVERIFY(env.dialogs().verify());
     QVERIFY(form.isLoaded() && form.window()->isVisible());
-    QVERIFY(mWaits.isEmpty());
     QVERIFY(!frmMain::instance().isLoaded());
 }
 
@@ -468,48 +507,45 @@ void TestSettings::startWaitsWithTheTrainingWindowPreparedAndMinimised()
     QList<bool> shownMinimised;
     ShowRecorder recorder(QStringLiteral("frmMain"), [&](QWidget* window) { shownMinimised.append(window->isMinimized()); });
     bool checkedDuringWait = false;
-    mDuringWait = [&] {
+    env.clock().after(30 * 1000, [&] {
         QVERIFY(!form.isLoaded());
         QVERIFY(training.isLoaded());
         QCOMPARE(training.WindowState(), int(platform::Form::vbMinimized));
-        QCOMPARE(training.lblKoumoku->text(), QStringLiteral("A"));
+        QCOMPARE(textOf(training, QStringLiteral("lblKoumoku")), QStringLiteral("A"));
         QCOMPARE(gGenzai, int16_t(1));
         // The program must not end while it waits, even with no window left open.
-        QVERIFY(platform::Form::waiting());
+        QVERIFY(StartWaits::current() != nullptr);
         checkedDuringWait = true;
-    };
-    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
+    });
+    QCOMPARE(clickStart(env), 5 * kMinuteMs);
     QVERIFY(checkedDuringWait);
     QCOMPARE(shownMinimised.value(0, false), true);
-    QCOMPARE(mWaits, QList<float>({300.0f}));
     QVERIFY(training.isLoaded());
     QCOMPARE(training.WindowState(), int(platform::Form::vbNormal));
     QVERIFY(training.window()->isVisible());
     QVERIFY(!form.isLoaded());
-    QVERIFY(!platform::Form::waiting());
+    QVERIFY(StartWaits::current() == nullptr);
 }
 
 void TestSettings::startUsesTheSavedOptionsNotTheControls()
 {
     TestEnv env;
     frmSettei& form = openSettings({QStringLiteral("A")}, QStringLiteral("0,0,10"));
-    form.hsbTime->setValue(30);
-    form.chkTim->setChecked(true);
-    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
-    QCOMPARE(mWaits, QList<float>({600.0f}));
-    frmMain::instance().cmdCut_Click();
+    waitBar()->setValue(30);
+    randomTimingBox()->setChecked(true);
+    QCOMPARE(clickStart(env), 10 * kMinuteMs);
+    clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
     QVERIFY(form.isLoaded());
-    QCOMPARE(form.hsbTime->value(), 10);
-    QVERIFY(!form.chkTim->isChecked());
+    QCOMPARE(waitBar()->value(), 10);
+    QVERIFY(!randomTimingBox()->isChecked());
 
     // Random timing with one minute always waits a minute.
     form.Unload();
     openSettings({QStringLiteral("A")}, QStringLiteral("1,0,1"));
     for (int i = 0; i < 5; ++i) {
-        QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
-        frmMain::instance().cmdCut_Click();
+        QCOMPARE(clickStart(env), kMinuteMs);
+        clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
     }
-    QCOMPARE(mWaits.mid(1), QList<float>(5, 60.0f));
 }
 
 void TestSettings::randomWaitIsWholeMinutesUpToTheSetting()
@@ -517,17 +553,48 @@ void TestSettings::randomWaitIsWholeMinutesUpToTheSetting()
     TestEnv env;
     gWaitJikan = 5;
     gRandomTim = 0;
-    QCOMPARE(frmSettei::WaitSeconds(), 300.0f);
+    QCOMPARE(StartWaitSeconds(), 300.0);
     gRandomTim = 1;
     gWaitJikan = 60;
     QSet<int> minutes;
     for (int i = 0; i < 5000; ++i) {
-        const float seconds = frmSettei::WaitSeconds();
-        QCOMPARE(std::fmod(seconds, 60.0f), 0.0f);
-        QVERIFY(seconds >= 60.0f && seconds <= 3600.0f);
+        const double seconds = StartWaitSeconds();
+        QCOMPARE(std::fmod(seconds, 60.0), 0.0);
+        QVERIFY(seconds >= 60.0 && seconds <= 3600.0);
         minutes.insert(int(seconds / 60));
     }
     QCOMPARE(minutes.size(), 60);
+
+    // Through the start button: the draw picks the whole minutes, never beyond the setting.
+    openSettings({QStringLiteral("A")}, QStringLiteral("1,0,60"));
+    const QList<QPair<float, qint64>> draws = {
+        {0.0f, 1}, {0.5f, 31}, {59.5f / 60.0f, 60}, {std::nextafter(1.0f, 0.0f), 60}};
+    for (const auto& [r, expectedMinutes] : draws) {
+        env.setRandomDraw(r);
+        QCOMPARE(clickStart(env), expectedMinutes * kMinuteMs);
+        clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
+    }
+}
+
+void TestSettings::waitEndedEarlyOrCancelled()
+{
+    TestEnv env;
+    frmSettei& form = openSettings({QStringLiteral("A")}, QStringLiteral("0,0,10"));
+    frmMain& training = frmMain::instance();
+    // Ended early: the pass comes at once.
+    env.clock().after(30 * 1000, [] { StartWaits::current()->endNow(); });
+    QCOMPARE(clickStart(env), qint64(30 * 1000));
+    QVERIFY(training.isLoaded() && training.window()->isVisible());
+    QCOMPARE(training.WindowState(), int(platform::Form::vbNormal));
+    clickButton(training, QStringLiteral("cmdCut"));
+
+    // Cancelled: no pass comes, and the settings window is back.
+    env.clock().after(30 * 1000, [] { StartWaits::current()->cancel(); });
+    QCOMPARE(clickStart(env), qint64(30 * 1000));
+    QVERIFY(!training.isLoaded());
+    QVERIFY(form.isLoaded() && form.window()->isVisible());
+    QVERIFY(!StartWaits::current());
+    QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
 }
 
 void TestSettings::trainingDuringTheWaitIsNotRepeated()
@@ -535,14 +602,13 @@ void TestSettings::trainingDuringTheWaitIsNotRepeated()
     TestEnv env;
     frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B")});
     frmMain& training = frmMain::instance();
-    mDuringWait = [&] {
+    env.clock().after(30 * 1000, [&] {
         // The user restores the waiting window and trains the whole pass before the wait is over.
         training.setWindowState(platform::Form::vbNormal);
-        training.cmdNext_Click();
-        training.cmdNext_Click();
-    };
-    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
-    QCOMPARE(mWaits.size(), 1);
+        clickButton(training, QStringLiteral("cmdNext"));
+        clickButton(training, QStringLiteral("cmdNext"));
+    });
+    QCOMPARE(clickStart(env), kMinuteMs);  // the one wait runs out; no second pass follows
     QVERIFY(!training.isLoaded());
     QVERIFY(form.isLoaded() && form.window()->isVisible());
     QCOMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
@@ -552,18 +618,18 @@ void TestSettings::trainingDuringTheWaitIsNotRepeated()
 void TestSettings::closingTheTrainingWindowDuringTheWaitStillReminds()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A")});
+    openSettings({QStringLiteral("A")});
     frmMain& training = frmMain::instance();
-    mDuringWait = [&] {
+    env.clock().after(30 * 1000, [&] {
         training.window()->close();  // through its title bar
         QTest::qWait(20);            // the check for a program left without windows runs meanwhile
         QVERIFY(env.endings().isEmpty());
         QVERIFY(!training.isLoaded());
-    };
-    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
+    });
+    QCOMPARE(clickStart(env), kMinuteMs);
     QVERIFY(training.isLoaded());
     QVERIFY(training.window()->isVisible());
-    QCOMPARE(training.lblKoumoku->text(), QStringLiteral("A"));
+    QCOMPARE(textOf(training, QStringLiteral("lblKoumoku")), QStringLiteral("A"));
     QTest::qWait(20);
     QVERIFY(env.endings().isEmpty());
 }
@@ -572,33 +638,22 @@ void TestSettings::helpAndExitGoThroughTheViewer()
 {
     TestEnv env;
     frmSettei& form = openSettings({QStringLiteral("A")});
-    struct Call {
-        QWidget* caller;
-        QByteArray file;
-        int command;
-        quintptr data;
-    };
-    QList<Call> calls;
-    platform::setHtmlHelpHandler([&](QWidget* caller, const QByteArray& file, int command, quintptr data) {
-        calls.append({caller, file, command, data});
-        return static_cast<QWidget*>(nullptr);
-    });
-    QTest::mouseClick(form.cmdHelp, Qt::LeftButton);
-    QCOMPARE(calls.size(), 1);
-    QCOMPARE(calls[0].caller, form.window());
-    QCOMPARE(calls[0].file, QByteArray("KvHelp.chm"));
-    QCOMPARE(calls[0].command, platform::HH_DISPLAY_TOPIC);
-    QCOMPARE(calls[0].data, quintptr(0));
+    clickButton(form, QStringLiteral("cmdHelp"));
+    QCOMPARE(env.helpCalls().size(), 1);
+    QCOMPARE(env.helpCalls()[0].caller, static_cast<QObject*>(form.window()));
+    QCOMPARE(env.helpCalls()[0].file, QStringLiteral("KvHelp.chm"));
+    QCOMPARE(env.helpCalls()[0].command, platform::HH_DISPLAY_TOPIC);
     QVERIFY(env.endings().isEmpty());
 
-    form.hsbTime->setValue(42);  // not confirmed: lost
-    QTest::mouseClick(form.cmdEnd, Qt::LeftButton);
-    QCOMPARE(calls.size(), 2);
-    QCOMPARE(calls[1].command, platform::HH_CLOSE_ALL);
+    waitBar()->setValue(42);  // not confirmed: lost
+    clickButton(form, QStringLiteral("cmdEnd"));
+    QCOMPARE(env.helpCalls().size(), 2);
+    QCOMPARE(env.helpCalls()[1].file, QStringLiteral("KvHelp.chm"));
+    QCOMPARE(env.helpCalls()[1].command, platform::HH_CLOSE_ALL);
     QCOMPARE(env.endings(), QList<int>({0}));
     QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("0,0,1\r\n"));
     // Nothing runs after the exit.
-    QTest::mouseClick(form.cmdSettei, Qt::LeftButton);
+    clickButton(form, QStringLiteral("cmdSettei"));
     QVERIFY(env.dialogs().verify());
 }
 
@@ -615,7 +670,6 @@ void TestSettings::wholeCycleFromAnEmptyFolder()
 {
     // A new user: no files at all, registers an item, confirms the options, starts, trains, reads the history.
     TestEnv env;
-    gNow = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 18, 7)); };
     env.dialogs().expectMessage(QStringLiteral("項目登録ボタンを押して項目を設定してください"),
                                 QStringLiteral("項目無し"), platform::vbExclamation);
     frmMain::instance().Load();
@@ -628,17 +682,17 @@ void TestSettings::wholeCycleFromAnEmptyFolder()
         .expectMessage(QStringLiteral("腕立て の設定を新規登録しました"), QStringLiteral("新規登録終了"),
                        platform::vbInformation)
         .expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"), platform::vbInformation);
-    QTest::mouseClick(form.cmdNew, Qt::LeftButton);
-    form.hsbTime->setValue(3);
-    QTest::mouseClick(form.cmdSettei, Qt::LeftButton);
-    QTest::mouseClick(form.cmdAgain, Qt::LeftButton);
-    QCOMPARE(mWaits, QList<float>({180.0f}));
+    clickButton(form, QStringLiteral("cmdNew"));
+    waitBar()->setValue(3);
+    clickButton(form, QStringLiteral("cmdSettei"));
+    QCOMPARE(clickStart(env), 3 * kMinuteMs);
     frmMain& training = frmMain::instance();
-    QCOMPARE(training.txtKaisu->text(), QStringLiteral("20"));
-    QTest::keyClick(training.txtKaisu, Qt::Key_Return);
+    QCOMPARE(textOf(training, QStringLiteral("txtKaisu")), QStringLiteral("20"));
+    QTest::keyClick(control(training, QStringLiteral("txtKaisu")), Qt::Key_Return);
     QVERIFY(form.window()->isVisible());
-    QCOMPARE(entries(form.lstRireki), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 20"}));
-    QCOMPARE(form.lblGoukei->text(), QStringLiteral("合計回数 ： 20"));
+    // The record carries the time the count was done: after the three minutes' wait.
+    QCOMPARE(historyShown(), QStringList({"1 _ 12月06日 _ 09時21分07秒 _ 20"}));
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 20"));
     QVERIFY(env.dialogs().verify());
 }
 
@@ -653,14 +707,14 @@ static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 void TestSettings::keyboardAloneDrivesTheWindows()
 {
     TestEnv env;
-    gNow = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 18, 7)); };
     frmSettei& form = openSettings({QStringLiteral("A")});
+    const auto named = [&form](const char* name) { return control(form, QLatin1String(name)); };
     QVERIFY(QTest::qWaitForWindowActive(form.window()));
-    QCOMPARE(QApplication::focusWidget(), form.cmdAgain);
+    QCOMPARE(QApplication::focusWidget(), named("cmdAgain"));
 
     // Register: Tab to the register button, Enter.
     press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form.cmdNew);
+    QCOMPARE(QApplication::focusWidget(), named("cmdNew"));
     env.dialogs()
         .expectInput(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"), QStringLiteral("B"))
         .expectInput(QStringLiteral("指示数をいくつにしますか？（半角文字で入力）"), QStringLiteral("指示数入力"),
@@ -671,30 +725,31 @@ void TestSettings::keyboardAloneDrivesTheWindows()
     QVERIFY(env.dialogs().verify());
 
     // Edit: into the item list, choose the new item with the arrow keys, change its count, save.
-    form.lstKoumoku->setFocus();
+    named("lstKoumoku")->setFocus();
     press(Qt::Key_Down);
     press(Qt::Key_Down);
-    QCOMPARE(form.txtKoumoku->text(), QStringLiteral("B"));
+    QCOMPARE(shown("txtKoumoku"), QStringLiteral("B"));
     press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form.txtKaisu);
-    form.txtKaisu->selectAll();
-    QTest::keyClicks(form.txtKaisu, QStringLiteral("9"));
-    form.cmdHozon->setFocus();
+    auto* count = control<QLineEdit>(form, QStringLiteral("txtKaisu"));
+    QCOMPARE(QApplication::focusWidget(), count);
+    count->selectAll();
+    QTest::keyClicks(count, QStringLiteral("9"));
+    named("cmdHozon")->setFocus();
     env.dialogs().expectMessage(QStringLiteral("B の設定を更新しました"), QStringLiteral("設定更新終了"),
                                 platform::vbInformation);
     press(Qt::Key_Return);
-    QCOMPARE(gShijiSu[2], int16_t(9));
+    QCOMPARE(readDataFile(QStringLiteral("項目一覧.txt")), QStringLiteral("\"A\",10\r\n\"B\",9\r\n"));
 
     // Options: tick random timing with the space bar, the wait with the arrow keys, confirm with Enter.
-    form.chkTim->setFocus();
+    randomTimingBox()->setFocus();
     press(Qt::Key_Space);
     press(Qt::Key_Tab);
     press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form.hsbTime);
+    QCOMPARE(QApplication::focusWidget(), named("hsbTime"));
     press(Qt::Key_Right);
     press(Qt::Key_Right);
     press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form.cmdSettei);
+    QCOMPARE(QApplication::focusWidget(), named("cmdSettei"));
     env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
                                 platform::vbInformation);
     press(Qt::Key_Return);
@@ -702,11 +757,11 @@ void TestSettings::keyboardAloneDrivesTheWindows()
 
     // Start, train the pass with Enter alone, come back to the settings window.
     press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form.cmdAgain);
+    QCOMPARE(QApplication::focusWidget(), named("cmdAgain"));
     press(Qt::Key_Return);
     frmMain& training = frmMain::instance();
     QVERIFY(QTest::qWaitForWindowActive(training.window()));
-    QCOMPARE(QApplication::focusWidget(), training.cmdNext);
+    QCOMPARE(QApplication::focusWidget(), control(training, QStringLiteral("cmdNext")));
     press(Qt::Key_Return);
     press(Qt::Key_Return);
     QVERIFY(!training.isLoaded());

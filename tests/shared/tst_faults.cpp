@@ -4,17 +4,22 @@
 
 #include "TestEnv.h"
 
+#include "platform/Dialogs.h"
+#include "platform/Guard.h"
+#include "settings/frmSettei.h"
 #include "shared/DataFiles.h"
 #include "shared/Errors.h"
 #include "shared/QmrM.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QTest>
 
 #include <csignal>
+#include <type_traits>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -60,8 +65,43 @@ QByteArray itemsFileFor(int variant)
     return cp932(lines);
 }
 
+// Sets the wait in the settings window and confirms it with its button, as the user does: the only way
+// the settings file is written. Returns whether the window told what was expected: either that the
+// settings were saved, or, for a settings file it could not write, the failure naming the file, after
+// which the program ends.
+bool confirmWaitInSettingsWindow(TestEnv& env, int minutes, bool expectSaved)
+{
+    frmSettei& form = frmSettei::instance();
+    platform::runGuarded([&] { form.Show(); });
+    auto* waitBar = control<QScrollBar>(form, QStringLiteral("hsbTime"));
+    if (!waitBar)
+        return false;
+    waitBar->setValue(minutes);
+    if (expectSaved)
+        env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
+                                    platform::vbInformation);
+    else
+        env.dialogs().expectAnyMessage(QStringLiteral("Quillmora"), platform::vbCritical);
+    clickButton(form, QStringLiteral("cmdSettei"));
+    if (!env.dialogs().verify())
+        return false;
+    if (expectSaved)
+        return env.endings().isEmpty();
+    return env.endings() == QList<int>({1}) && env.dialogs().shownTexts().last().contains(kSettings);
+}
+
+bool settingsWindowSaves(TestEnv& env, int minutes)
+{
+    return confirmWaitInSettingsWindow(env, minutes, true);
+}
+
+bool settingsWindowFailsToSave(TestEnv& env, int minutes)
+{
+    return confirmWaitInSettingsWindow(env, minutes, false);
+}
+
 // Runs `action` in a child process whose files may not grow beyond `limit` bytes; returns whether the
-// action failed there with a DataFileError.
+// action failed there: with a DataFileError, or as the action itself tells when it returns a bool.
 template <class F>
 bool failsUnderFileSizeLimit(rlim_t limit, F&& action)
 {
@@ -70,7 +110,12 @@ bool failsUnderFileSizeLimit(rlim_t limit, F&& action)
         std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit then fails with EFBIG
         rlimit rl{limit, limit};
         setrlimit(RLIMIT_FSIZE, &rl);
-        _exit(failsWithDataFileError(action) ? 0 : 1);
+        bool failed = false;
+        if constexpr (std::is_same_v<std::invoke_result_t<F>, bool>)
+            failed = action();
+        else
+            failed = failsWithDataFileError(action);
+        _exit(failed ? 0 : 1);
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -103,8 +148,7 @@ void TestFaults::fullDiskLeavesNoPartialHistoryRecord()
     QVERIFY(failsWithDataFileError([] { AppendHistoryRecord(QStringLiteral("満杯"), 20); }));
     // A rewrite through the same kind of link replaces the link with a complete file instead of failing.
     QVERIFY(QFile::link(QStringLiteral("/dev/full"), kSettings));
-    gWaitJikan = 5;
-    WriteSettingsFile();
+    QVERIFY(settingsWindowSaves(env, 5));
     QCOMPARE(readBytes(kSettings), QByteArray("0,0,5\r\n"));
 }
 
@@ -122,11 +166,8 @@ void TestFaults::fileSizeLimitNeverTruncatesAWrittenFile()
         SaveItems();
     }));
     QCOMPARE(readBytes(kItems), oldItems);
-    QVERIFY(failsUnderFileSizeLimit(0, [] {
-        gRandomTim = 0;
-        gWaitJikan = 12;
-        WriteSettingsFile();
-    }));
+    platform::runGuarded([] { frmSettei::instance().Show(); });  // opened before the limit
+    QVERIFY(failsUnderFileSizeLimit(0, [&env] { return settingsWindowFailsToSave(env, 12); }));
     QCOMPARE(readBytes(kSettings), QByteArray("1,1,30\r\n"));
     QVERIFY(failsUnderFileSizeLimit(100, [] { AppendHistoryRecord(QStringLiteral("履歴"), 20); }));
     QCOMPARE(readBytes(QStringLiteral("履歴.txt")), QByteArray(90, 'x'));  // no half record appended
@@ -147,13 +188,15 @@ void TestFaults::foldersWhereFilesShouldBe()
     QVERIFY(failsWithDataFileError([] { LoadItems(); }));
     QVERIFY(failsWithDataFileError([] { LoadSettings(); }));
     QVERIFY(failsWithDataFileError([] { SaveItems(); }));
-    QVERIFY(failsWithDataFileError([] { WriteSettingsFile(); }));
     QVERIFY(failsWithDataFileError([] { AppendItemRecord(QStringLiteral("B"), 1); }));
     QVERIFY(failsWithDataFileError([] { AppendHistoryRecord(QStringLiteral("A"), 1); }));
     QVERIFY(failsWithDataFileError([] { ReadHistory(QStringLiteral("A")); }));
     QVERIFY(failsWithDataFileError([] { CreateHistoryFile(QStringLiteral("A")); }));
     QVERIFY(failsWithDataFileError([] { ClearHistoryFile(QStringLiteral("A")); }));
     QVERIFY(!RemoveHistoryFile(QStringLiteral("A")));  // a failed removal only reports false
+    // With no items the settings window reads no history at its start-up.
+    gKoumokuSu = 0;
+    QVERIFY(settingsWindowFailsToSave(env, 3));
     for (const QString& name : {kItems, kSettings, QStringLiteral("A.txt")})
         QVERIFY(QFileInfo(name).isDir());  // nothing was removed or replaced
 }
@@ -195,9 +238,9 @@ void TestFaults::currentDirectoryRemovedWhileRunning()
     QVERIFY(!QFileInfo::exists(env.dir() + QStringLiteral("/gone")));
     QVERIFY(failsWithDataFileError([] { AppendHistoryRecord(QStringLiteral("A"), 1); }));
     QVERIFY(failsWithDataFileError([] { SaveItems(); }));
-    QVERIFY(failsWithDataFileError([] { WriteSettingsFile(); }));
     QVERIFY(ReadHistory(QStringLiteral("A")).empty());
     QCOMPARE(gKoumoku[1], QStringLiteral("A"));
+    QVERIFY(settingsWindowFailsToSave(env, 3));
     QDir().mkpath(env.dir());  // let the environment clean up
 }
 
@@ -247,7 +290,7 @@ int main(int argc, char** argv)
         QCoreApplication app(argc, argv);
         return rewriteItemsForever();
     }
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);  // the settings window writes the settings file
     TestFaults test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -3,6 +3,16 @@
 
 #include <QTest>
 
+void ScriptedDialogs::standIn(QmrM::Seams& seams)
+{
+    seams.messageBox = [this](const QString& text, const QString& title, int style) {
+        return messageBox(text, title, style);
+    };
+    seams.inputBox = [this](const QString& prompt, const QString& title, const QString& defaultText) {
+        return inputBox(prompt, title, defaultText);
+    };
+}
+
 ScriptedDialogs& ScriptedDialogs::expectMessage(const QString& text, const QString& title, int style, int answer)
 {
     mExpected.push_back(Expected{false, false, text, title, style, answer, {}, {}});

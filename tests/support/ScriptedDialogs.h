@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Dialogs.h"
+#include "shared/Seams.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,8 @@
 // nobody expected is recorded as a failure at once instead of waiting for a user.
 class ScriptedDialogs final {
 public:
+    // Puts this script in place of the message and input boxes of `seams`; it must outlive them.
+    void standIn(QmrM::Seams& seams);
 
     // Expects a message box and answers it with vbOK or vbCancel.
     ScriptedDialogs& expectMessage(const QString& text, const QString& title, int style, int answer = platform::vbOK);

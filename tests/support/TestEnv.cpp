@@ -5,13 +5,16 @@
 #include "shared/QmrM.h"
 #include "shared/TextEncoding.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QListWidget>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
-#include <QToolButton>
 
 TestEnv::TestEnv()
     : mPreviousDir(QDir::currentPath()),
@@ -24,12 +27,7 @@ TestEnv::TestEnv()
     QmrM::Seams seams;
     seams.clock = mClock.get();
     seams.randomFraction = [this] { return mRandomDraw ? *mRandomDraw : QmrM::systemRandomFraction(); };
-    seams.messageBox = [this](const QString& text, const QString& title, int style) {
-        return mDialogs->messageBox(text, title, style);
-    };
-    seams.inputBox = [this](const QString& prompt, const QString& title, const QString& defaultText) {
-        return mDialogs->inputBox(prompt, title, defaultText);
-    };
+    mDialogs->standIn(seams);
     seams.help = [this](QObject* caller, const QString& file, int command) {
         mHelpCalls.append(HelpCall{file, command, caller});
     };
@@ -51,6 +49,41 @@ void clickButton(const platform::Form& form, const QString& name)
 {
     if (auto* button = control<QAbstractButton>(form, name))
         QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QString textOf(const platform::Form& form, const QString& name)
+{
+    QWidget* shown = control(form, name);
+    if (const auto* label = qobject_cast<QLabel*>(shown))
+        return label->text();
+    if (const auto* box = qobject_cast<QLineEdit*>(shown))
+        return box->text();
+    if (const auto* button = qobject_cast<QAbstractButton*>(shown))
+        return button->text();
+    if (const auto* combo = qobject_cast<QComboBox*>(shown))
+        return combo->currentText();
+    if (const auto* frame = qobject_cast<QGroupBox*>(shown))
+        return frame->title();
+    if (shown)
+        QTest::qFail(qPrintable(QStringLiteral("\"%1\" shows no text").arg(name)), __FILE__, __LINE__);
+    return QString();
+}
+
+QStringList entriesOf(const platform::Form& form, const QString& name)
+{
+    QWidget* shown = control(form, name);
+    if (const auto* list = qobject_cast<QListWidget*>(shown))
+        return entries(list);
+    if (const auto* combo = qobject_cast<QComboBox*>(shown))
+        return entries(combo);
+    if (shown)
+        QTest::qFail(qPrintable(QStringLiteral("\"%1\" has no entries").arg(name)), __FILE__, __LINE__);
+    return QStringList();
+}
+
+QWidget* focusIn(const platform::Form& form)
+{
+    return form.window() ? form.window()->focusWidget() : nullptr;
 }
 
 QByteArray cp932(const QString& text)

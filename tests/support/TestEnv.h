@@ -76,6 +76,14 @@ T* control(const platform::Form& form, const QString& name)
 // Clicks a button of a loaded form's window with the mouse, as a user does.
 void clickButton(const platform::Form& form, const QString& name);
 
+// What a control of a loaded form's window shows: the text of a label, edit box or button, the current
+// text of a combo box or the caption of a frame.
+QString textOf(const platform::Form& form, const QString& name);
+// The entries of a list or combo box of a loaded form's window, in order.
+QStringList entriesOf(const platform::Form& form, const QString& name);
+// The control that has the keyboard focus within a loaded form's window.
+QWidget* focusIn(const platform::Form& form);
+
 // Writes a data file: the text is encoded as code page 932 and its line ends are made CR LF.
 void writeDataFile(const QString& name, const QString& text);
 // Writes raw bytes.

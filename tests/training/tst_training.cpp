@@ -16,8 +16,9 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
+
+#include <cmath>
 
 using namespace QmrM;
 using platform::vbExclamation;
@@ -25,27 +26,63 @@ using platform::vbExclamation;
 namespace {
 
 const QString kConfirmZero = QStringLiteral("回数ゼロで次へ進もうとしていますがよろしいいですか？");
+// The test clock's time of day; the 0.1 s flashes of a few presses do not move it to the next second.
 const QString kHistoryRecordAt0918 = QStringLiteral("\"12月06日\",\"09時18分07秒\",");
-
-void fixClock()
-{
-    gNow = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 18, 7)); };
-}
 
 // Writes the items list and a settings file, then loads the training window as the program does.
 frmMain& startTraining(const QString& items, const QString& settings = QStringLiteral("0,0,1"))
 {
     writeDataFile(QStringLiteral("項目一覧.txt"), items);
     writeDataFile(QStringLiteral("設定.txt"), settings + QStringLiteral("\r\n"));
-    fixClock();
     frmMain& form = frmMain::instance();
     platform::runGuarded([&] { form.Load(); });
     return form;
 }
 
+// The controls of the loaded training window.
+QLineEdit* countBox()
+{
+    return control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu"));
+}
+
+QScrollBar* countBar()
+{
+    return control<QScrollBar>(frmMain::instance(), QStringLiteral("hsbKaisu"));
+}
+
+QLabel* stepLabel(int step)
+{
+    return control<QLabel>(frmMain::instance(), QStringLiteral("lblSnd_%1").arg(step));
+}
+
+QString shown(const char* name)
+{
+    return textOf(frmMain::instance(), QLatin1String(name));
+}
+
+void pressNext()
+{
+    clickButton(frmMain::instance(), QStringLiteral("cmdNext"));
+}
+
 QColor textColour(const QLabel* label)
 {
     return label->palette().color(QPalette::WindowText);
+}
+
+// The step of the plan shown as the current one (the only step in its colour), or 0 when there is none.
+int currentStep()
+{
+    int current = 0;
+    for (int step = 1; step <= 20; ++step) {
+        QLabel* label = stepLabel(step);
+        if (label && label->isVisibleTo(label->window()) && textColour(label) == PaletteColor(12)) {
+            if (current != 0)
+                return 0;
+            current = step;
+        }
+    }
+    return current;
 }
 
 // Records every background colour the training window takes.
@@ -59,7 +96,7 @@ protected:
     {
         if (watched == mWindow && event->type() == QEvent::PaletteChange) {
             const QColor colour = mWindow->palette().color(QPalette::Window);
-            if (colour != frmMain::buttonFaceColor())
+            if (colour != ButtonFaceColor())
                 flashes.append(colour);
         }
         return false;
@@ -166,12 +203,14 @@ void TestTraining::tabOrderVisitsTheFourControls()
 {
     TestEnv env;
     frmMain& form = startTraining(QStringLiteral("\"a\",1\r\n\"b\",2"));
-    QWidget* order[] = {form.txtKaisu, form.cmdNext, form.hsbKaisu, form.cmdCut, form.txtKaisu};
+    auto* next = control<QToolButton>(form, QStringLiteral("cmdNext"));
+    auto* cut = control<QToolButton>(form, QStringLiteral("cmdCut"));
+    QWidget* order[] = {countBox(), next, countBar(), cut, countBox()};
     for (int i = 0; i < 4; ++i)
         QCOMPARE(nextTabStop(order[i]), order[i + 1]);
-    QCOMPARE(form.cmdNext->icon().availableSizes(), QList<QSize>({QSize(32, 32), QSize(16, 16)}));
-    QCOMPARE(form.cmdCut->icon().availableSizes().value(0), QSize(16, 16));
-    QVERIFY(!form.cmdCut->accessibleName().isEmpty());
+    QCOMPARE(next->icon().availableSizes(), QList<QSize>({QSize(32, 32), QSize(16, 16)}));
+    QCOMPARE(cut->icon().availableSizes().value(0), QSize(16, 16));
+    QVERIFY(!cut->accessibleName().isEmpty());
 }
 
 void TestTraining::noItemsShowsTheMessageAndTheSettingsWindowOnly()
@@ -195,23 +234,23 @@ void TestTraining::startUpShowsThePlanAndTheFirstItem()
     TestEnv env;
     frmMain& form = startTraining(QStringLiteral("\"腕立て\",20\r\n\"腹筋\",15\r\n\"背筋\",0"));
     QVERIFY(form.window()->isVisible());
-    QCOMPARE(form.lblSnd[1]->text(), QStringLiteral("1.腕立て"));
-    QCOMPARE(form.lblSnd[3]->text(), QStringLiteral("3.背筋"));
+    QCOMPARE(stepLabel(1)->text(), QStringLiteral("1.腕立て"));
+    QCOMPARE(stepLabel(3)->text(), QStringLiteral("3.背筋"));
     for (int i = 1; i <= 20; ++i)
-        QCOMPARE(form.lblSnd[i]->isVisible(), i <= 3);
-    QCOMPARE(textColour(form.lblSnd[1]), PaletteColor(12));
-    QCOMPARE(textColour(form.lblSnd[2]), PaletteColor(15));
-    QCOMPARE(form.cmdNext->text(), QStringLiteral("次へ"));
-    QCOMPARE(form.lblKoumoku->text(), QStringLiteral("腕立て"));
-    QCOMPARE(form.lblKaisu->text(), QStringLiteral("20"));
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("20"));
-    QCOMPARE(form.hsbKaisu->value(), 20);
-    QCOMPARE(form.window()->focusWidget(), form.cmdNext);
-    QCOMPARE(gGenzai, int16_t(1));
+        QCOMPARE(stepLabel(i)->isVisible(), i <= 3);
+    QCOMPARE(textColour(stepLabel(1)), PaletteColor(12));
+    QCOMPARE(textColour(stepLabel(2)), PaletteColor(15));
+    QCOMPARE(currentStep(), 1);
+    QCOMPARE(shown("cmdNext"), QStringLiteral("次へ"));
+    QCOMPARE(shown("lblKoumoku"), QStringLiteral("腕立て"));
+    QCOMPARE(shown("lblKaisu"), QStringLiteral("20"));
+    QCOMPARE(countBox()->text(), QStringLiteral("20"));
+    QCOMPARE(countBar()->value(), 20);
+    QCOMPARE(focusIn(form), control(form, QStringLiteral("cmdNext")));
 
     form.Unload();
     startTraining(QStringLiteral("\"一つだけ\",5"));
-    QCOMPARE(form.cmdNext->text(), QStringLiteral("終了"));
+    QCOMPARE(shown("cmdNext"), QStringLiteral("終了"));
 }
 
 void TestTraining::nameFontSizeFollowsTheLength()
@@ -222,46 +261,58 @@ void TestTraining::nameFontSizeFollowsTheLength()
         QCOMPARE(ItemNameFontSize(QString(length, QChar(u'腕'))), points);
     TestEnv env;
     frmMain& form = startTraining(QStringLiteral("\"ストレッチ体操\",3"));
-    QCOMPARE(form.lblKoumoku->font().pointSizeF(), 48.0);
+    QCOMPARE(control(form, QStringLiteral("lblKoumoku"))->font().pointSizeF(), 48.0);
 }
 
 void TestTraining::countsShownFixedOrRandom()
 {
     TestEnv env;
-    frmMain& form = startTraining(QStringLiteral("\"一\",1\r\n\"十\",10"), QStringLiteral("0,1,1"));
+    // Random counts: the largest whole number not above instructed × r + 1, so every count from 1 to the
+    // instructed one; each item shown takes a fresh draw.
+    const QList<QPair<float, int>> draws = {{0.0f, 1},  {0.05f, 1}, {0.15f, 2},  {0.25f, 3},
+                                            {0.35f, 4}, {0.45f, 5}, {0.55f, 6},  {0.65f, 7},
+                                            {0.75f, 8}, {0.85f, 9}, {0.95f, 10}, {std::nextafter(1.0f, 0.0f), 10}};
+    for (const auto& [r, expected] : draws) {
+        env.setRandomDraw(r);
+        frmMain& form = startTraining(QStringLiteral("\"一\",1\r\n\"十\",10"), QStringLiteral("0,1,1"));
+        QCOMPARE(shown("lblKaisu"), QStringLiteral("1"));
+        pressNext();
+        QCOMPARE(shown("lblKoumoku"), QStringLiteral("十"));
+        QCOMPARE(shown("lblKaisu"), QString::number(expected));
+        QCOMPARE(countBox()->text(), shown("lblKaisu"));
+        QCOMPARE(countBar()->value(), expected);
+        form.Unload();
+    }
+    // The instructed count itself never changes: the rewritten list keeps it.
+    QCOMPARE(readDataFile(QStringLiteral("項目一覧.txt")), QStringLiteral("\"一\",1\r\n\"十\",10\r\n"));
+    // With the real generator every count comes up.
+    env.setRandomDraw(std::nullopt);
     QSet<int> seen;
     for (int i = 0; i < 300; ++i) {
-        gGenzai = 1;
-        form.ShowCurrentItem();
-        QCOMPARE(form.lblKaisu->text(), QStringLiteral("1"));
-        gGenzai = 2;
-        form.ShowCurrentItem();
-        const int count = form.lblKaisu->text().toInt();
-        QVERIFY2(count >= 1 && count <= 10, qPrintable(form.lblKaisu->text()));
-        QCOMPARE(form.txtKaisu->text(), form.lblKaisu->text());
+        const int count = RandomCount(10);
+        QVERIFY2(count >= 1 && count <= 10, qPrintable(QString::number(count)));
         seen.insert(count);
     }
     QCOMPARE(seen.size(), 10);
-    QCOMPARE(gShijiSu[2], int16_t(10));  // the instructed count itself never changes
 
     // Random counts off: the count is the instructed one; 0 leaves the box empty.
-    form.Unload();
     startTraining(QStringLiteral("\"零\",0\r\n\"二\",2"), QStringLiteral("0,2,1"));
-    QCOMPARE(form.lblKaisu->text(), QStringLiteral("0"));
-    QCOMPARE(form.txtKaisu->text(), QString());
+    QCOMPARE(shown("lblKaisu"), QStringLiteral("0"));
+    QCOMPARE(countBox()->text(), QString());
 }
 
 void TestTraining::countsOutsideTheScrollBarRangeStayInTheBox()
 {
     TestEnv env;
-    frmMain& form = startTraining(QStringLiteral("\"多\",1500\r\n\"負\",-5"));
-    QCOMPARE(form.hsbKaisu->value(), 1000);
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("1500"));
-    QCOMPARE(form.lblKaisu->text(), QStringLiteral("1500"));
-    gGenzai = 2;
-    form.ShowCurrentItem();
-    QCOMPARE(form.hsbKaisu->value(), 0);
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("-5"));
+    startTraining(QStringLiteral("\"多\",1500\r\n\"負\",-5"));
+    QCOMPARE(countBar()->value(), 1000);
+    QCOMPARE(countBox()->text(), QStringLiteral("1500"));
+    QCOMPARE(shown("lblKaisu"), QStringLiteral("1500"));
+    pressNext();
+    QCOMPARE(readDataFile(QStringLiteral("多.txt")), kHistoryRecordAt0918 + QStringLiteral("1500\r\n"));
+    QCOMPARE(shown("lblKoumoku"), QStringLiteral("負"));
+    QCOMPARE(countBar()->value(), 0);
+    QCOMPARE(countBox()->text(), QStringLiteral("-5"));
 }
 
 void TestTraining::countBelowOneNeedsConfirmation()
@@ -270,21 +321,21 @@ void TestTraining::countBelowOneNeedsConfirmation()
     frmMain& form = startTraining(QStringLiteral("\"a\",0\r\n\"b\",0\r\n\"c\",0"));
     const int style = platform::vbOKCancel | vbExclamation;
     env.dialogs().expectMessage(kConfirmZero, QStringLiteral("確認"), style, platform::vbCancel);
-    QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+    pressNext();
     QVERIFY(env.dialogs().verify());
     QVERIFY(!QFile::exists(QStringLiteral("a.txt")));
-    QCOMPARE(gGenzai, int16_t(1));
-    QCOMPARE(form.window()->focusWidget(), form.txtKaisu);
+    QCOMPARE(currentStep(), 1);
+    QCOMPARE(focusIn(form), countBox());
 
     env.dialogs().expectMessage(kConfirmZero, QStringLiteral("確認"), style, platform::vbOK);
-    QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+    pressNext();
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readDataFile(QStringLiteral("a.txt")), kHistoryRecordAt0918 + QStringLiteral("0\r\n"));
-    QCOMPARE(gGenzai, int16_t(2));
+    QCOMPARE(currentStep(), 2);
 
-    form.txtKaisu->setText(QStringLiteral("0.5"));
+    countBox()->setText(QStringLiteral("0.5"));
     env.dialogs().expectMessage(kConfirmZero, QStringLiteral("確認"), style, platform::vbOK);
-    QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+    pressNext();
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readDataFile(QStringLiteral("b.txt")), kHistoryRecordAt0918 + QStringLiteral("0.5\r\n"));
 }
@@ -294,35 +345,36 @@ void TestTraining::recordsAreAppendedAndTheListRewritten()
     TestEnv env;
     writeDataFile(QStringLiteral("腕立て.txt"), kHistoryRecordAt0918 + QStringLiteral("3\r\n"));
     frmMain& form = startTraining(QStringLiteral("\"腕立て\",12.5\r\n\"腹筋\",15"));
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("12"));
-    form.txtKaisu->setText(QStringLiteral("15"));
-    QTest::mouseClick(form.cmdNext, Qt::LeftButton);  // no confirmation for 15
+    QCOMPARE(countBox()->text(), QStringLiteral("12"));
+    countBox()->setText(QStringLiteral("15"));
+    pressNext();  // no confirmation for 15
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(QStringLiteral("腕立て.txt")),
              cp932(kHistoryRecordAt0918 + QStringLiteral("3\r\n") + kHistoryRecordAt0918 + QStringLiteral("15\r\n")));
     // The rewrite turns the registered real into a whole number.
     QCOMPARE(readBytes(QStringLiteral("項目一覧.txt")), cp932(QStringLiteral("\"腕立て\",12\r\n\"腹筋\",15\r\n")));
-    QCOMPARE(form.lblKoumoku->text(), QStringLiteral("腹筋"));
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("15"));
-    QCOMPARE(textColour(form.lblSnd[1]), PaletteColor(15));
-    QCOMPARE(textColour(form.lblSnd[2]), PaletteColor(12));
-    QCOMPARE(form.window()->focusWidget(), form.cmdNext);
+    QCOMPARE(shown("lblKoumoku"), QStringLiteral("腹筋"));
+    QCOMPARE(countBox()->text(), QStringLiteral("15"));
+    QCOMPARE(textColour(stepLabel(1)), PaletteColor(15));
+    QCOMPARE(textColour(stepLabel(2)), PaletteColor(12));
+    QCOMPARE(focusIn(form), control(form, QStringLiteral("cmdNext")));
 }
 
 void TestTraining::passEndsOnTheLastItemAndHandsOver()
 {
     TestEnv env;
     frmMain& form = startTraining(QStringLiteral("\"A\",5\r\n\"B\",6"));
-    QTest::mouseClick(form.cmdNext, Qt::LeftButton);
-    QCOMPARE(form.cmdNext->text(), QStringLiteral("終わり"));
-    QCOMPARE(form.lblKoumoku->text(), QStringLiteral("B"));
-    QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+    pressNext();
+    QCOMPARE(shown("cmdNext"), QStringLiteral("終わり"));
+    QCOMPARE(shown("lblKoumoku"), QStringLiteral("B"));
+    pressNext();
     QVERIFY(!form.isLoaded());
     QVERIFY(frmSettei::instance().isLoaded());
     QVERIFY(frmSettei::instance().window()->isVisible());
     QCOMPARE(readDataFile(QStringLiteral("B.txt")), kHistoryRecordAt0918 + QStringLiteral("6\r\n"));
     // The settings window shows the first item's history as just recorded.
-    QCOMPARE(frmSettei::instance().lstRireki->item(0)->text(), QStringLiteral("1 _ 12月06日 _ 09時18分07秒 _ 5"));
+    QCOMPARE(entriesOf(frmSettei::instance(), QStringLiteral("lstRireki")),
+             QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 5"}));
     QVERIFY(env.dialogs().verify());
     QVERIFY(env.endings().isEmpty());
 }
@@ -338,7 +390,7 @@ void TestTraining::flashColoursRunOnAcrossPasses()
         startTraining(QStringLiteral("\"a\",1\r\n\"b\",1\r\n\"c\",1"));
         BackgroundRecorder recorder(form.window());
         for (int press = 0; press < 3; ++press)
-            QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+            pressNext();
         QVERIFY(!form.isLoaded());
         flashes += recorder.flashes;
     }
@@ -346,92 +398,108 @@ void TestTraining::flashColoursRunOnAcrossPasses()
     QCOMPARE(flashes.size(), 10);
     for (int i = 0; i < 10; ++i)
         QCOMPARE(flashes[i], PaletteColor(expectedIndexes[i]));
-    QCOMPARE(form.mIro, int16_t(1));  // fourteen colours in the cycle: the fifteenth press used colour 0 again
+    // Fourteen colours in the cycle: the fifteenth press used colour 0 again, so the next flash is colour 1.
+    frmSettei::instance().Unload();
+    startTraining(QStringLiteral("\"a\",1\r\n\"b\",1"));
+    BackgroundRecorder recorder(form.window());
+    pressNext();
+    QCOMPARE(recorder.flashes, QList<QColor>({PaletteColor(1)}));
 }
 
 void TestTraining::secondPressDuringTheFlashRecordsNothing()
 {
     TestEnv env;
     frmMain& form = startTraining(QStringLiteral("\"a\",1\r\n\"b\",1\r\n\"c\",1"));
+    BackgroundRecorder recorder(form.window());
     int pressesDuringFlash = 0;
-    QTimer::singleShot(30, [&] {
-        if (form.isLoaded()) {
-            form.cmdNext->click();
-            pressEnterIn(form.txtKaisu);
+    env.clock().after(30, [&] {  // 30 ms into the 0.1 s flash
+        if (form.isLoaded() && form.window()->palette().color(QPalette::Window) != ButtonFaceColor()) {
+            control<QToolButton>(form, QStringLiteral("cmdNext"))->click();
+            pressEnterIn(countBox());
             ++pressesDuringFlash;
         }
     });
-    QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+    pressNext();
     QCOMPARE(pressesDuringFlash, 1);
-    QCOMPARE(gGenzai, int16_t(2));
+    QCOMPARE(currentStep(), 2);
     QCOMPARE(readDataFile(QStringLiteral("a.txt")).count(u'\n'), 1);
     QVERIFY(!QFile::exists(QStringLiteral("b.txt")));
-    QCOMPARE(form.mIro, int16_t(1));
+    // One flash, and the presses during it took no colour: the next flash has the next colour.
+    pressNext();
+    QCOMPARE(recorder.flashes, QList<QColor>({PaletteColor(0), PaletteColor(1)}));
 }
 
 void TestTraining::scrollBarFillsTheBoxAndTheBoxWins()
 {
     TestEnv env;
-    frmMain& form = startTraining(QStringLiteral("\"a\",5\r\n\"b\",6"));
-    form.hsbKaisu->setValue(37);
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("37"));
-    form.hsbKaisu->setFocus();
-    QTest::keyClick(form.hsbKaisu, Qt::Key_End);
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("1000"));
-    form.hsbKaisu->triggerAction(QAbstractSlider::SliderPageStepSub);  // a click in the track
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("990"));
-    QTest::keyClick(form.hsbKaisu, Qt::Key_Left);
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("989"));
-    QTest::keyClick(form.hsbKaisu, Qt::Key_PageDown);
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("979"));
+    startTraining(QStringLiteral("\"a\",5\r\n\"b\",6"));
+    QScrollBar* bar = countBar();
+    QLineEdit* box = countBox();
+    bar->setValue(37);
+    QCOMPARE(box->text(), QStringLiteral("37"));
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key_End);
+    QCOMPARE(box->text(), QStringLiteral("1000"));
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);  // a click in the track
+    QCOMPARE(box->text(), QStringLiteral("990"));
+    QTest::keyClick(bar, Qt::Key_Left);
+    QCOMPARE(box->text(), QStringLiteral("989"));
+    QTest::keyClick(bar, Qt::Key_PageDown);
+    QCOMPARE(box->text(), QStringLiteral("979"));
     // Dragging the thumb: the box follows it.
-    QSignalSpy moved(form.hsbKaisu, &QScrollBar::sliderMoved);
-    form.hsbKaisu->setSliderDown(true);
-    form.hsbKaisu->setSliderPosition(0);
+    QSignalSpy moved(bar, &QScrollBar::sliderMoved);
+    bar->setSliderDown(true);
+    bar->setSliderPosition(0);
     QCOMPARE(moved.count(), 1);
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("0"));
-    form.hsbKaisu->setSliderPosition(1000);
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("1000"));
-    form.hsbKaisu->setSliderDown(false);
+    QCOMPARE(box->text(), QStringLiteral("0"));
+    bar->setSliderPosition(1000);
+    QCOMPARE(box->text(), QStringLiteral("1000"));
+    bar->setSliderDown(false);
 
-    form.hsbKaisu->setValue(40);
-    form.txtKaisu->setText(QStringLiteral("25"));
-    QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+    bar->setValue(40);
+    box->setText(QStringLiteral("25"));
+    pressNext();
     QCOMPARE(readDataFile(QStringLiteral("a.txt")), kHistoryRecordAt0918 + QStringLiteral("25\r\n"));
 }
 
 void TestTraining::enterActsAsNextAndLeaveRecordsNothing()
 {
     TestEnv env;
-    frmMain& form = startTraining(QStringLiteral("\"a\",5\r\n\"b\",6\r\n\"c\",7"));
-    form.txtKaisu->clear();
-    QTest::keyClicks(form.txtKaisu, QStringLiteral("25"));
-    pressEnterIn(form.txtKaisu);
+    const QString items = QStringLiteral("\"a\",5\r\n\"b\",6\r\n\"c\",7");
+    frmMain& form = startTraining(items);
+    BackgroundRecorder recorder(form.window());
+    countBox()->clear();
+    QTest::keyClicks(countBox(), QStringLiteral("25"));
+    pressEnterIn(countBox());
     QCOMPARE(readDataFile(QStringLiteral("a.txt")), kHistoryRecordAt0918 + QStringLiteral("25\r\n"));
-    QCOMPARE(gGenzai, int16_t(2));
+    QCOMPARE(currentStep(), 2);
     // The focus is then on the next button, which Enter presses too: a pass can be done with Enter alone.
-    QCOMPARE(form.window()->focusWidget(), form.cmdNext);
-    QTest::keyClick(form.cmdNext, Qt::Key_Return);
+    QCOMPARE(focusIn(form), control(form, QStringLiteral("cmdNext")));
+    QTest::keyClick(focusIn(form), Qt::Key_Return);
     QCOMPARE(readDataFile(QStringLiteral("b.txt")), kHistoryRecordAt0918 + QStringLiteral("6\r\n"));
-    QCOMPARE(gGenzai, int16_t(3));
+    QCOMPARE(currentStep(), 3);
 
     // Enter with an empty box asks first; Cancel puts the focus back into the box.
-    form.txtKaisu->clear();
+    countBox()->clear();
     env.dialogs().expectMessage(kConfirmZero, QStringLiteral("確認"), platform::vbOKCancel | vbExclamation,
                                 platform::vbCancel);
-    pressEnterIn(form.txtKaisu);
+    pressEnterIn(countBox());
     QVERIFY(env.dialogs().verify());
-    QCOMPARE(form.window()->focusWidget(), form.txtKaisu);
+    QCOMPARE(focusIn(form), countBox());
 
     const QByteArray itemsBefore = readBytes(QStringLiteral("項目一覧.txt"));
-    const int16_t colourBefore = form.mIro;
-    QTest::mouseClick(form.cmdCut, Qt::LeftButton);
+    clickButton(form, QStringLiteral("cmdCut"));
     QVERIFY(!form.isLoaded());
     QVERIFY(frmSettei::instance().window()->isVisible());
     QVERIFY(!QFile::exists(QStringLiteral("c.txt")));
     QCOMPARE(readBytes(QStringLiteral("項目一覧.txt")), itemsBefore);
-    QCOMPARE(form.mIro, colourBefore);
     QCOMPARE(gGenzai, int16_t(3));
+    // Leaving took no flash colour: the next pass flashes on with the colour after the two used.
+    frmSettei::instance().Unload();
+    startTraining(items);
+    BackgroundRecorder nextPass(form.window());
+    pressNext();
+    QCOMPARE(recorder.flashes + nextPass.flashes, QList<QColor>({PaletteColor(0), PaletteColor(1), PaletteColor(2)}));
 }
 
 void TestTraining::unwritableHistoryKeepsTheUserOnTheItem()
@@ -439,17 +507,23 @@ void TestTraining::unwritableHistoryKeepsTheUserOnTheItem()
     TestEnv env;
     QDir().mkdir(QStringLiteral("a.txt"));
     frmMain& form = startTraining(QStringLiteral("\"a\",12.5\r\n\"b\",6"));
+    BackgroundRecorder recorder(form.window());
     const QByteArray itemsBefore = readBytes(QStringLiteral("項目一覧.txt"));
     env.dialogs().expectAnyMessage(QStringLiteral("記録できません"), vbExclamation);
-    QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+    pressNext();
     QVERIFY(env.dialogs().verify());
     QVERIFY(env.dialogs().shownTexts().last().contains(QStringLiteral("a.txt")));
     QVERIFY(env.endings().isEmpty());
     QCOMPARE(readBytes(QStringLiteral("項目一覧.txt")), itemsBefore);
-    QCOMPARE(gGenzai, int16_t(1));
-    QCOMPARE(form.cmdNext->text(), QStringLiteral("次へ"));
-    QCOMPARE(form.txtKaisu->text(), QStringLiteral("12"));
-    QCOMPARE(form.mIro, int16_t(0));
+    QCOMPARE(currentStep(), 1);
+    QCOMPARE(shown("cmdNext"), QStringLiteral("次へ"));
+    QCOMPARE(countBox()->text(), QStringLiteral("12"));
+    QVERIFY(recorder.flashes.isEmpty());
+    // Once the file can be written, the same press records and flashes the first colour.
+    QVERIFY(QDir().rmdir(QStringLiteral("a.txt")));
+    pressNext();
+    QCOMPARE(readDataFile(QStringLiteral("a.txt")), kHistoryRecordAt0918 + QStringLiteral("12\r\n"));
+    QCOMPARE(recorder.flashes, QList<QColor>({PaletteColor(0)}));
 }
 
 void TestTraining::countTooLargeIsNotRecorded()
@@ -457,17 +531,17 @@ void TestTraining::countTooLargeIsNotRecorded()
     TestEnv env;
     frmMain& form = startTraining(QStringLiteral("\"a\",1\r\n\"b\",1"));
     for (const QString& text : {QStringLiteral("1e999"), QStringLiteral("2147483648"), QStringLiteral("-3e10")}) {
-        form.txtKaisu->setText(text);
+        countBox()->setText(text);
         env.dialogs().expectMessage(
             QStringLiteral("回数が大きすぎます。-2147483647 から 2147483647 までの数を入力して下さい。"),
             QStringLiteral("回数入力エラー"), vbExclamation);
-        QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+        pressNext();
         QVERIFY(env.dialogs().verify());
-        QCOMPARE(form.window()->focusWidget(), form.txtKaisu);
+        QCOMPARE(focusIn(form), countBox());
     }
     QVERIFY(!QFile::exists(QStringLiteral("a.txt")));
-    form.txtKaisu->setText(QStringLiteral("2147483647"));
-    QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+    countBox()->setText(QStringLiteral("2147483647"));
+    pressNext();
     QCOMPARE(readDataFile(QStringLiteral("a.txt")), kHistoryRecordAt0918 + QStringLiteral("2147483647\r\n"));
 }
 
@@ -490,8 +564,8 @@ void TestTraining::closingDuringTheFlashStopsThePass()
 {
     TestEnv env;
     frmMain& form = startTraining(QStringLiteral("\"a\",1\r\n\"b\",1"));
-    QTimer::singleShot(20, [&] { form.window()->close(); });  // the title bar's close box
-    QTest::mouseClick(form.cmdNext, Qt::LeftButton);
+    env.clock().after(20, [&] { form.window()->close(); });  // the title bar's close box, during the flash
+    pressNext();
     QVERIFY(!form.isLoaded());
     QCOMPARE(gGenzai, int16_t(1));
     QVERIFY(!QFile::exists(QStringLiteral("b.txt")));
