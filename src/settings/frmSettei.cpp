@@ -382,6 +382,10 @@ bool frmSettei::eventFilter(QObject* watched, QEvent* event)
 
 void frmSettei::Form_Load()
 {
+    // Back in the settings window, the user has done or left the pass a running start wait was for
+    // (trained during the wait): that wait is over, and no second pass comes after it.
+    if (StartWait* wait = StartWaits::current())
+        wait->supersede();
     mHelpFile = QStringLiteral("KvHelp.chm");
     if (gKoumokuSu != 0) {
         fillItemLists();
@@ -459,11 +463,17 @@ void frmSettei::cmdAgain_Click()
     if (!training.isLoaded())
         return;  // no items any more: the start-up has already brought this window back
     StartWait wait(StartWaitSeconds());
-    if (wait.run() == Wait::Outcome::Cancelled) {
+    switch (wait.run()) {
+    case Wait::Outcome::Cancelled:
         // The user stopped waiting: no pass comes, and the settings window is back.
         training.Unload();
         Show();
         return;
+    case Wait::Outcome::Superseded:
+        return;  // the pass was done during the wait, or another wait took its place
+    case Wait::Outcome::TimeUp:
+    case Wait::Outcome::EndedEarly:
+        break;
     }
     // The user may have trained already, or left, during the wait: bring the training window back only
     // when it is still waiting, or when no window is left at all; never a second pass over a window

@@ -85,6 +85,7 @@ void Wait::stop(Outcome outcome)
     mOutcome = outcome;
     if (mLoop)
         mLoop->quit();
+    emit stopped();
 }
 
 void Wait::endNow()
@@ -97,6 +98,11 @@ void Wait::cancel()
     stop(Outcome::Cancelled);
 }
 
+void Wait::supersede()
+{
+    stop(Outcome::Superseded);
+}
+
 StartWait::StartWait(double seconds) : Wait(seconds)
 {
     setMinuteTicks(true);
@@ -105,13 +111,24 @@ StartWait::StartWait(double seconds) : Wait(seconds)
 Wait::Outcome StartWait::run()
 {
     StartWaits& announcements = StartWaits::instance();
+    if (announcements.mCurrent)
+        announcements.mCurrent->supersede();
     announcements.mCurrent = this;
-    const auto connection =
+    // The announcement ends as soon as the wait does, even while handlers inside it still run.
+    const auto finish = [this] {
+        StartWaits& announcements = StartWaits::instance();
+        if (announcements.mCurrent != this)
+            return;  // superseded: the wait that took its place is announced
+        announcements.mCurrent = nullptr;
+        emit announcements.ended();
+    };
+    const auto ticks =
         connect(this, &Wait::minutePassed, &announcements, [this] { emit StartWaits::instance().minutePassed(this); });
+    const auto stops = connect(this, &Wait::stopped, &announcements, finish);
     const auto ended = qScopeGuard([&] {
-        disconnect(connection);
-        StartWaits::instance().mCurrent = nullptr;
-        emit StartWaits::instance().ended();
+        disconnect(ticks);
+        disconnect(stops);
+        finish();
     });
     emit announcements.began(this);
     return Wait::run();

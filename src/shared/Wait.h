@@ -14,7 +14,7 @@ namespace QmrM {
 class Wait : public QObject {
     Q_OBJECT
 public:
-    enum class Outcome { TimeUp, EndedEarly, Cancelled };
+    enum class Outcome { TimeUp, EndedEarly, Cancelled, Superseded };
 
     // The time starts now.
     explicit Wait(double seconds);
@@ -29,6 +29,8 @@ public:
     void endNow();
     // Ends the wait now; what was waited for does not come.
     void cancel();
+    // Ends the wait now: what it waited for has been done, or another wait took its place.
+    void supersede();
 
     bool isRunning() const { return mLoop != nullptr; }
     qint64 remainingMs() const;
@@ -38,6 +40,9 @@ public:
 signals:
     // A whole minute of the remaining time has passed (the remaining time, rounded up to minutes, fell).
     void minutePassed();
+    // The wait was ended before its time (endNow, cancel, supersede); run() returns once the handlers
+    // that run inside it have returned.
+    void stopped();
 
 protected:
     // Whether the wait wakes at every minute boundary of the remaining time.
@@ -56,7 +61,8 @@ private:
 };
 
 // The wait before a training pass. While it runs it is announced (StartWaits) to whatever shows the time
-// left, and it keeps the program alive with no window open. At most one runs at a time.
+// left, and it keeps the program alive with no window open. At most one runs at a time: one that begins
+// while another runs supersedes the other.
 class StartWait : public Wait {
     Q_OBJECT
 public:

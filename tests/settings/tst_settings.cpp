@@ -151,6 +151,7 @@ private slots:
     void randomWaitIsWholeMinutesUpToTheSetting();
     void waitEndedEarlyOrCancelled();
     void trainingDuringTheWaitIsNotRepeated();
+    void startingAgainAfterTrainingDuringTheWaitRunsOneWait();
     void closingTheTrainingWindowDuringTheWaitStillReminds();
     void helpAndExitGoThroughTheViewer();
     void closingTheSettingsWindowEndsTheProgram();
@@ -608,11 +609,42 @@ void TestSettings::trainingDuringTheWaitIsNotRepeated()
         clickButton(training, QStringLiteral("cmdNext"));
         clickButton(training, QStringLiteral("cmdNext"));
     });
-    QCOMPARE(clickStart(env), kMinuteMs);  // the one wait runs out; no second pass follows
+    // Back in the settings window the wait is over: its pass has been done.
+    QVERIFY(clickStart(env) < kMinuteMs);
+    QVERIFY(!StartWaits::current());
+    bool minutePassed = false;
+    env.clock().after(kMinuteMs, [&] { minutePassed = true; });
+    QTRY_VERIFY(minutePassed);
+    // No second pass follows, neither when the wait would have run out.
     QVERIFY(!training.isLoaded());
     QVERIFY(form.isLoaded() && form.window()->isVisible());
     QCOMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
     QCOMPARE(readDataFile(QStringLiteral("B.txt")).count(u'\n'), 1);
+}
+
+void TestSettings::startingAgainAfterTrainingDuringTheWaitRunsOneWait()
+{
+    TestEnv env;
+    openSettings({QStringLiteral("A")});
+    frmMain& training = frmMain::instance();
+    QList<StartWait*> announced;
+    connect(&StartWaits::instance(), &StartWaits::began, this, [&](StartWait* wait) { announced.append(wait); });
+    qint64 secondWait = -1;
+    env.clock().after(10 * 1000, [&] {
+        // Trained during the first wait, back in the settings window, the user starts the next wait.
+        training.setWindowState(platform::Form::vbNormal);
+        clickButton(training, QStringLiteral("cmdNext"));
+        QVERIFY(!StartWaits::current());
+        secondWait = clickStart(env);
+    });
+    clickStart(env);
+    QCOMPARE(announced.size(), 2);
+    QCOMPARE(secondWait, kMinuteMs);  // the second wait is a whole one of its own
+    QVERIFY(!StartWaits::current());
+    // One pass is on screen, the second one; the first item has the one record of the first pass.
+    QVERIFY(training.isLoaded() && training.window()->isVisible());
+    QCOMPARE(training.WindowState(), int(platform::Form::vbNormal));
+    QCOMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
 }
 
 void TestSettings::closingTheTrainingWindowDuringTheWaitStillReminds()
