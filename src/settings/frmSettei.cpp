@@ -4,7 +4,7 @@
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
-#include "platform/HtmlHelp.h"
+#include "help/HtmlHelp.h"
 #include "platform/ScrollBar.h"
 #include "shared/ItemNames.h"
 #include "shared/Numbers.h"
@@ -454,12 +454,12 @@ void frmSettei::cmdSettei_Click()
 
 void frmSettei::cmdHelp_Click()
 {
-    platform::HtmlHelpA(window(), QFile::encodeName(mHelpFile), platform::HH_DISPLAY_TOPIC, 0);
+    help::HtmlHelpA(window(), mHelpFile, help::HelpCommand::DisplayTopic);
 }
 
 void frmSettei::cmdEnd_Click()
 {
-    platform::HtmlHelpA(window(), QFile::encodeName(mHelpFile), platform::HH_CLOSE_ALL, 0);
+    help::HtmlHelpA(window(), mHelpFile, help::HelpCommand::CloseAll);
     platform::endProgram(0);
 }
 

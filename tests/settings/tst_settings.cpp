@@ -3,7 +3,7 @@
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
-#include "platform/HtmlHelp.h"
+#include "help/HtmlHelp.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
@@ -133,7 +133,7 @@ void TestSettings::init()
 void TestSettings::cleanup()
 {
     frmSettei::startWait() = nullptr;
-    platform::setHtmlHelpHandler({});
+    help::setHtmlHelpHandler({});
 }
 
 void TestSettings::layoutMatchesTheDesign_data()
@@ -574,27 +574,25 @@ void TestSettings::helpAndExitGoThroughTheViewer()
     frmSettei& form = openSettings({QStringLiteral("A")});
     struct Call {
         QWidget* caller;
-        QByteArray file;
-        int command;
-        quintptr data;
+        QString file;
+        help::HelpCommand command;
     };
     QList<Call> calls;
-    platform::setHtmlHelpHandler([&](QWidget* caller, const QByteArray& file, int command, quintptr data) {
-        calls.append({caller, file, command, data});
+    help::setHtmlHelpHandler([&](QWidget* caller, const QString& file, help::HelpCommand command) {
+        calls.append({caller, file, command});
         return static_cast<QWidget*>(nullptr);
     });
     QTest::mouseClick(form.cmdHelp, Qt::LeftButton);
     QCOMPARE(calls.size(), 1);
     QCOMPARE(calls[0].caller, form.window());
-    QCOMPARE(calls[0].file, QByteArray("KvHelp.chm"));
-    QCOMPARE(calls[0].command, platform::HH_DISPLAY_TOPIC);
-    QCOMPARE(calls[0].data, quintptr(0));
+    QCOMPARE(calls[0].file, QStringLiteral("KvHelp.chm"));
+    QCOMPARE(calls[0].command, help::HelpCommand::DisplayTopic);
     QVERIFY(env.endings().isEmpty());
 
     form.hsbTime->setValue(42);  // not confirmed: lost
     QTest::mouseClick(form.cmdEnd, Qt::LeftButton);
     QCOMPARE(calls.size(), 2);
-    QCOMPARE(calls[1].command, platform::HH_CLOSE_ALL);
+    QCOMPARE(calls[1].command, help::HelpCommand::CloseAll);
     QCOMPARE(env.endings(), QList<int>({0}));
     QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("0,0,1\r\n"));
     // Nothing runs after the exit.

@@ -10,7 +10,7 @@
 class QAction;
 class QCloseEvent;
 
-namespace platform {
+namespace help {
 
 class ChmFile;
 
@@ -32,7 +32,7 @@ public:
     explicit HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent = nullptr);
     ~HelpBrowser() override;
 
-    const ChmFile& chm() const { return *m_chm; }
+    const ChmFile& chm() const { return *mChm; }
 
     // Shows a page of the file; path as helpPathForLink returns it.
     void showTopic(const QString& path);
@@ -47,7 +47,7 @@ private:
     void followLink(const QUrl& link);
     QString pageNotFound(const QString& path) const;
 
-    std::unique_ptr<ChmFile> m_chm;
+    std::unique_ptr<ChmFile> mChm;
 };
 
 // A help window of our own: toolbar (back, forward, home) over the browser.
@@ -60,13 +60,13 @@ public:
     ~HelpViewer() override;
 
     QString fileName() const;
-    HelpBrowser* browser() const { return m_browser; }
+    HelpBrowser* browser() const { return mBrowser; }
 
     void showTopic(const QString& path);
     void showDefaultTopic();
 
     // True once the window was closed (it is then about to be deleted).
-    bool isClosed() const { return m_closed; }
+    bool isClosed() const { return mClosed; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -75,11 +75,11 @@ private:
     void updateTitle();
     void placeOver(QWidget* owner);
 
-    HelpBrowser* m_browser = nullptr;
-    QAction* m_back = nullptr;
-    QAction* m_forward = nullptr;
-    QPointer<QWidget> m_owner;
-    bool m_closed = false;
+    HelpBrowser* mBrowser = nullptr;
+    QAction* mBack = nullptr;
+    QAction* mForward = nullptr;
+    QPointer<QWidget> mOwner;
+    bool mClosed = false;
 };
 
-}  // namespace platform
+}  // namespace help

@@ -10,7 +10,7 @@
 
 #include <cstring>
 
-namespace platform {
+namespace help {
 
 namespace {
 
@@ -240,33 +240,33 @@ bool ChmFile::open(const QString& fileName)
     if (!info.isFile() || !info.isReadable() || !rawTablesAreSafe(fileName))
         return false;
 
-    m_handle = chm_open(QFile::encodeName(fileName).constData());
-    if (!m_handle)
+    mHandle = chm_open(QFile::encodeName(fileName).constData());
+    if (!mHandle)
         return false;
-    if (!compressedSectionIsSound(m_handle)) {
-        chm_close(m_handle);
-        m_handle = nullptr;
+    if (!compressedSectionIsSound(mHandle)) {
+        chm_close(mHandle);
+        mHandle = nullptr;
         return false;
     }
-    m_fileName = fileName;
-    m_defaultTopic = readDefaultTopicRecord();
-    if (m_defaultTopic.isEmpty() || !contains(m_defaultTopic))
-        m_defaultTopic = fallbackTopic();
+    mFileName = fileName;
+    mDefaultTopic = readDefaultTopicRecord();
+    if (mDefaultTopic.isEmpty() || !contains(mDefaultTopic))
+        mDefaultTopic = fallbackTopic();
     return true;
 }
 
 void ChmFile::close()
 {
-    if (m_handle)
-        chm_close(m_handle);
-    m_handle = nullptr;
-    m_fileName.clear();
-    m_defaultTopic.clear();
+    if (mHandle)
+        chm_close(mHandle);
+    mHandle = nullptr;
+    mFileName.clear();
+    mDefaultTopic.clear();
 }
 
 QString ChmFile::defaultTopic() const
 {
-    return m_defaultTopic;
+    return mDefaultTopic;
 }
 
 QString ChmFile::readDefaultTopicRecord() const
@@ -314,31 +314,31 @@ QString ChmFile::fallbackTopic() const
 
 bool ChmFile::contains(const QString& path) const
 {
-    if (!m_handle || path.isEmpty())
+    if (!mHandle || path.isEmpty())
         return false;
     chmUnitInfo ui;
     const QByteArray name = normalizePath(path).toUtf8();
-    return chm_resolve_object(m_handle, name.constData(), &ui) == CHM_RESOLVE_SUCCESS;
+    return chm_resolve_object(mHandle, name.constData(), &ui) == CHM_RESOLVE_SUCCESS;
 }
 
 QByteArray ChmFile::read(const QString& path, bool* ok) const
 {
     if (ok)
         *ok = false;
-    if (!m_handle || path.isEmpty())
+    if (!mHandle || path.isEmpty())
         return QByteArray();
     const QByteArray name = normalizePath(path).toUtf8();
     if (name.size() > CHM_MAX_PATHLEN)
         return QByteArray();
     chmUnitInfo ui;
-    if (chm_resolve_object(m_handle, name.constData(), &ui) != CHM_RESOLVE_SUCCESS)
+    if (chm_resolve_object(mHandle, name.constData(), &ui) != CHM_RESOLVE_SUCCESS)
         return QByteArray();
     if (ui.length > kMaxObjectSize)
         return QByteArray();
     QByteArray data;
     data.resize(static_cast<qsizetype>(ui.length));
     if (ui.length > 0) {
-        const LONGINT64 got = chm_retrieve_object(m_handle, &ui, reinterpret_cast<unsigned char*>(data.data()), 0,
+        const LONGINT64 got = chm_retrieve_object(mHandle, &ui, reinterpret_cast<unsigned char*>(data.data()), 0,
                                                   static_cast<LONGINT64>(ui.length));
         if (got != static_cast<LONGINT64>(ui.length))
             return QByteArray();
@@ -351,8 +351,8 @@ QByteArray ChmFile::read(const QString& path, bool* ok) const
 QStringList ChmFile::files() const
 {
     QStringList list;
-    if (m_handle)
-        chm_enumerate(m_handle, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collectFile, &list);
+    if (mHandle)
+        chm_enumerate(mHandle, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collectFile, &list);
     return list;
 }
 
@@ -377,4 +377,4 @@ QString ChmFile::normalizePath(const QString& path)
     return result;
 }
 
-}  // namespace platform
+}  // namespace help

@@ -6,7 +6,7 @@
 
 struct chmFile;
 
-namespace platform {
+namespace help {
 
 // Read-only access to a compiled HTML help file (.chm) through chmlib.
 // Paths inside the file are absolute ("/index.html"); lookups ignore the case of letters.
@@ -23,8 +23,8 @@ public:
     // Any file opened before is closed first.
     bool open(const QString& fileName);
     void close();
-    bool isOpen() const { return m_handle != nullptr; }
-    QString fileName() const { return m_fileName; }
+    bool isOpen() const { return mHandle != nullptr; }
+    QString fileName() const { return mFileName; }
 
     // The start page named in the file's system records, as an absolute path inside the file
     // ("/index.html"). When the records name none, the first of index.htm(l) / default.htm(l)
@@ -48,9 +48,9 @@ private:
     QString readDefaultTopicRecord() const;
     QString fallbackTopic() const;
 
-    chmFile* m_handle = nullptr;
-    QString m_fileName;
-    QString m_defaultTopic;
+    chmFile* mHandle = nullptr;
+    QString mFileName;
+    QString mDefaultTopic;
 };
 
-}  // namespace platform
+}  // namespace help

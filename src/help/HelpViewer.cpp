@@ -14,7 +14,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace platform {
+namespace help {
 
 namespace {
 
@@ -108,7 +108,7 @@ QString helpPathForLink(const QUrl& link, const QUrl& base)
 // ---------------------------------------------------------------------------------------
 
 HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent)
-    : QTextBrowser(parent), m_chm(std::move(chm))
+    : QTextBrowser(parent), mChm(std::move(chm))
 {
     // Links are followed here, not by QTextBrowser: it would hand our own "chm:" addresses
     // and the "ms-its:" forms to the desktop as external links.
@@ -145,7 +145,7 @@ void HelpBrowser::showTopic(const QString& path)
 
 void HelpBrowser::showDefaultTopic()
 {
-    const QString topic = m_chm->defaultTopic();
+    const QString topic = mChm->defaultTopic();
     setSource(topicUrl(topic.isEmpty() ? QStringLiteral("/index.html") : topic));
 }
 
@@ -157,7 +157,7 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
 
     const QString page = path.left(path.indexOf(QLatin1Char('#')));  // whole path when there is none
     bool ok = false;
-    const QByteArray data = m_chm->read(page, &ok);
+    const QByteArray data = mChm->read(page, &ok);
     switch (type) {
     case QTextDocument::HtmlResource:
         return ok ? decodeHtmlPage(data) : pageNotFound(page);
@@ -194,7 +194,7 @@ QString HelpBrowser::pageNotFound(const QString& path) const
 // ---------------------------------------------------------------------------------------
 
 HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
-    : QWidget(nullptr), m_owner(owner ? owner->window() : nullptr)
+    : QWidget(nullptr), mOwner(owner ? owner->window() : nullptr)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     // Closing the help must never end the program, also when it is the only window shown
@@ -202,68 +202,68 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(kWindowTitle);
 
-    m_browser = new HelpBrowser(std::move(chm), this);
+    mBrowser = new HelpBrowser(std::move(chm), this);
 
     auto* bar = new QToolBar(this);
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
-    m_back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("戻る"));
-    m_back->setShortcut(QKeySequence::Back);
-    m_back->setToolTip(QStringLiteral("前に見たページへ戻ります"));
-    m_back->setEnabled(false);
-    m_forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("進む"));
-    m_forward->setShortcut(QKeySequence::Forward);
-    m_forward->setToolTip(QStringLiteral("戻る前のページへ進みます"));
-    m_forward->setEnabled(false);
+    mBack = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("戻る"));
+    mBack->setShortcut(QKeySequence::Back);
+    mBack->setToolTip(QStringLiteral("前に見たページへ戻ります"));
+    mBack->setEnabled(false);
+    mForward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("進む"));
+    mForward->setShortcut(QKeySequence::Forward);
+    mForward->setToolTip(QStringLiteral("戻る前のページへ進みます"));
+    mForward->setEnabled(false);
     QAction* home = bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("ホーム"));
     home->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Home));
     home->setToolTip(QStringLiteral("ヘルプの最初のページを表示します"));
 
-    connect(m_back, &QAction::triggered, m_browser, &QTextBrowser::backward);
-    connect(m_forward, &QAction::triggered, m_browser, &QTextBrowser::forward);
+    connect(mBack, &QAction::triggered, mBrowser, &QTextBrowser::backward);
+    connect(mForward, &QAction::triggered, mBrowser, &QTextBrowser::forward);
     connect(home, &QAction::triggered, this, &HelpViewer::showDefaultTopic);
-    connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QAction::setEnabled);
-    connect(m_browser, &QTextBrowser::forwardAvailable, m_forward, &QAction::setEnabled);
-    connect(m_browser, &QTextBrowser::sourceChanged, this, &HelpViewer::updateTitle);
+    connect(mBrowser, &QTextBrowser::backwardAvailable, mBack, &QAction::setEnabled);
+    connect(mBrowser, &QTextBrowser::forwardAvailable, mForward, &QAction::setEnabled);
+    connect(mBrowser, &QTextBrowser::sourceChanged, this, &HelpViewer::updateTitle);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(bar);
-    layout->addWidget(m_browser, 1);
+    layout->addWidget(mBrowser, 1);
 
-    placeOver(m_owner);
+    placeOver(mOwner);
 }
 
 HelpViewer::~HelpViewer() = default;
 
 QString HelpViewer::fileName() const
 {
-    return m_browser->chm().fileName();
+    return mBrowser->chm().fileName();
 }
 
 void HelpViewer::showTopic(const QString& path)
 {
-    m_browser->showTopic(path);
+    mBrowser->showTopic(path);
 }
 
 void HelpViewer::showDefaultTopic()
 {
-    m_browser->showDefaultTopic();
+    mBrowser->showDefaultTopic();
 }
 
 void HelpViewer::closeEvent(QCloseEvent* event)
 {
-    m_closed = true;
+    mClosed = true;
     event->accept();
     // The window that asked for help gets the focus back.
-    if (m_owner && m_owner->isVisible())
-        m_owner->activateWindow();
+    if (mOwner && mOwner->isVisible())
+        mOwner->activateWindow();
 }
 
 void HelpViewer::updateTitle()
 {
-    const QString page = m_browser->documentTitle().trimmed();
+    const QString page = mBrowser->documentTitle().trimmed();
     setWindowTitle(page.isEmpty() ? kWindowTitle : kWindowTitle + QStringLiteral(" - ") + page);
 }
 
@@ -281,4 +281,4 @@ void HelpViewer::placeOver(QWidget* owner)
     move(frame.topLeft());
 }
 
-}  // namespace platform
+}  // namespace help
