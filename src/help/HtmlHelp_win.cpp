@@ -42,8 +42,12 @@ QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic)
     // the file found along our own search path, so it opens the same file as elsewhere.
     const QString found = findHelpFile(file);
     QByteArray target = QFile::encodeName(QDir::toNativeSeparators(found.isEmpty() ? file : found));
-    if (!topic.isEmpty())
-        target += "::" + QFile::encodeName(topic.startsWith(QLatin1Char('/')) ? topic : QLatin1Char('/') + topic);
+    if (!topic.isEmpty()) {
+        QString page = topic;
+        if (!page.startsWith(QLatin1Char('/')))
+            page.prepend(QLatin1Char('/'));
+        target += "::" + QFile::encodeName(page);
+    }
     HWND owner = caller ? reinterpret_cast<HWND>(caller->window()->winId()) : nullptr;
     viewer(owner, target.constData(), static_cast<UINT>(HelpCommand::DisplayTopic), 0);
     return nullptr;
