@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringDecoder>
 
 #include <chm_lib.h>
@@ -26,17 +27,45 @@ const char* const kCompressedContent = "::DataSpace/Storage/MSCompressed/Content
 const char* const kControlData = "::DataSpace/Storage/MSCompressed/ControlData";
 
 // Record codes of the "/#SYSTEM" object.
+constexpr quint16 kSystemContentsFile = 0;
+constexpr quint16 kSystemIndexFile = 1;
 constexpr quint16 kSystemDefaultTopic = 2;
+constexpr quint16 kSystemTitle = 3;
+constexpr quint16 kSystemLanguage = 4;
 
-QString decodeStoredName(const QByteArray& bytes)
+// The Windows ANSI code page of a language (the low 10 bits of a locale id), in which the
+// compiler stored the file's title and the contents and index files.
+QByteArray codepageForLanguage(quint32 lcid)
+{
+    switch (lcid & 0x3ff) {
+    case 0x11: return "CP932";  // Japanese
+    case 0x04: return (lcid == 0x0804 || lcid == 0x1004) ? "CP936" : "CP950";  // Chinese
+    case 0x12: return "CP949";  // Korean
+    case 0x02: case 0x19: case 0x22: case 0x23: return "CP1251";  // Cyrillic
+    case 0x05: case 0x0e: case 0x15: case 0x18: case 0x1a: case 0x1b: case 0x24: return "CP1250";
+    case 0x08: return "CP1253";  // Greek
+    case 0x1f: return "CP1254";  // Turkish
+    case 0x0d: return "CP1255";  // Hebrew
+    case 0x01: return "CP1256";  // Arabic
+    case 0x25: case 0x26: case 0x27: return "CP1257";  // Baltic
+    case 0x1e: return "CP874";  // Thai
+    case 0x2a: return "CP1258";  // Vietnamese
+    case 0x00: return "CP932";  // not stated: our own help is Japanese
+    default: return "CP1252";
+    }
+}
+
+QString decodeStoredText(const QByteArray& bytes, const QByteArray& codepage)
 {
     // Names are stored in UTF-8 by current compilers; older files use the ANSI code page of
-    // the file's language, which for our Japanese help is CP932.
+    // the file's language.
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    return QmrM::decodeCp932(bytes).value_or(QString::fromLatin1(bytes));
+    if (auto decoded = QmrM::decodeCharset(bytes, codepage.constData()))
+        return *decoded;
+    return QmrM::decodeCp932Leniently(bytes);
 }
 
 bool isPagePath(const QString& path)
@@ -249,9 +278,15 @@ bool ChmFile::open(const QString& fileName)
         return false;
     }
     mFileName = fileName;
-    mDefaultTopic = readDefaultTopicRecord();
+    readSystemRecords();
     if (mDefaultTopic.isEmpty() || !contains(mDefaultTopic))
         mDefaultTopic = fallbackTopic();
+    // Older compilers name the contents and index files only in other records; the file
+    // itself is still there under its own name.
+    if (mContentsFile.isEmpty() || !contains(mContentsFile))
+        mContentsFile = storedFileEndingIn(QStringLiteral(".hhc"));
+    if (mIndexFile.isEmpty() || !contains(mIndexFile))
+        mIndexFile = storedFileEndingIn(QStringLiteral(".hhk"));
     return true;
 }
 
@@ -262,6 +297,10 @@ void ChmFile::close()
     mHandle = nullptr;
     mFileName.clear();
     mDefaultTopic.clear();
+    mContentsFile.clear();
+    mIndexFile.clear();
+    mTitle.clear();
+    mCodepage = "CP932";
 }
 
 QString ChmFile::defaultTopic() const
@@ -269,13 +308,15 @@ QString ChmFile::defaultTopic() const
     return mDefaultTopic;
 }
 
-QString ChmFile::readDefaultTopicRecord() const
+void ChmFile::readSystemRecords()
 {
     bool ok = false;
     const QByteArray sys = read(QStringLiteral("/#SYSTEM"), &ok);
     if (!ok)
-        return QString();
+        return;
     // A 32-bit version, then records of: 16-bit code, 16-bit length, data (little-endian).
+    // The language comes first in practice but is looked for before decoding any text.
+    QHash<quint16, QByteArray> records;
     const auto* p = reinterpret_cast<const unsigned char*>(sys.constData());
     const qsizetype size = sys.size();
     qsizetype pos = 4;
@@ -285,17 +326,47 @@ QString ChmFile::readDefaultTopicRecord() const
         pos += 4;
         if (pos + len > size)
             break;
-        if (code == kSystemDefaultTopic) {
-            QByteArray value(sys.constData() + pos, len);
-            const qsizetype nul = value.indexOf('\0');
-            if (nul >= 0)
-                value.truncate(nul);
-            const QString topic = decodeStoredName(value).trimmed();
-            return topic.isEmpty() ? QString() : normalizePath(topic);
-        }
+        if (!records.contains(code))
+            records.insert(code, QByteArray(sys.constData() + pos, len));
         pos += len;
     }
+    const QByteArray language = records.value(kSystemLanguage);
+    if (language.size() >= 4)
+        mCodepage = codepageForLanguage(static_cast<quint32>(readLe(reinterpret_cast<const unsigned char*>(language.constData()), 4)));
+    auto text = [&](quint16 code) {
+        QByteArray value = records.value(code);
+        const qsizetype nul = value.indexOf('\0');
+        if (nul >= 0)
+            value.truncate(nul);
+        return decodeStoredText(value, mCodepage).trimmed();
+    };
+    auto path = [&](quint16 code) {
+        const QString name = text(code);
+        return name.isEmpty() ? QString() : normalizePath(name);
+    };
+    mDefaultTopic = path(kSystemDefaultTopic);
+    mContentsFile = path(kSystemContentsFile);
+    mIndexFile = path(kSystemIndexFile);
+    mTitle = text(kSystemTitle);
+}
+
+QString ChmFile::storedFileEndingIn(const QString& suffix) const
+{
+    for (const QString& path : files()) {
+        if (path.endsWith(suffix, Qt::CaseInsensitive))
+            return path;
+    }
     return QString();
+}
+
+QStringList ChmFile::pages() const
+{
+    QStringList list;
+    for (const QString& path : files()) {
+        if (isPagePath(path))
+            list.append(path);
+    }
+    return list;
 }
 
 QString ChmFile::fallbackTopic() const

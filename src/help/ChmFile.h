@@ -31,6 +31,15 @@ public:
     // that exists, else the first page in the file; empty when the file holds no page at all.
     QString defaultTopic() const;
 
+    // The file's title from its system records; empty when it has none.
+    QString title() const { return mTitle; }
+    // The contents (.hhc) and index (.hhk) files inside the file; empty when there is none.
+    QString contentsFile() const { return mContentsFile; }
+    QString indexFile() const { return mIndexFile; }
+    // The iconv name of the code page of the file's language ("CP932" for Japanese), in
+    // which text that declares no charset of its own is stored.
+    QByteArray codepage() const { return mCodepage; }
+
     bool contains(const QString& path) const;
 
     // Reads one stored object. ok (when given) tells a stored empty object from a failure:
@@ -39,18 +48,25 @@ public:
 
     // Paths of every stored file (directories and internal "::" storage left out).
     QStringList files() const;
+    // Paths of the HTML pages (.htm, .html) among them.
+    QStringList pages() const;
 
     // Brings a path into the form the file stores: leading '/', forward slashes, "." and
     // ".." segments resolved. '#' is part of stored names ("/#SYSTEM"), not a fragment.
     static QString normalizePath(const QString& path);
 
 private:
-    QString readDefaultTopicRecord() const;
+    void readSystemRecords();
     QString fallbackTopic() const;
+    QString storedFileEndingIn(const QString& suffix) const;
 
     chmFile* mHandle = nullptr;
     QString mFileName;
     QString mDefaultTopic;
+    QString mContentsFile;
+    QString mIndexFile;
+    QString mTitle;
+    QByteArray mCodepage = "CP932";
 };
 
 }  // namespace help

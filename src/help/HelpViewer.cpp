@@ -1,241 +1,170 @@
 #include "HelpViewer.h"
 
 #include "ChmFile.h"
-#include "shared/TextEncoding.h"
+#include "GuardedSlot.h"
+#include "NavigationPanes.h"
+#include "Printing.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QScreen>
-#include <QStringDecoder>
+#include <QSplitter>
 #include <QStyle>
+#include <QTabWidget>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace help {
 
 namespace {
 
-const QString kWindowTitle = QStringLiteral("Quillmora ヘルプ");
-const QString kOwnScheme = QStringLiteral("chm");
+// The title of a file that names none.
+const QString kUntitled = QStringLiteral("HTML ヘルプ");
 
-// The charset names that all mean the Windows flavour of Shift-JIS; CP932 is the superset
-// that iconv must be asked for, or the vendor characters (①, Ⅱ, ...) fail.
-bool isShiftJisName(const QString& name)
-{
-    static const QStringList names = {QStringLiteral("shift_jis"), QStringLiteral("shift-jis"),
-                                      QStringLiteral("sjis"),      QStringLiteral("x-sjis"),
-                                      QStringLiteral("ms_kanji"),  QStringLiteral("csshiftjis"),
-                                      QStringLiteral("windows-31j"), QStringLiteral("cp932"),
-                                      QStringLiteral("ms932"),     QStringLiteral("x-ms-cp932")};
-    return names.contains(name);
-}
-
-QString declaredCharset(const QByteArray& html)
-{
-    // The declaration must come early in the head; looking further would pick up the word
-    // "charset=" from the body text of a page that explains it.
-    QString head = QString::fromLatin1(html.left(2048));
-    const qsizetype bodyAt = head.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
-    if (bodyAt >= 0)
-        head.truncate(bodyAt);
-    static const QRegularExpression meta(QStringLiteral("<meta[^>]*charset\\s*=\\s*[\"']?\\s*([A-Za-z0-9_.:\\-]+)"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    QRegularExpressionMatch m = meta.match(head);
-    if (!m.hasMatch()) {
-        static const QRegularExpression xml(QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([A-Za-z0-9_.:\\-]+)"),
-                                            QRegularExpression::CaseInsensitiveOption);
-        m = xml.match(head);
-    }
-    return m.hasMatch() ? m.captured(1).toLower() : QString();
-}
-
-bool isItsScheme(const QString& scheme)
-{
-    return scheme == QLatin1String("ms-its") || scheme == QLatin1String("its") || scheme == QLatin1String("mk");
-}
+const QString kHideText = QStringLiteral("非表示");
+const QString kShowText = QStringLiteral("表示");
 
 }  // namespace
-
-QString decodeHtmlPage(const QByteArray& html)
-{
-    if (html.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(html.mid(3));
-    if (html.startsWith("\xFF\xFE") || html.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(QStringDecoder::Utf16);
-        return utf16(html);
-    }
-
-    const QString charset = declaredCharset(html);
-    if (charset.isEmpty() || charset == QLatin1String("utf-8") || charset == QLatin1String("utf8"))
-        return QmrM::decodeUtf8OrCp932(html);
-
-    const QByteArray name = isShiftJisName(charset) ? QByteArray("CP932") : charset.toLatin1();
-    // A page that names a charset the system does not know, or that lies about it, is still shown.
-    return QmrM::decodeCharset(html, name.constData()).value_or(QmrM::decodeUtf8OrCp932(html));
-}
-
-QString helpPathForLink(const QUrl& link, const QUrl& base)
-{
-    if (!link.isValid())
-        return QString();
-    const QString scheme = link.scheme().toLower();
-    QString path;
-    if (scheme.isEmpty()) {
-        if (base.isValid() && !base.scheme().isEmpty())
-            return helpPathForLink(base.resolved(link), QUrl());
-        path = link.path();
-    } else if (scheme == kOwnScheme) {
-        path = link.path();
-    } else if (isItsScheme(scheme)) {
-        // "ms-its:KvHelp.chm::/page.html", "mk:@MSITStore:C:\dir\KvHelp.chm::/page.html":
-        // the part after "::" is the path inside the file; without it, the file's start page.
-        const QString whole = link.path();
-        const qsizetype sep = whole.indexOf(QLatin1String("::"));
-        path = sep >= 0 ? whole.mid(sep + 2) : QString();
-    } else {
-        return QString();
-    }
-
-    QString result = ChmFile::normalizePath(path);
-    if (link.hasFragment() && !link.fragment().isEmpty())
-        result += QLatin1Char('#') + link.fragment();
-    return result;
-}
-
-// ---------------------------------------------------------------------------------------
-
-HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent)
-    : QTextBrowser(parent), mChm(std::move(chm))
-{
-    // Links are followed here, not by QTextBrowser: it would hand our own "chm:" addresses
-    // and the "ms-its:" forms to the desktop as external links.
-    setOpenLinks(false);
-    setOpenExternalLinks(false);
-    document()->setDocumentMargin(10);
-    connect(this, &QTextBrowser::anchorClicked, this, &HelpBrowser::followLink);
-}
-
-HelpBrowser::~HelpBrowser() = default;
-
-QUrl HelpBrowser::topicUrl(const QString& path)
-{
-    QUrl url;
-    url.setScheme(kOwnScheme);
-    const qsizetype hash = path.indexOf(QLatin1Char('#'));
-    url.setPath(hash >= 0 ? path.left(hash) : path);
-    if (hash >= 0)
-        url.setFragment(path.mid(hash + 1));
-    return url;
-}
-
-void HelpBrowser::showTopic(const QString& path)
-{
-    const qsizetype hash = path.indexOf(QLatin1Char('#'));
-    const QString page = hash >= 0 ? path.left(hash) : path;
-    if (page.isEmpty() || page == QLatin1String("/")) {
-        // A link to the file itself opens its start page.
-        showDefaultTopic();
-        return;
-    }
-    setSource(topicUrl(path));
-}
-
-void HelpBrowser::showDefaultTopic()
-{
-    const QString topic = mChm->defaultTopic();
-    setSource(topicUrl(topic.isEmpty() ? QStringLiteral("/index.html") : topic));
-}
-
-QVariant HelpBrowser::loadResource(int type, const QUrl& name)
-{
-    const QString path = helpPathForLink(name, source());
-    if (path.isEmpty())
-        return QVariant();  // outside the help file: nothing is fetched from elsewhere
-
-    const QString page = path.left(path.indexOf(QLatin1Char('#')));  // whole path when there is none
-    bool ok = false;
-    const QByteArray data = mChm->read(page, &ok);
-    switch (type) {
-    case QTextDocument::HtmlResource:
-        return ok ? decodeHtmlPage(data) : pageNotFound(page);
-    case QTextDocument::StyleSheetResource:
-        return ok ? QVariant(QmrM::decodeUtf8OrCp932(data)) : QVariant();
-    default:
-        // Pictures: QTextDocument makes the image from the bytes (PNG, GIF, JPEG, BMP).
-        return ok ? QVariant(data) : QVariant();
-    }
-}
-
-void HelpBrowser::followLink(const QUrl& link)
-{
-    const QString path = helpPathForLink(link, source());
-    if (!path.isEmpty()) {
-        showTopic(path);
-        return;
-    }
-    if (link.isValid() && !link.scheme().isEmpty())
-        QDesktopServices::openUrl(link);
-}
-
-QString HelpBrowser::pageNotFound(const QString& path) const
-{
-    return QStringLiteral(
-               "<html><head><title>ページを表示できません</title></head><body>"
-               "<h2>ページを表示できません</h2>"
-               "<p>ページ「%1」はヘルプファイルの中に見つかりません。</p>"
-               "<p><a href=\"chm:/\">ヘルプの最初のページへ戻る</a></p>"
-               "</body></html>")
-        .arg(path.toHtmlEscaped());
-}
-
-// ---------------------------------------------------------------------------------------
 
 HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     : QWidget(nullptr), mOwner(owner ? owner->window() : nullptr)
 {
+    setObjectName(QStringLiteral("HelpViewer"));
     setAttribute(Qt::WA_DeleteOnClose);
     // Closing the help must never end the program, also when it is the only window shown
     // (the training waits minimised, or hidden, while the help is open).
     setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle(kWindowTitle);
+    setWindowTitle(chm->title().isEmpty() ? kUntitled : chm->title());
 
     mBrowser = new HelpBrowser(std::move(chm), this);
-
-    auto* bar = new QToolBar(this);
-    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    bar->setMovable(false);
-    mBack = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("戻る"));
-    mBack->setShortcut(QKeySequence::Back);
-    mBack->setToolTip(QStringLiteral("前に見たページへ戻ります"));
-    mBack->setEnabled(false);
-    mForward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("進む"));
-    mForward->setShortcut(QKeySequence::Forward);
-    mForward->setToolTip(QStringLiteral("戻る前のページへ進みます"));
-    mForward->setEnabled(false);
-    QAction* home = bar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("ホーム"));
-    home->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Home));
-    home->setToolTip(QStringLiteral("ヘルプの最初のページを表示します"));
-
-    connect(mBack, &QAction::triggered, mBrowser, &QTextBrowser::backward);
-    connect(mForward, &QAction::triggered, mBrowser, &QTextBrowser::forward);
-    connect(home, &QAction::triggered, this, &HelpViewer::showDefaultTopic);
-    connect(mBrowser, &QTextBrowser::backwardAvailable, mBack, &QAction::setEnabled);
-    connect(mBrowser, &QTextBrowser::forwardAvailable, mForward, &QAction::setEnabled);
-    connect(mBrowser, &QTextBrowser::sourceChanged, this, &HelpViewer::updateTitle);
+    mBrowser->setObjectName(QStringLiteral("helpPage"));
+    mBrowser->setAccessibleName(QStringLiteral("ヘルプのページ"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(bar);
-    layout->addWidget(mBrowser, 1);
+    buildToolBar(layout);
+    buildNavigation();
+    mSplitter = new QSplitter(Qt::Horizontal, this);
+    mSplitter->setObjectName(QStringLiteral("helpSplitter"));
+    mSplitter->setChildrenCollapsible(false);
+    mSplitter->addWidget(mTabs);
+    mSplitter->addWidget(mBrowser);
+    mSplitter->setStretchFactor(1, 1);
+    mSplitter->setSizes({250, 570});
+    layout->addWidget(mSplitter, 1);
 
+    setTabOrder(mTabs, mBrowser);
+    connect(mBrowser, &QTextBrowser::sourceChanged, this, guardedSlot([this](const QUrl&) { followPage(); }));
     placeOver(mOwner);
 }
 
 HelpViewer::~HelpViewer() = default;
+
+void HelpViewer::buildToolBar(QLayout* layout)
+{
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("helpToolBar"));
+    bar->setAccessibleName(QStringLiteral("ツールバー"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->setMovable(false);
+    auto add = [&](const char* name, QStyle::StandardPixmap icon, const QString& text, const QKeySequence& key,
+                   const QString& tip) {
+        QAction* action = bar->addAction(style()->standardIcon(icon), text);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(key);
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
+        // The buttons are on the Tab key's way too, not only reachable by their keys.
+        bar->widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
+        return action;
+    };
+    mToggle = add("actionNavigation", QStyle::SP_FileDialogListView, kHideText, QKeySequence(Qt::ALT | Qt::Key_T),
+                  QStringLiteral("目次・キーワード・検索の欄を隠します"));
+    bar->addSeparator();
+    mBack = add("actionBack", QStyle::SP_ArrowBack, QStringLiteral("戻る"), QKeySequence::Back,
+                QStringLiteral("前に見たページへ戻ります"));
+    mForward = add("actionForward", QStyle::SP_ArrowForward, QStringLiteral("進む"), QKeySequence::Forward,
+                   QStringLiteral("戻る前のページへ進みます"));
+    QAction* home = add("actionHome", QStyle::SP_DirHomeIcon, QStringLiteral("ホーム"),
+                        QKeySequence(Qt::ALT | Qt::Key_Home), QStringLiteral("ヘルプの最初のページを表示します"));
+    bar->addSeparator();
+    QAction* print = add("actionPrint", QStyle::SP_DialogSaveButton, QStringLiteral("印刷"), QKeySequence::Print,
+                         QStringLiteral("表示しているページを印刷します"));
+    QAction* preview = add("actionPreview", QStyle::SP_FileDialogContentsView, QStringLiteral("印刷プレビュー"),
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+                           QStringLiteral("表示しているページを印刷したときの様子を表示します"));
+    mBack->setEnabled(false);
+    mForward->setEnabled(false);
+
+    connect(mToggle, &QAction::triggered, this, guardedSlot([this] { setNavigationShown(!mTabs->isVisible()); }));
+    connect(mBack, &QAction::triggered, mBrowser, &QTextBrowser::backward);
+    connect(mForward, &QAction::triggered, mBrowser, &QTextBrowser::forward);
+    connect(home, &QAction::triggered, this, guardedSlot([this] { showDefaultTopic(); }));
+    connect(print, &QAction::triggered, this, guardedSlot([this] { printDocument(*mBrowser->document(), this); }));
+    connect(preview, &QAction::triggered, this, guardedSlot([this] { previewDocument(*mBrowser->document(), this); }));
+    connect(mBrowser, &QTextBrowser::backwardAvailable, mBack, &QAction::setEnabled);
+    connect(mBrowser, &QTextBrowser::forwardAvailable, mForward, &QAction::setEnabled);
+    layout->addWidget(bar);
+}
+
+void HelpViewer::buildNavigation()
+{
+    mTabs = new QTabWidget(this);
+    mTabs->setObjectName(QStringLiteral("navigation"));
+    mTabs->setAccessibleName(QStringLiteral("目次・キーワード・検索"));
+    mContents = new ContentsPane(mBrowser->chm(), mTabs);
+    mIndex = new IndexPane(mBrowser->chm(), mTabs);
+    mSearch = new SearchPane(mBrowser->chm(), mTabs);
+    // Alt with the letter turns to the tab, as Japanese programs write it: "目次(&C)".
+    mTabs->addTab(mContents, QStringLiteral("目次(&C)"));
+    mTabs->addTab(mIndex, QStringLiteral("キーワード(&N)"));
+    mTabs->addTab(mSearch, QStringLiteral("検索(&S)"));
+    mTabs->setTabToolTip(0, QStringLiteral("ヘルプの目次 (Alt+C)"));
+    mTabs->setTabToolTip(1, QStringLiteral("キーワードから探します (Alt+N)"));
+    mTabs->setTabToolTip(2, QStringLiteral("ヘルプのすべてのページから語句を探します (Alt+S)"));
+    mContents->setAccessibleName(QStringLiteral("目次"));
+    mIndex->setAccessibleName(QStringLiteral("キーワード"));
+    mSearch->setAccessibleName(QStringLiteral("検索"));
+
+    for (NavigationPane* p : {static_cast<NavigationPane*>(mContents), static_cast<NavigationPane*>(mIndex),
+                              static_cast<NavigationPane*>(mSearch)})
+        connect(p, &NavigationPane::topicRequested, this,
+                guardedSlot([this](const QString& path) { showRequestedTopic(path); }));
+    connect(mSearch, &SearchPane::resultChosen, this,
+            guardedSlot([this](const QString& path, const QString& words) { showSearchResult(path, words); }));
+    connect(mTabs, &QTabWidget::currentChanged, this, guardedSlot([this](int index) { turnToTab(index); }));
+}
+
+NavigationPane* HelpViewer::pane(int index) const
+{
+    return qobject_cast<NavigationPane*>(mTabs->widget(index));
+}
+
+void HelpViewer::turnToTab(int index)
+{
+    NavigationPane* shown = pane(index);
+    if (!shown)
+        return;
+    shown->ensureFilled();
+    // Whoever turns to a tab (Alt+N, a click) means to use it: its field or list takes the keys.
+    if (isVisible())
+        shown->focusTarget()->setFocus(Qt::ShortcutFocusReason);
+}
+
+void HelpViewer::setNavigationShown(bool shown)
+{
+    mTabs->setVisible(shown);
+    mToggle->setText(shown ? kHideText : kShowText);
+    mToggle->setToolTip(QStringLiteral("%1 (%2)").arg(
+        shown ? QStringLiteral("目次・キーワード・検索の欄を隠します") : QStringLiteral("目次・キーワード・検索の欄を表示します"),
+        mToggle->shortcut().toString(QKeySequence::NativeText)));
+    if (shown)
+        turnToTab(mTabs->currentIndex());
+    else
+        mBrowser->setFocus(Qt::OtherFocusReason);
+}
 
 QString HelpViewer::fileName() const
 {
@@ -252,6 +181,27 @@ void HelpViewer::showDefaultTopic()
     mBrowser->showDefaultTopic();
 }
 
+void HelpViewer::showRequestedTopic(const QString& path)
+{
+    // The panes ask again for the page shown (a click on the entry already selected); that
+    // must not add to the history.
+    if (path.isEmpty() || path.compare(mBrowser->currentPath(), Qt::CaseInsensitive) == 0)
+        return;
+    mBrowser->showTopic(path);
+}
+
+void HelpViewer::showSearchResult(const QString& path, const QString& words)
+{
+    showRequestedTopic(path);
+    mBrowser->highlight(words);
+}
+
+// The contents follow the page shown, also when it was reached by a link.
+void HelpViewer::followPage()
+{
+    mContents->selectPage(mBrowser->currentPath());
+}
+
 void HelpViewer::closeEvent(QCloseEvent* event)
 {
     mClosed = true;
@@ -261,17 +211,11 @@ void HelpViewer::closeEvent(QCloseEvent* event)
         mOwner->activateWindow();
 }
 
-void HelpViewer::updateTitle()
-{
-    const QString page = mBrowser->documentTitle().trimmed();
-    setWindowTitle(page.isEmpty() ? kWindowTitle : kWindowTitle + QStringLiteral(" - ") + page);
-}
-
 void HelpViewer::placeOver(QWidget* owner)
 {
     QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const QSize size(qMin(820, avail.width() - 40), qMin(620, avail.height() - 40));
+    const QSize size(qMin(900, avail.width() - 40), qMin(640, avail.height() - 40));
     resize(size);
 
     QRect frame(QPoint(0, 0), size);

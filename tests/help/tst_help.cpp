@@ -4,6 +4,7 @@
 #include "help/HelpViewer.h"
 #include "help/HelpWindows.h"
 #include "help/HtmlHelp.h"
+#include "help/HtmlText.h"
 #include "platform/Dialogs.h"
 
 #include <QDir>
@@ -238,7 +239,8 @@ void TestHelp::displayTopicShowsTheJapaneseStartPage()
     QVERIFY(viewer);
     QVERIFY(viewer->isVisible());
     QCOMPARE(help::openWindowCount(), 1);
-    QVERIFY(viewer->windowTitle().startsWith(QStringLiteral("Quillmora ヘルプ")));
+    // The title is the file's own, from its system records (help/KvHelp.hhp), stored in CP932.
+    QCOMPARE(viewer->windowTitle(), QStringLiteral("Quillmora ヘルプ"));
 
     QTextBrowser* browser = viewer->browser();
     QCOMPARE(browser->source().path(), QStringLiteral("/index.html"));
@@ -266,7 +268,7 @@ void TestHelp::linksPicturesAndStyleSheetComeFromTheFile()
     QTest::mouseClick(browser->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTRY_COMPARE(browser->source().path(), QStringLiteral("/overview.html"));
     QVERIFY(browser->toPlainText().contains(QStringLiteral("使い方の流れ")));
-    QVERIFY(viewer->windowTitle().contains(QStringLiteral("はじめに")));
+    QCOMPARE(viewer->windowTitle(), QStringLiteral("Quillmora ヘルプ"));
 
     // Its picture, named relative to the page, is served from the file.
     const QVariant picture = browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/flow.png")));
