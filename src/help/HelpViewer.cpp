@@ -57,7 +57,7 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     layout->addWidget(mSplitter, 1);
 
     setTabOrder(mTabs, mBrowser);
-    connect(mBrowser, &QTextBrowser::sourceChanged, this, guardedSlot([this](const QUrl&) { followPage(); }));
+    connect(mBrowser, &QTextBrowser::sourceChanged, this, guardedSlot([this](const QUrl& url) { followPage(url); }));
     placeOver(mOwner);
 }
 
@@ -197,9 +197,10 @@ void HelpViewer::showSearchResult(const QString& path, const QString& words)
 }
 
 // The contents follow the page shown, also when it was reached by a link.
-void HelpViewer::followPage()
+void HelpViewer::followPage(const QUrl& url)
 {
-    mContents->selectPage(mBrowser->currentPath());
+    // The signal comes before the browser's source() tells the new page.
+    mContents->selectPage(helpPathForLink(url));
 }
 
 void HelpViewer::closeEvent(QCloseEvent* event)

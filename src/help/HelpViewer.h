@@ -50,7 +50,7 @@ private:
     void turnToTab(int index);
     void showRequestedTopic(const QString& path);
     void showSearchResult(const QString& path, const QString& words);
-    void followPage();
+    void followPage(const QUrl& url);
     void placeOver(QWidget* owner);
     NavigationPane* pane(int index) const;
 

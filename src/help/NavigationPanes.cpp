@@ -171,7 +171,7 @@ void ContentsPane::selectPage(const QString& path)
     if (!isFilled() || path.isEmpty())
         return;
     QTreeWidgetItem* item = mItemByPath.value(path.toLower(), mItemByPath.value(pageOf(path)));
-    if (!item || item == mTree->currentItem())
+    if (!item || (item == mTree->currentItem() && item->isSelected()))
         return;
     for (QTreeWidgetItem* book = item->parent(); book; book = book->parent())
         book->setExpanded(true);
