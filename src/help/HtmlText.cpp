@@ -80,9 +80,11 @@ const QHash<QString, char32_t>& namedReferences()
 // is no reference we know.
 char32_t readReference(QStringView text, qsizetype at, qsizetype* length)
 {
-    const qsizetype end = text.indexOf(QLatin1Char(';'), at + 1);
-    if (end < 0 || end - at > 12)
+    // References are short: looking no further keeps a text full of '&' linear.
+    const qsizetype semicolon = text.mid(at + 1, 12).indexOf(QLatin1Char(';'));
+    if (semicolon < 0)
         return 0;
+    const qsizetype end = at + 1 + semicolon;
     const QStringView body = text.mid(at + 1, end - at - 1);
     *length = end - at + 1;
     if (body.startsWith(QLatin1Char('#'))) {

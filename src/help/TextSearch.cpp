@@ -7,28 +7,35 @@ namespace help {
 
 namespace {
 
+void appendFoldedChar(QChar c, qsizetype origin, FoldedText* out)
+{
+    if (c.isSpace()) {
+        if (out->text.isEmpty() || out->text.endsWith(QLatin1Char(' ')))
+            return;
+        c = QLatin1Char(' ');
+    }
+    out->text += c;
+    out->origin.append(origin);
+}
+
 void appendFolded(char32_t codePoint, qsizetype origin, FoldedText* out)
 {
-    QString folded;
-    if (codePoint < 0x80) {
-        folded = QChar(char16_t(codePoint)).toLower();
-    } else {
-        const char32_t one[] = {codePoint};
-        const QString original = QString::fromUcs4(one, 1);
-        // Most characters (kanji, kana without marks) have no decomposition: skip the costly part.
-        const bool decomposes = QChar::decompositionTag(codePoint) != QChar::NoDecomposition;
-        folded = (decomposes ? original.normalized(QString::NormalizationForm_KD) : original).toCaseFolded();
-    }
-    for (const QChar c : std::as_const(folded)) {
-        if (c.isSpace()) {
-            if (out->text.isEmpty() || out->text.endsWith(QLatin1Char(' ')))
-                continue;
-            out->text += QLatin1Char(' ');
+    // Most characters (kanji, kana without marks) have no decomposition: their case is folded
+    // as one code point, without making a string of it.
+    if (QChar::decompositionTag(codePoint) == QChar::NoDecomposition) {
+        const char32_t folded = QChar::toCaseFolded(codePoint);
+        if (QChar::requiresSurrogates(folded)) {
+            appendFoldedChar(QChar(QChar::highSurrogate(folded)), origin, out);
+            appendFoldedChar(QChar(QChar::lowSurrogate(folded)), origin, out);
         } else {
-            out->text += c;
+            appendFoldedChar(QChar(char16_t(folded)), origin, out);
         }
-        out->origin.append(origin);
+        return;
     }
+    const char32_t one[] = {codePoint};
+    const QString folded = QString::fromUcs4(one, 1).normalized(QString::NormalizationForm_KD).toCaseFolded();
+    for (const QChar c : folded)
+        appendFoldedChar(c, origin, out);
 }
 
 // A match must not end in the middle of a decomposed character: the next folded character
