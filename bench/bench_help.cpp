@@ -116,7 +116,7 @@ int main(int argc, char* argv[])
         laterSearches.push_back(search(viewer, kRareWord, &rarePages));
         closeHelp();
     }
-    if (commonPages < 10 || rarePages < 1)
+    if (commonPages < 5 || rarePages < 1)
         qFatal("the searches found %d and %d pages", commonPages, rarePages);
 
     // Both the X server and the offscreen platform are measured; the rows tell which.
