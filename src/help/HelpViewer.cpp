@@ -57,6 +57,8 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     layout->addWidget(mSplitter, 1);
 
     setTabOrder(mTabs, mBrowser);
+    // The window opens with the keys in the contents, ready to walk them.
+    mContents->focusTarget()->setFocus(Qt::OtherFocusReason);
     connect(mBrowser, &QTextBrowser::sourceChanged, this, guardedSlot([this](const QUrl& url) { followPage(url); }));
     placeOver(mOwner);
 }

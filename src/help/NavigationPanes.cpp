@@ -140,8 +140,11 @@ void ContentsPane::addEntries(const QList<SitemapEntry>& entries, QTreeWidgetIte
         item->setData(0, kPathRole, path);
         if (!path.isEmpty()) {
             item->setToolTip(0, path.mid(1));
-            mItemByPath.insert(path.toLower(), item);
-            mItemByPath.insert(pageOf(path), mItemByPath.value(pageOf(path), item));
+            // Several entries can lead to one page: the first one in the contents stands for it.
+            if (!mItemByPath.contains(path.toLower()))
+                mItemByPath.insert(path.toLower(), item);
+            if (!mItemByPath.contains(pageOf(path)))
+                mItemByPath.insert(pageOf(path), item);
         }
         addEntries(entry.children, item);
         showBookState(item);
@@ -170,8 +173,12 @@ void ContentsPane::selectPage(const QString& path)
     mShownPage = path;
     if (!isFilled() || path.isEmpty())
         return;
+    // The entry the user chose stays chosen, also when another entry leads to the same page.
+    QTreeWidgetItem* current = mTree->currentItem();
+    if (current && current->isSelected() && current->data(0, kPathRole).toString().compare(path, Qt::CaseInsensitive) == 0)
+        return;
     QTreeWidgetItem* item = mItemByPath.value(path.toLower(), mItemByPath.value(pageOf(path)));
-    if (!item || (item == mTree->currentItem() && item->isSelected()))
+    if (!item || (item == current && item->isSelected()))
         return;
     for (QTreeWidgetItem* book = item->parent(); book; book = book->parent())
         book->setExpanded(true);

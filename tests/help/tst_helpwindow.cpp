@@ -343,9 +343,13 @@ void TestHelpWindow::damagedFilesShowWhatTheyCan()
     // A page that is not in the file: a notice, and the window goes on working.
     tree->setCurrentItem(treeItem(tree, QStringLiteral("Missing page")));
     QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("見つかりません")));
-    // A Shift-JIS page that declares nothing is read in the file's code page.
-    tree->setCurrentItem(treeItem(tree, QStringLiteral("Undeclared charset")));
+    // A Shift-JIS page that declares nothing is read in the file's code page. The entry chosen
+    // stays selected, although a later entry leads to the same page.
+    QTreeWidgetItem* undeclared = treeItem(tree, QStringLiteral("Undeclared charset"));
+    tree->setCurrentItem(undeclared);
     QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("トレーニングの開始")));
+    QCOMPARE(tree->currentItem(), undeclared);
+    QVERIFY(!treeItem(tree, QStringLiteral("After the extra end"))->isExpanded());
 
     control<QTabWidget>(viewer, "navigation")->setCurrentIndex(2);
     auto* field = control<QLineEdit>(viewer, "searchField");
