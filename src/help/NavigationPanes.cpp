@@ -99,8 +99,11 @@ ContentsPane::ContentsPane(const ChmFile& chm, QWidget* parent) : NavigationPane
     mTree->setExpandsOnDoubleClick(false);  // a double click on a book opens and closes it below
     paneLayout(this)->addWidget(mTree);
 
-    connect(mTree, &QTreeWidget::currentItemChanged, this, guardedSlot([this](QTreeWidgetItem* item, QTreeWidgetItem*) {
-                if (!mSelecting && item)
+    // Walking the contents with the keys shows each page. The first entry the tree makes current
+    // by itself when it first gets the focus (there was none before) is not the user's choice.
+    connect(mTree, &QTreeWidget::currentItemChanged, this,
+            guardedSlot([this](QTreeWidgetItem* item, QTreeWidgetItem* previous) {
+                if (!mSelecting && item && previous)
                     emit topicRequested(item->data(0, kPathRole).toString());
             }));
     connect(mTree, &QTreeWidget::itemClicked, this, guardedSlot([this](QTreeWidgetItem* item, int) {
