@@ -121,7 +121,7 @@ int main(int argc, char* argv[])
 
     // Both the X server and the offscreen platform are measured; the rows tell which.
     const QString on = QGuiApplication::platformName() == QLatin1String("xcb") ? QStringLiteral(", Xvfb")
-                                                                                 : QStringLiteral(", offscreen");
+                                                                               : QStringLiteral(", offscreen");
     const double open = bench::median(opens);
     bench::row(QStringLiteral("6. help window opened by the help button, to first frame, first in the process") + on,
                bench::ms(firstOpen), QStringLiteral("< 150 ms"), bench::verdict(firstOpen < 150.0));
@@ -132,14 +132,16 @@ int main(int argc, char* argv[])
     bench::row(QStringLiteral("6. resident memory taken by the first help window") + on,
                QStringLiteral("%1 MB").arg(rssGrowth / 1024.0, 0, 'f', 1));
     const double first = bench::median(firstSearches);
-    bench::row(QStringLiteral("7. first search of a window, index of the %1 pages built (median, min-max)").arg(commonPages) + on,
-               QStringLiteral("%1 (%2-%3)")
-                   .arg(bench::ms(first, 2), bench::ms(bench::minimum(firstSearches), 2),
-                        bench::ms(bench::maximum(firstSearches), 2)),
-               QStringLiteral("< 50 ms"), bench::verdict(first < 50.0));
+    bench::row(
+        QStringLiteral("7. first search of a window, index of the %1 pages built (median, min-max)").arg(commonPages) +
+            on,
+        QStringLiteral("%1 (%2-%3)")
+            .arg(bench::ms(first, 2), bench::ms(bench::minimum(firstSearches), 2),
+                 bench::ms(bench::maximum(firstSearches), 2)),
+        QStringLiteral("< 50 ms"), bench::verdict(first < 50.0));
     const double later = bench::median(laterSearches);
-    bench::row(QStringLiteral("7. a later search, index kept (median)") + on, bench::ms(later, 2), QStringLiteral("< 50 ms"),
-               bench::verdict(later < 50.0));
+    bench::row(QStringLiteral("7. a later search, index kept (median)") + on, bench::ms(later, 2),
+               QStringLiteral("< 50 ms"), bench::verdict(later < 50.0));
 
     frmSettei::instance().Unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -29,11 +29,11 @@ void checkTree(const QString& text)
 void checkPageText(const help::PageText& page)
 {
     const QString& t = page.text;
-    FUZZ_CHECK(!t.contains(QLatin1String("  ")) && !t.contains(QLatin1String(" \n"))
-                   && !t.contains(QLatin1String("\n ")) && !t.contains(QLatin1String("\n\n")),
+    FUZZ_CHECK(!t.contains(QLatin1String("  ")) && !t.contains(QLatin1String(" \n")) &&
+                   !t.contains(QLatin1String("\n ")) && !t.contains(QLatin1String("\n\n")),
                t);
-    FUZZ_CHECK(!t.startsWith(QLatin1Char('\n')) && !t.endsWith(QLatin1Char('\n')) && !t.startsWith(QLatin1Char(' '))
-                   && !t.endsWith(QLatin1Char(' ')),
+    FUZZ_CHECK(!t.startsWith(QLatin1Char('\n')) && !t.endsWith(QLatin1Char('\n')) && !t.startsWith(QLatin1Char(' ')) &&
+                   !t.endsWith(QLatin1Char(' ')),
                t);
 }
 
@@ -52,7 +52,8 @@ QString wordFrom(const QString& text)
         return QString();
     const qsizetype start = text.size() / 3;
     const qsizetype end = qMin(text.size(), start + 3);
-    if (text[start].isLowSurrogate() || text[end - 1].isHighSurrogate() || (end < text.size() && joinsPrevious(text[end])))
+    if (text[start].isLowSurrogate() || text[end - 1].isHighSurrogate() ||
+        (end < text.size() && joinsPrevious(text[end])))
         return QString();
     return text.mid(start, end - start);
 }

@@ -332,7 +332,8 @@ void ChmFile::readSystemRecords()
     }
     const QByteArray language = records.value(kSystemLanguage);
     if (language.size() >= 4)
-        mCodepage = codepageForLanguage(static_cast<quint32>(readLe(reinterpret_cast<const unsigned char*>(language.constData()), 4)));
+        mCodepage = codepageForLanguage(
+            static_cast<quint32>(readLe(reinterpret_cast<const unsigned char*>(language.constData()), 4)));
     auto text = [&](quint16 code) {
         QByteArray value = records.value(code);
         const qsizetype nul = value.indexOf('\0');

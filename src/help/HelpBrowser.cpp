@@ -8,7 +8,6 @@
 #include "shared/TextEncoding.h"
 
 #include <QDesktopServices>
-#include <QTextBlock>
 #include <QTextCursor>
 
 namespace help {

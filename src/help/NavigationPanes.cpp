@@ -9,7 +9,6 @@
 #include <QCollator>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -110,9 +109,12 @@ ContentsPane::ContentsPane(const ChmFile& chm, QWidget* parent) : NavigationPane
                 if (!item->data(0, kPathRole).toString().isEmpty())
                     emit topicRequested(item->data(0, kPathRole).toString());
             }));
-    connect(mTree, &QTreeWidget::itemActivated, this, guardedSlot([this](QTreeWidgetItem* item, int) { openEntry(item); }));
-    connect(mTree, &QTreeWidget::itemExpanded, this, guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
-    connect(mTree, &QTreeWidget::itemCollapsed, this, guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
+    connect(mTree, &QTreeWidget::itemActivated, this,
+            guardedSlot([this](QTreeWidgetItem* item, int) { openEntry(item); }));
+    connect(mTree, &QTreeWidget::itemExpanded, this,
+            guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
+    connect(mTree, &QTreeWidget::itemCollapsed, this,
+            guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
 }
 
 QWidget* ContentsPane::focusTarget() const
@@ -178,7 +180,8 @@ void ContentsPane::selectPage(const QString& path)
         return;
     // The entry the user chose stays chosen, also when another entry leads to the same page.
     QTreeWidgetItem* current = mTree->currentItem();
-    if (current && current->isSelected() && current->data(0, kPathRole).toString().compare(path, Qt::CaseInsensitive) == 0)
+    if (current && current->isSelected() &&
+        current->data(0, kPathRole).toString().compare(path, Qt::CaseInsensitive) == 0)
         return;
     QTreeWidgetItem* item = mItemByPath.value(path.toLower(), mItemByPath.value(pageOf(path)));
     if (!item || (item == current && item->isSelected()))
@@ -199,7 +202,8 @@ IndexPane::IndexPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, 
     mField = new QLineEdit(this);
     mField->setObjectName(QStringLiteral("indexField"));
     mField->setAccessibleName(QStringLiteral("キーワードの入力"));
-    mField->setAccessibleDescription(QStringLiteral("入力するとその語で始まるキーワードを選びます。Enter でトピックを表示します"));
+    mField->setAccessibleDescription(
+        QStringLiteral("入力するとその語で始まるキーワードを選びます。Enter でトピックを表示します"));
     prompt->setBuddy(mField);
     mList = new QListWidget(this);
     mList->setObjectName(QStringLiteral("indexList"));
@@ -224,9 +228,8 @@ IndexPane::IndexPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, 
     connect(mField, &QLineEdit::returnPressed, this, guardedSlot([this] { openCurrent(); }));
     connect(mList, &QListWidget::itemActivated, this, guardedSlot([this](QListWidgetItem*) { openCurrent(); }));
     connect(mList, &QListWidget::currentRowChanged, this, guardedSlot([this](int) { hideTopics(); }));
-    connect(mTopics, &QListWidget::itemActivated, this, guardedSlot([this](QListWidgetItem* item) {
-                emit topicRequested(item->data(kPathRole).toString());
-            }));
+    connect(mTopics, &QListWidget::itemActivated, this,
+            guardedSlot([this](QListWidgetItem* item) { emit topicRequested(item->data(kPathRole).toString()); }));
 }
 
 QWidget* IndexPane::focusTarget() const
@@ -376,7 +379,8 @@ SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm
     mResults = new QTreeWidget(this);
     mResults->setObjectName(QStringLiteral("searchResults"));
     mResults->setAccessibleName(QStringLiteral("検索結果"));
-    mResults->setAccessibleDescription(QStringLiteral("語句が見つかったページと見つかった数です。選ぶとそのページを表示します"));
+    mResults->setAccessibleDescription(
+        QStringLiteral("語句が見つかったページと見つかった数です。選ぶとそのページを表示します"));
     mResults->setColumnCount(2);
     mResults->setHeaderLabels({QStringLiteral("タイトル"), QStringLiteral("件数")});
     mResults->setRootIsDecorated(false);
@@ -394,8 +398,10 @@ SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm
 
     connect(mField, &QLineEdit::returnPressed, this, guardedSlot([this] { search(); }));
     connect(mStart, &QPushButton::clicked, this, guardedSlot([this] { search(); }));
-    connect(mResults, &QTreeWidget::itemActivated, this, guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
-    connect(mResults, &QTreeWidget::itemClicked, this, guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
+    connect(mResults, &QTreeWidget::itemActivated, this,
+            guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
+    connect(mResults, &QTreeWidget::itemClicked, this,
+            guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
 }
 
 QWidget* SearchPane::focusTarget() const

@@ -139,8 +139,8 @@ private:
     }
 
     QList<SitemapEntry> mTop;
-    QList<qsizetype> mPath;   // index of the parent entry at each level
-    QList<bool> mOpenLists;   // for each <UL> open: whether it went a level deeper
+    QList<qsizetype> mPath;  // index of the parent entry at each level
+    QList<bool> mOpenLists;  // for each <UL> open: whether it went a level deeper
     bool mInObject = false;
     ObjectParams mParams;
 };

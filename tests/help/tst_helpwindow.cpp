@@ -340,9 +340,10 @@ void TestHelpWindow::damagedFilesShowWhatTheyCan()
     QTRY_VERIFY(tree->hasFocus());
     QCOMPARE(pagePath(viewer), QStringLiteral("/cover.html"));
     QVERIFY(tree->selectedItems().isEmpty());
-    QCOMPARE(treeTexts(tree), QStringList({QStringLiteral("Start"), QStringLiteral("  Missing page"),
-                                           QStringLiteral("  Undeclared charset"), QStringLiteral("After the extra end"),
-                                           QStringLiteral("  Deep, never closed")}));
+    QCOMPARE(
+        treeTexts(tree),
+        QStringList({QStringLiteral("Start"), QStringLiteral("  Missing page"), QStringLiteral("  Undeclared charset"),
+                     QStringLiteral("After the extra end"), QStringLiteral("  Deep, never closed")}));
 
     // A page that is not in the file: a notice, and the window goes on working.
     tree->setCurrentItem(treeItem(tree, QStringLiteral("Missing page")));
