@@ -5,8 +5,8 @@
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "help/HtmlHelp.h"
 #include "platform/Handover.h"
-#include "platform/HtmlHelp.h"
 #include "platform/ScrollBar.h"
 #include "shared/DataFiles.h"
 #include "shared/ItemNames.h"
@@ -495,12 +495,12 @@ void frmSettei::cmdSettei_Click()
 
 void frmSettei::cmdHelp_Click()
 {
-    platform::HtmlHelpA(window(), QFile::encodeName(mHelpFile), platform::HH_DISPLAY_TOPIC, 0);
+    help::HtmlHelpA(window(), mHelpFile, help::HelpCommand::DisplayTopic);
 }
 
 void frmSettei::cmdEnd_Click()
 {
-    platform::HtmlHelpA(window(), QFile::encodeName(mHelpFile), platform::HH_CLOSE_ALL, 0);
+    help::HtmlHelpA(window(), mHelpFile, help::HelpCommand::CloseAll);
     platform::endProgram(0);
 }
 

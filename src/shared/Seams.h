@@ -13,8 +13,8 @@ namespace QmrM {
 class Clock;
 
 // Everything the program takes from the world and tests replace, in one place: the clock (which also
-// drives every wait), the random draw, the modal boxes, the help viewer, the file dialogs and the end of
-// the program. An empty member means the real thing.
+// drives every wait), the random draw, the modal boxes and dialogs, the help viewer, the file dialogs and
+// the end of the program. An empty member means the real thing.
 struct Seams {
     Clock* clock = nullptr;
     // A uniform fraction 0 <= r < 1 in single precision.
@@ -25,6 +25,8 @@ struct Seams {
     std::function<QString(const QString& prompt, const QString& title, const QString& defaultText)> inputBox;
     // The help viewer: a command of the HTML help interface for a help file, asked by a window.
     std::function<void(QObject* caller, const QString& file, int command)> help;
+    // A modal dialog of the toolkit's own (print, print preview): runs it, returns its result code.
+    std::function<int(QObject* dialog)> runModalDialog;
     // A save dialog; returns the chosen path, empty on Cancel.
     std::function<QString(const QString& title, const QString& suggestedName, const QString& filter)> saveFileName;
     // Ending the program with an exit code.

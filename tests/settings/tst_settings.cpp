@@ -3,7 +3,7 @@
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
-#include "platform/HtmlHelp.h"
+#include "help/HtmlHelp.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
 #include "shared/Wait.h"
@@ -674,14 +674,14 @@ void TestSettings::helpAndExitGoThroughTheViewer()
     QCOMPARE(env.helpCalls().size(), 1);
     QCOMPARE(env.helpCalls()[0].caller, static_cast<QObject*>(form.window()));
     QCOMPARE(env.helpCalls()[0].file, QStringLiteral("KvHelp.chm"));
-    QCOMPARE(env.helpCalls()[0].command, platform::HH_DISPLAY_TOPIC);
+    QCOMPARE(env.helpCalls()[0].command, int(help::HelpCommand::DisplayTopic));
     QVERIFY(env.endings().isEmpty());
 
     waitBar()->setValue(42);  // not confirmed: lost
     clickButton(form, QStringLiteral("cmdEnd"));
     QCOMPARE(env.helpCalls().size(), 2);
     QCOMPARE(env.helpCalls()[1].file, QStringLiteral("KvHelp.chm"));
-    QCOMPARE(env.helpCalls()[1].command, platform::HH_CLOSE_ALL);
+    QCOMPARE(env.helpCalls()[1].command, int(help::HelpCommand::CloseAll));
     QCOMPARE(env.endings(), QList<int>({0}));
     QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("0,0,1\r\n"));
     // Nothing runs after the exit.

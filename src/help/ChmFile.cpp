@@ -4,13 +4,14 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringDecoder>
 
 #include <chm_lib.h>
 
 #include <cstring>
 
-namespace platform {
+namespace help {
 
 namespace {
 
@@ -26,17 +27,45 @@ const char* const kCompressedContent = "::DataSpace/Storage/MSCompressed/Content
 const char* const kControlData = "::DataSpace/Storage/MSCompressed/ControlData";
 
 // Record codes of the "/#SYSTEM" object.
+constexpr quint16 kSystemContentsFile = 0;
+constexpr quint16 kSystemIndexFile = 1;
 constexpr quint16 kSystemDefaultTopic = 2;
+constexpr quint16 kSystemTitle = 3;
+constexpr quint16 kSystemLanguage = 4;
 
-QString decodeStoredName(const QByteArray& bytes)
+// The Windows ANSI code page of a language (the low 10 bits of a locale id), in which the
+// compiler stored the file's title and the contents and index files.
+QByteArray codepageForLanguage(quint32 lcid)
+{
+    switch (lcid & 0x3ff) {
+    case 0x11: return "CP932";  // Japanese
+    case 0x04: return (lcid == 0x0804 || lcid == 0x1004) ? "CP936" : "CP950";  // Chinese
+    case 0x12: return "CP949";  // Korean
+    case 0x02: case 0x19: case 0x22: case 0x23: return "CP1251";  // Cyrillic
+    case 0x05: case 0x0e: case 0x15: case 0x18: case 0x1a: case 0x1b: case 0x24: return "CP1250";
+    case 0x08: return "CP1253";  // Greek
+    case 0x1f: return "CP1254";  // Turkish
+    case 0x0d: return "CP1255";  // Hebrew
+    case 0x01: return "CP1256";  // Arabic
+    case 0x25: case 0x26: case 0x27: return "CP1257";  // Baltic
+    case 0x1e: return "CP874";  // Thai
+    case 0x2a: return "CP1258";  // Vietnamese
+    case 0x00: return "CP932";  // not stated: our own help is Japanese
+    default: return "CP1252";
+    }
+}
+
+QString decodeStoredText(const QByteArray& bytes, const QByteArray& codepage)
 {
     // Names are stored in UTF-8 by current compilers; older files use the ANSI code page of
-    // the file's language, which for our Japanese help is CP932.
+    // the file's language.
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    return QmrM::decodeCp932(bytes).value_or(QString::fromLatin1(bytes));
+    if (auto decoded = QmrM::decodeCharset(bytes, codepage.constData()))
+        return *decoded;
+    return QmrM::decodeCp932Leniently(bytes);
 }
 
 bool isPagePath(const QString& path)
@@ -240,42 +269,54 @@ bool ChmFile::open(const QString& fileName)
     if (!info.isFile() || !info.isReadable() || !rawTablesAreSafe(fileName))
         return false;
 
-    m_handle = chm_open(QFile::encodeName(fileName).constData());
-    if (!m_handle)
+    mHandle = chm_open(QFile::encodeName(fileName).constData());
+    if (!mHandle)
         return false;
-    if (!compressedSectionIsSound(m_handle)) {
-        chm_close(m_handle);
-        m_handle = nullptr;
+    if (!compressedSectionIsSound(mHandle)) {
+        chm_close(mHandle);
+        mHandle = nullptr;
         return false;
     }
-    m_fileName = fileName;
-    m_defaultTopic = readDefaultTopicRecord();
-    if (m_defaultTopic.isEmpty() || !contains(m_defaultTopic))
-        m_defaultTopic = fallbackTopic();
+    mFileName = fileName;
+    readSystemRecords();
+    if (mDefaultTopic.isEmpty() || !contains(mDefaultTopic))
+        mDefaultTopic = fallbackTopic();
+    // Older compilers name the contents and index files only in other records; the file
+    // itself is still there under its own name.
+    if (mContentsFile.isEmpty() || !contains(mContentsFile))
+        mContentsFile = storedFileEndingIn(QStringLiteral(".hhc"));
+    if (mIndexFile.isEmpty() || !contains(mIndexFile))
+        mIndexFile = storedFileEndingIn(QStringLiteral(".hhk"));
     return true;
 }
 
 void ChmFile::close()
 {
-    if (m_handle)
-        chm_close(m_handle);
-    m_handle = nullptr;
-    m_fileName.clear();
-    m_defaultTopic.clear();
+    if (mHandle)
+        chm_close(mHandle);
+    mHandle = nullptr;
+    mFileName.clear();
+    mDefaultTopic.clear();
+    mContentsFile.clear();
+    mIndexFile.clear();
+    mTitle.clear();
+    mCodepage = "CP932";
 }
 
 QString ChmFile::defaultTopic() const
 {
-    return m_defaultTopic;
+    return mDefaultTopic;
 }
 
-QString ChmFile::readDefaultTopicRecord() const
+void ChmFile::readSystemRecords()
 {
     bool ok = false;
     const QByteArray sys = read(QStringLiteral("/#SYSTEM"), &ok);
     if (!ok)
-        return QString();
+        return;
     // A 32-bit version, then records of: 16-bit code, 16-bit length, data (little-endian).
+    // The language comes first in practice but is looked for before decoding any text.
+    QHash<quint16, QByteArray> records;
     const auto* p = reinterpret_cast<const unsigned char*>(sys.constData());
     const qsizetype size = sys.size();
     qsizetype pos = 4;
@@ -285,17 +326,48 @@ QString ChmFile::readDefaultTopicRecord() const
         pos += 4;
         if (pos + len > size)
             break;
-        if (code == kSystemDefaultTopic) {
-            QByteArray value(sys.constData() + pos, len);
-            const qsizetype nul = value.indexOf('\0');
-            if (nul >= 0)
-                value.truncate(nul);
-            const QString topic = decodeStoredName(value).trimmed();
-            return topic.isEmpty() ? QString() : normalizePath(topic);
-        }
+        if (!records.contains(code))
+            records.insert(code, QByteArray(sys.constData() + pos, len));
         pos += len;
     }
+    const QByteArray language = records.value(kSystemLanguage);
+    if (language.size() >= 4)
+        mCodepage = codepageForLanguage(
+            static_cast<quint32>(readLe(reinterpret_cast<const unsigned char*>(language.constData()), 4)));
+    auto text = [&](quint16 code) {
+        QByteArray value = records.value(code);
+        const qsizetype nul = value.indexOf('\0');
+        if (nul >= 0)
+            value.truncate(nul);
+        return decodeStoredText(value, mCodepage).trimmed();
+    };
+    auto path = [&](quint16 code) {
+        const QString name = text(code);
+        return name.isEmpty() ? QString() : normalizePath(name);
+    };
+    mDefaultTopic = path(kSystemDefaultTopic);
+    mContentsFile = path(kSystemContentsFile);
+    mIndexFile = path(kSystemIndexFile);
+    mTitle = text(kSystemTitle);
+}
+
+QString ChmFile::storedFileEndingIn(const QString& suffix) const
+{
+    for (const QString& path : files()) {
+        if (path.endsWith(suffix, Qt::CaseInsensitive))
+            return path;
+    }
     return QString();
+}
+
+QStringList ChmFile::pages() const
+{
+    QStringList list;
+    for (const QString& path : files()) {
+        if (isPagePath(path))
+            list.append(path);
+    }
+    return list;
 }
 
 QString ChmFile::fallbackTopic() const
@@ -314,31 +386,31 @@ QString ChmFile::fallbackTopic() const
 
 bool ChmFile::contains(const QString& path) const
 {
-    if (!m_handle || path.isEmpty())
+    if (!mHandle || path.isEmpty())
         return false;
     chmUnitInfo ui;
     const QByteArray name = normalizePath(path).toUtf8();
-    return chm_resolve_object(m_handle, name.constData(), &ui) == CHM_RESOLVE_SUCCESS;
+    return chm_resolve_object(mHandle, name.constData(), &ui) == CHM_RESOLVE_SUCCESS;
 }
 
 QByteArray ChmFile::read(const QString& path, bool* ok) const
 {
     if (ok)
         *ok = false;
-    if (!m_handle || path.isEmpty())
+    if (!mHandle || path.isEmpty())
         return QByteArray();
     const QByteArray name = normalizePath(path).toUtf8();
     if (name.size() > CHM_MAX_PATHLEN)
         return QByteArray();
     chmUnitInfo ui;
-    if (chm_resolve_object(m_handle, name.constData(), &ui) != CHM_RESOLVE_SUCCESS)
+    if (chm_resolve_object(mHandle, name.constData(), &ui) != CHM_RESOLVE_SUCCESS)
         return QByteArray();
     if (ui.length > kMaxObjectSize)
         return QByteArray();
     QByteArray data;
     data.resize(static_cast<qsizetype>(ui.length));
     if (ui.length > 0) {
-        const LONGINT64 got = chm_retrieve_object(m_handle, &ui, reinterpret_cast<unsigned char*>(data.data()), 0,
+        const LONGINT64 got = chm_retrieve_object(mHandle, &ui, reinterpret_cast<unsigned char*>(data.data()), 0,
                                                   static_cast<LONGINT64>(ui.length));
         if (got != static_cast<LONGINT64>(ui.length))
             return QByteArray();
@@ -351,8 +423,8 @@ QByteArray ChmFile::read(const QString& path, bool* ok) const
 QStringList ChmFile::files() const
 {
     QStringList list;
-    if (m_handle)
-        chm_enumerate(m_handle, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collectFile, &list);
+    if (mHandle)
+        chm_enumerate(mHandle, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collectFile, &list);
     return list;
 }
 
@@ -377,4 +449,4 @@ QString ChmFile::normalizePath(const QString& path)
     return result;
 }
 
-}  // namespace platform
+}  // namespace help

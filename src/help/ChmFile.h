@@ -6,7 +6,7 @@
 
 struct chmFile;
 
-namespace platform {
+namespace help {
 
 // Read-only access to a compiled HTML help file (.chm) through chmlib.
 // Paths inside the file are absolute ("/index.html"); lookups ignore the case of letters.
@@ -23,13 +23,22 @@ public:
     // Any file opened before is closed first.
     bool open(const QString& fileName);
     void close();
-    bool isOpen() const { return m_handle != nullptr; }
-    QString fileName() const { return m_fileName; }
+    bool isOpen() const { return mHandle != nullptr; }
+    QString fileName() const { return mFileName; }
 
     // The start page named in the file's system records, as an absolute path inside the file
     // ("/index.html"). When the records name none, the first of index.htm(l) / default.htm(l)
     // that exists, else the first page in the file; empty when the file holds no page at all.
     QString defaultTopic() const;
+
+    // The file's title from its system records; empty when it has none.
+    QString title() const { return mTitle; }
+    // The contents (.hhc) and index (.hhk) files inside the file; empty when there is none.
+    QString contentsFile() const { return mContentsFile; }
+    QString indexFile() const { return mIndexFile; }
+    // The iconv name of the code page of the file's language ("CP932" for Japanese), in
+    // which text that declares no charset of its own is stored.
+    QByteArray codepage() const { return mCodepage; }
 
     bool contains(const QString& path) const;
 
@@ -39,18 +48,25 @@ public:
 
     // Paths of every stored file (directories and internal "::" storage left out).
     QStringList files() const;
+    // Paths of the HTML pages (.htm, .html) among them.
+    QStringList pages() const;
 
     // Brings a path into the form the file stores: leading '/', forward slashes, "." and
     // ".." segments resolved. '#' is part of stored names ("/#SYSTEM"), not a fragment.
     static QString normalizePath(const QString& path);
 
 private:
-    QString readDefaultTopicRecord() const;
+    void readSystemRecords();
     QString fallbackTopic() const;
+    QString storedFileEndingIn(const QString& suffix) const;
 
-    chmFile* m_handle = nullptr;
-    QString m_fileName;
-    QString m_defaultTopic;
+    chmFile* mHandle = nullptr;
+    QString mFileName;
+    QString mDefaultTopic;
+    QString mContentsFile;
+    QString mIndexFile;
+    QString mTitle;
+    QByteArray mCodepage = "CP932";
 };
 
-}  // namespace platform
+}  // namespace help

@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "HelpBrowser.h"
+
+#include "ChmFile.h"
+#include "HtmlText.h"
+#include "TextSearch.h"
+#include "GuardedSlot.h"
+#include "shared/TextEncoding.h"
+
+#include <QDesktopServices>
+#include <QTextCursor>
+
+namespace help {
+
+namespace {
+
+const QString kOwnScheme = QStringLiteral("chm");
+const QColor kHighlightColour(255, 230, 90);
+
+bool isItsScheme(const QString& scheme)
+{
+    return scheme == QLatin1String("ms-its") || scheme == QLatin1String("its") || scheme == QLatin1String("mk");
+}
+
+}  // namespace
+
+QString helpPathForLink(const QUrl& link, const QUrl& base)
+{
+    if (!link.isValid())
+        return QString();
+    const QString scheme = link.scheme().toLower();
+    QString path;
+    if (scheme.isEmpty()) {
+        if (base.isValid() && !base.scheme().isEmpty())
+            return helpPathForLink(base.resolved(link), QUrl());
+        path = link.path();
+    } else if (scheme == kOwnScheme) {
+        path = link.path();
+    } else if (isItsScheme(scheme)) {
+        // "ms-its:KvHelp.chm::/page.html", "mk:@MSITStore:C:\dir\KvHelp.chm::/page.html":
+        // the part after "::" is the path inside the file; without it, the file's start page.
+        const QString whole = link.path();
+        const qsizetype sep = whole.indexOf(QLatin1String("::"));
+        path = sep >= 0 ? whole.mid(sep + 2) : QString();
+    } else {
+        return QString();
+    }
+
+    QString result = ChmFile::normalizePath(path);
+    if (link.hasFragment() && !link.fragment().isEmpty())
+        result += QLatin1Char('#') + link.fragment();
+    return result;
+}
+
+HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent)
+    : QTextBrowser(parent), mChm(std::move(chm))
+{
+    // Links are followed here, not by QTextBrowser: it would hand our own "chm:" addresses
+    // and the "ms-its:" forms to the desktop as external links.
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    document()->setDocumentMargin(10);
+    connect(this, &QTextBrowser::anchorClicked, this, guardedSlot([this](const QUrl& link) { followLink(link); }));
+    // Marks belong to the page they were made on.
+    connect(this, &QTextBrowser::sourceChanged, this, [this] { setExtraSelections({}); });
+}
+
+HelpBrowser::~HelpBrowser() = default;
+
+QUrl HelpBrowser::topicUrl(const QString& path)
+{
+    QUrl url;
+    url.setScheme(kOwnScheme);
+    const qsizetype hash = path.indexOf(QLatin1Char('#'));
+    url.setPath(hash >= 0 ? path.left(hash) : path);
+    if (hash >= 0)
+        url.setFragment(path.mid(hash + 1));
+    return url;
+}
+
+void HelpBrowser::showTopic(const QString& path)
+{
+    const qsizetype hash = path.indexOf(QLatin1Char('#'));
+    const QString page = hash >= 0 ? path.left(hash) : path;
+    if (page.isEmpty() || page == QLatin1String("/")) {
+        // A link to the file itself opens its start page.
+        showDefaultTopic();
+        return;
+    }
+    setSource(topicUrl(path));
+}
+
+void HelpBrowser::showDefaultTopic()
+{
+    const QString topic = mChm->defaultTopic();
+    setSource(topicUrl(topic.isEmpty() ? QStringLiteral("/index.html") : topic));
+}
+
+QString HelpBrowser::currentPath() const
+{
+    return source().isEmpty() ? QString() : helpPathForLink(source());
+}
+
+int HelpBrowser::highlight(const QString& words)
+{
+    const QString word = foldKey(words);
+    const FoldedText text = foldText(document()->toPlainText());
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const TextMatch& match : findAll(text, word)) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(document());
+        mark.cursor.setPosition(static_cast<int>(match.start));
+        mark.cursor.setPosition(static_cast<int>(match.start + match.length), QTextCursor::KeepAnchor);
+        mark.format.setBackground(kHighlightColour);
+        mark.format.setForeground(Qt::black);
+        marks.append(mark);
+    }
+    setExtraSelections(marks);
+    if (!marks.isEmpty()) {
+        QTextCursor first = marks.first().cursor;
+        first.clearSelection();
+        setTextCursor(first);
+        ensureCursorVisible();
+    }
+    return static_cast<int>(marks.size());
+}
+
+int HelpBrowser::highlightCount() const
+{
+    return static_cast<int>(extraSelections().size());
+}
+
+QVariant HelpBrowser::loadResource(int type, const QUrl& name)
+{
+    const QString path = helpPathForLink(name, source());
+    if (path.isEmpty())
+        return QVariant();  // outside the help file: nothing is fetched from elsewhere
+
+    const QString page = path.left(path.indexOf(QLatin1Char('#')));  // whole path when there is none
+    bool ok = false;
+    const QByteArray data = mChm->read(page, &ok);
+    switch (type) {
+    case QTextDocument::HtmlResource:
+        return ok ? decodeHtmlPage(data, mChm->codepage().constData()) : pageNotFound(page);
+    case QTextDocument::StyleSheetResource:
+        return ok ? QVariant(QmrM::decodeUtf8OrCp932(data)) : QVariant();
+    default:
+        // Pictures: QTextDocument makes the image from the bytes (PNG, GIF, JPEG, BMP).
+        return ok ? QVariant(data) : QVariant();
+    }
+}
+
+void HelpBrowser::followLink(const QUrl& link)
+{
+    const QString path = helpPathForLink(link, source());
+    if (!path.isEmpty()) {
+        showTopic(path);
+        return;
+    }
+    if (link.isValid() && !link.scheme().isEmpty())
+        QDesktopServices::openUrl(link);
+}
+
+QString HelpBrowser::pageNotFound(const QString& path) const
+{
+    return QStringLiteral(
+               "<html><head><title>ページを表示できません</title></head><body>"
+               "<h2>ページを表示できません</h2>"
+               "<p>ページ「%1」はヘルプファイルの中に見つかりません。</p>"
+               "<p><a href=\"chm:/\">ヘルプの最初のページへ戻る</a></p>"
+               "</body></html>")
+        .arg(path.toHtmlEscaped());
+}
+
+}  // namespace help

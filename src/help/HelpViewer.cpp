@@ -1,0 +1,231 @@
+#include "HelpViewer.h"
+
+#include "ChmFile.h"
+#include "GuardedSlot.h"
+#include "NavigationPanes.h"
+#include "Printing.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSplitter>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace help {
+
+namespace {
+
+// The title of a file that names none.
+const QString kUntitled = QStringLiteral("HTML ヘルプ");
+
+const QString kHideText = QStringLiteral("非表示");
+const QString kShowText = QStringLiteral("表示");
+
+}  // namespace
+
+HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
+    : QWidget(nullptr), mOwner(owner ? owner->window() : nullptr)
+{
+    setObjectName(QStringLiteral("HelpViewer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    // Closing the help must never end the program, also when it is the only window shown
+    // (the training waits minimised, or hidden, while the help is open).
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(chm->title().isEmpty() ? kUntitled : chm->title());
+
+    mBrowser = new HelpBrowser(std::move(chm), this);
+    mBrowser->setObjectName(QStringLiteral("helpPage"));
+    mBrowser->setAccessibleName(QStringLiteral("ヘルプのページ"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    buildToolBar(layout);
+    buildNavigation();
+    mSplitter = new QSplitter(Qt::Horizontal, this);
+    mSplitter->setObjectName(QStringLiteral("helpSplitter"));
+    mSplitter->setChildrenCollapsible(false);
+    mSplitter->addWidget(mTabs);
+    mSplitter->addWidget(mBrowser);
+    mSplitter->setStretchFactor(1, 1);
+    mSplitter->setSizes({250, 570});
+    layout->addWidget(mSplitter, 1);
+
+    setTabOrder(mTabs, mBrowser);
+    // The window opens with the keys in the contents, ready to walk them.
+    mContents->focusTarget()->setFocus(Qt::OtherFocusReason);
+    connect(mBrowser, &QTextBrowser::sourceChanged, this, guardedSlot([this](const QUrl& url) { followPage(url); }));
+    placeOver(mOwner);
+}
+
+HelpViewer::~HelpViewer() = default;
+
+void HelpViewer::buildToolBar(QLayout* layout)
+{
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("helpToolBar"));
+    bar->setAccessibleName(QStringLiteral("ツールバー"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->setMovable(false);
+    auto add = [&](const char* name, QStyle::StandardPixmap icon, const QString& text, const QKeySequence& key,
+                   const QString& tip) {
+        QAction* action = bar->addAction(style()->standardIcon(icon), text);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(key);
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
+        // The buttons are on the Tab key's way too, not only reachable by their keys.
+        bar->widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
+        return action;
+    };
+    mToggle = add("actionNavigation", QStyle::SP_FileDialogListView, kHideText, QKeySequence(Qt::ALT | Qt::Key_T),
+                  QStringLiteral("目次・キーワード・検索の欄を隠します"));
+    bar->addSeparator();
+    mBack = add("actionBack", QStyle::SP_ArrowBack, QStringLiteral("戻る"), QKeySequence::Back,
+                QStringLiteral("前に見たページへ戻ります"));
+    mForward = add("actionForward", QStyle::SP_ArrowForward, QStringLiteral("進む"), QKeySequence::Forward,
+                   QStringLiteral("戻る前のページへ進みます"));
+    QAction* home = add("actionHome", QStyle::SP_DirHomeIcon, QStringLiteral("ホーム"),
+                        QKeySequence(Qt::ALT | Qt::Key_Home), QStringLiteral("ヘルプの最初のページを表示します"));
+    bar->addSeparator();
+    QAction* print = add("actionPrint", QStyle::SP_DialogSaveButton, QStringLiteral("印刷"), QKeySequence::Print,
+                         QStringLiteral("表示しているページを印刷します"));
+    QAction* preview = add("actionPreview", QStyle::SP_FileDialogContentsView, QStringLiteral("印刷プレビュー"),
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+                           QStringLiteral("表示しているページを印刷したときの様子を表示します"));
+    mBack->setEnabled(false);
+    mForward->setEnabled(false);
+
+    connect(mToggle, &QAction::triggered, this, guardedSlot([this] { setNavigationShown(!mTabs->isVisible()); }));
+    connect(mBack, &QAction::triggered, mBrowser, &QTextBrowser::backward);
+    connect(mForward, &QAction::triggered, mBrowser, &QTextBrowser::forward);
+    connect(home, &QAction::triggered, this, guardedSlot([this] { showDefaultTopic(); }));
+    connect(print, &QAction::triggered, this, guardedSlot([this] { printDocument(*mBrowser->document(), this); }));
+    connect(preview, &QAction::triggered, this, guardedSlot([this] { previewDocument(*mBrowser->document(), this); }));
+    connect(mBrowser, &QTextBrowser::backwardAvailable, mBack, &QAction::setEnabled);
+    connect(mBrowser, &QTextBrowser::forwardAvailable, mForward, &QAction::setEnabled);
+    layout->addWidget(bar);
+}
+
+void HelpViewer::buildNavigation()
+{
+    mTabs = new QTabWidget(this);
+    mTabs->setObjectName(QStringLiteral("navigation"));
+    mTabs->setAccessibleName(QStringLiteral("目次・キーワード・検索"));
+    mContents = new ContentsPane(mBrowser->chm(), mTabs);
+    mIndex = new IndexPane(mBrowser->chm(), mTabs);
+    mSearch = new SearchPane(mBrowser->chm(), mTabs);
+    // Alt with the letter turns to the tab, as Japanese programs write it: "目次(&C)".
+    mTabs->addTab(mContents, QStringLiteral("目次(&C)"));
+    mTabs->addTab(mIndex, QStringLiteral("キーワード(&N)"));
+    mTabs->addTab(mSearch, QStringLiteral("検索(&S)"));
+    mTabs->setTabToolTip(0, QStringLiteral("ヘルプの目次 (Alt+C)"));
+    mTabs->setTabToolTip(1, QStringLiteral("キーワードから探します (Alt+N)"));
+    mTabs->setTabToolTip(2, QStringLiteral("ヘルプのすべてのページから語句を探します (Alt+S)"));
+    mContents->setAccessibleName(QStringLiteral("目次"));
+    mIndex->setAccessibleName(QStringLiteral("キーワード"));
+    mSearch->setAccessibleName(QStringLiteral("検索"));
+
+    for (NavigationPane* p : {static_cast<NavigationPane*>(mContents), static_cast<NavigationPane*>(mIndex),
+                              static_cast<NavigationPane*>(mSearch)})
+        connect(p, &NavigationPane::topicRequested, this,
+                guardedSlot([this](const QString& path) { showRequestedTopic(path); }));
+    connect(mSearch, &SearchPane::resultChosen, this,
+            guardedSlot([this](const QString& path, const QString& words) { showSearchResult(path, words); }));
+    connect(mTabs, &QTabWidget::currentChanged, this, guardedSlot([this](int index) { turnToTab(index); }));
+}
+
+NavigationPane* HelpViewer::pane(int index) const
+{
+    return qobject_cast<NavigationPane*>(mTabs->widget(index));
+}
+
+void HelpViewer::turnToTab(int index)
+{
+    NavigationPane* shown = pane(index);
+    if (!shown)
+        return;
+    shown->ensureFilled();
+    // Whoever turns to a tab (Alt+N, a click) means to use it: its field or list takes the keys.
+    if (isVisible())
+        shown->focusTarget()->setFocus(Qt::ShortcutFocusReason);
+}
+
+void HelpViewer::setNavigationShown(bool shown)
+{
+    mTabs->setVisible(shown);
+    mToggle->setText(shown ? kHideText : kShowText);
+    mToggle->setToolTip(QStringLiteral("%1 (%2)").arg(
+        shown ? QStringLiteral("目次・キーワード・検索の欄を隠します") : QStringLiteral("目次・キーワード・検索の欄を表示します"),
+        mToggle->shortcut().toString(QKeySequence::NativeText)));
+    if (shown)
+        turnToTab(mTabs->currentIndex());
+    else
+        mBrowser->setFocus(Qt::OtherFocusReason);
+}
+
+QString HelpViewer::fileName() const
+{
+    return mBrowser->chm().fileName();
+}
+
+void HelpViewer::showTopic(const QString& path)
+{
+    mBrowser->showTopic(path);
+}
+
+void HelpViewer::showDefaultTopic()
+{
+    mBrowser->showDefaultTopic();
+}
+
+void HelpViewer::showRequestedTopic(const QString& path)
+{
+    // The panes ask again for the page shown (a click on the entry already selected); that
+    // must not add to the history.
+    if (path.isEmpty() || path.compare(mBrowser->currentPath(), Qt::CaseInsensitive) == 0)
+        return;
+    mBrowser->showTopic(path);
+}
+
+void HelpViewer::showSearchResult(const QString& path, const QString& words)
+{
+    showRequestedTopic(path);
+    mBrowser->highlight(words);
+}
+
+// The contents follow the page shown, also when it was reached by a link.
+void HelpViewer::followPage(const QUrl& url)
+{
+    // The signal comes before the browser's source() tells the new page.
+    mContents->selectPage(helpPathForLink(url));
+}
+
+void HelpViewer::closeEvent(QCloseEvent* event)
+{
+    mClosed = true;
+    event->accept();
+    // The window that asked for help gets the focus back.
+    if (mOwner && mOwner->isVisible())
+        mOwner->activateWindow();
+}
+
+void HelpViewer::placeOver(QWidget* owner)
+{
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize size(qMin(900, avail.width() - 40), qMin(640, avail.height() - 40));
+    resize(size);
+
+    QRect frame(QPoint(0, 0), size);
+    frame.moveCenter(owner && owner->isVisible() ? owner->frameGeometry().center() : avail.center());
+    frame.moveLeft(qBound(avail.left(), frame.left(), qMax(avail.left(), avail.right() - frame.width())));
+    frame.moveTop(qBound(avail.top(), frame.top(), qMax(avail.top(), avail.bottom() - frame.height())));
+    move(frame.topLeft());
+}
+
+}  // namespace help

@@ -1,0 +1,99 @@
+#include "HtmlHelp.h"
+
+#include "HelpWindows.h"
+#include "HelpWindowsDetail.h"
+#include "platform/Dialogs.h"
+#include "shared/Seams.h"
+
+#include <QWidget>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace help {
+
+namespace {
+
+bool isPathName(const QString& name)
+{
+#ifdef Q_OS_WIN
+    if (name.contains(QLatin1Char('\\')))
+        return true;
+#endif
+    return name.contains(QLatin1Char('/')) || QFileInfo(name).isAbsolute();
+}
+
+}  // namespace
+
+void detail::reportCannotOpen(const QString& name)
+{
+    platform::MsgBox(QStringLiteral("ヘルプファイル \"%1\" を開けません。").arg(name), platform::vbExclamation,
+                     QStringLiteral("HTML ヘルプ"));
+}
+
+QWidget* HtmlHelpA(QWidget* caller, const QString& file, HelpCommand command)
+{
+    if (const auto& replacement = QmrM::seams().help) {
+        replacement(caller, file, static_cast<int>(command));
+        return nullptr;
+    }
+    switch (command) {
+    case HelpCommand::DisplayTopic:
+        return showTopic(caller, file);
+    case HelpCommand::CloseAll:
+        closeAll();
+        return nullptr;
+    }
+    return nullptr;
+}
+
+QStringList helpSearchDirs()
+{
+    QStringList dirs;
+    auto add = [&dirs](const QString& dir) {
+        if (dir.isEmpty())
+            return;
+        const QString abs = QDir::cleanPath(QDir(dir).absolutePath());
+        if (!dirs.contains(abs))
+            dirs.append(abs);
+    };
+    add(QDir::currentPath());
+    if (QCoreApplication::instance()) {
+        add(QCoreApplication::applicationDirPath());
+        // An installed copy moved to another prefix keeps finding its data folder.
+        add(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/quillmora"));
+    }
+#ifdef QUILLMORA_DATADIR
+    add(QString::fromUtf8(QUILLMORA_DATADIR));
+#endif
+    return dirs;
+}
+
+QString findHelpFile(const QString& name)
+{
+    if (name.isEmpty())
+        return QString();
+    if (isPathName(name)) {
+        const QFileInfo info(name);
+        return info.isFile() ? info.absoluteFilePath() : QString();
+    }
+    // The name is given as the program spells it; on a file system that tells upper from
+    // lower case, a file that differs only in case is taken too, as on Windows.
+    const bool wildcard = name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'))
+                       || name.contains(QLatin1Char('['));
+    for (const QString& dirName : helpSearchDirs()) {
+        const QDir dir(dirName);
+        const QFileInfo exact(dir, name);
+        if (exact.isFile())
+            return exact.absoluteFilePath();
+        if (wildcard)
+            continue;
+        const QStringList same = dir.entryList(QStringList(name), QDir::Files | QDir::Readable, QDir::Name);
+        if (!same.isEmpty())
+            return dir.absoluteFilePath(same.first());
+    }
+    return QString();
+}
+
+}  // namespace help

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The HTML help function as the settings window calls it, typed: the command names what is
+// wanted and the file is a name, never a pointer or encoded bytes. It hands over to the help
+// windows of HelpWindows.h.
+namespace help {
+
+// Commands, with the values of the HTML help interface.
+enum class HelpCommand : int {
+    DisplayTopic = 0,  // open the file at its start page
+    CloseAll = 18,     // close every help window the program opened
+};
+
+// caller: the window asking for help. file: the help file, a bare name or a path (unused by
+// CloseAll). Returns the help window for DisplayTopic as showTopic does, nullptr otherwise.
+QWidget* HtmlHelpA(QWidget* caller, const QString& file, HelpCommand command);
+// When the seams replace the help viewer (shared/Seams.h), every call goes there instead.
+}  // namespace help

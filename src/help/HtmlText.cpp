@@ -1,0 +1,396 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "HtmlText.h"
+
+#include "shared/TextEncoding.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringList>
+
+namespace help {
+
+namespace {
+
+// The charset names that all mean the Windows flavour of Shift-JIS; CP932 is the superset
+// that iconv must be asked for, or the vendor characters (①, Ⅱ, ...) fail.
+bool isShiftJisName(const QString& name)
+{
+    static const QStringList names = {QStringLiteral("shift_jis"), QStringLiteral("shift-jis"),
+                                      QStringLiteral("sjis"),      QStringLiteral("x-sjis"),
+                                      QStringLiteral("ms_kanji"),  QStringLiteral("csshiftjis"),
+                                      QStringLiteral("windows-31j"), QStringLiteral("cp932"),
+                                      QStringLiteral("ms932"),     QStringLiteral("x-ms-cp932")};
+    return names.contains(name);
+}
+
+QString declaredCharset(const QByteArray& html)
+{
+    // The declaration must come early in the head; looking further would pick up the word
+    // "charset=" from the body text of a page that explains it.
+    QString head = QString::fromLatin1(html.left(2048));
+    const qsizetype bodyAt = head.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
+    if (bodyAt >= 0)
+        head.truncate(bodyAt);
+    static const QRegularExpression meta(QStringLiteral("<meta[^>]*charset\\s*=\\s*[\"']?\\s*([A-Za-z0-9_.:\\-]+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    QRegularExpressionMatch m = meta.match(head);
+    if (!m.hasMatch()) {
+        static const QRegularExpression xml(QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([A-Za-z0-9_.:\\-]+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+        m = xml.match(head);
+    }
+    return m.hasMatch() ? m.captured(1).toLower() : QString();
+}
+
+QString decodeUndeclared(const QByteArray& html, const char* fallbackCharset)
+{
+    if (fallbackCharset && qstricmp(fallbackCharset, "CP932") != 0) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8(html);
+        if (!utf8.hasError())
+            return text;
+        if (auto text = QmrM::decodeCharset(html, fallbackCharset))
+            return *text;
+    }
+    return QmrM::decodeUtf8OrCp932(html);
+}
+
+// The character references help pages use; the rest of HTML's long list stays as written.
+const QHash<QString, char32_t>& namedReferences()
+{
+    static const QHash<QString, char32_t> names = {
+        {QStringLiteral("amp"), U'&'},      {QStringLiteral("lt"), U'<'},       {QStringLiteral("gt"), U'>'},
+        {QStringLiteral("quot"), U'"'},     {QStringLiteral("apos"), U'\''},    {QStringLiteral("nbsp"), 0xA0},
+        {QStringLiteral("copy"), 0xA9},     {QStringLiteral("reg"), 0xAE},      {QStringLiteral("trade"), 0x2122},
+        {QStringLiteral("yen"), 0xA5},      {QStringLiteral("sect"), 0xA7},     {QStringLiteral("deg"), 0xB0},
+        {QStringLiteral("plusmn"), 0xB1},   {QStringLiteral("times"), 0xD7},    {QStringLiteral("divide"), 0xF7},
+        {QStringLiteral("middot"), 0xB7},   {QStringLiteral("laquo"), 0xAB},    {QStringLiteral("raquo"), 0xBB},
+        {QStringLiteral("ndash"), 0x2013},  {QStringLiteral("mdash"), 0x2014},  {QStringLiteral("hellip"), 0x2026},
+        {QStringLiteral("lsquo"), 0x2018},  {QStringLiteral("rsquo"), 0x2019},  {QStringLiteral("ldquo"), 0x201C},
+        {QStringLiteral("rdquo"), 0x201D},  {QStringLiteral("bull"), 0x2022},   {QStringLiteral("larr"), 0x2190},
+        {QStringLiteral("uarr"), 0x2191},   {QStringLiteral("rarr"), 0x2192},   {QStringLiteral("darr"), 0x2193},
+        {QStringLiteral("euro"), 0x20AC},   {QStringLiteral("shy"), 0xAD},      {QStringLiteral("para"), 0xB6},
+        {QStringLiteral("micro"), 0xB5},    {QStringLiteral("frac12"), 0xBD},   {QStringLiteral("iexcl"), 0xA1},
+    };
+    return names;
+}
+
+// The character a reference at text[at] ('&') stands for, and how long it is; 0 when it
+// is no reference we know.
+char32_t readReference(QStringView text, qsizetype at, qsizetype* length)
+{
+    // References are short: looking no further keeps a text full of '&' linear.
+    const qsizetype semicolon = text.mid(at + 1, 12).indexOf(QLatin1Char(';'));
+    if (semicolon < 0)
+        return 0;
+    const qsizetype end = at + 1 + semicolon;
+    const QStringView body = text.mid(at + 1, end - at - 1);
+    *length = end - at + 1;
+    if (body.startsWith(QLatin1Char('#'))) {
+        bool ok = false;
+        const bool hex = body.size() > 1 && (body[1] == QLatin1Char('x') || body[1] == QLatin1Char('X'));
+        const uint value = hex ? body.mid(2).toUInt(&ok, 16) : body.mid(1).toUInt(&ok, 10);
+        // A surrogate, zero or a value beyond Unicode cannot stand for a character.
+        if (!ok || value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+            return 0;
+        return value;
+    }
+    return namedReferences().value(body.toString(), 0);
+}
+
+bool isSpace(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r')
+        || c == QLatin1Char('\f');
+}
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
+
+bool isBlockTag(const QString& name)
+{
+    static const QStringList blocks = {
+        QStringLiteral("p"),     QStringLiteral("br"),    QStringLiteral("div"),   QStringLiteral("h1"),
+        QStringLiteral("h2"),    QStringLiteral("h3"),    QStringLiteral("h4"),    QStringLiteral("h5"),
+        QStringLiteral("h6"),    QStringLiteral("li"),    QStringLiteral("ul"),    QStringLiteral("ol"),
+        QStringLiteral("dl"),    QStringLiteral("dt"),    QStringLiteral("dd"),    QStringLiteral("tr"),
+        QStringLiteral("td"),    QStringLiteral("th"),    QStringLiteral("table"), QStringLiteral("pre"),
+        QStringLiteral("hr"),    QStringLiteral("blockquote"), QStringLiteral("body"), QStringLiteral("center"),
+    };
+    return blocks.contains(name);
+}
+
+// Builds a page's text with white space collapsed as a browser shows it.
+class TextCollector {
+public:
+    void addText(QStringView text)
+    {
+        for (const QChar c : text) {
+            if (isSpace(c)) {
+                mPendingSpace = true;
+                continue;
+            }
+            if (mPendingSpace && !mText.isEmpty() && !mText.endsWith(QLatin1Char('\n')))
+                mText += QLatin1Char(' ');
+            mPendingSpace = false;
+            mText += c;
+        }
+    }
+    void breakLine()
+    {
+        mPendingSpace = false;
+        if (!mText.isEmpty() && !mText.endsWith(QLatin1Char('\n')))
+            mText += QLatin1Char('\n');
+    }
+    QString take()
+    {
+        while (mText.endsWith(QLatin1Char('\n')))
+            mText.chop(1);
+        return std::move(mText);
+    }
+
+private:
+    QString mText;
+    bool mPendingSpace = false;
+};
+
+}  // namespace
+
+QString decodeHtmlPage(const QByteArray& html, const char* fallbackCharset)
+{
+    if (html.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(html.mid(3));
+    if (html.startsWith("\xFF\xFE") || html.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(QStringDecoder::Utf16);
+        return utf16(html);
+    }
+
+    const QString charset = declaredCharset(html);
+    if (charset.isEmpty())
+        return decodeUndeclared(html, fallbackCharset);
+    if (charset == QLatin1String("utf-8") || charset == QLatin1String("utf8"))
+        return QmrM::decodeUtf8OrCp932(html);
+
+    const QByteArray name = isShiftJisName(charset) ? QByteArray("CP932") : charset.toLatin1();
+    // A page that names a charset the system does not know, or that lies about it, is still shown.
+    return QmrM::decodeCharset(html, name.constData()).value_or(decodeUndeclared(html, fallbackCharset));
+}
+
+QString decodeEntities(QStringView text)
+{
+    if (!text.contains(QLatin1Char('&')))
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qsizetype length = 0;
+        const char32_t c = text[i] == QLatin1Char('&') ? readReference(text, i, &length) : 0;
+        if (c == 0) {
+            out += text[i];
+            continue;
+        }
+        const char32_t codePoint[] = {c};
+        out += QString::fromUcs4(codePoint, 1);
+        i += length - 1;
+    }
+    return out;
+}
+
+QString HtmlToken::attribute(QStringView attributeName) const
+{
+    for (const auto& attr : attributes) {
+        if (attr.first == attributeName)
+            return attr.second;
+    }
+    return QString();
+}
+
+bool HtmlTokenizer::next(HtmlToken* token)
+{
+    token->attributes.clear();
+    token->name.clear();
+    token->text.clear();
+    while (mPos < mHtml.size()) {
+        if (!mRawTextUntil.isEmpty()) {
+            // The content of <script> or <style> runs to its own end tag, whatever it holds.
+            const QString endTag = QStringLiteral("</") + mRawTextUntil;
+            qsizetype end = mHtml.indexOf(endTag, mPos, Qt::CaseInsensitive);
+            if (end < 0)
+                end = mHtml.size();
+            token->kind = HtmlToken::Text;
+            token->text = mHtml.mid(mPos, end - mPos).toString();
+            mPos = end;
+            mRawTextUntil.clear();
+            if (!token->text.isEmpty())
+                return true;
+            continue;
+        }
+        if (mHtml[mPos] != QLatin1Char('<')) {
+            qsizetype end = mHtml.indexOf(QLatin1Char('<'), mPos);
+            if (end < 0)
+                end = mHtml.size();
+            token->kind = HtmlToken::Text;
+            token->text = decodeEntities(mHtml.mid(mPos, end - mPos));
+            mPos = end;
+            return true;
+        }
+        if (skipMarkup())
+            continue;
+        if (readTag(token))
+            return true;
+        // A '<' that starts no tag is text.
+        token->kind = HtmlToken::Text;
+        token->text = QStringLiteral("<");
+        ++mPos;
+        return true;
+    }
+    return false;
+}
+
+// Comments, <!DOCTYPE ...> and <?...?>: dropped. A comment left open runs to the end.
+bool HtmlTokenizer::skipMarkup()
+{
+    const QStringView rest = mHtml.mid(mPos);
+    if (rest.startsWith(QLatin1String("<!--"))) {
+        const qsizetype end = mHtml.indexOf(QLatin1String("-->"), mPos + 4);
+        mPos = end < 0 ? mHtml.size() : end + 3;
+        return true;
+    }
+    if (rest.startsWith(QLatin1String("<!")) || rest.startsWith(QLatin1String("<?"))) {
+        const qsizetype end = mHtml.indexOf(QLatin1Char('>'), mPos);
+        mPos = end < 0 ? mHtml.size() : end + 1;
+        return true;
+    }
+    return false;
+}
+
+// Where the tag starting at `from` ends (its '>'), quotes respected; -1 when it never ends.
+qsizetype HtmlTokenizer::tagEnd(qsizetype from) const
+{
+    QChar quote;
+    for (qsizetype i = from; i < mHtml.size(); ++i) {
+        const QChar c = mHtml[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            // A quote only opens a value right after '='; elsewhere it is a stray character.
+            qsizetype before = i - 1;
+            while (before > from && isSpace(mHtml[before]))
+                --before;
+            if (mHtml[before] == QLatin1Char('='))
+                quote = c;
+        } else if (c == QLatin1Char('>')) {
+            return i;
+        }
+    }
+    // A quote left open: the tag ends at the first '>' after all, as browsers recover.
+    return quote.isNull() ? -1 : mHtml.indexOf(QLatin1Char('>'), from);
+}
+
+bool HtmlTokenizer::readTag(HtmlToken* token)
+{
+    const bool closing = mPos + 1 < mHtml.size() && mHtml[mPos + 1] == QLatin1Char('/');
+    qsizetype nameStart = mPos + (closing ? 2 : 1);
+    if (nameStart >= mHtml.size() || !isAsciiLetter(mHtml[nameStart]))
+        return false;
+    const qsizetype end = tagEnd(nameStart);
+    if (end < 0) {
+        mPos = mHtml.size();  // a tag cut off by the end of the text
+        return false;
+    }
+    qsizetype nameEnd = nameStart;
+    while (nameEnd < end && !isSpace(mHtml[nameEnd]) && mHtml[nameEnd] != QLatin1Char('/'))
+        ++nameEnd;
+    token->kind = closing ? HtmlToken::EndTag : HtmlToken::StartTag;
+    token->name = mHtml.mid(nameStart, nameEnd - nameStart).toString().toLower();
+    if (!closing)
+        readAttributes(nameEnd, end, token);
+    mPos = end + 1;
+    if (!closing && (token->name == QLatin1String("script") || token->name == QLatin1String("style")))
+        mRawTextUntil = token->name;
+    return true;
+}
+
+void HtmlTokenizer::readAttributes(qsizetype from, qsizetype end, HtmlToken* token)
+{
+    qsizetype i = from;
+    while (i < end) {
+        while (i < end && (isSpace(mHtml[i]) || mHtml[i] == QLatin1Char('/')))
+            ++i;
+        const qsizetype nameStart = i;
+        while (i < end && !isSpace(mHtml[i]) && mHtml[i] != QLatin1Char('=') && mHtml[i] != QLatin1Char('/'))
+            ++i;
+        if (i == nameStart) {
+            ++i;
+            continue;
+        }
+        const QString name = mHtml.mid(nameStart, i - nameStart).toString().toLower();
+        while (i < end && isSpace(mHtml[i]))
+            ++i;
+        QString value;
+        if (i < end && mHtml[i] == QLatin1Char('=')) {
+            ++i;
+            while (i < end && isSpace(mHtml[i]))
+                ++i;
+            qsizetype valueStart = i;
+            qsizetype valueEnd = i;
+            if (i < end && (mHtml[i] == QLatin1Char('"') || mHtml[i] == QLatin1Char('\''))) {
+                const QChar quote = mHtml[i];
+                valueStart = i + 1;
+                valueEnd = mHtml.indexOf(quote, valueStart);
+                if (valueEnd < 0 || valueEnd > end)
+                    valueEnd = end;
+                i = qMin(valueEnd + 1, end);
+            } else {
+                while (i < end && !isSpace(mHtml[i]))
+                    ++i;
+                valueEnd = i;
+            }
+            value = decodeEntities(mHtml.mid(valueStart, valueEnd - valueStart));
+        }
+        token->attributes.append({name, value});
+    }
+}
+
+PageText pageText(const QString& html)
+{
+    PageText page;
+    TextCollector body;
+    HtmlTokenizer tokenizer(html);
+    HtmlToken token;
+    QString inside;  // title, script or style: their text is not part of what a reader sees
+    while (tokenizer.next(&token)) {
+        switch (token.kind) {
+        case HtmlToken::Text:
+            if (inside == QLatin1String("title"))
+                page.title += token.text;
+            else if (inside.isEmpty())
+                body.addText(token.text);
+            break;
+        case HtmlToken::StartTag:
+            if (token.name == QLatin1String("body") && inside == QLatin1String("title"))
+                inside.clear();  // a title left open ends with the head
+            if (token.name == QLatin1String("title") || token.name == QLatin1String("script")
+                || token.name == QLatin1String("style"))
+                inside = token.name;
+            else if (isBlockTag(token.name))
+                body.breakLine();
+            break;
+        case HtmlToken::EndTag:
+            if (token.name == inside)
+                inside.clear();
+            else if (isBlockTag(token.name))
+                body.breakLine();
+            break;
+        }
+    }
+    page.title = page.title.simplified();
+    page.text = body.take();
+    return page;
+}
+
+}  // namespace help

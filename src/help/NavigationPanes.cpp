@@ -1,0 +1,462 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "NavigationPanes.h"
+
+#include "ChmFile.h"
+#include "GuardedSlot.h"
+#include "HelpBrowser.h"
+#include "HtmlText.h"
+
+#include <QCollator>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace help {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kKeywordRole = Qt::UserRole + 1;
+
+// The line a pane shows when the file has nothing for it: not selectable, read out as it is.
+void makeNotice(QTreeWidgetItem* item)
+{
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setForeground(0, QPalette().color(QPalette::Disabled, QPalette::Text));
+}
+
+void makeNotice(QListWidgetItem* item)
+{
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setForeground(QPalette().color(QPalette::Disabled, QPalette::Text));
+}
+
+QVBoxLayout* paneLayout(QWidget* pane)
+{
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    return layout;
+}
+
+QString pageOf(const QString& path)
+{
+    const qsizetype hash = path.indexOf(QLatin1Char('#'));
+    return (hash >= 0 ? path.left(hash) : path).toLower();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+
+NavigationPane::NavigationPane(const ChmFile& chm, QWidget* parent) : QWidget(parent), mChm(chm) {}
+
+void NavigationPane::ensureFilled()
+{
+    if (mFilled)
+        return;
+    mFilled = true;
+    fill();
+}
+
+void NavigationPane::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    platform::runGuarded([this] { ensureFilled(); });
+}
+
+QString NavigationPane::pathOf(const QString& local)
+{
+    return helpPathForLink(QUrl(local), QUrl(QStringLiteral("chm:/")));
+}
+
+QString NavigationPane::sitemapText(const QString& path) const
+{
+    if (path.isEmpty())
+        return QString();
+    bool ok = false;
+    const QByteArray bytes = mChm.read(path, &ok);
+    return ok ? decodeHtmlPage(bytes, mChm.codepage().constData()) : QString();
+}
+
+// ---------------------------------------------------------------------------------------
+
+ContentsPane::ContentsPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, parent)
+{
+    mTree = new QTreeWidget(this);
+    mTree->setObjectName(QStringLiteral("contentsTree"));
+    mTree->setAccessibleName(QStringLiteral("目次"));
+    mTree->setAccessibleDescription(QStringLiteral("ヘルプの内容の一覧です。項目を選ぶとそのページを表示します"));
+    mTree->setHeaderHidden(true);
+    mTree->setUniformRowHeights(true);
+    mTree->setExpandsOnDoubleClick(false);  // a double click on a book opens and closes it below
+    paneLayout(this)->addWidget(mTree);
+
+    // Walking the contents with the keys shows each page. The first entry the tree makes current
+    // by itself when it first gets the focus (there was none before) is not the user's choice.
+    connect(mTree, &QTreeWidget::currentItemChanged, this,
+            guardedSlot([this](QTreeWidgetItem* item, QTreeWidgetItem* previous) {
+                if (!mSelecting && item && previous)
+                    emit topicRequested(item->data(0, kPathRole).toString());
+            }));
+    connect(mTree, &QTreeWidget::itemClicked, this, guardedSlot([this](QTreeWidgetItem* item, int) {
+                if (!item->data(0, kPathRole).toString().isEmpty())
+                    emit topicRequested(item->data(0, kPathRole).toString());
+            }));
+    connect(mTree, &QTreeWidget::itemActivated, this,
+            guardedSlot([this](QTreeWidgetItem* item, int) { openEntry(item); }));
+    connect(mTree, &QTreeWidget::itemExpanded, this,
+            guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
+    connect(mTree, &QTreeWidget::itemCollapsed, this,
+            guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
+}
+
+QWidget* ContentsPane::focusTarget() const
+{
+    return mTree;
+}
+
+void ContentsPane::fill()
+{
+    const QList<SitemapEntry> entries = readSitemap(sitemapText(mChm.contentsFile()));
+    if (entries.isEmpty()) {
+        auto* notice = new QTreeWidgetItem(mTree, {QStringLiteral("目次がありません")});
+        makeNotice(notice);
+        return;
+    }
+    mSelecting = true;
+    addEntries(entries, nullptr);
+    mSelecting = false;
+    selectPage(mShownPage);
+}
+
+void ContentsPane::addEntries(const QList<SitemapEntry>& entries, QTreeWidgetItem* parent)
+{
+    for (const SitemapEntry& entry : entries) {
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(mTree);
+        item->setText(0, entry.name);
+        const QString path = entry.topics.isEmpty() ? QString() : pathOf(entry.topics.first().local);
+        item->setData(0, kPathRole, path);
+        if (!path.isEmpty()) {
+            item->setToolTip(0, path.mid(1));
+            // Several entries can lead to one page: the first one in the contents stands for it.
+            if (!mItemByPath.contains(path.toLower()))
+                mItemByPath.insert(path.toLower(), item);
+            if (!mItemByPath.contains(pageOf(path)))
+                mItemByPath.insert(pageOf(path), item);
+        }
+        addEntries(entry.children, item);
+        showBookState(item);
+    }
+}
+
+void ContentsPane::showBookState(QTreeWidgetItem* item)
+{
+    QStyle::StandardPixmap icon = QStyle::SP_FileIcon;
+    if (item->childCount() > 0)
+        icon = item->isExpanded() ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon;
+    item->setIcon(0, style()->standardIcon(icon));
+}
+
+void ContentsPane::openEntry(QTreeWidgetItem* item)
+{
+    const QString path = item->data(0, kPathRole).toString();
+    if (item->childCount() > 0 && (path.isEmpty() || !item->isExpanded() || mShownPage == path))
+        item->setExpanded(!item->isExpanded());
+    if (!path.isEmpty())
+        emit topicRequested(path);
+}
+
+void ContentsPane::selectPage(const QString& path)
+{
+    mShownPage = path;
+    if (!isFilled() || path.isEmpty())
+        return;
+    // The entry the user chose stays chosen, also when another entry leads to the same page.
+    QTreeWidgetItem* current = mTree->currentItem();
+    if (current && current->isSelected() &&
+        current->data(0, kPathRole).toString().compare(path, Qt::CaseInsensitive) == 0)
+        return;
+    QTreeWidgetItem* item = mItemByPath.value(path.toLower(), mItemByPath.value(pageOf(path)));
+    if (!item || (item == current && item->isSelected()))
+        return;
+    for (QTreeWidgetItem* book = item->parent(); book; book = book->parent())
+        book->setExpanded(true);
+    mSelecting = true;
+    mTree->setCurrentItem(item);
+    mSelecting = false;
+    mTree->scrollToItem(item);
+}
+
+// ---------------------------------------------------------------------------------------
+
+IndexPane::IndexPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, parent)
+{
+    auto* prompt = new QLabel(QStringLiteral("キーワードを入力してください:"), this);
+    mField = new QLineEdit(this);
+    mField->setObjectName(QStringLiteral("indexField"));
+    mField->setAccessibleName(QStringLiteral("キーワードの入力"));
+    mField->setAccessibleDescription(
+        QStringLiteral("入力するとその語で始まるキーワードを選びます。Enter でトピックを表示します"));
+    prompt->setBuddy(mField);
+    mList = new QListWidget(this);
+    mList->setObjectName(QStringLiteral("indexList"));
+    mList->setAccessibleName(QStringLiteral("キーワード一覧"));
+    mList->setUniformItemSizes(true);
+    mTopicsLabel = new QLabel(QStringLiteral("このキーワードのトピック:"), this);
+    mTopics = new QListWidget(this);
+    mTopics->setObjectName(QStringLiteral("indexTopics"));
+    mTopics->setAccessibleName(QStringLiteral("このキーワードのトピック"));
+    mTopics->setAccessibleDescription(QStringLiteral("表示するトピックを選んで Enter を押してください"));
+    mTopicsLabel->setBuddy(mTopics);
+    hideTopics();
+
+    QVBoxLayout* layout = paneLayout(this);
+    layout->addWidget(prompt);
+    layout->addWidget(mField);
+    layout->addWidget(mList, 3);
+    layout->addWidget(mTopicsLabel);
+    layout->addWidget(mTopics, 1);
+
+    connect(mField, &QLineEdit::textChanged, this, guardedSlot([this](const QString& text) { selectClosest(text); }));
+    connect(mField, &QLineEdit::returnPressed, this, guardedSlot([this] { openCurrent(); }));
+    connect(mList, &QListWidget::itemActivated, this, guardedSlot([this](QListWidgetItem*) { openCurrent(); }));
+    connect(mList, &QListWidget::currentRowChanged, this, guardedSlot([this](int) { hideTopics(); }));
+    connect(mTopics, &QListWidget::itemActivated, this,
+            guardedSlot([this](QListWidgetItem* item) { emit topicRequested(item->data(kPathRole).toString()); }));
+}
+
+QWidget* IndexPane::focusTarget() const
+{
+    return mField;
+}
+
+void IndexPane::fill()
+{
+    addSorted(readSitemap(sitemapText(mChm.indexFile())), 0);
+    for (qsizetype i = 0; i < mKeywords.size(); ++i) {
+        const Keyword& keyword = mKeywords[i];
+        // Sub-keywords stand indented under their keyword, as in a printed index.
+        auto* item = new QListWidgetItem(QString(keyword.depth * 2, QLatin1Char(' ')) + keyword.name, mList);
+        item->setData(kKeywordRole, static_cast<int>(i));
+        item->setData(Qt::AccessibleTextRole, keyword.name);
+    }
+    if (mKeywords.isEmpty()) {
+        makeNotice(new QListWidgetItem(QStringLiteral("キーワードがありません"), mList));
+        return;
+    }
+    mList->setCurrentRow(0);
+}
+
+void IndexPane::addSorted(const QList<SitemapEntry>& entries, int depth)
+{
+    QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    QList<const SitemapEntry*> sorted;
+    for (const SitemapEntry& entry : entries)
+        sorted.append(&entry);
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const SitemapEntry* a, const SitemapEntry* b) {
+        return collator.compare(foldKey(a->name), foldKey(b->name)) < 0;
+    });
+    for (const SitemapEntry* entry : std::as_const(sorted)) {
+        mKeywords.append({entry->name, foldKey(entry->name), entry->topics, entry->seeAlso, depth});
+        addSorted(entry->children, depth + 1);
+    }
+}
+
+// Selects the first keyword that begins with what is typed; when none does, the first that
+// sorts after it, so the list stays where the word would be.
+void IndexPane::selectClosest(const QString& typed)
+{
+    const QString key = foldKey(typed);
+    if (key.isEmpty() || mKeywords.isEmpty())
+        return;
+    int row = -1;
+    for (qsizetype i = 0; i < mKeywords.size() && row < 0; ++i) {
+        if (mKeywords[i].key.startsWith(key))
+            row = static_cast<int>(i);
+    }
+    if (row < 0) {
+        QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        row = static_cast<int>(mKeywords.size()) - 1;
+        for (qsizetype i = 0; i < mKeywords.size(); ++i) {
+            if (mKeywords[i].depth == 0 && collator.compare(mKeywords[i].key, key) >= 0) {
+                row = static_cast<int>(i);
+                break;
+            }
+        }
+    }
+    mList->setCurrentRow(row);
+    mList->scrollToItem(mList->item(row), QAbstractItemView::PositionAtTop);
+}
+
+int IndexPane::keywordOfRow(int row) const
+{
+    const QListWidgetItem* item = mList->item(row);
+    return item && item->data(kKeywordRole).isValid() ? item->data(kKeywordRole).toInt() : -1;
+}
+
+void IndexPane::openCurrent()
+{
+    const int index = keywordOfRow(mList->currentRow());
+    if (index >= 0)
+        openKeyword(mKeywords[index]);
+}
+
+void IndexPane::openKeyword(const Keyword& keyword)
+{
+    QList<SitemapTopic> topics;
+    for (const SitemapTopic& topic : keyword.topics) {
+        if (!pathOf(topic.local).isEmpty())
+            topics.append(topic);
+    }
+    if (topics.size() == 1) {
+        emit topicRequested(pathOf(topics.first().local));
+        return;
+    }
+    if (topics.size() > 1) {
+        offerTopics(topics);
+        return;
+    }
+    // A keyword without pages of its own refers to another: go to that one.
+    for (const QString& other : keyword.seeAlso) {
+        const QString key = foldKey(other);
+        for (qsizetype i = 0; i < mKeywords.size(); ++i) {
+            if (mKeywords[i].key == key) {
+                mList->setCurrentRow(static_cast<int>(i));
+                return;
+            }
+        }
+    }
+}
+
+void IndexPane::offerTopics(const QList<SitemapTopic>& topics)
+{
+    mTopics->clear();
+    for (const SitemapTopic& topic : topics) {
+        auto* item = new QListWidgetItem(topic.title, mTopics);
+        item->setData(kPathRole, pathOf(topic.local));
+        item->setToolTip(pathOf(topic.local).mid(1));
+    }
+    mTopicsLabel->show();
+    mTopics->show();
+    mTopics->setCurrentRow(0);
+    mTopics->setFocus(Qt::OtherFocusReason);
+}
+
+void IndexPane::hideTopics()
+{
+    mTopicsLabel->hide();
+    mTopics->hide();
+    mTopics->clear();
+}
+
+// ---------------------------------------------------------------------------------------
+
+SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, parent)
+{
+    auto* prompt = new QLabel(QStringLiteral("検索する語句を入力してください:"), this);
+    mField = new QLineEdit(this);
+    mField->setObjectName(QStringLiteral("searchField"));
+    mField->setAccessibleName(QStringLiteral("検索する語句"));
+    mField->setAccessibleDescription(QStringLiteral("Enter でヘルプのすべてのページから探します"));
+    prompt->setBuddy(mField);
+    mStart = new QPushButton(QStringLiteral("検索開始"), this);
+    mStart->setObjectName(QStringLiteral("searchButton"));
+    mStart->setAccessibleDescription(QStringLiteral("入力した語句をヘルプのすべてのページから探します"));
+    mStart->setAutoDefault(false);
+    mStatus = new QLabel(this);
+    mStatus->setObjectName(QStringLiteral("searchStatus"));
+    mStatus->setWordWrap(true);
+    mResults = new QTreeWidget(this);
+    mResults->setObjectName(QStringLiteral("searchResults"));
+    mResults->setAccessibleName(QStringLiteral("検索結果"));
+    mResults->setAccessibleDescription(
+        QStringLiteral("語句が見つかったページと見つかった数です。選ぶとそのページを表示します"));
+    mResults->setColumnCount(2);
+    mResults->setHeaderLabels({QStringLiteral("タイトル"), QStringLiteral("件数")});
+    mResults->setRootIsDecorated(false);
+    mResults->setUniformRowHeights(true);
+    mResults->header()->setStretchLastSection(false);
+    mResults->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    mResults->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+
+    QVBoxLayout* layout = paneLayout(this);
+    layout->addWidget(prompt);
+    layout->addWidget(mField);
+    layout->addWidget(mStart, 0, Qt::AlignRight);
+    layout->addWidget(mStatus);
+    layout->addWidget(mResults, 1);
+
+    connect(mField, &QLineEdit::returnPressed, this, guardedSlot([this] { search(); }));
+    connect(mStart, &QPushButton::clicked, this, guardedSlot([this] { search(); }));
+    connect(mResults, &QTreeWidget::itemActivated, this,
+            guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
+    connect(mResults, &QTreeWidget::itemClicked, this,
+            guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
+}
+
+QWidget* SearchPane::focusTarget() const
+{
+    return mField;
+}
+
+void SearchPane::fill()
+{
+    // Nothing to read before the first search: the index is built then.
+}
+
+void SearchPane::buildIndex()
+{
+    mIndex = std::make_unique<SearchIndex>();
+    for (const QString& path : mChm.pages()) {
+        bool ok = false;
+        const QByteArray bytes = mChm.read(path, &ok);
+        if (!ok)
+            continue;
+        const PageText page = pageText(decodeHtmlPage(bytes, mChm.codepage().constData()));
+        mIndex->addPage(path, page.title.isEmpty() ? QFileInfo(path).fileName() : page.title, page.text);
+    }
+}
+
+void SearchPane::search()
+{
+    mWords = mField->text().trimmed();
+    mResults->clear();
+    if (mWords.isEmpty()) {
+        mStatus->setText(QStringLiteral("検索する語句を入力してください。"));
+        return;
+    }
+    if (!mIndex)
+        buildIndex();
+    const QList<SearchIndex::Hit> hits = mIndex->search(mWords);
+    for (const SearchIndex::Hit& hit : hits) {
+        auto* item = new QTreeWidgetItem(mResults, {hit.title, QString::number(hit.count)});
+        item->setData(0, kPathRole, hit.path);
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        item->setData(0, Qt::AccessibleTextRole, QStringLiteral("%1 %2 件").arg(hit.title).arg(hit.count));
+    }
+    if (hits.isEmpty()) {
+        mStatus->setText(QStringLiteral("「%1」は見つかりませんでした。").arg(mWords));
+        return;
+    }
+    mStatus->setText(QStringLiteral("%1 ページで見つかりました。").arg(hits.size()));
+    mResults->setCurrentItem(mResults->topLevelItem(0));
+    mResults->setFocus(Qt::OtherFocusReason);
+}
+
+void SearchPane::openResult(QTreeWidgetItem* item)
+{
+    if (item)
+        emit resultChosen(item->data(0, kPathRole).toString(), mWords);
+}
+
+}  // namespace help

@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Sitemap.h"
+
+#include "HtmlText.h"
+
+namespace help {
+
+namespace {
+
+// Nesting deeper than this is damage; deeper lists are read as if at this depth, which also
+// bounds the recursion of whoever walks the tree.
+constexpr int kMaxDepth = 64;
+
+struct ObjectParams {
+    QStringList names;
+    QStringList locals;
+    QStringList seeAlso;
+};
+
+SitemapEntry entryFrom(const ObjectParams& params)
+{
+    SitemapEntry entry;
+    entry.name = params.names.value(0);
+    entry.seeAlso = params.seeAlso;
+    // A keyword with several pages names each page after the keyword's own name:
+    // Name (keyword), Name, Local, Name, Local... With one name only, it titles every page.
+    const bool titledPages = params.names.size() > params.locals.size() && params.names.size() > 1;
+    for (qsizetype i = 0; i < params.locals.size(); ++i) {
+        const QString title = titledPages ? params.names.value(i + 1) : params.names.value(i);
+        entry.topics.append({title.isEmpty() ? entry.name : title, params.locals[i]});
+    }
+    if (entry.name.isEmpty() && !entry.topics.isEmpty())
+        entry.name = entry.topics.first().local;
+    return entry;
+}
+
+class SitemapReader {
+public:
+    QList<SitemapEntry> read(const QString& html)
+    {
+        HtmlTokenizer tokenizer(html);
+        HtmlToken token;
+        while (tokenizer.next(&token)) {
+            if (token.kind == HtmlToken::StartTag)
+                startTag(token);
+            else if (token.kind == HtmlToken::EndTag)
+                endTag(token.name);
+        }
+        finishObject();
+        return std::move(mTop);
+    }
+
+private:
+    void startTag(const HtmlToken& token)
+    {
+        if (token.name == QLatin1String("param")) {
+            if (mInObject)
+                addParam(token);
+            return;
+        }
+        if (token.name == QLatin1String("object")) {
+            finishObject();  // an object left open ends where the next begins
+            mInObject = token.attribute(u"type").compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
+            return;
+        }
+        if (token.name == QLatin1String("ul") || token.name == QLatin1String("ol")) {
+            finishObject();
+            openList();
+            return;
+        }
+        if (token.name == QLatin1String("li"))
+            finishObject();
+    }
+
+    void endTag(const QString& name)
+    {
+        if (name == QLatin1String("object")) {
+            finishObject();
+        } else if (name == QLatin1String("ul") || name == QLatin1String("ol")) {
+            finishObject();
+            closeList();
+        }
+    }
+
+    void addParam(const HtmlToken& token)
+    {
+        const QString name = token.attribute(u"name").trimmed();
+        const QString value = token.attribute(u"value").trimmed();
+        if (value.isEmpty())
+            return;
+        if (name.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0)
+            mParams.names.append(value);
+        else if (name.compare(QLatin1String("local"), Qt::CaseInsensitive) == 0)
+            mParams.locals.append(value);
+        else if (name.compare(QLatin1String("see also"), Qt::CaseInsensitive) == 0)
+            mParams.seeAlso.append(value);
+    }
+
+    void finishObject()
+    {
+        if (mInObject) {
+            SitemapEntry entry = entryFrom(mParams);
+            if (!entry.name.isEmpty())
+                currentList().append(std::move(entry));
+        }
+        mInObject = false;
+        mParams = ObjectParams();
+    }
+
+    // A list opened after an entry holds that entry's children; one opened where there is no
+    // entry yet (a stray <UL>) adds nothing to the nesting, and its </UL> closes nothing.
+    void openList()
+    {
+        QList<SitemapEntry>& list = currentList();
+        if (list.isEmpty() || mPath.size() >= kMaxDepth) {
+            mOpenLists.append(false);
+            return;
+        }
+        mPath.append(list.size() - 1);
+        mOpenLists.append(true);
+    }
+
+    void closeList()
+    {
+        // The outermost list of the file is opened with nothing before it; its end, and any
+        // </UL> too many, leave the nesting as it is.
+        if (mOpenLists.isEmpty())
+            return;
+        if (mOpenLists.takeLast() && !mPath.isEmpty())
+            mPath.removeLast();
+    }
+
+    QList<SitemapEntry>& currentList()
+    {
+        QList<SitemapEntry>* list = &mTop;
+        for (const qsizetype index : mPath)
+            list = &(*list)[index].children;
+        return *list;
+    }
+
+    QList<SitemapEntry> mTop;
+    QList<qsizetype> mPath;  // index of the parent entry at each level
+    QList<bool> mOpenLists;  // for each <UL> open: whether it went a level deeper
+    bool mInObject = false;
+    ObjectParams mParams;
+};
+
+void flattenInto(const QList<SitemapEntry>& entries, int depth, QList<FlatEntry>* out)
+{
+    for (const SitemapEntry& entry : entries) {
+        out->append({&entry, depth});
+        flattenInto(entry.children, depth + 1, out);
+    }
+}
+
+}  // namespace
+
+QList<SitemapEntry> readSitemap(const QString& html)
+{
+    return SitemapReader().read(html);
+}
+
+QList<FlatEntry> flatten(const QList<SitemapEntry>& entries)
+{
+    QList<FlatEntry> out;
+    flattenInto(entries, 0, &out);
+    return out;
+}
+
+}  // namespace help

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The contents (.hhc) and index (.hhk) files of compiled help: "sitemaps", HTML lists of
+// <OBJECT type="text/sitemap"> entries whose <param> elements give a name and a page.
+// Qt Core only.
+namespace help {
+
+struct SitemapTopic {
+    QString title;
+    QString local;  // the page as written in the file ("page.html#part")
+};
+
+struct SitemapEntry {
+    QString name;
+    // The pages of the entry. A contents entry has at most one; an index keyword can have
+    // several, each with its own title.
+    QList<SitemapTopic> topics;
+    // Index keywords this one refers to instead of, or besides, pages of its own.
+    QStringList seeAlso;
+    QList<SitemapEntry> children;
+};
+
+// Reads a sitemap tolerantly: nesting follows <UL> and </UL> as far as they match, closing
+// tags may be missing, unknown tags are passed over, parameter names and values are taken in
+// any order and case, character references are decoded. Entries that name nothing are left
+// out. Never fails: what cannot be read gives fewer entries.
+QList<SitemapEntry> readSitemap(const QString& html);
+
+// All entries, depth first, with their depth (0 for the top level).
+struct FlatEntry {
+    const SitemapEntry* entry;
+    int depth;
+};
+QList<FlatEntry> flatten(const QList<SitemapEntry>& entries);
+
+}  // namespace help

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+// Finding words in help text the way a Japanese reader expects: by substring (Japanese has
+// no spaces between words), without regard to case or to the width of a character, so that
+// ｱ and ア, Ａ and A, ｶﾞ and ガ are the same. Qt Core only.
+namespace help {
+
+// A text brought into the form that matching compares, with, for each character of that
+// form, the position of the character of the original text it came from.
+struct FoldedText {
+    QString text;
+    QList<qsizetype> origin;
+    qsizetype originalLength = 0;
+};
+
+// Decomposes each character into its compatibility form (width and composed kana undone)
+// and folds its case; a run of white space becomes one space.
+FoldedText foldText(QStringView text);
+// The folded form alone, for keys and search words; leading and trailing space dropped.
+QString foldKey(QStringView text);
+
+// A place in the original text: start and length.
+struct TextMatch {
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
+// Every place, not overlapping, where the folded word occurs, in positions of the original
+// text. A match that would end inside a character (ハ in バ) is none.
+QList<TextMatch> findAll(const FoldedText& text, const QString& foldedWord);
+int countMatches(const FoldedText& text, const QString& foldedWord);
+
+// The full-text index of a help file: the text of each page, kept folded.
+class SearchIndex {
+public:
+    struct Hit {
+        QString path;
+        QString title;
+        int count = 0;
+    };
+
+    void addPage(const QString& path, const QString& title, QStringView text);
+    qsizetype pageCount() const { return mPages.size(); }
+    // The pages the words occur on, most hits first (then in the order they were added).
+    QList<Hit> search(const QString& words) const;
+
+private:
+    struct Page {
+        QString path;
+        QString title;
+        FoldedText text;
+    };
+    QList<Page> mPages;
+};
+
+}  // namespace help

@@ -1,0 +1,406 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The help window driven as a user drives it: the contents, keyword and search tabs, the
+// navigation pane, printing, and damaged help files.
+#include "ScriptedDialogs.h"
+#include "help/HelpViewer.h"
+#include "help/HelpWindows.h"
+#include "help/Printing.h"
+#include "shared/Seams.h"
+
+#include <QAction>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+const QString kBuiltChm = QStringLiteral(QUILLMORA_HELP_CHM);
+
+QString damaged(const char* name)
+{
+    return QStringLiteral(QUILLMORA_DAMAGED_HELP "/") + QLatin1String(name);
+}
+
+template <class T>
+T* control(QWidget* window, const char* name)
+{
+    T* found = window->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qWarning("no control %s", name);
+    return found;
+}
+
+QString pagePath(help::HelpViewer* viewer)
+{
+    return viewer->browser()->source().path();
+}
+
+QStringList treeTexts(const QTreeWidget* tree)
+{
+    QStringList texts;
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it) {
+        int depth = 0;
+        for (QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent())
+            ++depth;
+        texts.append(QString(depth * 2, QLatin1Char(' ')) + (*it)->text(0));
+    }
+    return texts;
+}
+
+// Types text the way an input method delivers Japanese: first shown as being composed,
+// then committed at once.
+void typeJapanese(QWidget* field, const QString& text)
+{
+    QInputMethodEvent composing(text, {});
+    QCoreApplication::sendEvent(field, &composing);
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QCoreApplication::sendEvent(field, &commit);
+}
+
+QTreeWidgetItem* treeItem(QTreeWidget* tree, const QString& text)
+{
+    const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+}  // namespace
+
+class TestHelpWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void contentsFollowThePageAndOpenPages();
+    void keywordChosenByTyping();
+    void keywordWithSeveralPagesAsksWhichOne();
+    void searchAndOpenAResult();
+    void navigationPaneHidesAndShows();
+    void printingAndPreview();
+    void damagedFilesShowWhatTheyCan();
+    void filesWithoutContentsOrIndex_data();
+    void filesWithoutContentsOrIndex();
+
+private:
+    help::HelpViewer* open(const QString& file);
+
+    std::unique_ptr<ScriptedDialogs> mDialogs;
+    std::unique_ptr<QTemporaryDir> mDir;
+    std::unique_ptr<QmrM::SeamsScope> mSeams;
+};
+
+void TestHelpWindow::init()
+{
+    mDialogs = std::make_unique<ScriptedDialogs>();
+    QmrM::Seams seams;  // only the boxes are replaced: the help viewer is the real one
+    mDialogs->standIn(seams);
+    mSeams = std::make_unique<QmrM::SeamsScope>(std::move(seams));
+    mDir = std::make_unique<QTemporaryDir>();
+}
+
+void TestHelpWindow::cleanup()
+{
+    help::closeAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const bool dialogsAsExpected = mDialogs->verify();
+    mSeams.reset();
+    mDialogs.reset();
+    QVERIFY(dialogsAsExpected);
+}
+
+help::HelpViewer* TestHelpWindow::open(const QString& file)
+{
+    auto* viewer = qobject_cast<help::HelpViewer*>(help::showTopic(nullptr, file));
+    if (viewer && !QTest::qWaitForWindowActive(viewer))
+        qWarning("the help window did not become active");
+    return viewer;
+}
+
+void TestHelpWindow::contentsFollowThePageAndOpenPages()
+{
+    help::HelpViewer* viewer = open(kBuiltChm);
+    QVERIFY(viewer);
+    auto* tree = control<QTreeWidget>(viewer, "contentsTree");
+    QVERIFY(tree && tree->isVisible());
+    QCOMPARE(tree->topLevelItemCount(), 10);
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("目次"));
+
+    // A click on an entry shows its page.
+    QTreeWidgetItem* files = treeItem(tree, QStringLiteral("データファイル"));
+    QVERIFY(files);
+    const QPoint at = tree->visualItemRect(files).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(pagePath(viewer), QStringLiteral("/files.html"));
+
+    // Following a link in the page moves the selection along, without a second page load.
+    emit viewer->browser()->anchorClicked(QUrl(QStringLiteral("trouble.html")));
+    QCOMPARE(pagePath(viewer), QStringLiteral("/trouble.html"));
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("困ったときは"));
+    viewer->browser()->backward();
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("データファイル"));
+    viewer->browser()->backward();
+    QCOMPARE(pagePath(viewer), QStringLiteral("/index.html"));
+
+    // From the keyboard: the arrow keys walk the contents, each entry showing its page.
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Down);
+    QCOMPARE(pagePath(viewer), QStringLiteral("/overview.html"));
+    QTest::keyClick(tree, Qt::Key_End);
+    QCOMPARE(pagePath(viewer), QStringLiteral("/trouble.html"));
+}
+
+void TestHelpWindow::keywordChosenByTyping()
+{
+    help::HelpViewer* viewer = open(kBuiltChm);
+    QVERIFY(viewer);
+    auto* tabs = control<QTabWidget>(viewer, "navigation");
+    QTest::keyClick(viewer, Qt::Key_N, Qt::AltModifier);
+    QCOMPARE(tabs->currentIndex(), 1);
+    auto* field = control<QLineEdit>(viewer, "indexField");
+    auto* list = control<QListWidget>(viewer, "indexList");
+    QTRY_VERIFY(field->hasFocus());
+    QVERIFY(list->count() >= 27);
+
+    // The list is sorted, and follows what is typed, without regard to width or case.
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names.append(list->item(i)->text());
+    QVERIFY(names.indexOf(QStringLiteral("Enter キー")) < names.indexOf(QStringLiteral("スクロールバー")));
+    QVERIFY(names.indexOf(QStringLiteral("スクロールバー")) < names.indexOf(QStringLiteral("待ち時間")));
+    typeJapanese(field, QStringLiteral("ｽｸ"));
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("スクロールバー"));
+    field->clear();
+    typeJapanese(field, QStringLiteral("ｓｈｉｆ"));
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("Shift-JIS"));
+    field->clear();
+    typeJapanese(field, QStringLiteral("待ち"));
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("待ち時間"));
+
+    // Enter shows the keyword's page, at its part.
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(viewer->browser()->source(), QUrl(QStringLiteral("chm:/start.html#wait")));
+    // A double click on another keyword shows its page.
+    QListWidgetItem* history = list->findItems(QStringLiteral("実績履歴"), Qt::MatchExactly).value(0);
+    QVERIFY(history);
+    const QPoint at = list->visualItemRect(history).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(pagePath(viewer), QStringLiteral("/history.html"));
+}
+
+void TestHelpWindow::keywordWithSeveralPagesAsksWhichOne()
+{
+    help::HelpViewer* viewer = open(damaged("damaged.chm"));
+    QVERIFY(viewer);
+    control<QTabWidget>(viewer, "navigation")->setCurrentIndex(1);
+    auto* field = control<QLineEdit>(viewer, "indexField");
+    auto* list = control<QListWidget>(viewer, "indexList");
+    auto* topics = control<QListWidget>(viewer, "indexTopics");
+    QVERIFY(!topics->isVisible());
+
+    QTest::keyClicks(field, QStringLiteral("sev"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QVERIFY(topics->isVisible());
+    QVERIFY(topics->hasFocus());
+    QCOMPARE(topics->count(), 2);
+    QCOMPARE(topics->item(0)->text(), QStringLiteral("The start"));
+    QCOMPARE(topics->item(1)->text(), QStringLiteral("The undeclared one"));
+    QCOMPARE(pagePath(viewer), QStringLiteral("/cover.html"));  // nothing shown before the choice
+    QTest::keyClick(topics, Qt::Key_Down);
+    QTest::keyClick(topics, Qt::Key_Return);
+    QCOMPARE(pagePath(viewer), QStringLiteral("/undeclared.html"));
+
+    // A keyword that only refers to another selects that one; choosing another hides the choice.
+    field->setFocus();
+    field->clear();
+    QTest::keyClicks(field, QStringLiteral("Else"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("Several pages"));
+    QVERIFY(!topics->isVisible());
+    // A keyword whose page is missing shows the notice in the page area.
+    field->clear();
+    QTest::keyClicks(field, QStringLiteral("nowhere"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("見つかりません")));
+}
+
+void TestHelpWindow::searchAndOpenAResult()
+{
+    help::HelpViewer* viewer = open(kBuiltChm);
+    QVERIFY(viewer);
+    QTest::keyClick(viewer, Qt::Key_S, Qt::AltModifier);
+    auto* field = control<QLineEdit>(viewer, "searchField");
+    auto* results = control<QTreeWidget>(viewer, "searchResults");
+    auto* status = control<QLabel>(viewer, "searchStatus");
+    QTRY_VERIFY(field->hasFocus());
+
+    typeJapanese(field, QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QVERIFY(results->topLevelItemCount() >= 2);
+    QVERIFY(results->hasFocus());
+    int previous = INT_MAX;
+    for (int i = 0; i < results->topLevelItemCount(); ++i) {
+        const int count = results->topLevelItem(i)->text(1).toInt();
+        QVERIFY(count > 0 && count <= previous);
+        previous = count;
+    }
+    QTreeWidgetItem* options = results->findItems(QStringLiteral("各種設定と確定ボタン"), Qt::MatchExactly).value(0);
+    QVERIFY(options);
+
+    // Enter on a result shows its page with each hit marked, as many as the list says.
+    results->setCurrentItem(options);
+    QTest::keyClick(results, Qt::Key_Return);
+    QCOMPARE(pagePath(viewer), QStringLiteral("/options.html"));
+    QCOMPARE(viewer->browser()->highlightCount(), options->text(1).toInt());
+    // The marks go when the user moves on.
+    emit viewer->browser()->anchorClicked(QUrl(QStringLiteral("index.html")));
+    QCOMPARE(viewer->browser()->highlightCount(), 0);
+
+    field->setFocus();
+    field->clear();
+    typeJapanese(field, QStringLiteral("存在しない語句"));
+    QTest::mouseClick(control<QPushButton>(viewer, "searchButton"), Qt::LeftButton);
+    QCOMPARE(results->topLevelItemCount(), 0);
+    QCOMPARE(status->text(), QStringLiteral("「存在しない語句」は見つかりませんでした。"));
+}
+
+void TestHelpWindow::navigationPaneHidesAndShows()
+{
+    help::HelpViewer* viewer = open(kBuiltChm);
+    QVERIFY(viewer);
+    auto* tabs = control<QTabWidget>(viewer, "navigation");
+    auto* toggle = control<QAction>(viewer, "actionNavigation");
+    QCOMPARE(toggle->text(), QStringLiteral("非表示"));
+    QTest::keyClick(viewer, Qt::Key_T, Qt::AltModifier);
+    QVERIFY(!tabs->isVisible());
+    QCOMPARE(toggle->text(), QStringLiteral("表示"));
+    QTRY_VERIFY(viewer->browser()->width() > viewer->width() - 30);
+    toggle->trigger();
+    QVERIFY(tabs->isVisible());
+    QCOMPARE(toggle->text(), QStringLiteral("非表示"));
+
+    // Every control of the pane and the tabs themselves can be named by a screen reader.
+    for (const char* name : {"navigation", "contentsTree", "indexField", "indexList", "indexTopics", "searchField",
+                             "searchResults", "helpPage"})
+        QVERIFY2(!control<QWidget>(viewer, name)->accessibleName().isEmpty(), name);
+    QCOMPARE(tabs->tabText(0), QStringLiteral("目次(&C)"));
+}
+
+void TestHelpWindow::printingAndPreview()
+{
+    help::HelpViewer* viewer = open(kBuiltChm);
+    QVERIFY(viewer);
+    const QString pdf = mDir->filePath(QStringLiteral("page.pdf"));
+    int answer = QDialog::Rejected;
+    QStringList shown;
+    QmrM::Seams seams = QmrM::seams();
+    seams.runModalDialog = [&](QObject* object) {
+        auto& dialog = *qobject_cast<QDialog*>(object);
+        shown.append(dialog.windowTitle());
+        if (auto* print = qobject_cast<QPrintDialog*>(&dialog)) {
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(pdf);
+        } else if (auto* preview = qobject_cast<QPrintPreviewDialog*>(&dialog)) {
+            auto* pages = preview->findChild<QPrintPreviewWidget*>();
+            pages->updatePreview();
+            shown.append(QStringLiteral("%1 pages").arg(pages->pageCount()));
+        }
+        return answer;
+    };
+    QmrM::SeamsScope printing(std::move(seams));
+
+    // Cancelled: nothing printed.
+    QTest::keyClick(viewer, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(shown, QStringList{QStringLiteral("印刷")});
+    QVERIFY(!QFile::exists(pdf));
+
+    answer = QDialog::Accepted;
+    control<QAction>(viewer, "actionPrint")->trigger();
+    QFile printed(pdf);
+    QVERIFY(printed.open(QIODevice::ReadOnly));
+    QVERIFY(printed.read(5) == "%PDF-" && printed.size() > 1000);
+
+    shown.clear();
+    control<QAction>(viewer, "actionPreview")->trigger();
+    QCOMPARE(shown, QStringList({QStringLiteral("印刷プレビュー"), QStringLiteral("1 pages")}));
+}
+
+void TestHelpWindow::damagedFilesShowWhatTheyCan()
+{
+    help::HelpViewer* viewer = open(damaged("damaged.chm"));
+    QVERIFY(viewer);
+    QCOMPARE(viewer->windowTitle(), QStringLiteral("HTML ヘルプ"));  // the file names no title
+    auto* tree = control<QTreeWidget>(viewer, "contentsTree");
+    // The start page is in no entry: the contents, which have the keys, leave it shown.
+    QTRY_VERIFY(tree->hasFocus());
+    QCOMPARE(pagePath(viewer), QStringLiteral("/cover.html"));
+    QVERIFY(tree->selectedItems().isEmpty());
+    QCOMPARE(
+        treeTexts(tree),
+        QStringList({QStringLiteral("Start"), QStringLiteral("  Missing page"), QStringLiteral("  Undeclared charset"),
+                     QStringLiteral("After the extra end"), QStringLiteral("  Deep, never closed")}));
+
+    // A page that is not in the file: a notice, and the window goes on working.
+    tree->setCurrentItem(treeItem(tree, QStringLiteral("Missing page")));
+    QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("見つかりません")));
+    // A Shift-JIS page that declares nothing is read in the file's code page. The entry chosen
+    // stays selected, although a later entry leads to the same page.
+    QTreeWidgetItem* undeclared = treeItem(tree, QStringLiteral("Undeclared charset"));
+    tree->setCurrentItem(undeclared);
+    QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("トレーニングの開始")));
+    QCOMPARE(tree->currentItem(), undeclared);
+    QVERIFY(!treeItem(tree, QStringLiteral("After the extra end"))->isExpanded());
+
+    control<QTabWidget>(viewer, "navigation")->setCurrentIndex(2);
+    auto* field = control<QLineEdit>(viewer, "searchField");
+    typeJapanese(field, QStringLiteral("トレーニング"));
+    QTest::keyClick(field, Qt::Key_Return);
+    auto* results = control<QTreeWidget>(viewer, "searchResults");
+    QCOMPARE(results->topLevelItemCount(), 2);
+}
+
+void TestHelpWindow::filesWithoutContentsOrIndex_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("no contents or index file") << damaged("bare.chm");
+    QTest::newRow("empty contents and index files") << damaged("empty.chm");
+}
+
+void TestHelpWindow::filesWithoutContentsOrIndex()
+{
+    QFETCH(QString, file);
+    help::HelpViewer* viewer = open(file);
+    QVERIFY(viewer);
+    auto* tabs = control<QTabWidget>(viewer, "navigation");
+    QCOMPARE(treeTexts(control<QTreeWidget>(viewer, "contentsTree")), QStringList{QStringLiteral("目次がありません")});
+    tabs->setCurrentIndex(1);
+    auto* list = control<QListWidget>(viewer, "indexList");
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("キーワードがありません"));
+    auto* field = control<QLineEdit>(viewer, "indexField");
+    QTest::keyClicks(field, QStringLiteral("a"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(pagePath(viewer), QStringLiteral("/index.html"));
+    // The page area and the search still work.
+    tabs->setCurrentIndex(2);
+    field = control<QLineEdit>(viewer, "searchField");
+    typeJapanese(field, QStringLiteral("ﾄﾚｰﾆﾝｸﾞ"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(control<QTreeWidget>(viewer, "searchResults")->topLevelItemCount(), 2);
+}
+
+QTEST_MAIN(TestHelpWindow)
+#include "tst_helpwindow.moc"
