@@ -3,9 +3,12 @@
 #include "platform/AppSetup.h"
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
+#include "platform/FitLabel.h"
 #include "platform/Guard.h"
 #include "platform/KeyPress.h"
+#include "platform/OutlinedLabel.h"
 #include "platform/ScrollBar.h"
+#include "platform/TextBox.h"
 #include "settings/frmSettei.h"
 #include "shared/Errors.h"
 #include "shared/Numbers.h"
@@ -30,6 +33,10 @@ namespace {
 
 constexpr int kStepColour = 15;
 constexpr int kCurrentStepColour = 12;
+// The plan's steps shrink no further for a long name: it is cut with "…" and shown whole when it is its turn.
+constexpr double kSmallestStepPoints = 9;
+// The count box shrinks a long number down to this size before it has to scroll.
+constexpr double kSmallestCountPoints = 8;
 
 }  // namespace
 
@@ -85,7 +92,8 @@ void frmMain::createControls(platform::FormWindow* window)
     window->setAutoFillBackground(true);
     setBackground(buttonFaceColor());
 
-    lblKoumoku = new QLabel(window);
+    // The name and the count are shown whole: at their described size when they fit, smaller when not.
+    lblKoumoku = new platform::FitLabel(window);
     lblKoumoku->setObjectName(QStringLiteral("lblKoumoku"));
     lblKoumoku->setGeometry(twips(2655, 585, 6735, 1515));
     lblKoumoku->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -97,6 +105,7 @@ void frmMain::createControls(platform::FormWindow* window)
     // Counts are half-width digits; a Japanese input method would only get in the way.
     txtKaisu->setAttribute(Qt::WA_InputMethodEnabled, false);
     txtKaisu->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhLatinOnly);
+    platform::keepTextWhole(txtKaisu, kSmallestCountPoints);
 
     cmdNext = new platform::CommandButton(window);
     cmdNext->setObjectName(QStringLiteral("cmdNext"));
@@ -117,7 +126,7 @@ void frmMain::createControls(platform::FormWindow* window)
     hsbKaisu->setValue(0);
     hsbKaisu->setFocusPolicy(Qt::StrongFocus);
 
-    lblKaisu = new QLabel(window);
+    lblKaisu = new platform::FitLabel(window);
     lblKaisu->setObjectName(QStringLiteral("lblKaisu"));
     lblKaisu->setGeometry(twips(2700, 2250, 6720, 2865));
     lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -129,10 +138,12 @@ void frmMain::createControls(platform::FormWindow* window)
     Frame1->setFont(namedFont(11.25));
 
     for (int i = 1; i <= 20; ++i) {
-        auto* label = new QLabel(Frame1);
+        // Outlined, so the white and red steps read on the window face and on every flash colour.
+        auto* label = new platform::OutlinedLabel(Frame1);
         label->setObjectName(QStringLiteral("lblSnd_%1").arg(i));
         label->setGeometry(twips(105, 375 + 300 * (i - 1), 2415, 240));
         label->setFont(namedFont(11.25));
+        label->setMinimumPointSize(kSmallestStepPoints);
         lblSnd[i] = label;
     }
 
@@ -239,7 +250,7 @@ void frmMain::ShowCurrentItem()
     // The scroll bar only goes from 0 to 1000; the count box holds the count itself.
     hsbKaisu->setValue(std::clamp(count, hsbKaisu->minimum(), hsbKaisu->maximum()));
     if (count != 0)
-        txtKaisu->setText(QString::number(count));
+        platform::setTextShowingStart(txtKaisu, QString::number(count));
     cmdNext->setFocus();
 }
 
@@ -332,12 +343,12 @@ void frmMain::advanceFlashColour()
 
 void frmMain::hsbKaisu_Change()
 {
-    txtKaisu->setText(QString::number(hsbKaisu->value()));
+    platform::setTextShowingStart(txtKaisu, QString::number(hsbKaisu->value()));
 }
 
 void frmMain::hsbKaisu_Scroll()
 {
-    txtKaisu->setText(QString::number(hsbKaisu->value()));
+    platform::setTextShowingStart(txtKaisu, QString::number(hsbKaisu->value()));
 }
 
 void frmMain::txtKaisu_KeyPress(int& KeyAscii)

@@ -7,6 +7,7 @@
 #include "training/frmMain.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QDir>
@@ -88,4 +89,10 @@ QWidget* nextTabStop(QWidget* from)
                             !((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(from->window()))))
         next = next->nextInFocusChain();
     return next;
+}
+
+QRect drawnCursor(QLineEdit* box)
+{
+    box->grab();
+    return box->inputMethodQuery(Qt::ImCursorRectangle).toRect();
 }

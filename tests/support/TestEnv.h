@@ -8,7 +8,9 @@
 #include <memory>
 
 class QComboBox;
+class QLineEdit;
 class QListWidget;
+class QRect;
 class QWidget;
 
 // Each test runs in a fresh temporary current directory, with the shared state reset, scripted dialogs
@@ -47,6 +49,9 @@ QStringList entries(const QComboBox* combo);
 // The control the tab key moves to from `from`; a compound control such as an editable combo box
 // takes the focus through its own child, which is skipped.
 QWidget* nextTabStop(QWidget* from);
+
+// Where a text box draws its cursor once drawn: the box scrolls its text to the cursor when it is painted.
+QRect drawnCursor(QLineEdit* box);
 
 // Encodes text as code page 932 (the test fails on characters that cannot be stored).
 QByteArray cp932(const QString& text);

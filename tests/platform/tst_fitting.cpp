@@ -1,0 +1,243 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Labels and text boxes that show their whole text, and outlined text that reads on any background.
+#include "Pictures.h"
+#include "TestEnv.h"
+#include "platform/AppSetup.h"
+#include "platform/FitLabel.h"
+#include "platform/OutlinedLabel.h"
+#include "platform/TextBox.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QtTest>
+
+using platform::FitLabel;
+using platform::namedFont;
+using platform::neededWidth;
+
+namespace {
+
+// The size one whole pixel larger than the font.
+QFont onePixelLarger(const QFont& font, const QWidget* widget)
+{
+    QFont larger = font;
+    larger.setPointSizeF((qRound(font.pointSizeF() * widget->logicalDpiY() / 72.0) + 1) * 72.0 / widget->logicalDpiY());
+    return larger;
+}
+
+}  // namespace
+
+class TestFitting : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { platform::setUpApplication(*qobject_cast<QApplication*>(qApp)); }
+
+    void oneLineLabelsKeepTheirSizeOrShrinkJustEnough_data();
+    void oneLineLabelsKeepTheirSizeOrShrinkJustEnough();
+    void wrappingOnlyWhereTwoLinesFitAtTheDescribedSize_data();
+    void wrappingOnlyWhereTwoLinesFitAtTheDescribedSize();
+    void belowTheSmallestSizeTheTextIsCutVisibly();
+    void contrastFollowsTheWcagFormula();
+    void outlineStandsOutFromEveryBackground();
+    void boxesShowTheirStartAndWholeNumbers();
+};
+
+void TestFitting::oneLineLabelsKeepTheirSizeOrShrinkJustEnough_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("alignment");
+    QTest::addColumn<bool>("kept");
+    // The training window's count (150 pt, 448 pixels wide, centred) and the settings window's total (right).
+    const QSize count(448, 191);
+    const int centred = Qt::AlignHCenter | Qt::AlignTop;
+    QTest::newRow("count 20") << "20" << 150.0 << count << centred << true;
+    QTest::newRow("count 999") << "999" << 150.0 << count << centred << true;
+    QTest::newRow("count 1000") << "1000" << 150.0 << count << centred << false;
+    QTest::newRow("count 12345") << "12345" << 150.0 << count << centred << false;
+    QTest::newRow("count 32767") << "32767" << 150.0 << count << centred << false;
+    QTest::newRow("count -32768") << "-32768" << 150.0 << count << centred << false;
+    const QSize total(136, 16);
+    const int right = Qt::AlignRight | Qt::AlignVCenter;
+    QTest::newRow("total 38") << "合計回数 ： 38" << 11.25 << total << right << true;
+    QTest::newRow("total 1310680") << "合計回数 ： 1310680" << 11.25 << total << right << false;
+    QTest::newRow("total 6442450941") << "合計回数 ： 6442450941" << 11.25 << total << right << false;
+}
+
+void TestFitting::oneLineLabelsKeepTheirSizeOrShrinkJustEnough()
+{
+    QFETCH(QString, text);
+    QFETCH(double, points);
+    QFETCH(QSize, size);
+    QFETCH(int, alignment);
+    QFETCH(bool, kept);
+    FitLabel label;
+    label.resize(size);
+    label.setAlignment(Qt::Alignment(alignment));
+    label.setFont(namedFont(points));
+    label.setText(text);
+
+    const platform::ShownText shown = label.shownText();
+    QCOMPARE(shown.lines, QStringList{text});
+    QVERIFY(shown.whole);
+    QCOMPARE(label.font().pointSizeF(), points);  // the label keeps its described font
+    QCOMPARE(shown.font.pointSizeF() == points, kept);
+    QVERIFY2(neededWidth(text, shown.font, &label) <= size.width(),
+             qPrintable(QString::number(shown.font.pointSizeF())));
+    if (!kept)  // just enough: one pixel larger would not fit
+        QVERIFY(neededWidth(text, onePixelLarger(shown.font, &label), &label) > size.width());
+
+    // What is drawn: the whole text, nothing cut at either side.
+    QVERIFY(drawnWhole(&label));
+}
+
+void TestFitting::wrappingOnlyWhereTwoLinesFitAtTheDescribedSize_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<int>("lines");  // expected number of lines; 0 for "more than one"
+    QTest::addColumn<bool>("kept");
+    // The training window's item name: 449 x 101 pixels, the size chosen by the name's length.
+    QTest::newRow("5 full-width at 65") << "腕立て伏せ" << 65.0 << 1 << true;
+    QTest::newRow("8 full-width at 48") << "腕立て伏せ腕立て" << 48.0 << 1 << false;
+    QTest::newRow("8 ASCII at 48") << "Pushups!" << 48.0 << 1 << true;
+    QTest::newRow("10 full-width at 36") << "腕立て伏せ腕立て伏せ" << 36.0 << 1 << false;
+    QTest::newRow("10 ASCII at 36") << "Stretching" << 36.0 << 1 << true;
+    QTest::newRow("14 full-width at 28") << "腹筋腹筋腹筋腹筋腹筋腹筋腹筋" << 28.0 << 2 << true;
+    QTest::newRow("40 full-width at 16") << QString(40, QChar(u'腕')) << 16.0 << 0 << true;
+    QTest::newRow("40 ASCII, no spaces, at 16") << QString(40, QChar(u'W')) << 16.0 << 0 << true;
+    QTest::newRow("250 full-width at 16") << QString(250, QChar(u'腕')) << 16.0 << 0 << false;
+}
+
+void TestFitting::wrappingOnlyWhereTwoLinesFitAtTheDescribedSize()
+{
+    QFETCH(QString, text);
+    QFETCH(double, points);
+    QFETCH(int, lines);
+    QFETCH(bool, kept);
+    FitLabel label;
+    label.resize(449, 101);
+    label.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label.setWordWrap(true);
+    label.setFont(namedFont(points));
+    label.setText(text);
+
+    const platform::ShownText shown = label.shownText();
+    QCOMPARE(shown.lines.join(QString()), text);  // every character, in order
+    if (lines > 0)
+        QCOMPARE(shown.lines.size(), lines);
+    else
+        QVERIFY(shown.lines.size() > 1);
+    QCOMPARE(shown.font.pointSizeF() == points, kept);
+    QVERIFY(shown.font.pointSizeF() <= points);
+    const QFontMetricsF metrics(shown.font, &label);
+    qreal widest = 0;
+    qreal narrowest = label.width();
+    for (const QString& line : shown.lines) {
+        widest = std::max(widest, neededWidth(line, shown.font, &label));
+        narrowest = std::min(narrowest, neededWidth(line, shown.font, &label));
+    }
+    QVERIFY(widest <= label.width());
+    QVERIFY(drawnWhole(&label));
+    if (shown.lines.size() > 1) {
+        QVERIFY(metrics.height() + (shown.lines.size() - 1) * metrics.lineSpacing() <= label.height());
+        // Lines of even length, not a full one and a short rest.
+        QVERIFY2(widest - narrowest <= 2 * metrics.maxWidth(), qPrintable(shown.lines.join(u'|')));
+    }
+}
+
+void TestFitting::belowTheSmallestSizeTheTextIsCutVisibly()
+{
+    // A plan step: 161 pixels at 11.25 pt, no smaller than 9 pt.
+    platform::OutlinedLabel label;
+    label.resize(161, 16);
+    label.setFont(namedFont(11.25));
+    label.setMinimumPointSize(9);
+    label.setText(QStringLiteral("20.") + QString(40, QChar(u'腕')));
+    const platform::ShownText shown = label.shownText();
+    QVERIFY(!shown.whole);
+    QCOMPARE(shown.lines.size(), 1);
+    QVERIFY(shown.lines[0].startsWith(QStringLiteral("20.腕")));
+    QVERIFY(shown.lines[0].endsWith(QChar(0x2026)));
+    QCOMPARE(qRound(shown.font.pointSizeF() * 4), 36);
+    QVERIFY(neededWidth(shown.lines[0], shown.font, &label) <= label.textArea().width());
+    QCOMPARE(label.text().size(), 43);  // the label's text, and so its accessible name, stays whole
+
+    label.setText(QStringLiteral("2.腹筋"));
+    QVERIFY(label.shownText().whole);
+    QCOMPARE(label.shownText().font.pointSizeF(), 11.25);
+}
+
+void TestFitting::contrastFollowsTheWcagFormula()
+{
+    using platform::contrastRatio;
+    QCOMPARE(qRound(contrastRatio(Qt::white, Qt::black) * 100), 2100);
+    QCOMPARE(contrastRatio(QColor(0x12, 0x34, 0x56), QColor(0x12, 0x34, 0x56)), 1.0);
+    // Reference values: the grey that just passes 4.5 : 1 on white, pure red on white, and the low end of the
+    // sRGB curve where it is linear.
+    QCOMPARE(qRound(contrastRatio(QColor(0x76, 0x76, 0x76), Qt::white) * 100), 454);
+    QCOMPARE(qRound(contrastRatio(Qt::red, Qt::white) * 100), 400);
+    QCOMPARE(qRound(contrastRatio(QColor(0x0A, 0x0A, 0x0A), Qt::black) * 1000), 1061);
+}
+
+void TestFitting::outlineStandsOutFromEveryBackground()
+{
+    using platform::contrastRatio;
+    using platform::OutlinedLabel;
+    // Whatever the text colour and background, the text's edge (its outline, or the text itself where it needs
+    // none) stands out by 3 : 1 or more, and the text from its outline.
+    for (int r = 0; r <= 255; r += 51) {
+        for (int g = 0; g <= 255; g += 51) {
+            for (int b = 0; b <= 255; b += 51) {
+                const QColor background(r, g, b);
+                for (const QColor text : {QColor(Qt::white), QColor(Qt::red), QColor(Qt::black)}) {
+                    const QColor outline = OutlinedLabel::outlineColourFor(text, background);
+                    const QColor edge = outline.isValid() ? outline : text;
+                    QVERIFY2(contrastRatio(edge, background) >= 3, qPrintable(background.name() + text.name()));
+                    if (outline.isValid())
+                        QVERIFY(contrastRatio(text, outline) >= 3 || text == outline);
+                }
+            }
+        }
+    }
+}
+
+void TestFitting::boxesShowTheirStartAndWholeNumbers()
+{
+    // The training window's count box: 81 pixels at 21.75 pt.
+    QLineEdit box;
+    box.resize(81, 34);
+    box.setFont(namedFont(21.75));
+    platform::keepTextWhole(&box, 8);
+    const QFont described = box.font();
+    for (const QString& number : {QStringLiteral("1000"), QStringLiteral("12345"), QStringLiteral("32767"),
+                                  QStringLiteral("-32768"), QStringLiteral("2147483647")}) {
+        platform::setTextShowingStart(&box, number);
+        box.setCursorPosition(number.size());
+        // The cursor after the last digit sits past the whole number: nothing of it scrolled out on the left.
+        const QFontMetricsF metrics(box.font());
+        const int cursor = drawnCursor(&box).center().x();
+        QVERIFY2(cursor >= metrics.horizontalAdvance(number), qPrintable(number));
+        QVERIFY(cursor < box.width());
+        QVERIFY(box.font().pointSizeF() < described.pointSizeF() || number.size() <= 4);
+    }
+    platform::setTextShowingStart(&box, QStringLiteral("20"));
+    QCOMPARE(box.font(), described);  // a short number is back at the described size
+
+    // A long name in the settings window's name box: the start shows, whatever was shown before.
+    QLineEdit name;
+    name.resize(216, 21);
+    name.setFont(namedFont(11.25));
+    const QString longName = QStringLiteral("はじめ") + QString(40, QChar(u'腕')) + QStringLiteral("おわり");
+    name.setText(longName);
+    QVERIFY(drawnCursor(&name).center().x() > name.width() / 2);  // Qt's own setText shows the end
+    platform::setTextShowingStart(&name, longName);
+    QCOMPARE(name.cursorPosition(), 0);
+    QVERIFY(drawnCursor(&name).center().x() < 8);
+    QCOMPARE(name.text(), longName);
+}
+
+QTEST_MAIN(TestFitting)
+#include "tst_fitting.moc"
