@@ -86,13 +86,14 @@ ShownText FitLabel::shownText() const
 {
     const QRect area = textArea();
     if (text() != mFitText || font() != mFitFont || area != mFitArea || wordWrap() != mFitWrap ||
-        mMinimumPoints != mFitMinimum) {
+        mMinimumPoints != mFitMinimum || logicalDpiY() != mFitDpi) {
         mFit = fitText();
         mFitText = text();
         mFitFont = font();
         mFitArea = area;
         mFitWrap = wordWrap();
         mFitMinimum = mMinimumPoints;
+        mFitDpi = logicalDpiY();
     }
     return mFit;
 }

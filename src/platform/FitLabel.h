@@ -62,6 +62,7 @@ private:
     mutable QRect mFitArea;
     mutable bool mFitWrap = false;
     mutable double mFitMinimum = -1;
+    mutable int mFitDpi = 0;
     mutable ShownText mFit;
 };
 

