@@ -24,6 +24,9 @@
 #include <QToolButton>
 
 #include <cstdio>
+#include <iterator>
+#include <stdexcept>
+#include <string>
 
 using namespace QmrM;
 

@@ -205,10 +205,8 @@ ShownText FitLabel::cut(const QFont& font, bool wrap) const
     ShownText shown = layOut(font, wrap, area.width());
     shown.whole = false;
     const int held = wrap ? linesHeld(metrics, area.height()) : 1;
-    QString rest = shown.lines.mid(held - 1).join(QString());
+    const QString rest = shown.lines.mid(held - 1).join(QString());
     shown.lines = shown.lines.mid(0, held - 1);
-    if (!wrap)
-        rest = text();
     shown.lines.append(metrics.elidedText(rest, Qt::ElideRight, area.width()));
     return shown;
 }
