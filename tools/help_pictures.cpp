@@ -130,8 +130,9 @@ bool makeTrainingPicture(const QDir& folder)
     const QRect next = placeOf(window, "cmdNext");
     const QRect cut = placeOf(window, "cmdCut");
     drawMark(painter, QPoint(plan.center().x() + 30, plan.top() + 8), 1);
-    drawMark(painter, QPoint(name.left() + 14, name.top() + 14), 2);
-    drawMark(painter, QPoint(count.left() + 14, count.center().y()), 3);
+    // Beside the large name and count, on the plan's edge, where they cover no text.
+    drawMark(painter, QPoint(name.left(), name.top() + 12), 2);
+    drawMark(painter, QPoint(count.left(), count.center().y()), 3);
     drawMark(painter, QPoint(box.left() - 14, box.center().y()), 4);
     drawMark(painter, QPoint(bar.left() - 14, bar.center().y()), 5);
     drawMark(painter, QPoint(next.center().x(), next.top() - 12), 6);
