@@ -1,6 +1,7 @@
 # Lays out the help sources in STAGE_DIR for chmcmd: pages, style sheet and pictures copied
 # as they are, project, contents and index files converted from UTF-8 to CP932.
-# Called with -DSOURCE_DIR= -DSTAGE_DIR= -DPROJECT_FILES=a|b -DCONTENT_FILES=c|d [-DICONV=path].
+# Called with -DSOURCE_DIR= -DSTAGE_DIR= -DPROJECT_FILES=a|b -DCONTENT_FILES=c|d [-DICONV=path]
+# [-DGENERATED_DIR= -DGENERATED_FILES=e|f] (files made at build time, copied from GENERATED_DIR).
 
 foreach(_var SOURCE_DIR STAGE_DIR PROJECT_FILES CONTENT_FILES)
     if(NOT DEFINED ${_var})
@@ -23,6 +24,15 @@ foreach(_f IN LISTS _content_files)
     file(MAKE_DIRECTORY "${_dir}")
     file(COPY_FILE "${SOURCE_DIR}/${_f}" "${STAGE_DIR}/${_f}")
 endforeach()
+
+if(DEFINED GENERATED_FILES AND NOT GENERATED_FILES STREQUAL "")
+    string(REPLACE "|" ";" _generated_files "${GENERATED_FILES}")
+    foreach(_f IN LISTS _generated_files)
+        get_filename_component(_dir "${STAGE_DIR}/${_f}" DIRECTORY)
+        file(MAKE_DIRECTORY "${_dir}")
+        file(COPY_FILE "${GENERATED_DIR}/${_f}" "${STAGE_DIR}/${_f}")
+    endforeach()
+endif()
 
 foreach(_f IN LISTS _project_files)
     if(ICONV)

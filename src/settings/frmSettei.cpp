@@ -4,10 +4,12 @@
 #include "platform/AppSetup.h"
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
+#include "platform/FitLabel.h"
 #include "platform/Guard.h"
 #include "help/HtmlHelp.h"
 #include "platform/Handover.h"
 #include "platform/ScrollBar.h"
+#include "platform/TextBox.h"
 #include "shared/DataFiles.h"
 #include "shared/ItemNames.h"
 #include "shared/Numbers.h"
@@ -239,7 +241,7 @@ void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, QObject* ev
     lstRireki->setSelectionMode(QAbstractItemView::SingleSelection);
     lstRireki->setUniformItemSizes(true);  // keeps long histories fast to fill and scroll
 
-    lblGoukei = new QLabel(Frame1);
+    lblGoukei = new platform::FitLabel(Frame1);  // a long total shrinks rather than losing digits
     lblGoukei->setObjectName(QStringLiteral("lblGoukei"));
     lblGoukei->setGeometry(twips(2625, 4950, 2040, 240));
     lblGoukei->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -251,6 +253,7 @@ void frmSettei::Ui::createItemsFrame(platform::FormWindow* window, QObject* even
     Frame2 = frame(window, "Frame2", QStringLiteral("登録状態確認"), twips(5100, 1425, 4215, 3840));
     txtKoumoku = editBox(Frame2, "txtKoumoku", twips(150, 375, 3240, 315));
     txtKaisu = editBox(Frame2, "txtKaisu", twips(3450, 375, 615, 315));
+    platform::keepTextWhole(txtKaisu, 7);  // five digits and a sign in a box sized for four
 
     lstKoumoku = new QListWidget(Frame2);
     lstKoumoku->setObjectName(QStringLiteral("lstKoumoku"));
@@ -506,8 +509,10 @@ void frmSettei::cmdEnd_Click()
 
 QString frmSettei::askItemName()
 {
+    // A refused name comes back in the box, to be corrected rather than typed again.
+    QString typed;
     while (true) {
-        const QString typed = platform::InputBox(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"));
+        typed = platform::InputBox(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"), typed);
         if (typed.isEmpty())
             return QString();
         const QString name = StoredItemName(typed);
@@ -580,8 +585,8 @@ void frmSettei::lstKoumoku_Click()
     const int n = selectedItem();
     if (n < 1 || n > gKoumokuSu)
         return;
-    ui->txtKoumoku->setText(gKoumoku[n]);
-    ui->txtKaisu->setText(QString::number(gShijiSu[n]));
+    platform::setTextShowingStart(ui->txtKoumoku, gKoumoku[n]);
+    platform::setTextShowingStart(ui->txtKaisu, QString::number(gShijiSu[n]));
 }
 
 void frmSettei::cmdHozon_Click()
@@ -601,7 +606,7 @@ void frmSettei::cmdHozon_Click()
                          QStringLiteral("指示数エラー"));
         return;
     }
-    ui->txtKoumoku->setText(name);
+    platform::setTextShowingStart(ui->txtKoumoku, name);
     gKoumoku[n] = name;
     gShijiSu[n] = toInt16(count, QStringLiteral("指示数"));
     SaveItems();

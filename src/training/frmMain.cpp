@@ -4,10 +4,13 @@
 #include "platform/AppSetup.h"
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
+#include "platform/FitLabel.h"
 #include "platform/Guard.h"
 #include "platform/Handover.h"
 #include "platform/KeyPress.h"
+#include "platform/OutlinedLabel.h"
 #include "platform/ScrollBar.h"
+#include "platform/TextBox.h"
 #include "shared/Errors.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
@@ -35,6 +38,10 @@ namespace {
 constexpr int kStepColour = 15;
 constexpr int kCurrentStepColour = 12;
 constexpr int kSteps = 20;
+// The plan's steps shrink no further for a long name: it is cut with "…" and shown whole when it is its turn.
+constexpr double kSmallestStepPoints = 9;
+// The count box shrinks a long number down to this size before it has to scroll.
+constexpr double kSmallestCountPoints = 8;
 
 }  // namespace
 
@@ -104,7 +111,8 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     window->setFont(namedFont(21.75));
     window->setAutoFillBackground(true);
 
-    lblKoumoku = new QLabel(window);
+    // The name and the count are shown whole: at their described size when they fit, smaller when not.
+    lblKoumoku = new platform::FitLabel(window);
     lblKoumoku->setObjectName(QStringLiteral("lblKoumoku"));
     lblKoumoku->setGeometry(twips(2655, 585, 6735, 1515));
     lblKoumoku->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -116,6 +124,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     // Counts are half-width digits; a Japanese input method would only get in the way.
     txtKaisu->setAttribute(Qt::WA_InputMethodEnabled, false);
     txtKaisu->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhLatinOnly);
+    platform::keepTextWhole(txtKaisu, kSmallestCountPoints);
 
     cmdNext = new platform::CommandButton(window);
     cmdNext->setObjectName(QStringLiteral("cmdNext"));
@@ -133,7 +142,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     hsbKaisu->setPageStep(10);
     hsbKaisu->setValue(0);
 
-    lblKaisu = new QLabel(window);
+    lblKaisu = new platform::FitLabel(window);
     lblKaisu->setObjectName(QStringLiteral("lblKaisu"));
     lblKaisu->setGeometry(twips(2700, 2250, 6720, 2865));
     lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -145,10 +154,12 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     Frame1->setFont(namedFont(11.25));
 
     for (int i = 1; i <= kSteps; ++i) {
-        auto* label = new QLabel(Frame1);
+        // Outlined, so the white and red steps read on the window face and on every flash colour.
+        auto* label = new platform::OutlinedLabel(Frame1);
         label->setObjectName(QStringLiteral("lblSnd_%1").arg(i));
         label->setGeometry(twips(105, 375 + 300 * (i - 1), 2415, 240));
         label->setFont(namedFont(11.25));
+        label->setMinimumPointSize(kSmallestStepPoints);
         lblSnd[i] = label;
     }
 
@@ -251,7 +262,7 @@ void frmMain::ShowCurrentItem()
     // The scroll bar only goes from 0 to 1000; the count box holds the count itself.
     ui->hsbKaisu->setValue(std::clamp(count, ui->hsbKaisu->minimum(), ui->hsbKaisu->maximum()));
     if (count != 0)
-        ui->txtKaisu->setText(QString::number(count));
+        platform::setTextShowingStart(ui->txtKaisu, QString::number(count));
     ui->cmdNext->setFocus();
 }
 
@@ -341,12 +352,12 @@ void frmMain::advanceFlashColour()
 
 void frmMain::hsbKaisu_Change()
 {
-    ui->txtKaisu->setText(QString::number(ui->hsbKaisu->value()));
+    platform::setTextShowingStart(ui->txtKaisu, QString::number(ui->hsbKaisu->value()));
 }
 
 void frmMain::hsbKaisu_Scroll()
 {
-    ui->txtKaisu->setText(QString::number(ui->hsbKaisu->value()));
+    platform::setTextShowingStart(ui->txtKaisu, QString::number(ui->hsbKaisu->value()));
 }
 
 void frmMain::txtKaisu_KeyPress(int& KeyAscii)

@@ -7,6 +7,9 @@
 #include "help/HtmlText.h"
 #include "platform/Dialogs.h"
 #include "shared/Seams.h"
+#include "TestEnv.h"
+#include "platform/AppSetup.h"
+#include "training/frmMain.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -118,6 +121,7 @@ private slots:
     void linkFormsLeadToPathsInTheFile();
     void pageTextFollowsItsCharset_data();
     void pageTextFollowsItsCharset();
+    void pictureOfTheTrainingWindowIsTheProgramsOwn();
 
 private:
     void copyHelpTo(const QString& dir, const QString& name = QStringLiteral("KvHelp.chm"));
@@ -426,6 +430,31 @@ void TestHelp::pageTextFollowsItsCharset()
     const QString text = help::decodeHtmlPage(bytes);
     QVERIFY2(text.contains(QStringLiteral("項目一覧を表示")), qPrintable(text));
     QVERIFY(!text.startsWith(QChar(0xFEFF)));
+}
+
+void TestHelp::pictureOfTheTrainingWindowIsTheProgramsOwn()
+{
+    help::ChmFile chm;
+    QVERIFY(chm.open(kBuiltChm));
+    bool ok = false;
+    const QImage picture = QImage::fromData(chm.read(QStringLiteral("/images/training.png"), &ok));
+    QVERIFY(ok && !picture.isNull());
+
+    // The program's own window, drawn as the program starts: its buttons must look the same in the picture,
+    // which frames the window with one pixel.
+    platform::setUpApplication(*qobject_cast<QApplication*>(qApp));
+    TestEnv env;
+    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"腕立て伏せ\",20\r\n\"腹筋\",30\r\n"));
+    frmMain::instance().Load();
+    QWidget* window = frmMain::instance().window();
+    QVERIFY(window);
+    QCOMPARE(picture.size(), window->size() + QSize(2, 2));
+    for (const char* name : {"cmdCut", "cmdNext", "hsbKaisu"}) {
+        auto* control = window->findChild<QWidget*>(QLatin1String(name));
+        const QImage drawn = control->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect place(control->mapTo(window, QPoint(0, 0)) + QPoint(1, 1), control->size());
+        QVERIFY2(picture.copy(place).convertToFormat(QImage::Format_RGB32) == drawn, name);
+    }
 }
 
 QTEST_MAIN(TestHelp)

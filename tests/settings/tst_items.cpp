@@ -107,6 +107,7 @@ private slots:
     void blankNamesKeepTheirBlanks();
 
     void clickFillsTheEditBoxes();
+    void editBoxesShowTheStartAndWholeCounts();
     void savingRoundsTheCountAndRewritesTheList();
     void savingNeedsAChosenItem();
     void renameKeepsTheListsAndHistoryFile();
@@ -254,7 +255,8 @@ void TestItems::refusedNamesAreAskedAgainAndWriteNothing()
     env.dialogs()
         .expectInput(kNamePrompt, kNameTitle, name)
         .expectAnyMessage(QStringLiteral("項目名エラー"), vbExclamation)
-        .expectInput(kNamePrompt, kNameTitle, QString())
+        // Asked again with the refused name in the box, as typed, to be corrected.
+        .expectInput(kNamePrompt, kNameTitle, QString(), name)
         .expectMessage(QStringLiteral("新規追加をキャンセルします"), QStringLiteral("キャンセル"), vbExclamation);
     click("cmdNew");
     QVERIFY(env.dialogs().verify());
@@ -312,6 +314,30 @@ void TestItems::clickFillsTheEditBoxes()
     itemList()->setFocus();
     QTest::keyClick(itemList(), Qt::Key_Up);  // the keyboard chooses too
     QCOMPARE(shown("txtKoumoku"), QStringLiteral("A"));
+    QVERIFY(env.dialogs().verify());
+}
+
+void TestItems::editBoxesShowTheStartAndWholeCounts()
+{
+    TestEnv env;
+    const QString longName = QStringLiteral("はじめ") + QString(34, QChar(u'腕')) + QStringLiteral("おわり");
+    frmSettei& form =
+        openSettings(QStringLiteral("\"A\",10\r\n\"") + longName + QStringLiteral("\",32767\r\n\"C\",-32768\r\n"));
+    QLineEdit* name = form.window()->findChild<QLineEdit*>(QStringLiteral("txtKoumoku"));
+    QLineEdit* count = form.window()->findChild<QLineEdit*>(QStringLiteral("txtKaisu"));
+    const QFont described = count->font();
+    for (int row : {1, 2, 0}) {
+        clickEntry(row);
+        // The name box shows the start of the name.
+        QCOMPARE(name->text(), gKoumoku[row + 1]);
+        QCOMPARE(name->cursorPosition(), 0);
+        QVERIFY(drawnCursor(name).center().x() < 8);
+        // The count box shows the whole count: with the cursor after it, nothing is scrolled out.
+        count->setCursorPosition(count->text().size());
+        QVERIFY2(drawnCursor(count).center().x() >= QFontMetricsF(count->font()).horizontalAdvance(count->text()),
+                 qPrintable(count->text()));
+    }
+    QCOMPARE(count->font(), described);  // "10" fits at the described size
     QVERIFY(env.dialogs().verify());
 }
 

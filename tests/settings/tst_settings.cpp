@@ -1,7 +1,9 @@
+#include "Pictures.h"
 #include "TestEnv.h"
 
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
+#include "platform/FitLabel.h"
 #include "platform/Guard.h"
 #include "help/HtmlHelp.h"
 #include "settings/frmSettei.h"
@@ -379,6 +381,10 @@ void TestSettings::historyTotalsRoundHalfToEvenAndNeverOverflow()
     writeDataFile(QStringLiteral("a.txt"), big);
     chooseInCombo(0);
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 6442450941"));
+    // Shown whole in a smaller size, the label keeping its described one.
+    auto* total = qobject_cast<platform::FitLabel*>(control<QLabel>(frmSettei::instance(), QStringLiteral("lblGoukei")));
+    QVERIFY(total->shownText().font.pointSizeF() < 11.25 && total->font().pointSizeF() == 11.25);
+    QVERIFY(drawnWhole(total));
     writeDataFile(QStringLiteral("a.txt"), kRecord + QStringLiteral("-0.4\r\n"));
     chooseInCombo(0);
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));

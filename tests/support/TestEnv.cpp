@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -144,4 +145,10 @@ QWidget* nextTabStop(QWidget* from)
                             !((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(from->window()))))
         next = next->nextInFocusChain();
     return next;
+}
+
+QRect drawnCursor(QLineEdit* box)
+{
+    box->grab();
+    return box->inputMethodQuery(Qt::ImCursorRectangle).toRect();
 }

@@ -17,7 +17,9 @@
 #include <optional>
 
 class QComboBox;
+class QLineEdit;
 class QListWidget;
+class QRect;
 
 // Each test runs in a fresh temporary current directory, with the shared state reset and every seam in
 // place: scripted dialogs, a virtual clock, a recorded help viewer and a recorder in place of ending the
@@ -99,6 +101,9 @@ QStringList entries(const QComboBox* combo);
 // The control the tab key moves to from `from`; a compound control such as an editable combo box
 // takes the focus through its own child, which is skipped.
 QWidget* nextTabStop(QWidget* from);
+
+// Where a text box draws its cursor once drawn: the box scrolls its text to the cursor when it is painted.
+QRect drawnCursor(QLineEdit* box);
 
 // Encodes text as code page 932 (the test fails on characters that cannot be stored).
 QByteArray cp932(const QString& text);

@@ -1,7 +1,9 @@
+#include "Pictures.h"
 #include "TestEnv.h"
 
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
+#include "platform/FitLabel.h"
 #include "platform/Guard.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
@@ -146,6 +148,8 @@ private slots:
     void nameFontSizeFollowsTheLength();
     void countsShownFixedOrRandom();
     void countsOutsideTheScrollBarRangeStayInTheBox();
+    void numbersAndNamesShowWhole();
+    void planStepsReadOnEveryBackground();
     void countBelowOneNeedsConfirmation();
     void recordsAreAppendedAndTheListRewritten();
     void passEndsOnTheLastItemAndHandsOver();
@@ -313,6 +317,81 @@ void TestTraining::countsOutsideTheScrollBarRangeStayInTheBox()
     QCOMPARE(shown("lblKoumoku"), QStringLiteral("負"));
     QCOMPARE(countBar()->value(), 0);
     QCOMPARE(countBox()->text(), QStringLiteral("-5"));
+}
+
+void TestTraining::numbersAndNamesShowWhole()
+{
+    TestEnv env;
+    const QString longFullWidth =
+        QStringLiteral("肩と首と背中をゆっくり伸ばすストレッチ体操") + QString(19, QChar(u'腕'));
+    const QString longAscii = QStringLiteral("ShoulderStretchWithTheArmsHeldBehindBack");
+    QCOMPARE(longFullWidth.size(), 40);
+    QCOMPARE(longAscii.size(), 40);
+    frmMain& form = startTraining(QStringLiteral("\"腕立て\",20\r\n\"腕立て伏せ腕立て\",1000\r\n\"Pushups!\",12345\r\n"
+                                                 "\"腕立て伏せ腕立て伏せ\",32767\r\n\"Stretching\",-32768\r\n\"") +
+                                  longFullWidth + QStringLiteral("\",1\r\n\"") + longAscii + QStringLiteral("\",5"));
+    QWidget* window = form.window();
+    auto* name = qobject_cast<platform::FitLabel*>(window->findChild<QLabel*>(QStringLiteral("lblKoumoku")));
+    auto* count = qobject_cast<platform::FitLabel*>(window->findChild<QLabel*>(QStringLiteral("lblKaisu")));
+    auto* box = window->findChild<QLineEdit*>(QStringLiteral("txtKaisu"));
+    QVERIFY(name && count && box);
+    for (int item = 1; item <= gKoumokuSu; ++item) {
+        if (item > 1) {  // on to the next item as the user goes
+            box->setText(QStringLiteral("1"));
+            pressNext();
+        }
+        const QString context = name->text() + QStringLiteral(" / ") + count->text();
+        // The described sizes stay the labels' fonts; what is shown fits and is drawn whole.
+        QCOMPARE(name->font().pointSizeF(), ItemNameFontSize(name->text()));
+        QCOMPARE(count->font().pointSizeF(), 150.0);
+        for (platform::FitLabel* label : {name, count}) {
+            const platform::ShownText shown = label->shownText();
+            QVERIFY2(shown.whole, qPrintable(context));
+            for (const QString& line : shown.lines)
+                QVERIFY2(platform::neededWidth(line, shown.font, label) <= label->width(), qPrintable(context));
+            QVERIFY2(drawnWhole(label), qPrintable(context));
+        }
+        if (item == 1)  // short enough: at the described size
+            QCOMPARE(name->shownText().font.pointSizeF(), 65.0);
+        const bool shrunk = count->shownText().font.pointSizeF() < 150;
+        QCOMPARE(shrunk, count->text().size() >= 4);
+        if (shrunk) {  // but just enough: one pixel more would not fit
+            QFont larger = count->shownText().font;
+            larger.setPixelSize(QFontInfo(larger).pixelSize() + 1);
+            QVERIFY2(platform::neededWidth(count->text(), larger, count) > count->width(), qPrintable(context));
+        }
+        // The count box too shows the whole count: with the cursor after it, nothing is scrolled out.
+        QCOMPARE(box->text(), count->text());
+        QCOMPARE(box->cursorPosition(), 0);
+        box->setCursorPosition(box->text().size());
+        QVERIFY2(drawnCursor(box).center().x() >= QFontMetricsF(box->font()).horizontalAdvance(box->text()),
+                 qPrintable(context));
+    }
+}
+
+void TestTraining::planStepsReadOnEveryBackground()
+{
+    TestEnv env;
+    frmMain& form = startTraining(QStringLiteral("\"腕立て伏せ\",20\r\n\"腹筋\",30\r\n\"首のストレッチ\",10"));
+    QWidget* window = form.window();
+    QList<QColor> backgrounds = {ButtonFaceColor()};
+    for (int i = 0; i < 16; ++i)  // the flash colours, and the two the flash leaves out
+        backgrounds.append(PaletteColor(i));
+    for (const QColor& background : backgrounds) {
+        QPalette palette = window->palette();  // as the flash sets it
+        palette.setColor(QPalette::Window, background);
+        window->setPalette(palette);
+        for (int step = 1; step <= 3; ++step) {
+            auto* label =
+                qobject_cast<platform::FitLabel*>(window->findChild<QLabel*>(QStringLiteral("lblSnd_%1").arg(step)));
+            QVERIFY(label);
+            QCOMPARE(textColour(label), PaletteColor(step == 1 ? 12 : 15));  // the described colours
+            const double share = readableInkShare(label);
+            // The glyphs' core, or an outline at least as large, stands out from the background by 3 : 1.
+            QVERIFY2(share >= 1.0,
+                     qPrintable(QStringLiteral("step %1 on %2: %3").arg(step).arg(background.name()).arg(share)));
+        }
+    }
 }
 
 void TestTraining::countBelowOneNeedsConfirmation()

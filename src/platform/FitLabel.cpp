@@ -1,0 +1,242 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FitLabel.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+// Height of `lines` lines of text in the font.
+qreal blockHeight(const QFontMetricsF& metrics, int lines)
+{
+    return metrics.height() + std::max(0, lines - 1) * metrics.lineSpacing();
+}
+
+// How many lines of the font a height holds; at least one, as one line is always shown.
+int linesHeld(const QFontMetricsF& metrics, int height)
+{
+    if (height < metrics.height())
+        return 1;
+    return 1 + static_cast<int>(std::floor((height - metrics.height()) / metrics.lineSpacing()));
+}
+
+QString withoutTrailingBlanks(QString line)
+{
+    while (!line.isEmpty() && line.back().isSpace())
+        line.chop(1);
+    return line;
+}
+
+}  // namespace
+
+QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device)
+{
+    QTextLayout layout(text, font, device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines.append(text.mid(line.textStart(), line.textLength()));
+    }
+    layout.endLayout();
+    // A break at blanks leaves them at the end of the line, where they would push a centred line aside.
+    if (lines.size() > 1) {
+        for (QString& line : lines)
+            line = withoutTrailingBlanks(line);
+    }
+    if (lines.isEmpty())
+        lines.append(QString());
+    return lines;
+}
+
+qreal neededWidth(const QString& line, const QFont& font, const QPaintDevice* device)
+{
+    const QFontMetricsF metrics(font, device);
+    const QRectF ink = metrics.boundingRect(line);
+    return std::max(metrics.horizontalAdvance(line), ink.right()) - std::min<qreal>(0, ink.left());
+}
+
+FitLabel::FitLabel(QWidget* parent) : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+}
+
+void FitLabel::setMinimumPointSize(double points)
+{
+    mMinimumPoints = points;
+    update();
+}
+
+QRect FitLabel::textArea() const
+{
+    const int m = margin() + inkMargin();
+    return contentsRect().adjusted(m, m, -m, -m);
+}
+
+ShownText FitLabel::shownText() const
+{
+    const QRect area = textArea();
+    if (text() != mFitText || font() != mFitFont || area != mFitArea || wordWrap() != mFitWrap ||
+        mMinimumPoints != mFitMinimum || logicalDpiY() != mFitDpi) {
+        mFit = fitText();
+        mFitText = text();
+        mFitFont = font();
+        mFitArea = area;
+        mFitWrap = wordWrap();
+        mFitMinimum = mMinimumPoints;
+        mFitDpi = logicalDpiY();
+    }
+    return mFit;
+}
+
+int FitLabel::pixelSizeOf(const QFont& font) const
+{
+    if (font.pixelSize() > 0)
+        return font.pixelSize();
+    return std::max(1, qRound(font.pointSizeF() * logicalDpiY() / 72.0));
+}
+
+QFont FitLabel::atPoints(const QFont& font, double points)
+{
+    QFont sized = font;
+    sized.setPointSizeF(points);
+    return sized;
+}
+
+// Fonts are drawn at whole pixel sizes, so the sizes tried are whole pixels, given in points.
+QFont FitLabel::atPixelSize(const QFont& font, int pixels) const
+{
+    QFont sized = font;
+    sized.setPointSizeF(pixels * 72.0 / logicalDpiY());
+    return sized;
+}
+
+ShownText FitLabel::layOut(const QFont& font, bool wrap, qreal width) const
+{
+    ShownText shown;
+    shown.font = font;
+    shown.lines = wrap ? wrappedLines(text(), font, width, this) : QStringList{text()};
+    return shown;
+}
+
+bool FitLabel::fits(const ShownText& shown, bool wrap) const
+{
+    const QRect area = textArea();
+    for (const QString& line : shown.lines) {
+        if (neededWidth(line, shown.font, this) > area.width())
+            return false;
+    }
+    // One line may overflow the height: a label sized for digits has no room for the font's descent.
+    return !wrap || blockHeight(QFontMetricsF(shown.font, this), shown.lines.size()) <= area.height();
+}
+
+ShownText FitLabel::fitText() const
+{
+    const QFont described = font();
+    const QRect area = textArea();
+    const bool wrap = wordWrap() && linesHeld(QFontMetricsF(described, this), area.height()) >= 2;
+
+    ShownText shown = layOut(described, wrap, area.width());
+    if (fits(shown, wrap))
+        return balanced(shown);
+
+    // The largest whole pixel size below the described one that fits; text width grows with the size.
+    const int floor = mMinimumPoints > 0 ? std::max(1, pixelSizeOf(atPoints(described, mMinimumPoints))) : 1;
+    int low = floor;
+    int high = pixelSizeOf(described) - 1;
+    bool found = false;
+    while (low <= high) {
+        const int middle = (low + high) / 2;
+        ShownText candidate = layOut(atPixelSize(described, middle), wrap, area.width());
+        if (fits(candidate, wrap)) {
+            shown = candidate;
+            found = true;
+            low = middle + 1;
+        } else {
+            high = middle - 1;
+        }
+    }
+    if (found)
+        return balanced(shown);
+    return cut(atPixelSize(described, floor), wrap);
+}
+
+// Wrapped lines of even length read better than a full line and a short one: the narrowest width that keeps
+// the same number of lines.
+ShownText FitLabel::balanced(const ShownText& shown) const
+{
+    if (shown.lines.size() < 2)
+        return shown;
+    const int count = shown.lines.size();
+    int low = 1;
+    int high = textArea().width();
+    ShownText best = shown;
+    while (low <= high) {
+        const int middle = (low + high) / 2;
+        ShownText candidate = layOut(shown.font, true, middle);
+        const bool sameLines = candidate.lines.size() == count &&
+                               std::all_of(candidate.lines.begin(), candidate.lines.end(), [&](const QString& line) {
+                                   return neededWidth(line, shown.font, this) <= middle;
+                               });
+        if (sameLines) {
+            best = candidate;
+            high = middle - 1;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return best;
+}
+
+// Below the smallest size allowed: as many lines as the label holds, the last one cut with "…".
+ShownText FitLabel::cut(const QFont& font, bool wrap) const
+{
+    const QRect area = textArea();
+    const QFontMetricsF metrics(font, this);
+    ShownText shown = layOut(font, wrap, area.width());
+    shown.whole = false;
+    const int held = wrap ? linesHeld(metrics, area.height()) : 1;
+    const QString rest = shown.lines.mid(held - 1).join(QString());
+    shown.lines = shown.lines.mid(0, held - 1);
+    shown.lines.append(metrics.elidedText(rest, Qt::ElideRight, area.width()));
+    return shown;
+}
+
+void FitLabel::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    drawFrame(&painter);
+    const ShownText shown = shownText();
+    const QFontMetricsF metrics(shown.font, this);
+    const QRectF area = textArea();
+    const qreal height = blockHeight(metrics, shown.lines.size());
+    qreal top = area.top();
+    if (alignment() & Qt::AlignBottom)
+        top = area.bottom() + 1 - height;
+    else if (alignment() & Qt::AlignVCenter)
+        top = area.top() + (area.height() - height) / 2;
+
+    painter.setFont(shown.font);
+    painter.setPen(palette().color(foregroundRole()));
+    const int flags = static_cast<int>(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop | Qt::TextSingleLine;
+    for (int i = 0; i < shown.lines.size(); ++i) {
+        const QRectF line(area.left(), top + i * metrics.lineSpacing(), area.width(), metrics.height());
+        drawTextLine(painter, line, flags, shown.lines[i]);
+    }
+}
+
+void FitLabel::drawTextLine(QPainter& painter, const QRectF& rect, int flags, const QString& line)
+{
+    painter.drawText(rect, flags, line);
+}
+
+}  // namespace platform

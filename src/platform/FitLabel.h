@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QFont>
+#include <QLabel>
+#include <QStringList>
+
+class QPainter;
+
+namespace platform {
+
+// How a label shows its text: in which font, on which lines.
+struct ShownText {
+    QFont font;
+    QStringList lines;
+    bool whole = true;  // false when the text was cut with "…" at the smallest size allowed
+};
+
+// A label that shows its whole text. It keeps the font it is given (its described size) when the text fits its
+// width, and otherwise shows the text at the largest smaller size at which it does, so a number or a name is
+// never cut. A word-wrapped label wraps, between words or anywhere in a word too long for a line, only when its
+// height holds two lines at the described size; otherwise, like a label without word wrap, it keeps the text on
+// one line and may overflow its height by the font's descent, as a tall number does.
+// Plain text only. Whatever sets the text or the font (also through a QLabel pointer), the fit follows.
+class FitLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit FitLabel(QWidget* parent = nullptr);
+
+    // The smallest size the label shrinks to; text that still does not fit is cut at its end with "…".
+    // 0 (the default) shrinks as far as needed.
+    void setMinimumPointSize(double points);
+    double minimumPointSize() const { return mMinimumPoints; }
+
+    // The font and lines the label shows its text in now.
+    ShownText shownText() const;
+    // The rectangle the text is laid out in.
+    QRect textArea() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    // Pixels the painting of a line adds on each side of its glyphs (an outline).
+    virtual int inkMargin() const { return 0; }
+    // Paints one line of text into the rectangle, aligned by the flags, in the painter's font and pen.
+    virtual void drawTextLine(QPainter& painter, const QRectF& rect, int flags, const QString& line);
+
+private:
+    ShownText fitText() const;
+    ShownText layOut(const QFont& font, bool wrap, qreal width) const;
+    bool fits(const ShownText& shown, bool wrap) const;
+    int pixelSizeOf(const QFont& font) const;
+    QFont atPixelSize(const QFont& font, int pixels) const;
+    static QFont atPoints(const QFont& font, double points);
+    ShownText balanced(const ShownText& shown) const;
+    ShownText cut(const QFont& font, bool wrap) const;
+
+    double mMinimumPoints = 0;
+
+    // The last fit, kept while the text, font and size stay the same.
+    mutable QString mFitText;
+    mutable QFont mFitFont;
+    mutable QRect mFitArea;
+    mutable bool mFitWrap = false;
+    mutable double mFitMinimum = -1;
+    mutable int mFitDpi = 0;
+    mutable ShownText mFit;
+};
+
+// Lines of text no wider than `width` pixels in the font: broken between words, and anywhere in a word too long
+// for a line (Japanese names have no spaces). Blanks at a line break are dropped.
+QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device = nullptr);
+
+// The width a line of text needs in the font: its advance, or its glyphs' ink where that reaches further.
+qreal neededWidth(const QString& line, const QFont& font, const QPaintDevice* device = nullptr);
+
+}  // namespace platform

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "OutlinedLabel.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+double linearChannel(double value)
+{
+    return value <= 0.04045 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+}
+
+}  // namespace
+
+double relativeLuminance(const QColor& colour)
+{
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * linearChannel(rgb.redF()) + 0.7152 * linearChannel(rgb.greenF()) +
+           0.0722 * linearChannel(rgb.blueF());
+}
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+OutlinedLabel::OutlinedLabel(QWidget* parent) : FitLabel(parent) {}
+
+QColor OutlinedLabel::outlineColourFor(const QColor& text, const QColor& background)
+{
+    if (contrastRatio(text, background) >= kPlainTextContrast)
+        return QColor();
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    return contrastRatio(black, background) >= contrastRatio(white, background) ? black : white;
+}
+
+QColor OutlinedLabel::outlineColour() const
+{
+    return outlineColourFor(palette().color(foregroundRole()), palette().color(QPalette::Window));
+}
+
+void OutlinedLabel::drawTextLine(QPainter& painter, const QRectF& rect, int flags, const QString& line)
+{
+    const QColor outline = outlineColour();
+    if (outline.isValid()) {
+        // The text drawn in the outline colour one pixel off to the four sides keeps the glyphs' hinted shapes,
+        // which a stroked outline of the glyph paths would blur at this small size; leaving out the diagonals
+        // keeps the thin strokes of a dense kanji open.
+        const QPen textPen = painter.pen();
+        painter.setPen(outline);
+        for (const QPointF offset : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
+            painter.drawText(rect.translated(offset), flags, line);
+        painter.setPen(textPen);
+    }
+    FitLabel::drawTextLine(painter, rect, flags, line);
+}
+
+}  // namespace platform

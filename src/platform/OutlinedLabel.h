@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "FitLabel.h"
+
+#include <QColor>
+
+namespace platform {
+
+// Relative luminance of a colour, 0 for black to 1 for white, as the WCAG 2 contrast rules define it.
+double relativeLuminance(const QColor& colour);
+// The WCAG 2 contrast ratio of two colours, from 1 (the same) to 21 (black and white).
+double contrastRatio(const QColor& a, const QColor& b);
+
+// A label whose text reads on whatever it stands on. Where the text colour alone stands out from the background
+// by less than 4.5 : 1, the text gets a one-pixel outline in black or white, whichever stands out more from that
+// background: white or red text stays white or red, and reads on a pale window face as on any flash colour.
+// The background is the colour the label is drawn over, its (inherited) window colour.
+class OutlinedLabel : public FitLabel {
+    Q_OBJECT
+public:
+    explicit OutlinedLabel(QWidget* parent = nullptr);
+
+    // The contrast from which text needs no outline.
+    static constexpr double kPlainTextContrast = 4.5;
+
+    // The outline drawn around the text on the current background; invalid when the text needs none.
+    QColor outlineColour() const;
+    static QColor outlineColourFor(const QColor& text, const QColor& background);
+
+protected:
+    int inkMargin() const override { return 1; }
+    void drawTextLine(QPainter& painter, const QRectF& rect, int flags, const QString& line) override;
+};
+
+}  // namespace platform

@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Pictures.h"
+
+#include "platform/FitLabel.h"
+#include "platform/OutlinedLabel.h"
+
+#include <QDebug>
+#include <QHash>
+#include <QImage>
+#include <QPainter>
+
+namespace {
+
+bool isInk(QRgb pixel, QRgb background)
+{
+    return std::abs(qRed(pixel) - qRed(background)) + std::abs(qGreen(pixel) - qGreen(background)) +
+               std::abs(qBlue(pixel) - qBlue(background)) >
+           60;
+}
+
+QRect inkExtent(const QImage& picture, QRgb background)
+{
+    QRect extent;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (isInk(picture.pixel(x, y), background))
+                extent |= QRect(x, y, 1, 1);
+        }
+    }
+    return extent;
+}
+
+// The label's lines drawn alone on a canvas of the given size, each centred across its width.
+QImage drawnAlone(const platform::FitLabel* label, QSize size, QPoint origin, QRgb background, QColor ink)
+{
+    const platform::ShownText shown = label->shownText();
+    const QFontMetricsF metrics(shown.font, label);
+    QImage canvas(size, QImage::Format_RGB32);
+    canvas.fill(background);
+    QPainter painter(&canvas);
+    painter.setFont(shown.font);
+    painter.setPen(ink);
+    for (int i = 0; i < shown.lines.size(); ++i) {
+        const qreal width = metrics.horizontalAdvance(shown.lines[i]);
+        painter.drawText(QPointF(origin.x() + (label->width() - width) / 2,
+                                 origin.y() + metrics.ascent() + i * metrics.lineSpacing()),
+                         shown.lines[i]);
+    }
+    return canvas;
+}
+
+QRgb mostCommonColour(const QImage& picture)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            ++counts[picture.pixel(x, y)];
+    }
+    QRgb common = 0;
+    int most = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            common = it.key();
+        }
+    }
+    return common;
+}
+
+int pixelsStandingOut(const QImage& picture, QRgb background, double contrast)
+{
+    int count = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            count += platform::contrastRatio(QColor(picture.pixel(x, y)), QColor(background)) >= contrast ? 1 : 0;
+    }
+    return count;
+}
+
+}  // namespace
+
+bool drawnWhole(platform::FitLabel* label)
+{
+    const platform::ShownText shown = label->shownText();
+    const QRgb background = label->palette().color(QPalette::Window).rgb();
+    const QFontMetricsF metrics(shown.font, label);
+    const QSize room(label->width() * 2 + 100, static_cast<int>(metrics.lineSpacing() * shown.lines.size()) + 100);
+    const QImage free =
+        drawnAlone(label, room, QPoint(50, 50), background, label->palette().color(QPalette::WindowText));
+    const QRect drawn = inkExtent(label->grab().toImage(), background);
+    const QRect whole = inkExtent(free, background);
+    const bool same = std::abs(drawn.width() - whole.width()) <= 2 && std::abs(drawn.height() - whole.height()) <= 2;
+    if (!same)
+        qWarning() << label->objectName() << "drawn" << drawn.size() << "whole" << whole.size();
+    return same;
+}
+
+double readableInkShare(platform::FitLabel* label)
+{
+    QWidget* window = label->window();
+    const QImage shown = window->grab(QRect(label->mapTo(window, QPoint(0, 0)), label->size())).toImage();
+    const int readable = pixelsStandingOut(shown, mostCommonColour(shown), 3);
+    // The reference counts the glyphs' core, the pixels the text covers at least 80 %: black covering 80 % of a
+    // white pixel stands out from white by 12.6 : 1. Antialiased edges count in neither.
+    const QRgb white = qRgb(255, 255, 255);
+    const int reference =
+        pixelsStandingOut(drawnAlone(label, label->size(), QPoint(0, 0), white, Qt::black), white, 12.6);
+    return reference > 0 ? double(readable) / reference : 0.0;
+}

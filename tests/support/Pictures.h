@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+class QLabel;
+class QWidget;
+
+namespace platform {
+class FitLabel;
+}
+
+// Judging what a label draws from its pixels.
+
+// Whether the label draws its lines whole: their ink covers as wide and as tall a block as the same lines drawn
+// with room all round (within the pixel or two of antialiasing), so nothing is cut at any side.
+bool drawnWhole(platform::FitLabel* label);
+
+// How readable the label's text is where it stands: its pixels, drawn over what lies behind them in the window,
+// that stand out from that background by 3 : 1 or more, counted against the core of the same lines drawn black
+// on white (the pixels they cover at least 80 %). 1 or more: the text's core, or an outline as large, stands out
+// by 3 : 1; near 0: the text cannot be read.
+double readableInkShare(platform::FitLabel* label);
