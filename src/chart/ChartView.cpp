@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
 #include <QToolTip>
 
 #include <algorithm>
@@ -39,24 +38,36 @@ double niceStep(double span)
     return nice * magnitude;
 }
 
-QString dateLabel(const Bar& bar, bool weekly, const Bar* previous)
+QString dateLabel(const Bar& bar, bool weekly)
 {
     if (!weekly)
         return QStringLiteral("%1/%2").arg(bar.first.month()).arg(bar.first.day());
-    if (!previous || previous->first.year() != bar.last.year())
-        return QStringLiteral("%1年%2月").arg(bar.last.year()).arg(bar.last.month());
+    if (bar.last.month() == 1)
+        return QStringLiteral("%1年1月").arg(bar.last.year());
     return QStringLiteral("%1月").arg(bar.last.month());
 }
 
-// Which bars carry a date below them: daily bars on Mondays (every day when there are few), weekly bars
-// where a month begins.
-bool carriesLabel(const std::vector<Bar>& bars, size_t i, bool weekly)
+bool beginsLabelledStretch(const std::vector<Bar>& bars, size_t i, bool weekly)
 {
-    if (i == 0)
-        return true;
     if (weekly)
         return bars[i].last.month() != bars[i - 1].last.month();
     return bars.size() <= 14 || bars[i].first.dayOfWeek() == 1;
+}
+
+// Which bars carry a date below them: daily bars on Mondays (every day when there are few), weekly bars
+// where a month begins. The first bar carries one too unless such a bar follows closely, whose label
+// (with a new year in it) matters more.
+bool carriesLabel(const std::vector<Bar>& bars, size_t i, bool weekly)
+{
+    if (i > 0)
+        return beginsLabelledStretch(bars, i, weekly);
+    if (bars.size() <= 14 && !weekly)
+        return true;
+    for (size_t next = 1; next < std::min(bars.size(), size_t(4)); ++next) {
+        if (beginsLabelledStretch(bars, next, weekly))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -133,13 +144,14 @@ ChartView::Geometry ChartView::geometryFor(const QRect& area, const QFontMetrics
         g.high = low < high ? high : low + 1;
     }
 
-    int labelWidth = metrics.horizontalAdvance(QStringLiteral("回"));
+    int labelWidth = metrics.horizontalAdvance(QStringLiteral("（回）"));
     for (double v = g.low; v <= g.high + g.step / 2 && g.step > 0; v += g.step) {
         labelWidth = std::max(labelWidth, metrics.horizontalAdvance(formatCount(v)));
         if (v + g.step == v)
             break;
     }
-    const int top = area.top() + kMargin + metrics.height() * 2;
+    // Below the heading: the unit above the value labels, the top value label half above the plot.
+    const int top = area.top() + kMargin + metrics.height() * 2 + metrics.height() / 2 + 6;
     const int left = area.left() + kMargin + labelWidth + 6;
     const int bottom = area.bottom() - kMargin - metrics.height() - 4;
     const int right = area.right() - kMargin;
@@ -152,10 +164,9 @@ void ChartView::paintEvent(QPaintEvent*)
     QPainter painter(this);
     draw(painter, rect(), true);
     if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect().adjusted(2, 2, -2, -2);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
 }
 
@@ -191,10 +202,9 @@ void ChartView::drawGrid(QPainter& painter, const Geometry& g) const
 {
     const QFontMetrics metrics(painter.font());
     painter.setPen(kTextColour);
-    painter.drawText(QRect(g.plot.left() - metrics.horizontalAdvance(QStringLiteral("回")) - 6,
-                           g.plot.top() - metrics.height() - 2, metrics.horizontalAdvance(QStringLiteral("回")),
-                           metrics.height()),
-                     Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("回"));
+    painter.drawText(QRect(kMargin, g.plot.top() - metrics.height() / 2 - metrics.height() - 2,
+                           g.plot.left() - kMargin - 6, metrics.height()),
+                     Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("（回）"));
     for (int i = 0;; ++i) {
         const double value = g.low + i * g.step;
         if (value > g.high + g.step / 2 || i > 100)
@@ -248,17 +258,21 @@ void ChartView::drawReference(QPainter& painter, const Geometry& g) const
 {
     if (mContent.reference <= 0)
         return;
-    const int y = g.y(mContent.reference);
+    const QPen dashed(kReferenceColour, 1.5, Qt::DashLine);
     painter.save();
-    painter.setPen(QPen(kReferenceColour, 1.5, Qt::DashLine));
+    painter.setPen(dashed);
+    const int y = g.y(mContent.reference);
     painter.drawLine(g.plot.left(), y, g.plot.right(), y);
+    // Its legend stands above the plot, at the right, where no bar can hide it.
     const QString label = QStringLiteral("指示数 %1 回").arg(formatCount(mContent.reference));
     const QFontMetrics metrics(painter.font());
-    const QRect box(g.plot.right() - metrics.horizontalAdvance(label) - 4, y - metrics.height() - 1,
-                    metrics.horizontalAdvance(label) + 4, metrics.height());
-    painter.fillRect(box, QColor(255, 255, 255, 200));
+    const int width = metrics.horizontalAdvance(label);
+    const int legendY = g.plot.top() - metrics.height() / 2 - metrics.height() / 2 - 2;
+    const int textLeft = g.plot.right() - width;
+    painter.drawLine(textLeft - 30, legendY, textLeft - 6, legendY);
     painter.setPen(kReferenceColour);
-    painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, label);
+    painter.drawText(QRect(textLeft, legendY - metrics.height() / 2, width, metrics.height()),
+                     Qt::AlignRight | Qt::AlignVCenter, label);
     painter.restore();
 }
 
@@ -272,7 +286,7 @@ void ChartView::drawDateLabels(QPainter& painter, const Geometry& g) const
     for (size_t i = 0; i < mContent.bars.size(); ++i) {
         if (!carriesLabel(mContent.bars, i, mContent.weekly))
             continue;
-        const QString label = dateLabel(mContent.bars[i], mContent.weekly, i > 0 ? &mContent.bars[i - 1] : nullptr);
+        const QString label = dateLabel(mContent.bars[i], mContent.weekly);
         const int width = metrics.horizontalAdvance(label);
         const int x = static_cast<int>(g.plot.left() + slot * static_cast<double>(i) + slot / 2) - width / 2;
         const int left = std::max(x, g.plot.left() - kMargin);

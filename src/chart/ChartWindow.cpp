@@ -204,14 +204,19 @@ void ChartWindow::showChosenRange()
     const QDate day = today();
     const Period period = periodFor(range, day, mHistory);
     ChartView::Content content;
-    content.heading = chosenItemName() + QChar(0x3000) + mRangeChooser->currentText() +
-                      (period.weekly ? QStringLiteral("（1 週ごと）") : QStringLiteral("（1 日ごと）"));
+    const QChar space(0x3000);
+    content.heading = chosenItemName() + space + mRangeChooser->currentText() +
+                      (period.weekly ? QStringLiteral("（1 週ごと）") : QStringLiteral("（1 日ごと）")) + space +
+                      periodText(period);
     content.bars = barsFor(mHistory, period);
     content.weekly = period.weekly;
     content.reference = mInstructed;
     const Figures figures = figuresFor(mHistory, period, day, range == Range::All);
     mFigures->setText(figuresText(figures));
-    mChart->setAccessibleDescription(accessibleSummary(content.heading, figures, content.bars, content.weekly));
+    QString described = content.heading;
+    if (mInstructed > 0)
+        described += QStringLiteral("、指示数 %1 回").arg(formatCount(mInstructed));
+    mChart->setAccessibleDescription(accessibleSummary(described, figures, content.bars, content.weekly));
     mChart->setContent(std::move(content));
 }
 

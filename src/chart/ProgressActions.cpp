@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 #include <QShortcut>
 
 namespace chart {
@@ -96,13 +97,32 @@ private:
     int mFor = 0;
 };
 
+// A new chart window opens centred over the window that asked for it (or the screen), kept on the screen.
+void placeNewWindow(QWidget* window, QWidget* owner)
+{
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QRect frame(QPoint(0, 0), window->size());
+    frame.moveCenter(owner && owner->isVisible() ? owner->frameGeometry().center() : available.center());
+    frame.moveRight(std::min(frame.right(), available.right()));
+    frame.moveBottom(std::min(frame.bottom(), available.bottom()));
+    frame.moveLeft(std::max(frame.left(), available.left()));
+    frame.moveTop(std::max(frame.top(), available.top()));
+    window->move(frame.topLeft());
+}
+
 }  // namespace
 
 void showChart(QWidget* caller, int item)
 {
     QPointer<ChartWindow>& window = chartWindow();
-    if (!window)
-        window = new ChartWindow(caller ? caller->window() : nullptr);
+    if (!window) {
+        QWidget* owner = caller ? caller->window() : nullptr;
+        window = new ChartWindow(owner);
+        placeNewWindow(window, owner);
+    }
     window->show();
     if (window->isMinimized())
         window->showNormal();

@@ -215,6 +215,11 @@ QString formatDay(const QDate& date)
     return QStringLiteral("%1年%2").arg(date.year()).arg(formatMonthDay(date));
 }
 
+QString periodText(const Period& period)
+{
+    return formatDate(period.first) + u'〜' + formatDate(period.last);
+}
+
 QString figuresText(const Figures& figures)
 {
     QString total = QStringLiteral("合計 %1 回").arg(formatCount(figures.total));

@@ -73,6 +73,8 @@ Figures figuresFor(const DailyHistory& history, const Period& period, const QDat
 QString formatCount(double count);
 // "2026年12月7日（月）"
 QString formatDay(const QDate& date);
+// The days of a period: "2025年12月15日〜2026年12月7日".
+QString periodText(const Period& period);
 // The line of figures under the chart.
 QString figuresText(const Figures& figures);
 // What one bar stands for: "2026年12月7日（月）　40 回", a week "2026年11月30日（月）〜12月6日（日）　250 回",
