@@ -57,8 +57,8 @@ QByteArray csvBytes(const std::vector<ItemHistory>& histories)
         for (size_t i = 0; i < history.records.size(); ++i) {
             const QmrM::HistoryRecord& record = history.records[i];
             const QString date = dates[i].isValid() ? dates[i].toString(Qt::ISODate) : QString();
-            text += name + u',' + date + u',' + csvField(csvTime(record.time)) + u',' + csvField(record.count) +
-                    kLineEnd;
+            text +=
+                name + u',' + date + u',' + csvField(csvTime(record.time)) + u',' + csvField(record.count) + kLineEnd;
         }
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();

@@ -17,10 +17,7 @@ struct MonthDay {
     int month = 0;
     int day = 0;
     bool operator==(const MonthDay& other) const { return month == other.month && day == other.day; }
-    bool operator>(const MonthDay& other) const
-    {
-        return month != other.month ? month > other.month : day > other.day;
-    }
+    bool operator>(const MonthDay& other) const { return month != other.month ? month > other.month : day > other.day; }
 };
 
 // The month and day of a record's date field, "MM月dd日" with one or two half-width digits each; nothing

@@ -42,8 +42,10 @@ public:
         show->setShortcut(QKeySequence(kChartShortcut));
         QAction* csv = mMenu->addAction(kExportCsvMenuText);
         csv->setObjectName(QStringLiteral("mnuExportCsv"));
-        connect(show, &QAction::triggered, this, [this] { platform::runGuarded([this] { showChart(mControl, mFor); }); });
-        connect(csv, &QAction::triggered, this, [this] { platform::runGuarded([this] { exportCsv(mControl, mFor); }); });
+        connect(show, &QAction::triggered, this,
+                [this] { platform::runGuarded([this] { showChart(mControl, mFor); }); });
+        connect(csv, &QAction::triggered, this,
+                [this] { platform::runGuarded([this] { exportCsv(mControl, mFor); }); });
         control->installEventFilter(this);
         if (auto* area = qobject_cast<QAbstractScrollArea*>(control))
             area->viewport()->installEventFilter(this);
@@ -140,9 +142,9 @@ void exportCsv(QWidget* caller, int item)
         return;
     }
     const QString stem = item == 0 ? QStringLiteral("全項目") : names.front();
-    const QString path = askSaveFileName(caller, SaveRequest{kExportTitle, QDir::current().filePath(stem + ".csv"),
-                                                             QStringLiteral("CSV ファイル (*.csv)"),
-                                                             QStringLiteral("csv")});
+    const QString path =
+        askSaveFileName(caller, SaveRequest{kExportTitle, QDir::current().filePath(stem + ".csv"),
+                                            QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv")});
     if (path.isEmpty())
         return;
     std::vector<ItemHistory> histories;

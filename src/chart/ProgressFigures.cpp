@@ -130,14 +130,14 @@ QStringList rangeNames()
 Period periodFor(Range range, const QDate& today, const DailyHistory& history)
 {
     switch (range) {
-    case Range::FourWeeks:
-        return {today.addDays(-27), today, false};
-    case Range::TwelveWeeks:
-        return {today.addDays(-(kDailyDaysAtMost - 1)), today, false};
-    case Range::OneYear:
-        return {mondayOf(today).addDays(-7 * (kWeeksInAYear - 1)), today, true};
-    case Range::All:
-        break;
+        case Range::FourWeeks:
+            return {today.addDays(-27), today, false};
+        case Range::TwelveWeeks:
+            return {today.addDays(-(kDailyDaysAtMost - 1)), today, false};
+        case Range::OneYear:
+            return {mondayOf(today).addDays(-7 * (kWeeksInAYear - 1)), today, true};
+        case Range::All:
+            break;
     }
     QDate first = today;
     QDate last = today;
@@ -163,8 +163,7 @@ std::vector<Bar> barsFor(const DailyHistory& history, const Period& period)
         const QDate first = start.addDays(i * step);
         bars.push_back(Bar{std::max(first, period.first), std::min(first.addDays(step - 1), period.last), 0, false});
     }
-    for (auto day = firstDayFrom(history, period.first); day != history.days.end() && day->date <= period.last;
-         ++day) {
+    for (auto day = firstDayFrom(history, period.first); day != history.days.end() && day->date <= period.last; ++day) {
         Bar& bar = bars[static_cast<size_t>(start.daysTo(day->date) / step)];
         bar.count = addCounts(bar.count, day->count);
         bar.recorded = true;
@@ -179,8 +178,7 @@ Figures figuresFor(const DailyHistory& history, const Period& period, const QDat
     QDate previous;
     int run = 0;
     QDate lastOfCurrentRun = today.addDays(-1);
-    for (auto day = firstDayFrom(history, period.first); day != history.days.end() && day->date <= period.last;
-         ++day) {
+    for (auto day = firstDayFrom(history, period.first); day != history.days.end() && day->date <= period.last; ++day) {
         datedTotal = addCounts(datedTotal, day->count);
         if (figures.recordedDays == 0 || day->count > figures.best) {
             figures.best = day->count;
@@ -243,7 +241,8 @@ QString barText(const Bar& bar, bool weekly)
     QString when = formatDay(bar.first);
     if (weekly && bar.last != bar.first)
         when += u'〜' + (bar.last.year() == bar.first.year() ? formatMonthDay(bar.last) : formatDay(bar.last));
-    const QString what = bar.recorded ? QStringLiteral("%1 回").arg(formatCount(bar.count)) : QStringLiteral("記録なし");
+    const QString what =
+        bar.recorded ? QStringLiteral("%1 回").arg(formatCount(bar.count)) : QStringLiteral("記録なし");
     return when + kFigureSeparator + what;
 }
 

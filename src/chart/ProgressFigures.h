@@ -81,7 +81,6 @@ QString figuresText(const Figures& figures);
 // "記録なし" for a gap.
 QString barText(const Bar& bar, bool weekly);
 // The text alternative of the chart: its heading, the figures and the last days' (or weeks') counts.
-QString accessibleSummary(const QString& heading, const Figures& figures, const std::vector<Bar>& bars,
-                          bool weekly);
+QString accessibleSummary(const QString& heading, const Figures& figures, const std::vector<Bar>& bars, bool weekly);
 
 }  // namespace chart

@@ -62,12 +62,13 @@ bool writeWholeFile(const QString& path, const QByteArray& content, const QStrin
         const QFileInfo info(target);
         // Renaming over a device such as /dev/full would replace the device itself.
         if (info.exists() && !info.isFile() && !info.isDir())
-            throw DataFileError(DataFileError::Write, path, QStringLiteral("書き出し先がふつうのファイルではありません"));
+            throw DataFileError(DataFileError::Write, path,
+                                QStringLiteral("書き出し先がふつうのファイルではありません"));
         replaceFileAtomically(target, content);
         return true;
     } catch (const DataFileError& error) {
-        platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"), platform::vbExclamation,
-                         title);
+        platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"),
+                         platform::vbExclamation, title);
         return false;
     }
 }

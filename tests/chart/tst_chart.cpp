@@ -178,7 +178,8 @@ void TestChart::opensOnTheItemAndSwitchesTheOpenWindow()
     QVERIFY(window && window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("Quillmora - グラフ"));
     QCOMPARE(entries(control<QComboBox>("cboItem")), (QStringList{"全項目", "A", "B"}));
-    QCOMPARE(entries(control<QComboBox>("cboRange")), (QStringList{"直近 4 週間", "直近 12 週間", "直近 1 年", "すべて"}));
+    QCOMPARE(entries(control<QComboBox>("cboRange")),
+             (QStringList{"直近 4 週間", "直近 12 週間", "直近 1 年", "すべて"}));
     QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("B"));
     QCOMPARE(figures(), QStringLiteral("合計 7 回　記録した日数 2 日　1 日平均 3.5 回　最高 4 回（2026年12月7日）　"
                                        "連続記録 現在 2 日・最長 2 日"));
@@ -230,8 +231,14 @@ void TestChart::keyboardChoosesRangeAndBars()
     auto* ranges = control<QComboBox>("cboRange");
     auto* chartView = control<QWidget>("picChart");
     QCOMPARE(QApplication::focusWidget(), items);
-    QWidget* order[] = {items, ranges, chartView, control<QWidget>("lblFigures"), control<QWidget>("cmdSaveImage"),
-                        control<QWidget>("cmdExportCsv"), control<QWidget>("cmdClose"), items};
+    QWidget* order[] = {items,
+                        ranges,
+                        chartView,
+                        control<QWidget>("lblFigures"),
+                        control<QWidget>("cmdSaveImage"),
+                        control<QWidget>("cmdExportCsv"),
+                        control<QWidget>("cmdClose"),
+                        items};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QCOMPARE(nextTabStop(order[i]), order[i + 1]);
 
@@ -243,9 +250,9 @@ void TestChart::keyboardChoosesRangeAndBars()
     QVERIFY(figures().startsWith(QStringLiteral("合計 48 回　記録した日数 4 日")));
     press(Qt::Key_Down);
     QVERIFY(chartView->accessibleDescription().contains(QStringLiteral("（1 週ごと）")));
-    QVERIFY(chartView->accessibleDescription().contains(
-        QStringLiteral("最近 4 週：2026年11月16日（月）〜11月22日（日）　記録なし、2026年11月23日（月）〜11月29日（日）　"
-                       "記録なし、2026年11月30日（月）〜12月6日（日）　43 回、2026年12月7日（月）　記録なし。")));
+    QVERIFY(chartView->accessibleDescription().contains(QStringLiteral(
+        "最近 4 週：2026年11月16日（月）〜11月22日（日）　記録なし、2026年11月23日（月）〜11月29日（日）　"
+        "記録なし、2026年11月30日（月）〜12月6日（日）　43 回、2026年12月7日（月）　記録なし。")));
     press(Qt::Key_Up);
     press(Qt::Key_Up);
     QCOMPARE(ranges->currentText(), QStringLiteral("直近 4 週間"));
@@ -300,7 +307,8 @@ void TestChart::mouseChoosesTheBarUnderIt()
     QTest::mouseClick(chartView, Qt::LeftButton, {}, pointIn(before, second, kBarColour));
     QCOMPARE(chosenBar(), QStringLiteral("2026年12月2日（水）　15 回"));
     // Halfway between 12月2日 and 12月6日 stands the gap of 12月4日.
-    QTest::mouseClick(chartView, Qt::LeftButton, {}, QPoint((second + last) / 2, pointIn(before, last, kBarColour).y()));
+    QTest::mouseClick(chartView, Qt::LeftButton, {},
+                      QPoint((second + last) / 2, pointIn(before, last, kBarColour).y()));
     QCOMPARE(chosenBar(), QStringLiteral("2026年12月4日（金）　記録なし"));
 }
 
@@ -402,10 +410,11 @@ void TestChart::savesTheChartAsAPicture()
     QVERIFY(QDir().mkdir(path));
     {
         SaveAnswer answer(path);
-        env.dialogs().expectMessage(QStringLiteral("ファイル「%1」に書き込めませんでした。\n（同じ名前のフォルダーがあります）\n"
-                                                   "書き出しは行われませんでした。")
-                                        .arg(path),
-                                    QStringLiteral("画像として保存"), platform::vbExclamation);
+        env.dialogs().expectMessage(
+            QStringLiteral("ファイル「%1」に書き込めませんでした。\n（同じ名前のフォルダーがあります）\n"
+                           "書き出しは行われませんでした。")
+                .arg(path),
+            QStringLiteral("画像として保存"), platform::vbExclamation);
         save->click();
     }
     QVERIFY(QDir(path).isEmpty());
@@ -418,17 +427,19 @@ void TestChart::unreadableHistoryIsToldAndLeftOut()
     writeTwoItems();
     QFile::remove(QStringLiteral("A.txt"));
     QVERIFY(QDir().mkdir(QStringLiteral("A.txt")));
-    env.dialogs().expectMessage(QStringLiteral("ファイル「A.txt」を開けませんでした。\n（同じ名前のフォルダーがあります）\n"
-                                               "この履歴はグラフに入っていません。"),
-                                QStringLiteral("Quillmora - グラフ"), platform::vbExclamation);
+    env.dialogs().expectMessage(
+        QStringLiteral("ファイル「A.txt」を開けませんでした。\n（同じ名前のフォルダーがあります）\n"
+                       "この履歴はグラフに入っていません。"),
+        QStringLiteral("Quillmora - グラフ"), platform::vbExclamation);
     chart::showChart(nullptr, 0);
     QVERIFY(figures().startsWith(QStringLiteral("合計 7 回　記録した日数 2 日")));
 
     const QString csv = QDir(env.dir()).filePath(QStringLiteral("all.csv"));
     SaveAnswer answer(csv);
-    env.dialogs().expectMessage(QStringLiteral("ファイル「A.txt」を開けませんでした。\n（同じ名前のフォルダーがあります）\n"
-                                               "書き出しは行われませんでした。"),
-                                QStringLiteral("CSV 形式で書き出す"), platform::vbExclamation);
+    env.dialogs().expectMessage(
+        QStringLiteral("ファイル「A.txt」を開けませんでした。\n（同じ名前のフォルダーがあります）\n"
+                       "書き出しは行われませんでした。"),
+        QStringLiteral("CSV 形式で書き出す"), platform::vbExclamation);
     QTest::mouseClick(control<QPushButton>("cmdExportCsv"), Qt::LeftButton);
     QVERIFY(!QFile::exists(csv));
     QVERIFY(env.dialogs().verify());
@@ -480,8 +491,9 @@ void TestChart::historyMadeByTheProgramAcrossNewYear()
 
     gNow = [] { return QDateTime(QDate(2027, 1, 3), QTime(20, 0)); };
     chart::showChart(nullptr, 0);
-    QCOMPARE(figures(), QStringLiteral("合計 167 回　記録した日数 4 日　1 日平均 41.8 回　最高 62 回（2026年12月30日）　"
-                                       "連続記録 現在 1 日・最長 3 日"));
+    QCOMPARE(figures(),
+             QStringLiteral("合計 167 回　記録した日数 4 日　1 日平均 41.8 回　最高 62 回（2026年12月30日）　"
+                            "連続記録 現在 1 日・最長 3 日"));
     // Everything of one item agrees with the history view's total.
     chart::showChart(nullptr, 1);
     control<QComboBox>("cboRange")->setCurrentIndex(3);
@@ -494,12 +506,12 @@ void TestChart::historyMadeByTheProgramAcrossNewYear()
     chart::exportCsv(nullptr, 1);
     QCOMPARE(readBytes(QStringLiteral("腕立て.csv")),
              "\xEF\xBB\xBF" + QStringLiteral("項目,日付,時刻,回数\r\n"
-                            "腕立て,2026-12-30,09:00:00,20\r\n"
-                            "腕立て,2026-12-30,15:00:00,12\r\n"
-                            "腕立て,2026-12-31,09:00:00,20\r\n"
-                            "腕立て,2027-01-01,10:00:00,20\r\n"
-                            "腕立て,2027-01-03,09:00:00,20\r\n")
-                                    .toUtf8());
+                                             "腕立て,2026-12-30,09:00:00,20\r\n"
+                                             "腕立て,2026-12-30,15:00:00,12\r\n"
+                                             "腕立て,2026-12-31,09:00:00,20\r\n"
+                                             "腕立て,2027-01-01,10:00:00,20\r\n"
+                                             "腕立て,2027-01-03,09:00:00,20\r\n")
+                                  .toUtf8());
     QVERIFY(env.dialogs().verify());
 }
 

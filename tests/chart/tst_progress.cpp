@@ -45,13 +45,14 @@ std::vector<HistoryRecord> recordsOn(const QStringList& dates)
 DailyHistory handMadeHistory()
 {
     const std::pair<const char*, const char*> records[] = {
-        {"11月01日", "10"}, {"11月09日", "4"},  {"11月10日", "5"},    {"11月10日", "5"}, {"11月11日", "12"},
-        {"11月12日", "0"},  {"??", "7"},        {"11月20日", "30"},   {"12月01日", "20"}, {"12月01日", "2.5"},
+        {"11月01日", "10"},   {"11月09日", "4"},  {"11月10日", "5"},  {"11月10日", "5"},  {"11月11日", "12"},
+        {"11月12日", "0"},    {"??", "7"},        {"11月20日", "30"}, {"12月01日", "20"}, {"12月01日", "2.5"},
         {"12月02日", "22.5"}, {"12月03日", "30"}, {"12月05日", "10"}, {"12月06日", "8"},
     };
     std::vector<HistoryRecord> history;
     for (const auto& [date, count] : records)
-        history.push_back(HistoryRecord{QString::fromUtf8(date), QStringLiteral("07時00分00秒"), QString::fromUtf8(count)});
+        history.push_back(
+            HistoryRecord{QString::fromUtf8(date), QStringLiteral("07時00分00秒"), QString::fromUtf8(count)});
     return summarise(history, QDate(2026, 12, 6));
 }
 
@@ -87,7 +88,8 @@ std::optional<QList<QStringList>> rowsReadByPython(const QString& file)
                                           "    print(json.dumps(list(csv.reader(f, strict=True))))\n"),
                            file});
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QList<QStringList>{{QStringLiteral("python failed: ") + QString::fromUtf8(process.readAllStandardError())}};
+        return QList<QStringList>{
+            {QStringLiteral("python failed: ") + QString::fromUtf8(process.readAllStandardError())}};
     QList<QStringList> rows;
     for (const QJsonValue& row : QJsonDocument::fromJson(process.readAllStandardOutput()).array()) {
         QStringList fields;
@@ -146,12 +148,13 @@ void TestProgress::yearsAreWorkedOutFromTheOrder_data()
     QTest::newRow("one record after the file's day") << QStringList{"12月08日"} << anchor << QStringList{"2025-12-08"};
     QTest::newRow("across New Year") << QStringList{"12月30日", "12月31日", "01月01日", "01月01日", "01月02日"}
                                      << QDate(2027, 1, 3)
-                                     << QStringList{"2026-12-30", "2026-12-31", "2027-01-01", "2027-01-01", "2027-01-02"};
+                                     << QStringList{"2026-12-30", "2026-12-31", "2027-01-01", "2027-01-01",
+                                                    "2027-01-02"};
     QTest::newRow("several years") << QStringList{"03月01日", "06月01日", "02月01日", "11月01日", "01月15日"}
                                    << QDate(2026, 2, 1)
                                    << QStringList{"2024-03-01", "2024-06-01", "2025-02-01", "2025-11-01", "2026-01-15"};
-    QTest::newRow("leap day last, in a common year") << QStringList{"02月29日"} << QDate(2026, 3, 1)
-                                                     << QStringList{"2024-02-29"};
+    QTest::newRow("leap day last, in a common year")
+        << QStringList{"02月29日"} << QDate(2026, 3, 1) << QStringList{"2024-02-29"};
     QTest::newRow("leap day in a leap year") << QStringList{"02月28日", "02月29日", "03月01日"} << QDate(2028, 3, 5)
                                              << QStringList{"2028-02-28", "2028-02-29", "2028-03-01"};
     // The walk reaches 2025 at 02月29日 and has to go back to 2024; the records before follow from there.
@@ -159,11 +162,12 @@ void TestProgress::yearsAreWorkedOutFromTheOrder_data()
         << QStringList{"12月01日", "02月28日", "02月29日", "03月01日"} << QDate(2025, 3, 2)
         << QStringList{"2023-12-01", "2024-02-28", "2024-02-29", "2025-03-01"};
     // Unreadable dates are left out of the walk: 12月31日 is compared with 01月01日.
-    QTest::newRow("unreadable dates")
-        << QStringList{"12月31日", "??", "13月01日", "02月30日", "１２月０１日", "", "12月31", "01月01日"}
-        << QDate(2027, 1, 5) << QStringList{"2026-12-31", "", "", "", "", "", "", "2027-01-01"};
-    QTest::newRow("hand-edited blanks and single digits") << QStringList{" 1月5日 ", "1月05日"} << anchor
-                                                          << QStringList{"2026-01-05", "2026-01-05"};
+    QTest::newRow("unreadable dates") << QStringList{"12月31日",     "??", "13月01日", "02月30日",
+                                                     "１２月０１日", "",   "12月31",   "01月01日"}
+                                      << QDate(2027, 1, 5)
+                                      << QStringList{"2026-12-31", "", "", "", "", "", "", "2027-01-01"};
+    QTest::newRow("hand-edited blanks and single digits")
+        << QStringList{" 1月5日 ", "1月05日"} << anchor << QStringList{"2026-01-05", "2026-01-05"};
     QTest::newRow("only unreadable dates") << QStringList{"?", "月日"} << anchor << QStringList{"", ""};
 }
 
@@ -265,17 +269,19 @@ void TestProgress::barsAreDaysOrWeeksWithGaps()
     QVERIFY(all.weekly);
     const std::vector<Bar> allWeeks = barsFor(longer, all);
     QCOMPARE(allWeeks.front().first, QDate(2025, 12, 29));
-    QCOMPARE(barText(allWeeks[allWeeks.size() - 2], true), QStringLiteral("2026年12月28日（月）〜2027年1月3日（日）　9 回"));
+    QCOMPARE(barText(allWeeks[allWeeks.size() - 2], true),
+             QStringLiteral("2026年12月28日（月）〜2027年1月3日（日）　9 回"));
     QCOMPARE(allWeeks.back().first, QDate(2027, 1, 4));
 
     // The text alternative: the heading, the figures and the last seven days.
     const Figures figures = figuresFor(history, periodFor(Range::FourWeeks, kToday, history), kToday, false);
     const QString summary = accessibleSummary(QStringLiteral("A"), figures, days, false);
     QVERIFY(summary.startsWith(QStringLiteral("A。合計 145 回")));
-    QVERIFY(summary.endsWith(QStringLiteral("最近 7 日：2026年12月1日（火）　22.5 回、2026年12月2日（水）　22.5 回、"
-                                            "2026年12月3日（木）　30 回、2026年12月4日（金）　記録なし、"
-                                            "2026年12月5日（土）　10 回、2026年12月6日（日）　8 回、"
-                                            "2026年12月7日（月）　記録なし。")));
+    QVERIFY(
+        summary.endsWith(QStringLiteral("最近 7 日：2026年12月1日（火）　22.5 回、2026年12月2日（水）　22.5 回、"
+                                        "2026年12月3日（木）　30 回、2026年12月4日（金）　記録なし、"
+                                        "2026年12月5日（土）　10 回、2026年12月6日（日）　8 回、"
+                                        "2026年12月7日（月）　記録なし。")));
 }
 
 void TestProgress::historiesAddUpDayByDay()
@@ -304,10 +310,9 @@ void TestProgress::csvHoldsEveryRecordQuotedAsSpreadsheetsRead()
     TestEnv env;
     registerItems({QStringLiteral("腕立て,速く"), QStringLiteral("背筋"), QStringLiteral("腕立て,速く")});
     // A hand-edited history: a quote inside an unquoted count, a time nobody can read, an unreadable date.
-    writeDataFile(QStringLiteral("腕立て,速く.txt"),
-                  QStringLiteral("\"12月31日\",\"23時59分59秒\",20\n"
-                                 "\"01月01日\",\"00時00分01秒\",2.5\n"
-                                 "\"??\",\"朝\",1\"5\n"));
+    writeDataFile(QStringLiteral("腕立て,速く.txt"), QStringLiteral("\"12月31日\",\"23時59分59秒\",20\n"
+                                                                    "\"01月01日\",\"00時00分01秒\",2.5\n"
+                                                                    "\"??\",\"朝\",1\"5\n"));
     writeDataFile(QStringLiteral("背筋.txt"), QStringLiteral("\"01月02日\",\"07時05分09秒\",-3\n"));
     setModified(QStringLiteral("腕立て,速く.txt"), QDateTime(QDate(2027, 1, 5), QTime(12, 0)));
     setModified(QStringLiteral("背筋.txt"), QDateTime(QDate(2027, 1, 5), QTime(12, 0)));
@@ -319,13 +324,13 @@ void TestProgress::csvHoldsEveryRecordQuotedAsSpreadsheetsRead()
     QCOMPARE(answer.requests.size(), 1);
     QCOMPARE(answer.requests[0].suggestedPath, QDir(env.dir()).filePath(QStringLiteral("全項目.csv")));
 
-    const QByteArray expected = QByteArray("\xEF\xBB\xBF") +
-                                QStringLiteral("項目,日付,時刻,回数\r\n"
-                                               "\"腕立て,速く\",2026-12-31,23:59:59,20\r\n"
-                                               "\"腕立て,速く\",2027-01-01,00:00:01,2.5\r\n"
-                                               "\"腕立て,速く\",,朝,\"1\"\"5\"\r\n"
-                                               "背筋,2027-01-02,07:05:09,-3\r\n")
-                                    .toUtf8();
+    const QByteArray expected = QByteArray("\xEF\xBB\xBF") + QStringLiteral(
+                                                                 "項目,日付,時刻,回数\r\n"
+                                                                 "\"腕立て,速く\",2026-12-31,23:59:59,20\r\n"
+                                                                 "\"腕立て,速く\",2027-01-01,00:00:01,2.5\r\n"
+                                                                 "\"腕立て,速く\",,朝,\"1\"\"5\"\r\n"
+                                                                 "背筋,2027-01-02,07:05:09,-3\r\n")
+                                                                 .toUtf8();
     QCOMPARE(readBytes(path), expected);
     QCOMPARE(readBytes(QStringLiteral("腕立て,速く.txt")), historyBefore);
 
@@ -345,8 +350,9 @@ void TestProgress::csvHoldsEveryRecordQuotedAsSpreadsheetsRead()
     SaveAnswer one(QDir(env.dir()).filePath(QStringLiteral("one.csv")));
     exportCsv(nullptr, 2);
     QCOMPARE(one.requests[0].suggestedPath, QDir(env.dir()).filePath(QStringLiteral("背筋.csv")));
-    QCOMPARE(readBytes(QStringLiteral("one.csv")),
-             QByteArray("\xEF\xBB\xBF") + QStringLiteral("項目,日付,時刻,回数\r\n背筋,2027-01-02,07:05:09,-3\r\n").toUtf8());
+    QCOMPARE(
+        readBytes(QStringLiteral("one.csv")),
+        QByteArray("\xEF\xBB\xBF") + QStringLiteral("項目,日付,時刻,回数\r\n背筋,2027-01-02,07:05:09,-3\r\n").toUtf8());
     QVERIFY(env.dialogs().verify());
     if (!rows)
         QSKIP("python3 is not installed: the file was not read back by its csv module");
@@ -366,7 +372,8 @@ void TestProgress::failedWritesLeaveNothingBehind()
     {
         SaveAnswer answer(folder);
         env.dialogs().expectMessage(
-            QStringLiteral("ファイル「%1」に書き込めませんでした。\n（同じ名前のフォルダーがあります）").arg(folder) + end,
+            QStringLiteral("ファイル「%1」に書き込めませんでした。\n（同じ名前のフォルダーがあります）").arg(folder) +
+                end,
             title, platform::vbExclamation);
         exportCsv(nullptr, 1);
     }
@@ -378,7 +385,8 @@ void TestProgress::failedWritesLeaveNothingBehind()
     {
         SaveAnswer answer(nowhere);
         env.dialogs().expectMessage(
-            QStringLiteral("ファイル「%1」に書き込めませんでした。\n（ファイルまたはフォルダーが見つかりません）").arg(nowhere) +
+            QStringLiteral("ファイル「%1」に書き込めませんでした。\n（ファイルまたはフォルダーが見つかりません）")
+                    .arg(nowhere) +
                 end,
             title, platform::vbExclamation);
         exportCsv(nullptr, 1);
@@ -389,10 +397,12 @@ void TestProgress::failedWritesLeaveNothingBehind()
     struct stat device {};
     if (::stat("/dev/full", &device) == 0 && S_ISCHR(device.st_mode)) {
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), QStringLiteral("full.csv")));
-        for (const QString& path : {QStringLiteral("/dev/full"), QDir(env.dir()).filePath(QStringLiteral("full.csv"))}) {
+        for (const QString& path :
+             {QStringLiteral("/dev/full"), QDir(env.dir()).filePath(QStringLiteral("full.csv"))}) {
             SaveAnswer answer(path);
             env.dialogs().expectMessage(
-                QStringLiteral("ファイル「%1」に書き込めませんでした。\n（書き出し先がふつうのファイルではありません）").arg(path) +
+                QStringLiteral("ファイル「%1」に書き込めませんでした。\n（書き出し先がふつうのファイルではありません）")
+                        .arg(path) +
                     end,
                 title, platform::vbExclamation);
             exportCsv(nullptr, 1);
@@ -418,7 +428,8 @@ void TestProgress::fileSizeLimitKeepsTheOldFile()
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{4096, 4096};
         setrlimit(RLIMIT_FSIZE, &limit);
-        const bool written = writeWholeFile(QStringLiteral("out.csv"), QByteArray(100000, 'x'), QStringLiteral("CSV 形式で書き出す"));
+        const bool written =
+            writeWholeFile(QStringLiteral("out.csv"), QByteArray(100000, 'x'), QStringLiteral("CSV 形式で書き出す"));
         _exit(!written && env.dialogs().allShown() && env.dialogs().failures().isEmpty() ? 0 : 1);
     }
     int status = 0;
