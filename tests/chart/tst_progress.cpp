@@ -2,6 +2,7 @@
 // The chart's arithmetic on hand-made histories whose answers are worked out by hand: the years of the
 // records, the days and weeks, the figures, and the CSV file with the ways its write can fail.
 
+#include "ChartTestSupport.h"
 #include "TestEnv.h"
 
 #include "chart/CsvExport.h"
@@ -56,19 +57,6 @@ DailyHistory handMadeHistory()
     return summarise(history, QDate(2026, 12, 6));
 }
 
-// Answers the save dialog with a fixed path and notes what it was asked.
-struct SaveAnswer {
-    explicit SaveAnswer(const QString& path)
-    {
-        setSaveFileAsker([this, path](QWidget*, const SaveRequest& request) {
-            requests.append(request);
-            return path;
-        });
-    }
-    ~SaveAnswer() { setSaveFileAsker({}); }
-    QList<SaveRequest> requests;
-};
-
 // Every file in a folder, hidden ones (a left-over temporary file) included.
 QStringList filesIn(const QString& folder)
 {
@@ -109,13 +97,6 @@ void registerItems(const QStringList& names)
         QmrM::gKoumoku.push_back(name);
         QmrM::gShijiSu.push_back(10);
     }
-}
-
-void setModified(const QString& file, const QDateTime& when)
-{
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
 }  // namespace
@@ -379,18 +360,6 @@ void TestProgress::failedWritesLeaveNothingBehind()
     }
     QVERIFY(QFileInfo(folder).isDir());
     QVERIFY(filesIn(folder).isEmpty());
-
-    // A folder that does not exist.
-    const QString nowhere = QDir(env.dir()).filePath(QStringLiteral("無い/out.csv"));
-    {
-        SaveAnswer answer(nowhere);
-        env.dialogs().expectMessage(
-            QStringLiteral("ファイル「%1」に書き込めませんでした。\n（ファイルまたはフォルダーが見つかりません）")
-                    .arg(nowhere) +
-                end,
-            title, platform::vbExclamation);
-        exportCsv(nullptr, 1);
-    }
 
     // The full device, chosen directly and through a link: refused before anything is written, so the
     // device stays a device and no temporary file appears beside it.
