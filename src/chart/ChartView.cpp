@@ -3,6 +3,7 @@
 
 #include "platform/AppSetup.h"
 
+#include <QAccessibleWidget>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -70,6 +71,14 @@ bool carriesLabel(const std::vector<Bar>& bars, size_t i, bool weekly)
     return true;
 }
 
+// Tells assistive technology that the view is a chart; its name and description say what it shows.
+QAccessibleInterface* chartAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("chart::ChartView") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Chart);
+    return nullptr;
+}
+
 }  // namespace
 
 int ChartView::Geometry::y(double value) const
@@ -85,6 +94,11 @@ double ChartView::Geometry::slot(size_t bars) const
 
 ChartView::ChartView(QWidget* parent) : QWidget(parent)
 {
+    static const bool roleInstalled = [] {
+        QAccessible::installFactory(chartAccessible);
+        return true;
+    }();
+    Q_UNUSED(roleInstalled);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(platform::namedFont(9));

@@ -81,10 +81,6 @@ std::vector<QDate> placeDates(const std::vector<QmrM::HistoryRecord>& records, c
     return placeDates(days, anchor);
 }
 
-}  // namespace chart
-
-namespace chart {
-
 QDate today()
 {
     return QmrM::gNow().date();

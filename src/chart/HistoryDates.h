@@ -34,10 +34,6 @@ std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, 
 // The same, straight from the records' date fields.
 std::vector<QDate> placeDates(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor);
 
-}  // namespace chart
-
-namespace chart {
-
 // Today, from the program's clock, which tests replace: the day every range of the chart ends on.
 QDate today();
 

@@ -39,7 +39,9 @@ public:
         mMenu->setObjectName(QStringLiteral("mnuProgress"));
         QAction* show = mMenu->addAction(kShowChartMenuText);
         show->setObjectName(QStringLiteral("mnuShowChart"));
+        // Shown beside the entry; the window's own shortcut does the work, this one only while the menu is open.
         show->setShortcut(QKeySequence(kChartShortcut));
+        show->setShortcutContext(Qt::WidgetShortcut);
         QAction* csv = mMenu->addAction(kExportCsvMenuText);
         csv->setObjectName(QStringLiteral("mnuExportCsv"));
         connect(show, &QAction::triggered, this,

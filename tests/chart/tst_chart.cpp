@@ -13,6 +13,7 @@
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -176,7 +177,11 @@ void TestChart::opensOnTheItemAndSwitchesTheOpenWindow()
     chart::showChart(nullptr, 0);
     QCOMPARE(figures(), QStringLiteral("合計 50 回　記録した日数 4 日　1 日平均 12.5 回　最高 20 回（2026年12月1日）　"
                                        "連続記録 現在 2 日・最長 2 日"));
-    const QString description = control<QWidget>("picChart")->accessibleDescription();
+    // What assistive technology reads: a chart, described by its figures and its last days.
+    QAccessibleInterface* chartAccessible = QAccessible::queryAccessibleInterface(control<QWidget>("picChart"));
+    QVERIFY(chartAccessible);
+    QCOMPARE(chartAccessible->role(), QAccessible::Chart);
+    const QString description = chartAccessible->text(QAccessible::Description);
     QVERIFY2(description.startsWith(QStringLiteral("全項目　直近 4 週間（1 日ごと）　2026年11月10日〜2026年12月7日、"
                                                    "指示数 15 回。合計 50 回")),
              qPrintable(description));
