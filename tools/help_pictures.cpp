@@ -3,9 +3,10 @@
 // sample data in a temporary folder, grabbed and written as a PNG file that the help file is compiled with.
 // The pictures therefore show the windows as the program draws them, icons, fonts and layout included.
 //
-// Usage: help_pictures <output folder>     writes training.png and settings.png into the folder
+// Usage: help_pictures <output folder>     writes training.png, settings.png and chart.png into the folder
 
 #include "app/Program.h"
+#include "chart/ProgressActions.h"
 #include "platform/AppSetup.h"
 #include "platform/Guard.h"
 #include "settings/frmSettei.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,6 +86,34 @@ void writeSampleData(SampleClock& clock)
     AppendHistoryRecord(gKoumoku[1], 20);
     clock.set(QDateTime(day, QTime(10, 2, 45)));
     AppendHistoryRecord(gKoumoku[1], 18);
+}
+
+// Four weeks of the first item before that morning, a few days skipped, for the picture of the chart.
+void writeSampleWeeks(SampleClock& clock)
+{
+    const QString name = gKoumoku[1];
+    const QString history = historyFileName(name);
+    const QByteArray morning = readWholeFile(history);
+    replaceFileAtomically(history, QByteArray());
+    const QDate today(2026, 12, 6);
+    for (int daysBack = 27; daysBack >= 1; --daysBack) {
+        if (daysBack % 9 == 4 || daysBack % 11 == 2)
+            continue;  // a day without training
+        const QDate day = today.addDays(-daysBack);
+        clock.set(QDateTime(day, QTime(9, 30)));
+        AppendHistoryRecord(name, 15 + (daysBack * 7) % 11);
+        if (daysBack % 3 == 0) {
+            clock.set(QDateTime(day, QTime(16, 10)));
+            AppendHistoryRecord(name, 12 + daysBack % 9);
+        }
+    }
+    appendToFile(history, morning);
+    clock.set(QDateTime(today, QTime(10, 2, 45)));
+    // The chart counts the records' years from the file's time: the morning of the pictures, whatever
+    // day the help is built on.
+    QFile file(history);
+    if (file.open(QIODevice::ReadWrite))
+        file.setFileTime(QDateTime(today, QTime(10, 2, 45)), QFileDevice::FileModificationTime);
 }
 
 // A numbered mark as the help's tables refer to the parts of a window: a red disc with a white number.
@@ -177,6 +207,19 @@ bool makeSettingsPicture(const QDir& folder)
     return save(picture, folder, QStringLiteral("settings.png"));
 }
 
+// The chart window on the first item, as the settings window's menu opens it.
+bool makeChartPicture(const QDir& folder)
+{
+    chart::showChart(nullptr, 1);
+    QWidget* window = chart::openChartWindow();
+    if (!window)
+        return false;
+    window->resize(570, 390);
+    const QImage picture = window->grab().toImage();
+    window->close();
+    return save(picture, folder, QStringLiteral("chart.png"));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -208,6 +251,8 @@ int main(int argc, char* argv[])
     try {
         writeSampleData(clock);
         made = makeTrainingPicture(folder) && makeSettingsPicture(folder);
+        writeSampleWeeks(clock);
+        made = made && makeChartPicture(folder);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "help_pictures: %s\n", error.what());
     }

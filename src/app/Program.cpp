@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Program.h"
 
+#include "chart/ProgressActions.h"
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
@@ -72,6 +73,9 @@ void wireWindows()
 {
     platform::handover().trainingWindow = []() -> platform::Form& { return frmMain::instance(); };
     platform::handover().settingsWindow = []() -> platform::Form& { return frmSettei::instance(); };
+    // The progress chart and the CSV export are reached from the settings window's lists.
+    QObject::connect(&frmSettei::instance(), &platform::Form::controlsCreated, &frmSettei::instance(),
+                     [](QWidget* window) { chart::attachToSettingsWindow(window); });
 }
 
 void setUp(QApplication& app)

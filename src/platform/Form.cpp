@@ -78,6 +78,7 @@ void Form::Load()
     if (mStateOnLoad == vbMinimized)
         window->setWindowState(Qt::WindowMinimized);
     connect(window, &FormWindow::closedByUser, this, &Form::closedByUser);
+    emit controlsCreated(window);
     Form_Load();
 }
 

@@ -54,6 +54,10 @@ public:
     // Whether any form of the program is loaded.
     static bool anyLoaded();
 
+signals:
+    // The window was loaded and has its controls; its start-up runs next.
+    void controlsCreated(QWidget* window);
+
 protected:
     explicit Form(QObject* parent = nullptr);
     ~Form() override;

@@ -135,7 +135,7 @@ void TestHelpWindow::contentsFollowThePageAndOpenPages()
     QVERIFY(viewer);
     auto* tree = control<QTreeWidget>(viewer, "contentsTree");
     QVERIFY(tree && tree->isVisible());
-    QCOMPARE(tree->topLevelItemCount(), 10);
+    QCOMPARE(tree->topLevelItemCount(), 11);
     QCOMPARE(tree->currentItem()->text(0), QStringLiteral("目次"));
 
     // A click on an entry shows its page.

@@ -1,0 +1,150 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Arbitrary bytes as an item's history, read leniently as the history reader does, with the first two
+// bytes choosing the day the file was last written. The years worked out never go back in file order
+// nor past that day and keep each record's month and day; the days, bars and figures agree with each
+// other; plain counts read as the history view reads them; and the CSV text, read back by an RFC 4180
+// reader, gives every record's fields.
+
+#include "FuzzSupport.h"
+
+#include "chart/CsvExport.h"
+#include "chart/HistoryDates.h"
+#include "chart/ProgressFigures.h"
+#include "shared/Numbers.h"
+#include "shared/RecordForm.h"
+#include "shared/TextEncoding.h"
+
+#include <cmath>
+
+using namespace chart;
+
+namespace {
+
+const QString kItemName = QStringLiteral("腕立て,\"速く\"");
+
+// Reads CSV text as RFC 4180 describes it: records end at CR LF, a field in double quotes may hold
+// commas, line breaks and doubled quotes.
+QList<QStringList> readCsv(const QString& text)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        if (text[i] == u'"' && field.isEmpty()) {
+            for (++i; i < n; ++i) {
+                if (text[i] == u'"' && i + 1 < n && text[i + 1] == u'"')
+                    field += text[++i];
+                else if (text[i] == u'"')
+                    break;
+                else
+                    field += text[i];
+            }
+            FUZZ_CHECK(i < n, QStringLiteral("unclosed quote"));
+            ++i;
+            FUZZ_CHECK(i >= n || text[i] == u',' || text[i] == u'\r', QStringLiteral("text after a closing quote"));
+            continue;
+        }
+        if (text[i] == u',') {
+            row.append(field);
+            field.clear();
+        } else if (text[i] == u'\r') {
+            FUZZ_CHECK(i + 1 < n && text[i + 1] == u'\n', QStringLiteral("CR without LF"));
+            row.append(field);
+            field.clear();
+            rows.append(row);
+            row.clear();
+            ++i;
+        } else {
+            FUZZ_CHECK(text[i] != u'\n', QStringLiteral("LF without CR"));
+            field += text[i];
+        }
+        ++i;
+    }
+    FUZZ_CHECK(row.isEmpty() && field.isEmpty(), QStringLiteral("last line without CR LF"));
+    return rows;
+}
+
+void checkDates(const std::vector<QmrM::HistoryRecord>& records, const std::vector<QDate>& dates, const QDate& anchor)
+{
+    FUZZ_CHECK(dates.size() == records.size(), QString());
+    QDate previous;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (!dates[i].isValid())
+            continue;
+        const auto md = parseRecordDate(records[i].date);
+        FUZZ_CHECK(md && md->month == dates[i].month() && md->day == dates[i].day(), records[i].date);
+        FUZZ_CHECK(dates[i] <= anchor, dates[i].toString(Qt::ISODate));
+        FUZZ_CHECK(!previous.isValid() || previous <= dates[i], dates[i].toString(Qt::ISODate));
+        previous = dates[i];
+    }
+}
+
+void checkFigures(const DailyHistory& history, const QDate& today, size_t undated)
+{
+    FUZZ_CHECK(size_t(history.undatedRecords) == undated, QString::number(history.undatedRecords));
+    for (size_t i = 1; i < history.days.size(); ++i)
+        FUZZ_CHECK(history.days[i - 1].date < history.days[i].date, QString());
+    for (const Range range : {Range::FourWeeks, Range::TwelveWeeks, Range::OneYear, Range::All}) {
+        const Period period = periodFor(range, today, history);
+        const std::vector<Bar> bars = barsFor(history, period);
+        const Figures figures = figuresFor(history, period, today, range == Range::All);
+        size_t recordedBars = 0;
+        for (const Bar& bar : bars)
+            recordedBars += bar.recorded;
+        if (!period.weekly)
+            FUZZ_CHECK(recordedBars == size_t(figures.recordedDays), QString::number(figures.recordedDays));
+        if (range == Range::FourWeeks)
+            FUZZ_CHECK(bars.size() == 28, QString::number(bars.size()));
+        if (range == Range::OneYear)
+            FUZZ_CHECK(bars.size() == 52, QString::number(bars.size()));
+        if (range == Range::All)
+            FUZZ_CHECK(size_t(figures.recordedDays) == history.days.size(), QString());
+        FUZZ_CHECK(figures.currentRun <= figures.longestRun && figures.longestRun <= figures.recordedDays, QString());
+        FUZZ_CHECK(std::isfinite(figures.total) && std::isfinite(figures.dailyAverage), QString());
+        FUZZ_CHECK(!accessibleSummary(kItemName, figures, bars, period.weekly).isEmpty(), QString());
+    }
+}
+
+void checkCsv(const std::vector<QmrM::HistoryRecord>& records, const std::vector<QDate>& dates, const QDate& anchor)
+{
+    const QByteArray bytes = csvBytes({ItemHistory{kItemName, records, anchor}});
+    FUZZ_CHECK(bytes.startsWith("\xEF\xBB\xBF"), QString());
+    const QList<QStringList> rows = readCsv(QString::fromUtf8(bytes.mid(3)));
+    FUZZ_CHECK(size_t(rows.size()) == records.size() + 1, QString::number(rows.size()));
+    FUZZ_CHECK(rows[0] == QStringList({"項目", "日付", "時刻", "回数"}), rows[0].join(u'|'));
+    for (size_t i = 0; i < records.size(); ++i) {
+        const QStringList expected{kItemName, dates[i].isValid() ? dates[i].toString(Qt::ISODate) : QString(),
+                                   csvTime(records[i].time), records[i].count};
+        FUZZ_CHECK(rows[qsizetype(i) + 1] == expected, rows[qsizetype(i) + 1].join(u'|'));
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 2)
+        return 0;
+    const QDate anchor = QDate(2000, 1, 1).addDays((data[0] | data[1] << 8) % 20000);
+    const QString text =
+        QmrM::decodeCp932Leniently(QByteArray(reinterpret_cast<const char*>(data + 2), qsizetype(size - 2)));
+    std::vector<QmrM::HistoryRecord> records;
+    for (const Record& record : parseRecords(text))
+        records.push_back(QmrM::HistoryRecord{record.fields.value(0), record.fields.value(1), record.fields.value(2)});
+
+    for (const QmrM::HistoryRecord& record : records) {
+        // The quick reading of plain counts agrees with the history view's.
+        const double value = TextValue(record.count);
+        FUZZ_CHECK(countValue(record.count) == (std::isfinite(value) ? value : 0.0), record.count);
+    }
+    const std::vector<QDate> dates = placeDates(records, anchor);
+    checkDates(records, dates, anchor);
+    size_t undated = 0;
+    for (const QDate& date : dates)
+        undated += !date.isValid();
+    checkFigures(summarise(records, anchor), anchor, undated);
+    checkCsv(records, dates, anchor);
+    return 0;
+}

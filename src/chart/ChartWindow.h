@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ProgressFigures.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace chart {
+
+class ChartView;
+
+// The chart window "Quillmora - グラフ": an item and a range to choose, the chart, the chosen bar's text and
+// the figures, and buttons to save the chart as a picture and the history as CSV. It reads the histories
+// when an item is chosen and never writes them. It keeps nothing on disk: each one starts on 直近 4 週間.
+class ChartWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChartWindow(QWidget* parent = nullptr);
+
+    // Shows item `item` (1-based among the registered items, 0 for 全項目), reading its history anew.
+    void showItem(int item);
+    int item() const;
+
+private:
+    void createControls();
+    void fillItemChooser();
+    void nameControls();
+    void connectHandlers();
+    // Reads the histories of the chosen item and shows them.
+    void readChosenItem();
+    // Shows the chosen range of the histories read.
+    void showChosenRange();
+    void showChosenBar(int index);
+    void saveImage();
+    void exportChosenItem();
+    QString chosenItemName() const;
+
+    QComboBox* mItemChooser = nullptr;
+    QComboBox* mRangeChooser = nullptr;
+    ChartView* mChart = nullptr;
+    QLabel* mChosenBar = nullptr;
+    QLabel* mFigures = nullptr;
+    QPushButton* mSaveImage = nullptr;
+    QPushButton* mExportCsv = nullptr;
+    QPushButton* mClose = nullptr;
+
+    DailyHistory mHistory;
+    double mInstructed = 0;
+};
+
+}  // namespace chart

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "shared/QmrM.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// History records carry month and day ("12月06日") but no year. The years are worked out from the order of
+// the records and the time the history file was last written.
+namespace chart {
+
+struct MonthDay {
+    int month = 0;
+    int day = 0;
+    bool operator==(const MonthDay& other) const { return month == other.month && day == other.day; }
+    bool operator>(const MonthDay& other) const { return month != other.month ? month > other.month : day > other.day; }
+};
+
+// The month and day of a record's date field, "MM月dd日" with one or two half-width digits each; nothing
+// when the field is not such a date or names a day no year has (2月30日). 2月29日 is a date.
+std::optional<MonthDay> parseRecordDate(QStringView field);
+
+// The full dates of records given oldest first. The last readable record belongs to the year of `anchor`
+// (the history file's modification day), or to the year before when its month and day lie after the
+// anchor's. Walking back, each time a record's month and day lie after those of the record after it, the
+// year goes back by one. 2月29日 takes the nearest leap year not later than the walk's year, and the walk
+// goes on from there. An unreadable date gives an invalid QDate and does not change the walk.
+std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, const QDate& anchor);
+
+// The same, straight from the records' date fields.
+std::vector<QDate> placeDates(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor);
+
+// Today, from the program's clock, which tests replace: the day every range of the chart ends on.
+QDate today();
+
+// An item's records as read from its history file, with the day that anchors their years.
+struct ItemHistory {
+    QString name;
+    std::vector<QmrM::HistoryRecord> records;
+    QDate anchor;
+};
+
+// Reads an item's history with the program's history reader. The anchor is the file's modification day,
+// or today when the file is missing. Throws DataFileError as the reader does.
+ItemHistory readItemHistory(const QString& name);
+
+// The item names whose histories make up item `item` of the registered items (1-based); 0 stands for all
+// of them, each name once, since items of the same name share one history file. Empty for a number out of
+// range.
+QStringList historyNamesFor(int item);
+
+}  // namespace chart

@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ProgressActions.h"
+
+#include <QComboBox>
+#include <QListWidget>
+
+#include "ChartWindow.h"
+#include "CsvExport.h"
+#include "SaveFile.h"
+#include "platform/Dialogs.h"
+#include "platform/Guard.h"
+#include "shared/Errors.h"
+
+#include <QAbstractItemView>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPointer>
+#include <QScreen>
+#include <QShortcut>
+
+namespace chart {
+namespace {
+
+const QString kExportTitle = QStringLiteral("CSV 形式で書き出す");
+
+QPointer<ChartWindow>& chartWindow()
+{
+    static QPointer<ChartWindow> window;
+    return window;
+}
+
+// The context menu of one control. It lives as the control's child and watches its events (and its
+// viewport's, where a list receives the mouse).
+class ProgressMenu : public QObject {
+public:
+    ProgressMenu(QWidget* control, std::function<int()> item)
+        : QObject(control), mControl(control), mItem(std::move(item)), mMenu(new QMenu(control))
+    {
+        mMenu->setObjectName(QStringLiteral("mnuProgress"));
+        QAction* show = mMenu->addAction(kShowChartMenuText);
+        show->setObjectName(QStringLiteral("mnuShowChart"));
+        // Shown beside the entry; the window's own shortcut does the work, this one only while the menu is open.
+        show->setShortcut(QKeySequence(kChartShortcut));
+        show->setShortcutContext(Qt::WidgetShortcut);
+        QAction* csv = mMenu->addAction(kExportCsvMenuText);
+        csv->setObjectName(QStringLiteral("mnuExportCsv"));
+        connect(show, &QAction::triggered, this,
+                [this] { platform::runGuarded([this] { showChart(mControl, mFor); }); });
+        connect(csv, &QAction::triggered, this,
+                [this] { platform::runGuarded([this] { exportCsv(mControl, mFor); }); });
+        control->installEventFilter(this);
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(control))
+            area->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ContextMenu) {
+            auto* request = static_cast<QContextMenuEvent*>(event);
+            open(request->reason() == QContextMenuEvent::Mouse ? request->globalPos() : keyboardPoint());
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && watched == mControl) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            const bool menuKey = key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier;
+            const bool shiftF10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+            if (menuKey || shiftF10) {
+                open(keyboardPoint());
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    // Where a menu opened from the keyboard appears: below the current entry of a list, else mid-control.
+    QPoint keyboardPoint() const
+    {
+        if (auto* view = qobject_cast<QAbstractItemView*>(mControl.data())) {
+            const QRect entry = view->visualRect(view->currentIndex());
+            if (entry.isValid() && view->viewport()->rect().intersects(entry))
+                return view->viewport()->mapToGlobal(entry.bottomLeft());
+        }
+        return mControl->mapToGlobal(mControl->rect().center());
+    }
+
+    void open(const QPoint& at)
+    {
+        if (!mControl || mMenu->isVisible())
+            return;  // the Menu key may come both as a key and as a context menu request
+        platform::runGuarded([&] {
+            mFor = mItem();
+            mMenu->popup(at);
+        });
+    }
+
+    QPointer<QWidget> mControl;
+    std::function<int()> mItem;
+    QMenu* mMenu;
+    int mFor = 0;
+};
+
+// A new chart window opens centred over the window that asked for it (or the screen), kept on the screen.
+void placeNewWindow(QWidget* window, QWidget* owner)
+{
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QRect frame(QPoint(0, 0), window->size());
+    frame.moveCenter(owner && owner->isVisible() ? owner->frameGeometry().center() : available.center());
+    frame.moveRight(std::min(frame.right(), available.right()));
+    frame.moveBottom(std::min(frame.bottom(), available.bottom()));
+    frame.moveLeft(std::max(frame.left(), available.left()));
+    frame.moveTop(std::max(frame.top(), available.top()));
+    window->move(frame.topLeft());
+}
+
+}  // namespace
+
+void showChart(QWidget* caller, int item)
+{
+    QPointer<ChartWindow>& window = chartWindow();
+    if (!window) {
+        QWidget* owner = caller ? caller->window() : nullptr;
+        window = new ChartWindow(owner);
+        placeNewWindow(window, owner);
+    }
+    window->show();
+    if (window->isMinimized())
+        window->showNormal();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))  // it has no stacking to change
+        window->raise();
+    window->activateWindow();
+    window->showItem(item);
+}
+
+void exportCsv(QWidget* caller, int item)
+{
+    const QStringList names = historyNamesFor(item);
+    if (names.isEmpty()) {
+        platform::MsgBox(QStringLiteral("書き出す項目がありません。"), platform::vbExclamation, kExportTitle);
+        return;
+    }
+    const QString stem = item == 0 ? QStringLiteral("全項目") : names.front();
+    const QString path =
+        askSaveFileName(caller, SaveRequest{kExportTitle, QDir::current().filePath(stem + ".csv"),
+                                            QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv")});
+    if (path.isEmpty())
+        return;
+    std::vector<ItemHistory> histories;
+    try {
+        for (const QString& name : names)
+            histories.push_back(readItemHistory(name));
+    } catch (const DataFileError& error) {
+        platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"),
+                         platform::vbExclamation, kExportTitle);
+        return;
+    }
+    writeWholeFile(path, csvBytes(histories), kExportTitle);
+}
+
+void installProgressMenu(QWidget* control, std::function<int()> item)
+{
+    new ProgressMenu(control, std::move(item));
+}
+
+void installChartShortcut(QWidget* window, std::function<int()> item)
+{
+    auto* shortcut = new QShortcut(QKeySequence(kChartShortcut), window);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, window,
+                     [window, item = std::move(item)] { platform::runGuarded([&] { showChart(window, item()); }); });
+}
+
+void attachToSettingsWindow(QWidget* window)
+{
+    auto* itemList = window->findChild<QListWidget*>(QStringLiteral("lstKoumoku"));
+    auto* historyList = window->findChild<QListWidget*>(QStringLiteral("lstRireki"));
+    auto* shown = window->findChild<QComboBox*>(QStringLiteral("cboKoumoku"));
+    if (!itemList || !historyList || !shown)
+        return;
+    installProgressMenu(itemList, [itemList] { return itemList->currentRow() + 1; });
+    installProgressMenu(historyList, [shown] { return shown->currentIndex() + 1; });
+    installChartShortcut(window, [shown] { return shown->currentIndex() + 1; });
+}
+
+QWidget* openChartWindow()
+{
+    return chartWindow().data();
+}
+
+}  // namespace chart

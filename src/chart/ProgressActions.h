@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QKeySequence>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// How the other windows reach the chart and the CSV export: two entry points, the texts of their menu
+// entries and the chart's shortcut, and helpers that give a control the menu and a window the shortcut.
+// Call the entry points from a handler that already runs inside platform::runGuarded.
+namespace chart {
+
+inline const QString kShowChartMenuText = QStringLiteral("グラフを表示");
+inline const QString kExportCsvMenuText = QStringLiteral("CSV 形式で書き出す...");
+inline constexpr QKeyCombination kChartShortcut = Qt::CTRL | Qt::Key_G;
+
+// Opens the chart window on item `item` (1-based among QmrM::gKoumoku, 0 for 全項目), or brings the open
+// one forward and switches it to that item. `caller` is a widget of the window asking (may be nullptr):
+// the chart window belongs to it, stays above it and closes with it.
+void showChart(QWidget* caller, int item);
+
+// Asks where to save (the replaceable save dialog), then writes the history of item `item` (0: of every
+// item) as a CSV file. A failure is told through platform::MsgBox and leaves no partial file.
+void exportCsv(QWidget* caller, int item);
+
+// Gives `control` a context menu with グラフを表示 and CSV 形式で書き出す..., opened by the right mouse
+// button, the Menu key and Shift+F10. `item` tells, when the menu opens, which item it is for.
+void installProgressMenu(QWidget* control, std::function<int()> item);
+
+// Ctrl+G anywhere in `window` opens the chart of the item `item` tells.
+void installChartShortcut(QWidget* window, std::function<int()> item);
+
+// Gives a freshly loaded settings window the menu on its item list (for the item right-clicked or chosen)
+// and on its history list, and Ctrl+G (both for the item whose history it shows, which its combo's list
+// holds as current), finding the controls by their names.
+void attachToSettingsWindow(QWidget* window);
+
+// The open chart window, or nullptr.
+QWidget* openChartWindow();
+
+}  // namespace chart

@@ -1,0 +1,284 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ProgressFigures.h"
+
+#include "HistoryDates.h"
+#include "shared/Numbers.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace chart {
+namespace {
+
+constexpr int kDailyDaysAtMost = 84;  // 12 weeks: longer periods are shown by week
+constexpr int kWeeksInAYear = 52;
+constexpr int kLastDaysDescribed = 7;
+constexpr int kLastWeeksDescribed = 4;
+const QChar kFigureSeparator(0x3000);  // ideographic space
+
+// Sums stay finite: a hand-edited count of 1e308 twice must not turn the chart into infinities.
+double addCounts(double a, double b)
+{
+    const double sum = a + b;
+    if (std::isfinite(sum))
+        return sum;
+    return sum > 0 ? std::numeric_limits<double>::max() : std::numeric_limits<double>::lowest();
+}
+
+QDate mondayOf(const QDate& date)
+{
+    return date.addDays(1 - date.dayOfWeek());
+}
+
+QString weekdayName(const QDate& date)
+{
+    static const char16_t names[] = u"月火水木金土日";
+    return QString(QChar(names[date.dayOfWeek() - 1]));
+}
+
+QString formatDate(const QDate& date)
+{
+    return QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
+}
+
+QString formatMonthDay(const QDate& date)
+{
+    return QStringLiteral("%1月%2日（%3）").arg(date.month()).arg(date.day()).arg(weekdayName(date));
+}
+
+// Rounds to at most `decimals` places and drops the zeros a whole number does not need.
+QString formatNumber(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    double rounded = std::round(value * scale) / scale;
+    if (!std::isfinite(rounded))
+        rounded = value;
+    if (rounded == 0)
+        rounded = 0;  // no "-0"
+    QString text = QLocale(QLocale::Japanese, QLocale::Japan).toString(rounded, 'f', decimals);
+    if (decimals > 0) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+    }
+    return text;
+}
+
+// The days of `history` from `first` on.
+std::vector<DayCount>::const_iterator firstDayFrom(const DailyHistory& history, const QDate& first)
+{
+    return std::lower_bound(history.days.begin(), history.days.end(), first,
+                            [](const DayCount& day, const QDate& date) { return day.date < date; });
+}
+
+// A count as the program writes it: an optional minus and up to nine digits. Such a field reads the same
+// through TextValue, which a long history would otherwise call a hundred thousand times.
+std::optional<double> plainInteger(const QString& field)
+{
+    const qsizetype size = field.size();
+    const qsizetype start = size > 0 && field[0] == u'-' ? 1 : 0;
+    if (size == start || size - start > 9)
+        return std::nullopt;
+    int value = 0;
+    for (qsizetype i = start; i < size; ++i) {
+        const char16_t c = field[i].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c - u'0');
+    }
+    return start ? -value : value;
+}
+
+}  // namespace
+
+double countValue(const QString& field)
+{
+    if (const auto value = plainInteger(field))
+        return *value;
+    const double value = TextValue(field);
+    return std::isfinite(value) ? value : 0.0;
+}
+
+DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor)
+{
+    DailyHistory history;
+    const std::vector<QDate> dates = placeDates(records, anchor);
+    for (size_t i = 0; i < records.size(); ++i) {
+        const double count = countValue(records[i].count);
+        if (!dates[i].isValid()) {
+            history.undatedCount = addCounts(history.undatedCount, count);
+            ++history.undatedRecords;
+        } else if (!history.days.empty() && history.days.back().date == dates[i]) {
+            history.days.back().count = addCounts(history.days.back().count, count);
+        } else {
+            history.days.push_back(DayCount{dates[i], count});
+        }
+    }
+    // The placed dates never go back in file order; combine() would put them in order all the same.
+    return history;
+}
+
+DailyHistory combine(const std::vector<DailyHistory>& histories)
+{
+    DailyHistory sum;
+    std::vector<DayCount> all;
+    for (const DailyHistory& history : histories) {
+        all.insert(all.end(), history.days.begin(), history.days.end());
+        sum.undatedCount = addCounts(sum.undatedCount, history.undatedCount);
+        sum.undatedRecords += history.undatedRecords;
+    }
+    std::stable_sort(all.begin(), all.end(), [](const DayCount& a, const DayCount& b) { return a.date < b.date; });
+    for (const DayCount& day : all) {
+        if (!sum.days.empty() && sum.days.back().date == day.date)
+            sum.days.back().count = addCounts(sum.days.back().count, day.count);
+        else
+            sum.days.push_back(day);
+    }
+    return sum;
+}
+
+QStringList rangeNames()
+{
+    return {QStringLiteral("直近 4 週間"), QStringLiteral("直近 12 週間"), QStringLiteral("直近 1 年"),
+            QStringLiteral("すべて")};
+}
+
+Period periodFor(Range range, const QDate& today, const DailyHistory& history)
+{
+    switch (range) {
+        case Range::FourWeeks:
+            return {today.addDays(-27), today, false};
+        case Range::TwelveWeeks:
+            return {today.addDays(-(kDailyDaysAtMost - 1)), today, false};
+        case Range::OneYear:
+            return {mondayOf(today).addDays(-7 * (kWeeksInAYear - 1)), today, true};
+        case Range::All:
+            break;
+    }
+    QDate first = today;
+    QDate last = today;
+    if (!history.days.empty()) {
+        first = std::min(first, history.days.front().date);
+        last = std::max(last, history.days.back().date);
+    }
+    if (first.daysTo(last) + 1 <= kDailyDaysAtMost)
+        return {first, last, false};
+    return {mondayOf(first), last, true};
+}
+
+std::vector<Bar> barsFor(const DailyHistory& history, const Period& period)
+{
+    std::vector<Bar> bars;
+    if (!period.first.isValid() || !period.last.isValid() || period.last < period.first)
+        return bars;
+    const QDate start = period.weekly ? mondayOf(period.first) : period.first;
+    const int step = period.weekly ? 7 : 1;
+    const qint64 count = start.daysTo(period.last) / step + 1;
+    bars.reserve(static_cast<size_t>(count));
+    for (qint64 i = 0; i < count; ++i) {
+        const QDate first = start.addDays(i * step);
+        bars.push_back(Bar{std::max(first, period.first), std::min(first.addDays(step - 1), period.last), 0, false});
+    }
+    for (auto day = firstDayFrom(history, period.first); day != history.days.end() && day->date <= period.last; ++day) {
+        Bar& bar = bars[static_cast<size_t>(start.daysTo(day->date) / step)];
+        bar.count = addCounts(bar.count, day->count);
+        bar.recorded = true;
+    }
+    return bars;
+}
+
+Figures figuresFor(const DailyHistory& history, const Period& period, const QDate& today, bool withUndated)
+{
+    Figures figures;
+    double datedTotal = 0;
+    QDate previous;
+    int run = 0;
+    QDate lastOfCurrentRun = today.addDays(-1);
+    for (auto day = firstDayFrom(history, period.first); day != history.days.end() && day->date <= period.last; ++day) {
+        datedTotal = addCounts(datedTotal, day->count);
+        if (figures.recordedDays == 0 || day->count > figures.best) {
+            figures.best = day->count;
+            figures.bestDate = day->date;
+        }
+        ++figures.recordedDays;
+        run = previous.isValid() && previous.addDays(1) == day->date ? run + 1 : 1;
+        figures.longestRun = std::max(figures.longestRun, run);
+        if (day->date == today)
+            lastOfCurrentRun = today;  // today's run, which yesterday's run has become part of
+        if (day->date == lastOfCurrentRun)
+            figures.currentRun = run;
+        previous = day->date;
+    }
+    figures.total = datedTotal;
+    if (figures.recordedDays > 0)
+        figures.dailyAverage = datedTotal / figures.recordedDays;
+    if (withUndated) {
+        figures.total = addCounts(figures.total, history.undatedCount);
+        figures.undatedRecords = history.undatedRecords;
+    }
+    return figures;
+}
+
+QString formatCount(double count)
+{
+    return formatNumber(count, 2);
+}
+
+QString formatDay(const QDate& date)
+{
+    return QStringLiteral("%1年%2").arg(date.year()).arg(formatMonthDay(date));
+}
+
+QString periodText(const Period& period)
+{
+    return formatDate(period.first) + u'〜' + formatDate(period.last);
+}
+
+QString figuresText(const Figures& figures)
+{
+    QString total = QStringLiteral("合計 %1 回").arg(formatCount(figures.total));
+    if (figures.undatedRecords > 0)
+        total += QStringLiteral("（日付の読めない記録 %1 件を含む）").arg(figures.undatedRecords);
+    const bool any = figures.recordedDays > 0;
+    const QStringList parts{
+        total,
+        QStringLiteral("記録した日数 %1 日").arg(figures.recordedDays),
+        any ? QStringLiteral("1 日平均 %1 回").arg(formatNumber(figures.dailyAverage, 1))
+            : QStringLiteral("1 日平均 ―"),
+        any ? QStringLiteral("最高 %1 回（%2）").arg(formatCount(figures.best), formatDate(figures.bestDate))
+            : QStringLiteral("最高 ―"),
+        QStringLiteral("連続記録 現在 %1 日・最長 %2 日").arg(figures.currentRun).arg(figures.longestRun),
+    };
+    return parts.join(kFigureSeparator);
+}
+
+QString barText(const Bar& bar, bool weekly)
+{
+    QString when = formatDay(bar.first);
+    if (weekly && bar.last != bar.first)
+        when += u'〜' + (bar.last.year() == bar.first.year() ? formatMonthDay(bar.last) : formatDay(bar.last));
+    const QString what =
+        bar.recorded ? QStringLiteral("%1 回").arg(formatCount(bar.count)) : QStringLiteral("記録なし");
+    return when + kFigureSeparator + what;
+}
+
+QString accessibleSummary(const QString& heading, const Figures& figures, const std::vector<Bar>& bars, bool weekly)
+{
+    const size_t described = std::min(bars.size(), size_t(weekly ? kLastWeeksDescribed : kLastDaysDescribed));
+    QStringList last;
+    for (size_t i = bars.size() - described; i < bars.size(); ++i)
+        last.append(barText(bars[i], weekly));
+    QString text = heading + QStringLiteral("。") + figuresText(figures) + QStringLiteral("。");
+    if (!last.isEmpty()) {
+        text += (weekly ? QStringLiteral("最近 %1 週：") : QStringLiteral("最近 %1 日：")).arg(described) +
+                last.join(QStringLiteral("、")) + QStringLiteral("。");
+    }
+    return text;
+}
+
+}  // namespace chart

@@ -1,0 +1,490 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The chart window and its entry points driven as a user drives them, with the keyboard and the mouse:
+// the context menu and Ctrl+G on the settings window's lists, the choosers, the bars, the picture, and
+// a history made by the program itself across New Year.
+
+#include "ChartTestSupport.h"
+#include "TestEnv.h"
+
+#include "chart/ProgressActions.h"
+#include "chart/SaveFile.h"
+#include "platform/AppSetup.h"
+#include "settings/frmSettei.h"
+#include "shared/QmrM.h"
+#include "training/frmMain.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using namespace QmrM;
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 7), QTime(10, 0));  // a Monday
+const QColor kBarColour(0x3c, 0x78, 0xb4);
+const QColor kChosenColour(0xe0, 0x7b, 0x20);
+
+// Items A (instructed 10) and B (5) with short histories written on the test's "today".
+void writeTwoItems()
+{
+    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"A\",10\n\"B\",5\n"));
+    writeDataFile(QStringLiteral("A.txt"), QStringLiteral("\"10月01日\",\"09時00分00秒\",5\n"
+                                                          "\"12月01日\",\"09時00分00秒\",20\n"
+                                                          "\"12月02日\",\"09時00分00秒\",10\n"
+                                                          "\"12月02日\",\"15時00分00秒\",5\n"
+                                                          "\"12月06日\",\"09時00分00秒\",8\n"));
+    writeDataFile(QStringLiteral("B.txt"), QStringLiteral("\"12月06日\",\"09時00分00秒\",3\n"
+                                                          "\"12月07日\",\"09時00分00秒\",4\n"));
+    setModified(QStringLiteral("A.txt"), kNow);
+    setModified(QStringLiteral("B.txt"), kNow);
+    LoadItems();
+    setNow(kNow);
+}
+
+QWidget* chartWindow()
+{
+    return chart::openChartWindow();
+}
+
+template <class T>
+T* control(const char* name)
+{
+    QWidget* window = chartWindow();
+    return window ? window->findChild<T*>(QLatin1String(name)) : nullptr;
+}
+
+QString figures()
+{
+    return control<QLabel>("lblFigures")->text();
+}
+
+QString chosenBar()
+{
+    return control<QLabel>("lblChosenBar")->text();
+}
+
+void closeChart()
+{
+    if (QWidget* window = chartWindow())
+        window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The horizontal extents of the runs of columns of a picture that hold a colour, left to right.
+QList<QPair<int, int>> columnsOf(const QImage& image, const QColor& colour)
+{
+    QList<QPair<int, int>> runs;
+    for (int x = 0; x < image.width(); ++x) {
+        bool found = false;
+        for (int y = 0; y < image.height() && !found; ++y)
+            found = image.pixelColor(x, y) == colour;
+        if (!found)
+            continue;
+        if (!runs.isEmpty() && runs.last().second == x - 1)
+            runs.last().second = x;
+        else
+            runs.append({x, x});
+    }
+    return runs;
+}
+
+// The lowest point of a column that holds the colour: inside the bar, whatever its height.
+QPoint pointIn(const QImage& image, int x, const QColor& colour)
+{
+    for (int y = image.height() - 1; y >= 0; --y) {
+        if (image.pixelColor(x, y) == colour)
+            return QPoint(x, y);
+    }
+    return QPoint(x, image.height() / 2);
+}
+
+QMenu* openMenu()
+{
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+QStringList menuTexts(QMenu* menu)
+{
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        texts.append(action->text());
+    return texts;
+}
+
+// Presses a key in whatever control has the keyboard focus.
+void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget* focused = QApplication::focusWidget();
+    QVERIFY(focused);
+    QTest::keyClick(focused, static_cast<Qt::Key>(key), modifiers);
+}
+
+}  // namespace
+
+class TestChart : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { platform::setUpApplication(*qobject_cast<QApplication*>(qApp)); }
+    void cleanup() { closeChart(); }
+
+    void opensOnTheItemAndSwitchesTheOpenWindow();
+    void keyboardChoosesRangeAndBars();
+    void mouseChoosesTheBarUnderIt();
+    void menuAndShortcutOnTheSettingsLists();
+    void savesTheChartAsAPicture();
+    void unreadableHistoryIsToldAndLeftOut();
+    void historyMadeByTheProgramAcrossNewYear();
+};
+
+void TestChart::opensOnTheItemAndSwitchesTheOpenWindow()
+{
+    TestEnv env;
+    writeTwoItems();
+    const QStringList filesBefore = QDir(env.dir()).entryList(QDir::Files | QDir::Hidden);
+    const QByteArray historyBefore = readBytes(QStringLiteral("A.txt"));
+
+    chart::showChart(nullptr, 2);
+    QWidget* window = chartWindow();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Quillmora - グラフ"));
+    QCOMPARE(entries(control<QComboBox>("cboItem")), (QStringList{"全項目", "A", "B"}));
+    QCOMPARE(entries(control<QComboBox>("cboRange")),
+             (QStringList{"直近 4 週間", "直近 12 週間", "直近 1 年", "すべて"}));
+    QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("B"));
+    QCOMPARE(figures(), QStringLiteral("合計 7 回　記録した日数 2 日　1 日平均 3.5 回　最高 4 回（2026年12月7日）　"
+                                       "連続記録 現在 2 日・最長 2 日"));
+
+    // Asked again for another item: the same window, switched over.
+    chart::showChart(nullptr, 1);
+    QCOMPARE(chartWindow(), window);
+    QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("A"));
+    QCOMPARE(figures(), QStringLiteral("合計 43 回　記録した日数 3 日　1 日平均 14.3 回　最高 20 回（2026年12月1日）　"
+                                       "連続記録 現在 1 日・最長 2 日"));
+
+    // All items: the days added up, the instructed counts too.
+    chart::showChart(nullptr, 0);
+    QCOMPARE(figures(), QStringLiteral("合計 50 回　記録した日数 4 日　1 日平均 12.5 回　最高 20 回（2026年12月1日）　"
+                                       "連続記録 現在 2 日・最長 2 日"));
+    // What assistive technology reads: a chart, described by its figures and its last days.
+    QAccessibleInterface* chartAccessible = QAccessible::queryAccessibleInterface(control<QWidget>("picChart"));
+    QVERIFY(chartAccessible);
+    QCOMPARE(chartAccessible->role(), QAccessible::Chart);
+    const QString description = chartAccessible->text(QAccessible::Description);
+    QVERIFY2(description.startsWith(QStringLiteral("全項目　直近 4 週間（1 日ごと）　2026年11月10日〜2026年12月7日、"
+                                                   "指示数 15 回。合計 50 回")),
+             qPrintable(description));
+    QVERIFY(description.endsWith(QStringLiteral("2026年12月6日（日）　11 回、2026年12月7日（月）　4 回。")));
+
+    // Every control says what it is.
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if ((child->focusPolicy() & Qt::TabFocus) && child->isVisibleTo(window)) {
+            const auto* button = qobject_cast<QPushButton*>(child);
+            QVERIFY2(!child->accessibleName().isEmpty() || (button && !button->text().isEmpty()),
+                     qPrintable(child->objectName() + QLatin1Char(' ') + child->metaObject()->className()));
+        }
+    }
+
+    QTest::mouseClick(control<QPushButton>("cmdClose"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!chartWindow());
+    // The chart wrote nothing: no settings of its own, no history touched.
+    QCOMPARE(QDir(env.dir()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+    QCOMPARE(readBytes(QStringLiteral("A.txt")), historyBefore);
+    QCOMPARE(QFileInfo(QStringLiteral("A.txt")).lastModified(), kNow);
+    QVERIFY(env.dialogs().verify());
+}
+
+void TestChart::keyboardChoosesRangeAndBars()
+{
+    TestEnv env;
+    writeTwoItems();
+    chart::showChart(nullptr, 1);
+    QWidget* window = chartWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto* items = control<QComboBox>("cboItem");
+    auto* ranges = control<QComboBox>("cboRange");
+    auto* chartView = control<QWidget>("picChart");
+    QCOMPARE(QApplication::focusWidget(), items);
+    QWidget* order[] = {items,
+                        ranges,
+                        chartView,
+                        control<QWidget>("lblFigures"),
+                        control<QWidget>("cmdSaveImage"),
+                        control<QWidget>("cmdExportCsv"),
+                        control<QWidget>("cmdClose"),
+                        items};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        QCOMPARE(nextTabStop(order[i]), order[i + 1]);
+
+    // The range with the arrow keys: 12 weeks reach back to 10月01日.
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), ranges);
+    press(Qt::Key_Down);
+    QCOMPARE(ranges->currentText(), QStringLiteral("直近 12 週間"));
+    QVERIFY(figures().startsWith(QStringLiteral("合計 48 回　記録した日数 4 日")));
+    press(Qt::Key_Down);
+    QVERIFY(chartView->accessibleDescription().contains(QStringLiteral("（1 週ごと）")));
+    press(Qt::Key_Up);
+    press(Qt::Key_Up);
+    QCOMPARE(ranges->currentText(), QStringLiteral("直近 4 週間"));
+
+    // The item through its caption's access key.
+    press(Qt::Key_K, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), items);
+    press(Qt::Key_Down);
+    QCOMPARE(items->currentText(), QStringLiteral("B"));
+    press(Qt::Key_Up);
+
+    // Bars with the arrow keys; the chosen bar is told on screen and to assistive technology.
+    chartView->setFocus();
+    press(Qt::Key_End);
+    QCOMPARE(chosenBar(), QStringLiteral("2026年12月7日（月）　記録なし"));
+    press(Qt::Key_Left);
+    QCOMPARE(chosenBar(), QStringLiteral("2026年12月6日（日）　8 回"));
+    QCOMPARE(chartView->accessibleName(), QStringLiteral("グラフ 2026年12月6日（日）　8 回"));
+    press(Qt::Key_PageUp);
+    QCOMPARE(chosenBar(), QStringLiteral("2026年11月29日（日）　記録なし"));
+    press(Qt::Key_Home);
+    QCOMPARE(chosenBar(), QStringLiteral("2026年11月10日（火）　記録なし"));
+    press(Qt::Key_Left);  // stays on the first bar
+    QCOMPARE(chosenBar(), QStringLiteral("2026年11月10日（火）　記録なし"));
+
+    press(Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!chartWindow());
+}
+
+void TestChart::mouseChoosesTheBarUnderIt()
+{
+    TestEnv env;
+    writeTwoItems();
+    chart::showChart(nullptr, 1);
+    auto* chartView = control<QWidget>("picChart");
+    QVERIFY(QTest::qWaitForWindowExposed(chartView));
+
+    // Item A's four weeks hold three bars: 12月1日, 2日 and 6日, and nothing on the days between. A click
+    // anywhere on a bar, its edges too, chooses that bar.
+    const QImage before = chartView->grab().toImage();
+    const QList<QPair<int, int>> bars = columnsOf(before, kBarColour);
+    QCOMPARE(bars.size(), 3);
+    const int last = (bars[2].first + bars[2].second) / 2;
+    const int second = (bars[1].first + bars[1].second) / 2;
+    QTest::mouseClick(chartView, Qt::LeftButton, {}, pointIn(before, bars[2].first, kBarColour));
+    QCOMPARE(chosenBar(), QStringLiteral("2026年12月6日（日）　8 回"));
+    QTest::mouseClick(chartView, Qt::LeftButton, {}, pointIn(before, bars[1].second, kBarColour));
+    QCOMPARE(chosenBar(), QStringLiteral("2026年12月2日（水）　15 回"));
+    QTest::mouseClick(chartView, Qt::LeftButton, {}, pointIn(before, bars[2].second, kBarColour));
+    QCOMPARE(chosenBar(), QStringLiteral("2026年12月6日（日）　8 回"));
+    // The bar clicked is the bar drawn as chosen.
+    const QList<QPair<int, int>> chosen = columnsOf(chartView->grab().toImage(), kChosenColour);
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen[0], bars[2]);
+
+    // Halfway between 12月2日 and 12月6日 stands the gap of 12月4日.
+    QTest::mouseClick(chartView, Qt::LeftButton, {},
+                      QPoint((second + last) / 2, pointIn(before, last, kBarColour).y()));
+    QCOMPARE(chosenBar(), QStringLiteral("2026年12月4日（金）　記録なし"));
+}
+
+void TestChart::menuAndShortcutOnTheSettingsLists()
+{
+    // The settings window's lists get the menu and the window Ctrl+G: the item list for its current entry,
+    // the history list for the item it shows.
+    TestEnv env;
+    writeTwoItems();
+    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,0,1\n"));
+    LoadSettings();
+    frmSettei& form = frmSettei::instance();
+    form.Show();
+    QWidget* settings = form.window();
+    QVERIFY(QTest::qWaitForWindowActive(settings));
+    auto* itemList = settings->findChild<QListWidget*>(QStringLiteral("lstKoumoku"));
+    auto* historyList = settings->findChild<QListWidget*>(QStringLiteral("lstRireki"));
+
+    // Right click on B: the menu for B, and its first entry opens B's chart.
+    const QPoint onB = itemList->viewport()->mapTo(settings, itemList->visualItemRect(itemList->item(1)).center());
+    QTest::mouseClick(settings->windowHandle(), Qt::RightButton, {}, onB);
+    QMenu* menu = openMenu();
+    QVERIFY(menu);
+    QCOMPARE(menuTexts(menu), (QStringList{"グラフを表示", "CSV 形式で書き出す..."}));
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return);
+    QVERIFY(chartWindow() && chartWindow()->isVisible());
+    QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("B"));
+
+    // Shift+F10 on the item list, second entry: the export of B, cancelled in the save dialog.
+    {
+        SaveAnswer cancel{QString()};
+        itemList->activateWindow();
+        itemList->setFocus();
+        QTest::keyClick(itemList, Qt::Key_F10, Qt::ShiftModifier);
+        menu = openMenu();
+        QVERIFY(menu);
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QCOMPARE(cancel.requests.size(), 1);
+        QCOMPARE(cancel.requests[0].title, QStringLiteral("CSV 形式で書き出す"));
+        QCOMPARE(cancel.requests[0].suggestedPath, QDir(env.dir()).filePath(QStringLiteral("B.csv")));
+    }
+    QVERIFY(QDir(env.dir()).entryList({QStringLiteral("*.csv")}).isEmpty());
+
+    // The Menu key on the history list: the menu for the item it shows (A); Escape closes it.
+    historyList->setFocus();
+    QTest::keyClick(historyList, Qt::Key_Menu);
+    menu = openMenu();
+    QVERIFY(menu);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QVERIFY(!openMenu());
+
+    // Ctrl+G in the settings window brings the open chart to the item shown in the history view.
+    QWidget* chart = chartWindow();
+    settings->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(settings));
+    QTest::keyClick(historyList, Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(chartWindow(), chart);
+    QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("A"));
+
+    // The chart belongs to the settings window and goes with it.
+    form.Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!chartWindow());
+    QVERIFY(env.dialogs().verify());
+}
+
+void TestChart::savesTheChartAsAPicture()
+{
+    TestEnv env;
+    writeTwoItems();
+    chart::showChart(nullptr, 1);
+    auto* chartView = control<QWidget>("picChart");
+    auto* save = control<QPushButton>("cmdSaveImage");
+    const QString path = QDir(env.dir()).filePath(QStringLiteral("グラフ.png"));
+    {
+        SaveAnswer answer(path);
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(answer.requests.value(0).suggestedPath, QDir(env.dir()).filePath(QStringLiteral("A.png")));
+    }
+    QImage picture;
+    QVERIFY(picture.load(path, "PNG"));
+    QCOMPARE(picture.size(), chartView->size());
+    QCOMPARE(columnsOf(picture, kBarColour).size(), 3);
+
+    // Cancelled: nothing written.
+    QFile::remove(path);
+    {
+        SaveAnswer cancel{QString()};
+        save->click();
+    }
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(env.dialogs().verify());
+}
+
+void TestChart::unreadableHistoryIsToldAndLeftOut()
+{
+    TestEnv env;
+    writeTwoItems();
+    QFile::remove(QStringLiteral("A.txt"));
+    QVERIFY(QDir().mkdir(QStringLiteral("A.txt")));
+    env.dialogs().expectMessage(
+        QStringLiteral("ファイル「A.txt」を開けませんでした。\n（同じ名前のフォルダーがあります）\n"
+                       "この履歴はグラフに入っていません。"),
+        QStringLiteral("Quillmora - グラフ"), platform::vbExclamation);
+    chart::showChart(nullptr, 0);
+    QVERIFY(figures().startsWith(QStringLiteral("合計 7 回　記録した日数 2 日")));
+
+    const QString csv = QDir(env.dir()).filePath(QStringLiteral("all.csv"));
+    SaveAnswer answer(csv);
+    env.dialogs().expectMessage(
+        QStringLiteral("ファイル「A.txt」を開けませんでした。\n（同じ名前のフォルダーがあります）\n"
+                       "書き出しは行われませんでした。"),
+        QStringLiteral("CSV 形式で書き出す"), platform::vbExclamation);
+    QTest::mouseClick(control<QPushButton>("cmdExportCsv"), Qt::LeftButton);
+    QVERIFY(!QFile::exists(csv));
+    QVERIFY(env.dialogs().verify());
+}
+
+void TestChart::historyMadeByTheProgramAcrossNewYear()
+{
+    // Two items registered in the settings window, then five passes of the training window over the turn
+    // of the year, one with a count typed in.
+    TestEnv env;
+    frmSettei& form = frmSettei::instance();
+    form.Show();
+    for (const auto& [name, count] : {std::pair{"腕立て", "20"}, std::pair{"腹筋", "15"}}) {
+        env.dialogs()
+            .expectInput(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"), QString::fromUtf8(name))
+            .expectInput(QStringLiteral("指示数をいくつにしますか？（半角文字で入力）"), QStringLiteral("指示数入力"),
+                         QString::fromUtf8(count))
+            .expectMessage(QString::fromUtf8(name) + QStringLiteral(" の設定を新規登録しました"),
+                           QStringLiteral("新規登録終了"), platform::vbInformation);
+        QTest::mouseClick(form.window()->findChild<QToolButton*>(QStringLiteral("cmdNew")), Qt::LeftButton);
+    }
+    form.Unload();
+    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,0,1\n"));
+
+    const QDateTime passes[] = {
+        {QDate(2026, 12, 30), QTime(9, 0)}, {QDate(2026, 12, 30), QTime(15, 0)}, {QDate(2026, 12, 31), QTime(9, 0)},
+        {QDate(2027, 1, 1), QTime(10, 0)},  {QDate(2027, 1, 3), QTime(9, 0)},
+    };
+    for (const QDateTime& when : passes) {
+        setNow(when);
+        frmMain& training = frmMain::instance();
+        training.Load();
+        QWidget* window = training.window();
+        QVERIFY(window);
+        auto* next = window->findChild<QToolButton*>(QStringLiteral("cmdNext"));
+        if (when.time() == QTime(15, 0)) {
+            auto* countBox = window->findChild<QLineEdit*>(QStringLiteral("txtKaisu"));
+            countBox->selectAll();
+            QTest::keyClicks(countBox, QStringLiteral("12"));
+        }
+        QTest::mouseClick(next, Qt::LeftButton);
+        QTest::mouseClick(next, Qt::LeftButton);
+        QVERIFY(!training.isLoaded());
+        frmSettei::instance().Unload();
+    }
+    // The files were last written at the last pass; the test's clock does not reach the file system's.
+    for (const QString& file : {QStringLiteral("腕立て.txt"), QStringLiteral("腹筋.txt")})
+        setModified(file, passes[4].addSecs(1));
+
+    setNow(QDateTime(QDate(2027, 1, 3), QTime(20, 0)));
+    chart::showChart(nullptr, 0);
+    QCOMPARE(figures(),
+             QStringLiteral("合計 167 回　記録した日数 4 日　1 日平均 41.8 回　最高 62 回（2026年12月30日）　"
+                            "連続記録 現在 1 日・最長 3 日"));
+    // Everything of one item agrees with the history view's total.
+    chart::showChart(nullptr, 1);
+    control<QComboBox>("cboRange")->setCurrentIndex(3);
+    QVERIFY(figures().startsWith(QStringLiteral("合計 92 回　記録した日数 4 日")));
+    frmSettei::instance().Show();
+    QCOMPARE(frmSettei::instance().window()->findChild<QLabel*>(QStringLiteral("lblGoukei"))->text(),
+             QStringLiteral("合計回数 ： 92"));
+
+    SaveAnswer answer(QDir(env.dir()).filePath(QStringLiteral("腕立て.csv")));
+    chart::exportCsv(nullptr, 1);
+    QCOMPARE(readBytes(QStringLiteral("腕立て.csv")),
+             "\xEF\xBB\xBF" + QStringLiteral("項目,日付,時刻,回数\r\n"
+                                             "腕立て,2026-12-30,09:00:00,20\r\n"
+                                             "腕立て,2026-12-30,15:00:00,12\r\n"
+                                             "腕立て,2026-12-31,09:00:00,20\r\n"
+                                             "腕立て,2027-01-01,10:00:00,20\r\n"
+                                             "腕立て,2027-01-03,09:00:00,20\r\n")
+                                  .toUtf8());
+    QVERIFY(env.dialogs().verify());
+}
+
+QTEST_MAIN(TestChart)
+#include "tst_chart.moc"
