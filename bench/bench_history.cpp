@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history view: the history shown on choosing the item in the settings window's combo box, and the
 // settings window's start-up (to its first frame), with one item whose history holds 1 000, 10 000 and
 // 100 000 records.

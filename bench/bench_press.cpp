@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The press of next on the training window with 20 items: the 0.1 s background flash between items, and
 // the work of a press without it.
 //

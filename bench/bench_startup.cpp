@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: wall time from the start of a fresh process to the first frame of its first window, and the
 // memory the process holds.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start wait: processor time and wake-ups of the program while it waits for the next pass.
 //
 //   bench_wait pause [seconds]   the program's own start wait, on the system's clock, started by the start button

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation on a Linux desktop, and the Debian package made from it with CPack.
 #
 #   <prefix>/bin/quillmora                   the program; works in the folder it is started in

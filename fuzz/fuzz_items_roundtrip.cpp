@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An items list that loads must survive being rewritten: SaveItems writes what LoadItems read, and
 // reading that file again gives the same names and counts. A second rewrite gives the same bytes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // formatReal on any finite double (its bits taken from the input): the text is plain decimal, with no
 // exponent and a point only when there is a fraction, and reads back as the same double with both the
 // strict field reader and TextValue.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as the content of each of the three kinds of data file: the items list, the
 // settings and an item's history. Whatever the bytes, reading either succeeds with values in range or
 // ends in a DataFileError about the file's content, and a failed load leaves the shared state as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TextValue on arbitrary UTF-16, and the strict field reader parseDecimal on the same text.
 // TextValue reads the number a text begins with, skipping blanks wherever they stand; parseDecimal
 // accepts a whole field that is a finite decimal number, and then both must read the same value.

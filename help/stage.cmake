@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Lays out the help sources in STAGE_DIR for chmcmd: pages, style sheet and pictures copied
 # as they are, project, contents and index files converted from UTF-8 to CP932.
 # Called with -DSOURCE_DIR= -DSTAGE_DIR= -DPROJECT_FILES=a|b -DCONTENT_FILES=c|d [-DICONV=path]

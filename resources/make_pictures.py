@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws Quillmora's pictures and writes them into this folder.
 
 Run from the repository root:

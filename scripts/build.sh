@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures and builds into build/ (extra arguments go to the configure step).
 set -euo pipefail
 cd "$(dirname "$0")/.."

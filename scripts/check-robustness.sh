@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Robustness checks, run by ./test: the whole test suite built with AddressSanitizer and UBSan, leaks
 # counting as failures (build-asan/, suppressions in tests/lsan.supp), then a short run of every fuzz
 # target (fuzz/run, build-fuzz/). About two minutes on two cores from a clean checkout.

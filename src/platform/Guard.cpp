@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Guard.h"
 
 #include "Dialogs.h"

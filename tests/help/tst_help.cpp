@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help viewer: the compiled help file, the viewer window and its commands.
 #include "ScriptedDialogs.h"
 #include "help/ChmFile.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The launcher's choice of data folder. A stub stands in for the program beside the launcher
 # and reports the folder it was started in and its arguments; every path has a space in it.
 # Usage: launcher.sh <path of quillmora-launcher>

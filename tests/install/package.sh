@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the Debian package from the build tree with CPack and checks what it holds: the
 # program, the launcher, the help file where the program looks for it, the desktop entry, the
 # icons and the AppStream data (both passing their validators), and its dependencies.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failures of the file system, simulated as root can see them: a folder standing where a file should be,
 // a link to /dev/full (no space left), a file size limit in a child process, files changed behind the
 // program's back, a current directory that disappears, and a writer killed at random moments.
