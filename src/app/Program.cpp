@@ -11,6 +11,7 @@
 #include "shared/QmrM.h"
 #include "shared/Wait.h"
 #include "training/frmMain.h"
+#include "tray/WaitView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,17 +20,7 @@ namespace Program {
 namespace {
 
 std::unique_ptr<platform::SingleInstance> gInstance;
-
-// Brings a loaded window to the front, restoring it when the user minimised it.
-void bringForward(platform::Form& form)
-{
-    QWidget* window = form.window();
-    if (window->isMinimized())
-        form.setWindowState(platform::Form::vbNormal);
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
+std::unique_ptr<tray::WaitView> gWaitView;
 
 }  // namespace
 
@@ -37,12 +28,15 @@ void anotherStartRequested()
 {
     if (QmrM::StartWait* wait = QmrM::StartWaits::current()) {
         // The windows wait on the task bar; say when the pass comes instead of showing one early.
-        platform::ShowNotice(QmrM::TimeLeftText(*wait), platform::vbInformation, QStringLiteral("Quillmora"));
+        if (gWaitView)
+            gWaitView->tellTimeLeft(*wait);
+        else
+            platform::ShowNotice(QmrM::TimeLeftText(*wait), platform::vbInformation, QStringLiteral("Quillmora"));
         return;
     }
     for (platform::Form* form : {&platform::handover().trainingWindow(), &platform::handover().settingsWindow()}) {
         if (form->isLoaded()) {
-            bringForward(*form);
+            form->bringForward();
             return;
         }
     }
@@ -72,12 +66,19 @@ void wireWindows()
 {
     platform::handover().trainingWindow = []() -> platform::Form& { return frmMain::instance(); };
     platform::handover().settingsWindow = []() -> platform::Form& { return frmSettei::instance(); };
+    platform::handover().presentedItem = [] { return frmMain::instance().presentedItem(); };
+}
+
+void showTheWait()
+{
+    gWaitView = std::make_unique<tray::WaitView>();
 }
 
 void setUp(QApplication& app)
 {
     platform::setUpApplication(app);
     wireWindows();
+    showTheWait();
 }
 
 bool start()
@@ -91,6 +92,7 @@ bool start()
 
 void tearDown()
 {
+    gWaitView.reset();
     gInstance.reset();
     frmMain::destroyInstance();
     frmSettei::destroyInstance();

@@ -472,6 +472,8 @@ void frmSettei::cmdAgain_Click()
         return;
     training.setWindowState(platform::Form::vbNormal);
     training.Show();
+    if (training.isLoaded())
+        StartWaits::announcePass();
 }
 
 void frmSettei::cmdSettei_Click()

@@ -105,12 +105,15 @@ StartWait::StartWait(double seconds) : Wait(seconds)
 Wait::Outcome StartWait::run()
 {
     StartWaits& announcements = StartWaits::instance();
+    // A start wait begun during another (a pass done early, then 開始 again) runs inside it: the outer one
+    // is current again once the inner one is over.
+    StartWait* const outer = announcements.mCurrent;
     announcements.mCurrent = this;
     const auto connection =
         connect(this, &Wait::minutePassed, &announcements, [this] { emit StartWaits::instance().minutePassed(this); });
     const auto ended = qScopeGuard([&] {
         disconnect(connection);
-        StartWaits::instance().mCurrent = nullptr;
+        StartWaits::instance().mCurrent = outer;
         emit StartWaits::instance().ended();
     });
     emit announcements.began(this);
@@ -126,6 +129,11 @@ StartWaits& StartWaits::instance()
 StartWait* StartWaits::current()
 {
     return instance().mCurrent;
+}
+
+void StartWaits::announcePass()
+{
+    emit instance().passCame();
 }
 
 void Pause(float seconds)
