@@ -159,7 +159,8 @@ void TestTrayServices::iconAndNoticesFollowTheWait()
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(frmMain::instance().window(), training);
-    QVERIFY(training->isVisible() && !training->isMinimized());
+    QTRY_COMPARE(xWindowState(training), QStringLiteral("Normal"));
+    QTRY_VERIFY(training->isActiveWindow());
     QTRY_VERIFY(!mServices.item()[QStringLiteral("registered")].toBool());
     QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
     const QJsonObject pass = mServices.notices(kPass, from).first();

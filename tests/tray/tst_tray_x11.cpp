@@ -51,12 +51,20 @@ QString xParent(const QWidget* window)
                                                                                            : parent.captured(1);
 }
 
-// Whether the window is on the screen at its full size in the tray, ready for a click.
-bool xShownInTray(const QWidget* window)
+// Whether the window is on the screen at its full size in the tray, and stays where it is: the tray
+// places and sizes a new icon, and moves itself as it grows, in steps of its own.
+bool xSettledInTray(const QWidget* window)
 {
-    const QString info = runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window->winId())});
-    return info.contains(QLatin1String("IsViewable")) &&
-           QRegularExpression(QStringLiteral("Width: (\\d+)")).match(info).captured(1).toInt() >= 16;
+    const auto where = [window] {
+        const QString info =
+            runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window->winId())});
+        const bool full = info.contains(QLatin1String("IsViewable")) &&
+                          QRegularExpression(QStringLiteral("Width: (\\d+)")).match(info).captured(1).toInt() >= 16;
+        return full ? QRegularExpression(QStringLiteral("Corners: +(\\S+)")).match(info).captured(1) : QString();
+    };
+    const QString before = where();
+    QTest::qWait(300);
+    return !before.isEmpty() && where() == before;
 }
 
 int xChildren(const QString& window)
@@ -126,7 +134,7 @@ void TestTrayX11::trayIconMenuByMouseAndKeyboard()
         QWidget* icon = nullptr;
         QTRY_VERIFY((icon = trayIconWindow()) != nullptr);
         QTRY_VERIFY(!(tray = xParent(icon)).isEmpty());  // docked in the tray's window
-        QTRY_VERIFY(xShownInTray(icon));
+        QTRY_VERIFY(xSettledInTray(icon));
         QMenu* menu = trayMenu();
         QVERIFY(menu);
         const QString id = QString::number(icon->winId());
