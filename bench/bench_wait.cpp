@@ -1,4 +1,6 @@
-// The start wait: processor time and wake-ups of the program while it waits for the next pass.
+// The start wait: processor time and wake-ups of the program while it waits for the next pass, with its
+// view as the program shows it: the title's countdown and the tray icon (bench/run gives the X server
+// a tray).
 //
 //   bench_wait pause [seconds]   the program's own wait (the real Pause), started by the start button
 //   bench_wait naive [seconds]   the same wait done by a loop that only handles events until the deadline
@@ -9,6 +11,7 @@
 
 #include "BenchSupport.h"
 
+#include "app/Program.h"
 #include "platform/Guard.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
@@ -107,6 +110,7 @@ int main(int argc, char* argv[])
     const double quickSeconds = args.size() > 2 ? args[2].toDouble() : 0.0;
 
     bench::ProgramSetup setup;
+    Program::showTheWait();
     bench::DataFolder folder;
     bench::writeItems(1);
     QmrM::LoadItems();

@@ -62,13 +62,11 @@ void endProgram()
     stopWaiting();
 }
 
-QAction* addAction(QMenu& menu, const QString& name, const QString& text, const QString& description,
-                   void (*handler)())
+// The entry's text is also its accessible name.
+QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (*handler)())
 {
     QAction* action = menu.addAction(text);
     action->setObjectName(name);
-    // The text is the entry's accessible name; the tool tip its description.
-    action->setToolTip(description);
     QObject::connect(action, &QAction::triggered, &menu, [handler] { platform::runGuarded(handler); });
     return action;
 }
@@ -156,13 +154,10 @@ void WaitView::makeTrayIcon()
     mMenu = std::make_unique<QMenu>();
     mMenu->setObjectName(QStringLiteral("trayMenu"));
     mMenu->setAccessibleName(QStringLiteral("Quillmora"));
-    addAction(*mMenu, QStringLiteral("startNow"), QStringLiteral("今すぐ始める"),
-              QStringLiteral("待ち時間を終えて、今すぐトレーニングを始めます"), startNow);
-    addAction(*mMenu, QStringLiteral("stopWaiting"), QStringLiteral("待機をやめる"),
-              QStringLiteral("トレーニングを始めずに設定画面に戻ります"), stopWaiting);
+    addAction(*mMenu, QStringLiteral("startNow"), QStringLiteral("今すぐ始める"), startNow);
+    addAction(*mMenu, QStringLiteral("stopWaiting"), QStringLiteral("待機をやめる"), stopWaiting);
     mMenu->addSeparator();
-    addAction(*mMenu, QStringLiteral("endProgram"), QStringLiteral("終了"), QStringLiteral("Quillmora を終了します"),
-              endProgram);
+    addAction(*mMenu, QStringLiteral("endProgram"), QStringLiteral("終了"), endProgram);
 
     // The icon theme's picture where the program is installed; the window's icon otherwise.
     mIcon = std::make_unique<QSystemTrayIcon>(
