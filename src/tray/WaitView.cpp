@@ -201,9 +201,8 @@ void WaitView::tellTimeLeft(const StartWait& wait)
     const QString text = QmrM::TimeLeftText(wait);
     Notice notice;
     notice.summary = text;
-    mNotifications.show(DesktopNotifications::TimeLeft, notice, [text] {
-        platform::ShowNotice(text, platform::vbInformation, QStringLiteral("Quillmora"));
-    });
+    mNotifications.show(DesktopNotifications::TimeLeft, notice,
+                        [text] { platform::ShowNotice(text, platform::vbInformation, QStringLiteral("Quillmora")); });
 }
 
 }  // namespace tray

@@ -65,7 +65,8 @@ QString runProgram(const QString& program, const QStringList& arguments)
 QString xTitle(const QWidget* window)
 {
     const QString id = QString::number(window->winId());
-    const QString out = runProgram(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_NAME")});
+    const QString out =
+        runProgram(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_NAME")});
     const auto title = QRegularExpression(QStringLiteral("= \"(.*)\"")).match(out);
     return title.hasMatch() ? title.captured(1) : out.trimmed();
 }
@@ -73,7 +74,8 @@ QString xTitle(const QWidget* window)
 QString xWindowState(const QWidget* window)
 {
     const QString id = QString::number(window->winId());
-    const auto state = QRegularExpression(QStringLiteral("window state: (\\w+)"))
-                           .match(runProgram(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("WM_STATE")}));
+    const auto state =
+        QRegularExpression(QStringLiteral("window state: (\\w+)"))
+            .match(runProgram(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("WM_STATE")}));
     return state.hasMatch() ? state.captured(1) : QStringLiteral("Withdrawn");
 }

@@ -82,8 +82,8 @@ public:
 private:
     QVariant call(const char* method, const QVariantList& arguments = {})
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(kControl, QStringLiteral("/Test"), kControl,
-                                                              QString::fromLatin1(method));
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(kControl, QStringLiteral("/Test"), kControl, QString::fromLatin1(method));
         message.setArguments(arguments);
         return QDBusConnection::sessionBus().call(message).arguments().value(0);
     }
@@ -133,29 +133,25 @@ void TestTrayServices::iconAndNoticesFollowTheWait()
     const int itemsBefore = mServices.items().size();
     const int from = mServices.noticeCount();
     QWidget* training = nullptr;
-    desktop.runWait({[&] {
-                         training = frmMain::instance().window();
-                         QTRY_COMPARE(mServices.items().size(), itemsBefore + 1);
-                         QTRY_COMPARE(mServices.item()[QStringLiteral("menu")].toArray(), kMenu);
-                         QCOMPARE(mServices.lastToolTip(),
-                                  QStringLiteral("次のトレーニングまであと 3 分（10:33 開始予定）"));
-                         QVERIFY(!mServices.item()[QStringLiteral("iconSizes")].toArray().isEmpty());
-                         QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - あと 3 分"));
-                         desktop.clock().advance(60 * 1000);
-                     },
-                     [&] {
-                         QTRY_COMPARE(mServices.lastToolTip(),
-                                      QStringLiteral("次のトレーニングまであと 2 分（10:33 開始予定）"));
-                         QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - あと 2 分"));
-                         // Started again meanwhile: the time left comes as a notice (a box would fail the
-                         // scripted dialogs).
-                         Program::anotherStartRequested();
-                         QTRY_COMPARE(
-                             mServices.notices(QStringLiteral("次のトレーニングまであと 2 分（10:33 開始予定）"), from)
-                                 .size(),
-                             1);
-                         desktop.clock().advance(2 * 60 * 1000);
-                     }});
+    const auto atTheStart = [&] {
+        training = frmMain::instance().window();
+        QTRY_COMPARE(mServices.items().size(), itemsBefore + 1);
+        QTRY_COMPARE(mServices.item()[QStringLiteral("menu")].toArray(), kMenu);
+        QCOMPARE(mServices.lastToolTip(), QStringLiteral("次のトレーニングまであと 3 分（10:33 開始予定）"));
+        QVERIFY(!mServices.item()[QStringLiteral("iconSizes")].toArray().isEmpty());
+        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - あと 3 分"));
+        desktop.clock().advance(60 * 1000);
+    };
+    const QString twoMinutesLeft = QStringLiteral("次のトレーニングまであと 2 分（10:33 開始予定）");
+    const auto aMinuteIn = [&] {
+        QTRY_COMPARE(mServices.lastToolTip(), twoMinutesLeft);
+        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - あと 2 分"));
+        // Started again meanwhile: the time left comes as a notice (a box would fail the scripted dialogs).
+        Program::anotherStartRequested();
+        QTRY_COMPARE(mServices.notices(twoMinutesLeft, from).size(), 1);
+        desktop.clock().advance(2 * 60 * 1000);
+    };
+    desktop.runWait({atTheStart, aMinuteIn});
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(frmMain::instance().window(), training);
@@ -166,12 +162,12 @@ void TestTrayServices::iconAndNoticesFollowTheWait()
     const QJsonObject pass = mServices.notices(kPass, from).first();
     QCOMPARE(pass[QStringLiteral("body")].toString(), QStringLiteral("A 5 回"));
     QCOMPARE(pass[QStringLiteral("actions")].toArray(),
-             QJsonArray({QStringLiteral("default"), QStringLiteral("始める"), QStringLiteral("start"), QStringLiteral("始める")}));
+             QJsonArray({QStringLiteral("default"), QStringLiteral("始める"), QStringLiteral("start"),
+                         QStringLiteral("始める")}));
     QCOMPARE(pass[QStringLiteral("hints")].toObject()[QStringLiteral("desktop-entry")].toString(),
              QStringLiteral("io.github.quillmora.quillmora"));
     // The time-left notice went with the wait, and the title is the window's own again.
-    const QJsonObject timeLeft =
-        mServices.notices(QStringLiteral("次のトレーニングまであと 2 分（10:33 開始予定）"), from).first();
+    const QJsonObject timeLeft = mServices.notices(twoMinutesLeft, from).first();
     QTRY_VERIFY(mServices.closed(timeLeft[QStringLiteral("id")].toInt()));
     QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora"));
 

@@ -44,8 +44,8 @@ QWidget* trayIconWindow()
 // The X window a window is a child of; empty for the root window.
 QString xParent(const QWidget* window)
 {
-    const QString tree = runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"),
-                                                                 QString::number(window->winId())});
+    const QString tree = runProgram(QStringLiteral("xwininfo"),
+                                    {QStringLiteral("-tree"), QStringLiteral("-id"), QString::number(window->winId())});
     const auto parent = QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)(.*)")).match(tree);
     return !parent.hasMatch() || parent.captured(2).contains(QLatin1String("root window")) ? QString()
                                                                                            : parent.captured(1);
@@ -69,7 +69,8 @@ bool xSettledInTray(const QWidget* window)
 
 int xChildren(const QString& window)
 {
-    const QString tree = runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-children"), QStringLiteral("-id"), window});
+    const QString tree =
+        runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-children"), QStringLiteral("-id"), window});
     return QRegularExpression(QStringLiteral("(\\d+) child")).match(tree).captured(1).toInt();
 }
 
@@ -122,10 +123,11 @@ void TestTrayX11::trayIconMenuByMouseAndKeyboard()
     if (QStandardPaths::findExecutable(QStringLiteral("trayer")).isEmpty())
         QSKIP("trayer is missing (scripts/setup.sh installs it)");
     QProcess trayer;
-    trayer.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
-                                            QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
-                                            QStringLiteral("--height"), QStringLiteral("24"), QStringLiteral("--SetDockType"),
-                                            QStringLiteral("true")});
+    trayer.start(
+        QStringLiteral("trayer"),
+        {QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"), QStringLiteral("right"),
+         QStringLiteral("--widthtype"), QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("24"),
+         QStringLiteral("--SetDockType"), QStringLiteral("true")});
     QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
 
     WaitOnDesktop desktop;
@@ -139,8 +141,8 @@ void TestTrayX11::trayIconMenuByMouseAndKeyboard()
         QVERIFY(menu);
         const QString id = QString::number(icon->winId());
         // A click on the icon shows the menu, Escape closes it.
-        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id, QStringLiteral("11"), QStringLiteral("11"),
-                 QStringLiteral("click"), QStringLiteral("1")});
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id, QStringLiteral("11"),
+                 QStringLiteral("11"), QStringLiteral("click"), QStringLiteral("1")});
         QTRY_VERIFY(menu->isVisible());
         xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
         QTRY_VERIFY(!menu->isVisible());
