@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The start wait: processor time and wake-ups of the program while it waits for the next pass.
+// The start wait: processor time and wake-ups of the program while it waits for the next pass, with its
+// view as the program shows it: the title's countdown and the tray icon (bench/run gives the X server
+// a tray).
 //
 //   bench_wait pause [seconds]   the program's own start wait, on the system's clock, started by the start button
 //   bench_wait naive [seconds]   the same start wait on a clock that is polled from an event loop that
@@ -11,6 +13,7 @@
 
 #include "BenchSupport.h"
 
+#include "app/Program.h"
 #include "platform/Guard.h"
 #include "settings/frmSettei.h"
 #include "shared/Clock.h"
@@ -152,6 +155,7 @@ int main(int argc, char* argv[])
     const double quickSeconds = args.size() > 2 ? args[2].toDouble() : 0.0;
 
     bench::ProgramSetup setup;
+    Program::showTheWait();
     bench::DataFolder folder;
     bench::writeItems(1);
     QmrM::LoadItems();

@@ -10,6 +10,7 @@ packages=(
     fonts-ipafont-gothic
     dpkg-dev desktop-file-utils appstream file xvfb xauth
     openbox x11-utils xdotool dbus at-spi2-core python3-pyatspi
+    trayer python3-dbus python3-gi
     clang-14 clang-format-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 

@@ -12,6 +12,7 @@
 #include "shared/QmrM.h"
 #include "shared/Wait.h"
 #include "training/frmMain.h"
+#include "tray/WaitView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,17 +21,7 @@ namespace Program {
 namespace {
 
 std::unique_ptr<platform::SingleInstance> gInstance;
-
-// Brings a loaded window to the front, restoring it when the user minimised it.
-void bringForward(platform::Form& form)
-{
-    QWidget* window = form.window();
-    if (window->isMinimized())
-        form.setWindowState(platform::Form::vbNormal);
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
+std::unique_ptr<tray::WaitView> gWaitView;
 
 }  // namespace
 
@@ -38,12 +29,15 @@ void anotherStartRequested()
 {
     if (QmrM::StartWait* wait = QmrM::StartWaits::current()) {
         // The windows wait on the task bar; say when the pass comes instead of showing one early.
-        platform::ShowNotice(QmrM::TimeLeftText(*wait), platform::vbInformation, QStringLiteral("Quillmora"));
+        if (gWaitView)
+            gWaitView->tellTimeLeft(*wait);
+        else
+            platform::ShowNotice(QmrM::TimeLeftText(*wait), platform::vbInformation, QStringLiteral("Quillmora"));
         return;
     }
     for (platform::Form* form : {&platform::handover().trainingWindow(), &platform::handover().settingsWindow()}) {
         if (form->isLoaded()) {
-            bringForward(*form);
+            form->bringForward();
             return;
         }
     }
@@ -76,12 +70,19 @@ void wireWindows()
     // The progress chart and the CSV export are reached from the settings window's lists.
     QObject::connect(&frmSettei::instance(), &platform::Form::controlsCreated, &frmSettei::instance(),
                      [](QWidget* window) { chart::attachToSettingsWindow(window); });
+    platform::handover().presentedItem = [] { return frmMain::instance().presentedItem(); };
+}
+
+void showTheWait()
+{
+    gWaitView = std::make_unique<tray::WaitView>();
 }
 
 void setUp(QApplication& app)
 {
     platform::setUpApplication(app);
     wireWindows();
+    showTheWait();
 }
 
 bool start()
@@ -95,6 +96,7 @@ bool start()
 
 void tearDown()
 {
+    gWaitView.reset();
     gInstance.reset();
     frmMain::destroyInstance();
     frmSettei::destroyInstance();

@@ -9,7 +9,11 @@ namespace Program {
 // Links the windows to each other (the hand-over between them). Tests call it too.
 void wireWindows();
 
-// Everything before the first window: application set-up and the links between the windows.
+// Shows the start wait on the task bar, in the tray and by desktop notifications. Tests call it too.
+void showTheWait();
+
+// Everything before the first window: application set-up, the links between the windows and the view
+// of the start wait.
 void setUp(QApplication& app);
 
 // Becomes the one running copy of the current folder (or hands this start over to it and returns false),
@@ -23,7 +27,7 @@ void anotherStartRequested();
 // (another copy runs in the folder) or is already ending.
 bool start();
 
-// Drops the windows' objects at the end of the run.
+// Drops the windows' objects and the view of the wait at the end of the run.
 void tearDown();
 
 }  // namespace Program

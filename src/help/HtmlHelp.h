@@ -10,6 +10,9 @@ class QWidget;
 // windows of HelpWindows.h.
 namespace help {
 
+// The program's own help file, passed by bare name.
+inline const QString kProgramHelpFile = QStringLiteral("KvHelp.chm");
+
 // Commands, with the values of the HTML help interface.
 enum class HelpCommand : int {
     DisplayTopic = 0,  // open the file at its start page

@@ -124,6 +124,17 @@ void Form::Show()
     }
 }
 
+void Form::bringForward()
+{
+    if (!mWindow)
+        return;
+    if (mWindow->isMinimized())
+        setWindowState(vbNormal);
+    mWindow->show();
+    mWindow->raise();
+    mWindow->activateWindow();
+}
+
 int Form::WindowState()
 {
     Load();

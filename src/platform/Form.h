@@ -51,6 +51,8 @@ public:
     // Touching the state loads the form, as any use of an unloaded form does.
     int WindowState();
     void setWindowState(int state);
+    // Brings the loaded window to the front, restoring it when it is minimised.
+    void bringForward();
 
     // Whether any form of the program is loaded.
     static bool anyLoaded();

@@ -389,7 +389,7 @@ void frmSettei::Form_Load()
     // (trained during the wait): that wait is over, and no second pass comes after it.
     if (StartWait* wait = StartWaits::current())
         wait->supersede();
-    mHelpFile = QStringLiteral("KvHelp.chm");
+    mHelpFile = help::kProgramHelpFile;
     if (gKoumokuSu != 0) {
         fillItemLists();
         ui->cboKoumoku->setEditText(gKoumoku[1]);
@@ -485,6 +485,8 @@ void frmSettei::cmdAgain_Click()
         return;
     training.setWindowState(platform::Form::vbNormal);
     training.Show();
+    if (training.isLoaded())
+        StartWaits::announcePass();
 }
 
 void frmSettei::cmdSettei_Click()

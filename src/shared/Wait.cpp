@@ -145,6 +145,11 @@ StartWait* StartWaits::current()
     return instance().mCurrent;
 }
 
+void StartWaits::announcePass()
+{
+    emit instance().passCame();
+}
+
 void Pause(float seconds)
 {
     Wait(seconds).run();

@@ -77,11 +77,15 @@ public:
     static StartWaits& instance();
     // The start wait that runs now, or nullptr.
     static StartWait* current();
+    // Told by the window that brings the training window back once a start wait is over.
+    static void announcePass();
 
 signals:
     void began(QmrM::StartWait* wait);
     void minutePassed(QmrM::StartWait* wait);
     void ended();
+    // The training window is back for the pass a start wait was for.
+    void passCame();
 
 private:
     friend class StartWait;

@@ -97,6 +97,13 @@ void frmMain::destroyInstance()
     platform::FormInstance<frmMain>::destroy();
 }
 
+platform::PresentedItem frmMain::presentedItem() const
+{
+    if (!ui)
+        return {};
+    return {ui->lblKoumoku->text(), ui->lblKaisu->text()};
+}
+
 QColor ButtonFaceColor()
 {
     return QApplication::palette().color(QPalette::Button);

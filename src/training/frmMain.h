@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Form.h"
+#include "platform/Handover.h"
 
 #include <QColor>
 #include <cstdint>
@@ -25,6 +26,9 @@ public:
     // Drops the single instance (for tests); the next instance() starts as at program start.
     static void destroyInstance();
     ~frmMain() override;
+
+    // The item the loaded window presents (empty while it is not loaded).
+    platform::PresentedItem presentedItem() const;
 
 protected:
     void createControls(platform::FormWindow* window) override;

@@ -63,7 +63,9 @@ def find(app, role, name):
 
 
 def x_window_states():
-    ids = subprocess.run(["xdotool", "search", "--name", "^Quillmora$"], capture_output=True, text=True).stdout.split()
+    # During the wait the training window's title counts down: "Quillmora - あと 1 分未満".
+    ids = subprocess.run(["xdotool", "search", "--name", "^Quillmora( - .*)?$"], capture_output=True,
+                         text=True).stdout.split()
     states = []
     for window in ids:
         out = subprocess.run(["xprop", "-id", window, "WM_STATE"], capture_output=True, text=True).stdout

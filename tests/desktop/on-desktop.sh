@@ -2,18 +2,21 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a desktop of its own, as a user's session would run the program: a private X server
 # (Xvfb) with the openbox window manager, which decides minimising, restoring, activation and focus as on
-# a real desktop. With --a11y the command also gets a private D-Bus session with the accessibility bus.
+# a real desktop. With --dbus the command gets a private D-Bus session (empty: the test starts the
+# services it needs on it); with --a11y also the accessibility bus. Without either it has no session bus
+# at all, never the one of the session the tests were started from.
 #
-#   tests/desktop/on-desktop.sh [--a11y] command [arguments...]
+#   tests/desktop/on-desktop.sh [--dbus | --a11y] command [arguments...]
 #
 # Exits 77 (CTest's "skipped") when Xvfb or openbox is missing; scripts/setup.sh installs both.
 set -euo pipefail
 
 a11y=0
-if [[ "${1:-}" == "--a11y" ]]; then
-    a11y=1
-    shift
-fi
+dbus=0
+case "${1:-}" in
+    --a11y) a11y=1; dbus=1; shift ;;
+    --dbus) dbus=1; shift ;;
+esac
 
 for tool in Xvfb openbox xprop xwininfo xdotool; do
     if ! command -v "$tool" >/dev/null; then
@@ -22,9 +25,16 @@ for tool in Xvfb openbox xprop xwininfo xdotool; do
     fi
 done
 
-if [[ $a11y -eq 1 && -z "${QUILLMORA_IN_DBUS_SESSION:-}" ]]; then
+if [[ $dbus -eq 1 && -z "${QUILLMORA_IN_DBUS_SESSION:-}" ]]; then
     export QUILLMORA_IN_DBUS_SESSION=1
-    exec dbus-run-session -- "$0" --a11y "$@"
+    if [[ $a11y -eq 1 ]]; then
+        exec dbus-run-session -- "$0" --a11y "$@"
+    fi
+    exec dbus-run-session -- "$0" --dbus "$@"
+fi
+if [[ $dbus -eq 0 ]]; then
+    # A bus address that leads nowhere (an unset one would let D-Bus start a bus of its own).
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/quillmora-no-session-bus"
 fi
 
 workdir=$(mktemp -d)

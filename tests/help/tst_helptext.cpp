@@ -161,7 +161,9 @@ void TestHelpText::builtContentsAndIndexMatchTheirSources()
         QVERIFY2(ok, qPrintable(file.inFile));
         const auto fromFile = help::readSitemap(help::decodeHtmlPage(stored, chm.codepage().constData()));
         const auto fromSource = help::readSitemap(help::decodeHtmlPage(readSource(QLatin1String(file.source))));
-        QCOMPARE(help::flatten(fromFile).size(), file.entries);
+        // Every entry of the source arrives (the pages and keywords grow; at least those of today).
+        QCOMPARE(help::flatten(fromFile).size(), help::flatten(fromSource).size());
+        QVERIFY(help::flatten(fromFile).size() >= file.entries);
         QCOMPARE(outline(fromFile), outline(fromSource));
     }
 }

@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DesktopNotifications.h"
+
+#include "platform/Guard.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QGuiApplication>
+#include <QVariantMap>
+
+#include <algorithm>
+
+namespace tray {
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+// The program's icon by its name in the icon theme (installed with the program).
+const QString kIconName = QStringLiteral("quillmora");
+// A service that has not answered by then is taken as none.
+constexpr int kCallTimeoutMs = 5000;
+// The urgency of a notice: 1 is "normal" (a byte on the bus).
+constexpr uchar kNormalUrgency = 1;
+
+QDBusConnection bus()
+{
+    return QDBusConnection::sessionBus();
+}
+
+QDBusMessage methodCall(const QString& method, const QVariantList& arguments = {})
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+    message.setArguments(arguments);
+    return message;
+}
+
+// Runs `done` with the answer to the call once it is in (an error message when the service does not
+// answer), inside the guard.
+void whenAnswered(const QDBusMessage& message, QObject* context, std::function<void(const QDBusMessage&)> done)
+{
+    auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(message, kCallTimeoutMs), context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context, [watcher, done = std::move(done)] {
+        watcher->deleteLater();
+        const QDBusMessage reply = watcher->reply();
+        platform::runGuarded([&] { done(reply); });
+    });
+}
+
+bool answered(const QDBusMessage& reply)
+{
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
+}
+
+void runIfSet(const std::function<void()>& action)
+{
+    if (action)
+        action();
+}
+
+}  // namespace
+
+DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent) {}
+
+DesktopNotifications::~DesktopNotifications() = default;
+
+bool DesktopNotifications::connectToService()
+{
+    if (!bus().isConnected())
+        return false;
+    if (!mSignalsConnected) {
+        bus().connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                      SLOT(onActionInvoked(uint, QString)));
+        bus().connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
+                      SLOT(onActivationToken(uint, QString)));
+        bus().connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                      SLOT(onClosed(uint, uint)));
+        mSignalsConnected = true;
+    }
+    return true;
+}
+
+void DesktopNotifications::show(Kind kind, const Notice& notice, std::function<void()> unavailable)
+{
+    const quint64 request = ++mRequests[kind];
+    if (!connectToService()) {
+        runIfSet(unavailable);
+        return;
+    }
+    withCapabilities(
+        [this, kind, notice, unavailable, request] {
+            if (request == mRequests[kind])  // not withdrawn or replaced meanwhile
+                send(kind, notice, unavailable);
+        },
+        unavailable);
+}
+
+void DesktopNotifications::withCapabilities(std::function<void()> then, std::function<void()> unavailable)
+{
+    if (mBodyMarkup) {
+        then();
+        return;
+    }
+    whenAnswered(methodCall(QStringLiteral("GetCapabilities")), this,
+                 [this, then = std::move(then), unavailable = std::move(unavailable)](const QDBusMessage& reply) {
+                     if (!answered(reply)) {
+                         runIfSet(unavailable);
+                         return;
+                     }
+                     mBodyMarkup = reply.arguments().first().toStringList().contains(QStringLiteral("body-markup"));
+                     then();
+                 });
+}
+
+void DesktopNotifications::send(Kind kind, const Notice& notice, std::function<void()> unavailable)
+{
+    const quint64 request = mRequests[kind];
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), QGuiApplication::desktopFileName());
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(kNormalUrgency));
+    // A service that reads markup would take an item named "A&B" or "<腹筋>" as markup.
+    const QString body = *mBodyMarkup ? notice.body.toHtmlEscaped() : notice.body;
+    const QDBusMessage message = methodCall(
+        QStringLiteral("Notify"), {QCoreApplication::applicationName(), QVariant::fromValue(mIds[kind]), kIconName,
+                                   notice.summary, body, notice.actions, hints, notice.timeoutMs});
+    whenAnswered(message, this, [this, kind, request, unavailable = std::move(unavailable)](const QDBusMessage& reply) {
+        if (!answered(reply)) {
+            runIfSet(unavailable);
+            return;
+        }
+        const uint id = reply.arguments().first().toUInt();
+        if (request != mRequests[kind]) {
+            closeId(id);  // withdrawn or replaced while it was on its way
+            return;
+        }
+        mIds[kind] = id;
+    });
+}
+
+void DesktopNotifications::close(Kind kind)
+{
+    ++mRequests[kind];
+    if (mIds[kind] != 0) {
+        closeId(mIds[kind]);
+        mIds[kind] = 0;
+    }
+}
+
+void DesktopNotifications::closeId(uint id)
+{
+    mTokens.remove(id);
+    if (bus().isConnected())
+        bus().send(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}));
+}
+
+void DesktopNotifications::onActivationToken(uint id, const QString& token)
+{
+    // Sent just before the action it goes with.
+    platform::runGuarded([&] {
+        if (id != 0 && std::find(mIds.begin(), mIds.end(), id) != mIds.end())
+            mTokens.insert(id, token);
+    });
+}
+
+void DesktopNotifications::onActionInvoked(uint id, const QString& key)
+{
+    platform::runGuarded([&] {
+        const auto shown = std::find(mIds.begin(), mIds.end(), id);
+        if (id == 0 || shown == mIds.end())
+            return;  // another program's notice, or one of ours withdrawn since
+        const auto kind = static_cast<Kind>(shown - mIds.begin());
+        emit actionInvoked(kind, key, mTokens.take(id));
+    });
+}
+
+void DesktopNotifications::onClosed(uint id, uint /*reason*/)
+{
+    platform::runGuarded([&] {
+        mTokens.remove(id);
+        for (uint& shown : mIds) {
+            if (shown == id)
+                shown = 0;
+        }
+    });
+}
+
+}  // namespace tray

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace tray {
+
+// What a notification says and offers.
+struct Notice {
+    QString summary;
+    QString body;
+    // Pairs of an action's key and its label.
+    QStringList actions;
+    // How long the notice stays, in milliseconds: -1 as the desktop decides, 0 until the user closes it.
+    int timeoutMs = -1;
+};
+
+// Desktop notifications through the session's notification service (org.freedesktop.Notifications on
+// D-Bus). Each kind of notice has one place on the desktop: a new notice of a kind replaces the last one.
+// Nothing here holds up the event loop: every call is answered asynchronously, and a desktop without
+// the service only means that `unavailable` runs.
+class DesktopNotifications : public QObject {
+    Q_OBJECT
+public:
+    enum Kind { Pass, TimeLeft, KindCount };
+
+    explicit DesktopNotifications(QObject* parent = nullptr);
+    ~DesktopNotifications() override;
+
+    // Shows the notice; `unavailable` runs when no notification service takes it.
+    void show(Kind kind, const Notice& notice, std::function<void()> unavailable = {});
+    // Withdraws the notice of the kind, if one is shown or on its way.
+    void close(Kind kind);
+
+signals:
+    // The user chose an action of the notice of the kind. `activationToken` is what the desktop sent
+    // along (empty if nothing): with it a window may come to the front on Wayland.
+    void actionInvoked(tray::DesktopNotifications::Kind kind, const QString& key, const QString& activationToken);
+
+private slots:
+    void onActionInvoked(uint id, const QString& key);
+    void onActivationToken(uint id, const QString& token);
+    void onClosed(uint id, uint reason);
+
+private:
+    bool connectToService();
+    void withCapabilities(std::function<void()> then, std::function<void()> unavailable);
+    void send(Kind kind, const Notice& notice, std::function<void()> unavailable);
+    void closeId(uint id);
+
+    bool mSignalsConnected = false;
+    // Whether the service shows markup in the body (it then needs escaping); unknown until asked.
+    std::optional<bool> mBodyMarkup;
+    // The notice shown of each kind (0: none), and a count of requests to tell stale answers.
+    std::array<uint, KindCount> mIds{};
+    std::array<quint64, KindCount> mRequests{};
+    QHash<uint, QString> mTokens;
+};
+
+}  // namespace tray

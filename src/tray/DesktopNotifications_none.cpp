@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Desktop notifications where the system has no session bus to reach a notification service: every
+// notice is unavailable, and the caller shows its fallback.
+#include "DesktopNotifications.h"
+
+namespace tray {
+
+DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent) {}
+
+DesktopNotifications::~DesktopNotifications() = default;
+
+void DesktopNotifications::show(Kind, const Notice&, std::function<void()> unavailable)
+{
+    if (unavailable)
+        unavailable();
+}
+
+void DesktopNotifications::close(Kind) {}
+
+void DesktopNotifications::onActionInvoked(uint, const QString&) {}
+
+void DesktopNotifications::onActivationToken(uint, const QString&) {}
+
+void DesktopNotifications::onClosed(uint, uint) {}
+
+}  // namespace tray

@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "WaitView.h"
+
+#include "platform/Dialogs.h"
+#include "platform/Form.h"
+#include "platform/Guard.h"
+#include "platform/Handover.h"
+#include "help/HtmlHelp.h"
+#include "shared/Wait.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QFile>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+using QmrM::StartWait;
+using QmrM::StartWaits;
+
+namespace tray {
+namespace {
+
+const QString kStartKey = QStringLiteral("start");
+// The action a click on the notice itself chooses, where the desktop offers that.
+const QString kDefaultKey = QStringLiteral("default");
+
+// On Wayland a program cannot bring its own minimised window back (the protocol has no request for it):
+// only the desktop can, when the user answers the notification.
+bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+// Connects a signal to a handler that runs inside the guard.
+template <class Sender, class Signal, class Handler>
+void connectGuarded(Sender* sender, Signal signal, QObject* context, Handler handler)
+{
+    QObject::connect(sender, signal, context,
+                     [handler](auto&&... arguments) { platform::runGuarded([&] { handler(arguments...); }); });
+}
+
+void startNow()
+{
+    if (StartWait* wait = StartWaits::current())
+        wait->endNow();
+}
+
+void stopWaiting()
+{
+    if (StartWait* wait = StartWaits::current())
+        wait->cancel();
+}
+
+// Ends the program as the settings window's 終了 does; the wait is then over, without its pass.
+void endProgram()
+{
+    help::HtmlHelpA(nullptr, help::kProgramHelpFile, help::HelpCommand::CloseAll);
+    platform::endProgram(0);
+    stopWaiting();
+}
+
+// The entry's text is also its accessible name.
+QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (*handler)())
+{
+    QAction* action = menu.addAction(text);
+    action->setObjectName(name);
+    QObject::connect(action, &QAction::triggered, &menu, [handler] { platform::runGuarded(handler); });
+    return action;
+}
+
+// The first item of the pass and its count, as the training window presents them: "腕立て伏せ 20 回".
+QString passBody()
+{
+    const auto& presented = platform::handover().presentedItem;
+    const platform::PresentedItem item = presented ? presented() : platform::PresentedItem{};
+    return item.name.isEmpty() ? QString() : QStringLiteral("%1 %2 回").arg(item.name, item.count);
+}
+
+}  // namespace
+
+WaitView::WaitView()
+{
+    StartWaits& waits = StartWaits::instance();
+    connectGuarded(&waits, &StartWaits::began, this, [this](StartWait* wait) { waitBegan(*wait); });
+    connectGuarded(&waits, &StartWaits::minutePassed, this, [this](StartWait* wait) { showTimeLeft(*wait); });
+    connectGuarded(&waits, &StartWaits::ended, this, [this] { waitEnded(); });
+    connectGuarded(&waits, &StartWaits::passCame, this, [this] { passCame(); });
+    // Emitted inside the guard already.
+    connect(&mNotifications, &DesktopNotifications::actionInvoked, this, &WaitView::notificationAction);
+}
+
+WaitView::~WaitView()
+{
+    restoreTitle();
+}
+
+void WaitView::waitBegan(const StartWait& wait)
+{
+    // The 始める of an earlier pass would bring the window that now waits.
+    mNotifications.close(DesktopNotifications::Pass);
+    makeTrayIcon();
+    showTimeLeft(wait);
+    mIcon->show();
+}
+
+void WaitView::waitEnded()
+{
+    if (const StartWait* outer = StartWaits::current()) {
+        showTimeLeft(*outer);  // a wait begun inside another is over; the other runs on
+        return;
+    }
+    restoreTitle();
+    mNotifications.close(DesktopNotifications::TimeLeft);
+    if (mIcon) {
+        mMenu->hide();
+        mIcon->hide();
+    }
+}
+
+void WaitView::showTimeLeft(const StartWait& wait)
+{
+    showTitle(QmrM::TimeLeftShort(wait.remainingMs()));
+    if (mIcon)
+        mIcon->setToolTip(QmrM::TimeLeftText(wait));
+}
+
+void WaitView::showTitle(const QString& timeLeft)
+{
+    QWidget* window = platform::handover().trainingWindow().window();
+    if (window != mTitledWindow) {
+        restoreTitle();
+        if (!window)
+            return;  // closed during the wait: it comes back with its own title
+        mTitledWindow = window;
+        mPlainTitle = window->windowTitle();
+    }
+    window->setWindowTitle(mPlainTitle + QStringLiteral(" - ") + timeLeft);
+}
+
+void WaitView::restoreTitle()
+{
+    if (mTitledWindow)
+        mTitledWindow->setWindowTitle(mPlainTitle);
+    mTitledWindow = nullptr;
+}
+
+void WaitView::makeTrayIcon()
+{
+    if (mIcon)
+        return;
+    mMenu = std::make_unique<QMenu>();
+    mMenu->setObjectName(QStringLiteral("trayMenu"));
+    mMenu->setAccessibleName(QStringLiteral("Quillmora"));
+    addAction(*mMenu, QStringLiteral("startNow"), QStringLiteral("今すぐ始める"), startNow);
+    addAction(*mMenu, QStringLiteral("stopWaiting"), QStringLiteral("待機をやめる"), stopWaiting);
+    mMenu->addSeparator();
+    addAction(*mMenu, QStringLiteral("endProgram"), QStringLiteral("終了"), endProgram);
+
+    // The icon theme's picture where the program is installed; the window's icon otherwise.
+    mIcon = std::make_unique<QSystemTrayIcon>(
+        QIcon::fromTheme(QStringLiteral("quillmora"), QIcon(QStringLiteral(":/pictures/app.ico"))));
+    mIcon->setContextMenu(mMenu.get());
+    connectGuarded(mIcon.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        // A click shows the same menu as the context click: starting early is a second, deliberate choice,
+        // not something a stray click on the tray does.
+        if (reason == QSystemTrayIcon::Trigger)
+            mMenu->popup(QCursor::pos());
+    });
+}
+
+void WaitView::passCame()
+{
+    Notice notice;
+    notice.summary = QStringLiteral("トレーニングの時間です");
+    notice.body = passBody();
+    notice.actions = QStringList{kDefaultKey, QStringLiteral("始める"), kStartKey, QStringLiteral("始める")};
+    // Where the window cannot come back by itself, the notice stays until the user answers it.
+    notice.timeoutMs = onWayland() ? 0 : -1;
+    mNotifications.show(DesktopNotifications::Pass, notice);
+}
+
+void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken)
+{
+    if (kind != DesktopNotifications::Pass || (key != kStartKey && key != kDefaultKey))
+        return;
+    platform::Form& training = platform::handover().trainingWindow();
+    if (!training.isLoaded())
+        return;  // the pass is over
+    // Qt's Wayland platform hands the desktop's token on with the next activation request, which lets the
+    // window come back to the front.
+    if (!activationToken.isEmpty() && onWayland())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    training.bringForward();
+}
+
+void WaitView::tellTimeLeft(const StartWait& wait)
+{
+    const QString text = QmrM::TimeLeftText(wait);
+    Notice notice;
+    notice.summary = text;
+    mNotifications.show(DesktopNotifications::TimeLeft, notice,
+                        [text] { platform::ShowNotice(text, platform::vbInformation, QStringLiteral("Quillmora")); });
+}
+
+}  // namespace tray

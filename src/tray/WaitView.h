@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "DesktopNotifications.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+class QWidget;
+
+namespace QmrM {
+class StartWait;
+}
+
+namespace tray {
+
+// The start wait in view. While it runs, the minimised training window's title counts the minutes down
+// on the task bar, and an icon in the tray (where the desktop has one) tells the time left and the time
+// of day the pass comes; its menu starts the pass now, stops waiting or ends the program. When the pass
+// comes, a desktop notification says so, and its action 始める brings the training window to the front,
+// which on Wayland only the desktop may do. Everything follows the announcements of QmrM::StartWaits and
+// wakes only when the wait does, once a minute.
+class WaitView : public QObject {
+    Q_OBJECT
+public:
+    WaitView();
+    ~WaitView() override;
+
+    // Tells a user who started the program again during the wait when the pass comes: as a notification,
+    // or as a message box where no notification service answers.
+    void tellTimeLeft(const QmrM::StartWait& wait);
+
+private:
+    void waitBegan(const QmrM::StartWait& wait);
+    void waitEnded();
+    void passCame();
+    void showTimeLeft(const QmrM::StartWait& wait);
+    void showTitle(const QString& timeLeft);
+    void restoreTitle();
+    void makeTrayIcon();
+    void notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken);
+
+    // The training window whose title counts down, and its own title.
+    QPointer<QWidget> mTitledWindow;
+    QString mPlainTitle;
+
+    // The menu outlives the icon that shows it.
+    std::unique_ptr<QMenu> mMenu;
+    std::unique_ptr<QSystemTrayIcon> mIcon;
+    DesktopNotifications mNotifications;
+};
+
+}  // namespace tray

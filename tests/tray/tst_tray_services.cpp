@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The wait in view on a desktop with a tray host and a notification service. The services are the test's
+// own (desktop_services.py, on the private session bus of on-desktop.sh --dbus); the program reaches them
+// through the real protocols: StatusNotifierItem with its dbusmenu for the tray icon, and the desktop
+// notification specification. They record what the program registers and sends, and act as a user
+// does: they click a menu entry, or choose a notice's action.
+
+#include "DesktopSession.h"
+
+#include "app/Program.h"
+#include "platform/AppSetup.h"
+#include "platform/Form.h"
+#include "help/HtmlHelp.h"
+#include "settings/frmSettei.h"
+#include "training/frmMain.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+const QString kControl = QStringLiteral("io.github.quillmora.TestDesktop");
+const QString kPass = QStringLiteral("トレーニングの時間です");
+
+// The test's tray host and notification service.
+class DesktopServices {
+public:
+    ~DesktopServices()
+    {
+        mProcess.kill();
+        mProcess.waitForFinished();
+    }
+
+    bool start()
+    {
+        mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        mProcess.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(QUILLMORA_DESKTOP_SERVICES)});
+        for (int i = 0; i < 100; ++i) {
+            if (QDBusConnection::sessionBus().interface()->isServiceRegistered(kControl))
+                return true;
+            QTest::qWait(100);
+        }
+        return false;
+    }
+
+    QJsonObject state() { return QJsonDocument::fromJson(call("State").toString().toUtf8()).object(); }
+    QJsonArray items() { return state()[QStringLiteral("items")].toArray(); }
+    // The item registered last.
+    QJsonObject item() { return items().last().toObject(); }
+    QString lastToolTip() { return item()[QStringLiteral("toolTips")].toArray().last().toString(); }
+    int noticeCount() { return state()[QStringLiteral("notifications")].toArray().size(); }
+    // The notices with the summary sent since the first `from`.
+    QList<QJsonObject> notices(const QString& summary, int from)
+    {
+        QList<QJsonObject> found;
+        const QJsonArray all = state()[QStringLiteral("notifications")].toArray();
+        for (int i = from; i < all.size(); ++i) {
+            if (all[i].toObject()[QStringLiteral("summary")].toString() == summary)
+                found.append(all[i].toObject());
+        }
+        return found;
+    }
+    bool closed(int id) { return state()[QStringLiteral("closed")].toArray().contains(id); }
+
+    // Clicks the entry of the item's menu; false while the menu is not known yet.
+    bool click(const QString& label) { return call("ClickMenuItem", {label}).toBool(); }
+    // How many clicks the program has answered.
+    int answeredClicks() { return state()[QStringLiteral("clicks")].toArray().size(); }
+    void invokeAction(int id, const QString& key, const QString& token)
+    {
+        call("InvokeAction", {QVariant::fromValue(uint(id)), key, token});
+    }
+
+private:
+    QVariant call(const char* method, const QVariantList& arguments = {})
+    {
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(kControl, QStringLiteral("/Test"), kControl, QString::fromLatin1(method));
+        message.setArguments(arguments);
+        return QDBusConnection::sessionBus().call(message).arguments().value(0);
+    }
+
+    QProcess mProcess;
+};
+
+const QJsonArray kMenu = {QStringLiteral("今すぐ始める"), QStringLiteral("待機をやめる"), QStringLiteral("-"),
+                          QStringLiteral("終了")};
+
+}  // namespace
+
+class TestTrayServices : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QGuiApplication::platformName() == "xcb", "run through tests/desktop/on-desktop.sh --dbus");
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run through tests/desktop/on-desktop.sh --dbus");
+        if (QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                              {QStringLiteral("-c"), QStringLiteral("import dbus, gi")}) != 0)
+            QSKIP("the services need python3-dbus and python3-gi (scripts/setup.sh installs them)");
+        platform::setUpApplication(*qobject_cast<QApplication*>(qApp));
+        // Before the first tray icon: Qt looks for a tray host once per process.
+        QVERIFY(mServices.start());
+    }
+
+    void iconAndNoticesFollowTheWait();
+    void startNowBringsThePassAndItsRecord();
+    void stopWaitingLeavesNoPass();
+    void endInTheMenuEndsTheProgram();
+
+private:
+    // Inside a wait: clicks the menu entry as soon as the tray shows the menu, and returns once the
+    // program has taken the click.
+    void clickInTheTray(const QString& label)
+    {
+        const int answered = mServices.answeredClicks();
+        QTRY_VERIFY(mServices.click(label));
+        QTRY_VERIFY(mServices.answeredClicks() > answered);
+    }
+
+    DesktopServices mServices;
+};
+
+void TestTrayServices::iconAndNoticesFollowTheWait()
+{
+    WaitOnDesktop desktop;
+    const int itemsBefore = mServices.items().size();
+    const int from = mServices.noticeCount();
+    QWidget* training = nullptr;
+    const auto atTheStart = [&] {
+        training = frmMain::instance().window();
+        QTRY_COMPARE(mServices.items().size(), itemsBefore + 1);
+        QTRY_COMPARE(mServices.item()[QStringLiteral("menu")].toArray(), kMenu);
+        QCOMPARE(mServices.lastToolTip(), QStringLiteral("次のトレーニングまであと 3 分（10:33 開始予定）"));
+        QVERIFY(!mServices.item()[QStringLiteral("iconSizes")].toArray().isEmpty());
+        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - あと 3 分"));
+        desktop.clock().advance(60 * 1000);
+    };
+    const QString twoMinutesLeft = QStringLiteral("次のトレーニングまであと 2 分（10:33 開始予定）");
+    const auto aMinuteIn = [&] {
+        QTRY_COMPARE(mServices.lastToolTip(), twoMinutesLeft);
+        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - あと 2 分"));
+        // Started again meanwhile: the time left comes as a notice (a box would fail the scripted dialogs).
+        Program::anotherStartRequested();
+        QTRY_COMPARE(mServices.notices(twoMinutesLeft, from).size(), 1);
+        desktop.clock().advance(2 * 60 * 1000);
+    };
+    desktop.runWait({atTheStart, aMinuteIn});
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(frmMain::instance().window(), training);
+    QTRY_COMPARE(xWindowState(training), QStringLiteral("Normal"));
+    QTRY_VERIFY(training->isActiveWindow());
+    QTRY_VERIFY(!mServices.item()[QStringLiteral("registered")].toBool());
+    QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
+    const QJsonObject pass = mServices.notices(kPass, from).first();
+    QCOMPARE(pass[QStringLiteral("body")].toString(), QStringLiteral("A 5 回"));
+    QCOMPARE(pass[QStringLiteral("actions")].toArray(),
+             QJsonArray({QStringLiteral("default"), QStringLiteral("始める"), QStringLiteral("start"),
+                         QStringLiteral("始める")}));
+    QCOMPARE(pass[QStringLiteral("hints")].toObject()[QStringLiteral("desktop-entry")].toString(),
+             QStringLiteral("io.github.quillmora.quillmora"));
+    // The time-left notice went with the wait, and the title is the window's own again.
+    const QJsonObject timeLeft = mServices.notices(twoMinutesLeft, from).first();
+    QTRY_VERIFY(mServices.closed(timeLeft[QStringLiteral("id")].toInt()));
+    QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora"));
+
+    // The user put the window away again; 始める in the notice brings it back to the front.
+    frmMain::instance().setWindowState(platform::Form::vbMinimized);
+    QTRY_COMPARE(xWindowState(training), QStringLiteral("Iconic"));
+    mServices.invokeAction(pass[QStringLiteral("id")].toInt(), QStringLiteral("start"), QStringLiteral("token-1"));
+    QTRY_COMPARE(xWindowState(training), QStringLiteral("Normal"));
+    QTRY_VERIFY(training->isActiveWindow());
+    // One pass, one notice.
+    QTest::qWait(300);
+    QCOMPARE(mServices.notices(kPass, from).size(), 1);
+}
+
+void TestTrayServices::startNowBringsThePassAndItsRecord()
+{
+    WaitOnDesktop desktop;
+    const int from = mServices.noticeCount();
+    desktop.runWait({[&] { clickInTheTray(QStringLiteral("今すぐ始める")); }});
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(desktop.clock().elapsedMs(), qint64(0));  // long before its time
+    QVERIFY(frmMain::instance().window()->isVisible());
+    QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
+    QTRY_VERIFY(!mServices.item()[QStringLiteral("registered")].toBool());
+    QTest::keyClick(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), Qt::Key_Return);
+    QCOMPARE(readDataFile(QStringLiteral("A.txt")), QStringLiteral("\"12月06日\",\"10時30分00秒\",5\r\n"));
+    QVERIFY(frmSettei::instance().isLoaded());
+}
+
+void TestTrayServices::stopWaitingLeavesNoPass()
+{
+    WaitOnDesktop desktop;
+    const int from = mServices.noticeCount();
+    desktop.runWait({[&] { clickInTheTray(QStringLiteral("待機をやめる")); }});
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(frmSettei::instance().isLoaded());
+    QVERIFY(!frmMain::instance().isLoaded());
+    QTRY_VERIFY(!mServices.item()[QStringLiteral("registered")].toBool());
+    // Nothing comes when the pass would have come, nor later.
+    desktop.clock().advance(10 * 60 * 1000);
+    QTest::qWait(300);
+    QVERIFY(!frmMain::instance().isLoaded());
+    QCOMPARE(mServices.notices(kPass, from).size(), 0);
+    QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
+    QVERIFY(desktop.env().endings().isEmpty());
+}
+
+void TestTrayServices::endInTheMenuEndsTheProgram()
+{
+    WaitOnDesktop desktop;
+    const int from = mServices.noticeCount();
+    desktop.runWait({[&] { clickInTheTray(QStringLiteral("終了")); }});
+    QCOMPARE(desktop.env().endings(), QList<int>{0});
+    QVERIFY(!desktop.env().helpCalls().isEmpty());
+    QCOMPARE(desktop.env().helpCalls().last().command, int(help::HelpCommand::CloseAll));
+    QTest::qWait(300);
+    QCOMPARE(mServices.notices(kPass, from).size(), 0);
+}
+
+QTEST_MAIN(TestTrayServices)
+#include "tst_tray_services.moc"
