@@ -96,12 +96,14 @@ int main(int argc, char* argv[])
     const double flashMedian = bench::median(flashes);
     const double flashMin = bench::minimum(flashes);
     const double flashMax = bench::maximum(flashes);
-    bench::row(QStringLiteral("4. flash duration over %1 presses (min / median / max)").arg(wanted),
-               QStringLiteral("%1 / %2 / %3 ms").arg(flashMin, 0, 'f', 1).arg(flashMedian, 0, 'f', 1).arg(flashMax, 0, 'f', 1),
-               QStringLiteral("100 +- 15 ms"), bench::verdict(flashMin >= 85.0 && flashMax <= 115.0));
+    bench::row(
+        QStringLiteral("4. flash duration over %1 presses (min / median / max)").arg(wanted),
+        QStringLiteral("%1 / %2 / %3 ms").arg(flashMin, 0, 'f', 1).arg(flashMedian, 0, 'f', 1).arg(flashMax, 0, 'f', 1),
+        QStringLiteral("100 +- 15 ms"), bench::verdict(flashMin >= 85.0 && flashMax <= 115.0));
 
-    bench::row(QStringLiteral("5. press of next, whole click without the flash (median of %1)").arg(withoutFlashMs.size()),
-               bench::ms(bench::median(withoutFlashMs), 2));
+    bench::row(
+        QStringLiteral("5. press of next, whole click without the flash (median of %1)").arg(withoutFlashMs.size()),
+        bench::ms(bench::median(withoutFlashMs), 2));
 
     // The work of one press, straight through the shared routines.
     QmrM::LoadItems();

@@ -90,8 +90,12 @@ Run spawnChild(const char* self, const char* scenario, const QString& folder)
     const QByteArray folderBytes = QFile::encodeName(folder);
     const int64_t startNs = bench::monotonicNs();
     const QByteArray start = QByteArray::number(static_cast<qlonglong>(startNs));
-    char* childArgs[] = {const_cast<char*>(self), const_cast<char*>("--child"), const_cast<char*>(scenario),
-                         const_cast<char*>(folderBytes.constData()), const_cast<char*>(start.constData()), nullptr};
+    char* childArgs[] = {const_cast<char*>(self),
+                         const_cast<char*>("--child"),
+                         const_cast<char*>(scenario),
+                         const_cast<char*>(folderBytes.constData()),
+                         const_cast<char*>(start.constData()),
+                         nullptr};
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, self, &actions, nullptr, childArgs, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -172,7 +176,9 @@ int driver(const char* self, int runs)
         const QString where = QStringLiteral("%1, %2").arg(c.label, platformName);
         const double f = bench::median(frame);
         bench::row(QStringLiteral("2. start-up to first frame, %1 (median of %2)").arg(where).arg(frame.size()),
-                   QStringLiteral("%1 (%2-%3)").arg(bench::ms(f)).arg(bench::minimum(frame), 0, 'f', 1)
+                   QStringLiteral("%1 (%2-%3)")
+                       .arg(bench::ms(f))
+                       .arg(bench::minimum(frame), 0, 'f', 1)
                        .arg(bench::maximum(frame), 0, 'f', 1),
                    QStringLiteral("< 150 ms"), bench::verdict(f < 150.0));
         const double p = bench::median(peak);

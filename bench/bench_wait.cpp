@@ -215,8 +215,9 @@ int main(int argc, char* argv[])
     if (!trainingWindow || !restored.done || !frmMain::instance().isLoaded() || settled.ns == 0)
         qFatal("the start button did not bring the training window back");
 
-    const QString platformName =
-        QGuiApplication::platformName() == QLatin1String("xcb") ? QStringLiteral("Xvfb") : QGuiApplication::platformName();
+    const QString platformName = QGuiApplication::platformName() == QLatin1String("xcb")
+                                     ? QStringLiteral("Xvfb")
+                                     : QGuiApplication::platformName();
     const double seconds = static_cast<double>(end.ns - begin.ns) / 1e9;
     const bool realWait = seconds >= 59.0;
     const double cpu = end.cpu - begin.cpu;
@@ -234,9 +235,10 @@ int main(int argc, char* argv[])
     // The mark one second in is a wake-up of its own (one event loop wake-up, one context switch).
     const long switches = end.switches - begin.switches - 1;
     const long awakenings = end.awakenings - begin.awakenings - 1;
-    bench::row(QStringLiteral("1. wait %1, %2: wake-ups (voluntary context switches, all threads)").arg(span, platformName),
-               QStringLiteral("%1 /s (%2)").arg(switches / seconds, 0, 'f', 2).arg(switches), QStringLiteral("<= 1 /s"),
-               judged(switches / seconds <= 1.0));
+    bench::row(
+        QStringLiteral("1. wait %1, %2: wake-ups (voluntary context switches, all threads)").arg(span, platformName),
+        QStringLiteral("%1 /s (%2)").arg(switches / seconds, 0, 'f', 2).arg(switches), QStringLiteral("<= 1 /s"),
+        judged(switches / seconds <= 1.0));
     bench::row(QStringLiteral("1. wait %1, %2: event loop wake-ups (main thread)").arg(span, platformName),
                QStringLiteral("%1 /s (%2)").arg(awakenings / seconds, 0, 'f', 2).arg(awakenings),
                QStringLiteral("<= 1 /s"), judged(awakenings / seconds <= 1.0));
@@ -251,7 +253,8 @@ int main(int argc, char* argv[])
     const double idleSeconds = static_cast<double>(end.ns - settled.ns) / 1e9;
     const long idleSwitches = end.switches - settled.switches;
     bench::row(QStringLiteral("1. wait, %1: after its first second (%2 s): CPU, context switches")
-                   .arg(platformName).arg(idleSeconds, 0, 'f', 1),
+                   .arg(platformName)
+                   .arg(idleSeconds, 0, 'f', 1),
                QStringLiteral("%1 s, %2 /s (%3)")
                    .arg(end.cpu - settled.cpu, 0, 'f', 4)
                    .arg(idleSwitches / idleSeconds, 0, 'f', 2)

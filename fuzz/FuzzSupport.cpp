@@ -20,8 +20,9 @@ namespace fuzz {
 namespace {
 
 // The flags of libFuzzer whose value is a path.
-const char* const kPathFlags[] = {"-dict=", "-artifact_prefix=", "-exact_artifact_path=", "-merge_control_file=",
-                                  "-features_dir=", "-mutation_graph_file="};
+const char* const kPathFlags[] = {
+    "-dict=",         "-artifact_prefix=",    "-exact_artifact_path=", "-merge_control_file=",
+    "-features_dir=", "-mutation_graph_file="};
 
 std::string absolute(const std::string& path, const std::string& cwd)
 {
@@ -56,8 +57,8 @@ void enterScratchFolder(int* argc, char*** argv)
 
     // Memory-backed when the system has such a folder: the atomic rewrites flush to disk, and millions
     // of them on a real disk would make the run crawl.
-    const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
-                                                                              : QDir::tempPath();
+    const QString base =
+        QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath();
     // A run that crashed could not remove its folder: clear those of processes that are gone.
     const QString prefix = QStringLiteral("quillmora-fuzz-");
     for (const QString& name : QDir(base).entryList({prefix + QLatin1Char('*')}, QDir::Dirs)) {

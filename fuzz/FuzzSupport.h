@@ -32,8 +32,8 @@ QString utf16FromBytes(const uint8_t* data, size_t size);
 
 }  // namespace fuzz
 
-#define FUZZ_CHECK(condition, detail)                      \
-    do {                                                   \
-        if (!(condition))                                  \
-            ::fuzz::fail(#condition, (detail));            \
+#define FUZZ_CHECK(condition, detail)           \
+    do {                                        \
+        if (!(condition))                       \
+            ::fuzz::fail(#condition, (detail)); \
     } while (false)

@@ -360,27 +360,27 @@ void ChartView::keyPressEvent(QKeyEvent* event)
     const int from = mSelected < 0 ? last + 1 : mSelected;
     int to = mSelected;
     switch (event->key()) {
-        case Qt::Key_Left:
-            to = mSelected < 0 ? last : from - 1;
-            break;
-        case Qt::Key_Right:
-            to = mSelected < 0 ? last : from + 1;
-            break;
-        case Qt::Key_PageUp:
-            to = from - kPageBars;
-            break;
-        case Qt::Key_PageDown:
-            to = mSelected < 0 ? last : from + kPageBars;
-            break;
-        case Qt::Key_Home:
-            to = 0;
-            break;
-        case Qt::Key_End:
-            to = last;
-            break;
-        default:
-            QWidget::keyPressEvent(event);
-            return;
+    case Qt::Key_Left:
+        to = mSelected < 0 ? last : from - 1;
+        break;
+    case Qt::Key_Right:
+        to = mSelected < 0 ? last : from + 1;
+        break;
+    case Qt::Key_PageUp:
+        to = from - kPageBars;
+        break;
+    case Qt::Key_PageDown:
+        to = mSelected < 0 ? last : from + kPageBars;
+        break;
+    case Qt::Key_Home:
+        to = 0;
+        break;
+    case Qt::Key_End:
+        to = last;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
     }
     selectBar(std::clamp(to, 0, last));
     event->accept();

@@ -151,14 +151,14 @@ QStringList rangeNames()
 Period periodFor(Range range, const QDate& today, const DailyHistory& history)
 {
     switch (range) {
-        case Range::FourWeeks:
-            return {today.addDays(-27), today, false};
-        case Range::TwelveWeeks:
-            return {today.addDays(-(kDailyDaysAtMost - 1)), today, false};
-        case Range::OneYear:
-            return {mondayOf(today).addDays(-7 * (kWeeksInAYear - 1)), today, true};
-        case Range::All:
-            break;
+    case Range::FourWeeks:
+        return {today.addDays(-27), today, false};
+    case Range::TwelveWeeks:
+        return {today.addDays(-(kDailyDaysAtMost - 1)), today, false};
+    case Range::OneYear:
+        return {mondayOf(today).addDays(-7 * (kWeeksInAYear - 1)), today, true};
+    case Range::All:
+        break;
     }
     QDate first = today;
     QDate last = today;

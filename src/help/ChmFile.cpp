@@ -39,20 +39,45 @@ constexpr quint16 kSystemLanguage = 4;
 QByteArray codepageForLanguage(quint32 lcid)
 {
     switch (lcid & 0x3ff) {
-    case 0x11: return "CP932";  // Japanese
-    case 0x04: return (lcid == 0x0804 || lcid == 0x1004) ? "CP936" : "CP950";  // Chinese
-    case 0x12: return "CP949";  // Korean
-    case 0x02: case 0x19: case 0x22: case 0x23: return "CP1251";  // Cyrillic
-    case 0x05: case 0x0e: case 0x15: case 0x18: case 0x1a: case 0x1b: case 0x24: return "CP1250";
-    case 0x08: return "CP1253";  // Greek
-    case 0x1f: return "CP1254";  // Turkish
-    case 0x0d: return "CP1255";  // Hebrew
-    case 0x01: return "CP1256";  // Arabic
-    case 0x25: case 0x26: case 0x27: return "CP1257";  // Baltic
-    case 0x1e: return "CP874";  // Thai
-    case 0x2a: return "CP1258";  // Vietnamese
-    case 0x00: return "CP932";  // not stated: our own help is Japanese
-    default: return "CP1252";
+    case 0x11:
+        return "CP932";  // Japanese
+    case 0x04:
+        return (lcid == 0x0804 || lcid == 0x1004) ? "CP936" : "CP950";  // Chinese
+    case 0x12:
+        return "CP949";  // Korean
+    case 0x02:
+    case 0x19:
+    case 0x22:
+    case 0x23:
+        return "CP1251";  // Cyrillic
+    case 0x05:
+    case 0x0e:
+    case 0x15:
+    case 0x18:
+    case 0x1a:
+    case 0x1b:
+    case 0x24:
+        return "CP1250";
+    case 0x08:
+        return "CP1253";  // Greek
+    case 0x1f:
+        return "CP1254";  // Turkish
+    case 0x0d:
+        return "CP1255";  // Hebrew
+    case 0x01:
+        return "CP1256";  // Arabic
+    case 0x25:
+    case 0x26:
+    case 0x27:
+        return "CP1257";  // Baltic
+    case 0x1e:
+        return "CP874";  // Thai
+    case 0x2a:
+        return "CP1258";  // Vietnamese
+    case 0x00:
+        return "CP932";  // not stated: our own help is Japanese
+    default:
+        return "CP1252";
     }
 }
 
@@ -71,8 +96,8 @@ QString decodeStoredText(const QByteArray& bytes, const QByteArray& codepage)
 
 bool isPagePath(const QString& path)
 {
-    return path.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive)
-        || path.endsWith(QLatin1String(".html"), Qt::CaseInsensitive);
+    return path.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive) ||
+           path.endsWith(QLatin1String(".html"), Qt::CaseInsensitive);
 }
 
 quint64 readLe(const unsigned char* p, int bytes)
@@ -92,8 +117,7 @@ bool readTable(chmFile* h, chmUnitInfo* ui, QByteArray* out)
         return false;
     out->resize(static_cast<qsizetype>(ui->length));
     return chm_retrieve_object(h, ui, reinterpret_cast<unsigned char*>(out->data()), 0,
-                               static_cast<LONGINT64>(ui->length))
-        == static_cast<LONGINT64>(ui->length);
+                               static_cast<LONGINT64>(ui->length)) == static_cast<LONGINT64>(ui->length);
 }
 
 // Reads an ENCINT (7 bits a byte, high bit set on all but the last) of the directory.
@@ -149,15 +173,15 @@ bool rawTablesAreSafe(const QString& fileName)
             quint64 space = 0;
             quint64 start = 0;
             quint64 length = 0;
-            if (!readEncInt(directory, &pos, &space) || !readEncInt(directory, &pos, &start)
-                || !readEncInt(directory, &pos, &length))
+            if (!readEncInt(directory, &pos, &space) || !readEncInt(directory, &pos, &start) ||
+                !readEncInt(directory, &pos, &length))
                 continue;
             if (space != CHM_UNCOMPRESSED)
                 return false;
             if (!isControlData)
                 continue;
-            if (length < 24 || length > 4096 || start > fileSize || dataOffset > fileSize - start
-                || length > fileSize - start - dataOffset)
+            if (length < 24 || length > 4096 || start > fileSize || dataOffset > fileSize - start ||
+                length > fileSize - start - dataOffset)
                 return false;
             if (!file.seek(static_cast<qint64>(dataOffset + start)))
                 return false;
@@ -199,8 +223,8 @@ bool controlDataIsSound(chmFile* h)
     if (windowSize < 0x8000 || windowSize > 0x200000 || (windowSize & (windowSize - 1)) != 0)
         return false;
     const quint64 half = windowSize / 2;
-    return resetInterval != 0 && resetInterval % half == 0 && windowsPerReset != 0
-        && resetInterval / half * windowsPerReset <= 0xffffffffu;
+    return resetInterval != 0 && resetInterval % half == 0 && windowsPerReset != 0 &&
+           resetInterval / half * windowsPerReset <= 0xffffffffu;
 }
 
 // Checks the compressed section's tables before anything is read from it: the LZX
@@ -213,8 +237,8 @@ bool compressedSectionIsSound(chmFile* h)
     chmUnitInfo content;
     if (chm_resolve_object(h, kResetTable, &table) != CHM_RESOLVE_SUCCESS)
         return chm_resolve_object(h, kCompressedContent, &content) != CHM_RESOLVE_SUCCESS;
-    if (chm_resolve_object(h, kCompressedContent, &content) != CHM_RESOLVE_SUCCESS
-        || content.space != CHM_UNCOMPRESSED || !controlDataIsSound(h))
+    if (chm_resolve_object(h, kCompressedContent, &content) != CHM_RESOLVE_SUCCESS ||
+        content.space != CHM_UNCOMPRESSED || !controlDataIsSound(h))
         return false;
     QByteArray raw;
     if (table.length < 40 || !readTable(h, &table, &raw))

@@ -52,8 +52,7 @@ QString helpPathForLink(const QUrl& link, const QUrl& base)
     return result;
 }
 
-HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent)
-    : QTextBrowser(parent), mChm(std::move(chm))
+HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent) : QTextBrowser(parent), mChm(std::move(chm))
 {
     // Links are followed here, not by QTextBrowser: it would hand our own "chm:" addresses
     // and the "ms-its:" forms to the desktop as external links.

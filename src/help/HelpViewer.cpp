@@ -160,9 +160,9 @@ void HelpViewer::setNavigationShown(bool shown)
 {
     mTabs->setVisible(shown);
     mToggle->setText(shown ? kHideText : kShowText);
-    mToggle->setToolTip(QStringLiteral("%1 (%2)").arg(
-        shown ? QStringLiteral("目次・キーワード・検索の欄を隠します") : QStringLiteral("目次・キーワード・検索の欄を表示します"),
-        mToggle->shortcut().toString(QKeySequence::NativeText)));
+    mToggle->setToolTip(QStringLiteral("%1 (%2)").arg(shown ? QStringLiteral("目次・キーワード・検索の欄を隠します")
+                                                            : QStringLiteral("目次・キーワード・検索の欄を表示します"),
+                                                      mToggle->shortcut().toString(QKeySequence::NativeText)));
     if (shown)
         turnToTab(mTabs->currentIndex());
     else

@@ -81,8 +81,8 @@ QString findHelpFile(const QString& name)
     }
     // The name is given as the program spells it; on a file system that tells upper from
     // lower case, a file that differs only in case is taken too, as on Windows.
-    const bool wildcard = name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'))
-                       || name.contains(QLatin1Char('['));
+    const bool wildcard =
+        name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')) || name.contains(QLatin1Char('['));
     for (const QString& dirName : helpSearchDirs()) {
         const QDir dir(dirName);
         const QFileInfo exact(dir, name);

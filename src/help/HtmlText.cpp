@@ -16,11 +16,11 @@ namespace {
 // that iconv must be asked for, or the vendor characters (①, Ⅱ, ...) fail.
 bool isShiftJisName(const QString& name)
 {
-    static const QStringList names = {QStringLiteral("shift_jis"), QStringLiteral("shift-jis"),
-                                      QStringLiteral("sjis"),      QStringLiteral("x-sjis"),
-                                      QStringLiteral("ms_kanji"),  QStringLiteral("csshiftjis"),
+    static const QStringList names = {QStringLiteral("shift_jis"),   QStringLiteral("shift-jis"),
+                                      QStringLiteral("sjis"),        QStringLiteral("x-sjis"),
+                                      QStringLiteral("ms_kanji"),    QStringLiteral("csshiftjis"),
                                       QStringLiteral("windows-31j"), QStringLiteral("cp932"),
-                                      QStringLiteral("ms932"),     QStringLiteral("x-ms-cp932")};
+                                      QStringLiteral("ms932"),       QStringLiteral("x-ms-cp932")};
     return names.contains(name);
 }
 
@@ -36,8 +36,9 @@ QString declaredCharset(const QByteArray& html)
                                          QRegularExpression::CaseInsensitiveOption);
     QRegularExpressionMatch m = meta.match(head);
     if (!m.hasMatch()) {
-        static const QRegularExpression xml(QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([A-Za-z0-9_.:\\-]+)"),
-                                            QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression xml(
+            QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([A-Za-z0-9_.:\\-]+)"),
+            QRegularExpression::CaseInsensitiveOption);
         m = xml.match(head);
     }
     return m.hasMatch() ? m.captured(1).toLower() : QString();
@@ -60,18 +61,18 @@ QString decodeUndeclared(const QByteArray& html, const char* fallbackCharset)
 const QHash<QString, char32_t>& namedReferences()
 {
     static const QHash<QString, char32_t> names = {
-        {QStringLiteral("amp"), U'&'},      {QStringLiteral("lt"), U'<'},       {QStringLiteral("gt"), U'>'},
-        {QStringLiteral("quot"), U'"'},     {QStringLiteral("apos"), U'\''},    {QStringLiteral("nbsp"), 0xA0},
-        {QStringLiteral("copy"), 0xA9},     {QStringLiteral("reg"), 0xAE},      {QStringLiteral("trade"), 0x2122},
-        {QStringLiteral("yen"), 0xA5},      {QStringLiteral("sect"), 0xA7},     {QStringLiteral("deg"), 0xB0},
-        {QStringLiteral("plusmn"), 0xB1},   {QStringLiteral("times"), 0xD7},    {QStringLiteral("divide"), 0xF7},
-        {QStringLiteral("middot"), 0xB7},   {QStringLiteral("laquo"), 0xAB},    {QStringLiteral("raquo"), 0xBB},
-        {QStringLiteral("ndash"), 0x2013},  {QStringLiteral("mdash"), 0x2014},  {QStringLiteral("hellip"), 0x2026},
-        {QStringLiteral("lsquo"), 0x2018},  {QStringLiteral("rsquo"), 0x2019},  {QStringLiteral("ldquo"), 0x201C},
-        {QStringLiteral("rdquo"), 0x201D},  {QStringLiteral("bull"), 0x2022},   {QStringLiteral("larr"), 0x2190},
-        {QStringLiteral("uarr"), 0x2191},   {QStringLiteral("rarr"), 0x2192},   {QStringLiteral("darr"), 0x2193},
-        {QStringLiteral("euro"), 0x20AC},   {QStringLiteral("shy"), 0xAD},      {QStringLiteral("para"), 0xB6},
-        {QStringLiteral("micro"), 0xB5},    {QStringLiteral("frac12"), 0xBD},   {QStringLiteral("iexcl"), 0xA1},
+        {QStringLiteral("amp"), U'&'},     {QStringLiteral("lt"), U'<'},      {QStringLiteral("gt"), U'>'},
+        {QStringLiteral("quot"), U'"'},    {QStringLiteral("apos"), U'\''},   {QStringLiteral("nbsp"), 0xA0},
+        {QStringLiteral("copy"), 0xA9},    {QStringLiteral("reg"), 0xAE},     {QStringLiteral("trade"), 0x2122},
+        {QStringLiteral("yen"), 0xA5},     {QStringLiteral("sect"), 0xA7},    {QStringLiteral("deg"), 0xB0},
+        {QStringLiteral("plusmn"), 0xB1},  {QStringLiteral("times"), 0xD7},   {QStringLiteral("divide"), 0xF7},
+        {QStringLiteral("middot"), 0xB7},  {QStringLiteral("laquo"), 0xAB},   {QStringLiteral("raquo"), 0xBB},
+        {QStringLiteral("ndash"), 0x2013}, {QStringLiteral("mdash"), 0x2014}, {QStringLiteral("hellip"), 0x2026},
+        {QStringLiteral("lsquo"), 0x2018}, {QStringLiteral("rsquo"), 0x2019}, {QStringLiteral("ldquo"), 0x201C},
+        {QStringLiteral("rdquo"), 0x201D}, {QStringLiteral("bull"), 0x2022},  {QStringLiteral("larr"), 0x2190},
+        {QStringLiteral("uarr"), 0x2191},  {QStringLiteral("rarr"), 0x2192},  {QStringLiteral("darr"), 0x2193},
+        {QStringLiteral("euro"), 0x20AC},  {QStringLiteral("shy"), 0xAD},     {QStringLiteral("para"), 0xB6},
+        {QStringLiteral("micro"), 0xB5},   {QStringLiteral("frac12"), 0xBD},  {QStringLiteral("iexcl"), 0xA1},
     };
     return names;
 }
@@ -101,8 +102,8 @@ char32_t readReference(QStringView text, qsizetype at, qsizetype* length)
 
 bool isSpace(QChar c)
 {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r')
-        || c == QLatin1Char('\f');
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
+           c == QLatin1Char('\f');
 }
 
 bool isAsciiLetter(QChar c)
@@ -113,12 +114,12 @@ bool isAsciiLetter(QChar c)
 bool isBlockTag(const QString& name)
 {
     static const QStringList blocks = {
-        QStringLiteral("p"),     QStringLiteral("br"),    QStringLiteral("div"),   QStringLiteral("h1"),
-        QStringLiteral("h2"),    QStringLiteral("h3"),    QStringLiteral("h4"),    QStringLiteral("h5"),
-        QStringLiteral("h6"),    QStringLiteral("li"),    QStringLiteral("ul"),    QStringLiteral("ol"),
-        QStringLiteral("dl"),    QStringLiteral("dt"),    QStringLiteral("dd"),    QStringLiteral("tr"),
-        QStringLiteral("td"),    QStringLiteral("th"),    QStringLiteral("table"), QStringLiteral("pre"),
-        QStringLiteral("hr"),    QStringLiteral("blockquote"), QStringLiteral("body"), QStringLiteral("center"),
+        QStringLiteral("p"),  QStringLiteral("br"),         QStringLiteral("div"),   QStringLiteral("h1"),
+        QStringLiteral("h2"), QStringLiteral("h3"),         QStringLiteral("h4"),    QStringLiteral("h5"),
+        QStringLiteral("h6"), QStringLiteral("li"),         QStringLiteral("ul"),    QStringLiteral("ol"),
+        QStringLiteral("dl"), QStringLiteral("dt"),         QStringLiteral("dd"),    QStringLiteral("tr"),
+        QStringLiteral("td"), QStringLiteral("th"),         QStringLiteral("table"), QStringLiteral("pre"),
+        QStringLiteral("hr"), QStringLiteral("blockquote"), QStringLiteral("body"),  QStringLiteral("center"),
     };
     return blocks.contains(name);
 }
@@ -374,8 +375,8 @@ PageText pageText(const QString& html)
         case HtmlToken::StartTag:
             if (token.name == QLatin1String("body") && inside == QLatin1String("title"))
                 inside.clear();  // a title left open ends with the head
-            if (token.name == QLatin1String("title") || token.name == QLatin1String("script")
-                || token.name == QLatin1String("style"))
+            if (token.name == QLatin1String("title") || token.name == QLatin1String("script") ||
+                token.name == QLatin1String("style"))
                 inside = token.name;
             else if (isBlockTag(token.name))
                 body.breakLine();

@@ -23,8 +23,8 @@ QString decodeEntities(QStringView text);
 struct HtmlToken {
     enum Kind { Text, StartTag, EndTag };
     Kind kind = Text;
-    QString name;  // tag name in lower case
-    QString text;  // Text: the characters, references decoded
+    QString name;                               // tag name in lower case
+    QString text;                               // Text: the characters, references decoded
     QList<QPair<QString, QString>> attributes;  // names in lower case, values decoded
 
     QString attribute(QStringView attributeName) const;

@@ -29,8 +29,8 @@ void registerResources()
 void installFontSubstitutes()
 {
     const QStringList japaneseProportional = {
-        QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"), QStringLiteral("Noto Sans CJK JP"),
-        QStringLiteral("Noto Sans JP"), QStringLiteral("VL PGothic"), QStringLiteral("TakaoPGothic"),
+        QStringLiteral("IPAPGothic"),   QStringLiteral("IPA Pゴシック"), QStringLiteral("Noto Sans CJK JP"),
+        QStringLiteral("Noto Sans JP"), QStringLiteral("VL PGothic"),    QStringLiteral("TakaoPGothic"),
     };
     for (const QString& name : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")})
         QFont::insertSubstitutions(name, japaneseProportional);

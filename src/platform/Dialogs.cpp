@@ -33,29 +33,29 @@ QMessageBox::Icon iconFor(int style)
 
 int qtMessageBox(const QString& text, const QString& title, int style)
 {
-        QMessageBox box(iconFor(style), title, text, QMessageBox::NoButton, dialogParent());
-        box.setObjectName(QStringLiteral("MsgBox"));
-        QPushButton* ok = box.addButton(QMessageBox::Ok);
-        if ((style & 0x0F) == vbOKCancel)
-            box.setEscapeButton(box.addButton(QMessageBox::Cancel));
-        else
-            box.setEscapeButton(ok);
-        box.setDefaultButton(ok);
-        box.exec();
-        return box.clickedButton() == ok ? vbOK : vbCancel;
+    QMessageBox box(iconFor(style), title, text, QMessageBox::NoButton, dialogParent());
+    box.setObjectName(QStringLiteral("MsgBox"));
+    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    if ((style & 0x0F) == vbOKCancel)
+        box.setEscapeButton(box.addButton(QMessageBox::Cancel));
+    else
+        box.setEscapeButton(ok);
+    box.setDefaultButton(ok);
+    box.exec();
+    return box.clickedButton() == ok ? vbOK : vbCancel;
 }
 
 QString qtInputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
-        QInputDialog dialog(dialogParent());
-        dialog.setObjectName(QStringLiteral("InputBox"));
-        dialog.setWindowTitle(title);
-        dialog.setLabelText(prompt);
-        dialog.setTextValue(defaultText);
-        dialog.setInputMode(QInputDialog::TextInput);
-        if (dialog.exec() != QDialog::Accepted)
-            return QString();
-        return dialog.textValue();
+    QInputDialog dialog(dialogParent());
+    dialog.setObjectName(QStringLiteral("InputBox"));
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    dialog.setInputMode(QInputDialog::TextInput);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.textValue();
 }
 
 }  // namespace

@@ -69,7 +69,8 @@ void runGuarded(const std::function<void()>& handler)
     } catch (const std::bad_alloc&) {
         reportFatal(QStringLiteral("メモリーが足りません。"));
     } catch (const std::exception& error) {
-        reportFatal(QStringLiteral("予期しないエラーが発生しました。\n（%1）").arg(QString::fromLocal8Bit(error.what())));
+        reportFatal(
+            QStringLiteral("予期しないエラーが発生しました。\n（%1）").arg(QString::fromLocal8Bit(error.what())));
     } catch (...) {
         reportFatal(QStringLiteral("予期しないエラーが発生しました。"));
     }

@@ -31,8 +31,8 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::serverName(const QString& folder)
 {
-    const QString canonical = QFileInfo(folder).canonicalFilePath().isEmpty() ? folder
-                                                                               : QFileInfo(folder).canonicalFilePath();
+    const QString canonical =
+        QFileInfo(folder).canonicalFilePath().isEmpty() ? folder : QFileInfo(folder).canonicalFilePath();
     const QByteArray hash = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha256).toHex();
     return QStringLiteral("quillmora-") + QString::fromLatin1(hash.left(24));
 }

@@ -26,9 +26,9 @@ public:
     ~SingleInstance() override;
 
     enum class Outcome {
-        Running,       // this is the running copy of the folder
-        HandedOver,    // another copy runs there and has been told of this start
-        OtherSilent,   // another copy holds the folder but could not be reached
+        Running,      // this is the running copy of the folder
+        HandedOver,   // another copy runs there and has been told of this start
+        OtherSilent,  // another copy holds the folder but could not be reached
     };
     // Becomes the running copy of the folder, or hands this start over to the one that is.
     Outcome claim();

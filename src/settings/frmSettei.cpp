@@ -43,7 +43,6 @@ using platform::twips;
 
 namespace {
 
-
 // The window's own font, the dialog font: a control given it explicitly keeps it inside a frame
 // whose caption uses a larger size.
 QFont dialogFont()
@@ -199,8 +198,8 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window)
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/title.gif")));
 
-    cmdAgain = toolbarButton(window, "cmdAgain", 3525, QStringLiteral("開始"), QStringLiteral("トレーニングを開始します"),
-                             QStringLiteral(":/pictures/app.ico"));
+    cmdAgain = toolbarButton(window, "cmdAgain", 3525, QStringLiteral("開始"),
+                             QStringLiteral("トレーニングを開始します"), QStringLiteral(":/pictures/app.ico"));
     cmdNew = toolbarButton(window, "cmdNew", 4350, QStringLiteral("登録"), QStringLiteral("項目を新規登録します"),
                            QStringLiteral(":/pictures/new.ico"));
     cmdHozon = toolbarButton(window, "cmdHozon", 5175, QStringLiteral("保存"),
@@ -330,7 +329,7 @@ void frmSettei::Ui::nameControls()
 
 void frmSettei::Ui::setTabOrder()
 {
-    const QWidget* order[] = {cmdAgain, cmdNew,     cmdHozon,  cmdClear, cmdDel, cmdHelp,  cmdEnd,  cboKoumoku,
+    const QWidget* order[] = {cmdAgain,   cmdNew,   cmdHozon,   cmdClear,  cmdDel, cmdHelp,  cmdEnd,  cboKoumoku,
                               lstKoumoku, txtKaisu, txtKoumoku, lstRireki, chkTim, chkKaisu, hsbTime, cmdSettei};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
@@ -634,7 +633,8 @@ void frmSettei::cmdDel_Click()
     const int n = selectedItem();
     const QString deleted = gKoumoku[n];
     if (platform::MsgBox(deleted + QStringLiteral("を削除します。よろしいですか？"),
-                         platform::vbOKCancel | platform::vbExclamation, QStringLiteral("クリア確認")) != platform::vbOK)
+                         platform::vbOKCancel | platform::vbExclamation,
+                         QStringLiteral("クリア確認")) != platform::vbOK)
         return;
     SaveItems(n);
     LoadItems();
@@ -661,7 +661,8 @@ void frmSettei::cmdClear_Click()
         return;
     const QString shownName = ui->txtKoumoku->text();
     if (platform::MsgBox(shownName + QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？"),
-                         platform::vbOKCancel | platform::vbExclamation, QStringLiteral("クリア確認")) != platform::vbOK)
+                         platform::vbOKCancel | platform::vbExclamation,
+                         QStringLiteral("クリア確認")) != platform::vbOK)
         return;
     SaveItems();
     ClearHistoryFile(gKoumoku[selectedItem()]);

@@ -111,8 +111,7 @@ std::vector<Record> readRecordFile(const QString& fileName, bool* missing)
     const QByteArray bytes = readWholeFile(fileName, missing);
     const auto text = QmrM::decodeCp932(bytes);
     if (!text)
-        throw DataFileError(DataFileError::Format, fileName,
-                            QStringLiteral("Shift-JIS として読めない文字があります"));
+        throw DataFileError(DataFileError::Format, fileName, QStringLiteral("Shift-JIS として読めない文字があります"));
     return parseRecords(*text);
 }
 

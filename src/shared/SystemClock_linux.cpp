@@ -28,7 +28,8 @@ qint64 readClockMs(clockid_t clock)
 // event loop once; nothing polls.
 class TimerFdAlarm final : public Alarm {
 public:
-    TimerFdAlarm(int fd, std::function<void()> wake) : mFd(fd), mNotifier(fd, QSocketNotifier::Read), mWake(std::move(wake))
+    TimerFdAlarm(int fd, std::function<void()> wake)
+        : mFd(fd), mNotifier(fd, QSocketNotifier::Read), mWake(std::move(wake))
     {
         QObject::connect(&mNotifier, &QSocketNotifier::activated, &mNotifier, [this] { fire(); });
     }

@@ -190,7 +190,6 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     QWidget::setTabOrder(txtKaisu, cmdNext);
     QWidget::setTabOrder(cmdNext, hsbKaisu);
     QWidget::setTabOrder(hsbKaisu, cmdCut);
-
 }
 
 void frmMain::createControls(platform::FormWindow* window)
@@ -291,8 +290,8 @@ bool frmMain::recordCount(double value)
         AppendHistoryRecord(gKoumoku[gGenzai], value);
         return true;
     } catch (const DataFileError& error) {
-        platform::MsgBox(error.description() + QStringLiteral("\n回数は記録されていません。"),
-                         platform::vbExclamation, QStringLiteral("記録できません"));
+        platform::MsgBox(error.description() + QStringLiteral("\n回数は記録されていません。"), platform::vbExclamation,
+                         QStringLiteral("記録できません"));
         if (isLoaded())
             ui->txtKaisu->setFocus();
         return false;

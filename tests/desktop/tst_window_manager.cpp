@@ -64,12 +64,13 @@ XState xState(WId window)
 {
     const QString id = QString::number(window);
     XState state;
-    const auto wm = QRegularExpression(QStringLiteral("window state: (\\w+)")).match(run("xprop", {"-id", id, "WM_STATE"}));
+    const auto wm =
+        QRegularExpression(QStringLiteral("window state: (\\w+)")).match(run("xprop", {"-id", id, "WM_STATE"}));
     state.wmState = wm.hasMatch() ? wm.captured(1) : QStringLiteral("Withdrawn");
     const auto map = QRegularExpression(QStringLiteral("Map State: (\\w+)")).match(run("xwininfo", {"-id", id}));
     state.mapState = map.captured(1);
-    const auto active =
-        QRegularExpression(QStringLiteral("window id # (0x[0-9a-f]+)")).match(run("xprop", {"-root", "_NET_ACTIVE_WINDOW"}));
+    const auto active = QRegularExpression(QStringLiteral("window id # (0x[0-9a-f]+)"))
+                            .match(run("xprop", {"-root", "_NET_ACTIVE_WINDOW"}));
     state.active = active.hasMatch() && active.captured(1).toULongLong(nullptr, 16) == window;
     return state;
 }
@@ -80,8 +81,7 @@ QString describe(const XState& s)
 }
 
 // Waits in real time for the window manager to settle a window into the expected state.
-bool settles(const std::function<WId()>& window, const QString& wmState, bool viewable, bool active,
-             QString* seen)
+bool settles(const std::function<WId()>& window, const QString& wmState, bool viewable, bool active, QString* seen)
 {
     for (int i = 0; i < 50; ++i) {
         if (const WId id = window()) {
@@ -213,7 +213,8 @@ void TestWindowManager::windowClosedDuringTheWaitComesBackFresh()
     QVERIFY(closed);
     QString seen;
     QVERIFY2(settles([&] { return loadedWindow(training); }, "Normal", true, true, &seen), qPrintable(seen));
-    QCOMPARE(control<QWidget>(training, QStringLiteral("lblKoumoku"))->property("text").toString(), QStringLiteral("A"));
+    QCOMPARE(control<QWidget>(training, QStringLiteral("lblKoumoku"))->property("text").toString(),
+             QStringLiteral("A"));
 }
 
 QTEST_MAIN(TestWindowManager)

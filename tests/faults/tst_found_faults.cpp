@@ -72,8 +72,8 @@ void TestFoundFaults::historyWithUnreadableBytesIsShownNotFatal_data()
     const QByteArray good = record("12月06日", "09時18分07秒", "5");
     const QString goodLine = QStringLiteral("1 _ 12月06日 _ 09時18分07秒 _ 5");
     QTest::newRow("a stray byte in a record") << good + "\x80\r\n" << QStringList{goodLine + QChar(0xFFFD)};
-    QTest::newRow("a stray byte on a line of its own")
-        << good + "\r\n\x80\r\n" << QStringList{goodLine, QStringLiteral("2 _ \uFFFD _  _ ")};
+    QTest::newRow("a stray byte on a line of its own") << good + "\r\n\x80\r\n"
+                                                       << QStringList{goodLine, QStringLiteral("2 _ \uFFFD _  _ ")};
     QTest::newRow("a record saved as UTF-8")
         << good + "\r\n" + QStringLiteral("\"12月07日\",\"10時00分00秒\",7\r\n").toUtf8()
         << QStringList{goodLine, QStringLiteral("2 _ 12月07日 _ 10時00分00秒 _ 7")};

@@ -64,8 +64,8 @@ QByteArray withDamagedBlockTable(const QString& chmPath)
     QByteArray bytes = f.readAll();
     // Table header: version 2, block count, 8, entries offset 0x28, sizes, block length 0x8000.
     for (qsizetype i = 0; i + 0x38 <= bytes.size(); ++i) {
-        if (readLe(bytes, i, 4) != 2 || readLe(bytes, i + 8, 4) != 8 || readLe(bytes, i + 12, 4) != 0x28
-            || readLe(bytes, i + 32, 8) != 0x8000 || readLe(bytes, i + 4, 4) < 2)
+        if (readLe(bytes, i, 4) != 2 || readLe(bytes, i + 8, 4) != 8 || readLe(bytes, i + 12, 4) != 0x28 ||
+            readLe(bytes, i + 32, 8) != 0x8000 || readLe(bytes, i + 4, 4) < 2)
             continue;
         const qsizetype entry = i + 0x28 + 8;
         const quint64 start = readLe(bytes, entry, 8) + 0x10000;
@@ -172,8 +172,12 @@ void TestHelp::builtFileOpensAtItsDefaultTopic()
     QCOMPARE(chm.defaultTopic(), QStringLiteral("/index.html"));
 
     // The start page comes from the system record (code 2, length 11), not from a guess.
-    const QByteArray other = patchedBuiltFile(QByteArray("\x02\x00\x0b\x00" "index.html\0", 15),
-                                              QByteArray("\x02\x00\x0b\x00" "files.html\0", 15));
+    const QByteArray other = patchedBuiltFile(QByteArray("\x02\x00\x0b\x00"
+                                                         "index.html\0",
+                                                         15),
+                                              QByteArray("\x02\x00\x0b\x00"
+                                                         "files.html\0",
+                                                         15));
     QVERIFY(!other.isEmpty());
     const QString otherPath = mDir->filePath(QStringLiteral("other.chm"));
     QFile out(otherPath);
@@ -264,8 +268,7 @@ void TestHelp::displayTopicShowsTheJapaneseStartPage()
 void TestHelp::linksPicturesAndStyleSheetComeFromTheFile()
 {
     copyHelpTo(mDir->path());
-    auto* viewer = qobject_cast<help::HelpViewer*>(
-        help::showTopic(nullptr, QStringLiteral("KvHelp.chm")));
+    auto* viewer = qobject_cast<help::HelpViewer*>(help::showTopic(nullptr, QStringLiteral("KvHelp.chm")));
     QVERIFY(viewer);
     QVERIFY(QTest::qWaitForWindowExposed(viewer));
     help::HelpBrowser* browser = viewer->browser();
@@ -283,7 +286,8 @@ void TestHelp::linksPicturesAndStyleSheetComeFromTheFile()
     QCOMPARE(viewer->windowTitle(), QStringLiteral("Quillmora ヘルプ"));
 
     // Its picture, named relative to the page, is served from the file.
-    const QVariant picture = browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/flow.png")));
+    const QVariant picture =
+        browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/flow.png")));
     const QImage image = QImage::fromData(picture.toByteArray());
     QCOMPARE(image.size(), QSize(560, 130));
 
@@ -341,7 +345,7 @@ void TestHelp::unreadableHelpIsReportedThroughTheDialogSeam()
     }
 
     mDialogs->expectMessage(QStringLiteral("ヘルプファイル \"%1\" を開けません。").arg(QString::fromLatin1(name)),
-                             QStringLiteral("HTML ヘルプ"), platform::vbExclamation);
+                            QStringLiteral("HTML ヘルプ"), platform::vbExclamation);
     QWidget caller;
     QWidget* window = help::HtmlHelpA(&caller, QString::fromLatin1(name), help::HelpCommand::DisplayTopic);
     QCOMPARE(window, nullptr);
@@ -372,7 +376,8 @@ void TestHelp::bareNameIsLookedUpInTheCurrentDirectoryFirst()
     const QStringList dirs = help::helpSearchDirs();
     QVERIFY(dirs.size() >= 2);
     QCOMPARE(QFileInfo(dirs[0]).canonicalFilePath(), QFileInfo(mDir->path()).canonicalFilePath());
-    QCOMPARE(QFileInfo(dirs[1]).canonicalFilePath(), QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath());
+    QCOMPARE(QFileInfo(dirs[1]).canonicalFilePath(),
+             QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath());
 
     // Spelled differently on disk, as files copied from Windows often are; found here before
     // any KvHelp.chm beside the program.
@@ -389,8 +394,12 @@ void TestHelp::linkFormsLeadToPathsInTheFile_data()
     QTest::addColumn<QString>("path");
     const QString index = QStringLiteral("chm:/index.html");
     QTest::newRow("relative") << "register.html" << index << "/register.html";
-    QTest::newRow("relative in folder") << "../index.html" << "chm:/images/a.html" << "/index.html";
-    QTest::newRow("anchor only") << "#wait" << "chm:/start.html" << "/start.html#wait";
+    QTest::newRow("relative in folder") << "../index.html"
+                                        << "chm:/images/a.html"
+                                        << "/index.html";
+    QTest::newRow("anchor only") << "#wait"
+                                 << "chm:/start.html"
+                                 << "/start.html#wait";
     QTest::newRow("page and anchor") << "edit.html#clear" << index << "/edit.html#clear";
     QTest::newRow("ms-its") << "ms-its:KvHelp.chm::/files.html#history" << index << "/files.html#history";
     QTest::newRow("mk MSITStore") << "mk:@MSITStore:C:\\Help\\KvHelp.chm::/edit.html" << index << "/edit.html";
@@ -420,8 +429,9 @@ void TestHelp::pageTextFollowsItsCharset_data()
     QTest::newRow("nothing declared, utf-8") << "<html><body>" + utf8 + "</body></html>";
     QTest::newRow("nothing declared, shift-jis") << "<html><body>" + sjis + "</body></html>";
     QTest::newRow("byte order mark") << "\xEF\xBB\xBF<html><body>" + utf8 + "</body></html>";
-    QTest::newRow("euc-jp declared") << head + "EUC-JP\"></head><body>"
-                                     + QByteArray("\xb9\xe0\xcc\xdc\xb0\xec\xcd\xf7\xa4\xf2\xc9\xbd\xbc\xa8") + "</body></html>";
+    QTest::newRow("euc-jp declared") << head + "EUC-JP\"></head><body>" +
+                                            QByteArray("\xb9\xe0\xcc\xdc\xb0\xec\xcd\xf7\xa4\xf2\xc9\xbd\xbc\xa8") +
+                                            "</body></html>";
     QTest::newRow("unknown charset") << head + "x-made-up\"></head><body>" + utf8 + "</body></html>";
 }
 

@@ -128,8 +128,8 @@ void TestItems::registrationStopsAtTwentyItems()
 {
     TestEnv env;
     frmSettei& form = openSettings(itemsOf(20));
-    env.dialogs().expectMessage(QStringLiteral("登録できる項目数は２０項目までです。"), QStringLiteral("項目数上限制約"),
-                                vbExclamation);
+    env.dialogs().expectMessage(QStringLiteral("登録できる項目数は２０項目までです。"),
+                                QStringLiteral("項目数上限制約"), vbExclamation);
     click("cmdNew");
     QVERIFY(env.dialogs().verify());
 
@@ -139,7 +139,8 @@ void TestItems::registrationStopsAtTwentyItems()
     env.dialogs()
         .expectInput(kNamePrompt, kNameTitle, QStringLiteral("ラスト"))
         .expectInput(kCountPrompt, kCountTitle, QStringLiteral("5"))
-        .expectMessage(QStringLiteral("ラスト の設定を新規登録しました"), QStringLiteral("新規登録終了"), vbInformation);
+        .expectMessage(QStringLiteral("ラスト の設定を新規登録しました"), QStringLiteral("新規登録終了"),
+                       vbInformation);
     click("cmdNew");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(gKoumokuSu, int16_t(20));
@@ -387,7 +388,8 @@ void TestItems::renameKeepsTheListsAndHistoryFile()
     openSettings(QStringLiteral("\"A\",10\r\n\"B\",5\r\n"));
     clickEntry(0);
     typeInto("txtKoumoku", QStringLiteral("Z"));
-    env.dialogs().expectMessage(QStringLiteral("Z の設定を更新しました"), QStringLiteral("設定更新終了"), vbInformation);
+    env.dialogs().expectMessage(QStringLiteral("Z の設定を更新しました"), QStringLiteral("設定更新終了"),
+                                vbInformation);
     click("cmdHozon");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(gKoumoku[1], QStringLiteral("Z"));
@@ -427,8 +429,8 @@ void TestItems::deletionCancelledChangesNothing()
     openSettings(QStringLiteral("\"A\",1\r\n\"B\",2\r\n"));
     clickEntry(1);
     const QByteArray before = readBytes(kItems);
-    env.dialogs().expectMessage(QStringLiteral("Bを削除します。よろしいですか？"), QStringLiteral("クリア確認"), kConfirm,
-                                platform::vbCancel);
+    env.dialogs().expectMessage(QStringLiteral("Bを削除します。よろしいですか？"), QStringLiteral("クリア確認"),
+                                kConfirm, platform::vbCancel);
     click("cmdDel");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(kItems), before);

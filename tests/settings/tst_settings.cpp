@@ -171,14 +171,20 @@ void TestSettings::layoutMatchesTheDesign_data()
     QTest::addColumn<double>("points");
     const QString none;
     QTest::newRow("Image1") << "Image1" << QRect(10, 10, 211, 66) << none << none << 0.0;
-    QTest::newRow("cmdAgain") << "cmdAgain" << QRect(235, 10, 56, 61) << "開始" << "トレーニングを開始します" << 9.0;
-    QTest::newRow("cmdNew") << "cmdNew" << QRect(290, 10, 56, 61) << "登録" << "項目を新規登録します" << 9.0;
-    QTest::newRow("cmdHozon") << "cmdHozon" << QRect(345, 10, 56, 61) << "保存" << "編集した設定で保存します" << 9.0;
-    QTest::newRow("cmdClear") << "cmdClear" << QRect(400, 10, 56, 61) << "クリア" << "カウントと履歴をクリアします"
-                              << 9.0;
-    QTest::newRow("cmdDel") << "cmdDel" << QRect(455, 10, 56, 61) << "削除" << "項目を削除します" << 9.0;
-    QTest::newRow("cmdHelp") << "cmdHelp" << QRect(510, 10, 56, 61) << "ヘルプ" << "ヘルプファイルを開きます" << 9.0;
-    QTest::newRow("cmdEnd") << "cmdEnd" << QRect(565, 10, 56, 61) << "終了" << "プログラムを終了します" << 9.0;
+    QTest::newRow("cmdAgain") << "cmdAgain" << QRect(235, 10, 56, 61) << "開始"
+                              << "トレーニングを開始します" << 9.0;
+    QTest::newRow("cmdNew") << "cmdNew" << QRect(290, 10, 56, 61) << "登録"
+                            << "項目を新規登録します" << 9.0;
+    QTest::newRow("cmdHozon") << "cmdHozon" << QRect(345, 10, 56, 61) << "保存"
+                              << "編集した設定で保存します" << 9.0;
+    QTest::newRow("cmdClear") << "cmdClear" << QRect(400, 10, 56, 61) << "クリア"
+                              << "カウントと履歴をクリアします" << 9.0;
+    QTest::newRow("cmdDel") << "cmdDel" << QRect(455, 10, 56, 61) << "削除"
+                            << "項目を削除します" << 9.0;
+    QTest::newRow("cmdHelp") << "cmdHelp" << QRect(510, 10, 56, 61) << "ヘルプ"
+                             << "ヘルプファイルを開きます" << 9.0;
+    QTest::newRow("cmdEnd") << "cmdEnd" << QRect(565, 10, 56, 61) << "終了"
+                            << "プログラムを終了します" << 9.0;
     QTest::newRow("Line1_1") << "Line1_1" << QRect(10, 84, 611, 1) << none << none << 0.0;
     QTest::newRow("Line1_0") << "Line1_0" << QRect(10, 85, 611, 1) << none << none << 0.0;
     QTest::newRow("Frame1") << "Frame1" << QRect(6, 95, 326, 351) << "実績履歴リスト" << none << 11.25;
@@ -197,7 +203,8 @@ void TestSettings::layoutMatchesTheDesign_data()
     QTest::newRow("Label1") << "Label1" << QRect(10, 27, 46, 16) << "起動Wait" << none << 9.0;
     QTest::newRow("hsbTime") << "hsbTime" << QRect(65, 25, 101, 16) << none << none << 0.0;
     QTest::newRow("lblJikan") << "lblJikan" << QRect(165, 25, 46, 16) << "1分" << none << 11.25;
-    QTest::newRow("cmdSettei") << "cmdSettei" << QRect(230, 15, 41, 31) << "確定" << "現在の設定を保存します" << 9.0;
+    QTest::newRow("cmdSettei") << "cmdSettei" << QRect(230, 15, 41, 31) << "確定"
+                               << "現在の設定を保存します" << 9.0;
     QTest::newRow("chkTim") << "chkTim" << QRect(10, 50, 231, 12) << "起動タイミングをランダムモードにする" << none
                             << 9.0;
     QTest::newRow("chkKaisu") << "chkKaisu" << QRect(10, 70, 266, 12) << "各種トレーニングの回数をランダムモードにする"
@@ -235,15 +242,14 @@ void TestSettings::layoutMatchesTheDesign()
     }
 }
 
-
 void TestSettings::tabOrderAndPictures()
 {
     TestEnv env;
     frmSettei& form = openSettings({QStringLiteral("a")});
     QList<QWidget*> order;
-    for (const char* name : {"cmdAgain", "cmdNew", "cmdHozon", "cmdClear", "cmdDel", "cmdHelp", "cmdEnd",
-                             "cboKoumoku", "lstKoumoku", "txtKaisu", "txtKoumoku", "lstRireki", "chkTim",
-                             "chkKaisu", "hsbTime", "cmdSettei", "cmdAgain"})
+    for (const char* name :
+         {"cmdAgain", "cmdNew", "cmdHozon", "cmdClear", "cmdDel", "cmdHelp", "cmdEnd", "cboKoumoku", "lstKoumoku",
+          "txtKaisu", "txtKoumoku", "lstRireki", "chkTim", "chkKaisu", "hsbTime", "cmdSettei", "cmdAgain"})
         order.append(control(form, QLatin1String(name)));
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         QCOMPARE(nextTabStop(order[i]), order[i + 1]);
@@ -307,8 +313,8 @@ void TestSettings::startUpFillsListsOptionsAndFirstHistory()
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("20\r\n") + kRecord + QStringLiteral("5\r\n"));
     writeDataFile(QStringLiteral("B.txt"), kRecord + QStringLiteral("7\r\n"));
-    frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")},
-                                   QStringLiteral("1,0,15"));
+    frmSettei& form =
+        openSettings({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}, QStringLiteral("1,0,15"));
     const QStringList historyOfA = {"1 _ 12月06日 _ 09時18分07秒 _ 20", "2 _ 12月06日 _ 09時18分07秒 _ 5"};
     QCOMPARE(entriesOf(form, QStringLiteral("lstKoumoku")), QStringList({"A", "B", "C"}));
     QCOMPARE(entriesOf(form, QStringLiteral("cboKoumoku")), QStringList({"A", "B", "C"}));
@@ -347,15 +353,17 @@ void TestSettings::storedOptionsOutsideTheirRangeShowSafely()
 void TestSettings::historyLinesAndTotals()
 {
     TestEnv env;
-    writeDataFile(QStringLiteral("腕立て.txt"), kRecord + QStringLiteral("10\r\n") + kRecord + QStringLiteral("20\r\n") +
-                                                 QStringLiteral("\"12月07日\",\"23時59分59秒\",5\r\n"));
+    writeDataFile(QStringLiteral("腕立て.txt"), kRecord + QStringLiteral("10\r\n") + kRecord +
+                                                    QStringLiteral("20\r\n") +
+                                                    QStringLiteral("\"12月07日\",\"23時59分59秒\",5\r\n"));
     openSettings({QStringLiteral("腕立て")});
     QCOMPARE(historyShown(), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 10", "2 _ 12月06日 _ 09時18分07秒 _ 20",
                                           "3 _ 12月07日 _ 23時59分59秒 _ 5"}));
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 35"));
 
     // A count that is not a number is shown as stored and adds nothing.
-    writeDataFile(QStringLiteral("腕立て.txt"), kRecord + QStringLiteral("many\r\n") + kRecord + QStringLiteral("3\r\n"));
+    writeDataFile(QStringLiteral("腕立て.txt"),
+                  kRecord + QStringLiteral("many\r\n") + kRecord + QStringLiteral("3\r\n"));
     chooseInCombo(0);
     QCOMPARE(historyShown().value(0), QStringLiteral("1 _ 12月06日 _ 09時18分07秒 _ many"));
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 3"));
@@ -383,7 +391,8 @@ void TestSettings::historyTotalsRoundHalfToEvenAndNeverOverflow()
     chooseInCombo(0);
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 6442450941"));
     // Shown whole in a smaller size, the label keeping its described one.
-    auto* total = qobject_cast<platform::FitLabel*>(control<QLabel>(frmSettei::instance(), QStringLiteral("lblGoukei")));
+    auto* total =
+        qobject_cast<platform::FitLabel*>(control<QLabel>(frmSettei::instance(), QStringLiteral("lblGoukei")));
     QVERIFY(total->shownText().font.pointSizeF() < 11.25 && total->font().pointSizeF() == 11.25);
     QVERIFY(drawnWhole(total));
     writeDataFile(QStringLiteral("a.txt"), kRecord + QStringLiteral("-0.4\r\n"));
@@ -513,7 +522,8 @@ void TestSettings::startWaitsWithTheTrainingWindowPreparedAndMinimised()
     frmMain& training = frmMain::instance();
     // The training window goes straight to the task bar: it is never shown in its normal state first.
     QList<bool> shownMinimised;
-    ShowRecorder recorder(QStringLiteral("frmMain"), [&](QWidget* window) { shownMinimised.append(window->isMinimized()); });
+    ShowRecorder recorder(QStringLiteral("frmMain"),
+                          [&](QWidget* window) { shownMinimised.append(window->isMinimized()); });
     bool checkedDuringWait = false;
     env.clock().after(30 * 1000, [&] {
         QVERIFY(!form.isLoaded());

@@ -52,7 +52,8 @@ void setTwentyItems(int variant)
     gKoumoku.assign(1, QString());
     gShijiSu.assign(1, 0);
     for (int i = 1; i <= 20; ++i) {
-        gKoumoku.push_back(QStringLiteral("とても長い名前のトレーニング項目その%1・版%2").arg(i).arg(variant).repeated(4));
+        gKoumoku.push_back(
+            QStringLiteral("とても長い名前のトレーニング項目その%1・版%2").arg(i).arg(variant).repeated(4));
         gShijiSu.push_back(static_cast<int16_t>(i * 10 + variant));
     }
 }

@@ -232,11 +232,16 @@ void TestShared::loadItemsRejectsMalformedFilesWithoutTouchingState_data()
 {
     QTest::addColumn<QString>("content");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("count not a number") << "\"a\",1\r\n\"b\",x\r\n" << "2 行目";
-    QTest::newRow("count too big") << "\"a\",32768\r\n" << "1 行目";
-    QTest::newRow("no count") << "\"a\",1\r\n\r\n\"b\"\r\n" << "3 行目";
-    QTest::newRow("extra field") << "\"a\",1,2\r\n" << "1 行目";
-    QTest::newRow("quote in unquoted name") << "\"a\",1\r\nb\"c\",2\r\n" << "2 行目";
+    QTest::newRow("count not a number") << "\"a\",1\r\n\"b\",x\r\n"
+                                        << "2 行目";
+    QTest::newRow("count too big") << "\"a\",32768\r\n"
+                                   << "1 行目";
+    QTest::newRow("no count") << "\"a\",1\r\n\r\n\"b\"\r\n"
+                              << "3 行目";
+    QTest::newRow("extra field") << "\"a\",1,2\r\n"
+                                 << "1 行目";
+    QTest::newRow("quote in unquoted name") << "\"a\",1\r\nb\"c\",2\r\n"
+                                            << "2 行目";
     QString many;
     for (int i = 1; i <= 21; ++i)
         many += QStringLiteral("\"n%1\",1\r\n").arg(i);
@@ -395,7 +400,10 @@ void TestShared::pauseDoesNotSpinWhenTheApplicationQuits()
     // Once the program is ending, a pause gives up at once instead of re-entering loops that return.
     TestEnv env;
     QmrM::SeamsScope realClock{QmrM::Seams{}};
-    QTimer::singleShot(10, [] { gProgramEnding = true; QCoreApplication::exit(0); });
+    QTimer::singleShot(10, [] {
+        gProgramEnding = true;
+        QCoreApplication::exit(0);
+    });
     QElapsedTimer clock;
     clock.start();
     const double cpuBefore = cpuSeconds();

@@ -44,9 +44,9 @@ int ScriptedDialogs::messageBox(const QString& text, const QString& title, int s
     mExpected.pop_front();
     if ((!expected.anyText && expected.text != text) || expected.title != title || expected.style != style)
         fail(QStringLiteral("expected \"%1\" / \"%2\" / %3 but got %4")
-                             .arg(expected.text, expected.title)
-                             .arg(expected.style)
-                             .arg(shown));
+                 .arg(expected.text, expected.title)
+                 .arg(expected.style)
+                 .arg(shown));
     return expected.answer;
 }
 

@@ -141,8 +141,8 @@ QStringList entries(const QComboBox* combo)
 QWidget* nextTabStop(QWidget* from)
 {
     QWidget* next = from->nextInFocusChain();
-    while (next != from && (from->isAncestorOf(next) ||
-                            !((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(from->window()))))
+    while (next != from &&
+           (from->isAncestorOf(next) || !((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(from->window()))))
         next = next->nextInFocusChain();
     return next;
 }
