@@ -44,9 +44,7 @@ private:
     ChartView* mChart = nullptr;
     QLabel* mChosenBar = nullptr;
     QLabel* mFigures = nullptr;
-    QPushButton* mSaveImage = nullptr;
-    QPushButton* mExportCsv = nullptr;
-    QPushButton* mClose = nullptr;
+    QPushButton *mSaveImage = nullptr, *mExportCsv = nullptr, *mClose = nullptr;
 
     DailyHistory mHistory;
     double mInstructed = 0;

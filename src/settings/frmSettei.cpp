@@ -198,20 +198,29 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window)
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/title.gif")));
 
-    cmdAgain = toolbarButton(window, "cmdAgain", 3525, QStringLiteral("開始"),
-                             QStringLiteral("トレーニングを開始します"), QStringLiteral(":/pictures/app.ico"));
-    cmdNew = toolbarButton(window, "cmdNew", 4350, QStringLiteral("登録"), QStringLiteral("項目を新規登録します"),
-                           QStringLiteral(":/pictures/new.ico"));
-    cmdHozon = toolbarButton(window, "cmdHozon", 5175, QStringLiteral("保存"),
-                             QStringLiteral("編集した設定で保存します"), QStringLiteral(":/pictures/hozon.ico"));
-    cmdClear = toolbarButton(window, "cmdClear", 6000, QStringLiteral("クリア"),
-                             QStringLiteral("カウントと履歴をクリアします"), QStringLiteral(":/pictures/clear.ico"));
-    cmdDel = toolbarButton(window, "cmdDel", 6825, QStringLiteral("削除"), QStringLiteral("項目を削除します"),
-                           QStringLiteral(":/pictures/del.ico"));
-    cmdHelp = toolbarButton(window, "cmdHelp", 7650, QStringLiteral("ヘルプ"),
-                            QStringLiteral("ヘルプファイルを開きます"), QStringLiteral(":/pictures/help.ico"));
-    cmdEnd = toolbarButton(window, "cmdEnd", 8475, QStringLiteral("終了"), QStringLiteral("プログラムを終了します"),
-                           QStringLiteral(":/pictures/end.ico"));
+    // The seven buttons of the top band, from left to right, 825 twips apart.
+    struct ToolbarEntry {
+        QToolButton* Ui::*button;
+        const char* name;
+        const char16_t* caption;
+        const char16_t* toolTip;
+        const char* picture;
+    };
+    static const ToolbarEntry toolbar[] = {
+        {&Ui::cmdAgain, "cmdAgain", u"開始", u"トレーニングを開始します", ":/pictures/app.ico"},
+        {&Ui::cmdNew, "cmdNew", u"登録", u"項目を新規登録します", ":/pictures/new.ico"},
+        {&Ui::cmdHozon, "cmdHozon", u"保存", u"編集した設定で保存します", ":/pictures/hozon.ico"},
+        {&Ui::cmdClear, "cmdClear", u"クリア", u"カウントと履歴をクリアします", ":/pictures/clear.ico"},
+        {&Ui::cmdDel, "cmdDel", u"削除", u"項目を削除します", ":/pictures/del.ico"},
+        {&Ui::cmdHelp, "cmdHelp", u"ヘルプ", u"ヘルプファイルを開きます", ":/pictures/help.ico"},
+        {&Ui::cmdEnd, "cmdEnd", u"終了", u"プログラムを終了します", ":/pictures/end.ico"},
+    };
+    int x = 3525;
+    for (const ToolbarEntry& entry : toolbar) {
+        this->*entry.button = toolbarButton(window, entry.name, x, QString::fromUtf16(entry.caption),
+                                            QString::fromUtf16(entry.toolTip), QString::fromLatin1(entry.picture));
+        x += 825;
+    }
 
     // An etched separator: a black line with a white one just below it.
     Line1[1] = line(window, 1, 1260, QColor(0, 0, 0));

@@ -17,7 +17,7 @@ namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
-const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+const QString& kInterface = kService;  // the service names its interface after itself
 // The program's icon by its name in the icon theme (installed with the program).
 const QString kIconName = QStringLiteral("quillmora");
 // A service that has not answered by then is taken as none.

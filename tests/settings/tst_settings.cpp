@@ -645,7 +645,8 @@ void TestSettings::startingAgainAfterTrainingDuringTheWaitRunsOneWait()
     openSettings({QStringLiteral("A")});
     frmMain& training = frmMain::instance();
     QList<StartWait*> announced;
-    connect(&StartWaits::instance(), &StartWaits::began, this, [&](StartWait* wait) { announced.append(wait); });
+    QObject listening;  // the connection ends with this test
+    connect(&StartWaits::instance(), &StartWaits::began, &listening, [&](StartWait* wait) { announced.append(wait); });
     qint64 secondWait = -1;
     env.clock().after(10 * 1000, [&] {
         // Trained during the first wait, back in the settings window, the user starts the next wait.
