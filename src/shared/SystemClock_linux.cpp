@@ -63,11 +63,11 @@ public:
         const int fd = ::timerfd_create(kWaitClock, TFD_NONBLOCK | TFD_CLOEXEC);
         if (fd < 0)
             return timerAlarm(deadlineMs - elapsedMs(), std::move(wake));
-        itimerspec spec{};
+        itimerspec deadline{};
         const qint64 at = std::max<qint64>(deadlineMs, 1);  // an all-zero value would disarm the timer
-        spec.it_value.tv_sec = time_t(at / 1000);
-        spec.it_value.tv_nsec = long(at % 1000) * 1000000;
-        if (::timerfd_settime(fd, TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+        deadline.it_value.tv_sec = time_t(at / 1000);
+        deadline.it_value.tv_nsec = long(at % 1000) * 1000000;
+        if (::timerfd_settime(fd, TFD_TIMER_ABSTIME, &deadline, nullptr) != 0) {
             ::close(fd);
             return timerAlarm(deadlineMs - elapsedMs(), std::move(wake));
         }

@@ -2,7 +2,7 @@
 // The wait in view on a desktop with a tray host and a notification service. The services are the test's
 // own (desktop_services.py, on the private session bus of on-desktop.sh --dbus); the program reaches them
 // through the real protocols: StatusNotifierItem with its dbusmenu for the tray icon, and the desktop
-// notification specification. They record what the program registers and sends, and act as a user
+// notification protocol. They record what the program registers and sends, and act as a user
 // does: they click a menu entry, or choose a notice's action.
 
 #include "DesktopSession.h"
