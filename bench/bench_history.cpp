@@ -26,23 +26,20 @@ constexpr int kRepeats = 7;
 // A history of `records` records in the program's own form, CP932 with CR LF line ends.
 void writeHistory(const QString& itemName, int records)
 {
-    QString text;
-    text.reserve(static_cast<qsizetype>(records) * 34);
+    QStringList lines;
+    lines.reserve(records);
     for (int i = 0; i < records; ++i) {
         const int day = i / 86400;
         const int second = i % 86400;
-        text += QStringLiteral("\"%1月%2日\",\"%3時%4分%5秒\",%6\r\n")
-                    .arg(day / 28 % 12 + 1, 2, 10, QLatin1Char('0'))
-                    .arg(day % 28 + 1, 2, 10, QLatin1Char('0'))
-                    .arg(second / 3600, 2, 10, QLatin1Char('0'))
-                    .arg(second / 60 % 60, 2, 10, QLatin1Char('0'))
-                    .arg(second % 60, 2, 10, QLatin1Char('0'))
-                    .arg(10 + i % 20);
+        lines += QStringLiteral("\"%1月%2日\",\"%3時%4分%5秒\",%6")
+                     .arg(day / 28 % 12 + 1, 2, 10, QLatin1Char('0'))
+                     .arg(day % 28 + 1, 2, 10, QLatin1Char('0'))
+                     .arg(second / 3600, 2, 10, QLatin1Char('0'))
+                     .arg(second / 60 % 60, 2, 10, QLatin1Char('0'))
+                     .arg(second % 60, 2, 10, QLatin1Char('0'))
+                     .arg(10 + i % 20);
     }
-    const auto bytes = QmrM::encodeCp932(text);
-    QFile file(QmrM::historyFileName(itemName));
-    if (!bytes || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*bytes) != bytes->size())
-        qFatal("cannot write the history file");
+    bench::writeDataFile(QmrM::historyFileName(itemName), lines);
 }
 
 QListWidget* historyList()

@@ -138,14 +138,12 @@ void ChartWindow::nameControls()
 
 void ChartWindow::connectHandlers()
 {
-    using platform::runGuarded;
-    connect(mItemChooser, &QComboBox::currentIndexChanged, this, [this] { runGuarded([this] { readChosenItem(); }); });
-    connect(mRangeChooser, &QComboBox::currentIndexChanged, this,
-            [this] { runGuarded([this] { showChosenRange(); }); });
-    connect(mChart, &ChartView::selectionChanged, this,
-            [this](int index) { runGuarded([this, index] { showChosenBar(index); }); });
-    connect(mSaveImage, &QPushButton::clicked, this, [this] { runGuarded([this] { saveImage(); }); });
-    connect(mExportCsv, &QPushButton::clicked, this, [this] { runGuarded([this] { exportChosenItem(); }); });
+    using platform::guardedSlot;
+    connect(mItemChooser, &QComboBox::currentIndexChanged, this, guardedSlot([this] { readChosenItem(); }));
+    connect(mRangeChooser, &QComboBox::currentIndexChanged, this, guardedSlot([this] { showChosenRange(); }));
+    connect(mChart, &ChartView::selectionChanged, this, guardedSlot([this](int index) { showChosenBar(index); }));
+    connect(mSaveImage, &QPushButton::clicked, this, guardedSlot([this] { saveImage(); }));
+    connect(mExportCsv, &QPushButton::clicked, this, guardedSlot([this] { exportChosenItem(); }));
     connect(mClose, &QPushButton::clicked, this, &QWidget::close);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);

@@ -47,10 +47,8 @@ public:
         show->setShortcutContext(Qt::WidgetShortcut);
         QAction* csv = mMenu->addAction(kExportCsvMenuText);
         csv->setObjectName(QStringLiteral("mnuExportCsv"));
-        connect(show, &QAction::triggered, this,
-                [this] { platform::runGuarded([this] { showChart(mControl, mFor); }); });
-        connect(csv, &QAction::triggered, this,
-                [this] { platform::runGuarded([this] { exportCsv(mControl, mFor); }); });
+        connect(show, &QAction::triggered, this, platform::guardedSlot([this] { showChart(mControl, mFor); }));
+        connect(csv, &QAction::triggered, this, platform::guardedSlot([this] { exportCsv(mControl, mFor); }));
         control->installEventFilter(this);
         if (auto* area = qobject_cast<QAbstractScrollArea*>(control))
             area->viewport()->installEventFilter(this);
@@ -174,7 +172,7 @@ void installChartShortcut(QWidget* window, std::function<int()> item)
     auto* shortcut = new QShortcut(QKeySequence(kChartShortcut), window);
     shortcut->setContext(Qt::WindowShortcut);
     QObject::connect(shortcut, &QShortcut::activated, window,
-                     [window, item = std::move(item)] { platform::runGuarded([&] { showChart(window, item()); }); });
+                     platform::guardedSlot([window, item = std::move(item)] { showChart(window, item()); }));
 }
 
 void attachToSettingsWindow(QWidget* window)

@@ -4,7 +4,7 @@
 #include "ChmFile.h"
 #include "HtmlText.h"
 #include "TextSearch.h"
-#include "GuardedSlot.h"
+#include "platform/Guard.h"
 #include "shared/TextEncoding.h"
 
 #include <QDesktopServices>
@@ -59,7 +59,8 @@ HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent) : QTextB
     setOpenLinks(false);
     setOpenExternalLinks(false);
     document()->setDocumentMargin(10);
-    connect(this, &QTextBrowser::anchorClicked, this, guardedSlot([this](const QUrl& link) { followLink(link); }));
+    connect(this, &QTextBrowser::anchorClicked, this,
+            platform::guardedSlot([this](const QUrl& link) { followLink(link); }));
     // Marks belong to the page they were made on.
     connect(this, &QTextBrowser::sourceChanged, this, [this] { setExtraSelections({}); });
 }

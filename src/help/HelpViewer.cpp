@@ -2,7 +2,7 @@
 #include "HelpViewer.h"
 
 #include "ChmFile.h"
-#include "GuardedSlot.h"
+#include "platform/Guard.h"
 #include "NavigationPanes.h"
 #include "Printing.h"
 
@@ -60,7 +60,8 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     setTabOrder(mTabs, mBrowser);
     // The window opens with the keys in the contents, ready to walk them.
     mContents->focusTarget()->setFocus(Qt::OtherFocusReason);
-    connect(mBrowser, &QTextBrowser::sourceChanged, this, guardedSlot([this](const QUrl& url) { followPage(url); }));
+    connect(mBrowser, &QTextBrowser::sourceChanged, this,
+            platform::guardedSlot([this](const QUrl& url) { followPage(url); }));
     placeOver(mOwner);
 }
 
@@ -101,12 +102,15 @@ void HelpViewer::buildToolBar(QLayout* layout)
     mBack->setEnabled(false);
     mForward->setEnabled(false);
 
-    connect(mToggle, &QAction::triggered, this, guardedSlot([this] { setNavigationShown(!mTabs->isVisible()); }));
+    connect(mToggle, &QAction::triggered, this,
+            platform::guardedSlot([this] { setNavigationShown(!mTabs->isVisible()); }));
     connect(mBack, &QAction::triggered, mBrowser, &QTextBrowser::backward);
     connect(mForward, &QAction::triggered, mBrowser, &QTextBrowser::forward);
-    connect(home, &QAction::triggered, this, guardedSlot([this] { showDefaultTopic(); }));
-    connect(print, &QAction::triggered, this, guardedSlot([this] { printDocument(*mBrowser->document(), this); }));
-    connect(preview, &QAction::triggered, this, guardedSlot([this] { previewDocument(*mBrowser->document(), this); }));
+    connect(home, &QAction::triggered, this, platform::guardedSlot([this] { showDefaultTopic(); }));
+    connect(print, &QAction::triggered, this,
+            platform::guardedSlot([this] { printDocument(*mBrowser->document(), this); }));
+    connect(preview, &QAction::triggered, this,
+            platform::guardedSlot([this] { previewDocument(*mBrowser->document(), this); }));
     connect(mBrowser, &QTextBrowser::backwardAvailable, mBack, &QAction::setEnabled);
     connect(mBrowser, &QTextBrowser::forwardAvailable, mForward, &QAction::setEnabled);
     layout->addWidget(bar);
@@ -134,10 +138,11 @@ void HelpViewer::buildNavigation()
     for (NavigationPane* p : {static_cast<NavigationPane*>(mContents), static_cast<NavigationPane*>(mIndex),
                               static_cast<NavigationPane*>(mSearch)})
         connect(p, &NavigationPane::topicRequested, this,
-                guardedSlot([this](const QString& path) { showRequestedTopic(path); }));
-    connect(mSearch, &SearchPane::resultChosen, this,
-            guardedSlot([this](const QString& path, const QString& words) { showSearchResult(path, words); }));
-    connect(mTabs, &QTabWidget::currentChanged, this, guardedSlot([this](int index) { turnToTab(index); }));
+                platform::guardedSlot([this](const QString& path) { showRequestedTopic(path); }));
+    connect(
+        mSearch, &SearchPane::resultChosen, this,
+        platform::guardedSlot([this](const QString& path, const QString& words) { showSearchResult(path, words); }));
+    connect(mTabs, &QTabWidget::currentChanged, this, platform::guardedSlot([this](int index) { turnToTab(index); }));
 }
 
 NavigationPane* HelpViewer::pane(int index) const

@@ -2,7 +2,7 @@
 #include "NavigationPanes.h"
 
 #include "ChmFile.h"
-#include "GuardedSlot.h"
+#include "platform/Guard.h"
 #include "HelpBrowser.h"
 #include "HtmlText.h"
 
@@ -101,20 +101,20 @@ ContentsPane::ContentsPane(const ChmFile& chm, QWidget* parent) : NavigationPane
     // Walking the contents with the keys shows each page. The first entry the tree makes current
     // by itself when it first gets the focus (there was none before) is not the user's choice.
     connect(mTree, &QTreeWidget::currentItemChanged, this,
-            guardedSlot([this](QTreeWidgetItem* item, QTreeWidgetItem* previous) {
+            platform::guardedSlot([this](QTreeWidgetItem* item, QTreeWidgetItem* previous) {
                 if (!mSelecting && item && previous)
                     emit topicRequested(item->data(0, kPathRole).toString());
             }));
-    connect(mTree, &QTreeWidget::itemClicked, this, guardedSlot([this](QTreeWidgetItem* item, int) {
+    connect(mTree, &QTreeWidget::itemClicked, this, platform::guardedSlot([this](QTreeWidgetItem* item, int) {
                 if (!item->data(0, kPathRole).toString().isEmpty())
                     emit topicRequested(item->data(0, kPathRole).toString());
             }));
     connect(mTree, &QTreeWidget::itemActivated, this,
-            guardedSlot([this](QTreeWidgetItem* item, int) { openEntry(item); }));
+            platform::guardedSlot([this](QTreeWidgetItem* item, int) { openEntry(item); }));
     connect(mTree, &QTreeWidget::itemExpanded, this,
-            guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
+            platform::guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
     connect(mTree, &QTreeWidget::itemCollapsed, this,
-            guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
+            platform::guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
 }
 
 QWidget* ContentsPane::focusTarget() const
@@ -224,12 +224,15 @@ IndexPane::IndexPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, 
     layout->addWidget(mTopicsLabel);
     layout->addWidget(mTopics, 1);
 
-    connect(mField, &QLineEdit::textChanged, this, guardedSlot([this](const QString& text) { selectClosest(text); }));
-    connect(mField, &QLineEdit::returnPressed, this, guardedSlot([this] { openCurrent(); }));
-    connect(mList, &QListWidget::itemActivated, this, guardedSlot([this](QListWidgetItem*) { openCurrent(); }));
-    connect(mList, &QListWidget::currentRowChanged, this, guardedSlot([this](int) { hideTopics(); }));
-    connect(mTopics, &QListWidget::itemActivated, this,
-            guardedSlot([this](QListWidgetItem* item) { emit topicRequested(item->data(kPathRole).toString()); }));
+    connect(mField, &QLineEdit::textChanged, this,
+            platform::guardedSlot([this](const QString& text) { selectClosest(text); }));
+    connect(mField, &QLineEdit::returnPressed, this, platform::guardedSlot([this] { openCurrent(); }));
+    connect(mList, &QListWidget::itemActivated, this,
+            platform::guardedSlot([this](QListWidgetItem*) { openCurrent(); }));
+    connect(mList, &QListWidget::currentRowChanged, this, platform::guardedSlot([this](int) { hideTopics(); }));
+    connect(mTopics, &QListWidget::itemActivated, this, platform::guardedSlot([this](QListWidgetItem* item) {
+                emit topicRequested(item->data(kPathRole).toString());
+            }));
 }
 
 QWidget* IndexPane::focusTarget() const
@@ -396,12 +399,12 @@ SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm
     layout->addWidget(mStatus);
     layout->addWidget(mResults, 1);
 
-    connect(mField, &QLineEdit::returnPressed, this, guardedSlot([this] { search(); }));
-    connect(mStart, &QPushButton::clicked, this, guardedSlot([this] { search(); }));
+    connect(mField, &QLineEdit::returnPressed, this, platform::guardedSlot([this] { search(); }));
+    connect(mStart, &QPushButton::clicked, this, platform::guardedSlot([this] { search(); }));
     connect(mResults, &QTreeWidget::itemActivated, this,
-            guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
+            platform::guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
     connect(mResults, &QTreeWidget::itemClicked, this,
-            guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
+            platform::guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
 }
 
 QWidget* SearchPane::focusTarget() const

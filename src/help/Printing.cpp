@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Printing.h"
 
-#include "GuardedSlot.h"
+#include "platform/Guard.h"
 #include "shared/Seams.h"
 
 #include <QPrintDialog>
@@ -40,7 +40,7 @@ void previewDocument(const QTextDocument& document, QWidget* parent)
     QPrintPreviewDialog preview(&printer, parent);
     preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     guardedSlot([&document](QPrinter* target) { document.print(target); }));
+                     platform::guardedSlot([&document](QPrinter* target) { document.print(target); }));
     runModal(preview);
 }
 

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QString>
 #include <functional>
+#include <type_traits>
+#include <utility>
 
 // Every event handler of the program runs inside runGuarded. An unexpected failure stops the handler,
 // is shown to the user in one message box naming it, and the program ends. No exception ever reaches
@@ -31,6 +33,21 @@ template <class Object, class Handler>
 auto guarded(Object* object, Handler handler)
 {
     return [object, handler](auto&&...) { runGuarded([object, handler] { (object->*handler)(); }); };
+}
+
+// Wraps a handler for a signal so that it runs inside runGuarded. The handler takes either all the
+// arguments the signal passes or none.
+template <class Handler>
+auto guardedSlot(Handler handler)
+{
+    return [handler = std::move(handler)](auto&&... args) {
+        runGuarded([&] {
+            if constexpr (std::is_invocable_v<const Handler&, decltype(args)...>)
+                handler(std::forward<decltype(args)>(args)...);
+            else
+                handler();
+        });
+    };
 }
 
 }  // namespace platform

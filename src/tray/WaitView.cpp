@@ -34,14 +34,6 @@ bool onWayland()
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
-// Connects a signal to a handler that runs inside the guard.
-template <class Sender, class Signal, class Handler>
-void connectGuarded(Sender* sender, Signal signal, QObject* context, Handler handler)
-{
-    QObject::connect(sender, signal, context,
-                     [handler](auto&&... arguments) { platform::runGuarded([&] { handler(arguments...); }); });
-}
-
 void startNow()
 {
     if (StartWait* wait = StartWaits::current())
@@ -67,7 +59,7 @@ QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (
 {
     QAction* action = menu.addAction(text);
     action->setObjectName(name);
-    QObject::connect(action, &QAction::triggered, &menu, [handler] { platform::runGuarded(handler); });
+    QObject::connect(action, &QAction::triggered, &menu, platform::guardedSlot(handler));
     return action;
 }
 
@@ -84,10 +76,11 @@ QString passBody()
 WaitView::WaitView()
 {
     StartWaits& waits = StartWaits::instance();
-    connectGuarded(&waits, &StartWaits::began, this, [this](StartWait* wait) { waitBegan(*wait); });
-    connectGuarded(&waits, &StartWaits::minutePassed, this, [this](StartWait* wait) { showTimeLeft(*wait); });
-    connectGuarded(&waits, &StartWaits::ended, this, [this] { waitEnded(); });
-    connectGuarded(&waits, &StartWaits::passCame, this, [this] { passCame(); });
+    connect(&waits, &StartWaits::began, this, platform::guardedSlot([this](StartWait* wait) { waitBegan(*wait); }));
+    connect(&waits, &StartWaits::minutePassed, this,
+            platform::guardedSlot([this](StartWait* wait) { showTimeLeft(*wait); }));
+    connect(&waits, &StartWaits::ended, this, platform::guardedSlot([this] { waitEnded(); }));
+    connect(&waits, &StartWaits::passCame, this, platform::guardedSlot([this] { passCame(); }));
     // Emitted inside the guard already.
     connect(&mNotifications, &DesktopNotifications::actionInvoked, this, &WaitView::notificationAction);
 }
@@ -163,12 +156,13 @@ void WaitView::makeTrayIcon()
     mIcon = std::make_unique<QSystemTrayIcon>(
         QIcon::fromTheme(QStringLiteral("quillmora"), QIcon(QStringLiteral(":/pictures/app.ico"))));
     mIcon->setContextMenu(mMenu.get());
-    connectGuarded(mIcon.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        // A click shows the same menu as the context click: starting early is a second, deliberate choice,
-        // not something a stray click on the tray does.
-        if (reason == QSystemTrayIcon::Trigger)
-            mMenu->popup(QCursor::pos());
-    });
+    connect(mIcon.get(), &QSystemTrayIcon::activated, this,
+            platform::guardedSlot([this](QSystemTrayIcon::ActivationReason reason) {
+                // A click shows the same menu as the context click: starting early is a second, deliberate
+                // choice, not something a stray click on the tray does.
+                if (reason == QSystemTrayIcon::Trigger)
+                    mMenu->popup(QCursor::pos());
+            }));
 }
 
 void WaitView::passCame()
