@@ -18,8 +18,8 @@ private:
     quint64 mId;
 };
 
-VirtualClock::VirtualClock(const QDateTime& start)
-    : mStart(start.isValid() ? start : QDateTime(QDate(2026, 12, 6), QTime(9, 18, 7)))
+VirtualClock::VirtualClock(const QDateTime& start, Moves moves)
+    : mStart(start.isValid() ? start : QDateTime(QDate(2026, 12, 6), QTime(9, 18, 7))), mMoves(moves)
 {
 }
 
@@ -84,6 +84,8 @@ void VirtualClock::step()
     if (mEntries.empty())
         return;
     auto first = mEntries.begin();
+    if (mMoves == Moves::WhenTold && first->first.first > mElapsedMs)
+        return;  // not due yet: the time stands until the test moves it
     mElapsedMs = std::max(mElapsedMs, first->first.first);
     const std::function<void()> action = std::move(first->second);
     mEntries.erase(first);

@@ -12,10 +12,16 @@
 // in the order of their deadlines, as soon as the event loop is idle. A 60-minute wait takes no time,
 // the 0.1-second flash none either, and what a test schedules at a moment (at, after) happens at exactly
 // that moment of the program's time, between the alarms that come before and after it.
+//
+// Made to stand still (Moves::WhenTold), its time moves only by jump(): on a desktop session the program's
+// wait then lasts as long as the test needs, while the desktop's services and the window manager answer
+// in real time.
 class VirtualClock final : public QObject, public QmrM::Clock {
 public:
+    enum class Moves { WhenIdle, WhenTold };
+
     // The time of day starts at 2026-12-06 09:18:07 unless given.
-    explicit VirtualClock(const QDateTime& start = QDateTime());
+    explicit VirtualClock(const QDateTime& start = QDateTime(), Moves moves = Moves::WhenIdle);
     ~VirtualClock() override;
 
     QDateTime now() const override;
@@ -26,8 +32,8 @@ public:
     void at(qint64 elapsedMs, std::function<void()> action);
     // Runs `action` `ms` milliseconds from now.
     void after(qint64 ms, std::function<void()> action) { at(mElapsedMs + ms, std::move(action)); }
-    // Moves the time forward at once, without waking anyone: the computer was suspended. Alarms that
-    // fell due meanwhile come next.
+    // Moves the time forward at once, without waking anyone (as a suspend does, or a test of a clock that
+    // stands still); the alarms that fell due meanwhile ring next, in order.
     void jump(qint64 ms);
     // Sets the time of day (the elapsed clock is not moved: a change of the time of day by the user).
     void setTimeOfDay(const QDateTime& when);
@@ -44,6 +50,7 @@ private:
     void step();
 
     QDateTime mStart;
+    Moves mMoves;
     qint64 mDayOffsetMs = 0;
     qint64 mElapsedMs = 0;
     quint64 mNextId = 1;

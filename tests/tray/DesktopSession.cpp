@@ -13,7 +13,8 @@
 
 WaitOnDesktop::WaitOnDesktop()
     : mEnv(std::make_unique<TestEnv>()),
-      mClock(std::make_unique<ManualClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 30, 0))))
+      mClock(std::make_unique<VirtualClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 30, 0)),
+                                            VirtualClock::Moves::WhenTold))
 {
     QmrM::Seams seams = QmrM::seams();
     seams.clock = mClock.get();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ManualClock.h"
+#include "VirtualClock.h"
 #include "TestEnv.h"
 
 #include <QList>
@@ -21,17 +21,17 @@ public:
     ~WaitOnDesktop();
 
     TestEnv& env() { return *mEnv; }
-    ManualClock& clock() { return *mClock; }
+    VirtualClock& clock() { return *mClock; }
 
     // Starts the program, leaves the first pass with 中断 and presses 開始. The steps run inside the wait:
     // the first as it begins, each next one once the wait has woken at a minute's boundary (a step that
-    // advances the clock lets the wait wake by returning). The last has to end the wait. Returns when the
+    // moves the clock lets the wait wake by returning). The last has to end the wait. Returns when the
     // wait is over (cancelled when a check in a step failed).
     void runWait(const QList<std::function<void()>>& steps);
 
 private:
     std::unique_ptr<TestEnv> mEnv;
-    std::unique_ptr<ManualClock> mClock;
+    std::unique_ptr<VirtualClock> mClock;
     std::unique_ptr<QmrM::SeamsScope> mSeams;
 };
 

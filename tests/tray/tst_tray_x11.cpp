@@ -107,7 +107,7 @@ void TestTrayX11::withoutTrayTheTitleAndABoxDo()
                                               QStringLiteral("Quillmora"), platform::vbInformation);
         Program::anotherStartRequested();
         QVERIFY(desktop.env().dialogs().verify());
-        desktop.clock().advance(3 * 60 * 1000);
+        desktop.clock().jump(3 * 60 * 1000);
     }});
     QWidget* training = frmMain::instance().window();
     QVERIFY(training);
