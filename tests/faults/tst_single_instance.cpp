@@ -97,11 +97,12 @@ void TestSingleInstance::secondProgramEndsWithoutTouchingTheData()
 void TestSingleInstance::onlyLeftoversOfOurOwnRewritesAreRemoved()
 {
     TestEnv env;
-    const QStringList leftovers = {QStringLiteral(".項目一覧.txt.Ab12Cd"), QStringLiteral(".設定.txt.000000"),
-                                   QStringLiteral(".項目一覧.TXT.zzzzzz")};
-    const QStringList kept = {QStringLiteral(".項目一覧.txt.Ab12C"),  QStringLiteral(".項目一覧.txt.Ab12Cd.bak"),
-                              QStringLiteral("項目一覧.txt.Ab12Cd"),  QStringLiteral(".A.txt.Ab12Cd"),
-                              QStringLiteral(".項目一覧.txt.Ab-2Cd"), QStringLiteral(".other")};
+    const QStringList leftovers = {QStringLiteral(".項目一覧.txt.quillmora-tmp-Ab12Cd"),
+                                   QStringLiteral(".設定.TXT.quillmora-tmp-000000")};
+    // The user's own hidden files, some looking much like temporary files.
+    const QStringList kept = {QStringLiteral(".項目一覧.txt.backup"), QStringLiteral(".設定.TXT.Old123"),
+                              QStringLiteral(".項目一覧.txt.quillmora-tmp-Ab-2C"),
+                              QStringLiteral(".A.txt.quillmora-tmp-Ab12Cd"), QStringLiteral(".other")};
     for (const QString& name : leftovers + kept)
         writeBytes(name, "x");
     QCOMPARE(removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile}), leftovers.size());
