@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One running copy per data folder: a second start hands over and touches nothing; a copy that died
-// does not block the next; other folders run on their own; leftovers of interrupted rewrites go.
+// One running copy per data folder: a second start hands over, through a socket of the user's alone,
+// and touches nothing; a copy that died does not block the next, nor, once the user says so, the lock
+// of one elsewhere; other folders run on their own; leftovers of interrupted rewrites go.
 
 #include "TestEnv.h"
 
+#include "app/Program.h"
 #include "platform/SingleInstance.h"
 #include "shared/DataFiles.h"
 #include "shared/QmrM.h"
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,34 +26,97 @@ class TestSingleInstance : public QObject {
     Q_OBJECT
 
 private slots:
+    // The sockets go in a private runtime folder of the tests' own.
+    void initTestCase() { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mRuntime.path())); }
+
     void secondStartInTheSameFolderHandsOver();
     void lockOfACopyThatDiedIsTakenOver();
+    void lockOfACopyElsewhereIsTakenOverWhenTheUserSaysSo();
+    void copyThatCannotListenIsNotTakenOver();
     void otherFoldersRunOnTheirOwn();
     void secondProgramEndsWithoutTouchingTheData();
     void onlyLeftoversOfOurOwnRewritesAreRemoved();
+
+private:
+    QTemporaryDir mRuntime;
 };
+
+namespace {
+
+// Writes the lock file a copy of the program left on computer `host`.
+void writeLock(const QString& folder, const QString& host)
+{
+    // The highest process number is never in use here.
+    writeBytes(QDir(folder).filePath(SingleInstance::kLockFileName), "4194304\nquillmora\n" + host.toUtf8() + "\n");
+}
+
+}  // namespace
 
 void TestSingleInstance::secondStartInTheSameFolderHandsOver()
 {
     QTemporaryDir folder;
-    SingleInstance first(folder.path());
-    QCOMPARE(first.claim(), SingleInstance::Outcome::Running);
-    QSignalSpy asked(&first, &SingleInstance::anotherStart);
-    SingleInstance second(folder.path());
-    QCOMPARE(second.claim(), SingleInstance::Outcome::HandedOver);
-    QTRY_COMPARE(asked.count(), 1);
+    {
+        SingleInstance first(folder.path());
+        QCOMPARE(first.claim(), SingleInstance::Outcome::Running);
+        QSignalSpy asked(&first, &SingleInstance::anotherStart);
+        SingleInstance second(folder.path());
+        QCOMPARE(second.claim(), SingleInstance::Outcome::HandedOver);
+        QTRY_COMPARE(asked.count(), 1);
+        QCOMPARE(QFileInfo(SingleInstance::serverName(folder.path())).absolutePath(), mRuntime.path());
+    }
+    QCOMPARE(QDir(mRuntime.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
 void TestSingleInstance::lockOfACopyThatDiedIsTakenOver()
 {
     QTemporaryDir folder;
-    // A lock left by a process that no longer exists (the highest process number is never in use here).
-    QFile lock(QDir(folder.path()).filePath(SingleInstance::kLockFileName));
-    QVERIFY(lock.open(QIODevice::WriteOnly));
-    lock.write("4194304\nquillmora\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    lock.close();
+    writeLock(folder.path(), QSysInfo::machineHostName());
     SingleInstance next(folder.path());
     QCOMPARE(next.claim(), SingleInstance::Outcome::Running);
+}
+
+void TestSingleInstance::lockOfACopyElsewhereIsTakenOverWhenTheUserSaysSo()
+{
+    // Another computer sharing the folder, or this one under its former name, left its lock.
+    TestEnv env;
+    writeLock(env.dir(), QStringLiteral("old-name"));
+    const QString lock = QDir(QFileInfo(env.dir()).canonicalFilePath()).filePath(SingleInstance::kLockFileName);
+    const QString question =
+        QStringLiteral(
+            "このフォルダーは、コンピューター「old-name」の Quillmora が使っていることになっていますが、"
+            "応答がありません。\nロックファイル: %1\n\nほかのコンピューターで Quillmora が動いていないことを"
+            "確かめてから OK を押すと、このロックを引き継いで起動します。キャンセルを押すと終了します。")
+            .arg(lock);
+    const int style = platform::vbOKCancel | platform::vbExclamation;
+    env.dialogs().expectMessage(question, QStringLiteral("Quillmora"), style, platform::vbCancel);
+    QVERIFY(!Program::claimDataFolder());
+    env.dialogs().expectMessage(question, QStringLiteral("Quillmora"), style, platform::vbOK);
+    QVERIFY(Program::claimDataFolder());
+    QVERIFY(readBytes(lock).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
+    QVERIFY(env.dialogs().verify());
+}
+
+void TestSingleInstance::copyThatCannotListenIsNotTakenOver()
+{
+    // A runtime folder whose path leaves no room for a socket's name.
+    QTemporaryDir runtime;
+    const QString deep = QDir(runtime.path()).filePath(QString(100, u'r'));
+    QVERIFY(QDir().mkdir(deep) &&
+            QFile::setPermissions(deep, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(deep));
+    TestEnv env;
+    SingleInstance running(env.dir());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot reach this copy")));
+    QCOMPARE(running.claim(), SingleInstance::Outcome::Running);  // it runs on, without the socket
+    // A later start says so, and offers no take-over of a copy that runs.
+    env.dialogs().expectMessage(
+        QStringLiteral("このフォルダーでは Quillmora が既に動いていますが、応答がありません。\n"
+                       "動いている Quillmora（プロセス番号 %1）を終了してから、もう一度起動してください。")
+            .arg(QCoreApplication::applicationPid()),
+        QStringLiteral("Quillmora"), platform::vbExclamation);
+    QVERIFY(!Program::claimDataFolder());
+    QVERIFY(env.dialogs().verify());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mRuntime.path()));
 }
 
 void TestSingleInstance::otherFoldersRunOnTheirOwn()
