@@ -31,8 +31,7 @@ private slots:
 
     void secondStartInTheSameFolderHandsOver();
     void lockOfACopyThatDiedIsTakenOver();
-    void lockOfACopyElsewhereIsTakenOverWhenTheUserSaysSo();
-    void copyThatCannotListenIsNotTakenOver();
+    void silentLockIsOfferedOnlyWhenMadeElsewhere();
     void otherFoldersRunOnTheirOwn();
     void secondProgramEndsWithoutTouchingTheData();
     void onlyLeftoversOfOurOwnRewritesAreRemoved();
@@ -75,48 +74,39 @@ void TestSingleInstance::lockOfACopyThatDiedIsTakenOver()
     QCOMPARE(next.claim(), SingleInstance::Outcome::Running);
 }
 
-void TestSingleInstance::lockOfACopyElsewhereIsTakenOverWhenTheUserSaysSo()
+void TestSingleInstance::silentLockIsOfferedOnlyWhenMadeElsewhere()
 {
-    // Another computer sharing the folder, or this one under its former name, left its lock.
-    TestEnv env;
-    writeLock(env.dir(), QStringLiteral("old-name"));
-    const QString lock = QDir(QFileInfo(env.dir()).canonicalFilePath()).filePath(SingleInstance::kLockFileName);
-    const QString question =
-        QStringLiteral(
-            "このフォルダーは、コンピューター「old-name」の Quillmora が使っていることになっていますが、"
-            "応答がありません。\nロックファイル: %1\n\nほかのコンピューターで Quillmora が動いていないことを"
-            "確かめてから OK を押すと、このロックを引き継いで起動します。キャンセルを押すと終了します。")
-            .arg(lock);
-    const int style = platform::vbOKCancel | platform::vbExclamation;
-    env.dialogs().expectMessage(question, QStringLiteral("Quillmora"), style, platform::vbCancel);
-    QVERIFY(!Program::claimDataFolder());
-    env.dialogs().expectMessage(question, QStringLiteral("Quillmora"), style, platform::vbOK);
-    QVERIFY(Program::claimDataFolder());
-    QVERIFY(readBytes(lock).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
-    QVERIFY(env.dialogs().verify());
-}
-
-void TestSingleInstance::copyThatCannotListenIsNotTakenOver()
-{
-    // A runtime folder whose path leaves no room for a socket's name.
+    // A copy that cannot listen (its runtime folder's path leaves no room for a socket's name) runs on; a
+    // later start is told so, and offered no take-over of the copy that runs.
     QTemporaryDir runtime;
     const QString deep = QDir(runtime.path()).filePath(QString(100, u'r'));
     QVERIFY(QDir().mkdir(deep) &&
             QFile::setPermissions(deep, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(deep));
     TestEnv env;
-    SingleInstance running(env.dir());
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot reach this copy")));
-    QCOMPARE(running.claim(), SingleInstance::Outcome::Running);  // it runs on, without the socket
-    // A later start says so, and offers no take-over of a copy that runs.
-    env.dialogs().expectMessage(
-        QStringLiteral("このフォルダーでは Quillmora が既に動いていますが、応答がありません。\n"
-                       "動いている Quillmora（プロセス番号 %1）を終了してから、もう一度起動してください。")
-            .arg(QCoreApplication::applicationPid()),
-        QStringLiteral("Quillmora"), platform::vbExclamation);
-    QVERIFY(!Program::claimDataFolder());
-    QVERIFY(env.dialogs().verify());
+    {
+        SingleInstance running(env.dir());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot reach this copy")));
+        QCOMPARE(running.claim(), SingleInstance::Outcome::Running);
+        env.dialogs().expectAnyMessage(QStringLiteral("Quillmora"), platform::vbExclamation);
+        QVERIFY(!Program::claimDataFolder());
+    }
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mRuntime.path()));
+
+    // The lock of a copy on another computer sharing the folder, or on this one under its former name: named,
+    // and taken over once the user says so.
+    writeLock(env.dir(), QStringLiteral("old-name"));
+    const int confirmation = platform::vbOKCancel | platform::vbExclamation;
+    env.dialogs()
+        .expectAnyMessage(QStringLiteral("Quillmora"), confirmation, platform::vbCancel)
+        .expectAnyMessage(QStringLiteral("Quillmora"), confirmation, platform::vbOK);
+    QVERIFY(!Program::claimDataFolder());
+    QVERIFY(Program::claimDataFolder());
+    const QString lock = QDir(QFileInfo(env.dir()).canonicalFilePath()).filePath(SingleInstance::kLockFileName);
+    QVERIFY(env.dialogs().shownTexts().last().contains(QStringLiteral("「old-name」")));
+    QVERIFY(env.dialogs().shownTexts().last().contains(lock));
+    QVERIFY(readBytes(lock).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
+    QVERIFY(env.dialogs().verify());
 }
 
 void TestSingleInstance::otherFoldersRunOnTheirOwn()

@@ -96,15 +96,8 @@ bool drawnWhole(platform::FitLabel* label)
     return same;
 }
 
-QRegion inkCutOff(platform::FitLabel* label, bool glyphsOnly)
+QRegion inkCutOff(platform::FitLabel* label)
 {
-    const QPalette shown = label->palette();
-    if (glyphsOnly) {  // black on white needs no outline
-        QPalette plain = shown;
-        plain.setColor(QPalette::Window, Qt::white);
-        plain.setColor(label->foregroundRole(), Qt::black);
-        label->setPalette(plain);
-    }
     // The label's own painting of its text, on a canvas with room all round the label's rectangle.
     const QRgb background = label->palette().color(QPalette::Window).rgb();
     const int room = label->height();
@@ -114,7 +107,6 @@ QRegion inkCutOff(platform::FitLabel* label, bool glyphsOnly)
     painter.translate(room, room);
     label->paintText(painter);
     painter.end();
-    label->setPalette(shown);
     QRegion cut;
     for (int y = 0; y < canvas.height(); ++y) {
         for (int x = 0; x < canvas.width(); ++x) {

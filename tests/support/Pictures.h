@@ -16,9 +16,8 @@ class FitLabel;
 bool drawnWhole(platform::FitLabel* label);
 
 // The pixels of its text that the label paints outside its own rectangle, where they are lost, in the label's
-// coordinates; empty when nothing is cut off, not even a pixel of antialiasing. With `glyphsOnly` the text is
-// painted black on white, which needs no outline: the glyphs themselves.
-QRegion inkCutOff(platform::FitLabel* label, bool glyphsOnly = false);
+// coordinates; empty when nothing is cut off, not even a pixel of antialiasing.
+QRegion inkCutOff(platform::FitLabel* label);
 
 // How readable the label's text is where it stands: its pixels, drawn over what lies behind them in the window,
 // that stand out from that background by 3 : 1 or more, counted against the core of the same lines drawn black

@@ -5,6 +5,7 @@
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/FitLabel.h"
+#include "platform/OutlinedLabel.h"
 #include "platform/Guard.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
@@ -410,12 +411,13 @@ void TestTraining::planStepsAreNeverCutOff()
         for (int narrow = 0; narrow <= 16; ++narrow)
             names.append(QString(wide, u'腕') + QString(narrow, u'i') + u'W');
     }
-    // The outline gives way only in the row above or below glyphs as high as the label.
+    // The current step's outline gives way only in the row above or below glyphs as high as the label; a glyph
+    // cut off would leave its outline further out.
     const QRegion rowsAboveAndBelow =
         QRegion(0, -1, label->width(), 1) + QRegion(0, label->height(), label->width(), 1);
+    QVERIFY(qobject_cast<platform::OutlinedLabel*>(label)->outlineColour().isValid());
     for (const QString& name : names) {
         label->setText(QStringLiteral("20.") + name);
-        QVERIFY2(inkCutOff(label, true).isEmpty(), qPrintable(label->text()));
         QVERIFY2(inkCutOff(label).subtracted(rowsAboveAndBelow).isEmpty(), qPrintable(label->text()));
     }
 }
