@@ -2,10 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The program through the accessibility bus, as a screen reader or voice control drives it.
 
-Every control a user can reach has a name, and pressing a button through its accessible action returns
-at once: the button's handler (開始 waits for minutes) runs afterwards from the program's event loop,
-exactly once. The help window's tabs read as named page tabs, the current one selected. Run by
-on-desktop.sh --a11y with the program's path as argument.
+Every control a user can reach has a name, the chart's figures are read as they are shown, and pressing
+a button through its accessible action returns at once: the button's handler (開始 waits for minutes) runs
+afterwards from the program's event loop, exactly once. The help window's tabs read as named page tabs,
+the current one selected. Run by on-desktop.sh --a11y with the program's path as argument.
 """
 import os
 import subprocess
@@ -93,6 +93,18 @@ def press(button):
     return time.monotonic() - started
 
 
+def check_chart_figures(app):
+    # Ctrl+G in the settings window opens the chart; its figures are read as they are shown. Escape closes it.
+    subprocess.run(["xdotool", "key", "--clearmodifiers", "ctrl+g"], check=True)
+    label = wait_for(lambda: next((n for f in showing_frames(app) if f.name == "Quillmora - グラフ" for n in walk(f)
+                                   if n.getRole() == pyatspi.ROLE_LABEL and n.name.startswith("合計")), None),
+                     "the chart's figures read by their text")
+    if "記録した日数" not in label.name:
+        fail("the chart's figures read as %r" % label.name)
+    subprocess.run(["xdotool", "key", "--clearmodifiers", "Escape"], check=True)
+    wait_for(lambda: not any(f.name == "Quillmora - グラフ" for f in showing_frames(app)), "the chart to close")
+
+
 def check_help_window(app):
     """The help window's tab bar is a named list of page tabs, the current one selected; a tab
     pressed through its action turns to its pane."""
@@ -128,6 +140,7 @@ def main():
         press(cut)
         start = wait_for(lambda: find(app, pyatspi.ROLE_PUSH_BUTTON, "開始"), "the settings window")
         check_names(app, "settings window")
+        check_chart_figures(app)
         check_help_window(app)
         # The start button's handler waits a minute: the call must not wait with it.
         took = press(start)
