@@ -23,6 +23,49 @@ namespace {
 std::unique_ptr<platform::SingleInstance> gInstance;
 std::unique_ptr<tray::WaitView> gWaitView;
 
+const QString kTitle = QStringLiteral("Quillmora");
+
+// The copy that holds the folder's lock did not answer. A copy running on this computer holds its lock file
+// open, and the lock is never taken from it: this start ends. Else the lock's process number went to another
+// program, and the lock is taken over. A lock made on another computer sharing the folder, or on this one
+// under its former name, may be left over from a copy that is long gone: the user, who can tell, may take it.
+bool takeOverSilentLock(platform::SingleInstance& instance)
+{
+    const platform::SingleInstance::LockHolder holder = instance.lockHolder();
+    if (holder.onThisComputer) {
+        if (instance.takeOver())
+            return true;
+        platform::MsgBox(
+            QStringLiteral("このフォルダーでは Quillmora が既に動いていますが、応答がありません。\n"
+                           "動いている Quillmora（プロセス番号 %1）を終了してから、もう一度起動してください。")
+                .arg(holder.pid),
+            platform::vbExclamation, kTitle);
+        return false;
+    }
+    const QString holderText =
+        holder.known && !holder.host.isEmpty()
+            ? QStringLiteral(
+                  "このフォルダーは、コンピューター「%1」の Quillmora が使っていることになっていますが、"
+                  "応答がありません。")
+                  .arg(holder.host)
+            : QStringLiteral("このフォルダーは、ほかの Quillmora が使っていることになっていますが、応答がありません。");
+    const QString question =
+        holderText + QStringLiteral(
+                         "\nロックファイル: %1\n\n"
+                         "ほかのコンピューターで Quillmora が動いていないことを確かめてから OK を押すと、"
+                         "このロックを引き継いで起動します。キャンセルを押すと終了します。")
+                         .arg(QDir::toNativeSeparators(instance.lockFilePath()));
+    if (platform::MsgBox(question, platform::vbOKCancel | platform::vbExclamation, kTitle) != platform::vbOK)
+        return false;
+    if (instance.takeOver())
+        return true;
+    platform::MsgBox(QStringLiteral("ロックファイル「%1」を引き継げませんでした。\n"
+                                    "Quillmora がまだ使っているか、ファイルを削除できません。")
+                         .arg(QDir::toNativeSeparators(instance.lockFilePath())),
+                     platform::vbExclamation, kTitle);
+    return false;
+}
+
 }  // namespace
 
 void anotherStartRequested()
@@ -49,9 +92,9 @@ bool claimDataFolder()
     case platform::SingleInstance::Outcome::HandedOver:
         return false;
     case platform::SingleInstance::Outcome::OtherSilent:
-        platform::MsgBox(QStringLiteral("このフォルダーでは Quillmora が既に動いています。"), platform::vbExclamation,
-                         QStringLiteral("Quillmora"));
-        return false;
+        if (!takeOverSilentLock(*gInstance))
+            return false;
+        break;
     case platform::SingleInstance::Outcome::Running:
         break;
     }

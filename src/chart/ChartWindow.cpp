@@ -13,7 +13,6 @@
 
 #include <QBuffer>
 #include <QComboBox>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -130,7 +129,8 @@ void ChartWindow::nameControls()
     mItemChooser->setAccessibleName(QStringLiteral("グラフにする項目"));
     mRangeChooser->setAccessibleName(QStringLiteral("期間"));
     mChosenBar->setAccessibleDescription(QStringLiteral("選んだ棒の日付と回数"));
-    mFigures->setAccessibleName(QStringLiteral("数値"));
+    // The figures are the label's text, and so its accessible name, which a screen reader reads.
+    mFigures->setAccessibleDescription(QStringLiteral("グラフの数値"));
     mSaveImage->setAccessibleDescription(QStringLiteral("グラフを PNG 形式の画像ファイルに保存します"));
     mExportCsv->setAccessibleDescription(QStringLiteral("この項目の履歴を CSV ファイルに書き出します"));
     mClose->setAccessibleDescription(QStringLiteral("グラフのウィンドウを閉じます"));
@@ -253,9 +253,8 @@ void ChartWindow::showChosenBar(int index)
 
 void ChartWindow::saveImage()
 {
-    const QString suggested = QDir::current().filePath(chosenItemName() + QStringLiteral(".png"));
-    const QString path = askSaveFileName(
-        this, SaveRequest{kSaveImageTitle, suggested, QStringLiteral("PNG 画像 (*.png)"), QStringLiteral("png")});
+    const QString path = chooseExportFile(this, SaveRequest{kSaveImageTitle, chosenItemName() + QStringLiteral(".png"),
+                                                            QStringLiteral("PNG 画像 (*.png)"), QStringLiteral("png")});
     if (path.isEmpty())
         return;
     QByteArray bytes;

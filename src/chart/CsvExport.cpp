@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CsvExport.h"
 
+#include <QRegularExpression>
+
 namespace chart {
 namespace {
 
@@ -21,6 +23,13 @@ int twoDigitsThen(QStringView text, qsizetype& i, QChar unit)
     return value;
 }
 
+// A count a spreadsheet reads as a plain number: half-width digits, a minus, a decimal point, an exponent.
+bool isPlainNumber(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^-?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][-+]?[0-9]+)?$"));
+    return number.match(text).hasMatch();
+}
+
 }  // namespace
 
 QString csvField(const QString& text)
@@ -31,6 +40,17 @@ QString csvField(const QString& text)
     QString quoted = text;
     quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
     return u'"' + quoted + u'"';
+}
+
+QString csvTextField(const QString& text)
+{
+    const bool formulaLike = !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front());
+    return csvField(formulaLike ? u'\'' + text : text);
+}
+
+QString csvCountField(const QString& count)
+{
+    return isPlainNumber(count) ? count : csvTextField(count);
 }
 
 QString csvTime(const QString& field)
@@ -53,12 +73,12 @@ QByteArray csvBytes(const std::vector<ItemHistory>& histories)
     QString text = QStringLiteral("項目,日付,時刻,回数") + kLineEnd;
     for (const ItemHistory& history : histories) {
         const std::vector<QDate> dates = placeDates(history.records, history.anchor);
-        const QString name = csvField(history.name);
+        const QString name = csvTextField(history.name);
         for (size_t i = 0; i < history.records.size(); ++i) {
             const QmrM::HistoryRecord& record = history.records[i];
             const QString date = dates[i].isValid() ? dates[i].toString(Qt::ISODate) : QString();
-            text +=
-                name + u',' + date + u',' + csvField(csvTime(record.time)) + u',' + csvField(record.count) + kLineEnd;
+            text += name + u',' + date + u',' + csvTextField(csvTime(record.time)) + u',' +
+                    csvCountField(record.count) + kLineEnd;
         }
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();

@@ -13,7 +13,6 @@
 
 #include <QAbstractItemView>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -145,9 +144,9 @@ void exportCsv(QWidget* caller, int item)
         return;
     }
     const QString stem = item == 0 ? QStringLiteral("全項目") : names.front();
-    const QString path =
-        askSaveFileName(caller, SaveRequest{kExportTitle, QDir::current().filePath(stem + ".csv"),
-                                            QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv")});
+    const QString path = chooseExportFile(
+        caller,
+        SaveRequest{kExportTitle, stem + ".csv", QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv")});
     if (path.isEmpty())
         return;
     std::vector<ItemHistory> histories;

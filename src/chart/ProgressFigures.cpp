@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <optional>
 
 namespace chart {
@@ -19,15 +18,6 @@ constexpr int kWeeksInAYear = 52;
 constexpr int kLastDaysDescribed = 7;
 constexpr int kLastWeeksDescribed = 4;
 const QChar kFigureSeparator(0x3000);  // ideographic space
-
-// Sums stay finite: a hand-edited count of 1e308 twice must not turn the chart into infinities.
-double addCounts(double a, double b)
-{
-    const double sum = a + b;
-    if (std::isfinite(sum))
-        return sum;
-    return sum > 0 ? std::numeric_limits<double>::max() : std::numeric_limits<double>::lowest();
-}
 
 QDate mondayOf(const QDate& date)
 {
@@ -100,8 +90,7 @@ double countValue(const QString& field)
 {
     if (const auto value = plainInteger(field))
         return *value;
-    const double value = TextValue(field);
-    return std::isfinite(value) ? value : 0.0;
+    return HistoryCount(field);
 }
 
 DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor)
@@ -111,10 +100,10 @@ DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QD
     for (size_t i = 0; i < records.size(); ++i) {
         const double count = countValue(records[i].count);
         if (!dates[i].isValid()) {
-            history.undatedCount = addCounts(history.undatedCount, count);
+            history.undatedCount = AddHistoryCounts(history.undatedCount, count);
             ++history.undatedRecords;
         } else if (!history.days.empty() && history.days.back().date == dates[i]) {
-            history.days.back().count = addCounts(history.days.back().count, count);
+            history.days.back().count = AddHistoryCounts(history.days.back().count, count);
         } else {
             history.days.push_back(DayCount{dates[i], count});
         }
@@ -129,13 +118,13 @@ DailyHistory combine(const std::vector<DailyHistory>& histories)
     std::vector<DayCount> all;
     for (const DailyHistory& history : histories) {
         all.insert(all.end(), history.days.begin(), history.days.end());
-        sum.undatedCount = addCounts(sum.undatedCount, history.undatedCount);
+        sum.undatedCount = AddHistoryCounts(sum.undatedCount, history.undatedCount);
         sum.undatedRecords += history.undatedRecords;
     }
     std::stable_sort(all.begin(), all.end(), [](const DayCount& a, const DayCount& b) { return a.date < b.date; });
     for (const DayCount& day : all) {
         if (!sum.days.empty() && sum.days.back().date == day.date)
-            sum.days.back().count = addCounts(sum.days.back().count, day.count);
+            sum.days.back().count = AddHistoryCounts(sum.days.back().count, day.count);
         else
             sum.days.push_back(day);
     }
@@ -186,7 +175,7 @@ std::vector<Bar> barsFor(const DailyHistory& history, const Period& period)
     }
     for (auto day = firstDayFrom(history, period.first); day != history.days.end() && day->date <= period.last; ++day) {
         Bar& bar = bars[static_cast<size_t>(start.daysTo(day->date) / step)];
-        bar.count = addCounts(bar.count, day->count);
+        bar.count = AddHistoryCounts(bar.count, day->count);
         bar.recorded = true;
     }
     return bars;
@@ -200,7 +189,7 @@ Figures figuresFor(const DailyHistory& history, const Period& period, const QDat
     int run = 0;
     QDate lastOfCurrentRun = today.addDays(-1);
     for (auto day = firstDayFrom(history, period.first); day != history.days.end() && day->date <= period.last; ++day) {
-        datedTotal = addCounts(datedTotal, day->count);
+        datedTotal = AddHistoryCounts(datedTotal, day->count);
         if (figures.recordedDays == 0 || day->count > figures.best) {
             figures.best = day->count;
             figures.bestDate = day->date;
@@ -218,7 +207,7 @@ Figures figuresFor(const DailyHistory& history, const Period& period, const QDat
     if (figures.recordedDays > 0)
         figures.dailyAverage = datedTotal / figures.recordedDays;
     if (withUndated) {
-        figures.total = addCounts(figures.total, history.undatedCount);
+        figures.total = AddHistoryCounts(figures.total, history.undatedCount);
         figures.undatedRecords = history.undatedRecords;
     }
     return figures;

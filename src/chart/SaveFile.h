@@ -7,19 +7,24 @@
 class QWidget;
 
 // Where the chart's files go: the save dialog (the one place the program shows Qt's file dialog, so tests
-// can answer it) and the write that puts a whole file in place or nothing.
+// can answer it), the checks that keep an export off the program's own files, and the write that puts a
+// whole file in place or nothing.
 namespace chart {
 
 struct SaveRequest {
-    QString title;          // the dialog's title, also the title of a failure's message
-    QString suggestedPath;  // folder and name offered
+    QString title;          // the dialog's title, also the title of the messages about the choice
+    QString suggestedName;  // file name offered, with the folder that asks for it
     QString filter;         // "CSV ファイル (*.csv)"
     QString suffix;         // added to a name typed without one
 };
 
-// Answers a save request with the path chosen, or an empty text when the user cancels: Qt's file dialog,
-// or the seams' saveFileName (shared/Seams.h).
-QString askSaveFileName(QWidget* parent, const SaveRequest& request);
+// Asks where to save an export until the user names a file that may be written, or cancels (an empty
+// text). The dialog opens in the folder last chosen during this run, at first in the user's documents
+// folder, never on its own in the data folder. A data file of the program (items list, settings, an item's
+// history, the lock; whatever the case of its letters, also through a link) is refused with a message and
+// the dialog comes back; an existing file is replaced only when the user confirms it. The dialog is Qt's,
+// or the seams' saveFileName (shared/Seams.h), which is given the folder and name offered.
+QString chooseExportFile(QWidget* parent, const SaveRequest& request);
 
 // Writes `content` as the whole file at `path`: into a temporary file beside it, flushed and renamed over
 // it, so a failed write leaves the old file (or none) and no partial one. A link is followed to the file

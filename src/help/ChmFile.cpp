@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChmFile.h"
 
+#include "ChmDirectory.h"
 #include "shared/TextEncoding.h"
 
 #include <QFile>
@@ -16,16 +17,13 @@ namespace help {
 
 namespace {
 
-// Objects larger than this are refused: a help page or picture is never near it, and a
-// damaged directory entry must not make us allocate gigabytes.
-constexpr LONGUINT64 kMaxObjectSize = 64u * 1024u * 1024u;
-
-// LZX section objects: chmlib takes the bounds of each compressed block from the reset table
-// and trusts them, reading past its block buffer when the table is damaged.
-const char* const kResetTable =
-    "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable";
-const char* const kCompressedContent = "::DataSpace/Storage/MSCompressed/Content";
-const char* const kControlData = "::DataSpace/Storage/MSCompressed/ControlData";
+// The compressed section's tables are a few kilobytes, as long as the section is large.
+constexpr LONGUINT64 kMaxTableSize = 1024u * 1024u;
+// LZX output comes in frames of 32 KiB, and the decoder starts afresh every few frames (every two in
+// every compiler's output). To reach an object chmlib decompresses from the last fresh start before it:
+// a damaged count would make it decompress up to the whole section for every object read.
+constexpr quint64 kLzxFrame = 0x8000;
+constexpr quint64 kMaxFramesPerReset = 64;
 
 // Record codes of the "/#SYSTEM" object.
 constexpr quint16 kSystemContentsFile = 0;
@@ -100,104 +98,16 @@ bool isPagePath(const QString& path)
            path.endsWith(QLatin1String(".html"), Qt::CaseInsensitive);
 }
 
-quint64 readLe(const unsigned char* p, int bytes)
-{
-    quint64 v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
-
 // Reads one of the compressed section's own tables, which are always stored uncompressed;
 // an entry that places one in the compressed section is damage, and reading it would start
 // the decompressor before its parameters are checked.
 bool readTable(chmFile* h, chmUnitInfo* ui, QByteArray* out)
 {
-    if (ui->space != CHM_UNCOMPRESSED || ui->length > kMaxObjectSize)
+    if (ui->space != CHM_UNCOMPRESSED || ui->length > kMaxTableSize)
         return false;
     out->resize(static_cast<qsizetype>(ui->length));
     return chm_retrieve_object(h, ui, reinterpret_cast<unsigned char*>(out->data()), 0,
                                static_cast<LONGINT64>(ui->length)) == static_cast<LONGINT64>(ui->length);
-}
-
-// Reads an ENCINT (7 bits a byte, high bit set on all but the last) of the directory.
-bool readEncInt(const QByteArray& bytes, qsizetype* pos, quint64* value)
-{
-    *value = 0;
-    for (int i = 0; i < 9 && *pos < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[(*pos)++]);
-        *value = (*value << 7) | (byte & 0x7f);
-        if ((byte & 0x80) == 0)
-            return true;
-    }
-    return false;
-}
-
-// chm_open itself reads the reset table and the LZX control data through the general
-// object reader, before it knows the LZX parameters, and then divides by half the window
-// size even when it has just found the record unusable. A directory entry that puts either
-// table in the compressed section, or a damaged control record, ends the process there.
-// So both are looked at in the raw file before chm_open sees it. A file whose header cannot
-// be read is left to chm_open, which refuses it on its own.
-bool rawTablesAreSafe(const QString& fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray header = file.read(0x60);
-    if (header.size() < 0x58 || !header.startsWith("ITSF"))
-        return true;
-    const auto* h = reinterpret_cast<const unsigned char*>(header.constData());
-    const quint64 version = readLe(h + 4, 4);
-    const quint64 dirOffset = readLe(h + 0x48, 8);
-    const quint64 dirLength = readLe(h + 0x50, 8);
-    quint64 dataOffset = dirOffset + dirLength;
-    if (version >= 3) {
-        if (header.size() < 0x60)
-            return true;
-        dataOffset = readLe(h + 0x58, 8);
-    }
-    const quint64 fileSize = static_cast<quint64>(file.size());
-    if (dirOffset >= fileSize || dirLength > kMaxObjectSize)
-        return true;
-    if (!file.seek(static_cast<qint64>(dirOffset)))
-        return false;
-    const QByteArray directory = file.read(static_cast<qint64>(dirLength));
-
-    // Entries are: ENCINT name length, name, ENCINT section, ENCINT offset, ENCINT length.
-    auto entriesAreSafe = [&](const QByteArray& name, bool isControlData) {
-        for (qsizetype at = directory.indexOf(name); at >= 0; at = directory.indexOf(name, at + 1)) {
-            if (at == 0 || static_cast<unsigned char>(directory[at - 1]) != name.size())
-                continue;
-            qsizetype pos = at + name.size();
-            quint64 space = 0;
-            quint64 start = 0;
-            quint64 length = 0;
-            if (!readEncInt(directory, &pos, &space) || !readEncInt(directory, &pos, &start) ||
-                !readEncInt(directory, &pos, &length))
-                continue;
-            if (space != CHM_UNCOMPRESSED)
-                return false;
-            if (!isControlData)
-                continue;
-            if (length < 24 || length > 4096 || start > fileSize || dataOffset > fileSize - start ||
-                length > fileSize - start - dataOffset)
-                return false;
-            if (!file.seek(static_cast<qint64>(dataOffset + start)))
-                return false;
-            const QByteArray record = file.read(24);
-            if (record.size() != 24)
-                return false;
-            const auto* r = reinterpret_cast<const unsigned char*>(record.constData());
-            quint32 window = static_cast<quint32>(readLe(r + 16, 4));
-            if (readLe(r + 8, 4) == 2)
-                window *= 0x8000u;  // chmlib scales it in 32 bits
-            if (window / 2 == 0)
-                return false;
-        }
-        return true;
-    };
-    return entriesAreSafe(QByteArray(kResetTable), false) && entriesAreSafe(QByteArray(kControlData), true);
 }
 
 // The LZX parameters: chmlib divides by values derived from them and sets its decoder up
@@ -206,15 +116,16 @@ bool controlDataIsSound(chmFile* h)
 {
     chmUnitInfo ui;
     QByteArray raw;
-    if (chm_resolve_object(h, kControlData, &ui) != CHM_RESOLVE_SUCCESS || ui.length < 24 || !readTable(h, &ui, &raw))
+    if (chm_resolve_object(h, kControlDataName, &ui) != CHM_RESOLVE_SUCCESS || ui.length < 24 ||
+        !readTable(h, &ui, &raw))
         return false;
     const auto* p = reinterpret_cast<const unsigned char*>(raw.constData());
     if (std::memcmp(p + 4, "LZXC", 4) != 0)
         return false;
-    const quint64 version = readLe(p + 8, 4);
-    quint64 resetInterval = readLe(p + 12, 4);
-    quint64 windowSize = readLe(p + 16, 4);
-    const quint64 windowsPerReset = readLe(p + 20, 4);
+    const quint64 version = readLittleEndian(p + 8, 4);
+    quint64 resetInterval = readLittleEndian(p + 12, 4);
+    quint64 windowSize = readLittleEndian(p + 16, 4);
+    const quint64 windowsPerReset = readLittleEndian(p + 20, 4);
     if (version == 2) {
         resetInterval *= 0x8000;
         windowSize *= 0x8000;
@@ -224,7 +135,7 @@ bool controlDataIsSound(chmFile* h)
         return false;
     const quint64 half = windowSize / 2;
     return resetInterval != 0 && resetInterval % half == 0 && windowsPerReset != 0 &&
-           resetInterval / half * windowsPerReset <= 0xffffffffu;
+           resetInterval / half * windowsPerReset <= kMaxFramesPerReset;
 }
 
 // Checks the compressed section's tables before anything is read from it: the LZX
@@ -235,9 +146,9 @@ bool compressedSectionIsSound(chmFile* h)
 {
     chmUnitInfo table;
     chmUnitInfo content;
-    if (chm_resolve_object(h, kResetTable, &table) != CHM_RESOLVE_SUCCESS)
-        return chm_resolve_object(h, kCompressedContent, &content) != CHM_RESOLVE_SUCCESS;
-    if (chm_resolve_object(h, kCompressedContent, &content) != CHM_RESOLVE_SUCCESS ||
+    if (chm_resolve_object(h, kResetTableName, &table) != CHM_RESOLVE_SUCCESS)
+        return chm_resolve_object(h, kCompressedContentName, &content) != CHM_RESOLVE_SUCCESS;
+    if (chm_resolve_object(h, kCompressedContentName, &content) != CHM_RESOLVE_SUCCESS ||
         content.space != CHM_UNCOMPRESSED || !controlDataIsSound(h))
         return false;
     QByteArray raw;
@@ -245,18 +156,18 @@ bool compressedSectionIsSound(chmFile* h)
         return false;
     const auto* p = reinterpret_cast<const unsigned char*>(raw.constData());
 
-    const quint64 blockCount = readLe(p + 4, 4);
-    const quint64 tableOffset = readLe(p + 12, 4);
-    const quint64 compressedLength = readLe(p + 24, 8);
-    const quint64 blockLength = readLe(p + 32, 8);
-    if (blockLength == 0 || blockLength > 0x200000 || compressedLength > content.length)
+    const quint64 blockCount = readLittleEndian(p + 4, 4);
+    const quint64 tableOffset = readLittleEndian(p + 12, 4);
+    const quint64 compressedLength = readLittleEndian(p + 24, 8);
+    const quint64 blockLength = readLittleEndian(p + 32, 8);
+    if (blockLength != kLzxFrame || compressedLength > content.length)
         return false;
     if (tableOffset > table.length || blockCount > (table.length - tableOffset) / 8)
         return false;
     const quint64 maxBlock = blockLength + 6144;
     quint64 previous = 0;
     for (quint64 i = 0; i < blockCount; ++i) {
-        const quint64 start = readLe(p + tableOffset + i * 8, 8);
+        const quint64 start = readLittleEndian(p + tableOffset + i * 8, 8);
         if (start < previous || start > compressedLength || (i > 0 && start - previous > maxBlock))
             return false;
         previous = start;
@@ -291,7 +202,7 @@ bool ChmFile::open(const QString& fileName)
     // chm_open returns null for a missing file or a bad header; a directory or a device
     // must not reach it at all.
     const QFileInfo info(fileName);
-    if (!info.isFile() || !info.isReadable() || !rawTablesAreSafe(fileName))
+    if (!info.isFile() || !info.isReadable() || !chmIsSafeToOpen(fileName))
         return false;
 
     mHandle = chm_open(QFile::encodeName(fileName).constData());
@@ -358,7 +269,7 @@ void ChmFile::readSystemRecords()
     const QByteArray language = records.value(kSystemLanguage);
     if (language.size() >= 4)
         mCodepage = codepageForLanguage(
-            static_cast<quint32>(readLe(reinterpret_cast<const unsigned char*>(language.constData()), 4)));
+            static_cast<quint32>(readLittleEndian(reinterpret_cast<const unsigned char*>(language.constData()), 4)));
     auto text = [&](quint16 code) {
         QByteArray value = records.value(code);
         const qsizetype nul = value.indexOf('\0');
@@ -418,7 +329,7 @@ bool ChmFile::contains(const QString& path) const
     return chm_resolve_object(mHandle, name.constData(), &ui) == CHM_RESOLVE_SUCCESS;
 }
 
-QByteArray ChmFile::read(const QString& path, bool* ok) const
+QByteArray ChmFile::read(const QString& path, bool* ok, qint64 maxSize) const
 {
     if (ok)
         *ok = false;
@@ -430,7 +341,7 @@ QByteArray ChmFile::read(const QString& path, bool* ok) const
     chmUnitInfo ui;
     if (chm_resolve_object(mHandle, name.constData(), &ui) != CHM_RESOLVE_SUCCESS)
         return QByteArray();
-    if (ui.length > kMaxObjectSize)
+    if (ui.length > static_cast<LONGUINT64>(qMax<qint64>(maxSize, 0)))
         return QByteArray();
     QByteArray data;
     data.resize(static_cast<qsizetype>(ui.length));

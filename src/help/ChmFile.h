@@ -43,9 +43,16 @@ public:
 
     bool contains(const QString& path) const;
 
-    // Reads one stored object. ok (when given) tells a stored empty object from a failure:
-    // on failure the result is empty and *ok is false.
-    QByteArray read(const QString& path, bool* ok = nullptr) const;
+    // What one read takes at most. The viewer decodes, lays out and indexes a page (or a contents
+    // or index file, or a style sheet) at many times its size: pages are held to 1 MiB, a hundred
+    // times the longest of our own. Any other object (a picture) is held to 8 MiB, over a hundred
+    // times our largest picture. A longer object, damaged or made to fill memory, is not read.
+    static constexpr qint64 kMaxPageSize = 1024 * 1024;
+    static constexpr qint64 kMaxObjectSize = 8 * 1024 * 1024;
+
+    // Reads one stored object of at most maxSize bytes. ok (when given) tells a stored empty
+    // object from a failure: on failure the result is empty and *ok is false.
+    QByteArray read(const QString& path, bool* ok = nullptr, qint64 maxSize = kMaxObjectSize) const;
 
     // Paths of every stored file (directories and internal "::" storage left out).
     QStringList files() const;

@@ -4,10 +4,12 @@
 #include "ChmFile.h"
 #include "HtmlText.h"
 #include "TextSearch.h"
+#include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "shared/TextEncoding.h"
 
 #include <QDesktopServices>
+#include <QPointer>
 #include <QTextCursor>
 
 namespace help {
@@ -16,6 +18,8 @@ namespace {
 
 const QString kOwnScheme = QStringLiteral("chm");
 const QColor kHighlightColour(255, 230, 90);
+// The title of the help's message boxes.
+const QString kBoxTitle = QStringLiteral("HTML ヘルプ");
 
 bool isItsScheme(const QString& scheme)
 {
@@ -130,46 +134,70 @@ int HelpBrowser::highlightCount() const
     return static_cast<int>(extraSelections().size());
 }
 
+// Only what the help file holds is shown. Whatever this does not serve, QTextDocument fetches on its
+// own (a file: address, a path on the computer), so what is refused is answered with an empty
+// resource, never with none.
 QVariant HelpBrowser::loadResource(int type, const QUrl& name)
 {
     const QString path = helpPathForLink(name, source());
-    if (path.isEmpty())
-        return QVariant();  // outside the help file: nothing is fetched from elsewhere
-
-    const QString page = path.left(path.indexOf(QLatin1Char('#')));  // whole path when there is none
+    const QString stored = path.left(path.indexOf(QLatin1Char('#')));  // whole path when there is none
+    const bool isText = type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource;
     bool ok = false;
-    const QByteArray data = mChm->read(page, &ok);
+    const QByteArray data = stored.isEmpty()
+                                ? QByteArray()
+                                : mChm->read(stored, &ok, isText ? ChmFile::kMaxPageSize : ChmFile::kMaxObjectSize);
     switch (type) {
     case QTextDocument::HtmlResource:
-        return ok ? decodeHtmlPage(data, mChm->codepage().constData()) : pageNotFound(page);
+        return ok ? decodeHtmlPage(data, mChm->codepage().constData()) : pageNotShown(stored);
     case QTextDocument::StyleSheetResource:
-        return ok ? QVariant(QmrM::decodeUtf8OrCp932(data)) : QVariant();
+        return ok ? QmrM::decodeUtf8OrCp932(data) : QString();
     default:
         // Pictures: QTextDocument makes the image from the bytes (PNG, GIF, JPEG, BMP).
-        return ok ? QVariant(data) : QVariant();
+        return data;
     }
 }
 
 void HelpBrowser::followLink(const QUrl& link)
 {
     const QString path = helpPathForLink(link, source());
-    if (!path.isEmpty()) {
+    if (!path.isEmpty())
         showTopic(path);
+    else if (link.isValid() && !link.scheme().isEmpty())
+        openOutside(link);
+}
+
+// Only web pages are opened outside the help, each once the user agreed: a link can name any file
+// or program on the computer (file:, a desktop's own schemes), which the desktop would open as well.
+void HelpBrowser::openOutside(const QUrl& link)
+{
+    const QString scheme = link.scheme().toLower();
+    const QString address = link.toDisplayString();
+    if ((scheme != QLatin1String("http") && scheme != QLatin1String("https")) || link.host().isEmpty()) {
+        platform::MsgBox(QStringLiteral("このリンクはヘルプからは開けません。\n\n%1").arg(address),
+                         platform::vbExclamation, kBoxTitle);
         return;
     }
-    if (link.isValid() && !link.scheme().isEmpty())
+    const QPointer<HelpBrowser> self(this);
+    const int answer =
+        platform::MsgBox(QStringLiteral("次のページをブラウザーで開きます。よろしいですか？\n\n%1").arg(address),
+                         platform::vbOKCancel | platform::vbInformation, kBoxTitle);
+    // The help window may have been closed while the box was open.
+    if (answer == platform::vbOK && self)
         QDesktopServices::openUrl(link);
 }
 
-QString HelpBrowser::pageNotFound(const QString& path) const
+QString HelpBrowser::pageNotShown(const QString& path) const
 {
+    // A page that is there but cannot be read is damaged or longer than any help page should be.
+    const QString reason = mChm->contains(path) ? QStringLiteral("大きすぎるか壊れているため表示できません。")
+                                                : QStringLiteral("ヘルプファイルの中に見つかりません。");
     return QStringLiteral(
                "<html><head><title>ページを表示できません</title></head><body>"
                "<h2>ページを表示できません</h2>"
-               "<p>ページ「%1」はヘルプファイルの中に見つかりません。</p>"
+               "<p>ページ「%1」は%2</p>"
                "<p><a href=\"chm:/\">ヘルプの最初のページへ戻る</a></p>"
                "</body></html>")
-        .arg(path.toHtmlEscaped());
+        .arg(path.toHtmlEscaped(), reason);
 }
 
 }  // namespace help

@@ -44,7 +44,8 @@ public:
 
 private:
     void followLink(const QUrl& link);
-    QString pageNotFound(const QString& path) const;
+    void openOutside(const QUrl& link);
+    QString pageNotShown(const QString& path) const;
 
     std::unique_ptr<ChmFile> mChm;
 };

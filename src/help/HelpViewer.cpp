@@ -5,6 +5,7 @@
 #include "platform/Guard.h"
 #include "NavigationPanes.h"
 #include "Printing.h"
+#include "ReadableTabs.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -118,9 +119,12 @@ void HelpViewer::buildToolBar(QLayout* layout)
 
 void HelpViewer::buildNavigation()
 {
-    mTabs = new QTabWidget(this);
+    auto* tabs = new ReadableTabWidget(this);
+    mTabs = tabs;
     mTabs->setObjectName(QStringLiteral("navigation"));
     mTabs->setAccessibleName(QStringLiteral("目次・キーワード・検索"));
+    tabs->readableTabBar()->setObjectName(QStringLiteral("navigationTabs"));
+    tabs->readableTabBar()->setAccessibleName(QStringLiteral("目次・キーワード・検索の切り替え"));
     mContents = new ContentsPane(mBrowser->chm(), mTabs);
     mIndex = new IndexPane(mBrowser->chm(), mTabs);
     mSearch = new SearchPane(mBrowser->chm(), mTabs);

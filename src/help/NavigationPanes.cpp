@@ -22,6 +22,10 @@ namespace help {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+
+// The search reads at most this much of a help file's pages (ours are some 55 KB in all): a file
+// of very many pages that hold little text must not keep the first search decompressing for long.
+constexpr qint64 kMaxIndexedBytes = 32 * 1024 * 1024;
 constexpr int kKeywordRole = Qt::UserRole + 1;
 
 // The line a pane shows when the file has nothing for it: not selectable, read out as it is.
@@ -81,7 +85,7 @@ QString NavigationPane::sitemapText(const QString& path) const
     if (path.isEmpty())
         return QString();
     bool ok = false;
-    const QByteArray bytes = mChm.read(path, &ok);
+    const QByteArray bytes = mChm.read(path, &ok, ChmFile::kMaxPageSize);
     return ok ? decodeHtmlPage(bytes, mChm.codepage().constData()) : QString();
 }
 
@@ -420,11 +424,15 @@ void SearchPane::fill()
 void SearchPane::buildIndex()
 {
     mIndex = std::make_unique<SearchIndex>();
+    qint64 budget = kMaxIndexedBytes;
     for (const QString& path : mChm.pages()) {
+        if (mIndex->isFull() || budget <= 0)
+            break;
         bool ok = false;
-        const QByteArray bytes = mChm.read(path, &ok);
+        const QByteArray bytes = mChm.read(path, &ok, qMin(budget, ChmFile::kMaxPageSize));
         if (!ok)
             continue;
+        budget -= bytes.size();
         const PageText page = pageText(decodeHtmlPage(bytes, mChm.codepage().constData()));
         mIndex->addPage(path, page.title.isEmpty() ? QFileInfo(path).fileName() : page.title, page.text);
     }

@@ -2,40 +2,78 @@
 #include "TextSearch.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace help {
 
 namespace {
 
-void appendFoldedChar(QChar c, qsizetype origin, FoldedText* out)
-{
-    if (c.isSpace()) {
-        if (out->text.isEmpty() || out->text.endsWith(QLatin1Char(' ')))
-            return;
-        c = QLatin1Char(' ');
+// Folds into `out`, the origins only when they are wanted, and stops at `maxLength` folded characters.
+class Folder {
+public:
+    Folder(FoldedText* out, bool keepOrigins, qsizetype maxLength)
+        : mOut(out), mKeepOrigins(keepOrigins), mMaxLength(maxLength)
+    {
     }
-    out->text += c;
-    out->origin.append(origin);
-}
 
-void appendFolded(char32_t codePoint, qsizetype origin, FoldedText* out)
-{
-    // Most characters (kanji, kana without marks) have no decomposition: their case is folded
-    // as one code point, without making a string of it.
-    if (QChar::decompositionTag(codePoint) == QChar::NoDecomposition) {
-        const char32_t folded = QChar::toCaseFolded(codePoint);
-        if (QChar::requiresSurrogates(folded)) {
-            appendFoldedChar(QChar(QChar::highSurrogate(folded)), origin, out);
-            appendFoldedChar(QChar(QChar::lowSurrogate(folded)), origin, out);
-        } else {
-            appendFoldedChar(QChar(char16_t(folded)), origin, out);
+    bool isFull() const { return mOut->text.size() >= mMaxLength; }
+
+    void append(char32_t codePoint, qsizetype origin)
+    {
+        // Most characters (kanji, kana without marks) have no decomposition: their case is folded
+        // as one code point, without making a string of it.
+        if (QChar::decompositionTag(codePoint) == QChar::NoDecomposition) {
+            const char32_t folded = QChar::toCaseFolded(codePoint);
+            if (QChar::requiresSurrogates(folded)) {
+                appendChar(QChar(QChar::highSurrogate(folded)), origin);
+                appendChar(QChar(QChar::lowSurrogate(folded)), origin);
+            } else {
+                appendChar(QChar(char16_t(folded)), origin);
+            }
+            return;
         }
-        return;
+        const char32_t one[] = {codePoint};
+        const QString folded = QString::fromUcs4(one, 1).normalized(QString::NormalizationForm_KD).toCaseFolded();
+        for (const QChar c : folded)
+            appendChar(c, origin);
     }
-    const char32_t one[] = {codePoint};
-    const QString folded = QString::fromUcs4(one, 1).normalized(QString::NormalizationForm_KD).toCaseFolded();
-    for (const QChar c : folded)
-        appendFoldedChar(c, origin, out);
+
+private:
+    void appendChar(QChar c, qsizetype origin)
+    {
+        if (isFull())
+            return;
+        if (c.isSpace()) {
+            if (mOut->text.isEmpty() || mOut->text.endsWith(QLatin1Char(' ')))
+                return;
+            c = QLatin1Char(' ');
+        }
+        mOut->text += c;
+        if (mKeepOrigins)
+            mOut->origin.append(origin);
+    }
+
+    FoldedText* mOut;
+    bool mKeepOrigins;
+    qsizetype mMaxLength;
+};
+
+void fold(QStringView text, bool keepOrigins, qsizetype maxLength, FoldedText* out)
+{
+    out->originalLength = text.size();
+    out->text.reserve(qMin(text.size(), maxLength));
+    if (keepOrigins)
+        out->origin.reserve(text.size());
+    Folder folder(out, keepOrigins, maxLength);
+    for (qsizetype i = 0; i < text.size() && !folder.isFull(); ++i) {
+        char32_t codePoint = text[i].unicode();
+        const qsizetype at = i;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            codePoint = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        folder.append(codePoint, at);
+    }
 }
 
 // A match must not end in the middle of a decomposed character: the next folded character
@@ -47,63 +85,63 @@ bool endsOnCharacterBoundary(const QString& text, qsizetype end, const QString& 
     return !text[end].isMark() || word.back().isMark();
 }
 
+// Calls found(start, end) for every place, not overlapping, where the folded word occurs in the
+// folded text.
+template <typename Found>
+void forEachMatch(const QString& folded, const QString& foldedWord, Found found)
+{
+    if (foldedWord.isEmpty())
+        return;
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype at = folded.indexOf(foldedWord, from);
+        if (at < 0)
+            break;
+        const qsizetype end = at + foldedWord.size();
+        if (!endsOnCharacterBoundary(folded, end, foldedWord)) {
+            from = at + 1;
+            continue;
+        }
+        found(at, end);
+        from = end;
+    }
+}
+
 }  // namespace
 
 FoldedText foldText(QStringView text)
 {
     FoldedText out;
-    out.originalLength = text.size();
-    out.text.reserve(text.size());
-    out.origin.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t codePoint = text[i].unicode();
-        const qsizetype at = i;
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            codePoint = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            ++i;
-        }
-        appendFolded(codePoint, at, &out);
-    }
+    fold(text, true, std::numeric_limits<qsizetype>::max(), &out);
     return out;
 }
 
 QString foldKey(QStringView text)
 {
-    QString key = foldText(text).text;
-    return key.trimmed();
+    FoldedText out;
+    fold(text, false, std::numeric_limits<qsizetype>::max(), &out);
+    return out.text.trimmed();
 }
 
 QList<TextMatch> findAll(const FoldedText& text, const QString& foldedWord)
 {
     QList<TextMatch> matches;
-    if (foldedWord.isEmpty())
-        return matches;
-    qsizetype from = 0;
-    while (true) {
-        const qsizetype at = text.text.indexOf(foldedWord, from);
-        if (at < 0)
-            break;
-        const qsizetype end = at + foldedWord.size();
-        if (!endsOnCharacterBoundary(text.text, end, foldedWord)) {
-            from = at + 1;
-            continue;
-        }
+    forEachMatch(text.text, foldedWord, [&](qsizetype at, qsizetype end) {
         const qsizetype start = text.origin[at];
         const qsizetype originalEnd = end < text.origin.size() ? text.origin[end] : text.originalLength;
         matches.append({start, qMax<qsizetype>(originalEnd - start, 1)});
-        from = end;
-    }
+    });
     return matches;
-}
-
-int countMatches(const FoldedText& text, const QString& foldedWord)
-{
-    return static_cast<int>(findAll(text, foldedWord).size());
 }
 
 void SearchIndex::addPage(const QString& path, const QString& title, QStringView text)
 {
-    mPages.append({path, title, foldText(text)});
+    if (isFull())
+        return;
+    FoldedText folded;
+    fold(text, false, mCapacity - mSize, &folded);
+    mSize += folded.text.size();
+    mPages.append({path, title, std::move(folded.text)});
 }
 
 QList<SearchIndex::Hit> SearchIndex::search(const QString& words) const
@@ -113,7 +151,9 @@ QList<SearchIndex::Hit> SearchIndex::search(const QString& words) const
     if (word.isEmpty())
         return hits;
     for (const Page& page : mPages) {
-        if (const int count = countMatches(page.text, word))
+        int count = 0;
+        forEachMatch(page.folded, word, [&](qsizetype, qsizetype) { ++count; });
+        if (count > 0)
             hits.append({page.path, page.title, count});
     }
     std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.count > b.count; });

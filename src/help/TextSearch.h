@@ -33,19 +33,26 @@ struct TextMatch {
 // Every place, not overlapping, where the folded word occurs, in positions of the original
 // text. A match that would end inside a character (ハ in バ) is none.
 QList<TextMatch> findAll(const FoldedText& text, const QString& foldedWord);
-int countMatches(const FoldedText& text, const QString& foldedWord);
 
-// The full-text index of a help file: the text of each page, kept folded.
+// The full-text index of a help file: the text of each page, kept folded, up to a number of folded
+// characters in all. Our own help holds some 15 000; the limit keeps a help file with a page of
+// many megabytes (or very many pages) from taking hundreds of megabytes at the first search.
 class SearchIndex {
 public:
+    static constexpr qsizetype kDefaultCapacity = 4 * 1024 * 1024;
+
     struct Hit {
         QString path;
         QString title;
         int count = 0;
     };
 
+    explicit SearchIndex(qsizetype capacity = kDefaultCapacity) : mCapacity(capacity) {}
+
+    // Adds as much of the page's text as there is room for; a page that finds none is left out.
     void addPage(const QString& path, const QString& title, QStringView text);
     qsizetype pageCount() const { return mPages.size(); }
+    bool isFull() const { return mSize >= mCapacity; }
     // The pages the words occur on, most hits first (then in the order they were added).
     QList<Hit> search(const QString& words) const;
 
@@ -53,9 +60,11 @@ private:
     struct Page {
         QString path;
         QString title;
-        FoldedText text;
+        QString folded;
     };
     QList<Page> mPages;
+    qsizetype mCapacity = kDefaultCapacity;
+    qsizetype mSize = 0;
 };
 
 }  // namespace help

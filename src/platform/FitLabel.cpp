@@ -2,11 +2,13 @@
 #include "FitLabel.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace platform {
 
@@ -24,6 +26,41 @@ int linesHeld(const QFontMetricsF& metrics, int height)
     if (height < metrics.height())
         return 1;
     return 1 + static_cast<int>(std::floor((height - metrics.height()) / metrics.lineSpacing()));
+}
+
+// The rows the glyphs of the lines cover, counted from the top of the first line's box, whole pixels outward: an
+// accent may reach above the font's ascent and a descender below a label sized for the font's body.
+struct InkRows {
+    qreal top = 0;
+    qreal bottom = 0;
+    qreal height() const { return bottom - top; }
+};
+
+// Laid out as QPainter::drawText lays out a line: its baseline at the ascent of every font the line draws from,
+// rounded to a pixel row as glyphs are drawn; each glyph's ink from the font that draws it.
+InkRows inkRows(const QStringList& lines, const QFont& font, const QPaintDevice* device)
+{
+    const qreal lineSpacing = QFontMetricsF(font, device).lineSpacing();
+    InkRows rows{std::numeric_limits<qreal>::max(), std::numeric_limits<qreal>::lowest()};
+    for (int i = 0; i < lines.size(); ++i) {
+        QTextLayout layout(lines[i], font, device);
+        layout.beginLayout();
+        layout.createLine().setLineWidth(std::numeric_limits<int>::max() / 2);
+        layout.endLayout();
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            const QList<quint32> glyphs = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype g = 0; g < glyphs.size(); ++g) {
+                const QRectF ink = run.rawFont().boundingRect(glyphs[g]);
+                if (ink.isEmpty())
+                    continue;
+                const qreal baseline = i * lineSpacing + std::floor(positions[g].y() + 0.5);
+                rows.top = std::min(rows.top, std::floor(baseline + ink.top()));
+                rows.bottom = std::max(rows.bottom, std::ceil(baseline + ink.bottom()));
+            }
+        }
+    }
+    return rows.top <= rows.bottom ? rows : InkRows{};
 }
 
 QString withoutTrailingBlanks(QString line)
@@ -82,6 +119,12 @@ QRect FitLabel::textArea() const
     return contentsRect().adjusted(m, m, -m, -m);
 }
 
+QRect FitLabel::glyphArea() const
+{
+    const int m = margin();
+    return contentsRect().adjusted(m, m, -m, -m);
+}
+
 ShownText FitLabel::shownText() const
 {
     const QRect area = textArea();
@@ -135,8 +178,13 @@ bool FitLabel::fits(const ShownText& shown, bool wrap) const
         if (neededWidth(line, shown.font, this) > area.width())
             return false;
     }
-    // One line may overflow the height: a label sized for digits has no room for the font's descent.
-    return !wrap || blockHeight(QFontMetricsF(shown.font, this), shown.lines.size()) <= area.height();
+    // The glyphs must fit the height; the font's box may not: a label sized for digits has no room for the
+    // font's descent, and digits need none. What the painting adds around the glyphs (an outline) gives way
+    // at the top and bottom of a label too low for both, rather than the described size.
+    const QFontMetricsF metrics(shown.font, this);
+    if (inkRows(shown.lines, shown.font, this).height() > glyphArea().height())
+        return false;
+    return !wrap || blockHeight(metrics, shown.lines.size()) <= area.height();
 }
 
 ShownText FitLabel::fitText() const
@@ -215,15 +263,32 @@ void FitLabel::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     drawFrame(&painter);
+    paintText(painter);
+}
+
+void FitLabel::paintText(QPainter& painter)
+{
     const ShownText shown = shownText();
     const QFontMetricsF metrics(shown.font, this);
-    const QRectF area = textArea();
+    const QRect area = textArea();
     const qreal height = blockHeight(metrics, shown.lines.size());
+    const int areaBottom = area.top() + area.height();
+    // Glyphs are drawn on whole pixel rows.
     qreal top = area.top();
     if (alignment() & Qt::AlignBottom)
-        top = area.bottom() + 1 - height;
+        top = std::floor(areaBottom - height);
     else if (alignment() & Qt::AlignVCenter)
-        top = area.top() + (area.height() - height) / 2;
+        top = std::floor(area.top() + (area.height() - height) / 2);
+    // Where an accent or a descender would be cut at an edge, the lines move away from it: first so that the
+    // glyphs and what the painting adds around them stay inside, then so that the glyphs do, whatever that adds.
+    const InkRows ink = inkRows(shown.lines, shown.font, this);
+    for (const QRect& room : {area, glyphArea()}) {
+        const qreal roomBottom = room.top() + room.height();
+        if (top + ink.bottom > roomBottom)
+            top = roomBottom - ink.bottom;
+        if (top + ink.top < room.top())
+            top = room.top() - ink.top;
+    }
 
     painter.setFont(shown.font);
     painter.setPen(palette().color(foregroundRole()));

@@ -17,10 +17,11 @@ struct ShownText {
 };
 
 // A label that shows its whole text. It keeps the font it is given (its described size) when the text fits its
-// width, and otherwise shows the text at the largest smaller size at which it does, so a number or a name is
-// never cut. A word-wrapped label wraps, between words or anywhere in a word too long for a line, only when its
-// height holds two lines at the described size; otherwise, like a label without word wrap, it keeps the text on
-// one line and may overflow its height by the font's descent, as a tall number does.
+// width, and its glyphs its height, and otherwise shows the text at the largest smaller size at which they do, so
+// a number or a name is never cut, not by a pixel. A word-wrapped label wraps, between words or anywhere in a word
+// too long for a line, only when its height holds two lines at the described size; otherwise, like a label
+// without word wrap, it keeps the text on one line, whose font's box may be higher than the label (a tall number
+// has no descent), and moves the line up or down as far as an accent or a descender needs.
 // Plain text only. Whatever sets the text or the font (also through a QLabel pointer), the fit follows.
 class FitLabel : public QLabel {
     Q_OBJECT
@@ -36,6 +37,9 @@ public:
     ShownText shownText() const;
     // The rectangle the text is laid out in.
     QRect textArea() const;
+    // Paints the shown lines in the label's coordinates, as the label paints itself, but clipped only by the
+    // painter: what a label draws outside its own rectangle is lost.
+    void paintText(QPainter& painter);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,6 +49,8 @@ protected:
     virtual void drawTextLine(QPainter& painter, const QRectF& rect, int flags, const QString& line);
 
 private:
+    // The rectangle the glyphs themselves stay in: the text area with what the painting adds around them.
+    QRect glyphArea() const;
     ShownText fitText() const;
     ShownText layOut(const QFont& font, bool wrap, qreal width) const;
     bool fits(const ShownText& shown, bool wrap) const;

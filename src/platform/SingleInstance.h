@@ -12,10 +12,11 @@ class QLocalServer;
 namespace platform {
 
 // One running copy of the program per data folder. The running copy holds a lock file in the folder (the
-// lock of a copy that died is taken over) and listens on a local socket named after the folder's
-// canonical path. A later start in the same folder finds the lock taken, tells the running copy through
-// the socket, and ends without reading or writing any data file. Copies in different folders run
-// independently.
+// lock of a copy that died on this computer is taken over) and listens on a local socket named after the
+// folder's canonical path, in the user's private runtime folder ($XDG_RUNTIME_DIR, or a folder of the
+// user's own that only the user may enter), where no other user can take the name or listen in. A later
+// start in the same folder finds the lock taken, tells the running copy through the socket, and ends
+// without reading or writing any data file. Copies in different folders run independently.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -33,7 +34,21 @@ public:
     // Becomes the running copy of the folder, or hands this start over to the one that is.
     Outcome claim();
 
-    // The local socket's name for a folder.
+    // Who holds the folder's lock, as its lock file tells.
+    struct LockHolder {
+        bool known = false;  // the lock file could be read
+        qint64 pid = 0;
+        QString host;
+        bool onThisComputer = false;  // so the holder runs: the lock of a copy that died here is taken over
+    };
+    LockHolder lockHolder() const;
+    QString lockFilePath() const;
+
+    // Removes the lock of a silent holder and becomes the running copy. Fails, leaving the lock, while a
+    // process holds the lock file open (a copy running on this computer, or one the file system reports).
+    bool takeOver();
+
+    // The local socket's full path for a folder; empty when the user has no private runtime folder.
     static QString serverName(const QString& folder);
 
 signals:
@@ -41,10 +56,13 @@ signals:
     void anotherStart();
 
 private:
-    bool listen();
+    // Listens for later starts; when it cannot, the copy runs on and says why on its error output, and a
+    // later start, finding the lock held by a copy that does not answer, tells the user.
+    void listen();
     bool tellRunningCopy() const;
 
     QString mFolder;
+    QString mServerName;
     QLockFile mLock;
     QLocalServer* mServer = nullptr;
 };

@@ -398,6 +398,7 @@ void frmSettei::Form_Load()
     if (StartWait* wait = StartWaits::current())
         wait->supersede();
     mHelpFile = help::kProgramHelpFile;
+    mShownHistory.clear();
     if (gKoumokuSu != 0) {
         fillItemLists();
         ui->cboKoumoku->setEditText(gKoumoku[1]);
@@ -429,14 +430,20 @@ void frmSettei::hsbTime_Scroll()
 
 void frmSettei::cboKoumoku_Click()
 {
-    mRirekiNo = static_cast<int16_t>(ui->cboKoumoku->currentIndex() + 1);
+    const int n = ui->cboKoumoku->currentIndex() + 1;
+    if (n < 1 || n > gKoumokuSu)
+        return;
+    mRirekiNo = static_cast<int16_t>(n);
     ShowHistory();
 }
 
 void frmSettei::ShowHistory()
 {
     ui->lstRireki->clear();
-    const std::vector<HistoryRecord> history = ReadHistory(gKoumoku[mRirekiNo]);
+    if (mRirekiNo < 1 || mRirekiNo > gKoumokuSu)
+        return;
+    mShownHistory = gKoumoku[mRirekiNo];
+    const std::vector<HistoryRecord> history = ReadHistory(mShownHistory);
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(history.size()));
     // The total is rounded after each record, halves to even; a double holds any total of counts the
@@ -445,7 +452,7 @@ void frmSettei::ShowHistory()
     int number = 1;
     for (const HistoryRecord& record : history) {
         lines.append(HistoryLine(number, record.date, record.time, record.count));
-        total = roundHalfEven(total + TextValue(record.count));
+        total = roundHalfEven(AddHistoryCounts(total, HistoryCount(record.count)));
         ++number;
     }
     ui->lstRireki->addItems(lines);
@@ -526,6 +533,30 @@ void frmSettei::cmdEnd_Click()
     platform::endProgram(0);
 }
 
+namespace {
+
+// Why a name whose file holds something else cannot become an item: its history would be that file.
+QString notAHistoryFileText(const QString& name)
+{
+    return QStringLiteral(
+               "「%1」には履歴ではない内容が入っているため、この項目名は使えません。\n"
+               "別の項目名にするか、ファイルの名前を変えて下さい。")
+        .arg(historyFileName(name));
+}
+
+// The first item whose name satisfies `matches`, 0 when none does.
+template <class Matches>
+int findItem(Matches&& matches)
+{
+    for (int k = 1; k <= gKoumokuSu; ++k) {
+        if (matches(gKoumoku[k]))
+            return k;
+    }
+    return 0;
+}
+
+}  // namespace
+
 QString frmSettei::askItemName()
 {
     // A refused name comes back in the box, to be corrected rather than typed again.
@@ -536,9 +567,10 @@ QString frmSettei::askItemName()
             return QString();
         const QString name = StoredItemName(typed);
         const auto problem = ItemNameProblem(name);
-        if (!problem)
+        if (!problem && IsHistoryFile(name))
             return name;
-        platform::MsgBox(*problem, platform::vbExclamation, QStringLiteral("項目名エラー"));
+        platform::MsgBox(problem ? *problem : notAHistoryFileText(name), platform::vbExclamation,
+                         QStringLiteral("項目名エラー"));
     }
 }
 
@@ -579,6 +611,10 @@ void frmSettei::cmdNew_Click()
     CreateHistoryFile(name);
     ui->lstKoumoku->addItem(name);
     LoadItems();
+    // The items list was changed outside the program meanwhile: the lists show what it holds now, so that a
+    // list position is always an item.
+    if (ui->lstKoumoku->count() != gKoumokuSu)
+        fillItemLists();
     platform::MsgBox(gKoumoku[gKoumokuSu] + QStringLiteral(" の設定を新規登録しました"), platform::vbInformation,
                      QStringLiteral("新規登録終了"));
 }
@@ -586,7 +622,7 @@ void frmSettei::cmdNew_Click()
 int frmSettei::selectedItem() const
 {
     const int row = ui->lstKoumoku->currentRow();
-    if (row < 0 || ui->lstKoumoku->selectedItems().isEmpty())
+    if (row < 0 || row >= gKoumokuSu || ui->lstKoumoku->selectedItems().isEmpty())
         return 0;
     return row + 1;
 }
@@ -617,6 +653,10 @@ void frmSettei::cmdHozon_Click()
     const QString name = StoredItemName(ui->txtKoumoku->text());
     if (const auto problem = ItemNameProblem(name)) {
         platform::MsgBox(*problem, platform::vbExclamation, QStringLiteral("項目名エラー"));
+        return;
+    }
+    if (name != gKoumoku[n] && !IsHistoryFile(name)) {
+        platform::MsgBox(notAHistoryFileText(name), platform::vbExclamation, QStringLiteral("項目名エラー"));
         return;
     }
     const double count = TextValue(ui->txtKaisu->text());
@@ -656,8 +696,9 @@ void frmSettei::cmdDel_Click()
         return;
     SaveItems(n);
     LoadItems();
-    // Items of the same name share one history file: it goes only with the last of them.
-    const bool stillUsed = std::find(gKoumoku.begin() + 1, gKoumoku.end(), deleted) != gKoumoku.end();
+    // Items of the same name share one history file, and so do names of one file (letters' case on a folder
+    // that ignores it): it goes only with the last of them. A file that is not a history stays.
+    const bool stillUsed = findItem([&](const QString& item) { return SameHistoryFile(item, deleted); }) != 0;
     if (!stillUsed)
         RemoveHistoryFile(deleted);  // a failure, most often no such file, is of no consequence
     fillItemLists();
@@ -673,21 +714,42 @@ void frmSettei::cmdDel_Click()
     platform::MsgBox(QStringLiteral("削除しました"), platform::vbInformation, QStringLiteral("削除終了"));
 }
 
+std::optional<QString> frmSettei::clearingProblem(int n) const
+{
+    const QString& name = gKoumoku[n];
+    const QString fileName = historyFileName(name);
+    if (const QString problem = HistoryNameProblem(name); !problem.isEmpty())
+        return problem;
+    if (!IsHistoryFile(name))
+        return QStringLiteral("「%1」には履歴ではない内容が入っています").arg(fileName);
+    const int other = findItem([&](const QString& item) { return item != name && SameHistoryFile(item, name); });
+    if (other != 0)
+        return QStringLiteral("「%1」は %2 の履歴ファイルでもあります").arg(fileName, gKoumoku[other]);
+    return std::nullopt;
+}
+
 void frmSettei::cmdClear_Click()
 {
     if (!itemChosen())
         return;
-    const QString shownName = ui->txtKoumoku->text();
-    if (platform::MsgBox(shownName + QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？"),
+    // The messages name the item whose history is emptied: the selected one, whatever the name box holds.
+    const int n = selectedItem();
+    const QString name = gKoumoku[n];
+    if (const auto problem = clearingProblem(n)) {
+        platform::MsgBox(QStringLiteral("%1 の履歴はクリアできません。\n%2。").arg(name, *problem),
+                         platform::vbExclamation, QStringLiteral("クリア中止"));
+        return;
+    }
+    if (platform::MsgBox(name + QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？"),
                          platform::vbOKCancel | platform::vbExclamation,
                          QStringLiteral("クリア確認")) != platform::vbOK)
         return;
     SaveItems();
-    ClearHistoryFile(gKoumoku[selectedItem()]);
-    if (ui->cboKoumoku->currentText() == shownName) {
+    ClearHistoryFile(name);
+    if (!mShownHistory.isEmpty() && SameHistoryFile(mShownHistory, name)) {
         ui->lblGoukei->setText(QStringLiteral("0"));
         ui->lstRireki->clear();
     }
-    platform::MsgBox(shownName + QStringLiteral(" のカウント数と履歴データをクリアしました"), platform::vbInformation,
+    platform::MsgBox(name + QStringLiteral(" のカウント数と履歴データをクリアしました"), platform::vbInformation,
                      QStringLiteral("クリア終了"));
 }

@@ -67,10 +67,14 @@ private:
     int selectedItem() const;
     // Tells the user to choose an item first unless one is chosen and the name box is filled.
     bool itemChosen();
+    // Why item n's history cannot be cleared: it has no file of its own, the file holds something else,
+    // or it is also another item's history under another name. Nothing when it can.
+    std::optional<QString> clearingProblem(int n) const;
 
     std::unique_ptr<Ui> ui;
     // Form-level values, set at every start-up.
     QString mHelpFile;
     int16_t mRirekiNo = 0;
+    QString mShownHistory;  // the item name whose history file the history list shows
     bool mSelectionChangedByPress = false;
 };

@@ -2,6 +2,7 @@
 #include "DataFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 // What every platform shares; the file operations themselves are in DataFiles_posix.cpp and
@@ -19,22 +20,57 @@ QString resolveDataFileName(const QString& name)
     return name;
 }
 
+QString rewriteTarget(const QString& fileName)
+{
+    // Follows a chain of links (a loop ends after a few dozen steps, as the system's own lookup does).
+    QString path = fileName;
+    for (int step = 0; step < 40 && QFileInfo(path).isSymLink(); ++step)
+        path = QFileInfo(path).symLinkTarget();
+    const QFileInfo target(path);
+    if (target.isSymLink())
+        return fileName;
+    // Renaming over a device or a pipe would replace it; the link itself is replaced instead.
+    if (target.exists() && !target.isFile() && !target.isDir())
+        return fileName;
+    return path;
+}
+
+bool lastLineIsOpen(const QString& fileName)
+{
+    if (!QFileInfo(fileName).isFile())  // nothing to read at the end of a device or pipe
+        return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || !file.seek(file.size() - 1))
+        return false;
+    char last = 0;
+    return file.getChar(&last) && last != '\n' && last != '\r';
+}
+
+namespace {
+
+const QLatin1String kTemporaryMark(".quillmora-tmp-");
+constexpr int kRandomLetters = 6;
+
+}  // namespace
+
 QString temporaryFilePattern(const QString& fileName)
 {
     const QFileInfo info(fileName);
-    return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX");
+    return info.path() + QStringLiteral("/.") + info.fileName() + kTemporaryMark + QString(kRandomLetters, u'X');
 }
 
 bool isTemporaryFileOf(const QString& entry, const QString& dataFileName)
 {
-    // "." + the data file's name (any case, as the writers use the name the file exists under) + "." +
+    // "." + the data file's name (any case, as the writers use the name the file exists under) + the mark +
     // six letters or digits, as mkstemp makes them.
     const qsizetype nameLength = dataFileName.size();
-    if (entry.size() != 1 + nameLength + 7 || !entry.startsWith(u'.') || entry[1 + nameLength] != u'.')
+    const qsizetype markAt = 1 + nameLength;
+    if (entry.size() != markAt + kTemporaryMark.size() + kRandomLetters || !entry.startsWith(u'.'))
         return false;
-    if (QStringView(entry).mid(1, nameLength).compare(dataFileName, Qt::CaseInsensitive) != 0)
+    if (QStringView(entry).mid(1, nameLength).compare(dataFileName, Qt::CaseInsensitive) != 0 ||
+        QStringView(entry).mid(markAt, kTemporaryMark.size()) != kTemporaryMark)
         return false;
-    for (const QChar c : QStringView(entry).right(6)) {
+    for (const QChar c : QStringView(entry).right(kRandomLetters)) {
         if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
             return false;
     }
@@ -48,7 +84,7 @@ int removeLeftoverTemporaryFiles(const QStringList& dataFileNames)
     const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& entry : entries) {
         for (const QString& dataFile : dataFileNames) {
-            if (isTemporaryFileOf(entry, dataFile) && folder.remove(entry)) {
+            if (isTemporaryFileOf(entry, dataFile) && removeTemporaryFileUnlessInUse(folder.filePath(entry))) {
                 ++removed;
                 break;
             }

@@ -14,13 +14,23 @@ QString resolveDataFileName(const QString& name);
 // The whole content of a file. A missing file gives an empty result and sets *missing when given.
 QByteArray readWholeFile(const QString& fileName, bool* missing = nullptr);
 
-// Replaces a file's content atomically: the new content is written to a temporary file in the same
-// folder, flushed to disk and renamed over the old file, so the old content survives any failure.
+// Replaces a file's content atomically: the new content is written to a temporary file beside it, flushed
+// to disk and renamed over the old one, so the old content survives any failure. The new file keeps the
+// old one's permissions (and owner, where the system allows). A symbolic link stays a link: the file it
+// points to is replaced. In a folder where no file can be made but the file itself may be written (a
+// shared folder), the file is rewritten in place and flushed, its old content put back when that fails.
 void replaceFileAtomically(const QString& fileName, const QByteArray& content);
 
+// The file a rewrite of `fileName` replaces: the file a symbolic link points to when that is a regular file
+// or does not exist yet, otherwise `fileName` itself.
+QString rewriteTarget(const QString& fileName);
+
 // Appends bytes with a single write, creating the file when missing. A failed or short write is
-// undone, so the file never holds part of a record.
+// undone, so the file never holds part of a record. A file whose last line has no line end (edited by
+// hand) gets CR LF first, so the new record stands on a line of its own.
 void appendToFile(const QString& fileName, const QByteArray& content);
+// Whether a file holds something after its last line end (false for a missing or empty file).
+bool lastLineIsOpen(const QString& fileName);
 
 // Creates an empty file when none exists; an existing file keeps its content.
 void createFileIfMissing(const QString& fileName);
@@ -31,10 +41,18 @@ void truncateFile(const QString& fileName);
 // Removes a file; returns false when it could not be removed (for example because it does not exist).
 bool removeFile(const QString& fileName);
 
-// The name pattern of the temporary file a rewrite of `fileName` writes first (".name.XXXXXX" beside it).
+// Whether two names denote one existing file: the same file under two spellings (letters' case on a
+// folder that ignores it) or through a link. Compares the files, not the names.
+bool isSameFile(const QString& first, const QString& second);
+
+// The name pattern of the temporary file a rewrite of `fileName` writes first, beside it:
+// ".name.quillmora-tmp-XXXXXX", a name no other program gives a file.
 QString temporaryFilePattern(const QString& fileName);
 // Whether a folder entry is a temporary file left by an interrupted rewrite of the data file `dataFileName`.
 bool isTemporaryFileOf(const QString& entry, const QString& dataFileName);
+// Removes a temporary file of a rewrite unless a rewrite (of this or another running copy) still writes
+// it; returns whether it was removed.
+bool removeTemporaryFileUnlessInUse(const QString& fileName);
 // Removes from the current directory the temporary files that interrupted rewrites of the given data files
 // left behind, and nothing else. Returns how many were removed.
 int removeLeftoverTemporaryFiles(const QStringList& dataFileNames);

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,15 +102,75 @@ void closeQuietly(int fd)
     ::close(fd);
 }
 
-// The permissions a new data file gets: those of the file it replaces, or the usual ones.
-mode_t modeFor(const QByteArray& path)
+// Gives a new data file the permissions of the file it replaces (or the usual ones), and its owner and
+// group where the system allows it.
+void takeOverAttributes(int fd, const QByteArray& path)
 {
     struct stat existing {};
-    if (::stat(path.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
-        return existing.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    if (::stat(path.constData(), &existing) != 0 || !S_ISREG(existing.st_mode)) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+        return;
+    }
+    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+        // Only the owner's own files here, then: the permissions below still hold.
+    }
+    ::fchmod(fd, existing.st_mode & 07777);
+}
+
+// Whether `path` still names the file open as `fd`.
+bool namesFile(const QByteArray& path, int fd)
+{
+    struct stat byName {};
+    struct stat open {};
+    return ::stat(path.constData(), &byName) == 0 && ::fstat(fd, &open) == 0 && byName.st_dev == open.st_dev &&
+           byName.st_ino == open.st_ino;
+}
+
+// Creates the temporary file of a rewrite beside `target`, locked for as long as it stays open: the
+// start-up clean-up of another copy leaves a locked temporary file alone. Returns -1 (errno set) when no
+// file can be made there.
+int createLockedTemporary(const QString& target, QByteArray& temporary)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        temporary = systemName(temporaryFilePattern(target));
+        const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        int locked;
+        do
+            locked = ::flock(fd, LOCK_EX);
+        while (locked != 0 && errno == EINTR);
+        if (locked != 0)
+            return fd;  // a folder without locks (some network folders): no clean-up can lock it either
+        // A clean-up may have removed the name between its creation and the lock: make another.
+        if (namesFile(temporary, fd))
+            return fd;
+        closeQuietly(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Rewrites a file in place where no temporary file can be made beside it: written from the start, cut to
+// the new length and flushed. The old content is put back when that fails.
+void rewriteInPlace(const QString& fileName, const QString& target, const QByteArray& content)
+{
+    const QByteArray old = readWholeFile(target);
+    const int fd = openFile(target, O_WRONLY | O_CREAT, DataFileError::Write);
+    const auto writeFromStart = [fd](const QByteArray& bytes) {
+        return ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, bytes) && ::ftruncate(fd, bytes.size()) == 0 &&
+               ::fsync(fd) == 0;
+    };
+    if (!writeFromStart(content)) {
+        const int error = errno;
+        writeFromStart(old);
+        closeQuietly(fd);
+        fail(DataFileError::Write, fileName, error);
+    }
+    if (::close(fd) != 0)
+        fail(DataFileError::Write, fileName, errno);
 }
 
 // Removes the temporary file of a rewrite that failed, and reports the failure.
@@ -131,9 +192,9 @@ QByteArray readWholeFile(const QString& fileName, bool* missing)
 {
     const int fd = ::open(systemName(fileName).constData(), O_RDONLY | O_CLOEXEC);
     if (missing)
-        *missing = fd < 0 && errno == ENOENT;
+        *missing = fd < 0 && (errno == ENOENT || errno == ENAMETOOLONG);
     if (fd < 0) {
-        if (errno == ENOENT)
+        if (errno == ENOENT || errno == ENAMETOOLONG)  // a name too long for a file cannot name one
             return QByteArray();
         fail(DataFileError::Open, fileName, errno);
     }
@@ -162,23 +223,26 @@ QByteArray readWholeFile(const QString& fileName, bool* missing)
 
 void replaceFileAtomically(const QString& fileName, const QByteArray& content)
 {
-    failIfFolder(fileName, DataFileError::Write);
-    const QByteArray target = systemName(fileName);
-    QByteArray temporary = systemName(temporaryFilePattern(fileName));
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
+    const QString target = rewriteTarget(fileName);
+    failIfFolder(target, DataFileError::Write);
+    const QByteArray targetPath = systemName(target);
+    QByteArray temporary;
+    const int fd = createLockedTemporary(target, temporary);
+    if (fd < 0) {
+        if (errno == EACCES || errno == EPERM)
+            return rewriteInPlace(fileName, target, content);
         fail(DataFileError::Write, fileName, errno);
-    if (::fchmod(fd, modeFor(target)) != 0 || !writeAll(fd, content) || ::fsync(fd) != 0) {
+    }
+    takeOverAttributes(fd, targetPath);
+    if (!writeAll(fd, content) || ::fsync(fd) != 0 || ::rename(temporary.constData(), targetPath.constData()) != 0) {
         const int error = errno;
         closeQuietly(fd);
         discardTemporary(temporary, fileName, error);
     }
-    if (::close(fd) != 0)
-        discardTemporary(temporary, fileName, errno);
-    if (::rename(temporary.constData(), target.constData()) != 0)
-        discardTemporary(temporary, fileName, errno);
+    // The lock is held until the new file is in place; fsync has already reported any failure to write.
+    closeQuietly(fd);
     // Make the rename itself durable.
-    const int folder = ::open(systemName(QFileInfo(fileName).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = ::open(systemName(QFileInfo(target).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         ::fsync(folder);
         closeQuietly(folder);
@@ -187,12 +251,13 @@ void replaceFileAtomically(const QString& fileName, const QByteArray& content)
 
 void appendToFile(const QString& fileName, const QByteArray& content)
 {
+    const QByteArray bytes = lastLineIsOpen(fileName) ? QByteArray("\r\n") + content : content;
     const int fd = openFile(fileName, O_WRONLY | O_APPEND | O_CREAT, DataFileError::Write);
     struct stat before {};
     const bool regular = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
     // One write call for the whole record; a record the system only partly took is taken back.
-    const ssize_t written = ::write(fd, content.constData(), static_cast<size_t>(content.size()));
-    if (written != content.size()) {
+    const ssize_t written = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size()));
+    if (written != bytes.size()) {
         const int error = written < 0 ? errno : ENOSPC;
         if (regular && written > 0 && ::ftruncate(fd, before.st_size) != 0) {
             // Nothing more can be done; the failure below is reported all the same.
@@ -221,4 +286,26 @@ void truncateFile(const QString& fileName)
 bool removeFile(const QString& fileName)
 {
     return ::unlink(systemName(fileName).constData()) == 0;
+}
+
+bool isSameFile(const QString& first, const QString& second)
+{
+    struct stat one {};
+    struct stat other {};
+    return ::stat(systemName(first).constData(), &one) == 0 && ::stat(systemName(second).constData(), &other) == 0 &&
+           one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+bool removeTemporaryFileUnlessInUse(const QString& fileName)
+{
+    const QByteArray path = systemName(fileName);
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // A rewrite holds its temporary file locked until the file is in place; a lock that cannot be had, for
+    // whatever reason, keeps the file.
+    const bool unused = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && namesFile(path, fd);
+    const bool removed = unused && ::unlink(path.constData()) == 0;
+    closeQuietly(fd);
+    return removed;
 }

@@ -8,7 +8,8 @@
 #include <QSaveFile>
 
 // The data files through Qt's file classes, which on Windows replace a file with the system's own
-// atomic rename and report the system's reason in its own words.
+// atomic rename and report the system's reason in its own words. (The rewrites' temporary files are
+// Qt's own there; the start-up clean-up finds none of them.)
 
 namespace {
 
@@ -45,7 +46,7 @@ QByteArray readWholeFile(const QString& fileName, bool* missing)
 
 void replaceFileAtomically(const QString& fileName, const QByteArray& content)
 {
-    QSaveFile file(fileName);
+    QSaveFile file(rewriteTarget(fileName));
     file.setDirectWriteFallback(false);
     if (isFolder(fileName) || !file.open(QIODevice::WriteOnly))
         fail(DataFileError::Write, fileName, file);
@@ -57,8 +58,9 @@ void replaceFileAtomically(const QString& fileName, const QByteArray& content)
         fail(DataFileError::Write, fileName, file);
 }
 
-void appendToFile(const QString& fileName, const QByteArray& content)
+void appendToFile(const QString& fileName, const QByteArray& appended)
 {
+    const QByteArray content = lastLineIsOpen(fileName) ? QByteArray("\r\n") + appended : appended;
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         fail(DataFileError::Write, fileName, file);
@@ -88,5 +90,18 @@ void truncateFile(const QString& fileName)
 
 bool removeFile(const QString& fileName)
 {
+    return QFile::remove(fileName);
+}
+
+bool isSameFile(const QString& first, const QString& second)
+{
+    // Names on Windows ignore letters' case; the canonical paths resolve links.
+    const QString one = QFileInfo(first).canonicalFilePath();
+    return !one.isEmpty() && one.compare(QFileInfo(second).canonicalFilePath(), Qt::CaseInsensitive) == 0;
+}
+
+bool removeTemporaryFileUnlessInUse(const QString& fileName)
+{
+    // A file another program holds open for writing cannot be removed on Windows.
     return QFile::remove(fileName);
 }

@@ -33,6 +33,12 @@ bool isDataFileName(const QString& fileName)
            fileName.compare(QmrM::kSettingsFile, Qt::CaseInsensitive) == 0;
 }
 
+// Most file systems allow 255 bytes (Linux, UTF-8) or 255 UTF-16 units (Windows) per name.
+bool isTooLongForAFileName(const QString& fileName)
+{
+    return fileName.toUtf8().size() > 255 || fileName.size() > 255;
+}
+
 }  // namespace
 
 QString StoredItemName(const QString& name)
@@ -58,8 +64,7 @@ std::optional<QString> ItemNameProblem(const QString& name)
         return QStringLiteral("「%1」は装置名のため、項目名に使えません。").arg(name);
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return QStringLiteral("「%1」は項目名に使えません。").arg(name);
-    // Most file systems allow 255 bytes (Linux, UTF-8) or 255 UTF-16 units (Windows) per name.
-    if (fileName.toUtf8().size() > 255 || fileName.size() > 255)
+    if (isTooLongForAFileName(fileName))
         return QStringLiteral("項目名が長すぎます。");
     return std::nullopt;
 }
@@ -70,6 +75,8 @@ QString HistoryNameProblem(const QString& name)
         return QStringLiteral("項目名にフォルダーの区切り文字があります");
     if (isDataFileName(QmrM::historyFileName(name)))
         return QStringLiteral("項目名の履歴ファイルがデータファイルと同じ名前になります");
+    if (isTooLongForAFileName(QmrM::historyFileName(name)))
+        return QStringLiteral("項目名が長すぎてファイル名にできません");
     return QString();
 }
 

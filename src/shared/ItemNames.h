@@ -16,7 +16,8 @@ QString StoredItemName(const QString& name);
 std::optional<QString> ItemNameProblem(const QString& name);
 
 // Whether the name's history file stays inside the current directory (no path separator, not a
-// relative folder name) and is none of the program's own data files.
+// relative folder name), is none of the program's own data files and can be a file name at all (an edited
+// list may hold a name too long for one). An item whose name fails this has no history file.
 bool HistoryNameIsSafe(const QString& name);
 // Why the name's history file cannot be used, or an empty text when it can.
 QString HistoryNameProblem(const QString& name);

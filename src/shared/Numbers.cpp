@@ -96,6 +96,20 @@ double roundHalfEven(double value)
     return std::nearbyint(value);
 }
 
+double HistoryCount(const QString& field)
+{
+    const double value = TextValue(field);
+    return std::isfinite(value) ? value : 0.0;
+}
+
+double AddHistoryCounts(double a, double b)
+{
+    const double sum = a + b;
+    if (std::isfinite(sum))
+        return sum;
+    return sum > 0 ? std::numeric_limits<double>::max() : std::numeric_limits<double>::lowest();
+}
+
 bool fitsInt16(double value)
 {
     const double r = roundHalfEven(value);

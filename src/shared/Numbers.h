@@ -20,6 +20,12 @@ constexpr double kLargestRecordedCount = 2147483647.0;
 // Whether a count done can be recorded: finite and within ±kLargestRecordedCount.
 bool fitsRecordedCount(double value);
 
+// A history record's count as totals take it: its TextValue, or 0 for a count that is not finite (an edited
+// 1e999), which no training records.
+double HistoryCount(const QString& field);
+// The sum of two counts, kept finite: beyond the largest double it stays at the largest double.
+double AddHistoryCounts(double a, double b);
+
 // Whether the rounded value fits a 16-bit integer.
 bool fitsInt16(double value);
 

@@ -88,12 +88,36 @@ void CreateHistoryFile(const QString& itemName)
 
 void ClearHistoryFile(const QString& itemName)
 {
-    truncateFile(safeHistoryFileName(itemName));
+    const QString fileName = safeHistoryFileName(itemName);
+    if (!IsHistoryFile(itemName))
+        throw DataFileError(DataFileError::Write, fileName, QStringLiteral("履歴ではない内容が入っています"));
+    truncateFile(fileName);
 }
 
 bool RemoveHistoryFile(const QString& itemName)
 {
-    return HistoryNameIsSafe(itemName) && removeFile(historyFileName(itemName));
+    if (!HistoryNameIsSafe(itemName))
+        return false;
+    try {
+        if (!IsHistoryFile(itemName))
+            return false;
+    } catch (const DataFileError&) {
+        return false;  // a file that cannot be read is not known to be a history
+    }
+    return removeFile(historyFileName(itemName));
+}
+
+bool IsHistoryFile(const QString& itemName)
+{
+    return !HistoryNameIsSafe(itemName) || holdsOnlyHistoryRecords(historyFileName(itemName));
+}
+
+bool SameHistoryFile(const QString& itemName, const QString& otherItemName)
+{
+    if (itemName == otherItemName)
+        return true;
+    return HistoryNameIsSafe(itemName) && HistoryNameIsSafe(otherItemName) &&
+           isSameFile(historyFileName(itemName), historyFileName(otherItemName));
 }
 
 void LoadItems()

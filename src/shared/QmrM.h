@@ -40,10 +40,18 @@ void AppendItemRecord(const QString& name, double count);
 
 // Creates an item's empty history file unless it exists; an existing one keeps its records.
 void CreateHistoryFile(const QString& itemName);
-// Empties an item's history file, creating it when missing.
+// Empties an item's history file, creating it when missing. A file that is not a history (see
+// IsHistoryFile) is left as it is: DataFileError says why.
 void ClearHistoryFile(const QString& itemName);
-// Removes an item's history file; false when it could not be removed.
+// Removes an item's history file; false when it could not be removed, or is not a history.
 bool RemoveHistoryFile(const QString& itemName);
+// Whether an item's history file holds history records only, or is empty or missing. A file with any other
+// line is the user's own (notes that happen to bear the name): it is never taken as a history, emptied or
+// removed.
+bool IsHistoryFile(const QString& itemName);
+// Whether two items' histories are one file: the same name, or two names of one file (letters' case on a
+// folder that ignores it, a link).
+bool SameHistoryFile(const QString& itemName, const QString& otherItemName);
 
 // One history record, its fields as stored.
 struct HistoryRecord {

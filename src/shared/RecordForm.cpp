@@ -83,9 +83,12 @@ QStringList splitRecord(const QString& line)
     return splitFields(line);
 }
 
-std::vector<Record> parseRecords(const QString& text)
+namespace {
+
+// Calls `take(line, number)` for each line of decoded text (1-based numbers); lines end at CR LF, LF or CR.
+template <class Take>
+void forEachLine(const QString& text, Take&& take)
 {
-    std::vector<Record> records;
     const qsizetype n = text.size();
     qsizetype start = 0;
     int lineNumber = 0;
@@ -94,15 +97,54 @@ std::vector<Record> parseRecords(const QString& text)
         while (end < n && text[end] != u'\r' && text[end] != u'\n')
             ++end;
         ++lineNumber;
-        const QStringView line = QStringView(text).mid(start, end - start);
-        if (!line.trimmed().isEmpty())
-            records.push_back(Record{splitFields(line), lineNumber});
+        if (!take(QStringView(text).mid(start, end - start), lineNumber))
+            return;
         start = end;
         if (start < n && text[start] == u'\r' && start + 1 < n && text[start + 1] == u'\n')
             start += 2;
         else if (start < n)
             ++start;
     }
+}
+
+// Two quoted texts and one more field: "date","time",count, whatever the texts and the count hold.
+bool isHistoryRecordLine(QStringView line)
+{
+    qsizetype i = 0;
+    for (int quoted = 0; quoted < 2; ++quoted) {
+        while (i < line.size() && (line[i] == u' ' || line[i] == u'\t'))
+            ++i;
+        if (i >= line.size() || line[i] != u'"')
+            return false;
+        const qsizetype close = line.indexOf(u'"', i + 1);
+        const qsizetype comma = close < 0 ? -1 : line.indexOf(u',', close + 1);
+        if (comma < 0)
+            return false;
+        i = comma + 1;
+    }
+    return splitFields(line.mid(i)).size() == 1;
+}
+
+// A file's text decoded as the history view decodes it.
+QString decodeLeniently(const QByteArray& bytes)
+{
+    if (!bytes.startsWith("\xEF\xBB\xBF")) {
+        if (auto text = QmrM::decodeCp932(bytes); text && !text->contains(QChar(0)))
+            return std::move(*text);
+    }
+    return QmrM::decodeEachLine(bytes);
+}
+
+}  // namespace
+
+std::vector<Record> parseRecords(const QString& text)
+{
+    std::vector<Record> records;
+    forEachLine(text, [&records](QStringView line, int number) {
+        if (!line.trimmed().isEmpty())
+            records.push_back(Record{splitFields(line), number});
+        return true;
+    });
     return records;
 }
 
@@ -117,12 +159,17 @@ std::vector<Record> readRecordFile(const QString& fileName, bool* missing)
 
 std::vector<Record> readRecordFileLeniently(const QString& fileName, bool* missing)
 {
-    const QByteArray bytes = readWholeFile(fileName, missing);
-    if (!bytes.startsWith("\xEF\xBB\xBF")) {
-        if (const auto text = QmrM::decodeCp932(bytes); text && !text->contains(QChar(0)))
-            return parseRecords(*text);
-    }
-    return parseRecords(QmrM::decodeEachLine(bytes));
+    return parseRecords(decodeLeniently(readWholeFile(fileName, missing)));
+}
+
+bool holdsOnlyHistoryRecords(const QString& fileName)
+{
+    bool only = true;
+    forEachLine(decodeLeniently(readWholeFile(fileName)), [&only](QStringView line, int) {
+        only = line.trimmed().isEmpty() || isHistoryRecordLine(line);
+        return only;
+    });
+    return only;
 }
 
 QByteArray encodeRecords(const QString& fileName, const QString& lines)

@@ -45,5 +45,9 @@ std::vector<Record> readRecordFile(const QString& fileName, bool* missing = null
 // U+FFFD for bytes that form no character. Throws DataFileError only when the file cannot be read.
 std::vector<Record> readRecordFileLeniently(const QString& fileName, bool* missing = nullptr);
 
+// Whether every line of a file that is not blank is a history record as leniently as the history view
+// reads one: two texts in double quotes and a count, separated by commas. A missing or empty file is.
+bool holdsOnlyHistoryRecords(const QString& fileName);
+
 // Encodes finished lines for writing; throws DataFileError (naming fileName) when a text cannot be stored.
 QByteArray encodeRecords(const QString& fileName, const QString& lines);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "VirtualClock.h"
-#include "chart/SaveFile.h"
 #include "shared/Seams.h"
 
 #include <QDateTime>
@@ -25,20 +24,25 @@ inline void setNow(const QDateTime& when)
     static_cast<VirtualClock&>(QmrM::clock()).setTimeOfDay(when);
 }
 
-// Answers the save dialog with a fixed path (empty: Cancel) and notes what it was asked.
+// Answers the save dialogs with the paths given, one each, then with Cancel, and notes what they asked.
 struct SaveAnswer {
-    explicit SaveAnswer(const QString& path) : mSeams(answering(path)) {}
+    explicit SaveAnswer(const QString& path) : SaveAnswer(QStringList{path}) {}
+    explicit SaveAnswer(const QStringList& paths) : mSeams(answering(paths)) {}
     SaveAnswer(const SaveAnswer&) = delete;
     SaveAnswer& operator=(const SaveAnswer&) = delete;
-    QList<chart::SaveRequest> requests;
+    struct Asked {
+        QString title;
+        QString suggestedPath;  // folder and name offered
+    };
+    QList<Asked> requests;
 
 private:
-    QmrM::Seams answering(const QString& path)
+    QmrM::Seams answering(const QStringList& paths)
     {
         QmrM::Seams seams = QmrM::seams();
-        seams.saveFileName = [this, path](const QString& title, const QString& suggested, const QString& filter) {
-            requests.append(chart::SaveRequest{title, suggested, filter, {}});
-            return path;
+        seams.saveFileName = [this, paths](const QString& title, const QString& suggested, const QString&) {
+            requests.append(Asked{title, suggested});
+            return paths.value(requests.size() - 1);
         };
         return seams;
     }

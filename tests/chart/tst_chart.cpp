@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace QmrM;
@@ -144,6 +145,7 @@ private slots:
     void mouseChoosesTheBarUnderIt();
     void menuAndShortcutOnTheSettingsLists();
     void savesTheChartAsAPicture();
+    void aNameTypedWithQuotesIsTheFileWritten();
     void unreadableHistoryIsToldAndLeftOut();
     void historyMadeByTheProgramAcrossNewYear();
 };
@@ -187,11 +189,15 @@ void TestChart::opensOnTheItemAndSwitchesTheOpenWindow()
              qPrintable(description));
     QVERIFY(description.endsWith(QStringLiteral("2026年12月6日（日）　11 回、2026年12月7日（月）　4 回。")));
 
+    // The figures are read out as they are shown.
+    QAccessibleInterface* figuresAccessible = QAccessible::queryAccessibleInterface(control<QWidget>("lblFigures"));
+    QVERIFY(figuresAccessible);
+    QCOMPARE(figuresAccessible->text(QAccessible::Name), figures());
+
     // Every control says what it is.
     for (QWidget* child : window->findChildren<QWidget*>()) {
         if ((child->focusPolicy() & Qt::TabFocus) && child->isVisibleTo(window)) {
-            const auto* button = qobject_cast<QPushButton*>(child);
-            QVERIFY2(!child->accessibleName().isEmpty() || (button && !button->text().isEmpty()),
+            QVERIFY2(!QAccessible::queryAccessibleInterface(child)->text(QAccessible::Name).isEmpty(),
                      qPrintable(child->objectName() + QLatin1Char(' ') + child->metaObject()->className()));
         }
     }
@@ -337,7 +343,7 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
         QTest::keyClick(menu, Qt::Key_Return);
         QCOMPARE(cancel.requests.size(), 1);
         QCOMPARE(cancel.requests[0].title, QStringLiteral("CSV 形式で書き出す"));
-        QCOMPARE(cancel.requests[0].suggestedPath, QDir(env.dir()).filePath(QStringLiteral("B.csv")));
+        QCOMPARE(QFileInfo(cancel.requests[0].suggestedPath).fileName(), QStringLiteral("B.csv"));
     }
     QVERIFY(QDir(env.dir()).entryList({QStringLiteral("*.csv")}).isEmpty());
 
@@ -377,7 +383,7 @@ void TestChart::savesTheChartAsAPicture()
     {
         SaveAnswer answer(path);
         QTest::mouseClick(save, Qt::LeftButton);
-        QCOMPARE(answer.requests.value(0).suggestedPath, QDir(env.dir()).filePath(QStringLiteral("A.png")));
+        QCOMPARE(QFileInfo(answer.requests.value(0).suggestedPath).fileName(), QStringLiteral("A.png"));
     }
     QImage picture;
     QVERIFY(picture.load(path, "PNG"));
@@ -392,6 +398,33 @@ void TestChart::savesTheChartAsAPicture()
     }
     QVERIFY(!QFile::exists(path));
     QVERIFY(env.dialogs().verify());
+}
+
+void TestChart::aNameTypedWithQuotesIsTheFileWritten()
+{
+    // Qt's own save dialog, typed into as a user types: it would read the quotes as a list of names.
+    TestEnv env;
+    writeTwoItems();
+    const QDir out(QDir(env.dir()).filePath(QStringLiteral("out")));
+    QVERIFY(QDir().mkdir(out.path()));
+    {
+        SaveAnswer first(out.filePath(QStringLiteral("first.csv")));  // the dialog opens there from now on
+        chart::exportCsv(nullptr, 1);
+    }
+    QmrM::Seams realDialog = QmrM::seams();
+    realDialog.saveFileName = nullptr;
+    const QmrM::SeamsScope scope(realDialog);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = nullptr;
+        QTRY_VERIFY((dialog = QApplication::activeModalWidget()) != nullptr);
+        QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), QStringLiteral("-x \"q\" ..."));
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    chart::exportCsv(nullptr, 1);
+    QCOMPARE(out.entryList(QDir::Files), (QStringList{"-x \"q\" ...", "first.csv"}));
+    QCOMPARE(readBytes(out.filePath(QStringLiteral("-x \"q\" ..."))),
+             readBytes(out.filePath(QStringLiteral("first.csv"))));
+    QVERIFY(!QFile::exists(QStringLiteral("q.csv")));
 }
 
 void TestChart::unreadableHistoryIsToldAndLeftOut()

@@ -113,6 +113,7 @@ private slots:
     void barsAreDaysOrWeeksWithGaps();
     void historiesAddUpDayByDay();
     void csvHoldsEveryRecordQuotedAsSpreadsheetsRead();
+    void exportsNeverReplaceTheProgramsFiles();
     void failedWritesLeaveNothingBehind();
     void fileSizeLimitKeepsTheOldFile();
 };
@@ -289,28 +290,37 @@ void TestProgress::historiesAddUpDayByDay()
 void TestProgress::csvHoldsEveryRecordQuotedAsSpreadsheetsRead()
 {
     TestEnv env;
-    registerItems({QStringLiteral("腕立て,速く"), QStringLiteral("背筋"), QStringLiteral("腕立て,速く")});
+    registerItems(
+        {QStringLiteral("腕立て,速く"), QStringLiteral("背筋"), QStringLiteral("腕立て,速く"), QStringLiteral("=2+3")});
     // A hand-edited history: a quote inside an unquoted count, a time nobody can read, an unreadable date.
     writeDataFile(QStringLiteral("腕立て,速く.txt"), QStringLiteral("\"12月31日\",\"23時59分59秒\",20\n"
                                                                     "\"01月01日\",\"00時00分01秒\",2.5\n"
                                                                     "\"??\",\"朝\",1\"5\n"));
     writeDataFile(QStringLiteral("背筋.txt"), QStringLiteral("\"01月02日\",\"07時05分09秒\",-3\n"));
-    setModified(QStringLiteral("腕立て,速く.txt"), QDateTime(QDate(2027, 1, 5), QTime(12, 0)));
-    setModified(QStringLiteral("背筋.txt"), QDateTime(QDate(2027, 1, 5), QTime(12, 0)));
+    // Texts a spreadsheet would run as formulas, in every text field; counts that are numbers stay numbers.
+    writeDataFile(QStringLiteral("=2+3.txt"), QStringLiteral("\"01月02日\",\"@SUM(A1)\",=1+1\n"
+                                                             "\"01月03日\",\"+1\",-1+2\n"
+                                                             "\"01月04日\",\"\t=A1\",-7.5\n"));
+    for (const QString& file :
+         {QStringLiteral("腕立て,速く.txt"), QStringLiteral("背筋.txt"), QStringLiteral("=2+3.txt")})
+        setModified(file, QDateTime(QDate(2027, 1, 5), QTime(12, 0)));
     const QByteArray historyBefore = readBytes(QStringLiteral("腕立て,速く.txt"));
 
     const QString path = QDir(env.dir()).filePath(QStringLiteral("書き出し.csv"));
     SaveAnswer answer(path);
     exportCsv(nullptr, 0);  // every item; the two of the same name share one history
     QCOMPARE(answer.requests.size(), 1);
-    QCOMPARE(answer.requests[0].suggestedPath, QDir(env.dir()).filePath(QStringLiteral("全項目.csv")));
+    QCOMPARE(QFileInfo(answer.requests[0].suggestedPath).fileName(), QStringLiteral("全項目.csv"));
 
     const QByteArray expected = QByteArray("\xEF\xBB\xBF") + QStringLiteral(
                                                                  "項目,日付,時刻,回数\r\n"
                                                                  "\"腕立て,速く\",2026-12-31,23:59:59,20\r\n"
                                                                  "\"腕立て,速く\",2027-01-01,00:00:01,2.5\r\n"
                                                                  "\"腕立て,速く\",,朝,\"1\"\"5\"\r\n"
-                                                                 "背筋,2027-01-02,07:05:09,-3\r\n")
+                                                                 "背筋,2027-01-02,07:05:09,-3\r\n"
+                                                                 "'=2+3,2027-01-02,'@SUM(A1),'=1+1\r\n"
+                                                                 "'=2+3,2027-01-03,'+1,'-1+2\r\n"
+                                                                 "'=2+3,2027-01-04,'\t=A1,-7.5\r\n")
                                                                  .toUtf8();
     QCOMPARE(readBytes(path), expected);
     QCOMPARE(readBytes(QStringLiteral("腕立て,速く.txt")), historyBefore);
@@ -323,11 +333,14 @@ void TestProgress::csvHoldsEveryRecordQuotedAsSpreadsheetsRead()
             {"腕立て,速く", "2027-01-01", "00:00:01", "2.5"},
             {"腕立て,速く", "", "朝", "1\"5"},
             {"背筋", "2027-01-02", "07:05:09", "-3"},
+            {"'=2+3", "2027-01-02", "'@SUM(A1)", "'=1+1"},
+            {"'=2+3", "2027-01-03", "'+1", "'-1+2"},
+            {"'=2+3", "2027-01-04", "'\t=A1", "-7.5"},
         };
         QCOMPARE(*rows, expectedRows);
     }
 
-    // One item: its rows only, offered under its own name.
+    // One item: its rows only, offered under its own name in the folder chosen last.
     SaveAnswer one(QDir(env.dir()).filePath(QStringLiteral("one.csv")));
     exportCsv(nullptr, 2);
     QCOMPARE(one.requests[0].suggestedPath, QDir(env.dir()).filePath(QStringLiteral("背筋.csv")));
@@ -337,6 +350,43 @@ void TestProgress::csvHoldsEveryRecordQuotedAsSpreadsheetsRead()
     QVERIFY(env.dialogs().verify());
     if (!rows)
         QSKIP("python3 is not installed: the file was not read back by its csv module");
+}
+
+void TestProgress::exportsNeverReplaceTheProgramsFiles()
+{
+    TestEnv env;
+    registerItems({QStringLiteral("腹筋")});
+    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"腹筋\",10\n"));
+    writeDataFile(QStringLiteral("腹筋.txt"), QStringLiteral("\"12月06日\",\"09時18分07秒\",20\n"));
+    QVERIFY(QFile::link(env.dir(), QStringLiteral("alias")));  // the data folder by another path
+    QVERIFY(QFile::link(QStringLiteral("腹筋.txt"), QStringLiteral("link.csv")));
+    writeBytes(QStringLiteral("old.csv"), "old");
+    const QByteArray history = readBytes(QStringLiteral("腹筋.txt"));
+    const QByteArray items = readBytes(QStringLiteral("項目一覧.txt"));
+
+    // Each data file is refused, whatever its letters' case and however it is reached, and the dialog comes
+    // back; a file of the user's is replaced once the user says so.
+    const QString title = QStringLiteral("CSV 形式で書き出す");
+    for (const char* name : {"腹筋.txt", "項目一覧.txt", "設定.txt", "腹筋.txt", "腹筋.txt"}) {
+        env.dialogs().expectMessage(
+            QStringLiteral("「%1」は Quillmora のデータファイルなので、書き出し先にできません。\n"
+                           "別の名前か別のフォルダーを選んでください。")
+                .arg(QString::fromUtf8(name)),
+            title, platform::vbExclamation);
+    }
+    env.dialogs().expectMessage(QStringLiteral("「old.csv」は既にあります。\n置き換えますか?"), title,
+                                platform::vbOKCancel | platform::vbExclamation);
+    const QDir data(env.dir());
+    SaveAnswer answer({data.filePath(QStringLiteral("腹筋.TXT")), data.filePath(QStringLiteral("項目一覧.txt")),
+                       data.filePath(QStringLiteral("設定.TXT")), data.filePath(QStringLiteral("alias/腹筋.txt")),
+                       data.filePath(QStringLiteral("link.csv")), data.filePath(QStringLiteral("old.csv"))});
+    exportCsv(nullptr, 1);
+    QVERIFY(env.dialogs().verify());
+    QCOMPARE(readBytes(QStringLiteral("腹筋.txt")), history);
+    QCOMPARE(readBytes(QStringLiteral("項目一覧.txt")), items);
+    QVERIFY(readBytes(QStringLiteral("old.csv")).endsWith(",09:18:07,20\r\n"));
+    // The dialog first opened away from the data folder.
+    QVERIFY(QFileInfo(answer.requests[0].suggestedPath).absolutePath() != data.absolutePath());
 }
 
 void TestProgress::failedWritesLeaveNothingBehind()

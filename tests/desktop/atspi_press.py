@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The program through the accessibility bus, as a screen reader or voice control drives it.
 
-Every control a user can reach has a name, and pressing a button through its accessible action returns
-at once: the button's handler (開始 waits for minutes) runs afterwards from the program's event loop,
-exactly once. Run by on-desktop.sh --a11y with the program's path as argument.
+Every control a user can reach has a name, the chart's figures are read as they are shown, and pressing
+a button through its accessible action returns at once: the button's handler (開始 waits for minutes) runs
+afterwards from the program's event loop, exactly once. The help window's tabs read as named page tabs,
+the current one selected. Run by on-desktop.sh --a11y with the program's path as argument.
 """
 import os
 import subprocess
@@ -92,6 +93,38 @@ def press(button):
     return time.monotonic() - started
 
 
+def check_chart_figures(app):
+    # Ctrl+G in the settings window opens the chart; its figures are read as they are shown. Escape closes it.
+    subprocess.run(["xdotool", "key", "--clearmodifiers", "ctrl+g"], check=True)
+    label = wait_for(lambda: next((n for f in showing_frames(app) if f.name == "Quillmora - グラフ" for n in walk(f)
+                                   if n.getRole() == pyatspi.ROLE_LABEL and n.name.startswith("合計")), None),
+                     "the chart's figures read by their text")
+    if "記録した日数" not in label.name:
+        fail("the chart's figures read as %r" % label.name)
+    subprocess.run(["xdotool", "key", "--clearmodifiers", "Escape"], check=True)
+    wait_for(lambda: not any(f.name == "Quillmora - グラフ" for f in showing_frames(app)), "the chart to close")
+
+
+def check_help_window(app):
+    """The help window's tab bar is a named list of page tabs, the current one selected; a tab
+    pressed through its action turns to its pane."""
+    press(find(app, pyatspi.ROLE_PUSH_BUTTON, "ヘルプ"))
+    tabs = wait_for(lambda: find(app, pyatspi.ROLE_PAGE_TAB_LIST, "目次・キーワード・検索の切り替え"),
+                    "the help window's tabs")
+    check_names(app, "help window")
+
+    def selected():
+        return [tab.name for tab in tabs if tab.getState().contains(pyatspi.STATE_SELECTED)]
+
+    names = [tab.name for tab in tabs]
+    if names != ["目次", "キーワード", "検索"] or selected() != ["目次"]:
+        fail("help tabs %s, selected %s" % (names, selected()))
+    press(tabs[1])
+    wait_for(lambda: selected() == ["キーワード"], "the keyword tab selected")
+    field = find(app, pyatspi.ROLE_TEXT, "キーワードの入力")
+    wait_for(lambda: field.getState().contains(pyatspi.STATE_SHOWING), "the keyword pane")
+
+
 def main():
     program = os.path.abspath(sys.argv[1])
     folder = tempfile.mkdtemp()
@@ -107,6 +140,8 @@ def main():
         press(cut)
         start = wait_for(lambda: find(app, pyatspi.ROLE_PUSH_BUTTON, "開始"), "the settings window")
         check_names(app, "settings window")
+        check_chart_figures(app)
+        check_help_window(app)
         # The start button's handler waits a minute: the call must not wait with it.
         took = press(start)
         if took > 5:
@@ -117,7 +152,7 @@ def main():
             fail("windows during the wait: %s" % states)
         if find(app, pyatspi.ROLE_PUSH_BUTTON, "開始") is not None:
             fail("the settings window stayed during the wait")
-        print("PASS: names on every control; 開始 pressed in %.3f s; the wait runs" % took)
+        print("PASS: names on every control; help tabs readable; 開始 pressed in %.3f s; the wait runs" % took)
     finally:
         child.terminate()
         child.wait(10)

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One running copy per data folder: a second start hands over and touches nothing; a copy that died
-// does not block the next; other folders run on their own; leftovers of interrupted rewrites go.
+// One running copy per data folder: a second start hands over, through a socket of the user's alone,
+// and touches nothing; a copy that died does not block the next, nor, once the user says so, the lock
+// of one elsewhere; other folders run on their own; leftovers of interrupted rewrites go.
 
 #include "TestEnv.h"
 
+#include "app/Program.h"
 #include "platform/SingleInstance.h"
 #include "shared/DataFiles.h"
 #include "shared/QmrM.h"
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,34 +26,87 @@ class TestSingleInstance : public QObject {
     Q_OBJECT
 
 private slots:
+    // The sockets go in a private runtime folder of the tests' own.
+    void initTestCase() { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mRuntime.path())); }
+
     void secondStartInTheSameFolderHandsOver();
     void lockOfACopyThatDiedIsTakenOver();
+    void silentLockIsOfferedOnlyWhenMadeElsewhere();
     void otherFoldersRunOnTheirOwn();
     void secondProgramEndsWithoutTouchingTheData();
     void onlyLeftoversOfOurOwnRewritesAreRemoved();
+
+private:
+    QTemporaryDir mRuntime;
 };
+
+namespace {
+
+// Writes the lock file a copy of the program left on computer `host`.
+void writeLock(const QString& folder, const QString& host)
+{
+    // The highest process number is never in use here.
+    writeBytes(QDir(folder).filePath(SingleInstance::kLockFileName), "4194304\nquillmora\n" + host.toUtf8() + "\n");
+}
+
+}  // namespace
 
 void TestSingleInstance::secondStartInTheSameFolderHandsOver()
 {
     QTemporaryDir folder;
-    SingleInstance first(folder.path());
-    QCOMPARE(first.claim(), SingleInstance::Outcome::Running);
-    QSignalSpy asked(&first, &SingleInstance::anotherStart);
-    SingleInstance second(folder.path());
-    QCOMPARE(second.claim(), SingleInstance::Outcome::HandedOver);
-    QTRY_COMPARE(asked.count(), 1);
+    {
+        SingleInstance first(folder.path());
+        QCOMPARE(first.claim(), SingleInstance::Outcome::Running);
+        QSignalSpy asked(&first, &SingleInstance::anotherStart);
+        SingleInstance second(folder.path());
+        QCOMPARE(second.claim(), SingleInstance::Outcome::HandedOver);
+        QTRY_COMPARE(asked.count(), 1);
+        QCOMPARE(QFileInfo(SingleInstance::serverName(folder.path())).absolutePath(), mRuntime.path());
+    }
+    QCOMPARE(QDir(mRuntime.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
 void TestSingleInstance::lockOfACopyThatDiedIsTakenOver()
 {
     QTemporaryDir folder;
-    // A lock left by a process that no longer exists (the highest process number is never in use here).
-    QFile lock(QDir(folder.path()).filePath(SingleInstance::kLockFileName));
-    QVERIFY(lock.open(QIODevice::WriteOnly));
-    lock.write("4194304\nquillmora\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    lock.close();
+    writeLock(folder.path(), QSysInfo::machineHostName());
     SingleInstance next(folder.path());
     QCOMPARE(next.claim(), SingleInstance::Outcome::Running);
+}
+
+void TestSingleInstance::silentLockIsOfferedOnlyWhenMadeElsewhere()
+{
+    // A copy that cannot listen (its runtime folder's path leaves no room for a socket's name) runs on; a
+    // later start is told so, and offered no take-over of the copy that runs.
+    QTemporaryDir runtime;
+    const QString deep = QDir(runtime.path()).filePath(QString(100, u'r'));
+    QVERIFY(QDir().mkdir(deep) &&
+            QFile::setPermissions(deep, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(deep));
+    TestEnv env;
+    {
+        SingleInstance running(env.dir());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot reach this copy")));
+        QCOMPARE(running.claim(), SingleInstance::Outcome::Running);
+        env.dialogs().expectAnyMessage(QStringLiteral("Quillmora"), platform::vbExclamation);
+        QVERIFY(!Program::claimDataFolder());
+    }
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mRuntime.path()));
+
+    // The lock of a copy on another computer sharing the folder, or on this one under its former name: named,
+    // and taken over once the user says so.
+    writeLock(env.dir(), QStringLiteral("old-name"));
+    const int confirmation = platform::vbOKCancel | platform::vbExclamation;
+    env.dialogs()
+        .expectAnyMessage(QStringLiteral("Quillmora"), confirmation, platform::vbCancel)
+        .expectAnyMessage(QStringLiteral("Quillmora"), confirmation, platform::vbOK);
+    QVERIFY(!Program::claimDataFolder());
+    QVERIFY(Program::claimDataFolder());
+    const QString lock = QDir(QFileInfo(env.dir()).canonicalFilePath()).filePath(SingleInstance::kLockFileName);
+    QVERIFY(env.dialogs().shownTexts().last().contains(QStringLiteral("「old-name」")));
+    QVERIFY(env.dialogs().shownTexts().last().contains(lock));
+    QVERIFY(readBytes(lock).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
+    QVERIFY(env.dialogs().verify());
 }
 
 void TestSingleInstance::otherFoldersRunOnTheirOwn()
@@ -97,11 +153,12 @@ void TestSingleInstance::secondProgramEndsWithoutTouchingTheData()
 void TestSingleInstance::onlyLeftoversOfOurOwnRewritesAreRemoved()
 {
     TestEnv env;
-    const QStringList leftovers = {QStringLiteral(".項目一覧.txt.Ab12Cd"), QStringLiteral(".設定.txt.000000"),
-                                   QStringLiteral(".項目一覧.TXT.zzzzzz")};
-    const QStringList kept = {QStringLiteral(".項目一覧.txt.Ab12C"),  QStringLiteral(".項目一覧.txt.Ab12Cd.bak"),
-                              QStringLiteral("項目一覧.txt.Ab12Cd"),  QStringLiteral(".A.txt.Ab12Cd"),
-                              QStringLiteral(".項目一覧.txt.Ab-2Cd"), QStringLiteral(".other")};
+    const QStringList leftovers = {QStringLiteral(".項目一覧.txt.quillmora-tmp-Ab12Cd"),
+                                   QStringLiteral(".設定.TXT.quillmora-tmp-000000")};
+    // The user's own hidden files, some looking much like temporary files.
+    const QStringList kept = {QStringLiteral(".項目一覧.txt.backup"), QStringLiteral(".設定.TXT.Old123"),
+                              QStringLiteral(".項目一覧.txt.quillmora-tmp-Ab-2C"),
+                              QStringLiteral(".A.txt.quillmora-tmp-Ab12Cd"), QStringLiteral(".other")};
     for (const QString& name : leftovers + kept)
         writeBytes(name, "x");
     QCOMPARE(removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile}), leftovers.size());

@@ -12,15 +12,19 @@
 #include "platform/AppSetup.h"
 #include "training/frmMain.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
 #include <QImage>
+#include <QPixmap>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QtTest>
+
+#include <unistd.h>
 
 #ifndef QUILLMORA_HELP_CHM
 #error "QUILLMORA_HELP_CHM must name the compiled help file"
@@ -90,6 +94,41 @@ QByteArray patchedBuiltFile(const QByteArray& from, const QByteArray& to)
     return bytes.replace(at, from.size(), to);
 }
 
+void writeLe(QByteArray& bytes, qsizetype at, quint64 value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xff);
+}
+
+// The built file with its directory changed: `change` gets the bytes and where the directory
+// header is. Its one directory block is a listing block.
+template <typename Change>
+QByteArray withChangedDirectory(Change change)
+{
+    QFile f(kBuiltChm);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QByteArray bytes = f.readAll();
+    change(bytes, static_cast<qsizetype>(readLe(bytes, 0x48, 8)));
+    return bytes;
+}
+
+// The built file with an index block after its listing block, made the root of the index: its one
+// entry sends every lookup back to the index block itself.
+QByteArray withIndexThatLoops()
+{
+    return withChangedDirectory([](QByteArray& bytes, qsizetype dir) {
+        const auto blockLength = static_cast<qsizetype>(readLe(bytes, dir + 0x10, 4));
+        QByteArray index("PMGI\0\0\0\0\x01/\x01", 11);
+        writeLe(index, 4, blockLength - index.size(), 4);
+        index.append(QByteArray(blockLength - index.size(), '\0'));
+        bytes.insert(dir + 0x54 + blockLength, index);
+        writeLe(bytes, 0x50, readLe(bytes, 0x50, 8) + blockLength, 8);  // directory length
+        writeLe(bytes, 0x58, readLe(bytes, 0x58, 8) + blockLength, 8);  // content offset
+        writeLe(bytes, dir + 0x1c, 1, 4);                               // index root
+    });
+}
+
 QColor firstHeadingColor(QTextDocument* doc)
 {
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
@@ -98,6 +137,30 @@ QColor firstHeadingColor(QTextDocument* doc)
     }
     return QColor();
 }
+
+// Takes the place of the desktop for the schemes a help link may name, and records what it was given.
+class DesktopStandIn : public QObject {
+    Q_OBJECT
+public:
+    DesktopStandIn()
+    {
+        for (const QString& scheme : kSchemes)
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~DesktopStandIn() override
+    {
+        for (const QString& scheme : kSchemes)
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+
+private:
+    const QStringList kSchemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),
+                               QStringLiteral("mailto")};
+};
 
 }  // namespace
 
@@ -113,6 +176,8 @@ private slots:
     void damagedOrMissingFileIsRefused();
     void displayTopicShowsTheJapaneseStartPage();
     void linksPicturesAndStyleSheetComeFromTheFile();
+    void nothingFromOutsideTheFileIsShown();
+    void onlyWebLinksLeaveTheHelpAndOnlyWhenConfirmed();
     void secondRequestReusesTheOpenWindow();
     void unreadableHelpIsReportedThroughTheDialogSeam_data();
     void unreadableHelpIsReportedThroughTheDialogSeam();
@@ -224,6 +289,17 @@ void TestHelp::damagedOrMissingFileIsRefused_data()
     const QByteArray zeroWindow = patchedBuiltFile(control, noWindow);
     QVERIFY(!zeroWindow.isEmpty());
     QTest::newRow("damaged compression parameters") << zeroWindow << true;
+    // The directory: its listing block names itself as the next; the index leads back to itself;
+    // blocks are nearly 4 GB long; the listing starts past the directory's only block.
+    QTest::newRow("listing that loops") << withChangedDirectory([](QByteArray& bytes, qsizetype dir) {
+        writeLe(bytes, dir + 0x54 + 0x10, 0, 4);
+    }) << true;
+    QTest::newRow("index that loops") << withIndexThatLoops() << true;
+    QTest::newRow("block of nearly 4 GB")
+        << withChangedDirectory([](QByteArray& bytes, qsizetype dir) { writeLe(bytes, dir + 0x10, 0xfffffff0u, 4); })
+        << true;
+    QTest::newRow("listing outside the directory")
+        << withChangedDirectory([](QByteArray& bytes, qsizetype dir) { writeLe(bytes, dir + 0x20, 1, 4); }) << true;
 }
 
 void TestHelp::damagedOrMissingFileIsRefused()
@@ -239,7 +315,11 @@ void TestHelp::damagedOrMissingFileIsRefused()
         f.write(content);
     }
     help::ChmFile chm;
-    QVERIFY(!chm.open(path));
+    // A file that makes the reader loop ends the test at once instead of hanging it.
+    alarm(10);
+    const bool opened = chm.open(path);
+    alarm(0);
+    QVERIFY(!opened);
     QVERIFY(!chm.isOpen());
     bool ok = true;
     QVERIFY(chm.read(QStringLiteral("/index.html"), &ok).isEmpty());
@@ -298,6 +378,68 @@ void TestHelp::linksPicturesAndStyleSheetComeFromTheFile()
     // A link to a page that is not in the file shows a notice instead of an empty window.
     browser->showTopic(QStringLiteral("/gone.html"));
     QVERIFY(browser->toPlainText().contains(QStringLiteral("見つかりません")));
+}
+
+void TestHelp::nothingFromOutsideTheFileIsShown()
+{
+    copyHelpTo(mDir->path());
+    auto* viewer = qobject_cast<help::HelpViewer*>(help::showTopic(nullptr, QStringLiteral("KvHelp.chm")));
+    QVERIFY(viewer);
+    QTextDocument* page = viewer->browser()->document();
+    // A picture and a style sheet on the computer, as a help page could name them.
+    const QString picture = mDir->filePath(QStringLiteral("local.png"));
+    QVERIFY(QImage(8, 8, QImage::Format_RGB32).save(picture));
+    const QString sheet = mDir->filePath(QStringLiteral("local.css"));
+    writeBytes(sheet, "h1 { color: red }");
+    const QByteArray png = readBytes(picture);
+    for (const QUrl& url : {QUrl::fromLocalFile(picture), QUrl(picture),
+                            QUrl(QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64()))}) {
+        const QVariant shown = page->resource(QTextDocument::ImageResource, url);
+        QVERIFY2(qvariant_cast<QPixmap>(shown).isNull() && qvariant_cast<QImage>(shown).isNull(),
+                 qPrintable(url.toString()));
+    }
+    QVERIFY(page->resource(QTextDocument::StyleSheetResource, QUrl::fromLocalFile(sheet)).toString().isEmpty());
+    // What the file holds is still shown.
+    QVERIFY(
+        !qvariant_cast<QPixmap>(page->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/flow.png"))))
+             .isNull());
+}
+
+void TestHelp::onlyWebLinksLeaveTheHelpAndOnlyWhenConfirmed()
+{
+    copyHelpTo(mDir->path());
+    auto* viewer = qobject_cast<help::HelpViewer*>(help::showTopic(nullptr, QStringLiteral("KvHelp.chm")));
+    QVERIFY(viewer);
+    DesktopStandIn desktop;
+    const QString title = QStringLiteral("HTML ヘルプ");
+    for (const char* link : {"file:///etc/passwd", "mailto:someone@example.org"}) {
+        mDialogs->expectMessage(QStringLiteral("このリンクはヘルプからは開けません。\n\n") + QLatin1String(link), title,
+                                platform::vbExclamation);
+        emit viewer->browser()->anchorClicked(QUrl(QLatin1String(link)));
+    }
+    const QUrl web(QStringLiteral("https://example.org/quillmora"));
+    const QString confirm = QStringLiteral("次のページをブラウザーで開きます。よろしいですか？\n\n") + web.toString();
+    const int style = platform::vbOKCancel | platform::vbInformation;
+    mDialogs->expectMessage(confirm, title, style, platform::vbCancel);
+    emit viewer->browser()->anchorClicked(web);
+    QVERIFY(desktop.opened.isEmpty());
+    mDialogs->expectMessage(confirm, title, style, platform::vbOK);
+    emit viewer->browser()->anchorClicked(web);
+    QCOMPARE(desktop.opened, QList<QUrl>{web});
+    QVERIFY(mDialogs->verify());
+
+    // The help window closed while the question was open: nothing is opened.
+    QmrM::Seams closing = QmrM::seams();
+    closing.messageBox = [&](const QString&, const QString&, int) {
+        help::closeAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return int(platform::vbOK);
+    };
+    QmrM::SeamsScope scope(std::move(closing));
+    QPointer<help::HelpBrowser> browser = viewer->browser();
+    emit browser->anchorClicked(web);
+    QVERIFY(browser.isNull());
+    QCOMPARE(desktop.opened.size(), 1);
 }
 
 void TestHelp::secondRequestReusesTheOpenWindow()

@@ -202,6 +202,15 @@ void TestHelpText::searchFindsPagesWithTheirCounts()
         found.append(QStringLiteral("%1:%2").arg(hit.title).arg(hit.count));
     QCOMPARE(found, QStringList({QStringLiteral("P3:3"), QStringLiteral("P0:2"), QStringLiteral("P2:1")}));
     QVERIFY(index.search(QStringLiteral("   ")).isEmpty());
+
+    // An index holds as much folded text as it has room for: the beginning of the page that fills
+    // it (13 characters folded, ten kept), none of a later page.
+    help::SearchIndex small(10);
+    small.addPage(QStringLiteral("/a.html"), QStringLiteral("A"), QStringLiteral("スクロール、トレーニング"));
+    small.addPage(QStringLiteral("/b.html"), QStringLiteral("B"), QStringLiteral("トレーニング"));
+    QVERIFY(small.isFull());
+    QCOMPARE(small.search(QStringLiteral("スクロール")).size(), 1);
+    QVERIFY(small.search(QStringLiteral("トレーニング")).isEmpty());
 }
 
 void TestHelpText::matchingIgnoresCaseAndWidth_data()

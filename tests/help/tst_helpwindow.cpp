@@ -93,6 +93,7 @@ private slots:
     void damagedFilesShowWhatTheyCan();
     void filesWithoutContentsOrIndex_data();
     void filesWithoutContentsOrIndex();
+    void overlongPageIsNeitherShownNorSearched();
 
 private:
     help::HelpViewer* open(const QString& file);
@@ -185,6 +186,12 @@ void TestHelpWindow::keywordChosenByTyping()
     field->clear();
     typeJapanese(field, QStringLiteral("ｓｈｉｆ"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("Shift-JIS"));
+    // Voiced and long-vowel marks typed in half-width kana select what the full-width word selects.
+    for (const QString& typed : {QStringLiteral("ランダムモード（起"), QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ（起")}) {
+        field->clear();
+        typeJapanese(field, typed);
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("ランダムモード（起動タイミング）"));
+    }
     field->clear();
     typeJapanese(field, QStringLiteral("待ち"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("待ち時間"));
@@ -400,6 +407,22 @@ void TestHelpWindow::filesWithoutContentsOrIndex()
     typeJapanese(field, QStringLiteral("ﾄﾚｰﾆﾝｸﾞ"));
     QTest::keyClick(field, Qt::Key_Return);
     QCOMPARE(control<QTreeWidget>(viewer, "searchResults")->topLevelItemCount(), 2);
+}
+
+void TestHelpWindow::overlongPageIsNeitherShownNorSearched()
+{
+    // Its second page holds 1.4 MB of "トレーニングの記録".
+    help::HelpViewer* viewer = open(damaged("huge.chm"));
+    QVERIFY(viewer);
+    viewer->showTopic(QStringLiteral("/huge.html"));
+    QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("大きすぎるか壊れているため表示できません")));
+    control<QTabWidget>(viewer, "navigation")->setCurrentIndex(2);
+    auto* field = control<QLineEdit>(viewer, "searchField");
+    typeJapanese(field, QStringLiteral("トレーニング"));
+    QTest::keyClick(field, Qt::Key_Return);
+    auto* results = control<QTreeWidget>(viewer, "searchResults");
+    QVERIFY(results->findItems(QStringLiteral("Huge"), Qt::MatchExactly).isEmpty());
+    QCOMPARE(results->findItems(QStringLiteral("Start"), Qt::MatchExactly).size(), 1);
 }
 
 QTEST_MAIN(TestHelpWindow)

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -81,6 +82,38 @@ QListWidget* itemList()
     return control<QListWidget>(frmSettei::instance(), QStringLiteral("lstKoumoku"));
 }
 
+// Registers an item as the user does, typing its name and count; `stored` is the name as the program
+// stores it, when that differs from the typed one.
+void registerItem(TestEnv& env, const QString& typed, const QString& count, const QString& stored = QString())
+{
+    env.dialogs()
+        .expectInput(kNamePrompt, kNameTitle, typed)
+        .expectInput(kCountPrompt, kCountTitle, count)
+        .expectMessage((stored.isNull() ? typed : stored) + QStringLiteral(" の設定を新規登録しました"),
+                       QStringLiteral("新規登録終了"), vbInformation);
+    click("cmdNew");
+}
+
+// Deletes the entry at `row` as the user does, confirming the deletion of `name`.
+void deleteEntry(TestEnv& env, int row, const QString& name)
+{
+    clickEntry(row);
+    env.dialogs()
+        .expectMessage(name + QStringLiteral("を削除します。よろしいですか？"), QStringLiteral("クリア確認"), kConfirm)
+        .expectMessage(QStringLiteral("削除しました"), QStringLiteral("削除終了"), vbInformation);
+    click("cmdDel");
+}
+
+// Expects the confirmation and the completion message of clearing `name`'s history.
+void expectClearing(TestEnv& env, const QString& name)
+{
+    env.dialogs()
+        .expectMessage(name + QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？"),
+                       QStringLiteral("クリア確認"), kConfirm)
+        .expectMessage(name + QStringLiteral(" のカウント数と履歴データをクリアしました"), QStringLiteral("クリア終了"),
+                       vbInformation);
+}
+
 QString itemsOf(int count)
 {
     QString items;
@@ -121,7 +154,10 @@ private slots:
     void deletionRemovesOnlyTheSelectedItemsFile();
 
     void clearingEmptiesTheHistoryKeepingTheItem();
-    void clearingAnotherItemLeavesTheViewAlone();
+    void clearingNamesTheSelectedItem();
+
+    void filesThatAreNotThisItemsHistoryStay();
+    void editedListsNeverBreakTheWindow();
 };
 
 void TestItems::registrationStopsAtTwentyItems()
@@ -136,12 +172,7 @@ void TestItems::registrationStopsAtTwentyItems()
     // The nineteenth item leaves room for one more.
     form.Unload();
     openSettings(itemsOf(19));
-    env.dialogs()
-        .expectInput(kNamePrompt, kNameTitle, QStringLiteral("ラスト"))
-        .expectInput(kCountPrompt, kCountTitle, QStringLiteral("5"))
-        .expectMessage(QStringLiteral("ラスト の設定を新規登録しました"), QStringLiteral("新規登録終了"),
-                       vbInformation);
-    click("cmdNew");
+    registerItem(env, QStringLiteral("ラスト"), QStringLiteral("5"));
     QVERIFY(env.dialogs().verify());
     QCOMPARE(gKoumokuSu, int16_t(20));
     QCOMPARE(entriesShown("lstKoumoku").size(), qsizetype(20));
@@ -195,12 +226,7 @@ void TestItems::registrationWritesTheCountAsTyped()
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("4\r\n"));
     openSettings(QStringLiteral("\"A\",10\r\n"));
-    env.dialogs()
-        .expectInput(kNamePrompt, kNameTitle, QStringLiteral("ストレッチ"))
-        .expectInput(kCountPrompt, kCountTitle, QStringLiteral("1.5"))
-        .expectMessage(QStringLiteral("ストレッチ の設定を新規登録しました"), QStringLiteral("新規登録終了"),
-                       vbInformation);
-    click("cmdNew");
+    registerItem(env, QStringLiteral("ストレッチ"), QStringLiteral("1.5"));
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(kItems), cp932(QStringLiteral("\"A\",10\r\n\"ストレッチ\",1.5\r\n")));
     QVERIFY(QFile::exists(QStringLiteral("ストレッチ.txt")));
@@ -218,11 +244,7 @@ void TestItems::sameNameSharesTheHistoryFile()
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("4\r\n"));
     openSettings(QStringLiteral("\"A\",10\r\n"));
-    env.dialogs()
-        .expectInput(kNamePrompt, kNameTitle, QStringLiteral("A"))
-        .expectInput(kCountPrompt, kCountTitle, QStringLiteral("7"))
-        .expectMessage(QStringLiteral("A の設定を新規登録しました"), QStringLiteral("新規登録終了"), vbInformation);
-    click("cmdNew");
+    registerItem(env, QStringLiteral("A"), QStringLiteral("7"));
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readDataFile(QStringLiteral("A.txt")), kRecord + QStringLiteral("4\r\n"));
     QCOMPARE(gKoumokuSu, int16_t(2));
@@ -271,12 +293,7 @@ void TestItems::namesAreTakenInTheirStoredForm()
     TestEnv env;
     openSettings(QString());
     const QString stored = QStringLiteral("伸び～");
-    env.dialogs()
-        .expectInput(kNamePrompt, kNameTitle, QStringLiteral("伸び〜"))  // U+301C
-        .expectInput(kCountPrompt, kCountTitle, QStringLiteral("2"))
-        .expectMessage(stored + QStringLiteral(" の設定を新規登録しました"), QStringLiteral("新規登録終了"),
-                       vbInformation);
-    click("cmdNew");
+    registerItem(env, QStringLiteral("伸び〜"), QStringLiteral("2"), stored);  // U+301C
     QVERIFY(env.dialogs().verify());
     QCOMPARE(entriesShown("lstKoumoku"), QStringList({stored}));
     QCOMPARE(gKoumoku[1], stored);
@@ -289,14 +306,8 @@ void TestItems::blankNamesKeepTheirBlanks()
 {
     TestEnv env;
     openSettings(QString());
-    for (const QString& name : {QStringLiteral(" 前後 "), QStringLiteral("   ")}) {
-        env.dialogs()
-            .expectInput(kNamePrompt, kNameTitle, name)
-            .expectInput(kCountPrompt, kCountTitle, QStringLiteral("1"))
-            .expectMessage(name + QStringLiteral(" の設定を新規登録しました"), QStringLiteral("新規登録終了"),
-                           vbInformation);
-        click("cmdNew");
-    }
+    for (const QString& name : {QStringLiteral(" 前後 "), QStringLiteral("   ")})
+        registerItem(env, name, QStringLiteral("1"));
     QVERIFY(env.dialogs().verify());
     QVERIFY(QFile::exists(QStringLiteral(" 前後 .txt")));
     QVERIFY(QFile::exists(QStringLiteral("   .txt")));
@@ -471,17 +482,10 @@ void TestItems::sharedHistoryGoesWithTheLastItemOfThatName()
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("3\r\n"));
     writeDataFile(QStringLiteral("a.txt"), kRecord + QStringLiteral("9\r\n"));
     openSettings(QStringLiteral("\"A\",1\r\n\"a\",1\r\n\"A\",2\r\n"));
-    const auto deleteRow = [&](int row) {
-        clickEntry(row);
-        env.dialogs()
-            .expectMessage(QStringLiteral("Aを削除します。よろしいですか？"), QStringLiteral("クリア確認"), kConfirm)
-            .expectMessage(QStringLiteral("削除しました"), QStringLiteral("削除終了"), vbInformation);
-        click("cmdDel");
-        QVERIFY(env.dialogs().verify());
-    };
-    deleteRow(0);
+    deleteEntry(env, 0, QStringLiteral("A"));
     QVERIFY(QFile::exists(QStringLiteral("A.txt")));  // the other "A" still uses it
-    deleteRow(1);
+    deleteEntry(env, 1, QStringLiteral("A"));
+    QVERIFY(env.dialogs().verify());
     QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
     QVERIFY(QFile::exists(QStringLiteral("a.txt")));  // names differ in case: another file
     QCOMPARE(readDataFile(kItems), QStringLiteral("\"a\",1\r\n"));
@@ -492,11 +496,7 @@ void TestItems::deletingTheOnlyItemEmptiesEverything()
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("3\r\n"));
     openSettings(QStringLiteral("\"A\",1\r\n"));
-    clickEntry(0);
-    env.dialogs()
-        .expectMessage(QStringLiteral("Aを削除します。よろしいですか？"), QStringLiteral("クリア確認"), kConfirm)
-        .expectMessage(QStringLiteral("削除しました"), QStringLiteral("削除終了"), vbInformation);
-    click("cmdDel");
+    deleteEntry(env, 0, QStringLiteral("A"));
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(kItems), QByteArray());
     QCOMPARE(gKoumokuSu, int16_t(0));
@@ -515,13 +515,8 @@ void TestItems::deletionRemovesOnlyTheSelectedItemsFile()
     QDir().mkdir(QStringLiteral("sub"));
     writeBytes(QStringLiteral("sub/keep.txt"), QByteArray("x"));
     openSettings(QStringLiteral("\"sub/keep\",1\r\n\"none\",2\r\n"));
-    for (int i = 0; i < 2; ++i) {
-        clickEntry(0);
-        env.dialogs()
-            .expectAnyMessage(QStringLiteral("クリア確認"), kConfirm)
-            .expectMessage(QStringLiteral("削除しました"), QStringLiteral("削除終了"), vbInformation);
-        click("cmdDel");
-    }
+    deleteEntry(env, 0, QStringLiteral("sub/keep"));
+    deleteEntry(env, 0, QStringLiteral("none"));
     QVERIFY(env.dialogs().verify());
     QVERIFY(QFile::exists(QStringLiteral("sub/keep.txt")));
     QCOMPARE(gKoumokuSu, int16_t(0));
@@ -538,11 +533,7 @@ void TestItems::clearingEmptiesTheHistoryKeepingTheItem()
     click("cmdClear");
     QCOMPARE(readDataFile(QStringLiteral("A.txt")), kRecord + QStringLiteral("3\r\n"));
 
-    env.dialogs()
-        .expectMessage(QStringLiteral("Aのカウント数と履歴データをクリアします。よろしいですか？"),
-                       QStringLiteral("クリア確認"), kConfirm)
-        .expectMessage(QStringLiteral("A のカウント数と履歴データをクリアしました"), QStringLiteral("クリア終了"),
-                       vbInformation);
+    expectClearing(env, QStringLiteral("A"));
     click("cmdClear");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
@@ -554,33 +545,92 @@ void TestItems::clearingEmptiesTheHistoryKeepingTheItem()
 
     // An item without a history file gets an empty one.
     clickEntry(1);
-    env.dialogs()
-        .expectAnyMessage(QStringLiteral("クリア確認"), kConfirm)
-        .expectAnyMessage(QStringLiteral("クリア終了"), vbInformation);
+    expectClearing(env, QStringLiteral("B"));
     click("cmdClear");
     QVERIFY(env.dialogs().verify());
     QVERIFY(QFile::exists(QStringLiteral("B.txt")));
 }
 
-void TestItems::clearingAnotherItemLeavesTheViewAlone()
+void TestItems::clearingNamesTheSelectedItem()
 {
+    // The history emptied is the selected item's, and the messages name that item, not the name box.
     TestEnv env;
     writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("3\r\n"));
     writeDataFile(QStringLiteral("B.txt"), kRecord + QStringLiteral("8\r\n"));
     openSettings(QStringLiteral("\"A\",1\r\n\"B\",2\r\n"));
     clickEntry(1);
-    typeInto("txtKoumoku", QStringLiteral("別名"));  // messages use the box; the file is the selected item's
-    env.dialogs()
-        .expectMessage(QStringLiteral("別名のカウント数と履歴データをクリアします。よろしいですか？"),
-                       QStringLiteral("クリア確認"), kConfirm)
-        .expectMessage(QStringLiteral("別名 のカウント数と履歴データをクリアしました"), QStringLiteral("クリア終了"),
-                       vbInformation);
+    typeInto("txtKoumoku", QStringLiteral("別名"));
+    expectClearing(env, QStringLiteral("B"));
+    click("cmdClear");
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 3"));  // the view shows A: left alone
+    writeDataFile(QStringLiteral("B.txt"), kRecord + QStringLiteral("8\r\n"));
+    clickEntry(0);
+    typeInto("txtKoumoku", QStringLiteral("B"));
+    expectClearing(env, QStringLiteral("A"));
     click("cmdClear");
     QVERIFY(env.dialogs().verify());
-    QCOMPARE(readBytes(QStringLiteral("B.txt")), QByteArray());
-    QCOMPARE(entriesShown("lstRireki").size(), qsizetype(1));
-    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 3"));
-    QVERIFY(!QFile::exists(QStringLiteral("別名.txt")));
+    QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("0"));  // A's history, just emptied, is no longer shown
+    QCOMPARE(readDataFile(QStringLiteral("B.txt")), kRecord + QStringLiteral("8\r\n"));
+}
+
+void TestItems::filesThatAreNotThisItemsHistoryStay()
+{
+    // The user's notes, and a history that "a" shares with "A" on a folder that ignores letters' case (a
+    // link stands in for one here).
+    TestEnv env;
+    const QByteArray notes = cp932(QStringLiteral("買い物: 牛乳, 卵\r\n"));
+    writeBytes(QStringLiteral("memo.txt"), notes);
+    writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("3\r\n"));
+    QVERIFY(QFile::link(QStringLiteral("A.txt"), QStringLiteral("a.txt")));
+    openSettings(QStringLiteral("\"A\",1\r\n\"memo\",2\r\n\"a\",3\r\n"));  // a list edited by hand
+    const QString refusal = QStringLiteral(
+        "「memo.txt」には履歴ではない内容が入っているため、この項目名は使えません。\n"
+        "別の項目名にするか、ファイルの名前を変えて下さい。");
+    env.dialogs()
+        .expectInput(kNamePrompt, kNameTitle, QStringLiteral("memo"))
+        .expectMessage(refusal, QStringLiteral("項目名エラー"), vbExclamation)
+        .expectInput(kNamePrompt, kNameTitle, QString(), QStringLiteral("memo"))
+        .expectMessage(QStringLiteral("新規追加をキャンセルします"), QStringLiteral("キャンセル"), vbExclamation)
+        .expectMessage(refusal, QStringLiteral("項目名エラー"), vbExclamation)
+        .expectMessage(
+            QStringLiteral("memo の履歴はクリアできません。\n「memo.txt」には履歴ではない内容が入っています。"),
+            QStringLiteral("クリア中止"), vbExclamation)
+        .expectMessage(QStringLiteral("a の履歴はクリアできません。\n「a.txt」は A の履歴ファイルでもあります。"),
+                       QStringLiteral("クリア中止"), vbExclamation);
+    click("cmdNew");
+    clickEntry(0);
+    typeInto("txtKoumoku", QStringLiteral("memo"));
+    click("cmdHozon");
+    for (int row : {1, 2}) {
+        clickEntry(row);
+        click("cmdClear");
+    }
+    deleteEntry(env, 2, QStringLiteral("a"));
+    deleteEntry(env, 1, QStringLiteral("memo"));
+    QVERIFY(env.dialogs().verify());
+    QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",1\r\n"));
+    QCOMPARE(readBytes(QStringLiteral("memo.txt")), notes);
+    QVERIFY(QFileInfo(QStringLiteral("a.txt")).isSymLink());
+    QCOMPARE(readDataFile(QStringLiteral("A.txt")), kRecord + QStringLiteral("3\r\n"));
+}
+
+void TestItems::editedListsNeverBreakTheWindow()
+{
+    TestEnv env;
+    // A name too long for a file name: shown without history (the scripted boxes fail on any error), deleted.
+    const QString tooLong(100, u'腕');
+    openSettings(QStringLiteral("\"%1\",1\r\n\"B\",2\r\n\"C\",3\r\n").arg(tooLong));
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
+    deleteEntry(env, 0, tooLong);
+    // The list changes outside the program, then an item is registered: the lists show what the file holds.
+    writeDataFile(kItems, QStringLiteral("\"B\",2\r\n"));
+    registerItem(env, QStringLiteral("D"), QStringLiteral("4"));
+    QCOMPARE(entriesShown("lstKoumoku"), QStringList({"B", "D"}));
+    QCOMPARE(entriesShown("cboKoumoku"), QStringList({"B", "D"}));
+    deleteEntry(env, 1, QStringLiteral("D"));
+    QVERIFY(env.dialogs().verify());
+    QCOMPARE(readDataFile(kItems), QStringLiteral("\"B\",2\r\n"));
 }
 
 QTEST_MAIN(TestItems)

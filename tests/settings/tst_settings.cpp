@@ -398,6 +398,11 @@ void TestSettings::historyTotalsRoundHalfToEvenAndNeverOverflow()
     writeDataFile(QStringLiteral("a.txt"), kRecord + QStringLiteral("-0.4\r\n"));
     chooseInCombo(0);
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
+    // Counts beyond any number add nothing, as in the chart.
+    writeDataFile(QStringLiteral("a.txt"), kRecord + QStringLiteral("1e999\r\n") + kRecord +
+                                               QStringLiteral("-1e999\r\n") + kRecord + QStringLiteral("5\r\n"));
+    chooseInCombo(0);
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 5"));
 }
 
 void TestSettings::comboChoiceShowsThatItemsHistory()

@@ -126,6 +126,17 @@ bool failsUnderFileSizeLimit(rlim_t limit, F&& action)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+pid_t startRewritingTheItemsForever()
+{
+    const QByteArray program = QCoreApplication::applicationFilePath().toLocal8Bit();
+    const pid_t child = fork();
+    if (child == 0) {
+        execl(program.constData(), program.constData(), kRewriteForever, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return child;
+}
+
 }  // namespace
 
 class TestFaults : public QObject {
@@ -138,6 +149,8 @@ private slots:
     void filesChangedBehindTheProgramsBack();
     void currentDirectoryRemovedWhileRunning();
     void killedRewriterLeavesOldOrNewList();
+    void cleanUpLeavesARunningRewriteAlone();
+    void folderThatCannotBeWrittenWithFilesThatCan();
 };
 
 void TestFaults::fullDiskLeavesNoPartialHistoryRecord()
@@ -252,17 +265,11 @@ void TestFaults::killedRewriterLeavesOldOrNewList()
     const QByteArray first = itemsFileFor(1);
     const QByteArray second = itemsFileFor(2);
     writeBytes(kItems, first);
-    const QString program = QCoreApplication::applicationFilePath();
     auto* random = QRandomGenerator::global();
     int intact = 0;
     const int kills = 1000;
     for (int i = 0; i < kills; ++i) {
-        const pid_t child = fork();
-        if (child == 0) {
-            execl(program.toLocal8Bit().constData(), program.toLocal8Bit().constData(), kRewriteForever,
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        const pid_t child = startRewritingTheItemsForever();
         usleep(random->bounded(500, 6000));
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
@@ -274,6 +281,47 @@ void TestFaults::killedRewriterLeavesOldOrNewList()
     }
     qInfo().noquote() << QStringLiteral("items list intact after %1 of %2 kills").arg(intact).arg(kills);
     QCOMPARE(intact, kills);
+}
+
+void TestFaults::cleanUpLeavesARunningRewriteAlone()
+{
+    // A copy rewrites the list again and again while another starts in the same folder and clears what it
+    // takes for leftovers of interrupted rewrites (as a copy that took over the folder's lock would).
+    TestEnv env;
+    const QByteArray first = itemsFileFor(1);
+    writeBytes(kItems, first);
+    const pid_t rewriter = startRewritingTheItemsForever();
+    QTRY_VERIFY(readBytes(kItems) != first);
+    for (int i = 0; i < 2000; ++i)
+        removeLeftoverTemporaryFiles({kItems, kSettings});
+    // A rewrite whose temporary file was taken fails, and the rewriter ends.
+    const bool stillRewriting = waitpid(rewriter, nullptr, WNOHANG) == 0;
+    kill(rewriter, SIGKILL);
+    waitpid(rewriter, nullptr, 0);
+    QVERIFY(stillRewriting);
+}
+
+void TestFaults::folderThatCannotBeWrittenWithFilesThatCan()
+{
+    TestEnv env;
+    writeDataFile(kItems, QStringLiteral("\"A\",5\r\n"));
+    writeDataFile(QStringLiteral("A.txt"), QString());
+    // A shared folder's set-up: its files may be written, the folder not. Root writes everywhere, so it acts
+    // as nobody, who owns the files only.
+    const bool root = ::geteuid() == 0;
+    for (const QString& name : {kItems, QStringLiteral("A.txt")})
+        QVERIFY(!root || ::chown(QFile::encodeName(name).constData(), 65534, 65534) == 0);
+    QVERIFY(::chmod(".", 0555) == 0 && (!root || ::seteuid(65534) == 0));
+    // A pass there: the record, then the list's rewrite, in place as no file can be made beside it.
+    const bool failed = failsWithDataFileError([] {
+        LoadItems();
+        AppendHistoryRecord(QStringLiteral("A"), 20);
+        gShijiSu[1] = 6;
+        SaveItems();
+    });
+    QVERIFY((!root || ::seteuid(0) == 0) && ::chmod(".", 0700) == 0);
+    QVERIFY(!failed);
+    QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",6\r\n"));
 }
 
 // The child of the kill test: rewrites the items list in the current directory with two alternating

@@ -11,6 +11,9 @@
 #include "shared/Wait.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
@@ -62,6 +65,9 @@ private slots:
     void fileNamesResolveWhateverTheCase();
     void rewritesReplaceTheFileWhole();
     void historyRecordsAreAppendedWithDateAndTime();
+    void appendedRecordsStartOnALineOfTheirOwn();
+    void onlyHistoryRecordsMakeAHistoryFile();
+    void rewritesReplaceWhatALinkPointsTo();
     void pauseOfZeroHandlesNoEvent();
     void pauseWaitsAboutTheTimeAndHandlesEvents();
     void pausesNestAndCostNoCpu();
@@ -350,6 +356,45 @@ void TestShared::historyRecordsAreAppendedWithDateAndTime()
     QDir().mkdir(QStringLiteral("dir.txt"));
     QVERIFY(formatErrorOf([] { AppendHistoryRecord(QStringLiteral("dir"), 1); }).contains(QStringLiteral("dir.txt")));
     QVERIFY(formatErrorOf([] { ReadHistory(QStringLiteral("dir")); }).contains(QStringLiteral("フォルダー")));
+}
+
+void TestShared::appendedRecordsStartOnALineOfTheirOwn()
+{
+    TestEnv env;
+    // Files an editor saved without a final line end.
+    writeBytes(QStringLiteral("項目一覧.txt"), cp932(QStringLiteral("\"A\",5")));
+    writeBytes(QStringLiteral("腕立て.txt"), cp932(QStringLiteral("\"12月05日\",\"08時00分00秒\",7")));
+    AppendItemRecord(QStringLiteral("B"), 3);
+    AppendHistoryRecord(QStringLiteral("腕立て"), 20);
+    QCOMPARE(readDataFile(QStringLiteral("項目一覧.txt")), QStringLiteral("\"A\",5\r\n\"B\",3\r\n"));
+    QCOMPARE(ReadHistory(QStringLiteral("腕立て")).back().count, QStringLiteral("20"));
+}
+
+void TestShared::onlyHistoryRecordsMakeAHistoryFile()
+{
+    TestEnv env;
+    // Whatever the history view reads as records is a history; the user's notes, or a line of them, are not.
+    const std::pair<QString, bool> files[] = {{QStringLiteral(" \"\" , \"x\",many\n\n\"a\",\"b\",1e999"), true},
+                                              {QStringLiteral("\"a\",\"b\",1\r\nメモ\r\n"), false},
+                                              {QStringLiteral("\"a\",\"b\",1,2\r\n"), false}};
+    for (const auto& [text, isHistory] : files) {
+        writeBytes(QStringLiteral("x.txt"), cp932(text));
+        QVERIFY2(IsHistoryFile(QStringLiteral("x")) == isHistory, qPrintable(text));
+    }
+}
+
+void TestShared::rewritesReplaceWhatALinkPointsTo()
+{
+    TestEnv env;
+    QVERIFY(QDir().mkdir(QStringLiteral("sync")));
+    writeDataFile(QStringLiteral("sync/items.txt"), QStringLiteral("\"old\",1\r\n"));
+    QVERIFY(QFile::link(QStringLiteral("sync/items.txt"), QStringLiteral("項目一覧.txt")));
+    LoadItems();
+    gKoumoku[1] = QStringLiteral("new");
+    SaveItems();
+    QVERIFY(QFileInfo(QStringLiteral("項目一覧.txt")).isSymLink());
+    QCOMPARE(readDataFile(QStringLiteral("sync/items.txt")), QStringLiteral("\"new\",1\r\n"));
+    QCOMPARE(QDir(QStringLiteral("sync")).entryList(QDir::Files | QDir::Hidden), QStringList({"items.txt"}));
 }
 
 void TestShared::pauseOfZeroHandlesNoEvent()

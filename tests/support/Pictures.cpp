@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QImage>
 #include <QPainter>
+#include <QRegion>
 
 namespace {
 
@@ -93,6 +94,27 @@ bool drawnWhole(platform::FitLabel* label)
     if (!same)
         qWarning() << label->objectName() << "drawn" << drawn.size() << "whole" << whole.size();
     return same;
+}
+
+QRegion inkCutOff(platform::FitLabel* label)
+{
+    // The label's own painting of its text, on a canvas with room all round the label's rectangle.
+    const QRgb background = label->palette().color(QPalette::Window).rgb();
+    const int room = label->height();
+    QImage canvas(label->size() + QSize(2 * room, 2 * room), QImage::Format_RGB32);
+    canvas.fill(background);
+    QPainter painter(&canvas);
+    painter.translate(room, room);
+    label->paintText(painter);
+    painter.end();
+    QRegion cut;
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            if (canvas.pixel(x, y) != background && !label->rect().contains(x - room, y - room))
+                cut += QRect(x - room, y - room, 1, 1);
+        }
+    }
+    return cut;
 }
 
 double readableInkShare(platform::FitLabel* label)

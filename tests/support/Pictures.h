@@ -2,6 +2,7 @@
 #pragma once
 
 class QLabel;
+class QRegion;
 class QWidget;
 
 namespace platform {
@@ -13,6 +14,10 @@ class FitLabel;
 // Whether the label draws its lines whole: their ink covers as wide and as tall a block as the same lines drawn
 // with room all round (within the pixel or two of antialiasing), so nothing is cut at any side.
 bool drawnWhole(platform::FitLabel* label);
+
+// The pixels of its text that the label paints outside its own rectangle, where they are lost, in the label's
+// coordinates; empty when nothing is cut off, not even a pixel of antialiasing.
+QRegion inkCutOff(platform::FitLabel* label);
 
 // How readable the label's text is where it stands: its pixels, drawn over what lies behind them in the window,
 // that stand out from that background by 3 : 1 or more, counted against the core of the same lines drawn black

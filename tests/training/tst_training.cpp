@@ -5,6 +5,7 @@
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/FitLabel.h"
+#include "platform/OutlinedLabel.h"
 #include "platform/Guard.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
@@ -151,6 +152,7 @@ private slots:
     void countsOutsideTheScrollBarRangeStayInTheBox();
     void numbersAndNamesShowWhole();
     void planStepsReadOnEveryBackground();
+    void planStepsAreNeverCutOff();
     void countBelowOneNeedsConfirmation();
     void recordsAreAppendedAndTheListRewritten();
     void passEndsOnTheLastItemAndHandsOver();
@@ -393,6 +395,31 @@ void TestTraining::planStepsReadOnEveryBackground()
             QVERIFY2(share >= 1.0,
                      qPrintable(QStringLiteral("step %1 on %2: %3").arg(step).arg(background.name()).arg(share)));
         }
+    }
+}
+
+void TestTraining::planStepsAreNeverCutOff()
+{
+    TestEnv env;
+    startTraining(QStringLiteral("\"腹筋\",5"));
+    auto* label = qobject_cast<platform::FitLabel*>(stepLabel(1));
+    QVERIFY(label && label->parentWidget()->rect().contains(label->geometry()));
+    // Wide and narrow glyphs in every mix fill the width to each last pixel, at the described size and smaller
+    // ones (W inks its whole advance); names cut with "…"; accents, descenders and brackets.
+    QStringList names = {QStringLiteral("ЁЙ ёй Qgjpqy_|"), QStringLiteral("【首】のストレッチ｜肩回し"),
+                         QString(40, u'腕'), QString(40, u'j')};
+    for (int wide = 0; wide <= 12; ++wide) {
+        for (int narrow = 0; narrow <= 16; ++narrow)
+            names.append(QString(wide, u'腕') + QString(narrow, u'i') + u'W');
+    }
+    // The current step's outline gives way only in the row above or below glyphs as high as the label; a glyph
+    // cut off would leave its outline further out.
+    const QRegion rowsAboveAndBelow =
+        QRegion(0, -1, label->width(), 1) + QRegion(0, label->height(), label->width(), 1);
+    QVERIFY(qobject_cast<platform::OutlinedLabel*>(label)->outlineColour().isValid());
+    for (const QString& name : names) {
+        label->setText(QStringLiteral("20.") + name);
+        QVERIFY2(inkCutOff(label).subtracted(rowsAboveAndBelow).isEmpty(), qPrintable(label->text()));
     }
 }
 
