@@ -311,7 +311,7 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
     QWidget* settings = form.window();
     QVERIFY(QTest::qWaitForWindowActive(settings));
     auto* itemList = settings->findChild<QListWidget*>(QStringLiteral("lstKoumoku"));
-    auto* historyList = settings->findChild<QListWidget*>(QStringLiteral("lstRireki"));
+    auto* historyList = settings->findChild<QAbstractItemView*>(QStringLiteral("lstRireki"));
 
     // Right click on B: the menu for B, and its first entry opens B's chart.
     const QPoint onB = itemList->viewport()->mapTo(settings, itemList->visualItemRect(itemList->item(1)).center());
