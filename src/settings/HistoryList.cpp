@@ -4,9 +4,13 @@
 #include "platform/FitLabel.h"
 #include "platform/Guard.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QCursor>
 #include <QFileInfo>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStringBuilder>
 #include <QStyle>
 #include <QThread>
@@ -165,6 +169,7 @@ HistoryList::HistoryList(QWidget* parent)
     setModel(mModel);
     setItemDelegate(mDelegate);
     setUniformItemSizes(true);
+    setVerticalScrollMode(ScrollPerItem);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     mProgressTimer.setInterval(kProgressRepaintMs);
     connect(&mProgressTimer, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
@@ -191,6 +196,7 @@ void HistoryList::clear()
 {
     stopReading();
     mModel->clear();
+    doItemsLayout();
 }
 
 int HistoryList::count() const
@@ -211,10 +217,7 @@ void HistoryList::showHistory(const QString& itemName)
 {
     clear();
     if (QFileInfo(QmrM::historyFileName(itemName)).size() < kReadInBackgroundFrom) {
-        QmrM::HistoryIndex history = QmrM::ReadHistoryIndex(itemName);
-        const double total = history.total();
-        mModel->setHistory(std::move(history));
-        emit historyShown(total);
+        present(QmrM::ReadHistoryIndex(itemName));
         return;
     }
     mReading = std::make_unique<Reading>();
@@ -245,14 +248,234 @@ void HistoryList::takeReadHistory(int generation)
     setAccessibleDescription(QString());
     if (reading->failure)
         std::rethrow_exception(reading->failure);
-    const double total = reading->history.total();
-    mModel->setHistory(std::move(reading->history));
+    present(std::move(reading->history));
+}
+
+void HistoryList::present(QmrM::HistoryIndex history)
+{
+    const double total = history.total();
+    mModel->setHistory(std::move(history));
+    doItemsLayout();  // the rows' height and the scroll bar now, for whoever asks where a row is
     emit historyShown(total);
+}
+
+int HistoryList::topRow() const
+{
+    return verticalScrollBar()->value();
+}
+
+int HistoryList::rowsInView() const
+{
+    return std::max(1, viewport()->height() / mRowHeight);
+}
+
+void HistoryList::doItemsLayout()
+{
+    if (mModel->rowCount() > 0) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        mRowHeight = std::max(1, itemDelegate()->sizeHint(option, mModel->index(0)).height());
+    }
+    QAbstractItemView::doItemsLayout();  // not the list view's layout, which would place every row
+}
+
+void HistoryList::updateGeometries()
+{
+    const int inView = rowsInView();
+    verticalScrollBar()->setSingleStep(1);
+    verticalScrollBar()->setPageStep(inView);
+    verticalScrollBar()->setRange(0, std::max(0, mModel->rowCount() - inView));
+    horizontalScrollBar()->setRange(0, 0);
+    QAbstractItemView::updateGeometries();
+}
+
+int HistoryList::horizontalOffset() const
+{
+    return 0;
+}
+
+int HistoryList::verticalOffset() const
+{
+    return int(std::min<qint64>(qint64(topRow()) * mRowHeight, std::numeric_limits<int>::max()));
+}
+
+void HistoryList::scrollContentsBy(int /*dx*/, int dy)
+{
+    // dy counts rows
+    if (std::abs(dy) < rowsInView())
+        QAbstractItemView::scrollContentsBy(0, dy * mRowHeight);
+    else
+        viewport()->update();
+}
+
+QRect HistoryList::visualRect(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != mModel || index.row() >= mModel->rowCount())
+        return QRect();
+    // Far away rows lie far above or below the viewport, where no arithmetic overflows.
+    constexpr qint64 kFar = 1 << 24;
+    const qint64 top = std::clamp(qint64(index.row() - topRow()) * mRowHeight, -kFar, kFar);
+    return QRect(0, int(top), viewport()->width(), mRowHeight);
+}
+
+QModelIndex HistoryList::indexAt(const QPoint& point) const
+{
+    if (point.y() < 0 || point.x() < 0 || point.x() >= viewport()->width())
+        return QModelIndex();
+    const qint64 row = topRow() + qint64(point.y() / mRowHeight);
+    return row < mModel->rowCount() ? mModel->index(int(row)) : QModelIndex();
+}
+
+void HistoryList::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    if (!index.isValid())
+        return;
+    executeDelayedItemsLayout();
+    const int row = index.row();
+    const int inView = rowsInView();
+    int top = topRow();
+    switch (hint) {
+    case EnsureVisible:
+        if (row < top)
+            top = row;
+        else if (row >= top + inView)
+            top = row - inView + 1;
+        break;
+    case PositionAtTop:
+        top = row;
+        break;
+    case PositionAtBottom:
+        top = row - inView + 1;
+        break;
+    case PositionAtCenter:
+        top = row - inView / 2;
+        break;
+    }
+    verticalScrollBar()->setValue(top);
+}
+
+QModelIndex HistoryList::moveCursor(CursorAction action, Qt::KeyboardModifiers /*modifiers*/)
+{
+    const int rows = mModel->rowCount();
+    if (rows == 0)
+        return QModelIndex();
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return mModel->index(0);
+    // A page moves by the rows in view less one, so that one row stays in view.
+    const int page = std::max(1, rowsInView() - 1);
+    int row = current.row();
+    switch (action) {
+    case MoveUp:
+    case MovePrevious:
+        --row;
+        break;
+    case MoveDown:
+    case MoveNext:
+        ++row;
+        break;
+    case MovePageUp:
+        row -= page;
+        break;
+    case MovePageDown:
+        row += page;
+        break;
+    case MoveHome:
+        row = 0;
+        break;
+    case MoveEnd:
+        row = rows - 1;
+        break;
+    case MoveLeft:
+    case MoveRight:
+        break;
+    }
+    return mModel->index(std::clamp(row, 0, rows - 1));
+}
+
+void HistoryList::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command)
+{
+    if (!selectionModel())
+        return;
+    const QRect rows = rect.normalized();
+    const QModelIndex first = indexAt(QPoint(std::max(rows.left(), 0), std::max(rows.top(), 0)));
+    const QModelIndex last = indexAt(QPoint(std::max(rows.left(), 0), rows.bottom()));
+    QItemSelection selection;
+    if (first.isValid())
+        selection.select(first, last.isValid() ? last : mModel->index(mModel->rowCount() - 1));
+    selectionModel()->select(selection, command);
+}
+
+QRegion HistoryList::visualRegionForSelection(const QItemSelection& selection) const
+{
+    QRegion region;
+    for (const QItemSelectionRange& range : selection) {
+        const int first = std::max(range.top(), topRow());
+        const int last = std::min(range.bottom(), topRow() + rowsInView());
+        if (range.isValid() && first <= last)
+            region += visualRect(mModel->index(first)).united(visualRect(mModel->index(last)));
+    }
+    return region;
+}
+
+// What the list view tells assistive technology, with the row as the child: the list view's own way of
+// counting the child needs its layout.
+void HistoryList::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(current.row());
+        QAccessible::updateAccessibility(&event);
+    }
+    QAbstractItemView::currentChanged(current, previous);
+}
+
+void HistoryList::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    if (QAccessible::isActive()) {
+        const auto tell = [this](const QItemSelection& rows, QAccessible::Event what) {
+            if (rows.isEmpty() || !rows.first().isValid())
+                return;
+            QAccessibleEvent event(this, what);
+            event.setChild(rows.first().top());
+            QAccessible::updateAccessibility(&event);
+        };
+        tell(selected, QAccessible::SelectionAdd);
+        tell(deselected, QAccessible::SelectionRemove);
+    }
+    QAbstractItemView::selectionChanged(selected, deselected);
+}
+
+void HistoryList::paintRows(const QRect& area)
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QStyle::State state = option.state;
+    const QModelIndex current = currentIndex();
+    const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const QModelIndex hover = indexAt(viewport()->mapFromGlobal(QCursor::pos()));
+    QPainter painter(viewport());
+    const int first = topRow() + std::max(0, area.top()) / mRowHeight;
+    const int last = std::min(mModel->rowCount() - 1, topRow() + area.bottom() / mRowHeight);
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = mModel->index(row);
+        option.rect = visualRect(index);
+        option.state = state;
+        if (selectionModel()->isSelected(index))
+            option.state |= QStyle::State_Selected;
+        if (focus && index == current)
+            option.state |= QStyle::State_HasFocus;
+        if (index == hover && underMouse())
+            option.state |= QStyle::State_MouseOver;
+        else
+            option.state &= ~QStyle::State_MouseOver;
+        itemDelegate()->paint(&painter, option, index);
+    }
 }
 
 void HistoryList::paintEvent(QPaintEvent* event)
 {
-    QListView::paintEvent(event);
+    paintRows(event->rect());
     if (!mReading)
         return;
     const qint64 all = mReading->progress.bytesInAll;

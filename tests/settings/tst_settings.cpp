@@ -147,6 +147,7 @@ private slots:
     void typingInTheComboChoosesNothing();
     void missingHistoryShowsEmptyAndUnreadableEnds();
     void longRowsShowTheirCountWhole();
+    void historyListIsReadRowByRow();
     void longHistoryIsReadInTheBackground();
     void waitLabelFollowsTheScrollBar();
 
@@ -476,6 +477,55 @@ void TestSettings::longRowsShowTheirCountWhole()
     QCOMPARE(list->shownRow(9).text, QStringLiteral("10 _ 11月06日 _ 09時18分07秒 _ 32767"));
     QVERIFY(list->shownRow(9).font.pointSizeF() < 12);
     QVERIFY(list->shownRow(12).text.contains(QChar(0x2026)));
+}
+
+void TestSettings::historyListIsReadRowByRow()
+{
+    // The list places its rows itself: keys, clicks, scrolling and assistive technology must find them.
+    TestEnv env;
+    QString records;
+    for (int i = 1; i <= 50; ++i)
+        records += kRecord + QString::number(i) + QStringLiteral("\r\n");
+    writeDataFile(QStringLiteral("A.txt"), records);
+    frmSettei& form = openSettings({QStringLiteral("A")});
+    auto* list = control<settings::HistoryList>(form, QStringLiteral("lstRireki"));
+    list->setFocus();
+    const auto currentRow = [list] { return list->currentIndex().row(); };
+    const auto inView = [list](int row) {
+        return list->viewport()->rect().contains(list->visualRect(list->model()->index(row, 0)));
+    };
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(currentRow(), 0);
+    QTest::keyClick(list, Qt::Key_End);
+    QCOMPARE(currentRow(), 49);
+    QVERIFY(inView(49) && !inView(0));
+    QTest::keyClick(list, Qt::Key_PageUp);
+    const int page = 49 - currentRow();
+    QVERIFY(page > 5 && inView(currentRow()));
+    QTest::keyClick(list, Qt::Key_Home);
+    QCOMPARE(currentRow(), 0);
+    QVERIFY(inView(0));
+    QTest::keyClick(list, Qt::Key_PageDown);
+    QCOMPARE(currentRow(), page);
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(currentRow(), page - 1);
+
+    // A click chooses the row under the mouse.
+    const QModelIndex third = list->model()->index(2, 0);
+    list->scrollTo(third, QAbstractItemView::PositionAtTop);
+    const QModelIndex below = list->model()->index(4, 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(below).center());
+    QCOMPARE(currentRow(), 4);
+    QVERIFY(list->selectionModel()->isSelected(below));
+
+    // Assistive technology reads every row, and where it is drawn.
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(list);
+    QVERIFY(table && table->tableInterface());
+    QCOMPARE(table->tableInterface()->rowCount(), 50);
+    QAccessibleInterface* cell = table->tableInterface()->cellAt(4, 0);
+    QVERIFY(cell);
+    QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("5 _ 12月06日 _ 09時18分07秒 _ 5"));
+    QCOMPARE(cell->rect().center(), list->viewport()->mapToGlobal(list->visualRect(below).center()));
 }
 
 void TestSettings::longHistoryIsReadInTheBackground()
