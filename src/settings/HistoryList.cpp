@@ -168,7 +168,6 @@ HistoryList::HistoryList(QWidget* parent)
 {
     setModel(mModel);
     setItemDelegate(mDelegate);
-    setUniformItemSizes(true);
     setVerticalScrollMode(ScrollPerItem);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     mProgressTimer.setInterval(kProgressRepaintMs);
