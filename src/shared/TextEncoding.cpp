@@ -2,7 +2,7 @@
 #include "TextEncoding.h"
 
 #include <array>
-#include <bitset>
+#include <atomic>
 #include <mutex>
 
 namespace QmrM {
@@ -10,7 +10,8 @@ namespace {
 
 // Which byte sequences code page 932 holds, learnt from decodeCp932 itself so that the table and the decoder
 // never disagree: the bytes that are a character alone, and for each other byte the bytes that complete it.
-// A row is learnt the first time a byte begins a character there (a file uses a handful of rows).
+// A row is learnt the first time a byte begins a character there (a file uses a handful of rows); readers on
+// other threads may ask at the same time.
 class Cp932Table {
 public:
     Cp932Table()
@@ -23,20 +24,29 @@ public:
 
     bool pair(uchar first, uchar second)
     {
-        std::call_once(mLearnt[first], [this, first] {
-            char bytes[2] = {char(first), 0};
-            for (int b = 0; b < 256; ++b) {
-                bytes[1] = char(b);
-                mPairs[first][b] = decodeCp932(QByteArray(bytes, 2)).has_value();
-            }
-        });
+        if (!mLearnt[first].load(std::memory_order_acquire))
+            learn(first);
         return mPairs[first][second];
     }
 
 private:
-    std::bitset<256> mSingle;
-    std::array<std::bitset<256>, 256> mPairs;
-    std::array<std::once_flag, 256> mLearnt;
+    void learn(uchar first)
+    {
+        const std::lock_guard<std::mutex> lock(mLearning);
+        if (mLearnt[first].load(std::memory_order_relaxed))
+            return;
+        char bytes[2] = {char(first), 0};
+        for (int b = 0; b < 256; ++b) {
+            bytes[1] = char(b);
+            mPairs[first][b] = decodeCp932(QByteArray(bytes, 2)).has_value();
+        }
+        mLearnt[first].store(true, std::memory_order_release);
+    }
+
+    std::array<bool, 256> mSingle{};
+    std::array<std::array<bool, 256>, 256> mPairs{};
+    std::array<std::atomic<bool>, 256> mLearnt{};
+    std::mutex mLearning;
 };
 
 Cp932Table& cp932Table()
