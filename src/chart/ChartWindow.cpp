@@ -160,7 +160,7 @@ void ChartWindow::showItem(int item)
     if (item < 0 || item >= mItemChooser->count())
         item = 0;
     if (item == mItemChooser->currentIndex())
-        readChosenItem();  // again all the same: records may have been added since
+        readChosenItem();  // again: a history that changed since is read anew
     else
         mItemChooser->setCurrentIndex(item);  // reads through the chooser's handler
 }

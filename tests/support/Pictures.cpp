@@ -103,7 +103,11 @@ bool drawnWhole(QWidget* widget, const QRect& rect, const QString& text, const Q
     const QImage drawn = widget->grab(rect).toImage();
     const QRgb background = mostCommonColour(drawn);
     const QFontMetricsF metrics(font, widget);
-    QImage alone(QSize(int(metrics.horizontalAdvance(text)) + 100, int(metrics.height()) + 100), QImage::Format_RGB32);
+    // At the grab's scale, so that both are counted in the same pixels.
+    const qreal scale = drawn.devicePixelRatio();
+    QImage alone(QSize(int(metrics.horizontalAdvance(text)) + 100, int(metrics.height()) + 100) * scale,
+                 QImage::Format_RGB32);
+    alone.setDevicePixelRatio(scale);
     alone.fill(background);
     QPainter painter(&alone);
     painter.setFont(font);
