@@ -128,10 +128,23 @@ QString DataFolder::path() const
 
 void writeDataFile(const QString& name, const QStringList& lines)
 {
-    const auto bytes = QmrM::encodeCp932(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    writeDataFile(name, int(lines.size()), [&lines](int i) { return lines[i]; });
+}
+
+void writeDataFile(const QString& name, int count, const std::function<QString(int)>& line)
+{
+    constexpr int kLinesAtOnce = 4096;
     QFile file(name);
-    if (!bytes || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*bytes) != bytes->size())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write %s", qPrintable(name));
+    for (int first = 0; first < count; first += kLinesAtOnce) {
+        QString text;
+        for (int i = first; i < std::min(count, first + kLinesAtOnce); ++i)
+            text += line(i) + QStringLiteral("\r\n");
+        const auto bytes = QmrM::encodeCp932(text);
+        if (!bytes || file.write(*bytes) != bytes->size())
+            qFatal("cannot write %s", qPrintable(name));
+    }
 }
 
 void writeItems(int count)

@@ -56,6 +56,9 @@ private:
 
 // Writes a data file in code page 932; lines are given without their ends, which are written as CR LF.
 void writeDataFile(const QString& name, const QStringList& lines);
+// The same for `count` lines made one after the other, a few thousand at a time: a long history is written
+// without the memory of it all, which would stay with the process and blur its memory figures.
+void writeDataFile(const QString& name, int count, const std::function<QString(int)>& line);
 // The items list with `count` items named "項目1", "項目2", ..., each instructed 20 times, with their empty
 // history files, and the settings "0,0,1".
 void writeItems(int count);

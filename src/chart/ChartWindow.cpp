@@ -21,10 +21,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace chart {
 namespace {
 
@@ -32,17 +28,6 @@ const QString kTitle = QStringLiteral("Quillmora - グラフ");
 const QString kAllItems = QStringLiteral("全項目");
 const QString kSaveImageText = QStringLiteral("画像として保存...");
 const QString kSaveImageTitle = QStringLiteral("画像として保存");
-
-// Reading a long history allocates a few hundred bytes per record for a moment; the allocator would keep
-// that memory once freed. Past this many records it is handed back to the system.
-constexpr size_t kRecordsWorthReleasing = 10000;
-
-void releaseFreedMemory()
-{
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-}
 
 QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent)
 {
@@ -175,7 +160,7 @@ void ChartWindow::showItem(int item)
     if (item < 0 || item >= mItemChooser->count())
         item = 0;
     if (item == mItemChooser->currentIndex())
-        readChosenItem();  // read again all the same: records may have been added since
+        readChosenItem();  // again: a history that changed since is read anew
     else
         mItemChooser->setCurrentIndex(item);  // reads through the chooser's handler
 }
@@ -190,18 +175,13 @@ void ChartWindow::readChosenItem()
     const int chosen = item();
     std::vector<DailyHistory> histories;
     QStringList failures;
-    size_t recordsRead = 0;
     for (const QString& name : historyNamesFor(chosen)) {
         try {
-            const ItemHistory history = readItemHistory(name);
-            histories.push_back(summarise(history.records, history.anchor));
-            recordsRead += history.records.size();
+            histories.push_back(mHistories.of(name));
         } catch (const DataFileError& error) {
             failures.append(error.description());
         }
     }
-    if (recordsRead > kRecordsWorthReleasing)
-        releaseFreedMemory();
     mHistory = histories.size() == 1 ? std::move(histories.front()) : combine(histories);
     mInstructed = 0;
     for (int k = 1; k <= QmrM::gKoumokuSu; ++k) {

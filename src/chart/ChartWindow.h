@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "DailyHistories.h"
 #include "ProgressFigures.h"
 
 #include <QWidget>
@@ -14,14 +15,16 @@ namespace chart {
 class ChartView;
 
 // The chart window "Quillmora - グラフ": an item and a range to choose, the chart, the chosen bar's text and
-// the figures, and buttons to save the chart as a picture and the history as CSV. It reads the histories
-// when an item is chosen and never writes them. It keeps nothing on disk: each one starts on 直近 4 週間.
+// the figures, and buttons to save the chart as a picture and the history as CSV. It reads a history
+// when its item is chosen and its file changed since, and never writes them. It keeps nothing on disk: each one starts
+// on 直近 4 週間.
 class ChartWindow : public QWidget {
     Q_OBJECT
 public:
     explicit ChartWindow(QWidget* parent = nullptr);
 
-    // Shows item `item` (1-based among the registered items, 0 for 全項目), reading its history anew.
+    // Shows item `item` (1-based among the registered items, 0 for 全項目), reading its history anew if its file
+    // changed.
     void showItem(int item);
     int item() const;
 
@@ -46,6 +49,7 @@ private:
     QLabel* mFigures = nullptr;
     QPushButton *mSaveImage = nullptr, *mExportCsv = nullptr, *mClose = nullptr;
 
+    DailyHistories mHistories;  // each item's days, read once while its file stays the same
     DailyHistory mHistory;
     double mInstructed = 0;
 };

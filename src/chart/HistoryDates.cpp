@@ -93,9 +93,14 @@ ItemHistory readItemHistory(const QString& name)
     ItemHistory history;
     history.name = name;
     history.records = QmrM::ReadHistory(name);
-    const QDateTime modified = QFileInfo(QmrM::historyFileName(name)).lastModified();
-    history.anchor = modified.isValid() ? modified.date() : today();
+    history.anchor = historyAnchor(name);
     return history;
+}
+
+QDate historyAnchor(const QString& name)
+{
+    const QDateTime modified = QFileInfo(QmrM::historyFileName(name)).lastModified();
+    return modified.isValid() ? modified.date() : today();
 }
 
 QStringList historyNamesFor(int item)

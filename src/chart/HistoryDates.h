@@ -44,6 +44,10 @@ struct ItemHistory {
     QDate anchor;
 };
 
+// The day that anchors the years of an item's history: its file's modification day, or today when the
+// file is missing.
+QDate historyAnchor(const QString& name);
+
 // Reads an item's history with the program's history reader. The anchor is the file's modification day,
 // or today when the file is missing. Throws DataFileError as the reader does.
 ItemHistory readItemHistory(const QString& name);

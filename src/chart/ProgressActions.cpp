@@ -177,7 +177,7 @@ void installChartShortcut(QWidget* window, std::function<int()> item)
 void attachToSettingsWindow(QWidget* window)
 {
     auto* itemList = window->findChild<QListWidget*>(QStringLiteral("lstKoumoku"));
-    auto* historyList = window->findChild<QListWidget*>(QStringLiteral("lstRireki"));
+    auto* historyList = window->findChild<QAbstractItemView*>(QStringLiteral("lstRireki"));
     auto* shown = window->findChild<QComboBox*>(QStringLiteral("cboKoumoku"));
     if (!itemList || !historyList || !shown)
         return;

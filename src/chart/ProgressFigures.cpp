@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgressFigures.h"
 
+#include "DailyHistories.h"
 #include "HistoryDates.h"
 #include "shared/Numbers.h"
 
@@ -95,21 +96,16 @@ double countValue(const QString& field)
 
 DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor)
 {
-    DailyHistory history;
-    const std::vector<QDate> dates = placeDates(records, anchor);
-    for (size_t i = 0; i < records.size(); ++i) {
-        const double count = countValue(records[i].count);
-        if (!dates[i].isValid()) {
-            history.undatedCount = AddHistoryCounts(history.undatedCount, count);
-            ++history.undatedRecords;
-        } else if (!history.days.empty() && history.days.back().date == dates[i]) {
-            history.days.back().count = AddHistoryCounts(history.days.back().count, count);
-        } else {
-            history.days.push_back(DayCount{dates[i], count});
-        }
+    DailyHistoryBuilder builder;
+    const QString* previous = nullptr;
+    std::optional<MonthDay> day;
+    for (const QmrM::HistoryRecord& record : records) {
+        if (!previous || record.date != *previous)
+            day = parseRecordDate(record.date);
+        previous = &record.date;
+        builder.add(day, countValue(record.count));
     }
-    // The placed dates never go back in file order; combine() would put them in order all the same.
-    return history;
+    return builder.finish(anchor);
 }
 
 DailyHistory combine(const std::vector<DailyHistory>& histories)

@@ -63,6 +63,30 @@ InkRows inkRows(const QStringList& lines, const QFont& font, const QPaintDevice*
     return rows.top <= rows.bottom ? rows : InkRows{};
 }
 
+int pixelSizeOf(const QFont& font, const QPaintDevice* device)
+{
+    if (font.pixelSize() > 0)
+        return font.pixelSize();
+    return std::max(1, qRound(font.pointSizeF() * device->logicalDpiY() / 72.0));
+}
+
+// Fonts are drawn at whole pixel sizes, so the sizes tried are whole pixels, given in points.
+QFont atPixelSize(const QFont& font, int pixels, const QPaintDevice* device)
+{
+    QFont sized = font;
+    sized.setPointSizeF(pixels * 72.0 / device->logicalDpiY());
+    return sized;
+}
+
+int smallestPixelSize(const QFont& font, double minimumPoints, const QPaintDevice* device)
+{
+    if (minimumPoints <= 0)
+        return 1;
+    QFont smallest = font;
+    smallest.setPointSizeF(minimumPoints);
+    return pixelSizeOf(smallest, device);
+}
+
 QString withoutTrailingBlanks(QString line)
 {
     while (!line.isEmpty() && line.back().isSpace())
@@ -71,6 +95,30 @@ QString withoutTrailingBlanks(QString line)
 }
 
 }  // namespace
+
+std::optional<QFont> largestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device,
+                                        const std::function<bool(const QFont&)>& fits)
+{
+    int low = smallestPixelSize(font, minimumPoints, device);
+    int high = pixelSizeOf(font, device) - 1;
+    std::optional<QFont> found;
+    while (low <= high) {
+        const int middle = (low + high) / 2;
+        QFont candidate = atPixelSize(font, middle, device);
+        if (fits(candidate)) {
+            found = std::move(candidate);
+            low = middle + 1;
+        } else {
+            high = middle - 1;
+        }
+    }
+    return found;
+}
+
+QFont smallestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device)
+{
+    return atPixelSize(font, smallestPixelSize(font, minimumPoints, device), device);
+}
 
 QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device)
 {
@@ -141,28 +189,6 @@ ShownText FitLabel::shownText() const
     return mFit;
 }
 
-int FitLabel::pixelSizeOf(const QFont& font) const
-{
-    if (font.pixelSize() > 0)
-        return font.pixelSize();
-    return std::max(1, qRound(font.pointSizeF() * logicalDpiY() / 72.0));
-}
-
-QFont FitLabel::atPoints(const QFont& font, double points)
-{
-    QFont sized = font;
-    sized.setPointSizeF(points);
-    return sized;
-}
-
-// Fonts are drawn at whole pixel sizes, so the sizes tried are whole pixels, given in points.
-QFont FitLabel::atPixelSize(const QFont& font, int pixels) const
-{
-    QFont sized = font;
-    sized.setPointSizeF(pixels * 72.0 / logicalDpiY());
-    return sized;
-}
-
 ShownText FitLabel::layOut(const QFont& font, bool wrap, qreal width) const
 {
     ShownText shown;
@@ -197,25 +223,12 @@ ShownText FitLabel::fitText() const
     if (fits(shown, wrap))
         return balanced(shown);
 
-    // The largest whole pixel size below the described one that fits; text width grows with the size.
-    const int floor = mMinimumPoints > 0 ? std::max(1, pixelSizeOf(atPoints(described, mMinimumPoints))) : 1;
-    int low = floor;
-    int high = pixelSizeOf(described) - 1;
-    bool found = false;
-    while (low <= high) {
-        const int middle = (low + high) / 2;
-        ShownText candidate = layOut(atPixelSize(described, middle), wrap, area.width());
-        if (fits(candidate, wrap)) {
-            shown = candidate;
-            found = true;
-            low = middle + 1;
-        } else {
-            high = middle - 1;
-        }
-    }
-    if (found)
-        return balanced(shown);
-    return cut(atPixelSize(described, floor), wrap);
+    const auto smaller = largestFittingFont(described, mMinimumPoints, this, [&](const QFont& candidate) {
+        return fits(layOut(candidate, wrap, area.width()), wrap);
+    });
+    if (smaller)
+        return balanced(layOut(*smaller, wrap, area.width()));
+    return cut(smallestFittingFont(described, mMinimumPoints, this), wrap);
 }
 
 // Wrapped lines of even length read better than a full line and a short one: the narrowest width that keeps

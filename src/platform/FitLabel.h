@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QLabel>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 class QPainter;
 
@@ -54,9 +56,6 @@ private:
     ShownText fitText() const;
     ShownText layOut(const QFont& font, bool wrap, qreal width) const;
     bool fits(const ShownText& shown, bool wrap) const;
-    int pixelSizeOf(const QFont& font) const;
-    QFont atPixelSize(const QFont& font, int pixels) const;
-    static QFont atPoints(const QFont& font, double points);
     ShownText balanced(const ShownText& shown) const;
     ShownText cut(const QFont& font, bool wrap) const;
 
@@ -71,6 +70,14 @@ private:
     mutable int mFitDpi = 0;
     mutable ShownText mFit;
 };
+
+// Text shrunk to fit: the font at the largest whole pixel size below its own, down to `minimumPoints` (0: down
+// to one pixel), at which `fits` holds; nothing when it holds at none of them. Text grows with its size, so
+// `fits` holds at every size below one at which it holds. Sizes are those of the device's resolution.
+std::optional<QFont> largestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device,
+                                        const std::function<bool(const QFont&)>& fits);
+// The font at the smallest size largestFittingFont tries.
+QFont smallestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device);
 
 // Lines of text no wider than `width` pixels in the font: broken between words, and anywhere in a word too long
 // for a line (Japanese names have no spaces). Blanks at a line break are dropped.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TextBox.h"
 
+#include "FitLabel.h"
 #include "Guard.h"
 
 #include <QFontMetricsF>
@@ -31,17 +32,6 @@ int textRoom(const QLineEdit* box)
     return contents.width() - 2 * kSideMargin;
 }
 
-int pixelSize(const QLineEdit* box, const QFont& font)
-{
-    return font.pixelSize() > 0 ? font.pixelSize() : std::max(1, qRound(font.pointSizeF() * box->logicalDpiY() / 72.0));
-}
-
-QFont atPixelSize(const QLineEdit* box, QFont font, int pixels)
-{
-    font.setPointSizeF(pixels * 72.0 / box->logicalDpiY());
-    return font;
-}
-
 // Holds a box's described font and fits the text to the box at each change.
 class WholeTextKeeper : public QObject {
 public:
@@ -58,13 +48,9 @@ private:
     {
         QFont font = mDescribed;
         if (!textFitsBox(mBox, mDescribed, text)) {
-            QFont floor = mDescribed;
-            floor.setPointSizeF(mMinimumPoints);
-            const int smallest = pixelSize(mBox, floor);
-            int pixels = pixelSize(mBox, mDescribed) - 1;
-            while (pixels > smallest && !textFitsBox(mBox, atPixelSize(mBox, mDescribed, pixels), text))
-                --pixels;
-            font = atPixelSize(mBox, mDescribed, std::max(pixels, smallest));
+            font = largestFittingFont(mDescribed, mMinimumPoints, mBox, [&](const QFont& candidate) {
+                       return textFitsBox(mBox, candidate, text);
+                   }).value_or(smallestFittingFont(mDescribed, mMinimumPoints, mBox));
         }
         if (font != mBox->font())
             mBox->setFont(font);

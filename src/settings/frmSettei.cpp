@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmSettei.h"
 
+#include "HistoryList.h"
 #include "platform/AppSetup.h"
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
@@ -31,7 +32,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStringBuilder>
 #include <QToolButton>
 
 #include <algorithm>
@@ -106,13 +106,6 @@ QString HistoryTotalText(double total)
     return QStringLiteral("合計回数 ： ") + QString::number(total == 0.0 ? 0.0 : total, 'f', 0);
 }
 
-QString HistoryLine(int number, const QString& date, const QString& time, const QString& count)
-{
-    // Built in one allocation: a long history makes a hundred thousand of these at start-up.
-    const QLatin1String separator(" _ ");
-    return QString::number(number) % separator % date % separator % time % separator % count;
-}
-
 // The controls of the loaded window, made at load and let go at unload.
 struct frmSettei::Ui {
     Ui(platform::FormWindow* window, QObject* eventFilter);
@@ -128,7 +121,7 @@ struct frmSettei::Ui {
     std::array<QFrame*, 2> Line1{};
     QGroupBox* Frame1;
     QComboBox* cboKoumoku;
-    QListWidget* lstRireki;
+    settings::HistoryList* lstRireki;
     QLabel* lblGoukei;
     QGroupBox* Frame2;
     QLineEdit* txtKoumoku;
@@ -242,12 +235,11 @@ void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, QObject* ev
     cboKoumoku->setToolTip(QStringLiteral("各項目の実績履歴を表示します"));
     cboKoumoku->lineEdit()->installEventFilter(eventFilter);
 
-    lstRireki = new QListWidget(Frame1);
+    lstRireki = new settings::HistoryList(Frame1);  // rows made from the file as they are shown
     lstRireki->setObjectName(QStringLiteral("lstRireki"));
     lstRireki->setGeometry(twips(150, 750, 4590, 4140));
     lstRireki->setFont(namedFont(12));
     lstRireki->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstRireki->setUniformItemSizes(true);  // keeps long histories fast to fill and scroll
 
     lblGoukei = new platform::FitLabel(Frame1);  // a long total shrinks rather than losing digits
     lblGoukei->setObjectName(QStringLiteral("lblGoukei"));
@@ -358,6 +350,8 @@ void frmSettei::connectHandlers()
     connect(ui->cmdHozon, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdHozon_Click));
     connect(ui->cmdDel, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdDel_Click));
     connect(ui->cmdClear, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdClear_Click));
+    connect(ui->lstRireki, &settings::HistoryList::historyShown, this,
+            platform::guardedSlot([this](double total) { ui->lblGoukei->setText(HistoryTotalText(total)); }));
     connectItemListClicks();
 }
 
@@ -443,20 +437,8 @@ void frmSettei::ShowHistory()
     if (mRirekiNo < 1 || mRirekiNo > gKoumokuSu)
         return;
     mShownHistory = gKoumoku[mRirekiNo];
-    const std::vector<HistoryRecord> history = ReadHistory(mShownHistory);
-    QStringList lines;
-    lines.reserve(static_cast<qsizetype>(history.size()));
-    // The total is rounded after each record, halves to even; a double holds any total of counts the
-    // program can store exactly, and a huge edited count cannot overflow it.
-    double total = 0.0;
-    int number = 1;
-    for (const HistoryRecord& record : history) {
-        lines.append(HistoryLine(number, record.date, record.time, record.count));
-        total = roundHalfEven(AddHistoryCounts(total, HistoryCount(record.count)));
-        ++number;
-    }
-    ui->lstRireki->addItems(lines);
-    ui->lblGoukei->setText(HistoryTotalText(total));
+    // The total label follows when the list has the history: at once, or once a long file is read.
+    ui->lstRireki->showHistory(mShownHistory);
 }
 
 void frmSettei::SaveSettings()

@@ -11,8 +11,6 @@
 
 // The history total's text: "合計回数 ： " and the total.
 QString HistoryTotalText(double total);
-// One line of the history list.
-QString HistoryLine(int number, const QString& date, const QString& time, const QString& count);
 
 // The settings window: items and their histories, the options, and the start of the next pass.
 // Its controls exist only while it is loaded.

@@ -203,6 +203,10 @@ QByteArray readWholeFile(const QString& fileName, bool* missing)
         fail(DataFileError::Open, fileName, EISDIR);
     }
     QByteArray content;
+    // Room for the whole file at once: a long history is not copied again and again as it grows.
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        content.reserve(qsizetype(info.st_size) + 1);
     char buffer[65536];
     while (true) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);

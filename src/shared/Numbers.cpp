@@ -42,9 +42,9 @@ double toDouble(const std::string& number, bool hasNegativeExponent)
     return negative ? -value : value;
 }
 
-}  // namespace
-
-double TextValue(const QString& text)
+// Reads the number a text begins with; `Text` is any of Qt's views of text, read character by character.
+template <class Text>
+double textValue(const Text& text)
 {
     std::string number;
     bool seenDigit = false;
@@ -90,16 +90,41 @@ double TextValue(const QString& text)
     return toDouble(number, negativeExponent);
 }
 
+}  // namespace
+
+double TextValue(QStringView text)
+{
+    return textValue(text);
+}
+
+double TextValue(QLatin1String text)
+{
+    return textValue(text);
+}
+
 double roundHalfEven(double value)
 {
     // nearbyint rounds in the current mode, which is round-to-nearest-even unless someone changed it.
     return std::nearbyint(value);
 }
 
-double HistoryCount(const QString& field)
+namespace {
+
+double finiteOrZero(double value)
 {
-    const double value = TextValue(field);
     return std::isfinite(value) ? value : 0.0;
+}
+
+}  // namespace
+
+double HistoryCount(QStringView field)
+{
+    return finiteOrZero(TextValue(field));
+}
+
+double HistoryCount(QLatin1String field)
+{
+    return finiteOrZero(TextValue(field));
 }
 
 double AddHistoryCounts(double a, double b)

@@ -6,7 +6,8 @@
 
 // The number with which a text begins, 0 when there is none. Blanks, tabs and line feeds are skipped
 // wherever they stand; only the half-width digits count. A number too large for a double gives ±infinity.
-double TextValue(const QString& text);
+double TextValue(QStringView text);
+double TextValue(QLatin1String text);
 
 // Nearest whole number, an exact half going to the even neighbour.
 double roundHalfEven(double value);
@@ -22,7 +23,8 @@ bool fitsRecordedCount(double value);
 
 // A history record's count as totals take it: its TextValue, or 0 for a count that is not finite (an edited
 // 1e999), which no training records.
-double HistoryCount(const QString& field);
+double HistoryCount(QStringView field);
+double HistoryCount(QLatin1String field);
 // The sum of two counts, kept finite: beyond the largest double it stays at the largest double.
 double AddHistoryCounts(double a, double b);
 

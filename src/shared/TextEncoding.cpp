@@ -1,9 +1,79 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TextEncoding.h"
 
-#include <QStringDecoder>
+#include <array>
+#include <atomic>
+#include <mutex>
 
 namespace QmrM {
+namespace {
+
+// Which byte sequences code page 932 holds, learnt from decodeCp932 itself so that the table and the decoder
+// never disagree: the bytes that are a character alone, and for each other byte the bytes that complete it.
+// A row is learnt the first time a byte begins a character there (a file uses a handful of rows); readers on
+// other threads may ask at the same time.
+class Cp932Table {
+public:
+    Cp932Table()
+    {
+        for (int b = 0; b < 256; ++b)
+            mSingle[b] = decodeCp932(QByteArray(1, char(b))).has_value();
+    }
+
+    bool single(uchar b) const { return mSingle[b]; }
+
+    bool pair(uchar first, uchar second)
+    {
+        if (!mLearnt[first].load(std::memory_order_acquire))
+            learn(first);
+        return mPairs[first][second];
+    }
+
+private:
+    void learn(uchar first)
+    {
+        const std::lock_guard<std::mutex> lock(mLearning);
+        if (mLearnt[first].load(std::memory_order_relaxed))
+            return;
+        char bytes[2] = {char(first), 0};
+        for (int b = 0; b < 256; ++b) {
+            bytes[1] = char(b);
+            mPairs[first][b] = decodeCp932(QByteArray(bytes, 2)).has_value();
+        }
+        mLearnt[first].store(true, std::memory_order_release);
+    }
+
+    std::array<bool, 256> mSingle{};
+    std::array<std::array<bool, 256>, 256> mPairs{};
+    std::array<std::atomic<bool>, 256> mLearnt{};
+    std::mutex mLearning;
+};
+
+Cp932Table& cp932Table()
+{
+    static Cp932Table table;
+    return table;
+}
+
+}  // namespace
+
+bool isValidCp932(QByteArrayView bytes)
+{
+    Cp932Table& table = cp932Table();
+    const auto* data = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (table.single(data[i])) {
+            ++i;
+        } else if (i + 1 < n && table.pair(data[i], data[i + 1])) {
+            i += 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
 
 std::optional<QString> cp932StoredForm(const QString& text)
 {
@@ -16,10 +86,9 @@ std::optional<QString> cp932StoredForm(const QString& text)
 QString decodeUtf8OrCp932(const QByteArray& bytes)
 {
     const QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(body);
-    if (!utf8.hasError())
-        return text;
+    // Bytes that end inside a UTF-8 character are not UTF-8 (a decoder would drop the cut character).
+    if (QByteArrayView(body).isValidUtf8())
+        return QString::fromUtf8(body);
     if (const auto sjis = decodeCp932(body))
         return *sjis;
     return decodeCp932Leniently(body);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <optional>
 
@@ -17,6 +18,10 @@ std::optional<QByteArray> encodeCp932(const QString& text);
 
 // Decodes code page 932 bytes. Returns nothing when the bytes are not valid code page 932.
 std::optional<QString> decodeCp932(const QByteArray& bytes);
+
+// Whether bytes are valid code page 932 throughout, as decodeCp932 judges them (a NUL byte is). Checked
+// against a table of the characters, so a long file takes little more than one look at each byte.
+bool isValidCp932(QByteArrayView bytes);
 
 // Decodes code page 932 bytes whatever they hold: each byte that does not form a character becomes
 // U+FFFD, and so does a NUL byte.

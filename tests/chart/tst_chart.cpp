@@ -141,6 +141,7 @@ private slots:
     void cleanup() { closeChart(); }
 
     void opensOnTheItemAndSwitchesTheOpenWindow();
+    void daysKeptWhileTheFileStaysTheSame();
     void keyboardChoosesRangeAndBars();
     void mouseChoosesTheBarUnderIt();
     void menuAndShortcutOnTheSettingsLists();
@@ -209,6 +210,22 @@ void TestChart::opensOnTheItemAndSwitchesTheOpenWindow()
     QCOMPARE(QDir(env.dir()).entryList(QDir::Files | QDir::Hidden), filesBefore);
     QCOMPARE(readBytes(QStringLiteral("A.txt")), historyBefore);
     QCOMPARE(QFileInfo(QStringLiteral("A.txt")).lastModified(), kNow);
+    QVERIFY(env.dialogs().verify());
+}
+
+void TestChart::daysKeptWhileTheFileStaysTheSame()
+{
+    // The open window keeps each item's days; a record added since is read all the same.
+    TestEnv env;
+    writeTwoItems();
+    chart::showChart(nullptr, 1);
+    QVERIFY(figures().startsWith(QStringLiteral("合計 43 回")));
+    writeDataFile(QStringLiteral("A.txt"),
+                  readDataFile(QStringLiteral("A.txt")) + QStringLiteral("\"12月07日\",\"09時00分00秒\",6\n"));
+    setModified(QStringLiteral("A.txt"), kNow);
+    chart::showChart(nullptr, 2);
+    chart::showChart(nullptr, 1);
+    QVERIFY2(figures().startsWith(QStringLiteral("合計 49 回　記録した日数 4 日")), qPrintable(figures()));
     QVERIFY(env.dialogs().verify());
 }
 
@@ -317,7 +334,7 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
     QWidget* settings = form.window();
     QVERIFY(QTest::qWaitForWindowActive(settings));
     auto* itemList = settings->findChild<QListWidget*>(QStringLiteral("lstKoumoku"));
-    auto* historyList = settings->findChild<QListWidget*>(QStringLiteral("lstRireki"));
+    auto* historyList = settings->findChild<QAbstractItemView*>(QStringLiteral("lstRireki"));
 
     // Right click on B: the menu for B, and its first entry opens B's chart.
     const QPoint onB = itemList->viewport()->mapTo(settings, itemList->visualItemRect(itemList->item(1)).center());

@@ -84,8 +84,14 @@ void TestFoundFaults::historyWithUnreadableBytesIsShownNotFatal_data()
                                 << QStringList{goodLine, QStringLiteral("2 _ a\uFFFDb _ x _ 3")};
     QTest::newRow("a 1 MB line and a lead byte at the end")
         << good + "\r\n" + QByteArray(1 << 20, 'x') + "\r\n\x82"
-        << QStringList{goodLine, QStringLiteral("2 _ ") + QString(1 << 20, u'x') + QStringLiteral(" _  _ "),
+        << QStringList{goodLine,
+                       QStringLiteral("2 _ ") + QString(100, u'x') + QChar(0x2026) + QString(99, u'x') +
+                           QStringLiteral(" _  _ "),
                        QStringLiteral("3 _ \uFFFD _  _ ")};
+    // 凜 is EA A3 in code page 932, which UTF-8 would take for a character cut at the line's end.
+    QTest::newRow("code page 932 ending like cut UTF-8")
+        << "\"a\",\"b\",6" + cp932(QStringLiteral("凜")) + "\r\n\x80\r\n"
+        << QStringList{QStringLiteral("1 _ a _ b _ 6凜"), QStringLiteral("2 _ \uFFFD _  _ ")};
 }
 
 void TestFoundFaults::historyWithUnreadableBytesIsShownNotFatal()
@@ -98,7 +104,7 @@ void TestFoundFaults::historyWithUnreadableBytesIsShownNotFatal()
     // Nothing fatal: no box at all (the scripted dialogs fail on any), the program goes on.
     QVERIFY(env.dialogs().verify());
     QVERIFY(env.endings().isEmpty());
-    QCOMPARE(entries(control<QListWidget>(settings, QStringLiteral("lstRireki"))), lines);
+    QCOMPARE(entriesOf(settings, QStringLiteral("lstRireki")), lines);
     QCOMPARE(readBytes(QStringLiteral("A.txt")), bytes);  // only shown, never rewritten
 }
 

@@ -7,6 +7,7 @@
 #include "platform/FitLabel.h"
 #include "platform/Guard.h"
 #include "help/HtmlHelp.h"
+#include "settings/HistoryList.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
 #include "shared/Wait.h"
@@ -145,6 +146,9 @@ private slots:
     void comboChoiceShowsThatItemsHistory();
     void typingInTheComboChoosesNothing();
     void missingHistoryShowsEmptyAndUnreadableEnds();
+    void longRowsShowTheirCountWhole();
+    void historyListIsReadRowByRow();
+    void longHistoryIsReadInTheBackground();
     void waitLabelFollowsTheScrollBar();
 
     void confirmSavesTheOptions();
@@ -451,6 +455,110 @@ void TestSettings::missingHistoryShowsEmptyAndUnreadableEnds()
     QVERIFY(env.dialogs().shownTexts().last().contains(QStringLiteral("B.txt")));
     QCOMPARE(env.endings(), QList<int>({1}));
     QCOMPARE(historyShown(), QStringList());
+}
+
+void TestSettings::longRowsShowTheirCountWhole()
+{
+    // From row 10 on, five-digit counts make rows longer than the list is wide.
+    TestEnv env;
+    const QString record = QStringLiteral("\"11月06日\",\"09時18分07秒\",32767\r\n");
+    writeDataFile(QStringLiteral("A.txt"), record.repeated(12) + QStringLiteral("\"11月06日\",\"09時18分07秒 ") +
+                                               QString(30, u'x') + QStringLiteral("\",32767\r\n"));
+    frmSettei& form = openSettings({QStringLiteral("A")});
+    auto* list = control<settings::HistoryList>(form, QStringLiteral("lstRireki"));
+    for (const int row : {9, 11, 12}) {
+        list->scrollTo(list->model()->index(row, 0));
+        const settings::ShownRow shown = list->shownRow(row);
+        QVERIFY2(shown.text.startsWith(QStringLiteral("%1 _ 11月06日 _ 09").arg(row + 1)), qPrintable(shown.text));
+        QVERIFY2(shown.text.endsWith(QStringLiteral(" _ 32767")), qPrintable(shown.text));
+        QVERIFY(drawnWhole(list->viewport(), list->visualRect(list->model()->index(row, 0)), shown.text, shown.font));
+    }
+    // A smaller size holds the usual row; a time with a note gives way in its middle.
+    QCOMPARE(list->shownRow(9).text, QStringLiteral("10 _ 11月06日 _ 09時18分07秒 _ 32767"));
+    QVERIFY(list->shownRow(9).font.pointSizeF() < 12);
+    QVERIFY(list->shownRow(12).text.contains(QChar(0x2026)));
+}
+
+void TestSettings::historyListIsReadRowByRow()
+{
+    // The list places its rows itself: keys, clicks, scrolling and assistive technology must find them.
+    TestEnv env;
+    QString records;
+    for (int i = 1; i <= 50; ++i)
+        records += kRecord + QString::number(i) + QStringLiteral("\r\n");
+    writeDataFile(QStringLiteral("A.txt"), records);
+    frmSettei& form = openSettings({QStringLiteral("A")});
+    auto* list = control<settings::HistoryList>(form, QStringLiteral("lstRireki"));
+    list->setFocus();
+    const auto currentRow = [list] { return list->currentIndex().row(); };
+    const auto inView = [list](int row) {
+        return list->viewport()->rect().contains(list->visualRect(list->model()->index(row, 0)));
+    };
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(currentRow(), 0);
+    QTest::keyClick(list, Qt::Key_End);
+    QCOMPARE(currentRow(), 49);
+    QVERIFY(inView(49) && !inView(0));
+    QTest::keyClick(list, Qt::Key_PageUp);
+    const int page = 49 - currentRow();
+    QVERIFY(page > 5 && inView(currentRow()));
+    QTest::keyClick(list, Qt::Key_Home);
+    QCOMPARE(currentRow(), 0);
+    QVERIFY(inView(0));
+    QTest::keyClick(list, Qt::Key_PageDown);
+    QCOMPARE(currentRow(), page);
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(currentRow(), page - 1);
+
+    // A click chooses the row under the mouse.
+    const QModelIndex third = list->model()->index(2, 0);
+    list->scrollTo(third, QAbstractItemView::PositionAtTop);
+    const QModelIndex below = list->model()->index(4, 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(below).center());
+    QCOMPARE(currentRow(), 4);
+    QVERIFY(list->selectionModel()->isSelected(below));
+
+    // Assistive technology reads every row, and where it is drawn.
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(list);
+    QVERIFY(table && table->tableInterface());
+    QCOMPARE(table->tableInterface()->rowCount(), 50);
+    QAccessibleInterface* cell = table->tableInterface()->cellAt(4, 0);
+    QVERIFY(cell);
+    QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("5 _ 12月06日 _ 09時18分07秒 _ 5"));
+    QCOMPARE(cell->rect().center(), list->viewport()->mapToGlobal(list->visualRect(below).center()));
+}
+
+void TestSettings::longHistoryIsReadInTheBackground()
+{
+    TestEnv env;
+    const QByteArray record = cp932(kRecord + QStringLiteral("7\r\n"));
+    const int records = int(settings::HistoryList::kReadInBackgroundFrom / record.size()) + 1;
+    writeBytes(QStringLiteral("A.txt"), record.repeated(records));
+    writeDataFile(QStringLiteral("B.txt"), kRecord + QStringLiteral("3\r\n"));
+    frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B")});
+    auto* list = control<settings::HistoryList>(form, QStringLiteral("lstRireki"));
+    QVERIFY(list->isReading());
+    QCOMPARE(list->count(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!list->isReading(), 60000);
+    QCOMPARE(list->count(), records);
+    QCOMPARE(list->model()->index(records - 1, 0).data().toString(),
+             QStringLiteral("%1 _ 12月06日 _ 09時18分07秒 _ 7").arg(records));
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： %1").arg(7 * records));
+
+    // Another item chosen while the long one is read: only that one is shown, then and later.
+    chooseInCombo(0);
+    QVERIFY(list->isReading());
+    chooseInCombo(1);
+    QCOMPARE(historyShown(), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 3"}));
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 3"));
+    QTest::qWait(50);
+    QCOMPARE(list->count(), 1);
+
+    // The window closed while a history is read: the reading stops with it.
+    chooseInCombo(0);
+    form.Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(env.dialogs().verify());
 }
 
 void TestSettings::waitLabelFollowsTheScrollBar()

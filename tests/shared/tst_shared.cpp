@@ -4,6 +4,7 @@
 #include "shared/TextEncoding.h"
 #include "shared/DataFiles.h"
 #include "shared/Errors.h"
+#include "shared/HistoryFile.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
 #include "shared/RecordForm.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
@@ -67,6 +69,8 @@ private slots:
     void historyRecordsAreAppendedWithDateAndTime();
     void appendedRecordsStartOnALineOfTheirOwn();
     void onlyHistoryRecordsMakeAHistoryFile();
+    void longHistoriesReadTheSameIndexed_data();
+    void longHistoriesReadTheSameIndexed();
     void rewritesReplaceWhatALinkPointsTo();
     void pauseOfZeroHandlesNoEvent();
     void pauseWaitsAboutTheTimeAndHandlesEvents();
@@ -368,6 +372,50 @@ void TestShared::appendedRecordsStartOnALineOfTheirOwn()
     AppendHistoryRecord(QStringLiteral("腕立て"), 20);
     QCOMPARE(readDataFile(QStringLiteral("項目一覧.txt")), QStringLiteral("\"A\",5\r\n\"B\",3\r\n"));
     QCOMPARE(ReadHistory(QStringLiteral("腕立て")).back().count, QStringLiteral("20"));
+}
+
+void TestShared::longHistoriesReadTheSameIndexed_data()
+{
+    QTest::addColumn<bool>("cp932Throughout");
+    QTest::newRow("code page 932 throughout") << true;
+    QTest::newRow("lines of other origins") << false;
+}
+
+void TestShared::longHistoriesReadTheSameIndexed()
+{
+    // Thousands of records, long lines and blank ones among them: the index finds every record, in any order,
+    // as the plain reader reads it, far beyond the short files a fuzzer tries.
+    QFETCH(bool, cp932Throughout);
+    TestEnv env;
+    QList<QByteArray> pieces{cp932(QStringLiteral("\"12月06日\",\"09時18分07秒\",20")), "\"a\",\"b\",2.5", "  \t",
+                             cp932(QStringLiteral("\u3000")), "\"x\",,"};
+    if (!cp932Throughout)
+        pieces +=
+            {QStringLiteral("\"12月07日\",\"10時00分00秒\",7").toUtf8(), "\xEF\xBB\xBF\"z\",\"w\",1", "\"y\",\x82"};
+    QRandomGenerator random(20261207);
+    QByteArray bytes;
+    for (int i = 0; i < 10000; ++i) {
+        const int kind = random.bounded(int(pieces.size()) + 1);
+        bytes += kind < pieces.size() ? pieces[kind] : QByteArray(random.bounded(1, 9000), 'x');
+        bytes += random.bounded(3) == 0 ? "\n" : "\r\n";
+    }
+    writeBytes(QStringLiteral("A.txt"), bytes);
+    QCOMPARE(historyDecodingOf(bytes) == HistoryDecoding::Cp932, cp932Throughout);
+
+    const std::vector<HistoryRecord> records = ReadHistory(QStringLiteral("A"));
+    const HistoryIndex index = ReadHistoryIndex(QStringLiteral("A"));
+    QCOMPARE(size_t(index.size()), records.size());
+    double total = 0;
+    for (const HistoryRecord& record : records)
+        total = roundHalfEven(AddHistoryCounts(total, HistoryCount(record.count)));
+    QCOMPARE(index.total(), total);
+    for (int i = 0; i < 3000; ++i) {
+        const auto row = qsizetype(random.bounded(int(records.size())));
+        const HistoryRecord found = index.record(row);
+        const HistoryRecord& expected = records[size_t(row)];
+        QVERIFY2(found.date == expected.date && found.time == expected.time && found.count == expected.count,
+                 qPrintable(QString::number(row)));
+    }
 }
 
 void TestShared::onlyHistoryRecordsMakeAHistoryFile()

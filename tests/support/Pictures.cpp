@@ -78,6 +78,14 @@ int pixelsStandingOut(const QImage& picture, QRgb background, double contrast)
     return count;
 }
 
+bool sameBlock(const QRect& drawn, const QRect& whole, const QString& what)
+{
+    const bool same = std::abs(drawn.width() - whole.width()) <= 2 && std::abs(drawn.height() - whole.height()) <= 2;
+    if (!same)
+        qWarning() << what << "drawn" << drawn.size() << "whole" << whole.size();
+    return same;
+}
+
 }  // namespace
 
 bool drawnWhole(platform::FitLabel* label)
@@ -88,12 +96,26 @@ bool drawnWhole(platform::FitLabel* label)
     const QSize room(label->width() * 2 + 100, static_cast<int>(metrics.lineSpacing() * shown.lines.size()) + 100);
     const QImage free =
         drawnAlone(label, room, QPoint(50, 50), background, label->palette().color(QPalette::WindowText));
-    const QRect drawn = inkExtent(label->grab().toImage(), background);
-    const QRect whole = inkExtent(free, background);
-    const bool same = std::abs(drawn.width() - whole.width()) <= 2 && std::abs(drawn.height() - whole.height()) <= 2;
-    if (!same)
-        qWarning() << label->objectName() << "drawn" << drawn.size() << "whole" << whole.size();
-    return same;
+    return sameBlock(inkExtent(label->grab().toImage(), background), inkExtent(free, background), label->objectName());
+}
+
+bool drawnWhole(QWidget* widget, const QRect& rect, const QString& text, const QFont& font)
+{
+    const QImage drawn = widget->grab(rect).toImage();
+    const QRgb background = mostCommonColour(drawn);
+    const QFontMetricsF metrics(font, widget);
+    // At the grab's scale, so that both are counted in the same pixels.
+    const qreal scale = drawn.devicePixelRatio();
+    QImage alone(QSize(int(metrics.horizontalAdvance(text)) + 100, int(metrics.height()) + 100) * scale,
+                 QImage::Format_RGB32);
+    alone.setDevicePixelRatio(scale);
+    alone.fill(background);
+    QPainter painter(&alone);
+    painter.setFont(font);
+    painter.setPen(widget->palette().color(QPalette::Text));
+    painter.drawText(QPointF(50, 50 + metrics.ascent()), text);
+    painter.end();
+    return sameBlock(inkExtent(drawn, background), inkExtent(alone, background), text);
 }
 
 QRegion inkCutOff(platform::FitLabel* label)

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+class QFont;
 class QLabel;
+class QRect;
 class QRegion;
+class QString;
 class QWidget;
 
 namespace platform {
@@ -24,3 +27,7 @@ QRegion inkCutOff(platform::FitLabel* label);
 // on white (the pixels they cover at least 80 %). 1 or more: the text's core, or an outline as large, stands out
 // by 3 : 1; near 0: the text cannot be read.
 double readableInkShare(platform::FitLabel* label);
+
+// Whether a line of text is drawn whole in the given rectangle of a widget: its ink there covers as wide and as
+// tall a block as the text drawn alone in the font with room all round.
+bool drawnWhole(QWidget* widget, const QRect& rect, const QString& text, const QFont& font);

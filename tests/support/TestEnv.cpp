@@ -14,7 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QAbstractItemView>
 #include <QTest>
 
 TestEnv::TestEnv()
@@ -73,7 +73,7 @@ QString textOf(const platform::Form& form, const QString& name)
 QStringList entriesOf(const platform::Form& form, const QString& name)
 {
     QWidget* shown = control(form, name);
-    if (const auto* list = qobject_cast<QListWidget*>(shown))
+    if (const auto* list = qobject_cast<QAbstractItemView*>(shown))
         return entries(list);
     if (const auto* combo = qobject_cast<QComboBox*>(shown))
         return entries(combo);
@@ -122,11 +122,13 @@ QString readDataFile(const QString& name)
     return QmrM::decodeCp932(readBytes(name)).value_or(QStringLiteral("<not code page 932>"));
 }
 
-QStringList entries(const QListWidget* list)
+QStringList entries(const QAbstractItemView* list)
 {
+    // What the list shows and reads out: each row's text, as the model gives it to the view.
+    const QAbstractItemModel* model = list->model();
     QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts.append(list->item(i)->text());
+    for (int row = 0; row < model->rowCount(list->rootIndex()); ++row)
+        texts.append(model->index(row, 0, list->rootIndex()).data().toString());
     return texts;
 }
 

@@ -19,7 +19,7 @@
 
 class QComboBox;
 class QLineEdit;
-class QListWidget;
+class QAbstractItemView;
 class QRect;
 
 // Each test runs in a fresh temporary current directory, with the shared state reset and every seam in
@@ -97,8 +97,8 @@ void writeBytes(const QString& name, const QByteArray& bytes);
 QByteArray readBytes(const QString& name);
 // Reads a code page 932 file as text.
 QString readDataFile(const QString& name);
-// The entries of a list or combo box, in order.
-QStringList entries(const QListWidget* list);
+// The entries of a list (its rows' texts) or combo box, in order.
+QStringList entries(const QAbstractItemView* list);
 QStringList entries(const QComboBox* combo);
 
 // The control the tab key moves to from `from`; a compound control such as an editable combo box

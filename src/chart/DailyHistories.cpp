@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DailyHistories.h"
+
+#include "shared/HistoryFile.h"
+#include "shared/Numbers.h"
+
+#include <QFileInfo>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace chart {
+namespace {
+
+// A file's bytes are held only while they are summed; the allocator would keep that much memory once it is
+// freed. Past this size it is handed back to the system.
+constexpr qsizetype kBytesWorthReleasing = 1 << 20;
+
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+}  // namespace
+
+void DailyHistoryBuilder::add(const std::optional<MonthDay>& day, double count)
+{
+    if (!day) {
+        mUnreadableCount = AddHistoryCounts(mUnreadableCount, count);
+        ++mUnreadableRecords;
+    } else if (!mDays.empty() && *mDays.back() == *day) {
+        mCounts.back() = AddHistoryCounts(mCounts.back(), count);
+        ++mRecords.back();
+    } else {
+        mDays.push_back(day);
+        mCounts.push_back(count);
+        mRecords.push_back(1);
+    }
+}
+
+DailyHistory DailyHistoryBuilder::finish(const QDate& anchor) const
+{
+    DailyHistory history;
+    history.undatedCount = mUnreadableCount;
+    history.undatedRecords = mUnreadableRecords;
+    const std::vector<QDate> dates = placeDates(mDays, anchor);
+    for (size_t i = 0; i < dates.size(); ++i) {
+        if (!dates[i].isValid()) {  // before the first year
+            history.undatedCount = AddHistoryCounts(history.undatedCount, mCounts[i]);
+            history.undatedRecords += mRecords[i];
+        } else if (!history.days.empty() && history.days.back().date == dates[i]) {
+            history.days.back().count = AddHistoryCounts(history.days.back().count, mCounts[i]);
+        } else {
+            history.days.push_back(DayCount{dates[i], mCounts[i]});
+        }
+    }
+    return history;
+}
+
+DailyHistory readDailyHistory(const QString& name)
+{
+    QByteArray bytes = QmrM::ReadHistoryBytes(name);
+    const QDate anchor = historyAnchor(name);
+    DailyHistoryBuilder builder;
+    {
+        QmrM::HistoryScanner scanner(bytes, QmrM::historyDecodingOf(bytes));
+        std::optional<QmrM::HistoryScanner::DateKey> previous;
+        std::optional<MonthDay> day;
+        while (scanner.next()) {
+            // Most records share their date with the one before: each date is read once.
+            const QmrM::HistoryScanner::DateKey key = scanner.dateKey();
+            if (!previous || !(key == *previous)) {
+                day = parseRecordDate(scanner.date());
+                previous = key;
+            }
+            builder.add(day, scanner.count());
+        }
+    }
+    const bool large = bytes.size() > kBytesWorthReleasing;
+    bytes = QByteArray();
+    if (large)
+        releaseFreedMemory();
+    return builder.finish(anchor);
+}
+
+bool DailyHistories::Stamp::operator==(const Stamp& other) const
+{
+    return exists == other.exists && size == other.size && modified == other.modified && changed == other.changed;
+}
+
+DailyHistories::Stamp DailyHistories::stampOf(const QString& name)
+{
+    const QFileInfo file(QmrM::historyFileName(name));
+    return Stamp{file.exists(), file.size(), file.lastModified(), file.metadataChangeTime()};
+}
+
+const DailyHistory& DailyHistories::of(const QString& name)
+{
+    const Stamp stamp = stampOf(name);
+    const auto kept = mKept.find(name);
+    if (kept != mKept.end() && kept->second.stamp == stamp)
+        return kept->second.history;
+    DailyHistory history = readDailyHistory(name);
+    Kept& entry = mKept[name];
+    entry.stamp = stamp;
+    entry.history = std::move(history);
+    return entry.history;
+}
+
+}  // namespace chart

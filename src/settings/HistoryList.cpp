@@ -1,0 +1,488 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "HistoryList.h"
+
+#include "platform/FitLabel.h"
+#include "platform/Guard.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCursor>
+#include <QFileInfo>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStringBuilder>
+#include <QStyle>
+#include <QThread>
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+
+QString HistoryLine(qsizetype number, const QString& date, const QString& time, const QString& count)
+{
+    // Built in one allocation: the rows on screen are made again as the list scrolls.
+    const QLatin1String separator(" _ ");
+    return QString::number(number) % separator % date % separator % time % separator % count;
+}
+
+namespace settings {
+namespace {
+
+constexpr int kRowsKept = 512;
+// The characters of one field a row shows at most: a line of megabytes shows its start and its end.
+constexpr qsizetype kFieldShownAtMost = 200;
+constexpr double kSmallestRowPoints = 9;
+constexpr int kProgressRepaintMs = 100;
+
+QString shownField(const QString& field)
+{
+    if (field.size() <= kFieldShownAtMost)
+        return field;
+    qsizetype head = kFieldShownAtMost / 2;
+    if (field[head - 1].isHighSurrogate())
+        --head;
+    qsizetype tail = kFieldShownAtMost - head - 1;
+    if (field[field.size() - tail].isLowSurrogate())
+        --tail;
+    return field.left(head) + QChar(0x2026) + field.right(tail);
+}
+
+QStyle* styleOf(const QStyleOptionViewItem& option)
+{
+    return option.widget ? option.widget->style() : QApplication::style();
+}
+
+// The width the style lays a row's text out in: the text rectangle less the margins it keeps inside.
+qreal textRoom(const QStyleOptionViewItem& option)
+{
+    QStyle* style = styleOf(option);
+    const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &option, option.widget);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
+    return text.width() - 2 * margin;
+}
+
+}  // namespace
+
+HistoryModel::HistoryModel(QObject* parent) : QAbstractListModel(parent), mRows(kRowsKept) {}
+
+void HistoryModel::setHistory(QmrM::HistoryIndex history)
+{
+    beginResetModel();
+    mHistory = std::move(history);
+    mRows.clear();
+    endResetModel();
+}
+
+void HistoryModel::clear()
+{
+    setHistory(QmrM::HistoryIndex());
+}
+
+int HistoryModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return int(std::min<qsizetype>(mHistory.size(), std::numeric_limits<int>::max()));
+}
+
+HistoryModel::Row HistoryModel::row(int number) const
+{
+    if (const Row* made = mRows.object(number))
+        return *made;
+    const QmrM::HistoryRecord record = mHistory.record(number);
+    const QString count = shownField(record.count);
+    auto* made =
+        new Row{HistoryLine(qsizetype(number) + 1, shownField(record.date), shownField(record.time), count), count};
+    const Row shown = *made;
+    mRows.insert(number, made);
+    return shown;
+}
+
+QVariant HistoryModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return row(index.row()).line;
+    if (role == CountRole)
+        return row(index.row()).count;
+    return QVariant();
+}
+
+ShownRow HistoryRowDelegate::shownRow(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    return fit(item, index);
+}
+
+ShownRow HistoryRowDelegate::fit(const QStyleOptionViewItem& item, const QModelIndex& index) const
+{
+    const QString& text = item.text;
+    const QPaintDevice* device = item.widget;
+    const qreal room = textRoom(item);
+    const auto fits = [&](const QFont& font) { return platform::neededWidth(text, font, device) <= room; };
+    if (fits(item.font))
+        return ShownRow{item.font, text};
+    if (const auto smaller = platform::largestFittingFont(item.font, kSmallestRowPoints, device, fits))
+        return ShownRow{*smaller, text};
+    // Too long even at the smallest size: what comes before the count gives way.
+    const QFont font = platform::smallestFittingFont(item.font, kSmallestRowPoints, device);
+    const QFontMetricsF metrics(font, device);
+    const QString count = index.data(HistoryModel::CountRole).toString();
+    const qreal countWidth = platform::neededWidth(count, font, device);
+    if (countWidth >= room || !text.endsWith(count))
+        return ShownRow{font, metrics.elidedText(text, Qt::ElideMiddle, room)};
+    const QString before = text.left(text.size() - count.size());
+    return ShownRow{font, metrics.elidedText(before, Qt::ElideMiddle, room - countWidth) + count};
+}
+
+void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    const ShownRow shown = fit(item, index);
+    item.text = shown.text;
+    item.font = shown.font;
+    item.fontMetrics = QFontMetrics(shown.font, item.widget);
+    styleOf(item)->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+}
+
+QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
+}
+
+// A history file being read on a thread of its own. Only the reading thread writes `history` and `failure`,
+// and the list reads them only after it has waited for that thread to end.
+struct HistoryList::Reading {
+    QmrM::IndexingProgress progress;
+    QmrM::HistoryIndex history;
+    std::exception_ptr failure;
+    std::unique_ptr<QThread> thread;
+};
+
+HistoryList::HistoryList(QWidget* parent)
+    : QListView(parent), mModel(new HistoryModel(this)), mDelegate(new HistoryRowDelegate(this))
+{
+    setModel(mModel);
+    setItemDelegate(mDelegate);
+    setVerticalScrollMode(ScrollPerItem);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mProgressTimer.setInterval(kProgressRepaintMs);
+    connect(&mProgressTimer, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
+}
+
+HistoryList::~HistoryList()
+{
+    stopReading();
+}
+
+void HistoryList::stopReading()
+{
+    if (!mReading)
+        return;
+    mReading->progress.cancelled = true;
+    mReading->thread->wait();
+    mReading.reset();
+    mProgressTimer.stop();
+    setAccessibleDescription(QString());
+    viewport()->update();
+}
+
+void HistoryList::clear()
+{
+    stopReading();
+    mModel->clear();
+    doItemsLayout();
+}
+
+int HistoryList::count() const
+{
+    return mModel->rowCount();
+}
+
+ShownRow HistoryList::shownRow(int row) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QModelIndex index = mModel->index(row);
+    option.rect = visualRect(index);
+    return mDelegate->shownRow(option, index);
+}
+
+void HistoryList::showHistory(const QString& itemName)
+{
+    clear();
+    if (QFileInfo(QmrM::historyFileName(itemName)).size() < kReadInBackgroundFrom) {
+        present(QmrM::ReadHistoryIndex(itemName));
+        return;
+    }
+    mReading = std::make_unique<Reading>();
+    Reading* reading = mReading.get();
+    reading->thread.reset(QThread::create([reading, itemName] {
+        try {
+            reading->history = QmrM::ReadHistoryIndex(itemName, nullptr, &reading->progress);
+        } catch (...) {
+            reading->failure = std::current_exception();
+        }
+    }));
+    const int generation = ++mGeneration;
+    connect(reading->thread.get(), &QThread::finished, this,
+            [this, generation] { platform::runGuarded([&] { takeReadHistory(generation); }); });
+    mProgressTimer.start();
+    setAccessibleDescription(QStringLiteral("履歴を読み込んでいます"));
+    reading->thread->start();
+}
+
+void HistoryList::takeReadHistory(int generation)
+{
+    if (generation != mGeneration || !mReading)
+        return;  // forgotten meanwhile
+    mReading->thread->wait();
+    std::unique_ptr<Reading> reading = std::move(mReading);
+    reading->thread.release()->deleteLater();  // its signal is being delivered
+    mProgressTimer.stop();
+    setAccessibleDescription(QString());
+    if (reading->failure)
+        std::rethrow_exception(reading->failure);
+    present(std::move(reading->history));
+}
+
+void HistoryList::present(QmrM::HistoryIndex history)
+{
+    const double total = history.total();
+    mModel->setHistory(std::move(history));
+    doItemsLayout();  // the rows' height and the scroll bar now, for whoever asks where a row is
+    emit historyShown(total);
+}
+
+int HistoryList::topRow() const
+{
+    return verticalScrollBar()->value();
+}
+
+int HistoryList::rowsInView() const
+{
+    return std::max(1, viewport()->height() / mRowHeight);
+}
+
+void HistoryList::doItemsLayout()
+{
+    if (mModel->rowCount() > 0) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        mRowHeight = std::max(1, itemDelegate()->sizeHint(option, mModel->index(0)).height());
+    }
+    QAbstractItemView::doItemsLayout();  // not the list view's layout, which would place every row
+}
+
+void HistoryList::updateGeometries()
+{
+    const int inView = rowsInView();
+    verticalScrollBar()->setSingleStep(1);
+    verticalScrollBar()->setPageStep(inView);
+    verticalScrollBar()->setRange(0, std::max(0, mModel->rowCount() - inView));
+    horizontalScrollBar()->setRange(0, 0);
+    QAbstractItemView::updateGeometries();
+}
+
+int HistoryList::horizontalOffset() const
+{
+    return 0;
+}
+
+int HistoryList::verticalOffset() const
+{
+    return int(std::min<qint64>(qint64(topRow()) * mRowHeight, std::numeric_limits<int>::max()));
+}
+
+void HistoryList::scrollContentsBy(int /*dx*/, int dy)
+{
+    // dy counts rows
+    if (std::abs(dy) < rowsInView())
+        QAbstractItemView::scrollContentsBy(0, dy * mRowHeight);
+    else
+        viewport()->update();
+}
+
+QRect HistoryList::visualRect(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != mModel || index.row() >= mModel->rowCount())
+        return QRect();
+    // Far away rows lie far above or below the viewport, where no arithmetic overflows.
+    constexpr qint64 kFar = 1 << 24;
+    const qint64 top = std::clamp(qint64(index.row() - topRow()) * mRowHeight, -kFar, kFar);
+    return QRect(0, int(top), viewport()->width(), mRowHeight);
+}
+
+QModelIndex HistoryList::indexAt(const QPoint& point) const
+{
+    if (point.y() < 0 || point.x() < 0 || point.x() >= viewport()->width())
+        return QModelIndex();
+    const qint64 row = topRow() + qint64(point.y() / mRowHeight);
+    return row < mModel->rowCount() ? mModel->index(int(row)) : QModelIndex();
+}
+
+void HistoryList::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    if (!index.isValid())
+        return;
+    executeDelayedItemsLayout();
+    const int row = index.row();
+    const int inView = rowsInView();
+    int top = topRow();
+    switch (hint) {
+    case EnsureVisible:
+        if (row < top)
+            top = row;
+        else if (row >= top + inView)
+            top = row - inView + 1;
+        break;
+    case PositionAtTop:
+        top = row;
+        break;
+    case PositionAtBottom:
+        top = row - inView + 1;
+        break;
+    case PositionAtCenter:
+        top = row - inView / 2;
+        break;
+    }
+    verticalScrollBar()->setValue(top);
+}
+
+QModelIndex HistoryList::moveCursor(CursorAction action, Qt::KeyboardModifiers /*modifiers*/)
+{
+    const int rows = mModel->rowCount();
+    if (rows == 0)
+        return QModelIndex();
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return mModel->index(0);
+    // A page moves by the rows in view less one, so that one row stays in view.
+    const int page = std::max(1, rowsInView() - 1);
+    int row = current.row();
+    switch (action) {
+    case MoveUp:
+    case MovePrevious:
+        --row;
+        break;
+    case MoveDown:
+    case MoveNext:
+        ++row;
+        break;
+    case MovePageUp:
+        row -= page;
+        break;
+    case MovePageDown:
+        row += page;
+        break;
+    case MoveHome:
+        row = 0;
+        break;
+    case MoveEnd:
+        row = rows - 1;
+        break;
+    case MoveLeft:
+    case MoveRight:
+        break;
+    }
+    return mModel->index(std::clamp(row, 0, rows - 1));
+}
+
+void HistoryList::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command)
+{
+    if (!selectionModel())
+        return;
+    const QRect rows = rect.normalized();
+    const QModelIndex first = indexAt(QPoint(std::max(rows.left(), 0), std::max(rows.top(), 0)));
+    const QModelIndex last = indexAt(QPoint(std::max(rows.left(), 0), rows.bottom()));
+    QItemSelection selection;
+    if (first.isValid())
+        selection.select(first, last.isValid() ? last : mModel->index(mModel->rowCount() - 1));
+    selectionModel()->select(selection, command);
+}
+
+QRegion HistoryList::visualRegionForSelection(const QItemSelection& selection) const
+{
+    QRegion region;
+    for (const QItemSelectionRange& range : selection) {
+        const int first = std::max(range.top(), topRow());
+        const int last = std::min(range.bottom(), topRow() + rowsInView());
+        if (range.isValid() && first <= last)
+            region += visualRect(mModel->index(first)).united(visualRect(mModel->index(last)));
+    }
+    return region;
+}
+
+// What the list view tells assistive technology, with the row as the child: the list view's own way of
+// counting the child needs its layout.
+void HistoryList::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(current.row());
+        QAccessible::updateAccessibility(&event);
+    }
+    QAbstractItemView::currentChanged(current, previous);
+}
+
+void HistoryList::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    if (QAccessible::isActive()) {
+        const auto tell = [this](const QItemSelection& rows, QAccessible::Event what) {
+            if (rows.isEmpty() || !rows.first().isValid())
+                return;
+            QAccessibleEvent event(this, what);
+            event.setChild(rows.first().top());
+            QAccessible::updateAccessibility(&event);
+        };
+        tell(selected, QAccessible::SelectionAdd);
+        tell(deselected, QAccessible::SelectionRemove);
+    }
+    QAbstractItemView::selectionChanged(selected, deselected);
+}
+
+void HistoryList::paintRows(const QRect& area)
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QStyle::State state = option.state;
+    const QModelIndex current = currentIndex();
+    const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const QModelIndex hover = indexAt(viewport()->mapFromGlobal(QCursor::pos()));
+    QPainter painter(viewport());
+    const int first = topRow() + std::max(0, area.top()) / mRowHeight;
+    const int last = std::min(mModel->rowCount() - 1, topRow() + area.bottom() / mRowHeight);
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = mModel->index(row);
+        option.rect = visualRect(index);
+        option.state = state;
+        if (selectionModel()->isSelected(index))
+            option.state |= QStyle::State_Selected;
+        if (focus && index == current)
+            option.state |= QStyle::State_HasFocus;
+        if (index == hover && underMouse())
+            option.state |= QStyle::State_MouseOver;
+        else
+            option.state &= ~QStyle::State_MouseOver;
+        itemDelegate()->paint(&painter, option, index);
+    }
+}
+
+void HistoryList::paintEvent(QPaintEvent* event)
+{
+    paintRows(event->rect());
+    if (!mReading)
+        return;
+    const qint64 all = mReading->progress.bytesInAll;
+    const int percent = all > 0 ? int(mReading->progress.bytesDone * 100 / all) : 0;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,
+                     QStringLiteral("履歴を読み込んでいます… %1 %").arg(percent));
+}
+
+}  // namespace settings

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "shared/HistoryFile.h"
+
+#include <QAbstractListModel>
+#include <QCache>
+#include <QFont>
+#include <QListView>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+#include <memory>
+
+// One line of the history list: "n _ date _ time _ count".
+QString HistoryLine(qsizetype number, const QString& date, const QString& time, const QString& count);
+
+namespace settings {
+
+// The rows of one history, made from its file's index as they are drawn or asked for (assistive technology
+// included); a few hundred rows are kept made.
+class HistoryModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    // The count a row ends with, as shown.
+    static constexpr int CountRole = Qt::UserRole + 1;
+
+    explicit HistoryModel(QObject* parent = nullptr);
+
+    void setHistory(QmrM::HistoryIndex history);
+    void clear();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Row {
+        QString line;
+        QString count;
+    };
+    Row row(int number) const;
+
+    QmrM::HistoryIndex mHistory;
+    mutable QCache<int, Row> mRows;
+};
+
+// How a row is drawn: in the list's font when the line fits, else in the largest smaller size that holds it,
+// down to 9 points; below that, the part before the count gives way in its middle with "…". The count
+// itself stays whole (unless it alone is wider than the row).
+struct ShownRow {
+    QFont font;
+    QString text;
+};
+
+class HistoryRowDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    ShownRow shownRow(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Every row is as high as the list's font makes it, and never wider than the list: rows fit, not scroll.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    ShownRow fit(const QStyleOptionViewItem& item, const QModelIndex& index) const;
+};
+
+// The history list: a list that the user and assistive technology read row by row, one row per record of
+// the history file. A long file is read in the background: the list then says how far it got and fills in
+// when the whole file is read, and only then is the total known.
+// Its rows, all of one height, are placed by arithmetic: the list view's own layout would keep two numbers
+// per row (16 MB for a million records). It scrolls by rows, as a list box does.
+class HistoryList : public QListView {
+    Q_OBJECT
+public:
+    explicit HistoryList(QWidget* parent = nullptr);
+    ~HistoryList() override;
+
+    // Shows the history of an item. historyShown() follows at once for a file read in a moment, later for a
+    // long one. A file that cannot be read throws DataFileError, from here or, read in the background, from
+    // the event loop through the guard.
+    void showHistory(const QString& itemName);
+    // Empties the list; a history being read is forgotten.
+    void clear();
+    int count() const;
+    bool isReading() const { return mReading != nullptr; }
+    // How row `row` is drawn now.
+    ShownRow shownRow(int row) const;
+
+    QRect visualRect(const QModelIndex& index) const override;
+    QModelIndex indexAt(const QPoint& point) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    void doItemsLayout() override;
+
+    // Files from this size on are read in the background: reading 8 MB takes about 30 ms on a quiet two-core
+    // machine and twice that under load, which is as long as the window may stand still.
+    static constexpr qint64 kReadInBackgroundFrom = 8 << 20;
+
+signals:
+    // The history asked for is shown, with its total.
+    void historyShown(double total);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+
+private:
+    struct Reading;
+    int topRow() const;
+    // Rows wholly in view (at least one).
+    int rowsInView() const;
+    void paintRows(const QRect& area);
+    void takeReadHistory(int generation);
+    void present(QmrM::HistoryIndex history);
+    void stopReading();
+
+    HistoryModel* mModel;
+    HistoryRowDelegate* mDelegate;
+    std::unique_ptr<Reading> mReading;
+    int mGeneration = 0;
+    int mRowHeight = 1;
+    QTimer mProgressTimer;
+};
+
+}  // namespace settings
