@@ -166,7 +166,7 @@ namespace {
 QmrM::Seams okAnswers(int& shown)
 {
     QmrM::Seams seams;
-    seams.messageBox = [&shown](const QString&, const QString&, int) {
+    seams.messageBox = [&shown](const QString&, const QString&, int, QObject*) {
         ++shown;
         return int(platform::vbOK);
     };

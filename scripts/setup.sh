@@ -9,7 +9,7 @@ packages=(
     libchm-dev fp-utils-3.2.2
     fonts-ipafont-gothic
     dpkg-dev desktop-file-utils appstream file xvfb xauth
-    openbox x11-utils xdotool dbus at-spi2-core python3-pyatspi
+    openbox x11-utils xdotool libxcb1-dev dbus at-spi2-core python3-pyatspi
     trayer python3-dbus python3-gi
     clang-14 clang-format-14 libfuzzer-14-dev libclang-rt-14-dev
 )

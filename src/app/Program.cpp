@@ -72,10 +72,9 @@ void anotherStartRequested()
 {
     if (QmrM::StartWait* wait = QmrM::StartWaits::current()) {
         // The windows wait on the task bar; say when the pass comes instead of showing one early.
-        if (gWaitView)
-            gWaitView->tellTimeLeft(*wait);
-        else
-            platform::ShowNotice(QmrM::TimeLeftText(*wait), platform::vbInformation, QStringLiteral("Quillmora"));
+        if (!gWaitView)
+            showTheWait();
+        gWaitView->tellTimeLeft(*wait);
         return;
     }
     for (platform::Form* form : {&platform::handover().trainingWindow(), &platform::handover().settingsWindow()}) {

@@ -63,14 +63,21 @@ QString qtInputBox(const QString& prompt, const QString& title, const QString& d
 int MsgBox(const QString& text, int style, const QString& title)
 {
     const auto& replacement = QmrM::seams().messageBox;
-    return replacement ? replacement(text, title, style) : qtMessageBox(text, title, style);
+    return replacement ? replacement(text, title, style, nullptr) : qtMessageBox(text, title, style);
 }
 
-void ShowNotice(const QString& text, int style, const QString& title)
+NoticeBox::~NoticeBox()
 {
+    if (mBox)
+        mBox->close();  // deletes itself
+}
+
+std::unique_ptr<NoticeBox> ShowNotice(const QString& text, int style, const QString& title)
+{
+    auto notice = std::make_unique<NoticeBox>();
     if (const auto& replacement = QmrM::seams().messageBox) {
-        replacement(text, title, style);
-        return;
+        replacement(text, title, style, notice.get());
+        return notice;
     }
     auto* box = new QMessageBox(iconFor(style), title, text, QMessageBox::Ok, nullptr);
     box->setObjectName(QStringLiteral("Notice"));
@@ -80,6 +87,8 @@ void ShowNotice(const QString& text, int style, const QString& title)
     box->show();
     box->raise();
     box->activateWindow();
+    notice->mBox = box;
+    return notice;
 }
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText)

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
+
+#include <memory>
 
 class QWidget;
 
@@ -25,9 +29,21 @@ enum MsgResult : int {
 };
 
 int MsgBox(const QString& text, int style, const QString& title);
+
+// A notice on screen. Letting go of it closes the box, unless the user has closed it already.
+class NoticeBox : public QObject {
+public:
+    ~NoticeBox() override;
+
+private:
+    friend std::unique_ptr<NoticeBox> ShowNotice(const QString&, int, const QString&);
+    QPointer<QWidget> mBox;
+};
+
 // A message that does not wait for its answer: the program goes on while it is shown (a box over a wait
-// must not hold the wait back). Tests see it as a message box.
-void ShowNotice(const QString& text, int style, const QString& title);
+// must not hold the wait back), and closes it when what it tells is over. Tests see it as a message box
+// (the seam is given the NoticeBox, which they watch to see the box go).
+std::unique_ptr<NoticeBox> ShowNotice(const QString& text, int style, const QString& title);
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText = QString());
 

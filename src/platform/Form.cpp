@@ -72,6 +72,7 @@ void Form::Load()
     auto* window = new FormWindow();
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     mWindow = window;
+    ++mLoadCount;
     createControls(window);
     // Placed before it takes a state: under an X11 window manager, moving a minimised window before it is
     // first shown brings it up in its normal state.
@@ -94,6 +95,12 @@ void Form::Unload()
     for (QObject* child : window->findChildren<QObject*>())
         QObject::disconnect(child, nullptr, this, nullptr);
     QObject::disconnect(window, nullptr, this, nullptr);
+    // The windows it owns (the chart of the settings window, a box left open) go now: the window itself
+    // may outlive this call by a whole wait.
+    for (QWidget* owned : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (owned->isWindow())
+            owned->close();
+    }
     window->hide();
     window->deleteLater();
 }

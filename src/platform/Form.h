@@ -33,14 +33,20 @@ protected:
 };
 
 // A window that lives for the whole run while its widgets exist only while it is loaded.
-// Loading creates the widgets and runs Form_Load; unloading hides the window and deletes its widgets
-// once control is back in the event loop, so a handler of the window may still be running.
+// Loading creates the widgets and runs Form_Load; unloading hides the window, closes the windows it owns
+// and deletes its widgets once control is back in the event loop, so a handler of the window may still be
+// running. A handler that waits defers that deletion until its wait's event loop returns.
 class Form : public QObject {
     Q_OBJECT
 public:
     enum State { vbNormal = 0, vbMinimized = 1 };
 
     bool isLoaded() const { return !mWindow.isNull(); }
+    // Counts the loads of the form. A handler that waited compares it with the count it began in: the
+    // window may have been unloaded and loaded afresh meanwhile.
+    quint64 loadCount() const { return mLoadCount; }
+    // Whether the window is still loaded from the load counted `load`.
+    bool isLoadedAs(quint64 load) const { return isLoaded() && mLoadCount == load; }
     // The loaded window, or nullptr.
     QWidget* window() const { return mWindow.data(); }
 
@@ -76,6 +82,7 @@ private:
     void closedByUser();
 
     QPointer<FormWindow> mWindow;
+    quint64 mLoadCount = 0;
     int mStateOnLoad = vbNormal;
 };
 

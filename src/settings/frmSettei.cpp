@@ -463,7 +463,16 @@ void frmSettei::cmdAgain_Click()
     if (!training.isLoaded())
         return;  // no items any more: the start-up has already brought this window back
     StartWait wait(StartWaitSeconds());
-    switch (wait.run()) {
+    // The steps after the wait run the moment it is over, even while a box opened during the wait holds
+    // this handler beneath the box's own event loop: the pass comes on time whatever is open.
+    wait.whenOver(platform::guardedSlot([this](Wait::Outcome outcome) { afterStartWait(outcome); }));
+    wait.run();
+}
+
+void frmSettei::afterStartWait(Wait::Outcome outcome)
+{
+    platform::Form& training = platform::handover().trainingWindow();
+    switch (outcome) {
     case Wait::Outcome::Cancelled:
         // The user stopped waiting: no pass comes, and the settings window is back.
         training.Unload();

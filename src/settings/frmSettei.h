@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Form.h"
+#include "shared/Wait.h"
 
 #include <QString>
 #include <cstdint>
@@ -46,6 +47,9 @@ private:
     void cmdDel_Click();
     void cmdClear_Click();
 
+    // Brings the training window back for its pass once the start wait is over, or the settings window
+    // when the user stopped waiting.
+    void afterStartWait(QmrM::Wait::Outcome outcome);
     // Fills the history list and the total for item mRirekiNo.
     void ShowHistory();
     // Writes the settings file from the three shared options.

@@ -19,8 +19,9 @@ struct Seams {
     Clock* clock = nullptr;
     // A uniform fraction 0 <= r < 1 in single precision.
     std::function<float()> randomFraction;
-    // A modal message box; returns 1 (OK) or 2 (Cancel).
-    std::function<int(const QString& text, const QString& title, int style)> messageBox;
+    // A modal message box; returns 1 (OK) or 2 (Cancel). For a notice, which does not wait for its answer,
+    // `notice` stands for the box on screen: the program closes the box by destroying it.
+    std::function<int(const QString& text, const QString& title, int style, QObject* notice)> messageBox;
     // A modal input box; returns the text typed, empty on Cancel.
     std::function<QString(const QString& prompt, const QString& title, const QString& defaultText)> inputBox;
     // The help viewer: a command of the HTML help interface for a help file, asked by a window.

@@ -10,6 +10,7 @@
 #include <QScopeGuard>
 
 #include <cmath>
+#include <utility>
 
 namespace QmrM {
 namespace {
@@ -22,9 +23,11 @@ constexpr double kLongestWaitMs = 1e15;  // far beyond any wait; keeps the arith
 Wait::Wait(double seconds)
 {
     const double ms = seconds > 0 ? std::min(std::ceil(seconds * 1000.0), kLongestWaitMs) : 0.0;
-    mDeadlineMs = clock().elapsedMs() + static_cast<qint64>(ms);
+    const qint64 now = clock().elapsedMs();
+    mDeadlineMs = now + static_cast<qint64>(ms);
     mDueAt = clock().now().addMSecs(static_cast<qint64>(ms));
-    mStopped = !(seconds > 0);  // also a NaN: nothing to wait for
+    mMinutesTold = MinutesLeft(mDeadlineMs - now);
+    mOver = !(seconds > 0);  // also a NaN: nothing to wait for
 }
 
 Wait::~Wait() = default;
@@ -46,61 +49,83 @@ qint64 Wait::nextWakeMs(qint64 now) const
 
 Wait::Outcome Wait::run()
 {
-    if (mStopped)
+    if (mOver) {
+        if (mWhenOver && !gProgramEnding)
+            std::exchange(mWhenOver, nullptr)(mOutcome);
         return mOutcome;
-    QEventLoop loop;
-    mLoop = &loop;
-    const auto leave = qScopeGuard([this] { mLoop = nullptr; });
-    while (!mStopped) {
-        if (gProgramEnding)
-            throw ProgramEnding();
-        const qint64 now = clock().elapsedMs();
-        if (now >= mDeadlineMs)
-            break;
-        bool woken = false;
-        const auto alarm = clock().alarmAt(nextWakeMs(now), [&] {
-            woken = true;
-            loop.quit();
-        });
-        loop.exec();
-        if (mStopped)
-            break;
-        // The loop only ends without our alarm when the application quits; every further loop would then
-        // return at once, so waiting on would spin.
-        if (!woken || gProgramEnding)
-            throw ProgramEnding();
-        if (mMinuteTicks && clock().elapsedMs() < mDeadlineMs)
-            emit minutePassed();
     }
     if (gProgramEnding)
+        throw ProgramEnding();
+    QEventLoop loop;
+    mLoop = &loop;
+    const auto leave = qScopeGuard([this] {
+        mLoop = nullptr;
+        mAlarm.reset();
+        mRungAlarm.reset();
+    });
+    arm(clock().elapsedMs());
+    loop.exec();
+    // The loop only ends before the wait is over when the application quits; every further loop would then
+    // return at once, so waiting on would spin.
+    if (!mOver || gProgramEnding)
         throw ProgramEnding();
     return mOutcome;
 }
 
-void Wait::stop(Outcome outcome)
+void Wait::arm(qint64 now)
 {
-    if (mStopped)
+    mAlarm = clock().alarmAt(nextWakeMs(now), [this] { wake(); });
+}
+
+void Wait::wake()
+{
+    mRungAlarm = std::move(mAlarm);
+    if (mOver)
         return;
-    mStopped = true;
+    if (gProgramEnding) {
+        mLoop->quit();  // run() unwinds the waiting handler
+        return;
+    }
+    const qint64 now = clock().elapsedMs();
+    if (now >= mDeadlineMs) {
+        finish(Outcome::TimeUp);
+        return;
+    }
+    arm(now);
+    const int minutesLeft = MinutesLeft(mDeadlineMs - now);
+    if (mMinuteTicks && minutesLeft < mMinutesTold) {
+        mMinutesTold = minutesLeft;
+        emit minutePassed();
+    }
+}
+
+void Wait::finish(Outcome outcome)
+{
+    if (mOver)
+        return;
+    mOver = true;
     mOutcome = outcome;
+    mAlarm.reset();
     if (mLoop)
         mLoop->quit();
-    emit stopped();
+    emit over();
+    if (mLoop && mWhenOver && !gProgramEnding)
+        std::exchange(mWhenOver, nullptr)(outcome);
 }
 
 void Wait::endNow()
 {
-    stop(Outcome::EndedEarly);
+    finish(Outcome::EndedEarly);
 }
 
 void Wait::cancel()
 {
-    stop(Outcome::Cancelled);
+    finish(Outcome::Cancelled);
 }
 
 void Wait::supersede()
 {
-    stop(Outcome::Superseded);
+    finish(Outcome::Superseded);
 }
 
 StartWait::StartWait(double seconds) : Wait(seconds)
@@ -115,7 +140,7 @@ Wait::Outcome StartWait::run()
         announcements.mCurrent->supersede();
     announcements.mCurrent = this;
     // The announcement ends as soon as the wait does, even while handlers inside it still run.
-    const auto finish = [this] {
+    const auto endAnnouncement = [this] {
         StartWaits& announcements = StartWaits::instance();
         if (announcements.mCurrent != this)
             return;  // superseded: the wait that took its place is announced
@@ -124,11 +149,11 @@ Wait::Outcome StartWait::run()
     };
     const auto ticks =
         connect(this, &Wait::minutePassed, &announcements, [this] { emit StartWaits::instance().minutePassed(this); });
-    const auto stops = connect(this, &Wait::stopped, &announcements, finish);
+    const auto ends = connect(this, &Wait::over, &announcements, endAnnouncement);
     const auto ended = qScopeGuard([&] {
         disconnect(ticks);
-        disconnect(stops);
-        finish();
+        disconnect(ends);
+        endAnnouncement();
     });
     emit announcements.began(this);
     return Wait::run();

@@ -4,13 +4,23 @@
 #include <QDateTime>
 #include <QObject>
 
+#include <functional>
+#include <memory>
+
 class QEventLoop;
 
 namespace QmrM {
 
+class Alarm;
+
 // One wait of the program: a number of seconds on the clock that keeps counting through suspend, during
 // which the event loop goes on (windows repaint and handlers run, also those of the window that waits).
 // It costs no processor time: the thread sleeps until the clock's alarm or an event wakes it.
+//
+// The wait is driven by its alarm, not by its own event loop: the time is up (and each minute is told)
+// when the alarm rings, from whichever event loop runs at that moment. A modal box opened by a handler
+// inside the wait runs its loop above the wait's, so run() cannot return before the box closes; what
+// follows the wait (whenOver) comes on time all the same.
 class Wait : public QObject {
     Q_OBJECT
 public:
@@ -20,8 +30,13 @@ public:
     explicit Wait(double seconds);
     ~Wait() override;
 
-    // Returns when the time is up, or when the wait was ended early or cancelled. Once the program is
-    // ending (or the application quits underneath), throws ProgramEnding so that the waiting handler
+    // What follows the wait, run once, the moment the wait is over (before run() returns), unless the
+    // program is ending. It runs from the alarm or from the handler that ended the wait, outside any
+    // guard of the waiting handler's: it must not throw. Set it before run().
+    void whenOver(std::function<void(Outcome)> next) { mWhenOver = std::move(next); }
+
+    // Returns once the wait is over and every event loop opened above it has returned. Once the program
+    // is ending (or the application quits underneath), throws ProgramEnding so that the waiting handler
     // unwinds instead of going on. A wait of 0 seconds or less returns at once and handles no event.
     Outcome run();
 
@@ -32,7 +47,6 @@ public:
     // Ends the wait now: what it waited for has been done, or another wait took its place.
     void supersede();
 
-    bool isRunning() const { return mLoop != nullptr; }
     qint64 remainingMs() const;
     // The time of day at which the wait is due.
     QDateTime dueAt() const { return mDueAt; }
@@ -40,9 +54,9 @@ public:
 signals:
     // A whole minute of the remaining time has passed (the remaining time, rounded up to minutes, fell).
     void minutePassed();
-    // The wait was ended before its time (endNow, cancel, supersede); run() returns once the handlers
-    // that run inside it have returned.
-    void stopped();
+    // The wait is over: its time is up, or it was ended before (endNow, cancel, supersede). Comes before
+    // what follows the wait (whenOver); run() returns once the handlers that run inside it have returned.
+    void over();
 
 protected:
     // Whether the wait wakes at every minute boundary of the remaining time.
@@ -50,14 +64,21 @@ protected:
 
 private:
     qint64 nextWakeMs(qint64 now) const;
-    void stop(Outcome outcome);
+    void arm(qint64 now);
+    void wake();
+    void finish(Outcome outcome);
 
     qint64 mDeadlineMs = 0;
     QDateTime mDueAt;
     bool mMinuteTicks = false;
-    bool mStopped = false;
+    int mMinutesTold = 0;
+    bool mOver = false;
     Outcome mOutcome = Outcome::TimeUp;
+    std::function<void(Outcome)> mWhenOver;
     QEventLoop* mLoop = nullptr;
+    std::unique_ptr<Alarm> mAlarm;
+    // The alarm that rang last: it is let go only after its call has returned.
+    std::unique_ptr<Alarm> mRungAlarm;
 };
 
 // The wait before a training pass. While it runs it is announced (StartWaits) to whatever shows the time

@@ -278,7 +278,8 @@ bool frmMain::countFitsRecord(double value)
         return true;
     platform::MsgBox(QStringLiteral("回数が大きすぎます。-2147483647 から 2147483647 までの数を入力して下さい。"),
                      platform::vbExclamation, QStringLiteral("回数入力エラー"));
-    ui->txtKaisu->setFocus();
+    if (isLoaded())
+        ui->txtKaisu->setFocus();
     return false;
 }
 
@@ -300,12 +301,16 @@ bool frmMain::recordCount(double value)
 
 void frmMain::cmdNext_Click()
 {
-    // One press, one record: a press while the last one is still being handled (during the flash),
-    // or after the window began to unload, does nothing.
-    if (mAdvancing || !isLoaded())
+    // One press, one record: a press while the last one of this load is still being handled (during the
+    // flash), or after the window began to unload, does nothing.
+    const quint64 load = loadCount();
+    if (!isLoaded() || mAdvancingLoad == load)
         return;
-    mAdvancing = true;
-    const auto done = qScopeGuard([this] { mAdvancing = false; });
+    mAdvancingLoad = load;
+    const auto done = qScopeGuard([this, load] {
+        if (mAdvancingLoad == load)
+            mAdvancingLoad = 0;
+    });
 
     const double count = TextValue(ui->txtKaisu->text());
     if (!countFitsRecord(count))
@@ -313,7 +318,7 @@ void frmMain::cmdNext_Click()
     if (count < 1) {
         const int answer = platform::MsgBox(QStringLiteral("回数ゼロで次へ進もうとしていますがよろしいいですか？"),
                                             platform::vbOKCancel | platform::vbExclamation, QStringLiteral("確認"));
-        if (!isLoaded())
+        if (!isLoadedAs(load))
             return;
         if (answer != platform::vbOK) {
             ui->txtKaisu->setFocus();
@@ -331,7 +336,9 @@ void frmMain::cmdNext_Click()
     if (gGenzai < gKoumokuSu) {
         setBackground(PaletteColor(mIro));
         Pause(0.1f);
-        if (!isLoaded()) {  // closed through its title bar during the flash
+        // The user may have closed the window during the flash, or left the pass and started the next
+        // one: that pass is not this press's to advance.
+        if (!isLoadedAs(load)) {
             advanceFlashColour();
             return;
         }

@@ -59,5 +59,6 @@ private:
     std::unique_ptr<Ui> ui;
     // The flash colour index; runs on across passes for the whole run.
     int16_t mIro = 0;
-    bool mAdvancing = false;  // a press of next is being handled
+    // The load whose press of next is being handled (0: none).
+    quint64 mAdvancingLoad = 0;
 };

@@ -107,6 +107,7 @@ void WaitView::waitEnded()
     }
     restoreTitle();
     mNotifications.close(DesktopNotifications::TimeLeft);
+    mTimeLeftBox.reset();
     if (mIcon) {
         mMenu->hide();
         mIcon->hide();
@@ -122,12 +123,12 @@ void WaitView::showTimeLeft(const StartWait& wait)
 
 void WaitView::showTitle(const QString& timeLeft)
 {
-    QWidget* window = platform::handover().trainingWindow().window();
-    if (window != mTitledWindow) {
-        restoreTitle();
-        if (!window)
-            return;  // closed during the wait: it comes back with its own title
-        mTitledWindow = window;
+    platform::Form& training = platform::handover().trainingWindow();
+    if (!training.isLoaded())
+        return;  // closed during the wait: it comes back with its own title
+    QWidget* window = training.window();
+    if (!training.isLoadedAs(mTitledLoad)) {
+        mTitledLoad = training.loadCount();
         mPlainTitle = window->windowTitle();
     }
     window->setWindowTitle(mPlainTitle + QStringLiteral(" - ") + timeLeft);
@@ -135,9 +136,12 @@ void WaitView::showTitle(const QString& timeLeft)
 
 void WaitView::restoreTitle()
 {
-    if (mTitledWindow)
-        mTitledWindow->setWindowTitle(mPlainTitle);
-    mTitledWindow = nullptr;
+    if (mTitledLoad == 0)
+        return;
+    platform::Form& training = platform::handover().trainingWindow();
+    if (training.isLoadedAs(mTitledLoad))
+        training.window()->setWindowTitle(mPlainTitle);
+    mTitledLoad = 0;
 }
 
 void WaitView::makeTrayIcon()
@@ -195,8 +199,11 @@ void WaitView::tellTimeLeft(const StartWait& wait)
     const QString text = QmrM::TimeLeftText(wait);
     Notice notice;
     notice.summary = text;
-    mNotifications.show(DesktopNotifications::TimeLeft, notice,
-                        [text] { platform::ShowNotice(text, platform::vbInformation, QStringLiteral("Quillmora")); });
+    mNotifications.show(DesktopNotifications::TimeLeft, notice, [this, text] {
+        // The service's answer comes later: the wait may be over by then.
+        if (StartWaits::current())
+            mTimeLeftBox = platform::ShowNotice(text, platform::vbInformation, QStringLiteral("Quillmora"));
+    });
 }
 
 }  // namespace tray

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "DesktopNotifications.h"
+#include "platform/Dialogs.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -33,7 +33,7 @@ public:
     ~WaitView() override;
 
     // Tells a user who started the program again during the wait when the pass comes: as a notification,
-    // or as a message box where no notification service answers.
+    // or as a message box where no notification service answers. Either goes when the wait ends.
     void tellTimeLeft(const QmrM::StartWait& wait);
 
 private:
@@ -46,9 +46,12 @@ private:
     void makeTrayIcon();
     void notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken);
 
-    // The training window whose title counts down, and its own title.
-    QPointer<QWidget> mTitledWindow;
+    // The load of the training window whose title counts down (0: none), and its own title. The view
+    // keeps no pointer to the window: the user may close it, and its widget goes, at any time.
+    quint64 mTitledLoad = 0;
     QString mPlainTitle;
+    // The time-left box shown where no notification service answers.
+    std::unique_ptr<platform::NoticeBox> mTimeLeftBox;
 
     // The menu outlives the icon that shows it.
     std::unique_ptr<QMenu> mMenu;

@@ -380,8 +380,10 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
     QCOMPARE(chartWindow(), chart);
     QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("A"));
 
-    // The chart belongs to the settings window and goes with it.
+    // The chart belongs to the settings window and goes with it at once, though the window's deletion may
+    // wait (for the whole start wait, when 開始 unloads it).
     form.Unload();
+    QVERIFY(!chart->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!chartWindow());
     QVERIFY(env.dialogs().verify());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own message boxes, not the scripted ones the other tests use: the buttons each style
-// offers, its icon, which button Enter and Escape press, and that a notice does not hold the program.
+// offers, its icon, which button Enter and Escape press, and that a notice does not hold the program and
+// goes when the program lets go of it.
 
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
@@ -90,13 +91,21 @@ void TestRealDialogs::stylesOfferTheirButtonsIconAndDefault()
 
 void TestRealDialogs::noticeDoesNotWait()
 {
-    platform::ShowNotice(QStringLiteral("お知らせ"), platform::vbInformation, QStringLiteral("Quillmora"));
+    auto notice =
+        platform::ShowNotice(QStringLiteral("お知らせ"), platform::vbInformation, QStringLiteral("Quillmora"));
     // Back here at once, with the box open.
     QMessageBox* box = openBox();
     QVERIFY(box);
     QCOMPARE(box->text(), QStringLiteral("お知らせ"));
     QCOMPARE(box->icon(), QMessageBox::Information);
     QTest::keyClick(box, Qt::Key_Return);
+    QTRY_VERIFY(!openBox());
+    notice.reset();  // closed by the user already: nothing left to close
+
+    // A notice the program lets go of closes.
+    notice = platform::ShowNotice(QStringLiteral("お知らせ"), platform::vbInformation, QStringLiteral("Quillmora"));
+    QVERIFY(openBox());
+    notice.reset();
     QTRY_VERIFY(!openBox());
 }
 

@@ -430,7 +430,7 @@ void TestHelp::onlyWebLinksLeaveTheHelpAndOnlyWhenConfirmed()
 
     // The help window closed while the question was open: nothing is opened.
     QmrM::Seams closing = QmrM::seams();
-    closing.messageBox = [&](const QString&, const QString&, int) {
+    closing.messageBox = [&](const QString&, const QString&, int, QObject*) {
         help::closeAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return int(platform::vbOK);

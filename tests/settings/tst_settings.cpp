@@ -785,9 +785,9 @@ void TestSettings::closingTheTrainingWindowDuringTheWaitStillReminds()
     frmMain& training = frmMain::instance();
     env.clock().after(30 * 1000, [&] {
         training.window()->close();  // through its title bar
-        QTest::qWait(20);            // the check for a program left without windows runs meanwhile
-        QVERIFY(env.endings().isEmpty());
         QVERIFY(!training.isLoaded());
+        QTest::qWait(20);  // the check for a program left without windows runs meanwhile
+        QVERIFY(env.endings().isEmpty());
     });
     QCOMPARE(clickStart(env), kMinuteMs);
     QVERIFY(training.isLoaded());

@@ -466,6 +466,17 @@ void TestShared::pauseWaitsAboutTheTimeAndHandlesEvents()
     QVERIFY(ran);
     QVERIFY2(elapsed >= 100, qPrintable(QString::number(elapsed)));
     QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
+
+    // On the system's clock no wait ends early, not by a fraction of a millisecond: a reading or a
+    // deadline rounded the wrong way would end most of these short ones too soon.
+    for (int i = 0; i < 40; ++i) {
+        const float seconds = float(1 + i % 8) / 256;  // exact in binary: no rounding of the request
+        clock.restart();
+        Pause(seconds);
+        const qint64 elapsedNs = clock.nsecsElapsed();
+        QVERIFY2(elapsedNs >= qint64(double(seconds) * 1e9),
+                 qPrintable(QStringLiteral("%1 s took %2 ns").arg(double(seconds)).arg(elapsedNs)));
+    }
 }
 
 void TestShared::pausesNestAndCostNoCpu()

@@ -3,9 +3,13 @@
 
 #include <QTest>
 
+#include <algorithm>
+
 void ScriptedDialogs::standIn(QmrM::Seams& seams)
 {
-    seams.messageBox = [this](const QString& text, const QString& title, int style) {
+    seams.messageBox = [this](const QString& text, const QString& title, int style, QObject* notice) {
+        if (notice)
+            mNotices.append(notice);
         return messageBox(text, title, style);
     };
     seams.inputBox = [this](const QString& prompt, const QString& title, const QString& defaultText) {
@@ -69,6 +73,11 @@ void ScriptedDialogs::fail(const QString& problem)
     mFailures.append(problem);
     // Marks the running test as failed at once; the program goes on with a Cancel answer.
     QTest::qFail(problem.toUtf8().constData(), __FILE__, __LINE__);
+}
+
+int ScriptedDialogs::openNotices() const
+{
+    return static_cast<int>(std::count_if(mNotices.begin(), mNotices.end(), [](const auto& n) { return !n.isNull(); }));
 }
 
 bool ScriptedDialogs::verify() const

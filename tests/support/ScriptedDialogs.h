@@ -4,6 +4,8 @@
 #include "platform/Dialogs.h"
 #include "shared/Seams.h"
 
+#include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -30,6 +32,8 @@ public:
     bool allShown() const { return mExpected.empty(); }
     // Problems seen so far: unexpected boxes and mismatches.
     const QStringList& failures() const { return mFailures; }
+    // How many notices (boxes that do not wait for their answer) are still on screen.
+    int openNotices() const;
     // Texts of every message box shown, in order.
     const QStringList& shownTexts() const { return mShown; }
     // Checks that no problem was seen and every expected box came; reports through QTest.
@@ -50,4 +54,5 @@ private:
     std::deque<Expected> mExpected;
     QStringList mFailures;
     QStringList mShown;
+    QList<QPointer<QObject>> mNotices;
 };

@@ -3,6 +3,7 @@
 
 #include "ScriptedDialogs.h"
 #include "VirtualClock.h"
+#include "Watchdog.h"
 
 #include "platform/Form.h"
 #include "shared/Seams.h"
@@ -23,7 +24,8 @@ class QRect;
 
 // Each test runs in a fresh temporary current directory, with the shared state reset and every seam in
 // place: scripted dialogs, a virtual clock, a recorded help viewer and a recorder in place of ending the
-// program. The random draw is the real one unless setRandomDraw() fixes it.
+// program. The random draw is the real one unless setRandomDraw() fixes it. A watchdog fails the test
+// when it hangs (Watchdog.h).
 class TestEnv {
 public:
     TestEnv();
@@ -52,6 +54,7 @@ public:
     void answerSaveDialogs(const QString& path) { mSaveAnswer = path; }
 
 private:
+    Watchdog mWatchdog;
     QTemporaryDir mDir;
     QString mPreviousDir;
     std::unique_ptr<ScriptedDialogs> mDialogs;

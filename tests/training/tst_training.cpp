@@ -158,6 +158,7 @@ private slots:
     void passEndsOnTheLastItemAndHandsOver();
     void flashColoursRunOnAcrossPasses();
     void secondPressDuringTheFlashRecordsNothing();
+    void passStartedDuringTheFlashIsNotThePressOfTheOldOne();
     void scrollBarFillsTheBoxAndTheBoxWins();
     void enterActsAsNextAndLeaveRecordsNothing();
     void unwritableHistoryKeepsTheUserOnTheItem();
@@ -534,6 +535,30 @@ void TestTraining::secondPressDuringTheFlashRecordsNothing()
     // One flash, and the presses during it took no colour: the next flash has the next colour.
     pressNext();
     QCOMPARE(recorder.flashes, QList<QColor>({PaletteColor(0), PaletteColor(1)}));
+}
+
+void TestTraining::passStartedDuringTheFlashIsNotThePressOfTheOldOne()
+{
+    TestEnv env;
+    frmMain& form = startTraining(QStringLiteral("\"a\",1\r\n\"b\",1\r\n\"c\",1"));
+    // Inside the flash the user leaves the pass and starts the next one: its wait runs inside the flash,
+    // and the user trains the new pass's first item during the wait.
+    env.clock().after(20, [&] {
+        clickButton(form, QStringLiteral("cmdCut"));
+        env.clock().after(30 * 1000, [&] {
+            form.setWindowState(platform::Form::vbNormal);
+            pressNext();
+        });
+        clickButton(frmSettei::instance(), QStringLiteral("cmdAgain"));
+    });
+    pressNext();
+    // The old press, back from its flash, left the new pass alone; the new pass's press counted.
+    QVERIFY(form.isLoaded());
+    QCOMPARE(currentStep(), 2);
+    QCOMPARE(readDataFile(QStringLiteral("a.txt")).count(u'\n'), 2);
+    pressNext();
+    QCOMPARE(currentStep(), 3);
+    QCOMPARE(readDataFile(QStringLiteral("b.txt")).count(u'\n'), 1);
 }
 
 void TestTraining::scrollBarFillsTheBoxAndTheBoxWins()

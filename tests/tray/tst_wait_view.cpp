@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The start wait as the task bar shows it, driven by the clock: the minimised training window's title
-// counts the minutes down at each minute's boundary and is the window's own again once the pass comes.
+// counts the minutes down at each minute's boundary and is the window's own again once the pass comes,
+// whatever the user did with the window meanwhile, and whatever box is open when the time is up.
 // And a desktop without a notification service (here: without a session bus): a second start still
-// learns the time left, from a message box, and the pass comes without a fault. The tray and the
+// learns the time left, from a message box that goes when the wait ends, and the pass comes without a
+// fault. The tray and the
 // notices themselves are judged on a desktop session (tst_tray_services, tst_tray_x11).
 
 #include "TestEnv.h"
@@ -15,6 +17,7 @@
 #include "training/frmMain.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTest>
 
 namespace {
@@ -36,6 +39,44 @@ QString trainingTitle()
     return window ? window->windowTitle() : QStringLiteral("(not loaded)");
 }
 
+// What a three-minute wait showed: the training window's title just after each minute's boundary, and
+// when the pass came (ms into the wait; -1: it did not).
+struct ThreeMinutes {
+    QStringList titles;
+    qint64 passAt = -1;
+};
+
+// Starts a three-minute wait from the settings window; `during` runs at its moments into the wait. Returns
+// once the wait's boundaries have passed, also when the wait ended before them.
+ThreeMinutes waitThreeMinutes(TestEnv& env, const QList<QPair<qint64, std::function<void()>>>& during)
+{
+    frmSettei& settings = settingsWithWait(QStringLiteral("3"));
+    ThreeMinutes seen;
+    qint64 began = 0;
+    QObject listening;  // the connections end with the wait
+    QObject::connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::began, &listening, [&] {
+        began = env.clock().elapsedMs();
+        for (const auto& [moment, action] : during)
+            env.clock().after(moment, action);
+        for (const qint64 boundary : {60 * 1000, 120 * 1000})
+            env.clock().after(boundary + 1, [&] { seen.titles.append(trainingTitle()); });
+    });
+    QObject::connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::passCame, &listening,
+                     [&] { seen.passAt = env.clock().elapsedMs() - began; });
+    clickButton(settings, QStringLiteral("cmdAgain"));
+    if (!QTest::qWaitFor([&] { return seen.titles.size() == 2; }))
+        QTest::qFail("the wait's minutes never passed", __FILE__, __LINE__);
+    return seen;
+}
+
+void restoreAndPressNext(int presses)
+{
+    frmMain& training = frmMain::instance();
+    training.setWindowState(platform::Form::vbNormal);
+    for (int i = 0; i < presses; ++i)
+        clickButton(training, QStringLiteral("cmdNext"));
+}
+
 }  // namespace
 
 class TestWaitView : public QObject {
@@ -52,6 +93,9 @@ private slots:
     void titleCountsTheMinutesDown_data();
     void titleCountsTheMinutesDown();
     void withoutNotificationServiceASecondStartGetsTheBox();
+    void everyWayThroughAWaitPastItsMinutes_data();
+    void everyWayThroughAWaitPastItsMinutes();
+    void passComesWhileABoxIsOpen();
 };
 
 void TestWaitView::titleCountsTheMinutesDown_data()
@@ -102,11 +146,97 @@ void TestWaitView::withoutNotificationServiceASecondStartGetsTheBox()
         env.dialogs().expectMessage(QStringLiteral("次のトレーニングまであと 2 分（9:21 開始予定）"),
                                     QStringLiteral("Quillmora"), platform::vbInformation);
         Program::anotherStartRequested();
+        QCOMPARE(env.dialogs().openNotices(), 1);
     });
     clickButton(settings, QStringLiteral("cmdAgain"));
     QVERIFY(env.dialogs().verify());
+    QCOMPARE(env.dialogs().openNotices(), 0);  // the box went with the wait
     QVERIFY(frmMain::instance().window()->isVisible());
     QVERIFY(env.endings().isEmpty());
+}
+
+enum WayThrough { ClosedMinimised, RestoredAndLeft, TrainedThenClosed, TrainedThrough };
+
+void TestWaitView::everyWayThroughAWaitPastItsMinutes_data()
+{
+    QTest::addColumn<int>("way");
+    QTest::addColumn<QStringList>("titles");  // after the first and the second minute
+    QTest::addColumn<qint64>("passAt");
+    QTest::addColumn<int>("recordsOfA");
+    const QString gone = QStringLiteral("(not loaded)");
+    const QString two = QStringLiteral("Quillmora - あと 2 分");
+    QTest::newRow("closed while minimised: a fresh window comes")
+        << int(ClosedMinimised) << QStringList{gone, gone} << qint64(180 * 1000) << 0;
+    QTest::newRow("restored early: the same window comes")
+        << int(RestoredAndLeft) << QStringList{two, QStringLiteral("Quillmora - あと 1 分未満")} << qint64(180 * 1000)
+        << 0;
+    QTest::newRow("one item trained, then closed: a fresh pass comes")
+        << int(TrainedThenClosed) << QStringList{two, gone} << qint64(180 * 1000) << 1;
+    QTest::newRow("trained through: no second pass")
+        << int(TrainedThrough) << QStringList{gone, gone} << qint64(-1) << 1;
+}
+
+void TestWaitView::everyWayThroughAWaitPastItsMinutes()
+{
+    QFETCH(int, way);
+    QFETCH(QStringList, titles);
+    QFETCH(qint64, passAt);
+    QFETCH(int, recordsOfA);
+    TestEnv env;
+    Program::showTheWait();
+    frmMain& training = frmMain::instance();
+    // Closing runs no handler, as a task bar's close does; the window is minimised unless restored.
+    const auto close = [&] { training.window()->close(); };
+    QList<QPair<qint64, std::function<void()>>> during;
+    if (way == ClosedMinimised)
+        during = {{30 * 1000, close}};
+    if (way == RestoredAndLeft)
+        during = {{30 * 1000, [] { restoreAndPressNext(0); }}};
+    if (way == TrainedThenClosed)
+        during = {{30 * 1000, [] { restoreAndPressNext(1); }}, {90 * 1000, close}};
+    if (way == TrainedThrough)
+        during = {{30 * 1000, [] { restoreAndPressNext(2); }}};
+
+    const ThreeMinutes seen = waitThreeMinutes(env, during);
+    QCOMPARE(seen.titles, titles);
+    QCOMPARE(seen.passAt, passAt);
+    QCOMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), recordsOfA);
+    QVERIFY(!QmrM::StartWaits::current());
+    QVERIFY(env.endings().isEmpty());
+    if (passAt < 0) {
+        QVERIFY(!training.isLoaded());
+        QVERIFY(frmSettei::instance().window()->isVisible());
+        return;
+    }
+    // The pass begins at the first item, in a window with its own title.
+    QCOMPARE(training.WindowState(), int(platform::Form::vbNormal));
+    QVERIFY(training.window()->isVisible());
+    QCOMPARE(trainingTitle(), QStringLiteral("Quillmora"));
+    QCOMPARE(textOf(training, QStringLiteral("lblKoumoku")), QStringLiteral("A"));
+}
+
+void TestWaitView::passComesWhileABoxIsOpen()
+{
+    TestEnv env;
+    Program::showTheWait();
+    frmMain& training = frmMain::instance();
+    bool cameWithTheBoxOpen = false;
+    // A box opened during the wait (a message, a save or print dialog) runs its own event loop above the
+    // wait's until the user closes it, long after the time is up.
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Quillmora"), QStringLiteral("box"));
+    const ThreeMinutes seen = waitThreeMinutes(env, {{30 * 1000, [&] { box.exec(); }},
+                                                     {180 * 1000 + 1,
+                                                      [&] {
+                                                          cameWithTheBoxOpen =
+                                                              box.isVisible() && training.window()->isVisible() &&
+                                                              training.WindowState() == platform::Form::vbNormal;
+                                                      }},
+                                                     {20 * 60 * 1000, [&] { box.reject(); }}});
+    QCOMPARE(seen.titles,
+             QStringList({QStringLiteral("Quillmora - あと 2 分"), QStringLiteral("Quillmora - あと 1 分未満")}));
+    QCOMPARE(seen.passAt, qint64(180 * 1000));
+    QVERIFY(cameWithTheBoxOpen);
+    QCOMPARE(trainingTitle(), QStringLiteral("Quillmora"));
 }
 
 QTEST_MAIN(TestWaitView)
