@@ -107,6 +107,17 @@ void checkFigures(const DailyHistory& history, const QDate& today, size_t undate
     }
 }
 
+bool startsLikeAFormula(const QString& text)
+{
+    return !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front());
+}
+
+// A text field comes back as it was, or behind the apostrophe that keeps a spreadsheet from running it.
+bool readsBackAs(const QString& field, const QString& text)
+{
+    return field == text || (startsLikeAFormula(text) && field == u'\'' + text);
+}
+
 void checkCsv(const std::vector<QmrM::HistoryRecord>& records, const std::vector<QDate>& dates, const QDate& anchor)
 {
     const QByteArray bytes = csvBytes({ItemHistory{kItemName, records, anchor}});
@@ -115,9 +126,12 @@ void checkCsv(const std::vector<QmrM::HistoryRecord>& records, const std::vector
     FUZZ_CHECK(size_t(rows.size()) == records.size() + 1, QString::number(rows.size()));
     FUZZ_CHECK(rows[0] == QStringList({"項目", "日付", "時刻", "回数"}), rows[0].join(u'|'));
     for (size_t i = 0; i < records.size(); ++i) {
-        const QStringList expected{kItemName, dates[i].isValid() ? dates[i].toString(Qt::ISODate) : QString(),
-                                   csvTime(records[i].time), records[i].count};
-        FUZZ_CHECK(rows[qsizetype(i) + 1] == expected, rows[qsizetype(i) + 1].join(u'|'));
+        const QStringList& row = rows[qsizetype(i) + 1];
+        const QString date = dates[i].isValid() ? dates[i].toString(Qt::ISODate) : QString();
+        const QString time = csvTime(records[i].time);
+        FUZZ_CHECK(row.size() == 4 && row[0] == kItemName && row[1] == date, row.join(u'|'));
+        FUZZ_CHECK(row[2] == (startsLikeAFormula(time) ? u'\'' + time : time), row.join(u'|'));
+        FUZZ_CHECK(readsBackAs(row[3], records[i].count), row.join(u'|'));
     }
 }
 
