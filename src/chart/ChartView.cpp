@@ -23,6 +23,8 @@ const QColor kGridColour(0xdd, 0xdd, 0xdd);
 const QColor kAxisColour(0x60, 0x60, 0x60);
 const QColor kTextColour(0x20, 0x20, 0x20);
 
+const QChar kHeadingSpace(0x3000);  // ideographic space
+
 constexpr int kMargin = 8;
 constexpr int kTicks = 5;
 constexpr int kPageBars = 7;
@@ -39,12 +41,18 @@ double niceStep(double span)
     return nice * magnitude;
 }
 
-QString dateLabel(const Bar& bar, bool weekly)
+// A week's label is the month its Sunday falls in, with the year in January.
+bool labelNamesAYear(const Bar& bar, bool weekly)
+{
+    return weekly && bar.last.month() == 1;
+}
+
+QString dateLabel(const Bar& bar, bool weekly, bool withYear)
 {
     if (!weekly)
         return QStringLiteral("%1/%2").arg(bar.first.month()).arg(bar.first.day());
-    if (bar.last.month() == 1)
-        return QStringLiteral("%1年1月").arg(bar.last.year());
+    if (withYear || labelNamesAYear(bar, weekly))
+        return QStringLiteral("%1年%2月").arg(bar.last.year()).arg(bar.last.month());
     return QStringLiteral("%1月").arg(bar.last.month());
 }
 
@@ -55,9 +63,8 @@ bool beginsLabelledStretch(const std::vector<Bar>& bars, size_t i, bool weekly)
     return bars.size() <= 14 || bars[i].first.dayOfWeek() == 1;
 }
 
-// Which bars carry a date below them: daily bars on Mondays (every day when there are few), weekly bars
-// where a month begins. The first bar carries one too unless such a bar follows closely, whose label
-// (with a new year in it) matters more.
+// Which bars may carry a date below them: daily bars on Mondays (every day when there are few), weekly bars
+// where a month begins. The first bar may carry one too unless such a bar follows closely.
 bool carriesLabel(const std::vector<Bar>& bars, size_t i, bool weekly)
 {
     if (i > 0)
@@ -69,6 +76,13 @@ bool carriesLabel(const std::vector<Bar>& bars, size_t i, bool weekly)
             return false;
     }
     return true;
+}
+
+QFont headingFont(const QFont& font)
+{
+    QFont bold = font;
+    bold.setBold(true);
+    return bold;
 }
 
 // Tells assistive technology that the view is a chart; its name and description say what it shows.
@@ -90,6 +104,11 @@ int ChartView::Geometry::y(double value) const
 double ChartView::Geometry::slot(size_t bars) const
 {
     return bars == 0 ? 0 : static_cast<double>(plot.width()) / static_cast<double>(bars);
+}
+
+QString ChartView::Content::heading() const
+{
+    return name + kHeadingSpace + range + kHeadingSpace + span;
 }
 
 ChartView::ChartView(QWidget* parent) : QWidget(parent)
@@ -132,23 +151,60 @@ void ChartView::selectBar(int index)
     emit selectionChanged(mSelected);
 }
 
-QImage ChartView::picture(const QSize& size) const
+QImage ChartView::picture() const
 {
-    QImage image(size, QImage::Format_RGB32);
+    const qreal ratio = devicePixelRatioF();
+    QImage image(size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     QPainter painter(&image);
     painter.setFont(font());
-    draw(painter, QRect(QPoint(0, 0), size), false);
+    draw(painter, rect(), false);
     return image;
 }
 
-ChartView::Geometry ChartView::geometryFor(const QRect& area, const QFontMetrics& metrics) const
+QStringList ChartView::headingLines() const
 {
+    return geometryFor(rect(), font()).heading;
+}
+
+std::vector<ChartView::DateLabel> ChartView::dateLabels() const
+{
+    return placeDateLabels(geometryFor(rect(), font()), QFontMetrics(font()));
+}
+
+double ChartView::referenceFor(const Bar& bar) const
+{
+    return mContent.weekly ? mContent.reference * bar.recordedDays : mContent.reference;
+}
+
+// The heading on one line when it fits; else the name on a line of its own, given way in its middle when too
+// long for it (its start and end stay readable), and the range with its days below, on two lines if need be:
+// the days are never cut.
+QStringList ChartView::layOutHeading(const QFontMetrics& metrics, int width) const
+{
+    if (metrics.horizontalAdvance(mContent.heading()) <= width)
+        return {mContent.heading()};
+    const QString when = mContent.range + kHeadingSpace + mContent.span;
+    QStringList lines{metrics.elidedText(mContent.name, Qt::ElideMiddle, width)};
+    if (metrics.horizontalAdvance(when) <= width)
+        lines.append(when);
+    else
+        lines << mContent.range << mContent.span;
+    return lines;
+}
+
+ChartView::Geometry ChartView::geometryFor(const QRect& area, const QFont& font) const
+{
+    const QFontMetrics metrics(font);
+    const QFontMetrics headingMetrics(headingFont(font));
     Geometry g;
+    g.headingArea = QRect(area.left() + kMargin, area.top() + kMargin, area.width() - 2 * kMargin, 0);
+    g.heading = layOutHeading(headingMetrics, g.headingArea.width());
     double low = 0;
-    double high = std::max(1.0, mContent.reference);
+    double high = std::max(1.0, mContent.weekly ? 0.0 : mContent.reference);
     for (const Bar& bar : mContent.bars) {
         low = std::min(low, bar.count);
-        high = std::max(high, bar.count);
+        high = std::max({high, bar.count, bar.recorded ? referenceFor(bar) : 0.0});
     }
     g.step = niceStep(high - low);
     g.high = std::ceil(high / g.step) * g.step;
@@ -165,7 +221,8 @@ ChartView::Geometry ChartView::geometryFor(const QRect& area, const QFontMetrics
             break;
     }
     // Below the heading: the unit above the value labels, the top value label half above the plot.
-    const int top = area.top() + kMargin + metrics.height() * 2 + metrics.height() / 2 + 6;
+    const int top = area.top() + kMargin + static_cast<int>(g.heading.size()) * headingMetrics.lineSpacing() +
+                    metrics.height() + metrics.height() / 2 + 6;
     const int left = area.left() + kMargin + labelWidth + 6;
     const int bottom = area.bottom() - kMargin - metrics.height() - 4;
     const int right = area.right() - kMargin;
@@ -187,18 +244,8 @@ void ChartView::paintEvent(QPaintEvent*)
 void ChartView::draw(QPainter& painter, const QRect& area, bool withChoice) const
 {
     painter.fillRect(area, Qt::white);
-    const QFontMetrics metrics(painter.font());
-    const Geometry g = geometryFor(area, metrics);
-
-    QFont headingFont = painter.font();
-    headingFont.setBold(true);
-    painter.save();
-    painter.setFont(headingFont);
-    painter.setPen(kTextColour);
-    painter.drawText(QRect(area.left() + kMargin, area.top() + kMargin, area.width() - 2 * kMargin, metrics.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter, mContent.heading);
-    painter.restore();
-
+    const Geometry g = geometryFor(area, painter.font());
+    drawHeading(painter, g);
     drawGrid(painter, g);
     const bool anyRecorded =
         std::any_of(mContent.bars.begin(), mContent.bars.end(), [](const Bar& bar) { return bar.recorded; });
@@ -210,6 +257,20 @@ void ChartView::draw(QPainter& painter, const QRect& area, bool withChoice) cons
     }
     drawReference(painter, g);
     drawDateLabels(painter, g);
+}
+
+void ChartView::drawHeading(QPainter& painter, const Geometry& g) const
+{
+    painter.save();
+    painter.setFont(headingFont(painter.font()));
+    painter.setPen(kTextColour);
+    const QFontMetrics metrics(painter.font());
+    for (int i = 0; i < g.heading.size(); ++i) {
+        painter.drawText(QRect(g.headingArea.left(), g.headingArea.top() + i * metrics.lineSpacing(),
+                               g.headingArea.width(), metrics.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, g.heading[i]);
+    }
+    painter.restore();
 }
 
 void ChartView::drawGrid(QPainter& painter, const Geometry& g) const
@@ -272,50 +333,95 @@ void ChartView::drawReference(QPainter& painter, const Geometry& g) const
 {
     if (mContent.reference <= 0)
         return;
-    const QPen dashed(kReferenceColour, 1.5, Qt::DashLine);
     painter.save();
-    painter.setPen(dashed);
-    const int y = g.y(mContent.reference);
-    painter.drawLine(g.plot.left(), y, g.plot.right(), y);
-    // Its legend stands above the plot, at the right, where no bar can hide it.
-    const QString label = QStringLiteral("指示数 %1 回").arg(formatCount(mContent.reference));
+    if (mContent.weekly) {
+        // A week compares with what the days trained in it asked for: a mark across its slot.
+        painter.setPen(QPen(kReferenceColour, 2, Qt::SolidLine, Qt::FlatCap));
+        const double slot = g.slot(mContent.bars.size());
+        for (size_t i = 0; i < mContent.bars.size(); ++i) {
+            const Bar& bar = mContent.bars[i];
+            if (!bar.recorded)
+                continue;
+            const double left = g.plot.left() + slot * static_cast<double>(i);
+            const int y = g.y(referenceFor(bar));
+            painter.drawLine(QPointF(left, y), QPointF(left + slot, y));
+        }
+    } else {
+        painter.setPen(QPen(kReferenceColour, 1.5, Qt::DashLine));
+        const int y = g.y(mContent.reference);
+        painter.drawLine(g.plot.left(), y, g.plot.right(), y);
+    }
+    drawReferenceLegend(painter, g);
+    painter.restore();
+}
+
+// The legend stands above the plot, at the right, where no bar can hide it: a sample of the line or mark
+// and what it stands for.
+void ChartView::drawReferenceLegend(QPainter& painter, const Geometry& g) const
+{
+    QString label = QStringLiteral("指示数 %1 回").arg(formatCount(mContent.reference));
+    if (mContent.weekly)
+        label += QStringLiteral(" × その週に記録した日数");
     const QFontMetrics metrics(painter.font());
     const int width = metrics.horizontalAdvance(label);
     const int legendY = g.plot.top() - metrics.height() / 2 - metrics.height() / 2 - 2;
     const int textLeft = g.plot.right() - width;
-    painter.drawLine(textLeft - 30, legendY, textLeft - 6, legendY);
+    painter.drawLine(textLeft - (mContent.weekly ? 18 : 30), legendY, textLeft - 6, legendY);
     painter.setPen(kReferenceColour);
     painter.drawText(QRect(textLeft, legendY - metrics.height() / 2, width, metrics.height()),
                      Qt::AlignRight | Qt::AlignVCenter, label);
-    painter.restore();
+}
+
+// The dates below the axis, none over another: those that name a year are placed first, then the first
+// date of a weekly axis (which names its year too), then the others from left to right where they find room.
+std::vector<ChartView::DateLabel> ChartView::placeDateLabels(const Geometry& g, const QFontMetrics& metrics) const
+{
+    const std::vector<Bar>& bars = mContent.bars;
+    std::vector<std::pair<int, size_t>> candidates;  // rank, bar
+    for (size_t i = 0; i < bars.size(); ++i) {
+        if (!carriesLabel(bars, i, mContent.weekly))
+            continue;
+        const bool first = candidates.empty() && mContent.weekly;
+        candidates.emplace_back(labelNamesAYear(bars[i], mContent.weekly) ? 0 : first ? 1 : 2, i);
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    const double slot = g.slot(bars.size());
+    const int gap = metrics.horizontalAdvance(QStringLiteral("  "));
+    std::vector<DateLabel> placed;
+    for (const auto& [rank, i] : candidates) {
+        const QString text = dateLabel(bars[i], mContent.weekly, rank == 1);
+        const int width = metrics.horizontalAdvance(text);
+        const int centre = static_cast<int>(g.plot.left() + slot * (static_cast<double>(i) + 0.5));
+        const int left =
+            std::max(g.plot.left() - kMargin, std::min(centre - width / 2, g.plot.right() + kMargin - width));
+        const QRect rect(left, g.plot.bottom() + 4, width, metrics.height());
+        const bool free = std::none_of(placed.begin(), placed.end(), [&](const DateLabel& other) {
+            return other.rect.adjusted(-gap, 0, gap, 0).intersects(rect);
+        });
+        if (free)
+            placed.push_back(DateLabel{text, rect, static_cast<int>(i)});
+    }
+    std::sort(placed.begin(), placed.end(),
+              [](const DateLabel& a, const DateLabel& b) { return a.rect.left() < b.rect.left(); });
+    return placed;
 }
 
 void ChartView::drawDateLabels(QPainter& painter, const Geometry& g) const
 {
-    const QFontMetrics metrics(painter.font());
     const double slot = g.slot(mContent.bars.size());
-    const int y = g.plot.bottom() + 4;
-    int freeFrom = g.plot.left() - kMargin;  // labels never overlap: the next one starts right of this
     painter.setPen(kTextColour);
-    for (size_t i = 0; i < mContent.bars.size(); ++i) {
-        if (!carriesLabel(mContent.bars, i, mContent.weekly))
-            continue;
-        const QString label = dateLabel(mContent.bars[i], mContent.weekly);
-        const int width = metrics.horizontalAdvance(label);
-        const int x = static_cast<int>(g.plot.left() + slot * static_cast<double>(i) + slot / 2) - width / 2;
-        const int left = std::max(x, g.plot.left() - kMargin);
-        if (left < freeFrom || left + width > g.plot.right() + kMargin)
-            continue;
-        painter.drawLine(QPointF(g.plot.left() + slot * (static_cast<double>(i) + 0.5), g.plot.bottom()),
-                         QPointF(g.plot.left() + slot * (static_cast<double>(i) + 0.5), g.plot.bottom() + 3));
-        painter.drawText(QRect(left, y, width, metrics.height()), Qt::AlignCenter, label);
-        freeFrom = left + width + metrics.horizontalAdvance(QStringLiteral("  "));
+    for (const DateLabel& label : placeDateLabels(g, QFontMetrics(painter.font()))) {
+        const double x = g.plot.left() + slot * (label.bar + 0.5);
+        painter.drawLine(QPointF(x, g.plot.bottom()), QPointF(x, g.plot.bottom() + 3));
+        painter.drawText(label.rect, Qt::AlignCenter, label.text);
     }
 }
 
 int ChartView::barAt(const QPoint& point) const
 {
-    const Geometry g = geometryFor(rect(), QFontMetrics(font()));
+    const Geometry g = geometryFor(rect(), font());
     if (mContent.bars.empty() || point.x() < g.plot.left() || point.x() > g.plot.right() ||
         point.y() < g.plot.top() - 4 || point.y() > g.plot.bottom() + 4)
         return -1;

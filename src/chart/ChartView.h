@@ -10,17 +10,29 @@ class QPainter;
 
 namespace chart {
 
-// The bar chart, drawn with QPainter: one bar per day or week, gaps where nothing was recorded, the
-// instructed count as a dashed reference line. A bar can be chosen with the mouse or the arrow keys; the
-// window shows what it stands for.
+// The bar chart, drawn with QPainter under its heading: one bar per day or week, gaps where nothing was
+// recorded, the instructed count as a dashed reference line over days, and over weeks as a mark on each
+// week at the instructed count times the days recorded in it. A bar can be chosen with the mouse or the
+// arrow keys; the window shows what it stands for.
 class ChartView : public QWidget {
     Q_OBJECT
 public:
     struct Content {
-        QString heading;
+        QString name;   // the item's, shortened in the middle when a line cannot hold it
+        QString range;  // "直近 4 週間（1 日ごと）"
+        QString span;   // the period's days, never cut
         std::vector<Bar> bars;
         bool weekly = false;
         double reference = 0;  // the instructed count; 0 draws no line
+        // The heading on one line.
+        QString heading() const;
+    };
+
+    // A date below the axis, where it is drawn.
+    struct DateLabel {
+        QString text;
+        QRect rect;
+        int bar = 0;
     };
 
     explicit ChartView(QWidget* parent = nullptr);
@@ -32,8 +44,12 @@ public:
     int selectedBar() const { return mSelected; }
     void selectBar(int index);
 
-    // The chart alone at the given size, without the choice or the focus mark, as saved to a picture.
-    QImage picture(const QSize& size) const;
+    // The chart as shown, without the choice or the focus mark, at the screen's pixel density: for a picture.
+    QImage picture() const;
+
+    // The heading's lines and the dates below the axis as drawn at the present size.
+    QStringList headingLines() const;
+    std::vector<DateLabel> dateLabels() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -48,8 +64,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // Where things go within an area: the plot rectangle and the values at its bottom and top.
+    // Where things go within an area: the heading's lines, the plot rectangle and the values at its bottom and top.
     struct Geometry {
+        QRect headingArea;  // its left, top and width
+        QStringList heading;
         QRect plot;
         double low = 0;
         double high = 1;
@@ -57,11 +75,17 @@ private:
         int y(double value) const;
         double slot(size_t bars) const;
     };
-    Geometry geometryFor(const QRect& area, const QFontMetrics& metrics) const;
+    Geometry geometryFor(const QRect& area, const QFont& font) const;
+    QStringList layOutHeading(const QFontMetrics& metrics, int width) const;
+    std::vector<DateLabel> placeDateLabels(const Geometry& g, const QFontMetrics& metrics) const;
+    // The instructed count that a bar compares with: per day, or for the days recorded in a week.
+    double referenceFor(const Bar& bar) const;
     void draw(QPainter& painter, const QRect& area, bool withChoice) const;
+    void drawHeading(QPainter& painter, const Geometry& g) const;
     void drawGrid(QPainter& painter, const Geometry& g) const;
     void drawBars(QPainter& painter, const Geometry& g, bool withChoice) const;
     void drawReference(QPainter& painter, const Geometry& g) const;
+    void drawReferenceLegend(QPainter& painter, const Geometry& g) const;
     void drawDateLabels(QPainter& painter, const Geometry& g) const;
     QRectF barRect(const Geometry& g, size_t index) const;
     int barAt(const QPoint& point) const;

@@ -12,6 +12,8 @@
 #include "shared/QmrM.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QPainter>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -36,7 +38,92 @@ QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent)
     return label;
 }
 
+QString quotedPath(const QString& path)
+{
+    return QStringLiteral("「%1」").arg(QDir::toNativeSeparators(path));
+}
+
 }  // namespace
+
+// The figures under the chart. Lines break only at the ideographic spaces between two figures, so that no
+// figure is split from its unit or its date.
+class FiguresLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    void setFigures(const QString& figures)
+    {
+        mFigures = figures;
+        fit();
+        updateGeometry();
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override
+    {
+        const QMargins margins = contentsMargins();
+        const int lines = static_cast<int>(linesFor(width - margins.left() - margins.right()).size());
+        return lines * fontMetrics().lineSpacing() + margins.top() + margins.bottom();
+    }
+    QSize minimumSizeHint() const override
+    {
+        int widest = 0;
+        for (const QString& figure : mFigures.split(kFigureBreak))
+            widest = std::max(widest, fontMetrics().horizontalAdvance(figure));
+        const QMargins margins = contentsMargins();
+        const int width = widest + margins.left() + margins.right();
+        return QSize(width, heightForWidth(width));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        fit();
+    }
+
+private:
+    static constexpr QChar kFigureBreak = QChar(0x3000);
+    QStringList linesFor(int width) const
+    {
+        QStringList lines;
+        for (const QString& figure : mFigures.split(kFigureBreak)) {
+            const QString joined = lines.isEmpty() ? figure : lines.last() + kFigureBreak + figure;
+            if (!lines.isEmpty() && fontMetrics().horizontalAdvance(joined) <= width)
+                lines.last() = joined;
+            else
+                lines.append(figure);
+        }
+        return lines;
+    }
+    void fit() { setText(linesFor(contentsRect().width()).join(u'\n')); }
+    QString mFigures;
+};
+
+// The window's status line. It never widens the window: a text too long for it gives way in its middle, so
+// that a path keeps its start and its file name; the whole text is its tooltip and accessible name.
+class StatusLine : public QLabel {
+public:
+    using QLabel::QLabel;
+    void setMessage(const QString& message)
+    {
+        mMessage = message;
+        setToolTip(message);
+        setAccessibleName(message);
+        fit();
+    }
+    QSize minimumSizeHint() const override { return QSize(0, QLabel::minimumSizeHint().height()); }
+    QSize sizeHint() const override { return QSize(0, QLabel::sizeHint().height()); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        fit();
+    }
+
+private:
+    void fit() { setText(fontMetrics().elidedText(mMessage, Qt::ElideMiddle, contentsRect().width())); }
+    QString mMessage;
+};
 
 ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
@@ -56,7 +143,9 @@ void ChartWindow::createControls()
     mItemChooser = new QComboBox(this);
     mItemChooser->setObjectName(QStringLiteral("cboItem"));
     fillItemChooser();
-    mItemChooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // A long name does not widen the window: the chooser holds 20 characters, the heading shows the name.
+    mItemChooser->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    mItemChooser->setMinimumContentsLength(20);
 
     mRangeChooser = new QComboBox(this);
     mRangeChooser->setObjectName(QStringLiteral("cboRange"));
@@ -74,9 +163,15 @@ void ChartWindow::createControls()
 
     mChosenBar = new QLabel(this);
     mChosenBar->setObjectName(QStringLiteral("lblChosenBar"));
-    mFigures = new QLabel(this);
+    mFigures = new FiguresLabel(this);
     mFigures->setObjectName(QStringLiteral("lblFigures"));
-    mFigures->setWordWrap(true);
+    // On the chart's white below it, so that the two read as one picture, as they are saved.
+    QPalette paper = mFigures->palette();
+    paper.setColor(QPalette::Window, Qt::white);
+    paper.setColor(QPalette::WindowText, Qt::black);
+    mFigures->setPalette(paper);
+    mFigures->setAutoFillBackground(true);
+    mFigures->setContentsMargins(8, 0, 8, 8);
     mFigures->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     mFigures->setFocusPolicy(Qt::StrongFocus);  // a keyboard user can reach and copy the figures
 
@@ -94,12 +189,21 @@ void ChartWindow::createControls()
     buttons->addStretch(1);
     buttons->addWidget(mClose);
 
+    mStatus = new StatusLine(this);
+    mStatus->setObjectName(QStringLiteral("lblStatus"));
+    mStatus->setMessage(QString());
+
+    auto* picture = new QVBoxLayout;
+    picture->setSpacing(0);
+    picture->addWidget(mChart, 1);
+    picture->addWidget(mFigures);
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choosers);
-    layout->addWidget(mChart, 1);
+    layout->addLayout(picture, 1);
     layout->addWidget(mChosenBar);
-    layout->addWidget(mFigures);
     layout->addLayout(buttons);
+    layout->addWidget(mStatus);
 
     setTabOrder(mItemChooser, mRangeChooser);
     setTabOrder(mRangeChooser, mChart);
@@ -116,6 +220,7 @@ void ChartWindow::nameControls()
     mChosenBar->setAccessibleDescription(QStringLiteral("選んだ棒の日付と回数"));
     // The figures are the label's text, and so its accessible name, which a screen reader reads.
     mFigures->setAccessibleDescription(QStringLiteral("グラフの数値"));
+    mStatus->setAccessibleDescription(QStringLiteral("状態"));
     mSaveImage->setAccessibleDescription(QStringLiteral("グラフを PNG 形式の画像ファイルに保存します"));
     mExportCsv->setAccessibleDescription(QStringLiteral("この項目の履歴を CSV ファイルに書き出します"));
     mClose->setAccessibleDescription(QStringLiteral("グラフのウィンドウを閉じます"));
@@ -201,18 +306,21 @@ void ChartWindow::showChosenRange()
     const QDate day = today();
     const Period period = periodFor(range, day, mHistory);
     ChartView::Content content;
-    const QChar space(0x3000);
-    content.heading = chosenItemName() + space + mRangeChooser->currentText() +
-                      (period.weekly ? QStringLiteral("（1 週ごと）") : QStringLiteral("（1 日ごと）")) + space +
-                      periodText(period);
+    content.name = chosenItemName();
+    content.range = mRangeChooser->currentText() +
+                    (period.weekly ? QStringLiteral("（1 週ごと）") : QStringLiteral("（1 日ごと）"));
+    content.span = periodText(period);
     content.bars = barsFor(mHistory, period);
     content.weekly = period.weekly;
     content.reference = mInstructed;
     const Figures figures = figuresFor(mHistory, period, day, range == Range::All);
-    mFigures->setText(figuresText(figures));
-    QString described = content.heading;
-    if (mInstructed > 0)
+    mFigures->setFigures(figuresText(figures));
+    QString described = content.heading();
+    if (mInstructed > 0) {
         described += QStringLiteral("、指示数 %1 回").arg(formatCount(mInstructed));
+        if (period.weekly)
+            described += QStringLiteral("（週の印は指示数 × その週に記録した日数）");
+    }
     mChart->setAccessibleDescription(accessibleSummary(described, figures, content.bars, content.weekly));
     mChart->setContent(std::move(content));
 }
@@ -231,8 +339,23 @@ void ChartWindow::showChosenBar(int index)
     mChart->setAccessibleName(QStringLiteral("グラフ ") + text);
 }
 
+QImage ChartWindow::picture() const
+{
+    const QImage chart = mChart->picture();
+    const qreal ratio = chart.devicePixelRatio();
+    const QSize size(std::max(mChart->width(), mFigures->width()), mChart->height() + mFigures->height());
+    QImage image(size * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.drawImage(QPoint(0, 0), chart);
+    mFigures->render(&painter, QPoint(0, mChart->height()));
+    return image;
+}
+
 void ChartWindow::saveImage()
 {
+    mStatus->setMessage(QString());
     const QString path = chooseExportFile(this, SaveRequest{kSaveImageTitle, chosenItemName() + QStringLiteral(".png"),
                                                             QStringLiteral("PNG 画像 (*.png)"), QStringLiteral("png")});
     if (path.isEmpty())
@@ -240,16 +363,20 @@ void ChartWindow::saveImage()
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!mChart->picture(mChart->size()).save(&buffer, "PNG")) {
+    if (!picture().save(&buffer, "PNG")) {
         platform::MsgBox(QStringLiteral("グラフを画像にできませんでした。"), platform::vbExclamation, kSaveImageTitle);
         return;
     }
-    writeWholeFile(path, bytes, kSaveImageTitle);
+    if (writeWholeFile(path, bytes, kSaveImageTitle))
+        mStatus->setMessage(quotedPath(path) + QStringLiteral("に画像を保存しました。"));
 }
 
 void ChartWindow::exportChosenItem()
 {
-    exportCsv(this, item());
+    mStatus->setMessage(QString());
+    const QString path = exportCsv(this, item());
+    if (!path.isEmpty())
+        mStatus->setMessage(quotedPath(path) + QStringLiteral("に書き出しました。"));
 }
 
 }  // namespace chart

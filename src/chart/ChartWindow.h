@@ -4,6 +4,7 @@
 #include "DailyHistories.h"
 #include "ProgressFigures.h"
 
+#include <QImage>
 #include <QWidget>
 
 class QComboBox;
@@ -13,9 +14,12 @@ class QPushButton;
 namespace chart {
 
 class ChartView;
+class FiguresLabel;
+class StatusLine;
 
-// The chart window "Quillmora - グラフ": an item and a range to choose, the chart, the chosen bar's text and
-// the figures, and buttons to save the chart as a picture and the history as CSV. It reads a history
+// The chart window "Quillmora - グラフ": an item and a range to choose, the chart with its figures, the chosen
+// bar's text, buttons to save the chart as a picture and the history as CSV, and a status line that says where
+// they went. It reads a history
 // when its item is chosen and its file changed since, and never writes them. It keeps nothing on disk: each one starts
 // on 直近 4 週間.
 class ChartWindow : public QWidget {
@@ -38,6 +42,8 @@ private:
     // Shows the chosen range of the histories read.
     void showChosenRange();
     void showChosenBar(int index);
+    // What the window shows of the chart, as saved: the chart with its heading and legend, and the figures.
+    QImage picture() const;
     void saveImage();
     void exportChosenItem();
     QString chosenItemName() const;
@@ -46,7 +52,8 @@ private:
     QComboBox* mRangeChooser = nullptr;
     ChartView* mChart = nullptr;
     QLabel* mChosenBar = nullptr;
-    QLabel* mFigures = nullptr;
+    FiguresLabel* mFigures = nullptr;
+    StatusLine* mStatus = nullptr;
     QPushButton *mSaveImage = nullptr, *mExportCsv = nullptr, *mClose = nullptr;
 
     DailyHistories mHistories;  // each item's days, read once while its file stays the same

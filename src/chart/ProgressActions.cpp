@@ -13,6 +13,7 @@
 
 #include <QAbstractItemView>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -47,7 +48,7 @@ public:
         QAction* csv = mMenu->addAction(kExportCsvMenuText);
         csv->setObjectName(QStringLiteral("mnuExportCsv"));
         connect(show, &QAction::triggered, this, platform::guardedSlot([this] { showChart(mControl, mFor); }));
-        connect(csv, &QAction::triggered, this, platform::guardedSlot([this] { exportCsv(mControl, mFor); }));
+        connect(csv, &QAction::triggered, this, platform::guardedSlot([this] { exportFromMenu(); }));
         control->installEventFilter(this);
         if (auto* area = qobject_cast<QAbstractScrollArea*>(control))
             area->viewport()->installEventFilter(this);
@@ -74,6 +75,16 @@ protected:
     }
 
 private:
+    // The window the menu belongs to has no status line: a box says where the file went.
+    void exportFromMenu()
+    {
+        const QString path = exportCsv(mControl, mFor);
+        if (!path.isEmpty()) {
+            platform::MsgBox(QStringLiteral("「%1」に書き出しました。").arg(QDir::toNativeSeparators(path)),
+                             platform::vbInformation, kExportTitle);
+        }
+    }
+
     // Where a menu opened from the keyboard appears: below the current entry of a list, else mid-control.
     QPoint keyboardPoint() const
     {
@@ -136,19 +147,19 @@ void showChart(QWidget* caller, int item)
     window->showItem(item);
 }
 
-void exportCsv(QWidget* caller, int item)
+QString exportCsv(QWidget* caller, int item)
 {
     const QStringList names = historyNamesFor(item);
     if (names.isEmpty()) {
         platform::MsgBox(QStringLiteral("書き出す項目がありません。"), platform::vbExclamation, kExportTitle);
-        return;
+        return QString();
     }
     const QString stem = item == 0 ? QStringLiteral("全項目") : names.front();
     const QString path = chooseExportFile(
         caller,
         SaveRequest{kExportTitle, stem + ".csv", QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv")});
     if (path.isEmpty())
-        return;
+        return QString();
     std::vector<ItemHistory> histories;
     try {
         for (const QString& name : names)
@@ -156,9 +167,9 @@ void exportCsv(QWidget* caller, int item)
     } catch (const DataFileError& error) {
         platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"),
                          platform::vbExclamation, kExportTitle);
-        return;
+        return QString();
     }
-    writeWholeFile(path, csvBytes(histories), kExportTitle);
+    return writeWholeFile(path, csvBytes(histories), kExportTitle) ? path : QString();
 }
 
 void installProgressMenu(QWidget* control, std::function<int()> item)

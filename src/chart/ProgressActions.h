@@ -22,8 +22,9 @@ inline constexpr QKeyCombination kChartShortcut = Qt::CTRL | Qt::Key_G;
 void showChart(QWidget* caller, int item);
 
 // Asks where to save (the replaceable save dialog), then writes the history of item `item` (0: of every
-// item) as a CSV file. A failure is told through platform::MsgBox and leaves no partial file.
-void exportCsv(QWidget* caller, int item);
+// item) as a CSV file. A failure is told through platform::MsgBox and leaves no partial file. Returns the
+// path written, empty when nothing was; the caller tells the user where the file went.
+QString exportCsv(QWidget* caller, int item);
 
 // Gives `control` a context menu with グラフを表示 and CSV 形式で書き出す..., opened by the right mouse
 // button, the Menu key and Shift+F10. `item` tells, when the menu opens, which item it is for.

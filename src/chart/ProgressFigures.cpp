@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <optional>
 
 namespace chart {
@@ -67,6 +68,13 @@ std::vector<DayCount>::const_iterator firstDayFrom(const DailyHistory& history, 
                             [](const DayCount& day, const QDate& date) { return day.date < date; });
 }
 
+// The days of `history` after `last`.
+std::vector<DayCount>::const_iterator firstDayAfter(const DailyHistory& history, const QDate& last)
+{
+    return std::upper_bound(history.days.begin(), history.days.end(), last,
+                            [](const QDate& date, const DayCount& day) { return date < day.date; });
+}
+
 // A count as the program writes it: an optional minus and up to nine digits. Such a field reads the same
 // through TextValue, which a long history would otherwise call a hundred thousand times.
 std::optional<double> plainInteger(const QString& field)
@@ -83,6 +91,43 @@ std::optional<double> plainInteger(const QString& field)
         value = value * 10 + (c - u'0');
     }
     return start ? -value : value;
+}
+
+using DayIterator = std::vector<DayCount>::const_iterator;
+
+bool follows(const DayCount& day, const DayCount& before)
+{
+    return before.date.addDays(1) == day.date;
+}
+
+// The longest run of consecutive days with a day in [from, to), a run reaching across either end counted whole.
+int longestRunWithin(const DailyHistory& history, DayIterator from, DayIterator to)
+{
+    if (from == to)
+        return 0;
+    while (from != history.days.begin() && follows(*from, *std::prev(from)))
+        --from;
+    while (to != history.days.end() && follows(*to, *std::prev(to)))
+        ++to;
+    int longest = 0;
+    int run = 0;
+    for (auto day = from; day != to; ++day) {
+        run = day != from && follows(*day, *std::prev(day)) ? run + 1 : 1;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+// The run that reaches today, or yesterday while today has no record yet.
+int currentRun(const DailyHistory& history, const QDate& today)
+{
+    auto day = firstDayAfter(history, today);
+    if (day == history.days.begin() || std::prev(day)->date < today.addDays(-1))
+        return 0;
+    int run = 1;
+    for (--day; day != history.days.begin() && follows(*day, *std::prev(day)); --day)
+        ++run;
+    return run;
 }
 
 }  // namespace
@@ -173,6 +218,7 @@ std::vector<Bar> barsFor(const DailyHistory& history, const Period& period)
         Bar& bar = bars[static_cast<size_t>(start.daysTo(day->date) / step)];
         bar.count = AddHistoryCounts(bar.count, day->count);
         bar.recorded = true;
+        ++bar.recordedDays;
     }
     return bars;
 }
@@ -181,23 +227,15 @@ Figures figuresFor(const DailyHistory& history, const Period& period, const QDat
 {
     Figures figures;
     double datedTotal = 0;
-    QDate previous;
-    int run = 0;
-    QDate lastOfCurrentRun = today.addDays(-1);
-    for (auto day = firstDayFrom(history, period.first); day != history.days.end() && day->date <= period.last; ++day) {
+    const auto from = firstDayFrom(history, period.first);
+    const auto to = firstDayAfter(history, period.last);
+    for (auto day = from; day != to; ++day) {
         datedTotal = AddHistoryCounts(datedTotal, day->count);
         if (figures.recordedDays == 0 || day->count > figures.best) {
             figures.best = day->count;
             figures.bestDate = day->date;
         }
         ++figures.recordedDays;
-        run = previous.isValid() && previous.addDays(1) == day->date ? run + 1 : 1;
-        figures.longestRun = std::max(figures.longestRun, run);
-        if (day->date == today)
-            lastOfCurrentRun = today;  // today's run, which yesterday's run has become part of
-        if (day->date == lastOfCurrentRun)
-            figures.currentRun = run;
-        previous = day->date;
     }
     figures.total = datedTotal;
     if (figures.recordedDays > 0)
@@ -206,6 +244,8 @@ Figures figuresFor(const DailyHistory& history, const Period& period, const QDat
         figures.total = AddHistoryCounts(figures.total, history.undatedCount);
         figures.undatedRecords = history.undatedRecords;
     }
+    figures.longestRun = longestRunWithin(history, from, to);
+    figures.currentRun = currentRun(history, today);
     return figures;
 }
 
@@ -224,22 +264,26 @@ QString periodText(const Period& period)
     return formatDate(period.first) + u'〜' + formatDate(period.last);
 }
 
-QString figuresText(const Figures& figures)
+QStringList figureTexts(const Figures& figures)
 {
     QString total = QStringLiteral("合計 %1 回").arg(formatCount(figures.total));
     if (figures.undatedRecords > 0)
         total += QStringLiteral("（日付の読めない記録 %1 件を含む）").arg(figures.undatedRecords);
     const bool any = figures.recordedDays > 0;
-    const QStringList parts{
+    return {
         total,
         QStringLiteral("記録した日数 %1 日").arg(figures.recordedDays),
         any ? QStringLiteral("1 日平均 %1 回").arg(formatNumber(figures.dailyAverage, 1))
             : QStringLiteral("1 日平均 ―"),
         any ? QStringLiteral("最高 %1 回（%2）").arg(formatCount(figures.best), formatDate(figures.bestDate))
             : QStringLiteral("最高 ―"),
-        QStringLiteral("連続記録 現在 %1 日・最長 %2 日").arg(figures.currentRun).arg(figures.longestRun),
+        QStringLiteral("連続記録 現在 %1 日・この期間の最長 %2 日").arg(figures.currentRun).arg(figures.longestRun),
     };
-    return parts.join(kFigureSeparator);
+}
+
+QString figuresText(const Figures& figures)
+{
+    return figureTexts(figures).join(kFigureSeparator);
 }
 
 QString barText(const Bar& bar, bool weekly)

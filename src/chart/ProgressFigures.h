@@ -51,6 +51,7 @@ struct Bar {
     QDate last;
     double count = 0;
     bool recorded = false;  // a day (or a week) without any record is a gap, not a zero
+    int recordedDays = 0;   // the days with a record among those the bar stands for
 };
 std::vector<Bar> barsFor(const DailyHistory& history, const Period& period);
 
@@ -62,8 +63,10 @@ struct Figures {
     double dailyAverage = 0;  // over the recorded days; 0 without any
     double best = 0;          // the highest day and the first day it was reached
     QDate bestDate;
-    int currentRun = 0;  // consecutive recorded days up to today, or up to yesterday while today has none yet
-    int longestRun = 0;
+    // Consecutive recorded days up to today, or up to yesterday while today has none yet, over the whole
+    // history: the run goes on whatever range is shown.
+    int currentRun = 0;
+    int longestRun = 0;  // the longest run with a day in the period, counted whole
 };
 // Records without a readable date belong to no period; `withUndated` adds their counts to the total
 // (for すべて).
@@ -75,7 +78,8 @@ QString formatCount(double count);
 QString formatDay(const QDate& date);
 // The days of a period: "2025年12月15日〜2026年12月7日".
 QString periodText(const Period& period);
-// The line of figures under the chart.
+// The figures under the chart, one text each ("合計 50 回", ...), and on one line.
+QStringList figureTexts(const Figures& figures);
 QString figuresText(const Figures& figures);
 // What one bar stands for: "2026年12月7日（月）　40 回", a week "2026年11月30日（月）〜12月6日（日）　250 回",
 // "記録なし" for a gap.

@@ -6,6 +6,7 @@
 #include "ChartTestSupport.h"
 #include "TestEnv.h"
 
+#include "chart/ChartView.h"
 #include "chart/ProgressActions.h"
 #include "chart/SaveFile.h"
 #include "platform/AppSetup.h"
@@ -35,6 +36,7 @@ namespace {
 const QDateTime kNow(QDate(2026, 12, 7), QTime(10, 0));  // a Monday
 const QColor kBarColour(0x3c, 0x78, 0xb4);
 const QColor kChosenColour(0xe0, 0x7b, 0x20);
+const QColor kReferenceColour(0xc0, 0x39, 0x2b);
 
 // Items A (instructed 10) and B (5) with short histories written on the test's "today".
 void writeTwoItems()
@@ -49,6 +51,29 @@ void writeTwoItems()
                                                           "\"12月07日\",\"09時00分00秒\",4\n"));
     setModified(QStringLiteral("A.txt"), kNow);
     setModified(QStringLiteral("B.txt"), kNow);
+    LoadItems();
+    setNow(kNow);
+}
+
+// Items "A" (instructed 10) and a name of 40 characters (5), with 400 days ending yesterday: both done as
+// instructed on every day trained, which is every day but the 4th, 8th, ... of a month.
+void writeLongHistories()
+{
+    const QString longName = QString(38, QChar(u'伸')) + QStringLiteral("体操");
+    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"A\",10\n\"%1\",5\n").arg(longName));
+    QString a;
+    QString b;
+    for (QDate day = kNow.date().addDays(-400); day < kNow.date(); day = day.addDays(1)) {
+        if (day.day() % 4 == 0)
+            continue;
+        const QString date = QStringLiteral("\"%1\",\"09時00分00秒\",").arg(day.toString(QStringLiteral("MM月dd日")));
+        a += date + QStringLiteral("10\n");
+        b += date + QStringLiteral("5\n");
+    }
+    writeDataFile(QStringLiteral("A.txt"), a);
+    writeDataFile(longName + QStringLiteral(".txt"), b);
+    setModified(QStringLiteral("A.txt"), kNow);
+    setModified(longName + QStringLiteral(".txt"), kNow);
     LoadItems();
     setNow(kNow);
 }
@@ -146,6 +171,8 @@ private slots:
     void mouseChoosesTheBarUnderIt();
     void menuAndShortcutOnTheSettingsLists();
     void savesTheChartAsAPicture();
+    void longNamesAndLongAxesReadWhole();
+    void weeksCompareWithTheirDaysInstructed();
     void aNameTypedWithQuotesIsTheFileWritten();
     void unreadableHistoryIsToldAndLeftOut();
     void historyMadeByTheProgramAcrossNewYear();
@@ -167,19 +194,19 @@ void TestChart::opensOnTheItemAndSwitchesTheOpenWindow()
              (QStringList{"直近 4 週間", "直近 12 週間", "直近 1 年", "すべて"}));
     QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("B"));
     QCOMPARE(figures(), QStringLiteral("合計 7 回　記録した日数 2 日　1 日平均 3.5 回　最高 4 回（2026年12月7日）　"
-                                       "連続記録 現在 2 日・最長 2 日"));
+                                       "連続記録 現在 2 日・この期間の最長 2 日"));
 
     // Asked again for another item: the same window, switched over.
     chart::showChart(nullptr, 1);
     QCOMPARE(chartWindow(), window);
     QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("A"));
     QCOMPARE(figures(), QStringLiteral("合計 43 回　記録した日数 3 日　1 日平均 14.3 回　最高 20 回（2026年12月1日）　"
-                                       "連続記録 現在 1 日・最長 2 日"));
+                                       "連続記録 現在 1 日・この期間の最長 2 日"));
 
     // All items: the days added up, the instructed counts too.
     chart::showChart(nullptr, 0);
     QCOMPARE(figures(), QStringLiteral("合計 50 回　記録した日数 4 日　1 日平均 12.5 回　最高 20 回（2026年12月1日）　"
-                                       "連続記録 現在 2 日・最長 2 日"));
+                                       "連続記録 現在 2 日・この期間の最長 2 日"));
     // What assistive technology reads: a chart, described by its figures and its last days.
     QAccessibleInterface* chartAccessible = QAccessible::queryAccessibleInterface(control<QWidget>("picChart"));
     QVERIFY(chartAccessible);
@@ -347,9 +374,12 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
     QVERIFY(chartWindow() && chartWindow()->isVisible());
     QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("B"));
 
-    // Shift+F10 on the item list, second entry: the export of B, cancelled in the save dialog.
+    // Shift+F10 on the item list, second entry: the export of B; a box says where the file went.
+    const QString csv = QDir(env.dir()).filePath(QStringLiteral("B.csv"));
     {
-        SaveAnswer cancel{QString()};
+        SaveAnswer answer(csv);
+        env.dialogs().expectMessage(QStringLiteral("「%1」に書き出しました。").arg(csv),
+                                    QStringLiteral("CSV 形式で書き出す"), platform::vbInformation);
         itemList->activateWindow();
         itemList->setFocus();
         QTest::keyClick(itemList, Qt::Key_F10, Qt::ShiftModifier);
@@ -358,11 +388,11 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
         QTest::keyClick(menu, Qt::Key_Down);
         QTest::keyClick(menu, Qt::Key_Down);
         QTest::keyClick(menu, Qt::Key_Return);
-        QCOMPARE(cancel.requests.size(), 1);
-        QCOMPARE(cancel.requests[0].title, QStringLiteral("CSV 形式で書き出す"));
-        QCOMPARE(QFileInfo(cancel.requests[0].suggestedPath).fileName(), QStringLiteral("B.csv"));
+        QCOMPARE(answer.requests.size(), 1);
+        QCOMPARE(answer.requests[0].title, QStringLiteral("CSV 形式で書き出す"));
+        QCOMPARE(QFileInfo(answer.requests[0].suggestedPath).fileName(), QStringLiteral("B.csv"));
     }
-    QVERIFY(QDir(env.dir()).entryList({QStringLiteral("*.csv")}).isEmpty());
+    QVERIFY(QFile::exists(csv));
 
     // The Menu key on the history list: the menu for the item it shows (A); Escape closes it.
     historyList->setFocus();
@@ -402,19 +432,93 @@ void TestChart::savesTheChartAsAPicture()
         QTest::mouseClick(save, Qt::LeftButton);
         QCOMPARE(QFileInfo(answer.requests.value(0).suggestedPath).fileName(), QStringLiteral("A.png"));
     }
+    // The picture is what the window shows: the chart with its heading and legend, and the figures below.
     QImage picture;
     QVERIFY(picture.load(path, "PNG"));
-    QCOMPARE(picture.size(), chartView->size());
+    const QImage chartShown = chartView->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage figuresShown = control<QWidget>("lblFigures")->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(picture.size(), QSize(chartShown.width(), chartShown.height() + figuresShown.height()));
+    QVERIFY(picture.copy(chartShown.rect()) == chartShown);
+    QVERIFY(picture.copy(figuresShown.rect().translated(0, chartShown.height())) == figuresShown);
     QCOMPARE(columnsOf(picture, kBarColour).size(), 3);
+    QCOMPARE(control<QLabel>("lblStatus")->text(),
+             QStringLiteral("「%1」に画像を保存しました。").arg(QDir::toNativeSeparators(path)));
 
-    // Cancelled: nothing written.
+    // Cancelled: nothing written, nothing said.
     QFile::remove(path);
     {
         SaveAnswer cancel{QString()};
         save->click();
     }
     QVERIFY(!QFile::exists(path));
+    QVERIFY(control<QLabel>("lblStatus")->text().isEmpty());
+
+    // The CSV file's place is told the same way.
+    const QString csv = QDir(env.dir()).filePath(QStringLiteral("A.csv"));
+    SaveAnswer answer(csv);
+    control<QPushButton>("cmdExportCsv")->click();
+    QCOMPARE(control<QLabel>("lblStatus")->text(), QStringLiteral("「%1」に書き出しました。").arg(csv));
     QVERIFY(env.dialogs().verify());
+}
+
+void TestChart::longNamesAndLongAxesReadWhole()
+{
+    TestEnv env;
+    writeLongHistories();
+    chart::showChart(nullptr, 2);
+    auto* chartView = control<chart::ChartView>("picChart");
+    auto* ranges = control<QComboBox>("cboRange");
+    QWidget* window = chartWindow();
+    QFont headingFont = chartView->font();
+    headingFont.setBold(true);
+    const QFontMetrics heading(headingFont);
+    for (const QSize& size : {window->size(), window->minimumSizeHint()}) {
+        window->resize(size);
+        for (int range = 0; range < ranges->count(); ++range) {
+            ranges->setCurrentIndex(range);
+            // The heading's lines fit, and its days are whole on one of them.
+            const QStringList lines = chartView->headingLines();
+            const QString span = chartView->content().span;
+            QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return line.contains(span); }),
+                     qPrintable(lines.join(u'|')));
+            for (const QString& line : lines)
+                QVERIFY2(heading.horizontalAdvance(line) <= chartView->width(), qPrintable(line));
+            if (!chartView->content().weekly)
+                continue;
+            // Weeks over 400 days: January names its year, as does the first month; no date over another.
+            const std::vector<chart::ChartView::DateLabel> labels = chartView->dateLabels();
+            QStringList texts;
+            for (size_t i = 0; i < labels.size(); ++i) {
+                texts.append(labels[i].text);
+                QVERIFY(i == 0 || labels[i - 1].rect.right() < labels[i].rect.left());
+            }
+            QVERIFY2(texts.contains(QStringLiteral("2026年1月")), qPrintable(texts.join(u'|')));
+            QVERIFY2(texts.first().contains(u'年'), qPrintable(texts.join(u'|')));
+        }
+    }
+}
+
+void TestChart::weeksCompareWithTheirDaysInstructed()
+{
+    // Every day trained was done as instructed: each week's bar reaches its mark, whatever days it holds.
+    TestEnv env;
+    writeLongHistories();
+    chart::showChart(nullptr, 1);
+    control<QComboBox>("cboRange")->setCurrentIndex(2);
+    const QImage picture = control<QWidget>("picChart")->grab().toImage();
+    const QList<QPair<int, int>> bars = columnsOf(picture, kBarColour);
+    QCOMPARE(bars.size(), 51);  // this week has no record yet
+    const int nearby = 3 * static_cast<int>(picture.devicePixelRatio());
+    for (const auto& [left, right] : bars) {
+        const int x = (left + right) / 2;
+        int top = 0;
+        while (picture.pixelColor(x, top) != kBarColour)
+            ++top;
+        bool marked = false;
+        for (int y = std::max(0, top - nearby); y <= top; ++y)
+            marked = marked || picture.pixelColor(x, y) == kReferenceColour;
+        QVERIFY2(marked, qPrintable(QStringLiteral("the bar at %1 ends at %2 without a mark").arg(x).arg(top)));
+    }
 }
 
 void TestChart::aNameTypedWithQuotesIsTheFileWritten()
@@ -516,7 +620,7 @@ void TestChart::historyMadeByTheProgramAcrossNewYear()
     chart::showChart(nullptr, 0);
     QCOMPARE(figures(),
              QStringLiteral("合計 167 回　記録した日数 4 日　1 日平均 41.8 回　最高 62 回（2026年12月30日）　"
-                            "連続記録 現在 1 日・最長 3 日"));
+                            "連続記録 現在 1 日・この期間の最長 3 日"));
     // Everything of one item agrees with the history view's total.
     chart::showChart(nullptr, 1);
     control<QComboBox>("cboRange")->setCurrentIndex(3);

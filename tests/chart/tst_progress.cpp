@@ -169,13 +169,13 @@ void TestProgress::figuresOfAHandMadeHistory()
     const DailyHistory history = handMadeHistory();
     QCOMPARE(history.undatedRecords, 1);
 
-    // The last four weeks run from 11月10日: 11月09日 and its run lie outside, the tie of 30 goes to the
-    // first day that reached it, the recorded 0 is a recorded day.
+    // The last four weeks run from 11月10日: 11月09日 lies outside but lengthens the run that reaches into
+    // them, the tie of 30 goes to the first day that reached it, the recorded 0 is a recorded day.
     const Period weeks = periodFor(Range::FourWeeks, kToday, history);
     QCOMPARE(weeks.first, QDate(2026, 11, 10));
     QCOMPARE(figuresText(figuresFor(history, weeks, kToday, false)),
              QStringLiteral("合計 145 回　記録した日数 9 日　1 日平均 16.1 回　最高 30 回（2026年11月20日）　"
-                            "連続記録 現在 2 日・最長 3 日"));
+                            "連続記録 現在 2 日・この期間の最長 4 日"));
 
     // Everything: the undated record counts in the total but in no day; 11月09日 lengthens the first run.
     const Period all = periodFor(Range::All, kToday, history);
@@ -187,12 +187,13 @@ void TestProgress::figuresOfAHandMadeHistory()
     QCOMPARE(figures.longestRun, 4);
     QCOMPARE(figuresText(figures),
              QStringLiteral("合計 166 回（日付の読めない記録 1 件を含む）　記録した日数 11 日　1 日平均 14.5 回　"
-                            "最高 30 回（2026年11月20日）　連続記録 現在 2 日・最長 4 日"));
+                            "最高 30 回（2026年11月20日）　連続記録 現在 2 日・この期間の最長 4 日"));
 
-    // Nothing recorded in the period: no average and no best day to speak of.
+    // Nothing recorded in the period: no average and no best day to speak of; today's run goes on.
     const Period empty{QDate(2026, 6, 1), QDate(2026, 6, 28), false};
-    QCOMPARE(figuresText(figuresFor(history, empty, kToday, false)),
-             QStringLiteral("合計 0 回　記録した日数 0 日　1 日平均 ―　最高 ―　連続記録 現在 0 日・最長 0 日"));
+    QCOMPARE(
+        figuresText(figuresFor(history, empty, kToday, false)),
+        QStringLiteral("合計 0 回　記録した日数 0 日　1 日平均 ―　最高 ―　連続記録 現在 2 日・この期間の最長 0 日"));
     QCOMPARE(formatCount(1234567.125), QStringLiteral("1,234,567.13"));
     QCOMPARE(formatCount(-0.001), QStringLiteral("0"));
 }
@@ -201,12 +202,16 @@ void TestProgress::runsEndTodayOrYesterday_data()
 {
     QTest::addColumn<QList<int>>("daysAgo");  // days with a record, counted back from today
     QTest::addColumn<int>("current");
-    QTest::addColumn<int>("longest");
+    QTest::addColumn<int>("longest");  // of the last four weeks
     QTest::newRow("through today") << QList<int>{3, 2, 1, 0} << 4 << 4;
     QTest::newRow("up to yesterday, today not yet") << QList<int>{5, 4, 2, 1} << 2 << 2;
     QTest::newRow("today after a skipped day") << QList<int>{6, 5, 4, 2, 0} << 1 << 3;
     QTest::newRow("broken two days ago") << QList<int>{9, 8, 7, 6, 2} << 0 << 4;
-    QTest::newRow("clipped by the period's first day") << QList<int>{30, 29, 28, 27, 26, 1} << 1 << 2;
+    QTest::newRow("reaching into the period, counted whole") << QList<int>{30, 29, 28, 27, 26, 1} << 1 << 5;
+    QList<int> streak;
+    for (int ago = 119; ago >= 1; --ago)
+        streak.append(ago);
+    QTest::newRow("119 days up to yesterday") << streak << 119 << 119;
 }
 
 void TestProgress::runsEndTodayOrYesterday()
@@ -220,6 +225,9 @@ void TestProgress::runsEndTodayOrYesterday()
     const Figures figures = figuresFor(history, periodFor(Range::FourWeeks, kToday, history), kToday, false);
     QCOMPARE(figures.currentRun, current);
     QCOMPARE(figures.longestRun, longest);
+    // Today's run is a fact of today, whatever range is shown.
+    for (const Range range : {Range::TwelveWeeks, Range::OneYear, Range::All})
+        QCOMPARE(figuresFor(history, periodFor(range, kToday, history), kToday, true).currentRun, current);
 }
 
 void TestProgress::barsAreDaysOrWeeksWithGaps()

@@ -405,7 +405,8 @@ void TestTraining::planStepsAreNeverCutOff()
     auto* label = qobject_cast<platform::FitLabel*>(stepLabel(1));
     QVERIFY(label && label->parentWidget()->rect().contains(label->geometry()));
     // Wide and narrow glyphs in every mix fill the width to each last pixel, at the described size and smaller
-    // ones (W inks its whole advance); names cut with "…"; accents, descenders and brackets.
+    // ones down to 9 points (W inks its whole advance); longer names cut with "…"; accents, descenders and
+    // brackets.
     QStringList names = {QStringLiteral("ЁЙ ёй Qgjpqy_|"), QStringLiteral("【首】のストレッチ｜肩回し"),
                          QString(40, u'腕'), QString(40, u'j')};
     for (int wide = 0; wide <= 12; ++wide) {
@@ -420,6 +421,7 @@ void TestTraining::planStepsAreNeverCutOff()
     for (const QString& name : names) {
         label->setText(QStringLiteral("20.") + name);
         QVERIFY2(inkCutOff(label).subtracted(rowsAboveAndBelow).isEmpty(), qPrintable(label->text()));
+        QVERIFY2(label->shownText().font.pointSizeF() >= 9, qPrintable(label->text()));
     }
 }
 
