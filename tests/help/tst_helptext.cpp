@@ -57,8 +57,8 @@ private slots:
     void builtContentsAndIndexMatchTheirSources();
     void pageTextIsWhatAReaderSees();
     void searchFindsPagesWithTheirCounts();
-    void matchingIgnoresCaseAndWidth_data();
-    void matchingIgnoresCaseAndWidth();
+    void matchingIgnoresCaseWidthAndKana_data();
+    void matchingIgnoresCaseWidthAndKana();
 };
 
 void TestHelpText::sitemapStructure_data()
@@ -213,7 +213,7 @@ void TestHelpText::searchFindsPagesWithTheirCounts()
     QVERIFY(small.search(QStringLiteral("トレーニング")).isEmpty());
 }
 
-void TestHelpText::matchingIgnoresCaseAndWidth_data()
+void TestHelpText::matchingIgnoresCaseWidthAndKana_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("word");
@@ -227,6 +227,10 @@ void TestHelpText::matchingIgnoresCaseAndWidth_data()
                                                  << "ガイド" << QStringList{"1+5"};
     QTest::newRow("half-width kana in the word") << "ガイドとガイド"
                                                  << "ｶﾞｲﾄﾞ" << QStringList{"0+3", "4+3"};
+    QTest::newRow("hiragana word, katakana of both widths") << "グラフとｸﾞﾗﾌ"
+                                                            << "ぐらふ" << QStringList{"0+3", "4+4"};
+    QTest::newRow("katakana word, hiragana text") << "ゞひらがなー"
+                                                  << "ヾヒラガナー" << QStringList{"0+6"};
     QTest::newRow("no match inside a voiced kana") << "バス"
                                                    << "ハ" << QStringList{};
     QTest::newRow("voiced kana itself") << "バス"
@@ -237,7 +241,7 @@ void TestHelpText::matchingIgnoresCaseAndWidth_data()
                                             << "𠮷" << QStringList{"0+2", "5+2"};
 }
 
-void TestHelpText::matchingIgnoresCaseAndWidth()
+void TestHelpText::matchingIgnoresCaseWidthAndKana()
 {
     QFETCH(QString, text);
     QFETCH(QString, word);

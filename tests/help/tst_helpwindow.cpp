@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The help window driven as a user drives it: the contents, keyword and search tabs, the
 // navigation pane, printing, and damaged help files.
+#include "Pictures.h"
 #include "ScriptedDialogs.h"
 #include "help/HelpViewer.h"
 #include "help/HelpWindows.h"
@@ -186,8 +187,10 @@ void TestHelpWindow::keywordChosenByTyping()
     field->clear();
     typeJapanese(field, QStringLiteral("ｓｈｉｆ"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("Shift-JIS"));
-    // Voiced and long-vowel marks typed in half-width kana select what the full-width word selects.
-    for (const QString& typed : {QStringLiteral("ランダムモード（起"), QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ（起")}) {
+    // Voiced and long-vowel marks typed in half-width kana, or the word typed in hiragana, select what the
+    // full-width katakana selects.
+    for (const QString& typed : {QStringLiteral("ランダムモード（起"), QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ（起"),
+                                 QStringLiteral("らんだむもーど（起")}) {
         field->clear();
         typeJapanese(field, typed);
         QCOMPARE(list->currentItem()->text(), QStringLiteral("ランダムモード（起動タイミング）"));
@@ -254,6 +257,21 @@ void TestHelpWindow::searchAndOpenAResult()
     auto* status = control<QLabel>(viewer, "searchStatus");
     QTRY_VERIFY(field->hasFocus());
 
+    // Words typed in hiragana find the pages that write them in katakana. A search that then finds nothing
+    // empties the list on screen, not only in its model.
+    auto* start = control<QPushButton>(viewer, "searchButton");
+    typeJapanese(field, QStringLiteral("ぐらふ"));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(results->findItems(QStringLiteral("グラフと CSV 書き出し"), Qt::MatchExactly).size(), 1);
+    QVERIFY(shownAsPainted(results->viewport()));
+    field->clear();
+    typeJapanese(field, QStringLiteral("ぱんだ"));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(results->topLevelItemCount(), 0);
+    QVERIFY(shownAsPainted(results->viewport()));
+
+    field->setFocus();
+    field->clear();
     typeJapanese(field, QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ"));
     QTest::keyClick(field, Qt::Key_Return);
     QVERIFY(results->topLevelItemCount() >= 2);
