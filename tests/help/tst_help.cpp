@@ -10,6 +10,8 @@
 #include "shared/Seams.h"
 #include "TestEnv.h"
 #include "platform/AppSetup.h"
+#include "chart/ProgressActions.h"
+#include "settings/frmSettei.h"
 #include "training/frmMain.h"
 
 #include <QDesktopServices>
@@ -129,6 +131,16 @@ QByteArray withIndexThatLoops()
     });
 }
 
+// The help window open, or nullptr.
+help::HelpViewer* openViewer()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* viewer = qobject_cast<help::HelpViewer*>(window); viewer && !viewer->isClosed())
+            return viewer;
+    }
+    return nullptr;
+}
+
 QColor firstHeadingColor(QTextDocument* doc)
 {
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
@@ -188,6 +200,7 @@ private slots:
     void pageTextFollowsItsCharset_data();
     void pageTextFollowsItsCharset();
     void pictureOfTheTrainingWindowIsTheProgramsOwn();
+    void f1ShowsThePageOfTheWindowItIsPressedIn();
 
 private:
     void copyHelpTo(const QString& dir, const QString& name = QStringLiteral("KvHelp.chm"));
@@ -608,6 +621,37 @@ void TestHelp::pictureOfTheTrainingWindowIsTheProgramsOwn()
         const QRect place(control->mapTo(window, QPoint(0, 0)) + QPoint(1, 1), control->size());
         QVERIFY2(picture.copy(place).convertToFormat(QImage::Format_RGB32) == drawn, name);
     }
+}
+
+void TestHelp::f1ShowsThePageOfTheWindowItIsPressedIn()
+{
+    TestEnv env;
+    QmrM::Seams seams = QmrM::seams();
+    seams.help = nullptr;  // the real viewer
+    QmrM::SeamsScope realViewer(std::move(seams));
+    copyHelpTo(env.dir());
+    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"腕立て伏せ\",20\r\n"));
+    frmMain::instance().Load();
+    frmSettei::instance().Show();
+    chart::showChart(nullptr, 1);
+    const std::pair<QWidget*, QString> windows[] = {
+        {frmMain::instance().window(), QStringLiteral("/training.html")},
+        {frmSettei::instance().window(), QStringLiteral("/overview.html#buttons")},
+        {chart::openChartWindow(), QStringLiteral("/progress.html#window")}};
+    help::HelpViewer* viewer = nullptr;
+    for (const auto& [window, page] : windows) {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        QVERIFY2(help::openWindowCount() == 1, qPrintable(page));
+        viewer = openViewer();
+        QCOMPARE(viewer->browser()->currentPath(), page);
+        QVERIFY(!viewer->browser()->documentTitle().contains(QStringLiteral("表示できません")));
+    }
+    // In the help itself F1 leaves the page as it is.
+    QTest::keyClick(viewer, Qt::Key_F1);
+    QCOMPARE(help::openWindowCount(), 1);
+    QCOMPARE(viewer->browser()->currentPath(), QStringLiteral("/progress.html#window"));
 }
 
 QTEST_MAIN(TestHelp)
