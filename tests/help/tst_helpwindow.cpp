@@ -19,6 +19,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -90,6 +91,7 @@ private slots:
     void keywordWithSeveralPagesAsksWhichOne();
     void searchAndOpenAResult();
     void navigationPaneHidesAndShows();
+    void picturesFitThePage();
     void printingAndPreview();
     void damagedFilesShowWhatTheyCan();
     void filesWithoutContentsOrIndex_data();
@@ -322,6 +324,24 @@ void TestHelpWindow::navigationPaneHidesAndShows()
                              "searchResults", "helpPage"})
         QVERIFY2(!control<QWidget>(viewer, name)->accessibleName().isEmpty(), name);
     QCOMPARE(tabs->tabText(0), QStringLiteral("目次(&C)"));
+}
+
+void TestHelpWindow::picturesFitThePage()
+{
+    help::HelpViewer* viewer = open(kBuiltChm);
+    QVERIFY(viewer);
+    viewer->showTopic(QStringLiteral("/training.html"));
+    QScrollBar* across = viewer->browser()->horizontalScrollBar();
+    // The window's picture is wider than the page at the window's size and narrower: it is drawn smaller
+    // and there is nothing to scroll sideways. With room, it has its own width again.
+    for (int width : {viewer->width(), 520}) {
+        viewer->resize(width, viewer->height());
+        QTRY_VERIFY(viewer->browser()->width() < 631);
+        QTRY_VERIFY(!across->isVisible());
+        QCOMPARE(across->maximum(), 0);
+    }
+    viewer->resize(1200, viewer->height());
+    QTRY_VERIFY(viewer->browser()->document()->idealWidth() >= 631);
 }
 
 void TestHelpWindow::printingAndPreview()
