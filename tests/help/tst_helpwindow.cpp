@@ -6,6 +6,7 @@
 #include "help/HelpViewer.h"
 #include "help/HelpWindows.h"
 #include "help/Printing.h"
+#include "platform/AppSetup.h"
 #include "shared/Seams.h"
 
 #include <QAction>
@@ -324,6 +325,10 @@ void TestHelpWindow::navigationPaneHidesAndShows()
                              "searchResults", "helpPage"})
         QVERIFY2(!control<QWidget>(viewer, name)->accessibleName().isEmpty(), name);
     QCOMPARE(tabs->tabText(0), QStringLiteral("目次(&C)"));
+    // The buttons without a picture in the desktop's theme have the program's own.
+    platform::registerResources();
+    for (const char* name : {"actionNavigation", "actionHome", "actionPrint"})
+        QVERIFY2(!control<QAction>(viewer, name)->icon().pixmap(16).isNull(), name);
 }
 
 void TestHelpWindow::picturesFitThePage()
