@@ -6,6 +6,7 @@
 #include "help/TextSearch.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
@@ -55,6 +56,7 @@ private slots:
     void parametersInAnyOrderCaseAndQuoting();
     void shiftJisNamesAreDecoded();
     void builtContentsAndIndexMatchTheirSources();
+    void everyPageOfTheContentsIsLinkedFromTheStartAndOverview();
     void pageTextIsWhatAReaderSees();
     void searchFindsPagesWithTheirCounts();
     void matchingIgnoresCaseWidthAndKana_data();
@@ -165,6 +167,23 @@ void TestHelpText::builtContentsAndIndexMatchTheirSources()
         QCOMPARE(help::flatten(fromFile).size(), help::flatten(fromSource).size());
         QVERIFY(help::flatten(fromFile).size() >= file.entries);
         QCOMPARE(outline(fromFile), outline(fromSource));
+    }
+}
+
+void TestHelpText::everyPageOfTheContentsIsLinkedFromTheStartAndOverview()
+{
+    const auto contents = help::readSitemap(help::decodeHtmlPage(readSource(QStringLiteral("KvHelp.hhc"))));
+    for (const char* from : {"index.html", "overview.html"}) {
+        const QString page = help::decodeHtmlPage(readSource(QLatin1String(from)));
+        QStringList linked;
+        static const QRegularExpression link(QStringLiteral("href=\"([^\"#]*)"));
+        for (auto it = link.globalMatch(page); it.hasNext();)
+            linked.append(it.next().captured(1));
+        for (const help::FlatEntry& flat : help::flatten(contents)) {
+            const QString target = flat.entry->topics.value(0).local;
+            QVERIFY2(target == QLatin1String(from) || target == QLatin1String("index.html") || linked.contains(target),
+                     qPrintable(QStringLiteral("%1 does not link %2").arg(QLatin1String(from), target)));
+        }
     }
 }
 
