@@ -6,7 +6,6 @@
 #include "help/TextSearch.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
@@ -173,16 +172,13 @@ void TestHelpText::builtContentsAndIndexMatchTheirSources()
 void TestHelpText::everyPageOfTheContentsIsLinkedFromTheStartAndOverview()
 {
     const auto contents = help::readSitemap(help::decodeHtmlPage(readSource(QStringLiteral("KvHelp.hhc"))));
-    for (const char* from : {"index.html", "overview.html"}) {
-        const QString page = help::decodeHtmlPage(readSource(QLatin1String(from)));
-        QStringList linked;
-        static const QRegularExpression link(QStringLiteral("href=\"([^\"#]*)"));
-        for (auto it = link.globalMatch(page); it.hasNext();)
-            linked.append(it.next().captured(1));
+    for (const QString& from : {QStringLiteral("index.html"), QStringLiteral("overview.html")}) {
+        const QString page = help::decodeHtmlPage(readSource(from));
         for (const help::FlatEntry& flat : help::flatten(contents)) {
             const QString target = flat.entry->topics.value(0).local;
-            QVERIFY2(target == QLatin1String(from) || target == QLatin1String("index.html") || linked.contains(target),
-                     qPrintable(QStringLiteral("%1 does not link %2").arg(QLatin1String(from), target)));
+            QVERIFY2(target == from || target == QLatin1String("index.html") ||
+                         page.contains(QStringLiteral("href=\"%1").arg(target)),
+                     qPrintable(from + QStringLiteral(" does not link ") + target));
         }
     }
 }

