@@ -404,6 +404,65 @@ def power_icon(size):
     return c.rgba()
 
 
+def print_icon(size):
+    """A printer with a sheet going in at the top and a printed one coming out."""
+    c = Canvas(size, size)
+    if size == 32:
+        sheet_in, body, slot, lamp = rect(8, 1, 23, 12), rect(1, 10, 30, 23), rect(6, 19, 25, 20), rect(25, 13, 27, 14)
+        sheet_out, lines = rect(7, 19, 24, 30), (23, 26)
+    else:
+        sheet_in, body, slot, lamp = rect(4, 0, 11, 6), rect(0, 5, 15, 12), rect(3, 10, 12, 10), rect(12, 7, 13, 7)
+        sheet_out, lines = rect(3, 10, 12, 15), (13,)
+    c.bevel(sheet_in, WHITE, None, SILVER, outline=GREY)
+    c.bevel(body, SILVER, WHITE, GREY)
+    c.paint(slot, BLACK)
+    c.paint(lamp, LIME)
+    c.bevel(sheet_out, WHITE, None, SILVER, outline=GREY)
+    x0, x1 = min(x for x, _ in sheet_out) + 2, max(x for x, _ in sheet_out) - 2
+    for y in lines:
+        c.paint(rect(x0, y, x1, y), BLACK)
+    return c.rgba()
+
+
+def home_icon(size):
+    """A house: red roof with a chimney, white walls, a door and a window."""
+    c = Canvas(size, size)
+    if size == 32:
+        roof = polygon(32, 32, [(0, 15), (15, 1), (16, 1), (31, 15)])
+        chimney, walls = rect(22, 3, 25, 10), rect(4, 14, 27, 30)
+        door, window = rect(8, 19, 14, 30), rect(18, 18, 24, 24)
+    else:
+        roof = polygon(16, 16, [(0, 8), (7, 0), (8, 0), (15, 8)])
+        chimney, walls = rect(11, 1, 12, 5), rect(2, 7, 13, 15)
+        door, window = rect(4, 10, 6, 15), rect(9, 9, 11, 11)
+    c.bevel(chimney, MAROON, None, BLACK)
+    c.bevel(walls, WHITE, None, SILVER)
+    c.bevel(roof, RED, None, MAROON)
+    c.bevel(door, MAROON, None, BLACK)
+    c.bevel(window, CYAN, WHITE if size == 32 else None, TEAL, outline=NAVY)
+    return c.rgba()
+
+
+def side_pane_icon(size):
+    """A window whose left-hand part is a pane of entries, beside the page."""
+    c = Canvas(size, size)
+    if size == 32:
+        frame, title, pane, page = rect(1, 3, 30, 28), rect(2, 4, 29, 7), rect(2, 8, 11, 27), rect(13, 8, 29, 27)
+        entries, text, step = (4, 9), (15, 27), 3
+    else:
+        frame, title, pane, page = rect(0, 1, 15, 14), rect(1, 2, 14, 3), rect(1, 4, 5, 13), rect(7, 4, 14, 13)
+        entries, text, step = (2, 4), (8, 13), 2
+    c.paint(frame, BLACK)
+    c.paint(title, NAVY)
+    c.paint(pane, SILVER)
+    c.paint(page, WHITE)
+    top = min(y for _, y in pane) + 2
+    for y in range(top, max(y for _, y in pane) - 1, step):
+        c.paint(rect(entries[0], y, entries[1], y), NAVY)
+        c.paint(rect(text[0], y, text[1] - (3 if (y // step) % 2 else 0), y), GREY)
+    return c.rgba()
+
+
 def leave_bitmap():
     """16x16 button picture: an open doorway with an arrow stepping out."""
     c = Canvas(16, 16, SILVER)
@@ -598,7 +657,8 @@ def main():
     for name, draw in (('next.ico', arrow_icon), ('new.ico', new_icon),
                        ('hozon.ico', floppy_icon), ('clear.ico', eraser_icon),
                        ('del.ico', delete_icon), ('help.ico', help_icon),
-                       ('end.ico', power_icon)):
+                       ('end.ico', power_icon), ('print.ico', print_icon),
+                       ('home.ico', home_icon), ('pane.ico', side_pane_icon)):
         write_ico(name, [draw(32), draw(16)])
     write_bmp('cut.bmp', leave_bitmap())
     write_gif('title.gif', title_picture())

@@ -5,6 +5,7 @@
 #include "HistoryDates.h"
 #include "ProgressActions.h"
 #include "SaveFile.h"
+#include "help/HtmlHelp.h"
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
@@ -135,6 +136,7 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     createControls();
     nameControls();
     connectHandlers();
+    help::offerHelpKey(this, QStringLiteral("progress.html#window"));
     resize(760, 520);
 }
 

@@ -3,6 +3,7 @@
 
 #include "ChmFile.h"
 #include "HtmlText.h"
+#include "PagePictures.h"
 #include "TextSearch.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
@@ -63,6 +64,7 @@ HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent) : QTextB
     setOpenLinks(false);
     setOpenExternalLinks(false);
     document()->setDocumentMargin(10);
+    PagePictures::registerOn(document());
     connect(this, &QTextBrowser::anchorClicked, this,
             platform::guardedSlot([this](const QUrl& link) { followLink(link); }));
     // Marks belong to the page they were made on.

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QSplitter>
 #include <QStyle>
@@ -24,6 +25,17 @@ namespace {
 
 // The title of a file that names none.
 const QString kUntitled = QStringLiteral("HTML ヘルプ");
+
+// The desktop's icon of that name (the freedesktop icon naming) where its theme has one, else our own.
+QIcon themed(const char* name, const QIcon& ownIcon)
+{
+    return QIcon::fromTheme(QLatin1String(name), ownIcon);
+}
+
+QIcon themed(const char* name, const QString& ownPicture)
+{
+    return themed(name, QIcon(ownPicture));
+}
 
 const QString kHideText = QStringLiteral("非表示");
 const QString kShowText = QStringLiteral("表示");
@@ -75,9 +87,9 @@ void HelpViewer::buildToolBar(QLayout* layout)
     bar->setAccessibleName(QStringLiteral("ツールバー"));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
-    auto add = [&](const char* name, QStyle::StandardPixmap icon, const QString& text, const QKeySequence& key,
+    auto add = [&](const char* name, const QIcon& icon, const QString& text, const QKeySequence& key,
                    const QString& tip) {
-        QAction* action = bar->addAction(style()->standardIcon(icon), text);
+        QAction* action = bar->addAction(icon, text);
         action->setObjectName(QLatin1String(name));
         action->setShortcut(key);
         action->setToolTip(QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
@@ -85,21 +97,23 @@ void HelpViewer::buildToolBar(QLayout* layout)
         bar->widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
         return action;
     };
-    mToggle = add("actionNavigation", QStyle::SP_FileDialogListView, kHideText, QKeySequence(Qt::ALT | Qt::Key_T),
-                  QStringLiteral("目次・キーワード・検索の欄を隠します"));
+    mToggle = add("actionNavigation", themed("sidebar-show", QStringLiteral(":/pictures/pane.ico")), kHideText,
+                  QKeySequence(Qt::ALT | Qt::Key_T), QStringLiteral("目次・キーワード・検索の欄を隠します"));
     bar->addSeparator();
-    mBack = add("actionBack", QStyle::SP_ArrowBack, QStringLiteral("戻る"), QKeySequence::Back,
-                QStringLiteral("前に見たページへ戻ります"));
-    mForward = add("actionForward", QStyle::SP_ArrowForward, QStringLiteral("進む"), QKeySequence::Forward,
-                   QStringLiteral("戻る前のページへ進みます"));
-    QAction* home = add("actionHome", QStyle::SP_DirHomeIcon, QStringLiteral("ホーム"),
-                        QKeySequence(Qt::ALT | Qt::Key_Home), QStringLiteral("ヘルプの最初のページを表示します"));
+    mBack = add("actionBack", themed("go-previous", style()->standardIcon(QStyle::SP_ArrowBack)),
+                QStringLiteral("戻る"), QKeySequence::Back, QStringLiteral("前に見たページへ戻ります"));
+    mForward = add("actionForward", themed("go-next", style()->standardIcon(QStyle::SP_ArrowForward)),
+                   QStringLiteral("進む"), QKeySequence::Forward, QStringLiteral("戻る前のページへ進みます"));
+    QAction* home =
+        add("actionHome", themed("go-home", QStringLiteral(":/pictures/home.ico")), QStringLiteral("ホーム"),
+            QKeySequence(Qt::ALT | Qt::Key_Home), QStringLiteral("ヘルプの最初のページを表示します"));
     bar->addSeparator();
-    QAction* print = add("actionPrint", QStyle::SP_DialogSaveButton, QStringLiteral("印刷"), QKeySequence::Print,
-                         QStringLiteral("表示しているページを印刷します"));
-    QAction* preview = add("actionPreview", QStyle::SP_FileDialogContentsView, QStringLiteral("印刷プレビュー"),
-                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
-                           QStringLiteral("表示しているページを印刷したときの様子を表示します"));
+    QAction* print = add("actionPrint", themed("document-print", QStringLiteral(":/pictures/print.ico")),
+                         QStringLiteral("印刷"), QKeySequence::Print, QStringLiteral("表示しているページを印刷します"));
+    QAction* preview =
+        add("actionPreview", themed("document-print-preview", style()->standardIcon(QStyle::SP_FileDialogContentsView)),
+            QStringLiteral("印刷プレビュー"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+            QStringLiteral("表示しているページを印刷したときの様子を表示します"));
     mBack->setEnabled(false);
     mForward->setEnabled(false);
 

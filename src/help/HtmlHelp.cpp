@@ -4,8 +4,10 @@
 #include "HelpWindows.h"
 #include "HelpWindowsDetail.h"
 #include "platform/Dialogs.h"
+#include "platform/Guard.h"
 #include "shared/Seams.h"
 
+#include <QShortcut>
 #include <QWidget>
 
 #include <QCoreApplication>
@@ -40,13 +42,24 @@ QWidget* HtmlHelpA(QWidget* caller, const QString& file, HelpCommand command)
         return nullptr;
     }
     switch (command) {
-    case HelpCommand::DisplayTopic:
-        return showTopic(caller, file);
+    case HelpCommand::DisplayTopic: {
+        const qsizetype page = file.indexOf(QLatin1String("::"));
+        return page < 0 ? showTopic(caller, file) : showTopic(caller, file.left(page), file.mid(page + 2));
+    }
     case HelpCommand::CloseAll:
         closeAll();
         return nullptr;
     }
     return nullptr;
+}
+
+void offerHelpKey(QWidget* window, const QString& page)
+{
+    auto* key = new QShortcut(QKeySequence::HelpContents, window);
+    key->setContext(Qt::WindowShortcut);
+    const QString topic = kProgramHelpFile + QStringLiteral("::/") + page;
+    QObject::connect(key, &QShortcut::activated, window,
+                     platform::guardedSlot([window, topic] { HtmlHelpA(window, topic, HelpCommand::DisplayTopic); }));
 }
 
 QStringList helpSearchDirs()

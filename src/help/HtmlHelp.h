@@ -20,7 +20,13 @@ enum class HelpCommand : int {
 };
 
 // caller: the window asking for help. file: the help file, a bare name or a path (unused by
-// CloseAll). Returns the help window for DisplayTopic as showTopic does, nullptr otherwise.
+// CloseAll); for DisplayTopic it may name a page of the file after "::", as the HTML help
+// interface does ("KvHelp.chm::/training.html"). Returns the help window for DisplayTopic as
+// showTopic does, nullptr otherwise.
 QWidget* HtmlHelpA(QWidget* caller, const QString& file, HelpCommand command);
 // When the seams replace the help viewer (shared/Seams.h), every call goes there instead.
+
+// Makes F1 in `window` (its own shortcut: the key works in any of its controls) open the program's
+// help at `page` of it ("training.html", "overview.html#buttons").
+void offerHelpKey(QWidget* window, const QString& page);
 }  // namespace help

@@ -442,6 +442,10 @@ void SearchPane::search()
 {
     mWords = mField->text().trimmed();
     mResults->clear();
+    // The emptied list lays itself out later; when the window repaints a part of it first (the focus leaving
+    // the old current row), that layout runs inside the paint and its repaint of the whole list is lost,
+    // leaving rows of the previous search drawn. The whole list is marked for repainting now.
+    mResults->viewport()->update();
     if (mWords.isEmpty()) {
         mStatus->setText(QStringLiteral("検索する語句を入力してください。"));
         return;

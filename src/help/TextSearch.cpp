@@ -8,6 +8,17 @@ namespace help {
 
 namespace {
 
+// Hiragana as the katakana of the same sound: ぐらふ finds グラフ. Each kana keeps its place, so a match
+// still maps back to the original text character by character. Voicing marks come decomposed (が is か
+// and U+3099) and the long-vowel mark ー is one character in both scripts (ｰ decomposes to it).
+QChar asKatakana(QChar c)
+{
+    const char16_t code = c.unicode();
+    if ((code >= u'ぁ' && code <= u'ゖ') || code == u'ゝ')
+        return QChar(char16_t(code + (u'ァ' - u'ぁ')));
+    return c;
+}
+
 // Folds into `out`, the origins only when they are wanted, and stops at `maxLength` folded characters.
 class Folder {
 public:
@@ -48,6 +59,7 @@ private:
                 return;
             c = QLatin1Char(' ');
         }
+        c = asKatakana(c);
         mOut->text += c;
         if (mKeepOrigins)
             mOut->origin.append(origin);

@@ -6,8 +6,8 @@
 #include <QStringView>
 
 // Finding words in help text the way a Japanese reader expects: by substring (Japanese has
-// no spaces between words), without regard to case or to the width of a character, so that
-// ｱ and ア, Ａ and A, ｶﾞ and ガ are the same. Qt Core only.
+// no spaces between words), without regard to case, to the width of a character or to the kana
+// it is written in, so that ｱ, ア and あ, Ａ and A, ｶﾞ, ガ and が are the same. Qt Core only.
 namespace help {
 
 // A text brought into the form that matching compares, with, for each character of that
@@ -18,8 +18,8 @@ struct FoldedText {
     qsizetype originalLength = 0;
 };
 
-// Decomposes each character into its compatibility form (width and composed kana undone)
-// and folds its case; a run of white space becomes one space.
+// Decomposes each character into its compatibility form (width and composed kana undone),
+// folds its case and writes hiragana as katakana; a run of white space becomes one space.
 FoldedText foldText(QStringView text);
 // The folded form alone, for keys and search words; leading and trailing space dropped.
 QString foldKey(QStringView text);

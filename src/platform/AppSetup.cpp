@@ -6,11 +6,13 @@
 #include <QIcon>
 #include <QFontMetrics>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QProxyStyle>
 #include <QStyle>
 #include <QWidget>
 
 #include <algorithm>
+#include <clocale>
 #include <QTranslator>
 
 // Resources compiled into a static library must be registered by hand.
@@ -43,6 +45,42 @@ void installJapaneseTranslations(QApplication& app)
         QApplication::installTranslator(translator);
     else
         delete translator;
+}
+
+namespace {
+
+// The variable the toolkit and the C library read the locale from first, as the user's environment had it.
+struct SavedVariable {
+    bool set = false;
+    QByteArray value;
+};
+SavedVariable gUsersLcAll;
+
+}  // namespace
+
+int& withJapaneseToolkitLocale(int& argc)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // The C library takes the user's locale now. The toolkit sets it again while it starts, from the
+    // Japanese one: a system that has that locale gives it to the C library too, one that lacks it keeps
+    // the user's (a locale is taken whole or not at all).
+    std::setlocale(LC_ALL, "");
+    gUsersLcAll = {qEnvironmentVariableIsSet("LC_ALL"), qgetenv("LC_ALL")};
+    qputenv("LC_ALL", "ja_JP.UTF-8");
+#endif
+    return argc;
+}
+
+void giveBackLocaleEnvironment()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    if (gUsersLcAll.set)
+        qputenv("LC_ALL", gUsersLcAll.value);
+    else
+        qunsetenv("LC_ALL");
+#endif
+    // What the program itself formats through the toolkit follows the program's language on every system.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 }
 
 namespace {

@@ -19,6 +19,15 @@ void installFontSubstitutes();
 // Loads Qt's own Japanese translations, so standard buttons read "OK" and "キャンセル".
 void installJapaneseTranslations(QApplication& app);
 
+// The toolkit's own dialogs write dates and sizes (the file dialog's list) in the system's locale, which
+// the toolkit reads from the environment once, while the application object is made. The program speaks
+// Japanese whatever the system's locale is: called as the application object is about to be made, this has
+// the toolkit read a Japanese one; giveBackLocaleEnvironment() restores the user's environment once it
+// exists, for the programs started from ours (a web browser for a help link). Returns argc, to be called
+// in the application's constructor.
+int& withJapaneseToolkitLocale(int& argc);
+void giveBackLocaleEnvironment();
+
 // The windows' Japanese font, "ＭＳ Ｐゴシック", regular weight, at the given size in points.
 QFont namedFont(double points);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Guard.h"
 
+#include "AppSetup.h"
 #include "Dialogs.h"
 #include "shared/Errors.h"
 #include "shared/QmrM.h"
@@ -39,7 +40,10 @@ void reportFatal(const QString& description)
     endProgram(1);
 }
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(withJapaneseToolkitLocale(argc), argv)
+{
+    giveBackLocaleEnvironment();
+}
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {

@@ -22,6 +22,7 @@ void endProgram(int exitCode);
 
 // The program's application object. Every handler already runs inside runGuarded; this catches
 // anything that slips past that (in Qt's own code called from an event) as the last line of defence.
+// The toolkit's own dialogs speak Japanese with it, whatever the system's locale (AppSetup.h).
 class Application : public QApplication {
 public:
     Application(int& argc, char** argv);

@@ -176,6 +176,7 @@ void frmSettei::createControls(platform::FormWindow* window)
 {
     ui = std::make_unique<Ui>(window, this);
     connectHandlers();
+    help::offerHelpKey(window, QStringLiteral("overview.html#buttons"));
 }
 
 void frmSettei::releaseControls()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmMain.h"
 
+#include "help/HtmlHelp.h"
 #include "platform/AppSetup.h"
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
@@ -197,6 +198,7 @@ void frmMain::createControls(platform::FormWindow* window)
     ui = std::make_unique<Ui>(window);
     setBackground(ButtonFaceColor());
     connectHandlers();
+    help::offerHelpKey(window, QStringLiteral("training.html"));
 }
 
 void frmMain::releaseControls()

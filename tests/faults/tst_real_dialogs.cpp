@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own message boxes, not the scripted ones the other tests use: the buttons each style
 // offers, its icon, which button Enter and Escape press, and that a notice does not hold the program and
-// goes when the program lets go of it.
+// goes when the program lets go of it. And the toolkit's own dialogs in Japanese for a user whose system
+// speaks no Japanese.
 
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
+#include "platform/Guard.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 namespace {
 
@@ -58,6 +64,7 @@ private slots:
 
     void stylesOfferTheirButtonsIconAndDefault();
     void noticeDoesNotWait();
+    void fileDialogSpeaksJapaneseUnderTheCLocale();
 };
 
 void TestRealDialogs::stylesOfferTheirButtonsIconAndDefault()
@@ -109,5 +116,33 @@ void TestRealDialogs::noticeDoesNotWait()
     QTRY_VERIFY(!openBox());
 }
 
-QTEST_MAIN(TestRealDialogs)
+void TestRealDialogs::fileDialogSpeaksJapaneseUnderTheCLocale()
+{
+    QVERIFY(!qEnvironmentVariableIsSet("LC_ALL"));  // the user's environment, for what is started from ours
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("腹筋.csv")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(187, 'x')) == 187);
+    file.close();
+    QFileDialog dialog(nullptr, QString(), dir.path());
+    dialog.setOptions(QFileDialog::DontUseNativeDialog);
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.show();
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 1);
+    const QModelIndex row = list->model()->index(0, 0, list->rootIndex());
+    QCOMPARE(row.siblingAtColumn(1).data().toString(), QStringLiteral("187 バイト"));
+    const QString date = row.siblingAtColumn(3).data().toString();
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}/\\d{2}/\\d{2} ")).match(date).hasMatch(), qPrintable(date));
+}
+
+int main(int argc, char** argv)
+{
+    // A system that speaks no Japanese: the C locale, as on a fresh server or in a container.
+    for (const char* name : {"LC_ALL", "LC_TIME", "LC_NUMERIC", "LC_MESSAGES", "LANGUAGE"})
+        qunsetenv(name);
+    qputenv("LANG", "C.UTF-8");
+    platform::Application app(argc, argv);
+    TestRealDialogs test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_real_dialogs.moc"

@@ -10,6 +10,8 @@
 #include "shared/Seams.h"
 #include "TestEnv.h"
 #include "platform/AppSetup.h"
+#include "chart/ProgressActions.h"
+#include "settings/frmSettei.h"
 #include "training/frmMain.h"
 
 #include <QDesktopServices>
@@ -188,6 +190,7 @@ private slots:
     void pageTextFollowsItsCharset_data();
     void pageTextFollowsItsCharset();
     void pictureOfTheTrainingWindowIsTheProgramsOwn();
+    void f1ShowsThePageOfTheWindowItIsPressedIn();
 
 private:
     void copyHelpTo(const QString& dir, const QString& name = QStringLiteral("KvHelp.chm"));
@@ -607,6 +610,32 @@ void TestHelp::pictureOfTheTrainingWindowIsTheProgramsOwn()
         const QImage drawn = control->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QRect place(control->mapTo(window, QPoint(0, 0)) + QPoint(1, 1), control->size());
         QVERIFY2(picture.copy(place).convertToFormat(QImage::Format_RGB32) == drawn, name);
+    }
+}
+
+void TestHelp::f1ShowsThePageOfTheWindowItIsPressedIn()
+{
+    TestEnv env;
+    QmrM::Seams seams = QmrM::seams();
+    seams.help = nullptr;  // the real viewer
+    QmrM::SeamsScope realViewer(std::move(seams));
+    copyHelpTo(env.dir());
+    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"腕立て伏せ\",20\r\n"));
+    frmMain::instance().Load();
+    frmSettei::instance().Show();
+    chart::showChart(nullptr, 1);
+    const std::pair<QWidget*, QString> windows[] = {
+        {frmMain::instance().window(), QStringLiteral("/training.html")},
+        {frmSettei::instance().window(), QStringLiteral("/overview.html#buttons")},
+        {chart::openChartWindow(), QStringLiteral("/progress.html#window")}};
+    for (const auto& [window, page] : windows) {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        help::HelpViewer* viewer = nullptr;
+        QTRY_VERIFY((viewer = qobject_cast<help::HelpViewer*>(QApplication::activeWindow())) != nullptr);
+        QCOMPARE(viewer->browser()->currentPath(), page);
+        QVERIFY(!viewer->browser()->documentTitle().contains(QStringLiteral("表示できません")));
     }
 }
 

@@ -55,10 +55,11 @@ private slots:
     void parametersInAnyOrderCaseAndQuoting();
     void shiftJisNamesAreDecoded();
     void builtContentsAndIndexMatchTheirSources();
+    void everyPageOfTheContentsIsLinkedFromTheStartAndOverview();
     void pageTextIsWhatAReaderSees();
     void searchFindsPagesWithTheirCounts();
-    void matchingIgnoresCaseAndWidth_data();
-    void matchingIgnoresCaseAndWidth();
+    void matchingIgnoresCaseWidthAndKana_data();
+    void matchingIgnoresCaseWidthAndKana();
 };
 
 void TestHelpText::sitemapStructure_data()
@@ -168,6 +169,20 @@ void TestHelpText::builtContentsAndIndexMatchTheirSources()
     }
 }
 
+void TestHelpText::everyPageOfTheContentsIsLinkedFromTheStartAndOverview()
+{
+    const auto contents = help::readSitemap(help::decodeHtmlPage(readSource(QStringLiteral("KvHelp.hhc"))));
+    for (const QString& from : {QStringLiteral("index.html"), QStringLiteral("overview.html")}) {
+        const QString page = help::decodeHtmlPage(readSource(from));
+        for (const help::FlatEntry& flat : help::flatten(contents)) {
+            const QString target = flat.entry->topics.value(0).local;
+            QVERIFY2(target == from || target == QLatin1String("index.html") ||
+                         page.contains(QStringLiteral("href=\"%1").arg(target)),
+                     qPrintable(from + QStringLiteral(" does not link ") + target));
+        }
+    }
+}
+
 void TestHelpText::pageTextIsWhatAReaderSees()
 {
     const help::PageText page =
@@ -213,7 +228,7 @@ void TestHelpText::searchFindsPagesWithTheirCounts()
     QVERIFY(small.search(QStringLiteral("トレーニング")).isEmpty());
 }
 
-void TestHelpText::matchingIgnoresCaseAndWidth_data()
+void TestHelpText::matchingIgnoresCaseWidthAndKana_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("word");
@@ -227,6 +242,10 @@ void TestHelpText::matchingIgnoresCaseAndWidth_data()
                                                  << "ガイド" << QStringList{"1+5"};
     QTest::newRow("half-width kana in the word") << "ガイドとガイド"
                                                  << "ｶﾞｲﾄﾞ" << QStringList{"0+3", "4+3"};
+    QTest::newRow("hiragana word, katakana of both widths") << "グラフとｸﾞﾗﾌ"
+                                                            << "ぐらふ" << QStringList{"0+3", "4+4"};
+    QTest::newRow("katakana word, hiragana text") << "ゞひらがなー"
+                                                  << "ヾヒラガナー" << QStringList{"0+6"};
     QTest::newRow("no match inside a voiced kana") << "バス"
                                                    << "ハ" << QStringList{};
     QTest::newRow("voiced kana itself") << "バス"
@@ -237,7 +256,7 @@ void TestHelpText::matchingIgnoresCaseAndWidth_data()
                                             << "𠮷" << QStringList{"0+2", "5+2"};
 }
 
-void TestHelpText::matchingIgnoresCaseAndWidth()
+void TestHelpText::matchingIgnoresCaseWidthAndKana()
 {
     QFETCH(QString, text);
     QFETCH(QString, word);

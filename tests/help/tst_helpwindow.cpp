@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The help window driven as a user drives it: the contents, keyword and search tabs, the
 // navigation pane, printing, and damaged help files.
+#include "Pictures.h"
 #include "ScriptedDialogs.h"
 #include "help/HelpViewer.h"
 #include "help/HelpWindows.h"
 #include "help/Printing.h"
+#include "platform/AppSetup.h"
 #include "shared/Seams.h"
 
 #include <QAction>
@@ -18,6 +20,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -89,6 +92,7 @@ private slots:
     void keywordWithSeveralPagesAsksWhichOne();
     void searchAndOpenAResult();
     void navigationPaneHidesAndShows();
+    void picturesFitThePage();
     void printingAndPreview();
     void damagedFilesShowWhatTheyCan();
     void filesWithoutContentsOrIndex_data();
@@ -186,8 +190,10 @@ void TestHelpWindow::keywordChosenByTyping()
     field->clear();
     typeJapanese(field, QStringLiteral("ｓｈｉｆ"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("Shift-JIS"));
-    // Voiced and long-vowel marks typed in half-width kana select what the full-width word selects.
-    for (const QString& typed : {QStringLiteral("ランダムモード（起"), QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ（起")}) {
+    // Voiced and long-vowel marks typed in half-width kana, or the word typed in hiragana, select what the
+    // full-width katakana selects.
+    for (const QString& typed : {QStringLiteral("ランダムモード（起"), QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ（起"),
+                                 QStringLiteral("らんだむもーど（起")}) {
         field->clear();
         typeJapanese(field, typed);
         QCOMPARE(list->currentItem()->text(), QStringLiteral("ランダムモード（起動タイミング）"));
@@ -254,6 +260,21 @@ void TestHelpWindow::searchAndOpenAResult()
     auto* status = control<QLabel>(viewer, "searchStatus");
     QTRY_VERIFY(field->hasFocus());
 
+    // Words typed in hiragana find the pages that write them in katakana. A search that then finds nothing
+    // empties the list on screen, not only in its model.
+    auto* start = control<QPushButton>(viewer, "searchButton");
+    typeJapanese(field, QStringLiteral("ぐらふ"));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(results->findItems(QStringLiteral("グラフと CSV 書き出し"), Qt::MatchExactly).size(), 1);
+    QVERIFY(shownAsPainted(results->viewport()));
+    field->clear();
+    typeJapanese(field, QStringLiteral("ぱんだ"));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QCOMPARE(results->topLevelItemCount(), 0);
+    QVERIFY(shownAsPainted(results->viewport()));
+
+    field->setFocus();
+    field->clear();
     typeJapanese(field, QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ"));
     QTest::keyClick(field, Qt::Key_Return);
     QVERIFY(results->topLevelItemCount() >= 2);
@@ -304,6 +325,25 @@ void TestHelpWindow::navigationPaneHidesAndShows()
                              "searchResults", "helpPage"})
         QVERIFY2(!control<QWidget>(viewer, name)->accessibleName().isEmpty(), name);
     QCOMPARE(tabs->tabText(0), QStringLiteral("目次(&C)"));
+    // The buttons without a picture in the desktop's theme have the program's own.
+    platform::registerResources();
+    for (const char* name : {"actionNavigation", "actionHome", "actionPrint"})
+        QVERIFY2(!control<QAction>(viewer, name)->icon().pixmap(16).isNull(), name);
+}
+
+void TestHelpWindow::picturesFitThePage()
+{
+    help::HelpViewer* viewer = open(kBuiltChm);
+    QVERIFY(viewer);
+    viewer->showTopic(QStringLiteral("/training.html"));
+    // The window's picture (631 pixels) is drawn smaller where the page is narrower, at the window's size and
+    // below: nothing to scroll sideways. With room, it has its own width again.
+    for (int width : {viewer->width(), 520}) {
+        viewer->resize(width, viewer->height());
+        QTRY_VERIFY(!viewer->browser()->horizontalScrollBar()->isVisible());
+    }
+    viewer->resize(1200, viewer->height());
+    QTRY_VERIFY(viewer->browser()->document()->idealWidth() >= 631);
 }
 
 void TestHelpWindow::printingAndPreview()

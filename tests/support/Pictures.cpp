@@ -9,6 +9,21 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <QScreen>
+#include <QTest>
+#include <QWidget>
+
+bool shownAsPainted(QWidget* widget)
+{
+    // The window paints what it has pending first, as it would before anyone looks; the fresh drawing comes
+    // last, as it lays the widget out anew.
+    QTest::qWait(50);
+    const QPoint at = widget->mapToGlobal(QPoint(0, 0));
+    const QImage shown = widget->screen()->grabWindow(0, at.x(), at.y(), widget->width(), widget->height()).toImage();
+    const QImage painted = widget->grab().toImage();
+    return !shown.isNull() &&
+           shown.convertToFormat(QImage::Format_RGB32) == painted.convertToFormat(QImage::Format_RGB32);
+}
 
 namespace {
 

@@ -12,6 +12,11 @@ namespace platform {
 class FitLabel;
 }
 
+// Whether the screen shows the widget as it paints itself now, once the window painted what it had pending: the
+// pixels of its window where it stands, against a fresh drawing of it. False when an earlier drawing was left
+// standing (a part never repainted).
+bool shownAsPainted(QWidget* widget);
+
 // Judging what a label draws from its pixels.
 
 // Whether the label draws its lines whole: their ink covers as wide and as tall a block as the same lines drawn
