@@ -3,5 +3,5 @@
 # Configures and builds into build/ (extra arguments go to the configure step).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+cmake --preset default "$@"
 cmake --build build -j"$(nproc)"

@@ -9,7 +9,7 @@ start=$SECONDS
 
 scripts/setup.sh
 echo "== Test suite under AddressSanitizer, UBSan and LeakSanitizer (build-asan/)"
-cmake -S . -B build-asan -DQUILLMORA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --preset asan >/dev/null
 cmake --build build-asan -j"$(nproc)"
 (cd build-asan && ctest --output-on-failure -j"$(nproc)")
 sanitized=$((SECONDS - start))

@@ -40,8 +40,7 @@ public:
     void setContent(Content content);
     const Content& content() const { return mContent; }
 
-    // The chosen bar, -1 for none.
-    int selectedBar() const { return mSelected; }
+    // Chooses a bar, -1 for none.
     void selectBar(int index);
 
     // The chart as shown, without the choice or the focus mark, at the screen's pixel density: for a picture.

@@ -11,11 +11,9 @@
 #include "platform/Handover.h"
 #include "platform/ScrollBar.h"
 #include "platform/TextBox.h"
-#include "shared/DataFiles.h"
 #include "shared/ItemNames.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
-#include "shared/RecordForm.h"
 #include "shared/Wait.h"
 
 #include <QApplication>
@@ -440,13 +438,6 @@ void frmSettei::ShowHistory()
     mShownHistory = gKoumoku[mRirekiNo];
     // The total label follows when the list has the history: at once, or once a long file is read.
     ui->lstRireki->showHistory(mShownHistory);
-}
-
-void frmSettei::SaveSettings()
-{
-    const QString line = RecordWriter().integer(gRandomTim).integer(gRandomKaisu).real(gWaitJikan).line();
-    const QString fileName = settingsFileName();
-    replaceFileAtomically(fileName, encodeRecords(fileName, line));
 }
 
 void frmSettei::cmdAgain_Click()

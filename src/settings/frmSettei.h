@@ -52,8 +52,6 @@ private:
     void afterStartWait(QmrM::Wait::Outcome outcome);
     // Fills the history list and the total for item mRirekiNo.
     void ShowHistory();
-    // Writes the settings file from the three shared options.
-    void SaveSettings();
 
     void connectHandlers();
     void connectItemListClicks();

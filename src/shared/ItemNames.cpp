@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ItemNames.h"
 
-#include "QmrM.h"
+#include "DataFileNames.h"
 #include "TextEncoding.h"
 
 #include <QStringList>

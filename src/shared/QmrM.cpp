@@ -23,9 +23,6 @@ int16_t gRandomKaisu = 0;
 float gWaitJikan = 0.0f;
 bool gProgramEnding = false;
 
-const QString kItemsFile = QStringLiteral("項目一覧.txt");
-const QString kSettingsFile = QStringLiteral("設定.txt");
-
 namespace {
 
 [[noreturn]] void malformed(const QString& fileName, int line, const QString& what)
@@ -51,21 +48,6 @@ int16_t int16Field(const QString& fileName, const Record& record, int index, con
 }
 
 }  // namespace
-
-QString itemsFileName()
-{
-    return resolveDataFileName(kItemsFile);
-}
-
-QString settingsFileName()
-{
-    return resolveDataFileName(kSettingsFile);
-}
-
-QString historyFileName(const QString& itemName)
-{
-    return itemName + QStringLiteral(".txt");
-}
 
 namespace {
 
@@ -168,6 +150,13 @@ void LoadSettings()
     gRandomKaisu = randomKaisu;
     // The wait scroll bar offers 1 to 60 minutes; keep an edited value within that.
     gWaitJikan = static_cast<float>(std::clamp(wait, 1.0, 60.0));
+}
+
+void SaveSettings()
+{
+    const QString line = RecordWriter().integer(gRandomTim).integer(gRandomKaisu).real(gWaitJikan).line();
+    const QString fileName = settingsFileName();
+    replaceFileAtomically(fileName, encodeRecords(fileName, line));
 }
 
 void SaveItems(int omit)

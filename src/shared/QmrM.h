@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "DataFileNames.h"
+
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -19,20 +21,12 @@ extern float gWaitJikan;               // wait before a pass, in minutes
 
 constexpr int kMaxItems = 20;
 
-// The data files' names as the program writes them.
-extern const QString kItemsFile;     // "項目一覧.txt"
-extern const QString kSettingsFile;  // "設定.txt"
-
-// The names under which the data files exist now; readers find them whatever the case of their letters.
-QString itemsFileName();
-QString settingsFileName();
-// The history file of an item: its name followed by ".txt".
-QString historyFileName(const QString& itemName);
-
 // Replaces the items and their counts from the items list file. A missing file means no items.
 void LoadItems();
 // Replaces the three options from the settings file. A missing file gives 0, 0 and 1 minute.
 void LoadSettings();
+// Rewrites the settings file from the three shared options.
+void SaveSettings();
 // Rewrites the items list file from the shared arrays, leaving out item `omit` (0 leaves out none).
 void SaveItems(int omit = 0);
 // Appends one record of a newly registered item, its count written as typed (a real).

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DataFileNames.h"
+
+#include "DataFiles.h"
+
+namespace QmrM {
+
+const QString kItemsFile = QStringLiteral("項目一覧.txt");
+const QString kSettingsFile = QStringLiteral("設定.txt");
+
+QString itemsFileName()
+{
+    return resolveDataFileName(kItemsFile);
+}
+
+QString settingsFileName()
+{
+    return resolveDataFileName(kSettingsFile);
+}
+
+QString historyFileName(const QString& itemName)
+{
+    return itemName + QStringLiteral(".txt");
+}
+
+}  // namespace QmrM
