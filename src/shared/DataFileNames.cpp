@@ -5,9 +5,6 @@
 
 namespace QmrM {
 
-const QString kItemsFile = QStringLiteral("項目一覧.txt");
-const QString kSettingsFile = QStringLiteral("設定.txt");
-
 QString itemsFileName()
 {
     return resolveDataFileName(kItemsFile);

@@ -6,9 +6,10 @@
 // The names of the data files, for the module and for the rules on item names alike.
 namespace QmrM {
 
-// The data files' names as the program writes them.
-extern const QString kItemsFile;     // "項目一覧.txt"
-extern const QString kSettingsFile;  // "設定.txt"
+// The data files' names as the program writes them. Inline, so that a constant made from them at start-up
+// anywhere after this header is made after them.
+inline const QString kItemsFile = QStringLiteral("項目一覧.txt");
+inline const QString kSettingsFile = QStringLiteral("設定.txt");
 
 // The names under which the data files exist now; readers find them whatever the case of their letters.
 QString itemsFileName();

@@ -141,11 +141,11 @@ Wait::Outcome StartWait::run()
     announcements.mCurrent = this;
     // The announcement ends as soon as the wait does, even while handlers inside it still run.
     const auto endAnnouncement = [this] {
-        StartWaits& announcements = StartWaits::instance();
-        if (announcements.mCurrent != this)
+        StartWaits& waits = StartWaits::instance();
+        if (waits.mCurrent != this)
             return;  // superseded: the wait that took its place is announced
-        announcements.mCurrent = nullptr;
-        emit announcements.ended();
+        waits.mCurrent = nullptr;
+        emit waits.ended();
     };
     const auto ticks =
         connect(this, &Wait::minutePassed, &announcements, [this] { emit StartWaits::instance().minutePassed(this); });

@@ -41,7 +41,7 @@ const QColor kReferenceColour(0xc0, 0x39, 0x2b);
 // Items A (instructed 10) and B (5) with short histories written on the test's "today".
 void writeTwoItems()
 {
-    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"A\",10\n\"B\",5\n"));
+    writeDataFile(QmrM::kItemsFile, QStringLiteral("\"A\",10\n\"B\",5\n"));
     writeDataFile(QStringLiteral("A.txt"), QStringLiteral("\"10月01日\",\"09時00分00秒\",5\n"
                                                           "\"12月01日\",\"09時00分00秒\",20\n"
                                                           "\"12月02日\",\"09時00分00秒\",10\n"
@@ -60,7 +60,7 @@ void writeTwoItems()
 void writeLongHistories()
 {
     const QString longName = QString(38, QChar(u'伸')) + QStringLiteral("体操");
-    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"A\",10\n\"%1\",5\n").arg(longName));
+    writeDataFile(QmrM::kItemsFile, QStringLiteral("\"A\",10\n\"%1\",5\n").arg(longName));
     QString a;
     QString b;
     for (QDate day = kNow.date().addDays(-400); day < kNow.date(); day = day.addDays(1)) {
@@ -354,7 +354,7 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
     // the history list for the item it shows.
     TestEnv env;
     writeTwoItems();
-    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,0,1\n"));
+    writeDataFile(QmrM::kSettingsFile, QStringLiteral("0,0,1\n"));
     LoadSettings();
     frmSettei& form = frmSettei::instance();
     form.Show();
@@ -589,7 +589,7 @@ void TestChart::historyMadeByTheProgramAcrossNewYear()
         QTest::mouseClick(form.window()->findChild<QToolButton*>(QStringLiteral("cmdNew")), Qt::LeftButton);
     }
     form.Unload();
-    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,0,1\n"));
+    writeDataFile(QmrM::kSettingsFile, QStringLiteral("0,0,1\n"));
 
     const QDateTime passes[] = {
         {QDate(2026, 12, 30), QTime(9, 0)}, {QDate(2026, 12, 30), QTime(15, 0)}, {QDate(2026, 12, 31), QTime(9, 0)},

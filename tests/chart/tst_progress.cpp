@@ -364,13 +364,13 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
 {
     TestEnv env;
     registerItems({QStringLiteral("腹筋")});
-    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"腹筋\",10\n"));
+    writeDataFile(QmrM::kItemsFile, QStringLiteral("\"腹筋\",10\n"));
     writeDataFile(QStringLiteral("腹筋.txt"), QStringLiteral("\"12月06日\",\"09時18分07秒\",20\n"));
     QVERIFY(QFile::link(env.dir(), QStringLiteral("alias")));  // the data folder by another path
     QVERIFY(QFile::link(QStringLiteral("腹筋.txt"), QStringLiteral("link.csv")));
     writeBytes(QStringLiteral("old.csv"), "old");
     const QByteArray history = readBytes(QStringLiteral("腹筋.txt"));
-    const QByteArray items = readBytes(QStringLiteral("項目一覧.txt"));
+    const QByteArray items = readBytes(QmrM::kItemsFile);
 
     // Each data file is refused, whatever its letters' case and however it is reached, and the dialog comes
     // back; a file of the user's is replaced once the user says so.
@@ -385,13 +385,13 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
     env.dialogs().expectMessage(QStringLiteral("「old.csv」は既にあります。\n置き換えますか?"), title,
                                 platform::vbOKCancel | platform::vbExclamation);
     const QDir data(env.dir());
-    SaveAnswer answer({data.filePath(QStringLiteral("腹筋.TXT")), data.filePath(QStringLiteral("項目一覧.txt")),
+    SaveAnswer answer({data.filePath(QStringLiteral("腹筋.TXT")), data.filePath(QmrM::kItemsFile),
                        data.filePath(QStringLiteral("設定.TXT")), data.filePath(QStringLiteral("alias/腹筋.txt")),
                        data.filePath(QStringLiteral("link.csv")), data.filePath(QStringLiteral("old.csv"))});
     exportCsv(nullptr, 1);
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(QStringLiteral("腹筋.txt")), history);
-    QCOMPARE(readBytes(QStringLiteral("項目一覧.txt")), items);
+    QCOMPARE(readBytes(QmrM::kItemsFile), items);
     QVERIFY(readBytes(QStringLiteral("old.csv")).endsWith(",09:18:07,20\r\n"));
     // The dialog first opened away from the data folder.
     QVERIFY(QFileInfo(answer.requests[0].suggestedPath).absolutePath() != data.absolutePath());

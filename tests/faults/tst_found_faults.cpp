@@ -28,8 +28,8 @@ using namespace QmrM;
 
 namespace {
 
-const QString kItems = QStringLiteral("項目一覧.txt");
-const QString kSettings = QStringLiteral("設定.txt");
+const QString& kItems = QmrM::kItemsFile;
+const QString& kSettings = QmrM::kSettingsFile;
 
 // Starts the program on the given data files and leaves the pass for the settings window.
 frmSettei& settingsAfterCut(const QString& items)

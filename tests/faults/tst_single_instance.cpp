@@ -128,7 +128,7 @@ void TestSingleInstance::secondProgramEndsWithoutTouchingTheData()
     QSignalSpy asked(&running, &SingleInstance::anotherStart);
     // Data files the second copy must neither read into a window nor write.
     const QByteArray items = cp932(QStringLiteral("\"A\",5\r\n"));
-    QFile file(QDir(folder.path()).filePath(QStringLiteral("項目一覧.txt")));
+    QFile file(QDir(folder.path()).filePath(QmrM::kItemsFile));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(items);
     file.close();
@@ -144,8 +144,7 @@ void TestSingleInstance::secondProgramEndsWithoutTouchingTheData()
     QCOMPARE(second.exitCode(), 0);
     QTRY_COMPARE(asked.count(), 1);
     QDir dir(folder.path());
-    QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden),
-             QStringList({SingleInstance::kLockFileName, QStringLiteral("項目一覧.txt")}));
+    QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), QStringList({SingleInstance::kLockFileName, QmrM::kItemsFile}));
     QCOMPARE(readBytes(file.fileName()), items);
     QCOMPARE(QFileInfo(file).lastModified(), modified);
 }

@@ -7,6 +7,7 @@
 #include "help/HtmlHelp.h"
 #include "help/HtmlText.h"
 #include "platform/Dialogs.h"
+#include "shared/QmrM.h"
 #include "shared/Seams.h"
 #include "TestEnv.h"
 #include "platform/AppSetup.h"
@@ -600,7 +601,7 @@ void TestHelp::pictureOfTheTrainingWindowIsTheProgramsOwn()
     // which frames the window with one pixel.
     platform::setUpApplication(*qobject_cast<QApplication*>(qApp));
     TestEnv env;
-    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"腕立て伏せ\",20\r\n\"腹筋\",30\r\n"));
+    writeDataFile(QmrM::kItemsFile, QStringLiteral("\"腕立て伏せ\",20\r\n\"腹筋\",30\r\n"));
     frmMain::instance().Load();
     QWidget* window = frmMain::instance().window();
     QVERIFY(window);
@@ -620,7 +621,7 @@ void TestHelp::f1ShowsThePageOfTheWindowItIsPressedIn()
     seams.help = nullptr;  // the real viewer
     QmrM::SeamsScope realViewer(std::move(seams));
     copyHelpTo(env.dir());
-    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"腕立て伏せ\",20\r\n"));
+    writeDataFile(QmrM::kItemsFile, QStringLiteral("\"腕立て伏せ\",20\r\n"));
     frmMain::instance().Load();
     frmSettei::instance().Show();
     chart::showChart(nullptr, 1);

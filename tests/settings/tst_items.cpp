@@ -29,7 +29,7 @@ const QString kCountPrompt = QStringLiteral("指示数をいくつにします�
 const QString kCountTitle = QStringLiteral("指示数入力");
 const QString kChooseFirst = QStringLiteral("先に項目を選んで下さい");
 const QString kRecord = QStringLiteral("\"12月06日\",\"09時18分07秒\",");
-const QString kItems = QStringLiteral("項目一覧.txt");
+const QString kItems = QmrM::kItemsFile;
 const int kConfirm = platform::vbOKCancel | vbExclamation;
 
 // Opens the settings window on the given items list, as the end of a training pass does.

@@ -44,8 +44,8 @@ frmSettei& openSettings(const QStringList& names, const QString& settings = QStr
     QString items;
     for (const QString& name : names)
         items += QStringLiteral("\"%1\",10\r\n").arg(name);
-    writeDataFile(QStringLiteral("項目一覧.txt"), items);
-    writeDataFile(QStringLiteral("設定.txt"), settings + QStringLiteral("\r\n"));
+    writeDataFile(QmrM::kItemsFile, items);
+    writeDataFile(QmrM::kSettingsFile, settings + QStringLiteral("\r\n"));
     LoadItems();
     LoadSettings();
     frmSettei& form = frmSettei::instance();
@@ -580,7 +580,7 @@ void TestSettings::waitLabelFollowsTheScrollBar()
     QCOMPARE(shown("lblJikan"), QStringLiteral("2分"));
     // Moving the scroll bar changes neither the shared wait nor the settings file.
     QCOMPARE(gWaitJikan, 10.0f);
-    QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("0,0,10\r\n"));
+    QCOMPARE(readBytes(QmrM::kSettingsFile), QByteArray("0,0,10\r\n"));
 }
 
 void TestSettings::confirmSavesTheOptions()
@@ -590,12 +590,12 @@ void TestSettings::confirmSavesTheOptions()
     randomTimingBox()->setChecked(true);
     waitBar()->setValue(15);
     for (int press = 0; press < 2; ++press) {
-        QFile::remove(QStringLiteral("設定.txt"));
+        QFile::remove(QmrM::kSettingsFile);
         env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
                                     platform::vbInformation);
         clickButton(form, QStringLiteral("cmdSettei"));
         QVERIFY(env.dialogs().verify());
-        QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("1,0,15\r\n"));
+        QCOMPARE(readBytes(QmrM::kSettingsFile), QByteArray("1,0,15\r\n"));
     }
     QCOMPARE(gRandomTim, int16_t(1));
     QCOMPARE(gRandomKaisu, int16_t(0));
@@ -606,14 +606,14 @@ void TestSettings::confirmSavesTheOptions()
     QTest::keyClick(control(form, QStringLiteral("cmdSettei")), Qt::Key_Return);
     QVERIFY(env.dialogs().verify());
     // A settings file spelled otherwise is replaced under its own name instead of getting a second one.
-    QVERIFY(QFile::rename(QStringLiteral("設定.txt"), QStringLiteral("設定.TXT")));
+    QVERIFY(QFile::rename(QmrM::kSettingsFile, QStringLiteral("設定.TXT")));
     waitBar()->setValue(7);
     env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
                                 platform::vbInformation);
     clickButton(form, QStringLiteral("cmdSettei"));
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(QStringLiteral("設定.TXT")), QByteArray("1,0,7\r\n"));
-    QVERIFY(!QFile::exists(QStringLiteral("設定.txt")));
+    QVERIFY(!QFile::exists(QmrM::kSettingsFile));
 }
 
 void TestSettings::startNeedsItems()
@@ -814,7 +814,7 @@ void TestSettings::helpAndExitGoThroughTheViewer()
     QCOMPARE(env.helpCalls()[1].file, QStringLiteral("KvHelp.chm"));
     QCOMPARE(env.helpCalls()[1].command, int(help::HelpCommand::CloseAll));
     QCOMPARE(env.endings(), QList<int>({0}));
-    QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("0,0,1\r\n"));
+    QCOMPARE(readBytes(QmrM::kSettingsFile), QByteArray("0,0,1\r\n"));
     // Nothing runs after the exit.
     clickButton(form, QStringLiteral("cmdSettei"));
     QVERIFY(env.dialogs().verify());
@@ -901,7 +901,7 @@ void TestSettings::keyboardAloneDrivesTheWindows()
     env.dialogs().expectMessage(QStringLiteral("B の設定を更新しました"), QStringLiteral("設定更新終了"),
                                 platform::vbInformation);
     press(Qt::Key_Return);
-    QCOMPARE(readDataFile(QStringLiteral("項目一覧.txt")), QStringLiteral("\"A\",10\r\n\"B\",9\r\n"));
+    QCOMPARE(readDataFile(QmrM::kItemsFile), QStringLiteral("\"A\",10\r\n\"B\",9\r\n"));
 
     // Options: tick random timing with the space bar, the wait with the arrow keys, confirm with Enter.
     randomTimingBox()->setFocus();
@@ -916,7 +916,7 @@ void TestSettings::keyboardAloneDrivesTheWindows()
     env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
                                 platform::vbInformation);
     press(Qt::Key_Return);
-    QCOMPARE(readBytes(QStringLiteral("設定.txt")), QByteArray("1,0,3\r\n"));
+    QCOMPARE(readBytes(QmrM::kSettingsFile), QByteArray("1,0,3\r\n"));
 
     // Start, train the pass with Enter alone, come back to the settings window.
     press(Qt::Key_Tab);

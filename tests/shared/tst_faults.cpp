@@ -30,8 +30,8 @@ using namespace QmrM;
 
 namespace {
 
-const QString kItems = QStringLiteral("項目一覧.txt");
-const QString kSettings = QStringLiteral("設定.txt");
+const QString kItems = QmrM::kItemsFile;
+const QString kSettings = QmrM::kSettingsFile;
 const char* const kRewriteForever = "--rewrite-items-forever";
 
 template <class F>

@@ -36,8 +36,8 @@ const QString kHistoryRecordAt0918 = QStringLiteral("\"12月06日\",\"09時18分
 // Writes the items list and a settings file, then loads the training window as the program does.
 frmMain& startTraining(const QString& items, const QString& settings = QStringLiteral("0,0,1"))
 {
-    writeDataFile(QStringLiteral("項目一覧.txt"), items);
-    writeDataFile(QStringLiteral("設定.txt"), settings + QStringLiteral("\r\n"));
+    writeDataFile(QmrM::kItemsFile, items);
+    writeDataFile(QmrM::kSettingsFile, settings + QStringLiteral("\r\n"));
     frmMain& form = frmMain::instance();
     platform::runGuarded([&] { form.Load(); });
     return form;
@@ -233,8 +233,8 @@ void TestTraining::noItemsShowsTheMessageAndTheSettingsWindowOnly()
     QVERIFY(!watcher.shown);
     QVERIFY(frmSettei::instance().isLoaded());
     QVERIFY(frmSettei::instance().window()->isVisible());
-    QVERIFY(!QFile::exists(QStringLiteral("項目一覧.txt")));
-    QVERIFY(!QFile::exists(QStringLiteral("設定.txt")));
+    QVERIFY(!QFile::exists(QmrM::kItemsFile));
+    QVERIFY(!QFile::exists(QmrM::kSettingsFile));
 }
 
 void TestTraining::startUpShowsThePlanAndTheFirstItem()
@@ -292,7 +292,7 @@ void TestTraining::countsShownFixedOrRandom()
         form.Unload();
     }
     // The instructed count itself never changes: the rewritten list keeps it.
-    QCOMPARE(readDataFile(QStringLiteral("項目一覧.txt")), QStringLiteral("\"一\",1\r\n\"十\",10\r\n"));
+    QCOMPARE(readDataFile(QmrM::kItemsFile), QStringLiteral("\"一\",1\r\n\"十\",10\r\n"));
     // With the real generator every count comes up.
     env.setRandomDraw(std::nullopt);
     QSet<int> seen;
@@ -462,7 +462,7 @@ void TestTraining::recordsAreAppendedAndTheListRewritten()
     QCOMPARE(readBytes(QStringLiteral("腕立て.txt")),
              cp932(kHistoryRecordAt0918 + QStringLiteral("3\r\n") + kHistoryRecordAt0918 + QStringLiteral("15\r\n")));
     // The rewrite turns the registered real into a whole number.
-    QCOMPARE(readBytes(QStringLiteral("項目一覧.txt")), cp932(QStringLiteral("\"腕立て\",12\r\n\"腹筋\",15\r\n")));
+    QCOMPARE(readBytes(QmrM::kItemsFile), cp932(QStringLiteral("\"腕立て\",12\r\n\"腹筋\",15\r\n")));
     QCOMPARE(shown("lblKoumoku"), QStringLiteral("腹筋"));
     QCOMPARE(countBox()->text(), QStringLiteral("15"));
     QCOMPARE(textColour(stepLabel(1)), PaletteColor(15));
@@ -621,12 +621,12 @@ void TestTraining::enterActsAsNextAndLeaveRecordsNothing()
     QVERIFY(env.dialogs().verify());
     QCOMPARE(focusIn(form), countBox());
 
-    const QByteArray itemsBefore = readBytes(QStringLiteral("項目一覧.txt"));
+    const QByteArray itemsBefore = readBytes(QmrM::kItemsFile);
     clickButton(form, QStringLiteral("cmdCut"));
     QVERIFY(!form.isLoaded());
     QVERIFY(frmSettei::instance().window()->isVisible());
     QVERIFY(!QFile::exists(QStringLiteral("c.txt")));
-    QCOMPARE(readBytes(QStringLiteral("項目一覧.txt")), itemsBefore);
+    QCOMPARE(readBytes(QmrM::kItemsFile), itemsBefore);
     QCOMPARE(gGenzai, int16_t(3));
     // Leaving took no flash colour: the next pass flashes on with the colour after the two used.
     frmSettei::instance().Unload();
@@ -642,13 +642,13 @@ void TestTraining::unwritableHistoryKeepsTheUserOnTheItem()
     QDir().mkdir(QStringLiteral("a.txt"));
     frmMain& form = startTraining(QStringLiteral("\"a\",12.5\r\n\"b\",6"));
     BackgroundRecorder recorder(form.window());
-    const QByteArray itemsBefore = readBytes(QStringLiteral("項目一覧.txt"));
+    const QByteArray itemsBefore = readBytes(QmrM::kItemsFile);
     env.dialogs().expectAnyMessage(QStringLiteral("記録できません"), vbExclamation);
     pressNext();
     QVERIFY(env.dialogs().verify());
     QVERIFY(env.dialogs().shownTexts().last().contains(QStringLiteral("a.txt")));
     QVERIFY(env.endings().isEmpty());
-    QCOMPARE(readBytes(QStringLiteral("項目一覧.txt")), itemsBefore);
+    QCOMPARE(readBytes(QmrM::kItemsFile), itemsBefore);
     QCOMPARE(currentStep(), 1);
     QCOMPARE(shown("cmdNext"), QStringLiteral("次へ"));
     QCOMPARE(countBox()->text(), QStringLiteral("12"));
@@ -686,8 +686,7 @@ void TestTraining::malformedItemsListEndsTheProgramWithAMessage()
     startTraining(QStringLiteral("\"a\",1\r\n\"b\",lots"));
     QVERIFY(env.dialogs().verify());
     const QString message = env.dialogs().shownTexts().last();
-    QVERIFY2(message.contains(QStringLiteral("項目一覧.txt")) && message.contains(QStringLiteral("2 行目")),
-             qPrintable(message));
+    QVERIFY2(message.contains(QmrM::kItemsFile) && message.contains(QStringLiteral("2 行目")), qPrintable(message));
     QCOMPARE(env.endings(), QList<int>({1}));
     QVERIFY(!frmMain::instance().isLoaded() || !frmMain::instance().window()->isVisible());
     // Once the program is ending, no handler runs any more.
