@@ -17,6 +17,7 @@
 #include <cmath>
 
 using namespace chart;
+using namespace QmrM;
 
 namespace {
 

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstring>
 
+using namespace QmrM;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     double value = 0.0;

@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+using namespace QmrM;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString text = fuzz::utf16FromBytes(data, size);

@@ -101,7 +101,7 @@ bool claimDataFolder()
     QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart,
                      [] { platform::runGuarded(anotherStartRequested); });
     // Only the one running copy may clear what interrupted rewrites of its files left behind.
-    removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile});
+    QmrM::removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile});
     return true;
 }
 

@@ -285,7 +285,7 @@ void ChartWindow::readChosenItem()
     for (const QString& name : historyNamesFor(chosen)) {
         try {
             histories.push_back(mHistories.of(name));
-        } catch (const DataFileError& error) {
+        } catch (const QmrM::DataFileError& error) {
             failures.append(error.description());
         }
     }

@@ -164,7 +164,7 @@ QString exportCsv(QWidget* caller, int item)
     try {
         for (const QString& name : names)
             histories.push_back(readItemHistory(name));
-    } catch (const DataFileError& error) {
+    } catch (const QmrM::DataFileError& error) {
         platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"),
                          platform::vbExclamation, kExportTitle);
         return QString();

@@ -87,7 +87,7 @@ QStringList dataFileNames()
 {
     QStringList names{QmrM::kItemsFile, QmrM::kSettingsFile, platform::SingleInstance::kLockFileName};
     for (int k = 1; k <= QmrM::gKoumokuSu; ++k) {
-        if (HistoryNameIsSafe(QmrM::gKoumoku[k]))
+        if (QmrM::HistoryNameIsSafe(QmrM::gKoumoku[k]))
             names.append(QmrM::historyFileName(QmrM::gKoumoku[k]));
     }
     return names;
@@ -108,7 +108,7 @@ QString dataFileAt(const QString& path)
     for (const QString& name : dataFileNames()) {
         if (inDataFolder && target.fileName().compare(name, Qt::CaseInsensitive) == 0)
             return name;
-        if (sameFile(path, resolveDataFileName(name)))
+        if (sameFile(path, QmrM::resolveDataFileName(name)))
             return name;
     }
     return QString();
@@ -157,11 +157,11 @@ bool writeWholeFile(const QString& path, const QByteArray& content, const QStrin
         const QFileInfo info(target);
         // Renaming over a device such as /dev/full would replace the device itself.
         if (info.exists() && !info.isFile() && !info.isDir())
-            throw DataFileError(DataFileError::Write, path,
-                                QStringLiteral("書き出し先がふつうのファイルではありません"));
-        replaceFileAtomically(target, content);
+            throw QmrM::DataFileError(QmrM::DataFileError::Write, path,
+                                      QStringLiteral("書き出し先がふつうのファイルではありません"));
+        QmrM::replaceFileAtomically(target, content);
         return true;
-    } catch (const DataFileError& error) {
+    } catch (const QmrM::DataFileError& error) {
         platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"),
                          platform::vbExclamation, title);
         return false;

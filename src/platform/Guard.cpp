@@ -51,8 +51,8 @@ bool Application::notify(QObject* receiver, QEvent* event)
     // not go through runGuarded, which stops handlers once the program is ending.
     try {
         return QApplication::notify(receiver, event);
-    } catch (const ProgramEnding&) {
-    } catch (const ProgramError& error) {
+    } catch (const QmrM::ProgramEnding&) {
+    } catch (const QmrM::ProgramError& error) {
         reportFatal(error.description());
     } catch (...) {
         reportFatal(QStringLiteral("予期しないエラーが発生しました。"));
@@ -66,9 +66,9 @@ void runGuarded(const std::function<void()>& handler)
         return;
     try {
         handler();
-    } catch (const ProgramEnding&) {
+    } catch (const QmrM::ProgramEnding&) {
         // The program is ending; the handler just unwinds.
-    } catch (const ProgramError& error) {
+    } catch (const QmrM::ProgramError& error) {
         reportFatal(error.description());
     } catch (const std::bad_alloc&) {
         reportFatal(QStringLiteral("メモリーが足りません。"));

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace QmrM {
+
 // What every platform shares; the file operations themselves are in DataFiles_posix.cpp and
 // DataFiles_win.cpp.
 
@@ -92,3 +94,5 @@ int removeLeftoverTemporaryFiles(const QStringList& dataFileNames)
     }
     return removed;
 }
+
+}  // namespace QmrM

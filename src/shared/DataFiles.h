@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+namespace QmrM {
+
 // File operations on the data files in the current directory. Every operation opens, works and closes
 // before it returns. Failures throw DataFileError naming the file and the reason in plain Japanese.
 
@@ -56,3 +58,5 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName);
 // Removes from the current directory the temporary files that interrupted rewrites of the given data files
 // left behind, and nothing else. Returns how many were removed.
 int removeLeftoverTemporaryFiles(const QStringList& dataFileNames);
+
+}  // namespace QmrM

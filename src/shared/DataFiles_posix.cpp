@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace QmrM {
+
 // The data files are handled with the system's calls: every partial write and every failure of the final
 // flush is seen, which buffered file classes do not always report, and every failure is told by the
 // system's own error number.
@@ -313,3 +315,5 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName)
     closeQuietly(fd);
     return removed;
 }
+
+}  // namespace QmrM

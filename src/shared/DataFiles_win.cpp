@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+namespace QmrM {
+
 // The data files through Qt's file classes, which on Windows replace a file with the system's own
 // atomic rename and report the system's reason in its own words. (The rewrites' temporary files are
 // Qt's own there; the start-up clean-up finds none of them.)
@@ -105,3 +107,5 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName)
     // A file another program holds open for writing cannot be removed on Windows.
     return QFile::remove(fileName);
 }
+
+}  // namespace QmrM

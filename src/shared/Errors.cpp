@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Errors.h"
 
+namespace QmrM {
+
 namespace {
 
 QString describe(DataFileError::Kind kind, const QString& fileName, const QString& detail, int line)
@@ -41,3 +43,5 @@ ValueOverflowError::ValueOverflowError(const QString& what)
     : ProgramError(QStringLiteral("値が大きすぎて扱えません（%1）。").arg(what))
 {
 }
+
+}  // namespace QmrM

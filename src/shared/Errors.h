@@ -4,6 +4,8 @@
 #include <QString>
 #include <stdexcept>
 
+namespace QmrM {
+
 // Failures that stop a handler. Each carries a plain Japanese description for the user.
 class ProgramError : public std::runtime_error {
 public:
@@ -45,3 +47,5 @@ public:
 // Thrown out of a wait once the program has begun to end, so that the handler that was waiting
 // unwinds without doing anything more. Never shown to the user.
 struct ProgramEnding {};
+
+}  // namespace QmrM

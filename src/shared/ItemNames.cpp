@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+namespace QmrM {
+
 namespace {
 
 bool isForbiddenInFileNames(QChar c)
@@ -29,8 +31,8 @@ bool isReservedDeviceName(const QString& name)
 // The items list or the settings file, whatever the case of its letters.
 bool isDataFileName(const QString& fileName)
 {
-    return fileName.compare(QmrM::kItemsFile, Qt::CaseInsensitive) == 0 ||
-           fileName.compare(QmrM::kSettingsFile, Qt::CaseInsensitive) == 0;
+    return fileName.compare(kItemsFile, Qt::CaseInsensitive) == 0 ||
+           fileName.compare(kSettingsFile, Qt::CaseInsensitive) == 0;
 }
 
 // Most file systems allow 255 bytes (Linux, UTF-8) or 255 UTF-16 units (Windows) per name.
@@ -43,7 +45,7 @@ bool isTooLongForAFileName(const QString& fileName)
 
 QString StoredItemName(const QString& name)
 {
-    return QmrM::cp932StoredForm(name).value_or(name);
+    return cp932StoredForm(name).value_or(name);
 }
 
 std::optional<QString> ItemNameProblem(const QString& name)
@@ -54,10 +56,10 @@ std::optional<QString> ItemNameProblem(const QString& name)
         if (isForbiddenInFileNames(c))
             return QStringLiteral("項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
     }
-    const auto stored = QmrM::cp932StoredForm(name);
+    const auto stored = cp932StoredForm(name);
     if (!stored || *stored != name)
         return QStringLiteral("項目名に Shift-JIS で保存できない文字（絵文字など）があります。");
-    const QString fileName = QmrM::historyFileName(name);
+    const QString fileName = historyFileName(name);
     if (isDataFileName(fileName))
         return QStringLiteral("「%1」はデータファイルと同じ名前になるため、項目名に使えません。").arg(name);
     if (isReservedDeviceName(name))
@@ -73,9 +75,9 @@ QString HistoryNameProblem(const QString& name)
 {
     if (name.contains(u'/') || name.contains(u'\\') || name == QLatin1String("..") || name == QLatin1String("."))
         return QStringLiteral("項目名にフォルダーの区切り文字があります");
-    if (isDataFileName(QmrM::historyFileName(name)))
+    if (isDataFileName(historyFileName(name)))
         return QStringLiteral("項目名の履歴ファイルがデータファイルと同じ名前になります");
-    if (isTooLongForAFileName(QmrM::historyFileName(name)))
+    if (isTooLongForAFileName(historyFileName(name)))
         return QStringLiteral("項目名が長すぎてファイル名にできません");
     return QString();
 }
@@ -84,3 +86,5 @@ bool HistoryNameIsSafe(const QString& name)
 {
     return HistoryNameProblem(name).isEmpty();
 }
+
+}  // namespace QmrM

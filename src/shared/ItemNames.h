@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+namespace QmrM {
+
 // Item names become both a quoted field of the items list and the stem of a history file name.
 
 // The form a name takes once stored: code page 932 maps a few characters to others (〜 to ～, ¥ to \).
@@ -21,3 +23,5 @@ std::optional<QString> ItemNameProblem(const QString& name);
 bool HistoryNameIsSafe(const QString& name);
 // Why the name's history file cannot be used, or an empty text when it can.
 QString HistoryNameProblem(const QString& name);
+
+}  // namespace QmrM

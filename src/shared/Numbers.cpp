@@ -10,6 +10,8 @@
 #include <limits>
 #include <string>
 
+namespace QmrM {
+
 namespace {
 
 bool isSkippedBlank(QChar c)
@@ -187,3 +189,5 @@ bool parseDecimal(const QString& field, double& value)
     value = parsed;
     return true;
 }
+
+}  // namespace QmrM

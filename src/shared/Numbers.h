@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 
+namespace QmrM {
+
 // The number with which a text begins, 0 when there is none. Blanks, tabs and line feeds are skipped
 // wherever they stand; only the half-width digits count. A number too large for a double gives ±infinity.
 double TextValue(QStringView text);
@@ -38,3 +40,5 @@ QString formatReal(double value);
 // Strict reading of a whole field as a decimal number (blanks around it allowed).
 // Returns false when the field is not a number or is not finite.
 bool parseDecimal(const QString& field, double& value);
+
+}  // namespace QmrM

@@ -6,6 +6,8 @@
 #include "Numbers.h"
 #include "TextEncoding.h"
 
+namespace QmrM {
+
 void RecordWriter::separate()
 {
     if (!mLine.isEmpty())
@@ -129,10 +131,10 @@ bool isHistoryRecordLine(QStringView line)
 QString decodeLeniently(const QByteArray& bytes)
 {
     if (!bytes.startsWith("\xEF\xBB\xBF")) {
-        if (auto text = QmrM::decodeCp932(bytes); text && !text->contains(QChar(0)))
+        if (auto text = decodeCp932(bytes); text && !text->contains(QChar(0)))
             return std::move(*text);
     }
-    return QmrM::decodeEachLine(bytes);
+    return decodeEachLine(bytes);
 }
 
 }  // namespace
@@ -151,7 +153,7 @@ std::vector<Record> parseRecords(const QString& text)
 std::vector<Record> readRecordFile(const QString& fileName, bool* missing)
 {
     const QByteArray bytes = readWholeFile(fileName, missing);
-    const auto text = QmrM::decodeCp932(bytes);
+    const auto text = decodeCp932(bytes);
     if (!text)
         throw DataFileError(DataFileError::Format, fileName, QStringLiteral("Shift-JIS として読めない文字があります"));
     return parseRecords(*text);
@@ -179,3 +181,5 @@ QByteArray encodeRecords(const QString& fileName, const QString& lines)
         throw DataFileError(DataFileError::Write, fileName, QStringLiteral("Shift-JIS で保存できない文字があります"));
     return *bytes;
 }
+
+}  // namespace QmrM

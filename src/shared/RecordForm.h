@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <vector>
 
+namespace QmrM {
+
 // The one record form of every data file: lines of comma-separated fields ended by CR LF,
 // text fields in double quotes with nothing escaped, numbers in plain decimal, stored as code page 932.
 
@@ -51,3 +53,5 @@ bool holdsOnlyHistoryRecords(const QString& fileName);
 
 // Encodes finished lines for writing; throws DataFileError (naming fileName) when a text cannot be stored.
 QByteArray encodeRecords(const QString& fileName, const QString& lines);
+
+}  // namespace QmrM

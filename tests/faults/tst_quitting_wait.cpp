@@ -25,7 +25,7 @@ void TestQuittingWait::waitGivesUpWhenTheApplicationQuits()
     int wakeUps = 0;
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, this, [&] { ++wakeUps; });
     QTimer::singleShot(20, [] { QCoreApplication::exit(0); });
-    QVERIFY_THROWS_EXCEPTION(ProgramEnding, QmrM::Pause(3600.0f));
+    QVERIFY_THROWS_EXCEPTION(QmrM::ProgramEnding, QmrM::Pause(3600.0f));
     // A spinning wait wakes the dispatcher without end; this one woke for the quit and a few events.
     QVERIFY2(wakeUps < 50, qPrintable(QString::number(wakeUps)));
     QVERIFY(!QmrM::gProgramEnding);

@@ -160,7 +160,7 @@ void TestSingleInstance::onlyLeftoversOfOurOwnRewritesAreRemoved()
                               QStringLiteral(".A.txt.quillmora-tmp-Ab12Cd"), QStringLiteral(".other")};
     for (const QString& name : leftovers + kept)
         writeBytes(name, "x");
-    QCOMPARE(removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile}), leftovers.size());
+    QCOMPARE(QmrM::removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile}), leftovers.size());
     QStringList left = QDir::current().entryList(QDir::Files | QDir::Hidden);
     QStringList expected = kept;
     left.sort();
