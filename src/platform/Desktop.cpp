@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Desktop.h"
 
-#include "shared/Seams.h"
-
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -26,8 +24,6 @@ bool onXwayland()
 
 bool desktopMinimises()
 {
-    if (const auto& replacement = QmrM::seams().desktopMinimises)
-        return replacement();
     const QString platform = QGuiApplication::platformName();
     if (platform.startsWith(QLatin1String("wayland")))
         return false;

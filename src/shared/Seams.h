@@ -14,8 +14,7 @@ class Clock;
 
 // Everything the program takes from the world and tests replace, in one place: the clock (which also
 // drives every wait), the random draw, the modal boxes and dialogs, the help viewer, the file dialogs and
-// the end of the program, and what the desktop does with a minimised window. An empty member means the
-// real thing.
+// the end of the program. An empty member means the real thing.
 struct Seams {
     Clock* clock = nullptr;
     // A uniform fraction 0 <= r < 1 in single precision.
@@ -33,9 +32,6 @@ struct Seams {
     std::function<QString(const QString& title, const QString& suggestedName, const QString& filter)> saveFileName;
     // Ending the program with an exit code.
     std::function<void(int exitCode)> endProgram;
-    // Whether the desktop keeps a minimised window within the user's reach and gives it back when the
-    // program restores it; where not, a window waiting out of sight is kept hidden instead.
-    std::function<bool()> desktopMinimises;
 };
 
 // The seams in force.
