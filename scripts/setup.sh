@@ -11,6 +11,7 @@ packages=(
     dpkg-dev desktop-file-utils appstream file xvfb xauth
     openbox x11-utils xdotool libxcb1-dev dbus at-spi2-core python3-pyatspi
     trayer python3-dbus python3-gi
+    sway xwayland qt6-wayland weston i3 grim kwin-wayland
     clang-14 clang-format-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Form.h"
 
+#include "Desktop.h"
 #include "Guard.h"
 #include "shared/Wait.h"
 
@@ -72,13 +73,14 @@ void Form::Load()
     auto* window = new FormWindow();
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     mWindow = window;
+    mOutOfSight = false;
     ++mLoadCount;
     createControls(window);
     // Placed before it takes a state: under an X11 window manager, moving a minimised window before it is
     // first shown brings it up in its normal state.
     placeCentred();
     if (mStateOnLoad == vbMinimized)
-        window->setWindowState(Qt::WindowMinimized);
+        minimise();
     connect(window, &FormWindow::closedByUser, this, &Form::closedByUser);
     emit controlsCreated(window);
     Form_Load();
@@ -118,8 +120,8 @@ void Form::placeCentred()
 void Form::Show()
 {
     Load();
-    if (!mWindow)
-        return;  // the form's start-up unloaded it again
+    if (!mWindow || mOutOfSight)
+        return;  // the form's start-up unloaded it again, or it waits out of sight
     if (mWindow->isMinimized()) {
         mWindow->showMinimized();
         return;
@@ -135,7 +137,7 @@ void Form::bringForward()
 {
     if (!mWindow)
         return;
-    if (mWindow->isMinimized())
+    if (mWindow->isMinimized() || mOutOfSight)
         setWindowState(vbNormal);
     mWindow->show();
     mWindow->raise();
@@ -145,7 +147,7 @@ void Form::bringForward()
 int Form::WindowState()
 {
     Load();
-    return mWindow && mWindow->isMinimized() ? vbMinimized : vbNormal;
+    return mWindow && (mOutOfSight || mWindow->isMinimized()) ? vbMinimized : vbNormal;
 }
 
 void Form::setWindowState(int state)
@@ -159,12 +161,30 @@ void Form::setWindowState(int state)
     }
     if (!mWindow)
         return;
-    Qt::WindowStates states = mWindow->windowState();
     if (state == vbMinimized)
-        states |= Qt::WindowMinimized;
+        minimise();
     else
-        states &= ~Qt::WindowMinimized;
-    mWindow->setWindowState(states);
+        restore();
+}
+
+void Form::minimise()
+{
+    if (!desktopMinimises()) {
+        // Unmapped, the window is nowhere on screen; a window that was never shown maps only when restored.
+        mOutOfSight = true;
+        mWindow->hide();
+        return;
+    }
+    mWindow->setWindowState(mWindow->windowState() | Qt::WindowMinimized);
+}
+
+void Form::restore()
+{
+    mWindow->setWindowState(mWindow->windowState() & ~Qt::WindowMinimized);
+    if (mOutOfSight) {
+        mOutOfSight = false;
+        mWindow->show();
+    }
 }
 
 }  // namespace platform

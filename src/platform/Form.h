@@ -52,9 +52,11 @@ public:
 
     void Load();
     void Unload();
-    // Loads the form when needed and shows it modeless.
+    // Loads the form when needed and shows it modeless; a minimised window stays minimised.
     void Show();
-    // Touching the state loads the form, as any use of an unloaded form does.
+    // Touching the state loads the form, as any use of an unloaded form does. Where the desktop does not
+    // keep minimised windows (desktopMinimises), a minimised window is kept out of sight instead: hidden,
+    // still loaded, and shown again when it is restored.
     int WindowState();
     void setWindowState(int state);
     // Brings the loaded window to the front, restoring it when it is minimised.
@@ -80,10 +82,14 @@ protected:
 private:
     void placeCentred();
     void closedByUser();
+    void minimise();
+    void restore();
 
     QPointer<FormWindow> mWindow;
     quint64 mLoadCount = 0;
     int mStateOnLoad = vbNormal;
+    // Minimised on a desktop that does not keep minimised windows: hidden until restored.
+    bool mOutOfSight = false;
 };
 
 // The one object of a form class, made on first use and kept for the whole run.

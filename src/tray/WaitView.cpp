@@ -24,6 +24,7 @@ namespace tray {
 namespace {
 
 const QString kStartKey = QStringLiteral("start");
+const QString kStartNowKey = QStringLiteral("startNow");
 // The action a click on the notice itself chooses, where the desktop offers that.
 const QString kDefaultKey = QStringLiteral("default");
 
@@ -182,16 +183,19 @@ void WaitView::passCame()
 
 void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken)
 {
-    if (kind != DesktopNotifications::Pass || (key != kStartKey && key != kDefaultKey))
-        return;
+    const bool startingNow = kind == DesktopNotifications::TimeLeft && key == kStartNowKey;
+    const bool starting = kind == DesktopNotifications::Pass && (key == kStartKey || key == kDefaultKey);
     platform::Form& training = platform::handover().trainingWindow();
-    if (!training.isLoaded())
-        return;  // the pass is over
+    if (!(startingNow && StartWaits::current()) && !(starting && training.isLoaded()))
+        return;  // the wait or the pass is over
     // Qt's Wayland platform hands the desktop's token on with the next activation request, which lets the
-    // window come back to the front.
+    // window come to the front.
     if (!activationToken.isEmpty() && onWayland())
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
-    training.bringForward();
+    if (startingNow)
+        startNow();
+    else
+        training.bringForward();
 }
 
 void WaitView::tellTimeLeft(const StartWait& wait)
@@ -199,6 +203,8 @@ void WaitView::tellTimeLeft(const StartWait& wait)
     const QString text = QmrM::TimeLeftText(wait);
     Notice notice;
     notice.summary = text;
+    // Where the waiting window is out of sight and no tray shows the menu, this is the way to start early.
+    notice.actions = QStringList{kStartNowKey, QStringLiteral("今すぐ始める")};
     mNotifications.show(DesktopNotifications::TimeLeft, notice, [this, text] {
         // The service's answer comes later: the wait may be over by then.
         if (StartWaits::current())

@@ -21,19 +21,21 @@ class StartWait;
 namespace tray {
 
 // The start wait in view. While it runs, the minimised training window's title counts the minutes down
-// on the task bar, and an icon in the tray (where the desktop has one) tells the time left and the time
-// of day the pass comes; its menu starts the pass now, stops waiting or ends the program. When the pass
-// comes, a desktop notification says so, and its action 始める brings the training window to the front,
-// which on Wayland only the desktop may do. Everything follows the announcements of QmrM::StartWaits and
-// wakes only when the wait does, once a minute.
+// on the task bar (where the desktop keeps minimised windows; elsewhere the window waits out of sight),
+// and an icon in the tray (where the desktop has one) tells the time left and the time of day the pass
+// comes; its menu starts the pass now, stops waiting or ends the program. When the pass comes, a desktop
+// notification says so, and its action 始める brings the training window to the front, which on Wayland
+// only the desktop may do. Everything follows the announcements of QmrM::StartWaits and wakes only when
+// the wait does, once a minute.
 class WaitView : public QObject {
     Q_OBJECT
 public:
     WaitView();
     ~WaitView() override;
 
-    // Tells a user who started the program again during the wait when the pass comes: as a notification,
-    // or as a message box where no notification service answers. Either goes when the wait ends.
+    // Tells a user who started the program again during the wait when the pass comes: as a notification
+    // that also offers to start now, or as a message box where no notification service answers. Either
+    // goes when the wait ends.
     void tellTimeLeft(const QmrM::StartWait& wait);
 
 private:

@@ -1,36 +1,75 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a desktop of its own, as a user's session would run the program: a private X server
-# (Xvfb) with the openbox window manager, which decides minimising, restoring, activation and focus as on
-# a real desktop. With --dbus the command gets a private D-Bus session (empty: the test starts the
-# services it needs on it); with --a11y also the accessibility bus. Without either it has no session bus
-# at all, never the one of the session the tests were started from.
+# (Xvfb) with a window manager, or a headless Wayland compositor, which decides minimising, restoring,
+# activation and focus as on a real desktop. With --dbus the command gets a private D-Bus session (empty:
+# the test starts the services it needs on it); with --a11y also the accessibility bus. Without either it
+# has no session bus at all, never the one of the session the tests were started from.
 #
-#   tests/desktop/on-desktop.sh [--dbus | --a11y] command [arguments...]
+#   tests/desktop/on-desktop.sh [--desktop KIND] [--dbus | --a11y] command [arguments...]
 #
-# Exits 77 (CTest's "skipped") when Xvfb or openbox is missing; scripts/setup.sh installs both.
+# KIND is the desktop (openbox by default):
+#   openbox        Xvfb with openbox, a window manager that minimises (the program runs on Qt's xcb)
+#   i3             Xvfb with i3, a tiling window manager without a minimised state (xcb)
+#   sway           sway, a tiling Wayland compositor without a minimised state (Qt's wayland platform)
+#   sway-xwayland  sway, the program on xcb through Xwayland
+#   weston         Weston's desktop shell, a floating Wayland compositor (wayland)
+#   kwin           KWin, the Plasma desktop's compositor (wayland; always with a D-Bus session, its own
+#                  interfaces are on it)
+# The command learns the kind from QUILLMORA_DESKTOP. Wayland compositors refuse to run as root: run as
+# root, the script runs them and the command as the user nobody (the build tree must be readable by it).
+#
+# Fails when a tool of the desktop is missing (scripts/setup.sh installs them all): a desktop that cannot
+# be tried is a test that did not pass.
 set -euo pipefail
 
+desktop=openbox
+if [[ "${1:-}" == --desktop ]]; then
+    desktop=$2
+    shift 2
+fi
 a11y=0
 dbus=0
 case "${1:-}" in
     --a11y) a11y=1; dbus=1; shift ;;
     --dbus) dbus=1; shift ;;
 esac
+[[ $desktop == kwin ]] && dbus=1
+mode=()
+[[ $dbus -eq 1 ]] && mode=(--dbus)
+[[ $a11y -eq 1 ]] && mode=(--a11y)
 
-for tool in Xvfb openbox xprop xwininfo xdotool; do
+case "$desktop" in
+    openbox) tools=(Xvfb openbox) ;;
+    i3) tools=(Xvfb i3) ;;
+    sway) tools=(sway swaymsg grim) ;;
+    sway-xwayland) tools=(sway swaymsg grim Xwayland) ;;
+    weston) tools=(weston weston-debug) ;;
+    kwin) tools=(kwin_wayland dbus-run-session) ;;
+    *) echo "on-desktop: no desktop \"$desktop\"" >&2; exit 2 ;;
+esac
+wayland=0
+[[ $desktop == sway* || $desktop == weston || $desktop == kwin ]] && wayland=1
+[[ $wayland -eq 1 ]] && tools+=(setpriv) || tools+=(xprop xwininfo xdotool)
+for tool in "${tools[@]}"; do
     if ! command -v "$tool" >/dev/null; then
-        echo "on-desktop: $tool is missing; skipped" >&2
-        exit 77
+        echo "on-desktop: $tool is missing (scripts/setup.sh installs it)" >&2
+        exit 1
     fi
 done
+if [[ $wayland -eq 1 ]] && ! ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1; then
+    echo "on-desktop: Qt's Wayland platform (qt6-wayland) is missing" >&2
+    exit 1
+fi
+
+if [[ $wayland -eq 1 && $(id -u) -eq 0 ]]; then
+    exec setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/nonexistent "$0" --desktop "$desktop" \
+        "${mode[@]}" "$@"
+fi
 
 if [[ $dbus -eq 1 && -z "${QUILLMORA_IN_DBUS_SESSION:-}" ]]; then
     export QUILLMORA_IN_DBUS_SESSION=1
-    if [[ $a11y -eq 1 ]]; then
-        exec dbus-run-session -- "$0" --a11y "$@"
-    fi
-    exec dbus-run-session -- "$0" --dbus "$@"
+    exec dbus-run-session -- "$0" --desktop "$desktop" "${mode[@]}" "$@"
 fi
 if [[ $dbus -eq 0 ]]; then
     # A bus address that leads nowhere (an unset one would let D-Bus start a bus of its own).
@@ -45,20 +84,98 @@ cleanup() {
     rm -rf "$workdir"
 }
 trap cleanup EXIT
+export XDG_RUNTIME_DIR="$workdir/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export HOME="$workdir/home"
+mkdir "$HOME"
+export QUILLMORA_DESKTOP=$desktop
 
-# The X server picks a free display and tells its number.
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$workdir/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 10 display <&3 || { echo "on-desktop: Xvfb did not start" >&2; cat "$workdir/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$display"
+fail() {
+    echo "on-desktop: $1" >&2
+    cat "$workdir"/*.log >&2 || true
+    exit 1
+}
 
-openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+# Waits up to five seconds for a condition.
+await() {
+    for _ in $(seq 50); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+start_x_server() {
+    # The X server picks a free display and tells its number.
+    exec 3<> <(:)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$workdir/xvfb.log" 2>&1 &
+    pids+=($!)
+    read -r -t 10 display <&3 || fail "Xvfb did not start"
+    export DISPLAY=":$display"
+}
+
+window_manager_runs() {
+    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
+}
+
+wayland_socket() {
+    [[ -S "$XDG_RUNTIME_DIR/wayland-quillmora" ]]
+}
+
+sway_socket() {
+    SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock 2>/dev/null) && [[ -S "$SWAYSOCK" ]]
+}
+
+case "$desktop" in
+    openbox)
+        start_x_server
+        openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
+        pids+=($!)
+        await window_manager_runs || fail "openbox did not start"
+        ;;
+    i3)
+        start_x_server
+        printf 'font pango:monospace 8\n' >"$workdir/i3.conf"
+        i3 -c "$workdir/i3.conf" >"$workdir/i3.log" 2>&1 &
+        pids+=($!)
+        await window_manager_runs || fail "i3 did not start"
+        ;;
+    sway | sway-xwayland)
+        {
+            echo "output HEADLESS-1 resolution 1280x1024"
+            [[ $desktop == sway-xwayland ]] && echo "xwayland force" || echo "xwayland disable"
+        } >"$workdir/sway.conf"
+        WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WAYLAND_DISPLAY= DISPLAY= \
+            sway -c "$workdir/sway.conf" >"$workdir/sway.log" 2>&1 &
+        pids+=($!)
+        await sway_socket || fail "sway did not start"
+        sway_socket
+        export SWAYSOCK
+        export WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && ls wayland-* | grep -v lock | head -1)
+        if [[ $desktop == sway-xwayland ]]; then
+            # sway tells its children the display of its Xwayland.
+            swaymsg exec 'echo $DISPLAY >$XDG_RUNTIME_DIR/x-display' >/dev/null
+            await test -s "$XDG_RUNTIME_DIR/x-display" || fail "sway's Xwayland did not start"
+            export DISPLAY=$(cat "$XDG_RUNTIME_DIR/x-display")
+        fi
+        ;;
+    weston)
+        weston --backend=headless-backend.so --use-pixman --socket=wayland-quillmora --width=1280 --height=1024 \
+            --idle-time=0 --debug >"$workdir/weston.log" 2>&1 &
+        pids+=($!)
+        await wayland_socket || fail "weston did not start"
+        export WAYLAND_DISPLAY=wayland-quillmora
+        ;;
+    kwin)
+        # KWin's binary asks for a capability that a container may not grant; a copy asks for none.
+        cp "$(command -v kwin_wayland)" "$workdir/kwin_wayland"
+        KWIN_COMPOSE=Q "$workdir/kwin_wayland" --virtual --socket wayland-quillmora --width 1280 --height 1024 \
+            --no-lockscreen --no-global-shortcuts >"$workdir/kwin.log" 2>&1 &
+        pids+=($!)
+        await wayland_socket || fail "kwin did not start"
+        export WAYLAND_DISPLAY=wayland-quillmora
+        ;;
+esac
 
 if [[ $a11y -eq 1 ]]; then
     /usr/libexec/at-spi-bus-launcher --launch-immediately >"$workdir/atspi.log" 2>&1 &
@@ -68,7 +185,12 @@ if [[ $a11y -eq 1 ]]; then
     sleep 0.5
 fi
 
-export QT_QPA_PLATFORM=xcb
-export XDG_RUNTIME_DIR="$workdir/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+if [[ $desktop == openbox || $desktop == i3 || $desktop == sway-xwayland ]]; then
+    export QT_QPA_PLATFORM=xcb
+    # Started from a launcher that knows nothing of Wayland, an X11 program under a Wayland compositor
+    # learns of the compositor from its X server alone.
+    unset WAYLAND_DISPLAY
+else
+    export QT_QPA_PLATFORM=wayland
+fi
 "$@"

@@ -3,19 +3,17 @@
 // activation and focus are the manager's decisions, so they are judged by the X server's own record of
 // each window (WM_STATE, map state, the active window), not by what Qt believes.
 
-#include "TestEnv.h"
+#include "FastWait.h"
 
 #include "app/Program.h"
 #include "platform/AppSetup.h"
 #include "settings/frmSettei.h"
-#include "shared/Clock.h"
 #include "shared/QmrM.h"
 #include "shared/Seams.h"
 #include "shared/Wait.h"
 #include "training/frmMain.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
@@ -29,27 +27,7 @@
 
 namespace {
 
-// The system's clock run faster: a minute of the program's waits passes in a few real seconds, while the
-// window manager works in real time.
-class FastClock final : public QmrM::Clock {
-public:
-    explicit FastClock(int speed) : mSpeed(speed) { mReal.start(); }
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-    qint64 elapsedMs() const override { return mReal.elapsed() * mSpeed; }
-    std::unique_ptr<QmrM::Alarm> alarmAt(qint64 deadlineMs, std::function<void()> wake) override
-    {
-        return QmrM::timerAlarm((deadlineMs - elapsedMs() + mSpeed - 1) / mSpeed, std::move(wake));
-    }
-
-private:
-    int mSpeed;
-    QElapsedTimer mReal;
-};
-
-// A minute of waiting takes three seconds; the waits last three minutes, past two minute boundaries.
-constexpr int kSpeed = 20;
-constexpr int kMinuteRealMs = 60 * 1000 / kSpeed;
-constexpr int kWaitRealMs = 3 * kMinuteRealMs;
+constexpr int kWaitRealMs = FastWait::kWaitRealMs;
 
 QString run(const QString& program, const QStringList& arguments)
 {
@@ -140,24 +118,8 @@ private slots:
         platform::setUpApplication(*qobject_cast<QApplication*>(qApp));
     }
 
-    void init()
-    {
-        mEnv = std::make_unique<TestEnv>();
-        mClock = std::make_unique<FastClock>(kSpeed);
-        QmrM::Seams seams = QmrM::seams();
-        seams.clock = mClock.get();
-        mSeams = std::make_unique<QmrM::SeamsScope>(seams);
-        Program::showTheWait();  // the title counts down at each minute's boundary
-        writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"A\",5\n\"B\",3\n"));
-        writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,0,3\n"));
-    }
-
-    void cleanup()
-    {
-        mSeams.reset();
-        mEnv.reset();
-        mClock.reset();
-    }
+    void init() { mWait = std::make_unique<FastWait>(); }
+    void cleanup() { mWait.reset(); }
 
     void waitIsOnTheTaskBarAndThePassComesForward();
     void windowRestoredAndTrainedDuringTheWaitIsNotBroughtBack();
@@ -170,9 +132,7 @@ private:
     // real times into the wait.
     void startWaitFromTheSettingsWindow(const QList<QPair<int, std::function<void()>>>& during);
 
-    std::unique_ptr<TestEnv> mEnv;
-    std::unique_ptr<FastClock> mClock;
-    std::unique_ptr<QmrM::SeamsScope> mSeams;
+    std::unique_ptr<FastWait> mWait;
 };
 
 void TestWindowManager::startWaitFromTheSettingsWindow(const QList<QPair<int, std::function<void()>>>& during)
@@ -184,11 +144,7 @@ void TestWindowManager::startWaitFromTheSettingsWindow(const QList<QPair<int, st
     clickButton(training, QStringLiteral("cmdCut"));
     frmSettei& settings = frmSettei::instance();
     QVERIFY2(settles([&] { return loadedWindow(settings); }, "Normal", true, true, &seen), qPrintable(seen));
-    // Precise timers (a coarse one may come 5 % late, after the wait), none outliving this call.
-    QObject timers;
-    for (const auto& [atMs, check] : during)
-        QTimer::singleShot(atMs, Qt::PreciseTimer, &timers, check);
-    clickButton(settings, QStringLiteral("cmdAgain"));  // returns when the wait is over
+    FastWait::during(during, [&] { clickButton(settings, QStringLiteral("cmdAgain")); });
 }
 
 void TestWindowManager::waitIsOnTheTaskBarAndThePassComesForward()

@@ -1,0 +1,127 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""What the desktop itself shows of a program's windows, asked of the compositor or window manager.
+
+    desktop_view.py PID
+
+Prints one JSON list, one entry per top-level window of the process that the desktop has taken on:
+{"title": ..., "shown": bool, "focused": bool}. "shown" means on screen, neither minimised nor unmapped;
+a window the program keeps hidden is not listed at all (nothing of it reaches the desktop). The desktop is
+the one on-desktop.sh started, named by QUILLMORA_DESKTOP.
+"""
+import json
+import os
+import re
+import subprocess
+import sys
+
+
+def run(*command):
+    return subprocess.run(command, capture_output=True, text=True, timeout=10).stdout
+
+
+# X11 (openbox, i3): the X server's record of each window: the ICCCM state the window manager set, the
+# map state, and the window manager's active window.
+def x11_view(pid):
+    active = re.search(r"window id # (0x[0-9a-f]+)", run("xprop", "-root", "_NET_ACTIVE_WINDOW"))
+    active = int(active.group(1), 16) if active else 0
+    windows = []
+    for window in run("xdotool", "search", "--pid", str(pid)).split():
+        state = re.search(r"window state: (\w+)", run("xprop", "-id", window, "WM_STATE"))
+        if not state:
+            continue  # never taken on by the window manager
+        title = re.search(r'= "(.*)"', run("xprop", "-id", window, "_NET_WM_NAME"))
+        mapped = "IsViewable" in run("xwininfo", "-id", window)
+        windows.append({"title": title.group(1) if title else "", "state": state.group(1),
+                        "shown": state.group(1) == "Normal" and mapped, "focused": int(window) == active})
+    return windows
+
+
+# sway: its tree of containers; each view carries its client's process, visibility and focus.
+def sway_view(pid):
+    windows = []
+
+    def walk(node):
+        if node.get("pid") == pid:
+            windows.append({"title": node.get("name") or "", "shown": bool(node.get("visible")),
+                            "focused": bool(node.get("focused"))})
+        for child in node.get("nodes", []) + node.get("floating_nodes", []):
+            walk(child)
+
+    walk(json.loads(run("swaymsg", "-r", "-t", "get_tree")))
+    return windows
+
+
+# Weston: its scene graph through the debug protocol (weston --debug). Each view names its role and its
+# client's process; a view in a layer of the scene other than the hidden one is on screen (a minimised
+# view is in no layer at all). Weston does not tell the keyboard focus: "focused" is None.
+WESTON_HIDDEN_LAYER = "0x00000100"
+
+
+def weston_view(pid):
+    windows = []
+    layer = ""
+    for line in run("timeout", "5", "weston-debug", "scene-graph").splitlines():
+        found_layer = re.match(r"\s*Layer \d+ \(pos (0x[0-9a-f]+)\)", line)
+        if found_layer:
+            layer = found_layer.group(1)
+            continue
+        view = re.match(r"\s*View \d+ \(role xdg_toplevel, PID (\d+), .*?'(.*)'", line)
+        if view and int(view.group(1)) == pid:
+            windows.append({"title": view.group(2), "shown": layer != WESTON_HIDDEN_LAYER, "focused": None})
+    return windows
+
+
+# KWin: a script run through its D-Bus scripting interface reports the windows back over D-Bus.
+KWIN_SCRIPT = """
+const all = workspace.windowList ? workspace.windowList() : workspace.clientList();
+const windows = all.filter(w => w.pid == %d && w.normalWindow).map(w => ({
+    title: w.caption, shown: !w.minimized && !w.hidden, focused: w.active}));
+callDBus("%s", "/", "%s", "report", JSON.stringify(windows));
+"""
+
+
+def kwin_view(pid):
+    import dbus
+    import dbus.service
+    from dbus.mainloop.glib import DBusGMainLoop
+    from gi.repository import GLib
+    import tempfile
+
+    DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    name = "io.github.quillmora.DesktopView"
+    loop = GLib.MainLoop()
+    result = {}
+
+    class Listener(dbus.service.Object):
+        @dbus.service.method(name, in_signature="s")
+        def report(self, windows):
+            result["windows"] = json.loads(str(windows))
+            loop.quit()
+
+    listener = Listener(bus, "/")
+    owned = dbus.service.BusName(name, bus, do_not_queue=True)
+    with tempfile.NamedTemporaryFile("w", suffix=".js", delete=False) as script:
+        script.write(KWIN_SCRIPT % (pid, name, name))
+    plugin = "quillmora-view-%d" % os.getpid()
+    scripting = dbus.Interface(bus.get_object("org.kde.KWin", "/Scripting"), "org.kde.kwin.Scripting")
+    try:
+        scripting.loadScript(script.name, plugin, signature="ss")
+        scripting.start()
+        GLib.timeout_add_seconds(5, loop.quit)
+        loop.run()
+    finally:
+        scripting.unloadScript(plugin, signature="s")
+        os.unlink(script.name)
+        del owned, listener
+    if "windows" not in result:
+        raise SystemExit("KWin did not run the script")
+    return result["windows"]
+
+
+VIEWS = {"openbox": x11_view, "i3": x11_view, "sway": sway_view, "sway-xwayland": sway_view,
+         "weston": weston_view, "kwin": kwin_view}
+
+if __name__ == "__main__":
+    print(json.dumps(VIEWS[os.environ["QUILLMORA_DESKTOP"]](int(sys.argv[1])), ensure_ascii=False))
