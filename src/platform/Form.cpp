@@ -2,11 +2,11 @@
 #include "Form.h"
 
 #include "Guard.h"
+#include "OnScreen.h"
 #include "shared/Wait.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QTimer>
 
 namespace platform {
@@ -107,12 +107,8 @@ void Form::Unload()
 
 void Form::placeCentred()
 {
-    // Each freshly loaded window is centred on the screen.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = mWindow->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        mWindow->move(frame.topLeft());
-    }
+    // Each freshly loaded window is centred on the screen, its title bar and buttons within reach.
+    placeOnScreen(mWindow.data());
 }
 
 void Form::Show()

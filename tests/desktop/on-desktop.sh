@@ -4,7 +4,8 @@
 # (Xvfb) with the openbox window manager, which decides minimising, restoring, activation and focus as on
 # a real desktop. With --dbus the command gets a private D-Bus session (empty: the test starts the
 # services it needs on it); with --a11y also the accessibility bus. Without either it has no session bus
-# at all, never the one of the session the tests were started from.
+# at all, never the one of the session the tests were started from. QUILLMORA_DESKTOP_SCREEN sets the
+# screen's size (default 1280x1024x24).
 #
 #   tests/desktop/on-desktop.sh [--dbus | --a11y] command [arguments...]
 #
@@ -48,7 +49,7 @@ trap cleanup EXIT
 
 # The X server picks a free display and tells its number.
 exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$workdir/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${QUILLMORA_DESKTOP_SCREEN:-1280x1024x24}" -nolisten tcp -noreset >"$workdir/xvfb.log" 2>&1 &
 pids+=($!)
 read -r -t 10 display <&3 || { echo "on-desktop: Xvfb did not start" >&2; cat "$workdir/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$display"
