@@ -12,6 +12,7 @@
 #include "platform/Form.h"
 #include "help/HtmlHelp.h"
 #include "settings/frmSettei.h"
+#include "shared/Wait.h"
 #include "training/frmMain.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -93,6 +95,8 @@ private:
 
 const QJsonArray kMenu = {QStringLiteral("今すぐ始める"), QStringLiteral("待機をやめる"), QStringLiteral("-"),
                           QStringLiteral("終了")};
+// Once the pass is here, until a count is in.
+const QJsonArray kPassMenu = {QStringLiteral("5 分後に"), QStringLiteral("-"), QStringLiteral("終了")};
 
 }  // namespace
 
@@ -114,6 +118,7 @@ private slots:
 
     void iconAndNoticesFollowTheWait();
     void startNowBringsThePassAndItsRecord();
+    void passPutOffFromTheNotice();
     void stopWaitingLeavesNoPass();
     void endInTheMenuEndsTheProgram();
 
@@ -160,13 +165,13 @@ void TestTrayServices::iconAndNoticesFollowTheWait()
     QCOMPARE(frmMain::instance().window(), training);
     QTRY_COMPARE(xWindowState(training), QStringLiteral("Normal"));
     QTRY_VERIFY(training->isActiveWindow());
-    QTRY_VERIFY(!mServices.item()[QStringLiteral("registered")].toBool());
+    QTRY_COMPARE(mServices.item()[QStringLiteral("menu")].toArray(), kPassMenu);
     QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
     const QJsonObject pass = mServices.notices(kPass, from).first();
     QCOMPARE(pass[QStringLiteral("body")].toString(), QStringLiteral("A 5 回"));
     QCOMPARE(pass[QStringLiteral("actions")].toArray(),
              QJsonArray({QStringLiteral("default"), QStringLiteral("始める"), QStringLiteral("start"),
-                         QStringLiteral("始める")}));
+                         QStringLiteral("始める"), QStringLiteral("postpone"), QStringLiteral("5 分後に")}));
     QCOMPARE(pass[QStringLiteral("hints")].toObject()[QStringLiteral("desktop-entry")].toString(),
              QStringLiteral("io.github.quillmora.quillmora"));
     // The time-left notice went with the wait, and the title is the window's own again.
@@ -195,10 +200,49 @@ void TestTrayServices::startNowBringsThePassAndItsRecord()
     QCOMPARE(desktop.clock().elapsedMs(), qint64(0));  // long before its time
     QVERIFY(frmMain::instance().window()->isVisible());
     QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
-    QTRY_VERIFY(!mServices.item()[QStringLiteral("registered")].toBool());
     QTest::keyClick(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), Qt::Key_Return);
     QCOMPARE(readDataFile(QStringLiteral("A.txt")), QStringLiteral("\"12月06日\",\"10時30分00秒\",5\r\n"));
+    // The pass is over, and the offer to put it off with it.
+    QTRY_VERIFY(!mServices.item()[QStringLiteral("registered")].toBool());
     QVERIFY(frmSettei::instance().isLoaded());
+}
+
+void TestTrayServices::passPutOffFromTheNotice()
+{
+    WaitOnDesktop desktop;
+    const int from = mServices.noticeCount();
+    desktop.runWait({[&] { clickInTheTray(QStringLiteral("今すぐ始める")); }});
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
+    QWidget* training = frmMain::instance().window();
+    QString waited;
+    // Inside the new wait: the window is back on the task bar, counting down; then its five minutes pass.
+    QObject listening;
+    connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::began, &listening, [&] {
+        QTimer::singleShot(0, &listening, [&] {
+            if (QTest::qWaitFor([&] {
+                    return xWindowState(training) == QLatin1String("Iconic") &&
+                           xTitle(training) == QStringLiteral("Quillmora - あと 5 分");
+                }))
+                waited = xTitle(training);
+            desktop.clock().jump(5 * 60 * 1000);
+        });
+    });
+    mServices.invokeAction(mServices.notices(kPass, from).first()[QStringLiteral("id")].toInt(),
+                           QStringLiteral("postpone"), QString());
+    QTRY_COMPARE(mServices.notices(kPass, from).size(), 2);
+    QCOMPARE(waited, QStringLiteral("Quillmora - あと 5 分"));
+    QCOMPARE(frmMain::instance().window(), training);
+    QTRY_COMPARE(xWindowState(training), QStringLiteral("Normal"));
+    // With a count typed, the new notice's 5 分後に does nothing.
+    QTest::keyClicks(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), QStringLiteral("3"));
+    mServices.invokeAction(mServices.notices(kPass, from).last()[QStringLiteral("id")].toInt(),
+                           QStringLiteral("postpone"), QString());
+    QTest::qWait(300);
+    QVERIFY(!QmrM::StartWaits::current());
+    QCOMPARE(xWindowState(training), QStringLiteral("Normal"));
+    QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
 }
 
 void TestTrayServices::stopWaitingLeavesNoPass()

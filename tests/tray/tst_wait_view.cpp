@@ -4,7 +4,7 @@
 // whatever the user did with the window meanwhile, and whatever box is open when the time is up.
 // And a desktop without a notification service (here: without a session bus): a second start still
 // learns the time left, from a message box that goes when the wait ends, and the pass comes without a
-// fault. The tray and the
+// fault. A pass put off with 5 分後に waits again, until a count is in. The tray and the
 // notices themselves are judged on a desktop session (tst_tray_services, tst_tray_x11).
 
 #include "TestEnv.h"
@@ -16,7 +16,10 @@
 #include "shared/Wait.h"
 #include "training/frmMain.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 
@@ -69,6 +72,15 @@ ThreeMinutes waitThreeMinutes(TestEnv& env, const QList<QPair<qint64, std::funct
     return seen;
 }
 
+QAction* trayEntry(const QString& name)
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("trayMenu"))
+            return window->findChild<QAction*>(name);
+    }
+    return nullptr;
+}
+
 void restoreAndPressNext(int presses)
 {
     frmMain& training = frmMain::instance();
@@ -96,6 +108,8 @@ private slots:
     void everyWayThroughAWaitPastItsMinutes_data();
     void everyWayThroughAWaitPastItsMinutes();
     void passComesWhileABoxIsOpen();
+    void passPutOffUntilACountIsIn_data();
+    void passPutOffUntilACountIsIn();
 };
 
 void TestWaitView::titleCountsTheMinutesDown_data()
@@ -155,7 +169,7 @@ void TestWaitView::withoutNotificationServiceASecondStartGetsTheBox()
     QVERIFY(env.endings().isEmpty());
 }
 
-enum WayThrough { ClosedMinimised, RestoredAndLeft, TrainedThenClosed, TrainedThrough };
+enum WayThrough { ClosedMinimised, RestoredAndLeft, RestoredThenMinimised, TrainedThenClosed, TrainedThrough };
 
 void TestWaitView::everyWayThroughAWaitPastItsMinutes_data()
 {
@@ -164,14 +178,17 @@ void TestWaitView::everyWayThroughAWaitPastItsMinutes_data()
     QTest::addColumn<qint64>("passAt");
     QTest::addColumn<int>("recordsOfA");
     const QString gone = QStringLiteral("(not loaded)");
-    const QString two = QStringLiteral("Quillmora - あと 2 分");
     QTest::newRow("closed while minimised: a fresh window comes")
         << int(ClosedMinimised) << QStringList{gone, gone} << qint64(180 * 1000) << 0;
+    // A window in use shows its own title; minimised again, it counts down again.
+    const QString own = QStringLiteral("Quillmora");
     QTest::newRow("restored early: the same window comes")
-        << int(RestoredAndLeft) << QStringList{two, QStringLiteral("Quillmora - あと 1 分未満")} << qint64(180 * 1000)
-        << 0;
+        << int(RestoredAndLeft) << QStringList{own, own} << qint64(180 * 1000) << 0;
+    QTest::newRow("restored, then minimised again")
+        << int(RestoredThenMinimised) << QStringList{own, QStringLiteral("Quillmora - あと 1 分未満")}
+        << qint64(180 * 1000) << 0;
     QTest::newRow("one item trained, then closed: a fresh pass comes")
-        << int(TrainedThenClosed) << QStringList{two, gone} << qint64(180 * 1000) << 1;
+        << int(TrainedThenClosed) << QStringList{own, gone} << qint64(180 * 1000) << 1;
     QTest::newRow("trained through: no second pass")
         << int(TrainedThrough) << QStringList{gone, gone} << qint64(-1) << 1;
 }
@@ -192,6 +209,17 @@ void TestWaitView::everyWayThroughAWaitPastItsMinutes()
         during = {{30 * 1000, close}};
     if (way == RestoredAndLeft)
         during = {{30 * 1000, [] { restoreAndPressNext(0); }}};
+    QStringList atOnce;  // the title right after the user restored or minimised the window
+    if (way == RestoredThenMinimised)
+        during = {{30 * 1000,
+                   [&] {
+                       restoreAndPressNext(0);
+                       atOnce.append(trainingTitle());
+                   }},
+                  {90 * 1000, [&] {
+                       training.setWindowState(platform::Form::vbMinimized);
+                       atOnce.append(trainingTitle());
+                   }}};
     if (way == TrainedThenClosed)
         during = {{30 * 1000, [] { restoreAndPressNext(1); }}, {90 * 1000, close}};
     if (way == TrainedThrough)
@@ -199,6 +227,8 @@ void TestWaitView::everyWayThroughAWaitPastItsMinutes()
 
     const ThreeMinutes seen = waitThreeMinutes(env, during);
     QCOMPARE(seen.titles, titles);
+    if (way == RestoredThenMinimised)
+        QCOMPARE(atOnce, QStringList({QStringLiteral("Quillmora"), QStringLiteral("Quillmora - あと 2 分")}));
     QCOMPARE(seen.passAt, passAt);
     QCOMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), recordsOfA);
     QVERIFY(!QmrM::StartWaits::current());
@@ -237,6 +267,65 @@ void TestWaitView::passComesWhileABoxIsOpen()
     QCOMPARE(seen.passAt, qint64(180 * 1000));
     QVERIFY(cameWithTheBoxOpen);
     QCOMPARE(trainingTitle(), QStringLiteral("Quillmora"));
+}
+
+void TestWaitView::passPutOffUntilACountIsIn_data()
+{
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<QStringList>("titles");  // a minute and two minutes after 5 分後に
+    QTest::newRow("untouched: it waits five minutes more")
+        << false
+        << QStringList{QStringLiteral("Quillmora - あと 4 分 (minimised)"),
+                       QStringLiteral("Quillmora - あと 3 分 (minimised)")};
+    QTest::newRow("a count typed: it stays") << true << QStringList(2, QStringLiteral("Quillmora"));
+}
+
+void TestWaitView::passPutOffUntilACountIsIn()
+{
+    QFETCH(bool, typed);
+    QFETCH(QStringList, titles);
+    TestEnv env;
+    Program::showTheWait();
+    frmMain& training = frmMain::instance();
+    QList<qint64> passes;
+    connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::passCame, this,
+            [&] { passes.append(env.clock().elapsedMs()); });
+    clickButton(settingsWithWait(QStringLiteral("1")), QStringLiteral("cmdAgain"));
+    QCOMPARE(passes.size(), 1);
+    if (typed)
+        QTest::keyClicks(control<QLineEdit>(training, QStringLiteral("txtKaisu")), QStringLiteral("7"));
+    QAction* postpone = trayEntry(QStringLiteral("postpone"));
+    QVERIFY(postpone);
+    emit qobject_cast<QMenu*>(postpone->parent())->aboutToShow();  // the user opens the tray's menu
+    QCOMPARE(postpone->isEnabled(), !typed);
+
+    const qint64 putOffAt = env.clock().elapsedMs();
+    QStringList seen;
+    const auto watchTwoMinutes = [&] {
+        for (const qint64 moment : {60 * 1000 + 1, 120 * 1000 + 1})
+            env.clock().after(moment, [&] {
+                const bool minimised = training.WindowState() == platform::Form::vbMinimized;
+                seen.append(trainingTitle() + (minimised ? QStringLiteral(" (minimised)") : QString()));
+            });
+    };
+    // From the moment the window waits again; the clock stands still until then.
+    connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::began, this, watchTwoMinutes);
+    postpone->trigger();
+    if (typed)
+        watchTwoMinutes();
+    QVERIFY(QTest::qWaitFor([&] { return seen.size() == 2 && (typed || passes.size() == 2); }));
+    disconnect(&QmrM::StartWaits::instance(), nullptr, this, nullptr);
+    QCOMPARE(seen, titles);
+    if (!typed)
+        QCOMPARE(passes.last() - putOffAt, qint64(5 * 60 * 1000));
+    // The same pass, back at its first item; nothing was recorded meanwhile, and it may be put off again.
+    QCOMPARE(training.WindowState(), int(platform::Form::vbNormal));
+    QCOMPARE(trainingTitle(), QStringLiteral("Quillmora"));
+    QCOMPARE(textOf(training, QStringLiteral("lblKoumoku")), QStringLiteral("A"));
+    QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
+    emit qobject_cast<QMenu*>(postpone->parent())->aboutToShow();
+    QCOMPARE(postpone->isEnabled(), !typed);
+    QVERIFY(env.endings().isEmpty());
 }
 
 QTEST_MAIN(TestWaitView)
