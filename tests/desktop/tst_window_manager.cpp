@@ -6,6 +6,7 @@
 #include "TestEnv.h"
 
 #include "app/Program.h"
+#include "chart/ProgressActions.h"
 #include "platform/AppSetup.h"
 #include "settings/frmSettei.h"
 #include "shared/Clock.h"
@@ -20,6 +21,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -106,6 +108,36 @@ WId loadedWindow(platform::Form& form)
     return form.isLoaded() ? form.window()->winId() : 0;
 }
 
+// Whether the window manager put the window's frame (client and _NET_FRAME_EXTENTS) within the screen.
+bool frameOnScreen(const QWidget* window)
+{
+    const QString id = QString::number(window->winId());
+    QString info, extents;
+    const bool shown = QTest::qWaitFor([&] {
+        info = run("xwininfo", {"-id", id});
+        extents = run("xprop", {"-id", id, "_NET_FRAME_EXTENTS"});
+        return info.contains("IsViewable") && extents.contains('=');
+    });
+    QTest::qWait(300);  // the manager may still move it
+    const auto field = [&](const QString& name) {
+        return QRegularExpression(name + ": +(-?\\d+)").match(info + extents).captured(1).toInt();
+    };
+    const QStringList frame = extents.section('=', 1).split(QRegularExpression("\\D+"), Qt::SkipEmptyParts);
+    const QRect placed =
+        QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height"))
+            .adjusted(-frame.value(0).toInt(), -frame.value(2).toInt(), frame.value(1).toInt(), frame.value(3).toInt());
+    const QScreen* screen = window->screen();
+    qInfo() << window->objectName() << placed << screen->size() * screen->devicePixelRatio();
+    return shown && QRect(QPoint(), screen->size() * screen->devicePixelRatio()).contains(placed);
+}
+
+// Whether a control is whole within the visible part of its window.
+bool inView(const platform::Form& form, const QString& name)
+{
+    const QWidget* widget = control<QWidget>(form, name);
+    return form.window()->rect().contains(QRect(widget->mapTo(form.window(), QPoint()), widget->size()));
+}
+
 // Asks the window manager to close a window, as a task bar's close does (_NET_CLOSE_WINDOW).
 void closeFromTheTaskBar(WId window)
 {
@@ -164,6 +196,7 @@ private slots:
     void passComesOverAnOpenBox();
     void windowClosedDuringTheWaitComesBackFresh_data();
     void windowClosedDuringTheWaitComesBackFresh();
+    void windowsWithinTheScreen();
 
 private:
     // Starts the program, leaves the first pass with 中断 and starts the wait; `during` runs at the given
@@ -288,6 +321,21 @@ void TestWindowManager::windowClosedDuringTheWaitComesBackFresh()
     QVERIFY2(settles([&] { return loadedWindow(training); }, "Normal", true, true, &seen), qPrintable(seen));
     QCOMPARE(control<QWidget>(training, QStringLiteral("lblKoumoku"))->property("text").toString(),
              QStringLiteral("A"));
+}
+
+// Also run on a 1280x800 screen at a scale factor of 2 (tst_window_manager_scaled).
+void TestWindowManager::windowsWithinTheScreen()
+{
+    frmMain& training = frmMain::instance();
+    training.Load();
+    QVERIFY(frameOnScreen(training.window()));
+    QVERIFY(inView(training, QStringLiteral("cmdNext")));
+    clickButton(training, QStringLiteral("cmdCut"));
+    QWidget* settings = frmSettei::instance().window();
+    QVERIFY(frameOnScreen(settings));
+    QVERIFY(inView(frmSettei::instance(), QStringLiteral("cmdAgain")));
+    chart::showChart(settings, 1);
+    QVERIFY(frameOnScreen(settings->findChild<QWidget*>(QStringLiteral("frmChart"))));
 }
 
 QTEST_MAIN(TestWindowManager)

@@ -12,7 +12,6 @@
 #include "platform/Form.h"
 #include "help/HtmlHelp.h"
 #include "settings/frmSettei.h"
-#include "shared/Wait.h"
 #include "training/frmMain.h"
 
 #include <QApplication>
@@ -25,7 +24,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -118,7 +116,6 @@ private slots:
 
     void iconAndNoticesFollowTheWait();
     void startNowBringsThePassAndItsRecord();
-    void passPutOffFromTheNotice();
     void stopWaitingLeavesNoPass();
     void endInTheMenuEndsTheProgram();
 
@@ -205,44 +202,6 @@ void TestTrayServices::startNowBringsThePassAndItsRecord()
     // The pass is over, and the offer to put it off with it.
     QTRY_VERIFY(!mServices.item()[QStringLiteral("registered")].toBool());
     QVERIFY(frmSettei::instance().isLoaded());
-}
-
-void TestTrayServices::passPutOffFromTheNotice()
-{
-    WaitOnDesktop desktop;
-    const int from = mServices.noticeCount();
-    desktop.runWait({[&] { clickInTheTray(QStringLiteral("今すぐ始める")); }});
-    if (QTest::currentTestFailed())
-        return;
-    QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
-    QWidget* training = frmMain::instance().window();
-    QString waited;
-    // Inside the new wait: the window is back on the task bar, counting down; then its five minutes pass.
-    QObject listening;
-    connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::began, &listening, [&] {
-        QTimer::singleShot(0, &listening, [&] {
-            if (QTest::qWaitFor([&] {
-                    return xWindowState(training) == QLatin1String("Iconic") &&
-                           xTitle(training) == QStringLiteral("Quillmora - あと 5 分");
-                }))
-                waited = xTitle(training);
-            desktop.clock().jump(5 * 60 * 1000);
-        });
-    });
-    mServices.invokeAction(mServices.notices(kPass, from).first()[QStringLiteral("id")].toInt(),
-                           QStringLiteral("postpone"), QString());
-    QTRY_COMPARE(mServices.notices(kPass, from).size(), 2);
-    QCOMPARE(waited, QStringLiteral("Quillmora - あと 5 分"));
-    QCOMPARE(frmMain::instance().window(), training);
-    QTRY_COMPARE(xWindowState(training), QStringLiteral("Normal"));
-    // With a count typed, the new notice's 5 分後に does nothing.
-    QTest::keyClicks(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), QStringLiteral("3"));
-    mServices.invokeAction(mServices.notices(kPass, from).last()[QStringLiteral("id")].toInt(),
-                           QStringLiteral("postpone"), QString());
-    QTest::qWait(300);
-    QVERIFY(!QmrM::StartWaits::current());
-    QCOMPARE(xWindowState(training), QStringLiteral("Normal"));
-    QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
 }
 
 void TestTrayServices::stopWaitingLeavesNoPass()
