@@ -75,8 +75,8 @@ ThreeMinutes waitThreeMinutes(TestEnv& env, const QList<QPair<qint64, std::funct
 QAction* trayEntry(const QString& name)
 {
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == QLatin1String("trayMenu"))
-            return window->findChild<QAction*>(name);
+        if (auto* entry = window->findChild<QAction*>(name))
+            return entry;
     }
     return nullptr;
 }
@@ -108,7 +108,6 @@ private slots:
     void everyWayThroughAWaitPastItsMinutes_data();
     void everyWayThroughAWaitPastItsMinutes();
     void passComesWhileABoxIsOpen();
-    void passPutOffUntilACountIsIn_data();
     void passPutOffUntilACountIsIn();
 };
 
@@ -267,47 +266,36 @@ void TestWaitView::passComesWhileABoxIsOpen()
     QCOMPARE(trainingTitle(), QStringLiteral("Quillmora"));
 }
 
-void TestWaitView::passPutOffUntilACountIsIn_data()
-{
-    QTest::addColumn<bool>("typed");
-    QTest::newRow("untouched: five minutes more") << false;
-    QTest::newRow("a count typed: it stays") << true;
-}
-
-// 5 分後に from the tray: the window waits again as after 開始 (its title counts down, so it is minimised),
-// and the same pass comes back five minutes later with nothing recorded; a typed count takes the offer away.
+// 5 分後に from the tray: the window waits five minutes again as after 開始 (its title counts down, so it is
+// minimised) and the same pass comes back with nothing recorded; a typed count takes the offer away.
 void TestWaitView::passPutOffUntilACountIsIn()
 {
-    QFETCH(bool, typed);
     TestEnv env;
     Program::showTheWait();
     QList<qint64> passes;
-    connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::passCame, this,
-            [&] { passes.append(env.clock().elapsedMs()); });
-    clickButton(settingsWithWait(QStringLiteral("1")), QStringLiteral("cmdAgain"));
-    if (typed)
-        QTest::keyClicks(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), QStringLiteral("7"));
-    QAction* postpone = trayEntry(QStringLiteral("postpone"));
-    emit qobject_cast<QMenu*>(postpone->parent())->aboutToShow();  // the user opens the tray's menu
-    QCOMPARE(postpone->isEnabled(), !typed);
-
     QStringList titles;
-    const auto watchTwoMinutes = [&] {
+    QmrM::StartWaits& waits = QmrM::StartWaits::instance();
+    connect(&waits, &QmrM::StartWaits::passCame, this, [&] { passes.append(env.clock().elapsedMs()); });
+    clickButton(settingsWithWait(QStringLiteral("1")), QStringLiteral("cmdAgain"));
+    connect(&waits, &QmrM::StartWaits::began, this, [&] {
         for (const qint64 moment : {60 * 1000 + 1, 120 * 1000 + 1})
             env.clock().after(moment, [&] { titles.append(trainingTitle()); });
-    };
-    // From the moment the window waits again; the clock stands still until then.
-    connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::began, this, watchTwoMinutes);
-    postpone->trigger();
-    if (typed)
-        watchTwoMinutes();
-    QVERIFY(QTest::qWaitFor([&] { return titles.size() == 2 && (typed || passes.size() == 2); }));
-    disconnect(&QmrM::StartWaits::instance(), nullptr, this, nullptr);
-    const QStringList waited{QStringLiteral("Quillmora - あと 4 分"), QStringLiteral("Quillmora - あと 3 分")};
-    QCOMPARE(titles, typed ? QStringList(2, QStringLiteral("Quillmora")) : waited);
-    QCOMPARE(passes, typed ? QList<qint64>{60 * 1000} : QList<qint64>({60 * 1000, 360 * 1000}));
+    });
+    trayEntry(QStringLiteral("postpone"))->trigger();
+    QVERIFY(QTest::qWaitFor([&] { return passes.size() == 2; }));
+    disconnect(&waits, nullptr, this, nullptr);
+    QCOMPARE(titles, QStringList({QStringLiteral("Quillmora - あと 4 分"), QStringLiteral("Quillmora - あと 3 分")}));
+    QCOMPARE(passes, QList<qint64>({60 * 1000, 360 * 1000}));
     QCOMPARE(textOf(frmMain::instance(), QStringLiteral("lblKoumoku")), QStringLiteral("A"));
     QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
+
+    QTest::keyClicks(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), QStringLiteral("7"));
+    QAction* postpone = trayEntry(QStringLiteral("postpone"));
+    emit qobject_cast<QMenu*>(postpone->parent())->aboutToShow();  // the user opens the tray's menu
+    QVERIFY(!postpone->isEnabled());
+    postpone->trigger();
+    QTest::qWait(50);
+    QVERIFY(!QmrM::StartWaits::current());
 }
 
 QTEST_MAIN(TestWaitView)
