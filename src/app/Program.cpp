@@ -113,6 +113,8 @@ void wireWindows()
     QObject::connect(&frmSettei::instance(), &platform::Form::controlsCreated, &frmSettei::instance(),
                      [](QWidget* window) { chart::attachToSettingsWindow(window); });
     platform::handover().presentedItem = [] { return frmMain::instance().presentedItem(); };
+    platform::handover().passUntouched = [] { return frmMain::instance().passUntouched(); };
+    platform::handover().waitForPass = [](double seconds) { frmSettei::instance().waitForPass(seconds); };
 }
 
 void showTheWait()

@@ -9,6 +9,7 @@
 #include "SaveFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/OnScreen.h"
 #include "shared/Errors.h"
 
 #include <QAbstractItemView>
@@ -18,7 +19,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
-#include <QScreen>
 #include <QShortcut>
 
 namespace chart {
@@ -112,22 +112,6 @@ private:
     int mFor = 0;
 };
 
-// A new chart window opens centred over the window that asked for it (or the screen), kept on the screen.
-void placeNewWindow(QWidget* window, QWidget* owner)
-{
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect available = screen->availableGeometry();
-    QRect frame(QPoint(0, 0), window->size());
-    frame.moveCenter(owner && owner->isVisible() ? owner->frameGeometry().center() : available.center());
-    frame.moveRight(std::min(frame.right(), available.right()));
-    frame.moveBottom(std::min(frame.bottom(), available.bottom()));
-    frame.moveLeft(std::max(frame.left(), available.left()));
-    frame.moveTop(std::max(frame.top(), available.top()));
-    window->move(frame.topLeft());
-}
-
 }  // namespace
 
 void showChart(QWidget* caller, int item)
@@ -136,7 +120,8 @@ void showChart(QWidget* caller, int item)
     if (!window) {
         QWidget* owner = caller ? caller->window() : nullptr;
         window = new ChartWindow(owner);
-        placeNewWindow(window, owner);
+        // Centred over the window that asked for it, no larger than the screen.
+        platform::placeOnScreen(window, owner);
     }
     window->show();
     if (window->isMinimized())

@@ -3,15 +3,14 @@
 
 #include "ChmFile.h"
 #include "platform/Guard.h"
+#include "platform/OnScreen.h"
 #include "NavigationPanes.h"
 #include "Printing.h"
 #include "ReadableTabs.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QIcon>
-#include <QScreen>
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
@@ -240,16 +239,8 @@ void HelpViewer::closeEvent(QCloseEvent* event)
 
 void HelpViewer::placeOver(QWidget* owner)
 {
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const QSize size(qMin(900, avail.width() - 40), qMin(640, avail.height() - 40));
-    resize(size);
-
-    QRect frame(QPoint(0, 0), size);
-    frame.moveCenter(owner && owner->isVisible() ? owner->frameGeometry().center() : avail.center());
-    frame.moveLeft(qBound(avail.left(), frame.left(), qMax(avail.left(), avail.right() - frame.width())));
-    frame.moveTop(qBound(avail.top(), frame.top(), qMax(avail.top(), avail.bottom() - frame.height())));
-    move(frame.topLeft());
+    resize(900, 640);
+    platform::placeOnScreen(this, owner);
 }
 
 }  // namespace help

@@ -3,11 +3,11 @@
 
 #include "Desktop.h"
 #include "Guard.h"
+#include "OnScreen.h"
 #include "shared/Wait.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QTimer>
 
 namespace platform {
@@ -109,12 +109,8 @@ void Form::Unload()
 
 void Form::placeCentred()
 {
-    // Each freshly loaded window is centred on the screen.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = mWindow->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        mWindow->move(frame.topLeft());
-    }
+    // Each freshly loaded window is centred on the screen, its title bar and buttons within reach.
+    placeOnScreen(mWindow.data());
 }
 
 void Form::Show()

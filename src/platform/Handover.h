@@ -22,6 +22,11 @@ struct Handover {
     std::function<Form&()> settingsWindow;
     // What the training window presents now (empty while it is not loaded).
     std::function<PresentedItem()> presentedItem;
+    // Whether the training window is loaded with its pass as it came: no count entered or typed yet.
+    std::function<bool()> passUntouched;
+    // Sends the training window back to the task bar to wait the given seconds, as the settings window's
+    // start does; its pass comes when the wait is over. Returns once it is.
+    std::function<void(double seconds)> waitForPass;
 };
 
 Handover& handover();

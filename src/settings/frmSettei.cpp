@@ -450,11 +450,16 @@ void frmSettei::cmdAgain_Click()
     Unload();
     // The training window's start-up runs now, at the beginning of the wait: it rereads the data files
     // and prepares the first item while the window waits minimised.
+    waitForPass(StartWaitSeconds());
+}
+
+void frmSettei::waitForPass(double seconds)
+{
     platform::Form& training = platform::handover().trainingWindow();
     training.setWindowState(platform::Form::vbMinimized);
     if (!training.isLoaded())
         return;  // no items any more: the start-up has already brought this window back
-    StartWait wait(StartWaitSeconds());
+    StartWait wait(seconds);
     // The steps after the wait run the moment it is over, even while a box opened during the wait holds
     // this handler beneath the box's own event loop: the pass comes on time whatever is open.
     wait.whenOver(platform::guardedSlot([this](Wait::Outcome outcome) { afterStartWait(outcome); }));

@@ -22,6 +22,10 @@ public:
     static void destroyInstance();
     ~frmSettei() override;
 
+    // Minimises the training window and waits the given seconds (a start wait), then brings it back for
+    // its pass. The start button's wait, also used to put a pass off.
+    void waitForPass(double seconds);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void createControls(platform::FormWindow* window) override;

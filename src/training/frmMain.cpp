@@ -214,6 +214,9 @@ void frmMain::connectHandlers()
     connect(ui->hsbKaisu, &QScrollBar::sliderMoved, this, guarded(this, &frmMain::hsbKaisu_Scroll));
     connect(ui->cmdCut, &QToolButton::clicked, this, guarded(this, &frmMain::cmdCut_Click));
     new platform::KeyPressFilter(ui->txtKaisu, [this](int& keyAscii) { txtKaisu_KeyPress(keyAscii); });
+    // Only the user's own changes: the program sets the count at each item.
+    connect(ui->txtKaisu, &QLineEdit::textEdited, this, [this] { mCountEntered = true; });
+    connect(ui->hsbKaisu, &QScrollBar::actionTriggered, this, [this] { mCountEntered = true; });
 }
 
 void frmMain::setBackground(const QColor& color)
@@ -234,6 +237,7 @@ void frmMain::setStepColour(int step, int paletteIndex)
 
 void frmMain::Form_Load()
 {
+    mCountEntered = false;
     LoadItems();
     LoadSettings();
     if (gKoumokuSu == 0) {
@@ -291,6 +295,7 @@ bool frmMain::recordCount(double value)
 {
     try {
         AppendHistoryRecord(gKoumoku[gGenzai], value);
+        mCountEntered = true;
         return true;
     } catch (const DataFileError& error) {
         platform::MsgBox(error.description() + QStringLiteral("\n回数は記録されていません。"), platform::vbExclamation,

@@ -29,6 +29,8 @@ public:
 
     // The item the loaded window presents (empty while it is not loaded).
     platform::PresentedItem presentedItem() const;
+    // Whether the window is loaded and the user has neither typed a count nor recorded one in it yet.
+    bool passUntouched() const { return isLoaded() && !mCountEntered; }
 
 protected:
     void createControls(platform::FormWindow* window) override;
@@ -61,4 +63,6 @@ private:
     int16_t mIro = 0;
     // The load whose press of next is being handled (0: none).
     quint64 mAdvancingLoad = 0;
+    // The user typed or recorded a count in this load.
+    bool mCountEntered = false;
 };

@@ -10,11 +10,13 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 
 using QmrM::StartWait;
@@ -25,6 +27,9 @@ namespace {
 
 const QString kStartKey = QStringLiteral("start");
 const QString kStartNowKey = QStringLiteral("startNow");
+const QString kPostponeKey = QStringLiteral("postpone");
+const QString kPassHere = QStringLiteral("トレーニングの時間です");
+constexpr double kPostponeSeconds = 5 * 60;
 // The action a click on the notice itself chooses, where the desktop offers that.
 const QString kDefaultKey = QStringLiteral("default");
 
@@ -45,6 +50,26 @@ void stopWaiting()
 {
     if (StartWait* wait = StartWaits::current())
         wait->cancel();
+}
+
+// Whether the pass that came may still be put off: no wait runs, and the training window is up with
+// nothing entered in it yet.
+bool passMayWait()
+{
+    const auto& untouched = platform::handover().passUntouched;
+    return !StartWaits::current() && untouched && untouched();
+}
+
+// Sends the training window back to wait five minutes, as the start button does; the pass comes again
+// then. The wait runs from the event loop, not inside the menu's or the notice's call.
+void postponePass()
+{
+    QTimer::singleShot(0, qApp, [] {
+        platform::runGuarded([] {
+            if (passMayWait())
+                platform::handover().waitForPass(kPostponeSeconds);
+        });
+    });
 }
 
 // Ends the program as the settings window's 終了 does; the wait is then over, without its pass.
@@ -97,6 +122,7 @@ void WaitView::waitBegan(const StartWait& wait)
     mNotifications.close(DesktopNotifications::Pass);
     makeTrayIcon();
     showTimeLeft(wait);
+    updateMenu();
     mIcon->show();
 }
 
@@ -117,12 +143,12 @@ void WaitView::waitEnded()
 
 void WaitView::showTimeLeft(const StartWait& wait)
 {
-    showTitle(QmrM::TimeLeftShort(wait.remainingMs()));
+    showTitle(wait);
     if (mIcon)
         mIcon->setToolTip(QmrM::TimeLeftText(wait));
 }
 
-void WaitView::showTitle(const QString& timeLeft)
+void WaitView::showTitle(const StartWait& wait)
 {
     platform::Form& training = platform::handover().trainingWindow();
     if (!training.isLoaded())
@@ -131,8 +157,25 @@ void WaitView::showTitle(const QString& timeLeft)
     if (!training.isLoadedAs(mTitledLoad)) {
         mTitledLoad = training.loadCount();
         mPlainTitle = window->windowTitle();
+        window->installEventFilter(this);  // restored or minimised again by the user during the wait
     }
-    window->setWindowTitle(mPlainTitle + QStringLiteral(" - ") + timeLeft);
+    // A window the user brought back to train in during the wait is the program's window again; the
+    // countdown belongs to the task bar's entry of a window that waits.
+    const bool inUse = window->isVisible() && !window->isMinimized();
+    window->setWindowTitle(inUse ? mPlainTitle
+                                 : mPlainTitle + QStringLiteral(" - ") + QmrM::TimeLeftShort(wait.remainingMs()));
+}
+
+bool WaitView::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::WindowStateChange || type == QEvent::Show || type == QEvent::Hide) {
+        platform::Form& training = platform::handover().trainingWindow();
+        const StartWait* wait = StartWaits::current();
+        if (wait && mTitledLoad != 0 && training.isLoadedAs(mTitledLoad) && watched == training.window())
+            platform::runGuarded([&] { showTitle(*wait); });
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void WaitView::restoreTitle()
@@ -140,8 +183,10 @@ void WaitView::restoreTitle()
     if (mTitledLoad == 0)
         return;
     platform::Form& training = platform::handover().trainingWindow();
-    if (training.isLoadedAs(mTitledLoad))
+    if (training.isLoadedAs(mTitledLoad)) {
+        training.window()->removeEventFilter(this);
         training.window()->setWindowTitle(mPlainTitle);
+    }
     mTitledLoad = 0;
 }
 
@@ -154,7 +199,9 @@ void WaitView::makeTrayIcon()
     mMenu->setAccessibleName(QStringLiteral("Quillmora"));
     addAction(*mMenu, QStringLiteral("startNow"), QStringLiteral("今すぐ始める"), startNow);
     addAction(*mMenu, QStringLiteral("stopWaiting"), QStringLiteral("待機をやめる"), stopWaiting);
+    addAction(*mMenu, QStringLiteral("postpone"), QStringLiteral("5 分後に"), postponePass);
     mMenu->addSeparator();
+    connect(mMenu.get(), &QMenu::aboutToShow, this, platform::guardedSlot([this] { updateMenu(); }));
     addAction(*mMenu, QStringLiteral("endProgram"), QStringLiteral("終了"), endProgram);
 
     // The icon theme's picture where the program is installed; the window's icon otherwise.
@@ -170,12 +217,42 @@ void WaitView::makeTrayIcon()
             }));
 }
 
+void WaitView::updateMenu()
+{
+    // While a wait runs, it can be ended; once the pass is here, it can be put off until a count is in.
+    const bool waiting = StartWaits::current() != nullptr;
+    for (QAction* action : mMenu->actions()) {
+        if (action->objectName() == QLatin1String("startNow") || action->objectName() == QLatin1String("stopWaiting"))
+            action->setVisible(waiting);
+        if (action->objectName() == QLatin1String("postpone")) {
+            action->setVisible(!waiting);
+            action->setEnabled(passMayWait());
+        }
+    }
+}
+
+void WaitView::offerPostponing()
+{
+    makeTrayIcon();
+    updateMenu();
+    mIcon->setToolTip(kPassHere);
+    mIcon->show();
+    // The offer goes with the window's pass (the window is deleted some time after it unloads).
+    connect(platform::handover().trainingWindow().window(), &QObject::destroyed, mIcon.get(), [this] {
+        if (!StartWaits::current())
+            mIcon->hide();
+    });
+}
+
 void WaitView::passCame()
 {
+    if (passMayWait())
+        offerPostponing();
     Notice notice;
-    notice.summary = QStringLiteral("トレーニングの時間です");
+    notice.summary = kPassHere;
     notice.body = passBody();
-    notice.actions = QStringList{kDefaultKey, QStringLiteral("始める"), kStartKey, QStringLiteral("始める")};
+    notice.actions = QStringList{kDefaultKey,  QStringLiteral("始める"),  kStartKey, QStringLiteral("始める"),
+                                 kPostponeKey, QStringLiteral("5 分後に")};
     // Where the window cannot come back by itself, the notice stays until the user answers it.
     notice.timeoutMs = onWayland() ? 0 : -1;
     mNotifications.show(DesktopNotifications::Pass, notice);
@@ -183,6 +260,10 @@ void WaitView::passCame()
 
 void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken)
 {
+    if (kind == DesktopNotifications::Pass && key == kPostponeKey) {
+        postponePass();  // nothing once a count is in
+        return;
+    }
     const bool startingNow = kind == DesktopNotifications::TimeLeft && key == kStartNowKey;
     const bool starting = kind == DesktopNotifications::Pass && (key == kStartKey || key == kDefaultKey);
     platform::Form& training = platform::handover().trainingWindow();

@@ -25,8 +25,9 @@ namespace tray {
 // and an icon in the tray (where the desktop has one) tells the time left and the time of day the pass
 // comes; its menu starts the pass now, stops waiting or ends the program. When the pass comes, a desktop
 // notification says so, and its action 始める brings the training window to the front, which on Wayland
-// only the desktop may do. Everything follows the announcements of QmrM::StartWaits and wakes only when
-// the wait does, once a minute.
+// only the desktop may do. Until a count is entered, the notice and the tray's menu offer 5 分後に: the
+// window waits five minutes more, as after 開始, and the pass comes again. Everything follows the
+// announcements of QmrM::StartWaits and wakes only when the wait does, once a minute.
 class WaitView : public QObject {
     Q_OBJECT
 public:
@@ -38,14 +39,19 @@ public:
     // goes when the wait ends.
     void tellTimeLeft(const QmrM::StartWait& wait);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void waitBegan(const QmrM::StartWait& wait);
     void waitEnded();
     void passCame();
     void showTimeLeft(const QmrM::StartWait& wait);
-    void showTitle(const QString& timeLeft);
+    void showTitle(const QmrM::StartWait& wait);
     void restoreTitle();
     void makeTrayIcon();
+    void updateMenu();
+    void offerPostponing();
     void notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken);
 
     // The load of the training window whose title counts down (0: none), and its own title. The view

@@ -5,6 +5,7 @@
 # activation and focus as on a real desktop. With --dbus the command gets a private D-Bus session (empty:
 # the test starts the services it needs on it); with --a11y also the accessibility bus. Without either it
 # has no session bus at all, never the one of the session the tests were started from.
+# QUILLMORA_DESKTOP_SCREEN sets the X server's screen size (default 1280x1024x24).
 #
 #   tests/desktop/on-desktop.sh [--desktop KIND] [--dbus | --a11y] command [arguments...]
 #
@@ -108,7 +109,7 @@ await() {
 start_x_server() {
     # The X server picks a free display and tells its number.
     exec 3<> <(:)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$workdir/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${QUILLMORA_DESKTOP_SCREEN:-1280x1024x24}" -nolisten tcp -noreset >"$workdir/xvfb.log" 2>&1 &
     pids+=($!)
     read -r -t 10 display <&3 || fail "Xvfb did not start"
     export DISPLAY=":$display"

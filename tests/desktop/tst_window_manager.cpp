@@ -6,6 +6,7 @@
 #include "FastWait.h"
 
 #include "app/Program.h"
+#include "chart/ProgressActions.h"
 #include "platform/AppSetup.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
@@ -18,6 +19,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -84,6 +86,24 @@ WId loadedWindow(platform::Form& form)
     return form.isLoaded() ? form.window()->winId() : 0;
 }
 
+// Whether the window manager put the window's whole frame (client and _NET_FRAME_EXTENTS) on the screen.
+bool frameOnScreen(const QWidget* window)
+{
+    QTest::qWait(500);  // mapped, framed and placed by the manager
+    const QString id = QString::number(window->winId());
+    const QString info = run("xwininfo", {"-id", id}) + run("xprop", {"-id", id, "_NET_FRAME_EXTENTS"});
+    const auto field = [&](const QString& name) {
+        return QRegularExpression(name + ": +(-?\\d+)").match(info).captured(1).toInt();
+    };
+    const auto frame = QRegularExpression("= (\\d+), (\\d+), (\\d+), (\\d+)").match(info);
+    const QRect placed =
+        QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height"))
+            .adjusted(-frame.captured(1).toInt(), -frame.captured(3).toInt(), frame.captured(2).toInt(),
+                      frame.captured(4).toInt());
+    qInfo() << window->objectName() << placed;
+    return frame.hasMatch() && QRect(QPoint(), window->screen()->size() * window->devicePixelRatio()).contains(placed);
+}
+
 // Asks the window manager to close a window, as a task bar's close does (_NET_CLOSE_WINDOW).
 void closeFromTheTaskBar(WId window)
 {
@@ -126,6 +146,7 @@ private slots:
     void passComesOverAnOpenBox();
     void windowClosedDuringTheWaitComesBackFresh_data();
     void windowClosedDuringTheWaitComesBackFresh();
+    void windowsWithinTheScreen();
 
 private:
     // Starts the program, leaves the first pass with 中断 and starts the wait; `during` runs at the given
@@ -244,6 +265,23 @@ void TestWindowManager::windowClosedDuringTheWaitComesBackFresh()
     QVERIFY2(settles([&] { return loadedWindow(training); }, "Normal", true, true, &seen), qPrintable(seen));
     QCOMPARE(control<QWidget>(training, QStringLiteral("lblKoumoku"))->property("text").toString(),
              QStringLiteral("A"));
+}
+
+// Also run on a 1280x800 screen at a scale factor of 2 (tst_window_manager_scaled), where the forms scroll.
+void TestWindowManager::windowsWithinTheScreen()
+{
+    frmMain& training = frmMain::instance();
+    training.Load();
+    QVERIFY(frameOnScreen(training.window()));
+    QWidget* next = control<QWidget>(training, QStringLiteral("cmdNext"));
+    QCOMPARE(next->visibleRegion(), QRegion(next->rect()));
+    clickButton(training, QStringLiteral("cmdCut"));
+    QWidget* settings = frmSettei::instance().window();
+    QVERIFY(frameOnScreen(settings));
+    QWidget* start = control<QWidget>(frmSettei::instance(), QStringLiteral("cmdAgain"));
+    QCOMPARE(start->visibleRegion(), QRegion(start->rect()));
+    chart::showChart(settings, 1);
+    QVERIFY(frameOnScreen(settings->findChild<QWidget*>(QStringLiteral("frmChart"))));
 }
 
 QTEST_MAIN(TestWindowManager)

@@ -168,6 +168,8 @@ class Watcher(dbus.service.Object):
         ids = {}
         for child in layout[2]:
             entry_id, props = int(child[0]), child[1]
+            if not props.get("visible", True):
+                continue  # a panel leaves hidden entries out
             if props.get("type") == "separator":
                 entries.append("-")
                 continue

@@ -93,6 +93,8 @@ private:
 
 const QJsonArray kMenu = {QStringLiteral("今すぐ始める"), QStringLiteral("待機をやめる"), QStringLiteral("-"),
                           QStringLiteral("終了")};
+// Once the pass is here, until a count is in.
+const QJsonArray kPassMenu = {QStringLiteral("5 分後に"), QStringLiteral("-"), QStringLiteral("終了")};
 
 }  // namespace
 
@@ -160,13 +162,13 @@ void TestTrayServices::iconAndNoticesFollowTheWait()
     QCOMPARE(frmMain::instance().window(), training);
     QTRY_COMPARE(xWindowState(training), QStringLiteral("Normal"));
     QTRY_VERIFY(training->isActiveWindow());
-    QTRY_VERIFY(!mServices.item()[QStringLiteral("registered")].toBool());
+    QTRY_COMPARE(mServices.item()[QStringLiteral("menu")].toArray(), kPassMenu);
     QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
     const QJsonObject pass = mServices.notices(kPass, from).first();
     QCOMPARE(pass[QStringLiteral("body")].toString(), QStringLiteral("A 5 回"));
     QCOMPARE(pass[QStringLiteral("actions")].toArray(),
              QJsonArray({QStringLiteral("default"), QStringLiteral("始める"), QStringLiteral("start"),
-                         QStringLiteral("始める")}));
+                         QStringLiteral("始める"), QStringLiteral("postpone"), QStringLiteral("5 分後に")}));
     QCOMPARE(pass[QStringLiteral("hints")].toObject()[QStringLiteral("desktop-entry")].toString(),
              QStringLiteral("io.github.quillmora.quillmora"));
     // The time-left notice went with the wait, and the title is the window's own again.
@@ -195,9 +197,10 @@ void TestTrayServices::startNowBringsThePassAndItsRecord()
     QCOMPARE(desktop.clock().elapsedMs(), qint64(0));  // long before its time
     QVERIFY(frmMain::instance().window()->isVisible());
     QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
-    QTRY_VERIFY(!mServices.item()[QStringLiteral("registered")].toBool());
     QTest::keyClick(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), Qt::Key_Return);
     QCOMPARE(readDataFile(QStringLiteral("A.txt")), QStringLiteral("\"12月06日\",\"10時30分00秒\",5\r\n"));
+    // The pass is over, and the offer to put it off with it.
+    QTRY_VERIFY(!mServices.item()[QStringLiteral("registered")].toBool());
     QVERIFY(frmSettei::instance().isLoaded());
 }
 

@@ -4,7 +4,7 @@
 // whatever the user did with the window meanwhile, and whatever box is open when the time is up.
 // And a desktop without a notification service (here: without a session bus): a second start still
 // learns the time left, from a message box that goes when the wait ends, and the pass comes without a
-// fault. The tray and the
+// fault. A pass put off with 5 分後に waits again, until a count is in. The tray and the
 // notices themselves are judged on a desktop session (tst_tray_services, tst_tray_x11).
 
 #include "TestEnv.h"
@@ -16,7 +16,10 @@
 #include "shared/Wait.h"
 #include "training/frmMain.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 
@@ -69,6 +72,15 @@ ThreeMinutes waitThreeMinutes(TestEnv& env, const QList<QPair<qint64, std::funct
     return seen;
 }
 
+QAction* trayEntry(const QString& name)
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* entry = window->findChild<QAction*>(name))
+            return entry;
+    }
+    return nullptr;
+}
+
 void restoreAndPressNext(int presses)
 {
     frmMain& training = frmMain::instance();
@@ -96,6 +108,7 @@ private slots:
     void everyWayThroughAWaitPastItsMinutes_data();
     void everyWayThroughAWaitPastItsMinutes();
     void passComesWhileABoxIsOpen();
+    void passPutOffUntilACountIsIn();
 };
 
 void TestWaitView::titleCountsTheMinutesDown_data()
@@ -155,7 +168,7 @@ void TestWaitView::withoutNotificationServiceASecondStartGetsTheBox()
     QVERIFY(env.endings().isEmpty());
 }
 
-enum WayThrough { ClosedMinimised, RestoredAndLeft, TrainedThenClosed, TrainedThrough };
+enum WayThrough { ClosedMinimised, RestoredAndLeft, RestoredThenMinimised, TrainedThenClosed, TrainedThrough };
 
 void TestWaitView::everyWayThroughAWaitPastItsMinutes_data()
 {
@@ -164,14 +177,17 @@ void TestWaitView::everyWayThroughAWaitPastItsMinutes_data()
     QTest::addColumn<qint64>("passAt");
     QTest::addColumn<int>("recordsOfA");
     const QString gone = QStringLiteral("(not loaded)");
-    const QString two = QStringLiteral("Quillmora - あと 2 分");
     QTest::newRow("closed while minimised: a fresh window comes")
         << int(ClosedMinimised) << QStringList{gone, gone} << qint64(180 * 1000) << 0;
+    // A window in use shows its own title; minimised again, it counts down again.
+    const QString own = QStringLiteral("Quillmora");
     QTest::newRow("restored early: the same window comes")
-        << int(RestoredAndLeft) << QStringList{two, QStringLiteral("Quillmora - あと 1 分未満")} << qint64(180 * 1000)
-        << 0;
+        << int(RestoredAndLeft) << QStringList{own, own} << qint64(180 * 1000) << 0;
+    QTest::newRow("restored, then minimised again")
+        << int(RestoredThenMinimised) << QStringList{own, QStringLiteral("Quillmora - あと 1 分未満")}
+        << qint64(180 * 1000) << 0;
     QTest::newRow("one item trained, then closed: a fresh pass comes")
-        << int(TrainedThenClosed) << QStringList{two, gone} << qint64(180 * 1000) << 1;
+        << int(TrainedThenClosed) << QStringList{own, gone} << qint64(180 * 1000) << 1;
     QTest::newRow("trained through: no second pass")
         << int(TrainedThrough) << QStringList{gone, gone} << qint64(-1) << 1;
 }
@@ -192,6 +208,15 @@ void TestWaitView::everyWayThroughAWaitPastItsMinutes()
         during = {{30 * 1000, close}};
     if (way == RestoredAndLeft)
         during = {{30 * 1000, [] { restoreAndPressNext(0); }}};
+    // The title follows at once when the user restores or minimises the window.
+    QStringList atOnce;
+    const auto setState = [&](int state) {
+        training.setWindowState(state);
+        atOnce.append(trainingTitle());
+    };
+    if (way == RestoredThenMinimised)
+        during = {{30 * 1000, [&] { setState(platform::Form::vbNormal); }},
+                  {90 * 1000, [&] { setState(platform::Form::vbMinimized); }}};
     if (way == TrainedThenClosed)
         during = {{30 * 1000, [] { restoreAndPressNext(1); }}, {90 * 1000, close}};
     if (way == TrainedThrough)
@@ -199,6 +224,8 @@ void TestWaitView::everyWayThroughAWaitPastItsMinutes()
 
     const ThreeMinutes seen = waitThreeMinutes(env, during);
     QCOMPARE(seen.titles, titles);
+    if (way == RestoredThenMinimised)
+        QCOMPARE(atOnce, QStringList({QStringLiteral("Quillmora"), QStringLiteral("Quillmora - あと 2 分")}));
     QCOMPARE(seen.passAt, passAt);
     QCOMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), recordsOfA);
     QVERIFY(!QmrM::StartWaits::current());
@@ -237,6 +264,38 @@ void TestWaitView::passComesWhileABoxIsOpen()
     QCOMPARE(seen.passAt, qint64(180 * 1000));
     QVERIFY(cameWithTheBoxOpen);
     QCOMPARE(trainingTitle(), QStringLiteral("Quillmora"));
+}
+
+// 5 分後に from the tray: the window waits five minutes again as after 開始 (its title counts down, so it is
+// minimised) and the same pass comes back with nothing recorded; a typed count takes the offer away.
+void TestWaitView::passPutOffUntilACountIsIn()
+{
+    TestEnv env;
+    Program::showTheWait();
+    QList<qint64> passes;
+    QStringList titles;
+    QmrM::StartWaits& waits = QmrM::StartWaits::instance();
+    connect(&waits, &QmrM::StartWaits::passCame, this, [&] { passes.append(env.clock().elapsedMs()); });
+    clickButton(settingsWithWait(QStringLiteral("1")), QStringLiteral("cmdAgain"));
+    connect(&waits, &QmrM::StartWaits::began, this, [&] {
+        for (const qint64 moment : {60 * 1000 + 1, 120 * 1000 + 1})
+            env.clock().after(moment, [&] { titles.append(trainingTitle()); });
+    });
+    trayEntry(QStringLiteral("postpone"))->trigger();
+    QVERIFY(QTest::qWaitFor([&] { return passes.size() == 2; }));
+    disconnect(&waits, nullptr, this, nullptr);
+    QCOMPARE(titles, QStringList({QStringLiteral("Quillmora - あと 4 分"), QStringLiteral("Quillmora - あと 3 分")}));
+    QCOMPARE(passes, QList<qint64>({60 * 1000, 360 * 1000}));
+    QCOMPARE(textOf(frmMain::instance(), QStringLiteral("lblKoumoku")), QStringLiteral("A"));
+    QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
+
+    QTest::keyClicks(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), QStringLiteral("7"));
+    QAction* postpone = trayEntry(QStringLiteral("postpone"));
+    emit qobject_cast<QMenu*>(postpone->parent())->aboutToShow();  // the user opens the tray's menu
+    QVERIFY(!postpone->isEnabled());
+    postpone->trigger();
+    QTest::qWait(50);
+    QVERIFY(!QmrM::StartWaits::current());
 }
 
 QTEST_MAIN(TestWaitView)
