@@ -110,7 +110,7 @@ int main(int argc, char* argv[])
     std::vector<double> append, save, both;
     for (int i = 0; i < 200; ++i) {
         const int64_t start = bench::monotonicNs();
-        QmrM::AppendHistoryRecord(QmrM::gKoumoku[1 + i % QmrM::gKoumokuSu], 20);
+        QmrM::appendHistoryRecord(QmrM::gKoumoku[1 + i % QmrM::gKoumokuSu], 20);
         const int64_t appended = bench::monotonicNs();
         QmrM::SaveItems();
         const int64_t saved = bench::monotonicNs();
@@ -118,7 +118,7 @@ int main(int argc, char* argv[])
         save.push_back(static_cast<double>(saved - appended) / 1e6);
         both.push_back(static_cast<double>(saved - start) / 1e6);
     }
-    bench::row(QStringLiteral("5. press of next: AppendHistoryRecord + SaveItems, 20 items (median of 200)"),
+    bench::row(QStringLiteral("5. press of next: appendHistoryRecord + SaveItems, 20 items (median of 200)"),
                QStringLiteral("%1 (append %2, items list %3)")
                    .arg(bench::ms(bench::median(both), 3), bench::ms(bench::median(append), 3),
                         bench::ms(bench::median(save), 3)));

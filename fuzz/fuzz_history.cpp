@@ -44,8 +44,8 @@ void checkRecords(const QByteArray& bytes, const std::vector<HistoryRecord>& rec
         FUZZ_CHECK(found.date == records[i].date && found.time == records[i].time && found.count == records[i].count,
                    describe(qsizetype(i), records[i]) + QStringLiteral(" read as ") + describe(qsizetype(i), found));
         FUZZ_CHECK(scanner.date() == records[i].date, describe(qsizetype(i), records[i]));
-        FUZZ_CHECK(same(scanner.count(), HistoryCount(records[i].count)), describe(qsizetype(i), records[i]));
-        total = roundHalfEven(AddHistoryCounts(total, HistoryCount(records[i].count)));
+        FUZZ_CHECK(same(scanner.count(), historyCount(records[i].count)), describe(qsizetype(i), records[i]));
+        total = roundHalfEven(addHistoryCounts(total, historyCount(records[i].count)));
     }
     FUZZ_CHECK(!scanner.next(), QStringLiteral("a record more than %1").arg(records.size()));
 
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     FUZZ_CHECK(isValidCp932(bytes) == decodeCp932(bytes).has_value(), QString());
     fuzz::writeFile(kHistoryPath, data, size);
-    const std::vector<HistoryRecord> records = ReadHistory(kItemName);
+    const std::vector<HistoryRecord> records = readHistory(kItemName);
     checkRecords(bytes, records);
     checkDays(records);
     return 0;

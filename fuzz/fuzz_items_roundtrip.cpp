@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const QByteArray written = fuzz::readFile(kItemsPath);
 
-    ResetSharedState();
+    resetSharedState();
     try {
         LoadItems();
     } catch (const DataFileError& error) {

@@ -80,7 +80,7 @@ void readAsHistory(int lines)
 {
     try {
         bool missing = true;
-        const std::vector<HistoryRecord> history = ReadHistory(kHistoryItem, &missing);
+        const std::vector<HistoryRecord> history = readHistory(kHistoryItem, &missing);
         FUZZ_CHECK(!missing, QString());
         FUZZ_CHECK(history.size() <= size_t(lines), QString::number(history.size()));
     } catch (const DataFileError& error) {

@@ -83,9 +83,9 @@ void writeSampleData(SampleClock& clock)
     // Two passes of the first item on one morning.
     const QDate day(2026, 12, 6);
     clock.set(QDateTime(day, QTime(9, 18, 7)));
-    AppendHistoryRecord(gKoumoku[1], 20);
+    appendHistoryRecord(gKoumoku[1], 20);
     clock.set(QDateTime(day, QTime(10, 2, 45)));
-    AppendHistoryRecord(gKoumoku[1], 18);
+    appendHistoryRecord(gKoumoku[1], 18);
 }
 
 // Four weeks of the first item before that morning, a few days skipped, for the picture of the chart.
@@ -101,10 +101,10 @@ void writeSampleWeeks(SampleClock& clock)
             continue;  // a day without training
         const QDate day = today.addDays(-daysBack);
         clock.set(QDateTime(day, QTime(9, 30)));
-        AppendHistoryRecord(name, 15 + (daysBack * 7) % 11);
+        appendHistoryRecord(name, 15 + (daysBack * 7) % 11);
         if (daysBack % 3 == 0) {
             clock.set(QDateTime(day, QTime(16, 10)));
-            AppendHistoryRecord(name, 12 + daysBack % 9);
+            appendHistoryRecord(name, 12 + daysBack % 9);
         }
     }
     appendToFile(history, morning);

@@ -29,10 +29,10 @@ void releaseFreedMemory()
 void DailyHistoryBuilder::add(const std::optional<MonthDay>& day, double count)
 {
     if (!day) {
-        mUnreadableCount = QmrM::AddHistoryCounts(mUnreadableCount, count);
+        mUnreadableCount = QmrM::addHistoryCounts(mUnreadableCount, count);
         ++mUnreadableRecords;
     } else if (!mDays.empty() && *mDays.back() == *day) {
-        mCounts.back() = QmrM::AddHistoryCounts(mCounts.back(), count);
+        mCounts.back() = QmrM::addHistoryCounts(mCounts.back(), count);
         ++mRecords.back();
     } else {
         mDays.push_back(day);
@@ -49,10 +49,10 @@ DailyHistory DailyHistoryBuilder::finish(const QDate& anchor) const
     const std::vector<QDate> dates = placeDates(mDays, anchor);
     for (size_t i = 0; i < dates.size(); ++i) {
         if (!dates[i].isValid()) {  // before the first year
-            history.undatedCount = QmrM::AddHistoryCounts(history.undatedCount, mCounts[i]);
+            history.undatedCount = QmrM::addHistoryCounts(history.undatedCount, mCounts[i]);
             history.undatedRecords += mRecords[i];
         } else if (!history.days.empty() && history.days.back().date == dates[i]) {
-            history.days.back().count = QmrM::AddHistoryCounts(history.days.back().count, mCounts[i]);
+            history.days.back().count = QmrM::addHistoryCounts(history.days.back().count, mCounts[i]);
         } else {
             history.days.push_back(DayCount{dates[i], mCounts[i]});
         }
@@ -62,7 +62,7 @@ DailyHistory DailyHistoryBuilder::finish(const QDate& anchor) const
 
 DailyHistory readDailyHistory(const QString& name)
 {
-    QByteArray bytes = QmrM::ReadHistoryBytes(name);
+    QByteArray bytes = QmrM::readHistoryBytes(name);
     const QDate anchor = historyAnchor(name);
     DailyHistoryBuilder builder;
     {

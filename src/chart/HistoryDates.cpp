@@ -85,14 +85,14 @@ std::vector<QDate> placeDates(const std::vector<QmrM::HistoryRecord>& records, c
 
 QDate today()
 {
-    return QmrM::Now().date();
+    return QmrM::currentDateTime().date();
 }
 
 ItemHistory readItemHistory(const QString& name)
 {
     ItemHistory history;
     history.name = name;
-    history.records = QmrM::ReadHistory(name);
+    history.records = QmrM::readHistory(name);
     history.anchor = historyAnchor(name);
     return history;
 }

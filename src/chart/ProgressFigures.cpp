@@ -136,7 +136,7 @@ double countValue(const QString& field)
 {
     if (const auto value = plainInteger(field))
         return *value;
-    return QmrM::HistoryCount(field);
+    return QmrM::historyCount(field);
 }
 
 DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor)
@@ -159,13 +159,13 @@ DailyHistory combine(const std::vector<DailyHistory>& histories)
     std::vector<DayCount> all;
     for (const DailyHistory& history : histories) {
         all.insert(all.end(), history.days.begin(), history.days.end());
-        sum.undatedCount = QmrM::AddHistoryCounts(sum.undatedCount, history.undatedCount);
+        sum.undatedCount = QmrM::addHistoryCounts(sum.undatedCount, history.undatedCount);
         sum.undatedRecords += history.undatedRecords;
     }
     std::stable_sort(all.begin(), all.end(), [](const DayCount& a, const DayCount& b) { return a.date < b.date; });
     for (const DayCount& day : all) {
         if (!sum.days.empty() && sum.days.back().date == day.date)
-            sum.days.back().count = QmrM::AddHistoryCounts(sum.days.back().count, day.count);
+            sum.days.back().count = QmrM::addHistoryCounts(sum.days.back().count, day.count);
         else
             sum.days.push_back(day);
     }
@@ -216,7 +216,7 @@ std::vector<Bar> barsFor(const DailyHistory& history, const Period& period)
     }
     for (auto day = firstDayFrom(history, period.first); day != history.days.end() && day->date <= period.last; ++day) {
         Bar& bar = bars[static_cast<size_t>(start.daysTo(day->date) / step)];
-        bar.count = QmrM::AddHistoryCounts(bar.count, day->count);
+        bar.count = QmrM::addHistoryCounts(bar.count, day->count);
         bar.recorded = true;
         ++bar.recordedDays;
     }
@@ -230,7 +230,7 @@ Figures figuresFor(const DailyHistory& history, const Period& period, const QDat
     const auto from = firstDayFrom(history, period.first);
     const auto to = firstDayAfter(history, period.last);
     for (auto day = from; day != to; ++day) {
-        datedTotal = QmrM::AddHistoryCounts(datedTotal, day->count);
+        datedTotal = QmrM::addHistoryCounts(datedTotal, day->count);
         if (figures.recordedDays == 0 || day->count > figures.best) {
             figures.best = day->count;
             figures.bestDate = day->date;
@@ -241,7 +241,7 @@ Figures figuresFor(const DailyHistory& history, const Period& period, const QDat
     if (figures.recordedDays > 0)
         figures.dailyAverage = datedTotal / figures.recordedDays;
     if (withUndated) {
-        figures.total = QmrM::AddHistoryCounts(figures.total, history.undatedCount);
+        figures.total = QmrM::addHistoryCounts(figures.total, history.undatedCount);
         figures.undatedRecords = history.undatedRecords;
     }
     figures.longestRun = longestRunWithin(history, from, to);

@@ -87,7 +87,7 @@ QStringList dataFileNames()
 {
     QStringList names{QmrM::kItemsFile, QmrM::kSettingsFile, platform::SingleInstance::kLockFileName};
     for (int k = 1; k <= QmrM::gKoumokuSu; ++k) {
-        if (QmrM::HistoryNameIsSafe(QmrM::gKoumoku[k]))
+        if (QmrM::historyNameIsSafe(QmrM::gKoumoku[k]))
             names.append(QmrM::historyFileName(QmrM::gKoumoku[k]));
     }
     return names;

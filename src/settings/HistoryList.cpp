@@ -216,14 +216,14 @@ void HistoryList::showHistory(const QString& itemName)
 {
     clear();
     if (QFileInfo(QmrM::historyFileName(itemName)).size() < kReadInBackgroundFrom) {
-        present(QmrM::ReadHistoryIndex(itemName));
+        present(QmrM::readHistoryIndex(itemName));
         return;
     }
     mReading = std::make_unique<Reading>();
     Reading* reading = mReading.get();
     reading->thread.reset(QThread::create([reading, itemName] {
         try {
-            reading->history = QmrM::ReadHistoryIndex(itemName, nullptr, &reading->progress);
+            reading->history = QmrM::readHistoryIndex(itemName, nullptr, &reading->progress);
         } catch (...) {
             reading->failure = std::current_exception();
         }

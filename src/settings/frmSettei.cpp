@@ -450,7 +450,7 @@ void frmSettei::cmdAgain_Click()
     Unload();
     // The training window's start-up runs now, at the beginning of the wait: it rereads the data files
     // and prepares the first item while the window waits minimised.
-    waitForPass(StartWaitSeconds());
+    waitForPass(startWaitSeconds());
 }
 
 void frmSettei::waitForPass(double seconds)
@@ -544,9 +544,9 @@ QString frmSettei::askItemName()
         typed = platform::InputBox(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"), typed);
         if (typed.isEmpty())
             return QString();
-        const QString name = StoredItemName(typed);
-        const auto problem = ItemNameProblem(name);
-        if (!problem && IsHistoryFile(name))
+        const QString name = storedItemName(typed);
+        const auto problem = itemNameProblem(name);
+        if (!problem && isHistoryFile(name))
             return name;
         platform::MsgBox(problem ? *problem : notAHistoryFileText(name), platform::vbExclamation,
                          QStringLiteral("項目名エラー"));
@@ -586,8 +586,8 @@ void frmSettei::cmdNew_Click()
                          QStringLiteral("キャンセル"));
         return;
     }
-    AppendItemRecord(name, *count);
-    CreateHistoryFile(name);
+    appendItemRecord(name, *count);
+    createHistoryFile(name);
     ui->lstKoumoku->addItem(name);
     LoadItems();
     // The items list was changed outside the program meanwhile: the lists show what it holds now, so that a
@@ -629,12 +629,12 @@ void frmSettei::cmdHozon_Click()
         return;
     const int n = selectedItem();
     // Both values are checked before anything changes, so an item is never saved by halves.
-    const QString name = StoredItemName(ui->txtKoumoku->text());
-    if (const auto problem = ItemNameProblem(name)) {
+    const QString name = storedItemName(ui->txtKoumoku->text());
+    if (const auto problem = itemNameProblem(name)) {
         platform::MsgBox(*problem, platform::vbExclamation, QStringLiteral("項目名エラー"));
         return;
     }
-    if (name != gKoumoku[n] && !IsHistoryFile(name)) {
+    if (name != gKoumoku[n] && !isHistoryFile(name)) {
         platform::MsgBox(notAHistoryFileText(name), platform::vbExclamation, QStringLiteral("項目名エラー"));
         return;
     }
@@ -677,9 +677,9 @@ void frmSettei::cmdDel_Click()
     LoadItems();
     // Items of the same name share one history file, and so do names of one file (letters' case on a folder
     // that ignores it): it goes only with the last of them. A file that is not a history stays.
-    const bool stillUsed = findItem([&](const QString& item) { return SameHistoryFile(item, deleted); }) != 0;
+    const bool stillUsed = findItem([&](const QString& item) { return sameHistoryFile(item, deleted); }) != 0;
     if (!stillUsed)
-        RemoveHistoryFile(deleted);  // a failure, most often no such file, is of no consequence
+        removeHistoryFile(deleted);  // a failure, most often no such file, is of no consequence
     fillItemLists();
     ui->lstRireki->clear();
     ui->lblGoukei->setText(QStringLiteral("0"));
@@ -697,11 +697,11 @@ std::optional<QString> frmSettei::clearingProblem(int n) const
 {
     const QString& name = gKoumoku[n];
     const QString fileName = historyFileName(name);
-    if (const QString problem = HistoryNameProblem(name); !problem.isEmpty())
+    if (const QString problem = historyNameProblem(name); !problem.isEmpty())
         return problem;
-    if (!IsHistoryFile(name))
+    if (!isHistoryFile(name))
         return QStringLiteral("「%1」には履歴ではない内容が入っています").arg(fileName);
-    const int other = findItem([&](const QString& item) { return item != name && SameHistoryFile(item, name); });
+    const int other = findItem([&](const QString& item) { return item != name && sameHistoryFile(item, name); });
     if (other != 0)
         return QStringLiteral("「%1」は %2 の履歴ファイルでもあります").arg(fileName, gKoumoku[other]);
     return std::nullopt;
@@ -724,8 +724,8 @@ void frmSettei::cmdClear_Click()
                          QStringLiteral("クリア確認")) != platform::vbOK)
         return;
     SaveItems();
-    ClearHistoryFile(name);
-    if (!mShownHistory.isEmpty() && SameHistoryFile(mShownHistory, name)) {
+    clearHistoryFile(name);
+    if (!mShownHistory.isEmpty() && sameHistoryFile(mShownHistory, name)) {
         ui->lblGoukei->setText(QStringLiteral("0"));
         ui->lstRireki->clear();
     }

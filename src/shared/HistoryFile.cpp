@@ -184,9 +184,9 @@ double HistoryScanner::count() const
     const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
     if (isPlain(bytes)) {
         const QByteArrayView shown = found.quoted ? bytes : trimmedAscii(bytes);
-        return HistoryCount(QLatin1String(shown.data(), shown.size()));
+        return historyCount(QLatin1String(shown.data(), shown.size()));
     }
-    return HistoryCount(decodeField(found));
+    return historyCount(decodeField(found));
 }
 
 HistoryScanner::DateKey HistoryScanner::dateKey() const
@@ -221,7 +221,7 @@ HistoryIndex::HistoryIndex(QByteArray bytes, IndexingProgress* progress) : mByte
         if (mRecords % kStride == 0 || afterLongLine)
             mMarks.push_back(Mark{mRecords, scanner.recordStart()});
         afterLongLine = scanner.recordEnd() - scanner.recordStart() > kLongLine;
-        mTotal = roundHalfEven(AddHistoryCounts(mTotal, scanner.count()));
+        mTotal = roundHalfEven(addHistoryCounts(mTotal, scanner.count()));
         ++mRecords;
         if (progress && scanner.position() - reported >= kReportEvery) {
             reported = scanner.position();
@@ -245,9 +245,9 @@ HistoryRecord HistoryIndex::record(qsizetype row) const
     return scanner.record();
 }
 
-QByteArray ReadHistoryBytes(const QString& itemName, bool* missing)
+QByteArray readHistoryBytes(const QString& itemName, bool* missing)
 {
-    if (!HistoryNameIsSafe(itemName)) {  // such a name never had a history file of its own
+    if (!historyNameIsSafe(itemName)) {  // such a name never had a history file of its own
         if (missing)
             *missing = true;
         return QByteArray();
@@ -255,9 +255,9 @@ QByteArray ReadHistoryBytes(const QString& itemName, bool* missing)
     return readWholeFile(historyFileName(itemName), missing);
 }
 
-HistoryIndex ReadHistoryIndex(const QString& itemName, bool* missing, IndexingProgress* progress)
+HistoryIndex readHistoryIndex(const QString& itemName, bool* missing, IndexingProgress* progress)
 {
-    return HistoryIndex(ReadHistoryBytes(itemName, missing), progress);
+    return HistoryIndex(readHistoryBytes(itemName, missing), progress);
 }
 
 }  // namespace QmrM

@@ -10,7 +10,7 @@
 #include <vector>
 
 // History files read straight from their bytes, records decoded only when asked for: the same records, in
-// the same order, with the same fields as ReadHistory gives (see readRecordFileLeniently), at the cost of
+// the same order, with the same fields as readHistory gives (see readRecordFileLeniently), at the cost of
 // the file's bytes and a small index, whatever its size.
 namespace QmrM {
 
@@ -36,7 +36,7 @@ public:
 
     // The current record, its fields as stored.
     HistoryRecord record() const;
-    // Its count as totals take it (HistoryCount). A count in plain ASCII, as the program writes it, is read
+    // Its count as totals take it (historyCount). A count in plain ASCII, as the program writes it, is read
     // without decoding or allocating anything.
     double count() const;
 
@@ -114,10 +114,10 @@ private:
 
 // The bytes of an item's history file. A missing file, or a name that cannot have one, gives none and sets
 // *missing. Throws DataFileError when the file cannot be read.
-QByteArray ReadHistoryBytes(const QString& itemName, bool* missing = nullptr);
+QByteArray readHistoryBytes(const QString& itemName, bool* missing = nullptr);
 
-// Reads an item's history file (as ReadHistory does) and indexes it. A missing file gives no records and
+// Reads an item's history file (as readHistory does) and indexes it. A missing file gives no records and
 // sets *missing. Throws DataFileError when the file cannot be read.
-HistoryIndex ReadHistoryIndex(const QString& itemName, bool* missing = nullptr, IndexingProgress* progress = nullptr);
+HistoryIndex readHistoryIndex(const QString& itemName, bool* missing = nullptr, IndexingProgress* progress = nullptr);
 
 }  // namespace QmrM

@@ -43,12 +43,12 @@ bool isTooLongForAFileName(const QString& fileName)
 
 }  // namespace
 
-QString StoredItemName(const QString& name)
+QString storedItemName(const QString& name)
 {
     return cp932StoredForm(name).value_or(name);
 }
 
-std::optional<QString> ItemNameProblem(const QString& name)
+std::optional<QString> itemNameProblem(const QString& name)
 {
     if (name.contains(u'"'))
         return QStringLiteral("項目名に \" (ダブルクォーテーション) は使えません。");
@@ -71,7 +71,7 @@ std::optional<QString> ItemNameProblem(const QString& name)
     return std::nullopt;
 }
 
-QString HistoryNameProblem(const QString& name)
+QString historyNameProblem(const QString& name)
 {
     if (name.contains(u'/') || name.contains(u'\\') || name == QLatin1String("..") || name == QLatin1String("."))
         return QStringLiteral("項目名にフォルダーの区切り文字があります");
@@ -82,9 +82,9 @@ QString HistoryNameProblem(const QString& name)
     return QString();
 }
 
-bool HistoryNameIsSafe(const QString& name)
+bool historyNameIsSafe(const QString& name)
 {
-    return HistoryNameProblem(name).isEmpty();
+    return historyNameProblem(name).isEmpty();
 }
 
 }  // namespace QmrM

@@ -119,17 +119,17 @@ double finiteOrZero(double value)
 
 }  // namespace
 
-double HistoryCount(QStringView field)
+double historyCount(QStringView field)
 {
     return finiteOrZero(TextValue(field));
 }
 
-double HistoryCount(QLatin1String field)
+double historyCount(QLatin1String field)
 {
     return finiteOrZero(TextValue(field));
 }
 
-double AddHistoryCounts(double a, double b)
+double addHistoryCounts(double a, double b)
 {
     const double sum = a + b;
     if (std::isfinite(sum))

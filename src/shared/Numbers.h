@@ -25,10 +25,10 @@ bool fitsRecordedCount(double value);
 
 // A history record's count as totals take it: its TextValue, or 0 for a count that is not finite (an edited
 // 1e999), which no training records.
-double HistoryCount(QStringView field);
-double HistoryCount(QLatin1String field);
+double historyCount(QStringView field);
+double historyCount(QLatin1String field);
 // The sum of two counts, kept finite: beyond the largest double it stays at the largest double.
-double AddHistoryCounts(double a, double b);
+double addHistoryCounts(double a, double b);
 
 // Whether the rounded value fits a 16-bit integer.
 bool fitsInt16(double value);

@@ -56,32 +56,32 @@ namespace {
 QString safeHistoryFileName(const QString& itemName)
 {
     const QString fileName = historyFileName(itemName);
-    if (!HistoryNameIsSafe(itemName))
-        throw DataFileError(DataFileError::Write, fileName, HistoryNameProblem(itemName));
+    if (!historyNameIsSafe(itemName))
+        throw DataFileError(DataFileError::Write, fileName, historyNameProblem(itemName));
     return fileName;
 }
 
 }  // namespace
 
-void CreateHistoryFile(const QString& itemName)
+void createHistoryFile(const QString& itemName)
 {
     createFileIfMissing(safeHistoryFileName(itemName));
 }
 
-void ClearHistoryFile(const QString& itemName)
+void clearHistoryFile(const QString& itemName)
 {
     const QString fileName = safeHistoryFileName(itemName);
-    if (!IsHistoryFile(itemName))
+    if (!isHistoryFile(itemName))
         throw DataFileError(DataFileError::Write, fileName, QStringLiteral("履歴ではない内容が入っています"));
     truncateFile(fileName);
 }
 
-bool RemoveHistoryFile(const QString& itemName)
+bool removeHistoryFile(const QString& itemName)
 {
-    if (!HistoryNameIsSafe(itemName))
+    if (!historyNameIsSafe(itemName))
         return false;
     try {
-        if (!IsHistoryFile(itemName))
+        if (!isHistoryFile(itemName))
             return false;
     } catch (const DataFileError&) {
         return false;  // a file that cannot be read is not known to be a history
@@ -89,16 +89,16 @@ bool RemoveHistoryFile(const QString& itemName)
     return removeFile(historyFileName(itemName));
 }
 
-bool IsHistoryFile(const QString& itemName)
+bool isHistoryFile(const QString& itemName)
 {
-    return !HistoryNameIsSafe(itemName) || holdsOnlyHistoryRecords(historyFileName(itemName));
+    return !historyNameIsSafe(itemName) || holdsOnlyHistoryRecords(historyFileName(itemName));
 }
 
-bool SameHistoryFile(const QString& itemName, const QString& otherItemName)
+bool sameHistoryFile(const QString& itemName, const QString& otherItemName)
 {
     if (itemName == otherItemName)
         return true;
-    return HistoryNameIsSafe(itemName) && HistoryNameIsSafe(otherItemName) &&
+    return historyNameIsSafe(itemName) && historyNameIsSafe(otherItemName) &&
            isSameFile(historyFileName(itemName), historyFileName(otherItemName));
 }
 
@@ -170,24 +170,24 @@ void SaveItems(int omit)
     replaceFileAtomically(fileName, encodeRecords(fileName, lines));
 }
 
-void AppendItemRecord(const QString& name, double count)
+void appendItemRecord(const QString& name, double count)
 {
     const QString fileName = itemsFileName();
     appendToFile(fileName, encodeRecords(fileName, RecordWriter().text(name).real(count).line()));
 }
 
-void AppendHistoryRecord(const QString& itemName, double count)
+void appendHistoryRecord(const QString& itemName, double count)
 {
-    const QDateTime now = Now();
+    const QDateTime now = currentDateTime();
     const QString date = now.toString(QStringLiteral("MM月dd日"));
     const QString time = now.toString(QStringLiteral("HH時mm分ss秒"));
     const QString fileName = safeHistoryFileName(itemName);
     appendToFile(fileName, encodeRecords(fileName, RecordWriter().text(date).text(time).real(count).line()));
 }
 
-std::vector<HistoryRecord> ReadHistory(const QString& itemName, bool* missing)
+std::vector<HistoryRecord> readHistory(const QString& itemName, bool* missing)
 {
-    if (!HistoryNameIsSafe(itemName)) {  // such a name never had a history file of its own
+    if (!historyNameIsSafe(itemName)) {  // such a name never had a history file of its own
         if (missing)
             *missing = true;
         return {};
@@ -202,22 +202,22 @@ std::vector<HistoryRecord> ReadHistory(const QString& itemName, bool* missing)
     return history;
 }
 
-int RandomCount(int instructed)
+int randomCount(int instructed)
 {
-    return static_cast<int>(std::floor(static_cast<double>(instructed) * RandomFraction() + 1.0));
+    return static_cast<int>(std::floor(static_cast<double>(instructed) * drawRandomFraction() + 1.0));
 }
 
-double StartWaitSeconds()
+double startWaitSeconds()
 {
     const double minutes = gWaitJikan;
     if (gRandomTim == 1) {
         // In double precision: in single precision W × r + 1 rounds up to W + 1 for the largest draws.
-        return std::floor(minutes * static_cast<double>(RandomFraction()) + 1.0) * 60.0;
+        return std::floor(minutes * static_cast<double>(drawRandomFraction()) + 1.0) * 60.0;
     }
     return minutes * 60.0;
 }
 
-void ResetSharedState()
+void resetSharedState()
 {
     gKoumokuSu = 0;
     gGenzai = 0;

@@ -30,22 +30,22 @@ void SaveSettings();
 // Rewrites the items list file from the shared arrays, leaving out item `omit` (0 leaves out none).
 void SaveItems(int omit = 0);
 // Appends one record of a newly registered item, its count written as typed (a real).
-void AppendItemRecord(const QString& name, double count);
+void appendItemRecord(const QString& name, double count);
 
 // Creates an item's empty history file unless it exists; an existing one keeps its records.
-void CreateHistoryFile(const QString& itemName);
+void createHistoryFile(const QString& itemName);
 // Empties an item's history file, creating it when missing. A file that is not a history (see
-// IsHistoryFile) is left as it is: DataFileError says why.
-void ClearHistoryFile(const QString& itemName);
+// isHistoryFile) is left as it is: DataFileError says why.
+void clearHistoryFile(const QString& itemName);
 // Removes an item's history file; false when it could not be removed, or is not a history.
-bool RemoveHistoryFile(const QString& itemName);
+bool removeHistoryFile(const QString& itemName);
 // Whether an item's history file holds history records only, or is empty or missing. A file with any other
 // line is the user's own (notes that happen to bear the name): it is never taken as a history, emptied or
 // removed.
-bool IsHistoryFile(const QString& itemName);
+bool isHistoryFile(const QString& itemName);
 // Whether two items' histories are one file: the same name, or two names of one file (letters' case on a
 // folder that ignores it, a link).
-bool SameHistoryFile(const QString& itemName, const QString& otherItemName);
+bool sameHistoryFile(const QString& itemName, const QString& otherItemName);
 
 // One history record, its fields as stored.
 struct HistoryRecord {
@@ -56,22 +56,22 @@ struct HistoryRecord {
 // Appends a record of `count` done now to an item's history file, creating the file when missing.
 // An item whose history file would be one of the program's own data files, or lie outside the current
 // directory, gets no record: DataFileError says why.
-void AppendHistoryRecord(const QString& itemName, double count);
+void appendHistoryRecord(const QString& itemName, double count);
 // The records of an item's history file, oldest first, whatever bytes the file holds (see
 // readRecordFileLeniently). A missing file gives none and sets *missing.
-std::vector<HistoryRecord> ReadHistory(const QString& itemName, bool* missing = nullptr);
+std::vector<HistoryRecord> readHistory(const QString& itemName, bool* missing = nullptr);
 
 // A random count for an item with the instructed count `instructed`: the largest whole number not above
 // instructed × r + 1 for a fresh draw r, so from 1 to instructed (1 for 0).
-int RandomCount(int instructed);
+int randomCount(int instructed);
 // The wait before a training pass, in seconds, from the shared options: the minutes, or with random
 // timing a random whole number of minutes from 1 to the minutes.
-double StartWaitSeconds();
+double startWaitSeconds();
 
 // Set once the program has begun to end; no handler does anything after that.
 extern bool gProgramEnding;
 
 // Puts every shared value back to its start-of-run state (for tests).
-void ResetSharedState();
+void resetSharedState();
 
 }  // namespace QmrM

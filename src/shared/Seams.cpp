@@ -50,12 +50,12 @@ Clock& clock()
     return current().clock ? *current().clock : systemClock();
 }
 
-QDateTime Now()
+QDateTime currentDateTime()
 {
     return clock().now();
 }
 
-float RandomFraction()
+float drawRandomFraction()
 {
     return current().randomFraction ? current().randomFraction() : systemRandomFraction();
 }

@@ -52,9 +52,9 @@ private:
 // The clock in force.
 Clock& clock();
 // The time of day from the clock in force.
-QDateTime Now();
+QDateTime currentDateTime();
 // A uniform fraction 0 <= r < 1 in single precision, from a generator reseeded from the clock.
-float RandomFraction();
+float drawRandomFraction();
 // The same from the system's generator, whatever the seams say.
 float systemRandomFraction();
 

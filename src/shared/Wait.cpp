@@ -26,7 +26,7 @@ Wait::Wait(double seconds)
     const qint64 now = clock().elapsedMs();
     mDeadlineMs = now + static_cast<qint64>(ms);
     mDueAt = clock().now().addMSecs(static_cast<qint64>(ms));
-    mMinutesTold = MinutesLeft(mDeadlineMs - now);
+    mMinutesTold = minutesLeftIn(mDeadlineMs - now);
     mOver = !(seconds > 0);  // also a NaN: nothing to wait for
 }
 
@@ -92,7 +92,7 @@ void Wait::wake()
         return;
     }
     arm(now);
-    const int minutesLeft = MinutesLeft(mDeadlineMs - now);
+    const int minutesLeft = minutesLeftIn(mDeadlineMs - now);
     if (mMinuteTicks && minutesLeft < mMinutesTold) {
         mMinutesTold = minutesLeft;
         emit minutePassed();
@@ -180,23 +180,23 @@ void Pause(float seconds)
     Wait(seconds).run();
 }
 
-int MinutesLeft(qint64 remainingMs)
+int minutesLeftIn(qint64 remainingMs)
 {
     return static_cast<int>((std::max<qint64>(0, remainingMs) + kMinuteMs - 1) / kMinuteMs);
 }
 
-QString TimeLeftShort(qint64 remainingMs)
+QString timeLeftShort(qint64 remainingMs)
 {
-    const int minutes = MinutesLeft(remainingMs);
+    const int minutes = minutesLeftIn(remainingMs);
     if (minutes <= 1)
         return QStringLiteral("あと 1 分未満");
     return QStringLiteral("あと %1 分").arg(minutes);
 }
 
-QString TimeLeftText(const Wait& wait)
+QString timeLeftText(const Wait& wait)
 {
     return QStringLiteral("次のトレーニングまで%1（%2 開始予定）")
-        .arg(TimeLeftShort(wait.remainingMs()), wait.dueAt().toString(QStringLiteral("H:mm")));
+        .arg(timeLeftShort(wait.remainingMs()), wait.dueAt().toString(QStringLiteral("H:mm")));
 }
 
 }  // namespace QmrM

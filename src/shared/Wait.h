@@ -117,11 +117,11 @@ private:
 void Pause(float seconds);
 
 // The remaining time in whole minutes, rounded up.
-int MinutesLeft(qint64 remainingMs);
+int minutesLeftIn(qint64 remainingMs);
 // The time left as the task bar shows it: "あと 12 分", or "あと 1 分未満" in the last minute.
-QString TimeLeftShort(qint64 remainingMs);
+QString timeLeftShort(qint64 remainingMs);
 // The time left before the next pass with the time of day it comes:
 // "次のトレーニングまであと 12 分（10:42 開始予定）".
-QString TimeLeftText(const Wait& wait);
+QString timeLeftText(const Wait& wait);
 
 }  // namespace QmrM

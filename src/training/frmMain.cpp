@@ -269,7 +269,7 @@ void frmMain::ShowCurrentItem()
     ui->lblKoumoku->setText(name);
     ui->lblKoumoku->setFont(namedFont(ItemNameFontSize(name)));
 
-    const int count = gRandomKaisu == 1 ? RandomCount(gShijiSu[gGenzai]) : gShijiSu[gGenzai];
+    const int count = gRandomKaisu == 1 ? randomCount(gShijiSu[gGenzai]) : gShijiSu[gGenzai];
     ui->lblKaisu->setText(QString::number(count));
     // The scroll bar only goes from 0 to 1000; the count box holds the count itself.
     ui->hsbKaisu->setValue(std::clamp(count, ui->hsbKaisu->minimum(), ui->hsbKaisu->maximum()));
@@ -294,7 +294,7 @@ bool frmMain::countFitsRecord(double value)
 bool frmMain::recordCount(double value)
 {
     try {
-        AppendHistoryRecord(gKoumoku[gGenzai], value);
+        appendHistoryRecord(gKoumoku[gGenzai], value);
         mCountEntered = true;
         return true;
     } catch (const DataFileError& error) {

@@ -145,7 +145,7 @@ void WaitView::showTimeLeft(const StartWait& wait)
 {
     showTitle(wait);
     if (mIcon)
-        mIcon->setToolTip(QmrM::TimeLeftText(wait));
+        mIcon->setToolTip(QmrM::timeLeftText(wait));
 }
 
 void WaitView::showTitle(const StartWait& wait)
@@ -163,7 +163,7 @@ void WaitView::showTitle(const StartWait& wait)
     // countdown belongs to the task bar's entry of a window that waits.
     const bool inUse = window->isVisible() && !window->isMinimized();
     window->setWindowTitle(inUse ? mPlainTitle
-                                 : mPlainTitle + QStringLiteral(" - ") + QmrM::TimeLeftShort(wait.remainingMs()));
+                                 : mPlainTitle + QStringLiteral(" - ") + QmrM::timeLeftShort(wait.remainingMs()));
 }
 
 bool WaitView::eventFilter(QObject* watched, QEvent* event)
@@ -281,7 +281,7 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
 
 void WaitView::tellTimeLeft(const StartWait& wait)
 {
-    const QString text = QmrM::TimeLeftText(wait);
+    const QString text = QmrM::timeLeftText(wait);
     Notice notice;
     notice.summary = text;
     // Where the waiting window is out of sight and no tray shows the menu, this is the way to start early.

@@ -164,15 +164,15 @@ void TestFoundFaults::nameLengthLimitIsExact()
     TestEnv env;
     // 251 bytes of name and ".txt" make the longest file name most file systems take, 255 bytes.
     const QString longest(251, u'a');
-    QVERIFY(!ItemNameProblem(longest));
-    QVERIFY(ItemNameProblem(longest + u'a'));
+    QVERIFY(!itemNameProblem(longest));
+    QVERIFY(itemNameProblem(longest + u'a'));
     // In UTF-8 a kana takes three bytes: 83 of them (249 bytes) fit, 84 (252) do not.
-    QVERIFY(!ItemNameProblem(QString(83, u'あ')));
-    QVERIFY(ItemNameProblem(QString(84, u'あ')));
+    QVERIFY(!itemNameProblem(QString(83, u'あ')));
+    QVERIFY(itemNameProblem(QString(84, u'あ')));
     // What the check lets through can really be created and recorded.
-    CreateHistoryFile(longest);
-    AppendHistoryRecord(longest, 3);
-    QCOMPARE(ReadHistory(longest).size(), size_t(1));
+    createHistoryFile(longest);
+    appendHistoryRecord(longest, 3);
+    QCOMPARE(readHistory(longest).size(), size_t(1));
 }
 
 void TestFoundFaults::randomWaitStaysWithinTheSetMinutes()
@@ -183,9 +183,9 @@ void TestFoundFaults::randomWaitStaysWithinTheSetMinutes()
     for (int minutes = 1; minutes <= 60; ++minutes) {
         gWaitJikan = static_cast<float>(minutes);
         env.setRandomDraw(0.0f);
-        QCOMPARE(StartWaitSeconds(), 60.0);
+        QCOMPARE(startWaitSeconds(), 60.0);
         env.setRandomDraw(largestDraw);
-        QCOMPARE(StartWaitSeconds(), minutes * 60.0);
+        QCOMPARE(startWaitSeconds(), minutes * 60.0);
     }
     // Through the start button: random timing with the largest draw and 32 minutes waits 32 minutes.
     frmSettei& settings = settingsAfterCut(QStringLiteral("\"A\",5\n"));

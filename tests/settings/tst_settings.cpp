@@ -684,12 +684,12 @@ void TestSettings::randomWaitIsWholeMinutesUpToTheSetting()
     TestEnv env;
     gWaitJikan = 5;
     gRandomTim = 0;
-    QCOMPARE(StartWaitSeconds(), 300.0);
+    QCOMPARE(startWaitSeconds(), 300.0);
     gRandomTim = 1;
     gWaitJikan = 60;
     QSet<int> minutes;
     for (int i = 0; i < 5000; ++i) {
-        const double seconds = StartWaitSeconds();
+        const double seconds = startWaitSeconds();
         QCOMPARE(std::fmod(seconds, 60.0), 0.0);
         QVERIFY(seconds >= 60.0 && seconds <= 3600.0);
         minutes.insert(int(seconds / 60));

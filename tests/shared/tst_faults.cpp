@@ -160,7 +160,7 @@ void TestFaults::fullDiskLeavesNoPartialHistoryRecord()
         QSKIP("/dev/full is not the full device here");
     TestEnv env;
     QVERIFY(QFile::link(QStringLiteral("/dev/full"), QStringLiteral("満杯.txt")));
-    QVERIFY(failsWithDataFileError([] { AppendHistoryRecord(QStringLiteral("満杯"), 20); }));
+    QVERIFY(failsWithDataFileError([] { appendHistoryRecord(QStringLiteral("満杯"), 20); }));
     // A rewrite through the same kind of link replaces the link with a complete file instead of failing.
     QVERIFY(QFile::link(QStringLiteral("/dev/full"), kSettings));
     QVERIFY(settingsWindowSaves(env, 5));
@@ -184,9 +184,9 @@ void TestFaults::fileSizeLimitNeverTruncatesAWrittenFile()
     platform::runGuarded([] { frmSettei::instance().Show(); });  // opened before the limit
     QVERIFY(failsUnderFileSizeLimit(0, [&env] { return settingsWindowFailsToSave(env, 12); }));
     QCOMPARE(readBytes(kSettings), QByteArray("1,1,30\r\n"));
-    QVERIFY(failsUnderFileSizeLimit(100, [] { AppendHistoryRecord(QStringLiteral("履歴"), 20); }));
+    QVERIFY(failsUnderFileSizeLimit(100, [] { appendHistoryRecord(QStringLiteral("履歴"), 20); }));
     QCOMPARE(readBytes(QStringLiteral("履歴.txt")), QByteArray(90, 'x'));  // no half record appended
-    QVERIFY(failsUnderFileSizeLimit(10, [] { AppendItemRecord(QStringLiteral("新しい項目"), 3); }));
+    QVERIFY(failsUnderFileSizeLimit(10, [] { appendItemRecord(QStringLiteral("新しい項目"), 3); }));
     QCOMPARE(readBytes(kItems), oldItems);
     // No temporary file is left behind by the failed rewrites.
     QCOMPARE(QDir().entryList(QDir::Files).size(), 3);
@@ -203,12 +203,12 @@ void TestFaults::foldersWhereFilesShouldBe()
     QVERIFY(failsWithDataFileError([] { LoadItems(); }));
     QVERIFY(failsWithDataFileError([] { LoadSettings(); }));
     QVERIFY(failsWithDataFileError([] { SaveItems(); }));
-    QVERIFY(failsWithDataFileError([] { AppendItemRecord(QStringLiteral("B"), 1); }));
-    QVERIFY(failsWithDataFileError([] { AppendHistoryRecord(QStringLiteral("A"), 1); }));
-    QVERIFY(failsWithDataFileError([] { ReadHistory(QStringLiteral("A")); }));
-    QVERIFY(failsWithDataFileError([] { CreateHistoryFile(QStringLiteral("A")); }));
-    QVERIFY(failsWithDataFileError([] { ClearHistoryFile(QStringLiteral("A")); }));
-    QVERIFY(!RemoveHistoryFile(QStringLiteral("A")));  // a failed removal only reports false
+    QVERIFY(failsWithDataFileError([] { appendItemRecord(QStringLiteral("B"), 1); }));
+    QVERIFY(failsWithDataFileError([] { appendHistoryRecord(QStringLiteral("A"), 1); }));
+    QVERIFY(failsWithDataFileError([] { readHistory(QStringLiteral("A")); }));
+    QVERIFY(failsWithDataFileError([] { createHistoryFile(QStringLiteral("A")); }));
+    QVERIFY(failsWithDataFileError([] { clearHistoryFile(QStringLiteral("A")); }));
+    QVERIFY(!removeHistoryFile(QStringLiteral("A")));  // a failed removal only reports false
     // With no items the settings window reads no history at its start-up.
     gKoumokuSu = 0;
     QVERIFY(settingsWindowFailsToSave(env, 3));
@@ -224,18 +224,18 @@ void TestFaults::filesChangedBehindTheProgramsBack()
     // Another program deletes the list and a history file between two events: the next writes bring
     // back what the program holds instead of failing.
     QFile::remove(kItems);
-    AppendHistoryRecord(QStringLiteral("A"), 5);
+    appendHistoryRecord(QStringLiteral("A"), 5);
     SaveItems();
     QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",1\r\n\"B\",2\r\n"));
     QFile::remove(QStringLiteral("A.txt"));
-    QVERIFY(ReadHistory(QStringLiteral("A")).empty());
+    QVERIFY(readHistory(QStringLiteral("A")).empty());
     // Another program appends to a history meanwhile: the next reading sees it.
-    AppendHistoryRecord(QStringLiteral("B"), 1);
+    appendHistoryRecord(QStringLiteral("B"), 1);
     QFile other(QStringLiteral("B.txt"));
     QVERIFY(other.open(QIODevice::Append));
     other.write(cp932(QStringLiteral("\"01月01日\",\"00時00分00秒\",7\r\n")));
     other.close();
-    QCOMPARE(ReadHistory(QStringLiteral("B")).size(), size_t(2));
+    QCOMPARE(readHistory(QStringLiteral("B")).size(), size_t(2));
     // A list replaced by one with a bad line is reported, and the state read before stays.
     writeDataFile(kItems, QStringLiteral("\"C\",oops\r\n"));
     QVERIFY(failsWithDataFileError([] { LoadItems(); }));
@@ -251,9 +251,9 @@ void TestFaults::currentDirectoryRemovedWhileRunning()
     LoadItems();
     QVERIFY(QDir(env.dir()).removeRecursively() || true);
     QVERIFY(!QFileInfo::exists(env.dir() + QStringLiteral("/gone")));
-    QVERIFY(failsWithDataFileError([] { AppendHistoryRecord(QStringLiteral("A"), 1); }));
+    QVERIFY(failsWithDataFileError([] { appendHistoryRecord(QStringLiteral("A"), 1); }));
     QVERIFY(failsWithDataFileError([] { SaveItems(); }));
-    QVERIFY(ReadHistory(QStringLiteral("A")).empty());
+    QVERIFY(readHistory(QStringLiteral("A")).empty());
     QCOMPARE(gKoumoku[1], QStringLiteral("A"));
     QVERIFY(settingsWindowFailsToSave(env, 3));
     QDir().mkpath(env.dir());  // let the environment clean up
@@ -315,7 +315,7 @@ void TestFaults::folderThatCannotBeWrittenWithFilesThatCan()
     // A pass there: the record, then the list's rewrite, in place as no file can be made beside it.
     const bool failed = failsWithDataFileError([] {
         LoadItems();
-        AppendHistoryRecord(QStringLiteral("A"), 20);
+        appendHistoryRecord(QStringLiteral("A"), 20);
         gShijiSu[1] = 6;
         SaveItems();
     });

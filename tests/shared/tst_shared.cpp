@@ -177,7 +177,7 @@ void TestShared::recordsRoundTripThroughTheFileForm()
     }
     SaveItems();
     QCOMPARE(readBytes(QmrM::kItemsFile).left(27), cp932(QStringLiteral("\"腕立て, 伏せ\",-5\r\n\"  blank")));
-    ResetSharedState();
+    resetSharedState();
     LoadItems();
     QCOMPARE(gKoumokuSu, int16_t(4));
     for (int i = 0; i < names.size(); ++i) {
@@ -207,9 +207,9 @@ void TestShared::readerSplitsFieldsLikeTheWriterWrites()
 void TestShared::loadItemsReadsWhatRegistrationAndRewritesWrite()
 {
     TestEnv env;
-    AppendItemRecord(QStringLiteral("スクワット"), 12.5);
-    AppendItemRecord(QStringLiteral("腹筋"), 13.5);
-    AppendItemRecord(QStringLiteral("背筋"), 7);
+    appendItemRecord(QStringLiteral("スクワット"), 12.5);
+    appendItemRecord(QStringLiteral("腹筋"), 13.5);
+    appendItemRecord(QStringLiteral("背筋"), 7);
     QCOMPARE(readDataFile(QmrM::kItemsFile), QStringLiteral("\"スクワット\",12.5\r\n\"腹筋\",13.5\r\n\"背筋\",7\r\n"));
     LoadItems();
     QCOMPARE(gKoumokuSu, int16_t(3));
@@ -341,22 +341,22 @@ void TestShared::rewritesReplaceTheFileWhole()
 void TestShared::historyRecordsAreAppendedWithDateAndTime()
 {
     TestEnv env;  // its clock says 2026-12-06 09:18:07
-    AppendHistoryRecord(QStringLiteral("腕立て"), 20);
-    AppendHistoryRecord(QStringLiteral("腕立て"), 0.5);
+    appendHistoryRecord(QStringLiteral("腕立て"), 20);
+    appendHistoryRecord(QStringLiteral("腕立て"), 0.5);
     QCOMPARE(readBytes(QStringLiteral("腕立て.txt")),
              cp932(QStringLiteral("\"12月06日\",\"09時18分07秒\",20\r\n\"12月06日\",\"09時18分07秒\",0.5\r\n")));
     bool missing = true;
-    const auto history = ReadHistory(QStringLiteral("腕立て"), &missing);
+    const auto history = readHistory(QStringLiteral("腕立て"), &missing);
     QVERIFY(!missing);
     QCOMPARE(history.size(), size_t(2));
     QCOMPARE(history[0].date, QStringLiteral("12月06日"));
     QCOMPARE(history[1].count, QStringLiteral("0.5"));
-    QVERIFY(ReadHistory(QStringLiteral("none"), &missing).empty());
+    QVERIFY(readHistory(QStringLiteral("none"), &missing).empty());
     QVERIFY(missing);
     // A folder standing where the history file should be: reported, naming the file.
     QDir().mkdir(QStringLiteral("dir.txt"));
-    QVERIFY(formatErrorOf([] { AppendHistoryRecord(QStringLiteral("dir"), 1); }).contains(QStringLiteral("dir.txt")));
-    QVERIFY(formatErrorOf([] { ReadHistory(QStringLiteral("dir")); }).contains(QStringLiteral("フォルダー")));
+    QVERIFY(formatErrorOf([] { appendHistoryRecord(QStringLiteral("dir"), 1); }).contains(QStringLiteral("dir.txt")));
+    QVERIFY(formatErrorOf([] { readHistory(QStringLiteral("dir")); }).contains(QStringLiteral("フォルダー")));
 }
 
 void TestShared::appendedRecordsStartOnALineOfTheirOwn()
@@ -365,10 +365,10 @@ void TestShared::appendedRecordsStartOnALineOfTheirOwn()
     // Files an editor saved without a final line end.
     writeBytes(QmrM::kItemsFile, cp932(QStringLiteral("\"A\",5")));
     writeBytes(QStringLiteral("腕立て.txt"), cp932(QStringLiteral("\"12月05日\",\"08時00分00秒\",7")));
-    AppendItemRecord(QStringLiteral("B"), 3);
-    AppendHistoryRecord(QStringLiteral("腕立て"), 20);
+    appendItemRecord(QStringLiteral("B"), 3);
+    appendHistoryRecord(QStringLiteral("腕立て"), 20);
     QCOMPARE(readDataFile(QmrM::kItemsFile), QStringLiteral("\"A\",5\r\n\"B\",3\r\n"));
-    QCOMPARE(ReadHistory(QStringLiteral("腕立て")).back().count, QStringLiteral("20"));
+    QCOMPARE(readHistory(QStringLiteral("腕立て")).back().count, QStringLiteral("20"));
 }
 
 void TestShared::longHistoriesReadTheSameIndexed_data()
@@ -399,12 +399,12 @@ void TestShared::longHistoriesReadTheSameIndexed()
     writeBytes(QStringLiteral("A.txt"), bytes);
     QCOMPARE(historyDecodingOf(bytes) == HistoryDecoding::Cp932, cp932Throughout);
 
-    const std::vector<HistoryRecord> records = ReadHistory(QStringLiteral("A"));
-    const HistoryIndex index = ReadHistoryIndex(QStringLiteral("A"));
+    const std::vector<HistoryRecord> records = readHistory(QStringLiteral("A"));
+    const HistoryIndex index = readHistoryIndex(QStringLiteral("A"));
     QCOMPARE(size_t(index.size()), records.size());
     double total = 0;
     for (const HistoryRecord& record : records)
-        total = roundHalfEven(AddHistoryCounts(total, HistoryCount(record.count)));
+        total = roundHalfEven(addHistoryCounts(total, historyCount(record.count)));
     QCOMPARE(index.total(), total);
     for (int i = 0; i < 3000; ++i) {
         const auto row = qsizetype(random.bounded(int(records.size())));
@@ -424,7 +424,7 @@ void TestShared::onlyHistoryRecordsMakeAHistoryFile()
                                               {QStringLiteral("\"a\",\"b\",1,2\r\n"), false}};
     for (const auto& [text, isHistory] : files) {
         writeBytes(QStringLiteral("x.txt"), cp932(text));
-        QVERIFY2(IsHistoryFile(QStringLiteral("x")) == isHistory, qPrintable(text));
+        QVERIFY2(isHistoryFile(QStringLiteral("x")) == isHistory, qPrintable(text));
     }
 }
 
@@ -521,7 +521,7 @@ void TestShared::startWaitTellsEachMinuteAndCountsThroughSuspend()
     int ended = 0;
     QObject listener;
     StartWaits& waits = StartWaits::instance();
-    const auto noteMinutes = [&](StartWait* wait) { minutesLeft.append(MinutesLeft(wait->remainingMs())); };
+    const auto noteMinutes = [&](StartWait* wait) { minutesLeft.append(minutesLeftIn(wait->remainingMs())); };
     connect(&waits, &StartWaits::began, &listener, noteMinutes);
     connect(&waits, &StartWaits::minutePassed, &listener, noteMinutes);
     connect(&waits, &StartWaits::ended, &listener, [&] { ++ended; });
@@ -546,17 +546,17 @@ void TestShared::startWaitTellsEachMinuteAndCountsThroughSuspend()
     QCOMPARE(minutesLeft.last(), 21);
     QCOMPARE(ended, 2);
 
-    QCOMPARE(MinutesLeft(0), 0);
-    QCOMPARE(MinutesLeft(1), 1);
-    QCOMPARE(MinutesLeft(60 * 1000), 1);
-    QCOMPARE(MinutesLeft(60 * 1000 + 1), 2);
+    QCOMPARE(minutesLeftIn(0), 0);
+    QCOMPARE(minutesLeftIn(1), 1);
+    QCOMPARE(minutesLeftIn(60 * 1000), 1);
+    QCOMPARE(minutesLeftIn(60 * 1000 + 1), 2);
 }
 
 void TestShared::randomFractionStaysBelowOne()
 {
     float lowest = 1, highest = 0;
     for (int i = 0; i < 20000; ++i) {
-        const float r = RandomFraction();
+        const float r = drawRandomFraction();
         QVERIFY(r >= 0.0f && r < 1.0f);
         lowest = std::min(lowest, r);
         highest = std::max(highest, r);

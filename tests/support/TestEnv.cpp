@@ -23,7 +23,7 @@ TestEnv::TestEnv()
       mClock(std::make_unique<VirtualClock>())
 {
     QDir::setCurrent(mDir.path());
-    QmrM::ResetSharedState();
+    QmrM::resetSharedState();
     Program::wireWindows();
     QmrM::Seams seams;
     seams.clock = mClock.get();
@@ -42,7 +42,7 @@ TestEnv::~TestEnv()
     Program::tearDown();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     mSeams.reset();
-    QmrM::ResetSharedState();
+    QmrM::resetSharedState();
     QDir::setCurrent(mPreviousDir);
 }
 

@@ -297,7 +297,7 @@ void TestTraining::countsShownFixedOrRandom()
     env.setRandomDraw(std::nullopt);
     QSet<int> seen;
     for (int i = 0; i < 300; ++i) {
-        const int count = RandomCount(10);
+        const int count = randomCount(10);
         QVERIFY2(count >= 1 && count <= 10, qPrintable(QString::number(count)));
         seen.insert(count);
     }
