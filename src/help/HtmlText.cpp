@@ -21,14 +21,8 @@ QString declaredCharset(const QByteArray& html)
         head.truncate(bodyAt);
     static const QRegularExpression meta(QStringLiteral("<meta[^>]*charset\\s*=\\s*[\"']?\\s*([A-Za-z0-9_.:\\-]+)"),
                                          QRegularExpression::CaseInsensitiveOption);
-    QRegularExpressionMatch m = meta.match(head);
-    if (!m.hasMatch()) {
-        static const QRegularExpression xml(
-            QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([A-Za-z0-9_.:\\-]+)"),
-            QRegularExpression::CaseInsensitiveOption);
-        m = xml.match(head);
-    }
-    return m.hasMatch() ? m.captured(1).toLower() : QString();
+    const QRegularExpressionMatch m = meta.match(head);
+    return m.hasMatch() ? m.captured(1) : QString();
 }
 
 // The character references help pages use; the rest of HTML's long list stays as written.
