@@ -6,7 +6,7 @@
 
 #include "BenchSupport.h"
 
-#include "help/HelpWindows.h"
+#include "help/HtmlHelp.h"
 #include "platform/Guard.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"

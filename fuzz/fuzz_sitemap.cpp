@@ -81,7 +81,7 @@ void checkSearch(const QString& text)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QString text = help::decodeHtmlPage(bytes, "CP932");
+    const QString text = help::decodeHtmlPage(bytes);
     checkTree(text);
     const help::PageText page = help::pageText(text);
     checkPageText(page);

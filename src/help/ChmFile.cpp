@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QStringDecoder>
 
 #include <chm_lib.h>
 
@@ -30,67 +29,6 @@ constexpr quint16 kSystemContentsFile = 0;
 constexpr quint16 kSystemIndexFile = 1;
 constexpr quint16 kSystemDefaultTopic = 2;
 constexpr quint16 kSystemTitle = 3;
-constexpr quint16 kSystemLanguage = 4;
-
-// The Windows ANSI code page of a language (the low 10 bits of a locale id), in which the
-// compiler stored the file's title and the contents and index files.
-QByteArray codepageForLanguage(quint32 lcid)
-{
-    switch (lcid & 0x3ff) {
-    case 0x11:
-        return "CP932";  // Japanese
-    case 0x04:
-        return (lcid == 0x0804 || lcid == 0x1004) ? "CP936" : "CP950";  // Chinese
-    case 0x12:
-        return "CP949";  // Korean
-    case 0x02:
-    case 0x19:
-    case 0x22:
-    case 0x23:
-        return "CP1251";  // Cyrillic
-    case 0x05:
-    case 0x0e:
-    case 0x15:
-    case 0x18:
-    case 0x1a:
-    case 0x1b:
-    case 0x24:
-        return "CP1250";
-    case 0x08:
-        return "CP1253";  // Greek
-    case 0x1f:
-        return "CP1254";  // Turkish
-    case 0x0d:
-        return "CP1255";  // Hebrew
-    case 0x01:
-        return "CP1256";  // Arabic
-    case 0x25:
-    case 0x26:
-    case 0x27:
-        return "CP1257";  // Baltic
-    case 0x1e:
-        return "CP874";  // Thai
-    case 0x2a:
-        return "CP1258";  // Vietnamese
-    case 0x00:
-        return "CP932";  // not stated: our own help is Japanese
-    default:
-        return "CP1252";
-    }
-}
-
-QString decodeStoredText(const QByteArray& bytes, const QByteArray& codepage)
-{
-    // Names are stored in UTF-8 by current compilers; older files use the ANSI code page of
-    // the file's language.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    if (auto decoded = QmrM::decodeCharset(bytes, codepage.constData()))
-        return *decoded;
-    return QmrM::decodeCp932Leniently(bytes);
-}
 
 bool isPagePath(const QString& path)
 {
@@ -236,7 +174,6 @@ void ChmFile::close()
     mContentsFile.clear();
     mIndexFile.clear();
     mTitle.clear();
-    mCodepage = "CP932";
 }
 
 QString ChmFile::defaultTopic() const
@@ -251,7 +188,6 @@ void ChmFile::readSystemRecords()
     if (!ok)
         return;
     // A 32-bit version, then records of: 16-bit code, 16-bit length, data (little-endian).
-    // The language comes first in practice but is looked for before decoding any text.
     QHash<quint16, QByteArray> records;
     const auto* p = reinterpret_cast<const unsigned char*>(sys.constData());
     const qsizetype size = sys.size();
@@ -266,16 +202,13 @@ void ChmFile::readSystemRecords()
             records.insert(code, QByteArray(sys.constData() + pos, len));
         pos += len;
     }
-    const QByteArray language = records.value(kSystemLanguage);
-    if (language.size() >= 4)
-        mCodepage = codepageForLanguage(
-            static_cast<quint32>(readLittleEndian(reinterpret_cast<const unsigned char*>(language.constData()), 4)));
+    // Names are stored in UTF-8 by current compilers, in the Japanese code page by older ones.
     auto text = [&](quint16 code) {
         QByteArray value = records.value(code);
         const qsizetype nul = value.indexOf('\0');
         if (nul >= 0)
             value.truncate(nul);
-        return decodeStoredText(value, mCodepage).trimmed();
+        return QmrM::decodeUtf8OrCp932(value).trimmed();
     };
     auto path = [&](quint16 code) {
         const QString name = text(code);

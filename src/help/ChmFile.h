@@ -37,9 +37,6 @@ public:
     // The contents (.hhc) and index (.hhk) files inside the file; empty when there is none.
     QString contentsFile() const { return mContentsFile; }
     QString indexFile() const { return mIndexFile; }
-    // The iconv name of the code page of the file's language ("CP932" for Japanese), in
-    // which text that declares no charset of its own is stored.
-    QByteArray codepage() const { return mCodepage; }
 
     bool contains(const QString& path) const;
 
@@ -74,7 +71,6 @@ private:
     QString mContentsFile;
     QString mIndexFile;
     QString mTitle;
-    QByteArray mCodepage = "CP932";
 };
 
 }  // namespace help

@@ -22,11 +22,6 @@ const QColor kHighlightColour(255, 230, 90);
 // The title of the help's message boxes.
 const QString kBoxTitle = QStringLiteral("HTML ヘルプ");
 
-bool isItsScheme(const QString& scheme)
-{
-    return scheme == QLatin1String("ms-its") || scheme == QLatin1String("its") || scheme == QLatin1String("mk");
-}
-
 }  // namespace
 
 QString helpPathForLink(const QUrl& link, const QUrl& base)
@@ -34,24 +29,11 @@ QString helpPathForLink(const QUrl& link, const QUrl& base)
     if (!link.isValid())
         return QString();
     const QString scheme = link.scheme().toLower();
-    QString path;
-    if (scheme.isEmpty()) {
-        if (base.isValid() && !base.scheme().isEmpty())
-            return helpPathForLink(base.resolved(link), QUrl());
-        path = link.path();
-    } else if (scheme == kOwnScheme) {
-        path = link.path();
-    } else if (isItsScheme(scheme)) {
-        // "ms-its:KvHelp.chm::/page.html", "mk:@MSITStore:C:\dir\KvHelp.chm::/page.html":
-        // the part after "::" is the path inside the file; without it, the file's start page.
-        const QString whole = link.path();
-        const qsizetype sep = whole.indexOf(QLatin1String("::"));
-        path = sep >= 0 ? whole.mid(sep + 2) : QString();
-    } else {
+    if (scheme.isEmpty() && base.isValid() && !base.scheme().isEmpty())
+        return helpPathForLink(base.resolved(link), QUrl());
+    if (!scheme.isEmpty() && scheme != kOwnScheme)
         return QString();
-    }
-
-    QString result = ChmFile::normalizePath(path);
+    QString result = ChmFile::normalizePath(link.path());
     if (link.hasFragment() && !link.fragment().isEmpty())
         result += QLatin1Char('#') + link.fragment();
     return result;
@@ -59,8 +41,8 @@ QString helpPathForLink(const QUrl& link, const QUrl& base)
 
 HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent) : QTextBrowser(parent), mChm(std::move(chm))
 {
-    // Links are followed here, not by QTextBrowser: it would hand our own "chm:" addresses
-    // and the "ms-its:" forms to the desktop as external links.
+    // Links are followed here, not by QTextBrowser: it would hand our own "chm:" addresses to the
+    // desktop as external links.
     setOpenLinks(false);
     setOpenExternalLinks(false);
     document()->setDocumentMargin(10);
@@ -150,7 +132,7 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
                                 : mChm->read(stored, &ok, isText ? ChmFile::kMaxPageSize : ChmFile::kMaxObjectSize);
     switch (type) {
     case QTextDocument::HtmlResource:
-        return ok ? decodeHtmlPage(data, mChm->codepage().constData()) : pageNotShown(stored);
+        return ok ? decodeHtmlPage(data) : pageNotShown(stored);
     case QTextDocument::StyleSheetResource:
         return ok ? QmrM::decodeUtf8OrCp932(data) : QString();
     default:

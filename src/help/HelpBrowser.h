@@ -11,8 +11,7 @@ namespace help {
 class ChmFile;
 
 // Where a link of a help page leads inside the help file: "/dir/page.html#anchor".
-// Understands our own "chm:" addresses and the "ms-its:", "its:" and "mk:@MSITStore:"
-// forms ("ms-its:KvHelp.chm::/page.html"); relative links are taken against base.
+// Understands our own "chm:" addresses; relative links are taken against base.
 // Returns an empty text for a link that leads out of the file (http:, mailto:, ...).
 QString helpPathForLink(const QUrl& link, const QUrl& base = QUrl());
 

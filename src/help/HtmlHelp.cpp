@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HtmlHelp.h"
 
-#include "HelpWindows.h"
-#include "HelpWindowsDetail.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "shared/Seams.h"

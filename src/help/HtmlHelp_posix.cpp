@@ -2,8 +2,7 @@
 // The help windows outside Windows: our own viewer, one window per help file.
 #include "ChmFile.h"
 #include "HelpViewer.h"
-#include "HelpWindows.h"
-#include "HelpWindowsDetail.h"
+#include "HtmlHelp.h"
 
 #include <QFileInfo>
 #include <QList>

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The help windows on Windows: the system's HTML help viewer, loaded at run time.
-#include "HelpWindows.h"
-#include "HelpWindowsDetail.h"
 #include "HtmlHelp.h"
 
 #include <QDir>

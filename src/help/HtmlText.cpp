@@ -5,24 +5,11 @@
 
 #include <QHash>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <QStringList>
 
 namespace help {
 
 namespace {
-
-// The charset names that all mean the Windows flavour of Shift-JIS; CP932 is the superset
-// that iconv must be asked for, or the vendor characters (①, Ⅱ, ...) fail.
-bool isShiftJisName(const QString& name)
-{
-    static const QStringList names = {QStringLiteral("shift_jis"),   QStringLiteral("shift-jis"),
-                                      QStringLiteral("sjis"),        QStringLiteral("x-sjis"),
-                                      QStringLiteral("ms_kanji"),    QStringLiteral("csshiftjis"),
-                                      QStringLiteral("windows-31j"), QStringLiteral("cp932"),
-                                      QStringLiteral("ms932"),       QStringLiteral("x-ms-cp932")};
-    return names.contains(name);
-}
 
 QString declaredCharset(const QByteArray& html)
 {
@@ -34,27 +21,8 @@ QString declaredCharset(const QByteArray& html)
         head.truncate(bodyAt);
     static const QRegularExpression meta(QStringLiteral("<meta[^>]*charset\\s*=\\s*[\"']?\\s*([A-Za-z0-9_.:\\-]+)"),
                                          QRegularExpression::CaseInsensitiveOption);
-    QRegularExpressionMatch m = meta.match(head);
-    if (!m.hasMatch()) {
-        static const QRegularExpression xml(
-            QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([A-Za-z0-9_.:\\-]+)"),
-            QRegularExpression::CaseInsensitiveOption);
-        m = xml.match(head);
-    }
-    return m.hasMatch() ? m.captured(1).toLower() : QString();
-}
-
-QString decodeUndeclared(const QByteArray& html, const char* fallbackCharset)
-{
-    if (fallbackCharset && qstricmp(fallbackCharset, "CP932") != 0) {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        const QString text = utf8(html);
-        if (!utf8.hasError())
-            return text;
-        if (auto text = QmrM::decodeCharset(html, fallbackCharset))
-            return *text;
-    }
-    return QmrM::decodeUtf8OrCp932(html);
+    const QRegularExpressionMatch m = meta.match(head);
+    return m.hasMatch() ? m.captured(1) : QString();
 }
 
 // The character references help pages use; the rest of HTML's long list stays as written.
@@ -160,24 +128,9 @@ private:
 
 }  // namespace
 
-QString decodeHtmlPage(const QByteArray& html, const char* fallbackCharset)
+QString decodeHtmlPage(const QByteArray& html)
 {
-    if (html.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(html.mid(3));
-    if (html.startsWith("\xFF\xFE") || html.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(QStringDecoder::Utf16);
-        return utf16(html);
-    }
-
-    const QString charset = declaredCharset(html);
-    if (charset.isEmpty())
-        return decodeUndeclared(html, fallbackCharset);
-    if (charset == QLatin1String("utf-8") || charset == QLatin1String("utf8"))
-        return QmrM::decodeUtf8OrCp932(html);
-
-    const QByteArray name = isShiftJisName(charset) ? QByteArray("CP932") : charset.toLatin1();
-    // A page that names a charset the system does not know, or that lies about it, is still shown.
-    return QmrM::decodeCharset(html, name.constData()).value_or(decodeUndeclared(html, fallbackCharset));
+    return QmrM::decodeDeclared(html, declaredCharset(html));
 }
 
 QString decodeEntities(QStringView text)

@@ -10,10 +10,9 @@
 // Reading the HTML of help files: pages, contents and index files. Qt Core only.
 namespace help {
 
-// Decodes the bytes of an HTML page: by its byte order mark, else by the charset its
-// <meta> (or XML declaration) names, else UTF-8 when the bytes are valid UTF-8, else the
-// help file's own code page (`fallbackCharset`, an iconv name such as "CP932"), else CP932.
-QString decodeHtmlPage(const QByteArray& html, const char* fallbackCharset = nullptr);
+// Decodes the bytes of an HTML page (or a contents or index file): in the charset its <meta> names,
+// else UTF-8 when the bytes are valid UTF-8, else code page 932.
+QString decodeHtmlPage(const QByteArray& html);
 
 // Replaces character references ("&amp;", "&#12354;", "&#x3042;") by their characters.
 // A reference that names nothing known is left as it is written.

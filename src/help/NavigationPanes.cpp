@@ -86,7 +86,7 @@ QString NavigationPane::sitemapText(const QString& path) const
         return QString();
     bool ok = false;
     const QByteArray bytes = mChm.read(path, &ok, ChmFile::kMaxPageSize);
-    return ok ? decodeHtmlPage(bytes, mChm.codepage().constData()) : QString();
+    return ok ? decodeHtmlPage(bytes) : QString();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -433,7 +433,7 @@ void SearchPane::buildIndex()
         if (!ok)
             continue;
         budget -= bytes.size();
-        const PageText page = pageText(decodeHtmlPage(bytes, mChm.codepage().constData()));
+        const PageText page = pageText(decodeHtmlPage(bytes));
         mIndex->addPage(path, page.title.isEmpty() ? QFileInfo(path).fileName() : page.title, page.text);
     }
 }

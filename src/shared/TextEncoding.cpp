@@ -94,6 +94,22 @@ QString decodeUtf8OrCp932(const QByteArray& bytes)
     return decodeCp932Leniently(body);
 }
 
+QString decodeDeclared(const QByteArray& bytes, QStringView charset)
+{
+    static const QLatin1String shiftJisNames[] = {
+        QLatin1String("shift_jis"), QLatin1String("shift-jis"),  QLatin1String("sjis"),        QLatin1String("x-sjis"),
+        QLatin1String("ms_kanji"),  QLatin1String("csshiftjis"), QLatin1String("windows-31j"), QLatin1String("cp932"),
+        QLatin1String("ms932"),     QLatin1String("x-ms-cp932")};
+    for (const QLatin1String name : shiftJisNames) {
+        if (charset.compare(name, Qt::CaseInsensitive) == 0) {
+            if (const auto text = decodeCp932(bytes))
+                return *text;
+            break;
+        }
+    }
+    return decodeUtf8OrCp932(bytes);
+}
+
 QString decodeEachLine(const QByteArray& bytes)
 {
     QString text;

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 #include <optional>
 
 // Conversion between the program's text and the Shift-JIS (code page 932) bytes of its data files.
@@ -30,14 +31,15 @@ QString decodeCp932Leniently(const QByteArray& bytes);
 // What the text reads as after a round trip through the data files, or nothing when it cannot be stored.
 std::optional<QString> cp932StoredForm(const QString& text);
 
-// Decodes bytes in a named character set (any name the system knows: "CP932", "EUC-JP", "UTF-8"...).
-// Returns nothing when the set is unknown or the bytes are not valid in it.
-std::optional<QString> decodeCharset(const QByteArray& bytes, const char* charset);
-
 // Text whose encoding nobody declared: UTF-8 when the bytes are valid UTF-8 (a byte-order mark is
 // dropped), else code page 932, else code page 932 with U+FFFD for the bytes that form no character.
 // Code page 932 text with kana or most kanji is never valid UTF-8, which makes this order safe.
 QString decodeUtf8OrCp932(const QByteArray& bytes);
+
+// Text in the character set a file names for itself (a web page's charset, in any case): a name of
+// Shift-JIS is read as code page 932, its Windows form that Japanese files are written in. UTF-8, no name,
+// a name of anything else, or bytes that are not what the name says are read as decodeUtf8OrCp932 does.
+QString decodeDeclared(const QByteArray& bytes, QStringView charset);
 
 // Text whose lines may come from different programs: each line (ended by CR LF, LF or CR; the ends are
 // kept) decoded as decodeUtf8OrCp932 does. A NUL byte becomes U+FFFD.

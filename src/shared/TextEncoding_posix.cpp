@@ -116,13 +116,4 @@ QString decodeCp932Leniently(const QByteArray& bytes)
     return text;
 }
 
-std::optional<QString> decodeCharset(const QByteArray& bytes, const char* charset)
-{
-    Converter converter("UTF-8", charset);
-    const auto utf8 = convertAll(converter, bytes);
-    if (!utf8)
-        return std::nullopt;
-    return QString::fromUtf8(*utf8);
-}
-
 }  // namespace QmrM

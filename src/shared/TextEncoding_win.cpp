@@ -1,27 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TextEncoding.h"
 
-#include <QStringDecoder>
-
 #include <windows.h>
 
 namespace QmrM {
 namespace {
 
 constexpr UINT kCodePage932 = 932;
-
-std::optional<QString> decodeCodePage(UINT codePage, const QByteArray& bytes)
-{
-    if (bytes.isEmpty())
-        return QString();
-    const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.constData(), int(bytes.size()), nullptr, 0);
-    if (n <= 0)
-        return std::nullopt;
-    QString out(n, Qt::Uninitialized);
-    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.constData(), int(bytes.size()),
-                        reinterpret_cast<wchar_t*>(out.data()), n);
-    return out;
-}
 
 }  // namespace
 
@@ -45,7 +30,16 @@ std::optional<QByteArray> encodeCp932(const QString& text)
 
 std::optional<QString> decodeCp932(const QByteArray& bytes)
 {
-    return decodeCodePage(kCodePage932, bytes);
+    if (bytes.isEmpty())
+        return QString();
+    const int n =
+        MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, bytes.constData(), int(bytes.size()), nullptr, 0);
+    if (n <= 0)
+        return std::nullopt;
+    QString out(n, Qt::Uninitialized);
+    MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, bytes.constData(), int(bytes.size()),
+                        reinterpret_cast<wchar_t*>(out.data()), n);
+    return out;
 }
 
 QString decodeCp932Leniently(const QByteArray& bytes)
@@ -58,26 +52,6 @@ QString decodeCp932Leniently(const QByteArray& bytes)
                             reinterpret_cast<wchar_t*>(out.data()), n);
     out.replace(QChar(0), QChar(QChar::ReplacementCharacter));
     return out;
-}
-
-std::optional<QString> decodeCharset(const QByteArray& bytes, const char* charset)
-{
-    // Qt knows the Unicode forms; the system's code pages cover the Japanese ones help files use.
-    if (auto encoding = QStringConverter::encodingForName(charset)) {
-        QStringDecoder decoder(*encoding);
-        QString text = decoder(bytes);
-        if (decoder.hasError())
-            return std::nullopt;
-        return text;
-    }
-    const QByteArray name = QByteArray(charset).toLower();
-    if (name == "cp932" || name == "shift_jis" || name == "ms932" || name == "windows-31j")
-        return decodeCp932(bytes);
-    if (name == "euc-jp")
-        return decodeCodePage(20932, bytes);
-    if (name == "iso-2022-jp")
-        return decodeCodePage(50220, bytes);
-    return std::nullopt;
 }
 
 }  // namespace QmrM

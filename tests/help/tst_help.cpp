@@ -3,7 +3,6 @@
 #include "ScriptedDialogs.h"
 #include "help/ChmFile.h"
 #include "help/HelpViewer.h"
-#include "help/HelpWindows.h"
 #include "help/HtmlHelp.h"
 #include "help/HtmlText.h"
 #include "platform/Dialogs.h"
@@ -547,9 +546,6 @@ void TestHelp::linkFormsLeadToPathsInTheFile_data()
                                  << "chm:/start.html"
                                  << "/start.html#wait";
     QTest::newRow("page and anchor") << "edit.html#clear" << index << "/edit.html#clear";
-    QTest::newRow("ms-its") << "ms-its:KvHelp.chm::/files.html#history" << index << "/files.html#history";
-    QTest::newRow("mk MSITStore") << "mk:@MSITStore:C:\\Help\\KvHelp.chm::/edit.html" << index << "/edit.html";
-    QTest::newRow("its file only") << "its:KvHelp.chm" << index << "/";
     QTest::newRow("web") << "https://example.org/page.html" << index << "";
     QTest::newRow("mail") << "mailto:someone@example.org" << index << "";
 }
@@ -575,9 +571,6 @@ void TestHelp::pageTextFollowsItsCharset_data()
     QTest::newRow("nothing declared, utf-8") << "<html><body>" + utf8 + "</body></html>";
     QTest::newRow("nothing declared, shift-jis") << "<html><body>" + sjis + "</body></html>";
     QTest::newRow("byte order mark") << "\xEF\xBB\xBF<html><body>" + utf8 + "</body></html>";
-    QTest::newRow("euc-jp declared") << head + "EUC-JP\"></head><body>" +
-                                            QByteArray("\xb9\xe0\xcc\xdc\xb0\xec\xcd\xf7\xa4\xf2\xc9\xbd\xbc\xa8") +
-                                            "</body></html>";
     QTest::newRow("unknown charset") << head + "x-made-up\"></head><body>" + utf8 + "</body></html>";
 }
 

@@ -4,7 +4,7 @@
 #include "Pictures.h"
 #include "ScriptedDialogs.h"
 #include "help/HelpViewer.h"
-#include "help/HelpWindows.h"
+#include "help/HtmlHelp.h"
 #include "help/Printing.h"
 #include "platform/AppSetup.h"
 #include "shared/Seams.h"
