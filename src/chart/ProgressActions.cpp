@@ -140,9 +140,9 @@ QString exportCsv(QWidget* caller, int item)
         return QString();
     }
     const QString stem = item == 0 ? QStringLiteral("全項目") : names.front();
-    const QString path = chooseExportFile(
-        caller,
-        SaveRequest{kExportTitle, stem + ".csv", QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv")});
+    const QString path =
+        chooseExportFile(caller, SaveRequest{kExportTitle, stem + QStringLiteral(".csv"),
+                                             QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv")});
     if (path.isEmpty())
         return QString();
     std::vector<ItemHistory> histories;

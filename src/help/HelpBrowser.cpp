@@ -127,17 +127,17 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
     const QString stored = path.left(path.indexOf(QLatin1Char('#')));  // whole path when there is none
     const bool isText = type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource;
     bool ok = false;
-    const QByteArray data = stored.isEmpty()
-                                ? QByteArray()
-                                : mChm->read(stored, &ok, isText ? ChmFile::kMaxPageSize : ChmFile::kMaxObjectSize);
+    const QByteArray bytes = stored.isEmpty()
+                                 ? QByteArray()
+                                 : mChm->read(stored, &ok, isText ? ChmFile::kMaxPageSize : ChmFile::kMaxObjectSize);
     switch (type) {
     case QTextDocument::HtmlResource:
-        return ok ? decodeHtmlPage(data) : pageNotShown(stored);
+        return ok ? decodeHtmlPage(bytes) : pageNotShown(stored);
     case QTextDocument::StyleSheetResource:
-        return ok ? QmrM::decodeUtf8OrCp932(data) : QString();
+        return ok ? QmrM::decodeUtf8OrCp932(bytes) : QString();
     default:
         // Pictures: QTextDocument makes the image from the bytes (PNG, GIF, JPEG, BMP).
-        return data;
+        return bytes;
     }
 }
 

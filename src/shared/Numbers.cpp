@@ -44,6 +44,16 @@ double toDouble(const std::string& number, bool hasNegativeExponent)
     return negative ? -value : value;
 }
 
+QChar asQChar(QChar c)
+{
+    return c;
+}
+
+QChar asQChar(char c)
+{
+    return QLatin1Char(c);
+}
+
 // Reads the number a text begins with; `Text` is any of Qt's views of text, read character by character.
 template <class Text>
 double textValue(const Text& text)
@@ -53,7 +63,8 @@ double textValue(const Text& text)
     bool seenPoint = false;
     bool negativeExponent = false;
     enum { Sign, Mantissa, ExponentSign, ExponentDigits } state = Sign;
-    for (const QChar c : text) {
+    for (const auto element : text) {
+        const QChar c = asQChar(element);
         if (isSkippedBlank(c))
             continue;
         const char ch = static_cast<char>(c.unicode() < 128 ? c.unicode() : 0);
