@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 
 namespace Program {
 namespace {
@@ -105,8 +106,27 @@ bool claimDataFolder()
     return true;
 }
 
+namespace {
+
+// The program ends once the user closed the last window and no start wait is running (the waiting
+// training window may be closed: the pass still comes).
+void endWhenNothingIsLeft()
+{
+    QTimer::singleShot(0, [] {
+        if (!platform::Form::anyLoaded() && !QmrM::StartWaits::current())
+            platform::runGuarded([] { platform::endProgram(0); });
+    });
+}
+
+}  // namespace
+
 void wireWindows()
 {
+    for (platform::Form* form :
+         {static_cast<platform::Form*>(&frmMain::instance()), static_cast<platform::Form*>(&frmSettei::instance())}) {
+        QObject::disconnect(form, &platform::Form::closedByUser, nullptr, nullptr);
+        QObject::connect(form, &platform::Form::closedByUser, form, endWhenNothingIsLeft);
+    }
     platform::handover().trainingWindow = []() -> platform::Form& { return frmMain::instance(); };
     platform::handover().settingsWindow = []() -> platform::Form& { return frmSettei::instance(); };
     // The progress chart and the CSV export are reached from the settings window's lists.

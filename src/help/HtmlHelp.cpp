@@ -51,6 +51,12 @@ QWidget* HtmlHelpA(QWidget* caller, const QString& file, HelpCommand command)
     return nullptr;
 }
 
+void endProgramClosingHelp(QWidget* caller, const QString& file)
+{
+    HtmlHelpA(caller, file, HelpCommand::CloseAll);
+    platform::endProgram(0);
+}
+
 void offerHelpKey(QWidget* window, const QString& page)
 {
     auto* key = new QShortcut(QKeySequence::HelpContents, window);

@@ -29,6 +29,10 @@ enum class HelpCommand : int {
 QWidget* HtmlHelpA(QWidget* caller, const QString& file, HelpCommand command);
 // When the seams replace the help viewer (shared/Seams.h), every call goes there instead.
 
+// Ends the program as 終了 does: the help windows close first, then the program ends (platform::endProgram).
+// caller and file as for HtmlHelpA.
+void endProgramClosingHelp(QWidget* caller, const QString& file);
+
 // Makes F1 in `window` (its own shortcut: the key works in any of its controls) open the program's
 // help at `page` of it ("training.html", "overview.html#buttons").
 void offerHelpKey(QWidget* window, const QString& page);

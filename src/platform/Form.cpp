@@ -4,11 +4,9 @@
 #include "Desktop.h"
 #include "Guard.h"
 #include "OnScreen.h"
-#include "shared/Wait.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QTimer>
 
 namespace platform {
 namespace {
@@ -55,15 +53,11 @@ bool Form::anyLoaded()
     return false;
 }
 
-void Form::closedByUser()
+void Form::unloadClosedWindow()
 {
-    // A close through the title bar runs no handler of the form: the window just unloads. The program
-    // ends once no window is left and no start wait is running.
+    // A close through the title bar runs no handler of the form: the window just unloads.
     Unload();
-    QTimer::singleShot(0, [] {
-        if (!anyLoaded() && !QmrM::StartWaits::current())
-            runGuarded([] { endProgram(0); });
-    });
+    emit closedByUser();
 }
 
 void Form::Load()
@@ -81,7 +75,7 @@ void Form::Load()
     placeCentred();
     if (mStateOnLoad == vbMinimized)
         minimise();
-    connect(window, &FormWindow::closedByUser, this, &Form::closedByUser);
+    connect(window, &FormWindow::closedByUser, this, &Form::unloadClosedWindow);
     emit controlsCreated(window);
     Form_Load();
 }

@@ -68,6 +68,8 @@ public:
 signals:
     // The window was loaded and has its controls; its start-up runs next.
     void controlsCreated(QWidget* window);
+    // The user closed the window through its title bar or the task bar; it is unloaded now.
+    void closedByUser();
 
 protected:
     explicit Form(QObject* parent = nullptr);
@@ -81,7 +83,7 @@ protected:
 
 private:
     void placeCentred();
-    void closedByUser();
+    void unloadClosedWindow();
     void minimise();
     void restore();
 

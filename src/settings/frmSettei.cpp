@@ -508,8 +508,7 @@ void frmSettei::cmdHelp_Click()
 
 void frmSettei::cmdEnd_Click()
 {
-    help::HtmlHelpA(window(), mHelpFile, help::HelpCommand::CloseAll);
-    platform::endProgram(0);
+    help::endProgramClosingHelp(window(), mHelpFile);
 }
 
 namespace {

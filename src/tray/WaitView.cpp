@@ -75,8 +75,7 @@ void postponePass()
 // Ends the program as the settings window's 終了 does; the wait is then over, without its pass.
 void endProgram()
 {
-    help::HtmlHelpA(nullptr, help::kProgramHelpFile, help::HelpCommand::CloseAll);
-    platform::endProgram(0);
+    help::endProgramClosingHelp(nullptr, help::kProgramHelpFile);
     stopWaiting();
 }
 
