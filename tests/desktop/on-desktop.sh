@@ -64,6 +64,10 @@ if [[ $wayland -eq 1 ]] && ! ls /usr/lib/*/qt6/plugins/platforms/libqwayland-gen
 fi
 
 if [[ $wayland -eq 1 && $(id -u) -eq 0 ]]; then
+    if ! setpriv --reuid=nobody --regid=nogroup --clear-groups test -r "$1" -a -r "$0"; then
+        echo "on-desktop: the user nobody cannot read $1 or $0; the checkout's folders must be readable by all" >&2
+        exit 1
+    fi
     exec setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/nonexistent "$0" --desktop "$desktop" \
         "${mode[@]}" "$@"
 fi
