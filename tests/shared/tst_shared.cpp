@@ -75,7 +75,6 @@ private slots:
     void pauseOfZeroHandlesNoEvent();
     void pauseWaitsItsTimeAndHandlesEvents();
     void pausesNestAndCostNoCpu();
-    void pauseDoesNotSpinWhenTheApplicationQuits();
     void startWaitTellsEachMinuteAndCountsThroughSuspend();
     void randomFractionStaysBelowOne();
 };
@@ -492,26 +491,6 @@ void TestShared::pausesNestAndCostNoCpu()
     QVERIFY2(outerEnded >= 1000, qPrintable(QString::number(outerEnded)));
     // A busy loop would use the whole second.
     QVERIFY2(cpuUsed < 0.2, qPrintable(QString::number(cpuUsed)));
-}
-
-void TestShared::pauseDoesNotSpinWhenTheApplicationQuits()
-{
-    // Once the program is ending, a pause gives up at once instead of re-entering loops that return.
-    TestEnv env;
-    QmrM::SeamsScope realClock{QmrM::Seams{}};
-    QTimer::singleShot(10, [] {
-        gProgramEnding = true;
-        QCoreApplication::exit(0);
-    });
-    QElapsedTimer clock;
-    clock.start();
-    const double cpuBefore = cpuSeconds();
-    QVERIFY_THROWS_EXCEPTION(ProgramEnding, Pause(5.0f));
-    QVERIFY(clock.elapsed() < 5000);  // gave up: the pause did not wait out its time
-    QVERIFY(cpuSeconds() - cpuBefore < 0.5);
-    // Until the application runs again, every event loop returns at once: let the later tests wait.
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
 }
 
 void TestShared::startWaitTellsEachMinuteAndCountsThroughSuspend()
