@@ -124,11 +124,6 @@ int collectFile(chmFile*, chmUnitInfo* ui, void* context)
 
 }  // namespace
 
-ChmFile::ChmFile(const QString& fileName)
-{
-    open(fileName);
-}
-
 ChmFile::~ChmFile()
 {
     close();

@@ -14,7 +14,6 @@ namespace help {
 class ChmFile {
 public:
     ChmFile() = default;
-    explicit ChmFile(const QString& fileName);
     ~ChmFile();
 
     ChmFile(const ChmFile&) = delete;

@@ -113,11 +113,6 @@ int HelpBrowser::highlight(const QString& words)
     return static_cast<int>(marks.size());
 }
 
-int HelpBrowser::highlightCount() const
-{
-    return static_cast<int>(extraSelections().size());
-}
-
 // Only what the help file holds is shown. Whatever this does not serve, QTextDocument fetches on its
 // own (a file: address, a path on the computer), so what is refused is answered with an empty
 // resource, never with none.

@@ -34,7 +34,6 @@ public:
     // Marks every place the words occur on the page shown (case and width ignored) and
     // scrolls to the first; returns how many there are. The marks go with the page.
     int highlight(const QString& words);
-    int highlightCount() const;
 
     QVariant loadResource(int type, const QUrl& name) override;
 
