@@ -18,10 +18,10 @@ class FiguresLabel;
 class StatusLine;
 
 // The chart window "Quillmora - グラフ": an item and a range to choose, the chart with its figures, the chosen
-// bar's text, buttons to save the chart as a picture and the history as CSV, and a status line that says where
-// they went. It reads a history
-// when its item is chosen and its file changed since, and never writes them. It keeps nothing on disk: each one starts
-// on 直近 4 週間.
+// bar's text, buttons to save the chart as a picture and the history as CSV, and a status line that says
+// where they went. It reads a history when its item is chosen and its file changed since, and never
+// writes them. It keeps nothing on disk: each one starts on 直近 4 週間. It is owned by the settings
+// window it was opened from and closes with it.
 class ChartWindow : public QWidget {
     Q_OBJECT
 public:

@@ -14,6 +14,8 @@ QString HistoryTotalText(double total);
 
 // The settings window: items and their histories, the options, and the start of the next pass.
 // Its controls exist only while it is loaded.
+// Attached from outside (src/app): the chart's menu entries and Ctrl+G on its lists (controlsCreated),
+// the chart closing with it, and the tray's 5 分後に through waitForPass.
 class frmSettei : public platform::Form {
     Q_OBJECT
 public:

@@ -19,6 +19,8 @@ double ItemNameFontSize(const QString& name);
 
 // The training window: presents the items one after the other, records the counts done and flashes
 // between items. The program's startup window. Its controls exist only while it is loaded.
+// Attached from outside (src/app): the wait's view (tray/WaitView) follows it through its form, load
+// count and title, and asks it what it presents and whether the pass is still untouched.
 class frmMain : public platform::Form {
     Q_OBJECT
 public:
