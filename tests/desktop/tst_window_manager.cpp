@@ -249,9 +249,9 @@ void TestWindowManager::windowClosedDuringTheWaitComesBackFresh()
         } else {
             // Under load the manager may still be taking the window on and drop the request: ask again,
             // as a user clicks again.
-            for (int ask = 0; ask < 3; ++ask) {
+            for (int ask = 0; ask < 5; ++ask) {
                 closeFromTheTaskBar(loadedWindow(training));
-                if (QTest::qWaitFor([&] { return !training.isLoaded(); }, 1500))
+                if (QTest::qWaitFor([&] { return !training.isLoaded(); }, 3000))
                     break;
             }
         }
