@@ -5,6 +5,7 @@
 
 #include "app/Program.h"
 #include "shared/Clock.h"
+#include "shared/DataFileNames.h"
 #include "shared/Seams.h"
 #include "shared/Wait.h"
 
@@ -42,8 +43,8 @@ public:
     FastWait() : mSeams(withClock(&mClock))
     {
         Program::showTheWait();
-        writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"A\",5\n\"B\",3\n"));
-        writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,0,3\n"));
+        writeDataFile(QmrM::kItemsFile, QStringLiteral("\"A\",5\n\"B\",3\n"));
+        writeDataFile(QmrM::kSettingsFile, QStringLiteral("0,0,3\n"));
     }
 
     TestEnv& env() { return mEnv; }
