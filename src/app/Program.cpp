@@ -78,7 +78,7 @@ void anotherStartRequested()
         gWaitView->tellTimeLeft(*wait);
         return;
     }
-    for (platform::Form* form : {&platform::handover().trainingWindow(), &platform::handover().settingsWindow()}) {
+    for (platform::Form* form : {&platform::trainingWindow(), &platform::settingsWindow()}) {
         if (form->isLoaded()) {
             form->bringForward();
             return;
@@ -127,14 +127,9 @@ void wireWindows()
         QObject::disconnect(form, &platform::Form::closedByUser, nullptr, nullptr);
         QObject::connect(form, &platform::Form::closedByUser, form, endWhenNothingIsLeft);
     }
-    platform::handover().trainingWindow = []() -> platform::Form& { return frmMain::instance(); };
-    platform::handover().settingsWindow = []() -> platform::Form& { return frmSettei::instance(); };
     // The progress chart and the CSV export are reached from the settings window's lists.
     QObject::connect(&frmSettei::instance(), &platform::Form::controlsCreated, &frmSettei::instance(),
                      [](QWidget* window) { chart::attachToSettingsWindow(window); });
-    platform::handover().presentedItem = [] { return frmMain::instance().presentedItem(); };
-    platform::handover().passUntouched = [] { return frmMain::instance().passUntouched(); };
-    platform::handover().waitForPass = [](double seconds) { frmSettei::instance().waitForPass(seconds); };
 }
 
 void showTheWait()
@@ -167,3 +162,32 @@ void tearDown()
 }
 
 }  // namespace Program
+
+namespace platform {
+
+Form& trainingWindow()
+{
+    return frmMain::instance();
+}
+
+Form& settingsWindow()
+{
+    return frmSettei::instance();
+}
+
+PresentedItem presentedItem()
+{
+    return frmMain::instance().presentedItem();
+}
+
+bool passUntouched()
+{
+    return frmMain::instance().passUntouched();
+}
+
+void waitForPass(double seconds)
+{
+    frmSettei::instance().waitForPass(seconds);
+}
+
+}  // namespace platform

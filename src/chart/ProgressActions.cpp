@@ -15,7 +15,6 @@
 #include <QAbstractItemView>
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
@@ -123,12 +122,7 @@ void showChart(QWidget* caller, int item)
         // Centred over the window that asked for it, no larger than the screen.
         platform::placeOnScreen(window, owner);
     }
-    window->show();
-    if (window->isMinimized())
-        window->showNormal();
-    if (QGuiApplication::platformName() != QLatin1String("offscreen"))  // it has no stacking to change
-        window->raise();
-    window->activateWindow();
+    platform::bringToFront(window);
     window->showItem(item);
 }
 

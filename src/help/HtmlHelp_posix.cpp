@@ -3,6 +3,7 @@
 #include "ChmFile.h"
 #include "HelpViewer.h"
 #include "HtmlHelp.h"
+#include "platform/OnScreen.h"
 
 #include <QFileInfo>
 #include <QList>
@@ -52,16 +53,6 @@ void showPage(HelpViewer* viewer, const QString& page)
         viewer->showTopic(page);
 }
 
-void bringForward(HelpViewer* viewer)
-{
-    if (viewer->isMinimized())
-        viewer->showNormal();
-    else
-        viewer->show();
-    viewer->raise();
-    viewer->activateWindow();
-}
-
 }  // namespace
 
 QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic)
@@ -73,7 +64,7 @@ QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic)
     if (!path.isEmpty()) {
         if (HelpViewer* viewer = openViewerOf(path)) {
             showPage(viewer, page);
-            bringForward(viewer);
+            platform::bringToFront(viewer);
             return viewer;
         }
     }
@@ -87,7 +78,7 @@ QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic)
     auto* viewer = new HelpViewer(std::move(chm), caller);
     viewers().append(viewer);
     showPage(viewer, page);
-    bringForward(viewer);
+    platform::bringToFront(viewer);
     return viewer;
 }
 

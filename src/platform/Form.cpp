@@ -6,7 +6,6 @@
 #include "OnScreen.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 
 namespace platform {
 namespace {
@@ -116,11 +115,7 @@ void Form::Show()
         mWindow->showMinimized();
         return;
     }
-    mWindow->show();
-    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {  // it has no stacking to change
-        mWindow->raise();
-        mWindow->activateWindow();
-    }
+    bringToFront(mWindow.data());
 }
 
 void Form::bringForward()
@@ -129,9 +124,7 @@ void Form::bringForward()
         return;
     if (mWindow->isMinimized() || mOutOfSight)
         setWindowState(vbNormal);
-    mWindow->show();
-    mWindow->raise();
-    mWindow->activateWindow();
+    bringToFront(mWindow.data());
 }
 
 int Form::WindowState()

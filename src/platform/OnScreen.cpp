@@ -111,4 +111,14 @@ void placeOnScreen(QWidget* window, const QWidget* over)
     window->move(placed.topLeft());
 }
 
+void bringToFront(QWidget* window)
+{
+    if (window->isMinimized())
+        window->showNormal();
+    else
+        window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 }  // namespace platform

@@ -13,4 +13,8 @@ namespace platform {
 // the keyboard focus: the default button comes into view, and the rest is a scroll away.
 void placeOnScreen(QWidget* window, const QWidget* over = nullptr);
 
+// Shows a window of the program's own on top, restored if it was minimised, and asks for the focus (which
+// the desktop may refuse).
+void bringToFront(QWidget* window);
+
 }  // namespace platform

@@ -455,7 +455,7 @@ void frmSettei::cmdAgain_Click()
 
 void frmSettei::waitForPass(double seconds)
 {
-    platform::Form& training = platform::handover().trainingWindow();
+    platform::Form& training = platform::trainingWindow();
     training.setWindowState(platform::Form::vbMinimized);
     if (!training.isLoaded())
         return;  // no items any more: the start-up has already brought this window back
@@ -468,7 +468,7 @@ void frmSettei::waitForPass(double seconds)
 
 void frmSettei::afterStartWait(Wait::Outcome outcome)
 {
-    platform::Form& training = platform::handover().trainingWindow();
+    platform::Form& training = platform::trainingWindow();
     switch (outcome) {
     case Wait::Outcome::Cancelled:
         // The user stopped waiting: no pass comes, and the settings window is back.

@@ -100,9 +100,7 @@ void frmMain::destroyInstance()
 
 platform::PresentedItem frmMain::presentedItem() const
 {
-    if (!ui)
-        return {};
-    return {ui->lblKoumoku->text(), ui->lblKaisu->text()};
+    return ui ? mPresented : platform::PresentedItem{};
 }
 
 QColor ButtonFaceColor()
@@ -243,7 +241,7 @@ void frmMain::Form_Load()
     if (gKoumokuSu == 0) {
         platform::MsgBox(QStringLiteral("項目登録ボタンを押して項目を設定してください"), platform::vbExclamation,
                          QStringLiteral("項目無し"));
-        platform::handover().settingsWindow().Show();
+        platform::settingsWindow().Show();
         Unload();
         return;
     }
@@ -271,6 +269,7 @@ void frmMain::ShowCurrentItem()
 
     const int count = gRandomKaisu == 1 ? randomCount(gShijiSu[gGenzai]) : gShijiSu[gGenzai];
     ui->lblKaisu->setText(QString::number(count));
+    mPresented = {name, QString::number(count)};
     // The scroll bar only goes from 0 to 1000; the count box holds the count itself.
     ui->hsbKaisu->setValue(std::clamp(count, ui->hsbKaisu->minimum(), ui->hsbKaisu->maximum()));
     if (count != 0)
@@ -356,7 +355,7 @@ void frmMain::cmdNext_Click()
         ShowCurrentItem();
     } else {
         Unload();
-        platform::handover().settingsWindow().Show();
+        platform::settingsWindow().Show();
     }
     advanceFlashColour();
 }
@@ -389,5 +388,5 @@ void frmMain::txtKaisu_KeyPress(int& KeyAscii)
 void frmMain::cmdCut_Click()
 {
     Unload();
-    platform::handover().settingsWindow().Show();
+    platform::settingsWindow().Show();
 }

@@ -65,6 +65,8 @@ private:
     int16_t mIro = 0;
     // The load whose press of next is being handled (0: none).
     quint64 mAdvancingLoad = 0;
+    // The item and count on show, for the wait's notice and tray.
+    platform::PresentedItem mPresented;
     // The user typed or recorded a count in this load.
     bool mCountEntered = false;
 };

@@ -56,8 +56,7 @@ void stopWaiting()
 // nothing entered in it yet.
 bool passMayWait()
 {
-    const auto& untouched = platform::handover().passUntouched;
-    return !StartWaits::current() && untouched && untouched();
+    return !StartWaits::current() && platform::passUntouched();
 }
 
 // Sends the training window back to wait five minutes, as the start button does; the pass comes again
@@ -67,7 +66,7 @@ void postponePass()
     QTimer::singleShot(0, qApp, [] {
         platform::runGuarded([] {
             if (passMayWait())
-                platform::handover().waitForPass(kPostponeSeconds);
+                platform::waitForPass(kPostponeSeconds);
         });
     });
 }
@@ -91,8 +90,7 @@ QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (
 // The first item of the pass and its count, as the training window presents them: "腕立て伏せ 20 回".
 QString passBody()
 {
-    const auto& presented = platform::handover().presentedItem;
-    const platform::PresentedItem item = presented ? presented() : platform::PresentedItem{};
+    const platform::PresentedItem item = platform::presentedItem();
     return item.name.isEmpty() ? QString() : QStringLiteral("%1 %2 回").arg(item.name, item.count);
 }
 
@@ -149,7 +147,7 @@ void WaitView::showTimeLeft(const StartWait& wait)
 
 void WaitView::showTitle(const StartWait& wait)
 {
-    platform::Form& training = platform::handover().trainingWindow();
+    platform::Form& training = platform::trainingWindow();
     if (!training.isLoaded())
         return;  // closed during the wait: it comes back with its own title
     QWidget* window = training.window();
@@ -169,7 +167,7 @@ bool WaitView::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::WindowStateChange || type == QEvent::Show || type == QEvent::Hide) {
-        platform::Form& training = platform::handover().trainingWindow();
+        platform::Form& training = platform::trainingWindow();
         const StartWait* wait = StartWaits::current();
         if (wait && mTitledLoad != 0 && training.isLoadedAs(mTitledLoad) && watched == training.window())
             platform::runGuarded([&] { showTitle(*wait); });
@@ -181,7 +179,7 @@ void WaitView::restoreTitle()
 {
     if (mTitledLoad == 0)
         return;
-    platform::Form& training = platform::handover().trainingWindow();
+    platform::Form& training = platform::trainingWindow();
     if (training.isLoadedAs(mTitledLoad)) {
         training.window()->removeEventFilter(this);
         training.window()->setWindowTitle(mPlainTitle);
@@ -237,7 +235,7 @@ void WaitView::offerPostponing()
     mIcon->setToolTip(kPassHere);
     mIcon->show();
     // The offer goes with the window's pass (the window is deleted some time after it unloads).
-    connect(platform::handover().trainingWindow().window(), &QObject::destroyed, mIcon.get(), [this] {
+    connect(platform::trainingWindow().window(), &QObject::destroyed, mIcon.get(), [this] {
         if (!StartWaits::current())
             mIcon->hide();
     });
@@ -265,7 +263,7 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
     }
     const bool startingNow = kind == DesktopNotifications::TimeLeft && key == kStartNowKey;
     const bool starting = kind == DesktopNotifications::Pass && (key == kStartKey || key == kDefaultKey);
-    platform::Form& training = platform::handover().trainingWindow();
+    platform::Form& training = platform::trainingWindow();
     if (!(startingNow && StartWaits::current()) && !(starting && training.isLoaded()))
         return;  // the wait or the pass is over
     // Qt's Wayland platform hands the desktop's token on with the next activation request, which lets the
