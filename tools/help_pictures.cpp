@@ -154,7 +154,7 @@ QRect placeOf(QWidget* window, const char* name)
     return QRect(control->mapTo(window, QPoint(0, 0)) + QPoint(1, 1), control->size());
 }
 
-bool save(const QImage& picture, const QDir& folder, const QString& name)
+bool savePicture(const QImage& picture, const QDir& folder, const QString& name)
 {
     const QString path = folder.filePath(name);
     if (picture.save(path, "PNG"))
@@ -190,7 +190,7 @@ bool makeTrainingPicture(const QDir& folder)
     drawMark(painter, QPoint(cut.left() - 14, cut.center().y()), 7);
     painter.end();
     form.Unload();
-    return save(picture, folder, QStringLiteral("training.png"));
+    return savePicture(picture, folder, QStringLiteral("training.png"));
 }
 
 // The settings window with the first item chosen in the list of items.
@@ -204,7 +204,7 @@ bool makeSettingsPicture(const QDir& folder)
     window->findChild<QListWidget*>(QStringLiteral("lstKoumoku"))->setCurrentRow(0);
     const QImage picture = grabWindow(window);
     form.Unload();
-    return save(picture, folder, QStringLiteral("settings.png"));
+    return savePicture(picture, folder, QStringLiteral("settings.png"));
 }
 
 // The chart window on the first item, as the settings window's menu opens it.
@@ -217,7 +217,7 @@ bool makeChartPicture(const QDir& folder)
     window->resize(570, 390);
     const QImage picture = window->grab().toImage();
     window->close();
-    return save(picture, folder, QStringLiteral("chart.png"));
+    return savePicture(picture, folder, QStringLiteral("chart.png"));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include "ChartView.h"
 #include "HistoryDates.h"
-#include "ProgressActions.h"
 #include "SaveFile.h"
 #include "help/HtmlHelp.h"
 #include "platform/AppSetup.h"

@@ -5,12 +5,10 @@
 #include <QListWidget>
 
 #include "ChartWindow.h"
-#include "CsvExport.h"
 #include "SaveFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/OnScreen.h"
-#include "shared/Errors.h"
 
 #include <QAbstractItemView>
 #include <QContextMenuEvent>
@@ -22,8 +20,6 @@
 
 namespace chart {
 namespace {
-
-const QString kExportTitle = QStringLiteral("CSV 形式で書き出す");
 
 QPointer<ChartWindow>& chartWindow()
 {
@@ -80,7 +76,7 @@ private:
         const QString path = exportCsv(mControl, mFor);
         if (!path.isEmpty()) {
             platform::MsgBox(QStringLiteral("「%1」に書き出しました。").arg(QDir::toNativeSeparators(path)),
-                             platform::vbInformation, kExportTitle);
+                             platform::vbInformation, kExportCsvTitle);
         }
     }
 
@@ -124,31 +120,6 @@ void showChart(QWidget* caller, int item)
     }
     platform::bringToFront(window);
     window->showItem(item);
-}
-
-QString exportCsv(QWidget* caller, int item)
-{
-    const QStringList names = historyNamesFor(item);
-    if (names.isEmpty()) {
-        platform::MsgBox(QStringLiteral("書き出す項目がありません。"), platform::vbExclamation, kExportTitle);
-        return QString();
-    }
-    const QString stem = item == 0 ? QStringLiteral("全項目") : names.front();
-    const QString path =
-        chooseExportFile(caller, SaveRequest{kExportTitle, stem + QStringLiteral(".csv"),
-                                             QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv")});
-    if (path.isEmpty())
-        return QString();
-    std::vector<ItemHistory> histories;
-    try {
-        for (const QString& name : names)
-            histories.push_back(readItemHistory(name));
-    } catch (const QmrM::DataFileError& error) {
-        platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"),
-                         platform::vbExclamation, kExportTitle);
-        return QString();
-    }
-    return writeWholeFile(path, csvBytes(histories), kExportTitle) ? path : QString();
 }
 
 void installProgressMenu(QWidget* control, std::function<int()> item)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "SaveFile.h"
+
 #include <QKeySequence>
 #include <QString>
 #include <functional>
@@ -13,18 +15,12 @@ class QWidget;
 namespace chart {
 
 inline const QString kShowChartMenuText = QStringLiteral("グラフを表示");
-inline const QString kExportCsvMenuText = QStringLiteral("CSV 形式で書き出す...");
 inline constexpr QKeyCombination kChartShortcut = Qt::CTRL | Qt::Key_G;
 
 // Opens the chart window on item `item` (1-based among QmrM::gKoumoku, 0 for 全項目), or brings the open
 // one forward and switches it to that item. `caller` is a widget of the window asking (may be nullptr):
 // the chart window belongs to it, stays above it and closes with it.
 void showChart(QWidget* caller, int item);
-
-// Asks where to save (the replaceable save dialog), then writes the history of item `item` (0: of every
-// item) as a CSV file. A failure is told through platform::MsgBox and leaves no partial file. Returns the
-// path written, empty when nothing was; the caller tells the user where the file went.
-QString exportCsv(QWidget* caller, int item);
 
 // Gives `control` a context menu with グラフを表示 and CSV 形式で書き出す..., opened by the right mouse
 // button, the Menu key and Shift+F10. `item` tells, when the menu opens, which item it is for.

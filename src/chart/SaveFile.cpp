@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SaveFile.h"
 
+#include "CsvExport.h"
+#include "HistoryDates.h"
+
 #include "platform/Dialogs.h"
 #include "platform/SingleInstance.h"
 #include "shared/DataFiles.h"
@@ -166,6 +169,31 @@ bool writeWholeFile(const QString& path, const QByteArray& content, const QStrin
                          platform::vbExclamation, title);
         return false;
     }
+}
+
+QString exportCsv(QWidget* caller, int item)
+{
+    const QStringList names = historyNamesFor(item);
+    if (names.isEmpty()) {
+        platform::MsgBox(QStringLiteral("書き出す項目がありません。"), platform::vbExclamation, kExportCsvTitle);
+        return QString();
+    }
+    const QString stem = item == 0 ? QStringLiteral("全項目") : names.front();
+    const QString path =
+        chooseExportFile(caller, SaveRequest{kExportCsvTitle, stem + QStringLiteral(".csv"),
+                                             QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv")});
+    if (path.isEmpty())
+        return QString();
+    std::vector<ItemHistory> histories;
+    try {
+        for (const QString& name : names)
+            histories.push_back(readItemHistory(name));
+    } catch (const QmrM::DataFileError& error) {
+        platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"),
+                         platform::vbExclamation, kExportCsvTitle);
+        return QString();
+    }
+    return writeWholeFile(path, csvBytes(histories), kExportCsvTitle) ? path : QString();
 }
 
 }  // namespace chart

@@ -11,6 +11,9 @@ class QWidget;
 // whole file in place or nothing.
 namespace chart {
 
+inline const QString kExportCsvMenuText = QStringLiteral("CSV 形式で書き出す...");
+inline const QString kExportCsvTitle = QStringLiteral("CSV 形式で書き出す");
+
 struct SaveRequest {
     QString title;          // the dialog's title, also the title of the messages about the choice
     QString suggestedName;  // file name offered, with the folder that asks for it
@@ -30,5 +33,11 @@ QString chooseExportFile(QWidget* parent, const SaveRequest& request);
 // it, so a failed write leaves the old file (or none) and no partial one. A link is followed to the file
 // it names. A failure is told through platform::MsgBox under `title`; returns whether the file was written.
 bool writeWholeFile(const QString& path, const QByteArray& content, const QString& title);
+
+// Asks where to save (the replaceable save dialog), then writes the history of item `item` (1-based among
+// QmrM::gKoumoku, 0: of every item) as a CSV file. A failure is told through platform::MsgBox and leaves
+// no partial file. Returns the path written, empty when nothing was; the caller tells the user where the
+// file went.
+QString exportCsv(QWidget* caller, int item);
 
 }  // namespace chart
