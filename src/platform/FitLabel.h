@@ -33,7 +33,6 @@ public:
     // The smallest size the label shrinks to; text that still does not fit is cut at its end with "…".
     // 0 (the default) shrinks as far as needed.
     void setMinimumPointSize(double points);
-    double minimumPointSize() const { return mMinimumPoints; }
 
     // The font and lines the label shows its text in now.
     ShownText shownText() const;
