@@ -3,12 +3,18 @@
 
 #include "ProgressFigures.h"
 
+#include <QColor>
 #include <QImage>
 #include <QWidget>
 
 class QPainter;
 
 namespace chart {
+
+// The colours of the bars, the chosen bar and the instructed count's line or marks.
+inline const QColor kBarColour(0x3c, 0x78, 0xb4);
+inline const QColor kChosenColour(0xe0, 0x7b, 0x20);
+inline const QColor kReferenceColour(0xc0, 0x39, 0x2b);
 
 // The bar chart, drawn with QPainter under its heading: one bar per day or week, gaps where nothing was
 // recorded, the instructed count as a dashed reference line over days, and over weeks as a mark on each

@@ -34,9 +34,6 @@ using namespace QmrM;
 namespace {
 
 const QDateTime kNow(QDate(2026, 12, 7), QTime(10, 0));  // a Monday
-const QColor kBarColour(0x3c, 0x78, 0xb4);
-const QColor kChosenColour(0xe0, 0x7b, 0x20);
-const QColor kReferenceColour(0xc0, 0x39, 0x2b);
 
 // Items A (instructed 10) and B (5) with short histories written on the test's "today".
 void writeTwoItems()
@@ -327,24 +324,24 @@ void TestChart::mouseChoosesTheBarUnderIt()
     // Item A's four weeks hold three bars: 12月1日, 2日 and 6日, and nothing on the days between. A click
     // anywhere on a bar, its edges too, chooses that bar.
     const QImage before = chartView->grab().toImage();
-    const QList<QPair<int, int>> bars = columnsOf(before, kBarColour);
+    const QList<QPair<int, int>> bars = columnsOf(before, chart::kBarColour);
     QCOMPARE(bars.size(), 3);
     const int last = (bars[2].first + bars[2].second) / 2;
     const int second = (bars[1].first + bars[1].second) / 2;
-    QTest::mouseClick(chartView, Qt::LeftButton, {}, pointIn(before, bars[2].first, kBarColour));
+    QTest::mouseClick(chartView, Qt::LeftButton, {}, pointIn(before, bars[2].first, chart::kBarColour));
     QCOMPARE(chosenBar(), QStringLiteral("2026年12月6日（日）　8 回"));
-    QTest::mouseClick(chartView, Qt::LeftButton, {}, pointIn(before, bars[1].second, kBarColour));
+    QTest::mouseClick(chartView, Qt::LeftButton, {}, pointIn(before, bars[1].second, chart::kBarColour));
     QCOMPARE(chosenBar(), QStringLiteral("2026年12月2日（水）　15 回"));
-    QTest::mouseClick(chartView, Qt::LeftButton, {}, pointIn(before, bars[2].second, kBarColour));
+    QTest::mouseClick(chartView, Qt::LeftButton, {}, pointIn(before, bars[2].second, chart::kBarColour));
     QCOMPARE(chosenBar(), QStringLiteral("2026年12月6日（日）　8 回"));
     // The bar clicked is the bar drawn as chosen.
-    const QList<QPair<int, int>> chosen = columnsOf(chartView->grab().toImage(), kChosenColour);
+    const QList<QPair<int, int>> chosen = columnsOf(chartView->grab().toImage(), chart::kChosenColour);
     QCOMPARE(chosen.size(), 1);
     QCOMPARE(chosen[0], bars[2]);
 
     // Halfway between 12月2日 and 12月6日 stands the gap of 12月4日.
     QTest::mouseClick(chartView, Qt::LeftButton, {},
-                      QPoint((second + last) / 2, pointIn(before, last, kBarColour).y()));
+                      QPoint((second + last) / 2, pointIn(before, last, chart::kBarColour).y()));
     QCOMPARE(chosenBar(), QStringLiteral("2026年12月4日（金）　記録なし"));
 }
 
@@ -440,7 +437,7 @@ void TestChart::savesTheChartAsAPicture()
     QCOMPARE(picture.size(), QSize(chartShown.width(), chartShown.height() + figuresShown.height()));
     QVERIFY(picture.copy(chartShown.rect()) == chartShown);
     QVERIFY(picture.copy(figuresShown.rect().translated(0, chartShown.height())) == figuresShown);
-    QCOMPARE(columnsOf(picture, kBarColour).size(), 3);
+    QCOMPARE(columnsOf(picture, chart::kBarColour).size(), 3);
     QCOMPARE(control<QLabel>("lblStatus")->text(),
              QStringLiteral("「%1」に画像を保存しました。").arg(QDir::toNativeSeparators(path)));
 
@@ -506,17 +503,17 @@ void TestChart::weeksCompareWithTheirDaysInstructed()
     chart::showChart(nullptr, 1);
     control<QComboBox>("cboRange")->setCurrentIndex(2);
     const QImage picture = control<QWidget>("picChart")->grab().toImage();
-    const QList<QPair<int, int>> bars = columnsOf(picture, kBarColour);
+    const QList<QPair<int, int>> bars = columnsOf(picture, chart::kBarColour);
     QCOMPARE(bars.size(), 51);  // this week has no record yet
     const int nearby = 3 * static_cast<int>(picture.devicePixelRatio());
     for (const auto& [left, right] : bars) {
         const int x = (left + right) / 2;
         int top = 0;
-        while (picture.pixelColor(x, top) != kBarColour)
+        while (picture.pixelColor(x, top) != chart::kBarColour)
             ++top;
         bool marked = false;
         for (int y = std::max(0, top - nearby); y <= top; ++y)
-            marked = marked || picture.pixelColor(x, y) == kReferenceColour;
+            marked = marked || picture.pixelColor(x, y) == chart::kReferenceColour;
         QVERIFY2(marked, qPrintable(QStringLiteral("the bar at %1 ends at %2 without a mark").arg(x).arg(top)));
     }
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Pictures.h"
+#include "LayoutSnapshot.h"
 #include "TestEnv.h"
 
 #include "platform/AppSetup.h"
@@ -134,7 +135,6 @@ class TestSettings : public QObject {
 private slots:
     void initTestCase() { platform::setUpApplication(*qobject_cast<QApplication*>(qApp)); }
 
-    void layoutMatchesTheDesign_data();
     void layoutMatchesTheDesign();
     void tabOrderAndPictures();
     void everyControlHasAnAccessibleName();
@@ -166,84 +166,10 @@ private slots:
     void keyboardAloneDrivesTheWindows();
 };
 
-void TestSettings::layoutMatchesTheDesign_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("toolTip");
-    QTest::addColumn<double>("points");
-    const QString none;
-    QTest::newRow("Image1") << "Image1" << QRect(10, 10, 211, 66) << none << none << 0.0;
-    QTest::newRow("cmdAgain") << "cmdAgain" << QRect(235, 10, 56, 61) << "開始"
-                              << "トレーニングを開始します" << 9.0;
-    QTest::newRow("cmdNew") << "cmdNew" << QRect(290, 10, 56, 61) << "登録"
-                            << "項目を新規登録します" << 9.0;
-    QTest::newRow("cmdHozon") << "cmdHozon" << QRect(345, 10, 56, 61) << "保存"
-                              << "編集した設定で保存します" << 9.0;
-    QTest::newRow("cmdClear") << "cmdClear" << QRect(400, 10, 56, 61) << "クリア"
-                              << "カウントと履歴をクリアします" << 9.0;
-    QTest::newRow("cmdDel") << "cmdDel" << QRect(455, 10, 56, 61) << "削除"
-                            << "項目を削除します" << 9.0;
-    QTest::newRow("cmdHelp") << "cmdHelp" << QRect(510, 10, 56, 61) << "ヘルプ"
-                             << "ヘルプファイルを開きます" << 9.0;
-    QTest::newRow("cmdEnd") << "cmdEnd" << QRect(565, 10, 56, 61) << "終了"
-                            << "プログラムを終了します" << 9.0;
-    QTest::newRow("Line1_1") << "Line1_1" << QRect(10, 84, 611, 1) << none << none << 0.0;
-    QTest::newRow("Line1_0") << "Line1_0" << QRect(10, 85, 611, 1) << none << none << 0.0;
-    QTest::newRow("Frame1") << "Frame1" << QRect(6, 95, 326, 351) << "実績履歴リスト" << none << 11.25;
-    QTest::newRow("cboKoumoku") << "cboKoumoku" << QRect(10, 25, 306, 23) << none << "各項目の実績履歴を表示します"
-                                << 11.25;
-    QTest::newRow("lstRireki") << "lstRireki" << QRect(10, 50, 306, 276) << none << none << 12.0;
-    QTest::newRow("lblGoukei") << "lblGoukei" << QRect(175, 330, 136, 16) << none << none << 11.25;
-    QTest::newRow("Frame2") << "Frame2" << QRect(340, 95, 281, 256) << "登録状態確認" << none << 11.25;
-    QTest::newRow("txtKoumoku") << "txtKoumoku" << QRect(10, 25, 216, 21) << none << "修正後設定保存を押して下さい"
-                                << 11.25;
-    QTest::newRow("txtKaisu") << "txtKaisu" << QRect(230, 25, 41, 21) << none << "修正後設定保存を押して下さい"
-                              << 11.25;
-    QTest::newRow("lstKoumoku") << "lstKoumoku" << QRect(10, 50, 261, 196) << none << "クリックすると選択されます"
-                                << 12.0;
-    QTest::newRow("Frame3") << "Frame3" << QRect(340, 355, 281, 91) << "各種設定" << none << 11.25;
-    QTest::newRow("Label1") << "Label1" << QRect(10, 27, 46, 16) << "起動Wait" << none << 9.0;
-    QTest::newRow("hsbTime") << "hsbTime" << QRect(65, 25, 101, 16) << none << none << 0.0;
-    QTest::newRow("lblJikan") << "lblJikan" << QRect(165, 25, 46, 16) << "1分" << none << 11.25;
-    QTest::newRow("cmdSettei") << "cmdSettei" << QRect(230, 15, 41, 31) << "確定"
-                               << "現在の設定を保存します" << 9.0;
-    QTest::newRow("chkTim") << "chkTim" << QRect(10, 50, 231, 12) << "起動タイミングをランダムモードにする" << none
-                            << 9.0;
-    QTest::newRow("chkKaisu") << "chkKaisu" << QRect(10, 70, 266, 12) << "各種トレーニングの回数をランダムモードにする"
-                              << none << 9.0;
-}
-
 void TestSettings::layoutMatchesTheDesign()
 {
-    QFETCH(QString, name);
-    QFETCH(QRect, geometry);
-    QFETCH(QString, caption);
-    QFETCH(QString, toolTip);
-    QFETCH(double, points);
     TestEnv env;
-    frmSettei& form = openSettings({});
-    QWidget* window = form.window();
-    QCOMPARE(window->objectName(), QStringLiteral("frmSettei"));
-    QCOMPARE(window->windowTitle(), QStringLiteral("Quillmora"));
-    QCOMPARE(window->size(), QSize(631, 452));
-    auto* control = window->findChild<QWidget*>(name);
-    QVERIFY(control);
-    QCOMPARE(control->geometry(), geometry);
-    QCOMPARE(control->toolTip(), toolTip);
-    QString shown;
-    if (auto* b = qobject_cast<QAbstractButton*>(control))
-        shown = b->text();
-    else if (auto* l = qobject_cast<QLabel*>(control))
-        shown = l->text();
-    else if (auto* g = qobject_cast<QGroupBox*>(control))
-        shown = g->title();
-    QCOMPARE(shown, caption);
-    if (points > 0) {
-        QCOMPARE(control->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
-        QCOMPARE(control->font().pointSizeF(), points);
-    }
+    compareWithLayoutSnapshot(openSettings({}).window());
 }
 
 void TestSettings::tabOrderAndPictures()
