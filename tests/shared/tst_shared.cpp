@@ -5,6 +5,7 @@
 #include "shared/DataFiles.h"
 #include "shared/Errors.h"
 #include "shared/HistoryFile.h"
+#include "shared/ItemNames.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
 #include "shared/RecordForm.h"
@@ -77,6 +78,12 @@ private slots:
     void pausesNestAndCostNoCpu();
     void startWaitTellsEachMinuteAndCountsThroughSuspend();
     void randomFractionStaysBelowOne();
+    void randomCountsRunFromOneToTheInstructed_data();
+    void randomCountsRunFromOneToTheInstructed();
+    void randomWaitsRunFromOneToTheSetMinutes_data();
+    void randomWaitsRunFromOneToTheSetMinutes();
+    void itemNamesThatCannotBeFilesAreRefused_data();
+    void itemNamesThatCannotBeFilesAreRefused();
 };
 
 void TestShared::textValueReadsTheLeadingNumber_data()
@@ -541,6 +548,94 @@ void TestShared::randomFractionStaysBelowOne()
         highest = std::max(highest, r);
     }
     QVERIFY(lowest < 0.01f && highest > 0.99f);
+}
+
+// The largest whole number not above instructed × r + 1: every count from 1 to the instructed one.
+void TestShared::randomCountsRunFromOneToTheInstructed_data()
+{
+    QTest::addColumn<float>("r");
+    QTest::addColumn<int>("count");
+    const QList<QPair<float, int>> draws = {{0.0f, 1},  {0.05f, 1}, {0.15f, 2},  {0.25f, 3},
+                                            {0.35f, 4}, {0.45f, 5}, {0.55f, 6},  {0.65f, 7},
+                                            {0.75f, 8}, {0.85f, 9}, {0.95f, 10}, {std::nextafter(1.0f, 0.0f), 10}};
+    for (const auto& [r, count] : draws)
+        QTest::addRow("r=%.9g", double(r)) << r << count;
+}
+
+void TestShared::randomCountsRunFromOneToTheInstructed()
+{
+    QFETCH(float, r);
+    QFETCH(int, count);
+    TestEnv env;
+    env.setRandomDraw(r);
+    QCOMPARE(randomCount(10), count);
+    QCOMPARE(randomCount(1), 1);
+}
+
+// Whole minutes from 1 to the setting, never beyond it, also for the largest draw.
+void TestShared::randomWaitsRunFromOneToTheSetMinutes_data()
+{
+    QTest::addColumn<float>("r");
+    QTest::addColumn<double>("minutes");
+    const QList<QPair<float, double>> draws = {{0.0f, 1},   {0.25f, 16},         {0.5f, 31},
+                                               {0.75f, 46}, {59.5f / 60.0f, 60}, {std::nextafter(1.0f, 0.0f), 60}};
+    for (const auto& [r, minutes] : draws)
+        QTest::addRow("r=%.9g", double(r)) << r << minutes;
+}
+
+void TestShared::randomWaitsRunFromOneToTheSetMinutes()
+{
+    QFETCH(float, r);
+    QFETCH(double, minutes);
+    TestEnv env;
+    env.setRandomDraw(r);
+    gWaitJikan = 60;
+    gRandomTim = 1;
+    QCOMPARE(startWaitSeconds(), minutes * 60);
+    gRandomTim = 0;
+    QCOMPARE(startWaitSeconds(), 3600.0);
+}
+
+// An item's name is its history file's name: what no file system or no code page 932 file can hold, and
+// the names of the program's own files, are refused; names close to them are not.
+void TestShared::itemNamesThatCannotBeFilesAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("refused");
+    const QList<QPair<QString, bool>> names = {{"say \"hi\"", true},
+                                               {"../escape", true},
+                                               {"a\\b", true},
+                                               {"a:b", true},
+                                               {"a*", true},
+                                               {"a?", true},
+                                               {"<a>", true},
+                                               {"a|b", true},
+                                               {"a\tb", true},
+                                               {"腕立て😀", true},
+                                               {"𠮷野家", true},
+                                               {"項目一覧", true},
+                                               {"設定", true},
+                                               {"con", true},
+                                               {"COM1", true},
+                                               {"¥100", true},
+                                               {QString(100, QChar(u'長')), true},
+                                               {".", true},
+                                               {"..", true},
+                                               {"腕立て伏せ", false},
+                                               {"COM0", false},
+                                               {"console", false},
+                                               {"項目一覧2", false},
+                                               {"a.b", false},
+                                               {QString(80, QChar(u'長')), false}};
+    for (const auto& [name, refused] : names)
+        QTest::addRow("%s (%d)", qPrintable(name.left(8)), int(name.size())) << name << refused;
+}
+
+void TestShared::itemNamesThatCannotBeFilesAreRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, refused);
+    QCOMPARE(itemNameProblem(name).has_value(), refused);
 }
 
 QTEST_GUILESS_MAIN(TestShared)
