@@ -75,24 +75,6 @@ std::vector<DayCount>::const_iterator firstDayAfter(const DailyHistory& history,
                             [](const QDate& date, const DayCount& day) { return date < day.date; });
 }
 
-// A count as the program writes it: an optional minus and up to nine digits. Such a field reads the same
-// through TextValue, which a long history would otherwise call a hundred thousand times.
-std::optional<double> plainInteger(const QString& field)
-{
-    const qsizetype size = field.size();
-    const qsizetype start = size > 0 && field[0] == u'-' ? 1 : 0;
-    if (size == start || size - start > 9)
-        return std::nullopt;
-    int value = 0;
-    for (qsizetype i = start; i < size; ++i) {
-        const char16_t c = field[i].unicode();
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c - u'0');
-    }
-    return start ? -value : value;
-}
-
 using DayIterator = std::vector<DayCount>::const_iterator;
 
 bool follows(const DayCount& day, const DayCount& before)
@@ -132,13 +114,6 @@ int currentRun(const DailyHistory& history, const QDate& today)
 
 }  // namespace
 
-double countValue(const QString& field)
-{
-    if (const auto value = plainInteger(field))
-        return *value;
-    return QmrM::historyCount(field);
-}
-
 DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor)
 {
     DailyHistoryBuilder builder;
@@ -148,7 +123,7 @@ DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QD
         if (!previous || record.date != *previous)
             day = parseRecordDate(record.date);
         previous = &record.date;
-        builder.add(day, countValue(record.count));
+        builder.add(day, QmrM::historyCount(record.count));
     }
     return builder.finish(anchor);
 }

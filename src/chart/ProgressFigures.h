@@ -12,9 +12,6 @@
 // and the texts that describe them. No widgets here.
 namespace chart {
 
-// A count field's value, read as the history view reads it; a value too large to be a number counts 0.
-double countValue(const QString& field);
-
 struct DayCount {
     QDate date;
     double count = 0;
