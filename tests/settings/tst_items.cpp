@@ -232,25 +232,13 @@ void TestItems::sameNameSharesTheHistoryFile()
     QCOMPARE(gKoumokuSu, int16_t(2));
 }
 
+// Which names are refused is checked on itemNameProblem itself (tst_shared); here the window's way with one
+// that would escape the folder and one that names the program's own file.
 void TestItems::refusedNamesAreAskedAgainAndWriteNothing_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("double quote") << "say \"hi\"";
     QTest::newRow("slash") << "../escape";
-    QTest::newRow("backslash") << "a\\b";
-    QTest::newRow("colon") << "a:b";
-    QTest::newRow("star") << "a*";
-    QTest::newRow("question mark") << "a?";
-    QTest::newRow("angle brackets") << "<a>";
-    QTest::newRow("bar") << "a|b";
-    QTest::newRow("control character") << "a\tb";
-    QTest::newRow("emoji") << "腕立て😀";
-    QTest::newRow("not in code page 932") << "𠮷野家";
     QTest::newRow("items list") << "項目一覧";
-    QTest::newRow("settings") << "設定";
-    QTest::newRow("device") << "con";
-    QTest::newRow("yen becomes backslash") << "¥100";
-    QTest::newRow("too long") << QString(100, QChar(u'長'));
 }
 
 void TestItems::refusedNamesAreAskedAgainAndWriteNothing()

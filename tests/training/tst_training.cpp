@@ -217,9 +217,8 @@ void TestTraining::countsShownFixedOrRandom()
     TestEnv env;
     // Random counts: the largest whole number not above instructed × r + 1, so every count from 1 to the
     // instructed one; each item shown takes a fresh draw.
-    const QList<QPair<float, int>> draws = {{0.0f, 1},  {0.05f, 1}, {0.15f, 2},  {0.25f, 3},
-                                            {0.35f, 4}, {0.45f, 5}, {0.55f, 6},  {0.65f, 7},
-                                            {0.75f, 8}, {0.85f, 9}, {0.95f, 10}, {std::nextafter(1.0f, 0.0f), 10}};
+    // The rule's every draw is checked on randomCount itself (tst_shared); here a few through the window.
+    const QList<QPair<float, int>> draws = {{0.0f, 1}, {0.55f, 6}, {std::nextafter(1.0f, 0.0f), 10}};
     for (const auto& [r, expected] : draws) {
         env.setRandomDraw(r);
         frmMain& form = startTraining(QStringLiteral("\"一\",1\r\n\"十\",10"), QStringLiteral("0,1,1"));
