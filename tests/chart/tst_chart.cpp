@@ -3,8 +3,8 @@
 // the context menu and Ctrl+G on the settings window's lists, the choosers, the bars, the picture, and
 // a history made by the program itself across New Year.
 
-#include "ChartTestSupport.h"
 #include "TestEnv.h"
+#include "Windows.h"
 
 #include "chart/ChartView.h"
 #include "chart/ProgressActions.h"
@@ -36,28 +36,30 @@ namespace {
 const QDateTime kNow(QDate(2026, 12, 7), QTime(10, 0));  // a Monday
 
 // Items A (instructed 10) and B (5) with short histories written on the test's "today".
-void writeTwoItems()
+void writeTwoItems(TestEnv& env)
 {
-    writeDataFile(QmrM::kItemsFile, QStringLiteral("\"A\",10\n\"B\",5\n"));
-    writeDataFile(QStringLiteral("A.txt"), QStringLiteral("\"10月01日\",\"09時00分00秒\",5\n"
-                                                          "\"12月01日\",\"09時00分00秒\",20\n"
-                                                          "\"12月02日\",\"09時00分00秒\",10\n"
-                                                          "\"12月02日\",\"15時00分00秒\",5\n"
-                                                          "\"12月06日\",\"09時00分00秒\",8\n"));
-    writeDataFile(QStringLiteral("B.txt"), QStringLiteral("\"12月06日\",\"09時00分00秒\",3\n"
-                                                          "\"12月07日\",\"09時00分00秒\",4\n"));
-    setModified(QStringLiteral("A.txt"), kNow);
-    setModified(QStringLiteral("B.txt"), kNow);
+    writeDataFolder(QStringLiteral("\"A\",10\n\"B\",5\n"));
+    writeHistory(QStringLiteral("A"),
+                 QStringLiteral("\"10月01日\",\"09時00分00秒\",5\n"
+                                "\"12月01日\",\"09時00分00秒\",20\n"
+                                "\"12月02日\",\"09時00分00秒\",10\n"
+                                "\"12月02日\",\"15時00分00秒\",5\n"
+                                "\"12月06日\",\"09時00分00秒\",8\n"),
+                 kNow);
+    writeHistory(QStringLiteral("B"),
+                 QStringLiteral("\"12月06日\",\"09時00分00秒\",3\n"
+                                "\"12月07日\",\"09時00分00秒\",4\n"),
+                 kNow);
     LoadItems();
-    setNow(kNow);
+    env.clock().setTimeOfDay(kNow);
 }
 
 // Items "A" (instructed 10) and a name of 40 characters (5), with 400 days ending yesterday: both done as
 // instructed on every day trained, which is every day but the 4th, 8th, ... of a month.
-void writeLongHistories()
+void writeLongHistories(TestEnv& env)
 {
     const QString longName = QString(38, QChar(u'伸')) + QStringLiteral("体操");
-    writeDataFile(QmrM::kItemsFile, QStringLiteral("\"A\",10\n\"%1\",5\n").arg(longName));
+    writeDataFolder(QStringLiteral("\"A\",10\n\"%1\",5\n").arg(longName));
     QString a;
     QString b;
     for (QDate day = kNow.date().addDays(-400); day < kNow.date(); day = day.addDays(1)) {
@@ -67,12 +69,10 @@ void writeLongHistories()
         a += date + QStringLiteral("10\n");
         b += date + QStringLiteral("5\n");
     }
-    writeDataFile(QStringLiteral("A.txt"), a);
-    writeDataFile(longName + QStringLiteral(".txt"), b);
-    setModified(QStringLiteral("A.txt"), kNow);
-    setModified(longName + QStringLiteral(".txt"), kNow);
+    writeHistory(QStringLiteral("A"), a, kNow);
+    writeHistory(longName, b, kNow);
     LoadItems();
-    setNow(kNow);
+    env.clock().setTimeOfDay(kNow);
 }
 
 QWidget* chartWindow()
@@ -178,7 +178,7 @@ private slots:
 void TestChart::opensOnTheItemAndSwitchesTheOpenWindow()
 {
     TestEnv env;
-    writeTwoItems();
+    writeTwoItems(env);
     const QStringList filesBefore = QDir(env.dir()).entryList(QDir::Files | QDir::Hidden);
     const QByteArray historyBefore = readBytes(QStringLiteral("A.txt"));
 
@@ -241,12 +241,11 @@ void TestChart::daysKeptWhileTheFileStaysTheSame()
 {
     // The open window keeps each item's days; a record added since is read all the same.
     TestEnv env;
-    writeTwoItems();
+    writeTwoItems(env);
     chart::showChart(nullptr, 1);
     QVERIFY(figures().startsWith(QStringLiteral("合計 43 回")));
-    writeDataFile(QStringLiteral("A.txt"),
-                  readDataFile(QStringLiteral("A.txt")) + QStringLiteral("\"12月07日\",\"09時00分00秒\",6\n"));
-    setModified(QStringLiteral("A.txt"), kNow);
+    writeHistory(QStringLiteral("A"),
+                 readDataFile(QStringLiteral("A.txt")) + QStringLiteral("\"12月07日\",\"09時00分00秒\",6\n"), kNow);
     chart::showChart(nullptr, 2);
     chart::showChart(nullptr, 1);
     QVERIFY2(figures().startsWith(QStringLiteral("合計 49 回　記録した日数 4 日")), qPrintable(figures()));
@@ -256,7 +255,7 @@ void TestChart::daysKeptWhileTheFileStaysTheSame()
 void TestChart::keyboardChoosesRangeAndBars()
 {
     TestEnv env;
-    writeTwoItems();
+    writeTwoItems(env);
     chart::showChart(nullptr, 1);
     QWidget* window = chartWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
@@ -316,7 +315,7 @@ void TestChart::keyboardChoosesRangeAndBars()
 void TestChart::mouseChoosesTheBarUnderIt()
 {
     TestEnv env;
-    writeTwoItems();
+    writeTwoItems(env);
     chart::showChart(nullptr, 1);
     auto* chartView = control<QWidget>("picChart");
     QVERIFY(QTest::qWaitForWindowExposed(chartView));
@@ -350,11 +349,8 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
     // The settings window's lists get the menu and the window Ctrl+G: the item list for its current entry,
     // the history list for the item it shows.
     TestEnv env;
-    writeTwoItems();
-    writeDataFile(QmrM::kSettingsFile, QStringLiteral("0,0,1\n"));
-    LoadSettings();
-    frmSettei& form = frmSettei::instance();
-    form.Show();
+    writeTwoItems(env);
+    frmSettei& form = showSettings();
     QWidget* settings = form.window();
     QVERIFY(QTest::qWaitForWindowActive(settings));
     auto* itemList = settings->findChild<QListWidget*>(QStringLiteral("lstKoumoku"));
@@ -374,7 +370,7 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
     // Shift+F10 on the item list, second entry: the export of B; a box says where the file went.
     const QString csv = QDir(env.dir()).filePath(QStringLiteral("B.csv"));
     {
-        SaveAnswer answer(csv);
+        env.answerSaveDialogs(csv);
         env.dialogs().expectMessage(QStringLiteral("「%1」に書き出しました。").arg(csv),
                                     QStringLiteral("CSV 形式で書き出す"), platform::vbInformation);
         itemList->activateWindow();
@@ -385,9 +381,9 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
         QTest::keyClick(menu, Qt::Key_Down);
         QTest::keyClick(menu, Qt::Key_Down);
         QTest::keyClick(menu, Qt::Key_Return);
-        QCOMPARE(answer.requests.size(), 1);
-        QCOMPARE(answer.requests[0].title, QStringLiteral("CSV 形式で書き出す"));
-        QCOMPARE(QFileInfo(answer.requests[0].suggestedPath).fileName(), QStringLiteral("B.csv"));
+        QCOMPARE(env.saveRequests().size(), 1);
+        QCOMPARE(env.saveRequests()[0].title, QStringLiteral("CSV 形式で書き出す"));
+        QCOMPARE(QFileInfo(env.saveRequests()[0].suggestedPath).fileName(), QStringLiteral("B.csv"));
     }
     QVERIFY(QFile::exists(csv));
 
@@ -419,16 +415,14 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
 void TestChart::savesTheChartAsAPicture()
 {
     TestEnv env;
-    writeTwoItems();
+    writeTwoItems(env);
     chart::showChart(nullptr, 1);
     auto* chartView = control<QWidget>("picChart");
     auto* save = control<QPushButton>("cmdSaveImage");
     const QString path = QDir(env.dir()).filePath(QStringLiteral("グラフ.png"));
-    {
-        SaveAnswer answer(path);
-        QTest::mouseClick(save, Qt::LeftButton);
-        QCOMPARE(QFileInfo(answer.requests.value(0).suggestedPath).fileName(), QStringLiteral("A.png"));
-    }
+    env.answerSaveDialogs(path);
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(QFileInfo(env.saveRequests().value(0).suggestedPath).fileName(), QStringLiteral("A.png"));
     // The picture is what the window shows: the chart with its heading and legend, and the figures below.
     QImage picture;
     QVERIFY(picture.load(path, "PNG"));
@@ -443,16 +437,14 @@ void TestChart::savesTheChartAsAPicture()
 
     // Cancelled: nothing written, nothing said.
     QFile::remove(path);
-    {
-        SaveAnswer cancel{QString()};
-        save->click();
-    }
+    env.answerSaveDialogs(QString());
+    save->click();
     QVERIFY(!QFile::exists(path));
     QVERIFY(control<QLabel>("lblStatus")->text().isEmpty());
 
     // The CSV file's place is told the same way.
     const QString csv = QDir(env.dir()).filePath(QStringLiteral("A.csv"));
-    SaveAnswer answer(csv);
+    env.answerSaveDialogs(csv);
     control<QPushButton>("cmdExportCsv")->click();
     QCOMPARE(control<QLabel>("lblStatus")->text(), QStringLiteral("「%1」に書き出しました。").arg(csv));
     QVERIFY(env.dialogs().verify());
@@ -461,7 +453,7 @@ void TestChart::savesTheChartAsAPicture()
 void TestChart::longNamesAndLongAxesReadWhole()
 {
     TestEnv env;
-    writeLongHistories();
+    writeLongHistories(env);
     chart::showChart(nullptr, 2);
     auto* chartView = control<chart::ChartView>("picChart");
     auto* ranges = control<QComboBox>("cboRange");
@@ -499,7 +491,7 @@ void TestChart::weeksCompareWithTheirDaysInstructed()
 {
     // Every day trained was done as instructed: each week's bar reaches its mark, whatever days it holds.
     TestEnv env;
-    writeLongHistories();
+    writeLongHistories(env);
     chart::showChart(nullptr, 1);
     control<QComboBox>("cboRange")->setCurrentIndex(2);
     const QImage picture = control<QWidget>("picChart")->grab().toImage();
@@ -522,13 +514,11 @@ void TestChart::aNameTypedWithQuotesIsTheFileWritten()
 {
     // Qt's own save dialog, typed into as a user types: it would read the quotes as a list of names.
     TestEnv env;
-    writeTwoItems();
+    writeTwoItems(env);
     const QDir out(QDir(env.dir()).filePath(QStringLiteral("out")));
     QVERIFY(QDir().mkdir(out.path()));
-    {
-        SaveAnswer first(out.filePath(QStringLiteral("first.csv")));  // the dialog opens there from now on
-        chart::exportCsv(nullptr, 1);
-    }
+    env.answerSaveDialogs(out.filePath(QStringLiteral("first.csv")));  // the dialog opens there from now on
+    chart::exportCsv(nullptr, 1);
     QmrM::Seams realDialog = QmrM::seams();
     realDialog.saveFileName = nullptr;
     const QmrM::SeamsScope scope(realDialog);
@@ -548,7 +538,7 @@ void TestChart::aNameTypedWithQuotesIsTheFileWritten()
 void TestChart::unreadableHistoryIsToldAndLeftOut()
 {
     TestEnv env;
-    writeTwoItems();
+    writeTwoItems(env);
     QFile::remove(QStringLiteral("A.txt"));
     QVERIFY(QDir().mkdir(QStringLiteral("A.txt")));
     env.dialogs().expectMessage(
@@ -559,7 +549,7 @@ void TestChart::unreadableHistoryIsToldAndLeftOut()
     QVERIFY(figures().startsWith(QStringLiteral("合計 7 回　記録した日数 2 日")));
 
     const QString csv = QDir(env.dir()).filePath(QStringLiteral("all.csv"));
-    SaveAnswer answer(csv);
+    env.answerSaveDialogs(csv);
     env.dialogs().expectMessage(
         QStringLiteral("ファイル「A.txt」を開けませんでした。\n（同じ名前のフォルダーがあります）\n"
                        "書き出しは行われませんでした。"),
@@ -576,24 +566,17 @@ void TestChart::historyMadeByTheProgramAcrossNewYear()
     TestEnv env;
     frmSettei& form = frmSettei::instance();
     form.Show();
-    for (const auto& [name, count] : {std::pair{"腕立て", "20"}, std::pair{"腹筋", "15"}}) {
-        env.dialogs()
-            .expectInput(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"), QString::fromUtf8(name))
-            .expectInput(QStringLiteral("指示数をいくつにしますか？（半角文字で入力）"), QStringLiteral("指示数入力"),
-                         QString::fromUtf8(count))
-            .expectMessage(QString::fromUtf8(name) + QStringLiteral(" の設定を新規登録しました"),
-                           QStringLiteral("新規登録終了"), platform::vbInformation);
-        QTest::mouseClick(form.window()->findChild<QToolButton*>(QStringLiteral("cmdNew")), Qt::LeftButton);
-    }
+    registerItem(env, QStringLiteral("腕立て"), QStringLiteral("20"));
+    registerItem(env, QStringLiteral("腹筋"), QStringLiteral("15"));
     form.Unload();
-    writeDataFile(QmrM::kSettingsFile, QStringLiteral("0,0,1\n"));
+    writeSettings(QStringLiteral("0,0,1"));
 
     const QDateTime passes[] = {
         {QDate(2026, 12, 30), QTime(9, 0)}, {QDate(2026, 12, 30), QTime(15, 0)}, {QDate(2026, 12, 31), QTime(9, 0)},
         {QDate(2027, 1, 1), QTime(10, 0)},  {QDate(2027, 1, 3), QTime(9, 0)},
     };
     for (const QDateTime& when : passes) {
-        setNow(when);
+        env.clock().setTimeOfDay(when);
         frmMain& training = frmMain::instance();
         training.Load();
         QWidget* window = training.window();
@@ -613,7 +596,7 @@ void TestChart::historyMadeByTheProgramAcrossNewYear()
     for (const QString& file : {QStringLiteral("腕立て.txt"), QStringLiteral("腹筋.txt")})
         setModified(file, passes[4].addSecs(1));
 
-    setNow(QDateTime(QDate(2027, 1, 3), QTime(20, 0)));
+    env.clock().setTimeOfDay(QDateTime(QDate(2027, 1, 3), QTime(20, 0)));
     chart::showChart(nullptr, 0);
     QCOMPARE(figures(),
              QStringLiteral("合計 167 回　記録した日数 4 日　1 日平均 41.8 回　最高 62 回（2026年12月30日）　"
@@ -626,7 +609,7 @@ void TestChart::historyMadeByTheProgramAcrossNewYear()
     QCOMPARE(frmSettei::instance().window()->findChild<QLabel*>(QStringLiteral("lblGoukei"))->text(),
              QStringLiteral("合計回数 ： 92"));
 
-    SaveAnswer answer(QDir(env.dir()).filePath(QStringLiteral("腕立て.csv")));
+    env.answerSaveDialogs(QDir(env.dir()).filePath(QStringLiteral("腕立て.csv")));
     chart::exportCsv(nullptr, 1);
     QCOMPARE(readBytes(QStringLiteral("腕立て.csv")),
              "\xEF\xBB\xBF" + QStringLiteral("項目,日付,時刻,回数\r\n"

@@ -2,8 +2,8 @@
 // The chart's arithmetic on hand-made histories whose answers are worked out by hand: the years of the
 // records, the days and weeks, the figures, and the CSV file with the ways its write can fail.
 
-#include "ChartTestSupport.h"
 #include "TestEnv.h"
+#include "Windows.h"
 
 #include "chart/CsvExport.h"
 #include "chart/HistoryDates.h"
@@ -301,24 +301,26 @@ void TestProgress::csvHoldsEveryRecordQuotedAsSpreadsheetsRead()
     registerItems(
         {QStringLiteral("腕立て,速く"), QStringLiteral("背筋"), QStringLiteral("腕立て,速く"), QStringLiteral("=2+3")});
     // A hand-edited history: a quote inside an unquoted count, a time nobody can read, an unreadable date.
-    writeDataFile(QStringLiteral("腕立て,速く.txt"), QStringLiteral("\"12月31日\",\"23時59分59秒\",20\n"
-                                                                    "\"01月01日\",\"00時00分01秒\",2.5\n"
-                                                                    "\"??\",\"朝\",1\"5\n"));
-    writeDataFile(QStringLiteral("背筋.txt"), QStringLiteral("\"01月02日\",\"07時05分09秒\",-3\n"));
+    const QDateTime written(QDate(2027, 1, 5), QTime(12, 0));
+    writeHistory(QStringLiteral("腕立て,速く"),
+                 QStringLiteral("\"12月31日\",\"23時59分59秒\",20\n"
+                                "\"01月01日\",\"00時00分01秒\",2.5\n"
+                                "\"??\",\"朝\",1\"5\n"),
+                 written);
+    writeHistory(QStringLiteral("背筋"), QStringLiteral("\"01月02日\",\"07時05分09秒\",-3\n"), written);
     // Texts a spreadsheet would run as formulas, in every text field; counts that are numbers stay numbers.
-    writeDataFile(QStringLiteral("=2+3.txt"), QStringLiteral("\"01月02日\",\"@SUM(A1)\",=1+1\n"
-                                                             "\"01月03日\",\"+1\",-1+2\n"
-                                                             "\"01月04日\",\"\t=A1\",-7.5\n"));
-    for (const QString& file :
-         {QStringLiteral("腕立て,速く.txt"), QStringLiteral("背筋.txt"), QStringLiteral("=2+3.txt")})
-        setModified(file, QDateTime(QDate(2027, 1, 5), QTime(12, 0)));
+    writeHistory(QStringLiteral("=2+3"),
+                 QStringLiteral("\"01月02日\",\"@SUM(A1)\",=1+1\n"
+                                "\"01月03日\",\"+1\",-1+2\n"
+                                "\"01月04日\",\"\t=A1\",-7.5\n"),
+                 written);
     const QByteArray historyBefore = readBytes(QStringLiteral("腕立て,速く.txt"));
 
     const QString path = QDir(env.dir()).filePath(QStringLiteral("書き出し.csv"));
-    SaveAnswer answer(path);
+    env.answerSaveDialogs(path);
     exportCsv(nullptr, 0);  // every item; the two of the same name share one history
-    QCOMPARE(answer.requests.size(), 1);
-    QCOMPARE(QFileInfo(answer.requests[0].suggestedPath).fileName(), QStringLiteral("全項目.csv"));
+    QCOMPARE(env.saveRequests().size(), 1);
+    QCOMPARE(QFileInfo(env.saveRequests()[0].suggestedPath).fileName(), QStringLiteral("全項目.csv"));
 
     const QByteArray expected = QByteArray("\xEF\xBB\xBF") + QStringLiteral(
                                                                  "項目,日付,時刻,回数\r\n"
@@ -349,9 +351,9 @@ void TestProgress::csvHoldsEveryRecordQuotedAsSpreadsheetsRead()
     }
 
     // One item: its rows only, offered under its own name in the folder chosen last.
-    SaveAnswer one(QDir(env.dir()).filePath(QStringLiteral("one.csv")));
+    env.answerSaveDialogs(QDir(env.dir()).filePath(QStringLiteral("one.csv")));
     exportCsv(nullptr, 2);
-    QCOMPARE(one.requests[0].suggestedPath, QDir(env.dir()).filePath(QStringLiteral("背筋.csv")));
+    QCOMPARE(env.saveRequests()[0].suggestedPath, QDir(env.dir()).filePath(QStringLiteral("背筋.csv")));
     QCOMPARE(
         readBytes(QStringLiteral("one.csv")),
         QByteArray("\xEF\xBB\xBF") + QStringLiteral("項目,日付,時刻,回数\r\n背筋,2027-01-02,07:05:09,-3\r\n").toUtf8());
@@ -364,8 +366,8 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
 {
     TestEnv env;
     registerItems({QStringLiteral("腹筋")});
-    writeDataFile(QmrM::kItemsFile, QStringLiteral("\"腹筋\",10\n"));
-    writeDataFile(QStringLiteral("腹筋.txt"), QStringLiteral("\"12月06日\",\"09時18分07秒\",20\n"));
+    writeDataFolder(itemsNamed({QStringLiteral("腹筋")}), QString());  // no settings file yet
+    writeHistory(QStringLiteral("腹筋"), recordsOf({"20"}));
     QVERIFY(QFile::link(env.dir(), QStringLiteral("alias")));  // the data folder by another path
     QVERIFY(QFile::link(QStringLiteral("腹筋.txt"), QStringLiteral("link.csv")));
     writeBytes(QStringLiteral("old.csv"), "old");
@@ -385,37 +387,34 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
     env.dialogs().expectMessage(QStringLiteral("「old.csv」は既にあります。\n置き換えますか?"), title,
                                 platform::vbOKCancel | platform::vbExclamation);
     const QDir data(env.dir());
-    SaveAnswer answer({data.filePath(QStringLiteral("腹筋.TXT")), data.filePath(QmrM::kItemsFile),
-                       data.filePath(QStringLiteral("設定.TXT")), data.filePath(QStringLiteral("alias/腹筋.txt")),
-                       data.filePath(QStringLiteral("link.csv")), data.filePath(QStringLiteral("old.csv"))});
+    env.answerSaveDialogs({data.filePath(QStringLiteral("腹筋.TXT")), data.filePath(QmrM::kItemsFile),
+                           data.filePath(QStringLiteral("設定.TXT")), data.filePath(QStringLiteral("alias/腹筋.txt")),
+                           data.filePath(QStringLiteral("link.csv")), data.filePath(QStringLiteral("old.csv"))});
     exportCsv(nullptr, 1);
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(QStringLiteral("腹筋.txt")), history);
     QCOMPARE(readBytes(QmrM::kItemsFile), items);
     QVERIFY(readBytes(QStringLiteral("old.csv")).endsWith(",09:18:07,20\r\n"));
     // The dialog first opened away from the data folder.
-    QVERIFY(QFileInfo(answer.requests[0].suggestedPath).absolutePath() != data.absolutePath());
+    QVERIFY(QFileInfo(env.saveRequests()[0].suggestedPath).absolutePath() != data.absolutePath());
 }
 
 void TestProgress::failedWritesLeaveNothingBehind()
 {
     TestEnv env;
     registerItems({QStringLiteral("A")});
-    writeDataFile(QStringLiteral("A.txt"), QStringLiteral("\"12月06日\",\"09時18分07秒\",20\n"));
+    writeHistory(QStringLiteral("A"), recordsOf({"20"}));
     const QString folder = QDir(env.dir()).filePath(QStringLiteral("out.csv"));
     QVERIFY(QDir().mkdir(folder));
     const QString end = QStringLiteral("\n書き出しは行われませんでした。");
     const QString title = QStringLiteral("CSV 形式で書き出す");
 
     // A folder where the file should go.
-    {
-        SaveAnswer answer(folder);
-        env.dialogs().expectMessage(
-            QStringLiteral("ファイル「%1」に書き込めませんでした。\n（同じ名前のフォルダーがあります）").arg(folder) +
-                end,
-            title, platform::vbExclamation);
-        exportCsv(nullptr, 1);
-    }
+    env.answerSaveDialogs(folder);
+    env.dialogs().expectMessage(
+        QStringLiteral("ファイル「%1」に書き込めませんでした。\n（同じ名前のフォルダーがあります）").arg(folder) + end,
+        title, platform::vbExclamation);
+    exportCsv(nullptr, 1);
     QVERIFY(QFileInfo(folder).isDir());
     QVERIFY(filesIn(folder).isEmpty());
 
@@ -426,7 +425,7 @@ void TestProgress::failedWritesLeaveNothingBehind()
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), QStringLiteral("full.csv")));
         for (const QString& path :
              {QStringLiteral("/dev/full"), QDir(env.dir()).filePath(QStringLiteral("full.csv"))}) {
-            SaveAnswer answer(path);
+            env.answerSaveDialogs(path);
             env.dialogs().expectMessage(
                 QStringLiteral("ファイル「%1」に書き込めませんでした。\n（書き出し先がふつうのファイルではありません）")
                         .arg(path) +

@@ -261,7 +261,7 @@ void TestWindowManager::windowClosedDuringTheWaitComesBackFresh()
         closed = true;
     };
     // Five minutes on the fast clock, so that a loaded window manager has time for the close within them.
-    writeDataFile(QmrM::kSettingsFile, QStringLiteral("0,0,5\n"));
+    writeSettings(QStringLiteral("0,0,5"));
     // Closed in the first minute; the wait goes on past two minute boundaries with no window to count on.
     startWaitFromTheSettingsWindow({{500, close}});
     QVERIFY(closed);

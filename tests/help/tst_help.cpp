@@ -9,6 +9,7 @@
 #include "shared/QmrM.h"
 #include "shared/Seams.h"
 #include "TestEnv.h"
+#include "Windows.h"
 #include "platform/AppSetup.h"
 #include "chart/ProgressActions.h"
 #include "settings/frmSettei.h"
@@ -594,8 +595,7 @@ void TestHelp::pictureOfTheTrainingWindowIsTheProgramsOwn()
     // which frames the window with one pixel.
     platform::setUpApplication(*qobject_cast<QApplication*>(qApp));
     TestEnv env;
-    writeDataFile(QmrM::kItemsFile, QStringLiteral("\"腕立て伏せ\",20\r\n\"腹筋\",30\r\n"));
-    frmMain::instance().Load();
+    startTraining(QStringLiteral("\"腕立て伏せ\",20\r\n\"腹筋\",30\r\n"));
     QWidget* window = frmMain::instance().window();
     QVERIFY(window);
     QCOMPARE(picture.size(), window->size() + QSize(2, 2));
@@ -614,8 +614,7 @@ void TestHelp::f1ShowsThePageOfTheWindowItIsPressedIn()
     seams.help = nullptr;  // the real viewer
     QmrM::SeamsScope realViewer(std::move(seams));
     copyHelpTo(env.dir());
-    writeDataFile(QmrM::kItemsFile, QStringLiteral("\"腕立て伏せ\",20\r\n"));
-    frmMain::instance().Load();
+    startTraining(QStringLiteral("\"腕立て伏せ\",20\r\n"));
     frmSettei::instance().Show();
     chart::showChart(nullptr, 1);
     const std::pair<QWidget*, QString> windows[] = {

@@ -2,11 +2,11 @@
 #include "Pictures.h"
 #include "LayoutSnapshot.h"
 #include "TestEnv.h"
+#include "Windows.h"
 
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/FitLabel.h"
-#include "platform/Guard.h"
 #include "help/HtmlHelp.h"
 #include "settings/HistoryList.h"
 #include "settings/frmSettei.h"
@@ -38,21 +38,6 @@ using namespace QmrM;
 namespace {
 
 constexpr qint64 kMinuteMs = 60 * 1000;
-
-// Sets the shared state as the training window's start-up would leave it, then opens the settings window.
-frmSettei& openSettings(const QStringList& names, const QString& settings = QStringLiteral("0,0,1"))
-{
-    QString items;
-    for (const QString& name : names)
-        items += QStringLiteral("\"%1\",10\r\n").arg(name);
-    writeDataFile(QmrM::kItemsFile, items);
-    writeDataFile(QmrM::kSettingsFile, settings + QStringLiteral("\r\n"));
-    LoadItems();
-    LoadSettings();
-    frmSettei& form = frmSettei::instance();
-    platform::runGuarded([&] { form.Show(); });
-    return form;
-}
 
 // The controls of the loaded settings window that the tests change.
 QScrollBar* waitBar()
@@ -103,30 +88,6 @@ qint64 clickStart(TestEnv& env)
     return env.clock().elapsedMs() - before;
 }
 
-// Calls back whenever a window of the given name is shown.
-class ShowRecorder : public QObject {
-public:
-    ShowRecorder(const QString& name, std::function<void(QWidget*)> shown) : mName(name), mShown(std::move(shown))
-    {
-        qApp->installEventFilter(this);
-    }
-    ~ShowRecorder() override { qApp->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show && watched->objectName() == mName && watched->isWidgetType())
-            mShown(static_cast<QWidget*>(watched));
-        return false;
-    }
-
-private:
-    QString mName;
-    std::function<void(QWidget*)> mShown;
-};
-
-const QString kRecord = QStringLiteral("\"12月06日\",\"09時18分07秒\",");
-
 }  // namespace
 
 class TestSettings : public QObject {
@@ -142,6 +103,8 @@ private slots:
     void startUpFillsListsOptionsAndFirstHistory();
     void storedOptionsOutsideTheirRangeShowSafely();
     void historyLinesAndTotals();
+    void historyWithUnreadableBytesIsShownNotFatal_data();
+    void historyWithUnreadableBytesIsShownNotFatal();
     void historyTotalsRoundHalfToEvenAndNeverOverflow();
     void comboChoiceShowsThatItemsHistory();
     void typingInTheComboChoosesNothing();
@@ -169,13 +132,13 @@ private slots:
 void TestSettings::layoutMatchesTheDesign()
 {
     TestEnv env;
-    compareWithLayoutSnapshot(openSettings({}).window());
+    compareWithLayoutSnapshot(openSettings(itemsNamed({})).window());
 }
 
 void TestSettings::tabOrderAndPictures()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("a")});
+    frmSettei& form = openSettings(itemsNamed({"a"}));
     QList<QWidget*> order;
     for (const char* name :
          {"cmdAgain", "cmdNew", "cmdHozon", "cmdClear", "cmdDel", "cmdHelp", "cmdEnd", "cboKoumoku", "lstKoumoku",
@@ -211,7 +174,7 @@ void TestSettings::everyControlHasAnAccessibleName()
             QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
         }
     };
-    checkNames(openSettings({QStringLiteral("A")}).window());
+    checkNames(openSettings(itemsNamed({"A"})).window());
     frmSettei::instance().Unload();
     frmMain::instance().Load();
     checkNames(frmMain::instance().window());
@@ -223,7 +186,7 @@ void TestSettings::everyControlHasAnAccessibleName()
 void TestSettings::startUpWithoutItemsKeepsTheDesignValues()
 {
     TestEnv env;
-    frmSettei& form = openSettings({}, QStringLiteral("1,1,30"));
+    frmSettei& form = openSettings(itemsNamed({}), QStringLiteral("1,1,30"));
     QCOMPARE(entriesOf(form, QStringLiteral("lstKoumoku")), QStringList());
     QCOMPARE(entriesOf(form, QStringLiteral("cboKoumoku")), QStringList());
     QCOMPARE(historyShown(), QStringList());
@@ -241,10 +204,9 @@ void TestSettings::startUpWithoutItemsKeepsTheDesignValues()
 void TestSettings::startUpFillsListsOptionsAndFirstHistory()
 {
     TestEnv env;
-    writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("20\r\n") + kRecord + QStringLiteral("5\r\n"));
-    writeDataFile(QStringLiteral("B.txt"), kRecord + QStringLiteral("7\r\n"));
-    frmSettei& form =
-        openSettings({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}, QStringLiteral("1,0,15"));
+    writeHistory(QStringLiteral("A"), recordsOf({"20", "5"}));
+    writeHistory(QStringLiteral("B"), recordsOf({"7"}));
+    frmSettei& form = openSettings(itemsNamed({"A", "B", "C"}), QStringLiteral("1,0,15"));
     const QStringList historyOfA = {"1 _ 12月06日 _ 09時18分07秒 _ 20", "2 _ 12月06日 _ 09時18分07秒 _ 5"};
     QCOMPARE(entriesOf(form, QStringLiteral("lstKoumoku")), QStringList({"A", "B", "C"}));
     QCOMPARE(entriesOf(form, QStringLiteral("cboKoumoku")), QStringList({"A", "B", "C"}));
@@ -269,31 +231,29 @@ void TestSettings::startUpFillsListsOptionsAndFirstHistory()
 void TestSettings::storedOptionsOutsideTheirRangeShowSafely()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A")}, QStringLiteral("2,-1,2.5"));
+    frmSettei& form = openSettings(itemsNamed({"A"}), QStringLiteral("2,-1,2.5"));
     QVERIFY(!randomTimingBox()->isChecked());
     QVERIFY(!control<QCheckBox>(form, QStringLiteral("chkKaisu"))->isChecked());
     QCOMPARE(randomTimingBox()->checkState(), Qt::Unchecked);
     QCOMPARE(waitBar()->value(), 2);  // 2.5 rounds to the even 2
     QCOMPARE(shown("lblJikan"), QStringLiteral("2分"));
     form.Unload();
-    openSettings({QStringLiteral("A")}, QStringLiteral("0,0,3.5"));
+    openSettings(itemsNamed({"A"}), QStringLiteral("0,0,3.5"));
     QCOMPARE(waitBar()->value(), 4);
 }
 
 void TestSettings::historyLinesAndTotals()
 {
     TestEnv env;
-    writeDataFile(QStringLiteral("腕立て.txt"), kRecord + QStringLiteral("10\r\n") + kRecord +
-                                                    QStringLiteral("20\r\n") +
-                                                    QStringLiteral("\"12月07日\",\"23時59分59秒\",5\r\n"));
-    openSettings({QStringLiteral("腕立て")});
+    writeHistory(QStringLiteral("腕立て"), recordsOf({"10", "20"}) + recordsOf({"5"}, QStringLiteral("12月07日"),
+                                                                               QStringLiteral("23時59分59秒")));
+    openSettings(itemsNamed({"腕立て"}));
     QCOMPARE(historyShown(), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 10", "2 _ 12月06日 _ 09時18分07秒 _ 20",
                                           "3 _ 12月07日 _ 23時59分59秒 _ 5"}));
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 35"));
 
     // A count that is not a number is shown as stored and adds nothing.
-    writeDataFile(QStringLiteral("腕立て.txt"),
-                  kRecord + QStringLiteral("many\r\n") + kRecord + QStringLiteral("3\r\n"));
+    writeHistory(QStringLiteral("腕立て"), recordsOf({"many", "3"}));
     chooseInCombo(0);
     QCOMPARE(historyShown().value(0), QStringLiteral("1 _ 12月06日 _ 09時18分07秒 _ many"));
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 3"));
@@ -304,20 +264,59 @@ void TestSettings::historyLinesAndTotals()
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
 }
 
+void TestSettings::historyWithUnreadableBytesIsShownNotFatal_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+    const QByteArray good = cp932(QStringLiteral("\"12月06日\",\"09時18分07秒\",5"));
+    const QString goodLine = QStringLiteral("1 _ 12月06日 _ 09時18分07秒 _ 5");
+    QTest::newRow("a stray byte in a record") << good + "\x80\r\n" << QStringList{goodLine + QChar(0xFFFD)};
+    QTest::newRow("a stray byte on a line of its own") << good + "\r\n\x80\r\n"
+                                                       << QStringList{goodLine, QStringLiteral("2 _ \uFFFD _  _ ")};
+    QTest::newRow("a record saved as UTF-8")
+        << good + "\r\n" + QStringLiteral("\"12月07日\",\"10時00分00秒\",7\r\n").toUtf8()
+        << QStringList{goodLine, QStringLiteral("2 _ 12月07日 _ 10時00分00秒 _ 7")};
+    QTest::newRow("a byte-order mark and LF line ends")
+        << QByteArray("\xEF\xBB\xBF") + good + "\n" + cp932(QStringLiteral("\"12月07日\",\"10時00分00秒\",7")) + "\n"
+        << QStringList{goodLine, QStringLiteral("2 _ 12月07日 _ 10時00分00秒 _ 7")};
+    QTest::newRow("a NUL byte") << good + "\r\n\"a" + QByteArray(1, '\0') + "b\",\"x\",3\r\n"
+                                << QStringList{goodLine, QStringLiteral("2 _ a\uFFFDb _ x _ 3")};
+    QTest::newRow("a 1 MB line and a lead byte at the end")
+        << good + "\r\n" + QByteArray(1 << 20, 'x') + "\r\n\x82"
+        << QStringList{goodLine,
+                       QStringLiteral("2 _ ") + QString(100, u'x') + QChar(0x2026) + QString(99, u'x') +
+                           QStringLiteral(" _  _ "),
+                       QStringLiteral("3 _ \uFFFD _  _ ")};
+    // 凜 is EA A3 in code page 932, which UTF-8 would take for a character cut at the line's end.
+    QTest::newRow("code page 932 ending like cut UTF-8")
+        << "\"a\",\"b\",6" + cp932(QStringLiteral("凜")) + "\r\n\x80\r\n"
+        << QStringList{QStringLiteral("1 _ a _ b _ 6凜"), QStringLiteral("2 _ \uFFFD _  _ ")};
+}
+
+void TestSettings::historyWithUnreadableBytesIsShownNotFatal()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+    TestEnv env;
+    writeBytes(QStringLiteral("A.txt"), bytes);
+    settingsAfterCut(itemsNamed({"A"}));
+    // Nothing fatal: no box at all (the scripted dialogs fail on any), the program goes on.
+    QVERIFY(env.dialogs().verify());
+    QVERIFY(env.endings().isEmpty());
+    QCOMPARE(historyShown(), lines);
+    QCOMPARE(readBytes(QStringLiteral("A.txt")), bytes);  // only shown, never rewritten
+}
+
 void TestSettings::historyTotalsRoundHalfToEvenAndNeverOverflow()
 {
     TestEnv env;
-    writeDataFile(QStringLiteral("a.txt"), kRecord + QStringLiteral("2.5\r\n") + kRecord + QStringLiteral("2.5\r\n"));
-    openSettings({QStringLiteral("a")});
+    writeHistory(QStringLiteral("a"), recordsOf({"2.5", "2.5"}));
+    openSettings(itemsNamed({"a"}));
     QCOMPARE(historyShown().value(1), QStringLiteral("2 _ 12月06日 _ 09時18分07秒 _ 2.5"));
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 4"));  // 2.5 -> 2, then 4.5 -> 4
 
     // Far beyond 32 bits: each count is the largest the training records.
-    QString big;
-    for (int i = 0; i < 3; ++i)
-        big += kRecord + QStringLiteral("2147483647\r\n");
-    big += kRecord + QStringLiteral("-0.4\r\n");
-    writeDataFile(QStringLiteral("a.txt"), big);
+    writeHistory(QStringLiteral("a"), recordsOf({"2147483647", "2147483647", "2147483647", "-0.4"}));
     chooseInCombo(0);
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 6442450941"));
     // Shown whole in a smaller size, the label keeping its described one.
@@ -325,12 +324,11 @@ void TestSettings::historyTotalsRoundHalfToEvenAndNeverOverflow()
         qobject_cast<platform::FitLabel*>(control<QLabel>(frmSettei::instance(), QStringLiteral("lblGoukei")));
     QVERIFY(total->shownText().font.pointSizeF() < 11.25 && total->font().pointSizeF() == 11.25);
     QVERIFY(drawnWhole(total));
-    writeDataFile(QStringLiteral("a.txt"), kRecord + QStringLiteral("-0.4\r\n"));
+    writeHistory(QStringLiteral("a"), recordsOf({"-0.4"}));
     chooseInCombo(0);
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
     // Counts beyond any number add nothing, as in the chart.
-    writeDataFile(QStringLiteral("a.txt"), kRecord + QStringLiteral("1e999\r\n") + kRecord +
-                                               QStringLiteral("-1e999\r\n") + kRecord + QStringLiteral("5\r\n"));
+    writeHistory(QStringLiteral("a"), recordsOf({"1e999", "-1e999", "5"}));
     chooseInCombo(0);
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 5"));
 }
@@ -338,8 +336,8 @@ void TestSettings::historyTotalsRoundHalfToEvenAndNeverOverflow()
 void TestSettings::comboChoiceShowsThatItemsHistory()
 {
     TestEnv env;
-    writeDataFile(QStringLiteral("C.txt"), kRecord + QStringLiteral("9\r\n"));
-    openSettings({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    writeHistory(QStringLiteral("C"), recordsOf({"9"}));
+    openSettings(itemsNamed({"A", "B", "C"}));
     chooseInCombo(2);
     QCOMPARE(shown("cboKoumoku"), QStringLiteral("C"));
     QCOMPARE(historyShown(), QStringList({"1 _ 12月06日 _ 09時18分07秒 _ 9"}));
@@ -353,8 +351,8 @@ void TestSettings::comboChoiceShowsThatItemsHistory()
 void TestSettings::typingInTheComboChoosesNothing()
 {
     TestEnv env;
-    writeDataFile(QStringLiteral("A.txt"), kRecord + QStringLiteral("1\r\n"));
-    frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B")});
+    writeHistory(QStringLiteral("A"), recordsOf({"1"}));
+    frmSettei& form = openSettings(itemsNamed({"A", "B"}));
     QLineEdit* edit = control<QComboBox>(form, QStringLiteral("cboKoumoku"))->lineEdit();
     edit->selectAll();
     QTest::keyClicks(edit, QStringLiteral("B"));
@@ -368,7 +366,7 @@ void TestSettings::typingInTheComboChoosesNothing()
 void TestSettings::missingHistoryShowsEmptyAndUnreadableEnds()
 {
     TestEnv env;
-    openSettings({QStringLiteral("A"), QStringLiteral("B")});
+    openSettings(itemsNamed({"A", "B"}));
     QCOMPARE(historyShown(), QStringList());
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
     QVERIFY(!QFile::exists(QStringLiteral("A.txt")));  // looking creates nothing
@@ -387,10 +385,11 @@ void TestSettings::longRowsShowTheirCountWhole()
 {
     // From row 10 on, five-digit counts make rows longer than the list is wide.
     TestEnv env;
-    const QString record = QStringLiteral("\"11月06日\",\"09時18分07秒\",32767\r\n");
-    writeDataFile(QStringLiteral("A.txt"), record.repeated(12) + QStringLiteral("\"11月06日\",\"09時18分07秒 ") +
-                                               QString(30, u'x') + QStringLiteral("\",32767\r\n"));
-    frmSettei& form = openSettings({QStringLiteral("A")});
+    const QString day = QStringLiteral("11月06日");
+    writeHistory(QStringLiteral("A"),
+                 recordsOf(QStringList(12, QStringLiteral("32767")), day) +
+                     recordsOf({"32767"}, day, QStringLiteral("09時18分07秒 ") + QString(30, u'x')));
+    frmSettei& form = openSettings(itemsNamed({"A"}));
     auto* list = control<settings::HistoryList>(form, QStringLiteral("lstRireki"));
     for (const int row : {9, 11, 12}) {
         list->scrollTo(list->model()->index(row, 0));
@@ -409,11 +408,11 @@ void TestSettings::historyListIsReadRowByRow()
 {
     // The list places its rows itself: keys, clicks, scrolling and assistive technology must find them.
     TestEnv env;
-    QString records;
+    QStringList counts;
     for (int i = 1; i <= 50; ++i)
-        records += kRecord + QString::number(i) + QStringLiteral("\r\n");
-    writeDataFile(QStringLiteral("A.txt"), records);
-    frmSettei& form = openSettings({QStringLiteral("A")});
+        counts.append(QString::number(i));
+    writeHistory(QStringLiteral("A"), recordsOf(counts));
+    frmSettei& form = openSettings(itemsNamed({"A"}));
     auto* list = control<settings::HistoryList>(form, QStringLiteral("lstRireki"));
     list->setFocus();
     const auto currentRow = [list] { return list->currentIndex().row(); };
@@ -457,11 +456,11 @@ void TestSettings::historyListIsReadRowByRow()
 void TestSettings::longHistoryIsReadInTheBackground()
 {
     TestEnv env;
-    const QByteArray record = cp932(kRecord + QStringLiteral("7\r\n"));
+    const QByteArray record = cp932(recordsOf({"7"}));
     const int records = int(settings::HistoryList::kReadInBackgroundFrom / record.size()) + 1;
     writeBytes(QStringLiteral("A.txt"), record.repeated(records));
-    writeDataFile(QStringLiteral("B.txt"), kRecord + QStringLiteral("3\r\n"));
-    frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B")});
+    writeHistory(QStringLiteral("B"), recordsOf({"3"}));
+    frmSettei& form = openSettings(itemsNamed({"A", "B"}));
     auto* list = control<settings::HistoryList>(form, QStringLiteral("lstRireki"));
     QVERIFY(list->isReading());
     QCOMPARE(list->count(), 0);
@@ -490,7 +489,7 @@ void TestSettings::longHistoryIsReadInTheBackground()
 void TestSettings::waitLabelFollowsTheScrollBar()
 {
     TestEnv env;
-    openSettings({QStringLiteral("A")}, QStringLiteral("0,0,10"));
+    openSettings(itemsNamed({"A"}), QStringLiteral("0,0,10"));
     QScrollBar* bar = waitBar();
     bar->setSliderDown(true);
     for (int v = 1; v <= 60; ++v) {
@@ -512,7 +511,7 @@ void TestSettings::waitLabelFollowsTheScrollBar()
 void TestSettings::confirmSavesTheOptions()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A")});
+    frmSettei& form = openSettings(itemsNamed({"A"}));
     randomTimingBox()->setChecked(true);
     waitBar()->setValue(15);
     for (int press = 0; press < 2; ++press) {
@@ -545,7 +544,7 @@ void TestSettings::confirmSavesTheOptions()
 void TestSettings::startNeedsItems()
 {
     TestEnv env;
-    frmSettei& form = openSettings({});
+    frmSettei& form = openSettings(itemsNamed({}));
     env.dialogs().expectMessage(QStringLiteral("先に項目を入力して下さい"), QStringLiteral("項目未登録"),
                                 platform::vbExclamation);
     QCOMPARE(clickStart(env), qint64(0));  // no wait was begun
@@ -557,12 +556,12 @@ void TestSettings::startNeedsItems()
 void TestSettings::startWaitsWithTheTrainingWindowPreparedAndMinimised()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B")}, QStringLiteral("0,0,5"));
+    frmSettei& form = openSettings(itemsNamed({"A", "B"}), QStringLiteral("0,0,5"));
     frmMain& training = frmMain::instance();
     // The training window goes straight to the task bar: it is never shown in its normal state first.
     QList<bool> shownMinimised;
-    ShowRecorder recorder(QStringLiteral("frmMain"),
-                          [&](QWidget* window) { shownMinimised.append(window->isMinimized()); });
+    ShowWatcher watcher(QStringLiteral("frmMain"),
+                        [&](QWidget* window) { shownMinimised.append(window->isMinimized()); });
     bool checkedDuringWait = false;
     env.clock().after(30 * 1000, [&] {
         QVERIFY(!form.isLoaded());
@@ -587,7 +586,7 @@ void TestSettings::startWaitsWithTheTrainingWindowPreparedAndMinimised()
 void TestSettings::startUsesTheSavedOptionsNotTheControls()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A")}, QStringLiteral("0,0,10"));
+    frmSettei& form = openSettings(itemsNamed({"A"}), QStringLiteral("0,0,10"));
     waitBar()->setValue(30);
     randomTimingBox()->setChecked(true);
     QCOMPARE(clickStart(env), 10 * kMinuteMs);
@@ -598,7 +597,7 @@ void TestSettings::startUsesTheSavedOptionsNotTheControls()
 
     // Random timing with one minute always waits a minute.
     form.Unload();
-    openSettings({QStringLiteral("A")}, QStringLiteral("1,0,1"));
+    openSettings(itemsNamed({"A"}), QStringLiteral("1,0,1"));
     for (int i = 0; i < 5; ++i) {
         QCOMPARE(clickStart(env), kMinuteMs);
         clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
@@ -623,7 +622,7 @@ void TestSettings::randomWaitIsWholeMinutesUpToTheSetting()
     QCOMPARE(minutes.size(), 60);
 
     // Through the start button: the draw picks the whole minutes, never beyond the setting.
-    openSettings({QStringLiteral("A")}, QStringLiteral("1,0,60"));
+    openSettings(itemsNamed({"A"}), QStringLiteral("1,0,60"));
     const QList<QPair<float, qint64>> draws = {
         {0.0f, 1}, {0.5f, 31}, {59.5f / 60.0f, 60}, {std::nextafter(1.0f, 0.0f), 60}};
     for (const auto& [r, expectedMinutes] : draws) {
@@ -631,12 +630,18 @@ void TestSettings::randomWaitIsWholeMinutesUpToTheSetting()
         QCOMPARE(clickStart(env), expectedMinutes * kMinuteMs);
         clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
     }
+    // Nor beyond a setting where single precision would round the largest draw up to a minute more.
+    frmSettei::instance().Unload();
+    openSettings(itemsNamed({"A"}), QStringLiteral("1,0,32"));
+    env.setRandomDraw(std::nextafter(1.0f, 0.0f));
+    QCOMPARE(clickStart(env), 32 * kMinuteMs);
+    QVERIFY(frmMain::instance().window()->isVisible());
 }
 
 void TestSettings::waitEndedEarlyOrCancelled()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A")}, QStringLiteral("0,0,10"));
+    frmSettei& form = openSettings(itemsNamed({"A"}), QStringLiteral("0,0,10"));
     frmMain& training = frmMain::instance();
     // Ended early: the pass comes at once.
     env.clock().after(30 * 1000, [] { StartWaits::current()->endNow(); });
@@ -657,7 +662,7 @@ void TestSettings::waitEndedEarlyOrCancelled()
 void TestSettings::trainingDuringTheWaitIsNotRepeated()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A"), QStringLiteral("B")});
+    frmSettei& form = openSettings(itemsNamed({"A", "B"}));
     frmMain& training = frmMain::instance();
     env.clock().after(30 * 1000, [&] {
         // The user restores the waiting window and trains the whole pass before the wait is over.
@@ -681,7 +686,7 @@ void TestSettings::trainingDuringTheWaitIsNotRepeated()
 void TestSettings::startingAgainAfterTrainingDuringTheWaitRunsOneWait()
 {
     TestEnv env;
-    openSettings({QStringLiteral("A")});
+    openSettings(itemsNamed({"A"}));
     frmMain& training = frmMain::instance();
     QList<StartWait*> announced;
     QObject listening;  // the connection ends with this test
@@ -707,7 +712,7 @@ void TestSettings::startingAgainAfterTrainingDuringTheWaitRunsOneWait()
 void TestSettings::closingTheTrainingWindowDuringTheWaitStillReminds()
 {
     TestEnv env;
-    openSettings({QStringLiteral("A")});
+    openSettings(itemsNamed({"A"}));
     frmMain& training = frmMain::instance();
     env.clock().after(30 * 1000, [&] {
         training.window()->close();  // through its title bar
@@ -726,7 +731,7 @@ void TestSettings::closingTheTrainingWindowDuringTheWaitStillReminds()
 void TestSettings::helpAndExitGoThroughTheViewer()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A")});
+    frmSettei& form = openSettings(itemsNamed({"A"}));
     clickButton(form, QStringLiteral("cmdHelp"));
     QCOMPARE(env.helpCalls().size(), 1);
     QCOMPARE(env.helpCalls()[0].caller, static_cast<QObject*>(form.window()));
@@ -749,7 +754,7 @@ void TestSettings::helpAndExitGoThroughTheViewer()
 void TestSettings::closingTheSettingsWindowEndsTheProgram()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A")});
+    frmSettei& form = openSettings(itemsNamed({"A"}));
     form.window()->close();
     QVERIFY(!form.isLoaded());
     QTRY_COMPARE(env.endings(), QList<int>({0}));
@@ -764,12 +769,7 @@ void TestSettings::wholeCycleFromAnEmptyFolder()
     frmMain::instance().Load();
     frmSettei& form = frmSettei::instance();
     QVERIFY(form.window()->isVisible());
-    env.dialogs()
-        .expectInput(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"), QStringLiteral("腕立て"))
-        .expectInput(QStringLiteral("指示数をいくつにしますか？（半角文字で入力）"), QStringLiteral("指示数入力"),
-                     QStringLiteral("20"))
-        .expectMessage(QStringLiteral("腕立て の設定を新規登録しました"), QStringLiteral("新規登録終了"),
-                       platform::vbInformation)
+    expectRegistration(env.dialogs(), QStringLiteral("腕立て"), QStringLiteral("20"))
         .expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"), platform::vbInformation);
     clickButton(form, QStringLiteral("cmdNew"));
     waitBar()->setValue(3);
@@ -796,7 +796,7 @@ static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 void TestSettings::keyboardAloneDrivesTheWindows()
 {
     TestEnv env;
-    frmSettei& form = openSettings({QStringLiteral("A")});
+    frmSettei& form = openSettings(itemsNamed({"A"}));
     const auto named = [&form](const char* name) { return control(form, QLatin1String(name)); };
     QVERIFY(QTest::qWaitForWindowActive(form.window()));
     QCOMPARE(QApplication::focusWidget(), named("cmdAgain"));
@@ -804,12 +804,7 @@ void TestSettings::keyboardAloneDrivesTheWindows()
     // Register: Tab to the register button, Enter.
     press(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), named("cmdNew"));
-    env.dialogs()
-        .expectInput(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"), QStringLiteral("B"))
-        .expectInput(QStringLiteral("指示数をいくつにしますか？（半角文字で入力）"), QStringLiteral("指示数入力"),
-                     QStringLiteral("4"))
-        .expectMessage(QStringLiteral("B の設定を新規登録しました"), QStringLiteral("新規登録終了"),
-                       platform::vbInformation);
+    expectRegistration(env.dialogs(), QStringLiteral("B"), QStringLiteral("4"));
     press(Qt::Key_Return);
     QVERIFY(env.dialogs().verify());
 

@@ -23,6 +23,7 @@
 
 #include <cmath>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace QmrM;
 
@@ -342,6 +343,15 @@ void TestShared::rewritesReplaceTheFileWhole()
     gKoumoku[1] = QStringLiteral("😀");
     QVERIFY(!formatErrorOf([] { SaveItems(); }).isEmpty());
     QCOMPARE(readDataFile(QmrM::kItemsFile), QStringLiteral("\"new\",1\r\n\"older\",2\r\n"));
+    // The new file keeps the old one's mode.
+    gKoumoku[1] = QStringLiteral("new");
+    for (const mode_t mode : {mode_t(0644), mode_t(0600), mode_t(0664)}) {
+        QVERIFY(::chmod(QFile::encodeName(QmrM::kItemsFile).constData(), mode) == 0);
+        SaveItems();
+        struct stat after {};
+        QVERIFY(::stat(QFile::encodeName(QmrM::kItemsFile).constData(), &after) == 0);
+        QCOMPARE(after.st_mode & 0777, mode);
+    }
 }
 
 void TestShared::historyRecordsAreAppendedWithDateAndTime()
@@ -532,6 +542,21 @@ void TestShared::startWaitTellsEachMinuteAndCountsThroughSuspend()
     QCOMPARE(minutesLeft.last(), 21);
     QCOMPARE(ended, 2);
 
+    // A plain wait likewise: a sleep past its end ends it on waking, a shorter one leaves the rest of it.
+    for (const auto& [asleepMs, lastsMs] : {std::pair{qint64(2 * 3600 * 1000), qint64(125 * 60 * 1000)},
+                                            std::pair{qint64(10 * 60 * 1000), qint64(30 * 60 * 1000)}}) {
+        const qint64 before = env.clock().elapsedMs();
+        bool slept = false;
+        env.clock().after(5 * 60 * 1000, [&, asleepMs = asleepMs] {
+            env.clock().jump(asleepMs);
+            slept = true;
+        });
+        Wait plain(30 * 60);
+        QCOMPARE(plain.run(), Wait::Outcome::TimeUp);
+        QVERIFY(slept);
+        QCOMPARE(env.clock().elapsedMs() - before, lastsMs);
+    }
+
     QCOMPARE(minutesLeftIn(0), 0);
     QCOMPARE(minutesLeftIn(1), 1);
     QCOMPARE(minutesLeftIn(60 * 1000), 1);
@@ -572,28 +597,35 @@ void TestShared::randomCountsRunFromOneToTheInstructed()
     QCOMPARE(randomCount(1), 1);
 }
 
-// Whole minutes from 1 to the setting, never beyond it, also for the largest draw.
+// Whole minutes from 1 to the setting, never beyond it, also for the largest draw at every setting (single
+// precision would round it up to a minute more at some).
 void TestShared::randomWaitsRunFromOneToTheSetMinutes_data()
 {
     QTest::addColumn<float>("r");
+    QTest::addColumn<double>("setting");
     QTest::addColumn<double>("minutes");
-    const QList<QPair<float, double>> draws = {{0.0f, 1},   {0.25f, 16},         {0.5f, 31},
-                                               {0.75f, 46}, {59.5f / 60.0f, 60}, {std::nextafter(1.0f, 0.0f), 60}};
+    const float largest = std::nextafter(1.0f, 0.0f);
+    const QList<QPair<float, double>> draws = {{0.25f, 16}, {0.5f, 31}, {0.75f, 46}, {59.5f / 60.0f, 60}};
     for (const auto& [r, minutes] : draws)
-        QTest::addRow("r=%.9g", double(r)) << r << minutes;
+        QTest::addRow("r=%.9g", double(r)) << r << 60.0 << minutes;
+    for (int setting = 1; setting <= 60; ++setting) {
+        QTest::addRow("r=0 of %d", setting) << 0.0f << double(setting) << 1.0;
+        QTest::addRow("r=largest of %d", setting) << largest << double(setting) << double(setting);
+    }
 }
 
 void TestShared::randomWaitsRunFromOneToTheSetMinutes()
 {
     QFETCH(float, r);
+    QFETCH(double, setting);
     QFETCH(double, minutes);
     TestEnv env;
     env.setRandomDraw(r);
-    gWaitJikan = 60;
+    gWaitJikan = float(setting);
     gRandomTim = 1;
     QCOMPARE(startWaitSeconds(), minutes * 60);
     gRandomTim = 0;
-    QCOMPARE(startWaitSeconds(), 3600.0);
+    QCOMPARE(startWaitSeconds(), setting * 60);
 }
 
 // An item's name is its history file's name: what no file system or no code page 932 file can hold, and
@@ -626,7 +658,13 @@ void TestShared::itemNamesThatCannotBeFilesAreRefused_data()
                                                {"console", false},
                                                {"項目一覧2", false},
                                                {"a.b", false},
-                                               {QString(80, QChar(u'長')), false}};
+                                               {QString(80, QChar(u'長')), false},
+                                               // ".txt" after 251 bytes makes 255, the longest file name most
+                                               // file systems take; a kana is three bytes in UTF-8.
+                                               {QString(251, u'a'), false},
+                                               {QString(252, u'a'), true},
+                                               {QString(83, u'あ'), false},
+                                               {QString(84, u'あ'), true}};
     for (const auto& [name, refused] : names)
         QTest::addRow("%s (%d)", qPrintable(name.left(8)), int(name.size())) << name << refused;
 }
@@ -636,6 +674,13 @@ void TestShared::itemNamesThatCannotBeFilesAreRefused()
     QFETCH(QString, name);
     QFETCH(bool, refused);
     QCOMPARE(itemNameProblem(name).has_value(), refused);
+    if (refused)
+        return;
+    // What the check lets through can really be created and recorded.
+    TestEnv env;
+    createHistoryFile(name);
+    appendHistoryRecord(name, 3);
+    QCOMPARE(readHistory(name).size(), size_t(1));
 }
 
 QTEST_GUILESS_MAIN(TestShared)

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "TestEnv.h"
+#include "Windows.h"
 
 #include "app/Program.h"
 #include "shared/Clock.h"
-#include "shared/DataFileNames.h"
 #include "shared/Seams.h"
 #include "shared/Wait.h"
 
@@ -43,8 +43,7 @@ public:
     FastWait() : mSeams(withClock(&mClock))
     {
         Program::showTheWait();
-        writeDataFile(QmrM::kItemsFile, QStringLiteral("\"A\",5\n\"B\",3\n"));
-        writeDataFile(QmrM::kSettingsFile, QStringLiteral("0,0,3\n"));
+        writeDataFolder(QStringLiteral("\"A\",5\n\"B\",3\n"), QStringLiteral("0,0,3"));
     }
 
     TestEnv& env() { return mEnv; }

@@ -32,7 +32,10 @@ TestEnv::TestEnv()
     seams.help = [this](QObject* caller, const QString& file, int command) {
         mHelpCalls.append(HelpCall{file, command, caller});
     };
-    seams.saveFileName = [this](const QString&, const QString&, const QString&) { return mSaveAnswer; };
+    seams.saveFileName = [this](const QString& title, const QString& suggested, const QString&) {
+        mSaveRequests.append(SaveRequest{title, suggested});
+        return mSaveAnswers.value(mSaveRequests.size() - 1);
+    };
     seams.endProgram = [this](int code) { mEndings.append(code); };
     mSeams = std::make_unique<QmrM::SeamsScope>(std::move(seams));
 }
@@ -44,6 +47,12 @@ TestEnv::~TestEnv()
     mSeams.reset();
     QmrM::resetSharedState();
     QDir::setCurrent(mPreviousDir);
+}
+
+void TestEnv::answerSaveDialogs(const QStringList& paths)
+{
+    mSaveAnswers = paths;
+    mSaveRequests.clear();
 }
 
 void clickButton(const platform::Form& form, const QString& name)
@@ -100,6 +109,13 @@ void writeBytes(const QString& name, const QByteArray& bytes)
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         QTest::qFail("cannot write test file", __FILE__, __LINE__);
+}
+
+void setModified(const QString& name, const QDateTime& when)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
 void writeDataFile(const QString& name, const QString& text)

@@ -9,6 +9,7 @@
 #include "shared/Seams.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,9 +24,9 @@ class QAbstractItemView;
 class QRect;
 
 // Each test runs in a fresh temporary current directory, with the shared state reset and every seam in
-// place: scripted dialogs, a virtual clock, a recorded help viewer and a recorder in place of ending the
-// program. The random draw is the real one unless setRandomDraw() fixes it. A watchdog fails the test
-// when it hangs (Watchdog.h).
+// place: scripted dialogs, save dialogs that answer Cancel unless told otherwise, a virtual clock, a
+// recorded help viewer and a recorder in place of ending the program. The random draw is the real one
+// unless setRandomDraw() fixes it. A watchdog fails the test when it hangs (Watchdog.h).
 class TestEnv {
 public:
     TestEnv();
@@ -50,8 +51,15 @@ public:
     // Every draw of the random generator gives `r` from now on (nothing: the real generator again).
     void setRandomDraw(std::optional<float> r) { mRandomDraw = r; }
 
-    // The file name the next save dialogs answer with (empty: Cancel).
-    void answerSaveDialogs(const QString& path) { mSaveAnswer = path; }
+    // The save dialogs from now on answer with the paths given, one each, then with Cancel (so does an empty
+    // path); saveRequests() notes what they asked from now on.
+    void answerSaveDialogs(const QStringList& paths);
+    void answerSaveDialogs(const QString& path) { answerSaveDialogs(QStringList{path}); }
+    struct SaveRequest {
+        QString title;
+        QString suggestedPath;  // folder and name offered
+    };
+    const QList<SaveRequest>& saveRequests() const { return mSaveRequests; }
 
 private:
     Watchdog mWatchdog;
@@ -62,7 +70,8 @@ private:
     QList<int> mEndings;
     QList<HelpCall> mHelpCalls;
     std::optional<float> mRandomDraw;
-    QString mSaveAnswer;
+    QStringList mSaveAnswers;
+    QList<SaveRequest> mSaveRequests;
     std::unique_ptr<QmrM::SeamsScope> mSeams;
 };
 
@@ -93,6 +102,8 @@ QWidget* focusIn(const platform::Form& form);
 void writeDataFile(const QString& name, const QString& text);
 // Writes raw bytes.
 void writeBytes(const QString& name, const QByteArray& bytes);
+// Sets when a file was last written (the test clock does not reach the file system's).
+void setModified(const QString& name, const QDateTime& when);
 // Reads a file's raw bytes; empty when missing.
 QByteArray readBytes(const QString& name);
 // Reads a code page 932 file as text.

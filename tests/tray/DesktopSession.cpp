@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DesktopSession.h"
 
+#include "Windows.h"
+
 #include "app/Program.h"
 #include "settings/frmSettei.h"
 #include "shared/Wait.h"
-#include "training/frmMain.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -20,8 +21,7 @@ WaitOnDesktop::WaitOnDesktop()
     seams.clock = mClock.get();
     mSeams = std::make_unique<QmrM::SeamsScope>(seams);
     Program::showTheWait();
-    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"A\",5\n"));
-    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,0,3\n"));
+    writeDataFolder(QStringLiteral("\"A\",5\n"), QStringLiteral("0,0,3"));
 }
 
 WaitOnDesktop::~WaitOnDesktop()
@@ -33,8 +33,7 @@ WaitOnDesktop::~WaitOnDesktop()
 
 void WaitOnDesktop::runWait(const QList<std::function<void()>>& steps)
 {
-    frmMain::instance().Load();
-    clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
+    frmSettei& settings = leaveFirstPass();
     int next = 0;
     // Each step runs from the wait's own event loop, never from inside the one before it.
     const auto runNextStep = [&] {
@@ -50,7 +49,7 @@ void WaitOnDesktop::runWait(const QList<std::function<void()>>& steps)
     QmrM::StartWaits& waits = QmrM::StartWaits::instance();
     const auto began = QObject::connect(&waits, &QmrM::StartWaits::began, runNextStep);
     const auto woke = QObject::connect(&waits, &QmrM::StartWaits::minutePassed, runNextStep);
-    clickButton(frmSettei::instance(), QStringLiteral("cmdAgain"));
+    clickButton(settings, QStringLiteral("cmdAgain"));
     QObject::disconnect(began);
     QObject::disconnect(woke);
 }

@@ -8,6 +8,7 @@
 // notices themselves are judged on a desktop session (tst_tray_services, tst_tray_x11).
 
 #include "TestEnv.h"
+#include "Windows.h"
 
 #include "app/Program.h"
 #include "platform/AppSetup.h"
@@ -29,11 +30,7 @@ namespace {
 // settings window.
 frmSettei& settingsWithWait(const QString& minutes)
 {
-    writeDataFile(QStringLiteral("項目一覧.txt"), QStringLiteral("\"A\",5\n\"B\",3\n"));
-    writeDataFile(QStringLiteral("設定.txt"), QStringLiteral("0,0,%1\n").arg(minutes));
-    frmMain::instance().Load();
-    clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
-    return frmSettei::instance();
+    return settingsAfterCut(QStringLiteral("\"A\",5\n\"B\",3\n"), QStringLiteral("0,0,") + minutes);
 }
 
 QString trainingTitle()

@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Windows.h"
+
+#include "TestEnv.h"
+
+#include "platform/Dialogs.h"
+#include "platform/Guard.h"
+#include "settings/frmSettei.h"
+#include "shared/DataFileNames.h"
+#include "shared/QmrM.h"
+#include "training/frmMain.h"
+
+#include <QApplication>
+#include <QEvent>
+
+QString itemsNamed(const QStringList& names, int count)
+{
+    QString items;
+    for (const QString& name : names)
+        items += QStringLiteral("\"%1\",%2\r\n").arg(name).arg(count);
+    return items;
+}
+
+QString recordsOf(const QStringList& counts, const QString& date, const QString& time)
+{
+    QString records;
+    for (const QString& count : counts)
+        records += QStringLiteral("\"%1\",\"%2\",%3\r\n").arg(date, time, count);
+    return records;
+}
+
+void writeSettings(const QString& line)
+{
+    writeDataFile(QmrM::kSettingsFile, line + QStringLiteral("\r\n"));
+}
+
+void writeDataFolder(const QString& items, const QString& settings)
+{
+    writeDataFile(QmrM::kItemsFile, items);
+    if (!settings.isNull())
+        writeSettings(settings);
+}
+
+void writeHistory(const QString& item, const QString& records, const QDateTime& modified)
+{
+    writeDataFile(QmrM::historyFileName(item), records);
+    if (modified.isValid())
+        setModified(QmrM::historyFileName(item), modified);
+}
+
+frmMain& startTraining(const QString& items, const QString& settings)
+{
+    writeDataFolder(items, settings);
+    frmMain& form = frmMain::instance();
+    platform::runGuarded([&] { form.Load(); });
+    return form;
+}
+
+frmSettei& leaveFirstPass()
+{
+    frmMain& training = frmMain::instance();
+    platform::runGuarded([&] { training.Load(); });
+    clickButton(training, QStringLiteral("cmdCut"));
+    return frmSettei::instance();
+}
+
+frmSettei& settingsAfterCut(const QString& items, const QString& settings)
+{
+    writeDataFolder(items, settings);
+    return leaveFirstPass();
+}
+
+frmSettei& showSettings()
+{
+    QmrM::LoadItems();
+    QmrM::LoadSettings();
+    frmSettei& form = frmSettei::instance();
+    platform::runGuarded([&] { form.Show(); });
+    return form;
+}
+
+frmSettei& openSettings(const QString& items, const QString& settings)
+{
+    writeDataFolder(items, settings);
+    return showSettings();
+}
+
+ScriptedDialogs& expectRegistration(ScriptedDialogs& dialogs, const QString& typed, const QString& count,
+                                    const QString& stored)
+{
+    return dialogs.expectInput(kNamePrompt, kNameTitle, typed)
+        .expectInput(kCountPrompt, kCountTitle, count)
+        .expectMessage((stored.isNull() ? typed : stored) + QStringLiteral(" の設定を新規登録しました"),
+                       QStringLiteral("新規登録終了"), platform::vbInformation);
+}
+
+void registerItem(TestEnv& env, const QString& typed, const QString& count, const QString& stored)
+{
+    expectRegistration(env.dialogs(), typed, count, stored);
+    clickButton(frmSettei::instance(), QStringLiteral("cmdNew"));
+}
+
+ShowWatcher::ShowWatcher(const QString& name, std::function<void(QWidget*)> onShow)
+    : mName(name), mShown(std::move(onShow))
+{
+    qApp->installEventFilter(this);
+}
+
+ShowWatcher::~ShowWatcher()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool ShowWatcher::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched->isWidgetType() && watched->objectName() == mName) {
+        shown = true;
+        if (mShown)
+            mShown(static_cast<QWidget*>(watched));
+    }
+    return false;
+}
