@@ -157,6 +157,7 @@ void TestSingleInstance::onlyLeftoversOfOurOwnRewritesAreRemoved()
     // The user's own hidden files, some looking much like temporary files.
     const QStringList kept = {QStringLiteral(".項目一覧.txt.backup"), QStringLiteral(".設定.TXT.Old123"),
                               QStringLiteral(".項目一覧.txt.quillmora-tmp-Ab-2C"),
+                              QStringLiteral(".項目一覧.txt.quillmora-tmp-Ab12Cd7"),
                               QStringLiteral(".A.txt.quillmora-tmp-Ab12Cd"), QStringLiteral(".other")};
     for (const QString& name : leftovers + kept)
         writeBytes(name, "x");
