@@ -72,6 +72,17 @@ void typeJapanese(QWidget* field, const QString& text)
     QCoreApplication::sendEvent(field, &commit);
 }
 
+// Searches the help for text typed as an input method delivers it, from the search tab; returns the
+// list of results.
+QTreeWidget* searchFor(QWidget* viewer, const QString& text)
+{
+    control<QTabWidget>(viewer, "navigation")->setCurrentIndex(2);
+    auto* field = control<QLineEdit>(viewer, "searchField");
+    typeJapanese(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+    return control<QTreeWidget>(viewer, "searchResults");
+}
+
 QTreeWidgetItem* treeItem(QTreeWidget* tree, const QString& text)
 {
     const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
@@ -102,17 +113,13 @@ private slots:
 private:
     help::HelpViewer* open(const QString& file);
 
-    std::unique_ptr<ScriptedDialogs> mDialogs;
+    std::unique_ptr<ScriptedBoxesOnly> mBoxes;  // the help viewer is the real one
     std::unique_ptr<QTemporaryDir> mDir;
-    std::unique_ptr<QmrM::SeamsScope> mSeams;
 };
 
 void TestHelpWindow::init()
 {
-    mDialogs = std::make_unique<ScriptedDialogs>();
-    QmrM::Seams seams;  // only the boxes are replaced: the help viewer is the real one
-    mDialogs->standIn(seams);
-    mSeams = std::make_unique<QmrM::SeamsScope>(std::move(seams));
+    mBoxes = std::make_unique<ScriptedBoxesOnly>();
     mDir = std::make_unique<QTemporaryDir>();
 }
 
@@ -120,9 +127,8 @@ void TestHelpWindow::cleanup()
 {
     help::closeAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const bool dialogsAsExpected = mDialogs->verify();
-    mSeams.reset();
-    mDialogs.reset();
+    const bool dialogsAsExpected = mBoxes->dialogs().verify();
+    mBoxes.reset();
     QVERIFY(dialogsAsExpected);
 }
 
@@ -411,11 +417,7 @@ void TestHelpWindow::damagedFilesShowWhatTheyCan()
     QCOMPARE(tree->currentItem(), undeclared);
     QVERIFY(!treeItem(tree, QStringLiteral("After the extra end"))->isExpanded());
 
-    control<QTabWidget>(viewer, "navigation")->setCurrentIndex(2);
-    auto* field = control<QLineEdit>(viewer, "searchField");
-    typeJapanese(field, QStringLiteral("トレーニング"));
-    QTest::keyClick(field, Qt::Key_Return);
-    auto* results = control<QTreeWidget>(viewer, "searchResults");
+    QTreeWidget* results = searchFor(viewer, QStringLiteral("トレーニング"));
     QCOMPARE(results->topLevelItemCount(), 2);
 }
 
@@ -442,11 +444,7 @@ void TestHelpWindow::filesWithoutContentsOrIndex()
     QTest::keyClick(field, Qt::Key_Return);
     QCOMPARE(pagePath(viewer), QStringLiteral("/index.html"));
     // The page area and the search still work.
-    tabs->setCurrentIndex(2);
-    field = control<QLineEdit>(viewer, "searchField");
-    typeJapanese(field, QStringLiteral("ﾄﾚｰﾆﾝｸﾞ"));
-    QTest::keyClick(field, Qt::Key_Return);
-    QCOMPARE(control<QTreeWidget>(viewer, "searchResults")->topLevelItemCount(), 2);
+    QCOMPARE(searchFor(viewer, QStringLiteral("ﾄﾚｰﾆﾝｸﾞ"))->topLevelItemCount(), 2);
 }
 
 void TestHelpWindow::overlongPageIsNeitherShownNorSearched()
@@ -456,11 +454,7 @@ void TestHelpWindow::overlongPageIsNeitherShownNorSearched()
     QVERIFY(viewer);
     viewer->showTopic(QStringLiteral("/huge.html"));
     QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("大きすぎるか壊れているため表示できません")));
-    control<QTabWidget>(viewer, "navigation")->setCurrentIndex(2);
-    auto* field = control<QLineEdit>(viewer, "searchField");
-    typeJapanese(field, QStringLiteral("トレーニング"));
-    QTest::keyClick(field, Qt::Key_Return);
-    auto* results = control<QTreeWidget>(viewer, "searchResults");
+    QTreeWidget* results = searchFor(viewer, QStringLiteral("トレーニング"));
     QVERIFY(results->findItems(QStringLiteral("Huge"), Qt::MatchExactly).isEmpty());
     QCOMPARE(results->findItems(QStringLiteral("Start"), Qt::MatchExactly).size(), 1);
 }
