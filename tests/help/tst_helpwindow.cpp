@@ -61,10 +61,11 @@ QStringList treeTexts(const QTreeWidget* tree)
     return texts;
 }
 
-// Types text the way an input method delivers Japanese: first shown as being composed,
-// then committed at once.
-void typeJapanese(QWidget* field, const QString& text)
+// Types text in place of what the field holds, the way an input method delivers Japanese: first shown
+// as being composed, then committed at once.
+void typeJapanese(QLineEdit* field, const QString& text)
 {
+    field->clear();
     QInputMethodEvent composing(text, {});
     QCoreApplication::sendEvent(field, &composing);
     QInputMethodEvent commit;
@@ -193,18 +194,15 @@ void TestHelpWindow::keywordChosenByTyping()
     QVERIFY(names.indexOf(QStringLiteral("スクロールバー")) < names.indexOf(QStringLiteral("待ち時間")));
     typeJapanese(field, QStringLiteral("ｽｸ"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("スクロールバー"));
-    field->clear();
     typeJapanese(field, QStringLiteral("ｓｈｉｆ"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("Shift-JIS"));
     // Voiced and long-vowel marks typed in half-width kana, or the word typed in hiragana, select what the
     // full-width katakana selects.
     for (const QString& typed : {QStringLiteral("ランダムモード（起"), QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ（起"),
                                  QStringLiteral("らんだむもーど（起")}) {
-        field->clear();
         typeJapanese(field, typed);
         QCOMPARE(list->currentItem()->text(), QStringLiteral("ランダムモード（起動タイミング）"));
     }
-    field->clear();
     typeJapanese(field, QStringLiteral("待ち"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("待ち時間"));
 
@@ -273,14 +271,12 @@ void TestHelpWindow::searchAndOpenAResult()
     QTest::mouseClick(start, Qt::LeftButton);
     QCOMPARE(results->findItems(QStringLiteral("グラフと CSV 書き出し"), Qt::MatchExactly).size(), 1);
     QVERIFY(shownAsPainted(results->viewport()));
-    field->clear();
     typeJapanese(field, QStringLiteral("ぱんだ"));
     QTest::mouseClick(start, Qt::LeftButton);
     QCOMPARE(results->topLevelItemCount(), 0);
     QVERIFY(shownAsPainted(results->viewport()));
 
     field->setFocus();
-    field->clear();
     typeJapanese(field, QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ"));
     QTest::keyClick(field, Qt::Key_Return);
     QVERIFY(results->topLevelItemCount() >= 2);
@@ -304,7 +300,6 @@ void TestHelpWindow::searchAndOpenAResult()
     QVERIFY(viewer->browser()->extraSelections().isEmpty());
 
     field->setFocus();
-    field->clear();
     typeJapanese(field, QStringLiteral("存在しない語句"));
     QTest::mouseClick(control<QPushButton>(viewer, "searchButton"), Qt::LeftButton);
     QCOMPARE(results->topLevelItemCount(), 0);
