@@ -87,6 +87,13 @@ T* control(const char* name)
     return window ? window->findChild<T*>(QLatin1String(name)) : nullptr;
 }
 
+// Whether the chart window is gone once the deletions it waits for have run.
+bool chartWindowDeleted()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return !chartWindow();
+}
+
 QString figures()
 {
     return control<QLabel>("lblFigures")->text();
@@ -143,14 +150,6 @@ QStringList menuTexts(QMenu* menu)
     for (QAction* action : menu->actions())
         texts.append(action->text());
     return texts;
-}
-
-// Presses a key in whatever control has the keyboard focus.
-void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QWidget* focused = QApplication::focusWidget();
-    QVERIFY(focused);
-    QTest::keyClick(focused, static_cast<Qt::Key>(key), modifiers);
 }
 
 }  // namespace
@@ -228,8 +227,7 @@ void TestChart::opensOnTheItemAndSwitchesTheOpenWindow()
     }
 
     QTest::mouseClick(control<QPushButton>("cmdClose"), Qt::LeftButton);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!chartWindow());
+    QVERIFY(chartWindowDeleted());
     // The chart wrote nothing: no settings of its own, no history touched.
     QCOMPARE(QDir(env.dir()).entryList(QDir::Files | QDir::Hidden), filesBefore);
     QCOMPARE(readBytes(QStringLiteral("A.txt")), historyBefore);
@@ -275,41 +273,40 @@ void TestChart::keyboardChoosesRangeAndBars()
         QCOMPARE(nextTabStop(order[i]), order[i + 1]);
 
     // The range with the arrow keys: 12 weeks reach back to 10月01日.
-    press(Qt::Key_Tab);
+    pressKey(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), ranges);
-    press(Qt::Key_Down);
+    pressKey(Qt::Key_Down);
     QCOMPARE(ranges->currentText(), QStringLiteral("直近 12 週間"));
     QVERIFY(figures().startsWith(QStringLiteral("合計 48 回　記録した日数 4 日")));
-    press(Qt::Key_Down);
+    pressKey(Qt::Key_Down);
     QVERIFY(chartView->accessibleDescription().contains(QStringLiteral("（1 週ごと）")));
-    press(Qt::Key_Up);
-    press(Qt::Key_Up);
+    pressKey(Qt::Key_Up);
+    pressKey(Qt::Key_Up);
     QCOMPARE(ranges->currentText(), QStringLiteral("直近 4 週間"));
 
     // The item through its caption's access key.
-    press(Qt::Key_K, Qt::AltModifier);
+    pressKey(Qt::Key_K, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), items);
-    press(Qt::Key_Down);
+    pressKey(Qt::Key_Down);
     QCOMPARE(items->currentText(), QStringLiteral("B"));
-    press(Qt::Key_Up);
+    pressKey(Qt::Key_Up);
 
     // Bars with the arrow keys; the chosen bar is told on screen and to assistive technology.
     chartView->setFocus();
-    press(Qt::Key_End);
+    pressKey(Qt::Key_End);
     QCOMPARE(chosenBar(), QStringLiteral("2026年12月7日（月）　記録なし"));
-    press(Qt::Key_Left);
+    pressKey(Qt::Key_Left);
     QCOMPARE(chosenBar(), QStringLiteral("2026年12月6日（日）　8 回"));
     QCOMPARE(chartView->accessibleName(), QStringLiteral("グラフ 2026年12月6日（日）　8 回"));
-    press(Qt::Key_PageUp);
+    pressKey(Qt::Key_PageUp);
     QCOMPARE(chosenBar(), QStringLiteral("2026年11月29日（日）　記録なし"));
-    press(Qt::Key_Home);
+    pressKey(Qt::Key_Home);
     QCOMPARE(chosenBar(), QStringLiteral("2026年11月10日（火）　記録なし"));
-    press(Qt::Key_Left);  // stays on the first bar
+    pressKey(Qt::Key_Left);  // stays on the first bar
     QCOMPARE(chosenBar(), QStringLiteral("2026年11月10日（火）　記録なし"));
 
-    press(Qt::Key_Escape);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!chartWindow());
+    pressKey(Qt::Key_Escape);
+    QVERIFY(chartWindowDeleted());
 }
 
 void TestChart::mouseChoosesTheBarUnderIt()
@@ -407,8 +404,7 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
     // wait (for the whole start wait, when 開始 unloads it).
     form.Unload();
     QVERIFY(!chart->isVisible());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!chartWindow());
+    QVERIFY(chartWindowDeleted());
     QVERIFY(env.dialogs().verify());
 }
 

@@ -90,13 +90,7 @@ std::optional<QList<QStringList>> rowsReadByPython(const QString& file)
 
 void registerItems(const QStringList& names)
 {
-    QmrM::gKoumokuSu = static_cast<int16_t>(names.size());
-    QmrM::gKoumoku.assign(1, QString());
-    QmrM::gShijiSu.assign(1, 0);
-    for (const QString& name : names) {
-        QmrM::gKoumoku.push_back(name);
-        QmrM::gShijiSu.push_back(10);
-    }
+    setItems(names, QList<int>(names.size(), 10));
 }
 
 }  // namespace

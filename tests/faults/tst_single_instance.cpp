@@ -128,11 +128,9 @@ void TestSingleInstance::secondProgramEndsWithoutTouchingTheData()
     QSignalSpy asked(&running, &SingleInstance::anotherStart);
     // Data files the second copy must neither read into a window nor write.
     const QByteArray items = cp932(QStringLiteral("\"A\",5\r\n"));
-    QFile file(QDir(folder.path()).filePath(QmrM::kItemsFile));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(items);
-    file.close();
-    const QDateTime modified = QFileInfo(file).lastModified();
+    const QString itemsFile = QDir(folder.path()).filePath(QmrM::kItemsFile);
+    writeBytes(itemsFile, items);
+    const QDateTime modified = QFileInfo(itemsFile).lastModified();
     QProcess second;
     second.setWorkingDirectory(folder.path());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -145,8 +143,8 @@ void TestSingleInstance::secondProgramEndsWithoutTouchingTheData()
     QTRY_COMPARE(asked.count(), 1);
     QDir dir(folder.path());
     QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), QStringList({SingleInstance::kLockFileName, QmrM::kItemsFile}));
-    QCOMPARE(readBytes(file.fileName()), items);
-    QCOMPARE(QFileInfo(file).lastModified(), modified);
+    QCOMPARE(readBytes(itemsFile), items);
+    QCOMPARE(QFileInfo(itemsFile).lastModified(), modified);
 }
 
 void TestSingleInstance::onlyLeftoversOfOurOwnRewritesAreRemoved()

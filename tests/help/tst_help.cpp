@@ -63,12 +63,9 @@ quint64 readLe(const QByteArray& bytes, qsizetype at, int size)
 
 // The built file with its LZX reset table damaged: the second compressed block is made
 // longer than any block can be. Empty when the table cannot be found.
-QByteArray withDamagedBlockTable(const QString& chmPath)
+QByteArray withDamagedBlockTable()
 {
-    QFile f(chmPath);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    QByteArray bytes = f.readAll();
+    QByteArray bytes = readBytes(kBuiltChm);
     // Table header: version 2, block count, 8, entries offset 0x28, sizes, block length 0x8000.
     for (qsizetype i = 0; i + 0x38 <= bytes.size(); ++i) {
         if (readLe(bytes, i, 4) != 2 || readLe(bytes, i + 8, 4) != 8 || readLe(bytes, i + 12, 4) != 0x28 ||
@@ -87,10 +84,9 @@ QByteArray withDamagedBlockTable(const QString& chmPath)
 // empty when the original bytes are not found exactly once.
 QByteArray patchedBuiltFile(const QByteArray& from, const QByteArray& to)
 {
-    QFile f(kBuiltChm);
-    if (!f.open(QIODevice::ReadOnly) || from.size() != to.size())
+    QByteArray bytes = readBytes(kBuiltChm);
+    if (bytes.isEmpty() || from.size() != to.size())
         return QByteArray();
-    QByteArray bytes = f.readAll();
     const qsizetype at = bytes.indexOf(from);
     if (at < 0 || bytes.indexOf(from, at + 1) >= 0)
         return QByteArray();
@@ -108,10 +104,9 @@ void writeLe(QByteArray& bytes, qsizetype at, quint64 value, int size)
 template <typename Change>
 QByteArray withChangedDirectory(Change change)
 {
-    QFile f(kBuiltChm);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray bytes = readBytes(kBuiltChm);
+    if (bytes.isEmpty())
         return QByteArray();
-    QByteArray bytes = f.readAll();
     change(bytes, static_cast<qsizetype>(readLe(bytes, 0x48, 8)));
     return bytes;
 }
@@ -195,13 +190,12 @@ private slots:
 
 private:
     void copyHelpTo(const QString& dir, const QString& name = QStringLiteral("KvHelp.chm"));
+    help::HelpViewer* openCopiedHelp();
 
     std::unique_ptr<QTemporaryDir> mDir;
     QString mOldCurrent;
-    // Any message box that a test does not expect fails it.
-    std::unique_ptr<ScriptedDialogs> mDialogs;
-    // Only the boxes are replaced: the help viewer is the real one.
-    std::unique_ptr<QmrM::SeamsScope> mSeams;
+    // Any message box that a test does not expect fails it; the help viewer is the real one.
+    std::unique_ptr<ScriptedBoxesOnly> mBoxes;
 };
 
 void TestHelp::init()
@@ -211,19 +205,15 @@ void TestHelp::init()
     QVERIFY(mDir->isValid());
     mOldCurrent = QDir::currentPath();
     QVERIFY(QDir::setCurrent(mDir->path()));
-    mDialogs = std::make_unique<ScriptedDialogs>();
-    QmrM::Seams seams;
-    mDialogs->standIn(seams);
-    mSeams = std::make_unique<QmrM::SeamsScope>(std::move(seams));
+    mBoxes = std::make_unique<ScriptedBoxesOnly>();
 }
 
 void TestHelp::cleanup()
 {
     help::closeAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const bool dialogsAsExpected = mDialogs->verify();
-    mSeams.reset();
-    mDialogs.reset();
+    const bool dialogsAsExpected = mBoxes->dialogs().verify();
+    mBoxes.reset();
     QDir::setCurrent(mOldCurrent);
     mDir.reset();
     QVERIFY(dialogsAsExpected);
@@ -232,6 +222,13 @@ void TestHelp::cleanup()
 void TestHelp::copyHelpTo(const QString& dir, const QString& name)
 {
     QVERIFY(QFile::copy(kBuiltChm, QDir(dir).filePath(name)));
+}
+
+// Copies the built file into the current directory and opens it as the program does.
+help::HelpViewer* TestHelp::openCopiedHelp()
+{
+    copyHelpTo(mDir->path());
+    return qobject_cast<help::HelpViewer*>(help::showTopic(nullptr, QStringLiteral("KvHelp.chm")));
 }
 
 void TestHelp::builtFileOpensAtItsDefaultTopic()
@@ -249,10 +246,7 @@ void TestHelp::builtFileOpensAtItsDefaultTopic()
                                                          15));
     QVERIFY(!other.isEmpty());
     const QString otherPath = mDir->filePath(QStringLiteral("other.chm"));
-    QFile out(otherPath);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(other);
-    out.close();
+    writeBytes(otherPath, other);
     help::ChmFile otherChm;
     QVERIFY(otherChm.open(otherPath));
     QCOMPARE(otherChm.defaultTopic(), QStringLiteral("/files.html"));
@@ -283,7 +277,7 @@ void TestHelp::damagedOrMissingFileIsRefused_data()
     QTest::newRow("empty") << QByteArray() << true;
     QTest::newRow("text") << QByteArray("not a help file\r\n").repeated(40) << true;
     QTest::newRow("directory name") << QByteArray() << false;
-    const QByteArray damaged = withDamagedBlockTable(kBuiltChm);
+    const QByteArray damaged = withDamagedBlockTable();
     QVERIFY(!damaged.isEmpty());
     QTest::newRow("damaged block table") << damaged << true;
     // LZX control record: size 6, "LZXC", version 2, reset interval 2, window 2 (x 32 KiB).
@@ -313,11 +307,8 @@ void TestHelp::damagedOrMissingFileIsRefused()
     QString path = mDir->filePath(QStringLiteral("bad.chm"));
     if (QByteArray(QTest::currentDataTag()) == "directory name")
         path = mDir->path();
-    if (create) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
+    if (create)
+        writeBytes(path, content);
     help::ChmFile chm;
     // A file that makes the reader loop ends the test at once instead of hanging it.
     alarm(10);
@@ -333,9 +324,7 @@ void TestHelp::damagedOrMissingFileIsRefused()
 
 void TestHelp::displayTopicShowsTheJapaneseStartPage()
 {
-    copyHelpTo(mDir->path());
-    QWidget* window = help::showTopic(nullptr, QStringLiteral("KvHelp.chm"));
-    auto* viewer = qobject_cast<help::HelpViewer*>(window);
+    help::HelpViewer* viewer = openCopiedHelp();
     QVERIFY(viewer);
     QVERIFY(viewer->isVisible());
     QCOMPARE(help::openWindowCount(), 1);
@@ -351,8 +340,7 @@ void TestHelp::displayTopicShowsTheJapaneseStartPage()
 
 void TestHelp::linksPicturesAndStyleSheetComeFromTheFile()
 {
-    copyHelpTo(mDir->path());
-    auto* viewer = qobject_cast<help::HelpViewer*>(help::showTopic(nullptr, QStringLiteral("KvHelp.chm")));
+    help::HelpViewer* viewer = openCopiedHelp();
     QVERIFY(viewer);
     QVERIFY(QTest::qWaitForWindowExposed(viewer));
     help::HelpBrowser* browser = viewer->browser();
@@ -386,8 +374,7 @@ void TestHelp::linksPicturesAndStyleSheetComeFromTheFile()
 
 void TestHelp::nothingFromOutsideTheFileIsShown()
 {
-    copyHelpTo(mDir->path());
-    auto* viewer = qobject_cast<help::HelpViewer*>(help::showTopic(nullptr, QStringLiteral("KvHelp.chm")));
+    help::HelpViewer* viewer = openCopiedHelp();
     QVERIFY(viewer);
     QTextDocument* page = viewer->browser()->document();
     // A picture and a style sheet on the computer, as a help page could name them.
@@ -411,26 +398,26 @@ void TestHelp::nothingFromOutsideTheFileIsShown()
 
 void TestHelp::onlyWebLinksLeaveTheHelpAndOnlyWhenConfirmed()
 {
-    copyHelpTo(mDir->path());
-    auto* viewer = qobject_cast<help::HelpViewer*>(help::showTopic(nullptr, QStringLiteral("KvHelp.chm")));
+    help::HelpViewer* viewer = openCopiedHelp();
     QVERIFY(viewer);
     DesktopStandIn desktop;
     const QString title = QStringLiteral("HTML ヘルプ");
     for (const char* link : {"file:///etc/passwd", "mailto:someone@example.org"}) {
-        mDialogs->expectMessage(QStringLiteral("このリンクはヘルプからは開けません。\n\n") + QLatin1String(link), title,
-                                platform::vbExclamation);
+        mBoxes->dialogs().expectMessage(
+            QStringLiteral("このリンクはヘルプからは開けません。\n\n") + QLatin1String(link), title,
+            platform::vbExclamation);
         emit viewer->browser()->anchorClicked(QUrl(QLatin1String(link)));
     }
     const QUrl web(QStringLiteral("https://example.org/quillmora"));
     const QString confirm = QStringLiteral("次のページをブラウザーで開きます。よろしいですか？\n\n") + web.toString();
     const int style = platform::vbOKCancel | platform::vbInformation;
-    mDialogs->expectMessage(confirm, title, style, platform::vbCancel);
+    mBoxes->dialogs().expectMessage(confirm, title, style, platform::vbCancel);
     emit viewer->browser()->anchorClicked(web);
     QVERIFY(desktop.opened.isEmpty());
-    mDialogs->expectMessage(confirm, title, style, platform::vbOK);
+    mBoxes->dialogs().expectMessage(confirm, title, style, platform::vbOK);
     emit viewer->browser()->anchorClicked(web);
     QCOMPARE(desktop.opened, QList<QUrl>{web});
-    QVERIFY(mDialogs->verify());
+    QVERIFY(mBoxes->dialogs().verify());
 
     // The help window closed while the question was open: nothing is opened.
     QmrM::Seams closing = QmrM::seams();
@@ -484,19 +471,17 @@ void TestHelp::unreadableHelpIsReportedThroughTheDialogSeam()
 {
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, content);
-    if (!content.isEmpty()) {
-        QFile f(mDir->filePath(QString::fromLatin1(name)));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
+    if (!content.isEmpty())
+        writeBytes(mDir->filePath(QString::fromLatin1(name)), content);
 
-    mDialogs->expectMessage(QStringLiteral("ヘルプファイル \"%1\" を開けません。").arg(QString::fromLatin1(name)),
-                            QStringLiteral("HTML ヘルプ"), platform::vbExclamation);
+    mBoxes->dialogs().expectMessage(
+        QStringLiteral("ヘルプファイル \"%1\" を開けません。").arg(QString::fromLatin1(name)),
+        QStringLiteral("HTML ヘルプ"), platform::vbExclamation);
     QWidget caller;
     QWidget* window = help::HtmlHelpA(&caller, QString::fromLatin1(name), help::HelpCommand::DisplayTopic);
     QCOMPARE(window, nullptr);
     QCOMPARE(help::openWindowCount(), 0);
-    QVERIFY(mDialogs->verify());
+    QVERIFY(mBoxes->dialogs().verify());
 }
 
 void TestHelp::closeAllClosesEveryWindow()

@@ -61,15 +61,27 @@ QStringList treeTexts(const QTreeWidget* tree)
     return texts;
 }
 
-// Types text the way an input method delivers Japanese: first shown as being composed,
-// then committed at once.
-void typeJapanese(QWidget* field, const QString& text)
+// Types text in place of what the field holds, the way an input method delivers Japanese: first shown
+// as being composed, then committed at once.
+void typeJapanese(QLineEdit* field, const QString& text)
 {
+    field->clear();
     QInputMethodEvent composing(text, {});
     QCoreApplication::sendEvent(field, &composing);
     QInputMethodEvent commit;
     commit.setCommitString(text);
     QCoreApplication::sendEvent(field, &commit);
+}
+
+// Searches the help for text typed as an input method delivers it, from the search tab; returns the
+// list of results.
+QTreeWidget* searchFor(QWidget* viewer, const QString& text)
+{
+    control<QTabWidget>(viewer, "navigation")->setCurrentIndex(2);
+    auto* field = control<QLineEdit>(viewer, "searchField");
+    typeJapanese(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+    return control<QTreeWidget>(viewer, "searchResults");
 }
 
 QTreeWidgetItem* treeItem(QTreeWidget* tree, const QString& text)
@@ -102,17 +114,13 @@ private slots:
 private:
     help::HelpViewer* open(const QString& file);
 
-    std::unique_ptr<ScriptedDialogs> mDialogs;
+    std::unique_ptr<ScriptedBoxesOnly> mBoxes;  // the help viewer is the real one
     std::unique_ptr<QTemporaryDir> mDir;
-    std::unique_ptr<QmrM::SeamsScope> mSeams;
 };
 
 void TestHelpWindow::init()
 {
-    mDialogs = std::make_unique<ScriptedDialogs>();
-    QmrM::Seams seams;  // only the boxes are replaced: the help viewer is the real one
-    mDialogs->standIn(seams);
-    mSeams = std::make_unique<QmrM::SeamsScope>(std::move(seams));
+    mBoxes = std::make_unique<ScriptedBoxesOnly>();
     mDir = std::make_unique<QTemporaryDir>();
 }
 
@@ -120,9 +128,8 @@ void TestHelpWindow::cleanup()
 {
     help::closeAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const bool dialogsAsExpected = mDialogs->verify();
-    mSeams.reset();
-    mDialogs.reset();
+    const bool dialogsAsExpected = mBoxes->dialogs().verify();
+    mBoxes.reset();
     QVERIFY(dialogsAsExpected);
 }
 
@@ -187,18 +194,15 @@ void TestHelpWindow::keywordChosenByTyping()
     QVERIFY(names.indexOf(QStringLiteral("スクロールバー")) < names.indexOf(QStringLiteral("待ち時間")));
     typeJapanese(field, QStringLiteral("ｽｸ"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("スクロールバー"));
-    field->clear();
     typeJapanese(field, QStringLiteral("ｓｈｉｆ"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("Shift-JIS"));
     // Voiced and long-vowel marks typed in half-width kana, or the word typed in hiragana, select what the
     // full-width katakana selects.
     for (const QString& typed : {QStringLiteral("ランダムモード（起"), QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ（起"),
                                  QStringLiteral("らんだむもーど（起")}) {
-        field->clear();
         typeJapanese(field, typed);
         QCOMPARE(list->currentItem()->text(), QStringLiteral("ランダムモード（起動タイミング）"));
     }
-    field->clear();
     typeJapanese(field, QStringLiteral("待ち"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("待ち時間"));
 
@@ -267,14 +271,12 @@ void TestHelpWindow::searchAndOpenAResult()
     QTest::mouseClick(start, Qt::LeftButton);
     QCOMPARE(results->findItems(QStringLiteral("グラフと CSV 書き出し"), Qt::MatchExactly).size(), 1);
     QVERIFY(shownAsPainted(results->viewport()));
-    field->clear();
     typeJapanese(field, QStringLiteral("ぱんだ"));
     QTest::mouseClick(start, Qt::LeftButton);
     QCOMPARE(results->topLevelItemCount(), 0);
     QVERIFY(shownAsPainted(results->viewport()));
 
     field->setFocus();
-    field->clear();
     typeJapanese(field, QStringLiteral("ﾗﾝﾀﾞﾑﾓｰﾄﾞ"));
     QTest::keyClick(field, Qt::Key_Return);
     QVERIFY(results->topLevelItemCount() >= 2);
@@ -298,7 +300,6 @@ void TestHelpWindow::searchAndOpenAResult()
     QVERIFY(viewer->browser()->extraSelections().isEmpty());
 
     field->setFocus();
-    field->clear();
     typeJapanese(field, QStringLiteral("存在しない語句"));
     QTest::mouseClick(control<QPushButton>(viewer, "searchButton"), Qt::LeftButton);
     QCOMPARE(results->topLevelItemCount(), 0);
@@ -411,11 +412,7 @@ void TestHelpWindow::damagedFilesShowWhatTheyCan()
     QCOMPARE(tree->currentItem(), undeclared);
     QVERIFY(!treeItem(tree, QStringLiteral("After the extra end"))->isExpanded());
 
-    control<QTabWidget>(viewer, "navigation")->setCurrentIndex(2);
-    auto* field = control<QLineEdit>(viewer, "searchField");
-    typeJapanese(field, QStringLiteral("トレーニング"));
-    QTest::keyClick(field, Qt::Key_Return);
-    auto* results = control<QTreeWidget>(viewer, "searchResults");
+    QTreeWidget* results = searchFor(viewer, QStringLiteral("トレーニング"));
     QCOMPARE(results->topLevelItemCount(), 2);
 }
 
@@ -442,11 +439,7 @@ void TestHelpWindow::filesWithoutContentsOrIndex()
     QTest::keyClick(field, Qt::Key_Return);
     QCOMPARE(pagePath(viewer), QStringLiteral("/index.html"));
     // The page area and the search still work.
-    tabs->setCurrentIndex(2);
-    field = control<QLineEdit>(viewer, "searchField");
-    typeJapanese(field, QStringLiteral("ﾄﾚｰﾆﾝｸﾞ"));
-    QTest::keyClick(field, Qt::Key_Return);
-    QCOMPARE(control<QTreeWidget>(viewer, "searchResults")->topLevelItemCount(), 2);
+    QCOMPARE(searchFor(viewer, QStringLiteral("ﾄﾚｰﾆﾝｸﾞ"))->topLevelItemCount(), 2);
 }
 
 void TestHelpWindow::overlongPageIsNeitherShownNorSearched()
@@ -456,11 +449,7 @@ void TestHelpWindow::overlongPageIsNeitherShownNorSearched()
     QVERIFY(viewer);
     viewer->showTopic(QStringLiteral("/huge.html"));
     QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("大きすぎるか壊れているため表示できません")));
-    control<QTabWidget>(viewer, "navigation")->setCurrentIndex(2);
-    auto* field = control<QLineEdit>(viewer, "searchField");
-    typeJapanese(field, QStringLiteral("トレーニング"));
-    QTest::keyClick(field, Qt::Key_Return);
-    auto* results = control<QTreeWidget>(viewer, "searchResults");
+    QTreeWidget* results = searchFor(viewer, QStringLiteral("トレーニング"));
     QVERIFY(results->findItems(QStringLiteral("Huge"), Qt::MatchExactly).isEmpty());
     QCOMPARE(results->findItems(QStringLiteral("Start"), Qt::MatchExactly).size(), 1);
 }

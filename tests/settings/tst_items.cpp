@@ -65,13 +65,19 @@ QListWidget* itemList()
     return control<QListWidget>(frmSettei::instance(), QStringLiteral("lstKoumoku"));
 }
 
+// Expects the question whether to delete `name`, confirmed, and the message that it was deleted.
+void expectDeletion(TestEnv& env, const QString& name)
+{
+    env.dialogs()
+        .expectMessage(name + QStringLiteral("を削除します。よろしいですか？"), QStringLiteral("クリア確認"), kConfirm)
+        .expectMessage(QStringLiteral("削除しました"), QStringLiteral("削除終了"), vbInformation);
+}
+
 // Deletes the entry at `row` as the user does, confirming the deletion of `name`.
 void deleteEntry(TestEnv& env, int row, const QString& name)
 {
     clickEntry(row);
-    env.dialogs()
-        .expectMessage(name + QStringLiteral("を削除します。よろしいですか？"), QStringLiteral("クリア確認"), kConfirm)
-        .expectMessage(QStringLiteral("削除しました"), QStringLiteral("削除終了"), vbInformation);
+    expectDeletion(env, name);
     click("cmdDel");
 }
 
@@ -332,8 +338,7 @@ void TestItems::savingRoundsTheCountAndRewritesTheList()
     const QList<QPair<QString, int16_t>> cases = {{"7.5", 8}, {"6.5", 6}, {"", 0}, {"-3", -3}, {"10", 10}};
     for (const auto& [typed, stored] : cases) {
         typeInto("txtKaisu", typed);
-        env.dialogs().expectMessage(QStringLiteral("A の設定を更新しました"), QStringLiteral("設定更新終了"),
-                                    vbInformation);
+        expectItemUpdated(env.dialogs(), QStringLiteral("A"));
         click("cmdHozon");
         QVERIFY(env.dialogs().verify());
         QCOMPARE(gShijiSu[1], stored);
@@ -369,8 +374,7 @@ void TestItems::renameKeepsTheListsAndHistoryFile()
     openSettings(QStringLiteral("\"A\",10\r\n\"B\",5\r\n"));
     clickEntry(0);
     typeInto("txtKoumoku", QStringLiteral("Z"));
-    env.dialogs().expectMessage(QStringLiteral("Z の設定を更新しました"), QStringLiteral("設定更新終了"),
-                                vbInformation);
+    expectItemUpdated(env.dialogs(), QStringLiteral("Z"));
     click("cmdHozon");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(gKoumoku[1], QStringLiteral("Z"));
@@ -429,9 +433,7 @@ void TestItems::deletingTheMiddleItemKeepsOrder()
     openSettings(QStringLiteral("\"A\",1\r\n\"B\",2\r\n\"C\",3\r\n"));
     clickEntry(1);
     typeInto("txtKoumoku", QStringLiteral("typed but not saved"));
-    env.dialogs()
-        .expectMessage(QStringLiteral("Bを削除します。よろしいですか？"), QStringLiteral("クリア確認"), kConfirm)
-        .expectMessage(QStringLiteral("削除しました"), QStringLiteral("削除終了"), vbInformation);
+    expectDeletion(env, QStringLiteral("B"));
     click("cmdDel");
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",1\r\n\"C\",3\r\n"));

@@ -516,8 +516,7 @@ void TestSettings::confirmSavesTheOptions()
     waitBar()->setValue(15);
     for (int press = 0; press < 2; ++press) {
         QFile::remove(QmrM::kSettingsFile);
-        env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
-                                    platform::vbInformation);
+        expectOptionsSaved(env.dialogs());
         clickButton(form, QStringLiteral("cmdSettei"));
         QVERIFY(env.dialogs().verify());
         QCOMPARE(readBytes(QmrM::kSettingsFile), QByteArray("1,0,15\r\n"));
@@ -526,15 +525,13 @@ void TestSettings::confirmSavesTheOptions()
     QCOMPARE(gRandomKaisu, int16_t(0));
     QCOMPARE(gWaitJikan, 15.0f);
     // From the keyboard: Enter presses the focused button.
-    env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
-                                platform::vbInformation);
+    expectOptionsSaved(env.dialogs());
     QTest::keyClick(control(form, QStringLiteral("cmdSettei")), Qt::Key_Return);
     QVERIFY(env.dialogs().verify());
     // A settings file spelled otherwise is replaced under its own name instead of getting a second one.
     QVERIFY(QFile::rename(QmrM::kSettingsFile, QStringLiteral("設定.TXT")));
     waitBar()->setValue(7);
-    env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
-                                platform::vbInformation);
+    expectOptionsSaved(env.dialogs());
     clickButton(form, QStringLiteral("cmdSettei"));
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(QStringLiteral("設定.TXT")), QByteArray("1,0,7\r\n"));
@@ -769,8 +766,7 @@ void TestSettings::wholeCycleFromAnEmptyFolder()
     frmMain::instance().Load();
     frmSettei& form = frmSettei::instance();
     QVERIFY(form.window()->isVisible());
-    expectRegistration(env.dialogs(), QStringLiteral("腕立て"), QStringLiteral("20"))
-        .expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"), platform::vbInformation);
+    expectOptionsSaved(expectRegistration(env.dialogs(), QStringLiteral("腕立て"), QStringLiteral("20")));
     clickButton(form, QStringLiteral("cmdNew"));
     waitBar()->setValue(3);
     clickButton(form, QStringLiteral("cmdSettei"));
@@ -785,14 +781,6 @@ void TestSettings::wholeCycleFromAnEmptyFolder()
     QVERIFY(env.dialogs().verify());
 }
 
-// Presses a key in whatever control has the keyboard focus, as a keyboard user does.
-static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QWidget* focused = QApplication::focusWidget();
-    QVERIFY(focused);
-    QTest::keyClick(focused, key, modifiers);
-}
-
 void TestSettings::keyboardAloneDrivesTheWindows()
 {
     TestEnv env;
@@ -802,52 +790,50 @@ void TestSettings::keyboardAloneDrivesTheWindows()
     QCOMPARE(QApplication::focusWidget(), named("cmdAgain"));
 
     // Register: Tab to the register button, Enter.
-    press(Qt::Key_Tab);
+    pressKey(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), named("cmdNew"));
     expectRegistration(env.dialogs(), QStringLiteral("B"), QStringLiteral("4"));
-    press(Qt::Key_Return);
+    pressKey(Qt::Key_Return);
     QVERIFY(env.dialogs().verify());
 
     // Edit: into the item list, choose the new item with the arrow keys, change its count, save.
     named("lstKoumoku")->setFocus();
-    press(Qt::Key_Down);
-    press(Qt::Key_Down);
+    pressKey(Qt::Key_Down);
+    pressKey(Qt::Key_Down);
     QCOMPARE(shown("txtKoumoku"), QStringLiteral("B"));
-    press(Qt::Key_Tab);
+    pressKey(Qt::Key_Tab);
     auto* count = control<QLineEdit>(form, QStringLiteral("txtKaisu"));
     QCOMPARE(QApplication::focusWidget(), count);
     count->selectAll();
     QTest::keyClicks(count, QStringLiteral("9"));
     named("cmdHozon")->setFocus();
-    env.dialogs().expectMessage(QStringLiteral("B の設定を更新しました"), QStringLiteral("設定更新終了"),
-                                platform::vbInformation);
-    press(Qt::Key_Return);
+    expectItemUpdated(env.dialogs(), QStringLiteral("B"));
+    pressKey(Qt::Key_Return);
     QCOMPARE(readDataFile(QmrM::kItemsFile), QStringLiteral("\"A\",10\r\n\"B\",9\r\n"));
 
     // Options: tick random timing with the space bar, the wait with the arrow keys, confirm with Enter.
     randomTimingBox()->setFocus();
-    press(Qt::Key_Space);
-    press(Qt::Key_Tab);
-    press(Qt::Key_Tab);
+    pressKey(Qt::Key_Space);
+    pressKey(Qt::Key_Tab);
+    pressKey(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), named("hsbTime"));
-    press(Qt::Key_Right);
-    press(Qt::Key_Right);
-    press(Qt::Key_Tab);
+    pressKey(Qt::Key_Right);
+    pressKey(Qt::Key_Right);
+    pressKey(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), named("cmdSettei"));
-    env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
-                                platform::vbInformation);
-    press(Qt::Key_Return);
+    expectOptionsSaved(env.dialogs());
+    pressKey(Qt::Key_Return);
     QCOMPARE(readBytes(QmrM::kSettingsFile), QByteArray("1,0,3\r\n"));
 
     // Start, train the pass with Enter alone, come back to the settings window.
-    press(Qt::Key_Tab);
+    pressKey(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), named("cmdAgain"));
-    press(Qt::Key_Return);
+    pressKey(Qt::Key_Return);
     frmMain& training = frmMain::instance();
     QVERIFY(QTest::qWaitForWindowActive(training.window()));
     QCOMPARE(QApplication::focusWidget(), control(training, QStringLiteral("cmdNext")));
-    press(Qt::Key_Return);
-    press(Qt::Key_Return);
+    pressKey(Qt::Key_Return);
+    pressKey(Qt::Key_Return);
     QVERIFY(!training.isLoaded());
     QVERIFY(QTest::qWaitForWindowActive(form.window()));
     QCOMPARE(readDataFile(QStringLiteral("B.txt")).count(u'\n'), 1);

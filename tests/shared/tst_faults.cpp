@@ -4,6 +4,7 @@
 // program's back, a current directory that disappears, and a writer killed at random moments.
 
 #include "TestEnv.h"
+#include "Windows.h"
 
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
@@ -50,14 +51,13 @@ bool failsWithDataFileError(F&& action)
 // Twenty items with long names; `variant` makes two different lists of the same shape.
 void setTwentyItems(int variant)
 {
-    gKoumokuSu = 20;
-    gKoumoku.assign(1, QString());
-    gShijiSu.assign(1, 0);
+    QStringList names;
+    QList<int> counts;
     for (int i = 1; i <= 20; ++i) {
-        gKoumoku.push_back(
-            QStringLiteral("とても長い名前のトレーニング項目その%1・版%2").arg(i).arg(variant).repeated(4));
-        gShijiSu.push_back(static_cast<int16_t>(i * 10 + variant));
+        names.append(QStringLiteral("とても長い名前のトレーニング項目その%1・版%2").arg(i).arg(variant).repeated(4));
+        counts.append(i * 10 + variant);
     }
+    setItems(names, counts);
 }
 
 QByteArray itemsFileFor(int variant)
@@ -82,8 +82,7 @@ bool confirmWaitInSettingsWindow(TestEnv& env, int minutes, bool expectSaved)
         return false;
     waitBar->setValue(minutes);
     if (expectSaved)
-        env.dialogs().expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
-                                    platform::vbInformation);
+        expectOptionsSaved(env.dialogs());
     else
         env.dialogs().expectAnyMessage(QStringLiteral("Quillmora"), platform::vbCritical);
     clickButton(form, QStringLiteral("cmdSettei"));
@@ -199,9 +198,7 @@ void TestFaults::foldersWhereFilesShouldBe()
     TestEnv env;
     for (const QString& name : {kItems, kSettings, QStringLiteral("A.txt")})
         QVERIFY(QDir().mkdir(name));
-    gKoumokuSu = 1;
-    gKoumoku = {QString(), QStringLiteral("A")};
-    gShijiSu = {0, 1};
+    setItems({QStringLiteral("A")}, {1});
     QVERIFY(failsWithDataFileError([] { LoadItems(); }));
     QVERIFY(failsWithDataFileError([] { LoadSettings(); }));
     QVERIFY(failsWithDataFileError([] { SaveItems(); }));

@@ -175,13 +175,7 @@ void TestShared::recordsRoundTripThroughTheFileForm()
     TestEnv env;
     const QStringList names = {QStringLiteral("腕立て, 伏せ"), QStringLiteral("  blank edges  "),
                                QStringLiteral("①髙～"), QStringLiteral("abc")};
-    gKoumokuSu = static_cast<int16_t>(names.size());
-    gKoumoku = {QString()};
-    gShijiSu = {0};
-    for (int i = 0; i < names.size(); ++i) {
-        gKoumoku.push_back(names[i]);
-        gShijiSu.push_back(static_cast<int16_t>(i * 10 - 5));
-    }
+    setItems(names, {-5, 5, 15, 25});
     SaveItems();
     QCOMPARE(readBytes(QmrM::kItemsFile).left(27), cp932(QStringLiteral("\"腕立て, 伏せ\",-5\r\n\"  blank")));
     resetSharedState();
@@ -229,9 +223,7 @@ void TestShared::loadItemsReadsWhatRegistrationAndRewritesWrite()
 void TestShared::loadItemsOnEmptyOrMissingFile()
 {
     TestEnv env;
-    gKoumokuSu = 2;
-    gKoumoku = {QString(), QStringLiteral("a"), QStringLiteral("b")};
-    gShijiSu = {0, 1, 2};
+    setItems({QStringLiteral("a"), QStringLiteral("b")}, {1, 2});
     LoadItems();  // missing
     QCOMPARE(gKoumokuSu, int16_t(0));
     QCOMPARE(gKoumoku.size(), size_t(1));
@@ -267,9 +259,7 @@ void TestShared::loadItemsRejectsMalformedFilesWithoutTouchingState()
     QFETCH(QString, content);
     QFETCH(QString, expected);
     TestEnv env;
-    gKoumokuSu = 1;
-    gKoumoku = {QString(), QStringLiteral("kept")};
-    gShijiSu = {0, 5};
+    setItems({QStringLiteral("kept")}, {5});
     writeDataFile(QmrM::kItemsFile, content);
     const QString message = formatErrorOf([] { LoadItems(); });
     QVERIFY2(message.contains(QmrM::kItemsFile) && message.contains(expected), qPrintable(message));

@@ -86,3 +86,16 @@ bool ScriptedDialogs::verify() const
         qWarning().noquote() << "never shown:" << e.text << "/" << e.title;
     return mFailures.isEmpty() && mExpected.empty();
 }
+
+namespace {
+
+QmrM::Seams boxesOf(ScriptedDialogs& dialogs)
+{
+    QmrM::Seams seams;
+    dialogs.standIn(seams);
+    return seams;
+}
+
+}  // namespace
+
+ScriptedBoxesOnly::ScriptedBoxesOnly() : mScope(boxesOf(mDialogs)) {}

@@ -56,3 +56,15 @@ private:
     QStringList mShown;
     QList<QPointer<QObject>> mNotices;
 };
+
+// Only the message and input boxes scripted, every other seam the real one: for the help viewer's tests,
+// which drive the real viewer.
+class ScriptedBoxesOnly final {
+public:
+    ScriptedBoxesOnly();
+    ScriptedDialogs& dialogs() { return mDialogs; }
+
+private:
+    ScriptedDialogs mDialogs;
+    QmrM::SeamsScope mScope;
+};

@@ -6,6 +6,7 @@
 #include "shared/TextEncoding.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QCoreApplication>
@@ -61,6 +62,13 @@ void clickButton(const platform::Form& form, const QString& name)
         QTest::mouseClick(button, Qt::LeftButton);
 }
 
+void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QWidget* focused = QApplication::focusWidget();
+    QVERIFY(focused);
+    QTest::keyClick(focused, key, modifiers);
+}
+
 QString textOf(const platform::Form& form, const QString& name)
 {
     QWidget* shown = control(form, name);
@@ -102,6 +110,17 @@ QByteArray cp932(const QString& text)
     if (!bytes)
         QTest::qFail("text cannot be stored as code page 932", __FILE__, __LINE__);
     return bytes.value_or(QByteArray());
+}
+
+void setItems(const QStringList& names, const QList<int>& counts)
+{
+    QmrM::gKoumokuSu = static_cast<int16_t>(names.size());
+    QmrM::gKoumoku.assign(1, QString());
+    QmrM::gShijiSu.assign(1, 0);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QmrM::gKoumoku.push_back(names[i]);
+        QmrM::gShijiSu.push_back(static_cast<int16_t>(counts.value(i)));
+    }
 }
 
 void writeBytes(const QString& name, const QByteArray& bytes)

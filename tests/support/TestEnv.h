@@ -90,6 +90,9 @@ T* control(const platform::Form& form, const QString& name)
 // Clicks a button of a loaded form's window with the mouse, as a user does.
 void clickButton(const platform::Form& form, const QString& name);
 
+// Presses a key in whatever control has the keyboard focus, as a keyboard user does.
+void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
 // What a control of a loaded form's window shows: the text of a label, edit box or button, the current
 // text of a combo box or the caption of a frame.
 QString textOf(const platform::Form& form, const QString& name);
@@ -97,6 +100,9 @@ QString textOf(const platform::Form& form, const QString& name);
 QStringList entriesOf(const platform::Form& form, const QString& name);
 // The control that has the keyboard focus within a loaded form's window.
 QWidget* focusIn(const platform::Form& form);
+
+// Puts items in the shared state as reading the items list does: each name with the count at its place.
+void setItems(const QStringList& names, const QList<int>& counts);
 
 // Writes a data file: the text is encoded as code page 932 and its line ends are made CR LF.
 void writeDataFile(const QString& name, const QString& text);

@@ -94,6 +94,18 @@ ScriptedDialogs& expectRegistration(ScriptedDialogs& dialogs, const QString& typ
                        QStringLiteral("新規登録終了"), platform::vbInformation);
 }
 
+ScriptedDialogs& expectOptionsSaved(ScriptedDialogs& dialogs)
+{
+    return dialogs.expectMessage(QStringLiteral("設定を保存しました"), QStringLiteral("設定保存終了"),
+                                 platform::vbInformation);
+}
+
+ScriptedDialogs& expectItemUpdated(ScriptedDialogs& dialogs, const QString& name)
+{
+    return dialogs.expectMessage(name + QStringLiteral(" の設定を更新しました"), QStringLiteral("設定更新終了"),
+                                 platform::vbInformation);
+}
+
 void registerItem(TestEnv& env, const QString& typed, const QString& count, const QString& stored)
 {
     expectRegistration(env.dialogs(), typed, count, stored);

@@ -52,6 +52,12 @@ frmSettei& openSettings(const QString& items, const QString& settings = QStringL
 // stored (`stored`, when that differs from the typed name).
 ScriptedDialogs& expectRegistration(ScriptedDialogs& dialogs, const QString& typed, const QString& count,
                                     const QString& stored = QString());
+// Expects the message that the options were saved (確定).
+ScriptedDialogs& expectOptionsSaved(ScriptedDialogs& dialogs);
+
+// Expects the message that an item's name and count were saved (保存), naming it.
+ScriptedDialogs& expectItemUpdated(ScriptedDialogs& dialogs, const QString& name);
+
 // Registers an item in the settings window as the user does.
 void registerItem(TestEnv& env, const QString& typed, const QString& count, const QString& stored = QString());
 

@@ -31,7 +31,12 @@ using platform::vbExclamation;
 
 namespace {
 
-const QString kConfirmZero = QStringLiteral("回数ゼロで次へ進もうとしていますがよろしいいですか？");
+// Expects the question whether to go on with a count below one, answered with `answer`.
+void expectConfirmZero(TestEnv& env, int answer)
+{
+    env.dialogs().expectMessage(QStringLiteral("回数ゼロで次へ進もうとしていますがよろしいいですか？"),
+                                QStringLiteral("確認"), platform::vbOKCancel | vbExclamation, answer);
+}
 // The records written carry the test clock's time of day, as recordsOf() writes them: the 0.1 s flashes of
 // a few presses do not move it to the next second.
 
@@ -368,22 +373,21 @@ void TestTraining::countBelowOneNeedsConfirmation()
 {
     TestEnv env;
     frmMain& form = startTraining(QStringLiteral("\"a\",0\r\n\"b\",0\r\n\"c\",0"));
-    const int style = platform::vbOKCancel | vbExclamation;
-    env.dialogs().expectMessage(kConfirmZero, QStringLiteral("確認"), style, platform::vbCancel);
+    expectConfirmZero(env, platform::vbCancel);
     pressNext();
     QVERIFY(env.dialogs().verify());
     QVERIFY(!QFile::exists(QStringLiteral("a.txt")));
     QCOMPARE(currentStep(), 1);
     QCOMPARE(focusIn(form), countBox());
 
-    env.dialogs().expectMessage(kConfirmZero, QStringLiteral("確認"), style, platform::vbOK);
+    expectConfirmZero(env, platform::vbOK);
     pressNext();
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readDataFile(QStringLiteral("a.txt")), recordsOf({"0"}));
     QCOMPARE(currentStep(), 2);
 
     countBox()->setText(QStringLiteral("0.5"));
-    env.dialogs().expectMessage(kConfirmZero, QStringLiteral("確認"), style, platform::vbOK);
+    expectConfirmZero(env, platform::vbOK);
     pressNext();
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readDataFile(QStringLiteral("b.txt")), recordsOf({"0.5"}));
@@ -553,8 +557,7 @@ void TestTraining::enterActsAsNextAndLeaveRecordsNothing()
 
     // Enter with an empty box asks first; Cancel puts the focus back into the box.
     countBox()->clear();
-    env.dialogs().expectMessage(kConfirmZero, QStringLiteral("確認"), platform::vbOKCancel | vbExclamation,
-                                platform::vbCancel);
+    expectConfirmZero(env, platform::vbCancel);
     pressEnterIn(countBox());
     QVERIFY(env.dialogs().verify());
     QCOMPARE(focusIn(form), countBox());
