@@ -153,10 +153,12 @@ void TestSingleInstance::onlyLeftoversOfOurOwnRewritesAreRemoved()
     const QStringList leftovers = {QStringLiteral(".項目一覧.txt.quillmora-tmp-Ab12Cd"),
                                    QStringLiteral(".設定.TXT.quillmora-tmp-000000")};
     // The user's own hidden files, some looking much like temporary files.
-    const QStringList kept = {QStringLiteral(".項目一覧.txt.backup"), QStringLiteral(".設定.TXT.Old123"),
+    const QStringList kept = {QStringLiteral(".項目一覧.txt.backup"),
+                              QStringLiteral(".設定.TXT.Old123"),
                               QStringLiteral(".項目一覧.txt.quillmora-tmp-Ab-2C"),
                               QStringLiteral(".項目一覧.txt.quillmora-tmp-Ab12Cd7"),
-                              QStringLiteral(".A.txt.quillmora-tmp-Ab12Cd"), QStringLiteral(".other")};
+                              QStringLiteral(".A.txt.quillmora-tmp-Ab12Cd"),
+                              QStringLiteral(".other")};
     for (const QString& name : leftovers + kept)
         writeBytes(name, "x");
     QCOMPARE(QmrM::removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile}), leftovers.size());
