@@ -19,6 +19,7 @@
 #include "shared/Clock.h"
 #include "shared/QmrM.h"
 #include "shared/Seams.h"
+#include "shared/Wait.h"
 #include "training/frmMain.h"
 
 #include <QAbstractEventDispatcher>
@@ -70,28 +71,6 @@ Mark mark()
     return Mark{bench::cpuSeconds(), bench::voluntarySwitches(), gAwakenings, bench::monotonicNs()};
 }
 
-// Notices the training window coming back from its minimised wait: the end of the wait.
-class RestoreWatch : public QObject {
-public:
-    RestoreWatch(Mark& end, std::function<Mark()> endMark) : mEnd(end), mEndMark(std::move(endMark)) {}
-    bool done = false;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (!done && event->type() == QEvent::WindowStateChange &&
-            !(static_cast<QWidget*>(watched)->windowState() & Qt::WindowMinimized)) {
-            mEnd = mEndMark();
-            done = true;
-        }
-        return false;
-    }
-
-private:
-    Mark& mEnd;
-    std::function<Mark()> mEndMark;
-};
-
 // The system's clock, seen through the bench: in the quick mode it runs `speed` times faster; for the naive
 // wait its alarms are polled from a zero timer, so the event loop never sleeps until the deadline.
 class BenchClock final : public QmrM::Clock {
@@ -123,8 +102,8 @@ private:
                 if (mClock.elapsedMs() < mDeadlineMs)
                     return;
                 mTimer.stop();
-                const auto wake = std::move(mWake);
-                wake();  // may destroy this alarm
+                const auto rung = std::move(mWake);
+                rung();  // may destroy this alarm
             });
             mTimer.start(0);
         }
@@ -174,19 +153,25 @@ int main(int argc, char* argv[])
         seams.clock = &benchClock;
     const QmrM::SeamsScope clockInForce(seams);
 
-    // The wait ends with the event loop's wake-up at its deadline; what follows (the training window
-    // restored and repainted) is no longer the wait. The naive loop wakes all the time and is not marked.
-    Mark lastWake;
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [&] {
-        ++gAwakenings;
-        if (!naive)
-            lastWake = mark();
-    });
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [] { ++gAwakenings; });
 
     Mark begin;
     Mark settled;
+    // The wait is over when its alarm ends it; what follows (the training window brought back and
+    // repainted) is no longer the wait. The naive loop's own end is taken when the pass has come.
     Mark end;
-    RestoreWatch restored(end, [&] { return naive ? mark() : lastWake; });
+    bool waitOver = false;
+    QObject::connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::ended, [&] {
+        if (!naive && !waitOver)
+            end = mark();
+        waitOver = true;
+    });
+    bool passCame = false;
+    QObject::connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::passCame, [&] {
+        if (naive && !passCame)
+            end = mark();
+        passCame = true;
+    });
     QPointer<QWidget> trainingWindow;
     QMap<QString, long> threadsAtBegin;
     QMap<QString, long> threadsAtSettled;
@@ -197,8 +182,6 @@ int main(int argc, char* argv[])
             threadsAtBegin = switchesByThread();
             begin = mark();
             trainingWindow = frmMain::instance().window();
-            if (trainingWindow)
-                trainingWindow->installEventFilter(&restored);
         });
         // One second into the wait, once the training window's start-up has been painted: from here on
         // the program only waits.
@@ -212,7 +195,7 @@ int main(int argc, char* argv[])
     });
     app.exec();
 
-    if (!trainingWindow || !restored.done || !frmMain::instance().isLoaded() || settled.ns == 0)
+    if (!trainingWindow || !passCame || !frmMain::instance().isLoaded() || settled.ns == 0)
         qFatal("the start button did not bring the training window back");
 
     const QString platformName = QGuiApplication::platformName() == QLatin1String("xcb")
