@@ -48,19 +48,27 @@ void writeHistory(const QString& item, const QString& records, const QDateTime& 
         setModified(QmrM::historyFileName(item), modified);
 }
 
-frmMain& startTraining(const QString& items, const QString& settings)
+namespace {
+
+// Loads the training window on the data files there, as the program's start does.
+frmMain& loadTraining()
 {
-    writeDataFolder(items, settings);
     frmMain& form = frmMain::instance();
     platform::runGuarded([&] { form.Load(); });
     return form;
 }
 
+}  // namespace
+
+frmMain& startTraining(const QString& items, const QString& settings)
+{
+    writeDataFolder(items, settings);
+    return loadTraining();
+}
+
 frmSettei& leaveFirstPass()
 {
-    frmMain& training = frmMain::instance();
-    platform::runGuarded([&] { training.Load(); });
-    clickButton(training, QStringLiteral("cmdCut"));
+    clickButton(loadTraining(), QStringLiteral("cmdCut"));
     return frmSettei::instance();
 }
 
