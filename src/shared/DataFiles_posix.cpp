@@ -130,6 +130,17 @@ void takeOverAttributes(int fd, const QByteArray& path)
     ::fchmod(fd, existing.st_mode & 07777);
 }
 
+// Takes an advisory lock (flock's `operation`), going on after an interrupted call; false (errno set) when
+// it cannot.
+bool lockFile(int fd, int operation)
+{
+    int locked;
+    do
+        locked = ::flock(fd, operation);
+    while (locked != 0 && errno == EINTR);
+    return locked == 0;
+}
+
 // Whether `path` still names the file open as `fd`.
 bool namesFile(const QByteArray& path, int fd)
 {
@@ -149,11 +160,7 @@ int createLockedTemporary(const QString& target, QByteArray& temporary)
         const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
         if (fd < 0)
             return -1;
-        int locked;
-        do
-            locked = ::flock(fd, LOCK_EX);
-        while (locked != 0 && errno == EINTR);
-        if (locked != 0)
+        if (!lockFile(fd, LOCK_EX))
             return fd;  // a folder without locks (some network folders): no clean-up can lock it either
         // A clean-up may have removed the name between its creation and the lock: make another.
         if (namesFile(temporary, fd))
@@ -319,7 +326,7 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName)
         return false;
     // A rewrite holds its temporary file locked until the file is in place; a lock that cannot be had, for
     // whatever reason, keeps the file.
-    const bool unused = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && namesFile(path, fd);
+    const bool unused = lockFile(fd, LOCK_EX | LOCK_NB) && namesFile(path, fd);
     const bool removed = unused && ::unlink(path.constData()) == 0;
     closeQuietly(fd);
     return removed;
@@ -337,21 +344,35 @@ bool mayFollowLink(const QString& link)
 
 namespace {
 
-// Takes an exclusive lock on an open file or folder without waiting; false (errno set) when it cannot.
-bool lockNow(int fd)
-{
-    int locked;
-    do
-        locked = ::flock(fd, LOCK_EX | LOCK_NB);
-    while (locked != 0 && errno == EINTR);
-    return locked == 0;
-}
+enum class LockTaken { Yes, HeldByOther, Unavailable };
 
 bool sameNode(int fd, int other)
 {
     struct stat one {};
     struct stat two {};
     return ::fstat(fd, &one) == 0 && ::fstat(other, &two) == 0 && one.st_dev == two.st_dev && one.st_ino == two.st_ino;
+}
+
+// Locks a folder or file for as long as `held` keeps it open. A node `held` has is locked already (a second
+// lock of this process on it would fail).
+LockTaken lockForTheRun(const QByteArray& path, std::vector<int>& held)
+{
+    int fd = ::open(path.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)  // a folder, or a file the user may only read
+        fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return LockTaken::Unavailable;
+    if (std::any_of(held.begin(), held.end(), [fd](int other) { return sameNode(fd, other); })) {
+        closeQuietly(fd);
+        return LockTaken::Yes;
+    }
+    if (lockFile(fd, LOCK_EX | LOCK_NB)) {
+        held.push_back(fd);
+        return LockTaken::Yes;
+    }
+    const bool heldByOther = errno == EWOULDBLOCK;
+    closeQuietly(fd);
+    return heldByOther ? LockTaken::HeldByOther : LockTaken::Unavailable;
 }
 
 }  // namespace
@@ -379,27 +400,11 @@ QString RewriteLocks::take(const QStringList& dataFiles, bool inPlace)
             continue;  // a link the rewrites refuse to follow leads them nowhere
         }
         // The folder stays the same node whatever a rewrite renames in it; a file rewritten in place does too.
-        std::vector<QByteArray> lockedPaths{systemName(QFileInfo(target).absolutePath())};
+        std::vector<QByteArray> paths{systemName(QFileInfo(target).absolutePath())};
         if (inPlace && QFileInfo(target).isFile())
-            lockedPaths.push_back(systemName(target));
-        for (const QByteArray& path : lockedPaths) {
-            int fd = ::open(path.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-            if (fd < 0)  // a folder, or a file the user may only read
-                fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-            if (fd < 0)
-                continue;
-            // One lock per folder: a second one of this process on the same folder would fail.
-            if (std::any_of(mHeld.begin(), mHeld.end(), [fd](int held) { return sameNode(fd, held); })) {
-                closeQuietly(fd);
-                continue;
-            }
-            if (lockNow(fd)) {
-                mHeld.push_back(fd);
-                continue;
-            }
-            const bool heldByOther = errno == EWOULDBLOCK;
-            closeQuietly(fd);
-            if (heldByOther) {
+            paths.push_back(systemName(target));
+        for (const QByteArray& path : paths) {
+            if (lockForTheRun(path, mHeld) == LockTaken::HeldByOther) {
                 release();
                 return target;
             }
