@@ -700,6 +700,7 @@ void frmSettei::cmdDel_Click()
     fillItemLists();
     ui->lstRireki->clear();
     ui->lblGoukei->setText(QStringLiteral("0"));
+    ui->lblGoukei->setToolTip(QString());  // it may have told why the deleted item's history was unreadable
     if (gKoumokuSu != 0) {
         ui->cboKoumoku->setEditText(gKoumoku[1]);
         mRirekiNo = 1;
