@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OnScreen.h"
 
+#include "KeyGuard.h"
+
 #include <QApplication>
 #include <QMargins>
 #include <QScreen>
@@ -113,6 +115,7 @@ void placeOnScreen(QWidget* window, const QWidget* over)
 
 void bringToFront(QWidget* window)
 {
+    detail::endKeyGuard(window);  // the user asked for it
     if (window->isMinimized())
         window->showNormal();
     else

@@ -11,10 +11,11 @@ class QObject;
 namespace QmrM {
 
 class Clock;
+class UserBusy;
 
 // Everything the program takes from the world and tests replace, in one place: the clock (which also
 // drives every wait), the random draw, the modal boxes and dialogs, the help viewer, the file dialogs and
-// the end of the program. An empty member means the real thing.
+// the end of the program, and what keeps the user busy. An empty member means the real thing.
 struct Seams {
     Clock* clock = nullptr;
     // A uniform fraction 0 <= r < 1 in single precision.
@@ -32,6 +33,8 @@ struct Seams {
     std::function<QString(const QString& title, const QString& suggestedName, const QString& filter)> saveFileName;
     // Ending the program with an exit code.
     std::function<void(int exitCode)> endProgram;
+    // What keeps the user from a pass that is due (the desktop's own watch when empty).
+    UserBusy* userBusy = nullptr;
 };
 
 // The seams in force.

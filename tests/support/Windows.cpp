@@ -165,3 +165,8 @@ FolderWithoutNewFiles::~FolderWithoutNewFiles()
         qFatal("cannot act as root again");
     ::chmod(".", 0700);
 }
+
+void lookAtThePass(TestEnv& env)
+{
+    env.clock().jump(3000);
+}

@@ -58,6 +58,10 @@ ScriptedDialogs& expectOptionsSaved(ScriptedDialogs& dialogs);
 // Expects the message that an item's name and count were saved (保存), naming it.
 ScriptedDialogs& expectItemUpdated(ScriptedDialogs& dialogs, const QString& name);
 
+// The user turns to a pass that came by itself at the end of its wait: looks at it for a few seconds
+// before the first key or click, which it then takes (it ignores what comes sooner, meant for other work).
+void lookAtThePass(TestEnv& env);
+
 // Registers an item in the settings window as the user does.
 void registerItem(TestEnv& env, const QString& typed, const QString& count, const QString& stored = QString());
 

@@ -286,6 +286,7 @@ void TestWaitView::passPutOffUntilACountIsIn()
     QCOMPARE(textOf(frmMain::instance(), QStringLiteral("lblKoumoku")), QStringLiteral("A"));
     QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
 
+    lookAtThePass(env);
     QTest::keyClicks(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), QStringLiteral("7"));
     QAction* postpone = trayEntry(QStringLiteral("postpone"));
     emit qobject_cast<QMenu*>(postpone->parent())->aboutToShow();  // the user opens the tray's menu
