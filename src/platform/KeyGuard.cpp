@@ -25,7 +25,7 @@ constexpr qint64 kEarlyKeyMs = 500;
 
 qint64 now()
 {
-    return QmrM::clock().elapsedMs();
+    return QmrM::inputClock().elapsedMs();
 }
 
 bool isKeyInput(QEvent::Type type)

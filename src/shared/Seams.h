@@ -18,6 +18,9 @@ class UserBusy;
 // the end of the program, and what keeps the user busy. An empty member means the real thing.
 struct Seams {
     Clock* clock = nullptr;
+    // The pace of the user's input (how long since a window came, since the last key), which runs on the
+    // system's clock while a test speeds the waits up.
+    Clock* inputClock = nullptr;
     // A uniform fraction 0 <= r < 1 in single precision.
     std::function<float()> randomFraction;
     // A modal message box; returns 1 (OK) or 2 (Cancel). For a notice, which does not wait for its answer,
@@ -54,6 +57,8 @@ private:
 
 // The clock in force.
 Clock& clock();
+// The clock of the user's input in force.
+Clock& inputClock();
 // The time of day from the clock in force.
 QDateTime currentDateTime();
 // A uniform fraction 0 <= r < 1 in single precision, from a generator reseeded from the clock.

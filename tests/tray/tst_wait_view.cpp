@@ -69,15 +69,6 @@ ThreeMinutes waitThreeMinutes(TestEnv& env, const QList<QPair<qint64, std::funct
     return seen;
 }
 
-QAction* trayEntry(const QString& name)
-{
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* entry = window->findChild<QAction*>(name))
-            return entry;
-    }
-    return nullptr;
-}
-
 void restoreAndPressNext(int presses)
 {
     frmMain& training = frmMain::instance();
