@@ -2,7 +2,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <functional>
+#include <memory>
 
 namespace QmrM {
 
@@ -16,12 +20,40 @@ QString resolveDataFileName(const QString& name);
 // The whole content of a file. A missing file gives an empty result and sets *missing when given.
 QByteArray readWholeFile(const QString& fileName, bool* missing = nullptr);
 
+// Reads a file piece by piece, a few hundred kilobytes at a time, handing each piece to `take` with the size
+// of the whole file (-1 where the system does not tell it, as for a pipe); `take` returns false to stop
+// reading there. A missing file hands nothing and sets *missing when given. Throws DataFileError when the
+// file cannot be read.
+void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
+                      bool* missing = nullptr);
+
 // Replaces a file's content atomically: the new content is written to a temporary file beside it, flushed
 // to disk and renamed over the old one, so the old content survives any failure. The new file keeps the
 // old one's permissions (and owner, where the system allows). A symbolic link stays a link: the file it
 // points to is replaced. In a folder where no file can be made but the file itself may be written (a
 // shared folder), the file is rewritten in place and flushed, its old content put back when that fails.
 void replaceFileAtomically(const QString& fileName, const QByteArray& content);
+
+// A file written piece by piece and put in place whole: the pieces go to a temporary file beside it, which
+// commit() flushes and renames over it. Until then the file stays as it was; a replacement dropped before
+// commit() removes its temporary file. Unlike replaceFileAtomically it never writes a file in place: where
+// no file can be made beside it, it fails at once, before anything is written. `fileName` is the file
+// itself (a link is not followed). Failures throw DataFileError naming it. Its calls may come from a thread
+// other than the one that made it, one at a time.
+class FileReplacement {
+public:
+    explicit FileReplacement(const QString& fileName);
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    void write(QByteArrayView bytes);
+    void commit();
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> d;
+};
 
 // The file a rewrite of `fileName` replaces: the file a symbolic link points to when that is a regular file
 // or does not exist yet, otherwise `fileName` itself.

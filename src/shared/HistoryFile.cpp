@@ -7,10 +7,15 @@
 #include "RecordForm.h"
 #include "TextEncoding.h"
 
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <cstring>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace QmrM {
 namespace {
@@ -64,9 +69,32 @@ QString decodeUtf8Part(QByteArrayView bytes)
 
 HistoryDecoding historyDecodingOf(QByteArrayView bytes)
 {
-    if (bytes.startsWith(kByteOrderMark) || bytes.contains('\0') || !isValidCp932(bytes))
-        return HistoryDecoding::EachLine;
-    return HistoryDecoding::Cp932;
+    HistoryDecodingCheck check;
+    check.add(bytes);
+    return check.decoding();
+}
+
+void HistoryDecodingCheck::add(QByteArrayView piece)
+{
+    if (mHead.size() < kByteOrderMark.size()) {
+        mHead += piece.first(std::min(piece.size(), kByteOrderMark.size() - mHead.size()));
+        mEachLine = mEachLine || mHead == kByteOrderMark;
+    }
+    if (!mEachLine)
+        mEachLine = piece.contains('\0');
+    if (!mEachLine)
+        mCp932.add(piece);
+}
+
+HistoryDecoding HistoryDecodingCheck::decoding() const
+{
+    return mEachLine || !mCp932.valid() ? HistoryDecoding::EachLine : HistoryDecoding::Cp932;
+}
+
+int Progress::percent() const
+{
+    const qint64 all = inAll;
+    return all > 0 ? int(std::clamp<qint64>(done * 100 / all, 0, 100)) : 0;
 }
 
 HistoryScanner::HistoryScanner(QByteArrayView bytes, HistoryDecoding decoding, qsizetype from)
@@ -135,14 +163,19 @@ HistoryRecord HistoryScanner::record() const
     return HistoryRecord{fields.value(0), fields.value(1), fields.value(2)};
 }
 
-bool HistoryScanner::field(int index, Field& found) const
+qsizetype HistoryScanner::find(char c, qsizetype from) const
+{
+    if (from >= mEnd)
+        return -1;
+    const char* data = mBytes.data();
+    const void* at = std::memchr(data + from, c, size_t(mEnd - from));
+    return at ? static_cast<const char*>(at) - data : -1;
+}
+
+bool HistoryScanner::findField(int index, Field& found) const
 {
     // The field rules of splitRecord, on the bytes.
     const char* data = mBytes.data();
-    const auto find = [&](char c, qsizetype from) {
-        const void* at = std::memchr(data + from, c, size_t(mEnd - from));
-        return at ? static_cast<const char*>(at) - data : qsizetype(-1);
-    };
     qsizetype i = mBody;
     for (int k = 0;; ++k) {
         while (i < mEnd && (data[i] == ' ' || data[i] == '\t'))
@@ -152,10 +185,10 @@ bool HistoryScanner::field(int index, Field& found) const
             const qsizetype close = find('"', i + 1);
             current = Field{i + 1, close < 0 ? mEnd : close, true};
             i = close < 0 ? mEnd : close + 1;
-            const qsizetype comma = i < mEnd ? find(',', i) : -1;
+            const qsizetype comma = find(',', i);
             i = comma < 0 ? mEnd : comma;
         } else {
-            const qsizetype comma = i < mEnd ? find(',', i) : -1;
+            const qsizetype comma = find(',', i);
             current = Field{i, comma < 0 ? mEnd : comma, false};
             i = current.end;
         }
@@ -169,6 +202,43 @@ bool HistoryScanner::field(int index, Field& found) const
     }
 }
 
+bool HistoryScanner::isHistoryRecord() const
+{
+    // The bytes that make the shape are ASCII, never part of a code page 932 or UTF-8 character: they stand
+    // in the bytes where they stand in the decoded line.
+    const char* data = mBytes.data();
+    qsizetype i = mBody;
+    for (int quoted = 0; quoted < 2; ++quoted) {
+        while (i < mEnd && (data[i] == ' ' || data[i] == '\t'))
+            ++i;
+        if (i >= mEnd || data[i] != '"')
+            return false;
+        const qsizetype close = find('"', i + 1);
+        const qsizetype comma = close < 0 ? -1 : find(',', close + 1);
+        if (comma < 0)
+            return false;
+        i = comma + 1;
+    }
+    return find(',', i) < 0;  // the count, one field
+}
+
+QString HistoryScanner::field(int index) const
+{
+    Field found;
+    return findField(index, found) ? decodeField(found) : QString();
+}
+
+std::optional<QByteArrayView> HistoryScanner::plainField(int index) const
+{
+    Field found;
+    if (!findField(index, found))
+        return QByteArrayView();
+    const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
+    if (!isPlain(bytes))
+        return std::nullopt;
+    return found.quoted ? bytes : trimmedAscii(bytes);
+}
+
 QString HistoryScanner::decodeField(const Field& field) const
 {
     const QByteArrayView bytes = mBytes.sliced(field.begin, field.end - field.begin);
@@ -178,41 +248,35 @@ QString HistoryScanner::decodeField(const Field& field) const
 
 double HistoryScanner::count() const
 {
-    Field found;
-    if (!field(2, found))
-        return 0.0;
-    const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
-    if (isPlain(bytes)) {
-        const QByteArrayView shown = found.quoted ? bytes : trimmedAscii(bytes);
-        return historyCount(QLatin1String(shown.data(), shown.size()));
-    }
-    return historyCount(decodeField(found));
+    // A count the program wrote is read without decoding or allocating anything.
+    if (const auto plain = plainField(2))
+        return historyCount(QLatin1String(plain->data(), plain->size()));
+    return historyCount(field(2));
 }
 
-HistoryScanner::DateKey HistoryScanner::dateKey() const
+HistoryScanner::FieldKey HistoryScanner::fieldKey(int index) const
 {
     Field found;
-    field(0, found);  // every record has a first field
+    if (!findField(index, found))
+        return FieldKey{};
     const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
-    int form = found.quoted ? 1 : 0;
+    int form = found.quoted ? kQuotedField : 0;
     if (!isPlain(bytes))
-        form |= lineIsUtf8() ? 4 : 2;
-    return DateKey{bytes, form};
+        form |= lineIsUtf8() ? kUtf8Field : kCp932Field;
+    return FieldKey{bytes, form};
 }
 
 QString HistoryScanner::date() const
 {
-    Field found;
-    field(0, found);
-    return decodeField(found);
+    return field(0);
 }
 
-HistoryIndex::HistoryIndex(QByteArray bytes, IndexingProgress* progress) : mBytes(std::move(bytes))
+HistoryIndex::HistoryIndex(QByteArray bytes) : HistoryIndex(bytes, historyDecodingOf(bytes)) {}
+
+HistoryIndex::HistoryIndex(QByteArray bytes, HistoryDecoding decoding, Progress* progress)
+    : mBytes(std::move(bytes)), mDecoding(decoding)
 {
     constexpr qint64 kReportEvery = 1 << 20;
-    if (progress)
-        progress->bytesInAll = mBytes.size();
-    mDecoding = historyDecodingOf(mBytes);
     mMarks.reserve(size_t(mBytes.size() / (kStride * 32)) + 1);
     HistoryScanner scanner(mBytes, mDecoding);
     bool afterLongLine = false;
@@ -224,14 +288,14 @@ HistoryIndex::HistoryIndex(QByteArray bytes, IndexingProgress* progress) : mByte
         mTotal = roundHalfEven(addHistoryCounts(mTotal, scanner.count()));
         ++mRecords;
         if (progress && scanner.position() - reported >= kReportEvery) {
+            progress->done += scanner.position() - reported;
             reported = scanner.position();
-            progress->bytesDone = reported;
             if (progress->cancelled)
                 return;
         }
     }
     if (progress)
-        progress->bytesDone = mBytes.size();
+        progress->done += mBytes.size() - reported;
 }
 
 HistoryRecord HistoryIndex::record(qsizetype row) const
@@ -245,19 +309,144 @@ HistoryRecord HistoryIndex::record(qsizetype row) const
     return scanner.record();
 }
 
-QByteArray readHistoryBytes(const QString& itemName, bool* missing)
+HistoryBytes readHistoryBytes(const QString& itemName, bool* missing, Progress* progress)
 {
+    HistoryBytes read;
     if (!historyNameIsSafe(itemName)) {  // such a name never had a history file of its own
         if (missing)
             *missing = true;
-        return QByteArray();
+        return read;
     }
-    return readWholeFile(historyFileName(itemName), missing);
+    HistoryDecodingCheck decoding;
+    readFileInPieces(
+        historyFileName(itemName),
+        [&](QByteArrayView piece, qint64 size) {
+            // Room for the whole file at once: a long history is not copied again and again as it grows.
+            if (read.bytes.isEmpty() && size > 0)
+                read.bytes.reserve(qsizetype(size) + 1);
+            read.bytes.append(piece);
+            decoding.add(piece);
+            if (!progress)
+                return true;
+            progress->done += piece.size();
+            return !progress->cancelled;
+        },
+        missing);
+    read.decoding = decoding.decoding();
+    return read;
 }
 
-HistoryIndex readHistoryIndex(const QString& itemName, bool* missing, IndexingProgress* progress)
+HistoryIndex readHistoryIndex(const QString& itemName, bool* missing, Progress* progress)
 {
-    return HistoryIndex(readHistoryBytes(itemName, missing), progress);
+    if (progress && historyNameIsSafe(itemName))
+        progress->inAll = 2 * QFileInfo(historyFileName(itemName)).size();
+    HistoryBytes read = readHistoryBytes(itemName, missing, progress);
+    if (progress && progress->cancelled)
+        return HistoryIndex();
+    return HistoryIndex(std::move(read.bytes), read.decoding, progress);
+}
+
+void releaseFreedMemory(qsizetype bytes)
+{
+    constexpr qsizetype kWorthReleasing = 1 << 20;
+#ifdef __GLIBC__
+    if (bytes > kWorthReleasing)
+        malloc_trim(0);
+#else
+    Q_UNUSED(bytes);
+    Q_UNUSED(kWorthReleasing);
+#endif
+}
+
+namespace {
+
+// Whether the lines of a file are history records, judged line by line as the file is read, for either
+// decoding, since which one applies is known only at the file's end.
+class RecordsCheck {
+public:
+    // Judges each complete line of the piece; the start of a line it leaves unfinished waits for the next.
+    void add(QByteArrayView piece)
+    {
+        mDecoding.add(piece);
+        qsizetype start = 0;
+        if (!mCarried.isEmpty()) {
+            const qsizetype end = lineEnd(piece, 0);
+            mCarried += piece.first(end < 0 ? piece.size() : end);
+            if (end < 0)
+                return;
+            judge(mCarried);
+            mCarried.clear();
+            start = end + 1;
+        }
+        while (start < piece.size() && mayBeRecords()) {
+            const qsizetype end = lineEnd(piece, start);
+            if (end < 0) {
+                mCarried = piece.sliced(start).toByteArray();
+                return;
+            }
+            judge(piece.sliced(start, end - start));
+            start = end + 1;  // a CR LF leaves an empty line between them, which is blank
+        }
+    }
+
+    // Whether the lines judged so far may still all be records, in the decoding that will apply.
+    bool mayBeRecords() const { return mRecordsIfEachLine || (mRecordsIfCp932 && !mDecoding.eachLineForSure()); }
+
+    // The verdict on the whole file, once every piece has been added.
+    bool finish()
+    {
+        judge(mCarried);
+        return mDecoding.decoding() == HistoryDecoding::Cp932 ? mRecordsIfCp932 : mRecordsIfEachLine;
+    }
+
+private:
+    static qsizetype lineEnd(QByteArrayView bytes, qsizetype from)
+    {
+        for (qsizetype i = from; i < bytes.size(); ++i) {
+            if (bytes[i] == '\r' || bytes[i] == '\n')
+                return i;
+        }
+        return -1;
+    }
+
+    static bool isRecordOrBlank(QByteArrayView line, HistoryDecoding decoding)
+    {
+        HistoryScanner scanner(line, decoding);
+        return !scanner.next() || scanner.isHistoryRecord();
+    }
+
+    void judge(QByteArrayView line)
+    {
+        const auto* first = std::find_if_not(line.begin(), line.end(), [](char c) { return isAsciiBlank(uchar(c)); });
+        if (first == line.end())
+            return;  // blank
+        if (uchar(*first) < 0x80) {
+            // Begins like a record or not in either decoding alike: no byte-order mark, no wide blank.
+            const bool record = isRecordOrBlank(line, HistoryDecoding::Cp932);
+            mRecordsIfCp932 = mRecordsIfCp932 && record;
+            mRecordsIfEachLine = mRecordsIfEachLine && record;
+            return;
+        }
+        mRecordsIfCp932 = mRecordsIfCp932 && isRecordOrBlank(line, HistoryDecoding::Cp932);
+        mRecordsIfEachLine = mRecordsIfEachLine && isRecordOrBlank(line, HistoryDecoding::EachLine);
+    }
+
+    HistoryDecodingCheck mDecoding;
+    QByteArray mCarried;
+    bool mRecordsIfCp932 = true;
+    bool mRecordsIfEachLine = true;
+};
+
+}  // namespace
+
+bool holdsOnlyHistoryRecords(const QString& fileName)
+{
+    RecordsCheck check;
+    readFileInPieces(fileName, [&check](QByteArrayView piece, qint64) {
+        check.add(piece);
+        return check.mayBeRecords();
+    });
+    return check.mayBeRecords() && check.finish();
 }
 
 }  // namespace QmrM

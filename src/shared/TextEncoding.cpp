@@ -59,20 +59,35 @@ Cp932Table& cp932Table()
 
 bool isValidCp932(QByteArrayView bytes)
 {
+    Cp932Check check;
+    check.add(bytes);
+    return check.valid();
+}
+
+void Cp932Check::add(QByteArrayView piece)
+{
+    if (!mValid || piece.isEmpty())
+        return;
     Cp932Table& table = cp932Table();
-    const auto* data = reinterpret_cast<const uchar*>(bytes.data());
-    const qsizetype n = bytes.size();
+    const auto* data = reinterpret_cast<const uchar*>(piece.data());
+    const qsizetype n = piece.size();
     qsizetype i = 0;
-    while (i < n) {
+    if (mLead >= 0) {
+        mValid = table.pair(uchar(mLead), data[0]);
+        mLead = -1;
+        i = 1;
+    }
+    while (mValid && i < n) {
         if (table.single(data[i])) {
             ++i;
-        } else if (i + 1 < n && table.pair(data[i], data[i + 1])) {
+        } else if (i + 1 < n) {
+            mValid = table.pair(data[i], data[i + 1]);
             i += 2;
         } else {
-            return false;
+            mLead = data[i];  // completed, or not, by the next piece
+            ++i;
         }
     }
-    return true;
 }
 
 std::optional<QString> cp932StoredForm(const QString& text)

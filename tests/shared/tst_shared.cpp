@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "PlainHistory.h"
 #include "TestEnv.h"
 
 #include "shared/TextEncoding.h"
@@ -352,17 +353,17 @@ void TestShared::historyRecordsAreAppendedWithDateAndTime()
     QCOMPARE(readBytes(QStringLiteral("腕立て.txt")),
              cp932(QStringLiteral("\"12月06日\",\"09時18分07秒\",20\r\n\"12月06日\",\"09時18分07秒\",0.5\r\n")));
     bool missing = true;
-    const auto history = readHistory(QStringLiteral("腕立て"), &missing);
+    const HistoryIndex history = readHistoryIndex(QStringLiteral("腕立て"), &missing);
     QVERIFY(!missing);
-    QCOMPARE(history.size(), size_t(2));
-    QCOMPARE(history[0].date, QStringLiteral("12月06日"));
-    QCOMPARE(history[1].count, QStringLiteral("0.5"));
-    QVERIFY(readHistory(QStringLiteral("none"), &missing).empty());
+    QCOMPARE(history.size(), 2);
+    QCOMPARE(history.record(0).date, QStringLiteral("12月06日"));
+    QCOMPARE(history.record(1).count, QStringLiteral("0.5"));
+    QCOMPARE(readHistoryIndex(QStringLiteral("none"), &missing).size(), 0);
     QVERIFY(missing);
     // A folder standing where the history file should be: reported, naming the file.
     QDir().mkdir(QStringLiteral("dir.txt"));
     QVERIFY(formatErrorOf([] { appendHistoryRecord(QStringLiteral("dir"), 1); }).contains(QStringLiteral("dir.txt")));
-    QVERIFY(formatErrorOf([] { readHistory(QStringLiteral("dir")); }).contains(QStringLiteral("フォルダー")));
+    QVERIFY(formatErrorOf([] { readHistoryIndex(QStringLiteral("dir")); }).contains(QStringLiteral("フォルダー")));
 }
 
 void TestShared::appendedRecordsStartOnALineOfTheirOwn()
@@ -374,7 +375,8 @@ void TestShared::appendedRecordsStartOnALineOfTheirOwn()
     appendItemRecord(QStringLiteral("B"), 3);
     appendHistoryRecord(QStringLiteral("腕立て"), 20);
     QCOMPARE(readDataFile(QmrM::kItemsFile), QStringLiteral("\"A\",5\r\n\"B\",3\r\n"));
-    QCOMPARE(readHistory(QStringLiteral("腕立て")).back().count, QStringLiteral("20"));
+    const HistoryIndex history = readHistoryIndex(QStringLiteral("腕立て"));
+    QCOMPARE(history.record(history.size() - 1).count, QStringLiteral("20"));
 }
 
 void TestShared::longHistoriesReadTheSameIndexed_data()
@@ -405,7 +407,7 @@ void TestShared::longHistoriesReadTheSameIndexed()
     writeBytes(QStringLiteral("A.txt"), bytes);
     QCOMPARE(historyDecodingOf(bytes) == HistoryDecoding::Cp932, cp932Throughout);
 
-    const std::vector<HistoryRecord> records = readHistory(QStringLiteral("A"));
+    const std::vector<HistoryRecord> records = plainHistoryRecords(bytes);
     const HistoryIndex index = readHistoryIndex(QStringLiteral("A"));
     QCOMPARE(size_t(index.size()), records.size());
     double total = 0;
@@ -670,7 +672,7 @@ void TestShared::itemNamesThatCannotBeFilesAreRefused()
     TestEnv env;
     createHistoryFile(name);
     appendHistoryRecord(name, 3);
-    QCOMPARE(readHistory(name).size(), size_t(1));
+    QCOMPARE(readHistoryIndex(name).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestShared)
