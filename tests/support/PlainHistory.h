@@ -11,3 +11,5 @@
 // with a byte-order mark; else line by line, each line as UTF-8 or code page 932) and split record by
 // record. Shared by the tests and the fuzz targets.
 std::vector<QmrM::HistoryRecord> plainHistoryRecords(const QByteArray& bytes);
+// The whole text as that reading decodes it.
+QString plainHistoryText(const QByteArray& bytes);
