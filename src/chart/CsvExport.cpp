@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 
+#include <cstring>
 #include <optional>
 
 namespace chart {
@@ -120,26 +121,31 @@ namespace {
 // The file's bytes, handed on a piece at a time.
 class CsvOutput {
 public:
-    explicit CsvOutput(const std::function<void(QByteArrayView)>& write) : mWrite(write)
+    explicit CsvOutput(const std::function<void(QByteArrayView)>& write)
+        : mWrite(write), mPiece(kPieceSize, Qt::Uninitialized)
     {
-        mBuffer.reserve(kPieceSize + 4096);
     }
     CsvOutput& operator<<(QByteArrayView bytes)
     {
-        mBuffer += bytes;
-        if (mBuffer.size() >= kPieceSize)
-            flush();
+        if (mUsed + bytes.size() > mPiece.size())
+            mPiece.resize(std::max(mPiece.size() * 2, mUsed + bytes.size()));
+        std::memcpy(mPiece.data() + mUsed, bytes.data(), size_t(bytes.size()));
+        mUsed += bytes.size();
         return *this;
     }
-    void flush()
+    // Hands the piece on once it is full (or, at the end, whatever it holds).
+    void flush(bool whatever = false)
     {
-        mWrite(mBuffer);
-        mBuffer.clear();
+        if (mUsed == 0 || (mUsed < kPieceSize && !whatever))
+            return;
+        mWrite(QByteArrayView(mPiece.constData(), mUsed));
+        mUsed = 0;
     }
 
 private:
     const std::function<void(QByteArrayView)>& mWrite;
-    QByteArray mBuffer;
+    QByteArray mPiece;
+    qsizetype mUsed = 0;
 };
 
 // The month and day of each record, its date field read once per run of records with the same one.
@@ -196,16 +202,16 @@ const TimeUnits& timeUnits(bool utf8)
 int twoDigitsThen(QByteArrayView bytes, qsizetype& i, const QByteArray& unit, int largest)
 {
     if (i + 2 + unit.size() > bytes.size() || !isDigit(bytes[i]) || !isDigit(bytes[i + 1]) ||
-        bytes.sliced(i + 2, unit.size()) != unit)
+        std::memcmp(bytes.data() + i + 2, unit.data(), size_t(unit.size())) != 0)
         return -1;
     const int value = (bytes[i] - '0') * 10 + (bytes[i + 1] - '0');
     i += 2 + unit.size();
     return value <= largest ? value : -1;
 }
 
-// The time field of the current record as csvTime and csvTextField give it. The time as the program writes
-// it is read from the bytes; any other text is decoded.
-QByteArray timeField(const QmrM::HistoryScanner& scanner)
+// Appends the time field of the current record as csvTime and csvTextField give it. The time as the program
+// writes it is read from the bytes; any other text is decoded.
+void appendTime(CsvOutput& out, const QmrM::HistoryScanner& scanner)
 {
     const QmrM::HistoryScanner::FieldKey key = scanner.fieldKey(1);
     if (key.form & (QmrM::HistoryScanner::kCp932Field | QmrM::HistoryScanner::kUtf8Field)) {
@@ -218,21 +224,25 @@ QByteArray timeField(const QmrM::HistoryScanner& scanner)
             const char text[] = {char('0' + hours / 10),   char('0' + hours % 10),   ':',
                                  char('0' + minutes / 10), char('0' + minutes % 10), ':',
                                  char('0' + seconds / 10), char('0' + seconds % 10)};
-            return QByteArray(text, sizeof text);
+            out << QByteArrayView(text, sizeof text);
+            return;
         }
     }
-    return csvTextField(csvTime(scanner.field(1))).toUtf8();
+    out << csvTextField(csvTime(scanner.field(1))).toUtf8();
 }
 
-// The count field of the current record as csvCountField gives it; a plain number is taken from the bytes.
-QByteArray countField(const QmrM::HistoryScanner& scanner)
+// Appends the count field of the current record as csvCountField gives it; a plain number is taken from
+// the bytes.
+void appendCount(CsvOutput& out, const QmrM::HistoryScanner& scanner)
 {
     if (const auto plain = scanner.plainField(2)) {
         if (isPlainNumber(*plain))
-            return plain->toByteArray();
-        return csvCountField(QString::fromLatin1(*plain)).toUtf8();
+            out << *plain;
+        else
+            out << csvCountField(QString::fromLatin1(*plain)).toUtf8();
+        return;
     }
-    return csvCountField(scanner.field(2)).toUtf8();
+    out << csvCountField(scanner.field(2)).toUtf8();
 }
 
 // Counts the bytes the scanner went through as steps done, about a megabyte at a time; false once cancelled.
@@ -294,8 +304,15 @@ bool writeRows(CsvOutput& out, const QString& name, const QmrM::HistoryBytes& hi
             const QDate& placed = dates[run++];
             date = placed.isValid() ? placed.toString(Qt::ISODate).toLatin1() : QByteArray();
         }
-        out << nameField << (day ? date : QByteArray()) << "," << timeField(scanner) << "," << countField(scanner)
-            << "\r\n";
+        out << nameField;
+        if (day)
+            out << date;
+        out << ",";
+        appendTime(out, scanner);
+        out << ",";
+        appendCount(out, scanner);
+        out << "\r\n";
+        out.flush();
         if (!scanned.goOn(scanner))
             return false;
     }
@@ -321,7 +338,7 @@ bool writeCsv(const std::vector<CsvItem>& items, const std::function<void(QByteA
     if (progress)
         progress->inAll = 3 * historyFilesSize(items);
     CsvOutput out(write);
-    out << "\xEF\xBB\xBF" << QStringLiteral("項目,日付,時刻,回数").toUtf8() << "\r\n";
+    out << "\xEF\xBB\xBF" << QStringLiteral("項目,日付,時刻,回数\r\n").toUtf8();
     for (const CsvItem& item : items) {
         QmrM::HistoryBytes history = QmrM::readHistoryBytes(item.name, nullptr, progress);
         if (progress && progress->cancelled)
@@ -329,11 +346,8 @@ bool writeCsv(const std::vector<CsvItem>& items, const std::function<void(QByteA
         const auto dates = placeDays(history, item.anchor, progress);
         if (!dates || !writeRows(out, item.name, history, *dates, progress))
             return false;
-        const qsizetype size = history.bytes.size();
-        history.bytes = QByteArray();
-        QmrM::releaseFreedMemory(size);
     }
-    out.flush();
+    out.flush(true);
     return true;
 }
 

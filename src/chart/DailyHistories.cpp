@@ -61,10 +61,7 @@ DailyHistory readDailyHistory(const QString& name)
             builder.add(day, scanner.count());
         }
     }
-    // The bytes are held only while they are summed.
-    const qsizetype size = read.bytes.size();
-    read.bytes = QByteArray();
-    QmrM::releaseFreedMemory(size);
+    read.bytes = QByteArray();  // held only while they are summed
     return builder.finish(anchor);
 }
 

@@ -76,9 +76,7 @@ void HistoryModel::setHistory(QmrM::HistoryIndex history)
 
 void HistoryModel::clear()
 {
-    const qsizetype size = mHistory.byteSize();
     setHistory(QmrM::HistoryIndex());
-    QmrM::releaseFreedMemory(size);
 }
 
 int HistoryModel::rowCount(const QModelIndex& parent) const

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -50,6 +51,52 @@ QByteArrayView trimmedAscii(QByteArrayView bytes)
 QByteArray rawBytes(QByteArrayView bytes)
 {
     return QByteArray::fromRawData(bytes.data(), bytes.size());
+}
+
+// Where the line that begins at `start` ends: at its CR, LF or CR LF, or at the end of the bytes. Looked for
+// a block at a time, so that neither a long line nor a file of lone CRs is read more than once.
+qsizetype lineEnd(const char* data, qsizetype start, qsizetype n)
+{
+    constexpr qsizetype kBlock = 256;
+    for (qsizetype from = start; from < n; from += kBlock) {
+        const qsizetype to = std::min(n, from + kBlock);
+        const auto* lf = static_cast<const char*>(std::memchr(data + from, '\n', size_t(to - from)));
+        const qsizetype limit = lf ? lf - data : to;
+        if (const auto* cr = static_cast<const char*>(std::memchr(data + from, '\r', size_t(limit - from))))
+            return cr - data;
+        if (lf)
+            return lf - data;
+    }
+    return n;
+}
+
+// Where the byte `c` first stands in `bytes` from `from` on; -1 when nowhere.
+qsizetype indexOf(QByteArrayView bytes, char c, qsizetype from)
+{
+    if (from >= bytes.size())
+        return -1;
+    const void* at = std::memchr(bytes.data() + from, c, size_t(bytes.size() - from));
+    return at ? static_cast<const char*>(at) - bytes.data() : -1;
+}
+
+// Whether a line (from past its byte-order marks) has the shape of a history record: two texts in double
+// quotes and a count, separated by commas. The bytes that make the shape are ASCII, never part of a code
+// page 932 or UTF-8 character: they stand in the bytes where they stand in the decoded line.
+bool hasRecordShape(QByteArrayView line)
+{
+    qsizetype i = 0;
+    for (int quoted = 0; quoted < 2; ++quoted) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
+        if (i >= line.size() || line[i] != '"')
+            return false;
+        const qsizetype close = indexOf(line, '"', i + 1);
+        const qsizetype comma = close < 0 ? -1 : indexOf(line, ',', close + 1);
+        if (comma < 0)
+            return false;
+        i = comma + 1;
+    }
+    return indexOf(line, ',', i) < 0;  // the count, one field
 }
 
 QString withoutNul(QString text)
@@ -108,9 +155,7 @@ bool HistoryScanner::next()
     const qsizetype n = mBytes.size();
     while (mNext < n) {
         const qsizetype start = mNext;
-        qsizetype end = start;
-        while (end < n && data[end] != '\r' && data[end] != '\n')
-            ++end;
+        const qsizetype end = lineEnd(data, start, n);
         mNext = end;
         if (mNext < n && data[mNext] == '\r' && mNext + 1 < n && data[mNext + 1] == '\n')
             mNext += 2;
@@ -119,12 +164,15 @@ bool HistoryScanner::next()
         mStart = start;
         mEnd = end;
         mBody = start;
+        mFieldsFound = 0;
+        mMoreFields = true;
         if (mDecoding == HistoryDecoding::EachLine && mBytes.sliced(start, end - start).startsWith(kByteOrderMark)) {
             // Each line drops a byte-order mark, and the UTF-8 decoder one more.
             mBody += kByteOrderMark.size();
             if (mBytes.sliced(mBody, end - mBody).startsWith(kByteOrderMark) && lineIsUtf8())
                 mBody += kByteOrderMark.size();
         }
+        mFieldsEnd = mBody;
         if (!isBlank(mBody, end))
             return true;
     }
@@ -172,54 +220,54 @@ qsizetype HistoryScanner::find(char c, qsizetype from) const
     return at ? static_cast<const char*>(at) - data : -1;
 }
 
-bool HistoryScanner::findField(int index, Field& found) const
+HistoryScanner::Field HistoryScanner::fieldAt(qsizetype& i, bool& more) const
 {
     // The field rules of splitRecord, on the bytes.
     const char* data = mBytes.data();
-    qsizetype i = mBody;
-    for (int k = 0;; ++k) {
-        while (i < mEnd && (data[i] == ' ' || data[i] == '\t'))
-            ++i;
-        Field current;
-        if (i < mEnd && data[i] == '"') {
-            const qsizetype close = find('"', i + 1);
-            current = Field{i + 1, close < 0 ? mEnd : close, true};
-            i = close < 0 ? mEnd : close + 1;
-            const qsizetype comma = find(',', i);
-            i = comma < 0 ? mEnd : comma;
-        } else {
-            const qsizetype comma = find(',', i);
-            current = Field{i, comma < 0 ? mEnd : comma, false};
-            i = current.end;
-        }
-        if (k == index) {
-            found = current;
-            return true;
-        }
-        if (i >= mEnd)
-            return false;
+    while (i < mEnd && (data[i] == ' ' || data[i] == '\t'))
         ++i;
+    Field field;
+    if (i < mEnd && data[i] == '"') {
+        const qsizetype close = find('"', i + 1);
+        field = Field{i + 1, close < 0 ? mEnd : close, true};
+        i = close < 0 ? mEnd : close + 1;
+        const qsizetype comma = find(',', i);
+        i = comma < 0 ? mEnd : comma;
+    } else {
+        const qsizetype comma = find(',', i);
+        field = Field{i, comma < 0 ? mEnd : comma, false};
+        i = field.end;
     }
+    more = i < mEnd;
+    if (more)
+        ++i;  // past the comma: a field follows, even an empty one at the end of the line
+    return field;
+}
+
+bool HistoryScanner::findField(int index, Field& found) const
+{
+    while (mFieldsFound <= std::min(index, kFieldsKept - 1)) {
+        if (mFieldsFound > 0 && !mMoreFields)
+            return false;
+        mFields[size_t(mFieldsFound++)] = fieldAt(mFieldsEnd, mMoreFields);
+    }
+    if (index < kFieldsKept) {
+        found = mFields[size_t(index)];
+        return true;
+    }
+    qsizetype i = mFieldsEnd;
+    bool more = mMoreFields;
+    for (int k = kFieldsKept; more; ++k) {
+        found = fieldAt(i, more);
+        if (k == index)
+            return true;
+    }
+    return false;
 }
 
 bool HistoryScanner::isHistoryRecord() const
 {
-    // The bytes that make the shape are ASCII, never part of a code page 932 or UTF-8 character: they stand
-    // in the bytes where they stand in the decoded line.
-    const char* data = mBytes.data();
-    qsizetype i = mBody;
-    for (int quoted = 0; quoted < 2; ++quoted) {
-        while (i < mEnd && (data[i] == ' ' || data[i] == '\t'))
-            ++i;
-        if (i >= mEnd || data[i] != '"')
-            return false;
-        const qsizetype close = find('"', i + 1);
-        const qsizetype comma = close < 0 ? -1 : find(',', close + 1);
-        if (comma < 0)
-            return false;
-        i = comma + 1;
-    }
-    return find(',', i) < 0;  // the count, one field
+    return hasRecordShape(mBytes.sliced(mBody, mEnd - mBody));
 }
 
 QString HistoryScanner::field(int index) const
@@ -309,8 +357,25 @@ HistoryRecord HistoryIndex::record(qsizetype row) const
     return scanner.record();
 }
 
+namespace {
+
+// Blocks from a megabyte up are mapped apart from the rest, so that letting one go hands it back to the
+// system at once. glibc otherwise raises that threshold to the size of a block once it is freed, and keeps
+// the next such block in the heap of the thread that made it, where a history read in the background and
+// let go would stay in memory for the rest of the run.
+void mapLargeBlocksApart()
+{
+#ifdef __GLIBC__
+    static std::once_flag once;
+    std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 1 << 20); });
+#endif
+}
+
+}  // namespace
+
 HistoryBytes readHistoryBytes(const QString& itemName, bool* missing, Progress* progress)
 {
+    mapLargeBlocksApart();
     HistoryBytes read;
     if (!historyNameIsSafe(itemName)) {  // such a name never had a history file of its own
         if (missing)
@@ -346,31 +411,23 @@ HistoryIndex readHistoryIndex(const QString& itemName, bool* missing, Progress* 
     return HistoryIndex(std::move(read.bytes), read.decoding, progress);
 }
 
-void releaseFreedMemory(qsizetype bytes)
-{
-    constexpr qsizetype kWorthReleasing = 1 << 20;
-#ifdef __GLIBC__
-    if (bytes > kWorthReleasing)
-        malloc_trim(0);
-#else
-    Q_UNUSED(bytes);
-    Q_UNUSED(kWorthReleasing);
-#endif
-}
-
 namespace {
 
-// Whether the lines of a file are history records, judged line by line as the file is read, for either
-// decoding, since which one applies is known only at the file's end.
+// Whether the lines of a file are history records, judged line by line as the file is read. A line that
+// begins with an ASCII character other than a blank is judged alike in either decoding; one that begins
+// otherwise (a byte-order mark, a wide blank) is judged in both, and only then does the decoding of the
+// whole file, known at its end, decide.
 class RecordsCheck {
 public:
     // Judges each complete line of the piece; the start of a line it leaves unfinished waits for the next.
     void add(QByteArrayView piece)
     {
-        mDecoding.add(piece);
+        if (mHead.size() < kByteOrderMark.size())
+            mHead += piece.first(std::min(piece.size(), kByteOrderMark.size() - mHead.size()));
+        mEachLineForSure = mEachLineForSure || mHead == kByteOrderMark || piece.contains('\0');
         qsizetype start = 0;
         if (!mCarried.isEmpty()) {
-            const qsizetype end = lineEnd(piece, 0);
+            const qsizetype end = endInPiece(piece, 0);
             mCarried += piece.first(end < 0 ? piece.size() : end);
             if (end < 0)
                 return;
@@ -379,7 +436,7 @@ public:
             start = end + 1;
         }
         while (start < piece.size() && mayBeRecords()) {
-            const qsizetype end = lineEnd(piece, start);
+            const qsizetype end = endInPiece(piece, start);
             if (end < 0) {
                 mCarried = piece.sliced(start).toByteArray();
                 return;
@@ -390,23 +447,24 @@ public:
     }
 
     // Whether the lines judged so far may still all be records, in the decoding that will apply.
-    bool mayBeRecords() const { return mRecordsIfEachLine || (mRecordsIfCp932 && !mDecoding.eachLineForSure()); }
+    bool mayBeRecords() const { return mRecordsIfEachLine || (mRecordsIfCp932 && !mEachLineForSure); }
 
-    // The verdict on the whole file, once every piece has been added.
-    bool finish()
+    // The verdict on the whole file, once every piece has been added; `decoding` works out the file's decoding
+    // when the verdict depends on it.
+    bool finish(const std::function<HistoryDecoding()>& decoding)
     {
         judge(mCarried);
-        return mDecoding.decoding() == HistoryDecoding::Cp932 ? mRecordsIfCp932 : mRecordsIfEachLine;
+        if (mRecordsIfCp932 == mRecordsIfEachLine || mEachLineForSure)
+            return mRecordsIfEachLine;
+        return decoding() == HistoryDecoding::Cp932 ? mRecordsIfCp932 : mRecordsIfEachLine;
     }
 
 private:
-    static qsizetype lineEnd(QByteArrayView bytes, qsizetype from)
+    // Where the line from `from` ends in the piece; -1 when it goes on in the next piece.
+    static qsizetype endInPiece(QByteArrayView piece, qsizetype from)
     {
-        for (qsizetype i = from; i < bytes.size(); ++i) {
-            if (bytes[i] == '\r' || bytes[i] == '\n')
-                return i;
-        }
-        return -1;
+        const qsizetype end = lineEnd(piece.data(), from, piece.size());
+        return end < piece.size() ? end : -1;
     }
 
     static bool isRecordOrBlank(QByteArrayView line, HistoryDecoding decoding)
@@ -421,8 +479,7 @@ private:
         if (first == line.end())
             return;  // blank
         if (uchar(*first) < 0x80) {
-            // Begins like a record or not in either decoding alike: no byte-order mark, no wide blank.
-            const bool record = isRecordOrBlank(line, HistoryDecoding::Cp932);
+            const bool record = hasRecordShape(line);
             mRecordsIfCp932 = mRecordsIfCp932 && record;
             mRecordsIfEachLine = mRecordsIfEachLine && record;
             return;
@@ -431,7 +488,8 @@ private:
         mRecordsIfEachLine = mRecordsIfEachLine && isRecordOrBlank(line, HistoryDecoding::EachLine);
     }
 
-    HistoryDecodingCheck mDecoding;
+    QByteArray mHead;  // the file's first bytes, up to a byte-order mark's length
+    bool mEachLineForSure = false;
     QByteArray mCarried;
     bool mRecordsIfCp932 = true;
     bool mRecordsIfEachLine = true;
@@ -446,7 +504,15 @@ bool holdsOnlyHistoryRecords(const QString& fileName)
         check.add(piece);
         return check.mayBeRecords();
     });
-    return check.mayBeRecords() && check.finish();
+    // The rare file whose verdict depends on its decoding is read once more, for that alone.
+    return check.mayBeRecords() && check.finish([&fileName] {
+        HistoryDecodingCheck decoding;
+        readFileInPieces(fileName, [&decoding](QByteArrayView piece, qint64) {
+            decoding.add(piece);
+            return !decoding.eachLineForSure();
+        });
+        return decoding.decoding();
+    });
 }
 
 }  // namespace QmrM

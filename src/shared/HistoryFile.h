@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <array>
 #include <atomic>
 #include <optional>
 #include <vector>
@@ -94,6 +95,9 @@ private:
     bool lineIsUtf8() const;
     // The current record's field `index` (0-based) as bytes; false when the record has fewer fields.
     bool findField(int index, Field& found) const;
+    // The field that begins at `i` (or after the blanks there), moving `i` past it and its comma; `more`
+    // tells whether a field follows.
+    Field fieldAt(qsizetype& i, bool& more) const;
     // Where the byte `c` first stands in the current line from `from` on; -1 when nowhere.
     qsizetype find(char c, qsizetype from) const;
     QString decodeField(const Field& field) const;
@@ -104,6 +108,12 @@ private:
     qsizetype mStart = 0;
     qsizetype mBody = 0;  // past a byte-order mark that decoding drops
     qsizetype mEnd = 0;
+    // The current record's first fields, found once as they are asked for.
+    static constexpr int kFieldsKept = 3;
+    mutable std::array<Field, kFieldsKept> mFields;
+    mutable int mFieldsFound = 0;
+    mutable qsizetype mFieldsEnd = 0;  // where the field after those found begins
+    mutable bool mMoreFields = true;
 };
 
 // How far a long piece of work on history files got (`done` of `inAll` steps: bytes read, checked, scanned or
@@ -128,8 +138,6 @@ public:
     explicit HistoryIndex(QByteArray bytes);
 
     qsizetype size() const { return mRecords; }
-    // The size of the file's bytes it holds.
-    qsizetype byteSize() const { return mBytes.size(); }
     // The history total: the counts added in file order, rounded to the nearest whole number after each, an
     // exact half going to the even neighbour.
     double total() const { return mTotal; }
@@ -160,18 +168,15 @@ struct HistoryBytes {
 };
 
 // Reads an item's history file. A missing file, or a name that cannot have one, gives none and sets
-// *missing. With `progress`, the reading adds the bytes read to its steps done, and stops when cancelled.
-// Throws DataFileError when the file cannot be read.
+// *missing. The bytes are one block of memory of their own, handed back to the system as soon as they are
+// let go, whichever thread read them. With `progress`, the reading adds the bytes read to its steps done, and stops
+// when cancelled. Throws DataFileError when the file cannot be read.
 HistoryBytes readHistoryBytes(const QString& itemName, bool* missing = nullptr, Progress* progress = nullptr);
 
 // Reads an item's history file and indexes it. A missing file gives no records and sets *missing. With
 // `progress`, the steps are twice the file's size: one for reading it, one for indexing it. Throws
 // DataFileError when the file cannot be read.
 HistoryIndex readHistoryIndex(const QString& itemName, bool* missing = nullptr, Progress* progress = nullptr);
-
-// After `bytes` of a history were let go, hands the memory back to the system when it is worth it: the
-// allocator would keep that much once it is freed.
-void releaseFreedMemory(qsizetype bytes);
 
 // Whether every line of a file that is not blank is a history record (HistoryScanner::isHistoryRecord). A
 // missing or empty file is. The file is read piece by piece, in memory of the order of its longest line, and

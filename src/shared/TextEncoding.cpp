@@ -21,6 +21,7 @@ public:
     }
 
     bool single(uchar b) const { return mSingle[b]; }
+    const std::array<bool, 256>& singles() const { return mSingle; }
 
     bool pair(uchar first, uchar second)
     {
@@ -69,25 +70,29 @@ void Cp932Check::add(QByteArrayView piece)
     if (!mValid || piece.isEmpty())
         return;
     Cp932Table& table = cp932Table();
+    const std::array<bool, 256>& single = table.singles();
     const auto* data = reinterpret_cast<const uchar*>(piece.data());
     const qsizetype n = piece.size();
     qsizetype i = 0;
+    bool valid = true;
     if (mLead >= 0) {
-        mValid = table.pair(uchar(mLead), data[0]);
+        valid = table.pair(uchar(mLead), data[0]);
         mLead = -1;
         i = 1;
     }
-    while (mValid && i < n) {
-        if (table.single(data[i])) {
+    while (valid && i < n) {
+        // In locals, so that the loop over a long file runs in registers.
+        while (i < n && single[data[i]])
             ++i;
-        } else if (i + 1 < n) {
-            mValid = table.pair(data[i], data[i + 1]);
+        if (i + 1 < n) {
+            valid = table.pair(data[i], data[i + 1]);
             i += 2;
-        } else {
+        } else if (i < n) {
             mLead = data[i];  // completed, or not, by the next piece
             ++i;
         }
     }
+    mValid = valid;
 }
 
 std::optional<QString> cp932StoredForm(const QString& text)
