@@ -127,6 +127,8 @@ public:
     }
     CsvOutput& operator<<(QByteArrayView bytes)
     {
+        if (bytes.isEmpty())
+            return *this;
         if (mUsed + bytes.size() > mPiece.size())
             mPiece.resize(std::max(mPiece.size() * 2, mUsed + bytes.size()));
         std::memcpy(mPiece.data() + mUsed, bytes.data(), size_t(bytes.size()));
