@@ -20,7 +20,7 @@ struct ProgressWindowText {
 
 // Runs `work` on a thread of its own, off the window's thread, and returns once it is done: meanwhile this
 // thread goes on handling events (the windows repaint, a start wait ends on time) while the user's input
-// waits. A long piece of work (`long` from the start, or still running after half a second) shows a
+// waits. A long piece of work (`longWork`, or still running after half a second) shows a
 // progress window over `parent`'s window that follows `progress` and keeps the other windows from input
 // until the work is done; its キャンセル sets progress.cancelled, and the work stops when it next looks.
 // `work` must touch no widget and no seam. What it throws is thrown here. Once the program is ending (or
