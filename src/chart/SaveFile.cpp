@@ -102,8 +102,9 @@ QString fromPath(const std::filesystem::path& path)
 // The file a write to `path` reaches, found as the system finds it: the folders of the way with their links
 // followed before a ".." is taken (…/link/../A.txt lies beside the link's target, not beside the link),
 // then the file's own links, also to a file that does not exist yet. Unchanged when a folder on the way
-// does not exist (the write fails there).
-QString physicalTarget(const QString& path)
+// does not exist (the write fails there). A link of another user's is not followed (as no write of the
+// program follows one): the path stops there, and `refusedLink` names it.
+QString physicalTarget(const QString& path, QString* refusedLink = nullptr)
 {
     // Made absolute as it stands: tidying "link/.." away first would be the mistake this avoids.
     std::filesystem::path file = toPath(QDir::isAbsolutePath(path) ? path : QDir::currentPath() + u'/' + path);
@@ -118,6 +119,11 @@ QString physicalTarget(const QString& path)
         const std::filesystem::path target = std::filesystem::read_symlink(here, error);
         if (error)
             return fromPath(here);
+        if (!QmrM::mayFollowLink(fromPath(here))) {
+            if (refusedLink)
+                *refusedLink = fromPath(here);
+            return fromPath(here);
+        }
         file = target.is_absolute() ? target : folder / target;
     }
     return path;
@@ -169,7 +175,12 @@ QString dataFileAt(const QString& path)
 // made it). Throws DataFileError, before anything is written, where no such file can be written.
 std::unique_ptr<QmrM::FileReplacement> replacementFor(const QString& path)
 {
-    const QString target = physicalTarget(path);
+    QString refusedLink;
+    const QString target = physicalTarget(path, &refusedLink);
+    if (!refusedLink.isEmpty())
+        throw QmrM::DataFileError(
+            QmrM::DataFileError::Write, path,
+            QStringLiteral("「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません").arg(refusedLink));
     const QFileInfo info(target);
     // Renaming over a device such as /dev/full would replace the device itself.
     if (info.exists() && !info.isFile() && !info.isDir())
