@@ -47,17 +47,8 @@ const QString kItem = QStringLiteral("項目2");
 double writeHistories(int records)
 {
     bench::writeItems(2);
-    bench::writeDataFile(QmrM::historyFileName(kItem), records, [](int i) {
-        const int day = i / 20;
-        const int second = 8 * 3600 + i % 20 * 1800;
-        return QStringLiteral("\"%1月%2日\",\"%3時%4分%5秒\",%6")
-            .arg(day / 28 % 12 + 1, 2, 10, QLatin1Char('0'))
-            .arg(day % 28 + 1, 2, 10, QLatin1Char('0'))
-            .arg(second / 3600, 2, 10, QLatin1Char('0'))
-            .arg(second / 60 % 60, 2, 10, QLatin1Char('0'))
-            .arg(second % 60, 2, 10, QLatin1Char('0'))
-            .arg(10 + i % 20);
-    });
+    bench::writeDataFile(QmrM::historyFileName(kItem), records,
+                         [](int i) { return bench::historyRecord(i / 20, 8 * 3600 + i % 20 * 1800, 10 + i % 20); });
     bench::writeDataFile(QmrM::historyFileName(QStringLiteral("項目1")),
                          {QStringLiteral("\"12月06日\",\"09時18分07秒\",20")});
     QmrM::LoadItems();
