@@ -180,6 +180,9 @@ void frmSettei::createControls(platform::FormWindow* window)
 
 void frmSettei::releaseControls()
 {
+    // The widgets go only when the unloading handler's event loop gets control back, which for the start
+    // button is the end of its wait: the history they hold, maybe hundreds of megabytes, goes now.
+    ui->lstRireki->clear();
     ui.reset();
 }
 
@@ -444,8 +447,11 @@ void frmSettei::ShowHistory()
     if (mRirekiNo < 1 || mRirekiNo > gKoumokuSu)
         return;
     mShownHistory = gKoumoku[mRirekiNo];
-    // The total label follows when the list has the history: at once, or once a long file is read.
+    // The total label follows when the list has the history: at once, or once a long file is read; until
+    // then it says so rather than showing the total of the history shown before.
     ui->lstRireki->showHistory(mShownHistory);
+    if (ui->lstRireki->isReading())
+        ui->lblGoukei->setText(QStringLiteral("合計回数 ： 集計中…"));
 }
 
 void frmSettei::cmdAgain_Click()
