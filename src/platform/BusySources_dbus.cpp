@@ -120,8 +120,9 @@ std::unique_ptr<BusySource> notificationsInhibited()
     const QString service = QStringLiteral("org.freedesktop.Notifications");
     const QString path = QStringLiteral("/org/freedesktop/Notifications");
     return std::make_unique<BusCondition>(
-        BusyReason::DoNotDisturb, call(service, path, kProperties, QStringLiteral("Get"), {service, QStringLiteral("Inhibited")}),
-        firstBool, QList<Signal>{{service, path, kProperties, QStringLiteral("PropertiesChanged")}});
+        BusyReason::DoNotDisturb,
+        call(service, path, kProperties, QStringLiteral("Get"), {service, QStringLiteral("Inhibited")}), firstBool,
+        QList<Signal>{{service, path, kProperties, QStringLiteral("PropertiesChanged")}});
 }
 
 // GNOME's do-not-disturb: banners off, read through the desktop portal.

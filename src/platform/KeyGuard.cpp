@@ -43,10 +43,7 @@ bool isClick(QEvent::Type type)
 class WindowInputFilter : public QObject {
     Q_OBJECT
 public:
-    explicit WindowInputFilter(QWidget* window) : QObject(window), mWindow(window)
-    {
-        qApp->installEventFilter(this);
-    }
+    explicit WindowInputFilter(QWidget* window) : QObject(window), mWindow(window) { qApp->installEventFilter(this); }
 
 protected:
     bool belongs(QObject* watched) const
@@ -157,7 +154,7 @@ void showWithoutTakingKeys(FormWindow* window)
     window->show();
     window->raise();
     if (focus)
-        focus->setFocus();  // where the keys go once the user turns to the window
+        focus->setFocus();   // where the keys go once the user turns to the window
     delete guardOf(window);  // came before and was sent away again: it comes anew
     new ArrivalGuard(window);
 }

@@ -106,9 +106,9 @@ WaitView::WaitView()
     connect(&waits, &StartWaits::ended, this, platform::guardedSlot([this] { waitEnded(); }));
     connect(&waits, &StartWaits::passCame, this, platform::guardedSlot([this] { passCame(); }));
     connect(&passSchedule(), &schedule::PassSchedule::holdChanged, this, platform::guardedSlot([this] {
-                if (const StartWait* wait = StartWaits::current())
-                    showTimeLeft(*wait);
-            }));
+        if (const StartWait* wait = StartWaits::current())
+            showTimeLeft(*wait);
+    }));
     // Emitted inside the guard already.
     connect(&mNotifications, &DesktopNotifications::actionInvoked, this, &WaitView::notificationAction);
 }

@@ -259,9 +259,10 @@ void TestDesktops::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
     // the keyboard), and Enter is the answer.
     QTest::qWait(2500);
     if (!seen.first().endsWith(QStringLiteral("(focused)")))
-        QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"),
-                                                      QString::number(training.window()->winId()), QStringLiteral("300"),
-                                                      QStringLiteral("20"), QStringLiteral("click"), QStringLiteral("1")});
+        QProcess::execute(
+            QStringLiteral("xdotool"),
+            {QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(training.window()->winId()),
+             QStringLiteral("300"), QStringLiteral("20"), QStringLiteral("click"), QStringLiteral("1")});
     QTRY_VERIFY(training.window()->isActiveWindow());
     QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
     QTRY_COMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);

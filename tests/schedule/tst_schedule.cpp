@@ -122,13 +122,14 @@ void TestSchedule::passDueWhileTheUserIsBusyWaitsForIt_data()
     QTest::addColumn<QmrM::BusyReasons>("reasons");
     QTest::addColumn<QString>("why");
     QTest::addColumn<QString>("meanwhile");  // what the user does with the waiting window while it is held
-    QTest::newRow("presenting full screen") << QmrM::BusyReasons(BusyReason::FullScreen) << QStringLiteral("全画面表示中")
-                                            << QString();
+    QTest::newRow("presenting full screen")
+        << QmrM::BusyReasons(BusyReason::FullScreen) << QStringLiteral("全画面表示中") << QString();
     QTest::newRow("do-not-disturb and locked, window closed")
         << (BusyReason::DoNotDisturb | BusyReason::ScreenLocked) << QStringLiteral("おやすみモード中・画面ロック中")
         << QStringLiteral("closed");
     QTest::newRow("in a call, window restored and trained")
-        << QmrM::BusyReasons(BusyReason::Inhibited) << QStringLiteral("通話・動画の再生中") << QStringLiteral("trained");
+        << QmrM::BusyReasons(BusyReason::Inhibited) << QStringLiteral("通話・動画の再生中")
+        << QStringLiteral("trained");
 }
 
 void TestSchedule::passDueWhileTheUserIsBusyWaitsForIt()
@@ -155,17 +156,17 @@ void TestSchedule::passDueWhileTheUserIsBusyWaitsForIt()
             clickButton(training, QStringLiteral("cmdNext"));
         }
     };
-    const qint64 came = startAndWatch(
-        env, {{2 * kMinuteMs + 30 * 1000, [&] { env.busy().set(reasons); }},
-              {20 * kMinuteMs,
-               [&] {
-                   heldTitle = trainingTitle();
-                   upWhileHeld = passIsUp();
-                   alarmsWhileHeld = env.clock().pending();
-                   Program::anotherStartRequested();  // the user wonders where the pass is
-               }},
-              {21 * kMinuteMs, useTheWindow},
-              {25 * kMinuteMs + 500, [&] { env.busy().set({}); }}});
+    const qint64 came =
+        startAndWatch(env, {{2 * kMinuteMs + 30 * 1000, [&] { env.busy().set(reasons); }},
+                            {20 * kMinuteMs,
+                             [&] {
+                                 heldTitle = trainingTitle();
+                                 upWhileHeld = passIsUp();
+                                 alarmsWhileHeld = env.clock().pending();
+                                 Program::anotherStartRequested();  // the user wonders where the pass is
+                             }},
+                            {21 * kMinuteMs, useTheWindow},
+                            {25 * kMinuteMs + 500, [&] { env.busy().set({}); }}});
     QCOMPARE(heldTitle, QStringLiteral("Quillmora - 保留中（%1）").arg(why));
     QVERIFY(!upWhileHeld);
     QCOMPARE(alarmsWhileHeld, 3);  // the test's own; the held wait sleeps until it is told
@@ -207,8 +208,8 @@ void TestSchedule::heldPassStartsNowStopsOrIsNoLongerHeld()
     QVERIFY(settings.window()->actions().contains(passSchedule().holdWhileBusyAction()));
     env.busy().set(BusyReason::FullScreen);
     QAction* entry = action == QLatin1String("holdWhileBusy") ? passSchedule().holdWhileBusyAction() : nullptr;
-    const qint64 came = startAndWatch(env, {{3 * kMinuteMs, [&] { (entry ? entry : trayEntry(action))->trigger(); }}},
-                                      10 * kMinuteMs);
+    const qint64 came =
+        startAndWatch(env, {{3 * kMinuteMs, [&] { (entry ? entry : trayEntry(action))->trigger(); }}}, 10 * kMinuteMs);
     if (action == QLatin1String("stopWaiting")) {
         QCOMPARE(came, qint64(-1));
         QVERIFY(!frmMain::instance().isLoaded());

@@ -3,7 +3,6 @@
 
 #include "shared/UserBusy.h"
 
-
 // What keeps the user busy, as a test tells it: nothing unless set. Its readings are there as soon as it
 // is watched; it tells of each change while it is watched, at the moment of the test's clock it is set.
 class FakeBusy final : public QmrM::UserBusy {
