@@ -3,6 +3,7 @@
 // on the root) in the full-screen state (_NET_WM_STATE_FULLSCREEN). Followed through property events on a
 // connection of its own, so that nothing of Qt's own connection changes.
 #include "BusySource.h"
+#include "X11Properties.h"
 
 #include <QGuiApplication>
 #include <QSocketNotifier>
@@ -13,9 +14,6 @@
 
 namespace platform {
 namespace {
-
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
 class X11FullScreen final : public BusySource {
 public:
@@ -32,9 +30,9 @@ protected:
             return;
         }
         mRoot = xcb_setup_roots_iterator(xcb_get_setup(mX)).data->root;
-        mActiveAtom = atom("_NET_ACTIVE_WINDOW");
-        mStateAtom = atom("_NET_WM_STATE");
-        mFullScreenAtom = atom("_NET_WM_STATE_FULLSCREEN");
+        mActiveAtom = x11::atom(mX, "_NET_ACTIVE_WINDOW");
+        mStateAtom = x11::atom(mX, "_NET_WM_STATE");
+        mFullScreenAtom = x11::atom(mX, "_NET_WM_STATE_FULLSCREEN");
         listen(mRoot, true);
         mNotifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(mX), QSocketNotifier::Read);
         QObject::connect(mNotifier.get(), &QSocketNotifier::activated, this, [this] { handleEvents(); });
@@ -54,33 +52,16 @@ protected:
     }
 
 private:
-    xcb_atom_t atom(const char* name)
-    {
-        const Reply<xcb_intern_atom_reply_t> reply(
-            xcb_intern_atom_reply(mX, xcb_intern_atom(mX, 0, uint16_t(qstrlen(name)), name), nullptr), &std::free);
-        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    }
-
     void listen(xcb_window_t window, bool on)
     {
         const uint32_t mask = on ? XCB_EVENT_MASK_PROPERTY_CHANGE : XCB_EVENT_MASK_NO_EVENT;
         xcb_change_window_attributes(mX, window, XCB_CW_EVENT_MASK, &mask);
     }
 
-    QList<uint32_t> values(xcb_window_t window, xcb_atom_t property, xcb_atom_t type)
-    {
-        const Reply<xcb_get_property_reply_t> reply(
-            xcb_get_property_reply(mX, xcb_get_property(mX, 0, window, property, type, 0, 1024), nullptr), &std::free);
-        if (!reply || reply->format != 32)
-            return {};
-        const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
-        return QList<uint32_t>(data, data + xcb_get_property_value_length(reply.get()) / 4);
-    }
-
     // Reads the active window and its state, and follows the state of the window that is active now.
     void read()
     {
-        const QList<uint32_t> active = values(mRoot, mActiveAtom, XCB_ATOM_WINDOW);
+        const QList<uint32_t> active = x11::values(mX, mRoot, mActiveAtom, XCB_ATOM_WINDOW);
         const xcb_window_t window = active.isEmpty() ? xcb_window_t(XCB_WINDOW_NONE) : active.first();
         if (window != mActive) {
             if (mActive != XCB_WINDOW_NONE)
@@ -90,7 +71,7 @@ private:
                 listen(mActive, true);
         }
         const bool fullScreen =
-            mActive != XCB_WINDOW_NONE && values(mActive, mStateAtom, XCB_ATOM_ATOM).contains(mFullScreenAtom);
+            mActive != XCB_WINDOW_NONE && x11::values(mX, mActive, mStateAtom, XCB_ATOM_ATOM).contains(mFullScreenAtom);
         xcb_flush(mX);
         report(fullScreen);
     }

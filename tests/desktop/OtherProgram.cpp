@@ -68,3 +68,17 @@ QString OtherProgram::received() const
     QFile file(mDir.filePath(QStringLiteral("received")));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
+
+std::function<void()> typeElsewhere(std::unique_ptr<OtherProgram>& other, int ms)
+{
+    return [&other, ms] {
+        other = std::make_unique<OtherProgram>();
+        if (other->isReady())
+            other->typeFor(ms);
+    };
+}
+
+bool typingIsOver(const std::unique_ptr<OtherProgram>& other)
+{
+    return other && other->isReady() && QTest::qWaitFor([&] { return !other->isTyping(); }, 30000);
+}

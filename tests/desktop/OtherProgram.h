@@ -5,6 +5,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+#include <memory>
+
 // Another program on the test's X11 desktop (other_program.cpp), in which the user works: typed into
 // with xdotool as a keyboard would, made full screen and back.
 class OtherProgram {
@@ -31,3 +34,8 @@ private:
     QProcess mTyping;
     bool mReady = false;
 };
+
+// A step for a wait's checks: the other program comes up in front and the user types there for `ms`.
+std::function<void()> typeElsewhere(std::unique_ptr<OtherProgram>& other, int ms);
+// Waits until the typing is over; false when the other program never came up or the typing never ended.
+bool typingIsOver(const std::unique_ptr<OtherProgram>& other);

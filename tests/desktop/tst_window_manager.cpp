@@ -303,14 +303,8 @@ void TestWindowManager::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
     std::unique_ptr<OtherProgram> other;
     // From three seconds before the end of the wait to twelve seconds after it, the user types a text with
     // digits and Enter in another program.
-    const auto typeElsewhere = [&] {
-        other = std::make_unique<OtherProgram>();
-        if (other->isReady())
-            other->typeFor(15000);
-    };
-    startWaitFromTheSettingsWindow({{kWaitRealMs - 3000, typeElsewhere}});
-    QVERIFY(other && other->isReady());
-    QVERIFY(QTest::qWaitFor([&] { return !other->isTyping(); }, 30000));
+    startWaitFromTheSettingsWindow({{kWaitRealMs - 3000, typeElsewhere(other, 15000)}});
+    QVERIFY(typingIsOver(other));
     QVERIFY2(other->typed().size() > 100, qPrintable(other->typed()));
     QCOMPARE(other->received(), other->typed());  // every key went where the user typed it
     QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
