@@ -12,9 +12,6 @@
 
 #include <memory>
 
-// One line of the history list: "n _ date _ time _ count".
-QString HistoryLine(qsizetype number, const QString& date, const QString& time, const QString& count);
-
 namespace settings {
 
 // The rows of one history, made from its file's index as they are drawn or asked for (assistive technology
@@ -84,7 +81,6 @@ public:
     // Empties the list; a history being read is forgotten.
     void clear();
     int count() const;
-    bool isReading() const { return mReading != nullptr; }
     // How row `row` is drawn now.
     ShownRow shownRow(int row) const;
 

@@ -99,7 +99,7 @@ QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
 
 }  // namespace
 
-QString HistoryTotalText(double total)
+QString historyTotalText(double total)
 {
     return QStringLiteral("合計回数 ： ") + QString::number(total == 0.0 ? 0.0 : total, 'f', 0);
 }
@@ -350,7 +350,7 @@ void frmSettei::connectHandlers()
     connect(ui->cmdDel, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdDel_Click));
     connect(ui->cmdClear, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdClear_Click));
     connect(ui->lstRireki, &settings::HistoryList::historyShown, this,
-            platform::guardedSlot([this](double total) { ui->lblGoukei->setText(HistoryTotalText(total)); }));
+            platform::guardedSlot([this](double total) { ui->lblGoukei->setText(historyTotalText(total)); }));
     connectItemListClicks();
 }
 
@@ -449,7 +449,8 @@ void frmSettei::cmdAgain_Click()
     }
     Unload();
     // The training window's start-up runs now, at the beginning of the wait: it rereads the data files
-    // and prepares the first item while the window waits minimised.
+    // and prepares the first item while the window waits minimised (or out of sight, where the desktop keeps
+    // no minimised windows).
     waitForPass(startWaitSeconds());
 }
 
