@@ -35,7 +35,7 @@ protected:
         if (event->type() != QEvent::PaletteChange || !watched->isWidgetType())
             return false;
         const QColor colour = static_cast<QWidget*>(watched)->palette().color(QPalette::Window);
-        if (colour != ButtonFaceColor()) {
+        if (colour != buttonFaceColor()) {
             mStartNs = bench::monotonicNs();
         } else if (mStartNs != 0) {
             flashesMs.push_back(bench::msSince(mStartNs));

@@ -1,19 +1,33 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building, running and testing Quillmora need, when they are missing.
+#
+#   scripts/setup.sh          building and running (./run), and ./test: the tests offscreen, on Xvfb with
+#                             openbox, the accessibility bus and the tray, the format check
+#   scripts/setup.sh --full   also what ./test --full needs: the other desktops (Wayland compositors, i3),
+#                             the Debian package's tools, clang 14 for the fuzzers
 set -euo pipefail
 
 packages=(
-    cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
+    cmake ninja-build ccache g++ make pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-wayland libgl-dev
     libchm-dev fp-utils-3.2.2
     fonts-ipafont-gothic
-    dpkg-dev desktop-file-utils appstream file xvfb xauth
-    openbox x11-utils xdotool libxcb1-dev dbus at-spi2-core python3-pyatspi
+    xvfb xauth openbox x11-utils xdotool libxcb1-dev dbus at-spi2-core python3-pyatspi
     trayer python3-dbus python3-gi
-    sway xwayland qt6-wayland weston i3 grim kwin-wayland
-    clang-14 clang-format-14 libfuzzer-14-dev libclang-rt-14-dev
+    clang-format-14
 )
+case "${1:-}" in
+    --full)
+        packages+=(
+            dpkg-dev desktop-file-utils appstream file
+            sway xwayland weston i3 grim kwin-wayland
+            clang-14 libfuzzer-14-dev libclang-rt-14-dev
+        )
+        ;;
+    "") ;;
+    *) echo "usage: scripts/setup.sh [--full]" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

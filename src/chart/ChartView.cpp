@@ -159,49 +159,45 @@ QImage ChartView::picture() const
     return image;
 }
 
-QStringList ChartView::headingLines() const
+ChartView::Layout ChartView::layOut(const Content& content, const QRect& area, const QFont& font)
 {
-    return geometryFor(rect(), font()).heading;
+    const Geometry g = geometryFor(content, area, font);
+    return Layout{g.heading, placeDateLabels(content, g, QFontMetrics(font))};
 }
 
-std::vector<ChartView::DateLabel> ChartView::dateLabels() const
+double ChartView::referenceFor(const Content& content, const Bar& bar)
 {
-    return placeDateLabels(geometryFor(rect(), font()), QFontMetrics(font()));
-}
-
-double ChartView::referenceFor(const Bar& bar) const
-{
-    return mContent.weekly ? mContent.reference * bar.recordedDays : mContent.reference;
+    return content.weekly ? content.reference * bar.recordedDays : content.reference;
 }
 
 // The heading on one line when it fits; else the name on a line of its own, given way in its middle when too
 // long for it (its start and end stay readable), and the range with its days below, on two lines if need be:
 // the days are never cut.
-QStringList ChartView::layOutHeading(const QFontMetrics& metrics, int width) const
+QStringList ChartView::layOutHeading(const Content& content, const QFontMetrics& metrics, int width)
 {
-    if (metrics.horizontalAdvance(mContent.heading()) <= width)
-        return {mContent.heading()};
-    const QString when = mContent.range + kHeadingSpace + mContent.span;
-    QStringList lines{metrics.elidedText(mContent.name, Qt::ElideMiddle, width)};
+    if (metrics.horizontalAdvance(content.heading()) <= width)
+        return {content.heading()};
+    const QString when = content.range + kHeadingSpace + content.span;
+    QStringList lines{metrics.elidedText(content.name, Qt::ElideMiddle, width)};
     if (metrics.horizontalAdvance(when) <= width)
         lines.append(when);
     else
-        lines << mContent.range << mContent.span;
+        lines << content.range << content.span;
     return lines;
 }
 
-ChartView::Geometry ChartView::geometryFor(const QRect& area, const QFont& font) const
+ChartView::Geometry ChartView::geometryFor(const Content& content, const QRect& area, const QFont& font)
 {
     const QFontMetrics metrics(font);
     const QFontMetrics headingMetrics(headingFont(font));
     Geometry g;
     g.headingArea = QRect(area.left() + kMargin, area.top() + kMargin, area.width() - 2 * kMargin, 0);
-    g.heading = layOutHeading(headingMetrics, g.headingArea.width());
+    g.heading = layOutHeading(content, headingMetrics, g.headingArea.width());
     double low = 0;
-    double high = std::max(1.0, mContent.weekly ? 0.0 : mContent.reference);
-    for (const Bar& bar : mContent.bars) {
+    double high = std::max(1.0, content.weekly ? 0.0 : content.reference);
+    for (const Bar& bar : content.bars) {
         low = std::min(low, bar.count);
-        high = std::max({high, bar.count, bar.recorded ? referenceFor(bar) : 0.0});
+        high = std::max({high, bar.count, bar.recorded ? referenceFor(content, bar) : 0.0});
     }
     g.step = niceStep(high - low);
     g.high = std::ceil(high / g.step) * g.step;
@@ -241,7 +237,7 @@ void ChartView::paintEvent(QPaintEvent*)
 void ChartView::draw(QPainter& painter, const QRect& area, bool withChoice) const
 {
     painter.fillRect(area, Qt::white);
-    const Geometry g = geometryFor(area, painter.font());
+    const Geometry g = geometryFor(mContent, area, painter.font());
     drawHeading(painter, g);
     drawGrid(painter, g);
     const bool anyRecorded =
@@ -340,7 +336,7 @@ void ChartView::drawReference(QPainter& painter, const Geometry& g) const
             if (!bar.recorded)
                 continue;
             const double left = g.plot.left() + slot * static_cast<double>(i);
-            const int y = g.y(referenceFor(bar));
+            const int y = g.y(referenceFor(mContent, bar));
             painter.drawLine(QPointF(left, y), QPointF(left + slot, y));
         }
     } else {
@@ -371,15 +367,16 @@ void ChartView::drawReferenceLegend(QPainter& painter, const Geometry& g) const
 
 // The dates below the axis, none over another: those that name a year are placed first, then the first
 // date of a weekly axis (which names its year too), then the others from left to right where they find room.
-std::vector<ChartView::DateLabel> ChartView::placeDateLabels(const Geometry& g, const QFontMetrics& metrics) const
+std::vector<ChartView::DateLabel> ChartView::placeDateLabels(const Content& content, const Geometry& g,
+                                                             const QFontMetrics& metrics)
 {
-    const std::vector<Bar>& bars = mContent.bars;
+    const std::vector<Bar>& bars = content.bars;
     std::vector<std::pair<int, size_t>> candidates;  // rank, bar
     for (size_t i = 0; i < bars.size(); ++i) {
-        if (!carriesLabel(bars, i, mContent.weekly))
+        if (!carriesLabel(bars, i, content.weekly))
             continue;
-        const bool first = candidates.empty() && mContent.weekly;
-        candidates.emplace_back(labelNamesAYear(bars[i], mContent.weekly) ? 0 : first ? 1 : 2, i);
+        const bool first = candidates.empty() && content.weekly;
+        candidates.emplace_back(labelNamesAYear(bars[i], content.weekly) ? 0 : first ? 1 : 2, i);
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -388,7 +385,7 @@ std::vector<ChartView::DateLabel> ChartView::placeDateLabels(const Geometry& g, 
     const int gap = metrics.horizontalAdvance(QStringLiteral("  "));
     std::vector<DateLabel> placed;
     for (const auto& [rank, i] : candidates) {
-        const QString text = dateLabel(bars[i], mContent.weekly, rank == 1);
+        const QString text = dateLabel(bars[i], content.weekly, rank == 1);
         const int width = metrics.horizontalAdvance(text);
         const int centre = static_cast<int>(g.plot.left() + slot * (static_cast<double>(i) + 0.5));
         const int left =
@@ -409,7 +406,7 @@ void ChartView::drawDateLabels(QPainter& painter, const Geometry& g) const
 {
     const double slot = g.slot(mContent.bars.size());
     painter.setPen(kTextColour);
-    for (const DateLabel& label : placeDateLabels(g, QFontMetrics(painter.font()))) {
+    for (const DateLabel& label : placeDateLabels(mContent, g, QFontMetrics(painter.font()))) {
         const double x = g.plot.left() + slot * (label.bar + 0.5);
         painter.drawLine(QPointF(x, g.plot.bottom()), QPointF(x, g.plot.bottom() + 3));
         painter.drawText(label.rect, Qt::AlignCenter, label.text);
@@ -418,7 +415,7 @@ void ChartView::drawDateLabels(QPainter& painter, const Geometry& g) const
 
 int ChartView::barAt(const QPoint& point) const
 {
-    const Geometry g = geometryFor(rect(), font());
+    const Geometry g = geometryFor(mContent, rect(), font());
     if (mContent.bars.empty() || point.x() < g.plot.left() || point.x() > g.plot.right() ||
         point.y() < g.plot.top() - 4 || point.y() > g.plot.bottom() + 4)
         return -1;

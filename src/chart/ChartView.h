@@ -52,9 +52,13 @@ public:
     // The chart as shown, without the choice or the focus mark, at the screen's pixel density: for a picture.
     QImage picture() const;
 
-    // The heading's lines and the dates below the axis as drawn at the present size.
-    QStringList headingLines() const;
-    std::vector<DateLabel> dateLabels() const;
+    // Where the heading's lines and the dates below the axis go when the content is drawn within an area in a
+    // font, as the view draws itself and its picture.
+    struct Layout {
+        QStringList heading;
+        std::vector<DateLabel> dates;
+    };
+    static Layout layOut(const Content& content, const QRect& area, const QFont& font);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -80,11 +84,12 @@ private:
         int y(double value) const;
         double slot(size_t bars) const;
     };
-    Geometry geometryFor(const QRect& area, const QFont& font) const;
-    QStringList layOutHeading(const QFontMetrics& metrics, int width) const;
-    std::vector<DateLabel> placeDateLabels(const Geometry& g, const QFontMetrics& metrics) const;
+    static Geometry geometryFor(const Content& content, const QRect& area, const QFont& font);
+    static QStringList layOutHeading(const Content& content, const QFontMetrics& metrics, int width);
+    static std::vector<DateLabel> placeDateLabels(const Content& content, const Geometry& g,
+                                                  const QFontMetrics& metrics);
     // The instructed count that a bar compares with: per day, or for the days recorded in a week.
-    double referenceFor(const Bar& bar) const;
+    static double referenceFor(const Content& content, const Bar& bar);
     void draw(QPainter& painter, const QRect& area, bool withChoice) const;
     void drawHeading(QPainter& painter, const Geometry& g) const;
     void drawGrid(QPainter& painter, const Geometry& g) const;

@@ -23,7 +23,6 @@ public:
     // Any file opened before is closed first.
     bool open(const QString& fileName);
     void close();
-    bool isOpen() const { return mHandle != nullptr; }
     QString fileName() const { return mFileName; }
 
     // The start page named in the file's system records, as an absolute path inside the file

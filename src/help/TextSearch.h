@@ -51,7 +51,6 @@ public:
 
     // Adds as much of the page's text as there is room for; a page that finds none is left out.
     void addPage(const QString& path, const QString& title, QStringView text);
-    qsizetype pageCount() const { return mPages.size(); }
     bool isFull() const { return mSize >= mCapacity; }
     // The pages the words occur on, most hits first (then in the order they were added).
     QList<Hit> search(const QString& words) const;

@@ -70,7 +70,7 @@ NoticeBox::~NoticeBox()
         mBox->close();  // deletes itself
 }
 
-std::unique_ptr<NoticeBox> ShowNotice(const QString& text, int style, const QString& title)
+std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QString& title)
 {
     auto notice = std::make_unique<NoticeBox>();
     if (const auto& replacement = QmrM::seams().messageBox) {

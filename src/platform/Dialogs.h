@@ -37,14 +37,14 @@ public:
     ~NoticeBox() override;
 
 private:
-    friend std::unique_ptr<NoticeBox> ShowNotice(const QString&, int, const QString&);
+    friend std::unique_ptr<NoticeBox> showNotice(const QString&, int, const QString&);
     QPointer<QWidget> mBox;
 };
 
 // A message that does not wait for its answer: the program goes on while it is shown (a box over a wait
 // must not hold the wait back), and closes it when what it tells is over. Tests see it as a message box
 // (the seam is given the NoticeBox, which they watch to see the box go).
-std::unique_ptr<NoticeBox> ShowNotice(const QString& text, int style, const QString& title);
+std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QString& title);
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText = QString());
 

@@ -20,13 +20,6 @@
 #include <exception>
 #include <limits>
 
-QString HistoryLine(qsizetype number, const QString& date, const QString& time, const QString& count)
-{
-    // Built in one allocation: the rows on screen are made again as the list scrolls.
-    const QLatin1String separator(" _ ");
-    return QString::number(number) % separator % date % separator % time % separator % count;
-}
-
 namespace settings {
 namespace {
 
@@ -35,6 +28,14 @@ constexpr int kRowsKept = 512;
 constexpr qsizetype kFieldShownAtMost = 200;
 constexpr double kSmallestRowPoints = 9;
 constexpr int kProgressRepaintMs = 100;
+
+// One line of the history list: "n _ date _ time _ count", built in one allocation: the rows on screen are
+// made again as the list scrolls.
+QString historyLine(qsizetype number, const QString& date, const QString& time, const QString& count)
+{
+    const QLatin1String separator(" _ ");
+    return QString::number(number) % separator % date % separator % time % separator % count;
+}
 
 QString shownField(const QString& field)
 {
@@ -94,7 +95,7 @@ HistoryModel::Row HistoryModel::row(int number) const
     const QmrM::HistoryRecord record = mHistory.record(number);
     const QString count = shownField(record.count);
     auto* made =
-        new Row{HistoryLine(qsizetype(number) + 1, shownField(record.date), shownField(record.time), count), count};
+        new Row{historyLine(qsizetype(number) + 1, shownField(record.date), shownField(record.time), count), count};
     const Row shown = *made;
     mRows.insert(number, made);
     return shown;

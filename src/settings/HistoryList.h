@@ -12,9 +12,6 @@
 
 #include <memory>
 
-// One line of the history list: "n _ date _ time _ count".
-QString HistoryLine(qsizetype number, const QString& date, const QString& time, const QString& count);
-
 namespace settings {
 
 // The rows of one history, made from its file's index as they are drawn or asked for (assistive technology

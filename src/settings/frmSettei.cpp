@@ -100,7 +100,7 @@ QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
 
 }  // namespace
 
-QString HistoryTotalText(double total)
+QString historyTotalText(double total)
 {
     return QStringLiteral("合計回数 ： ") + QString::number(total == 0.0 ? 0.0 : total, 'f', 0);
 }
@@ -354,7 +354,7 @@ void frmSettei::connectHandlers()
     connect(ui->cmdDel, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdDel_Click));
     connect(ui->cmdClear, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdClear_Click));
     connect(ui->lstRireki, &settings::HistoryList::historyShown, this, platform::guardedSlot([this](double total) {
-                ui->lblGoukei->setText(HistoryTotalText(total));
+                ui->lblGoukei->setText(historyTotalText(total));
                 ui->lblGoukei->setToolTip(QString());
             }));
     // An unreadable history is told, not fatal: the item can still be deleted or its file put right.

@@ -9,7 +9,7 @@
 #include <optional>
 
 // The history total's text: "合計回数 ： " and the total.
-QString HistoryTotalText(double total);
+QString historyTotalText(double total);
 
 // The settings window: items and their histories, the options, and the start of the next pass.
 // Its controls exist only while it is loaded.

@@ -70,7 +70,7 @@ QColor PaletteColor(int index)
     return QColor(palette[index & 15]);
 }
 
-double ItemNameFontSize(const QString& name)
+double itemNameFontSize(const QString& name)
 {
     const qsizetype length = name.size();
     if (length >= 1 && length <= 5)
@@ -104,7 +104,7 @@ platform::PresentedItem frmMain::presentedItem() const
     return ui ? mPresented : platform::PresentedItem{};
 }
 
-QColor ButtonFaceColor()
+QColor buttonFaceColor()
 {
     return QApplication::palette().color(QPalette::Button);
 }
@@ -195,7 +195,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
 void frmMain::createControls(platform::FormWindow* window)
 {
     ui = std::make_unique<Ui>(window);
-    setBackground(ButtonFaceColor());
+    setBackground(buttonFaceColor());
     connectHandlers();
     help::offerHelpKey(window, QStringLiteral("training.html"));
 }
@@ -267,7 +267,7 @@ void frmMain::ShowCurrentItem()
 {
     const QString& name = gKoumoku[gGenzai];
     ui->lblKoumoku->setText(name);
-    ui->lblKoumoku->setFont(namedFont(ItemNameFontSize(name)));
+    ui->lblKoumoku->setFont(namedFont(itemNameFontSize(name)));
 
     const int count = gRandomKaisu == 1 ? randomCount(gShijiSu[gGenzai]) : gShijiSu[gGenzai];
     ui->lblKaisu->setText(QString::number(count));
@@ -350,7 +350,7 @@ void frmMain::cmdNext_Click()
             advanceFlashColour();
             return;
         }
-        setBackground(ButtonFaceColor());
+        setBackground(buttonFaceColor());
         setStepColour(gGenzai, kStepColour);
         ++gGenzai;
         setStepColour(gGenzai, kCurrentStepColour);

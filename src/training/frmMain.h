@@ -12,10 +12,10 @@
 QColor PaletteColor(int index);
 
 // The training window's usual background, the toolkit's button face.
-QColor ButtonFaceColor();
+QColor buttonFaceColor();
 
 // The font size of an item name on the training window, chosen by the name's length.
-double ItemNameFontSize(const QString& name);
+double itemNameFontSize(const QString& name);
 
 // The training window: presents the items one after the other, records the counts done and flashes
 // between items. The program's startup window. Its controls exist only while it is loaded.

@@ -295,7 +295,7 @@ void WaitView::tellTimeLeft(const StartWait& wait)
     mNotifications.show(DesktopNotifications::TimeLeft, notice, [this, text] {
         // The service's answer comes later: the wait may be over by then.
         if (StartWaits::current())
-            mTimeLeftBox = platform::ShowNotice(text, platform::vbInformation, QStringLiteral("Quillmora"));
+            mTimeLeftBox = platform::showNotice(text, platform::vbInformation, QStringLiteral("Quillmora"));
     });
 }
 

@@ -462,7 +462,9 @@ void TestChart::longNamesAndLongAxesReadWhole()
         for (int range = 0; range < ranges->count(); ++range) {
             ranges->setCurrentIndex(range);
             // The heading's lines fit, and its days are whole on one of them.
-            const QStringList lines = chartView->headingLines();
+            const chart::ChartView::Layout layout =
+                chart::ChartView::layOut(chartView->content(), chartView->rect(), chartView->font());
+            const QStringList& lines = layout.heading;
             const QString span = chartView->content().span;
             QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return line.contains(span); }),
                      qPrintable(lines.join(u'|')));
@@ -471,7 +473,7 @@ void TestChart::longNamesAndLongAxesReadWhole()
             if (!chartView->content().weekly)
                 continue;
             // Weeks over 400 days: January names its year, as does the first month; no date over another.
-            const std::vector<chart::ChartView::DateLabel> labels = chartView->dateLabels();
+            const std::vector<chart::ChartView::DateLabel>& labels = layout.dates;
             QStringList texts;
             for (size_t i = 0; i < labels.size(); ++i) {
                 texts.append(labels[i].text);

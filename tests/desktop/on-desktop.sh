@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a desktop of its own, as a user's session would run the program: a private X server
 # (Xvfb) with a window manager, or a headless Wayland compositor, which decides minimising, restoring,
-# activation and focus as on a real desktop. With --dbus the command gets a private D-Bus session (empty:
-# the test starts the services it needs on it); with --a11y also the accessibility bus. Without either it
-# has no session bus at all, never the one of the session the tests were started from.
+# activation and focus as on a real desktop. With --dbus the command gets a private D-Bus session on which
+# nothing is activated (session-bus.conf names no service folder): the test starts the services it needs,
+# whatever the machine has installed. With --a11y also the accessibility bus. Without either it has no
+# session bus at all, never the one of the session the tests were started from.
 # QUILLMORA_DESKTOP_SCREEN sets the X server's screen size (default 1280x1024x24).
 #
 #   tests/desktop/on-desktop.sh [--desktop KIND] [--dbus | --a11y] command [arguments...]
@@ -20,8 +21,12 @@
 # The command learns the kind from QUILLMORA_DESKTOP. Wayland compositors refuse to run as root: run as
 # root, the script runs them and the command as the user nobody (the build tree must be readable by it).
 #
-# Fails when a tool of the desktop is missing (scripts/setup.sh installs them all): a desktop that cannot
-# be tried is a test that did not pass.
+# A new kind is one block below, "desktop_KIND": it names the tools it needs, Qt's platform for the
+# program (xcb or wayland) and whether it needs a D-Bus session, and defines start_desktop; then one line in
+# tests/CMakeLists.txt runs the start wait's test on it.
+#
+# Fails when a tool of the desktop is missing (scripts/setup.sh --full installs them all): a desktop that
+# cannot be tried is a test that did not pass.
 set -euo pipefail
 
 desktop=openbox
@@ -35,65 +40,6 @@ case "${1:-}" in
     --a11y) a11y=1; dbus=1; shift ;;
     --dbus) dbus=1; shift ;;
 esac
-[[ $desktop == kwin ]] && dbus=1
-mode=()
-[[ $dbus -eq 1 ]] && mode=(--dbus)
-[[ $a11y -eq 1 ]] && mode=(--a11y)
-
-case "$desktop" in
-    openbox) tools=(Xvfb openbox) ;;
-    i3) tools=(Xvfb i3) ;;
-    sway) tools=(sway swaymsg grim) ;;
-    sway-xwayland) tools=(sway swaymsg grim Xwayland) ;;
-    weston) tools=(weston weston-debug) ;;
-    kwin) tools=(kwin_wayland dbus-run-session) ;;
-    *) echo "on-desktop: no desktop \"$desktop\"" >&2; exit 2 ;;
-esac
-wayland=0
-[[ $desktop == sway* || $desktop == weston || $desktop == kwin ]] && wayland=1
-[[ $wayland -eq 1 ]] && tools+=(setpriv) || tools+=(xprop xwininfo xdotool)
-for tool in "${tools[@]}"; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "on-desktop: $tool is missing (scripts/setup.sh installs it)" >&2
-        exit 1
-    fi
-done
-if [[ $wayland -eq 1 ]] && ! ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1; then
-    echo "on-desktop: Qt's Wayland platform (qt6-wayland) is missing" >&2
-    exit 1
-fi
-
-if [[ $wayland -eq 1 && $(id -u) -eq 0 ]]; then
-    if ! setpriv --reuid=nobody --regid=nogroup --clear-groups test -r "$1" -a -r "$0"; then
-        echo "on-desktop: the user nobody cannot read $1 or $0; the checkout's folders must be readable by all" >&2
-        exit 1
-    fi
-    exec setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/nonexistent "$0" --desktop "$desktop" \
-        "${mode[@]}" "$@"
-fi
-
-if [[ $dbus -eq 1 && -z "${QUILLMORA_IN_DBUS_SESSION:-}" ]]; then
-    export QUILLMORA_IN_DBUS_SESSION=1
-    exec dbus-run-session -- "$0" --desktop "$desktop" "${mode[@]}" "$@"
-fi
-if [[ $dbus -eq 0 ]]; then
-    # A bus address that leads nowhere (an unset one would let D-Bus start a bus of its own).
-    export DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/quillmora-no-session-bus"
-fi
-
-workdir=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$workdir"
-}
-trap cleanup EXIT
-export XDG_RUNTIME_DIR="$workdir/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export HOME="$workdir/home"
-mkdir "$HOME"
-export QUILLMORA_DESKTOP=$desktop
 
 fail() {
     echo "on-desktop: $1" >&2
@@ -123,6 +69,16 @@ window_manager_runs() {
     xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
 }
 
+# An X11 window manager on an X server of its own: start_x_window_manager NAME COMMAND [ARGUMENTS...]
+start_x_window_manager() {
+    local name=$1
+    shift
+    start_x_server
+    "$@" >"$workdir/$name.log" 2>&1 &
+    pids+=($!)
+    await window_manager_runs || fail "$name did not start"
+}
+
 wayland_socket() {
     [[ -S "$XDG_RUNTIME_DIR/wayland-quillmora" ]]
 }
@@ -131,47 +87,62 @@ sway_socket() {
     SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock 2>/dev/null) && [[ -S "$SWAYSOCK" ]]
 }
 
-case "$desktop" in
-    openbox)
-        start_x_server
-        openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
-        pids+=($!)
-        await window_manager_runs || fail "openbox did not start"
-        ;;
-    i3)
-        start_x_server
+start_sway() {
+    {
+        echo "output HEADLESS-1 resolution 1280x1024"
+        [[ $platform == xcb ]] && echo "xwayland force" || echo "xwayland disable"
+    } >"$workdir/sway.conf"
+    WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WAYLAND_DISPLAY= DISPLAY= \
+        sway -c "$workdir/sway.conf" >"$workdir/sway.log" 2>&1 &
+    pids+=($!)
+    await sway_socket || fail "sway did not start"
+    sway_socket
+    export SWAYSOCK
+    export WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && ls wayland-* | grep -v lock | head -1)
+    if [[ $platform == xcb ]]; then
+        # sway tells its children the display of its Xwayland.
+        swaymsg exec 'echo $DISPLAY >$XDG_RUNTIME_DIR/x-display' >/dev/null
+        await test -s "$XDG_RUNTIME_DIR/x-display" || fail "sway's Xwayland did not start"
+        export DISPLAY=$(cat "$XDG_RUNTIME_DIR/x-display")
+    fi
+}
+
+# The desktops. Each sets `tools` (what it needs on PATH), `session` (x11: an X server and window manager;
+# wayland: a Wayland compositor, run as nobody when the script runs as root), `platform` (Qt's platform for
+# the program: xcb or wayland) and `needs_dbus`, and defines start_desktop.
+needs_dbus=0
+desktop_openbox() {
+    tools=(Xvfb openbox) session=x11 platform=xcb
+    start_desktop() { start_x_window_manager openbox openbox --sm-disable; }
+}
+desktop_i3() {
+    tools=(Xvfb i3) session=x11 platform=xcb
+    start_desktop() {
         printf 'font pango:monospace 8\n' >"$workdir/i3.conf"
-        i3 -c "$workdir/i3.conf" >"$workdir/i3.log" 2>&1 &
-        pids+=($!)
-        await window_manager_runs || fail "i3 did not start"
-        ;;
-    sway | sway-xwayland)
-        {
-            echo "output HEADLESS-1 resolution 1280x1024"
-            [[ $desktop == sway-xwayland ]] && echo "xwayland force" || echo "xwayland disable"
-        } >"$workdir/sway.conf"
-        WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WAYLAND_DISPLAY= DISPLAY= \
-            sway -c "$workdir/sway.conf" >"$workdir/sway.log" 2>&1 &
-        pids+=($!)
-        await sway_socket || fail "sway did not start"
-        sway_socket
-        export SWAYSOCK
-        export WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && ls wayland-* | grep -v lock | head -1)
-        if [[ $desktop == sway-xwayland ]]; then
-            # sway tells its children the display of its Xwayland.
-            swaymsg exec 'echo $DISPLAY >$XDG_RUNTIME_DIR/x-display' >/dev/null
-            await test -s "$XDG_RUNTIME_DIR/x-display" || fail "sway's Xwayland did not start"
-            export DISPLAY=$(cat "$XDG_RUNTIME_DIR/x-display")
-        fi
-        ;;
-    weston)
+        start_x_window_manager i3 i3 -c "$workdir/i3.conf"
+    }
+}
+desktop_sway() {
+    tools=(sway swaymsg grim) session=wayland platform=wayland
+    start_desktop() { start_sway; }
+}
+desktop_sway-xwayland() {
+    tools=(sway swaymsg grim Xwayland) session=wayland platform=xcb
+    start_desktop() { start_sway; }
+}
+desktop_weston() {
+    tools=(weston weston-debug) session=wayland platform=wayland
+    start_desktop() {
         weston --backend=headless-backend.so --use-pixman --socket=wayland-quillmora --width=1280 --height=1024 \
             --idle-time=0 --debug >"$workdir/weston.log" 2>&1 &
         pids+=($!)
         await wayland_socket || fail "weston did not start"
         export WAYLAND_DISPLAY=wayland-quillmora
-        ;;
-    kwin)
+    }
+}
+desktop_kwin() {
+    tools=(kwin_wayland) session=wayland platform=wayland needs_dbus=1
+    start_desktop() {
         # KWin's binary asks for a capability that a container may not grant; a copy asks for none.
         cp "$(command -v kwin_wayland)" "$workdir/kwin_wayland"
         KWIN_COMPOSE=Q "$workdir/kwin_wayland" --virtual --socket wayland-quillmora --width 1280 --height 1024 \
@@ -179,23 +150,81 @@ case "$desktop" in
         pids+=($!)
         await wayland_socket || fail "kwin did not start"
         export WAYLAND_DISPLAY=wayland-quillmora
-        ;;
-esac
+    }
+}
 
-if [[ $a11y -eq 1 ]]; then
-    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$workdir/atspi.log" 2>&1 &
-    pids+=($!)
-    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-    export NO_AT_BRIDGE=0
-    sleep 0.5
+if ! declare -F "desktop_$desktop" >/dev/null; then
+    echo "on-desktop: no desktop \"$desktop\"" >&2
+    exit 2
+fi
+"desktop_$desktop"
+[[ $needs_dbus -eq 1 ]] && dbus=1
+mode=()
+[[ $dbus -eq 1 ]] && mode=(--dbus)
+[[ $a11y -eq 1 ]] && mode=(--a11y)
+
+[[ $dbus -eq 1 ]] && tools+=(dbus-run-session dbus-send)
+[[ $session == wayland ]] && tools+=(setpriv) || tools+=(xprop xwininfo xdotool)
+for tool in "${tools[@]}"; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "on-desktop: $tool is missing (scripts/setup.sh --full installs it)" >&2
+        exit 1
+    fi
+done
+if [[ $platform == wayland ]] && ! ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1; then
+    echo "on-desktop: Qt's Wayland platform (qt6-wayland) is missing" >&2
+    exit 1
 fi
 
-if [[ $desktop == openbox || $desktop == i3 || $desktop == sway-xwayland ]]; then
-    export QT_QPA_PLATFORM=xcb
+if [[ $session == wayland && $(id -u) -eq 0 ]]; then
+    if ! setpriv --reuid=nobody --regid=nogroup --clear-groups test -r "$1" -a -r "$0"; then
+        echo "on-desktop: the user nobody cannot read $1 or $0; the checkout's folders must be readable by all" >&2
+        exit 1
+    fi
+    exec setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/nonexistent "$0" --desktop "$desktop" \
+        "${mode[@]}" "$@"
+fi
+
+if [[ $dbus -eq 1 && -z "${QUILLMORA_IN_DBUS_SESSION:-}" ]]; then
+    export QUILLMORA_IN_DBUS_SESSION=1
+    exec dbus-run-session --config-file="$(dirname "$0")/session-bus.conf" -- "$0" --desktop "$desktop" "${mode[@]}" "$@"
+fi
+if [[ $dbus -eq 0 ]]; then
+    # A bus address that leads nowhere (an unset one would let D-Bus start a bus of its own).
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/quillmora-no-session-bus"
+fi
+
+workdir=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$workdir"
+}
+trap cleanup EXIT
+export XDG_RUNTIME_DIR="$workdir/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export HOME="$workdir/home"
+mkdir "$HOME"
+export QUILLMORA_DESKTOP=$desktop
+
+start_desktop
+
+if [[ $a11y -eq 1 ]]; then
+    # Nothing is activated on the session bus: the accessibility bus is started here, and the program may
+    # ask for it once its launcher answers.
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$workdir/atspi.log" 2>&1 &
+    pids+=($!)
+    await dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress ||
+        fail "the accessibility bus did not start"
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    export NO_AT_BRIDGE=0
+fi
+
+export QT_QPA_PLATFORM=$platform
+if [[ $platform == xcb ]]; then
     # Started from a launcher that knows nothing of Wayland, an X11 program under a Wayland compositor
     # learns of the compositor from its X server alone.
     unset WAYLAND_DISPLAY
-else
-    export QT_QPA_PLATFORM=wayland
 fi
 "$@"

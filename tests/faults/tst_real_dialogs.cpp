@@ -104,7 +104,7 @@ void TestRealDialogs::stylesOfferTheirButtonsIconAndDefault()
 void TestRealDialogs::noticeDoesNotWait()
 {
     auto notice =
-        platform::ShowNotice(QStringLiteral("お知らせ"), platform::vbInformation, QStringLiteral("Quillmora"));
+        platform::showNotice(QStringLiteral("お知らせ"), platform::vbInformation, QStringLiteral("Quillmora"));
     // Back here at once, with the box open.
     QMessageBox* box = openBox();
     QVERIFY(box);
@@ -115,7 +115,7 @@ void TestRealDialogs::noticeDoesNotWait()
     notice.reset();  // closed by the user already: nothing left to close
 
     // A notice the program lets go of closes.
-    notice = platform::ShowNotice(QStringLiteral("お知らせ"), platform::vbInformation, QStringLiteral("Quillmora"));
+    notice = platform::showNotice(QStringLiteral("お知らせ"), platform::vbInformation, QStringLiteral("Quillmora"));
     QVERIFY(openBox());
     notice.reset();
     QTRY_VERIFY(!openBox());

@@ -14,7 +14,7 @@ if ! command -v dpkg-deb >/dev/null; then
     exit 77
 fi
 for tool in dpkg-shlibdeps desktop-file-validate appstreamcli file; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup.sh --full installs it)" >&2; exit 1; }
 done
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/quillmora-package.XXXXXX")

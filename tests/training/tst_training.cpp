@@ -97,7 +97,7 @@ protected:
     {
         if (watched == mWindow && event->type() == QEvent::PaletteChange) {
             const QColor colour = mWindow->palette().color(QPalette::Window);
-            if (colour != ButtonFaceColor())
+            if (colour != buttonFaceColor())
                 flashes.append(colour);
         }
         return false;
@@ -212,7 +212,7 @@ void TestTraining::nameFontSizeFollowsTheLength()
     const QList<QPair<int, double>> table = {{0, 16},  {1, 65},  {5, 65},  {6, 48},  {8, 48},  {9, 36},
                                              {10, 36}, {11, 28}, {14, 28}, {15, 22}, {18, 22}, {19, 16}};
     for (const auto& [length, points] : table)
-        QCOMPARE(ItemNameFontSize(QString(length, QChar(u'腕'))), points);
+        QCOMPARE(itemNameFontSize(QString(length, QChar(u'腕'))), points);
     TestEnv env;
     frmMain& form = startTraining(QStringLiteral("\"ストレッチ体操\",3"));
     QCOMPARE(control(form, QStringLiteral("lblKoumoku"))->font().pointSizeF(), 48.0);
@@ -291,7 +291,7 @@ void TestTraining::numbersAndNamesShowWhole()
         }
         const QString context = name->text() + QStringLiteral(" / ") + count->text();
         // The described sizes stay the labels' fonts; what is shown fits and is drawn whole.
-        QCOMPARE(name->font().pointSizeF(), ItemNameFontSize(name->text()));
+        QCOMPARE(name->font().pointSizeF(), itemNameFontSize(name->text()));
         QCOMPARE(count->font().pointSizeF(), 150.0);
         for (platform::FitLabel* label : {name, count}) {
             const platform::ShownText shown = label->shownText();
@@ -323,7 +323,7 @@ void TestTraining::planStepsReadOnEveryBackground()
     TestEnv env;
     frmMain& form = startTraining(QStringLiteral("\"腕立て伏せ\",20\r\n\"腹筋\",30\r\n\"首のストレッチ\",10"));
     QWidget* window = form.window();
-    QList<QColor> backgrounds = {ButtonFaceColor()};
+    QList<QColor> backgrounds = {buttonFaceColor()};
     for (int i = 0; i < 16; ++i)  // the flash colours, and the two the flash leaves out
         backgrounds.append(PaletteColor(i));
     for (const QColor& background : backgrounds) {
@@ -466,7 +466,7 @@ void TestTraining::secondPressDuringTheFlashRecordsNothing()
     BackgroundRecorder recorder(form.window());
     int pressesDuringFlash = 0;
     env.clock().after(30, [&] {  // 30 ms into the 0.1 s flash
-        if (form.isLoaded() && form.window()->palette().color(QPalette::Window) != ButtonFaceColor()) {
+        if (form.isLoaded() && form.window()->palette().color(QPalette::Window) != buttonFaceColor()) {
             control<QToolButton>(form, QStringLiteral("cmdNext"))->click();
             pressEnterIn(countBox());
             ++pressesDuringFlash;
