@@ -184,7 +184,8 @@ void PagePictures::registerOn(QTextDocument* document)
 QSizeF PagePictures::intrinsicSize(QTextDocument* document, int position, const QTextFormat& format)
 {
     const qreal scale = deviceScale(document);
-    const QSizeF size = askedSize(format.toImageFormat(), sourceOf(document, pictureName(document, format)).own) * scale;
+    const QSizeF size =
+        askedSize(format.toImageFormat(), sourceOf(document, pictureName(document, format)).own) * scale;
     const qreal room = roomAt(document, position, scale);
     if (room <= 0 || size.width() <= room)
         return size;
