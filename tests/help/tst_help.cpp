@@ -168,7 +168,7 @@ public slots:
 
 private:
     const QStringList kSchemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),
-                               QStringLiteral("mailto")};
+                               QStringLiteral("mailto"), QStringLiteral("smb"), QStringLiteral("sftp")};
 };
 
 }  // namespace
@@ -409,7 +409,9 @@ void TestHelp::onlyWebLinksLeaveTheHelpAndOnlyWhenConfirmed()
     QVERIFY(viewer);
     DesktopStandIn desktop;
     const QString title = QStringLiteral("HTML ヘルプ");
-    for (const char* link : {"file:///etc/passwd", "mailto:someone@example.org"}) {
+    // Other schemes, a host or none, and a web address without a host are refused before any question.
+    for (const char* link : {"file:///etc/passwd", "mailto:someone@example.org", "smb://fileserver/share/notes.txt",
+                             "sftp://fileserver/home", "https:///etc/passwd"}) {
         mBoxes->dialogs().expectMessage(
             QStringLiteral("このリンクはヘルプからは開けません。\n\n") + QLatin1String(link), title,
             platform::vbExclamation);
