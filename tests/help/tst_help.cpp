@@ -167,8 +167,8 @@ public slots:
     void open(const QUrl& url) { opened.append(url); }
 
 private:
-    const QStringList kSchemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),
-                               QStringLiteral("mailto"), QStringLiteral("smb"), QStringLiteral("sftp")};
+    const QStringList kSchemes{QStringLiteral("http"),   QStringLiteral("https"), QStringLiteral("file"),
+                               QStringLiteral("mailto"), QStringLiteral("smb"),   QStringLiteral("sftp")};
 };
 
 }  // namespace
