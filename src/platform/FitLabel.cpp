@@ -293,9 +293,13 @@ void FitLabel::paintText(QPainter& painter)
     else if (alignment() & Qt::AlignVCenter)
         top = std::floor(area.top() + (area.height() - height) / 2);
     // Where an accent or a descender would be cut at an edge, the lines move away from it: first so that the
-    // glyphs and what the painting adds around them stay inside, then so that the glyphs do, whatever that adds.
+    // glyphs keep a pixel clear of the label's edges where they leave room for it (text touching an edge reads
+    // as cut), then so that the glyphs and what the painting adds around them stay inside, then so that the
+    // glyphs do, whatever that adds.
     const InkRows ink = inkRows(shown.lines, shown.font, this);
-    for (const QRect& room : {area, glyphArea()}) {
+    const QRect clear = glyphArea().adjusted(0, 1, 0, -1);
+    const QRect rooms[] = {ink.height() <= clear.height() ? clear : area, area, glyphArea()};
+    for (const QRect& room : rooms) {
         const qreal roomBottom = room.top() + room.height();
         if (top + ink.bottom > roomBottom)
             top = roomBottom - ink.bottom;
