@@ -343,8 +343,8 @@ void TestChart::mouseChoosesTheBarUnderIt()
 
 void TestChart::menuAndShortcutOnTheSettingsLists()
 {
-    // The settings window's lists get the menu and the window Ctrl+G: the item list for its current entry,
-    // the history list for the item it shows.
+    // The settings window's lists get the menu and Ctrl+G: the item list for its current entry, the history
+    // list and the rest of the window for the item the history shows.
     TestEnv env;
     writeTwoItems(env);
     frmSettei& form = showSettings();
@@ -399,6 +399,11 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
     QTest::keyClick(historyList, Qt::Key_G, Qt::ControlModifier);
     QCOMPARE(chartWindow(), chart);
     QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("A"));
+    // In the item list, whose menu shows Ctrl+G beside グラフを表示, it charts the list's entry (B).
+    itemList->setCurrentRow(1);
+    itemList->setFocus();
+    QTest::keyClick(itemList, Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("B"));
 
     // The chart belongs to the settings window and goes with it at once, though the window's deletion may
     // wait (for the whole start wait, when 開始 unloads it).
