@@ -380,7 +380,7 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
                 .arg(QString::fromUtf8(name)),
             title, platform::vbExclamation);
     }
-    env.dialogs().expectMessage(QStringLiteral("「old.csv」は既にあります。\n置き換えますか?"), title,
+    env.dialogs().expectMessage(QStringLiteral("「old.csv」は既にあります。\n置き換えますか？"), title,
                                 platform::vbOKCancel | platform::vbExclamation);
     const QDir data(env.dir());
     env.answerSaveDialogs({data.filePath(QStringLiteral("腹筋.TXT")), data.filePath(QmrM::kItemsFile),
