@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FitLabel.h"
 
+#include "LineBreaks.h"
+
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainter>
@@ -122,7 +124,8 @@ QFont smallestFittingFont(const QFont& font, double minimumPoints, const QPaintD
 
 QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device)
 {
-    QTextLayout layout(text, font, device);
+    const QString kept = withWordsKeptWhole(text);
+    QTextLayout layout(kept, font, device);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -130,7 +133,7 @@ QStringList wrappedLines(const QString& text, const QFont& font, qreal width, co
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
-        lines.append(text.mid(line.textStart(), line.textLength()));
+        lines.append(withoutWordJoiners(kept.mid(line.textStart(), line.textLength())));
     }
     layout.endLayout();
     // A break at blanks leaves them at the end of the line, where they would push a centred line aside.
