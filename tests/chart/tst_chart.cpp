@@ -10,6 +10,7 @@
 #include "chart/ProgressActions.h"
 #include "chart/SaveFile.h"
 #include "platform/AppSetup.h"
+#include "platform/NameComboBox.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
@@ -459,6 +460,17 @@ void TestChart::longNamesAndLongAxesReadWhole()
     auto* chartView = control<chart::ChartView>("picChart");
     auto* ranges = control<QComboBox>("cboRange");
     QWidget* window = chartWindow();
+    // The item chooser shows the name's start and "…", drawn as a chooser of that text alone.
+    auto* items = control<platform::NameComboBox>("cboItem");
+    const QString shownName = items->shownText();
+    QVERIFY2(shownName.startsWith(QStringLiteral("伸伸伸")) && shownName.endsWith(QChar(0x2026)),
+             qPrintable(shownName));
+    platform::NameComboBox alone(platform::NameComboBox::Kind::ChooseOnly);
+    alone.addItem(shownName);
+    alone.setFont(items->font());
+    alone.resize(items->size());
+    QCOMPARE(items->grab().toImage().convertToFormat(QImage::Format_RGB32),
+             alone.grab().toImage().convertToFormat(QImage::Format_RGB32));
     QFont headingFont = chartView->font();
     headingFont.setBold(true);
     const QFontMetrics heading(headingFont);

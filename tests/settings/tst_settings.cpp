@@ -7,6 +7,7 @@
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/FitLabel.h"
+#include "platform/NameComboBox.h"
 #include "help/HtmlHelp.h"
 #include "settings/HistoryList.h"
 #include "settings/frmSettei.h"
@@ -107,6 +108,7 @@ private slots:
     void historyWithUnreadableBytesIsShownNotFatal();
     void historyTotalsRoundHalfToEvenAndNeverOverflow();
     void comboChoiceShowsThatItemsHistory();
+    void longNamesShowTheirStartInTheCombo();
     void typingInTheComboChoosesNothing();
     void missingHistoryShowsEmptyAndUnreadableEnds();
     void longRowsShowTheirCountWhole();
@@ -262,6 +264,23 @@ void TestSettings::historyLinesAndTotals()
     chooseInCombo(0);
     QCOMPARE(historyShown(), QStringList());
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
+}
+
+void TestSettings::longNamesShowTheirStartInTheCombo()
+{
+    TestEnv env;
+    const QString start = QStringLiteral("ゆっくり腕立て伏せ（膝をついて）と肩回しのストレッチ");
+    frmSettei& form = openSettings(itemsNamed({start + QStringLiteral("を十回"), start + QStringLiteral("を二十回")}));
+    auto* combo = control<platform::NameComboBox>(form, QStringLiteral("cboKoumoku"));
+    control<QWidget>(form, QStringLiteral("lstKoumoku"))->setFocus();
+    // The start of the name and "…", not its tail; so both names look alike.
+    const QString shownFirst = combo->shownText();
+    QVERIFY2(shownFirst.endsWith(QChar(0x2026)) && start.startsWith(shownFirst.chopped(1)), qPrintable(shownFirst));
+    const QImage first = combo->grab().toImage();
+    chooseInCombo(1);
+    control<QWidget>(form, QStringLiteral("lstKoumoku"))->setFocus();
+    QCOMPARE(combo->shownText(), shownFirst);
+    QCOMPARE(combo->grab().toImage(), first);
 }
 
 void TestSettings::historyWithUnreadableBytesIsShownNotFatal_data()
