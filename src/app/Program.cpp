@@ -26,16 +26,33 @@ std::unique_ptr<tray::WaitView> gWaitView;
 
 const QString kTitle = QStringLiteral("Quillmora");
 
+// Another copy rewrites the files this folder's lists are (links into a folder that another data folder uses
+// too, or a copy here that no lock file marks and that does not answer): two copies would undo each other's
+// changes.
+void tellFilesInUse(const platform::SingleInstance& instance)
+{
+    platform::MsgBox(QStringLiteral("ファイル「%1」は、ほかの Quillmora が使っています（このフォルダーか、"
+                                    "リンクで同じファイルを使っている別のフォルダーで動いています）。\n"
+                                    "その Quillmora を終了してから、もう一度起動してください。")
+                         .arg(QDir::toNativeSeparators(instance.blockedFile())),
+                     platform::vbExclamation, kTitle);
+}
+
 // The copy that holds the folder's lock did not answer. A copy running on this computer holds its lock file
 // open, and the lock is never taken from it: this start ends. Else the lock's process number went to another
-// program, and the lock is taken over. A lock made on another computer sharing the folder, or on this one
-// under its former name, may be left over from a copy that is long gone: the user, who can tell, may take it.
+// program, and the lock is taken over. A lock made on another computer sharing the folder (told by the machine
+// id the lock records, as two computers may share a host name) may be left over from a copy that is long gone:
+// the user, who can tell, may take it.
 bool takeOverSilentLock(platform::SingleInstance& instance)
 {
     const platform::SingleInstance::LockHolder holder = instance.lockHolder();
     if (holder.onThisComputer) {
         if (instance.takeOver())
             return true;
+        if (!instance.blockedFile().isEmpty()) {
+            tellFilesInUse(instance);
+            return false;
+        }
         platform::MsgBox(
             QStringLiteral("このフォルダーでは Quillmora が既に動いていますが、応答がありません。\n"
                            "動いている Quillmora（プロセス番号 %1）を終了してから、もう一度起動してください。")
@@ -56,10 +73,16 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
                          "ほかのコンピューターで Quillmora が動いていないことを確かめてから OK を押すと、"
                          "このロックを引き継いで起動します。キャンセルを押すと終了します。")
                          .arg(QDir::toNativeSeparators(instance.lockFilePath()));
-    if (platform::MsgBox(question, platform::vbOKCancel | platform::vbExclamation, kTitle) != platform::vbOK)
+    // Taking the lock of a copy that still runs would let two copies undo each other's changes: Enter cancels.
+    if (platform::MsgBox(question, platform::vbOKCancel | platform::vbExclamation | platform::vbDefaultButton2,
+                         kTitle) != platform::vbOK)
         return false;
     if (instance.takeOver())
         return true;
+    if (!instance.blockedFile().isEmpty()) {
+        tellFilesInUse(instance);
+        return false;
+    }
     platform::MsgBox(QStringLiteral("ロックファイル「%1」を引き継げませんでした。\n"
                                     "Quillmora がまだ使っているか、ファイルを削除できません。")
                          .arg(QDir::toNativeSeparators(instance.lockFilePath())),
@@ -91,6 +114,9 @@ bool claimDataFolder()
     gInstance = std::make_unique<platform::SingleInstance>(QDir::currentPath());
     switch (gInstance->claim()) {
     case platform::SingleInstance::Outcome::HandedOver:
+        return false;
+    case platform::SingleInstance::Outcome::FilesInUse:
+        tellFilesInUse(*gInstance);
         return false;
     case platform::SingleInstance::Outcome::OtherSilent:
         if (!takeOverSilentLock(*gInstance))

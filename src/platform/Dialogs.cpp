@@ -38,11 +38,9 @@ int qtMessageBox(const QString& text, const QString& title, int style)
     QMessageBox box(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::NoButton, dialogParent());
     box.setObjectName(QStringLiteral("MsgBox"));
     QPushButton* ok = box.addButton(QMessageBox::Ok);
-    if ((style & 0x0F) == vbOKCancel)
-        box.setEscapeButton(box.addButton(QMessageBox::Cancel));
-    else
-        box.setEscapeButton(ok);
-    box.setDefaultButton(ok);
+    QPushButton* cancel = (style & 0x0F) == vbOKCancel ? box.addButton(QMessageBox::Cancel) : nullptr;
+    box.setEscapeButton(cancel ? cancel : ok);
+    box.setDefaultButton(cancel && (style & vbDefaultButton2) ? cancel : ok);
     box.exec();
     return box.clickedButton() == ok ? vbOK : vbCancel;
 }

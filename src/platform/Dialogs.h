@@ -20,6 +20,7 @@ enum MsgStyle : int {
     vbCritical = 16,
     vbExclamation = 48,
     vbInformation = 64,
+    vbDefaultButton2 = 256,  // the second button (キャンセル) is the default, for a question where OK risks harm
 };
 
 // Buttons a message box can answer with.

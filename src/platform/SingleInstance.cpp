@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SingleInstance.h"
 
+#include "shared/DataFileNames.h"
+
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -22,6 +25,19 @@ QString canonicalFolder(const QString& folder)
 {
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     return canonical.isEmpty() ? folder : canonical;
+}
+
+// Whether a lock file was made on this computer: the machine id it records tells, where both computers have
+// one; a lock made before ids were recorded has only the host name, which another computer may share.
+bool madeOnThisComputer(const QString& lockFile, const QString& host)
+{
+    QFile file(lockFile);
+    const QList<QByteArray> lines = file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>();
+    const QByteArray recorded = lines.value(3).trimmed();  // after the process number, program and host
+    const QByteArray ours = QSysInfo::machineUniqueId();
+    if (!recorded.isEmpty() && !ours.isEmpty())
+        return recorded == ours;
+    return host == QSysInfo::machineHostName();
 }
 
 }  // namespace
@@ -57,15 +73,37 @@ QString SingleInstance::lockFilePath() const
 SingleInstance::Outcome SingleInstance::claim()
 {
     if (mLock.tryLock(0)) {
+        // No copy runs in this folder; one in another folder may rewrite the same files through links.
+        if (!lockDataFiles(false)) {
+            mLock.unlock();
+            return Outcome::FilesInUse;
+        }
         listen();
         return Outcome::Running;
     }
     if (mLock.error() != QLockFile::LockFailedError) {
-        // No lock can be made here (a read-only folder, say): nothing can be overwritten either, so the
-        // program runs without one.
-        return Outcome::Running;
+        // No lock file can be made here (a folder where the files may only be rewritten in place, or a
+        // read-only one): the files themselves are the lock.
+        if (lockDataFiles(true)) {
+            if (mRewriteLocks.holdsAny())
+                listen();
+            return Outcome::Running;
+        }
+        return tellRunningCopy() ? Outcome::HandedOver : Outcome::FilesInUse;
     }
+    // A copy on another computer cannot be reached through this computer's socket: the user is asked at once.
+    const LockHolder holder = lockHolder();
+    if (holder.known && !holder.onThisComputer)
+        return Outcome::OtherSilent;
     return tellRunningCopy() ? Outcome::HandedOver : Outcome::OtherSilent;
+}
+
+bool SingleInstance::lockDataFiles(bool inPlace)
+{
+    const QDir folder(mFolder);
+    mBlockedFile =
+        mRewriteLocks.take({folder.filePath(QmrM::kItemsFile), folder.filePath(QmrM::kSettingsFile)}, inPlace);
+    return mBlockedFile.isEmpty();
 }
 
 SingleInstance::LockHolder SingleInstance::lockHolder() const
@@ -73,7 +111,7 @@ SingleInstance::LockHolder SingleInstance::lockHolder() const
     LockHolder holder;
     QString application;
     holder.known = mLock.getLockInfo(&holder.pid, &holder.host, &application);
-    holder.onThisComputer = holder.known && holder.host == QSysInfo::machineHostName();
+    holder.onThisComputer = holder.known && madeOnThisComputer(lockFilePath(), holder.host);
     return holder;
 }
 
@@ -81,6 +119,10 @@ bool SingleInstance::takeOver()
 {
     if (!mLock.removeStaleLockFile() || !mLock.tryLock(0))
         return false;
+    if (!lockDataFiles(false)) {
+        mLock.unlock();
+        return false;
+    }
     listen();
     return true;
 }

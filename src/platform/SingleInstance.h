@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "shared/DataFiles.h"
+
 #include <QLockFile>
 #include <QObject>
 #include <QString>
@@ -16,7 +18,9 @@ namespace platform {
 // folder's canonical path, in the user's private runtime folder ($XDG_RUNTIME_DIR, or a folder of the
 // user's own that only the user may enter), where no other user can take the name or listen in. A later
 // start in the same folder finds the lock taken, tells the running copy through the socket, and ends
-// without reading or writing any data file. Copies in different folders run independently.
+// without reading or writing any data file. Copies in different folders run independently, unless their
+// files are links to the same files: the running copy also locks what its rewrites replace (RewriteLocks),
+// which in a folder where no lock file can be made is the only lock.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +34,7 @@ public:
         Running,      // this is the running copy of the folder
         HandedOver,   // another copy runs there and has been told of this start
         OtherSilent,  // another copy holds the folder but could not be reached
+        FilesInUse,   // a copy elsewhere (or one that cannot be reached) rewrites the same files: blockedFile()
     };
     // Becomes the running copy of the folder, or hands this start over to the one that is.
     Outcome claim();
@@ -39,14 +44,19 @@ public:
         bool known = false;  // the lock file could be read
         qint64 pid = 0;
         QString host;
-        bool onThisComputer = false;  // so the holder runs: the lock of a copy that died here is taken over
+        // By the machine id the lock records (by the host name for a lock that records none), so the holder
+        // runs: the lock of a copy that died here is taken over.
+        bool onThisComputer = false;
     };
     LockHolder lockHolder() const;
     QString lockFilePath() const;
 
     // Removes the lock of a silent holder and becomes the running copy. Fails, leaving the lock, while a
-    // process holds the lock file open (a copy running on this computer, or one the file system reports).
+    // process holds the lock file open (a copy running on this computer, or one the file system reports), or
+    // a copy holds the files (blockedFile()).
     bool takeOver();
+    // The data file (the end of its links) whose lock another copy holds, after FilesInUse or a failed takeOver().
+    QString blockedFile() const { return mBlockedFile; }
 
     // The local socket's full path for a folder; empty when the user has no private runtime folder.
     static QString serverName(const QString& folder);
@@ -60,10 +70,14 @@ private:
     // later start, finding the lock held by a copy that does not answer, tells the user.
     void listen();
     bool tellRunningCopy() const;
+    // Locks what the rewrites replace; false (blockedFile() set) when another copy holds it.
+    bool lockDataFiles(bool inPlace);
 
     QString mFolder;
     QString mServerName;
     QLockFile mLock;
+    QmrM::RewriteLocks mRewriteLocks;
+    QString mBlockedFile;
     QLocalServer* mServer = nullptr;
 };
 

@@ -3,6 +3,7 @@
 
 #include "platform/FitLabel.h"
 #include "platform/Guard.h"
+#include "shared/Errors.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -216,7 +217,14 @@ void HistoryList::showHistory(const QString& itemName)
 {
     clear();
     if (QFileInfo(QmrM::historyFileName(itemName)).size() < kReadInBackgroundFrom) {
-        present(QmrM::readHistoryIndex(itemName));
+        QmrM::HistoryIndex history;
+        try {
+            history = QmrM::readHistoryIndex(itemName);
+        } catch (const QmrM::DataFileError& error) {
+            emit historyUnreadable(error.description());
+            return;
+        }
+        present(std::move(history));
         return;
     }
     mReading = std::make_unique<Reading>();
@@ -245,8 +253,14 @@ void HistoryList::takeReadHistory(int generation)
     reading->thread.release()->deleteLater();  // its signal is being delivered
     mProgressTimer.stop();
     setAccessibleDescription(QString());
-    if (reading->failure)
-        std::rethrow_exception(reading->failure);
+    if (reading->failure) {
+        try {
+            std::rethrow_exception(reading->failure);  // anything but an unreadable file goes on to the guard
+        } catch (const QmrM::DataFileError& error) {
+            emit historyUnreadable(error.description());
+        }
+        return;
+    }
     present(std::move(reading->history));
 }
 

@@ -78,8 +78,7 @@ public:
     ~HistoryList() override;
 
     // Shows the history of an item. historyShown() follows at once for a file read in a moment, later for a
-    // long one. A file that cannot be read throws DataFileError, from here or, read in the background, from
-    // the event loop through the guard.
+    // long one; for a file that cannot be read, historyUnreadable() with the reason, and the list stays empty.
     void showHistory(const QString& itemName);
     // Empties the list; a history being read is forgotten.
     void clear();
@@ -100,6 +99,8 @@ public:
 signals:
     // The history asked for is shown, with its total.
     void historyShown(double total);
+    // The history asked for cannot be read (a folder in its place, no permission): why, naming the file.
+    void historyUnreadable(const QString& description);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

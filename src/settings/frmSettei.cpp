@@ -12,6 +12,7 @@
 #include "platform/Handover.h"
 #include "platform/ScrollBar.h"
 #include "platform/TextBox.h"
+#include "shared/Errors.h"
 #include "shared/ItemNames.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
@@ -350,8 +351,16 @@ void frmSettei::connectHandlers()
     connect(ui->cmdHozon, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdHozon_Click));
     connect(ui->cmdDel, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdDel_Click));
     connect(ui->cmdClear, &QToolButton::clicked, this, guarded(this, &frmSettei::cmdClear_Click));
-    connect(ui->lstRireki, &settings::HistoryList::historyShown, this,
-            platform::guardedSlot([this](double total) { ui->lblGoukei->setText(HistoryTotalText(total)); }));
+    connect(ui->lstRireki, &settings::HistoryList::historyShown, this, platform::guardedSlot([this](double total) {
+                ui->lblGoukei->setText(HistoryTotalText(total));
+                ui->lblGoukei->setToolTip(QString());
+            }));
+    // An unreadable history is told, not fatal: the item can still be deleted or its file put right.
+    connect(ui->lstRireki, &settings::HistoryList::historyUnreadable, this,
+            platform::guardedSlot([this](const QString& description) {
+                ui->lblGoukei->setText(QStringLiteral("履歴を読めません"));
+                ui->lblGoukei->setToolTip(description);
+            }));
     connectItemListClicks();
 }
 
@@ -586,8 +595,17 @@ void frmSettei::cmdNew_Click()
                          QStringLiteral("キャンセル"));
         return;
     }
+    // The history file first: where it cannot be made (a folder where no file may be made), the item must not
+    // enter the list, or every pass would stop at it.
+    try {
+        createHistoryFile(name);
+    } catch (const DataFileError& error) {
+        platform::MsgBox(
+            error.description() + QStringLiteral("\n履歴ファイルを作れないため、%1 は登録しませんでした。").arg(name),
+            platform::vbExclamation, QStringLiteral("新規登録中止"));
+        return;
+    }
     appendItemRecord(name, *count);
-    createHistoryFile(name);
     ui->lstKoumoku->addItem(name);
     LoadItems();
     // The items list was changed outside the program meanwhile: the lists show what it holds now, so that a
@@ -683,6 +701,7 @@ void frmSettei::cmdDel_Click()
     fillItemLists();
     ui->lstRireki->clear();
     ui->lblGoukei->setText(QStringLiteral("0"));
+    ui->lblGoukei->setToolTip(QString());  // it may have told why the deleted item's history was unreadable
     if (gKoumokuSu != 0) {
         ui->cboKoumoku->setEditText(gKoumoku[1]);
         mRirekiNo = 1;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DataFiles.h"
 
+#include "Errors.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,20 +16,33 @@ QString resolveDataFileName(const QString& name)
 {
     if (QFileInfo::exists(name))
         return name;
-    const QStringList entries = QDir::current().entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const QFileInfo info(name);
+    const QDir folder = info.dir();
+    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return entry;
+        if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0)
+            return name.contains(u'/') ? folder.filePath(entry) : entry;
     }
     return name;
 }
 
-QString rewriteTarget(const QString& fileName)
+QString writeTarget(const QString& fileName)
 {
     // Follows a chain of links (a loop ends after a few dozen steps, as the system's own lookup does).
     QString path = fileName;
-    for (int step = 0; step < 40 && QFileInfo(path).isSymLink(); ++step)
+    for (int step = 0; step < 40 && QFileInfo(path).isSymLink(); ++step) {
+        if (!mayFollowLink(path))
+            throw DataFileError(
+                DataFileError::Write, fileName,
+                QStringLiteral("「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません").arg(path));
         path = QFileInfo(path).symLinkTarget();
+    }
+    return path;
+}
+
+QString rewriteTarget(const QString& fileName)
+{
+    const QString path = writeTarget(fileName);
     const QFileInfo target(path);
     if (target.isSymLink())
         return fileName;

@@ -3,14 +3,17 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 namespace QmrM {
 
 // File operations on the data files in the current directory. Every operation opens, works and closes
 // before it returns. Failures throw DataFileError naming the file and the reason in plain Japanese.
 
-// The name under which a data file exists in the current directory, its letters' case ignored
-// ("項目一覧.TXT" finds "項目一覧.txt"); the given name when no such file exists yet.
+// The name under which a data file exists in its folder (the current directory for a bare name), its letters'
+// case ignored ("項目一覧.TXT" finds "項目一覧.txt"); the given name when no such file exists yet.
 QString resolveDataFileName(const QString& name);
 
 // The whole content of a file. A missing file gives an empty result and sets *missing when given.
@@ -18,13 +21,22 @@ QByteArray readWholeFile(const QString& fileName, bool* missing = nullptr);
 
 // Replaces a file's content atomically: the new content is written to a temporary file beside it, flushed
 // to disk and renamed over the old one, so the old content survives any failure. The new file keeps the
-// old one's permissions (and owner, where the system allows). A symbolic link stays a link: the file it
-// points to is replaced. In a folder where no file can be made but the file itself may be written (a
-// shared folder), the file is rewritten in place and flushed, its old content put back when that fails.
+// old one's permissions and its owner and group where the system allows (else at least the group). A
+// symbolic link stays a link: the file it points to is replaced. In a folder where no file can be made but the file
+// itself may be written (a shared folder), the file is rewritten in place and flushed, its old content put back when
+// that fails.
 void replaceFileAtomically(const QString& fileName, const QByteArray& content);
 
-// The file a rewrite of `fileName` replaces: the file a symbolic link points to when that is a regular file
-// or does not exist yet, otherwise `fileName` itself.
+// The file a write to `fileName` reaches: the end of its chain of symbolic links. Every write follows a link
+// only when it belongs to the user or to root, so that a link another user made in a shared folder cannot
+// lead the program's writes to a file of the user's elsewhere; any other link throws DataFileError
+// naming `fileName` and the link.
+QString writeTarget(const QString& fileName);
+// Whether a write may follow the symbolic link `link` (see writeTarget).
+bool mayFollowLink(const QString& link);
+
+// The file a rewrite of `fileName` replaces: the end of its chain of links (see writeTarget) when that is a
+// regular file or does not exist yet, otherwise `fileName` itself.
 QString rewriteTarget(const QString& fileName);
 
 // Appends bytes with a single write, creating the file when missing. A failed or short write is
@@ -58,5 +70,27 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName);
 // Removes from the current directory the temporary files that interrupted rewrites of the given data files
 // left behind, and nothing else. Returns how many were removed.
 int removeLeftoverTemporaryFiles(const QStringList& dataFileNames);
+
+// Advisory locks a running copy holds for its whole run on what its rewrites replace, so that no other copy
+// rewrites the same files from its own memory meanwhile: the folder each rewrite puts its new file in (a data
+// file may be a link into a folder that another data folder links to as well) and, where a file is rewritten
+// in place (a folder where no file can be made), the file itself, which a copy on another computer sees
+// locked too. Locks the file system does not offer (a folder on some network file systems) are done without.
+class RewriteLocks {
+public:
+    RewriteLocks() = default;
+    ~RewriteLocks();
+    RewriteLocks(const RewriteLocks&) = delete;
+    RewriteLocks& operator=(const RewriteLocks&) = delete;
+
+    // Locks what rewrites of the given data files replace; `inPlace` when they are rewritten in place.
+    // Returns the file whose lock another copy holds, holding nothing then; empty when the locks are held.
+    QString take(const QStringList& dataFiles, bool inPlace);
+    void release();
+    bool holdsAny() const { return !mHeld.empty(); }
+
+private:
+    std::vector<int> mHeld;
+};
 
 }  // namespace QmrM

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -62,16 +63,23 @@ QByteArray systemName(const QString& fileName)
     return QFile::encodeName(fileName);
 }
 
-// Opens a file, going on after an interrupted call; fails with the system's reason.
-int openFile(const QString& fileName, int flags, DataFileError::Kind kind)
+// Opens `path` (no link: the end of a data file's chain of links), going on after an interrupted call; fails
+// with the system's reason, naming the data file.
+int openFile(const QString& path, int flags, const QString& fileName)
 {
     int fd;
     do
-        fd = ::open(systemName(fileName).constData(), flags | O_CLOEXEC, 0666);
+        fd = ::open(systemName(path).constData(), flags | O_NOFOLLOW | O_CLOEXEC, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        fail(kind, fileName, errno);
+        fail(DataFileError::Write, fileName, errno);
     return fd;
+}
+
+// Opens the file a write to a data file reaches (see writeTarget).
+int openForWriting(const QString& fileName, int flags)
+{
+    return openFile(writeTarget(fileName), flags | O_WRONLY, fileName);
 }
 
 bool isFolder(int fd)
@@ -105,7 +113,8 @@ void closeQuietly(int fd)
 }
 
 // Gives a new data file the permissions of the file it replaces (or the usual ones), and its owner and
-// group where the system allows it.
+// group where the system allows it. Another member of the file's group may not give it the owner, but keeps
+// the group, through which the owner and the other members still reach the file.
 void takeOverAttributes(int fd, const QByteArray& path)
 {
     struct stat existing {};
@@ -115,10 +124,21 @@ void takeOverAttributes(int fd, const QByteArray& path)
         ::fchmod(fd, 0666 & ~mask);
         return;
     }
-    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-        // Only the owner's own files here, then: the permissions below still hold.
+    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0 && ::fchown(fd, uid_t(-1), existing.st_gid) != 0) {
+        // Neither can be kept (the file is writable to all): the permissions below still hold.
     }
     ::fchmod(fd, existing.st_mode & 07777);
+}
+
+// Takes an advisory lock (flock's `operation`), going on after an interrupted call; false (errno set) when
+// it cannot.
+bool lockFile(int fd, int operation)
+{
+    int locked;
+    do
+        locked = ::flock(fd, operation);
+    while (locked != 0 && errno == EINTR);
+    return locked == 0;
 }
 
 // Whether `path` still names the file open as `fd`.
@@ -140,11 +160,7 @@ int createLockedTemporary(const QString& target, QByteArray& temporary)
         const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
         if (fd < 0)
             return -1;
-        int locked;
-        do
-            locked = ::flock(fd, LOCK_EX);
-        while (locked != 0 && errno == EINTR);
-        if (locked != 0)
+        if (!lockFile(fd, LOCK_EX))
             return fd;  // a folder without locks (some network folders): no clean-up can lock it either
         // A clean-up may have removed the name between its creation and the lock: make another.
         if (namesFile(temporary, fd))
@@ -160,7 +176,7 @@ int createLockedTemporary(const QString& target, QByteArray& temporary)
 void rewriteInPlace(const QString& fileName, const QString& target, const QByteArray& content)
 {
     const QByteArray old = readWholeFile(target);
-    const int fd = openFile(target, O_WRONLY | O_CREAT, DataFileError::Write);
+    const int fd = openFile(target, O_WRONLY | O_CREAT, fileName);
     const auto writeFromStart = [fd](const QByteArray& bytes) {
         return ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, bytes) && ::ftruncate(fd, bytes.size()) == 0 &&
                ::fsync(fd) == 0;
@@ -258,7 +274,7 @@ void replaceFileAtomically(const QString& fileName, const QByteArray& content)
 void appendToFile(const QString& fileName, const QByteArray& content)
 {
     const QByteArray bytes = lastLineIsOpen(fileName) ? QByteArray("\r\n") + content : content;
-    const int fd = openFile(fileName, O_WRONLY | O_APPEND | O_CREAT, DataFileError::Write);
+    const int fd = openForWriting(fileName, O_APPEND | O_CREAT);
     struct stat before {};
     const bool regular = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
     // One write call for the whole record; a record the system only partly took is taken back.
@@ -277,14 +293,14 @@ void appendToFile(const QString& fileName, const QByteArray& content)
 
 void createFileIfMissing(const QString& fileName)
 {
-    const int fd = openFile(fileName, O_WRONLY | O_APPEND | O_CREAT, DataFileError::Write);
+    const int fd = openForWriting(fileName, O_APPEND | O_CREAT);
     if (::close(fd) != 0)
         fail(DataFileError::Write, fileName, errno);
 }
 
 void truncateFile(const QString& fileName)
 {
-    const int fd = openFile(fileName, O_WRONLY | O_TRUNC | O_CREAT, DataFileError::Write);
+    const int fd = openForWriting(fileName, O_TRUNC | O_CREAT);
     if (::close(fd) != 0)
         fail(DataFileError::Write, fileName, errno);
 }
@@ -310,10 +326,91 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName)
         return false;
     // A rewrite holds its temporary file locked until the file is in place; a lock that cannot be had, for
     // whatever reason, keeps the file.
-    const bool unused = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && namesFile(path, fd);
+    const bool unused = lockFile(fd, LOCK_EX | LOCK_NB) && namesFile(path, fd);
     const bool removed = unused && ::unlink(path.constData()) == 0;
     closeQuietly(fd);
     return removed;
+}
+
+bool mayFollowLink(const QString& link)
+{
+    // As the system itself does in folders all may write to (protected symlinks), here in every folder: a
+    // shared folder open to a group is just as open to a planted link.
+    struct stat info {};
+    if (::lstat(systemName(link).constData(), &info) != 0)
+        return false;
+    return !S_ISLNK(info.st_mode) || info.st_uid == ::geteuid() || info.st_uid == 0;
+}
+
+namespace {
+
+enum class LockTaken { Yes, HeldByOther, Unavailable };
+
+bool sameNode(int fd, int other)
+{
+    struct stat one {};
+    struct stat two {};
+    return ::fstat(fd, &one) == 0 && ::fstat(other, &two) == 0 && one.st_dev == two.st_dev && one.st_ino == two.st_ino;
+}
+
+// Locks a folder or file for as long as `held` keeps it open. A node `held` has is locked already (a second
+// lock of this process on it would fail).
+LockTaken lockForTheRun(const QByteArray& path, std::vector<int>& held)
+{
+    int fd = ::open(path.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)  // a folder, or a file the user may only read
+        fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return LockTaken::Unavailable;
+    if (std::any_of(held.begin(), held.end(), [fd](int other) { return sameNode(fd, other); })) {
+        closeQuietly(fd);
+        return LockTaken::Yes;
+    }
+    if (lockFile(fd, LOCK_EX | LOCK_NB)) {
+        held.push_back(fd);
+        return LockTaken::Yes;
+    }
+    const bool heldByOther = errno == EWOULDBLOCK;
+    closeQuietly(fd);
+    return heldByOther ? LockTaken::HeldByOther : LockTaken::Unavailable;
+}
+
+}  // namespace
+
+RewriteLocks::~RewriteLocks()
+{
+    release();
+}
+
+void RewriteLocks::release()
+{
+    for (const int fd : mHeld)
+        closeQuietly(fd);
+    mHeld.clear();
+}
+
+QString RewriteLocks::take(const QStringList& dataFiles, bool inPlace)
+{
+    release();
+    for (const QString& dataFile : dataFiles) {
+        QString target;
+        try {
+            target = rewriteTarget(resolveDataFileName(dataFile));
+        } catch (const DataFileError&) {
+            continue;  // a link the rewrites refuse to follow leads them nowhere
+        }
+        // The folder stays the same node whatever a rewrite renames in it; a file rewritten in place does too.
+        std::vector<QByteArray> paths{systemName(QFileInfo(target).absolutePath())};
+        if (inPlace && QFileInfo(target).isFile())
+            paths.push_back(systemName(target));
+        for (const QByteArray& path : paths) {
+            if (lockForTheRun(path, mHeld) == LockTaken::HeldByOther) {
+                release();
+                return target;
+            }
+        }
+    }
+    return QString();
 }
 
 }  // namespace QmrM

@@ -108,4 +108,19 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName)
     return QFile::remove(fileName);
 }
 
+bool mayFollowLink(const QString& /*link*/)
+{
+    return true;  // only administrators may make links here
+}
+
+// Windows keeps a file that is open from being replaced; no further lock is taken there.
+RewriteLocks::~RewriteLocks() = default;
+
+void RewriteLocks::release() {}
+
+QString RewriteLocks::take(const QStringList& /*dataFiles*/, bool /*inPlace*/)
+{
+    return QString();
+}
+
 }  // namespace QmrM

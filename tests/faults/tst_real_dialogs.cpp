@@ -117,6 +117,11 @@ void TestRealDialogs::stylesOfferTheirButtonsIconAndDefault()
     QCOMPARE(seen.defaultButton, ok);
     seen = {};
     QCOMPARE(showAndAnswer(platform::vbOKCancel | platform::vbExclamation, Qt::Key_Return, &seen), int(platform::vbOK));
+    // A question where OK risks harm: Enter answers Cancel.
+    seen = {};
+    const int cautious = platform::vbOKCancel | platform::vbExclamation | platform::vbDefaultButton2;
+    QCOMPARE(showAndAnswer(cautious, Qt::Key_Return, &seen), int(platform::vbCancel));
+    QCOMPARE(seen.defaultButton, cancel);
 }
 
 void TestRealDialogs::noticeDoesNotWait()

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One running copy per data folder: a second start hands over, through a socket of the user's alone,
 // and touches nothing; a copy that died does not block the next, nor, once the user says so, the lock
-// of one elsewhere; other folders run on their own; leftovers of interrupted rewrites go.
+// of one elsewhere; other folders run on their own unless they share their files through links, and a
+// folder where no lock file can be made is locked all the same; leftovers of interrupted rewrites go.
 
 #include "TestEnv.h"
+#include "Windows.h"
 
 #include "app/Program.h"
 #include "platform/SingleInstance.h"
@@ -20,6 +22,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/file.h>
+#include <unistd.h>
+
 using platform::SingleInstance;
 
 class TestSingleInstance : public QObject {
@@ -33,6 +38,8 @@ private slots:
     void lockOfACopyThatDiedIsTakenOver();
     void silentLockIsOfferedOnlyWhenMadeElsewhere();
     void otherFoldersRunOnTheirOwn();
+    void foldersSharingTheirFilesThroughLinksRunOne();
+    void folderWhereNoFileCanBeMadeIsLockedByItsFiles();
     void secondProgramEndsWithoutTouchingTheData();
     void onlyLeftoversOfOurOwnRewritesAreRemoved();
 
@@ -42,11 +49,15 @@ private:
 
 namespace {
 
-// Writes the lock file a copy of the program left on computer `host`.
-void writeLock(const QString& folder, const QString& host)
+// Writes the lock file a copy of the program left on computer `host`, which has the machine id `machine`
+// (none in a lock of an earlier version).
+void writeLock(const QString& folder, const QString& host, const QByteArray& machine = QByteArray())
 {
     // The highest process number is never in use here.
-    writeBytes(QDir(folder).filePath(SingleInstance::kLockFileName), "4194304\nquillmora\n" + host.toUtf8() + "\n");
+    QByteArray lock = "4194304\nquillmora\n" + host.toUtf8() + "\n";
+    if (!machine.isEmpty())
+        lock += machine + "\n" + QSysInfo::bootUniqueId() + "\n";
+    writeBytes(QDir(folder).filePath(SingleInstance::kLockFileName), lock);
 }
 
 }  // namespace
@@ -93,16 +104,27 @@ void TestSingleInstance::silentLockIsOfferedOnlyWhenMadeElsewhere()
     }
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mRuntime.path()));
 
-    // The lock of a copy on another computer sharing the folder, or on this one under its former name: named,
-    // and taken over once the user says so.
+    // The lock of a copy on another computer sharing the folder, told by its machine id even under this
+    // computer's host name, or by its host name in a lock of an earlier version: named, and taken over once
+    // the user says so, Cancel being the default.
+    const QString lock = QDir(QFileInfo(env.dir()).canonicalFilePath()).filePath(SingleInstance::kLockFileName);
+    const int confirmation = platform::vbOKCancel | platform::vbExclamation | platform::vbDefaultButton2;
+    const QByteArray otherMachine("0123456789abcdef0123456789abcdef");
+    if (QSysInfo::machineUniqueId().isEmpty() || QSysInfo::machineUniqueId() == otherMachine)
+        qInfo("No machine id here: the lock of a computer of the same host name is not told apart");
+    else {
+        writeLock(env.dir(), QSysInfo::machineHostName(), otherMachine);
+        env.dialogs().expectAnyMessage(QStringLiteral("Quillmora"), confirmation, platform::vbCancel);
+        QVERIFY(!Program::claimDataFolder());
+        QVERIFY(env.dialogs().verify());
+        QVERIFY(readBytes(lock).contains(otherMachine));
+    }
     writeLock(env.dir(), QStringLiteral("old-name"));
-    const int confirmation = platform::vbOKCancel | platform::vbExclamation;
     env.dialogs()
         .expectAnyMessage(QStringLiteral("Quillmora"), confirmation, platform::vbCancel)
         .expectAnyMessage(QStringLiteral("Quillmora"), confirmation, platform::vbOK);
     QVERIFY(!Program::claimDataFolder());
     QVERIFY(Program::claimDataFolder());
-    const QString lock = QDir(QFileInfo(env.dir()).canonicalFilePath()).filePath(SingleInstance::kLockFileName);
     QVERIFY(env.dialogs().shownTexts().last().contains(QStringLiteral("「old-name」")));
     QVERIFY(env.dialogs().shownTexts().last().contains(lock));
     QVERIFY(readBytes(lock).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
@@ -118,6 +140,47 @@ void TestSingleInstance::otherFoldersRunOnTheirOwn()
     QCOMPARE(first.claim(), SingleInstance::Outcome::Running);
     QCOMPARE(second.claim(), SingleInstance::Outcome::Running);
     QVERIFY(SingleInstance::serverName(one.path()) != SingleInstance::serverName(two.path()));
+}
+
+void TestSingleInstance::foldersSharingTheirFilesThroughLinksRunOne()
+{
+    // The second folder's items list is a link to the first's: a copy in each would undo the other's changes.
+    TestEnv env;
+    QTemporaryDir first;
+    const QString items = QDir(QFileInfo(first.path()).canonicalFilePath()).filePath(QmrM::kItemsFile);
+    writeBytes(items, "\"A\",5\r\n");
+    QVERIFY(QFile::link(items, QmrM::kItemsFile));
+    SingleInstance running(first.path());
+    QCOMPARE(running.claim(), SingleInstance::Outcome::Running);
+    env.dialogs().expectAnyMessage(QStringLiteral("Quillmora"), platform::vbExclamation);
+    QVERIFY(!Program::claimDataFolder());
+    QVERIFY(env.dialogs().verify());
+    QVERIFY(env.dialogs().shownTexts().last().contains(QStringLiteral("「%1」").arg(items)));
+    QVERIFY(!QFile::exists(SingleInstance::kLockFileName));  // no lock of the folder is left either
+}
+
+void TestSingleInstance::folderWhereNoFileCanBeMadeIsLockedByItsFiles()
+{
+    TestEnv env;
+    writeBytes(QmrM::kItemsFile, "\"A\",5\r\n");
+    QTemporaryDir runtime;  // the sockets' folder of the user the test acts as
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    {
+        FolderWithoutNewFiles shared({QmrM::kItemsFile}, runtime.path());
+        QVERIFY(shared.isSetUp());
+        SingleInstance running(env.dir());
+        QCOMPARE(running.claim(), SingleInstance::Outcome::Running);
+        QSignalSpy asked(&running, &SingleInstance::anotherStart);
+        SingleInstance second(env.dir());
+        QCOMPARE(second.claim(), SingleInstance::Outcome::HandedOver);
+        QTRY_COMPARE(asked.count(), 1);
+        // The list itself is locked, as a copy on another computer sharing the folder sees it.
+        const int list = ::open(QFile::encodeName(QmrM::kItemsFile).constData(), O_RDONLY);
+        QVERIFY(list >= 0 && ::flock(list, LOCK_SH | LOCK_NB) != 0);
+        ::close(list);
+    }
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mRuntime.path()));
+    QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList({QmrM::kItemsFile}));
 }
 
 void TestSingleInstance::secondProgramEndsWithoutTouchingTheData()

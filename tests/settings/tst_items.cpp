@@ -111,6 +111,7 @@ private slots:
     void registrationCancelsAtEitherBox();
     void registrationAsksForTheCountUntilItFits();
     void registrationWritesTheCountAsTyped();
+    void registrationNeedsAHistoryFileThatCanBeMade();
     void sameNameSharesTheHistoryFile();
     void refusedNamesAreAskedAgainAndWriteNothing_data();
     void refusedNamesAreAskedAgainAndWriteNothing();
@@ -225,6 +226,26 @@ void TestItems::registrationWritesTheCountAsTyped()
     // The history combo offers the new item only when its list is rebuilt; the view is unchanged.
     QCOMPARE(entriesShown("cboKoumoku"), QStringList({"A"}));
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 4"));
+}
+
+void TestItems::registrationNeedsAHistoryFileThatCanBeMade()
+{
+    // A shared folder where the files may be written but no file may be made: the item would stay in the list
+    // without a history, and every pass would stop at it.
+    TestEnv env;
+    openSettings(QStringLiteral("\"A\",10\r\n"));
+    FolderWithoutNewFiles shared({kItems, QmrM::kSettingsFile});
+    QVERIFY(shared.isSetUp());
+    env.dialogs()
+        .expectInput(kNamePrompt, kNameTitle, QStringLiteral("B"))
+        .expectInput(kCountPrompt, kCountTitle, QStringLiteral("5"))
+        .expectAnyMessage(QStringLiteral("新規登録中止"), vbExclamation);
+    click("cmdNew");
+    QVERIFY(env.dialogs().verify());
+    QVERIFY(env.dialogs().shownTexts().last().contains(QStringLiteral("「B.txt」")));
+    QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",10\r\n"));
+    QCOMPARE(entriesShown("lstKoumoku"), QStringList({"A"}));
+    QVERIFY(env.endings().isEmpty());
 }
 
 void TestItems::sameNameSharesTheHistoryFile()
@@ -603,6 +624,15 @@ void TestItems::editedListsNeverBreakTheWindow()
     deleteEntry(env, 1, QStringLiteral("D"));
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readDataFile(kItems), QStringLiteral("\"B\",2\r\n"));
+    // The first item's history cannot be read (a folder stands in its place): the window opens all the same
+    // and says so, and the item can be deleted.
+    QVERIFY(QDir().mkdir(QStringLiteral("B.txt")));
+    frmSettei::instance().Unload();
+    showSettings();
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("履歴を読めません"));
+    deleteEntry(env, 0, QStringLiteral("B"));
+    QVERIFY(env.dialogs().verify());
+    QCOMPARE(readDataFile(kItems), QString());
 }
 
 QTEST_MAIN(TestItems)

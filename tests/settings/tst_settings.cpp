@@ -110,7 +110,7 @@ private slots:
     void comboChoiceShowsThatItemsHistory();
     void longNamesShowTheirStartInTheCombo();
     void typingInTheComboChoosesNothing();
-    void missingHistoryShowsEmptyAndUnreadableEnds();
+    void missingOrUnreadableHistoryShowsEmpty();
     void longRowsShowTheirCountWhole();
     void historyListIsReadRowByRow();
     void longHistoryIsReadInTheBackground();
@@ -389,22 +389,28 @@ void TestSettings::typingInTheComboChoosesNothing()
     QCOMPARE(shown("cboKoumoku"), QStringLiteral("B"));
 }
 
-void TestSettings::missingHistoryShowsEmptyAndUnreadableEnds()
+void TestSettings::missingOrUnreadableHistoryShowsEmpty()
 {
     TestEnv env;
+    writeHistory(QStringLiteral("B"), recordsOf({"3"}));
     openSettings(itemsNamed({"A", "B"}));
     QCOMPARE(historyShown(), QStringList());
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
     QVERIFY(!QFile::exists(QStringLiteral("A.txt")));  // looking creates nothing
 
-    // A history that cannot be read is an unexpected failure: the message names the file, the program ends.
-    QDir().mkdir(QStringLiteral("B.txt"));
-    env.dialogs().expectAnyMessage(QStringLiteral("Quillmora"), platform::vbCritical);
-    chooseInCombo(1);
-    QVERIFY(env.dialogs().verify());
-    QVERIFY(env.dialogs().shownTexts().last().contains(QStringLiteral("B.txt")));
-    QCOMPARE(env.endings(), QList<int>({1}));
+    // A history that cannot be read (a folder in its place) is said to be so, naming the file; the window
+    // stays, and the next item shows its own.
+    QVERIFY(QDir().mkdir(QStringLiteral("A.txt")));
+    chooseInCombo(0);
     QCOMPARE(historyShown(), QStringList());
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("履歴を読めません"));
+    auto* total = control<QLabel>(frmSettei::instance(), QStringLiteral("lblGoukei"));
+    QVERIFY(total->toolTip().contains(QStringLiteral("「A.txt」")));
+    chooseInCombo(1);
+    QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 3"));
+    QVERIFY(total->toolTip().isEmpty());
+    QVERIFY(env.dialogs().verify());
+    QVERIFY(env.endings().isEmpty());
 }
 
 void TestSettings::longRowsShowTheirCountWhole()

@@ -436,16 +436,20 @@ void TestShared::onlyHistoryRecordsMakeAHistoryFile()
 
 void TestShared::rewritesReplaceWhatALinkPointsTo()
 {
+    // A chain of links: the list is a link to a link in the synchronised folder, which points to the file.
     TestEnv env;
     QVERIFY(QDir().mkdir(QStringLiteral("sync")));
     writeDataFile(QStringLiteral("sync/items.txt"), QStringLiteral("\"old\",1\r\n"));
-    QVERIFY(QFile::link(QStringLiteral("sync/items.txt"), QmrM::kItemsFile));
+    QVERIFY(QFile::link(QStringLiteral("items.txt"), QStringLiteral("sync/latest.txt")));
+    QVERIFY(QFile::link(QStringLiteral("sync/latest.txt"), QmrM::kItemsFile));
     LoadItems();
     gKoumoku[1] = QStringLiteral("new");
     SaveItems();
     QVERIFY(QFileInfo(QmrM::kItemsFile).isSymLink());
+    QVERIFY(QFileInfo(QStringLiteral("sync/latest.txt")).isSymLink());
     QCOMPARE(readDataFile(QStringLiteral("sync/items.txt")), QStringLiteral("\"new\",1\r\n"));
-    QCOMPARE(QDir(QStringLiteral("sync")).entryList(QDir::Files | QDir::Hidden), QStringList({"items.txt"}));
+    QCOMPARE(QDir(QStringLiteral("sync")).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList({"items.txt", "latest.txt"}));
 }
 
 void TestShared::pauseOfZeroHandlesNoEvent()

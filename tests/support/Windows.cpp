@@ -12,6 +12,10 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 QString itemsNamed(const QStringList& names, int count)
 {
@@ -139,4 +143,25 @@ bool ShowWatcher::eventFilter(QObject* watched, QEvent* event)
             mShown(static_cast<QWidget*>(watched));
     }
     return false;
+}
+
+FolderWithoutNewFiles::FolderWithoutNewFiles(const QStringList& files, const QString& runtimeFolder)
+    : mRoot(::geteuid() == 0)
+{
+    constexpr uid_t kNobody = 65534;
+    if (mRoot) {
+        QStringList given = files;
+        if (!runtimeFolder.isEmpty())
+            given.append(runtimeFolder);
+        for (const QString& name : given)
+            mSetUp = mSetUp && ::chown(QFile::encodeName(name).constData(), kNobody, kNobody) == 0;
+    }
+    mSetUp = mSetUp && ::chmod(".", 0555) == 0 && (!mRoot || ::seteuid(kNobody) == 0);
+}
+
+FolderWithoutNewFiles::~FolderWithoutNewFiles()
+{
+    if (mRoot && ::seteuid(0) != 0)
+        qFatal("cannot act as root again");
+    ::chmod(".", 0700);
 }

@@ -61,6 +61,20 @@ ScriptedDialogs& expectItemUpdated(ScriptedDialogs& dialogs, const QString& name
 // Registers an item in the settings window as the user does.
 void registerItem(TestEnv& env, const QString& typed, const QString& count, const QString& stored = QString());
 
+// The current directory set up, while this lives, as a shared folder whose files may be written but where no
+// file may be made (mode 0555). Root writes everywhere, so a test run as root acts meanwhile as nobody
+// (65534), who is given `files` and, when given, `runtimeFolder` (a private runtime folder must be its user's).
+class FolderWithoutNewFiles {
+public:
+    explicit FolderWithoutNewFiles(const QStringList& files, const QString& runtimeFolder = QString());
+    ~FolderWithoutNewFiles();
+    bool isSetUp() const { return mSetUp; }
+
+private:
+    bool mRoot;
+    bool mSetUp = true;
+};
+
 // Notes whether a window of the given name was shown, and calls `onShow` with it each time.
 class ShowWatcher : public QObject {
 public:
