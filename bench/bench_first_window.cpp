@@ -204,7 +204,8 @@ int main(int argc, char* argv[])
             const bool programFirst = (i % 2 == 0) == (which == 0);
             const Start start = startOnce(x, programFirst ? argv[2] : argv[3], folder.path());
             if (!start.ok) {
-                std::fprintf(stderr, "bench_first_window: run %d of %s failed\n", i + 1, programFirst ? argv[2] : argv[3]);
+                std::fprintf(stderr, "bench_first_window: run %d of %s failed\n", i + 1,
+                             programFirst ? argv[2] : argv[3]);
                 ++failures;
                 continue;
             }
@@ -225,8 +226,9 @@ int main(int argc, char* argv[])
     const double over = bench::median(program.mapped) - bench::median(bare.mapped);
     bench::row(QStringLiteral("2. first window: the program's over the bare window's"), bench::ms(over),
                QStringLiteral("<= 20 ms"), bench::verdict(over <= 20.0));
-    bench::row(QStringLiteral("2. processor time to the first window, program / bare window"),
-               QStringLiteral("%1 / %2").arg(bench::ms(bench::median(program.cpu)), bench::ms(bench::median(bare.cpu))));
+    bench::row(
+        QStringLiteral("2. processor time to the first window, program / bare window"),
+        QStringLiteral("%1 / %2").arg(bench::ms(bench::median(program.cpu)), bench::ms(bench::median(bare.cpu))));
     bench::row(QStringLiteral("2. peak memory (VmHWM) at the first window, program / bare window"),
                QStringLiteral("%1 MB / %2 MB")
                    .arg(bench::median(program.peak), 0, 'f', 1)

@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "LocalChannel.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// The socket's address; false when the path is too long for one.
+bool addressOf(const QString& path, sockaddr_un* address)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    std::memset(address, 0, sizeof *address);
+    address->sun_family = AF_UNIX;
+    if (encoded.isEmpty() || size_t(encoded.size()) >= sizeof address->sun_path)
+        return false;
+    std::memcpy(address->sun_path, encoded.constData(), size_t(encoded.size()));
+    return true;
+}
+
+void closeQuietly(int descriptor)
+{
+    if (descriptor >= 0)
+        ::close(descriptor);
+}
+
+}  // namespace
+
+struct LocalListener::Listening {
+    int socket = -1;
+    QByteArray path;
+    std::unique_ptr<QSocketNotifier> incoming;
+
+    ~Listening()
+    {
+        incoming.reset();
+        closeQuietly(socket);
+        if (!path.isEmpty())
+            ::unlink(path.constData());
+    }
+};
+
+LocalListener::LocalListener(QObject* parent) : QObject(parent) {}
+
+LocalListener::~LocalListener() = default;
+
+QString LocalListener::listen(const QString& path)
+{
+    sockaddr_un address;
+    if (!addressOf(path, &address))
+        return QStringLiteral("the socket's path is too long");
+    auto listening = std::make_unique<Listening>();
+    listening->socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listening->socket < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    // A socket left by a copy that died is ours now: the caller holds the folder's lock.
+    ::unlink(address.sun_path);
+    if (::bind(listening->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    listening->path = address.sun_path;
+    // The folder is the user's alone already; the socket is too.
+    if (::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(listening->socket, 8) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    listening->incoming = std::make_unique<QSocketNotifier>(listening->socket, QSocketNotifier::Read);
+    const int server = listening->socket;
+    connect(listening->incoming.get(), &QSocketNotifier::activated, this, [this, server] {
+        for (int client; (client = ::accept4(server, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;) {
+            // A start writes its few bytes and closes; they are read as they come, until then.
+            auto* reading = new QSocketNotifier(client, QSocketNotifier::Read, this);
+            auto message = std::make_shared<QByteArray>();
+            connect(reading, &QSocketNotifier::activated, this, [this, reading, client, message] {
+                char buffer[64];
+                ssize_t n;
+                while ((n = ::read(client, buffer, sizeof buffer)) > 0 && message->size() < 1024)
+                    message->append(buffer, n);
+                if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                    return;
+                reading->setEnabled(false);
+                reading->deleteLater();
+                ::close(client);
+                emit received(*message);
+            });
+        }
+    });
+    mListening = std::move(listening);
+    return QString();
+}
+
+bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs)
+{
+    sockaddr_un address;
+    if (!addressOf(path, &address))
+        return false;
+    for (int attempt = 0; attempt < tries; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(static_cast<unsigned long>(waitMs));
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (socket < 0)
+            return false;
+        if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            ::close(socket);
+            continue;
+        }
+        const bool sent = ::send(socket, message.constData(), size_t(message.size()), MSG_NOSIGNAL) == message.size();
+        ::close(socket);
+        return sent;
+    }
+    return false;
+}
+
+}  // namespace platform
