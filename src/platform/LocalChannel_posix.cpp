@@ -33,6 +33,33 @@ void closeQuietly(int descriptor)
         ::close(descriptor);
 }
 
+// One later start's connection: its few bytes are read as they come, until it closes; the descriptor goes
+// with the reader.
+class ClientReader : public QSocketNotifier {
+public:
+    ClientReader(int client, QObject* parent) : QSocketNotifier(client, QSocketNotifier::Read, parent) {}
+    ~ClientReader() override
+    {
+        setEnabled(false);
+        closeQuietly(int(socket()));
+    }
+
+    // Reads what has come; true once the start has sent all and closed.
+    bool readAvailable()
+    {
+        char buffer[64];
+        ssize_t n;
+        while ((n = ::read(int(socket()), buffer, sizeof buffer)) > 0 && mMessage.size() < kMaxMessage)
+            mMessage.append(buffer, n);
+        return !(n < 0 && (errno == EAGAIN || errno == EINTR));
+    }
+    const QByteArray& message() const { return mMessage; }
+
+private:
+    static constexpr qsizetype kMaxMessage = 1024;
+    QByteArray mMessage;
+};
+
 }  // namespace
 
 struct LocalListener::Listening {
@@ -74,20 +101,13 @@ QString LocalListener::listen(const QString& path)
     const int server = listening->socket;
     connect(listening->incoming.get(), &QSocketNotifier::activated, this, [this, server] {
         for (int client; (client = ::accept4(server, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;) {
-            // A start writes its few bytes and closes; they are read as they come, until then.
-            auto* reading = new QSocketNotifier(client, QSocketNotifier::Read, this);
-            auto message = std::make_shared<QByteArray>();
-            connect(reading, &QSocketNotifier::activated, this, [this, reading, client, message] {
-                char buffer[64];
-                ssize_t n;
-                while ((n = ::read(client, buffer, sizeof buffer)) > 0 && message->size() < 1024)
-                    message->append(buffer, n);
-                if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            auto* reader = new ClientReader(client, this);
+            connect(reader, &QSocketNotifier::activated, this, [this, reader] {
+                if (!reader->readAvailable())
                     return;
-                reading->setEnabled(false);
-                reading->deleteLater();
-                ::close(client);
-                emit received(*message);
+                reader->setEnabled(false);
+                reader->deleteLater();
+                emit received(reader->message());
             });
         }
     });
