@@ -147,6 +147,17 @@ void writeDataFile(const QString& name, int count, const std::function<QString(i
     }
 }
 
+QString historyRecord(int day, int second, int count)
+{
+    return QStringLiteral("\"%1月%2日\",\"%3時%4分%5秒\",%6")
+        .arg(day / 28 % 12 + 1, 2, 10, QLatin1Char('0'))
+        .arg(day % 28 + 1, 2, 10, QLatin1Char('0'))
+        .arg(second / 3600, 2, 10, QLatin1Char('0'))
+        .arg(second / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(second % 60, 2, 10, QLatin1Char('0'))
+        .arg(count);
+}
+
 void writeItems(int count)
 {
     QStringList items;

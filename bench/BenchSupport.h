@@ -62,6 +62,9 @@ void writeDataFile(const QString& name, int count, const std::function<QString(i
 // The items list with `count` items named "項目1", "項目2", ..., each instructed 20 times, with their empty
 // history files, and the settings "0,0,1".
 void writeItems(int count);
+// A history record as the program writes it, on day `day` of a year of 12 months of 28 days (0-based, from
+// 01月01日 on, again after 336 days), `second` seconds into the day, with the count given.
+QString historyRecord(int day, int second, int count);
 
 // Answers every message box with OK and every input box with Cancel, at once, for as long as it lives;
 // the other seams stay the real ones (the system's clock above all, so that the waits are real).

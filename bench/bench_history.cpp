@@ -36,17 +36,8 @@ const QString kItem = QStringLiteral("項目1");
 // A history of `records` records in the program's own form, CP932 with CR LF line ends.
 void writeHistory(int records)
 {
-    bench::writeDataFile(QmrM::historyFileName(kItem), records, [](int i) {
-        const int day = i / 86400;
-        const int second = i % 86400;
-        return QStringLiteral("\"%1月%2日\",\"%3時%4分%5秒\",%6")
-            .arg(day / 28 % 12 + 1, 2, 10, QLatin1Char('0'))
-            .arg(day % 28 + 1, 2, 10, QLatin1Char('0'))
-            .arg(second / 3600, 2, 10, QLatin1Char('0'))
-            .arg(second / 60 % 60, 2, 10, QLatin1Char('0'))
-            .arg(second % 60, 2, 10, QLatin1Char('0'))
-            .arg(10 + i % 20);
-    });
+    bench::writeDataFile(QmrM::historyFileName(kItem), records,
+                         [](int i) { return bench::historyRecord(i / 86400, i % 86400, 10 + i % 20); });
 }
 
 void prepareFolder(int records)

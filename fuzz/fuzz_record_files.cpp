@@ -6,6 +6,7 @@
 #include "FuzzSupport.h"
 
 #include "shared/Errors.h"
+#include "shared/HistoryFile.h"
 #include "shared/QmrM.h"
 
 #include <QFile>
@@ -80,9 +81,9 @@ void readAsHistory(int lines)
 {
     try {
         bool missing = true;
-        const std::vector<HistoryRecord> history = readHistory(kHistoryItem, &missing);
+        const HistoryIndex history = readHistoryIndex(kHistoryItem, &missing);
         FUZZ_CHECK(!missing, QString());
-        FUZZ_CHECK(history.size() <= size_t(lines), QString::number(history.size()));
+        FUZZ_CHECK(history.size() <= lines, QString::number(history.size()));
     } catch (const DataFileError& error) {
         checkFormatError(error, lines);
     }

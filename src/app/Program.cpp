@@ -7,8 +7,10 @@
 #include "platform/Guard.h"
 #include "platform/Handover.h"
 #include "platform/SingleInstance.h"
+#include "schedule/PassSchedule.h"
 #include "settings/frmSettei.h"
 #include "shared/DataFiles.h"
+#include "shared/OwnOptions.h"
 #include "shared/QmrM.h"
 #include "shared/Wait.h"
 #include "training/frmMain.h"
@@ -128,7 +130,7 @@ bool claimDataFolder()
     QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart,
                      [] { platform::runGuarded(anotherStartRequested); });
     // Only the one running copy may clear what interrupted rewrites of its files left behind.
-    QmrM::removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile});
+    QmrM::removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile, QmrM::kOwnOptionsFile});
     return true;
 }
 
@@ -144,6 +146,13 @@ void endWhenNothingIsLeft()
     });
 }
 
+// A right click on the window (or the menu key on a control without a menu of its own) offers the choice.
+void offerHoldChoice(QWidget* window)
+{
+    window->setContextMenuPolicy(Qt::ActionsContextMenu);
+    window->addAction(schedule::PassSchedule::instance().holdWhileBusyAction());
+}
+
 }  // namespace
 
 void wireWindows()
@@ -153,9 +162,13 @@ void wireWindows()
         QObject::disconnect(form, &platform::Form::closedByUser, nullptr, nullptr);
         QObject::connect(form, &platform::Form::closedByUser, form, endWhenNothingIsLeft);
     }
-    // The progress chart and the CSV export are reached from the settings window's lists.
+    // The progress chart and the CSV export are reached from the settings window's lists; whether a pass
+    // waits while the user is busy, from the window's own context menu.
     QObject::connect(&frmSettei::instance(), &platform::Form::controlsCreated, &frmSettei::instance(),
-                     [](QWidget* window) { chart::attachToSettingsWindow(window); });
+                     [](QWidget* window) {
+                         chart::attachToSettingsWindow(window);
+                         offerHoldChoice(window);
+                     });
 }
 
 void showTheWait()
@@ -209,11 +222,6 @@ PresentedItem presentedItem()
 bool passUntouched()
 {
     return frmMain::instance().passUntouched();
-}
-
-void waitForPass(double seconds)
-{
-    frmSettei::instance().waitForPass(seconds);
 }
 
 }  // namespace platform

@@ -15,6 +15,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QPainter>
+#include <QPointer>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -376,8 +377,9 @@ void ChartWindow::saveImage()
 void ChartWindow::exportChosenItem()
 {
     mStatus->setMessage(QString());
+    const QPointer<ChartWindow> self(this);  // the export handles events while it writes
     const QString path = exportCsv(this, item());
-    if (!path.isEmpty())
+    if (self && !path.isEmpty())
         mStatus->setMessage(quotedPath(path) + QStringLiteral("に書き出しました。"));
 }
 

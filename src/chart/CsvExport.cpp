@@ -1,16 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CsvExport.h"
 
-#include <QRegularExpression>
+#include "HistoryDates.h"
+
+#include "shared/HistoryFile.h"
+#include "shared/ItemNames.h"
+#include "shared/TextEncoding.h"
+
+#include <QFileInfo>
+
+#include <cstring>
+#include <optional>
 
 namespace chart {
 namespace {
 
-const QLatin1String kLineEnd("\r\n");
+constexpr qsizetype kPieceSize = 1 << 20;
+constexpr qsizetype kReportEvery = 1 << 20;
 
 bool isDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
 }
 
 // Reads exactly two half-width digits at `i` followed by `unit`, moving `i` past them; -1 otherwise.
@@ -23,11 +38,15 @@ int twoDigitsThen(QStringView text, qsizetype& i, QChar unit)
     return value;
 }
 
-// A count a spreadsheet reads as a plain number: half-width digits, a minus, a decimal point, an exponent.
-bool isPlainNumber(const QString& text)
+bool startsLikeAFormula(QStringView text)
 {
-    static const QRegularExpression number(QStringLiteral("^-?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][-+]?[0-9]+)?$"));
-    return number.match(text).hasMatch();
+    for (const QChar c : text) {
+        if (QStringView(u"=+-@\t\r\uFF1D\uFF0B\uFF0D\uFF20").contains(c))
+            return true;
+        if (c != u' ' && c != u'\u3000')
+            return false;
+    }
+    return false;
 }
 
 }  // namespace
@@ -44,13 +63,42 @@ QString csvField(const QString& text)
 
 QString csvTextField(const QString& text)
 {
-    const bool formulaLike = !text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front());
-    return csvField(formulaLike ? u'\'' + text : text);
+    return csvField(startsLikeAFormula(text) ? u'\'' + text : text);
+}
+
+bool isPlainNumber(QByteArrayView text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < n && isDigit(text[i]))
+            ++i;
+        return i - from;
+    };
+    if (i < n && text[i] == '-')
+        ++i;
+    qsizetype mantissa = digits();
+    if (i < n && text[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == n;
 }
 
 QString csvCountField(const QString& count)
 {
-    return isPlainNumber(count) ? count : csvTextField(count);
+    // Characters beyond Latin-1 become '?', which is no part of a number either.
+    return isPlainNumber(count.toLatin1()) ? count : csvTextField(count);
 }
 
 QString csvTime(const QString& field)
@@ -68,20 +116,241 @@ QString csvTime(const QString& field)
         .arg(seconds, 2, 10, QLatin1Char('0'));
 }
 
-QByteArray csvBytes(const std::vector<ItemHistory>& histories)
+namespace {
+
+// The file's bytes, handed on a piece at a time.
+class CsvOutput {
+public:
+    explicit CsvOutput(const std::function<void(QByteArrayView)>& write)
+        : mWrite(write), mPiece(kPieceSize, Qt::Uninitialized)
+    {
+    }
+    CsvOutput& operator<<(QByteArrayView bytes)
+    {
+        if (bytes.isEmpty())
+            return *this;
+        if (mUsed + bytes.size() > mPiece.size())
+            mPiece.resize(std::max(mPiece.size() * 2, mUsed + bytes.size()));
+        std::memcpy(mPiece.data() + mUsed, bytes.data(), size_t(bytes.size()));
+        mUsed += bytes.size();
+        return *this;
+    }
+    // Hands the piece on once it is full (or, at the end, whatever it holds).
+    void flush(bool whatever = false)
+    {
+        if (mUsed == 0 || (mUsed < kPieceSize && !whatever))
+            return;
+        mWrite(QByteArrayView(mPiece.constData(), mUsed));
+        mUsed = 0;
+    }
+
+private:
+    const std::function<void(QByteArrayView)>& mWrite;
+    QByteArray mPiece;
+    qsizetype mUsed = 0;
+};
+
+// The month and day of each record, its date field read once per run of records with the same one.
+class RecordDays {
+public:
+    const std::optional<MonthDay>& of(const QmrM::HistoryScanner& scanner)
+    {
+        const QmrM::HistoryScanner::FieldKey key = scanner.dateKey();
+        if (!mKey || !(key == *mKey)) {
+            mDay = parseRecordDate(scanner.date());
+            mKey = key;
+        }
+        return mDay;
+    }
+
+private:
+    std::optional<QmrM::HistoryScanner::FieldKey> mKey;
+    std::optional<MonthDay> mDay;
+};
+
+// Readable days that differ from the readable day before them: the records in between share its year.
+class DayRuns {
+public:
+    // Whether `day` begins a new run.
+    bool begins(const std::optional<MonthDay>& day)
+    {
+        if (!day || (mLast && *mLast == *day))
+            return false;
+        mLast = day;
+        return true;
+    }
+
+private:
+    std::optional<MonthDay> mLast;
+};
+
+// "hh時mm分ss秒" in the bytes the program writes, code page 932 or UTF-8.
+struct TimeUnits {
+    QByteArray hour, minute, second;
+};
+
+const TimeUnits& timeUnits(bool utf8)
 {
-    QString text = QStringLiteral("項目,日付,時刻,回数") + kLineEnd;
-    for (const ItemHistory& history : histories) {
-        const std::vector<QDate> dates = placeDates(history.records, history.anchor);
-        const QString name = csvTextField(history.name);
-        for (size_t i = 0; i < history.records.size(); ++i) {
-            const QmrM::HistoryRecord& record = history.records[i];
-            const QString date = dates[i].isValid() ? dates[i].toString(Qt::ISODate) : QString();
-            text += name + u',' + date + u',' + csvTextField(csvTime(record.time)) + u',' +
-                    csvCountField(record.count) + kLineEnd;
+    static const auto cp932 = [](const char16_t* unit) {
+        return QmrM::encodeCp932(QString::fromUtf16(unit)).value_or(QByteArray());
+    };
+    static const TimeUnits inCp932{cp932(u"時"), cp932(u"分"), cp932(u"秒")};
+    static const TimeUnits inUtf8{QStringLiteral("時").toUtf8(), QStringLiteral("分").toUtf8(),
+                                  QStringLiteral("秒").toUtf8()};
+    return utf8 ? inUtf8 : inCp932;
+}
+
+// Reads two digits followed by `unit` from the bytes at `i`, at most `largest`; -1 otherwise.
+int twoDigitsThen(QByteArrayView bytes, qsizetype& i, const QByteArray& unit, int largest)
+{
+    if (i + 2 + unit.size() > bytes.size() || !isDigit(bytes[i]) || !isDigit(bytes[i + 1]) ||
+        std::memcmp(bytes.data() + i + 2, unit.data(), size_t(unit.size())) != 0)
+        return -1;
+    const int value = (bytes[i] - '0') * 10 + (bytes[i + 1] - '0');
+    i += 2 + unit.size();
+    return value <= largest ? value : -1;
+}
+
+// Appends the time field of the current record as csvTime and csvTextField give it. The time as the program
+// writes it is read from the bytes; any other text is decoded.
+void appendTime(CsvOutput& out, const QmrM::HistoryScanner& scanner)
+{
+    const QmrM::HistoryScanner::FieldKey key = scanner.fieldKey(1);
+    if (key.form & (QmrM::HistoryScanner::kCp932Field | QmrM::HistoryScanner::kUtf8Field)) {
+        const TimeUnits& units = timeUnits(key.form & QmrM::HistoryScanner::kUtf8Field);
+        qsizetype i = 0;
+        const int hours = twoDigitsThen(key.bytes, i, units.hour, 23);
+        const int minutes = hours < 0 ? -1 : twoDigitsThen(key.bytes, i, units.minute, 59);
+        const int seconds = minutes < 0 ? -1 : twoDigitsThen(key.bytes, i, units.second, 59);
+        if (seconds >= 0 && i == key.bytes.size()) {
+            const char text[] = {char('0' + hours / 10),   char('0' + hours % 10),   ':',
+                                 char('0' + minutes / 10), char('0' + minutes % 10), ':',
+                                 char('0' + seconds / 10), char('0' + seconds % 10)};
+            out << QByteArrayView(text, sizeof text);
+            return;
         }
     }
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    out << csvTextField(csvTime(scanner.field(1))).toUtf8();
+}
+
+// Appends the count field of the current record as csvCountField gives it; a plain number is taken from
+// the bytes.
+void appendCount(CsvOutput& out, const QmrM::HistoryScanner& scanner)
+{
+    if (const auto plain = scanner.plainField(2)) {
+        if (isPlainNumber(*plain))
+            out << *plain;
+        else
+            out << csvCountField(QString::fromLatin1(*plain)).toUtf8();
+        return;
+    }
+    out << csvCountField(scanner.field(2)).toUtf8();
+}
+
+// Counts the bytes the scanner went through as steps done, about a megabyte at a time; false once cancelled.
+class ScanProgress {
+public:
+    explicit ScanProgress(QmrM::Progress* progress) : mProgress(progress) {}
+    bool goOn(const QmrM::HistoryScanner& scanner)
+    {
+        if (!mProgress || scanner.position() - mReported < kReportEvery)
+            return true;
+        finish(scanner.position());
+        return !mProgress->cancelled;
+    }
+    void finish(qsizetype position)
+    {
+        if (mProgress)
+            mProgress->done += position - mReported;
+        mReported = position;
+    }
+
+private:
+    QmrM::Progress* mProgress;
+    qsizetype mReported = 0;
+};
+
+// The years of the history's days, one per run (DayRuns), as placeDates places them.
+std::optional<std::vector<QDate>> placeDays(const QmrM::HistoryBytes& history, const QDate& anchor,
+                                            QmrM::Progress* progress)
+{
+    std::vector<std::optional<MonthDay>> runs;
+    QmrM::HistoryScanner scanner(history.bytes, history.decoding);
+    RecordDays days;
+    DayRuns starts;
+    ScanProgress scanned(progress);
+    while (scanner.next()) {
+        const std::optional<MonthDay>& day = days.of(scanner);
+        if (starts.begins(day))
+            runs.push_back(day);
+        if (!scanned.goOn(scanner))
+            return std::nullopt;
+    }
+    scanned.finish(history.bytes.size());
+    return placeDates(runs, anchor);
+}
+
+bool writeRows(CsvOutput& out, const QString& name, const QmrM::HistoryBytes& history, const std::vector<QDate>& dates,
+               QmrM::Progress* progress)
+{
+    const QByteArray nameField = csvTextField(name).toUtf8() + ',';
+    QmrM::HistoryScanner scanner(history.bytes, history.decoding);
+    RecordDays days;
+    DayRuns starts;
+    size_t run = 0;
+    QByteArray date;
+    ScanProgress scanned(progress);
+    while (scanner.next()) {
+        const std::optional<MonthDay>& day = days.of(scanner);
+        if (starts.begins(day)) {
+            const QDate& placed = dates[run++];
+            date = placed.isValid() ? placed.toString(Qt::ISODate).toLatin1() : QByteArray();
+        }
+        out << nameField;
+        if (day)
+            out << date;
+        out << ",";
+        appendTime(out, scanner);
+        out << ",";
+        appendCount(out, scanner);
+        out << "\r\n";
+        out.flush();
+        if (!scanned.goOn(scanner))
+            return false;
+    }
+    scanned.finish(history.bytes.size());
+    return true;
+}
+
+}  // namespace
+
+qint64 historyFilesSize(const std::vector<CsvItem>& items)
+{
+    qint64 size = 0;
+    for (const CsvItem& item : items) {
+        if (QmrM::historyNameIsSafe(item.name))
+            size += QFileInfo(QmrM::historyFileName(item.name)).size();
+    }
+    return size;
+}
+
+bool writeCsv(const std::vector<CsvItem>& items, const std::function<void(QByteArrayView)>& write,
+              QmrM::Progress* progress)
+{
+    if (progress)
+        progress->inAll = 3 * historyFilesSize(items);
+    CsvOutput out(write);
+    out << "\xEF\xBB\xBF" << QStringLiteral("項目,日付,時刻,回数\r\n").toUtf8();
+    for (const CsvItem& item : items) {
+        QmrM::HistoryBytes history = QmrM::readHistoryBytes(item.name, nullptr, progress);
+        if (progress && progress->cancelled)
+            return false;
+        const auto dates = placeDays(history, item.anchor, progress);
+        if (!dates || !writeRows(out, item.name, history, *dates, progress))
+            return false;
+    }
+    out.flush(true);
+    return true;
 }
 
 }  // namespace chart

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "HistoryDates.h"
-
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QDate>
 #include <QString>
+#include <functional>
 #include <vector>
+
+namespace QmrM {
+struct Progress;
+}
 
 // Histories as a CSV file for spreadsheet programs: UTF-8 with a byte-order mark (so a spreadsheet set to
 // Japanese reads it as UTF-8), CR LF line ends, fields quoted as RFC 4180 says, header 項目,日付,時刻,回数,
@@ -16,20 +21,39 @@ namespace chart {
 // a double quote or a line break; as it is otherwise.
 QString csvField(const QString& text);
 
-// A text field (an item name, a time) as csvField writes it, with an apostrophe put before a text that
-// begins with = + - @, a tab or a carriage return: a spreadsheet would take such a text for a formula and
-// run it; the apostrophe makes it show the text instead.
+// A text field (an item name, a time) as csvField writes it, with an apostrophe put before a text that a
+// spreadsheet would take for a formula and run: one whose first character that is not a blank (an ASCII
+// one or the ideographic space) is = + - @, in their half-width or full-width forms, or one that begins
+// with a tab or a carriage return. The apostrophe makes it show the text instead.
 QString csvTextField(const QString& text);
 
 // A count as stored: a plain number (-3, 2.5) stays a number; any other text is a text field.
 QString csvCountField(const QString& count);
 
+// Whether a count reads as a plain number to a spreadsheet: half-width digits, a leading minus, a decimal
+// point, an exponent.
+bool isPlainNumber(QByteArrayView text);
+
 // A record's time "09時18分07秒" as "09:18:07"; any other text as it is, so nothing of the record is lost.
 QString csvTime(const QString& field);
 
-// The whole file for the histories, item after item, each oldest first. Dates are YYYY-MM-DD, as
-// placeDates works them out; a record whose date cannot be read has an empty date. Counts are as stored, unless a text
-// that is not a number would run as a formula.
-QByteArray csvBytes(const std::vector<ItemHistory>& histories);
+// An item whose history is exported, with the day that anchors its years (historyAnchor).
+struct CsvItem {
+    QString name;
+    QDate anchor;
+};
+
+// Writes the CSV file of the items' histories, item after item, each oldest first, handing its bytes to
+// `write` a piece of about a megabyte at a time. Each history file is read through the history scanner
+// twice, first for the days (placed in their years as placeDates does; a record whose date cannot be read
+// has an empty date), then for the rows, holding the file's bytes and a few bytes per day. Counts are as
+// stored, unless a text that is not a number would run as a formula. With `progress`, the steps are three
+// per byte of the histories (read, days, rows), and the export stops when cancelled: false, part of the
+// file written. Throws DataFileError when a history cannot be read, and whatever `write` throws.
+bool writeCsv(const std::vector<CsvItem>& items, const std::function<void(QByteArrayView)>& write,
+              QmrM::Progress* progress = nullptr);
+
+// The bytes of the items' history files, as they are now.
+qint64 historyFilesSize(const std::vector<CsvItem>& items);
 
 }  // namespace chart

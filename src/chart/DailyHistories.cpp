@@ -6,25 +6,7 @@
 
 #include <QFileInfo>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace chart {
-namespace {
-
-// A file's bytes are held only while they are summed; the allocator would keep that much memory once it is
-// freed. Past this size it is handed back to the system.
-constexpr qsizetype kBytesWorthReleasing = 1 << 20;
-
-void releaseFreedMemory()
-{
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-}
-
-}  // namespace
 
 void DailyHistoryBuilder::add(const std::optional<MonthDay>& day, double count)
 {
@@ -62,16 +44,16 @@ DailyHistory DailyHistoryBuilder::finish(const QDate& anchor) const
 
 DailyHistory readDailyHistory(const QString& name)
 {
-    QByteArray bytes = QmrM::readHistoryBytes(name);
+    QmrM::HistoryBytes read = QmrM::readHistoryBytes(name);
     const QDate anchor = historyAnchor(name);
     DailyHistoryBuilder builder;
     {
-        QmrM::HistoryScanner scanner(bytes, QmrM::historyDecodingOf(bytes));
-        std::optional<QmrM::HistoryScanner::DateKey> previous;
+        QmrM::HistoryScanner scanner(read.bytes, read.decoding);
+        std::optional<QmrM::HistoryScanner::FieldKey> previous;
         std::optional<MonthDay> day;
         while (scanner.next()) {
             // Most records share their date with the one before: each date is read once.
-            const QmrM::HistoryScanner::DateKey key = scanner.dateKey();
+            const QmrM::HistoryScanner::FieldKey key = scanner.dateKey();
             if (!previous || !(key == *previous)) {
                 day = parseRecordDate(scanner.date());
                 previous = key;
@@ -79,10 +61,7 @@ DailyHistory readDailyHistory(const QString& name)
             builder.add(day, scanner.count());
         }
     }
-    const bool large = bytes.size() > kBytesWorthReleasing;
-    bytes = QByteArray();
-    if (large)
-        releaseFreedMemory();
+    read.bytes = QByteArray();  // held only while they are summed
     return builder.finish(anchor);
 }
 

@@ -88,15 +88,6 @@ QDate today()
     return QmrM::currentDateTime().date();
 }
 
-ItemHistory readItemHistory(const QString& name)
-{
-    ItemHistory history;
-    history.name = name;
-    history.records = QmrM::readHistory(name);
-    history.anchor = historyAnchor(name);
-    return history;
-}
-
 QDate historyAnchor(const QString& name)
 {
     const QDateTime modified = QFileInfo(QmrM::historyFileName(name)).lastModified();

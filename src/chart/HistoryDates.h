@@ -37,20 +37,9 @@ std::vector<QDate> placeDates(const std::vector<QmrM::HistoryRecord>& records, c
 // Today, from the program's clock, which tests replace: the day every range of the chart ends on.
 QDate today();
 
-// An item's records as read from its history file, with the day that anchors their years.
-struct ItemHistory {
-    QString name;
-    std::vector<QmrM::HistoryRecord> records;
-    QDate anchor;
-};
-
 // The day that anchors the years of an item's history: its file's modification day, or today when the
 // file is missing.
 QDate historyAnchor(const QString& name);
-
-// Reads an item's history with the program's history reader. The anchor is the file's modification day,
-// or today when the file is missing. Throws DataFileError as the reader does.
-ItemHistory readItemHistory(const QString& name);
 
 // The item names whose histories make up item `item` of the registered items (1-based); 0 stands for all
 // of them, each name once, since items of the same name share one history file. Empty for a number out of

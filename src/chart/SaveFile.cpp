@@ -4,15 +4,18 @@
 #include "CsvExport.h"
 #include "HistoryDates.h"
 
+#include "platform/BackgroundWork.h"
 #include "platform/Dialogs.h"
 #include "platform/SingleInstance.h"
 #include "shared/DataFiles.h"
 #include "shared/Errors.h"
+#include "shared/HistoryFile.h"
 #include "shared/ItemNames.h"
 #include "shared/QmrM.h"
 #include "shared/Seams.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -75,12 +78,62 @@ QString askSaveFileName(QWidget* parent, const SaveRequest& request, const QStri
     return askWithQtDialog(parent, request, suggested);
 }
 
+// An export as long as this shows its progress from the start: the histories take a moment to read.
+constexpr qint64 kLongExportFrom = 8 << 20;
+
+std::filesystem::path toPath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+QString fromPath(const std::filesystem::path& path)
+{
+#ifdef Q_OS_WIN
+    return QString::fromStdWString(path.wstring());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+#endif
+}
+
+// The file a write to `path` reaches, found as the system finds it: the folders of the way with their links
+// followed before a ".." is taken (…/link/../A.txt lies beside the link's target, not beside the link),
+// then the file's own links, also to a file that does not exist yet. Unchanged when a folder on the way
+// does not exist (the write fails there). A link of another user's is not followed (as no write of the
+// program follows one): the path stops there, and `refusedLink` names it.
+QString physicalTarget(const QString& path, QString* refusedLink = nullptr)
+{
+    // Made absolute as it stands: tidying "link/.." away first would be the mistake this avoids.
+    std::filesystem::path file = toPath(QDir::isAbsolutePath(path) ? path : QDir::currentPath() + u'/' + path);
+    for (int step = 0; step < 40; ++step) {  // a loop of links ends as the system's own lookup does
+        std::error_code error;
+        const std::filesystem::path folder = std::filesystem::canonical(file.parent_path(), error);
+        if (error)
+            return path;
+        const std::filesystem::path here = folder / file.filename();
+        if (!std::filesystem::is_symlink(here, error))
+            return fromPath(here);
+        const std::filesystem::path target = std::filesystem::read_symlink(here, error);
+        if (error)
+            return fromPath(here);
+        if (!QmrM::mayFollowLink(fromPath(here))) {
+            if (refusedLink)
+                *refusedLink = fromPath(here);
+            return fromPath(here);
+        }
+        file = target.is_absolute() ? target : folder / target;
+    }
+    return path;
+}
+
 // Whether two paths name the same file (links followed); false when either does not exist.
 bool sameFile(const QString& a, const QString& b)
 {
     std::error_code error;
-    const bool same = std::filesystem::equivalent(QFileInfo(a).filesystemAbsoluteFilePath(),
-                                                  QFileInfo(b).filesystemAbsoluteFilePath(), error);
+    const bool same = std::filesystem::equivalent(toPath(a), toPath(b), error);
     return same && !error;
 }
 
@@ -102,31 +155,44 @@ bool askToReplace(const QString& path, const QString& title)
     return platform::MsgBox(text, platform::vbOKCancel | platform::vbExclamation, title) == platform::vbOK;
 }
 
-// The data file of the program that `path` would replace, as named in the data folder; empty when none.
+// The data file of the program that a write to `path` would replace, as named in the data folder; empty
+// when none.
 QString dataFileAt(const QString& path)
 {
-    const QFileInfo target(path);
+    const QFileInfo target(physicalTarget(path));
     // The loaders find a data file whatever the case of its name's letters, so the names are compared so too.
     const bool inDataFolder = sameFile(target.absolutePath(), QDir::currentPath());
     for (const QString& name : dataFileNames()) {
         if (inDataFolder && target.fileName().compare(name, Qt::CaseInsensitive) == 0)
             return name;
-        if (sameFile(path, QmrM::resolveDataFileName(name)))
+        if (sameFile(target.filePath(), QmrM::resolveDataFileName(name)))
             return name;
     }
     return QString();
 }
 
-// The file the bytes go to: a link's target, so the link stays what the user made it.
-QString resolvedTarget(const QString& path)
+// The replacement of the file a write to `path` reaches (a link's target, so the link stays what the user
+// made it). Throws DataFileError, before anything is written, where no such file can be written.
+std::unique_ptr<QmrM::FileReplacement> replacementFor(const QString& path)
 {
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();
-        if (!target.isEmpty())
-            return target;
-    }
-    return path;
+    QString refusedLink;
+    const QString target = physicalTarget(path, &refusedLink);
+    if (!refusedLink.isEmpty())
+        throw QmrM::DataFileError(
+            QmrM::DataFileError::Write, path,
+            QStringLiteral("「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません").arg(refusedLink));
+    const QFileInfo info(target);
+    // Renaming over a device such as /dev/full would replace the device itself.
+    if (info.exists() && !info.isFile() && !info.isDir())
+        throw QmrM::DataFileError(QmrM::DataFileError::Write, path,
+                                  QStringLiteral("書き出し先がふつうのファイルではありません"));
+    return std::make_unique<QmrM::FileReplacement>(target);
+}
+
+void tellNothingWritten(const QmrM::DataFileError& error, const QString& title)
+{
+    platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"), platform::vbExclamation,
+                     title);
 }
 
 }  // namespace
@@ -146,7 +212,7 @@ QString chooseExportFile(QWidget* parent, const SaveRequest& request)
                              platform::vbExclamation, request.title);
             continue;
         }
-        if (QFileInfo(path).isFile() && !askToReplace(path, request.title))
+        if (QFileInfo(physicalTarget(path)).isFile() && !askToReplace(path, request.title))
             continue;
         lastFolder() = folder;
         return path;
@@ -155,18 +221,13 @@ QString chooseExportFile(QWidget* parent, const SaveRequest& request)
 
 bool writeWholeFile(const QString& path, const QByteArray& content, const QString& title)
 {
-    const QString target = resolvedTarget(path);
     try {
-        const QFileInfo info(target);
-        // Renaming over a device such as /dev/full would replace the device itself.
-        if (info.exists() && !info.isFile() && !info.isDir())
-            throw QmrM::DataFileError(QmrM::DataFileError::Write, path,
-                                      QStringLiteral("書き出し先がふつうのファイルではありません"));
-        QmrM::replaceFileAtomically(target, content);
+        const auto file = replacementFor(path);
+        file->write(content);
+        file->commit();
         return true;
     } catch (const QmrM::DataFileError& error) {
-        platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"),
-                         platform::vbExclamation, title);
+        tellNothingWritten(error, title);
         return false;
     }
 }
@@ -184,16 +245,28 @@ QString exportCsv(QWidget* caller, int item)
                                              QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv")});
     if (path.isEmpty())
         return QString();
-    std::vector<ItemHistory> histories;
+    std::vector<CsvItem> items;
+    for (const QString& name : names)
+        items.push_back(CsvItem{name, historyAnchor(name)});
     try {
-        for (const QString& name : names)
-            histories.push_back(readItemHistory(name));
+        // Made first: a target that cannot be written is told before any history is read.
+        const auto file = replacementFor(path);
+        QmrM::Progress progress;
+        bool written = false;
+        platform::runWithProgress(caller, {kExportCsvTitle, QStringLiteral("CSV ファイルに書き出しています…")},
+                                  progress, historyFilesSize(items) >= kLongExportFrom, [&] {
+                                      const auto write = [&file](QByteArrayView piece) { file->write(piece); };
+                                      if (writeCsv(items, write, &progress)) {
+                                          file->commit();
+                                          written = true;
+                                      }
+                                  });
+        // Stopped by the user: the temporary file goes with the replacement, the old file stays.
+        return written ? path : QString();
     } catch (const QmrM::DataFileError& error) {
-        platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"),
-                         platform::vbExclamation, kExportCsvTitle);
+        tellNothingWritten(error, kExportCsvTitle);
         return QString();
     }
-    return writeWholeFile(path, csvBytes(histories), kExportCsvTitle) ? path : QString();
 }
 
 }  // namespace chart

@@ -3,9 +3,13 @@
 
 #include "Desktop.h"
 #include "Guard.h"
+#include "KeyGuard.h"
 #include "OnScreen.h"
 
 #include <QCloseEvent>
+#include <QScopeGuard>
+
+#include <utility>
 
 namespace platform {
 namespace {
@@ -21,6 +25,12 @@ FormWindow::FormWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
+}
+
+void FormWindow::renewNativeWindow()
+{
+    destroy(true, true);
+    create();
 }
 
 void FormWindow::closeEvent(QCloseEvent* event)
@@ -115,7 +125,23 @@ void Form::Show()
         mWindow->showMinimized();
         return;
     }
-    bringToFront(mWindow.data());
+    showWindow();
+}
+
+void Form::showWindow()
+{
+    if (mComingUpUnasked)
+        showWithoutTakingKeys(mWindow.data());
+    else
+        bringToFront(mWindow.data());
+}
+
+void Form::comeUpUnasked()
+{
+    mComingUpUnasked = true;
+    const auto done = qScopeGuard([this] { mComingUpUnasked = false; });
+    setWindowState(vbNormal);
+    Show();
 }
 
 void Form::bringForward()
@@ -163,11 +189,14 @@ void Form::minimise()
 
 void Form::restore()
 {
-    mWindow->setWindowState(mWindow->windowState() & ~Qt::WindowMinimized);
-    if (mOutOfSight) {
-        mOutOfSight = false;
-        mWindow->show();
+    const bool wasOutOfSight = std::exchange(mOutOfSight, false);
+    if (mComingUpUnasked) {
+        showWithoutTakingKeys(mWindow.data());
+        return;
     }
+    mWindow->setWindowState(mWindow->windowState() & ~Qt::WindowMinimized);
+    if (wasOutOfSight)
+        mWindow->show();
 }
 
 }  // namespace platform

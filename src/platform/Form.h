@@ -25,6 +25,10 @@ class FormWindow : public QWidget {
 public:
     explicit FormWindow(QWidget* parent = nullptr);
 
+    // Lets go of the hidden window's native window and makes a new one, with the flags and attributes the
+    // widget has now (window managers take some of them only from a window they have not managed yet).
+    void renewNativeWindow();
+
 signals:
     void closedByUser();
 
@@ -59,8 +63,11 @@ public:
     // still loaded, and shown again when it is restored.
     int WindowState();
     void setWindowState(int state);
-    // Brings the loaded window to the front, restoring it when it is minimised.
+    // Brings the loaded window to the front, restoring it when it is minimised, and gives it the keyboard.
     void bringForward();
+    // Brings the window back (loading it when needed) on top without taking the keyboard from the user's
+    // other work, until the user turns to it (KeyGuard.h): the window came by itself.
+    void comeUpUnasked();
 
     // Whether any form of the program is loaded.
     static bool anyLoaded();
@@ -86,12 +93,15 @@ private:
     void unloadClosedWindow();
     void minimise();
     void restore();
+    void showWindow();
 
     QPointer<FormWindow> mWindow;
     quint64 mLoadCount = 0;
     int mStateOnLoad = vbNormal;
     // Minimised on a desktop that does not keep minimised windows: hidden until restored.
     bool mOutOfSight = false;
+    // The window is coming up unasked: its start-up's showing must not take the keyboard either.
+    bool mComingUpUnasked = false;
 };
 
 // The one object of a form class, made on first use and kept for the whole run.

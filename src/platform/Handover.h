@@ -22,8 +22,5 @@ Form& settingsWindow();
 PresentedItem presentedItem();
 // Whether the training window is loaded with its pass as it came: no count entered or typed yet.
 bool passUntouched();
-// Sends the training window back to the task bar to wait the given seconds, as the settings window's start
-// does; its pass comes when the wait is over. Returns once it is.
-void waitForPass(double seconds);
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OnScreen.h"
 
+#include "KeyGuard.h"
+
 #include <QApplication>
 #include <QMargins>
 #include <QPointer>
@@ -208,6 +210,7 @@ void setLeadControls(QWidget* window, const QList<QWidget*>& controls)
 
 void bringToFront(QWidget* window)
 {
+    detail::endKeyGuard(window);  // the user asked for it
     if (window->isMinimized())
         window->showNormal();
     else

@@ -23,7 +23,8 @@ void placeOnScreen(QWidget* window, const QWidget* over = nullptr);
 void setLeadControls(QWidget* window, const QList<QWidget*>& controls);
 
 // Shows a window of the program's own on top, restored if it was minimised, and asks for the focus (which
-// the desktop may refuse).
+// the desktop may refuse): the user asked for it, so a window that waited for the user to turn to it
+// (KeyGuard.h) takes keys again.
 void bringToFront(QWidget* window);
 
 }  // namespace platform

@@ -158,7 +158,7 @@ QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMo
 // A history file being read on a thread of its own. Only the reading thread writes `history` and `failure`,
 // and the list reads them only after it has waited for that thread to end.
 struct HistoryList::Reading {
-    QmrM::IndexingProgress progress;
+    std::shared_ptr<QmrM::Progress> progress = std::make_shared<QmrM::Progress>();
     QmrM::HistoryIndex history;
     std::exception_ptr failure;
     std::unique_ptr<QThread> thread;
@@ -184,7 +184,8 @@ void HistoryList::stopReading()
 {
     if (!mReading)
         return;
-    mReading->progress.cancelled = true;
+    // The reading looks at this between pieces of a few hundred kilobytes: it ends at once.
+    mReading->progress->cancelled = true;
     mReading->thread->wait();
     mReading.reset();
     mProgressTimer.stop();
@@ -197,6 +198,11 @@ void HistoryList::clear()
     stopReading();
     mModel->clear();
     doItemsLayout();
+}
+
+std::shared_ptr<const QmrM::Progress> HistoryList::readingProgress() const
+{
+    return mReading ? mReading->progress : nullptr;
 }
 
 int HistoryList::count() const
@@ -231,7 +237,7 @@ void HistoryList::showHistory(const QString& itemName)
     Reading* reading = mReading.get();
     reading->thread.reset(QThread::create([reading, itemName] {
         try {
-            reading->history = QmrM::readHistoryIndex(itemName, nullptr, &reading->progress);
+            reading->history = QmrM::readHistoryIndex(itemName, nullptr, reading->progress.get());
         } catch (...) {
             reading->failure = std::current_exception();
         }
@@ -491,12 +497,10 @@ void HistoryList::paintEvent(QPaintEvent* event)
     paintRows(event->rect());
     if (!mReading)
         return;
-    const qint64 all = mReading->progress.bytesInAll;
-    const int percent = all > 0 ? int(mReading->progress.bytesDone * 100 / all) : 0;
     QPainter painter(viewport());
     painter.setPen(palette().color(QPalette::Text));
     painter.drawText(viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,
-                     QStringLiteral("履歴を読み込んでいます… %1 %").arg(percent));
+                     QStringLiteral("履歴を読み込んでいます… %1 %").arg(mReading->progress->percent()));
 }
 
 }  // namespace settings

@@ -80,10 +80,12 @@ public:
     // Shows the history of an item. historyShown() follows at once for a file read in a moment, later for a
     // long one; for a file that cannot be read, historyUnreadable() with the reason, and the list stays empty.
     void showHistory(const QString& itemName);
-    // Empties the list; a history being read is forgotten.
+    // Empties the list and lets go of the history it held; a history being read is stopped and forgotten.
     void clear();
     int count() const;
     bool isReading() const { return mReading != nullptr; }
+    // How far the history being read got, for as long as anyone holds it; nullptr when none is read.
+    std::shared_ptr<const QmrM::Progress> readingProgress() const;
     // How row `row` is drawn now.
     ShownRow shownRow(int row) const;
 

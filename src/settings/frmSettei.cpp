@@ -12,11 +12,11 @@
 #include "platform/Handover.h"
 #include "platform/ScrollBar.h"
 #include "platform/TextBox.h"
+#include "schedule/PassSchedule.h"
 #include "shared/Errors.h"
 #include "shared/ItemNames.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
-#include "shared/Wait.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -181,6 +181,9 @@ void frmSettei::createControls(platform::FormWindow* window)
 
 void frmSettei::releaseControls()
 {
+    // The widgets go only when the unloading handler's event loop gets control back, which for the start
+    // button is the end of its wait: the history they hold, maybe hundreds of megabytes, goes now.
+    ui->lstRireki->clear();
     ui.reset();
 }
 
@@ -398,8 +401,7 @@ void frmSettei::Form_Load()
 {
     // Back in the settings window, the user has done or left the pass a running start wait was for
     // (trained during the wait): that wait is over, and no second pass comes after it.
-    if (StartWait* wait = StartWaits::current())
-        wait->supersede();
+    schedule::PassSchedule::instance().settingsCameBack();
     mHelpFile = help::kProgramHelpFile;
     mShownHistory.clear();
     if (gKoumokuSu != 0) {
@@ -446,8 +448,11 @@ void frmSettei::ShowHistory()
     if (mRirekiNo < 1 || mRirekiNo > gKoumokuSu)
         return;
     mShownHistory = gKoumoku[mRirekiNo];
-    // The total label follows when the list has the history: at once, or once a long file is read.
+    // The total label follows when the list has the history: at once, or once a long file is read; until
+    // then it says so rather than showing the total of the history shown before.
     ui->lstRireki->showHistory(mShownHistory);
+    if (ui->lstRireki->isReading())
+        ui->lblGoukei->setText(QStringLiteral("合計回数 ： 集計中…"));
 }
 
 void frmSettei::cmdAgain_Click()
@@ -458,48 +463,9 @@ void frmSettei::cmdAgain_Click()
         return;
     }
     Unload();
-    // The training window's start-up runs now, at the beginning of the wait: it rereads the data files
-    // and prepares the first item while the window waits minimised.
-    waitForPass(startWaitSeconds());
-}
-
-void frmSettei::waitForPass(double seconds)
-{
-    platform::Form& training = platform::trainingWindow();
-    training.setWindowState(platform::Form::vbMinimized);
-    if (!training.isLoaded())
-        return;  // no items any more: the start-up has already brought this window back
-    StartWait wait(seconds);
-    // The steps after the wait run the moment it is over, even while a box opened during the wait holds
-    // this handler beneath the box's own event loop: the pass comes on time whatever is open.
-    wait.whenOver(platform::guardedSlot([this](Wait::Outcome outcome) { afterStartWait(outcome); }));
-    wait.run();
-}
-
-void frmSettei::afterStartWait(Wait::Outcome outcome)
-{
-    platform::Form& training = platform::trainingWindow();
-    switch (outcome) {
-    case Wait::Outcome::Cancelled:
-        // The user stopped waiting: no pass comes, and the settings window is back.
-        training.Unload();
-        Show();
-        return;
-    case Wait::Outcome::Superseded:
-        return;  // the pass was done during the wait, or another wait took its place
-    case Wait::Outcome::TimeUp:
-    case Wait::Outcome::EndedEarly:
-        break;
-    }
-    // The user may have trained already, or left, during the wait: bring the training window back only
-    // when it is still waiting, or when no window is left at all; never a second pass over a window
-    // that is in use.
-    if (!training.isLoaded() && platform::Form::anyLoaded())
-        return;
-    training.setWindowState(platform::Form::vbNormal);
-    training.Show();
-    if (training.isLoaded())
-        StartWaits::announcePass();
+    // The training window's start-up runs next, at the beginning of the wait: it rereads the data files and
+    // prepares the first item while the window waits minimised; the wait follows the options it read.
+    schedule::PassSchedule::instance().startWait();
 }
 
 void frmSettei::cmdSettei_Click()

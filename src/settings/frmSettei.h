@@ -2,7 +2,6 @@
 #pragma once
 
 #include "platform/Form.h"
-#include "shared/Wait.h"
 
 #include <QString>
 #include <cstdint>
@@ -14,8 +13,8 @@ QString HistoryTotalText(double total);
 
 // The settings window: items and their histories, the options, and the start of the next pass.
 // Its controls exist only while it is loaded.
-// Attached from outside (src/app): the chart's menu entries and Ctrl+G on its lists (controlsCreated),
-// the chart closing with it, and the tray's 5 分後に through waitForPass.
+// Attached from outside (src/app): the chart's menu entries and Ctrl+G on its lists (controlsCreated), and
+// the chart closing with it. Its start button hands the wait to the pass schedule.
 class frmSettei : public platform::Form {
     Q_OBJECT
 public:
@@ -23,10 +22,6 @@ public:
     // Drops the single instance (for tests).
     static void destroyInstance();
     ~frmSettei() override;
-
-    // Minimises the training window and waits the given seconds (a start wait), then brings it back for
-    // its pass. The start button's wait, also used to put a pass off.
-    void waitForPass(double seconds);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,9 +48,6 @@ private:
     void cmdDel_Click();
     void cmdClear_Click();
 
-    // Brings the training window back for its pass once the start wait is over, or the settings window
-    // when the user stopped waiting.
-    void afterStartWait(QmrM::Wait::Outcome outcome);
     // Fills the history list and the total for item mRirekiNo.
     void ShowHistory();
 

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace QmrM {
@@ -19,6 +22,13 @@ QString resolveDataFileName(const QString& name);
 // The whole content of a file. A missing file gives an empty result and sets *missing when given.
 QByteArray readWholeFile(const QString& fileName, bool* missing = nullptr);
 
+// Reads a file piece by piece, a few hundred kilobytes at a time, handing each piece to `take` with the size
+// of the whole file (-1 where the system does not tell it, as for a pipe); `take` returns false to stop
+// reading there. A missing file hands nothing and sets *missing when given. Throws DataFileError when the
+// file cannot be read.
+void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
+                      bool* missing = nullptr);
+
 // Replaces a file's content atomically: the new content is written to a temporary file beside it, flushed
 // to disk and renamed over the old one, so the old content survives any failure. The new file keeps the
 // old one's permissions and its owner and group where the system allows (else at least the group). A
@@ -26,6 +36,27 @@ QByteArray readWholeFile(const QString& fileName, bool* missing = nullptr);
 // itself may be written (a shared folder), the file is rewritten in place and flushed, its old content put back when
 // that fails.
 void replaceFileAtomically(const QString& fileName, const QByteArray& content);
+
+// A file written piece by piece and put in place whole: the pieces go to a temporary file beside it, which
+// commit() flushes and renames over it. Until then the file stays as it was; a replacement dropped before
+// commit() removes its temporary file. Unlike replaceFileAtomically it never writes a file in place: where
+// no file can be made beside it, it fails at once, before anything is written. `fileName` is the file
+// itself (a link is not followed). Failures throw DataFileError naming it. Its calls may come from a thread
+// other than the one that made it, one at a time.
+class FileReplacement {
+public:
+    explicit FileReplacement(const QString& fileName);
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    void write(QByteArrayView bytes);
+    void commit();
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> d;
+};
 
 // The file a write to `fileName` reaches: the end of its chain of symbolic links. Every write follows a link
 // only when it belongs to the user or to root, so that a link another user made in a shared folder cannot

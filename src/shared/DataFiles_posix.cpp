@@ -89,7 +89,7 @@ bool isFolder(int fd)
 }
 
 // Writes all bytes, going on after a partial write; false (with errno set) when the system refuses.
-bool writeAll(int fd, const QByteArray& content)
+bool writeAll(int fd, QByteArrayView content)
 {
     const char* data = content.constData();
     qsizetype left = content.size();
@@ -206,28 +206,26 @@ void failIfFolder(const QString& fileName, DataFileError::Kind kind)
 
 }  // namespace
 
-QByteArray readWholeFile(const QString& fileName, bool* missing)
+void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
+                      bool* missing)
 {
     const int fd = ::open(systemName(fileName).constData(), O_RDONLY | O_CLOEXEC);
     if (missing)
         *missing = fd < 0 && (errno == ENOENT || errno == ENAMETOOLONG);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENAMETOOLONG)  // a name too long for a file cannot name one
-            return QByteArray();
+            return;
         fail(DataFileError::Open, fileName, errno);
     }
     if (isFolder(fd)) {
         closeQuietly(fd);
         fail(DataFileError::Open, fileName, EISDIR);
     }
-    QByteArray content;
-    // Room for the whole file at once: a long history is not copied again and again as it grows.
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        content.reserve(qsizetype(info.st_size) + 1);
-    char buffer[65536];
+    const qint64 size = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? qint64(info.st_size) : -1;
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
     while (true) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        const ssize_t got = ::read(fd, buffer.data(), size_t(buffer.size()));
         if (got == 0)
             break;
         if (got < 0) {
@@ -237,9 +235,32 @@ QByteArray readWholeFile(const QString& fileName, bool* missing)
             closeQuietly(fd);
             fail(DataFileError::Read, fileName, error);
         }
-        content.append(buffer, got);
+        bool goOn = false;
+        try {
+            goOn = take(QByteArrayView(buffer.constData(), got), size);
+        } catch (...) {
+            closeQuietly(fd);
+            throw;
+        }
+        if (!goOn)
+            break;
     }
     closeQuietly(fd);
+}
+
+QByteArray readWholeFile(const QString& fileName, bool* missing)
+{
+    QByteArray content;
+    readFileInPieces(
+        fileName,
+        [&content](QByteArrayView piece, qint64 size) {
+            // Room for the whole file at once: a long history is not copied again and again as it grows.
+            if (content.isEmpty() && size > 0)
+                content.reserve(qsizetype(size) + 1);
+            content.append(piece);
+            return true;
+        },
+        missing);
     return content;
 }
 
@@ -330,6 +351,60 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName)
     const bool removed = unused && ::unlink(path.constData()) == 0;
     closeQuietly(fd);
     return removed;
+}
+
+struct FileReplacement::Parts {
+    QString fileName;
+    QByteArray temporary;
+    int fd = -1;
+
+    // Closes and removes the temporary file, and reports the failure.
+    [[noreturn]] void abandon(int error)
+    {
+        closeQuietly(fd);
+        fd = -1;
+        discardTemporary(temporary, fileName, error);
+    }
+};
+
+FileReplacement::FileReplacement(const QString& fileName) : d(std::make_unique<Parts>())
+{
+    d->fileName = fileName;
+    failIfFolder(fileName, DataFileError::Write);
+    d->fd = createLockedTemporary(fileName, d->temporary);
+    if (d->fd < 0)
+        fail(DataFileError::Write, fileName, errno);
+    takeOverAttributes(d->fd, systemName(fileName));
+}
+
+FileReplacement::~FileReplacement()
+{
+    if (d->fd >= 0) {
+        closeQuietly(d->fd);
+        ::unlink(d->temporary.constData());
+    }
+}
+
+void FileReplacement::write(QByteArrayView bytes)
+{
+    if (!writeAll(d->fd, bytes))
+        d->abandon(errno);
+}
+
+void FileReplacement::commit()
+{
+    const QByteArray target = systemName(d->fileName);
+    if (::fsync(d->fd) != 0 || ::rename(d->temporary.constData(), target.constData()) != 0)
+        d->abandon(errno);
+    // The lock is held until the new file is in place.
+    closeQuietly(d->fd);
+    d->fd = -1;
+    const int folder =
+        ::open(systemName(QFileInfo(d->fileName).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        closeQuietly(folder);
+    }
 }
 
 bool mayFollowLink(const QString& link)

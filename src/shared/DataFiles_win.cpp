@@ -46,6 +46,58 @@ QByteArray readWholeFile(const QString& fileName, bool* missing)
     return content;
 }
 
+void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
+                      bool* missing)
+{
+    QFile file(fileName);
+    const bool exists = file.exists();
+    if (missing)
+        *missing = !exists;
+    if (!exists)
+        return;
+    if (isFolder(fileName) || !file.open(QIODevice::ReadOnly))
+        fail(DataFileError::Open, fileName, file);
+    const qint64 size = file.isSequential() ? -1 : file.size();
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    while (true) {
+        const qint64 got = file.read(buffer.data(), buffer.size());
+        if (got < 0)
+            fail(DataFileError::Read, fileName, file);
+        if (got == 0 || !take(QByteArrayView(buffer.constData(), got), size))
+            return;
+    }
+}
+
+struct FileReplacement::Parts {
+    explicit Parts(const QString& name) : fileName(name), file(name) {}
+    QString fileName;
+    QSaveFile file;
+};
+
+FileReplacement::FileReplacement(const QString& fileName) : d(std::make_unique<Parts>(fileName))
+{
+    d->file.setDirectWriteFallback(false);
+    if (isFolder(fileName) || !d->file.open(QIODevice::WriteOnly))
+        fail(DataFileError::Write, fileName, d->file);
+}
+
+// A save file dropped before its commit removes what it wrote.
+FileReplacement::~FileReplacement() = default;
+
+void FileReplacement::write(QByteArrayView bytes)
+{
+    if (d->file.write(bytes.data(), bytes.size()) != bytes.size()) {
+        d->file.cancelWriting();
+        fail(DataFileError::Write, d->fileName, d->file);
+    }
+}
+
+void FileReplacement::commit()
+{
+    if (!d->file.commit())
+        fail(DataFileError::Write, d->fileName, d->file);
+}
+
 void replaceFileAtomically(const QString& fileName, const QByteArray& content)
 {
     QSaveFile file(rewriteTarget(fileName));

@@ -3,6 +3,7 @@
 
 #include "DataFiles.h"
 #include "Errors.h"
+#include "HistoryFile.h"
 #include "ItemNames.h"
 #include "Numbers.h"
 #include "RecordForm.h"
@@ -183,23 +184,6 @@ void appendHistoryRecord(const QString& itemName, double count)
     const QString time = now.toString(QStringLiteral("HH時mm分ss秒"));
     const QString fileName = safeHistoryFileName(itemName);
     appendToFile(fileName, encodeRecords(fileName, RecordWriter().text(date).text(time).real(count).line()));
-}
-
-std::vector<HistoryRecord> readHistory(const QString& itemName, bool* missing)
-{
-    if (!historyNameIsSafe(itemName)) {  // such a name never had a history file of its own
-        if (missing)
-            *missing = true;
-        return {};
-    }
-    const std::vector<Record> records = readRecordFileLeniently(historyFileName(itemName), missing);
-    std::vector<HistoryRecord> history;
-    history.reserve(records.size());
-    for (const Record& record : records) {
-        const QStringList& f = record.fields;
-        history.push_back(HistoryRecord{f.value(0), f.value(1), f.value(2)});
-    }
-    return history;
 }
 
 int randomCount(int instructed)

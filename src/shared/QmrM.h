@@ -57,9 +57,6 @@ struct HistoryRecord {
 // An item whose history file would be one of the program's own data files, or lie outside the current
 // directory, gets no record: DataFileError says why.
 void appendHistoryRecord(const QString& itemName, double count);
-// The records of an item's history file, oldest first, whatever bytes the file holds (see
-// readRecordFileLeniently). A missing file gives none and sets *missing.
-std::vector<HistoryRecord> readHistory(const QString& itemName, bool* missing = nullptr);
 
 // A random count for an item with the instructed count `instructed`: the largest whole number not above
 // instructed × r + 1 for a fresh draw r, so from 1 to instructed (1 for 0).

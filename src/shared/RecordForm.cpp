@@ -109,34 +109,6 @@ void forEachLine(const QString& text, Take&& take)
     }
 }
 
-// Two quoted texts and one more field: "date","time",count, whatever the texts and the count hold.
-bool isHistoryRecordLine(QStringView line)
-{
-    qsizetype i = 0;
-    for (int quoted = 0; quoted < 2; ++quoted) {
-        while (i < line.size() && (line[i] == u' ' || line[i] == u'\t'))
-            ++i;
-        if (i >= line.size() || line[i] != u'"')
-            return false;
-        const qsizetype close = line.indexOf(u'"', i + 1);
-        const qsizetype comma = close < 0 ? -1 : line.indexOf(u',', close + 1);
-        if (comma < 0)
-            return false;
-        i = comma + 1;
-    }
-    return splitFields(line.mid(i)).size() == 1;
-}
-
-// A file's text decoded as the history view decodes it.
-QString decodeLeniently(const QByteArray& bytes)
-{
-    if (!bytes.startsWith("\xEF\xBB\xBF")) {
-        if (auto text = decodeCp932(bytes); text && !text->contains(QChar(0)))
-            return std::move(*text);
-    }
-    return decodeEachLine(bytes);
-}
-
 }  // namespace
 
 std::vector<Record> parseRecords(const QString& text)
@@ -157,21 +129,6 @@ std::vector<Record> readRecordFile(const QString& fileName, bool* missing)
     if (!text)
         throw DataFileError(DataFileError::Format, fileName, QStringLiteral("Shift-JIS として読めない文字があります"));
     return parseRecords(*text);
-}
-
-std::vector<Record> readRecordFileLeniently(const QString& fileName, bool* missing)
-{
-    return parseRecords(decodeLeniently(readWholeFile(fileName, missing)));
-}
-
-bool holdsOnlyHistoryRecords(const QString& fileName)
-{
-    bool only = true;
-    forEachLine(decodeLeniently(readWholeFile(fileName)), [&only](QStringView line, int) {
-        only = line.trimmed().isEmpty() || isHistoryRecordLine(line);
-        return only;
-    });
-    return only;
 }
 
 QByteArray encodeRecords(const QString& fileName, const QString& lines)

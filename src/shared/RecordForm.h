@@ -42,15 +42,6 @@ std::vector<Record> parseRecords(const QString& text);
 // Throws DataFileError when the file cannot be read or is not valid code page 932.
 std::vector<Record> readRecordFile(const QString& fileName, bool* missing = nullptr);
 
-// Reads a whole file that is only ever shown and appended to: whatever it holds is shown. A file that is
-// not valid code page 932 throughout is read line by line, each line as UTF-8 or code page 932, with
-// U+FFFD for bytes that form no character. Throws DataFileError only when the file cannot be read.
-std::vector<Record> readRecordFileLeniently(const QString& fileName, bool* missing = nullptr);
-
-// Whether every line of a file that is not blank is a history record as leniently as the history view
-// reads one: two texts in double quotes and a count, separated by commas. A missing or empty file is.
-bool holdsOnlyHistoryRecords(const QString& fileName);
-
 // Encodes finished lines for writing; throws DataFileError (naming fileName) when a text cannot be stored.
 QByteArray encodeRecords(const QString& fileName, const QString& lines);
 

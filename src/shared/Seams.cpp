@@ -50,6 +50,11 @@ Clock& clock()
     return current().clock ? *current().clock : systemClock();
 }
 
+Clock& inputClock()
+{
+    return current().inputClock ? *current().inputClock : systemClock();
+}
+
 QDateTime currentDateTime()
 {
     return clock().now();

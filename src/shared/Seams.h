@@ -11,12 +11,16 @@ class QObject;
 namespace QmrM {
 
 class Clock;
+class UserBusy;
 
 // Everything the program takes from the world and tests replace, in one place: the clock (which also
 // drives every wait), the random draw, the modal boxes and dialogs, the help viewer, the file dialogs and
-// the end of the program. An empty member means the real thing.
+// the end of the program, and what keeps the user busy. An empty member means the real thing.
 struct Seams {
     Clock* clock = nullptr;
+    // The pace of the user's input (how long since a window came, since the last key), which runs on the
+    // system's clock while a test speeds the waits up.
+    Clock* inputClock = nullptr;
     // A uniform fraction 0 <= r < 1 in single precision.
     std::function<float()> randomFraction;
     // A modal message box; returns 1 (OK) or 2 (Cancel). For a notice, which does not wait for its answer,
@@ -32,6 +36,8 @@ struct Seams {
     std::function<QString(const QString& title, const QString& suggestedName, const QString& filter)> saveFileName;
     // Ending the program with an exit code.
     std::function<void(int exitCode)> endProgram;
+    // What keeps the user from a pass that is due (the desktop's own watch when empty).
+    UserBusy* userBusy = nullptr;
 };
 
 // The seams in force.
@@ -51,6 +57,8 @@ private:
 
 // The clock in force.
 Clock& clock();
+// The clock of the user's input in force.
+Clock& inputClock();
 // The time of day from the clock in force.
 QDateTime currentDateTime();
 // A uniform fraction 0 <= r < 1 in single precision, from a generator reseeded from the clock.

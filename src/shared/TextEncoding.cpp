@@ -21,6 +21,7 @@ public:
     }
 
     bool single(uchar b) const { return mSingle[b]; }
+    const std::array<bool, 256>& singles() const { return mSingle; }
 
     bool pair(uchar first, uchar second)
     {
@@ -59,20 +60,39 @@ Cp932Table& cp932Table()
 
 bool isValidCp932(QByteArrayView bytes)
 {
+    Cp932Check check;
+    check.add(bytes);
+    return check.valid();
+}
+
+void Cp932Check::add(QByteArrayView piece)
+{
+    if (!mValid || piece.isEmpty())
+        return;
     Cp932Table& table = cp932Table();
-    const auto* data = reinterpret_cast<const uchar*>(bytes.data());
-    const qsizetype n = bytes.size();
+    const std::array<bool, 256>& single = table.singles();
+    const auto* data = reinterpret_cast<const uchar*>(piece.data());
+    const qsizetype n = piece.size();
     qsizetype i = 0;
-    while (i < n) {
-        if (table.single(data[i])) {
+    bool valid = true;
+    if (mLead >= 0) {
+        valid = table.pair(uchar(mLead), data[0]);
+        mLead = -1;
+        i = 1;
+    }
+    while (valid && i < n) {
+        // In locals, so that the loop over a long file runs in registers.
+        while (i < n && single[data[i]])
             ++i;
-        } else if (i + 1 < n && table.pair(data[i], data[i + 1])) {
+        if (i + 1 < n) {
+            valid = table.pair(data[i], data[i + 1]);
             i += 2;
-        } else {
-            return false;
+        } else if (i < n) {
+            mLead = data[i];  // completed, or not, by the next piece
+            ++i;
         }
     }
-    return true;
+    mValid = valid;
 }
 
 std::optional<QString> cp932StoredForm(const QString& text)

@@ -24,6 +24,21 @@ std::optional<QString> decodeCp932(const QByteArray& bytes);
 // against a table of the characters, so a long file takes little more than one look at each byte.
 bool isValidCp932(QByteArrayView bytes);
 
+// The same check made piece by piece as a file is read: a character may begin at the end of one piece and
+// end in the next. Its verdict on all the pieces is isValidCp932's on the bytes joined.
+class Cp932Check {
+public:
+    void add(QByteArrayView piece);
+    // Whether the bytes added so far are valid code page 932 (false while a character is left unfinished).
+    bool valid() const { return mValid && mLead < 0; }
+    // Whether no byte added so far makes the bytes invalid, whatever comes after them.
+    bool mayBeValid() const { return mValid; }
+
+private:
+    bool mValid = true;
+    int mLead = -1;  // the first byte of a character the last piece left unfinished
+};
+
 // Decodes code page 932 bytes whatever they hold: each byte that does not form a character becomes
 // U+FFFD, and so does a NUL byte.
 QString decodeCp932Leniently(const QByteArray& bytes);

@@ -88,7 +88,12 @@ void Wait::wake()
     }
     const qint64 now = clock().elapsedMs();
     if (now >= mDeadlineMs) {
-        finish(Outcome::TimeUp);
+        if (!mHoldsAtEnd) {
+            finish(Outcome::TimeUp);
+        } else if (!mAtEnd) {
+            mAtEnd = true;
+            emit reachedEnd();
+        }
         return;
     }
     arm(now);
@@ -116,6 +121,12 @@ void Wait::finish(Outcome outcome)
 void Wait::endNow()
 {
     finish(Outcome::EndedEarly);
+}
+
+void Wait::release()
+{
+    if (mAtEnd)
+        finish(Outcome::TimeUp);
 }
 
 void Wait::cancel()

@@ -42,6 +42,17 @@ public:
 
     // Ends the wait now, as if the time were up.
     void endNow();
+    // A wait that holds at its end: once its time is up it stays on (reachedEnd() tells it) until it is
+    // released, ended now or cancelled; also a wait of no time, which then holds at once. Set it before run().
+    void holdAtItsEnd()
+    {
+        mHoldsAtEnd = true;
+        mOver = false;
+    }
+    // Ends a wait that holds at its end, as its time being up would have. Nothing before the time is up.
+    void release();
+    // Whether the time is up and the wait holds at its end.
+    bool isHolding() const { return mAtEnd && !mOver; }
     // Ends the wait now; what was waited for does not come.
     void cancel();
     // Ends the wait now: what it waited for has been done, or another wait took its place.
@@ -54,6 +65,8 @@ public:
 signals:
     // A whole minute of the remaining time has passed (the remaining time, rounded up to minutes, fell).
     void minutePassed();
+    // The time is up, and the wait holds at its end until it is released.
+    void reachedEnd();
     // The wait is over: its time is up, or it was ended before (endNow, cancel, supersede). Comes before
     // what follows the wait (whenOver); run() returns once the handlers that run inside it have returned.
     void over();
@@ -71,6 +84,8 @@ private:
     qint64 mDeadlineMs = 0;
     QDateTime mDueAt;
     bool mMinuteTicks = false;
+    bool mHoldsAtEnd = false;
+    bool mAtEnd = false;
     int mMinutesTold = 0;
     bool mOver = false;
     Outcome mOutcome = Outcome::TimeUp;

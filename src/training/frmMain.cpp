@@ -8,6 +8,7 @@
 #include "platform/FitLabel.h"
 #include "platform/Guard.h"
 #include "platform/Handover.h"
+#include "platform/KeyGuard.h"
 #include "platform/KeyPress.h"
 #include "platform/OnScreen.h"
 #include "platform/OutlinedLabel.h"
@@ -216,6 +217,7 @@ void frmMain::connectHandlers()
     connect(ui->hsbKaisu, &QScrollBar::sliderMoved, this, guarded(this, &frmMain::hsbKaisu_Scroll));
     connect(ui->cmdCut, &QToolButton::clicked, this, guarded(this, &frmMain::cmdCut_Click));
     new platform::KeyPressFilter(ui->txtKaisu, [this](int& keyAscii) { txtKaisu_KeyPress(keyAscii); });
+    new platform::KeyPressFilter(ui->cmdNext, [this](int& keyAscii) { typeIntoCountBox(keyAscii); });
     // Only the user's own changes: the program sets the count at each item.
     connect(ui->txtKaisu, &QLineEdit::textEdited, this, [this] { mCountEntered = true; });
     connect(ui->hsbKaisu, &QScrollBar::actionTriggered, this, [this] { mCountEntered = true; });
@@ -359,9 +361,32 @@ void frmMain::cmdNext_Click()
         ShowCurrentItem();
     } else {
         Unload();
-        platform::settingsWindow().Show();
+        showSettingsWindow();
     }
     advanceFlashColour();
+}
+
+void frmMain::showSettingsWindow()
+{
+    platform::Form& settings = platform::settingsWindow();
+    settings.Show();
+    // A doubled or held Enter that ended the pass must not press 開始, which has the focus there.
+    if (settings.isLoaded())
+        platform::dropEarlyKeys(settings.window());
+}
+
+void frmMain::typeIntoCountBox(int& keyAscii)
+{
+    const QChar typed(keyAscii);
+    if (!typed.isDigit() && typed != u'.' && typed != u'-' && typed != u'+')
+        return;
+    // The first character of a count typed while 次へ has the focus replaces the count shown, as typing
+    // into the box would after selecting it; the rest follows it there.
+    ui->txtKaisu->setFocus();
+    ui->txtKaisu->selectAll();
+    ui->txtKaisu->insert(QString(typed));
+    mCountEntered = true;
+    keyAscii = 0;
 }
 
 void frmMain::advanceFlashColour()
@@ -392,5 +417,5 @@ void frmMain::txtKaisu_KeyPress(int& KeyAscii)
 void frmMain::cmdCut_Click()
 {
     Unload();
-    platform::settingsWindow().Show();
+    showSettingsWindow();
 }

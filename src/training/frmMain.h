@@ -52,6 +52,9 @@ private:
     void cmdCut_Click();
 
     void connectHandlers();
+    // Hands over to the settings window at the end of the pass or when the user leaves it.
+    void showSettingsWindow();
+    void typeIntoCountBox(int& keyAscii);
     // Presents item gGenzai: name, font size, count, scroll bar and count box; focus on the next button.
     void ShowCurrentItem();
     void setBackground(const QColor& color);

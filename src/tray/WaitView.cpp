@@ -6,6 +6,7 @@
 #include "platform/Guard.h"
 #include "platform/Handover.h"
 #include "help/HtmlHelp.h"
+#include "schedule/PassSchedule.h"
 #include "shared/Wait.h"
 
 #include <QAction>
@@ -16,7 +17,6 @@
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QWidget>
 
 using QmrM::StartWait;
@@ -29,7 +29,6 @@ const QString kStartKey = QStringLiteral("start");
 const QString kStartNowKey = QStringLiteral("startNow");
 const QString kPostponeKey = QStringLiteral("postpone");
 const QString kPassHere = QStringLiteral("トレーニングの時間です");
-constexpr double kPostponeSeconds = 5 * 60;
 // The action a click on the notice itself chooses, where the desktop offers that.
 const QString kDefaultKey = QStringLiteral("default");
 
@@ -40,35 +39,24 @@ bool onWayland()
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
+schedule::PassSchedule& passSchedule()
+{
+    return schedule::PassSchedule::instance();
+}
+
 void startNow()
 {
-    if (StartWait* wait = StartWaits::current())
-        wait->endNow();
+    passSchedule().startNow();
 }
 
 void stopWaiting()
 {
-    if (StartWait* wait = StartWaits::current())
-        wait->cancel();
+    passSchedule().stopWaiting();
 }
 
-// Whether the pass that came may still be put off: no wait runs, and the training window is up with
-// nothing entered in it yet.
-bool passMayWait()
-{
-    return !StartWaits::current() && platform::passUntouched();
-}
-
-// Sends the training window back to wait five minutes, as the start button does; the pass comes again
-// then. The wait runs from the event loop, not inside the menu's or the notice's call.
 void postponePass()
 {
-    QTimer::singleShot(0, qApp, [] {
-        platform::runGuarded([] {
-            if (passMayWait())
-                platform::waitForPass(kPostponeSeconds);
-        });
-    });
+    passSchedule().postpone();
 }
 
 // Ends the program as the settings window's 終了 does; the wait is then over, without its pass.
@@ -76,6 +64,19 @@ void endProgram()
 {
     help::endProgramClosingHelp(nullptr, help::kProgramHelpFile);
     stopWaiting();
+}
+
+// Why the pass that is due waits: "トレーニングの時間ですが、全画面表示中のため待っています。…".
+QString heldText()
+{
+    return QStringLiteral("トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります")
+        .arg(schedule::busyText(passSchedule().holdReasons()));
+}
+
+// What the tray and a second start say of the wait.
+QString waitText(const StartWait& wait)
+{
+    return passSchedule().isHolding() ? heldText() : QmrM::timeLeftText(wait);
 }
 
 // The entry's text is also its accessible name.
@@ -104,6 +105,10 @@ WaitView::WaitView()
             platform::guardedSlot([this](StartWait* wait) { showTimeLeft(*wait); }));
     connect(&waits, &StartWaits::ended, this, platform::guardedSlot([this] { waitEnded(); }));
     connect(&waits, &StartWaits::passCame, this, platform::guardedSlot([this] { passCame(); }));
+    connect(&passSchedule(), &schedule::PassSchedule::holdChanged, this, platform::guardedSlot([this] {
+        if (const StartWait* wait = StartWaits::current())
+            showTimeLeft(*wait);
+    }));
     // Emitted inside the guard already.
     connect(&mNotifications, &DesktopNotifications::actionInvoked, this, &WaitView::notificationAction);
 }
@@ -142,7 +147,7 @@ void WaitView::showTimeLeft(const StartWait& wait)
 {
     showTitle(wait);
     if (mIcon)
-        mIcon->setToolTip(QmrM::timeLeftText(wait));
+        mIcon->setToolTip(waitText(wait));
 }
 
 void WaitView::showTitle(const StartWait& wait)
@@ -159,8 +164,10 @@ void WaitView::showTitle(const StartWait& wait)
     // A window the user brought back to train in during the wait is the program's window again; the
     // countdown belongs to the task bar's entry of a window that waits.
     const bool inUse = window->isVisible() && !window->isMinimized();
-    window->setWindowTitle(inUse ? mPlainTitle
-                                 : mPlainTitle + QStringLiteral(" - ") + QmrM::timeLeftShort(wait.remainingMs()));
+    const QString left = passSchedule().isHolding()
+                             ? QStringLiteral("保留中（%1）").arg(schedule::busyText(passSchedule().holdReasons()))
+                             : QmrM::timeLeftShort(wait.remainingMs());
+    window->setWindowTitle(inUse ? mPlainTitle : mPlainTitle + QStringLiteral(" - ") + left);
 }
 
 bool WaitView::eventFilter(QObject* watched, QEvent* event)
@@ -198,6 +205,7 @@ void WaitView::makeTrayIcon()
     addAction(*mMenu, QStringLiteral("stopWaiting"), QStringLiteral("待機をやめる"), stopWaiting);
     addAction(*mMenu, QStringLiteral("postpone"), QStringLiteral("5 分後に"), postponePass);
     mMenu->addSeparator();
+    mMenu->addAction(passSchedule().holdWhileBusyAction());
     connect(mMenu.get(), &QMenu::aboutToShow, this, platform::guardedSlot([this] { updateMenu(); }));
     addAction(*mMenu, QStringLiteral("endProgram"), QStringLiteral("終了"), endProgram);
 
@@ -216,6 +224,7 @@ void WaitView::makeTrayIcon()
 
 void WaitView::updateMenu()
 {
+    passSchedule().holdWhileBusyAction();  // checked as the options file says now
     // While a wait runs, it can be ended; once the pass is here, it can be put off until a count is in.
     const bool waiting = StartWaits::current() != nullptr;
     for (QAction* action : mMenu->actions()) {
@@ -223,7 +232,7 @@ void WaitView::updateMenu()
             action->setVisible(waiting);
         if (action->objectName() == QLatin1String("postpone")) {
             action->setVisible(!waiting);
-            action->setEnabled(passMayWait());
+            action->setEnabled(passSchedule().mayPostpone());
         }
     }
 }
@@ -243,7 +252,7 @@ void WaitView::offerPostponing()
 
 void WaitView::passCame()
 {
-    if (passMayWait())
+    if (passSchedule().mayPostpone())
         offerPostponing();
     Notice notice;
     notice.summary = kPassHere;
@@ -273,12 +282,12 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
     if (startingNow)
         startNow();
     else
-        training.bringForward();
+        passSchedule().turnToPass();
 }
 
 void WaitView::tellTimeLeft(const StartWait& wait)
 {
-    const QString text = QmrM::timeLeftText(wait);
+    const QString text = waitText(wait);
     Notice notice;
     notice.summary = text;
     // Where the waiting window is out of sight and no tray shows the menu, this is the way to start early.

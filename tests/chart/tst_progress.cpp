@@ -18,7 +18,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -109,6 +111,7 @@ private slots:
     void csvHoldsEveryRecordQuotedAsSpreadsheetsRead();
     void exportsNeverReplaceTheProgramsFiles();
     void failedWritesLeaveNothingBehind();
+    void longExportsShowProgressAndStopOnCancel();
     void fileSizeLimitKeepsTheOldFile();
 };
 
@@ -305,10 +308,14 @@ void TestProgress::csvHoldsEveryRecordQuotedAsSpreadsheetsRead()
                  written);
     writeHistory(QStringLiteral("背筋"), QStringLiteral("\"01月02日\",\"07時05分09秒\",-3\n"), written);
     // Texts a spreadsheet would run as formulas, in every text field; counts that are numbers stay numbers.
+    // Blanks before them, half-width or ideographic, and full-width signs are no way round.
     writeHistory(QStringLiteral("=2+3"),
                  QStringLiteral("\"01月02日\",\"@SUM(A1)\",=1+1\n"
                                 "\"01月03日\",\"+1\",-1+2\n"
-                                "\"01月04日\",\"\t=A1\",-7.5\n"),
+                                "\"01月04日\",\"\t=A1\",-7.5\n"
+                                "\"01月05日\",\" =1+1\",＝1+1\n"
+                                "\"01月05日\",\"\u3000+1\",－1\n"
+                                "\"01月05日\",\"＠SUM(A1)\",＋1\n"),
                  written);
     const QByteArray historyBefore = readBytes(QStringLiteral("腕立て,速く.txt"));
 
@@ -326,7 +333,10 @@ void TestProgress::csvHoldsEveryRecordQuotedAsSpreadsheetsRead()
                                                                  "背筋,2027-01-02,07:05:09,-3\r\n"
                                                                  "'=2+3,2027-01-02,'@SUM(A1),'=1+1\r\n"
                                                                  "'=2+3,2027-01-03,'+1,'-1+2\r\n"
-                                                                 "'=2+3,2027-01-04,'\t=A1,-7.5\r\n")
+                                                                 "'=2+3,2027-01-04,'\t=A1,-7.5\r\n"
+                                                                 "'=2+3,2027-01-05,' =1+1,'＝1+1\r\n"
+                                                                 "'=2+3,2027-01-05,'\u3000+1,'－1\r\n"
+                                                                 "'=2+3,2027-01-05,'＠SUM(A1),'＋1\r\n")
                                                                  .toUtf8();
     QCOMPARE(readBytes(path), expected);
     QCOMPARE(readBytes(QStringLiteral("腕立て,速く.txt")), historyBefore);
@@ -342,6 +352,9 @@ void TestProgress::csvHoldsEveryRecordQuotedAsSpreadsheetsRead()
             {"'=2+3", "2027-01-02", "'@SUM(A1)", "'=1+1"},
             {"'=2+3", "2027-01-03", "'+1", "'-1+2"},
             {"'=2+3", "2027-01-04", "'\t=A1", "-7.5"},
+            {"'=2+3", "2027-01-05", "' =1+1", "'＝1+1"},
+            {"'=2+3", "2027-01-05", "'\u3000+1", "'－1"},
+            {"'=2+3", "2027-01-05", "'＠SUM(A1)", "'＋1"},
         };
         QCOMPARE(*rows, expectedRows);
     }
@@ -366,6 +379,12 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
     writeHistory(QStringLiteral("腹筋"), recordsOf({"20"}));
     QVERIFY(QFile::link(env.dir(), QStringLiteral("alias")));  // the data folder by another path
     QVERIFY(QFile::link(QStringLiteral("腹筋.txt"), QStringLiteral("link.csv")));
+    QVERIFY(QFile::link(QStringLiteral("腹筋.TXT"), QStringLiteral("case.csv")));  // the history, as loaders find it
+    // A folder elsewhere that links into the data folder: ".." after the link is the data folder.
+    QTemporaryDir elsewhere;
+    QVERIFY(QDir().mkdir(QStringLiteral("inner")));
+    QVERIFY(
+        QFile::link(QDir(env.dir()).filePath(QStringLiteral("inner")), elsewhere.filePath(QStringLiteral("linked"))));
     writeBytes(QStringLiteral("old.csv"), "old");
     const QByteArray history = readBytes(QStringLiteral("腹筋.txt"));
     const QByteArray items = readBytes(QmrM::kItemsFile);
@@ -373,7 +392,7 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
     // Each data file is refused, whatever its letters' case and however it is reached, and the dialog comes
     // back; a file of the user's is replaced once the user says so.
     const QString title = QStringLiteral("CSV 形式で書き出す");
-    for (const char* name : {"腹筋.txt", "項目一覧.txt", "設定.txt", "腹筋.txt", "腹筋.txt"}) {
+    for (const char* name : {"腹筋.txt", "項目一覧.txt", "設定.txt", "腹筋.txt", "腹筋.txt", "腹筋.txt", "腹筋.txt"}) {
         env.dialogs().expectMessage(
             QStringLiteral("「%1」は Quillmora のデータファイルなので、書き出し先にできません。\n"
                            "別の名前か別のフォルダーを選んでください。")
@@ -385,12 +404,15 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
     const QDir data(env.dir());
     env.answerSaveDialogs({data.filePath(QStringLiteral("腹筋.TXT")), data.filePath(QmrM::kItemsFile),
                            data.filePath(QStringLiteral("設定.TXT")), data.filePath(QStringLiteral("alias/腹筋.txt")),
-                           data.filePath(QStringLiteral("link.csv")), data.filePath(QStringLiteral("old.csv"))});
+                           data.filePath(QStringLiteral("link.csv")), data.filePath(QStringLiteral("case.csv")),
+                           elsewhere.filePath(QStringLiteral("linked/../腹筋.txt")),
+                           data.filePath(QStringLiteral("old.csv"))});
     exportCsv(nullptr, 1);
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(QStringLiteral("腹筋.txt")), history);
     QCOMPARE(readBytes(QmrM::kItemsFile), items);
     QVERIFY(readBytes(QStringLiteral("old.csv")).endsWith(",09:18:07,20\r\n"));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("腹筋.TXT")));
     // The dialog first opened away from the data folder.
     QVERIFY(QFileInfo(env.saveRequests()[0].suggestedPath).absolutePath() != data.absolutePath());
 }
@@ -434,6 +456,54 @@ void TestProgress::failedWritesLeaveNothingBehind()
         QVERIFY(QFileInfo(QStringLiteral("full.csv")).isSymLink());
     }
     QCOMPARE(filesIn(env.dir()), (QStringList{"A.txt", "full.csv", "out.csv"}));
+    QVERIFY(env.dialogs().verify());
+}
+
+void TestProgress::longExportsShowProgressAndStopOnCancel()
+{
+    TestEnv env;
+    registerItems({QStringLiteral("A"), QStringLiteral("B")});
+    const QByteArray record = cp932(recordsOf({"7"}));
+    const int records = int((8 << 20) / record.size()) + 1;
+    writeBytes(QStringLiteral("A.txt"), record.repeated(records));
+    setModified(QStringLiteral("A.txt"), QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
+    writeBytes(QStringLiteral("A.csv"), "old");
+    const QString path = QDir(env.dir()).filePath(QStringLiteral("A.csv"));
+    const QString title = QStringLiteral("CSV 形式で書き出す");
+    const auto expectReplacing = [&] {
+        env.dialogs().expectMessage(QStringLiteral("「A.csv」は既にあります。\n置き換えますか?"), title,
+                                    platform::vbOKCancel | platform::vbExclamation);
+    };
+    // Its progress shows at once; キャンセル, even before anything is written, leaves the file as it was.
+    int shown = 0;
+    ShowWatcher progress(QStringLiteral("dlgProgress"), [&shown](QWidget* window) {
+        if (++shown == 1)
+            window->findChild<QPushButton*>()->click();
+    });
+    env.answerSaveDialogs(path);
+    expectReplacing();
+    QCOMPARE(exportCsv(nullptr, 1), QString());
+    QCOMPARE(shown, 1);
+    QCOMPARE(readBytes(path), QByteArray("old"));
+    QCOMPARE(filesIn(env.dir()), (QStringList{"A.csv", "A.txt"}));
+
+    env.answerSaveDialogs(path);
+    expectReplacing();
+    QCOMPARE(exportCsv(nullptr, 1), path);
+    QCOMPARE(shown, 2);
+    const QByteArray csv = readBytes(path);
+    QCOMPARE(csv.count('\n'), records + 1);
+    QVERIFY(csv.endsWith("\r\nA,2026-12-06,09:18:07,7\r\n"));
+
+    // Where the file cannot go, that is told before any history is read: here B's, which cannot be.
+    QVERIFY(QDir().mkdir(QStringLiteral("B.txt")));
+    env.answerSaveDialogs(QDir(env.dir()).filePath(QStringLiteral("missing/B.csv")));
+    env.dialogs().expectMessage(
+        QStringLiteral("ファイル「%1」に書き込めませんでした。\n（ファイルまたはフォルダーが見つかりません）\n"
+                       "書き出しは行われませんでした。")
+            .arg(QDir(env.dir()).filePath(QStringLiteral("missing/B.csv"))),
+        title, platform::vbExclamation);
+    QCOMPARE(exportCsv(nullptr, 2), QString());
     QVERIFY(env.dialogs().verify());
 }
 

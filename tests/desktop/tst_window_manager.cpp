@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The windows under a real window manager (openbox on Xvfb, see on-desktop.sh): minimising, restoring,
 // activation and focus are the manager's decisions, so they are judged by the X server's own record of
-// each window (WM_STATE, map state, the active window), not by what Qt believes.
+// each window (WM_STATE, map state, the active window, the stacking order), not by what Qt believes.
+// The pass at the end of a wait comes on top without the keyboard: another program the user types in
+// keeps it, and a full-screen one holds the pass until it leaves full screen.
 
 #include "FastWait.h"
+#include "OtherProgram.h"
 
 #include "app/Program.h"
 #include "chart/ProgressActions.h"
@@ -15,6 +18,8 @@
 #include "training/frmMain.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
@@ -86,6 +91,28 @@ WId loadedWindow(platform::Form& form)
     return form.isLoaded() ? form.window()->winId() : 0;
 }
 
+// Whether the window manager keeps the window above all others.
+bool onTop(WId window)
+{
+    const QStringList stacking =
+        run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}).section(u'#', 1).split(u',', Qt::SkipEmptyParts);
+    return !stacking.isEmpty() && stacking.last().trimmed().toULongLong(nullptr, 16) == window;
+}
+
+// The pass came by itself: on top, without the keyboard. A click on it a moment later gives it the
+// keyboard, with the focus on 次へ.
+void passComesOnTopAndTakesTheKeyboardWhenClicked(frmMain& training)
+{
+    QString seen;
+    QVERIFY2(settles([&] { return loadedWindow(training); }, "Normal", true, false, &seen), qPrintable(seen));
+    QVERIFY2(!xState(loadedWindow(training)).active, "the pass took the keyboard by itself");
+    QTRY_VERIFY(onTop(loadedWindow(training)));
+    QTest::qWait(1100);  // a click sooner was meant for what was there before
+    run("xdotool", {"mousemove", "--window", QString::number(loadedWindow(training)), "300", "20", "click", "1"});
+    QVERIFY2(settles([&] { return loadedWindow(training); }, "Normal", true, true, &seen), qPrintable(seen));
+    QTRY_COMPARE(QApplication::focusWidget(), control<QWidget>(training, QStringLiteral("cmdNext")));
+}
+
 // Where the window manager put the window's whole frame (client and _NET_FRAME_EXTENTS), in the screen's
 // pixels; null when the frame is not known.
 QRect placedFrame(const QWidget* window)
@@ -154,6 +181,8 @@ private slots:
     void windowClosedDuringTheWaitComesBackFresh_data();
     void windowClosedDuringTheWaitComesBackFresh();
     void windowsWithinTheScreen();
+    void typingElsewhereThroughTheEndOfTheWaitRecordsNothing();
+    void fullScreenWindowHoldsThePassUntilItLeavesFullScreen();
 
 private:
     // Starts the program, leaves the first pass with 中断 and starts the wait; `during` runs at the given
@@ -186,9 +215,7 @@ void TestWindowManager::waitIsOnTheTaskBarAndThePassComesForward()
     startWaitFromTheSettingsWindow({{300, check}, {kWaitRealMs / 2, check}, {kWaitRealMs - 300, check}});
     QCOMPARE(during, QStringList(3, QStringLiteral("Iconic / IsUnMapped / not active")));
     QVERIFY(!frmSettei::instance().isLoaded());
-    QString seen;
-    QVERIFY2(settles([&] { return loadedWindow(training); }, "Normal", true, true, &seen), qPrintable(seen));
-    QTRY_COMPARE(QApplication::focusWidget(), control<QWidget>(training, QStringLiteral("cmdNext")));
+    passComesOnTopAndTakesTheKeyboardWhenClicked(training);
 }
 
 void TestWindowManager::windowRestoredAndTrainedDuringTheWaitIsNotBroughtBack()
@@ -272,10 +299,56 @@ void TestWindowManager::windowClosedDuringTheWaitComesBackFresh()
     // Closed in the first minute; the wait goes on past two minute boundaries with no window to count on.
     startWaitFromTheSettingsWindow({{500, close}});
     QVERIFY(closed);
-    QString seen;
-    QVERIFY2(settles([&] { return loadedWindow(training); }, "Normal", true, true, &seen), qPrintable(seen));
+    passComesOnTopAndTakesTheKeyboardWhenClicked(training);
     QCOMPARE(control<QWidget>(training, QStringLiteral("lblKoumoku"))->property("text").toString(),
              QStringLiteral("A"));
+}
+
+void TestWindowManager::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
+{
+    frmMain& training = frmMain::instance();
+    std::unique_ptr<OtherProgram> other;
+    // From three seconds before the end of the wait to twelve seconds after it, the user types a text with
+    // digits and Enter in another program.
+    startWaitFromTheSettingsWindow({{kWaitRealMs - 3000, typeElsewhere(other, 15000)}});
+    QVERIFY(typingIsOver(other));
+    QVERIFY2(other->typed().size() > 100, qPrintable(other->typed()));
+    QCOMPARE(other->received(), other->typed());  // every key went where the user typed it
+    QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
+    QCOMPARE(control<QWidget>(training, QStringLiteral("lblKoumoku"))->property("text").toString(),
+             QStringLiteral("A"));
+    passComesOnTopAndTakesTheKeyboardWhenClicked(training);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
+}
+
+void TestWindowManager::fullScreenWindowHoldsThePassUntilItLeavesFullScreen()
+{
+    // What keeps the user busy is read from the window manager here, not told by the test.
+    QmrM::Seams desktop = QmrM::seams();
+    desktop.userBusy = nullptr;
+    const QmrM::SeamsScope readTheDesktop(desktop);
+    frmMain& training = frmMain::instance();
+    OtherProgram other;
+    QVERIFY(other.isReady());
+    QString heldTitle;
+    XState heldState;
+    bool fullScreen = false;
+    const auto present = [&] { fullScreen = other.tell("full"); };
+    QElapsedTimer released;
+    const auto lookAfterTheEnd = [&] {
+        heldTitle = run("xprop", {"-id", QString::number(loadedWindow(training)), "_NET_WM_NAME"});
+        heldState = xState(loadedWindow(training));
+        released.start();
+        other.tell("normal");  // the presentation is over
+    };
+    startWaitFromTheSettingsWindow({{500, present}, {kWaitRealMs + 2000, lookAfterTheEnd}});
+    QVERIFY(fullScreen);
+    QCOMPARE(describe(heldState), QStringLiteral("Iconic / IsUnMapped / not active"));
+    QVERIFY2(heldTitle.contains(QStringLiteral("保留中（全画面表示中）")), qPrintable(heldTitle));
+    QVERIFY2(released.isValid() && released.elapsed() < 5000,
+             qPrintable(QStringLiteral("the pass came %1 ms after full screen ended").arg(released.elapsed())));
+    passComesOnTopAndTakesTheKeyboardWhenClicked(training);
 }
 
 // Also run on a 1280x800 screen at a scale factor of 2 (tst_window_manager_scaled), where the forms scroll.

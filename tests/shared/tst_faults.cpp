@@ -12,6 +12,7 @@
 #include "settings/frmSettei.h"
 #include "shared/DataFiles.h"
 #include "shared/Errors.h"
+#include "shared/HistoryFile.h"
 #include "shared/QmrM.h"
 
 #include <QApplication>
@@ -267,7 +268,7 @@ void TestFaults::foldersWhereFilesShouldBe()
     QVERIFY(failsWithDataFileError([] { SaveItems(); }));
     QVERIFY(failsWithDataFileError([] { appendItemRecord(QStringLiteral("B"), 1); }));
     QVERIFY(failsWithDataFileError([] { appendHistoryRecord(QStringLiteral("A"), 1); }));
-    QVERIFY(failsWithDataFileError([] { readHistory(QStringLiteral("A")); }));
+    QVERIFY(failsWithDataFileError([] { readHistoryIndex(QStringLiteral("A")); }));
     QVERIFY(failsWithDataFileError([] { createHistoryFile(QStringLiteral("A")); }));
     QVERIFY(!removeHistoryFile(QStringLiteral("A")));  // a failed removal only reports false
     // With no items the settings window reads no history at its start-up.
@@ -289,14 +290,14 @@ void TestFaults::filesChangedBehindTheProgramsBack()
     SaveItems();
     QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",1\r\n\"B\",2\r\n"));
     QFile::remove(QStringLiteral("A.txt"));
-    QVERIFY(readHistory(QStringLiteral("A")).empty());
+    QCOMPARE(readHistoryIndex(QStringLiteral("A")).size(), 0);
     // Another program appends to a history meanwhile: the next reading sees it.
     appendHistoryRecord(QStringLiteral("B"), 1);
     QFile other(QStringLiteral("B.txt"));
     QVERIFY(other.open(QIODevice::Append));
     other.write(cp932(QStringLiteral("\"01月01日\",\"00時00分00秒\",7\r\n")));
     other.close();
-    QCOMPARE(readHistory(QStringLiteral("B")).size(), size_t(2));
+    QCOMPARE(readHistoryIndex(QStringLiteral("B")).size(), 2);
     // A list replaced by one with a bad line is reported, and the state read before stays.
     writeDataFile(kItems, QStringLiteral("\"C\",oops\r\n"));
     QVERIFY(failsWithDataFileError([] { LoadItems(); }));
@@ -314,7 +315,7 @@ void TestFaults::currentDirectoryRemovedWhileRunning()
     QVERIFY(!QFileInfo::exists(env.dir() + QStringLiteral("/gone")));
     QVERIFY(failsWithDataFileError([] { appendHistoryRecord(QStringLiteral("A"), 1); }));
     QVERIFY(failsWithDataFileError([] { SaveItems(); }));
-    QVERIFY(readHistory(QStringLiteral("A")).empty());
+    QCOMPARE(readHistoryIndex(QStringLiteral("A")).size(), 0);
     QCOMPARE(gKoumoku[1], QStringLiteral("A"));
     QVERIFY(settingsWindowFailsToSave(env, 3));
     QDir().mkpath(env.dir());  // let the environment clean up

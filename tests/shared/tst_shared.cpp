@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "PlainHistory.h"
 #include "TestEnv.h"
 
 #include "shared/TextEncoding.h"
@@ -73,6 +74,7 @@ private slots:
     void onlyHistoryRecordsMakeAHistoryFile();
     void longHistoriesReadTheSameIndexed_data();
     void longHistoriesReadTheSameIndexed();
+    void readingsFollowedAndStopped();
     void rewritesReplaceWhatALinkPointsTo();
     void pauseOfZeroHandlesNoEvent();
     void pauseWaitsItsTimeAndHandlesEvents();
@@ -168,6 +170,20 @@ void TestShared::cp932KeepsItsOwnCharacters()
     QVERIFY(!QmrM::encodeCp932(QStringLiteral("𠮷")));
     QVERIFY(!QmrM::encodeCp932(QStringLiteral("😀")));
     QVERIFY(!QmrM::decodeCp932(QByteArray("\x82")));  // a lead byte without its trail
+
+    // The table check agrees with the decoder: half-width kana stand alone, a lead byte needs its trail.
+    // "12月07日" saved as UTF-8 is no code page 932: 0xE6 begins a pair there, and 0x88 0x30 is none.
+    for (const QByteArray& valid : {cp932(QStringLiteral("ｱ月①")), QByteArray("\xB1\xDF")})
+        QVERIFY(isValidCp932(valid));
+    for (const QByteArray& invalid : {QStringLiteral("12月07日").toUtf8(), QByteArray("\x82")})
+        QVERIFY2(!isValidCp932(invalid), invalid.toHex().constData());
+    // Piece by piece as a file is read, a character split between two pieces.
+    const QByteArray kanji = cp932(QStringLiteral("a月"));
+    Cp932Check split;
+    split.add(kanji.first(2));
+    QVERIFY(!split.valid() && split.mayBeValid());
+    split.add(kanji.sliced(2));
+    QVERIFY(split.valid());
 }
 
 void TestShared::recordsRoundTripThroughTheFileForm()
@@ -352,17 +368,17 @@ void TestShared::historyRecordsAreAppendedWithDateAndTime()
     QCOMPARE(readBytes(QStringLiteral("腕立て.txt")),
              cp932(QStringLiteral("\"12月06日\",\"09時18分07秒\",20\r\n\"12月06日\",\"09時18分07秒\",0.5\r\n")));
     bool missing = true;
-    const auto history = readHistory(QStringLiteral("腕立て"), &missing);
+    const HistoryIndex history = readHistoryIndex(QStringLiteral("腕立て"), &missing);
     QVERIFY(!missing);
-    QCOMPARE(history.size(), size_t(2));
-    QCOMPARE(history[0].date, QStringLiteral("12月06日"));
-    QCOMPARE(history[1].count, QStringLiteral("0.5"));
-    QVERIFY(readHistory(QStringLiteral("none"), &missing).empty());
+    QCOMPARE(history.size(), 2);
+    QCOMPARE(history.record(0).date, QStringLiteral("12月06日"));
+    QCOMPARE(history.record(1).count, QStringLiteral("0.5"));
+    QCOMPARE(readHistoryIndex(QStringLiteral("none"), &missing).size(), 0);
     QVERIFY(missing);
     // A folder standing where the history file should be: reported, naming the file.
     QDir().mkdir(QStringLiteral("dir.txt"));
     QVERIFY(formatErrorOf([] { appendHistoryRecord(QStringLiteral("dir"), 1); }).contains(QStringLiteral("dir.txt")));
-    QVERIFY(formatErrorOf([] { readHistory(QStringLiteral("dir")); }).contains(QStringLiteral("フォルダー")));
+    QVERIFY(formatErrorOf([] { readHistoryIndex(QStringLiteral("dir")); }).contains(QStringLiteral("フォルダー")));
 }
 
 void TestShared::appendedRecordsStartOnALineOfTheirOwn()
@@ -374,7 +390,8 @@ void TestShared::appendedRecordsStartOnALineOfTheirOwn()
     appendItemRecord(QStringLiteral("B"), 3);
     appendHistoryRecord(QStringLiteral("腕立て"), 20);
     QCOMPARE(readDataFile(QmrM::kItemsFile), QStringLiteral("\"A\",5\r\n\"B\",3\r\n"));
-    QCOMPARE(readHistory(QStringLiteral("腕立て")).back().count, QStringLiteral("20"));
+    const HistoryIndex history = readHistoryIndex(QStringLiteral("腕立て"));
+    QCOMPARE(history.record(history.size() - 1).count, QStringLiteral("20"));
 }
 
 void TestShared::longHistoriesReadTheSameIndexed_data()
@@ -405,7 +422,7 @@ void TestShared::longHistoriesReadTheSameIndexed()
     writeBytes(QStringLiteral("A.txt"), bytes);
     QCOMPARE(historyDecodingOf(bytes) == HistoryDecoding::Cp932, cp932Throughout);
 
-    const std::vector<HistoryRecord> records = readHistory(QStringLiteral("A"));
+    const std::vector<HistoryRecord> records = plainHistoryRecords(bytes);
     const HistoryIndex index = readHistoryIndex(QStringLiteral("A"));
     QCOMPARE(size_t(index.size()), records.size());
     double total = 0;
@@ -421,16 +438,55 @@ void TestShared::longHistoriesReadTheSameIndexed()
     }
 }
 
+void TestShared::readingsFollowedAndStopped()
+{
+    // A reading in the background is followed by its steps (reading, then indexing) and stopped from another
+    // thread: it looks between pieces of the file, and every megabyte of indexing.
+    TestEnv env;
+    const QByteArray record = cp932(QStringLiteral("\"12月06日\",\"09時18分07秒\",7\r\n"));
+    const int records = (4 << 20) / int(record.size());
+    writeBytes(QStringLiteral("A.txt"), record.repeated(records));
+    const qint64 size = qint64(record.size()) * records;
+
+    Progress whole;
+    QCOMPARE(readHistoryIndex(QStringLiteral("A"), nullptr, &whole).size(), records);
+    QCOMPARE(whole.inAll.load(), 2 * size);
+    QCOMPARE(whole.done.load(), 2 * size);
+
+    Progress stopped;
+    stopped.cancelled = true;
+    QCOMPARE(readHistoryIndex(QStringLiteral("A"), nullptr, &stopped).size(), 0);
+    QVERIFY2(stopped.done > 0 && stopped.done <= size / 4, qPrintable(QString::number(stopped.done)));
+
+    const HistoryBytes read = readHistoryBytes(QStringLiteral("A"));
+    QCOMPARE(read.decoding, HistoryDecoding::Cp932);
+    const HistoryIndex partial(read.bytes, read.decoding, &stopped);
+    QVERIFY2(partial.size() > 0 && partial.size() < records / 2, qPrintable(QString::number(partial.size())));
+}
+
 void TestShared::onlyHistoryRecordsMakeAHistoryFile()
 {
     TestEnv env;
     // Whatever the history view reads as records is a history; the user's notes, or a line of them, are not.
-    const std::pair<QString, bool> files[] = {{QStringLiteral(" \"\" , \"x\",many\n\n\"a\",\"b\",1e999"), true},
-                                              {QStringLiteral("\"a\",\"b\",1\r\nメモ\r\n"), false},
-                                              {QStringLiteral("\"a\",\"b\",1,2\r\n"), false}};
-    for (const auto& [text, isHistory] : files) {
-        writeBytes(QStringLiteral("x.txt"), cp932(text));
-        QVERIFY2(isHistoryFile(QStringLiteral("x")) == isHistory, qPrintable(text));
+    // The file is read piece by piece (a few hundred kilobytes): lines across pieces, and a note far in.
+    const QByteArray record = cp932(QStringLiteral("\"12月06日\",\"09時18分07秒\",7\r\n"));
+    const QByteArray many = record.repeated(300000 / int(record.size()));
+    const QByteArray bom("\xEF\xBB\xBF");
+    const std::pair<QByteArray, bool> files[] = {
+        {cp932(QStringLiteral(" \"\" , \"x\",many\n\n\"a\",\"b\",1e999\r\n\u3000\r\n")), true},
+        {cp932(QStringLiteral("\"a\",\"b\",1\r\nメモ\r\n")), false},
+        {"\"a\",\"b\",1,2\r\n", false},
+        {many + cp932(QStringLiteral("メモ")), false},
+        {"\"a\",\"" + QByteArray(600000, 'x') + "\",1\r\n" + many, true},
+        // A byte-order mark before a line is dropped: no code page 932 file holds one, so its lines are read
+        // one by one, each as UTF-8 or code page 932 (which only the whole file tells).
+        {QStringLiteral("\"12月07日\",\"x\",1\r\n").toUtf8() + bom + "\"a\",\"b\",1\r\n", true},
+        {many + bom + "\"a\",\"b\",1\r\n" + many, true},
+        {many + bom + "メモ\r\n", false},
+    };
+    for (const auto& [bytes, isHistory] : files) {
+        writeBytes(QStringLiteral("x.txt"), bytes);
+        QVERIFY2(isHistoryFile(QStringLiteral("x")) == isHistory, bytes.left(40).constData());
     }
 }
 
@@ -674,7 +730,7 @@ void TestShared::itemNamesThatCannotBeFilesAreRefused()
     TestEnv env;
     createHistoryFile(name);
     appendHistoryRecord(name, 3);
-    QCOMPARE(readHistory(name).size(), size_t(1));
+    QCOMPARE(readHistoryIndex(name).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestShared)

@@ -31,7 +31,8 @@ private:
     QElapsedTimer mReal;
 };
 
-// The program on a real desktop with its waits on the fast clock: a minute takes three real seconds,
+// The program on a real desktop with its waits on the fast clock (the user's input keeps its real pace):
+// a minute takes three real seconds,
 // and the items A (5) and B (3) wait three minutes, past two minute boundaries, with the time left
 // counted down in view.
 class FastWait {
@@ -67,6 +68,7 @@ private:
     {
         QmrM::Seams seams = QmrM::seams();
         seams.clock = clock;
+        seams.inputClock = nullptr;  // the user's pace is a person's, on the desktop's real time
         return seams;
     }
 

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QAbstractItemView>
@@ -28,6 +29,7 @@ TestEnv::TestEnv()
     Program::wireWindows();
     QmrM::Seams seams;
     seams.clock = mClock.get();
+    seams.inputClock = mClock.get();
     seams.randomFraction = [this] { return mRandomDraw ? *mRandomDraw : QmrM::systemRandomFraction(); };
     mDialogs->standIn(seams);
     seams.help = [this](QObject* caller, const QString& file, int command) {
@@ -38,6 +40,7 @@ TestEnv::TestEnv()
         return mSaveAnswers.value(mSaveRequests.size() - 1);
     };
     seams.endProgram = [this](int code) { mEndings.append(code); };
+    seams.userBusy = &mBusy;
     mSeams = std::make_unique<QmrM::SeamsScope>(std::move(seams));
 }
 
@@ -67,6 +70,18 @@ void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
     QWidget* focused = QApplication::focusWidget();
     QVERIFY(focused);
     QTest::keyClick(focused, key, modifiers);
+}
+
+void typeKey(const platform::Form& form, Qt::Key key, bool autoRepeat)
+{
+    QWidget* window = form.window();
+    QWidget* target = window ? window->focusWidget() : nullptr;
+    QVERIFY(target);
+    const char ascii = QTest::keyToAscii(key);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, ascii ? QString(QChar(ascii)) : QString(), autoRepeat);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
 }
 
 QString textOf(const platform::Form& form, const QString& name)

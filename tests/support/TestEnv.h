@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "FakeBusy.h"
 #include "ScriptedDialogs.h"
 #include "VirtualClock.h"
 #include "Watchdog.h"
@@ -25,7 +26,8 @@ class QRect;
 
 // Each test runs in a fresh temporary current directory, with the shared state reset and every seam in
 // place: scripted dialogs, save dialogs that answer Cancel unless told otherwise, a virtual clock, a
-// recorded help viewer and a recorder in place of ending the program. The random draw is the real one
+// recorded help viewer, a recorder in place of ending the program, and a user whom nothing keeps busy
+// unless the test says so (busy()). The random draw is the real one
 // unless setRandomDraw() fixes it. A watchdog fails the test when it hangs (Watchdog.h).
 class TestEnv {
 public:
@@ -35,6 +37,8 @@ public:
     TestEnv& operator=(const TestEnv&) = delete;
 
     ScriptedDialogs& dialogs() { return *mDialogs; }
+    // What keeps the user busy when a pass falls due (nothing unless set).
+    FakeBusy& busy() { return mBusy; }
     VirtualClock& clock() { return *mClock; }
     QString dir() const { return mDir.path(); }
     // The exit codes with which the program was told to end.
@@ -67,6 +71,7 @@ private:
     QString mPreviousDir;
     std::unique_ptr<ScriptedDialogs> mDialogs;
     std::unique_ptr<VirtualClock> mClock;
+    FakeBusy mBusy;
     QList<int> mEndings;
     QList<HelpCall> mHelpCalls;
     std::optional<float> mRandomDraw;
@@ -92,6 +97,9 @@ void clickButton(const platform::Form& form, const QString& name);
 
 // Presses a key in whatever control has the keyboard focus, as a keyboard user does.
 void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Presses a key in the control of a loaded form's window that takes its keys (its focus widget), whether
+// or not the window is the active one; `autoRepeat` for a key held down.
+void typeKey(const platform::Form& form, Qt::Key key, bool autoRepeat = false);
 
 // What a control of a loaded form's window shows: the text of a label, edit box or button, the current
 // text of a combo box or the caption of a frame.

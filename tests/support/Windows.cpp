@@ -10,6 +10,7 @@
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
@@ -164,4 +165,18 @@ FolderWithoutNewFiles::~FolderWithoutNewFiles()
     if (mRoot && ::seteuid(0) != 0)
         qFatal("cannot act as root again");
     ::chmod(".", 0700);
+}
+
+void lookAtThePass(TestEnv& env)
+{
+    env.clock().jump(3000);
+}
+
+QAction* trayEntry(const QString& name)
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* entry = window->findChild<QAction*>(name))
+            return entry;
+    }
+    return nullptr;
 }

@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class QAction;
 class frmMain;
 class frmSettei;
 class TestEnv;
@@ -57,6 +58,13 @@ ScriptedDialogs& expectOptionsSaved(ScriptedDialogs& dialogs);
 
 // Expects the message that an item's name and count were saved (保存), naming it.
 ScriptedDialogs& expectItemUpdated(ScriptedDialogs& dialogs, const QString& name);
+
+// The user turns to a pass that came by itself at the end of its wait: looks at it for a few seconds
+// before the first key or click, which it then takes (it ignores what comes sooner, meant for other work).
+void lookAtThePass(TestEnv& env);
+
+// The entry of the tray's menu with the given object name (nullptr while there is no tray icon).
+QAction* trayEntry(const QString& name);
 
 // Registers an item in the settings window as the user does.
 void registerItem(TestEnv& env, const QString& typed, const QString& count, const QString& stored = QString());

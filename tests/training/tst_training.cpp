@@ -138,6 +138,7 @@ private slots:
     void passStartedDuringTheFlashIsNotThePressOfTheOldOne();
     void scrollBarFillsTheBoxAndTheBoxWins();
     void enterActsAsNextAndLeaveRecordsNothing();
+    void countTypedOnTheNextButtonGoesIntoTheBox();
     void unwritableHistoryKeepsTheUserOnTheItem();
     void countTooLargeIsNotRecorded();
     void itemNamedAfterADataFileGetsNoRecord_data();
@@ -575,6 +576,18 @@ void TestTraining::enterActsAsNextAndLeaveRecordsNothing()
     BackgroundRecorder nextPass(form.window());
     pressNext();
     QCOMPARE(recorder.flashes + nextPass.flashes, QList<QColor>({PaletteColor(0), PaletteColor(1), PaletteColor(2)}));
+}
+
+void TestTraining::countTypedOnTheNextButtonGoesIntoTheBox()
+{
+    // The focus is on the next button when an item comes; the count typed there replaces the one shown.
+    TestEnv env;
+    frmMain& form = startTraining(QStringLiteral("\"a\",30\r\n\"b\",6"));
+    QCOMPARE(focusIn(form), control(form, QStringLiteral("cmdNext")));
+    typeKey(form, Qt::Key_2);
+    typeKey(form, Qt::Key_5);
+    typeKey(form, Qt::Key_Return);
+    QCOMPARE(readDataFile(QStringLiteral("a.txt")), recordsOf({"25"}));
 }
 
 void TestTraining::unwritableHistoryKeepsTheUserOnTheItem()

@@ -6,14 +6,17 @@
 
 It owns org.kde.StatusNotifierWatcher and acts as the panel that shows the items: it reads each item's
 properties and menu as a panel does, again whenever the item says they changed, and clicks menu entries
-as a user does. It also owns org.freedesktop.Notifications and records every notice. The test reads and
-drives it through io.github.quillmora.TestDesktop at /Test (the last name it takes, so once that name is
-on the bus everything is):
+as a user does. It also owns org.freedesktop.Notifications, records every notice and has the
+do-not-disturb property Inhibited, and owns org.freedesktop.ScreenSaver, whose screen the test locks. The
+test reads and drives it through io.github.quillmora.TestDesktop at /Test (the last name it takes, so once
+that name is on the bus everything is):
 
     State() -> s                   everything recorded, as JSON
     ClickMenuItem(s label) -> b    clicks the entry with that label in the menu of the registered item
     InvokeAction(u id, s key, s token)
                                    the user chose an action of a notice (sends the activation token first)
+    SetDoNotDisturb(b on)          turns do-not-disturb on or off (PropertiesChanged follows)
+    SetScreenLocked(b locked)      locks the screen or unlocks it (ActiveChanged follows)
 
 It never waits for the program: its own calls are all asynchronous, so the program's process may call
 it at any time, also while it has a call of ours to answer.
@@ -31,6 +34,7 @@ WATCHER = "org.kde.StatusNotifierWatcher"
 ITEM = "org.kde.StatusNotifierItem"
 MENU = "com.canonical.dbusmenu"
 NOTIFICATIONS = "org.freedesktop.Notifications"
+SCREEN_SAVER = "org.freedesktop.ScreenSaver"
 CONTROL = "io.github.quillmora.TestDesktop"
 PROPERTIES = "org.freedesktop.DBus.Properties"
 
@@ -204,6 +208,21 @@ class Notifications(dbus.service.Object):
     def __init__(self, bus):
         super().__init__(bus, "/org/freedesktop/Notifications")
         self.last_id = 0
+        self.inhibited = False
+
+    @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        if interface != NOTIFICATIONS or name != "Inhibited":
+            raise dbus.exceptions.DBusException("no such property", name="org.freedesktop.DBus.Error.UnknownProperty")
+        return dbus.Boolean(self.inhibited)
+
+    @dbus.service.signal(PROPERTIES, signature="sa{sv}as")
+    def PropertiesChanged(self, interface, changed, invalidated):
+        pass
+
+    def set_inhibited(self, on):
+        self.inhibited = bool(on)
+        self.PropertiesChanged(NOTIFICATIONS, {"Inhibited": dbus.Boolean(self.inhibited)}, dbus.Array([], signature="s"))
 
     @dbus.service.method(NOTIFICATIONS, in_signature="susssasa{sv}i", out_signature="u")
     def Notify(self, app_name, replaces_id, app_icon, summary, body, actions, hints, timeout):
@@ -244,11 +263,30 @@ class Notifications(dbus.service.Object):
         pass
 
 
+class ScreenSaver(dbus.service.Object):
+    def __init__(self, bus):
+        super().__init__(bus, "/org/freedesktop/ScreenSaver")
+        self.active = False
+
+    @dbus.service.method(SCREEN_SAVER, out_signature="b")
+    def GetActive(self):
+        return dbus.Boolean(self.active)
+
+    @dbus.service.signal(SCREEN_SAVER, signature="b")
+    def ActiveChanged(self, active):
+        pass
+
+    def set_active(self, active):
+        self.active = bool(active)
+        self.ActiveChanged(dbus.Boolean(self.active))
+
+
 class Control(dbus.service.Object):
-    def __init__(self, bus, watcher, notifications):
+    def __init__(self, bus, watcher, notifications, screen_saver):
         super().__init__(bus, "/Test")
         self.watcher = watcher
         self.notifications = notifications
+        self.screen_saver = screen_saver
 
     @dbus.service.method(CONTROL, out_signature="s")
     def State(self):
@@ -264,14 +302,24 @@ class Control(dbus.service.Object):
             self.notifications.ActivationToken(notice_id, token)
         self.notifications.ActionInvoked(notice_id, key)
 
+    @dbus.service.method(CONTROL, in_signature="b")
+    def SetDoNotDisturb(self, on):
+        self.notifications.set_inhibited(on)
+
+    @dbus.service.method(CONTROL, in_signature="b")
+    def SetScreenLocked(self, locked):
+        self.screen_saver.set_active(locked)
+
 
 def main():
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     watcher = Watcher(bus)
     notifications = Notifications(bus)
-    control = Control(bus, watcher, notifications)
-    names = [dbus.service.BusName(name, bus, do_not_queue=True) for name in (WATCHER, NOTIFICATIONS, CONTROL)]
+    screen_saver = ScreenSaver(bus)
+    control = Control(bus, watcher, notifications, screen_saver)
+    names = [dbus.service.BusName(name, bus, do_not_queue=True)
+             for name in (WATCHER, NOTIFICATIONS, SCREEN_SAVER, CONTROL)]
     print("desktop services ready", file=sys.stderr, flush=True)
     try:
         GLib.MainLoop().run()

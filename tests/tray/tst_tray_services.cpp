@@ -10,6 +10,7 @@
 #include "app/Program.h"
 #include "platform/AppSetup.h"
 #include "platform/Form.h"
+#include "shared/Seams.h"
 #include "help/HtmlHelp.h"
 #include "settings/frmSettei.h"
 #include "training/frmMain.h"
@@ -78,6 +79,8 @@ public:
     {
         call("InvokeAction", {QVariant::fromValue(uint(id)), key, token});
     }
+    void setDoNotDisturb(bool on) { call("SetDoNotDisturb", {on}); }
+    void setScreenLocked(bool locked) { call("SetScreenLocked", {locked}); }
 
 private:
     QVariant call(const char* method, const QVariantList& arguments = {})
@@ -91,10 +94,11 @@ private:
     QProcess mProcess;
 };
 
+const QString kHoldWhileBusy = QStringLiteral("取り込み中は待つ（全画面表示・通話など）");
 const QJsonArray kMenu = {QStringLiteral("今すぐ始める"), QStringLiteral("待機をやめる"), QStringLiteral("-"),
-                          QStringLiteral("終了")};
+                          kHoldWhileBusy, QStringLiteral("終了")};
 // Once the pass is here, until a count is in.
-const QJsonArray kPassMenu = {QStringLiteral("5 分後に"), QStringLiteral("-"), QStringLiteral("終了")};
+const QJsonArray kPassMenu = {QStringLiteral("5 分後に"), QStringLiteral("-"), kHoldWhileBusy, QStringLiteral("終了")};
 
 }  // namespace
 
@@ -118,6 +122,7 @@ private slots:
     void startNowBringsThePassAndItsRecord();
     void stopWaitingLeavesNoPass();
     void endInTheMenuEndsTheProgram();
+    void passWaitsThroughDoNotDisturbAndALockedScreen();
 
 private:
     // Inside a wait: clicks the menu entry as soon as the tray shows the menu, and returns once the
@@ -161,7 +166,7 @@ void TestTrayServices::iconAndNoticesFollowTheWait()
         return;
     QCOMPARE(frmMain::instance().window(), training);
     QTRY_COMPARE(xWindowState(training), QStringLiteral("Normal"));
-    QTRY_VERIFY(training->isActiveWindow());
+    QVERIFY(!training->isActiveWindow());  // come by itself: the keyboard stays with the user's work
     QTRY_COMPARE(mServices.item()[QStringLiteral("menu")].toArray(), kPassMenu);
     QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
     const QJsonObject pass = mServices.notices(kPass, from).first();
@@ -233,6 +238,42 @@ void TestTrayServices::endInTheMenuEndsTheProgram()
     QCOMPARE(desktop.env().helpCalls().last().command, int(help::HelpCommand::CloseAll));
     QTest::qWait(300);
     QCOMPARE(mServices.notices(kPass, from).size(), 0);
+}
+
+void TestTrayServices::passWaitsThroughDoNotDisturbAndALockedScreen()
+{
+    WaitOnDesktop desktop;
+    // What keeps the user busy is read from the desktop's services here, not told by the test.
+    QmrM::Seams seams = QmrM::seams();
+    seams.userBusy = nullptr;
+    const QmrM::SeamsScope readTheDesktop(seams);
+    const int from = mServices.noticeCount();
+    QStringList held;
+    QString stateWhileHeld;
+    const auto busyThroughTheEnd = [&] {
+        QWidget* training = frmMain::instance().window();
+        mServices.setDoNotDisturb(true);
+        desktop.clock().jump(3 * 60 * 1000);
+        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - 保留中（おやすみモード中）"));
+        held.append(mServices.lastToolTip());
+        mServices.setScreenLocked(true);
+        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - 保留中（おやすみモード中・画面ロック中）"));
+        mServices.setDoNotDisturb(false);
+        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - 保留中（画面ロック中）"));
+        stateWhileHeld = xWindowState(training);
+        held.append(QString::number(mServices.notices(kPass, from).size()));
+        mServices.setScreenLocked(false);  // the pass comes now
+    };
+    desktop.runWait({busyThroughTheEnd});
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(held, QStringList({QStringLiteral("トレーニングの時間ですが、おやすみモード中のため待っています。"
+                                               "終わるとすぐに始まります"),
+                                QStringLiteral("0")}));
+    QCOMPARE(stateWhileHeld, QStringLiteral("Iconic"));
+    QTRY_COMPARE(xWindowState(frmMain::instance().window()), QStringLiteral("Normal"));
+    QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
+    QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
 }
 
 QTEST_MAIN(TestTrayServices)

@@ -69,15 +69,6 @@ ThreeMinutes waitThreeMinutes(TestEnv& env, const QList<QPair<qint64, std::funct
     return seen;
 }
 
-QAction* trayEntry(const QString& name)
-{
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* entry = window->findChild<QAction*>(name))
-            return entry;
-    }
-    return nullptr;
-}
-
 void restoreAndPressNext(int presses)
 {
     frmMain& training = frmMain::instance();
@@ -286,6 +277,7 @@ void TestWaitView::passPutOffUntilACountIsIn()
     QCOMPARE(textOf(frmMain::instance(), QStringLiteral("lblKoumoku")), QStringLiteral("A"));
     QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
 
+    lookAtThePass(env);
     QTest::keyClicks(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), QStringLiteral("7"));
     QAction* postpone = trayEntry(QStringLiteral("postpone"));
     emit qobject_cast<QMenu*>(postpone->parent())->aboutToShow();  // the user opens the tray's menu

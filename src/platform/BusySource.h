@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "shared/UserBusy.h"
+
+#include <QObject>
+
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+// One way the desktop tells one condition that keeps the user busy (DesktopBusy.h).
+class BusySource : public QObject {
+    Q_OBJECT
+public:
+    explicit BusySource(QmrM::BusyReason reason) : mReason(reason) {}
+
+    QmrM::BusyReason reason() const { return mReason; }
+    // Reads the condition and follows its changes. Reports once read, and at every change.
+    void start();
+    // Stops following; the source may be started again.
+    void stop();
+    bool settled() const { return mSettled; }
+    bool present() const { return mPresent; }
+
+signals:
+    void changed();
+
+protected:
+    virtual void follow() = 0;
+    virtual void unfollow() = 0;
+    // The condition as read now.
+    void report(bool present);
+
+private:
+    const QmrM::BusyReason mReason;
+    bool mSettled = false;
+    bool mPresent = false;
+    bool mRunning = false;
+};
+
+// Each defined where the system has what it reads (see CMakeLists.txt).
+// The sources of the session bus; none without one.
+std::vector<std::unique_ptr<BusySource>> sessionBusSources();
+// The full-screen window of an X11 window manager; nothing on another platform.
+std::unique_ptr<BusySource> x11FullScreenSource();
+// The full-screen window under sway; nothing elsewhere.
+std::unique_ptr<BusySource> swayFullScreenSource();
+
+}  // namespace platform

@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DesktopBusy.h"
+
+#include "BusySource.h"
+
+#include <algorithm>
+
+namespace platform {
+
+void BusySource::start()
+{
+    if (mRunning)
+        return;
+    mRunning = true;
+    mSettled = false;
+    mPresent = false;
+    follow();
+}
+
+void BusySource::stop()
+{
+    if (!mRunning)
+        return;
+    mRunning = false;
+    unfollow();
+}
+
+void BusySource::report(bool present)
+{
+    if (!mRunning || (mSettled && mPresent == present))
+        return;
+    mSettled = true;
+    mPresent = present;
+    emit changed();
+}
+
+namespace {
+
+class DesktopBusy final : public QmrM::UserBusy {
+public:
+    void watch() override
+    {
+        if (mSources.empty())
+            makeSources();
+        for (const auto& source : mSources)
+            source->start();
+    }
+
+    void stop() override
+    {
+        for (const auto& source : mSources)
+            source->stop();
+    }
+
+    bool settled() const override
+    {
+        return std::all_of(mSources.begin(), mSources.end(), [](const auto& source) { return source->settled(); });
+    }
+
+    QmrM::BusyReasons reasons() const override
+    {
+        QmrM::BusyReasons reasons;
+        for (const auto& source : mSources) {
+            if (source->present())
+                reasons |= source->reason();
+        }
+        return reasons;
+    }
+
+private:
+    // Made when first needed: what the desktop offers is known once the program runs on it.
+    void makeSources()
+    {
+#ifdef QUILLMORA_SESSION_BUS
+        mSources = sessionBusSources();
+#endif
+        std::unique_ptr<BusySource> fullScreen;
+#ifdef Q_OS_UNIX
+        // Under sway its own interface tells of every window, X11 ones too.
+        fullScreen = swayFullScreenSource();
+#endif
+#ifdef QUILLMORA_X11
+        if (!fullScreen)
+            fullScreen = x11FullScreenSource();
+#endif
+        if (fullScreen)
+            mSources.push_back(std::move(fullScreen));
+        // Told from the event loop, never inside watch() or stop(): a reading may come at once.
+        for (const auto& source : mSources)
+            connect(source.get(), &BusySource::changed, this, &UserBusy::changed, Qt::QueuedConnection);
+    }
+
+    std::vector<std::unique_ptr<BusySource>> mSources;
+};
+
+}  // namespace
+
+QmrM::UserBusy& desktopBusy()
+{
+    static DesktopBusy busy;
+    return busy;
+}
+
+}  // namespace platform

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "shared/UserBusy.h"
+
+namespace platform {
+
+// What keeps the user busy, as the desktop tells it (one object for the whole run):
+// - a full-screen window is the active one: on X11 the active window's _NET_WM_STATE_FULLSCREEN (also
+//   for the program under Xwayland, for the X11 windows there); under sway the focused window's
+//   full-screen mode, from sway's own interface;
+// - do-not-disturb: the notification service's Inhibited property (KDE Plasma and others), or GNOME's
+//   show-banners setting through the desktop portal;
+// - a locked screen: GetActive of org.freedesktop.ScreenSaver or org.gnome.ScreenSaver;
+// - a program holding the screen saver off (a call, a film): the GNOME session's idle inhibitors, or
+//   the power management's HasInhibit (KDE Plasma).
+// Each is read once when watching starts, then followed through its change signals (X11 property
+// events, D-Bus signals, sway's events). A condition the desktop does not tell counts as absent; so does
+// one whose reading is not answered within two seconds.
+QmrM::UserBusy& desktopBusy();
+
+}  // namespace platform

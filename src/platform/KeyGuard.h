@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+class QWidget;
+
+namespace platform {
+
+class FormWindow;
+
+// A window that comes up by itself (a pass at the end of its wait) while the user works in another
+// program must not take what the user types or clicks there. It is shown on top without asking for the
+// keyboard (on X11 a fresh window with the user time 0 that the window manager does not focus, kept
+// above the others). Should the desktop give it the keyboard all the same, it drops every key until the
+// user has stopped typing for a moment with it in front, and drops clicks in its first second, when a
+// click meant for what was there before lands on it. It takes keys and clicks as usual once the user
+// turns to it: a click on it after that first second, or bringToFront (the notification, the tray, a
+// second start).
+void showWithoutTakingKeys(FormWindow* window);
+
+// Whether the window still waits for the user to turn to it.
+bool waitsForTheUser(const QWidget* window);
+
+// Keys pressed before the window came up (a doubled or held Enter that ended what was there before) are
+// dropped: every key press in its first half second, and a held key's repeats until a key is pressed anew.
+void dropEarlyKeys(QWidget* window);
+
+namespace detail {
+// Gives the window the keyboard as usual again: called by bringToFront.
+void endKeyGuard(QWidget* window);
+}  // namespace detail
+
+}  // namespace platform
