@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <utility>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -113,6 +114,80 @@ QString LocalListener::listen(const QString& path)
     });
     mListening = std::move(listening);
     return QString();
+}
+
+struct LocalConnection::Connection {
+    int socket = -1;
+    QByteArray received;
+    QByteArray unsent;
+    std::unique_ptr<QSocketNotifier> reading;
+    std::unique_ptr<QSocketNotifier> writing;
+
+    ~Connection()
+    {
+        reading.reset();
+        writing.reset();
+        closeQuietly(socket);
+    }
+};
+
+LocalConnection::LocalConnection(QObject* parent) : QObject(parent) {}
+
+LocalConnection::~LocalConnection() = default;
+
+bool LocalConnection::connectTo(const QString& path)
+{
+    mConnection.reset();
+    sockaddr_un address;
+    if (!addressOf(path, &address))
+        return false;
+    auto connection = std::make_unique<Connection>();
+    connection->socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    // A local socket connects at once, or not at all.
+    if (connection->socket < 0 ||
+        ::connect(connection->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return false;
+    connection->reading = std::make_unique<QSocketNotifier>(connection->socket, QSocketNotifier::Read);
+    connection->writing = std::make_unique<QSocketNotifier>(connection->socket, QSocketNotifier::Write);
+    connection->writing->setEnabled(false);
+    connect(connection->reading.get(), &QSocketNotifier::activated, this, [this] {
+        Connection& c = *mConnection;
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(c.socket, buffer, sizeof buffer)) > 0)
+            c.received.append(buffer, n);
+        const bool open = n < 0 && (errno == EAGAIN || errno == EINTR);
+        if (!c.received.isEmpty())
+            emit readyRead();
+        if (!open && mConnection) {
+            mConnection->reading->setEnabled(false);
+            emit closed();
+        }
+    });
+    connect(connection->writing.get(), &QSocketNotifier::activated, this, [this] { write(QByteArray()); });
+    mConnection = std::move(connection);
+    return true;
+}
+
+void LocalConnection::write(const QByteArray& bytes)
+{
+    if (!mConnection)
+        return;
+    Connection& c = *mConnection;
+    c.unsent += bytes;
+    while (!c.unsent.isEmpty()) {
+        const ssize_t n = ::send(c.socket, c.unsent.constData(), size_t(c.unsent.size()), MSG_NOSIGNAL);
+        if (n < 0)
+            break;
+        c.unsent.remove(0, n);
+    }
+    // What the socket could not take yet goes when it can.
+    c.writing->setEnabled(!c.unsent.isEmpty() && (errno == EAGAIN || errno == EINTR));
+}
+
+QByteArray LocalConnection::readAll()
+{
+    return mConnection ? std::exchange(mConnection->received, QByteArray()) : QByteArray();
 }
 
 bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs)

@@ -36,6 +36,37 @@ QString LocalListener::listen(const QString& path)
     return QString();
 }
 
+struct LocalConnection::Connection {
+    QLocalSocket socket;
+};
+
+LocalConnection::LocalConnection(QObject* parent) : QObject(parent) {}
+
+LocalConnection::~LocalConnection() = default;
+
+bool LocalConnection::connectTo(const QString& path)
+{
+    mConnection = std::make_unique<Connection>();
+    QLocalSocket* socket = &mConnection->socket;
+    socket->connectToServer(path);
+    if (!socket->waitForConnected(1000))
+        return false;
+    connect(socket, &QLocalSocket::readyRead, this, &LocalConnection::readyRead);
+    connect(socket, &QLocalSocket::disconnected, this, &LocalConnection::closed);
+    return true;
+}
+
+void LocalConnection::write(const QByteArray& bytes)
+{
+    if (mConnection)
+        mConnection->socket.write(bytes);
+}
+
+QByteArray LocalConnection::readAll()
+{
+    return mConnection ? mConnection->socket.readAll() : QByteArray();
+}
+
 bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs)
 {
     for (int attempt = 0; attempt < tries; ++attempt) {
