@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Program.h"
 
+#include "platform/AppSetup.h"
 #include "platform/Guard.h"
 #include "shared/QmrM.h"
 
 int main(int argc, char* argv[])
 {
+    // Read while the toolkit starts: the font configuration is most of the first window's wait.
+    platform::FontConfigurationReader fonts;
     platform::Application app(argc, argv);
     Program::setUp(app);
+    fonts.wait();
     const int exitCode = Program::start() ? app.exec() : (QmrM::gProgramEnding ? 1 : 0);
     Program::tearDown();
     return exitCode;

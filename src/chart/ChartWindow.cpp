@@ -8,6 +8,7 @@
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/NameComboBox.h"
 #include "shared/Errors.h"
 #include "shared/QmrM.h"
 
@@ -142,7 +143,7 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
 void ChartWindow::createControls()
 {
-    mItemChooser = new QComboBox(this);
+    mItemChooser = new platform::NameComboBox(platform::NameComboBox::Kind::ChooseOnly, this);
     mItemChooser->setObjectName(QStringLiteral("cboItem"));
     fillItemChooser();
     // A long name does not widen the window: the chooser holds 20 characters, the heading shows the name.

@@ -142,9 +142,14 @@ void attachToSettingsWindow(QWidget* window)
     auto* shown = window->findChild<QComboBox*>(QStringLiteral("cboKoumoku"));
     if (!itemList || !historyList || !shown)
         return;
-    installProgressMenu(itemList, [itemList] { return itemList->currentRow() + 1; });
-    installProgressMenu(historyList, [shown] { return shown->currentIndex() + 1; });
-    installChartShortcut(window, [shown] { return shown->currentIndex() + 1; });
+    const auto listed = [itemList] { return itemList->currentRow() + 1; };
+    const auto historyShown = [shown] { return shown->currentIndex() + 1; };
+    installProgressMenu(itemList, listed);
+    installProgressMenu(historyList, historyShown);
+    // As the item list's menu says beside グラフを表示, Ctrl+G there charts its entry.
+    installChartShortcut(window, [itemList, listed, historyShown] {
+        return itemList->hasFocus() && listed() > 0 ? listed() : historyShown();
+    });
 }
 
 QWidget* openChartWindow()

@@ -30,8 +30,9 @@ void installProgressMenu(QWidget* control, std::function<int()> item);
 void installChartShortcut(QWidget* window, std::function<int()> item);
 
 // Gives a freshly loaded settings window the menu on its item list (for the item right-clicked or chosen)
-// and on its history list, and Ctrl+G (both for the item whose history it shows, which its combo's list
-// holds as current), finding the controls by their names.
+// and on its history list (for the item whose history it shows, which its combo's list holds as current),
+// and Ctrl+G: in the item list for its chosen entry, elsewhere for the item whose history it shows. The
+// controls are found by their names.
 void attachToSettingsWindow(QWidget* window);
 
 // The open chart window, or nullptr.

@@ -171,9 +171,8 @@ Period periodFor(Range range, const QDate& today, const DailyHistory& history)
         first = std::min(first, history.days.front().date);
         last = std::max(last, history.days.back().date);
     }
-    if (first.daysTo(last) + 1 <= kDailyDaysAtMost)
-        return {first, last, false};
-    return {mondayOf(first), last, true};
+    // By week, the bars keep to Monday to Sunday; the first stands for the days from the first record on.
+    return {first, last, first.daysTo(last) + 1 > kDailyDaysAtMost};
 }
 
 std::vector<Bar> barsFor(const DailyHistory& history, const Period& period)

@@ -40,7 +40,7 @@ struct Period {
 };
 // 直近 4 週間 and 12 週間 are the last 28 and 84 days; 直近 1 年 the last 52 weeks, this one included;
 // すべて runs from the first recorded day to today (or the last recorded day, when later), by day when
-// that is 84 days or fewer, else by week.
+// that is 84 days or fewer, else by week (its first week from the first recorded day to that week's Sunday).
 Period periodFor(Range range, const QDate& today, const DailyHistory& history);
 
 struct Bar {

@@ -151,7 +151,7 @@ QStringList dataFileNames()
 
 bool askToReplace(const QString& path, const QString& title)
 {
-    const QString text = QStringLiteral("「%1」は既にあります。\n置き換えますか?").arg(QFileInfo(path).fileName());
+    const QString text = QStringLiteral("「%1」は既にあります。\n置き換えますか？").arg(QFileInfo(path).fileName());
     return platform::MsgBox(text, platform::vbOKCancel | platform::vbExclamation, title) == platform::vbOK;
 }
 

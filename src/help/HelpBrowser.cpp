@@ -130,8 +130,10 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
         return ok ? decodeHtmlPage(bytes) : pageNotShown(stored);
     case QTextDocument::StyleSheetResource:
         return ok ? QmrM::decodeUtf8OrCp932(bytes) : QString();
+    case QTextDocument::ImageResource:
+        // Decoded by the page's PagePictures, only as large as they are drawn.
+        return QVariant::fromValue(PictureFile{bytes});
     default:
-        // Pictures: QTextDocument makes the image from the bytes (PNG, GIF, JPEG, BMP).
         return bytes;
     }
 }

@@ -3,6 +3,7 @@
 
 #include "ChmFile.h"
 #include "platform/Guard.h"
+#include "platform/LineBreaks.h"
 #include "HelpBrowser.h"
 #include "HtmlText.h"
 
@@ -460,7 +461,7 @@ void SearchPane::search()
         item->setData(0, Qt::AccessibleTextRole, QStringLiteral("%1 %2 件").arg(hit.title).arg(hit.count));
     }
     if (hits.isEmpty()) {
-        mStatus->setText(QStringLiteral("「%1」は見つかりませんでした。").arg(mWords));
+        mStatus->setText(platform::withWordsKeptWhole(QStringLiteral("「%1」は見つかりませんでした。").arg(mWords)));
         return;
     }
     mStatus->setText(QStringLiteral("%1 ページで見つかりました。").arg(hits.size()));

@@ -2,29 +2,138 @@
 #include "PagePictures.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QCryptographicHash>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextList>
+
+#include <algorithm>
+#include <cmath>
 
 namespace help {
 
 namespace {
 
-// The picture a page names, decoded once per page: the document keeps it among its resources.
-QImage pictureOf(QTextDocument* document, const QTextImageFormat& format)
+// A page's pictures are kept in its document's resources, which go with the page: under a picture's name
+// the copy it is drawn from; under names of the program's own, its file and own size, the largest copy
+// decoded of each file (a file named many times, as "a.png?1" and "a.png?2", is decoded once), and the
+// bytes the page's decoded copies take, which may not exceed kMaxPageBytes.
+struct PictureSource {
+    QByteArray file;  // empty for a picture given decoded, which is drawn as it is
+    QSize own;
+    QUrl decodedKey;  // where the largest copy of this file is kept
+};
+
+const QUrl kHeldBytesKey(QStringLiteral("quillmora-pictures:held-bytes"));
+// A copy is decoded this much larger than it is drawn, so that a window widened by a few pixels at a time
+// does not decode its pictures again at every step.
+constexpr double kHeadroom = 1.25;
+
+QUrl pictureName(QTextDocument* document, const QTextFormat& format)
 {
-    const QUrl name(format.name());
-    const QVariant data = document->resource(QTextDocument::ImageResource, name);
+    return document->baseUrl().resolved(QUrl(format.toImageFormat().name()));
+}
+
+QUrl ownKey(const char* kind, const QByteArray& identity)
+{
+    return QUrl(QStringLiteral("quillmora-picture-%1:%2").arg(QLatin1String(kind), QLatin1String(identity.toHex())));
+}
+
+QImage decodedImage(const QVariant& data)
+{
     if (data.userType() == QMetaType::QImage)
         return data.value<QImage>();
     if (data.userType() == QMetaType::QPixmap)
         return data.value<QPixmap>().toImage();
-    const QImage picture = QImage::fromData(data.toByteArray());
-    document->addResource(QTextDocument::ImageResource, name, picture);
-    return picture;
+    return QImage();
+}
+
+// The file and own size of a picture, learnt once a page from the file's header.
+PictureSource sourceOf(QTextDocument* document, const QUrl& name)
+{
+    const QUrl key = ownKey("source", name.toEncoded());
+    const QVariant kept = document->resource(QTextDocument::UserResource, key);
+    if (kept.metaType() == QMetaType::fromType<PictureSource>())
+        return kept.value<PictureSource>();
+    PictureSource source;
+    const QVariant data = document->resource(QTextDocument::ImageResource, name);
+    if (data.metaType() == QMetaType::fromType<PictureFile>())
+        source.file = data.value<PictureFile>().bytes;
+    else if (data.userType() == QMetaType::QByteArray)
+        source.file = data.toByteArray();
+    if (source.file.isEmpty()) {
+        source.own = decodedImage(data).size();
+    } else {
+        QBuffer buffer(&source.file);
+        buffer.open(QIODevice::ReadOnly);
+        const QSize own = QImageReader(&buffer).size();
+        source.own = own.isValid() ? own : QSize(0, 0);  // a file that is no picture takes no room
+        source.decodedKey = ownKey("copy", QCryptographicHash::hash(source.file, QCryptographicHash::Sha1));
+    }
+    document->addResource(QTextDocument::UserResource, key, QVariant::fromValue(source));
+    return source;
+}
+
+// The size a picture is decoded at to be drawn `wanted` device pixels large: no larger than its own, and
+// within the pixels a picture may take.
+QSize decodingSize(const QSize& own, const QSizeF& wanted)
+{
+    QSize size = own;
+    if (wanted.width() < own.width())
+        size = own.scaled(QSize(static_cast<int>(std::ceil(wanted.width())), own.height()), Qt::KeepAspectRatio);
+    const double pixels = double(size.width()) * size.height();
+    if (pixels > PagePictures::kMaxPicturePixels) {
+        const double factor = std::sqrt(PagePictures::kMaxPicturePixels / pixels);
+        size = QSize(static_cast<int>(size.width() * factor), static_cast<int>(size.height() * factor));
+    }
+    return size.expandedTo(QSize(1, 1));
+}
+
+QImage decode(QByteArray file, const QSize& size)
+{
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // Formats that can (JPEG) read the picture at that size; the others are read and scaled down at once.
+    reader.setScaledSize(size);
+    return reader.read();
+}
+
+// A copy of the file at least `wanted` device pixels large, decoded when the page has none that large and
+// its pictures leave room for it; else the largest the page has, null when it has none.
+QImage copyToDraw(QTextDocument* document, const PictureSource& source, const QSizeF& wanted)
+{
+    const QImage held = decodedImage(document->resource(QTextDocument::UserResource, source.decodedKey));
+    if (!held.isNull() && held.width() >= decodingSize(source.own, wanted).width())
+        return held;
+    const QSize size = decodingSize(source.own, wanted * kHeadroom);
+    const qint64 pageBytes = document->resource(QTextDocument::UserResource, kHeldBytesKey).toLongLong();
+    if (pageBytes + qint64(size.width()) * size.height() * 4 > PagePictures::kMaxPageBytes)
+        return held;
+    const QImage decoded = decode(source.file, size);
+    if (decoded.isNull())
+        return held;
+    // Counted whole: a smaller copy drawn meanwhile may stay in use until the page is drawn again.
+    document->addResource(QTextDocument::UserResource, kHeldBytesKey, pageBytes + decoded.sizeInBytes());
+    document->addResource(QTextDocument::UserResource, source.decodedKey, decoded);
+    return decoded;
+}
+
+QImage pictureToDraw(QTextDocument* document, const QUrl& name, const QSizeF& wanted)
+{
+    const PictureSource source = sourceOf(document, name);
+    if (source.file.isEmpty() || source.own.isEmpty())
+        return decodedImage(document->resource(QTextDocument::ImageResource, name));
+    const QImage copy = copyToDraw(document, source, wanted);
+    if (!copy.isNull())
+        document->addResource(QTextDocument::ImageResource, name, copy);
+    return copy;
 }
 
 // The size the page asks for: its width and height, the picture's own where it gives none, in the
@@ -42,16 +151,27 @@ QSizeF askedSize(const QTextImageFormat& format, QSizeF own)
     return own;
 }
 
+// Pixels of the device the document is laid out for per pixel of the screen: a printer's many, so that
+// a picture keeps its size on paper.
+qreal deviceScale(QTextDocument* document)
+{
+    const QPaintDevice* device = document->documentLayout()->paintDevice();
+    return device ? device->logicalDpiY() / 96.0 : 1.0;
+}
+
 // The width a picture has in its paragraph: the page's width less its margins and the paragraph's
 // indents (a list's too). Negative when the page is not laid out to a width.
-qreal roomAt(QTextDocument* document, int position)
+qreal roomAt(QTextDocument* document, int position, qreal scale)
 {
     const QTextBlock block = document->findBlock(position);
     const QTextBlockFormat paragraph = block.blockFormat();
     qreal indents = paragraph.leftMargin() + paragraph.rightMargin() + paragraph.indent() * document->indentWidth();
     if (const QTextList* list = block.textList())
         indents += list->format().indent() * document->indentWidth();
-    return document->textWidth() - 2 * document->documentMargin() - indents;
+    // Printing sets the page's margins on its root frame.
+    const QTextFrameFormat page = document->rootFrame()->frameFormat();
+    const qreal margins = page.leftMargin() + page.rightMargin() + 2 * (page.border() + page.padding());
+    return document->textWidth() - margins - indents * scale;
 }
 
 }  // namespace
@@ -63,9 +183,10 @@ void PagePictures::registerOn(QTextDocument* document)
 
 QSizeF PagePictures::intrinsicSize(QTextDocument* document, int position, const QTextFormat& format)
 {
-    const QTextImageFormat picture = format.toImageFormat();
-    const QSizeF size = askedSize(picture, pictureOf(document, picture).size());
-    const qreal room = roomAt(document, position);
+    const qreal scale = deviceScale(document);
+    const QSizeF size =
+        askedSize(format.toImageFormat(), sourceOf(document, pictureName(document, format)).own) * scale;
+    const qreal room = roomAt(document, position, scale);
     if (room <= 0 || size.width() <= room)
         return size;
     return QSizeF(room, size.height() * room / size.width());
@@ -74,12 +195,17 @@ QSizeF PagePictures::intrinsicSize(QTextDocument* document, int position, const 
 void PagePictures::drawObject(QPainter* painter, const QRectF& rect, QTextDocument* document, int,
                               const QTextFormat& format)
 {
-    const QImage picture = pictureOf(document, format.toImageFormat());
-    if (picture.isNull())
-        return;
+    const qreal toDevice = painter->device()->devicePixelRatioF() * std::abs(painter->combinedTransform().m11());
+    const QImage picture = pictureToDraw(document, pictureName(document, format), rect.size() * toDevice);
     painter->save();
-    painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    painter->drawImage(rect, picture);
+    if (picture.isNull()) {
+        // Past what the page may hold: the picture's place, framed.
+        painter->setPen(QPen(Qt::lightGray, 0));
+        painter->drawRect(rect.adjusted(0, 0, -1, -1));
+    } else {
+        painter->setRenderHint(QPainter::SmoothPixmapTransform);
+        painter->drawImage(rect, picture);
+    }
     painter->restore();
 }
 

@@ -11,9 +11,14 @@
 #include <QStyle>
 #include <QWidget>
 
+#include <QTranslator>
+
 #include <algorithm>
 #include <clocale>
-#include <QTranslator>
+
+#ifdef QUILLMORA_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
 
 // Resources compiled into a static library must be registered by hand.
 static void registerPictures()
@@ -118,6 +123,24 @@ void fitCaption(QWidget* control, const QString& caption, int reserved)
     // Narrower spacing between the characters, never below 85 % of the usual advance.
     font.setLetterSpacing(QFont::PercentageSpacing, std::max(85.0, 100.0 * available / needed));
     control->setFont(font);
+}
+
+FontConfigurationReader::FontConfigurationReader()
+{
+#ifdef QUILLMORA_FONTCONFIG
+    mReader = std::thread([] { FcInit(); });
+#endif
+}
+
+FontConfigurationReader::~FontConfigurationReader()
+{
+    wait();
+}
+
+void FontConfigurationReader::wait()
+{
+    if (mReader.joinable())
+        mReader.join();
 }
 
 void setUpApplication(QApplication& app)

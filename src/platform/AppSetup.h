@@ -3,6 +3,8 @@
 
 #include <QFont>
 
+#include <thread>
+
 class QApplication;
 class QString;
 class QWidget;
@@ -37,5 +39,23 @@ void fitCaption(QWidget* control, const QString& caption, int reserved = 0);
 
 // Everything the program sets up before its first window.
 void setUpApplication(QApplication& app);
+
+// Reads the system's font configuration (fontconfig) on a thread of its own, from its making until wait():
+// most of what the first window's text waits for, and nothing the toolkit needs meanwhile while it starts
+// and connects to the display. Made first thing in main, waited for before any text is measured or a box
+// is shown, so that the toolkit finds the configuration read instead of reading it a second time. Does
+// nothing where the program is built without fontconfig.
+class FontConfigurationReader {
+public:
+    FontConfigurationReader();
+    ~FontConfigurationReader();
+    FontConfigurationReader(const FontConfigurationReader&) = delete;
+    FontConfigurationReader& operator=(const FontConfigurationReader&) = delete;
+
+    void wait();
+
+private:
+    std::thread mReader;
+};
 
 }  // namespace platform

@@ -2,11 +2,11 @@
 // A full-screen window in front under sway, as sway's own interface (SWAYSOCK) tells it: the focused
 // window's full-screen mode in the tree, read again at each window event.
 #include "BusySource.h"
+#include "LocalChannel.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocalSocket>
 #include <QtEndian>
 
 #include <optional>
@@ -43,13 +43,13 @@ public:
 protected:
     void follow() override
     {
-        mSocket = std::make_unique<QLocalSocket>();
-        QObject::connect(mSocket.get(), &QLocalSocket::readyRead, this, [this] { readMessages(); });
-        QObject::connect(mSocket.get(), &QLocalSocket::errorOccurred, this, [this] { report(false); });
-        QObject::connect(mSocket.get(), &QLocalSocket::connected, this, [this] { ask(); });
-        mSocket->connectToServer(mSocketPath);
-        if (mSocket->state() == QLocalSocket::ConnectedState)
+        mSocket = std::make_unique<LocalConnection>();
+        QObject::connect(mSocket.get(), &LocalConnection::readyRead, this, [this] { readMessages(); });
+        QObject::connect(mSocket.get(), &LocalConnection::closed, this, [this] { report(false); });
+        if (mSocket->connectTo(mSocketPath))
             ask();
+        else
+            report(false);
     }
 
     void unfollow() override
@@ -106,7 +106,7 @@ private:
     }
 
     const QString mSocketPath;
-    std::unique_ptr<QLocalSocket> mSocket;
+    std::unique_ptr<LocalConnection> mSocket;
     QByteArray mBuffer;
     bool mAsked = false;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Dialogs.h"
 
+#include "LineBreaks.h"
 #include "shared/Seams.h"
 
 #include <QApplication>
@@ -33,7 +34,8 @@ QMessageBox::Icon iconFor(int style)
 
 int qtMessageBox(const QString& text, const QString& title, int style)
 {
-    QMessageBox box(iconFor(style), title, text, QMessageBox::NoButton, dialogParent());
+    // The box has a width of its own: a longer text wraps, between words.
+    QMessageBox box(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::NoButton, dialogParent());
     box.setObjectName(QStringLiteral("MsgBox"));
     QPushButton* ok = box.addButton(QMessageBox::Ok);
     QPushButton* cancel = (style & 0x0F) == vbOKCancel ? box.addButton(QMessageBox::Cancel) : nullptr;
@@ -77,7 +79,7 @@ std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QStr
         replacement(text, title, style, notice.get());
         return notice;
     }
-    auto* box = new QMessageBox(iconFor(style), title, text, QMessageBox::Ok, nullptr);
+    auto* box = new QMessageBox(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::Ok, nullptr);
     box->setObjectName(QStringLiteral("Notice"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setAttribute(Qt::WA_QuitOnClose, false);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FitLabel.h"
 
+#include "LineBreaks.h"
+
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainter>
@@ -122,7 +124,8 @@ QFont smallestFittingFont(const QFont& font, double minimumPoints, const QPaintD
 
 QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device)
 {
-    QTextLayout layout(text, font, device);
+    const QString kept = withWordsKeptWhole(text);
+    QTextLayout layout(kept, font, device);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -130,7 +133,7 @@ QStringList wrappedLines(const QString& text, const QFont& font, qreal width, co
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
-        lines.append(text.mid(line.textStart(), line.textLength()));
+        lines.append(withoutWordJoiners(kept.mid(line.textStart(), line.textLength())));
     }
     layout.endLayout();
     // A break at blanks leaves them at the end of the line, where they would push a centred line aside.
@@ -293,9 +296,13 @@ void FitLabel::paintText(QPainter& painter)
     else if (alignment() & Qt::AlignVCenter)
         top = std::floor(area.top() + (area.height() - height) / 2);
     // Where an accent or a descender would be cut at an edge, the lines move away from it: first so that the
-    // glyphs and what the painting adds around them stay inside, then so that the glyphs do, whatever that adds.
+    // glyphs keep a pixel clear of the label's edges where they leave room for it (text touching an edge reads
+    // as cut), then so that the glyphs and what the painting adds around them stay inside, then so that the
+    // glyphs do, whatever that adds.
     const InkRows ink = inkRows(shown.lines, shown.font, this);
-    for (const QRect& room : {area, glyphArea()}) {
+    const QRect clear = glyphArea().adjusted(0, 1, 0, -1);
+    const QRect rooms[] = {ink.height() <= clear.height() ? clear : area, area, glyphArea()};
+    for (const QRect& room : rooms) {
         const qreal roomBottom = room.top() + room.height();
         if (top + ink.bottom > roomBottom)
             top = roomBottom - ink.bottom;

@@ -78,8 +78,8 @@ std::optional<QFont> largestFittingFont(const QFont& font, double minimumPoints,
 // The font at the smallest size largestFittingFont tries.
 QFont smallestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device);
 
-// Lines of text no wider than `width` pixels in the font: broken between words, and anywhere in a word too long
-// for a line (Japanese names have no spaces). Blanks at a line break are dropped.
+// Lines of text no wider than `width` pixels in the font: broken between words (Japanese ones as
+// withWordsKeptWhole tells them), and anywhere in a word too long for a line. Blanks at a line break are dropped.
 QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device = nullptr);
 
 // The width a line of text needs in the font: its advance, or its glyphs' ink where that reaches further.

@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QMargins>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QWidget>
 #include <QWindow>
@@ -50,43 +52,131 @@ bool fixedSize(const QWidget* window)
     return window->minimumSize() == window->maximumSize();
 }
 
-// Moves the controls of a fixed-size window into a scrolling pane, and makes the window fit `room`.
-void scrollContents(QWidget* window, const QSize& room)
-{
-    auto* pane = new QScrollArea(window);
-    pane->setObjectName(QStringLiteral("screenFitPane"));
-    pane->setFrameShape(QFrame::NoFrame);
-    // The window's own background (the training window's flash) shows through the pane.
-    pane->viewport()->setAutoFillBackground(false);
-    auto* content = new QWidget;
-    content->setFixedSize(window->size());
-    pane->setWidget(content);
-    // Moved within the same window, the controls keep their places in the tab order.
-    for (QObject* child : window->children()) {
-        auto* control = qobject_cast<QWidget*>(child);
-        if (!control || control == pane || control->isWindow())
-            continue;
-        const bool hidden = control->isHidden();
-        const QRect where = control->geometry();
-        control->setParent(content);
-        control->setGeometry(where);
-        control->setVisible(!hidden);
+// The controls a window is about, which its scrolling pane keeps in view (setLeadControls).
+class LeadControls : public QObject {
+public:
+    LeadControls(QWidget* window, const QList<QWidget*>& controls) : QObject(window)
+    {
+        setObjectName(QStringLiteral("leadControls"));
+        for (QWidget* control : controls)
+            mControls.append(control);
     }
-    // Room for the scroll bars the pane needs, as far as the area has it.
-    const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
-    QSize withBars = content->size();
-    if (withBars.height() > room.height())
-        withBars.rwidth() += bar;
-    if (withBars.width() > room.width())
-        withBars.rheight() += bar;
-    window->setFixedSize(withBars.boundedTo(room));
-    pane->setGeometry(window->rect());
-    pane->show();
-    QObject::connect(qApp, &QApplication::focusChanged, pane, [pane](QWidget*, QWidget* now) {
-        if (now && pane->widget()->isAncestorOf(now))
-            pane->ensureWidgetVisible(now, 0, 0);
-    });
-}
+    // Where they are in `content`; null without any.
+    QRect placeIn(const QWidget* content) const
+    {
+        QRect place;
+        for (const QPointer<QWidget>& control : mControls) {
+            if (control && content->isAncestorOf(control))
+                place |= QRect(control->mapTo(content, QPoint(0, 0)), control->size());
+        }
+        return place;
+    }
+
+private:
+    QList<QPointer<QWidget>> mControls;
+};
+
+// The pane a fixed-size window too large for the screen shows its controls in. It scrolls to the control that
+// gets the keyboard focus, keeping the window's lead controls in view as long as some of that control shows,
+// and fits the window to the screen again once the window manager's frame is known.
+class ScreenFitPane : public QScrollArea {
+public:
+    explicit ScreenFitPane(QWidget* window) : QScrollArea(window), mWindow(window)
+    {
+        setObjectName(QStringLiteral("screenFitPane"));
+        setFrameShape(QFrame::NoFrame);
+        // The window's own background (the training window's flash) shows through the pane.
+        viewport()->setAutoFillBackground(false);
+        auto* content = new QWidget;
+        content->setFixedSize(window->size());
+        setWidget(content);
+        // Moved within the same window, the controls keep their places in the tab order.
+        for (QObject* child : window->children()) {
+            auto* control = qobject_cast<QWidget*>(child);
+            if (!control || control == this || control->isWindow())
+                continue;
+            const bool hidden = control->isHidden();
+            const QRect where = control->geometry();
+            control->setParent(content);
+            control->setGeometry(where);
+            control->setVisible(!hidden);
+        }
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            if (now && widget()->isAncestorOf(now))
+                scrollTo(now);
+        });
+        window->installEventFilter(this);
+    }
+
+    // Makes the window as large as its controls and the scroll bars they need, as far as `room` allows.
+    void fitTo(const QSize& room)
+    {
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+        QSize withBars = widget()->size();
+        if (withBars.height() > room.height())
+            withBars.rwidth() += bar;
+        if (withBars.width() > room.width())
+            withBars.rheight() += bar;
+        mWindow->setFixedSize(withBars.boundedTo(room));
+        setGeometry(mWindow->rect());
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The frame the window manager gives is known once it has taken the window on; the window was fitted
+        // to an estimate of it.
+        if (watched == mWindow && (event->type() == QEvent::Show || event->type() == QEvent::Move))
+            fitToShownFrame();
+        return QScrollArea::eventFilter(watched, event);
+    }
+
+private:
+    void scrollTo(QWidget* focused)
+    {
+        ensureWidgetVisible(focused, 0, 0);
+        const auto* lead = dynamic_cast<const LeadControls*>(
+            mWindow->findChild<QObject*>(QStringLiteral("leadControls"), Qt::FindDirectChildrenOnly));
+        const QRect kept = lead ? lead->placeIn(widget()) : QRect();
+        if (kept.isNull())
+            return;
+        const QRect focus(focused->mapTo(widget(), QPoint(0, 0)), focused->size());
+        keepInView(horizontalScrollBar(), kept.left(), kept.right(), viewport()->width(), focus.left(), focus.right());
+        keepInView(verticalScrollBar(), kept.top(), kept.bottom(), viewport()->height(), focus.top(), focus.bottom());
+    }
+
+    // Along one direction: scrolls as little as it takes to show the lead from `start` to `end` (its start,
+    // when the view cannot hold it), as long as some of the focused control stays in view.
+    static void keepInView(QScrollBar* bar, int start, int end, int view, int focusStart, int focusEnd)
+    {
+        const int least = end + 1 - view;
+        const int wanted = least <= start ? std::clamp(bar->value(), least, start) : start;
+        if (focusStart < wanted + view && focusEnd >= wanted)
+            bar->setValue(wanted);
+    }
+
+    void fitToShownFrame()
+    {
+        QMargins frame = shownFrame(mWindow);
+        if (frame.isNull() || frame == mFittedFrame || !mWindow->screen())
+            return;
+        mFittedFrame = frame;
+        if (mWindow->devicePixelRatioF() > 1)
+            frame += QMargins(1, 1, 1, 1);  // as in expectedFrame
+        const QRect area = mWindow->screen()->availableGeometry();
+        fitTo(area.size().shrunkBy(frame));
+        QRect placed(mWindow->frameGeometry().topLeft(), mWindow->size().grownBy(frame));
+        placed.moveLeft(std::max(area.left(), std::min(placed.left(), area.right() + 1 - placed.width())));
+        placed.moveTop(std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - placed.height())));
+        if (placed.topLeft() != mWindow->frameGeometry().topLeft())
+            mWindow->move(placed.topLeft());
+        if (QWidget* focused = QApplication::focusWidget(); focused && widget()->isAncestorOf(focused))
+            scrollTo(focused);
+    }
+
+    QWidget* mWindow;
+    QMargins mFittedFrame;
+};
 
 }  // namespace
 
@@ -103,7 +193,7 @@ void placeOnScreen(QWidget* window, const QWidget* over)
         if (!fixedSize(window))
             window->resize(window->size().boundedTo(room).expandedTo(window->minimumSize()));
         else if (!window->findChild<QScrollArea*>(QStringLiteral("screenFitPane"), Qt::FindDirectChildrenOnly))
-            scrollContents(window, room);
+            (new ScreenFitPane(window))->fitTo(room);
     }
     QRect placed = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size().grownBy(frame),
                                        overShown ? over->frameGeometry() : area);
@@ -111,6 +201,11 @@ void placeOnScreen(QWidget* window, const QWidget* over)
     placed.moveLeft(std::max(area.left(), std::min(placed.left(), area.right() + 1 - placed.width())));
     placed.moveTop(std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - placed.height())));
     window->move(placed.topLeft());
+}
+
+void setLeadControls(QWidget* window, const QList<QWidget*>& controls)
+{
+    new LeadControls(window, controls);
 }
 
 void bringToFront(QWidget* window)

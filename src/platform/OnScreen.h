@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QList>
+
 class QWidget;
 
 namespace platform {
@@ -10,8 +12,15 @@ namespace platform {
 // included, so that its title bar and buttons can be reached. A resizable window larger than the area is
 // made smaller. A fixed-size window that cannot fit (a large scale factor on a small screen) gets the
 // whole area, keeps its title bar on the area, and shows its controls in a scrolling pane that follows
-// the keyboard focus: the default button comes into view, and the rest is a scroll away.
+// the keyboard focus (see setLeadControls), and is fitted again to the frame the window manager gives it
+// once it is shown.
 void placeOnScreen(QWidget* window, const QWidget* over = nullptr);
+
+// The controls a fixed-size window is about (the training window's item and count). Where the window shows
+// its controls in a scrolling pane, the pane keeps the top of them in view as it scrolls to the focused
+// control, as long as some of that control still shows; a control it would hide entirely comes whole into
+// view. Call before placeOnScreen.
+void setLeadControls(QWidget* window, const QList<QWidget*>& controls);
 
 // Shows a window of the program's own on top, restored if it was minimised, and asks for the focus (which
 // the desktop may refuse): the user asked for it, so a window that waited for the user to turn to it

@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SingleInstance.h"
 
+#include "LocalChannel.h"
+
 #include "shared/DataFileNames.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QStandardPaths>
 #include <QSysInfo>
-#include <QThread>
 #include <QtDebug>
 
 namespace platform {
@@ -133,44 +132,20 @@ void SingleInstance::listen()
         qWarning("Quillmora: later starts in this folder cannot reach this copy: no private runtime folder");
         return;
     }
-    mServer = new QLocalServer(this);
-    mServer->setSocketOptions(QLocalServer::UserAccessOption);
-    // A socket left by a copy that died is ours now: the lock says no other copy runs here.
-    QLocalServer::removeServer(mServerName);
-    if (!mServer->listen(mServerName)) {
-        qWarning("Quillmora: later starts in this folder cannot reach this copy: %s",
-                 qPrintable(mServer->errorString()));
+    mListener = new LocalListener(this);
+    if (const QString problem = mListener->listen(mServerName); !problem.isEmpty()) {
+        qWarning("Quillmora: later starts in this folder cannot reach this copy: %s", qPrintable(problem));
         return;
     }
-    connect(mServer, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = mServer->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains("show"))
-                    emit anotherStart();
-                socket->disconnectFromServer();
-            });
-        }
+    connect(mListener, &LocalListener::received, this, [this](const QByteArray& message) {
+        if (message.contains("show"))
+            emit anotherStart();
     });
 }
 
 bool SingleInstance::tellRunningCopy() const
 {
-    if (mServerName.isEmpty())
-        return false;
-    // The running copy may have only just started and not listen yet.
-    for (int attempt = 0; attempt < kConnectTries; ++attempt) {
-        QLocalSocket socket;
-        socket.connectToServer(mServerName);
-        if (socket.waitForConnected(kConnectWaitMs)) {
-            socket.write(kShowRequest);
-            const bool sent = socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
-            return sent;
-        }
-        QThread::msleep(kConnectWaitMs);
-    }
-    return false;
+    return !mServerName.isEmpty() && sendToListener(mServerName, kShowRequest, kConnectTries, kConnectWaitMs);
 }
 
 }  // namespace platform

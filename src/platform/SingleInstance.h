@@ -9,9 +9,9 @@
 
 #include <memory>
 
-class QLocalServer;
-
 namespace platform {
+
+class LocalListener;
 
 // One running copy of the program per data folder. The running copy holds a lock file in the folder (the
 // lock of a copy that died on this computer is taken over) and listens on a local socket named after the
@@ -78,7 +78,7 @@ private:
     QLockFile mLock;
     QmrM::RewriteLocks mRewriteLocks;
     QString mBlockedFile;
-    QLocalServer* mServer = nullptr;
+    LocalListener* mListener = nullptr;
 };
 
 }  // namespace platform

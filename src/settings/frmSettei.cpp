@@ -6,6 +6,7 @@
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
 #include "platform/FitLabel.h"
+#include "platform/NameComboBox.h"
 #include "platform/Guard.h"
 #include "help/HtmlHelp.h"
 #include "platform/Handover.h"
@@ -227,10 +228,10 @@ void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, QObject* ev
 {
     Frame1 = frame(window, "Frame1", QStringLiteral("実績履歴リスト"), twips(90, 1425, 4890, 5265));
 
-    cboKoumoku = new QComboBox(Frame1);
+    // A long name shows its start and "…".
+    cboKoumoku = new platform::NameComboBox(platform::NameComboBox::Kind::Editable, Frame1);
     cboKoumoku->setObjectName(QStringLiteral("cboKoumoku"));
     cboKoumoku->setGeometry(twips(150, 375, 4590, 345));
-    cboKoumoku->setEditable(true);
     // Typed text only changes the edit field: it never becomes an entry nor chooses one.
     cboKoumoku->setInsertPolicy(QComboBox::NoInsert);
     cboKoumoku->setCompleter(nullptr);

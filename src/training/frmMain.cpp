@@ -10,6 +10,7 @@
 #include "platform/Handover.h"
 #include "platform/KeyGuard.h"
 #include "platform/KeyPress.h"
+#include "platform/OnScreen.h"
 #include "platform/OutlinedLabel.h"
 #include "platform/ScrollBar.h"
 #include "platform/TextBox.h"
@@ -169,6 +170,9 @@ frmMain::Ui::Ui(platform::FormWindow* window)
         label->setMinimumPointSize(kSmallestStepPoints);
         lblSnd[i] = label;
     }
+    // What the window is about (the item, its count, the plan's first step) stays in view where a small
+    // screen scrolls the controls.
+    platform::setLeadControls(window, {lblKoumoku, lblKaisu, lblSnd[1]});
 
     cmdCut = new platform::CommandButton(window);
     cmdCut->setObjectName(QStringLiteral("cmdCut"));

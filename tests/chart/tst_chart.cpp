@@ -10,6 +10,7 @@
 #include "chart/ProgressActions.h"
 #include "chart/SaveFile.h"
 #include "platform/AppSetup.h"
+#include "platform/NameComboBox.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
 #include "training/frmMain.h"
@@ -343,8 +344,8 @@ void TestChart::mouseChoosesTheBarUnderIt()
 
 void TestChart::menuAndShortcutOnTheSettingsLists()
 {
-    // The settings window's lists get the menu and the window Ctrl+G: the item list for its current entry,
-    // the history list for the item it shows.
+    // The settings window's lists get the menu and Ctrl+G: the item list for its current entry, the history
+    // list and the rest of the window for the item the history shows.
     TestEnv env;
     writeTwoItems(env);
     frmSettei& form = showSettings();
@@ -399,6 +400,11 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
     QTest::keyClick(historyList, Qt::Key_G, Qt::ControlModifier);
     QCOMPARE(chartWindow(), chart);
     QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("A"));
+    // In the item list, whose menu shows Ctrl+G beside グラフを表示, it charts the list's entry (B).
+    itemList->setCurrentRow(1);
+    itemList->setFocus();
+    QTest::keyClick(itemList, Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(control<QComboBox>("cboItem")->currentText(), QStringLiteral("B"));
 
     // The chart belongs to the settings window and goes with it at once, though the window's deletion may
     // wait (for the whole start wait, when 開始 unloads it).
@@ -454,6 +460,17 @@ void TestChart::longNamesAndLongAxesReadWhole()
     auto* chartView = control<chart::ChartView>("picChart");
     auto* ranges = control<QComboBox>("cboRange");
     QWidget* window = chartWindow();
+    // The item chooser shows the name's start and "…", drawn as a chooser of that text alone.
+    auto* items = control<platform::NameComboBox>("cboItem");
+    const QString shownName = items->shownText();
+    QVERIFY2(shownName.startsWith(QStringLiteral("伸伸伸")) && shownName.endsWith(QChar(0x2026)),
+             qPrintable(shownName));
+    platform::NameComboBox alone(platform::NameComboBox::Kind::ChooseOnly);
+    alone.addItem(shownName);
+    alone.setFont(items->font());
+    alone.resize(items->size());
+    QCOMPARE(items->grab().toImage().convertToFormat(QImage::Format_RGB32),
+             alone.grab().toImage().convertToFormat(QImage::Format_RGB32));
     QFont headingFont = chartView->font();
     headingFont.setBold(true);
     const QFontMetrics heading(headingFont);

@@ -248,14 +248,16 @@ void TestProgress::barsAreDaysOrWeeksWithGaps()
     QCOMPARE(barText(weeks[50], true), QStringLiteral("2026年11月30日（月）〜12月6日（日）　93 回"));
     QCOMPARE(barText(weeks[51], true), QStringLiteral("2026年12月7日（月）　記録なし"));
 
-    // Everything over more than 12 weeks goes by week, from the Monday of the first record's week; a week
-    // across New Year names both years.
+    // Everything over more than 12 weeks goes by week, Monday to Sunday, from the first record (a Thursday:
+    // the heading starts there, as the first bar does); a week across New Year names both years.
     DailyHistory longer;
     longer.days = {{QDate(2026, 1, 1), 3}, {QDate(2026, 12, 31), 4}, {QDate(2027, 1, 2), 5}};
     const Period all = periodFor(Range::All, QDate(2027, 1, 4), longer);
     QVERIFY(all.weekly);
+    QCOMPARE(periodText(all), QStringLiteral("2026年1月1日〜2027年1月4日"));
     const std::vector<Bar> allWeeks = barsFor(longer, all);
-    QCOMPARE(allWeeks.front().first, QDate(2025, 12, 29));
+    QCOMPARE(barText(allWeeks.front(), true), QStringLiteral("2026年1月1日（木）〜1月4日（日）　3 回"));
+    QCOMPARE(allWeeks[1].first, QDate(2026, 1, 5));
     QCOMPARE(barText(allWeeks[allWeeks.size() - 2], true),
              QStringLiteral("2026年12月28日（月）〜2027年1月3日（日）　9 回"));
     QCOMPARE(allWeeks.back().first, QDate(2027, 1, 4));
@@ -397,7 +399,7 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
                 .arg(QString::fromUtf8(name)),
             title, platform::vbExclamation);
     }
-    env.dialogs().expectMessage(QStringLiteral("「old.csv」は既にあります。\n置き換えますか?"), title,
+    env.dialogs().expectMessage(QStringLiteral("「old.csv」は既にあります。\n置き換えますか？"), title,
                                 platform::vbOKCancel | platform::vbExclamation);
     const QDir data(env.dir());
     env.answerSaveDialogs({data.filePath(QStringLiteral("腹筋.TXT")), data.filePath(QmrM::kItemsFile),

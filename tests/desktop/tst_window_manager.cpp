@@ -113,8 +113,9 @@ void passComesOnTopAndTakesTheKeyboardWhenClicked(frmMain& training)
     QTRY_COMPARE(QApplication::focusWidget(), control<QWidget>(training, QStringLiteral("cmdNext")));
 }
 
-// Whether the window manager put the window's whole frame (client and _NET_FRAME_EXTENTS) on the screen.
-bool frameOnScreen(const QWidget* window)
+// Where the window manager put the window's whole frame (client and _NET_FRAME_EXTENTS), in the screen's
+// pixels; null when the frame is not known.
+QRect placedFrame(const QWidget* window)
 {
     QTest::qWait(500);  // mapped, framed and placed by the manager
     const QString id = QString::number(window->winId());
@@ -128,7 +129,13 @@ bool frameOnScreen(const QWidget* window)
             .adjusted(-frame.captured(1).toInt(), -frame.captured(3).toInt(), frame.captured(2).toInt(),
                       frame.captured(4).toInt());
     qInfo() << window->objectName() << placed;
-    return frame.hasMatch() && QRect(QPoint(), window->screen()->size() * window->devicePixelRatio()).contains(placed);
+    return frame.hasMatch() ? placed : QRect();
+}
+
+bool frameOnScreen(const QWidget* window)
+{
+    const QRect placed = placedFrame(window);
+    return !placed.isNull() && QRect(QPoint(), window->screen()->size() * window->devicePixelRatio()).contains(placed);
 }
 
 // Asks the window manager to close a window, as a task bar's close does (_NET_CLOSE_WINDOW).
@@ -349,9 +356,26 @@ void TestWindowManager::windowsWithinTheScreen()
 {
     frmMain& training = frmMain::instance();
     training.Load();
+    const QRect placed = placedFrame(training.window());
     QVERIFY(frameOnScreen(training.window()));
+    // The item and its count are in view, and so is the focused 次へ, as much of it as the room under them
+    // leaves where the controls scroll; the window takes the screen's whole height for them.
+    for (const QString name : {"lblKoumoku", "lblKaisu"}) {
+        QWidget* shown = control<QWidget>(training, name);
+        QCOMPARE(shown->visibleRegion(), QRegion(shown->rect()));
+    }
     QWidget* next = control<QWidget>(training, QStringLiteral("cmdNext"));
-    QCOMPARE(next->visibleRegion(), QRegion(next->rect()));
+    QTRY_VERIFY(next->hasFocus());
+    QVERIFY(!next->visibleRegion().isEmpty());
+    const QWidget* window = training.window();
+    if (window->findChild<QWidget*>(QStringLiteral("screenFitPane")))
+        QVERIFY2(placed.bottom() >= (window->screen()->size().height() - 4) * window->devicePixelRatio(),
+                 qPrintable(QString::number(placed.bottom())));
+    // Tabbed to, a control out of view comes whole into it.
+    QTest::keyClick(next, Qt::Key_Tab);
+    QWidget* bar = control<QWidget>(training, QStringLiteral("hsbKaisu"));
+    QVERIFY(bar->hasFocus());
+    QCOMPARE(bar->visibleRegion(), QRegion(bar->rect()));
     clickButton(training, QStringLiteral("cmdCut"));
     QWidget* settings = frmSettei::instance().window();
     QVERIFY(frameOnScreen(settings));

@@ -7,14 +7,17 @@
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/LineBreaks.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <QTreeView>
 
@@ -48,10 +51,29 @@ int showAndAnswer(int style, Qt::Key key, SeenBox* seen)
         seen->icon = box->icon();
         seen->defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
         seen->title = box->windowTitle();
-        seen->text = box->text();
+        seen->text = platform::withoutWordJoiners(box->text());
         QTest::keyClick(box, key);
     });
     return platform::MsgBox(QStringLiteral("本文"), style, QStringLiteral("題名"));
+}
+
+// The lines a word-wrapped label shows its text on.
+QStringList shownLines(const QLabel* label)
+{
+    QStringList lines;
+    for (const QString& paragraph : label->text().split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, label->font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(label->contentsRect().width());
+            lines.append(platform::withoutWordJoiners(paragraph.mid(line.textStart(), line.textLength())).trimmed());
+        }
+        layout.endLayout();
+    }
+    return lines;
 }
 
 }  // namespace
@@ -64,6 +86,7 @@ private slots:
 
     void stylesOfferTheirButtonsIconAndDefault();
     void noticeDoesNotWait();
+    void longTextWrapsBetweenWords();
     void fileDialogSpeaksJapaneseUnderTheCLocale();
 };
 
@@ -108,7 +131,7 @@ void TestRealDialogs::noticeDoesNotWait()
     // Back here at once, with the box open.
     QMessageBox* box = openBox();
     QVERIFY(box);
-    QCOMPARE(box->text(), QStringLiteral("お知らせ"));
+    QCOMPARE(platform::withoutWordJoiners(box->text()), QStringLiteral("お知らせ"));
     QCOMPARE(box->icon(), QMessageBox::Information);
     QTest::keyClick(box, Qt::Key_Return);
     QTRY_VERIFY(!openBox());
@@ -119,6 +142,28 @@ void TestRealDialogs::noticeDoesNotWait()
     QVERIFY(openBox());
     notice.reset();
     QTRY_VERIFY(!openBox());
+}
+
+void TestRealDialogs::longTextWrapsBetweenWords()
+{
+    const QString text = QStringLiteral(
+        "「/home/user/ドキュメント/運動の記録/腕立て伏せ.txt」は Quillmora のデータファイル"
+        "なので、書き出し先にできません。\n別の名前か別のフォルダーを選んでください。");
+    QStringList lines;
+    QTimer::singleShot(0, [&] {
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = openBox()) != nullptr);
+        lines = shownLines(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    platform::MsgBox(text, platform::vbExclamation, QStringLiteral("CSV 形式で書き出す"));
+    // The box is narrower than the text: it wraps, and every word stays on one line.
+    QVERIFY2(lines.size() > 2, qPrintable(lines.join(u'|')));
+    for (const char* word : {"腕立て伏せ", "データファイルなので、", "書き出し先にできません。", "フォルダーを"}) {
+        QVERIFY2(std::any_of(lines.begin(), lines.end(),
+                             [&](const QString& line) { return line.contains(QString::fromUtf8(word)); }),
+                 qPrintable(lines.join(u'|')));
+    }
 }
 
 void TestRealDialogs::fileDialogSpeaksJapaneseUnderTheCLocale()

@@ -72,7 +72,12 @@ void TestSingleInstance::secondStartInTheSameFolderHandsOver()
         SingleInstance second(folder.path());
         QCOMPARE(second.claim(), SingleInstance::Outcome::HandedOver);
         QTRY_COMPARE(asked.count(), 1);
-        QCOMPARE(QFileInfo(SingleInstance::serverName(folder.path())).absolutePath(), mRuntime.path());
+        const QFileInfo socket(SingleInstance::serverName(folder.path()));
+        QCOMPARE(socket.absolutePath(), mRuntime.path());
+        // Only the user may connect to it.
+        QVERIFY(socket.exists());
+        QCOMPARE(socket.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                 QFile::Permissions());
     }
     QCOMPARE(QDir(mRuntime.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }

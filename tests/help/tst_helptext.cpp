@@ -4,8 +4,11 @@
 #include "help/HtmlText.h"
 #include "help/Sitemap.h"
 #include "help/TextSearch.h"
+#include "shared/QmrM.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -56,6 +59,7 @@ private slots:
     void shiftJisNamesAreDecoded();
     void builtContentsAndIndexMatchTheirSources();
     void everyPageOfTheContentsIsLinkedFromTheStartAndOverview();
+    void helpTellsWhatTheProgramOffers();
     void pageTextIsWhatAReaderSees();
     void searchFindsPagesWithTheirCounts();
     void matchingIgnoresCaseWidthAndKana_data();
@@ -173,6 +177,30 @@ void TestHelpText::everyPageOfTheContentsIsLinkedFromTheStartAndOverview()
                      qPrintable(from + QStringLiteral(" does not link ") + target));
         }
     }
+}
+
+void TestHelpText::helpTellsWhatTheProgramOffers()
+{
+    const auto text = [](const char* name) { return help::pageText(help::decodeHtmlPage(readSource(name))).text; };
+    const QString keywords = help::decodeHtmlPage(readSource(QStringLiteral("KvHelp.hhk")));
+    // Every entry of the tray's menu: in the page's table, the overview, the contents and the keywords.
+    const QString start = help::decodeHtmlPage(readSource(QStringLiteral("start.html")));
+    for (const QString entry : {"今すぐ始める", "待機をやめる", "5 分後に"}) {
+        QVERIFY2(start.contains(QStringLiteral("<tr><td><span class=\"ui\">%1</span></td>").arg(entry)),
+                 qPrintable(entry));
+        for (const QString& where : {text("overview.html"), text("index.html"), keywords})
+            QVERIFY2(where.contains(entry), qPrintable(entry));
+    }
+    // The icon stays through the pass, where it offers 5 分後に.
+    QVERIFY(!start.contains(QStringLiteral("アイコンは待ち時間が終わると消えます")));
+    // The wait before the options are first saved.
+    QTemporaryDir empty;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(empty.path());
+    QmrM::LoadSettings();
+    QDir::setCurrent(previous);
+    const QString firstWait = QStringLiteral("はじめて使うときは %1 分").arg(QmrM::gWaitJikan);
+    QVERIFY2(text("options.html").contains(firstWait), qPrintable(firstWait));
 }
 
 void TestHelpText::pageTextIsWhatAReaderSees()

@@ -5,8 +5,10 @@
 #include "ScriptedDialogs.h"
 #include "help/HelpViewer.h"
 #include "help/HtmlHelp.h"
+#include "help/PagePictures.h"
 #include "help/Printing.h"
 #include "platform/AppSetup.h"
+#include "platform/LineBreaks.h"
 #include "shared/Seams.h"
 
 #include <QAction>
@@ -14,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -90,6 +93,34 @@ QTreeWidgetItem* treeItem(QTreeWidget* tree, const QString& text)
     return found.isEmpty() ? nullptr : found.first();
 }
 
+// The copy of a picture the page keeps to draw it: its resource under the picture's name.
+QImage pictureHeld(QTextDocument* page, const QString& name)
+{
+    const QVariant held = page->resource(QTextDocument::ImageResource, QUrl(name));
+    return held.userType() == QMetaType::QPixmap ? held.value<QPixmap>().toImage() : held.value<QImage>();
+}
+
+// Draws the whole page, every picture on it, as scrolling through it or printing it would.
+void drawWholePage(QTextDocument* page)
+{
+    QImage canvas(8, 8, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    page->drawContents(&painter);
+}
+
+// Where the pixels of one colour are in a picture.
+QRect placeOf(const QImage& picture, QRgb colour)
+{
+    QRect found;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (picture.pixel(x, y) == colour)
+                found |= QRect(x, y, 1, 1);
+        }
+    }
+    return found;
+}
+
 }  // namespace
 
 class TestHelpWindow : public QObject {
@@ -105,7 +136,9 @@ private slots:
     void searchAndOpenAResult();
     void navigationPaneHidesAndShows();
     void picturesFitThePage();
+    void largePicturesAreHeldAtThePagesWidthWithinABudget();
     void printingAndPreview();
+    void printedPicturesKeepTheirSizeOnPaper();
     void damagedFilesShowWhatTheyCan();
     void filesWithoutContentsOrIndex_data();
     void filesWithoutContentsOrIndex();
@@ -303,7 +336,8 @@ void TestHelpWindow::searchAndOpenAResult()
     typeJapanese(field, QStringLiteral("存在しない語句"));
     QTest::mouseClick(control<QPushButton>(viewer, "searchButton"), Qt::LeftButton);
     QCOMPARE(results->topLevelItemCount(), 0);
-    QCOMPARE(status->text(), QStringLiteral("「存在しない語句」は見つかりませんでした。"));
+    QCOMPARE(platform::withoutWordJoiners(status->text()),
+             QStringLiteral("「存在しない語句」は見つかりませんでした。"));
 }
 
 void TestHelpWindow::navigationPaneHidesAndShows()
@@ -347,6 +381,40 @@ void TestHelpWindow::picturesFitThePage()
     QTRY_VERIFY(viewer->browser()->document()->idealWidth() >= 631);
 }
 
+void TestHelpWindow::largePicturesAreHeldAtThePagesWidthWithinABudget()
+{
+    help::HelpViewer* viewer = open(damaged("pictures.chm"));
+    QVERIFY(viewer);
+    QTextDocument* page = viewer->browser()->document();
+    // One picture of 8000 x 4000 named twenty times ("large.png?1", ...): decoded once, as wide as the page.
+    drawWholePage(page);
+    const QImage large = pictureHeld(page, QStringLiteral("large.png?1"));
+    QVERIFY(!large.isNull());
+    QVERIFY2(large.width() < 2 * page->textWidth(), qPrintable(QString::number(large.width())));
+    for (int i = 2; i <= 20; ++i)
+        QCOMPARE(pictureHeld(page, QStringLiteral("large.png?%1").arg(i)).cacheKey(), large.cacheKey());
+    // A wider window draws it wider, from a larger copy.
+    const qreal narrow = page->textWidth();
+    viewer->resize(viewer->width() + 800, viewer->height());
+    QTRY_VERIFY(page->textWidth() > narrow + 600);
+    drawWholePage(page);
+    QVERIFY(pictureHeld(page, QStringLiteral("large.png?20")).width() > large.width() + 600);
+
+    // Five different pictures of 400 x 10000 (16 MB each decoded): the page keeps no more than its budget
+    // and draws those that fit in it.
+    viewer->showTopic(QStringLiteral("/tall.html"));
+    drawWholePage(page);
+    qint64 bytes = 0;
+    int held = 0;
+    for (int i = 1; i <= 5; ++i) {
+        const QImage tall = pictureHeld(page, QStringLiteral("tall%1.png").arg(i));
+        bytes += tall.sizeInBytes();
+        held += tall.isNull() ? 0 : 1;
+    }
+    QVERIFY2(bytes <= help::PagePictures::kMaxPageBytes, qPrintable(QString::number(bytes)));
+    QVERIFY(held >= 3);
+}
+
 void TestHelpWindow::printingAndPreview()
 {
     help::HelpViewer* viewer = open(kBuiltChm);
@@ -384,6 +452,35 @@ void TestHelpWindow::printingAndPreview()
     shown.clear();
     control<QAction>(viewer, "actionPreview")->trigger();
     QCOMPARE(shown, QStringList({QStringLiteral("印刷プレビュー"), QStringLiteral("1 pages")}));
+}
+
+void TestHelpWindow::printedPicturesKeepTheirSizeOnPaper()
+{
+    help::HelpViewer* viewer = open(damaged("pictures.chm"));
+    QVERIFY(viewer);
+    viewer->showTopic(QStringLiteral("/printed.html"));
+    QImage printed;
+    QmrM::Seams seams = QmrM::seams();
+    seams.runModalDialog = [&](QObject* object) {
+        auto* preview = qobject_cast<QDialog*>(object);
+        auto* pages = preview->findChild<QPrintPreviewWidget*>();
+        preview->resize(700, 900);
+        preview->show();
+        pages->setZoomMode(QPrintPreviewWidget::FitToWidth);
+        pages->updatePreview();
+        printed = pages->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return int(QDialog::Rejected);
+    };
+    QmrM::SeamsScope previewing(std::move(seams));
+    control<QAction>(viewer, "actionPreview")->trigger();
+
+    // The window-wide picture (631 pixels, 6.6 inches on the screen) takes most of the paper's width
+    // (8.3 inches for A4, 8.5 for Letter), whole.
+    const QRect paper = placeOf(printed, qRgb(255, 255, 255));
+    const QRect picture = placeOf(printed, qRgb(30, 90, 200));
+    QVERIFY(paper.contains(picture));
+    const double share = double(picture.width()) / paper.width();
+    QVERIFY2(share > 0.7 && share < 0.85, qPrintable(QString::number(share)));
 }
 
 void TestHelpWindow::damagedFilesShowWhatTheyCan()

@@ -7,6 +7,7 @@
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/FitLabel.h"
+#include "platform/NameComboBox.h"
 #include "help/HtmlHelp.h"
 #include "settings/HistoryList.h"
 #include "settings/frmSettei.h"
@@ -108,6 +109,7 @@ private slots:
     void historyWithUnreadableBytesIsShownNotFatal();
     void historyTotalsRoundHalfToEvenAndNeverOverflow();
     void comboChoiceShowsThatItemsHistory();
+    void longNamesShowTheirStartInTheCombo();
     void typingInTheComboChoosesNothing();
     void missingOrUnreadableHistoryShowsEmpty();
     void longRowsShowTheirCountWhole();
@@ -265,6 +267,23 @@ void TestSettings::historyLinesAndTotals()
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 0"));
 }
 
+void TestSettings::longNamesShowTheirStartInTheCombo()
+{
+    TestEnv env;
+    const QString start = QStringLiteral("ゆっくり腕立て伏せ（膝をついて）と肩回しのストレッチ");
+    frmSettei& form = openSettings(itemsNamed({start + QStringLiteral("を十回"), start + QStringLiteral("を二十回")}));
+    auto* combo = control<platform::NameComboBox>(form, QStringLiteral("cboKoumoku"));
+    control<QWidget>(form, QStringLiteral("lstKoumoku"))->setFocus();
+    // The start of the name and "…", not its tail; so both names look alike.
+    const QString shownFirst = combo->shownText();
+    QVERIFY2(shownFirst.endsWith(QChar(0x2026)) && start.startsWith(shownFirst.chopped(1)), qPrintable(shownFirst));
+    const QImage first = combo->grab().toImage();
+    chooseInCombo(1);
+    control<QWidget>(form, QStringLiteral("lstKoumoku"))->setFocus();
+    QCOMPARE(combo->shownText(), shownFirst);
+    QCOMPARE(combo->grab().toImage(), first);
+}
+
 void TestSettings::historyWithUnreadableBytesIsShownNotFatal_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -320,14 +339,21 @@ void TestSettings::historyTotalsRoundHalfToEvenAndNeverOverflow()
     openSettings(itemsNamed({"a"}));
     QCOMPARE(historyShown().value(1), QStringLiteral("2 _ 12月06日 _ 09時18分07秒 _ 2.5"));
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 4"));  // 2.5 -> 2, then 4.5 -> 4
+    auto* total =
+        qobject_cast<platform::FitLabel*>(control<QLabel>(frmSettei::instance(), QStringLiteral("lblGoukei")));
+    // A pixel clear above and below the text, at its described size and at a smaller one.
+    for (const char* count : {"5", "1310680"}) {
+        writeHistory(QStringLiteral("a"), recordsOf({count}));
+        chooseInCombo(0);
+        const QRect ink = inkOf(total);
+        QVERIFY2(ink.top() >= 1 && ink.bottom() <= total->height() - 2, count);
+    }
 
     // Far beyond 32 bits: each count is the largest the training records.
     writeHistory(QStringLiteral("a"), recordsOf({"2147483647", "2147483647", "2147483647", "-0.4"}));
     chooseInCombo(0);
     QCOMPARE(shown("lblGoukei"), QStringLiteral("合計回数 ： 6442450941"));
     // Shown whole in a smaller size, the label keeping its described one.
-    auto* total =
-        qobject_cast<platform::FitLabel*>(control<QLabel>(frmSettei::instance(), QStringLiteral("lblGoukei")));
     QVERIFY(total->shownText().font.pointSizeF() < 11.25 && total->font().pointSizeF() == 11.25);
     QVERIFY(drawnWhole(total));
     writeHistory(QStringLiteral("a"), recordsOf({"-0.4"}));

@@ -133,6 +133,11 @@ bool drawnWhole(QWidget* widget, const QRect& rect, const QString& text, const Q
     return sameBlock(inkExtent(drawn, background), inkExtent(alone, background), text);
 }
 
+QRect inkOf(platform::FitLabel* label)
+{
+    return inkExtent(label->grab().toImage(), label->palette().color(QPalette::Window).rgb());
+}
+
 QRegion inkCutOff(platform::FitLabel* label)
 {
     // The label's own painting of its text, on a canvas with room all round the label's rectangle.

@@ -23,6 +23,9 @@ bool shownAsPainted(QWidget* widget);
 // with room all round (within the pixel or two of antialiasing), so nothing is cut at any side.
 bool drawnWhole(platform::FitLabel* label);
 
+// The rectangle the label's text covers as the label paints it, in its coordinates.
+QRect inkOf(platform::FitLabel* label);
+
 // The pixels of its text that the label paints outside its own rectangle, where they are lost, in the label's
 // coordinates; empty when nothing is cut off, not even a pixel of antialiasing.
 QRegion inkCutOff(platform::FitLabel* label);

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace platform {
+
+// The channel through which a later start reaches the running copy: a stream socket at a path in the user's
+// private runtime folder (a local socket of the system's own on Unix, reached without Qt's network module,
+// which the first window would otherwise wait for; a named pipe on Windows). Only the user may connect.
+class LocalListener : public QObject {
+    Q_OBJECT
+public:
+    explicit LocalListener(QObject* parent = nullptr);
+    ~LocalListener() override;  // stops listening and removes the socket
+
+    // Listens at `path`, taking over what a copy that died left there. Returns why it cannot, empty when it
+    // listens.
+    QString listen(const QString& path);
+
+signals:
+    // A later start sent `message`.
+    void received(const QByteArray& message);
+
+private:
+    struct Listening;
+    std::unique_ptr<Listening> mListening;
+};
+
+// A connection to a local socket that another program listens on (sway's interface, SWAYSOCK), both
+// ways, read as it comes.
+class LocalConnection : public QObject {
+    Q_OBJECT
+public:
+    explicit LocalConnection(QObject* parent = nullptr);
+    ~LocalConnection() override;
+
+    // Connects to the socket at `path`; false when nothing listens there.
+    bool connectTo(const QString& path);
+    void write(const QByteArray& bytes);
+    // What has come since the last call.
+    QByteArray readAll();
+
+signals:
+    void readyRead();
+    // The other side closed the connection, or it broke.
+    void closed();
+
+private:
+    struct Connection;
+    std::unique_ptr<Connection> mConnection;
+};
+
+// Sends a short message to the listener at `path`, trying `tries` times `waitMs` apart (the running copy may
+// only just have started); false when none answered.
+bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs);
+
+}  // namespace platform

@@ -1,0 +1,215 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "LocalChannel.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <cerrno>
+#include <utility>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// The socket's address; false when the path is too long for one.
+bool addressOf(const QString& path, sockaddr_un* address)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    std::memset(address, 0, sizeof *address);
+    address->sun_family = AF_UNIX;
+    if (encoded.isEmpty() || size_t(encoded.size()) >= sizeof address->sun_path)
+        return false;
+    std::memcpy(address->sun_path, encoded.constData(), size_t(encoded.size()));
+    return true;
+}
+
+void closeQuietly(int descriptor)
+{
+    if (descriptor >= 0)
+        ::close(descriptor);
+}
+
+// One later start's connection: its few bytes are read as they come, until it closes; the descriptor goes
+// with the reader.
+class ClientReader : public QSocketNotifier {
+public:
+    ClientReader(int client, QObject* parent) : QSocketNotifier(client, QSocketNotifier::Read, parent) {}
+    ~ClientReader() override
+    {
+        setEnabled(false);
+        closeQuietly(int(socket()));
+    }
+
+    // Reads what has come; true once the start has sent all and closed.
+    bool readAvailable()
+    {
+        char buffer[64];
+        ssize_t n;
+        while ((n = ::read(int(socket()), buffer, sizeof buffer)) > 0 && mMessage.size() < kMaxMessage)
+            mMessage.append(buffer, n);
+        return !(n < 0 && (errno == EAGAIN || errno == EINTR));
+    }
+    const QByteArray& message() const { return mMessage; }
+
+private:
+    static constexpr qsizetype kMaxMessage = 1024;
+    QByteArray mMessage;
+};
+
+}  // namespace
+
+struct LocalListener::Listening {
+    int socket = -1;
+    QByteArray path;
+    std::unique_ptr<QSocketNotifier> incoming;
+
+    ~Listening()
+    {
+        incoming.reset();
+        closeQuietly(socket);
+        if (!path.isEmpty())
+            ::unlink(path.constData());
+    }
+};
+
+LocalListener::LocalListener(QObject* parent) : QObject(parent) {}
+
+LocalListener::~LocalListener() = default;
+
+QString LocalListener::listen(const QString& path)
+{
+    sockaddr_un address;
+    if (!addressOf(path, &address))
+        return QStringLiteral("the socket's path is too long");
+    auto listening = std::make_unique<Listening>();
+    listening->socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listening->socket < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    // A socket left by a copy that died is ours now: the caller holds the folder's lock.
+    ::unlink(address.sun_path);
+    if (::bind(listening->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    listening->path = address.sun_path;
+    // The folder is the user's alone already; the socket is too.
+    if (::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(listening->socket, 8) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    listening->incoming = std::make_unique<QSocketNotifier>(listening->socket, QSocketNotifier::Read);
+    const int server = listening->socket;
+    connect(listening->incoming.get(), &QSocketNotifier::activated, this, [this, server] {
+        for (int client; (client = ::accept4(server, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;) {
+            auto* reader = new ClientReader(client, this);
+            connect(reader, &QSocketNotifier::activated, this, [this, reader] {
+                if (!reader->readAvailable())
+                    return;
+                reader->setEnabled(false);
+                reader->deleteLater();
+                emit received(reader->message());
+            });
+        }
+    });
+    mListening = std::move(listening);
+    return QString();
+}
+
+struct LocalConnection::Connection {
+    int socket = -1;
+    QByteArray received;
+    QByteArray unsent;
+    std::unique_ptr<QSocketNotifier> reading;
+    std::unique_ptr<QSocketNotifier> writing;
+
+    ~Connection()
+    {
+        reading.reset();
+        writing.reset();
+        closeQuietly(socket);
+    }
+};
+
+LocalConnection::LocalConnection(QObject* parent) : QObject(parent) {}
+
+LocalConnection::~LocalConnection() = default;
+
+bool LocalConnection::connectTo(const QString& path)
+{
+    mConnection.reset();
+    sockaddr_un address;
+    if (!addressOf(path, &address))
+        return false;
+    auto connection = std::make_unique<Connection>();
+    connection->socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    // A local socket connects at once, or not at all.
+    if (connection->socket < 0 ||
+        ::connect(connection->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return false;
+    connection->reading = std::make_unique<QSocketNotifier>(connection->socket, QSocketNotifier::Read);
+    connection->writing = std::make_unique<QSocketNotifier>(connection->socket, QSocketNotifier::Write);
+    connection->writing->setEnabled(false);
+    connect(connection->reading.get(), &QSocketNotifier::activated, this, [this] {
+        Connection& c = *mConnection;
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(c.socket, buffer, sizeof buffer)) > 0)
+            c.received.append(buffer, n);
+        const bool open = n < 0 && (errno == EAGAIN || errno == EINTR);
+        if (!c.received.isEmpty())
+            emit readyRead();
+        if (!open && mConnection) {
+            mConnection->reading->setEnabled(false);
+            emit closed();
+        }
+    });
+    connect(connection->writing.get(), &QSocketNotifier::activated, this, [this] { write(QByteArray()); });
+    mConnection = std::move(connection);
+    return true;
+}
+
+void LocalConnection::write(const QByteArray& bytes)
+{
+    if (!mConnection)
+        return;
+    Connection& c = *mConnection;
+    c.unsent += bytes;
+    while (!c.unsent.isEmpty()) {
+        const ssize_t n = ::send(c.socket, c.unsent.constData(), size_t(c.unsent.size()), MSG_NOSIGNAL);
+        if (n < 0)
+            break;
+        c.unsent.remove(0, n);
+    }
+    // What the socket could not take yet goes when it can.
+    c.writing->setEnabled(!c.unsent.isEmpty() && (errno == EAGAIN || errno == EINTR));
+}
+
+QByteArray LocalConnection::readAll()
+{
+    return mConnection ? std::exchange(mConnection->received, QByteArray()) : QByteArray();
+}
+
+bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs)
+{
+    sockaddr_un address;
+    if (!addressOf(path, &address))
+        return false;
+    for (int attempt = 0; attempt < tries; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(static_cast<unsigned long>(waitMs));
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (socket < 0)
+            return false;
+        if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            ::close(socket);
+            continue;
+        }
+        const bool sent = ::send(socket, message.constData(), size_t(message.size()), MSG_NOSIGNAL) == message.size();
+        ::close(socket);
+        return sent;
+    }
+    return false;
+}
+
+}  // namespace platform
