@@ -24,15 +24,25 @@ QMargins shownFrame(const QWidget* window)
     return window->isVisible() && handle ? handle->frameMargins() : QMargins();
 }
 
+// Whether the window manager frames the window. A frameless window tells no frame: Qt gives such a window
+// docked into an X11 tray the icon's place inside the tray's panel as its "frame".
+bool framedByWindowManager(const QWidget* window)
+{
+    const Qt::WindowType type = window->windowType();
+    const Qt::WindowFlags unframed =
+        Qt::FramelessWindowHint | Qt::BypassWindowManagerHint | Qt::X11BypassWindowManagerHint;
+    return (type == Qt::Window || type == Qt::Dialog) && !(window->windowFlags() & unframed);
+}
+
 // The frame the window manager puts around the window. Before a window is first shown it is not known:
-// the program's other shown windows have the same, else the style's title bar stands for it.
+// the program's other shown framed windows have the same, else the style's title bar stands for it.
 QMargins expectedFrame(const QWidget* window)
 {
     QMargins frame = shownFrame(window);
     for (const QWidget* other : QApplication::topLevelWidgets()) {
         if (!frame.isNull())
             break;
-        if (other != window && (other->windowType() == Qt::Window || other->windowType() == Qt::Dialog))
+        if (other != window && framedByWindowManager(other))
             frame = shownFrame(other);
     }
     if (frame.isNull()) {

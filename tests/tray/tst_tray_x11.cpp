@@ -5,10 +5,12 @@
 // keyboard. Judged by the X server's record of the windows.
 
 #include "DesktopSession.h"
+#include "Windows.h"
 
 #include "app/Program.h"
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
+#include "platform/Form.h"
 #include "settings/frmSettei.h"
 #include "training/frmMain.h"
 
@@ -83,6 +85,27 @@ void xdotool(const QStringList& arguments)
     runProgram(QStringLiteral("xdotool"), arguments);
 }
 
+// The window's size as the X server has it.
+QSize xSize(const QWidget* window)
+{
+    const QString info =
+        runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window->winId())});
+    const auto number = [&info](const char* name) {
+        return QRegularExpression(QString::fromLatin1(name) + QStringLiteral(": (\\d+)")).match(info).captured(1).toInt();
+    };
+    return QSize(number("Width"), number("Height"));
+}
+
+// A tray at the bottom right, sized to its icons, as a panel holds one.
+void startTrayer(QProcess& trayer)
+{
+    trayer.start(
+        QStringLiteral("trayer"),
+        {QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"), QStringLiteral("right"),
+         QStringLiteral("--widthtype"), QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("24"),
+         QStringLiteral("--SetDockType"), QStringLiteral("true")});
+}
+
 }  // namespace
 
 class TestTrayX11 : public QObject {
@@ -97,6 +120,7 @@ private slots:
 
     void withoutTrayTheTitleAndABoxDo();
     void trayIconMenuByMouseAndKeyboard();
+    void settingsWindowWholeAfterThePass();
 };
 
 void TestTrayX11::withoutTrayTheTitleAndABoxDo()
@@ -127,11 +151,7 @@ void TestTrayX11::trayIconMenuByMouseAndKeyboard()
     if (QStandardPaths::findExecutable(QStringLiteral("trayer")).isEmpty())
         QSKIP("trayer is missing (scripts/setup.sh installs it)");
     QProcess trayer;
-    trayer.start(
-        QStringLiteral("trayer"),
-        {QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"), QStringLiteral("right"),
-         QStringLiteral("--widthtype"), QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("24"),
-         QStringLiteral("--SetDockType"), QStringLiteral("true")});
+    startTrayer(trayer);
     QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
 
     WaitOnDesktop desktop;
@@ -165,6 +185,32 @@ void TestTrayX11::trayIconMenuByMouseAndKeyboard()
         QVERIFY(!frmMain::instance().isLoaded());
         QTRY_COMPARE(xChildren(tray), 0);
     }
+    trayer.kill();
+    trayer.waitForFinished();
+}
+
+// The icon docked in the tray while the pass is up (it offers 5 分後に) is no window the window manager
+// frames: the settings window 中断 brings back keeps its own size.
+void TestTrayX11::settingsWindowWholeAfterThePass()
+{
+    QProcess trayer;  // where the desktop has no tray of its own (IceWM has)
+    if (qEnvironmentVariable("QUILLMORA_DESKTOP") != QLatin1String("icewm"))
+        startTrayer(trayer);
+    QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+    WaitOnDesktop desktop;
+    desktop.runWait({[&] { desktop.clock().jump(3 * 60 * 1000); }});
+    frmMain& training = frmMain::instance();
+    QTRY_VERIFY(training.isLoaded() && training.window()->isVisible());
+    QPointer<QWidget> icon;
+    QTRY_VERIFY((icon = trayIconWindow()) != nullptr);
+    QTRY_VERIFY(xSettledInTray(icon));
+    lookAtThePass(desktop.env());
+    clickButton(training, QStringLiteral("cmdCut"));
+    frmSettei& settings = frmSettei::instance();
+    QTRY_VERIFY(settings.isLoaded() && settings.window()->isVisible());
+    const QSize own(platform::twipsToPixels(9465), platform::twipsToPixels(6780));
+    QCOMPARE(settings.window()->size(), own);
+    QTRY_COMPARE(xSize(settings.window()), own);
     trayer.kill();
     trayer.waitForFinished();
 }
