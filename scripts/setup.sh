@@ -21,7 +21,7 @@ case "${1:-}" in
     --full)
         packages+=(
             dpkg-dev desktop-file-utils appstream file
-            sway xwayland weston i3 grim kwin-wayland
+            sway xwayland weston i3 grim kwin-wayland icewm gnome-shell gjs
             clang-14 libfuzzer-14-dev libclang-rt-14-dev
         )
         ;;

@@ -120,8 +120,16 @@ def kwin_view(pid):
     return result["windows"]
 
 
+# GNOME Shell: Mutter's windows through the tests' shell extension (gnome_view/).
+def gnome_view(pid):
+    import dbus
+    view = dbus.SessionBus().get_object("io.github.quillmora.ShellView", "/ShellView")
+    return json.loads(str(view.Windows(dbus.UInt32(pid), dbus_interface="io.github.quillmora.ShellView")))
+
+
 VIEWS = {"openbox": x11_view, "i3": x11_view, "sway": sway_view, "sway-xwayland": sway_view,
-         "weston": weston_view, "kwin": kwin_view}
+         "weston": weston_view, "kwin": kwin_view,
+         "gnome": gnome_view}
 
 if __name__ == "__main__":
     print(json.dumps(VIEWS[os.environ["QUILLMORA_DESKTOP"]](int(sys.argv[1])), ensure_ascii=False))

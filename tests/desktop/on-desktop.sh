@@ -13,11 +13,14 @@
 # KIND is the desktop (openbox by default):
 #   openbox        Xvfb with openbox, a window manager that minimises (the program runs on Qt's xcb)
 #   i3             Xvfb with i3, a tiling window manager without a minimised state (xcb)
+#   icewm          Xvfb with IceWM, its task bar and its own X11 tray (XEmbed only; xcb)
 #   sway           sway, a tiling Wayland compositor without a minimised state (Qt's wayland platform)
 #   sway-xwayland  sway, the program on xcb through Xwayland
 #   weston         Weston's desktop shell, a floating Wayland compositor (wayland)
 #   kwin           KWin, the Plasma desktop's compositor (wayland; always with a D-Bus session, its own
 #                  interfaces are on it)
+#   gnome          GNOME Shell without extensions but the tests' own view (wayland; with a D-Bus session,
+#                  where the shell is the notification service)
 # The command learns the kind from QUILLMORA_DESKTOP. Wayland compositors refuse to run as root: run as
 # root, the script runs them and the command as the user nobody (the build tree must be readable by it).
 #
@@ -121,6 +124,60 @@ desktop_i3() {
         printf 'font pango:monospace 8\n' >"$workdir/i3.conf"
         start_x_window_manager i3 i3 -c "$workdir/i3.conf"
     }
+}
+desktop_icewm() {
+    tools=(Xvfb icewm) session=x11 platform=xcb
+    start_desktop() {
+        # IceWM's task bar has a tray of its own (the XEmbed protocol only) at the bottom of the screen.
+        mkdir -p "$HOME/.icewm"
+        printf 'TaskBarShowTray=1\nTaskBarAtTop=0\n' >"$HOME/.icewm/preferences"
+        start_x_window_manager icewm icewm --config="$HOME/.icewm/preferences"
+    }
+}
+shell_view_answers() {
+    gdbus call --session --dest io.github.quillmora.ShellView --object-path /ShellView \
+        --method io.github.quillmora.ShellView.Notifications >/dev/null 2>&1
+}
+
+# GNOME Shell, headless, with the tests' extension that tells its view (gnome_view/) enabled.
+start_gnome_shell() {
+    # The shell asks the system bus for the login manager: a bus of its own, where nothing answers.
+    dbus-daemon --config-file="$(dirname "$0")/session-bus.conf" --nofork --print-address=4 \
+        4>"$workdir/system-bus" >"$workdir/system-bus.log" 2>&1 &
+    pids+=($!)
+    await test -s "$workdir/system-bus" || fail "the system bus for GNOME Shell did not start"
+    export DBUS_SYSTEM_BUS_ADDRESS=$(head -1 "$workdir/system-bus")
+    local extension=quillmora-test-view@quillmora.github.io
+    mkdir -p "$HOME/.local/share/gnome-shell/extensions/$extension" "$HOME/.config/glib-2.0/settings"
+    cp "$(dirname "$0")"/gnome_view/* "$HOME/.local/share/gnome-shell/extensions/$extension/"
+    # No welcome tour, no screen shield while a test waits.
+    cat >"$HOME/.config/glib-2.0/settings/keyfile" <<KEYS
+[org/gnome/shell]
+enabled-extensions=['$extension']
+disable-user-extensions=false
+welcome-dialog-last-shown-version='999'
+[org/gnome/desktop/session]
+idle-delay=uint32 0
+[org/gnome/desktop/screensaver]
+lock-enabled=false
+KEYS
+    export GSETTINGS_BACKEND=keyfile
+    gnome-shell --headless --wayland "$@" --virtual-monitor 1280x800 --wayland-display=wayland-quillmora \
+        >"$workdir/gnome-shell.log" 2>&1 &
+    pids+=($!)
+    # Up once its view answers (it takes several seconds).
+    for _ in $(seq 6); do await shell_view_answers && break; done
+    shell_view_answers || fail "GNOME Shell did not start"
+    # The notification service is a process of the shell's own that the session bus would start.
+    gjs /usr/share/gnome-shell/org.gnome.Shell.Notifications >"$workdir/gnome-notifications.log" 2>&1 &
+    pids+=($!)
+    await dbus-send --session --print-reply --dest=org.freedesktop.Notifications /org/freedesktop/Notifications \
+        org.freedesktop.Notifications.GetServerInformation || fail "GNOME Shell's notification service did not start"
+    export WAYLAND_DISPLAY=wayland-quillmora
+}
+desktop_gnome() {
+    tools=(gnome-shell gjs dbus-daemon gdbus) session=wayland platform=wayland needs_dbus=1
+    start_desktop() { start_gnome_shell --no-x11; }
 }
 desktop_sway() {
     tools=(sway swaymsg grim) session=wayland platform=wayland
