@@ -108,6 +108,7 @@ void Form::Unload()
     }
     window->hide();
     window->deleteLater();
+    emit unloaded();
 }
 
 void Form::placeCentred()

@@ -77,6 +77,8 @@ signals:
     void controlsCreated(QWidget* window);
     // The user closed the window through its title bar or the task bar; it is unloaded now.
     void closedByUser();
+    // The window was unloaded (its widgets go once control is back in the event loop).
+    void unloaded();
 
 protected:
     explicit Form(QObject* parent = nullptr);

@@ -22,8 +22,13 @@ const QString& kInterface = kService;  // the service names its interface after 
 const QString kIconName = QStringLiteral("quillmora");
 // A service that has not answered by then is taken as none.
 constexpr int kCallTimeoutMs = 5000;
-// The urgency of a notice: 1 is "normal" (a byte on the bus).
+// The urgency of a notice (a byte on the bus): 0 is "low", 1 "normal".
+constexpr uchar kLowUrgency = 0;
 constexpr uchar kNormalUrgency = 1;
+const QString kDefaultAction = QStringLiteral("default");
+// What a click on a notice chooses, these services offer by that click alone (GNOME Shell, Plasma's
+// service); the others draw it as a button too (Xfce's xfce4-notifyd) or list it beside the rest.
+const QStringList kServersHidingTheDefaultAction = {QStringLiteral("gnome-shell"), QStringLiteral("Plasma")};
 
 QDBusConnection bus()
 {
@@ -64,7 +69,15 @@ void runIfSet(const std::function<void()>& action)
 
 DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent) {}
 
-DesktopNotifications::~DesktopNotifications() = default;
+DesktopNotifications::~DesktopNotifications()
+{
+    // Left behind, a notice would offer choices that nobody answers any more. The program may be ending:
+    // the call is sent before it goes on.
+    for (const uint id : mIds) {
+        if (id != 0 && bus().isConnected())
+            bus().call(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}), QDBus::Block, 1000);
+    }
+}
 
 bool DesktopNotifications::connectToService()
 {
@@ -110,8 +123,33 @@ void DesktopNotifications::withCapabilities(std::function<void()> then, std::fun
                          return;
                      }
                      mBodyMarkup = reply.arguments().first().toStringList().contains(QStringLiteral("body-markup"));
+                     askServerName(then);
+                 });
+}
+
+void DesktopNotifications::askServerName(std::function<void()> then)
+{
+    whenAnswered(methodCall(QStringLiteral("GetServerInformation")), this,
+                 [this, then = std::move(then)](const QDBusMessage& reply) {
+                     if (answered(reply))
+                         mDrawsDefaultAction =
+                             !kServersHidingTheDefaultAction.contains(reply.arguments().first().toString());
                      then();
                  });
+}
+
+QStringList DesktopNotifications::actionsToSend(const QStringList& actions) const
+{
+    const qsizetype defaultAt = actions.indexOf(kDefaultAction);
+    if (!mDrawsDefaultAction || defaultAt < 0 || defaultAt % 2 != 0 || defaultAt + 1 >= actions.size())
+        return actions;
+    const QString& defaultLabel = actions[defaultAt + 1];
+    QStringList kept;
+    for (qsizetype i = 0; i + 1 < actions.size(); i += 2) {
+        if (i == defaultAt || actions[i + 1] != defaultLabel)
+            kept << actions[i] << actions[i + 1];
+    }
+    return kept;
 }
 
 void DesktopNotifications::send(Kind kind, const Notice& notice, std::function<void()> unavailable)
@@ -119,12 +157,12 @@ void DesktopNotifications::send(Kind kind, const Notice& notice, std::function<v
     const quint64 request = mRequests[kind];
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QGuiApplication::desktopFileName());
-    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(kNormalUrgency));
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(notice.quiet ? kLowUrgency : kNormalUrgency));
     // A service that reads markup would take an item named "A&B" or "<腹筋>" as markup.
     const QString body = *mBodyMarkup ? notice.body.toHtmlEscaped() : notice.body;
     const QDBusMessage message = methodCall(
         QStringLiteral("Notify"), {QCoreApplication::applicationName(), QVariant::fromValue(mIds[kind]), kIconName,
-                                   notice.summary, body, notice.actions, hints, notice.timeoutMs});
+                                   notice.summary, body, actionsToSend(notice.actions), hints, notice.timeoutMs});
     whenAnswered(message, this, [this, kind, request, unavailable = std::move(unavailable)](const QDBusMessage& reply) {
         if (!answered(reply)) {
             runIfSet(unavailable);

@@ -20,12 +20,16 @@ struct Notice {
     QStringList actions;
     // How long the notice stays, in milliseconds: -1 as the desktop decides, 0 until the user closes it.
     int timeoutMs = -1;
+    // An update of what a notice already shown says, which need not draw the eye again (low urgency).
+    bool quiet = false;
 };
 
 // Desktop notifications through the session's notification service (org.freedesktop.Notifications on
 // D-Bus). Each kind of notice has one place on the desktop: a new notice of a kind replaces the last one.
-// Nothing here holds up the event loop: every call is answered asynchronously, and a desktop without
-// the service only means that `unavailable` runs.
+// The action keyed "default" is what a click on the notice chooses; where the service draws it as a button
+// too, another action with its label is left out, so that the notice shows each choice once. Nothing here
+// holds up the event loop: every call is answered asynchronously, and a desktop without the service only
+// means that `unavailable` runs. The notices still shown are withdrawn when this goes.
 class DesktopNotifications : public QObject {
     Q_OBJECT
 public:
@@ -52,12 +56,16 @@ private slots:
 private:
     bool connectToService();
     void withCapabilities(std::function<void()> then, std::function<void()> unavailable);
+    void askServerName(std::function<void()> then);
+    QStringList actionsToSend(const QStringList& actions) const;
     void send(Kind kind, const Notice& notice, std::function<void()> unavailable);
     void closeId(uint id);
 
     bool mSignalsConnected = false;
     // Whether the service shows markup in the body (it then needs escaping); unknown until asked.
     std::optional<bool> mBodyMarkup;
+    // Whether the service draws the "default" action as a button of its own.
+    bool mDrawsDefaultAction = true;
     // The notice shown of each kind (0: none), and a count of requests to tell stale answers.
     std::array<uint, KindCount> mIds{};
     std::array<quint64, KindCount> mRequests{};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WaitView.h"
 
+#include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
 #include "platform/Guard.h"
@@ -27,6 +28,7 @@ namespace {
 
 const QString kStartKey = QStringLiteral("start");
 const QString kStartNowKey = QStringLiteral("startNow");
+const QString kStopWaitingKey = QStringLiteral("stopWaiting");
 const QString kPostponeKey = QStringLiteral("postpone");
 const QString kPassHere = QStringLiteral("トレーニングの時間です");
 // The action a click on the notice itself chooses, where the desktop offers that.
@@ -79,6 +81,30 @@ QString waitText(const StartWait& wait)
     return passSchedule().isHolding() ? heldText() : QmrM::timeLeftText(wait);
 }
 
+// The notice of a wait: short enough for a one-line banner (GNOME Shell's), the time of day in the body.
+Notice waitNotice(const StartWait& wait)
+{
+    Notice notice;
+    if (passSchedule().isHolding()) {
+        notice.summary = kPassHere;
+        notice.body = QStringLiteral("%1のため待っています。終わるとすぐに始まります")
+                          .arg(schedule::busyText(passSchedule().holdReasons()));
+    } else {
+        notice.summary = QStringLiteral("次のトレーニングまで") + QmrM::timeLeftShort(wait.remainingMs());
+        notice.body = wait.dueAt().toString(QStringLiteral("H:mm 開始予定"));
+    }
+    notice.actions =
+        QStringList{kStartNowKey, QStringLiteral("今すぐ始める"), kStopWaitingKey, QStringLiteral("待機をやめる")};
+    return notice;
+}
+
+// Where neither a tray nor a task bar shows the waiting window (GNOME without extensions, most Wayland
+// compositors), a notice that stays shows the wait for as long as it runs.
+bool waitOtherwiseUnseen()
+{
+    return !platform::desktopMinimises() && !QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 // The entry's text is also its accessible name.
 QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (*handler)())
 {
@@ -126,6 +152,8 @@ void WaitView::waitBegan(const StartWait& wait)
     showTimeLeft(wait);
     updateMenu();
     mIcon->show();
+    if (waitOtherwiseUnseen())
+        showWaitNotice(wait, false);
 }
 
 void WaitView::waitEnded()
@@ -136,6 +164,7 @@ void WaitView::waitEnded()
     }
     restoreTitle();
     mNotifications.close(DesktopNotifications::TimeLeft);
+    mWaitNoticeShown = false;
     mTimeLeftBox.reset();
     if (mIcon) {
         mMenu->hide();
@@ -148,6 +177,17 @@ void WaitView::showTimeLeft(const StartWait& wait)
     showTitle(wait);
     if (mIcon)
         mIcon->setToolTip(waitText(wait));
+    if (mWaitNoticeShown)
+        showWaitNotice(wait, true);
+}
+
+void WaitView::showWaitNotice(const StartWait& wait, bool update, std::function<void()> unavailable)
+{
+    Notice notice = waitNotice(wait);
+    notice.timeoutMs = 0;
+    notice.quiet = update;
+    mWaitNoticeShown = true;
+    mNotifications.show(DesktopNotifications::TimeLeft, notice, std::move(unavailable));
 }
 
 void WaitView::showTitle(const StartWait& wait)
@@ -254,6 +294,12 @@ void WaitView::passCame()
 {
     if (passSchedule().mayPostpone())
         offerPostponing();
+    // The notice goes with its pass: finished, left with 中断, or ended with the program.
+    disconnect(mPassEnds);
+    mPassEnds = connect(&platform::trainingWindow(), &platform::Form::unloaded, this, [this] {
+        disconnect(mPassEnds);
+        mNotifications.close(DesktopNotifications::Pass);
+    });
     Notice notice;
     notice.summary = kPassHere;
     notice.body = passBody();
@@ -268,6 +314,10 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
 {
     if (kind == DesktopNotifications::Pass && key == kPostponeKey) {
         postponePass();  // nothing once a count is in
+        return;
+    }
+    if (kind == DesktopNotifications::TimeLeft && key == kStopWaitingKey) {
+        stopWaiting();
         return;
     }
     const bool startingNow = kind == DesktopNotifications::TimeLeft && key == kStartNowKey;
@@ -287,12 +337,9 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
 
 void WaitView::tellTimeLeft(const StartWait& wait)
 {
-    const QString text = waitText(wait);
-    Notice notice;
-    notice.summary = text;
-    // Where the waiting window is out of sight and no tray shows the menu, this is the way to start early.
-    notice.actions = QStringList{kStartNowKey, QStringLiteral("今すぐ始める")};
-    mNotifications.show(DesktopNotifications::TimeLeft, notice, [this, text] {
+    // Where the waiting window is out of sight and no tray shows the menu, the notice's actions are the way
+    // to start early or to stop waiting.
+    showWaitNotice(wait, false, [this, text = waitText(wait)] {
         // The service's answer comes later: the wait may be over by then.
         if (StartWaits::current())
             mTimeLeftBox = platform::showNotice(text, platform::vbInformation, QStringLiteral("Quillmora"));

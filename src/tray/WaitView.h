@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -23,11 +24,12 @@ namespace tray {
 // The start wait in view. While it runs, the minimised training window's title counts the minutes down
 // on the task bar (where the desktop keeps minimised windows; elsewhere the window waits out of sight),
 // and an icon in the tray (where the desktop has one) tells the time left and the time of day the pass
-// comes; its menu starts the pass now, stops waiting or ends the program. When the pass comes, a desktop
+// comes; its menu starts the pass now, stops waiting or ends the program. Where neither shows the wait, a
+// notification that stays does, with 今すぐ始める and 待機をやめる. When the pass comes, a desktop
 // notification says so, and its action 始める brings the training window to the front, which on Wayland
-// only the desktop may do. Until a count is entered, the notice and the tray's menu offer 5 分後に: the
-// window waits five minutes more, as after 開始, and the pass comes again. Everything follows the
-// announcements of QmrM::StartWaits and wakes only when the wait does, once a minute.
+// only the desktop may do. Each notice is withdrawn when its wait or its pass ends. Until a count is entered, the
+// notice and the tray's menu offer 5 分後に: the window waits five minutes more, as after 開始, and the pass comes
+// again. Everything follows the announcements of QmrM::StartWaits and wakes only when the wait does, once a minute.
 class WaitView : public QObject {
     Q_OBJECT
 public:
@@ -47,6 +49,9 @@ private:
     void waitEnded();
     void passCame();
     void showTimeLeft(const QmrM::StartWait& wait);
+    // The notice of the wait: at its start where nothing else shows it, on a second start, and kept up to
+    // date (`update`) once shown.
+    void showWaitNotice(const QmrM::StartWait& wait, bool update, std::function<void()> unavailable = {});
     void showTitle(const QmrM::StartWait& wait);
     void restoreTitle();
     void makeTrayIcon();
@@ -60,6 +65,9 @@ private:
     QString mPlainTitle;
     // The time-left box shown where no notification service answers.
     std::unique_ptr<platform::NoticeBox> mTimeLeftBox;
+    bool mWaitNoticeShown = false;
+    // Withdraws the notice of the pass when the pass ends.
+    QMetaObject::Connection mPassEnds;
 
     // The menu outlives the icon that shows it.
     std::unique_ptr<QMenu> mMenu;

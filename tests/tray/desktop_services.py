@@ -17,6 +17,8 @@ that name is on the bus everything is):
                                    the user chose an action of a notice (sends the activation token first)
     SetDoNotDisturb(b on)          turns do-not-disturb on or off (PropertiesChanged follows)
     SetScreenLocked(b locked)      locks the screen or unlocks it (ActiveChanged follows)
+    SetServerName(s name)          the name the notification service gives itself from now on (which
+                                   desktop's service it stands for: "gnome-shell", "xfce4-notifyd", ...)
 
 It never waits for the program: its own calls are all asynchronous, so the program's process may call
 it at any time, also while it has a call of ours to answer.
@@ -209,6 +211,7 @@ class Notifications(dbus.service.Object):
         super().__init__(bus, "/org/freedesktop/Notifications")
         self.last_id = 0
         self.inhibited = False
+        self.server_name = "test desktop"
 
     @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
@@ -248,7 +251,7 @@ class Notifications(dbus.service.Object):
 
     @dbus.service.method(NOTIFICATIONS, out_signature="ssss")
     def GetServerInformation(self):
-        return ("test desktop", "Quillmora tests", "1", "1.2")
+        return (self.server_name, "Quillmora tests", "1", "1.2")
 
     @dbus.service.signal(NOTIFICATIONS, signature="uu")
     def NotificationClosed(self, notice_id, reason):
@@ -305,6 +308,10 @@ class Control(dbus.service.Object):
     @dbus.service.method(CONTROL, in_signature="b")
     def SetDoNotDisturb(self, on):
         self.notifications.set_inhibited(on)
+
+    @dbus.service.method(CONTROL, in_signature="s")
+    def SetServerName(self, name):
+        self.notifications.server_name = str(name)
 
     @dbus.service.method(CONTROL, in_signature="b")
     def SetScreenLocked(self, locked):

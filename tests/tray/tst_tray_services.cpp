@@ -6,6 +6,7 @@
 // does: they click a menu entry, or choose a notice's action.
 
 #include "DesktopSession.h"
+#include "Windows.h"
 
 #include "app/Program.h"
 #include "platform/AppSetup.h"
@@ -81,6 +82,7 @@ public:
     }
     void setDoNotDisturb(bool on) { call("SetDoNotDisturb", {on}); }
     void setScreenLocked(bool locked) { call("SetScreenLocked", {locked}); }
+    void setServerName(const QString& name) { call("SetServerName", {name}); }
 
 private:
     QVariant call(const char* method, const QVariantList& arguments = {})
@@ -97,6 +99,13 @@ private:
 const QString kHoldWhileBusy = QStringLiteral("取り込み中は待つ（全画面表示・通話など）");
 const QJsonArray kMenu = {QStringLiteral("今すぐ始める"), QStringLiteral("待機をやめる"), QStringLiteral("-"),
                           kHoldWhileBusy, QStringLiteral("終了")};
+// The pass's notice where the service draws its default action as a button (one 始める), and where a click
+// on the notice is the only way to it (a button 始める too).
+const QJsonArray kClickStarts = {QStringLiteral("default"), QStringLiteral("始める"), QStringLiteral("postpone"),
+                                 QStringLiteral("5 分後に")};
+const QJsonArray kClickAndButtonStart = {QStringLiteral("default"),  QStringLiteral("始める"),
+                                         QStringLiteral("start"),    QStringLiteral("始める"),
+                                         QStringLiteral("postpone"), QStringLiteral("5 分後に")};
 // Once the pass is here, until a count is in.
 const QJsonArray kPassMenu = {QStringLiteral("5 分後に"), QStringLiteral("-"), kHoldWhileBusy, QStringLiteral("終了")};
 
@@ -123,6 +132,8 @@ private slots:
     void stopWaitingLeavesNoPass();
     void endInTheMenuEndsTheProgram();
     void passWaitsThroughDoNotDisturbAndALockedScreen();
+    void passNoticeStartsOnceAndGoesWithThePass_data();
+    void passNoticeStartsOnceAndGoesWithThePass();
 
 private:
     // Inside a wait: clicks the menu entry as soon as the tray shows the menu, and returns once the
@@ -152,13 +163,18 @@ void TestTrayServices::iconAndNoticesFollowTheWait()
         QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - あと 3 分"));
         desktop.clock().jump(60 * 1000);
     };
-    const QString twoMinutesLeft = QStringLiteral("次のトレーニングまであと 2 分（10:33 開始予定）");
+    const QString twoMinutesLeft = QStringLiteral("次のトレーニングまであと 2 分");
     const auto aMinuteIn = [&] {
-        QTRY_COMPARE(mServices.lastToolTip(), twoMinutesLeft);
+        QTRY_COMPARE(mServices.lastToolTip(), QStringLiteral("次のトレーニングまであと 2 分（10:33 開始予定）"));
         QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - あと 2 分"));
         // Started again meanwhile: the time left comes as a notice (a box would fail the scripted dialogs).
         Program::anotherStartRequested();
         QTRY_COMPARE(mServices.notices(twoMinutesLeft, from).size(), 1);
+        const QJsonObject timeLeft = mServices.notices(twoMinutesLeft, from).first();
+        QCOMPARE(timeLeft[QStringLiteral("body")].toString(), QStringLiteral("10:33 開始予定"));
+        QCOMPARE(timeLeft[QStringLiteral("actions")].toArray(),
+                 QJsonArray({QStringLiteral("startNow"), QStringLiteral("今すぐ始める"), QStringLiteral("stopWaiting"),
+                             QStringLiteral("待機をやめる")}));
         desktop.clock().jump(2 * 60 * 1000);
     };
     desktop.runWait({atTheStart, aMinuteIn});
@@ -171,9 +187,7 @@ void TestTrayServices::iconAndNoticesFollowTheWait()
     QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
     const QJsonObject pass = mServices.notices(kPass, from).first();
     QCOMPARE(pass[QStringLiteral("body")].toString(), QStringLiteral("A 5 回"));
-    QCOMPARE(pass[QStringLiteral("actions")].toArray(),
-             QJsonArray({QStringLiteral("default"), QStringLiteral("始める"), QStringLiteral("start"),
-                         QStringLiteral("始める"), QStringLiteral("postpone"), QStringLiteral("5 分後に")}));
+    QCOMPARE(pass[QStringLiteral("actions")].toArray(), kClickStarts);
     QCOMPARE(pass[QStringLiteral("hints")].toObject()[QStringLiteral("desktop-entry")].toString(),
              QStringLiteral("io.github.quillmora.quillmora"));
     // The time-left notice went with the wait, and the title is the window's own again.
@@ -184,7 +198,7 @@ void TestTrayServices::iconAndNoticesFollowTheWait()
     // The user put the window away again; 始める in the notice brings it back to the front.
     frmMain::instance().setWindowState(platform::Form::vbMinimized);
     QTRY_COMPARE(xWindowState(training), QStringLiteral("Iconic"));
-    mServices.invokeAction(pass[QStringLiteral("id")].toInt(), QStringLiteral("start"), QStringLiteral("token-1"));
+    mServices.invokeAction(pass[QStringLiteral("id")].toInt(), QStringLiteral("default"), QStringLiteral("token-1"));
     QTRY_COMPARE(xWindowState(training), QStringLiteral("Normal"));
     QTRY_VERIFY(training->isActiveWindow());
     // One pass, one notice.
@@ -274,6 +288,45 @@ void TestTrayServices::passWaitsThroughDoNotDisturbAndALockedScreen()
     QTRY_COMPARE(xWindowState(frmMain::instance().window()), QStringLiteral("Normal"));
     QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
     QCOMPARE(readBytes(QStringLiteral("A.txt")), QByteArray());
+}
+
+void TestTrayServices::passNoticeStartsOnceAndGoesWithThePass_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("passEnds");
+    QTest::addColumn<QJsonArray>("actions");
+    QTest::newRow("Xfce, 中断") << "xfce4-notifyd"
+                                << "cmdCut" << kClickStarts;
+    QTest::newRow("GNOME Shell, count entered") << "gnome-shell"
+                                                << "count" << kClickAndButtonStart;
+    QTest::newRow("Plasma, program ends") << "Plasma"
+                                          << "program" << kClickAndButtonStart;
+}
+
+void TestTrayServices::passNoticeStartsOnceAndGoesWithThePass()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, passEnds);
+    QFETCH(QJsonArray, actions);
+    mServices.setServerName(server);
+    WaitOnDesktop desktop;
+    const int from = mServices.noticeCount();
+    desktop.runWait({[&] { desktop.clock().jump(3 * 60 * 1000); }});
+    QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
+    mServices.setServerName(QStringLiteral("test desktop"));
+    const QJsonObject pass = mServices.notices(kPass, from).first();
+    QCOMPARE(pass[QStringLiteral("actions")].toArray(), actions);
+    const int id = pass[QStringLiteral("id")].toInt();
+    QTest::qWait(200);
+    QVERIFY(!mServices.closed(id));
+    lookAtThePass(desktop.env());
+    if (passEnds == "cmdCut")
+        clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
+    else if (passEnds == "count")
+        QTest::keyClick(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), Qt::Key_Return);
+    else
+        Program::showTheWait();  // the view of the wait goes, as at the program's end, and a new one comes
+    QTRY_VERIFY(mServices.closed(id));
 }
 
 QTEST_MAIN(TestTrayServices)

@@ -91,7 +91,10 @@ QSize xSize(const QWidget* window)
     const QString info =
         runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window->winId())});
     const auto number = [&info](const char* name) {
-        return QRegularExpression(QString::fromLatin1(name) + QStringLiteral(": (\\d+)")).match(info).captured(1).toInt();
+        return QRegularExpression(QString::fromLatin1(name) + QStringLiteral(": (\\d+)"))
+            .match(info)
+            .captured(1)
+            .toInt();
     };
     return QSize(number("Width"), number("Height"));
 }
