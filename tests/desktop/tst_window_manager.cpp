@@ -22,6 +22,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
@@ -97,6 +99,24 @@ bool onTop(WId window)
     const QStringList stacking =
         run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}).section(u'#', 1).split(u',', Qt::SkipEmptyParts);
     return !stacking.isEmpty() && stacking.last().trimmed().toULongLong(nullptr, 16) == window;
+}
+
+// The title of the window the window manager keeps above all others.
+QString topTitle()
+{
+    const QString top = run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}).section(u',', -1).section(u'#', -1);
+    return run("xprop", {"-id", top.trimmed(), "_NET_WM_NAME"}).section(u'"', 1, 1);
+}
+
+// Waits in real time for the window to be shown on top of all others; says what was seen.
+QString comesOnTop(WId window)
+{
+    QString seen;
+    if (!settles([&] { return window; }, "Normal", true, false, &seen))
+        return seen;
+    for (int i = 0; i < 30 && !onTop(window); ++i)
+        QTest::qWait(100);
+    return onTop(window) ? QStringLiteral("on top") : QStringLiteral("under ") + topTitle();
 }
 
 // The pass came by itself: on top, without the keyboard. A click on it a moment later gives it the
@@ -178,6 +198,7 @@ private slots:
     void waitIsOnTheTaskBarAndThePassComesForward();
     void windowRestoredAndTrainedDuringTheWaitIsNotBroughtBack();
     void passComesOverAnOpenBox();
+    void passComesOverAnOpenPrintDialog();
     void windowClosedDuringTheWaitComesBackFresh_data();
     void windowClosedDuringTheWaitComesBackFresh();
     void windowsWithinTheScreen();
@@ -256,6 +277,30 @@ void TestWindowManager::passComesOverAnOpenBox()
     };
     startWaitFromTheSettingsWindow({{500, openBox}});
     QCOMPARE(overTheBox, QStringLiteral("Normal"));
+}
+
+void TestWindowManager::passComesOverAnOpenPrintDialog()
+{
+    frmMain& training = frmMain::instance();
+    QWidget help;  // the help window, its print dialog open when the time is up
+    help.setWindowTitle(QStringLiteral("ヘルプ"));
+    help.resize(600, 500);
+    QString overTheDialog;
+    const auto print = [&] {
+        help.show();
+        QPrinter printer;
+        QPrintDialog dialog(&printer, &help);
+        dialog.setWindowTitle(QStringLiteral("印刷"));
+        QTimer::singleShot(kWaitRealMs, Qt::PreciseTimer, &dialog, [&] {
+            overTheDialog = comesOnTop(loadedWindow(training));
+            dialog.reject();
+        });
+        dialog.exec();
+    };
+    startWaitFromTheSettingsWindow({{500, print}});
+    QCOMPARE(overTheDialog, QStringLiteral("on top"));
+    QTest::qWait(500);  // the dialog's closing settled
+    QCOMPARE(comesOnTop(loadedWindow(training)), QStringLiteral("on top"));
 }
 
 void TestWindowManager::windowClosedDuringTheWaitComesBackFresh_data()
