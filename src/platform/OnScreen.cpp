@@ -218,9 +218,25 @@ void setLeadControls(QWidget* window, const QList<QWidget*>& controls)
     new LeadControls(window, controls);
 }
 
+namespace {
+
+// On Wayland a window comes to the front only with a token the desktop handed the program (xdg-activation);
+// without one (GNOME 43 sends none with a notice's action, and Qt asks for one only while the program has
+// the keyboard) the request is ignored. A window mapped anew is a new window, which the desktop puts in
+// front with the keyboard.
+bool mapAnewToComeForward(const QWidget* window)
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && window->isVisible() &&
+           !window->isActiveWindow() && qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN");
+}
+
+}  // namespace
+
 void bringToFront(QWidget* window)
 {
     detail::endKeyGuard(window);  // the user asked for it
+    if (mapAnewToComeForward(window))
+        window->hide();
     if (window->isMinimized())
         window->showNormal();
     else

@@ -3,11 +3,17 @@
 """What the desktop itself shows of a program's windows, asked of the compositor or window manager.
 
     desktop_view.py PID
+    desktop_view.py --notices                 (GNOME Shell only)
+    desktop_view.py --choose TITLE [LABEL]    (GNOME Shell only)
 
 Prints one JSON list, one entry per top-level window of the process that the desktop has taken on:
 {"title": ..., "shown": bool, "focused": bool}. "shown" means on screen, neither minimised nor unmapped;
 a window the program keeps hidden is not listed at all (nothing of it reaches the desktop). The desktop is
 the one on-desktop.sh started, named by QUILLMORA_DESKTOP.
+
+--notices prints the shell's notices and its banner (see gnome_view/extension.js); --choose clicks the
+button LABEL of the newest notice titled TITLE, or the notice itself without LABEL, and fails when there
+is no such notice or button.
 """
 import json
 import os
@@ -121,10 +127,15 @@ def kwin_view(pid):
 
 
 # GNOME Shell: Mutter's windows through the tests' shell extension (gnome_view/).
-def gnome_view(pid):
+def shell_view():
     import dbus
     view = dbus.SessionBus().get_object("io.github.quillmora.ShellView", "/ShellView")
-    return json.loads(str(view.Windows(dbus.UInt32(pid), dbus_interface="io.github.quillmora.ShellView")))
+    return dbus.Interface(view, "io.github.quillmora.ShellView")
+
+
+def gnome_view(pid):
+    import dbus
+    return json.loads(str(shell_view().Windows(dbus.UInt32(pid))))
 
 
 VIEWS = {"openbox": x11_view, "i3": x11_view, "sway": sway_view, "sway-xwayland": sway_view,
@@ -132,4 +143,9 @@ VIEWS = {"openbox": x11_view, "i3": x11_view, "sway": sway_view, "sway-xwayland"
          "gnome": gnome_view}
 
 if __name__ == "__main__":
-    print(json.dumps(VIEWS[os.environ["QUILLMORA_DESKTOP"]](int(sys.argv[1])), ensure_ascii=False))
+    if sys.argv[1] == "--notices":
+        print(str(shell_view().Notifications()))
+    elif sys.argv[1] == "--choose":
+        sys.exit(0 if shell_view().Choose(sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else "") else 1)
+    else:
+        print(json.dumps(VIEWS[os.environ["QUILLMORA_DESKTOP"]](int(sys.argv[1])), ensure_ascii=False))

@@ -150,7 +150,8 @@ start_gnome_shell() {
     local extension=quillmora-test-view@quillmora.github.io
     mkdir -p "$HOME/.local/share/gnome-shell/extensions/$extension" "$HOME/.config/glib-2.0/settings"
     cp "$(dirname "$0")"/gnome_view/* "$HOME/.local/share/gnome-shell/extensions/$extension/"
-    # No welcome tour, no screen shield while a test waits.
+    # No welcome tour, no warning that the screen cannot lock, no screen shield while a test waits.
+    touch "$HOME/.local/share/gnome-shell/lock-warning-shown"
     cat >"$HOME/.config/glib-2.0/settings/keyfile" <<KEYS
 [org/gnome/shell]
 enabled-extensions=['$extension']

@@ -18,32 +18,47 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenu>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
 constexpr int kWaitRealMs = FastWait::kWaitRealMs;
 
-// The program's windows that the desktop shows, as "title" or "title (focused)"; a window the desktop
-// cannot say the focus of counts as focused.
-QStringList shownWindows()
+bool onGnome()
+{
+    return qEnvironmentVariable("QUILLMORA_DESKTOP") == QLatin1String("gnome");
+}
+
+// Asks desktop_view.py; returns what it printed, or why it failed in `failure`.
+QByteArray askTheDesktop(const QStringList& arguments, QString* failure)
 {
     QProcess view;
-    view.start(QStringLiteral("/usr/bin/python3"),
-               {QStringLiteral(QUILLMORA_DESKTOP_VIEW), QString::number(QCoreApplication::applicationPid())});
+    view.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(QUILLMORA_DESKTOP_VIEW)} + arguments);
     // Answered while this program's event loop runs: the desktop may wait for it.
     if (!QTest::qWaitFor([&] { return view.state() == QProcess::NotRunning; }, 15000))
-        return {QStringLiteral("no answer from the desktop")};
-    const QByteArray errors = view.readAllStandardError();
-    if (view.exitCode() != 0)
-        return {QStringLiteral("desktop_view failed: ") + QString::fromLocal8Bit(errors)};
+        *failure = QStringLiteral("no answer from the desktop");
+    else if (view.exitCode() != 0)
+        *failure = QStringLiteral("desktop_view failed: ") + QString::fromLocal8Bit(view.readAllStandardError());
+    return view.readAllStandardOutput();
+}
+
+// The windows of the process that the desktop shows, as "title" or "title (focused)"; a window the
+// desktop cannot say the focus of counts as focused.
+QStringList shownWindows(qint64 pid = QCoreApplication::applicationPid())
+{
+    QString failure;
+    const QByteArray answer = askTheDesktop({QString::number(pid)}, &failure);
+    if (!failure.isEmpty())
+        return {failure};
     QStringList shown;
-    for (const QJsonValue window : QJsonDocument::fromJson(view.readAllStandardOutput()).array()) {
+    for (const QJsonValue window : QJsonDocument::fromJson(answer).array()) {
         const QJsonObject seen = window.toObject();
         if (seen[QStringLiteral("shown")].toBool())
             shown.append(seen[QStringLiteral("title")].toString() +
@@ -69,6 +84,36 @@ bool shows(const QString& title, QStringList* seen)
             return seen->size() == 1 && seen->first().section(QStringLiteral(" ("), 0, 0) == title;
         },
         10000);
+}
+
+// GNOME Shell's notices: {"title": …, "body": …, "actions": [labels]}, and its banner (null when none).
+QJsonObject shellNotices()
+{
+    QString failure;
+    return QJsonDocument::fromJson(askTheDesktop({QStringLiteral("--notices")}, &failure)).object();
+}
+
+// The notice with the title in GNOME Shell's list, as "title / body / action, action"; empty if none.
+QString shellNotice(const QJsonObject& notices, const QString& title)
+{
+    for (const QJsonValue notice : notices[QStringLiteral("notices")].toArray()) {
+        const QJsonObject n = notice.toObject();
+        QStringList actions;
+        for (const QJsonValue action : n[QStringLiteral("actions")].toArray())
+            actions.append(action.toString());
+        if (n[QStringLiteral("title")].toString() == title)
+            return QStringList{title, n[QStringLiteral("body")].toString(), actions.join(QStringLiteral(", "))}.join(
+                QStringLiteral(" / "));
+    }
+    return QString();
+}
+
+// Clicks the button of the newest notice with the title in GNOME Shell, as the user does.
+bool chooseInShellNotice(const QString& title, const QString& label)
+{
+    QString failure;
+    askTheDesktop({QStringLiteral("--choose"), title, label}, &failure);
+    return failure.isEmpty();
 }
 
 // Whether the desktop gives the keyboard focus to the window it shows: headless Weston has no keyboard.
@@ -127,6 +172,7 @@ private slots:
     void trayMenuDuringTheWait_data();
     void trayMenuDuringTheWait();
     void typingElsewhereThroughTheEndOfTheWaitRecordsNothing();
+    void gnomeNoticesShowTheWaitAndBringThePassForward();
 
 private:
     // Starts the program, leaves the first pass with 中断 and starts the wait from the settings window;
@@ -176,7 +222,8 @@ void TestDesktops::passComesOnlyWhenTheWaitEnds()
         waitingLoad = training.loadCount();
         if (!startedAgain)
             return;
-        mWait->env().dialogs().expectAnyMessage(QStringLiteral("Quillmora"), platform::vbInformation);
+        if (!onGnome())  // GNOME Shell has a notification service: no box
+            mWait->env().dialogs().expectAnyMessage(QStringLiteral("Quillmora"), platform::vbInformation);
         Program::anotherStartRequested();
     };
     // The first look comes once the desktop has let go of the settings window, within the first minute.
@@ -260,6 +307,52 @@ void TestDesktops::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
     QTRY_VERIFY(training.window()->isActiveWindow());
     QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
     QTRY_COMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
+}
+
+void TestDesktops::gnomeNoticesShowTheWaitAndBringThePassForward()
+{
+    if (!onGnome())
+        QSKIP("GNOME Shell's notices");
+    const QString pass = QStringLiteral("トレーニングの時間です");
+    QJsonObject atTheStart;
+    QString midway;
+    startWait({{1000, [&] { atTheStart = shellNotices(); }},
+               {FastWait::kMinuteRealMs * 3 / 2,
+                [&] { midway = shellNotice(shellNotices(), QStringLiteral("次のトレーニングまであと 2 分")); }}});
+    // The wait shows in a notice that stays, its banner whole at the start, with room to spare for a larger
+    // font or scale than the shell's own.
+    const QJsonObject banner = atTheStart[QStringLiteral("banner")].toObject();
+    QCOMPARE(banner[QStringLiteral("title")].toString(), QStringLiteral("次のトレーニングまであと 3 分"));
+    for (const char* line : {"titleFilled", "bodyFilled"})
+        QVERIFY2(banner[QLatin1String(line)].toDouble() < 0.7, line);
+    QVERIFY2(QRegularExpression(QStringLiteral("^次のトレーニングまであと 2 分 / \\d+:\\d\\d 開始予定 / "
+                                               "今すぐ始める, 待機をやめる$"))
+                 .match(midway)
+                 .hasMatch(),
+             qPrintable(midway));
+    QStringList seen;
+    QVERIFY2(shows(QStringLiteral("Quillmora"), &seen), qPrintable(seen.join(", ")));
+    QTRY_COMPARE(shellNotice(shellNotices(), pass), pass + QStringLiteral(" / A 5 回 / 始める, 5 分後に"));
+    QCOMPARE(shellNotice(shellNotices(), QStringLiteral("次のトレーニングまであと 1 分")), QString());
+
+    // The user works in another program; 始める in the notice brings the pass forward with the keyboard.
+    QProcess other;
+    other.start(QStringLiteral(QUILLMORA_OTHER_PROGRAM), {QDir::temp().filePath(QStringLiteral("received"))});
+    QVERIFY(QTest::qWaitFor(
+        [&] { return shownWindows(other.processId()) == QStringList{QStringLiteral("other-program (focused)")}; },
+        10000));
+    QVERIFY(chooseInShellNotice(pass, QStringLiteral("始める")));
+    QVERIFY2(showsFocused(QStringLiteral("Quillmora"), &seen), qPrintable(seen.join(", ")));
+    // Another window took the keyboard; the program started again brings the pass forward as well.
+    QProcess another;
+    another.start(QStringLiteral(QUILLMORA_OTHER_PROGRAM), {QDir::temp().filePath(QStringLiteral("received"))});
+    QVERIFY(QTest::qWaitFor([&] { return shownWindows() == QStringList{QStringLiteral("Quillmora")}; }, 10000));
+    Program::anotherStartRequested();
+    QVERIFY2(showsFocused(QStringLiteral("Quillmora"), &seen), qPrintable(seen.join(", ")));
+    for (QProcess* program : {&other, &another}) {
+        program->kill();
+        program->waitForFinished();
+    }
 }
 
 QTEST_MAIN(TestDesktops)

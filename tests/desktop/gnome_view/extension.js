@@ -24,6 +24,12 @@ function ellipsized(label) {
     return Boolean(label && label.clutter_text.get_layout().is_ellipsized());
 }
 
+// How much of the room beside the icon the line's whole text takes (over 1: cut).
+function filled(label, room) {
+    const [, natural] = label.clutter_text.get_preferred_width(-1);
+    return room > 0 ? natural / room : 0;
+}
+
 class ShellView {
     // The process's normal windows from the bottom of the stack up, and whether each is the topmost of
     // all the desktop's windows on screen.
@@ -39,7 +45,8 @@ class ShellView {
         })));
     }
 
-    // The notices in the list, and the banner on screen with whether its lines are cut.
+    // The notices in the list, and the banner on screen: whether its lines are cut, and how much of their room
+// they fill (a larger font or scale takes more).
     Notifications() {
         const banner = Main.messageTray._banner;
         return JSON.stringify({
@@ -49,7 +56,8 @@ class ShellView {
             })),
             banner: banner ? {
                 title: banner.notification.title, titleCut: ellipsized(banner.titleLabel),
-                bodyCut: ellipsized(banner.bodyLabel),
+                bodyCut: ellipsized(banner.bodyLabel), titleFilled: filled(banner.titleLabel, banner.titleLabel.get_parent().width),
+                bodyFilled: filled(banner.bodyLabel, banner.titleLabel.get_parent().width),
             } : null,
         });
     }
