@@ -140,7 +140,7 @@ def gnome_view(pid):
 
 VIEWS = {"openbox": x11_view, "i3": x11_view, "sway": sway_view, "sway-xwayland": sway_view,
          "weston": weston_view, "kwin": kwin_view,
-         "gnome": gnome_view}
+         "gnome": gnome_view, "gnome-xwayland": gnome_view}
 
 if __name__ == "__main__":
     if sys.argv[1] == "--notices":

@@ -21,6 +21,9 @@
 #                  interfaces are on it)
 #   gnome          GNOME Shell without extensions but the tests' own view (wayland; with a D-Bus session,
 #                  where the shell is the notification service)
+#   gnome-xwayland GNOME Shell, the program on xcb through the shell's Xwayland
+#   xfce           Xvfb with xfwm4, xfce4-panel (a task bar and a tray) and xfce4-notifyd (xcb; with a
+#                  D-Bus session)
 # The command learns the kind from QUILLMORA_DESKTOP. Wayland compositors refuse to run as root: run as
 # root, the script runs them and the command as the user nobody (the build tree must be readable by it).
 #
@@ -134,6 +137,33 @@ desktop_icewm() {
         start_x_window_manager icewm icewm --config="$HOME/.icewm/preferences"
     }
 }
+xfce_libexec=/usr/lib/x86_64-linux-gnu/xfce4
+desktop_xfce() {
+    tools=(Xvfb xfwm4 xfce4-panel "$xfce_libexec/xfconf/xfconfd" "$xfce_libexec/notifyd/xfce4-notifyd")
+    session=x11 platform=xcb needs_dbus=1
+    start_desktop() {
+        # The panel's settings (a task bar and its tray) are read through xfconfd, started here as the
+        # session bus would.
+        local channels="$HOME/.config/xfce4/xfconf/xfce-perchannel-xml"
+        mkdir -p "$channels"
+        cp "$(dirname "$0")/xfce4-panel.xml" "$channels/"
+        start_x_server
+        "$xfce_libexec/xfconf/xfconfd" >"$workdir/xfconfd.log" 2>&1 &
+        pids+=($!)
+        await dbus-send --session --print-reply --dest=org.xfce.Xfconf /org/xfce/Xfconf org.freedesktop.DBus.Peer.Ping ||
+            fail "xfconfd did not start"
+        xfwm4 --compositor=off >"$workdir/xfwm4.log" 2>&1 &
+        pids+=($!)
+        await window_manager_runs || fail "xfwm4 did not start"
+        xfce4-panel >"$workdir/xfce4-panel.log" 2>&1 &
+        pids+=($!)
+        "$xfce_libexec/notifyd/xfce4-notifyd" >"$workdir/xfce4-notifyd.log" 2>&1 &
+        pids+=($!)
+        await dbus-send --session --print-reply --dest=org.freedesktop.Notifications /org/freedesktop/Notifications \
+            org.freedesktop.Notifications.GetServerInformation || fail "xfce4-notifyd did not start"
+    }
+}
+
 shell_view_answers() {
     gdbus call --session --dest io.github.quillmora.ShellView --object-path /ShellView \
         --method io.github.quillmora.ShellView.Notifications >/dev/null 2>&1
@@ -175,10 +205,22 @@ KEYS
     await dbus-send --session --print-reply --dest=org.freedesktop.Notifications /org/freedesktop/Notifications \
         org.freedesktop.Notifications.GetServerInformation || fail "GNOME Shell's notification service did not start"
     export WAYLAND_DISPLAY=wayland-quillmora
+    if [[ $platform == xcb ]]; then
+        shell_env() {
+            gdbus call --session --dest io.github.quillmora.ShellView --object-path /ShellView \
+                --method io.github.quillmora.ShellView.Getenv "$1" | sed -e "s/^('//" -e "s/',)$//"
+        }
+        export DISPLAY=$(shell_env DISPLAY) XAUTHORITY=$(shell_env XAUTHORITY)
+        [[ -n $DISPLAY ]] || fail "GNOME Shell's Xwayland did not start"
+    fi
 }
 desktop_gnome() {
     tools=(gnome-shell gjs dbus-daemon gdbus) session=wayland platform=wayland needs_dbus=1
     start_desktop() { start_gnome_shell --no-x11; }
+}
+desktop_gnome-xwayland() {
+    tools=(gnome-shell gjs dbus-daemon gdbus Xwayland) session=wayland platform=xcb needs_dbus=1
+    start_desktop() { start_gnome_shell; }
 }
 desktop_sway() {
     tools=(sway swaymsg grim) session=wayland platform=wayland

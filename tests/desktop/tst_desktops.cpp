@@ -33,7 +33,7 @@ constexpr int kWaitRealMs = FastWait::kWaitRealMs;
 
 bool onGnome()
 {
-    return qEnvironmentVariable("QUILLMORA_DESKTOP") == QLatin1String("gnome");
+    return qEnvironmentVariable("QUILLMORA_DESKTOP").startsWith(QLatin1String("gnome"));
 }
 
 // Asks desktop_view.py; returns what it printed, or why it failed in `failure`.

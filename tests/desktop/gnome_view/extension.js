@@ -5,12 +5,13 @@
 // session bus as io.github.quillmora.ShellView at /ShellView.
 'use strict';
 
-const { Gio, Meta } = imports.gi;
+const { Gio, GLib, Meta } = imports.gi;
 const Main = imports.ui.main;
 
 const INTERFACE = `<node><interface name="io.github.quillmora.ShellView">
   <method name="Windows"><arg type="u" direction="in"/><arg type="s" direction="out"/></method>
   <method name="Notifications"><arg type="s" direction="out"/></method>
+  <method name="Getenv"><arg type="s" direction="in"/><arg type="s" direction="out"/></method>
   <method name="Choose">
     <arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="b" direction="out"/>
   </method>
@@ -43,6 +44,11 @@ class ShellView {
             title: w.get_title() || '', shown: !w.minimized && !w.is_hidden(), minimized: w.minimized,
             focused: w.has_focus(), top: w === top,
         })));
+    }
+
+    // The shell's environment: DISPLAY and XAUTHORITY tell its Xwayland.
+    Getenv(name) {
+        return GLib.getenv(name) || '';
     }
 
     // The notices in the list, and the banner on screen: whether its lines are cut, and how much of their room
