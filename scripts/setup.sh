@@ -22,6 +22,7 @@ case "${1:-}" in
         packages+=(
             dpkg-dev desktop-file-utils appstream file
             sway xwayland weston i3 grim kwin-wayland icewm gnome-shell gjs
+            xfwm4 xfce4-panel xfce4-notifyd xfconf
             clang-14 libfuzzer-14-dev libclang-rt-14-dev
         )
         ;;
