@@ -471,7 +471,7 @@ void TestProgress::longExportsShowProgressAndStopOnCancel()
     const QString path = QDir(env.dir()).filePath(QStringLiteral("A.csv"));
     const QString title = QStringLiteral("CSV 形式で書き出す");
     const auto expectReplacing = [&] {
-        env.dialogs().expectMessage(QStringLiteral("「A.csv」は既にあります。\n置き換えますか?"), title,
+        env.dialogs().expectMessage(QStringLiteral("「A.csv」は既にあります。\n置き換えますか？"), title,
                                     platform::vbOKCancel | platform::vbExclamation);
     };
     // Its progress shows at once; キャンセル, even before anything is written, leaves the file as it was.

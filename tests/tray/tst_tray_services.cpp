@@ -12,6 +12,7 @@
 #include "platform/AppSetup.h"
 #include "platform/Form.h"
 #include "shared/Seams.h"
+#include "shared/Wait.h"
 #include "help/HtmlHelp.h"
 #include "settings/frmSettei.h"
 #include "training/frmMain.h"
@@ -204,6 +205,14 @@ void TestTrayServices::iconAndNoticesFollowTheWait()
     // One pass, one notice.
     QTest::qWait(300);
     QCOMPARE(mServices.notices(kPass, from).size(), 1);
+
+    // Once a count is typed the pass is under way: the notice's 5 分後に no longer sends the window away.
+    QTest::keyClicks(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), QStringLiteral("7"));
+    mServices.invokeAction(pass[QStringLiteral("id")].toInt(), QStringLiteral("postpone"), QString());
+    QTest::qWait(300);
+    QVERIFY(!QmrM::StartWaits::current());
+    QCOMPARE(xWindowState(training), QStringLiteral("Normal"));
+    QCOMPARE(xTitle(training), QStringLiteral("Quillmora"));
 }
 
 void TestTrayServices::startNowBringsThePassAndItsRecord()
