@@ -42,6 +42,8 @@ public:
     void show(Kind kind, const Notice& notice, std::function<void()> unavailable = {});
     // Withdraws the notice of the kind, if one is shown or on its way.
     void close(Kind kind);
+    // Whether the service shows a notice of the kind (not closed by the user or the service since).
+    bool isShown(Kind kind) const;
 
 signals:
     // The user chose an action of the notice of the kind. `activationToken` is what the desktop sent

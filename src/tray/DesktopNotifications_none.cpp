@@ -17,6 +17,11 @@ void DesktopNotifications::show(Kind, const Notice&, std::function<void()> unava
 
 void DesktopNotifications::close(Kind) {}
 
+bool DesktopNotifications::isShown(Kind) const
+{
+    return false;
+}
+
 void DesktopNotifications::onActionInvoked(uint, const QString&) {}
 
 void DesktopNotifications::onActivationToken(uint, const QString&) {}

@@ -164,7 +164,6 @@ void WaitView::waitEnded()
     }
     restoreTitle();
     mNotifications.close(DesktopNotifications::TimeLeft);
-    mWaitNoticeShown = false;
     mTimeLeftBox.reset();
     if (mIcon) {
         mMenu->hide();
@@ -177,16 +176,17 @@ void WaitView::showTimeLeft(const StartWait& wait)
     showTitle(wait);
     if (mIcon)
         mIcon->setToolTip(waitText(wait));
-    if (mWaitNoticeShown)
+    // A notice that shows the wait is kept up to date, as long as the user leaves it in the desktop's list.
+    if (waitOtherwiseUnseen() && mNotifications.isShown(DesktopNotifications::TimeLeft))
         showWaitNotice(wait, true);
 }
 
 void WaitView::showWaitNotice(const StartWait& wait, bool update, std::function<void()> unavailable)
 {
     Notice notice = waitNotice(wait);
-    notice.timeoutMs = 0;
+    // Where it is all that shows the wait, it stays; elsewhere it answers a second start for a moment.
+    notice.timeoutMs = waitOtherwiseUnseen() ? 0 : -1;
     notice.quiet = update;
-    mWaitNoticeShown = true;
     mNotifications.show(DesktopNotifications::TimeLeft, notice, std::move(unavailable));
 }
 

@@ -50,7 +50,7 @@ private:
     void passCame();
     void showTimeLeft(const QmrM::StartWait& wait);
     // The notice of the wait: at its start where nothing else shows it, on a second start, and kept up to
-    // date (`update`) once shown.
+    // date (`update`) where it stays.
     void showWaitNotice(const QmrM::StartWait& wait, bool update, std::function<void()> unavailable = {});
     void showTitle(const QmrM::StartWait& wait);
     void restoreTitle();
@@ -65,7 +65,6 @@ private:
     QString mPlainTitle;
     // The time-left box shown where no notification service answers.
     std::unique_ptr<platform::NoticeBox> mTimeLeftBox;
-    bool mWaitNoticeShown = false;
     // Withdraws the notice of the pass when the pass ends.
     QMetaObject::Connection mPassEnds;
 
