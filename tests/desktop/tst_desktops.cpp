@@ -315,15 +315,26 @@ void TestDesktops::gnomeNoticesShowTheWaitAndBringThePassForward()
     if (!onGnome())
         QSKIP("GNOME Shell's notices");
     const QString pass = QStringLiteral("トレーニングの時間です");
+    const QString threeMinutes = QStringLiteral("次のトレーニングまであと 3 分");
     QJsonObject atTheStart;
     QString midway;
-    startWait({{1000, [&] { atTheStart = shellNotices(); }},
-               {FastWait::kMinuteRealMs * 3 / 2,
-                [&] { midway = shellNotice(shellNotices(), QStringLiteral("次のトレーニングまであと 2 分")); }}});
+    // A banner of an earlier notice may still be up for a moment: the wait's follows it.
+    const auto bannerOfTheWait = [&] {
+        (void)QTest::qWaitFor(
+            [&] {
+                atTheStart = shellNotices();
+                return atTheStart[QStringLiteral("banner")][QStringLiteral("title")].toString() == threeMinutes;
+            },
+            FastWait::kMinuteRealMs - 500);
+    };
+    startWait({{300, bannerOfTheWait}, {FastWait::kMinuteRealMs * 3 / 2, [&] {
+                                            midway = shellNotice(shellNotices(),
+                                                                 QStringLiteral("次のトレーニングまであと 2 分"));
+                                        }}});
     // The wait shows in a notice that stays, its banner whole at the start, with room to spare for a larger
     // font or scale than the shell's own.
     const QJsonObject banner = atTheStart[QStringLiteral("banner")].toObject();
-    QCOMPARE(banner[QStringLiteral("title")].toString(), QStringLiteral("次のトレーニングまであと 3 分"));
+    QCOMPARE(banner[QStringLiteral("title")].toString(), threeMinutes);
     for (const char* line : {"titleFilled", "bodyFilled"})
         QVERIFY2(banner[QLatin1String(line)].toDouble() < 0.7, line);
     QVERIFY2(QRegularExpression(QStringLiteral("^次のトレーニングまであと 2 分 / \\d+:\\d\\d 開始予定 / "
