@@ -18,6 +18,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 
 using QmrM::StartWait;
@@ -31,6 +32,8 @@ const QString kStartNowKey = QStringLiteral("startNow");
 const QString kStopWaitingKey = QStringLiteral("stopWaiting");
 const QString kPostponeKey = QStringLiteral("postpone");
 const QString kPassHere = QStringLiteral("トレーニングの時間です");
+// How long the desktop has to give the window the keyboard after the user chose 始める.
+constexpr int kGrantWaitMs = 2000;
 // The action a click on the notice itself chooses, where the desktop offers that.
 const QString kDefaultKey = QStringLiteral("default");
 
@@ -300,14 +303,28 @@ void WaitView::passCame()
         disconnect(mPassEnds);
         mNotifications.close(DesktopNotifications::Pass);
     });
+    showPassNotice(passBody());
+}
+
+void WaitView::showPassNotice(const QString& body)
+{
     Notice notice;
     notice.summary = kPassHere;
-    notice.body = passBody();
+    notice.body = body;
     notice.actions = QStringList{kDefaultKey,  QStringLiteral("始める"),  kStartKey, QStringLiteral("始める"),
                                  kPostponeKey, QStringLiteral("5 分後に")};
     // Where the window cannot come back by itself, the notice stays until the user answers it.
     notice.timeoutMs = onWayland() ? 0 : -1;
     mNotifications.show(DesktopNotifications::Pass, notice);
+}
+
+void WaitView::tellWhereThePassIsIfRefused(quint64 load)
+{
+    platform::Form& training = platform::trainingWindow();
+    if (!training.isLoadedAs(load) || !training.window()->isVisible() || training.window()->isActiveWindow())
+        return;
+    showPassNotice(
+        QStringLiteral("画面の「Quillmora」をクリックしてください（デスクトップがキーボードを渡しませんでした）"));
 }
 
 void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken)
@@ -333,6 +350,11 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
         startNow();
     else
         passSchedule().turnToPass();
+    // The desktop may keep the keyboard from the window all the same (focus stealing prevention, a
+    // compositor without a keyboard): then the notice says where the pass is.
+    QTimer::singleShot(kGrantWaitMs, this, platform::guardedSlot([this, load = training.loadCount()] {
+                           tellWhereThePassIsIfRefused(load);
+                       }));
 }
 
 void WaitView::tellTimeLeft(const StartWait& wait)

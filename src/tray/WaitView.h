@@ -27,7 +27,8 @@ namespace tray {
 // comes; its menu starts the pass now, stops waiting or ends the program. Where neither shows the wait, a
 // notification that stays does, with 今すぐ始める and 待機をやめる. When the pass comes, a desktop
 // notification says so, and its action 始める brings the training window to the front, which on Wayland
-// only the desktop may do. Each notice is withdrawn when its wait or its pass ends. Until a count is entered, the
+// only the desktop may do; where the desktop keeps the keyboard from it all the same, the notice says where
+// the pass is. Each notice is withdrawn when its wait or its pass ends. Until a count is entered, the
 // notice and the tray's menu offer 5 分後に: the window waits five minutes more, as after 開始, and the pass comes
 // again. Everything follows the announcements of QmrM::StartWaits and wakes only when the wait does, once a minute.
 class WaitView : public QObject {
@@ -48,6 +49,8 @@ private:
     void waitBegan(const QmrM::StartWait& wait);
     void waitEnded();
     void passCame();
+    void showPassNotice(const QString& body);
+    void tellWhereThePassIsIfRefused(quint64 load);
     void showTimeLeft(const QmrM::StartWait& wait);
     // The notice of the wait: at its start where nothing else shows it, on a second start, and kept up to
     // date (`update`) where it stays.

@@ -6,6 +6,9 @@
 // the keyboard, what the user goes on typing for another program records nothing.
 
 #include "FastWait.h"
+#ifdef QUILLMORA_DESKTOP_SERVICES
+#include "../tray/DesktopServices.h"
+#endif
 #include "OtherProgram.h"
 
 #include "app/Program.h"
@@ -173,6 +176,7 @@ private slots:
     void trayMenuDuringTheWait();
     void typingElsewhereThroughTheEndOfTheWaitRecordsNothing();
     void gnomeNoticesShowTheWaitAndBringThePassForward();
+    void noticeSaysWhereThePassIsWhenTheKeyboardIsRefused();
 
 private:
     // Starts the program, leaves the first pass with 中断 and starts the wait from the settings window;
@@ -365,6 +369,28 @@ void TestDesktops::gnomeNoticesShowTheWaitAndBringThePassForward()
         program->kill();
         program->waitForFinished();
     }
+}
+
+void TestDesktops::noticeSaysWhereThePassIsWhenTheKeyboardIsRefused()
+{
+#ifdef QUILLMORA_DESKTOP_SERVICES
+    if (focusGranted() || !QDBusConnection::sessionBus().isConnected())
+        QSKIP("headless Weston, which gives no window the keyboard, with a session bus");
+    DesktopServices services;
+    QVERIFY(services.start());
+    const QString pass = QStringLiteral("トレーニングの時間です");
+    const int from = services.noticeCount();
+    startWait({});
+    QTRY_COMPARE(services.notices(pass, from).size(), 1);
+    services.invokeAction(services.notices(pass, from).first()[QStringLiteral("id")].toInt(), QStringLiteral("default"),
+                          QString());
+    QTRY_COMPARE_WITH_TIMEOUT(services.notices(pass, from).last()[QStringLiteral("body")].toString(),
+                              QStringLiteral("画面の「Quillmora」をクリックしてください"
+                                             "（デスクトップがキーボードを渡しませんでした）"),
+                              5000);
+#else
+    QSKIP("built without D-Bus");
+#endif
 }
 
 QTEST_MAIN(TestDesktops)

@@ -5,6 +5,7 @@
 // notification protocol. They record what the program registers and sends, and act as a user
 // does: they click a menu entry, or choose a notice's action.
 
+#include "DesktopServices.h"
 #include "DesktopSession.h"
 #include "Windows.h"
 
@@ -30,72 +31,7 @@
 
 namespace {
 
-const QString kControl = QStringLiteral("io.github.quillmora.TestDesktop");
 const QString kPass = QStringLiteral("トレーニングの時間です");
-
-// The test's tray host and notification service.
-class DesktopServices {
-public:
-    ~DesktopServices()
-    {
-        mProcess.kill();
-        mProcess.waitForFinished();
-    }
-
-    bool start()
-    {
-        mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        mProcess.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(QUILLMORA_DESKTOP_SERVICES)});
-        for (int i = 0; i < 100; ++i) {
-            if (QDBusConnection::sessionBus().interface()->isServiceRegistered(kControl))
-                return true;
-            QTest::qWait(100);
-        }
-        return false;
-    }
-
-    QJsonObject state() { return QJsonDocument::fromJson(call("State").toString().toUtf8()).object(); }
-    QJsonArray items() { return state()[QStringLiteral("items")].toArray(); }
-    // The item registered last.
-    QJsonObject item() { return items().last().toObject(); }
-    QString lastToolTip() { return item()[QStringLiteral("toolTips")].toArray().last().toString(); }
-    int noticeCount() { return state()[QStringLiteral("notifications")].toArray().size(); }
-    // The notices with the summary sent since the first `from`.
-    QList<QJsonObject> notices(const QString& summary, int from)
-    {
-        QList<QJsonObject> found;
-        const QJsonArray all = state()[QStringLiteral("notifications")].toArray();
-        for (int i = from; i < all.size(); ++i) {
-            if (all[i].toObject()[QStringLiteral("summary")].toString() == summary)
-                found.append(all[i].toObject());
-        }
-        return found;
-    }
-    bool closed(int id) { return state()[QStringLiteral("closed")].toArray().contains(id); }
-
-    // Clicks the entry of the item's menu; false while the menu is not known yet.
-    bool click(const QString& label) { return call("ClickMenuItem", {label}).toBool(); }
-    // How many clicks the program has answered.
-    int answeredClicks() { return state()[QStringLiteral("clicks")].toArray().size(); }
-    void invokeAction(int id, const QString& key, const QString& token)
-    {
-        call("InvokeAction", {QVariant::fromValue(uint(id)), key, token});
-    }
-    void setDoNotDisturb(bool on) { call("SetDoNotDisturb", {on}); }
-    void setScreenLocked(bool locked) { call("SetScreenLocked", {locked}); }
-    void setServerName(const QString& name) { call("SetServerName", {name}); }
-
-private:
-    QVariant call(const char* method, const QVariantList& arguments = {})
-    {
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(kControl, QStringLiteral("/Test"), kControl, QString::fromLatin1(method));
-        message.setArguments(arguments);
-        return QDBusConnection::sessionBus().call(message).arguments().value(0);
-    }
-
-    QProcess mProcess;
-};
 
 const QString kHoldWhileBusy = QStringLiteral("取り込み中は待つ（全画面表示・通話など）");
 const QJsonArray kMenu = {QStringLiteral("今すぐ始める"), QStringLiteral("待機をやめる"), QStringLiteral("-"),
