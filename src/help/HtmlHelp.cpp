@@ -29,8 +29,8 @@ bool isPathName(const QString& name)
 
 void detail::reportCannotOpen(const QString& name)
 {
-    platform::MsgBox(QStringLiteral("ヘルプファイル \"%1\" を開けません。").arg(name), platform::vbExclamation,
-                     QStringLiteral("HTML ヘルプ"));
+    platform::MsgBox(QCoreApplication::translate("Help", "ヘルプファイル \"%1\" を開けません。").arg(name),
+                     platform::vbExclamation, QCoreApplication::translate("Help", "HTML ヘルプ"));
 }
 
 QWidget* HtmlHelpA(QWidget* caller, const QString& file, HelpCommand command)

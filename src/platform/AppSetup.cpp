@@ -43,13 +43,41 @@ void installFontSubstitutes()
         QFont::insertSubstitutions(name, japaneseProportional);
 }
 
-void installJapaneseTranslations(QApplication& app)
+Language interfaceLanguage()
 {
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
-    else
-        delete translator;
+    // The message language as the C library takes it: LC_ALL, else LC_MESSAGES, else LANG.
+    QByteArray locale;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        locale = qgetenv(name);
+        if (!locale.isEmpty())
+            break;
+    }
+    return locale.startsWith("en") ? Language::English : Language::Japanese;
+}
+
+QString languageCode(Language language)
+{
+    return language == Language::English ? QStringLiteral("en") : QStringLiteral("ja");
+}
+
+bool installTranslations(QApplication& app, Language language)
+{
+    if (language == Language::Japanese) {
+        // The program's own texts are written in Japanese; the toolkit's standard buttons need Qt's catalogue.
+        auto* toolkit = new QTranslator(&app);
+        if (toolkit->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(toolkit);
+        else
+            delete toolkit;
+        return true;
+    }
+    auto* own = new QTranslator(&app);
+    if (!own->load(QStringLiteral(":/translations/quillmora_%1.qm").arg(languageCode(language)))) {
+        delete own;
+        return false;
+    }
+    QApplication::installTranslator(own);
+    return true;
 }
 
 namespace {
@@ -60,6 +88,7 @@ struct SavedVariable {
     QByteArray value;
 };
 SavedVariable gUsersLcAll;
+bool gLocaleReplaced = false;
 
 }  // namespace
 
@@ -70,8 +99,12 @@ int& withJapaneseToolkitLocale(int& argc)
     // Japanese one: a system that has that locale gives it to the C library too, one that lacks it keeps
     // the user's (a locale is taken whole or not at all).
     std::setlocale(LC_ALL, "");
+    // In another language the toolkit's dialogs follow the user's own locale.
+    if (interfaceLanguage() != Language::Japanese)
+        return argc;
     gUsersLcAll = {qEnvironmentVariableIsSet("LC_ALL"), qgetenv("LC_ALL")};
     qputenv("LC_ALL", "ja_JP.UTF-8");
+    gLocaleReplaced = true;
 #endif
     return argc;
 }
@@ -79,13 +112,19 @@ int& withJapaneseToolkitLocale(int& argc)
 void giveBackLocaleEnvironment()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    if (gUsersLcAll.set)
-        qputenv("LC_ALL", gUsersLcAll.value);
-    else
-        qunsetenv("LC_ALL");
+    if (gLocaleReplaced) {
+        if (gUsersLcAll.set)
+            qputenv("LC_ALL", gUsersLcAll.value);
+        else
+            qunsetenv("LC_ALL");
+        gLocaleReplaced = false;
+    }
 #endif
     // What the program itself formats through the toolkit follows the program's language on every system.
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    if (interfaceLanguage() == Language::English)
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    else
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 }
 
 namespace {
@@ -148,7 +187,7 @@ void setUpApplication(QApplication& app)
     QApplication::setStyle(new CompactIndicatorStyle(QApplication::style()->name()));
     registerResources();
     installFontSubstitutes();
-    installJapaneseTranslations(app);
+    installTranslations(app, interfaceLanguage());
     // The program decides itself when it ends: a training window closed during the start wait must not
     // end it, since the reminder is still to come.
     QApplication::setQuitOnLastWindowClosed(false);

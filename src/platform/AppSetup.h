@@ -18,13 +18,20 @@ void registerResources();
 // font; fontconfig alone would pick a Latin one. Must run before any widget exists.
 void installFontSubstitutes();
 
-// Loads Qt's own Japanese translations, so standard buttons read "OK" and "キャンセル".
-void installJapaneseTranslations(QApplication& app);
+// The language of the windows. Their texts are written in Japanese, which is also what every locale
+// without a translation gets (C, POSIX, ja_*); an English locale (en_*) gets the English catalogue.
+enum class Language { Japanese, English };
+Language interfaceLanguage();
+QString languageCode(Language language);  // "ja", "en"
+
+// Installs the catalogues of the language: for Japanese Qt's own, so standard buttons read "OK" and
+// "キャンセル"; for another the program's catalogue compiled into it. False when that is missing.
+bool installTranslations(QApplication& app, Language language);
 
 // The toolkit's own dialogs write dates and sizes (the file dialog's list) in the system's locale, which
-// the toolkit reads from the environment once, while the application object is made. The program speaks
-// Japanese whatever the system's locale is: called as the application object is about to be made, this has
-// the toolkit read a Japanese one; giveBackLocaleEnvironment() restores the user's environment once it
+// the toolkit reads from the environment once, while the application object is made. In Japanese the program
+// speaks Japanese whatever the system's locale is (C.UTF-8 included): called as the application object is about to be
+// made, this has the toolkit read a Japanese one; giveBackLocaleEnvironment() restores the user's environment once it
 // exists, for the programs started from ours (a web browser for a help link). Returns argc, to be called
 // in the application's constructor.
 int& withJapaneseToolkitLocale(int& argc);

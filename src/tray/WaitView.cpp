@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QWidget>
+#include <QCoreApplication>
 
 using QmrM::StartWait;
 using QmrM::StartWaits;
@@ -28,7 +29,10 @@ namespace {
 const QString kStartKey = QStringLiteral("start");
 const QString kStartNowKey = QStringLiteral("startNow");
 const QString kPostponeKey = QStringLiteral("postpone");
-const QString kPassHere = QStringLiteral("トレーニングの時間です");
+QString passHereText()
+{
+    return QCoreApplication::translate("Tray", "トレーニングの時間です");
+}
 // The action a click on the notice itself chooses, where the desktop offers that.
 const QString kDefaultKey = QStringLiteral("default");
 
@@ -69,7 +73,8 @@ void endProgram()
 // Why the pass that is due waits: "トレーニングの時間ですが、全画面表示中のため待っています。…".
 QString heldText()
 {
-    return QStringLiteral("トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります")
+    return QCoreApplication::translate("Tray",
+                                       "トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります")
         .arg(schedule::busyText(passSchedule().holdReasons()));
 }
 
@@ -92,7 +97,7 @@ QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (
 QString passBody()
 {
     const platform::PresentedItem item = platform::presentedItem();
-    return item.name.isEmpty() ? QString() : QStringLiteral("%1 %2 回").arg(item.name, item.count);
+    return item.name.isEmpty() ? QString() : QCoreApplication::translate("Tray", "%1 %2 回").arg(item.name, item.count);
 }
 
 }  // namespace
@@ -164,9 +169,10 @@ void WaitView::showTitle(const StartWait& wait)
     // A window the user brought back to train in during the wait is the program's window again; the
     // countdown belongs to the task bar's entry of a window that waits.
     const bool inUse = window->isVisible() && !window->isMinimized();
-    const QString left = passSchedule().isHolding()
-                             ? QStringLiteral("保留中（%1）").arg(schedule::busyText(passSchedule().holdReasons()))
-                             : QmrM::timeLeftShort(wait.remainingMs());
+    const QString left =
+        passSchedule().isHolding()
+            ? QCoreApplication::translate("Tray", "保留中（%1）").arg(schedule::busyText(passSchedule().holdReasons()))
+            : QmrM::timeLeftShort(wait.remainingMs());
     window->setWindowTitle(inUse ? mPlainTitle : mPlainTitle + QStringLiteral(" - ") + left);
 }
 
@@ -201,13 +207,13 @@ void WaitView::makeTrayIcon()
     mMenu = std::make_unique<QMenu>();
     mMenu->setObjectName(QStringLiteral("trayMenu"));
     mMenu->setAccessibleName(QStringLiteral("Quillmora"));
-    addAction(*mMenu, QStringLiteral("startNow"), QStringLiteral("今すぐ始める"), startNow);
-    addAction(*mMenu, QStringLiteral("stopWaiting"), QStringLiteral("待機をやめる"), stopWaiting);
-    addAction(*mMenu, QStringLiteral("postpone"), QStringLiteral("5 分後に"), postponePass);
+    addAction(*mMenu, QStringLiteral("startNow"), QCoreApplication::translate("Tray", "今すぐ始める"), startNow);
+    addAction(*mMenu, QStringLiteral("stopWaiting"), QCoreApplication::translate("Tray", "待機をやめる"), stopWaiting);
+    addAction(*mMenu, QStringLiteral("postpone"), QCoreApplication::translate("Tray", "5 分後に"), postponePass);
     mMenu->addSeparator();
     mMenu->addAction(passSchedule().holdWhileBusyAction());
     connect(mMenu.get(), &QMenu::aboutToShow, this, platform::guardedSlot([this] { updateMenu(); }));
-    addAction(*mMenu, QStringLiteral("endProgram"), QStringLiteral("終了"), endProgram);
+    addAction(*mMenu, QStringLiteral("endProgram"), QCoreApplication::translate("Tray", "終了"), endProgram);
 
     // The icon theme's picture where the program is installed; the window's icon otherwise.
     mIcon = std::make_unique<QSystemTrayIcon>(
@@ -241,7 +247,7 @@ void WaitView::offerPostponing()
 {
     makeTrayIcon();
     updateMenu();
-    mIcon->setToolTip(kPassHere);
+    mIcon->setToolTip(passHereText());
     mIcon->show();
     // The offer goes with the window's pass (the window is deleted some time after it unloads).
     connect(platform::trainingWindow().window(), &QObject::destroyed, mIcon.get(), [this] {
@@ -255,10 +261,11 @@ void WaitView::passCame()
     if (passSchedule().mayPostpone())
         offerPostponing();
     Notice notice;
-    notice.summary = kPassHere;
+    notice.summary = passHereText();
     notice.body = passBody();
-    notice.actions = QStringList{kDefaultKey,  QStringLiteral("始める"),  kStartKey, QStringLiteral("始める"),
-                                 kPostponeKey, QStringLiteral("5 分後に")};
+    notice.actions = QStringList{kDefaultKey,  QCoreApplication::translate("Tray", "始める"),
+                                 kStartKey,    QCoreApplication::translate("Tray", "始める"),
+                                 kPostponeKey, QCoreApplication::translate("Tray", "5 分後に")};
     // Where the window cannot come back by itself, the notice stays until the user answers it.
     notice.timeoutMs = onWayland() ? 0 : -1;
     mNotifications.show(DesktopNotifications::Pass, notice);
@@ -291,7 +298,7 @@ void WaitView::tellTimeLeft(const StartWait& wait)
     Notice notice;
     notice.summary = text;
     // Where the waiting window is out of sight and no tray shows the menu, this is the way to start early.
-    notice.actions = QStringList{kStartNowKey, QStringLiteral("今すぐ始める")};
+    notice.actions = QStringList{kStartNowKey, QCoreApplication::translate("Tray", "今すぐ始める")};
     mNotifications.show(DesktopNotifications::TimeLeft, notice, [this, text] {
         // The service's answer comes later: the wait may be over by then.
         if (StartWaits::current())
