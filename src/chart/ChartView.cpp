@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChartView.h"
 
+#include "ProgressFigures.h"
 #include "platform/AppSetup.h"
 
 #include <QAccessibleWidget>
@@ -20,8 +21,6 @@ namespace {
 const QColor kGridColour(0xdd, 0xdd, 0xdd);
 const QColor kAxisColour(0x60, 0x60, 0x60);
 const QColor kTextColour(0x20, 0x20, 0x20);
-
-const QChar kHeadingSpace(0x3000);  // ideographic space
 
 constexpr int kMargin = 8;
 constexpr int kTicks = 5;
@@ -106,7 +105,7 @@ double ChartView::Geometry::slot(size_t bars) const
 
 QString ChartView::Content::heading() const
 {
-    return name + kHeadingSpace + range + kHeadingSpace + span;
+    return name + figureSeparator() + range + figureSeparator() + span;
 }
 
 ChartView::ChartView(QWidget* parent) : QWidget(parent)
@@ -178,7 +177,7 @@ QStringList ChartView::layOutHeading(const Content& content, const QFontMetrics&
 {
     if (metrics.horizontalAdvance(content.heading()) <= width)
         return {content.heading()};
-    const QString when = content.range + kHeadingSpace + content.span;
+    const QString when = content.range + figureSeparator() + content.span;
     QStringList lines{metrics.elidedText(content.name, Qt::ElideMiddle, width)};
     if (metrics.horizontalAdvance(when) <= width)
         lines.append(when);
