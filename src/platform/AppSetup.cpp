@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QFile>
 #include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -43,41 +44,51 @@ void installFontSubstitutes()
         QFont::insertSubstitutions(name, japaneseProportional);
 }
 
-Language interfaceLanguage()
+namespace {
+
+QString catalogueOf(const QString& language)
 {
-    // The message language as the C library takes it: LC_ALL, else LC_MESSAGES, else LANG.
+    return QStringLiteral(":/translations/quillmora_%1.qm").arg(language);
+}
+
+}  // namespace
+
+QString interfaceLanguage()
+{
+    // The message language as the C library takes it: LC_ALL, else LC_MESSAGES, else LANG ("en_US.UTF-8").
     QByteArray locale;
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         locale = qgetenv(name);
         if (!locale.isEmpty())
             break;
     }
-    return locale.startsWith("en") ? Language::English : Language::Japanese;
+    const QString language = QString::fromLatin1(locale.left(locale.indexOf('_'))).toLower();
+    const bool named = language.size() >= 2 && language.size() <= 3 &&
+                       std::all_of(language.begin(), language.end(), [](QChar c) { return c.isLower(); });
+    return named && QFile::exists(catalogueOf(language)) ? language : kSourceLanguage;
 }
 
-QString languageCode(Language language)
+void useLanguageLocale(const QString& language)
 {
-    return language == Language::English ? QStringLiteral("en") : QStringLiteral("ja");
+    // What the program formats through the toolkit, and the pictures of its resources that have a
+    // version per language (the settings window's banner), follow the program's language on every system.
+    QLocale::setDefault(language == kSourceLanguage ? QLocale(QLocale::Japanese, QLocale::Japan) : QLocale(language));
 }
 
-bool installTranslations(QApplication& app, Language language)
+void installTranslations(QApplication& app, const QString& language)
 {
-    if (language == Language::Japanese) {
-        // The program's own texts are written in Japanese; the toolkit's standard buttons need Qt's catalogue.
-        auto* toolkit = new QTranslator(&app);
-        if (toolkit->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QApplication::installTranslator(toolkit);
-        else
-            delete toolkit;
-        return true;
-    }
-    auto* own = new QTranslator(&app);
-    if (!own->load(QStringLiteral(":/translations/quillmora_%1.qm").arg(languageCode(language)))) {
-        delete own;
-        return false;
-    }
-    QApplication::installTranslator(own);
-    return true;
+    useLanguageLocale(language);
+    auto* translator = new QTranslator(&app);
+    // The program's own texts are written in Japanese; in Japanese only the toolkit's standard buttons need
+    // a catalogue, Qt's. Qt's own texts are English already.
+    const bool loaded =
+        language == kSourceLanguage
+            ? translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+            : translator->load(catalogueOf(language));
+    if (loaded)
+        QApplication::installTranslator(translator);
+    else
+        delete translator;
 }
 
 namespace {
@@ -100,7 +111,7 @@ int& withJapaneseToolkitLocale(int& argc)
     // the user's (a locale is taken whole or not at all).
     std::setlocale(LC_ALL, "");
     // In another language the toolkit's dialogs follow the user's own locale.
-    if (interfaceLanguage() != Language::Japanese)
+    if (interfaceLanguage() != kSourceLanguage)
         return argc;
     gUsersLcAll = {qEnvironmentVariableIsSet("LC_ALL"), qgetenv("LC_ALL")};
     qputenv("LC_ALL", "ja_JP.UTF-8");
@@ -120,11 +131,7 @@ void giveBackLocaleEnvironment()
         gLocaleReplaced = false;
     }
 #endif
-    // What the program itself formats through the toolkit follows the program's language on every system.
-    if (interfaceLanguage() == Language::English)
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    else
-        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    useLanguageLocale(interfaceLanguage());
 }
 
 namespace {

@@ -2,11 +2,12 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
 
 #include <thread>
 
 class QApplication;
-class QString;
+
 class QWidget;
 
 namespace platform {
@@ -18,15 +19,18 @@ void registerResources();
 // font; fontconfig alone would pick a Latin one. Must run before any widget exists.
 void installFontSubstitutes();
 
-// The language of the windows. Their texts are written in Japanese, which is also what every locale
-// without a translation gets (C, POSIX, ja_*); an English locale (en_*) gets the English catalogue.
-enum class Language { Japanese, English };
-Language interfaceLanguage();
-QString languageCode(Language language);  // "ja", "en"
+// The language of the windows, as a language code. Their texts are written in Japanese ("ja"), which is
+// also what every locale without a catalogue gets (C, POSIX, ja_*); a locale whose language has a
+// catalogue compiled into the program (translations/quillmora_<code>.ts; en_* for English) gets it.
+inline const QString kSourceLanguage = QStringLiteral("ja");
+QString interfaceLanguage();
 
-// Installs the catalogues of the language: for Japanese Qt's own, so standard buttons read "OK" and
-// "キャンセル"; for another the program's catalogue compiled into it. False when that is missing.
-bool installTranslations(QApplication& app, Language language);
+// Makes the language's locale the default one: numbers, dates and resource pictures follow it.
+void useLanguageLocale(const QString& language);
+
+// Installs the catalogues of the language (and makes its locale the default): in Japanese Qt's own, so
+// standard buttons read "OK" and "キャンセル"; in another the program's catalogue.
+void installTranslations(QApplication& app, const QString& language);
 
 // The toolkit's own dialogs write dates and sizes (the file dialog's list) in the system's locale, which
 // the toolkit reads from the environment once, while the application object is made. In Japanese the program

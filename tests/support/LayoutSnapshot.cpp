@@ -50,10 +50,9 @@ QString describeControl(const QWidget* control)
 QStringList describeLayout(const QWidget* window)
 {
     // A window has a section per language: "[frmMain]" in Japanese, "[frmMain en]" in English.
-    const platform::Language language = platform::interfaceLanguage();
-    const QString section = language == platform::Language::Japanese
-                                ? window->objectName()
-                                : window->objectName() + u' ' + platform::languageCode(language);
+    const QString language = platform::interfaceLanguage();
+    const QString section =
+        language == platform::kSourceLanguage ? window->objectName() : window->objectName() + u' ' + language;
     QStringList lines{QStringLiteral("[%1]").arg(section),
                       QStringLiteral("title=\"%1\" %2x%3 maximise=%4")
                           .arg(window->windowTitle())

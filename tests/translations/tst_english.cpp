@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program under an English locale: the catalogue is loaded, the two fixed-size windows keep their
-// English layout with every caption whole, and a session through the windows, their menus and boxes shows
-// no Japanese but the user's own item names and the stored records.
+// The program under an English locale (or another translated one, given as LC_ALL): the catalogue is loaded, the two
+// fixed-size windows keep their English layout with every caption whole, and a session through the windows, their menus
+// and boxes shows no Japanese but the user's own item names and the stored records.
 #include "LayoutSnapshot.h"
 #include "TestEnv.h"
 #include "Windows.h"
@@ -149,7 +149,7 @@ private slots:
     void initTestCase()
     {
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quillmora-no-session-bus");
-        QCOMPARE(platform::interfaceLanguage(), platform::Language::English);
+        QVERIFY(platform::interfaceLanguage() != platform::kSourceLanguage);  // the catalogue is there
         platform::setUpApplication(*qobject_cast<QApplication*>(qApp));
     }
     void fixedWindowsKeepTheirEnglishLayout();
@@ -260,6 +260,8 @@ void TestEnglish::chartAndHelpShowNoJapanese()
 void TestEnglish::figuresAndDatesReadInEnglish()
 {
     // The time left and the chart's dates in English words and order, the year where the week crosses it.
+    if (platform::interfaceLanguage() != QStringLiteral("en"))
+        QSKIP("English only");
     QCOMPARE(QmrM::timeLeftShort(125 * 1000), QStringLiteral("3 min left"));
     QCOMPARE(QmrM::timeLeftShort(59 * 1000), QStringLiteral("less than 1 min left"));
     QCOMPARE(chart::formatDay(QDate(2026, 12, 7)), QStringLiteral("Mon 12/7/2026"));
