@@ -416,7 +416,7 @@ void frmSettei::Form_Load()
     // Back in the settings window, the user has done or left the pass a running start wait was for
     // (trained during the wait): that wait is over, and no second pass comes after it.
     schedule::PassSchedule::instance().settingsCameBack();
-    mHelpFile = help::kProgramHelpFile;
+    mHelpFile = help::programHelpFile();
     mShownHistory.clear();
     if (gKoumokuSu != 0) {
         fillItemLists();

@@ -66,7 +66,7 @@ void postponePass()
 // Ends the program as the settings window's 終了 does; the wait is then over, without its pass.
 void endProgram()
 {
-    help::endProgramClosingHelp(nullptr, help::kProgramHelpFile);
+    help::endProgramClosingHelp(nullptr, help::programHelpFile());
     stopWaiting();
 }
 

@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Checks that every text the program shows goes through the translation system and that each catalogue in
 translations/ is complete: the catalogue gathered afresh from the sources (lupdate, on a copy) has no new,
-unfinished or vanished entry, and no Japanese string literal in src/ is left outside a translate call but the
-few that are stored data or names, not interface (listed below).
+unfinished or vanished entry, no Japanese string literal in src/ is left outside a translate call but the
+few that are stored data or names, not interface (listed below), and the English help (help/en) has no
+Japanese but the data files' names and the record form it shows.
 
 usage: check_catalogues.py LUPDATE SOURCE_DIR
 """
@@ -87,9 +88,25 @@ def catalogue_problems(lupdate, root):
     return problems
 
 
+# What the English help may name in Japanese: the data files' names and the stored record form.
+STORED = re.compile(r"項目一覧(\.txt)?|設定(\.txt)?|\d{1,2}月\d{1,2}日|\d{2}時\d{2}分\d{2}秒")
+
+
+def help_problems(root):
+    """The English help's pages, contents and index: no Japanese but the data it names."""
+    problems = []
+    for path in sorted((root / "help" / "en").iterdir()):
+        if path.suffix not in (".html", ".hhc", ".hhk", ".hhp"):
+            continue
+        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+            if JAPANESE.search(STORED.sub("", line)):
+                problems.append(f"help/en/{path.name}:{number}: Japanese in the English help: {line.strip()}")
+    return problems
+
+
 def main():
     lupdate, root = sys.argv[1], pathlib.Path(sys.argv[2])
-    problems = unwrapped_literals(root) + catalogue_problems(lupdate, root)
+    problems = unwrapped_literals(root) + catalogue_problems(lupdate, root) + help_problems(root)
     for problem in problems:
         print(problem)
     return 1 if problems else 0

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,12 +32,15 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 
-// The user's data, which stays as it is in any language: the items' names and the stored records' dates.
+// The user's data, which stays as it is in any language: the items' names, the data files' names and the
+// stored records' dates.
 const QStringList kItemNames = {QStringLiteral("腕立て"), QStringLiteral("腹筋")};
-const QRegularExpression kStoredRecord(QStringLiteral("\\d{1,2}月\\d{1,2}日|\\d{2}時\\d{2}分\\d{2}秒"));
+const QRegularExpression kStoredRecord(
+    QStringLiteral("項目一覧|設定\\.txt|\\d{1,2}月\\d{1,2}日|\\d{2}時\\d{2}分\\d{2}秒"));
 const QRegularExpression kJapanese(QStringLiteral("[\\x{3000}-\\x{30ff}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
 
 QString withoutUsersData(QString text)
@@ -46,12 +50,10 @@ QString withoutUsersData(QString text)
     return text.remove(kStoredRecord);
 }
 
-// What of a window comes from a file rather than from the program.
-enum class Entries { Program, FromFile };
-
 // Every text a user reads or hears on a window: captions, titles, tips, accessible names, tabs, headers,
-// actions and menus, and the entries of lists unless they come from a file. The help's pages are left out.
-QStringList textsOf(const QWidget* window, Entries entries = Entries::Program)
+// actions and menus, and the entries of lists. The help's pages are left out
+// (tests/translations/check_catalogues.py reads the English ones).
+QStringList textsOf(const QWidget* window)
 {
     QStringList texts;
     QList<const QWidget*> widgets{window};
@@ -70,13 +72,15 @@ QStringList textsOf(const QWidget* window, Entries entries = Entries::Program)
             texts << group->title();
         if (const auto* edit = qobject_cast<const QLineEdit*>(w))
             texts << edit->text() << edit->placeholderText();
-        if (const auto* combo = qobject_cast<const QComboBox*>(w); combo && entries == Entries::Program)
-            texts << ::entries(combo);
-        if (const auto* list = qobject_cast<const QListWidget*>(w); list && entries == Entries::Program)
-            texts << ::entries(list);
-        if (const auto* tree = qobject_cast<const QTreeWidget*>(w); tree && tree->headerItem()) {
+        if (const auto* combo = qobject_cast<const QComboBox*>(w))
+            texts << entries(combo);
+        if (const auto* list = qobject_cast<const QListWidget*>(w))
+            texts << entries(list);
+        if (const auto* tree = qobject_cast<const QTreeWidget*>(w)) {
             for (int column = 0; column < tree->columnCount(); ++column)
                 texts << tree->headerItem()->text(column);
+            for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it)
+                texts << (*it)->text(0);
         }
         if (const auto* tabs = qobject_cast<const QTabBar*>(w)) {
             for (int i = 0; i < tabs->count(); ++i)
@@ -155,7 +159,8 @@ private slots:
     void fixedWindowsKeepTheirEnglishLayout();
     void captionsFitTheirControls();
     void aSessionThroughEveryWindowShowsNoJapanese();
-    void chartAndHelpShowNoJapanese();
+    void chartShowsNoJapanese();
+    void helpIsTheEnglishOne();
     void figuresAndDatesReadInEnglish();
 };
 
@@ -227,7 +232,7 @@ void TestEnglish::aSessionThroughEveryWindowShowsNoJapanese()
     verifyEnglish(textsOf(settings.window()), QStringLiteral("the settings window after the boxes"));
 }
 
-void TestEnglish::chartAndHelpShowNoJapanese()
+void TestEnglish::chartShowsNoJapanese()
 {
     TestEnv env;
     writeHistory(kItemNames[0], recordsOf({"7", "9"}));
@@ -244,17 +249,28 @@ void TestEnglish::chartAndHelpShowNoJapanese()
     auto* list = control<QListWidget>(frmSettei::instance(), QStringLiteral("lstKoumoku"));
     for (const QMenu* menu : list->findChildren<QMenu*>())
         verifyEnglish(textsOf(menu), QStringLiteral("the item list's menu"));
-    {
-        BoxRecorder boxes;
-        QWidget* viewer = help::showTopic(nullptr, QStringLiteral(QUILLMORA_HELP_CHM));
-        QVERIFY(viewer);
-        // The window's title, its contents and keywords come from the help file.
-        QStringList viewerTexts = textsOf(viewer, Entries::FromFile);
-        viewerTexts.removeAll(viewer->windowTitle());
-        verifyEnglish(viewerTexts, QStringLiteral("the help window"));
-        QVERIFY(boxes.seen().isEmpty());
-        help::closeAll();
-    }
+}
+
+void TestEnglish::helpIsTheEnglishOne()
+{
+    TestEnv env;
+    openSettings(itemsNamed(kItemNames));
+    // Without the English help file the Japanese one is better than none; with it, Help opens it.
+    clickButton(frmSettei::instance(), QStringLiteral("cmdHelp"));
+    QVERIFY(QFile::copy(QStringLiteral(QUILLMORA_HELP_CHM_EN), QStringLiteral("KvHelp_en.chm")));
+    frmSettei::instance().Unload();
+    clickButton(showSettings(), QStringLiteral("cmdHelp"));
+    QCOMPARE(env.helpCalls().size(), 2);
+    QCOMPARE(env.helpCalls()[0].file, QStringLiteral("KvHelp.chm"));
+    QCOMPARE(env.helpCalls()[1].file, QStringLiteral("KvHelp_en.chm"));
+    // The viewer on it: its own controls, the file's title, contents and keywords, all in English.
+    BoxRecorder boxes;
+    QWidget* viewer = help::showTopic(nullptr, QStringLiteral("KvHelp_en.chm"));
+    QVERIFY(viewer);
+    QCOMPARE(viewer->windowTitle(), QStringLiteral("Quillmora Help"));
+    verifyEnglish(textsOf(viewer), QStringLiteral("the help window"));
+    QVERIFY(boxes.seen().isEmpty());
+    help::closeAll();
 }
 
 void TestEnglish::figuresAndDatesReadInEnglish()
