@@ -27,7 +27,7 @@
     </message>
     <message>
         <source>指示数 %1 回</source>
-        <translation>Target %1 reps</translation>
+        <translation>Target %1</translation>
     </message>
     <message>
         <source> × その週に記録した日数</source>
@@ -109,7 +109,7 @@ This history is not in the chart.</translation>
     </message>
     <message>
         <source>、指示数 %1 回</source>
-        <translation>, target %1 reps</translation>
+        <translation>, target %1</translation>
     </message>
     <message>
         <source>（週の印は指示数 × その週に記録した日数）</source>
@@ -206,7 +206,7 @@ This history is not in the chart.</translation>
     </message>
     <message>
         <source>合計 %1 回</source>
-        <translation>Total %1 reps</translation>
+        <translation>Total %1</translation>
     </message>
     <message>
         <source>（日付の読めない記録 %1 件を含む）</source>
@@ -218,7 +218,7 @@ This history is not in the chart.</translation>
     </message>
     <message>
         <source>1 日平均 %1 回</source>
-        <translation>Daily average %1 reps</translation>
+        <translation>Daily average %1</translation>
     </message>
     <message>
         <source>1 日平均 ―</source>
@@ -226,7 +226,7 @@ This history is not in the chart.</translation>
     </message>
     <message>
         <source>最高 %1 回（%2）</source>
-        <translation>Best %1 reps (%2)</translation>
+        <translation>Best %1 (%2)</translation>
     </message>
     <message>
         <source>最高 ―</source>
@@ -234,11 +234,11 @@ This history is not in the chart.</translation>
     </message>
     <message>
         <source>連続記録 現在 %1 日・この期間の最長 %2 日</source>
-        <translation>Streak: now %1 days, longest in period %2 days</translation>
+        <translation>Days in a row: now %1, longest in period %2</translation>
     </message>
     <message>
         <source>%1 回</source>
-        <translation>%1 reps</translation>
+        <translation>reps: %1</translation>
     </message>
     <message>
         <source>記録なし</source>
@@ -543,7 +543,7 @@ Please choose another name or folder.</translation>
     </message>
     <message>
         <source>%1 %2 件</source>
-        <translation>%1, %2 hits</translation>
+        <translation>%1, hits: %2</translation>
     </message>
     <message>
         <source>「%1」は見つかりませんでした。</source>
@@ -551,7 +551,7 @@ Please choose another name or folder.</translation>
     </message>
     <message>
         <source>%1 ページで見つかりました。</source>
-        <translation>Found on %1 pages.</translation>
+        <translation>Pages found: %1.</translation>
     </message>
 </context>
 <context>
@@ -825,7 +825,7 @@ The setting has not changed.</translation>
     </message>
     <message>
         <source>%1 %2 回</source>
-        <translation>%1: %2 reps</translation>
+        <translation>%1: %2</translation>
     </message>
     <message>
         <source>保留中（%1）</source>

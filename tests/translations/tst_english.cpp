@@ -283,7 +283,7 @@ void TestEnglish::figuresAndDatesReadInEnglish()
     QCOMPARE(chart::formatDay(QDate(2026, 12, 7)), QStringLiteral("Mon 12/7/2026"));
     QCOMPARE(chart::periodText({QDate(2025, 12, 15), QDate(2026, 1, 4), true}), QStringLiteral("12/15/2025–1/4/2026"));
     QCOMPARE(chart::barText({QDate(2025, 12, 29), QDate(2026, 1, 4), 250, true, 3}, true),
-             QStringLiteral("Mon 12/29/2025–Sun 1/4/2026 · 250 reps"));
+             QStringLiteral("Mon 12/29/2025–Sun 1/4/2026 · reps: 250"));
     QCOMPARE(chart::barText({QDate(2026, 11, 30), QDate(2026, 12, 6), 0, false, 0}, true),
              QStringLiteral("Mon 11/30/2026–Sun 12/6 · No record"));
     chart::Figures figures;
@@ -295,9 +295,9 @@ void TestEnglish::figuresAndDatesReadInEnglish()
     figures.currentRun = 1;
     figures.longestRun = 2;
     QCOMPARE(chart::figureTexts(figures),
-             (QStringList{QStringLiteral("Total 1,234.5 reps"), QStringLiteral("Days recorded 2"),
-                          QStringLiteral("Daily average 617.3 reps"), QStringLiteral("Best 1,000 reps (3/1/2026)"),
-                          QStringLiteral("Streak: now 1 days, longest in period 2 days")}));
+             (QStringList{QStringLiteral("Total 1,234.5"), QStringLiteral("Days recorded 2"),
+                          QStringLiteral("Daily average 617.3"), QStringLiteral("Best 1,000 (3/1/2026)"),
+                          QStringLiteral("Days in a row: now 1, longest in period 2")}));
 }
 
 QTEST_MAIN(TestEnglish)
