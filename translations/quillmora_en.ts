@@ -1021,7 +1021,7 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>60分</source>
-        <translation>60 min</translation>
+        <translation>60min</translation>
     </message>
     <message>
         <source>確定</source>
@@ -1069,7 +1069,7 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>%1分</source>
-        <translation>%1 min</translation>
+        <translation>%1min</translation>
     </message>
     <message>
         <source>合計回数 ： 集計中…</source>

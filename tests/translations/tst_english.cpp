@@ -175,8 +175,8 @@ void TestEnglish::fixedWindowsKeepTheirEnglishLayout()
 void TestEnglish::captionsFitTheirControls()
 {
     TestEnv env;
-    for (const QWidget* window :
-         {startTraining(QStringLiteral("\"A\",1")).window(), static_cast<QWidget*>(leaveFirstPass().window())}) {
+    for (const QWidget* window : {startTraining(QStringLiteral("\"A\",1"), QStringLiteral("0,0,60")).window(),
+                                  static_cast<QWidget*>(leaveFirstPass().window())}) {
         QVERIFY(window);
         for (const QWidget* control : window->findChildren<QWidget*>()) {
             QString caption;
