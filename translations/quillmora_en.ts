@@ -1065,7 +1065,7 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>履歴を読めません</source>
-        <translation>Cannot read the history</translation>
+        <translation>History unreadable</translation>
     </message>
     <message>
         <source>%1分</source>
