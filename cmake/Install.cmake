@@ -3,7 +3,7 @@
 #
 #   <prefix>/bin/quillmora                   the program; works in the folder it is started in
 #   <prefix>/bin/quillmora-launcher          starts it in the user's data folder (menu entry)
-#   <prefix>/share/quillmora/KvHelp.chm      the help file
+#   <prefix>/share/quillmora/KvHelp.chm      the help file, KvHelp_en.chm in English
 #   <prefix>/share/applications/<id>.desktop
 #   <prefix>/share/icons/hicolor/<n>x<n>/apps/quillmora.png
 #   <prefix>/share/metainfo/<id>.metainfo.xml
@@ -25,7 +25,8 @@ string(REPLACE "\"" "\\\"" _datadir "${_datadir}")
 target_compile_definitions(quillmora_ui PRIVATE "QUILLMORA_DATADIR=\"${_datadir}\"")
 
 install(TARGETS quillmora RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
-install(FILES "${CMAKE_BINARY_DIR}/KvHelp.chm" DESTINATION "${QUILLMORA_INSTALL_DATADIR}")
+install(FILES "${CMAKE_BINARY_DIR}/KvHelp.chm" "${CMAKE_BINARY_DIR}/KvHelp_en.chm"
+        DESTINATION "${QUILLMORA_INSTALL_DATADIR}")
 install(CODE "set(_quillmora_built_for [==[${CMAKE_INSTALL_PREFIX}]==])")
 install(CODE [[
 if(NOT CMAKE_INSTALL_PREFIX STREQUAL _quillmora_built_for)

@@ -2,7 +2,8 @@
 # Lays out the help sources in STAGE_DIR for chmcmd: pages, style sheet and pictures copied
 # as they are, project, contents and index files converted from UTF-8 to CP932.
 # Called with -DSOURCE_DIR= -DSTAGE_DIR= -DPROJECT_FILES=a|b -DCONTENT_FILES=c|d [-DICONV=path]
-# [-DGENERATED_DIR= -DGENERATED_FILES=e|f] (files made at build time, copied from GENERATED_DIR).
+# [-DGENERATED_DIR= -DGENERATED_FILES=e|f] (files made at build time, copied from GENERATED_DIR)
+# [-DSHARED_DIR= -DSHARED_FILES=g|h] (files every language's help takes, copied from SHARED_DIR).
 
 foreach(_var SOURCE_DIR STAGE_DIR PROJECT_FILES CONTENT_FILES)
     if(NOT DEFINED ${_var})
@@ -25,6 +26,13 @@ foreach(_f IN LISTS _content_files)
     file(MAKE_DIRECTORY "${_dir}")
     file(COPY_FILE "${SOURCE_DIR}/${_f}" "${STAGE_DIR}/${_f}")
 endforeach()
+
+if(DEFINED SHARED_FILES AND NOT SHARED_FILES STREQUAL "")
+    string(REPLACE "|" ";" _shared_files "${SHARED_FILES}")
+    foreach(_f IN LISTS _shared_files)
+        file(COPY_FILE "${SHARED_DIR}/${_f}" "${STAGE_DIR}/${_f}")
+    endforeach()
+endif()
 
 if(DEFINED GENERATED_FILES AND NOT GENERATED_FILES STREQUAL "")
     string(REPLACE "|" ";" _generated_files "${GENERATED_FILES}")

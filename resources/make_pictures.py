@@ -577,9 +577,11 @@ def write_desktop_icons():
 
 FONT_LATIN = '/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf'
 FONT_JAPANESE = '/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf'
+FONT_LATIN_REGULAR = '/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf'
 
 
-def title_picture():
+def title_picture(subtitle='トレーニング支援', subtitle_font=(FONT_JAPANESE, 14)):
+    """The banner with the program's name over a subtitle in the language of the windows."""
     W, H, S = 211, 66, 4          # drawn four times larger, then reduced
     big = Image.new('RGB', (W * S, H * S))
     d = ImageDraw.Draw(big)
@@ -639,8 +641,8 @@ def title_picture():
     name_bottom = ty + y1
     d.line([(left + 4, name_bottom + 5), (right - 4, name_bottom + 5)], fill=(0x9C, 0xB8, 0xDC))
 
-    sub = ImageFont.truetype(FONT_JAPANESE, 14)
-    text = 'トレーニング支援'
+    sub = ImageFont.truetype(*subtitle_font)
+    text = subtitle
     x0, y0, x1, y1 = d.textbbox((0, 0), text, font=sub)
     d.text((left + (right - left - (x1 - x0)) // 2 - x0, name_bottom + 10 - y0), text,
            font=sub, fill=(0x34, 0x50, 0x70))
@@ -662,6 +664,7 @@ def main():
         write_ico(name, [draw(32), draw(16)])
     write_bmp('cut.bmp', leave_bitmap())
     write_gif('title.gif', title_picture())
+    write_gif('title_en.gif', title_picture('Training companion', (FONT_LATIN_REGULAR, 12)))
     write_desktop_icons()
 
 

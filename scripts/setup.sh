@@ -10,7 +10,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build ccache g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-wayland libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-l10n-tools qt6-tools-dev qt6-wayland libgl-dev
     libchm-dev fp-utils-3.2.2
     fonts-ipafont-gothic
     xvfb xauth openbox x11-utils xdotool libxcb1-dev dbus at-spi2-core python3-pyatspi

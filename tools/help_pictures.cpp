@@ -44,10 +44,14 @@ struct SampleItem {
     int16_t count;
 };
 
-// The items the pictures show, as a new user might register them.
+// The items the pictures show, as a new user might register them, in the language of the windows.
 const SampleItem kSampleItems[] = {
     {u"腕立て伏せ", 20}, {u"腹筋", 30}, {u"スクワット", 25}, {u"背筋", 20}, {u"首のストレッチ", 10},
 };
+const SampleItem kEnglishSampleItems[] = {
+    {u"Push-ups", 20}, {u"Sit-ups", 30}, {u"Squats", 25}, {u"Back raises", 20}, {u"Neck stretch", 10},
+};
+static_assert(std::size(kSampleItems) == std::size(kEnglishSampleItems));
 
 // The system's clock with a time of day of our choosing, for the dates of the sample records.
 class SampleClock final : public Clock {
@@ -68,7 +72,8 @@ void writeSampleData(SampleClock& clock)
 {
     gKoumoku.assign(1, QString());
     gShijiSu.assign(1, 0);
-    for (const SampleItem& item : kSampleItems) {
+    const bool english = platform::interfaceLanguage() == QStringLiteral("en");
+    for (const SampleItem& item : english ? kEnglishSampleItems : kSampleItems) {
         gKoumoku.push_back(QString::fromUtf16(item.name));
         gShijiSu.push_back(item.count);
     }

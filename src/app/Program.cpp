@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+#include <QCoreApplication>
 
 namespace Program {
 namespace {
@@ -33,9 +34,10 @@ const QString kTitle = QStringLiteral("Quillmora");
 // changes.
 void tellFilesInUse(const platform::SingleInstance& instance)
 {
-    platform::MsgBox(QStringLiteral("ファイル「%1」は、ほかの Quillmora が使っています（このフォルダーか、"
-                                    "リンクで同じファイルを使っている別のフォルダーで動いています）。\n"
-                                    "その Quillmora を終了してから、もう一度起動してください。")
+    platform::MsgBox(QCoreApplication::translate("Program",
+                                                 "ファイル「%1」は、ほかの Quillmora が使っています（このフォルダーか、"
+                                                 "リンクで同じファイルを使っている別のフォルダーで動いています）。\n"
+                                                 "その Quillmora を終了してから、もう一度起動してください。")
                          .arg(QDir::toNativeSeparators(instance.blockedFile())),
                      platform::vbExclamation, kTitle);
 }
@@ -55,26 +57,30 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
             tellFilesInUse(instance);
             return false;
         }
-        platform::MsgBox(
-            QStringLiteral("このフォルダーでは Quillmora が既に動いていますが、応答がありません。\n"
-                           "動いている Quillmora（プロセス番号 %1）を終了してから、もう一度起動してください。")
-                .arg(holder.pid),
-            platform::vbExclamation, kTitle);
+        platform::MsgBox(QCoreApplication::translate(
+                             "Program",
+                             "このフォルダーでは Quillmora が既に動いていますが、応答がありません。\n"
+                             "動いている Quillmora（プロセス番号 %1）を終了してから、もう一度起動してください。")
+                             .arg(holder.pid),
+                         platform::vbExclamation, kTitle);
         return false;
     }
     const QString holderText =
         holder.known && !holder.host.isEmpty()
-            ? QStringLiteral(
+            ? QCoreApplication::translate(
+                  "Program",
                   "このフォルダーは、コンピューター「%1」の Quillmora が使っていることになっていますが、"
                   "応答がありません。")
                   .arg(holder.host)
-            : QStringLiteral("このフォルダーは、ほかの Quillmora が使っていることになっていますが、応答がありません。");
+            : QCoreApplication::translate(
+                  "Program", "このフォルダーは、ほかの Quillmora が使っていることになっていますが、応答がありません。");
     const QString question =
-        holderText + QStringLiteral(
-                         "\nロックファイル: %1\n\n"
-                         "ほかのコンピューターで Quillmora が動いていないことを確かめてから OK を押すと、"
-                         "このロックを引き継いで起動します。キャンセルを押すと終了します。")
-                         .arg(QDir::toNativeSeparators(instance.lockFilePath()));
+        holderText +
+        QCoreApplication::translate("Program",
+                                    "\nロックファイル: %1\n\n"
+                                    "ほかのコンピューターで Quillmora が動いていないことを確かめてから OK を押すと、"
+                                    "このロックを引き継いで起動します。キャンセルを押すと終了します。")
+            .arg(QDir::toNativeSeparators(instance.lockFilePath()));
     // Taking the lock of a copy that still runs would let two copies undo each other's changes: Enter cancels.
     if (platform::MsgBox(question, platform::vbOKCancel | platform::vbExclamation | platform::vbDefaultButton2,
                          kTitle) != platform::vbOK)
@@ -85,8 +91,9 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
         tellFilesInUse(instance);
         return false;
     }
-    platform::MsgBox(QStringLiteral("ロックファイル「%1」を引き継げませんでした。\n"
-                                    "Quillmora がまだ使っているか、ファイルを削除できません。")
+    platform::MsgBox(QCoreApplication::translate("Program",
+                                                 "ロックファイル「%1」を引き継げませんでした。\n"
+                                                 "Quillmora がまだ使っているか、ファイルを削除できません。")
                          .arg(QDir::toNativeSeparators(instance.lockFilePath())),
                      platform::vbExclamation, kTitle);
     return false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChartView.h"
 
+#include "ProgressFigures.h"
 #include "platform/AppSetup.h"
 
 #include <QAccessibleWidget>
@@ -9,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -19,8 +21,6 @@ namespace {
 const QColor kGridColour(0xdd, 0xdd, 0xdd);
 const QColor kAxisColour(0x60, 0x60, 0x60);
 const QColor kTextColour(0x20, 0x20, 0x20);
-
-const QChar kHeadingSpace(0x3000);  // ideographic space
 
 constexpr int kMargin = 8;
 constexpr int kTicks = 5;
@@ -49,8 +49,8 @@ QString dateLabel(const Bar& bar, bool weekly, bool withYear)
     if (!weekly)
         return QStringLiteral("%1/%2").arg(bar.first.month()).arg(bar.first.day());
     if (withYear || labelNamesAYear(bar, weekly))
-        return QStringLiteral("%1年%2月").arg(bar.last.year()).arg(bar.last.month());
-    return QStringLiteral("%1月").arg(bar.last.month());
+        return bar.last.toString(QCoreApplication::translate("Chart", "yyyy年M月", "date format of an axis label"));
+    return bar.last.toString(QCoreApplication::translate("Chart", "M月", "date format of an axis label"));
 }
 
 bool beginsLabelledStretch(const std::vector<Bar>& bars, size_t i, bool weekly)
@@ -105,7 +105,7 @@ double ChartView::Geometry::slot(size_t bars) const
 
 QString ChartView::Content::heading() const
 {
-    return name + kHeadingSpace + range + kHeadingSpace + span;
+    return name + figureSeparator() + range + figureSeparator() + span;
 }
 
 ChartView::ChartView(QWidget* parent) : QWidget(parent)
@@ -118,7 +118,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(platform::namedFont(9));
-    setAccessibleName(QStringLiteral("グラフ"));
+    setAccessibleName(QCoreApplication::translate("Chart", "グラフ"));
 }
 
 QSize ChartView::sizeHint() const
@@ -177,7 +177,7 @@ QStringList ChartView::layOutHeading(const Content& content, const QFontMetrics&
 {
     if (metrics.horizontalAdvance(content.heading()) <= width)
         return {content.heading()};
-    const QString when = content.range + kHeadingSpace + content.span;
+    const QString when = content.range + figureSeparator() + content.span;
     QStringList lines{metrics.elidedText(content.name, Qt::ElideMiddle, width)};
     if (metrics.horizontalAdvance(when) <= width)
         lines.append(when);
@@ -207,7 +207,7 @@ ChartView::Geometry ChartView::geometryFor(const Content& content, const QRect& 
         g.high = low < high ? high : low + 1;
     }
 
-    int labelWidth = metrics.horizontalAdvance(QStringLiteral("（回）"));
+    int labelWidth = metrics.horizontalAdvance(QCoreApplication::translate("Chart", "（回）"));
     for (double v = g.low; v <= g.high + g.step / 2 && g.step > 0; v += g.step) {
         labelWidth = std::max(labelWidth, metrics.horizontalAdvance(formatCount(v)));
         if (v + g.step == v)
@@ -246,7 +246,7 @@ void ChartView::draw(QPainter& painter, const QRect& area, bool withChoice) cons
         drawBars(painter, g, withChoice);
     } else {
         painter.setPen(kAxisColour);
-        painter.drawText(g.plot, Qt::AlignCenter, QStringLiteral("この期間の記録はありません"));
+        painter.drawText(g.plot, Qt::AlignCenter, QCoreApplication::translate("Chart", "この期間の記録はありません"));
     }
     drawReference(painter, g);
     drawDateLabels(painter, g);
@@ -272,7 +272,7 @@ void ChartView::drawGrid(QPainter& painter, const Geometry& g) const
     painter.setPen(kTextColour);
     painter.drawText(QRect(kMargin, g.plot.top() - metrics.height() / 2 - metrics.height() - 2,
                            g.plot.left() - kMargin - 6, metrics.height()),
-                     Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("（回）"));
+                     Qt::AlignRight | Qt::AlignVCenter, QCoreApplication::translate("Chart", "（回）"));
     for (int i = 0;; ++i) {
         const double value = g.low + i * g.step;
         if (value > g.high + g.step / 2 || i > 100)
@@ -352,9 +352,9 @@ void ChartView::drawReference(QPainter& painter, const Geometry& g) const
 // and what it stands for.
 void ChartView::drawReferenceLegend(QPainter& painter, const Geometry& g) const
 {
-    QString label = QStringLiteral("指示数 %1 回").arg(formatCount(mContent.reference));
+    QString label = QCoreApplication::translate("Chart", "指示数 %1 回").arg(formatCount(mContent.reference));
     if (mContent.weekly)
-        label += QStringLiteral(" × その週に記録した日数");
+        label += QCoreApplication::translate("Chart", " × その週に記録した日数");
     const QFontMetrics metrics(painter.font());
     const int width = metrics.horizontalAdvance(label);
     const int legendY = g.plot.top() - metrics.height() / 2 - metrics.height() / 2 - 2;

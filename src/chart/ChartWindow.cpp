@@ -24,14 +24,27 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 namespace chart {
 namespace {
 
-const QString kTitle = QStringLiteral("Quillmora - グラフ");
-const QString kAllItems = QStringLiteral("全項目");
-const QString kSaveImageText = QStringLiteral("画像として保存...");
-const QString kSaveImageTitle = QStringLiteral("画像として保存");
+QString chartTitle()
+{
+    return QCoreApplication::translate("Chart", "Quillmora - グラフ");
+}
+QString allItemsText()
+{
+    return QCoreApplication::translate("Chart", "全項目");
+}
+QString saveImageText()
+{
+    return QCoreApplication::translate("Chart", "画像として保存...");
+}
+QString saveImageTitle()
+{
+    return QCoreApplication::translate("Chart", "画像として保存");
+}
 
 QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent)
 {
@@ -40,14 +53,9 @@ QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent)
     return label;
 }
 
-QString quotedPath(const QString& path)
-{
-    return QStringLiteral("「%1」").arg(QDir::toNativeSeparators(path));
-}
-
 }  // namespace
 
-// The figures under the chart. Lines break only at the ideographic spaces between two figures, so that no
+// The figures under the chart. Lines break only at the separators between two figures, so that no
 // figure is split from its unit or its date.
 class FiguresLabel : public QLabel {
 public:
@@ -68,7 +76,7 @@ public:
     QSize minimumSizeHint() const override
     {
         int widest = 0;
-        for (const QString& figure : mFigures.split(kFigureBreak))
+        for (const QString& figure : mFigures.split(figureSeparator()))
             widest = std::max(widest, fontMetrics().horizontalAdvance(figure));
         const QMargins margins = contentsMargins();
         const int width = widest + margins.left() + margins.right();
@@ -83,12 +91,11 @@ protected:
     }
 
 private:
-    static constexpr QChar kFigureBreak = QChar(0x3000);
     QStringList linesFor(int width) const
     {
         QStringList lines;
-        for (const QString& figure : mFigures.split(kFigureBreak)) {
-            const QString joined = lines.isEmpty() ? figure : lines.last() + kFigureBreak + figure;
+        for (const QString& figure : mFigures.split(figureSeparator())) {
+            const QString joined = lines.isEmpty() ? figure : lines.last() + figureSeparator() + figure;
             if (!lines.isEmpty() && fontMetrics().horizontalAdvance(joined) <= width)
                 lines.last() = joined;
             else
@@ -130,7 +137,7 @@ private:
 ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmChart"));
-    setWindowTitle(kTitle);
+    setWindowTitle(chartTitle());
     setWindowIcon(QIcon(QStringLiteral(":/pictures/app.ico")));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(platform::namedFont(9));
@@ -154,11 +161,11 @@ void ChartWindow::createControls()
     mRangeChooser->setObjectName(QStringLiteral("cboRange"));
     mRangeChooser->addItems(rangeNames());
 
-    mSaveImage = new QPushButton(kSaveImageText, this);
+    mSaveImage = new QPushButton(saveImageText(), this);
     mSaveImage->setObjectName(QStringLiteral("cmdSaveImage"));
-    mExportCsv = new QPushButton(kExportCsvMenuText, this);
+    mExportCsv = new QPushButton(exportCsvMenuText(), this);
     mExportCsv->setObjectName(QStringLiteral("cmdExportCsv"));
-    mClose = new QPushButton(QStringLiteral("閉じる"), this);
+    mClose = new QPushButton(QCoreApplication::translate("Chart", "閉じる"), this);
     mClose->setObjectName(QStringLiteral("cmdClose"));
 
     mChart = new ChartView(this);
@@ -179,10 +186,10 @@ void ChartWindow::createControls()
     mFigures->setFocusPolicy(Qt::StrongFocus);  // a keyboard user can reach and copy the figures
 
     auto* choosers = new QHBoxLayout;
-    choosers->addWidget(caption(QStringLiteral("項目(&K):"), mItemChooser, this));
+    choosers->addWidget(caption(QCoreApplication::translate("Chart", "項目(&K):"), mItemChooser, this));
     choosers->addWidget(mItemChooser);
     choosers->addSpacing(12);
-    choosers->addWidget(caption(QStringLiteral("期間(&R):"), mRangeChooser, this));
+    choosers->addWidget(caption(QCoreApplication::translate("Chart", "期間(&R):"), mRangeChooser, this));
     choosers->addWidget(mRangeChooser);
     choosers->addStretch(1);
 
@@ -218,15 +225,17 @@ void ChartWindow::createControls()
 
 void ChartWindow::nameControls()
 {
-    mItemChooser->setAccessibleName(QStringLiteral("グラフにする項目"));
-    mRangeChooser->setAccessibleName(QStringLiteral("期間"));
-    mChosenBar->setAccessibleDescription(QStringLiteral("選んだ棒の日付と回数"));
+    mItemChooser->setAccessibleName(QCoreApplication::translate("Chart", "グラフにする項目"));
+    mRangeChooser->setAccessibleName(QCoreApplication::translate("Chart", "期間"));
+    mChosenBar->setAccessibleDescription(QCoreApplication::translate("Chart", "選んだ棒の日付と回数"));
     // The figures are the label's text, and so its accessible name, which a screen reader reads.
-    mFigures->setAccessibleDescription(QStringLiteral("グラフの数値"));
-    mStatus->setAccessibleDescription(QStringLiteral("状態"));
-    mSaveImage->setAccessibleDescription(QStringLiteral("グラフを PNG 形式の画像ファイルに保存します"));
-    mExportCsv->setAccessibleDescription(QStringLiteral("この項目の履歴を CSV ファイルに書き出します"));
-    mClose->setAccessibleDescription(QStringLiteral("グラフのウィンドウを閉じます"));
+    mFigures->setAccessibleDescription(QCoreApplication::translate("Chart", "グラフの数値"));
+    mStatus->setAccessibleDescription(QCoreApplication::translate("Chart", "状態"));
+    mSaveImage->setAccessibleDescription(
+        QCoreApplication::translate("Chart", "グラフを PNG 形式の画像ファイルに保存します"));
+    mExportCsv->setAccessibleDescription(
+        QCoreApplication::translate("Chart", "この項目の履歴を CSV ファイルに書き出します"));
+    mClose->setAccessibleDescription(QCoreApplication::translate("Chart", "グラフのウィンドウを閉じます"));
 }
 
 void ChartWindow::connectHandlers()
@@ -249,7 +258,7 @@ int ChartWindow::item() const
 
 void ChartWindow::fillItemChooser()
 {
-    QStringList names{kAllItems};
+    QStringList names{allItemsText()};
     for (int k = 1; k <= QmrM::gKoumokuSu; ++k)
         names.append(QmrM::gKoumoku[k]);
     QStringList shown;
@@ -298,8 +307,9 @@ void ChartWindow::readChosenItem()
     }
     showChosenRange();
     if (!failures.isEmpty()) {
-        platform::MsgBox(failures.join(QStringLiteral("\n")) + QStringLiteral("\nこの履歴はグラフに入っていません。"),
-                         platform::vbExclamation, kTitle);
+        platform::MsgBox(failures.join(QStringLiteral("\n")) +
+                             QCoreApplication::translate("Chart", "\nこの履歴はグラフに入っていません。"),
+                         platform::vbExclamation, chartTitle());
     }
 }
 
@@ -310,8 +320,9 @@ void ChartWindow::showChosenRange()
     const Period period = periodFor(range, day, mHistory);
     ChartView::Content content;
     content.name = chosenItemName();
-    content.range = mRangeChooser->currentText() +
-                    (period.weekly ? QStringLiteral("（1 週ごと）") : QStringLiteral("（1 日ごと）"));
+    content.range =
+        mRangeChooser->currentText() + (period.weekly ? QCoreApplication::translate("Chart", "（1 週ごと）")
+                                                      : QCoreApplication::translate("Chart", "（1 日ごと）"));
     content.span = periodText(period);
     content.bars = barsFor(mHistory, period);
     content.weekly = period.weekly;
@@ -320,9 +331,9 @@ void ChartWindow::showChosenRange()
     mFigures->setFigures(figuresText(figures));
     QString described = content.heading();
     if (mInstructed > 0) {
-        described += QStringLiteral("、指示数 %1 回").arg(formatCount(mInstructed));
+        described += QCoreApplication::translate("Chart", "、指示数 %1 回").arg(formatCount(mInstructed));
         if (period.weekly)
-            described += QStringLiteral("（週の印は指示数 × その週に記録した日数）");
+            described += QCoreApplication::translate("Chart", "（週の印は指示数 × その週に記録した日数）");
     }
     mChart->setAccessibleDescription(accessibleSummary(described, figures, content.bars, content.weekly));
     mChart->setContent(std::move(content));
@@ -332,14 +343,15 @@ void ChartWindow::showChosenBar(int index)
 {
     const ChartView::Content& content = mChart->content();
     if (index < 0) {
-        mChosenBar->setText(QStringLiteral("棒をクリックするか、グラフで ← → キーを押すと、その日の回数が出ます。"));
-        mChart->setAccessibleName(QStringLiteral("グラフ"));
+        mChosenBar->setText(QCoreApplication::translate(
+            "Chart", "棒をクリックするか、グラフで ← → キーを押すと、その日の回数が出ます。"));
+        mChart->setAccessibleName(QCoreApplication::translate("Chart", "グラフ"));
         return;
     }
     const QString text = barText(content.bars[static_cast<size_t>(index)], content.weekly);
     mChosenBar->setText(text);
     // A screen reader says the focused chart's new name: the bar just chosen.
-    mChart->setAccessibleName(QStringLiteral("グラフ ") + text);
+    mChart->setAccessibleName(QCoreApplication::translate("Chart", "グラフ %1").arg(text));
 }
 
 QImage ChartWindow::picture() const
@@ -359,19 +371,22 @@ QImage ChartWindow::picture() const
 void ChartWindow::saveImage()
 {
     mStatus->setMessage(QString());
-    const QString path = chooseExportFile(this, SaveRequest{kSaveImageTitle, chosenItemName() + QStringLiteral(".png"),
-                                                            QStringLiteral("PNG 画像 (*.png)"), QStringLiteral("png")});
+    const QString path = chooseExportFile(
+        this, SaveRequest{saveImageTitle(), chosenItemName() + QStringLiteral(".png"),
+                          QCoreApplication::translate("Chart", "PNG 画像 (*.png)"), QStringLiteral("png")});
     if (path.isEmpty())
         return;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!picture().save(&buffer, "PNG")) {
-        platform::MsgBox(QStringLiteral("グラフを画像にできませんでした。"), platform::vbExclamation, kSaveImageTitle);
+        platform::MsgBox(QCoreApplication::translate("Chart", "グラフを画像にできませんでした。"),
+                         platform::vbExclamation, saveImageTitle());
         return;
     }
-    if (writeWholeFile(path, bytes, kSaveImageTitle))
-        mStatus->setMessage(quotedPath(path) + QStringLiteral("に画像を保存しました。"));
+    if (writeWholeFile(path, bytes, saveImageTitle()))
+        mStatus->setMessage(
+            QCoreApplication::translate("Chart", "「%1」に画像を保存しました。").arg(QDir::toNativeSeparators(path)));
 }
 
 void ChartWindow::exportChosenItem()
@@ -380,7 +395,8 @@ void ChartWindow::exportChosenItem()
     const QPointer<ChartWindow> self(this);  // the export handles events while it writes
     const QString path = exportCsv(this, item());
     if (self && !path.isEmpty())
-        mStatus->setMessage(quotedPath(path) + QStringLiteral("に書き出しました。"));
+        mStatus->setMessage(
+            QCoreApplication::translate("Chart", "「%1」に書き出しました。").arg(QDir::toNativeSeparators(path)));
 }
 
 }  // namespace chart

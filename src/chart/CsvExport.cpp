@@ -8,6 +8,7 @@
 #include "shared/TextEncoding.h"
 
 #include <QFileInfo>
+#include <QCoreApplication>
 
 #include <cstring>
 #include <optional>
@@ -340,7 +341,7 @@ bool writeCsv(const std::vector<CsvItem>& items, const std::function<void(QByteA
     if (progress)
         progress->inAll = 3 * historyFilesSize(items);
     CsvOutput out(write);
-    out << "\xEF\xBB\xBF" << QStringLiteral("項目,日付,時刻,回数\r\n").toUtf8();
+    out << "\xEF\xBB\xBF" << QCoreApplication::translate("Chart", "項目,日付,時刻,回数\r\n").toUtf8();
     for (const CsvItem& item : items) {
         QmrM::HistoryBytes history = QmrM::readHistoryBytes(item.name, nullptr, progress);
         if (progress && progress->cancelled)

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QShortcut>
+#include <QCoreApplication>
 
 namespace chart {
 namespace {
@@ -35,12 +36,12 @@ public:
         : QObject(control), mControl(control), mItem(std::move(item)), mMenu(new QMenu(control))
     {
         mMenu->setObjectName(QStringLiteral("mnuProgress"));
-        QAction* show = mMenu->addAction(kShowChartMenuText);
+        QAction* show = mMenu->addAction(showChartMenuText());
         show->setObjectName(QStringLiteral("mnuShowChart"));
         // Shown beside the entry; the window's own shortcut does the work, this one only while the menu is open.
         show->setShortcut(QKeySequence(kChartShortcut));
         show->setShortcutContext(Qt::WidgetShortcut);
-        QAction* csv = mMenu->addAction(kExportCsvMenuText);
+        QAction* csv = mMenu->addAction(exportCsvMenuText());
         csv->setObjectName(QStringLiteral("mnuExportCsv"));
         connect(show, &QAction::triggered, this, platform::guardedSlot([this] { showChart(mControl, mFor); }));
         connect(csv, &QAction::triggered, this, platform::guardedSlot([this] { exportFromMenu(); }));
@@ -75,8 +76,9 @@ private:
     {
         const QString path = exportCsv(mControl, mFor);
         if (!path.isEmpty()) {
-            platform::MsgBox(QStringLiteral("「%1」に書き出しました。").arg(QDir::toNativeSeparators(path)),
-                             platform::vbInformation, kExportCsvTitle);
+            platform::MsgBox(
+                QCoreApplication::translate("Chart", "「%1」に書き出しました。").arg(QDir::toNativeSeparators(path)),
+                platform::vbInformation, exportCsvTitle());
         }
     }
 

@@ -5,6 +5,7 @@
 
 #include <QKeySequence>
 #include <QString>
+#include <QCoreApplication>
 #include <functional>
 
 class QWidget;
@@ -14,7 +15,10 @@ class QWidget;
 // Call the entry points from a handler that already runs inside platform::runGuarded.
 namespace chart {
 
-inline const QString kShowChartMenuText = QStringLiteral("グラフを表示");
+inline QString showChartMenuText()
+{
+    return QCoreApplication::translate("Chart", "グラフを表示");
+}
 inline constexpr QKeyCombination kChartShortcut = Qt::CTRL | Qt::Key_G;
 
 // Opens the chart window on item `item` (1-based among QmrM::gKoumoku, 0 for 全項目), or brings the open

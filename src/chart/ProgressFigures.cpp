@@ -6,6 +6,7 @@
 #include "shared/Numbers.h"
 
 #include <QLocale>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -19,7 +20,6 @@ constexpr int kDailyDaysAtMost = 84;  // 12 weeks: longer periods are shown by w
 constexpr int kWeeksInAYear = 52;
 constexpr int kLastDaysDescribed = 7;
 constexpr int kLastWeeksDescribed = 4;
-const QChar kFigureSeparator(0x3000);  // ideographic space
 
 QDate mondayOf(const QDate& date)
 {
@@ -28,18 +28,31 @@ QDate mondayOf(const QDate& date)
 
 QString weekdayName(const QDate& date)
 {
-    static const char16_t names[] = u"月火水木金土日";
-    return QString(QChar(names[date.dayOfWeek() - 1]));
+    static const char* const names[] = {
+        QT_TRANSLATE_NOOP("Chart", "月"), QT_TRANSLATE_NOOP("Chart", "火"), QT_TRANSLATE_NOOP("Chart", "水"),
+        QT_TRANSLATE_NOOP("Chart", "木"), QT_TRANSLATE_NOOP("Chart", "金"), QT_TRANSLATE_NOOP("Chart", "土"),
+        QT_TRANSLATE_NOOP("Chart", "日"),
+    };
+    return QCoreApplication::translate("Chart", names[date.dayOfWeek() - 1]);
+}
+
+// Between the first and the last day of a span.
+QString rangeSeparator()
+{
+    return QCoreApplication::translate("Chart", "〜");
 }
 
 QString formatDate(const QDate& date)
 {
-    return QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
+    return QCoreApplication::translate("Chart", "%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
 }
 
 QString formatMonthDay(const QDate& date)
 {
-    return QStringLiteral("%1月%2日（%3）").arg(date.month()).arg(date.day()).arg(weekdayName(date));
+    return QCoreApplication::translate("Chart", "%1月%2日（%3）")
+        .arg(date.month())
+        .arg(date.day())
+        .arg(weekdayName(date));
 }
 
 // Rounds to at most `decimals` places and drops the zeros a whole number does not need.
@@ -149,8 +162,8 @@ DailyHistory combine(const std::vector<DailyHistory>& histories)
 
 QStringList rangeNames()
 {
-    return {QStringLiteral("直近 4 週間"), QStringLiteral("直近 12 週間"), QStringLiteral("直近 1 年"),
-            QStringLiteral("すべて")};
+    return {QCoreApplication::translate("Chart", "直近 4 週間"), QCoreApplication::translate("Chart", "直近 12 週間"),
+            QCoreApplication::translate("Chart", "直近 1 年"), QCoreApplication::translate("Chart", "すべて")};
 }
 
 Period periodFor(Range range, const QDate& today, const DailyHistory& history)
@@ -230,44 +243,53 @@ QString formatCount(double count)
 
 QString formatDay(const QDate& date)
 {
-    return QStringLiteral("%1年%2").arg(date.year()).arg(formatMonthDay(date));
+    return QCoreApplication::translate("Chart", "%1年%2").arg(date.year()).arg(formatMonthDay(date));
 }
 
 QString periodText(const Period& period)
 {
-    return formatDate(period.first) + u'〜' + formatDate(period.last);
+    return formatDate(period.first) + rangeSeparator() + formatDate(period.last);
 }
 
 QStringList figureTexts(const Figures& figures)
 {
-    QString total = QStringLiteral("合計 %1 回").arg(formatCount(figures.total));
+    QString total = QCoreApplication::translate("Chart", "合計 %1 回").arg(formatCount(figures.total));
     if (figures.undatedRecords > 0)
-        total += QStringLiteral("（日付の読めない記録 %1 件を含む）").arg(figures.undatedRecords);
+        total += QCoreApplication::translate("Chart", "（日付の読めない記録 %1 件を含む）").arg(figures.undatedRecords);
     const bool any = figures.recordedDays > 0;
     return {
         total,
-        QStringLiteral("記録した日数 %1 日").arg(figures.recordedDays),
-        any ? QStringLiteral("1 日平均 %1 回").arg(formatNumber(figures.dailyAverage, 1))
-            : QStringLiteral("1 日平均 ―"),
-        any ? QStringLiteral("最高 %1 回（%2）").arg(formatCount(figures.best), formatDate(figures.bestDate))
-            : QStringLiteral("最高 ―"),
-        QStringLiteral("連続記録 現在 %1 日・この期間の最長 %2 日").arg(figures.currentRun).arg(figures.longestRun),
+        QCoreApplication::translate("Chart", "記録した日数 %1 日").arg(figures.recordedDays),
+        any ? QCoreApplication::translate("Chart", "1 日平均 %1 回").arg(formatNumber(figures.dailyAverage, 1))
+            : QCoreApplication::translate("Chart", "1 日平均 ―"),
+        any ? QCoreApplication::translate("Chart", "最高 %1 回（%2）")
+                  .arg(formatCount(figures.best), formatDate(figures.bestDate))
+            : QCoreApplication::translate("Chart", "最高 ―"),
+        QCoreApplication::translate("Chart", "連続記録 現在 %1 日・この期間の最長 %2 日")
+            .arg(figures.currentRun)
+            .arg(figures.longestRun),
     };
+}
+
+QString figureSeparator()
+{
+    return QCoreApplication::translate("Chart", "　");
 }
 
 QString figuresText(const Figures& figures)
 {
-    return figureTexts(figures).join(kFigureSeparator);
+    return figureTexts(figures).join(figureSeparator());
 }
 
 QString barText(const Bar& bar, bool weekly)
 {
     QString when = formatDay(bar.first);
     if (weekly && bar.last != bar.first)
-        when += u'〜' + (bar.last.year() == bar.first.year() ? formatMonthDay(bar.last) : formatDay(bar.last));
-    const QString what =
-        bar.recorded ? QStringLiteral("%1 回").arg(formatCount(bar.count)) : QStringLiteral("記録なし");
-    return when + kFigureSeparator + what;
+        when +=
+            rangeSeparator() + (bar.last.year() == bar.first.year() ? formatMonthDay(bar.last) : formatDay(bar.last));
+    const QString what = bar.recorded ? QCoreApplication::translate("Chart", "%1 回").arg(formatCount(bar.count))
+                                      : QCoreApplication::translate("Chart", "記録なし");
+    return when + figureSeparator() + what;
 }
 
 QString accessibleSummary(const QString& heading, const Figures& figures, const std::vector<Bar>& bars, bool weekly)
@@ -276,10 +298,11 @@ QString accessibleSummary(const QString& heading, const Figures& figures, const 
     QStringList last;
     for (size_t i = bars.size() - described; i < bars.size(); ++i)
         last.append(barText(bars[i], weekly));
-    QString text = heading + QStringLiteral("。") + figuresText(figures) + QStringLiteral("。");
+    QString text = QCoreApplication::translate("Chart", "%1。%2。").arg(heading, figuresText(figures));
     if (!last.isEmpty()) {
-        text += (weekly ? QStringLiteral("最近 %1 週：") : QStringLiteral("最近 %1 日：")).arg(described) +
-                last.join(QStringLiteral("、")) + QStringLiteral("。");
+        const QString recent = weekly ? QCoreApplication::translate("Chart", "最近 %1 週：%2。")
+                                      : QCoreApplication::translate("Chart", "最近 %1 日：%2。");
+        text += recent.arg(described).arg(last.join(QCoreApplication::translate("Chart", "、")));
     }
     return text;
 }

@@ -75,6 +75,9 @@ QString formatCount(double count);
 QString formatDay(const QDate& date);
 // The days of a period: "2025年12月15日〜2026年12月7日".
 QString periodText(const Period& period);
+// Between the figures on one line, and between a bar's day and its count: an ideographic space in Japanese.
+QString figureSeparator();
+
 // The figures under the chart, one text each ("合計 50 回", ...), and on one line.
 QStringList figureTexts(const Figures& figures);
 QString figuresText(const Figures& figures);

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QStandardPaths>
+#include <QCoreApplication>
 
 #include <filesystem>
 
@@ -151,7 +152,8 @@ QStringList dataFileNames()
 
 bool askToReplace(const QString& path, const QString& title)
 {
-    const QString text = QStringLiteral("「%1」は既にあります。\n置き換えますか？").arg(QFileInfo(path).fileName());
+    const QString text = QCoreApplication::translate("Chart", "「%1」は既にあります。\n置き換えますか？")
+                             .arg(QFileInfo(path).fileName());
     return platform::MsgBox(text, platform::vbOKCancel | platform::vbExclamation, title) == platform::vbOK;
 }
 
@@ -180,19 +182,20 @@ std::unique_ptr<QmrM::FileReplacement> replacementFor(const QString& path)
     if (!refusedLink.isEmpty())
         throw QmrM::DataFileError(
             QmrM::DataFileError::Write, path,
-            QStringLiteral("「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません").arg(refusedLink));
+            QCoreApplication::translate("Chart", "「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません")
+                .arg(refusedLink));
     const QFileInfo info(target);
     // Renaming over a device such as /dev/full would replace the device itself.
     if (info.exists() && !info.isFile() && !info.isDir())
         throw QmrM::DataFileError(QmrM::DataFileError::Write, path,
-                                  QStringLiteral("書き出し先がふつうのファイルではありません"));
+                                  QCoreApplication::translate("Chart", "書き出し先がふつうのファイルではありません"));
     return std::make_unique<QmrM::FileReplacement>(target);
 }
 
 void tellNothingWritten(const QmrM::DataFileError& error, const QString& title)
 {
-    platform::MsgBox(error.description() + QStringLiteral("\n書き出しは行われませんでした。"), platform::vbExclamation,
-                     title);
+    platform::MsgBox(error.description() + QCoreApplication::translate("Chart", "\n書き出しは行われませんでした。"),
+                     platform::vbExclamation, title);
 }
 
 }  // namespace
@@ -206,10 +209,12 @@ QString chooseExportFile(QWidget* parent, const SaveRequest& request)
             return QString();
         folder = QFileInfo(path).absolutePath();
         if (const QString dataFile = dataFileAt(path); !dataFile.isEmpty()) {
-            platform::MsgBox(QStringLiteral("「%1」は Quillmora のデータファイルなので、書き出し先にできません。\n"
+            platform::MsgBox(
+                QCoreApplication::translate("Chart",
+                                            "「%1」は Quillmora のデータファイルなので、書き出し先にできません。\n"
                                             "別の名前か別のフォルダーを選んでください。")
-                                 .arg(dataFile),
-                             platform::vbExclamation, request.title);
+                    .arg(dataFile),
+                platform::vbExclamation, request.title);
             continue;
         }
         if (QFileInfo(physicalTarget(path)).isFile() && !askToReplace(path, request.title))
@@ -236,13 +241,14 @@ QString exportCsv(QWidget* caller, int item)
 {
     const QStringList names = historyNamesFor(item);
     if (names.isEmpty()) {
-        platform::MsgBox(QStringLiteral("書き出す項目がありません。"), platform::vbExclamation, kExportCsvTitle);
+        platform::MsgBox(QCoreApplication::translate("Chart", "書き出す項目がありません。"), platform::vbExclamation,
+                         exportCsvTitle());
         return QString();
     }
-    const QString stem = item == 0 ? QStringLiteral("全項目") : names.front();
-    const QString path =
-        chooseExportFile(caller, SaveRequest{kExportCsvTitle, stem + QStringLiteral(".csv"),
-                                             QStringLiteral("CSV ファイル (*.csv)"), QStringLiteral("csv")});
+    const QString stem = item == 0 ? QCoreApplication::translate("Chart", "全項目") : names.front();
+    const QString path = chooseExportFile(
+        caller, SaveRequest{exportCsvTitle(), stem + QStringLiteral(".csv"),
+                            QCoreApplication::translate("Chart", "CSV ファイル (*.csv)"), QStringLiteral("csv")});
     if (path.isEmpty())
         return QString();
     std::vector<CsvItem> items;
@@ -253,18 +259,19 @@ QString exportCsv(QWidget* caller, int item)
         const auto file = replacementFor(path);
         QmrM::Progress progress;
         bool written = false;
-        platform::runWithProgress(caller, {kExportCsvTitle, QStringLiteral("CSV ファイルに書き出しています…")},
-                                  progress, historyFilesSize(items) >= kLongExportFrom, [&] {
-                                      const auto write = [&file](QByteArrayView piece) { file->write(piece); };
-                                      if (writeCsv(items, write, &progress)) {
-                                          file->commit();
-                                          written = true;
-                                      }
-                                  });
+        platform::runWithProgress(
+            caller, {exportCsvTitle(), QCoreApplication::translate("Chart", "CSV ファイルに書き出しています…")},
+            progress, historyFilesSize(items) >= kLongExportFrom, [&] {
+                const auto write = [&file](QByteArrayView piece) { file->write(piece); };
+                if (writeCsv(items, write, &progress)) {
+                    file->commit();
+                    written = true;
+                }
+            });
         // Stopped by the user: the temporary file goes with the replacement, the old file stays.
         return written ? path : QString();
     } catch (const QmrM::DataFileError& error) {
-        tellNothingWritten(error, kExportCsvTitle);
+        tellNothingWritten(error, exportCsvTitle());
         return QString();
     }
 }

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QCoreApplication>
 
 class QWidget;
 
@@ -11,8 +12,14 @@ class QWidget;
 // whole file in place or nothing.
 namespace chart {
 
-inline const QString kExportCsvMenuText = QStringLiteral("CSV 形式で書き出す...");
-inline const QString kExportCsvTitle = QStringLiteral("CSV 形式で書き出す");
+inline QString exportCsvMenuText()
+{
+    return QCoreApplication::translate("Chart", "CSV 形式で書き出す...");
+}
+inline QString exportCsvTitle()
+{
+    return QCoreApplication::translate("Chart", "CSV 形式で書き出す");
+}
 
 struct SaveRequest {
     QString title;          // the dialog's title, also the title of the messages about the choice

@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QPointer>
 #include <QTextCursor>
+#include <QCoreApplication>
 
 namespace help {
 
@@ -20,7 +21,10 @@ namespace {
 const QString kOwnScheme = QStringLiteral("chm");
 const QColor kHighlightColour(255, 230, 90);
 // The title of the help's message boxes.
-const QString kBoxTitle = QStringLiteral("HTML ヘルプ");
+QString boxTitle()
+{
+    return QCoreApplication::translate("Help", "HTML ヘルプ");
+}
 
 }  // namespace
 
@@ -154,14 +158,14 @@ void HelpBrowser::openOutside(const QUrl& link)
     const QString scheme = link.scheme().toLower();
     const QString address = link.toDisplayString();
     if ((scheme != QLatin1String("http") && scheme != QLatin1String("https")) || link.host().isEmpty()) {
-        platform::MsgBox(QStringLiteral("このリンクはヘルプからは開けません。\n\n%1").arg(address),
-                         platform::vbExclamation, kBoxTitle);
+        platform::MsgBox(QCoreApplication::translate("Help", "このリンクはヘルプからは開けません。\n\n%1").arg(address),
+                         platform::vbExclamation, boxTitle());
         return;
     }
     const QPointer<HelpBrowser> self(this);
-    const int answer =
-        platform::MsgBox(QStringLiteral("次のページをブラウザーで開きます。よろしいですか？\n\n%1").arg(address),
-                         platform::vbOKCancel | platform::vbInformation, kBoxTitle);
+    const int answer = platform::MsgBox(
+        QCoreApplication::translate("Help", "次のページをブラウザーで開きます。よろしいですか？\n\n%1").arg(address),
+        platform::vbOKCancel | platform::vbInformation, boxTitle());
     // The help window may have been closed while the box was open.
     if (answer == platform::vbOK && self)
         QDesktopServices::openUrl(link);
@@ -170,14 +174,15 @@ void HelpBrowser::openOutside(const QUrl& link)
 QString HelpBrowser::pageNotShown(const QString& path) const
 {
     // A page that is there but cannot be read is damaged or longer than any help page should be.
-    const QString reason = mChm->contains(path) ? QStringLiteral("大きすぎるか壊れているため表示できません。")
-                                                : QStringLiteral("ヘルプファイルの中に見つかりません。");
-    return QStringLiteral(
-               "<html><head><title>ページを表示できません</title></head><body>"
-               "<h2>ページを表示できません</h2>"
-               "<p>ページ「%1」は%2</p>"
-               "<p><a href=\"chm:/\">ヘルプの最初のページへ戻る</a></p>"
-               "</body></html>")
+    const QString reason = mChm->contains(path)
+                               ? QCoreApplication::translate("Help", "大きすぎるか壊れているため表示できません。")
+                               : QCoreApplication::translate("Help", "ヘルプファイルの中に見つかりません。");
+    return QCoreApplication::translate("Help",
+                                       "<html><head><title>ページを表示できません</title></head><body>"
+                                       "<h2>ページを表示できません</h2>"
+                                       "<p>ページ「%1」は%2</p>"
+                                       "<p><a href=\"chm:/\">ヘルプの最初のページへ戻る</a></p>"
+                                       "</body></html>")
         .arg(path.toHtmlEscaped(), reason);
 }
 

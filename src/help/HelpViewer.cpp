@@ -17,13 +17,17 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 namespace help {
 
 namespace {
 
 // The title of a file that names none.
-const QString kUntitled = QStringLiteral("HTML ヘルプ");
+QString untitledText()
+{
+    return QCoreApplication::translate("Help", "HTML ヘルプ");
+}
 
 // The desktop's icon of that name (the freedesktop icon naming) where its theme has one, else our own.
 QIcon themed(const char* name, const QIcon& ownIcon)
@@ -36,8 +40,14 @@ QIcon themed(const char* name, const QString& ownPicture)
     return themed(name, QIcon(ownPicture));
 }
 
-const QString kHideText = QStringLiteral("非表示");
-const QString kShowText = QStringLiteral("表示");
+QString hideText()
+{
+    return QCoreApplication::translate("Help", "非表示");
+}
+QString showText()
+{
+    return QCoreApplication::translate("Help", "表示");
+}
 
 }  // namespace
 
@@ -49,11 +59,11 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     // Closing the help must never end the program, also when it is the only window shown
     // (the training waits minimised, or hidden, while the help is open).
     setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle(chm->title().isEmpty() ? kUntitled : chm->title());
+    setWindowTitle(chm->title().isEmpty() ? untitledText() : chm->title());
 
     mBrowser = new HelpBrowser(std::move(chm), this);
     mBrowser->setObjectName(QStringLiteral("helpPage"));
-    mBrowser->setAccessibleName(QStringLiteral("ヘルプのページ"));
+    mBrowser->setAccessibleName(QCoreApplication::translate("Help", "ヘルプのページ"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -83,7 +93,7 @@ void HelpViewer::buildToolBar(QLayout* layout)
 {
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("helpToolBar"));
-    bar->setAccessibleName(QStringLiteral("ツールバー"));
+    bar->setAccessibleName(QCoreApplication::translate("Help", "ツールバー"));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
     auto add = [&](const char* name, const QIcon& icon, const QString& text, const QKeySequence& key,
@@ -96,23 +106,27 @@ void HelpViewer::buildToolBar(QLayout* layout)
         bar->widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
         return action;
     };
-    mToggle = add("actionNavigation", themed("sidebar-show", QStringLiteral(":/pictures/pane.ico")), kHideText,
-                  QKeySequence(Qt::ALT | Qt::Key_T), QStringLiteral("目次・キーワード・検索の欄を隠します"));
+    mToggle = add("actionNavigation", themed("sidebar-show", QStringLiteral(":/pictures/pane.ico")), hideText(),
+                  QKeySequence(Qt::ALT | Qt::Key_T),
+                  QCoreApplication::translate("Help", "目次・キーワード・検索の欄を隠します"));
     bar->addSeparator();
     mBack = add("actionBack", themed("go-previous", style()->standardIcon(QStyle::SP_ArrowBack)),
-                QStringLiteral("戻る"), QKeySequence::Back, QStringLiteral("前に見たページへ戻ります"));
+                QCoreApplication::translate("Help", "戻る"), QKeySequence::Back,
+                QCoreApplication::translate("Help", "前に見たページへ戻ります"));
     mForward = add("actionForward", themed("go-next", style()->standardIcon(QStyle::SP_ArrowForward)),
-                   QStringLiteral("進む"), QKeySequence::Forward, QStringLiteral("戻る前のページへ進みます"));
-    QAction* home =
-        add("actionHome", themed("go-home", QStringLiteral(":/pictures/home.ico")), QStringLiteral("ホーム"),
-            QKeySequence(Qt::ALT | Qt::Key_Home), QStringLiteral("ヘルプの最初のページを表示します"));
+                   QCoreApplication::translate("Help", "進む"), QKeySequence::Forward,
+                   QCoreApplication::translate("Help", "戻る前のページへ進みます"));
+    QAction* home = add("actionHome", themed("go-home", QStringLiteral(":/pictures/home.ico")),
+                        QCoreApplication::translate("Help", "ホーム"), QKeySequence(Qt::ALT | Qt::Key_Home),
+                        QCoreApplication::translate("Help", "ヘルプの最初のページを表示します"));
     bar->addSeparator();
     QAction* print = add("actionPrint", themed("document-print", QStringLiteral(":/pictures/print.ico")),
-                         QStringLiteral("印刷"), QKeySequence::Print, QStringLiteral("表示しているページを印刷します"));
+                         QCoreApplication::translate("Help", "印刷"), QKeySequence::Print,
+                         QCoreApplication::translate("Help", "表示しているページを印刷します"));
     QAction* preview =
         add("actionPreview", themed("document-print-preview", style()->standardIcon(QStyle::SP_FileDialogContentsView)),
-            QStringLiteral("印刷プレビュー"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
-            QStringLiteral("表示しているページを印刷したときの様子を表示します"));
+            QCoreApplication::translate("Help", "印刷プレビュー"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+            QCoreApplication::translate("Help", "表示しているページを印刷したときの様子を表示します"));
     mBack->setEnabled(false);
     mForward->setEnabled(false);
 
@@ -135,22 +149,22 @@ void HelpViewer::buildNavigation()
     auto* tabs = new ReadableTabWidget(this);
     mTabs = tabs;
     mTabs->setObjectName(QStringLiteral("navigation"));
-    mTabs->setAccessibleName(QStringLiteral("目次・キーワード・検索"));
+    mTabs->setAccessibleName(QCoreApplication::translate("Help", "目次・キーワード・検索"));
     tabs->readableTabBar()->setObjectName(QStringLiteral("navigationTabs"));
-    tabs->readableTabBar()->setAccessibleName(QStringLiteral("目次・キーワード・検索の切り替え"));
+    tabs->readableTabBar()->setAccessibleName(QCoreApplication::translate("Help", "目次・キーワード・検索の切り替え"));
     mContents = new ContentsPane(mBrowser->chm(), mTabs);
     mIndex = new IndexPane(mBrowser->chm(), mTabs);
     mSearch = new SearchPane(mBrowser->chm(), mTabs);
     // Alt with the letter turns to the tab, as Japanese programs write it: "目次(&C)".
-    mTabs->addTab(mContents, QStringLiteral("目次(&C)"));
-    mTabs->addTab(mIndex, QStringLiteral("キーワード(&N)"));
-    mTabs->addTab(mSearch, QStringLiteral("検索(&S)"));
-    mTabs->setTabToolTip(0, QStringLiteral("ヘルプの目次 (Alt+C)"));
-    mTabs->setTabToolTip(1, QStringLiteral("キーワードから探します (Alt+N)"));
-    mTabs->setTabToolTip(2, QStringLiteral("ヘルプのすべてのページから語句を探します (Alt+S)"));
-    mContents->setAccessibleName(QStringLiteral("目次"));
-    mIndex->setAccessibleName(QStringLiteral("キーワード"));
-    mSearch->setAccessibleName(QStringLiteral("検索"));
+    mTabs->addTab(mContents, QCoreApplication::translate("Help", "目次(&C)"));
+    mTabs->addTab(mIndex, QCoreApplication::translate("Help", "キーワード(&N)"));
+    mTabs->addTab(mSearch, QCoreApplication::translate("Help", "検索(&S)"));
+    mTabs->setTabToolTip(0, QCoreApplication::translate("Help", "ヘルプの目次 (Alt+C)"));
+    mTabs->setTabToolTip(1, QCoreApplication::translate("Help", "キーワードから探します (Alt+N)"));
+    mTabs->setTabToolTip(2, QCoreApplication::translate("Help", "ヘルプのすべてのページから語句を探します (Alt+S)"));
+    mContents->setAccessibleName(QCoreApplication::translate("Help", "目次"));
+    mIndex->setAccessibleName(QCoreApplication::translate("Help", "キーワード"));
+    mSearch->setAccessibleName(QCoreApplication::translate("Help", "検索"));
 
     for (NavigationPane* p : {static_cast<NavigationPane*>(mContents), static_cast<NavigationPane*>(mIndex),
                               static_cast<NavigationPane*>(mSearch)})
@@ -181,10 +195,11 @@ void HelpViewer::turnToTab(int index)
 void HelpViewer::setNavigationShown(bool shown)
 {
     mTabs->setVisible(shown);
-    mToggle->setText(shown ? kHideText : kShowText);
-    mToggle->setToolTip(QStringLiteral("%1 (%2)").arg(shown ? QStringLiteral("目次・キーワード・検索の欄を隠します")
-                                                            : QStringLiteral("目次・キーワード・検索の欄を表示します"),
-                                                      mToggle->shortcut().toString(QKeySequence::NativeText)));
+    mToggle->setText(shown ? hideText() : showText());
+    mToggle->setToolTip(QStringLiteral("%1 (%2)").arg(
+        shown ? QCoreApplication::translate("Help", "目次・キーワード・検索の欄を隠します")
+              : QCoreApplication::translate("Help", "目次・キーワード・検索の欄を表示します"),
+        mToggle->shortcut().toString(QKeySequence::NativeText)));
     if (shown)
         turnToTab(mTabs->currentIndex());
     else

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HtmlHelp.h"
 
+#include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "shared/Seams.h"
@@ -29,8 +30,8 @@ bool isPathName(const QString& name)
 
 void detail::reportCannotOpen(const QString& name)
 {
-    platform::MsgBox(QStringLiteral("ヘルプファイル \"%1\" を開けません。").arg(name), platform::vbExclamation,
-                     QStringLiteral("HTML ヘルプ"));
+    platform::MsgBox(QCoreApplication::translate("Help", "ヘルプファイル \"%1\" を開けません。").arg(name),
+                     platform::vbExclamation, QCoreApplication::translate("Help", "HTML ヘルプ"));
 }
 
 QWidget* HtmlHelpA(QWidget* caller, const QString& file, HelpCommand command)
@@ -57,11 +58,20 @@ void endProgramClosingHelp(QWidget* caller, const QString& file)
     platform::endProgram(0);
 }
 
+QString programHelpFile()
+{
+    const QString language = platform::interfaceLanguage();
+    if (language == platform::kSourceLanguage)
+        return kProgramHelpFile;
+    const QString translated = QStringLiteral("KvHelp_%1.chm").arg(language);
+    return findHelpFile(translated).isEmpty() ? kProgramHelpFile : translated;
+}
+
 void offerHelpKey(QWidget* window, const QString& page)
 {
     auto* key = new QShortcut(QKeySequence::HelpContents, window);
     key->setContext(Qt::WindowShortcut);
-    const QString topic = kProgramHelpFile + QStringLiteral("::/") + page;
+    const QString topic = programHelpFile() + QStringLiteral("::/") + page;
     QObject::connect(key, &QShortcut::activated, window,
                      platform::guardedSlot([window, topic] { HtmlHelpA(window, topic, HelpCommand::DisplayTopic); }));
 }

@@ -12,8 +12,12 @@ class QWidget;
 // closes them; the rest is common.
 namespace help {
 
-// The program's own help file, passed by bare name.
+// The program's own help file, passed by bare name: in Japanese, the language its pages are written in.
 inline const QString kProgramHelpFile = QStringLiteral("KvHelp.chm");
+
+// The program's help file in the language of the windows ("KvHelp_en.chm" in English) where it is
+// installed, else kProgramHelpFile.
+QString programHelpFile();
 
 // Commands, with the values of the HTML help interface.
 enum class HelpCommand : int {

@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 namespace help {
 
@@ -96,8 +97,9 @@ ContentsPane::ContentsPane(const ChmFile& chm, QWidget* parent) : NavigationPane
 {
     mTree = new QTreeWidget(this);
     mTree->setObjectName(QStringLiteral("contentsTree"));
-    mTree->setAccessibleName(QStringLiteral("目次"));
-    mTree->setAccessibleDescription(QStringLiteral("ヘルプの内容の一覧です。項目を選ぶとそのページを表示します"));
+    mTree->setAccessibleName(QCoreApplication::translate("Help", "目次"));
+    mTree->setAccessibleDescription(
+        QCoreApplication::translate("Help", "ヘルプの内容の一覧です。項目を選ぶとそのページを表示します"));
     mTree->setHeaderHidden(true);
     mTree->setUniformRowHeights(true);
     mTree->setExpandsOnDoubleClick(false);  // a double click on a book opens and closes it below
@@ -131,7 +133,7 @@ void ContentsPane::fill()
 {
     const QList<SitemapEntry> entries = readSitemap(sitemapText(mChm.contentsFile()));
     if (entries.isEmpty()) {
-        auto* notice = new QTreeWidgetItem(mTree, {QStringLiteral("目次がありません")});
+        auto* notice = new QTreeWidgetItem(mTree, {QCoreApplication::translate("Help", "目次がありません")});
         makeNotice(notice);
         return;
     }
@@ -203,22 +205,23 @@ void ContentsPane::selectPage(const QString& path)
 
 IndexPane::IndexPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, parent)
 {
-    auto* prompt = new QLabel(QStringLiteral("キーワードを入力してください:"), this);
+    auto* prompt = new QLabel(QCoreApplication::translate("Help", "キーワードを入力してください:"), this);
     mField = new QLineEdit(this);
     mField->setObjectName(QStringLiteral("indexField"));
-    mField->setAccessibleName(QStringLiteral("キーワードの入力"));
-    mField->setAccessibleDescription(
-        QStringLiteral("入力するとその語で始まるキーワードを選びます。Enter でトピックを表示します"));
+    mField->setAccessibleName(QCoreApplication::translate("Help", "キーワードの入力"));
+    mField->setAccessibleDescription(QCoreApplication::translate(
+        "Help", "入力するとその語で始まるキーワードを選びます。Enter でトピックを表示します"));
     prompt->setBuddy(mField);
     mList = new QListWidget(this);
     mList->setObjectName(QStringLiteral("indexList"));
-    mList->setAccessibleName(QStringLiteral("キーワード一覧"));
+    mList->setAccessibleName(QCoreApplication::translate("Help", "キーワード一覧"));
     mList->setUniformItemSizes(true);
-    mTopicsLabel = new QLabel(QStringLiteral("このキーワードのトピック:"), this);
+    mTopicsLabel = new QLabel(QCoreApplication::translate("Help", "このキーワードのトピック:"), this);
     mTopics = new QListWidget(this);
     mTopics->setObjectName(QStringLiteral("indexTopics"));
-    mTopics->setAccessibleName(QStringLiteral("このキーワードのトピック"));
-    mTopics->setAccessibleDescription(QStringLiteral("表示するトピックを選んで Enter を押してください"));
+    mTopics->setAccessibleName(QCoreApplication::translate("Help", "このキーワードのトピック"));
+    mTopics->setAccessibleDescription(
+        QCoreApplication::translate("Help", "表示するトピックを選んで Enter を押してください"));
     mTopicsLabel->setBuddy(mTopics);
     hideTopics();
 
@@ -256,7 +259,7 @@ void IndexPane::fill()
         item->setData(Qt::AccessibleTextRole, keyword.name);
     }
     if (mKeywords.isEmpty()) {
-        makeNotice(new QListWidgetItem(QStringLiteral("キーワードがありません"), mList));
+        makeNotice(new QListWidgetItem(QCoreApplication::translate("Help", "キーワードがありません"), mList));
         return;
     }
     mList->setCurrentRow(0);
@@ -371,26 +374,28 @@ void IndexPane::hideTopics()
 
 SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, parent)
 {
-    auto* prompt = new QLabel(QStringLiteral("検索する語句を入力してください:"), this);
+    auto* prompt = new QLabel(QCoreApplication::translate("Help", "検索する語句を入力してください:"), this);
     mField = new QLineEdit(this);
     mField->setObjectName(QStringLiteral("searchField"));
-    mField->setAccessibleName(QStringLiteral("検索する語句"));
-    mField->setAccessibleDescription(QStringLiteral("Enter でヘルプのすべてのページから探します"));
+    mField->setAccessibleName(QCoreApplication::translate("Help", "検索する語句"));
+    mField->setAccessibleDescription(QCoreApplication::translate("Help", "Enter でヘルプのすべてのページから探します"));
     prompt->setBuddy(mField);
-    mStart = new QPushButton(QStringLiteral("検索開始"), this);
+    mStart = new QPushButton(QCoreApplication::translate("Help", "検索開始"), this);
     mStart->setObjectName(QStringLiteral("searchButton"));
-    mStart->setAccessibleDescription(QStringLiteral("入力した語句をヘルプのすべてのページから探します"));
+    mStart->setAccessibleDescription(
+        QCoreApplication::translate("Help", "入力した語句をヘルプのすべてのページから探します"));
     mStart->setAutoDefault(false);
     mStatus = new QLabel(this);
     mStatus->setObjectName(QStringLiteral("searchStatus"));
     mStatus->setWordWrap(true);
     mResults = new QTreeWidget(this);
     mResults->setObjectName(QStringLiteral("searchResults"));
-    mResults->setAccessibleName(QStringLiteral("検索結果"));
+    mResults->setAccessibleName(QCoreApplication::translate("Help", "検索結果"));
     mResults->setAccessibleDescription(
-        QStringLiteral("語句が見つかったページと見つかった数です。選ぶとそのページを表示します"));
+        QCoreApplication::translate("Help", "語句が見つかったページと見つかった数です。選ぶとそのページを表示します"));
     mResults->setColumnCount(2);
-    mResults->setHeaderLabels({QStringLiteral("タイトル"), QStringLiteral("件数")});
+    mResults->setHeaderLabels(
+        {QCoreApplication::translate("Help", "タイトル"), QCoreApplication::translate("Help", "件数")});
     mResults->setRootIsDecorated(false);
     mResults->setUniformRowHeights(true);
     mResults->header()->setStretchLastSection(false);
@@ -448,7 +453,7 @@ void SearchPane::search()
     // leaving rows of the previous search drawn. The whole list is marked for repainting now.
     mResults->viewport()->update();
     if (mWords.isEmpty()) {
-        mStatus->setText(QStringLiteral("検索する語句を入力してください。"));
+        mStatus->setText(QCoreApplication::translate("Help", "検索する語句を入力してください。"));
         return;
     }
     if (!mIndex)
@@ -458,13 +463,15 @@ void SearchPane::search()
         auto* item = new QTreeWidgetItem(mResults, {hit.title, QString::number(hit.count)});
         item->setData(0, kPathRole, hit.path);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setData(0, Qt::AccessibleTextRole, QStringLiteral("%1 %2 件").arg(hit.title).arg(hit.count));
+        item->setData(0, Qt::AccessibleTextRole,
+                      QCoreApplication::translate("Help", "%1 %2 件").arg(hit.title).arg(hit.count));
     }
     if (hits.isEmpty()) {
-        mStatus->setText(platform::withWordsKeptWhole(QStringLiteral("「%1」は見つかりませんでした。").arg(mWords)));
+        mStatus->setText(platform::withWordsKeptWhole(
+            QCoreApplication::translate("Help", "「%1」は見つかりませんでした。").arg(mWords)));
         return;
     }
-    mStatus->setText(QStringLiteral("%1 ページで見つかりました。").arg(hits.size()));
+    mStatus->setText(QCoreApplication::translate("Help", "%1 ページで見つかりました。").arg(hits.size()));
     mResults->setCurrentItem(mResults->topLevelItem(0));
     mResults->setFocus(Qt::OtherFocusReason);
 }

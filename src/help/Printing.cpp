@@ -8,6 +8,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTextDocument>
+#include <QCoreApplication>
 
 namespace help {
 
@@ -26,7 +27,7 @@ void printDocument(const QTextDocument& document, QWidget* parent)
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(document.metaInformation(QTextDocument::DocumentTitle));
     QPrintDialog dialog(&printer, parent);
-    dialog.setWindowTitle(QStringLiteral("印刷"));
+    dialog.setWindowTitle(QCoreApplication::translate("Help", "印刷"));
     // A help page has no selection worth printing alone; pages and copies are offered.
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     if (runModal(dialog) == QDialog::Accepted)
@@ -38,7 +39,7 @@ void previewDocument(const QTextDocument& document, QWidget* parent)
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(document.metaInformation(QTextDocument::DocumentTitle));
     QPrintPreviewDialog preview(&printer, parent);
-    preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    preview.setWindowTitle(QCoreApplication::translate("Help", "印刷プレビュー"));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      platform::guardedSlot([&document](QPrinter* target) { document.print(target); }));
     runModal(preview);

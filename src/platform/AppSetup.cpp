@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QFile>
 #include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -43,10 +44,48 @@ void installFontSubstitutes()
         QFont::insertSubstitutions(name, japaneseProportional);
 }
 
-void installJapaneseTranslations(QApplication& app)
+namespace {
+
+QString catalogueOf(const QString& language)
 {
+    return QStringLiteral(":/translations/quillmora_%1.qm").arg(language);
+}
+
+}  // namespace
+
+QString interfaceLanguage()
+{
+    // The message language as the C library takes it: LC_ALL, else LC_MESSAGES, else LANG ("en_US.UTF-8").
+    QByteArray locale;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        locale = qgetenv(name);
+        if (!locale.isEmpty())
+            break;
+    }
+    const QString language = QString::fromLatin1(locale.left(locale.indexOf('_'))).toLower();
+    const bool named = language.size() >= 2 && language.size() <= 3 &&
+                       std::all_of(language.begin(), language.end(), [](QChar c) { return c.isLower(); });
+    return named && QFile::exists(catalogueOf(language)) ? language : kSourceLanguage;
+}
+
+void useLanguageLocale(const QString& language)
+{
+    // What the program formats through the toolkit, and the pictures of its resources that have a
+    // version per language (the settings window's banner), follow the program's language on every system.
+    QLocale::setDefault(language == kSourceLanguage ? QLocale(QLocale::Japanese, QLocale::Japan) : QLocale(language));
+}
+
+void installTranslations(QApplication& app, const QString& language)
+{
+    useLanguageLocale(language);
     auto* translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    // The program's own texts are written in Japanese; in Japanese only the toolkit's standard buttons need
+    // a catalogue, Qt's. Qt's own texts are English already.
+    const bool loaded =
+        language == kSourceLanguage
+            ? translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+            : translator->load(catalogueOf(language));
+    if (loaded)
         QApplication::installTranslator(translator);
     else
         delete translator;
@@ -60,6 +99,7 @@ struct SavedVariable {
     QByteArray value;
 };
 SavedVariable gUsersLcAll;
+bool gLocaleReplaced = false;
 
 }  // namespace
 
@@ -70,8 +110,12 @@ int& withJapaneseToolkitLocale(int& argc)
     // Japanese one: a system that has that locale gives it to the C library too, one that lacks it keeps
     // the user's (a locale is taken whole or not at all).
     std::setlocale(LC_ALL, "");
+    // In another language the toolkit's dialogs follow the user's own locale.
+    if (interfaceLanguage() != kSourceLanguage)
+        return argc;
     gUsersLcAll = {qEnvironmentVariableIsSet("LC_ALL"), qgetenv("LC_ALL")};
     qputenv("LC_ALL", "ja_JP.UTF-8");
+    gLocaleReplaced = true;
 #endif
     return argc;
 }
@@ -79,13 +123,15 @@ int& withJapaneseToolkitLocale(int& argc)
 void giveBackLocaleEnvironment()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    if (gUsersLcAll.set)
-        qputenv("LC_ALL", gUsersLcAll.value);
-    else
-        qunsetenv("LC_ALL");
+    if (gLocaleReplaced) {
+        if (gUsersLcAll.set)
+            qputenv("LC_ALL", gUsersLcAll.value);
+        else
+            qunsetenv("LC_ALL");
+        gLocaleReplaced = false;
+    }
 #endif
-    // What the program itself formats through the toolkit follows the program's language on every system.
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    useLanguageLocale(interfaceLanguage());
 }
 
 namespace {
@@ -148,7 +194,7 @@ void setUpApplication(QApplication& app)
     QApplication::setStyle(new CompactIndicatorStyle(QApplication::style()->name()));
     registerResources();
     installFontSubstitutes();
-    installJapaneseTranslations(app);
+    installTranslations(app, interfaceLanguage());
     // The program decides itself when it ends: a training window closed during the start wait must not
     // end it, since the reminder is still to come.
     QApplication::setQuitOnLastWindowClosed(false);

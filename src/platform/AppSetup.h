@@ -2,11 +2,12 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
 
 #include <thread>
 
 class QApplication;
-class QString;
+
 class QWidget;
 
 namespace platform {
@@ -18,13 +19,23 @@ void registerResources();
 // font; fontconfig alone would pick a Latin one. Must run before any widget exists.
 void installFontSubstitutes();
 
-// Loads Qt's own Japanese translations, so standard buttons read "OK" and "キャンセル".
-void installJapaneseTranslations(QApplication& app);
+// The language of the windows, as a language code. Their texts are written in Japanese ("ja"), which is
+// also what every locale without a catalogue gets (C, POSIX, ja_*); a locale whose language has a
+// catalogue compiled into the program (translations/quillmora_<code>.ts; en_* for English) gets it.
+inline const QString kSourceLanguage = QStringLiteral("ja");
+QString interfaceLanguage();
+
+// Makes the language's locale the default one: numbers, dates and resource pictures follow it.
+void useLanguageLocale(const QString& language);
+
+// Installs the catalogues of the language (and makes its locale the default): in Japanese Qt's own, so
+// standard buttons read "OK" and "キャンセル"; in another the program's catalogue.
+void installTranslations(QApplication& app, const QString& language);
 
 // The toolkit's own dialogs write dates and sizes (the file dialog's list) in the system's locale, which
-// the toolkit reads from the environment once, while the application object is made. The program speaks
-// Japanese whatever the system's locale is: called as the application object is about to be made, this has
-// the toolkit read a Japanese one; giveBackLocaleEnvironment() restores the user's environment once it
+// the toolkit reads from the environment once, while the application object is made. In Japanese the program
+// speaks Japanese whatever the system's locale is (C.UTF-8 included): called as the application object is about to be
+// made, this has the toolkit read a Japanese one; giveBackLocaleEnvironment() restores the user's environment once it
 // exists, for the programs started from ours (a web browser for a help link). Returns argc, to be called
 // in the application's constructor.
 int& withJapaneseToolkitLocale(int& argc);

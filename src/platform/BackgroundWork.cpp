@@ -12,6 +12,7 @@
 #include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
+#include <QCoreApplication>
 
 #include <exception>
 #include <memory>
@@ -27,7 +28,8 @@ constexpr int kProgressRepaintMs = 100;
 class ProgressWindow : public QProgressDialog {
 public:
     ProgressWindow(QWidget* parent, const ProgressWindowText& text, QmrM::Progress& progress)
-        : QProgressDialog(text.text, QStringLiteral("キャンセル"), 0, 100, parent), mProgress(progress)
+        : QProgressDialog(text.text, QCoreApplication::translate("platform", "キャンセル"), 0, 100, parent),
+          mProgress(progress)
     {
         setObjectName(QStringLiteral("dlgProgress"));
         setWindowTitle(text.title);
@@ -53,7 +55,7 @@ private:
     void stopWork()
     {
         mProgress.cancelled = true;
-        setLabelText(QStringLiteral("取り消しています…"));
+        setLabelText(QCoreApplication::translate("platform", "取り消しています…"));
         if (auto* button = findChild<QPushButton*>())
             button->setEnabled(false);
     }

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QWidget>
+#include <QCoreApplication>
 
 namespace platform {
 namespace {
@@ -36,7 +37,8 @@ void reportFatal(const QString& description)
     if (QmrM::gProgramEnding)
         return;
     QmrM::gProgramEnding = true;  // nothing else runs while the message is up
-    MsgBox(description + QStringLiteral("\n\nプログラムを終了します。"), vbCritical, QStringLiteral("Quillmora"));
+    MsgBox(description + QCoreApplication::translate("platform", "\n\nプログラムを終了します。"), vbCritical,
+           QStringLiteral("Quillmora"));
     endProgram(1);
 }
 
@@ -55,7 +57,7 @@ bool Application::notify(QObject* receiver, QEvent* event)
     } catch (const QmrM::ProgramError& error) {
         reportFatal(error.description());
     } catch (...) {
-        reportFatal(QStringLiteral("予期しないエラーが発生しました。"));
+        reportFatal(QCoreApplication::translate("platform", "予期しないエラーが発生しました。"));
     }
     return false;
 }
@@ -71,12 +73,12 @@ void runGuarded(const std::function<void()>& handler)
     } catch (const QmrM::ProgramError& error) {
         reportFatal(error.description());
     } catch (const std::bad_alloc&) {
-        reportFatal(QStringLiteral("メモリーが足りません。"));
+        reportFatal(QCoreApplication::translate("platform", "メモリーが足りません。"));
     } catch (const std::exception& error) {
-        reportFatal(
-            QStringLiteral("予期しないエラーが発生しました。\n（%1）").arg(QString::fromLocal8Bit(error.what())));
+        reportFatal(QCoreApplication::translate("platform", "予期しないエラーが発生しました。\n（%1）")
+                        .arg(QString::fromLocal8Bit(error.what())));
     } catch (...) {
-        reportFatal(QStringLiteral("予期しないエラーが発生しました。"));
+        reportFatal(QCoreApplication::translate("platform", "予期しないエラーが発生しました。"));
     }
 }
 

@@ -42,18 +42,18 @@ bool inUse(platform::Form& form)
 
 QString busyText(QmrM::BusyReasons reasons)
 {
-    static const QList<QPair<BusyReason, QString>> kWords = {
-        {BusyReason::FullScreen, QStringLiteral("全画面表示中")},
-        {BusyReason::DoNotDisturb, QStringLiteral("おやすみモード中")},
-        {BusyReason::ScreenLocked, QStringLiteral("画面ロック中")},
-        {BusyReason::Inhibited, QStringLiteral("通話・動画の再生中")},
+    static const QList<QPair<BusyReason, const char*>> kWords = {
+        {BusyReason::FullScreen, QT_TRANSLATE_NOOP("Schedule", "全画面表示中")},
+        {BusyReason::DoNotDisturb, QT_TRANSLATE_NOOP("Schedule", "おやすみモード中")},
+        {BusyReason::ScreenLocked, QT_TRANSLATE_NOOP("Schedule", "画面ロック中")},
+        {BusyReason::Inhibited, QT_TRANSLATE_NOOP("Schedule", "通話・動画の再生中")},
     };
     QStringList words;
     for (const auto& [reason, word] : kWords) {
         if (reasons.testFlag(reason))
-            words += word;
+            words += QCoreApplication::translate("Schedule", word);
     }
-    return words.join(QStringLiteral("・"));
+    return words.join(QCoreApplication::translate("Schedule", "・"));
 }
 
 PassSchedule& PassSchedule::instance()
@@ -208,7 +208,8 @@ void PassSchedule::turnToPass()
 QAction* PassSchedule::holdWhileBusyAction()
 {
     if (!mHoldAction) {
-        mHoldAction = new QAction(QStringLiteral("取り込み中は待つ（全画面表示・通話など）"), this);
+        mHoldAction =
+            new QAction(QCoreApplication::translate("Schedule", "取り込み中は待つ（全画面表示・通話など）"), this);
         mHoldAction->setObjectName(QStringLiteral("holdWhileBusy"));
         mHoldAction->setCheckable(true);
         connect(mHoldAction, &QAction::triggered, this,
@@ -226,8 +227,8 @@ void PassSchedule::chooseHoldWhileBusy(bool hold)
         QmrM::setHoldsPassWhileBusy(hold);
     } catch (const QmrM::DataFileError& error) {
         mHoldAction->setChecked(!hold);
-        platform::MsgBox(error.description() + QStringLiteral("\n設定は変わっていません。"), platform::vbExclamation,
-                         QStringLiteral("設定を保存できません"));
+        platform::MsgBox(error.description() + QCoreApplication::translate("Schedule", "\n設定は変わっていません。"),
+                         platform::vbExclamation, QCoreApplication::translate("Schedule", "設定を保存できません"));
         return;
     }
     // A pass held now comes at once when holding is turned off.

@@ -15,6 +15,7 @@
 #include <QStringBuilder>
 #include <QStyle>
 #include <QThread>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <exception>
@@ -247,7 +248,7 @@ void HistoryList::showHistory(const QString& itemName)
     connect(reading->thread.get(), &QThread::finished, this,
             [this, generation] { platform::runGuarded([&] { takeReadHistory(generation); }); });
     mProgressTimer.start();
-    setAccessibleDescription(QStringLiteral("履歴を読み込んでいます"));
+    setAccessibleDescription(QCoreApplication::translate("frmSettei", "履歴を読み込んでいます"));
     reading->thread->start();
 }
 
@@ -500,8 +501,9 @@ void HistoryList::paintEvent(QPaintEvent* event)
         return;
     QPainter painter(viewport());
     painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,
-                     QStringLiteral("履歴を読み込んでいます… %1 %").arg(mReading->progress->percent()));
+    painter.drawText(
+        viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,
+        QCoreApplication::translate("frmSettei", "履歴を読み込んでいます… %1 %").arg(mReading->progress->percent()));
 }
 
 }  // namespace settings

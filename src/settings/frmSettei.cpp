@@ -33,6 +33,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -94,7 +95,7 @@ QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
     edit->setGeometry(geometry);
     edit->setFont(namedFont(11.25));
     edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    edit->setToolTip(QStringLiteral("修正後設定保存を押して下さい"));
+    edit->setToolTip(QCoreApplication::translate("frmSettei", "修正後設定保存を押して下さい"));
     edit->setAccessibleDescription(edit->toolTip());
     return edit;
 }
@@ -103,7 +104,8 @@ QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
 
 QString historyTotalText(double total)
 {
-    return QStringLiteral("合計回数 ： ") + QString::number(total == 0.0 ? 0.0 : total, 'f', 0);
+    return QCoreApplication::translate("frmSettei", "合計回数 ： %1")
+        .arg(QString::number(total == 0.0 ? 0.0 : total, 'f', 0));
 }
 
 // The controls of the loaded window, made at load and let go at unload.
@@ -199,23 +201,31 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window)
     struct ToolbarEntry {
         QToolButton* Ui::*button;
         const char* name;
-        const char16_t* caption;
-        const char16_t* toolTip;
+        const char* caption;
+        const char* toolTip;
         const char* picture;
     };
     static const ToolbarEntry toolbar[] = {
-        {&Ui::cmdAgain, "cmdAgain", u"開始", u"トレーニングを開始します", ":/pictures/app.ico"},
-        {&Ui::cmdNew, "cmdNew", u"登録", u"項目を新規登録します", ":/pictures/new.ico"},
-        {&Ui::cmdHozon, "cmdHozon", u"保存", u"編集した設定で保存します", ":/pictures/hozon.ico"},
-        {&Ui::cmdClear, "cmdClear", u"クリア", u"カウントと履歴をクリアします", ":/pictures/clear.ico"},
-        {&Ui::cmdDel, "cmdDel", u"削除", u"項目を削除します", ":/pictures/del.ico"},
-        {&Ui::cmdHelp, "cmdHelp", u"ヘルプ", u"ヘルプファイルを開きます", ":/pictures/help.ico"},
-        {&Ui::cmdEnd, "cmdEnd", u"終了", u"プログラムを終了します", ":/pictures/end.ico"},
+        {&Ui::cmdAgain, "cmdAgain", QT_TRANSLATE_NOOP("frmSettei", "開始"),
+         QT_TRANSLATE_NOOP("frmSettei", "トレーニングを開始します"), ":/pictures/app.ico"},
+        {&Ui::cmdNew, "cmdNew", QT_TRANSLATE_NOOP("frmSettei", "登録"),
+         QT_TRANSLATE_NOOP("frmSettei", "項目を新規登録します"), ":/pictures/new.ico"},
+        {&Ui::cmdHozon, "cmdHozon", QT_TRANSLATE_NOOP("frmSettei", "保存"),
+         QT_TRANSLATE_NOOP("frmSettei", "編集した設定で保存します"), ":/pictures/hozon.ico"},
+        {&Ui::cmdClear, "cmdClear", QT_TRANSLATE_NOOP("frmSettei", "クリア"),
+         QT_TRANSLATE_NOOP("frmSettei", "カウントと履歴をクリアします"), ":/pictures/clear.ico"},
+        {&Ui::cmdDel, "cmdDel", QT_TRANSLATE_NOOP("frmSettei", "削除"),
+         QT_TRANSLATE_NOOP("frmSettei", "項目を削除します"), ":/pictures/del.ico"},
+        {&Ui::cmdHelp, "cmdHelp", QT_TRANSLATE_NOOP("frmSettei", "ヘルプ"),
+         QT_TRANSLATE_NOOP("frmSettei", "ヘルプファイルを開きます"), ":/pictures/help.ico"},
+        {&Ui::cmdEnd, "cmdEnd", QT_TRANSLATE_NOOP("frmSettei", "終了"),
+         QT_TRANSLATE_NOOP("frmSettei", "プログラムを終了します"), ":/pictures/end.ico"},
     };
     int x = 3525;
     for (const ToolbarEntry& entry : toolbar) {
-        this->*entry.button = toolbarButton(window, entry.name, x, QString::fromUtf16(entry.caption),
-                                            QString::fromUtf16(entry.toolTip), QString::fromLatin1(entry.picture));
+        this->*entry.button =
+            toolbarButton(window, entry.name, x, QCoreApplication::translate("frmSettei", entry.caption),
+                          QCoreApplication::translate("frmSettei", entry.toolTip), QString::fromLatin1(entry.picture));
         x += 825;
     }
 
@@ -226,7 +236,8 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window)
 
 void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, QObject* eventFilter)
 {
-    Frame1 = frame(window, "Frame1", QStringLiteral("実績履歴リスト"), twips(90, 1425, 4890, 5265));
+    Frame1 = frame(window, "Frame1", QCoreApplication::translate("frmSettei", "実績履歴リスト"),
+                   twips(90, 1425, 4890, 5265));
 
     // A long name shows its start and "…".
     cboKoumoku = new platform::NameComboBox(platform::NameComboBox::Kind::Editable, Frame1);
@@ -236,7 +247,7 @@ void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, QObject* ev
     cboKoumoku->setInsertPolicy(QComboBox::NoInsert);
     cboKoumoku->setCompleter(nullptr);
     cboKoumoku->setFont(namedFont(11.25));
-    cboKoumoku->setToolTip(QStringLiteral("各項目の実績履歴を表示します"));
+    cboKoumoku->setToolTip(QCoreApplication::translate("frmSettei", "各項目の実績履歴を表示します"));
     cboKoumoku->lineEdit()->installEventFilter(eventFilter);
 
     lstRireki = new settings::HistoryList(Frame1);  // rows made from the file as they are shown
@@ -254,7 +265,8 @@ void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, QObject* ev
 
 void frmSettei::Ui::createItemsFrame(platform::FormWindow* window, QObject* eventFilter)
 {
-    Frame2 = frame(window, "Frame2", QStringLiteral("登録状態確認"), twips(5100, 1425, 4215, 3840));
+    Frame2 = frame(window, "Frame2", QCoreApplication::translate("frmSettei", "登録状態確認"),
+                   twips(5100, 1425, 4215, 3840));
     txtKoumoku = editBox(Frame2, "txtKoumoku", twips(150, 375, 3240, 315));
     txtKaisu = editBox(Frame2, "txtKaisu", twips(3450, 375, 615, 315));
     platform::keepTextWhole(txtKaisu, 7);  // five digits and a sign in a box sized for four
@@ -264,15 +276,16 @@ void frmSettei::Ui::createItemsFrame(platform::FormWindow* window, QObject* even
     lstKoumoku->setGeometry(twips(150, 750, 3915, 2940));
     lstKoumoku->setFont(namedFont(12));
     lstKoumoku->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstKoumoku->setToolTip(QStringLiteral("クリックすると選択されます"));
+    lstKoumoku->setToolTip(QCoreApplication::translate("frmSettei", "クリックすると選択されます"));
     lstKoumoku->viewport()->installEventFilter(eventFilter);
 }
 
 void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
 {
-    Frame3 = frame(window, "Frame3", QStringLiteral("各種設定"), twips(5100, 5325, 4215, 1365));
+    Frame3 =
+        frame(window, "Frame3", QCoreApplication::translate("frmSettei", "各種設定"), twips(5100, 5325, 4215, 1365));
 
-    Label1 = new QLabel(QStringLiteral("起動Wait"), Frame3);
+    Label1 = new QLabel(QCoreApplication::translate("frmSettei", "起動Wait"), Frame3);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twips(150, 400, 690, 240));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -287,25 +300,26 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     hsbTime->setSingleStep(1);
     hsbTime->setPageStep(1);
 
-    lblJikan = new QLabel(QStringLiteral("60分"), Frame3);
+    lblJikan = new QLabel(QCoreApplication::translate("frmSettei", "60分"), Frame3);
     lblJikan->setObjectName(QStringLiteral("lblJikan"));
     lblJikan->setGeometry(twips(2475, 375, 690, 240));
     lblJikan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblJikan->setFont(namedFont(11.25));
 
-    cmdSettei = new QPushButton(QStringLiteral("確定"), Frame3);
+    cmdSettei = new QPushButton(QCoreApplication::translate("frmSettei", "確定"), Frame3);
     cmdSettei->setObjectName(QStringLiteral("cmdSettei"));
     cmdSettei->setGeometry(twips(3450, 225, 615, 465));
     cmdSettei->setFont(dialogFont());
-    cmdSettei->setToolTip(QStringLiteral("現在の設定を保存します"));
+    cmdSettei->setToolTip(QCoreApplication::translate("frmSettei", "現在の設定を保存します"));
     cmdSettei->setAutoDefault(true);  // Enter presses it while it has the focus
 
-    chkTim = new QCheckBox(QStringLiteral("起動タイミングをランダムモードにする"), Frame3);
+    chkTim = new QCheckBox(QCoreApplication::translate("frmSettei", "起動タイミングをランダムモードにする"), Frame3);
     chkTim->setObjectName(QStringLiteral("chkTim"));
     chkTim->setGeometry(twips(150, 750, 3465, 180));
     chkTim->setFont(dialogFont());
 
-    chkKaisu = new QCheckBox(QStringLiteral("各種トレーニングの回数をランダムモードにする"), Frame3);
+    chkKaisu =
+        new QCheckBox(QCoreApplication::translate("frmSettei", "各種トレーニングの回数をランダムモードにする"), Frame3);
     chkKaisu->setObjectName(QStringLiteral("chkKaisu"));
     chkKaisu->setGeometry(twips(150, 1050, 3990, 180));
     chkKaisu->setFont(dialogFont());
@@ -316,19 +330,19 @@ void frmSettei::Ui::nameControls()
     // Names for assistive technology where no caption says what a control is. Labels that show a value
     // keep it as their name and get a description instead.
     Image1->setAccessibleName(QStringLiteral("Quillmora"));
-    cboKoumoku->setAccessibleName(QStringLiteral("履歴を表示する項目"));
+    cboKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "履歴を表示する項目"));
     cboKoumoku->setAccessibleDescription(cboKoumoku->toolTip());
     // Its edit field is a control of its own for assistive technology.
     cboKoumoku->lineEdit()->setAccessibleName(cboKoumoku->accessibleName());
     cboKoumoku->lineEdit()->setAccessibleDescription(cboKoumoku->toolTip());
     lstRireki->setAccessibleName(Frame1->title());
-    lblGoukei->setAccessibleDescription(QStringLiteral("合計回数"));
-    txtKoumoku->setAccessibleName(QStringLiteral("項目名"));
-    txtKaisu->setAccessibleName(QStringLiteral("指示数"));
-    lstKoumoku->setAccessibleName(QStringLiteral("登録項目"));
+    lblGoukei->setAccessibleDescription(QCoreApplication::translate("frmSettei", "合計回数"));
+    txtKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "項目名"));
+    txtKaisu->setAccessibleName(QCoreApplication::translate("frmSettei", "指示数"));
+    lstKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "登録項目"));
     lstKoumoku->setAccessibleDescription(lstKoumoku->toolTip());
     hsbTime->setAccessibleName(Label1->text());
-    lblJikan->setAccessibleDescription(QStringLiteral("待ち時間"));
+    lblJikan->setAccessibleDescription(QCoreApplication::translate("frmSettei", "待ち時間"));
     cmdSettei->setAccessibleDescription(cmdSettei->toolTip());
 }
 
@@ -361,7 +375,7 @@ void frmSettei::connectHandlers()
     // An unreadable history is told, not fatal: the item can still be deleted or its file put right.
     connect(ui->lstRireki, &settings::HistoryList::historyUnreadable, this,
             platform::guardedSlot([this](const QString& description) {
-                ui->lblGoukei->setText(QStringLiteral("履歴を読めません"));
+                ui->lblGoukei->setText(QCoreApplication::translate("frmSettei", "履歴を読めません"));
                 ui->lblGoukei->setToolTip(description);
             }));
     connectItemListClicks();
@@ -402,7 +416,7 @@ void frmSettei::Form_Load()
     // Back in the settings window, the user has done or left the pass a running start wait was for
     // (trained during the wait): that wait is over, and no second pass comes after it.
     schedule::PassSchedule::instance().settingsCameBack();
-    mHelpFile = help::kProgramHelpFile;
+    mHelpFile = help::programHelpFile();
     mShownHistory.clear();
     if (gKoumokuSu != 0) {
         fillItemLists();
@@ -420,7 +434,7 @@ void frmSettei::Form_Load()
 
 void frmSettei::showWaitMinutes()
 {
-    ui->lblJikan->setText(QString::number(ui->hsbTime->value()) + QStringLiteral("分"));
+    ui->lblJikan->setText(QCoreApplication::translate("frmSettei", "%1分").arg(ui->hsbTime->value()));
 }
 
 void frmSettei::hsbTime_Change()
@@ -452,14 +466,14 @@ void frmSettei::ShowHistory()
     // then it says so rather than showing the total of the history shown before.
     ui->lstRireki->showHistory(mShownHistory);
     if (ui->lstRireki->isReading())
-        ui->lblGoukei->setText(QStringLiteral("合計回数 ： 集計中…"));
+        ui->lblGoukei->setText(QCoreApplication::translate("frmSettei", "合計回数 ： 集計中…"));
 }
 
 void frmSettei::cmdAgain_Click()
 {
     if (ui->lstKoumoku->count() == 0) {
-        platform::MsgBox(QStringLiteral("先に項目を入力して下さい"), platform::vbExclamation,
-                         QStringLiteral("項目未登録"));
+        platform::MsgBox(QCoreApplication::translate("frmSettei", "先に項目を入力して下さい"), platform::vbExclamation,
+                         QCoreApplication::translate("frmSettei", "項目未登録"));
         return;
     }
     Unload();
@@ -474,7 +488,8 @@ void frmSettei::cmdSettei_Click()
     gRandomKaisu = ui->chkKaisu->isChecked() ? 1 : 0;
     gWaitJikan = static_cast<float>(ui->hsbTime->value());
     SaveSettings();
-    platform::MsgBox(QStringLiteral("設定を保存しました"), platform::vbInformation, QStringLiteral("設定保存終了"));
+    platform::MsgBox(QCoreApplication::translate("frmSettei", "設定を保存しました"), platform::vbInformation,
+                     QCoreApplication::translate("frmSettei", "設定保存終了"));
 }
 
 void frmSettei::cmdHelp_Click()
@@ -492,9 +507,9 @@ namespace {
 // Why a name whose file holds something else cannot become an item: its history would be that file.
 QString notAHistoryFileText(const QString& name)
 {
-    return QStringLiteral(
-               "「%1」には履歴ではない内容が入っているため、この項目名は使えません。\n"
-               "別の項目名にするか、ファイルの名前を変えて下さい。")
+    return QCoreApplication::translate("frmSettei",
+                                       "「%1」には履歴ではない内容が入っているため、この項目名は使えません。\n"
+                                       "別の項目名にするか、ファイルの名前を変えて下さい。")
         .arg(historyFileName(name));
 }
 
@@ -516,7 +531,8 @@ QString frmSettei::askItemName()
     // A refused name comes back in the box, to be corrected rather than typed again.
     QString typed;
     while (true) {
-        typed = platform::InputBox(QStringLiteral("項目名は何ですか？"), QStringLiteral("項目名入力"), typed);
+        typed = platform::InputBox(QCoreApplication::translate("frmSettei", "項目名は何ですか？"),
+                                   QCoreApplication::translate("frmSettei", "項目名入力"), typed);
         if (typed.isEmpty())
             return QString();
         const QString name = storedItemName(typed);
@@ -524,24 +540,25 @@ QString frmSettei::askItemName()
         if (!problem && isHistoryFile(name))
             return name;
         platform::MsgBox(problem ? *problem : notAHistoryFileText(name), platform::vbExclamation,
-                         QStringLiteral("項目名エラー"));
+                         QCoreApplication::translate("frmSettei", "項目名エラー"));
     }
 }
 
 std::optional<double> frmSettei::askInstructedCount()
 {
     while (true) {
-        const QString typed = platform::InputBox(QStringLiteral("指示数をいくつにしますか？（半角文字で入力）"),
-                                                 QStringLiteral("指示数入力"));
+        const QString typed =
+            platform::InputBox(QCoreApplication::translate("frmSettei", "指示数をいくつにしますか？（半角文字で入力）"),
+                               QCoreApplication::translate("frmSettei", "指示数入力"));
         if (typed.isEmpty())
             return std::nullopt;
         const double count = TextValue(typed);
         if (count < 1)
-            platform::MsgBox(QStringLiteral("必ず１以上を入力して下さい"), platform::vbExclamation,
-                             QStringLiteral("下限値制限"));
+            platform::MsgBox(QCoreApplication::translate("frmSettei", "必ず１以上を入力して下さい"),
+                             platform::vbExclamation, QCoreApplication::translate("frmSettei", "下限値制限"));
         else if (!fitsInt16(count))
-            platform::MsgBox(QStringLiteral("指示数は 32767 までにして下さい"), platform::vbExclamation,
-                             QStringLiteral("上限値制限"));
+            platform::MsgBox(QCoreApplication::translate("frmSettei", "指示数は 32767 までにして下さい"),
+                             platform::vbExclamation, QCoreApplication::translate("frmSettei", "上限値制限"));
         else
             return count;
     }
@@ -550,15 +567,15 @@ std::optional<double> frmSettei::askInstructedCount()
 void frmSettei::cmdNew_Click()
 {
     if (ui->lstKoumoku->count() >= kMaxItems) {
-        platform::MsgBox(QStringLiteral("登録できる項目数は２０項目までです。"), platform::vbExclamation,
-                         QStringLiteral("項目数上限制約"));
+        platform::MsgBox(QCoreApplication::translate("frmSettei", "登録できる項目数は２０項目までです。"),
+                         platform::vbExclamation, QCoreApplication::translate("frmSettei", "項目数上限制約"));
         return;
     }
     const QString name = askItemName();
     const auto count = name.isEmpty() ? std::nullopt : askInstructedCount();
     if (!count) {
-        platform::MsgBox(QStringLiteral("新規追加をキャンセルします"), platform::vbExclamation,
-                         QStringLiteral("キャンセル"));
+        platform::MsgBox(QCoreApplication::translate("frmSettei", "新規追加をキャンセルします"),
+                         platform::vbExclamation, QCoreApplication::translate("frmSettei", "キャンセル"));
         return;
     }
     // The history file first: where it cannot be made (a folder where no file may be made), the item must not
@@ -567,8 +584,10 @@ void frmSettei::cmdNew_Click()
         createHistoryFile(name);
     } catch (const DataFileError& error) {
         platform::MsgBox(
-            error.description() + QStringLiteral("\n履歴ファイルを作れないため、%1 は登録しませんでした。").arg(name),
-            platform::vbExclamation, QStringLiteral("新規登録中止"));
+            error.description() +
+                QCoreApplication::translate("frmSettei", "\n履歴ファイルを作れないため、%1 は登録しませんでした。")
+                    .arg(name),
+            platform::vbExclamation, QCoreApplication::translate("frmSettei", "新規登録中止"));
         return;
     }
     appendItemRecord(name, *count);
@@ -578,8 +597,8 @@ void frmSettei::cmdNew_Click()
     // list position is always an item.
     if (ui->lstKoumoku->count() != gKoumokuSu)
         fillItemLists();
-    platform::MsgBox(gKoumoku[gKoumokuSu] + QStringLiteral(" の設定を新規登録しました"), platform::vbInformation,
-                     QStringLiteral("新規登録終了"));
+    platform::MsgBox(QCoreApplication::translate("frmSettei", "%1 の設定を新規登録しました").arg(gKoumoku[gKoumokuSu]),
+                     platform::vbInformation, QCoreApplication::translate("frmSettei", "新規登録終了"));
 }
 
 int frmSettei::selectedItem() const
@@ -594,7 +613,8 @@ bool frmSettei::itemChosen()
 {
     if (!ui->txtKoumoku->text().isEmpty() && selectedItem() > 0)
         return true;
-    platform::MsgBox(QStringLiteral("先に項目を選んで下さい"), platform::vbInformation, QStringLiteral("項目未選定"));
+    platform::MsgBox(QCoreApplication::translate("frmSettei", "先に項目を選んで下さい"), platform::vbInformation,
+                     QCoreApplication::translate("frmSettei", "項目未選定"));
     return false;
 }
 
@@ -615,25 +635,26 @@ void frmSettei::cmdHozon_Click()
     // Both values are checked before anything changes, so an item is never saved by halves.
     const QString name = storedItemName(ui->txtKoumoku->text());
     if (const auto problem = itemNameProblem(name)) {
-        platform::MsgBox(*problem, platform::vbExclamation, QStringLiteral("項目名エラー"));
+        platform::MsgBox(*problem, platform::vbExclamation, QCoreApplication::translate("frmSettei", "項目名エラー"));
         return;
     }
     if (name != gKoumoku[n] && !isHistoryFile(name)) {
-        platform::MsgBox(notAHistoryFileText(name), platform::vbExclamation, QStringLiteral("項目名エラー"));
+        platform::MsgBox(notAHistoryFileText(name), platform::vbExclamation,
+                         QCoreApplication::translate("frmSettei", "項目名エラー"));
         return;
     }
     const double count = TextValue(ui->txtKaisu->text());
     if (!fitsInt16(count)) {
-        platform::MsgBox(QStringLiteral("指示数は -32768 から 32767 までにして下さい"), platform::vbExclamation,
-                         QStringLiteral("指示数エラー"));
+        platform::MsgBox(QCoreApplication::translate("frmSettei", "指示数は -32768 から 32767 までにして下さい"),
+                         platform::vbExclamation, QCoreApplication::translate("frmSettei", "指示数エラー"));
         return;
     }
     platform::setTextShowingStart(ui->txtKoumoku, name);
     gKoumoku[n] = name;
-    gShijiSu[n] = toInt16(count, QStringLiteral("指示数"));
+    gShijiSu[n] = toInt16(count, QCoreApplication::translate("frmSettei", "指示数"));
     SaveItems();
-    platform::MsgBox(ui->txtKoumoku->text() + QStringLiteral(" の設定を更新しました"), platform::vbInformation,
-                     QStringLiteral("設定更新終了"));
+    platform::MsgBox(QCoreApplication::translate("frmSettei", "%1 の設定を更新しました").arg(ui->txtKoumoku->text()),
+                     platform::vbInformation, QCoreApplication::translate("frmSettei", "設定更新終了"));
 }
 
 void frmSettei::fillItemLists()
@@ -653,9 +674,9 @@ void frmSettei::cmdDel_Click()
         return;
     const int n = selectedItem();
     const QString deleted = gKoumoku[n];
-    if (platform::MsgBox(deleted + QStringLiteral("を削除します。よろしいですか？"),
+    if (platform::MsgBox(QCoreApplication::translate("frmSettei", "%1を削除します。よろしいですか？").arg(deleted),
                          platform::vbOKCancel | platform::vbExclamation,
-                         QStringLiteral("クリア確認")) != platform::vbOK)
+                         QCoreApplication::translate("frmSettei", "クリア確認")) != platform::vbOK)
         return;
     SaveItems(n);
     LoadItems();
@@ -675,7 +696,8 @@ void frmSettei::cmdDel_Click()
     }
     ui->txtKoumoku->clear();
     ui->txtKaisu->clear();
-    platform::MsgBox(QStringLiteral("削除しました"), platform::vbInformation, QStringLiteral("削除終了"));
+    platform::MsgBox(QCoreApplication::translate("frmSettei", "削除しました"), platform::vbInformation,
+                     QCoreApplication::translate("frmSettei", "削除終了"));
 }
 
 std::optional<QString> frmSettei::clearingProblem(int n) const
@@ -685,10 +707,11 @@ std::optional<QString> frmSettei::clearingProblem(int n) const
     if (const QString problem = historyNameProblem(name); !problem.isEmpty())
         return problem;
     if (!isHistoryFile(name))
-        return QStringLiteral("「%1」には履歴ではない内容が入っています").arg(fileName);
+        return QCoreApplication::translate("frmSettei", "「%1」には履歴ではない内容が入っています").arg(fileName);
     const int other = findItem([&](const QString& item) { return item != name && sameHistoryFile(item, name); });
     if (other != 0)
-        return QStringLiteral("「%1」は %2 の履歴ファイルでもあります").arg(fileName, gKoumoku[other]);
+        return QCoreApplication::translate("frmSettei", "「%1」は %2 の履歴ファイルでもあります")
+            .arg(fileName, gKoumoku[other]);
     return std::nullopt;
 }
 
@@ -700,13 +723,16 @@ void frmSettei::cmdClear_Click()
     const int n = selectedItem();
     const QString name = gKoumoku[n];
     if (const auto problem = clearingProblem(n)) {
-        platform::MsgBox(QStringLiteral("%1 の履歴はクリアできません。\n%2。").arg(name, *problem),
-                         platform::vbExclamation, QStringLiteral("クリア中止"));
+        platform::MsgBox(
+            QCoreApplication::translate("frmSettei", "%1 の履歴はクリアできません。\n%2。").arg(name, *problem),
+            platform::vbExclamation, QCoreApplication::translate("frmSettei", "クリア中止"));
         return;
     }
-    if (platform::MsgBox(name + QStringLiteral("のカウント数と履歴データをクリアします。よろしいですか？"),
-                         platform::vbOKCancel | platform::vbExclamation,
-                         QStringLiteral("クリア確認")) != platform::vbOK)
+    if (platform::MsgBox(
+            QCoreApplication::translate("frmSettei", "%1のカウント数と履歴データをクリアします。よろしいですか？")
+                .arg(name),
+            platform::vbOKCancel | platform::vbExclamation,
+            QCoreApplication::translate("frmSettei", "クリア確認")) != platform::vbOK)
         return;
     SaveItems();
     clearHistoryFile(name);
@@ -714,6 +740,6 @@ void frmSettei::cmdClear_Click()
         ui->lblGoukei->setText(QStringLiteral("0"));
         ui->lstRireki->clear();
     }
-    platform::MsgBox(name + QStringLiteral(" のカウント数と履歴データをクリアしました"), platform::vbInformation,
-                     QStringLiteral("クリア終了"));
+    platform::MsgBox(QCoreApplication::translate("frmSettei", "%1 のカウント数と履歴データをクリアしました").arg(name),
+                     platform::vbInformation, QCoreApplication::translate("frmSettei", "クリア終了"));
 }

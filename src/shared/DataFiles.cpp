@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
 
 namespace QmrM {
 
@@ -32,9 +33,10 @@ QString writeTarget(const QString& fileName)
     QString path = fileName;
     for (int step = 0; step < 40 && QFileInfo(path).isSymLink(); ++step) {
         if (!mayFollowLink(path))
-            throw DataFileError(
-                DataFileError::Write, fileName,
-                QStringLiteral("「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません").arg(path));
+            throw DataFileError(DataFileError::Write, fileName,
+                                QCoreApplication::translate(
+                                    "QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません")
+                                    .arg(path));
         path = QFileInfo(path).symLinkTarget();
     }
     return path;

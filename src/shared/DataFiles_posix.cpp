@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cerrno>
@@ -31,25 +32,25 @@ QString japaneseReason(int error)
 #ifdef EDQUOT
     case EDQUOT:
 #endif
-        return QStringLiteral("ディスクの空き容量が足りません");
+        return QCoreApplication::translate("QmrM", "ディスクの空き容量が足りません");
     case EACCES:
     case EPERM:
-        return QStringLiteral("アクセスが拒否されました");
+        return QCoreApplication::translate("QmrM", "アクセスが拒否されました");
     case EISDIR:
-        return QStringLiteral("同じ名前のフォルダーがあります");
+        return QCoreApplication::translate("QmrM", "同じ名前のフォルダーがあります");
     case ENOENT:
-        return QStringLiteral("ファイルまたはフォルダーが見つかりません");
+        return QCoreApplication::translate("QmrM", "ファイルまたはフォルダーが見つかりません");
     case EROFS:
-        return QStringLiteral("読み取り専用の場所です");
+        return QCoreApplication::translate("QmrM", "読み取り専用の場所です");
     case EFBIG:
-        return QStringLiteral("ファイルが大きすぎます");
+        return QCoreApplication::translate("QmrM", "ファイルが大きすぎます");
     case ENAMETOOLONG:
-        return QStringLiteral("ファイル名が長すぎます");
+        return QCoreApplication::translate("QmrM", "ファイル名が長すぎます");
     case EINVAL:
     case EILSEQ:
-        return QStringLiteral("ファイル名に使えない文字があります");
+        return QCoreApplication::translate("QmrM", "ファイル名に使えない文字があります");
     default:
-        return QStringLiteral("原因: %1").arg(QString::fromLocal8Bit(std::strerror(error)));
+        return QCoreApplication::translate("QmrM", "原因: %1").arg(QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 

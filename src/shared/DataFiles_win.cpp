@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QCoreApplication>
 
 namespace QmrM {
 
@@ -23,9 +24,10 @@ bool isFolder(const QString& fileName)
 [[noreturn]] void fail(DataFileError::Kind kind, const QString& fileName, const QFileDevice& file)
 {
     if (isFolder(fileName))
-        throw DataFileError(kind, fileName, QStringLiteral("同じ名前のフォルダーがあります"));
+        throw DataFileError(kind, fileName, QCoreApplication::translate("QmrM", "同じ名前のフォルダーがあります"));
     const QString reason = file.errorString();
-    throw DataFileError(kind, fileName, reason.isEmpty() ? QString() : QStringLiteral("原因: %1").arg(reason));
+    throw DataFileError(kind, fileName,
+                        reason.isEmpty() ? QString() : QCoreApplication::translate("QmrM", "原因: %1").arg(reason));
 }
 
 }  // namespace

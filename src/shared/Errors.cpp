@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Errors.h"
+#include <QCoreApplication>
 
 namespace QmrM {
 
@@ -10,21 +11,23 @@ QString describe(DataFileError::Kind kind, const QString& fileName, const QStrin
     QString text;
     switch (kind) {
     case DataFileError::Open:
-        text = QStringLiteral("ファイル「%1」を開けませんでした。").arg(fileName);
+        text = QCoreApplication::translate("QmrM", "ファイル「%1」を開けませんでした。").arg(fileName);
         break;
     case DataFileError::Read:
-        text = QStringLiteral("ファイル「%1」を読み込めませんでした。").arg(fileName);
+        text = QCoreApplication::translate("QmrM", "ファイル「%1」を読み込めませんでした。").arg(fileName);
         break;
     case DataFileError::Write:
-        text = QStringLiteral("ファイル「%1」に書き込めませんでした。").arg(fileName);
+        text = QCoreApplication::translate("QmrM", "ファイル「%1」に書き込めませんでした。").arg(fileName);
         break;
     case DataFileError::Format:
-        text = line > 0 ? QStringLiteral("ファイル「%1」の %2 行目の内容が正しくありません。").arg(fileName).arg(line)
-                        : QStringLiteral("ファイル「%1」の内容が正しくありません。").arg(fileName);
+        text = line > 0 ? QCoreApplication::translate("QmrM", "ファイル「%1」の %2 行目の内容が正しくありません。")
+                              .arg(fileName)
+                              .arg(line)
+                        : QCoreApplication::translate("QmrM", "ファイル「%1」の内容が正しくありません。").arg(fileName);
         break;
     }
     if (!detail.isEmpty())
-        text += QStringLiteral("\n（%1）").arg(detail);
+        text += QCoreApplication::translate("QmrM", "\n（%1）").arg(detail);
     return text;
 }
 
@@ -40,7 +43,7 @@ DataFileError::DataFileError(Kind kind, const QString& fileName, const QString& 
 }
 
 ValueOverflowError::ValueOverflowError(const QString& what)
-    : ProgramError(QStringLiteral("値が大きすぎて扱えません（%1）。").arg(what))
+    : ProgramError(QCoreApplication::translate("QmrM", "値が大きすぎて扱えません（%1）。").arg(what))
 {
 }
 

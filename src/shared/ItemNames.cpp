@@ -5,6 +5,7 @@
 #include "TextEncoding.h"
 
 #include <QStringList>
+#include <QCoreApplication>
 
 namespace QmrM {
 
@@ -51,34 +52,36 @@ QString storedItemName(const QString& name)
 std::optional<QString> itemNameProblem(const QString& name)
 {
     if (name.contains(u'"'))
-        return QStringLiteral("項目名に \" (ダブルクォーテーション) は使えません。");
+        return QCoreApplication::translate("QmrM", "項目名に \" (ダブルクォーテーション) は使えません。");
     for (const QChar c : name) {
         if (isForbiddenInFileNames(c))
-            return QStringLiteral("項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
+            return QCoreApplication::translate("QmrM",
+                                               "項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
     }
     const auto stored = cp932StoredForm(name);
     if (!stored || *stored != name)
-        return QStringLiteral("項目名に Shift-JIS で保存できない文字（絵文字など）があります。");
+        return QCoreApplication::translate("QmrM", "項目名に Shift-JIS で保存できない文字（絵文字など）があります。");
     const QString fileName = historyFileName(name);
     if (isDataFileName(fileName))
-        return QStringLiteral("「%1」はデータファイルと同じ名前になるため、項目名に使えません。").arg(name);
+        return QCoreApplication::translate("QmrM", "「%1」はデータファイルと同じ名前になるため、項目名に使えません。")
+            .arg(name);
     if (isReservedDeviceName(name))
-        return QStringLiteral("「%1」は装置名のため、項目名に使えません。").arg(name);
+        return QCoreApplication::translate("QmrM", "「%1」は装置名のため、項目名に使えません。").arg(name);
     if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return QStringLiteral("「%1」は項目名に使えません。").arg(name);
+        return QCoreApplication::translate("QmrM", "「%1」は項目名に使えません。").arg(name);
     if (isTooLongForAFileName(fileName))
-        return QStringLiteral("項目名が長すぎます。");
+        return QCoreApplication::translate("QmrM", "項目名が長すぎます。");
     return std::nullopt;
 }
 
 QString historyNameProblem(const QString& name)
 {
     if (name.contains(u'/') || name.contains(u'\\') || name == QLatin1String("..") || name == QLatin1String("."))
-        return QStringLiteral("項目名にフォルダーの区切り文字があります");
+        return QCoreApplication::translate("QmrM", "項目名にフォルダーの区切り文字があります");
     if (isDataFileName(historyFileName(name)))
-        return QStringLiteral("項目名の履歴ファイルがデータファイルと同じ名前になります");
+        return QCoreApplication::translate("QmrM", "項目名の履歴ファイルがデータファイルと同じ名前になります");
     if (isTooLongForAFileName(historyFileName(name)))
-        return QStringLiteral("項目名が長すぎてファイル名にできません");
+        return QCoreApplication::translate("QmrM", "項目名が長すぎてファイル名にできません");
     return QString();
 }
 

@@ -10,6 +10,7 @@
 #include "Seams.h"
 
 #include <QDateTime>
+#include <QCoreApplication>
 
 #include <cmath>
 
@@ -36,7 +37,7 @@ double numberField(const QString& fileName, const Record& record, int index, con
 {
     double value = 0.0;
     if (index >= record.fields.size() || !parseDecimal(record.fields[index], value))
-        malformed(fileName, record.line, QStringLiteral("%1が数値ではありません").arg(what));
+        malformed(fileName, record.line, QCoreApplication::translate("QmrM", "%1が数値ではありません").arg(what));
     return value;
 }
 
@@ -44,7 +45,8 @@ int16_t int16Field(const QString& fileName, const Record& record, int index, con
 {
     const double value = numberField(fileName, record, index, what);
     if (!fitsInt16(value))
-        malformed(fileName, record.line, QStringLiteral("%1が -32768 から 32767 の範囲を超えています").arg(what));
+        malformed(fileName, record.line,
+                  QCoreApplication::translate("QmrM", "%1が -32768 から 32767 の範囲を超えています").arg(what));
     return static_cast<int16_t>(roundHalfEven(value));
 }
 
@@ -73,7 +75,8 @@ void clearHistoryFile(const QString& itemName)
 {
     const QString fileName = safeHistoryFileName(itemName);
     if (!isHistoryFile(itemName))
-        throw DataFileError(DataFileError::Write, fileName, QStringLiteral("履歴ではない内容が入っています"));
+        throw DataFileError(DataFileError::Write, fileName,
+                            QCoreApplication::translate("QmrM", "履歴ではない内容が入っています"));
     truncateFile(fileName);
 }
 
@@ -108,20 +111,22 @@ void LoadItems()
     const QString fileName = itemsFileName();
     const std::vector<Record> records = readRecordFile(fileName);
     if (records.size() > static_cast<size_t>(kMaxItems))
-        malformed(fileName, records[kMaxItems].line, QStringLiteral("項目は %1 個までです").arg(kMaxItems));
+        malformed(fileName, records[kMaxItems].line,
+                  QCoreApplication::translate("QmrM", "項目は %1 個までです").arg(kMaxItems));
 
     // Read everything first, so that a bad record leaves the shared state as it was.
     std::vector<QString> names(1);
     std::vector<int16_t> counts(1);
     for (const Record& record : records) {
         if (record.fields.size() != 2)
-            malformed(fileName, record.line, QStringLiteral("項目名と指示数の 2 つが必要です"));
+            malformed(fileName, record.line, QCoreApplication::translate("QmrM", "項目名と指示数の 2 つが必要です"));
         // Only an unquoted name can hold a double quote, and no rewrite could store it: refuse it now
         // rather than cut the name short at the next save.
         if (record.fields[0].contains(u'"'))
-            malformed(fileName, record.line, QStringLiteral("項目名に \" (ダブルクォーテーション) があります"));
+            malformed(fileName, record.line,
+                      QCoreApplication::translate("QmrM", "項目名に \" (ダブルクォーテーション) があります"));
         names.push_back(record.fields[0]);
-        counts.push_back(int16Field(fileName, record, 1, QStringLiteral("指示数")));
+        counts.push_back(int16Field(fileName, record, 1, QCoreApplication::translate("QmrM", "指示数")));
     }
     gKoumokuSu = static_cast<int16_t>(records.size());
     gKoumoku = std::move(names);
@@ -140,13 +145,14 @@ void LoadSettings()
         return;
     }
     if (records.empty())
-        malformed(fileName, 1, QStringLiteral("設定が書かれていません"));
+        malformed(fileName, 1, QCoreApplication::translate("QmrM", "設定が書かれていません"));
     const Record& record = records.front();
     if (record.fields.size() < 3)
-        malformed(fileName, record.line, QStringLiteral("設定の値が 3 つ必要です"));
-    const int16_t randomTim = int16Field(fileName, record, 0, QStringLiteral("起動タイミングの設定"));
-    const int16_t randomKaisu = int16Field(fileName, record, 1, QStringLiteral("回数の設定"));
-    const double wait = numberField(fileName, record, 2, QStringLiteral("起動Wait"));
+        malformed(fileName, record.line, QCoreApplication::translate("QmrM", "設定の値が 3 つ必要です"));
+    const int16_t randomTim =
+        int16Field(fileName, record, 0, QCoreApplication::translate("QmrM", "起動タイミングの設定"));
+    const int16_t randomKaisu = int16Field(fileName, record, 1, QCoreApplication::translate("QmrM", "回数の設定"));
+    const double wait = numberField(fileName, record, 2, QCoreApplication::translate("QmrM", "起動Wait"));
     gRandomTim = randomTim;
     gRandomKaisu = randomKaisu;
     // The wait scroll bar offers 1 to 60 minutes; keep an edited value within that.

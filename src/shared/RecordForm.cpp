@@ -5,6 +5,7 @@
 #include "Errors.h"
 #include "Numbers.h"
 #include "TextEncoding.h"
+#include <QCoreApplication>
 
 namespace QmrM {
 
@@ -127,7 +128,8 @@ std::vector<Record> readRecordFile(const QString& fileName, bool* missing)
     const QByteArray bytes = readWholeFile(fileName, missing);
     const auto text = decodeCp932(bytes);
     if (!text)
-        throw DataFileError(DataFileError::Format, fileName, QStringLiteral("Shift-JIS として読めない文字があります"));
+        throw DataFileError(DataFileError::Format, fileName,
+                            QCoreApplication::translate("QmrM", "Shift-JIS として読めない文字があります"));
     return parseRecords(*text);
 }
 
@@ -135,7 +137,8 @@ QByteArray encodeRecords(const QString& fileName, const QString& lines)
 {
     const auto bytes = QmrM::encodeCp932(lines);
     if (!bytes)
-        throw DataFileError(DataFileError::Write, fileName, QStringLiteral("Shift-JIS で保存できない文字があります"));
+        throw DataFileError(DataFileError::Write, fileName,
+                            QCoreApplication::translate("QmrM", "Shift-JIS で保存できない文字があります"));
     return *bytes;
 }
 

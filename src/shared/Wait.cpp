@@ -8,6 +8,7 @@
 
 #include <QEventLoop>
 #include <QScopeGuard>
+#include <QCoreApplication>
 
 #include <cmath>
 #include <utility>
@@ -200,13 +201,13 @@ QString timeLeftShort(qint64 remainingMs)
 {
     const int minutes = minutesLeftIn(remainingMs);
     if (minutes <= 1)
-        return QStringLiteral("あと 1 分未満");
-    return QStringLiteral("あと %1 分").arg(minutes);
+        return QCoreApplication::translate("QmrM", "あと 1 分未満");
+    return QCoreApplication::translate("QmrM", "あと %1 分").arg(minutes);
 }
 
 QString timeLeftText(const Wait& wait)
 {
-    return QStringLiteral("次のトレーニングまで%1（%2 開始予定）")
+    return QCoreApplication::translate("QmrM", "次のトレーニングまで%1（%2 開始予定）")
         .arg(timeLeftShort(wait.remainingMs()), wait.dueAt().toString(QStringLiteral("H:mm")));
 }
 

@@ -28,6 +28,7 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <array>
@@ -137,7 +138,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     cmdNext = new platform::CommandButton(window);
     cmdNext->setObjectName(QStringLiteral("cmdNext"));
     cmdNext->setGeometry(twips(8250, 5625, 990, 990));
-    cmdNext->setText(QStringLiteral("次へ"));
+    cmdNext->setText(QCoreApplication::translate("frmMain", "次へ"));
     cmdNext->setFont(namedFont(9));
     cmdNext->setIcon(QIcon(QStringLiteral(":/pictures/next.ico")));
     cmdNext->setIconSize(QSize(32, 32));
@@ -156,7 +157,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblKaisu->setFont(namedFont(150));
 
-    Frame1 = new QGroupBox(QStringLiteral("計画"), window);
+    Frame1 = new QGroupBox(QCoreApplication::translate("frmMain", "計画"), window);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(twips(75, 150, 2550, 6465));
     Frame1->setFont(namedFont(11.25));
@@ -180,16 +181,18 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     cmdCut->setIcon(QIcon(QStringLiteral(":/pictures/cut.bmp")));
     cmdCut->setIconSize(QSize(16, 16));
     cmdCut->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    cmdCut->setAccessibleName(QStringLiteral("中断"));
-    cmdCut->setAccessibleDescription(QStringLiteral("トレーニングを中断して設定画面に戻ります"));
+    cmdCut->setAccessibleName(QCoreApplication::translate("frmMain", "中断"));
+    cmdCut->setAccessibleDescription(
+        QCoreApplication::translate("frmMain", "トレーニングを中断して設定画面に戻ります"));
 
     // Names for assistive technology where no caption says what a control is. Labels keep their
     // text as their name (it is what a screen reader must read); a description says what it is.
-    lblKoumoku->setAccessibleDescription(QStringLiteral("項目名"));
-    lblKaisu->setAccessibleDescription(QStringLiteral("指示回数"));
-    txtKaisu->setAccessibleName(QStringLiteral("回数"));
-    txtKaisu->setAccessibleDescription(QStringLiteral("行った回数を入力して Enter キーで次へ進みます"));
-    hsbKaisu->setAccessibleName(QStringLiteral("回数の調整"));
+    lblKoumoku->setAccessibleDescription(QCoreApplication::translate("frmMain", "項目名"));
+    lblKaisu->setAccessibleDescription(QCoreApplication::translate("frmMain", "指示回数"));
+    txtKaisu->setAccessibleName(QCoreApplication::translate("frmMain", "回数"));
+    txtKaisu->setAccessibleDescription(
+        QCoreApplication::translate("frmMain", "行った回数を入力して Enter キーで次へ進みます"));
+    hsbKaisu->setAccessibleName(QCoreApplication::translate("frmMain", "回数の調整"));
 
     QWidget::setTabOrder(txtKaisu, cmdNext);
     QWidget::setTabOrder(cmdNext, hsbKaisu);
@@ -245,8 +248,8 @@ void frmMain::Form_Load()
     LoadItems();
     LoadSettings();
     if (gKoumokuSu == 0) {
-        platform::MsgBox(QStringLiteral("項目登録ボタンを押して項目を設定してください"), platform::vbExclamation,
-                         QStringLiteral("項目無し"));
+        platform::MsgBox(QCoreApplication::translate("frmMain", "項目登録ボタンを押して項目を設定してください"),
+                         platform::vbExclamation, QCoreApplication::translate("frmMain", "項目無し"));
         platform::settingsWindow().Show();
         Unload();
         return;
@@ -259,7 +262,8 @@ void frmMain::Form_Load()
         setStepColour(j, kStepColour);
         ui->lblSnd[j]->setText(QString::number(j) + QStringLiteral(".") + gKoumoku[j]);
     }
-    ui->cmdNext->setText(gKoumokuSu == 1 ? QStringLiteral("終了") : QStringLiteral("次へ"));
+    ui->cmdNext->setText(gKoumokuSu == 1 ? QCoreApplication::translate("frmMain", "終了")
+                                         : QCoreApplication::translate("frmMain", "次へ"));
     ui->hsbKaisu->setValue(0);
     ui->txtKaisu->setText(QString());
     gGenzai = 1;
@@ -287,8 +291,9 @@ bool frmMain::countFitsRecord(double value)
 {
     if (fitsRecordedCount(value))
         return true;
-    platform::MsgBox(QStringLiteral("回数が大きすぎます。-2147483647 から 2147483647 までの数を入力して下さい。"),
-                     platform::vbExclamation, QStringLiteral("回数入力エラー"));
+    platform::MsgBox(QCoreApplication::translate(
+                         "frmMain", "回数が大きすぎます。-2147483647 から 2147483647 までの数を入力して下さい。"),
+                     platform::vbExclamation, QCoreApplication::translate("frmMain", "回数入力エラー"));
     if (isLoaded())
         ui->txtKaisu->setFocus();
     return false;
@@ -303,8 +308,8 @@ bool frmMain::recordCount(double value)
         mCountEntered = true;
         return true;
     } catch (const DataFileError& error) {
-        platform::MsgBox(error.description() + QStringLiteral("\n回数は記録されていません。"), platform::vbExclamation,
-                         QStringLiteral("記録できません"));
+        platform::MsgBox(error.description() + QCoreApplication::translate("frmMain", "\n回数は記録されていません。"),
+                         platform::vbExclamation, QCoreApplication::translate("frmMain", "記録できません"));
         if (isLoaded())
             ui->txtKaisu->setFocus();
         return false;
@@ -328,8 +333,9 @@ void frmMain::cmdNext_Click()
     if (!countFitsRecord(count))
         return;
     if (count < 1) {
-        const int answer = platform::MsgBox(QStringLiteral("回数ゼロで次へ進もうとしていますがよろしいいですか？"),
-                                            platform::vbOKCancel | platform::vbExclamation, QStringLiteral("確認"));
+        const int answer = platform::MsgBox(
+            QCoreApplication::translate("frmMain", "回数ゼロで次へ進もうとしていますがよろしいいですか？"),
+            platform::vbOKCancel | platform::vbExclamation, QCoreApplication::translate("frmMain", "確認"));
         if (!isLoadedAs(load))
             return;
         if (answer != platform::vbOK) {
@@ -340,7 +346,7 @@ void frmMain::cmdNext_Click()
     if (!recordCount(count))
         return;
     if (gGenzai == gKoumokuSu - 1)
-        ui->cmdNext->setText(QStringLiteral("終わり"));
+        ui->cmdNext->setText(QCoreApplication::translate("frmMain", "終わり"));
     SaveItems();
 
     ui->hsbKaisu->setValue(0);

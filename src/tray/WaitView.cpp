@@ -20,6 +20,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
+#include <QCoreApplication>
 
 using QmrM::StartWait;
 using QmrM::StartWaits;
@@ -31,7 +32,10 @@ const QString kStartKey = QStringLiteral("start");
 const QString kStartNowKey = QStringLiteral("startNow");
 const QString kStopWaitingKey = QStringLiteral("stopWaiting");
 const QString kPostponeKey = QStringLiteral("postpone");
-const QString kPassHere = QStringLiteral("トレーニングの時間です");
+QString passHereText()
+{
+    return QCoreApplication::translate("Tray", "トレーニングの時間です");
+}
 // How long the desktop has to give the window the keyboard after the user chose 始める.
 constexpr int kGrantWaitMs = 2000;
 // The action a click on the notice itself chooses, where the desktop offers that.
@@ -67,14 +71,15 @@ void postponePass()
 // Ends the program as the settings window's 終了 does; the wait is then over, without its pass.
 void endProgram()
 {
-    help::endProgramClosingHelp(nullptr, help::kProgramHelpFile);
+    help::endProgramClosingHelp(nullptr, help::programHelpFile());
     stopWaiting();
 }
 
 // Why the pass that is due waits: "トレーニングの時間ですが、全画面表示中のため待っています。…".
 QString heldText()
 {
-    return QStringLiteral("トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります")
+    return QCoreApplication::translate("Tray",
+                                       "トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります")
         .arg(schedule::busyText(passSchedule().holdReasons()));
 }
 
@@ -89,15 +94,17 @@ Notice waitNotice(const StartWait& wait)
 {
     Notice notice;
     if (passSchedule().isHolding()) {
-        notice.summary = kPassHere;
-        notice.body = QStringLiteral("%1のため待っています。終わるとすぐに始まります")
+        notice.summary = passHereText();
+        notice.body = QCoreApplication::translate("Tray", "%1のため待っています。終わるとすぐに始まります")
                           .arg(schedule::busyText(passSchedule().holdReasons()));
     } else {
-        notice.summary = QStringLiteral("次のトレーニングまで") + QmrM::timeLeftShort(wait.remainingMs());
-        notice.body = wait.dueAt().toString(QStringLiteral("H:mm 開始予定"));
+        notice.summary =
+            QCoreApplication::translate("Tray", "次のトレーニングまで%1").arg(QmrM::timeLeftShort(wait.remainingMs()));
+        notice.body =
+            QCoreApplication::translate("Tray", "%1 開始予定").arg(wait.dueAt().toString(QStringLiteral("H:mm")));
     }
-    notice.actions =
-        QStringList{kStartNowKey, QStringLiteral("今すぐ始める"), kStopWaitingKey, QStringLiteral("待機をやめる")};
+    notice.actions = QStringList{kStartNowKey, QCoreApplication::translate("Tray", "今すぐ始める"), kStopWaitingKey,
+                                 QCoreApplication::translate("Tray", "待機をやめる")};
     return notice;
 }
 
@@ -121,7 +128,7 @@ QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (
 QString passBody()
 {
     const platform::PresentedItem item = platform::presentedItem();
-    return item.name.isEmpty() ? QString() : QStringLiteral("%1 %2 回").arg(item.name, item.count);
+    return item.name.isEmpty() ? QString() : QCoreApplication::translate("Tray", "%1 %2 回").arg(item.name, item.count);
 }
 
 }  // namespace
@@ -207,9 +214,10 @@ void WaitView::showTitle(const StartWait& wait)
     // A window the user brought back to train in during the wait is the program's window again; the
     // countdown belongs to the task bar's entry of a window that waits.
     const bool inUse = window->isVisible() && !window->isMinimized();
-    const QString left = passSchedule().isHolding()
-                             ? QStringLiteral("保留中（%1）").arg(schedule::busyText(passSchedule().holdReasons()))
-                             : QmrM::timeLeftShort(wait.remainingMs());
+    const QString left =
+        passSchedule().isHolding()
+            ? QCoreApplication::translate("Tray", "保留中（%1）").arg(schedule::busyText(passSchedule().holdReasons()))
+            : QmrM::timeLeftShort(wait.remainingMs());
     window->setWindowTitle(inUse ? mPlainTitle : mPlainTitle + QStringLiteral(" - ") + left);
 }
 
@@ -244,13 +252,13 @@ void WaitView::makeTrayIcon()
     mMenu = std::make_unique<QMenu>();
     mMenu->setObjectName(QStringLiteral("trayMenu"));
     mMenu->setAccessibleName(QStringLiteral("Quillmora"));
-    addAction(*mMenu, QStringLiteral("startNow"), QStringLiteral("今すぐ始める"), startNow);
-    addAction(*mMenu, QStringLiteral("stopWaiting"), QStringLiteral("待機をやめる"), stopWaiting);
-    addAction(*mMenu, QStringLiteral("postpone"), QStringLiteral("5 分後に"), postponePass);
+    addAction(*mMenu, QStringLiteral("startNow"), QCoreApplication::translate("Tray", "今すぐ始める"), startNow);
+    addAction(*mMenu, QStringLiteral("stopWaiting"), QCoreApplication::translate("Tray", "待機をやめる"), stopWaiting);
+    addAction(*mMenu, QStringLiteral("postpone"), QCoreApplication::translate("Tray", "5 分後に"), postponePass);
     mMenu->addSeparator();
     mMenu->addAction(passSchedule().holdWhileBusyAction());
     connect(mMenu.get(), &QMenu::aboutToShow, this, platform::guardedSlot([this] { updateMenu(); }));
-    addAction(*mMenu, QStringLiteral("endProgram"), QStringLiteral("終了"), endProgram);
+    addAction(*mMenu, QStringLiteral("endProgram"), QCoreApplication::translate("Tray", "終了"), endProgram);
 
     // The icon theme's picture where the program is installed; the window's icon otherwise.
     mIcon = std::make_unique<QSystemTrayIcon>(
@@ -284,7 +292,7 @@ void WaitView::offerPostponing()
 {
     makeTrayIcon();
     updateMenu();
-    mIcon->setToolTip(kPassHere);
+    mIcon->setToolTip(passHereText());
     mIcon->show();
     // The offer goes with the window's pass (the window is deleted some time after it unloads).
     connect(platform::trainingWindow().window(), &QObject::destroyed, mIcon.get(), [this] {
@@ -309,10 +317,11 @@ void WaitView::passCame()
 void WaitView::showPassNotice(const QString& body)
 {
     Notice notice;
-    notice.summary = kPassHere;
+    notice.summary = passHereText();
     notice.body = body;
-    notice.actions = QStringList{kDefaultKey,  QStringLiteral("始める"),  kStartKey, QStringLiteral("始める"),
-                                 kPostponeKey, QStringLiteral("5 分後に")};
+    notice.actions = QStringList{kDefaultKey,  QCoreApplication::translate("Tray", "始める"),
+                                 kStartKey,    QCoreApplication::translate("Tray", "始める"),
+                                 kPostponeKey, QCoreApplication::translate("Tray", "5 分後に")};
     // Where the window cannot come back by itself, the notice stays until the user answers it.
     notice.timeoutMs = onWayland() ? 0 : -1;
     mNotifications.show(DesktopNotifications::Pass, notice);
@@ -323,8 +332,8 @@ void WaitView::tellWhereThePassIsIfRefused(quint64 load)
     platform::Form& training = platform::trainingWindow();
     if (!training.isLoadedAs(load) || !training.window()->isVisible() || training.window()->isActiveWindow())
         return;
-    showPassNotice(
-        QStringLiteral("画面の「Quillmora」をクリックしてください（デスクトップがキーボードを渡しませんでした）"));
+    showPassNotice(QCoreApplication::translate(
+        "Tray", "画面の「Quillmora」をクリックしてください（デスクトップがキーボードを渡しませんでした）"));
 }
 
 void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken)

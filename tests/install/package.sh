@@ -47,6 +47,7 @@ expected=(
     "-rwxr-xr-x ${prefix#/}/bin/quillmora"
     "-rwxr-xr-x ${prefix#/}/bin/quillmora-launcher"
     "-rw-r--r-- $share/quillmora/KvHelp.chm"
+    "-rw-r--r-- $share/quillmora/KvHelp_en.chm"
     "-rw-r--r-- $share/applications/$id.desktop"
     "-rw-r--r-- $share/metainfo/$id.metainfo.xml"
     "-rw-r--r-- $share/doc/quillmora/copyright"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LayoutSnapshot.h"
 
+#include "platform/AppSetup.h"
+
 #include <QAbstractButton>
 #include <QFile>
 #include <QGroupBox>
@@ -47,7 +49,11 @@ QString describeControl(const QWidget* control)
 
 QStringList describeLayout(const QWidget* window)
 {
-    QStringList lines{QStringLiteral("[%1]").arg(window->objectName()),
+    // A window has a section per language: "[frmMain]" in Japanese, "[frmMain en]" in English.
+    const QString language = platform::interfaceLanguage();
+    const QString section =
+        language == platform::kSourceLanguage ? window->objectName() : window->objectName() + u' ' + language;
+    QStringList lines{QStringLiteral("[%1]").arg(section),
                       QStringLiteral("title=\"%1\" %2x%3 maximise=%4")
                           .arg(window->windowTitle())
                           .arg(window->width())
