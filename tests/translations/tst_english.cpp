@@ -159,7 +159,6 @@ private slots:
     void fixedWindowsKeepTheirEnglishLayout();
     void captionsFitTheirControls();
     void aSessionThroughEveryWindowShowsNoJapanese();
-    void chartShowsNoJapanese();
     void helpIsTheEnglishOne();
     void figuresAndDatesReadInEnglish();
 };
@@ -216,13 +215,25 @@ void TestEnglish::aSessionThroughEveryWindowShowsNoJapanese()
     frmSettei& settings = frmSettei::instance();
     QVERIFY(settings.window());
     verifyEnglish(textsOf(settings.window()), QStringLiteral("the settings window"));
+    auto* items = control<QListWidget>(settings, QStringLiteral("lstKoumoku"));
+    for (const QMenu* menu : items->findChildren<QMenu*>())
+        verifyEnglish(textsOf(menu), QStringLiteral("the item list's menu"));
+    // The chart of the first item, with its own menus.
+    chart::showChart(settings.window(), 1);
+    QWidget* chartWindow = chart::openChartWindow();
+    QVERIFY(chartWindow);
+    QStringList chartTexts = textsOf(chartWindow);
+    for (const QMenu* menu : chartWindow->findChildren<QMenu*>())
+        chartTexts << textsOf(menu);
+    verifyEnglish(chartTexts, QStringLiteral("the chart window"));
+    chartWindow->close();
+
     BoxRecorder boxes({QStringLiteral("a/b"), QStringLiteral("Plank"), QStringLiteral("0"), QStringLiteral("Plank"),
                        QStringLiteral("30")});
     clickButton(settings, QStringLiteral("cmdNew"));  // a name it refuses, then a count below 1
     clickButton(settings, QStringLiteral("cmdNew"));  // registered
     clickButton(settings, QStringLiteral("cmdSettei"));
     clickButton(settings, QStringLiteral("cmdHozon"));  // nothing chosen
-    auto* items = control<QListWidget>(settings, QStringLiteral("lstKoumoku"));
     items->setCurrentRow(0);
     clickButton(settings, QStringLiteral("cmdHozon"));
     clickButton(settings, QStringLiteral("cmdClear"));
@@ -230,25 +241,6 @@ void TestEnglish::aSessionThroughEveryWindowShowsNoJapanese()
     QVERIFY2(boxes.seen().size() >= 20, qPrintable(boxes.seen().join(u'|')));
     verifyEnglish(boxes.seen(), QStringLiteral("a box of the settings window"));
     verifyEnglish(textsOf(settings.window()), QStringLiteral("the settings window after the boxes"));
-}
-
-void TestEnglish::chartShowsNoJapanese()
-{
-    TestEnv env;
-    writeHistory(kItemNames[0], recordsOf({"7", "9"}));
-    openSettings(itemsNamed(kItemNames));
-    chart::showChart(frmSettei::instance().window(), 1);
-    QWidget* chartWindow = chart::openChartWindow();
-    QVERIFY(chartWindow);
-    QStringList texts = textsOf(chartWindow);
-    for (const QWidget* child : chartWindow->findChildren<QWidget*>()) {
-        for (const QMenu* menu : child->findChildren<QMenu*>())
-            texts << textsOf(menu);
-    }
-    verifyEnglish(texts, QStringLiteral("the chart window"));
-    auto* list = control<QListWidget>(frmSettei::instance(), QStringLiteral("lstKoumoku"));
-    for (const QMenu* menu : list->findChildren<QMenu*>())
-        verifyEnglish(textsOf(menu), QStringLiteral("the item list's menu"));
 }
 
 void TestEnglish::helpIsTheEnglishOne()
