@@ -15,6 +15,7 @@
 #include "training/frmMain.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
@@ -54,23 +55,33 @@ QString xParent(const QWidget* window)
                                                                                            : parent.captured(1);
 }
 
-// Whether the window is on the screen at its full size in the tray, and stays where it is: the tray
-// places and sizes a new icon, and moves itself as it grows, in steps of its own.
-// The icon's window goes with the wait: a wait ended early (a slow machine) leaves it unsettled.
-bool xSettledInTray(const QPointer<QWidget>& window)
+// Where the icon's window is on the screen, at its full size; empty while it is not.
+QString placeOnScreen(const QWidget* window)
 {
-    const auto where = [&window] {
-        if (!window)
-            return QString();
-        const QString info =
-            runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window->winId())});
-        const bool full = info.contains(QLatin1String("IsViewable")) &&
-                          QRegularExpression(QStringLiteral("Width: (\\d+)")).match(info).captured(1).toInt() >= 16;
-        return full ? QRegularExpression(QStringLiteral("Corners: +(\\S+)")).match(info).captured(1) : QString();
-    };
-    const QString before = where();
-    QTest::qWait(300);
-    return !before.isEmpty() && where() == before;
+    const QString id = QString::number(window->winId());
+    const QString info = runProgram(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+    const bool full = info.contains(QLatin1String("IsViewable")) &&
+                      QRegularExpression(QStringLiteral("Width: (\\d+)")).match(info).captured(1).toInt() >= 16;
+    return full ? id + QRegularExpression(QStringLiteral("Corners: +(\\S+)")).match(info).captured(1) : QString();
+}
+
+// The icon's window once it is in the tray at its full size and stays where it is: the tray places and
+// sizes a new icon, and moves itself as it grows, in steps of its own. Qt makes the window anew when a tray
+// announces itself again, so each look finds it afresh. Null after ten seconds (the checks run X tools,
+// so this counts real time, not QTRY's turns).
+QWidget* settledTrayIcon()
+{
+    QDeadlineTimer deadline(10000);
+    QString before;
+    while (!deadline.hasExpired()) {
+        QWidget* icon = trayIconWindow();
+        const QString now = icon ? placeOnScreen(icon) : QString();
+        if (!now.isEmpty() && now == before)
+            return icon;
+        before = now;
+        QTest::qWait(300);
+    }
+    return nullptr;
 }
 
 int xChildren(const QString& window)
@@ -160,10 +171,9 @@ void TestTrayX11::trayIconMenuByMouseAndKeyboard()
     WaitOnDesktop desktop;
     QString tray;
     desktop.runWait({[&] {
-        QPointer<QWidget> icon;
-        QTRY_VERIFY((icon = trayIconWindow()) != nullptr);
-        QTRY_VERIFY(icon && !(tray = xParent(icon)).isEmpty());  // docked in the tray's window
-        QTRY_VERIFY(xSettledInTray(icon));
+        QPointer<QWidget> icon = settledTrayIcon();
+        QVERIFY(icon);
+        QVERIFY(!(tray = xParent(icon)).isEmpty());  // docked in the tray's window
         QPointer<QMenu> menu = trayMenu();
         QVERIFY(menu && icon);
         const QString id = QString::number(icon->winId());
@@ -204,9 +214,7 @@ void TestTrayX11::settingsWindowWholeAfterThePass()
     desktop.runWait({[&] { desktop.clock().jump(3 * 60 * 1000); }});
     frmMain& training = frmMain::instance();
     QTRY_VERIFY(training.isLoaded() && training.window()->isVisible());
-    QPointer<QWidget> icon;
-    QTRY_VERIFY((icon = trayIconWindow()) != nullptr);
-    QTRY_VERIFY(xSettledInTray(icon));
+    QVERIFY(settledTrayIcon());
     lookAtThePass(desktop.env());
     clickButton(training, QStringLiteral("cmdCut"));
     frmSettei& settings = frmSettei::instance();
