@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installation on a Linux desktop, and the Debian package made from it with CPack.
+# Installation on a Linux desktop, and the Debian package made from it with CPack (Windows:
+# InstallWindows.cmake).
 #
 #   <prefix>/bin/quillmora                   the program; works in the folder it is started in
 #   <prefix>/bin/quillmora-launcher          starts it in the user's data folder (menu entry)
@@ -11,6 +12,11 @@
 # The program and the desktop entry are told where the help file and the launcher go when the
 # build is configured, so the prefix given then (CMAKE_INSTALL_PREFIX) is the one to install
 # into; the Debian package uses it too.
+
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/InstallWindows.cmake)
+    return()
+endif()
 
 include(GNUInstallDirs)
 

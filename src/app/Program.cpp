@@ -3,6 +3,7 @@
 
 #include "chart/ProgressActions.h"
 #include "platform/AppSetup.h"
+#include "platform/DataFolder.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/Handover.h"
@@ -192,7 +193,7 @@ void setUp(QApplication& app)
 
 bool start()
 {
-    if (!claimDataFolder())
+    if (!platform::enterDataFolderAskedFor(QCoreApplication::arguments()) || !claimDataFolder())
         return false;
     // The training window is the startup window; with no items it hands over to the settings window.
     platform::runGuarded([] { frmMain::instance().Load(); });

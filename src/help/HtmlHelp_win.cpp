@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The help windows on Windows: the system's HTML help viewer, loaded at run time.
+// The help windows on Windows: the system's HTML help viewer, loaded when first asked for.
 #include "HtmlHelp.h"
 
 #include <QDir>
-#include <QFile>
 #include <QWidget>
 
 #include <windows.h>
@@ -12,49 +11,51 @@ namespace help {
 
 namespace {
 
-using SystemHtmlHelp = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+// HtmlHelpW of the system's viewer (htmlhelp.h), with its two commands.
+using SystemHtmlHelp = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+constexpr UINT kDisplayTopic = 0x0000;  // HH_DISPLAY_TOPIC
+constexpr UINT kCloseAll = 0x0012;      // HH_CLOSE_ALL
+
+// The viewer's function, once loaded; it stays for the whole run, as the viewer's windows live in this process.
+SystemHtmlHelp gViewer = nullptr;
 
 SystemHtmlHelp systemHtmlHelp()
 {
-    // Loaded once and kept for the whole run, as the viewer's windows live in this process.
-    static const SystemHtmlHelp function = []() -> SystemHtmlHelp {
-        HMODULE module = LoadLibraryW(L"hhctrl.ocx");
-        if (!module)
-            return nullptr;
-        FARPROC proc = GetProcAddress(module, "HtmlHelpA");
-        return reinterpret_cast<SystemHtmlHelp>(reinterpret_cast<void (*)()>(proc));
-    }();
-    return function;
+    if (!gViewer) {
+        if (HMODULE module = LoadLibraryW(L"hhctrl.ocx"))
+            gViewer = reinterpret_cast<SystemHtmlHelp>(
+                reinterpret_cast<void (*)()>(GetProcAddress(module, "HtmlHelpW")));
+    }
+    return gViewer;
 }
 
 }  // namespace
 
 QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic)
 {
+    // The viewer knows nothing of the program's folder or the data folder: it is given the file found along
+    // our own search path, so that it opens the same file as elsewhere, by its full name in UTF-16 (a folder
+    // of any name).
+    const QString found = findHelpFile(file);
     const SystemHtmlHelp viewer = systemHtmlHelp();
-    if (!viewer) {
+    if (!viewer || found.isEmpty()) {
         detail::reportCannotOpen(file);
         return nullptr;
     }
-    // The system viewer knows nothing of the executable's folder or our data folder; give it
-    // the file found along our own search path, so it opens the same file as elsewhere.
-    const QString found = findHelpFile(file);
-    QByteArray target = QFile::encodeName(QDir::toNativeSeparators(found.isEmpty() ? file : found));
-    if (!topic.isEmpty()) {
-        QString page = topic;
-        if (!page.startsWith(QLatin1Char('/')))
-            page.prepend(QLatin1Char('/'));
-        target += "::" + QFile::encodeName(page);
-    }
+    QString target = QDir::toNativeSeparators(found);
+    if (!topic.isEmpty())
+        target += (topic.startsWith(u'/') ? QStringLiteral("::") : QStringLiteral("::/")) + topic;
     HWND owner = caller ? reinterpret_cast<HWND>(caller->window()->winId()) : nullptr;
-    viewer(owner, target.constData(), static_cast<UINT>(HelpCommand::DisplayTopic), 0);
+    if (!viewer(owner, reinterpret_cast<LPCWSTR>(target.utf16()), kDisplayTopic, 0))
+        detail::reportCannotOpen(file);
     return nullptr;
 }
 
 void closeAll()
 {
-    if (const SystemHtmlHelp viewer = systemHtmlHelp())
-        viewer(nullptr, nullptr, static_cast<UINT>(HelpCommand::CloseAll), 0);
+    // Nothing to close where the viewer was never loaded.
+    if (gViewer)
+        gViewer(nullptr, nullptr, kCloseAll, 0);
 }
 
 int openWindowCount()

@@ -15,7 +15,6 @@
 #include <QTranslator>
 
 #include <algorithm>
-#include <clocale>
 
 #ifdef QUILLMORA_FONTCONFIG
 #include <fontconfig/fontconfig.h>
@@ -39,6 +38,7 @@ void installFontSubstitutes()
     const QStringList japaneseProportional = {
         QStringLiteral("IPAPGothic"),   QStringLiteral("IPA Pゴシック"), QStringLiteral("Noto Sans CJK JP"),
         QStringLiteral("Noto Sans JP"), QStringLiteral("VL PGothic"),    QStringLiteral("TakaoPGothic"),
+        QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI"),
     };
     for (const QString& name : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")})
         QFont::insertSubstitutions(name, japaneseProportional);
@@ -55,17 +55,8 @@ QString catalogueOf(const QString& language)
 
 QString interfaceLanguage()
 {
-    // The message language as the C library takes it: LC_ALL, else LC_MESSAGES, else LANG ("en_US.UTF-8").
-    QByteArray locale;
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        locale = qgetenv(name);
-        if (!locale.isEmpty())
-            break;
-    }
-    const QString language = QString::fromLatin1(locale.left(locale.indexOf('_'))).toLower();
-    const bool named = language.size() >= 2 && language.size() <= 3 &&
-                       std::all_of(language.begin(), language.end(), [](QChar c) { return c.isLower(); });
-    return named && QFile::exists(catalogueOf(language)) ? language : kSourceLanguage;
+    const QString language = systemLanguage();
+    return !language.isEmpty() && QFile::exists(catalogueOf(language)) ? language : kSourceLanguage;
 }
 
 void useLanguageLocale(const QString& language)
@@ -89,49 +80,6 @@ void installTranslations(QApplication& app, const QString& language)
         QApplication::installTranslator(translator);
     else
         delete translator;
-}
-
-namespace {
-
-// The variable the toolkit and the C library read the locale from first, as the user's environment had it.
-struct SavedVariable {
-    bool set = false;
-    QByteArray value;
-};
-SavedVariable gUsersLcAll;
-bool gLocaleReplaced = false;
-
-}  // namespace
-
-int& withJapaneseToolkitLocale(int& argc)
-{
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    // The C library takes the user's locale now. The toolkit sets it again while it starts, from the
-    // Japanese one: a system that has that locale gives it to the C library too, one that lacks it keeps
-    // the user's (a locale is taken whole or not at all).
-    std::setlocale(LC_ALL, "");
-    // In another language the toolkit's dialogs follow the user's own locale.
-    if (interfaceLanguage() != kSourceLanguage)
-        return argc;
-    gUsersLcAll = {qEnvironmentVariableIsSet("LC_ALL"), qgetenv("LC_ALL")};
-    qputenv("LC_ALL", "ja_JP.UTF-8");
-    gLocaleReplaced = true;
-#endif
-    return argc;
-}
-
-void giveBackLocaleEnvironment()
-{
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    if (gLocaleReplaced) {
-        if (gUsersLcAll.set)
-            qputenv("LC_ALL", gUsersLcAll.value);
-        else
-            qunsetenv("LC_ALL");
-        gLocaleReplaced = false;
-    }
-#endif
-    useLanguageLocale(interfaceLanguage());
 }
 
 namespace {

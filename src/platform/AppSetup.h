@@ -24,6 +24,9 @@ void installFontSubstitutes();
 // catalogue compiled into the program (translations/quillmora_<code>.ts; en_* for English) gets it.
 inline const QString kSourceLanguage = QStringLiteral("ja");
 QString interfaceLanguage();
+// The language the user's system asks programs to speak, as a lower-case code ("en"); empty where it names
+// none (the C locale). One implementation per system (UserLanguage_posix.cpp, UserLanguage_win.cpp).
+QString systemLanguage();
 
 // Makes the language's locale the default one: numbers, dates and resource pictures follow it.
 void useLanguageLocale(const QString& language);
@@ -37,7 +40,8 @@ void installTranslations(QApplication& app, const QString& language);
 // speaks Japanese whatever the system's locale is (C.UTF-8 included): called as the application object is about to be
 // made, this has the toolkit read a Japanese one; giveBackLocaleEnvironment() restores the user's environment once it
 // exists, for the programs started from ours (a web browser for a help link). Returns argc, to be called
-// in the application's constructor.
+// in the application's constructor. (Windows' dialogs speak the language of Windows: nothing to do there.)
+// Both with the system's language (UserLanguage_posix.cpp, UserLanguage_win.cpp).
 int& withJapaneseToolkitLocale(int& argc);
 void giveBackLocaleEnvironment();
 

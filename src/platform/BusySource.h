@@ -47,5 +47,7 @@ std::vector<std::unique_ptr<BusySource>> sessionBusSources();
 std::unique_ptr<BusySource> x11FullScreenSource();
 // The full-screen window under sway; nothing elsewhere.
 std::unique_ptr<BusySource> swayFullScreenSource();
+// Windows' own: the user's notification state and the session's lock.
+std::vector<std::unique_ptr<BusySource>> windowsBusySources();
 
 }  // namespace platform

@@ -74,6 +74,9 @@ private:
 #ifdef QUILLMORA_SESSION_BUS
         mSources = sessionBusSources();
 #endif
+#ifdef Q_OS_WIN
+        mSources = windowsBusySources();
+#endif
         std::unique_ptr<BusySource> fullScreen;
 #ifdef Q_OS_UNIX
         // Under sway its own interface tells of every window, X11 ones too.

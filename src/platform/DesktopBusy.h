@@ -14,8 +14,11 @@ namespace platform {
 // - a locked screen: GetActive of org.freedesktop.ScreenSaver or org.gnome.ScreenSaver;
 // - a program holding the screen saver off (a call, a film): the GNOME session's idle inhibitors, or
 //   the power management's HasInhibit (KDE Plasma).
+// On Windows all four come from the system's own (BusySources_win.cpp): the user's notification state
+// (full-screen, presentation, quiet time and Focus Assist, an absent user) and the session's lock.
 // Each is read once when watching starts, then followed through its change signals (X11 property
-// events, D-Bus signals, sway's events). A condition the desktop does not tell counts as absent; so does
+// events, D-Bus signals, sway's events, the session's lock notices; Windows' notification state, which
+// sends none, is read again every two seconds). A condition the desktop does not tell counts as absent; so does
 // one whose reading is not answered within two seconds.
 QmrM::UserBusy& desktopBusy();
 

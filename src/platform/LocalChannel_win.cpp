@@ -1,14 +1,161 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The channel of later starts on Windows: a named pipe of the system's own, reached without Qt's network
+// module. Only the user may connect to it (its access list names the user alone), no computer but this
+// one (remote clients are refused), and its first instance is this copy's (a pipe of that name made before
+// by another program makes listening fail rather than join it). sway's socket (LocalConnection) does not
+// exist here.
 #include "LocalChannel.h"
 
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QThread>
+#include <QTimer>
+#include <QWinEventNotifier>
+
+#include <windows.h>
+
+#include <memory>
+#include <sddl.h>
 
 namespace platform {
+namespace {
 
+constexpr qsizetype kMaxMessage = 1024;
+// A later start writes its few bytes and closes at once; one that holds the pipe longer is let go.
+constexpr int kClientTimeoutMs = 2000;
+
+// The pipe's name for the channel's path: "\\.\pipe\" and the path, which holds the user's own folder.
+std::wstring pipeName(const QString& path)
+{
+    QString name = path;
+    name.replace(u'\\', u'/');  // a backslash would make a folder of the pipe namespace
+    return (QStringLiteral("\\\\.\\pipe\\") + name).toStdWString();
+}
+
+QString systemMessage(DWORD error)
+{
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const QString message = text ? QString::fromWCharArray(text).trimmed() : QString::number(error);
+    LocalFree(text);
+    return message;
+}
+
+// A security descriptor that gives the current user alone every right; null when it cannot be made.
+PSECURITY_DESCRIPTOR userOnlyDescriptor()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return nullptr;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::unique_ptr<BYTE[]> user(new BYTE[size ? size : 1]);
+    wchar_t* sid = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (size && GetTokenInformation(token, TokenUser, user.get(), size, &size) &&
+        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.get())->User.Sid, &sid)) {
+        const std::wstring sddl = L"D:P(A;;GA;;;" + std::wstring(sid) + L")";
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr);
+        LocalFree(sid);
+    }
+    CloseHandle(token);
+    return descriptor;
+}
+
+}  // namespace
+
+// One instance of the pipe, taking one later start at a time: it waits for a connection, reads what the
+// start sends until it closes, hands the message on and waits again. Every step is overlapped, signalled
+// through one event that the event loop watches.
 struct LocalListener::Listening {
-    QLocalServer server;
+    enum class Step { Connecting, Reading };
+
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    HANDLE event = nullptr;
+    OVERLAPPED overlapped{};
+    Step step = Step::Connecting;
+    char buffer[256];
+    QByteArray message;
+    std::unique_ptr<QWinEventNotifier> notifier;
+    QTimer clientTimeout;
+    std::function<void(const QByteArray&)> deliver;
+
+    ~Listening()
+    {
+        notifier.reset();
+        if (pipe != INVALID_HANDLE_VALUE) {
+            // Nothing may write into `overlapped` once it is gone.
+            DWORD ignored = 0;
+            if (CancelIoEx(pipe, &overlapped) || GetLastError() != ERROR_NOT_FOUND)
+                GetOverlappedResult(pipe, &overlapped, &ignored, TRUE);
+            CloseHandle(pipe);
+        }
+        if (event)
+            CloseHandle(event);
+    }
+
+    void waitForConnection()
+    {
+        step = Step::Connecting;
+        message.clear();
+        ResetEvent(event);
+        overlapped = OVERLAPPED{};
+        overlapped.hEvent = event;
+        if (ConnectNamedPipe(pipe, &overlapped))
+            return;  // signalled
+        const DWORD error = GetLastError();
+        if (error == ERROR_PIPE_CONNECTED)
+            readMore();  // a start connected before we asked
+        else if (error != ERROR_IO_PENDING)
+            SetEvent(event);  // the result tells the failure; the next connection is waited for
+    }
+
+    void readMore()
+    {
+        step = Step::Reading;
+        clientTimeout.start();
+        ResetEvent(event);
+        overlapped = OVERLAPPED{};
+        overlapped.hEvent = event;
+        if (!ReadFile(pipe, buffer, sizeof buffer, nullptr, &overlapped) && GetLastError() != ERROR_IO_PENDING)
+            finishClient();  // the start has sent all and closed
+    }
+
+    void finishClient()
+    {
+        clientTimeout.stop();
+        DisconnectNamedPipe(pipe);
+        const QByteArray received = std::exchange(message, QByteArray());
+        waitForConnection();
+        if (!received.isEmpty())
+            deliver(received);  // may destroy this
+    }
+
+    void signalled()
+    {
+        DWORD got = 0;
+        const bool done = GetOverlappedResult(pipe, &overlapped, &got, FALSE);
+        if (step == Step::Connecting) {
+            if (done)
+                readMore();
+            else
+                waitForConnection();
+            return;
+        }
+        if (!done) {
+            finishClient();
+            return;
+        }
+        message.append(buffer, qsizetype(got));
+        if (message.size() >= kMaxMessage)
+            finishClient();
+        else
+            readMore();
+    }
+
+    void dropClient()
+    {
+        CancelIoEx(pipe, &overlapped);  // the read ends, failed, and the next connection is waited for
+    }
 };
 
 LocalListener::LocalListener(QObject* parent) : QObject(parent) {}
@@ -18,67 +165,56 @@ LocalListener::~LocalListener() = default;
 QString LocalListener::listen(const QString& path)
 {
     auto listening = std::make_unique<Listening>();
-    listening->server.setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(path);
-    if (!listening->server.listen(path))
-        return listening->server.errorString();
-    QLocalServer* server = &listening->server;
-    connect(server, &QLocalServer::newConnection, this, [this, server] {
-        while (QLocalSocket* socket = server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                emit received(socket->readAll());
-                socket->disconnectFromServer();
-            });
-        }
-    });
+    SECURITY_ATTRIBUTES attributes{};
+    attributes.nLength = sizeof attributes;
+    attributes.lpSecurityDescriptor = userOnlyDescriptor();
+    if (!attributes.lpSecurityDescriptor)
+        return systemMessage(GetLastError());
+    listening->pipe = CreateNamedPipeW(pipeName(path).c_str(),
+                                       PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                       PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
+                                       0, DWORD(kMaxMessage), 0, &attributes);
+    const DWORD error = GetLastError();
+    LocalFree(attributes.lpSecurityDescriptor);
+    if (listening->pipe == INVALID_HANDLE_VALUE)
+        return systemMessage(error);
+    listening->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!listening->event)
+        return systemMessage(GetLastError());
+    Listening* l = listening.get();
+    l->deliver = [this](const QByteArray& message) { emit received(message); };
+    l->notifier = std::make_unique<QWinEventNotifier>(l->event);
+    connect(l->notifier.get(), &QWinEventNotifier::activated, this, [l] { l->signalled(); });
+    l->clientTimeout.setSingleShot(true);
+    l->clientTimeout.setInterval(kClientTimeoutMs);
+    connect(&l->clientTimeout, &QTimer::timeout, this, [l] { l->dropClient(); });
+    l->waitForConnection();
     mListening = std::move(listening);
     return QString();
 }
 
-struct LocalConnection::Connection {
-    QLocalSocket socket;
-};
-
-LocalConnection::LocalConnection(QObject* parent) : QObject(parent) {}
-
-LocalConnection::~LocalConnection() = default;
-
-bool LocalConnection::connectTo(const QString& path)
-{
-    mConnection = std::make_unique<Connection>();
-    QLocalSocket* socket = &mConnection->socket;
-    socket->connectToServer(path);
-    if (!socket->waitForConnected(1000))
-        return false;
-    connect(socket, &QLocalSocket::readyRead, this, &LocalConnection::readyRead);
-    connect(socket, &QLocalSocket::disconnected, this, &LocalConnection::closed);
-    return true;
-}
-
-void LocalConnection::write(const QByteArray& bytes)
-{
-    if (mConnection)
-        mConnection->socket.write(bytes);
-}
-
-QByteArray LocalConnection::readAll()
-{
-    return mConnection ? mConnection->socket.readAll() : QByteArray();
-}
-
 bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs)
 {
+    const std::wstring name = pipeName(path);
     for (int attempt = 0; attempt < tries; ++attempt) {
-        QLocalSocket socket;
-        socket.connectToServer(path);
-        if (socket.waitForConnected(waitMs)) {
-            socket.write(message);
-            const bool sent = socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
-            return sent;
+        HANDLE pipe = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (pipe == INVALID_HANDLE_VALUE) {
+            // Busy with another start: wait for the instance; not there yet: the copy may only just start.
+            if (GetLastError() != ERROR_PIPE_BUSY || !WaitNamedPipeW(name.c_str(), DWORD(waitMs)))
+                QThread::msleep(static_cast<unsigned long>(waitMs));
+            continue;
         }
-        QThread::msleep(static_cast<unsigned long>(waitMs));
+        // The running copy is to come to the front; Windows lets it only when the program the user
+        // started, this one, gives it leave.
+        ULONG server = 0;
+        if (GetNamedPipeServerProcessId(pipe, &server))
+            AllowSetForegroundWindow(server);
+        DWORD written = 0;
+        const bool sent = WriteFile(pipe, message.constData(), DWORD(message.size()), &written, nullptr) &&
+                          written == DWORD(message.size());
+        FlushFileBuffers(pipe);
+        CloseHandle(pipe);
+        return sent;
     }
     return false;
 }

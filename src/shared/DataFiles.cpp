@@ -54,6 +54,22 @@ QString rewriteTarget(const QString& fileName)
     return path;
 }
 
+QByteArray readWholeFile(const QString& fileName, bool* missing)
+{
+    QByteArray content;
+    readFileInPieces(
+        fileName,
+        [&content](QByteArrayView piece, qint64 size) {
+            // Room for the whole file at once: a long history is not copied again and again as it grows.
+            if (content.isEmpty() && size > 0)
+                content.reserve(qsizetype(size) + 1);
+            content.append(piece);
+            return true;
+        },
+        missing);
+    return content;
+}
+
 bool lastLineIsOpen(const QString& fileName)
 {
     if (!QFileInfo(fileName).isFile())  // nothing to read at the end of a device or pipe

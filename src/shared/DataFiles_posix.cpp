@@ -249,22 +249,6 @@ void readFileInPieces(const QString& fileName, const std::function<bool(QByteArr
     closeQuietly(fd);
 }
 
-QByteArray readWholeFile(const QString& fileName, bool* missing)
-{
-    QByteArray content;
-    readFileInPieces(
-        fileName,
-        [&content](QByteArrayView piece, qint64 size) {
-            // Room for the whole file at once: a long history is not copied again and again as it grows.
-            if (content.isEmpty() && size > 0)
-                content.reserve(qsizetype(size) + 1);
-            content.append(piece);
-            return true;
-        },
-        missing);
-    return content;
-}
-
 void replaceFileAtomically(const QString& fileName, const QByteArray& content)
 {
     const QString target = rewriteTarget(fileName);

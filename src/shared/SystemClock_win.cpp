@@ -1,28 +1,100 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Clock.h"
 
+#include <QWinEventNotifier>
+
+#include <algorithm>
 #include <windows.h>
 
 namespace QmrM {
 namespace {
 
-// The interrupt time counts the time the computer spent asleep.
+// The interrupt time counts the time the computer spent asleep (the unbiased one does not), in units of
+// 100 ns: QueryInterruptTime, of Windows 10 and later (looked up, as the import libraries lack it); else
+// the tick count, which counts sleep too, to the timer's resolution. In whole milliseconds, rounded up, as
+// on the other systems: a wait takes its start from this reading and its alarm fires at the exact deadline.
+qint64 interruptTimeMs()
+{
+    using QueryTime = void(WINAPI*)(PULONGLONG);
+    static const QueryTime query = reinterpret_cast<QueryTime>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernelbase.dll"), "QueryInterruptTime")));
+    if (!query)
+        return qint64(GetTickCount64());
+    ULONGLONG hundredNanoseconds = 0;
+    query(&hundredNanoseconds);
+    return qint64((hundredNanoseconds + 9999) / 10000);
+}
+
+// An alarm on a waitable timer due at a time of day (UTC): a timer due at a relative time stops while the
+// computer sleeps (Windows 8 and later), one due at a time of day fires on waking when that time passed
+// meanwhile. The time of day may be set back while it waits; an ordinary timer of the event loop, due
+// after the same time, fires then. Whichever comes first wakes the caller, once, from the event loop.
+class WaitableTimerAlarm final : public Alarm {
+public:
+    WaitableTimerAlarm(HANDLE timer, qint64 delayMs, std::function<void()> wake)
+        : mTimer(timer), mNotifier(timer), mWake(std::move(wake))
+    {
+        QObject::connect(&mNotifier, &QWinEventNotifier::activated, &mNotifier, [this] { fire(); });
+        mOrdinary = timerAlarm(delayMs, [this] { fire(); });
+    }
+    ~WaitableTimerAlarm() override
+    {
+        mNotifier.setEnabled(false);
+        CancelWaitableTimer(mTimer);
+        CloseHandle(mTimer);
+    }
+
+private:
+    void fire()
+    {
+        if (!mWake)
+            return;
+        mNotifier.setEnabled(false);
+        const auto wake = std::move(mWake);
+        mWake = nullptr;
+        wake();  // may destroy this alarm
+    }
+
+    HANDLE mTimer;
+    QWinEventNotifier mNotifier;
+    std::unique_ptr<Alarm> mOrdinary;
+    std::function<void()> mWake;
+};
+
+// A waitable timer set to fire `delayMs` from now, as a time of day; null when the system refuses one.
+HANDLE timerDueIn(qint64 delayMs)
+{
+    HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_MANUAL_RESET, TIMER_ALL_ACCESS);
+    if (!timer)
+        return nullptr;
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER due{};
+    due.LowPart = now.dwLowDateTime;
+    due.HighPart = now.dwHighDateTime;
+    due.QuadPart += ULONGLONG(std::max<qint64>(delayMs, 0)) * 10000;
+    LARGE_INTEGER dueTime{};
+    dueTime.QuadPart = LONGLONG(due.QuadPart);  // positive: a time of day
+    if (!SetWaitableTimer(timer, &dueTime, 0, nullptr, nullptr, FALSE)) {
+        CloseHandle(timer);
+        return nullptr;
+    }
+    return timer;
+}
+
 class SystemClock final : public Clock {
 public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 
-    qint64 elapsedMs() const override
-    {
-        ULONGLONG hundredNanoseconds = 0;
-        QueryInterruptTime(&hundredNanoseconds);
-        return qint64(hundredNanoseconds / 10000);
-    }
+    qint64 elapsedMs() const override { return interruptTimeMs(); }
 
     std::unique_ptr<Alarm> alarmAt(qint64 deadlineMs, std::function<void()> wake) override
     {
-        // Qt's timers on Windows run on the tick count, which includes sleep; the caller looks at the
-        // clock again when woken.
-        return timerAlarm(deadlineMs - elapsedMs(), std::move(wake));
+        const qint64 delayMs = deadlineMs - elapsedMs();
+        HANDLE timer = timerDueIn(delayMs);
+        if (!timer)  // an ordinary timer alone: it does not see sleep
+            return timerAlarm(delayMs, std::move(wake));
+        return std::make_unique<WaitableTimerAlarm>(timer, delayMs, std::move(wake));
     }
 };
 

@@ -3,6 +3,8 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
+#include <QSystemTrayIcon>
 #include <QString>
 #include <QStringList>
 
@@ -44,6 +46,9 @@ public:
     void close(Kind kind);
     // Whether the service shows a notice of the kind (not closed by the user or the service since).
     bool isShown(Kind kind) const;
+    // Where the system's notices are a tray icon's balloons (Windows), the icon that shows them: a notice
+    // is unavailable while it is hidden, and a click on the balloon chooses the action keyed "default".
+    void useTrayIcon(QSystemTrayIcon* icon) { mTrayIcon = icon; }
 
 signals:
     // The user chose an action of the notice of the kind. `activationToken` is what the desktop sent
@@ -72,6 +77,7 @@ private:
     std::array<uint, KindCount> mIds{};
     std::array<quint64, KindCount> mRequests{};
     QHash<uint, QString> mTokens;
+    QPointer<QSystemTrayIcon> mTrayIcon;
 };
 
 }  // namespace tray

@@ -264,6 +264,7 @@ void WaitView::makeTrayIcon()
     mIcon = std::make_unique<QSystemTrayIcon>(
         QIcon::fromTheme(QStringLiteral("quillmora"), QIcon(QStringLiteral(":/pictures/app.ico"))));
     mIcon->setContextMenu(mMenu.get());
+    mNotifications.useTrayIcon(mIcon.get());
     connect(mIcon.get(), &QSystemTrayIcon::activated, this,
             platform::guardedSlot([this](QSystemTrayIcon::ActivationReason reason) {
                 // A click shows the same menu as the context click: starting early is a second, deliberate

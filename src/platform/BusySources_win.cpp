@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What keeps the user busy, as Windows tells it: the user's notification state (SHQueryUserNotificationState:
+// a full-screen program or a presentation, quiet time and Focus Assist, a locked or inactive session) and
+// the session's lock (WTS session notifications). The notification state has no change notice of its own:
+// it is read again every two seconds while a pass waits on it.
+#include "BusySource.h"
+
+#include <QTimer>
+
+#include <windows.h>
+
+#include <shellapi.h>
+#include <wtsapi32.h>
+
+namespace platform {
+namespace {
+
+constexpr int kRereadMs = 2000;
+
+QUERY_USER_NOTIFICATION_STATE notificationState()
+{
+    QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;
+    if (FAILED(SHQueryUserNotificationState(&state)))
+        return QUNS_ACCEPTS_NOTIFICATIONS;
+    return state;
+}
+
+bool fullScreenState(QUERY_USER_NOTIFICATION_STATE state)
+{
+    return state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE ||
+           state == QUNS_APP;
+}
+
+bool quietState(QUERY_USER_NOTIFICATION_STATE state)
+{
+    return state == QUNS_QUIET_TIME;
+}
+
+bool absentState(QUERY_USER_NOTIFICATION_STATE state)
+{
+    return state == QUNS_NOT_PRESENT;
+}
+
+// One reason read from the notification state.
+class NotificationState final : public BusySource {
+public:
+    NotificationState(QmrM::BusyReason reason, bool (*applies)(QUERY_USER_NOTIFICATION_STATE))
+        : BusySource(reason), mApplies(applies)
+    {
+        mReread.setInterval(kRereadMs);
+        connect(&mReread, &QTimer::timeout, this, [this] { read(); });
+    }
+
+protected:
+    void follow() override
+    {
+        read();
+        mReread.start();
+    }
+    void unfollow() override { mReread.stop(); }
+
+private:
+    void read() { report(mApplies(notificationState())); }
+
+    bool (*mApplies)(QUERY_USER_NOTIFICATION_STATE);
+    QTimer mReread;
+};
+
+// A locked session's input goes to the secure desktop, which a program of the user can neither open nor
+// switch to.
+bool sessionLocked()
+{
+    HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_SWITCHDESKTOP);
+    if (!input)
+        return true;
+    const bool locked = !SwitchDesktop(input);
+    CloseDesktop(input);
+    return locked;
+}
+
+// The session's lock, told by the session manager to a message-only window of its own.
+class SessionLock final : public BusySource {
+public:
+    SessionLock() : BusySource(QmrM::BusyReason::ScreenLocked) {}
+    ~SessionLock() override { unfollow(); }
+
+protected:
+    void follow() override
+    {
+        mWindow = CreateWindowExW(0, windowClass(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+        if (mWindow) {
+            SetWindowLongPtrW(mWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            WTSRegisterSessionNotification(mWindow, NOTIFY_FOR_THIS_SESSION);
+        }
+        report(sessionLocked());
+    }
+
+    void unfollow() override
+    {
+        if (!mWindow)
+            return;
+        WTSUnRegisterSessionNotification(mWindow);
+        DestroyWindow(mWindow);
+        mWindow = nullptr;
+    }
+
+private:
+    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_WTSSESSION_CHANGE && (wParam == WTS_SESSION_LOCK || wParam == WTS_SESSION_UNLOCK)) {
+            if (auto* source = reinterpret_cast<SessionLock*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
+                source->report(wParam == WTS_SESSION_LOCK);
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    static const wchar_t* windowClass()
+    {
+        static const wchar_t* name = [] {
+            WNDCLASSEXW windowClass{};
+            windowClass.cbSize = sizeof windowClass;
+            windowClass.lpfnWndProc = windowProcedure;
+            windowClass.hInstance = GetModuleHandleW(nullptr);
+            windowClass.lpszClassName = L"QuillmoraSessionLock";
+            RegisterClassExW(&windowClass);
+            return windowClass.lpszClassName;
+        }();
+        return name;
+    }
+
+    HWND mWindow = nullptr;
+};
+
+}  // namespace
+
+std::vector<std::unique_ptr<BusySource>> windowsBusySources()
+{
+    std::vector<std::unique_ptr<BusySource>> sources;
+    sources.push_back(std::make_unique<NotificationState>(QmrM::BusyReason::FullScreen, fullScreenState));
+    sources.push_back(std::make_unique<NotificationState>(QmrM::BusyReason::DoNotDisturb, quietState));
+    sources.push_back(std::make_unique<NotificationState>(QmrM::BusyReason::ScreenLocked, absentState));
+    sources.push_back(std::make_unique<SessionLock>());
+    return sources;
+}
+
+}  // namespace platform

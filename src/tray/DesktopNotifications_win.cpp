@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Notices on Windows: the balloon of the program's tray icon, which Windows 10 and later show as one of its
+// own notifications. A balloon has no buttons: a click on it chooses the notice's "default" action (始める
+// for the pass), and the tray's menu offers the others. One balloon shows at a time; a new notice takes
+// the place of the last.
+#include "DesktopNotifications.h"
+
+namespace tray {
+
+DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent) {}
+
+DesktopNotifications::~DesktopNotifications()
+{
+    for (int kind = 0; kind < KindCount; ++kind)
+        close(Kind(kind));
+}
+
+void DesktopNotifications::show(Kind kind, const Notice& notice, std::function<void()> unavailable)
+{
+    if (!mTrayIcon || !mTrayIcon->isVisible() || !QSystemTrayIcon::supportsMessages()) {
+        if (unavailable)
+            unavailable();
+        return;
+    }
+    if (!mSignalsConnected) {
+        mSignalsConnected = true;
+        connect(mTrayIcon, &QSystemTrayIcon::messageClicked, this, [this] { onActionInvoked(0, QString()); });
+    }
+    // The balloon that shows is the last one asked for.
+    mIds.fill(0);
+    mIds[kind] = 1;
+    if (!notice.quiet)
+        mTrayIcon->showMessage(notice.summary, notice.body, QSystemTrayIcon::Information,
+                               notice.timeoutMs > 0 ? notice.timeoutMs : 10000);
+}
+
+void DesktopNotifications::close(Kind kind)
+{
+    if (!mIds[kind])
+        return;
+    mIds[kind] = 0;
+    // An empty balloon takes the shown one away.
+    if (mTrayIcon)
+        mTrayIcon->showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 1);
+}
+
+bool DesktopNotifications::isShown(Kind kind) const
+{
+    return mIds[kind] != 0;
+}
+
+void DesktopNotifications::onActionInvoked(uint, const QString&)
+{
+    for (int kind = 0; kind < KindCount; ++kind) {
+        if (mIds[kind]) {
+            mIds[kind] = 0;  // a balloon goes once clicked
+            emit actionInvoked(Kind(kind), QStringLiteral("default"), QString());
+            return;
+        }
+    }
+}
+
+void DesktopNotifications::onActivationToken(uint, const QString&) {}
+
+void DesktopNotifications::onClosed(uint, uint) {}
+
+}  // namespace tray
