@@ -8,7 +8,7 @@ class QWidget;
 
 // The help windows of the program, and the HTML help function as the settings window calls it. On
 // Windows the windows are the system's HTML help viewer (hhctrl.ocx); elsewhere our own viewer window
-// shows the compiled help file. One file per platform (HtmlHelp_win.cpp, HtmlHelp_posix.cpp) opens and
+// shows the compiled help file. One file per platform (HtmlHelp_win.cpp, HtmlHelp_viewer.cpp) opens and
 // closes them; the rest is common.
 namespace help {
 

@@ -22,8 +22,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifndef Q_OS_WIN
 #include <sys/file.h>
 #include <unistd.h>
+#endif
 
 using platform::SingleInstance;
 
@@ -150,6 +152,7 @@ void TestSingleInstance::otherFoldersRunOnTheirOwn()
 void TestSingleInstance::foldersSharingTheirFilesThroughLinksRunOne()
 {
     // The second folder's items list is a link to the first's: a copy in each would undo the other's changes.
+    QUILLMORA_SKIP_ON_WINDOWS("a link a user makes is a .lnk shortcut there, which no file operation follows");
     TestEnv env;
     QTemporaryDir first;
     const QString items = QDir(QFileInfo(first.path()).canonicalFilePath()).filePath(QmrM::kItemsFile);
@@ -166,6 +169,9 @@ void TestSingleInstance::foldersSharingTheirFilesThroughLinksRunOne()
 
 void TestSingleInstance::folderWhereNoFileCanBeMadeIsLockedByItsFiles()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Wine keeps no access lists on files: such a folder cannot be made there (tst_windows locks the files)");
+#else
     TestEnv env;
     writeBytes(QmrM::kItemsFile, "\"A\",5\r\n");
     QTemporaryDir runtime;  // the sockets' folder of the user the test acts as
@@ -186,6 +192,7 @@ void TestSingleInstance::folderWhereNoFileCanBeMadeIsLockedByItsFiles()
     }
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(mRuntime.path()));
     QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList({QmrM::kItemsFile}));
+#endif
 }
 
 void TestSingleInstance::secondProgramEndsWithoutTouchingTheData()

@@ -232,6 +232,7 @@ void TestItems::registrationNeedsAHistoryFileThatCanBeMade()
 {
     // A shared folder where the files may be written but no file may be made: the item would stay in the list
     // without a history, and every pass would stop at it.
+    QUILLMORA_SKIP_ON_WINDOWS("Wine keeps no access lists on files: such a folder cannot be made there");
     TestEnv env;
     openSettings(QStringLiteral("\"A\",10\r\n"));
     FolderWithoutNewFiles shared({kItems, QmrM::kSettingsFile});
@@ -575,7 +576,9 @@ void TestItems::filesThatAreNotThisItemsHistoryStay()
     const QByteArray notes = cp932(QStringLiteral("買い物: 牛乳, 卵\r\n"));
     writeBytes(QStringLiteral("memo.txt"), notes);
     writeHistory(QStringLiteral("A"), recordsOf({"3"}));
+#ifndef Q_OS_WIN  // where the folders themselves ignore letters' case
     QVERIFY(QFile::link(QStringLiteral("A.txt"), QStringLiteral("a.txt")));
+#endif
     openSettings(QStringLiteral("\"A\",1\r\n\"memo\",2\r\n\"a\",3\r\n"));  // a list edited by hand
     const QString refusal = QStringLiteral(
         "「memo.txt」には履歴ではない内容が入っているため、この項目名は使えません。\n"

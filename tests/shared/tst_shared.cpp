@@ -23,20 +23,11 @@
 #include <QTimer>
 
 #include <cmath>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace QmrM;
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 template <class F>
 QString formatErrorOf(F&& action)
@@ -349,6 +340,7 @@ void TestShared::rewritesReplaceTheFileWhole()
     gKoumoku[1] = QStringLiteral("😀");
     QVERIFY(!formatErrorOf([] { SaveItems(); }).isEmpty());
     QCOMPARE(readDataFile(QmrM::kItemsFile), QStringLiteral("\"new\",1\r\n\"older\",2\r\n"));
+#ifndef Q_OS_WIN  // no modes there: tst_windows sees the attributes kept
     // The new file keeps the old one's mode.
     gKoumoku[1] = QStringLiteral("new");
     for (const mode_t mode : {mode_t(0644), mode_t(0600), mode_t(0664)}) {
@@ -358,6 +350,7 @@ void TestShared::rewritesReplaceTheFileWhole()
         QVERIFY(::stat(QFile::encodeName(QmrM::kItemsFile).constData(), &after) == 0);
         QCOMPARE(after.st_mode & 0777, mode);
     }
+#endif
 }
 
 void TestShared::historyRecordsAreAppendedWithDateAndTime()
@@ -493,6 +486,7 @@ void TestShared::onlyHistoryRecordsMakeAHistoryFile()
 void TestShared::rewritesReplaceWhatALinkPointsTo()
 {
     // A chain of links: the list is a link to a link in the synchronised folder, which points to the file.
+    QUILLMORA_SKIP_ON_WINDOWS("a link a user makes is a .lnk shortcut there, which no file operation follows");
     TestEnv env;
     QVERIFY(QDir().mkdir(QStringLiteral("sync")));
     writeDataFile(QStringLiteral("sync/items.txt"), QStringLiteral("\"old\",1\r\n"));
@@ -550,9 +544,9 @@ void TestShared::pausesNestAndCostNoCpu()
         Pause(0.2f);
         innerEnded = clock.elapsed();
     });
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = processorSeconds();
     Pause(1.0f);
-    const double cpuUsed = cpuSeconds() - cpuBefore;
+    const double cpuUsed = processorSeconds() - cpuBefore;
     const qint64 outerEnded = clock.elapsed();
     QVERIFY2(innerEnded >= 250, qPrintable(QString::number(innerEnded)));
     QVERIFY2(outerEnded >= 1000, qPrintable(QString::number(outerEnded)));

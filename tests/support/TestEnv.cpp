@@ -19,6 +19,12 @@
 #include <QAbstractItemView>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#endif
+
 TestEnv::TestEnv()
     : mPreviousDir(QDir::currentPath()),
       mDialogs(std::make_unique<ScriptedDialogs>()),
@@ -203,4 +209,21 @@ QRect drawnCursor(QLineEdit* box)
 {
     box->grab();
     return box->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+}
+
+double processorSeconds()
+{
+#ifdef Q_OS_WIN
+    FILETIME created{}, ended{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
+    const auto seconds = [](const FILETIME& time) {
+        return double((quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+#else
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+#endif
 }

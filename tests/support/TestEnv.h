@@ -112,6 +112,17 @@ QWidget* focusIn(const platform::Form& form);
 // Puts items in the shared state as reading the items list does: each name with the count at its place.
 void setItems(const QStringList& names, const QList<int>& counts);
 
+// The processor time this process has used, in seconds.
+double processorSeconds();
+
+// What Windows has no counterpart of in a test (a link a user makes: a .lnk shortcut there, which no file
+// operation follows; file modes; POSIX processes and limits) is left out there, with the reason.
+#ifdef Q_OS_WIN
+#define QUILLMORA_SKIP_ON_WINDOWS(reason) QSKIP(reason)
+#else
+#define QUILLMORA_SKIP_ON_WINDOWS(reason)
+#endif
+
 // Writes a data file: the text is encoded as code page 932 and its line ends are made CR LF.
 void writeDataFile(const QString& name, const QString& text);
 // Writes raw bytes.
