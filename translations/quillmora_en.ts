@@ -775,6 +775,10 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
         <source>次のトレーニングまで%1（%2 開始予定）</source>
         <translation>Next training: %1 (starts at %2)</translation>
     </message>
+    <message>
+        <source>ほかのプログラムが使用中です</source>
+        <translation>Another program is using it</translation>
+    </message>
 </context>
 <context>
     <name>Schedule</name>
@@ -1297,6 +1301,10 @@ The program will end.</translation>
 （%1）</source>
         <translation>An unexpected error occurred.
 (%1)</translation>
+    </message>
+    <message>
+        <source>データフォルダー「%1」を作れません。</source>
+        <translation>The data folder "%1" cannot be created.</translation>
     </message>
 </context>
 </TS>

@@ -25,11 +25,13 @@ fail() {
     exit 1
 }
 
-# The newest visible window with exactly this title, within `seconds` (default 60).
+# The newest window with exactly this title, within `seconds` (default 60); shown unless `any` follows
+# (a minimised window is not shown).
 await_window() {
-    local title=$1 seconds=${2:-60} window
+    local title=$1 seconds=${2:-60} shown=--onlyvisible window
+    [[ ${3:-} == any ]] && shown=
     for _ in $(seq $((seconds * 10))); do
-        window=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | tail -1 || true)
+        window=$(xdotool search $shown --name "^$title\$" 2>/dev/null | tail -1 || true)
         if [[ -n $window ]]; then
             echo "$window"
             return 0
@@ -76,7 +78,7 @@ keys_to "$(await_window 設定保存終了)" Return
 keys_to "$settings" Tab space
 
 # The training window waits minimised, counting down; the pass comes after a minute.
-await_window "Quillmora - .*" 30 >/dev/null
+await_window "Quillmora - .*" 30 any >/dev/null
 training=$(await_window Quillmora 150)
 "${program[@]}" >>"$log" 2>&1 || fail "the second start failed"
 await_active "$training"
