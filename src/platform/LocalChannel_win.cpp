@@ -85,7 +85,7 @@ struct LocalListener::Listening {
         if (pipe != INVALID_HANDLE_VALUE) {
             // Nothing may write into `overlapped` once it is gone.
             DWORD ignored = 0;
-            if (CancelIoEx(pipe, &overlapped) || GetLastError() != ERROR_NOT_FOUND)
+            if (CancelIoEx(pipe, &overlapped))
                 GetOverlappedResult(pipe, &overlapped, &ignored, TRUE);
             CloseHandle(pipe);
         }
@@ -95,18 +95,23 @@ struct LocalListener::Listening {
 
     void waitForConnection()
     {
-        step = Step::Connecting;
-        message.clear();
-        ResetEvent(event);
-        overlapped = OVERLAPPED{};
-        overlapped.hEvent = event;
-        if (ConnectNamedPipe(pipe, &overlapped))
-            return;  // signalled
-        const DWORD error = GetLastError();
-        if (error == ERROR_PIPE_CONNECTED)
-            readMore();  // a start connected before we asked
-        else if (error != ERROR_IO_PENDING)
-            SetEvent(event);  // the result tells the failure; the next connection is waited for
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            step = Step::Connecting;
+            message.clear();
+            ResetEvent(event);
+            overlapped = OVERLAPPED{};
+            overlapped.hEvent = event;
+            if (ConnectNamedPipe(pipe, &overlapped))
+                return;  // signalled
+            const DWORD error = GetLastError();
+            if (error == ERROR_IO_PENDING)
+                return;
+            if (error == ERROR_PIPE_CONNECTED) {
+                readMore();  // a start connected before we asked
+                return;
+            }
+            DisconnectNamedPipe(pipe);  // a start that connected and went: the next one is waited for
+        }
     }
 
     void readMore()
