@@ -58,9 +58,4 @@ void closeAll()
         gViewer(nullptr, nullptr, kCloseAll, 0);
 }
 
-int openWindowCount()
-{
-    return 0;
-}
-
 }  // namespace help
