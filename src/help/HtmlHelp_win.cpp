@@ -23,8 +23,8 @@ SystemHtmlHelp systemHtmlHelp()
 {
     if (!gViewer) {
         if (HMODULE module = LoadLibraryW(L"hhctrl.ocx"))
-            gViewer = reinterpret_cast<SystemHtmlHelp>(
-                reinterpret_cast<void (*)()>(GetProcAddress(module, "HtmlHelpW")));
+            gViewer =
+                reinterpret_cast<SystemHtmlHelp>(reinterpret_cast<void (*)()>(GetProcAddress(module, "HtmlHelpW")));
     }
     return gViewer;
 }

@@ -34,8 +34,8 @@ bool isFolder(const QString& fileName)
 QString systemMessage(DWORD error)
 {
     wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     const QString message = text ? QString::fromWCharArray(text).trimmed() : QString::number(error);
     LocalFree(text);
     return message;
@@ -201,9 +201,9 @@ void readFileInPieces(const QString& fileName, const std::function<bool(QByteArr
                       bool* missing)
 {
     // Others may write, replace or remove the file meanwhile, as they may while nothing reads it.
-    HANDLE file = CreateFileW(systemName(fileName).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file =
+        CreateFileW(systemName(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     const DWORD error = file == INVALID_HANDLE_VALUE ? openError(fileName) : ERROR_SUCCESS;
     const bool absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
                         error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_INVALID_NAME;
@@ -440,9 +440,9 @@ QString RewriteLocks::take(const QStringList& dataFiles, bool inPlace)
         }
         if (!inPlace || !QFileInfo(target).isFile())
             continue;
-        HANDLE file = CreateFileW(systemName(target).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
+        HANDLE file =
+            CreateFileW(systemName(target).c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             continue;
         OVERLAPPED at{};

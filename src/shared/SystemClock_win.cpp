@@ -16,8 +16,8 @@ namespace {
 qint64 interruptTimeMs()
 {
     using QueryTime = void(WINAPI*)(PULONGLONG);
-    static const QueryTime query = reinterpret_cast<QueryTime>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"kernelbase.dll"), "QueryInterruptTime")));
+    static const QueryTime query = reinterpret_cast<QueryTime>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernelbase.dll"), "QueryInterruptTime")));
     if (!query)
         return qint64(GetTickCount64());
     ULONGLONG hundredNanoseconds = 0;
