@@ -103,6 +103,11 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
 
 void anotherStartRequested()
 {
+    schedule::PassSchedule& passes = schedule::PassSchedule::instance();
+    if (passes.phase() == schedule::PassSchedule::Phase::WaitingForPause) {
+        passes.turnToPass();  // the user looks for the pass that is due: it comes now
+        return;
+    }
     if (QmrM::StartWait* wait = QmrM::StartWaits::current()) {
         // The windows wait on the task bar; say when the pass comes instead of showing one early.
         if (!gWaitView)

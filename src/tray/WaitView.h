@@ -48,6 +48,7 @@ protected:
 private:
     void waitBegan(const QmrM::StartWait& wait);
     void waitEnded();
+    void phaseChanged();
     void passCame();
     void showPassNotice(const QString& body);
     void tellWhereThePassIsIfRefused(quint64 load);

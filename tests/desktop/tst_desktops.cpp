@@ -13,6 +13,8 @@
 
 #include "app/Program.h"
 #include "platform/AppSetup.h"
+#include "platform/Desktop.h"
+#include "platform/KeyGuard.h"
 #include "settings/frmSettei.h"
 #include "shared/Wait.h"
 #include "training/frmMain.h"
@@ -175,6 +177,7 @@ private slots:
     void trayMenuDuringTheWait_data();
     void trayMenuDuringTheWait();
     void typingElsewhereThroughTheEndOfTheWaitRecordsNothing();
+    void passHeldOnlyByWhatTheDesktopSays();
     void gnomeNoticesShowTheWaitAndBringThePassForward();
     void noticeSaysWhereThePassIsWhenTheKeyboardIsRefused();
 
@@ -285,19 +288,59 @@ void TestDesktops::trayMenuDuringTheWait()
 
 void TestDesktops::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        QSKIP("typed into another program with xdotool, which reaches X11 programs only");
+    const bool gnomeWayland = QGuiApplication::platformName() == QLatin1String("wayland") && onGnome();
+    if (QGuiApplication::platformName() != QLatin1String("xcb") && !gnomeWayland)
+        QSKIP("typed into another program with xdotool (X11 programs) or GNOME's remote desktop interface");
+    // The pauses in the user's input are the desktop's own here.
+    QmrM::Seams desktop = QmrM::seams();
+    desktop.userIdle = nullptr;
+    const QmrM::SeamsScope readTheDesktop(desktop);
     std::unique_ptr<OtherProgram> other;
-    startWait({{kWaitRealMs - 3000, typeElsewhere(other, 12000)}});
+    QString noticeAtTheEnd;
+    const auto lookForTheNotice = [&] {
+        if (gnomeWayland)
+            noticeAtTheEnd = shellNotice(shellNotices(), QStringLiteral("トレーニングの時間です"));
+    };
+    QElapsedTimer clock;
+    clock.start();
+    qint64 typingEnded = -1;
+    QObject listening;
+    connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::ended, &listening, [&] {
+        if (other && other->isTyping())
+            typingEnded = -2;  // the pass came while the user typed
+    });
+    startWait({{kWaitRealMs - 3000, typeElsewhere(other, 12000)}, {kWaitRealMs + 2500, lookForTheNotice}});
     QVERIFY(typingIsOver(other));
+    if (typingEnded == -1)
+        typingEnded = clock.elapsed();
     frmMain& training = frmMain::instance();
+    if (gnomeWayland) {
+        // Every key reached the other program; the pass was announced at once and came at a long pause, where
+        // the first key only turns to it.
+        QCOMPARE(other->received(), other->typed());
+        QVERIFY2(noticeAtTheEnd.startsWith(QStringLiteral("トレーニングの時間です / A 5 回")), qPrintable(noticeAtTheEnd));
+        QStringList seen;
+        QVERIFY(QTest::qWaitFor([&] { return training.isLoaded() && training.window()->isVisible(); }, 45000));
+        QVERIFY2(showsFocused(QStringLiteral("Quillmora"), &seen), qPrintable(seen.join(", ")));
+        OtherProgram::pressKey(QStringLiteral("Return"));
+        QTRY_VERIFY(!platform::waitsForTheUser(training.window()));
+        QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
+        QVERIFY(training.window()->testAttribute(Qt::WA_KeyboardFocusChange));
+        OtherProgram::pressKey(QStringLiteral("Return"));
+        QTRY_COMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
+        return;
+    }
     QStringList seen = shownWindows();
-    // Where the desktop kept the keyboard for the other program (i3), every key reached it; where it gave
-    // the pass the keyboard (sway, for X11 programs too), the keys meant for the other program did nothing.
+    // Where the desktop kept the keyboard for the other program, every key reached it; where it gave the
+    // pass the keyboard (sway, for X11 programs too), the keys meant for the other program did nothing.
     if (seen == QStringList{QStringLiteral("Quillmora")})
         QCOMPARE(other->received(), other->typed());
     else
         QVERIFY2(seen == QStringList{QStringLiteral("Quillmora (focused)")}, qPrintable(seen.join(", ")));
+    // Where the desktop tells the pauses in the input (X11 desktops), the pass came at the pause after the
+    // typing, not during it.
+    if (!platform::onXwayland())
+        QVERIFY2(typingEnded >= 0, "the pass came while the user typed");
     QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
     QCOMPARE(control<QWidget>(training, QStringLiteral("lblKoumoku"))->property("text").toString(),
              QStringLiteral("A"));
@@ -310,8 +353,49 @@ void TestDesktops::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
             {QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(training.window()->winId()),
              QStringLiteral("300"), QStringLiteral("20"), QStringLiteral("click"), QStringLiteral("1")});
     QTRY_VERIFY(training.window()->isActiveWindow());
-    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+    OtherProgram::pressKey(QStringLiteral("Return"));
     QTRY_COMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
+}
+
+// The desktop's do-not-disturb, turned on and off as its own settings tool does; nothing where the test cannot.
+bool setDoNotDisturb(bool on)
+{
+    const QString desktop = qEnvironmentVariable("QUILLMORA_DESKTOP");
+    const QString value = on ? QStringLiteral("true") : QStringLiteral("false");
+    if (desktop.startsWith(QLatin1String("gnome")))
+        return QProcess::execute(QStringLiteral("gsettings"),
+                                 {QStringLiteral("set"), QStringLiteral("org.gnome.desktop.notifications"),
+                                  QStringLiteral("show-banners"), on ? QStringLiteral("false") : QStringLiteral("true")}) == 0;
+    if (desktop == QLatin1String("xfce"))
+        return QProcess::execute(QStringLiteral("xfconf-query"),
+                                 {QStringLiteral("-c"), QStringLiteral("xfce4-notifyd"), QStringLiteral("-p"),
+                                  QStringLiteral("/do-not-disturb"), QStringLiteral("-n"), QStringLiteral("-t"),
+                                  QStringLiteral("bool"), QStringLiteral("-s"), value}) == 0;
+    return false;
+}
+
+void TestDesktops::passHeldOnlyByWhatTheDesktopSays()
+{
+    // What keeps the user busy is read from the desktop itself here. A fresh sway focuses an empty
+    // workspace, which is no full-screen window; GNOME's and Xfce's do-not-disturb hold the pass.
+    QmrM::Seams desktop = QmrM::seams();
+    desktop.userBusy = nullptr;
+    const QmrM::SeamsScope readTheDesktop(desktop);
+    const bool doNotDisturb = setDoNotDisturb(true);
+    QString heldTitle;
+    const auto lookAfterTheEnd = [&] {
+        QTRY_VERIFY(!frmMain::instance().window()->windowTitle().contains(QStringLiteral("まもなく")));
+        heldTitle = frmMain::instance().window()->windowTitle();
+        setDoNotDisturb(false);
+    };
+    QElapsedTimer waited;
+    waited.start();
+    startWait({{kWaitRealMs + 2500, lookAfterTheEnd}});
+    if (doNotDisturb)
+        QVERIFY2(heldTitle.startsWith(QStringLiteral("Quillmora - 保留中（おやすみモード中（")), qPrintable(heldTitle));
+    QStringList seen;
+    QVERIFY2(shows(QStringLiteral("Quillmora"), &seen), qPrintable(seen.join(", ")));
+    QVERIFY2(waited.elapsed() < kWaitRealMs + 10000, qPrintable(QString::number(waited.elapsed())));
 }
 
 void TestDesktops::gnomeNoticesShowTheWaitAndBringThePassForward()
