@@ -83,12 +83,18 @@ private:
             xcb_sync_list_system_counters_reply(mX, xcb_sync_list_system_counters(mX), nullptr);
         if (!list)
             return XCB_NONE;
+        // The counters are read from the reply's bytes: xcb's iterator steps over them wrongly (it takes its
+        // struct's padded size for the 14 bytes before each name).
         xcb_sync_counter_t found = XCB_NONE;
-        for (auto it = xcb_sync_list_system_counters_counters_iterator(list); it.rem > 0;
-             xcb_sync_systemcounter_next(&it)) {
-            const int length = xcb_sync_systemcounter_name_length(it.data);
-            if (length == 8 && std::memcmp(xcb_sync_systemcounter_name(it.data), "IDLETIME", 8) == 0)
-                found = it.data->counter;
+        const auto* entry = reinterpret_cast<const uint8_t*>(list + 1);
+        for (uint32_t i = 0; i < list->counters_len; ++i) {
+            uint32_t counter = 0;
+            uint16_t nameLength = 0;
+            std::memcpy(&counter, entry, sizeof counter);
+            std::memcpy(&nameLength, entry + 12, sizeof nameLength);
+            if (nameLength == 8 && std::memcmp(entry + 14, "IDLETIME", 8) == 0)
+                found = counter;
+            entry += (14 + nameLength + 3) & ~3u;
         }
         free(list);
         return found;

@@ -192,6 +192,7 @@ void WaitView::waitBegan(const StartWait& wait)
 {
     // The 始める of an earlier pass would bring the window that now waits.
     mNotifications.close(DesktopNotifications::Pass);
+    mPassAnnounced = false;
     makeTrayIcon();
     showTimeLeft(wait);
     updateMenu();
@@ -218,7 +219,7 @@ void WaitView::waitEnded()
 void WaitView::phaseChanged()
 {
     const StartWait* wait = StartWaits::current();
-    if (phase() == Phase::WaitingForPause && !mNotifications.isShown(DesktopNotifications::Pass))
+    if (phase() == Phase::WaitingForPause && !std::exchange(mPassAnnounced, true))
         showPassNotice(passBody());  // the window comes at a pause; the notice says so at once
     if (wait)
         showTimeLeft(*wait);
@@ -365,7 +366,7 @@ void WaitView::passCame()
         mNotifications.close(DesktopNotifications::Pass);
     });
     // Up already where the pass waited for a pause in the user's input.
-    if (!mNotifications.isShown(DesktopNotifications::Pass))
+    if (!std::exchange(mPassAnnounced, false))
         showPassNotice(passBody());
 }
 

@@ -17,7 +17,7 @@ QString runTool(const QStringList& arguments)
 }
 
 // On GNOME's Wayland, where no X11 tool reaches the windows of Wayland programs.
-bool onGnomeWayland()
+[[maybe_unused]] bool onGnomeWayland()
 {
     return qEnvironmentVariable("QUILLMORA_DESKTOP") == QLatin1String("gnome");
 }

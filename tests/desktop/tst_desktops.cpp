@@ -309,23 +309,31 @@ void TestDesktops::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
         if (other && other->isTyping())
             typingEnded = -2;  // the pass came while the user typed
     });
-    startWait({{kWaitRealMs - 3000, typeElsewhere(other, 12000)}, {kWaitRealMs + 2500, lookForTheNotice}});
+    // From three seconds before the end of the wait to five seconds after it (a pass that waits for a
+    // pause stays within the test kit's 20 s for a wait).
+    QList<QPair<int, std::function<void()>>> steps = {{kWaitRealMs - 3000, typeElsewhere(other, 8000)},
+                                                      {kWaitRealMs + 1500, lookForTheNotice}};
+    QString titleAfterTheTyping;
+    if (gnomeWayland) {
+        // The window waits for a long pause here; the user, done typing, turns to the pass from its notice.
+        steps.append({kWaitRealMs + 7000, [&] {
+                          titleAfterTheTyping = frmMain::instance().window()->windowTitle();
+                          chooseInShellNotice(QStringLiteral("トレーニングの時間です"), QStringLiteral("始める"));
+                      }});
+    }
+    startWait(steps);
     QVERIFY(typingIsOver(other));
     if (typingEnded == -1)
         typingEnded = clock.elapsed();
     frmMain& training = frmMain::instance();
     if (gnomeWayland) {
-        // Every key reached the other program; the pass was announced at once and came at a long pause, where
-        // the first key only turns to it.
+        // Every key reached the other program; the pass was announced at once, and came when asked for.
         QCOMPARE(other->received(), other->typed());
         QVERIFY2(noticeAtTheEnd.startsWith(QStringLiteral("トレーニングの時間です / A 5 回")), qPrintable(noticeAtTheEnd));
-        QStringList seen;
-        QVERIFY(QTest::qWaitFor([&] { return training.isLoaded() && training.window()->isVisible(); }, 45000));
-        QVERIFY2(showsFocused(QStringLiteral("Quillmora"), &seen), qPrintable(seen.join(", ")));
-        OtherProgram::pressKey(QStringLiteral("Return"));
-        QTRY_VERIFY(!platform::waitsForTheUser(training.window()));
+        QCOMPARE(titleAfterTheTyping, QStringLiteral("Quillmora - 入力の区切りで開始"));
         QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
-        QVERIFY(training.window()->testAttribute(Qt::WA_KeyboardFocusChange));
+        QStringList seen;
+        QVERIFY2(showsFocused(QStringLiteral("Quillmora"), &seen), qPrintable(seen.join(", ")));
         OtherProgram::pressKey(QStringLiteral("Return"));
         QTRY_COMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
         return;

@@ -258,8 +258,10 @@ void TestWindowManager::windowRestoredAndTrainedDuringTheWaitIsNotBroughtBack()
         if (!settles([&] { return loadedWindow(training); }, "Normal", true, true, &restored))
             return;
         restored = QStringLiteral("restored");
-        for (int item = 0; item < 2 && training.isLoaded(); ++item)
+        for (int item = 0; item < 2 && training.isLoaded(); ++item) {
+            QTest::qWait(150);  // each press a press of its own, not a held key
             QTest::keyClick(control<QLineEdit>(training, QStringLiteral("txtKaisu")), Qt::Key_Return);
+        }
     };
     startWaitFromTheSettingsWindow({{500, restoreAndTrain}});
     QCOMPARE(restored, QStringLiteral("restored"));
@@ -378,12 +380,12 @@ void TestWindowManager::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
     QObject listening;
     connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::passCame, &listening,
             [&] { cameAt = clock.elapsed(); });
-    // From three seconds before the end of the wait to twelve seconds after it, the user types a text with
-    // digits and Enter in another program.
-    startWaitFromTheSettingsWindow({{kWaitRealMs - 3000, typeElsewhere(other, 15000)}});
+    // From three seconds before the end of the wait to five seconds after it, the user types a text with
+    // digits and Enter in another program (the pass waits meanwhile, within the test kit's 20 s for a wait).
+    startWaitFromTheSettingsWindow({{kWaitRealMs - 3000, typeElsewhere(other, 8000)}});
     QVERIFY(typingIsOver(other));
     const qint64 typingEnded = clock.elapsed();
-    QVERIFY2(other->typed().size() > 100, qPrintable(other->typed()));
+    QVERIFY2(other->typed().size() > 30, qPrintable(other->typed()));
     QCOMPARE(other->received(), other->typed());  // every key went where the user typed it
     // The window came at the pause after the typing, not while it went on.
     QTRY_VERIFY_WITH_TIMEOUT(cameAt >= 0, 5000);
