@@ -54,8 +54,8 @@ protected:
         for (const Signal& signal : mSignals)
             bus().connect(signal.service, signal.path, signal.interface, signal.name, this,
                           SLOT(readAgain(QDBusMessage)));
-        mOwner = std::make_unique<QDBusServiceWatcher>(mQuery.service(), bus(),
-                                                       QDBusServiceWatcher::WatchForOwnerChange);
+        mOwner =
+            std::make_unique<QDBusServiceWatcher>(mQuery.service(), bus(), QDBusServiceWatcher::WatchForOwnerChange);
         connect(mOwner.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
                 [this](const QString&, const QString&, const QString& newOwner) {
                     runGuarded([&] { ownerChanged(newOwner); });

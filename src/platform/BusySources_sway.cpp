@@ -34,7 +34,8 @@ bool isContainer(const QJsonObject& node)
 std::optional<bool> focusedFullScreen(const QJsonObject& node, bool withinFullScreen = false)
 {
     const bool container = isContainer(node);
-    const bool fullScreen = withinFullScreen || (container && node.value(QStringLiteral("fullscreen_mode")).toInt() != 0);
+    const bool fullScreen =
+        withinFullScreen || (container && node.value(QStringLiteral("fullscreen_mode")).toInt() != 0);
     if (node.value(QStringLiteral("focused")).toBool())
         return container && fullScreen;
     for (const QString& children : {QStringLiteral("nodes"), QStringLiteral("floating_nodes")}) {

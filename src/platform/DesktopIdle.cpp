@@ -45,18 +45,24 @@ private:
         if (!source)
             return;
         const size_t index = mSources.size();
-        connect(source.get(), &IdleSource::paused, this, [this, index] {
-            if (mTrying != index)
-                return;
-            mTrying = mSources.size();
-            emit paused();
-        }, Qt::QueuedConnection);
-        connect(source.get(), &IdleSource::unavailable, this, [this, index] {
-            if (mTrying != index)
-                return;
-            ++mTrying;
-            tryNext();
-        }, Qt::QueuedConnection);
+        connect(
+            source.get(), &IdleSource::paused, this,
+            [this, index] {
+                if (mTrying != index)
+                    return;
+                mTrying = mSources.size();
+                emit paused();
+            },
+            Qt::QueuedConnection);
+        connect(
+            source.get(), &IdleSource::unavailable, this,
+            [this, index] {
+                if (mTrying != index)
+                    return;
+                ++mTrying;
+                tryNext();
+            },
+            Qt::QueuedConnection);
         mSources.push_back(std::move(source));
     }
 

@@ -216,11 +216,12 @@ void showWithoutTakingKeys(FormWindow* window, bool afterALongPause)
     window->hide();
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    // Above the other windows: one that does not get the focus would come up beneath the focused one. On
-    // X11 it also tells the window manager not to give it the keyboard at all (a click on it included)
-    // until the user turns to it: some give a new window the keyboard whatever its user time says.
+    // Above the other windows: one that does not get the focus would come up beneath the focused one. Where
+    // an X11 window manager gives a new window the keyboard whatever its user time says, the window asks for
+    // no keyboard at all until the user turns to it.
     Qt::WindowFlags flags = window->windowFlags() | Qt::WindowStaysOnTopHint;
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && !onXwayland() &&
+        detail::x11ManagerFocusesEveryNewWindow())
         flags |= Qt::WindowDoesNotAcceptFocus;
     window->overrideWindowFlags(flags);
     window->renewNativeWindow();

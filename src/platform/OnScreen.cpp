@@ -227,8 +227,8 @@ namespace {
 // front with the keyboard.
 bool mapAnewToComeForward(const QWidget* window)
 {
-    return onWayland() && window->isVisible() &&
-           !window->isActiveWindow() && qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN");
+    return onWayland() && window->isVisible() && !window->isActiveWindow() &&
+           qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN");
 }
 
 }  // namespace

@@ -116,8 +116,8 @@ Notice waitNotice(const StartWait& wait)
     Notice notice;
     if (phase() == Phase::Held) {
         notice.summary = passHereText();
-        notice.body = QCoreApplication::translate("Tray", "%1のため待っています。終わるとすぐに始まります")
-                          .arg(heldWhy());
+        notice.body =
+            QCoreApplication::translate("Tray", "%1のため待っています。終わるとすぐに始まります").arg(heldWhy());
     } else {
         notice.summary =
             QCoreApplication::translate("Tray", "次のトレーニングまで%1").arg(QmrM::timeLeftShort(wait.remainingMs()));

@@ -25,6 +25,10 @@ def session():
     desktop = dbus.Interface(bus.get_object(name, "/org/gnome/Mutter/RemoteDesktop"), name)
     typing = dbus.Interface(bus.get_object(name, desktop.CreateSession()), name + ".Session")
     typing.Start()
+    # The shell sets up the session's keyboard with its first key: a Shift, then a moment.
+    typing.NotifyKeyboardKeysym(dbus.UInt32(0xffe1), True)
+    typing.NotifyKeyboardKeysym(dbus.UInt32(0xffe1), False)
+    time.sleep(0.5)
     return typing
 
 
@@ -48,6 +52,7 @@ def main():
             with open(sys.argv[4], "a") as chunks:
                 chunks.write("\n")
     finally:
+        time.sleep(0.5)  # the last keys reach the shell before the session goes
         typing.Stop()
 
 

@@ -378,8 +378,7 @@ void TestWindowManager::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
     clock.start();
     qint64 cameAt = -1;
     QObject listening;
-    connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::passCame, &listening,
-            [&] { cameAt = clock.elapsed(); });
+    connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::passCame, &listening, [&] { cameAt = clock.elapsed(); });
     // From three seconds before the end of the wait to five seconds after it, the user types a text with
     // digits and Enter in another program (the pass waits meanwhile, within the test kit's 20 s for a wait).
     startWaitFromTheSettingsWindow({{kWaitRealMs - 3000, typeElsewhere(other, 8000)}});

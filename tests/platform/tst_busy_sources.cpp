@@ -193,9 +193,8 @@ public:
         if (member == QLatin1String("Get") && message.arguments().size() == 2)
             member += u' ' + message.arguments()[0].toString() + u'.' + message.arguments()[1].toString();
         const auto found = mAnswers.constFind(member);
-        connection.send(found == mAnswers.constEnd()
-                            ? message.createErrorReply(QDBusError::UnknownMethod, member)
-                            : message.createReply((*found)(message.arguments())));
+        connection.send(found == mAnswers.constEnd() ? message.createErrorReply(QDBusError::UnknownMethod, member)
+                                                     : message.createReply((*found)(message.arguments())));
         return true;
     }
 
@@ -295,8 +294,7 @@ void TestBusySources::swayTellsAWindowFullScreenNotAWorkspace()
     if (!fullScreen)
         return;
     // The window leaves full screen: sway tells of the event, and the tree read again says so.
-    sway.setTree(swayTree(R"({"type":"workspace","nodes":[{"type":"con","focused":true,"fullscreen_mode":0}]})"),
-                 true);
+    sway.setTree(swayTree(R"({"type":"workspace","nodes":[{"type":"con","focused":true,"fullscreen_mode":0}]})"), true);
     QTRY_VERIFY(!source->present());
 }
 

@@ -152,7 +152,8 @@ void TestSchedule::passDueWhileTheUserIsBusyWaitsForIt()
     int alarmsWhileHeld = -1;
     bool upWhileHeld = true;
     env.dialogs().expectMessage(
-        QStringLiteral("トレーニングの時間ですが、%1（9:21 から）のため待っています。終わるとすぐに始まります").arg(why),
+        QStringLiteral("トレーニングの時間ですが、%1（9:21 から）のため待っています。終わるとすぐに始まります")
+            .arg(why),
         QStringLiteral("Quillmora"), platform::vbInformation);
     const auto useTheWindow = [&] {
         frmMain& training = frmMain::instance();
@@ -317,8 +318,9 @@ void TestSchedule::heldEnterRecordsOnceAndNeverPressesStart()
     startTraining(QStringLiteral("\"A\",5\n\"B\",3\n"));
     const auto holdEnter = [&](int repeats) {
         for (int i = 0; i < repeats; ++i) {
-            const platform::Form& form =
-                frmMain::instance().isLoaded() ? static_cast<platform::Form&>(frmMain::instance()) : frmSettei::instance();
+            const platform::Form& form = frmMain::instance().isLoaded()
+                                             ? static_cast<platform::Form&>(frmMain::instance())
+                                             : frmSettei::instance();
             QWidget* focused = focusIn(form);
             if (!focused)
                 return;

@@ -217,7 +217,8 @@ void TestTrayServices::passWaitsThroughDoNotDisturbAndALockedScreen()
         QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - 保留中（おやすみモード中（10:33 から））"));
         held.append(mServices.lastToolTip());
         mServices.setScreenLocked(true);
-        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - 保留中（おやすみモード中・画面ロック中（10:33 から））"));
+        QTRY_COMPARE(xTitle(training),
+                     QStringLiteral("Quillmora - 保留中（おやすみモード中・画面ロック中（10:33 から））"));
         mServices.setDoNotDisturb(false);
         QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - 保留中（画面ロック中（10:33 から））"));
         stateWhileHeld = xWindowState(training);
@@ -227,9 +228,10 @@ void TestTrayServices::passWaitsThroughDoNotDisturbAndALockedScreen()
     desktop.runWait({busyThroughTheEnd});
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(held, QStringList({QStringLiteral("トレーニングの時間ですが、おやすみモード中（10:33 から）のため待っています。"
-                                               "終わるとすぐに始まります"),
-                                QStringLiteral("0")}));
+    QCOMPARE(held,
+             QStringList({QStringLiteral("トレーニングの時間ですが、おやすみモード中（10:33 から）のため待っています。"
+                                         "終わるとすぐに始まります"),
+                          QStringLiteral("0")}));
     QCOMPARE(stateWhileHeld, QStringLiteral("Iconic"));
     QTRY_COMPARE(xWindowState(frmMain::instance().window()), QStringLiteral("Normal"));
     QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);
