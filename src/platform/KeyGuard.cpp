@@ -239,11 +239,6 @@ void showWithoutTakingKeys(FormWindow* window, bool afterALongPause)
     new ArrivalGuard(window, afterALongPause && newWindowsTakeTheKeyboard());
 }
 
-bool waitsForTheUser(const QWidget* window)
-{
-    return guardOf(window) != nullptr;
-}
-
 void dropEarlyKeys(QWidget* window)
 {
     new EarlyKeyFilter(window);

@@ -18,9 +18,6 @@ class FormWindow;
 // in the user's input (`afterALongPause`), the first key only turns to it, consumed.
 void showWithoutTakingKeys(FormWindow* window, bool afterALongPause = false);
 
-// Whether the window still waits for the user to turn to it.
-bool waitsForTheUser(const QWidget* window);
-
 // Enter and Space press a button of the window once per press: a held key's repeats never do, also where the
 // system sends them as fresh presses.
 void dropHeldKeyRepeats(QWidget* window);

@@ -14,7 +14,6 @@
 #include "app/Program.h"
 #include "platform/AppSetup.h"
 #include "platform/Desktop.h"
-#include "platform/KeyGuard.h"
 #include "settings/frmSettei.h"
 #include "shared/Wait.h"
 #include "training/frmMain.h"

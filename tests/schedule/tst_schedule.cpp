@@ -9,7 +9,6 @@
 #include "app/Program.h"
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
-#include "platform/KeyGuard.h"
 #include "schedule/PassSchedule.h"
 #include "settings/frmSettei.h"
 #include "shared/OwnOptions.h"
@@ -382,12 +381,14 @@ void TestSchedule::passComesAtAPauseInTheInput()
     QVERIFY(passIsUp());
     // Brought by the user, the pass takes the keys at once; come by itself, it waits until the user turns to
     // it, for which the tray's first entry serves.
-    QCOMPARE(platform::waitsForTheUser(frmMain::instance().window()), !startedAgain);
+    typeKey(frmMain::instance(), Qt::Key_7);
+    QCOMPARE(textOf(frmMain::instance(), QStringLiteral("txtKaisu")), startedAgain ? QStringLiteral("7") : QStringLiteral("5"));
     QAction* showPass = trayEntry(QStringLiteral("showPass"));
     QVERIFY(showPass);
     QCOMPARE(qobject_cast<QMenu*>(showPass->parent())->actions().first(), showPass);
     showPass->trigger();
-    QVERIFY(!platform::waitsForTheUser(frmMain::instance().window()));
+    typeKey(frmMain::instance(), Qt::Key_8);
+    QCOMPARE(textOf(frmMain::instance(), QStringLiteral("txtKaisu")), startedAgain ? QStringLiteral("78") : QStringLiteral("8"));
     clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
     QCOMPARE(passSchedule().phase(), Phase::Idle);
 }
