@@ -382,13 +382,15 @@ void TestSchedule::passComesAtAPauseInTheInput()
     // Brought by the user, the pass takes the keys at once; come by itself, it waits until the user turns to
     // it, for which the tray's first entry serves.
     typeKey(frmMain::instance(), Qt::Key_7);
-    QCOMPARE(textOf(frmMain::instance(), QStringLiteral("txtKaisu")), startedAgain ? QStringLiteral("7") : QStringLiteral("5"));
+    QCOMPARE(textOf(frmMain::instance(), QStringLiteral("txtKaisu")),
+             startedAgain ? QStringLiteral("7") : QStringLiteral("5"));
     QAction* showPass = trayEntry(QStringLiteral("showPass"));
     QVERIFY(showPass);
     QCOMPARE(qobject_cast<QMenu*>(showPass->parent())->actions().first(), showPass);
     showPass->trigger();
     typeKey(frmMain::instance(), Qt::Key_8);
-    QCOMPARE(textOf(frmMain::instance(), QStringLiteral("txtKaisu")), startedAgain ? QStringLiteral("78") : QStringLiteral("8"));
+    QCOMPARE(textOf(frmMain::instance(), QStringLiteral("txtKaisu")),
+             startedAgain ? QStringLiteral("78") : QStringLiteral("8"));
     clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
     QCOMPARE(passSchedule().phase(), Phase::Idle);
 }
