@@ -101,7 +101,7 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
 
 }  // namespace
 
-void anotherStartRequested()
+void anotherStartRequested(const QString& activationToken)
 {
     if (QmrM::StartWait* wait = QmrM::StartWaits::current()) {
         // The windows wait on the task bar; say when the pass comes instead of showing one early.
@@ -112,7 +112,7 @@ void anotherStartRequested()
     }
     for (platform::Form* form : {&platform::trainingWindow(), &platform::settingsWindow()}) {
         if (form->isLoaded()) {
-            form->bringForward();
+            form->bringForward(activationToken);
             return;
         }
     }
@@ -135,7 +135,9 @@ bool claimDataFolder()
         break;
     }
     QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart,
-                     [] { platform::runGuarded(anotherStartRequested); });
+                     [](const QString& activationToken) {
+                         platform::runGuarded([&] { anotherStartRequested(activationToken); });
+                     });
     // Only the one running copy may clear what interrupted rewrites of its files left behind.
     QmrM::removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile, QmrM::kOwnOptionsFile});
     return true;

@@ -165,16 +165,18 @@ void PassSchedule::afterWait(Wait::Outcome outcome)
         training.comeUpUnasked();  // the user may be typing in another program
     } else {
         training.setWindowState(platform::Form::vbNormal);
-        training.Show();
+        training.bringForward(mActivationToken);
     }
     if (training.isLoaded())
         StartWaits::announcePass();
 }
 
-void PassSchedule::startNow()
+void PassSchedule::startNow(const QString& activationToken)
 {
+    mActivationToken = activationToken;
+    const auto done = qScopeGuard([this] { mActivationToken.clear(); });
     if (StartWait* wait = StartWaits::current())
-        wait->endNow();
+        wait->endNow();  // brings the pass now
 }
 
 void PassSchedule::stopWaiting()
@@ -198,11 +200,11 @@ void PassSchedule::postpone()
     });
 }
 
-void PassSchedule::turnToPass()
+void PassSchedule::turnToPass(const QString& activationToken)
 {
     platform::Form& training = platform::trainingWindow();
     if (training.isLoaded())
-        training.bringForward();
+        training.bringForward(activationToken);
 }
 
 QAction* PassSchedule::holdWhileBusyAction()

@@ -30,8 +30,9 @@ public:
     // minimised, which reads the items and the options, and the wait is worked out from what it read.
     // Returns once the wait is over.
     void startWait();
-    // Ends the running wait now: the pass comes at once, held or not.
-    void startNow();
+    // Ends the running wait now: the pass comes at once, held or not, to the front with the keyboard (with the
+    // desktop's activation token, where the user's request came with one).
+    void startNow(const QString& activationToken = QString());
     // Ends the running wait without a pass: the settings window comes back.
     void stopWaiting();
     // Whether the pass that came may be put off: no wait runs, and nothing is entered in it yet.
@@ -40,7 +41,7 @@ public:
     // caller's call).
     void postpone();
     // The user turned to the pass: the training window comes to the front and takes the keyboard.
-    void turnToPass();
+    void turnToPass(const QString& activationToken = QString());
     // The settings window came back: the user trained or left the pass meanwhile, so the running wait is
     // over and no pass comes after it.
     void settingsCameBack();
@@ -70,6 +71,8 @@ private:
     // The wait that holds at its end while the user is busy (nullptr: none).
     QmrM::StartWait* mHeldWait = nullptr;
     QAction* mHoldAction = nullptr;
+    // The activation token of the request that is ending the wait now (startNow).
+    QString mActivationToken;
 };
 
 }  // namespace schedule

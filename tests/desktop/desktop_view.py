@@ -5,6 +5,7 @@
     desktop_view.py PID
     desktop_view.py --notices                 (GNOME Shell only)
     desktop_view.py --choose TITLE [LABEL]    (GNOME Shell only)
+    desktop_view.py --launch-token            (GNOME Shell only)
 
 Prints one JSON list, one entry per top-level window of the process that the desktop has taken on:
 {"title": ..., "shown": bool, "focused": bool}. "shown" means on screen, neither minimised nor unmapped;
@@ -13,7 +14,8 @@ the one on-desktop.sh started, named by QUILLMORA_DESKTOP.
 
 --notices prints the shell's notices and its banner (see gnome_view/extension.js); --choose clicks the
 button LABEL of the newest notice titled TITLE, or the notice itself without LABEL, and fails when there
-is no such notice or button.
+is no such notice or button. --launch-token prints the startup id the shell's launchers give a program
+they start now.
 """
 import json
 import os
@@ -145,6 +147,8 @@ VIEWS = {"openbox": x11_view, "i3": x11_view, "xfce": x11_view, "sway": sway_vie
 if __name__ == "__main__":
     if sys.argv[1] == "--notices":
         print(str(shell_view().Notifications()))
+    elif sys.argv[1] == "--launch-token":
+        print(str(shell_view().LaunchToken()))
     elif sys.argv[1] == "--choose":
         sys.exit(0 if shell_view().Choose(sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else "") else 1)
     else:
