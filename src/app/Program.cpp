@@ -134,10 +134,9 @@ bool claimDataFolder()
     case platform::SingleInstance::Outcome::Running:
         break;
     }
-    QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart,
-                     [](const QString& activationToken) {
-                         platform::runGuarded([&] { anotherStartRequested(activationToken); });
-                     });
+    QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart, [](const QString& activationToken) {
+        platform::runGuarded([&] { anotherStartRequested(activationToken); });
+    });
     // Only the one running copy may clear what interrupted rewrites of its files left behind.
     QmrM::removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile, QmrM::kOwnOptionsFile});
     return true;
