@@ -217,7 +217,10 @@ void TestDesktops::passComesOnlyWhenTheWaitEnds()
         // Out of sight, still the same loaded window, minimised as far as the program is concerned.
         if (training.WindowState() != platform::Form::vbMinimized || !training.isLoadedAs(waitingLoad))
             during.append(QStringLiteral("the training window is not the one waiting"));
-        during.append(shownWindows());
+        const QStringList shown = shownWindows();
+        // The desktop takes a moment to answer: what it said counts only if the wait was still on after it.
+        if (QmrM::StartWaits::current())
+            during.append(shown);
     };
     const auto startAgain = [&] {
         waitingLoad = training.loadCount();
@@ -233,7 +236,7 @@ void TestDesktops::passComesOnlyWhenTheWaitEnds()
         (void)QTest::qWaitFor([] { return shownWindows().isEmpty(); }, FastWait::kMinuteRealMs - 1000);
         look();
     };
-    startWait({{100, startAgain}, {500, firstLook}, {kWaitRealMs / 2, look}, {kWaitRealMs - 400, look}});
+    startWait({{100, startAgain}, {500, firstLook}, {kWaitRealMs / 2, look}, {kWaitRealMs - 1500, look}});
     QVERIFY2(during.isEmpty(), qPrintable(during.join(QStringLiteral(" | "))));
     QVERIFY(mWait->env().dialogs().verify());
 
