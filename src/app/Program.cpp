@@ -101,11 +101,11 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
 
 }  // namespace
 
-void anotherStartRequested()
+void anotherStartRequested(const QString& activationToken)
 {
     schedule::PassSchedule& passes = schedule::PassSchedule::instance();
     if (passes.phase() == schedule::PassSchedule::Phase::WaitingForPause) {
-        passes.turnToPass();  // the user looks for the pass that is due: it comes now
+        passes.turnToPass(activationToken);  // the user looks for the pass that is due: it comes now
         return;
     }
     if (QmrM::StartWait* wait = QmrM::StartWaits::current()) {
@@ -119,7 +119,7 @@ void anotherStartRequested()
     }
     for (platform::Form* form : {&platform::trainingWindow(), &platform::settingsWindow()}) {
         if (form->isLoaded()) {
-            form->bringForward();
+            form->bringForward(activationToken);
             return;
         }
     }
@@ -141,8 +141,9 @@ bool claimDataFolder()
     case platform::SingleInstance::Outcome::Running:
         break;
     }
-    QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart,
-                     [] { platform::runGuarded(anotherStartRequested); });
+    QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart, [](const QString& activationToken) {
+        platform::runGuarded([&] { anotherStartRequested(activationToken); });
+    });
     // Only the one running copy may clear what interrupted rewrites of its files left behind.
     QmrM::removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile, QmrM::kOwnOptionsFile});
     return true;

@@ -148,13 +148,13 @@ void Form::comeUpUnasked(bool afterALongPause)
     Show();
 }
 
-void Form::bringForward()
+void Form::bringForward(const QString& activationToken)
 {
     if (!mWindow)
         return;
     if (mWindow->isMinimized() || mOutOfSight)
         setWindowState(vbNormal);
-    bringToFront(mWindow.data());
+    bringToFront(mWindow.data(), activationToken);
 }
 
 int Form::WindowState()

@@ -64,8 +64,9 @@ public:
     // still loaded, and shown again when it is restored.
     int WindowState();
     void setWindowState(int state);
-    // Brings the loaded window to the front, restoring it when it is minimised, and gives it the keyboard.
-    void bringForward();
+    // Brings the loaded window to the front, restoring it when it is minimised, and gives it the keyboard
+    // (with the desktop's activation token, where the user's request came with one: bringToFront).
+    void bringForward(const QString& activationToken = QString());
     // Brings the window back (loading it when needed) on top without taking the keyboard from the user's
     // other work, until the user turns to it (KeyGuard.h): the window came by itself, after a long pause in
     // the user's input when told so.

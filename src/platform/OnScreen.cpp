@@ -5,6 +5,7 @@
 #include "KeyGuard.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMargins>
 #include <QPointer>
 #include <QScreen>
@@ -221,29 +222,48 @@ void setLeadControls(QWidget* window, const QList<QWidget*>& controls)
 
 namespace {
 
+bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 // On Wayland a window comes to the front only with a token the desktop handed the program (xdg-activation);
 // without one (GNOME 43 sends none with a notice's action, and Qt asks for one only while the program has
 // the keyboard) the request is ignored. A window mapped anew is a new window, which the desktop puts in
 // front with the keyboard.
 bool mapAnewToComeForward(const QWidget* window)
 {
-    return onWayland() && window->isVisible() && !window->isActiveWindow() &&
-           qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN");
+    return onWayland() && window->isVisible() && !window->isActiveWindow();
+}
+
+// Qt's Wayland platform (6.4 and later) takes a token from the environment for the next activation request
+// of a window it has a surface for, and drops it from the environment. Whatever it did not take goes too:
+// a token serves once, and nothing the program starts later is to inherit it.
+void activateWithToken(QWidget* window, const QString& token)
+{
+    qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    if (QWindow* handle = window->windowHandle())
+        handle->requestActivate();
+    qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 }  // namespace
 
-void bringToFront(QWidget* window)
+void bringToFront(QWidget* window, const QString& activationToken)
 {
     detail::endKeyGuard(window);  // the user asked for it
-    if (mapAnewToComeForward(window))
+    const bool withToken = onWayland() && !activationToken.isEmpty();
+    if (!withToken && mapAnewToComeForward(window))
         window->hide();
     if (window->isMinimized())
         window->showNormal();
     else
         window->show();
     window->raise();
-    window->activateWindow();
+    if (withToken)
+        activateWithToken(window, activationToken);
+    else
+        window->activateWindow();
 }
 
 }  // namespace platform

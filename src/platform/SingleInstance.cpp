@@ -13,10 +13,15 @@
 #include <QSysInfo>
 #include <QtDebug>
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
+// A later start's message: "show", and the activation token its launcher gave it on a line of its own.
 constexpr char kShowRequest[] = "show\n";
+constexpr char kTokenLine[] = "activation-token ";
+constexpr qsizetype kMaxTokenLength = 255;
 constexpr int kConnectTries = 20;
 constexpr int kConnectWaitMs = 100;
 
@@ -37,6 +42,31 @@ bool madeOnThisComputer(const QString& lockFile, const QString& host)
     if (!recorded.isEmpty() && !ours.isEmpty())
         return recorded == ours;
     return host == QSysInfo::machineHostName();
+}
+
+// The token the desktop's launcher gave this start for bringing a window forward: Wayland launchers set
+// XDG_ACTIVATION_TOKEN; GLib before 2.76, as GNOME 43's launchers use it, sets only DESKTOP_STARTUP_ID, whose
+// value Mutter takes as a token too.
+QByteArray launchActivationToken()
+{
+    for (const char* variable : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
+        if (const QByteArray token = qgetenv(variable); !token.isEmpty())
+            return token;
+    }
+    return QByteArray();
+}
+
+// A token is printable ASCII without spaces; anything else in the message is ignored.
+bool plausibleToken(const QByteArray& token)
+{
+    return !token.isEmpty() && token.size() <= kMaxTokenLength &&
+           std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7f; });
+}
+
+QByteArray showRequest()
+{
+    const QByteArray token = launchActivationToken();
+    return plausibleToken(token) ? kShowRequest + (kTokenLine + token) + '\n' : QByteArray(kShowRequest);
 }
 
 }  // namespace
@@ -138,14 +168,21 @@ void SingleInstance::listen()
         return;
     }
     connect(mListener, &LocalListener::received, this, [this](const QByteArray& message) {
-        if (message.contains("show"))
-            emit anotherStart();
+        const QList<QByteArray> lines = message.split('\n');
+        if (!lines.contains(QByteArrayLiteral("show")))
+            return;
+        QString token;
+        for (const QByteArray& line : lines) {
+            if (line.startsWith(kTokenLine) && plausibleToken(line.mid(qsizetype(sizeof kTokenLine) - 1)))
+                token = QString::fromLatin1(line.mid(qsizetype(sizeof kTokenLine) - 1));
+        }
+        emit anotherStart(token);
     });
 }
 
 bool SingleInstance::tellRunningCopy() const
 {
-    return !mServerName.isEmpty() && sendToListener(mServerName, kShowRequest, kConnectTries, kConnectWaitMs);
+    return !mServerName.isEmpty() && sendToListener(mServerName, showRequest(), kConnectTries, kConnectWaitMs);
 }
 
 }  // namespace platform

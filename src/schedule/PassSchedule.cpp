@@ -268,7 +268,7 @@ void PassSchedule::afterWait(Wait::Outcome outcome)
         training.comeUpUnasked(afterALongPause);  // the user may be typing in another program
     } else {
         training.setWindowState(platform::Form::vbNormal);
-        training.Show();
+        training.bringForward(mActivationToken);
     }
     if (!training.isLoaded())
         return;
@@ -282,10 +282,12 @@ void PassSchedule::afterWait(Wait::Outcome outcome)
     StartWaits::announcePass();
 }
 
-void PassSchedule::startNow()
+void PassSchedule::startNow(const QString& activationToken)
 {
+    mActivationToken = activationToken;
+    const auto done = qScopeGuard([this] { mActivationToken.clear(); });
     if (StartWait* wait = StartWaits::current())
-        wait->endNow();
+        wait->endNow();  // brings the pass now
 }
 
 void PassSchedule::stopWaiting()
@@ -310,16 +312,16 @@ void PassSchedule::postpone()
     });
 }
 
-void PassSchedule::turnToPass()
+void PassSchedule::turnToPass(const QString& activationToken)
 {
     StartWait* wait = StartWaits::current();
     if (wait && wait == mDueWait) {
-        wait->endNow();  // due already: it comes now, to the front
+        startNow(activationToken);  // due already: it comes now, to the front
         return;
     }
     platform::Form& training = platform::trainingWindow();
     if (training.isLoaded())
-        training.bringForward();
+        training.bringForward(activationToken);
 }
 
 QAction* PassSchedule::holdWhileBusyAction()

@@ -57,8 +57,9 @@ public:
     // minimised, which reads the items and the options, and the wait is worked out from what it read.
     // Returns once the wait is over.
     void startWait();
-    // Ends the running wait now: the pass comes at once, held or not.
-    void startNow();
+    // Ends the running wait now: the pass comes at once, held or not, to the front with the keyboard (with the
+    // desktop's activation token, where the user's request came with one).
+    void startNow(const QString& activationToken = QString());
     // Ends the running wait without a pass: the settings window comes back.
     void stopWaiting();
     // Whether the pass that is due or came may be put off: nothing is entered in it yet.
@@ -67,8 +68,9 @@ public:
     // call).
     void postpone();
     // The user turned to the pass (始める, the tray, a second start): a pass that is due comes now, and the
-    // training window comes to the front and takes the keyboard.
-    void turnToPass();
+    // training window comes to the front and takes the keyboard (with the desktop's activation token, where
+    // the user's request came with one).
+    void turnToPass(const QString& activationToken = QString());
     // The settings window came back: the user trained or left the pass meanwhile, so the running wait is
     // over and no pass comes after it.
     void settingsCameBack();
@@ -113,6 +115,8 @@ private:
     Phase mPhase = Phase::Idle;
     QmrM::BusyReasons mShownReasons;
     QAction* mHoldAction = nullptr;
+    // The activation token of the request that is ending the wait now (startNow).
+    QString mActivationToken;
 };
 
 }  // namespace schedule

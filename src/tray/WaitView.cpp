@@ -407,14 +407,10 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
     platform::Form& training = platform::trainingWindow();
     if (!(startingNow && StartWaits::current()) && !(starting && phase() != Phase::Idle && training.isLoaded()))
         return;  // the wait or the pass is over
-    // Qt's Wayland platform hands the desktop's token on with the next activation request, which lets the
-    // window come to the front.
-    if (!activationToken.isEmpty() && platform::onWayland())
-        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     if (startingNow)
-        startNow();
+        passSchedule().startNow(activationToken);
     else
-        passSchedule().turnToPass();
+        passSchedule().turnToPass(activationToken);
     // The desktop may keep the keyboard from the window all the same (focus stealing prevention, a
     // compositor without a keyboard): then the notice says where the pass is.
     QTimer::singleShot(kGrantWaitMs, this, platform::guardedSlot([this, load = training.loadCount()] {

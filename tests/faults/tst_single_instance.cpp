@@ -69,9 +69,15 @@ void TestSingleInstance::secondStartInTheSameFolderHandsOver()
         SingleInstance first(folder.path());
         QCOMPARE(first.claim(), SingleInstance::Outcome::Running);
         QSignalSpy asked(&first, &SingleInstance::anotherStart);
+        // The token the desktop's launcher gave the second start goes to the running copy, for its window.
+        qputenv("XDG_ACTIVATION_TOKEN", "launcher-token_TIME42");
+        qputenv("DESKTOP_STARTUP_ID", "older-form_TIME41");
         SingleInstance second(folder.path());
         QCOMPARE(second.claim(), SingleInstance::Outcome::HandedOver);
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        qunsetenv("DESKTOP_STARTUP_ID");
         QTRY_COMPARE(asked.count(), 1);
+        QCOMPARE(asked.first().first().toString(), QStringLiteral("launcher-token_TIME42"));
         const QFileInfo socket(SingleInstance::serverName(folder.path()));
         QCOMPARE(socket.absolutePath(), mRuntime.path());
         // Only the user may connect to it.
@@ -203,12 +209,16 @@ void TestSingleInstance::secondProgramEndsWithoutTouchingTheData()
     second.setWorkingDirectory(folder.path());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // GLib's launchers before 2.76 (GNOME 43's) give the token as the startup id only.
+    environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
+    environment.insert(QStringLiteral("DESKTOP_STARTUP_ID"), QStringLiteral("shell-launch_TIME7"));
     second.setProcessEnvironment(environment);
     second.start(QStringLiteral(QUILLMORA_PROGRAM), {});
     QVERIFY(second.waitForFinished(20000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
     QTRY_COMPARE(asked.count(), 1);
+    QCOMPARE(asked.first().first().toString(), QStringLiteral("shell-launch_TIME7"));
     QDir dir(folder.path());
     QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), QStringList({SingleInstance::kLockFileName, QmrM::kItemsFile}));
     QCOMPARE(readBytes(itemsFile), items);

@@ -49,7 +49,7 @@ bool hasTheKeyboard(qint64 pid)
 OtherProgram::OtherProgram()
 {
     mProgram.start(QStringLiteral(QUILLMORA_OTHER_PROGRAM), {mDir.filePath(QStringLiteral("received"))});
-    mReady = mProgram.waitForStarted(5000) && tell("activate");
+    mReady = mProgram.waitForStarted(15000) && tell("activate");
 }
 
 OtherProgram::~OtherProgram()
@@ -65,8 +65,9 @@ OtherProgram::~OtherProgram()
 bool OtherProgram::tell(const QByteArray& command)
 {
     mProgram.write(command + '\n');
-    const bool answered = QTest::qWaitFor([&] { return mProgram.readAllStandardOutput().contains(command); }, 5000);
-    return answered && QTest::qWaitFor([this] { return hasTheKeyboard(mProgram.processId()); }, 5000);
+    // A loaded machine takes seconds to start a program and hand it the focus: the bounds are generous.
+    const bool answered = QTest::qWaitFor([&] { return mProgram.readAllStandardOutput().contains(command); }, 15000);
+    return answered && QTest::qWaitFor([this] { return hasTheKeyboard(mProgram.processId()); }, 15000);
 }
 
 void OtherProgram::typeFor(int ms)
