@@ -130,7 +130,8 @@ This history is not in the chart.</translation>
     <message>
         <source>項目,日付,時刻,回数<byte value="xd"/>
 </source>
-        <translation>Item,Date,Time,Count</translation>
+        <translation>Item,Date,Time,Count<byte value="xd"/>
+</translation>
     </message>
     <message>
         <source>「%1」に書き出しました。</source>
