@@ -28,6 +28,7 @@ constexpr int kProgressRepaintMs = 100;
 class ProgressWindow : public QProgressDialog {
 public:
     ProgressWindow(QWidget* parent, const ProgressWindowText& text, QmrM::Progress& progress)
+        //: The progress window's button that stops the work
         : QProgressDialog(text.text, QCoreApplication::translate("platform", "キャンセル"), 0, 100, parent),
           mProgress(progress)
     {

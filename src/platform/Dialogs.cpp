@@ -5,7 +5,9 @@
 #include "shared/Seams.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -32,11 +34,26 @@ QMessageBox::Icon iconFor(int style)
     }
 }
 
+// The box shows its text with word joiners, which only steer where its lines break (LineBreaks.h): assistive
+// technology and a copy (Ctrl+C, a selection) get the text as written.
+void givePlainText(QMessageBox* box, const QString& text)
+{
+    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+        label->setAccessibleName(text);
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::changed, box, [](QClipboard::Mode mode) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        const QString copied = clipboard->text(mode);
+        if (copied.contains(kWordJoiner))
+            clipboard->setText(withoutWordJoiners(copied), mode);
+    });
+}
+
 int qtMessageBox(const QString& text, const QString& title, int style)
 {
     // The box has a width of its own: a longer text wraps, between words.
     QMessageBox box(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::NoButton, dialogParent());
     box.setObjectName(QStringLiteral("MsgBox"));
+    givePlainText(&box, text);
     QPushButton* ok = box.addButton(QMessageBox::Ok);
     QPushButton* cancel = (style & 0x0F) == vbOKCancel ? box.addButton(QMessageBox::Cancel) : nullptr;
     box.setEscapeButton(cancel ? cancel : ok);
@@ -81,6 +98,7 @@ std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QStr
     }
     auto* box = new QMessageBox(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::Ok, nullptr);
     box->setObjectName(QStringLiteral("Notice"));
+    givePlainText(box, text);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setAttribute(Qt::WA_QuitOnClose, false);
     box->setModal(false);

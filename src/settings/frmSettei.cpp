@@ -104,9 +104,20 @@ QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
 
 QString historyTotalText(double total)
 {
-    return QCoreApplication::translate("frmSettei", "合計回数 ： %1")
-        .arg(QString::number(total == 0.0 ? 0.0 : total, 'f', 0));
+    const QString shown = QString::number(total == 0.0 ? 0.0 : total, 'f', 0);
+    return QCoreApplication::translate("frmSettei", "合計回数 ： %1", nullptr, QmrM::pluralOf(shown.toDouble()))
+        .arg(shown);
 }
+
+namespace {
+
+// The wait's length beside its scroll bar: "60分".
+QString waitMinutesText(int minutes)
+{
+    return QCoreApplication::translate("frmSettei", "%n分", nullptr, minutes);
+}
+
+}  // namespace
 
 // The controls of the loaded window, made at load and let go at unload.
 struct frmSettei::Ui {
@@ -205,6 +216,7 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window)
         const char* toolTip;
         const char* picture;
     };
+    //: The captions of the settings window's buttons, under their pictures: short verbs or nouns
     static const ToolbarEntry toolbar[] = {
         {&Ui::cmdAgain, "cmdAgain", QT_TRANSLATE_NOOP("frmSettei", "開始"),
          QT_TRANSLATE_NOOP("frmSettei", "トレーニングを開始します"), ":/pictures/app.ico"},
@@ -300,7 +312,7 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     hsbTime->setSingleStep(1);
     hsbTime->setPageStep(1);
 
-    lblJikan = new QLabel(QCoreApplication::translate("frmSettei", "60分"), Frame3);
+    lblJikan = new QLabel(waitMinutesText(60), Frame3);
     lblJikan->setObjectName(QStringLiteral("lblJikan"));
     lblJikan->setGeometry(twips(2475, 375, 690, 240));
     lblJikan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -434,7 +446,7 @@ void frmSettei::Form_Load()
 
 void frmSettei::showWaitMinutes()
 {
-    ui->lblJikan->setText(QCoreApplication::translate("frmSettei", "%1分").arg(ui->hsbTime->value()));
+    ui->lblJikan->setText(waitMinutesText(ui->hsbTime->value()));
 }
 
 void frmSettei::hsbTime_Change()
@@ -574,6 +586,7 @@ void frmSettei::cmdNew_Click()
     const QString name = askItemName();
     const auto count = name.isEmpty() ? std::nullopt : askInstructedCount();
     if (!count) {
+        //: The title of the box that says adding an item was cancelled
         platform::MsgBox(QCoreApplication::translate("frmSettei", "新規追加をキャンセルします"),
                          platform::vbExclamation, QCoreApplication::translate("frmSettei", "キャンセル"));
         return;
@@ -583,10 +596,10 @@ void frmSettei::cmdNew_Click()
     try {
         createHistoryFile(name);
     } catch (const DataFileError& error) {
+        //: %1 is why the file could not be made, %2 the item's name
         platform::MsgBox(
-            error.description() +
-                QCoreApplication::translate("frmSettei", "\n履歴ファイルを作れないため、%1 は登録しませんでした。")
-                    .arg(name),
+            QCoreApplication::translate("frmSettei", "%1\n履歴ファイルを作れないため、%2 は登録しませんでした。")
+                .arg(error.description(), name),
             platform::vbExclamation, QCoreApplication::translate("frmSettei", "新規登録中止"));
         return;
     }

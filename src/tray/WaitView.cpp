@@ -8,6 +8,8 @@
 #include "platform/Handover.h"
 #include "help/HtmlHelp.h"
 #include "schedule/PassSchedule.h"
+#include "shared/Numbers.h"
+#include "shared/ShownDates.h"
 #include "shared/Wait.h"
 
 #include <QAction>
@@ -98,10 +100,8 @@ Notice waitNotice(const StartWait& wait)
         notice.body = QCoreApplication::translate("Tray", "%1のため待っています。終わるとすぐに始まります")
                           .arg(schedule::busyText(passSchedule().holdReasons()));
     } else {
-        notice.summary =
-            QCoreApplication::translate("Tray", "次のトレーニングまで%1").arg(QmrM::timeLeftShort(wait.remainingMs()));
-        notice.body =
-            QCoreApplication::translate("Tray", "%1 開始予定").arg(wait.dueAt().toString(QStringLiteral("H:mm")));
+        notice.summary = QmrM::timeToNextPass(wait.remainingMs());
+        notice.body = QCoreApplication::translate("Tray", "%1 開始予定").arg(QmrM::shortTime(wait.dueAt().time()));
     }
     notice.actions = QStringList{kStartNowKey, QCoreApplication::translate("Tray", "今すぐ始める"), kStopWaitingKey,
                                  QCoreApplication::translate("Tray", "待機をやめる")};
@@ -113,6 +113,12 @@ Notice waitNotice(const StartWait& wait)
 bool waitOtherwiseUnseen()
 {
     return !platform::desktopMinimises() && !QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+// Puts the pass off: the menu's entry and the notice's action.
+QString postponeText()
+{
+    return QCoreApplication::translate("Tray", "5 分後に");
 }
 
 // The entry's text is also its accessible name.
@@ -128,7 +134,11 @@ QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (
 QString passBody()
 {
     const platform::PresentedItem item = platform::presentedItem();
-    return item.name.isEmpty() ? QString() : QCoreApplication::translate("Tray", "%1 %2 回").arg(item.name, item.count);
+    if (item.name.isEmpty())
+        return QString();
+    //: An item's name, then its count
+    return QCoreApplication::translate("Tray", "%1 %2 回", nullptr, QmrM::pluralOf(item.count.toDouble()))
+        .arg(item.name, item.count);
 }
 
 }  // namespace
@@ -254,10 +264,11 @@ void WaitView::makeTrayIcon()
     mMenu->setAccessibleName(QStringLiteral("Quillmora"));
     addAction(*mMenu, QStringLiteral("startNow"), QCoreApplication::translate("Tray", "今すぐ始める"), startNow);
     addAction(*mMenu, QStringLiteral("stopWaiting"), QCoreApplication::translate("Tray", "待機をやめる"), stopWaiting);
-    addAction(*mMenu, QStringLiteral("postpone"), QCoreApplication::translate("Tray", "5 分後に"), postponePass);
+    addAction(*mMenu, QStringLiteral("postpone"), postponeText(), postponePass);
     mMenu->addSeparator();
     mMenu->addAction(passSchedule().holdWhileBusyAction());
     connect(mMenu.get(), &QMenu::aboutToShow, this, platform::guardedSlot([this] { updateMenu(); }));
+    //: Tray menu entry: ends the program
     addAction(*mMenu, QStringLiteral("endProgram"), QCoreApplication::translate("Tray", "終了"), endProgram);
 
     // The icon theme's picture where the program is installed; the window's icon otherwise.
@@ -282,8 +293,12 @@ void WaitView::updateMenu()
         if (action->objectName() == QLatin1String("startNow") || action->objectName() == QLatin1String("stopWaiting"))
             action->setVisible(waiting);
         if (action->objectName() == QLatin1String("postpone")) {
+            const bool mayPostpone = passSchedule().mayPostpone();
             action->setVisible(!waiting);
-            action->setEnabled(passSchedule().mayPostpone());
+            action->setEnabled(mayPostpone);
+            // A greyed entry says why, in its text: menus of a StatusNotifierItem show no tool tips.
+            action->setText(mayPostpone ? postponeText()
+                                        : QCoreApplication::translate("Tray", "5 分後に（回数を入力したので選べません）"));
         }
     }
 }
@@ -319,9 +334,10 @@ void WaitView::showPassNotice(const QString& body)
     Notice notice;
     notice.summary = passHereText();
     notice.body = body;
+    //: The pass's notice: brings the training window forward to begin the pass
     notice.actions = QStringList{kDefaultKey,  QCoreApplication::translate("Tray", "始める"),
                                  kStartKey,    QCoreApplication::translate("Tray", "始める"),
-                                 kPostponeKey, QCoreApplication::translate("Tray", "5 分後に")};
+                                 kPostponeKey, postponeText()};
     // Where the window cannot come back by itself, the notice stays until the user answers it.
     notice.timeoutMs = onWayland() ? 0 : -1;
     mNotifications.show(DesktopNotifications::Pass, notice);
