@@ -280,11 +280,11 @@ QStringList figureTexts(const Figures& figures)
             : QCoreApplication::translate("Chart", "合計 %1 回", nullptr, countPlural(figures.total))
                   .arg(formatCount(figures.total));
     const bool any = figures.recordedDays > 0;
+    const int averagePlural = QmrM::pluralOf(roundedTo(figures.dailyAverage, kAverageDecimals));
     return {
         total,
         QCoreApplication::translate("Chart", "記録した日数 %1 日").arg(figures.recordedDays),
-        any ? QCoreApplication::translate("Chart", "1 日平均 %1 回", nullptr,
-                                          QmrM::pluralOf(roundedTo(figures.dailyAverage, kAverageDecimals)))
+        any ? QCoreApplication::translate("Chart", "1 日平均 %1 回", nullptr, averagePlural)
                   .arg(formatNumber(figures.dailyAverage, kAverageDecimals))
             : QCoreApplication::translate("Chart", "1 日平均 ―"),
         //: The highest count of a day, and the day

@@ -105,8 +105,8 @@ QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
 QString historyTotalText(double total)
 {
     const QString shown = QString::number(total == 0.0 ? 0.0 : total, 'f', 0);
-    return QCoreApplication::translate("frmSettei", "合計回数 ： %1", nullptr, QmrM::pluralOf(shown.toDouble()))
-        .arg(shown);
+    const int n = QmrM::pluralOf(shown.toDouble());
+    return QCoreApplication::translate("frmSettei", "合計回数 ： %1", nullptr, n).arg(shown);
 }
 
 namespace {

@@ -183,6 +183,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     cmdCut->setIcon(QIcon(QStringLiteral(":/pictures/cut.bmp")));
     cmdCut->setIconSize(QSize(16, 16));
     cmdCut->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    platform::pinToCorner(cmdCut);  // the way out of the pass stays in view where the controls scroll
     //: The small button that leaves the pass
     cmdCut->setAccessibleName(QCoreApplication::translate("frmMain", "中断"));
     cmdCut->setAccessibleDescription(

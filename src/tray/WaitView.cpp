@@ -136,9 +136,9 @@ QString passBody()
     const platform::PresentedItem item = platform::presentedItem();
     if (item.name.isEmpty())
         return QString();
+    const int n = QmrM::pluralOf(item.count.toDouble());
     //: An item's name, then its count
-    return QCoreApplication::translate("Tray", "%1 %2 回", nullptr, QmrM::pluralOf(item.count.toDouble()))
-        .arg(item.name, item.count);
+    return QCoreApplication::translate("Tray", "%1 %2 回", nullptr, n).arg(item.name, item.count);
 }
 
 }  // namespace

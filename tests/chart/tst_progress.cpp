@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -480,10 +481,16 @@ void TestProgress::longExportsShowProgressAndStopOnCancel()
         if (++shown == 1)
             window->findChild<QPushButton*>()->click();
     });
+    // From the chart window, whose status line says so.
     env.answerSaveDialogs(path);
     expectReplacing();
-    QCOMPARE(exportCsv(nullptr, 1), QString());
+    chart::showChart(nullptr, 1);
+    QWidget* chart = chart::openChartWindow();
+    chart->findChild<QPushButton*>(QStringLiteral("cmdExportCsv"))->click();
     QCOMPARE(shown, 1);
+    QCOMPARE(chart->findChild<QLabel*>(QStringLiteral("lblStatus"))->accessibleName(),
+             QStringLiteral("書き出しを取り消しました。"));
+    chart->close();
     QCOMPARE(readBytes(path), QByteArray("old"));
     QCOMPARE(filesIn(env.dir()), (QStringList{"A.csv", "A.txt"}));
 

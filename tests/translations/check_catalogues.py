@@ -3,8 +3,9 @@
 """Checks that every text the program shows goes through the translation system and that each catalogue in
 translations/ is complete: the catalogue gathered afresh from the sources (lupdate, on a copy) has no new,
 unfinished or vanished entry, no Japanese string literal in src/ is left outside a translate call but the
-few that are stored data or names, not interface (listed below), and the English help (help/en) has no
-Japanese but the data files' names and the record form it shows.
+few that are stored data or names, not interface (listed below), each translation keeps its source's
+markers (%1, %n) and line ends, the English help (help/en) has no Japanese but the data files' names and the
+record form it shows, and every keyword of the Japanese help's index written with kanji says how it reads.
 
 usage: check_catalogues.py LUPDATE SOURCE_DIR
 """
@@ -21,10 +22,12 @@ LITERAL = re.compile(r'u?"(?:[^"\\\n]|\\.)*"')
 WRAPPED = re.compile(r"(QT_TRANSLATE_NOOP|QCoreApplication::translate)\(\s*\"[^\"]*\",\s*$")
 
 # Japanese literals that are data, not interface: the data files' names, the stored record form, the font
-# the windows ask for, and the characters the line breaking and the search look at.
+# the windows ask for, and the characters the line breaking and the search look at; and the Japanese date
+# forms, which only Japanese shows (another language shows its locale's).
 KEPT = {
     "src/shared/DataFileNames.h": {'"項目一覧.txt"', '"設定.txt"'},
     "src/shared/QmrM.cpp": {'"MM月dd日"', '"HH時mm分ss秒"'},
+    "src/shared/ShownDates.cpp": {'"yyyy年M月d日"', '"M月d日"'},
     "src/chart/CsvExport.cpp": {'"時"', '"分"', '"秒"', 'u"時"', 'u"分"', 'u"秒"'},
     "src/platform/AppSetup.cpp": {'"IPA Pゴシック"', '"ＭＳ Ｐゴシック"'},
     "src/platform/LineBreaks.cpp": {'"をがにのはでともへやか"'},
@@ -155,9 +158,24 @@ def help_problems(root):
     return problems
 
 
+KANJI = re.compile(r"[\u3400-\u9fff]")
+
+
+def index_problems(root):
+    """The Japanese index is ordered by how its keywords read: one written with kanji says how it reads."""
+    problems = []
+    text = (root / "help" / "KvHelp.hhk").read_text(encoding="utf-8")
+    for entry in re.findall(r"<OBJECT.*?</OBJECT>", text, re.S | re.I):
+        name = re.search(r'<param name="Name" value="([^"]*)"', entry, re.I)
+        if name and KANJI.search(name.group(1)) and not re.search(r'<param name="Reading"', entry, re.I):
+            problems.append(f"help/KvHelp.hhk: the keyword {name.group(1)} has no reading")
+    return problems
+
+
 def main():
     lupdate, root = sys.argv[1], pathlib.Path(sys.argv[2])
-    problems = unwrapped_literals(root) + catalogue_problems(lupdate, root) + help_problems(root)
+    problems = unwrapped_literals(root) + catalogue_problems(lupdate, root) + help_problems(root) + \
+        index_problems(root)
     for problem in problems:
         print(problem)
     return 1 if problems else 0
