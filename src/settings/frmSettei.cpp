@@ -446,7 +446,10 @@ void frmSettei::Form_Load()
 
 void frmSettei::showWaitMinutes()
 {
-    ui->lblJikan->setText(waitMinutesText(ui->hsbTime->value()));
+    const QString minutes = waitMinutesText(ui->hsbTime->value());
+    ui->lblJikan->setFont(namedFont(11.25));
+    platform::fitCaption(ui->lblJikan, minutes);  // "60 min" in a box sized for "60分"
+    ui->lblJikan->setText(minutes);
 }
 
 void frmSettei::hsbTime_Change()
