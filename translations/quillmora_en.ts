@@ -384,10 +384,12 @@ Nothing was exported.</translation>
     </message>
     <message>
         <source>非表示</source>
+        <extracomment>The toolbar button that hides the contents, index and search pane</extracomment>
         <translation>Hide</translation>
     </message>
     <message>
         <source>表示</source>
+        <extracomment>The toolbar button that shows the contents, index and search pane again</extracomment>
         <translation>Show</translation>
     </message>
     <message>
@@ -564,6 +566,7 @@ Nothing was exported.</translation>
     </message>
     <message>
         <source>タイトル</source>
+        <extracomment>The headers of the search results: a page&apos;s title, and how often the words were found on it</extracomment>
         <translation>Title</translation>
     </message>
     <message>
@@ -1068,6 +1071,7 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>保存</source>
+        <extracomment>Saves the item edited in the boxes above the list of items</extracomment>
         <translation>Save</translation>
     </message>
     <message>
@@ -1100,6 +1104,7 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>終了</source>
+        <extracomment>Ends the program</extracomment>
         <translation>Quit</translation>
     </message>
     <message>
@@ -1128,10 +1133,12 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>起動Wait</source>
+        <extracomment>The minutes the training window waits after Start, beside their scroll bar</extracomment>
         <translation>Wait</translation>
     </message>
     <message>
         <source>確定</source>
+        <extracomment>Saves the options of the frame it stands in</extracomment>
         <translation>Apply</translation>
     </message>
     <message>

@@ -398,6 +398,7 @@ SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm
     mResults->setAccessibleDescription(
         QCoreApplication::translate("Help", "語句が見つかったページと見つかった数です。選ぶとそのページを表示します"));
     mResults->setColumnCount(2);
+    //: The headers of the search results: a page's title, and how often the words were found on it
     mResults->setHeaderLabels(
         {QCoreApplication::translate("Help", "タイトル"), QCoreApplication::translate("Help", "件数")});
     mResults->setRootIsDecorated(false);

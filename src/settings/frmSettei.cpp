@@ -222,6 +222,7 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window)
          QT_TRANSLATE_NOOP("frmSettei", "トレーニングを開始します"), ":/pictures/app.ico"},
         {&Ui::cmdNew, "cmdNew", QT_TRANSLATE_NOOP("frmSettei", "登録"),
          QT_TRANSLATE_NOOP("frmSettei", "項目を新規登録します"), ":/pictures/new.ico"},
+        //: Saves the item edited in the boxes above the list of items
         {&Ui::cmdHozon, "cmdHozon", QT_TRANSLATE_NOOP("frmSettei", "保存"),
          QT_TRANSLATE_NOOP("frmSettei", "編集した設定で保存します"), ":/pictures/hozon.ico"},
         {&Ui::cmdClear, "cmdClear", QT_TRANSLATE_NOOP("frmSettei", "クリア"),
@@ -230,6 +231,7 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window)
          QT_TRANSLATE_NOOP("frmSettei", "項目を削除します"), ":/pictures/del.ico"},
         {&Ui::cmdHelp, "cmdHelp", QT_TRANSLATE_NOOP("frmSettei", "ヘルプ"),
          QT_TRANSLATE_NOOP("frmSettei", "ヘルプファイルを開きます"), ":/pictures/help.ico"},
+        //: Ends the program
         {&Ui::cmdEnd, "cmdEnd", QT_TRANSLATE_NOOP("frmSettei", "終了"),
          QT_TRANSLATE_NOOP("frmSettei", "プログラムを終了します"), ":/pictures/end.ico"},
     };
@@ -297,6 +299,7 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     Frame3 =
         frame(window, "Frame3", QCoreApplication::translate("frmSettei", "各種設定"), twips(5100, 5325, 4215, 1365));
 
+    //: The minutes the training window waits after Start, beside their scroll bar
     Label1 = new QLabel(QCoreApplication::translate("frmSettei", "起動Wait"), Frame3);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twips(150, 400, 690, 240));
@@ -318,6 +321,7 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     lblJikan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblJikan->setFont(namedFont(11.25));
 
+    //: Saves the options of the frame it stands in
     cmdSettei = new QPushButton(QCoreApplication::translate("frmSettei", "確定"), Frame3);
     cmdSettei->setObjectName(QStringLiteral("cmdSettei"));
     cmdSettei->setGeometry(twips(3450, 225, 615, 465));
