@@ -1328,7 +1328,7 @@ Please choose another item name, or rename the file.</translation>
     </message>
     <message>
         <source>履歴を読み込んでいます… %1 %</source>
-        <translation>Reading the history… %1 %</translation>
+        <translation>Reading the history… %1%</translation>
     </message>
     <message>
         <source>%1 の設定を新規登録しました</source>

@@ -272,13 +272,12 @@ QString countText(double count)
 
 QStringList figureTexts(const Figures& figures)
 {
-    const QString total =
-        figures.undatedRecords > 0
-            ? QCoreApplication::translate("Chart", "合計 %1 回（日付の読めない記録 %n 件を含む）", nullptr,
-                                          figures.undatedRecords)
-                  .arg(formatCount(figures.total))
-            : QCoreApplication::translate("Chart", "合計 %1 回", nullptr, countPlural(figures.total))
-                  .arg(formatCount(figures.total));
+    const QString total = figures.undatedRecords > 0
+                              ? QCoreApplication::translate("Chart", "合計 %1 回（日付の読めない記録 %n 件を含む）",
+                                                            nullptr, figures.undatedRecords)
+                                    .arg(formatCount(figures.total))
+                              : QCoreApplication::translate("Chart", "合計 %1 回", nullptr, countPlural(figures.total))
+                                    .arg(formatCount(figures.total));
     const bool any = figures.recordedDays > 0;
     const int averagePlural = QmrM::pluralOf(roundedTo(figures.dailyAverage, kAverageDecimals));
     return {

@@ -195,8 +195,9 @@ std::unique_ptr<QmrM::FileReplacement> replacementFor(const QString& path)
 void tellNothingWritten(const QmrM::DataFileError& error, const QString& title)
 {
     //: %1 is why the file could not be written
-    platform::MsgBox(QCoreApplication::translate("Chart", "%1\n書き出しは行われませんでした。").arg(error.description()),
-                     platform::vbExclamation, title);
+    platform::MsgBox(
+        QCoreApplication::translate("Chart", "%1\n書き出しは行われませんでした。").arg(error.description()),
+        platform::vbExclamation, title);
 }
 
 }  // namespace

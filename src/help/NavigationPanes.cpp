@@ -477,8 +477,8 @@ void SearchPane::search()
                                    QCoreApplication::translate("Help", "「%1」は見つかりませんでした。").arg(mWords));
         return;
     }
-    platform::setTextKeptWhole(mStatus,
-                               QCoreApplication::translate("Help", "%n ページで見つかりました。", nullptr, int(hits.size())));
+    platform::setTextKeptWhole(
+        mStatus, QCoreApplication::translate("Help", "%n ページで見つかりました。", nullptr, int(hits.size())));
     mResults->setCurrentItem(mResults->topLevelItem(0));
     mResults->setFocus(Qt::OtherFocusReason);
 }

@@ -229,8 +229,9 @@ void PassSchedule::chooseHoldWhileBusy(bool hold)
     } catch (const QmrM::DataFileError& error) {
         mHoldAction->setChecked(!hold);
         //: %1 is why the options file could not be written
-        platform::MsgBox(QCoreApplication::translate("Schedule", "%1\n設定は変わっていません。").arg(error.description()),
-                         platform::vbExclamation, QCoreApplication::translate("Schedule", "設定を保存できません"));
+        platform::MsgBox(
+            QCoreApplication::translate("Schedule", "%1\n設定は変わっていません。").arg(error.description()),
+            platform::vbExclamation, QCoreApplication::translate("Schedule", "設定を保存できません"));
         return;
     }
     // A pass held now comes at once when holding is turned off.

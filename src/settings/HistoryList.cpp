@@ -96,10 +96,9 @@ HistoryModel::Row HistoryModel::row(int number) const
         return *made;
     const QmrM::HistoryRecord record = mHistory.record(number);
     const QString count = shownField(record.count);
-    auto* made =
-        new Row{historyLine(qsizetype(number) + 1, shownField(QmrM::shownRecordDate(record.date)),
-                            shownField(QmrM::shownRecordTime(record.time)), count),
-                count};
+    auto* made = new Row{historyLine(qsizetype(number) + 1, shownField(QmrM::shownRecordDate(record.date)),
+                                     shownField(QmrM::shownRecordTime(record.time)), count),
+                         count};
     const Row shown = *made;
     mRows.insert(number, made);
     return shown;

@@ -113,7 +113,8 @@ QString shortMonthDay(const QDate& date)
 QString shortTime(const QTime& time)
 {
     const QLocale locale;
-    return japaneseForms() ? locale.toString(time, QStringLiteral("H:mm")) : locale.toString(time, QLocale::ShortFormat);
+    return japaneseForms() ? locale.toString(time, QStringLiteral("H:mm"))
+                           : locale.toString(time, QLocale::ShortFormat);
 }
 
 QString shownRecordDate(const QString& field)

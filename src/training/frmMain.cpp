@@ -314,8 +314,9 @@ bool frmMain::recordCount(double value)
         return true;
     } catch (const DataFileError& error) {
         //: %1 is why the history file could not be written
-        platform::MsgBox(QCoreApplication::translate("frmMain", "%1\n回数は記録されていません。").arg(error.description()),
-                         platform::vbExclamation, QCoreApplication::translate("frmMain", "記録できません"));
+        platform::MsgBox(
+            QCoreApplication::translate("frmMain", "%1\n回数は記録されていません。").arg(error.description()),
+            platform::vbExclamation, QCoreApplication::translate("frmMain", "記録できません"));
         if (isLoaded())
             ui->txtKaisu->setFocus();
         return false;

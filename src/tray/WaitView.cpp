@@ -297,8 +297,9 @@ void WaitView::updateMenu()
             action->setVisible(!waiting);
             action->setEnabled(mayPostpone);
             // A greyed entry says why, in its text: menus of a StatusNotifierItem show no tool tips.
-            action->setText(mayPostpone ? postponeText()
-                                        : QCoreApplication::translate("Tray", "5 分後に（回数を入力したので選べません）"));
+            action->setText(mayPostpone
+                                ? postponeText()
+                                : QCoreApplication::translate("Tray", "5 分後に（回数を入力したので選べません）"));
         }
     }
 }
