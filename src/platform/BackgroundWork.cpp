@@ -38,7 +38,9 @@ public:
         setAutoClose(false);
         setAutoReset(false);
         setMinimumDuration(0);
-        disconnect(this, &QProgressDialog::canceled, this, &QProgressDialog::cancel);
+        // Every connection of canceled, the toolkit's own to cancel() (made by name, which a disconnect by
+        // member function leaves) among them: cancel() would hide the window at once.
+        disconnect(this, &QProgressDialog::canceled, this, nullptr);
         connect(this, &QProgressDialog::canceled, this, [this] { stopWork(); });
         connect(&mRepaint, &QTimer::timeout, this, [this] { setValue(mProgress.percent()); });
         mRepaint.start(kProgressRepaintMs);

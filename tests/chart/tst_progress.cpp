@@ -475,17 +475,17 @@ void TestProgress::longExportsShowProgressAndStopOnCancel()
         env.dialogs().expectMessage(QStringLiteral("「A.csv」は既にあります。\n置き換えますか？"), title,
                                     platform::vbOKCancel | platform::vbExclamation);
     };
-    // Its progress shows at once; キャンセル, even before anything is written, leaves the file as it was.
+    // From the chart window. Its progress shows at once, once: キャンセル leaves the window up until the work
+    // has stopped. Even before anything is written it leaves the file as it was, and the status line says so.
+    chart::showChart(nullptr, 1);
+    QWidget* chart = chart::openChartWindow();
     int shown = 0;
     ShowWatcher progress(QStringLiteral("dlgProgress"), [&shown](QWidget* window) {
         if (++shown == 1)
             window->findChild<QPushButton*>()->click();
     });
-    // From the chart window, whose status line says so.
     env.answerSaveDialogs(path);
     expectReplacing();
-    chart::showChart(nullptr, 1);
-    QWidget* chart = chart::openChartWindow();
     chart->findChild<QPushButton*>(QStringLiteral("cmdExportCsv"))->click();
     QCOMPARE(shown, 1);
     QCOMPARE(chart->findChild<QLabel*>(QStringLiteral("lblStatus"))->accessibleName(),
