@@ -609,6 +609,10 @@ Nothing was exported.</translation>
             <numerusform>Found on %n pages.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>印刷できません。印刷に使うファイル %1 が見つかりません。</source>
+        <translation>Cannot print: the file used for printing, %1, is missing.</translation>
+    </message>
 </context>
 <context>
     <name>Program</name>
