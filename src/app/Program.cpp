@@ -74,13 +74,13 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
                   .arg(holder.host)
             : QCoreApplication::translate(
                   "Program", "このフォルダーは、ほかの Quillmora が使っていることになっていますが、応答がありません。");
+    //: %1 says who holds the folder, %2 is the lock file's path
     const QString question =
-        holderText +
         QCoreApplication::translate("Program",
-                                    "\nロックファイル: %1\n\n"
+                                    "%1\nロックファイル: %2\n\n"
                                     "ほかのコンピューターで Quillmora が動いていないことを確かめてから OK を押すと、"
                                     "このロックを引き継いで起動します。キャンセルを押すと終了します。")
-            .arg(QDir::toNativeSeparators(instance.lockFilePath()));
+            .arg(holderText, QDir::toNativeSeparators(instance.lockFilePath()));
     // Taking the lock of a copy that still runs would let two copies undo each other's changes: Enter cancels.
     if (platform::MsgBox(question, platform::vbOKCancel | platform::vbExclamation | platform::vbDefaultButton2,
                          kTitle) != platform::vbOK)

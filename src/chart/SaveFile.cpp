@@ -194,8 +194,10 @@ std::unique_ptr<QmrM::FileReplacement> replacementFor(const QString& path)
 
 void tellNothingWritten(const QmrM::DataFileError& error, const QString& title)
 {
-    platform::MsgBox(error.description() + QCoreApplication::translate("Chart", "\n書き出しは行われませんでした。"),
-                     platform::vbExclamation, title);
+    //: %1 is why the file could not be written
+    platform::MsgBox(
+        QCoreApplication::translate("Chart", "%1\n書き出しは行われませんでした。").arg(error.description()),
+        platform::vbExclamation, title);
 }
 
 }  // namespace
@@ -237,7 +239,7 @@ bool writeWholeFile(const QString& path, const QByteArray& content, const QStrin
     }
 }
 
-QString exportCsv(QWidget* caller, int item)
+QString exportCsv(QWidget* caller, int item, bool* cancelled)
 {
     const QStringList names = historyNamesFor(item);
     if (names.isEmpty()) {
@@ -269,6 +271,8 @@ QString exportCsv(QWidget* caller, int item)
                 }
             });
         // Stopped by the user: the temporary file goes with the replacement, the old file stays.
+        if (cancelled)
+            *cancelled = !written && progress.cancelled;
         return written ? path : QString();
     } catch (const QmrM::DataFileError& error) {
         tellNothingWritten(error, exportCsvTitle());

@@ -48,7 +48,8 @@ bool writeWholeFile(const QString& path, const QByteArray& content, const QStrin
 // record into its temporary file; a long export shows its progress, and the user may stop it with
 // キャンセル, which leaves the old file (or none). A target that cannot be written is told before any
 // history is read. A failure is told through platform::MsgBox and leaves no partial file. Returns the path
-// written, empty when nothing was; the caller tells the user where the file went.
-QString exportCsv(QWidget* caller, int item);
+// written, empty when nothing was; the caller tells the user where the file went. `cancelled`, when given,
+// tells whether the user stopped the export with キャンセル.
+QString exportCsv(QWidget* caller, int item, bool* cancelled = nullptr);
 
 }  // namespace chart

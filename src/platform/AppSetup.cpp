@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <initializer_list>
 
 #ifdef QUILLMORA_FONTCONFIG
 #include <fontconfig/fontconfig.h>
@@ -51,28 +52,58 @@ QString catalogueOf(const QString& language)
     return QStringLiteral(":/translations/quillmora_%1.qm").arg(language);
 }
 
+// The first of the locale variables that is set, as the C library takes them ("en_GB.UTF-8").
+QByteArray firstLocaleSet(std::initializer_list<const char*> variables)
+{
+    for (const char* name : variables) {
+        const QByteArray locale = qgetenv(name);
+        if (!locale.isEmpty())
+            return locale;
+    }
+    return QByteArray();
+}
+
+// The locale without its code set and modifier: "en_GB" of "en_GB.UTF-8".
+QString localeName(const QByteArray& locale)
+{
+    qsizetype end = locale.size();
+    for (const char mark : {'.', '@'}) {
+        if (const qsizetype at = locale.indexOf(mark); at >= 0)
+            end = std::min(end, at);
+    }
+    return QString::fromLatin1(locale.left(end));
+}
+
+// The language code of a locale: "en" of "en_GB.UTF-8"; empty for C, POSIX and what names no language.
+QString languageOf(const QByteArray& locale)
+{
+    const QString name = localeName(locale);
+    const QString language = name.left(name.indexOf(u'_')).toLower();
+    const bool named = language.size() >= 2 && language.size() <= 3 &&
+                       std::all_of(language.begin(), language.end(), [](QChar c) { return c.isLower(); });
+    return named ? language : QString();
+}
+
 }  // namespace
 
 QString interfaceLanguage()
 {
-    // The message language as the C library takes it: LC_ALL, else LC_MESSAGES, else LANG ("en_US.UTF-8").
-    QByteArray locale;
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        locale = qgetenv(name);
-        if (!locale.isEmpty())
-            break;
-    }
-    const QString language = QString::fromLatin1(locale.left(locale.indexOf('_'))).toLower();
-    const bool named = language.size() >= 2 && language.size() <= 3 &&
-                       std::all_of(language.begin(), language.end(), [](QChar c) { return c.isLower(); });
-    return named && QFile::exists(catalogueOf(language)) ? language : kSourceLanguage;
+    // The message language as the C library takes it: LC_ALL, else LC_MESSAGES, else LANG. A language
+    // without a catalogue gets the source language.
+    const QString language = languageOf(firstLocaleSet({"LC_ALL", "LC_MESSAGES", "LANG"}));
+    return !language.isEmpty() && QFile::exists(catalogueOf(language)) ? language : kSourceLanguage;
 }
 
 void useLanguageLocale(const QString& language)
 {
-    // What the program formats through the toolkit, and the pictures of its resources that have a
-    // version per language (the settings window's banner), follow the program's language on every system.
-    QLocale::setDefault(language == kSourceLanguage ? QLocale(QLocale::Japanese, QLocale::Japan) : QLocale(language));
+    if (language == kSourceLanguage) {
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        return;
+    }
+    // Dates and times in the user's own locale of that language (en_GB's day before the month), which the C
+    // library takes from LC_ALL, else LC_TIME, else LANG; the language's main locale otherwise.
+    const QByteArray formats = firstLocaleSet({"LC_ALL", "LC_TIME", "LANG"});
+    QLocale::setDefault(languageOf(formats) == language ? QLocale(localeName(formats)) : QLocale(language));
 }
 
 void installTranslations(QApplication& app, const QString& language)

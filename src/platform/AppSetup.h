@@ -25,7 +25,9 @@ void installFontSubstitutes();
 inline const QString kSourceLanguage = QStringLiteral("ja");
 QString interfaceLanguage();
 
-// Makes the language's locale the default one: numbers, dates and resource pictures follow it.
+// Makes the language's locale the default one: numbers, dates and resource pictures follow it. In Japanese
+// that is Japan's; in another language the user's locale of that language where the environment names one
+// (en_GB), else the language's main one.
 void useLanguageLocale(const QString& language);
 
 // Installs the catalogues of the language (and makes its locale the default): in Japanese Qt's own, so

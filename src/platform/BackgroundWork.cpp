@@ -28,6 +28,7 @@ constexpr int kProgressRepaintMs = 100;
 class ProgressWindow : public QProgressDialog {
 public:
     ProgressWindow(QWidget* parent, const ProgressWindowText& text, QmrM::Progress& progress)
+        //: The progress window's button that stops the work
         : QProgressDialog(text.text, QCoreApplication::translate("platform", "キャンセル"), 0, 100, parent),
           mProgress(progress)
     {
@@ -37,7 +38,9 @@ public:
         setAutoClose(false);
         setAutoReset(false);
         setMinimumDuration(0);
-        disconnect(this, &QProgressDialog::canceled, this, &QProgressDialog::cancel);
+        // Every connection of canceled, the toolkit's own to cancel() (made by name, which a disconnect by
+        // member function leaves) among them: cancel() would hide the window at once.
+        disconnect(this, &QProgressDialog::canceled, this, nullptr);
         connect(this, &QProgressDialog::canceled, this, [this] { stopWork(); });
         connect(&mRepaint, &QTimer::timeout, this, [this] { setValue(mProgress.percent()); });
         mRepaint.start(kProgressRepaintMs);

@@ -60,6 +60,7 @@ QString busyText(QmrM::BusyReasons reasons)
         if (reasons.testFlag(reason))
             words += QCoreApplication::translate("Schedule", word);
     }
+    //: Between the reasons a pass waits for, as in "full screen, call or video playing"
     return words.join(QCoreApplication::translate("Schedule", "・"));
 }
 
@@ -346,8 +347,10 @@ void PassSchedule::chooseHoldWhileBusy(bool hold)
         QmrM::setHoldsPassWhileBusy(hold);
     } catch (const QmrM::DataFileError& error) {
         mHoldAction->setChecked(!hold);
-        platform::MsgBox(error.description() + QCoreApplication::translate("Schedule", "\n設定は変わっていません。"),
-                         platform::vbExclamation, QCoreApplication::translate("Schedule", "設定を保存できません"));
+        //: %1 is why the options file could not be written
+        platform::MsgBox(
+            QCoreApplication::translate("Schedule", "%1\n設定は変わっていません。").arg(error.description()),
+            platform::vbExclamation, QCoreApplication::translate("Schedule", "設定を保存できません"));
         return;
     }
     // A pass held now comes at the next pause when holding is turned off.

@@ -4,6 +4,7 @@
 #include "platform/FitLabel.h"
 #include "platform/Guard.h"
 #include "shared/Errors.h"
+#include "shared/ShownDates.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -30,8 +31,8 @@ constexpr qsizetype kFieldShownAtMost = 200;
 constexpr double kSmallestRowPoints = 9;
 constexpr int kProgressRepaintMs = 100;
 
-// One line of the history list: "n _ date _ time _ count", built in one allocation: the rows on screen are
-// made again as the list scrolls.
+// One line of the history list: "n _ date _ time _ count" (the date and time in the language's forms), built
+// in one allocation: the rows on screen are made again as the list scrolls.
 QString historyLine(qsizetype number, const QString& date, const QString& time, const QString& count)
 {
     const QLatin1String separator(" _ ");
@@ -95,8 +96,9 @@ HistoryModel::Row HistoryModel::row(int number) const
         return *made;
     const QmrM::HistoryRecord record = mHistory.record(number);
     const QString count = shownField(record.count);
-    auto* made =
-        new Row{historyLine(qsizetype(number) + 1, shownField(record.date), shownField(record.time), count), count};
+    auto* made = new Row{historyLine(qsizetype(number) + 1, shownField(QmrM::shownRecordDate(record.date)),
+                                     shownField(QmrM::shownRecordTime(record.time)), count),
+                         count};
     const Row shown = *made;
     mRows.insert(number, made);
     return shown;

@@ -104,9 +104,20 @@ QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
 
 QString historyTotalText(double total)
 {
-    return QCoreApplication::translate("frmSettei", "合計回数 ： %1")
-        .arg(QString::number(total == 0.0 ? 0.0 : total, 'f', 0));
+    const QString shown = QString::number(total == 0.0 ? 0.0 : total, 'f', 0);
+    const int n = QmrM::pluralOf(shown.toDouble());
+    return QCoreApplication::translate("frmSettei", "合計回数 ： %1", nullptr, n).arg(shown);
 }
+
+namespace {
+
+// The wait's length beside its scroll bar: "60分".
+QString waitMinutesText(int minutes)
+{
+    return QCoreApplication::translate("frmSettei", "%n分", nullptr, minutes);
+}
+
+}  // namespace
 
 // The controls of the loaded window, made at load and let go at unload.
 struct frmSettei::Ui {
@@ -205,11 +216,13 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window)
         const char* toolTip;
         const char* picture;
     };
+    //: The captions of the settings window's buttons, under their pictures: short verbs or nouns
     static const ToolbarEntry toolbar[] = {
         {&Ui::cmdAgain, "cmdAgain", QT_TRANSLATE_NOOP("frmSettei", "開始"),
          QT_TRANSLATE_NOOP("frmSettei", "トレーニングを開始します"), ":/pictures/app.ico"},
         {&Ui::cmdNew, "cmdNew", QT_TRANSLATE_NOOP("frmSettei", "登録"),
          QT_TRANSLATE_NOOP("frmSettei", "項目を新規登録します"), ":/pictures/new.ico"},
+        //: Saves the item edited in the boxes above the list of items
         {&Ui::cmdHozon, "cmdHozon", QT_TRANSLATE_NOOP("frmSettei", "保存"),
          QT_TRANSLATE_NOOP("frmSettei", "編集した設定で保存します"), ":/pictures/hozon.ico"},
         {&Ui::cmdClear, "cmdClear", QT_TRANSLATE_NOOP("frmSettei", "クリア"),
@@ -218,6 +231,7 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window)
          QT_TRANSLATE_NOOP("frmSettei", "項目を削除します"), ":/pictures/del.ico"},
         {&Ui::cmdHelp, "cmdHelp", QT_TRANSLATE_NOOP("frmSettei", "ヘルプ"),
          QT_TRANSLATE_NOOP("frmSettei", "ヘルプファイルを開きます"), ":/pictures/help.ico"},
+        //: Ends the program
         {&Ui::cmdEnd, "cmdEnd", QT_TRANSLATE_NOOP("frmSettei", "終了"),
          QT_TRANSLATE_NOOP("frmSettei", "プログラムを終了します"), ":/pictures/end.ico"},
     };
@@ -285,6 +299,7 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     Frame3 =
         frame(window, "Frame3", QCoreApplication::translate("frmSettei", "各種設定"), twips(5100, 5325, 4215, 1365));
 
+    //: The minutes the training window waits after Start, beside their scroll bar
     Label1 = new QLabel(QCoreApplication::translate("frmSettei", "起動Wait"), Frame3);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twips(150, 400, 690, 240));
@@ -300,12 +315,13 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     hsbTime->setSingleStep(1);
     hsbTime->setPageStep(1);
 
-    lblJikan = new QLabel(QCoreApplication::translate("frmSettei", "60分"), Frame3);
+    lblJikan = new QLabel(waitMinutesText(60), Frame3);
     lblJikan->setObjectName(QStringLiteral("lblJikan"));
     lblJikan->setGeometry(twips(2475, 375, 690, 240));
     lblJikan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblJikan->setFont(namedFont(11.25));
 
+    //: Saves the options of the frame it stands in
     cmdSettei = new QPushButton(QCoreApplication::translate("frmSettei", "確定"), Frame3);
     cmdSettei->setObjectName(QStringLiteral("cmdSettei"));
     cmdSettei->setGeometry(twips(3450, 225, 615, 465));
@@ -434,7 +450,10 @@ void frmSettei::Form_Load()
 
 void frmSettei::showWaitMinutes()
 {
-    ui->lblJikan->setText(QCoreApplication::translate("frmSettei", "%1分").arg(ui->hsbTime->value()));
+    const QString minutes = waitMinutesText(ui->hsbTime->value());
+    ui->lblJikan->setFont(namedFont(11.25));
+    platform::fitCaption(ui->lblJikan, minutes);  // "60 min" in a box sized for "60分"
+    ui->lblJikan->setText(minutes);
 }
 
 void frmSettei::hsbTime_Change()
@@ -574,6 +593,7 @@ void frmSettei::cmdNew_Click()
     const QString name = askItemName();
     const auto count = name.isEmpty() ? std::nullopt : askInstructedCount();
     if (!count) {
+        //: The title of the box that says adding an item was cancelled
         platform::MsgBox(QCoreApplication::translate("frmSettei", "新規追加をキャンセルします"),
                          platform::vbExclamation, QCoreApplication::translate("frmSettei", "キャンセル"));
         return;
@@ -583,10 +603,10 @@ void frmSettei::cmdNew_Click()
     try {
         createHistoryFile(name);
     } catch (const DataFileError& error) {
+        //: %1 is why the file could not be made, %2 the item's name
         platform::MsgBox(
-            error.description() +
-                QCoreApplication::translate("frmSettei", "\n履歴ファイルを作れないため、%1 は登録しませんでした。")
-                    .arg(name),
+            QCoreApplication::translate("frmSettei", "%1\n履歴ファイルを作れないため、%2 は登録しませんでした。")
+                .arg(error.description(), name),
             platform::vbExclamation, QCoreApplication::translate("frmSettei", "新規登録中止"));
         return;
     }

@@ -112,7 +112,7 @@ void LoadItems()
     const std::vector<Record> records = readRecordFile(fileName);
     if (records.size() > static_cast<size_t>(kMaxItems))
         malformed(fileName, records[kMaxItems].line,
-                  QCoreApplication::translate("QmrM", "項目は %1 個までです").arg(kMaxItems));
+                  QCoreApplication::translate("QmrM", "項目は %n 個までです", nullptr, kMaxItems));
 
     // Read everything first, so that a bad record leaves the shared state as it was.
     std::vector<QString> names(1);

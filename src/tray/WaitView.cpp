@@ -8,6 +8,8 @@
 #include "platform/Handover.h"
 #include "help/HtmlHelp.h"
 #include "schedule/PassSchedule.h"
+#include "shared/Numbers.h"
+#include "shared/ShownDates.h"
 #include "shared/Wait.h"
 
 #include <QAction>
@@ -119,10 +121,8 @@ Notice waitNotice(const StartWait& wait)
         notice.body =
             QCoreApplication::translate("Tray", "%1のため待っています。終わるとすぐに始まります").arg(heldWhy());
     } else {
-        notice.summary =
-            QCoreApplication::translate("Tray", "次のトレーニングまで%1").arg(QmrM::timeLeftShort(wait.remainingMs()));
-        notice.body =
-            QCoreApplication::translate("Tray", "%1 開始予定").arg(wait.dueAt().toString(QStringLiteral("H:mm")));
+        notice.summary = QmrM::timeToNextPass(wait.remainingMs());
+        notice.body = QCoreApplication::translate("Tray", "%1 開始予定").arg(QmrM::shortTime(wait.dueAt().time()));
     }
     notice.actions = QStringList{kStartNowKey, QCoreApplication::translate("Tray", "今すぐ始める"), kStopWaitingKey,
                                  QCoreApplication::translate("Tray", "待機をやめる")};
@@ -151,6 +151,12 @@ QString titleOfThePhase(const StartWait& wait)
     }
 }
 
+// Puts the pass off: the menu's entry and the notice's action.
+QString postponeText()
+{
+    return QCoreApplication::translate("Tray", "5 分後に");
+}
+
 // The entry's text is also its accessible name.
 QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (*handler)())
 {
@@ -164,7 +170,11 @@ QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (
 QString passBody()
 {
     const platform::PresentedItem item = platform::presentedItem();
-    return item.name.isEmpty() ? QString() : QCoreApplication::translate("Tray", "%1 %2 回").arg(item.name, item.count);
+    if (item.name.isEmpty())
+        return QString();
+    const int n = QmrM::pluralOf(item.count.toDouble());
+    //: An item's name, then its count
+    return QCoreApplication::translate("Tray", "%1 %2 回", nullptr, n).arg(item.name, item.count);
 }
 
 }  // namespace
@@ -299,10 +309,11 @@ void WaitView::makeTrayIcon()
               turnToPass);
     addAction(*mMenu, QStringLiteral("startNow"), QCoreApplication::translate("Tray", "今すぐ始める"), startNow);
     addAction(*mMenu, QStringLiteral("stopWaiting"), QCoreApplication::translate("Tray", "待機をやめる"), stopWaiting);
-    addAction(*mMenu, QStringLiteral("postpone"), QCoreApplication::translate("Tray", "5 分後に"), postponePass);
+    addAction(*mMenu, QStringLiteral("postpone"), postponeText(), postponePass);
     mMenu->addSeparator();
     mMenu->addAction(passSchedule().holdWhileBusyAction());
     connect(mMenu.get(), &QMenu::aboutToShow, this, platform::guardedSlot([this] { updateMenu(); }));
+    //: Tray menu entry: ends the program
     addAction(*mMenu, QStringLiteral("endProgram"), QCoreApplication::translate("Tray", "終了"), endProgram);
 
     // The icon theme's picture where the program is installed; the window's icon otherwise.
@@ -332,12 +343,13 @@ void WaitView::updateMenu()
         if (name == QLatin1String("showPass"))
             action->setVisible(phase() == Phase::PassUp);
         if (name == QLatin1String("postpone")) {
+            const bool mayPostpone = passSchedule().mayPostpone();
             action->setVisible(due);
-            action->setEnabled(passSchedule().mayPostpone());
-            // Why it is greyed out: the pass is under way.
-            action->setToolTip(action->isEnabled()
-                                   ? QString()
-                                   : QCoreApplication::translate("Tray", "回数を入力したので、後にはできません"));
+            action->setEnabled(mayPostpone);
+            // A greyed entry says why, in its text: menus of a StatusNotifierItem show no tool tips.
+            action->setText(mayPostpone
+                                ? postponeText()
+                                : QCoreApplication::translate("Tray", "5 分後に（回数を入力したので選べません）"));
         }
     }
 }
@@ -375,9 +387,10 @@ void WaitView::showPassNotice(const QString& body)
     Notice notice;
     notice.summary = passHereText();
     notice.body = body;
+    //: The pass's notice: brings the training window forward to begin the pass
     notice.actions = QStringList{kDefaultKey,  QCoreApplication::translate("Tray", "始める"),
                                  kStartKey,    QCoreApplication::translate("Tray", "始める"),
-                                 kPostponeKey, QCoreApplication::translate("Tray", "5 分後に")};
+                                 kPostponeKey, postponeText()};
     // Where the window cannot come back by itself, the notice stays until the user answers it.
     notice.timeoutMs = platform::onWayland() ? 0 : -1;
     mNotifications.show(DesktopNotifications::Pass, notice);

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -474,7 +475,10 @@ void TestProgress::longExportsShowProgressAndStopOnCancel()
         env.dialogs().expectMessage(QStringLiteral("「A.csv」は既にあります。\n置き換えますか？"), title,
                                     platform::vbOKCancel | platform::vbExclamation);
     };
-    // Its progress shows at once; キャンセル, even before anything is written, leaves the file as it was.
+    // From the chart window. Its progress shows at once, once: キャンセル leaves the window up until the work
+    // has stopped. Even before anything is written it leaves the file as it was, and the status line says so.
+    chart::showChart(nullptr, 1);
+    QWidget* chart = chart::openChartWindow();
     int shown = 0;
     ShowWatcher progress(QStringLiteral("dlgProgress"), [&shown](QWidget* window) {
         if (++shown == 1)
@@ -482,8 +486,11 @@ void TestProgress::longExportsShowProgressAndStopOnCancel()
     });
     env.answerSaveDialogs(path);
     expectReplacing();
-    QCOMPARE(exportCsv(nullptr, 1), QString());
+    chart->findChild<QPushButton*>(QStringLiteral("cmdExportCsv"))->click();
     QCOMPARE(shown, 1);
+    QCOMPARE(chart->findChild<QLabel*>(QStringLiteral("lblStatus"))->accessibleName(),
+             QStringLiteral("書き出しを取り消しました。"));
+    chart->close();
     QCOMPARE(readBytes(path), QByteArray("old"));
     QCOMPARE(filesIn(env.dir()), (QStringList{"A.csv", "A.txt"}));
 

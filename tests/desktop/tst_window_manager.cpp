@@ -416,6 +416,9 @@ void TestWindowManager::windowsWithinTheScreen()
         QWidget* shown = control<QWidget>(training, name);
         QCOMPARE(shown->visibleRegion(), QRegion(shown->rect()));
     }
+    // 中断, the way out of the pass, shows whole without scrolling.
+    QWidget* cut = control<QWidget>(training, QStringLiteral("cmdCut"));
+    QCOMPARE(cut->visibleRegion(), QRegion(cut->rect()));
     QWidget* next = control<QWidget>(training, QStringLiteral("cmdNext"));
     QTRY_VERIFY(next->hasFocus());
     QVERIFY(!next->visibleRegion().isEmpty());
@@ -428,6 +431,7 @@ void TestWindowManager::windowsWithinTheScreen()
     QWidget* bar = control<QWidget>(training, QStringLiteral("hsbKaisu"));
     QVERIFY(bar->hasFocus());
     QCOMPARE(bar->visibleRegion(), QRegion(bar->rect()));
+    QCOMPARE(cut->visibleRegion(), QRegion(cut->rect()));  // however the controls scrolled
     clickButton(training, QStringLiteral("cmdCut"));
     QWidget* settings = frmSettei::instance().window();
     QVERIFY(frameOnScreen(settings));

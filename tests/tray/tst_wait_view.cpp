@@ -286,6 +286,7 @@ void TestWaitView::passPutOffUntilACountIsIn()
     QAction* postpone = trayEntry(QStringLiteral("postpone"));
     emit qobject_cast<QMenu*>(postpone->parent())->aboutToShow();  // the user opens the tray's menu
     QVERIFY(!postpone->isEnabled());
+    QCOMPARE(postpone->text(), QStringLiteral("5 分後に（回数を入力したので選べません）"));  // greyed, and why
     postpone->trigger();
     QTest::qWait(50);
     QVERIFY(!QmrM::StartWaits::current());
