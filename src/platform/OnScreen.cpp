@@ -262,11 +262,6 @@ void pinToCorner(QWidget* control)
 
 namespace {
 
-bool onWayland()
-{
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
 // On Wayland a window comes to the front only with a token the desktop handed the program (xdg-activation);
 // without one (GNOME 43 sends none with a notice's action, and Qt asks for one only while the program has
 // the keyboard) the request is ignored. A window mapped anew is a new window, which the desktop puts in
