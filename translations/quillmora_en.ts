@@ -128,8 +128,7 @@ This history is not in the chart.</translation>
         <translation>The chart could not be made into an image.</translation>
     </message>
     <message>
-        <source>項目,日付,時刻,回数<byte value="xd"/>
-</source>
+        <source>項目,日付,時刻,回数</source>
         <translation>Item,Date,Time,Count</translation>
     </message>
     <message>
@@ -265,14 +264,6 @@ This history is not in the chart.</translation>
 置き換えますか？</source>
         <translation>&quot;%1&quot; already exists.
 Do you want to replace it?</translation>
-    </message>
-    <message>
-        <source>「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません</source>
-        <translation>&quot;%1&quot; is a link made by another user, so nothing is written where it leads</translation>
-    </message>
-    <message>
-        <source>書き出し先がふつうのファイルではありません</source>
-        <translation>The export target is not a regular file</translation>
     </message>
     <message>
         <source>
@@ -592,6 +583,12 @@ Quillmora がまだ使っているか、ファイルを削除できません。<
         <translation>The lock file &quot;%1&quot; could not be taken over.
 Quillmora is still using it, or the file cannot be deleted.</translation>
     </message>
+    <message>
+        <source>このフォルダーには書き込めないため、回数の記録も設定の変更も保存できません。
+フォルダー: %1</source>
+        <translation>This folder cannot be written to, so neither counts nor changes to the settings can be saved.
+Folder: %1</translation>
+    </message>
 </context>
 <context>
     <name>QmrM</name>
@@ -774,6 +771,18 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
     <message>
         <source>次のトレーニングまで%1（%2 開始予定）</source>
         <translation>Next training: %1 (starts at %2)</translation>
+    </message>
+    <message>
+        <source>「%1」はほかのユーザーが作ったリンクのため、その先は読み込みません</source>
+        <translation>&quot;%1&quot; is a link made by another user, so nothing is read where it leads</translation>
+    </message>
+    <message>
+        <source>ふつうのファイルではありません</source>
+        <translation>It is not a regular file</translation>
+    </message>
+    <message>
+        <source>書き出し先がふつうのファイルではありません</source>
+        <translation>The export target is not a regular file</translation>
     </message>
 </context>
 <context>
@@ -1264,6 +1273,16 @@ The history file cannot be made, so %1 was not added.</translation>
     <message>
         <source>%1 のカウント数と履歴データをクリアしました</source>
         <translation>The count and the history of %1 have been cleared</translation>
+    </message>
+    <message>
+        <source>%1
+変更は保存されていません。</source>
+        <translation>%1
+The change has not been saved.</translation>
+    </message>
+    <message>
+        <source>保存できません</source>
+        <translation>Cannot save</translation>
     </message>
 </context>
 <context>

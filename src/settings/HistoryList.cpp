@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HistoryList.h"
 
+#include "platform/BackgroundWork.h"
 #include "platform/FitLabel.h"
-#include "platform/Guard.h"
 #include "shared/Errors.h"
 
 #include <QAccessible>
@@ -14,7 +14,6 @@
 #include <QScrollBar>
 #include <QStringBuilder>
 #include <QStyle>
-#include <QThread>
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -157,13 +156,11 @@ QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMo
     return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
 }
 
-// A history file being read on a thread of its own. Only the reading thread writes `history` and `failure`,
-// and the list reads them only after it has waited for that thread to end.
+// A history file being read in the background; only the reading writes `history`, and the list reads it only
+// once the reading is over.
 struct HistoryList::Reading {
-    std::shared_ptr<QmrM::Progress> progress = std::make_shared<QmrM::Progress>();
     QmrM::HistoryIndex history;
-    std::exception_ptr failure;
-    std::unique_ptr<QThread> thread;
+    std::unique_ptr<platform::BackgroundWork> work;
 };
 
 HistoryList::HistoryList(QWidget* parent)
@@ -186,9 +183,7 @@ void HistoryList::stopReading()
 {
     if (!mReading)
         return;
-    // The reading looks at this between pieces of a few hundred kilobytes: it ends at once.
-    mReading->progress->cancelled = true;
-    mReading->thread->wait();
+    // The reading looks at its progress between pieces of a few hundred kilobytes: it ends at once.
     mReading.reset();
     mProgressTimer.stop();
     setAccessibleDescription(QString());
@@ -204,7 +199,7 @@ void HistoryList::clear()
 
 std::shared_ptr<const QmrM::Progress> HistoryList::readingProgress() const
 {
-    return mReading ? mReading->progress : nullptr;
+    return mReading ? mReading->work->progress() : nullptr;
 }
 
 int HistoryList::count() const
@@ -237,33 +232,23 @@ void HistoryList::showHistory(const QString& itemName)
     }
     mReading = std::make_unique<Reading>();
     Reading* reading = mReading.get();
-    reading->thread.reset(QThread::create([reading, itemName] {
-        try {
-            reading->history = QmrM::readHistoryIndex(itemName, nullptr, reading->progress.get());
-        } catch (...) {
-            reading->failure = std::current_exception();
-        }
-    }));
-    const int generation = ++mGeneration;
-    connect(reading->thread.get(), &QThread::finished, this,
-            [this, generation] { platform::runGuarded([&] { takeReadHistory(generation); }); });
+    reading->work = std::make_unique<platform::BackgroundWork>(
+        [reading, itemName](QmrM::Progress& progress) {
+            reading->history = QmrM::readHistoryIndex(itemName, nullptr, &progress);
+        },
+        [this](std::exception_ptr failure) { takeReadHistory(failure); });
     mProgressTimer.start();
     setAccessibleDescription(QCoreApplication::translate("frmSettei", "履歴を読み込んでいます"));
-    reading->thread->start();
 }
 
-void HistoryList::takeReadHistory(int generation)
+void HistoryList::takeReadHistory(std::exception_ptr failure)
 {
-    if (generation != mGeneration || !mReading)
-        return;  // forgotten meanwhile
-    mReading->thread->wait();
     std::unique_ptr<Reading> reading = std::move(mReading);
-    reading->thread.release()->deleteLater();  // its signal is being delivered
     mProgressTimer.stop();
     setAccessibleDescription(QString());
-    if (reading->failure) {
+    if (failure) {
         try {
-            std::rethrow_exception(reading->failure);  // anything but an unreadable file goes on to the guard
+            std::rethrow_exception(failure);  // anything but an unreadable file goes on to the guard
         } catch (const QmrM::DataFileError& error) {
             emit historyUnreadable(error.description());
         }
@@ -501,9 +486,9 @@ void HistoryList::paintEvent(QPaintEvent* event)
         return;
     QPainter painter(viewport());
     painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(
-        viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,
-        QCoreApplication::translate("frmSettei", "履歴を読み込んでいます… %1 %").arg(mReading->progress->percent()));
+    painter.drawText(viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,
+                     QCoreApplication::translate("frmSettei", "履歴を読み込んでいます… %1 %")
+                         .arg(mReading->work->progress()->percent()));
 }
 
 }  // namespace settings

@@ -10,6 +10,7 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
+#include <exception>
 #include <memory>
 
 namespace settings {
@@ -119,14 +120,13 @@ private:
     // Rows wholly in view (at least one).
     int rowsInView() const;
     void paintRows(const QRect& area);
-    void takeReadHistory(int generation);
+    void takeReadHistory(std::exception_ptr failure);
     void present(QmrM::HistoryIndex history);
     void stopReading();
 
     HistoryModel* mModel;
     HistoryRowDelegate* mDelegate;
     std::unique_ptr<Reading> mReading;
-    int mGeneration = 0;
     int mRowHeight = 1;
     QTimer mProgressTimer;
 };

@@ -6,6 +6,7 @@
 #include "TestEnv.h"
 #include "Windows.h"
 #include "app/Program.h"
+#include "chart/CsvExport.h"
 #include "chart/ProgressActions.h"
 #include "chart/ProgressFigures.h"
 #include "help/HtmlHelp.h"
@@ -290,6 +291,13 @@ void TestEnglish::figuresAndDatesReadInEnglish()
              (QStringList{QStringLiteral("Total 1,234.5"), QStringLiteral("Days recorded 2"),
                           QStringLiteral("Daily average 617.3"), QStringLiteral("Best 1,000 (3/1/2026)"),
                           QStringLiteral("Days in a row: now 1, longest in period 2")}));
+    // The CSV file's header is a line of its own in any language.
+    TestEnv env;
+    writeHistory(QStringLiteral("A"), recordsOf({"25"}));
+    QByteArray csv;
+    QVERIFY(chart::writeCsv({chart::CsvItem{QStringLiteral("A"), QDate(2026, 12, 8)}},
+                            [&csv](QByteArrayView piece) { csv += piece; }));
+    QVERIFY2(csv.startsWith("\xEF\xBB\xBFItem,Date,Time,Count\r\nA,"), csv.constData());
 }
 
 QTEST_MAIN(TestEnglish)
