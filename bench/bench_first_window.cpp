@@ -2,17 +2,21 @@
 // Start-up as a user sees it: the time from starting a program to its first window being mapped on the X
 // server, the processor time it took until then, and its peak memory then, for the program itself (its
 // training window, 20 items) and for a bare Qt Widgets window (a label and a button, bare_window), the
-// floor, started in turn in the same run so that both meet the same machine.
+// floor, started in turn in the same run so that both meet the same machine. Then the memory each holds
+// once started (VmRSS 15 s after the start, each in a home folder of its own): the program on 20 items
+// (its training window) and on an empty folder (its message box, the settings window to come), the bare
+// window with a Latin label and button, and with a Japanese one, whose font the program's windows need too.
 //
 //   bench_first_window <runs> <program> <bare window>
 //
-// Each figure is the median of `runs` starts. The X server (DISPLAY) says when a window of the started
-// process is mapped; the process is then asked to close its window, as a window manager would, so that
-// the next start finds no lock or socket left over.
+// Each time is the median of `runs` starts, each memory figure the median of three. The X server (DISPLAY)
+// says when a window of the started process is mapped; the process is then asked to close its window, as a
+// window manager would, so that the next start finds no lock or socket left over.
 
 #include "BenchSupport.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 
@@ -22,6 +26,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -99,6 +106,18 @@ void askToClose(xcb_connection_t* x, xcb_window_t window)
     xcb_flush(x);
 }
 
+double residentMbOf(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}
+
 bool waitForExit(pid_t pid, int ms)
 {
     for (int waited = 0; waited < ms; waited += 10) {
@@ -109,21 +128,31 @@ bool waitForExit(pid_t pid, int ms)
     return false;
 }
 
-Start startOnce(xcb_connection_t* x, const char* program, const QString& folder)
+// Starts the program in the folder, its output thrown away; `home`, when given, becomes its home folder.
+pid_t spawn(const char* program, const char* argument, const QString& folder, const QString& home = QString())
 {
-    Start start;
     const QByteArray where = QFile::encodeName(folder);
-    const int64_t startNs = bench::monotonicNs();
+    const QByteArray homePath = QFile::encodeName(home);
     const pid_t pid = fork();
     if (pid == 0) {
         if (chdir(where.constData()) != 0)
             _exit(126);
+        if (!homePath.isEmpty())
+            setenv("HOME", homePath.constData(), 1);
         const int quiet = open("/dev/null", O_WRONLY);
         dup2(quiet, STDOUT_FILENO);
         dup2(quiet, STDERR_FILENO);
-        execl(program, program, static_cast<char*>(nullptr));
+        execl(program, program, argument, static_cast<char*>(nullptr));
         _exit(127);
     }
+    return pid;
+}
+
+Start startOnce(xcb_connection_t* x, const char* program, const QString& folder)
+{
+    Start start;
+    const int64_t startNs = bench::monotonicNs();
+    const pid_t pid = spawn(program, nullptr, folder);
     if (pid < 0)
         return start;
     pollfd fd{xcb_get_file_descriptor(x), POLLIN, 0};
@@ -155,6 +184,35 @@ Start startOnce(xcb_connection_t* x, const char* program, const QString& folder)
         waitpid(pid, nullptr, 0);
     }
     return start;
+}
+
+// What each of the programs holds 15 s after they were started side by side, each with a fresh home and
+// data folder; then they are ended (a killed copy leaves its lock in a folder nobody uses again).
+std::vector<double> residentAfterStart(const std::vector<std::pair<const char*, const char*>>& programs,
+                                       const std::vector<bool>& withItems)
+{
+    std::vector<std::unique_ptr<bench::DataFolder>> folders;
+    std::vector<pid_t> pids;
+    for (size_t i = 0; i < programs.size(); ++i) {
+        folders.push_back(std::make_unique<bench::DataFolder>());
+        if (withItems[i])
+            bench::writeItems(20);
+        QDir(folders.back()->path()).mkdir(QStringLiteral("home"));
+        pids.push_back(spawn(programs[i].first, programs[i].second, folders.back()->path(),
+                             folders.back()->path() + QStringLiteral("/home")));
+    }
+    sleep(15);
+    std::vector<double> resident;
+    for (const pid_t pid : pids) {
+        resident.push_back(pid > 0 ? residentMbOf(pid) : 0);
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    while (!folders.empty())
+        folders.pop_back();  // the current folder goes back in the order it was changed
+    return resident;
 }
 
 struct Figures {
@@ -216,6 +274,16 @@ int main(int argc, char* argv[])
     if (program.mapped.empty() || bare.mapped.empty())
         return 1;
 
+    // The four side by side, three times: memory is little disturbed by the others' load.
+    const std::vector<std::pair<const char*, const char*>> held = {
+        {argv[2], nullptr}, {argv[2], nullptr}, {argv[3], nullptr}, {argv[3], "japanese"}};
+    std::vector<std::vector<double>> resident(held.size());
+    for (int round = 0; round < 3; ++round) {
+        const std::vector<double> figures = residentAfterStart(held, {true, false, false, false});
+        for (size_t i = 0; i < held.size(); ++i)
+            resident[i].push_back(figures[i]);
+    }
+
     const QString where = QStringLiteral("Xvfb with a tray and a D-Bus session");
     bench::row(QStringLiteral("2. first window mapped, training window, 20 items, %1 (median of %2)")
                    .arg(where)
@@ -233,5 +301,19 @@ int main(int argc, char* argv[])
                QStringLiteral("%1 MB / %2 MB")
                    .arg(bench::median(program.peak), 0, 'f', 1)
                    .arg(bench::median(bare.peak), 0, 'f', 1));
+    const auto mib = [](double value) { return QStringLiteral("%1 MiB").arg(value, 0, 'f', 1); };
+    const double training = bench::median(resident[0]);
+    const double emptyFolder = bench::median(resident[1]);
+    const double latin = bench::median(resident[2]);
+    const double japanese = bench::median(resident[3]);
+    bench::row(QStringLiteral("2. resident memory 15 s after the start (VmRSS, median of 3), %1: training window, 20 "
+                              "items / message box of an empty folder")
+                   .arg(where),
+               QStringLiteral("%1 / %2").arg(mib(training), mib(emptyFolder)));
+    bench::row(QStringLiteral("2. same, bare Qt Widgets window: Latin label and button / Japanese label and button"),
+               QStringLiteral("%1 / %2").arg(mib(latin), mib(japanese)));
+    const double heldOver = std::max(training, emptyFolder) - japanese;
+    bench::row(QStringLiteral("2. resident memory 15 s after the start: the program's over the Japanese bare window's"),
+               mib(heldOver), QStringLiteral("<= 3.0 MiB"), bench::verdict(heldOver <= 3.0));
     return failures == 0 ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #   <prefix>/bin/quillmora                   the program; works in the folder it is started in
 #   <prefix>/bin/quillmora-launcher          starts it in the user's data folder (menu entry)
 #   <prefix>/share/quillmora/KvHelp.chm      the help file, KvHelp_en.chm in English
+#   <prefix>/<libdir>/quillmora/quillmora-print.so   the print dialogs, loaded at the first print
 #   <prefix>/share/applications/<id>.desktop
 #   <prefix>/share/icons/hicolor/<n>x<n>/apps/quillmora.png
 #   <prefix>/share/metainfo/<id>.metainfo.xml
@@ -17,14 +18,23 @@ include(GNUInstallDirs)
 # The desktop entry's and the AppStream component's id.
 set(QUILLMORA_APP_ID "io.github.quillmora.quillmora")
 set(QUILLMORA_INSTALL_DATADIR "${CMAKE_INSTALL_DATADIR}/quillmora")
+set(QUILLMORA_INSTALL_MODULEDIR "${CMAKE_INSTALL_LIBDIR}/quillmora")
 
 # The help viewer's last place to look, after the current folder and the executable's,
 # as a C string literal.
 string(REPLACE "\\" "\\\\" _datadir "${CMAKE_INSTALL_FULL_DATADIR}/quillmora")
 string(REPLACE "\"" "\\\"" _datadir "${_datadir}")
 target_compile_definitions(quillmora_ui PRIVATE "QUILLMORA_DATADIR=\"${_datadir}\"")
+# Where the print dialogs' module is looked for after the executable's folder, the same way.
+string(REPLACE "\\" "\\\\" _moduledir "${CMAKE_INSTALL_FULL_LIBDIR}/quillmora")
+string(REPLACE "\"" "\\\"" _moduledir "${_moduledir}")
+set_property(SOURCE "${PROJECT_SOURCE_DIR}/src/help/Printing.cpp" APPEND PROPERTY
+             COMPILE_DEFINITIONS "QUILLMORA_MODULEDIR=\"${_moduledir}\"")
 
 install(TARGETS quillmora RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+if(TARGET quillmora_print)
+    install(TARGETS quillmora_print LIBRARY DESTINATION "${QUILLMORA_INSTALL_MODULEDIR}")
+endif()
 install(FILES "${CMAKE_BINARY_DIR}/KvHelp.chm" "${CMAKE_BINARY_DIR}/KvHelp_en.chm"
         DESTINATION "${QUILLMORA_INSTALL_DATADIR}")
 install(CODE "set(_quillmora_built_for [==[${CMAKE_INSTALL_PREFIX}]==])")

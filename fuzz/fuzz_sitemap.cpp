@@ -7,6 +7,7 @@
 #include "FuzzSupport.h"
 
 #include "help/HtmlText.h"
+#include "FlatSitemap.h"
 #include "help/Sitemap.h"
 #include "help/TextSearch.h"
 
@@ -16,9 +17,9 @@ void checkTree(const QString& text)
 {
     const QList<help::SitemapEntry> entries = help::readSitemap(text);
     const qsizetype objects = text.count(QLatin1String("<object"), Qt::CaseInsensitive);
-    const QList<help::FlatEntry> flat = help::flatten(entries);
+    const QList<FlatEntry> flat = flatten(entries);
     FUZZ_CHECK(flat.size() <= objects, QStringLiteral("%1 entries from %2 objects").arg(flat.size()).arg(objects));
-    for (const help::FlatEntry& entry : flat) {
+    for (const FlatEntry& entry : flat) {
         FUZZ_CHECK(!entry.entry->name.isEmpty(), text);
         FUZZ_CHECK(entry.depth <= 64, QString::number(entry.depth));
         for (const help::SitemapTopic& topic : entry.entry->topics)

@@ -544,6 +544,10 @@ Please choose another name or folder.</translation>
         <source>%1 ページで見つかりました。</source>
         <translation>Pages found: %1.</translation>
     </message>
+    <message>
+        <source>印刷できません。印刷に使うファイル %1 が見つかりません。</source>
+        <translation>Cannot print: the file used for printing, %1, is missing.</translation>
+    </message>
 </context>
 <context>
     <name>Program</name>

@@ -104,7 +104,9 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
 void anotherStartRequested()
 {
     if (QmrM::StartWait* wait = QmrM::StartWaits::current()) {
-        // The windows wait on the task bar; say when the pass comes instead of showing one early.
+        // The training window waits for the pass out of the user's way (minimised, out of sight where the
+        // desktop keeps no minimised windows, or closed by the user): say when the pass comes instead of
+        // showing a window early.
         if (!gWaitView)
             showTheWait();
         gWaitView->tellTimeLeft(*wait);

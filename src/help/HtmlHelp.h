@@ -53,9 +53,6 @@ QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic = 
 // Closes every help window the program opened.
 void closeAll();
 
-// Help windows open now (not closed yet). Always 0 on Windows.
-int openWindowCount();
-
 // The folders in which a bare help file name is looked for, in order: the current
 // directory, the executable's directory, and the installed data folder.
 QStringList helpSearchDirs();

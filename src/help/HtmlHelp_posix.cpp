@@ -92,10 +92,4 @@ void closeAll()
     }
 }
 
-int openWindowCount()
-{
-    forgetClosedViewers();
-    return static_cast<int>(viewers().size());
-}
-
 }  // namespace help

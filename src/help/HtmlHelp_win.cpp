@@ -57,9 +57,4 @@ void closeAll()
         viewer(nullptr, nullptr, static_cast<UINT>(HelpCommand::CloseAll), 0);
 }
 
-int openWindowCount()
-{
-    return 0;
-}
-
 }  // namespace help

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Printing.h"
 
+#include "PrintDialogs.h"
+#include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "shared/Seams.h"
 
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
-#include <QTextDocument>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QDir>
+#include <QLibrary>
+#include <QPagedPaintDevice>
+#include <QTextDocument>
 
 namespace help {
 
@@ -20,29 +23,66 @@ int runModal(QDialog& dialog)
     return replacement ? replacement(&dialog) : dialog.exec();
 }
 
+const QString kModuleName = QStringLiteral("quillmora-print");
+
+// The print dialogs' module, loaded at the first print from beside the program (a build tree) or from where
+// it is installed; nullptr when it is in neither place. It stays loaded.
+const PrintDialogs* printDialogs()
+{
+    static const PrintDialogs* const dialogs = []() -> const PrintDialogs* {
+        QStringList places = {QCoreApplication::applicationDirPath()};
+#ifdef QUILLMORA_MODULEDIR
+        places.append(QString::fromUtf8(QUILLMORA_MODULEDIR));
+#endif
+        for (const QString& place : std::as_const(places)) {
+            QLibrary module(QDir(place).filePath(kModuleName));
+            if (const auto entry = reinterpret_cast<PrintDialogsEntry>(module.resolve(kPrintDialogsEntry)))
+                return entry();
+        }
+        return nullptr;
+    }();
+    return dialogs;
+}
+
+// The dialogs, or nullptr once the user has been told that printing is not installed.
+const PrintDialogs* printDialogsOrTell()
+{
+    const PrintDialogs* dialogs = printDialogs();
+    if (!dialogs)
+        platform::MsgBox(QCoreApplication::translate("Help", "印刷できません。印刷に使うファイル %1 が見つかりません。")
+                             .arg(kModuleName),
+                         platform::vbExclamation, QCoreApplication::translate("Help", "印刷"));
+    return dialogs;
+}
+
+QString documentName(const QTextDocument& document)
+{
+    return document.metaInformation(QTextDocument::DocumentTitle);
+}
+
 }  // namespace
 
 void printDocument(const QTextDocument& document, QWidget* parent)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(document.metaInformation(QTextDocument::DocumentTitle));
-    QPrintDialog dialog(&printer, parent);
-    dialog.setWindowTitle(QCoreApplication::translate("Help", "印刷"));
-    // A help page has no selection worth printing alone; pages and copies are offered.
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    if (runModal(dialog) == QDialog::Accepted)
-        document.print(&printer);
+    const PrintDialogs* dialogs = printDialogsOrTell();
+    if (!dialogs)
+        return;
+    const std::unique_ptr<PrintJob> job = dialogs->printDialog(documentName(document), parent);
+    job->dialog().setWindowTitle(QCoreApplication::translate("Help", "印刷"));
+    if (runModal(job->dialog()) == QDialog::Accepted)
+        document.print(&job->printer());
 }
 
 void previewDocument(const QTextDocument& document, QWidget* parent)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(document.metaInformation(QTextDocument::DocumentTitle));
-    QPrintPreviewDialog preview(&printer, parent);
-    preview.setWindowTitle(QCoreApplication::translate("Help", "印刷プレビュー"));
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     platform::guardedSlot([&document](QPrinter* target) { document.print(target); }));
-    runModal(preview);
+    const PrintDialogs* dialogs = printDialogsOrTell();
+    if (!dialogs)
+        return;
+    const std::unique_ptr<PrintJob> job = dialogs->previewDialog(
+        documentName(document), parent,
+        platform::guardedSlot([&document](QPagedPaintDevice* printer) { document.print(printer); }));
+    job->dialog().setWindowTitle(QCoreApplication::translate("Help", "印刷プレビュー"));
+    runModal(job->dialog());
 }
 
 }  // namespace help

@@ -145,26 +145,11 @@ private:
     ObjectParams mParams;
 };
 
-void flattenInto(const QList<SitemapEntry>& entries, int depth, QList<FlatEntry>* out)
-{
-    for (const SitemapEntry& entry : entries) {
-        out->append({&entry, depth});
-        flattenInto(entry.children, depth + 1, out);
-    }
-}
-
 }  // namespace
 
 QList<SitemapEntry> readSitemap(const QString& html)
 {
     return SitemapReader().read(html);
-}
-
-QList<FlatEntry> flatten(const QList<SitemapEntry>& entries)
-{
-    QList<FlatEntry> out;
-    flattenInto(entries, 0, &out);
-    return out;
 }
 
 }  // namespace help

@@ -31,11 +31,4 @@ struct SitemapEntry {
 // out. Never fails: what cannot be read gives fewer entries.
 QList<SitemapEntry> readSitemap(const QString& html);
 
-// All entries, depth first, with their depth (0 for the top level).
-struct FlatEntry {
-    const SitemapEntry* entry;
-    int depth;
-};
-QList<FlatEntry> flatten(const QList<SitemapEntry>& entries);
-
 }  // namespace help

@@ -71,7 +71,7 @@ void Form::unloadClosedWindow()
 
 void Form::Load()
 {
-    if (isLoaded())
+    if (isLoaded() || !prepareLoad())
         return;
     auto* window = new FormWindow();
     window->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -37,9 +37,10 @@ protected:
 };
 
 // A window that lives for the whole run while its widgets exist only while it is loaded.
-// Loading creates the widgets and runs Form_Load; unloading hides the window, closes the windows it owns
-// and deletes its widgets once control is back in the event loop, so a handler of the window may still be
-// running. A handler that waits defers that deletion until its wait's event loop returns.
+// Loading creates the widgets and runs Form_Load, unless prepareLoad declines; unloading hides the window,
+// closes the windows it owns and deletes its widgets once control is back in the event loop, so a handler of
+// the window may still be running. A handler that waits defers that deletion until its wait's event loop
+// returns.
 class Form : public QObject {
     Q_OBJECT
 public:
@@ -84,6 +85,10 @@ protected:
     explicit Form(QObject* parent = nullptr);
     ~Form() override;
 
+    // Runs first at each load, before the window and its controls are made. A form that hands over to
+    // another window instead of appearing (the training window with no items) does so here and returns
+    // false: it stays unloaded, and nothing is made for it.
+    virtual bool prepareLoad() { return true; }
     // Makes the form's controls in the fresh window and connects their handlers.
     virtual void createControls(FormWindow* window) = 0;
     // Lets go of the controls of the window being unloaded (the window deletes them).

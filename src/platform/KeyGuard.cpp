@@ -159,11 +159,6 @@ void showWithoutTakingKeys(FormWindow* window)
     new ArrivalGuard(window);
 }
 
-bool waitsForTheUser(const QWidget* window)
-{
-    return guardOf(window) != nullptr;
-}
-
 void dropEarlyKeys(QWidget* window)
 {
     new EarlyKeyFilter(window);

@@ -17,9 +17,6 @@ class FormWindow;
 // second start).
 void showWithoutTakingKeys(FormWindow* window);
 
-// Whether the window still waits for the user to turn to it.
-bool waitsForTheUser(const QWidget* window);
-
 // Keys pressed before the window came up (a doubled or held Enter that ended what was there before) are
 // dropped: every key press in its first half second, and a held key's repeats until a key is pressed anew.
 void dropEarlyKeys(QWidget* window);

@@ -197,11 +197,6 @@ void HistoryList::clear()
     doItemsLayout();
 }
 
-std::shared_ptr<const QmrM::Progress> HistoryList::readingProgress() const
-{
-    return mReading ? mReading->work->progress() : nullptr;
-}
-
 int HistoryList::count() const
 {
     return mModel->rowCount();

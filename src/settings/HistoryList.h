@@ -82,8 +82,6 @@ public:
     void clear();
     int count() const;
     bool isReading() const { return mReading != nullptr; }
-    // How far the history being read got, for as long as anyone holds it; nullptr when none is read.
-    std::shared_ptr<const QmrM::Progress> readingProgress() const;
     // How row `row` is drawn now.
     ShownRow shownRow(int row) const;
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 // History files read straight from their bytes, records decoded only when asked for: the same records, in
-// the same order, with the same fields as readHistory gives (see readRecordFileLeniently), at the cost of
-// the file's bytes and a small index, whatever its size.
+// the same order, with the same fields as decoding the whole file as text (see HistoryDecoding) and
+// splitting it into records would give, at the cost of the file's bytes and a small index, whatever its size.
 namespace QmrM {
 
 // How the lines of a history file are decoded: all as code page 932 when the file is that throughout (and

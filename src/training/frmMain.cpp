@@ -242,18 +242,23 @@ void frmMain::setStepColour(int step, int paletteIndex)
     label->setPalette(palette);
 }
 
+// With no items there is no pass to show: the settings window comes instead, and the window and its
+// controls are never made.
+bool frmMain::prepareLoad()
+{
+    LoadItems();
+    LoadSettings();
+    if (gKoumokuSu != 0)
+        return true;
+    platform::MsgBox(QCoreApplication::translate("frmMain", "項目登録ボタンを押して項目を設定してください"),
+                     platform::vbExclamation, QCoreApplication::translate("frmMain", "項目無し"));
+    platform::settingsWindow().Show();
+    return false;
+}
+
 void frmMain::Form_Load()
 {
     mCountEntered = false;
-    LoadItems();
-    LoadSettings();
-    if (gKoumokuSu == 0) {
-        platform::MsgBox(QCoreApplication::translate("frmMain", "項目登録ボタンを押して項目を設定してください"),
-                         platform::vbExclamation, QCoreApplication::translate("frmMain", "項目無し"));
-        platform::settingsWindow().Show();
-        Unload();
-        return;
-    }
     Show();
     for (int i = 1; i <= kSteps; ++i)
         ui->lblSnd[i]->setVisible(false);

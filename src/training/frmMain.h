@@ -35,6 +35,7 @@ public:
     bool passUntouched() const { return isLoaded() && !mCountEntered; }
 
 protected:
+    bool prepareLoad() override;
     void createControls(platform::FormWindow* window) override;
     void releaseControls() override;
     void Form_Load() override;

@@ -2,6 +2,7 @@
 // Reading help files' text: contents and index files, page text, full-text search.
 #include "help/ChmFile.h"
 #include "help/HtmlText.h"
+#include "FlatSitemap.h"
 #include "help/Sitemap.h"
 #include "help/TextSearch.h"
 #include "shared/QmrM.h"
@@ -17,7 +18,7 @@ namespace {
 QString outline(const QList<help::SitemapEntry>& entries)
 {
     QStringList lines;
-    for (const help::FlatEntry& flat : help::flatten(entries)) {
+    for (const FlatEntry& flat : flatten(entries)) {
         QString line = QString(flat.depth * 2, QLatin1Char(' ')) + flat.entry->name;
         for (const help::SitemapTopic& topic : flat.entry->topics)
             line += QStringLiteral(" > ") +
@@ -159,8 +160,8 @@ void TestHelpText::builtContentsAndIndexMatchTheirSources()
         const auto fromFile = help::readSitemap(help::decodeHtmlPage(stored));
         const auto fromSource = help::readSitemap(help::decodeHtmlPage(readSource(QLatin1String(file.source))));
         // Every entry of the source arrives (the pages and keywords grow; at least those of today).
-        QCOMPARE(help::flatten(fromFile).size(), help::flatten(fromSource).size());
-        QVERIFY(help::flatten(fromFile).size() >= file.entries);
+        QCOMPARE(flatten(fromFile).size(), flatten(fromSource).size());
+        QVERIFY(flatten(fromFile).size() >= file.entries);
         QCOMPARE(outline(fromFile), outline(fromSource));
     }
 }
@@ -170,7 +171,7 @@ void TestHelpText::everyPageOfTheContentsIsLinkedFromTheStartAndOverview()
     const auto contents = help::readSitemap(help::decodeHtmlPage(readSource(QStringLiteral("KvHelp.hhc"))));
     for (const QString& from : {QStringLiteral("index.html"), QStringLiteral("overview.html")}) {
         const QString page = help::decodeHtmlPage(readSource(from));
-        for (const help::FlatEntry& flat : help::flatten(contents)) {
+        for (const FlatEntry& flat : flatten(contents)) {
             const QString target = flat.entry->topics.value(0).local;
             QVERIFY2(target == from || target == QLatin1String("index.html") ||
                          page.contains(QStringLiteral("href=\"%1").arg(target)),

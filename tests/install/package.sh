@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Makes the Debian package from the build tree with CPack and checks what it holds: the
-# program, the launcher, the help file where the program looks for it, the desktop entry, the
-# icons and the AppStream data (both passing their validators), and its dependencies.
+# Makes the Debian package from the build tree with CPack and checks what it holds: the program, the
+# launcher, the help file and the print dialogs' module where the program looks for them, the desktop
+# entry, the icons and the AppStream data (both passing their validators), and its dependencies.
 # Usage: package.sh <cpack> <build folder> <install prefix> <application id> <version>
 # Exits 77 (skipped) where there is no dpkg.
 set -euo pipefail
@@ -64,6 +64,11 @@ for entry in "${expected[@]}"; do
         fail "/$path: $(awk '{print $1, $2}' <<<"$line"), expected $mode root/root"
     fi
 done
+# The print dialogs' module, in a folder of the program's own under the library folder.
+module=$(awk '$6 ~ /\/quillmora\/quillmora-print\.so$/ {print $1, $2, $6}' <<<"$listing")
+[[ $module == "-rw-r--r-- root/root "* || $module == "-rwxr-xr-x root/root "* ]] ||
+    fail "the print dialogs' module: ${module:-not in the package}"
+module=${module##* .}
 others=$(awk '$2 != "root/root"' <<<"$listing")
 [[ -z $others ]] || fail "files not owned by root: $others"
 
@@ -80,6 +85,9 @@ head -n1 "$tree/bin/quillmora-launcher" | grep -q '^#!/bin/sh' || fail "bin/quil
 # The program looks for its help file in the folder the package puts it in.
 grep -qaF "$prefix/share/quillmora" "$tree/bin/quillmora" ||
     fail "the program does not look for its help in $prefix/share/quillmora"
+# ... and for its print dialogs' module where the package puts that.
+[[ -n $module ]] && grep -qaF "${module%/*}" "$tree/bin/quillmora" ||
+    fail "the program does not look for its print dialogs in ${module%/*}"
 for size in 16 32 48 64 128 256; do
     kind=$(file -b "$tree/share/icons/hicolor/${size}x${size}/apps/quillmora.png" 2>&1)
     [[ $kind == "PNG image data, $size x $size, 8-bit/color RGBA"* ]] || fail "${size}px icon: $kind"
@@ -112,7 +120,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ -n $(field Maintainer) ]] || fail "no Maintainer"
 [[ $(field Description) == *$'\n'* ]] || fail "Description has no long part"
 depends=", $(field Depends | tr -s ' \n' ' '),"
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libchm1 fonts-ipafont-gothic qt6-translations-l10n; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libchm1 fonts-ipafont-gothic qt6-translations-l10n; do
     [[ $depends == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 

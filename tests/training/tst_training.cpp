@@ -173,9 +173,11 @@ void TestTraining::noItemsShowsTheMessageAndTheSettingsWindowOnly()
     ShowWatcher watcher(QStringLiteral("frmMain"));
     env.dialogs().expectMessage(QStringLiteral("項目登録ボタンを押して項目を設定してください"),
                                 QStringLiteral("項目無し"), vbExclamation);
+    const quint64 loads = frmMain::instance().loadCount();
     frmMain::instance().Load();  // no data files at all
     QVERIFY(env.dialogs().verify());
     QVERIFY(!frmMain::instance().isLoaded());
+    QCOMPARE(frmMain::instance().loadCount(), loads);  // nothing of the window was made
     QVERIFY(!watcher.shown);
     QVERIFY(frmSettei::instance().isLoaded());
     QVERIFY(frmSettei::instance().window()->isVisible());
