@@ -25,9 +25,11 @@
 
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <cstring>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -52,6 +54,7 @@ private slots:
     void lockTellsComputersApartWithoutTheirId();
     void readOnlyFolderIsToldAtTheStart();
     void listenerOutlastsSilentAndSurplusConnections();
+    void listenerRestsWhenOutOfDescriptors();
 
 private:
     QTemporaryDir mRuntime;
@@ -326,6 +329,57 @@ void TestSingleInstance::listenerOutlastsSilentAndSurplusConnections()
         char byte;
         QCOMPARE(::read(client, &byte, 1), ssize_t(0));
     }
+}
+
+namespace {
+
+// Counts the socket notifiers' activations on this thread while it lives.
+class NotifierActivations : public QObject {
+public:
+    NotifierActivations() { QCoreApplication::instance()->installEventFilter(this); }
+    ~NotifierActivations() override { QCoreApplication::instance()->removeEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        count += event->type() == QEvent::SockAct;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+void TestSingleInstance::listenerRestsWhenOutOfDescriptors()
+{
+    QTemporaryDir folder;
+    SingleInstance running(folder.path());
+    QCOMPARE(running.claim(), SingleInstance::Outcome::Running);
+    QSignalSpy asked(&running, &SingleInstance::anotherStart);
+    // A start sends its message while the running copy has no descriptor left to take the connection with.
+    rlimit limit{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &limit) == 0);
+    const rlimit before = limit;
+    limit.rlim_cur = std::min<rlim_t>(limit.rlim_cur, 512);
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &limit) == 0);
+    std::vector<int> taken;
+    for (int fd; (fd = ::dup(0)) >= 0;)
+        taken.push_back(fd);
+    ::close(taken.back());  // room for the start's socket alone
+    taken.pop_back();
+    const bool sent = platform::sendToListener(SingleInstance::serverName(folder.path()), "show\n", 1, 0);
+    taken.push_back(::dup(0));  // and none left once it is sent
+    {
+        NotifierActivations activations;
+        QTest::qWait(600);
+        QVERIFY2(activations.count < 10, qPrintable(QStringLiteral("%1 activations").arg(activations.count)));
+    }
+    for (const int fd : taken)
+        ::close(fd);
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &before) == 0);
+    // Once descriptors are free again, the waiting start is heard.
+    QVERIFY(sent);
+    QTRY_COMPARE(asked.count(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
