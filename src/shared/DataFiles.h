@@ -57,8 +57,9 @@ public:
     void write(QByteArrayView bytes);
     void commit();
 
+    struct Parts;  // the system's side, which replaceFileAtomically uses too
+
 private:
-    struct Parts;
     std::unique_ptr<Parts> d;
 };
 

@@ -260,29 +260,6 @@ void readFileInPieces(const QString& fileName, const std::function<bool(QByteArr
     closeQuietly(fd);
 }
 
-void replaceFileAtomically(const QString& fileName, const QByteArray& content)
-{
-    const QString target = rewriteTarget(fileName);
-    failIfFolder(target, DataFileError::Write);
-    const QByteArray targetPath = systemName(target);
-    QByteArray temporary;
-    const int fd = createLockedTemporary(target, temporary);
-    if (fd < 0) {
-        if (errno == EACCES || errno == EPERM)
-            return rewriteInPlace(fileName, target, content);
-        fail(DataFileError::Write, fileName, errno);
-    }
-    takeOverAttributes(fd, targetPath);
-    if (!writeAll(fd, content) || ::fsync(fd) != 0 || ::rename(temporary.constData(), targetPath.constData()) != 0) {
-        const int error = errno;
-        closeQuietly(fd);
-        discardTemporary(temporary, fileName, error);
-    }
-    // The lock is held until the new file is in place; fsync has already reported any failure to write.
-    closeQuietly(fd);
-    syncFolderOf(targetPath);
-}
-
 void appendToFile(const QString& fileName, const QByteArray& content)
 {
     const QString target = writeTarget(fileName);
@@ -351,12 +328,44 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName)
     return removed;
 }
 
+// The temporary file of a rewrite, locked for as long as it is written, and put in place.
 struct FileReplacement::Parts {
-    QString fileName;
-    QByteArray target;  // the file put in place: the end of the name's links
+    QString fileName;   // as the messages name it
+    QByteArray target;  // the file it replaces
     QByteArray temporary;
     int fd = -1;
 
+    ~Parts()
+    {
+        if (fd >= 0) {
+            closeQuietly(fd);
+            ::unlink(temporary.constData());
+        }
+    }
+    // Makes the temporary file beside `path`; false (errno set) where no file can be made there.
+    bool begin(const QString& path)
+    {
+        failIfFolder(path, DataFileError::Write);
+        target = systemName(path);
+        fd = createLockedTemporary(path, temporary);
+        if (fd >= 0)
+            takeOverAttributes(fd, target);
+        return fd >= 0;
+    }
+    void write(QByteArrayView bytes)
+    {
+        if (!writeAll(fd, bytes))
+            abandon(errno);
+    }
+    void commit()
+    {
+        if (::fsync(fd) != 0 || ::rename(temporary.constData(), target.constData()) != 0)
+            abandon(errno);
+        // The lock is held until the new file is in place; fsync has already reported any failure to write.
+        closeQuietly(fd);
+        fd = -1;
+        syncFolderOf(target);
+    }
     // Closes and removes the temporary file, and reports the failure.
     [[noreturn]] void abandon(int error)
     {
@@ -366,45 +375,42 @@ struct FileReplacement::Parts {
     }
 };
 
+void replaceFileAtomically(const QString& fileName, const QByteArray& content)
+{
+    FileReplacement::Parts file{fileName, {}, {}, -1};
+    const QString target = rewriteTarget(fileName);
+    if (!file.begin(target)) {
+        if (errno == EACCES || errno == EPERM)
+            return rewriteInPlace(fileName, target, content);
+        fail(DataFileError::Write, fileName, errno);
+    }
+    file.write(content);
+    file.commit();
+}
+
 FileReplacement::FileReplacement(const QString& fileName) : d(std::make_unique<Parts>())
 {
     d->fileName = fileName;
     const QString target = writeTarget(fileName);
-    failIfFolder(target, DataFileError::Write);
     // Renaming over a device such as /dev/full would replace the device itself.
-    if (const QFileInfo info(target); info.exists() && !info.isFile())
+    if (const QFileInfo info(target); info.exists() && !info.isFile() && !info.isDir())
         throw DataFileError(DataFileError::Write, fileName,
                             QCoreApplication::translate("QmrM", "書き出し先がふつうのファイルではありません"));
-    d->target = systemName(target);
     removeLeftoverTemporaryFiles({}, QFileInfo(target).absolutePath());
-    d->fd = createLockedTemporary(target, d->temporary);
-    if (d->fd < 0)
+    if (!d->begin(target))
         fail(DataFileError::Write, fileName, errno);
-    takeOverAttributes(d->fd, d->target);
 }
 
-FileReplacement::~FileReplacement()
-{
-    if (d->fd >= 0) {
-        closeQuietly(d->fd);
-        ::unlink(d->temporary.constData());
-    }
-}
+FileReplacement::~FileReplacement() = default;
 
 void FileReplacement::write(QByteArrayView bytes)
 {
-    if (!writeAll(d->fd, bytes))
-        d->abandon(errno);
+    d->write(bytes);
 }
 
 void FileReplacement::commit()
 {
-    if (::fsync(d->fd) != 0 || ::rename(d->temporary.constData(), d->target.constData()) != 0)
-        d->abandon(errno);
-    // The lock is held until the new file is in place.
-    closeQuietly(d->fd);
-    d->fd = -1;
-    syncFolderOf(d->target);
+    d->commit();
 }
 
 bool mayFollowLink(const QString& link)
