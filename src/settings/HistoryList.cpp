@@ -156,13 +156,6 @@ QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMo
     return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
 }
 
-// A history file being read in the background; only the reading writes `history`, and the list reads it only
-// once the reading is over.
-struct HistoryList::Reading {
-    QmrM::HistoryIndex history;
-    std::unique_ptr<platform::BackgroundWork> work;
-};
-
 HistoryList::HistoryList(QWidget* parent)
     : QListView(parent), mModel(new HistoryModel(this)), mDelegate(new HistoryRowDelegate(this))
 {
@@ -225,20 +218,18 @@ void HistoryList::showHistory(const QString& itemName)
         present(std::move(history));
         return;
     }
-    mReading = std::make_unique<Reading>();
-    Reading* reading = mReading.get();
-    reading->work = std::make_unique<platform::BackgroundWork>(
-        [reading, itemName](QmrM::Progress& progress) {
-            reading->history = QmrM::readHistoryIndex(itemName, nullptr, &progress);
-        },
-        [this](std::exception_ptr failure) { takeReadHistory(failure); });
+    // Only the reading writes the index; the list takes it once the reading is over.
+    auto read = std::make_shared<QmrM::HistoryIndex>();
+    mReading = std::make_unique<platform::BackgroundWork>(
+        [read, itemName](QmrM::Progress& progress) { *read = QmrM::readHistoryIndex(itemName, nullptr, &progress); },
+        [this, read](std::exception_ptr failure) { takeReadHistory(failure, std::move(*read)); });
     mProgressTimer.start();
     setAccessibleDescription(QCoreApplication::translate("frmSettei", "履歴を読み込んでいます"));
 }
 
-void HistoryList::takeReadHistory(std::exception_ptr failure)
+void HistoryList::takeReadHistory(std::exception_ptr failure, QmrM::HistoryIndex history)
 {
-    std::unique_ptr<Reading> reading = std::move(mReading);
+    mReading.reset();
     mProgressTimer.stop();
     setAccessibleDescription(QString());
     if (failure) {
@@ -249,7 +240,7 @@ void HistoryList::takeReadHistory(std::exception_ptr failure)
         }
         return;
     }
-    present(std::move(reading->history));
+    present(std::move(history));
 }
 
 void HistoryList::present(QmrM::HistoryIndex history)
@@ -481,9 +472,9 @@ void HistoryList::paintEvent(QPaintEvent* event)
         return;
     QPainter painter(viewport());
     painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,
-                     QCoreApplication::translate("frmSettei", "履歴を読み込んでいます… %1 %")
-                         .arg(mReading->work->progress()->percent()));
+    painter.drawText(
+        viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,
+        QCoreApplication::translate("frmSettei", "履歴を読み込んでいます… %1 %").arg(mReading->progress()->percent()));
 }
 
 }  // namespace settings

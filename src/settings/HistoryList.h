@@ -13,6 +13,10 @@
 #include <exception>
 #include <memory>
 
+namespace platform {
+class BackgroundWork;
+}
+
 namespace settings {
 
 // The rows of one history, made from its file's index as they are drawn or asked for (assistive technology
@@ -113,18 +117,17 @@ protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
-    struct Reading;
     int topRow() const;
     // Rows wholly in view (at least one).
     int rowsInView() const;
     void paintRows(const QRect& area);
-    void takeReadHistory(std::exception_ptr failure);
+    void takeReadHistory(std::exception_ptr failure, QmrM::HistoryIndex history);
     void present(QmrM::HistoryIndex history);
     void stopReading();
 
     HistoryModel* mModel;
     HistoryRowDelegate* mDelegate;
-    std::unique_ptr<Reading> mReading;
+    std::unique_ptr<platform::BackgroundWork> mReading;  // a long history being read
     int mRowHeight = 1;
     QTimer mProgressTimer;
 };
