@@ -880,6 +880,30 @@ The setting has not changed.</translation>
         <source>画面の「Quillmora」をクリックしてください（デスクトップがキーボードを渡しませんでした）</source>
         <translation>Click Quillmora&apos;s window (the desktop did not give it the keyboard)</translation>
     </message>
+    <message>
+        <source>%1（%2 から）</source>
+        <translation>%1 (since %2)</translation>
+    </message>
+    <message>
+        <source>トレーニングの時間です。入力の区切りで始まります</source>
+        <translation>Time for training. It starts at a pause in your input</translation>
+    </message>
+    <message>
+        <source>まもなく開始</source>
+        <translation>Starting soon</translation>
+    </message>
+    <message>
+        <source>入力の区切りで開始</source>
+        <translation>Starts at a pause</translation>
+    </message>
+    <message>
+        <source>トレーニング画面を表示</source>
+        <translation>Show the Training</translation>
+    </message>
+    <message>
+        <source>回数を入力したので、後にはできません</source>
+        <translation>A count is entered: the training can no longer be put off</translation>
+    </message>
 </context>
 <context>
     <name>frmMain</name>

@@ -103,6 +103,11 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
 
 void anotherStartRequested()
 {
+    schedule::PassSchedule& passes = schedule::PassSchedule::instance();
+    if (passes.phase() == schedule::PassSchedule::Phase::WaitingForPause) {
+        passes.turnToPass();  // the user looks for the pass that is due: it comes now
+        return;
+    }
     if (QmrM::StartWait* wait = QmrM::StartWaits::current()) {
         // The training window waits for the pass out of the user's way (minimised, out of sight where the
         // desktop keeps no minimised windows, or closed by the user): say when the pass comes instead of

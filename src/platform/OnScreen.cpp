@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OnScreen.h"
 
+#include "Desktop.h"
 #include "KeyGuard.h"
 
 #include <QApplication>
@@ -226,8 +227,8 @@ namespace {
 // front with the keyboard.
 bool mapAnewToComeForward(const QWidget* window)
 {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && window->isVisible() &&
-           !window->isActiveWindow() && qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN");
+    return onWayland() && window->isVisible() && !window->isActiveWindow() &&
+           qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN");
 }
 
 }  // namespace

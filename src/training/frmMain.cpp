@@ -289,7 +289,9 @@ void frmMain::ShowCurrentItem()
     ui->hsbKaisu->setValue(std::clamp(count, ui->hsbKaisu->minimum(), ui->hsbKaisu->maximum()));
     if (count != 0)
         platform::setTextShowingStart(ui->txtKaisu, QString::number(count));
+    // Enter goes to 次へ, and its focus frame says so before any Tab is pressed.
     ui->cmdNext->setFocus();
+    window()->setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 bool frmMain::countFitsRecord(double value)

@@ -138,7 +138,7 @@ def gnome_view(pid):
     return json.loads(str(shell_view().Windows(dbus.UInt32(pid))))
 
 
-VIEWS = {"openbox": x11_view, "i3": x11_view, "xfce": x11_view, "sway": sway_view, "sway-xwayland": sway_view,
+VIEWS = {"openbox": x11_view, "i3": x11_view, "xfce": x11_view, "icewm": x11_view, "sway": sway_view, "sway-xwayland": sway_view,
          "weston": weston_view, "kwin": kwin_view,
          "gnome": gnome_view, "gnome-xwayland": gnome_view}
 
