@@ -144,8 +144,19 @@ bool claimDataFolder()
     QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart, [](const QString& activationToken) {
         platform::runGuarded([&] { anotherStartRequested(activationToken); });
     });
-    // Only the one running copy may clear what interrupted rewrites of its files left behind.
-    QmrM::removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile, QmrM::kOwnOptionsFile});
+    // Only the one running copy may clear what interrupted rewrites of its files left behind, and finish an
+    // item's deletion that a copy stopped in.
+    QmrM::removeLeftoverTemporaryFiles(
+        {QmrM::kItemsFile, QmrM::kSettingsFile, QmrM::kOwnOptionsFile, QmrM::kDeletionFile});
+    QmrM::finishItemDeletion();
+    // Said once, at the start: each change would be refused all the same.
+    if (!QmrM::dataFolderWritable())
+        platform::MsgBox(
+            QCoreApplication::translate("Program",
+                                        "このフォルダーには書き込めないため、回数の記録も設定の変更も保存できません。\n"
+                                        "フォルダー: %1")
+                .arg(QDir::toNativeSeparators(QDir::currentPath())),
+            platform::vbExclamation, kTitle);
     return true;
 }
 
@@ -202,6 +213,7 @@ bool start()
 {
     if (!claimDataFolder())
         return false;
+
     // The training window is the startup window; with no items it hands over to the settings window.
     platform::runGuarded([] { frmMain::instance().Load(); });
     return !QmrM::gProgramEnding;

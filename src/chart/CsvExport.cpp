@@ -317,7 +317,8 @@ bool writeCsv(const std::vector<CsvItem>& items, const std::function<void(QByteA
     if (progress)
         progress->inAll = 3 * historyFilesSize(items);
     CsvOutput out(write);
-    out << "\xEF\xBB\xBF" << QCoreApplication::translate("Chart", "項目,日付,時刻,回数\r\n").toUtf8();
+    // The line end is the file's, not a part of the translated header.
+    out << "\xEF\xBB\xBF" << QCoreApplication::translate("Chart", "項目,日付,時刻,回数").toUtf8() << "\r\n";
     for (const CsvItem& item : items) {
         QmrM::HistoryBytes history = QmrM::readHistoryBytes(item.name, nullptr, progress);
         if (progress && progress->cancelled)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Dialogs.h"
 
+#include "Guard.h"
 #include "LineBreaks.h"
 #include "shared/Seams.h"
 
@@ -109,20 +110,36 @@ NoticeBox::~NoticeBox()
         mBox->close();  // deletes itself
 }
 
-std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QString& title)
+void NoticeBox::choose(int index)
+{
+    const std::function<void()> chosen = mChoices.value(index).chosen;
+    if (mBox)
+        mBox->close();
+    if (chosen)
+        runGuarded(chosen);
+}
+
+std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QString& title, QList<NoticeChoice> choices)
 {
     auto notice = std::make_unique<NoticeBox>();
+    notice->mChoices = std::move(choices);
     if (const auto& replacement = QmrM::seams().messageBox) {
         replacement(text, title, style, notice.get());
         return notice;
     }
-    auto* box = new QMessageBox(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::Ok, nullptr);
+    auto* box = new QMessageBox(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::NoButton, nullptr);
     box->setObjectName(QStringLiteral("Notice"));
     givePlainText(box, text);
     keepTitleWhole(box);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setAttribute(Qt::WA_QuitOnClose, false);
     box->setModal(false);
+    for (int i = 0; i < notice->mChoices.size(); ++i) {
+        QPushButton* button = box->addButton(notice->mChoices[i].text, QMessageBox::ActionRole);
+        QObject::connect(button, &QPushButton::clicked, notice.get(),
+                         [notice = notice.get(), i] { notice->choose(i); });
+    }
+    box->setDefaultButton(box->addButton(QMessageBox::Ok));
     box->show();
     box->raise();
     box->activateWindow();

@@ -7,10 +7,8 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QSysInfo>
 #include <QtDebug>
 
 #include <algorithm>
@@ -29,19 +27,6 @@ QString canonicalFolder(const QString& folder)
 {
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     return canonical.isEmpty() ? folder : canonical;
-}
-
-// Whether a lock file was made on this computer: the machine id it records tells, where both computers have
-// one; a lock made before ids were recorded has only the host name, which another computer may share.
-bool madeOnThisComputer(const QString& lockFile, const QString& host)
-{
-    QFile file(lockFile);
-    const QList<QByteArray> lines = file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>();
-    const QByteArray recorded = lines.value(3).trimmed();  // after the process number, program and host
-    const QByteArray ours = QSysInfo::machineUniqueId();
-    if (!recorded.isEmpty() && !ours.isEmpty())
-        return recorded == ours;
-    return host == QSysInfo::machineHostName();
 }
 
 // The token the desktop's launcher gave this start for bringing a window forward: Wayland launchers set
@@ -71,13 +56,9 @@ QByteArray showRequest()
 
 }  // namespace
 
-const QString SingleInstance::kLockFileName = QStringLiteral(".quillmora.lock");
-
 SingleInstance::SingleInstance(const QString& folder)
-    : mFolder(canonicalFolder(folder)), mServerName(serverName(mFolder)), mLock(QDir(mFolder).filePath(kLockFileName))
+    : mFolder(canonicalFolder(folder)), mServerName(serverName(mFolder)), mLock(QDir(mFolder).filePath(QmrM::kLockFile))
 {
-    // Only a dead owner makes a lock stale, however old it is: a copy may run for days.
-    mLock.setStaleLockTime(0);
 }
 
 SingleInstance::~SingleInstance() = default;
@@ -101,16 +82,17 @@ QString SingleInstance::lockFilePath() const
 
 SingleInstance::Outcome SingleInstance::claim()
 {
-    if (mLock.tryLock(0)) {
+    const QmrM::FolderLock::Taking taking = mLock.take();
+    if (taking == QmrM::FolderLock::Taking::Taken) {
         // No copy runs in this folder; one in another folder may rewrite the same files through links.
         if (!lockDataFiles(false)) {
-            mLock.unlock();
+            mLock.release();
             return Outcome::FilesInUse;
         }
         listen();
         return Outcome::Running;
     }
-    if (mLock.error() != QLockFile::LockFailedError) {
+    if (taking == QmrM::FolderLock::Taking::CannotBeMade) {
         // No lock file can be made here (a folder where the files may only be rewritten in place, or a
         // read-only one): the files themselves are the lock.
         if (lockDataFiles(true)) {
@@ -137,19 +119,15 @@ bool SingleInstance::lockDataFiles(bool inPlace)
 
 SingleInstance::LockHolder SingleInstance::lockHolder() const
 {
-    LockHolder holder;
-    QString application;
-    holder.known = mLock.getLockInfo(&holder.pid, &holder.host, &application);
-    holder.onThisComputer = holder.known && madeOnThisComputer(lockFilePath(), holder.host);
-    return holder;
+    return mLock.holder();
 }
 
 bool SingleInstance::takeOver()
 {
-    if (!mLock.removeStaleLockFile() || !mLock.tryLock(0))
+    if (!mLock.removeStale() || mLock.take() != QmrM::FolderLock::Taking::Taken)
         return false;
     if (!lockDataFiles(false)) {
-        mLock.unlock();
+        mLock.release();
         return false;
     }
     listen();

@@ -3,7 +3,6 @@
 
 #include "shared/DataFiles.h"
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
@@ -25,9 +24,6 @@ class LocalListener;
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // The lock file's name inside the data folder.
-    static const QString kLockFileName;
-
     explicit SingleInstance(const QString& folder);
     ~SingleInstance() override;
 
@@ -40,15 +36,9 @@ public:
     // Becomes the running copy of the folder, or hands this start over to the one that is.
     Outcome claim();
 
-    // Who holds the folder's lock, as its lock file tells.
-    struct LockHolder {
-        bool known = false;  // the lock file could be read
-        qint64 pid = 0;
-        QString host;
-        // By the machine id the lock records (by the host name for a lock that records none), so the holder
-        // runs: the lock of a copy that died here is taken over.
-        bool onThisComputer = false;
-    };
+    // Who holds the folder's lock, as its lock file tells. One on this computer runs: the lock of a copy
+    // that died here is taken over.
+    using LockHolder = QmrM::FolderLock::Holder;
     LockHolder lockHolder() const;
     QString lockFilePath() const;
 
@@ -77,7 +67,7 @@ private:
 
     QString mFolder;
     QString mServerName;
-    QLockFile mLock;
+    QmrM::FolderLock mLock;
     QmrM::RewriteLocks mRewriteLocks;
     QString mBlockedFile;
     LocalListener* mListener = nullptr;

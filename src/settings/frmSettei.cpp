@@ -37,6 +37,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <tuple>
 
 using namespace QmrM;
 using platform::namedFont;
@@ -501,12 +503,35 @@ void frmSettei::cmdAgain_Click()
     schedule::PassSchedule::instance().startWait();
 }
 
+namespace {
+
+// Makes a change of the data files; where they cannot be written (a read-only folder), says so and goes on:
+// returns false, and the change is not made.
+bool saved(const std::function<void()>& change)
+{
+    try {
+        change();
+        return true;
+    } catch (const DataFileError& error) {
+        platform::MsgBox(
+            QCoreApplication::translate("frmSettei", "%1\n変更は保存されていません。").arg(error.description()),
+            platform::vbExclamation, QCoreApplication::translate("frmSettei", "保存できません"));
+        return false;
+    }
+}
+
+}  // namespace
+
 void frmSettei::cmdSettei_Click()
 {
+    const auto before = std::make_tuple(gRandomTim, gRandomKaisu, gWaitJikan);
     gRandomTim = ui->chkTim->isChecked() ? 1 : 0;
     gRandomKaisu = ui->chkKaisu->isChecked() ? 1 : 0;
     gWaitJikan = static_cast<float>(ui->hsbTime->value());
-    SaveSettings();
+    if (!saved(SaveSettings)) {
+        std::tie(gRandomTim, gRandomKaisu, gWaitJikan) = before;  // the options stay as the file has them
+        return;
+    }
     platform::MsgBox(QCoreApplication::translate("frmSettei", "設定を保存しました"), platform::vbInformation,
                      QCoreApplication::translate("frmSettei", "設定保存終了"));
 }
@@ -610,7 +635,8 @@ void frmSettei::cmdNew_Click()
             platform::vbExclamation, QCoreApplication::translate("frmSettei", "新規登録中止"));
         return;
     }
-    appendItemRecord(name, *count);
+    if (!saved([&] { appendItemRecord(name, *count); }))
+        return;
     ui->lstKoumoku->addItem(name);
     LoadItems();
     // The items list was changed outside the program meanwhile: the lists show what it holds now, so that a
@@ -669,10 +695,14 @@ void frmSettei::cmdHozon_Click()
                          platform::vbExclamation, QCoreApplication::translate("frmSettei", "指示数エラー"));
         return;
     }
-    platform::setTextShowingStart(ui->txtKoumoku, name);
+    const auto before = std::make_pair(gKoumoku[n], gShijiSu[n]);
     gKoumoku[n] = name;
     gShijiSu[n] = toInt16(count, QCoreApplication::translate("frmSettei", "指示数"));
-    SaveItems();
+    if (!saved([] { SaveItems(); })) {
+        std::tie(gKoumoku[n], gShijiSu[n]) = before;
+        return;
+    }
+    platform::setTextShowingStart(ui->txtKoumoku, name);
     platform::MsgBox(QCoreApplication::translate("frmSettei", "%1 の設定を更新しました").arg(ui->txtKoumoku->text()),
                      platform::vbInformation, QCoreApplication::translate("frmSettei", "設定更新終了"));
 }
@@ -698,13 +728,10 @@ void frmSettei::cmdDel_Click()
                          platform::vbOKCancel | platform::vbExclamation,
                          QCoreApplication::translate("frmSettei", "クリア確認")) != platform::vbOK)
         return;
-    SaveItems(n);
-    LoadItems();
     // Items of the same name share one history file, and so do names of one file (letters' case on a folder
     // that ignores it): it goes only with the last of them. A file that is not a history stays.
-    const bool stillUsed = findItem([&](const QString& item) { return sameHistoryFile(item, deleted); }) != 0;
-    if (!stillUsed)
-        removeHistoryFile(deleted);  // a failure, most often no such file, is of no consequence
+    if (!saved([n] { deleteItem(n); }))
+        return;
     fillItemLists();
     ui->lstRireki->clear();
     ui->lblGoukei->setText(QStringLiteral("0"));
@@ -754,8 +781,11 @@ void frmSettei::cmdClear_Click()
             platform::vbOKCancel | platform::vbExclamation,
             QCoreApplication::translate("frmSettei", "クリア確認")) != platform::vbOK)
         return;
-    SaveItems();
-    clearHistoryFile(name);
+    if (!saved([&name] {
+            SaveItems();
+            clearHistoryFile(name);
+        }))
+        return;
     if (!mShownHistory.isEmpty() && sameHistoryFile(mShownHistory, name)) {
         ui->lblGoukei->setText(QStringLiteral("0"));
         ui->lstRireki->clear();

@@ -32,22 +32,6 @@ bool isFolder(const QString& fileName)
 
 }  // namespace
 
-QByteArray readWholeFile(const QString& fileName, bool* missing)
-{
-    QFile file(fileName);
-    const bool exists = file.exists();
-    if (missing)
-        *missing = !exists;
-    if (!exists)
-        return QByteArray();
-    if (isFolder(fileName) || !file.open(QIODevice::ReadOnly))
-        fail(DataFileError::Open, fileName, file);
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        fail(DataFileError::Read, fileName, file);
-    return content;
-}
-
 void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
                       bool* missing)
 {
@@ -71,7 +55,7 @@ void readFileInPieces(const QString& fileName, const std::function<bool(QByteArr
 }
 
 struct FileReplacement::Parts {
-    explicit Parts(const QString& name) : fileName(name), file(name) {}
+    explicit Parts(const QString& name) : fileName(name), file(writeTarget(name)) {}
     QString fileName;
     QSaveFile file;
 };
@@ -149,6 +133,11 @@ bool removeFile(const QString& fileName)
     return QFile::remove(fileName);
 }
 
+bool mayWrite(const QString& path)
+{
+    return QFileInfo(path).isWritable();
+}
+
 bool isSameFile(const QString& first, const QString& second)
 {
     // Names on Windows ignore letters' case; the canonical paths resolve links.
@@ -175,6 +164,52 @@ void RewriteLocks::release() {}
 QString RewriteLocks::take(const QStringList& /*dataFiles*/, bool /*inPlace*/)
 {
     return QString();
+}
+
+// A lock file held open: Windows lets no other process remove it meanwhile.
+struct FolderLock::Held {
+    QFile file;
+};
+
+FolderLock::FolderLock(const QString& fileName) : mFileName(fileName) {}
+
+FolderLock::~FolderLock()
+{
+    release();
+}
+
+FolderLock::Taking FolderLock::take()
+{
+    release();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        auto held = std::make_unique<Held>();
+        held->file.setFileName(mFileName);
+        if (held->file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (held->file.write(record()) < 0 || !held->file.flush()) {
+                held->file.remove();
+                return Taking::CannotBeMade;
+            }
+            mHeld = std::move(held);
+            return Taking::Taken;
+        }
+        if (!QFileInfo::exists(mFileName))
+            return Taking::CannotBeMade;
+        if (attempt > 0 || !holder().onThisComputer || !removeStale())
+            break;
+    }
+    return Taking::HeldByOther;
+}
+
+void FolderLock::release()
+{
+    if (mHeld)
+        mHeld->file.remove();
+    mHeld.reset();
+}
+
+bool FolderLock::removeStale()
+{
+    return QFile::remove(mFileName);
 }
 
 }  // namespace QmrM

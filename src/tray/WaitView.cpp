@@ -438,7 +438,9 @@ void WaitView::tellTimeLeft(const StartWait& wait)
     showWaitNotice(wait, false, [this, text = waitText(wait)] {
         // The service's answer comes later: the wait may be over by then.
         if (StartWaits::current())
-            mTimeLeftBox = platform::showNotice(text, platform::vbInformation, QStringLiteral("Quillmora"));
+            mTimeLeftBox = platform::showNotice(text, platform::vbInformation, QStringLiteral("Quillmora"),
+                                                {{QCoreApplication::translate("Tray", "今すぐ始める"), startNow},
+                                                 {QCoreApplication::translate("Tray", "待機をやめる"), stopWaiting}});
     });
 }
 

@@ -37,9 +37,9 @@ public:
     WaitView();
     ~WaitView() override;
 
-    // Tells a user who started the program again during the wait when the pass comes: as a notification
-    // that also offers to start now, or as a message box where no notification service answers. Either
-    // goes when the wait ends.
+    // Tells a user who started the program again during the wait when the pass comes: as a notification,
+    // or as a message box where no notification service answers; either offers to start now or to stop
+    // waiting, and goes when the wait ends.
     void tellTimeLeft(const QmrM::StartWait& wait);
 
 protected:

@@ -114,6 +114,7 @@ private slots:
     void failedWritesLeaveNothingBehind();
     void longExportsShowProgressAndStopOnCancel();
     void fileSizeLimitKeepsTheOldFile();
+    void exportsTidyUpAfterAStoppedOneAndTakeLongNames();
 };
 
 void TestProgress::yearsAreWorkedOutFromTheOrder_data()
@@ -393,7 +394,10 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
     // Each data file is refused, whatever its letters' case and however it is reached, and the dialog comes
     // back; a file of the user's is replaced once the user says so.
     const QString title = QStringLiteral("CSV 形式で書き出す");
-    for (const char* name : {"腹筋.txt", "項目一覧.txt", "設定.txt", "腹筋.txt", "腹筋.txt", "腹筋.txt", "腹筋.txt"}) {
+    // So are the program's own options and a temporary file of a rewrite.
+    const char* temporary = ".設定.txt.quillmora-tmp-Ab12Cd";
+    for (const char* name : {"腹筋.txt", "項目一覧.txt", "設定.txt", "腹筋.txt", "腹筋.txt", "腹筋.txt", "腹筋.txt",
+                             ".quillmora-options", temporary}) {
         env.dialogs().expectMessage(
             QStringLiteral("「%1」は Quillmora のデータファイルなので、書き出し先にできません。\n"
                            "別の名前か別のフォルダーを選んでください。")
@@ -407,6 +411,7 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
                            data.filePath(QStringLiteral("設定.TXT")), data.filePath(QStringLiteral("alias/腹筋.txt")),
                            data.filePath(QStringLiteral("link.csv")), data.filePath(QStringLiteral("case.csv")),
                            elsewhere.filePath(QStringLiteral("linked/../腹筋.txt")),
+                           data.filePath(QmrM::kOwnOptionsFile), data.filePath(QString::fromUtf8(temporary)),
                            data.filePath(QStringLiteral("old.csv"))});
     exportCsv(nullptr, 1);
     QVERIFY(env.dialogs().verify());
@@ -536,6 +541,27 @@ void TestProgress::fileSizeLimitKeepsTheOldFile()
     QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     QCOMPARE(readBytes(QStringLiteral("out.csv")), old);
     QCOMPARE(filesIn(env.dir()), QStringList{"out.csv"});
+}
+
+void TestProgress::exportsTidyUpAfterAStoppedOneAndTakeLongNames()
+{
+    TestEnv env;
+    registerItems({QStringLiteral("A")});
+    writeHistory(QStringLiteral("A"), recordsOf({"20"}));
+    // An export killed in its middle left its temporary file in the folder; the user's own hidden file with
+    // a name much like it stays.
+    QVERIFY(QDir().mkdir(QStringLiteral("out")));
+    const QDir out(QDir(env.dir()).filePath(QStringLiteral("out")));
+    writeBytes(out.filePath(QStringLiteral(".k.csv.quillmora-tmp-6l85RL")), QByteArray(1000, 'x'));
+    writeBytes(out.filePath(QStringLiteral(".k.csv.quillmora-tmp-notes")), "mine");
+    // A name as long as a file's name may be (244 bytes): the temporary file beside it must not be longer.
+    const QString longName = QString(80, QChar(0x3042)) + QStringLiteral(".csv");
+    QCOMPARE(QFile::encodeName(longName).size(), 244);
+    env.answerSaveDialogs(out.filePath(longName));
+    QCOMPARE(exportCsv(nullptr, 1), out.filePath(longName));
+    QVERIFY(readBytes(out.filePath(longName)).endsWith(",09:18:07,20\r\n"));
+    QCOMPARE(filesIn(out.path()), (QStringList{".k.csv.quillmora-tmp-notes", longName}));
+    QVERIFY(env.dialogs().verify());
 }
 
 QTEST_MAIN(TestProgress)

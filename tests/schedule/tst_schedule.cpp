@@ -18,6 +18,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -102,6 +104,7 @@ private slots:
     void passDueWhileTheUserIsBusyWaitsForIt();
     void heldPassStartsNowStopsOrIsNoLongerHeld_data();
     void heldPassStartsNowStopsOrIsNoLongerHeld();
+    void holdChoiceIsSavedOnceOrNotAtAll();
     void keysAndClicksMeantForOtherWorkAreNotTaken();
     void keysPressedBeforeTheSettingsWindowCameDoNothing();
     void heldEnterRecordsOnceAndNeverPressesStart();
@@ -237,6 +240,29 @@ void TestSchedule::heldPassStartsNowStopsOrIsNoLongerHeld()
     // Asked for, the pass takes the keyboard at once.
     typeKey(frmMain::instance(), Qt::Key_Return);
     QCOMPARE(recordsOf(QStringLiteral("A")), 1);
+}
+
+void TestSchedule::holdChoiceIsSavedOnceOrNotAtAll()
+{
+    TestEnv env;
+    // Changed back and forth: one line of it, the options the program does not know kept.
+    writeBytes(QmrM::kOwnOptionsFile, "laterOption=7\nholdPassWhileBusy=0\n");
+    QAction* hold = passSchedule().holdWhileBusyAction();
+    QVERIFY(!hold->isChecked());
+    hold->trigger();
+    hold->trigger();
+    hold->trigger();
+    QVERIFY(QmrM::holdsPassWhileBusy());
+    QCOMPARE(readBytes(QmrM::kOwnOptionsFile), QByteArray("laterOption=7\nholdPassWhileBusy=1\n"));
+    // A choice that cannot be saved is told, and the entry's tick stays as the file has it.
+    QFile::remove(QmrM::kOwnOptionsFile);
+    QVERIFY(QDir().mkdir(QmrM::kOwnOptionsFile));
+    env.dialogs().expectAnyMessage(QStringLiteral("設定を保存できません"), platform::vbExclamation);
+    hold = passSchedule().holdWhileBusyAction();
+    hold->trigger();
+    QVERIFY(env.dialogs().verify());
+    QVERIFY(hold->isChecked());
+    QVERIFY(QmrM::holdsPassWhileBusy());
 }
 
 void TestSchedule::keysAndClicksMeantForOtherWorkAreNotTaken()

@@ -6,6 +6,7 @@
 #include "TestEnv.h"
 #include "Windows.h"
 #include "app/Program.h"
+#include "chart/CsvExport.h"
 #include "chart/ProgressActions.h"
 #include "chart/ProgressFigures.h"
 #include "help/HtmlHelp.h"
@@ -299,6 +300,13 @@ void TestEnglish::figuresAndDatesReadInEnglish()
              (QStringList{QStringLiteral("Total: 1,234.5 reps"), QStringLiteral("Days recorded: 2"),
                           QStringLiteral("Daily average: 617.3 reps"), QStringLiteral("Best: 1,000 reps (3/1/2026)"),
                           QStringLiteral("Days in a row: 1 now, 2 at most in this period")}));
+    // The CSV file's header is a line of its own in any language.
+    TestEnv env;
+    writeHistory(QStringLiteral("A"), recordsOf({"25"}));
+    QByteArray csv;
+    QVERIFY(chart::writeCsv({chart::CsvItem{QStringLiteral("A"), QDate(2026, 12, 8)}},
+                            [&csv](QByteArrayView piece) { csv += piece; }));
+    QVERIFY2(csv.startsWith("\xEF\xBB\xBFItem,Date,Time,Count\r\nA,"), csv.constData());
 }
 
 // The language follows the message locale as the C library takes it (LC_ALL before LC_MESSAGES before LANG),
