@@ -105,12 +105,6 @@
         <translation>The chart could not be made into a picture.</translation>
     </message>
     <message>
-        <source>項目,日付,時刻,回数<byte value="xd"/>
-</source>
-        <translation>Item,Date,Time,Count<byte value="xd"/>
-</translation>
-    </message>
-    <message>
         <source>「%1」に書き出しました。</source>
         <translation>Exported to &quot;%1&quot;.</translation>
     </message>
@@ -226,14 +220,6 @@
 置き換えますか？</source>
         <translation>&quot;%1&quot; already exists.
 Do you want to replace it?</translation>
-    </message>
-    <message>
-        <source>「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません</source>
-        <translation>&quot;%1&quot; is a link made by another user, so nothing is written where it leads</translation>
-    </message>
-    <message>
-        <source>書き出し先がふつうのファイルではありません</source>
-        <translation>The export target is not a regular file</translation>
     </message>
     <message>
         <source>「%1」は Quillmora のデータファイルなので、書き出し先にできません。
@@ -358,6 +344,10 @@ Nothing was exported.</translation>
             <numerusform>Daily average: %1 rep</numerusform>
             <numerusform>Daily average: %1 reps</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>項目,日付,時刻,回数</source>
+        <translation>Item,Date,Time,Count</translation>
     </message>
 </context>
 <context>
@@ -653,6 +643,12 @@ Lock file: %2
 
 Make sure Quillmora is not running on another computer, then press OK to take over this lock and start. Press Cancel to quit.</translation>
     </message>
+    <message>
+        <source>このフォルダーには書き込めないため、回数の記録も設定の変更も保存できません。
+フォルダー: %1</source>
+        <translation>This folder cannot be written to, so neither counts nor changes to the settings can be saved.
+Folder: %1</translation>
+    </message>
 </context>
 <context>
     <name>QmrM</name>
@@ -862,6 +858,18 @@ Make sure Quillmora is not running on another computer, then press OK to take ov
             <numerusform>Next training in %n minutes (at %1)</numerusform>
         </translation>
     </message>
+    <message>
+        <source>「%1」はほかのユーザーが作ったリンクのため、その先は読み込みません</source>
+        <translation>&quot;%1&quot; is a link made by another user, so nothing is read where it leads</translation>
+    </message>
+    <message>
+        <source>ふつうのファイルではありません</source>
+        <translation>It is not a regular file</translation>
+    </message>
+    <message>
+        <source>書き出し先がふつうのファイルではありません</source>
+        <translation>The export target is not a regular file</translation>
+    </message>
 </context>
 <context>
     <name>Schedule</name>
@@ -981,10 +989,6 @@ The setting has not changed.</translation>
     <message>
         <source>トレーニング画面を表示</source>
         <translation>Show the Training</translation>
-    </message>
-    <message>
-        <source>回数を入力したので、後にはできません</source>
-        <translation>A count is entered: the training can no longer be put off</translation>
     </message>
 </context>
 <context>
@@ -1398,6 +1402,16 @@ The history file cannot be made, so %2 was not added.</translation>
             <numerusform>Total: %1 rep</numerusform>
             <numerusform>Total: %1 reps</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>%1
+変更は保存されていません。</source>
+        <translation>%1
+The change has not been saved.</translation>
+    </message>
+    <message>
+        <source>保存できません</source>
+        <translation>Cannot save</translation>
     </message>
 </context>
 <context>

@@ -161,6 +161,7 @@ QString exportCsv(QWidget* caller, int item, bool* cancelled)
         // Made first: a target that cannot be written is told before any history is read.
         QmrM::FileReplacement file(path);
         bool written = false;
+        bool stopped = false;
         platform::runWithProgress(
             caller, {exportCsvTitle(), QCoreApplication::translate("Chart", "CSV ファイルに書き出しています…")},
             historyFilesSize(items) >= kLongExportFrom, [&](QmrM::Progress& progress) {
@@ -169,10 +170,11 @@ QString exportCsv(QWidget* caller, int item, bool* cancelled)
                     file.commit();
                     written = true;
                 }
+                stopped = !written && progress.cancelled;
             });
         // Stopped by the user: the temporary file goes with the replacement, the old file stays.
         if (cancelled)
-            *cancelled = !written && progress.cancelled;
+            *cancelled = stopped;
         return written ? path : QString();
     } catch (const QmrM::DataFileError& error) {
         tellNothingWritten(error, exportCsvTitle());
