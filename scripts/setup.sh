@@ -14,7 +14,7 @@ packages=(
     libchm-dev fp-utils-3.2.2
     fonts-ipafont-gothic
     xvfb xauth openbox x11-utils xdotool libxcb1-dev dbus at-spi2-core python3-pyatspi
-    trayer python3-dbus python3-gi
+    trayer python3-dbus python3-gi gsettings-desktop-schemas libxcb-screensaver0-dev libxcb-sync-dev
     clang-format-14
 )
 case "${1:-}" in

@@ -25,13 +25,12 @@
         <source>この期間の記録はありません</source>
         <translation>No records in this period</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>指示数 %1 回</source>
-        <translation>Target %1</translation>
-    </message>
-    <message>
-        <source> × その週に記録した日数</source>
-        <translation> × days recorded that week</translation>
+        <translation>
+            <numerusform>Target: %1 rep</numerusform>
+            <numerusform>Target: %1 reps</numerusform>
+        </translation>
     </message>
     <message>
         <source>Quillmora - グラフ</source>
@@ -94,28 +93,6 @@
         <translation>Closes the chart window</translation>
     </message>
     <message>
-        <source>
-この履歴はグラフに入っていません。</source>
-        <translation>
-This history is not in the chart.</translation>
-    </message>
-    <message>
-        <source>（1 週ごと）</source>
-        <translation> (by week)</translation>
-    </message>
-    <message>
-        <source>（1 日ごと）</source>
-        <translation> (by day)</translation>
-    </message>
-    <message>
-        <source>、指示数 %1 回</source>
-        <translation>, target %1</translation>
-    </message>
-    <message>
-        <source>（週の印は指示数 × その週に記録した日数）</source>
-        <translation> (the weekly mark is the target × the days recorded that week)</translation>
-    </message>
-    <message>
         <source>棒をクリックするか、グラフで ← → キーを押すと、その日の回数が出ます。</source>
         <translation>Click a bar, or press ← → on the chart, to see that day&apos;s count.</translation>
     </message>
@@ -125,12 +102,7 @@ This history is not in the chart.</translation>
     </message>
     <message>
         <source>グラフを画像にできませんでした。</source>
-        <translation>The chart could not be made into an image.</translation>
-    </message>
-    <message>
-        <source>項目,日付,時刻,回数<byte value="xd"/>
-</source>
-        <translation>Item,Date,Time,Count</translation>
+        <translation>The chart could not be made into a picture.</translation>
     </message>
     <message>
         <source>「%1」に書き出しました。</source>
@@ -142,6 +114,7 @@ This history is not in the chart.</translation>
     </message>
     <message>
         <source>月</source>
+        <extracomment>The days of the week, Monday to Sunday, as short as a date&apos;s weekday can be</extracomment>
         <translation>Mon</translation>
     </message>
     <message>
@@ -170,19 +143,8 @@ This history is not in the chart.</translation>
     </message>
     <message>
         <source>&#x3000;</source>
+        <extracomment>Between two figures under the chart, and between a bar&apos;s days and its count</extracomment>
         <translation> · </translation>
-    </message>
-    <message>
-        <source>〜</source>
-        <translation>–</translation>
-    </message>
-    <message>
-        <source>%1年%2月%3日</source>
-        <translation>%2/%3/%1</translation>
-    </message>
-    <message>
-        <source>%1月%2日（%3）</source>
-        <translation>%3 %1/%2</translation>
     </message>
     <message>
         <source>直近 4 週間</source>
@@ -200,45 +162,44 @@ This history is not in the chart.</translation>
         <source>すべて</source>
         <translation>All</translation>
     </message>
-    <message>
-        <source>%1年%2</source>
-        <translation>%2/%1</translation>
-    </message>
-    <message>
+    <message numerus="yes">
         <source>合計 %1 回</source>
-        <translation>Total %1</translation>
-    </message>
-    <message>
-        <source>（日付の読めない記録 %1 件を含む）</source>
-        <translation> (incl. %1 records with unreadable dates)</translation>
+        <translation>
+            <numerusform>Total: %1 rep</numerusform>
+            <numerusform>Total: %1 reps</numerusform>
+        </translation>
     </message>
     <message>
         <source>記録した日数 %1 日</source>
-        <translation>Days recorded %1</translation>
-    </message>
-    <message>
-        <source>1 日平均 %1 回</source>
-        <translation>Daily average %1</translation>
+        <translation>Days recorded: %1</translation>
     </message>
     <message>
         <source>1 日平均 ―</source>
-        <translation>Daily average ―</translation>
+        <translation>Daily average: ―</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>最高 %1 回（%2）</source>
-        <translation>Best %1 (%2)</translation>
+        <extracomment>The highest count of a day, and the day</extracomment>
+        <translation>
+            <numerusform>Best: %1 rep (%2)</numerusform>
+            <numerusform>Best: %1 reps (%2)</numerusform>
+        </translation>
     </message>
     <message>
         <source>最高 ―</source>
-        <translation>Best ―</translation>
+        <translation>Best: ―</translation>
     </message>
     <message>
         <source>連続記録 現在 %1 日・この期間の最長 %2 日</source>
-        <translation>Days in a row: now %1, longest in period %2</translation>
+        <translation>Days in a row: %1 now, %2 at most in this period</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>%1 回</source>
-        <translation>reps: %1</translation>
+        <extracomment>A count of reps</extracomment>
+        <translation>
+            <numerusform>%1 rep</numerusform>
+            <numerusform>%1 reps</numerusform>
+        </translation>
     </message>
     <message>
         <source>記録なし</source>
@@ -246,18 +207,12 @@ This history is not in the chart.</translation>
     </message>
     <message>
         <source>%1。%2。</source>
+        <extracomment>%1 is the chart&apos;s heading, %2 its figures</extracomment>
         <translation>%1. %2.</translation>
     </message>
     <message>
-        <source>最近 %1 週：%2。</source>
-        <translation> Last %1 weeks: %2.</translation>
-    </message>
-    <message>
-        <source>最近 %1 日：%2。</source>
-        <translation> Last %1 days: %2.</translation>
-    </message>
-    <message>
         <source>、</source>
+        <extracomment>Between the counts of the last days or weeks, read out one after the other</extracomment>
         <translation>, </translation>
     </message>
     <message>
@@ -265,20 +220,6 @@ This history is not in the chart.</translation>
 置き換えますか？</source>
         <translation>&quot;%1&quot; already exists.
 Do you want to replace it?</translation>
-    </message>
-    <message>
-        <source>「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません</source>
-        <translation>&quot;%1&quot; is a link made by another user, so nothing is written where it leads</translation>
-    </message>
-    <message>
-        <source>書き出し先がふつうのファイルではありません</source>
-        <translation>The export target is not a regular file</translation>
-    </message>
-    <message>
-        <source>
-書き出しは行われませんでした。</source>
-        <translation>
-Nothing was exported.</translation>
     </message>
     <message>
         <source>「%1」は Quillmora のデータファイルなので、書き出し先にできません。
@@ -314,6 +255,100 @@ Please choose another name or folder.</translation>
         <source>「%1」に画像を保存しました。</source>
         <translation>Saved the image to &quot;%1&quot;.</translation>
     </message>
+    <message numerus="yes">
+        <source>指示数 %1 回 × その週に記録した日数</source>
+        <translation>
+            <numerusform>Target: %1 rep × days recorded that week</numerusform>
+            <numerusform>Target: %1 reps × days recorded that week</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1
+この履歴はグラフに入っていません。</source>
+        <extracomment>%1 is why each history could not be read, a line each</extracomment>
+        <translation>%1
+This history is not in the chart.</translation>
+    </message>
+    <message>
+        <source>%1（1 週ごと）</source>
+        <extracomment>%1 is the range chosen</extracomment>
+        <translation>%1 (by week)</translation>
+    </message>
+    <message>
+        <source>%1（1 日ごと）</source>
+        <translation>%1 (by day)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1、指示数 %2 回（週の印は指示数 × その週に記録した日数）</source>
+        <extracomment>%1 is the chart&apos;s heading, %2 the target count its line or marks stand for</extracomment>
+        <translation>
+            <numerusform>%1, target %2 rep (the weekly mark is the target × the days recorded that week)</numerusform>
+            <numerusform>%1, target %2 reps (the weekly mark is the target × the days recorded that week)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1、指示数 %2 回</source>
+        <extracomment>%1 is the chart&apos;s heading, %2 the target count its line stands for</extracomment>
+        <translation>
+            <numerusform>%1, target %2 rep</numerusform>
+            <numerusform>%1, target %2 reps</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>書き出しを取り消しました。</source>
+        <translation>The export was cancelled.</translation>
+    </message>
+    <message>
+        <source>%1〜%2</source>
+        <extracomment>A span of days, from %1 to %2</extracomment>
+        <translation>%1–%2</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <extracomment>%1 is a date, %2 its day of the week</extracomment>
+        <translation>%2 %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>合計 %1 回（日付の読めない記録 %n 件を含む）</source>
+        <translation>
+            <numerusform>Total: %1 (including %n record with no readable date)</numerusform>
+            <numerusform>Total: %1 (including %n records with no readable date)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1。%2。最近 %n 週：%3。</source>
+        <extracomment>%1 is the chart&apos;s heading, %2 its figures, %3 the counts of the last weeks</extracomment>
+        <translation>
+            <numerusform>%1. %2. Last %n week: %3.</numerusform>
+            <numerusform>%1. %2. Last %n weeks: %3.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1。%2。最近 %n 日：%3。</source>
+        <extracomment>%1 is the chart&apos;s heading, %2 its figures, %3 the counts of the last days</extracomment>
+        <translation>
+            <numerusform>%1. %2. Last %n day: %3.</numerusform>
+            <numerusform>%1. %2. Last %n days: %3.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1
+書き出しは行われませんでした。</source>
+        <extracomment>%1 is why the file could not be written</extracomment>
+        <translation>%1
+Nothing was exported.</translation>
+    </message>
+    <message numerus="yes">
+        <source>1 日平均 %1 回</source>
+        <translation>
+            <numerusform>Daily average: %1 rep</numerusform>
+            <numerusform>Daily average: %1 reps</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>項目,日付,時刻,回数</source>
+        <translation>Item,Date,Time,Count</translation>
+    </message>
 </context>
 <context>
     <name>Help</name>
@@ -338,23 +373,13 @@ Please choose another name or folder.</translation>
 %1</translation>
     </message>
     <message>
-        <source>大きすぎるか壊れているため表示できません。</source>
-        <translation>cannot be shown: it is too large or damaged.</translation>
-    </message>
-    <message>
-        <source>ヘルプファイルの中に見つかりません。</source>
-        <translation>is not in the help file.</translation>
-    </message>
-    <message>
-        <source>&lt;html&gt;&lt;head&gt;&lt;title&gt;ページを表示できません&lt;/title&gt;&lt;/head&gt;&lt;body&gt;&lt;h2&gt;ページを表示できません&lt;/h2&gt;&lt;p&gt;ページ「%1」は%2&lt;/p&gt;&lt;p&gt;&lt;a href=&quot;chm:/&quot;&gt;ヘルプの最初のページへ戻る&lt;/a&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;head&gt;&lt;title&gt;The page cannot be shown&lt;/title&gt;&lt;/head&gt;&lt;body&gt;&lt;h2&gt;The page cannot be shown&lt;/h2&gt;&lt;p&gt;The page &quot;%1&quot; %2&lt;/p&gt;&lt;p&gt;&lt;a href=&quot;chm:/&quot;&gt;Back to the first page of the help&lt;/a&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
-    </message>
-    <message>
         <source>非表示</source>
+        <extracomment>The toolbar button that hides the contents, index and search pane</extracomment>
         <translation>Hide</translation>
     </message>
     <message>
         <source>表示</source>
+        <extracomment>The toolbar button that shows the contents, index and search pane again</extracomment>
         <translation>Show</translation>
     </message>
     <message>
@@ -479,7 +504,7 @@ Please choose another name or folder.</translation>
     </message>
     <message>
         <source>入力するとその語で始まるキーワードを選びます。Enter でトピックを表示します</source>
-        <translation>Typing chooses the first keyword that starts with it. Enter shows the topic</translation>
+        <translation>Typing chooses the first keyword that starts with the text typed. Enter shows its topic</translation>
     </message>
     <message>
         <source>キーワード一覧</source>
@@ -531,6 +556,7 @@ Please choose another name or folder.</translation>
     </message>
     <message>
         <source>タイトル</source>
+        <extracomment>The headers of the search results: a page&apos;s title, and how often the words were found on it</extracomment>
         <translation>Title</translation>
     </message>
     <message>
@@ -542,16 +568,36 @@ Please choose another name or folder.</translation>
         <translation>Type in the words to search for.</translation>
     </message>
     <message>
-        <source>%1 %2 件</source>
-        <translation>%1, hits: %2</translation>
-    </message>
-    <message>
         <source>「%1」は見つかりませんでした。</source>
         <translation>&quot;%1&quot; was not found.</translation>
     </message>
     <message>
-        <source>%1 ページで見つかりました。</source>
-        <translation>Pages found: %1.</translation>
+        <source>ページ「%1」は大きすぎるか壊れているため表示できません。</source>
+        <translation>The page &quot;%1&quot; cannot be shown: it is too large or damaged.</translation>
+    </message>
+    <message>
+        <source>ページ「%1」はヘルプファイルの中に見つかりません。</source>
+        <translation>The page &quot;%1&quot; is not in the help file.</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;head&gt;&lt;title&gt;ページを表示できません&lt;/title&gt;&lt;/head&gt;&lt;body&gt;&lt;h2&gt;ページを表示できません&lt;/h2&gt;&lt;p&gt;%1&lt;/p&gt;&lt;p&gt;&lt;a href=&quot;chm:/&quot;&gt;ヘルプの最初のページへ戻る&lt;/a&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <extracomment>%1 says which page cannot be shown and why</extracomment>
+        <translation>&lt;html&gt;&lt;head&gt;&lt;title&gt;The page cannot be shown&lt;/title&gt;&lt;/head&gt;&lt;body&gt;&lt;h2&gt;The page cannot be shown&lt;/h2&gt;&lt;p&gt;%1&lt;/p&gt;&lt;p&gt;&lt;a href=&quot;chm:/&quot;&gt;Back to the first page of the help&lt;/a&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 %n 件</source>
+        <extracomment>A page found and how often the words were found on it</extracomment>
+        <translation>
+            <numerusform>%1, %n hit</numerusform>
+            <numerusform>%1, %n hits</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n ページで見つかりました。</source>
+        <translation>
+            <numerusform>Found on %n page.</numerusform>
+            <numerusform>Found on %n pages.</numerusform>
+        </translation>
     </message>
     <message>
         <source>印刷できません。印刷に使うファイル %1 が見つかりません。</source>
@@ -581,20 +627,27 @@ Please end the running Quillmora (process %1), then start again.</translation>
         <translation>This folder is marked as in use by another Quillmora, but it does not answer.</translation>
     </message>
     <message>
-        <source>
-ロックファイル: %1
-
-ほかのコンピューターで Quillmora が動いていないことを確かめてから OK を押すと、このロックを引き継いで起動します。キャンセルを押すと終了します。</source>
-        <translation>
-Lock file: %1
-
-Make sure Quillmora is not running on another computer, then press OK to take over this lock and start. Press Cancel to quit.</translation>
-    </message>
-    <message>
         <source>ロックファイル「%1」を引き継げませんでした。
 Quillmora がまだ使っているか、ファイルを削除できません。</source>
         <translation>The lock file &quot;%1&quot; could not be taken over.
 Quillmora is still using it, or the file cannot be deleted.</translation>
+    </message>
+    <message>
+        <source>%1
+ロックファイル: %2
+
+ほかのコンピューターで Quillmora が動いていないことを確かめてから OK を押すと、このロックを引き継いで起動します。キャンセルを押すと終了します。</source>
+        <extracomment>%1 says who holds the folder, %2 is the lock file&apos;s path</extracomment>
+        <translation>%1
+Lock file: %2
+
+Make sure Quillmora is not running on another computer, then press OK to take over this lock and start. Press Cancel to quit.</translation>
+    </message>
+    <message>
+        <source>このフォルダーには書き込めないため、回数の記録も設定の変更も保存できません。
+フォルダー: %1</source>
+        <translation>This folder cannot be written to, so neither counts nor changes to the settings can be saved.
+Folder: %1</translation>
     </message>
 </context>
 <context>
@@ -613,7 +666,7 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
     </message>
     <message>
         <source>同じ名前のフォルダーがあります</source>
-        <translation>A folder has the same name</translation>
+        <translation>A folder of the same name is in the way</translation>
     </message>
     <message>
         <source>ファイルまたはフォルダーが見つかりません</source>
@@ -621,7 +674,7 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
     </message>
     <message>
         <source>読み取り専用の場所です</source>
-        <translation>The place is read-only</translation>
+        <translation>The location is read-only</translation>
     </message>
     <message>
         <source>ファイルが大きすぎます</source>
@@ -660,12 +713,6 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
         <translation>The content of the file &quot;%1&quot; is not valid.</translation>
     </message>
     <message>
-        <source>
-（%1）</source>
-        <translation>
-(%1)</translation>
-    </message>
-    <message>
         <source>値が大きすぎて扱えません（%1）。</source>
         <translation>The value is too large to handle (%1).</translation>
     </message>
@@ -678,10 +725,6 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
 \ / : * ? &quot; &lt; &gt; | と制御文字</source>
         <translation>An item name cannot contain these characters:
 \ / : * ? &quot; &lt; &gt; | and control characters</translation>
-    </message>
-    <message>
-        <source>項目名に Shift-JIS で保存できない文字（絵文字など）があります。</source>
-        <translation>The item name has characters that cannot be saved in Shift-JIS (such as emoji).</translation>
     </message>
     <message>
         <source>「%1」はデータファイルと同じ名前になるため、項目名に使えません。</source>
@@ -724,10 +767,6 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
         <translation>It holds something that is not a history</translation>
     </message>
     <message>
-        <source>項目は %1 個までです</source>
-        <translation>There can be at most %1 items</translation>
-    </message>
-    <message>
         <source>項目名と指示数の 2 つが必要です</source>
         <translation>An item name and a target count are needed</translation>
     </message>
@@ -737,11 +776,11 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
     </message>
     <message>
         <source>指示数</source>
-        <translation>Target</translation>
+        <translation>The target count</translation>
     </message>
     <message>
         <source>設定が書かれていません</source>
-        <translation>No settings are written</translation>
+        <translation>It holds no settings</translation>
     </message>
     <message>
         <source>設定の値が 3 つ必要です</source>
@@ -757,7 +796,7 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
     </message>
     <message>
         <source>起動Wait</source>
-        <translation>Wait</translation>
+        <translation>The wait</translation>
     </message>
     <message>
         <source>Shift-JIS として読めない文字があります</source>
@@ -769,15 +808,67 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
     </message>
     <message>
         <source>あと 1 分未満</source>
-        <translation>less than 1 min left</translation>
+        <translation>less than a minute left</translation>
     </message>
     <message>
-        <source>あと %1 分</source>
-        <translation>%1 min left</translation>
+        <source>%1
+（%2）</source>
+        <extracomment>%1 is what could not be done with a file, %2 why</extracomment>
+        <translation>%1
+(%2)</translation>
     </message>
     <message>
-        <source>次のトレーニングまで%1（%2 開始予定）</source>
-        <translation>Next training: %1 (starts at %2)</translation>
+        <source>項目名に Shift-JIS で保存できない文字「%1」（U+%2）があります。</source>
+        <extracomment>%1 is the character, %2 its code point in hexadecimal</extracomment>
+        <translation>The item name has a character that cannot be saved in Shift-JIS: &quot;%1&quot; (U+%2).</translation>
+    </message>
+    <message numerus="yes">
+        <source>項目は %n 個までです</source>
+        <translation>
+            <numerusform>There can be at most %n item</numerusform>
+            <numerusform>There can be at most %n items</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>あと %n 分</source>
+        <translation>
+            <numerusform>%n minute left</numerusform>
+            <numerusform>%n minutes left</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>次のトレーニングまであと 1 分未満</source>
+        <translation>Next training in less than a minute</translation>
+    </message>
+    <message numerus="yes">
+        <source>次のトレーニングまであと %n 分</source>
+        <translation>
+            <numerusform>Next training in %n minute</numerusform>
+            <numerusform>Next training in %n minutes</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>次のトレーニングまであと 1 分未満（%1 開始予定）</source>
+        <translation>Next training in less than a minute (at %1)</translation>
+    </message>
+    <message numerus="yes">
+        <source>次のトレーニングまであと %n 分（%1 開始予定）</source>
+        <translation>
+            <numerusform>Next training in %n minute (at %1)</numerusform>
+            <numerusform>Next training in %n minutes (at %1)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>「%1」はほかのユーザーが作ったリンクのため、その先は読み込みません</source>
+        <translation>&quot;%1&quot; is a link made by another user, so nothing is read where it leads</translation>
+    </message>
+    <message>
+        <source>ふつうのファイルではありません</source>
+        <translation>It is not a regular file</translation>
+    </message>
+    <message>
+        <source>書き出し先がふつうのファイルではありません</source>
+        <translation>The export target is not a regular file</translation>
     </message>
     <message>
         <source>ほかのプログラムが使用中です</source>
@@ -804,6 +895,7 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
     </message>
     <message>
         <source>・</source>
+        <extracomment>Between the reasons a pass waits for, as in &quot;full screen, call or video playing&quot;</extracomment>
         <translation>, </translation>
     </message>
     <message>
@@ -811,14 +903,15 @@ Quillmora is still using it, or the file cannot be deleted.</translation>
         <translation>Wait while busy (full screen, calls...)</translation>
     </message>
     <message>
-        <source>
-設定は変わっていません。</source>
-        <translation>
-The setting has not changed.</translation>
-    </message>
-    <message>
         <source>設定を保存できません</source>
         <translation>Cannot Save the Setting</translation>
+    </message>
+    <message>
+        <source>%1
+設定は変わっていません。</source>
+        <extracomment>%1 is why the options file could not be written</extracomment>
+        <translation>%1
+The setting has not changed.</translation>
     </message>
 </context>
 <context>
@@ -829,11 +922,7 @@ The setting has not changed.</translation>
     </message>
     <message>
         <source>トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります</source>
-        <translation>Time for training, but waiting: %1. It starts as soon as that ends</translation>
-    </message>
-    <message>
-        <source>%1 %2 回</source>
-        <translation>%1: %2</translation>
+        <translation>Time for training, on hold: %1. It starts as soon as that ends.</translation>
     </message>
     <message>
         <source>保留中（%1）</source>
@@ -853,19 +942,17 @@ The setting has not changed.</translation>
     </message>
     <message>
         <source>終了</source>
+        <extracomment>Tray menu entry: ends the program</extracomment>
         <translation>Quit</translation>
     </message>
     <message>
         <source>始める</source>
+        <extracomment>The pass&apos;s notice: brings the training window forward to begin the pass</extracomment>
         <translation>Start</translation>
     </message>
     <message>
         <source>%1のため待っています。終わるとすぐに始まります</source>
-        <translation>Waiting: %1. It starts as soon as that ends</translation>
-    </message>
-    <message>
-        <source>次のトレーニングまで%1</source>
-        <translation>Next training: %1</translation>
+        <translation>On hold: %1. It starts as soon as that ends.</translation>
     </message>
     <message>
         <source>%1 開始予定</source>
@@ -873,26 +960,61 @@ The setting has not changed.</translation>
     </message>
     <message>
         <source>画面の「Quillmora」をクリックしてください（デスクトップがキーボードを渡しませんでした）</source>
-        <translation>Click Quillmora&apos;s window (the desktop did not give it the keyboard)</translation>
+        <translation>Click Quillmora&apos;s window (the desktop did not give it the keyboard).</translation>
+    </message>
+    <message>
+        <source>5 分後に（回数を入力したので選べません）</source>
+        <translation>In 5 Minutes (not once a count is entered)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 %2 回</source>
+        <extracomment>An item&apos;s name, then its count</extracomment>
+        <translation>
+            <numerusform>%1: %2 rep</numerusform>
+            <numerusform>%1: %2 reps</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1（%2 から）</source>
+        <translation>%1 (since %2)</translation>
+    </message>
+    <message>
+        <source>トレーニングの時間です。入力の区切りで始まります</source>
+        <translation>Time for training. It starts at a pause in your input</translation>
+    </message>
+    <message>
+        <source>まもなく開始</source>
+        <translation>Starting soon</translation>
+    </message>
+    <message>
+        <source>入力の区切りで開始</source>
+        <translation>Starts at a pause</translation>
+    </message>
+    <message>
+        <source>トレーニング画面を表示</source>
+        <translation>Show the Training</translation>
     </message>
 </context>
 <context>
     <name>frmMain</name>
     <message>
         <source>次へ</source>
+        <extracomment>The button that records the count and goes on to the next item</extracomment>
         <translation>Next</translation>
     </message>
     <message>
         <source>計画</source>
+        <extracomment>The frame listing the items of the pass</extracomment>
         <translation>Plan</translation>
     </message>
     <message>
         <source>中断</source>
+        <extracomment>The small button that leaves the pass</extracomment>
         <translation>Stop</translation>
     </message>
     <message>
         <source>トレーニングを中断して設定画面に戻ります</source>
-        <translation>Stops the training and goes back to the settings</translation>
+        <translation>Stops the training and goes back to the settings window</translation>
     </message>
     <message>
         <source>項目名</source>
@@ -916,7 +1038,7 @@ The setting has not changed.</translation>
     </message>
     <message>
         <source>項目登録ボタンを押して項目を設定してください</source>
-        <translation>Press the Add button to set up items</translation>
+        <translation>Press the Add button to set up your items.</translation>
     </message>
     <message>
         <source>項目無し</source>
@@ -924,6 +1046,7 @@ The setting has not changed.</translation>
     </message>
     <message>
         <source>終了</source>
+        <extracomment>The next button&apos;s caption on the last item: ends the pass</extracomment>
         <translation>Finish</translation>
     </message>
     <message>
@@ -933,12 +1056,6 @@ The setting has not changed.</translation>
     <message>
         <source>回数入力エラー</source>
         <translation>Count Error</translation>
-    </message>
-    <message>
-        <source>
-回数は記録されていません。</source>
-        <translation>
-The count has not been recorded.</translation>
     </message>
     <message>
         <source>記録できません</source>
@@ -954,7 +1071,15 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>終わり</source>
+        <extracomment>The next button&apos;s caption once the last item is recorded</extracomment>
         <translation>Done</translation>
+    </message>
+    <message>
+        <source>%1
+回数は記録されていません。</source>
+        <extracomment>%1 is why the history file could not be written</extracomment>
+        <translation>%1
+The count has not been recorded.</translation>
     </message>
 </context>
 <context>
@@ -965,6 +1090,7 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>開始</source>
+        <extracomment>The captions of the settings window&apos;s buttons, under their pictures: short verbs or nouns</extracomment>
         <translation>Start</translation>
     </message>
     <message>
@@ -981,6 +1107,7 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>保存</source>
+        <extracomment>Saves the item edited in the boxes above the list of items</extracomment>
         <translation>Save</translation>
     </message>
     <message>
@@ -1013,6 +1140,7 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>終了</source>
+        <extracomment>Ends the program</extracomment>
         <translation>Quit</translation>
     </message>
     <message>
@@ -1033,7 +1161,7 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>クリックすると選択されます</source>
-        <translation>Click to choose</translation>
+        <translation>Click an item to choose it</translation>
     </message>
     <message>
         <source>各種設定</source>
@@ -1041,14 +1169,12 @@ The count has not been recorded.</translation>
     </message>
     <message>
         <source>起動Wait</source>
+        <extracomment>The minutes the training window waits after Start, beside their scroll bar</extracomment>
         <translation>Wait</translation>
     </message>
     <message>
-        <source>60分</source>
-        <translation>60min</translation>
-    </message>
-    <message>
         <source>確定</source>
+        <extracomment>Saves the options of the frame it stands in</extracomment>
         <translation>Apply</translation>
     </message>
     <message>
@@ -1092,24 +1218,20 @@ The count has not been recorded.</translation>
         <translation>History unreadable</translation>
     </message>
     <message>
-        <source>%1分</source>
-        <translation>%1min</translation>
-    </message>
-    <message>
         <source>合計回数 ： 集計中…</source>
-        <translation>Total : counting…</translation>
+        <translation>Total: counting…</translation>
     </message>
     <message>
         <source>先に項目を入力して下さい</source>
-        <translation>Please type in an item first</translation>
+        <translation>Please add an item first.</translation>
     </message>
     <message>
         <source>項目未登録</source>
-        <translation>No Item</translation>
+        <translation>No Items</translation>
     </message>
     <message>
         <source>設定を保存しました</source>
-        <translation>The options have been saved</translation>
+        <translation>The options have been saved.</translation>
     </message>
     <message>
         <source>設定保存終了</source>
@@ -1123,7 +1245,7 @@ Please choose another item name, or rename the file.</translation>
     </message>
     <message>
         <source>項目名は何ですか？</source>
-        <translation>What is the item name?</translation>
+        <translation>Name of the new item:</translation>
     </message>
     <message>
         <source>項目名入力</source>
@@ -1135,7 +1257,7 @@ Please choose another item name, or rename the file.</translation>
     </message>
     <message>
         <source>指示数をいくつにしますか？（半角文字で入力）</source>
-        <translation>What target count? (in half-width digits)</translation>
+        <translation>How many reps should the target be? Type a number, such as 20.</translation>
     </message>
     <message>
         <source>指示数入力</source>
@@ -1143,7 +1265,7 @@ Please choose another item name, or rename the file.</translation>
     </message>
     <message>
         <source>必ず１以上を入力して下さい</source>
-        <translation>Please type in 1 or more</translation>
+        <translation>Please type in 1 or more.</translation>
     </message>
     <message>
         <source>下限値制限</source>
@@ -1151,7 +1273,7 @@ Please choose another item name, or rename the file.</translation>
     </message>
     <message>
         <source>指示数は 32767 までにして下さい</source>
-        <translation>Please keep the target count at 32767 or less</translation>
+        <translation>Please keep the target count at 32767 or less.</translation>
     </message>
     <message>
         <source>上限値制限</source>
@@ -1167,17 +1289,12 @@ Please choose another item name, or rename the file.</translation>
     </message>
     <message>
         <source>新規追加をキャンセルします</source>
-        <translation>Adding the item is cancelled</translation>
+        <extracomment>The title of the box that says adding an item was cancelled</extracomment>
+        <translation>The item was not added.</translation>
     </message>
     <message>
         <source>キャンセル</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>
-履歴ファイルを作れないため、%1 は登録しませんでした。</source>
-        <translation>
-The history file cannot be made, so %1 was not added.</translation>
+        <translation>Cancelled</translation>
     </message>
     <message>
         <source>新規登録中止</source>
@@ -1189,7 +1306,7 @@ The history file cannot be made, so %1 was not added.</translation>
     </message>
     <message>
         <source>先に項目を選んで下さい</source>
-        <translation>Please choose an item first</translation>
+        <translation>Please choose an item in the list of items first.</translation>
     </message>
     <message>
         <source>項目未選定</source>
@@ -1197,7 +1314,7 @@ The history file cannot be made, so %1 was not added.</translation>
     </message>
     <message>
         <source>指示数は -32768 から 32767 までにして下さい</source>
-        <translation>Please keep the target count from -32768 to 32767</translation>
+        <translation>Please keep the target count between -32768 and 32767.</translation>
     </message>
     <message>
         <source>指示数エラー</source>
@@ -1213,7 +1330,7 @@ The history file cannot be made, so %1 was not added.</translation>
     </message>
     <message>
         <source>削除しました</source>
-        <translation>Deleted</translation>
+        <translation>The item has been deleted.</translation>
     </message>
     <message>
         <source>削除終了</source>
@@ -1247,19 +1364,15 @@ The history file cannot be made, so %1 was not added.</translation>
     </message>
     <message>
         <source>履歴を読み込んでいます… %1 %</source>
-        <translation>Reading the history… %1 %</translation>
-    </message>
-    <message>
-        <source>合計回数 ： %1</source>
-        <translation>Total : %1</translation>
+        <translation>Reading the history… %1%</translation>
     </message>
     <message>
         <source>%1 の設定を新規登録しました</source>
-        <translation>%1 has been added</translation>
+        <translation>%1 has been added.</translation>
     </message>
     <message>
         <source>%1 の設定を更新しました</source>
-        <translation>%1 has been updated</translation>
+        <translation>%1 has been updated.</translation>
     </message>
     <message>
         <source>%1を削除します。よろしいですか？</source>
@@ -1271,26 +1384,50 @@ The history file cannot be made, so %1 was not added.</translation>
     </message>
     <message>
         <source>%1 のカウント数と履歴データをクリアしました</source>
-        <translation>The count and the history of %1 have been cleared</translation>
+        <translation>The count and the history of %1 have been cleared.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n分</source>
+        <translation>
+            <numerusform>%n min</numerusform>
+            <numerusform>%n min</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1
+履歴ファイルを作れないため、%2 は登録しませんでした。</source>
+        <extracomment>%1 is why the file could not be made, %2 the item&apos;s name</extracomment>
+        <translation>%1
+The history file cannot be made, so %2 was not added.</translation>
+    </message>
+    <message numerus="yes">
+        <source>合計回数 ： %1</source>
+        <translation>
+            <numerusform>Total: %1 rep</numerusform>
+            <numerusform>Total: %1 reps</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1
+変更は保存されていません。</source>
+        <translation>%1
+The change has not been saved.</translation>
+    </message>
+    <message>
+        <source>保存できません</source>
+        <translation>Cannot save</translation>
     </message>
 </context>
 <context>
     <name>platform</name>
     <message>
         <source>キャンセル</source>
+        <extracomment>The progress window&apos;s button that stops the work</extracomment>
         <translation>Cancel</translation>
     </message>
     <message>
         <source>取り消しています…</source>
         <translation>Cancelling…</translation>
-    </message>
-    <message>
-        <source>
-
-プログラムを終了します。</source>
-        <translation>
-
-The program will end.</translation>
     </message>
     <message>
         <source>予期しないエラーが発生しました。</source>
@@ -1307,8 +1444,17 @@ The program will end.</translation>
 (%1)</translation>
     </message>
     <message>
+        <source>%1
+
+プログラムを終了します。</source>
+        <extracomment>%1 is what went wrong</extracomment>
+        <translation>%1
+
+The program will end.</translation>
+    </message>
+    <message>
         <source>データフォルダー「%1」を作れません。</source>
-        <translation>The data folder "%1" cannot be created.</translation>
+        <translation>The data folder &quot;%1&quot; cannot be created.</translation>
     </message>
 </context>
 </TS>

@@ -75,13 +75,13 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
                   .arg(holder.host)
             : QCoreApplication::translate(
                   "Program", "このフォルダーは、ほかの Quillmora が使っていることになっていますが、応答がありません。");
+    //: %1 says who holds the folder, %2 is the lock file's path
     const QString question =
-        holderText +
         QCoreApplication::translate("Program",
-                                    "\nロックファイル: %1\n\n"
+                                    "%1\nロックファイル: %2\n\n"
                                     "ほかのコンピューターで Quillmora が動いていないことを確かめてから OK を押すと、"
                                     "このロックを引き継いで起動します。キャンセルを押すと終了します。")
-            .arg(QDir::toNativeSeparators(instance.lockFilePath()));
+            .arg(holderText, QDir::toNativeSeparators(instance.lockFilePath()));
     // Taking the lock of a copy that still runs would let two copies undo each other's changes: Enter cancels.
     if (platform::MsgBox(question, platform::vbOKCancel | platform::vbExclamation | platform::vbDefaultButton2,
                          kTitle) != platform::vbOK)
@@ -102,8 +102,13 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
 
 }  // namespace
 
-void anotherStartRequested()
+void anotherStartRequested(const QString& activationToken)
 {
+    schedule::PassSchedule& passes = schedule::PassSchedule::instance();
+    if (passes.phase() == schedule::PassSchedule::Phase::WaitingForPause) {
+        passes.turnToPass(activationToken);  // the user looks for the pass that is due: it comes now
+        return;
+    }
     if (QmrM::StartWait* wait = QmrM::StartWaits::current()) {
         // The training window waits for the pass out of the user's way (minimised, out of sight where the
         // desktop keeps no minimised windows, or closed by the user): say when the pass comes instead of
@@ -115,7 +120,7 @@ void anotherStartRequested()
     }
     for (platform::Form* form : {&platform::trainingWindow(), &platform::settingsWindow()}) {
         if (form->isLoaded()) {
-            form->bringForward();
+            form->bringForward(activationToken);
             return;
         }
     }
@@ -137,10 +142,22 @@ bool claimDataFolder()
     case platform::SingleInstance::Outcome::Running:
         break;
     }
-    QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart,
-                     [] { platform::runGuarded(anotherStartRequested); });
-    // Only the one running copy may clear what interrupted rewrites of its files left behind.
-    QmrM::removeLeftoverTemporaryFiles({QmrM::kItemsFile, QmrM::kSettingsFile, QmrM::kOwnOptionsFile});
+    QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart, [](const QString& activationToken) {
+        platform::runGuarded([&] { anotherStartRequested(activationToken); });
+    });
+    // Only the one running copy may clear what interrupted rewrites of its files left behind, and finish an
+    // item's deletion that a copy stopped in.
+    QmrM::removeLeftoverTemporaryFiles(
+        {QmrM::kItemsFile, QmrM::kSettingsFile, QmrM::kOwnOptionsFile, QmrM::kDeletionFile});
+    QmrM::finishItemDeletion();
+    // Said once, at the start: each change would be refused all the same.
+    if (!QmrM::dataFolderWritable())
+        platform::MsgBox(
+            QCoreApplication::translate("Program",
+                                        "このフォルダーには書き込めないため、回数の記録も設定の変更も保存できません。\n"
+                                        "フォルダー: %1")
+                .arg(QDir::toNativeSeparators(QDir::currentPath())),
+            platform::vbExclamation, kTitle);
     return true;
 }
 
@@ -197,6 +214,7 @@ bool start()
 {
     if (!platform::enterDataFolderAskedFor(QCoreApplication::arguments()) || !claimDataFolder())
         return false;
+
     // The training window is the startup window; with no items it hands over to the settings window.
     platform::runGuarded([] { frmMain::instance().Load(); });
     return !QmrM::gProgramEnding;

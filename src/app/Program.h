@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
+
 class QApplication;
 
 // The program as a whole: what main does, in the core library so that tests start it the same way.
@@ -20,8 +22,9 @@ void setUp(QApplication& app);
 // then removes the leftovers of interrupted rewrites of the data files.
 bool claimDataFolder();
 
-// Shows the running copy to a user who started the program again in its folder.
-void anotherStartRequested();
+// Shows the running copy to a user who started the program again in its folder; `activationToken` is what
+// the desktop's launcher gave that start (empty if nothing).
+void anotherStartRequested(const QString& activationToken = QString());
 
 // Claims the data folder and loads the startup window. Returns false when the program is not to run
 // (another copy runs in the folder) or is already ending.

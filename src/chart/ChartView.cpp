@@ -3,10 +3,12 @@
 
 #include "ProgressFigures.h"
 #include "platform/AppSetup.h"
+#include "shared/ShownDates.h"
 
 #include <QAccessibleWidget>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -46,11 +48,15 @@ bool labelNamesAYear(const Bar& bar, bool weekly)
 
 QString dateLabel(const Bar& bar, bool weekly, bool withYear)
 {
+    const QLocale locale;
+    // A day in digits only, as narrow as a bar: "12/7" in Japanese, the locale's order elsewhere.
     if (!weekly)
-        return QStringLiteral("%1/%2").arg(bar.first.month()).arg(bar.first.day());
+        return QmrM::japaneseForms() ? locale.toString(bar.first, QStringLiteral("M/d"))
+                                     : QmrM::shortMonthDay(bar.first);
     if (withYear || labelNamesAYear(bar, weekly))
-        return bar.last.toString(QCoreApplication::translate("Chart", "yyyy年M月", "date format of an axis label"));
-    return bar.last.toString(QCoreApplication::translate("Chart", "M月", "date format of an axis label"));
+        return locale.toString(bar.last,
+                               QCoreApplication::translate("Chart", "yyyy年M月", "date format of an axis label"));
+    return locale.toString(bar.last, QCoreApplication::translate("Chart", "M月", "date format of an axis label"));
 }
 
 bool beginsLabelledStretch(const std::vector<Bar>& bars, size_t i, bool weekly)
@@ -352,9 +358,11 @@ void ChartView::drawReference(QPainter& painter, const Geometry& g) const
 // and what it stands for.
 void ChartView::drawReferenceLegend(QPainter& painter, const Geometry& g) const
 {
-    QString label = QCoreApplication::translate("Chart", "指示数 %1 回").arg(formatCount(mContent.reference));
-    if (mContent.weekly)
-        label += QCoreApplication::translate("Chart", " × その週に記録した日数");
+    const int n = countPlural(mContent.reference);
+    const QString label =
+        (mContent.weekly ? QCoreApplication::translate("Chart", "指示数 %1 回 × その週に記録した日数", nullptr, n)
+                         : QCoreApplication::translate("Chart", "指示数 %1 回", nullptr, n))
+            .arg(formatCount(mContent.reference));
     const QFontMetrics metrics(painter.font());
     const int width = metrics.horizontalAdvance(label);
     const int legendY = g.plot.top() - metrics.height() / 2 - metrics.height() / 2 - 2;

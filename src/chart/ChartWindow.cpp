@@ -21,7 +21,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <QCoreApplication>
@@ -247,8 +247,16 @@ void ChartWindow::connectHandlers()
     connect(mSaveImage, &QPushButton::clicked, this, guardedSlot([this] { saveImage(); }));
     connect(mExportCsv, &QPushButton::clicked, this, guardedSlot([this] { exportChosenItem(); }));
     connect(mClose, &QPushButton::clicked, this, &QWidget::close);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+}
+
+void ChartWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Escape closes the window, as it closes a dialog: only when no control took the key (an open drop-down
+    // closes on it), so not through a shortcut, which the window would see first.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 int ChartWindow::item() const
@@ -307,8 +315,9 @@ void ChartWindow::readChosenItem()
     }
     showChosenRange();
     if (!failures.isEmpty()) {
-        platform::MsgBox(failures.join(QStringLiteral("\n")) +
-                             QCoreApplication::translate("Chart", "\nこの履歴はグラフに入っていません。"),
+        //: %1 is why each history could not be read, a line each
+        platform::MsgBox(QCoreApplication::translate("Chart", "%1\nこの履歴はグラフに入っていません。")
+                             .arg(failures.join(QStringLiteral("\n"))),
                          platform::vbExclamation, chartTitle());
     }
 }
@@ -320,9 +329,10 @@ void ChartWindow::showChosenRange()
     const Period period = periodFor(range, day, mHistory);
     ChartView::Content content;
     content.name = chosenItemName();
-    content.range =
-        mRangeChooser->currentText() + (period.weekly ? QCoreApplication::translate("Chart", "（1 週ごと）")
-                                                      : QCoreApplication::translate("Chart", "（1 日ごと）"));
+    //: %1 is the range chosen
+    content.range = (period.weekly ? QCoreApplication::translate("Chart", "%1（1 週ごと）")
+                                   : QCoreApplication::translate("Chart", "%1（1 日ごと）"))
+                        .arg(mRangeChooser->currentText());
     content.span = periodText(period);
     content.bars = barsFor(mHistory, period);
     content.weekly = period.weekly;
@@ -330,11 +340,16 @@ void ChartWindow::showChosenRange()
     const Figures figures = figuresFor(mHistory, period, day, range == Range::All);
     mFigures->setFigures(figuresText(figures));
     QString described = content.heading();
-    if (mInstructed > 0) {
-        described += QCoreApplication::translate("Chart", "、指示数 %1 回").arg(formatCount(mInstructed));
-        if (period.weekly)
-            described += QCoreApplication::translate("Chart", "（週の印は指示数 × その週に記録した日数）");
-    }
+    const int n = countPlural(mInstructed);
+    //: %1 is the chart's heading, %2 the target count its line or marks stand for
+    if (mInstructed > 0 && period.weekly)
+        described = QCoreApplication::translate("Chart", "%1、指示数 %2 回（週の印は指示数 × その週に記録した日数）",
+                                                nullptr, n)
+                        .arg(described, formatCount(mInstructed));
+    else if (mInstructed > 0)
+        //: %1 is the chart's heading, %2 the target count its line stands for
+        described = QCoreApplication::translate("Chart", "%1、指示数 %2 回", nullptr, n)
+                        .arg(described, formatCount(mInstructed));
     mChart->setAccessibleDescription(accessibleSummary(described, figures, content.bars, content.weekly));
     mChart->setContent(std::move(content));
 }
@@ -393,10 +408,15 @@ void ChartWindow::exportChosenItem()
 {
     mStatus->setMessage(QString());
     const QPointer<ChartWindow> self(this);  // the export handles events while it writes
-    const QString path = exportCsv(this, item());
-    if (self && !path.isEmpty())
+    bool cancelled = false;
+    const QString path = exportCsv(this, item(), &cancelled);
+    if (!self)
+        return;
+    if (!path.isEmpty())
         mStatus->setMessage(
             QCoreApplication::translate("Chart", "「%1」に書き出しました。").arg(QDir::toNativeSeparators(path)));
+    else if (cancelled)
+        mStatus->setMessage(QCoreApplication::translate("Chart", "書き出しを取り消しました。"));
 }
 
 }  // namespace chart

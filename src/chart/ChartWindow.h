@@ -32,6 +32,9 @@ public:
     void showItem(int item);
     int item() const;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void createControls();
     void fillItemChooser();

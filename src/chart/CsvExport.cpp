@@ -19,24 +19,9 @@ namespace {
 constexpr qsizetype kPieceSize = 1 << 20;
 constexpr qsizetype kReportEvery = 1 << 20;
 
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-// Reads exactly two half-width digits at `i` followed by `unit`, moving `i` past them; -1 otherwise.
-int twoDigitsThen(QStringView text, qsizetype& i, QChar unit)
-{
-    if (i + 2 >= text.size() || !isDigit(text[i]) || !isDigit(text[i + 1]) || text[i + 2] != unit)
-        return -1;
-    const int value = (text[i].unicode() - u'0') * 10 + (text[i + 1].unicode() - u'0');
-    i += 3;
-    return value;
 }
 
 bool startsLikeAFormula(QStringView text)
@@ -104,17 +89,8 @@ QString csvCountField(const QString& count)
 
 QString csvTime(const QString& field)
 {
-    const QStringView text = QStringView(field).trimmed();
-    qsizetype i = 0;
-    const int hours = twoDigitsThen(text, i, u'時');
-    const int minutes = hours < 0 ? -1 : twoDigitsThen(text, i, u'分');
-    const int seconds = minutes < 0 ? -1 : twoDigitsThen(text, i, u'秒');
-    if (seconds < 0 || i != text.size() || hours > 23 || minutes > 59 || seconds > 59)
-        return field;
-    return QStringLiteral("%1:%2:%3")
-        .arg(hours, 2, 10, QLatin1Char('0'))
-        .arg(minutes, 2, 10, QLatin1Char('0'))
-        .arg(seconds, 2, 10, QLatin1Char('0'));
+    const auto time = QmrM::parseRecordTime(field);
+    return time ? time->toString(QStringLiteral("HH:mm:ss")) : field;
 }
 
 namespace {
@@ -341,7 +317,8 @@ bool writeCsv(const std::vector<CsvItem>& items, const std::function<void(QByteA
     if (progress)
         progress->inAll = 3 * historyFilesSize(items);
     CsvOutput out(write);
-    out << "\xEF\xBB\xBF" << QCoreApplication::translate("Chart", "項目,日付,時刻,回数\r\n").toUtf8();
+    // The line end is the file's, not a part of the translated header.
+    out << "\xEF\xBB\xBF" << QCoreApplication::translate("Chart", "項目,日付,時刻,回数").toUtf8() << "\r\n";
     for (const CsvItem& item : items) {
         QmrM::HistoryBytes history = QmrM::readHistoryBytes(item.name, nullptr, progress);
         if (progress && progress->cancelled)

@@ -8,37 +8,12 @@
 namespace chart {
 namespace {
 
-// Reads one or two half-width digits at `i`, moving `i` past them; -1 when there are none.
-int readNumber(QStringView text, qsizetype& i)
-{
-    int value = -1;
-    for (int digits = 0; digits < 2 && i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++digits, ++i)
-        value = (value < 0 ? 0 : value * 10) + (text[i].unicode() - u'0');
-    return value;
-}
-
-constexpr int kDaysInMonthOfALeapYear[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
 bool isLeapDay(const MonthDay& md)
 {
     return md.month == 2 && md.day == 29;
 }
 
 }  // namespace
-
-std::optional<MonthDay> parseRecordDate(QStringView field)
-{
-    const QStringView text = field.trimmed();
-    qsizetype i = 0;
-    const int month = readNumber(text, i);
-    if (month < 1 || month > 12 || i >= text.size() || text[i] != u'月')
-        return std::nullopt;
-    ++i;
-    const int day = readNumber(text, i);
-    if (day < 1 || day > kDaysInMonthOfALeapYear[month - 1] || i + 1 != text.size() || text[i] != u'日')
-        return std::nullopt;
-    return MonthDay{month, day};
-}
 
 std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, const QDate& anchor)
 {

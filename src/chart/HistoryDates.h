@@ -2,6 +2,7 @@
 #pragma once
 
 #include "shared/QmrM.h"
+#include "shared/ShownDates.h"
 
 #include <QDate>
 #include <QString>
@@ -13,16 +14,8 @@
 // the records and the time the history file was last written.
 namespace chart {
 
-struct MonthDay {
-    int month = 0;
-    int day = 0;
-    bool operator==(const MonthDay& other) const { return month == other.month && day == other.day; }
-    bool operator>(const MonthDay& other) const { return month != other.month ? month > other.month : day > other.day; }
-};
-
-// The month and day of a record's date field, "MM月dd日" with one or two half-width digits each; nothing
-// when the field is not such a date or names a day no year has (2月30日). 2月29日 is a date.
-std::optional<MonthDay> parseRecordDate(QStringView field);
+using QmrM::MonthDay;
+using QmrM::parseRecordDate;
 
 // The full dates of records given oldest first. The last readable record belongs to the year of `anchor`
 // (the history file's modification day), or to the year before when its month and day lie after the

@@ -28,6 +28,7 @@ QDate mondayOf(const QDate& date)
 
 QString weekdayName(const QDate& date)
 {
+    //: The days of the week, Monday to Sunday, as short as a date's weekday can be
     static const char* const names[] = {
         QT_TRANSLATE_NOOP("Chart", "月"), QT_TRANSLATE_NOOP("Chart", "火"), QT_TRANSLATE_NOOP("Chart", "水"),
         QT_TRANSLATE_NOOP("Chart", "木"), QT_TRANSLATE_NOOP("Chart", "金"), QT_TRANSLATE_NOOP("Chart", "土"),
@@ -36,34 +37,41 @@ QString weekdayName(const QDate& date)
     return QCoreApplication::translate("Chart", names[date.dayOfWeek() - 1]);
 }
 
-// Between the first and the last day of a span.
-QString rangeSeparator()
+// The first and the last day of a span.
+QString span(const QString& first, const QString& last)
 {
-    return QCoreApplication::translate("Chart", "〜");
+    //: A span of days, from %1 to %2
+    return QCoreApplication::translate("Chart", "%1〜%2").arg(first, last);
 }
 
-QString formatDate(const QDate& date)
+// A date with its day of the week: "2026年12月7日（月）".
+QString withWeekday(const QString& shownDate, const QDate& date)
 {
-    return QCoreApplication::translate("Chart", "%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
+    //: %1 is a date, %2 its day of the week
+    return QCoreApplication::translate("Chart", "%1（%2）").arg(shownDate, weekdayName(date));
 }
 
 QString formatMonthDay(const QDate& date)
 {
-    return QCoreApplication::translate("Chart", "%1月%2日（%3）")
-        .arg(date.month())
-        .arg(date.day())
-        .arg(weekdayName(date));
+    return withWeekday(QmrM::shortMonthDay(date), date);
+}
+
+constexpr int kCountDecimals = 2;
+constexpr int kAverageDecimals = 1;
+
+double roundedTo(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const double rounded = std::round(value * scale) / scale;
+    if (!std::isfinite(rounded))
+        return value;
+    return rounded == 0 ? 0 : rounded;  // no "-0"
 }
 
 // Rounds to at most `decimals` places and drops the zeros a whole number does not need.
 QString formatNumber(double value, int decimals)
 {
-    const double scale = std::pow(10.0, decimals);
-    double rounded = std::round(value * scale) / scale;
-    if (!std::isfinite(rounded))
-        rounded = value;
-    if (rounded == 0)
-        rounded = 0;  // no "-0"
+    const double rounded = roundedTo(value, decimals);
     QString text = QLocale(QLocale::Japanese, QLocale::Japan).toString(rounded, 'f', decimals);
     if (decimals > 0) {
         while (text.endsWith(u'0'))
@@ -238,32 +246,49 @@ Figures figuresFor(const DailyHistory& history, const Period& period, const QDat
 
 QString formatCount(double count)
 {
-    return formatNumber(count, 2);
+    return formatNumber(count, kCountDecimals);
+}
+
+int countPlural(double count)
+{
+    return QmrM::pluralOf(roundedTo(count, kCountDecimals));
 }
 
 QString formatDay(const QDate& date)
 {
-    return QCoreApplication::translate("Chart", "%1年%2").arg(date.year()).arg(formatMonthDay(date));
+    return withWeekday(QmrM::shortDate(date), date);
 }
 
 QString periodText(const Period& period)
 {
-    return formatDate(period.first) + rangeSeparator() + formatDate(period.last);
+    return span(QmrM::shortDate(period.first), QmrM::shortDate(period.last));
+}
+
+QString countText(double count)
+{
+    //: A count of reps
+    return QCoreApplication::translate("Chart", "%1 回", nullptr, countPlural(count)).arg(formatCount(count));
 }
 
 QStringList figureTexts(const Figures& figures)
 {
-    QString total = QCoreApplication::translate("Chart", "合計 %1 回").arg(formatCount(figures.total));
-    if (figures.undatedRecords > 0)
-        total += QCoreApplication::translate("Chart", "（日付の読めない記録 %1 件を含む）").arg(figures.undatedRecords);
+    const QString total = figures.undatedRecords > 0
+                              ? QCoreApplication::translate("Chart", "合計 %1 回（日付の読めない記録 %n 件を含む）",
+                                                            nullptr, figures.undatedRecords)
+                                    .arg(formatCount(figures.total))
+                              : QCoreApplication::translate("Chart", "合計 %1 回", nullptr, countPlural(figures.total))
+                                    .arg(formatCount(figures.total));
     const bool any = figures.recordedDays > 0;
+    const int averagePlural = QmrM::pluralOf(roundedTo(figures.dailyAverage, kAverageDecimals));
     return {
         total,
         QCoreApplication::translate("Chart", "記録した日数 %1 日").arg(figures.recordedDays),
-        any ? QCoreApplication::translate("Chart", "1 日平均 %1 回").arg(formatNumber(figures.dailyAverage, 1))
+        any ? QCoreApplication::translate("Chart", "1 日平均 %1 回", nullptr, averagePlural)
+                  .arg(formatNumber(figures.dailyAverage, kAverageDecimals))
             : QCoreApplication::translate("Chart", "1 日平均 ―"),
-        any ? QCoreApplication::translate("Chart", "最高 %1 回（%2）")
-                  .arg(formatCount(figures.best), formatDate(figures.bestDate))
+        //: The highest count of a day, and the day
+        any ? QCoreApplication::translate("Chart", "最高 %1 回（%2）", nullptr, countPlural(figures.best))
+                  .arg(formatCount(figures.best), QmrM::shortDate(figures.bestDate))
             : QCoreApplication::translate("Chart", "最高 ―"),
         QCoreApplication::translate("Chart", "連続記録 現在 %1 日・この期間の最長 %2 日")
             .arg(figures.currentRun)
@@ -273,6 +298,7 @@ QStringList figureTexts(const Figures& figures)
 
 QString figureSeparator()
 {
+    //: Between two figures under the chart, and between a bar's days and its count
     return QCoreApplication::translate("Chart", "　");
 }
 
@@ -285,10 +311,8 @@ QString barText(const Bar& bar, bool weekly)
 {
     QString when = formatDay(bar.first);
     if (weekly && bar.last != bar.first)
-        when +=
-            rangeSeparator() + (bar.last.year() == bar.first.year() ? formatMonthDay(bar.last) : formatDay(bar.last));
-    const QString what = bar.recorded ? QCoreApplication::translate("Chart", "%1 回").arg(formatCount(bar.count))
-                                      : QCoreApplication::translate("Chart", "記録なし");
+        when = span(when, bar.last.year() == bar.first.year() ? formatMonthDay(bar.last) : formatDay(bar.last));
+    const QString what = bar.recorded ? countText(bar.count) : QCoreApplication::translate("Chart", "記録なし");
     return when + figureSeparator() + what;
 }
 
@@ -298,13 +322,18 @@ QString accessibleSummary(const QString& heading, const Figures& figures, const 
     QStringList last;
     for (size_t i = bars.size() - described; i < bars.size(); ++i)
         last.append(barText(bars[i], weekly));
-    QString text = QCoreApplication::translate("Chart", "%1。%2。").arg(heading, figuresText(figures));
-    if (!last.isEmpty()) {
-        const QString recent = weekly ? QCoreApplication::translate("Chart", "最近 %1 週：%2。")
-                                      : QCoreApplication::translate("Chart", "最近 %1 日：%2。");
-        text += recent.arg(described).arg(last.join(QCoreApplication::translate("Chart", "、")));
-    }
-    return text;
+    //: %1 is the chart's heading, %2 its figures
+    if (last.isEmpty())
+        return QCoreApplication::translate("Chart", "%1。%2。").arg(heading, figuresText(figures));
+    //: Between the counts of the last days or weeks, read out one after the other
+    const QString counts = last.join(QCoreApplication::translate("Chart", "、"));
+    const int n = static_cast<int>(described);
+    //: %1 is the chart's heading, %2 its figures, %3 the counts of the last weeks
+    return weekly ? QCoreApplication::translate("Chart", "%1。%2。最近 %n 週：%3。", nullptr, n)
+                        .arg(heading, figuresText(figures), counts)
+                  //: %1 is the chart's heading, %2 its figures, %3 the counts of the last days
+                  : QCoreApplication::translate("Chart", "%1。%2。最近 %n 日：%3。", nullptr, n)
+                        .arg(heading, figuresText(figures), counts);
 }
 
 }  // namespace chart

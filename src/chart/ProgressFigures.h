@@ -71,6 +71,8 @@ Figures figuresFor(const DailyHistory& history, const Period& period, const QDat
 
 // A count as the window shows it: grouped digits, at most two decimals.
 QString formatCount(double count);
+// The number a translated text chooses its plural form by for a count it shows as formatCount does.
+int countPlural(double count);
 // "2026年12月7日（月）"
 QString formatDay(const QDate& date);
 // The days of a period: "2025年12月15日〜2026年12月7日".

@@ -30,17 +30,14 @@ struct SaveRequest {
 
 // Asks where to save an export until the user names a file that may be written, or cancels (an empty
 // text). The dialog opens in the folder last chosen during this run, at first in the user's documents
-// folder, never on its own in the data folder. A data file of the program (items list, settings, an item's
-// history, the lock; whatever the case of its letters, also through a link or a folder's link and "..",
-// judged on the file the write would reach) is refused with a message and the dialog comes back; an existing file is
-// replaced only when the user confirms it. The dialog is Qt's, or the seams' saveFileName (shared/Seams.h), which is
-// given the folder and name offered.
+// folder, never on its own in the data folder. A file of the program's own (QmrM::programFileAt) is refused
+// with a message and the dialog comes back; an existing file is replaced only when the user confirms it. The dialog is
+// Qt's, or the seams' saveFileName (shared/Seams.h), which is given the folder and name offered.
 QString chooseExportFile(QWidget* parent, const SaveRequest& request);
 
-// Writes `content` as the whole file at `path`: into a temporary file beside it, flushed and renamed over
-// it, so a failed write leaves the old file (or none) and no partial one. A link is followed to the file
-// it names. A failure is told through platform::MsgBox under `title`; returns whether the file was written.
-// Where no temporary file can be made, nothing is written.
+// Writes `content` as the whole file at `path` (a QmrM::FileReplacement): a failed write leaves the old
+// file (or none) and no partial one. A failure is told through platform::MsgBox under `title`; returns whether the file
+// was written. Where no temporary file can be made, nothing is written.
 bool writeWholeFile(const QString& path, const QByteArray& content, const QString& title);
 
 // Asks where to save (the replaceable save dialog), then writes the history of item `item` (1-based among
@@ -48,7 +45,8 @@ bool writeWholeFile(const QString& path, const QByteArray& content, const QStrin
 // record into its temporary file; a long export shows its progress, and the user may stop it with
 // キャンセル, which leaves the old file (or none). A target that cannot be written is told before any
 // history is read. A failure is told through platform::MsgBox and leaves no partial file. Returns the path
-// written, empty when nothing was; the caller tells the user where the file went.
-QString exportCsv(QWidget* caller, int item);
+// written, empty when nothing was; the caller tells the user where the file went. `cancelled`, when given,
+// tells whether the user stopped the export with キャンセル.
+QString exportCsv(QWidget* caller, int item, bool* cancelled = nullptr);
 
 }  // namespace chart

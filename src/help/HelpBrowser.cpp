@@ -174,16 +174,19 @@ void HelpBrowser::openOutside(const QUrl& link)
 QString HelpBrowser::pageNotShown(const QString& path) const
 {
     // A page that is there but cannot be read is damaged or longer than any help page should be.
-    const QString reason = mChm->contains(path)
-                               ? QCoreApplication::translate("Help", "大きすぎるか壊れているため表示できません。")
-                               : QCoreApplication::translate("Help", "ヘルプファイルの中に見つかりません。");
+    const QString reason =
+        (mChm->contains(path)
+             ? QCoreApplication::translate("Help", "ページ「%1」は大きすぎるか壊れているため表示できません。")
+             : QCoreApplication::translate("Help", "ページ「%1」はヘルプファイルの中に見つかりません。"))
+            .arg(path.toHtmlEscaped());
+    //: %1 says which page cannot be shown and why
     return QCoreApplication::translate("Help",
                                        "<html><head><title>ページを表示できません</title></head><body>"
                                        "<h2>ページを表示できません</h2>"
-                                       "<p>ページ「%1」は%2</p>"
+                                       "<p>%1</p>"
                                        "<p><a href=\"chm:/\">ヘルプの最初のページへ戻る</a></p>"
                                        "</body></html>")
-        .arg(path.toHtmlEscaped(), reason);
+        .arg(reason);
 }
 
 }  // namespace help

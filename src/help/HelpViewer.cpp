@@ -42,10 +42,12 @@ QIcon themed(const char* name, const QString& ownPicture)
 
 QString hideText()
 {
+    //: The toolbar button that hides the contents, index and search pane
     return QCoreApplication::translate("Help", "非表示");
 }
 QString showText()
 {
+    //: The toolbar button that shows the contents, index and search pane again
     return QCoreApplication::translate("Help", "表示");
 }
 

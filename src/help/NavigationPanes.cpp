@@ -273,17 +273,21 @@ void IndexPane::addSorted(const QList<SitemapEntry>& entries, int depth)
     QList<const SitemapEntry*> sorted;
     for (const SitemapEntry& entry : entries)
         sorted.append(&entry);
+    // In order of their readings, as a Japanese index is: あいうえお順, a keyword in kanji where its kana stand.
+    const auto readingOf = [](const SitemapEntry* entry) {
+        return foldKey(entry->reading.isEmpty() ? entry->name : entry->reading);
+    };
     std::stable_sort(sorted.begin(), sorted.end(), [&](const SitemapEntry* a, const SitemapEntry* b) {
-        return collator.compare(foldKey(a->name), foldKey(b->name)) < 0;
+        return collator.compare(readingOf(a), readingOf(b)) < 0;
     });
     for (const SitemapEntry* entry : std::as_const(sorted)) {
-        mKeywords.append({entry->name, foldKey(entry->name), entry->topics, entry->seeAlso, depth});
+        mKeywords.append({entry->name, foldKey(entry->name), readingOf(entry), entry->topics, entry->seeAlso, depth});
         addSorted(entry->children, depth + 1);
     }
 }
 
-// Selects the first keyword that begins with what is typed; when none does, the first that
-// sorts after it, so the list stays where the word would be.
+// Selects the first keyword that begins with what is typed, as written or as it reads; when none does, the
+// first that sorts after it, so the list stays where the word would be.
 void IndexPane::selectClosest(const QString& typed)
 {
     const QString key = foldKey(typed);
@@ -291,7 +295,7 @@ void IndexPane::selectClosest(const QString& typed)
         return;
     int row = -1;
     for (qsizetype i = 0; i < mKeywords.size() && row < 0; ++i) {
-        if (mKeywords[i].key.startsWith(key))
+        if (mKeywords[i].key.startsWith(key) || mKeywords[i].reading.startsWith(key))
             row = static_cast<int>(i);
     }
     if (row < 0) {
@@ -299,7 +303,7 @@ void IndexPane::selectClosest(const QString& typed)
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         row = static_cast<int>(mKeywords.size()) - 1;
         for (qsizetype i = 0; i < mKeywords.size(); ++i) {
-            if (mKeywords[i].depth == 0 && collator.compare(mKeywords[i].key, key) >= 0) {
+            if (mKeywords[i].depth == 0 && collator.compare(mKeywords[i].reading, key) >= 0) {
                 row = static_cast<int>(i);
                 break;
             }
@@ -394,6 +398,7 @@ SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm
     mResults->setAccessibleDescription(
         QCoreApplication::translate("Help", "語句が見つかったページと見つかった数です。選ぶとそのページを表示します"));
     mResults->setColumnCount(2);
+    //: The headers of the search results: a page's title, and how often the words were found on it
     mResults->setHeaderLabels(
         {QCoreApplication::translate("Help", "タイトル"), QCoreApplication::translate("Help", "件数")});
     mResults->setRootIsDecorated(false);
@@ -453,7 +458,7 @@ void SearchPane::search()
     // leaving rows of the previous search drawn. The whole list is marked for repainting now.
     mResults->viewport()->update();
     if (mWords.isEmpty()) {
-        mStatus->setText(QCoreApplication::translate("Help", "検索する語句を入力してください。"));
+        platform::setTextKeptWhole(mStatus, QCoreApplication::translate("Help", "検索する語句を入力してください。"));
         return;
     }
     if (!mIndex)
@@ -464,14 +469,16 @@ void SearchPane::search()
         item->setData(0, kPathRole, hit.path);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setData(0, Qt::AccessibleTextRole,
-                      QCoreApplication::translate("Help", "%1 %2 件").arg(hit.title).arg(hit.count));
+                      //: A page found and how often the words were found on it
+                      QCoreApplication::translate("Help", "%1 %n 件", nullptr, hit.count).arg(hit.title));
     }
     if (hits.isEmpty()) {
-        mStatus->setText(platform::withWordsKeptWhole(
-            QCoreApplication::translate("Help", "「%1」は見つかりませんでした。").arg(mWords)));
+        platform::setTextKeptWhole(mStatus,
+                                   QCoreApplication::translate("Help", "「%1」は見つかりませんでした。").arg(mWords));
         return;
     }
-    mStatus->setText(QCoreApplication::translate("Help", "%1 ページで見つかりました。").arg(hits.size()));
+    platform::setTextKeptWhole(
+        mStatus, QCoreApplication::translate("Help", "%n ページで見つかりました。", nullptr, int(hits.size())));
     mResults->setCurrentItem(mResults->topLevelItem(0));
     mResults->setFocus(Qt::OtherFocusReason);
 }

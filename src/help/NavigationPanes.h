@@ -88,7 +88,8 @@ protected:
 private:
     struct Keyword {
         QString name;
-        QString key;  // folded, for matching what is typed
+        QString key;      // folded, for matching what is typed and what "see also" names
+        QString reading;  // folded, the order of the index
         QList<SitemapTopic> topics;
         QStringList seeAlso;
         int depth = 0;

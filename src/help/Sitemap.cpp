@@ -12,6 +12,7 @@ namespace {
 constexpr int kMaxDepth = 64;
 
 struct ObjectParams {
+    QString reading;
     QStringList names;
     QStringList locals;
     QStringList seeAlso;
@@ -21,6 +22,7 @@ SitemapEntry entryFrom(const ObjectParams& params)
 {
     SitemapEntry entry;
     entry.name = params.names.value(0);
+    entry.reading = params.reading;
     entry.seeAlso = params.seeAlso;
     // A keyword with several pages names each page after the keyword's own name:
     // Name (keyword), Name, Local, Name, Local... With one name only, it titles every page.
@@ -94,6 +96,8 @@ private:
             mParams.locals.append(value);
         else if (name.compare(QLatin1String("see also"), Qt::CaseInsensitive) == 0)
             mParams.seeAlso.append(value);
+        else if (name.compare(QLatin1String("reading"), Qt::CaseInsensitive) == 0)
+            mParams.reading = value;
     }
 
     void finishObject()

@@ -17,6 +17,9 @@ struct SitemapTopic {
 
 struct SitemapEntry {
     QString name;
+    // How a keyword written in kanji reads, in kana ("画像として保存" reads "がぞうとしてほぞん"): a Japanese
+    // index is ordered by it. Empty where the name reads as written.
+    QString reading;
     // The pages of the entry. A contents entry has at most one; an index keyword can have
     // several, each with its own title.
     QList<SitemapTopic> topics;

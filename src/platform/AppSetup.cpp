@@ -51,19 +51,34 @@ QString catalogueOf(const QString& language)
     return QStringLiteral(":/translations/quillmora_%1.qm").arg(language);
 }
 
+// The language code of a locale name: "en" of "en_GB"; empty for C, POSIX and what names no language.
+QString languageOf(const QString& locale)
+{
+    const QString language = locale.left(locale.indexOf(u'_')).toLower();
+    const bool named = language.size() >= 2 && language.size() <= 3 &&
+                       std::all_of(language.begin(), language.end(), [](QChar c) { return c.isLower(); });
+    return named ? language : QString();
+}
+
 }  // namespace
 
 QString interfaceLanguage()
 {
-    const QString language = systemLanguage();
+    // A language without a catalogue gets the source language.
+    const QString language = languageOf(systemMessagesLocale());
     return !language.isEmpty() && QFile::exists(catalogueOf(language)) ? language : kSourceLanguage;
 }
 
 void useLanguageLocale(const QString& language)
 {
-    // What the program formats through the toolkit, and the pictures of its resources that have a
-    // version per language (the settings window's banner), follow the program's language on every system.
-    QLocale::setDefault(language == kSourceLanguage ? QLocale(QLocale::Japanese, QLocale::Japan) : QLocale(language));
+    if (language == kSourceLanguage) {
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        return;
+    }
+    // Dates and times in the user's own locale of that language (en_GB's day before the month); the
+    // language's main locale otherwise.
+    const QString formats = systemFormatsLocale();
+    QLocale::setDefault(languageOf(formats) == language ? QLocale(formats) : QLocale(language));
 }
 
 void installTranslations(QApplication& app, const QString& language)

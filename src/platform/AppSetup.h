@@ -24,11 +24,15 @@ void installFontSubstitutes();
 // catalogue compiled into the program (translations/quillmora_<code>.ts; en_* for English) gets it.
 inline const QString kSourceLanguage = QStringLiteral("ja");
 QString interfaceLanguage();
-// The language the user's system asks programs to speak, as a lower-case code ("en"); empty where it names
-// none (the C locale). One implementation per system (UserLanguage_posix.cpp, UserLanguage_win.cpp).
-QString systemLanguage();
+// The locales the user's system asks programs to use, as locale names ("en_GB", "C"): the one of the
+// messages and the one of dates and numbers. One implementation per system (UserLanguage_posix.cpp,
+// UserLanguage_win.cpp).
+QString systemMessagesLocale();
+QString systemFormatsLocale();
 
-// Makes the language's locale the default one: numbers, dates and resource pictures follow it.
+// Makes the language's locale the default one: numbers, dates and resource pictures follow it. In Japanese
+// that is Japan's; in another language the user's locale of that language where the system names one
+// (en_GB), else the language's main one.
 void useLanguageLocale(const QString& language);
 
 // Installs the catalogues of the language (and makes its locale the default): in Japanese Qt's own, so

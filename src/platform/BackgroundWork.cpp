@@ -1,21 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BackgroundWork.h"
 
+#include "Guard.h"
+
 #include "shared/Errors.h"
-#include "shared/HistoryFile.h"
 #include "shared/QmrM.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QException>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QScopeGuard>
-#include <QThread>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QCoreApplication>
-
-#include <exception>
-#include <memory>
 
 namespace platform {
 namespace {
@@ -28,6 +27,7 @@ constexpr int kProgressRepaintMs = 100;
 class ProgressWindow : public QProgressDialog {
 public:
     ProgressWindow(QWidget* parent, const ProgressWindowText& text, QmrM::Progress& progress)
+        //: The progress window's button that stops the work
         : QProgressDialog(text.text, QCoreApplication::translate("platform", "キャンセル"), 0, 100, parent),
           mProgress(progress)
     {
@@ -37,7 +37,9 @@ public:
         setAutoClose(false);
         setAutoReset(false);
         setMinimumDuration(0);
-        disconnect(this, &QProgressDialog::canceled, this, &QProgressDialog::cancel);
+        // Every connection of canceled, the toolkit's own to cancel() (made by name, which a disconnect by
+        // member function leaves) among them: cancel() would hide the window at once.
+        disconnect(this, &QProgressDialog::canceled, this, nullptr);
         connect(this, &QProgressDialog::canceled, this, [this] { stopWork(); });
         connect(&mRepaint, &QTimer::timeout, this, [this] { setValue(mProgress.percent()); });
         mRepaint.start(kProgressRepaintMs);
@@ -66,40 +68,62 @@ private:
 
 }  // namespace
 
-void runWithProgress(QWidget* parent, const ProgressWindowText& text, QmrM::Progress& progress, bool longWork,
-                     const std::function<void()>& work)
+BackgroundWork::BackgroundWork(Work work, Done done)
 {
-    if (QmrM::gProgramEnding)
-        throw QmrM::ProgramEnding();
-    std::exception_ptr failure;
-    std::unique_ptr<QThread> thread(QThread::create([&] {
+    connect(&mWatcher, &QFutureWatcher<void>::finished, this, [this, done = std::move(done)] {
+        std::exception_ptr failure;
         try {
-            work();
+            mWatcher.waitForFinished();  // throws what the work threw
+        } catch (const QUnhandledException& unhandled) {
+            failure = unhandled.exception();
         } catch (...) {
             failure = std::current_exception();
         }
-    }));
+        // From the event loop, on behalf of the application: `done` may let go of this object, and with it of
+        // the watcher now signalling.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self = QPointer<BackgroundWork>(this), done, failure] {
+                if (self)
+                    runGuarded([&] { done(failure); });
+            },
+            Qt::QueuedConnection);
+    });
+    mWatcher.setFuture(QtConcurrent::run([progress = mProgress, work = std::move(work)] { work(*progress); }));
+}
+
+BackgroundWork::~BackgroundWork()
+{
+    mProgress->cancelled = true;
+    mWatcher.disconnect();
+    try {
+        mWatcher.waitForFinished();
+    } catch (...) {
+        // Stopped: what it threw is of no more use.
+    }
+}
+
+void runWithProgress(QWidget* parent, const ProgressWindowText& text, bool longWork, const BackgroundWork::Work& work)
+{
+    if (QmrM::gProgramEnding)
+        throw QmrM::ProgramEnding();
     QEventLoop loop;
     bool finished = false;
-    QObject::connect(thread.get(), &QThread::finished, &loop, [&] {
+    std::exception_ptr failure;
+    BackgroundWork background(work, [&](std::exception_ptr thrown) {
+        failure = thrown;
         finished = true;
         loop.quit();
     });
-    const auto stop = qScopeGuard([&] {
-        if (!finished)
-            progress.cancelled = true;
-        thread->wait();
-    });
-
+    QmrM::Progress& progress = *background.progress();
     std::unique_ptr<ProgressWindow> window;
     const auto showWindow = [&] {
         window = std::make_unique<ProgressWindow>(parent ? parent->window() : nullptr, text, progress);
         window->show();
     };
-    // Shown before the work starts, so that キャンセル can come before any of it is done.
+    // Shown before the event loop runs, so that キャンセル can come before any of the work is done.
     if (longWork)
         showWindow();
-    thread->start();
     if (!window) {
         bool timeToShow = false;
         QTimer::singleShot(kShowProgressAfterMs, &loop, [&] {
@@ -115,7 +139,6 @@ void runWithProgress(QWidget* parent, const ProgressWindowText& text, QmrM::Prog
     // The loop only ends before the work is done when the application quits.
     if (!finished || QmrM::gProgramEnding)
         throw QmrM::ProgramEnding();
-    thread->wait();
     if (failure)
         std::rethrow_exception(failure);
 }

@@ -4,6 +4,7 @@
 #include "shared/UserBusy.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -14,7 +15,10 @@ namespace platform {
 class BusySource : public QObject {
     Q_OBJECT
 public:
-    explicit BusySource(QmrM::BusyReason reason) : mReason(reason) {}
+    // A source that has not told the condition by then counts as absent (it may still tell it later).
+    static constexpr int kSettleMs = 2000;
+
+    explicit BusySource(QmrM::BusyReason reason);
 
     QmrM::BusyReason reason() const { return mReason; }
     // Reads the condition and follows its changes. Reports once read, and at every change.
@@ -32,12 +36,14 @@ protected:
     virtual void unfollow() = 0;
     // The condition as read now.
     void report(bool present);
+    bool isRunning() const { return mRunning; }
 
 private:
     const QmrM::BusyReason mReason;
     bool mSettled = false;
     bool mPresent = false;
     bool mRunning = false;
+    QTimer mSettleDeadline;
 };
 
 // Each defined where the system has what it reads (see CMakeLists.txt).
@@ -45,8 +51,10 @@ private:
 std::vector<std::unique_ptr<BusySource>> sessionBusSources();
 // The full-screen window of an X11 window manager; nothing on another platform.
 std::unique_ptr<BusySource> x11FullScreenSource();
-// The full-screen window under sway; nothing elsewhere.
+// The full-screen window under sway (SWAYSOCK); nothing elsewhere.
 std::unique_ptr<BusySource> swayFullScreenSource();
+// GNOME's do-not-disturb (banners off) on a GNOME desktop; nothing elsewhere.
+std::unique_ptr<BusySource> gnomeBannersOffSource();
 // Windows' own: the user's notification state and the session's lock.
 std::vector<std::unique_ptr<BusySource>> windowsBusySources();
 

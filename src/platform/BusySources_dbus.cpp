@@ -8,9 +8,11 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace platform {
@@ -31,7 +33,10 @@ struct Signal {
 };
 
 // A condition that one call reads and that signals tell of changes to: each such signal reads it again.
-// The calls never start a service that is not running (a screen saver the desktop does not use).
+// One reading is on its way at a time; the signals that come meanwhile are answered by one more reading
+// when it is back, however many they were. The calls never start a service that is not running (a screen
+// saver the desktop does not use). A service that leaves the bus takes its condition with it; it is read
+// again when a service takes the name anew.
 class BusCondition final : public BusySource {
     Q_OBJECT
 public:
@@ -49,6 +54,12 @@ protected:
         for (const Signal& signal : mSignals)
             bus().connect(signal.service, signal.path, signal.interface, signal.name, this,
                           SLOT(readAgain(QDBusMessage)));
+        mOwner =
+            std::make_unique<QDBusServiceWatcher>(mQuery.service(), bus(), QDBusServiceWatcher::WatchForOwnerChange);
+        connect(mOwner.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
+                [this](const QString&, const QString&, const QString& newOwner) {
+                    runGuarded([&] { ownerChanged(newOwner); });
+                });
         read();
     }
 
@@ -57,21 +68,49 @@ protected:
         for (const Signal& signal : mSignals)
             bus().disconnect(signal.service, signal.path, signal.interface, signal.name, this,
                              SLOT(readAgain(QDBusMessage)));
-        ++mReading;  // an answer still on its way is not wanted
+        mOwner.reset();
+        forgetReading();
     }
 
 private slots:
     void readAgain(const QDBusMessage&) { read(); }
 
 private:
+    void ownerChanged(const QString& newOwner)
+    {
+        forgetReading();
+        if (newOwner.isEmpty())
+            report(false);
+        else
+            read();
+    }
+
+    // An answer still on its way is not wanted.
+    void forgetReading()
+    {
+        ++mReading;
+        mReadingOut = false;
+        mReadAgain = false;
+    }
+
     void read()
     {
+        if (mReadingOut) {
+            mReadAgain = true;
+            return;
+        }
+        mReadingOut = true;
         const quint64 reading = ++mReading;
         auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(mQuery, kAnswerMs), this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, reading] {
             watcher->deleteLater();
             if (reading != mReading)
                 return;
+            mReadingOut = false;
+            if (std::exchange(mReadAgain, false)) {
+                read();  // changed since this reading was asked for
+                return;
+            }
             const QDBusMessage answer = watcher->reply();
             runGuarded([&] {
                 const bool answered = answer.type() == QDBusMessage::ReplyMessage;
@@ -83,7 +122,10 @@ private:
     QDBusMessage mQuery;
     Reader mReader;
     QList<Signal> mSignals;
+    std::unique_ptr<QDBusServiceWatcher> mOwner;
     quint64 mReading = 0;
+    bool mReadingOut = false;
+    bool mReadAgain = false;
 };
 
 // A value wrapped in variants, as properties and the portal's settings come.
@@ -125,21 +167,28 @@ std::unique_ptr<BusySource> notificationsInhibited()
         QList<Signal>{{service, path, kProperties, QStringLiteral("PropertiesChanged")}});
 }
 
-// GNOME's do-not-disturb: banners off, read through the desktop portal.
-std::unique_ptr<BusySource> gnomeBannersOff()
+// Xfce's do-not-disturb: xfce4-notifyd keeps it in its xfconf channel, not on its own service.
+std::unique_ptr<BusySource> xfceDoNotDisturb()
 {
-    const QString service = QStringLiteral("org.freedesktop.portal.Desktop");
-    const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
-    const QString interface = QStringLiteral("org.freedesktop.portal.Settings");
+    const QString service = QStringLiteral("org.xfce.Xfconf");
+    const QString path = QStringLiteral("/org/xfce/Xfconf");
+    const QString channel = QStringLiteral("xfce4-notifyd");
+    const QString property = QStringLiteral("/do-not-disturb");
+    return std::make_unique<BusCondition>(
+        BusyReason::DoNotDisturb, call(service, path, service, QStringLiteral("GetProperty"), {channel, property}),
+        firstBool, QList<Signal>{{service, path, service, QStringLiteral("PropertyChanged")}});
+}
+
+// dunst's pause (dunstctl set-paused true), a property of its own interface.
+std::unique_ptr<BusySource> dunstPaused()
+{
+    const QString service = QStringLiteral("org.freedesktop.Notifications");
+    const QString path = QStringLiteral("/org/freedesktop/Notifications");
     return std::make_unique<BusCondition>(
         BusyReason::DoNotDisturb,
-        call(service, path, interface, QStringLiteral("Read"),
-             {QStringLiteral("org.gnome.desktop.notifications"), QStringLiteral("show-banners")}),
-        [](const QVariantList& answer) -> std::optional<bool> {
-            const std::optional<bool> shown = firstBool(answer);
-            return shown ? std::optional<bool>(!*shown) : std::nullopt;
-        },
-        QList<Signal>{{service, path, interface, QStringLiteral("SettingChanged")}});
+        call(service, path, kProperties, QStringLiteral("Get"),
+             {QStringLiteral("org.dunstproject.cmd0"), QStringLiteral("paused")}),
+        firstBool, QList<Signal>{{service, path, kProperties, QStringLiteral("PropertiesChanged")}});
 }
 
 std::unique_ptr<BusySource> screenSaverActive(const QString& service, const QString& path)
@@ -180,7 +229,8 @@ std::vector<std::unique_ptr<BusySource>> sessionBusSources()
     if (!bus().isConnected())
         return sources;
     sources.push_back(notificationsInhibited());
-    sources.push_back(gnomeBannersOff());
+    sources.push_back(xfceDoNotDisturb());
+    sources.push_back(dunstPaused());
     sources.push_back(screenSaverActive(QStringLiteral("org.freedesktop.ScreenSaver"),
                                         QStringLiteral("/org/freedesktop/ScreenSaver")));
     sources.push_back(

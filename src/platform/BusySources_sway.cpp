@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A full-screen window in front under sway, as sway's own interface (SWAYSOCK) tells it: the focused
-// window's full-screen mode in the tree, read again at each window event.
+// window's full-screen mode in the tree (its own or a container's around it), read again at each window
+// event. A workspace is no window: sway gives the focused empty workspace a full-screen mode too.
 #include "BusySource.h"
 #include "LocalChannel.h"
 
@@ -18,15 +19,28 @@ namespace {
 enum MessageType : quint32 { Subscribe = 2, GetTree = 4 };
 const QByteArray kMagic = "i3-ipc";
 constexpr int kHeaderSize = 6 + 4 + 4;
+// Far more than the tree of a desktop full of windows; a message said to be longer is not sway's.
+constexpr quint32 kLongestMessage = 16 * 1024 * 1024;
 
-// The focused window's full-screen mode in a tree of containers, or nothing when no window in it is focused.
-std::optional<bool> focusedFullScreen(const QJsonObject& node)
+// Whether the node is a window or a container of windows (not the root, an output or a workspace).
+bool isContainer(const QJsonObject& node)
 {
+    const QString type = node.value(QStringLiteral("type")).toString();
+    return type == QLatin1String("con") || type == QLatin1String("floating_con");
+}
+
+// Whether the focused window of a tree is full screen, itself or within a full-screen container; nothing
+// when no window in it is focused.
+std::optional<bool> focusedFullScreen(const QJsonObject& node, bool withinFullScreen = false)
+{
+    const bool container = isContainer(node);
+    const bool fullScreen =
+        withinFullScreen || (container && node.value(QStringLiteral("fullscreen_mode")).toInt() != 0);
     if (node.value(QStringLiteral("focused")).toBool())
-        return node.value(QStringLiteral("fullscreen_mode")).toInt() != 0;
+        return container && fullScreen;
     for (const QString& children : {QStringLiteral("nodes"), QStringLiteral("floating_nodes")}) {
         for (const QJsonValue& child : node.value(children).toArray()) {
-            if (const std::optional<bool> found = focusedFullScreen(child.toObject()))
+            if (const std::optional<bool> found = focusedFullScreen(child.toObject(), fullScreen))
                 return found;
         }
     }
@@ -45,7 +59,7 @@ protected:
     {
         mSocket = std::make_unique<LocalConnection>();
         QObject::connect(mSocket.get(), &LocalConnection::readyRead, this, [this] { readMessages(); });
-        QObject::connect(mSocket.get(), &LocalConnection::closed, this, [this] { report(false); });
+        QObject::connect(mSocket.get(), &LocalConnection::closed, this, [this] { endConnection(); });
         if (mSocket->connectTo(mSocketPath))
             ask();
         else
@@ -60,6 +74,8 @@ protected:
         }
         mBuffer.clear();
         mAsked = false;
+        mTreeAsked = false;
+        mAskAgain = false;
     }
 
 private:
@@ -68,6 +84,17 @@ private:
         if (std::exchange(mAsked, true))
             return;
         send(Subscribe, R"(["window"])");
+        askForTree();
+    }
+
+    // One tree asked for at a time; the events that come meanwhile are answered by one more.
+    void askForTree()
+    {
+        if (mTreeAsked) {
+            mAskAgain = true;
+            return;
+        }
+        mTreeAsked = true;
         send(GetTree, {});
     }
 
@@ -80,17 +107,33 @@ private:
         mSocket->write(message + payload);
     }
 
+    // Something that does not speak sway's protocol (or no longer listens) tells nothing: the condition
+    // counts as absent, and nothing more is read from it.
+    void endConnection()
+    {
+        unfollow();
+        report(false);
+    }
+
     void readMessages()
     {
         mBuffer += mSocket->readAll();
-        while (mBuffer.size() >= kHeaderSize && mBuffer.startsWith(kMagic)) {
+        while (mBuffer.size() >= kMagic.size()) {
+            if (!mBuffer.startsWith(kMagic))
+                return endConnection();
+            if (mBuffer.size() < kHeaderSize)
+                return;
             const quint32 length = qFromLittleEndian<quint32>(mBuffer.constData() + 6);
             const quint32 type = qFromLittleEndian<quint32>(mBuffer.constData() + 10);
+            if (length > kLongestMessage)
+                return endConnection();
             if (quint32(mBuffer.size() - kHeaderSize) < length)
                 return;  // the rest is on its way
             const QByteArray payload = mBuffer.mid(kHeaderSize, length);
             mBuffer.remove(0, kHeaderSize + length);
             handle(type, payload);
+            if (!mSocket)
+                return;  // stopped meanwhile
         }
     }
 
@@ -98,17 +141,23 @@ private:
     {
         constexpr quint32 kEvent = 0x80000000u;
         if (type & kEvent) {
-            send(GetTree, {});  // a window was focused, made full-screen, closed...
+            askForTree();  // a window was focused, made full-screen, closed...
             return;
         }
-        if (type == GetTree)
-            report(focusedFullScreen(QJsonDocument::fromJson(payload).object()).value_or(false));
+        if (type != GetTree)
+            return;
+        mTreeAsked = false;
+        if (std::exchange(mAskAgain, false))
+            askForTree();
+        report(focusedFullScreen(QJsonDocument::fromJson(payload).object()).value_or(false));
     }
 
     const QString mSocketPath;
     std::unique_ptr<LocalConnection> mSocket;
     QByteArray mBuffer;
     bool mAsked = false;
+    bool mTreeAsked = false;
+    bool mAskAgain = false;
 };
 
 }  // namespace

@@ -7,12 +7,16 @@
 #include <algorithm>
 
 namespace platform {
-namespace {
 
-// An X server that is a Wayland compositor's (Xwayland) names its outputs so; the compositor, not an X11
-// window manager, decides what becomes of a minimised window there.
+bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 bool onXwayland()
 {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return false;
     if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return true;
     const QList<QScreen*> screens = QGuiApplication::screens();
@@ -20,14 +24,21 @@ bool onXwayland()
                        [](const QScreen* screen) { return screen->name().startsWith(QLatin1String("XWAYLAND")); });
 }
 
-}  // namespace
+bool newWindowsTakeTheKeyboard()
+{
+    return onWayland();
+}
+
+bool notificationsDrawDefaultAction(const QString& serverName)
+{
+    return serverName != QLatin1String("gnome-shell") && serverName != QLatin1String("Plasma");
+}
 
 bool desktopMinimises()
 {
-    const QString platform = QGuiApplication::platformName();
-    if (platform.startsWith(QLatin1String("wayland")))
+    if (onWayland())
         return false;
-    if (platform == QLatin1String("xcb"))
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
         return !onXwayland() && detail::x11ManagerMinimises();
     return true;  // Windows' task bar; the offscreen platform keeps every window out of sight anyway
 }

@@ -7,6 +7,17 @@
 
 namespace platform {
 
+BusySource::BusySource(QmrM::BusyReason reason) : mReason(reason)
+{
+    // A source that never answers (a service or socket that stays silent) must not hold a pass for ever.
+    mSettleDeadline.setSingleShot(true);
+    mSettleDeadline.setInterval(kSettleMs);
+    connect(&mSettleDeadline, &QTimer::timeout, this, [this] {
+        if (!mSettled)
+            report(false);
+    });
+}
+
 void BusySource::start()
 {
     if (mRunning)
@@ -14,6 +25,7 @@ void BusySource::start()
     mRunning = true;
     mSettled = false;
     mPresent = false;
+    mSettleDeadline.start();
     follow();
 }
 
@@ -22,6 +34,7 @@ void BusySource::stop()
     if (!mRunning)
         return;
     mRunning = false;
+    mSettleDeadline.stop();
     unfollow();
 }
 
@@ -30,6 +43,7 @@ void BusySource::report(bool present)
     if (!mRunning || (mSettled && mPresent == present))
         return;
     mSettled = true;
+    mSettleDeadline.stop();
     mPresent = present;
     emit changed();
 }
@@ -73,6 +87,10 @@ private:
     {
 #ifdef QUILLMORA_SESSION_BUS
         mSources = sessionBusSources();
+#endif
+#ifdef QUILLMORA_GIO
+        if (auto banners = gnomeBannersOffSource())
+            mSources.push_back(std::move(banners));
 #endif
 #ifdef Q_OS_WIN
         mSources = windowsBusySources();

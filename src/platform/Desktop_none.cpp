@@ -9,4 +9,9 @@ bool x11ManagerMinimises()
     return true;
 }
 
+bool x11ManagerFocusesEveryNewWindow()
+{
+    return false;
+}
+
 }  // namespace platform::detail

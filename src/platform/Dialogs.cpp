@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Dialogs.h"
 
+#include "Guard.h"
 #include "LineBreaks.h"
 #include "shared/Seams.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -32,11 +37,44 @@ QMessageBox::Icon iconFor(int style)
     }
 }
 
+// The box shows its text with word joiners, which only steer where its lines break (LineBreaks.h): assistive
+// technology and a copy (Ctrl+C, a selection) get the text as written.
+void givePlainText(QMessageBox* box, const QString& text)
+{
+    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+        label->setAccessibleName(text);
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::changed, box, [](QClipboard::Mode mode) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        const QString copied = clipboard->text(mode);
+        if (copied.contains(kWordJoiner))
+            clipboard->setText(withoutWordJoiners(copied), mode);
+    });
+}
+
+// The window manager shows the box's title on its frame, beside its buttons (an icon, minimise, maximise,
+// close): a box narrower than that shortens its title to "削…了". The box is kept at least as wide as its
+// title in a bold title-bar font, with room for the four, each about two lines' height wide with its margins.
+void keepTitleWhole(QMessageBox* box)
+{
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    constexpr int kFrameButtons = 4;
+    const int needed = metrics.horizontalAdvance(box->windowTitle()) + kFrameButtons * 2 * metrics.height();
+    auto* buttons = box->findChild<QDialogButtonBox*>();
+    if (!buttons || !box->layout())
+        return;
+    const QMargins margins = box->layout()->contentsMargins();
+    buttons->setMinimumWidth(needed - margins.left() - margins.right());
+}
+
 int qtMessageBox(const QString& text, const QString& title, int style)
 {
     // The box has a width of its own: a longer text wraps, between words.
     QMessageBox box(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::NoButton, dialogParent());
     box.setObjectName(QStringLiteral("MsgBox"));
+    givePlainText(&box, text);
+    keepTitleWhole(&box);
     QPushButton* ok = box.addButton(QMessageBox::Ok);
     QPushButton* cancel = (style & 0x0F) == vbOKCancel ? box.addButton(QMessageBox::Cancel) : nullptr;
     box.setEscapeButton(cancel ? cancel : ok);
@@ -72,18 +110,36 @@ NoticeBox::~NoticeBox()
         mBox->close();  // deletes itself
 }
 
-std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QString& title)
+void NoticeBox::choose(int index)
+{
+    const std::function<void()> chosen = mChoices.value(index).chosen;
+    if (mBox)
+        mBox->close();
+    if (chosen)
+        runGuarded(chosen);
+}
+
+std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QString& title, QList<NoticeChoice> choices)
 {
     auto notice = std::make_unique<NoticeBox>();
+    notice->mChoices = std::move(choices);
     if (const auto& replacement = QmrM::seams().messageBox) {
         replacement(text, title, style, notice.get());
         return notice;
     }
-    auto* box = new QMessageBox(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::Ok, nullptr);
+    auto* box = new QMessageBox(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::NoButton, nullptr);
     box->setObjectName(QStringLiteral("Notice"));
+    givePlainText(box, text);
+    keepTitleWhole(box);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setAttribute(Qt::WA_QuitOnClose, false);
     box->setModal(false);
+    for (int i = 0; i < notice->mChoices.size(); ++i) {
+        QPushButton* button = box->addButton(notice->mChoices[i].text, QMessageBox::ActionRole);
+        QObject::connect(button, &QPushButton::clicked, notice.get(),
+                         [notice = notice.get(), i] { notice->choose(i); });
+    }
+    box->setDefaultButton(box->addButton(QMessageBox::Ok));
     box->show();
     box->raise();
     box->activateWindow();

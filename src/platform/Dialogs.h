@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -31,20 +33,33 @@ enum MsgResult : int {
 
 int MsgBox(const QString& text, int style, const QString& title);
 
+// A choice a notice offers beside closing it: its button's text, and what choosing it does.
+struct NoticeChoice {
+    QString text;
+    std::function<void()> chosen;
+};
+
 // A notice on screen. Letting go of it closes the box, unless the user has closed it already.
 class NoticeBox : public QObject {
 public:
     ~NoticeBox() override;
+    const QList<NoticeChoice>& choices() const { return mChoices; }
+    // Takes choice `index` as its button does: the box closes, and the choice is made (inside the exception
+    // guard; it may let go of this notice).
+    void choose(int index);
 
 private:
-    friend std::unique_ptr<NoticeBox> showNotice(const QString&, int, const QString&);
+    friend std::unique_ptr<NoticeBox> showNotice(const QString&, int, const QString&, QList<NoticeChoice>);
     QPointer<QWidget> mBox;
+    QList<NoticeChoice> mChoices;
 };
 
 // A message that does not wait for its answer: the program goes on while it is shown (a box over a wait
-// must not hold the wait back), and closes it when what it tells is over. Tests see it as a message box
-// (the seam is given the NoticeBox, which they watch to see the box go).
-std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QString& title);
+// must not hold the wait back), and closes it when what it tells is over. Its buttons are the `choices`,
+// then OK. Tests see it as a message box (the seam is given the NoticeBox, which they watch to see the box
+// go, and through which they choose).
+std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QString& title,
+                                      QList<NoticeChoice> choices = {});
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText = QString());
 

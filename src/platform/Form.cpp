@@ -85,6 +85,8 @@ void Form::Load()
     if (mStateOnLoad == vbMinimized)
         minimise();
     connect(window, &FormWindow::closedByUser, this, &Form::unloadClosedWindow);
+    // A held Enter presses a button once, wherever the window's keys go.
+    dropHeldKeyRepeats(window);
     emit controlsCreated(window);
     Form_Load();
 }
@@ -132,26 +134,27 @@ void Form::Show()
 void Form::showWindow()
 {
     if (mComingUpUnasked)
-        showWithoutTakingKeys(mWindow.data());
+        showWithoutTakingKeys(mWindow.data(), mAfterALongPause);
     else
         bringToFront(mWindow.data());
 }
 
-void Form::comeUpUnasked()
+void Form::comeUpUnasked(bool afterALongPause)
 {
     mComingUpUnasked = true;
+    mAfterALongPause = afterALongPause;
     const auto done = qScopeGuard([this] { mComingUpUnasked = false; });
     setWindowState(vbNormal);
     Show();
 }
 
-void Form::bringForward()
+void Form::bringForward(const QString& activationToken)
 {
     if (!mWindow)
         return;
     if (mWindow->isMinimized() || mOutOfSight)
         setWindowState(vbNormal);
-    bringToFront(mWindow.data());
+    bringToFront(mWindow.data(), activationToken);
 }
 
 int Form::WindowState()
@@ -192,7 +195,7 @@ void Form::restore()
 {
     const bool wasOutOfSight = std::exchange(mOutOfSight, false);
     if (mComingUpUnasked) {
-        showWithoutTakingKeys(mWindow.data());
+        showWithoutTakingKeys(mWindow.data(), mAfterALongPause);
         return;
     }
     mWindow->setWindowState(mWindow->windowState() & ~Qt::WindowMinimized);

@@ -64,11 +64,13 @@ public:
     // still loaded, and shown again when it is restored.
     int WindowState();
     void setWindowState(int state);
-    // Brings the loaded window to the front, restoring it when it is minimised, and gives it the keyboard.
-    void bringForward();
+    // Brings the loaded window to the front, restoring it when it is minimised, and gives it the keyboard
+    // (with the desktop's activation token, where the user's request came with one: bringToFront).
+    void bringForward(const QString& activationToken = QString());
     // Brings the window back (loading it when needed) on top without taking the keyboard from the user's
-    // other work, until the user turns to it (KeyGuard.h): the window came by itself.
-    void comeUpUnasked();
+    // other work, until the user turns to it (KeyGuard.h): the window came by itself, after a long pause in
+    // the user's input when told so.
+    void comeUpUnasked(bool afterALongPause = false);
 
     // Whether any form of the program is loaded.
     static bool anyLoaded();
@@ -109,6 +111,7 @@ private:
     bool mOutOfSight = false;
     // The window is coming up unasked: its start-up's showing must not take the keyboard either.
     bool mComingUpUnasked = false;
+    bool mAfterALongPause = false;
 };
 
 // The one object of a form class, made on first use and kept for the whole run.

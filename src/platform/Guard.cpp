@@ -37,7 +37,8 @@ void reportFatal(const QString& description)
     if (QmrM::gProgramEnding)
         return;
     QmrM::gProgramEnding = true;  // nothing else runs while the message is up
-    MsgBox(description + QCoreApplication::translate("platform", "\n\nプログラムを終了します。"), vbCritical,
+    //: %1 is what went wrong
+    MsgBox(QCoreApplication::translate("platform", "%1\n\nプログラムを終了します。").arg(description), vbCritical,
            QStringLiteral("Quillmora"));
     endProgram(1);
 }

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "KeyGuard.h"
 
+#include "Desktop.h"
 #include "Form.h"
 
 #include "shared/Clock.h"
 #include "shared/Seams.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QWidget>
@@ -22,6 +25,9 @@ constexpr qint64 kTypingPauseMs = 2000;
 constexpr qint64 kStrayClickMs = 1000;
 // Keys pressed before the window came are handled this soon after it.
 constexpr qint64 kEarlyKeyMs = 500;
+// A press of a key this soon after its release is the key held down, repeating (some X servers send a
+// held key's repeats as fresh presses and releases).
+constexpr qint64 kRepeatGapMs = 100;
 
 qint64 now()
 {
@@ -34,9 +40,29 @@ bool isKeyInput(QEvent::Type type)
            type == QEvent::InputMethod;
 }
 
-bool isClick(QEvent::Type type)
+// What points at or presses a control: a click, a double click, the wheel, a pen or a finger.
+bool isPointing(QEvent::Type type)
 {
-    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The keys that press a button.
+bool pressesButtons(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
 }
 
 // Looks at the input of one window's widgets before they get it.
@@ -58,24 +84,37 @@ protected:
 class ArrivalGuard final : public WindowInputFilter {
     Q_OBJECT
 public:
-    explicit ArrivalGuard(QWidget* window) : WindowInputFilter(window) {}
+    ArrivalGuard(QWidget* window, bool firstKeyTurns) : WindowInputFilter(window), mFirstKeyTurns(firstKeyTurns) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         const QEvent::Type type = event->type();
-        if (!(isKeyInput(type) || isClick(type)) || !belongs(watched))
+        if (!(isKeyInput(type) || isPointing(type)) || !belongs(watched))
             return false;
-        if (isClick(type)) {
-            if (now() - mCameAt < kStrayClickMs)
+        if (isPointing(type)) {
+            // Only a press of a button after the first second turns to the window; a double click, the
+            // wheel or a touch is no sign that the user looked (a wheel meant for a page beneath).
+            if (type != QEvent::MouseButtonPress || now() - mCameAt < kStrayClickMs)
                 return true;
             turnedTo();  // the click goes on to the control under it
             return false;
         }
+        if (type == QEvent::ShortcutOverride)
+            event->accept();  // taken as the focused control's own key: no shortcut (F1) fires
         if (type != QEvent::KeyPress)
             return true;
         // Keys reach the window only while it has the keyboard: the desktop gave it that.
+        const bool repeat = static_cast<QKeyEvent*>(event)->isAutoRepeat();
+        if (mFirstKeyTurns && !repeat) {
+            // The desktop hands every new window the keyboard, and the pass came at a long pause: the
+            // first key only turns to it, and the focus frame shows where the next one goes.
+            turnedTo();
+            mWindow->setAttribute(Qt::WA_KeyboardFocusChange);
+            mWindow->update();
+            return true;
+        }
         const bool afterAPause = now() - mLastKeyAt >= kTypingPauseMs;
-        if (afterAPause && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+        if (afterAPause && !repeat) {
             turnedTo();
             return false;
         }
@@ -92,6 +131,7 @@ private:
         window->activateWindow();
     }
 
+    const bool mFirstKeyTurns;
     const qint64 mCameAt = now();
     qint64 mLastKeyAt = now();
 };
@@ -117,6 +157,34 @@ private:
     const qint64 mCameAt = now();
 };
 
+// Lets Enter and Space press a button once per press of the key: a held key's repeats are dropped, whether
+// the system marks them as repeats or sends them as fresh presses right after a release.
+class HeldKeyFilter final : public WindowInputFilter {
+    Q_OBJECT
+public:
+    explicit HeldKeyFilter(QWidget* window) : WindowInputFilter(window) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !belongs(watched))
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!pressesButtons(key->key()))
+            return false;
+        if (type == QEvent::KeyRelease) {
+            if (!key->isAutoRepeat())
+                mReleasedAt.insert(key->key(), now());
+            return false;
+        }
+        const auto released = mReleasedAt.constFind(key->key());
+        return key->isAutoRepeat() || (released != mReleasedAt.constEnd() && now() - *released < kRepeatGapMs);
+    }
+
+private:
+    QHash<int, qint64> mReleasedAt;
+};
+
 ArrivalGuard* guardOf(const QWidget* window)
 {
     return window->findChild<ArrivalGuard*>(QString(), Qt::FindDirectChildrenOnly);
@@ -136,7 +204,7 @@ void keepAbove(QWidget* window, bool above)
 
 }  // namespace
 
-void showWithoutTakingKeys(FormWindow* window)
+void showWithoutTakingKeys(FormWindow* window, bool afterALongPause)
 {
     if (guardOf(window) && window->isVisible() && !window->isMinimized()) {
         window->raise();  // up already, waiting for the user
@@ -148,20 +216,37 @@ void showWithoutTakingKeys(FormWindow* window)
     window->hide();
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    // Above the other windows: one that does not get the focus would come up beneath the focused one.
-    window->overrideWindowFlags(window->windowFlags() | Qt::WindowStaysOnTopHint);
+    // Above the other windows: one that does not get the focus would come up beneath the focused one. Where
+    // an X11 window manager gives a new window the keyboard whatever its user time says, the window asks for
+    // no keyboard at all until the user turns to it.
+    Qt::WindowFlags flags = window->windowFlags() | Qt::WindowStaysOnTopHint;
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && !onXwayland() &&
+        detail::x11ManagerFocusesEveryNewWindow())
+        flags |= Qt::WindowDoesNotAcceptFocus;
+    window->overrideWindowFlags(flags);
     window->renewNativeWindow();
     window->show();
     window->raise();
+    // A box or dialog the user has open (the help's print dialog) stays in front of the pass, where the
+    // user can finish with it; its modality keeps the pass from taking keys meanwhile.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->window() != window) {
+        keepAbove(modal->window(), true);
+        modal->window()->raise();
+    }
     if (focus)
         focus->setFocus();   // where the keys go once the user turns to the window
     delete guardOf(window);  // came before and was sent away again: it comes anew
-    new ArrivalGuard(window);
+    new ArrivalGuard(window, afterALongPause && newWindowsTakeTheKeyboard());
 }
 
 void dropEarlyKeys(QWidget* window)
 {
     new EarlyKeyFilter(window);
+}
+
+void dropHeldKeyRepeats(QWidget* window)
+{
+    new HeldKeyFilter(window);
 }
 
 namespace detail {
@@ -178,6 +263,9 @@ void endKeyGuard(QWidget* window)
     window->setAttribute(Qt::WA_ShowWithoutActivating, false);
     if (QWindow* handle = window->windowHandle())
         handle->setProperty("_q_showWithoutActivating", QVariant());
+    window->overrideWindowFlags(window->windowFlags() & ~Qt::WindowDoesNotAcceptFocus);
+    if (QWindow* handle = window->windowHandle())
+        handle->setFlag(Qt::WindowDoesNotAcceptFocus, false);
     keepAbove(window, false);
 }
 

@@ -14,8 +14,13 @@ class FormWindow;
 // user has stopped typing for a moment with it in front, and drops clicks in its first second, when a
 // click meant for what was there before lands on it. It takes keys and clicks as usual once the user
 // turns to it: a click on it after that first second, or bringToFront (the notification, the tray, a
-// second start).
-void showWithoutTakingKeys(FormWindow* window);
+// second start). Where the desktop gives every new window the keyboard and the window came at a long pause
+// in the user's input (`afterALongPause`), the first key only turns to it, consumed.
+void showWithoutTakingKeys(FormWindow* window, bool afterALongPause = false);
+
+// Enter and Space press a button of the window once per press: a held key's repeats never do, also where the
+// system sends them as fresh presses.
+void dropHeldKeyRepeats(QWidget* window);
 
 // Keys pressed before the window came up (a doubled or held Enter that ended what was there before) are
 // dropped: every key press in its first half second, and a held key's repeats until a key is pressed anew.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LineBreaks.h"
 
+#include <QLabel>
 #include <QString>
 
 namespace platform {
@@ -73,6 +74,12 @@ QString withWordsKeptWhole(const QString& text)
 QString withoutWordJoiners(QString text)
 {
     return text.remove(kWordJoiner);
+}
+
+void setTextKeptWhole(QLabel* label, const QString& text)
+{
+    label->setText(withWordsKeptWhole(text));
+    label->setAccessibleName(text);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 
 #include <QChar>
 
+class QLabel;
 class QString;
 
 namespace platform {
@@ -17,6 +18,8 @@ namespace platform {
 QString withWordsKeptWhole(const QString& text);
 // The text without the joiners withWordsKeptWhole added.
 QString withoutWordJoiners(QString text);
+// Shows `text` on a label with its words kept whole; assistive technology reads it without the joiners.
+void setTextKeptWhole(QLabel* label, const QString& text);
 
 inline constexpr QChar kWordJoiner(0x2060);
 inline constexpr int kMaxWordLength = 20;

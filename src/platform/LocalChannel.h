@@ -10,7 +10,10 @@ namespace platform {
 
 // The channel through which a later start reaches the running copy: a stream socket at a path in the user's
 // private runtime folder (a local socket of the system's own on Unix, reached without Qt's network module,
-// which the first window would otherwise wait for; a named pipe on Windows). Only the user may connect.
+// which the first window would otherwise wait for; a named pipe on Windows). Only the user may connect. A
+// message is a few lines of text, up to a kilobyte, sent at once and closed: the listener reads a few
+// connections at a time, drops one that stays silent for a second, and rests a moment when the process has
+// no descriptor left, rather than spin; a sender never waits on the listener.
 class LocalListener : public QObject {
     Q_OBJECT
 public:
@@ -26,6 +29,8 @@ signals:
     void received(const QByteArray& message);
 
 private:
+    void acceptWaiting();
+
     struct Listening;
     std::unique_ptr<Listening> mListening;
 };

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
 
 #include <cerrno>
 #include <utility>
@@ -61,12 +62,20 @@ private:
     QByteArray mMessage;
 };
 
+// A later start sends its few bytes at once: a connection that keeps silent this long is dropped.
+constexpr int kSilentForMs = 1000;
+// Connections read at once; more wait in the socket's queue until one is done.
+constexpr int kMostReaders = 8;
+// How long the listener rests when the process has no descriptor left for a connection.
+constexpr int kRestWhenFullMs = 250;
+
 }  // namespace
 
 struct LocalListener::Listening {
     int socket = -1;
     QByteArray path;
     std::unique_ptr<QSocketNotifier> incoming;
+    int readers = 0;
 
     ~Listening()
     {
@@ -99,21 +108,43 @@ QString LocalListener::listen(const QString& path)
     if (::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(listening->socket, 8) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     listening->incoming = std::make_unique<QSocketNotifier>(listening->socket, QSocketNotifier::Read);
-    const int server = listening->socket;
-    connect(listening->incoming.get(), &QSocketNotifier::activated, this, [this, server] {
-        for (int client; (client = ::accept4(server, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;) {
-            auto* reader = new ClientReader(client, this);
-            connect(reader, &QSocketNotifier::activated, this, [this, reader] {
-                if (!reader->readAvailable())
-                    return;
-                reader->setEnabled(false);
-                reader->deleteLater();
-                emit received(reader->message());
-            });
-        }
-    });
+    connect(listening->incoming.get(), &QSocketNotifier::activated, this, [this] { acceptWaiting(); });
     mListening = std::move(listening);
     return QString();
+}
+
+void LocalListener::acceptWaiting()
+{
+    Listening& l = *mListening;
+    while (l.readers < kMostReaders) {
+        const int client = ::accept4(l.socket, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0) {
+            // Out of descriptors, the connection stays queued and the notifier would fire again at once.
+            const bool outOfDescriptors = errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM;
+            l.incoming->setEnabled(!outOfDescriptors);
+            if (outOfDescriptors)
+                QTimer::singleShot(kRestWhenFullMs, this, [this] { acceptWaiting(); });
+            return;
+        }
+        ++l.readers;
+        auto* reader = new ClientReader(client, this);
+        const auto drop = [this, reader] {
+            if (!reader->isEnabled())
+                return;  // dropped already
+            reader->setEnabled(false);
+            reader->deleteLater();
+            --mListening->readers;
+            acceptWaiting();
+        };
+        QTimer::singleShot(kSilentForMs, reader, drop);
+        connect(reader, &QSocketNotifier::activated, this, [this, reader, drop] {
+            if (!reader->readAvailable())
+                return;
+            drop();
+            emit received(reader->message());
+        });
+    }
+    l.incoming->setEnabled(false);  // until a reader is done
 }
 
 struct LocalConnection::Connection {
@@ -198,7 +229,9 @@ bool sendToListener(const QString& path, const QByteArray& message, int tries, i
     for (int attempt = 0; attempt < tries; ++attempt) {
         if (attempt > 0)
             QThread::msleep(static_cast<unsigned long>(waitMs));
-        const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        // Nothing here waits on the listener: a copy that cannot take the connection now (its queue full)
+        // is tried again, and one that does not read is not waited for.
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (socket < 0)
             return false;
         if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {

@@ -19,8 +19,11 @@ namespace platform {
 namespace {
 
 constexpr qsizetype kMaxMessage = 1024;
-// A later start writes its few bytes and closes at once; one that holds the pipe longer is let go.
-constexpr int kClientTimeoutMs = 2000;
+// A later start sends its few bytes at once: a connection that has not closed this long after it came is
+// dropped, however slowly it keeps writing.
+constexpr int kSilentForMs = 1000;
+// How long the listener rests when the system refuses to wait for a connection, rather than spin.
+constexpr int kRestWhenRefusedMs = 250;
 
 // The pipe's name for the channel's path: "\\.\pipe\" and the path, which holds the user's own folder.
 std::wstring pipeName(const QString& path)
@@ -63,9 +66,9 @@ PSECURITY_DESCRIPTOR userOnlyDescriptor()
 
 }  // namespace
 
-// One instance of the pipe, taking one later start at a time: it waits for a connection, reads what the
-// start sends until it closes, hands the message on and waits again. Every step is overlapped, signalled
-// through one event that the event loop watches.
+// One instance of the pipe, taking one later start at a time (others find it busy and try again): it waits
+// for a connection, reads what the start sends until it closes, hands the message on and waits again.
+// Every step is overlapped, signalled through one event that the event loop watches.
 struct LocalListener::Listening {
     enum class Step { Connecting, Reading };
 
@@ -77,6 +80,7 @@ struct LocalListener::Listening {
     QByteArray message;
     std::unique_ptr<QWinEventNotifier> notifier;
     QTimer clientTimeout;
+    QTimer rest;
     std::function<void(const QByteArray&)> deliver;
 
     ~Listening()
@@ -107,17 +111,23 @@ struct LocalListener::Listening {
             if (error == ERROR_IO_PENDING)
                 return;
             if (error == ERROR_PIPE_CONNECTED) {
-                readMore();  // a start connected before we asked
+                beginClient();  // a start connected before we asked
                 return;
             }
             DisconnectNamedPipe(pipe);  // a start that connected and went: the next one is waited for
         }
+        rest.start();  // the system refused twice: asked again in a moment
+    }
+
+    void beginClient()
+    {
+        clientTimeout.start();
+        readMore();
     }
 
     void readMore()
     {
         step = Step::Reading;
-        clientTimeout.start();
         ResetEvent(event);
         overlapped = OVERLAPPED{};
         overlapped.hEvent = event;
@@ -141,7 +151,7 @@ struct LocalListener::Listening {
         const bool done = GetOverlappedResult(pipe, &overlapped, &got, FALSE);
         if (step == Step::Connecting) {
             if (done)
-                readMore();
+                beginClient();
             else
                 waitForConnection();
             return;
@@ -191,33 +201,58 @@ QString LocalListener::listen(const QString& path)
     l->notifier = std::make_unique<QWinEventNotifier>(l->event);
     connect(l->notifier.get(), &QWinEventNotifier::activated, this, [l] { l->signalled(); });
     l->clientTimeout.setSingleShot(true);
-    l->clientTimeout.setInterval(kClientTimeoutMs);
+    l->clientTimeout.setInterval(kSilentForMs);
     connect(&l->clientTimeout, &QTimer::timeout, this, [l] { l->dropClient(); });
+    l->rest.setSingleShot(true);
+    l->rest.setInterval(kRestWhenRefusedMs);
+    connect(&l->rest, &QTimer::timeout, this, [l] { l->waitForConnection(); });
     l->waitForConnection();
     mListening = std::move(listening);
     return QString();
 }
 
+namespace {
+
+// Writes the message into the pipe's buffer, waiting at most `waitMs` for room: a running copy that does
+// not read is not waited for.
+bool writeWithin(HANDLE pipe, const QByteArray& message, int waitMs)
+{
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!event)
+        return false;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event;
+    DWORD written = 0;
+    bool sent = WriteFile(pipe, message.constData(), DWORD(message.size()), nullptr, &overlapped) ||
+                GetLastError() == ERROR_IO_PENDING;
+    if (sent && WaitForSingleObject(event, DWORD(waitMs)) != WAIT_OBJECT_0)
+        CancelIoEx(pipe, &overlapped);
+    // Waits only for the cancelled write to end, so that nothing writes into `overlapped` once it is gone.
+    sent = sent && GetOverlappedResult(pipe, &overlapped, &written, TRUE) && written == DWORD(message.size());
+    CloseHandle(event);
+    return sent;
+}
+
+}  // namespace
+
 bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs)
 {
     const std::wstring name = pipeName(path);
     for (int attempt = 0; attempt < tries; ++attempt) {
-        HANDLE pipe = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (pipe == INVALID_HANDLE_VALUE) {
-            // Busy with another start: wait for the instance; not there yet: the copy may only just start.
-            if (GetLastError() != ERROR_PIPE_BUSY || !WaitNamedPipeW(name.c_str(), DWORD(waitMs)))
-                QThread::msleep(static_cast<unsigned long>(waitMs));
-            continue;
-        }
+        if (attempt > 0)
+            QThread::msleep(static_cast<unsigned long>(waitMs));
+        HANDLE pipe =
+            CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+        if (pipe == INVALID_HANDLE_VALUE)
+            continue;  // busy with another start, or the copy may only just start
         // The running copy is to come to the front; Windows lets it only when the program the user
         // started, this one, gives it leave.
         ULONG server = 0;
         if (GetNamedPipeServerProcessId(pipe, &server))
             AllowSetForegroundWindow(server);
-        DWORD written = 0;
-        const bool sent = WriteFile(pipe, message.constData(), DWORD(message.size()), &written, nullptr) &&
-                          written == DWORD(message.size());
-        FlushFileBuffers(pipe);
+        // What is written stays in the pipe for the running copy to read after the handle is closed; a
+        // flush would wait until it has.
+        const bool sent = writeWithin(pipe, message, waitMs);
         CloseHandle(pipe);
         return sent;
     }

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OnScreen.h"
 
+#include "Desktop.h"
 #include "KeyGuard.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMargins>
 #include <QPointer>
 #include <QScreen>
@@ -57,6 +59,8 @@ QMargins expectedFrame(const QWidget* window)
     return frame;
 }
 
+const char* const kPinnedProperty = "quillmoraPinnedToCorner";
+
 bool fixedSize(const QWidget* window)
 {
     return window->minimumSize() == window->maximumSize();
@@ -105,6 +109,10 @@ public:
             auto* control = qobject_cast<QWidget*>(child);
             if (!control || control == this || control->isWindow())
                 continue;
+            if (control->property(kPinnedProperty).toBool()) {
+                mPinned.append({control, content->width() - control->geometry().right()});
+                continue;
+            }
             const bool hidden = control->isHidden();
             const QRect where = control->geometry();
             control->setParent(content);
@@ -122,16 +130,27 @@ public:
     void fitTo(const QSize& room)
     {
         const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-        QSize withBars = widget()->size();
+        const QSize content = widget()->size();
+        QSize withBars = content;
         if (withBars.height() > room.height())
             withBars.rwidth() += bar;
-        if (withBars.width() > room.width())
+        // Controls that fit across but for the vertical bar lose the few pixels of margin at their right edge
+        // from view, rather than the height of a bar that would scroll them by those pixels.
+        const bool acrossFits = content.width() <= room.width();
+        setHorizontalScrollBarPolicy(acrossFits ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+        if (!acrossFits)
             withBars.rheight() += bar;
         mWindow->setFixedSize(withBars.boundedTo(room));
         setGeometry(mWindow->rect());
     }
 
 protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QScrollArea::resizeEvent(event);  // lays out the view and its scroll bars
+        placePinned();
+    }
+
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         // The frame the window manager gives is known once it has taken the window on; the window was fitted
@@ -142,6 +161,23 @@ protected:
     }
 
 private:
+    struct Pinned {
+        QPointer<QWidget> control;
+        int fromRight;  // from the window's right edge to the control's
+    };
+
+    // At the same distance from the right edge of what the pane shows, scroll bar aside, above the pane.
+    void placePinned()
+    {
+        const int right = geometry().left() + viewport()->geometry().right();
+        for (const Pinned& pinned : std::as_const(mPinned)) {
+            if (!pinned.control)
+                continue;
+            pinned.control->move(right - pinned.fromRight - pinned.control->width() + 1, pinned.control->y());
+            pinned.control->raise();
+        }
+    }
+
     void scrollTo(QWidget* focused)
     {
         ensureWidgetVisible(focused, 0, 0);
@@ -186,6 +222,7 @@ private:
 
     QWidget* mWindow;
     QMargins mFittedFrame;
+    QList<Pinned> mPinned;
 };
 
 }  // namespace
@@ -218,6 +255,11 @@ void setLeadControls(QWidget* window, const QList<QWidget*>& controls)
     new LeadControls(window, controls);
 }
 
+void pinToCorner(QWidget* control)
+{
+    control->setProperty(kPinnedProperty, true);
+}
+
 namespace {
 
 // On Wayland a window comes to the front only with a token the desktop handed the program (xdg-activation);
@@ -226,23 +268,37 @@ namespace {
 // front with the keyboard.
 bool mapAnewToComeForward(const QWidget* window)
 {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && window->isVisible() &&
-           !window->isActiveWindow() && qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN");
+    return onWayland() && window->isVisible() && !window->isActiveWindow();
+}
+
+// Qt's Wayland platform (6.4 and later) takes a token from the environment for the next activation request
+// of a window it has a surface for, and drops it from the environment. Whatever it did not take goes too:
+// a token serves once, and nothing the program starts later is to inherit it.
+void activateWithToken(QWidget* window, const QString& token)
+{
+    qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    if (QWindow* handle = window->windowHandle())
+        handle->requestActivate();
+    qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 }  // namespace
 
-void bringToFront(QWidget* window)
+void bringToFront(QWidget* window, const QString& activationToken)
 {
     detail::endKeyGuard(window);  // the user asked for it
-    if (mapAnewToComeForward(window))
+    const bool withToken = onWayland() && !activationToken.isEmpty();
+    if (!withToken && mapAnewToComeForward(window))
         window->hide();
     if (window->isMinimized())
         window->showNormal();
     else
         window->show();
     window->raise();
-    window->activateWindow();
+    if (withToken)
+        activateWithToken(window, activationToken);
+    else
+        window->activateWindow();
 }
 
 }  // namespace platform

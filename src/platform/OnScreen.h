@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QList>
+#include <QString>
 
 class QWidget;
 
@@ -22,9 +23,16 @@ void placeOnScreen(QWidget* window, const QWidget* over = nullptr);
 // view. Call before placeOnScreen.
 void setLeadControls(QWidget* window, const QList<QWidget*>& controls);
 
+// A control that stays in view by itself where the window shows its controls in a scrolling pane: it keeps
+// its place from the window's top right corner, over the pane (the training window's 中断, the way out of
+// the pass). Call before placeOnScreen.
+void pinToCorner(QWidget* control);
+
 // Shows a window of the program's own on top, restored if it was minimised, and asks for the focus (which
 // the desktop may refuse): the user asked for it, so a window that waited for the user to turn to it
-// (KeyGuard.h) takes keys again.
-void bringToFront(QWidget* window);
+// (KeyGuard.h) takes keys again. `activationToken` is what the desktop handed over with the user's request
+// (a launcher's, a notification's; empty if nothing): on Wayland the window comes to the front with the
+// keyboard only with one (xdg-activation); without one it is mapped anew, which GNOME Shell puts in front.
+void bringToFront(QWidget* window, const QString& activationToken = QString());
 
 }  // namespace platform

@@ -7,16 +7,19 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QSysInfo>
 #include <QtDebug>
+
+#include <algorithm>
 
 namespace platform {
 namespace {
 
+// A later start's message: "show", and the activation token its launcher gave it on a line of its own.
 constexpr char kShowRequest[] = "show\n";
+constexpr char kTokenLine[] = "activation-token ";
+constexpr qsizetype kMaxTokenLength = 255;
 constexpr int kConnectTries = 20;
 constexpr int kConnectWaitMs = 100;
 
@@ -26,28 +29,36 @@ QString canonicalFolder(const QString& folder)
     return canonical.isEmpty() ? folder : canonical;
 }
 
-// Whether a lock file was made on this computer: the machine id it records tells, where both computers have
-// one; a lock made before ids were recorded has only the host name, which another computer may share.
-bool madeOnThisComputer(const QString& lockFile, const QString& host)
+// The token the desktop's launcher gave this start for bringing a window forward: Wayland launchers set
+// XDG_ACTIVATION_TOKEN; GLib before 2.76, as GNOME 43's launchers use it, sets only DESKTOP_STARTUP_ID, whose
+// value Mutter takes as a token too.
+QByteArray launchActivationToken()
 {
-    QFile file(lockFile);
-    const QList<QByteArray> lines = file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>();
-    const QByteArray recorded = lines.value(3).trimmed();  // after the process number, program and host
-    const QByteArray ours = QSysInfo::machineUniqueId();
-    if (!recorded.isEmpty() && !ours.isEmpty())
-        return recorded == ours;
-    return host == QSysInfo::machineHostName();
+    for (const char* variable : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
+        if (const QByteArray token = qgetenv(variable); !token.isEmpty())
+            return token;
+    }
+    return QByteArray();
+}
+
+// A token is printable ASCII without spaces; anything else in the message is ignored.
+bool plausibleToken(const QByteArray& token)
+{
+    return !token.isEmpty() && token.size() <= kMaxTokenLength &&
+           std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7f; });
+}
+
+QByteArray showRequest()
+{
+    const QByteArray token = launchActivationToken();
+    return plausibleToken(token) ? kShowRequest + (kTokenLine + token) + '\n' : QByteArray(kShowRequest);
 }
 
 }  // namespace
 
-const QString SingleInstance::kLockFileName = QStringLiteral(".quillmora.lock");
-
 SingleInstance::SingleInstance(const QString& folder)
-    : mFolder(canonicalFolder(folder)), mServerName(serverName(mFolder)), mLock(QDir(mFolder).filePath(kLockFileName))
+    : mFolder(canonicalFolder(folder)), mServerName(serverName(mFolder)), mLock(QDir(mFolder).filePath(QmrM::kLockFile))
 {
-    // Only a dead owner makes a lock stale, however old it is: a copy may run for days.
-    mLock.setStaleLockTime(0);
 }
 
 SingleInstance::~SingleInstance() = default;
@@ -71,16 +82,17 @@ QString SingleInstance::lockFilePath() const
 
 SingleInstance::Outcome SingleInstance::claim()
 {
-    if (mLock.tryLock(0)) {
+    const QmrM::FolderLock::Taking taking = mLock.take();
+    if (taking == QmrM::FolderLock::Taking::Taken) {
         // No copy runs in this folder; one in another folder may rewrite the same files through links.
         if (!lockDataFiles(false)) {
-            mLock.unlock();
+            mLock.release();
             return Outcome::FilesInUse;
         }
         listen();
         return Outcome::Running;
     }
-    if (mLock.error() != QLockFile::LockFailedError) {
+    if (taking == QmrM::FolderLock::Taking::CannotBeMade) {
         // No lock file can be made here (a folder where the files may only be rewritten in place, or a
         // read-only one): the files themselves are the lock.
         if (lockDataFiles(true)) {
@@ -107,19 +119,15 @@ bool SingleInstance::lockDataFiles(bool inPlace)
 
 SingleInstance::LockHolder SingleInstance::lockHolder() const
 {
-    LockHolder holder;
-    QString application;
-    holder.known = mLock.getLockInfo(&holder.pid, &holder.host, &application);
-    holder.onThisComputer = holder.known && madeOnThisComputer(lockFilePath(), holder.host);
-    return holder;
+    return mLock.holder();
 }
 
 bool SingleInstance::takeOver()
 {
-    if (!mLock.removeStaleLockFile() || !mLock.tryLock(0))
+    if (!mLock.removeStale() || mLock.take() != QmrM::FolderLock::Taking::Taken)
         return false;
     if (!lockDataFiles(false)) {
-        mLock.unlock();
+        mLock.release();
         return false;
     }
     listen();
@@ -138,14 +146,21 @@ void SingleInstance::listen()
         return;
     }
     connect(mListener, &LocalListener::received, this, [this](const QByteArray& message) {
-        if (message.contains("show"))
-            emit anotherStart();
+        const QList<QByteArray> lines = message.split('\n');
+        if (!lines.contains(QByteArrayLiteral("show")))
+            return;
+        QString token;
+        for (const QByteArray& line : lines) {
+            if (line.startsWith(kTokenLine) && plausibleToken(line.mid(qsizetype(sizeof kTokenLine) - 1)))
+                token = QString::fromLatin1(line.mid(qsizetype(sizeof kTokenLine) - 1));
+        }
+        emit anotherStart(token);
     });
 }
 
 bool SingleInstance::tellRunningCopy() const
 {
-    return !mServerName.isEmpty() && sendToListener(mServerName, kShowRequest, kConnectTries, kConnectWaitMs);
+    return !mServerName.isEmpty() && sendToListener(mServerName, showRequest(), kConnectTries, kConnectWaitMs);
 }
 
 }  // namespace platform

@@ -3,7 +3,6 @@
 
 #include "shared/DataFiles.h"
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
@@ -17,16 +16,14 @@ class LocalListener;
 // lock of a copy that died on this computer is taken over) and listens on a local socket named after the
 // folder's canonical path, in the user's private runtime folder ($XDG_RUNTIME_DIR, or a folder of the
 // user's own that only the user may enter), where no other user can take the name or listen in. A later
-// start in the same folder finds the lock taken, tells the running copy through the socket, and ends
+// start in the same folder finds the lock taken, tells the running copy through the socket (with the activation
+// token the desktop's launcher gave it, so that the running copy's window may take the keyboard), and ends
 // without reading or writing any data file. Copies in different folders run independently, unless their
 // files are links to the same files: the running copy also locks what its rewrites replace (RewriteLocks),
 // which in a folder where no lock file can be made is the only lock.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // The lock file's name inside the data folder.
-    static const QString kLockFileName;
-
     explicit SingleInstance(const QString& folder);
     ~SingleInstance() override;
 
@@ -39,15 +36,9 @@ public:
     // Becomes the running copy of the folder, or hands this start over to the one that is.
     Outcome claim();
 
-    // Who holds the folder's lock, as its lock file tells.
-    struct LockHolder {
-        bool known = false;  // the lock file could be read
-        qint64 pid = 0;
-        QString host;
-        // By the machine id the lock records (by the host name for a lock that records none), so the holder
-        // runs: the lock of a copy that died here is taken over.
-        bool onThisComputer = false;
-    };
+    // Who holds the folder's lock, as its lock file tells. One on this computer runs: the lock of a copy
+    // that died here is taken over.
+    using LockHolder = QmrM::FolderLock::Holder;
     LockHolder lockHolder() const;
     QString lockFilePath() const;
 
@@ -62,8 +53,9 @@ public:
     static QString serverName(const QString& folder);
 
 signals:
-    // Another start in the same folder asked this copy to show itself.
-    void anotherStart();
+    // Another start in the same folder asked this copy to show itself. `activationToken` is what the
+    // desktop's launcher gave that start (empty if nothing): with it a window may come to the front on Wayland.
+    void anotherStart(const QString& activationToken);
 
 private:
     // Listens for later starts; when it cannot, the copy runs on and says why on its error output, and a
@@ -75,7 +67,7 @@ private:
 
     QString mFolder;
     QString mServerName;
-    QLockFile mLock;
+    QmrM::FolderLock mLock;
     QmrM::RewriteLocks mRewriteLocks;
     QString mBlockedFile;
     LocalListener* mListener = nullptr;

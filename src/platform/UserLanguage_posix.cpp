@@ -3,22 +3,40 @@
 
 #include <algorithm>
 #include <clocale>
+#include <initializer_list>
 
 namespace platform {
 
-QString systemLanguage()
+namespace {
+
+// The first of the locale variables that is set, as the C library takes them ("en_GB.UTF-8"), without its
+// code set and modifier ("en_GB").
+QString firstLocaleSet(std::initializer_list<const char*> variables)
 {
-    // The message language as the C library takes it: LC_ALL, else LC_MESSAGES, else LANG ("en_US.UTF-8").
-    QByteArray locale;
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        locale = qgetenv(name);
-        if (!locale.isEmpty())
-            break;
+    for (const char* name : variables) {
+        const QByteArray locale = qgetenv(name);
+        if (locale.isEmpty())
+            continue;
+        qsizetype end = locale.size();
+        for (const char mark : {'.', '@'}) {
+            if (const qsizetype at = locale.indexOf(mark); at >= 0)
+                end = std::min(end, at);
+        }
+        return QString::fromLatin1(locale.left(end));
     }
-    const QString language = QString::fromLatin1(locale.left(locale.indexOf('_'))).toLower();
-    const bool named = language.size() >= 2 && language.size() <= 3 &&
-                       std::all_of(language.begin(), language.end(), [](QChar c) { return c.isLower(); });
-    return named ? language : QString();
+    return QString();
+}
+
+}  // namespace
+
+QString systemMessagesLocale()
+{
+    return firstLocaleSet({"LC_ALL", "LC_MESSAGES", "LANG"});
+}
+
+QString systemFormatsLocale()
+{
+    return firstLocaleSet({"LC_ALL", "LC_TIME", "LANG"});
 }
 
 namespace {

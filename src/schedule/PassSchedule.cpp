@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PassSchedule.h"
 
+#include "platform/Desktop.h"
 #include "platform/DesktopBusy.h"
+#include "platform/DesktopIdle.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
 #include "platform/Guard.h"
@@ -32,6 +34,11 @@ QmrM::UserBusy& userBusy()
     return QmrM::seams().userBusy ? *QmrM::seams().userBusy : platform::desktopBusy();
 }
 
+QmrM::UserIdle& userIdle()
+{
+    return QmrM::seams().userIdle ? *QmrM::seams().userIdle : platform::desktopIdle();
+}
+
 // Whether the window is up and in use, not waiting on the task bar or out of sight.
 bool inUse(platform::Form& form)
 {
@@ -53,6 +60,7 @@ QString busyText(QmrM::BusyReasons reasons)
         if (reasons.testFlag(reason))
             words += QCoreApplication::translate("Schedule", word);
     }
+    //: Between the reasons a pass waits for, as in "full screen, call or video playing"
     return words.join(QCoreApplication::translate("Schedule", "・"));
 }
 
@@ -60,6 +68,13 @@ PassSchedule& PassSchedule::instance()
 {
     static PassSchedule schedule;
     return schedule;
+}
+
+PassSchedule::PassSchedule()
+{
+    StartWaits& waits = StartWaits::instance();
+    connect(&waits, &StartWaits::began, this, [this] { updatePhase(); });
+    connect(&waits, &StartWaits::ended, this, [this] { updatePhase(); });
 }
 
 void PassSchedule::startWait()
@@ -76,71 +91,160 @@ void PassSchedule::startWait()
 void PassSchedule::waitFor(double seconds)
 {
     platform::trainingWindow().setWindowState(platform::Form::vbMinimized);
+    mPassUp = false;
     StartWait wait(seconds);
     wait.holdAtItsEnd();
-    connect(&wait, &Wait::reachedEnd, this, platform::guardedSlot([this, &wait] { holdIfBusy(wait); }));
+    connect(&wait, &Wait::reachedEnd, this, platform::guardedSlot([this, &wait] { reachedEnd(wait); }));
     // The steps after the wait run the moment it is over, even while a box opened during the wait holds
     // this call beneath the box's own event loop: the pass comes on time whatever is open.
     wait.whenOver(platform::guardedSlot([this](Wait::Outcome outcome) { afterWait(outcome); }));
     const auto forget = qScopeGuard([this, &wait] {
-        if (mHeldWait == &wait)
-            stopWatchingBusy();
+        if (mDueWait == &wait)
+            stopWatching();
     });
     wait.run();
 }
 
-void PassSchedule::holdIfBusy(StartWait& wait)
+// The pass is due: it waits while the user is busy (when holding is on), then for a pause in the input.
+void PassSchedule::reachedEnd(StartWait& wait)
 {
-    if (!QmrM::holdsPassWhileBusy()) {
-        wait.release();
-        return;
+    stopWatching();
+    mDueWait = &wait;
+    QmrM::UserIdle& idle = userIdle();
+    connect(&idle, &QmrM::UserIdle::paused, this, platform::guardedSlot([this] { paused(); }));
+    connect(&idle, &QmrM::UserIdle::unavailable, this, platform::guardedSlot([this] { pauseUnknown(); }));
+    if (QmrM::holdsPassWhileBusy()) {
+        mWatchingBusy = true;
+        QmrM::UserBusy& busy = userBusy();
+        connect(&busy, &QmrM::UserBusy::changed, this, platform::guardedSlot([this] { decide(); }));
+        busy.watch();
     }
-    stopWatchingBusy();
-    mHeldWait = &wait;
-    QmrM::UserBusy& busy = userBusy();
-    connect(&busy, &QmrM::UserBusy::changed, this, platform::guardedSlot([this] { busyChanged(); }));
-    busy.watch();
-    busyChanged();
+    decide();
 }
 
-void PassSchedule::busyChanged()
+void PassSchedule::decide()
 {
-    if (!mHeldWait)
+    if (!mDueWait)
         return;
     const QmrM::UserBusy& busy = userBusy();
-    if (!busy.settled())
-        return;  // the first readings are on their way
-    emit holdChanged();
-    if (busy.reasons() == QmrM::BusyReasons())
-        mHeldWait->release();  // whatever kept the user busy is over: the pass comes now
-}
-
-void PassSchedule::stopWatchingBusy()
-{
-    if (!mHeldWait)
+    if (mWatchingBusy && !busy.settled()) {
+        updatePhase();  // the first readings are on their way
         return;
-    mHeldWait = nullptr;
-    QmrM::UserBusy& busy = userBusy();
-    disconnect(&busy, nullptr, this, nullptr);
-    busy.stop();
-    emit holdChanged();
+    }
+    if (holdReasons() != QmrM::BusyReasons()) {
+        if (!mHeldSince.isValid()) {
+            mHeldSince = QmrM::currentDateTime();
+            mHoldLimit = QmrM::clock().alarmAt(QmrM::clock().elapsedMs() + kHoldLimitMs,
+                                               platform::guardedSlot([this] { holdLimitReached(); }));
+        }
+        if (std::exchange(mAwaitingPause, false))
+            userIdle().stop();  // busy again: the pause is waited for once it is over
+        updatePhase();
+        return;
+    }
+    awaitPause();
 }
 
-bool PassSchedule::isHolding() const
+void PassSchedule::awaitPause()
 {
-    return holdReasons() != QmrM::BusyReasons();
+    if (!mAwaitingPause) {
+        mAwaitingPause = true;
+        userIdle().awaitPause(platform::newWindowsTakeTheKeyboard() ? kLongPauseMs : kPauseMs);
+    }
+    updatePhase();
+}
+
+void PassSchedule::paused()
+{
+    if (!mDueWait || !std::exchange(mAwaitingPause, false))
+        return;
+    mCameAtALongPause = platform::newWindowsTakeTheKeyboard();
+    release();
+}
+
+void PassSchedule::pauseUnknown()
+{
+    if (!mDueWait || !mAwaitingPause)
+        return;
+    // The desktop does not tell the user's input: the window's guard keeps what is typed for other work.
+    // Where the window takes the keyboard, it comes once its notice has been up a while.
+    if (!platform::newWindowsTakeTheKeyboard()) {
+        paused();
+        return;
+    }
+    mPauseUnknown = QmrM::clock().alarmAt(QmrM::clock().elapsedMs() + kLongPauseMs, platform::guardedSlot([this] {
+                                              if (mDueWait && std::exchange(mAwaitingPause, false))
+                                                  release();
+                                          }));
+}
+
+// The pass comes now (afterWait brings the window).
+void PassSchedule::release()
+{
+    mDueWait->release();
+}
+
+void PassSchedule::holdLimitReached()
+{
+    mHoldOver = true;
+    decide();
+}
+
+void PassSchedule::stopWatching()
+{
+    if (!mDueWait)
+        return;
+    mDueWait = nullptr;
+    if (std::exchange(mWatchingBusy, false)) {
+        QmrM::UserBusy& busy = userBusy();
+        disconnect(&busy, nullptr, this, nullptr);
+        busy.stop();
+    }
+    QmrM::UserIdle& idle = userIdle();
+    disconnect(&idle, nullptr, this, nullptr);
+    if (std::exchange(mAwaitingPause, false))
+        idle.stop();
+    mHoldOver = false;
+    mHeldSince = QDateTime();
+    mHoldLimit.reset();
+    mPauseUnknown.reset();
+    updatePhase();
 }
 
 QmrM::BusyReasons PassSchedule::holdReasons() const
 {
-    if (!mHeldWait || !mHeldWait->isHolding() || !userBusy().settled())
+    if (!mDueWait || !mWatchingBusy || mHoldOver || !userBusy().settled())
         return {};
     return userBusy().reasons();
 }
 
+PassSchedule::Phase PassSchedule::currentPhase() const
+{
+    const StartWait* wait = StartWaits::current();
+    if (!wait)
+        return mPassUp ? Phase::PassUp : Phase::Idle;
+    if (wait != mDueWait)
+        return Phase::Waiting;
+    if (mAwaitingPause)
+        return Phase::WaitingForPause;
+    return holdReasons() != QmrM::BusyReasons() ? Phase::Held : Phase::Deciding;
+}
+
+void PassSchedule::updatePhase()
+{
+    const Phase now = currentPhase();
+    const QmrM::BusyReasons reasons = holdReasons();
+    if (now == mPhase && reasons == mShownReasons)
+        return;
+    mPhase = now;
+    mShownReasons = reasons;
+    emit phaseChanged();
+}
+
 void PassSchedule::afterWait(Wait::Outcome outcome)
 {
-    stopWatchingBusy();
+    stopWatching();
+    const bool afterALongPause = std::exchange(mCameAtALongPause, false);
     platform::Form& training = platform::trainingWindow();
     switch (outcome) {
     case Wait::Outcome::Cancelled:
@@ -162,19 +266,29 @@ void PassSchedule::afterWait(Wait::Outcome outcome)
     if (inUse(training)) {
         // Brought back and used by the user during the wait: the pass is in the user's hands already.
     } else if (outcome == Wait::Outcome::TimeUp) {
-        training.comeUpUnasked();  // the user may be typing in another program
+        training.comeUpUnasked(afterALongPause);  // the user may be typing in another program
     } else {
         training.setWindowState(platform::Form::vbNormal);
-        training.Show();
+        training.bringForward(mActivationToken);
     }
-    if (training.isLoaded())
-        StartWaits::announcePass();
+    if (!training.isLoaded())
+        return;
+    mPassUp = true;
+    connect(&training, &platform::Form::unloaded, this, [this, &training] {
+        disconnect(&training, &platform::Form::unloaded, this, nullptr);
+        mPassUp = false;
+        updatePhase();
+    });
+    updatePhase();
+    StartWaits::announcePass();
 }
 
-void PassSchedule::startNow()
+void PassSchedule::startNow(const QString& activationToken)
 {
+    mActivationToken = activationToken;
+    const auto done = qScopeGuard([this] { mActivationToken.clear(); });
     if (StartWait* wait = StartWaits::current())
-        wait->endNow();
+        wait->endNow();  // brings the pass now
 }
 
 void PassSchedule::stopWaiting()
@@ -185,7 +299,8 @@ void PassSchedule::stopWaiting()
 
 bool PassSchedule::mayPostpone() const
 {
-    return !StartWaits::current() && platform::passUntouched();
+    const StartWait* wait = StartWaits::current();
+    return (!wait || wait == mDueWait) && platform::passUntouched();
 }
 
 void PassSchedule::postpone()
@@ -198,11 +313,16 @@ void PassSchedule::postpone()
     });
 }
 
-void PassSchedule::turnToPass()
+void PassSchedule::turnToPass(const QString& activationToken)
 {
+    StartWait* wait = StartWaits::current();
+    if (wait && wait == mDueWait) {
+        startNow(activationToken);  // due already: it comes now, to the front
+        return;
+    }
     platform::Form& training = platform::trainingWindow();
     if (training.isLoaded())
-        training.bringForward();
+        training.bringForward(activationToken);
 }
 
 QAction* PassSchedule::holdWhileBusyAction()
@@ -227,13 +347,19 @@ void PassSchedule::chooseHoldWhileBusy(bool hold)
         QmrM::setHoldsPassWhileBusy(hold);
     } catch (const QmrM::DataFileError& error) {
         mHoldAction->setChecked(!hold);
-        platform::MsgBox(error.description() + QCoreApplication::translate("Schedule", "\n設定は変わっていません。"),
-                         platform::vbExclamation, QCoreApplication::translate("Schedule", "設定を保存できません"));
+        //: %1 is why the options file could not be written
+        platform::MsgBox(
+            QCoreApplication::translate("Schedule", "%1\n設定は変わっていません。").arg(error.description()),
+            platform::vbExclamation, QCoreApplication::translate("Schedule", "設定を保存できません"));
         return;
     }
-    // A pass held now comes at once when holding is turned off.
-    if (!hold && mHeldWait && mHeldWait->isHolding())
-        mHeldWait->release();
+    // A pass held now comes at the next pause when holding is turned off.
+    if (!hold && mDueWait && std::exchange(mWatchingBusy, false)) {
+        QmrM::UserBusy& busy = userBusy();
+        disconnect(&busy, nullptr, this, nullptr);
+        busy.stop();
+        decide();
+    }
 }
 
 void PassSchedule::settingsCameBack()

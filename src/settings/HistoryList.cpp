@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HistoryList.h"
 
+#include "platform/BackgroundWork.h"
 #include "platform/FitLabel.h"
-#include "platform/Guard.h"
 #include "shared/Errors.h"
+#include "shared/ShownDates.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QScrollBar>
 #include <QStringBuilder>
 #include <QStyle>
-#include <QThread>
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -30,8 +30,8 @@ constexpr qsizetype kFieldShownAtMost = 200;
 constexpr double kSmallestRowPoints = 9;
 constexpr int kProgressRepaintMs = 100;
 
-// One line of the history list: "n _ date _ time _ count", built in one allocation: the rows on screen are
-// made again as the list scrolls.
+// One line of the history list: "n _ date _ time _ count" (the date and time in the language's forms), built
+// in one allocation: the rows on screen are made again as the list scrolls.
 QString historyLine(qsizetype number, const QString& date, const QString& time, const QString& count)
 {
     const QLatin1String separator(" _ ");
@@ -95,8 +95,9 @@ HistoryModel::Row HistoryModel::row(int number) const
         return *made;
     const QmrM::HistoryRecord record = mHistory.record(number);
     const QString count = shownField(record.count);
-    auto* made =
-        new Row{historyLine(qsizetype(number) + 1, shownField(record.date), shownField(record.time), count), count};
+    auto* made = new Row{historyLine(qsizetype(number) + 1, shownField(QmrM::shownRecordDate(record.date)),
+                                     shownField(QmrM::shownRecordTime(record.time)), count),
+                         count};
     const Row shown = *made;
     mRows.insert(number, made);
     return shown;
@@ -157,15 +158,6 @@ QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMo
     return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
 }
 
-// A history file being read on a thread of its own. Only the reading thread writes `history` and `failure`,
-// and the list reads them only after it has waited for that thread to end.
-struct HistoryList::Reading {
-    std::shared_ptr<QmrM::Progress> progress = std::make_shared<QmrM::Progress>();
-    QmrM::HistoryIndex history;
-    std::exception_ptr failure;
-    std::unique_ptr<QThread> thread;
-};
-
 HistoryList::HistoryList(QWidget* parent)
     : QListView(parent), mModel(new HistoryModel(this)), mDelegate(new HistoryRowDelegate(this))
 {
@@ -186,9 +178,7 @@ void HistoryList::stopReading()
 {
     if (!mReading)
         return;
-    // The reading looks at this between pieces of a few hundred kilobytes: it ends at once.
-    mReading->progress->cancelled = true;
-    mReading->thread->wait();
+    // The reading looks at its progress between pieces of a few hundred kilobytes: it ends at once.
     mReading.reset();
     mProgressTimer.stop();
     setAccessibleDescription(QString());
@@ -230,41 +220,29 @@ void HistoryList::showHistory(const QString& itemName)
         present(std::move(history));
         return;
     }
-    mReading = std::make_unique<Reading>();
-    Reading* reading = mReading.get();
-    reading->thread.reset(QThread::create([reading, itemName] {
-        try {
-            reading->history = QmrM::readHistoryIndex(itemName, nullptr, reading->progress.get());
-        } catch (...) {
-            reading->failure = std::current_exception();
-        }
-    }));
-    const int generation = ++mGeneration;
-    connect(reading->thread.get(), &QThread::finished, this,
-            [this, generation] { platform::runGuarded([&] { takeReadHistory(generation); }); });
+    // Only the reading writes the index; the list takes it once the reading is over.
+    auto read = std::make_shared<QmrM::HistoryIndex>();
+    mReading = std::make_unique<platform::BackgroundWork>(
+        [read, itemName](QmrM::Progress& progress) { *read = QmrM::readHistoryIndex(itemName, nullptr, &progress); },
+        [this, read](std::exception_ptr failure) { takeReadHistory(failure, std::move(*read)); });
     mProgressTimer.start();
     setAccessibleDescription(QCoreApplication::translate("frmSettei", "履歴を読み込んでいます"));
-    reading->thread->start();
 }
 
-void HistoryList::takeReadHistory(int generation)
+void HistoryList::takeReadHistory(std::exception_ptr failure, QmrM::HistoryIndex history)
 {
-    if (generation != mGeneration || !mReading)
-        return;  // forgotten meanwhile
-    mReading->thread->wait();
-    std::unique_ptr<Reading> reading = std::move(mReading);
-    reading->thread.release()->deleteLater();  // its signal is being delivered
+    mReading.reset();
     mProgressTimer.stop();
     setAccessibleDescription(QString());
-    if (reading->failure) {
+    if (failure) {
         try {
-            std::rethrow_exception(reading->failure);  // anything but an unreadable file goes on to the guard
+            std::rethrow_exception(failure);  // anything but an unreadable file goes on to the guard
         } catch (const QmrM::DataFileError& error) {
             emit historyUnreadable(error.description());
         }
         return;
     }
-    present(std::move(reading->history));
+    present(std::move(history));
 }
 
 void HistoryList::present(QmrM::HistoryIndex history)
@@ -498,7 +476,7 @@ void HistoryList::paintEvent(QPaintEvent* event)
     painter.setPen(palette().color(QPalette::Text));
     painter.drawText(
         viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,
-        QCoreApplication::translate("frmSettei", "履歴を読み込んでいます… %1 %").arg(mReading->progress->percent()));
+        QCoreApplication::translate("frmSettei", "履歴を読み込んでいます… %1 %").arg(mReading->progress()->percent()));
 }
 
 }  // namespace settings

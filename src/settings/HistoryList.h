@@ -10,7 +10,12 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
+#include <exception>
 #include <memory>
+
+namespace platform {
+class BackgroundWork;
+}
 
 namespace settings {
 
@@ -112,19 +117,17 @@ protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
-    struct Reading;
     int topRow() const;
     // Rows wholly in view (at least one).
     int rowsInView() const;
     void paintRows(const QRect& area);
-    void takeReadHistory(int generation);
+    void takeReadHistory(std::exception_ptr failure, QmrM::HistoryIndex history);
     void present(QmrM::HistoryIndex history);
     void stopReading();
 
     HistoryModel* mModel;
     HistoryRowDelegate* mDelegate;
-    std::unique_ptr<Reading> mReading;
-    int mGeneration = 0;
+    std::unique_ptr<platform::BackgroundWork> mReading;  // a long history being read
     int mRowHeight = 1;
     QTimer mProgressTimer;
 };

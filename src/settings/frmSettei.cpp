@@ -37,6 +37,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <tuple>
 
 using namespace QmrM;
 using platform::namedFont;
@@ -104,9 +106,20 @@ QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
 
 QString historyTotalText(double total)
 {
-    return QCoreApplication::translate("frmSettei", "合計回数 ： %1")
-        .arg(QString::number(total == 0.0 ? 0.0 : total, 'f', 0));
+    const QString shown = QString::number(total == 0.0 ? 0.0 : total, 'f', 0);
+    const int n = QmrM::pluralOf(shown.toDouble());
+    return QCoreApplication::translate("frmSettei", "合計回数 ： %1", nullptr, n).arg(shown);
 }
+
+namespace {
+
+// The wait's length beside its scroll bar: "60分".
+QString waitMinutesText(int minutes)
+{
+    return QCoreApplication::translate("frmSettei", "%n分", nullptr, minutes);
+}
+
+}  // namespace
 
 // The controls of the loaded window, made at load and let go at unload.
 struct frmSettei::Ui {
@@ -205,11 +218,13 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window)
         const char* toolTip;
         const char* picture;
     };
+    //: The captions of the settings window's buttons, under their pictures: short verbs or nouns
     static const ToolbarEntry toolbar[] = {
         {&Ui::cmdAgain, "cmdAgain", QT_TRANSLATE_NOOP("frmSettei", "開始"),
          QT_TRANSLATE_NOOP("frmSettei", "トレーニングを開始します"), ":/pictures/app.ico"},
         {&Ui::cmdNew, "cmdNew", QT_TRANSLATE_NOOP("frmSettei", "登録"),
          QT_TRANSLATE_NOOP("frmSettei", "項目を新規登録します"), ":/pictures/new.ico"},
+        //: Saves the item edited in the boxes above the list of items
         {&Ui::cmdHozon, "cmdHozon", QT_TRANSLATE_NOOP("frmSettei", "保存"),
          QT_TRANSLATE_NOOP("frmSettei", "編集した設定で保存します"), ":/pictures/hozon.ico"},
         {&Ui::cmdClear, "cmdClear", QT_TRANSLATE_NOOP("frmSettei", "クリア"),
@@ -218,6 +233,7 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window)
          QT_TRANSLATE_NOOP("frmSettei", "項目を削除します"), ":/pictures/del.ico"},
         {&Ui::cmdHelp, "cmdHelp", QT_TRANSLATE_NOOP("frmSettei", "ヘルプ"),
          QT_TRANSLATE_NOOP("frmSettei", "ヘルプファイルを開きます"), ":/pictures/help.ico"},
+        //: Ends the program
         {&Ui::cmdEnd, "cmdEnd", QT_TRANSLATE_NOOP("frmSettei", "終了"),
          QT_TRANSLATE_NOOP("frmSettei", "プログラムを終了します"), ":/pictures/end.ico"},
     };
@@ -285,6 +301,7 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     Frame3 =
         frame(window, "Frame3", QCoreApplication::translate("frmSettei", "各種設定"), twips(5100, 5325, 4215, 1365));
 
+    //: The minutes the training window waits after Start, beside their scroll bar
     Label1 = new QLabel(QCoreApplication::translate("frmSettei", "起動Wait"), Frame3);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twips(150, 400, 690, 240));
@@ -300,12 +317,13 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     hsbTime->setSingleStep(1);
     hsbTime->setPageStep(1);
 
-    lblJikan = new QLabel(QCoreApplication::translate("frmSettei", "60分"), Frame3);
+    lblJikan = new QLabel(waitMinutesText(60), Frame3);
     lblJikan->setObjectName(QStringLiteral("lblJikan"));
     lblJikan->setGeometry(twips(2475, 375, 690, 240));
     lblJikan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblJikan->setFont(namedFont(11.25));
 
+    //: Saves the options of the frame it stands in
     cmdSettei = new QPushButton(QCoreApplication::translate("frmSettei", "確定"), Frame3);
     cmdSettei->setObjectName(QStringLiteral("cmdSettei"));
     cmdSettei->setGeometry(twips(3450, 225, 615, 465));
@@ -434,7 +452,10 @@ void frmSettei::Form_Load()
 
 void frmSettei::showWaitMinutes()
 {
-    ui->lblJikan->setText(QCoreApplication::translate("frmSettei", "%1分").arg(ui->hsbTime->value()));
+    const QString minutes = waitMinutesText(ui->hsbTime->value());
+    ui->lblJikan->setFont(namedFont(11.25));
+    platform::fitCaption(ui->lblJikan, minutes);  // "60 min" in a box sized for "60分"
+    ui->lblJikan->setText(minutes);
 }
 
 void frmSettei::hsbTime_Change()
@@ -482,12 +503,35 @@ void frmSettei::cmdAgain_Click()
     schedule::PassSchedule::instance().startWait();
 }
 
+namespace {
+
+// Makes a change of the data files; where they cannot be written (a read-only folder), says so and goes on:
+// returns false, and the change is not made.
+bool saved(const std::function<void()>& change)
+{
+    try {
+        change();
+        return true;
+    } catch (const DataFileError& error) {
+        platform::MsgBox(
+            QCoreApplication::translate("frmSettei", "%1\n変更は保存されていません。").arg(error.description()),
+            platform::vbExclamation, QCoreApplication::translate("frmSettei", "保存できません"));
+        return false;
+    }
+}
+
+}  // namespace
+
 void frmSettei::cmdSettei_Click()
 {
+    const auto before = std::make_tuple(gRandomTim, gRandomKaisu, gWaitJikan);
     gRandomTim = ui->chkTim->isChecked() ? 1 : 0;
     gRandomKaisu = ui->chkKaisu->isChecked() ? 1 : 0;
     gWaitJikan = static_cast<float>(ui->hsbTime->value());
-    SaveSettings();
+    if (!saved(SaveSettings)) {
+        std::tie(gRandomTim, gRandomKaisu, gWaitJikan) = before;  // the options stay as the file has them
+        return;
+    }
     platform::MsgBox(QCoreApplication::translate("frmSettei", "設定を保存しました"), platform::vbInformation,
                      QCoreApplication::translate("frmSettei", "設定保存終了"));
 }
@@ -574,6 +618,7 @@ void frmSettei::cmdNew_Click()
     const QString name = askItemName();
     const auto count = name.isEmpty() ? std::nullopt : askInstructedCount();
     if (!count) {
+        //: The title of the box that says adding an item was cancelled
         platform::MsgBox(QCoreApplication::translate("frmSettei", "新規追加をキャンセルします"),
                          platform::vbExclamation, QCoreApplication::translate("frmSettei", "キャンセル"));
         return;
@@ -583,14 +628,15 @@ void frmSettei::cmdNew_Click()
     try {
         createHistoryFile(name);
     } catch (const DataFileError& error) {
+        //: %1 is why the file could not be made, %2 the item's name
         platform::MsgBox(
-            error.description() +
-                QCoreApplication::translate("frmSettei", "\n履歴ファイルを作れないため、%1 は登録しませんでした。")
-                    .arg(name),
+            QCoreApplication::translate("frmSettei", "%1\n履歴ファイルを作れないため、%2 は登録しませんでした。")
+                .arg(error.description(), name),
             platform::vbExclamation, QCoreApplication::translate("frmSettei", "新規登録中止"));
         return;
     }
-    appendItemRecord(name, *count);
+    if (!saved([&] { appendItemRecord(name, *count); }))
+        return;
     ui->lstKoumoku->addItem(name);
     LoadItems();
     // The items list was changed outside the program meanwhile: the lists show what it holds now, so that a
@@ -649,10 +695,14 @@ void frmSettei::cmdHozon_Click()
                          platform::vbExclamation, QCoreApplication::translate("frmSettei", "指示数エラー"));
         return;
     }
-    platform::setTextShowingStart(ui->txtKoumoku, name);
+    const auto before = std::make_pair(gKoumoku[n], gShijiSu[n]);
     gKoumoku[n] = name;
     gShijiSu[n] = toInt16(count, QCoreApplication::translate("frmSettei", "指示数"));
-    SaveItems();
+    if (!saved([] { SaveItems(); })) {
+        std::tie(gKoumoku[n], gShijiSu[n]) = before;
+        return;
+    }
+    platform::setTextShowingStart(ui->txtKoumoku, name);
     platform::MsgBox(QCoreApplication::translate("frmSettei", "%1 の設定を更新しました").arg(ui->txtKoumoku->text()),
                      platform::vbInformation, QCoreApplication::translate("frmSettei", "設定更新終了"));
 }
@@ -678,13 +728,10 @@ void frmSettei::cmdDel_Click()
                          platform::vbOKCancel | platform::vbExclamation,
                          QCoreApplication::translate("frmSettei", "クリア確認")) != platform::vbOK)
         return;
-    SaveItems(n);
-    LoadItems();
     // Items of the same name share one history file, and so do names of one file (letters' case on a folder
     // that ignores it): it goes only with the last of them. A file that is not a history stays.
-    const bool stillUsed = findItem([&](const QString& item) { return sameHistoryFile(item, deleted); }) != 0;
-    if (!stillUsed)
-        removeHistoryFile(deleted);  // a failure, most often no such file, is of no consequence
+    if (!saved([n] { deleteItem(n); }))
+        return;
     fillItemLists();
     ui->lstRireki->clear();
     ui->lblGoukei->setText(QStringLiteral("0"));
@@ -734,8 +781,11 @@ void frmSettei::cmdClear_Click()
             platform::vbOKCancel | platform::vbExclamation,
             QCoreApplication::translate("frmSettei", "クリア確認")) != platform::vbOK)
         return;
-    SaveItems();
-    clearHistoryFile(name);
+    if (!saved([&name] {
+            SaveItems();
+            clearHistoryFile(name);
+        }))
+        return;
     if (!mShownHistory.isEmpty() && sameHistoryFile(mShownHistory, name)) {
         ui->lblGoukei->setText(QStringLiteral("0"));
         ui->lstRireki->clear();

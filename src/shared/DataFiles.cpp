@@ -3,10 +3,16 @@
 
 #include "Errors.h"
 
+#include <QByteArrayList>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageAuthenticationCode>
+#include <QSysInfo>
 #include <QCoreApplication>
+
+#include <algorithm>
+#include <filesystem>
 
 namespace QmrM {
 
@@ -27,19 +33,82 @@ QString resolveDataFileName(const QString& name)
     return name;
 }
 
+namespace {
+
+std::filesystem::path toPath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+QString fromPath(const std::filesystem::path& path)
+{
+#ifdef Q_OS_WIN
+    return QString::fromStdWString(path.wstring());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+#endif
+}
+
+// The end of the way to `fileName` (see writeTarget); a link that may not be followed throws `kind`.
+QString targetOf(const QString& fileName, DataFileError::Kind kind, const char* refusal)
+{
+    // Taken as it stands: tidying "link/.." away first would be the very mistake this avoids. A relative name
+    // is resolved from the current directory as the system finds it (none once the directory is removed).
+    std::filesystem::path file = toPath(fileName);
+    for (int step = 0; step < 40; ++step) {  // a loop of links ends as the system's own lookup does
+        std::error_code error;
+        const std::filesystem::path folder =
+            std::filesystem::canonical(file.has_parent_path() ? file.parent_path() : ".", error);
+        if (error)
+            return fileName;
+        const std::filesystem::path here = folder / file.filename();
+        if (!std::filesystem::is_symlink(here, error))
+            return fromPath(here);
+        const std::filesystem::path target = std::filesystem::read_symlink(here, error);
+        if (error)
+            return fromPath(here);
+        if (!mayFollowLink(fromPath(here)))
+            throw DataFileError(kind, fileName, QCoreApplication::translate("QmrM", refusal).arg(fromPath(here)));
+        file = target.is_absolute() ? target : folder / target;
+    }
+    return fileName;
+}
+
+}  // namespace
+
 QString writeTarget(const QString& fileName)
 {
-    // Follows a chain of links (a loop ends after a few dozen steps, as the system's own lookup does).
-    QString path = fileName;
-    for (int step = 0; step < 40 && QFileInfo(path).isSymLink(); ++step) {
-        if (!mayFollowLink(path))
-            throw DataFileError(DataFileError::Write, fileName,
-                                QCoreApplication::translate(
-                                    "QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません")
-                                    .arg(path));
-        path = QFileInfo(path).symLinkTarget();
-    }
-    return path;
+    return targetOf(fileName, DataFileError::Write,
+                    QT_TRANSLATE_NOOP("QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません"));
+}
+
+QString readTarget(const QString& fileName)
+{
+    return targetOf(fileName, DataFileError::Open,
+                    QT_TRANSLATE_NOOP("QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先は読み込みません"));
+}
+
+QByteArray readWholeFile(const QString& fileName, bool* missing, qint64 atMost)
+{
+    QByteArray content;
+    readFileInPieces(
+        fileName,
+        [&](QByteArrayView piece, qint64 size) {
+            if (atMost >= 0 && std::max(size, qint64(content.size() + piece.size())) > atMost)
+                throw DataFileError(DataFileError::Read, fileName,
+                                    QCoreApplication::translate("QmrM", "ファイルが大きすぎます"));
+            // Room for the whole file at once: a long history is not copied again and again as it grows.
+            if (content.isEmpty() && size > 0)
+                content.reserve(qsizetype(size) + 1);
+            content.append(piece);
+            return true;
+        },
+        missing);
+    return content;
 }
 
 QString rewriteTarget(const QString& fileName)
@@ -52,22 +121,6 @@ QString rewriteTarget(const QString& fileName)
     if (target.exists() && !target.isFile() && !target.isDir())
         return fileName;
     return path;
-}
-
-QByteArray readWholeFile(const QString& fileName, bool* missing)
-{
-    QByteArray content;
-    readFileInPieces(
-        fileName,
-        [&content](QByteArrayView piece, qint64 size) {
-            // Room for the whole file at once: a long history is not copied again and again as it grows.
-            if (content.isEmpty() && size > 0)
-                content.reserve(qsizetype(size) + 1);
-            content.append(piece);
-            return true;
-        },
-        missing);
-    return content;
 }
 
 bool lastLineIsOpen(const QString& fileName)
@@ -83,27 +136,33 @@ bool lastLineIsOpen(const QString& fileName)
 
 namespace {
 
-const QLatin1String kTemporaryMark(".quillmora-tmp-");
+constexpr QLatin1String kTemporaryMark(".quillmora-tmp-");
 constexpr int kRandomLetters = 6;
 
 }  // namespace
 
 QString temporaryFilePattern(const QString& fileName)
 {
+    // Most file systems take names of up to 255 bytes: the temporary name keeps as much of the file's name as
+    // leaves room for its mark and letters.
+    constexpr qsizetype kLongestName = 255 - 1 - kTemporaryMark.size() - kRandomLetters;
     const QFileInfo info(fileName);
-    return info.path() + QStringLiteral("/.") + info.fileName() + kTemporaryMark + QString(kRandomLetters, u'X');
+    QString name = info.fileName();
+    while (QFile::encodeName(name).size() > kLongestName || name.size() > kLongestName)
+        name.chop(name.size() > 1 && name.back().isLowSurrogate() ? 2 : 1);
+    return info.path() + QStringLiteral("/.") + name + kTemporaryMark + QString(kRandomLetters, u'X');
 }
 
 bool isTemporaryFileOf(const QString& entry, const QString& dataFileName)
 {
-    // "." + the data file's name (any case, as the writers use the name the file exists under) + the mark +
-    // six letters or digits, as mkstemp makes them.
-    const qsizetype nameLength = dataFileName.size();
-    const qsizetype markAt = 1 + nameLength;
-    if (entry.size() != markAt + kTemporaryMark.size() + kRandomLetters || !entry.startsWith(u'.'))
-        return false;
-    if (QStringView(entry).mid(1, nameLength).compare(dataFileName, Qt::CaseInsensitive) != 0 ||
+    // "." + a name (the data file's in any case, as the writers use the name the file exists under) + the
+    // mark + six letters or digits, as mkstemp makes them.
+    const qsizetype markAt = entry.size() - kRandomLetters - kTemporaryMark.size();
+    if (markAt < 2 || !entry.startsWith(u'.') ||
         QStringView(entry).mid(markAt, kTemporaryMark.size()) != kTemporaryMark)
+        return false;
+    if (!dataFileName.isEmpty() &&
+        QStringView(entry).mid(1, markAt - 1).compare(dataFileName, Qt::CaseInsensitive) != 0)
         return false;
     for (const QChar c : QStringView(entry).right(kRandomLetters)) {
         if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
@@ -112,20 +171,64 @@ bool isTemporaryFileOf(const QString& entry, const QString& dataFileName)
     return true;
 }
 
-int removeLeftoverTemporaryFiles(const QStringList& dataFileNames)
+int removeLeftoverTemporaryFiles(const QStringList& fileNames, const QString& folderName)
 {
     int removed = 0;
-    QDir folder = QDir::current();
+    const QDir folder(folderName.isEmpty() ? QStringLiteral(".") : folderName);
     const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& entry : entries) {
-        for (const QString& dataFile : dataFileNames) {
-            if (isTemporaryFileOf(entry, dataFile) && removeTemporaryFileUnlessInUse(folder.filePath(entry))) {
-                ++removed;
-                break;
-            }
-        }
+        const bool leftover =
+            fileNames.isEmpty() ? isTemporaryFileOf(entry)
+                                : std::any_of(fileNames.begin(), fileNames.end(),
+                                              [&entry](const QString& name) { return isTemporaryFileOf(entry, name); });
+        if (leftover && removeTemporaryFileUnlessInUse(folder.filePath(entry)))
+            ++removed;
     }
     return removed;
+}
+
+QByteArray FolderLock::machineMark()
+{
+    // As a program's own view of the machine's id should be: a hash keyed with the id, of a name of the
+    // program's own, so that the id cannot be read back from it nor matched with another program's.
+    static const QByteArray mark = [] {
+        const QByteArray machine = QSysInfo::machineUniqueId();
+        if (machine.isEmpty())
+            return QByteArray();
+        return QMessageAuthenticationCode::hash("quillmora folder lock", machine, QCryptographicHash::Sha256)
+            .toHex()
+            .left(32);
+    }();
+    return mark;
+}
+
+QByteArray FolderLock::record()
+{
+    return QByteArray::number(QCoreApplication::applicationPid()) + "\nquillmora\n" +
+           QSysInfo::machineHostName().toUtf8() + '\n' + machineMark() + '\n';
+}
+
+FolderLock::Holder FolderLock::holder() const
+{
+    // Read as any file of the folder, through readWholeFile's checks: a few lines at most.
+    Holder holder;
+    QByteArrayList lines;
+    try {
+        lines = readWholeFile(mFileName, nullptr, 4096).split('\n');
+    } catch (const DataFileError&) {
+        return holder;
+    }
+    holder.pid = lines.value(0).trimmed().toLongLong(&holder.known);
+    holder.known = holder.known && holder.pid > 0;
+    holder.host = QString::fromUtf8(lines.value(2).trimmed());
+    // A lock of an earlier version records the machine's id itself.
+    const QByteArray recorded = lines.value(3).trimmed();
+    if (!recorded.isEmpty() && !machineMark().isEmpty())
+        holder.onThisComputer = recorded == machineMark() || recorded == QSysInfo::machineUniqueId();
+    else
+        holder.onThisComputer = holder.host == QSysInfo::machineHostName();
+    holder.onThisComputer = holder.known && holder.onThisComputer;
+    return holder;
 }
 
 }  // namespace QmrM

@@ -19,13 +19,15 @@ namespace QmrM {
 // case ignored ("項目一覧.TXT" finds "項目一覧.txt"); the given name when no such file exists yet.
 QString resolveDataFileName(const QString& name);
 
-// The whole content of a file. A missing file gives an empty result and sets *missing when given.
-QByteArray readWholeFile(const QString& fileName, bool* missing = nullptr);
+// The whole content of a file. A missing file gives an empty result and sets *missing when given. A file
+// longer than `atMost` bytes is not read: DataFileError says it is too large.
+QByteArray readWholeFile(const QString& fileName, bool* missing = nullptr, qint64 atMost = -1);
 
 // Reads a file piece by piece, a few hundred kilobytes at a time, handing each piece to `take` with the size
-// of the whole file (-1 where the system does not tell it, as for a pipe); `take` returns false to stop
-// reading there. A missing file hands nothing and sets *missing when given. Throws DataFileError when the
-// file cannot be read.
+// of the whole file; `take` returns false to stop reading there. A missing file hands nothing and sets
+// *missing when given. Only a regular file is read, reached through links as writes reach theirs (see
+// writeTarget) and opened without waiting: a pipe, a device or a socket in its place throws DataFileError,
+// and so does a file that cannot be read.
 void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
                       bool* missing = nullptr);
 
@@ -39,9 +41,11 @@ void replaceFileAtomically(const QString& fileName, const QByteArray& content);
 
 // A file written piece by piece and put in place whole: the pieces go to a temporary file beside it, which
 // commit() flushes and renames over it. Until then the file stays as it was; a replacement dropped before
-// commit() removes its temporary file. Unlike replaceFileAtomically it never writes a file in place: where
-// no file can be made beside it, it fails at once, before anything is written. `fileName` is the file
-// itself (a link is not followed). Failures throw DataFileError naming it. Its calls may come from a thread
+// commit() removes its temporary file. `fileName` is reached as every write reaches its file (see
+// writeTarget), and must be a regular file or none yet. Unlike replaceFileAtomically it never writes a file
+// in place: where no file can be made beside it, it fails at once, before anything is written. It first
+// removes what replacements in the same folder left behind when they were stopped (see
+// removeLeftoverTemporaryFiles). Failures throw DataFileError naming it. Its calls may come from a thread
 // other than the one that made it, one at a time.
 class FileReplacement {
 public:
@@ -53,16 +57,21 @@ public:
     void write(QByteArrayView bytes);
     void commit();
 
+    struct Parts;  // the system's side, which replaceFileAtomically uses too
+
 private:
-    struct Parts;
     std::unique_ptr<Parts> d;
 };
 
-// The file a write to `fileName` reaches: the end of its chain of symbolic links. Every write follows a link
-// only when it belongs to the user or to root, so that a link another user made in a shared folder cannot
-// lead the program's writes to a file of the user's elsewhere; any other link throws DataFileError
-// naming `fileName` and the link.
+// The file a write to `fileName` reaches, found as the system finds it: the folders of the way with their
+// links followed before a ".." is taken (…/link/../A.txt lies beside the link's target, not beside the
+// link), then the file's own chain of links, also to a file that does not exist yet. A link is followed only
+// when it belongs to the user or to root, so that a link another user made in a shared folder cannot lead
+// the program's writes to a file of the user's elsewhere; any other link throws DataFileError naming
+// `fileName` and the link. Returns `fileName` itself when a folder on the way does not exist.
 QString writeTarget(const QString& fileName);
+// The file a read of `fileName` reaches, by the same rule.
+QString readTarget(const QString& fileName);
 // Whether a write may follow the symbolic link `link` (see writeTarget).
 bool mayFollowLink(const QString& link);
 
@@ -86,21 +95,27 @@ void truncateFile(const QString& fileName);
 // Removes a file; returns false when it could not be removed (for example because it does not exist).
 bool removeFile(const QString& fileName);
 
+// Whether this program may write `path`, a file or a folder (make files in it), as the system judges it now.
+bool mayWrite(const QString& path);
+
 // Whether two names denote one existing file: the same file under two spellings (letters' case on a
 // folder that ignores it) or through a link. Compares the files, not the names.
 bool isSameFile(const QString& first, const QString& second);
 
 // The name pattern of the temporary file a rewrite of `fileName` writes first, beside it:
-// ".name.quillmora-tmp-XXXXXX", a name no other program gives a file.
+// ".name.quillmora-tmp-XXXXXX", a name no other program gives a file; the name is cut short where the whole
+// would be too long for a file name, so that any file that may exist may be rewritten.
 QString temporaryFilePattern(const QString& fileName);
-// Whether a folder entry is a temporary file left by an interrupted rewrite of the data file `dataFileName`.
-bool isTemporaryFileOf(const QString& entry, const QString& dataFileName);
+// Whether a folder entry is a temporary file left by an interrupted rewrite of the data file `dataFileName`,
+// or, without one, of any file.
+bool isTemporaryFileOf(const QString& entry, const QString& dataFileName = QString());
 // Removes a temporary file of a rewrite unless a rewrite (of this or another running copy) still writes
 // it; returns whether it was removed.
 bool removeTemporaryFileUnlessInUse(const QString& fileName);
-// Removes from the current directory the temporary files that interrupted rewrites of the given data files
-// left behind, and nothing else. Returns how many were removed.
-int removeLeftoverTemporaryFiles(const QStringList& dataFileNames);
+// Removes from `folder` (the current directory when none is given) the temporary files that interrupted
+// rewrites of the given files left behind (of any file when the list is empty), and nothing else. Returns how
+// many were removed.
+int removeLeftoverTemporaryFiles(const QStringList& fileNames, const QString& folder = QString());
 
 // Advisory locks a running copy holds for its whole run on what its rewrites replace, so that no other copy
 // rewrites the same files from its own memory meanwhile: the folder each rewrite puts its new file in (a data
@@ -122,6 +137,48 @@ public:
 
 private:
     std::vector<int> mHeld;
+};
+
+// The lock file that marks a data folder as in use by a running copy, held for its whole run. It records
+// the process number, the program, the host name and a keyed hash of the machine's id: it tells computers
+// apart without showing the id itself to whoever may read the folder. On Unix the running copy also holds
+// the file locked, so that no other copy takes a lock whose holder runs.
+class FolderLock {
+public:
+    explicit FolderLock(const QString& fileName);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    enum class Taking { Taken, HeldByOther, CannotBeMade };
+    // Makes the lock file, taking over the lock of a copy that died on this computer.
+    Taking take();
+    // Removes the lock file if this copy holds it.
+    void release();
+    QString fileName() const { return mFileName; }
+
+    struct Holder {
+        bool known = false;  // the lock file could be read
+        qint64 pid = 0;
+        QString host;
+        // Told by the machine the lock records (by the host name for a lock that records none).
+        bool onThisComputer = false;
+    };
+    Holder holder() const;
+    // Removes the lock file of a holder that no longer runs; false while a process holds it.
+    bool removeStale();
+
+    // What a lock records of the machine it was made on: a keyed hash of the machine's id (empty where the
+    // system has none).
+    static QByteArray machineMark();
+
+private:
+    // What the lock file says of this copy: its process number, the program, the host and machineMark().
+    static QByteArray record();
+
+    struct Held;  // the open lock file, as the system holds it
+    QString mFileName;
+    std::unique_ptr<Held> mHeld;
 };
 
 }  // namespace QmrM

@@ -83,12 +83,6 @@ int openForWriting(const QString& fileName, int flags)
     return openFile(writeTarget(fileName), flags | O_WRONLY, fileName);
 }
 
-bool isFolder(int fd)
-{
-    struct stat info {};
-    return ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // Writes all bytes, going on after a partial write; false (with errno set) when the system refuses.
 bool writeAll(int fd, QByteArrayView content)
 {
@@ -199,6 +193,17 @@ void rewriteInPlace(const QString& fileName, const QString& target, const QByteA
     fail(DataFileError::Write, fileName, error);
 }
 
+// Makes a rename into the folder of `path` durable.
+void syncFolderOf(const QByteArray& path)
+{
+    const int folder =
+        ::open(systemName(QFileInfo(QFile::decodeName(path)).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        closeQuietly(folder);
+    }
+}
+
 void failIfFolder(const QString& fileName, DataFileError::Kind kind)
 {
     if (QFileInfo(fileName).isDir())
@@ -210,7 +215,9 @@ void failIfFolder(const QString& fileName, DataFileError::Kind kind)
 void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
                       bool* missing)
 {
-    const int fd = ::open(systemName(fileName).constData(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting and without following a link put in place meanwhile: a pipe would hold the
+    // window's thread until something writes to it.
+    const int fd = ::open(systemName(readTarget(fileName)).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (missing)
         *missing = fd < 0 && (errno == ENOENT || errno == ENAMETOOLONG);
     if (fd < 0) {
@@ -218,12 +225,16 @@ void readFileInPieces(const QString& fileName, const std::function<bool(QByteArr
             return;
         fail(DataFileError::Open, fileName, errno);
     }
-    if (isFolder(fd)) {
-        closeQuietly(fd);
-        fail(DataFileError::Open, fileName, EISDIR);
-    }
     struct stat info {};
-    const qint64 size = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? qint64(info.st_size) : -1;
+    const bool known = ::fstat(fd, &info) == 0;
+    if (!known || !S_ISREG(info.st_mode)) {
+        const int error = !known ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
+        closeQuietly(fd);
+        if (error != 0)
+            fail(DataFileError::Open, fileName, error);
+        throw DataFileError(DataFileError::Open, fileName,
+                            QCoreApplication::translate("QmrM", "ふつうのファイルではありません"));
+    }
     QByteArray buffer(256 * 1024, Qt::Uninitialized);
     while (true) {
         const ssize_t got = ::read(fd, buffer.data(), size_t(buffer.size()));
@@ -238,7 +249,7 @@ void readFileInPieces(const QString& fileName, const std::function<bool(QByteArr
         }
         bool goOn = false;
         try {
-            goOn = take(QByteArrayView(buffer.constData(), got), size);
+            goOn = take(QByteArrayView(buffer.constData(), got), qint64(info.st_size));
         } catch (...) {
             closeQuietly(fd);
             throw;
@@ -249,38 +260,11 @@ void readFileInPieces(const QString& fileName, const std::function<bool(QByteArr
     closeQuietly(fd);
 }
 
-void replaceFileAtomically(const QString& fileName, const QByteArray& content)
-{
-    const QString target = rewriteTarget(fileName);
-    failIfFolder(target, DataFileError::Write);
-    const QByteArray targetPath = systemName(target);
-    QByteArray temporary;
-    const int fd = createLockedTemporary(target, temporary);
-    if (fd < 0) {
-        if (errno == EACCES || errno == EPERM)
-            return rewriteInPlace(fileName, target, content);
-        fail(DataFileError::Write, fileName, errno);
-    }
-    takeOverAttributes(fd, targetPath);
-    if (!writeAll(fd, content) || ::fsync(fd) != 0 || ::rename(temporary.constData(), targetPath.constData()) != 0) {
-        const int error = errno;
-        closeQuietly(fd);
-        discardTemporary(temporary, fileName, error);
-    }
-    // The lock is held until the new file is in place; fsync has already reported any failure to write.
-    closeQuietly(fd);
-    // Make the rename itself durable.
-    const int folder = ::open(systemName(QFileInfo(target).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        closeQuietly(folder);
-    }
-}
-
 void appendToFile(const QString& fileName, const QByteArray& content)
 {
-    const QByteArray bytes = lastLineIsOpen(fileName) ? QByteArray("\r\n") + content : content;
-    const int fd = openForWriting(fileName, O_APPEND | O_CREAT);
+    const QString target = writeTarget(fileName);
+    const QByteArray bytes = lastLineIsOpen(target) ? QByteArray("\r\n") + content : content;
+    const int fd = openFile(target, O_WRONLY | O_APPEND | O_CREAT, fileName);
     struct stat before {};
     const bool regular = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
     // One write call for the whole record; a record the system only partly took is taken back.
@@ -316,6 +300,12 @@ bool removeFile(const QString& fileName)
     return ::unlink(systemName(fileName).constData()) == 0;
 }
 
+bool mayWrite(const QString& path)
+{
+    // As the program's own user, which may differ from the one that started it.
+    return ::faccessat(AT_FDCWD, systemName(path).constData(), W_OK, AT_EACCESS) == 0;
+}
+
 bool isSameFile(const QString& first, const QString& second)
 {
     struct stat one {};
@@ -338,11 +328,44 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName)
     return removed;
 }
 
+// The temporary file of a rewrite, locked for as long as it is written, and put in place.
 struct FileReplacement::Parts {
-    QString fileName;
+    QString fileName;   // as the messages name it
+    QByteArray target;  // the file it replaces
     QByteArray temporary;
     int fd = -1;
 
+    ~Parts()
+    {
+        if (fd >= 0) {
+            closeQuietly(fd);
+            ::unlink(temporary.constData());
+        }
+    }
+    // Makes the temporary file beside `path`; false (errno set) where no file can be made there.
+    bool begin(const QString& path)
+    {
+        failIfFolder(path, DataFileError::Write);
+        target = systemName(path);
+        fd = createLockedTemporary(path, temporary);
+        if (fd >= 0)
+            takeOverAttributes(fd, target);
+        return fd >= 0;
+    }
+    void write(QByteArrayView bytes)
+    {
+        if (!writeAll(fd, bytes))
+            abandon(errno);
+    }
+    void commit()
+    {
+        if (::fsync(fd) != 0 || ::rename(temporary.constData(), target.constData()) != 0)
+            abandon(errno);
+        // The lock is held until the new file is in place; fsync has already reported any failure to write.
+        closeQuietly(fd);
+        fd = -1;
+        syncFolderOf(target);
+    }
     // Closes and removes the temporary file, and reports the failure.
     [[noreturn]] void abandon(int error)
     {
@@ -352,44 +375,42 @@ struct FileReplacement::Parts {
     }
 };
 
+void replaceFileAtomically(const QString& fileName, const QByteArray& content)
+{
+    FileReplacement::Parts file{fileName, {}, {}, -1};
+    const QString target = rewriteTarget(fileName);
+    if (!file.begin(target)) {
+        if (errno == EACCES || errno == EPERM)
+            return rewriteInPlace(fileName, target, content);
+        fail(DataFileError::Write, fileName, errno);
+    }
+    file.write(content);
+    file.commit();
+}
+
 FileReplacement::FileReplacement(const QString& fileName) : d(std::make_unique<Parts>())
 {
     d->fileName = fileName;
-    failIfFolder(fileName, DataFileError::Write);
-    d->fd = createLockedTemporary(fileName, d->temporary);
-    if (d->fd < 0)
+    const QString target = writeTarget(fileName);
+    // Renaming over a device such as /dev/full would replace the device itself.
+    if (const QFileInfo info(target); info.exists() && !info.isFile() && !info.isDir())
+        throw DataFileError(DataFileError::Write, fileName,
+                            QCoreApplication::translate("QmrM", "書き出し先がふつうのファイルではありません"));
+    removeLeftoverTemporaryFiles({}, QFileInfo(target).absolutePath());
+    if (!d->begin(target))
         fail(DataFileError::Write, fileName, errno);
-    takeOverAttributes(d->fd, systemName(fileName));
 }
 
-FileReplacement::~FileReplacement()
-{
-    if (d->fd >= 0) {
-        closeQuietly(d->fd);
-        ::unlink(d->temporary.constData());
-    }
-}
+FileReplacement::~FileReplacement() = default;
 
 void FileReplacement::write(QByteArrayView bytes)
 {
-    if (!writeAll(d->fd, bytes))
-        d->abandon(errno);
+    d->write(bytes);
 }
 
 void FileReplacement::commit()
 {
-    const QByteArray target = systemName(d->fileName);
-    if (::fsync(d->fd) != 0 || ::rename(d->temporary.constData(), target.constData()) != 0)
-        d->abandon(errno);
-    // The lock is held until the new file is in place.
-    closeQuietly(d->fd);
-    d->fd = -1;
-    const int folder =
-        ::open(systemName(QFileInfo(d->fileName).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        closeQuietly(folder);
-    }
+    d->commit();
 }
 
 bool mayFollowLink(const QString& link)
@@ -471,6 +492,64 @@ QString RewriteLocks::take(const QStringList& dataFiles, bool inPlace)
         }
     }
     return QString();
+}
+
+struct FolderLock::Held {
+    int fd = -1;
+};
+
+FolderLock::FolderLock(const QString& fileName) : mFileName(fileName) {}
+
+FolderLock::~FolderLock()
+{
+    release();
+}
+
+FolderLock::Taking FolderLock::take()
+{
+    release();
+    const QByteArray path = systemName(mFileName);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            // Held locked for the run: while it is, no other copy removes it as the lock of one that died.
+            lockFile(fd, LOCK_EX | LOCK_NB);
+            if (!writeAll(fd, record())) {
+                closeQuietly(fd);
+                ::unlink(path.constData());
+                return Taking::CannotBeMade;
+            }
+            ::fdatasync(fd);
+            mHeld = std::make_unique<Held>(Held{fd});
+            return Taking::Taken;
+        }
+        if (errno != EEXIST)
+            return Taking::CannotBeMade;
+        if (attempt > 0 || !holder().onThisComputer || !removeStale())
+            break;
+    }
+    return Taking::HeldByOther;
+}
+
+void FolderLock::release()
+{
+    if (!mHeld)
+        return;
+    ::unlink(systemName(mFileName).constData());
+    closeQuietly(mHeld->fd);
+    mHeld.reset();
+}
+
+bool FolderLock::removeStale()
+{
+    const QByteArray path = systemName(mFileName);
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // A copy that runs holds its lock file locked; another that just took the name over has a file of its own.
+    const bool stale = lockFile(fd, LOCK_EX | LOCK_NB) && namesFile(path, fd) && ::unlink(path.constData()) == 0;
+    closeQuietly(fd);
+    return stale;
 }
 
 }  // namespace QmrM

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -81,16 +82,35 @@ DWORD openError(const QString& path)
     return isFolder(path) ? ERROR_DIRECTORY : error;
 }
 
-// Opens the file a write to a data file reaches (see writeTarget), creating it when missing, for writing
-// only; others may read it meanwhile.
-HANDLE openForWriting(const QString& fileName, DWORD flags = 0)
+// Opens `target`, the file a write to a data file reaches (see writeTarget), creating it when missing, for
+// writing only; others may read it meanwhile.
+HANDLE openTarget(const QString& target, const QString& fileName)
 {
-    const QString target = writeTarget(fileName);
     HANDLE file = CreateFileW(systemName(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         fail(DataFileError::Write, fileName, openError(target));
     return file;
+}
+
+HANDLE openForWriting(const QString& fileName)
+{
+    return openTarget(writeTarget(fileName), fileName);
+}
+
+// Whether `path` names a device or a pipe ("NUL", "COM1", "\\.\pipe\…"), which a rename would not
+// replace as a file and a read could wait on for ever. Asked of the open handle, which is what the
+// system itself goes by.
+bool isDevice(const QString& path)
+{
+    HANDLE file = CreateFileW(systemName(path).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool device = GetFileType(file) != FILE_TYPE_DISK;
+    CloseHandle(file);
+    return device;
 }
 
 // Writes all bytes at the file's position; false (the reason in GetLastError) when the system refuses.
@@ -200,11 +220,13 @@ void rewriteInPlace(const QString& fileName, const QString& target, const QByteA
 void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
                       bool* missing)
 {
-    // Others may write, replace or remove the file meanwhile, as they may while nothing reads it.
+    // Others may write, replace or remove the file meanwhile, as they may while nothing reads it. Opening
+    // a device or a pipe does not wait; only a regular file is read from, so that nothing waits on one.
+    const QString target = readTarget(fileName);
     HANDLE file =
-        CreateFileW(systemName(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        CreateFileW(systemName(target).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    const DWORD error = file == INVALID_HANDLE_VALUE ? openError(fileName) : ERROR_SUCCESS;
+    const DWORD error = file == INVALID_HANDLE_VALUE ? openError(target) : ERROR_SUCCESS;
     const bool absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
                         error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_INVALID_NAME;
     if (missing)
@@ -213,6 +235,11 @@ void readFileInPieces(const QString& fileName, const std::function<bool(QByteArr
         return;
     if (file == INVALID_HANDLE_VALUE)
         fail(DataFileError::Open, fileName, error);
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        throw DataFileError(DataFileError::Open, fileName,
+                            QCoreApplication::translate("QmrM", "ふつうのファイルではありません"));
+    }
     const qint64 size = sizeOf(file);
     QByteArray buffer(256 * 1024, Qt::Uninitialized);
     while (true) {
@@ -220,8 +247,6 @@ void readFileInPieces(const QString& fileName, const std::function<bool(QByteArr
         if (!ReadFile(file, buffer.data(), DWORD(buffer.size()), &got, nullptr)) {
             const DWORD readError = GetLastError();
             CloseHandle(file);
-            if (readError == ERROR_BROKEN_PIPE)  // the end of a pipe
-                return;
             fail(DataFileError::Read, fileName, readError);
         }
         bool goOn = false;
@@ -256,8 +281,9 @@ void replaceFileAtomically(const QString& fileName, const QByteArray& content)
 
 void appendToFile(const QString& fileName, const QByteArray& content)
 {
-    const QByteArray bytes = lastLineIsOpen(fileName) ? QByteArray("\r\n") + content : content;
-    HANDLE file = openForWriting(fileName);
+    const QString target = writeTarget(fileName);
+    const QByteArray bytes = lastLineIsOpen(target) ? QByteArray("\r\n") + content : content;
+    HANDLE file = openTarget(target, fileName);
     const qint64 before = sizeOf(file);
     LARGE_INTEGER end{};
     // One write call for the whole record; a record the system only partly took is taken back.
@@ -293,6 +319,19 @@ void truncateFile(const QString& fileName)
 bool removeFile(const QString& fileName)
 {
     return DeleteFileW(systemName(fileName).c_str());
+}
+
+bool mayWrite(const QString& path)
+{
+    // As the system judges it: a handle asking for the right to write the file, or to add files to the
+    // folder, is granted only where the access list and the medium allow it. Nothing is written.
+    const DWORD right = isFolder(path) ? FILE_ADD_FILE : FILE_WRITE_DATA;
+    HANDLE handle = CreateFileW(systemName(path).c_str(), right, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(handle);
+    return true;
 }
 
 namespace {
@@ -335,7 +374,8 @@ bool mayFollowLink(const QString& /*link*/)
 }
 
 struct FileReplacement::Parts {
-    QString fileName;
+    QString fileName;  // as the messages name it
+    QString target;    // the file it replaces
     QString temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
 };
@@ -343,9 +383,15 @@ struct FileReplacement::Parts {
 FileReplacement::FileReplacement(const QString& fileName) : d(std::make_unique<Parts>())
 {
     d->fileName = fileName;
-    if (isFolder(fileName))
+    d->target = writeTarget(fileName);
+    if (isFolder(d->target))
         fail(DataFileError::Write, fileName, ERROR_DIRECTORY);
-    d->file = createTemporary(fileName, d->temporary);
+    // Moving a file over a device name would not write the device; it is refused as on every system.
+    if (isDevice(d->target))
+        throw DataFileError(DataFileError::Write, fileName,
+                            QCoreApplication::translate("QmrM", "書き出し先がふつうのファイルではありません"));
+    removeLeftoverTemporaryFiles({}, QFileInfo(d->target).absolutePath());
+    d->file = createTemporary(d->target, d->temporary);
     if (d->file == INVALID_HANDLE_VALUE)
         fail(DataFileError::Write, fileName, GetLastError());
 }
@@ -371,7 +417,7 @@ void FileReplacement::write(QByteArrayView bytes)
 void FileReplacement::commit()
 {
     completeTemporary(std::exchange(d->file, INVALID_HANDLE_VALUE), d->temporary, {}, d->fileName);
-    putInPlace(d->temporary, d->fileName, d->fileName);
+    putInPlace(d->temporary, d->target, d->fileName);
 }
 
 namespace {
@@ -459,6 +505,52 @@ QString RewriteLocks::take(const QStringList& dataFiles, bool inPlace)
         }
     }
     return QString();
+}
+
+// A lock file held open: Windows lets no other process remove it meanwhile.
+struct FolderLock::Held {
+    QFile file;
+};
+
+FolderLock::FolderLock(const QString& fileName) : mFileName(fileName) {}
+
+FolderLock::~FolderLock()
+{
+    release();
+}
+
+FolderLock::Taking FolderLock::take()
+{
+    release();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        auto held = std::make_unique<Held>();
+        held->file.setFileName(mFileName);
+        if (held->file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (held->file.write(record()) < 0 || !held->file.flush()) {
+                held->file.remove();
+                return Taking::CannotBeMade;
+            }
+            mHeld = std::move(held);
+            return Taking::Taken;
+        }
+        if (!QFileInfo::exists(mFileName))
+            return Taking::CannotBeMade;
+        if (attempt > 0 || !holder().onThisComputer || !removeStale())
+            break;
+    }
+    return Taking::HeldByOther;
+}
+
+void FolderLock::release()
+{
+    if (mHeld)
+        mHeld->file.remove();
+    mHeld.reset();
+}
+
+bool FolderLock::removeStale()
+{
+    return QFile::remove(mFileName);
 }
 
 }  // namespace QmrM

@@ -27,7 +27,8 @@ QString describe(DataFileError::Kind kind, const QString& fileName, const QStrin
         break;
     }
     if (!detail.isEmpty())
-        text += QCoreApplication::translate("QmrM", "\n（%1）").arg(detail);
+        //: %1 is what could not be done with a file, %2 why
+        text = QCoreApplication::translate("QmrM", "%1\n（%2）").arg(text, detail);
     return text;
 }
 

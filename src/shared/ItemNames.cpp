@@ -36,6 +36,26 @@ bool isDataFileName(const QString& fileName)
            fileName.compare(kSettingsFile, Qt::CaseInsensitive) == 0;
 }
 
+// The first character of the name that code page 932 cannot hold, as the user sees it: a mark that combines
+// with a letter comes with the letter ("é" of "Plié", however it was typed). Nothing when it holds them all.
+struct Unstorable {
+    QString shown;
+    char32_t code = 0;
+};
+std::optional<Unstorable> firstUnstorableCharacter(const QString& name)
+{
+    for (qsizetype i = 0; i < name.size();) {
+        const bool pair = name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate();
+        const char32_t code = pair ? QChar::surrogateToUcs4(name[i], name[i + 1]) : name[i].unicode();
+        const qsizetype length = pair ? 2 : 1;
+        const QString character = name.mid(i, length);
+        if (cp932StoredForm(character) != character)
+            return Unstorable{QChar::isMark(code) && i > 0 ? name.mid(i - 1, length + 1) : character, code};
+        i += length;
+    }
+    return std::nullopt;
+}
+
 // Most file systems allow 255 bytes (Linux, UTF-8) or 255 UTF-16 units (Windows) per name.
 bool isTooLongForAFileName(const QString& fileName)
 {
@@ -58,9 +78,10 @@ std::optional<QString> itemNameProblem(const QString& name)
             return QCoreApplication::translate("QmrM",
                                                "項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
     }
-    const auto stored = cp932StoredForm(name);
-    if (!stored || *stored != name)
-        return QCoreApplication::translate("QmrM", "項目名に Shift-JIS で保存できない文字（絵文字など）があります。");
+    if (const auto character = firstUnstorableCharacter(name))
+        //: %1 is the character, %2 its code point in hexadecimal
+        return QCoreApplication::translate("QmrM", "項目名に Shift-JIS で保存できない文字「%1」（U+%2）があります。")
+            .arg(character->shown, QString::number(character->code, 16).toUpper().rightJustified(4, u'0'));
     const QString fileName = historyFileName(name);
     if (isDataFileName(fileName))
         return QCoreApplication::translate("QmrM", "「%1」はデータファイルと同じ名前になるため、項目名に使えません。")

@@ -201,4 +201,13 @@ bool parseDecimal(const QString& field, double& value)
     return true;
 }
 
+int pluralOf(double count)
+{
+    constexpr double kMillion = 1e6;
+    const double size = std::fabs(count);
+    if (!std::isfinite(size) || size != std::floor(size))
+        return 2;
+    return static_cast<int>(size < kMillion ? size : std::fmod(size, kMillion) + kMillion);
+}
+
 }  // namespace QmrM

@@ -30,6 +30,11 @@ double historyCount(QLatin1String field);
 // The sum of two counts, kept finite: beyond the largest double it stays at the largest double.
 double addHistoryCounts(double a, double b);
 
+// The number a translation chooses its plural form by for a count it shows (reps: 1.5, or beyond int): the
+// count itself when it is whole and small; its last six digits above a million, on which plural rules depend;
+// 2, a form of many, for a fraction.
+int pluralOf(double count);
+
 // Whether the rounded value fits a 16-bit integer.
 bool fitsInt16(double value);
 

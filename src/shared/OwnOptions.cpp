@@ -11,13 +11,13 @@ namespace {
 
 const QByteArray kHoldWhileBusy = "holdPassWhileBusy";
 
+// The file is read on the window's thread, whenever the settings window is made, the tray's menu opens or
+// a wait ends: whatever is put in its place costs no more than this.
+constexpr qint64 kLongestOptionsFile = 4096;
+
 QByteArrayList optionLines()
 {
-    try {
-        return readWholeFile(kOwnOptionsFile).split('\n');
-    } catch (const DataFileError&) {
-        return {};  // unreadable: the defaults
-    }
+    return readWholeFile(kOwnOptionsFile, nullptr, kLongestOptionsFile).split('\n');
 }
 
 QByteArray nameOf(const QByteArray& line)
@@ -28,13 +28,20 @@ QByteArray nameOf(const QByteArray& line)
 
 QByteArray option(const QByteArray& name)
 {
-    for (const QByteArray& line : optionLines()) {
+    QByteArrayList lines;
+    try {
+        lines = optionLines();
+    } catch (const DataFileError&) {
+        return {};  // unreadable: the defaults
+    }
+    for (const QByteArray& line : lines) {
         if (nameOf(line) == name)
             return line.mid(line.indexOf('=') + 1).trimmed();
     }
     return {};
 }
 
+// A file that cannot be read is not the program's to replace: the choice is not saved then.
 void setOption(const QByteArray& name, const QByteArray& value)
 {
     QByteArray content;

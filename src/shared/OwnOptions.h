@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "DataFileNames.h"
+
 #include <QString>
 
 namespace QmrM {
 
 // The options of the program's own, beyond the three of the settings file (whose form is fixed). They are
-// kept in the data folder in a file of their own, ".quillmora-options": "name=value" lines in UTF-8. A
-// name no item's history can have (those end in ".txt"). A missing or unreadable file gives the defaults;
-// lines the program does not know are kept when it rewrites the file.
-inline const QString kOwnOptionsFile = QStringLiteral(".quillmora-options");
+// kept in the data folder in a file of their own, kOwnOptionsFile: "name=value" lines in UTF-8, a few
+// kilobytes at most. A missing or unreadable file gives the defaults; lines the program does not know are
+// kept when it rewrites the file, and a file it cannot read is not rewritten.
 
 // Whether a pass that is due waits while the user cannot exercise (a full-screen window, do-not-disturb,
 // a locked screen, a call). On unless the user turned it off.

@@ -9,9 +9,12 @@
 #include "RecordForm.h"
 #include "Seams.h"
 
+#include <QByteArrayList>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cmath>
 
 namespace QmrM {
@@ -93,6 +96,95 @@ bool removeHistoryFile(const QString& itemName)
     return removeFile(historyFileName(itemName));
 }
 
+namespace {
+
+// What identifies the file a deletion removes: a file put in its place meanwhile is another.
+QByteArray identity(const QString& fileName)
+{
+    const QFileInfo file(fileName);
+    return QByteArray::number(file.size()) + ' ' + QByteArray::number(file.lastModified().toMSecsSinceEpoch());
+}
+
+// Whether an item other than `n` has the history file of item `n`.
+bool historySharedWithAnother(int n)
+{
+    for (int k = 1; k <= gKoumokuSu; ++k) {
+        if (k != n && sameHistoryFile(gKoumoku[k], gKoumoku[n]))
+            return true;
+    }
+    return false;
+}
+
+// The history file that a deletion of item `n` removes; empty when it stays.
+QString historyThatGoes(int n)
+{
+    const QString& name = gKoumoku[n];
+    if (!historyNameIsSafe(name) || historySharedWithAnother(n) || !QFileInfo::exists(historyFileName(name)))
+        return QString();
+    try {
+        return isHistoryFile(name) ? historyFileName(name) : QString();
+    } catch (const DataFileError&) {
+        return QString();  // a file that cannot be read is not known to be a history
+    }
+}
+
+}  // namespace
+
+void deleteItem(int n)
+{
+    QString history = historyThatGoes(n);
+    if (!history.isEmpty()) {
+        try {
+            replaceFileAtomically(kDeletionFile, history.toUtf8() + '\n' + identity(history) + '\n');
+        } catch (const DataFileError&) {
+            history.clear();  // nothing can be noted here: the file stays, as the list may still name it
+        }
+    }
+    try {
+        SaveItems(n);
+    } catch (const DataFileError&) {
+        removeFile(kDeletionFile);
+        throw;
+    }
+    LoadItems();
+    if (!history.isEmpty()) {
+        removeFile(history);
+        removeFile(kDeletionFile);
+    }
+}
+
+bool dataFolderWritable()
+{
+    return mayWrite(QStringLiteral(".")) || mayWrite(itemsFileName());
+}
+
+void finishItemDeletion()
+{
+    QByteArrayList noted;
+    try {
+        noted = readWholeFile(kDeletionFile, nullptr, 4096).split('\n');
+    } catch (const DataFileError&) {
+        return;
+    }
+    const QString history = QString::fromUtf8(noted.value(0));
+    if (history.isEmpty())
+        return;
+    std::vector<Record> items;
+    try {
+        items = readRecordFile(itemsFileName());
+    } catch (const DataFileError&) {
+        return;  // decided once the list can be read
+    }
+    const bool stillNamed = std::any_of(items.begin(), items.end(), [&history](const Record& item) {
+        const QString name = item.fields.value(0);
+        return historyNameIsSafe(name) &&
+               (historyFileName(name) == history || isSameFile(historyFileName(name), history));
+    });
+    if (!stillNamed && identity(history) == noted.value(1))
+        removeFile(history);
+    removeFile(kDeletionFile);
+}
+
 bool isHistoryFile(const QString& itemName)
 {
     return !historyNameIsSafe(itemName) || holdsOnlyHistoryRecords(historyFileName(itemName));
@@ -112,7 +204,7 @@ void LoadItems()
     const std::vector<Record> records = readRecordFile(fileName);
     if (records.size() > static_cast<size_t>(kMaxItems))
         malformed(fileName, records[kMaxItems].line,
-                  QCoreApplication::translate("QmrM", "項目は %1 個までです").arg(kMaxItems));
+                  QCoreApplication::translate("QmrM", "項目は %n 個までです", nullptr, kMaxItems));
 
     // Read everything first, so that a bad record leaves the shared state as it was.
     std::vector<QString> names(1);

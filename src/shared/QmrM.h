@@ -39,6 +39,19 @@ void createHistoryFile(const QString& itemName);
 void clearHistoryFile(const QString& itemName);
 // Removes an item's history file; false when it could not be removed, or is not a history.
 bool removeHistoryFile(const QString& itemName);
+// Deletes item `n` (1-based): rewrites the items list without it and reads it again (LoadItems), and removes
+// its history file unless another item still has it or it is not a history. One step, whenever the program
+// stops: what goes is judged before anything changes (a long file takes a while to read), and the file to
+// remove is noted (kDeletionFile) before the list is rewritten, so that finishItemDeletion at the next start
+// removes it if the list went without the item, and forgets it if the list still has the item. Throws
+// DataFileError, the list unchanged, when the list cannot be rewritten.
+void deleteItem(int n);
+// Completes or undoes a deletion a stopped copy left half done (see deleteItem).
+void finishItemDeletion();
+// Whether the data files can be changed: files may be made in the current directory, or the items list
+// may at least be rewritten in place (a shared folder).
+bool dataFolderWritable();
+
 // Whether an item's history file holds history records only, or is empty or missing. A file with any other
 // line is the user's own (notes that happen to bear the name): it is never taken as a history, emptied or
 // removed.

@@ -12,6 +12,7 @@ namespace QmrM {
 
 class Clock;
 class UserBusy;
+class UserIdle;
 
 // Everything the program takes from the world and tests replace, in one place: the clock (which also
 // drives every wait), the random draw, the modal boxes and dialogs, the help viewer, the file dialogs and
@@ -38,6 +39,8 @@ struct Seams {
     std::function<void(int exitCode)> endProgram;
     // What keeps the user from a pass that is due (the desktop's own watch when empty).
     UserBusy* userBusy = nullptr;
+    // The pauses in the user's input (the desktop's own watch when empty).
+    UserIdle* userIdle = nullptr;
 };
 
 // The seams in force.

@@ -34,4 +34,20 @@ signals:
     void changed();
 };
 
+// Follows the user's input (keys, pointer) as the desktop tells it, to bring a pass at a pause: the desktop's
+// own watch tells when the user has left keyboard and pointer alone for a while; nothing polls.
+class UserIdle : public QObject {
+    Q_OBJECT
+public:
+    // Starts following: paused() comes once the user has left keyboard and pointer alone for `pauseMs`
+    // (soon, when that is so already); unavailable() instead when the desktop does not tell it.
+    virtual void awaitPause(qint64 pauseMs) = 0;
+    // Stops following and lets go of what it follows.
+    virtual void stop() = 0;
+
+signals:
+    void paused();
+    void unavailable();
+};
+
 }  // namespace QmrM

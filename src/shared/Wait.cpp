@@ -5,6 +5,7 @@
 #include "Errors.h"
 #include "QmrM.h"
 #include "Seams.h"
+#include "ShownDates.h"
 
 #include <QEventLoop>
 #include <QScopeGuard>
@@ -202,13 +203,25 @@ QString timeLeftShort(qint64 remainingMs)
     const int minutes = minutesLeftIn(remainingMs);
     if (minutes <= 1)
         return QCoreApplication::translate("QmrM", "あと 1 分未満");
-    return QCoreApplication::translate("QmrM", "あと %1 分").arg(minutes);
+    return QCoreApplication::translate("QmrM", "あと %n 分", nullptr, minutes);
+}
+
+QString timeToNextPass(qint64 remainingMs)
+{
+    const int minutes = minutesLeftIn(remainingMs);
+    if (minutes <= 1)
+        return QCoreApplication::translate("QmrM", "次のトレーニングまであと 1 分未満");
+    return QCoreApplication::translate("QmrM", "次のトレーニングまであと %n 分", nullptr, minutes);
 }
 
 QString timeLeftText(const Wait& wait)
 {
-    return QCoreApplication::translate("QmrM", "次のトレーニングまで%1（%2 開始予定）")
-        .arg(timeLeftShort(wait.remainingMs()), wait.dueAt().toString(QStringLiteral("H:mm")));
+    const QString due = shortTime(wait.dueAt().time());
+    const int minutes = minutesLeftIn(wait.remainingMs());
+    if (minutes <= 1)
+        return QCoreApplication::translate("QmrM", "次のトレーニングまであと 1 分未満（%1 開始予定）").arg(due);
+    return QCoreApplication::translate("QmrM", "次のトレーニングまであと %n 分（%1 開始予定）", nullptr, minutes)
+        .arg(due);
 }
 
 }  // namespace QmrM

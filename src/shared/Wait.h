@@ -135,8 +135,10 @@ void Pause(float seconds);
 int minutesLeftIn(qint64 remainingMs);
 // The time left as the task bar shows it: "あと 12 分", or "あと 1 分未満" in the last minute.
 QString timeLeftShort(qint64 remainingMs);
-// The time left before the next pass with the time of day it comes:
-// "次のトレーニングまであと 12 分（10:42 開始予定）".
+// The time left before the next pass: "次のトレーニングまであと 12 分", in the last minute
+// "次のトレーニングまであと 1 分未満".
+QString timeToNextPass(qint64 remainingMs);
+// The same with the time of day the pass comes: "次のトレーニングまであと 12 分（10:42 開始予定）".
 QString timeLeftText(const Wait& wait);
 
 }  // namespace QmrM

@@ -138,6 +138,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     cmdNext = new platform::CommandButton(window);
     cmdNext->setObjectName(QStringLiteral("cmdNext"));
     cmdNext->setGeometry(twips(8250, 5625, 990, 990));
+    //: The button that records the count and goes on to the next item
     cmdNext->setText(QCoreApplication::translate("frmMain", "次へ"));
     cmdNext->setFont(namedFont(9));
     cmdNext->setIcon(QIcon(QStringLiteral(":/pictures/next.ico")));
@@ -157,6 +158,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblKaisu->setFont(namedFont(150));
 
+    //: The frame listing the items of the pass
     Frame1 = new QGroupBox(QCoreApplication::translate("frmMain", "計画"), window);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(twips(75, 150, 2550, 6465));
@@ -181,6 +183,8 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     cmdCut->setIcon(QIcon(QStringLiteral(":/pictures/cut.bmp")));
     cmdCut->setIconSize(QSize(16, 16));
     cmdCut->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    platform::pinToCorner(cmdCut);  // the way out of the pass stays in view where the controls scroll
+    //: The small button that leaves the pass
     cmdCut->setAccessibleName(QCoreApplication::translate("frmMain", "中断"));
     cmdCut->setAccessibleDescription(
         QCoreApplication::translate("frmMain", "トレーニングを中断して設定画面に戻ります"));
@@ -267,6 +271,7 @@ void frmMain::Form_Load()
         setStepColour(j, kStepColour);
         ui->lblSnd[j]->setText(QString::number(j) + QStringLiteral(".") + gKoumoku[j]);
     }
+    //: The next button's caption on the last item: ends the pass
     ui->cmdNext->setText(gKoumokuSu == 1 ? QCoreApplication::translate("frmMain", "終了")
                                          : QCoreApplication::translate("frmMain", "次へ"));
     ui->hsbKaisu->setValue(0);
@@ -289,7 +294,9 @@ void frmMain::ShowCurrentItem()
     ui->hsbKaisu->setValue(std::clamp(count, ui->hsbKaisu->minimum(), ui->hsbKaisu->maximum()));
     if (count != 0)
         platform::setTextShowingStart(ui->txtKaisu, QString::number(count));
+    // Enter goes to 次へ, and its focus frame says so before any Tab is pressed.
     ui->cmdNext->setFocus();
+    window()->setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 bool frmMain::countFitsRecord(double value)
@@ -313,8 +320,10 @@ bool frmMain::recordCount(double value)
         mCountEntered = true;
         return true;
     } catch (const DataFileError& error) {
-        platform::MsgBox(error.description() + QCoreApplication::translate("frmMain", "\n回数は記録されていません。"),
-                         platform::vbExclamation, QCoreApplication::translate("frmMain", "記録できません"));
+        //: %1 is why the history file could not be written
+        platform::MsgBox(
+            QCoreApplication::translate("frmMain", "%1\n回数は記録されていません。").arg(error.description()),
+            platform::vbExclamation, QCoreApplication::translate("frmMain", "記録できません"));
         if (isLoaded())
             ui->txtKaisu->setFocus();
         return false;
@@ -351,6 +360,7 @@ void frmMain::cmdNext_Click()
     if (!recordCount(count))
         return;
     if (gGenzai == gKoumokuSu - 1)
+        //: The next button's caption once the last item is recorded
         ui->cmdNext->setText(QCoreApplication::translate("frmMain", "終わり"));
     SaveItems();
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DesktopNotifications.h"
 
+#include "platform/Desktop.h"
 #include "platform/Guard.h"
 
 #include <QCoreApplication>
@@ -26,9 +27,6 @@ constexpr int kCallTimeoutMs = 5000;
 constexpr uchar kLowUrgency = 0;
 constexpr uchar kNormalUrgency = 1;
 const QString kDefaultAction = QStringLiteral("default");
-// What a click on a notice chooses, these services offer by that click alone (GNOME Shell, Plasma's
-// service); the others draw it as a button too (Xfce's xfce4-notifyd) or list it beside the rest.
-const QStringList kServersHidingTheDefaultAction = {QStringLiteral("gnome-shell"), QStringLiteral("Plasma")};
 
 QDBusConnection bus()
 {
@@ -133,7 +131,7 @@ void DesktopNotifications::askServerName(std::function<void()> then)
                  [this, then = std::move(then)](const QDBusMessage& reply) {
                      if (answered(reply))
                          mDrawsDefaultAction =
-                             !kServersHidingTheDefaultAction.contains(reply.arguments().first().toString());
+                             platform::notificationsDrawDefaultAction(reply.arguments().first().toString());
                      then();
                  });
 }

@@ -8,6 +8,8 @@
 #include "platform/Handover.h"
 #include "help/HtmlHelp.h"
 #include "schedule/PassSchedule.h"
+#include "shared/Numbers.h"
+#include "shared/ShownDates.h"
 #include "shared/Wait.h"
 
 #include <QAction>
@@ -41,13 +43,6 @@ constexpr int kGrantWaitMs = 2000;
 // The action a click on the notice itself chooses, where the desktop offers that.
 const QString kDefaultKey = QStringLiteral("default");
 
-// On Wayland a program cannot bring its own minimised window back (the protocol has no request for it):
-// only the desktop can, when the user answers the notification.
-bool onWayland()
-{
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
 schedule::PassSchedule& passSchedule()
 {
     return schedule::PassSchedule::instance();
@@ -68,6 +63,11 @@ void postponePass()
     passSchedule().postpone();
 }
 
+void turnToPass()
+{
+    passSchedule().turnToPass();
+}
+
 // Ends the program as the settings window's 終了 does; the wait is then over, without its pass.
 void endProgram()
 {
@@ -75,33 +75,54 @@ void endProgram()
     stopWaiting();
 }
 
-// Why the pass that is due waits: "トレーニングの時間ですが、全画面表示中のため待っています。…".
+using Phase = schedule::PassSchedule::Phase;
+
+Phase phase()
+{
+    return passSchedule().phase();
+}
+
+// Why the pass that is due waits: "全画面表示中（10:42 から）".
+QString heldWhy()
+{
+    return QCoreApplication::translate("Tray", "%1（%2 から）")
+        .arg(schedule::busyText(passSchedule().holdReasons()),
+             passSchedule().heldSince().toString(QStringLiteral("H:mm")));
+}
+
+// Why the pass that is due waits: "トレーニングの時間ですが、全画面表示中（10:42 から）のため待っています。…".
 QString heldText()
 {
     return QCoreApplication::translate("Tray",
                                        "トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります")
-        .arg(schedule::busyText(passSchedule().holdReasons()));
+        .arg(heldWhy());
 }
 
 // What the tray and a second start say of the wait.
 QString waitText(const StartWait& wait)
 {
-    return passSchedule().isHolding() ? heldText() : QmrM::timeLeftText(wait);
+    switch (phase()) {
+    case Phase::Held:
+        return heldText();
+    case Phase::Deciding:
+    case Phase::WaitingForPause:
+        return QCoreApplication::translate("Tray", "トレーニングの時間です。入力の区切りで始まります");
+    default:
+        return QmrM::timeLeftText(wait);
+    }
 }
 
 // The notice of a wait: short enough for a one-line banner (GNOME Shell's), the time of day in the body.
 Notice waitNotice(const StartWait& wait)
 {
     Notice notice;
-    if (passSchedule().isHolding()) {
+    if (phase() == Phase::Held) {
         notice.summary = passHereText();
-        notice.body = QCoreApplication::translate("Tray", "%1のため待っています。終わるとすぐに始まります")
-                          .arg(schedule::busyText(passSchedule().holdReasons()));
-    } else {
-        notice.summary =
-            QCoreApplication::translate("Tray", "次のトレーニングまで%1").arg(QmrM::timeLeftShort(wait.remainingMs()));
         notice.body =
-            QCoreApplication::translate("Tray", "%1 開始予定").arg(wait.dueAt().toString(QStringLiteral("H:mm")));
+            QCoreApplication::translate("Tray", "%1のため待っています。終わるとすぐに始まります").arg(heldWhy());
+    } else {
+        notice.summary = QmrM::timeToNextPass(wait.remainingMs());
+        notice.body = QCoreApplication::translate("Tray", "%1 開始予定").arg(QmrM::shortTime(wait.dueAt().time()));
     }
     notice.actions = QStringList{kStartNowKey, QCoreApplication::translate("Tray", "今すぐ始める"), kStopWaitingKey,
                                  QCoreApplication::translate("Tray", "待機をやめる")};
@@ -113,6 +134,27 @@ Notice waitNotice(const StartWait& wait)
 bool waitOtherwiseUnseen()
 {
     return !platform::desktopMinimises() && !QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+// What the title says of the wait, by its phase: "あと 12 分", "保留中（全画面表示中（10:42 から））".
+QString titleOfThePhase(const StartWait& wait)
+{
+    switch (phase()) {
+    case Phase::Deciding:
+        return QCoreApplication::translate("Tray", "まもなく開始");
+    case Phase::Held:
+        return QCoreApplication::translate("Tray", "保留中（%1）").arg(heldWhy());
+    case Phase::WaitingForPause:
+        return QCoreApplication::translate("Tray", "入力の区切りで開始");
+    default:
+        return QmrM::timeLeftShort(wait.remainingMs());
+    }
+}
+
+// Puts the pass off: the menu's entry and the notice's action.
+QString postponeText()
+{
+    return QCoreApplication::translate("Tray", "5 分後に");
 }
 
 // The entry's text is also its accessible name.
@@ -128,7 +170,11 @@ QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (
 QString passBody()
 {
     const platform::PresentedItem item = platform::presentedItem();
-    return item.name.isEmpty() ? QString() : QCoreApplication::translate("Tray", "%1 %2 回").arg(item.name, item.count);
+    if (item.name.isEmpty())
+        return QString();
+    const int n = QmrM::pluralOf(item.count.toDouble());
+    //: An item's name, then its count
+    return QCoreApplication::translate("Tray", "%1 %2 回", nullptr, n).arg(item.name, item.count);
 }
 
 }  // namespace
@@ -141,10 +187,8 @@ WaitView::WaitView()
             platform::guardedSlot([this](StartWait* wait) { showTimeLeft(*wait); }));
     connect(&waits, &StartWaits::ended, this, platform::guardedSlot([this] { waitEnded(); }));
     connect(&waits, &StartWaits::passCame, this, platform::guardedSlot([this] { passCame(); }));
-    connect(&passSchedule(), &schedule::PassSchedule::holdChanged, this, platform::guardedSlot([this] {
-        if (const StartWait* wait = StartWaits::current())
-            showTimeLeft(*wait);
-    }));
+    connect(&passSchedule(), &schedule::PassSchedule::phaseChanged, this,
+            platform::guardedSlot([this] { phaseChanged(); }));
     // Emitted inside the guard already.
     connect(&mNotifications, &DesktopNotifications::actionInvoked, this, &WaitView::notificationAction);
 }
@@ -158,6 +202,7 @@ void WaitView::waitBegan(const StartWait& wait)
 {
     // The 始める of an earlier pass would bring the window that now waits.
     mNotifications.close(DesktopNotifications::Pass);
+    mPassAnnounced = false;
     makeTrayIcon();
     showTimeLeft(wait);
     updateMenu();
@@ -179,6 +224,17 @@ void WaitView::waitEnded()
         mMenu->hide();
         mIcon->hide();
     }
+}
+
+void WaitView::phaseChanged()
+{
+    const StartWait* wait = StartWaits::current();
+    if (phase() == Phase::WaitingForPause && !std::exchange(mPassAnnounced, true))
+        showPassNotice(passBody());  // the window comes at a pause; the notice says so at once
+    if (wait)
+        showTimeLeft(*wait);
+    if (mMenu)
+        updateMenu();
 }
 
 void WaitView::showTimeLeft(const StartWait& wait)
@@ -214,10 +270,7 @@ void WaitView::showTitle(const StartWait& wait)
     // A window the user brought back to train in during the wait is the program's window again; the
     // countdown belongs to the task bar's entry of a window that waits.
     const bool inUse = window->isVisible() && !window->isMinimized();
-    const QString left =
-        passSchedule().isHolding()
-            ? QCoreApplication::translate("Tray", "保留中（%1）").arg(schedule::busyText(passSchedule().holdReasons()))
-            : QmrM::timeLeftShort(wait.remainingMs());
+    const QString left = titleOfThePhase(wait);
     window->setWindowTitle(inUse ? mPlainTitle : mPlainTitle + QStringLiteral(" - ") + left);
 }
 
@@ -252,12 +305,15 @@ void WaitView::makeTrayIcon()
     mMenu = std::make_unique<QMenu>();
     mMenu->setObjectName(QStringLiteral("trayMenu"));
     mMenu->setAccessibleName(QStringLiteral("Quillmora"));
+    addAction(*mMenu, QStringLiteral("showPass"), QCoreApplication::translate("Tray", "トレーニング画面を表示"),
+              turnToPass);
     addAction(*mMenu, QStringLiteral("startNow"), QCoreApplication::translate("Tray", "今すぐ始める"), startNow);
     addAction(*mMenu, QStringLiteral("stopWaiting"), QCoreApplication::translate("Tray", "待機をやめる"), stopWaiting);
-    addAction(*mMenu, QStringLiteral("postpone"), QCoreApplication::translate("Tray", "5 分後に"), postponePass);
+    addAction(*mMenu, QStringLiteral("postpone"), postponeText(), postponePass);
     mMenu->addSeparator();
     mMenu->addAction(passSchedule().holdWhileBusyAction());
     connect(mMenu.get(), &QMenu::aboutToShow, this, platform::guardedSlot([this] { updateMenu(); }));
+    //: Tray menu entry: ends the program
     addAction(*mMenu, QStringLiteral("endProgram"), QCoreApplication::translate("Tray", "終了"), endProgram);
 
     // The icon theme's picture where the program is installed; the window's icon otherwise.
@@ -277,14 +333,24 @@ void WaitView::makeTrayIcon()
 void WaitView::updateMenu()
 {
     passSchedule().holdWhileBusyAction();  // checked as the options file says now
-    // While a wait runs, it can be ended; once the pass is here, it can be put off until a count is in.
+    // While a wait runs, it can be ended; once the pass is due or here, it can be put off until a count is
+    // in, and the pass that is up brought to the front.
     const bool waiting = StartWaits::current() != nullptr;
+    const bool due = phase() != Phase::Waiting && phase() != Phase::Idle;
     for (QAction* action : mMenu->actions()) {
-        if (action->objectName() == QLatin1String("startNow") || action->objectName() == QLatin1String("stopWaiting"))
+        const QString name = action->objectName();
+        if (name == QLatin1String("startNow") || name == QLatin1String("stopWaiting"))
             action->setVisible(waiting);
-        if (action->objectName() == QLatin1String("postpone")) {
-            action->setVisible(!waiting);
-            action->setEnabled(passSchedule().mayPostpone());
+        if (name == QLatin1String("showPass"))
+            action->setVisible(phase() == Phase::PassUp);
+        if (name == QLatin1String("postpone")) {
+            const bool mayPostpone = passSchedule().mayPostpone();
+            action->setVisible(due);
+            action->setEnabled(mayPostpone);
+            // A greyed entry says why, in its text: menus of a StatusNotifierItem show no tool tips.
+            action->setText(mayPostpone
+                                ? postponeText()
+                                : QCoreApplication::translate("Tray", "5 分後に（回数を入力したので選べません）"));
         }
     }
 }
@@ -312,7 +378,9 @@ void WaitView::passCame()
         disconnect(mPassEnds);
         mNotifications.close(DesktopNotifications::Pass);
     });
-    showPassNotice(passBody());
+    // Up already where the pass waited for a pause in the user's input.
+    if (!std::exchange(mPassAnnounced, false))
+        showPassNotice(passBody());
 }
 
 void WaitView::showPassNotice(const QString& body)
@@ -320,11 +388,12 @@ void WaitView::showPassNotice(const QString& body)
     Notice notice;
     notice.summary = passHereText();
     notice.body = body;
+    //: The pass's notice: brings the training window forward to begin the pass
     notice.actions = QStringList{kDefaultKey,  QCoreApplication::translate("Tray", "始める"),
                                  kStartKey,    QCoreApplication::translate("Tray", "始める"),
-                                 kPostponeKey, QCoreApplication::translate("Tray", "5 分後に")};
+                                 kPostponeKey, postponeText()};
     // Where the window cannot come back by itself, the notice stays until the user answers it.
-    notice.timeoutMs = onWayland() ? 0 : -1;
+    notice.timeoutMs = platform::onWayland() ? 0 : -1;
     mNotifications.show(DesktopNotifications::Pass, notice);
 }
 
@@ -350,16 +419,12 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
     const bool startingNow = kind == DesktopNotifications::TimeLeft && key == kStartNowKey;
     const bool starting = kind == DesktopNotifications::Pass && (key == kStartKey || key == kDefaultKey);
     platform::Form& training = platform::trainingWindow();
-    if (!(startingNow && StartWaits::current()) && !(starting && training.isLoaded()))
+    if (!(startingNow && StartWaits::current()) && !(starting && phase() != Phase::Idle && training.isLoaded()))
         return;  // the wait or the pass is over
-    // Qt's Wayland platform hands the desktop's token on with the next activation request, which lets the
-    // window come to the front.
-    if (!activationToken.isEmpty() && onWayland())
-        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     if (startingNow)
-        startNow();
+        passSchedule().startNow(activationToken);
     else
-        passSchedule().turnToPass();
+        passSchedule().turnToPass(activationToken);
     // The desktop may keep the keyboard from the window all the same (focus stealing prevention, a
     // compositor without a keyboard): then the notice says where the pass is.
     QTimer::singleShot(kGrantWaitMs, this, platform::guardedSlot([this, load = training.loadCount()] {
@@ -374,7 +439,9 @@ void WaitView::tellTimeLeft(const StartWait& wait)
     showWaitNotice(wait, false, [this, text = waitText(wait)] {
         // The service's answer comes later: the wait may be over by then.
         if (StartWaits::current())
-            mTimeLeftBox = platform::showNotice(text, platform::vbInformation, QStringLiteral("Quillmora"));
+            mTimeLeftBox = platform::showNotice(text, platform::vbInformation, QStringLiteral("Quillmora"),
+                                                {{QCoreApplication::translate("Tray", "今すぐ始める"), startNow},
+                                                 {QCoreApplication::translate("Tray", "待機をやめる"), stopWaiting}});
     });
 }
 

@@ -37,9 +37,9 @@ public:
     WaitView();
     ~WaitView() override;
 
-    // Tells a user who started the program again during the wait when the pass comes: as a notification
-    // that also offers to start now, or as a message box where no notification service answers. Either
-    // goes when the wait ends.
+    // Tells a user who started the program again during the wait when the pass comes: as a notification,
+    // or as a message box where no notification service answers; either offers to start now or to stop
+    // waiting, and goes when the wait ends.
     void tellTimeLeft(const QmrM::StartWait& wait);
 
 protected:
@@ -48,6 +48,7 @@ protected:
 private:
     void waitBegan(const QmrM::StartWait& wait);
     void waitEnded();
+    void phaseChanged();
     void passCame();
     void showPassNotice(const QString& body);
     void tellWhereThePassIsIfRefused(quint64 load);
@@ -70,6 +71,8 @@ private:
     std::unique_ptr<platform::NoticeBox> mTimeLeftBox;
     // Withdraws the notice of the pass when the pass ends.
     QMetaObject::Connection mPassEnds;
+    // The notice of the pass that is due went out while it waited for a pause in the user's input.
+    bool mPassAnnounced = false;
 
     // The menu outlives the icon that shows it.
     std::unique_ptr<QMenu> mMenu;

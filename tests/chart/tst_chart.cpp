@@ -306,6 +306,13 @@ void TestChart::keyboardChoosesRangeAndBars()
     pressKey(Qt::Key_Left);  // stays on the first bar
     QCOMPARE(chosenBar(), QStringLiteral("2026年11月10日（火）　記録なし"));
 
+    // Escape closes an open drop-down, and only then the window.
+    ranges->setFocus();
+    ranges->showPopup();
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    pressKey(Qt::Key_Escape);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QVERIFY(!chartWindowDeleted());
     pressKey(Qt::Key_Escape);
     QVERIFY(chartWindowDeleted());
 }

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -115,6 +116,7 @@ private slots:
     void failedWritesLeaveNothingBehind();
     void longExportsShowProgressAndStopOnCancel();
     void fileSizeLimitKeepsTheOldFile();
+    void exportsTidyUpAfterAStoppedOneAndTakeLongNames();
 };
 
 void TestProgress::yearsAreWorkedOutFromTheOrder_data()
@@ -395,7 +397,10 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
     // Each data file is refused, whatever its letters' case and however it is reached, and the dialog comes
     // back; a file of the user's is replaced once the user says so.
     const QString title = QStringLiteral("CSV 形式で書き出す");
-    for (const char* name : {"腹筋.txt", "項目一覧.txt", "設定.txt", "腹筋.txt", "腹筋.txt", "腹筋.txt", "腹筋.txt"}) {
+    // So are the program's own options and a temporary file of a rewrite.
+    const char* temporary = ".設定.txt.quillmora-tmp-Ab12Cd";
+    for (const char* name : {"腹筋.txt", "項目一覧.txt", "設定.txt", "腹筋.txt", "腹筋.txt", "腹筋.txt", "腹筋.txt",
+                             ".quillmora-options", temporary}) {
         env.dialogs().expectMessage(
             QStringLiteral("「%1」は Quillmora のデータファイルなので、書き出し先にできません。\n"
                            "別の名前か別のフォルダーを選んでください。")
@@ -409,6 +414,7 @@ void TestProgress::exportsNeverReplaceTheProgramsFiles()
                            data.filePath(QStringLiteral("設定.TXT")), data.filePath(QStringLiteral("alias/腹筋.txt")),
                            data.filePath(QStringLiteral("link.csv")), data.filePath(QStringLiteral("case.csv")),
                            elsewhere.filePath(QStringLiteral("linked/../腹筋.txt")),
+                           data.filePath(QmrM::kOwnOptionsFile), data.filePath(QString::fromUtf8(temporary)),
                            data.filePath(QStringLiteral("old.csv"))});
     exportCsv(nullptr, 1);
     QVERIFY(env.dialogs().verify());
@@ -477,7 +483,10 @@ void TestProgress::longExportsShowProgressAndStopOnCancel()
         env.dialogs().expectMessage(QStringLiteral("「A.csv」は既にあります。\n置き換えますか？"), title,
                                     platform::vbOKCancel | platform::vbExclamation);
     };
-    // Its progress shows at once; キャンセル, even before anything is written, leaves the file as it was.
+    // From the chart window. Its progress shows at once, once: キャンセル leaves the window up until the work
+    // has stopped. Even before anything is written it leaves the file as it was, and the status line says so.
+    chart::showChart(nullptr, 1);
+    QWidget* chart = chart::openChartWindow();
     int shown = 0;
     ShowWatcher progress(QStringLiteral("dlgProgress"), [&shown](QWidget* window) {
         if (++shown == 1)
@@ -485,8 +494,11 @@ void TestProgress::longExportsShowProgressAndStopOnCancel()
     });
     env.answerSaveDialogs(path);
     expectReplacing();
-    QCOMPARE(exportCsv(nullptr, 1), QString());
+    chart->findChild<QPushButton*>(QStringLiteral("cmdExportCsv"))->click();
     QCOMPARE(shown, 1);
+    QCOMPARE(chart->findChild<QLabel*>(QStringLiteral("lblStatus"))->accessibleName(),
+             QStringLiteral("書き出しを取り消しました。"));
+    chart->close();
     QCOMPARE(readBytes(path), QByteArray("old"));
     QCOMPARE(filesIn(env.dir()), (QStringList{"A.csv", "A.txt"}));
 
@@ -536,6 +548,27 @@ void TestProgress::fileSizeLimitKeepsTheOldFile()
     QCOMPARE(readBytes(QStringLiteral("out.csv")), old);
     QCOMPARE(filesIn(env.dir()), QStringList{"out.csv"});
 #endif
+}
+
+void TestProgress::exportsTidyUpAfterAStoppedOneAndTakeLongNames()
+{
+    TestEnv env;
+    registerItems({QStringLiteral("A")});
+    writeHistory(QStringLiteral("A"), recordsOf({"20"}));
+    // An export killed in its middle left its temporary file in the folder; the user's own hidden file with
+    // a name much like it stays.
+    QVERIFY(QDir().mkdir(QStringLiteral("out")));
+    const QDir out(QDir(env.dir()).filePath(QStringLiteral("out")));
+    writeBytes(out.filePath(QStringLiteral(".k.csv.quillmora-tmp-6l85RL")), QByteArray(1000, 'x'));
+    writeBytes(out.filePath(QStringLiteral(".k.csv.quillmora-tmp-notes")), "mine");
+    // A name as long as a file's name may be (244 bytes): the temporary file beside it must not be longer.
+    const QString longName = QString(80, QChar(0x3042)) + QStringLiteral(".csv");
+    QCOMPARE(QFile::encodeName(longName).size(), 244);
+    env.answerSaveDialogs(out.filePath(longName));
+    QCOMPARE(exportCsv(nullptr, 1), out.filePath(longName));
+    QVERIFY(readBytes(out.filePath(longName)).endsWith(",09:18:07,20\r\n"));
+    QCOMPARE(filesIn(out.path()), (QStringList{".k.csv.quillmora-tmp-notes", longName}));
+    QVERIFY(env.dialogs().verify());
 }
 
 QTEST_MAIN(TestProgress)

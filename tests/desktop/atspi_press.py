@@ -78,6 +78,20 @@ def x_window_states():
     return states
 
 
+def type_into(frame, keys):
+    # Keys go where the X server's focus is, which reaches a window a moment after it shows: the program
+    # marks the frame active once its window has the focus.
+    wait_for(lambda: frame.getState().contains(pyatspi.STATE_ACTIVE), "%s to have the keyboard" % frame.name)
+    subprocess.run(["xdotool", "key", "--clearmodifiers", keys], check=True)
+
+
+def frame_of(node):
+    # The top-level window the node is in.
+    while node.parent.getRole() != pyatspi.ROLE_APPLICATION:
+        node = node.parent
+    return node
+
+
 def check_names(app, where):
     for frame in showing_frames(app):
         for node in walk(frame):
@@ -96,15 +110,15 @@ def press(button):
     return time.monotonic() - started
 
 
-def check_chart_figures(app):
+def check_chart_figures(app, settings):
     # Ctrl+G in the settings window opens the chart; its figures are read as they are shown. Escape closes it.
-    subprocess.run(["xdotool", "key", "--clearmodifiers", "ctrl+g"], check=True)
+    type_into(settings, "ctrl+g")
     label = wait_for(lambda: next((n for f in showing_frames(app) if f.name == "Quillmora - グラフ" for n in walk(f)
                                    if n.getRole() == pyatspi.ROLE_LABEL and n.name.startswith("合計")), None),
                      "the chart's figures read by their text")
     if "記録した日数" not in label.name:
         fail("the chart's figures read as %r" % label.name)
-    subprocess.run(["xdotool", "key", "--clearmodifiers", "Escape"], check=True)
+    type_into(frame_of(label), "Escape")
     wait_for(lambda: not any(f.name == "Quillmora - グラフ" for f in showing_frames(app)), "the chart to close")
 
 
@@ -143,7 +157,7 @@ def main():
         press(cut)
         start = wait_for(lambda: find(app, pyatspi.ROLE_PUSH_BUTTON, "開始"), "the settings window")
         check_names(app, "settings window")
-        check_chart_figures(app)
+        check_chart_figures(app, frame_of(start))
         check_help_window(app)
         # The start button's handler waits a minute: the call must not wait with it.
         took = press(start)

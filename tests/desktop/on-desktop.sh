@@ -193,6 +193,8 @@ idle-delay=uint32 0
 lock-enabled=false
 KEYS
     export GSETTINGS_BACKEND=keyfile
+    # As a GNOME session tells the programs it starts.
+    export XDG_CURRENT_DESKTOP=GNOME
     gnome-shell --headless --wayland "$@" --virtual-monitor 1280x800 --wayland-display=wayland-quillmora \
         >"$workdir/gnome-shell.log" 2>&1 &
     pids+=($!)

@@ -9,7 +9,9 @@
 #include "platform/Guard.h"
 #include "platform/LineBreaks.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -87,6 +89,7 @@ private slots:
     void stylesOfferTheirButtonsIconAndDefault();
     void noticeDoesNotWait();
     void longTextWrapsBetweenWords();
+    void boxKeepsItsTitleWholeAndGivesThePlainText();
     void fileDialogSpeaksJapaneseUnderTheCLocale();
 };
 
@@ -164,6 +167,34 @@ void TestRealDialogs::longTextWrapsBetweenWords()
                              [&](const QString& line) { return line.contains(QString::fromUtf8(word)); }),
                  qPrintable(lines.join(u'|')));
     }
+}
+
+// A short text under a longer title: the box leaves the title whole on a window manager's title bar (bold,
+// beside an icon and three buttons); assistive technology and the clipboard get the text without the joiners
+// that steer its line breaks.
+void TestRealDialogs::boxKeepsItsTitleWholeAndGivesThePlainText()
+{
+    const QString text = QStringLiteral("削除しました");
+    const QString title = QStringLiteral("削除終了のお知らせ");
+    int width = 0;
+    QString heard;
+    QTimer::singleShot(0, [&] {
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = openBox()) != nullptr);
+        width = box->width();
+        heard = QAccessible::queryAccessibleInterface(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+                    ->text(QAccessible::Name);
+        // What a copy of the box puts on the clipboard (Ctrl+C on Windows, a selection of its text): its text.
+        QGuiApplication::clipboard()->setText(box->text());
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    platform::MsgBox(text, platform::vbInformation, title);
+    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+    bold.setBold(true);
+    const QFontMetrics titleBar(bold);
+    QVERIFY2(width >= titleBar.horizontalAdvance(title) + 4 * titleBar.height(), qPrintable(QString::number(width)));
+    QCOMPARE(heard, text);
+    QCOMPARE(QGuiApplication::clipboard()->text(), text);
 }
 
 void TestRealDialogs::fileDialogSpeaksJapaneseUnderTheCLocale()

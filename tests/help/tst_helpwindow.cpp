@@ -225,6 +225,14 @@ void TestHelpWindow::keywordChosenByTyping()
         names.append(list->item(i)->text());
     QVERIFY(names.indexOf(QStringLiteral("Enter キー")) < names.indexOf(QStringLiteral("スクロールバー")));
     QVERIFY(names.indexOf(QStringLiteral("スクロールバー")) < names.indexOf(QStringLiteral("待ち時間")));
+    // Japanese keywords in the order of their readings (かいし, がぞう, みぎ, らんだむ), kanji or not; typed
+    // in kana, a reading finds its keyword.
+    const QStringList byReading = {QStringLiteral("開始ボタン"), QStringLiteral("画像として保存"),
+                                   QStringLiteral("右クリックメニュー"), QStringLiteral("ランダムモード（回数）")};
+    for (qsizetype i = 0; i + 1 < byReading.size(); ++i)
+        QVERIFY2(names.indexOf(byReading[i]) < names.indexOf(byReading[i + 1]), qPrintable(byReading[i]));
+    typeJapanese(field, QStringLiteral("がぞう"));
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("画像として保存"));
     typeJapanese(field, QStringLiteral("ｽｸ"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("スクロールバー"));
     typeJapanese(field, QStringLiteral("ｓｈｉｆ"));

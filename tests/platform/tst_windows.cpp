@@ -46,6 +46,7 @@ private slots:
     void theRewriteLocksOfAFolderAreHeldOnce();
     void theClocksAlarmComesAtItsDeadline();
     void laterStartsReachTheFirstListenerOnly();
+    void aStartThatHoldsThePipeIsLetGoAndNoStartWaitsOnTheCopy();
     void theMenuEntryRunsInTheUsersDataFolder();
 };
 
@@ -142,6 +143,31 @@ void TestWindows::laterStartsReachTheFirstListenerOnly()
     QCOMPARE(received.at(0).at(0).toByteArray(), QByteArray("show\n"));
     QCOMPARE(received.at(1).at(0).toByteArray(), QByteArray("again\n"));
     QVERIFY(!platform::sendToListener(path + QStringLiteral("-none"), "show\n", 2, 50));
+}
+
+void TestWindows::aStartThatHoldsThePipeIsLetGoAndNoStartWaitsOnTheCopy()
+{
+    const QString path = QDir::tempPath() + QStringLiteral("/quillmora-held-%1").arg(GetCurrentProcessId());
+    const std::wstring pipe = (QStringLiteral("\\\\.\\pipe\\") + path).toStdWString();
+    {
+        platform::LocalListener listener;
+        QVERIFY(listener.listen(path).isEmpty());
+        QSignalSpy received(&listener, &platform::LocalListener::received);
+        // A program connects and says nothing: the listener lets it go, and the next start is heard.
+        HANDLE silent = CreateFileW(pipe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        QVERIFY(silent != INVALID_HANDLE_VALUE);
+        QVERIFY(QTest::qWaitFor([&] { return platform::sendToListener(path, "show\n", 1, 0); }, 10000));
+        QTRY_COMPARE(received.size(), 1);
+        DWORD written = 0;
+        QVERIFY(!WriteFile(silent, "x", 1, &written, nullptr));  // its end of the pipe is closed
+        CloseHandle(silent);
+    }
+    // A copy that takes the connection and never reads: a message larger than the pipe holds is given up
+    // rather than waited on.
+    HANDLE deaf = CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 16, 0, nullptr);
+    QVERIFY(deaf != INVALID_HANDLE_VALUE);
+    QVERIFY(!platform::sendToListener(path, QByteArray(64 * 1024, 'x'), 1, 100));
+    CloseHandle(deaf);
 }
 
 void TestWindows::theMenuEntryRunsInTheUsersDataFolder()

@@ -18,8 +18,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QTest>
 
 using QmrM::BusyReason;
@@ -99,8 +104,13 @@ private slots:
     void passDueWhileTheUserIsBusyWaitsForIt();
     void heldPassStartsNowStopsOrIsNoLongerHeld_data();
     void heldPassStartsNowStopsOrIsNoLongerHeld();
+    void holdChoiceIsSavedOnceOrNotAtAll();
     void keysAndClicksMeantForOtherWorkAreNotTaken();
     void keysPressedBeforeTheSettingsWindowCameDoNothing();
+    void heldEnterRecordsOnceAndNeverPressesStart();
+    void passComesAtAPauseInTheInput_data();
+    void passComesAtAPauseInTheInput();
+    void holdEndsAtItsLimit();
 };
 
 void TestSchedule::startWaitsAsTheOptionsItReadsSay()
@@ -144,7 +154,8 @@ void TestSchedule::passDueWhileTheUserIsBusyWaitsForIt()
     int alarmsWhileHeld = -1;
     bool upWhileHeld = true;
     env.dialogs().expectMessage(
-        QStringLiteral("トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります").arg(why),
+        QStringLiteral("トレーニングの時間ですが、%1（9:21 から）のため待っています。終わるとすぐに始まります")
+            .arg(why),
         QStringLiteral("Quillmora"), platform::vbInformation);
     const auto useTheWindow = [&] {
         frmMain& training = frmMain::instance();
@@ -167,9 +178,10 @@ void TestSchedule::passDueWhileTheUserIsBusyWaitsForIt()
                              }},
                             {21 * kMinuteMs, useTheWindow},
                             {25 * kMinuteMs + 500, [&] { env.busy().set({}); }}});
-    QCOMPARE(heldTitle, QStringLiteral("Quillmora - 保留中（%1）").arg(why));
+    QCOMPARE(heldTitle, QStringLiteral("Quillmora - 保留中（%1（9:21 から））").arg(why));
     QVERIFY(!upWhileHeld);
-    QCOMPARE(alarmsWhileHeld, 3);  // the test's own; the held wait sleeps until it is told
+    // The test's own and the hold's limit: the held wait sleeps until it is told.
+    QCOMPARE(alarmsWhileHeld, 4);
     QVERIFY(env.dialogs().verify());
     QCOMPARE(env.dialogs().openNotices(), 0);  // gone with the wait
     QVERIFY(!env.busy().watching());
@@ -230,6 +242,29 @@ void TestSchedule::heldPassStartsNowStopsOrIsNoLongerHeld()
     QCOMPARE(recordsOf(QStringLiteral("A")), 1);
 }
 
+void TestSchedule::holdChoiceIsSavedOnceOrNotAtAll()
+{
+    TestEnv env;
+    // Changed back and forth: one line of it, the options the program does not know kept.
+    writeBytes(QmrM::kOwnOptionsFile, "laterOption=7\nholdPassWhileBusy=0\n");
+    QAction* hold = passSchedule().holdWhileBusyAction();
+    QVERIFY(!hold->isChecked());
+    hold->trigger();
+    hold->trigger();
+    hold->trigger();
+    QVERIFY(QmrM::holdsPassWhileBusy());
+    QCOMPARE(readBytes(QmrM::kOwnOptionsFile), QByteArray("laterOption=7\nholdPassWhileBusy=1\n"));
+    // A choice that cannot be saved is told, and the entry's tick stays as the file has it.
+    QFile::remove(QmrM::kOwnOptionsFile);
+    QVERIFY(QDir().mkdir(QmrM::kOwnOptionsFile));
+    env.dialogs().expectAnyMessage(QStringLiteral("設定を保存できません"), platform::vbExclamation);
+    hold = passSchedule().holdWhileBusyAction();
+    hold->trigger();
+    QVERIFY(env.dialogs().verify());
+    QVERIFY(hold->isChecked());
+    QVERIFY(QmrM::holdsPassWhileBusy());
+}
+
 void TestSchedule::keysAndClicksMeantForOtherWorkAreNotTaken()
 {
     TestEnv env;
@@ -238,9 +273,21 @@ void TestSchedule::keysAndClicksMeantForOtherWorkAreNotTaken()
     QCOMPARE(startAndWatch(env, {}), kMinuteMs);
     frmMain& training = frmMain::instance();
     QVERIFY(passIsUp());
-    // A click where the window has just come was meant for what was there before.
+    // A click where the window has just come was meant for what was there before; so were a double click
+    // across the end of its first second, the wheel over the count's scroll bar and F1 (the help).
     env.clock().jump(900);
     clickButton(training, QStringLiteral("cmdNext"));
+    auto* count = control<QScrollBar>(training, QStringLiteral("hsbKaisu"));
+    env.clock().jump(200);
+    QTest::mouseDClick(control(training, QStringLiteral("cmdNext")), Qt::LeftButton);
+    for (int notch = 0; notch < 3; ++notch) {
+        QWheelEvent wheel(QPointF(5, 5), count->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(count, &wheel);
+    }
+    QCOMPARE(count->value(), 5);
+    QTest::keyClick(training.window(), Qt::Key_F1);
+    QVERIFY(env.helpCalls().isEmpty());
     // The user goes on typing a document: digits, Enter, a held key, every half second for twenty seconds.
     const QList<Qt::Key> typed = {Qt::Key_2, Qt::Key_5, Qt::Key_Return, Qt::Key_Space, Qt::Key_Enter};
     for (int i = 0; i < 40; ++i) {
@@ -252,11 +299,18 @@ void TestSchedule::keysAndClicksMeantForOtherWorkAreNotTaken()
     QCOMPARE(textOf(training, QStringLiteral("txtKaisu")), QStringLiteral("5"));
 
     // Once the typing has stopped for a moment, the keys are the user's answer to the pass.
-    lookAtThePass(env);
+    // A pause of a moment less than two seconds is still typing.
+    env.clock().jump(1499);
+    typeKey(frmMain::instance(), Qt::Key_7);
+    QCOMPARE(textOf(training, QStringLiteral("txtKaisu")), QStringLiteral("5"));
+    env.clock().jump(2000);
     typeKey(frmMain::instance(), Qt::Key_2);
     typeKey(frmMain::instance(), Qt::Key_Return);
     QCOMPARE(readDataFile(QStringLiteral("A.txt")).section(u',', 2).trimmed(), QStringLiteral("2"));
     QCOMPARE(textOf(training, QStringLiteral("lblKoumoku")), QStringLiteral("B"));
+    // Where Enter goes shows before any Tab: 次へ has the focus, with its frame.
+    QCOMPARE(focusIn(training), control(training, QStringLiteral("cmdNext")));
+    QVERIFY(training.window()->testAttribute(Qt::WA_KeyboardFocusChange));
 }
 
 void TestSchedule::keysPressedBeforeTheSettingsWindowCameDoNothing()
@@ -268,14 +322,116 @@ void TestSchedule::keysPressedBeforeTheSettingsWindowCameDoNothing()
     frmSettei& settings = frmSettei::instance();
     QVERIFY(settings.isLoaded());
     QCOMPARE(settings.window()->focusWidget(), control(settings, QStringLiteral("cmdAgain")));
-    typeKey(settings, Qt::Key_Return);
-    env.clock().jump(800);
+    // Up to the end of its first half second, any key pressed is dropped.
+    env.clock().jump(499);
+    typeKey(settings, Qt::Key_Space);
+    env.clock().jump(301);
     typeKey(settings, Qt::Key_Return, true);
     QVERIFY(settings.isLoaded());
     QVERIFY(!StartWaits::current());
     // A key pressed anew is the user's: 開始, and after the wait the pass.
+    env.clock().jump(150);
     typeKey(settings, Qt::Key_Return);
     QVERIFY(!settings.isLoaded());
+    QVERIFY(passIsUp());
+}
+
+void TestSchedule::heldEnterRecordsOnceAndNeverPressesStart()
+{
+    // Enter held down on a desktop whose repeats come as fresh presses and releases, 30 ms apart.
+    TestEnv env;
+    startTraining(QStringLiteral("\"A\",5\n\"B\",3\n"));
+    const auto holdEnter = [&](int repeats) {
+        for (int i = 0; i < repeats; ++i) {
+            const platform::Form& form = frmMain::instance().isLoaded()
+                                             ? static_cast<platform::Form&>(frmMain::instance())
+                                             : frmSettei::instance();
+            QWidget* focused = focusIn(form);
+            if (!focused)
+                return;
+            QTest::keyClick(focused, Qt::Key_Return);
+            env.clock().jump(30);
+        }
+    };
+    holdEnter(50);
+    QCOMPARE(recordsOf(QStringLiteral("A")), 1);
+    QCOMPARE(recordsOf(QStringLiteral("B")), 0);
+    // Let go and pressed again: the last item, and held on into the settings window, whose 開始 it never presses.
+    env.clock().jump(100);
+    holdEnter(50);
+    QCOMPARE(recordsOf(QStringLiteral("B")), 1);
+    QVERIFY(frmSettei::instance().isLoaded());
+    QVERIFY(!StartWaits::current());
+}
+
+void TestSchedule::passComesAtAPauseInTheInput_data()
+{
+    QTest::addColumn<bool>("idleKnown");
+    QTest::addColumn<bool>("startedAgain");
+    QTest::newRow("the desktop tells the idle time") << true << false;
+    QTest::newRow("started again while the pass waits for a pause") << true << true;
+    QTest::newRow("no idle time: the key guard alone") << false << false;
+}
+
+void TestSchedule::passComesAtAPauseInTheInput()
+{
+    QFETCH(bool, idleKnown);
+    QFETCH(bool, startedAgain);
+    TestEnv env;
+    Program::showTheWait();
+    settingsWith(QStringLiteral("0,0,1"));
+    env.idle().setUnavailable(!idleKnown);
+    QList<schedule::PassSchedule::Phase> phases;
+    connect(&passSchedule(), &schedule::PassSchedule::phaseChanged, this,
+            [&] { phases.append(passSchedule().phase()); });
+    // The user types every half second from 50 s to 70 s into the wait.
+    QList<QPair<qint64, std::function<void()>>> typing;
+    for (qint64 at = 50 * 1000; at < 70 * 1000; at += 500)
+        typing.append({at, [&] { env.idle().input(); }});
+    QString titleAtTheEnd;
+    typing.append({61 * 1000, [&] { titleAtTheEnd = trainingTitle(); }});
+    if (startedAgain)
+        typing.append({65 * 1000, [] { Program::anotherStartRequested(); }});
+    const qint64 came = startAndWatch(env, typing);
+    disconnect(&passSchedule(), nullptr, this, nullptr);
+    using Phase = schedule::PassSchedule::Phase;
+    if (!idleKnown) {
+        QCOMPARE(came, kMinuteMs);
+        return;
+    }
+    QCOMPARE(titleAtTheEnd, QStringLiteral("Quillmora - 入力の区切りで開始"));
+    QCOMPARE(phases, QList<Phase>({Phase::Waiting, Phase::WaitingForPause, Phase::Idle, Phase::PassUp}));
+    QCOMPARE(env.idle().pauseMs(), schedule::PassSchedule::kPauseMs);
+    // Two seconds after the last key (69.5 s), or at once when the user looks for it.
+    QCOMPARE(came, startedAgain ? 65 * 1000 : 71500);
+    QVERIFY(passIsUp());
+    // Brought by the user, the pass takes the keys at once; come by itself, it waits until the user turns to
+    // it, for which the tray's first entry serves.
+    typeKey(frmMain::instance(), Qt::Key_7);
+    QCOMPARE(textOf(frmMain::instance(), QStringLiteral("txtKaisu")),
+             startedAgain ? QStringLiteral("7") : QStringLiteral("5"));
+    QAction* showPass = trayEntry(QStringLiteral("showPass"));
+    QVERIFY(showPass);
+    QCOMPARE(qobject_cast<QMenu*>(showPass->parent())->actions().first(), showPass);
+    showPass->trigger();
+    typeKey(frmMain::instance(), Qt::Key_8);
+    QCOMPARE(textOf(frmMain::instance(), QStringLiteral("txtKaisu")),
+             startedAgain ? QStringLiteral("78") : QStringLiteral("8"));
+    clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
+    QCOMPARE(passSchedule().phase(), Phase::Idle);
+}
+
+void TestSchedule::holdEndsAtItsLimit()
+{
+    // Do-not-disturb left on all day: the pass comes all the same once it has been held half an hour.
+    TestEnv env;
+    Program::showTheWait();
+    settingsWith(QStringLiteral("0,0,1"));
+    env.busy().set(BusyReason::DoNotDisturb);
+    QString heldTitle;
+    const qint64 came = startAndWatch(env, {{29 * kMinuteMs, [&] { heldTitle = trainingTitle(); }}}, 60 * kMinuteMs);
+    QCOMPARE(heldTitle, QStringLiteral("Quillmora - 保留中（おやすみモード中（9:19 から））"));
+    QCOMPARE(came, kMinuteMs + schedule::PassSchedule::kHoldLimitMs);
     QVERIFY(passIsUp());
 }
 

@@ -862,11 +862,13 @@ void TestSettings::keyboardAloneDrivesTheWindows()
     QTest::keyClicks(count, QStringLiteral("9"));
     named("cmdHozon")->setFocus();
     expectItemUpdated(env.dialogs(), QStringLiteral("B"));
+    env.clock().jump(200);  // each key pressed anew, not held
     pressKey(Qt::Key_Return);
     QCOMPARE(readDataFile(QmrM::kItemsFile), QStringLiteral("\"A\",10\r\n\"B\",9\r\n"));
 
     // Options: tick random timing with the space bar, the wait with the arrow keys, confirm with Enter.
     randomTimingBox()->setFocus();
+    env.clock().jump(200);  // each key pressed anew, not held
     pressKey(Qt::Key_Space);
     pressKey(Qt::Key_Tab);
     pressKey(Qt::Key_Tab);
@@ -876,12 +878,14 @@ void TestSettings::keyboardAloneDrivesTheWindows()
     pressKey(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), named("cmdSettei"));
     expectOptionsSaved(env.dialogs());
+    env.clock().jump(200);  // each key pressed anew, not held
     pressKey(Qt::Key_Return);
     QCOMPARE(readBytes(QmrM::kSettingsFile), QByteArray("1,0,3\r\n"));
 
     // Start, train the pass with Enter alone, come back to the settings window.
     pressKey(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), named("cmdAgain"));
+    env.clock().jump(200);  // each key pressed anew, not held
     pressKey(Qt::Key_Return);
     frmMain& training = frmMain::instance();
     // The pass comes without the keyboard; the user switches to it (Alt+Tab: the desktop activates it)
@@ -890,7 +894,9 @@ void TestSettings::keyboardAloneDrivesTheWindows()
     QApplication::setActiveWindow(training.window());
     QVERIFY(QTest::qWaitForWindowActive(training.window()));
     QCOMPARE(QApplication::focusWidget(), control(training, QStringLiteral("cmdNext")));
+    env.clock().jump(200);  // each key pressed anew, not held
     pressKey(Qt::Key_Return);
+    env.clock().jump(200);  // each key pressed anew, not held
     pressKey(Qt::Key_Return);
     QVERIFY(!training.isLoaded());
     QVERIFY(QTest::qWaitForWindowActive(form.window()));

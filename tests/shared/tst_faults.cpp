@@ -13,6 +13,7 @@
 #include "shared/DataFiles.h"
 #include "shared/Errors.h"
 #include "shared/HistoryFile.h"
+#include "shared/OwnOptions.h"
 #include "shared/QmrM.h"
 
 #include <QApplication>
@@ -80,7 +81,7 @@ QByteArray itemsFileFor(int variant)
 // Sets the wait in the settings window and confirms it with its button, as the user does: the only way
 // the settings file is written. Returns whether the window told what was expected: either that the
 // settings were saved, or, for a settings file it could not write, the failure naming the file, after
-// which the program ends.
+// which the program goes on with the options it had.
 bool confirmWaitInSettingsWindow(TestEnv& env, int minutes, bool expectSaved)
 {
     frmSettei& form = frmSettei::instance();
@@ -89,16 +90,19 @@ bool confirmWaitInSettingsWindow(TestEnv& env, int minutes, bool expectSaved)
     if (!waitBar)
         return false;
     waitBar->setValue(minutes);
+    const float before = gWaitJikan;
     if (expectSaved)
         expectOptionsSaved(env.dialogs());
     else
-        env.dialogs().expectAnyMessage(QStringLiteral("Quillmora"), platform::vbCritical);
+        env.dialogs().expectAnyMessage(QStringLiteral("保存できません"), platform::vbExclamation);
     clickButton(form, QStringLiteral("cmdSettei"));
-    if (!env.dialogs().verify())
+    if (!env.dialogs().verify() || !env.endings().isEmpty())
         return false;
     if (expectSaved)
-        return env.endings().isEmpty();
-    return env.endings() == QList<int>({1}) && env.dialogs().shownTexts().last().contains(kSettings);
+        return gWaitJikan == float(minutes);
+    const QString told = env.dialogs().shownTexts().last();
+    return gWaitJikan == before && told.contains(kSettings) &&
+           told.endsWith(QStringLiteral("変更は保存されていません。"));
 }
 
 bool settingsWindowSaves(TestEnv& env, int minutes)
@@ -214,8 +218,10 @@ private slots:
     void killedRewriterLeavesOldOrNewList();
     void cleanUpLeavesARunningRewriteAlone();
     void folderThatCannotBeWrittenWithFilesThatCan();
-    void linksOfOtherUsersLeadNoWrite();
+    void linksOfOtherUsersLeadNoWriteNorRead();
     void rewriteByAGroupMemberKeepsTheGroup();
+    void readersTakeNothingButAFile();
+    void deletionIsOneStepWhereverItStops();
 };
 
 void TestFaults::fullDiskLeavesNoPartialHistoryRecord()
@@ -433,7 +439,7 @@ void TestFaults::folderThatCannotBeWrittenWithFilesThatCan()
     QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",6\r\n"));
 }
 
-void TestFaults::linksOfOtherUsersLeadNoWrite()
+void TestFaults::linksOfOtherUsersLeadNoWriteNorRead()
 {
     // In a folder others may write to, a user planted links to a file of ours elsewhere; our own links stay
     // followed (root's here, as the test runs as root).
@@ -456,6 +462,7 @@ void TestFaults::linksOfOtherUsersLeadNoWrite()
         QVERIFY2(error.description().contains(QStringLiteral("「%1」").arg(kItems)), qPrintable(error.description()));
     }
     QVERIFY(failsWithDataFileError([] { appendHistoryRecord(QStringLiteral("A"), 1); }));
+    QVERIFY(failsWithDataFileError([] { readHistoryIndex(QStringLiteral("A")); }));  // nor read
     QCOMPARE(readBytes(notes), mine);
     QVERIFY(QFileInfo(kItems).isSymLink());
     QVERIFY(::lchown(QFile::encodeName(kItems).constData(), 0, 0) == 0);
@@ -484,6 +491,65 @@ void TestFaults::rewriteByAGroupMemberKeepsTheGroup()
     QVERIFY(::stat(items.constData(), &list) == 0);
     QCOMPARE(list.st_gid, gid_t(1500));  // so user 1001 still reads and writes it
     QCOMPARE(list.st_mode & 07777, mode_t(0660));
+}
+
+void TestFaults::readersTakeNothingButAFile()
+{
+    // In a child, so that a reader that waits or reads without end fails the test instead of hanging it.
+    TestEnv env;
+    QVERIFY(::mkfifo(QFile::encodeName(kOwnOptionsFile).constData(), 0600) == 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), kItems));
+    const bool refused = failsInChild(  // true when the child ends with the check's true
+        [] {
+            ::alarm(10);
+            rlimit memory{1 << 30, 1 << 30};
+            ::setrlimit(RLIMIT_AS, &memory);
+        },
+        [] {
+            // A pipe gives the defaults, and is no file of the program's to replace; a device is no list.
+            return holdsPassWhileBusy() && failsWithDataFileError([] { setHoldsPassWhileBusy(false); }) &&
+                   failsWithDataFileError([] { LoadItems(); });
+        });
+    QVERIFY(refused);
+    QVERIFY(QFileInfo(kOwnOptionsFile).exists() && !QFileInfo(kOwnOptionsFile).isFile());
+    // An options file too long to be the program's own is neither taken nor replaced.
+    QFile::remove(kOwnOptionsFile);
+    writeBytes(kOwnOptionsFile, "holdPassWhileBusy=0\n" + QByteArray(5000, '#'));
+    QVERIFY(holdsPassWhileBusy());
+    QVERIFY(failsWithDataFileError([] { setHoldsPassWhileBusy(true); }));
+    QVERIFY(readBytes(kOwnOptionsFile).startsWith("holdPassWhileBusy=0\n#"));
+}
+
+void TestFaults::deletionIsOneStepWhereverItStops()
+{
+    // Item B's history is long: judging that it holds only records takes a while. The deleting copy is
+    // killed the moment a file of the folder is renamed into place (the n-th time); the next start then
+    // finds the item and its history either both there or both gone.
+    TestEnv env;
+    const QByteArray history = cp932(QStringLiteral("\"12月06日\",\"09時18分07秒\",5\r\n")).repeated(1 << 20);
+    for (int renames = 1; renames <= 2; ++renames) {
+        writeDataFile(kItems, QStringLiteral("\"A\",1\r\n\"B\",2\r\n"));
+        writeBytes(QStringLiteral("B.txt"), history);
+        FolderWatch watch;
+        const pid_t child = fork();
+        if (child == 0) {
+            LoadItems();
+            deleteItem(2);
+            _exit(0);
+        }
+        for (int seen = 0; seen < renames && watch.waitFor(IN_MOVED_FROM);)
+            ++seen;
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        finishItemDeletion();
+        LoadItems();
+        const bool itemThere = gKoumokuSu == 2;
+        QVERIFY2(itemThere == QFileInfo::exists(QStringLiteral("B.txt")),
+                 qPrintable(QStringLiteral("after %1 renames: item %2").arg(renames).arg(itemThere)));
+        if (itemThere)
+            QCOMPARE(readBytes(QStringLiteral("B.txt")).size(), history.size());
+        QVERIFY(!QFileInfo::exists(kDeletionFile));
+    }
 }
 
 // The child of the kill test: rewrites the items list in the current directory with two alternating

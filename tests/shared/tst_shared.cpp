@@ -78,6 +78,7 @@ private slots:
     void randomWaitsRunFromOneToTheSetMinutes();
     void itemNamesThatCannotBeFilesAreRefused_data();
     void itemNamesThatCannotBeFilesAreRefused();
+    void unstorableCharacterIsNamed();
 };
 
 void TestShared::textValueReadsTheLeadingNumber_data()
@@ -711,6 +712,19 @@ void TestShared::itemNamesThatCannotBeFilesAreRefused_data()
                                                {QString(84, u'あ'), true}};
     for (const auto& [name, refused] : names)
         QTest::addRow("%s (%d)", qPrintable(name.left(8)), int(name.size())) << name << refused;
+}
+
+// A name Shift-JIS cannot hold is refused naming the first character it cannot: whole where it takes two
+// UTF-16 units, with the letter a combining mark sits on.
+void TestShared::unstorableCharacterIsNamed()
+{
+    const auto problem = [](const QString& name) { return itemNameProblem(name).value_or(QString()); };
+    QCOMPARE(problem(QStringLiteral("Plié")),
+             QStringLiteral("項目名に Shift-JIS で保存できない文字「é」（U+00E9）があります。"));
+    QCOMPARE(problem(QStringLiteral("腕立て😀と🙂")),
+             QStringLiteral("項目名に Shift-JIS で保存できない文字「😀」（U+1F600）があります。"));
+    QCOMPARE(problem(QStringLiteral("Plie\u0301")),
+             QStringLiteral("項目名に Shift-JIS で保存できない文字「e\u0301」（U+0301）があります。"));
 }
 
 void TestShared::itemNamesThatCannotBeFilesAreRefused()

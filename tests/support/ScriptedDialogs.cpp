@@ -80,6 +80,11 @@ int ScriptedDialogs::openNotices() const
     return static_cast<int>(std::count_if(mNotices.begin(), mNotices.end(), [](const auto& n) { return !n.isNull(); }));
 }
 
+platform::NoticeBox* ScriptedDialogs::lastNotice() const
+{
+    return mNotices.isEmpty() ? nullptr : dynamic_cast<platform::NoticeBox*>(mNotices.last().data());
+}
+
 bool ScriptedDialogs::verify() const
 {
     for (const Expected& e : mExpected)

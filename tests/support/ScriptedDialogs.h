@@ -34,6 +34,8 @@ public:
     const QStringList& failures() const { return mFailures; }
     // How many notices (boxes that do not wait for their answer) are still on screen.
     int openNotices() const;
+    // The notice shown last, while it is on screen.
+    platform::NoticeBox* lastNotice() const;
     // Texts of every message box shown, in order.
     const QStringList& shownTexts() const { return mShown; }
     // Checks that no problem was seen and every expected box came; reports through QTest.

@@ -47,6 +47,7 @@ TestEnv::TestEnv()
     };
     seams.endProgram = [this](int code) { mEndings.append(code); };
     seams.userBusy = &mBusy;
+    seams.userIdle = &mIdle;
     mSeams = std::make_unique<QmrM::SeamsScope>(std::move(seams));
 }
 

@@ -39,6 +39,8 @@ public:
     ScriptedDialogs& dialogs() { return *mDialogs; }
     // What keeps the user busy when a pass falls due (nothing unless set).
     FakeBusy& busy() { return mBusy; }
+    // The pauses in the user's input (nobody types unless told).
+    FakeIdle& idle() { return mIdle; }
     VirtualClock& clock() { return *mClock; }
     QString dir() const { return mDir.path(); }
     // The exit codes with which the program was told to end.
@@ -72,6 +74,7 @@ private:
     std::unique_ptr<ScriptedDialogs> mDialogs;
     std::unique_ptr<VirtualClock> mClock;
     FakeBusy mBusy;
+    FakeIdle mIdle;
     QList<int> mEndings;
     QList<HelpCall> mHelpCalls;
     std::optional<float> mRandomDraw;

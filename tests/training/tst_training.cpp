@@ -554,6 +554,7 @@ void TestTraining::enterActsAsNextAndLeaveRecordsNothing()
     QCOMPARE(currentStep(), 2);
     // The focus is then on the next button, which Enter presses too: a pass can be done with Enter alone.
     QCOMPARE(focusIn(form), control(form, QStringLiteral("cmdNext")));
+    env.clock().jump(200);  // pressed anew, not held
     QTest::keyClick(focusIn(form), Qt::Key_Return);
     QCOMPARE(readDataFile(QStringLiteral("b.txt")), recordsOf({"6"}));
     QCOMPARE(currentStep(), 3);
@@ -561,6 +562,7 @@ void TestTraining::enterActsAsNextAndLeaveRecordsNothing()
     // Enter with an empty box asks first; Cancel puts the focus back into the box.
     countBox()->clear();
     expectConfirmZero(env, platform::vbCancel);
+    env.clock().jump(200);
     pressEnterIn(countBox());
     QVERIFY(env.dialogs().verify());
     QCOMPARE(focusIn(form), countBox());

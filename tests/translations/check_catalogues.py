@@ -3,8 +3,9 @@
 """Checks that every text the program shows goes through the translation system and that each catalogue in
 translations/ is complete: the catalogue gathered afresh from the sources (lupdate, on a copy) has no new,
 unfinished or vanished entry, no Japanese string literal in src/ is left outside a translate call but the
-few that are stored data or names, not interface (listed below), and the English help (help/en) has no
-Japanese but the data files' names and the record form it shows.
+few that are stored data or names, not interface (listed below), each translation keeps its source's
+markers (%1, %n) and line ends, the English help (help/en) has no Japanese but the data files' names and the
+record form it shows, and every keyword of the Japanese help's index written with kanji says how it reads.
 
 usage: check_catalogues.py LUPDATE SOURCE_DIR
 """
@@ -21,10 +22,12 @@ LITERAL = re.compile(r'u?"(?:[^"\\\n]|\\.)*"')
 WRAPPED = re.compile(r"(QT_TRANSLATE_NOOP|QCoreApplication::translate)\(\s*\"[^\"]*\",\s*$")
 
 # Japanese literals that are data, not interface: the data files' names, the stored record form, the font
-# the windows ask for, and the characters the line breaking and the search look at.
+# the windows ask for, and the characters the line breaking and the search look at; and the Japanese date
+# forms, which only Japanese shows (another language shows its locale's).
 KEPT = {
     "src/shared/DataFileNames.h": {'"項目一覧.txt"', '"設定.txt"'},
     "src/shared/QmrM.cpp": {'"MM月dd日"', '"HH時mm分ss秒"'},
+    "src/shared/ShownDates.cpp": {'"yyyy年M月d日"', '"M月d日"'},
     "src/chart/CsvExport.cpp": {'"時"', '"分"', '"秒"', 'u"時"', 'u"分"', 'u"秒"'},
     "src/platform/AppSetup.cpp": {'"IPA Pゴシック"', '"ＭＳ Ｐゴシック"'},
     "src/platform/LineBreaks.cpp": {'"をがにのはでともへやか"'},
@@ -61,6 +64,46 @@ def unwrapped_literals(root):
     return problems
 
 
+# What a translation must keep of its source: the markers the program fills in (%1, %L1, %n) and the line
+# ends, in number and kind (a CR LF the program writes into a file stays a CR LF).
+MARKER = re.compile(r"%L?(?:\d{1,2}|n)")
+LINE_END = re.compile(r"\r\n|\n|\r")
+
+
+def form_problems(source, translation):
+    problems = []
+    if set(MARKER.findall(source)) != set(MARKER.findall(translation)):
+        problems.append(f"markers {sorted(set(MARKER.findall(source)))} of the source, "
+                        f"{sorted(set(MARKER.findall(translation)))} in the translation")
+    if LINE_END.findall(source) != LINE_END.findall(translation) or \
+            LINE_END.match(source) and not LINE_END.match(translation) or \
+            source.endswith(("\n", "\r")) != translation.endswith(("\n", "\r")):
+        problems.append("line ends not kept as the source has them")
+    return problems
+
+
+def text_of(element):
+    """An element's text, with the characters XML cannot hold that lupdate writes as <byte value="xd"/>."""
+    if element is None:
+        return None
+    text = element.text or ""
+    for child in element:
+        if child.tag == "byte":
+            value = child.get("value", "")
+            text += chr(int(value[1:], 16) if value.startswith("x") else int(value))
+        text += child.tail or ""
+    return text
+
+
+def translations_of(message):
+    """The texts a message's translation gives: one, or one per plural form."""
+    translation = message.find("translation")
+    if translation is None:
+        return None, []
+    forms = translation.findall("numerusform")
+    return translation, [text_of(form) for form in forms] if forms else [text_of(translation)]
+
+
 def catalogue_problems(lupdate, root):
     problems = []
     for ts in sorted((root / "translations").glob("*.ts")):
@@ -72,19 +115,30 @@ def catalogue_problems(lupdate, root):
             kept = ET.parse(ts).getroot()
             gathered = ET.parse(fresh).getroot()
         def entries(catalogue):
-            return {(c.findtext("name"), m.findtext("source"), m.findtext("comment")): m.find("translation")
+            return {(c.findtext("name"), text_of(m.find("source")), m.findtext("comment")): m
                     for c in catalogue.iter("context") for m in c.iter("message")}
         kept_entries, gathered_entries = entries(kept), entries(gathered)
         for key in sorted(set(gathered_entries) - set(kept_entries), key=str):
             problems.append(f"{ts.name}: new text, not in the catalogue: {key}")
         for key in sorted(set(kept_entries) - set(gathered_entries), key=str):
             problems.append(f"{ts.name}: vanished from the sources: {key}")
-        for key, translation in sorted(kept_entries.items(), key=str):
+        for key, message in sorted(kept_entries.items(), key=str):
+            fresh_message = gathered_entries.get(key)
+            if fresh_message is not None:
+                if fresh_message.get("numerus") != message.get("numerus"):
+                    problems.append(f"{ts.name}: plural forms asked for and given differ: {key}")
+                if fresh_message.findtext("extracomment") != message.findtext("extracomment"):
+                    problems.append(f"{ts.name}: translator comment out of date: {key}")
+            translation, texts = translations_of(message)
             if translation is None or translation.get("type") in ("unfinished", "vanished", "obsolete") or \
-                    not (translation.text or "").strip():
+                    not all(text.strip() for text in texts):
                 problems.append(f"{ts.name}: not translated: {key}")
-            elif JAPANESE.search(translation.text) and ts.name != "quillmora_ja.ts":
-                problems.append(f"{ts.name}: Japanese left in the translation of {key}")
+                continue
+            for text in texts:
+                if JAPANESE.search(text) and ts.name != "quillmora_ja.ts":
+                    problems.append(f"{ts.name}: Japanese left in the translation of {key}")
+                for problem in form_problems(key[1], text):
+                    problems.append(f"{ts.name}: {problem}: {key} -> {text!r}")
     return problems
 
 
@@ -104,9 +158,24 @@ def help_problems(root):
     return problems
 
 
+KANJI = re.compile(r"[\u3400-\u9fff]")
+
+
+def index_problems(root):
+    """The Japanese index is ordered by how its keywords read: one written with kanji says how it reads."""
+    problems = []
+    text = (root / "help" / "KvHelp.hhk").read_text(encoding="utf-8")
+    for entry in re.findall(r"<OBJECT.*?</OBJECT>", text, re.S | re.I):
+        name = re.search(r'<param name="Name" value="([^"]*)"', entry, re.I)
+        if name and KANJI.search(name.group(1)) and not re.search(r'<param name="Reading"', entry, re.I):
+            problems.append(f"help/KvHelp.hhk: the keyword {name.group(1)} has no reading")
+    return problems
+
+
 def main():
     lupdate, root = sys.argv[1], pathlib.Path(sys.argv[2])
-    problems = unwrapped_literals(root) + catalogue_problems(lupdate, root) + help_problems(root)
+    problems = unwrapped_literals(root) + catalogue_problems(lupdate, root) + help_problems(root) + \
+        index_problems(root)
     for problem in problems:
         print(problem)
     return 1 if problems else 0

@@ -6,12 +6,14 @@
 #include "TestEnv.h"
 #include "Windows.h"
 #include "app/Program.h"
+#include "chart/CsvExport.h"
 #include "chart/ProgressActions.h"
 #include "chart/ProgressFigures.h"
 #include "help/HtmlHelp.h"
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "settings/frmSettei.h"
+#include "shared/ShownDates.h"
 #include "shared/Wait.h"
 #include "training/frmMain.h"
 
@@ -27,6 +29,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QTabBar>
 #include <QTest>
@@ -36,11 +39,9 @@
 
 namespace {
 
-// The user's data, which stays as it is in any language: the items' names, the data files' names and the
-// stored records' dates.
+// The user's data, which stays as it is in any language: the items' names and the data files' names.
 const QStringList kItemNames = {QStringLiteral("腕立て"), QStringLiteral("腹筋")};
-const QRegularExpression kStoredRecord(
-    QStringLiteral("項目一覧|設定\\.txt|\\d{1,2}月\\d{1,2}日|\\d{2}時\\d{2}分\\d{2}秒"));
+const QRegularExpression kStoredRecord(QStringLiteral("項目一覧|設定\\.txt"));
 const QRegularExpression kJapanese(QStringLiteral("[\\x{3000}-\\x{30ff}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
 
 QString withoutUsersData(QString text)
@@ -161,6 +162,7 @@ private slots:
     void aSessionThroughEveryWindowShowsNoJapanese();
     void helpIsTheEnglishOne();
     void figuresAndDatesReadInEnglish();
+    void languageAndDateFormsFollowTheLocale();
 };
 
 void TestEnglish::fixedWindowsKeepTheirEnglishLayout()
@@ -215,6 +217,10 @@ void TestEnglish::aSessionThroughEveryWindowShowsNoJapanese()
     frmSettei& settings = frmSettei::instance();
     QVERIFY(settings.window());
     verifyEnglish(textsOf(settings.window()), QStringLiteral("the settings window"));
+    // The records in the language's date and time forms (the file keeps its own), the total with its unit.
+    QCOMPARE(entriesOf(settings, QStringLiteral("lstRireki")),
+             (QStringList{QStringLiteral("1 _ 12/6 _ 9:18:07 AM _ 7"), QStringLiteral("2 _ 12/6 _ 9:18:07 AM _ 9")}));
+    QCOMPARE(textOf(settings, QStringLiteral("lblGoukei")), QStringLiteral("Total: 16 reps"));
     auto* items = control<QListWidget>(settings, QStringLiteral("lstKoumoku"));
     for (const QMenu* menu : items->findChildren<QMenu*>())
         verifyEnglish(textsOf(menu), QStringLiteral("the item list's menu"));
@@ -270,12 +276,16 @@ void TestEnglish::figuresAndDatesReadInEnglish()
     // The time left and the chart's dates in English words and order, the year where the week crosses it.
     if (platform::interfaceLanguage() != QStringLiteral("en"))
         QSKIP("English only");
-    QCOMPARE(QmrM::timeLeftShort(125 * 1000), QStringLiteral("3 min left"));
-    QCOMPARE(QmrM::timeLeftShort(59 * 1000), QStringLiteral("less than 1 min left"));
+    QCOMPARE(QmrM::timeLeftShort(125 * 1000), QStringLiteral("3 minutes left"));
+    QCOMPARE(QmrM::timeLeftShort(59 * 1000), QStringLiteral("less than a minute left"));
     QCOMPARE(chart::formatDay(QDate(2026, 12, 7)), QStringLiteral("Mon 12/7/2026"));
     QCOMPARE(chart::periodText({QDate(2025, 12, 15), QDate(2026, 1, 4), true}), QStringLiteral("12/15/2025–1/4/2026"));
+    // A count's unit in its plural form for many, in the singular for one.
     QCOMPARE(chart::barText({QDate(2025, 12, 29), QDate(2026, 1, 4), 250, true, 3}, true),
-             QStringLiteral("Mon 12/29/2025–Sun 1/4/2026 · reps: 250"));
+             QStringLiteral("Mon 12/29/2025–Sun 1/4/2026 · 250 reps"));
+    QCOMPARE(chart::barText({QDate(2026, 12, 7), QDate(2026, 12, 7), 1, true, 1}, false),
+             QStringLiteral("Mon 12/7/2026 · 1 rep"));
+    QCOMPARE(historyTotalText(1), QStringLiteral("Total: 1 rep"));
     QCOMPARE(chart::barText({QDate(2026, 11, 30), QDate(2026, 12, 6), 0, false, 0}, true),
              QStringLiteral("Mon 11/30/2026–Sun 12/6 · No record"));
     chart::Figures figures;
@@ -287,9 +297,59 @@ void TestEnglish::figuresAndDatesReadInEnglish()
     figures.currentRun = 1;
     figures.longestRun = 2;
     QCOMPARE(chart::figureTexts(figures),
-             (QStringList{QStringLiteral("Total 1,234.5"), QStringLiteral("Days recorded 2"),
-                          QStringLiteral("Daily average 617.3"), QStringLiteral("Best 1,000 (3/1/2026)"),
-                          QStringLiteral("Days in a row: now 1, longest in period 2")}));
+             (QStringList{QStringLiteral("Total: 1,234.5 reps"), QStringLiteral("Days recorded: 2"),
+                          QStringLiteral("Daily average: 617.3 reps"), QStringLiteral("Best: 1,000 reps (3/1/2026)"),
+                          QStringLiteral("Days in a row: 1 now, 2 at most in this period")}));
+    // The CSV file's header is a line of its own in any language.
+    TestEnv env;
+    writeHistory(QStringLiteral("A"), recordsOf({"25"}));
+    QByteArray csv;
+    QVERIFY(chart::writeCsv({chart::CsvItem{QStringLiteral("A"), QDate(2026, 12, 8)}},
+                            [&csv](QByteArrayView piece) { csv += piece; }));
+    QVERIFY2(csv.startsWith("\xEF\xBB\xBFItem,Date,Time,Count\r\nA,"), csv.constData());
+}
+
+// The language follows the message locale as the C library takes it (LC_ALL before LC_MESSAGES before LANG),
+// Japanese where no catalogue is; dates follow the user's own locale of that language.
+void TestEnglish::languageAndDateFormsFollowTheLocale()
+{
+    if (platform::interfaceLanguage() != QStringLiteral("en"))
+        QSKIP("English only");
+    const QByteArray lcAll = qgetenv("LC_ALL");
+    const auto restore = qScopeGuard([&] {
+        qputenv("LC_ALL", lcAll);
+        qunsetenv("LC_MESSAGES");
+        qunsetenv("LC_TIME");
+        platform::useLanguageLocale(platform::interfaceLanguage());
+    });
+    const auto languageWith = [](const char* all, const char* messages, const char* lang) {
+        for (const auto& [name, value] : {std::pair{"LC_ALL", all}, {"LC_MESSAGES", messages}, {"LANG", lang}}) {
+            if (value)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        }
+        return platform::interfaceLanguage();
+    };
+    const QByteArray lang = qgetenv("LANG");
+    QCOMPARE(languageWith("C.UTF-8", "en_US.UTF-8", "en_US.UTF-8"), QStringLiteral("ja"));
+    QCOMPARE(languageWith(nullptr, "en_GB.UTF-8", "ja_JP.UTF-8"), QStringLiteral("en"));
+    QCOMPARE(languageWith(nullptr, nullptr, "en_AU.UTF-8"), QStringLiteral("en"));
+    QCOMPARE(languageWith("fr_FR.UTF-8", "en_US.UTF-8", nullptr), QStringLiteral("ja"));  // no French catalogue
+    qputenv("LANG", lang);
+
+    qputenv("LC_ALL", "en_GB.UTF-8");
+    platform::useLanguageLocale(QStringLiteral("en"));
+    QCOMPARE(QmrM::shortDate(QDate(2026, 12, 8)), QStringLiteral("08/12/2026"));
+    QCOMPARE(chart::formatDay(QDate(2026, 12, 8)), QStringLiteral("Tue 08/12/2026"));
+    QCOMPARE(QmrM::shownRecordDate(QStringLiteral("12月08日")), QStringLiteral("08/12"));
+    QCOMPARE(QmrM::shortTime(QTime(23, 2)), QStringLiteral("23:02"));
+    qputenv("LC_ALL", "en_US.UTF-8");
+    platform::useLanguageLocale(QStringLiteral("en"));
+    QCOMPARE(QmrM::shownRecordDate(QStringLiteral("12月08日")), QStringLiteral("12/8"));
+    QCOMPARE(QmrM::shownRecordTime(QStringLiteral("23時02分51秒")), QStringLiteral("11:02:51 PM"));
+    QCOMPARE(QmrM::shortTime(QTime(23, 2)), QStringLiteral("11:02 PM"));
+    QCOMPARE(QmrM::shownRecordTime(QStringLiteral("午後")), QStringLiteral("午後"));  // not the program's: as it is
 }
 
 QTEST_MAIN(TestEnglish)

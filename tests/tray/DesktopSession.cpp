@@ -7,8 +7,6 @@
 #include "settings/frmSettei.h"
 #include "shared/Wait.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -54,28 +52,12 @@ void WaitOnDesktop::runWait(const QList<std::function<void()>>& steps)
     QObject::disconnect(woke);
 }
 
-QString runProgram(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(5000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 QString xTitle(const QWidget* window)
 {
-    const QString id = QString::number(window->winId());
-    const QString out =
-        runProgram(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_NAME")});
-    const auto title = QRegularExpression(QStringLiteral("= \"(.*)\"")).match(out);
-    return title.hasMatch() ? title.captured(1) : out.trimmed();
+    return desktopWindow(window->winId()).title;
 }
 
 QString xWindowState(const QWidget* window)
 {
-    const QString id = QString::number(window->winId());
-    const auto state =
-        QRegularExpression(QStringLiteral("window state: (\\w+)"))
-            .match(runProgram(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("WM_STATE")}));
-    return state.hasMatch() ? state.captured(1) : QStringLiteral("Withdrawn");
+    return desktopWindow(window->winId()).state;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "DesktopView.h"
 #include "VirtualClock.h"
 #include "TestEnv.h"
 
@@ -35,10 +36,7 @@ private:
     std::unique_ptr<QmrM::SeamsScope> mSeams;
 };
 
-// The X server's record of a window, as the task bar and the window manager see it.
+// The window manager's record of a window, as the task bar sees it (DesktopView.h).
 QString xTitle(const QWidget* window);
 // "Normal", "Iconic" or "Withdrawn".
 QString xWindowState(const QWidget* window);
-
-// Runs a program and returns what it wrote.
-QString runProgram(const QString& program, const QStringList& arguments);

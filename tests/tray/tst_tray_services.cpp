@@ -44,7 +44,8 @@ const QJsonArray kClickAndButtonStart = {QStringLiteral("default"),  QStringLite
                                          QStringLiteral("start"),    QStringLiteral("始める"),
                                          QStringLiteral("postpone"), QStringLiteral("5 分後に")};
 // Once the pass is here, until a count is in.
-const QJsonArray kPassMenu = {QStringLiteral("5 分後に"), QStringLiteral("-"), kHoldWhileBusy, QStringLiteral("終了")};
+const QJsonArray kPassMenu = {QStringLiteral("トレーニング画面を表示"), QStringLiteral("5 分後に"), QStringLiteral("-"),
+                              kHoldWhileBusy, QStringLiteral("終了")};
 
 }  // namespace
 
@@ -213,12 +214,13 @@ void TestTrayServices::passWaitsThroughDoNotDisturbAndALockedScreen()
         QWidget* training = frmMain::instance().window();
         mServices.setDoNotDisturb(true);
         desktop.clock().jump(3 * 60 * 1000);
-        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - 保留中（おやすみモード中）"));
+        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - 保留中（おやすみモード中（10:33 から））"));
         held.append(mServices.lastToolTip());
         mServices.setScreenLocked(true);
-        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - 保留中（おやすみモード中・画面ロック中）"));
+        QTRY_COMPARE(xTitle(training),
+                     QStringLiteral("Quillmora - 保留中（おやすみモード中・画面ロック中（10:33 から））"));
         mServices.setDoNotDisturb(false);
-        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - 保留中（画面ロック中）"));
+        QTRY_COMPARE(xTitle(training), QStringLiteral("Quillmora - 保留中（画面ロック中（10:33 から））"));
         stateWhileHeld = xWindowState(training);
         held.append(QString::number(mServices.notices(kPass, from).size()));
         mServices.setScreenLocked(false);  // the pass comes now
@@ -226,9 +228,10 @@ void TestTrayServices::passWaitsThroughDoNotDisturbAndALockedScreen()
     desktop.runWait({busyThroughTheEnd});
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(held, QStringList({QStringLiteral("トレーニングの時間ですが、おやすみモード中のため待っています。"
-                                               "終わるとすぐに始まります"),
-                                QStringLiteral("0")}));
+    QCOMPARE(held,
+             QStringList({QStringLiteral("トレーニングの時間ですが、おやすみモード中（10:33 から）のため待っています。"
+                                         "終わるとすぐに始まります"),
+                          QStringLiteral("0")}));
     QCOMPARE(stateWhileHeld, QStringLiteral("Iconic"));
     QTRY_COMPARE(xWindowState(frmMain::instance().window()), QStringLiteral("Normal"));
     QTRY_COMPARE(mServices.notices(kPass, from).size(), 1);

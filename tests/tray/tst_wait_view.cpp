@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -93,6 +94,7 @@ private slots:
     void titleCountsTheMinutesDown_data();
     void titleCountsTheMinutesDown();
     void withoutNotificationServiceASecondStartGetsTheBox();
+    void theBoxOfASecondStartStartsThePassNow();
     void everyWayThroughAWaitPastItsMinutes_data();
     void everyWayThroughAWaitPastItsMinutes();
     void passComesWhileABoxIsOpen();
@@ -137,16 +139,34 @@ void TestWaitView::titleCountsTheMinutesDown()
     QCOMPARE(trainingTitle(), QStringLiteral("Quillmora"));
 }
 
+namespace {
+
+// A second start a minute into a three-minute wait begun at 9:18:07, without a notification service: the box
+// that says when the pass comes offers to start now or to stop waiting. Returns the box.
+platform::NoticeBox* startAgainAMinuteIn(TestEnv& env)
+{
+    env.dialogs().expectMessage(QStringLiteral("次のトレーニングまであと 2 分（9:21 開始予定）"),
+                                QStringLiteral("Quillmora"), platform::vbInformation);
+    Program::anotherStartRequested();
+    QStringList offered;
+    if (platform::NoticeBox* box = env.dialogs().lastNotice()) {
+        for (const platform::NoticeChoice& choice : box->choices())
+            offered.append(choice.text);
+    }
+    if (offered != QStringList({QStringLiteral("今すぐ始める"), QStringLiteral("待機をやめる")}))
+        QTest::qFail(qPrintable(QStringLiteral("the box offers ") + offered.join(u'/')), __FILE__, __LINE__);
+    return env.dialogs().lastNotice();
+}
+
+}  // namespace
+
 void TestWaitView::withoutNotificationServiceASecondStartGetsTheBox()
 {
     TestEnv env;
     Program::showTheWait();
     frmSettei& settings = settingsWithWait(QStringLiteral("3"));
-    // The clock starts at 9:18:07: the pass is due at 9:21.
     env.clock().after(60 * 1000 + 1, [&] {
-        env.dialogs().expectMessage(QStringLiteral("次のトレーニングまであと 2 分（9:21 開始予定）"),
-                                    QStringLiteral("Quillmora"), platform::vbInformation);
-        Program::anotherStartRequested();
+        startAgainAMinuteIn(env);
         QCOMPARE(env.dialogs().openNotices(), 1);
     });
     clickButton(settings, QStringLiteral("cmdAgain"));
@@ -154,6 +174,29 @@ void TestWaitView::withoutNotificationServiceASecondStartGetsTheBox()
     QCOMPARE(env.dialogs().openNotices(), 0);  // the box went with the wait
     QVERIFY(frmMain::instance().window()->isVisible());
     QVERIFY(env.endings().isEmpty());
+}
+
+void TestWaitView::theBoxOfASecondStartStartsThePassNow()
+{
+    TestEnv env;
+    Program::showTheWait();
+    frmSettei& settings = settingsWithWait(QStringLiteral("3"));
+    qint64 chosenAt = -1;
+    qint64 cameAt = -1;
+    QObject listening;
+    QObject::connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::passCame, &listening,
+                     [&] { cameAt = env.clock().elapsedMs(); });
+    env.clock().after(60 * 1000 + 1, [&] {
+        platform::NoticeBox* box = startAgainAMinuteIn(env);
+        chosenAt = env.clock().elapsedMs();
+        if (box)
+            box->choose(0);
+    });
+    clickButton(settings, QStringLiteral("cmdAgain"));
+    QVERIFY(chosenAt > 0);
+    QCOMPARE(cameAt, chosenAt);
+    QCOMPARE(env.dialogs().openNotices(), 0);
+    QVERIFY(env.dialogs().verify());
 }
 
 enum WayThrough { ClosedMinimised, RestoredAndLeft, RestoredThenMinimised, TrainedThenClosed, TrainedThrough };
@@ -239,14 +282,17 @@ void TestWaitView::passComesWhileABoxIsOpen()
     // A box opened during the wait (a message, a save or print dialog) runs its own event loop above the
     // wait's until the user closes it, long after the time is up.
     QMessageBox box(QMessageBox::Information, QStringLiteral("Quillmora"), QStringLiteral("box"));
-    const ThreeMinutes seen = waitThreeMinutes(env, {{30 * 1000, [&] { box.exec(); }},
-                                                     {180 * 1000 + 1,
-                                                      [&] {
-                                                          cameWithTheBoxOpen =
-                                                              box.isVisible() && training.window()->isVisible() &&
-                                                              training.WindowState() == platform::Form::vbNormal;
-                                                      }},
-                                                     {20 * 60 * 1000, [&] { box.reject(); }}});
+    const ThreeMinutes seen =
+        waitThreeMinutes(env, {{30 * 1000, [&] { box.exec(); }},
+                               {180 * 1000 + 1,
+                                [&] {
+                                    // The box stays in front of the pass, where
+                                    // the user can finish with it.
+                                    cameWithTheBoxOpen = box.isVisible() && training.window()->isVisible() &&
+                                                         training.WindowState() == platform::Form::vbNormal &&
+                                                         box.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+                                }},
+                               {20 * 60 * 1000, [&] { box.reject(); }}});
     QCOMPARE(seen.titles,
              QStringList({QStringLiteral("Quillmora - あと 2 分"), QStringLiteral("Quillmora - あと 1 分未満")}));
     QCOMPARE(seen.passAt, qint64(180 * 1000));
@@ -282,6 +328,7 @@ void TestWaitView::passPutOffUntilACountIsIn()
     QAction* postpone = trayEntry(QStringLiteral("postpone"));
     emit qobject_cast<QMenu*>(postpone->parent())->aboutToShow();  // the user opens the tray's menu
     QVERIFY(!postpone->isEnabled());
+    QCOMPARE(postpone->text(), QStringLiteral("5 分後に（回数を入力したので選べません）"));  // greyed, and why
     postpone->trigger();
     QTest::qWait(50);
     QVERIFY(!QmrM::StartWaits::current());

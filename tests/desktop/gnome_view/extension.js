@@ -12,6 +12,7 @@ const INTERFACE = `<node><interface name="io.github.quillmora.ShellView">
   <method name="Windows"><arg type="u" direction="in"/><arg type="s" direction="out"/></method>
   <method name="Notifications"><arg type="s" direction="out"/></method>
   <method name="Getenv"><arg type="s" direction="in"/><arg type="s" direction="out"/></method>
+  <method name="LaunchToken"><arg type="s" direction="out"/></method>
   <method name="Choose">
     <arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="b" direction="out"/>
   </method>
@@ -49,6 +50,14 @@ class ShellView {
     // The shell's environment: DISPLAY and XAUTHORITY tell its Xwayland.
     Getenv(name) {
         return GLib.getenv(name) || '';
+    }
+
+    // The startup id the shell's launchers give a program they start now (a click in the dash or the
+    // application grid), which GLib puts in DESKTOP_STARTUP_ID and Mutter takes as an activation token.
+    LaunchToken() {
+        const context = global.create_app_launch_context(global.display.get_current_time_roundtrip(), -1);
+        const app = Gio.AppInfo.create_from_commandline('quillmora', 'Quillmora', Gio.AppInfoCreateFlags.NONE);
+        return context.get_startup_notify_id(app, []) || '';
     }
 
     // The notices in the list, and the banner on screen: whether its lines are cut, and how much of their room

@@ -5,15 +5,20 @@
     desktop_view.py PID
     desktop_view.py --notices                 (GNOME Shell only)
     desktop_view.py --choose TITLE [LABEL]    (GNOME Shell only)
+    desktop_view.py --launch-token            (GNOME Shell only)
 
 Prints one JSON list, one entry per top-level window of the process that the desktop has taken on:
 {"title": ..., "shown": bool, "focused": bool}. "shown" means on screen, neither minimised nor unmapped;
-a window the program keeps hidden is not listed at all (nothing of it reaches the desktop). The desktop is
-the one on-desktop.sh started, named by QUILLMORA_DESKTOP.
+a window the program keeps hidden is not listed at all (nothing of it reaches the desktop). On X11 each
+entry also has the window's "id", its ICCCM "state" (Normal, Iconic), whether it is "mapped" and whether it
+is the "top" of the window manager's stacking order, and its "frame" on the screen ([x, y, width, height],
+null while unframed). The desktop is the one on-desktop.sh started, named by
+QUILLMORA_DESKTOP (openbox where none is named).
 
 --notices prints the shell's notices and its banner (see gnome_view/extension.js); --choose clicks the
 button LABEL of the newest notice titled TITLE, or the notice itself without LABEL, and fails when there
-is no such notice or button.
+is no such notice or button. --launch-token prints the startup id the shell's launchers give a program
+they start now.
 """
 import json
 import os
@@ -26,20 +31,42 @@ def run(*command):
     return subprocess.run(command, capture_output=True, text=True, timeout=10).stdout
 
 
-# X11 (openbox, i3): the X server's record of each window: the ICCCM state the window manager set, the
-# map state, and the window manager's active window.
+# X11 (openbox, i3, Xfce, IceWM): the X server's record of each window: the ICCCM state the window manager
+# set, the map state, the window manager's active window and its stacking order.
+def root_windows(name):
+    found = re.search(r"# (.*)", run("xprop", "-root", name))
+    return [int(w, 16) for w in found.group(1).split(", ")] if found else []
+
+
+# Where the window manager put the window's whole frame (the window and _NET_FRAME_EXTENTS) on the screen, as
+# [x, y, width, height]; None while the manager has not framed it.
+def x11_frame(window, info):
+    def field(name):
+        found = re.search(name + r": +(-?\d+)", info)
+        return int(found.group(1)) if found else 0
+    extents = re.search(r"= (\d+), (\d+), (\d+), (\d+)", run("xprop", "-id", window, "_NET_FRAME_EXTENTS"))
+    if not extents:
+        return None
+    left, right, top, bottom = (int(e) for e in extents.groups())
+    return [field("Absolute upper-left X") - left, field("Absolute upper-left Y") - top,
+            field("Width") + left + right, field("Height") + top + bottom]
+
+
 def x11_view(pid):
-    active = re.search(r"window id # (0x[0-9a-f]+)", run("xprop", "-root", "_NET_ACTIVE_WINDOW"))
-    active = int(active.group(1), 16) if active else 0
+    active = root_windows("_NET_ACTIVE_WINDOW")
+    stacking = root_windows("_NET_CLIENT_LIST_STACKING")
     windows = []
     for window in run("xdotool", "search", "--pid", str(pid)).split():
         state = re.search(r"window state: (\w+)", run("xprop", "-id", window, "WM_STATE"))
         if not state:
             continue  # never taken on by the window manager
         title = re.search(r'= "(.*)"', run("xprop", "-id", window, "_NET_WM_NAME"))
-        mapped = "IsViewable" in run("xwininfo", "-id", window)
-        windows.append({"title": title.group(1) if title else "", "state": state.group(1),
-                        "shown": state.group(1) == "Normal" and mapped, "focused": int(window) == active})
+        info = run("xwininfo", "-id", window)
+        mapped = "IsViewable" in info
+        windows.append({"id": int(window), "title": title.group(1) if title else "", "state": state.group(1),
+                        "mapped": mapped, "shown": state.group(1) == "Normal" and mapped,
+                        "focused": int(window) in active, "top": bool(stacking) and stacking[-1] == int(window),
+                        "frame": x11_frame(window, info)})
     return windows
 
 
@@ -138,14 +165,16 @@ def gnome_view(pid):
     return json.loads(str(shell_view().Windows(dbus.UInt32(pid))))
 
 
-VIEWS = {"openbox": x11_view, "i3": x11_view, "xfce": x11_view, "sway": sway_view, "sway-xwayland": sway_view,
+VIEWS = {"openbox": x11_view, "i3": x11_view, "xfce": x11_view, "icewm": x11_view, "sway": sway_view, "sway-xwayland": sway_view,
          "weston": weston_view, "kwin": kwin_view,
          "gnome": gnome_view, "gnome-xwayland": gnome_view}
 
 if __name__ == "__main__":
     if sys.argv[1] == "--notices":
         print(str(shell_view().Notifications()))
+    elif sys.argv[1] == "--launch-token":
+        print(str(shell_view().LaunchToken()))
     elif sys.argv[1] == "--choose":
         sys.exit(0 if shell_view().Choose(sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else "") else 1)
     else:
-        print(json.dumps(VIEWS[os.environ["QUILLMORA_DESKTOP"]](int(sys.argv[1])), ensure_ascii=False))
+        print(json.dumps(VIEWS[os.environ.get("QUILLMORA_DESKTOP", "openbox")](int(sys.argv[1])), ensure_ascii=False))

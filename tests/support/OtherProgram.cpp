@@ -16,9 +16,32 @@ QString runTool(const QStringList& arguments)
     return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
 }
 
-QString activeWindowName()
+// On GNOME's Wayland, where no X11 tool reaches the windows of Wayland programs.
+[[maybe_unused]] bool onGnomeWayland()
 {
-    return runTool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")});
+    return qEnvironmentVariable("QUILLMORA_DESKTOP") == QLatin1String("gnome");
+}
+
+#ifdef QUILLMORA_DESKTOP_VIEW
+// Whether the desktop shows the process's one window with the keyboard focus.
+bool focusedOnGnome(qint64 pid)
+{
+    QProcess view;
+    view.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(QUILLMORA_DESKTOP_VIEW), QString::number(pid)});
+    view.waitForFinished(10000);
+    return view.readAllStandardOutput().contains("\"focused\": true");
+}
+#endif
+
+bool hasTheKeyboard(qint64 pid)
+{
+#ifdef QUILLMORA_DESKTOP_VIEW
+    if (onGnomeWayland())
+        return focusedOnGnome(pid);
+#endif
+    Q_UNUSED(pid);
+    return runTool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")}) ==
+           QLatin1String("other-program");
 }
 
 }  // namespace
@@ -26,7 +49,7 @@ QString activeWindowName()
 OtherProgram::OtherProgram()
 {
     mProgram.start(QStringLiteral(QUILLMORA_OTHER_PROGRAM), {mDir.filePath(QStringLiteral("received"))});
-    mReady = mProgram.waitForStarted(5000) && tell("activate");
+    mReady = mProgram.waitForStarted(15000) && tell("activate");
 }
 
 OtherProgram::~OtherProgram()
@@ -42,18 +65,39 @@ OtherProgram::~OtherProgram()
 bool OtherProgram::tell(const QByteArray& command)
 {
     mProgram.write(command + '\n');
-    const bool answered = QTest::qWaitFor([&] { return mProgram.readAllStandardOutput().contains(command); }, 5000);
-    return answered && QTest::qWaitFor([] { return activeWindowName() == QLatin1String("other-program"); }, 5000);
+    // A loaded machine takes seconds to start a program and hand it the focus: the bounds are generous.
+    const bool answered = QTest::qWaitFor([&] { return mProgram.readAllStandardOutput().contains(command); }, 15000);
+    return answered && QTest::qWaitFor([this] { return hasTheKeyboard(mProgram.processId()); }, 15000);
 }
 
 void OtherProgram::typeFor(int ms)
 {
+#ifdef QUILLMORA_GNOME_TYPIST
+    if (onGnomeWayland()) {
+        mTyping.start(QStringLiteral("/usr/bin/python3"),
+                      {QStringLiteral(QUILLMORA_GNOME_TYPIST), QStringLiteral("type"), QString::number(ms), kWords,
+                       mDir.filePath(QStringLiteral("chunks"))});
+        return;
+    }
+#endif
     // A chunk takes about half a second: never a pause of the kind a user who turns to a window makes.
     const QString script = QStringLiteral(
         "end=$(( $(date +%s%3N) + $1 )); while [ $(date +%s%3N) -lt $end ]; do "
         "xdotool type --delay 150 \"$2\"; xdotool key Return; echo >>\"$3\"; done");
     mTyping.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, QStringLiteral("sh"), QString::number(ms),
                                               kWords, mDir.filePath(QStringLiteral("chunks"))});
+}
+
+void OtherProgram::pressKey(const QString& name)
+{
+#ifdef QUILLMORA_GNOME_TYPIST
+    if (onGnomeWayland()) {
+        QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                          {QStringLiteral(QUILLMORA_GNOME_TYPIST), QStringLiteral("key"), name});
+        return;
+    }
+#endif
+    runTool({QStringLiteral("key"), name});
 }
 
 QString OtherProgram::typed() const

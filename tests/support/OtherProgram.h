@@ -8,8 +8,9 @@
 #include <functional>
 #include <memory>
 
-// Another program on the test's X11 desktop (other_program.cpp), in which the user works: typed into
-// with xdotool as a keyboard would, made full screen and back.
+// Another program on the test's desktop (other_program.cpp), in which the user works: typed into as a
+// keyboard would (xdotool on X11, Mutter's remote desktop interface on GNOME's Wayland), made full screen
+// and back.
 class OtherProgram {
 public:
     OtherProgram();
@@ -23,6 +24,8 @@ public:
     // Types "ab 25⏎" over and over for the given time, at a typist's pace, into the focused window; the
     // typing goes on in the background.
     void typeFor(int ms);
+    // Presses one key (an X keysym name) wherever the keyboard is.
+    static void pressKey(const QString& name);
     bool isTyping() const { return mTyping.state() != QProcess::NotRunning; }
     // What was typed, and what reached the program.
     QString typed() const;

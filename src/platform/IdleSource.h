@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+namespace platform {
+
+// One way the desktop tells a pause in the user's input (DesktopIdle.h): its own watch of the idle time.
+class IdleSource : public QObject {
+    Q_OBJECT
+public:
+    // Starts watching: paused() comes once keyboard and pointer have been left alone for `pauseMs` (soon,
+    // when they already have been), unavailable() when the desktop turns out not to tell it.
+    virtual void start(qint64 pauseMs) = 0;
+    virtual void stop() = 0;
+
+signals:
+    void paused();
+    void unavailable();
+};
+
+// Each defined where the system has what it reads (see CMakeLists.txt); nullptr where the desktop cannot
+// have it at all.
+// GNOME's idle monitor (org.gnome.Mutter.IdleMonitor on the session bus).
+std::unique_ptr<IdleSource> gnomeIdleSource();
+// The X server's idle time (the SYNC extension's IDLETIME counter), for a program on an X11 desktop.
+std::unique_ptr<IdleSource> x11IdleSource();
+// The session's last input (GetLastInputInfo), on Windows.
+std::unique_ptr<IdleSource> windowsIdleSource();
+
+}  // namespace platform

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// GNOME's own idle time: Mutter's idle monitor on the session bus. A watch is added for the pause, and the
+// monitor tells when it fires (at once when the user has been idle that long already).
+#include "Guard.h"
+#include "IdleSource.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+
+namespace platform {
+namespace {
+
+const QString kService = QStringLiteral("org.gnome.Mutter.IdleMonitor");
+const QString kPath = QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core");
+const QString& kInterface = kService;
+// A monitor that has not answered by then counts as none.
+constexpr int kAnswerMs = 2000;
+
+QDBusConnection bus()
+{
+    return QDBusConnection::sessionBus();
+}
+
+QDBusMessage monitorCall(const QString& method, const QVariantList& arguments = {})
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+    message.setArguments(arguments);
+    message.setAutoStartService(false);
+    return message;
+}
+
+class GnomeIdle final : public IdleSource {
+    Q_OBJECT
+public:
+    ~GnomeIdle() override { stop(); }
+
+    void start(qint64 pauseMs) override
+    {
+        stop();
+        bus().connect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this, SLOT(watchFired(uint)));
+        const quint64 request = ++mRequest;
+        auto* watcher = new QDBusPendingCallWatcher(
+            bus().asyncCall(monitorCall(QStringLiteral("AddIdleWatch"), {quint64(pauseMs)}), kAnswerMs), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, request] {
+            watcher->deleteLater();
+            const QDBusMessage reply = watcher->reply();
+            runGuarded([&] {
+                if (request != mRequest)
+                    return;  // stopped meanwhile; a watch added all the same goes with it
+                if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+                    stop();
+                    emit unavailable();
+                    return;
+                }
+                mWatch = reply.arguments().first().toUInt();
+                if (mFiredEarly.contains(mWatch))
+                    fire();
+            });
+        });
+    }
+
+    void stop() override
+    {
+        ++mRequest;
+        bus().disconnect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this, SLOT(watchFired(uint)));
+        if (mWatch != 0)
+            bus().send(monitorCall(QStringLiteral("RemoveWatch"), {mWatch}));
+        mWatch = 0;
+        mFiredEarly.clear();
+    }
+
+private slots:
+    void watchFired(uint id)
+    {
+        runGuarded([&] {
+            if (mWatch == 0)
+                mFiredEarly.append(id);  // before the answer that names the watch
+            else if (id == mWatch)
+                fire();
+        });
+    }
+
+private:
+    void fire()
+    {
+        stop();
+        emit paused();
+    }
+
+    quint64 mRequest = 0;
+    uint mWatch = 0;
+    QList<uint> mFiredEarly;
+};
+
+}  // namespace
+
+std::unique_ptr<IdleSource> gnomeIdleSource()
+{
+    if (!bus().isConnected())
+        return nullptr;
+    return std::make_unique<GnomeIdle>();
+}
+
+}  // namespace platform
+
+#include "IdleSource_dbus.moc"

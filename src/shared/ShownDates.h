@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringView>
+#include <QTime>
+
+#include <optional>
+
+// The dates and times of the history records, and dates and times as the windows show them.
+namespace QmrM {
+
+// A record's date: month and day, no year ("12月06日").
+struct MonthDay {
+    int month = 0;
+    int day = 0;
+    bool operator==(const MonthDay& other) const { return month == other.month && day == other.day; }
+    bool operator>(const MonthDay& other) const { return month != other.month ? month > other.month : day > other.day; }
+};
+
+// The month and day of a record's date field, "MM月dd日" with one or two half-width digits each; nothing
+// when the field is not such a date or names a day no year has (2月30日). 2月29日 is a date.
+std::optional<MonthDay> parseRecordDate(QStringView field);
+// The time of a record's time field, "HH時mm分ss秒" with two digits each; nothing when it is not one.
+std::optional<QTime> parseRecordTime(QStringView field);
+
+// Whether the windows show the program's own Japanese forms: they speak Japanese (the default locale is
+// Japanese, or the C locale of a program that set none). Any other language shows its locale's forms.
+bool japaneseForms();
+
+// "2026年12月7日"; elsewhere the locale's short date with the whole year (en_US "12/7/2026", en_GB
+// "07/12/2026").
+QString shortDate(const QDate& date);
+// "12月7日"; elsewhere the locale's short date without the year (en_US "12/7", en_GB "07/12").
+QString shortMonthDay(int month, int day);
+QString shortMonthDay(const QDate& date);
+// "9:42"; elsewhere the locale's short time (en_US "9:42 AM", en_GB "09:42").
+QString shortTime(const QTime& time);
+
+// A history record's date and time fields as the list of records shows them: as stored in Japanese, in the
+// locale's forms elsewhere ("12/8", "11:02:51 PM"). A field the program did not write that way stays as it is.
+QString shownRecordDate(const QString& field);
+QString shownRecordTime(const QString& field);
+
+}  // namespace QmrM
