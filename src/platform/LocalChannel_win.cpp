@@ -76,6 +76,7 @@ struct LocalListener::Listening {
     HANDLE event = nullptr;
     OVERLAPPED overlapped{};
     Step step = Step::Connecting;
+    bool dropped = false;  // the start was let go: what it sent is not a message
     char buffer[256];
     QByteArray message;
     std::unique_ptr<QWinEventNotifier> notifier;
@@ -121,6 +122,7 @@ struct LocalListener::Listening {
 
     void beginClient()
     {
+        dropped = false;
         clientTimeout.start();
         readMore();
     }
@@ -141,7 +143,7 @@ struct LocalListener::Listening {
         DisconnectNamedPipe(pipe);
         const QByteArray received = std::exchange(message, QByteArray());
         waitForConnection();
-        if (!received.isEmpty())
+        if (!received.isEmpty() && !dropped)
             deliver(received);  // may destroy this
     }
 
@@ -169,6 +171,7 @@ struct LocalListener::Listening {
 
     void dropClient()
     {
+        dropped = true;
         CancelIoEx(pipe, &overlapped);  // the read ends, failed, and the next connection is waited for
     }
 };

@@ -153,12 +153,15 @@ void TestWindows::aStartThatHoldsThePipeIsLetGoAndNoStartWaitsOnTheCopy()
         platform::LocalListener listener;
         QVERIFY(listener.listen(path).isEmpty());
         QSignalSpy received(&listener, &platform::LocalListener::received);
-        // A program connects and says nothing: the listener lets it go, and the next start is heard.
+        // A program connects, sends half a message and falls silent: the listener lets it go without taking
+        // the half for a message, and the next start is heard.
         HANDLE silent = CreateFileW(pipe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         QVERIFY(silent != INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        QVERIFY(WriteFile(silent, "sh", 2, &written, nullptr));
         QVERIFY(QTest::qWaitFor([&] { return platform::sendToListener(path, "show\n", 1, 0); }, 10000));
         QTRY_COMPARE(received.size(), 1);
-        DWORD written = 0;
+        QCOMPARE(received.at(0).at(0).toByteArray(), QByteArray("show\n"));
         QVERIFY(!WriteFile(silent, "x", 1, &written, nullptr));  // its end of the pipe is closed
         CloseHandle(silent);
     }
