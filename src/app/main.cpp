@@ -3,10 +3,12 @@
 
 #include "platform/AppSetup.h"
 #include "platform/Guard.h"
+#include "platform/SingleInstance.h"
 #include "shared/QmrM.h"
 
 int main(int argc, char* argv[])
 {
+    platform::SingleInstance::keepLaunchToken();
     // Read while the toolkit starts: the font configuration is most of the first window's wait.
     platform::FontConfigurationReader fonts;
     platform::Application app(argc, argv);

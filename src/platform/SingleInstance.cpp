@@ -12,6 +12,7 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <optional>
 
 namespace platform {
 namespace {
@@ -32,13 +33,24 @@ QString canonicalFolder(const QString& folder)
 // The token the desktop's launcher gave this start for bringing a window forward: Wayland launchers set
 // XDG_ACTIVATION_TOKEN; GLib before 2.76, as GNOME 43's launchers use it, sets only DESKTOP_STARTUP_ID, whose
 // value Mutter takes as a token too.
-QByteArray launchActivationToken()
+QByteArray launchTokenInTheEnvironment()
 {
     for (const char* variable : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
         if (const QByteArray token = qgetenv(variable); !token.isEmpty())
             return token;
     }
     return QByteArray();
+}
+
+std::optional<QByteArray>& keptLaunchToken()
+{
+    static std::optional<QByteArray> token;
+    return token;
+}
+
+QByteArray launchActivationToken()
+{
+    return keptLaunchToken().value_or(launchTokenInTheEnvironment());
 }
 
 // A token is printable ASCII without spaces; anything else in the message is ignored.
@@ -55,6 +67,11 @@ QByteArray showRequest()
 }
 
 }  // namespace
+
+void SingleInstance::keepLaunchToken()
+{
+    keptLaunchToken() = launchTokenInTheEnvironment();
+}
 
 SingleInstance::SingleInstance(const QString& folder)
     : mFolder(canonicalFolder(folder)), mServerName(serverName(mFolder)), mLock(QDir(mFolder).filePath(QmrM::kLockFile))

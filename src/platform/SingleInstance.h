@@ -51,6 +51,9 @@ public:
 
     // The local socket's full path for a folder; empty when the user has no private runtime folder.
     static QString serverName(const QString& folder);
+    // Keeps the token the launcher gave this start, read before the toolkit starts: Qt's X11 platform takes
+    // DESKTOP_STARTUP_ID out of the environment as it starts. Without it the environment is read at the claim.
+    static void keepLaunchToken();
 
 signals:
     // Another start in the same folder asked this copy to show itself. `activationToken` is what the

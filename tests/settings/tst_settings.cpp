@@ -653,33 +653,15 @@ void TestSettings::startUsesTheSavedOptionsNotTheControls()
     }
 }
 
+// The rule itself is the shared layer's (tst_shared); here the start button waits what the window's options say.
 void TestSettings::randomWaitIsWholeMinutesUpToTheSetting()
 {
     TestEnv env;
-    gWaitJikan = 5;
-    gRandomTim = 0;
-    QCOMPARE(startWaitSeconds(), 300.0);
-    gRandomTim = 1;
-    gWaitJikan = 60;
-    QSet<int> minutes;
-    for (int i = 0; i < 5000; ++i) {
-        const double seconds = startWaitSeconds();
-        QCOMPARE(std::fmod(seconds, 60.0), 0.0);
-        QVERIFY(seconds >= 60.0 && seconds <= 3600.0);
-        minutes.insert(int(seconds / 60));
-    }
-    QCOMPARE(minutes.size(), 60);
-
-    // Through the start button: the draw picks the whole minutes, never beyond the setting.
     openSettings(itemsNamed({"A"}), QStringLiteral("1,0,60"));
-    const QList<QPair<float, qint64>> draws = {
-        {0.0f, 1}, {0.5f, 31}, {59.5f / 60.0f, 60}, {std::nextafter(1.0f, 0.0f), 60}};
-    for (const auto& [r, expectedMinutes] : draws) {
-        env.setRandomDraw(r);
-        QCOMPARE(clickStart(env), expectedMinutes * kMinuteMs);
-        lookAtThePass(env);
-        clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
-    }
+    env.setRandomDraw(0.5f);
+    QCOMPARE(clickStart(env), 31 * kMinuteMs);
+    lookAtThePass(env);
+    clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
     // Nor beyond a setting where single precision would round the largest draw up to a minute more.
     frmSettei::instance().Unload();
     openSettings(itemsNamed({"A"}), QStringLiteral("1,0,32"));

@@ -34,8 +34,8 @@ def run(*command):
 # X11 (openbox, i3, Xfce, IceWM): the X server's record of each window: the ICCCM state the window manager
 # set, the map state, the window manager's active window and its stacking order.
 def root_windows(name):
-    found = re.search(r"# (.*)", run("xprop", "-root", name))
-    return [int(w, 16) for w in found.group(1).split(", ")] if found else []
+    found = re.search(r"#(.*)", run("xprop", "-root", name))
+    return [int(w, 16) for w in re.findall(r"0x[0-9a-fA-F]+", found.group(1))] if found else []
 
 
 # Where the window manager put the window's whole frame (the window and _NET_FRAME_EXTENTS) on the screen, as

@@ -22,12 +22,14 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -74,6 +76,7 @@ private slots:
     void passNoticeStartsOnceAndGoesWithThePass();
 
 private:
+    void putOffAndLookInsideTheNewWait(WaitOnDesktop& desktop, int passNotice);
     // Inside a wait: clicks the menu entry as soon as the tray shows the menu, and returns once the
     // program has taken the click.
     void clickInTheTray(const QString& label)
@@ -249,6 +252,9 @@ void TestTrayServices::passNoticeStartsOnceAndGoesWithThePass_data()
                                                 << "count" << kClickAndButtonStart;
     QTest::newRow("Plasma, program ends") << "Plasma"
                                           << "program" << kClickAndButtonStart;
+    // Put off: a new wait begins with the window sent away, and the old notice's 始める would bring it.
+    QTest::newRow("put off") << "test desktop"
+                             << "postpone" << kClickStarts;
 }
 
 void TestTrayServices::passNoticeStartsOnceAndGoesWithThePass()
@@ -272,9 +278,38 @@ void TestTrayServices::passNoticeStartsOnceAndGoesWithThePass()
         clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
     else if (passEnds == "count")
         QTest::keyClick(control<QLineEdit>(frmMain::instance(), QStringLiteral("txtKaisu")), Qt::Key_Return);
+    else if (passEnds == "postpone")
+        return putOffAndLookInsideTheNewWait(desktop, id);
     else
         Program::showTheWait();  // the view of the wait goes, as at the program's end, and a new one comes
     QTRY_VERIFY(mServices.closed(id));
+}
+
+// The new wait runs a loop of its own: the notice is looked for from inside it (for five seconds), then its
+// five minutes pass and the put-off pass comes.
+void TestTrayServices::putOffAndLookInsideTheNewWait(WaitOnDesktop& desktop, int passNotice)
+{
+    bool closedDuringTheWait = false;
+    QElapsedTimer looking;
+    QTimer look;
+    connect(&look, &QTimer::timeout, this, [&] {
+        if (!QmrM::StartWaits::current())
+            return;
+        if (!looking.isValid())
+            looking.start();
+        closedDuringTheWait = mServices.closed(passNotice);
+        if (closedDuringTheWait || looking.elapsed() > 5000) {
+            look.stop();
+            desktop.clock().jump(5 * 60 * 1000);
+        }
+    });
+    look.start(50);
+    mServices.invokeAction(passNotice, QStringLiteral("postpone"), QString());
+    QTRY_VERIFY(!look.isActive());
+    QVERIFY(closedDuringTheWait);
+    QTRY_VERIFY(frmMain::instance().window()->isVisible());
+    lookAtThePass(desktop.env());
+    clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
 }
 
 QTEST_MAIN(TestTrayServices)
