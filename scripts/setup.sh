@@ -15,13 +15,14 @@ packages=(
     fonts-ipafont-gothic
     xvfb xauth openbox x11-utils xdotool libxcb1-dev dbus at-spi2-core python3-pyatspi
     trayer python3-dbus python3-gi gsettings-desktop-schemas libxcb-screensaver0-dev libxcb-sync-dev
+    libwayland-dev libwayland-bin wayland-protocols plasma-wayland-protocols
     clang-format-14
 )
 case "${1:-}" in
     --full)
         packages+=(
             dpkg-dev desktop-file-utils appstream file
-            sway xwayland weston i3 grim kwin-wayland icewm gnome-shell gjs
+            sway xwayland wtype weston i3 grim kwin-wayland icewm gnome-shell gjs
             xfwm4 xfce4-panel xfce4-notifyd xfconf
             clang-14 libfuzzer-14-dev libclang-rt-14-dev
         )

@@ -34,6 +34,9 @@ private:
 #ifdef QUILLMORA_SESSION_BUS
         add(gnomeIdleSource());
 #endif
+#ifdef QUILLMORA_WAYLAND_IDLE
+        add(waylandIdleSource());
+#endif
 #ifdef QUILLMORA_X11_IDLE
         add(x11IdleSource());
 #endif

@@ -225,7 +225,7 @@ desktop_gnome-xwayland() {
     start_desktop() { start_gnome_shell; }
 }
 desktop_sway() {
-    tools=(sway swaymsg grim) session=wayland platform=wayland
+    tools=(sway swaymsg grim wtype) session=wayland platform=wayland
     start_desktop() { start_sway; }
 }
 desktop_sway-xwayland() {

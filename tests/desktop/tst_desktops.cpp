@@ -15,7 +15,9 @@
 #include "app/Program.h"
 #include "platform/AppSetup.h"
 #include "platform/Desktop.h"
+#include "platform/DesktopIdle.h"
 #include "platform/SingleInstance.h"
+#include "schedule/PassSchedule.h"
 #include "settings/frmSettei.h"
 #include "shared/Wait.h"
 #include "training/frmMain.h"
@@ -176,6 +178,7 @@ private slots:
     void passHeldOnlyByWhatTheDesktopSays();
     void gnomeNoticesShowTheWaitAndBringThePassForward();
     void noticeSaysWhereThePassIsWhenTheKeyboardIsRefused();
+    void compositorTellsThePauseAfterTheTyping();
 
 private:
     // Starts the program, leaves the first pass with 中断 and starts the wait from the settings window;
@@ -495,6 +498,38 @@ void TestDesktops::noticeSaysWhereThePassIsWhenTheKeyboardIsRefused()
 #else
     QSKIP("built without D-Bus");
 #endif
+}
+
+void TestDesktops::compositorTellsThePauseAfterTheTyping()
+{
+    if (qEnvironmentVariable("QUILLMORA_DESKTOP") != QLatin1String("sway") || !platform::onWayland())
+        QSKIP("sway's idle notification, with keys from a virtual keyboard (wtype)");
+    QmrM::UserIdle& idle = platform::desktopIdle();
+    QElapsedTimer clock;
+    qint64 pausedAt = -1;
+    bool unavailable = false;
+    QObject listening;
+    connect(&idle, &QmrM::UserIdle::paused, &listening, [&] { pausedAt = clock.elapsed(); });
+    connect(&idle, &QmrM::UserIdle::unavailable, &listening, [&] { unavailable = true; });
+    // Shift, which no window acts on, pressed every quarter second for three seconds, longer than the pause.
+    QStringList presses;
+    for (int i = 0; i < 12; ++i)
+        presses << QStringLiteral("-P") << QStringLiteral("Shift_L") << QStringLiteral("-p")
+                << QStringLiteral("Shift_L") << QStringLiteral("-s") << QStringLiteral("250");
+    QProcess typing;
+    typing.start(QStringLiteral("wtype"), presses);
+    QVERIFY(typing.waitForStarted());
+    clock.start();
+    idle.awaitPause(schedule::PassSchedule::kPauseMs);
+    QVERIFY(QTest::qWaitFor([&] { return typing.state() == QProcess::NotRunning; }, 10000));
+    const qint64 typingEnded = clock.elapsed();
+    QCOMPARE(typing.exitCode(), 0);
+    QVERIFY(QTest::qWaitFor([&] { return pausedAt >= 0 || unavailable; }, 10000));
+    QVERIFY(!unavailable);
+    qInfo() << "typing ended at" << typingEnded << "ms, the pause came at" << pausedAt << "ms";
+    // The last key came at most a quarter second before wtype ended.
+    QVERIFY2(pausedAt >= typingEnded + schedule::PassSchedule::kPauseMs - 500,
+             qPrintable(QStringLiteral("paused at %1 ms, the typing ended at %2 ms").arg(pausedAt).arg(typingEnded)));
 }
 
 QTEST_MAIN(TestDesktops)
