@@ -8,7 +8,9 @@
 # Only what the program and its tests use: Core, Gui, Widgets, PrintSupport, Concurrent, Test, the Windows
 # and offscreen platform plugins, the Windows style and the ICO reader. Debian's tarball leaves out wintab,
 # so tablet input is off; Qt's Windows plugin does not build without OpenGL, which stays (dynamic, chosen
-# at run time). The tools (moc, rcc, uic) are the system's Qt of the same version. ccache stands in front
+# at run time). DirectWrite is off with Direct2D: Qt 6.4.2 builds its DirectWrite font engine only with
+# Direct2D, while the Windows print engine calls it whenever DirectWrite is on (Qt6PrintSupport.dll then
+# fails to link); the default font engine, GDI, is what the program uses. The tools (moc, rcc, uic) are the system's Qt of the same version. ccache stands in front
 # of the compilers: a Qt built again after a change of this file compiles what the change touched.
 set -euo pipefail
 source=$1
@@ -30,7 +32,7 @@ cmake -S "$source" -B "$build" -G Ninja \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
     -DINPUT_opengl=dynamic -DFEATURE_tabletevent=OFF \
     -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF \
-    -DFEATURE_direct2d=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_sessionmanager=OFF \
+    -DFEATURE_direct2d=OFF -DFEATURE_directwrite=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_sessionmanager=OFF \
     -DFEATURE_printpreviewwidget=OFF -DFEATURE_printpreviewdialog=OFF
 cmake --build "$build"
 cmake --install "$build"
