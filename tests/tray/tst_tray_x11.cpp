@@ -67,11 +67,12 @@ QString placeOnScreen(const QWidget* window)
 
 // The icon's window once it is in the tray at its full size and stays where it is: the tray places and
 // sizes a new icon, and moves itself as it grows, in steps of its own. Qt makes the window anew when a tray
-// announces itself again, so each look finds it afresh. Null after ten seconds (the checks run X tools,
-// so this counts real time, not QTRY's turns).
+// announces itself again, so each look finds it afresh. Null after twenty seconds, which Xfce's panel under
+// the sanitizers on a loaded machine has needed (the checks run X tools, so this counts real time, not
+// QTRY's turns).
 QWidget* settledTrayIcon()
 {
-    QDeadlineTimer deadline(10000);
+    QDeadlineTimer deadline(20000);
     QString before;
     while (!deadline.hasExpired()) {
         QWidget* icon = trayIconWindow();
