@@ -381,6 +381,9 @@ void TestSingleInstance::listenerRestsWhenOutOfDescriptors()
 #ifdef Q_OS_WIN
     QSKIP("Descriptors and their limit are POSIX's; the named pipe takes no descriptor per start");
 #else
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the sanitizers' own checks need descriptors: with none left they report every object as of no type");
+#endif
     QTemporaryDir folder;
     SingleInstance running(folder.path());
     QCOMPARE(running.claim(), SingleInstance::Outcome::Running);
