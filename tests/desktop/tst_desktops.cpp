@@ -312,11 +312,13 @@ void TestDesktops::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
     QElapsedTimer clock;
     clock.start();
     qint64 typingEnded = -1;
+    qint64 cameAt = -1;
     QObject listening;
     connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::ended, &listening, [&] {
         if (other && other->isTyping())
             typingEnded = -2;  // the pass came while the user typed
     });
+    connect(&QmrM::StartWaits::instance(), &QmrM::StartWaits::passCame, &listening, [&] { cameAt = clock.elapsed(); });
     // From three seconds before the end of the wait to five seconds after it (a pass that waits for a
     // pause stays within the test kit's 20 s for a wait).
     QList<QPair<int, std::function<void()>>> steps = {{kWaitRealMs - 3000, typeElsewhere(other, 8000)},
@@ -361,6 +363,9 @@ void TestDesktops::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
     if (!platform::onXwayland()) {
         QVERIFY2(typingEnded >= 0, "the pass came while the user typed");
         QCOMPARE(other->received(), other->typed());
+        QTRY_VERIFY_WITH_TIMEOUT(cameAt >= 0, 5000);
+        QVERIFY2(cameAt > typingEnded - 1000 && cameAt < typingEnded + 3000,
+                 qPrintable(QStringLiteral("came %1 ms after the typing ended").arg(cameAt - typingEnded)));
     }
     QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
     QCOMPARE(control<QWidget>(training, QStringLiteral("lblKoumoku"))->property("text").toString(),
