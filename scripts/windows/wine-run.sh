@@ -8,8 +8,8 @@
 # The Wine prefix is made on first use (wineboot), with the Japanese fonts (IPA Gothic) in its Fonts folder;
 # concurrent first uses wait for one another. With --qt, Qt's libraries and the MinGW-w64 runtime are found
 # through WINEPATH and Qt's plugins beside its libraries (a program of the build folder); without it the
-# program has only what its own folder holds (an installed one). Qt's platform is Windows' own, or offscreen
-# where asked for. Windows has no C locale: a test asking for LC_ALL=C.UTF-8
+# program has only what its own folder holds (an installed one). Qt's platform is Windows' own: Wine
+# keeps Linux's QT_ variables (QT_QPA_PLATFORM=offscreen among them) from its programs. Windows has no C locale: a test asking for LC_ALL=C.UTF-8
 # (the program's Japanese) runs with Japanese as Wine's language, and an English one with English, from
 # the locales scripts/windows/setup.sh compiles (LOCPATH). Without a display one is made (xvfb-run).
 set -euo pipefail
@@ -61,6 +61,15 @@ if [[ -n $qt ]]; then
     runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
     export WINEPATH="$(windows_path "$qt/bin");$(windows_path "$runtime");$(windows_path /usr/x86_64-w64-mingw32/lib)"
 fi
-[[ ${QT_QPA_PLATFORM:-} == offscreen ]] || unset QT_QPA_PLATFORM
+# Qt Test's own output does not reach the console under Wine: a test program writes its log into a file,
+# shown when it ends.
+if [[ $(basename "$1") == tst_*.exe ]]; then
+    log=$(mktemp --suffix=.txt)
+    status=0
+    env LC_ALL=$language LANG=$language wine "$@" -o "$log,txt" || status=$?
+    cat "$log"
+    rm -f "$log"
+    exit $status
+fi
 # The shell itself never takes the locale: only Wine has it (LOCPATH).
 exec env LC_ALL=$language LANG=$language wine "$@"

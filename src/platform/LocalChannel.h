@@ -35,30 +35,6 @@ private:
     std::unique_ptr<Listening> mListening;
 };
 
-// A connection to a local socket that another program listens on (sway's interface, SWAYSOCK), both
-// ways, read as it comes.
-class LocalConnection : public QObject {
-    Q_OBJECT
-public:
-    explicit LocalConnection(QObject* parent = nullptr);
-    ~LocalConnection() override;
-
-    // Connects to the socket at `path`; false when nothing listens there.
-    bool connectTo(const QString& path);
-    void write(const QByteArray& bytes);
-    // What has come since the last call.
-    QByteArray readAll();
-
-signals:
-    void readyRead();
-    // The other side closed the connection, or it broke.
-    void closed();
-
-private:
-    struct Connection;
-    std::unique_ptr<Connection> mConnection;
-};
-
 // Sends a short message to the listener at `path`, trying `tries` times `waitMs` apart (the running copy may
 // only just have started); false when none answered.
 bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TextEncoding.h"
 
+#include <utility>
 #include <windows.h>
 
 namespace QmrM {
@@ -8,12 +9,32 @@ namespace {
 
 constexpr UINT kCodePage932 = 932;
 
+// Characters stored as another one of the code page, the same ones as iconv's CP932 stores so (so that
+// both builds write the same bytes): 〜 as ～, ¥ as the backslash... Windows' own best fit would also turn
+// é into e, which is not the user's text.
+constexpr std::pair<char16_t, char16_t> kStoredAsAnother[] = {
+    {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00A5, 0x005C}, {0x00AC, 0xFFE2}, {0x2014, 0x2015},
+    {0x2016, 0x2225}, {0x203E, 0x007E}, {0x2212, 0xFF0D}, {0x301C, 0xFF5E},
+};
+
+QString withStoredForms(QString text)
+{
+    for (QChar& c : text) {
+        for (const auto& [from, to] : kStoredAsAnother) {
+            if (c.unicode() == from)
+                c = QChar(to);
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
-std::optional<QByteArray> encodeCp932(const QString& text)
+std::optional<QByteArray> encodeCp932(const QString& original)
 {
-    if (text.isEmpty())
+    if (original.isEmpty())
         return QByteArray();
+    const QString text = withStoredForms(original);
     const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
     BOOL usedDefault = FALSE;
     const int n = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, wide, int(text.size()), nullptr, 0, nullptr,
@@ -39,18 +60,39 @@ std::optional<QString> decodeCp932(const QByteArray& bytes)
     QString out(n, Qt::Uninitialized);
     MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, bytes.constData(), int(bytes.size()),
                         reinterpret_cast<wchar_t*>(out.data()), n);
+    // Windows also reads the bytes 0x80, 0xA0 and 0xFD-0xFF alone, as U+0080 and private characters: no
+    // text has them, and the code page elsewhere holds them not, so they are not taken here either.
+    for (const QChar c : std::as_const(out)) {
+        if (c.unicode() == 0x80 || (c.unicode() >= 0xF8F0 && c.unicode() <= 0xF8F3))
+            return std::nullopt;
+    }
     return out;
 }
 
 QString decodeCp932Leniently(const QByteArray& bytes)
 {
-    // Without MB_ERR_INVALID_CHARS the system puts a replacement for every byte that forms no character.
-    const int n = MultiByteToWideChar(kCodePage932, 0, bytes.constData(), int(bytes.size()), nullptr, 0);
-    QString out(n, Qt::Uninitialized);
-    if (n > 0)
-        MultiByteToWideChar(kCodePage932, 0, bytes.constData(), int(bytes.size()),
-                            reinterpret_cast<wchar_t*>(out.data()), n);
-    out.replace(QChar(0), QChar(QChar::ReplacementCharacter));
+    // The runs of characters are decoded whole; every byte that begins none (a NUL, a stray byte, a first
+    // byte without its second) becomes U+FFFD, as iconv's conversion makes it elsewhere.
+    QString out;
+    qsizetype run = 0;
+    const auto endRun = [&](qsizetype end) {
+        if (end > run)
+            out += decodeCp932(bytes.mid(run, end - run)).value_or(QString());
+    };
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const QByteArrayView rest = QByteArrayView(bytes).sliced(i);
+        if (bytes[i] != 0 && isValidCp932(rest.first(1))) {
+            ++i;
+        } else if (bytes[i] != 0 && rest.size() > 1 && isValidCp932(rest.first(2))) {
+            i += 2;
+        } else {
+            endRun(i);
+            out += QChar(QChar::ReplacementCharacter);
+            run = ++i;
+        }
+    }
+    endRun(i);
     return out;
 }
 

@@ -376,7 +376,7 @@ void TestChart::menuAndShortcutOnTheSettingsLists()
     const QString csv = QDir(env.dir()).filePath(QStringLiteral("B.csv"));
     {
         env.answerSaveDialogs(csv);
-        env.dialogs().expectMessage(QStringLiteral("「%1」に書き出しました。").arg(csv),
+        env.dialogs().expectMessage(QStringLiteral("「%1」に書き出しました。").arg(QDir::toNativeSeparators(csv)),
                                     QStringLiteral("CSV 形式で書き出す"), platform::vbInformation);
         itemList->activateWindow();
         itemList->setFocus();
@@ -455,7 +455,7 @@ void TestChart::savesTheChartAsAPicture()
     const QString csv = QDir(env.dir()).filePath(QStringLiteral("A.csv"));
     env.answerSaveDialogs(csv);
     control<QPushButton>("cmdExportCsv")->click();
-    QCOMPARE(control<QLabel>("lblStatus")->text(), QStringLiteral("「%1」に書き出しました。").arg(csv));
+    QCOMPARE(control<QLabel>("lblStatus")->text(), QStringLiteral("「%1」に書き出しました。").arg(QDir::toNativeSeparators(csv)));
     QVERIFY(env.dialogs().verify());
 }
 

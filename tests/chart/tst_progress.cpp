@@ -447,9 +447,11 @@ void TestProgress::failedWritesLeaveNothingBehind()
 
     // The full device, chosen directly and through a link: refused before anything is written, so the
     // device stays a device and no temporary file appears beside it.
+    QStringList left = {"A.txt", "out.csv"};
     struct stat device {};
     if (::stat("/dev/full", &device) == 0 && S_ISCHR(device.st_mode)) {
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), QStringLiteral("full.csv")));
+        left.insert(1, QStringLiteral("full.csv"));
         for (const QString& path :
              {QStringLiteral("/dev/full"), QDir(env.dir()).filePath(QStringLiteral("full.csv"))}) {
             env.answerSaveDialogs(path);
@@ -464,7 +466,7 @@ void TestProgress::failedWritesLeaveNothingBehind()
         QVERIFY(filesIn(QStringLiteral("/dev")).filter(QStringLiteral(".full.")).isEmpty());
         QVERIFY(QFileInfo(QStringLiteral("full.csv")).isSymLink());
     }
-    QCOMPARE(filesIn(env.dir()), (QStringList{"A.txt", "full.csv", "out.csv"}));
+    QCOMPARE(filesIn(env.dir()), left);
     QVERIFY(env.dialogs().verify());
 }
 
@@ -563,7 +565,9 @@ void TestProgress::exportsTidyUpAfterAStoppedOneAndTakeLongNames()
     writeBytes(out.filePath(QStringLiteral(".k.csv.quillmora-tmp-notes")), "mine");
     // A name as long as a file's name may be (244 bytes): the temporary file beside it must not be longer.
     const QString longName = QString(80, QChar(0x3042)) + QStringLiteral(".csv");
+#ifndef Q_OS_WIN  // Windows counts a name's length in UTF-16 units
     QCOMPARE(QFile::encodeName(longName).size(), 244);
+#endif
     env.answerSaveDialogs(out.filePath(longName));
     QCOMPARE(exportCsv(nullptr, 1), out.filePath(longName));
     QVERIFY(readBytes(out.filePath(longName)).endsWith(",09:18:07,20\r\n"));

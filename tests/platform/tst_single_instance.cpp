@@ -157,7 +157,7 @@ void TestSingleInstance::silentLockIsOfferedOnlyWhenMadeElsewhere()
     QVERIFY(!Program::claimDataFolder());
     QVERIFY(Program::claimDataFolder());
     QVERIFY(env.dialogs().shownTexts().last().contains(QStringLiteral("「old-name」")));
-    QVERIFY(env.dialogs().shownTexts().last().contains(lock));
+    QVERIFY(env.dialogs().shownTexts().last().contains(QDir::toNativeSeparators(lock)));
     QVERIFY(readBytes(lock).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
     QVERIFY(env.dialogs().verify());
 }
@@ -302,6 +302,7 @@ void TestSingleInstance::lockTellsComputersApartWithoutTheirId()
 
 void TestSingleInstance::readOnlyFolderIsToldAtTheStart()
 {
+    QUILLMORA_SKIP_ON_WINDOWS("Wine keeps no access lists on files: such a folder cannot be made there");
     TestEnv env;
     writeBytes(QmrM::kItemsFile, "\"A\",5\r\n");
     QTemporaryDir runtime;  // the sockets' folder of the user the test acts as

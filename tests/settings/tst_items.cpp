@@ -472,6 +472,7 @@ void TestItems::deletingTheMiddleItemKeepsOrder()
 
 void TestItems::sharedHistoryGoesWithTheLastItemOfThatName()
 {
+    QUILLMORA_SKIP_ON_WINDOWS("names that differ only in case name one file there");
     TestEnv env;
     writeHistory(QStringLiteral("A"), recordsOf({"3"}));
     writeHistory(QStringLiteral("a"), recordsOf({"9"}));
@@ -607,7 +608,9 @@ void TestItems::filesThatAreNotThisItemsHistoryStay()
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readDataFile(kItems), QStringLiteral("\"A\",1\r\n"));
     QCOMPARE(readBytes(QStringLiteral("memo.txt")), notes);
+#ifndef Q_OS_WIN
     QVERIFY(QFileInfo(QStringLiteral("a.txt")).isSymLink());
+#endif
     QCOMPARE(readDataFile(QStringLiteral("A.txt")), recordsOf({"3"}));
 }
 

@@ -317,8 +317,8 @@ void TestShared::fileNamesResolveWhateverTheCase()
     QCOMPARE(gKoumokuSu, int16_t(1));
     // A rewrite replaces the existing file under its own name instead of adding a second one.
     SaveItems();
-    QVERIFY(QFile::exists(QStringLiteral("項目一覧.TXT")));
-    QVERIFY(!QFile::exists(QmrM::kItemsFile));
+    QCOMPARE(QDir().entryList(QDir::Files).filter(QStringLiteral("項目一覧"), Qt::CaseInsensitive),
+             QStringList{QStringLiteral("項目一覧.TXT")});
     // The settings file is written by the settings window only: see tst_settings.
 }
 

@@ -76,7 +76,11 @@ void TestWatchdog::spinningTestIsEndedByName()
 {
     const Child child = runChild(QStringLiteral("spinsOutsideEventLoops"));
     QVERIFY2(child.ended, "the spinning test ran on for a minute");
+#ifdef Q_OS_WIN
+    QVERIFY(child.code != 0);  // ended by the system: an exit code, no signal
+#else
     QCOMPARE(child.status, QProcess::CrashExit);
+#endif
     QVERIFY2(child.errors.contains(QStringLiteral("watchdog: tst_watchdog spinsOutsideEventLoops let no event loop "
                                                   "turn")),
              qPrintable(child.errors));
