@@ -455,7 +455,8 @@ void TestChart::savesTheChartAsAPicture()
     const QString csv = QDir(env.dir()).filePath(QStringLiteral("A.csv"));
     env.answerSaveDialogs(csv);
     control<QPushButton>("cmdExportCsv")->click();
-    QCOMPARE(control<QLabel>("lblStatus")->text(), QStringLiteral("「%1」に書き出しました。").arg(QDir::toNativeSeparators(csv)));
+    QCOMPARE(control<QLabel>("lblStatus")->text(),
+             QStringLiteral("「%1」に書き出しました。").arg(QDir::toNativeSeparators(csv)));
     QVERIFY(env.dialogs().verify());
 }
 
