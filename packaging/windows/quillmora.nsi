@@ -11,7 +11,8 @@
 ; programs. The uninstaller removes what the installer put there, file by file, and nothing else: the data
 ; folder, and any file the user keeps in the program's folder, stay.
 
-Unicode true
+; A 64-bit installer, for a 64-bit program (and Wine without 32-bit support runs it).
+Target amd64-unicode
 ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor /SOLID lzma

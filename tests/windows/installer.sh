@@ -22,7 +22,7 @@ fail() {
 # The user's folders, as Wine places them.
 folder_of() {
     local windows
-    windows=$("${wine[@]}" cmd /c echo "$1" | tr -d '\r\n')
+    windows=$("${wine[@]}" cmd /c echo "$1" | tr -d '\r\n"')  # cmd keeps the quotes of a name with spaces
     "${wine[@]}" winepath -u "$windows" 2>/dev/null | tr -d '\r\n'
 }
 installed=$(folder_of '%LOCALAPPDATA%\Programs\Quillmora')
