@@ -13,8 +13,9 @@ linux=$1
 windows=$2
 wine_prefix=$3
 qt=$4
-# A name in kanji, for the code page's sake.
-item=腹筋
+# A kanji whose second byte in the code page is the backslash's (0x95 0x5C). One character not on the
+# keyboard: the typing tool maps it onto a spare key, and Wine takes no second mapping of that key.
+item=表
 
 # The desktops give the runs homes of their own: Wine's locales stay where setup.sh made them.
 export QUILLMORA_WINDOWS_CACHE=${QUILLMORA_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quillmora-windows}
