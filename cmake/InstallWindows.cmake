@@ -5,7 +5,8 @@
 #   quillmora.exe  KvHelp.chm  KvHelp_en.chm  qt.conf
 #   Qt6Core.dll  Qt6Gui.dll  Qt6Widgets.dll                      the Qt libraries the program links
 #   libstdc++-6.dll  libgcc_s_seh-1.dll  libwinpthread-1.dll     the MinGW-w64 runtime they link
-#   platforms/qwindows.dll  styles/qwindowsvistastyle.dll  imageformats/qico.dll
+#   platforms/qwindows.dll  styles/qwindowsvistastyle.dll
+#   imageformats/qico.dll  imageformats/qgif.dll                 the icons; the settings window's title
 #   translations/qtbase_ja.qm                                    Qt's Japanese texts (standard buttons)
 #
 # Nothing else: no OpenGL renderer (the windows are drawn by the processor), no other plugin.
@@ -15,7 +16,7 @@ install(FILES "${CMAKE_BINARY_DIR}/KvHelp.chm" "${CMAKE_BINARY_DIR}/KvHelp_en.ch
 install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets> DESTINATION .)
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
-install(FILES $<TARGET_FILE:Qt6::QICOPlugin> DESTINATION imageformats)
+install(FILES $<TARGET_FILE:Qt6::QICOPlugin> $<TARGET_FILE:Qt6::QGifPlugin> DESTINATION imageformats)
 
 # The compiler's own runtime, where the compiler keeps it.
 foreach(_runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)

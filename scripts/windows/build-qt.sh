@@ -6,7 +6,8 @@
 #   scripts/windows/build-qt.sh <qt6-base source folder> <build folder> <prefix>
 #
 # Only what the program and its tests use: Core, Gui, Widgets, PrintSupport, Concurrent, Test, the Windows
-# and offscreen platform plugins, the Windows style and the ICO reader. Debian's tarball leaves out wintab,
+# and offscreen platform plugins, the Windows style and the ICO and GIF readers (the settings window's title
+# is a GIF). Debian's tarball leaves out wintab,
 # so tablet input is off; Qt's Windows plugin does not build without OpenGL, which stays (dynamic, chosen
 # at run time). DirectWrite is off with Direct2D: Qt 6.4.2 builds its DirectWrite font engine only with
 # Direct2D, while the Windows print engine calls it whenever DirectWrite is on (Qt6PrintSupport.dll then
@@ -32,7 +33,7 @@ cmake -S "$source" -B "$build" -G Ninja \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
     -DINPUT_opengl=dynamic -DFEATURE_tabletevent=OFF \
     -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF \
-    -DFEATURE_direct2d=OFF -DFEATURE_directwrite=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_sessionmanager=OFF \
+    -DFEATURE_direct2d=OFF -DFEATURE_directwrite=OFF -DFEATURE_jpeg=OFF -DFEATURE_sessionmanager=OFF \
     -DFEATURE_printpreviewwidget=OFF -DFEATURE_printpreviewdialog=OFF
 cmake --build "$build"
 cmake --install "$build"

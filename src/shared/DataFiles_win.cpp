@@ -165,13 +165,25 @@ HANDLE createTemporary(const QString& target, QString& temporary)
     return INVALID_HANDLE_VALUE;
 }
 
+// The path with the file's name as the folder holds it ("項目一覧.TXT" when asked for "項目一覧.txt"), so that
+// the replaced file keeps its name even where the replacement is a rename (Wine's ReplaceFileW).
+QString nameOnDisk(const QString& path)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(systemName(path).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return path;
+    FindClose(search);
+    return QFileInfo(path).dir().filePath(QString::fromWCharArray(found.cFileName));
+}
+
 // Puts a complete temporary file in the place of `target`: ReplaceFileW where the target exists (it keeps
 // the target's attributes and access list), else a move written through to the disk. Removes the
 // temporary file and reports the failure when it cannot.
 void putInPlace(const QString& temporary, const QString& target, const QString& fileName)
 {
     const std::wstring from = systemName(temporary);
-    const std::wstring to = systemName(target);
+    const std::wstring to = systemName(nameOnDisk(target));
     bool done = ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
     if (!done && GetLastError() == ERROR_FILE_NOT_FOUND && !QFileInfo::exists(target))
         done = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);

@@ -585,7 +585,7 @@ void TestSettings::confirmSavesTheOptions()
     clickButton(form, QStringLiteral("cmdSettei"));
     QVERIFY(env.dialogs().verify());
     QCOMPARE(readBytes(QStringLiteral("設定.TXT")), QByteArray("1,0,7\r\n"));
-    QVERIFY(!QFile::exists(QmrM::kSettingsFile));
+    QCOMPARE(QDir().entryList({QStringLiteral("設定.*")}, QDir::Files), QStringList{QStringLiteral("設定.TXT")});
 }
 
 void TestSettings::startNeedsItems()

@@ -28,7 +28,7 @@ qint64 spinLimitMs()
 
 QByteArray currentTestName()
 {
-    QByteArray name = QFileInfo(QString::fromLocal8Bit(QTest::currentAppName())).fileName().toLocal8Bit() + ' ' +
+    QByteArray name = QFileInfo(QString::fromLocal8Bit(QTest::currentAppName())).completeBaseName().toLocal8Bit() + ' ' +
                       QTest::currentTestFunction();
     if (const char* tag = QTest::currentDataTag())
         name += QByteArray("(") + tag + ')';

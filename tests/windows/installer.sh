@@ -33,7 +33,7 @@ rm -rf "$installed" "$data" "$menu_entry"
 
 "${wine[@]}" "$setup" /S || fail "the installer failed"
 for file in quillmora.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll \
-    styles/qwindowsvistastyle.dll imageformats/qico.dll translations/qtbase_ja.qm qt.conf KvHelp.chm \
+    styles/qwindowsvistastyle.dll imageformats/qico.dll imageformats/qgif.dll translations/qtbase_ja.qm qt.conf KvHelp.chm \
     KvHelp_en.chm uninstall.exe; do
     [[ -f $installed/$file ]] || fail "$file was not installed"
 done
