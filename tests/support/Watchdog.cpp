@@ -28,8 +28,8 @@ qint64 spinLimitMs()
 
 QByteArray currentTestName()
 {
-    QByteArray name = QFileInfo(QString::fromLocal8Bit(QTest::currentAppName())).completeBaseName().toLocal8Bit() + ' ' +
-                      QTest::currentTestFunction();
+    QByteArray name = QFileInfo(QString::fromLocal8Bit(QTest::currentAppName())).completeBaseName().toLocal8Bit() +
+                      ' ' + QTest::currentTestFunction();
     if (const char* tag = QTest::currentDataTag())
         name += QByteArray("(") + tag + ')';
     return name;
