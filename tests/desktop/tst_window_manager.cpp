@@ -316,9 +316,8 @@ void TestWindowManager::windowClosedDuringTheWaitComesBackFresh()
         QTRY_VERIFY(!training.isLoaded());
         closed = true;
     };
-    // Ten minutes on the fast clock (30 s), so that a loaded window manager has time for the close within
-    // them (under the sanitizers, beside a build, five were not always enough).
-    writeSettings(QStringLiteral("0,0,10"));
+    // Five minutes on the fast clock, so that a loaded window manager has time for the close within them.
+    writeSettings(QStringLiteral("0,0,5"));
     // Closed in the first minute; the wait goes on past two minute boundaries with no window to count on.
     startWaitFromTheSettingsWindow({{500, close}});
     QVERIFY(closed);
