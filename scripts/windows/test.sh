@@ -20,7 +20,7 @@ cmake --build build-windows
 cmake --build build-windows --target installer
 built=$SECONDS
 
-# One X server for the tests that run offscreen (Wine's own windows need one); the desktop tests make
+# One X server for the unit and window tests (Wine's windows, on Qt's Windows platform); the desktop tests make
 # theirs.
 exec 3<> <(:)
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &

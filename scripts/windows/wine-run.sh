@@ -9,9 +9,10 @@
 # concurrent first uses wait for one another. With --qt, Qt's libraries and the MinGW-w64 runtime are found
 # through WINEPATH and Qt's plugins beside its libraries (a program of the build folder); without it the
 # program has only what its own folder holds (an installed one). Qt's platform is Windows' own: Wine
-# keeps Linux's QT_ variables (QT_QPA_PLATFORM=offscreen among them) from its programs. Windows has no C locale: a test asking for LC_ALL=C.UTF-8
-# (the program's Japanese) runs with Japanese as Wine's language, and an English one with English, from
-# the locales scripts/windows/setup.sh compiles (LOCPATH). Without a display one is made (xvfb-run).
+# keeps Linux's QT_ variables (QT_QPA_PLATFORM=offscreen among them) from its programs. Windows has no C
+# locale: a test asking for LC_ALL=C.UTF-8 (the program's Japanese) runs with Japanese as Wine's language,
+# and an English one with English, from the locales scripts/windows/setup.sh compiles (LOCPATH). Without a
+# display one is made (xvfb-run).
 set -euo pipefail
 
 qt="" prefix=""
