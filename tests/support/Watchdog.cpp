@@ -45,6 +45,11 @@ Watchdog::Watchdog() : mTestName(currentTestName()), mSpinLimitMs(spinLimitMs())
     QObject::connect(&mTimer, &QTimer::timeout, [this] { look(); });
     mTimer.start(1000);
     mGuard = std::thread([this] { guardTurns(); });
+    // Tests fork children: a thread still starting up at that moment may hold the allocator's locks, and a
+    // child that copies them held waits forever on its first allocation. The watchdog's thread is asleep in
+    // its wait before the test goes on.
+    std::unique_lock<std::mutex> lock(mMutex);
+    mWake.wait(lock, [this] { return mGuarding; });
 }
 
 Watchdog::~Watchdog()
@@ -76,6 +81,8 @@ void Watchdog::look()
 void Watchdog::guardTurns()
 {
     std::unique_lock<std::mutex> lock(mMutex);
+    mGuarding = true;
+    mWake.notify_one();
     while (!mWake.wait_for(lock, std::chrono::seconds(1), [this] { return mEnding; })) {
         const qint64 still = mSince.elapsed() - mLastTurnMs;
         if (still < mSpinLimitMs)

@@ -39,6 +39,7 @@ private:
     QElapsedTimer mSince;  // started once, before the thread; read-only afterwards
     std::mutex mMutex;
     std::condition_variable mWake;
+    bool mGuarding = false;  // the thread has started and waits on mWake
     bool mEnding = false;
     std::thread mGuard;
 };
