@@ -143,12 +143,13 @@ constexpr int kRandomLetters = 6;
 
 QString temporaryFilePattern(const QString& fileName)
 {
-    // Most file systems take names of up to 255 bytes: the temporary name keeps as much of the file's name as
-    // leaves room for its mark and letters.
+    // Linux's file systems take names of up to 255 bytes, Windows' up to 255 UTF-16 units, and Wine puts a
+    // Windows program's files on Linux's: the temporary name keeps as much of the file's name as leaves
+    // room for its mark and letters within 255 bytes of UTF-8, which is never fewer units than UTF-16.
     constexpr qsizetype kLongestName = 255 - 1 - kTemporaryMark.size() - kRandomLetters;
     const QFileInfo info(fileName);
     QString name = info.fileName();
-    while (QFile::encodeName(name).size() > kLongestName || name.size() > kLongestName)
+    while (name.toUtf8().size() > kLongestName)
         name.chop(name.size() > 1 && name.back().isLowSurrogate() ? 2 : 1);
     return info.path() + QStringLiteral("/.") + name + kTemporaryMark + QString(kRandomLetters, u'X');
 }

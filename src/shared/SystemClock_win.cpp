@@ -10,19 +10,31 @@ namespace QmrM {
 namespace {
 
 // The interrupt time counts the time the computer spent asleep (the unbiased one does not), in units of
-// 100 ns: QueryInterruptTime, of Windows 10 and later (looked up, as the import libraries lack it); else
-// the tick count, which counts sleep too, to the timer's resolution. In whole milliseconds, rounded up, as
-// on the other systems: a wait takes its start from this reading and its alarm fires at the exact deadline.
+// 100 ns. QueryInterruptTimePrecise, of Windows 10 and later, is looked up, as the import libraries lack
+// it; the plain QueryInterruptTime and the tick count advance only at each clock interrupt (some 16 ms),
+// and a wait begun just before such a step would end that much early. Where it is missing (Wine), the
+// performance counter counts, as precisely but without the sleep: a wait woken on resume then runs on for
+// what it had left when the computer went to sleep. In whole milliseconds, rounded up, as on the other
+// systems: a wait takes its start from this reading and its alarm fires at the exact deadline.
 qint64 interruptTimeMs()
 {
     using QueryTime = void(WINAPI*)(PULONGLONG);
     static const QueryTime query = reinterpret_cast<QueryTime>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernelbase.dll"), "QueryInterruptTime")));
-    if (!query)
-        return qint64(GetTickCount64());
-    ULONGLONG hundredNanoseconds = 0;
-    query(&hundredNanoseconds);
-    return qint64((hundredNanoseconds + 9999) / 10000);
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernelbase.dll"), "QueryInterruptTimePrecise")));
+    if (query) {
+        ULONGLONG hundredNanoseconds = 0;
+        query(&hundredNanoseconds);
+        return qint64((hundredNanoseconds + 9999) / 10000);
+    }
+    static const LONGLONG perSecond = [] {
+        LARGE_INTEGER frequency{};
+        QueryPerformanceFrequency(&frequency);
+        return frequency.QuadPart;
+    }();
+    LARGE_INTEGER count{};
+    QueryPerformanceCounter(&count);
+    return qint64(count.QuadPart / perSecond * 1000 +
+                  ((count.QuadPart % perSecond) * 1000 + perSecond - 1) / perSecond);
 }
 
 // An alarm on a waitable timer due at a time of day (UTC): a timer due at a relative time stops while the

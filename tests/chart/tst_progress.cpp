@@ -565,9 +565,7 @@ void TestProgress::exportsTidyUpAfterAStoppedOneAndTakeLongNames()
     writeBytes(out.filePath(QStringLiteral(".k.csv.quillmora-tmp-notes")), "mine");
     // A name as long as a file's name may be (244 bytes): the temporary file beside it must not be longer.
     const QString longName = QString(80, QChar(0x3042)) + QStringLiteral(".csv");
-#ifndef Q_OS_WIN  // Windows counts a name's length in UTF-16 units
-    QCOMPARE(QFile::encodeName(longName).size(), 244);
-#endif
+    QCOMPARE(longName.toUtf8().size(), 244);
     env.answerSaveDialogs(out.filePath(longName));
     QCOMPARE(exportCsv(nullptr, 1), out.filePath(longName));
     QVERIFY(readBytes(out.filePath(longName)).endsWith(",09:18:07,20\r\n"));

@@ -82,7 +82,10 @@ void TestWindows::rewritesKeepTheFilesAttributesAndFailWhole()
     CloseHandle(other);
     QVERIFY2(reason.contains(QStringLiteral("ほかのプログラムが使用中です")), qPrintable(reason));
     QCOMPARE(readDataFile(kItemsFile), QStringLiteral("\"new\",1\r\n"));
-    QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden).size(), 1);
+    const QStringList left = QDir().entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(left.filter(QStringLiteral(".quillmora-tmp-")), QStringList());
+    if (!underWine())  // whose ReplaceFileW, failing, leaves a temporary file of its own (rf….tmp)
+        QCOMPARE(left.size(), 1);
 }
 
 void TestWindows::aFileHasOneIdentityWhateverItsName()

@@ -457,8 +457,10 @@ void TestSettings::historyListIsReadRowByRow()
     const auto inView = [list](int row) {
         return list->viewport()->rect().contains(list->visualRect(list->model()->index(row, 0)));
     };
+    // None is current before a key, or the first where the focus came in to a window of the system's.
+    const int before = currentRow();
     QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(currentRow(), 0);
+    QCOMPARE(currentRow(), before + 1);
     QTest::keyClick(list, Qt::Key_End);
     QCOMPARE(currentRow(), 49);
     QVERIFY(inView(49) && !inView(0));
@@ -579,7 +581,9 @@ void TestSettings::confirmSavesTheOptions()
     QTest::keyClick(control(form, QStringLiteral("cmdSettei")), Qt::Key_Return);
     QVERIFY(env.dialogs().verify());
     // A settings file spelled otherwise is replaced under its own name instead of getting a second one.
-    QVERIFY(QFile::rename(QmrM::kSettingsFile, QStringLiteral("設定.TXT")));
+    // (Made afresh: Wine takes a rename that changes only the case as done, and leaves the name.)
+    QVERIFY(QFile::remove(QmrM::kSettingsFile));
+    writeBytes(QStringLiteral("設定.TXT"), "1,0,15\r\n");
     waitBar()->setValue(7);
     expectOptionsSaved(env.dialogs());
     clickButton(form, QStringLiteral("cmdSettei"));
