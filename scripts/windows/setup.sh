@@ -86,6 +86,10 @@ EOF
     rm -rf "$work"
     echo "Qt for Windows built in $((SECONDS - start)) s: $prefix"
 fi
+# Qt's Japanese texts (the standard buttons' キャンセル): the tests load them from Qt's translations folder,
+# as the installed program does from its own.
+mkdir -p "$prefix/translations"
+cp -u /usr/share/qt6/translations/qtbase_ja.qm "$prefix/translations/"
 # Wine takes its language from the locale: Japanese and English, compiled here for Wine alone (LOCPATH).
 for locale in ja_JP en_US; do
     [[ -d $cache/locale/$locale.UTF-8 ]] || localedef -i "$locale" -f UTF-8 "$cache/locale/$locale.UTF-8" ||

@@ -37,18 +37,51 @@ QMessageBox::Icon iconFor(int style)
     }
 }
 
+// Whether the program made what the clipboard holds. The offscreen and minimal platforms keep a clipboard
+// of the program's alone, and tell no owner.
+bool ownsClipboard(QClipboard::Mode mode)
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return true;
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    switch (mode) {
+    case QClipboard::Clipboard:
+        return clipboard->ownsClipboard();
+    case QClipboard::Selection:
+        return clipboard->ownsSelection();
+    case QClipboard::FindBuffer:
+        return clipboard->ownsFindBuffer();
+    }
+    return false;
+}
+
+// A copy the program made of a text with word joiners gets the text as written. Windows tells of a copy a
+// moment after it, when the box copied from may be gone: the watch stays for the program's life. Another
+// program's copies are left as they are.
+void copiesWithoutWordJoiners()
+{
+    static const bool watching = [] {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        QObject::connect(clipboard, &QClipboard::changed, clipboard, [clipboard](QClipboard::Mode mode) {
+            if (!ownsClipboard(mode))
+                return;
+            const QString copied = clipboard->text(mode);
+            if (copied.contains(kWordJoiner))
+                clipboard->setText(withoutWordJoiners(copied), mode);
+        });
+        return true;
+    }();
+    Q_UNUSED(watching);
+}
+
 // The box shows its text with word joiners, which only steer where its lines break (LineBreaks.h): assistive
 // technology and a copy (Ctrl+C, a selection) get the text as written.
 void givePlainText(QMessageBox* box, const QString& text)
 {
     if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
         label->setAccessibleName(text);
-    QObject::connect(QGuiApplication::clipboard(), &QClipboard::changed, box, [](QClipboard::Mode mode) {
-        QClipboard* clipboard = QGuiApplication::clipboard();
-        const QString copied = clipboard->text(mode);
-        if (copied.contains(kWordJoiner))
-            clipboard->setText(withoutWordJoiners(copied), mode);
-    });
+    copiesWithoutWordJoiners();
 }
 
 // The window manager shows the box's title on its frame, beside its buttons (an icon, minimise, maximise,

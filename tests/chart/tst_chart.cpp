@@ -536,6 +536,9 @@ void TestChart::weeksCompareWithTheirDaysInstructed()
 void TestChart::aNameTypedWithQuotesIsTheFileWritten()
 {
     // Qt's own save dialog, typed into as a user types: it would read the quotes as a list of names.
+#ifdef Q_OS_WIN
+    QSKIP("Windows has its own save dialog, and no quotes in file names");
+#endif
     TestEnv env;
     writeTwoItems(env);
     const QDir out(QDir(env.dir()).filePath(QStringLiteral("out")));

@@ -115,7 +115,7 @@ void TestRealDialogs::stylesOfferTheirButtonsIconAndDefault()
     QCOMPARE(showAndAnswer(platform::vbOKCancel | platform::vbExclamation, Qt::Key_Escape, &seen),
              int(platform::vbCancel));
     QCOMPARE(seen.buttons.size(), 2);
-    QVERIFY(seen.buttons.contains(ok) && seen.buttons.contains(cancel));
+    QVERIFY2(seen.buttons.contains(ok) && seen.buttons.contains(cancel), qPrintable(seen.buttons.join(u'|')));
     QCOMPARE(seen.icon, QMessageBox::Warning);
     QCOMPARE(seen.defaultButton, ok);
     seen = {};
@@ -194,7 +194,7 @@ void TestRealDialogs::boxKeepsItsTitleWholeAndGivesThePlainText()
     const QFontMetrics titleBar(bold);
     QVERIFY2(width >= titleBar.horizontalAdvance(title) + 4 * titleBar.height(), qPrintable(QString::number(width)));
     QCOMPARE(heard, text);
-    QCOMPARE(QGuiApplication::clipboard()->text(), text);
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), text);  // Windows tells of a copy a moment later
 }
 
 void TestRealDialogs::fileDialogSpeaksJapaneseUnderTheCLocale()
@@ -213,7 +213,8 @@ void TestRealDialogs::fileDialogSpeaksJapaneseUnderTheCLocale()
     const QModelIndex row = list->model()->index(0, 0, list->rootIndex());
     QCOMPARE(row.siblingAtColumn(1).data().toString(), QStringLiteral("187 バイト"));
     const QString date = row.siblingAtColumn(3).data().toString();
-    QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}/\\d{2}/\\d{2} ")).match(date).hasMatch(), qPrintable(date));
+    // Japanese order; Windows pads the month and day as its user's settings say.
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}/\\d{1,2}/\\d{1,2} ")).match(date).hasMatch(), qPrintable(date));
 }
 
 int main(int argc, char** argv)
