@@ -77,7 +77,9 @@ qint64 startAndWatch(TestEnv& env, const QList<QPair<qint64, std::function<void(
     QObject::connect(&StartWaits::instance(), &StartWaits::passCame, &listening,
                      [&] { came = env.clock().elapsedMs() - began; });
     QTimer::singleShot(0, [] { clickButton(frmSettei::instance(), QStringLiteral("cmdAgain")); });
-    if (!QTest::qWaitFor([&] { return came >= 0 || gaveUp; }))
+    // The clock's own time decides; the real time only ends a run whose clock stopped (a minute: windows
+    // come slowly under Wine).
+    if (!QTest::qWaitFor([&] { return came >= 0 || gaveUp; }, 60 * 1000))
         QTest::qFail("neither the pass nor the test's own time came", __FILE__, __LINE__);
     return came;
 }
@@ -153,10 +155,12 @@ void TestSchedule::passDueWhileTheUserIsBusyWaitsForIt()
     QString heldTitle;
     int alarmsWhileHeld = -1;
     bool upWhileHeld = true;
+#ifndef Q_OS_WIN  // where the tray icon's balloon tells it
     env.dialogs().expectMessage(
         QStringLiteral("トレーニングの時間ですが、%1（9:21 から）のため待っています。終わるとすぐに始まります")
             .arg(why),
         QStringLiteral("Quillmora"), platform::vbInformation);
+#endif
     const auto useTheWindow = [&] {
         frmMain& training = frmMain::instance();
         if (meanwhile == QLatin1String("closed")) {
