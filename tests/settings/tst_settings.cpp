@@ -877,7 +877,7 @@ void TestSettings::keyboardAloneDrivesTheWindows()
     // The pass comes without the keyboard; the user switches to it (Alt+Tab: the desktop activates it)
     // and looks at it.
     lookAtThePass(env);
-    QApplication::setActiveWindow(training.window());
+    training.window()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(training.window()));
     QCOMPARE(QApplication::focusWidget(), control(training, QStringLiteral("cmdNext")));
     env.clock().jump(200);  // each key pressed anew, not held
