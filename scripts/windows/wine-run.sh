@@ -57,9 +57,9 @@ mkdir -p "$prefix"
         touch "$prefix/.ready"
     fi
     # Wine's server and its own programs (services, the desktop) outlive the program that started them and
-    # keep its output open: CTest would wait for them, so a short test ended with the longest beside it.
-    # Started here, with no output of anyone's, if they do not run yet.
-    env LC_ALL=C wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    # keep what it had open: CTest would wait for its output, so a short test ended with the longest beside
+    # it, and the next start for this lock. Started here, with neither, if they do not run yet.
+    env LC_ALL=$language LANG=$language wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 ) 9>"$prefix.lock"
 
 if [[ -n $qt ]]; then
