@@ -56,10 +56,6 @@ mkdir -p "$prefix"
         cp /usr/share/fonts/opentype/ipafont-gothic/ipag*.ttf "$fonts/"
         touch "$prefix/.ready"
     fi
-    # Wine's server and its own programs (services, the desktop) outlive the program that started them and
-    # keep what it had open: CTest would wait for its output, so a short test ended with the longest beside
-    # it, and the next start for this lock. Started here, with neither, if they do not run yet.
-    env LC_ALL=$language LANG=$language wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 ) 9>"$prefix.lock"
 
 if [[ -n $qt ]]; then
@@ -67,13 +63,16 @@ if [[ -n $qt ]]; then
     export WINEPATH="$(windows_path "$qt/bin");$(windows_path "$runtime");$(windows_path /usr/x86_64-w64-mingw32/lib)"
 fi
 # Qt Test's own output does not reach the console under Wine: a test program writes its log into a file,
-# shown when it ends.
+# shown when it ends. Wine's server and its own programs (services, the desktop), started by whichever
+# program comes first, outlive it and keep what it had open: given CTest's pipe, CTest would wait for them
+# (a short test ended with the longest beside it, or past its time). So the test's console is a file too.
 if [[ $(basename "$1") == tst_*.exe ]]; then
     log=$(mktemp --suffix=.txt)
     status=0
-    env LC_ALL=$language LANG=$language wine "$@" -o "$log,txt" || status=$?
-    cat "$log"
-    rm -f "$log"
+    env LC_ALL=$language LANG=$language wine "$@" -o "$log,txt" </dev/null >"$log.console" 2>&1 ||
+        status=$?
+    cat "$log" "$log.console"
+    rm -f "$log" "$log.console"
     exit $status
 fi
 # The shell itself never takes the locale: only Wine has it (LOCPATH).
