@@ -91,6 +91,7 @@ fi
 mkdir -p "$prefix/translations"
 cp -u /usr/share/qt6/translations/qtbase_ja.qm "$prefix/translations/"
 # Wine takes its language from the locale: Japanese and English, compiled here for Wine alone (LOCPATH).
+mkdir -p "$cache/locale"
 for locale in ja_JP en_US; do
     [[ -d $cache/locale/$locale.UTF-8 ]] || localedef -i "$locale" -f UTF-8 "$cache/locale/$locale.UTF-8" ||
         [[ -d $cache/locale/$locale.UTF-8 ]]
