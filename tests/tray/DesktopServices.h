@@ -21,10 +21,14 @@ public:
         mProcess.waitForFinished();
     }
 
-    bool start()
+    // Without a tray host the desktop shows the wait by notices alone.
+    bool start(bool withTray = true)
     {
         mProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        mProcess.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(QUILLMORA_DESKTOP_SERVICES)});
+        QStringList arguments{QStringLiteral(QUILLMORA_DESKTOP_SERVICES)};
+        if (!withTray)
+            arguments.append(QStringLiteral("--no-tray"));
+        mProcess.start(QStringLiteral("/usr/bin/python3"), arguments);
         for (int i = 0; i < 100; ++i) {
             if (QDBusConnection::sessionBus().interface()->isServiceRegistered(control()))
                 return true;
@@ -60,6 +64,9 @@ public:
     {
         call("InvokeAction", {QVariant::fromValue(uint(id)), key, token});
     }
+    // The service says the notice closed before it answers, so the program has heard it by the time this
+    // returns.
+    void dismissNotice(int id) { call("DismissNotice", {QVariant::fromValue(uint(id))}); }
     void setDoNotDisturb(bool on) { call("SetDoNotDisturb", {on}); }
     void setScreenLocked(bool locked) { call("SetScreenLocked", {locked}); }
     void setServerName(const QString& name) { call("SetServerName", {name}); }

@@ -2,19 +2,20 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The desktop side of the tray and of notifications, for tests, on the session bus it is started on.
 
-    desktop_services.py
+    desktop_services.py [--no-tray]
 
-It owns org.kde.StatusNotifierWatcher and acts as the panel that shows the items: it reads each item's
-properties and menu as a panel does, again whenever the item says they changed, and clicks menu entries
-as a user does. It also owns org.freedesktop.Notifications, records every notice and has the
-do-not-disturb property Inhibited, and owns org.freedesktop.ScreenSaver, whose screen the test locks. The
-test reads and drives it through io.github.quillmora.TestDesktop at /Test (the last name it takes, so once
-that name is on the bus everything is):
+It owns org.kde.StatusNotifierWatcher (unless --no-tray: a desktop without a tray) and acts as the panel
+that shows the items: it reads each item's properties and menu as a panel does, again whenever the item
+says they changed, and clicks menu entries as a user does. It also owns org.freedesktop.Notifications,
+records every notice and has the do-not-disturb property Inhibited, and owns org.freedesktop.ScreenSaver,
+whose screen the test locks. The test reads and drives it through io.github.quillmora.TestDesktop at /Test
+(the last name it takes, so once that name is on the bus everything is):
 
     State() -> s                   everything recorded, as JSON
     ClickMenuItem(s label) -> b    clicks the entry with that label in the menu of the registered item
     InvokeAction(u id, s key, s token)
                                    the user chose an action of a notice (sends the activation token first)
+    DismissNotice(u id)            the user closed a notice
     SetDoNotDisturb(b on)          turns do-not-disturb on or off (PropertiesChanged follows)
     SetScreenLocked(b locked)      locks the screen or unlocks it (ActiveChanged follows)
     SetServerName(s name)          the name the notification service gives itself from now on (which
@@ -305,6 +306,11 @@ class Control(dbus.service.Object):
             self.notifications.ActivationToken(notice_id, token)
         self.notifications.ActionInvoked(notice_id, key)
 
+    # The user closes a notice (reason 2: dismissed by the user).
+    @dbus.service.method(CONTROL, in_signature="u")
+    def DismissNotice(self, notice_id):
+        self.notifications.NotificationClosed(notice_id, dbus.UInt32(2))
+
     @dbus.service.method(CONTROL, in_signature="b")
     def SetDoNotDisturb(self, on):
         self.notifications.set_inhibited(on)
@@ -325,8 +331,10 @@ def main():
     notifications = Notifications(bus)
     screen_saver = ScreenSaver(bus)
     control = Control(bus, watcher, notifications, screen_saver)
-    names = [dbus.service.BusName(name, bus, do_not_queue=True)
-             for name in (WATCHER, NOTIFICATIONS, SCREEN_SAVER, CONTROL)]
+    owned = [NOTIFICATIONS, SCREEN_SAVER, CONTROL]
+    if "--no-tray" not in sys.argv:
+        owned.insert(0, WATCHER)
+    names = [dbus.service.BusName(name, bus, do_not_queue=True) for name in owned]
     print("desktop services ready", file=sys.stderr, flush=True)
     try:
         GLib.MainLoop().run()

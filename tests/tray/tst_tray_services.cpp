@@ -64,7 +64,7 @@ private slots:
             QSKIP("the services need python3-dbus and python3-gi (scripts/setup.sh installs them)");
         platform::setUpApplication(*qobject_cast<QApplication*>(qApp));
         // Before the first tray icon: Qt looks for a tray host once per process.
-        QVERIFY(mServices.start());
+        QVERIFY(mServices.start(!withoutTray()));
     }
 
     void iconAndNoticesFollowTheWait();
@@ -74,8 +74,11 @@ private slots:
     void passWaitsThroughDoNotDisturbAndALockedScreen();
     void passNoticeStartsOnceAndGoesWithThePass_data();
     void passNoticeStartsOnceAndGoesWithThePass();
+    void closedWaitNoticeStaysClosed();
 
 private:
+    // The desktop shows neither a tray nor minimised windows (tests/CMakeLists.txt runs that on sway).
+    static bool withoutTray() { return qEnvironmentVariable("QUILLMORA_TEST_TRAY") == QLatin1String("none"); }
     void putOffAndLookInsideTheNewWait(WaitOnDesktop& desktop, int passNotice);
     // Inside a wait: clicks the menu entry as soon as the tray shows the menu, and returns once the
     // program has taken the click.
@@ -310,6 +313,47 @@ void TestTrayServices::putOffAndLookInsideTheNewWait(WaitOnDesktop& desktop, int
     QTRY_VERIFY(frmMain::instance().window()->isVisible());
     lookAtThePass(desktop.env());
     clickButton(frmMain::instance(), QStringLiteral("cmdCut"));
+}
+
+// Where nothing else shows the wait, its notice does, brought up to date each minute; once the user has
+// closed it, it comes back only when asked for by a second start.
+void TestTrayServices::closedWaitNoticeStaysClosed()
+{
+    if (!withoutTray())
+        QSKIP("for a desktop without a tray (tst_tray_notices)");
+    const auto timeLeft = [&](const QString& left, int since) {
+        const QList<QJsonObject> sent = mServices.notices(QStringLiteral("次のトレーニングまであと ") + left, since);
+        return sent.isEmpty() ? QJsonObject() : sent.last();
+    };
+    const auto loud = [](const QJsonObject& notice) {
+        return notice[QStringLiteral("hints")].toObject()[QStringLiteral("urgency")].toInt() > 0;
+    };
+    WaitOnDesktop desktop;
+    const int from = mServices.noticeCount();
+    int id = 0;
+    int closedAt = 0;
+    const auto atTheStart = [&] {
+        QTRY_VERIFY(loud(timeLeft(QStringLiteral("3 分"), from)));
+        id = timeLeft(QStringLiteral("3 分"), from)[QStringLiteral("id")].toInt();
+        desktop.clock().jump(60 * 1000);
+    };
+    const auto aMinuteIn = [&] {
+        // The same notice, brought up to date without a sound.
+        QTRY_VERIFY(!timeLeft(QStringLiteral("2 分"), from).isEmpty());
+        QCOMPARE(timeLeft(QStringLiteral("2 分"), from)[QStringLiteral("replacesId")].toInt(), id);
+        QVERIFY(!loud(timeLeft(QStringLiteral("2 分"), from)));
+        mServices.dismissNotice(id);
+        closedAt = mServices.noticeCount();
+        desktop.clock().jump(60 * 1000);
+    };
+    const auto twoMinutesIn = [&] {
+        // The program sends in order: by the time the second start's notice is in, a minute's would be too.
+        Program::anotherStartRequested();
+        QTRY_VERIFY(loud(timeLeft(QStringLiteral("1 分未満"), closedAt)));
+        QCOMPARE(mServices.noticeCount(), closedAt + 1);
+        desktop.clock().jump(60 * 1000);
+    };
+    desktop.runWait({atTheStart, aMinuteIn, twoMinutesIn});
 }
 
 QTEST_MAIN(TestTrayServices)
