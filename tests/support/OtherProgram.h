@@ -19,8 +19,10 @@ public:
     // Whether its window is up and has the keyboard focus.
     bool isReady() const { return mReady; }
     // Turns full screen ("full"), back ("normal"), or just to the front ("activate"), and waits until the
-    // window manager has done it.
-    bool tell(const QByteArray& command);
+    // program has done it and, unless told not to (a window that comes then may take it), until it has the
+    // keyboard.
+    enum class Keyboard { Awaited, NotAwaited };
+    bool tell(const QByteArray& command, Keyboard keyboard = Keyboard::Awaited);
     // Types "ab 25⏎" over and over for the given time, at a typist's pace, into the focused window; the
     // typing goes on in the background.
     void typeFor(int ms);
