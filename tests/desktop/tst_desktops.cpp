@@ -11,6 +11,7 @@
 #include "../tray/DesktopServices.h"
 #endif
 #include "OtherProgram.h"
+#include "VirtualClock.h"
 
 #include "app/Program.h"
 #include "platform/AppSetup.h"
@@ -88,6 +89,7 @@ const QStringList kOnEveryDesktop = {
     QStringLiteral("gnomeNoticesShowTheWaitAndBringThePassForward"),
     QStringLiteral("noticeSaysWhereThePassIsWhenTheKeyboardIsRefused"),
     QStringLiteral("compositorTellsThePauseAfterTheTyping"),
+    QStringLiteral("keysAfterAClickOnTheComingPassStayWithTheirProgram"),
 };
 
 // Starts the program again in the data folder, this test being the running copy, as GNOME Shell's launchers
@@ -180,6 +182,7 @@ private slots:
     void gnomeNoticesShowTheWaitAndBringThePassForward();
     void noticeSaysWhereThePassIsWhenTheKeyboardIsRefused();
     void compositorTellsThePauseAfterTheTyping();
+    void keysAfterAClickOnTheComingPassStayWithTheirProgram();
 
 private:
     // Starts the program, leaves the first pass with 中断 and starts the wait from the settings window;
@@ -540,6 +543,29 @@ void TestDesktops::compositorTellsThePauseAfterTheTyping()
     // The last key came at most a quarter second before wtype ended.
     QVERIFY2(pausedAt >= typingEnded + schedule::PassSchedule::kPauseMs - 500,
              qPrintable(QStringLiteral("paused at %1 ms, the typing ended at %2 ms").arg(pausedAt).arg(typingEnded)));
+}
+
+void TestDesktops::keysAfterAClickOnTheComingPassStayWithTheirProgram()
+{
+    // A tiling manager (i3) hands the pass the keyboard as it places it; a floating one leaves it where it was.
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !platform::desktopMinimises())
+        QSKIP("clicks and keys from xdotool, under a floating X11 window manager");
+    // The user's pace stands still: however late under load the click comes, it falls in the pass's first
+    // second, when a click is taken as meant for what was there before.
+    VirtualClock standingStill(QDateTime(), VirtualClock::Moves::WhenTold);
+    QmrM::Seams seams = QmrM::seams();
+    seams.inputClock = &standingStill;
+    const QmrM::SeamsScope userPace(seams);
+    std::unique_ptr<OtherProgram> other;
+    startWait({{500, [&] { other = std::make_unique<OtherProgram>(); }}});
+    QVERIFY(other && other->isReady());
+    QStringList seen;
+    QVERIFY2(shows(QStringLiteral("Quillmora"), &seen), qPrintable(seen.join(", ")));
+    const QString pass = QString::number(frmMain::instance().window()->winId());
+    runProgram("xdotool", {"mousemove", "--window", pass, "300", "20", "click", "1"});
+    runProgram("xdotool", {"type", "--delay", "100", "xyz"});
+    QTRY_COMPARE(other->received(), QStringLiteral("xyz"));
+    QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
 }
 
 QTEST_MAIN(TestDesktops)
