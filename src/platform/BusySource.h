@@ -53,6 +53,8 @@ std::vector<std::unique_ptr<BusySource>> sessionBusSources();
 std::unique_ptr<BusySource> x11FullScreenSource();
 // The full-screen window under sway (SWAYSOCK); nothing elsewhere.
 std::unique_ptr<BusySource> swayFullScreenSource();
+// The full-screen window under KWin, asked of KWin itself on the session bus; nothing without one.
+std::unique_ptr<BusySource> kwinFullScreenSource();
 // GNOME's do-not-disturb (banners off) on a GNOME desktop; nothing elsewhere.
 std::unique_ptr<BusySource> gnomeBannersOffSource();
 // Windows' own: the user's notification state and the session's lock.

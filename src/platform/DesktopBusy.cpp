@@ -95,17 +95,24 @@ private:
 #ifdef Q_OS_WIN
         mSources = windowsBusySources();
 #endif
-        std::unique_ptr<BusySource> fullScreen;
+        std::unique_ptr<BusySource> sway;
 #ifdef Q_OS_UNIX
         // Under sway its own interface tells of every window, X11 ones too.
-        fullScreen = swayFullScreenSource();
+        sway = swayFullScreenSource();
+#endif
+        if (sway) {
+            mSources.push_back(std::move(sway));
+        } else {
+#ifdef QUILLMORA_SESSION_BUS
+            // Under KWin on Wayland only KWin knows of the Wayland windows; it tells nothing elsewhere.
+            if (auto kwin = kwinFullScreenSource())
+                mSources.push_back(std::move(kwin));
 #endif
 #ifdef QUILLMORA_X11
-        if (!fullScreen)
-            fullScreen = x11FullScreenSource();
+            if (auto x11 = x11FullScreenSource())
+                mSources.push_back(std::move(x11));
 #endif
-        if (fullScreen)
-            mSources.push_back(std::move(fullScreen));
+        }
         // Told from the event loop, never inside watch() or stop(): a reading may come at once.
         for (const auto& source : mSources)
             connect(source.get(), &BusySource::changed, this, &UserBusy::changed, Qt::QueuedConnection);

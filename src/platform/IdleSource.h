@@ -28,7 +28,7 @@ std::unique_ptr<IdleSource> gnomeIdleSource();
 // The X server's idle time (the SYNC extension's IDLETIME counter), for a program on an X11 desktop.
 std::unique_ptr<IdleSource> x11IdleSource();
 // A Wayland compositor's idle notification (ext-idle-notify-v1, or KDE's idle protocol: sway, KWin), for a
-// program on Qt's Wayland platform.
+// program on Qt's Wayland platform or on the compositor's Xwayland.
 std::unique_ptr<IdleSource> waylandIdleSource();
 // The session's last input (GetLastInputInfo), on Windows.
 std::unique_ptr<IdleSource> windowsIdleSource();

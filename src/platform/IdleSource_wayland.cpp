@@ -143,7 +143,8 @@ private:
 
 std::unique_ptr<IdleSource> waylandIdleSource()
 {
-    if (!onWayland())
+    // Under Xwayland too: the X server sees only the input of X11 programs, the compositor all of it.
+    if (!onWayland() && !onXwayland())
         return nullptr;
     return std::make_unique<WaylandIdle>();
 }

@@ -216,12 +216,14 @@ void showWithoutTakingKeys(FormWindow* window, bool afterALongPause)
     window->hide();
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    // Above the other windows: one that does not get the focus would come up beneath the focused one. Where
-    // an X11 window manager gives a new window the keyboard whatever its user time says, the window asks for
-    // no keyboard at all until the user turns to it.
+    // Above the other windows: one that does not get the focus would come up beneath the focused one. Under
+    // a floating X11 window manager the window asks for no keyboard at all until the user turns to it: a
+    // manager that hands every new window the keyboard (IceWM) leaves it where it is, and a click on the
+    // window in its first second, meant for what was there before, leaves it there too, so the keys typed
+    // after it reach that program. (A tiling manager, i3, focuses the window it places all the same.)
     Qt::WindowFlags flags = window->windowFlags() | Qt::WindowStaysOnTopHint;
     if (QGuiApplication::platformName() == QLatin1String("xcb") && !onXwayland() &&
-        detail::x11ManagerFocusesEveryNewWindow())
+        (detail::x11ManagerMinimises() || detail::x11ManagerFocusesEveryNewWindow()))
         flags |= Qt::WindowDoesNotAcceptFocus;
     window->overrideWindowFlags(flags);
     window->renewNativeWindow();

@@ -326,7 +326,9 @@ fi
 export QT_QPA_PLATFORM=$platform
 if [[ $platform == xcb ]]; then
     # Started from a launcher that knows nothing of Wayland, an X11 program under a Wayland compositor
-    # learns of the compositor from its X server alone.
+    # learns of the compositor from its X server alone. A test that plays a session which tells its
+    # programs the compositor's display finds it here.
+    export QUILLMORA_WAYLAND_DISPLAY=${WAYLAND_DISPLAY:-}
     unset WAYLAND_DISPLAY
 fi
 "$@"

@@ -16,6 +16,7 @@
 #include "../tray/DesktopServices.h"
 #endif
 #include "OtherProgram.h"
+#include "VirtualClock.h"
 
 #include "app/Program.h"
 #include "chart/ProgressActions.h"
@@ -109,6 +110,8 @@ const QStringList kOnEveryDesktop = {
     kTypingElsewhere,
     QStringLiteral("gnomeNoticesShowTheWaitAndBringThePassForward"),
     QStringLiteral("noticeSaysWhereThePassIsWhenTheKeyboardIsRefused"),
+    QStringLiteral("compositorTellsThePauseAfterTheTyping"),
+    QStringLiteral("keysAfterAClickOnTheComingPassStayWithTheirProgram"),
 };
 // The other desktops where the program reads which window is full screen: the X11 window manager's
 // _NET_WM_STATE_FULLSCREEN, sway's own interface (for X11 programs too).
@@ -341,6 +344,7 @@ private slots:
     void gnomeNoticesShowTheWaitAndBringThePassForward();
     void noticeSaysWhereThePassIsWhenTheKeyboardIsRefused();
     void compositorTellsThePauseAfterTheTyping();
+    void keysAfterAClickOnTheComingPassStayWithTheirProgram();
     void fullScreenWindowHoldsThePassUntilItLeavesFullScreen();
     void waitIsOnTheTaskBarAndThePassComesForward();
     void windowRestoredAndTrainedDuringTheWaitIsNotBroughtBack();
@@ -675,8 +679,12 @@ void TestDesktops::noticeSaysWhereThePassIsWhenTheKeyboardIsRefused()
 
 void TestDesktops::compositorTellsThePauseAfterTheTyping()
 {
-    if (qEnvironmentVariable("QUILLMORA_DESKTOP") != QLatin1String("sway") || !platform::onWayland())
+    if (!qEnvironmentVariable("QUILLMORA_DESKTOP").startsWith(QLatin1String("sway")))
         QSKIP("sway's idle notification, with keys from a virtual keyboard (wtype)");
+    // The program on Xwayland too, whose X server never sees the keys of Wayland programs, in a session
+    // that tells its programs the compositor's display (as desktop sessions do).
+    if (platform::onXwayland())
+        qputenv("WAYLAND_DISPLAY", qgetenv("QUILLMORA_WAYLAND_DISPLAY"));
     QmrM::UserIdle& idle = platform::desktopIdle();
     QElapsedTimer clock;
     qint64 pausedAt = -1;
@@ -703,6 +711,28 @@ void TestDesktops::compositorTellsThePauseAfterTheTyping()
     // The last key came at most a quarter second before wtype ended.
     QVERIFY2(pausedAt >= typingEnded + schedule::PassSchedule::kPauseMs - 500,
              qPrintable(QStringLiteral("paused at %1 ms, the typing ended at %2 ms").arg(pausedAt).arg(typingEnded)));
+}
+
+void TestDesktops::keysAfterAClickOnTheComingPassStayWithTheirProgram()
+{
+    // A tiling manager (i3) hands the pass the keyboard as it places it; a floating one leaves it where it was.
+    if (!onAMinimisingX11WindowManager())
+        QSKIP("clicks and keys from xdotool, under a floating X11 window manager");
+    // The user's pace stands still: however late under load the click comes, it falls in the pass's first
+    // second, when a click is taken as meant for what was there before.
+    VirtualClock standingStill(QDateTime(), VirtualClock::Moves::WhenTold);
+    QmrM::Seams seams = QmrM::seams();
+    seams.inputClock = &standingStill;
+    const QmrM::SeamsScope userPace(seams);
+    std::unique_ptr<OtherProgram> other;
+    startWait({{500, [&] { other = std::make_unique<OtherProgram>(); }}});
+    QVERIFY(other && other->isReady());
+    QStringList seen;
+    QVERIFY2(shows(QStringLiteral("Quillmora"), &seen), qPrintable(seen.join(", ")));
+    clickInto(frmMain::instance().window()->winId());
+    runProgram("xdotool", {"type", "--delay", "100", "xyz"});
+    QTRY_COMPARE(other->received(), QStringLiteral("xyz"));
+    QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
 }
 
 void TestDesktops::fullScreenWindowHoldsThePassUntilItLeavesFullScreen()

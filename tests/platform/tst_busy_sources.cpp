@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What keeps the user busy, read from each desktop's own service or socket, here the test's fakes of them:
 // sway's interface (a window full screen, not a workspace; a socket that stays silent, speaks another
-// protocol or floods), and on a private session bus the screen saver, Xfce's and dunst's do-not-disturb
-// and GNOME's banners (GSettings). A source tells its condition within two seconds or counts as absent;
-// one whose service leaves the bus no longer holds a pass; a flood of change signals costs few readings.
+// protocol or floods), and on a private session bus KWin's scripting, the screen saver, Xfce's and
+// dunst's do-not-disturb and GNOME's banners (GSettings). A source tells its condition within two seconds
+// or counts as absent; one whose service leaves the bus no longer holds a pass; a flood of change signals
+// costs few readings.
 
 #include "platform/BusySource.h"
 #include "platform/DesktopBusy.h"
@@ -11,6 +12,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QDir>
@@ -18,6 +20,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
@@ -186,9 +189,12 @@ public:
     void come() { bus().registerService(mService); }
 
     QString introspect(const QString&) const override { return QString(); }
+    // The members called, in order.
+    QStringList members() const { return mMembers; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
     {
         ++mCalls;
+        mMembers.append(message.member());
         QString member = message.member();
         if (member == QLatin1String("Get") && message.arguments().size() == 2)
             member += u' ' + message.arguments()[0].toString() + u'.' + message.arguments()[1].toString();
@@ -203,6 +209,7 @@ private:
     QString mPath;
     QHash<QString, Answer> mAnswers;
     int mCalls = 0;
+    QStringList mMembers;
 };
 
 QVariant wrapped(const QVariant& value)
@@ -249,6 +256,7 @@ private slots:
     void doNotDisturbOfEachDesktop_data();
     void doNotDisturbOfEachDesktop();
     void lockedScreenFollowedThroughAFloodAndTheServiceLeaving();
+    void kwinsScriptTellsTheFullScreenWindowAndOnlyKWinIsHeard();
 
 private:
     void writeBanners(bool shown)
@@ -393,6 +401,51 @@ void TestBusySources::lockedScreenFollowedThroughAFloodAndTheServiceLeaving()
     // A screen saver that takes the name again is read again.
     screenSaver.come();
     QTRY_COMPARE(platform::desktopBusy().reasons(), BusyReasons(BusyReason::ScreenLocked));
+}
+
+void TestBusySources::kwinsScriptTellsTheFullScreenWindowAndOnlyKWinIsHeard()
+{
+    FakeService kwin(QStringLiteral("org.kde.KWin"), QStringLiteral("/Scripting"));
+    QString script;  // as KWin reads it when it runs the script
+    QStringList loads;
+    kwin.answer(QStringLiteral("loadScript"), [&](const QVariantList& arguments) {
+        QFile file(arguments.value(0).toString());
+        script = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        loads.append(arguments.value(1).toString());
+        return QVariantList{7};
+    });
+    const std::unique_ptr<platform::BusySource> source = platform::kwinFullScreenSource();
+    source->start();
+    QTRY_COMPARE(loads.size(), 1);
+    // KWin runs it: the script calls back whom it names.
+    const QRegularExpressionMatch callBack =
+        QRegularExpression(QStringLiteral("callDBus\\(\"([^\"]+)\", \"([^\"]+)\", \"([^\"]+)\", \"tell\""))
+            .match(script);
+    QVERIFY2(callBack.hasMatch(), qPrintable(script));
+    const auto tell = [&](QDBusConnection from, bool fullScreen) {
+        QDBusMessage call = QDBusMessage::createMethodCall(callBack.captured(1), callBack.captured(2),
+                                                           callBack.captured(3), QStringLiteral("tell"));
+        call << fullScreen;
+        const QDBusPendingCall answered = from.asyncCall(call);
+        return QTest::qWaitFor([&] { return answered.isFinished(); }, 5000);
+    };
+    QVERIFY(tell(FakeService::bus(), true));
+    QVERIFY(source->present());
+    // Another program on the bus saying so is not KWin.
+    QVERIFY(tell(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("impostor")), false));
+    QVERIFY(source->present());
+    QVERIFY(tell(FakeService::bus(), false));
+    QVERIFY(!source->present());
+    // KWin crashed with a window full screen: nothing holds the pass; a new KWin is handed the script anew.
+    QVERIFY(tell(FakeService::bus(), true));
+    QVERIFY(source->present());
+    kwin.leave();
+    QTRY_VERIFY(!source->present());
+    kwin.come();
+    QTRY_COMPARE(loads.size(), 2);
+    QCOMPARE(loads.first(), loads.last());
+    source->stop();
+    QTRY_COMPARE(kwin.members().count(QStringLiteral("unloadScript")), 1);
 }
 
 QTEST_MAIN(TestBusySources)

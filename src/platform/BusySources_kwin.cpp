@@ -1,0 +1,193 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A full-screen window in front under KWin, Plasma's compositor, which on Wayland tells no program of the
+// others' windows. KWin runs scripts handed to it through its scripting interface on the session bus: a
+// small one calls back with whether the active window is full screen, at once and whenever another window
+// becomes active or a window enters or leaves full screen. Only KWin's own calls are believed.
+#include "BusySource.h"
+
+#include "Guard.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
+#include <QDir>
+#include <QTemporaryFile>
+
+#include <functional>
+#include <memory>
+
+namespace platform {
+namespace {
+
+const QString kKWin = QStringLiteral("org.kde.KWin");
+const QString kScriptingPath = QStringLiteral("/Scripting");
+const QString kScripting = QStringLiteral("org.kde.kwin.Scripting");
+const QString kPath = QStringLiteral("/io/github/quillmora/FullScreen");
+const QString kInterface = QStringLiteral("io.github.quillmora.FullScreen");
+constexpr int kAnswerMs = 2000;
+
+// KWin 5 calls windows clients, KWin 6 windows: the script takes whichever names the running one has.
+constexpr char kScript[] = R"js((function () {
+    function tell() {
+        const w = workspace.activeWindow !== undefined ? workspace.activeWindow : workspace.activeClient;
+        callDBus("%1", "%2", "%3", "tell", !!(w && w.fullScreen));
+    }
+    function follow(w) {
+        if (w && w.fullScreenChanged)
+            w.fullScreenChanged.connect(tell);
+    }
+    (workspace.windowList ? workspace.windowList() : workspace.clientList()).forEach(follow);
+    (workspace.windowAdded || workspace.clientAdded).connect(follow);
+    (workspace.windowActivated || workspace.clientActivated).connect(tell);
+    tell();
+})();
+)js";
+
+QDBusConnection bus()
+{
+    return QDBusConnection::sessionBus();
+}
+
+QDBusMessage scriptingCall(const QString& method, const QVariantList& arguments)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(kKWin, kScriptingPath, kScripting, method);
+    message.setArguments(arguments);
+    message.setAutoStartService(false);  // no KWin is started where the desktop has another compositor
+    return message;
+}
+
+class KWinFullScreen final : public BusySource, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "io.github.quillmora.FullScreen")
+public:
+    KWinFullScreen()
+        : BusySource(QmrM::BusyReason::FullScreen),
+          mPlugin(QStringLiteral("quillmora-fullscreen-%1").arg(QCoreApplication::applicationPid()))
+    {
+    }
+    // Leaves KWin without the script when the program ends during a wait.
+    ~KWinFullScreen() override
+    {
+        if (QCoreApplication::instance())
+            unfollow();
+    }
+
+public slots:
+    // The script's call-back. Anyone on the session bus may call it; only KWin is listened to.
+    Q_SCRIPTABLE void tell(bool fullScreen)
+    {
+        if (calledFromDBus() && !mKWin.isEmpty() && message().service() == mKWin)
+            report(fullScreen);
+    }
+
+protected:
+    void follow() override
+    {
+        mOwner = std::make_unique<QDBusServiceWatcher>(kKWin, bus(), QDBusServiceWatcher::WatchForOwnerChange);
+        connect(mOwner.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
+                [this](const QString&, const QString&, const QString& newOwner) {
+                    runGuarded([&] { ownerChanged(newOwner); });
+                });
+        bus().registerObject(kPath, this, QDBusConnection::ExportScriptableSlots);
+        load();
+    }
+
+    void unfollow() override
+    {
+        mOwner.reset();
+        bus().unregisterObject(kPath);
+        if (!mKWin.isEmpty())
+            bus().send(scriptingCall(QStringLiteral("unloadScript"), {mPlugin}));
+        forget();
+    }
+
+private:
+    // A KWin that left took the script with it; a new one is handed it anew.
+    void ownerChanged(const QString& newOwner)
+    {
+        forget();
+        if (newOwner.isEmpty())
+            report(false);
+        else
+            load();
+    }
+
+    // Answers still on their way are not wanted.
+    void forget()
+    {
+        ++mLoading;
+        mKWin.clear();
+        mScript.reset();
+    }
+
+    bool writeScript()
+    {
+        mScript = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("quillmora-kwin-XXXXXX.js")));
+        if (!mScript->open())
+            return false;
+        const QString script = QString::fromLatin1(kScript).arg(bus().baseService(), kPath, kInterface);
+        const QByteArray bytes = script.toUtf8();
+        // KWin reads the file when it runs the script, after this call: it stays until the wait is over.
+        return mScript->write(bytes) == bytes.size() && mScript->flush();
+    }
+
+    // Hands KWin the script once it is known to be on the bus: no file is written where it is not.
+    void load()
+    {
+        QDBusMessage owner = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+        owner << kKWin;
+        whenAnswered(owner, [this](const QDBusMessage& answer) {
+            if (answer.type() != QDBusMessage::ReplyMessage || !writeScript())
+                return report(false);
+            mKWin = answer.arguments().value(0).toString();
+            whenAnswered(scriptingCall(QStringLiteral("loadScript"), {mScript->fileName(), mPlugin}),
+                         [this](const QDBusMessage& loaded) { started(loaded); });
+        });
+    }
+
+    void started(const QDBusMessage& loaded)
+    {
+        // KWin refused the script: it tells nothing then.
+        if (loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().value(0).toInt() < 0)
+            return report(false);
+        bus().send(scriptingCall(QStringLiteral("start"), {}));
+    }
+
+    // Calls, and hands the answer on unless the script was forgotten meanwhile.
+    void whenAnswered(const QDBusMessage& call, std::function<void(const QDBusMessage&)> then)
+    {
+        const quint64 loading = mLoading;
+        auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(call, kAnswerMs), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, loading, then] {
+            watcher->deleteLater();
+            runGuarded([&] {
+                if (loading == mLoading)
+                    then(watcher->reply());
+            });
+        });
+    }
+
+    const QString mPlugin;
+    std::unique_ptr<QDBusServiceWatcher> mOwner;
+    std::unique_ptr<QTemporaryFile> mScript;
+    QString mKWin;  // the unique name of the KWin that runs the script
+    quint64 mLoading = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<BusySource> kwinFullScreenSource()
+{
+    if (!bus().isConnected())
+        return nullptr;
+    return std::make_unique<KWinFullScreen>();
+}
+
+}  // namespace platform
+
+#include "BusySources_kwin.moc"
