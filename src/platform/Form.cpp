@@ -134,15 +134,15 @@ void Form::Show()
 void Form::showWindow()
 {
     if (mComingUpUnasked)
-        showWithoutTakingKeys(mWindow.data(), mAfterALongPause);
+        showWithoutTakingKeys(mWindow.data(), mArrival);
     else
         bringToFront(mWindow.data());
 }
 
-void Form::comeUpUnasked(bool afterALongPause)
+void Form::comeUpUnasked(Arrival arrival)
 {
     mComingUpUnasked = true;
-    mAfterALongPause = afterALongPause;
+    mArrival = arrival;
     const auto done = qScopeGuard([this] { mComingUpUnasked = false; });
     setWindowState(vbNormal);
     Show();
@@ -195,7 +195,7 @@ void Form::restore()
 {
     const bool wasOutOfSight = std::exchange(mOutOfSight, false);
     if (mComingUpUnasked) {
-        showWithoutTakingKeys(mWindow.data(), mAfterALongPause);
+        showWithoutTakingKeys(mWindow.data(), mArrival);
         return;
     }
     mWindow->setWindowState(mWindow->windowState() & ~Qt::WindowMinimized);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "KeyGuard.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -68,9 +70,8 @@ public:
     // (with the desktop's activation token, where the user's request came with one: bringToFront).
     void bringForward(const QString& activationToken = QString());
     // Brings the window back (loading it when needed) on top without taking the keyboard from the user's
-    // other work, until the user turns to it (KeyGuard.h): the window came by itself, after a long pause in
-    // the user's input when told so.
-    void comeUpUnasked(bool afterALongPause = false);
+    // other work, until the user turns to it (KeyGuard.h): the window came by itself, as `arrival` says.
+    void comeUpUnasked(Arrival arrival = Arrival::Quiet);
 
     // Whether any form of the program is loaded.
     static bool anyLoaded();
@@ -111,7 +112,7 @@ private:
     bool mOutOfSight = false;
     // The window is coming up unasked: its start-up's showing must not take the keyboard either.
     bool mComingUpUnasked = false;
-    bool mAfterALongPause = false;
+    Arrival mArrival = Arrival::Quiet;
 };
 
 // The one object of a form class, made on first use and kept for the whole run.

@@ -204,8 +204,9 @@ void keepAbove(QWidget* window, bool above)
 
 }  // namespace
 
-void showWithoutTakingKeys(FormWindow* window, bool afterALongPause)
+void showWithoutTakingKeys(FormWindow* window, Arrival arrival)
 {
+    const bool overFullScreen = arrival == Arrival::OverFullScreen;
     if (guardOf(window) && window->isVisible() && !window->isMinimized()) {
         window->raise();  // up already, waiting for the user
         return;
@@ -222,13 +223,17 @@ void showWithoutTakingKeys(FormWindow* window, bool afterALongPause)
     // window in its first second, meant for what was there before, leaves it there too, so the keys typed
     // after it reach that program. (A tiling manager, i3, focuses the window it places all the same.)
     Qt::WindowFlags flags = window->windowFlags() | Qt::WindowStaysOnTopHint;
-    if (QGuiApplication::platformName() == QLatin1String("xcb") && !onXwayland() &&
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && !onXwayland() && !overFullScreen &&
         (detail::x11ManagerMinimises() || detail::x11ManagerFocusesEveryNewWindow()))
         flags |= Qt::WindowDoesNotAcceptFocus;
     window->overrideWindowFlags(flags);
     window->renewNativeWindow();
     window->show();
     window->raise();
+    // Window managers keep a full-screen window that has the keyboard above every other: only the
+    // keyboard brings the pass above it.
+    if (overFullScreen)
+        window->activateWindow();
     // A box or dialog the user has open (the help's print dialog) stays in front of the pass, where the
     // user can finish with it; its modality keeps the pass from taking keys meanwhile.
     if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->window() != window) {
@@ -238,7 +243,7 @@ void showWithoutTakingKeys(FormWindow* window, bool afterALongPause)
     if (focus)
         focus->setFocus();   // where the keys go once the user turns to the window
     delete guardOf(window);  // came before and was sent away again: it comes anew
-    new ArrivalGuard(window, afterALongPause && newWindowsTakeTheKeyboard());
+    new ArrivalGuard(window, overFullScreen || (arrival == Arrival::AfterALongPause && newWindowsTakeTheKeyboard()));
 }
 
 void dropEarlyKeys(QWidget* window)

@@ -113,12 +113,12 @@ void PassSchedule::reachedEnd(StartWait& wait)
     QmrM::UserIdle& idle = userIdle();
     connect(&idle, &QmrM::UserIdle::paused, this, platform::guardedSlot([this] { paused(); }));
     connect(&idle, &QmrM::UserIdle::unavailable, this, platform::guardedSlot([this] { pauseUnknown(); }));
-    if (QmrM::holdsPassWhileBusy()) {
-        mWatchingBusy = true;
-        QmrM::UserBusy& busy = userBusy();
-        connect(&busy, &QmrM::UserBusy::changed, this, platform::guardedSlot([this] { decide(); }));
-        busy.watch();
-    }
+    // Read with holding off too: a pass that comes over a full-screen window must come above it.
+    mHolding = QmrM::holdsPassWhileBusy();
+    mWatchingBusy = true;
+    QmrM::UserBusy& busy = userBusy();
+    connect(&busy, &QmrM::UserBusy::changed, this, platform::guardedSlot([this] { decide(); }));
+    busy.watch();
     decide();
 }
 
@@ -149,7 +149,9 @@ void PassSchedule::awaitPause()
 {
     if (!mAwaitingPause) {
         mAwaitingPause = true;
-        userIdle().awaitPause(platform::newWindowsTakeTheKeyboard() ? kLongPauseMs : kPauseMs);
+        // A window that will have the keyboard waits for the user to have stopped a while.
+        const bool takesTheKeyboard = platform::newWindowsTakeTheKeyboard() || overFullScreen();
+        userIdle().awaitPause(takesTheKeyboard ? kLongPauseMs : kPauseMs);
     }
     updatePhase();
 }
@@ -158,7 +160,9 @@ void PassSchedule::paused()
 {
     if (!mDueWait || !std::exchange(mAwaitingPause, false))
         return;
-    mCameAtALongPause = platform::newWindowsTakeTheKeyboard();
+    mArrival = overFullScreen()                        ? platform::Arrival::OverFullScreen
+               : platform::newWindowsTakeTheKeyboard() ? platform::Arrival::AfterALongPause
+                                                       : platform::Arrival::Quiet;
     release();
 }
 
@@ -213,9 +217,17 @@ void PassSchedule::stopWatching()
 
 QmrM::BusyReasons PassSchedule::holdReasons() const
 {
-    if (!mDueWait || !mWatchingBusy || mHoldOver || !userBusy().settled())
+    if (!mDueWait || !mWatchingBusy || !mHolding || mHoldOver || !userBusy().settled())
         return {};
     return userBusy().reasons();
+}
+
+// Nothing holds the pass (holding is off, or it was held as long as it may be), but a full-screen window
+// is in front.
+bool PassSchedule::overFullScreen() const
+{
+    return mDueWait && mWatchingBusy && userBusy().settled() &&
+           userBusy().reasons().testFlag(QmrM::BusyReason::FullScreen);
 }
 
 PassSchedule::Phase PassSchedule::currentPhase() const
@@ -244,7 +256,7 @@ void PassSchedule::updatePhase()
 void PassSchedule::afterWait(Wait::Outcome outcome)
 {
     stopWatching();
-    const bool afterALongPause = std::exchange(mCameAtALongPause, false);
+    const platform::Arrival arrival = std::exchange(mArrival, platform::Arrival::Quiet);
     platform::Form& training = platform::trainingWindow();
     switch (outcome) {
     case Wait::Outcome::Cancelled:
@@ -266,7 +278,7 @@ void PassSchedule::afterWait(Wait::Outcome outcome)
     if (inUse(training)) {
         // Brought back and used by the user during the wait: the pass is in the user's hands already.
     } else if (outcome == Wait::Outcome::TimeUp) {
-        training.comeUpUnasked(afterALongPause);  // the user may be typing in another program
+        training.comeUpUnasked(arrival);  // the user may be typing in another program
     } else {
         training.setWindowState(platform::Form::vbNormal);
         training.bringForward(mActivationToken);
@@ -353,11 +365,10 @@ void PassSchedule::chooseHoldWhileBusy(bool hold)
             platform::vbExclamation, QCoreApplication::translate("Schedule", "設定を保存できません"));
         return;
     }
-    // A pass held now comes at the next pause when holding is turned off.
-    if (!hold && mDueWait && std::exchange(mWatchingBusy, false)) {
-        QmrM::UserBusy& busy = userBusy();
-        disconnect(&busy, nullptr, this, nullptr);
-        busy.stop();
+    // Turned off, a pass held now comes at the next pause; turned on, one that is due waits while the user
+    // is busy.
+    if (mDueWait) {
+        mHolding = hold;
         decide();
     }
 }

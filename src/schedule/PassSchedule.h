@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/KeyGuard.h"
 #include "shared/Clock.h"
 #include "shared/UserBusy.h"
 #include "shared/Wait.h"
@@ -97,19 +98,21 @@ private:
     void afterWait(QmrM::Wait::Outcome outcome);
     void updatePhase();
     Phase currentPhase() const;
+    bool overFullScreen() const;
 
     void chooseHoldWhileBusy(bool hold);
 
     // The wait whose pass is due (nullptr: none), and what is known of the user since it fell due.
     QmrM::StartWait* mDueWait = nullptr;
     bool mWatchingBusy = false;
+    bool mHolding = false;  // holding while busy was on when the pass fell due, or turned on since
     bool mAwaitingPause = false;
     bool mHoldOver = false;
     QDateTime mHeldSince;
     std::unique_ptr<QmrM::Alarm> mHoldLimit;
     // Where the desktop tells no idle time and a new window takes the keyboard: the notice's time alone.
     std::unique_ptr<QmrM::Alarm> mPauseUnknown;
-    bool mCameAtALongPause = false;
+    platform::Arrival mArrival = platform::Arrival::Quiet;
     // The pass that came is up, until the training window unloads.
     bool mPassUp = false;
     Phase mPhase = Phase::Idle;

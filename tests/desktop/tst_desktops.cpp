@@ -26,6 +26,7 @@
 #include "platform/SingleInstance.h"
 #include "schedule/PassSchedule.h"
 #include "settings/frmSettei.h"
+#include "shared/OwnOptions.h"
 #include "shared/Wait.h"
 #include "training/frmMain.h"
 
@@ -112,6 +113,7 @@ const QStringList kOnEveryDesktop = {
     QStringLiteral("noticeSaysWhereThePassIsWhenTheKeyboardIsRefused"),
     QStringLiteral("compositorTellsThePauseAfterTheTyping"),
     QStringLiteral("keysAfterAClickOnTheComingPassStayWithTheirProgram"),
+    QStringLiteral("passOverAFullScreenWindowComesAboveItWhenNothingHoldsIt"),
 };
 // The other desktops where the program reads which window is full screen: the X11 window manager's
 // _NET_WM_STATE_FULLSCREEN, sway's own interface (for X11 programs too).
@@ -345,6 +347,7 @@ private slots:
     void noticeSaysWhereThePassIsWhenTheKeyboardIsRefused();
     void compositorTellsThePauseAfterTheTyping();
     void keysAfterAClickOnTheComingPassStayWithTheirProgram();
+    void passOverAFullScreenWindowComesAboveItWhenNothingHoldsIt();
     void fullScreenWindowHoldsThePassUntilItLeavesFullScreen();
     void waitIsOnTheTaskBarAndThePassComesForward();
     void windowRestoredAndTrainedDuringTheWaitIsNotBroughtBack();
@@ -733,6 +736,34 @@ void TestDesktops::keysAfterAClickOnTheComingPassStayWithTheirProgram()
     runProgram("xdotool", {"type", "--delay", "100", "xyz"});
     QTRY_COMPARE(other->received(), QStringLiteral("xyz"));
     QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
+}
+
+void TestDesktops::passOverAFullScreenWindowComesAboveItWhenNothingHoldsIt()
+{
+    if (!onAMinimisingX11WindowManager())
+        QSKIP("the stacking order of a floating X11 window manager");
+    // The full-screen window is read from the window manager; the user turned holding off.
+    QmrM::Seams desktop = QmrM::seams();
+    desktop.userBusy = nullptr;
+    const QmrM::SeamsScope readTheDesktop(desktop);
+    QmrM::setHoldsPassWhileBusy(false);
+    std::unique_ptr<OtherProgram> other;
+    bool fullScreen = false;
+    startWait({{500, [&] {
+                    other = std::make_unique<OtherProgram>();
+                    fullScreen = other->isReady() && other->tell("full");
+                }}});
+    QVERIFY(fullScreen);
+    // Above the full-screen window, with the keyboard: the first key only turns to it, the next answers.
+    frmMain& training = frmMain::instance();
+    QTRY_VERIFY_WITH_TIMEOUT(desktopWindow(training.window()->winId()).top, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(training.window()->isActiveWindow(), 10000);
+    OtherProgram::pressKey(QStringLiteral("Return"));
+    QTest::qWait(500);
+    QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
+    OtherProgram::pressKey(QStringLiteral("Return"));
+    QTRY_COMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
+    QCOMPARE(other->received(), QString());
 }
 
 void TestDesktops::fullScreenWindowHoldsThePassUntilItLeavesFullScreen()

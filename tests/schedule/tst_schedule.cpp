@@ -239,6 +239,8 @@ void TestSchedule::heldPassStartsNowStopsOrIsNoLongerHeld()
         QCOMPARE(readBytes(QmrM::kOwnOptionsFile), QByteArray("holdPassWhileBusy=0\n"));
         QCOMPARE(readBytes(QmrM::kSettingsFile), QByteArray("0,0,1\r\n"));
         QVERIFY(!QmrM::holdsPassWhileBusy());
+        // Over the full-screen window the pass will have the keyboard: it came at a long pause.
+        QCOMPARE(env.idle().pauseMs(), schedule::PassSchedule::kLongPauseMs);
         return;
     }
     // Asked for, the pass takes the keyboard at once.
