@@ -30,9 +30,6 @@ namespace detail {
 // Whether the X11 window manager running now announces minimising (EWMH: the minimise action and the
 // hidden state). Only called on the xcb platform.
 bool x11ManagerMinimises();
-// Whether the X11 window manager running now gives every new window the keyboard, whatever the window's
-// user time says, unless the window asks for none at all (WM_HINTS). Only called on the xcb platform.
-bool x11ManagerFocusesEveryNewWindow();
 }  // namespace detail
 
 }  // namespace platform

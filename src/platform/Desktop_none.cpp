@@ -9,9 +9,4 @@ bool x11ManagerMinimises()
     return true;
 }
 
-bool x11ManagerFocusesEveryNewWindow()
-{
-    return false;
-}
-
 }  // namespace platform::detail

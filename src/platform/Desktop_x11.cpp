@@ -32,17 +32,6 @@ xcb_window_t managerCheckWindow(xcb_connection_t* x)
 
 }  // namespace
 
-bool x11ManagerFocusesEveryNewWindow()
-{
-    xcb_connection_t* x = qtConnection();
-    const xcb_window_t manager = x ? managerCheckWindow(x) : xcb_window_t(XCB_WINDOW_NONE);
-    if (manager == XCB_WINDOW_NONE)
-        return false;
-    // IceWM hands a new window the keyboard whatever its user time says.
-    const QByteArray name = x11::text(x, manager, atom(x, "_NET_WM_NAME"));
-    return name == "IceWM";
-}
-
 bool x11ManagerMinimises()
 {
     xcb_connection_t* x = qtConnection();

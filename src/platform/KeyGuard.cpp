@@ -224,7 +224,7 @@ void showWithoutTakingKeys(FormWindow* window, Arrival arrival)
     // after it reach that program. (A tiling manager, i3, focuses the window it places all the same.)
     Qt::WindowFlags flags = window->windowFlags() | Qt::WindowStaysOnTopHint;
     if (QGuiApplication::platformName() == QLatin1String("xcb") && !onXwayland() && !overFullScreen &&
-        (detail::x11ManagerMinimises() || detail::x11ManagerFocusesEveryNewWindow()))
+        detail::x11ManagerMinimises())
         flags |= Qt::WindowDoesNotAcceptFocus;
     window->overrideWindowFlags(flags);
     window->renewNativeWindow();

@@ -116,8 +116,9 @@ const QStringList kOnEveryDesktop = {
     QStringLiteral("passOverAFullScreenWindowComesAboveItWhenNothingHoldsIt"),
 };
 // The other desktops where the program reads which window is full screen: the X11 window manager's
-// _NET_WM_STATE_FULLSCREEN, sway's own interface (for X11 programs too).
-const QStringList kFullScreenRead = {QStringLiteral("xfce"), QStringLiteral("icewm"), QStringLiteral("sway-xwayland")};
+// _NET_WM_STATE_FULLSCREEN, sway's own interface (for X11 programs too), KWin's script.
+const QStringList kFullScreenRead = {QStringLiteral("xfce"), QStringLiteral("icewm"), QStringLiteral("sway-xwayland"),
+                                     QStringLiteral("kwin")};
 
 // Every function runs on one Wayland compositor and one X11 window manager (sway, i3). openbox, the desktop
 // of the quick run, runs the window manager's scenarios, the typing through the end of the wait and the
