@@ -549,12 +549,16 @@ void TestDesktops::typingElsewhereThroughTheEndOfTheWaitRecordsNothing()
     QVERIFY(!QFile::exists(QStringLiteral("A.txt")));
     QCOMPARE(control<QWidget>(training, QStringLiteral("lblKoumoku"))->property("text").toString(),
              QStringLiteral("A"));
-    // Once the typing has stopped a moment, the user turns to the pass (a click where it was not given
-    // the keyboard), and Enter is the answer.
-    QTest::qWait(2500);
-    if (!seen.first().endsWith(QStringLiteral("(focused)")))
-        clickInto(training.window()->winId());
-    QTRY_VERIFY(training.window()->isActiveWindow());
+    // The user turns to the pass, a click where it was not given the keyboard (judged by the window manager's
+    // view where it has one), and Enter is the answer.
+    if (onAMinimisingX11WindowManager()) {
+        passComesOnTopAndTakesTheKeyboardWhenClicked(training);
+    } else {
+        QTest::qWait(2500);
+        if (!seen.first().endsWith(QStringLiteral("(focused)")))
+            clickInto(training.window()->winId());
+        QTRY_VERIFY(training.window()->isActiveWindow());
+    }
     OtherProgram::pressKey(QStringLiteral("Return"));
     QTRY_COMPARE(readDataFile(QStringLiteral("A.txt")).count(u'\n'), 1);
 }
