@@ -1422,7 +1422,9 @@ The change has not been saved.</translation>
     <name>platform</name>
     <message>
         <source>キャンセル</source>
-        <extracomment>The progress window&apos;s button that stops the work</extracomment>
+        <extracomment>The progress window&apos;s button that stops the work
+----------
+A message box&apos;s button that leaves everything as it was</extracomment>
         <translation>Cancel</translation>
     </message>
     <message>
@@ -1455,6 +1457,11 @@ The program will end.</translation>
     <message>
         <source>データフォルダー「%1」を作れません。</source>
         <translation>The data folder &quot;%1&quot; cannot be created.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <extracomment>A message box&apos;s button that goes on</extracomment>
+        <translation>OK</translation>
     </message>
 </context>
 </TS>

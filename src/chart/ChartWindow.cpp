@@ -6,6 +6,7 @@
 #include "SaveFile.h"
 #include "help/HtmlHelp.h"
 #include "platform/AppSetup.h"
+#include "platform/OwnPictures.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/NameComboBox.h"
@@ -18,7 +19,6 @@
 #include <QPointer>
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QKeyEvent>
@@ -138,7 +138,7 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmChart"));
     setWindowTitle(chartTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/app.ico")));
+    setWindowIcon(platform::picture(QStringLiteral(":/pictures/app.ico")));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(platform::namedFont(9));
     createControls();

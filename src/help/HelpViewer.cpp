@@ -2,6 +2,7 @@
 #include "HelpViewer.h"
 
 #include "ChmFile.h"
+#include "platform/OwnPictures.h"
 #include "platform/Guard.h"
 #include "platform/OnScreen.h"
 #include "NavigationPanes.h"
@@ -37,7 +38,7 @@ QIcon themed(const char* name, const QIcon& ownIcon)
 
 QIcon themed(const char* name, const QString& ownPicture)
 {
-    return themed(name, QIcon(ownPicture));
+    return themed(name, platform::picture(ownPicture));
 }
 
 QString hideText()

@@ -87,18 +87,35 @@ void givePlainText(QMessageBox* box, const QString& text)
 // The window manager shows the box's title on its frame, beside its buttons (an icon, minimise, maximise,
 // close): a box narrower than that shortens its title to "削…了". The box is kept at least as wide as its
 // title in a bold title-bar font, with room for the four, each about two lines' height wide with its margins.
+// The bold width is reckoned from the regular font's, a tenth wider than it (bold Latin letters are about
+// that much wider, a Japanese font's made-up bold less): opening a bold font only to measure would load its
+// file for the box alone.
 void keepTitleWhole(QMessageBox* box)
 {
-    QFont font = QApplication::font("QMdiSubWindowTitleBar");
-    font.setBold(true);
-    const QFontMetrics metrics(font);
+    const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
     constexpr int kFrameButtons = 4;
-    const int needed = metrics.horizontalAdvance(box->windowTitle()) + kFrameButtons * 2 * metrics.height();
+    const int boldTitle = metrics.horizontalAdvance(box->windowTitle()) * 11 / 10;
+    const int needed = boldTitle + kFrameButtons * 2 * metrics.height();
     auto* buttons = box->findChild<QDialogButtonBox*>();
     if (!buttons || !box->layout())
         return;
     const QMargins margins = box->layout()->contentsMargins();
     buttons->setMinimumWidth(needed - margins.left() - margins.right());
+}
+
+// The box's OK and キャンセル are buttons of its own, with their texts and no picture: a standard button reads
+// a picture for itself, in PNG, which on a desktop that shows pictures on buttons brings in the PNG decoder
+// and every image plugin for the box alone.
+QPushButton* addOk(QMessageBox* box)
+{
+    //: A message box's button that goes on
+    return box->addButton(QCoreApplication::translate("platform", "OK"), QMessageBox::AcceptRole);
+}
+
+QPushButton* addCancel(QMessageBox* box)
+{
+    //: A message box's button that leaves everything as it was
+    return box->addButton(QCoreApplication::translate("platform", "キャンセル"), QMessageBox::RejectRole);
 }
 
 int qtMessageBox(const QString& text, const QString& title, int style)
@@ -108,8 +125,8 @@ int qtMessageBox(const QString& text, const QString& title, int style)
     box.setObjectName(QStringLiteral("MsgBox"));
     givePlainText(&box, text);
     keepTitleWhole(&box);
-    QPushButton* ok = box.addButton(QMessageBox::Ok);
-    QPushButton* cancel = (style & 0x0F) == vbOKCancel ? box.addButton(QMessageBox::Cancel) : nullptr;
+    QPushButton* ok = addOk(&box);
+    QPushButton* cancel = (style & 0x0F) == vbOKCancel ? addCancel(&box) : nullptr;
     box.setEscapeButton(cancel ? cancel : ok);
     box.setDefaultButton(cancel && (style & vbDefaultButton2) ? cancel : ok);
     box.exec();
@@ -172,7 +189,7 @@ std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QStr
         QObject::connect(button, &QPushButton::clicked, notice.get(),
                          [notice = notice.get(), i] { notice->choose(i); });
     }
-    box->setDefaultButton(box->addButton(QMessageBox::Ok));
+    box->setDefaultButton(addOk(box));
     box->show();
     box->raise();
     box->activateWindow();

@@ -3,6 +3,7 @@
 
 #include "HistoryList.h"
 #include "platform/AppSetup.h"
+#include "platform/OwnPictures.h"
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
 #include "platform/FitLabel.h"
@@ -25,7 +26,6 @@
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -62,7 +62,7 @@ QToolButton* toolbarButton(QWidget* parent, const char* name, int x, const QStri
     button->setText(caption);
     button->setToolTip(toolTip);
     button->setAccessibleDescription(toolTip);
-    button->setIcon(QIcon(picture));
+    button->setIcon(platform::picture(picture));
     button->setIconSize(QSize(32, 32));
     return button;
 }
@@ -176,7 +176,7 @@ frmSettei::Ui::Ui(platform::FormWindow* window, QObject* eventFilter)
 {
     window->setObjectName(QStringLiteral("frmSettei"));
     window->setWindowTitle(QStringLiteral("Quillmora"));
-    window->setWindowIcon(QIcon(QStringLiteral(":/pictures/app.ico")));
+    window->setWindowIcon(platform::picture(QStringLiteral(":/pictures/app.ico")));
     window->setFixedSize(platform::twipsToPixels(9465), platform::twipsToPixels(6780));
     window->setFont(dialogFont());
     createTopBand(window);

@@ -3,6 +3,7 @@
 
 #include "help/HtmlHelp.h"
 #include "platform/AppSetup.h"
+#include "platform/OwnPictures.h"
 #include "platform/CommandButton.h"
 #include "platform/Dialogs.h"
 #include "platform/FitLabel.h"
@@ -22,7 +23,6 @@
 
 #include <QApplication>
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
@@ -115,7 +115,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
 {
     window->setObjectName(QStringLiteral("frmMain"));
     window->setWindowTitle(QStringLiteral("Quillmora"));
-    window->setWindowIcon(QIcon(QStringLiteral(":/pictures/app.ico")));
+    window->setWindowIcon(platform::picture(QStringLiteral(":/pictures/app.ico")));
     window->setFixedSize(platform::twipsToPixels(9435), platform::twipsToPixels(6750));
     window->setFont(namedFont(21.75));
     window->setAutoFillBackground(true);
@@ -141,7 +141,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     //: The button that records the count and goes on to the next item
     cmdNext->setText(QCoreApplication::translate("frmMain", "次へ"));
     cmdNext->setFont(namedFont(9));
-    cmdNext->setIcon(QIcon(QStringLiteral(":/pictures/next.ico")));
+    cmdNext->setIcon(platform::picture(QStringLiteral(":/pictures/next.ico")));
     cmdNext->setIconSize(QSize(32, 32));
 
     hsbKaisu = new platform::HScrollBar(window);
@@ -180,7 +180,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     cmdCut = new platform::CommandButton(window);
     cmdCut->setObjectName(QStringLiteral("cmdCut"));
     cmdCut->setGeometry(twips(9000, 75, 390, 345));
-    cmdCut->setIcon(QIcon(QStringLiteral(":/pictures/cut.bmp")));
+    cmdCut->setIcon(platform::picture(QStringLiteral(":/pictures/cut.bmp")));
     cmdCut->setIconSize(QSize(16, 16));
     cmdCut->setToolButtonStyle(Qt::ToolButtonIconOnly);
     platform::pinToCorner(cmdCut);  // the way out of the pass stays in view where the controls scroll

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WaitView.h"
 
+#include "platform/OwnPictures.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
@@ -318,7 +319,7 @@ void WaitView::makeTrayIcon()
 
     // The icon theme's picture where the program is installed; the window's icon otherwise.
     mIcon = std::make_unique<QSystemTrayIcon>(
-        QIcon::fromTheme(QStringLiteral("quillmora"), QIcon(QStringLiteral(":/pictures/app.ico"))));
+        QIcon::fromTheme(QStringLiteral("quillmora"), platform::picture(QStringLiteral(":/pictures/app.ico"))));
     mIcon->setContextMenu(mMenu.get());
     mNotifications.useTrayIcon(mIcon.get());
     connect(mIcon.get(), &QSystemTrayIcon::activated, this,

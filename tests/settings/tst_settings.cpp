@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FitLabel.h"
 #include "platform/NameComboBox.h"
+#include "platform/OwnPictures.h"
 #include "help/HtmlHelp.h"
 #include "settings/HistoryList.h"
 #include "settings/frmSettei.h"
@@ -21,6 +22,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -161,6 +163,17 @@ void TestSettings::tabOrderAndPictures()
         pictures.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
     }
     QCOMPARE(pictures.size(), 6);
+    // The program reads its icons itself: the same pixels as the toolkit's own reader makes of them.
+    QDirIterator icons(QStringLiteral(":/pictures"), {QStringLiteral("*.ico")});
+    while (icons.hasNext()) {
+        const QString file = icons.next();
+        const QIcon ours = platform::picture(file);
+        const QIcon toolkits(file);
+        QCOMPARE(ours.availableSizes(), toolkits.availableSizes());
+        for (const QSize size : toolkits.availableSizes())
+            QCOMPARE(ours.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                     toolkits.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
     QCOMPARE(control<QToolButton>(form, QStringLiteral("cmdAgain"))->icon().availableSizes(),
              QList<QSize>({QSize(32, 32)}));
 }
