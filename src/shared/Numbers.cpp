@@ -117,8 +117,14 @@ double TextValue(QLatin1String text)
 
 double roundHalfEven(double value)
 {
-    // nearbyint rounds in the current mode, which is round-to-nearest-even unless someone changed it.
-    return std::nearbyint(value);
+    // Adding 2^52 leaves no bits for a fraction: the sum is rounded to a whole number in the current mode,
+    // round-to-nearest-even unless someone changed it, as std::nearbyint would, without bringing in the maths
+    // library's code at the first count shown. From 2^52 on every double is whole already.
+    constexpr double kNoFraction = 4503599627370496.0;  // 2^52
+    if (!(std::fabs(value) < kNoFraction))
+        return value;
+    const double shift = std::copysign(kNoFraction, value);
+    return std::copysign((value + shift) - shift, value);  // -0.3 gives -0, as nearbyint does
 }
 
 namespace {

@@ -116,6 +116,8 @@ void TestShared::roundingGoesHalfToEvenAndCountsStayRecordable()
     QCOMPARE(toInt16(-2.5, {}), int16_t(-2));
     QCOMPARE(toInt16(32767.4, {}), int16_t(32767));
     QCOMPARE(toInt16(-32768.5, {}), int16_t(-32768));
+    QCOMPARE(roundHalfEven(4503599627370497.0), 4503599627370497.0);  // from 2^52 on every double is whole
+    QVERIFY(std::signbit(roundHalfEven(-0.4)));
     QVERIFY_THROWS_EXCEPTION(ValueOverflowError, toInt16(32767.5, {}));
     QVERIFY_THROWS_EXCEPTION(ValueOverflowError, toInt16(INFINITY, {}));
     // A count done is recorded as typed, up to the largest the records take either way from 0.
