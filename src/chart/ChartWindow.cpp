@@ -6,7 +6,6 @@
 #include "SaveFile.h"
 #include "help/HtmlHelp.h"
 #include "platform/AppSetup.h"
-#include "platform/OwnPictures.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/NameComboBox.h"
@@ -138,7 +137,6 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmChart"));
     setWindowTitle(chartTitle());
-    setWindowIcon(platform::picture(QStringLiteral(":/pictures/app.ico")));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(platform::namedFont(9));
     createControls();

@@ -190,6 +190,7 @@ void setUpApplication(QApplication& app)
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("Quillmora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmora.quillmora"));  // the menu entry
+    // Every window's icon, the training window's and the settings window's among them.
     QApplication::setWindowIcon(picture(QStringLiteral(":/pictures/app.ico")));
 }
 

@@ -176,7 +176,6 @@ frmSettei::Ui::Ui(platform::FormWindow* window, QObject* eventFilter)
 {
     window->setObjectName(QStringLiteral("frmSettei"));
     window->setWindowTitle(QStringLiteral("Quillmora"));
-    window->setWindowIcon(platform::picture(QStringLiteral(":/pictures/app.ico")));
     window->setFixedSize(platform::twipsToPixels(9465), platform::twipsToPixels(6780));
     window->setFont(dialogFont());
     createTopBand(window);

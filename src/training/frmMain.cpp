@@ -115,7 +115,6 @@ frmMain::Ui::Ui(platform::FormWindow* window)
 {
     window->setObjectName(QStringLiteral("frmMain"));
     window->setWindowTitle(QStringLiteral("Quillmora"));
-    window->setWindowIcon(platform::picture(QStringLiteral(":/pictures/app.ico")));
     window->setFixedSize(platform::twipsToPixels(9435), platform::twipsToPixels(6750));
     window->setFont(namedFont(21.75));
     window->setAutoFillBackground(true);

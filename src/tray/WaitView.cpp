@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WaitView.h"
 
-#include "platform/OwnPictures.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
@@ -317,9 +316,9 @@ void WaitView::makeTrayIcon()
     //: Tray menu entry: ends the program
     addAction(*mMenu, QStringLiteral("endProgram"), QCoreApplication::translate("Tray", "終了"), endProgram);
 
-    // The icon theme's picture where the program is installed; the window's icon otherwise.
-    mIcon = std::make_unique<QSystemTrayIcon>(
-        QIcon::fromTheme(QStringLiteral("quillmora"), platform::picture(QStringLiteral(":/pictures/app.ico"))));
+    // The icon theme's picture where the program is installed; the windows' icon otherwise.
+    mIcon =
+        std::make_unique<QSystemTrayIcon>(QIcon::fromTheme(QStringLiteral("quillmora"), QGuiApplication::windowIcon()));
     mIcon->setContextMenu(mMenu.get());
     mNotifications.useTrayIcon(mIcon.get());
     connect(mIcon.get(), &QSystemTrayIcon::activated, this,
