@@ -6,17 +6,16 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPixmap>
+#include <QtEndian>
 
 namespace platform {
 
 namespace {
 
-quint32 littleEndian(const QByteArray& data, qsizetype at, int bytes)
+template <typename T>
+T littleEndian(const QByteArray& data, qsizetype at)
 {
-    quint32 value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = value << 8 | quint8(data[at + i]);
-    return value;
+    return qFromLittleEndian<T>(data.constData() + at);
 }
 
 // One image of an icon file: a bitmap header, the colour table, the colour indexes and then the mask, one bit a
@@ -27,13 +26,14 @@ QImage indexedIconImage(const QByteArray& file, quint32 offset, quint32 size)
     if (offset > quint32(file.size()) || size > quint32(file.size()) - offset || size < 40)
         return {};
     const QByteArray data = file.mid(offset, size);
-    const qsizetype headerSize = littleEndian(data, 0, 4);
-    const qint64 width = qint32(littleEndian(data, 4, 4));
-    const qint64 height = qint32(littleEndian(data, 8, 4)) / 2;  // the colours' rows and the mask's
-    const int bits = int(littleEndian(data, 14, 2));
-    const quint32 colours = littleEndian(data, 32, 4) ? littleEndian(data, 32, 4) : 1u << bits;
-    if (headerSize < 40 || width < 1 || width > 256 || height < 1 || height > 256 || littleEndian(data, 16, 4) != 0 ||
-        (bits != 1 && bits != 4 && bits != 8) || colours > 1u << bits)
+    const qsizetype headerSize = littleEndian<quint32>(data, 0);
+    const qint64 width = qint32(littleEndian<quint32>(data, 4));
+    const qint64 height = qint32(littleEndian<quint32>(data, 8)) / 2;  // the colours' rows and the mask's
+    const int bits = int(littleEndian<quint16>(data, 14));
+    const quint32 coloursUsed = littleEndian<quint32>(data, 32);
+    const quint32 colours = coloursUsed ? coloursUsed : 1u << bits;
+    if (headerSize < 40 || width < 1 || width > 256 || height < 1 || height > 256 ||
+        littleEndian<quint32>(data, 16) != 0 || (bits != 1 && bits != 4 && bits != 8) || colours > 1u << bits)
         return {};
     const qsizetype indexesAt = headerSize + 4 * qsizetype(colours);
     const qsizetype indexRow = (width * bits + 31) / 32 * 4;
@@ -63,16 +63,16 @@ QImage indexedIconImage(const QByteArray& file, quint32 offset, quint32 size)
 // table.
 QIcon indexedIcon(const QByteArray& file)
 {
-    if (file.size() < 6 || littleEndian(file, 0, 2) != 0 || littleEndian(file, 2, 2) != 1)
+    if (file.size() < 6 || littleEndian<quint16>(file, 0) != 0 || littleEndian<quint16>(file, 2) != 1)
         return {};
-    const qsizetype count = littleEndian(file, 4, 2);
+    const qsizetype count = littleEndian<quint16>(file, 4);
     if (6 + 16 * count > file.size())
         return {};
     QIcon icon;
     for (qsizetype i = 0; i < count; ++i) {
         const qsizetype entry = 6 + 16 * i;
         const QImage image =
-            indexedIconImage(file, littleEndian(file, entry + 12, 4), littleEndian(file, entry + 8, 4));
+            indexedIconImage(file, littleEndian<quint32>(file, entry + 12), littleEndian<quint32>(file, entry + 8));
         if (image.isNull())
             return {};
         icon.addPixmap(QPixmap::fromImage(image));
