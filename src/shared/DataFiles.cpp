@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <filesystem>
 
 namespace QmrM {
 
@@ -35,45 +34,24 @@ QString resolveDataFileName(const QString& name)
 
 namespace {
 
-std::filesystem::path toPath(const QString& path)
-{
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
-}
-
-QString fromPath(const std::filesystem::path& path)
-{
-#ifdef Q_OS_WIN
-    return QString::fromStdWString(path.wstring());
-#else
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
-#endif
-}
-
 // The end of the way to `fileName` (see writeTarget); a link that may not be followed throws `kind`.
 QString targetOf(const QString& fileName, DataFileError::Kind kind, const char* refusal)
 {
     // Taken as it stands: tidying "link/.." away first would be the very mistake this avoids. A relative name
     // is resolved from the current directory as the system finds it (none once the directory is removed).
-    std::filesystem::path file = toPath(fileName);
+    QString file = fileName;
     for (int step = 0; step < 40; ++step) {  // a loop of links ends as the system's own lookup does
-        std::error_code error;
-        const std::filesystem::path folder =
-            std::filesystem::canonical(file.has_parent_path() ? file.parent_path() : ".", error);
-        if (error)
+        const QFileInfo info(file);
+        const QString folder = QFileInfo(info.path()).canonicalFilePath();
+        if (folder.isEmpty())
             return fileName;
-        const std::filesystem::path here = folder / file.filename();
-        if (!std::filesystem::is_symlink(here, error))
-            return fromPath(here);
-        const std::filesystem::path target = std::filesystem::read_symlink(here, error);
-        if (error)
-            return fromPath(here);
-        if (!mayFollowLink(fromPath(here)))
-            throw DataFileError(kind, fileName, QCoreApplication::translate("QmrM", refusal).arg(fromPath(here)));
-        file = target.is_absolute() ? target : folder / target;
+        const QString here = QDir(folder).filePath(info.fileName());
+        const std::optional<Link> link = symbolicLink(here);
+        if (!link)
+            return here;
+        if (!link->mayFollow)
+            throw DataFileError(kind, fileName, QCoreApplication::translate("QmrM", refusal).arg(here));
+        file = QDir::isAbsolutePath(link->target) ? link->target : folder + u'/' + link->target;
     }
     return fileName;
 }

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace QmrM {
@@ -72,8 +73,13 @@ private:
 QString writeTarget(const QString& fileName);
 // The file a read of `fileName` reaches, by the same rule.
 QString readTarget(const QString& fileName);
-// Whether a write may follow the symbolic link `link` (see writeTarget).
-bool mayFollowLink(const QString& link);
+// The symbolic link `path`: the text it holds, and whether a write may follow it (see writeTarget); nothing
+// when `path` is no symbolic link.
+struct Link {
+    QString target;
+    bool mayFollow = false;
+};
+std::optional<Link> symbolicLink(const QString& path);
 
 // The file a rewrite of `fileName` replaces: the end of its chain of links (see writeTarget) when that is a
 // regular file or does not exist yet, otherwise `fileName` itself.

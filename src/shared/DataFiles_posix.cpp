@@ -413,14 +413,28 @@ void FileReplacement::commit()
     d->commit();
 }
 
-bool mayFollowLink(const QString& link)
+std::optional<Link> symbolicLink(const QString& path)
 {
+    const QByteArray name = systemName(path);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return std::nullopt;
     // As the system itself does in folders all may write to (protected symlinks), here in every folder: a
     // shared folder open to a group is just as open to a planted link.
-    struct stat info {};
-    if (::lstat(systemName(link).constData(), &info) != 0)
-        return false;
-    return !S_ISLNK(info.st_mode) || info.st_uid == ::geteuid() || info.st_uid == 0;
+    Link link;
+    link.mayFollow = info.st_uid == ::geteuid() || info.st_uid == 0;
+    // The size lstat gives may be 0 (some file systems) or grow meanwhile: a text that fills the room may be cut.
+    for (qsizetype room = std::max<qsizetype>(info.st_size + 1, 256);; room *= 2) {
+        QByteArray text(room, Qt::Uninitialized);
+        const ssize_t length = ::readlink(name.constData(), text.data(), size_t(room));
+        if (length < 0)
+            return std::nullopt;
+        if (length < room) {
+            text.truncate(length);
+            link.target = QFile::decodeName(text);
+            return link;
+        }
+    }
 }
 
 namespace {

@@ -380,9 +380,9 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName)
     return DeleteFileW(systemName(fileName).c_str());
 }
 
-bool mayFollowLink(const QString& /*link*/)
+std::optional<Link> symbolicLink(const QString& /*path*/)
 {
-    return true;  // only administrators (or developers, by a setting of their own) may make links here
+    return std::nullopt;  // the system follows its links itself: only administrators (or developers) make them
 }
 
 struct FileReplacement::Parts {

@@ -5,10 +5,8 @@
 
 #include <QLocale>
 
-#include <charconv>
 #include <cmath>
 #include <limits>
-#include <string>
 
 namespace QmrM {
 
@@ -26,22 +24,15 @@ bool isDigit(QChar c)
 
 // Reads the ASCII text of a decimal number (sign, digits, one point, exponent) into a double.
 // Text that overflows a double gives ±infinity, text that underflows gives 0.
-double toDouble(const std::string& number, bool hasNegativeExponent)
+double toDouble(const QByteArray& number, bool hasNegativeExponent)
 {
-    if (number.empty())
-        return 0.0;
-    const char* begin = number.data();
-    const char* end = begin + number.size();
-    const bool negative = *begin == '-';
-    if (*begin == '+' || *begin == '-')
-        ++begin;
-    double value = 0.0;
-    const auto result = std::from_chars(begin, end, value);
-    if (result.ec == std::errc::result_out_of_range)
-        value = hasNegativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
-    else if (result.ec != std::errc())
-        value = 0.0;
-    return negative ? -value : value;
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    if (ok || number.isEmpty())
+        return value;
+    // The text is a well-formed number: it lies beyond a double's range.
+    const double beyond = hasNegativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
+    return number.startsWith('-') ? -beyond : beyond;
 }
 
 QChar asQChar(QChar c)
@@ -58,7 +49,7 @@ QChar asQChar(char c)
 template <class Text>
 double textValue(const Text& text)
 {
-    std::string number;
+    QByteArray number;
     bool seenDigit = false;
     bool seenPoint = false;
     bool negativeExponent = false;
@@ -98,8 +89,8 @@ double textValue(const Text& text)
     if (!seenDigit)
         return 0.0;
     // An exponent mark without digits ("1e", "1e+") adds nothing.
-    while (!number.empty() && (number.back() == 'e' || number.back() == '+' || number.back() == '-'))
-        number.pop_back();
+    while (number.endsWith('e') || number.endsWith('+') || number.endsWith('-'))
+        number.chop(1);
     return toDouble(number, negativeExponent);
 }
 
@@ -186,22 +177,19 @@ bool parseDecimal(const QString& field, double& value)
     if (trimmed.isEmpty())
         return false;
     const QByteArray ascii = trimmed.toLatin1();
-    const char* begin = ascii.constData();
-    const char* end = begin + ascii.size();
     // Letters are only allowed as the exponent mark; reject hex, inf and nan spellings.
     for (const char c : ascii) {
         const bool allowed = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
         if (!allowed)
             return false;
     }
-    if (*begin == '+') {
-        ++begin;
-        if (begin != end && *begin == '-')
-            return false;  // from_chars would take the "-1" of "+-1"
-    }
-    double parsed = 0.0;
-    const auto result = std::from_chars(begin, end, parsed);
-    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed))
+    // One sign at the most: the reader below would take the "-1" of "+-1".
+    const auto isSign = [](char c) { return c == '+' || c == '-'; };
+    if (ascii.size() > 1 && isSign(ascii[0]) && isSign(ascii[1]))
+        return false;
+    bool ok = false;
+    const double parsed = ascii.toDouble(&ok);
+    if (!ok || !std::isfinite(parsed))
         return false;
     value = parsed;
     return true;

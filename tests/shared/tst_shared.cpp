@@ -100,6 +100,8 @@ void TestShared::textValueReadsTheLeadingNumber_data()
     QTest::newRow("no number") << "abc" << 0.0;
     QTest::newRow("lone sign") << "-" << 0.0;
     QTest::newRow("sign after digits stops") << "5-3" << 5.0;
+    QTest::newRow("beyond a double") << "-1e400" << -qInf();
+    QTest::newRow("below a double") << "1e-400" << 0.0;
 }
 
 void TestShared::textValueReadsTheLeadingNumber()
@@ -146,7 +148,8 @@ void TestShared::realsAreWrittenInPlainDecimal()
         QCOMPARE(back, v);
     }
     double ignored = 0;
-    QVERIFY(!parseDecimal(QStringLiteral("+-1"), ignored));
+    for (const char* unreadable : {"+-1", "--1", "1e400"})
+        QVERIFY(!parseDecimal(QLatin1String(unreadable), ignored));
 }
 
 void TestShared::cp932KeepsItsOwnCharacters()
