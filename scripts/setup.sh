@@ -9,7 +9,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build ccache mold g++ make pkg-config
+    cmake ninja-build ccache mold lld g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-l10n-tools qt6-tools-dev qt6-wayland libgl-dev
     libchm-dev fp-utils-3.2.2
     fonts-ipafont-gothic
