@@ -83,19 +83,6 @@ void clearHistoryFile(const QString& itemName)
     truncateFile(fileName);
 }
 
-bool removeHistoryFile(const QString& itemName)
-{
-    if (!historyNameIsSafe(itemName))
-        return false;
-    try {
-        if (!isHistoryFile(itemName))
-            return false;
-    } catch (const DataFileError&) {
-        return false;  // a file that cannot be read is not known to be a history
-    }
-    return removeFile(historyFileName(itemName));
-}
-
 namespace {
 
 // What identifies the file a deletion removes: a file put in its place meanwhile is another.

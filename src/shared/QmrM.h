@@ -37,8 +37,6 @@ void createHistoryFile(const QString& itemName);
 // Empties an item's history file, creating it when missing. A file that is not a history (see
 // isHistoryFile) is left as it is: DataFileError says why.
 void clearHistoryFile(const QString& itemName);
-// Removes an item's history file; false when it could not be removed, or is not a history.
-bool removeHistoryFile(const QString& itemName);
 // Deletes item `n` (1-based): rewrites the items list without it and reads it again (LoadItems), and removes
 // its history file unless another item still has it or it is not a history. One step, whenever the program
 // stops: what goes is judged before anything changes (a long file takes a while to read), and the file to

@@ -130,27 +130,4 @@ QString decodeDeclared(const QByteArray& bytes, QStringView charset)
     return decodeUtf8OrCp932(bytes);
 }
 
-QString decodeEachLine(const QByteArray& bytes)
-{
-    QString text;
-    text.reserve(bytes.size());
-    const qsizetype n = bytes.size();
-    qsizetype start = 0;
-    while (start < n) {
-        qsizetype end = start;
-        while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
-            ++end;
-        qsizetype next = end;
-        if (next < n && bytes[next] == '\r' && next + 1 < n && bytes[next + 1] == '\n')
-            next += 2;
-        else if (next < n)
-            ++next;
-        text += decodeUtf8OrCp932(bytes.mid(start, end - start));
-        text += QLatin1String(bytes.constData() + end, next - end);
-        start = next;
-    }
-    text.replace(QChar(0), QChar(QChar::ReplacementCharacter));
-    return text;
-}
-
 }  // namespace QmrM

@@ -56,8 +56,4 @@ QString decodeUtf8OrCp932(const QByteArray& bytes);
 // a name of anything else, or bytes that are not what the name says are read as decodeUtf8OrCp932 does.
 QString decodeDeclared(const QByteArray& bytes, QStringView charset);
 
-// Text whose lines may come from different programs: each line (ended by CR LF, LF or CR; the ends are
-// kept) decoded as decodeUtf8OrCp932 does. A NUL byte becomes U+FFFD.
-QString decodeEachLine(const QByteArray& bytes);
-
 }  // namespace QmrM

@@ -4,13 +4,42 @@
 #include "shared/RecordForm.h"
 #include "shared/TextEncoding.h"
 
+namespace {
+
+// Text whose lines may come from different programs: each line (ended by CR LF, LF or CR; the ends are
+// kept) decoded on its own. A NUL byte becomes U+FFFD.
+QString decodeEachLine(const QByteArray& bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    const qsizetype n = bytes.size();
+    qsizetype start = 0;
+    while (start < n) {
+        qsizetype end = start;
+        while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        qsizetype next = end;
+        if (next < n && bytes[next] == '\r' && next + 1 < n && bytes[next + 1] == '\n')
+            next += 2;
+        else if (next < n)
+            ++next;
+        text += QmrM::decodeUtf8OrCp932(bytes.mid(start, end - start));
+        text += QLatin1String(bytes.constData() + end, next - end);
+        start = next;
+    }
+    text.replace(QChar(0), QChar(QChar::ReplacementCharacter));
+    return text;
+}
+
+}  // namespace
+
 QString plainHistoryText(const QByteArray& bytes)
 {
     std::optional<QString> text;
     if (!bytes.startsWith("\xEF\xBB\xBF"))
         text = QmrM::decodeCp932(bytes);
     if (!text || text->contains(QChar(0)))
-        text = QmrM::decodeEachLine(bytes);
+        text = decodeEachLine(bytes);
     return *text;
 }
 
