@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "X11Properties.h"
 
-#include <QByteArray>
-
 #include <cstdlib>
 #include <memory>
 
@@ -29,17 +27,6 @@ QList<uint32_t> values(xcb_connection_t* x, xcb_window_t window, xcb_atom_t prop
         return {};
     const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
     return QList<uint32_t>(data, data + xcb_get_property_value_length(reply.get()) / 4);
-}
-
-QByteArray text(xcb_connection_t* x, xcb_window_t window, xcb_atom_t property)
-{
-    const Reply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(x, xcb_get_property(x, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr),
-        &std::free);
-    if (!reply || reply->format != 8)
-        return {};
-    return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                      xcb_get_property_value_length(reply.get()));
 }
 
 }  // namespace platform::x11

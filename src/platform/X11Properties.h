@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QByteArray>
 #include <QList>
 
 #include <xcb/xcb.h>
@@ -15,7 +14,5 @@ namespace platform::x11 {
 xcb_atom_t atom(xcb_connection_t* x, const char* name);
 // The 32-bit values of a window's property of the given type (atoms, windows); none when it has none.
 QList<uint32_t> values(xcb_connection_t* x, xcb_window_t window, xcb_atom_t property, xcb_atom_t type);
-// A window's text property (of any type with 8-bit values); empty when it has none.
-QByteArray text(xcb_connection_t* x, xcb_window_t window, xcb_atom_t property);
 
 }  // namespace platform::x11
