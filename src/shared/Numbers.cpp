@@ -183,7 +183,7 @@ bool parseDecimal(const QString& field, double& value)
         if (!allowed)
             return false;
     }
-    // One sign at the most: the reader below would take the "-1" of "+-1".
+    // One sign at the most: "+-1" is no number.
     const auto isSign = [](char c) { return c == '+' || c == '-'; };
     if (ascii.size() > 1 && isSign(ascii[0]) && isSign(ascii[1]))
         return false;
