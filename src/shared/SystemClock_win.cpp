@@ -102,7 +102,9 @@ public:
 
     std::unique_ptr<Alarm> alarmAt(qint64 deadlineMs, std::function<void()> wake) override
     {
-        const qint64 delayMs = deadlineMs - elapsedMs();
+        // A reading is rounded up: the time really left may be up to a millisecond more than the difference,
+        // and an alarm set for the difference alone could ring just before the deadline.
+        const qint64 delayMs = deadlineMs - elapsedMs() + 1;
         HANDLE timer = timerDueIn(delayMs);
         if (!timer)  // an ordinary timer alone: it does not see sleep
             return timerAlarm(delayMs, std::move(wake));
