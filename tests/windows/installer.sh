@@ -52,8 +52,12 @@ done
 [[ -n $notice ]] || fail "the installed program did not come up"
 [[ -f $data/.quillmora.lock ]] || fail "the program does not run in $data"
 echo "ok - started from the Start menu in its data folder"
-xdotool windowactivate --sync "$notice" key --delay 200 Return
-for _ in $(seq 300); do
+# The box's OK takes Return once the box has the keyboard; a key that came before is pressed again while the
+# box stays (a window manager may take a moment to hand it over).
+for attempt in $(seq 300); do
+    if ((attempt % 50 == 1)) && xdotool search --onlyvisible --name '^項目無し$' >/dev/null 2>&1; then
+        xdotool windowactivate --sync "$notice" key --delay 200 Return 2>/dev/null || true
+    fi
     settings=$(xdotool search --onlyvisible --name '^Quillmora$' 2>/dev/null | tail -1 || true)
     [[ -n $settings ]] && break
     sleep 0.1
