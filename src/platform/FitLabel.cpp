@@ -96,6 +96,32 @@ QString withoutTrailingBlanks(QString line)
     return line;
 }
 
+// Lines of text no wider than `width` pixels in the font: broken between words (Japanese ones as
+// withWordsKeptWhole tells them), and anywhere in a word too long for a line. Blanks at a line break are dropped.
+QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device)
+{
+    const QString kept = withWordsKeptWhole(text);
+    QTextLayout layout(kept, font, device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines.append(withoutWordJoiners(kept.mid(line.textStart(), line.textLength())));
+    }
+    layout.endLayout();
+    // A break at blanks leaves them at the end of the line, where they would push a centred line aside.
+    if (lines.size() > 1) {
+        for (QString& line : lines)
+            line = withoutTrailingBlanks(line);
+    }
+    if (lines.isEmpty())
+        lines.append(QString());
+    return lines;
+}
+
 }  // namespace
 
 std::optional<QFont> largestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device,
@@ -120,30 +146,6 @@ std::optional<QFont> largestFittingFont(const QFont& font, double minimumPoints,
 QFont smallestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device)
 {
     return atPixelSize(font, smallestPixelSize(font, minimumPoints, device), device);
-}
-
-QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device)
-{
-    const QString kept = withWordsKeptWhole(text);
-    QTextLayout layout(kept, font, device);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    QStringList lines;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        lines.append(withoutWordJoiners(kept.mid(line.textStart(), line.textLength())));
-    }
-    layout.endLayout();
-    // A break at blanks leaves them at the end of the line, where they would push a centred line aside.
-    if (lines.size() > 1) {
-        for (QString& line : lines)
-            line = withoutTrailingBlanks(line);
-    }
-    if (lines.isEmpty())
-        lines.append(QString());
-    return lines;
 }
 
 qreal neededWidth(const QString& line, const QFont& font, const QPaintDevice* device)
@@ -178,26 +180,17 @@ QRect FitLabel::glyphArea() const
 
 ShownText FitLabel::shownText() const
 {
-    const QRect area = textArea();
-    if (text() != mFitText || font() != mFitFont || area != mFitArea || wordWrap() != mFitWrap ||
-        mMinimumPoints != mFitMinimum || logicalDpiY() != mFitDpi) {
+    FitKey key{text(), font(), textArea(), wordWrap(), mMinimumPoints, logicalDpiY()};
+    if (key != mFitKey) {
         mFit = fitText();
-        mFitText = text();
-        mFitFont = font();
-        mFitArea = area;
-        mFitWrap = wordWrap();
-        mFitMinimum = mMinimumPoints;
-        mFitDpi = logicalDpiY();
+        mFitKey = std::move(key);
     }
     return mFit;
 }
 
 ShownText FitLabel::layOut(const QFont& font, bool wrap, qreal width) const
 {
-    ShownText shown;
-    shown.font = font;
-    shown.lines = wrap ? wrappedLines(text(), font, width, this) : QStringList{text()};
-    return shown;
+    return {font, wrap ? wrappedLines(text(), font, width, this) : QStringList{text()}};
 }
 
 bool FitLabel::fits(const ShownText& shown, bool wrap) const

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 class QPainter;
 
@@ -61,12 +62,8 @@ private:
     double mMinimumPoints = 0;
 
     // The last fit, kept while the text, font and size stay the same.
-    mutable QString mFitText;
-    mutable QFont mFitFont;
-    mutable QRect mFitArea;
-    mutable bool mFitWrap = false;
-    mutable double mFitMinimum = -1;
-    mutable int mFitDpi = 0;
+    using FitKey = std::tuple<QString, QFont, QRect, bool, double, int>;
+    mutable std::optional<FitKey> mFitKey;
     mutable ShownText mFit;
 };
 
@@ -77,10 +74,6 @@ std::optional<QFont> largestFittingFont(const QFont& font, double minimumPoints,
                                         const std::function<bool(const QFont&)>& fits);
 // The font at the smallest size largestFittingFont tries.
 QFont smallestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device);
-
-// Lines of text no wider than `width` pixels in the font: broken between words (Japanese ones as
-// withWordsKeptWhole tells them), and anywhere in a word too long for a line. Blanks at a line break are dropped.
-QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device = nullptr);
 
 // The width a line of text needs in the font: its advance, or its glyphs' ink where that reaches further.
 qreal neededWidth(const QString& line, const QFont& font, const QPaintDevice* device = nullptr);

@@ -29,14 +29,15 @@ double linearChannel(double value)
     return value <= 0.04045 ? value / 12.92 : toThePowerTwoPointFour((value + 0.055) / 1.055);
 }
 
-}  // namespace
-
+// Relative luminance of a colour, 0 for black to 1 for white, as the WCAG 2 contrast rules define it.
 double relativeLuminance(const QColor& colour)
 {
     const QColor rgb = colour.toRgb();
     return 0.2126 * linearChannel(rgb.redF()) + 0.7152 * linearChannel(rgb.greenF()) +
            0.0722 * linearChannel(rgb.blueF());
 }
+
+}  // namespace
 
 double contrastRatio(const QColor& a, const QColor& b)
 {
@@ -45,20 +46,15 @@ double contrastRatio(const QColor& a, const QColor& b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-OutlinedLabel::OutlinedLabel(QWidget* parent) : FitLabel(parent) {}
-
-QColor OutlinedLabel::outlineColourFor(const QColor& text, const QColor& background)
+QColor OutlinedLabel::outlineColour() const
 {
-    if (contrastRatio(text, background) >= kPlainTextContrast)
+    // Text that stands out by 4.5 : 1 needs no outline.
+    const QColor background = palette().color(QPalette::Window);
+    if (contrastRatio(palette().color(foregroundRole()), background) >= 4.5)
         return QColor();
     const QColor black(Qt::black);
     const QColor white(Qt::white);
     return contrastRatio(black, background) >= contrastRatio(white, background) ? black : white;
-}
-
-QColor OutlinedLabel::outlineColour() const
-{
-    return outlineColourFor(palette().color(foregroundRole()), palette().color(QPalette::Window));
 }
 
 void OutlinedLabel::drawTextLine(QPainter& painter, const QRectF& rect, int flags, const QString& line)

@@ -7,8 +7,6 @@
 
 namespace platform {
 
-// Relative luminance of a colour, 0 for black to 1 for white, as the WCAG 2 contrast rules define it.
-double relativeLuminance(const QColor& colour);
 // The WCAG 2 contrast ratio of two colours, from 1 (the same) to 21 (black and white).
 double contrastRatio(const QColor& a, const QColor& b);
 
@@ -19,14 +17,10 @@ double contrastRatio(const QColor& a, const QColor& b);
 class OutlinedLabel : public FitLabel {
     Q_OBJECT
 public:
-    explicit OutlinedLabel(QWidget* parent = nullptr);
-
-    // The contrast from which text needs no outline.
-    static constexpr double kPlainTextContrast = 4.5;
+    using FitLabel::FitLabel;
 
     // The outline drawn around the text on the current background; invalid when the text needs none.
     QColor outlineColour() const;
-    static QColor outlineColourFor(const QColor& text, const QColor& background);
 
 protected:
     int inkMargin() const override { return 1; }
