@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "NameComboBox.h"
 
+#include "TextBox.h"
+
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyleOptionComboBox>
@@ -16,7 +18,10 @@ class NameField : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;
 
-    QString shownText() const { return fontMetrics().elidedText(text(), Qt::ElideRight, textRect().width()); }
+    QString shownText() const
+    {
+        return fontMetrics().elidedText(text(), Qt::ElideRight, lineEditTextRect(this).width());
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override
@@ -30,19 +35,7 @@ protected:
         initStyleOption(&panel);
         style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
-        painter.drawText(textRect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
-    }
-
-private:
-    // Where QLineEdit draws its text: its contents, less the text margins and the two pixels it keeps aside.
-    QRect textRect() const
-    {
-        QStyleOptionFrame panel;
-        initStyleOption(&panel);
-        return style()
-            ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
-            .marginsRemoved(textMargins())
-            .adjusted(2, 0, -2, 0);
+        painter.drawText(lineEditTextRect(this), Qt::AlignLeft | Qt::AlignVCenter, shownText());
     }
 };
 
@@ -55,11 +48,10 @@ NameComboBox::NameComboBox(Kind kind, QWidget* parent) : QComboBox(parent)
     auto* field = new NameField(this);
     setLineEdit(field);
     // A name the program puts in the field shows its start, also once the field has the focus.
-    const auto showStart = [field] {
+    connect(field, &QLineEdit::textChanged, this, [field] {
         if (!field->hasFocus())
             field->setCursorPosition(0);
-    };
-    connect(field, &QLineEdit::textChanged, this, showStart);
+    });
     connect(this, &QComboBox::currentIndexChanged, this, [field] { field->setCursorPosition(0); });
 }
 

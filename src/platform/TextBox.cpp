@@ -14,11 +14,7 @@
 
 namespace platform {
 
-namespace {
-
-// The width a line edit lays its text out in: its contents inside the frame and text margins, less the two
-// pixels it keeps free on either side of the text.
-int textRoom(const QLineEdit* box)
+QRect lineEditTextRect(const QLineEdit* box)
 {
     QStyleOptionFrame option;
     option.initFrom(box);
@@ -26,49 +22,23 @@ int textRoom(const QLineEdit* box)
     option.lineWidth = box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
     option.midLineWidth = 0;
     option.state |= QStyle::State_Sunken;
-    const QRect contents =
-        box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box).marginsRemoved(box->textMargins());
     constexpr int kSideMargin = 2;
-    return contents.width() - 2 * kSideMargin;
+    return box->style()
+        ->subElementRect(QStyle::SE_LineEditContents, &option, box)
+        .marginsRemoved(box->textMargins())
+        .adjusted(kSideMargin, 0, -kSideMargin, 0);
 }
 
-// Holds a box's described font and fits the text to the box at each change.
-class WholeTextKeeper : public QObject {
-public:
-    WholeTextKeeper(QLineEdit* box, double minimumPoints)
-        : QObject(box), mBox(box), mDescribed(box->font()), mMinimumPoints(minimumPoints)
-    {
-        connect(box, &QLineEdit::textChanged, this,
-                [this](const QString& text) { runGuarded([this, &text] { fit(text); }); });
-        fit(box->text());
-    }
+namespace {
 
-private:
-    void fit(const QString& text)
-    {
-        QFont font = mDescribed;
-        if (!textFitsBox(mBox, mDescribed, text)) {
-            font = largestFittingFont(mDescribed, mMinimumPoints, mBox, [&](const QFont& candidate) {
-                       return textFitsBox(mBox, candidate, text);
-                   }).value_or(smallestFittingFont(mDescribed, mMinimumPoints, mBox));
-        }
-        if (font != mBox->font())
-            mBox->setFont(font);
-    }
-
-    QLineEdit* mBox;
-    QFont mDescribed;
-    double mMinimumPoints;
-};
-
-}  // namespace
-
+// Whether the text shows whole in the box at the font, with room for the cursor after it (the line edit keeps
+// one pixel after the text for it).
 bool textFitsBox(const QLineEdit* box, const QFont& font, const QString& text)
 {
-    const QFontMetricsF metrics(font, box);
-    // The line edit keeps one pixel after the text for the cursor.
-    return std::ceil(metrics.horizontalAdvance(text)) + 1 <= textRoom(box);
+    return std::ceil(QFontMetricsF(font, box).horizontalAdvance(text)) + 1 <= lineEditTextRect(box).width();
 }
+
+}  // namespace
 
 void setTextShowingStart(QLineEdit* box, const QString& text)
 {
@@ -78,7 +48,21 @@ void setTextShowingStart(QLineEdit* box, const QString& text)
 
 void keepTextWhole(QLineEdit* box, double minimumPoints)
 {
-    new WholeTextKeeper(box, minimumPoints);
+    // The font the box is described with; the box shows its text in a smaller one where that does not fit.
+    const QFont described = box->font();
+    const auto fit = [box, described, minimumPoints] {
+        const QString text = box->text();
+        QFont font = described;
+        if (!textFitsBox(box, described, text)) {
+            font = largestFittingFont(described, minimumPoints, box, [&](const QFont& candidate) {
+                       return textFitsBox(box, candidate, text);
+                   }).value_or(smallestFittingFont(described, minimumPoints, box));
+        }
+        if (font != box->font())
+            box->setFont(font);
+    };
+    QObject::connect(box, &QLineEdit::textChanged, box, guardedSlot(fit));
+    fit();
 }
 
 }  // namespace platform
