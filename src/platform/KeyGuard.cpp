@@ -15,6 +15,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+#include <iterator>
+
 namespace platform {
 namespace {
 
@@ -43,20 +46,12 @@ bool isKeyInput(QEvent::Type type)
 // What points at or presses a control: a click, a double click, the wheel, a pen or a finger.
 bool isPointing(QEvent::Type type)
 {
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseButtonRelease:
-    case QEvent::Wheel:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-        return true;
-    default:
-        return false;
-    }
+    static constexpr QEvent::Type kPointing[] = {
+        QEvent::MouseButtonPress, QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease, QEvent::Wheel,
+        QEvent::TabletPress,      QEvent::TabletRelease,       QEvent::TouchBegin,         QEvent::TouchUpdate,
+        QEvent::TouchEnd,
+    };
+    return std::find(std::begin(kPointing), std::end(kPointing), type) != std::end(kPointing);
 }
 
 // The keys that press a button.
@@ -268,11 +263,11 @@ void endKeyGuard(QWidget* window)
     guard->setParent(nullptr);
     guard->deleteLater();
     window->setAttribute(Qt::WA_ShowWithoutActivating, false);
-    if (QWindow* handle = window->windowHandle())
-        handle->setProperty("_q_showWithoutActivating", QVariant());
     window->overrideWindowFlags(window->windowFlags() & ~Qt::WindowDoesNotAcceptFocus);
-    if (QWindow* handle = window->windowHandle())
+    if (QWindow* handle = window->windowHandle()) {
+        handle->setProperty("_q_showWithoutActivating", QVariant());
         handle->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+    }
     keepAbove(window, false);
 }
 
