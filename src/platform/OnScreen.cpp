@@ -60,35 +60,20 @@ QMargins expectedFrame(const QWidget* window)
 }
 
 const char* const kPinnedProperty = "quillmoraPinnedToCorner";
+const char* const kLeadProperty = "quillmoraLeadControl";
+
+// The rectangle moved onto the area as far as it fits; what does not goes over the right and bottom edges.
+QRect keptOn(QRect placed, const QRect& area)
+{
+    placed.moveLeft(std::max(area.left(), std::min(placed.left(), area.right() + 1 - placed.width())));
+    placed.moveTop(std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - placed.height())));
+    return placed;
+}
 
 bool fixedSize(const QWidget* window)
 {
     return window->minimumSize() == window->maximumSize();
 }
-
-// The controls a window is about, which its scrolling pane keeps in view (setLeadControls).
-class LeadControls : public QObject {
-public:
-    LeadControls(QWidget* window, const QList<QWidget*>& controls) : QObject(window)
-    {
-        setObjectName(QStringLiteral("leadControls"));
-        for (QWidget* control : controls)
-            mControls.append(control);
-    }
-    // Where they are in `content`; null without any.
-    QRect placeIn(const QWidget* content) const
-    {
-        QRect place;
-        for (const QPointer<QWidget>& control : mControls) {
-            if (control && content->isAncestorOf(control))
-                place |= QRect(control->mapTo(content, QPoint(0, 0)), control->size());
-        }
-        return place;
-    }
-
-private:
-    QList<QPointer<QWidget>> mControls;
-};
 
 // The pane a fixed-size window too large for the screen shows its controls in. It scrolls to the control that
 // gets the keyboard focus, keeping the window's lead controls in view as long as some of that control shows,
@@ -181,9 +166,11 @@ private:
     void scrollTo(QWidget* focused)
     {
         ensureWidgetVisible(focused, 0, 0);
-        const auto* lead = dynamic_cast<const LeadControls*>(
-            mWindow->findChild<QObject*>(QStringLiteral("leadControls"), Qt::FindDirectChildrenOnly));
-        const QRect kept = lead ? lead->placeIn(widget()) : QRect();
+        QRect kept;  // where the lead controls are
+        for (const QWidget* control : widget()->findChildren<QWidget*>()) {
+            if (control->property(kLeadProperty).toBool())
+                kept |= QRect(control->mapTo(widget(), QPoint(0, 0)), control->size());
+        }
         if (kept.isNull())
             return;
         const QRect focus(focused->mapTo(widget(), QPoint(0, 0)), focused->size());
@@ -211,9 +198,7 @@ private:
             frame += QMargins(1, 1, 1, 1);  // as in expectedFrame
         const QRect area = mWindow->screen()->availableGeometry();
         fitTo(area.size().shrunkBy(frame));
-        QRect placed(mWindow->frameGeometry().topLeft(), mWindow->size().grownBy(frame));
-        placed.moveLeft(std::max(area.left(), std::min(placed.left(), area.right() + 1 - placed.width())));
-        placed.moveTop(std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - placed.height())));
+        const QRect placed = keptOn(QRect(mWindow->frameGeometry().topLeft(), mWindow->size().grownBy(frame)), area);
         if (placed.topLeft() != mWindow->frameGeometry().topLeft())
             mWindow->move(placed.topLeft());
         if (QWidget* focused = QApplication::focusWidget(); focused && widget()->isAncestorOf(focused))
@@ -242,17 +227,15 @@ void placeOnScreen(QWidget* window, const QWidget* over)
         else if (!window->findChild<QScrollArea*>(QStringLiteral("screenFitPane"), Qt::FindDirectChildrenOnly))
             (new ScreenFitPane(window))->fitTo(room);
     }
-    QRect placed = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size().grownBy(frame),
-                                       overShown ? over->frameGeometry() : area);
-    // Whatever does not fit goes over the right and bottom edges: the title bar stays on the area.
-    placed.moveLeft(std::max(area.left(), std::min(placed.left(), area.right() + 1 - placed.width())));
-    placed.moveTop(std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - placed.height())));
-    window->move(placed.topLeft());
+    const QRect centred = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size().grownBy(frame),
+                                              overShown ? over->frameGeometry() : area);
+    window->move(keptOn(centred, area).topLeft());  // the title bar stays on the area
 }
 
-void setLeadControls(QWidget* window, const QList<QWidget*>& controls)
+void setLeadControls(const QList<QWidget*>& controls)
 {
-    new LeadControls(window, controls);
+    for (QWidget* control : controls)
+        control->setProperty(kLeadProperty, true);
 }
 
 void pinToCorner(QWidget* control)
@@ -260,45 +243,32 @@ void pinToCorner(QWidget* control)
     control->setProperty(kPinnedProperty, true);
 }
 
-namespace {
-
-// On Wayland a window comes to the front only with a token the desktop handed the program (xdg-activation);
-// without one (GNOME 43 sends none with a notice's action, and Qt asks for one only while the program has
-// the keyboard) the request is ignored. A window mapped anew is a new window, which the desktop puts in
-// front with the keyboard.
-bool mapAnewToComeForward(const QWidget* window)
-{
-    return onWayland() && window->isVisible() && !window->isActiveWindow();
-}
-
-// Qt's Wayland platform (6.4 and later) takes a token from the environment for the next activation request
-// of a window it has a surface for, and drops it from the environment. Whatever it did not take goes too:
-// a token serves once, and nothing the program starts later is to inherit it.
-void activateWithToken(QWidget* window, const QString& token)
-{
-    qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
-    if (QWindow* handle = window->windowHandle())
-        handle->requestActivate();
-    qunsetenv("XDG_ACTIVATION_TOKEN");
-}
-
-}  // namespace
-
 void bringToFront(QWidget* window, const QString& activationToken)
 {
     detail::endKeyGuard(window);  // the user asked for it
+    // On Wayland a window comes to the front only with a token the desktop handed the program (xdg-activation);
+    // without one (GNOME 43 sends none with a notice's action, and Qt asks for one only while the program has
+    // the keyboard) the request is ignored. A window mapped anew is a new window, which the desktop puts in
+    // front with the keyboard.
     const bool withToken = onWayland() && !activationToken.isEmpty();
-    if (!withToken && mapAnewToComeForward(window))
+    if (!withToken && onWayland() && window->isVisible() && !window->isActiveWindow())
         window->hide();
     if (window->isMinimized())
         window->showNormal();
     else
         window->show();
     window->raise();
-    if (withToken)
-        activateWithToken(window, activationToken);
-    else
+    if (!withToken) {
         window->activateWindow();
+        return;
+    }
+    // Qt's Wayland platform (6.4 and later) takes a token from the environment for the next activation request
+    // of a window it has a surface for, and drops it from the environment. Whatever it did not take goes too:
+    // a token serves once, and nothing the program starts later is to inherit it.
+    qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    if (QWindow* handle = window->windowHandle())
+        handle->requestActivate();
+    qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 }  // namespace platform

@@ -21,7 +21,7 @@ void placeOnScreen(QWidget* window, const QWidget* over = nullptr);
 // its controls in a scrolling pane, the pane keeps the top of them in view as it scrolls to the focused
 // control, as long as some of that control still shows; a control it would hide entirely comes whole into
 // view. Call before placeOnScreen.
-void setLeadControls(QWidget* window, const QList<QWidget*>& controls);
+void setLeadControls(const QList<QWidget*>& controls);
 
 // A control that stays in view by itself where the window shows its controls in a scrolling pane: it keeps
 // its place from the window's top right corner, over the pane (the training window's 中断, the way out of

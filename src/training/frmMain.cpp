@@ -174,7 +174,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     }
     // What the window is about (the item, its count, the plan's first step) stays in view where a small
     // screen scrolls the controls.
-    platform::setLeadControls(window, {lblKoumoku, lblKaisu, lblSnd[1]});
+    platform::setLeadControls({lblKoumoku, lblKaisu, lblSnd[1]});
 
     cmdCut = new platform::CommandButton(window);
     cmdCut->setObjectName(QStringLiteral("cmdCut"));
