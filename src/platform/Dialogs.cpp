@@ -14,6 +14,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <utility>
+
 namespace platform {
 namespace {
 
@@ -45,15 +47,9 @@ bool ownsClipboard(QClipboard::Mode mode)
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
         return true;
     const QClipboard* clipboard = QGuiApplication::clipboard();
-    switch (mode) {
-    case QClipboard::Clipboard:
-        return clipboard->ownsClipboard();
-    case QClipboard::Selection:
-        return clipboard->ownsSelection();
-    case QClipboard::FindBuffer:
-        return clipboard->ownsFindBuffer();
-    }
-    return false;
+    return mode == QClipboard::Clipboard   ? clipboard->ownsClipboard()
+           : mode == QClipboard::Selection ? clipboard->ownsSelection()
+                                           : clipboard->ownsFindBuffer();
 }
 
 // A copy the program made of a text with word joiners gets the text as written. Windows tells of a copy a
@@ -61,37 +57,33 @@ bool ownsClipboard(QClipboard::Mode mode)
 // program's copies are left as they are.
 void copiesWithoutWordJoiners()
 {
-    static const bool watching = [] {
-        QClipboard* clipboard = QGuiApplication::clipboard();
-        QObject::connect(clipboard, &QClipboard::changed, clipboard, [clipboard](QClipboard::Mode mode) {
-            if (!ownsClipboard(mode))
-                return;
-            const QString copied = clipboard->text(mode);
-            if (copied.contains(kWordJoiner))
-                clipboard->setText(withoutWordJoiners(copied), mode);
-        });
-        return true;
-    }();
-    Q_UNUSED(watching);
+    static bool watching = false;
+    if (std::exchange(watching, true))
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QObject::connect(clipboard, &QClipboard::changed, clipboard, [clipboard](QClipboard::Mode mode) {
+        if (!ownsClipboard(mode))
+            return;
+        const QString copied = clipboard->text(mode);
+        if (copied.contains(kWordJoiner))
+            clipboard->setText(withoutWordJoiners(copied), mode);
+    });
 }
 
-// The box shows its text with word joiners, which only steer where its lines break (LineBreaks.h): assistive
-// technology and a copy (Ctrl+C, a selection) get the text as written.
-void givePlainText(QMessageBox* box, const QString& text)
+// Names the box and sets it up for its text. The box shows the text with word joiners, which only steer where
+// its lines break (LineBreaks.h): assistive technology and a copy (Ctrl+C, a selection) get the text as written.
+void setUpBox(QMessageBox* box, const QString& name, const QString& text)
 {
+    box->setObjectName(name);
     if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
         label->setAccessibleName(text);
     copiesWithoutWordJoiners();
-}
-
-// The window manager shows the box's title on its frame, beside its buttons (an icon, minimise, maximise,
-// close): a box narrower than that shortens its title to "削…了". The box is kept at least as wide as its
-// title in a bold title-bar font, with room for the four, each about two lines' height wide with its margins.
-// The bold width is reckoned from the regular font's, a tenth wider than it (bold Latin letters are about
-// that much wider, a Japanese font's made-up bold less): opening a bold font only to measure would load its
-// file for the box alone.
-void keepTitleWhole(QMessageBox* box)
-{
+    // The window manager shows the box's title on its frame, beside its buttons (an icon, minimise, maximise,
+    // close): a box narrower than that shortens its title to "削…了". The box is kept at least as wide as its
+    // title in a bold title-bar font, with room for the four, each about two lines' height wide with its margins.
+    // The bold width is reckoned from the regular font's, a tenth wider than it (bold Latin letters are about
+    // that much wider, a Japanese font's made-up bold less): opening a bold font only to measure would load its
+    // file for the box alone.
     const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
     constexpr int kFrameButtons = 4;
     const int boldTitle = metrics.horizontalAdvance(box->windowTitle()) * 11 / 10;
@@ -122,9 +114,7 @@ int qtMessageBox(const QString& text, const QString& title, int style)
 {
     // The box has a width of its own: a longer text wraps, between words.
     QMessageBox box(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::NoButton, dialogParent());
-    box.setObjectName(QStringLiteral("MsgBox"));
-    givePlainText(&box, text);
-    keepTitleWhole(&box);
+    setUpBox(&box, QStringLiteral("MsgBox"), text);
     QPushButton* ok = addOk(&box);
     QPushButton* cancel = (style & 0x0F) == vbOKCancel ? addCancel(&box) : nullptr;
     box.setEscapeButton(cancel ? cancel : ok);
@@ -178,9 +168,7 @@ std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QStr
         return notice;
     }
     auto* box = new QMessageBox(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::NoButton, nullptr);
-    box->setObjectName(QStringLiteral("Notice"));
-    givePlainText(box, text);
-    keepTitleWhole(box);
+    setUpBox(box, QStringLiteral("Notice"), text);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setAttribute(Qt::WA_QuitOnClose, false);
     box->setModal(false);
