@@ -36,17 +36,6 @@ void registerResources()
     registerPictures();
 }
 
-void installFontSubstitutes()
-{
-    const QStringList japaneseProportional = {
-        QStringLiteral("IPAPGothic"),   QStringLiteral("IPA Pゴシック"), QStringLiteral("Noto Sans CJK JP"),
-        QStringLiteral("Noto Sans JP"), QStringLiteral("VL PGothic"),    QStringLiteral("TakaoPGothic"),
-        QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI"),
-    };
-    for (const QString& name : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")})
-        QFont::insertSubstitutions(name, japaneseProportional);
-}
-
 namespace {
 
 QString catalogueOf(const QString& language)
@@ -63,27 +52,21 @@ QString languageOf(const QString& locale)
     return named ? language : QString();
 }
 
-}  // namespace
-
-QString interfaceLanguage()
+// The windows ask for the font "ＭＳ Ｐゴシック". Where it is missing, it maps to a proportional Japanese font;
+// fontconfig alone would pick a Latin one. Must run before any widget exists.
+void installFontSubstitutes()
 {
-    // A language without a catalogue gets the source language.
-    const QString language = languageOf(systemMessagesLocale());
-    return !language.isEmpty() && QFile::exists(catalogueOf(language)) ? language : kSourceLanguage;
+    const QStringList japaneseProportional = {
+        QStringLiteral("IPAPGothic"),   QStringLiteral("IPA Pゴシック"), QStringLiteral("Noto Sans CJK JP"),
+        QStringLiteral("Noto Sans JP"), QStringLiteral("VL PGothic"),    QStringLiteral("TakaoPGothic"),
+        QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI"),
+    };
+    for (const QString& name : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")})
+        QFont::insertSubstitutions(name, japaneseProportional);
 }
 
-void useLanguageLocale(const QString& language)
-{
-    if (language == kSourceLanguage) {
-        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-        return;
-    }
-    // Dates and times in the user's own locale of that language (en_GB's day before the month); the
-    // language's main locale otherwise.
-    const QString formats = systemFormatsLocale();
-    QLocale::setDefault(languageOf(formats) == language ? QLocale(formats) : QLocale(language));
-}
-
+// Installs the catalogues of the language (and makes its locale the default): in Japanese Qt's own, so
+// standard buttons read "OK" and "キャンセル"; in another the program's catalogue.
 void installTranslations(QApplication& app, const QString& language)
 {
     useLanguageLocale(language);
@@ -99,8 +82,6 @@ void installTranslations(QApplication& app, const QString& language)
     else
         delete translator;
 }
-
-namespace {
 
 // The check boxes of the settings window are 12 pixels high; the usual 13-pixel indicator would lose its
 // top and bottom edges.
@@ -140,6 +121,25 @@ public:
 };
 
 }  // namespace
+
+QString interfaceLanguage()
+{
+    // A language without a catalogue gets the source language.
+    const QString language = languageOf(systemMessagesLocale());
+    return !language.isEmpty() && QFile::exists(catalogueOf(language)) ? language : kSourceLanguage;
+}
+
+void useLanguageLocale(const QString& language)
+{
+    if (language == kSourceLanguage) {
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        return;
+    }
+    // Dates and times in the user's own locale of that language (en_GB's day before the month); the
+    // language's main locale otherwise.
+    const QString formats = systemFormatsLocale();
+    QLocale::setDefault(languageOf(formats) == language ? QLocale(formats) : QLocale(language));
+}
 
 QFont namedFont(double points)
 {

@@ -15,10 +15,6 @@ namespace platform {
 // Makes the pictures compiled into the program available under ":/pictures".
 void registerResources();
 
-// The windows ask for the font "ＭＳ Ｐゴシック". Where it is missing, map it to a proportional Japanese
-// font; fontconfig alone would pick a Latin one. Must run before any widget exists.
-void installFontSubstitutes();
-
 // The language of the windows, as a language code. Their texts are written in Japanese ("ja"), which is
 // also what every locale without a catalogue gets (C, POSIX, ja_*); a locale whose language has a
 // catalogue compiled into the program (translations/quillmora_<code>.ts; en_* for English) gets it.
@@ -34,10 +30,6 @@ QString systemFormatsLocale();
 // that is Japan's; in another language the user's locale of that language where the system names one
 // (en_GB), else the language's main one.
 void useLanguageLocale(const QString& language);
-
-// Installs the catalogues of the language (and makes its locale the default): in Japanese Qt's own, so
-// standard buttons read "OK" and "キャンセル"; in another the program's catalogue.
-void installTranslations(QApplication& app, const QString& language);
 
 // The toolkit's own dialogs write dates and sizes (the file dialog's list) in the system's locale, which
 // the toolkit reads from the environment once, while the application object is made. In Japanese the program

@@ -3,8 +3,8 @@
 
 #include <QAccessibleWidget>
 #include <QKeyEvent>
-#include <QPointer>
-#include <QTimer>
+
+#include <utility>
 
 namespace platform {
 namespace {
@@ -38,11 +38,7 @@ public:
         if (!button()->isEnabled())
             return;
         // The click runs from the event loop right after this call has returned to the caller.
-        QPointer<QAbstractButton> target = button();
-        QTimer::singleShot(0, target, [target] {
-            if (target)
-                target->click();
-        });
+        QMetaObject::invokeMethod(button(), &QAbstractButton::click, Qt::QueuedConnection);
     }
 
 private:
@@ -60,11 +56,9 @@ QAccessibleInterface* accessibleFactory(const QString& className, QObject* objec
 
 CommandButton::CommandButton(QWidget* parent) : QToolButton(parent)
 {
-    static const bool factoryInstalled = [] {
+    static bool factoryInstalled = false;
+    if (!std::exchange(factoryInstalled, true))
         QAccessible::installFactory(accessibleFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
     setFocusPolicy(Qt::StrongFocus);
     setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
 }

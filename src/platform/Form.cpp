@@ -62,13 +62,6 @@ bool Form::anyLoaded()
     return false;
 }
 
-void Form::unloadClosedWindow()
-{
-    // A close through the title bar runs no handler of the form: the window just unloads.
-    Unload();
-    emit closedByUser();
-}
-
 void Form::Load()
 {
     if (isLoaded() || !prepareLoad())
@@ -81,10 +74,15 @@ void Form::Load()
     createControls(window);
     // Placed before it takes a state: under an X11 window manager, moving a minimised window before it is
     // first shown brings it up in its normal state.
-    placeCentred();
+    // Each freshly loaded window is centred on the screen, its title bar and buttons within reach.
+    placeOnScreen(window);
     if (mStateOnLoad == vbMinimized)
         minimise();
-    connect(window, &FormWindow::closedByUser, this, &Form::unloadClosedWindow);
+    // A close through the title bar runs no handler of the form: the window just unloads.
+    connect(window, &FormWindow::closedByUser, this, [this] {
+        Unload();
+        emit closedByUser();
+    });
     // A held Enter presses a button once, wherever the window's keys go.
     dropHeldKeyRepeats(window);
     emit controlsCreated(window);
@@ -113,12 +111,6 @@ void Form::Unload()
     emit unloaded();
 }
 
-void Form::placeCentred()
-{
-    // Each freshly loaded window is centred on the screen, its title bar and buttons within reach.
-    placeOnScreen(mWindow.data());
-}
-
 void Form::Show()
 {
     Load();
@@ -128,22 +120,16 @@ void Form::Show()
         mWindow->showMinimized();
         return;
     }
-    showWindow();
-}
-
-void Form::showWindow()
-{
     if (mComingUpUnasked)
-        showWithoutTakingKeys(mWindow.data(), mArrival);
+        showWithoutTakingKeys(mWindow.data(), *mComingUpUnasked);
     else
         bringToFront(mWindow.data());
 }
 
 void Form::comeUpUnasked(Arrival arrival)
 {
-    mComingUpUnasked = true;
-    mArrival = arrival;
-    const auto done = qScopeGuard([this] { mComingUpUnasked = false; });
+    mComingUpUnasked = arrival;
+    const auto done = qScopeGuard([this] { mComingUpUnasked.reset(); });
     setWindowState(vbNormal);
     Show();
 }
@@ -195,7 +181,7 @@ void Form::restore()
 {
     const bool wasOutOfSight = std::exchange(mOutOfSight, false);
     if (mComingUpUnasked) {
-        showWithoutTakingKeys(mWindow.data(), mArrival);
+        showWithoutTakingKeys(mWindow.data(), *mComingUpUnasked);
         return;
     }
     mWindow->setWindowState(mWindow->windowState() & ~Qt::WindowMinimized);

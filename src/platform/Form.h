@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace platform {
 
@@ -99,20 +100,16 @@ protected:
     virtual void Form_Load() = 0;
 
 private:
-    void placeCentred();
-    void unloadClosedWindow();
     void minimise();
     void restore();
-    void showWindow();
 
     QPointer<FormWindow> mWindow;
     quint64 mLoadCount = 0;
     int mStateOnLoad = vbNormal;
     // Minimised on a desktop that does not keep minimised windows: hidden until restored.
     bool mOutOfSight = false;
-    // The window is coming up unasked: its start-up's showing must not take the keyboard either.
-    bool mComingUpUnasked = false;
-    Arrival mArrival = Arrival::Quiet;
+    // The window is coming up unasked, as it says: its start-up's showing must not take the keyboard either.
+    std::optional<Arrival> mComingUpUnasked;
 };
 
 // The one object of a form class, made on first use and kept for the whole run.

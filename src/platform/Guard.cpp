@@ -14,24 +14,7 @@
 namespace platform {
 namespace {
 
-void defaultEndProgram(int exitCode)
-{
-    for (QWidget* window : QApplication::topLevelWidgets())
-        window->hide();
-    QCoreApplication::exit(exitCode);
-}
-
-}  // namespace
-
-void endProgram(int exitCode)
-{
-    QmrM::gProgramEnding = true;
-    if (const auto& replacement = QmrM::seams().endProgram)
-        replacement(exitCode);
-    else
-        defaultEndProgram(exitCode);
-}
-
+// Shows an unexpected failure and ends the program.
 void reportFatal(const QString& description)
 {
     if (QmrM::gProgramEnding)
@@ -41,6 +24,20 @@ void reportFatal(const QString& description)
     MsgBox(QCoreApplication::translate("platform", "%1\n\nプログラムを終了します。").arg(description), vbCritical,
            QStringLiteral("Quillmora"));
     endProgram(1);
+}
+
+}  // namespace
+
+void endProgram(int exitCode)
+{
+    QmrM::gProgramEnding = true;
+    if (const auto& replacement = QmrM::seams().endProgram) {
+        replacement(exitCode);
+        return;
+    }
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    QCoreApplication::exit(exitCode);
 }
 
 Application::Application(int& argc, char** argv) : QApplication(withJapaneseToolkitLocale(argc), argv)

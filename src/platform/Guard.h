@@ -14,9 +14,6 @@ namespace platform {
 
 void runGuarded(const std::function<void()>& handler);
 
-// Shows an unexpected failure and ends the program.
-void reportFatal(const QString& description);
-
 // Ends the program at once: no further handler runs.
 void endProgram(int exitCode);
 
@@ -28,13 +25,6 @@ public:
     Application(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
-
-// Runs a handler connected to a signal of a widget through the guard.
-template <class Object, class Handler>
-auto guarded(Object* object, Handler handler)
-{
-    return [object, handler](auto&&...) { runGuarded([object, handler] { (object->*handler)(); }); };
-}
 
 // Wraps a handler for a signal so that it runs inside runGuarded. The handler takes either all the
 // arguments the signal passes or none.
@@ -49,6 +39,13 @@ auto guardedSlot(Handler handler)
                 handler();
         });
     };
+}
+
+// Runs a handler connected to a signal of a widget through the guard.
+template <class Object, class Handler>
+auto guarded(Object* object, Handler handler)
+{
+    return guardedSlot([object, handler] { (object->*handler)(); });
 }
 
 }  // namespace platform

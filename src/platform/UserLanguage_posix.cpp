@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppSetup.h"
 
-#include <algorithm>
 #include <clocale>
 #include <initializer_list>
+#include <optional>
 
 namespace platform {
 
@@ -14,15 +14,14 @@ namespace {
 QString firstLocaleSet(std::initializer_list<const char*> variables)
 {
     for (const char* name : variables) {
-        const QByteArray locale = qgetenv(name);
+        QByteArray locale = qgetenv(name);
         if (locale.isEmpty())
             continue;
-        qsizetype end = locale.size();
         for (const char mark : {'.', '@'}) {
             if (const qsizetype at = locale.indexOf(mark); at >= 0)
-                end = std::min(end, at);
+                locale.truncate(at);
         }
-        return QString::fromLatin1(locale.left(end));
+        return QString::fromLatin1(locale);
     }
     return QString();
 }
@@ -41,12 +40,9 @@ QString systemFormatsLocale()
 
 namespace {
 
-// The variable the toolkit and the C library read the locale from first, as the user's environment had it.
-struct SavedVariable {
-    bool set = false;
-    QByteArray value;
-};
-SavedVariable gUsersLcAll;
+// The variable the toolkit and the C library read the locale from first, as the user's environment had it
+// (nothing where it was not set), kept while the program's own replaces it.
+std::optional<QByteArray> gUsersLcAll;
 bool gLocaleReplaced = false;
 
 }  // namespace
@@ -60,7 +56,7 @@ int& withJapaneseToolkitLocale(int& argc)
     // In another language the toolkit's dialogs follow the user's own locale.
     if (interfaceLanguage() != kSourceLanguage)
         return argc;
-    gUsersLcAll = {qEnvironmentVariableIsSet("LC_ALL"), qgetenv("LC_ALL")};
+    gUsersLcAll = qEnvironmentVariableIsSet("LC_ALL") ? std::optional(qgetenv("LC_ALL")) : std::nullopt;
     qputenv("LC_ALL", "ja_JP.UTF-8");
     gLocaleReplaced = true;
     return argc;
@@ -69,8 +65,8 @@ int& withJapaneseToolkitLocale(int& argc)
 void giveBackLocaleEnvironment()
 {
     if (gLocaleReplaced) {
-        if (gUsersLcAll.set)
-            qputenv("LC_ALL", gUsersLcAll.value);
+        if (gUsersLcAll)
+            qputenv("LC_ALL", *gUsersLcAll);
         else
             qunsetenv("LC_ALL");
         gLocaleReplaced = false;
