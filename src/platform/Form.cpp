@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <utility>
 
 namespace platform {
@@ -49,17 +50,12 @@ Form::Form(QObject* parent) : QObject(parent)
 Form::~Form()
 {
     gForms.removeAll(this);
-    if (mWindow)
-        delete mWindow.data();
+    delete mWindow.data();
 }
 
 bool Form::anyLoaded()
 {
-    for (const Form* form : gForms) {
-        if (form->isLoaded())
-            return true;
-    }
-    return false;
+    return std::any_of(gForms.begin(), gForms.end(), [](const Form* form) { return form->isLoaded(); });
 }
 
 void Form::Load()
@@ -72,9 +68,9 @@ void Form::Load()
     mOutOfSight = false;
     ++mLoadCount;
     createControls(window);
-    // Placed before it takes a state: under an X11 window manager, moving a minimised window before it is
-    // first shown brings it up in its normal state.
-    // Each freshly loaded window is centred on the screen, its title bar and buttons within reach.
+    // Each freshly loaded window is centred on the screen, its title bar and buttons within reach; placed
+    // before it takes a state: under an X11 window manager, moving a minimised window before it is first shown
+    // brings it up in its normal state.
     placeOnScreen(window);
     if (mStateOnLoad == vbMinimized)
         minimise();

@@ -120,10 +120,9 @@ public:
 private:
     void turnedTo()
     {
-        QWidget* window = mWindow;
-        detail::endKeyGuard(window);  // lets go of this guard
-        window->raise();
-        window->activateWindow();
+        detail::endKeyGuard(mWindow);  // lets go of this guard once its event is handled
+        mWindow->raise();
+        mWindow->activateWindow();
     }
 
     const bool mFirstKeyTurns;

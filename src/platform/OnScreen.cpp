@@ -190,12 +190,11 @@ private:
 
     void fitToShownFrame()
     {
-        QMargins frame = shownFrame(mWindow);
-        if (frame.isNull() || frame == mFittedFrame || !mWindow->screen())
+        const QMargins shown = shownFrame(mWindow);
+        if (shown.isNull() || shown == mFittedFrame || !mWindow->screen())
             return;
-        mFittedFrame = frame;
-        if (mWindow->devicePixelRatioF() > 1)
-            frame += QMargins(1, 1, 1, 1);  // as in expectedFrame
+        mFittedFrame = shown;
+        const QMargins frame = expectedFrame(mWindow);  // the shown one, with what scaling rounds off
         const QRect area = mWindow->screen()->availableGeometry();
         fitTo(area.size().shrunkBy(frame));
         const QRect placed = keptOn(QRect(mWindow->frameGeometry().topLeft(), mWindow->size().grownBy(frame)), area);
