@@ -27,16 +27,11 @@ QWidget* dialogParent()
 
 QMessageBox::Icon iconFor(int style)
 {
-    switch (style & 0xF0) {
-    case vbCritical:
-        return QMessageBox::Critical;
-    case vbExclamation:
-        return QMessageBox::Warning;
-    case vbInformation:
-        return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
-    }
+    const int icon = style & 0xF0;
+    return icon == vbCritical      ? QMessageBox::Critical
+           : icon == vbExclamation ? QMessageBox::Warning
+           : icon == vbInformation ? QMessageBox::Information
+                                   : QMessageBox::NoIcon;
 }
 
 // Whether the program made what the clipboard holds. The offscreen and minimal platforms keep a clipboard

@@ -62,7 +62,6 @@ bool pressesButtons(int key)
 
 // Looks at the input of one window's widgets before they get it.
 class WindowInputFilter : public QObject {
-    Q_OBJECT
 public:
     explicit WindowInputFilter(QWidget* window) : QObject(window), mWindow(window) { qApp->installEventFilter(this); }
 
@@ -132,9 +131,8 @@ private:
 
 // Drops the key presses that were made before the window came.
 class EarlyKeyFilter final : public WindowInputFilter {
-    Q_OBJECT
 public:
-    explicit EarlyKeyFilter(QWidget* window) : WindowInputFilter(window) {}
+    using WindowInputFilter::WindowInputFilter;
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -154,9 +152,8 @@ private:
 // Lets Enter and Space press a button once per press of the key: a held key's repeats are dropped, whether
 // the system marks them as repeats or sends them as fresh presses right after a release.
 class HeldKeyFilter final : public WindowInputFilter {
-    Q_OBJECT
 public:
-    explicit HeldKeyFilter(QWidget* window) : WindowInputFilter(window) {}
+    using WindowInputFilter::WindowInputFilter;
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {

@@ -70,11 +70,6 @@ QRect keptOn(QRect placed, const QRect& area)
     return placed;
 }
 
-bool fixedSize(const QWidget* window)
-{
-    return window->minimumSize() == window->maximumSize();
-}
-
 // The pane a fixed-size window too large for the screen shows its controls in. It scrolls to the control that
 // gets the keyboard focus, keeping the window's lead controls in view as long as some of that control shows,
 // and fits the window to the screen again once the window manager's frame is known.
@@ -220,9 +215,10 @@ void placeOnScreen(QWidget* window, const QWidget* over)
     const QRect area = screen->availableGeometry();
     const QMargins frame = expectedFrame(window);
     const QSize room = area.size().shrunkBy(frame);
-    if (!window->size().boundedTo(room).isEmpty() && window->size().boundedTo(room) != window->size()) {
-        if (!fixedSize(window))
-            window->resize(window->size().boundedTo(room).expandedTo(window->minimumSize()));
+    const QSize bounded = window->size().boundedTo(room);
+    if (!bounded.isEmpty() && bounded != window->size()) {
+        if (window->minimumSize() != window->maximumSize())  // resizable
+            window->resize(bounded.expandedTo(window->minimumSize()));
         else if (!window->findChild<QScrollArea*>(QStringLiteral("screenFitPane"), Qt::FindDirectChildrenOnly))
             (new ScreenFitPane(window))->fitTo(room);
     }
