@@ -60,8 +60,6 @@ class FontConfigurationReader {
 public:
     FontConfigurationReader();
     ~FontConfigurationReader();
-    FontConfigurationReader(const FontConfigurationReader&) = delete;
-    FontConfigurationReader& operator=(const FontConfigurationReader&) = delete;
 
     void wait();
 

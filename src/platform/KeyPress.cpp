@@ -25,9 +25,8 @@ bool KeyPressFilter::eventFilter(QObject* watched, QEvent* event)
         code = key->text().at(0).unicode();
     if (code == 0)
         return false;  // not a character key
-    int changed = code;
-    runGuarded([&] { mHandler(changed); });
-    return changed == 0;
+    runGuarded([&] { mHandler(code); });
+    return code == 0;
 }
 
 }  // namespace platform
