@@ -92,40 +92,6 @@ bool isBlockTag(const QString& name)
     return blocks.contains(name);
 }
 
-// Builds a page's text with white space collapsed as a browser shows it.
-class TextCollector {
-public:
-    void addText(QStringView text)
-    {
-        for (const QChar c : text) {
-            if (isSpace(c)) {
-                mPendingSpace = true;
-                continue;
-            }
-            if (mPendingSpace && !mText.isEmpty() && !mText.endsWith(QLatin1Char('\n')))
-                mText += QLatin1Char(' ');
-            mPendingSpace = false;
-            mText += c;
-        }
-    }
-    void breakLine()
-    {
-        mPendingSpace = false;
-        if (!mText.isEmpty() && !mText.endsWith(QLatin1Char('\n')))
-            mText += QLatin1Char('\n');
-    }
-    QString take()
-    {
-        while (mText.endsWith(QLatin1Char('\n')))
-            mText.chop(1);
-        return std::move(mText);
-    }
-
-private:
-    QString mText;
-    bool mPendingSpace = false;
-};
-
 }  // namespace
 
 QString decodeHtmlPage(const QByteArray& html)
@@ -313,7 +279,25 @@ void HtmlTokenizer::readAttributes(qsizetype from, qsizetype end, HtmlToken* tok
 PageText pageText(const QString& html)
 {
     PageText page;
-    TextCollector body;
+    // The text with white space collapsed as a browser shows it.
+    bool pendingSpace = false;
+    const auto breakLine = [&] {
+        pendingSpace = false;
+        if (!page.text.isEmpty() && !page.text.endsWith(QLatin1Char('\n')))
+            page.text += QLatin1Char('\n');
+    };
+    const auto addText = [&](const QString& text) {
+        for (const QChar c : text) {
+            if (isSpace(c)) {
+                pendingSpace = true;
+                continue;
+            }
+            if (pendingSpace && !page.text.isEmpty() && !page.text.endsWith(QLatin1Char('\n')))
+                page.text += QLatin1Char(' ');
+            pendingSpace = false;
+            page.text += c;
+        }
+    };
     HtmlTokenizer tokenizer(html);
     HtmlToken token;
     QString inside;  // title, script or style: their text is not part of what a reader sees
@@ -323,7 +307,7 @@ PageText pageText(const QString& html)
             if (inside == QLatin1String("title"))
                 page.title += token.text;
             else if (inside.isEmpty())
-                body.addText(token.text);
+                addText(token.text);
             break;
         case HtmlToken::StartTag:
             if (token.name == QLatin1String("body") && inside == QLatin1String("title"))
@@ -332,18 +316,19 @@ PageText pageText(const QString& html)
                 token.name == QLatin1String("style"))
                 inside = token.name;
             else if (isBlockTag(token.name))
-                body.breakLine();
+                breakLine();
             break;
         case HtmlToken::EndTag:
             if (token.name == inside)
                 inside.clear();
             else if (isBlockTag(token.name))
-                body.breakLine();
+                breakLine();
             break;
         }
     }
     page.title = page.title.simplified();
-    page.text = body.take();
+    while (page.text.endsWith(QLatin1Char('\n')))
+        page.text.chop(1);
     return page;
 }
 

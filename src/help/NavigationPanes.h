@@ -32,13 +32,14 @@ public:
     void ensureFilled();
     bool isFilled() const { return mFilled; }
     // The control that takes the focus when the user turns to this tab.
-    virtual QWidget* focusTarget() const = 0;
+    QWidget* focusTarget() const { return mFocusTarget; }
 
 signals:
     void topicRequested(const QString& path);
 
 protected:
-    virtual void fill() = 0;
+    // Reads what the pane shows; a pane that reads nothing before it is used has nothing to do.
+    virtual void fill() {}
     void showEvent(QShowEvent* event) override;
     // A page named in a sitemap ("page.html#part"), as a path inside the file.
     static QString pathOf(const QString& local);
@@ -46,6 +47,7 @@ protected:
     QString sitemapText(const QString& path) const;
 
     const ChmFile& mChm;
+    QWidget* mFocusTarget = nullptr;
 
 private:
     bool mFilled = false;
@@ -56,7 +58,6 @@ class ContentsPane : public NavigationPane {
     Q_OBJECT
 public:
     explicit ContentsPane(const ChmFile& chm, QWidget* parent = nullptr);
-    QWidget* focusTarget() const override;
     // Selects the entry of the page shown, opening the books above it; the page is not
     // requested again.
     void selectPage(const QString& path);
@@ -80,7 +81,6 @@ class IndexPane : public NavigationPane {
     Q_OBJECT
 public:
     explicit IndexPane(const ChmFile& chm, QWidget* parent = nullptr);
-    QWidget* focusTarget() const override;
 
 protected:
     void fill() override;
@@ -100,7 +100,6 @@ private:
     void openKeyword(const Keyword& keyword);
     void offerTopics(const QList<SitemapTopic>& topics);
     void hideTopics();
-    int keywordOfRow(int row) const;
 
     QLineEdit* mField = nullptr;
     QListWidget* mList = nullptr;
@@ -115,16 +114,12 @@ class SearchPane : public NavigationPane {
     Q_OBJECT
 public:
     explicit SearchPane(const ChmFile& chm, QWidget* parent = nullptr);
-    QWidget* focusTarget() const override;
     // Runs a search for the words in the field (what the 検索開始 button does).
     void search();
 
 signals:
     // A result chosen: the page, and the words to mark on it.
     void resultChosen(const QString& path, const QString& words);
-
-protected:
-    void fill() override;
 
 private:
     void buildIndex();

@@ -154,9 +154,9 @@ ReadableTabBar::ReadableTabBar(QWidget* parent) : QTabBar(parent)
     Q_UNUSED(installed);
 }
 
-ReadableTabWidget::ReadableTabWidget(QWidget* parent) : QTabWidget(parent), mBar(new ReadableTabBar(this))
+ReadableTabWidget::ReadableTabWidget(QWidget* parent) : QTabWidget(parent)
 {
-    setTabBar(mBar);
+    setTabBar(new ReadableTabBar(this));
 }
 
 }  // namespace help
