@@ -112,8 +112,7 @@ QString decodeEntities(QStringView text)
             out += text[i];
             continue;
         }
-        const char32_t codePoint[] = {c};
-        out += QString::fromUcs4(codePoint, 1);
+        out += QStringView(QChar::fromUcs4(c));
         i += length - 1;
     }
     return out;
@@ -130,9 +129,7 @@ QString HtmlToken::attribute(QStringView attributeName) const
 
 bool HtmlTokenizer::next(HtmlToken* token)
 {
-    token->attributes.clear();
-    token->name.clear();
-    token->text.clear();
+    *token = HtmlToken();  // text, unless a tag is read
     while (mPos < mHtml.size()) {
         if (!mRawTextUntil.isEmpty()) {
             // The content of <script> or <style> runs to its own end tag, whatever it holds.
@@ -140,7 +137,6 @@ bool HtmlTokenizer::next(HtmlToken* token)
             qsizetype end = mHtml.indexOf(endTag, mPos, Qt::CaseInsensitive);
             if (end < 0)
                 end = mHtml.size();
-            token->kind = HtmlToken::Text;
             token->text = mHtml.mid(mPos, end - mPos).toString();
             mPos = end;
             mRawTextUntil.clear();
@@ -152,7 +148,6 @@ bool HtmlTokenizer::next(HtmlToken* token)
             qsizetype end = mHtml.indexOf(QLatin1Char('<'), mPos);
             if (end < 0)
                 end = mHtml.size();
-            token->kind = HtmlToken::Text;
             token->text = decodeEntities(mHtml.mid(mPos, end - mPos));
             mPos = end;
             return true;
@@ -162,7 +157,6 @@ bool HtmlTokenizer::next(HtmlToken* token)
         if (readTag(token))
             return true;
         // A '<' that starts no tag is text.
-        token->kind = HtmlToken::Text;
         token->text = QStringLiteral("<");
         ++mPos;
         return true;
@@ -238,6 +232,10 @@ bool HtmlTokenizer::readTag(HtmlToken* token)
 void HtmlTokenizer::readAttributes(qsizetype from, qsizetype end, HtmlToken* token)
 {
     qsizetype i = from;
+    const auto skipSpaces = [&] {
+        while (i < end && isSpace(mHtml[i]))
+            ++i;
+    };
     while (i < end) {
         while (i < end && (isSpace(mHtml[i]) || mHtml[i] == QLatin1Char('/')))
             ++i;
@@ -249,13 +247,11 @@ void HtmlTokenizer::readAttributes(qsizetype from, qsizetype end, HtmlToken* tok
             continue;
         }
         const QString name = mHtml.mid(nameStart, i - nameStart).toString().toLower();
-        while (i < end && isSpace(mHtml[i]))
-            ++i;
+        skipSpaces();
         QString value;
         if (i < end && mHtml[i] == QLatin1Char('=')) {
             ++i;
-            while (i < end && isSpace(mHtml[i]))
-                ++i;
+            skipSpaces();
             qsizetype valueStart = i;
             qsizetype valueEnd = i;
             if (i < end && (mHtml[i] == QLatin1Char('"') || mHtml[i] == QLatin1Char('\''))) {

@@ -19,6 +19,8 @@
 #include <QVBoxLayout>
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace help {
 
 namespace {
@@ -131,8 +133,7 @@ ContentsPane::ContentsPane(const ChmFile& chm, QWidget* parent) : NavigationPane
                     emit topicRequested(item->data(0, kPathRole).toString());
             }));
     connect(mTree, &QTreeWidget::itemClicked, this, platform::guardedSlot([this](QTreeWidgetItem* item, int) {
-                if (!item->data(0, kPathRole).toString().isEmpty())
-                    emit topicRequested(item->data(0, kPathRole).toString());
+                emit topicRequested(item->data(0, kPathRole).toString());
             }));
     connect(mTree, &QTreeWidget::itemActivated, this,
             platform::guardedSlot([this](QTreeWidgetItem* item, int) { openEntry(item); }));
@@ -145,8 +146,7 @@ void ContentsPane::fill()
 {
     const QList<SitemapEntry> entries = readSitemap(sitemapText(mChm.contentsFile()));
     if (entries.isEmpty()) {
-        auto* notice = new QTreeWidgetItem(mTree, {QCoreApplication::translate("Help", "目次がありません")});
-        makeNotice(notice);
+        makeNotice(new QTreeWidgetItem(mTree, {QCoreApplication::translate("Help", "目次がありません")}));
         return;
     }
     mSelecting = true;
@@ -188,8 +188,7 @@ void ContentsPane::openEntry(QTreeWidgetItem* item)
     const QString path = item->data(0, kPathRole).toString();
     if (item->childCount() > 0 && (path.isEmpty() || !item->isExpanded() || mShownPage == path))
         item->setExpanded(!item->isExpanded());
-    if (!path.isEmpty())
-        emit topicRequested(path);
+    emit topicRequested(path);
 }
 
 void ContentsPane::selectPage(const QString& path)
@@ -291,22 +290,17 @@ void IndexPane::selectClosest(const QString& typed)
     const QString key = foldKey(typed);
     if (key.isEmpty() || mKeywords.isEmpty())
         return;
-    int row = -1;
-    for (qsizetype i = 0; i < mKeywords.size() && row < 0; ++i) {
-        if (mKeywords[i].key.startsWith(key) || mKeywords[i].reading.startsWith(key))
-            row = static_cast<int>(i);
-    }
-    if (row < 0) {
+    auto found = std::find_if(mKeywords.cbegin(), mKeywords.cend(), [&](const Keyword& keyword) {
+        return keyword.key.startsWith(key) || keyword.reading.startsWith(key);
+    });
+    if (found == mKeywords.cend()) {
         QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
         collator.setCaseSensitivity(Qt::CaseInsensitive);
-        row = static_cast<int>(mKeywords.size()) - 1;
-        for (qsizetype i = 0; i < mKeywords.size(); ++i) {
-            if (mKeywords[i].depth == 0 && collator.compare(mKeywords[i].reading, key) >= 0) {
-                row = static_cast<int>(i);
-                break;
-            }
-        }
+        found = std::find_if(mKeywords.cbegin(), mKeywords.cend(), [&](const Keyword& keyword) {
+            return keyword.depth == 0 && collator.compare(keyword.reading, key) >= 0;
+        });
     }
+    const int row = static_cast<int>((found == mKeywords.cend() ? mKeywords.size() - 1 : found - mKeywords.cbegin()));
     mList->setCurrentRow(row);
     mList->scrollToItem(mList->item(row), QAbstractItemView::PositionAtTop);
 }

@@ -35,6 +35,7 @@ public:
     QWidget* focusTarget() const { return mFocusTarget; }
 
 signals:
+    // The page of an entry chosen; empty for an entry that leads to no page, which the viewer passes over.
     void topicRequested(const QString& path);
 
 protected:
