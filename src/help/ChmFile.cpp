@@ -228,28 +228,26 @@ QString ChmFile::fallbackTopic() const
     return pages().value(0);
 }
 
-bool ChmFile::contains(const QString& path) const
+bool ChmFile::resolve(const QString& path, chmUnitInfo* ui) const
 {
     if (!mHandle || path.isEmpty())
         return false;
-    chmUnitInfo ui;
     const QByteArray name = normalizePath(path).toUtf8();
-    return chm_resolve_object(mHandle, name.constData(), &ui) == CHM_RESOLVE_SUCCESS;
+    return name.size() <= CHM_MAX_PATHLEN && chm_resolve_object(mHandle, name.constData(), ui) == CHM_RESOLVE_SUCCESS;
+}
+
+bool ChmFile::contains(const QString& path) const
+{
+    chmUnitInfo ui;
+    return resolve(path, &ui);
 }
 
 QByteArray ChmFile::read(const QString& path, bool* ok, qint64 maxSize) const
 {
     if (ok)
         *ok = false;
-    if (!mHandle || path.isEmpty())
-        return QByteArray();
-    const QByteArray name = normalizePath(path).toUtf8();
-    if (name.size() > CHM_MAX_PATHLEN)
-        return QByteArray();
     chmUnitInfo ui;
-    if (chm_resolve_object(mHandle, name.constData(), &ui) != CHM_RESOLVE_SUCCESS)
-        return QByteArray();
-    if (ui.length > static_cast<LONGUINT64>(qMax<qint64>(maxSize, 0)))
+    if (!resolve(path, &ui) || ui.length > static_cast<LONGUINT64>(qMax<qint64>(maxSize, 0)))
         return QByteArray();
     QByteArray data;
     data.resize(static_cast<qsizetype>(ui.length));

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 struct chmFile;
+struct chmUnitInfo;
 
 namespace help {
 
@@ -57,6 +58,8 @@ public:
     static QString normalizePath(const QString& path);
 
 private:
+    // Finds the stored object of a path; false when there is none.
+    bool resolve(const QString& path, chmUnitInfo* ui) const;
     void readSystemRecords();
     QString fallbackTopic() const;
     QString storedFileEndingIn(const QString& suffix) const;

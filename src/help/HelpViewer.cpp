@@ -86,50 +86,45 @@ void HelpViewer::buildToolBar(QLayout* layout)
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
     auto add = [&](const char* name, const QIcon& icon, const QString& text, const QKeySequence& key,
-                   const QString& tip = {}) {
+                   const QString& tip, auto handler) {
         QAction* action = bar->addAction(icon, text);
         action->setObjectName(QLatin1String(name));
         action->setShortcut(key);
         action->setToolTip(tipWithKey(tip, key));
         // The buttons are on the Tab key's way too, not only reachable by their keys.
         bar->widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
+        connect(action, &QAction::triggered, this, platform::guardedSlot(handler));
         return action;
     };
     // Its texts say what it does next (showToggle).
     mToggle = add("actionNavigation", themed("sidebar-show", platform::picture(QStringLiteral(":/pictures/pane.ico"))),
-                  QString(), QKeySequence(Qt::ALT | Qt::Key_T));
+                  QString(), QKeySequence(Qt::ALT | Qt::Key_T), QString(),
+                  [this] { setNavigationShown(!mTabs->isVisible()); });
     showToggle(true);
     bar->addSeparator();
-    QAction* back = add("actionBack", themed("go-previous", style()->standardIcon(QStyle::SP_ArrowBack)),
-                        QCoreApplication::translate("Help", "戻る"), QKeySequence::Back,
-                        QCoreApplication::translate("Help", "前に見たページへ戻ります"));
-    QAction* forward = add("actionForward", themed("go-next", style()->standardIcon(QStyle::SP_ArrowForward)),
-                           QCoreApplication::translate("Help", "進む"), QKeySequence::Forward,
-                           QCoreApplication::translate("Help", "戻る前のページへ進みます"));
-    QAction* home = add("actionHome", themed("go-home", platform::picture(QStringLiteral(":/pictures/home.ico"))),
-                        QCoreApplication::translate("Help", "ホーム"), QKeySequence(Qt::ALT | Qt::Key_Home),
-                        QCoreApplication::translate("Help", "ヘルプの最初のページを表示します"));
+    QAction* back =
+        add("actionBack", themed("go-previous", style()->standardIcon(QStyle::SP_ArrowBack)),
+            QCoreApplication::translate("Help", "戻る"), QKeySequence::Back,
+            QCoreApplication::translate("Help", "前に見たページへ戻ります"), [this] { mBrowser->backward(); });
+    QAction* forward =
+        add("actionForward", themed("go-next", style()->standardIcon(QStyle::SP_ArrowForward)),
+            QCoreApplication::translate("Help", "進む"), QKeySequence::Forward,
+            QCoreApplication::translate("Help", "戻る前のページへ進みます"), [this] { mBrowser->forward(); });
+    add("actionHome", themed("go-home", platform::picture(QStringLiteral(":/pictures/home.ico"))),
+        QCoreApplication::translate("Help", "ホーム"), QKeySequence(Qt::ALT | Qt::Key_Home),
+        QCoreApplication::translate("Help", "ヘルプの最初のページを表示します"),
+        [this] { mBrowser->showDefaultTopic(); });
     bar->addSeparator();
-    QAction* print =
-        add("actionPrint", themed("document-print", platform::picture(QStringLiteral(":/pictures/print.ico"))),
-            QCoreApplication::translate("Help", "印刷"), QKeySequence::Print,
-            QCoreApplication::translate("Help", "表示しているページを印刷します"));
-    QAction* preview =
-        add("actionPreview", themed("document-print-preview", style()->standardIcon(QStyle::SP_FileDialogContentsView)),
-            QCoreApplication::translate("Help", "印刷プレビュー"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
-            QCoreApplication::translate("Help", "表示しているページを印刷したときの様子を表示します"));
+    add("actionPrint", themed("document-print", platform::picture(QStringLiteral(":/pictures/print.ico"))),
+        QCoreApplication::translate("Help", "印刷"), QKeySequence::Print,
+        QCoreApplication::translate("Help", "表示しているページを印刷します"),
+        [this] { printDocument(*mBrowser->document(), this); });
+    add("actionPreview", themed("document-print-preview", style()->standardIcon(QStyle::SP_FileDialogContentsView)),
+        QCoreApplication::translate("Help", "印刷プレビュー"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+        QCoreApplication::translate("Help", "表示しているページを印刷したときの様子を表示します"),
+        [this] { previewDocument(*mBrowser->document(), this); });
     back->setEnabled(false);
     forward->setEnabled(false);
-
-    connect(mToggle, &QAction::triggered, this,
-            platform::guardedSlot([this] { setNavigationShown(!mTabs->isVisible()); }));
-    connect(back, &QAction::triggered, mBrowser, &QTextBrowser::backward);
-    connect(forward, &QAction::triggered, mBrowser, &QTextBrowser::forward);
-    connect(home, &QAction::triggered, this, platform::guardedSlot([this] { mBrowser->showDefaultTopic(); }));
-    connect(print, &QAction::triggered, this,
-            platform::guardedSlot([this] { printDocument(*mBrowser->document(), this); }));
-    connect(preview, &QAction::triggered, this,
-            platform::guardedSlot([this] { previewDocument(*mBrowser->document(), this); }));
     connect(mBrowser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
     connect(mBrowser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     layout->addWidget(bar);

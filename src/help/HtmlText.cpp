@@ -68,6 +68,27 @@ char32_t readReference(QStringView text, qsizetype at, qsizetype* length)
     return namedReferences().value(body.toString(), 0);
 }
 
+// Replaces character references ("&amp;", "&#12354;", "&#x3042;") by their characters.
+// A reference that names nothing known is left as it is written.
+QString decodeEntities(QStringView text)
+{
+    if (!text.contains(QLatin1Char('&')))
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qsizetype length = 0;
+        const char32_t c = text[i] == QLatin1Char('&') ? readReference(text, i, &length) : 0;
+        if (c == 0) {
+            out += text[i];
+            continue;
+        }
+        out += QStringView(QChar::fromUcs4(c));
+        i += length - 1;
+    }
+    return out;
+}
+
 bool isSpace(QChar c)
 {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
@@ -97,25 +118,6 @@ bool isBlockTag(const QString& name)
 QString decodeHtmlPage(const QByteArray& html)
 {
     return QmrM::decodeDeclared(html, declaredCharset(html));
-}
-
-QString decodeEntities(QStringView text)
-{
-    if (!text.contains(QLatin1Char('&')))
-        return text.toString();
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        qsizetype length = 0;
-        const char32_t c = text[i] == QLatin1Char('&') ? readReference(text, i, &length) : 0;
-        if (c == 0) {
-            out += text[i];
-            continue;
-        }
-        out += QStringView(QChar::fromUcs4(c));
-        i += length - 1;
-    }
-    return out;
 }
 
 QString HtmlToken::attribute(QStringView attributeName) const

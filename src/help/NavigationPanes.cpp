@@ -74,6 +74,20 @@ QLineEdit* addField(QVBoxLayout* layout, const QString& prompt, const char* obje
     return field;
 }
 
+// A page named in a sitemap ("page.html#part"), as a path inside the file.
+QString pathOf(const QString& local)
+{
+    return helpPathForLink(QUrl(local), QUrl(QStringLiteral("chm:/")));
+}
+
+// The entries of a sitemap file of the help file; none when there is no such file.
+QList<SitemapEntry> readSitemapFile(const ChmFile& chm, const QString& path)
+{
+    bool ok = false;
+    const QByteArray bytes = chm.read(path, &ok, ChmFile::kMaxPageSize);
+    return ok ? readSitemap(decodeHtmlPage(bytes)) : QList<SitemapEntry>();
+}
+
 QString pageOf(const QString& path)
 {
     return path.left(path.indexOf(QLatin1Char('#'))).toLower();  // the whole path when it has no part
@@ -97,20 +111,6 @@ void NavigationPane::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     platform::runGuarded([this] { ensureFilled(); });
-}
-
-QString NavigationPane::pathOf(const QString& local)
-{
-    return helpPathForLink(QUrl(local), QUrl(QStringLiteral("chm:/")));
-}
-
-QString NavigationPane::sitemapText(const QString& path) const
-{
-    if (path.isEmpty())
-        return QString();
-    bool ok = false;
-    const QByteArray bytes = mChm.read(path, &ok, ChmFile::kMaxPageSize);
-    return ok ? decodeHtmlPage(bytes) : QString();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -144,7 +144,7 @@ ContentsPane::ContentsPane(const ChmFile& chm, QWidget* parent) : NavigationPane
 
 void ContentsPane::fill()
 {
-    const QList<SitemapEntry> entries = readSitemap(sitemapText(mChm.contentsFile()));
+    const QList<SitemapEntry> entries = readSitemapFile(mChm, mChm.contentsFile());
     if (entries.isEmpty()) {
         makeNotice(new QTreeWidgetItem(mTree, {QCoreApplication::translate("Help", "目次がありません")}));
         return;
@@ -248,7 +248,7 @@ IndexPane::IndexPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, 
 
 void IndexPane::fill()
 {
-    addSorted(readSitemap(sitemapText(mChm.indexFile())), 0);
+    addSorted(readSitemapFile(mChm, mChm.indexFile()), 0);
     for (qsizetype i = 0; i < mKeywords.size(); ++i) {
         const Keyword& keyword = mKeywords[i];
         // Sub-keywords stand indented under their keyword, as in a printed index.

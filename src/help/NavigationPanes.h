@@ -42,10 +42,6 @@ protected:
     // Reads what the pane shows; a pane that reads nothing before it is used has nothing to do.
     virtual void fill() {}
     void showEvent(QShowEvent* event) override;
-    // A page named in a sitemap ("page.html#part"), as a path inside the file.
-    static QString pathOf(const QString& local);
-    // The text of a sitemap file of the help file, empty when there is none.
-    QString sitemapText(const QString& path) const;
 
     const ChmFile& mChm;
     QWidget* mFocusTarget = nullptr;
