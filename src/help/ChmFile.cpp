@@ -167,7 +167,8 @@ void ChmFile::readSystemRecords()
     const QByteArray sys = read(QStringLiteral("/#SYSTEM"), &ok);
     if (!ok)
         return;
-    // A 32-bit version, then records of: 16-bit code, 16-bit length, data (little-endian).
+    // A 32-bit version, then records of: 16-bit code, 16-bit length, data (little-endian). The records read
+    // here hold names, which end at their first NUL.
     QHash<quint16, QByteArray> records;
     const qsizetype size = sys.size();
     qsizetype pos = 4;
@@ -178,17 +179,11 @@ void ChmFile::readSystemRecords()
         if (pos + len > size)
             break;
         if (!records.contains(code))
-            records.insert(code, QByteArray(sys.constData() + pos, len));
+            records.insert(code, QByteArray(sys.constData() + pos, qstrnlen(sys.constData() + pos, len)));
         pos += len;
     }
     // Names are stored in UTF-8 by current compilers, in the Japanese code page by older ones.
-    auto text = [&](quint16 code) {
-        QByteArray value = records.value(code);
-        const qsizetype nul = value.indexOf('\0');
-        if (nul >= 0)
-            value.truncate(nul);
-        return QmrM::decodeUtf8OrCp932(value).trimmed();
-    };
+    auto text = [&](quint16 code) { return QmrM::decodeUtf8OrCp932(records.value(code)).trimmed(); };
     auto path = [&](quint16 code) {
         const QString name = text(code);
         return name.isEmpty() ? QString() : normalizePath(name);
