@@ -369,11 +369,11 @@ SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm
     mField = addField(layout, QCoreApplication::translate("Help", "検索する語句を入力してください:"), "searchField",
                       QCoreApplication::translate("Help", "検索する語句"),
                       QCoreApplication::translate("Help", "Enter でヘルプのすべてのページから探します"));
-    mStart = new QPushButton(QCoreApplication::translate("Help", "検索開始"), this);
-    mStart->setObjectName(QStringLiteral("searchButton"));
-    mStart->setAccessibleDescription(
+    auto* start = new QPushButton(QCoreApplication::translate("Help", "検索開始"), this);
+    start->setObjectName(QStringLiteral("searchButton"));
+    start->setAccessibleDescription(
         QCoreApplication::translate("Help", "入力した語句をヘルプのすべてのページから探します"));
-    mStart->setAutoDefault(false);
+    start->setAutoDefault(false);
     mStatus = new QLabel(this);
     mStatus->setObjectName(QStringLiteral("searchStatus"));
     mStatus->setWordWrap(true);
@@ -390,14 +390,17 @@ SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm
     mResults->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     mResults->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
 
-    layout->addWidget(mStart, 0, Qt::AlignRight);
+    layout->addWidget(start, 0, Qt::AlignRight);
     layout->addWidget(mStatus);
     layout->addWidget(mResults, 1);
     mFocusTarget = mField;
 
     connect(mField, &QLineEdit::returnPressed, this, platform::guardedSlot([this] { search(); }));
-    connect(mStart, &QPushButton::clicked, this, platform::guardedSlot([this] { search(); }));
-    const auto open = platform::guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); });
+    connect(start, &QPushButton::clicked, this, platform::guardedSlot([this] { search(); }));
+    const auto open = platform::guardedSlot([this](QTreeWidgetItem* item, int) {
+        if (item)
+            emit resultChosen(item->data(0, kPathRole).toString(), mWords);
+    });
     connect(mResults, &QTreeWidget::itemActivated, this, open);
     connect(mResults, &QTreeWidget::itemClicked, this, open);
 }
@@ -451,12 +454,6 @@ void SearchPane::search()
         mStatus, QCoreApplication::translate("Help", "%n ページで見つかりました。", nullptr, int(hits.size())));
     mResults->setCurrentItem(mResults->topLevelItem(0));
     mResults->setFocus(Qt::OtherFocusReason);
-}
-
-void SearchPane::openResult(QTreeWidgetItem* item)
-{
-    if (item)
-        emit resultChosen(item->data(0, kPathRole).toString(), mWords);
 }
 
 }  // namespace help

@@ -13,7 +13,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
-class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -103,7 +102,6 @@ private:
     QLabel* mTopicsLabel = nullptr;
     QListWidget* mTopics = nullptr;
     QList<Keyword> mKeywords;  // in the order of the list's rows
-    bool mTyping = false;
 };
 
 // 検索: full-text search over every page of the file.
@@ -120,10 +118,8 @@ signals:
 
 private:
     void buildIndex();
-    void openResult(QTreeWidgetItem* item);
 
     QLineEdit* mField = nullptr;
-    QPushButton* mStart = nullptr;
     QLabel* mStatus = nullptr;
     QTreeWidget* mResults = nullptr;
     std::unique_ptr<SearchIndex> mIndex;  // built on the first search, kept for the window's life
