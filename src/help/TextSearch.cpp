@@ -58,15 +58,6 @@ void fold(QStringView text, bool keepOrigins, qsizetype maxLength, FoldedText* o
     }
 }
 
-// A match must not end in the middle of a decomposed character: the next folded character
-// would be a combining mark (the voicing mark of バ after ハ).
-bool endsOnCharacterBoundary(const QString& text, qsizetype end, const QString& word)
-{
-    if (end >= text.size() || word.isEmpty())
-        return true;
-    return !text[end].isMark() || word.back().isMark();
-}
-
 // Calls found(start, end) for every place, not overlapping, where the folded word occurs in the
 // folded text.
 template <typename Found>
@@ -74,18 +65,15 @@ void forEachMatch(const QString& folded, const QString& foldedWord, Found found)
 {
     if (foldedWord.isEmpty())
         return;
-    qsizetype from = 0;
-    while (true) {
-        const qsizetype at = folded.indexOf(foldedWord, from);
-        if (at < 0)
-            break;
+    qsizetype at = folded.indexOf(foldedWord);
+    while (at >= 0) {
         const qsizetype end = at + foldedWord.size();
-        if (!endsOnCharacterBoundary(folded, end, foldedWord)) {
-            from = at + 1;
-            continue;
-        }
-        found(at, end);
-        from = end;
+        // A match must not end in the middle of a decomposed character: the next folded character
+        // would be a combining mark (the voicing mark of バ after ハ).
+        const bool inCharacter = end < folded.size() && folded[end].isMark() && !foldedWord.back().isMark();
+        if (!inCharacter)
+            found(at, end);
+        at = folded.indexOf(foldedWord, inCharacter ? at + 1 : end);
     }
 }
 
