@@ -102,11 +102,11 @@ public:
     bool readHeaders();
     bool walkListing();
     bool walkIndex();
-    bool tablesAreSafe() const;
 
 private:
     bool readBlock(qint64 index, QByteArray* block);
-    bool checkListingBlock(const QByteArray& block);
+    bool tableIsSafe(const Entry& entry) const;
+    bool checkListingBlock(const QByteArray& block) const;
     bool indexChildren(const QByteArray& block, QList<qint64>* children) const;
 
     QFile& mFile;
@@ -118,7 +118,6 @@ private:
     qint32 mIndexRoot = kNoBlock;
     qint32 mListingHead = kNoBlock;
     QSet<qint64> mListed;
-    QList<Entry> mTableEntries;  // every entry of the compressed section's tables met on either walk
 };
 
 bool RawDirectory::readHeaders()
@@ -158,12 +157,10 @@ bool RawDirectory::readBlock(qint64 index, QByteArray* block)
            readAt(mFile, mBlocksOffset + static_cast<quint64>(index) * mBlockLength, mBlockLength, block);
 }
 
-bool RawDirectory::checkListingBlock(const QByteArray& block)
+bool RawDirectory::checkListingBlock(const QByteArray& block) const
 {
     return forEachEntry(block, kListingHeaderLength, 3, [this](const Entry& entry) {
-        if (isNamed(entry, kResetTableName) || isNamed(entry, kControlDataName))
-            mTableEntries.append(entry);
-        return true;
+        return (!isNamed(entry, kResetTableName) && !isNamed(entry, kControlDataName)) || tableIsSafe(entry);
     });
 }
 
@@ -217,27 +214,22 @@ bool RawDirectory::walkIndex()
 // The compressed section's tables: chm_open reads the reset table and the LZX control data through
 // the general object reader before it knows the LZX parameters, and then divides by half the window
 // size even when it has just found the record unusable. A table in the compressed section, or a
-// damaged control record, would end the process there.
-bool RawDirectory::tablesAreSafe() const
+// damaged control record, would end the process there. Each entry of a table is checked where either
+// walk meets it.
+bool RawDirectory::tableIsSafe(const Entry& entry) const
 {
-    for (const Entry& entry : mTableEntries) {
-        if (entry.space != CHM_UNCOMPRESSED)
-            return false;
-        if (!isNamed(entry, kControlDataName))
-            continue;
-        if (entry.length < 24 || entry.length > 4096 || entry.start > mFileSize ||
-            mDataOffset > mFileSize - entry.start || entry.length > mFileSize - entry.start - mDataOffset)
-            return false;
-        QByteArray record;
-        if (!readAt(mFile, mDataOffset + entry.start, 24, &record))
-            return false;
-        quint32 window = qFromLittleEndian<quint32>(record.constData() + 16);
-        if (qFromLittleEndian<quint32>(record.constData() + 8) == 2)
-            window *= 0x8000u;  // chmlib scales it in 32 bits
-        if (window / 2 == 0)
-            return false;
-    }
-    return true;
+    if (entry.space != CHM_UNCOMPRESSED)
+        return false;
+    if (!isNamed(entry, kControlDataName))
+        return true;
+    QByteArray record;
+    if (entry.length < 24 || entry.length > 4096 || entry.start > mFileSize || mDataOffset > mFileSize - entry.start ||
+        entry.length > mFileSize - entry.start - mDataOffset || !readAt(mFile, mDataOffset + entry.start, 24, &record))
+        return false;
+    quint32 window = qFromLittleEndian<quint32>(record.constData() + 16);
+    if (qFromLittleEndian<quint32>(record.constData() + 8) == 2)
+        window *= 0x8000u;  // chmlib scales it in 32 bits
+    return window / 2 != 0;
 }
 
 }  // namespace
@@ -248,7 +240,7 @@ bool chmIsSafeToOpen(const QString& fileName)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     RawDirectory directory(file);
-    return directory.readHeaders() && directory.walkListing() && directory.walkIndex() && directory.tablesAreSafe();
+    return directory.readHeaders() && directory.walkListing() && directory.walkIndex();
 }
 
 }  // namespace help
