@@ -52,7 +52,7 @@ QVBoxLayout* paneLayout(QWidget* pane)
     return layout;
 }
 
-// Names a control for the tests (its object name) and for assistive technology.
+// Gives a control its object name, and the name and description assistive technology reads.
 template <typename Control>
 Control* named(Control* control, const char* objectName, const QString& name, const QString& description = {})
 {
