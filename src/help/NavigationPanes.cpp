@@ -249,8 +249,7 @@ IndexPane::IndexPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, 
 void IndexPane::fill()
 {
     addSorted(readSitemapFile(mChm, mChm.indexFile()), 0);
-    for (qsizetype i = 0; i < mKeywords.size(); ++i) {
-        const Keyword& keyword = mKeywords[i];
+    for (const Keyword& keyword : std::as_const(mKeywords)) {
         // Sub-keywords stand indented under their keyword, as in a printed index.
         auto* item = new QListWidgetItem(QString(keyword.depth * 2, QLatin1Char(' ')) + keyword.name, mList);
         item->setData(Qt::AccessibleTextRole, keyword.name);
