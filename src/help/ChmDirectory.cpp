@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QList>
 #include <QSet>
+#include <QtEndian>
 
 #include <chm_lib.h>
 
@@ -29,6 +30,15 @@ struct Entry {
     quint64 length = 0;
 };
 
+// Reads `length` bytes at `offset`; false when the file does not hold them all.
+bool readAt(QFile& file, quint64 offset, qint64 length, QByteArray* out)
+{
+    if (!file.seek(static_cast<qint64>(offset)))
+        return false;
+    *out = file.read(length);
+    return out->size() == length;
+}
+
 // Reads an ENCINT (7 bits a byte, the high bit set on all but the last), which must end before `end`.
 bool readEncInt(const QByteArray& bytes, qsizetype end, qsizetype* pos, quint64* value)
 {
@@ -50,7 +60,7 @@ bool readEncInt(const QByteArray& bytes, qsizetype end, qsizetype* pos, quint64*
 template <typename Each>
 bool forEachEntry(const QByteArray& block, int headerLength, int values, Each each)
 {
-    const quint64 freeSpace = readLittleEndian(reinterpret_cast<const unsigned char*>(block.constData()) + 4, 4);
+    const quint32 freeSpace = qFromLittleEndian<quint32>(block.constData() + 4);
     if (freeSpace > static_cast<quint64>(block.size() - headerLength))
         return false;
     const qsizetype end = block.size() - static_cast<qsizetype>(freeSpace);
@@ -92,14 +102,11 @@ public:
     bool readHeaders();
     bool walkListing();
     bool walkIndex();
-    // Every entry of the compressed section's tables met on either walk.
-    const QList<Entry>& tableEntries() const { return mTableEntries; }
-    quint64 dataOffset() const { return mDataOffset; }
-    quint64 fileSize() const { return mFileSize; }
 
 private:
     bool readBlock(qint64 index, QByteArray* block);
-    bool checkListingBlock(const QByteArray& block);
+    bool tableIsSafe(const Entry& entry) const;
+    bool checkListingBlock(const QByteArray& block) const;
     bool indexChildren(const QByteArray& block, QList<qint64>* children) const;
 
     QFile& mFile;
@@ -111,37 +118,32 @@ private:
     qint32 mIndexRoot = kNoBlock;
     qint32 mListingHead = kNoBlock;
     QSet<qint64> mListed;
-    QList<Entry> mTableEntries;
 };
 
 bool RawDirectory::readHeaders()
 {
-    if (!mFile.seek(0))
+    QByteArray file;
+    if (!readAt(mFile, 0, kFileHeaderLength, &file) || !file.startsWith("ITSF"))
         return false;
-    const QByteArray file = mFile.read(kFileHeaderLength);
-    if (file.size() != kFileHeaderLength || !file.startsWith("ITSF"))
-        return false;
-    const auto* f = reinterpret_cast<const unsigned char*>(file.constData());
-    const quint64 version = readLittleEndian(f + 4, 4);
+    const char* f = file.constData();
+    const quint32 version = qFromLittleEndian<quint32>(f + 4);
     if (version != 2 && version != 3)
         return false;
-    const quint64 dirOffset = readLittleEndian(f + 0x48, 8);
-    const quint64 dirLength = readLittleEndian(f + 0x50, 8);
+    const quint64 dirOffset = qFromLittleEndian<quint64>(f + 0x48);
+    const quint64 dirLength = qFromLittleEndian<quint64>(f + 0x50);
     if (dirOffset > mFileSize || dirLength > mFileSize - dirOffset || dirLength < kDirectoryHeaderLength)
         return false;
-    mDataOffset = version == 3 ? readLittleEndian(f + 0x58, 8) : dirOffset + dirLength;
+    mDataOffset = version == 3 ? qFromLittleEndian<quint64>(f + 0x58) : dirOffset + dirLength;
 
-    if (!mFile.seek(static_cast<qint64>(dirOffset)))
+    QByteArray dir;
+    if (!readAt(mFile, dirOffset, kDirectoryHeaderLength, &dir) || !dir.startsWith("ITSP"))
         return false;
-    const QByteArray dir = mFile.read(kDirectoryHeaderLength);
-    if (dir.size() != kDirectoryHeaderLength || !dir.startsWith("ITSP"))
+    const char* d = dir.constData();
+    if (qFromLittleEndian<quint32>(d + 4) != 1 || qFromLittleEndian<quint32>(d + 8) != kDirectoryHeaderLength)
         return false;
-    const auto* d = reinterpret_cast<const unsigned char*>(dir.constData());
-    if (readLittleEndian(d + 4, 4) != 1 || readLittleEndian(d + 8, 4) != kDirectoryHeaderLength)
-        return false;
-    mBlockLength = static_cast<quint32>(readLittleEndian(d + 0x10, 4));
-    mIndexRoot = static_cast<qint32>(readLittleEndian(d + 0x1c, 4));
-    mListingHead = static_cast<qint32>(readLittleEndian(d + 0x20, 4));
+    mBlockLength = qFromLittleEndian<quint32>(d + 0x10);
+    mIndexRoot = qFromLittleEndian<qint32>(d + 0x1c);
+    mListingHead = qFromLittleEndian<qint32>(d + 0x20);
     if (mBlockLength < kListingHeaderLength || mBlockLength > kMaxDirectoryBlockLength)
         return false;
     mBlocksOffset = dirOffset + kDirectoryHeaderLength;
@@ -151,18 +153,14 @@ bool RawDirectory::readHeaders()
 
 bool RawDirectory::readBlock(qint64 index, QByteArray* block)
 {
-    if (index < 0 || index >= mBlockCount || !mFile.seek(static_cast<qint64>(mBlocksOffset) + index * mBlockLength))
-        return false;
-    *block = mFile.read(mBlockLength);
-    return block->size() == static_cast<qsizetype>(mBlockLength);
+    return index >= 0 && index < mBlockCount &&
+           readAt(mFile, mBlocksOffset + static_cast<quint64>(index) * mBlockLength, mBlockLength, block);
 }
 
-bool RawDirectory::checkListingBlock(const QByteArray& block)
+bool RawDirectory::checkListingBlock(const QByteArray& block) const
 {
     return forEachEntry(block, kListingHeaderLength, 3, [this](const Entry& entry) {
-        if (isNamed(entry, kResetTableName) || isNamed(entry, kControlDataName))
-            mTableEntries.append(entry);
-        return true;
+        return (!isNamed(entry, kResetTableName) && !isNamed(entry, kControlDataName)) || tableIsSafe(entry);
     });
 }
 
@@ -184,7 +182,7 @@ bool RawDirectory::walkListing()
         if (mListed.contains(at) || !readBlock(at, &block) || !block.startsWith("PMGL") || !checkListingBlock(block))
             return false;
         mListed.insert(at);
-        at = static_cast<qint32>(readLittleEndian(reinterpret_cast<const unsigned char*>(block.constData()) + 0x10, 4));
+        at = qFromLittleEndian<qint32>(block.constData() + 0x10);
     }
     return true;
 }
@@ -216,43 +214,25 @@ bool RawDirectory::walkIndex()
 // The compressed section's tables: chm_open reads the reset table and the LZX control data through
 // the general object reader before it knows the LZX parameters, and then divides by half the window
 // size even when it has just found the record unusable. A table in the compressed section, or a
-// damaged control record, would end the process there.
-bool tablesAreSafe(const RawDirectory& directory, QFile& file)
+// damaged control record, would end the process there. Each entry of a table is checked where either
+// walk meets it.
+bool RawDirectory::tableIsSafe(const Entry& entry) const
 {
-    const quint64 fileSize = directory.fileSize();
-    const quint64 dataOffset = directory.dataOffset();
-    for (const Entry& entry : directory.tableEntries()) {
-        if (entry.space != CHM_UNCOMPRESSED)
-            return false;
-        if (!isNamed(entry, kControlDataName))
-            continue;
-        if (entry.length < 24 || entry.length > 4096 || entry.start > fileSize || dataOffset > fileSize - entry.start ||
-            entry.length > fileSize - entry.start - dataOffset)
-            return false;
-        if (!file.seek(static_cast<qint64>(dataOffset + entry.start)))
-            return false;
-        const QByteArray record = file.read(24);
-        if (record.size() != 24)
-            return false;
-        const auto* r = reinterpret_cast<const unsigned char*>(record.constData());
-        quint32 window = static_cast<quint32>(readLittleEndian(r + 16, 4));
-        if (readLittleEndian(r + 8, 4) == 2)
-            window *= 0x8000u;  // chmlib scales it in 32 bits
-        if (window / 2 == 0)
-            return false;
-    }
-    return true;
+    if (entry.space != CHM_UNCOMPRESSED)
+        return false;
+    if (!isNamed(entry, kControlDataName))
+        return true;
+    QByteArray record;
+    if (entry.length < 24 || entry.length > 4096 || entry.start > mFileSize || mDataOffset > mFileSize - entry.start ||
+        entry.length > mFileSize - entry.start - mDataOffset || !readAt(mFile, mDataOffset + entry.start, 24, &record))
+        return false;
+    quint32 window = qFromLittleEndian<quint32>(record.constData() + 16);
+    if (qFromLittleEndian<quint32>(record.constData() + 8) == 2)
+        window *= 0x8000u;  // chmlib scales it in 32 bits
+    return window / 2 != 0;
 }
 
 }  // namespace
-
-quint64 readLittleEndian(const unsigned char* p, int bytes)
-{
-    quint64 v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
 
 bool chmIsSafeToOpen(const QString& fileName)
 {
@@ -260,8 +240,7 @@ bool chmIsSafeToOpen(const QString& fileName)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     RawDirectory directory(file);
-    return directory.readHeaders() && directory.walkListing() && directory.walkIndex() &&
-           tablesAreSafe(directory, file);
+    return directory.readHeaders() && directory.walkListing() && directory.walkIndex();
 }
 
 }  // namespace help

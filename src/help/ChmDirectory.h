@@ -17,9 +17,6 @@ inline constexpr char kControlDataName[] = "::DataSpace/Storage/MSCompressed/Con
 // each lookup, so a damaged length near 4 GB would be allocated as it stands.
 inline constexpr quint32 kMaxDirectoryBlockLength = 64 * 1024;
 
-// Reads a little-endian number of `bytes` bytes.
-quint64 readLittleEndian(const unsigned char* p, int bytes);
-
 // Whether chmlib can be given the file without running into what it does not check: the headers it
 // reads, every directory block its listing and lookups reach (each in the directory, reached once,
 // of a sane length, its entries ending inside it), and the compressed section's tables, which

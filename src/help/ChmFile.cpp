@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QtEndian>
 
 #include <chm_lib.h>
 
@@ -57,13 +58,13 @@ bool controlDataIsSound(chmFile* h)
     if (chm_resolve_object(h, kControlDataName, &ui) != CHM_RESOLVE_SUCCESS || ui.length < 24 ||
         !readTable(h, &ui, &raw))
         return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(raw.constData());
+    const char* p = raw.constData();
     if (std::memcmp(p + 4, "LZXC", 4) != 0)
         return false;
-    const quint64 version = readLittleEndian(p + 8, 4);
-    quint64 resetInterval = readLittleEndian(p + 12, 4);
-    quint64 windowSize = readLittleEndian(p + 16, 4);
-    const quint64 windowsPerReset = readLittleEndian(p + 20, 4);
+    const quint32 version = qFromLittleEndian<quint32>(p + 8);
+    quint64 resetInterval = qFromLittleEndian<quint32>(p + 12);
+    quint64 windowSize = qFromLittleEndian<quint32>(p + 16);
+    const quint64 windowsPerReset = qFromLittleEndian<quint32>(p + 20);
     if (version == 2) {
         resetInterval *= 0x8000;
         windowSize *= 0x8000;
@@ -92,12 +93,12 @@ bool compressedSectionIsSound(chmFile* h)
     QByteArray raw;
     if (table.length < 40 || !readTable(h, &table, &raw))
         return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(raw.constData());
+    const char* p = raw.constData();
 
-    const quint64 blockCount = readLittleEndian(p + 4, 4);
-    const quint64 tableOffset = readLittleEndian(p + 12, 4);
-    const quint64 compressedLength = readLittleEndian(p + 24, 8);
-    const quint64 blockLength = readLittleEndian(p + 32, 8);
+    const quint64 blockCount = qFromLittleEndian<quint32>(p + 4);
+    const quint64 tableOffset = qFromLittleEndian<quint32>(p + 12);
+    const quint64 compressedLength = qFromLittleEndian<quint64>(p + 24);
+    const quint64 blockLength = qFromLittleEndian<quint64>(p + 32);
     if (blockLength != kLzxFrame || compressedLength > content.length)
         return false;
     if (tableOffset > table.length || blockCount > (table.length - tableOffset) / 8)
@@ -105,7 +106,7 @@ bool compressedSectionIsSound(chmFile* h)
     const quint64 maxBlock = blockLength + 6144;
     quint64 previous = 0;
     for (quint64 i = 0; i < blockCount; ++i) {
-        const quint64 start = readLittleEndian(p + tableOffset + i * 8, 8);
+        const quint64 start = qFromLittleEndian<quint64>(p + tableOffset + i * 8);
         if (start < previous || start > compressedLength || (i > 0 && start - previous > maxBlock))
             return false;
         previous = start;
@@ -126,12 +127,13 @@ int collectFile(chmFile*, chmUnitInfo* ui, void* context)
 
 ChmFile::~ChmFile()
 {
-    close();
+    if (mHandle)
+        chm_close(mHandle);
 }
 
 bool ChmFile::open(const QString& fileName)
 {
-    close();
+    Q_ASSERT(!mHandle);
     // chm_open returns null for a missing file or a bad header; a directory or a device
     // must not reach it at all.
     const QFileInfo info(fileName);
@@ -159,52 +161,29 @@ bool ChmFile::open(const QString& fileName)
     return true;
 }
 
-void ChmFile::close()
-{
-    if (mHandle)
-        chm_close(mHandle);
-    mHandle = nullptr;
-    mFileName.clear();
-    mDefaultTopic.clear();
-    mContentsFile.clear();
-    mIndexFile.clear();
-    mTitle.clear();
-}
-
-QString ChmFile::defaultTopic() const
-{
-    return mDefaultTopic;
-}
-
 void ChmFile::readSystemRecords()
 {
     bool ok = false;
     const QByteArray sys = read(QStringLiteral("/#SYSTEM"), &ok);
     if (!ok)
         return;
-    // A 32-bit version, then records of: 16-bit code, 16-bit length, data (little-endian).
+    // A 32-bit version, then records of: 16-bit code, 16-bit length, data (little-endian). The records read
+    // here hold names, which end at their first NUL.
     QHash<quint16, QByteArray> records;
-    const auto* p = reinterpret_cast<const unsigned char*>(sys.constData());
     const qsizetype size = sys.size();
     qsizetype pos = 4;
     while (pos + 4 <= size) {
-        const quint16 code = static_cast<quint16>(p[pos] | (p[pos + 1] << 8));
-        const quint16 len = static_cast<quint16>(p[pos + 2] | (p[pos + 3] << 8));
+        const quint16 code = qFromLittleEndian<quint16>(sys.constData() + pos);
+        const quint16 len = qFromLittleEndian<quint16>(sys.constData() + pos + 2);
         pos += 4;
         if (pos + len > size)
             break;
         if (!records.contains(code))
-            records.insert(code, QByteArray(sys.constData() + pos, len));
+            records.insert(code, QByteArray(sys.constData() + pos, qstrnlen(sys.constData() + pos, len)));
         pos += len;
     }
     // Names are stored in UTF-8 by current compilers, in the Japanese code page by older ones.
-    auto text = [&](quint16 code) {
-        QByteArray value = records.value(code);
-        const qsizetype nul = value.indexOf('\0');
-        if (nul >= 0)
-            value.truncate(nul);
-        return QmrM::decodeUtf8OrCp932(value).trimmed();
-    };
+    auto text = [&](quint16 code) { return QmrM::decodeUtf8OrCp932(records.value(code)).trimmed(); };
     auto path = [&](quint16 code) {
         const QString name = text(code);
         return name.isEmpty() ? QString() : normalizePath(name);
@@ -241,35 +220,29 @@ QString ChmFile::fallbackTopic() const
         if (contains(QLatin1String(name)))
             return QLatin1String(name);
     }
-    for (const QString& path : files()) {
-        if (isPagePath(path))
-            return path;
-    }
-    return QString();
+    return pages().value(0);
+}
+
+bool ChmFile::resolve(const QString& path, chmUnitInfo* ui) const
+{
+    if (!mHandle || path.isEmpty())
+        return false;
+    const QByteArray name = normalizePath(path).toUtf8();
+    return name.size() <= CHM_MAX_PATHLEN && chm_resolve_object(mHandle, name.constData(), ui) == CHM_RESOLVE_SUCCESS;
 }
 
 bool ChmFile::contains(const QString& path) const
 {
-    if (!mHandle || path.isEmpty())
-        return false;
     chmUnitInfo ui;
-    const QByteArray name = normalizePath(path).toUtf8();
-    return chm_resolve_object(mHandle, name.constData(), &ui) == CHM_RESOLVE_SUCCESS;
+    return resolve(path, &ui);
 }
 
 QByteArray ChmFile::read(const QString& path, bool* ok, qint64 maxSize) const
 {
     if (ok)
         *ok = false;
-    if (!mHandle || path.isEmpty())
-        return QByteArray();
-    const QByteArray name = normalizePath(path).toUtf8();
-    if (name.size() > CHM_MAX_PATHLEN)
-        return QByteArray();
     chmUnitInfo ui;
-    if (chm_resolve_object(mHandle, name.constData(), &ui) != CHM_RESOLVE_SUCCESS)
-        return QByteArray();
-    if (ui.length > static_cast<LONGUINT64>(qMax<qint64>(maxSize, 0)))
+    if (!resolve(path, &ui) || ui.length > static_cast<LONGUINT64>(qMax<qint64>(maxSize, 0)))
         return QByteArray();
     QByteArray data;
     data.resize(static_cast<qsizetype>(ui.length));

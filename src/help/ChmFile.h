@@ -6,6 +6,7 @@
 #include <QStringList>
 
 struct chmFile;
+struct chmUnitInfo;
 
 namespace help {
 
@@ -19,16 +20,14 @@ public:
     ChmFile(const ChmFile&) = delete;
     ChmFile& operator=(const ChmFile&) = delete;
 
-    // Opens the file; false when it is missing or is not a readable CHM.
-    // Any file opened before is closed first.
+    // Opens the file, once for each ChmFile; false when it is missing or is not a readable CHM.
     bool open(const QString& fileName);
-    void close();
     QString fileName() const { return mFileName; }
 
     // The start page named in the file's system records, as an absolute path inside the file
     // ("/index.html"). When the records name none, the first of index.htm(l) / default.htm(l)
     // that exists, else the first page in the file; empty when the file holds no page at all.
-    QString defaultTopic() const;
+    QString defaultTopic() const { return mDefaultTopic; }
 
     // The file's title from its system records; empty when it has none.
     QString title() const { return mTitle; }
@@ -59,6 +58,8 @@ public:
     static QString normalizePath(const QString& path);
 
 private:
+    // Finds the stored object of a path; false when there is none.
+    bool resolve(const QString& path, chmUnitInfo* ui) const;
     void readSystemRecords();
     QString fallbackTopic() const;
     QString storedFileEndingIn(const QString& suffix) const;

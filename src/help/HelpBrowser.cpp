@@ -26,6 +26,18 @@ QString boxTitle()
     return QCoreApplication::translate("Help", "HTML ヘルプ");
 }
 
+// The address under which a path of the file is shown ("chm:/page.html").
+QUrl topicUrl(const QString& path)
+{
+    QUrl url;
+    url.setScheme(kOwnScheme);
+    const qsizetype hash = path.indexOf(QLatin1Char('#'));
+    url.setPath(path.left(hash));  // the whole path when it has no part
+    if (hash >= 0)
+        url.setFragment(path.mid(hash + 1));
+    return url;
+}
+
 }  // namespace
 
 QString helpPathForLink(const QUrl& link, const QUrl& base)
@@ -59,21 +71,9 @@ HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent) : QTextB
 
 HelpBrowser::~HelpBrowser() = default;
 
-QUrl HelpBrowser::topicUrl(const QString& path)
-{
-    QUrl url;
-    url.setScheme(kOwnScheme);
-    const qsizetype hash = path.indexOf(QLatin1Char('#'));
-    url.setPath(hash >= 0 ? path.left(hash) : path);
-    if (hash >= 0)
-        url.setFragment(path.mid(hash + 1));
-    return url;
-}
-
 void HelpBrowser::showTopic(const QString& path)
 {
-    const qsizetype hash = path.indexOf(QLatin1Char('#'));
-    const QString page = hash >= 0 ? path.left(hash) : path;
+    const QString page = path.left(path.indexOf(QLatin1Char('#')));  // the whole path when it has no part
     if (page.isEmpty() || page == QLatin1String("/")) {
         // A link to the file itself opens its start page.
         showDefaultTopic();
@@ -90,7 +90,7 @@ void HelpBrowser::showDefaultTopic()
 
 QString HelpBrowser::currentPath() const
 {
-    return source().isEmpty() ? QString() : helpPathForLink(source());
+    return helpPathForLink(source());  // empty before the first page
 }
 
 int HelpBrowser::highlight(const QString& words)

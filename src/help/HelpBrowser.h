@@ -37,9 +37,6 @@ public:
 
     QVariant loadResource(int type, const QUrl& name) override;
 
-    // The address under which a path of the file is shown ("chm:/page.html").
-    static QUrl topicUrl(const QString& path);
-
 private:
     void followLink(const QUrl& link);
     void openOutside(const QUrl& link);

@@ -24,32 +24,16 @@ namespace help {
 
 namespace {
 
-// The title of a file that names none.
-QString untitledText()
-{
-    return QCoreApplication::translate("Help", "HTML ヘルプ");
-}
-
 // The desktop's icon of that name (the freedesktop icon naming) where its theme has one, else our own.
 QIcon themed(const char* name, const QIcon& ownIcon)
 {
     return QIcon::fromTheme(QLatin1String(name), ownIcon);
 }
 
-QIcon themed(const char* name, const QString& ownPicture)
+// A toolbar button's tip, with the key that presses it.
+QString tipWithKey(const QString& tip, const QKeySequence& key)
 {
-    return themed(name, platform::picture(ownPicture));
-}
-
-QString hideText()
-{
-    //: The toolbar button that hides the contents, index and search pane
-    return QCoreApplication::translate("Help", "非表示");
-}
-QString showText()
-{
-    //: The toolbar button that shows the contents, index and search pane again
-    return QCoreApplication::translate("Help", "表示");
+    return QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText));
 }
 
 }  // namespace
@@ -62,7 +46,8 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     // Closing the help must never end the program, also when it is the only window shown
     // (the training waits minimised, or hidden, while the help is open).
     setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle(chm->title().isEmpty() ? untitledText() : chm->title());
+    // A file that names no title has the name of the help windows.
+    setWindowTitle(chm->title().isEmpty() ? QCoreApplication::translate("Help", "HTML ヘルプ") : chm->title());
 
     mBrowser = new HelpBrowser(std::move(chm), this);
     mBrowser->setObjectName(QStringLiteral("helpPage"));
@@ -73,21 +58,22 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     layout->setSpacing(0);
     buildToolBar(layout);
     buildNavigation();
-    mSplitter = new QSplitter(Qt::Horizontal, this);
-    mSplitter->setObjectName(QStringLiteral("helpSplitter"));
-    mSplitter->setChildrenCollapsible(false);
-    mSplitter->addWidget(mTabs);
-    mSplitter->addWidget(mBrowser);
-    mSplitter->setStretchFactor(1, 1);
-    mSplitter->setSizes({250, 570});
-    layout->addWidget(mSplitter, 1);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("helpSplitter"));
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(mTabs);
+    splitter->addWidget(mBrowser);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({250, 570});
+    layout->addWidget(splitter, 1);
 
     setTabOrder(mTabs, mBrowser);
     // The window opens with the keys in the contents, ready to walk them.
     mContents->focusTarget()->setFocus(Qt::OtherFocusReason);
     connect(mBrowser, &QTextBrowser::sourceChanged, this,
             platform::guardedSlot([this](const QUrl& url) { followPage(url); }));
-    placeOver(mOwner);
+    resize(900, 640);
+    platform::placeOnScreen(this, mOwner);
 }
 
 HelpViewer::~HelpViewer() = default;
@@ -100,93 +86,90 @@ void HelpViewer::buildToolBar(QLayout* layout)
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
     auto add = [&](const char* name, const QIcon& icon, const QString& text, const QKeySequence& key,
-                   const QString& tip) {
+                   const QString& tip, auto handler) {
         QAction* action = bar->addAction(icon, text);
         action->setObjectName(QLatin1String(name));
         action->setShortcut(key);
-        action->setToolTip(QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
+        action->setToolTip(tipWithKey(tip, key));
         // The buttons are on the Tab key's way too, not only reachable by their keys.
         bar->widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
+        connect(action, &QAction::triggered, this, platform::guardedSlot(handler));
         return action;
     };
-    mToggle = add("actionNavigation", themed("sidebar-show", QStringLiteral(":/pictures/pane.ico")), hideText(),
-                  QKeySequence(Qt::ALT | Qt::Key_T),
-                  QCoreApplication::translate("Help", "目次・キーワード・検索の欄を隠します"));
+    // Its texts say what it does next (showToggle).
+    mToggle = add("actionNavigation", themed("sidebar-show", platform::picture(QStringLiteral(":/pictures/pane.ico"))),
+                  QString(), QKeySequence(Qt::ALT | Qt::Key_T), QString(),
+                  [this] { setNavigationShown(!mTabs->isVisible()); });
+    showToggle(true);
     bar->addSeparator();
-    mBack = add("actionBack", themed("go-previous", style()->standardIcon(QStyle::SP_ArrowBack)),
-                QCoreApplication::translate("Help", "戻る"), QKeySequence::Back,
-                QCoreApplication::translate("Help", "前に見たページへ戻ります"));
-    mForward = add("actionForward", themed("go-next", style()->standardIcon(QStyle::SP_ArrowForward)),
-                   QCoreApplication::translate("Help", "進む"), QKeySequence::Forward,
-                   QCoreApplication::translate("Help", "戻る前のページへ進みます"));
-    QAction* home = add("actionHome", themed("go-home", QStringLiteral(":/pictures/home.ico")),
-                        QCoreApplication::translate("Help", "ホーム"), QKeySequence(Qt::ALT | Qt::Key_Home),
-                        QCoreApplication::translate("Help", "ヘルプの最初のページを表示します"));
+    QAction* back =
+        add("actionBack", themed("go-previous", style()->standardIcon(QStyle::SP_ArrowBack)),
+            QCoreApplication::translate("Help", "戻る"), QKeySequence::Back,
+            QCoreApplication::translate("Help", "前に見たページへ戻ります"), [this] { mBrowser->backward(); });
+    QAction* forward =
+        add("actionForward", themed("go-next", style()->standardIcon(QStyle::SP_ArrowForward)),
+            QCoreApplication::translate("Help", "進む"), QKeySequence::Forward,
+            QCoreApplication::translate("Help", "戻る前のページへ進みます"), [this] { mBrowser->forward(); });
+    add("actionHome", themed("go-home", platform::picture(QStringLiteral(":/pictures/home.ico"))),
+        QCoreApplication::translate("Help", "ホーム"), QKeySequence(Qt::ALT | Qt::Key_Home),
+        QCoreApplication::translate("Help", "ヘルプの最初のページを表示します"),
+        [this] { mBrowser->showDefaultTopic(); });
     bar->addSeparator();
-    QAction* print = add("actionPrint", themed("document-print", QStringLiteral(":/pictures/print.ico")),
-                         QCoreApplication::translate("Help", "印刷"), QKeySequence::Print,
-                         QCoreApplication::translate("Help", "表示しているページを印刷します"));
-    QAction* preview =
-        add("actionPreview", themed("document-print-preview", style()->standardIcon(QStyle::SP_FileDialogContentsView)),
-            QCoreApplication::translate("Help", "印刷プレビュー"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
-            QCoreApplication::translate("Help", "表示しているページを印刷したときの様子を表示します"));
-    mBack->setEnabled(false);
-    mForward->setEnabled(false);
-
-    connect(mToggle, &QAction::triggered, this,
-            platform::guardedSlot([this] { setNavigationShown(!mTabs->isVisible()); }));
-    connect(mBack, &QAction::triggered, mBrowser, &QTextBrowser::backward);
-    connect(mForward, &QAction::triggered, mBrowser, &QTextBrowser::forward);
-    connect(home, &QAction::triggered, this, platform::guardedSlot([this] { showDefaultTopic(); }));
-    connect(print, &QAction::triggered, this,
-            platform::guardedSlot([this] { printDocument(*mBrowser->document(), this); }));
-    connect(preview, &QAction::triggered, this,
-            platform::guardedSlot([this] { previewDocument(*mBrowser->document(), this); }));
-    connect(mBrowser, &QTextBrowser::backwardAvailable, mBack, &QAction::setEnabled);
-    connect(mBrowser, &QTextBrowser::forwardAvailable, mForward, &QAction::setEnabled);
+    add("actionPrint", themed("document-print", platform::picture(QStringLiteral(":/pictures/print.ico"))),
+        QCoreApplication::translate("Help", "印刷"), QKeySequence::Print,
+        QCoreApplication::translate("Help", "表示しているページを印刷します"),
+        [this] { printDocument(*mBrowser->document(), this); });
+    add("actionPreview", themed("document-print-preview", style()->standardIcon(QStyle::SP_FileDialogContentsView)),
+        QCoreApplication::translate("Help", "印刷プレビュー"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+        QCoreApplication::translate("Help", "表示しているページを印刷したときの様子を表示します"),
+        [this] { previewDocument(*mBrowser->document(), this); });
+    back->setEnabled(false);
+    forward->setEnabled(false);
+    connect(mBrowser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
+    connect(mBrowser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     layout->addWidget(bar);
 }
 
 void HelpViewer::buildNavigation()
 {
-    auto* tabs = new ReadableTabWidget(this);
-    mTabs = tabs;
+    mTabs = new ReadableTabWidget(this);
     mTabs->setObjectName(QStringLiteral("navigation"));
     mTabs->setAccessibleName(QCoreApplication::translate("Help", "目次・キーワード・検索"));
-    tabs->readableTabBar()->setObjectName(QStringLiteral("navigationTabs"));
-    tabs->readableTabBar()->setAccessibleName(QCoreApplication::translate("Help", "目次・キーワード・検索の切り替え"));
+    mTabs->tabBar()->setObjectName(QStringLiteral("navigationTabs"));
+    mTabs->tabBar()->setAccessibleName(QCoreApplication::translate("Help", "目次・キーワード・検索の切り替え"));
     mContents = new ContentsPane(mBrowser->chm(), mTabs);
-    mIndex = new IndexPane(mBrowser->chm(), mTabs);
-    mSearch = new SearchPane(mBrowser->chm(), mTabs);
+    auto* search = new SearchPane(mBrowser->chm(), mTabs);
     // Alt with the letter turns to the tab, as Japanese programs write it: "目次(&C)".
-    mTabs->addTab(mContents, QCoreApplication::translate("Help", "目次(&C)"));
-    mTabs->addTab(mIndex, QCoreApplication::translate("Help", "キーワード(&N)"));
-    mTabs->addTab(mSearch, QCoreApplication::translate("Help", "検索(&S)"));
-    mTabs->setTabToolTip(0, QCoreApplication::translate("Help", "ヘルプの目次 (Alt+C)"));
-    mTabs->setTabToolTip(1, QCoreApplication::translate("Help", "キーワードから探します (Alt+N)"));
-    mTabs->setTabToolTip(2, QCoreApplication::translate("Help", "ヘルプのすべてのページから語句を探します (Alt+S)"));
-    mContents->setAccessibleName(QCoreApplication::translate("Help", "目次"));
-    mIndex->setAccessibleName(QCoreApplication::translate("Help", "キーワード"));
-    mSearch->setAccessibleName(QCoreApplication::translate("Help", "検索"));
-
-    for (NavigationPane* p : {static_cast<NavigationPane*>(mContents), static_cast<NavigationPane*>(mIndex),
-                              static_cast<NavigationPane*>(mSearch)})
-        connect(p, &NavigationPane::topicRequested, this,
+    const struct {
+        NavigationPane* pane;
+        QString title;
+        QString tip;
+        QString name;
+    } panes[] = {
+        {mContents, QCoreApplication::translate("Help", "目次(&C)"),
+         QCoreApplication::translate("Help", "ヘルプの目次 (Alt+C)"), QCoreApplication::translate("Help", "目次")},
+        {new IndexPane(mBrowser->chm(), mTabs), QCoreApplication::translate("Help", "キーワード(&N)"),
+         QCoreApplication::translate("Help", "キーワードから探します (Alt+N)"),
+         QCoreApplication::translate("Help", "キーワード")},
+        {search, QCoreApplication::translate("Help", "検索(&S)"),
+         QCoreApplication::translate("Help", "ヘルプのすべてのページから語句を探します (Alt+S)"),
+         QCoreApplication::translate("Help", "検索")},
+    };
+    for (const auto& tab : panes) {
+        mTabs->setTabToolTip(mTabs->addTab(tab.pane, tab.title), tab.tip);
+        tab.pane->setAccessibleName(tab.name);
+        connect(tab.pane, &NavigationPane::topicRequested, this,
                 platform::guardedSlot([this](const QString& path) { showRequestedTopic(path); }));
+    }
     connect(
-        mSearch, &SearchPane::resultChosen, this,
+        search, &SearchPane::resultChosen, this,
         platform::guardedSlot([this](const QString& path, const QString& words) { showSearchResult(path, words); }));
     connect(mTabs, &QTabWidget::currentChanged, this, platform::guardedSlot([this](int index) { turnToTab(index); }));
 }
 
-NavigationPane* HelpViewer::pane(int index) const
-{
-    return qobject_cast<NavigationPane*>(mTabs->widget(index));
-}
-
 void HelpViewer::turnToTab(int index)
 {
-    NavigationPane* shown = pane(index);
+    auto* shown = qobject_cast<NavigationPane*>(mTabs->widget(index));
     if (!shown)
         return;
     shown->ensureFilled();
@@ -195,33 +178,30 @@ void HelpViewer::turnToTab(int index)
         shown->focusTarget()->setFocus(Qt::ShortcutFocusReason);
 }
 
+// The toggle's texts say what pressing it does while the tabs are shown or hidden.
+void HelpViewer::showToggle(bool shown)
+{
+    if (shown) {
+        //: The toolbar button that hides the contents, index and search pane
+        mToggle->setText(QCoreApplication::translate("Help", "非表示"));
+        mToggle->setToolTip(tipWithKey(QCoreApplication::translate("Help", "目次・キーワード・検索の欄を隠します"),
+                                       mToggle->shortcut()));
+    } else {
+        //: The toolbar button that shows the contents, index and search pane again
+        mToggle->setText(QCoreApplication::translate("Help", "表示"));
+        mToggle->setToolTip(tipWithKey(QCoreApplication::translate("Help", "目次・キーワード・検索の欄を表示します"),
+                                       mToggle->shortcut()));
+    }
+}
+
 void HelpViewer::setNavigationShown(bool shown)
 {
     mTabs->setVisible(shown);
-    mToggle->setText(shown ? hideText() : showText());
-    mToggle->setToolTip(QStringLiteral("%1 (%2)").arg(
-        shown ? QCoreApplication::translate("Help", "目次・キーワード・検索の欄を隠します")
-              : QCoreApplication::translate("Help", "目次・キーワード・検索の欄を表示します"),
-        mToggle->shortcut().toString(QKeySequence::NativeText)));
+    showToggle(shown);
     if (shown)
         turnToTab(mTabs->currentIndex());
     else
         mBrowser->setFocus(Qt::OtherFocusReason);
-}
-
-QString HelpViewer::fileName() const
-{
-    return mBrowser->chm().fileName();
-}
-
-void HelpViewer::showTopic(const QString& path)
-{
-    mBrowser->showTopic(path);
-}
-
-void HelpViewer::showDefaultTopic()
-{
-    mBrowser->showDefaultTopic();
 }
 
 void HelpViewer::showRequestedTopic(const QString& path)
@@ -253,12 +233,6 @@ void HelpViewer::closeEvent(QCloseEvent* event)
     // The window that asked for help gets the focus back.
     if (mOwner && mOwner->isVisible())
         mOwner->activateWindow();
-}
-
-void HelpViewer::placeOver(QWidget* owner)
-{
-    resize(900, 640);
-    platform::placeOnScreen(this, owner);
 }
 
 }  // namespace help

@@ -10,16 +10,12 @@
 
 class QAction;
 class QCloseEvent;
-class QSplitter;
 class QTabWidget;
 
 namespace help {
 
 class ChmFile;
 class ContentsPane;
-class IndexPane;
-class NavigationPane;
-class SearchPane;
 
 // A help window of our own: a toolbar over the navigation tabs (目次, キーワード, 検索) and
 // the page, side by side in a splitter. Its title is the help file's own. It keeps nothing
@@ -32,11 +28,7 @@ public:
     HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner = nullptr);
     ~HelpViewer() override;
 
-    QString fileName() const;
     HelpBrowser* browser() const { return mBrowser; }
-
-    void showTopic(const QString& path);
-    void showDefaultTopic();
 
     // True once the window was closed (it is then about to be deleted).
     bool isClosed() const { return mClosed; }
@@ -48,22 +40,16 @@ private:
     void buildToolBar(QLayout* layout);
     void buildNavigation();
     void setNavigationShown(bool shown);
+    void showToggle(bool shown);
     void turnToTab(int index);
     void showRequestedTopic(const QString& path);
     void showSearchResult(const QString& path, const QString& words);
     void followPage(const QUrl& url);
-    void placeOver(QWidget* owner);
-    NavigationPane* pane(int index) const;
 
     HelpBrowser* mBrowser = nullptr;
-    QSplitter* mSplitter = nullptr;
     QTabWidget* mTabs = nullptr;
     ContentsPane* mContents = nullptr;
-    IndexPane* mIndex = nullptr;
-    SearchPane* mSearch = nullptr;
     QAction* mToggle = nullptr;
-    QAction* mBack = nullptr;
-    QAction* mForward = nullptr;
     QPointer<QWidget> mOwner;
     bool mClosed = false;
 };

@@ -22,11 +22,6 @@ QList<QPointer<HelpViewer>>& viewers()
     return list;
 }
 
-void forgetClosedViewers()
-{
-    viewers().removeIf([](const QPointer<HelpViewer>& v) { return v.isNull() || v->isClosed(); });
-}
-
 QString topicPath(const QString& topic)
 {
     const QString text = topic.trimmed();
@@ -39,18 +34,10 @@ HelpViewer* openViewerOf(const QString& path)
 {
     const QString canonical = QFileInfo(path).canonicalFilePath();
     for (const QPointer<HelpViewer>& viewer : viewers()) {
-        if (QFileInfo(viewer->fileName()).canonicalFilePath() == canonical)
+        if (QFileInfo(viewer->browser()->chm().fileName()).canonicalFilePath() == canonical)
             return viewer;
     }
     return nullptr;
-}
-
-void showPage(HelpViewer* viewer, const QString& page)
-{
-    if (page.isEmpty())
-        viewer->showDefaultTopic();
-    else
-        viewer->showTopic(page);
 }
 
 }  // namespace
@@ -58,26 +45,22 @@ void showPage(HelpViewer* viewer, const QString& page)
 QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic)
 {
     const QString path = findHelpFile(file);
-    const QString page = topicPath(topic);
-
-    forgetClosedViewers();
-    if (!path.isEmpty()) {
-        if (HelpViewer* viewer = openViewerOf(path)) {
-            showPage(viewer, page);
-            platform::bringToFront(viewer);
-            return viewer;
+    viewers().removeIf([](const QPointer<HelpViewer>& v) { return v.isNull() || v->isClosed(); });
+    HelpViewer* viewer = path.isEmpty() ? nullptr : openViewerOf(path);
+    if (!viewer) {
+        auto chm = std::make_unique<ChmFile>();
+        if (path.isEmpty() || !chm->open(path) || chm->defaultTopic().isEmpty()) {
+            detail::reportCannotOpen(file);
+            return nullptr;
         }
+        viewer = new HelpViewer(std::move(chm), caller);
+        viewers().append(viewer);
     }
-
-    auto chm = std::make_unique<ChmFile>();
-    if (path.isEmpty() || !chm->open(path) || chm->defaultTopic().isEmpty()) {
-        detail::reportCannotOpen(file);
-        return nullptr;
-    }
-
-    auto* viewer = new HelpViewer(std::move(chm), caller);
-    viewers().append(viewer);
-    showPage(viewer, page);
+    const QString page = topicPath(topic);
+    if (page.isEmpty())
+        viewer->browser()->showDefaultTopic();
+    else
+        viewer->browser()->showTopic(page);
     platform::bringToFront(viewer);
     return viewer;
 }

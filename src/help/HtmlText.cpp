@@ -68,6 +68,27 @@ char32_t readReference(QStringView text, qsizetype at, qsizetype* length)
     return namedReferences().value(body.toString(), 0);
 }
 
+// Replaces character references ("&amp;", "&#12354;", "&#x3042;") by their characters.
+// A reference that names nothing known is left as it is written.
+QString decodeEntities(QStringView text)
+{
+    if (!text.contains(QLatin1Char('&')))
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qsizetype length = 0;
+        const char32_t c = text[i] == QLatin1Char('&') ? readReference(text, i, &length) : 0;
+        if (c == 0) {
+            out += text[i];
+            continue;
+        }
+        out += QStringView(QChar::fromUcs4(c));
+        i += length - 1;
+    }
+    return out;
+}
+
 bool isSpace(QChar c)
 {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
@@ -92,65 +113,11 @@ bool isBlockTag(const QString& name)
     return blocks.contains(name);
 }
 
-// Builds a page's text with white space collapsed as a browser shows it.
-class TextCollector {
-public:
-    void addText(QStringView text)
-    {
-        for (const QChar c : text) {
-            if (isSpace(c)) {
-                mPendingSpace = true;
-                continue;
-            }
-            if (mPendingSpace && !mText.isEmpty() && !mText.endsWith(QLatin1Char('\n')))
-                mText += QLatin1Char(' ');
-            mPendingSpace = false;
-            mText += c;
-        }
-    }
-    void breakLine()
-    {
-        mPendingSpace = false;
-        if (!mText.isEmpty() && !mText.endsWith(QLatin1Char('\n')))
-            mText += QLatin1Char('\n');
-    }
-    QString take()
-    {
-        while (mText.endsWith(QLatin1Char('\n')))
-            mText.chop(1);
-        return std::move(mText);
-    }
-
-private:
-    QString mText;
-    bool mPendingSpace = false;
-};
-
 }  // namespace
 
 QString decodeHtmlPage(const QByteArray& html)
 {
     return QmrM::decodeDeclared(html, declaredCharset(html));
-}
-
-QString decodeEntities(QStringView text)
-{
-    if (!text.contains(QLatin1Char('&')))
-        return text.toString();
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        qsizetype length = 0;
-        const char32_t c = text[i] == QLatin1Char('&') ? readReference(text, i, &length) : 0;
-        if (c == 0) {
-            out += text[i];
-            continue;
-        }
-        const char32_t codePoint[] = {c};
-        out += QString::fromUcs4(codePoint, 1);
-        i += length - 1;
-    }
-    return out;
 }
 
 QString HtmlToken::attribute(QStringView attributeName) const
@@ -164,9 +131,7 @@ QString HtmlToken::attribute(QStringView attributeName) const
 
 bool HtmlTokenizer::next(HtmlToken* token)
 {
-    token->attributes.clear();
-    token->name.clear();
-    token->text.clear();
+    *token = HtmlToken();  // text, unless a tag is read
     while (mPos < mHtml.size()) {
         if (!mRawTextUntil.isEmpty()) {
             // The content of <script> or <style> runs to its own end tag, whatever it holds.
@@ -174,7 +139,6 @@ bool HtmlTokenizer::next(HtmlToken* token)
             qsizetype end = mHtml.indexOf(endTag, mPos, Qt::CaseInsensitive);
             if (end < 0)
                 end = mHtml.size();
-            token->kind = HtmlToken::Text;
             token->text = mHtml.mid(mPos, end - mPos).toString();
             mPos = end;
             mRawTextUntil.clear();
@@ -186,7 +150,6 @@ bool HtmlTokenizer::next(HtmlToken* token)
             qsizetype end = mHtml.indexOf(QLatin1Char('<'), mPos);
             if (end < 0)
                 end = mHtml.size();
-            token->kind = HtmlToken::Text;
             token->text = decodeEntities(mHtml.mid(mPos, end - mPos));
             mPos = end;
             return true;
@@ -196,7 +159,6 @@ bool HtmlTokenizer::next(HtmlToken* token)
         if (readTag(token))
             return true;
         // A '<' that starts no tag is text.
-        token->kind = HtmlToken::Text;
         token->text = QStringLiteral("<");
         ++mPos;
         return true;
@@ -272,6 +234,10 @@ bool HtmlTokenizer::readTag(HtmlToken* token)
 void HtmlTokenizer::readAttributes(qsizetype from, qsizetype end, HtmlToken* token)
 {
     qsizetype i = from;
+    const auto skipSpaces = [&] {
+        while (i < end && isSpace(mHtml[i]))
+            ++i;
+    };
     while (i < end) {
         while (i < end && (isSpace(mHtml[i]) || mHtml[i] == QLatin1Char('/')))
             ++i;
@@ -283,13 +249,11 @@ void HtmlTokenizer::readAttributes(qsizetype from, qsizetype end, HtmlToken* tok
             continue;
         }
         const QString name = mHtml.mid(nameStart, i - nameStart).toString().toLower();
-        while (i < end && isSpace(mHtml[i]))
-            ++i;
+        skipSpaces();
         QString value;
         if (i < end && mHtml[i] == QLatin1Char('=')) {
             ++i;
-            while (i < end && isSpace(mHtml[i]))
-                ++i;
+            skipSpaces();
             qsizetype valueStart = i;
             qsizetype valueEnd = i;
             if (i < end && (mHtml[i] == QLatin1Char('"') || mHtml[i] == QLatin1Char('\''))) {
@@ -313,7 +277,25 @@ void HtmlTokenizer::readAttributes(qsizetype from, qsizetype end, HtmlToken* tok
 PageText pageText(const QString& html)
 {
     PageText page;
-    TextCollector body;
+    // The text with white space collapsed as a browser shows it.
+    bool pendingSpace = false;
+    const auto breakLine = [&] {
+        pendingSpace = false;
+        if (!page.text.isEmpty() && !page.text.endsWith(QLatin1Char('\n')))
+            page.text += QLatin1Char('\n');
+    };
+    const auto addText = [&](const QString& text) {
+        for (const QChar c : text) {
+            if (isSpace(c)) {
+                pendingSpace = true;
+                continue;
+            }
+            if (pendingSpace && !page.text.isEmpty() && !page.text.endsWith(QLatin1Char('\n')))
+                page.text += QLatin1Char(' ');
+            pendingSpace = false;
+            page.text += c;
+        }
+    };
     HtmlTokenizer tokenizer(html);
     HtmlToken token;
     QString inside;  // title, script or style: their text is not part of what a reader sees
@@ -323,7 +305,7 @@ PageText pageText(const QString& html)
             if (inside == QLatin1String("title"))
                 page.title += token.text;
             else if (inside.isEmpty())
-                body.addText(token.text);
+                addText(token.text);
             break;
         case HtmlToken::StartTag:
             if (token.name == QLatin1String("body") && inside == QLatin1String("title"))
@@ -332,18 +314,19 @@ PageText pageText(const QString& html)
                 token.name == QLatin1String("style"))
                 inside = token.name;
             else if (isBlockTag(token.name))
-                body.breakLine();
+                breakLine();
             break;
         case HtmlToken::EndTag:
             if (token.name == inside)
                 inside.clear();
             else if (isBlockTag(token.name))
-                body.breakLine();
+                breakLine();
             break;
         }
     }
     page.title = page.title.simplified();
-    page.text = body.take();
+    while (page.text.endsWith(QLatin1Char('\n')))
+        page.text.chop(1);
     return page;
 }
 

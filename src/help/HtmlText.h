@@ -14,10 +14,6 @@ namespace help {
 // else UTF-8 when the bytes are valid UTF-8, else code page 932.
 QString decodeHtmlPage(const QByteArray& html);
 
-// Replaces character references ("&amp;", "&#12354;", "&#x3042;") by their characters.
-// A reference that names nothing known is left as it is written.
-QString decodeEntities(QStringView text);
-
 // One piece of HTML as the tokenizer reads it.
 struct HtmlToken {
     enum Kind { Text, StartTag, EndTag };

@@ -19,6 +19,8 @@
 #include <QVBoxLayout>
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace help {
 
 namespace {
@@ -28,7 +30,6 @@ constexpr int kPathRole = Qt::UserRole;
 // The search reads at most this much of a help file's pages (ours are some 55 KB in all): a file
 // of very many pages that hold little text must not keep the first search decompressing for long.
 constexpr qint64 kMaxIndexedBytes = 32 * 1024 * 1024;
-constexpr int kKeywordRole = Qt::UserRole + 1;
 
 // The line a pane shows when the file has nothing for it: not selectable, read out as it is.
 void makeNotice(QTreeWidgetItem* item)
@@ -51,10 +52,45 @@ QVBoxLayout* paneLayout(QWidget* pane)
     return layout;
 }
 
+// Gives a control its object name, and the name and description assistive technology reads.
+template <typename Control>
+Control* named(Control* control, const char* objectName, const QString& name, const QString& description = {})
+{
+    control->setObjectName(QLatin1String(objectName));
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
+    return control;
+}
+
+// A field for what the user types, under its prompt, at the end of the pane's layout.
+QLineEdit* addField(QVBoxLayout* layout, const QString& prompt, const char* objectName, const QString& name,
+                    const QString& description)
+{
+    auto* label = new QLabel(prompt, layout->parentWidget());
+    auto* field = named(new QLineEdit(layout->parentWidget()), objectName, name, description);
+    label->setBuddy(field);
+    layout->addWidget(label);
+    layout->addWidget(field);
+    return field;
+}
+
+// A page named in a sitemap ("page.html#part"), as a path inside the file.
+QString pathOf(const QString& local)
+{
+    return helpPathForLink(QUrl(local), QUrl(QStringLiteral("chm:/")));
+}
+
+// The entries of a sitemap file of the help file; none when there is no such file.
+QList<SitemapEntry> readSitemapFile(const ChmFile& chm, const QString& path)
+{
+    bool ok = false;
+    const QByteArray bytes = chm.read(path, &ok, ChmFile::kMaxPageSize);
+    return ok ? readSitemap(decodeHtmlPage(bytes)) : QList<SitemapEntry>();
+}
+
 QString pageOf(const QString& path)
 {
-    const qsizetype hash = path.indexOf(QLatin1Char('#'));
-    return (hash >= 0 ? path.left(hash) : path).toLower();
+    return path.left(path.indexOf(QLatin1Char('#'))).toLower();  // the whole path when it has no part
 }
 
 }  // namespace
@@ -77,33 +113,17 @@ void NavigationPane::showEvent(QShowEvent* event)
     platform::runGuarded([this] { ensureFilled(); });
 }
 
-QString NavigationPane::pathOf(const QString& local)
-{
-    return helpPathForLink(QUrl(local), QUrl(QStringLiteral("chm:/")));
-}
-
-QString NavigationPane::sitemapText(const QString& path) const
-{
-    if (path.isEmpty())
-        return QString();
-    bool ok = false;
-    const QByteArray bytes = mChm.read(path, &ok, ChmFile::kMaxPageSize);
-    return ok ? decodeHtmlPage(bytes) : QString();
-}
-
 // ---------------------------------------------------------------------------------------
 
 ContentsPane::ContentsPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, parent)
 {
-    mTree = new QTreeWidget(this);
-    mTree->setObjectName(QStringLiteral("contentsTree"));
-    mTree->setAccessibleName(QCoreApplication::translate("Help", "目次"));
-    mTree->setAccessibleDescription(
-        QCoreApplication::translate("Help", "ヘルプの内容の一覧です。項目を選ぶとそのページを表示します"));
+    mTree = named(new QTreeWidget(this), "contentsTree", QCoreApplication::translate("Help", "目次"),
+                  QCoreApplication::translate("Help", "ヘルプの内容の一覧です。項目を選ぶとそのページを表示します"));
     mTree->setHeaderHidden(true);
     mTree->setUniformRowHeights(true);
     mTree->setExpandsOnDoubleClick(false);  // a double click on a book opens and closes it below
     paneLayout(this)->addWidget(mTree);
+    mFocusTarget = mTree;
 
     // Walking the contents with the keys shows each page. The first entry the tree makes current
     // by itself when it first gets the focus (there was none before) is not the user's choice.
@@ -113,28 +133,20 @@ ContentsPane::ContentsPane(const ChmFile& chm, QWidget* parent) : NavigationPane
                     emit topicRequested(item->data(0, kPathRole).toString());
             }));
     connect(mTree, &QTreeWidget::itemClicked, this, platform::guardedSlot([this](QTreeWidgetItem* item, int) {
-                if (!item->data(0, kPathRole).toString().isEmpty())
-                    emit topicRequested(item->data(0, kPathRole).toString());
+                emit topicRequested(item->data(0, kPathRole).toString());
             }));
     connect(mTree, &QTreeWidget::itemActivated, this,
             platform::guardedSlot([this](QTreeWidgetItem* item, int) { openEntry(item); }));
-    connect(mTree, &QTreeWidget::itemExpanded, this,
-            platform::guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
-    connect(mTree, &QTreeWidget::itemCollapsed, this,
-            platform::guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); }));
-}
-
-QWidget* ContentsPane::focusTarget() const
-{
-    return mTree;
+    const auto showState = platform::guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); });
+    connect(mTree, &QTreeWidget::itemExpanded, this, showState);
+    connect(mTree, &QTreeWidget::itemCollapsed, this, showState);
 }
 
 void ContentsPane::fill()
 {
-    const QList<SitemapEntry> entries = readSitemap(sitemapText(mChm.contentsFile()));
+    const QList<SitemapEntry> entries = readSitemapFile(mChm, mChm.contentsFile());
     if (entries.isEmpty()) {
-        auto* notice = new QTreeWidgetItem(mTree, {QCoreApplication::translate("Help", "目次がありません")});
-        makeNotice(notice);
+        makeNotice(new QTreeWidgetItem(mTree, {QCoreApplication::translate("Help", "目次がありません")}));
         return;
     }
     mSelecting = true;
@@ -176,8 +188,7 @@ void ContentsPane::openEntry(QTreeWidgetItem* item)
     const QString path = item->data(0, kPathRole).toString();
     if (item->childCount() > 0 && (path.isEmpty() || !item->isExpanded() || mShownPage == path))
         item->setExpanded(!item->isExpanded());
-    if (!path.isEmpty())
-        emit topicRequested(path);
+    emit topicRequested(path);
 }
 
 void ContentsPane::selectPage(const QString& path)
@@ -205,32 +216,24 @@ void ContentsPane::selectPage(const QString& path)
 
 IndexPane::IndexPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, parent)
 {
-    auto* prompt = new QLabel(QCoreApplication::translate("Help", "キーワードを入力してください:"), this);
-    mField = new QLineEdit(this);
-    mField->setObjectName(QStringLiteral("indexField"));
-    mField->setAccessibleName(QCoreApplication::translate("Help", "キーワードの入力"));
-    mField->setAccessibleDescription(QCoreApplication::translate(
-        "Help", "入力するとその語で始まるキーワードを選びます。Enter でトピックを表示します"));
-    prompt->setBuddy(mField);
-    mList = new QListWidget(this);
-    mList->setObjectName(QStringLiteral("indexList"));
-    mList->setAccessibleName(QCoreApplication::translate("Help", "キーワード一覧"));
+    QVBoxLayout* layout = paneLayout(this);
+    mField = addField(layout, QCoreApplication::translate("Help", "キーワードを入力してください:"), "indexField",
+                      QCoreApplication::translate("Help", "キーワードの入力"),
+                      QCoreApplication::translate(
+                          "Help", "入力するとその語で始まるキーワードを選びます。Enter でトピックを表示します"));
+    mList = named(new QListWidget(this), "indexList", QCoreApplication::translate("Help", "キーワード一覧"));
     mList->setUniformItemSizes(true);
     mTopicsLabel = new QLabel(QCoreApplication::translate("Help", "このキーワードのトピック:"), this);
-    mTopics = new QListWidget(this);
-    mTopics->setObjectName(QStringLiteral("indexTopics"));
-    mTopics->setAccessibleName(QCoreApplication::translate("Help", "このキーワードのトピック"));
-    mTopics->setAccessibleDescription(
-        QCoreApplication::translate("Help", "表示するトピックを選んで Enter を押してください"));
+    mTopics =
+        named(new QListWidget(this), "indexTopics", QCoreApplication::translate("Help", "このキーワードのトピック"),
+              QCoreApplication::translate("Help", "表示するトピックを選んで Enter を押してください"));
     mTopicsLabel->setBuddy(mTopics);
     hideTopics();
 
-    QVBoxLayout* layout = paneLayout(this);
-    layout->addWidget(prompt);
-    layout->addWidget(mField);
     layout->addWidget(mList, 3);
     layout->addWidget(mTopicsLabel);
     layout->addWidget(mTopics, 1);
+    mFocusTarget = mField;
 
     connect(mField, &QLineEdit::textChanged, this,
             platform::guardedSlot([this](const QString& text) { selectClosest(text); }));
@@ -243,19 +246,12 @@ IndexPane::IndexPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, 
             }));
 }
 
-QWidget* IndexPane::focusTarget() const
-{
-    return mField;
-}
-
 void IndexPane::fill()
 {
-    addSorted(readSitemap(sitemapText(mChm.indexFile())), 0);
-    for (qsizetype i = 0; i < mKeywords.size(); ++i) {
-        const Keyword& keyword = mKeywords[i];
+    addSorted(readSitemapFile(mChm, mChm.indexFile()), 0);
+    for (const Keyword& keyword : std::as_const(mKeywords)) {
         // Sub-keywords stand indented under their keyword, as in a printed index.
         auto* item = new QListWidgetItem(QString(keyword.depth * 2, QLatin1Char(' ')) + keyword.name, mList);
-        item->setData(kKeywordRole, static_cast<int>(i));
         item->setData(Qt::AccessibleTextRole, keyword.name);
     }
     if (mKeywords.isEmpty()) {
@@ -293,37 +289,27 @@ void IndexPane::selectClosest(const QString& typed)
     const QString key = foldKey(typed);
     if (key.isEmpty() || mKeywords.isEmpty())
         return;
-    int row = -1;
-    for (qsizetype i = 0; i < mKeywords.size() && row < 0; ++i) {
-        if (mKeywords[i].key.startsWith(key) || mKeywords[i].reading.startsWith(key))
-            row = static_cast<int>(i);
-    }
-    if (row < 0) {
+    auto found = std::find_if(mKeywords.cbegin(), mKeywords.cend(), [&](const Keyword& keyword) {
+        return keyword.key.startsWith(key) || keyword.reading.startsWith(key);
+    });
+    if (found == mKeywords.cend()) {
         QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
         collator.setCaseSensitivity(Qt::CaseInsensitive);
-        row = static_cast<int>(mKeywords.size()) - 1;
-        for (qsizetype i = 0; i < mKeywords.size(); ++i) {
-            if (mKeywords[i].depth == 0 && collator.compare(mKeywords[i].reading, key) >= 0) {
-                row = static_cast<int>(i);
-                break;
-            }
-        }
+        found = std::find_if(mKeywords.cbegin(), mKeywords.cend(), [&](const Keyword& keyword) {
+            return keyword.depth == 0 && collator.compare(keyword.reading, key) >= 0;
+        });
     }
+    const int row = static_cast<int>((found == mKeywords.cend() ? mKeywords.size() - 1 : found - mKeywords.cbegin()));
     mList->setCurrentRow(row);
     mList->scrollToItem(mList->item(row), QAbstractItemView::PositionAtTop);
 }
 
-int IndexPane::keywordOfRow(int row) const
-{
-    const QListWidgetItem* item = mList->item(row);
-    return item && item->data(kKeywordRole).isValid() ? item->data(kKeywordRole).toInt() : -1;
-}
-
 void IndexPane::openCurrent()
 {
-    const int index = keywordOfRow(mList->currentRow());
-    if (index >= 0)
-        openKeyword(mKeywords[index]);
+    // The rows are the keywords, in their order; a file without keywords has its notice alone.
+    const int row = mList->currentRow();
+    if (row >= 0 && row < mKeywords.size())
+        openKeyword(mKeywords[row]);
 }
 
 void IndexPane::openKeyword(const Keyword& keyword)
@@ -378,24 +364,20 @@ void IndexPane::hideTopics()
 
 SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm, parent)
 {
-    auto* prompt = new QLabel(QCoreApplication::translate("Help", "検索する語句を入力してください:"), this);
-    mField = new QLineEdit(this);
-    mField->setObjectName(QStringLiteral("searchField"));
-    mField->setAccessibleName(QCoreApplication::translate("Help", "検索する語句"));
-    mField->setAccessibleDescription(QCoreApplication::translate("Help", "Enter でヘルプのすべてのページから探します"));
-    prompt->setBuddy(mField);
-    mStart = new QPushButton(QCoreApplication::translate("Help", "検索開始"), this);
-    mStart->setObjectName(QStringLiteral("searchButton"));
-    mStart->setAccessibleDescription(
+    QVBoxLayout* layout = paneLayout(this);
+    mField = addField(layout, QCoreApplication::translate("Help", "検索する語句を入力してください:"), "searchField",
+                      QCoreApplication::translate("Help", "検索する語句"),
+                      QCoreApplication::translate("Help", "Enter でヘルプのすべてのページから探します"));
+    auto* start = new QPushButton(QCoreApplication::translate("Help", "検索開始"), this);
+    start->setObjectName(QStringLiteral("searchButton"));
+    start->setAccessibleDescription(
         QCoreApplication::translate("Help", "入力した語句をヘルプのすべてのページから探します"));
-    mStart->setAutoDefault(false);
+    start->setAutoDefault(false);
     mStatus = new QLabel(this);
     mStatus->setObjectName(QStringLiteral("searchStatus"));
     mStatus->setWordWrap(true);
-    mResults = new QTreeWidget(this);
-    mResults->setObjectName(QStringLiteral("searchResults"));
-    mResults->setAccessibleName(QCoreApplication::translate("Help", "検索結果"));
-    mResults->setAccessibleDescription(
+    mResults = named(
+        new QTreeWidget(this), "searchResults", QCoreApplication::translate("Help", "検索結果"),
         QCoreApplication::translate("Help", "語句が見つかったページと見つかった数です。選ぶとそのページを表示します"));
     mResults->setColumnCount(2);
     //: The headers of the search results: a page's title, and how often the words were found on it
@@ -407,29 +389,19 @@ SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm
     mResults->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     mResults->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
 
-    QVBoxLayout* layout = paneLayout(this);
-    layout->addWidget(prompt);
-    layout->addWidget(mField);
-    layout->addWidget(mStart, 0, Qt::AlignRight);
+    layout->addWidget(start, 0, Qt::AlignRight);
     layout->addWidget(mStatus);
     layout->addWidget(mResults, 1);
+    mFocusTarget = mField;
 
     connect(mField, &QLineEdit::returnPressed, this, platform::guardedSlot([this] { search(); }));
-    connect(mStart, &QPushButton::clicked, this, platform::guardedSlot([this] { search(); }));
-    connect(mResults, &QTreeWidget::itemActivated, this,
-            platform::guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
-    connect(mResults, &QTreeWidget::itemClicked, this,
-            platform::guardedSlot([this](QTreeWidgetItem* item, int) { openResult(item); }));
-}
-
-QWidget* SearchPane::focusTarget() const
-{
-    return mField;
-}
-
-void SearchPane::fill()
-{
-    // Nothing to read before the first search: the index is built then.
+    connect(start, &QPushButton::clicked, this, platform::guardedSlot([this] { search(); }));
+    const auto open = platform::guardedSlot([this](QTreeWidgetItem* item, int) {
+        if (item)
+            emit resultChosen(item->data(0, kPathRole).toString(), mWords);
+    });
+    connect(mResults, &QTreeWidget::itemActivated, this, open);
+    connect(mResults, &QTreeWidget::itemClicked, this, open);
 }
 
 void SearchPane::buildIndex()
@@ -481,12 +453,6 @@ void SearchPane::search()
         mStatus, QCoreApplication::translate("Help", "%n ページで見つかりました。", nullptr, int(hits.size())));
     mResults->setCurrentItem(mResults->topLevelItem(0));
     mResults->setFocus(Qt::OtherFocusReason);
-}
-
-void SearchPane::openResult(QTreeWidgetItem* item)
-{
-    if (item)
-        emit resultChosen(item->data(0, kPathRole).toString(), mWords);
 }
 
 }  // namespace help

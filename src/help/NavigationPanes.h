@@ -13,7 +13,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
-class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -32,20 +31,19 @@ public:
     void ensureFilled();
     bool isFilled() const { return mFilled; }
     // The control that takes the focus when the user turns to this tab.
-    virtual QWidget* focusTarget() const = 0;
+    QWidget* focusTarget() const { return mFocusTarget; }
 
 signals:
+    // The page of an entry chosen; empty for an entry that leads to no page, which the viewer passes over.
     void topicRequested(const QString& path);
 
 protected:
-    virtual void fill() = 0;
+    // Reads what the pane shows; a pane that reads nothing before it is used has nothing to do.
+    virtual void fill() {}
     void showEvent(QShowEvent* event) override;
-    // A page named in a sitemap ("page.html#part"), as a path inside the file.
-    static QString pathOf(const QString& local);
-    // The text of a sitemap file of the help file, empty when there is none.
-    QString sitemapText(const QString& path) const;
 
     const ChmFile& mChm;
+    QWidget* mFocusTarget = nullptr;
 
 private:
     bool mFilled = false;
@@ -56,7 +54,6 @@ class ContentsPane : public NavigationPane {
     Q_OBJECT
 public:
     explicit ContentsPane(const ChmFile& chm, QWidget* parent = nullptr);
-    QWidget* focusTarget() const override;
     // Selects the entry of the page shown, opening the books above it; the page is not
     // requested again.
     void selectPage(const QString& path);
@@ -80,7 +77,6 @@ class IndexPane : public NavigationPane {
     Q_OBJECT
 public:
     explicit IndexPane(const ChmFile& chm, QWidget* parent = nullptr);
-    QWidget* focusTarget() const override;
 
 protected:
     void fill() override;
@@ -100,14 +96,12 @@ private:
     void openKeyword(const Keyword& keyword);
     void offerTopics(const QList<SitemapTopic>& topics);
     void hideTopics();
-    int keywordOfRow(int row) const;
 
     QLineEdit* mField = nullptr;
     QListWidget* mList = nullptr;
     QLabel* mTopicsLabel = nullptr;
     QListWidget* mTopics = nullptr;
     QList<Keyword> mKeywords;  // in the order of the list's rows
-    bool mTyping = false;
 };
 
 // 検索: full-text search over every page of the file.
@@ -115,7 +109,6 @@ class SearchPane : public NavigationPane {
     Q_OBJECT
 public:
     explicit SearchPane(const ChmFile& chm, QWidget* parent = nullptr);
-    QWidget* focusTarget() const override;
     // Runs a search for the words in the field (what the 検索開始 button does).
     void search();
 
@@ -123,15 +116,10 @@ signals:
     // A result chosen: the page, and the words to mark on it.
     void resultChosen(const QString& path, const QString& words);
 
-protected:
-    void fill() override;
-
 private:
     void buildIndex();
-    void openResult(QTreeWidgetItem* item);
 
     QLineEdit* mField = nullptr;
-    QPushButton* mStart = nullptr;
     QLabel* mStatus = nullptr;
     QTreeWidget* mResults = nullptr;
     std::unique_ptr<SearchIndex> mIndex;  // built on the first search, kept for the window's life

@@ -26,7 +26,8 @@ int runModal(QDialog& dialog)
 const QString kModuleName = QStringLiteral("quillmora-print");
 
 // The print dialogs' module, loaded at the first print from beside the program (a build tree) or from where
-// it is installed; nullptr when it is in neither place. It stays loaded.
+// it is installed; it stays loaded. When it is in neither place, the user is told that printing is not
+// installed, and the answer is nullptr.
 const PrintDialogs* printDialogs()
 {
     static const PrintDialogs* const dialogs = []() -> const PrintDialogs* {
@@ -41,13 +42,6 @@ const PrintDialogs* printDialogs()
         }
         return nullptr;
     }();
-    return dialogs;
-}
-
-// The dialogs, or nullptr once the user has been told that printing is not installed.
-const PrintDialogs* printDialogsOrTell()
-{
-    const PrintDialogs* dialogs = printDialogs();
     if (!dialogs)
         platform::MsgBox(QCoreApplication::translate("Help", "印刷できません。印刷に使うファイル %1 が見つかりません。")
                              .arg(kModuleName),
@@ -55,19 +49,15 @@ const PrintDialogs* printDialogsOrTell()
     return dialogs;
 }
 
-QString documentName(const QTextDocument& document)
-{
-    return document.metaInformation(QTextDocument::DocumentTitle);
-}
-
 }  // namespace
 
 void printDocument(const QTextDocument& document, QWidget* parent)
 {
-    const PrintDialogs* dialogs = printDialogsOrTell();
+    const PrintDialogs* dialogs = printDialogs();
     if (!dialogs)
         return;
-    const std::unique_ptr<PrintJob> job = dialogs->printDialog(documentName(document), parent);
+    const std::unique_ptr<PrintJob> job =
+        dialogs->printDialog(document.metaInformation(QTextDocument::DocumentTitle), parent);
     job->dialog().setWindowTitle(QCoreApplication::translate("Help", "印刷"));
     if (runModal(job->dialog()) == QDialog::Accepted)
         document.print(&job->printer());
@@ -75,11 +65,11 @@ void printDocument(const QTextDocument& document, QWidget* parent)
 
 void previewDocument(const QTextDocument& document, QWidget* parent)
 {
-    const PrintDialogs* dialogs = printDialogsOrTell();
+    const PrintDialogs* dialogs = printDialogs();
     if (!dialogs)
         return;
     const std::unique_ptr<PrintJob> job = dialogs->previewDialog(
-        documentName(document), parent,
+        document.metaInformation(QTextDocument::DocumentTitle), parent,
         platform::guardedSlot([&document](QPagedPaintDevice* printer) { document.print(printer); }));
     job->dialog().setWindowTitle(QCoreApplication::translate("Help", "印刷プレビュー"));
     runModal(job->dialog());

@@ -60,15 +60,12 @@ public:
     {
         if (!isValid())
             return QString();
-        switch (type) {
-        case QAccessible::Name:
-            return mBar->accessibleTabName(mIndex).isEmpty() ? plainTabName(mBar->tabText(mIndex))
-                                                             : mBar->accessibleTabName(mIndex);
-        case QAccessible::Description:
+        if (type == QAccessible::Description)
             return mBar->tabToolTip(mIndex);
-        default:
+        if (type != QAccessible::Name)
             return QString();
-        }
+        const QString name = mBar->accessibleTabName(mIndex);
+        return name.isEmpty() ? plainTabName(mBar->tabText(mIndex)) : name;
     }
     void setText(QAccessible::Text, const QString&) override {}
 
@@ -154,9 +151,9 @@ ReadableTabBar::ReadableTabBar(QWidget* parent) : QTabBar(parent)
     Q_UNUSED(installed);
 }
 
-ReadableTabWidget::ReadableTabWidget(QWidget* parent) : QTabWidget(parent), mBar(new ReadableTabBar(this))
+ReadableTabWidget::ReadableTabWidget(QWidget* parent) : QTabWidget(parent)
 {
-    setTabBar(mBar);
+    setTabBar(new ReadableTabBar(this));
 }
 
 }  // namespace help

@@ -21,10 +21,6 @@ class ReadableTabWidget : public QTabWidget {
     Q_OBJECT
 public:
     explicit ReadableTabWidget(QWidget* parent = nullptr);
-    ReadableTabBar* readableTabBar() const { return mBar; }
-
-private:
-    ReadableTabBar* mBar;
 };
 
 }  // namespace help

@@ -43,45 +43,30 @@ public:
         HtmlTokenizer tokenizer(html);
         HtmlToken token;
         while (tokenizer.next(&token)) {
-            if (token.kind == HtmlToken::StartTag)
-                startTag(token);
-            else if (token.kind == HtmlToken::EndTag)
-                endTag(token.name);
+            if (token.kind != HtmlToken::Text)
+                tag(token);
         }
         finishObject();
         return std::move(mTop);
     }
 
 private:
-    void startTag(const HtmlToken& token)
+    void tag(const HtmlToken& token)
     {
+        const bool start = token.kind == HtmlToken::StartTag;
         if (token.name == QLatin1String("param")) {
-            if (mInObject)
+            if (start && mInObject)
                 addParam(token);
             return;
         }
-        if (token.name == QLatin1String("object")) {
-            finishObject();  // an object left open ends where the next begins
+        const bool list = token.name == QLatin1String("ul") || token.name == QLatin1String("ol");
+        // An object left open ends where the next begins, at a list item, or where a list opens or closes.
+        if (list || token.name == QLatin1String("object") || (start && token.name == QLatin1String("li")))
+            finishObject();
+        if (list)
+            start ? openList() : closeList();
+        else if (start && token.name == QLatin1String("object"))
             mInObject = token.attribute(u"type").compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
-            return;
-        }
-        if (token.name == QLatin1String("ul") || token.name == QLatin1String("ol")) {
-            finishObject();
-            openList();
-            return;
-        }
-        if (token.name == QLatin1String("li"))
-            finishObject();
-    }
-
-    void endTag(const QString& name)
-    {
-        if (name == QLatin1String("object")) {
-            finishObject();
-        } else if (name == QLatin1String("ul") || name == QLatin1String("ol")) {
-            finishObject();
-            closeList();
-        }
     }
 
     void addParam(const HtmlToken& token)

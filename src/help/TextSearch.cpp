@@ -20,81 +20,42 @@ QChar asKatakana(QChar c)
 }
 
 // Folds into `out`, the origins only when they are wanted, and stops at `maxLength` folded characters.
-class Folder {
-public:
-    Folder(FoldedText* out, bool keepOrigins, qsizetype maxLength)
-        : mOut(out), mKeepOrigins(keepOrigins), mMaxLength(maxLength)
-    {
-    }
-
-    bool isFull() const { return mOut->text.size() >= mMaxLength; }
-
-    void append(char32_t codePoint, qsizetype origin)
-    {
-        // Most characters (kanji, kana without marks) have no decomposition: their case is folded
-        // as one code point, without making a string of it.
-        if (QChar::decompositionTag(codePoint) == QChar::NoDecomposition) {
-            const char32_t folded = QChar::toCaseFolded(codePoint);
-            if (QChar::requiresSurrogates(folded)) {
-                appendChar(QChar(QChar::highSurrogate(folded)), origin);
-                appendChar(QChar(QChar::lowSurrogate(folded)), origin);
-            } else {
-                appendChar(QChar(char16_t(folded)), origin);
-            }
-            return;
-        }
-        const char32_t one[] = {codePoint};
-        const QString folded = QString::fromUcs4(one, 1).normalized(QString::NormalizationForm_KD).toCaseFolded();
-        for (const QChar c : folded)
-            appendChar(c, origin);
-    }
-
-private:
-    void appendChar(QChar c, qsizetype origin)
-    {
-        if (isFull())
-            return;
-        if (c.isSpace()) {
-            if (mOut->text.isEmpty() || mOut->text.endsWith(QLatin1Char(' ')))
-                return;
-            c = QLatin1Char(' ');
-        }
-        c = asKatakana(c);
-        mOut->text += c;
-        if (mKeepOrigins)
-            mOut->origin.append(origin);
-    }
-
-    FoldedText* mOut;
-    bool mKeepOrigins;
-    qsizetype mMaxLength;
-};
-
 void fold(QStringView text, bool keepOrigins, qsizetype maxLength, FoldedText* out)
 {
     out->originalLength = text.size();
     out->text.reserve(qMin(text.size(), maxLength));
     if (keepOrigins)
         out->origin.reserve(text.size());
-    Folder folder(out, keepOrigins, maxLength);
-    for (qsizetype i = 0; i < text.size() && !folder.isFull(); ++i) {
+    const auto append = [&](QChar c, qsizetype origin) {
+        if (out->text.size() >= maxLength)
+            return;
+        if (c.isSpace()) {
+            if (out->text.isEmpty() || out->text.endsWith(QLatin1Char(' ')))
+                return;
+            c = QLatin1Char(' ');
+        }
+        out->text += asKatakana(c);
+        if (keepOrigins)
+            out->origin.append(origin);
+    };
+    for (qsizetype i = 0; i < text.size() && out->text.size() < maxLength; ++i) {
         char32_t codePoint = text[i].unicode();
         const qsizetype at = i;
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             codePoint = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        folder.append(codePoint, at);
+        // Most characters (kanji, kana without marks) have no decomposition: their case is folded
+        // as one code point, without making a string of it.
+        if (QChar::decompositionTag(codePoint) == QChar::NoDecomposition) {
+            for (const QChar c : QChar::fromUcs4(QChar::toCaseFolded(codePoint)))
+                append(c, at);
+            continue;
+        }
+        const char32_t one[] = {codePoint};
+        for (const QChar c : QString::fromUcs4(one, 1).normalized(QString::NormalizationForm_KD).toCaseFolded())
+            append(c, at);
     }
-}
-
-// A match must not end in the middle of a decomposed character: the next folded character
-// would be a combining mark (the voicing mark of バ after ハ).
-bool endsOnCharacterBoundary(const QString& text, qsizetype end, const QString& word)
-{
-    if (end >= text.size() || word.isEmpty())
-        return true;
-    return !text[end].isMark() || word.back().isMark();
 }
 
 // Calls found(start, end) for every place, not overlapping, where the folded word occurs in the
@@ -104,18 +65,15 @@ void forEachMatch(const QString& folded, const QString& foldedWord, Found found)
 {
     if (foldedWord.isEmpty())
         return;
-    qsizetype from = 0;
-    while (true) {
-        const qsizetype at = folded.indexOf(foldedWord, from);
-        if (at < 0)
-            break;
+    qsizetype at = folded.indexOf(foldedWord);
+    while (at >= 0) {
         const qsizetype end = at + foldedWord.size();
-        if (!endsOnCharacterBoundary(folded, end, foldedWord)) {
-            from = at + 1;
-            continue;
-        }
-        found(at, end);
-        from = end;
+        // A match must not end in the middle of a decomposed character: the next folded character
+        // would be a combining mark (the voicing mark of バ after ハ).
+        const bool inCharacter = end < folded.size() && folded[end].isMark() && !foldedWord.back().isMark();
+        if (!inCharacter)
+            found(at, end);
+        at = folded.indexOf(foldedWord, inCharacter ? at + 1 : end);
     }
 }
 

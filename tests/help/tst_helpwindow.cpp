@@ -378,7 +378,7 @@ void TestHelpWindow::picturesFitThePage()
 {
     help::HelpViewer* viewer = open(kBuiltChm);
     QVERIFY(viewer);
-    viewer->showTopic(QStringLiteral("/training.html"));
+    viewer->browser()->showTopic(QStringLiteral("/training.html"));
     // The window's picture (631 pixels) is drawn smaller where the page is narrower, at the window's size and
     // below: nothing to scroll sideways. With room, it has its own width again.
     for (int width : {viewer->width(), 520}) {
@@ -410,7 +410,7 @@ void TestHelpWindow::largePicturesAreHeldAtThePagesWidthWithinABudget()
 
     // Five different pictures of 400 x 10000 (16 MB each decoded): the page keeps no more than its budget
     // and draws those that fit in it.
-    viewer->showTopic(QStringLiteral("/tall.html"));
+    viewer->browser()->showTopic(QStringLiteral("/tall.html"));
     drawWholePage(page);
     qint64 bytes = 0;
     int held = 0;
@@ -466,7 +466,7 @@ void TestHelpWindow::printedPicturesKeepTheirSizeOnPaper()
 {
     help::HelpViewer* viewer = open(damaged("pictures.chm"));
     QVERIFY(viewer);
-    viewer->showTopic(QStringLiteral("/printed.html"));
+    viewer->browser()->showTopic(QStringLiteral("/printed.html"));
     QImage printed;
     QmrM::Seams seams = QmrM::seams();
     seams.runModalDialog = [&](QObject* object) {
@@ -552,7 +552,7 @@ void TestHelpWindow::overlongPageIsNeitherShownNorSearched()
     // Its second page holds 1.4 MB of "トレーニングの記録".
     help::HelpViewer* viewer = open(damaged("huge.chm"));
     QVERIFY(viewer);
-    viewer->showTopic(QStringLiteral("/huge.html"));
+    viewer->browser()->showTopic(QStringLiteral("/huge.html"));
     QVERIFY(viewer->browser()->toPlainText().contains(QStringLiteral("大きすぎるか壊れているため表示できません")));
     QTreeWidget* results = searchFor(viewer, QStringLiteral("トレーニング"));
     QVERIFY(results->findItems(QStringLiteral("Huge"), Qt::MatchExactly).isEmpty());
