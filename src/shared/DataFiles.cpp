@@ -36,7 +36,21 @@ namespace {
 
 [[noreturn]] void fail(DataFileError::Kind kind, const QString& fileName, sys::Error error)
 {
-    throw DataFileError(kind, fileName, sys::reasonOf(error));
+    // In the order of sys::Reason.
+    static const char* const reasons[] = {QT_TRANSLATE_NOOP("QmrM", "ディスクの空き容量が足りません"),
+                                          QT_TRANSLATE_NOOP("QmrM", "アクセスが拒否されました"),
+                                          QT_TRANSLATE_NOOP("QmrM", "ほかのプログラムが使用中です"),
+                                          QT_TRANSLATE_NOOP("QmrM", "同じ名前のフォルダーがあります"),
+                                          QT_TRANSLATE_NOOP("QmrM", "ファイルまたはフォルダーが見つかりません"),
+                                          QT_TRANSLATE_NOOP("QmrM", "読み取り専用の場所です"),
+                                          QT_TRANSLATE_NOOP("QmrM", "ファイルが大きすぎます"),
+                                          QT_TRANSLATE_NOOP("QmrM", "ファイル名が長すぎます"),
+                                          QT_TRANSLATE_NOOP("QmrM", "ファイル名に使えない文字があります")};
+    const sys::Reason reason = sys::reasonOf(error);
+    throw DataFileError(kind, fileName,
+                        reason == sys::Reason::Other
+                            ? QCoreApplication::translate("QmrM", "原因: %1").arg(sys::systemMessage(error))
+                            : QCoreApplication::translate("QmrM", reasons[int(reason)]));
 }
 
 // The end of the way to `fileName` (see writeTarget); a link that may not be followed throws `kind`.

@@ -18,8 +18,11 @@ using Error = unsigned long;  // GetLastError()
 using Error = int;  // errno
 #endif
 Error lastError();
-// The reason in plain Japanese for the common ones, as the system words it for the others.
-QString reasonOf(Error error);
+// The common reasons a file operation fails, which DataFiles.cpp words in plain Japanese, and the others.
+enum class Reason { DiskFull, Denied, InUse, Folder, NotFound, ReadOnly, TooLarge, NameTooLong, BadName, Other };
+Reason reasonOf(Error error);
+// The reason as the system words it.
+QString systemMessage(Error error);
 // No such file, or a name that cannot name one.
 bool isMissing(Error error);
 bool isDenied(Error error);

@@ -77,33 +77,23 @@ Error lastError()
     return errno;
 }
 
-QString reasonOf(Error error)
+Reason reasonOf(Error error)
 {
-    switch (error) {
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return QCoreApplication::translate("QmrM", "ディスクの空き容量が足りません");
-    case EACCES:
-    case EPERM:
-        return QCoreApplication::translate("QmrM", "アクセスが拒否されました");
-    case EISDIR:
-        return QCoreApplication::translate("QmrM", "同じ名前のフォルダーがあります");
-    case ENOENT:
-        return QCoreApplication::translate("QmrM", "ファイルまたはフォルダーが見つかりません");
-    case EROFS:
-        return QCoreApplication::translate("QmrM", "読み取り専用の場所です");
-    case EFBIG:
-        return QCoreApplication::translate("QmrM", "ファイルが大きすぎます");
-    case ENAMETOOLONG:
-        return QCoreApplication::translate("QmrM", "ファイル名が長すぎます");
-    case EINVAL:
-    case EILSEQ:
-        return QCoreApplication::translate("QmrM", "ファイル名に使えない文字があります");
-    default:
-        return QCoreApplication::translate("QmrM", "原因: %1").arg(QString::fromLocal8Bit(std::strerror(error)));
+    static const std::pair<Error, Reason> reasons[] = {
+        {ENOSPC, Reason::DiskFull}, {EDQUOT, Reason::DiskFull}, {EACCES, Reason::Denied},
+        {EPERM, Reason::Denied},    {EISDIR, Reason::Folder},   {ENOENT, Reason::NotFound},
+        {EROFS, Reason::ReadOnly},  {EFBIG, Reason::TooLarge},  {ENAMETOOLONG, Reason::NameTooLong},
+        {EINVAL, Reason::BadName},  {EILSEQ, Reason::BadName}};
+    for (const auto& [code, reason] : reasons) {
+        if (code == error)
+            return reason;
     }
+    return Reason::Other;
+}
+
+QString systemMessage(Error error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 bool isMissing(Error error)

@@ -35,16 +35,6 @@ bool isFolder(const QString& fileName)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-QString systemMessage(DWORD error)
-{
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    const QString message = text ? QString::fromWCharArray(text).trimmed() : QString::number(error);
-    LocalFree(text);
-    return message;
-}
-
 // Opens `path` with the access and the flags asked for; others may do what `share` allows meanwhile.
 HANDLE openHandle(const QString& path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
 {
@@ -93,31 +83,30 @@ Error lastError()
     return GetLastError();
 }
 
-QString reasonOf(Error error)
+Reason reasonOf(Error error)
 {
-    switch (error) {
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return QCoreApplication::translate("QmrM", "ディスクの空き容量が足りません");
-    case ERROR_ACCESS_DENIED:
-        return QCoreApplication::translate("QmrM", "アクセスが拒否されました");
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return QCoreApplication::translate("QmrM", "ほかのプログラムが使用中です");
-    case ERROR_DIRECTORY:
-        return QCoreApplication::translate("QmrM", "同じ名前のフォルダーがあります");
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return QCoreApplication::translate("QmrM", "ファイルまたはフォルダーが見つかりません");
-    case ERROR_WRITE_PROTECT:
-        return QCoreApplication::translate("QmrM", "読み取り専用の場所です");
-    case ERROR_FILENAME_EXCED_RANGE:
-        return QCoreApplication::translate("QmrM", "ファイル名が長すぎます");
-    case ERROR_INVALID_NAME:
-        return QCoreApplication::translate("QmrM", "ファイル名に使えない文字があります");
-    default:
-        return QCoreApplication::translate("QmrM", "原因: %1").arg(systemMessage(error));
+    static const std::pair<Error, Reason> reasons[] = {
+        {ERROR_DISK_FULL, Reason::DiskFull},      {ERROR_HANDLE_DISK_FULL, Reason::DiskFull},
+        {ERROR_ACCESS_DENIED, Reason::Denied},    {ERROR_SHARING_VIOLATION, Reason::InUse},
+        {ERROR_LOCK_VIOLATION, Reason::InUse},    {ERROR_DIRECTORY, Reason::Folder},
+        {ERROR_FILE_NOT_FOUND, Reason::NotFound}, {ERROR_PATH_NOT_FOUND, Reason::NotFound},
+        {ERROR_WRITE_PROTECT, Reason::ReadOnly},  {ERROR_FILENAME_EXCED_RANGE, Reason::NameTooLong},
+        {ERROR_INVALID_NAME, Reason::BadName}};
+    for (const auto& [code, reason] : reasons) {
+        if (code == error)
+            return reason;
     }
+    return Reason::Other;
+}
+
+QString systemMessage(Error error)
+{
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const QString message = text ? QString::fromWCharArray(text).trimmed() : QString::number(error);
+    LocalFree(text);
+    return message;
 }
 
 bool isMissing(Error error)
