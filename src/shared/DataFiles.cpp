@@ -102,12 +102,8 @@ QString rewriteTarget(const QString& fileName)
 {
     const QString path = writeTarget(fileName);
     const QFileInfo target(path);
-    if (target.isSymLink())
-        return fileName;
     // Renaming over a device or a pipe would replace it; the link itself is replaced instead.
-    if (target.exists() && !target.isFile() && !target.isDir())
-        return fileName;
-    return path;
+    return target.isSymLink() || (target.exists() && !target.isFile() && !target.isDir()) ? fileName : path;
 }
 
 // Whether a file holds something after its last line end (false for a missing or empty file).

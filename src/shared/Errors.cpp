@@ -35,11 +35,7 @@ QString describe(DataFileError::Kind kind, const QString& fileName, const QStrin
 }  // namespace
 
 DataFileError::DataFileError(Kind kind, const QString& fileName, const QString& detail, int line)
-    : ProgramError(describe(kind, fileName, detail, line)),
-      mKind(kind),
-      mFileName(fileName),
-      mDetail(detail),
-      mLine(line)
+    : ProgramError(describe(kind, fileName, detail, line)), mKind(kind), mLine(line)
 {
 }
 

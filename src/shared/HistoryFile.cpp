@@ -211,15 +211,6 @@ HistoryRecord HistoryScanner::record() const
     return HistoryRecord{fields.value(0), fields.value(1), fields.value(2)};
 }
 
-qsizetype HistoryScanner::find(char c, qsizetype from) const
-{
-    if (from >= mEnd)
-        return -1;
-    const char* data = mBytes.data();
-    const void* at = std::memchr(data + from, c, size_t(mEnd - from));
-    return at ? static_cast<const char*>(at) - data : -1;
-}
-
 HistoryScanner::Field HistoryScanner::fieldAt(qsizetype& i, bool& more) const
 {
     // The field rules of splitRecord, on the bytes.
@@ -228,13 +219,13 @@ HistoryScanner::Field HistoryScanner::fieldAt(qsizetype& i, bool& more) const
         ++i;
     Field field;
     if (i < mEnd && data[i] == '"') {
-        const qsizetype close = find('"', i + 1);
+        const qsizetype close = indexOf(mBytes.first(mEnd), '"', i + 1);
         field = Field{i + 1, close < 0 ? mEnd : close, true};
         i = close < 0 ? mEnd : close + 1;
-        const qsizetype comma = find(',', i);
+        const qsizetype comma = indexOf(mBytes.first(mEnd), ',', i);
         i = comma < 0 ? mEnd : comma;
     } else {
-        const qsizetype comma = find(',', i);
+        const qsizetype comma = indexOf(mBytes.first(mEnd), ',', i);
         field = Field{i, comma < 0 ? mEnd : comma, false};
         i = field.end;
     }

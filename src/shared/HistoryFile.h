@@ -98,8 +98,6 @@ private:
     // The field that begins at `i` (or after the blanks there), moving `i` past it and its comma; `more`
     // tells whether a field follows.
     Field fieldAt(qsizetype& i, bool& more) const;
-    // Where the byte `c` first stands in the current line from `from` on; -1 when nowhere.
-    qsizetype find(char c, qsizetype from) const;
     QString decodeField(const Field& field) const;
 
     QByteArrayView mBytes;

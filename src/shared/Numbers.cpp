@@ -167,8 +167,7 @@ QString formatReal(double value)
 {
     if (value == 0.0)
         return QStringLiteral("0");  // also turns -0 into 0
-    QString text = QString::number(value, 'f', QLocale::FloatingPointShortest);
-    return text;
+    return QString::number(value, 'f', QLocale::FloatingPointShortest);
 }
 
 bool parseDecimal(const QString& field, double& value)
