@@ -436,6 +436,12 @@ QByteArray FolderLock::record()
            QSysInfo::machineHostName().toUtf8() + '\n' + machineMark() + '\n';
 }
 
+bool FolderLock::removeStale()
+{
+    // The lock file of a copy that runs stays, as the temporary file of a rewrite under way does.
+    return removeTemporaryFileUnlessInUse(mFileName);
+}
+
 FolderLock::Holder FolderLock::holder() const
 {
     // Read as any file of the folder, through readWholeFile's checks: a few lines at most.

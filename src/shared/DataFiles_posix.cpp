@@ -273,8 +273,9 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName)
 {
     const QByteArray path = systemName(fileName);
     const sys::File file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    // A rewrite holds its temporary file locked until the file is in place; a lock that cannot be had, for
-    // whatever reason, keeps the file.
+    // A rewrite holds its temporary file locked until the file is in place, and a running copy its lock file
+    // for the whole run; a lock that cannot be had, for whatever reason, keeps the file. A file that another
+    // copy has just made under the name meanwhile is another.
     return file.isOpen() && lockFile(int(file.handle()), LOCK_EX | LOCK_NB) && namesFile(path, int(file.handle())) &&
            ::unlink(path.constData()) == 0;
 }
@@ -322,15 +323,6 @@ void FolderLock::release()
         return;
     ::unlink(systemName(mFileName).constData());
     mHeld.reset();
-}
-
-bool FolderLock::removeStale()
-{
-    const QByteArray path = systemName(mFileName);
-    const sys::File file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    // A copy that runs holds its lock file locked; another that just took the name over has a file of its own.
-    return file.isOpen() && lockFile(int(file.handle()), LOCK_EX | LOCK_NB) && namesFile(path, int(file.handle())) &&
-           ::unlink(path.constData()) == 0;
 }
 
 }  // namespace QmrM

@@ -36,23 +36,18 @@ bool isFolder(const QString& fileName)
 }
 
 // Opens `path` with the access and the flags asked for; others may do what `share` allows meanwhile.
-HANDLE openHandle(const QString& path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
+sys::File openFile(const QString& path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
 {
-    return CreateFileW(systemName(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+    return sys::File(reinterpret_cast<qintptr>(
+        CreateFileW(systemName(path).c_str(), access, share, nullptr, disposition, flags, nullptr)));
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// The volume and the file's index on it, which name one file whatever the path to it; false when the file
-// cannot be reached.
-bool identityOf(const QString& fileName, BY_HANDLE_FILE_INFORMATION& identity)
+// A handle that asks for nothing but the attributes of `path`, a file or a folder.
+sys::File openAttributes(const QString& path)
 {
-    HANDLE file = openHandle(fileName, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    const bool known = GetFileInformationByHandle(file, &identity);
-    CloseHandle(file);
-    return known;
+    return openFile(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
 }
 
 // The path with the file's name as the folder holds it ("項目一覧.TXT" when asked for "項目一覧.txt"), so that
@@ -124,17 +119,15 @@ Error File::open(const QString& path, Mode mode)
 {
     // Others may write, replace or remove a file being read, as they may while nothing reads it; one being
     // written they may only read. Opening a device or a pipe does not wait.
-    close();
-    HANDLE file = mode == Read ? openHandle(path, GENERIC_READ, kShareAll, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN)
-                               : openHandle(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL | (mode == Rewrite ? FILE_FLAG_WRITE_THROUGH : 0));
-    if (file == INVALID_HANDLE_VALUE) {
+    *this = mode == Read ? openFile(path, GENERIC_READ, kShareAll, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN)
+                         : openFile(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | (mode == Rewrite ? FILE_FLAG_WRITE_THROUGH : 0));
+    if (!isOpen()) {
         const DWORD error = GetLastError();
         return isFolder(path) ? ERROR_DIRECTORY : error;  // a folder of that name, or what the system said
     }
-    mHandle = reinterpret_cast<qintptr>(file);
-    const LARGE_INTEGER start{};
-    if ((mode == Append && !SetFilePointerEx(file, start, nullptr, FILE_END)) || (mode == Truncate && !resize(0))) {
+    if ((mode == Append && !SetFilePointerEx(handleOf(mHandle), LARGE_INTEGER{}, nullptr, FILE_END)) ||
+        (mode == Truncate && !resize(0))) {
         const DWORD error = GetLastError();
         close();
         return error;
@@ -199,8 +192,7 @@ File createTemporary(const QString& target, QString& temporary)
         temporary = temporaryFilePattern(target);
         for (qsizetype i = temporary.size() - 6; i < temporary.size(); ++i)
             temporary[i] = QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))]);
-        File file(reinterpret_cast<qintptr>(
-            openHandle(temporary, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH)));
+        File file = openFile(temporary, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH);
         if (file.isOpen() || GetLastError() != ERROR_FILE_EXISTS)
             return file;
     }
@@ -223,19 +215,17 @@ bool putInPlace(File& file, const QString& temporary, const QString& target)
 // Asked of the open handle, which is what the system itself goes by: "NUL", "COM1", "\\.\pipe\…".
 bool isDevice(const QString& path)
 {
-    HANDLE file = openHandle(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    const bool device = GetFileType(file) != FILE_TYPE_DISK;
-    CloseHandle(file);
-    return device;
+    const File file = openAttributes(path);
+    return file.isOpen() && GetFileType(handleOf(file.handle())) != FILE_TYPE_DISK;
 }
 
-// The same for every path to a file or folder (a link, a junction, a mapped drive of this computer).
+// The volume and the file's index on it, the same for every path to a file or folder (a link, a junction, a
+// mapped drive of this computer).
 QString nodeOf(const QString& path)
 {
+    const File file = openAttributes(path);
     BY_HANDLE_FILE_INFORMATION identity{};
-    if (!identityOf(path, identity))
+    if (!file.isOpen() || !GetFileInformationByHandle(handleOf(file.handle()), &identity))
         return QString();
     return QStringLiteral("%1-%2-%3")
         .arg(identity.dwVolumeSerialNumber, 8, 16, QLatin1Char('0'))
@@ -256,7 +246,7 @@ qintptr lockForTheRun(const QString& path, const QString& node, bool& heldByOthe
         heldByOther = GetLastError() == ERROR_ALREADY_EXISTS;
         return heldByOther ? -1 : held.release();
     }
-    File file(reinterpret_cast<qintptr>(openHandle(path, GENERIC_READ, kShareAll, OPEN_EXISTING, 0)));
+    File file = openFile(path, GENERIC_READ, kShareAll, OPEN_EXISTING, 0);
     OVERLAPPED at{};
     at.OffsetHigh = kLockedByteHigh;
     if (file.isOpen() &&
@@ -282,15 +272,15 @@ bool mayWrite(const QString& path)
 {
     // As the system judges it: a handle asking for the right to write the file, or to add files to the
     // folder, is granted only where the access list and the medium allow it. Nothing is written.
-    const sys::File handle(reinterpret_cast<qintptr>(openHandle(path, isFolder(path) ? FILE_ADD_FILE : FILE_WRITE_DATA,
-                                                                kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS)));
-    return handle.isOpen();
+    return openFile(path, isFolder(path) ? FILE_ADD_FILE : FILE_WRITE_DATA, kShareAll, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS)
+        .isOpen();
 }
 
 bool removeTemporaryFileUnlessInUse(const QString& fileName)
 {
-    // A rewrite holds its temporary file open to no one else until it is complete; the system refuses to
-    // remove it meanwhile.
+    // A rewrite holds its temporary file open to no one else until it is complete, and a running copy its
+    // lock file open for the whole run; the system refuses to remove either meanwhile.
     return removeFile(fileName);
 }
 
@@ -333,11 +323,6 @@ void FolderLock::release()
     if (mHeld)
         mHeld->file.remove();
     mHeld.reset();
-}
-
-bool FolderLock::removeStale()
-{
-    return QFile::remove(mFileName);
 }
 
 }  // namespace QmrM
