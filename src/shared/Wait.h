@@ -51,8 +51,6 @@ public:
     }
     // Ends a wait that holds at its end, as its time being up would have. Nothing before the time is up.
     void release();
-    // Whether the time is up and the wait holds at its end.
-    bool isHolding() const { return mAtEnd && !mOver; }
     // Ends the wait now; what was waited for does not come.
     void cancel();
     // Ends the wait now: what it waited for has been done, or another wait took its place.
