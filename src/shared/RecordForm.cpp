@@ -6,6 +6,7 @@
 #include "Numbers.h"
 #include "TextEncoding.h"
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace QmrM {
 
@@ -80,23 +81,12 @@ QStringList splitRecord(QStringView line)
 std::vector<Record> parseRecords(const QString& text)
 {
     // Lines end at CR LF, LF or CR; they are numbered from 1.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    const QList<QStringView> lines = QStringView(text).split(lineEnd);
     std::vector<Record> records;
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    int lineNumber = 0;
-    while (start < n) {
-        qsizetype end = start;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        ++lineNumber;
-        const QStringView line = QStringView(text).mid(start, end - start);
-        if (!line.trimmed().isEmpty())
-            records.push_back(Record{splitRecord(line), lineNumber});
-        start = end;
-        if (start < n && text[start] == u'\r' && start + 1 < n && text[start + 1] == u'\n')
-            start += 2;
-        else if (start < n)
-            ++start;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!lines[i].trimmed().isEmpty())
+            records.push_back(Record{splitRecord(lines[i]), int(i + 1)});
     }
     return records;
 }
