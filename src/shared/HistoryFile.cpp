@@ -285,11 +285,6 @@ HistoryScanner::FieldKey HistoryScanner::fieldKey(int index) const
     return FieldKey{bytes, form};
 }
 
-QString HistoryScanner::date() const
-{
-    return field(0);
-}
-
 HistoryIndex::HistoryIndex(QByteArray bytes) : HistoryIndex(bytes, historyDecodingOf(bytes)) {}
 
 HistoryIndex::HistoryIndex(QByteArray bytes, HistoryDecoding decoding, Progress* progress)

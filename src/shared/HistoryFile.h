@@ -73,7 +73,7 @@ public:
     FieldKey fieldKey(int index) const;
     FieldKey dateKey() const { return fieldKey(0); }
     // The current record's date field as stored.
-    QString date() const;
+    QString date() const { return field(0); }
     // The current record's field `index` as stored (0 the date, 1 the time, 2 the count); empty when the
     // record has fewer fields.
     QString field(int index) const;
