@@ -20,7 +20,6 @@ public:
             mSingle[b] = decodeCp932(QByteArray(1, char(b))).has_value();
     }
 
-    bool single(uchar b) const { return mSingle[b]; }
     const std::array<bool, 256>& singles() const { return mSingle; }
 
     bool pair(uchar first, uchar second)
