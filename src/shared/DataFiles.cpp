@@ -338,7 +338,7 @@ void replaceFileAtomically(const QString& fileName, const QByteArray& content)
     file.fileName = fileName;
     const QString target = rewriteTarget(fileName);
     if (!file.begin(target)) {
-        if (sys::isDenied(sys::lastError()))
+        if (sys::reasonOf(sys::lastError()) == sys::Reason::Denied)
             return rewriteInPlace(fileName, target, content);
         fail(DataFileError::Write, fileName, sys::lastError());
     }

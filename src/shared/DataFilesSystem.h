@@ -25,7 +25,6 @@ Reason reasonOf(Error error);
 QString systemMessage(Error error);
 // No such file, or a name that cannot name one.
 bool isMissing(Error error);
-bool isDenied(Error error);
 extern const Error kFolder;    // a folder where a file should be
 extern const Error kDiskFull;  // a write that the system took none of
 

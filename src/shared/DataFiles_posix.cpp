@@ -101,11 +101,6 @@ bool isMissing(Error error)
     return error == ENOENT || error == ENAMETOOLONG;  // a name too long for a file cannot name one
 }
 
-bool isDenied(Error error)
-{
-    return error == EACCES || error == EPERM;
-}
-
 Error File::open(const QString& path, Mode mode)
 {
     static const int flags[] = {O_RDONLY | O_NONBLOCK, O_WRONLY | O_APPEND | O_CREAT, O_WRONLY | O_TRUNC | O_CREAT,

@@ -110,11 +110,6 @@ bool isMissing(Error error)
            error == ERROR_INVALID_NAME;
 }
 
-bool isDenied(Error error)
-{
-    return error == ERROR_ACCESS_DENIED;
-}
-
 Error File::open(const QString& path, Mode mode)
 {
     // Others may write, replace or remove a file being read, as they may while nothing reads it; one being
