@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DataFiles.h"
+#include "DataFilesSystem.h"
 
 #include "Errors.h"
 
@@ -15,8 +16,7 @@
 
 namespace QmrM {
 
-// What every platform shares; the file operations themselves are in DataFiles_posix.cpp and
-// DataFiles_win.cpp.
+// What every platform shares, over the few calls of DataFilesSystem.h.
 
 QString resolveDataFileName(const QString& name)
 {
@@ -34,6 +34,25 @@ QString resolveDataFileName(const QString& name)
 
 namespace {
 
+[[noreturn]] void fail(DataFileError::Kind kind, const QString& fileName, sys::Error error)
+{
+    // In the order of sys::Reason.
+    static const char* const reasons[] = {QT_TRANSLATE_NOOP("QmrM", "ディスクの空き容量が足りません"),
+                                          QT_TRANSLATE_NOOP("QmrM", "アクセスが拒否されました"),
+                                          QT_TRANSLATE_NOOP("QmrM", "ほかのプログラムが使用中です"),
+                                          QT_TRANSLATE_NOOP("QmrM", "同じ名前のフォルダーがあります"),
+                                          QT_TRANSLATE_NOOP("QmrM", "ファイルまたはフォルダーが見つかりません"),
+                                          QT_TRANSLATE_NOOP("QmrM", "読み取り専用の場所です"),
+                                          QT_TRANSLATE_NOOP("QmrM", "ファイルが大きすぎます"),
+                                          QT_TRANSLATE_NOOP("QmrM", "ファイル名が長すぎます"),
+                                          QT_TRANSLATE_NOOP("QmrM", "ファイル名に使えない文字があります")};
+    const sys::Reason reason = sys::reasonOf(error);
+    throw DataFileError(kind, fileName,
+                        reason == sys::Reason::Other
+                            ? QCoreApplication::translate("QmrM", "原因: %1").arg(sys::systemMessage(error))
+                            : QCoreApplication::translate("QmrM", reasons[int(reason)]));
+}
+
 // The end of the way to `fileName` (see writeTarget); a link that may not be followed throws `kind`.
 QString targetOf(const QString& fileName, DataFileError::Kind kind, const char* refusal)
 {
@@ -46,7 +65,7 @@ QString targetOf(const QString& fileName, DataFileError::Kind kind, const char* 
         if (folder.isEmpty())
             return fileName;
         const QString here = QDir(folder).filePath(info.fileName());
-        const std::optional<Link> link = symbolicLink(here);
+        const std::optional<sys::Link> link = sys::symbolicLink(here);
         if (!link)
             return here;
         if (!link->mayFollow)
@@ -54,6 +73,66 @@ QString targetOf(const QString& fileName, DataFileError::Kind kind, const char* 
         file = QDir::isAbsolutePath(link->target) ? link->target : folder + u'/' + link->target;
     }
     return fileName;
+}
+
+// The file a read of `fileName` reaches, by the rule of writeTarget.
+QString readTarget(const QString& fileName)
+{
+    return targetOf(fileName, DataFileError::Open,
+                    QT_TRANSLATE_NOOP("QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先は読み込みません"));
+}
+
+sys::File openOrFail(const QString& target, sys::File::Mode mode, const QString& fileName)
+{
+    sys::File file;
+    if (const sys::Error error = file.open(target, mode))
+        fail(DataFileError::Write, fileName, error);
+    return file;
+}
+
+void closeOrFail(sys::File& file, const QString& fileName)
+{
+    if (!file.close())
+        fail(DataFileError::Write, fileName, sys::lastError());
+}
+
+// The file a rewrite of `fileName` replaces: the end of its chain of links (see writeTarget) when that is a
+// regular file or does not exist yet, otherwise `fileName` itself.
+QString rewriteTarget(const QString& fileName)
+{
+    const QString path = writeTarget(fileName);
+    const QFileInfo target(path);
+    // Renaming over a device or a pipe would replace it; the link itself is replaced instead.
+    return target.isSymLink() || (target.exists() && !target.isFile() && !target.isDir()) ? fileName : path;
+}
+
+// Whether a file holds something after its last line end (false for a missing or empty file).
+bool lastLineIsOpen(const QString& fileName)
+{
+    if (!QFileInfo(fileName).isFile())  // nothing to read at the end of a device or pipe
+        return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || !file.seek(file.size() - 1))
+        return false;
+    char last = 0;
+    return file.getChar(&last) && last != '\n' && last != '\r';
+}
+
+// Rewrites a file in place where no temporary file can be made beside it: written from the start, cut to
+// the new length and flushed. The old content is put back when that fails.
+void rewriteInPlace(const QString& fileName, const QString& target, const QByteArray& content)
+{
+    const QByteArray old = readWholeFile(target);
+    sys::File file = openOrFail(target, sys::File::Rewrite, fileName);
+    const auto writeFromStart = [&file](const QByteArray& bytes) {
+        return file.seekToStart() && file.writeAll(bytes) && file.resize(bytes.size()) && file.flush();
+    };
+    if (!writeFromStart(content)) {
+        const sys::Error error = sys::lastError();
+        writeFromStart(old);
+        fail(DataFileError::Write, fileName, error);
+    }
+    closeOrFail(file, fileName);
 }
 
 }  // namespace
@@ -64,10 +143,31 @@ QString writeTarget(const QString& fileName)
                     QT_TRANSLATE_NOOP("QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先には書き込みません"));
 }
 
-QString readTarget(const QString& fileName)
+void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
+                      bool* missing)
 {
-    return targetOf(fileName, DataFileError::Open,
-                    QT_TRANSLATE_NOOP("QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先は読み込みません"));
+    sys::File file;
+    const sys::Error error = file.open(readTarget(fileName), sys::File::Read);
+    const bool absent = error != 0 && sys::isMissing(error);
+    if (missing)
+        *missing = absent;
+    if (absent)
+        return;
+    if (error != 0)
+        fail(DataFileError::Open, fileName, error);
+    // Only a regular file is read from, so that nothing waits on a pipe or a device.
+    const qint64 size = file.regularSize();
+    if (size < 0)
+        throw DataFileError(DataFileError::Open, fileName,
+                            QCoreApplication::translate("QmrM", "ふつうのファイルではありません"));
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    while (true) {
+        const qint64 got = file.read(buffer.data(), buffer.size());
+        if (got < 0)
+            fail(DataFileError::Read, fileName, sys::lastError());
+        if (got == 0 || !take(QByteArrayView(buffer.constData(), got), size))
+            break;
+    }
 }
 
 QByteArray readWholeFile(const QString& fileName, bool* missing, qint64 atMost)
@@ -89,29 +189,6 @@ QByteArray readWholeFile(const QString& fileName, bool* missing, qint64 atMost)
     return content;
 }
 
-QString rewriteTarget(const QString& fileName)
-{
-    const QString path = writeTarget(fileName);
-    const QFileInfo target(path);
-    if (target.isSymLink())
-        return fileName;
-    // Renaming over a device or a pipe would replace it; the link itself is replaced instead.
-    if (target.exists() && !target.isFile() && !target.isDir())
-        return fileName;
-    return path;
-}
-
-bool lastLineIsOpen(const QString& fileName)
-{
-    if (!QFileInfo(fileName).isFile())  // nothing to read at the end of a device or pipe
-        return false;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || !file.seek(file.size() - 1))
-        return false;
-    char last = 0;
-    return file.getChar(&last) && last != '\n' && last != '\r';
-}
-
 namespace {
 
 constexpr QLatin1String kTemporaryMark(".quillmora-tmp-");
@@ -119,7 +196,7 @@ constexpr int kRandomLetters = 6;
 
 }  // namespace
 
-QString temporaryFilePattern(const QString& fileName)
+QString sys::temporaryFilePattern(const QString& fileName)
 {
     // Linux's file systems take names of up to 255 bytes, Windows' up to 255 UTF-16 units, and Wine puts a
     // Windows program's files on Linux's: the temporary name keeps as much of the file's name as leaves
@@ -166,6 +243,178 @@ int removeLeftoverTemporaryFiles(const QStringList& fileNames, const QString& fo
     return removed;
 }
 
+bool sys::File::writeAll(QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const qint64 written = writeOnce(bytes.first(std::min<qsizetype>(bytes.size(), 1 << 30)));
+        if (written < 0)
+            return false;
+        bytes = bytes.sliced(written);
+    }
+    return true;
+}
+
+void appendToFile(const QString& fileName, const QByteArray& content)
+{
+    const QString target = writeTarget(fileName);
+    const QByteArray bytes = lastLineIsOpen(target) ? QByteArray("\r\n") + content : content;
+    sys::File file = openOrFail(target, sys::File::Append, fileName);
+    const qint64 before = file.regularSize();
+    // One write call for the whole record; a record the system only partly took is taken back.
+    const qint64 written = file.writeOnce(bytes);
+    if (written != bytes.size()) {
+        const sys::Error error = written < 0 ? sys::lastError() : sys::kDiskFull;
+        if (before >= 0 && written > 0)
+            file.resize(before);
+        fail(DataFileError::Write, fileName, error);
+    }
+    closeOrFail(file, fileName);
+}
+
+void createFileIfMissing(const QString& fileName)
+{
+    sys::File file = openOrFail(writeTarget(fileName), sys::File::Append, fileName);
+    closeOrFail(file, fileName);
+}
+
+void truncateFile(const QString& fileName)
+{
+    sys::File file = openOrFail(writeTarget(fileName), sys::File::Truncate, fileName);
+    closeOrFail(file, fileName);
+}
+
+bool isSameFile(const QString& first, const QString& second)
+{
+    const QString node = sys::nodeOf(first);
+    return !node.isEmpty() && node == sys::nodeOf(second);
+}
+
+// The temporary file of a rewrite, kept from other copies' clean-up while it is written, and put in place.
+struct FileReplacement::Parts {
+    QString fileName;  // as the messages name it
+    QString target;    // the file it replaces
+    QString temporary;
+    sys::File file;
+
+    ~Parts()
+    {
+        if (file.isOpen()) {
+            file.close();
+            removeFile(temporary);
+        }
+    }
+    // Makes the temporary file beside `path`; false (the reason in lastError()) where no file can be made there.
+    bool begin(const QString& path)
+    {
+        if (QFileInfo(path).isDir())
+            fail(DataFileError::Write, fileName, sys::kFolder);
+        target = path;
+        file = sys::createTemporary(path, temporary);
+        return file.isOpen();
+    }
+    void write(QByteArrayView bytes)
+    {
+        if (!file.writeAll(bytes))
+            abandon();
+    }
+    void commit()
+    {
+        if (!file.flush() || !sys::putInPlace(file, temporary, target))
+            abandon();
+    }
+    // Closes and removes the temporary file, and reports the failure.
+    [[noreturn]] void abandon()
+    {
+        const sys::Error error = sys::lastError();
+        file.close();
+        removeFile(temporary);
+        fail(DataFileError::Write, fileName, error);
+    }
+};
+
+void replaceFileAtomically(const QString& fileName, const QByteArray& content)
+{
+    FileReplacement::Parts file;
+    file.fileName = fileName;
+    const QString target = rewriteTarget(fileName);
+    if (!file.begin(target)) {
+        if (sys::reasonOf(sys::lastError()) == sys::Reason::Denied)
+            return rewriteInPlace(fileName, target, content);
+        fail(DataFileError::Write, fileName, sys::lastError());
+    }
+    file.write(content);
+    file.commit();
+}
+
+FileReplacement::FileReplacement(const QString& fileName) : d(std::make_unique<Parts>())
+{
+    d->fileName = fileName;
+    const QString target = writeTarget(fileName);
+    // Renaming over a device such as /dev/full would replace the device itself.
+    if (sys::isDevice(target))
+        throw DataFileError(DataFileError::Write, fileName,
+                            QCoreApplication::translate("QmrM", "書き出し先がふつうのファイルではありません"));
+    removeLeftoverTemporaryFiles({}, QFileInfo(target).absolutePath());
+    if (!d->begin(target))
+        fail(DataFileError::Write, fileName, sys::lastError());
+}
+
+FileReplacement::~FileReplacement() = default;
+
+void FileReplacement::write(QByteArrayView bytes)
+{
+    d->write(bytes);
+}
+
+void FileReplacement::commit()
+{
+    d->commit();
+}
+
+RewriteLocks::~RewriteLocks()
+{
+    release();
+}
+
+void RewriteLocks::release()
+{
+    for (const auto& held : mHeld)
+        sys::File(held.second).close();
+    mHeld.clear();
+}
+
+QString RewriteLocks::take(const QStringList& dataFiles, bool inPlace)
+{
+    release();
+    for (const QString& dataFile : dataFiles) {
+        QString target;
+        try {
+            target = rewriteTarget(resolveDataFileName(dataFile));
+        } catch (const DataFileError&) {
+            continue;  // a link the rewrites refuse to follow leads them nowhere
+        }
+        // The folder stays the same node whatever a rewrite renames in it; a file rewritten in place does too.
+        QStringList paths{QFileInfo(target).absolutePath()};
+        if (inPlace && QFileInfo(target).isFile())
+            paths.push_back(target);
+        for (const QString& path : paths) {
+            const QString node = sys::nodeOf(path);
+            if (node.isEmpty() ||
+                std::any_of(mHeld.begin(), mHeld.end(), [&node](const auto& held) { return held.first == node; }))
+                continue;  // a node held is locked already (a second lock of this process on it would fail)
+            bool heldByOther = false;
+            const qintptr handle = sys::lockForTheRun(path, node, heldByOther);
+            if (heldByOther) {
+                release();
+                return target;
+            }
+            if (handle != -1)
+                mHeld.emplace_back(node, handle);
+        }
+    }
+    return QString();
+}
+
 QByteArray FolderLock::machineMark()
 {
     // As a program's own view of the machine's id should be: a hash keyed with the id, of a name of the
@@ -185,6 +434,12 @@ QByteArray FolderLock::record()
 {
     return QByteArray::number(QCoreApplication::applicationPid()) + "\nquillmora\n" +
            QSysInfo::machineHostName().toUtf8() + '\n' + machineMark() + '\n';
+}
+
+bool FolderLock::removeStale()
+{
+    // The lock file of a copy that runs stays, as the temporary file of a rewrite under way does.
+    return removeTemporaryFileUnlessInUse(mFileName);
 }
 
 FolderLock::Holder FolderLock::holder() const

@@ -8,7 +8,7 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
+#include <utility>
 #include <vector>
 
 namespace QmrM {
@@ -71,26 +71,11 @@ private:
 // the program's writes to a file of the user's elsewhere; any other link throws DataFileError naming
 // `fileName` and the link. Returns `fileName` itself when a folder on the way does not exist.
 QString writeTarget(const QString& fileName);
-// The file a read of `fileName` reaches, by the same rule.
-QString readTarget(const QString& fileName);
-// The symbolic link `path`: the text it holds, and whether a write may follow it (see writeTarget); nothing
-// when `path` is no symbolic link.
-struct Link {
-    QString target;
-    bool mayFollow = false;
-};
-std::optional<Link> symbolicLink(const QString& path);
-
-// The file a rewrite of `fileName` replaces: the end of its chain of links (see writeTarget) when that is a
-// regular file or does not exist yet, otherwise `fileName` itself.
-QString rewriteTarget(const QString& fileName);
 
 // Appends bytes with a single write, creating the file when missing. A failed or short write is
 // undone, so the file never holds part of a record. A file whose last line has no line end (edited by
 // hand) gets CR LF first, so the new record stands on a line of its own.
 void appendToFile(const QString& fileName, const QByteArray& content);
-// Whether a file holds something after its last line end (false for a missing or empty file).
-bool lastLineIsOpen(const QString& fileName);
 
 // Creates an empty file when none exists; an existing file keeps its content.
 void createFileIfMissing(const QString& fileName);
@@ -108,12 +93,8 @@ bool mayWrite(const QString& path);
 // folder that ignores it) or through a link. Compares the files, not the names.
 bool isSameFile(const QString& first, const QString& second);
 
-// The name pattern of the temporary file a rewrite of `fileName` writes first, beside it:
-// ".name.quillmora-tmp-XXXXXX", a name no other program gives a file; the name is cut short where the whole
-// would be too long for a file name, so that any file that may exist may be rewritten.
-QString temporaryFilePattern(const QString& fileName);
-// Whether a folder entry is a temporary file left by an interrupted rewrite of the data file `dataFileName`,
-// or, without one, of any file.
+// Whether a folder entry is a temporary file (".name.quillmora-tmp-XXXXXX", beside the file it replaces) left
+// by an interrupted rewrite of the data file `dataFileName`, or, without one, of any file.
 bool isTemporaryFileOf(const QString& entry, const QString& dataFileName = QString());
 // Removes a temporary file of a rewrite unless a rewrite (of this or another running copy) still writes
 // it; returns whether it was removed.
@@ -142,7 +123,7 @@ public:
     bool holdsAny() const { return !mHeld.empty(); }
 
 private:
-    std::vector<int> mHeld;
+    std::vector<std::pair<QString, qintptr>> mHeld;  // what is locked, told apart as a node, and the lock's handle
 };
 
 // The lock file that marks a data folder as in use by a running copy, held for its whole run. It records

@@ -8,24 +8,16 @@ namespace {
 
 QString describe(DataFileError::Kind kind, const QString& fileName, const QString& detail, int line)
 {
-    QString text;
-    switch (kind) {
-    case DataFileError::Open:
-        text = QCoreApplication::translate("QmrM", "ファイル「%1」を開けませんでした。").arg(fileName);
-        break;
-    case DataFileError::Read:
-        text = QCoreApplication::translate("QmrM", "ファイル「%1」を読み込めませんでした。").arg(fileName);
-        break;
-    case DataFileError::Write:
-        text = QCoreApplication::translate("QmrM", "ファイル「%1」に書き込めませんでした。").arg(fileName);
-        break;
-    case DataFileError::Format:
-        text = line > 0 ? QCoreApplication::translate("QmrM", "ファイル「%1」の %2 行目の内容が正しくありません。")
-                              .arg(fileName)
-                              .arg(line)
-                        : QCoreApplication::translate("QmrM", "ファイル「%1」の内容が正しくありません。").arg(fileName);
-        break;
-    }
+    // In the order of DataFileError::Kind.
+    static const char* const failures[] = {QT_TRANSLATE_NOOP("QmrM", "ファイル「%1」を開けませんでした。"),
+                                           QT_TRANSLATE_NOOP("QmrM", "ファイル「%1」を読み込めませんでした。"),
+                                           QT_TRANSLATE_NOOP("QmrM", "ファイル「%1」に書き込めませんでした。"),
+                                           QT_TRANSLATE_NOOP("QmrM", "ファイル「%1」の内容が正しくありません。")};
+    QString text = kind == DataFileError::Format && line > 0
+                       ? QCoreApplication::translate("QmrM", "ファイル「%1」の %2 行目の内容が正しくありません。")
+                             .arg(fileName)
+                             .arg(line)
+                       : QCoreApplication::translate("QmrM", failures[kind]).arg(fileName);
     if (!detail.isEmpty())
         //: %1 is what could not be done with a file, %2 why
         text = QCoreApplication::translate("QmrM", "%1\n（%2）").arg(text, detail);
@@ -35,11 +27,7 @@ QString describe(DataFileError::Kind kind, const QString& fileName, const QStrin
 }  // namespace
 
 DataFileError::DataFileError(Kind kind, const QString& fileName, const QString& detail, int line)
-    : ProgramError(describe(kind, fileName, detail, line)),
-      mKind(kind),
-      mFileName(fileName),
-      mDetail(detail),
-      mLine(line)
+    : ProgramError(describe(kind, fileName, detail, line)), mKind(kind), mLine(line)
 {
 }
 

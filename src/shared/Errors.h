@@ -27,14 +27,10 @@ public:
     DataFileError(Kind kind, const QString& fileName, const QString& detail, int line = 0);
 
     Kind kind() const { return mKind; }
-    const QString& fileName() const { return mFileName; }
-    const QString& detail() const { return mDetail; }
     int line() const { return mLine; }
 
 private:
     Kind mKind;
-    QString mFileName;
-    QString mDetail;
     int mLine;
 };
 

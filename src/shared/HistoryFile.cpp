@@ -37,17 +37,6 @@ bool isPlain(QByteArrayView bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x01 && uchar(c) < 0x80; });
 }
 
-QByteArrayView trimmedAscii(QByteArrayView bytes)
-{
-    qsizetype begin = 0;
-    qsizetype end = bytes.size();
-    while (begin < end && isAsciiBlank(uchar(bytes[begin])))
-        ++begin;
-    while (end > begin && isAsciiBlank(uchar(bytes[end - 1])))
-        --end;
-    return bytes.sliced(begin, end - begin);
-}
-
 QByteArray rawBytes(QByteArrayView bytes)
 {
     return QByteArray::fromRawData(bytes.data(), bytes.size());
@@ -70,15 +59,6 @@ qsizetype lineEnd(const char* data, qsizetype start, qsizetype n)
     return n;
 }
 
-// Where the byte `c` first stands in `bytes` from `from` on; -1 when nowhere.
-qsizetype indexOf(QByteArrayView bytes, char c, qsizetype from)
-{
-    if (from >= bytes.size())
-        return -1;
-    const void* at = std::memchr(bytes.data() + from, c, size_t(bytes.size() - from));
-    return at ? static_cast<const char*>(at) - bytes.data() : -1;
-}
-
 // Whether a line (from past its byte-order marks) has the shape of a history record: two texts in double
 // quotes and a count, separated by commas. The bytes that make the shape are ASCII, never part of a code
 // page 932 or UTF-8 character: they stand in the bytes where they stand in the decoded line.
@@ -90,13 +70,13 @@ bool hasRecordShape(QByteArrayView line)
             ++i;
         if (i >= line.size() || line[i] != '"')
             return false;
-        const qsizetype close = indexOf(line, '"', i + 1);
-        const qsizetype comma = close < 0 ? -1 : indexOf(line, ',', close + 1);
+        const qsizetype close = line.indexOf('"', i + 1);
+        const qsizetype comma = close < 0 ? -1 : line.indexOf(',', close + 1);
         if (comma < 0)
             return false;
         i = comma + 1;
     }
-    return indexOf(line, ',', i) < 0;  // the count, one field
+    return line.indexOf(',', i) < 0;  // the count, one field
 }
 
 QString withoutNul(QString text)
@@ -211,15 +191,6 @@ HistoryRecord HistoryScanner::record() const
     return HistoryRecord{fields.value(0), fields.value(1), fields.value(2)};
 }
 
-qsizetype HistoryScanner::find(char c, qsizetype from) const
-{
-    if (from >= mEnd)
-        return -1;
-    const char* data = mBytes.data();
-    const void* at = std::memchr(data + from, c, size_t(mEnd - from));
-    return at ? static_cast<const char*>(at) - data : -1;
-}
-
 HistoryScanner::Field HistoryScanner::fieldAt(qsizetype& i, bool& more) const
 {
     // The field rules of splitRecord, on the bytes.
@@ -228,13 +199,13 @@ HistoryScanner::Field HistoryScanner::fieldAt(qsizetype& i, bool& more) const
         ++i;
     Field field;
     if (i < mEnd && data[i] == '"') {
-        const qsizetype close = find('"', i + 1);
+        const qsizetype close = mBytes.first(mEnd).indexOf('"', i + 1);
         field = Field{i + 1, close < 0 ? mEnd : close, true};
         i = close < 0 ? mEnd : close + 1;
-        const qsizetype comma = find(',', i);
+        const qsizetype comma = mBytes.first(mEnd).indexOf(',', i);
         i = comma < 0 ? mEnd : comma;
     } else {
-        const qsizetype comma = find(',', i);
+        const qsizetype comma = mBytes.first(mEnd).indexOf(',', i);
         field = Field{i, comma < 0 ? mEnd : comma, false};
         i = field.end;
     }
@@ -284,7 +255,7 @@ std::optional<QByteArrayView> HistoryScanner::plainField(int index) const
     const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
     if (!isPlain(bytes))
         return std::nullopt;
-    return found.quoted ? bytes : trimmedAscii(bytes);
+    return found.quoted ? bytes : bytes.trimmed();
 }
 
 QString HistoryScanner::decodeField(const Field& field) const
@@ -312,11 +283,6 @@ HistoryScanner::FieldKey HistoryScanner::fieldKey(int index) const
     if (!isPlain(bytes))
         form |= lineIsUtf8() ? kUtf8Field : kCp932Field;
     return FieldKey{bytes, form};
-}
-
-QString HistoryScanner::date() const
-{
-    return field(0);
 }
 
 HistoryIndex::HistoryIndex(QByteArray bytes) : HistoryIndex(bytes, historyDecodingOf(bytes)) {}

@@ -73,7 +73,7 @@ public:
     FieldKey fieldKey(int index) const;
     FieldKey dateKey() const { return fieldKey(0); }
     // The current record's date field as stored.
-    QString date() const;
+    QString date() const { return field(0); }
     // The current record's field `index` as stored (0 the date, 1 the time, 2 the count); empty when the
     // record has fewer fields.
     QString field(int index) const;
@@ -98,8 +98,6 @@ private:
     // The field that begins at `i` (or after the blanks there), moving `i` past it and its comma; `more`
     // tells whether a field follows.
     Field fieldAt(qsizetype& i, bool& more) const;
-    // Where the byte `c` first stands in the current line from `from` on; -1 when nowhere.
-    qsizetype find(char c, qsizetype from) const;
     QString decodeField(const Field& field) const;
 
     QByteArrayView mBytes;

@@ -35,16 +35,6 @@ double toDouble(const QByteArray& number, bool hasNegativeExponent)
     return number.startsWith('-') ? -beyond : beyond;
 }
 
-QChar asQChar(QChar c)
-{
-    return c;
-}
-
-QChar asQChar(char c)
-{
-    return QLatin1Char(c);
-}
-
 // Reads the number a text begins with; `Text` is any of Qt's views of text, read character by character.
 template <class Text>
 double textValue(const Text& text)
@@ -54,8 +44,8 @@ double textValue(const Text& text)
     bool seenPoint = false;
     bool negativeExponent = false;
     enum { Sign, Mantissa, ExponentSign, ExponentDigits } state = Sign;
-    for (const auto element : text) {
-        const QChar c = asQChar(element);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
         if (isSkippedBlank(c))
             continue;
         const char ch = static_cast<char>(c.unicode() < 128 ? c.unicode() : 0);
@@ -167,8 +157,7 @@ QString formatReal(double value)
 {
     if (value == 0.0)
         return QStringLiteral("0");  // also turns -0 into 0
-    QString text = QString::number(value, 'f', QLocale::FloatingPointShortest);
-    return text;
+    return QString::number(value, 'f', QLocale::FloatingPointShortest);
 }
 
 bool parseDecimal(const QString& field, double& value)

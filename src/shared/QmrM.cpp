@@ -53,10 +53,6 @@ int16_t int16Field(const QString& fileName, const Record& record, int index, con
     return static_cast<int16_t>(roundHalfEven(value));
 }
 
-}  // namespace
-
-namespace {
-
 // The history file of an item, refusing a name (from an edited items list) whose history file would be
 // one of the data files or lie outside the current directory.
 QString safeHistoryFileName(const QString& itemName)

@@ -6,6 +6,7 @@
 #include "Numbers.h"
 #include "TextEncoding.h"
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace QmrM {
 
@@ -44,10 +45,8 @@ QString RecordWriter::line() const
     return mLine + QStringLiteral("\r\n");
 }
 
-namespace {
-
-// Splits one line seen in place within the file's text: each field is copied once, the line never.
-QStringList splitFields(QStringView line)
+// Each field is copied once, the line never: it is seen in place within the file's text.
+QStringList splitRecord(QStringView line)
 {
     QStringList fields;
     fields.reserve(4);  // every record of the data files has two or three fields
@@ -79,47 +78,16 @@ QStringList splitFields(QStringView line)
     return fields;
 }
 
-}  // namespace
-
-QStringList splitRecord(const QString& line)
-{
-    return splitFields(line);
-}
-
-namespace {
-
-// Calls `take(line, number)` for each line of decoded text (1-based numbers); lines end at CR LF, LF or CR.
-template <class Take>
-void forEachLine(const QString& text, Take&& take)
-{
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    int lineNumber = 0;
-    while (start < n) {
-        qsizetype end = start;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        ++lineNumber;
-        if (!take(QStringView(text).mid(start, end - start), lineNumber))
-            return;
-        start = end;
-        if (start < n && text[start] == u'\r' && start + 1 < n && text[start + 1] == u'\n')
-            start += 2;
-        else if (start < n)
-            ++start;
-    }
-}
-
-}  // namespace
-
 std::vector<Record> parseRecords(const QString& text)
 {
+    // Lines end at CR LF, LF or CR; they are numbered from 1.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    const QList<QStringView> lines = QStringView(text).split(lineEnd);
     std::vector<Record> records;
-    forEachLine(text, [&records](QStringView line, int number) {
-        if (!line.trimmed().isEmpty())
-            records.push_back(Record{splitFields(line), number});
-        return true;
-    });
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!lines[i].trimmed().isEmpty())
+            records.push_back(Record{splitRecord(lines[i]), int(i + 1)});
+    }
     return records;
 }
 

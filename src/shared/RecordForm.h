@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <vector>
 
 namespace QmrM {
@@ -33,7 +34,7 @@ struct Record {
 
 // Splits one line into its fields. A field that begins with a double quote is the text up to the next
 // double quote; other fields end at a comma and lose surrounding blanks. Blanks before a field are skipped.
-QStringList splitRecord(const QString& line);
+QStringList splitRecord(QStringView line);
 
 // Splits decoded file text into records, skipping blank lines. Lines end at CR LF, LF or CR.
 std::vector<Record> parseRecords(const QString& text);

@@ -20,7 +20,6 @@ public:
             mSingle[b] = decodeCp932(QByteArray(1, char(b))).has_value();
     }
 
-    bool single(uchar b) const { return mSingle[b]; }
     const std::array<bool, 256>& singles() const { return mSingle; }
 
     bool pair(uchar first, uchar second)
@@ -93,6 +92,37 @@ void Cp932Check::add(QByteArrayView piece)
         }
     }
     mValid = valid;
+}
+
+QString decodeCp932Leniently(const QByteArray& bytes)
+{
+    // Text as the program writes it is decoded whole. Otherwise the runs of characters are, and every byte that
+    // begins none (a NUL, a stray byte, a first byte without its second) becomes U+FFFD.
+    if (!bytes.contains('\0')) {
+        if (auto text = decodeCp932(bytes))
+            return std::move(*text);
+    }
+    QString out;
+    qsizetype run = 0;
+    const auto endRun = [&](qsizetype end) {
+        if (end > run)
+            out += decodeCp932(bytes.mid(run, end - run)).value_or(QString());
+    };
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const QByteArrayView rest = QByteArrayView(bytes).sliced(i);
+        if (bytes[i] != 0 && isValidCp932(rest.first(1))) {
+            ++i;
+        } else if (bytes[i] != 0 && rest.size() > 1 && isValidCp932(rest.first(2))) {
+            i += 2;
+        } else {
+            endRun(i);
+            out += QChar(QChar::ReplacementCharacter);
+            run = ++i;
+        }
+    }
+    endRun(i);
+    return out;
 }
 
 std::optional<QString> cp932StoredForm(const QString& text)

@@ -69,31 +69,4 @@ std::optional<QString> decodeCp932(const QByteArray& bytes)
     return out;
 }
 
-QString decodeCp932Leniently(const QByteArray& bytes)
-{
-    // The runs of characters are decoded whole; every byte that begins none (a NUL, a stray byte, a first
-    // byte without its second) becomes U+FFFD, as iconv's conversion makes it elsewhere.
-    QString out;
-    qsizetype run = 0;
-    const auto endRun = [&](qsizetype end) {
-        if (end > run)
-            out += decodeCp932(bytes.mid(run, end - run)).value_or(QString());
-    };
-    qsizetype i = 0;
-    while (i < bytes.size()) {
-        const QByteArrayView rest = QByteArrayView(bytes).sliced(i);
-        if (bytes[i] != 0 && isValidCp932(rest.first(1))) {
-            ++i;
-        } else if (bytes[i] != 0 && rest.size() > 1 && isValidCp932(rest.first(2))) {
-            i += 2;
-        } else {
-            endRun(i);
-            out += QChar(QChar::ReplacementCharacter);
-            run = ++i;
-        }
-    }
-    endRun(i);
-    return out;
-}
-
 }  // namespace QmrM

@@ -120,25 +120,10 @@ void Wait::finish(Outcome outcome)
         std::exchange(mWhenOver, nullptr)(outcome);
 }
 
-void Wait::endNow()
-{
-    finish(Outcome::EndedEarly);
-}
-
 void Wait::release()
 {
     if (mAtEnd)
         finish(Outcome::TimeUp);
-}
-
-void Wait::cancel()
-{
-    finish(Outcome::Cancelled);
-}
-
-void Wait::supersede()
-{
-    finish(Outcome::Superseded);
 }
 
 StartWait::StartWait(double seconds) : Wait(seconds)
@@ -176,16 +161,6 @@ StartWaits& StartWaits::instance()
 {
     static StartWaits announcements;
     return announcements;
-}
-
-StartWait* StartWaits::current()
-{
-    return instance().mCurrent;
-}
-
-void StartWaits::announcePass()
-{
-    emit instance().passCame();
 }
 
 void Pause(float seconds)

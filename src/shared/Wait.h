@@ -41,7 +41,7 @@ public:
     Outcome run();
 
     // Ends the wait now, as if the time were up.
-    void endNow();
+    void endNow() { finish(Outcome::EndedEarly); }
     // A wait that holds at its end: once its time is up it stays on (reachedEnd() tells it) until it is
     // released, ended now or cancelled; also a wait of no time, which then holds at once. Set it before run().
     void holdAtItsEnd()
@@ -51,12 +51,10 @@ public:
     }
     // Ends a wait that holds at its end, as its time being up would have. Nothing before the time is up.
     void release();
-    // Whether the time is up and the wait holds at its end.
-    bool isHolding() const { return mAtEnd && !mOver; }
     // Ends the wait now; what was waited for does not come.
-    void cancel();
+    void cancel() { finish(Outcome::Cancelled); }
     // Ends the wait now: what it waited for has been done, or another wait took its place.
-    void supersede();
+    void supersede() { finish(Outcome::Superseded); }
 
     qint64 remainingMs() const;
     // The time of day at which the wait is due.
@@ -112,9 +110,9 @@ class StartWaits : public QObject {
 public:
     static StartWaits& instance();
     // The start wait that runs now, or nullptr.
-    static StartWait* current();
+    static StartWait* current() { return instance().mCurrent; }
     // Told by the window that brings the training window back once a start wait is over.
-    static void announcePass();
+    static void announcePass() { emit instance().passCame(); }
 
 signals:
     void began(QmrM::StartWait* wait);
