@@ -36,7 +36,6 @@ protected:
     virtual void unfollow() = 0;
     // The condition as read now.
     void report(bool present);
-    bool isRunning() const { return mRunning; }
 
 private:
     const QmrM::BusyReason mReason;

@@ -19,6 +19,17 @@ public:
 signals:
     void paused();
     void unavailable();
+
+protected:
+    // Stops watching, and tells how the watch ended: a pause, or a desktop that does not tell it.
+    void endWatch(bool pausedNow)
+    {
+        stop();
+        if (pausedNow)
+            emit paused();
+        else
+            emit unavailable();
+    }
 };
 
 // Each defined where the system has what it reads (see CMakeLists.txt); nullptr where the desktop cannot

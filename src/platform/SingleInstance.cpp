@@ -42,16 +42,7 @@ QByteArray launchTokenInTheEnvironment()
     return QByteArray();
 }
 
-std::optional<QByteArray>& keptLaunchToken()
-{
-    static std::optional<QByteArray> token;
-    return token;
-}
-
-QByteArray launchActivationToken()
-{
-    return keptLaunchToken().value_or(launchTokenInTheEnvironment());
-}
+std::optional<QByteArray> gKeptLaunchToken;
 
 // A token is printable ASCII without spaces; anything else in the message is ignored.
 bool plausibleToken(const QByteArray& token)
@@ -62,7 +53,7 @@ bool plausibleToken(const QByteArray& token)
 
 QByteArray showRequest()
 {
-    const QByteArray token = launchActivationToken();
+    const QByteArray token = gKeptLaunchToken.value_or(launchTokenInTheEnvironment());
     return plausibleToken(token) ? kShowRequest + (kTokenLine + token) + '\n' : QByteArray(kShowRequest);
 }
 
@@ -70,7 +61,7 @@ QByteArray showRequest()
 
 void SingleInstance::keepLaunchToken()
 {
-    keptLaunchToken() = launchTokenInTheEnvironment();
+    gKeptLaunchToken = launchTokenInTheEnvironment();
 }
 
 SingleInstance::SingleInstance(const QString& folder)

@@ -115,7 +115,6 @@ void PassSchedule::reachedEnd(StartWait& wait)
     connect(&idle, &QmrM::UserIdle::unavailable, this, platform::guardedSlot([this] { pauseUnknown(); }));
     // Read with holding off too: a pass that comes over a full-screen window must come above it.
     mHolding = QmrM::holdsPassWhileBusy();
-    mWatchingBusy = true;
     QmrM::UserBusy& busy = userBusy();
     connect(&busy, &QmrM::UserBusy::changed, this, platform::guardedSlot([this] { decide(); }));
     busy.watch();
@@ -127,15 +126,18 @@ void PassSchedule::decide()
     if (!mDueWait)
         return;
     const QmrM::UserBusy& busy = userBusy();
-    if (mWatchingBusy && !busy.settled()) {
+    if (!busy.settled()) {
         updatePhase();  // the first readings are on their way
         return;
     }
     if (holdReasons() != QmrM::BusyReasons()) {
         if (!mHeldSince.isValid()) {
             mHeldSince = QmrM::currentDateTime();
-            mHoldLimit = QmrM::clock().alarmAt(QmrM::clock().elapsedMs() + kHoldLimitMs,
-                                               platform::guardedSlot([this] { holdLimitReached(); }));
+            // Held as long as it may be, it comes at the next pause all the same.
+            mHoldLimit = QmrM::clock().alarmAt(QmrM::clock().elapsedMs() + kHoldLimitMs, platform::guardedSlot([this] {
+                                                   mHoldOver = true;
+                                                   decide();
+                                               }));
         }
         if (std::exchange(mAwaitingPause, false))
             userIdle().stop();  // busy again: the pause is waited for once it is over
@@ -163,7 +165,7 @@ void PassSchedule::paused()
     mArrival = overFullScreen()                        ? platform::Arrival::OverFullScreen
                : platform::newWindowsTakeTheKeyboard() ? platform::Arrival::AfterALongPause
                                                        : platform::Arrival::Quiet;
-    release();
+    mDueWait->release();  // afterWait brings the window
 }
 
 void PassSchedule::pauseUnknown()
@@ -178,20 +180,8 @@ void PassSchedule::pauseUnknown()
     }
     mPauseUnknown = QmrM::clock().alarmAt(QmrM::clock().elapsedMs() + kLongPauseMs, platform::guardedSlot([this] {
                                               if (mDueWait && std::exchange(mAwaitingPause, false))
-                                                  release();
+                                                  mDueWait->release();
                                           }));
-}
-
-// The pass comes now (afterWait brings the window).
-void PassSchedule::release()
-{
-    mDueWait->release();
-}
-
-void PassSchedule::holdLimitReached()
-{
-    mHoldOver = true;
-    decide();
 }
 
 void PassSchedule::stopWatching()
@@ -199,11 +189,9 @@ void PassSchedule::stopWatching()
     if (!mDueWait)
         return;
     mDueWait = nullptr;
-    if (std::exchange(mWatchingBusy, false)) {
-        QmrM::UserBusy& busy = userBusy();
-        disconnect(&busy, nullptr, this, nullptr);
-        busy.stop();
-    }
+    QmrM::UserBusy& busy = userBusy();
+    disconnect(&busy, nullptr, this, nullptr);
+    busy.stop();
     QmrM::UserIdle& idle = userIdle();
     disconnect(&idle, nullptr, this, nullptr);
     if (std::exchange(mAwaitingPause, false))
@@ -217,7 +205,7 @@ void PassSchedule::stopWatching()
 
 QmrM::BusyReasons PassSchedule::holdReasons() const
 {
-    if (!mDueWait || !mWatchingBusy || !mHolding || mHoldOver || !userBusy().settled())
+    if (!mDueWait || !mHolding || mHoldOver || !userBusy().settled())
         return {};
     return userBusy().reasons();
 }
@@ -226,8 +214,7 @@ QmrM::BusyReasons PassSchedule::holdReasons() const
 // is in front.
 bool PassSchedule::overFullScreen() const
 {
-    return mDueWait && mWatchingBusy && userBusy().settled() &&
-           userBusy().reasons().testFlag(QmrM::BusyReason::FullScreen);
+    return mDueWait && userBusy().settled() && userBusy().reasons().testFlag(QmrM::BusyReason::FullScreen);
 }
 
 PassSchedule::Phase PassSchedule::currentPhase() const

@@ -3,11 +3,11 @@
 
 #include "platform/Desktop.h"
 #include "platform/Guard.h"
+#include "platform/SessionBus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
 #include <QGuiApplication>
 #include <QVariantMap>
 
@@ -40,18 +40,6 @@ QDBusMessage methodCall(const QString& method, const QVariantList& arguments = {
     return message;
 }
 
-// Runs `done` with the answer to the call once it is in (an error message when the service does not
-// answer), inside the guard.
-void whenAnswered(const QDBusMessage& message, QObject* context, std::function<void(const QDBusMessage&)> done)
-{
-    auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(message, kCallTimeoutMs), context);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context, [watcher, done = std::move(done)] {
-        watcher->deleteLater();
-        const QDBusMessage reply = watcher->reply();
-        platform::runGuarded([&] { done(reply); });
-    });
-}
-
 bool answered(const QDBusMessage& reply)
 {
     return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
@@ -65,7 +53,10 @@ void runIfSet(const std::function<void()>& action)
 
 }  // namespace
 
-DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent) {}
+DesktopNotifications::DesktopNotifications(QObject* parent)
+    : QObject(parent), mCalls(new platform::BusCalls(kCallTimeoutMs, this))
+{
+}
 
 DesktopNotifications::~DesktopNotifications()
 {
@@ -114,25 +105,20 @@ void DesktopNotifications::withCapabilities(std::function<void()> then, std::fun
         then();
         return;
     }
-    whenAnswered(methodCall(QStringLiteral("GetCapabilities")), this,
+    mCalls->call(methodCall(QStringLiteral("GetCapabilities")),
                  [this, then = std::move(then), unavailable = std::move(unavailable)](const QDBusMessage& reply) {
                      if (!answered(reply)) {
                          runIfSet(unavailable);
                          return;
                      }
                      mBodyMarkup = reply.arguments().first().toStringList().contains(QStringLiteral("body-markup"));
-                     askServerName(then);
-                 });
-}
-
-void DesktopNotifications::askServerName(std::function<void()> then)
-{
-    whenAnswered(methodCall(QStringLiteral("GetServerInformation")), this,
-                 [this, then = std::move(then)](const QDBusMessage& reply) {
-                     if (answered(reply))
-                         mDrawsDefaultAction =
-                             platform::notificationsDrawDefaultAction(reply.arguments().first().toString());
-                     then();
+                     mCalls->call(methodCall(QStringLiteral("GetServerInformation")),
+                                  [this, then](const QDBusMessage& information) {
+                                      if (answered(information))
+                                          mDrawsDefaultAction = platform::notificationsDrawDefaultAction(
+                                              information.arguments().first().toString());
+                                      then();
+                                  });
                  });
 }
 
@@ -161,7 +147,7 @@ void DesktopNotifications::send(Kind kind, const Notice& notice, std::function<v
     const QDBusMessage message = methodCall(
         QStringLiteral("Notify"), {QCoreApplication::applicationName(), QVariant::fromValue(mIds[kind]), kIconName,
                                    notice.summary, body, actionsToSend(notice.actions), hints, notice.timeoutMs});
-    whenAnswered(message, this, [this, kind, request, unavailable = std::move(unavailable)](const QDBusMessage& reply) {
+    mCalls->call(message, [this, kind, request, unavailable = std::move(unavailable)](const QDBusMessage& reply) {
         if (!answered(reply)) {
             runIfSet(unavailable);
             return;

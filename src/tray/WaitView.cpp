@@ -48,31 +48,11 @@ schedule::PassSchedule& passSchedule()
     return schedule::PassSchedule::instance();
 }
 
-void startNow()
-{
-    passSchedule().startNow();
-}
-
-void stopWaiting()
-{
-    passSchedule().stopWaiting();
-}
-
-void postponePass()
-{
-    passSchedule().postpone();
-}
-
-void turnToPass()
-{
-    passSchedule().turnToPass();
-}
-
 // Ends the program as the settings window's 終了 does; the wait is then over, without its pass.
 void endProgram()
 {
     help::endProgramClosingHelp(nullptr, help::programHelpFile());
-    stopWaiting();
+    passSchedule().stopWaiting();
 }
 
 using Phase = schedule::PassSchedule::Phase;
@@ -306,10 +286,12 @@ void WaitView::makeTrayIcon()
     mMenu->setObjectName(QStringLiteral("trayMenu"));
     mMenu->setAccessibleName(QStringLiteral("Quillmora"));
     addAction(*mMenu, QStringLiteral("showPass"), QCoreApplication::translate("Tray", "トレーニング画面を表示"),
-              turnToPass);
-    addAction(*mMenu, QStringLiteral("startNow"), QCoreApplication::translate("Tray", "今すぐ始める"), startNow);
-    addAction(*mMenu, QStringLiteral("stopWaiting"), QCoreApplication::translate("Tray", "待機をやめる"), stopWaiting);
-    addAction(*mMenu, QStringLiteral("postpone"), postponeText(), postponePass);
+              [] { passSchedule().turnToPass(); });
+    addAction(*mMenu, QStringLiteral("startNow"), QCoreApplication::translate("Tray", "今すぐ始める"),
+              [] { passSchedule().startNow(); });
+    addAction(*mMenu, QStringLiteral("stopWaiting"), QCoreApplication::translate("Tray", "待機をやめる"),
+              [] { passSchedule().stopWaiting(); });
+    addAction(*mMenu, QStringLiteral("postpone"), postponeText(), [] { passSchedule().postpone(); });
     mMenu->addSeparator();
     mMenu->addAction(passSchedule().holdWhileBusyAction());
     connect(mMenu.get(), &QMenu::aboutToShow, this, platform::guardedSlot([this] { updateMenu(); }));
@@ -409,11 +391,11 @@ void WaitView::tellWhereThePassIsIfRefused(quint64 load)
 void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken)
 {
     if (kind == DesktopNotifications::Pass && key == kPostponeKey) {
-        postponePass();  // nothing once a count is in
+        passSchedule().postpone();  // nothing once a count is in
         return;
     }
     if (kind == DesktopNotifications::TimeLeft && key == kStopWaitingKey) {
-        stopWaiting();
+        passSchedule().stopWaiting();
         return;
     }
     const bool startingNow = kind == DesktopNotifications::TimeLeft && key == kStartNowKey;
@@ -439,9 +421,10 @@ void WaitView::tellTimeLeft(const StartWait& wait)
     showWaitNotice(wait, false, [this, text = waitText(wait)] {
         // The service's answer comes later: the wait may be over by then.
         if (StartWaits::current())
-            mTimeLeftBox = platform::showNotice(text, platform::vbInformation, QStringLiteral("Quillmora"),
-                                                {{QCoreApplication::translate("Tray", "今すぐ始める"), startNow},
-                                                 {QCoreApplication::translate("Tray", "待機をやめる"), stopWaiting}});
+            mTimeLeftBox = platform::showNotice(
+                text, platform::vbInformation, QStringLiteral("Quillmora"),
+                {{QCoreApplication::translate("Tray", "今すぐ始める"), [] { passSchedule().startNow(); }},
+                 {QCoreApplication::translate("Tray", "待機をやめる"), [] { passSchedule().stopWaiting(); }}});
     });
 }
 
