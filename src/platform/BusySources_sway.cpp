@@ -58,12 +58,13 @@ protected:
     void follow() override
     {
         mSocket = std::make_unique<LocalConnection>();
-        QObject::connect(mSocket.get(), &LocalConnection::readyRead, this, [this] { readMessages(); });
+        QObject::connect(mSocket.get(), &LocalConnection::received, this,
+                         [this](const QByteArray& bytes) { readMessages(bytes); });
         QObject::connect(mSocket.get(), &LocalConnection::closed, this, [this] { endConnection(); });
-        if (mSocket->connectTo(mSocketPath))
-            ask();
-        else
-            report(false);
+        if (!mSocket->connectTo(mSocketPath))
+            return report(false);
+        send(Subscribe, R"(["window"])");
+        askForTree();
     }
 
     void unfollow() override
@@ -73,20 +74,11 @@ protected:
             mSocket.release()->deleteLater();  // may be the caller
         }
         mBuffer.clear();
-        mAsked = false;
         mTreeAsked = false;
         mAskAgain = false;
     }
 
 private:
-    void ask()
-    {
-        if (std::exchange(mAsked, true))
-            return;
-        send(Subscribe, R"(["window"])");
-        askForTree();
-    }
-
     // One tree asked for at a time; the events that come meanwhile are answered by one more.
     void askForTree()
     {
@@ -115,9 +107,9 @@ private:
         report(false);
     }
 
-    void readMessages()
+    void readMessages(const QByteArray& bytes)
     {
-        mBuffer += mSocket->readAll();
+        mBuffer += bytes;
         while (mBuffer.size() >= kMagic.size()) {
             if (!mBuffer.startsWith(kMagic))
                 return endConnection();
@@ -155,7 +147,6 @@ private:
     const QString mSocketPath;
     std::unique_ptr<LocalConnection> mSocket;
     QByteArray mBuffer;
-    bool mAsked = false;
     bool mTreeAsked = false;
     bool mAskAgain = false;
 };

@@ -70,20 +70,15 @@ QString heldWhy()
              passSchedule().heldSince().toString(QStringLiteral("H:mm")));
 }
 
-// Why the pass that is due waits: "トレーニングの時間ですが、全画面表示中（10:42 から）のため待っています。…".
-QString heldText()
-{
-    return QCoreApplication::translate("Tray",
-                                       "トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります")
-        .arg(heldWhy());
-}
-
-// What the tray and a second start say of the wait.
+// What the tray and a second start say of the wait; of a pass held, "トレーニングの時間ですが、全画面表示中
+// （10:42 から）のため待っています。…".
 QString waitText(const StartWait& wait)
 {
     switch (phase()) {
     case Phase::Held:
-        return heldText();
+        return QCoreApplication::translate("Tray",
+                                           "トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります")
+            .arg(heldWhy());
     case Phase::Deciding:
     case Phase::WaitingForPause:
         return QCoreApplication::translate("Tray", "トレーニングの時間です。入力の区切りで始まります");
