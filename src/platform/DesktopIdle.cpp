@@ -75,7 +75,7 @@ private:
     void tryNext()
     {
         if (mTrying < mSources.size())
-            mSources[mTrying]->start(mPauseMs);
+            mSources[mTrying]->awaitPause(mPauseMs);
         else
             QMetaObject::invokeMethod(this, &UserIdle::unavailable, Qt::QueuedConnection);
     }

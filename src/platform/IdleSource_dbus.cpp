@@ -32,7 +32,7 @@ public:
     GnomeIdle() : mCalls(kAnswerMs) {}
     ~GnomeIdle() override { stop(); }
 
-    void start(qint64 pauseMs) override
+    void awaitPause(qint64 pauseMs) override
     {
         stop();
         bus().connect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this, SLOT(watchFired(uint)));

@@ -23,7 +23,7 @@ class WaylandIdle final : public IdleSource {
 public:
     ~WaylandIdle() override { stop(); }
 
-    void start(qint64 pauseMs) override
+    void awaitPause(qint64 pauseMs) override
     {
         stop();
         mDisplay = wl_display_connect(nullptr);

@@ -18,7 +18,7 @@ public:
         connect(&mLookAgain, &QTimer::timeout, this, [this] { look(); });
     }
 
-    void start(qint64 pauseMs) override
+    void awaitPause(qint64 pauseMs) override
     {
         mPauseMs = pauseMs;
         look();

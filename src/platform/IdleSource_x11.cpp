@@ -21,7 +21,7 @@ class X11Idle final : public IdleSource {
 public:
     ~X11Idle() override { stop(); }
 
-    void start(qint64 pauseMs) override
+    void awaitPause(qint64 pauseMs) override
     {
         stop();
         mX = xcb_connect(nullptr, nullptr);

@@ -125,12 +125,9 @@ void PassSchedule::decide()
 {
     if (!mDueWait)
         return;
-    const QmrM::UserBusy& busy = userBusy();
-    if (!busy.settled()) {
-        updatePhase();  // the first readings are on their way
-        return;
-    }
-    if (holdReasons() != QmrM::BusyReasons()) {
+    if (!userBusy().settled()) {
+        // The first readings are on their way.
+    } else if (holdReasons() != QmrM::BusyReasons()) {
         if (!mHeldSince.isValid()) {
             mHeldSince = QmrM::currentDateTime();
             // Held as long as it may be, it comes at the next pause all the same.
@@ -141,16 +138,7 @@ void PassSchedule::decide()
         }
         if (std::exchange(mAwaitingPause, false))
             userIdle().stop();  // busy again: the pause is waited for once it is over
-        updatePhase();
-        return;
-    }
-    awaitPause();
-}
-
-void PassSchedule::awaitPause()
-{
-    if (!mAwaitingPause) {
-        mAwaitingPause = true;
+    } else if (!std::exchange(mAwaitingPause, true)) {
         // A window that will have the keyboard waits for the user to have stopped a while.
         const bool takesTheKeyboard = platform::newWindowsTakeTheKeyboard() || overFullScreen();
         userIdle().awaitPause(takesTheKeyboard ? kLongPauseMs : kPauseMs);
@@ -304,12 +292,10 @@ bool PassSchedule::mayPostpone() const
 
 void PassSchedule::postpone()
 {
-    QTimer::singleShot(0, this, [this] {
-        platform::runGuarded([this] {
-            if (mayPostpone())
-                waitFor(kPostponeSeconds);
-        });
-    });
+    QTimer::singleShot(0, this, platform::guardedSlot([this] {
+                           if (mayPostpone())
+                               waitFor(kPostponeSeconds);
+                       }));
 }
 
 void PassSchedule::turnToPass(const QString& activationToken)

@@ -89,7 +89,6 @@ private:
     void waitFor(double seconds);
     void reachedEnd(QmrM::StartWait& wait);
     void decide();
-    void awaitPause();
     void paused();
     void pauseUnknown();
     void stopWatching();
