@@ -91,15 +91,10 @@ QString SingleInstance::lockFilePath() const
 SingleInstance::Outcome SingleInstance::claim()
 {
     const QmrM::FolderLock::Taking taking = mLock.take();
-    if (taking == QmrM::FolderLock::Taking::Taken) {
-        // No copy runs in this folder; one in another folder may rewrite the same files through links.
-        if (!lockDataFiles(false)) {
-            mLock.release();
-            return Outcome::FilesInUse;
-        }
-        listen();
-        return Outcome::Running;
-    }
+    // No copy runs in this folder when the lock is taken; one in another folder may rewrite the same files
+    // through links.
+    if (taking == QmrM::FolderLock::Taking::Taken)
+        return runWithTheLock() ? Outcome::Running : Outcome::FilesInUse;
     if (taking == QmrM::FolderLock::Taking::CannotBeMade) {
         // No lock file can be made here (a folder where the files may only be rewritten in place, or a
         // read-only one): the files themselves are the lock.
@@ -132,8 +127,11 @@ SingleInstance::LockHolder SingleInstance::lockHolder() const
 
 bool SingleInstance::takeOver()
 {
-    if (!mLock.removeStale() || mLock.take() != QmrM::FolderLock::Taking::Taken)
-        return false;
+    return mLock.removeStale() && mLock.take() == QmrM::FolderLock::Taking::Taken && runWithTheLock();
+}
+
+bool SingleInstance::runWithTheLock()
+{
     if (!lockDataFiles(false)) {
         mLock.release();
         return false;

@@ -87,39 +87,28 @@ bool DesktopNotifications::connectToService()
 void DesktopNotifications::show(Kind kind, const Notice& notice, std::function<void()> unavailable)
 {
     const quint64 request = ++mRequests[kind];
-    if (!connectToService()) {
-        runIfSet(unavailable);
-        return;
-    }
-    withCapabilities(
-        [this, kind, notice, unavailable, request] {
-            if (request == mRequests[kind])  // not withdrawn or replaced meanwhile
-                send(kind, notice, unavailable);
-        },
-        unavailable);
-}
-
-void DesktopNotifications::withCapabilities(std::function<void()> then, std::function<void()> unavailable)
-{
-    if (mBodyMarkup) {
-        then();
-        return;
-    }
-    mCalls->call(methodCall(QStringLiteral("GetCapabilities")),
-                 [this, then = std::move(then), unavailable = std::move(unavailable)](const QDBusMessage& reply) {
-                     if (!answered(reply)) {
-                         runIfSet(unavailable);
-                         return;
-                     }
-                     mBodyMarkup = reply.arguments().first().toStringList().contains(QStringLiteral("body-markup"));
-                     mCalls->call(methodCall(QStringLiteral("GetServerInformation")),
-                                  [this, then](const QDBusMessage& information) {
-                                      if (answered(information))
-                                          mDrawsDefaultAction = platform::notificationsDrawDefaultAction(
-                                              information.arguments().first().toString());
-                                      then();
-                                  });
-                 });
+    if (!connectToService())
+        return runIfSet(unavailable);
+    const auto sendIfWanted = [this, kind, notice, unavailable, request] {
+        if (request == mRequests[kind])  // not withdrawn or replaced meanwhile
+            send(kind, notice, unavailable);
+    };
+    if (mBodyMarkup)
+        return sendIfWanted();
+    // What the service shows, and its name, are asked until it answers.
+    mCalls->call(methodCall(QStringLiteral("GetCapabilities")), [this, sendIfWanted,
+                                                                 unavailable](const QDBusMessage& reply) {
+        if (!answered(reply))
+            return runIfSet(unavailable);
+        mBodyMarkup = reply.arguments().first().toStringList().contains(QStringLiteral("body-markup"));
+        mCalls->call(methodCall(QStringLiteral("GetServerInformation")),
+                     [this, sendIfWanted](const QDBusMessage& information) {
+                         if (answered(information))
+                             mDrawsDefaultAction =
+                                 platform::notificationsDrawDefaultAction(information.arguments().first().toString());
+                         sendIfWanted();
+                     });
+    });
 }
 
 QStringList DesktopNotifications::actionsToSend(const QStringList& actions) const
@@ -148,10 +137,8 @@ void DesktopNotifications::send(Kind kind, const Notice& notice, std::function<v
         QStringLiteral("Notify"), {QCoreApplication::applicationName(), QVariant::fromValue(mIds[kind]), kIconName,
                                    notice.summary, body, actionsToSend(notice.actions), hints, notice.timeoutMs});
     mCalls->call(message, [this, kind, request, unavailable = std::move(unavailable)](const QDBusMessage& reply) {
-        if (!answered(reply)) {
-            runIfSet(unavailable);
-            return;
-        }
+        if (!answered(reply))
+            return runIfSet(unavailable);
         const uint id = reply.arguments().first().toUInt();
         if (request != mRequests[kind]) {
             closeId(id);  // withdrawn or replaced while it was on its way

@@ -66,7 +66,6 @@ private slots:
 
 private:
     bool connectToService();
-    void withCapabilities(std::function<void()> then, std::function<void()> unavailable);
     QStringList actionsToSend(const QStringList& actions) const;
     void send(Kind kind, const Notice& notice, std::function<void()> unavailable);
     void closeId(uint id);
