@@ -332,23 +332,20 @@ void WaitView::updateMenu()
     }
 }
 
-void WaitView::offerPostponing()
-{
-    makeTrayIcon();
-    updateMenu();
-    mIcon->setToolTip(passHereText());
-    mIcon->show();
-    // The offer goes with the window's pass (the window is deleted some time after it unloads).
-    connect(platform::trainingWindow().window(), &QObject::destroyed, mIcon.get(), [this] {
-        if (!StartWaits::current())
-            mIcon->hide();
-    });
-}
-
 void WaitView::passCame()
 {
-    if (passSchedule().mayPostpone())
-        offerPostponing();
+    // The tray offers 5 分後に until a count is entered.
+    if (passSchedule().mayPostpone()) {
+        makeTrayIcon();
+        updateMenu();
+        mIcon->setToolTip(passHereText());
+        mIcon->show();
+        // The offer goes with the window's pass (the window is deleted some time after it unloads).
+        connect(platform::trainingWindow().window(), &QObject::destroyed, mIcon.get(), [this] {
+            if (!StartWaits::current())
+                mIcon->hide();
+        });
+    }
     // The notice goes with its pass: finished, left with 中断, or ended with the program.
     disconnect(mPassEnds);
     mPassEnds = connect(&platform::trainingWindow(), &platform::Form::unloaded, this, [this] {
@@ -374,15 +371,6 @@ void WaitView::showPassNotice(const QString& body)
     mNotifications.show(DesktopNotifications::Pass, notice);
 }
 
-void WaitView::tellWhereThePassIsIfRefused(quint64 load)
-{
-    platform::Form& training = platform::trainingWindow();
-    if (!training.isLoadedAs(load) || !training.window()->isVisible() || training.window()->isActiveWindow())
-        return;
-    showPassNotice(QCoreApplication::translate(
-        "Tray", "画面の「Quillmora」をクリックしてください（デスクトップがキーボードを渡しませんでした）"));
-}
-
 void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken)
 {
     if (kind == DesktopNotifications::Pass && key == kPostponeKey) {
@@ -404,9 +392,13 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
         passSchedule().turnToPass(activationToken);
     // The desktop may keep the keyboard from the window all the same (focus stealing prevention, a
     // compositor without a keyboard): then the notice says where the pass is.
-    QTimer::singleShot(kGrantWaitMs, this, platform::guardedSlot([this, load = training.loadCount()] {
-                           tellWhereThePassIsIfRefused(load);
-                       }));
+    QTimer::singleShot(
+        kGrantWaitMs, this, platform::guardedSlot([this, load = training.loadCount()] {
+            const platform::Form& shown = platform::trainingWindow();
+            if (shown.isLoadedAs(load) && shown.window()->isVisible() && !shown.window()->isActiveWindow())
+                showPassNotice(QCoreApplication::translate(
+                    "Tray", "画面の「Quillmora」をクリックしてください（デスクトップがキーボードを渡しませんでした）"));
+        }));
 }
 
 void WaitView::tellTimeLeft(const StartWait& wait)
