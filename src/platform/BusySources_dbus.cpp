@@ -4,7 +4,6 @@
 #include "BusySource.h"
 #include "SessionBus.h"
 
-#include <QDBusConnection>
 #include <QDBusVariant>
 
 namespace platform {
@@ -39,8 +38,8 @@ protected:
     void follow() override
     {
         for (const QString& name : mSignals)
-            QDBusConnection::sessionBus().connect(mQuery.service(), mQuery.path(), mQuery.interface(), name, this,
-                                                  SLOT(readAgain(QDBusMessage)));
+            sessionBus().connect(mQuery.service(), mQuery.path(), mQuery.interface(), name, this,
+                                 SLOT(readAgain(QDBusMessage)));
         mCalls.followOwner(mQuery.service(), [this](bool owned) {
             mReadingOut = mReadAgain = false;
             if (owned)
@@ -54,8 +53,8 @@ protected:
     void unfollow() override
     {
         for (const QString& name : mSignals)
-            QDBusConnection::sessionBus().disconnect(mQuery.service(), mQuery.path(), mQuery.interface(), name, this,
-                                                     SLOT(readAgain(QDBusMessage)));
+            sessionBus().disconnect(mQuery.service(), mQuery.path(), mQuery.interface(), name, this,
+                                    SLOT(readAgain(QDBusMessage)));
         mCalls.stopFollowing();
         mCalls.forget();
         mReadingOut = mReadAgain = false;
@@ -93,7 +92,7 @@ private:
 std::vector<std::unique_ptr<BusySource>> sessionBusSources()
 {
     std::vector<std::unique_ptr<BusySource>> sources;
-    if (!QDBusConnection::sessionBus().isConnected())
+    if (!sessionBus().isConnected())
         return sources;
     const auto add = [&](BusyReason reason, const QString& service, const QString& path, const QString& interface,
                          const QString& method, const QVariantList& arguments, const QStringList& changeSignals) {

@@ -7,7 +7,6 @@
 #include "SessionBus.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QDBusContext>
 #include <QDir>
 #include <QTemporaryFile>
@@ -40,11 +39,6 @@ constexpr char kScript[] = R"js((function () {
     tell();
 })();
 )js";
-
-QDBusConnection bus()
-{
-    return QDBusConnection::sessionBus();
-}
 
 // No KWin is started where the desktop has another compositor.
 QDBusMessage scriptingCall(const QString& method, const QVariantList& arguments = {})
@@ -88,16 +82,16 @@ protected:
             else
                 report(false);
         });
-        bus().registerObject(kPath, this, QDBusConnection::ExportScriptableSlots);
+        sessionBus().registerObject(kPath, this, QDBusConnection::ExportScriptableSlots);
         load();
     }
 
     void unfollow() override
     {
         mCalls.stopFollowing();
-        bus().unregisterObject(kPath);
+        sessionBus().unregisterObject(kPath);
         if (!mKWin.isEmpty())
-            bus().send(scriptingCall(QStringLiteral("unloadScript"), {mPlugin}));
+            sessionBus().send(scriptingCall(QStringLiteral("unloadScript"), {mPlugin}));
         forget();
     }
 
@@ -115,7 +109,7 @@ private:
         mScript = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("quillmora-kwin-XXXXXX.js")));
         if (!mScript->open())
             return false;
-        const QString script = QString::fromLatin1(kScript).arg(bus().baseService(), kPath, kInterface);
+        const QString script = QString::fromLatin1(kScript).arg(sessionBus().baseService(), kPath, kInterface);
         const QByteArray bytes = script.toUtf8();
         // KWin reads the file when it runs the script, after this call: it stays until the wait is over.
         return mScript->write(bytes) == bytes.size() && mScript->flush();
@@ -137,7 +131,7 @@ private:
                                         if (loaded.type() != QDBusMessage::ReplyMessage ||
                                             loaded.arguments().value(0).toInt() < 0)
                                             return report(false);
-                                        bus().send(scriptingCall(QStringLiteral("start")));
+                                        sessionBus().send(scriptingCall(QStringLiteral("start")));
                                     });
                     });
     }
@@ -152,7 +146,7 @@ private:
 
 std::unique_ptr<BusySource> kwinFullScreenSource()
 {
-    if (!bus().isConnected())
+    if (!sessionBus().isConnected())
         return nullptr;
     return std::make_unique<KWinFullScreen>();
 }

@@ -5,8 +5,6 @@
 #include "IdleSource.h"
 #include "SessionBus.h"
 
-#include <QDBusConnection>
-
 namespace platform {
 namespace {
 
@@ -15,11 +13,6 @@ const QString kPath = QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core");
 const QString& kInterface = kService;
 // A monitor that has not answered by then counts as none.
 constexpr int kAnswerMs = 2000;
-
-QDBusConnection bus()
-{
-    return QDBusConnection::sessionBus();
-}
 
 QDBusMessage monitorCall(const QString& method, const QVariantList& arguments)
 {
@@ -35,7 +28,7 @@ public:
     void awaitPause(qint64 pauseMs) override
     {
         stop();
-        bus().connect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this, SLOT(watchFired(uint)));
+        sessionBus().connect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this, SLOT(watchFired(uint)));
         // An answer that comes once stopped is dropped.
         mCalls.call(monitorCall(QStringLiteral("AddIdleWatch"), {quint64(pauseMs)}), [this](const QDBusMessage& reply) {
             if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
@@ -49,9 +42,10 @@ public:
     void stop() override
     {
         mCalls.forget();
-        bus().disconnect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this, SLOT(watchFired(uint)));
+        sessionBus().disconnect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this,
+                                SLOT(watchFired(uint)));
         if (mWatch != 0)
-            bus().send(monitorCall(QStringLiteral("RemoveWatch"), {mWatch}));
+            sessionBus().send(monitorCall(QStringLiteral("RemoveWatch"), {mWatch}));
         mWatch = 0;
         mFiredEarly.clear();
     }
@@ -77,7 +71,7 @@ private:
 
 std::unique_ptr<IdleSource> gnomeIdleSource()
 {
-    if (!bus().isConnected())
+    if (!sessionBus().isConnected())
         return nullptr;
     return std::make_unique<GnomeIdle>();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QObject>
 #include <QString>
@@ -12,6 +13,8 @@
 class QDBusServiceWatcher;
 
 namespace platform {
+
+QDBusConnection sessionBus();
 
 // A method call on the session bus that never starts a service not running already: what the desktop does
 // not run, it does not use.

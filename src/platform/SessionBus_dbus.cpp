@@ -3,11 +3,15 @@
 
 #include "Guard.h"
 
-#include <QDBusConnection>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 
 namespace platform {
+
+QDBusConnection sessionBus()
+{
+    return QDBusConnection::sessionBus();
+}
 
 QDBusMessage busCall(const QString& service, const QString& path, const QString& interface, const QString& method,
                      const QVariantList& arguments)
@@ -24,7 +28,7 @@ BusCalls::~BusCalls() = default;
 
 void BusCalls::call(const QDBusMessage& message, std::function<void(const QDBusMessage& reply)> answered)
 {
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message, mAnswerMs), this);
+    auto* watcher = new QDBusPendingCallWatcher(sessionBus().asyncCall(message, mAnswerMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, answered = std::move(answered)] {
         watcher->deleteLater();
         const QDBusMessage reply = watcher->reply();
@@ -43,8 +47,7 @@ void BusCalls::forget()
 
 void BusCalls::followOwner(const QString& service, std::function<void(bool owned)> changed)
 {
-    mOwner = std::make_unique<QDBusServiceWatcher>(service, QDBusConnection::sessionBus(),
-                                                   QDBusServiceWatcher::WatchForOwnerChange);
+    mOwner = std::make_unique<QDBusServiceWatcher>(service, sessionBus(), QDBusServiceWatcher::WatchForOwnerChange);
     connect(mOwner.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this, changed = std::move(changed)](const QString&, const QString&, const QString& newOwner) {
                 runGuarded([&] {

@@ -6,7 +6,6 @@
 #include "platform/SessionBus.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QGuiApplication>
 #include <QVariantMap>
@@ -15,6 +14,8 @@
 
 namespace tray {
 namespace {
+
+using platform::sessionBus;
 
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
@@ -27,11 +28,6 @@ constexpr int kCallTimeoutMs = 5000;
 constexpr uchar kLowUrgency = 0;
 constexpr uchar kNormalUrgency = 1;
 const QString kDefaultAction = QStringLiteral("default");
-
-QDBusConnection bus()
-{
-    return QDBusConnection::sessionBus();
-}
 
 QDBusMessage methodCall(const QString& method, const QVariantList& arguments = {})
 {
@@ -63,22 +59,23 @@ DesktopNotifications::~DesktopNotifications()
     // Left behind, a notice would offer choices that nobody answers any more. The program may be ending:
     // the call is sent before it goes on.
     for (const uint id : mIds) {
-        if (id != 0 && bus().isConnected())
-            bus().call(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}), QDBus::Block, 1000);
+        if (id != 0 && sessionBus().isConnected())
+            sessionBus().call(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}), QDBus::Block,
+                              1000);
     }
 }
 
 bool DesktopNotifications::connectToService()
 {
-    if (!bus().isConnected())
+    if (!sessionBus().isConnected())
         return false;
     if (!mSignalsConnected) {
-        bus().connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                      SLOT(onActionInvoked(uint, QString)));
-        bus().connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
-                      SLOT(onActivationToken(uint, QString)));
-        bus().connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-                      SLOT(onClosed(uint, uint)));
+        sessionBus().connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                             SLOT(onActionInvoked(uint, QString)));
+        sessionBus().connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
+                             SLOT(onActivationToken(uint, QString)));
+        sessionBus().connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                             SLOT(onClosed(uint, uint)));
         mSignalsConnected = true;
     }
     return true;
@@ -165,8 +162,8 @@ bool DesktopNotifications::isShown(Kind kind) const
 void DesktopNotifications::closeId(uint id)
 {
     mTokens.remove(id);
-    if (bus().isConnected())
-        bus().send(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}));
+    if (sessionBus().isConnected())
+        sessionBus().send(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}));
 }
 
 void DesktopNotifications::onActivationToken(uint id, const QString& token)
