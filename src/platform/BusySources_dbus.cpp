@@ -11,9 +11,6 @@ namespace {
 
 using QmrM::BusyReason;
 
-// A reading not answered by then counts as absent.
-constexpr int kAnswerMs = 2000;
-
 // A value wrapped in variants, as properties and the portal's settings come.
 QVariant unwrapped(QVariant value)
 {
@@ -30,7 +27,7 @@ class BusCondition final : public BusySource {
     Q_OBJECT
 public:
     BusCondition(BusyReason reason, QDBusMessage query, QStringList changeSignals)
-        : BusySource(reason), mQuery(std::move(query)), mSignals(std::move(changeSignals)), mCalls(kAnswerMs)
+        : BusySource(reason), mQuery(std::move(query)), mSignals(std::move(changeSignals))
     {
     }
 

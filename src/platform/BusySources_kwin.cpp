@@ -21,7 +21,6 @@ const QString kScriptingPath = QStringLiteral("/Scripting");
 const QString kScripting = QStringLiteral("org.kde.kwin.Scripting");
 const QString kPath = QStringLiteral("/io/github/quillmora/FullScreen");
 const QString kInterface = QStringLiteral("io.github.quillmora.FullScreen");
-constexpr int kAnswerMs = 2000;
 
 // KWin 5 calls windows clients, KWin 6 windows: the script takes whichever names the running one has.
 constexpr char kScript[] = R"js((function () {
@@ -52,8 +51,7 @@ class KWinFullScreen final : public BusySource, protected QDBusContext {
 public:
     KWinFullScreen()
         : BusySource(QmrM::BusyReason::FullScreen),
-          mPlugin(QStringLiteral("quillmora-fullscreen-%1").arg(QCoreApplication::applicationPid())),
-          mCalls(kAnswerMs)
+          mPlugin(QStringLiteral("quillmora-fullscreen-%1").arg(QCoreApplication::applicationPid()))
     {
     }
     // Leaves KWin without the script when the program ends during a wait.

@@ -11,8 +11,6 @@ namespace {
 const QString kService = QStringLiteral("org.gnome.Mutter.IdleMonitor");
 const QString kPath = QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core");
 const QString& kInterface = kService;
-// A monitor that has not answered by then counts as none.
-constexpr int kAnswerMs = 2000;
 
 QDBusMessage monitorCall(const QString& method, const QVariantList& arguments)
 {
@@ -22,7 +20,6 @@ QDBusMessage monitorCall(const QString& method, const QVariantList& arguments)
 class GnomeIdle final : public IdleSource {
     Q_OBJECT
 public:
-    GnomeIdle() : mCalls(kAnswerMs) {}
     ~GnomeIdle() override { stop(); }
 
     void awaitPause(qint64 pauseMs) override

@@ -21,14 +21,15 @@ QDBusConnection sessionBus();
 QDBusMessage busCall(const QString& service, const QString& path, const QString& interface, const QString& method,
                      const QVariantList& arguments = {});
 
-// The calls to a service of the desktop on the session bus. Each answer comes within `answerMs`, or the
-// call counts as unanswered (an error reply); the answers still on their way when the caller forgets them
-// are dropped. Where the caller follows the service's name, its owner leaving the bus, or a new one taking
-// the name, is told.
+// The calls to a service of the desktop on the session bus. Each answer comes within `answerMs` (two
+// seconds unless the caller says otherwise), or the call counts as unanswered (an error reply): a desktop
+// source that does not answer in time counts as absent. The answers still on their way when the caller
+// forgets them are dropped. Where the caller follows the service's name, its owner leaving the bus, or a
+// new one taking the name, is told.
 class BusCalls : public QObject {
     Q_OBJECT
 public:
-    explicit BusCalls(int answerMs, QObject* parent = nullptr);
+    explicit BusCalls(int answerMs = 2000, QObject* parent = nullptr);
     ~BusCalls() override;
 
     // Calls, and hands the reply to `answered`, inside the guard, unless forgotten meanwhile.
