@@ -110,7 +110,7 @@ std::vector<std::unique_ptr<BusySource>> sessionBusSources()
     // dunst's pause (dunstctl set-paused true), a property of its own interface.
     add(BusyReason::DoNotDisturb, notifications, notificationsPath, properties, QStringLiteral("Get"),
         {QStringLiteral("org.dunstproject.cmd0"), QStringLiteral("paused")}, {QStringLiteral("PropertiesChanged")});
-    // A locked screen.
+    // A locked screen: each screen saver keeps its object at the path of its name.
     for (const QString& screenSaver :
          {QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("org.gnome.ScreenSaver")}) {
         const QString path = u'/' + QString(screenSaver).replace(u'.', u'/');
