@@ -133,12 +133,11 @@ QString postponeText()
 }
 
 // The entry's text is also its accessible name.
-QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (*handler)())
+void addAction(QMenu& menu, const QString& name, const QString& text, void (*handler)())
 {
     QAction* action = menu.addAction(text);
     action->setObjectName(name);
     QObject::connect(action, &QAction::triggered, &menu, platform::guardedSlot(handler));
-    return action;
 }
 
 // The first item of the pass and its count, as the training window presents them: "腕立て伏せ 20 回".
@@ -203,10 +202,9 @@ void WaitView::waitEnded()
 
 void WaitView::phaseChanged()
 {
-    const StartWait* wait = StartWaits::current();
     if (phase() == Phase::WaitingForPause && !std::exchange(mPassAnnounced, true))
         showPassNotice(passBody());  // the window comes at a pause; the notice says so at once
-    if (wait)
+    if (const StartWait* wait = StartWaits::current())
         showTimeLeft(*wait);
     if (mMenu)
         updateMenu();
@@ -245,8 +243,7 @@ void WaitView::showTitle(const StartWait& wait)
     // A window the user brought back to train in during the wait is the program's window again; the
     // countdown belongs to the task bar's entry of a window that waits.
     const bool inUse = window->isVisible() && !window->isMinimized();
-    const QString left = titleOfThePhase(wait);
-    window->setWindowTitle(inUse ? mPlainTitle : mPlainTitle + QStringLiteral(" - ") + left);
+    window->setWindowTitle(inUse ? mPlainTitle : mPlainTitle + QStringLiteral(" - ") + titleOfThePhase(wait));
 }
 
 bool WaitView::eventFilter(QObject* watched, QEvent* event)
