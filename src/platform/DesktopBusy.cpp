@@ -12,10 +12,7 @@ BusySource::BusySource(QmrM::BusyReason reason) : mReason(reason)
     // A source that never answers (a service or socket that stays silent) must not hold a pass for ever.
     mSettleDeadline.setSingleShot(true);
     mSettleDeadline.setInterval(kSettleMs);
-    connect(&mSettleDeadline, &QTimer::timeout, this, [this] {
-        if (!mSettled)
-            report(false);
-    });
+    connect(&mSettleDeadline, &QTimer::timeout, this, [this] { report(false); });  // stopped once settled
 }
 
 void BusySource::start()
