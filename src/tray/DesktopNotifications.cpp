@@ -65,27 +65,19 @@ DesktopNotifications::~DesktopNotifications()
     }
 }
 
-bool DesktopNotifications::connectToService()
+void DesktopNotifications::show(Kind kind, const Notice& notice, std::function<void()> unavailable)
 {
+    const quint64 request = ++mRequests[kind];
     if (!sessionBus().isConnected())
-        return false;
-    if (!mSignalsConnected) {
+        return runIfSet(unavailable);
+    if (!std::exchange(mSignalsConnected, true)) {
         sessionBus().connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                              SLOT(onActionInvoked(uint, QString)));
         sessionBus().connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
                              SLOT(onActivationToken(uint, QString)));
         sessionBus().connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                              SLOT(onClosed(uint, uint)));
-        mSignalsConnected = true;
     }
-    return true;
-}
-
-void DesktopNotifications::show(Kind kind, const Notice& notice, std::function<void()> unavailable)
-{
-    const quint64 request = ++mRequests[kind];
-    if (!connectToService())
-        return runIfSet(unavailable);
     const auto sendIfWanted = [this, kind, notice, unavailable, request] {
         if (request == mRequests[kind])  // not withdrawn or replaced meanwhile
             send(kind, notice, unavailable);

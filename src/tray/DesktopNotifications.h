@@ -65,7 +65,6 @@ private slots:
     void onClosed(uint id, uint reason);
 
 private:
-    bool connectToService();
     QStringList actionsToSend(const QStringList& actions) const;
     void send(Kind kind, const Notice& notice, std::function<void()> unavailable);
     void closeId(uint id);
