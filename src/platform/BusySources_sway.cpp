@@ -60,7 +60,7 @@ protected:
         mSocket = std::make_unique<LocalConnection>();
         QObject::connect(mSocket.get(), &LocalConnection::received, this,
                          [this](const QByteArray& bytes) { readMessages(bytes); });
-        QObject::connect(mSocket.get(), &LocalConnection::closed, this, [this] { endConnection(); });
+        QObject::connect(mSocket.get(), &LocalConnection::closed, this, [this] { giveUp(); });  // sway went
         if (!mSocket->connectTo(mSocketPath))
             return report(false);
         send(Subscribe, R"(["window"])");
@@ -99,26 +99,18 @@ private:
         mSocket->write(message + payload);
     }
 
-    // Something that does not speak sway's protocol (or no longer listens) tells nothing: the condition
-    // counts as absent, and nothing more is read from it.
-    void endConnection()
-    {
-        unfollow();
-        report(false);
-    }
-
     void readMessages(const QByteArray& bytes)
     {
         mBuffer += bytes;
         while (mBuffer.size() >= kMagic.size()) {
             if (!mBuffer.startsWith(kMagic))
-                return endConnection();
+                return giveUp();  // not sway's protocol
             if (mBuffer.size() < kHeaderSize)
                 return;
             const quint32 length = qFromLittleEndian<quint32>(mBuffer.constData() + 6);
             const quint32 type = qFromLittleEndian<quint32>(mBuffer.constData() + 10);
             if (length > kLongestMessage)
-                return endConnection();
+                return giveUp();  // not sway's protocol
             if (quint32(mBuffer.size() - kHeaderSize) < length)
                 return;  // the rest is on its way
             const QByteArray payload = mBuffer.mid(kHeaderSize, length);
