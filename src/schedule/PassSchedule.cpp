@@ -162,10 +162,8 @@ void PassSchedule::pauseUnknown()
         return;
     // The desktop does not tell the user's input: the window's guard keeps what is typed for other work.
     // Where the window takes the keyboard, it comes once its notice has been up a while.
-    if (!platform::newWindowsTakeTheKeyboard()) {
-        paused();
-        return;
-    }
+    if (!platform::newWindowsTakeTheKeyboard())
+        return paused();
     mPauseUnknown = QmrM::clock().alarmAt(QmrM::clock().elapsedMs() + kLongPauseMs, platform::guardedSlot([this] {
                                               if (mDueWait && std::exchange(mAwaitingPause, false))
                                                   mDueWait->release();
@@ -301,10 +299,8 @@ void PassSchedule::postpone()
 void PassSchedule::turnToPass(const QString& activationToken)
 {
     StartWait* wait = StartWaits::current();
-    if (wait && wait == mDueWait) {
-        startNow(activationToken);  // due already: it comes now, to the front
-        return;
-    }
+    if (wait && wait == mDueWait)
+        return startNow(activationToken);  // due already: it comes now, to the front
     platform::Form& training = platform::trainingWindow();
     if (training.isLoaded())
         training.bringForward(activationToken);

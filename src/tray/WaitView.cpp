@@ -187,10 +187,8 @@ void WaitView::waitBegan(const StartWait& wait)
 
 void WaitView::waitEnded()
 {
-    if (const StartWait* outer = StartWaits::current()) {
-        showTimeLeft(*outer);  // a wait begun inside another is over; the other runs on
-        return;
-    }
+    if (const StartWait* outer = StartWaits::current())
+        return showTimeLeft(*outer);  // a wait begun inside another is over; the other runs on
     restoreTitle();
     mNotifications.close(DesktopNotifications::TimeLeft);
     mTimeLeftBox.reset();
@@ -370,14 +368,10 @@ void WaitView::showPassNotice(const QString& body)
 
 void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken)
 {
-    if (kind == DesktopNotifications::Pass && key == kPostponeKey) {
-        passSchedule().postpone();  // nothing once a count is in
-        return;
-    }
-    if (kind == DesktopNotifications::TimeLeft && key == kStopWaitingKey) {
-        passSchedule().stopWaiting();
-        return;
-    }
+    if (kind == DesktopNotifications::Pass && key == kPostponeKey)
+        return passSchedule().postpone();  // nothing once a count is in
+    if (kind == DesktopNotifications::TimeLeft && key == kStopWaitingKey)
+        return passSchedule().stopWaiting();
     const bool startingNow = kind == DesktopNotifications::TimeLeft && key == kStartNowKey;
     const bool starting = kind == DesktopNotifications::Pass && (key == kStartKey || key == kDefaultKey);
     platform::Form& training = platform::trainingWindow();
