@@ -36,7 +36,13 @@ protected:
     virtual void unfollow() = 0;
     // The condition as read now.
     void report(bool present);
-    bool isRunning() const { return mRunning; }
+    // What tells the condition is gone (or speaks something else): it counts as absent, and nothing more is
+    // read from it.
+    void giveUp()
+    {
+        unfollow();
+        report(false);
+    }
 
 private:
     const QmrM::BusyReason mReason;

@@ -4,19 +4,13 @@
 // small one calls back with whether the active window is full screen, at once and whenever another window
 // becomes active or a window enters or leaves full screen. Only KWin's own calls are believed.
 #include "BusySource.h"
-
-#include "Guard.h"
+#include "SessionBus.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QDBusContext>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusServiceWatcher>
 #include <QDir>
 #include <QTemporaryFile>
 
-#include <functional>
 #include <memory>
 
 namespace platform {
@@ -27,7 +21,6 @@ const QString kScriptingPath = QStringLiteral("/Scripting");
 const QString kScripting = QStringLiteral("org.kde.kwin.Scripting");
 const QString kPath = QStringLiteral("/io/github/quillmora/FullScreen");
 const QString kInterface = QStringLiteral("io.github.quillmora.FullScreen");
-constexpr int kAnswerMs = 2000;
 
 // KWin 5 calls windows clients, KWin 6 windows: the script takes whichever names the running one has.
 constexpr char kScript[] = R"js((function () {
@@ -46,17 +39,10 @@ constexpr char kScript[] = R"js((function () {
 })();
 )js";
 
-QDBusConnection bus()
+// No KWin is started where the desktop has another compositor.
+QDBusMessage scriptingCall(const QString& method, const QVariantList& arguments = {})
 {
-    return QDBusConnection::sessionBus();
-}
-
-QDBusMessage scriptingCall(const QString& method, const QVariantList& arguments)
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(kKWin, kScriptingPath, kScripting, method);
-    message.setArguments(arguments);
-    message.setAutoStartService(false);  // no KWin is started where the desktop has another compositor
-    return message;
+    return busCall(kKWin, kScriptingPath, kScripting, method, arguments);
 }
 
 class KWinFullScreen final : public BusySource, protected QDBusContext {
@@ -86,39 +72,32 @@ public slots:
 protected:
     void follow() override
     {
-        mOwner = std::make_unique<QDBusServiceWatcher>(kKWin, bus(), QDBusServiceWatcher::WatchForOwnerChange);
-        connect(mOwner.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
-                [this](const QString&, const QString&, const QString& newOwner) {
-                    runGuarded([&] { ownerChanged(newOwner); });
-                });
-        bus().registerObject(kPath, this, QDBusConnection::ExportScriptableSlots);
+        // A KWin that left took the script with it; a new one is handed it anew.
+        mCalls.followOwner(kKWin, [this](bool owned) {
+            forget();
+            if (owned)
+                load();
+            else
+                report(false);
+        });
+        sessionBus().registerObject(kPath, this, QDBusConnection::ExportScriptableSlots);
         load();
     }
 
     void unfollow() override
     {
-        mOwner.reset();
-        bus().unregisterObject(kPath);
+        mCalls.stopFollowing();
+        sessionBus().unregisterObject(kPath);
         if (!mKWin.isEmpty())
-            bus().send(scriptingCall(QStringLiteral("unloadScript"), {mPlugin}));
+            sessionBus().send(scriptingCall(QStringLiteral("unloadScript"), {mPlugin}));
         forget();
     }
 
 private:
-    // A KWin that left took the script with it; a new one is handed it anew.
-    void ownerChanged(const QString& newOwner)
-    {
-        forget();
-        if (newOwner.isEmpty())
-            report(false);
-        else
-            load();
-    }
-
     // Answers still on their way are not wanted.
     void forget()
     {
-        ++mLoading;
+        mCalls.forget();
         mKWin.clear();
         mScript.reset();
     }
@@ -128,7 +107,7 @@ private:
         mScript = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("quillmora-kwin-XXXXXX.js")));
         if (!mScript->open())
             return false;
-        const QString script = QString::fromLatin1(kScript).arg(bus().baseService(), kPath, kInterface);
+        const QString script = QString::fromLatin1(kScript).arg(sessionBus().baseService(), kPath, kInterface);
         const QByteArray bytes = script.toUtf8();
         // KWin reads the file when it runs the script, after this call: it stays until the wait is over.
         return mScript->write(bytes) == bytes.size() && mScript->flush();
@@ -137,53 +116,35 @@ private:
     // Hands KWin the script once it is known to be on the bus: no file is written where it is not.
     void load()
     {
-        QDBusMessage owner = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
-        owner << kKWin;
-        whenAnswered(owner, [this](const QDBusMessage& answer) {
-            if (answer.type() != QDBusMessage::ReplyMessage || !writeScript())
-                return report(false);
-            mKWin = answer.arguments().value(0).toString();
-            whenAnswered(scriptingCall(QStringLiteral("loadScript"), {mScript->fileName(), mPlugin}),
-                         [this](const QDBusMessage& loaded) { started(loaded); });
-        });
-    }
-
-    void started(const QDBusMessage& loaded)
-    {
-        // KWin refused the script: it tells nothing then.
-        if (loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().value(0).toInt() < 0)
-            return report(false);
-        bus().send(scriptingCall(QStringLiteral("start"), {}));
-    }
-
-    // Calls, and hands the answer on unless the script was forgotten meanwhile.
-    void whenAnswered(const QDBusMessage& call, std::function<void(const QDBusMessage&)> then)
-    {
-        const quint64 loading = mLoading;
-        auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(call, kAnswerMs), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, loading, then] {
-            watcher->deleteLater();
-            runGuarded([&] {
-                if (loading == mLoading)
-                    then(watcher->reply());
-            });
-        });
+        const QString busService = QStringLiteral("org.freedesktop.DBus");
+        mCalls.call(busCall(busService, QStringLiteral("/org/freedesktop/DBus"), busService,
+                            QStringLiteral("GetNameOwner"), {kKWin}),
+                    [this](const QDBusMessage& answer) {
+                        if (answer.type() != QDBusMessage::ReplyMessage || !writeScript())
+                            return report(false);
+                        mKWin = answer.arguments().value(0).toString();
+                        mCalls.call(scriptingCall(QStringLiteral("loadScript"), {mScript->fileName(), mPlugin}),
+                                    [this](const QDBusMessage& loaded) {
+                                        // KWin refused the script: it tells nothing then.
+                                        if (loaded.type() != QDBusMessage::ReplyMessage ||
+                                            loaded.arguments().value(0).toInt() < 0)
+                                            return report(false);
+                                        sessionBus().send(scriptingCall(QStringLiteral("start")));
+                                    });
+                    });
     }
 
     const QString mPlugin;
-    std::unique_ptr<QDBusServiceWatcher> mOwner;
+    BusCalls mCalls;
     std::unique_ptr<QTemporaryFile> mScript;
     QString mKWin;  // the unique name of the KWin that runs the script
-    quint64 mLoading = 0;
 };
 
 }  // namespace
 
 std::unique_ptr<BusySource> kwinFullScreenSource()
 {
-    if (!bus().isConnected())
+    if (!sessionBus().isConnected())
         return nullptr;
     return std::make_unique<KWinFullScreen>();
 }

@@ -58,12 +58,13 @@ protected:
     void follow() override
     {
         mSocket = std::make_unique<LocalConnection>();
-        QObject::connect(mSocket.get(), &LocalConnection::readyRead, this, [this] { readMessages(); });
-        QObject::connect(mSocket.get(), &LocalConnection::closed, this, [this] { endConnection(); });
-        if (mSocket->connectTo(mSocketPath))
-            ask();
-        else
-            report(false);
+        QObject::connect(mSocket.get(), &LocalConnection::received, this,
+                         [this](const QByteArray& bytes) { readMessages(bytes); });
+        QObject::connect(mSocket.get(), &LocalConnection::closed, this, [this] { giveUp(); });  // sway went
+        if (!mSocket->connectTo(mSocketPath))
+            return report(false);
+        send(Subscribe, R"(["window"])");
+        askForTree();
     }
 
     void unfollow() override
@@ -73,20 +74,11 @@ protected:
             mSocket.release()->deleteLater();  // may be the caller
         }
         mBuffer.clear();
-        mAsked = false;
         mTreeAsked = false;
         mAskAgain = false;
     }
 
 private:
-    void ask()
-    {
-        if (std::exchange(mAsked, true))
-            return;
-        send(Subscribe, R"(["window"])");
-        askForTree();
-    }
-
     // One tree asked for at a time; the events that come meanwhile are answered by one more.
     void askForTree()
     {
@@ -107,26 +99,18 @@ private:
         mSocket->write(message + payload);
     }
 
-    // Something that does not speak sway's protocol (or no longer listens) tells nothing: the condition
-    // counts as absent, and nothing more is read from it.
-    void endConnection()
+    void readMessages(const QByteArray& bytes)
     {
-        unfollow();
-        report(false);
-    }
-
-    void readMessages()
-    {
-        mBuffer += mSocket->readAll();
+        mBuffer += bytes;
         while (mBuffer.size() >= kMagic.size()) {
             if (!mBuffer.startsWith(kMagic))
-                return endConnection();
+                return giveUp();  // not sway's protocol
             if (mBuffer.size() < kHeaderSize)
                 return;
             const quint32 length = qFromLittleEndian<quint32>(mBuffer.constData() + 6);
             const quint32 type = qFromLittleEndian<quint32>(mBuffer.constData() + 10);
             if (length > kLongestMessage)
-                return endConnection();
+                return giveUp();  // not sway's protocol
             if (quint32(mBuffer.size() - kHeaderSize) < length)
                 return;  // the rest is on its way
             const QByteArray payload = mBuffer.mid(kHeaderSize, length);
@@ -155,7 +139,6 @@ private:
     const QString mSocketPath;
     std::unique_ptr<LocalConnection> mSocket;
     QByteArray mBuffer;
-    bool mAsked = false;
     bool mTreeAsked = false;
     bool mAskAgain = false;
 };

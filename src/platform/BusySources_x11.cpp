@@ -24,11 +24,8 @@ protected:
     void follow() override
     {
         mX = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(mX)) {
-            unfollow();
-            report(false);
-            return;
-        }
+        if (xcb_connection_has_error(mX))
+            return giveUp();
         mRoot = xcb_setup_roots_iterator(xcb_get_setup(mX)).data->root;
         mActiveAtom = x11::atom(mX, "_NET_ACTIVE_WINDOW");
         mStateAtom = x11::atom(mX, "_NET_WM_STATE");
@@ -86,11 +83,8 @@ private:
             }
             std::free(event);
         }
-        if (xcb_connection_has_error(mX)) {
-            unfollow();  // the X server went: nothing is in front any more
-            report(false);
-            return;
-        }
+        if (xcb_connection_has_error(mX))
+            return giveUp();  // the X server went: nothing is in front any more
         if (changed)
             read();
     }

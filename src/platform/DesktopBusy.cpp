@@ -12,10 +12,7 @@ BusySource::BusySource(QmrM::BusyReason reason) : mReason(reason)
     // A source that never answers (a service or socket that stays silent) must not hold a pass for ever.
     mSettleDeadline.setSingleShot(true);
     mSettleDeadline.setInterval(kSettleMs);
-    connect(&mSettleDeadline, &QTimer::timeout, this, [this] {
-        if (!mSettled)
-            report(false);
-    });
+    connect(&mSettleDeadline, &QTimer::timeout, this, [this] { report(false); });  // stopped once settled
 }
 
 void BusySource::start()
@@ -85,34 +82,29 @@ private:
     // Made when first needed: what the desktop offers is known once the program runs on it.
     void makeSources()
     {
+#ifdef Q_OS_WIN
+        mSources = windowsBusySources();
+#else
 #ifdef QUILLMORA_SESSION_BUS
         mSources = sessionBusSources();
 #endif
 #ifdef QUILLMORA_GIO
-        if (auto banners = gnomeBannersOffSource())
-            mSources.push_back(std::move(banners));
+        mSources.push_back(gnomeBannersOffSource());
 #endif
-#ifdef Q_OS_WIN
-        mSources = windowsBusySources();
-#endif
-        std::unique_ptr<BusySource> sway;
-#ifdef Q_OS_UNIX
         // Under sway its own interface tells of every window, X11 ones too.
-        sway = swayFullScreenSource();
-#endif
-        if (sway) {
-            mSources.push_back(std::move(sway));
-        } else {
+        mSources.push_back(swayFullScreenSource());
+        if (!mSources.back()) {
 #ifdef QUILLMORA_SESSION_BUS
             // Under KWin on Wayland only KWin knows of the Wayland windows; it tells nothing elsewhere.
-            if (auto kwin = kwinFullScreenSource())
-                mSources.push_back(std::move(kwin));
+            mSources.push_back(kwinFullScreenSource());
 #endif
 #ifdef QUILLMORA_X11
-            if (auto x11 = x11FullScreenSource())
-                mSources.push_back(std::move(x11));
+            mSources.push_back(x11FullScreenSource());
 #endif
         }
+#endif
+        // A factory gives none where the desktop does not offer what it reads.
+        mSources.erase(std::remove(mSources.begin(), mSources.end(), nullptr), mSources.end());
         // Told from the event loop, never inside watch() or stop(): a reading may come at once.
         for (const auto& source : mSources)
             connect(source.get(), &BusySource::changed, this, &UserBusy::changed, Qt::QueuedConnection);

@@ -3,6 +3,7 @@
 
 #include "IdleSource.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace platform {
@@ -32,50 +33,46 @@ private:
     void makeSources()
     {
 #ifdef QUILLMORA_SESSION_BUS
-        add(gnomeIdleSource());
+        mSources.push_back(gnomeIdleSource());
 #endif
 #ifdef QUILLMORA_WAYLAND_IDLE
-        add(waylandIdleSource());
+        mSources.push_back(waylandIdleSource());
 #endif
 #ifdef QUILLMORA_X11_IDLE
-        add(x11IdleSource());
+        mSources.push_back(x11IdleSource());
 #endif
 #ifdef Q_OS_WIN
-        add(windowsIdleSource());
+        mSources.push_back(windowsIdleSource());
 #endif
-    }
-
-    // Told from the event loop, never inside awaitPause(); only what the source tried now tells.
-    void add(std::unique_ptr<IdleSource> source)
-    {
-        if (!source)
-            return;
-        const size_t index = mSources.size();
-        connect(
-            source.get(), &IdleSource::paused, this,
-            [this, index] {
-                if (mTrying != index)
-                    return;
-                mTrying = mSources.size();
-                emit paused();
-            },
-            Qt::QueuedConnection);
-        connect(
-            source.get(), &IdleSource::unavailable, this,
-            [this, index] {
-                if (mTrying != index)
-                    return;
-                ++mTrying;
-                tryNext();
-            },
-            Qt::QueuedConnection);
-        mSources.push_back(std::move(source));
+        // A factory gives none where the desktop cannot have what it reads.
+        mSources.erase(std::remove(mSources.begin(), mSources.end(), nullptr), mSources.end());
+        // Told from the event loop, never inside awaitPause(); only what the source tried now tells.
+        for (size_t index = 0; index < mSources.size(); ++index) {
+            connect(
+                mSources[index].get(), &IdleSource::paused, this,
+                [this, index] {
+                    if (mTrying != index)
+                        return;
+                    mTrying = mSources.size();
+                    emit paused();
+                },
+                Qt::QueuedConnection);
+            connect(
+                mSources[index].get(), &IdleSource::unavailable, this,
+                [this, index] {
+                    if (mTrying != index)
+                        return;
+                    ++mTrying;
+                    tryNext();
+                },
+                Qt::QueuedConnection);
+        }
     }
 
     void tryNext()
     {
         if (mTrying < mSources.size())
-            mSources[mTrying]->start(mPauseMs);
+            mSources[mTrying]->awaitPause(mPauseMs);
         else
             QMetaObject::invokeMethod(this, &UserIdle::unavailable, Qt::QueuedConnection);
     }

@@ -1,24 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QObject>
+#include "shared/UserBusy.h"
 
 #include <memory>
 
 namespace platform {
 
 // One way the desktop tells a pause in the user's input (DesktopIdle.h): its own watch of the idle time.
-class IdleSource : public QObject {
-    Q_OBJECT
-public:
-    // Starts watching: paused() comes once keyboard and pointer have been left alone for `pauseMs` (soon,
-    // when they already have been), unavailable() when the desktop turns out not to tell it.
-    virtual void start(qint64 pauseMs) = 0;
-    virtual void stop() = 0;
-
-signals:
-    void paused();
-    void unavailable();
+// Where the desktop turns out not to tell it, unavailable() comes instead of paused().
+class IdleSource : public QmrM::UserIdle {
+protected:
+    // Stops watching, and tells how the watch ended: a pause, or a desktop that does not tell it.
+    void endWatch(bool pausedNow)
+    {
+        stop();
+        if (pausedNow)
+            emit paused();
+        else
+            emit unavailable();
+    }
 };
 
 // Each defined where the system has what it reads (see CMakeLists.txt); nullptr where the desktop cannot

@@ -3,10 +3,7 @@
 // monitor tells when it fires (at once when the user has been idle that long already).
 #include "Guard.h"
 #include "IdleSource.h"
-
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
+#include "SessionBus.h"
 
 namespace platform {
 namespace {
@@ -14,20 +11,10 @@ namespace {
 const QString kService = QStringLiteral("org.gnome.Mutter.IdleMonitor");
 const QString kPath = QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core");
 const QString& kInterface = kService;
-// A monitor that has not answered by then counts as none.
-constexpr int kAnswerMs = 2000;
 
-QDBusConnection bus()
+QDBusMessage monitorCall(const QString& method, const QVariantList& arguments)
 {
-    return QDBusConnection::sessionBus();
-}
-
-QDBusMessage monitorCall(const QString& method, const QVariantList& arguments = {})
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
-    message.setArguments(arguments);
-    message.setAutoStartService(false);
-    return message;
+    return busCall(kService, kPath, kInterface, method, arguments);
 }
 
 class GnomeIdle final : public IdleSource {
@@ -35,37 +22,27 @@ class GnomeIdle final : public IdleSource {
 public:
     ~GnomeIdle() override { stop(); }
 
-    void start(qint64 pauseMs) override
+    void awaitPause(qint64 pauseMs) override
     {
         stop();
-        bus().connect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this, SLOT(watchFired(uint)));
-        const quint64 request = ++mRequest;
-        auto* watcher = new QDBusPendingCallWatcher(
-            bus().asyncCall(monitorCall(QStringLiteral("AddIdleWatch"), {quint64(pauseMs)}), kAnswerMs), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, request] {
-            watcher->deleteLater();
-            const QDBusMessage reply = watcher->reply();
-            runGuarded([&] {
-                if (request != mRequest)
-                    return;  // stopped meanwhile; a watch added all the same goes with it
-                if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-                    stop();
-                    emit unavailable();
-                    return;
-                }
-                mWatch = reply.arguments().first().toUInt();
-                if (mFiredEarly.contains(mWatch))
-                    fire();
-            });
+        sessionBus().connect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this, SLOT(watchFired(uint)));
+        // An answer that comes once stopped is dropped.
+        mCalls.call(monitorCall(QStringLiteral("AddIdleWatch"), {quint64(pauseMs)}), [this](const QDBusMessage& reply) {
+            if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+                return endWatch(false);
+            mWatch = reply.arguments().first().toUInt();
+            if (mFiredEarly.contains(mWatch))
+                endWatch(true);
         });
     }
 
     void stop() override
     {
-        ++mRequest;
-        bus().disconnect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this, SLOT(watchFired(uint)));
+        mCalls.forget();
+        sessionBus().disconnect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this,
+                                SLOT(watchFired(uint)));
         if (mWatch != 0)
-            bus().send(monitorCall(QStringLiteral("RemoveWatch"), {mWatch}));
+            sessionBus().send(monitorCall(QStringLiteral("RemoveWatch"), {mWatch}));
         mWatch = 0;
         mFiredEarly.clear();
     }
@@ -77,18 +54,12 @@ private slots:
             if (mWatch == 0)
                 mFiredEarly.append(id);  // before the answer that names the watch
             else if (id == mWatch)
-                fire();
+                endWatch(true);
         });
     }
 
 private:
-    void fire()
-    {
-        stop();
-        emit paused();
-    }
-
-    quint64 mRequest = 0;
+    BusCalls mCalls;
     uint mWatch = 0;
     QList<uint> mFiredEarly;
 };
@@ -97,7 +68,7 @@ private:
 
 std::unique_ptr<IdleSource> gnomeIdleSource()
 {
-    if (!bus().isConnected())
+    if (!sessionBus().isConnected())
         return nullptr;
     return std::make_unique<GnomeIdle>();
 }

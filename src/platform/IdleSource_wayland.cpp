@@ -23,15 +23,12 @@ class WaylandIdle final : public IdleSource {
 public:
     ~WaylandIdle() override { stop(); }
 
-    void start(qint64 pauseMs) override
+    void awaitPause(qint64 pauseMs) override
     {
         stop();
         mDisplay = wl_display_connect(nullptr);
-        if (!mDisplay || !findGlobals() || !watch(uint32_t(qBound<qint64>(0, pauseMs, UINT32_MAX)))) {
-            stop();
-            emit unavailable();
-            return;
-        }
+        if (!mDisplay || !findGlobals() || !watch(uint32_t(qBound<qint64>(0, pauseMs, UINT32_MAX))))
+            return endWatch(false);
         mSocket = std::make_unique<QSocketNotifier>(wl_display_get_fd(mDisplay), QSocketNotifier::Read);
         connect(mSocket.get(), &QSocketNotifier::activated, this, [this] { handleEvents(); });
     }
@@ -119,13 +116,8 @@ private:
         // Where events are queued already, they are run first and the socket is read when it says so again.
         const bool read = wl_display_prepare_read(mDisplay) != 0 || wl_display_read_events(mDisplay) == 0;
         const bool lost = !read || wl_display_dispatch_pending(mDisplay) < 0;
-        if (lost) {
-            stop();
-            emit unavailable();
-        } else if (mIdled) {
-            stop();
-            emit paused();
-        }
+        if (lost || mIdled)
+            endWatch(!lost);
     }
 
     wl_display* mDisplay = nullptr;

@@ -18,7 +18,7 @@ public:
         connect(&mLookAgain, &QTimer::timeout, this, [this] { look(); });
     }
 
-    void start(qint64 pauseMs) override
+    void awaitPause(qint64 pauseMs) override
     {
         mPauseMs = pauseMs;
         look();
@@ -31,16 +31,12 @@ private:
     {
         LASTINPUTINFO last{};
         last.cbSize = sizeof last;
-        if (!GetLastInputInfo(&last)) {
-            emit unavailable();
-            return;
-        }
+        if (!GetLastInputInfo(&last))
+            return endWatch(false);
         // Both in the 32-bit tick count, which wraps every 49 days: the difference does not mind.
         const qint64 idleMs = DWORD(GetTickCount() - last.dwTime);
-        if (idleMs >= mPauseMs) {
-            emit paused();
-            return;
-        }
+        if (idleMs >= mPauseMs)
+            return endWatch(true);
         mLookAgain.start(int(mPauseMs - idleMs));
     }
 

@@ -21,16 +21,13 @@ class X11Idle final : public IdleSource {
 public:
     ~X11Idle() override { stop(); }
 
-    void start(qint64 pauseMs) override
+    void awaitPause(qint64 pauseMs) override
     {
         stop();
         mX = xcb_connect(nullptr, nullptr);
         const xcb_sync_counter_t idleTime = xcb_connection_has_error(mX) ? XCB_NONE : findIdleTime();
-        if (idleTime == XCB_NONE) {
-            stop();
-            emit unavailable();
-            return;
-        }
+        if (idleTime == XCB_NONE)
+            return endWatch(false);
         mAlarmEvent = xcb_get_extension_data(mX, &xcb_sync_id)->first_event + XCB_SYNC_ALARM_NOTIFY;
         mAlarm = xcb_generate_id(mX);
         const int64_t pause = pauseMs;
@@ -51,10 +48,8 @@ public:
         free(now);
         mNotifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(mX), QSocketNotifier::Read);
         connect(mNotifier.get(), &QSocketNotifier::activated, this, [this] { handleEvents(); });
-        if (idleMs >= pauseMs) {
-            stop();
-            emit paused();
-        }
+        if (idleMs >= pauseMs)
+            endWatch(true);
     }
 
     void stop() override
@@ -108,15 +103,9 @@ private:
                 rang = rang || reinterpret_cast<xcb_sync_alarm_notify_event_t*>(event)->alarm == mAlarm;
             std::free(event);
         }
-        if (xcb_connection_has_error(mX)) {
-            stop();
-            emit unavailable();
-            return;
-        }
-        if (rang) {
-            stop();
-            emit paused();
-        }
+        const bool lost = xcb_connection_has_error(mX);
+        if (lost || rang)
+            endWatch(!lost);
     }
 
     xcb_connection_t* mX = nullptr;

@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <utility>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -150,7 +149,6 @@ void LocalListener::acceptWaiting()
 
 struct LocalConnection::Connection {
     int socket = -1;
-    QByteArray received;
     QByteArray unsent;
     std::unique_ptr<QSocketNotifier> reading;
     std::unique_ptr<QSocketNotifier> writing;
@@ -183,14 +181,14 @@ bool LocalConnection::connectTo(const QString& path)
     connection->writing = std::make_unique<QSocketNotifier>(connection->socket, QSocketNotifier::Write);
     connection->writing->setEnabled(false);
     connect(connection->reading.get(), &QSocketNotifier::activated, this, [this] {
-        Connection& c = *mConnection;
+        QByteArray bytes;
         char buffer[4096];
         ssize_t n;
-        while ((n = ::read(c.socket, buffer, sizeof buffer)) > 0)
-            c.received.append(buffer, n);
+        while ((n = ::read(mConnection->socket, buffer, sizeof buffer)) > 0)
+            bytes.append(buffer, n);
         const bool open = n < 0 && (errno == EAGAIN || errno == EINTR);
-        if (!c.received.isEmpty())
-            emit readyRead();
+        if (!bytes.isEmpty())
+            emit received(bytes);
         if (!open && mConnection) {
             mConnection->reading->setEnabled(false);
             emit closed();
@@ -215,11 +213,6 @@ void LocalConnection::write(const QByteArray& bytes)
     }
     // What the socket could not take yet goes when it can.
     c.writing->setEnabled(!c.unsent.isEmpty() && (errno == EAGAIN || errno == EINTR));
-}
-
-QByteArray LocalConnection::readAll()
-{
-    return mConnection ? std::exchange(mConnection->received, QByteArray()) : QByteArray();
 }
 
 bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs)

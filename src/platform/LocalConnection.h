@@ -20,11 +20,10 @@ public:
     // Connects to the socket at `path`; false when nothing listens there.
     bool connectTo(const QString& path);
     void write(const QByteArray& bytes);
-    // What has come since the last call.
-    QByteArray readAll();
 
 signals:
-    void readyRead();
+    // What came since the last time.
+    void received(const QByteArray& bytes);
     // The other side closed the connection, or it broke.
     void closed();
 

@@ -42,16 +42,7 @@ QByteArray launchTokenInTheEnvironment()
     return QByteArray();
 }
 
-std::optional<QByteArray>& keptLaunchToken()
-{
-    static std::optional<QByteArray> token;
-    return token;
-}
-
-QByteArray launchActivationToken()
-{
-    return keptLaunchToken().value_or(launchTokenInTheEnvironment());
-}
+std::optional<QByteArray> gKeptLaunchToken;
 
 // A token is printable ASCII without spaces; anything else in the message is ignored.
 bool plausibleToken(const QByteArray& token)
@@ -62,7 +53,7 @@ bool plausibleToken(const QByteArray& token)
 
 QByteArray showRequest()
 {
-    const QByteArray token = launchActivationToken();
+    const QByteArray token = gKeptLaunchToken.value_or(launchTokenInTheEnvironment());
     return plausibleToken(token) ? kShowRequest + (kTokenLine + token) + '\n' : QByteArray(kShowRequest);
 }
 
@@ -70,7 +61,7 @@ QByteArray showRequest()
 
 void SingleInstance::keepLaunchToken()
 {
-    keptLaunchToken() = launchTokenInTheEnvironment();
+    gKeptLaunchToken = launchTokenInTheEnvironment();
 }
 
 SingleInstance::SingleInstance(const QString& folder)
@@ -100,15 +91,10 @@ QString SingleInstance::lockFilePath() const
 SingleInstance::Outcome SingleInstance::claim()
 {
     const QmrM::FolderLock::Taking taking = mLock.take();
-    if (taking == QmrM::FolderLock::Taking::Taken) {
-        // No copy runs in this folder; one in another folder may rewrite the same files through links.
-        if (!lockDataFiles(false)) {
-            mLock.release();
-            return Outcome::FilesInUse;
-        }
-        listen();
-        return Outcome::Running;
-    }
+    // No copy runs in this folder when the lock is taken; one in another folder may rewrite the same files
+    // through links.
+    if (taking == QmrM::FolderLock::Taking::Taken)
+        return runWithTheLock() ? Outcome::Running : Outcome::FilesInUse;
     if (taking == QmrM::FolderLock::Taking::CannotBeMade) {
         // No lock file can be made here (a folder where the files may only be rewritten in place, or a
         // read-only one): the files themselves are the lock.
@@ -141,8 +127,11 @@ SingleInstance::LockHolder SingleInstance::lockHolder() const
 
 bool SingleInstance::takeOver()
 {
-    if (!mLock.removeStale() || mLock.take() != QmrM::FolderLock::Taking::Taken)
-        return false;
+    return mLock.removeStale() && mLock.take() == QmrM::FolderLock::Taking::Taken && runWithTheLock();
+}
+
+bool SingleInstance::runWithTheLock()
+{
     if (!lockDataFiles(false)) {
         mLock.release();
         return false;

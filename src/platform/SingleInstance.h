@@ -65,6 +65,9 @@ private:
     // later start, finding the lock held by a copy that does not answer, tells the user.
     void listen();
     bool tellRunningCopy() const;
+    // With the folder's lock taken: locks the files too and listens, or lets go of the lock and returns false
+    // when another copy holds the files (blockedFile()).
+    bool runWithTheLock();
     // Locks what the rewrites replace; false (blockedFile() set) when another copy holds it.
     bool lockDataFiles(bool inPlace);
 

@@ -115,7 +115,6 @@ void PassSchedule::reachedEnd(StartWait& wait)
     connect(&idle, &QmrM::UserIdle::unavailable, this, platform::guardedSlot([this] { pauseUnknown(); }));
     // Read with holding off too: a pass that comes over a full-screen window must come above it.
     mHolding = QmrM::holdsPassWhileBusy();
-    mWatchingBusy = true;
     QmrM::UserBusy& busy = userBusy();
     connect(&busy, &QmrM::UserBusy::changed, this, platform::guardedSlot([this] { decide(); }));
     busy.watch();
@@ -126,29 +125,20 @@ void PassSchedule::decide()
 {
     if (!mDueWait)
         return;
-    const QmrM::UserBusy& busy = userBusy();
-    if (mWatchingBusy && !busy.settled()) {
-        updatePhase();  // the first readings are on their way
-        return;
-    }
-    if (holdReasons() != QmrM::BusyReasons()) {
+    if (!userBusy().settled()) {
+        // The first readings are on their way.
+    } else if (holdReasons() != QmrM::BusyReasons()) {
         if (!mHeldSince.isValid()) {
             mHeldSince = QmrM::currentDateTime();
-            mHoldLimit = QmrM::clock().alarmAt(QmrM::clock().elapsedMs() + kHoldLimitMs,
-                                               platform::guardedSlot([this] { holdLimitReached(); }));
+            // Held as long as it may be, it comes at the next pause all the same.
+            mHoldLimit = QmrM::clock().alarmAt(QmrM::clock().elapsedMs() + kHoldLimitMs, platform::guardedSlot([this] {
+                                                   mHoldOver = true;
+                                                   decide();
+                                               }));
         }
         if (std::exchange(mAwaitingPause, false))
             userIdle().stop();  // busy again: the pause is waited for once it is over
-        updatePhase();
-        return;
-    }
-    awaitPause();
-}
-
-void PassSchedule::awaitPause()
-{
-    if (!mAwaitingPause) {
-        mAwaitingPause = true;
+    } else if (!std::exchange(mAwaitingPause, true)) {
         // A window that will have the keyboard waits for the user to have stopped a while.
         const bool takesTheKeyboard = platform::newWindowsTakeTheKeyboard() || overFullScreen();
         userIdle().awaitPause(takesTheKeyboard ? kLongPauseMs : kPauseMs);
@@ -163,7 +153,7 @@ void PassSchedule::paused()
     mArrival = overFullScreen()                        ? platform::Arrival::OverFullScreen
                : platform::newWindowsTakeTheKeyboard() ? platform::Arrival::AfterALongPause
                                                        : platform::Arrival::Quiet;
-    release();
+    mDueWait->release();  // afterWait brings the window
 }
 
 void PassSchedule::pauseUnknown()
@@ -172,26 +162,12 @@ void PassSchedule::pauseUnknown()
         return;
     // The desktop does not tell the user's input: the window's guard keeps what is typed for other work.
     // Where the window takes the keyboard, it comes once its notice has been up a while.
-    if (!platform::newWindowsTakeTheKeyboard()) {
-        paused();
-        return;
-    }
+    if (!platform::newWindowsTakeTheKeyboard())
+        return paused();
     mPauseUnknown = QmrM::clock().alarmAt(QmrM::clock().elapsedMs() + kLongPauseMs, platform::guardedSlot([this] {
                                               if (mDueWait && std::exchange(mAwaitingPause, false))
-                                                  release();
+                                                  mDueWait->release();
                                           }));
-}
-
-// The pass comes now (afterWait brings the window).
-void PassSchedule::release()
-{
-    mDueWait->release();
-}
-
-void PassSchedule::holdLimitReached()
-{
-    mHoldOver = true;
-    decide();
 }
 
 void PassSchedule::stopWatching()
@@ -199,11 +175,9 @@ void PassSchedule::stopWatching()
     if (!mDueWait)
         return;
     mDueWait = nullptr;
-    if (std::exchange(mWatchingBusy, false)) {
-        QmrM::UserBusy& busy = userBusy();
-        disconnect(&busy, nullptr, this, nullptr);
-        busy.stop();
-    }
+    QmrM::UserBusy& busy = userBusy();
+    disconnect(&busy, nullptr, this, nullptr);
+    busy.stop();
     QmrM::UserIdle& idle = userIdle();
     disconnect(&idle, nullptr, this, nullptr);
     if (std::exchange(mAwaitingPause, false))
@@ -217,7 +191,7 @@ void PassSchedule::stopWatching()
 
 QmrM::BusyReasons PassSchedule::holdReasons() const
 {
-    if (!mDueWait || !mWatchingBusy || !mHolding || mHoldOver || !userBusy().settled())
+    if (!mDueWait || !mHolding || mHoldOver || !userBusy().settled())
         return {};
     return userBusy().reasons();
 }
@@ -226,8 +200,7 @@ QmrM::BusyReasons PassSchedule::holdReasons() const
 // is in front.
 bool PassSchedule::overFullScreen() const
 {
-    return mDueWait && mWatchingBusy && userBusy().settled() &&
-           userBusy().reasons().testFlag(QmrM::BusyReason::FullScreen);
+    return mDueWait && userBusy().settled() && userBusy().reasons().testFlag(QmrM::BusyReason::FullScreen);
 }
 
 PassSchedule::Phase PassSchedule::currentPhase() const
@@ -317,21 +290,17 @@ bool PassSchedule::mayPostpone() const
 
 void PassSchedule::postpone()
 {
-    QTimer::singleShot(0, this, [this] {
-        platform::runGuarded([this] {
-            if (mayPostpone())
-                waitFor(kPostponeSeconds);
-        });
-    });
+    QTimer::singleShot(0, this, platform::guardedSlot([this] {
+                           if (mayPostpone())
+                               waitFor(kPostponeSeconds);
+                       }));
 }
 
 void PassSchedule::turnToPass(const QString& activationToken)
 {
     StartWait* wait = StartWaits::current();
-    if (wait && wait == mDueWait) {
-        startNow(activationToken);  // due already: it comes now, to the front
-        return;
-    }
+    if (wait && wait == mDueWait)
+        return startNow(activationToken);  // due already: it comes now, to the front
     platform::Form& training = platform::trainingWindow();
     if (training.isLoaded())
         training.bringForward(activationToken);

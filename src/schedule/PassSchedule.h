@@ -89,11 +89,8 @@ private:
     void waitFor(double seconds);
     void reachedEnd(QmrM::StartWait& wait);
     void decide();
-    void awaitPause();
     void paused();
     void pauseUnknown();
-    void release();
-    void holdLimitReached();
     void stopWatching();
     void afterWait(QmrM::Wait::Outcome outcome);
     void updatePhase();
@@ -104,7 +101,6 @@ private:
 
     // The wait whose pass is due (nullptr: none), and what is known of the user since it fell due.
     QmrM::StartWait* mDueWait = nullptr;
-    bool mWatchingBusy = false;
     bool mHolding = false;  // holding while busy was on when the pass fell due, or turned on since
     bool mAwaitingPause = false;
     bool mHoldOver = false;

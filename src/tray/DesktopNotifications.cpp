@@ -3,11 +3,10 @@
 
 #include "platform/Desktop.h"
 #include "platform/Guard.h"
+#include "platform/SessionBus.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
 #include <QGuiApplication>
 #include <QVariantMap>
 
@@ -15,6 +14,8 @@
 
 namespace tray {
 namespace {
+
+using platform::sessionBus;
 
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
@@ -28,28 +29,11 @@ constexpr uchar kLowUrgency = 0;
 constexpr uchar kNormalUrgency = 1;
 const QString kDefaultAction = QStringLiteral("default");
 
-QDBusConnection bus()
-{
-    return QDBusConnection::sessionBus();
-}
-
 QDBusMessage methodCall(const QString& method, const QVariantList& arguments = {})
 {
     QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
     message.setArguments(arguments);
     return message;
-}
-
-// Runs `done` with the answer to the call once it is in (an error message when the service does not
-// answer), inside the guard.
-void whenAnswered(const QDBusMessage& message, QObject* context, std::function<void(const QDBusMessage&)> done)
-{
-    auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(message, kCallTimeoutMs), context);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context, [watcher, done = std::move(done)] {
-        watcher->deleteLater();
-        const QDBusMessage reply = watcher->reply();
-        platform::runGuarded([&] { done(reply); });
-    });
 }
 
 bool answered(const QDBusMessage& reply)
@@ -65,75 +49,55 @@ void runIfSet(const std::function<void()>& action)
 
 }  // namespace
 
-DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent) {}
+DesktopNotifications::DesktopNotifications(QObject* parent)
+    : QObject(parent), mCalls(new platform::BusCalls(kCallTimeoutMs, this))
+{
+}
 
 DesktopNotifications::~DesktopNotifications()
 {
     // Left behind, a notice would offer choices that nobody answers any more. The program may be ending:
     // the call is sent before it goes on.
     for (const uint id : mIds) {
-        if (id != 0 && bus().isConnected())
-            bus().call(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}), QDBus::Block, 1000);
+        if (id != 0 && sessionBus().isConnected())
+            sessionBus().call(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}), QDBus::Block,
+                              1000);
     }
-}
-
-bool DesktopNotifications::connectToService()
-{
-    if (!bus().isConnected())
-        return false;
-    if (!mSignalsConnected) {
-        bus().connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                      SLOT(onActionInvoked(uint, QString)));
-        bus().connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
-                      SLOT(onActivationToken(uint, QString)));
-        bus().connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-                      SLOT(onClosed(uint, uint)));
-        mSignalsConnected = true;
-    }
-    return true;
 }
 
 void DesktopNotifications::show(Kind kind, const Notice& notice, std::function<void()> unavailable)
 {
     const quint64 request = ++mRequests[kind];
-    if (!connectToService()) {
-        runIfSet(unavailable);
-        return;
+    if (!sessionBus().isConnected())
+        return runIfSet(unavailable);
+    if (!std::exchange(mSignalsConnected, true)) {
+        sessionBus().connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                             SLOT(onActionInvoked(uint, QString)));
+        sessionBus().connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
+                             SLOT(onActivationToken(uint, QString)));
+        sessionBus().connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                             SLOT(onClosed(uint, uint)));
     }
-    withCapabilities(
-        [this, kind, notice, unavailable, request] {
-            if (request == mRequests[kind])  // not withdrawn or replaced meanwhile
-                send(kind, notice, unavailable);
-        },
-        unavailable);
-}
-
-void DesktopNotifications::withCapabilities(std::function<void()> then, std::function<void()> unavailable)
-{
-    if (mBodyMarkup) {
-        then();
-        return;
-    }
-    whenAnswered(methodCall(QStringLiteral("GetCapabilities")), this,
-                 [this, then = std::move(then), unavailable = std::move(unavailable)](const QDBusMessage& reply) {
-                     if (!answered(reply)) {
-                         runIfSet(unavailable);
-                         return;
-                     }
-                     mBodyMarkup = reply.arguments().first().toStringList().contains(QStringLiteral("body-markup"));
-                     askServerName(then);
-                 });
-}
-
-void DesktopNotifications::askServerName(std::function<void()> then)
-{
-    whenAnswered(methodCall(QStringLiteral("GetServerInformation")), this,
-                 [this, then = std::move(then)](const QDBusMessage& reply) {
-                     if (answered(reply))
-                         mDrawsDefaultAction =
-                             platform::notificationsDrawDefaultAction(reply.arguments().first().toString());
-                     then();
-                 });
+    const auto sendIfWanted = [this, kind, notice, unavailable, request] {
+        if (request == mRequests[kind])  // not withdrawn or replaced meanwhile
+            send(kind, notice, unavailable);
+    };
+    if (mBodyMarkup)
+        return sendIfWanted();
+    // What the service shows, and its name, are asked until it answers.
+    mCalls->call(methodCall(QStringLiteral("GetCapabilities")), [this, sendIfWanted,
+                                                                 unavailable](const QDBusMessage& reply) {
+        if (!answered(reply))
+            return runIfSet(unavailable);
+        mBodyMarkup = reply.arguments().first().toStringList().contains(QStringLiteral("body-markup"));
+        mCalls->call(methodCall(QStringLiteral("GetServerInformation")),
+                     [this, sendIfWanted](const QDBusMessage& information) {
+                         if (answered(information))
+                             mDrawsDefaultAction =
+                                 platform::notificationsDrawDefaultAction(information.arguments().first().toString());
+                         sendIfWanted();
+                     });
+    });
 }
 
 QStringList DesktopNotifications::actionsToSend(const QStringList& actions) const
@@ -161,11 +125,9 @@ void DesktopNotifications::send(Kind kind, const Notice& notice, std::function<v
     const QDBusMessage message = methodCall(
         QStringLiteral("Notify"), {QCoreApplication::applicationName(), QVariant::fromValue(mIds[kind]), kIconName,
                                    notice.summary, body, actionsToSend(notice.actions), hints, notice.timeoutMs});
-    whenAnswered(message, this, [this, kind, request, unavailable = std::move(unavailable)](const QDBusMessage& reply) {
-        if (!answered(reply)) {
-            runIfSet(unavailable);
-            return;
-        }
+    mCalls->call(message, [this, kind, request, unavailable = std::move(unavailable)](const QDBusMessage& reply) {
+        if (!answered(reply))
+            return runIfSet(unavailable);
         const uint id = reply.arguments().first().toUInt();
         if (request != mRequests[kind]) {
             closeId(id);  // withdrawn or replaced while it was on its way
@@ -192,8 +154,8 @@ bool DesktopNotifications::isShown(Kind kind) const
 void DesktopNotifications::closeId(uint id)
 {
     mTokens.remove(id);
-    if (bus().isConnected())
-        bus().send(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}));
+    if (sessionBus().isConnected())
+        sessionBus().send(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}));
 }
 
 void DesktopNotifications::onActivationToken(uint id, const QString& token)

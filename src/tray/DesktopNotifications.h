@@ -12,6 +12,10 @@
 #include <functional>
 #include <optional>
 
+namespace platform {
+class BusCalls;
+}
+
 namespace tray {
 
 // What a notification says and offers.
@@ -61,13 +65,11 @@ private slots:
     void onClosed(uint id, uint reason);
 
 private:
-    bool connectToService();
-    void withCapabilities(std::function<void()> then, std::function<void()> unavailable);
-    void askServerName(std::function<void()> then);
     QStringList actionsToSend(const QStringList& actions) const;
     void send(Kind kind, const Notice& notice, std::function<void()> unavailable);
     void closeId(uint id);
 
+    platform::BusCalls* mCalls = nullptr;
     bool mSignalsConnected = false;
     // Whether the service shows markup in the body (it then needs escaping); unknown until asked.
     std::optional<bool> mBodyMarkup;

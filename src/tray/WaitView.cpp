@@ -48,31 +48,11 @@ schedule::PassSchedule& passSchedule()
     return schedule::PassSchedule::instance();
 }
 
-void startNow()
-{
-    passSchedule().startNow();
-}
-
-void stopWaiting()
-{
-    passSchedule().stopWaiting();
-}
-
-void postponePass()
-{
-    passSchedule().postpone();
-}
-
-void turnToPass()
-{
-    passSchedule().turnToPass();
-}
-
 // Ends the program as the settings window's 終了 does; the wait is then over, without its pass.
 void endProgram()
 {
     help::endProgramClosingHelp(nullptr, help::programHelpFile());
-    stopWaiting();
+    passSchedule().stopWaiting();
 }
 
 using Phase = schedule::PassSchedule::Phase;
@@ -90,20 +70,15 @@ QString heldWhy()
              passSchedule().heldSince().toString(QStringLiteral("H:mm")));
 }
 
-// Why the pass that is due waits: "トレーニングの時間ですが、全画面表示中（10:42 から）のため待っています。…".
-QString heldText()
-{
-    return QCoreApplication::translate("Tray",
-                                       "トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります")
-        .arg(heldWhy());
-}
-
-// What the tray and a second start say of the wait.
+// What the tray and a second start say of the wait; of a pass held, "トレーニングの時間ですが、全画面表示中
+// （10:42 から）のため待っています。…".
 QString waitText(const StartWait& wait)
 {
     switch (phase()) {
     case Phase::Held:
-        return heldText();
+        return QCoreApplication::translate("Tray",
+                                           "トレーニングの時間ですが、%1のため待っています。終わるとすぐに始まります")
+            .arg(heldWhy());
     case Phase::Deciding:
     case Phase::WaitingForPause:
         return QCoreApplication::translate("Tray", "トレーニングの時間です。入力の区切りで始まります");
@@ -158,12 +133,11 @@ QString postponeText()
 }
 
 // The entry's text is also its accessible name.
-QAction* addAction(QMenu& menu, const QString& name, const QString& text, void (*handler)())
+void addAction(QMenu& menu, const QString& name, const QString& text, void (*handler)())
 {
     QAction* action = menu.addAction(text);
     action->setObjectName(name);
     QObject::connect(action, &QAction::triggered, &menu, platform::guardedSlot(handler));
-    return action;
 }
 
 // The first item of the pass and its count, as the training window presents them: "腕立て伏せ 20 回".
@@ -213,10 +187,8 @@ void WaitView::waitBegan(const StartWait& wait)
 
 void WaitView::waitEnded()
 {
-    if (const StartWait* outer = StartWaits::current()) {
-        showTimeLeft(*outer);  // a wait begun inside another is over; the other runs on
-        return;
-    }
+    if (const StartWait* outer = StartWaits::current())
+        return showTimeLeft(*outer);  // a wait begun inside another is over; the other runs on
     restoreTitle();
     mNotifications.close(DesktopNotifications::TimeLeft);
     mTimeLeftBox.reset();
@@ -228,10 +200,9 @@ void WaitView::waitEnded()
 
 void WaitView::phaseChanged()
 {
-    const StartWait* wait = StartWaits::current();
     if (phase() == Phase::WaitingForPause && !std::exchange(mPassAnnounced, true))
         showPassNotice(passBody());  // the window comes at a pause; the notice says so at once
-    if (wait)
+    if (const StartWait* wait = StartWaits::current())
         showTimeLeft(*wait);
     if (mMenu)
         updateMenu();
@@ -270,8 +241,7 @@ void WaitView::showTitle(const StartWait& wait)
     // A window the user brought back to train in during the wait is the program's window again; the
     // countdown belongs to the task bar's entry of a window that waits.
     const bool inUse = window->isVisible() && !window->isMinimized();
-    const QString left = titleOfThePhase(wait);
-    window->setWindowTitle(inUse ? mPlainTitle : mPlainTitle + QStringLiteral(" - ") + left);
+    window->setWindowTitle(inUse ? mPlainTitle : mPlainTitle + QStringLiteral(" - ") + titleOfThePhase(wait));
 }
 
 bool WaitView::eventFilter(QObject* watched, QEvent* event)
@@ -306,10 +276,12 @@ void WaitView::makeTrayIcon()
     mMenu->setObjectName(QStringLiteral("trayMenu"));
     mMenu->setAccessibleName(QStringLiteral("Quillmora"));
     addAction(*mMenu, QStringLiteral("showPass"), QCoreApplication::translate("Tray", "トレーニング画面を表示"),
-              turnToPass);
-    addAction(*mMenu, QStringLiteral("startNow"), QCoreApplication::translate("Tray", "今すぐ始める"), startNow);
-    addAction(*mMenu, QStringLiteral("stopWaiting"), QCoreApplication::translate("Tray", "待機をやめる"), stopWaiting);
-    addAction(*mMenu, QStringLiteral("postpone"), postponeText(), postponePass);
+              [] { passSchedule().turnToPass(); });
+    addAction(*mMenu, QStringLiteral("startNow"), QCoreApplication::translate("Tray", "今すぐ始める"),
+              [] { passSchedule().startNow(); });
+    addAction(*mMenu, QStringLiteral("stopWaiting"), QCoreApplication::translate("Tray", "待機をやめる"),
+              [] { passSchedule().stopWaiting(); });
+    addAction(*mMenu, QStringLiteral("postpone"), postponeText(), [] { passSchedule().postpone(); });
     mMenu->addSeparator();
     mMenu->addAction(passSchedule().holdWhileBusyAction());
     connect(mMenu.get(), &QMenu::aboutToShow, this, platform::guardedSlot([this] { updateMenu(); }));
@@ -355,23 +327,20 @@ void WaitView::updateMenu()
     }
 }
 
-void WaitView::offerPostponing()
-{
-    makeTrayIcon();
-    updateMenu();
-    mIcon->setToolTip(passHereText());
-    mIcon->show();
-    // The offer goes with the window's pass (the window is deleted some time after it unloads).
-    connect(platform::trainingWindow().window(), &QObject::destroyed, mIcon.get(), [this] {
-        if (!StartWaits::current())
-            mIcon->hide();
-    });
-}
-
 void WaitView::passCame()
 {
-    if (passSchedule().mayPostpone())
-        offerPostponing();
+    // The tray offers 5 分後に until a count is entered.
+    if (passSchedule().mayPostpone()) {
+        makeTrayIcon();
+        updateMenu();
+        mIcon->setToolTip(passHereText());
+        mIcon->show();
+        // The offer goes with the window's pass (the window is deleted some time after it unloads).
+        connect(platform::trainingWindow().window(), &QObject::destroyed, mIcon.get(), [this] {
+            if (!StartWaits::current())
+                mIcon->hide();
+        });
+    }
     // The notice goes with its pass: finished, left with 中断, or ended with the program.
     disconnect(mPassEnds);
     mPassEnds = connect(&platform::trainingWindow(), &platform::Form::unloaded, this, [this] {
@@ -397,25 +366,12 @@ void WaitView::showPassNotice(const QString& body)
     mNotifications.show(DesktopNotifications::Pass, notice);
 }
 
-void WaitView::tellWhereThePassIsIfRefused(quint64 load)
-{
-    platform::Form& training = platform::trainingWindow();
-    if (!training.isLoadedAs(load) || !training.window()->isVisible() || training.window()->isActiveWindow())
-        return;
-    showPassNotice(QCoreApplication::translate(
-        "Tray", "画面の「Quillmora」をクリックしてください（デスクトップがキーボードを渡しませんでした）"));
-}
-
 void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken)
 {
-    if (kind == DesktopNotifications::Pass && key == kPostponeKey) {
-        postponePass();  // nothing once a count is in
-        return;
-    }
-    if (kind == DesktopNotifications::TimeLeft && key == kStopWaitingKey) {
-        stopWaiting();
-        return;
-    }
+    if (kind == DesktopNotifications::Pass && key == kPostponeKey)
+        return passSchedule().postpone();  // nothing once a count is in
+    if (kind == DesktopNotifications::TimeLeft && key == kStopWaitingKey)
+        return passSchedule().stopWaiting();
     const bool startingNow = kind == DesktopNotifications::TimeLeft && key == kStartNowKey;
     const bool starting = kind == DesktopNotifications::Pass && (key == kStartKey || key == kDefaultKey);
     platform::Form& training = platform::trainingWindow();
@@ -427,9 +383,13 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
         passSchedule().turnToPass(activationToken);
     // The desktop may keep the keyboard from the window all the same (focus stealing prevention, a
     // compositor without a keyboard): then the notice says where the pass is.
-    QTimer::singleShot(kGrantWaitMs, this, platform::guardedSlot([this, load = training.loadCount()] {
-                           tellWhereThePassIsIfRefused(load);
-                       }));
+    QTimer::singleShot(
+        kGrantWaitMs, this, platform::guardedSlot([this, load = training.loadCount()] {
+            const platform::Form& shown = platform::trainingWindow();
+            if (shown.isLoadedAs(load) && shown.window()->isVisible() && !shown.window()->isActiveWindow())
+                showPassNotice(QCoreApplication::translate(
+                    "Tray", "画面の「Quillmora」をクリックしてください（デスクトップがキーボードを渡しませんでした）"));
+        }));
 }
 
 void WaitView::tellTimeLeft(const StartWait& wait)
@@ -439,9 +399,10 @@ void WaitView::tellTimeLeft(const StartWait& wait)
     showWaitNotice(wait, false, [this, text = waitText(wait)] {
         // The service's answer comes later: the wait may be over by then.
         if (StartWaits::current())
-            mTimeLeftBox = platform::showNotice(text, platform::vbInformation, QStringLiteral("Quillmora"),
-                                                {{QCoreApplication::translate("Tray", "今すぐ始める"), startNow},
-                                                 {QCoreApplication::translate("Tray", "待機をやめる"), stopWaiting}});
+            mTimeLeftBox = platform::showNotice(
+                text, platform::vbInformation, QStringLiteral("Quillmora"),
+                {{QCoreApplication::translate("Tray", "今すぐ始める"), [] { passSchedule().startNow(); }},
+                 {QCoreApplication::translate("Tray", "待機をやめる"), [] { passSchedule().stopWaiting(); }}});
     });
 }
 

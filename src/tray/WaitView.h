@@ -51,7 +51,6 @@ private:
     void phaseChanged();
     void passCame();
     void showPassNotice(const QString& body);
-    void tellWhereThePassIsIfRefused(quint64 load);
     void showTimeLeft(const QmrM::StartWait& wait);
     // The notice of the wait: at its start where nothing else shows it, on a second start, and kept up to
     // date (`update`) where it stays.
@@ -60,7 +59,6 @@ private:
     void restoreTitle();
     void makeTrayIcon();
     void updateMenu();
-    void offerPostponing();
     void notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken);
 
     // The load of the training window whose title counts down (0: none), and its own title. The view

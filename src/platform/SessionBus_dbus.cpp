@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SessionBus.h"
+
+#include "Guard.h"
+
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
+
+namespace platform {
+
+QDBusConnection sessionBus()
+{
+    return QDBusConnection::sessionBus();
+}
+
+QDBusMessage busCall(const QString& service, const QString& path, const QString& interface, const QString& method,
+                     const QVariantList& arguments)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+    message.setArguments(arguments);
+    message.setAutoStartService(false);
+    return message;
+}
+
+BusCalls::BusCalls(int answerMs, QObject* parent) : QObject(parent), mAnswerMs(answerMs) {}
+
+BusCalls::~BusCalls() = default;
+
+void BusCalls::call(const QDBusMessage& message, std::function<void(const QDBusMessage& reply)> answered)
+{
+    auto* watcher = new QDBusPendingCallWatcher(sessionBus().asyncCall(message, mAnswerMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, answered = std::move(answered)] {
+        watcher->deleteLater();
+        const QDBusMessage reply = watcher->reply();
+        runGuarded([&] { answered(reply); });
+    });
+}
+
+void BusCalls::forget()
+{
+    // An answer may be the one being handed on now: its watcher goes from the event loop.
+    for (QDBusPendingCallWatcher* watcher : findChildren<QDBusPendingCallWatcher*>(Qt::FindDirectChildrenOnly)) {
+        disconnect(watcher, nullptr, this, nullptr);
+        watcher->deleteLater();
+    }
+}
+
+void BusCalls::followOwner(const QString& service, std::function<void(bool owned)> changed)
+{
+    mOwner = std::make_unique<QDBusServiceWatcher>(service, sessionBus(), QDBusServiceWatcher::WatchForOwnerChange);
+    connect(mOwner.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this, changed = std::move(changed)](const QString&, const QString&, const QString& newOwner) {
+                runGuarded([&] {
+                    forget();
+                    changed(!newOwner.isEmpty());
+                });
+            });
+}
+
+void BusCalls::stopFollowing()
+{
+    mOwner.reset();
+}
+
+}  // namespace platform
