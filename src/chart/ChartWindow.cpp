@@ -7,6 +7,7 @@
 #include "help/HtmlHelp.h"
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
+#include "platform/Form.h"
 #include "platform/Guard.h"
 #include "platform/NameComboBox.h"
 #include "shared/Errors.h"
@@ -31,14 +32,6 @@ namespace {
 QString chartTitle()
 {
     return QCoreApplication::translate("Chart", "Quillmora - グラフ");
-}
-QString allItemsText()
-{
-    return QCoreApplication::translate("Chart", "全項目");
-}
-QString saveImageText()
-{
-    return QCoreApplication::translate("Chart", "画像として保存...");
 }
 QString saveImageTitle()
 {
@@ -159,7 +152,7 @@ void ChartWindow::createControls()
     mRangeChooser->setObjectName(QStringLiteral("cboRange"));
     mRangeChooser->addItems(rangeNames());
 
-    mSaveImage = new QPushButton(saveImageText(), this);
+    mSaveImage = new QPushButton(QCoreApplication::translate("Chart", "画像として保存..."), this);
     mSaveImage->setObjectName(QStringLiteral("cmdSaveImage"));
     mExportCsv = new QPushButton(exportCsvMenuText(), this);
     mExportCsv->setObjectName(QStringLiteral("cmdExportCsv"));
@@ -213,12 +206,7 @@ void ChartWindow::createControls()
     layout->addLayout(buttons);
     layout->addWidget(mStatus);
 
-    setTabOrder(mItemChooser, mRangeChooser);
-    setTabOrder(mRangeChooser, mChart);
-    setTabOrder(mChart, mFigures);
-    setTabOrder(mFigures, mSaveImage);
-    setTabOrder(mSaveImage, mExportCsv);
-    setTabOrder(mExportCsv, mClose);
+    platform::setTabOrder({mItemChooser, mRangeChooser, mChart, mFigures, mSaveImage, mExportCsv, mClose});
 }
 
 void ChartWindow::nameControls()
@@ -264,7 +252,7 @@ int ChartWindow::item() const
 
 void ChartWindow::fillItemChooser()
 {
-    QStringList names{allItemsText()};
+    QStringList names{QCoreApplication::translate("Chart", "全項目")};
     for (int k = 1; k <= QmrM::gKoumokuSu; ++k)
         names.append(QmrM::gKoumoku[k]);
     QStringList shown;
