@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CsvExport.h"
 
-#include "HistoryDates.h"
+#include "DailyHistories.h"
 
 #include "shared/HistoryFile.h"
 #include "shared/ItemNames.h"
@@ -35,8 +35,8 @@ bool startsLikeAFormula(QStringView text)
     return false;
 }
 
-}  // namespace
-
+// A field as it stands in the file: in double quotes, its own quotes doubled, when it holds a comma,
+// a double quote or a line break; as it is otherwise.
 QString csvField(const QString& text)
 {
     const bool needsQuotes = text.contains(u',') || text.contains(u'"') || text.contains(u'\r') || text.contains(u'\n');
@@ -47,11 +47,17 @@ QString csvField(const QString& text)
     return u'"' + quoted + u'"';
 }
 
+// A text field (an item name, a time) as csvField writes it, with an apostrophe put before a text that a
+// spreadsheet would take for a formula and run: one whose first character that is not a blank (an ASCII
+// one or the ideographic space) is = + - @, in their half-width or full-width forms, or one that begins
+// with a tab or a carriage return. The apostrophe makes it show the text instead.
 QString csvTextField(const QString& text)
 {
     return csvField(startsLikeAFormula(text) ? u'\'' + text : text);
 }
 
+// Whether a count reads as a plain number to a spreadsheet: half-width digits, a leading minus, a decimal
+// point, an exponent.
 bool isPlainNumber(QByteArrayView text)
 {
     const qsizetype n = text.size();
@@ -81,11 +87,14 @@ bool isPlainNumber(QByteArrayView text)
     return i == n;
 }
 
+// A count as stored: a plain number (-3, 2.5) stays a number; any other text is a text field.
 QString csvCountField(const QString& count)
 {
     // Characters beyond Latin-1 become '?', which is no part of a number either.
     return isPlainNumber(count.toLatin1()) ? count : csvTextField(count);
 }
+
+}  // namespace
 
 QString csvTime(const QString& field)
 {
@@ -125,24 +134,6 @@ private:
     const std::function<void(QByteArrayView)>& mWrite;
     QByteArray mPiece;
     qsizetype mUsed = 0;
-};
-
-// The month and day of each record, its date field read once per run of records with the same one.
-class RecordDays {
-public:
-    const std::optional<MonthDay>& of(const QmrM::HistoryScanner& scanner)
-    {
-        const QmrM::HistoryScanner::FieldKey key = scanner.dateKey();
-        if (!mKey || !(key == *mKey)) {
-            mDay = parseRecordDate(scanner.date());
-            mKey = key;
-        }
-        return mDay;
-    }
-
-private:
-    std::optional<QmrM::HistoryScanner::FieldKey> mKey;
-    std::optional<MonthDay> mDay;
 };
 
 // Readable days that differ from the readable day before them: the records in between share its year.

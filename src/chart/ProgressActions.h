@@ -6,7 +6,6 @@
 #include <QKeySequence>
 #include <QString>
 #include <QCoreApplication>
-#include <functional>
 
 class QWidget;
 
@@ -25,13 +24,6 @@ inline constexpr QKeyCombination kChartShortcut = Qt::CTRL | Qt::Key_G;
 // one forward and switches it to that item. `caller` is a widget of the window asking (may be nullptr):
 // the chart window belongs to it, stays above it and closes with it.
 void showChart(QWidget* caller, int item);
-
-// Gives `control` a context menu with グラフを表示 and CSV 形式で書き出す..., opened by the right mouse
-// button, the Menu key and Shift+F10. `item` tells, when the menu opens, which item it is for.
-void installProgressMenu(QWidget* control, std::function<int()> item);
-
-// Ctrl+G anywhere in `window` opens the chart of the item `item` tells.
-void installChartShortcut(QWidget* window, std::function<int()> item);
 
 // Gives a freshly loaded settings window the menu on its item list (for the item right-clicked or chosen)
 // and on its history list (for the item whose history it shows, which its combo's list holds as current),

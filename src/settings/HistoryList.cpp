@@ -77,11 +77,6 @@ void HistoryModel::setHistory(QmrM::HistoryIndex history)
     endResetModel();
 }
 
-void HistoryModel::clear()
-{
-    setHistory(QmrM::HistoryIndex());
-}
-
 int HistoryModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
@@ -188,7 +183,7 @@ void HistoryList::stopReading()
 void HistoryList::clear()
 {
     stopReading();
-    mModel->clear();
+    mModel->setHistory(QmrM::HistoryIndex());
     doItemsLayout();
 }
 
@@ -231,9 +226,7 @@ void HistoryList::showHistory(const QString& itemName)
 
 void HistoryList::takeReadHistory(std::exception_ptr failure, QmrM::HistoryIndex history)
 {
-    mReading.reset();
-    mProgressTimer.stop();
-    setAccessibleDescription(QString());
+    stopReading();
     if (failure) {
         try {
             std::rethrow_exception(failure);  // anything but an unreadable file goes on to the guard

@@ -30,7 +30,6 @@ public:
     explicit HistoryModel(QObject* parent = nullptr);
 
     void setHistory(QmrM::HistoryIndex history);
-    void clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
