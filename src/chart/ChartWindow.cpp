@@ -167,10 +167,8 @@ void ChartWindow::createControls()
     mFigures = new FiguresLabel(this);
     mFigures->setObjectName(QStringLiteral("lblFigures"));
     // On the chart's white below it, so that the two read as one picture, as they are saved.
-    QPalette paper = mFigures->palette();
-    paper.setColor(QPalette::Window, Qt::white);
-    paper.setColor(QPalette::WindowText, Qt::black);
-    mFigures->setPalette(paper);
+    platform::setColour(mFigures, QPalette::Window, Qt::white);
+    platform::setColour(mFigures, QPalette::WindowText, Qt::black);
     mFigures->setAutoFillBackground(true);
     mFigures->setContentsMargins(8, 0, 8, 8);
     mFigures->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

@@ -34,6 +34,14 @@ Control* placed(Control* control, QAnyStringView name, const QRect& geometry, co
     return control;
 }
 
+// Sets one colour of a widget's palette.
+inline void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
 // Has Tab go through the controls in the order given.
 inline void setTabOrder(std::initializer_list<QWidget*> controls)
 {

@@ -63,9 +63,7 @@ void line(QWidget* parent, const char* name, int y, const QColor& colour)
         QRect(platform::twipsToPixels(150), platform::twipsToPixels(y), platform::twipsToPixels(9300 - 150) + 1, 1));
     frame->setFrameShape(QFrame::NoFrame);
     frame->setAutoFillBackground(true);
-    QPalette palette = frame->palette();
-    palette.setColor(QPalette::Window, colour);
-    frame->setPalette(palette);
+    platform::setColour(frame, QPalette::Window, colour);
 }
 
 QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)

@@ -206,18 +206,12 @@ void frmMain::connectHandlers()
 
 void frmMain::setBackground(const QColor& color)
 {
-    QWidget* form = window();
-    QPalette palette = form->palette();
-    palette.setColor(QPalette::Window, color);
-    form->setPalette(palette);
+    platform::setColour(window(), QPalette::Window, color);
 }
 
 void frmMain::setStepColour(int step, int paletteIndex)
 {
-    QLabel* label = ui->lblSnd[step];
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, PaletteColor(paletteIndex));
-    label->setPalette(palette);
+    platform::setColour(ui->lblSnd[step], QPalette::WindowText, PaletteColor(paletteIndex));
 }
 
 // With no items there is no pass to show: the settings window comes instead, and the window and its
