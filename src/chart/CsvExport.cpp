@@ -136,22 +136,6 @@ private:
     qsizetype mUsed = 0;
 };
 
-// Readable days that differ from the readable day before them: the records in between share its year.
-class DayRuns {
-public:
-    // Whether `day` begins a new run.
-    bool begins(const std::optional<MonthDay>& day)
-    {
-        if (!day || (mLast && *mLast == *day))
-            return false;
-        mLast = day;
-        return true;
-    }
-
-private:
-    std::optional<MonthDay> mLast;
-};
-
 // "hh時mm分ss秒" in the bytes the program writes, code page 932 or UTF-8.
 struct TimeUnits {
     QByteArray hour, minute, second;
@@ -215,46 +199,50 @@ void appendCount(CsvOutput& out, const QmrM::HistoryScanner& scanner)
     out << csvCountField(scanner.field(2)).toUtf8();
 }
 
-// Counts the bytes the scanner went through as steps done, about a megabyte at a time; false once cancelled.
-class ScanProgress {
-public:
-    explicit ScanProgress(QmrM::Progress* progress) : mProgress(progress) {}
-    bool goOn(const QmrM::HistoryScanner& scanner)
-    {
-        if (!mProgress || scanner.position() - mReported < kReportEvery)
-            return true;
-        finish(scanner.position());
-        return !mProgress->cancelled;
+// Goes through the history's records, handing `record` the scanner at each record, the record's day and whether
+// that day begins a run: a readable day that differs from the readable day before it (the records in between
+// share its year). Counts the bytes gone through as steps done, about a megabyte at a time; false once
+// cancelled.
+template <class Record>
+bool scanRuns(const QmrM::HistoryBytes& history, QmrM::Progress* progress, Record&& record)
+{
+    QmrM::HistoryScanner scanner(history.bytes, history.decoding);
+    RecordDays days;
+    std::optional<MonthDay> last;
+    qsizetype reported = 0;
+    const auto report = [&](qsizetype position) {
+        if (progress)
+            progress->done += position - reported;
+        reported = position;
+    };
+    while (scanner.next()) {
+        const std::optional<MonthDay>& day = days.of(scanner);
+        const bool begins = day && !(last && *last == *day);
+        if (begins)
+            last = day;
+        record(scanner, day, begins);
+        if (progress && scanner.position() - reported >= kReportEvery) {
+            report(scanner.position());
+            if (progress->cancelled)
+                return false;
+        }
     }
-    void finish(qsizetype position)
-    {
-        if (mProgress)
-            mProgress->done += position - mReported;
-        mReported = position;
-    }
+    report(history.bytes.size());
+    return true;
+}
 
-private:
-    QmrM::Progress* mProgress;
-    qsizetype mReported = 0;
-};
+using Day = std::optional<MonthDay>;
 
-// The years of the history's days, one per run (DayRuns), as placeDates places them.
+// The years of the history's days, one per run, as placeDates places them.
 std::optional<std::vector<QDate>> placeDays(const QmrM::HistoryBytes& history, const QDate& anchor,
                                             QmrM::Progress* progress)
 {
-    std::vector<std::optional<MonthDay>> runs;
-    QmrM::HistoryScanner scanner(history.bytes, history.decoding);
-    RecordDays days;
-    DayRuns starts;
-    ScanProgress scanned(progress);
-    while (scanner.next()) {
-        const std::optional<MonthDay>& day = days.of(scanner);
-        if (starts.begins(day))
-            runs.push_back(day);
-        if (!scanned.goOn(scanner))
-            return std::nullopt;
-    }
-    scanned.finish(history.bytes.size());
+    std::vector<Day> runs;
+    if (!scanRuns(history, progress, [&runs](const QmrM::HistoryScanner&, const Day& day, bool begins) {
+            if (begins)
+                runs.push_back(day);
+        }))
+        return std::nullopt;
     return placeDates(runs, anchor);
 }
 
@@ -262,15 +250,10 @@ bool writeRows(CsvOutput& out, const QString& name, const QmrM::HistoryBytes& hi
                QmrM::Progress* progress)
 {
     const QByteArray nameField = csvTextField(name).toUtf8() + ',';
-    QmrM::HistoryScanner scanner(history.bytes, history.decoding);
-    RecordDays days;
-    DayRuns starts;
     size_t run = 0;
     QByteArray date;
-    ScanProgress scanned(progress);
-    while (scanner.next()) {
-        const std::optional<MonthDay>& day = days.of(scanner);
-        if (starts.begins(day)) {
+    return scanRuns(history, progress, [&](const QmrM::HistoryScanner& scanner, const Day& day, bool begins) {
+        if (begins) {
             const QDate& placed = dates[run++];
             date = placed.isValid() ? placed.toString(Qt::ISODate).toLatin1() : QByteArray();
         }
@@ -283,11 +266,7 @@ bool writeRows(CsvOutput& out, const QString& name, const QmrM::HistoryBytes& hi
         appendCount(out, scanner);
         out << "\r\n";
         out.flush();
-        if (!scanned.goOn(scanner))
-            return false;
-    }
-    scanned.finish(history.bytes.size());
-    return true;
+    });
 }
 
 }  // namespace
