@@ -35,6 +35,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <tuple>
 
 using namespace QmrM;
@@ -79,6 +80,93 @@ QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
 QString waitMinutesText(int minutes)
 {
     return QCoreApplication::translate("frmSettei", "%n分", nullptr, minutes);
+}
+
+// Makes a change of the data files; where they cannot be written (a read-only folder), says so and goes on:
+// returns false, and the change is not made.
+bool saved(const std::function<void()>& change)
+{
+    try {
+        change();
+        return true;
+    } catch (const DataFileError& error) {
+        platform::MsgBox(
+            QCoreApplication::translate("frmSettei", "%1\n変更は保存されていません。").arg(error.description()),
+            platform::vbExclamation, QCoreApplication::translate("frmSettei", "保存できません"));
+        return false;
+    }
+}
+
+// Whether `name` may be an item's name: its history file must be a history (or the item's own, `itsOwn`).
+// Else the user is told why not.
+bool nameAccepted(const QString& name, bool itsOwn)
+{
+    const auto problem = itemNameProblem(name);
+    if (!problem && (itsOwn || isHistoryFile(name)))
+        return true;
+    // A name whose file holds something else cannot become an item: its history would be that file.
+    platform::MsgBox(
+        problem ? *problem
+                : QCoreApplication::translate("frmSettei",
+                                              "「%1」には履歴ではない内容が入っているため、この項目名は使えません。\n"
+                                              "別の項目名にするか、ファイルの名前を変えて下さい。")
+                      .arg(historyFileName(name)),
+        platform::vbExclamation, QCoreApplication::translate("frmSettei", "項目名エラー"));
+    return false;
+}
+
+// Asks for a new item's name until it is one an item may have; empty when the user cancels.
+QString askItemName()
+{
+    // A refused name comes back in the box, to be corrected rather than typed again.
+    QString typed;
+    while (true) {
+        typed = platform::InputBox(QCoreApplication::translate("frmSettei", "項目名は何ですか？"),
+                                   QCoreApplication::translate("frmSettei", "項目名入力"), typed);
+        if (typed.isEmpty())
+            return QString();
+        const QString name = storedItemName(typed);
+        if (nameAccepted(name, false))
+            return name;
+    }
+}
+
+// Asks for a new item's instructed count until it is one; nothing when the user cancels.
+std::optional<double> askInstructedCount()
+{
+    while (true) {
+        const QString typed =
+            platform::InputBox(QCoreApplication::translate("frmSettei", "指示数をいくつにしますか？（半角文字で入力）"),
+                               QCoreApplication::translate("frmSettei", "指示数入力"));
+        if (typed.isEmpty())
+            return std::nullopt;
+        const double count = TextValue(typed);
+        if (count < 1)
+            platform::MsgBox(QCoreApplication::translate("frmSettei", "必ず１以上を入力して下さい"),
+                             platform::vbExclamation, QCoreApplication::translate("frmSettei", "下限値制限"));
+        else if (!fitsInt16(count))
+            platform::MsgBox(QCoreApplication::translate("frmSettei", "指示数は 32767 までにして下さい"),
+                             platform::vbExclamation, QCoreApplication::translate("frmSettei", "上限値制限"));
+        else
+            return count;
+    }
+}
+
+// Why item `name`'s history cannot be cleared: it has no file of its own, the file holds something else, or
+// it is also another item's history under another name. Nothing when it can.
+std::optional<QString> clearingProblem(const QString& name)
+{
+    const QString fileName = historyFileName(name);
+    if (const QString problem = historyNameProblem(name); !problem.isEmpty())
+        return problem;
+    if (!isHistoryFile(name))
+        return QCoreApplication::translate("frmSettei", "「%1」には履歴ではない内容が入っています").arg(fileName);
+    for (int k = 1; k <= gKoumokuSu; ++k) {
+        if (gKoumoku[k] != name && sameHistoryFile(gKoumoku[k], name))
+            return QCoreApplication::translate("frmSettei", "「%1」は %2 の履歴ファイルでもあります")
+                .arg(fileName, gKoumoku[k]);
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -425,25 +513,6 @@ void frmSettei::cmdAgain_Click()
     schedule::PassSchedule::instance().startWait();
 }
 
-namespace {
-
-// Makes a change of the data files; where they cannot be written (a read-only folder), says so and goes on:
-// returns false, and the change is not made.
-bool saved(const std::function<void()>& change)
-{
-    try {
-        change();
-        return true;
-    } catch (const DataFileError& error) {
-        platform::MsgBox(
-            QCoreApplication::translate("frmSettei", "%1\n変更は保存されていません。").arg(error.description()),
-            platform::vbExclamation, QCoreApplication::translate("frmSettei", "保存できません"));
-        return false;
-    }
-}
-
-}  // namespace
-
 void frmSettei::cmdSettei_Click()
 {
     const auto before = std::make_tuple(gRandomTim, gRandomKaisu, gWaitJikan);
@@ -466,66 +535,6 @@ void frmSettei::cmdHelp_Click()
 void frmSettei::cmdEnd_Click()
 {
     help::endProgramClosingHelp(window(), help::programHelpFile());
-}
-
-namespace {
-
-// Why a name whose file holds something else cannot become an item: its history would be that file.
-QString notAHistoryFileText(const QString& name)
-{
-    return QCoreApplication::translate("frmSettei",
-                                       "「%1」には履歴ではない内容が入っているため、この項目名は使えません。\n"
-                                       "別の項目名にするか、ファイルの名前を変えて下さい。")
-        .arg(historyFileName(name));
-}
-
-// Whether `name` may be an item's name: its history file must be a history (or the item's own, `itsOwn`).
-// Else the user is told why not.
-bool nameAccepted(const QString& name, bool itsOwn)
-{
-    const auto problem = itemNameProblem(name);
-    if (!problem && (itsOwn || isHistoryFile(name)))
-        return true;
-    platform::MsgBox(problem ? *problem : notAHistoryFileText(name), platform::vbExclamation,
-                     QCoreApplication::translate("frmSettei", "項目名エラー"));
-    return false;
-}
-
-}  // namespace
-
-QString frmSettei::askItemName()
-{
-    // A refused name comes back in the box, to be corrected rather than typed again.
-    QString typed;
-    while (true) {
-        typed = platform::InputBox(QCoreApplication::translate("frmSettei", "項目名は何ですか？"),
-                                   QCoreApplication::translate("frmSettei", "項目名入力"), typed);
-        if (typed.isEmpty())
-            return QString();
-        const QString name = storedItemName(typed);
-        if (nameAccepted(name, false))
-            return name;
-    }
-}
-
-std::optional<double> frmSettei::askInstructedCount()
-{
-    while (true) {
-        const QString typed =
-            platform::InputBox(QCoreApplication::translate("frmSettei", "指示数をいくつにしますか？（半角文字で入力）"),
-                               QCoreApplication::translate("frmSettei", "指示数入力"));
-        if (typed.isEmpty())
-            return std::nullopt;
-        const double count = TextValue(typed);
-        if (count < 1)
-            platform::MsgBox(QCoreApplication::translate("frmSettei", "必ず１以上を入力して下さい"),
-                             platform::vbExclamation, QCoreApplication::translate("frmSettei", "下限値制限"));
-        else if (!fitsInt16(count))
-            platform::MsgBox(QCoreApplication::translate("frmSettei", "指示数は 32767 までにして下さい"),
-                             platform::vbExclamation, QCoreApplication::translate("frmSettei", "上限値制限"));
-        else
-            return count;
-    }
 }
 
 void frmSettei::cmdNew_Click()
@@ -655,27 +664,6 @@ void frmSettei::cmdDel_Click()
     platform::MsgBox(QCoreApplication::translate("frmSettei", "削除しました"), platform::vbInformation,
                      QCoreApplication::translate("frmSettei", "削除終了"));
 }
-
-namespace {
-
-// Why item `name`'s history cannot be cleared: it has no file of its own, the file holds something else, or
-// it is also another item's history under another name. Nothing when it can.
-std::optional<QString> clearingProblem(const QString& name)
-{
-    const QString fileName = historyFileName(name);
-    if (const QString problem = historyNameProblem(name); !problem.isEmpty())
-        return problem;
-    if (!isHistoryFile(name))
-        return QCoreApplication::translate("frmSettei", "「%1」には履歴ではない内容が入っています").arg(fileName);
-    for (int k = 1; k <= gKoumokuSu; ++k) {
-        if (gKoumoku[k] != name && sameHistoryFile(gKoumoku[k], name))
-            return QCoreApplication::translate("frmSettei", "「%1」は %2 の履歴ファイルでもあります")
-                .arg(fileName, gKoumoku[k]);
-    }
-    return std::nullopt;
-}
-
-}  // namespace
 
 void frmSettei::cmdClear_Click()
 {

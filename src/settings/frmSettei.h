@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <memory>
-#include <optional>
 
 // The history total's text: "合計回数 ： " and the total.
 QString historyTotalText(double total);
@@ -54,8 +53,6 @@ private:
     void connectHandlers();
     void connectItemListClicks();
     void fillItemLists();
-    QString askItemName();
-    std::optional<double> askInstructedCount();
     // The item chosen in the item list (1-based), 0 when none is selected.
     int selectedItem() const;
     // Tells the user to choose an item first unless one is chosen and the name box is filled.
