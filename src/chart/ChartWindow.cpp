@@ -274,11 +274,6 @@ void ChartWindow::showItem(int item)
         mItemChooser->setCurrentIndex(item);  // reads through the chooser's handler
 }
 
-QString ChartWindow::chosenItemName() const
-{
-    return mItemChooser->currentText();
-}
-
 void ChartWindow::readChosenItem()
 {
     const int chosen = item();
@@ -312,7 +307,7 @@ void ChartWindow::showChosenRange()
     const QDate day = today();
     const Period period = periodFor(range, day, mHistory);
     ChartView::Content content;
-    content.name = chosenItemName();
+    content.name = mItemChooser->currentText();
     //: %1 is the range chosen
     content.range = (period.weekly ? QCoreApplication::translate("Chart", "%1（1 週ごと）")
                                    : QCoreApplication::translate("Chart", "%1（1 日ごと）"))
@@ -371,7 +366,7 @@ void ChartWindow::saveImage()
 {
     mStatus->setMessage(QString());
     const QString path = chooseExportFile(
-        this, SaveRequest{saveImageTitle(), chosenItemName() + QStringLiteral(".png"),
+        this, SaveRequest{saveImageTitle(), mItemChooser->currentText() + QStringLiteral(".png"),
                           QCoreApplication::translate("Chart", "PNG 画像 (*.png)"), QStringLiteral("png")});
     if (path.isEmpty())
         return;

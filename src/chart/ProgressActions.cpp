@@ -38,7 +38,7 @@ public:
         : QObject(control), mControl(control), mItem(std::move(item)), mMenu(new QMenu(control))
     {
         mMenu->setObjectName(QStringLiteral("mnuProgress"));
-        QAction* show = mMenu->addAction(showChartMenuText());
+        QAction* show = mMenu->addAction(QCoreApplication::translate("Chart", "グラフを表示"));
         show->setObjectName(QStringLiteral("mnuShowChart"));
         // Shown beside the entry; the window's own shortcut does the work, this one only while the menu is open.
         show->setShortcut(QKeySequence(kChartShortcut));

@@ -4,20 +4,14 @@
 #include "SaveFile.h"
 
 #include <QKeySequence>
-#include <QString>
-#include <QCoreApplication>
 
 class QWidget;
 
-// How the other windows reach the chart and the CSV export: two entry points, the texts of their menu
-// entries and the chart's shortcut, and helpers that give a control the menu and a window the shortcut.
+// How the other windows reach the chart and the CSV export: two entry points, the chart's shortcut, and the
+// menu and shortcut given to the settings window.
 // Call the entry points from a handler that already runs inside platform::runGuarded.
 namespace chart {
 
-inline QString showChartMenuText()
-{
-    return QCoreApplication::translate("Chart", "グラフを表示");
-}
 inline constexpr QKeyCombination kChartShortcut = Qt::CTRL | Qt::Key_G;
 
 // Opens the chart window on item `item` (1-based among QmrM::gKoumoku, 0 for 全項目), or brings the open
