@@ -107,33 +107,24 @@ namespace {
 // The file's bytes, handed on a piece at a time.
 class CsvOutput {
 public:
-    explicit CsvOutput(const std::function<void(QByteArrayView)>& write)
-        : mWrite(write), mPiece(kPieceSize, Qt::Uninitialized)
-    {
-    }
+    explicit CsvOutput(const std::function<void(QByteArrayView)>& write) : mWrite(write) { mPiece.reserve(kPieceSize); }
     CsvOutput& operator<<(QByteArrayView bytes)
     {
-        if (bytes.isEmpty())
-            return *this;
-        if (mUsed + bytes.size() > mPiece.size())
-            mPiece.resize(std::max(mPiece.size() * 2, mUsed + bytes.size()));
-        std::memcpy(mPiece.data() + mUsed, bytes.data(), size_t(bytes.size()));
-        mUsed += bytes.size();
+        mPiece.append(bytes);
         return *this;
     }
-    // Hands the piece on once it is full (or, at the end, whatever it holds).
+    // Hands the piece on once it is full (or, at the end, whatever it holds), keeping its room for the next.
     void flush(bool whatever = false)
     {
-        if (mUsed == 0 || (mUsed < kPieceSize && !whatever))
+        if (mPiece.isEmpty() || (mPiece.size() < kPieceSize && !whatever))
             return;
-        mWrite(QByteArrayView(mPiece.constData(), mUsed));
-        mUsed = 0;
+        mWrite(mPiece);
+        mPiece.resize(0);
     }
 
 private:
     const std::function<void(QByteArrayView)>& mWrite;
     QByteArray mPiece;
-    qsizetype mUsed = 0;
 };
 
 // "hh時mm分ss秒" in the bytes the program writes, code page 932 or UTF-8.
