@@ -56,15 +56,10 @@ DailyHistory readDailyHistory(const QString& name)
     return builder.finish(anchor);
 }
 
-DailyHistories::Stamp DailyHistories::stampOf(const QString& name)
-{
-    const QFileInfo file(QmrM::historyFileName(name));
-    return {file.exists(), file.size(), file.lastModified(), file.metadataChangeTime()};
-}
-
 const DailyHistory& DailyHistories::of(const QString& name)
 {
-    const Stamp stamp = stampOf(name);
+    const QFileInfo file(QmrM::historyFileName(name));
+    const Stamp stamp{file.exists(), file.size(), file.lastModified(), file.metadataChangeTime()};
     const auto kept = mKept.find(name);
     if (kept != mKept.end() && kept->second.stamp == stamp)
         return kept->second.history;

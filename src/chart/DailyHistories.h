@@ -68,7 +68,6 @@ private:
         Stamp stamp;
         DailyHistory history;
     };
-    static Stamp stampOf(const QString& name);
     std::map<QString, Kept> mKept;
 };
 
