@@ -10,7 +10,6 @@
 #include "platform/NameComboBox.h"
 #include "platform/Guard.h"
 #include "help/HtmlHelp.h"
-#include "platform/Handover.h"
 #include "platform/ScrollBar.h"
 #include "platform/TextBox.h"
 #include "schedule/PassSchedule.h"
@@ -182,7 +181,6 @@ QString historyTotalText(double total)
 struct frmSettei::Ui {
     Ui(platform::FormWindow* window, frmSettei* form);
 
-    QLabel* Image1;
     QToolButton* cmdAgain;
     QToolButton* cmdNew;
     QToolButton* cmdHozon;
@@ -190,14 +188,12 @@ struct frmSettei::Ui {
     QToolButton* cmdDel;
     QToolButton* cmdHelp;
     QToolButton* cmdEnd;
-    QGroupBox* Frame1;
     QComboBox* cboKoumoku;
     settings::HistoryList* lstRireki;
     QLabel* lblGoukei;
     QLineEdit* txtKoumoku;
     QLineEdit* txtKaisu;
     QListWidget* lstKoumoku;
-    QLabel* Label1;
     QScrollBar* hsbTime;
     QLabel* lblJikan;
     QPushButton* cmdSettei;
@@ -257,9 +253,10 @@ void frmSettei::releaseControls()
 
 void frmSettei::Ui::createTopBand(platform::FormWindow* window, frmSettei* form)
 {
-    Image1 = placed(new QLabel(window), "Image1", twips(150, 150, 3165, 990));
+    auto* Image1 = placed(new QLabel(window), "Image1", twips(150, 150, 3165, 990));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/title.gif")));
+    Image1->setAccessibleName(QStringLiteral("Quillmora"));
 
     // The seven buttons of the top band, from left to right, 825 twips apart.
     struct ToolbarEntry {
@@ -309,8 +306,8 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window, frmSettei* form)
 
 void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, frmSettei* form)
 {
-    Frame1 = frame(window, "Frame1", QCoreApplication::translate("frmSettei", "実績履歴リスト"),
-                   twips(90, 1425, 4890, 5265));
+    QGroupBox* Frame1 = frame(window, "Frame1", QCoreApplication::translate("frmSettei", "実績履歴リスト"),
+                              twips(90, 1425, 4890, 5265));
 
     // A long name shows its start and "…".
     cboKoumoku = placed(new platform::NameComboBox(platform::NameComboBox::Kind::Editable, Frame1), "cboKoumoku",
@@ -325,6 +322,7 @@ void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, frmSettei* 
     // Rows made from the file as they are shown.
     lstRireki = placed(new settings::HistoryList(Frame1), "lstRireki", twips(150, 750, 4590, 4140), namedFont(12));
     lstRireki->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstRireki->setAccessibleName(Frame1->title());
 
     // A long total shrinks rather than losing digits.
     lblGoukei = placed(new platform::FitLabel(Frame1), "lblGoukei", twips(2625, 4950, 2040, 240), namedFont(11.25));
@@ -351,8 +349,8 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
         frame(window, "Frame3", QCoreApplication::translate("frmSettei", "各種設定"), twips(5100, 5325, 4215, 1365));
 
     //: The minutes the training window waits after Start, beside their scroll bar
-    Label1 = placed(new QLabel(QCoreApplication::translate("frmSettei", "起動Wait"), Frame3), "Label1",
-                    twips(150, 400, 690, 240), dialogFont());
+    auto* Label1 = placed(new QLabel(QCoreApplication::translate("frmSettei", "起動Wait"), Frame3), "Label1",
+                          twips(150, 400, 690, 240), dialogFont());
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     platform::fitCaption(Label1, Label1->text());
 
@@ -361,6 +359,7 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     hsbTime->setValue(1);
     hsbTime->setSingleStep(1);
     hsbTime->setPageStep(1);
+    hsbTime->setAccessibleName(Label1->text());
 
     lblJikan =
         placed(new QLabel(waitMinutesText(60), Frame3), "lblJikan", twips(2475, 375, 690, 240), namedFont(11.25));
@@ -384,19 +383,16 @@ void frmSettei::Ui::nameControls()
 {
     // Names for assistive technology where no caption says what a control is. Labels that show a value
     // keep it as their name and get a description instead.
-    Image1->setAccessibleName(QStringLiteral("Quillmora"));
     cboKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "履歴を表示する項目"));
     cboKoumoku->setAccessibleDescription(cboKoumoku->toolTip());
     // Its edit field is a control of its own for assistive technology.
     cboKoumoku->lineEdit()->setAccessibleName(cboKoumoku->accessibleName());
     cboKoumoku->lineEdit()->setAccessibleDescription(cboKoumoku->toolTip());
-    lstRireki->setAccessibleName(Frame1->title());
     lblGoukei->setAccessibleDescription(QCoreApplication::translate("frmSettei", "合計回数"));
     txtKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "項目名"));
     txtKaisu->setAccessibleName(QCoreApplication::translate("frmSettei", "指示数"));
     lstKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "登録項目"));
     lstKoumoku->setAccessibleDescription(lstKoumoku->toolTip());
-    hsbTime->setAccessibleName(Label1->text());
     lblJikan->setAccessibleDescription(QCoreApplication::translate("frmSettei", "待ち時間"));
     cmdSettei->setAccessibleDescription(cmdSettei->toolTip());
 }

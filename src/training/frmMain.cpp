@@ -18,7 +18,6 @@
 #include "shared/Errors.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
-#include "shared/Seams.h"
 #include "shared/Wait.h"
 
 #include <QApplication>
