@@ -97,6 +97,23 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
                                   .arg(QDir::toNativeSeparators(instance.lockFilePath())));
 }
 
+// The program ends once the user closed the last window and no start wait is running (the waiting
+// training window may be closed: the pass still comes).
+void endWhenNothingIsLeft()
+{
+    QTimer::singleShot(0, [] {
+        if (!platform::Form::anyLoaded() && !QmrM::StartWaits::current())
+            platform::runGuarded([] { platform::endProgram(0); });
+    });
+}
+
+// A right click on the window (or the menu key on a control without a menu of its own) offers the choice.
+void offerHoldChoice(QWidget* window)
+{
+    window->setContextMenuPolicy(Qt::ActionsContextMenu);
+    window->addAction(schedule::PassSchedule::instance().holdWhileBusyAction());
+}
+
 }  // namespace
 
 void anotherStartRequested(const QString& activationToken)
@@ -157,27 +174,6 @@ bool claimDataFolder()
             platform::vbExclamation, kTitle);
     return true;
 }
-
-namespace {
-
-// The program ends once the user closed the last window and no start wait is running (the waiting
-// training window may be closed: the pass still comes).
-void endWhenNothingIsLeft()
-{
-    QTimer::singleShot(0, [] {
-        if (!platform::Form::anyLoaded() && !QmrM::StartWaits::current())
-            platform::runGuarded([] { platform::endProgram(0); });
-    });
-}
-
-// A right click on the window (or the menu key on a control without a menu of its own) offers the choice.
-void offerHoldChoice(QWidget* window)
-{
-    window->setContextMenuPolicy(Qt::ActionsContextMenu);
-    window->addAction(schedule::PassSchedule::instance().holdWhileBusyAction());
-}
-
-}  // namespace
 
 void wireWindows()
 {

@@ -14,6 +14,13 @@
 #include <optional>
 
 namespace chart {
+
+QString csvTime(const QString& field)
+{
+    const auto time = QmrM::parseRecordTime(field);
+    return time ? time->toString(QStringLiteral("HH:mm:ss")) : field;
+}
+
 namespace {
 
 constexpr qsizetype kPieceSize = 1 << 20;
@@ -93,16 +100,6 @@ QString csvCountField(const QString& count)
     // Characters beyond Latin-1 become '?', which is no part of a number either.
     return isPlainNumber(count.toLatin1()) ? count : csvTextField(count);
 }
-
-}  // namespace
-
-QString csvTime(const QString& field)
-{
-    const auto time = QmrM::parseRecordTime(field);
-    return time ? time->toString(QStringLiteral("HH:mm:ss")) : field;
-}
-
-namespace {
 
 // The file's bytes, handed on a piece at a time.
 class CsvOutput {
