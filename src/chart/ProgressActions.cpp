@@ -111,15 +111,6 @@ private:
     int mFor = 0;
 };
 
-// Ctrl+G anywhere in `window` opens the chart of the item `item` tells.
-void installChartShortcut(QWidget* window, std::function<int()> item)
-{
-    auto* shortcut = new QShortcut(QKeySequence(kChartShortcut), window);
-    shortcut->setContext(Qt::WindowShortcut);
-    QObject::connect(shortcut, &QShortcut::activated, window,
-                     platform::guardedSlot([window, item = std::move(item)] { showChart(window, item()); }));
-}
-
 }  // namespace
 
 void showChart(QWidget* caller, int item)
@@ -147,10 +138,13 @@ void attachToSettingsWindow(QWidget* window)
     // Each menu lives as its control's child.
     new ProgressMenu(itemList, listed);
     new ProgressMenu(historyList, historyShown);
-    // As the item list's menu says beside グラフを表示, Ctrl+G there charts its entry.
-    installChartShortcut(window, [itemList, listed, historyShown] {
-        return itemList->hasFocus() && listed() > 0 ? listed() : historyShown();
-    });
+    // Ctrl+G anywhere in the window; as the item list's menu says beside グラフを表示, there it charts its entry.
+    auto* shortcut = new QShortcut(QKeySequence(kChartShortcut), window);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, window,
+                     platform::guardedSlot([window, itemList, listed, historyShown] {
+                         showChart(window, itemList->hasFocus() && listed() > 0 ? listed() : historyShown());
+                     }));
 }
 
 QWidget* openChartWindow()
