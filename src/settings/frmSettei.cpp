@@ -414,11 +414,6 @@ void frmSettei::connectHandlers()
                 ui->lblGoukei->setText(QCoreApplication::translate("frmSettei", "履歴を読めません"));
                 ui->lblGoukei->setToolTip(description);
             }));
-    connectItemListClicks();
-}
-
-void frmSettei::connectItemListClicks()
-{
     // A click on an entry selects it; a click on the entry already selected chooses it again.
     const auto click = guarded(this, &frmSettei::lstKoumoku_Click);
     connect(ui->lstKoumoku, &QListWidget::itemSelectionChanged, this, [this, click] {

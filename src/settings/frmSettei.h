@@ -51,7 +51,6 @@ private:
     void showFirstHistory();
 
     void connectHandlers();
-    void connectItemListClicks();
     void fillItemLists();
     // The item chosen in the item list (1-based), 0 when none is selected.
     int selectedItem() const;
