@@ -134,33 +134,10 @@ class HistoryRowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    ShownRow shownRow(const QStyleOptionViewItem& option, const QModelIndex& index) const
+    // How the row is shown; `item`, the list's option, is made the row's.
+    ShownRow shownRow(QStyleOptionViewItem& item, const QModelIndex& index) const
     {
-        QStyleOptionViewItem item = option;
         initStyleOption(&item, index);
-        return fit(item, index);
-    }
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QStyleOptionViewItem item = option;
-        initStyleOption(&item, index);
-        const ShownRow shown = fit(item, index);
-        item.text = shown.text;
-        item.font = shown.font;
-        item.fontMetrics = QFontMetrics(shown.font, item.widget);
-        styleOf(item)->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
-    }
-
-    // Every row is as high as the list's font makes it, and never wider than the list: rows fit, not scroll.
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
-    }
-
-private:
-    ShownRow fit(const QStyleOptionViewItem& item, const QModelIndex& index) const
-    {
         const QString& text = item.text;
         const QPaintDevice* device = item.widget;
         const qreal room = textRoom(item);
@@ -178,6 +155,22 @@ private:
             return ShownRow{font, metrics.elidedText(text, Qt::ElideMiddle, room)};
         const QString before = text.left(text.size() - count.size());
         return ShownRow{font, metrics.elidedText(before, Qt::ElideMiddle, room - countWidth) + count};
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem item = option;
+        const ShownRow shown = shownRow(item, index);
+        item.text = shown.text;
+        item.font = shown.font;
+        item.fontMetrics = QFontMetrics(shown.font, item.widget);
+        styleOf(item)->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+    }
+
+    // Every row is as high as the list's font makes it, and never wider than the list: rows fit, not scroll.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
     }
 };
 
