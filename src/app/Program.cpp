@@ -43,6 +43,19 @@ void tellFilesInUse(const platform::SingleInstance& instance)
                      platform::vbExclamation, kTitle);
 }
 
+// Takes the folder's lock over. Where that fails, says why: another copy still uses the folder's files, or
+// `failure`.
+bool tookOver(platform::SingleInstance& instance, const QString& failure)
+{
+    if (instance.takeOver())
+        return true;
+    if (!instance.blockedFile().isEmpty())
+        tellFilesInUse(instance);
+    else
+        platform::MsgBox(failure, platform::vbExclamation, kTitle);
+    return false;
+}
+
 // The copy that holds the folder's lock did not answer. A copy running on this computer holds its lock file
 // open, and the lock is never taken from it: this start ends. Else the lock's process number went to another
 // program, and the lock is taken over. A lock made on another computer sharing the folder (told by the machine
@@ -51,21 +64,13 @@ void tellFilesInUse(const platform::SingleInstance& instance)
 bool takeOverSilentLock(platform::SingleInstance& instance)
 {
     const platform::SingleInstance::LockHolder holder = instance.lockHolder();
-    if (holder.onThisComputer) {
-        if (instance.takeOver())
-            return true;
-        if (!instance.blockedFile().isEmpty()) {
-            tellFilesInUse(instance);
-            return false;
-        }
-        platform::MsgBox(QCoreApplication::translate(
-                             "Program",
-                             "このフォルダーでは Quillmora が既に動いていますが、応答がありません。\n"
-                             "動いている Quillmora（プロセス番号 %1）を終了してから、もう一度起動してください。")
-                             .arg(holder.pid),
-                         platform::vbExclamation, kTitle);
-        return false;
-    }
+    if (holder.onThisComputer)
+        return tookOver(instance,
+                        QCoreApplication::translate(
+                            "Program",
+                            "このフォルダーでは Quillmora が既に動いていますが、応答がありません。\n"
+                            "動いている Quillmora（プロセス番号 %1）を終了してから、もう一度起動してください。")
+                            .arg(holder.pid));
     const QString holderText =
         holder.known && !holder.host.isEmpty()
             ? QCoreApplication::translate(
@@ -86,18 +91,27 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
     if (platform::MsgBox(question, platform::vbOKCancel | platform::vbExclamation | platform::vbDefaultButton2,
                          kTitle) != platform::vbOK)
         return false;
-    if (instance.takeOver())
-        return true;
-    if (!instance.blockedFile().isEmpty()) {
-        tellFilesInUse(instance);
-        return false;
-    }
-    platform::MsgBox(QCoreApplication::translate("Program",
-                                                 "ロックファイル「%1」を引き継げませんでした。\n"
-                                                 "Quillmora がまだ使っているか、ファイルを削除できません。")
-                         .arg(QDir::toNativeSeparators(instance.lockFilePath())),
-                     platform::vbExclamation, kTitle);
-    return false;
+    return tookOver(instance, QCoreApplication::translate("Program",
+                                                          "ロックファイル「%1」を引き継げませんでした。\n"
+                                                          "Quillmora がまだ使っているか、ファイルを削除できません。")
+                                  .arg(QDir::toNativeSeparators(instance.lockFilePath())));
+}
+
+// The program ends once the user closed the last window and no start wait is running (the waiting
+// training window may be closed: the pass still comes).
+void endWhenNothingIsLeft()
+{
+    QTimer::singleShot(0, [] {
+        if (!platform::Form::anyLoaded() && !QmrM::StartWaits::current())
+            platform::runGuarded([] { platform::endProgram(0); });
+    });
+}
+
+// A right click on the window (or the menu key on a control without a menu of its own) offers the choice.
+void offerHoldChoice(QWidget* window)
+{
+    window->setContextMenuPolicy(Qt::ActionsContextMenu);
+    window->addAction(schedule::PassSchedule::instance().holdWhileBusyAction());
 }
 
 }  // namespace
@@ -161,31 +175,9 @@ bool claimDataFolder()
     return true;
 }
 
-namespace {
-
-// The program ends once the user closed the last window and no start wait is running (the waiting
-// training window may be closed: the pass still comes).
-void endWhenNothingIsLeft()
-{
-    QTimer::singleShot(0, [] {
-        if (!platform::Form::anyLoaded() && !QmrM::StartWaits::current())
-            platform::runGuarded([] { platform::endProgram(0); });
-    });
-}
-
-// A right click on the window (or the menu key on a control without a menu of its own) offers the choice.
-void offerHoldChoice(QWidget* window)
-{
-    window->setContextMenuPolicy(Qt::ActionsContextMenu);
-    window->addAction(schedule::PassSchedule::instance().holdWhileBusyAction());
-}
-
-}  // namespace
-
 void wireWindows()
 {
-    for (platform::Form* form :
-         {static_cast<platform::Form*>(&frmMain::instance()), static_cast<platform::Form*>(&frmSettei::instance())}) {
+    for (platform::Form* form : {&platform::trainingWindow(), &platform::settingsWindow()}) {
         QObject::disconnect(form, &platform::Form::closedByUser, nullptr, nullptr);
         QObject::connect(form, &platform::Form::closedByUser, form, endWhenNothingIsLeft);
     }

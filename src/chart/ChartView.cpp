@@ -96,18 +96,269 @@ QAccessibleInterface* chartAccessible(const QString& className, QObject* object)
     return nullptr;
 }
 
+using Content = ChartView::Content;
+using DateLabel = ChartView::DateLabel;
+
+// Where things go within an area: the heading's lines, the plot rectangle and the values at its bottom and top.
+struct Geometry {
+    QRect headingArea;  // its left, top and width
+    QStringList heading;
+    QRect plot;
+    double low = 0;
+    double high = 1;
+    double step = 1;
+    int y(double value) const
+    {
+        const double fraction = high > low ? (value - low) / (high - low) : 0;
+        return plot.bottom() - static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * plot.height()));
+    }
+    double slot(size_t bars) const
+    {
+        return bars == 0 ? 0 : static_cast<double>(plot.width()) / static_cast<double>(bars);
+    }
+};
+
+// The instructed count that a bar compares with: per day, or for the days recorded in a week.
+double referenceFor(const Content& content, const Bar& bar)
+{
+    return content.weekly ? content.reference * bar.recordedDays : content.reference;
+}
+
+// The heading on one line when it fits; else the name on a line of its own, given way in its middle when too
+// long for it (its start and end stay readable), and the range with its days below, on two lines if need be:
+// the days are never cut.
+QStringList layOutHeading(const Content& content, const QFontMetrics& metrics, int width)
+{
+    if (metrics.horizontalAdvance(content.heading()) <= width)
+        return {content.heading()};
+    const QString when = content.range + figureSeparator() + content.span;
+    QStringList lines{metrics.elidedText(content.name, Qt::ElideMiddle, width)};
+    if (metrics.horizontalAdvance(when) <= width)
+        lines.append(when);
+    else
+        lines << content.range << content.span;
+    return lines;
+}
+
+Geometry geometryFor(const Content& content, const QRect& area, const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    const QFontMetrics headingMetrics(headingFont(font));
+    Geometry g;
+    g.headingArea = QRect(area.left() + kMargin, area.top() + kMargin, area.width() - 2 * kMargin, 0);
+    g.heading = layOutHeading(content, headingMetrics, g.headingArea.width());
+    double low = 0;
+    double high = std::max(1.0, content.weekly ? 0.0 : content.reference);
+    for (const Bar& bar : content.bars) {
+        low = std::min(low, bar.count);
+        high = std::max({high, bar.count, bar.recorded ? referenceFor(content, bar) : 0.0});
+    }
+    g.step = niceStep(high - low);
+    g.high = std::ceil(high / g.step) * g.step;
+    g.low = std::floor(low / g.step) * g.step;
+    if (!(g.high > g.low)) {  // values beyond what the steps can tell apart
+        g.low = low;
+        g.high = low < high ? high : low + 1;
+    }
+
+    int labelWidth = metrics.horizontalAdvance(QCoreApplication::translate("Chart", "（回）"));
+    for (double v = g.low; v <= g.high + g.step / 2 && g.step > 0; v += g.step) {
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(formatCount(v)));
+        if (v + g.step == v)
+            break;
+    }
+    // Below the heading: the unit above the value labels, the top value label half above the plot.
+    const int top = area.top() + kMargin + static_cast<int>(g.heading.size()) * headingMetrics.lineSpacing() +
+                    metrics.height() + metrics.height() / 2 + 6;
+    const int left = area.left() + kMargin + labelWidth + 6;
+    const int bottom = area.bottom() - kMargin - metrics.height() - 4;
+    const int right = area.right() - kMargin;
+    g.plot = QRect(QPoint(left, top), QPoint(std::max(left + 1, right), std::max(top + 1, bottom)));
+    return g;
+}
+
+void drawHeading(QPainter& painter, const Geometry& g)
+{
+    painter.save();
+    painter.setFont(headingFont(painter.font()));
+    painter.setPen(kTextColour);
+    const QFontMetrics metrics(painter.font());
+    for (int i = 0; i < g.heading.size(); ++i) {
+        painter.drawText(QRect(g.headingArea.left(), g.headingArea.top() + i * metrics.lineSpacing(),
+                               g.headingArea.width(), metrics.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, g.heading[i]);
+    }
+    painter.restore();
+}
+
+void drawGrid(QPainter& painter, const Geometry& g)
+{
+    const QFontMetrics metrics(painter.font());
+    painter.setPen(kTextColour);
+    painter.drawText(QRect(kMargin, g.plot.top() - metrics.height() / 2 - metrics.height() - 2,
+                           g.plot.left() - kMargin - 6, metrics.height()),
+                     Qt::AlignRight | Qt::AlignVCenter, QCoreApplication::translate("Chart", "（回）"));
+    for (int i = 0;; ++i) {
+        const double value = g.low + i * g.step;
+        if (value > g.high + g.step / 2 || i > 100)
+            break;
+        const int y = g.y(value);
+        painter.setPen(value == 0 ? kAxisColour : kGridColour);
+        painter.drawLine(g.plot.left(), y, g.plot.right(), y);
+        painter.setPen(kTextColour);
+        painter.drawText(QRect(kMargin, y - metrics.height() / 2, g.plot.left() - kMargin - 6, metrics.height()),
+                         Qt::AlignRight | Qt::AlignVCenter, formatCount(value));
+    }
+    painter.setPen(kAxisColour);
+    painter.drawLine(g.plot.bottomLeft(), g.plot.topLeft());
+}
+
+QRectF barRect(const Geometry& g, const Content& content, size_t index)
+{
+    const double slot = g.slot(content.bars.size());
+    // Narrow slots are filled whole; wider ones leave a gap between neighbours.
+    const double width = slot >= 4 ? slot * 0.7 : slot;
+    const double left = g.plot.left() + slot * static_cast<double>(index) + (slot - width) / 2;
+    const Bar& bar = content.bars[index];
+    const int zero = g.y(0);
+    const int top = g.y(bar.count);
+    if (top == zero)  // a recorded day with nothing done: a thin mark on the baseline, unlike a gap
+        return QRectF(left, zero - 2, width, 2);
+    return QRectF(QPointF(left, std::min(top, zero)), QPointF(left + width, std::max(top, zero)));
+}
+
+void drawBars(QPainter& painter, const Geometry& g, const Content& content, int selected)
+{
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    for (size_t i = 0; i < content.bars.size(); ++i) {
+        if (!content.bars[i].recorded)
+            continue;
+        const bool chosen = static_cast<int>(i) == selected;
+        painter.setBrush(chosen ? kChosenColour : kBarColour);
+        painter.drawRect(barRect(g, content, i));
+    }
+    painter.restore();
+    if (selected >= 0 && !content.bars[static_cast<size_t>(selected)].recorded) {
+        // A chosen gap: an outline where its bar would stand.
+        const QRectF slot = barRect(g, content, static_cast<size_t>(selected));
+        painter.setPen(QPen(kChosenColour, 1, Qt::DotLine));
+        painter.drawLine(QPointF(slot.center().x(), g.plot.top()), QPointF(slot.center().x(), g.plot.bottom()));
+    }
+}
+
+// The legend stands above the plot, at the right, where no bar can hide it: a sample of the line or mark
+// and what it stands for.
+void drawReferenceLegend(QPainter& painter, const Geometry& g, const Content& content)
+{
+    const int n = countPlural(content.reference);
+    const QString label =
+        (content.weekly ? QCoreApplication::translate("Chart", "指示数 %1 回 × その週に記録した日数", nullptr, n)
+                        : QCoreApplication::translate("Chart", "指示数 %1 回", nullptr, n))
+            .arg(formatCount(content.reference));
+    const QFontMetrics metrics(painter.font());
+    const int width = metrics.horizontalAdvance(label);
+    const int legendY = g.plot.top() - metrics.height() / 2 - metrics.height() / 2 - 2;
+    const int textLeft = g.plot.right() - width;
+    painter.drawLine(textLeft - (content.weekly ? 18 : 30), legendY, textLeft - 6, legendY);
+    painter.setPen(kReferenceColour);
+    painter.drawText(QRect(textLeft, legendY - metrics.height() / 2, width, metrics.height()),
+                     Qt::AlignRight | Qt::AlignVCenter, label);
+}
+
+void drawReference(QPainter& painter, const Geometry& g, const Content& content)
+{
+    if (content.reference <= 0)
+        return;
+    painter.save();
+    if (content.weekly) {
+        // A week compares with what the days trained in it asked for: a mark across its slot.
+        painter.setPen(QPen(kReferenceColour, 2, Qt::SolidLine, Qt::FlatCap));
+        const double slot = g.slot(content.bars.size());
+        for (size_t i = 0; i < content.bars.size(); ++i) {
+            const Bar& bar = content.bars[i];
+            if (!bar.recorded)
+                continue;
+            const double left = g.plot.left() + slot * static_cast<double>(i);
+            const int y = g.y(referenceFor(content, bar));
+            painter.drawLine(QPointF(left, y), QPointF(left + slot, y));
+        }
+    } else {
+        painter.setPen(QPen(kReferenceColour, 1.5, Qt::DashLine));
+        const int y = g.y(content.reference);
+        painter.drawLine(g.plot.left(), y, g.plot.right(), y);
+    }
+    drawReferenceLegend(painter, g, content);
+    painter.restore();
+}
+
+// The dates below the axis, none over another: those that name a year are placed first, then the first
+// date of a weekly axis (which names its year too), then the others from left to right where they find room.
+std::vector<DateLabel> placeDateLabels(const Content& content, const Geometry& g, const QFontMetrics& metrics)
+{
+    const std::vector<Bar>& bars = content.bars;
+    std::vector<std::pair<int, size_t>> candidates;  // rank, bar
+    for (size_t i = 0; i < bars.size(); ++i) {
+        if (!carriesLabel(bars, i, content.weekly))
+            continue;
+        const bool first = candidates.empty() && content.weekly;
+        candidates.emplace_back(labelNamesAYear(bars[i], content.weekly) ? 0 : first ? 1 : 2, i);
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    const double slot = g.slot(bars.size());
+    const int gap = metrics.horizontalAdvance(QStringLiteral("  "));
+    std::vector<DateLabel> placed;
+    for (const auto& [rank, i] : candidates) {
+        const QString text = dateLabel(bars[i], content.weekly, rank == 1);
+        const int width = metrics.horizontalAdvance(text);
+        const int centre = static_cast<int>(g.plot.left() + slot * (static_cast<double>(i) + 0.5));
+        const int left =
+            std::max(g.plot.left() - kMargin, std::min(centre - width / 2, g.plot.right() + kMargin - width));
+        const QRect rect(left, g.plot.bottom() + 4, width, metrics.height());
+        const bool free = std::none_of(placed.begin(), placed.end(), [&](const DateLabel& other) {
+            return other.rect.adjusted(-gap, 0, gap, 0).intersects(rect);
+        });
+        if (free)
+            placed.push_back(DateLabel{text, rect, static_cast<int>(i)});
+    }
+    std::sort(placed.begin(), placed.end(),
+              [](const DateLabel& a, const DateLabel& b) { return a.rect.left() < b.rect.left(); });
+    return placed;
+}
+
+void drawDateLabels(QPainter& painter, const Geometry& g, const Content& content)
+{
+    const double slot = g.slot(content.bars.size());
+    painter.setPen(kTextColour);
+    for (const DateLabel& label : placeDateLabels(content, g, QFontMetrics(painter.font()))) {
+        const double x = g.plot.left() + slot * (label.bar + 0.5);
+        painter.drawLine(QPointF(x, g.plot.bottom()), QPointF(x, g.plot.bottom() + 3));
+        painter.drawText(label.rect, Qt::AlignCenter, label.text);
+    }
+}
+
+// Draws the content within the area, bar `selected` chosen (-1: none).
+void draw(QPainter& painter, const QRect& area, const Content& content, int selected)
+{
+    painter.fillRect(area, Qt::white);
+    const Geometry g = geometryFor(content, area, painter.font());
+    drawHeading(painter, g);
+    drawGrid(painter, g);
+    const bool anyRecorded =
+        std::any_of(content.bars.begin(), content.bars.end(), [](const Bar& bar) { return bar.recorded; });
+    if (anyRecorded) {
+        drawBars(painter, g, content, selected);
+    } else {
+        painter.setPen(kAxisColour);
+        painter.drawText(g.plot, Qt::AlignCenter, QCoreApplication::translate("Chart", "この期間の記録はありません"));
+    }
+    drawReference(painter, g, content);
+    drawDateLabels(painter, g, content);
+}
+
 }  // namespace
-
-int ChartView::Geometry::y(double value) const
-{
-    const double fraction = high > low ? (value - low) / (high - low) : 0;
-    return plot.bottom() - static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * plot.height()));
-}
-
-double ChartView::Geometry::slot(size_t bars) const
-{
-    return bars == 0 ? 0 : static_cast<double>(plot.width()) / static_cast<double>(bars);
-}
 
 QString ChartView::Content::heading() const
 {
@@ -161,7 +412,7 @@ QImage ChartView::picture() const
     image.setDevicePixelRatio(ratio);
     QPainter painter(&image);
     painter.setFont(font());
-    draw(painter, rect(), false);
+    draw(painter, rect(), mContent, -1);
     return image;
 }
 
@@ -171,253 +422,14 @@ ChartView::Layout ChartView::layOut(const Content& content, const QRect& area, c
     return Layout{g.heading, placeDateLabels(content, g, QFontMetrics(font))};
 }
 
-double ChartView::referenceFor(const Content& content, const Bar& bar)
-{
-    return content.weekly ? content.reference * bar.recordedDays : content.reference;
-}
-
-// The heading on one line when it fits; else the name on a line of its own, given way in its middle when too
-// long for it (its start and end stay readable), and the range with its days below, on two lines if need be:
-// the days are never cut.
-QStringList ChartView::layOutHeading(const Content& content, const QFontMetrics& metrics, int width)
-{
-    if (metrics.horizontalAdvance(content.heading()) <= width)
-        return {content.heading()};
-    const QString when = content.range + figureSeparator() + content.span;
-    QStringList lines{metrics.elidedText(content.name, Qt::ElideMiddle, width)};
-    if (metrics.horizontalAdvance(when) <= width)
-        lines.append(when);
-    else
-        lines << content.range << content.span;
-    return lines;
-}
-
-ChartView::Geometry ChartView::geometryFor(const Content& content, const QRect& area, const QFont& font)
-{
-    const QFontMetrics metrics(font);
-    const QFontMetrics headingMetrics(headingFont(font));
-    Geometry g;
-    g.headingArea = QRect(area.left() + kMargin, area.top() + kMargin, area.width() - 2 * kMargin, 0);
-    g.heading = layOutHeading(content, headingMetrics, g.headingArea.width());
-    double low = 0;
-    double high = std::max(1.0, content.weekly ? 0.0 : content.reference);
-    for (const Bar& bar : content.bars) {
-        low = std::min(low, bar.count);
-        high = std::max({high, bar.count, bar.recorded ? referenceFor(content, bar) : 0.0});
-    }
-    g.step = niceStep(high - low);
-    g.high = std::ceil(high / g.step) * g.step;
-    g.low = std::floor(low / g.step) * g.step;
-    if (!(g.high > g.low)) {  // values beyond what the steps can tell apart
-        g.low = low;
-        g.high = low < high ? high : low + 1;
-    }
-
-    int labelWidth = metrics.horizontalAdvance(QCoreApplication::translate("Chart", "（回）"));
-    for (double v = g.low; v <= g.high + g.step / 2 && g.step > 0; v += g.step) {
-        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(formatCount(v)));
-        if (v + g.step == v)
-            break;
-    }
-    // Below the heading: the unit above the value labels, the top value label half above the plot.
-    const int top = area.top() + kMargin + static_cast<int>(g.heading.size()) * headingMetrics.lineSpacing() +
-                    metrics.height() + metrics.height() / 2 + 6;
-    const int left = area.left() + kMargin + labelWidth + 6;
-    const int bottom = area.bottom() - kMargin - metrics.height() - 4;
-    const int right = area.right() - kMargin;
-    g.plot = QRect(QPoint(left, top), QPoint(std::max(left + 1, right), std::max(top + 1, bottom)));
-    return g;
-}
-
 void ChartView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    draw(painter, rect(), true);
+    draw(painter, rect(), mContent, mSelected);
     if (hasFocus()) {
         painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
-    }
-}
-
-void ChartView::draw(QPainter& painter, const QRect& area, bool withChoice) const
-{
-    painter.fillRect(area, Qt::white);
-    const Geometry g = geometryFor(mContent, area, painter.font());
-    drawHeading(painter, g);
-    drawGrid(painter, g);
-    const bool anyRecorded =
-        std::any_of(mContent.bars.begin(), mContent.bars.end(), [](const Bar& bar) { return bar.recorded; });
-    if (anyRecorded) {
-        drawBars(painter, g, withChoice);
-    } else {
-        painter.setPen(kAxisColour);
-        painter.drawText(g.plot, Qt::AlignCenter, QCoreApplication::translate("Chart", "この期間の記録はありません"));
-    }
-    drawReference(painter, g);
-    drawDateLabels(painter, g);
-}
-
-void ChartView::drawHeading(QPainter& painter, const Geometry& g) const
-{
-    painter.save();
-    painter.setFont(headingFont(painter.font()));
-    painter.setPen(kTextColour);
-    const QFontMetrics metrics(painter.font());
-    for (int i = 0; i < g.heading.size(); ++i) {
-        painter.drawText(QRect(g.headingArea.left(), g.headingArea.top() + i * metrics.lineSpacing(),
-                               g.headingArea.width(), metrics.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter, g.heading[i]);
-    }
-    painter.restore();
-}
-
-void ChartView::drawGrid(QPainter& painter, const Geometry& g) const
-{
-    const QFontMetrics metrics(painter.font());
-    painter.setPen(kTextColour);
-    painter.drawText(QRect(kMargin, g.plot.top() - metrics.height() / 2 - metrics.height() - 2,
-                           g.plot.left() - kMargin - 6, metrics.height()),
-                     Qt::AlignRight | Qt::AlignVCenter, QCoreApplication::translate("Chart", "（回）"));
-    for (int i = 0;; ++i) {
-        const double value = g.low + i * g.step;
-        if (value > g.high + g.step / 2 || i > 100)
-            break;
-        const int y = g.y(value);
-        painter.setPen(value == 0 ? kAxisColour : kGridColour);
-        painter.drawLine(g.plot.left(), y, g.plot.right(), y);
-        painter.setPen(kTextColour);
-        painter.drawText(QRect(kMargin, y - metrics.height() / 2, g.plot.left() - kMargin - 6, metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, formatCount(value));
-    }
-    painter.setPen(kAxisColour);
-    painter.drawLine(g.plot.bottomLeft(), g.plot.topLeft());
-}
-
-QRectF ChartView::barRect(const Geometry& g, size_t index) const
-{
-    const double slot = g.slot(mContent.bars.size());
-    // Narrow slots are filled whole; wider ones leave a gap between neighbours.
-    const double width = slot >= 4 ? slot * 0.7 : slot;
-    const double left = g.plot.left() + slot * static_cast<double>(index) + (slot - width) / 2;
-    const Bar& bar = mContent.bars[index];
-    const int zero = g.y(0);
-    const int top = g.y(bar.count);
-    if (top == zero)  // a recorded day with nothing done: a thin mark on the baseline, unlike a gap
-        return QRectF(left, zero - 2, width, 2);
-    return QRectF(QPointF(left, std::min(top, zero)), QPointF(left + width, std::max(top, zero)));
-}
-
-void ChartView::drawBars(QPainter& painter, const Geometry& g, bool withChoice) const
-{
-    painter.save();
-    painter.setPen(Qt::NoPen);
-    for (size_t i = 0; i < mContent.bars.size(); ++i) {
-        if (!mContent.bars[i].recorded)
-            continue;
-        const bool chosen = withChoice && static_cast<int>(i) == mSelected;
-        painter.setBrush(chosen ? kChosenColour : kBarColour);
-        painter.drawRect(barRect(g, i));
-    }
-    painter.restore();
-    if (withChoice && mSelected >= 0 && !mContent.bars[static_cast<size_t>(mSelected)].recorded) {
-        // A chosen gap: an outline where its bar would stand.
-        const QRectF slot = barRect(g, static_cast<size_t>(mSelected));
-        painter.setPen(QPen(kChosenColour, 1, Qt::DotLine));
-        painter.drawLine(QPointF(slot.center().x(), g.plot.top()), QPointF(slot.center().x(), g.plot.bottom()));
-    }
-}
-
-void ChartView::drawReference(QPainter& painter, const Geometry& g) const
-{
-    if (mContent.reference <= 0)
-        return;
-    painter.save();
-    if (mContent.weekly) {
-        // A week compares with what the days trained in it asked for: a mark across its slot.
-        painter.setPen(QPen(kReferenceColour, 2, Qt::SolidLine, Qt::FlatCap));
-        const double slot = g.slot(mContent.bars.size());
-        for (size_t i = 0; i < mContent.bars.size(); ++i) {
-            const Bar& bar = mContent.bars[i];
-            if (!bar.recorded)
-                continue;
-            const double left = g.plot.left() + slot * static_cast<double>(i);
-            const int y = g.y(referenceFor(mContent, bar));
-            painter.drawLine(QPointF(left, y), QPointF(left + slot, y));
-        }
-    } else {
-        painter.setPen(QPen(kReferenceColour, 1.5, Qt::DashLine));
-        const int y = g.y(mContent.reference);
-        painter.drawLine(g.plot.left(), y, g.plot.right(), y);
-    }
-    drawReferenceLegend(painter, g);
-    painter.restore();
-}
-
-// The legend stands above the plot, at the right, where no bar can hide it: a sample of the line or mark
-// and what it stands for.
-void ChartView::drawReferenceLegend(QPainter& painter, const Geometry& g) const
-{
-    const int n = countPlural(mContent.reference);
-    const QString label =
-        (mContent.weekly ? QCoreApplication::translate("Chart", "指示数 %1 回 × その週に記録した日数", nullptr, n)
-                         : QCoreApplication::translate("Chart", "指示数 %1 回", nullptr, n))
-            .arg(formatCount(mContent.reference));
-    const QFontMetrics metrics(painter.font());
-    const int width = metrics.horizontalAdvance(label);
-    const int legendY = g.plot.top() - metrics.height() / 2 - metrics.height() / 2 - 2;
-    const int textLeft = g.plot.right() - width;
-    painter.drawLine(textLeft - (mContent.weekly ? 18 : 30), legendY, textLeft - 6, legendY);
-    painter.setPen(kReferenceColour);
-    painter.drawText(QRect(textLeft, legendY - metrics.height() / 2, width, metrics.height()),
-                     Qt::AlignRight | Qt::AlignVCenter, label);
-}
-
-// The dates below the axis, none over another: those that name a year are placed first, then the first
-// date of a weekly axis (which names its year too), then the others from left to right where they find room.
-std::vector<ChartView::DateLabel> ChartView::placeDateLabels(const Content& content, const Geometry& g,
-                                                             const QFontMetrics& metrics)
-{
-    const std::vector<Bar>& bars = content.bars;
-    std::vector<std::pair<int, size_t>> candidates;  // rank, bar
-    for (size_t i = 0; i < bars.size(); ++i) {
-        if (!carriesLabel(bars, i, content.weekly))
-            continue;
-        const bool first = candidates.empty() && content.weekly;
-        candidates.emplace_back(labelNamesAYear(bars[i], content.weekly) ? 0 : first ? 1 : 2, i);
-    }
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-
-    const double slot = g.slot(bars.size());
-    const int gap = metrics.horizontalAdvance(QStringLiteral("  "));
-    std::vector<DateLabel> placed;
-    for (const auto& [rank, i] : candidates) {
-        const QString text = dateLabel(bars[i], content.weekly, rank == 1);
-        const int width = metrics.horizontalAdvance(text);
-        const int centre = static_cast<int>(g.plot.left() + slot * (static_cast<double>(i) + 0.5));
-        const int left =
-            std::max(g.plot.left() - kMargin, std::min(centre - width / 2, g.plot.right() + kMargin - width));
-        const QRect rect(left, g.plot.bottom() + 4, width, metrics.height());
-        const bool free = std::none_of(placed.begin(), placed.end(), [&](const DateLabel& other) {
-            return other.rect.adjusted(-gap, 0, gap, 0).intersects(rect);
-        });
-        if (free)
-            placed.push_back(DateLabel{text, rect, static_cast<int>(i)});
-    }
-    std::sort(placed.begin(), placed.end(),
-              [](const DateLabel& a, const DateLabel& b) { return a.rect.left() < b.rect.left(); });
-    return placed;
-}
-
-void ChartView::drawDateLabels(QPainter& painter, const Geometry& g) const
-{
-    const double slot = g.slot(mContent.bars.size());
-    painter.setPen(kTextColour);
-    for (const DateLabel& label : placeDateLabels(mContent, g, QFontMetrics(painter.font()))) {
-        const double x = g.plot.left() + slot * (label.bar + 0.5);
-        painter.drawLine(QPointF(x, g.plot.bottom()), QPointF(x, g.plot.bottom() + 3));
-        painter.drawText(label.rect, Qt::AlignCenter, label.text);
     }
 }
 

@@ -7,8 +7,6 @@
 #include <QImage>
 #include <QWidget>
 
-class QPainter;
-
 namespace chart {
 
 // The colours of the bars, the chosen bar and the instructed count's line or marks.
@@ -73,31 +71,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // Where things go within an area: the heading's lines, the plot rectangle and the values at its bottom and top.
-    struct Geometry {
-        QRect headingArea;  // its left, top and width
-        QStringList heading;
-        QRect plot;
-        double low = 0;
-        double high = 1;
-        double step = 1;
-        int y(double value) const;
-        double slot(size_t bars) const;
-    };
-    static Geometry geometryFor(const Content& content, const QRect& area, const QFont& font);
-    static QStringList layOutHeading(const Content& content, const QFontMetrics& metrics, int width);
-    static std::vector<DateLabel> placeDateLabels(const Content& content, const Geometry& g,
-                                                  const QFontMetrics& metrics);
-    // The instructed count that a bar compares with: per day, or for the days recorded in a week.
-    static double referenceFor(const Content& content, const Bar& bar);
-    void draw(QPainter& painter, const QRect& area, bool withChoice) const;
-    void drawHeading(QPainter& painter, const Geometry& g) const;
-    void drawGrid(QPainter& painter, const Geometry& g) const;
-    void drawBars(QPainter& painter, const Geometry& g, bool withChoice) const;
-    void drawReference(QPainter& painter, const Geometry& g) const;
-    void drawReferenceLegend(QPainter& painter, const Geometry& g) const;
-    void drawDateLabels(QPainter& painter, const Geometry& g) const;
-    QRectF barRect(const Geometry& g, size_t index) const;
     int barAt(const QPoint& point) const;
 
     Content mContent;

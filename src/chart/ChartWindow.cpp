@@ -7,6 +7,7 @@
 #include "help/HtmlHelp.h"
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
+#include "platform/Form.h"
 #include "platform/Guard.h"
 #include "platform/NameComboBox.h"
 #include "shared/Errors.h"
@@ -31,14 +32,6 @@ namespace {
 QString chartTitle()
 {
     return QCoreApplication::translate("Chart", "Quillmora - グラフ");
-}
-QString allItemsText()
-{
-    return QCoreApplication::translate("Chart", "全項目");
-}
-QString saveImageText()
-{
-    return QCoreApplication::translate("Chart", "画像として保存...");
 }
 QString saveImageTitle()
 {
@@ -159,7 +152,7 @@ void ChartWindow::createControls()
     mRangeChooser->setObjectName(QStringLiteral("cboRange"));
     mRangeChooser->addItems(rangeNames());
 
-    mSaveImage = new QPushButton(saveImageText(), this);
+    mSaveImage = new QPushButton(QCoreApplication::translate("Chart", "画像として保存..."), this);
     mSaveImage->setObjectName(QStringLiteral("cmdSaveImage"));
     mExportCsv = new QPushButton(exportCsvMenuText(), this);
     mExportCsv->setObjectName(QStringLiteral("cmdExportCsv"));
@@ -174,10 +167,8 @@ void ChartWindow::createControls()
     mFigures = new FiguresLabel(this);
     mFigures->setObjectName(QStringLiteral("lblFigures"));
     // On the chart's white below it, so that the two read as one picture, as they are saved.
-    QPalette paper = mFigures->palette();
-    paper.setColor(QPalette::Window, Qt::white);
-    paper.setColor(QPalette::WindowText, Qt::black);
-    mFigures->setPalette(paper);
+    platform::setColour(mFigures, QPalette::Window, Qt::white);
+    platform::setColour(mFigures, QPalette::WindowText, Qt::black);
     mFigures->setAutoFillBackground(true);
     mFigures->setContentsMargins(8, 0, 8, 8);
     mFigures->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -213,12 +204,7 @@ void ChartWindow::createControls()
     layout->addLayout(buttons);
     layout->addWidget(mStatus);
 
-    setTabOrder(mItemChooser, mRangeChooser);
-    setTabOrder(mRangeChooser, mChart);
-    setTabOrder(mChart, mFigures);
-    setTabOrder(mFigures, mSaveImage);
-    setTabOrder(mSaveImage, mExportCsv);
-    setTabOrder(mExportCsv, mClose);
+    platform::setTabOrder({mItemChooser, mRangeChooser, mChart, mFigures, mSaveImage, mExportCsv, mClose});
 }
 
 void ChartWindow::nameControls()
@@ -264,7 +250,7 @@ int ChartWindow::item() const
 
 void ChartWindow::fillItemChooser()
 {
-    QStringList names{allItemsText()};
+    QStringList names{QCoreApplication::translate("Chart", "全項目")};
     for (int k = 1; k <= QmrM::gKoumokuSu; ++k)
         names.append(QmrM::gKoumoku[k]);
     QStringList shown;
@@ -286,11 +272,6 @@ void ChartWindow::showItem(int item)
         readChosenItem();  // again: a history that changed since is read anew
     else
         mItemChooser->setCurrentIndex(item);  // reads through the chooser's handler
-}
-
-QString ChartWindow::chosenItemName() const
-{
-    return mItemChooser->currentText();
 }
 
 void ChartWindow::readChosenItem()
@@ -326,7 +307,7 @@ void ChartWindow::showChosenRange()
     const QDate day = today();
     const Period period = periodFor(range, day, mHistory);
     ChartView::Content content;
-    content.name = chosenItemName();
+    content.name = mItemChooser->currentText();
     //: %1 is the range chosen
     content.range = (period.weekly ? QCoreApplication::translate("Chart", "%1（1 週ごと）")
                                    : QCoreApplication::translate("Chart", "%1（1 日ごと）"))
@@ -385,7 +366,7 @@ void ChartWindow::saveImage()
 {
     mStatus->setMessage(QString());
     const QString path = chooseExportFile(
-        this, SaveRequest{saveImageTitle(), chosenItemName() + QStringLiteral(".png"),
+        this, SaveRequest{saveImageTitle(), mItemChooser->currentText() + QStringLiteral(".png"),
                           QCoreApplication::translate("Chart", "PNG 画像 (*.png)"), QStringLiteral("png")});
     if (path.isEmpty())
         return;

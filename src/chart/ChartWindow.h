@@ -49,7 +49,6 @@ private:
     QImage picture() const;
     void saveImage();
     void exportChosenItem();
-    QString chosenItemName() const;
 
     QComboBox* mItemChooser = nullptr;
     QComboBox* mRangeChooser = nullptr;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CsvExport.h"
 
-#include "HistoryDates.h"
+#include "DailyHistories.h"
 
 #include "shared/HistoryFile.h"
 #include "shared/ItemNames.h"
@@ -14,6 +14,13 @@
 #include <optional>
 
 namespace chart {
+
+QString csvTime(const QString& field)
+{
+    const auto time = QmrM::parseRecordTime(field);
+    return time ? time->toString(QStringLiteral("HH:mm:ss")) : field;
+}
+
 namespace {
 
 constexpr qsizetype kPieceSize = 1 << 20;
@@ -35,8 +42,8 @@ bool startsLikeAFormula(QStringView text)
     return false;
 }
 
-}  // namespace
-
+// A field as it stands in the file: in double quotes, its own quotes doubled, when it holds a comma,
+// a double quote or a line break; as it is otherwise.
 QString csvField(const QString& text)
 {
     const bool needsQuotes = text.contains(u',') || text.contains(u'"') || text.contains(u'\r') || text.contains(u'\n');
@@ -47,11 +54,17 @@ QString csvField(const QString& text)
     return u'"' + quoted + u'"';
 }
 
+// A text field (an item name, a time) as csvField writes it, with an apostrophe put before a text that a
+// spreadsheet would take for a formula and run: one whose first character that is not a blank (an ASCII
+// one or the ideographic space) is = + - @, in their half-width or full-width forms, or one that begins
+// with a tab or a carriage return. The apostrophe makes it show the text instead.
 QString csvTextField(const QString& text)
 {
     return csvField(startsLikeAFormula(text) ? u'\'' + text : text);
 }
 
+// Whether a count reads as a plain number to a spreadsheet: half-width digits, a leading minus, a decimal
+// point, an exponent.
 bool isPlainNumber(QByteArrayView text)
 {
     const qsizetype n = text.size();
@@ -81,84 +94,34 @@ bool isPlainNumber(QByteArrayView text)
     return i == n;
 }
 
+// A count as stored: a plain number (-3, 2.5) stays a number; any other text is a text field.
 QString csvCountField(const QString& count)
 {
     // Characters beyond Latin-1 become '?', which is no part of a number either.
     return isPlainNumber(count.toLatin1()) ? count : csvTextField(count);
 }
 
-QString csvTime(const QString& field)
-{
-    const auto time = QmrM::parseRecordTime(field);
-    return time ? time->toString(QStringLiteral("HH:mm:ss")) : field;
-}
-
-namespace {
-
 // The file's bytes, handed on a piece at a time.
 class CsvOutput {
 public:
-    explicit CsvOutput(const std::function<void(QByteArrayView)>& write)
-        : mWrite(write), mPiece(kPieceSize, Qt::Uninitialized)
-    {
-    }
+    explicit CsvOutput(const std::function<void(QByteArrayView)>& write) : mWrite(write) { mPiece.reserve(kPieceSize); }
     CsvOutput& operator<<(QByteArrayView bytes)
     {
-        if (bytes.isEmpty())
-            return *this;
-        if (mUsed + bytes.size() > mPiece.size())
-            mPiece.resize(std::max(mPiece.size() * 2, mUsed + bytes.size()));
-        std::memcpy(mPiece.data() + mUsed, bytes.data(), size_t(bytes.size()));
-        mUsed += bytes.size();
+        mPiece.append(bytes);
         return *this;
     }
-    // Hands the piece on once it is full (or, at the end, whatever it holds).
+    // Hands the piece on once it is full (or, at the end, whatever it holds), keeping its room for the next.
     void flush(bool whatever = false)
     {
-        if (mUsed == 0 || (mUsed < kPieceSize && !whatever))
+        if (mPiece.isEmpty() || (mPiece.size() < kPieceSize && !whatever))
             return;
-        mWrite(QByteArrayView(mPiece.constData(), mUsed));
-        mUsed = 0;
+        mWrite(mPiece);
+        mPiece.resize(0);
     }
 
 private:
     const std::function<void(QByteArrayView)>& mWrite;
     QByteArray mPiece;
-    qsizetype mUsed = 0;
-};
-
-// The month and day of each record, its date field read once per run of records with the same one.
-class RecordDays {
-public:
-    const std::optional<MonthDay>& of(const QmrM::HistoryScanner& scanner)
-    {
-        const QmrM::HistoryScanner::FieldKey key = scanner.dateKey();
-        if (!mKey || !(key == *mKey)) {
-            mDay = parseRecordDate(scanner.date());
-            mKey = key;
-        }
-        return mDay;
-    }
-
-private:
-    std::optional<QmrM::HistoryScanner::FieldKey> mKey;
-    std::optional<MonthDay> mDay;
-};
-
-// Readable days that differ from the readable day before them: the records in between share its year.
-class DayRuns {
-public:
-    // Whether `day` begins a new run.
-    bool begins(const std::optional<MonthDay>& day)
-    {
-        if (!day || (mLast && *mLast == *day))
-            return false;
-        mLast = day;
-        return true;
-    }
-
-private:
-    std::optional<MonthDay> mLast;
 };
 
 // "hh時mm分ss秒" in the bytes the program writes, code page 932 or UTF-8.
@@ -224,46 +187,50 @@ void appendCount(CsvOutput& out, const QmrM::HistoryScanner& scanner)
     out << csvCountField(scanner.field(2)).toUtf8();
 }
 
-// Counts the bytes the scanner went through as steps done, about a megabyte at a time; false once cancelled.
-class ScanProgress {
-public:
-    explicit ScanProgress(QmrM::Progress* progress) : mProgress(progress) {}
-    bool goOn(const QmrM::HistoryScanner& scanner)
-    {
-        if (!mProgress || scanner.position() - mReported < kReportEvery)
-            return true;
-        finish(scanner.position());
-        return !mProgress->cancelled;
+// Goes through the history's records, handing `record` the scanner at each record, the record's day and whether
+// that day begins a run: a readable day that differs from the readable day before it (the records in between
+// share its year). Counts the bytes gone through as steps done, about a megabyte at a time; false once
+// cancelled.
+template <class Record>
+bool scanRuns(const QmrM::HistoryBytes& history, QmrM::Progress* progress, Record&& record)
+{
+    QmrM::HistoryScanner scanner(history.bytes, history.decoding);
+    RecordDays days;
+    std::optional<MonthDay> last;
+    qsizetype reported = 0;
+    const auto report = [&](qsizetype position) {
+        if (progress)
+            progress->done += position - reported;
+        reported = position;
+    };
+    while (scanner.next()) {
+        const std::optional<MonthDay>& day = days.of(scanner);
+        const bool begins = day && !(last && *last == *day);
+        if (begins)
+            last = day;
+        record(scanner, day, begins);
+        if (progress && scanner.position() - reported >= kReportEvery) {
+            report(scanner.position());
+            if (progress->cancelled)
+                return false;
+        }
     }
-    void finish(qsizetype position)
-    {
-        if (mProgress)
-            mProgress->done += position - mReported;
-        mReported = position;
-    }
+    report(history.bytes.size());
+    return true;
+}
 
-private:
-    QmrM::Progress* mProgress;
-    qsizetype mReported = 0;
-};
+using Day = std::optional<MonthDay>;
 
-// The years of the history's days, one per run (DayRuns), as placeDates places them.
+// The years of the history's days, one per run, as placeDates places them.
 std::optional<std::vector<QDate>> placeDays(const QmrM::HistoryBytes& history, const QDate& anchor,
                                             QmrM::Progress* progress)
 {
-    std::vector<std::optional<MonthDay>> runs;
-    QmrM::HistoryScanner scanner(history.bytes, history.decoding);
-    RecordDays days;
-    DayRuns starts;
-    ScanProgress scanned(progress);
-    while (scanner.next()) {
-        const std::optional<MonthDay>& day = days.of(scanner);
-        if (starts.begins(day))
-            runs.push_back(day);
-        if (!scanned.goOn(scanner))
-            return std::nullopt;
-    }
-    scanned.finish(history.bytes.size());
+    std::vector<Day> runs;
+    if (!scanRuns(history, progress, [&runs](const QmrM::HistoryScanner&, const Day& day, bool begins) {
+            if (begins)
+                runs.push_back(day);
+        }))
+        return std::nullopt;
     return placeDates(runs, anchor);
 }
 
@@ -271,15 +238,10 @@ bool writeRows(CsvOutput& out, const QString& name, const QmrM::HistoryBytes& hi
                QmrM::Progress* progress)
 {
     const QByteArray nameField = csvTextField(name).toUtf8() + ',';
-    QmrM::HistoryScanner scanner(history.bytes, history.decoding);
-    RecordDays days;
-    DayRuns starts;
     size_t run = 0;
     QByteArray date;
-    ScanProgress scanned(progress);
-    while (scanner.next()) {
-        const std::optional<MonthDay>& day = days.of(scanner);
-        if (starts.begins(day)) {
+    return scanRuns(history, progress, [&](const QmrM::HistoryScanner& scanner, const Day& day, bool begins) {
+        if (begins) {
             const QDate& placed = dates[run++];
             date = placed.isValid() ? placed.toString(Qt::ISODate).toLatin1() : QByteArray();
         }
@@ -292,11 +254,7 @@ bool writeRows(CsvOutput& out, const QString& name, const QmrM::HistoryBytes& hi
         appendCount(out, scanner);
         out << "\r\n";
         out.flush();
-        if (!scanned.goOn(scanner))
-            return false;
-    }
-    scanned.finish(history.bytes.size());
-    return true;
+    });
 }
 
 }  // namespace

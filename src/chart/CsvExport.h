@@ -17,23 +17,6 @@ struct Progress;
 // one row per record. No field is ever run as a formula.
 namespace chart {
 
-// A field as it stands in the file: in double quotes, its own quotes doubled, when it holds a comma,
-// a double quote or a line break; as it is otherwise.
-QString csvField(const QString& text);
-
-// A text field (an item name, a time) as csvField writes it, with an apostrophe put before a text that a
-// spreadsheet would take for a formula and run: one whose first character that is not a blank (an ASCII
-// one or the ideographic space) is = + - @, in their half-width or full-width forms, or one that begins
-// with a tab or a carriage return. The apostrophe makes it show the text instead.
-QString csvTextField(const QString& text);
-
-// A count as stored: a plain number (-3, 2.5) stays a number; any other text is a text field.
-QString csvCountField(const QString& count);
-
-// Whether a count reads as a plain number to a spreadsheet: half-width digits, a leading minus, a decimal
-// point, an exponent.
-bool isPlainNumber(QByteArrayView text);
-
 // A record's time "09時18分07秒" as "09:18:07"; any other text as it is, so nothing of the record is lost.
 QString csvTime(const QString& field);
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DailyHistories.h"
 
-#include "shared/HistoryFile.h"
 #include "shared/Numbers.h"
 
 #include <QFileInfo>
@@ -49,44 +48,23 @@ DailyHistory readDailyHistory(const QString& name)
     DailyHistoryBuilder builder;
     {
         QmrM::HistoryScanner scanner(read.bytes, read.decoding);
-        std::optional<QmrM::HistoryScanner::FieldKey> previous;
-        std::optional<MonthDay> day;
-        while (scanner.next()) {
-            // Most records share their date with the one before: each date is read once.
-            const QmrM::HistoryScanner::FieldKey key = scanner.dateKey();
-            if (!previous || !(key == *previous)) {
-                day = parseRecordDate(scanner.date());
-                previous = key;
-            }
-            builder.add(day, scanner.count());
-        }
+        RecordDays days;
+        while (scanner.next())
+            builder.add(days.of(scanner), scanner.count());
     }
     read.bytes = QByteArray();  // held only while they are summed
     return builder.finish(anchor);
 }
 
-bool DailyHistories::Stamp::operator==(const Stamp& other) const
-{
-    return exists == other.exists && size == other.size && modified == other.modified && changed == other.changed;
-}
-
-DailyHistories::Stamp DailyHistories::stampOf(const QString& name)
-{
-    const QFileInfo file(QmrM::historyFileName(name));
-    return Stamp{file.exists(), file.size(), file.lastModified(), file.metadataChangeTime()};
-}
-
 const DailyHistory& DailyHistories::of(const QString& name)
 {
-    const Stamp stamp = stampOf(name);
+    const QFileInfo file(QmrM::historyFileName(name));
+    const Stamp stamp{file.exists(), file.size(), file.lastModified(), file.metadataChangeTime()};
     const auto kept = mKept.find(name);
     if (kept != mKept.end() && kept->second.stamp == stamp)
         return kept->second.history;
-    DailyHistory history = readDailyHistory(name);
-    Kept& entry = mKept[name];
-    entry.stamp = stamp;
-    entry.history = std::move(history);
-    return entry.history;
+    // Read before it is kept: a history that cannot be read leaves nothing behind.
+    return (mKept[name] = Kept{stamp, readDailyHistory(name)}).history;
 }
 
 }  // namespace chart

@@ -3,15 +3,36 @@
 
 #include "HistoryDates.h"
 #include "ProgressFigures.h"
+#include "shared/HistoryFile.h"
 
 #include <QDateTime>
 #include <QString>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 // Histories summed day by day straight from their files, a few bytes per day whatever the number of records.
 namespace chart {
+
+// The month and day of each record, its date field read once per run of records with the same one: most
+// records share their date with the one before.
+class RecordDays {
+public:
+    const std::optional<MonthDay>& of(const QmrM::HistoryScanner& scanner)
+    {
+        const QmrM::HistoryScanner::FieldKey key = scanner.dateKey();
+        if (!mKey || !(key == *mKey)) {
+            mDay = parseRecordDate(scanner.date());
+            mKey = key;
+        }
+        return mDay;
+    }
+
+private:
+    std::optional<QmrM::HistoryScanner::FieldKey> mKey;
+    std::optional<MonthDay> mDay;
+};
 
 // Records summed as they are read, oldest first, before their years are known: the records of one month and
 // day that follow each other (records with unreadable dates between them aside) make one run.
@@ -41,18 +62,12 @@ public:
     const DailyHistory& of(const QString& name);
 
 private:
-    struct Stamp {
-        bool exists = false;
-        qint64 size = 0;
-        QDateTime modified;
-        QDateTime changed;
-        bool operator==(const Stamp& other) const;
-    };
+    // Whether the file exists, its size, the times it was modified and its metadata changed.
+    using Stamp = std::tuple<bool, qint64, QDateTime, QDateTime>;
     struct Kept {
         Stamp stamp;
         DailyHistory history;
     };
-    static Stamp stampOf(const QString& name);
     std::map<QString, Kept> mKept;
 };
 

@@ -6,14 +6,6 @@
 #include <QFileInfo>
 
 namespace chart {
-namespace {
-
-bool isLeapDay(const MonthDay& md)
-{
-    return md.month == 2 && md.day == 29;
-}
-
-}  // namespace
 
 std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, const QDate& anchor)
 {
@@ -29,7 +21,7 @@ std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, 
             year = anchor.year() - (md > anchorDay ? 1 : 0);
         else if (md > *later)
             --year;
-        if (isLeapDay(md)) {
+        if (md.month == 2 && md.day == 29) {
             while (year > 0 && !QDate::isLeapYear(year))
                 --year;
         }

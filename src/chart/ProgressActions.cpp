@@ -5,7 +5,6 @@
 #include <QListWidget>
 
 #include "ChartWindow.h"
-#include "SaveFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/OnScreen.h"
@@ -19,6 +18,8 @@
 #include <QShortcut>
 #include <QCoreApplication>
 
+#include <functional>
+
 namespace chart {
 namespace {
 
@@ -28,15 +29,16 @@ QPointer<ChartWindow>& chartWindow()
     return window;
 }
 
-// The context menu of one control. It lives as the control's child and watches its events (and its
-// viewport's, where a list receives the mouse).
+// The context menu of one control, with グラフを表示 and CSV 形式で書き出す..., opened by the right mouse button,
+// the Menu key and Shift+F10. `item` tells, when the menu opens, which item it is for. It lives as the control's child
+// and watches its events (and its viewport's, where a list receives the mouse).
 class ProgressMenu : public QObject {
 public:
     ProgressMenu(QWidget* control, std::function<int()> item)
         : QObject(control), mControl(control), mItem(std::move(item)), mMenu(new QMenu(control))
     {
         mMenu->setObjectName(QStringLiteral("mnuProgress"));
-        QAction* show = mMenu->addAction(showChartMenuText());
+        QAction* show = mMenu->addAction(QCoreApplication::translate("Chart", "グラフを表示"));
         show->setObjectName(QStringLiteral("mnuShowChart"));
         // Shown beside the entry; the window's own shortcut does the work, this one only while the menu is open.
         show->setShortcut(QKeySequence(kChartShortcut));
@@ -124,19 +126,6 @@ void showChart(QWidget* caller, int item)
     window->showItem(item);
 }
 
-void installProgressMenu(QWidget* control, std::function<int()> item)
-{
-    new ProgressMenu(control, std::move(item));
-}
-
-void installChartShortcut(QWidget* window, std::function<int()> item)
-{
-    auto* shortcut = new QShortcut(QKeySequence(kChartShortcut), window);
-    shortcut->setContext(Qt::WindowShortcut);
-    QObject::connect(shortcut, &QShortcut::activated, window,
-                     platform::guardedSlot([window, item = std::move(item)] { showChart(window, item()); }));
-}
-
 void attachToSettingsWindow(QWidget* window)
 {
     auto* itemList = window->findChild<QListWidget*>(QStringLiteral("lstKoumoku"));
@@ -146,12 +135,16 @@ void attachToSettingsWindow(QWidget* window)
         return;
     const auto listed = [itemList] { return itemList->currentRow() + 1; };
     const auto historyShown = [shown] { return shown->currentIndex() + 1; };
-    installProgressMenu(itemList, listed);
-    installProgressMenu(historyList, historyShown);
-    // As the item list's menu says beside グラフを表示, Ctrl+G there charts its entry.
-    installChartShortcut(window, [itemList, listed, historyShown] {
-        return itemList->hasFocus() && listed() > 0 ? listed() : historyShown();
-    });
+    // Each menu lives as its control's child.
+    new ProgressMenu(itemList, listed);
+    new ProgressMenu(historyList, historyShown);
+    // Ctrl+G anywhere in the window; as the item list's menu says beside グラフを表示, there it charts its entry.
+    auto* shortcut = new QShortcut(QKeySequence(kChartShortcut), window);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, window,
+                     platform::guardedSlot([window, itemList, listed, historyShown] {
+                         showChart(window, itemList->hasFocus() && listed() > 0 ? listed() : historyShown());
+                     }));
 }
 
 QWidget* openChartWindow()

@@ -4,34 +4,20 @@
 #include "SaveFile.h"
 
 #include <QKeySequence>
-#include <QString>
-#include <QCoreApplication>
-#include <functional>
 
 class QWidget;
 
-// How the other windows reach the chart and the CSV export: two entry points, the texts of their menu
-// entries and the chart's shortcut, and helpers that give a control the menu and a window the shortcut.
+// How the other windows reach the chart and the CSV export: two entry points, the chart's shortcut, and the
+// menu and shortcut given to the settings window.
 // Call the entry points from a handler that already runs inside platform::runGuarded.
 namespace chart {
 
-inline QString showChartMenuText()
-{
-    return QCoreApplication::translate("Chart", "グラフを表示");
-}
 inline constexpr QKeyCombination kChartShortcut = Qt::CTRL | Qt::Key_G;
 
 // Opens the chart window on item `item` (1-based among QmrM::gKoumoku, 0 for 全項目), or brings the open
 // one forward and switches it to that item. `caller` is a widget of the window asking (may be nullptr):
 // the chart window belongs to it, stays above it and closes with it.
 void showChart(QWidget* caller, int item);
-
-// Gives `control` a context menu with グラフを表示 and CSV 形式で書き出す..., opened by the right mouse
-// button, the Menu key and Shift+F10. `item` tells, when the menu opens, which item it is for.
-void installProgressMenu(QWidget* control, std::function<int()> item);
-
-// Ctrl+G anywhere in `window` opens the chart of the item `item` tells.
-void installChartShortcut(QWidget* window, std::function<int()> item);
 
 // Gives a freshly loaded settings window the menu on its item list (for the item right-clicked or chosen)
 // and on its history list (for the item whose history it shows, which its combo's list holds as current),

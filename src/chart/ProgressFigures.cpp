@@ -51,11 +51,6 @@ QString withWeekday(const QString& shownDate, const QDate& date)
     return QCoreApplication::translate("Chart", "%1（%2）").arg(shownDate, weekdayName(date));
 }
 
-QString formatMonthDay(const QDate& date)
-{
-    return withWeekday(QmrM::shortMonthDay(date), date);
-}
-
 constexpr int kCountDecimals = 2;
 constexpr int kAverageDecimals = 1;
 
@@ -311,7 +306,8 @@ QString barText(const Bar& bar, bool weekly)
 {
     QString when = formatDay(bar.first);
     if (weekly && bar.last != bar.first)
-        when = span(when, bar.last.year() == bar.first.year() ? formatMonthDay(bar.last) : formatDay(bar.last));
+        when = span(when, bar.last.year() == bar.first.year() ? withWeekday(QmrM::shortMonthDay(bar.last), bar.last)
+                                                              : formatDay(bar.last));
     const QString what = bar.recorded ? countText(bar.count) : QCoreApplication::translate("Chart", "記録なし");
     return when + figureSeparator() + what;
 }

@@ -51,8 +51,10 @@ QString nameTypedWithQuotes(const QFileDialog& dialog, const QString& suffix)
     return path;
 }
 
-QString askWithQtDialog(QWidget* parent, const SaveRequest& request, const QString& suggested)
+QString askSaveFileName(QWidget* parent, const SaveRequest& request, const QString& suggested)
 {
+    if (const auto& replacement = QmrM::seams().saveFileName)
+        return replacement(request.title, suggested, request.filter);
     QFileDialog dialog(parent, request.title, suggested, request.filter);
     dialog.setObjectName(QStringLiteral("SaveFileDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -64,13 +66,6 @@ QString askWithQtDialog(QWidget* parent, const SaveRequest& request, const QStri
         return QString();
     const QString quoted = nameTypedWithQuotes(dialog, request.suffix);
     return quoted.isEmpty() ? dialog.selectedFiles().value(0) : quoted;
-}
-
-QString askSaveFileName(QWidget* parent, const SaveRequest& request, const QString& suggested)
-{
-    if (const auto& replacement = QmrM::seams().saveFileName)
-        return replacement(request.title, suggested, request.filter);
-    return askWithQtDialog(parent, request, suggested);
 }
 
 // An export as long as this shows its progress from the start: the histories take a moment to read.

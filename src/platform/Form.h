@@ -3,6 +3,8 @@
 
 #include "KeyGuard.h"
 
+#include <QAnyStringView>
+#include <QFont>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -20,6 +22,32 @@ constexpr int twipsToPixels(int twips)
     return (twips + 7) / 15;
 }
 QRect twips(int x, int y, int width, int height);
+
+// Gives a control made for a form its name and its place (see twips) and, when one is given, its font.
+template <class Control>
+Control* placed(Control* control, QAnyStringView name, const QRect& geometry, const std::optional<QFont>& font = {})
+{
+    control->setObjectName(name);
+    control->setGeometry(geometry);
+    if (font)
+        control->setFont(*font);
+    return control;
+}
+
+// Sets one colour of a widget's palette.
+inline void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+// Has Tab go through the controls in the order given.
+inline void setTabOrder(std::initializer_list<QWidget*> controls)
+{
+    for (auto control = controls.begin(); control + 1 < controls.end(); ++control)
+        QWidget::setTabOrder(*control, *(control + 1));
+}
 
 // The top-level widget of a loaded form: fixed size, minimise but no maximise button.
 // A close through the title bar is passed to the owning form, which unloads.

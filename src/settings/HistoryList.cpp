@@ -6,7 +6,9 @@
 #include "shared/Errors.h"
 #include "shared/ShownDates.h"
 
+#include <QAbstractListModel>
 #include <QAccessible>
+#include <QCache>
 #include <QApplication>
 #include <QCursor>
 #include <QFileInfo>
@@ -15,6 +17,7 @@
 #include <QScrollBar>
 #include <QStringBuilder>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -67,96 +70,109 @@ qreal textRoom(const QStyleOptionViewItem& option)
 
 }  // namespace
 
-HistoryModel::HistoryModel(QObject* parent) : QAbstractListModel(parent), mRows(kRowsKept) {}
+// The rows of one history, made from its file's index as they are drawn or asked for (assistive technology
+// included); a few hundred rows are kept made.
+class HistoryModel : public QAbstractListModel {
+public:
+    // The count a row ends with, as shown.
+    static constexpr int CountRole = Qt::UserRole + 1;
 
-void HistoryModel::setHistory(QmrM::HistoryIndex history)
-{
-    beginResetModel();
-    mHistory = std::move(history);
-    mRows.clear();
-    endResetModel();
-}
+    explicit HistoryModel(QObject* parent) : QAbstractListModel(parent), mRows(kRowsKept) {}
 
-void HistoryModel::clear()
-{
-    setHistory(QmrM::HistoryIndex());
-}
+    void setHistory(QmrM::HistoryIndex history)
+    {
+        beginResetModel();
+        mHistory = std::move(history);
+        mRows.clear();
+        endResetModel();
+    }
 
-int HistoryModel::rowCount(const QModelIndex& parent) const
-{
-    if (parent.isValid())
-        return 0;
-    return int(std::min<qsizetype>(mHistory.size(), std::numeric_limits<int>::max()));
-}
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        if (parent.isValid())
+            return 0;
+        return int(std::min<qsizetype>(mHistory.size(), std::numeric_limits<int>::max()));
+    }
 
-HistoryModel::Row HistoryModel::row(int number) const
-{
-    if (const Row* made = mRows.object(number))
-        return *made;
-    const QmrM::HistoryRecord record = mHistory.record(number);
-    const QString count = shownField(record.count);
-    auto* made = new Row{historyLine(qsizetype(number) + 1, shownField(QmrM::shownRecordDate(record.date)),
-                                     shownField(QmrM::shownRecordTime(record.time)), count),
-                         count};
-    const Row shown = *made;
-    mRows.insert(number, made);
-    return shown;
-}
-
-QVariant HistoryModel::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= rowCount())
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount())
+            return QVariant();
+        if (role == Qt::DisplayRole)
+            return row(index.row()).line;
+        if (role == CountRole)
+            return row(index.row()).count;
         return QVariant();
-    if (role == Qt::DisplayRole)
-        return row(index.row()).line;
-    if (role == CountRole)
-        return row(index.row()).count;
-    return QVariant();
-}
+    }
 
-ShownRow HistoryRowDelegate::shownRow(const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    QStyleOptionViewItem item = option;
-    initStyleOption(&item, index);
-    return fit(item, index);
-}
+private:
+    struct Row {
+        QString line;
+        QString count;
+    };
 
-ShownRow HistoryRowDelegate::fit(const QStyleOptionViewItem& item, const QModelIndex& index) const
-{
-    const QString& text = item.text;
-    const QPaintDevice* device = item.widget;
-    const qreal room = textRoom(item);
-    const auto fits = [&](const QFont& font) { return platform::neededWidth(text, font, device) <= room; };
-    if (fits(item.font))
-        return ShownRow{item.font, text};
-    if (const auto smaller = platform::largestFittingFont(item.font, kSmallestRowPoints, device, fits))
-        return ShownRow{*smaller, text};
-    // Too long even at the smallest size: what comes before the count gives way.
-    const QFont font = platform::smallestFittingFont(item.font, kSmallestRowPoints, device);
-    const QFontMetricsF metrics(font, device);
-    const QString count = index.data(HistoryModel::CountRole).toString();
-    const qreal countWidth = platform::neededWidth(count, font, device);
-    if (countWidth >= room || !text.endsWith(count))
-        return ShownRow{font, metrics.elidedText(text, Qt::ElideMiddle, room)};
-    const QString before = text.left(text.size() - count.size());
-    return ShownRow{font, metrics.elidedText(before, Qt::ElideMiddle, room - countWidth) + count};
-}
+    Row row(int number) const
+    {
+        if (const Row* made = mRows.object(number))
+            return *made;
+        const QmrM::HistoryRecord record = mHistory.record(number);
+        const QString count = shownField(record.count);
+        auto* made = new Row{historyLine(qsizetype(number) + 1, shownField(QmrM::shownRecordDate(record.date)),
+                                         shownField(QmrM::shownRecordTime(record.time)), count),
+                             count};
+        const Row shown = *made;
+        mRows.insert(number, made);
+        return shown;
+    }
 
-void HistoryRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    QStyleOptionViewItem item = option;
-    initStyleOption(&item, index);
-    const ShownRow shown = fit(item, index);
-    item.text = shown.text;
-    item.font = shown.font;
-    item.fontMetrics = QFontMetrics(shown.font, item.widget);
-    styleOf(item)->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
-}
+    QmrM::HistoryIndex mHistory;
+    mutable QCache<int, Row> mRows;
+};
 
-QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
-}
+// How a row is drawn: see ShownRow.
+class HistoryRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // How the row is shown; `item`, the list's option, is made the row's.
+    ShownRow shownRow(QStyleOptionViewItem& item, const QModelIndex& index) const
+    {
+        initStyleOption(&item, index);
+        const QString& text = item.text;
+        const QPaintDevice* device = item.widget;
+        const qreal room = textRoom(item);
+        const auto fits = [&](const QFont& font) { return platform::neededWidth(text, font, device) <= room; };
+        if (fits(item.font))
+            return ShownRow{item.font, text};
+        if (const auto smaller = platform::largestFittingFont(item.font, kSmallestRowPoints, device, fits))
+            return ShownRow{*smaller, text};
+        // Too long even at the smallest size: what comes before the count gives way.
+        const QFont font = platform::smallestFittingFont(item.font, kSmallestRowPoints, device);
+        const QFontMetricsF metrics(font, device);
+        const QString count = index.data(HistoryModel::CountRole).toString();
+        const qreal countWidth = platform::neededWidth(count, font, device);
+        if (countWidth >= room || !text.endsWith(count))
+            return ShownRow{font, metrics.elidedText(text, Qt::ElideMiddle, room)};
+        const QString before = text.left(text.size() - count.size());
+        return ShownRow{font, metrics.elidedText(before, Qt::ElideMiddle, room - countWidth) + count};
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem item = option;
+        const ShownRow shown = shownRow(item, index);
+        item.text = shown.text;
+        item.font = shown.font;
+        item.fontMetrics = QFontMetrics(shown.font, item.widget);
+        styleOf(item)->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+    }
+
+    // Every row is as high as the list's font makes it, and never wider than the list: rows fit, not scroll.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
+    }
+};
 
 HistoryList::HistoryList(QWidget* parent)
     : QListView(parent), mModel(new HistoryModel(this)), mDelegate(new HistoryRowDelegate(this))
@@ -188,7 +204,7 @@ void HistoryList::stopReading()
 void HistoryList::clear()
 {
     stopReading();
-    mModel->clear();
+    mModel->setHistory(QmrM::HistoryIndex());
     doItemsLayout();
 }
 
@@ -231,9 +247,7 @@ void HistoryList::showHistory(const QString& itemName)
 
 void HistoryList::takeReadHistory(std::exception_ptr failure, QmrM::HistoryIndex history)
 {
-    mReading.reset();
-    mProgressTimer.stop();
-    setAccessibleDescription(QString());
+    stopReading();
     if (failure) {
         try {
             std::rethrow_exception(failure);  // anything but an unreadable file goes on to the guard

@@ -3,11 +3,8 @@
 
 #include "shared/HistoryFile.h"
 
-#include <QAbstractListModel>
-#include <QCache>
 #include <QFont>
 #include <QListView>
-#include <QStyledItemDelegate>
 #include <QTimer>
 
 #include <exception>
@@ -19,33 +16,6 @@ class BackgroundWork;
 
 namespace settings {
 
-// The rows of one history, made from its file's index as they are drawn or asked for (assistive technology
-// included); a few hundred rows are kept made.
-class HistoryModel : public QAbstractListModel {
-    Q_OBJECT
-public:
-    // The count a row ends with, as shown.
-    static constexpr int CountRole = Qt::UserRole + 1;
-
-    explicit HistoryModel(QObject* parent = nullptr);
-
-    void setHistory(QmrM::HistoryIndex history);
-    void clear();
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-
-private:
-    struct Row {
-        QString line;
-        QString count;
-    };
-    Row row(int number) const;
-
-    QmrM::HistoryIndex mHistory;
-    mutable QCache<int, Row> mRows;
-};
-
 // How a row is drawn: in the list's font when the line fits, else in the largest smaller size that holds it,
 // down to 9 points; below that, the part before the count gives way in its middle with "…". The count
 // itself stays whole (unless it alone is wider than the row).
@@ -54,19 +24,8 @@ struct ShownRow {
     QString text;
 };
 
-class HistoryRowDelegate : public QStyledItemDelegate {
-    Q_OBJECT
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    ShownRow shownRow(const QStyleOptionViewItem& option, const QModelIndex& index) const;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    // Every row is as high as the list's font makes it, and never wider than the list: rows fit, not scroll.
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-
-private:
-    ShownRow fit(const QStyleOptionViewItem& item, const QModelIndex& index) const;
-};
+class HistoryModel;
+class HistoryRowDelegate;
 
 // The history list: a list that the user and assistive technology read row by row, one row per record of
 // the history file. A long file is read in the background: the list then says how far it got and fills in

@@ -4,9 +4,7 @@
 #include "platform/Form.h"
 
 #include <QString>
-#include <cstdint>
 #include <memory>
-#include <optional>
 
 // The history total's text: "合計回数 ： " and the total.
 QString historyTotalText(double total);
@@ -37,7 +35,6 @@ private:
     // Event handlers.
     void cmdAgain_Click();
     void hsbTime_Change();
-    void hsbTime_Scroll();
     void cboKoumoku_Click();
     void cmdSettei_Click();
     void cmdHelp_Click();
@@ -48,27 +45,19 @@ private:
     void cmdDel_Click();
     void cmdClear_Click();
 
-    // Fills the history list and the total for item mRirekiNo.
-    void ShowHistory();
+    // Fills the history list and the total for item n (1 to gKoumokuSu).
+    void ShowHistory(int n);
+    // Shows the first item's history.
+    void showFirstHistory();
 
     void connectHandlers();
-    void connectItemListClicks();
-    void showWaitMinutes();
     void fillItemLists();
-    QString askItemName();
-    std::optional<double> askInstructedCount();
     // The item chosen in the item list (1-based), 0 when none is selected.
     int selectedItem() const;
     // Tells the user to choose an item first unless one is chosen and the name box is filled.
     bool itemChosen();
-    // Why item n's history cannot be cleared: it has no file of its own, the file holds something else,
-    // or it is also another item's history under another name. Nothing when it can.
-    std::optional<QString> clearingProblem(int n) const;
 
     std::unique_ptr<Ui> ui;
-    // Form-level values, set at every start-up.
-    QString mHelpFile;
-    int16_t mRirekiNo = 0;
     QString mShownHistory;  // the item name whose history file the history list shows
     bool mSelectionChangedByPress = false;
 };

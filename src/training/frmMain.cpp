@@ -18,7 +18,6 @@
 #include "shared/Errors.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
-#include "shared/Seams.h"
 #include "shared/Wait.h"
 
 #include <QApplication>
@@ -35,6 +34,7 @@
 
 using namespace QmrM;
 using platform::namedFont;
+using platform::placed;
 using platform::twips;
 
 namespace {
@@ -58,7 +58,6 @@ struct frmMain::Ui {
     QToolButton* cmdNext;
     QScrollBar* hsbKaisu;
     QLabel* lblKaisu;
-    QGroupBox* Frame1;
     std::array<QLabel*, kSteps + 1> lblSnd{};  // indices 1 to 20; 0 unused
     QToolButton* cmdCut;
 };
@@ -74,17 +73,12 @@ QColor PaletteColor(int index)
 
 double itemNameFontSize(const QString& name)
 {
-    const qsizetype length = name.size();
-    if (length >= 1 && length <= 5)
-        return 65;
-    if (length >= 6 && length <= 8)
-        return 48;
-    if (length >= 9 && length <= 10)
-        return 36;
-    if (length >= 11 && length <= 14)
-        return 28;
-    if (length >= 15 && length <= 18)
-        return 22;
+    // The longest name each size holds; an empty name takes the smallest.
+    static const std::pair<qsizetype, double> sizes[] = {{5, 65}, {8, 48}, {10, 36}, {14, 28}, {18, 22}};
+    for (const auto& [longest, points] : sizes) {
+        if (!name.isEmpty() && name.size() <= longest)
+            return points;
+    }
     return 16;
 }
 
@@ -120,55 +114,39 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     window->setAutoFillBackground(true);
 
     // The name and the count are shown whole: at their described size when they fit, smaller when not.
-    lblKoumoku = new platform::FitLabel(window);
-    lblKoumoku->setObjectName(QStringLiteral("lblKoumoku"));
-    lblKoumoku->setGeometry(twips(2655, 585, 6735, 1515));
+    lblKoumoku = placed(new platform::FitLabel(window), "lblKoumoku", twips(2655, 585, 6735, 1515));
     lblKoumoku->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblKoumoku->setWordWrap(true);
 
-    txtKaisu = new QLineEdit(QStringLiteral("0"), window);
-    txtKaisu->setObjectName(QStringLiteral("txtKaisu"));
-    txtKaisu->setGeometry(twips(6750, 5700, 1215, 510));
+    txtKaisu = placed(new QLineEdit(QStringLiteral("0"), window), "txtKaisu", twips(6750, 5700, 1215, 510));
     // Counts are half-width digits; a Japanese input method would only get in the way.
     txtKaisu->setAttribute(Qt::WA_InputMethodEnabled, false);
     txtKaisu->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhLatinOnly);
     platform::keepTextWhole(txtKaisu, kSmallestCountPoints);
 
-    cmdNext = new platform::CommandButton(window);
-    cmdNext->setObjectName(QStringLiteral("cmdNext"));
-    cmdNext->setGeometry(twips(8250, 5625, 990, 990));
+    cmdNext = placed(new platform::CommandButton(window), "cmdNext", twips(8250, 5625, 990, 990), namedFont(9));
     //: The button that records the count and goes on to the next item
     cmdNext->setText(QCoreApplication::translate("frmMain", "次へ"));
-    cmdNext->setFont(namedFont(9));
     cmdNext->setIcon(platform::picture(QStringLiteral(":/pictures/next.ico")));
     cmdNext->setIconSize(QSize(32, 32));
 
-    hsbKaisu = new platform::HScrollBar(window);
-    hsbKaisu->setObjectName(QStringLiteral("hsbKaisu"));
-    hsbKaisu->setGeometry(twips(6750, 6300, 1215, 240));
+    hsbKaisu = placed(new platform::HScrollBar(window), "hsbKaisu", twips(6750, 6300, 1215, 240));
     hsbKaisu->setRange(0, 1000);
     hsbKaisu->setSingleStep(1);
     hsbKaisu->setPageStep(10);
     hsbKaisu->setValue(0);
 
-    lblKaisu = new platform::FitLabel(window);
-    lblKaisu->setObjectName(QStringLiteral("lblKaisu"));
-    lblKaisu->setGeometry(twips(2700, 2250, 6720, 2865));
+    lblKaisu = placed(new platform::FitLabel(window), "lblKaisu", twips(2700, 2250, 6720, 2865), namedFont(150));
     lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblKaisu->setFont(namedFont(150));
 
     //: The frame listing the items of the pass
-    Frame1 = new QGroupBox(QCoreApplication::translate("frmMain", "計画"), window);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twips(75, 150, 2550, 6465));
-    Frame1->setFont(namedFont(11.25));
+    auto* Frame1 = placed(new QGroupBox(QCoreApplication::translate("frmMain", "計画"), window), "Frame1",
+                          twips(75, 150, 2550, 6465), namedFont(11.25));
 
     for (int i = 1; i <= kSteps; ++i) {
         // Outlined, so the white and red steps read on the window face and on every flash colour.
-        auto* label = new platform::OutlinedLabel(Frame1);
-        label->setObjectName(QStringLiteral("lblSnd_%1").arg(i));
-        label->setGeometry(twips(105, 375 + 300 * (i - 1), 2415, 240));
-        label->setFont(namedFont(11.25));
+        auto* label = placed(new platform::OutlinedLabel(Frame1), QStringLiteral("lblSnd_%1").arg(i),
+                             twips(105, 375 + 300 * (i - 1), 2415, 240), namedFont(11.25));
         label->setMinimumPointSize(kSmallestStepPoints);
         lblSnd[i] = label;
     }
@@ -176,9 +154,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     // screen scrolls the controls.
     platform::setLeadControls({lblKoumoku, lblKaisu, lblSnd[1]});
 
-    cmdCut = new platform::CommandButton(window);
-    cmdCut->setObjectName(QStringLiteral("cmdCut"));
-    cmdCut->setGeometry(twips(9000, 75, 390, 345));
+    cmdCut = placed(new platform::CommandButton(window), "cmdCut", twips(9000, 75, 390, 345));
     cmdCut->setIcon(platform::picture(QStringLiteral(":/pictures/cut.bmp")));
     cmdCut->setIconSize(QSize(16, 16));
     cmdCut->setToolButtonStyle(Qt::ToolButtonIconOnly);
@@ -197,9 +173,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
         QCoreApplication::translate("frmMain", "行った回数を入力して Enter キーで次へ進みます"));
     hsbKaisu->setAccessibleName(QCoreApplication::translate("frmMain", "回数の調整"));
 
-    QWidget::setTabOrder(txtKaisu, cmdNext);
-    QWidget::setTabOrder(cmdNext, hsbKaisu);
-    QWidget::setTabOrder(hsbKaisu, cmdCut);
+    platform::setTabOrder({txtKaisu, cmdNext, hsbKaisu, cmdCut});
 }
 
 void frmMain::createControls(platform::FormWindow* window)
@@ -219,8 +193,8 @@ void frmMain::connectHandlers()
 {
     using platform::guarded;
     connect(ui->cmdNext, &QToolButton::clicked, this, guarded(this, &frmMain::cmdNext_Click));
+    // Dragging the slider changes the value as it goes: the count follows it.
     connect(ui->hsbKaisu, &QScrollBar::valueChanged, this, guarded(this, &frmMain::hsbKaisu_Change));
-    connect(ui->hsbKaisu, &QScrollBar::sliderMoved, this, guarded(this, &frmMain::hsbKaisu_Scroll));
     connect(ui->cmdCut, &QToolButton::clicked, this, guarded(this, &frmMain::cmdCut_Click));
     new platform::KeyPressFilter(ui->txtKaisu, [this](int& keyAscii) { txtKaisu_KeyPress(keyAscii); });
     new platform::KeyPressFilter(ui->cmdNext, [this](int& keyAscii) { typeIntoCountBox(keyAscii); });
@@ -231,18 +205,12 @@ void frmMain::connectHandlers()
 
 void frmMain::setBackground(const QColor& color)
 {
-    QWidget* form = window();
-    QPalette palette = form->palette();
-    palette.setColor(QPalette::Window, color);
-    form->setPalette(palette);
+    platform::setColour(window(), QPalette::Window, color);
 }
 
 void frmMain::setStepColour(int step, int paletteIndex)
 {
-    QLabel* label = ui->lblSnd[step];
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, PaletteColor(paletteIndex));
-    label->setPalette(palette);
+    platform::setColour(ui->lblSnd[step], QPalette::WindowText, PaletteColor(paletteIndex));
 }
 
 // With no items there is no pass to show: the settings window comes instead, and the window and its
@@ -419,11 +387,6 @@ void frmMain::advanceFlashColour()
 }
 
 void frmMain::hsbKaisu_Change()
-{
-    platform::setTextShowingStart(ui->txtKaisu, QString::number(ui->hsbKaisu->value()));
-}
-
-void frmMain::hsbKaisu_Scroll()
 {
     platform::setTextShowingStart(ui->txtKaisu, QString::number(ui->hsbKaisu->value()));
 }

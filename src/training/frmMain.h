@@ -48,7 +48,6 @@ private:
     // Event handlers.
     void cmdNext_Click();
     void hsbKaisu_Change();
-    void hsbKaisu_Scroll();
     void txtKaisu_KeyPress(int& KeyAscii);
     void cmdCut_Click();
 
