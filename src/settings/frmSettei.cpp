@@ -400,8 +400,8 @@ void frmSettei::Ui::nameControls()
 void frmSettei::connectHandlers()
 {
     using platform::guarded;
-    // Dragging the slider changes the value as it goes: the minutes follow it.
     connect(ui->hsbTime, &QScrollBar::valueChanged, this, guarded(this, &frmSettei::hsbTime_Change));
+    connect(ui->hsbTime, &QScrollBar::sliderMoved, this, guarded(this, &frmSettei::hsbTime_Scroll));
     connect(ui->cboKoumoku, &QComboBox::activated, this, guarded(this, &frmSettei::cboKoumoku_Click));
     connect(ui->cmdSettei, &QPushButton::clicked, this, guarded(this, &frmSettei::cmdSettei_Click));
     connect(ui->lstRireki, &settings::HistoryList::historyShown, this, platform::guardedSlot([this](double total) {
@@ -466,6 +466,12 @@ void frmSettei::hsbTime_Change()
     ui->lblJikan->setFont(namedFont(11.25));
     platform::fitCaption(ui->lblJikan, minutes);  // "60 min" in a box sized for "60分"
     ui->lblJikan->setText(minutes);
+}
+
+// The thumb being dragged: the minutes follow it as a change would.
+void frmSettei::hsbTime_Scroll()
+{
+    hsbTime_Change();
 }
 
 void frmSettei::cboKoumoku_Click()

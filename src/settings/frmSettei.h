@@ -35,6 +35,7 @@ private:
     // Event handlers.
     void cmdAgain_Click();
     void hsbTime_Change();
+    void hsbTime_Scroll();
     void cboKoumoku_Click();
     void cmdSettei_Click();
     void cmdHelp_Click();

@@ -193,8 +193,8 @@ void frmMain::connectHandlers()
 {
     using platform::guarded;
     connect(ui->cmdNext, &QToolButton::clicked, this, guarded(this, &frmMain::cmdNext_Click));
-    // Dragging the slider changes the value as it goes: the count follows it.
     connect(ui->hsbKaisu, &QScrollBar::valueChanged, this, guarded(this, &frmMain::hsbKaisu_Change));
+    connect(ui->hsbKaisu, &QScrollBar::sliderMoved, this, guarded(this, &frmMain::hsbKaisu_Scroll));
     connect(ui->cmdCut, &QToolButton::clicked, this, guarded(this, &frmMain::cmdCut_Click));
     new platform::KeyPressFilter(ui->txtKaisu, [this](int& keyAscii) { txtKaisu_KeyPress(keyAscii); });
     new platform::KeyPressFilter(ui->cmdNext, [this](int& keyAscii) { typeIntoCountBox(keyAscii); });
@@ -389,6 +389,12 @@ void frmMain::advanceFlashColour()
 void frmMain::hsbKaisu_Change()
 {
     platform::setTextShowingStart(ui->txtKaisu, QString::number(ui->hsbKaisu->value()));
+}
+
+// The thumb being dragged: the box follows it as a change would.
+void frmMain::hsbKaisu_Scroll()
+{
+    hsbKaisu_Change();
 }
 
 void frmMain::txtKaisu_KeyPress(int& KeyAscii)

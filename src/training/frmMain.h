@@ -48,6 +48,7 @@ private:
     // Event handlers.
     void cmdNext_Click();
     void hsbKaisu_Change();
+    void hsbKaisu_Scroll();
     void txtKaisu_KeyPress(int& KeyAscii);
     void cmdCut_Click();
 
