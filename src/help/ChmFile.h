@@ -62,7 +62,8 @@ private:
     bool resolve(const QString& path, chmUnitInfo* ui) const;
     void readSystemRecords();
     QString fallbackTopic() const;
-    QString storedFileEndingIn(const QString& suffix) const;
+    // The stored files whose paths end in `suffix`, a regular expression, in the file's order.
+    QStringList filesEndingIn(const QString& suffix) const;
 
     chmFile* mHandle = nullptr;
     QString mFileName;
