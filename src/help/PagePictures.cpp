@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
-#include <QPixmap>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -25,8 +24,8 @@ namespace {
 // decoded of each file (a file named many times, as "a.png?1" and "a.png?2", is decoded once), and the
 // bytes the page's decoded copies take, which may not exceed kMaxPageBytes.
 struct PictureSource {
-    QByteArray file;  // empty for a picture given decoded, which is drawn as it is
-    QSize own;
+    QByteArray file;
+    QSize own;        // empty for a file that is no picture
     QUrl decodedKey;  // where the largest copy of this file is kept
 };
 
@@ -45,15 +44,6 @@ QUrl ownKey(const char* kind, const QByteArray& identity)
     return QUrl(QStringLiteral("quillmora-picture-%1:%2").arg(QLatin1String(kind), QLatin1String(identity.toHex())));
 }
 
-QImage decodedImage(const QVariant& data)
-{
-    if (data.userType() == QMetaType::QImage)
-        return data.value<QImage>();
-    if (data.userType() == QMetaType::QPixmap)
-        return data.value<QPixmap>().toImage();
-    return QImage();
-}
-
 // The file and own size of a picture, learnt once a page from the file's header.
 PictureSource sourceOf(QTextDocument* document, const QUrl& name)
 {
@@ -61,21 +51,14 @@ PictureSource sourceOf(QTextDocument* document, const QUrl& name)
     const QVariant kept = document->resource(QTextDocument::UserResource, key);
     if (kept.metaType() == QMetaType::fromType<PictureSource>())
         return kept.value<PictureSource>();
+    // The browser serves every picture as its file (empty when the help file does not hold it).
     PictureSource source;
-    const QVariant data = document->resource(QTextDocument::ImageResource, name);
-    if (data.metaType() == QMetaType::fromType<PictureFile>())
-        source.file = data.value<PictureFile>().bytes;
-    else if (data.userType() == QMetaType::QByteArray)
-        source.file = data.toByteArray();
-    if (source.file.isEmpty()) {
-        source.own = decodedImage(data).size();
-    } else {
-        QBuffer buffer(&source.file);
-        buffer.open(QIODevice::ReadOnly);
-        const QSize own = QImageReader(&buffer).size();
-        source.own = own.isValid() ? own : QSize(0, 0);  // a file that is no picture takes no room
-        source.decodedKey = ownKey("copy", QCryptographicHash::hash(source.file, QCryptographicHash::Sha1));
-    }
+    source.file = document->resource(QTextDocument::ImageResource, name).value<PictureFile>().bytes;
+    QBuffer buffer(&source.file);
+    buffer.open(QIODevice::ReadOnly);
+    const QSize own = QImageReader(&buffer).size();
+    source.own = own.isValid() ? own : QSize(0, 0);  // a file that is no picture takes no room
+    source.decodedKey = ownKey("copy", QCryptographicHash::hash(source.file, QCryptographicHash::Sha1));
     document->addResource(QTextDocument::UserResource, key, QVariant::fromValue(source));
     return source;
 }
@@ -109,7 +92,7 @@ QImage decode(QByteArray file, const QSize& size)
 // its pictures leave room for it; else the largest the page has, null when it has none.
 QImage copyToDraw(QTextDocument* document, const PictureSource& source, const QSizeF& wanted)
 {
-    const QImage held = decodedImage(document->resource(QTextDocument::UserResource, source.decodedKey));
+    const QImage held = document->resource(QTextDocument::UserResource, source.decodedKey).value<QImage>();
     if (!held.isNull() && held.width() >= decodingSize(source.own, wanted).width())
         return held;
     const QSize size = decodingSize(source.own, wanted * kHeadroom);
@@ -128,8 +111,8 @@ QImage copyToDraw(QTextDocument* document, const PictureSource& source, const QS
 QImage pictureToDraw(QTextDocument* document, const QUrl& name, const QSizeF& wanted)
 {
     const PictureSource source = sourceOf(document, name);
-    if (source.file.isEmpty() || source.own.isEmpty())
-        return decodedImage(document->resource(QTextDocument::ImageResource, name));
+    if (source.own.isEmpty())
+        return QImage();
     const QImage copy = copyToDraw(document, source, wanted);
     if (!copy.isNull())
         document->addResource(QTextDocument::ImageResource, name, copy);
