@@ -84,8 +84,7 @@ void HelpBrowser::showTopic(const QString& path)
 
 void HelpBrowser::showDefaultTopic()
 {
-    const QString topic = mChm->defaultTopic();
-    setSource(topicUrl(topic.isEmpty() ? QStringLiteral("/index.html") : topic));
+    setSource(topicUrl(mChm->defaultTopic()));  // a file without one is not opened
 }
 
 QString HelpBrowser::currentPath() const
@@ -93,7 +92,7 @@ QString HelpBrowser::currentPath() const
     return helpPathForLink(source());  // empty before the first page
 }
 
-int HelpBrowser::highlight(const QString& words)
+void HelpBrowser::highlight(const QString& words)
 {
     const QString word = foldKey(words);
     const FoldedText text = foldText(document()->toPlainText());
@@ -114,7 +113,6 @@ int HelpBrowser::highlight(const QString& words)
         setTextCursor(first);
         ensureCursorVisible();
     }
-    return static_cast<int>(marks.size());
 }
 
 // Only what the help file holds is shown. Whatever this does not serve, QTextDocument fetches on its

@@ -32,8 +32,8 @@ public:
     QString currentPath() const;
 
     // Marks every place the words occur on the page shown (case and width ignored) and
-    // scrolls to the first; returns how many there are. The marks go with the page.
-    int highlight(const QString& words);
+    // scrolls to the first. The marks go with the page.
+    void highlight(const QString& words);
 
     QVariant loadResource(int type, const QUrl& name) override;
 

@@ -24,12 +24,6 @@ namespace help {
 
 namespace {
 
-// The desktop's icon of that name (the freedesktop icon naming) where its theme has one, else our own.
-QIcon themed(const char* name, const QIcon& ownIcon)
-{
-    return QIcon::fromTheme(QLatin1String(name), ownIcon);
-}
-
 // A toolbar button's tip, with the key that presses it.
 QString tipWithKey(const QString& tip, const QKeySequence& key)
 {
@@ -70,8 +64,10 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     setTabOrder(mTabs, mBrowser);
     // The window opens with the keys in the contents, ready to walk them.
     mContents->focusTarget()->setFocus(Qt::OtherFocusReason);
+    // The contents follow the page shown, also when it was reached by a link. The signal comes before the
+    // browser's source() tells the new page.
     connect(mBrowser, &QTextBrowser::sourceChanged, this,
-            platform::guardedSlot([this](const QUrl& url) { followPage(url); }));
+            platform::guardedSlot([this](const QUrl& url) { mContents->selectPage(helpPathForLink(url)); }));
     resize(900, 640);
     platform::placeOnScreen(this, mOwner);
 }
@@ -85,9 +81,11 @@ void HelpViewer::buildToolBar(QLayout* layout)
     bar->setAccessibleName(QCoreApplication::translate("Help", "ツールバー"));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
-    auto add = [&](const char* name, const QIcon& icon, const QString& text, const QKeySequence& key,
-                   const QString& tip, auto handler) {
-        QAction* action = bar->addAction(icon, text);
+    // Each button has the desktop's icon of its name (the freedesktop icon naming) where its theme has one, else
+    // our own.
+    auto add = [&](const char* name, const char* iconName, const QIcon& ownIcon, const QString& text,
+                   const QKeySequence& key, const QString& tip, auto handler) {
+        QAction* action = bar->addAction(QIcon::fromTheme(QLatin1String(iconName), ownIcon), text);
         action->setObjectName(QLatin1String(name));
         action->setShortcut(key);
         action->setToolTip(tipWithKey(tip, key));
@@ -97,32 +95,32 @@ void HelpViewer::buildToolBar(QLayout* layout)
         return action;
     };
     // Its texts say what it does next (showToggle).
-    mToggle = add("actionNavigation", themed("sidebar-show", platform::picture(QStringLiteral(":/pictures/pane.ico"))),
-                  QString(), QKeySequence(Qt::ALT | Qt::Key_T), QString(),
-                  [this] { setNavigationShown(!mTabs->isVisible()); });
+    mToggle =
+        add("actionNavigation", "sidebar-show", platform::picture(QStringLiteral(":/pictures/pane.ico")), QString(),
+            QKeySequence(Qt::ALT | Qt::Key_T), QString(), [this] { setNavigationShown(!mTabs->isVisible()); });
     showToggle(true);
     bar->addSeparator();
     QAction* back =
-        add("actionBack", themed("go-previous", style()->standardIcon(QStyle::SP_ArrowBack)),
+        add("actionBack", "go-previous", style()->standardIcon(QStyle::SP_ArrowBack),
             QCoreApplication::translate("Help", "戻る"), QKeySequence::Back,
             QCoreApplication::translate("Help", "前に見たページへ戻ります"), [this] { mBrowser->backward(); });
     QAction* forward =
-        add("actionForward", themed("go-next", style()->standardIcon(QStyle::SP_ArrowForward)),
+        add("actionForward", "go-next", style()->standardIcon(QStyle::SP_ArrowForward),
             QCoreApplication::translate("Help", "進む"), QKeySequence::Forward,
             QCoreApplication::translate("Help", "戻る前のページへ進みます"), [this] { mBrowser->forward(); });
-    add("actionHome", themed("go-home", platform::picture(QStringLiteral(":/pictures/home.ico"))),
+    add("actionHome", "go-home", platform::picture(QStringLiteral(":/pictures/home.ico")),
         QCoreApplication::translate("Help", "ホーム"), QKeySequence(Qt::ALT | Qt::Key_Home),
         QCoreApplication::translate("Help", "ヘルプの最初のページを表示します"),
         [this] { mBrowser->showDefaultTopic(); });
     bar->addSeparator();
-    add("actionPrint", themed("document-print", platform::picture(QStringLiteral(":/pictures/print.ico"))),
+    add("actionPrint", "document-print", platform::picture(QStringLiteral(":/pictures/print.ico")),
         QCoreApplication::translate("Help", "印刷"), QKeySequence::Print,
         QCoreApplication::translate("Help", "表示しているページを印刷します"),
         [this] { printDocument(*mBrowser->document(), this); });
-    add("actionPreview", themed("document-print-preview", style()->standardIcon(QStyle::SP_FileDialogContentsView)),
+    add("actionPreview", "document-print-preview", style()->standardIcon(QStyle::SP_FileDialogContentsView),
         QCoreApplication::translate("Help", "印刷プレビュー"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
         QCoreApplication::translate("Help", "表示しているページを印刷したときの様子を表示します"),
-        [this] { previewDocument(*mBrowser->document(), this); });
+        [this] { printDocument(*mBrowser->document(), this, true); });
     back->setEnabled(false);
     forward->setEnabled(false);
     connect(mBrowser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
@@ -156,14 +154,18 @@ void HelpViewer::buildNavigation()
          QCoreApplication::translate("Help", "検索")},
     };
     for (const auto& tab : panes) {
-        mTabs->setTabToolTip(mTabs->addTab(tab.pane, tab.title), tab.tip);
+        const int index = mTabs->addTab(tab.pane, tab.title);
+        mTabs->setTabToolTip(index, tab.tip);
+        mTabs->tabBar()->setAccessibleTabName(index, tab.name);
         tab.pane->setAccessibleName(tab.name);
         connect(tab.pane, &NavigationPane::topicRequested, this,
                 platform::guardedSlot([this](const QString& path) { showRequestedTopic(path); }));
     }
-    connect(
-        search, &SearchPane::resultChosen, this,
-        platform::guardedSlot([this](const QString& path, const QString& words) { showSearchResult(path, words); }));
+    connect(search, &SearchPane::resultChosen, this,
+            platform::guardedSlot([this](const QString& path, const QString& words) {
+                showRequestedTopic(path);
+                mBrowser->highlight(words);
+            }));
     connect(mTabs, &QTabWidget::currentChanged, this, platform::guardedSlot([this](int index) { turnToTab(index); }));
 }
 
@@ -211,19 +213,6 @@ void HelpViewer::showRequestedTopic(const QString& path)
     if (path.isEmpty() || path.compare(mBrowser->currentPath(), Qt::CaseInsensitive) == 0)
         return;
     mBrowser->showTopic(path);
-}
-
-void HelpViewer::showSearchResult(const QString& path, const QString& words)
-{
-    showRequestedTopic(path);
-    mBrowser->highlight(words);
-}
-
-// The contents follow the page shown, also when it was reached by a link.
-void HelpViewer::followPage(const QUrl& url)
-{
-    // The signal comes before the browser's source() tells the new page.
-    mContents->selectPage(helpPathForLink(url));
 }
 
 void HelpViewer::closeEvent(QCloseEvent* event)

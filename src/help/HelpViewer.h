@@ -43,8 +43,6 @@ private:
     void showToggle(bool shown);
     void turnToTab(int index);
     void showRequestedTopic(const QString& path);
-    void showSearchResult(const QString& path, const QString& words);
-    void followPage(const QUrl& url);
 
     HelpBrowser* mBrowser = nullptr;
     QTabWidget* mTabs = nullptr;

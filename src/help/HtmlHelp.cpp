@@ -108,18 +108,15 @@ QString findHelpFile(const QString& name)
     }
     // The name is given as the program spells it; on a file system that tells upper from
     // lower case, a file that differs only in case is taken too, as on Windows.
-    const bool wildcard =
-        name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')) || name.contains(QLatin1Char('['));
     for (const QString& dirName : helpSearchDirs()) {
         const QDir dir(dirName);
         const QFileInfo exact(dir, name);
         if (exact.isFile())
             return exact.absoluteFilePath();
-        if (wildcard)
-            continue;
-        const QStringList same = dir.entryList(QStringList(name), QDir::Files | QDir::Readable, QDir::Name);
-        if (!same.isEmpty())
-            return dir.absoluteFilePath(same.first());
+        for (const QString& entry : dir.entryList(QDir::Files | QDir::Readable, QDir::Name)) {
+            if (entry.compare(name, Qt::CaseInsensitive) == 0)
+                return dir.absoluteFilePath(entry);
+        }
     }
     return QString();
 }

@@ -22,31 +22,18 @@ QList<QPointer<HelpViewer>>& viewers()
     return list;
 }
 
-QString topicPath(const QString& topic)
-{
-    const QString text = topic.trimmed();
-    if (text.isEmpty())
-        return QString();
-    return helpPathForLink(QUrl(QStringLiteral("chm:") + text));
-}
-
-HelpViewer* openViewerOf(const QString& path)
-{
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    for (const QPointer<HelpViewer>& viewer : viewers()) {
-        if (QFileInfo(viewer->browser()->chm().fileName()).canonicalFilePath() == canonical)
-            return viewer;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic)
 {
     const QString path = findHelpFile(file);
     viewers().removeIf([](const QPointer<HelpViewer>& v) { return v.isNull() || v->isClosed(); });
-    HelpViewer* viewer = path.isEmpty() ? nullptr : openViewerOf(path);
+    HelpViewer* viewer = nullptr;
+    for (const QPointer<HelpViewer>& open : viewers()) {
+        if (!path.isEmpty() &&
+            QFileInfo(open->browser()->chm().fileName()).canonicalFilePath() == QFileInfo(path).canonicalFilePath())
+            viewer = open;
+    }
     if (!viewer) {
         auto chm = std::make_unique<ChmFile>();
         if (path.isEmpty() || !chm->open(path) || chm->defaultTopic().isEmpty()) {
@@ -56,11 +43,8 @@ QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic)
         viewer = new HelpViewer(std::move(chm), caller);
         viewers().append(viewer);
     }
-    const QString page = topicPath(topic);
-    if (page.isEmpty())
-        viewer->browser()->showDefaultTopic();
-    else
-        viewer->browser()->showTopic(page);
+    // No page, or the file itself ("chm:/"), is its start page.
+    viewer->browser()->showTopic(helpPathForLink(QUrl(QStringLiteral("chm:") + topic.trimmed())));
     platform::bringToFront(viewer);
     return viewer;
 }

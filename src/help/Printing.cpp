@@ -51,28 +51,22 @@ const PrintDialogs* printDialogs()
 
 }  // namespace
 
-void printDocument(const QTextDocument& document, QWidget* parent)
+void printDocument(const QTextDocument& document, QWidget* parent, bool preview)
 {
     const PrintDialogs* dialogs = printDialogs();
     if (!dialogs)
         return;
+    const QString name = document.metaInformation(QTextDocument::DocumentTitle);
     const std::unique_ptr<PrintJob> job =
-        dialogs->printDialog(document.metaInformation(QTextDocument::DocumentTitle), parent);
-    job->dialog().setWindowTitle(QCoreApplication::translate("Help", "印刷"));
-    if (runModal(job->dialog()) == QDialog::Accepted)
+        preview ? dialogs->previewDialog(name, parent, platform::guardedSlot([&document](QPagedPaintDevice* printer) {
+                                             document.print(printer);
+                                         }))
+                : dialogs->printDialog(name, parent);
+    job->dialog().setWindowTitle(preview ? QCoreApplication::translate("Help", "印刷プレビュー")
+                                         : QCoreApplication::translate("Help", "印刷"));
+    // The preview prints from its own dialog, as often as the user asks.
+    if (runModal(job->dialog()) == QDialog::Accepted && !preview)
         document.print(&job->printer());
-}
-
-void previewDocument(const QTextDocument& document, QWidget* parent)
-{
-    const PrintDialogs* dialogs = printDialogs();
-    if (!dialogs)
-        return;
-    const std::unique_ptr<PrintJob> job = dialogs->previewDialog(
-        document.metaInformation(QTextDocument::DocumentTitle), parent,
-        platform::guardedSlot([&document](QPagedPaintDevice* printer) { document.print(printer); }));
-    job->dialog().setWindowTitle(QCoreApplication::translate("Help", "印刷プレビュー"));
-    runModal(job->dialog());
 }
 
 }  // namespace help

@@ -5,19 +5,10 @@
 #include <QAccessibleWidget>
 #include <QHash>
 #include <QPointer>
-#include <QRegularExpression>
 
 namespace help {
 
 namespace {
-
-// A tab's text without its keyboard mnemonic: "目次(&C)" and "&File" read "目次" and "File".
-QString plainTabName(const QString& text)
-{
-    static const QRegularExpression mnemonicInParentheses(QStringLiteral("\\s*\\(&[^)]\\)$"));
-    static const QRegularExpression mnemonic(QStringLiteral("&(.)"));
-    return QString(text).remove(mnemonicInParentheses).replace(mnemonic, QStringLiteral("\\1"));
-}
 
 class TabInterface : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
@@ -62,10 +53,7 @@ public:
             return QString();
         if (type == QAccessible::Description)
             return mBar->tabToolTip(mIndex);
-        if (type != QAccessible::Name)
-            return QString();
-        const QString name = mBar->accessibleTabName(mIndex);
-        return name.isEmpty() ? plainTabName(mBar->tabText(mIndex)) : name;
+        return type == QAccessible::Name ? mBar->accessibleTabName(mIndex) : QString();
     }
     void setText(QAccessible::Text, const QString&) override {}
 
