@@ -308,27 +308,34 @@ void IndexPane::openCurrent()
 {
     // The rows are the keywords, in their order; a file without keywords has its notice alone.
     const int row = mList->currentRow();
-    if (row >= 0 && row < mKeywords.size())
-        openKeyword(mKeywords[row]);
-}
-
-void IndexPane::openKeyword(const Keyword& keyword)
-{
-    QList<SitemapTopic> topics;
-    for (const SitemapTopic& topic : keyword.topics) {
-        if (!pathOf(topic.local).isEmpty())
-            topics.append(topic);
+    if (row < 0 || row >= mKeywords.size())
+        return;
+    // The keyword's pages that the file holds, to choose from when there are several. (The list is empty
+    // and hidden before: it holds the topics of the current keyword only while they are offered.)
+    hideTopics();
+    for (const SitemapTopic& topic : mKeywords[row].topics) {
+        const QString path = pathOf(topic.local);
+        if (path.isEmpty())
+            continue;
+        auto* item = new QListWidgetItem(topic.title, mTopics);
+        item->setData(kPathRole, path);
+        item->setToolTip(path.mid(1));
     }
-    if (topics.size() == 1) {
-        emit topicRequested(pathOf(topics.first().local));
+    if (mTopics->count() == 1) {
+        const QString path = mTopics->item(0)->data(kPathRole).toString();
+        mTopics->clear();
+        emit topicRequested(path);
         return;
     }
-    if (topics.size() > 1) {
-        offerTopics(topics);
+    if (mTopics->count() > 1) {
+        mTopicsLabel->show();
+        mTopics->show();
+        mTopics->setCurrentRow(0);
+        mTopics->setFocus(Qt::OtherFocusReason);
         return;
     }
     // A keyword without pages of its own refers to another: go to that one.
-    for (const QString& other : keyword.seeAlso) {
+    for (const QString& other : mKeywords[row].seeAlso) {
         const QString key = foldKey(other);
         for (qsizetype i = 0; i < mKeywords.size(); ++i) {
             if (mKeywords[i].key == key) {
@@ -337,20 +344,6 @@ void IndexPane::openKeyword(const Keyword& keyword)
             }
         }
     }
-}
-
-void IndexPane::offerTopics(const QList<SitemapTopic>& topics)
-{
-    mTopics->clear();
-    for (const SitemapTopic& topic : topics) {
-        auto* item = new QListWidgetItem(topic.title, mTopics);
-        item->setData(kPathRole, pathOf(topic.local));
-        item->setToolTip(pathOf(topic.local).mid(1));
-    }
-    mTopicsLabel->show();
-    mTopics->show();
-    mTopics->setCurrentRow(0);
-    mTopics->setFocus(Qt::OtherFocusReason);
 }
 
 void IndexPane::hideTopics()
@@ -368,10 +361,10 @@ SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm
     mField = addField(layout, QCoreApplication::translate("Help", "検索する語句を入力してください:"), "searchField",
                       QCoreApplication::translate("Help", "検索する語句"),
                       QCoreApplication::translate("Help", "Enter でヘルプのすべてのページから探します"));
-    auto* start = new QPushButton(QCoreApplication::translate("Help", "検索開始"), this);
-    start->setObjectName(QStringLiteral("searchButton"));
-    start->setAccessibleDescription(
-        QCoreApplication::translate("Help", "入力した語句をヘルプのすべてのページから探します"));
+    // The button is read by its text.
+    auto* start =
+        named(new QPushButton(QCoreApplication::translate("Help", "検索開始"), this), "searchButton", QString(),
+              QCoreApplication::translate("Help", "入力した語句をヘルプのすべてのページから探します"));
     start->setAutoDefault(false);
     mStatus = new QLabel(this);
     mStatus->setObjectName(QStringLiteral("searchStatus"));
@@ -404,23 +397,6 @@ SearchPane::SearchPane(const ChmFile& chm, QWidget* parent) : NavigationPane(chm
     connect(mResults, &QTreeWidget::itemClicked, this, open);
 }
 
-void SearchPane::buildIndex()
-{
-    mIndex = std::make_unique<SearchIndex>();
-    qint64 budget = kMaxIndexedBytes;
-    for (const QString& path : mChm.pages()) {
-        if (mIndex->isFull() || budget <= 0)
-            break;
-        bool ok = false;
-        const QByteArray bytes = mChm.read(path, &ok, qMin(budget, ChmFile::kMaxPageSize));
-        if (!ok)
-            continue;
-        budget -= bytes.size();
-        const PageText page = pageText(decodeHtmlPage(bytes));
-        mIndex->addPage(path, page.title.isEmpty() ? QFileInfo(path).fileName() : page.title, page.text);
-    }
-}
-
 void SearchPane::search()
 {
     mWords = mField->text().trimmed();
@@ -433,8 +409,22 @@ void SearchPane::search()
         platform::setTextKeptWhole(mStatus, QCoreApplication::translate("Help", "検索する語句を入力してください。"));
         return;
     }
-    if (!mIndex)
-        buildIndex();
+    // The pages are read at the first search.
+    if (!mIndex) {
+        mIndex = std::make_unique<SearchIndex>();
+        qint64 budget = kMaxIndexedBytes;
+        for (const QString& path : mChm.pages()) {
+            if (mIndex->isFull() || budget <= 0)
+                break;
+            bool ok = false;
+            const QByteArray bytes = mChm.read(path, &ok, qMin(budget, ChmFile::kMaxPageSize));
+            if (!ok)
+                continue;
+            budget -= bytes.size();
+            const PageText page = pageText(decodeHtmlPage(bytes));
+            mIndex->addPage(path, page.title.isEmpty() ? QFileInfo(path).fileName() : page.title, page.text);
+        }
+    }
     const QList<SearchIndex::Hit> hits = mIndex->search(mWords);
     for (const SearchIndex::Hit& hit : hits) {
         auto* item = new QTreeWidgetItem(mResults, {hit.title, QString::number(hit.count)});

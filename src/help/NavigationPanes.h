@@ -93,8 +93,6 @@ private:
     void addSorted(const QList<SitemapEntry>& entries, int depth);
     void selectClosest(const QString& typed);
     void openCurrent();
-    void openKeyword(const Keyword& keyword);
-    void offerTopics(const QList<SitemapTopic>& topics);
     void hideTopics();
 
     QLineEdit* mField = nullptr;
@@ -117,8 +115,6 @@ signals:
     void resultChosen(const QString& path, const QString& words);
 
 private:
-    void buildIndex();
-
     QLineEdit* mField = nullptr;
     QLabel* mStatus = nullptr;
     QTreeWidget* mResults = nullptr;
