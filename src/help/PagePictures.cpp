@@ -78,42 +78,32 @@ QSize decodingSize(const QSize& own, const QSizeF& wanted)
     return size.expandedTo(QSize(1, 1));
 }
 
-QImage decode(QByteArray file, const QSize& size)
-{
-    QBuffer buffer(&file);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    // Formats that can (JPEG) read the picture at that size; the others are read and scaled down at once.
-    reader.setScaledSize(size);
-    return reader.read();
-}
-
-// A copy of the file at least `wanted` device pixels large, decoded when the page has none that large and
-// its pictures leave room for it; else the largest the page has, null when it has none.
-QImage copyToDraw(QTextDocument* document, const PictureSource& source, const QSizeF& wanted)
-{
-    const QImage held = document->resource(QTextDocument::UserResource, source.decodedKey).value<QImage>();
-    if (!held.isNull() && held.width() >= decodingSize(source.own, wanted).width())
-        return held;
-    const QSize size = decodingSize(source.own, wanted * kHeadroom);
-    const qint64 pageBytes = document->resource(QTextDocument::UserResource, kHeldBytesKey).toLongLong();
-    if (pageBytes + qint64(size.width()) * size.height() * 4 > PagePictures::kMaxPageBytes)
-        return held;
-    const QImage decoded = decode(source.file, size);
-    if (decoded.isNull())
-        return held;
-    // Counted whole: a smaller copy drawn meanwhile may stay in use until the page is drawn again.
-    document->addResource(QTextDocument::UserResource, kHeldBytesKey, pageBytes + decoded.sizeInBytes());
-    document->addResource(QTextDocument::UserResource, source.decodedKey, decoded);
-    return decoded;
-}
-
+// The copy a picture is drawn from, at least `wanted` device pixels large: decoded from its file when the
+// page has no copy that large and its pictures leave room for it; else the largest the page has, null when
+// it has none. It is kept under the picture's name.
 QImage pictureToDraw(QTextDocument* document, const QUrl& name, const QSizeF& wanted)
 {
-    const PictureSource source = sourceOf(document, name);
+    PictureSource source = sourceOf(document, name);
     if (source.own.isEmpty())
         return QImage();
-    const QImage copy = copyToDraw(document, source, wanted);
+    QImage copy = document->resource(QTextDocument::UserResource, source.decodedKey).value<QImage>();
+    const QSize size = decodingSize(source.own, wanted * kHeadroom);
+    const qint64 pageBytes = document->resource(QTextDocument::UserResource, kHeldBytesKey).toLongLong();
+    if ((copy.isNull() || copy.width() < decodingSize(source.own, wanted).width()) &&
+        pageBytes + qint64(size.width()) * size.height() * 4 <= PagePictures::kMaxPageBytes) {
+        QBuffer buffer(&source.file);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        // Formats that can (JPEG) read the picture at that size; the others are read and scaled down at once.
+        reader.setScaledSize(size);
+        const QImage decoded = reader.read();
+        if (!decoded.isNull()) {
+            // Counted whole: a smaller copy drawn meanwhile may stay in use until the page is drawn again.
+            document->addResource(QTextDocument::UserResource, kHeldBytesKey, pageBytes + decoded.sizeInBytes());
+            document->addResource(QTextDocument::UserResource, source.decodedKey, decoded);
+            copy = decoded;
+        }
+    }
     if (!copy.isNull())
         document->addResource(QTextDocument::ImageResource, name, copy);
     return copy;
