@@ -123,10 +123,8 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
     const QString path = helpPathForLink(name, source());
     const QString stored = path.left(path.indexOf(QLatin1Char('#')));  // whole path when there is none
     const bool isText = type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource;
-    bool ok = false;
-    const QByteArray bytes = stored.isEmpty()
-                                 ? QByteArray()
-                                 : mChm->read(stored, &ok, isText ? ChmFile::kMaxPageSize : ChmFile::kMaxObjectSize);
+    bool ok = false;  // stays false for a path out of the file (empty)
+    const QByteArray bytes = mChm->read(stored, &ok, isText ? ChmFile::kMaxPageSize : ChmFile::kMaxObjectSize);
     switch (type) {
     case QTextDocument::HtmlResource:
         return ok ? decodeHtmlPage(bytes) : pageNotShown(stored);

@@ -25,9 +25,26 @@ QString declaredCharset(const QByteArray& html)
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-// The character references help pages use; the rest of HTML's long list stays as written.
-const QHash<QString, char32_t>& namedReferences()
+// The character a reference at text[at] ('&') stands for, and how long it is; 0 when it
+// is no reference we know.
+char32_t readReference(QStringView text, qsizetype at, qsizetype* length)
 {
+    // References are short: looking no further keeps a text full of '&' linear.
+    const qsizetype semicolon = text.mid(at + 1, 12).indexOf(QLatin1Char(';'));
+    if (semicolon < 0)
+        return 0;
+    const QStringView body = text.mid(at + 1, semicolon);
+    *length = semicolon + 2;  // with '&' and ';'
+    if (body.startsWith(QLatin1Char('#'))) {
+        bool ok = false;
+        const bool hex = body.size() > 1 && (body[1] == QLatin1Char('x') || body[1] == QLatin1Char('X'));
+        const uint value = hex ? body.mid(2).toUInt(&ok, 16) : body.mid(1).toUInt(&ok, 10);
+        // A surrogate, zero or a value beyond Unicode cannot stand for a character.
+        if (!ok || value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+            return 0;
+        return value;
+    }
+    // The character references help pages use; the rest of HTML's long list stays as written.
     static const QHash<QString, char32_t> names = {
         {QStringLiteral("amp"), U'&'},     {QStringLiteral("lt"), U'<'},      {QStringLiteral("gt"), U'>'},
         {QStringLiteral("quot"), U'"'},    {QStringLiteral("apos"), U'\''},   {QStringLiteral("nbsp"), 0xA0},
@@ -42,30 +59,7 @@ const QHash<QString, char32_t>& namedReferences()
         {QStringLiteral("euro"), 0x20AC},  {QStringLiteral("shy"), 0xAD},     {QStringLiteral("para"), 0xB6},
         {QStringLiteral("micro"), 0xB5},   {QStringLiteral("frac12"), 0xBD},  {QStringLiteral("iexcl"), 0xA1},
     };
-    return names;
-}
-
-// The character a reference at text[at] ('&') stands for, and how long it is; 0 when it
-// is no reference we know.
-char32_t readReference(QStringView text, qsizetype at, qsizetype* length)
-{
-    // References are short: looking no further keeps a text full of '&' linear.
-    const qsizetype semicolon = text.mid(at + 1, 12).indexOf(QLatin1Char(';'));
-    if (semicolon < 0)
-        return 0;
-    const qsizetype end = at + 1 + semicolon;
-    const QStringView body = text.mid(at + 1, end - at - 1);
-    *length = end - at + 1;
-    if (body.startsWith(QLatin1Char('#'))) {
-        bool ok = false;
-        const bool hex = body.size() > 1 && (body[1] == QLatin1Char('x') || body[1] == QLatin1Char('X'));
-        const uint value = hex ? body.mid(2).toUInt(&ok, 16) : body.mid(1).toUInt(&ok, 10);
-        // A surrogate, zero or a value beyond Unicode cannot stand for a character.
-        if (!ok || value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return 0;
-        return value;
-    }
-    return namedReferences().value(body.toString(), 0);
+    return names.value(body.toString(), 0);
 }
 
 // Replaces character references ("&amp;", "&#12354;", "&#x3042;") by their characters.
