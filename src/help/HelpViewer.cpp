@@ -16,7 +16,6 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <QCoreApplication>
 

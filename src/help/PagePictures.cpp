@@ -12,7 +12,6 @@
 #include <QTextFrame>
 #include <QTextList>
 
-#include <algorithm>
 #include <cmath>
 
 namespace help {
