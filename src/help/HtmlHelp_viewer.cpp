@@ -30,7 +30,7 @@ QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic)
     viewers().removeIf([](const QPointer<HelpViewer>& v) { return v.isNull() || v->isClosed(); });
     HelpViewer* viewer = nullptr;
     for (const QPointer<HelpViewer>& open : viewers()) {
-        if (!path.isEmpty() &&
+        if (!viewer && !path.isEmpty() &&
             QFileInfo(open->browser()->chm().fileName()).canonicalFilePath() == QFileInfo(path).canonicalFilePath())
             viewer = open;
     }
