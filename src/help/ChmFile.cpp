@@ -13,6 +13,7 @@
 
 #include <chm_lib.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace help {
@@ -389,8 +390,13 @@ bool ChmFile::open(const QString& fileName)
     mFileName = fileName;
     readSystemRecords();
     // A file named in no record, or in one that names no stored file, is none (contains() is false for both).
-    if (!contains(mDefaultTopic))
-        mDefaultTopic = fallbackTopic();
+    // Without a start page, the first of the usual ones that the file holds, else its first page.
+    if (!contains(mDefaultTopic)) {
+        static const char* const kStartPages[] = {"/index.html", "/index.htm", "/default.html", "/default.htm"};
+        const auto found = std::find_if(std::begin(kStartPages), std::end(kStartPages),
+                                        [this](const char* name) { return contains(QLatin1String(name)); });
+        mDefaultTopic = found != std::end(kStartPages) ? QString::fromLatin1(*found) : pages().value(0);
+    }
     // Older compilers name the contents and index files only in other records; the file
     // itself is still there under its own name.
     if (!contains(mContentsFile))
@@ -442,16 +448,6 @@ QStringList ChmFile::filesEndingIn(const QString& suffix) const
 QStringList ChmFile::pages() const
 {
     return filesEndingIn(QStringLiteral("\\.html?"));
-}
-
-QString ChmFile::fallbackTopic() const
-{
-    static const char* const kCandidates[] = {"/index.html", "/index.htm", "/default.html", "/default.htm"};
-    for (const char* name : kCandidates) {
-        if (contains(QLatin1String(name)))
-            return QLatin1String(name);
-    }
-    return pages().value(0);
 }
 
 bool ChmFile::resolve(const QString& path, chmUnitInfo* ui) const

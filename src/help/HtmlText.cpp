@@ -40,9 +40,7 @@ char32_t readReference(QStringView text, qsizetype at, qsizetype* length)
         const bool hex = body.size() > 1 && (body[1] == QLatin1Char('x') || body[1] == QLatin1Char('X'));
         const uint value = hex ? body.mid(2).toUInt(&ok, 16) : body.mid(1).toUInt(&ok, 10);
         // A surrogate, zero or a value beyond Unicode cannot stand for a character.
-        if (!ok || value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return 0;
-        return value;
+        return ok && value != 0 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF) ? value : 0;
     }
     // The character references help pages use; the rest of HTML's long list stays as written.
     static const QHash<QString, char32_t> names = {
@@ -129,8 +127,7 @@ bool HtmlTokenizer::next(HtmlToken* token)
     while (mPos < mHtml.size()) {
         if (!mRawTextUntil.isEmpty()) {
             // The content of <script> or <style> runs to its own end tag, whatever it holds.
-            const QString endTag = QStringLiteral("</") + mRawTextUntil;
-            qsizetype end = mHtml.indexOf(endTag, mPos, Qt::CaseInsensitive);
+            qsizetype end = mHtml.indexOf(QStringLiteral("</") + mRawTextUntil, mPos, Qt::CaseInsensitive);
             if (end < 0)
                 end = mHtml.size();
             token->text = mHtml.mid(mPos, end - mPos).toString();
