@@ -29,6 +29,18 @@ bool addressOf(const QString& path, sockaddr_un* address)
     return true;
 }
 
+// A stream socket connected to `address`, which reads and writes without waiting; -1 when nothing listens
+// there (a local socket connects at once, or not at all).
+int connectedTo(const sockaddr_un& address)
+{
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (socket >= 0 && ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(socket);
+        return -1;
+    }
+    return socket;
+}
+
 void closeQuietly(int descriptor)
 {
     if (descriptor >= 0)
@@ -147,72 +159,10 @@ void LocalListener::acceptWaiting()
     l.incoming->setEnabled(false);  // until a reader is done
 }
 
-struct LocalConnection::Connection {
-    int socket = -1;
-    QByteArray unsent;
-    std::unique_ptr<QSocketNotifier> reading;
-    std::unique_ptr<QSocketNotifier> writing;
-
-    ~Connection()
-    {
-        reading.reset();
-        writing.reset();
-        closeQuietly(socket);
-    }
-};
-
-LocalConnection::LocalConnection(QObject* parent) : QObject(parent) {}
-
-LocalConnection::~LocalConnection() = default;
-
-bool LocalConnection::connectTo(const QString& path)
+int connectToLocalSocket(const QString& path)
 {
-    mConnection.reset();
     sockaddr_un address;
-    if (!addressOf(path, &address))
-        return false;
-    auto connection = std::make_unique<Connection>();
-    connection->socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    // A local socket connects at once, or not at all.
-    if (connection->socket < 0 ||
-        ::connect(connection->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-        return false;
-    connection->reading = std::make_unique<QSocketNotifier>(connection->socket, QSocketNotifier::Read);
-    connection->writing = std::make_unique<QSocketNotifier>(connection->socket, QSocketNotifier::Write);
-    connection->writing->setEnabled(false);
-    connect(connection->reading.get(), &QSocketNotifier::activated, this, [this] {
-        QByteArray bytes;
-        char buffer[4096];
-        ssize_t n;
-        while ((n = ::read(mConnection->socket, buffer, sizeof buffer)) > 0)
-            bytes.append(buffer, n);
-        const bool open = n < 0 && (errno == EAGAIN || errno == EINTR);
-        if (!bytes.isEmpty())
-            emit received(bytes);
-        if (!open && mConnection) {
-            mConnection->reading->setEnabled(false);
-            emit closed();
-        }
-    });
-    connect(connection->writing.get(), &QSocketNotifier::activated, this, [this] { write(QByteArray()); });
-    mConnection = std::move(connection);
-    return true;
-}
-
-void LocalConnection::write(const QByteArray& bytes)
-{
-    if (!mConnection)
-        return;
-    Connection& c = *mConnection;
-    c.unsent += bytes;
-    while (!c.unsent.isEmpty()) {
-        const ssize_t n = ::send(c.socket, c.unsent.constData(), size_t(c.unsent.size()), MSG_NOSIGNAL);
-        if (n < 0)
-            break;
-        c.unsent.remove(0, n);
-    }
-    // What the socket could not take yet goes when it can.
-    c.writing->setEnabled(!c.unsent.isEmpty() && (errno == EAGAIN || errno == EINTR));
+    return addressOf(path, &address) ? connectedTo(address) : -1;
 }
 
 bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs)
@@ -225,13 +175,9 @@ bool sendToListener(const QString& path, const QByteArray& message, int tries, i
             QThread::msleep(static_cast<unsigned long>(waitMs));
         // Nothing here waits on the listener: a copy that cannot take the connection now (its queue full)
         // is tried again, and one that does not read is not waited for.
-        const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        const int socket = connectedTo(address);
         if (socket < 0)
-            return false;
-        if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-            ::close(socket);
             continue;
-        }
         const bool sent = ::send(socket, message.constData(), size_t(message.size()), MSG_NOSIGNAL) == message.size();
         ::close(socket);
         return sent;
