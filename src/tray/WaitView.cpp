@@ -309,22 +309,17 @@ void WaitView::updateMenu()
     // in, and the pass that is up brought to the front.
     const bool waiting = StartWaits::current() != nullptr;
     const bool due = phase() != Phase::Waiting && phase() != Phase::Idle;
-    for (QAction* action : mMenu->actions()) {
-        const QString name = action->objectName();
-        if (name == QLatin1String("startNow") || name == QLatin1String("stopWaiting"))
-            action->setVisible(waiting);
-        if (name == QLatin1String("showPass"))
-            action->setVisible(phase() == Phase::PassUp);
-        if (name == QLatin1String("postpone")) {
-            const bool mayPostpone = passSchedule().mayPostpone();
-            action->setVisible(due);
-            action->setEnabled(mayPostpone);
-            // A greyed entry says why, in its text: menus of a StatusNotifierItem show no tool tips.
-            action->setText(mayPostpone
-                                ? postponeText()
-                                : QCoreApplication::translate("Tray", "5 分後に（回数を入力したので選べません）"));
-        }
-    }
+    const auto entry = [this](const char* name) { return mMenu->findChild<QAction*>(QLatin1String(name)); };
+    entry("startNow")->setVisible(waiting);
+    entry("stopWaiting")->setVisible(waiting);
+    entry("showPass")->setVisible(phase() == Phase::PassUp);
+    QAction* postpone = entry("postpone");
+    const bool mayPostpone = passSchedule().mayPostpone();
+    postpone->setVisible(due);
+    postpone->setEnabled(mayPostpone);
+    // A greyed entry says why, in its text: menus of a StatusNotifierItem show no tool tips.
+    postpone->setText(mayPostpone ? postponeText()
+                                  : QCoreApplication::translate("Tray", "5 分後に（回数を入力したので選べません）"));
 }
 
 void WaitView::passCame()
