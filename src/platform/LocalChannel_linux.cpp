@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -41,39 +42,8 @@ int connectedTo(const sockaddr_un& address)
     return socket;
 }
 
-void closeQuietly(int descriptor)
-{
-    if (descriptor >= 0)
-        ::close(descriptor);
-}
-
-// One later start's connection: its few bytes are read as they come, until it closes; the descriptor goes
-// with the reader.
-class ClientReader : public QSocketNotifier {
-public:
-    ClientReader(int client, QObject* parent) : QSocketNotifier(client, QSocketNotifier::Read, parent) {}
-    ~ClientReader() override
-    {
-        setEnabled(false);
-        closeQuietly(int(socket()));
-    }
-
-    // Reads what has come; true once the start has sent all and closed.
-    bool readAvailable()
-    {
-        char buffer[64];
-        ssize_t n;
-        while ((n = ::read(int(socket()), buffer, sizeof buffer)) > 0 && mMessage.size() < kMaxMessage)
-            mMessage.append(buffer, n);
-        return !(n < 0 && (errno == EAGAIN || errno == EINTR));
-    }
-    const QByteArray& message() const { return mMessage; }
-
-private:
-    static constexpr qsizetype kMaxMessage = 1024;
-    QByteArray mMessage;
-};
-
+// What a later start sends is read up to this much.
+constexpr qsizetype kMaxMessage = 1024;
 // A later start sends its few bytes at once: a connection that keeps silent this long is dropped.
 constexpr int kSilentForMs = 1000;
 // Connections read at once; more wait in the socket's queue until one is done.
@@ -92,7 +62,8 @@ struct LocalListener::Listening {
     ~Listening()
     {
         incoming.reset();
-        closeQuietly(socket);
+        if (socket >= 0)
+            ::close(socket);
         if (!path.isEmpty())
             ::unlink(path.constData());
     }
@@ -139,7 +110,10 @@ void LocalListener::acceptWaiting()
             return;
         }
         ++l.readers;
-        auto* reader = new ClientReader(client, this);
+        // The start's few bytes are read as they come, until it closes; the descriptor goes with the reader.
+        auto* reader = new QSocketNotifier(client, QSocketNotifier::Read, this);
+        connect(reader, &QObject::destroyed, [client] { ::close(client); });
+        auto message = std::make_shared<QByteArray>();
         const auto drop = [this, reader] {
             if (!reader->isEnabled())
                 return;  // dropped already
@@ -149,11 +123,15 @@ void LocalListener::acceptWaiting()
             acceptWaiting();
         };
         QTimer::singleShot(kSilentForMs, reader, drop);
-        connect(reader, &QSocketNotifier::activated, this, [this, reader, drop] {
-            if (!reader->readAvailable())
-                return;
+        connect(reader, &QSocketNotifier::activated, this, [this, client, message, drop] {
+            char buffer[64];
+            ssize_t n;
+            while ((n = ::read(client, buffer, sizeof buffer)) > 0 && message->size() < kMaxMessage)
+                message->append(buffer, n);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                return;  // the rest is on its way
             drop();
-            emit received(reader->message());
+            emit received(*message);
         });
     }
     l.incoming->setEnabled(false);  // until a reader is done
