@@ -6,8 +6,6 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 namespace platform {
 
 // One running copy of the program per data folder. The running copy holds a lock file in the folder (the

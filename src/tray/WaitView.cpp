@@ -15,7 +15,6 @@
 #include <QAction>
 #include <QCursor>
 #include <QEvent>
-#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
@@ -337,11 +336,9 @@ void WaitView::passCame()
         });
     }
     // The notice goes with its pass: finished, left with 中断, or ended with the program.
-    disconnect(mPassEnds);
-    mPassEnds = connect(&platform::trainingWindow(), &platform::Form::unloaded, this, [this] {
-        disconnect(mPassEnds);
-        mNotifications.close(DesktopNotifications::Pass);
-    });
+    connect(
+        &platform::trainingWindow(), &platform::Form::unloaded, this,
+        [this] { mNotifications.close(DesktopNotifications::Pass); }, Qt::SingleShotConnection);
     // Up already where the pass waited for a pause in the user's input.
     if (!std::exchange(mPassAnnounced, false))
         showPassNotice(passBody());
