@@ -73,7 +73,6 @@ struct LocalListener::Listening {
     QByteArray message;
     std::unique_ptr<QWinEventNotifier> notifier;
     QTimer clientTimeout;
-    QTimer rest;
     std::function<void(const QByteArray&)> deliver;
 
     ~Listening()
@@ -109,7 +108,8 @@ struct LocalListener::Listening {
             }
             DisconnectNamedPipe(pipe);  // a start that connected and went: the next one is waited for
         }
-        rest.start();  // the system refused twice: asked again in a moment
+        // The system refused twice: asked again in a moment (not once the listener has gone).
+        QTimer::singleShot(kRestWhenRefusedMs, notifier.get(), [this] { waitForConnection(); });
     }
 
     void beginClient()
@@ -198,9 +198,6 @@ QString LocalListener::listen(const QString& path)
     l->clientTimeout.setSingleShot(true);
     l->clientTimeout.setInterval(kSilentForMs);
     connect(&l->clientTimeout, &QTimer::timeout, this, [l] { l->dropClient(); });
-    l->rest.setSingleShot(true);
-    l->rest.setInterval(kRestWhenRefusedMs);
-    connect(&l->rest, &QTimer::timeout, this, [l] { l->waitForConnection(); });
     l->waitForConnection();
     mListening = std::move(listening);
     return QString();
