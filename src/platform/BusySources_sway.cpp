@@ -26,18 +26,13 @@ constexpr int kHeaderSize = 6 + 4 + 4;
 // Far more than the tree of a desktop full of windows; a message said to be longer is not sway's.
 constexpr quint32 kLongestMessage = 16 * 1024 * 1024;
 
-// Whether the node is a window or a container of windows (not the root, an output or a workspace).
-bool isContainer(const QJsonObject& node)
-{
-    const QString type = node.value(QStringLiteral("type")).toString();
-    return type == QLatin1String("con") || type == QLatin1String("floating_con");
-}
-
 // Whether the focused window of a tree is full screen, itself or within a full-screen container; nothing
 // when no window in it is focused.
 std::optional<bool> focusedFullScreen(const QJsonObject& node, bool withinFullScreen = false)
 {
-    const bool container = isContainer(node);
+    // A window or a container of windows (not the root, an output or a workspace).
+    const QString type = node.value(QStringLiteral("type")).toString();
+    const bool container = type == QLatin1String("con") || type == QLatin1String("floating_con");
     const bool fullScreen =
         withinFullScreen || (container && node.value(QStringLiteral("fullscreen_mode")).toInt() != 0);
     if (node.value(QStringLiteral("focused")).toBool())
@@ -58,7 +53,11 @@ public:
     {
     }
 
-    ~SwayFullScreen() override { unfollow(); }
+    ~SwayFullScreen() override
+    {
+        mReading.reset();
+        unfollow();
+    }
 
 protected:
     void follow() override
