@@ -3,7 +3,7 @@
 // window's full-screen mode in the tree (its own or a container's around it), read again at each window
 // event. A workspace is no window: sway gives the focused empty workspace a full-screen mode too.
 #include "BusySource.h"
-#include "LocalConnection.h"
+#include "LocalChannel.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LocalChannel.h"
-#include "LocalConnection.h"
 
 #include <QFile>
 #include <QSocketNotifier>

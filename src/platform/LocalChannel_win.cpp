@@ -2,7 +2,7 @@
 // The channel of later starts on Windows: a named pipe of the system's own, reached without Qt's network
 // module. Only the user may connect to it (its access list names the user alone), no computer but this
 // one (remote clients are refused), and its first instance is this copy's (a pipe of that name made before
-// by another program makes listening fail rather than join it). sway's socket (LocalConnection) does not
+// by another program makes listening fail rather than join it). sway's socket (connectToLocalSocket) does not
 // exist here.
 #include "LocalChannel.h"
 
