@@ -3,14 +3,18 @@
 // window's full-screen mode in the tree (its own or a container's around it), read again at each window
 // event. A workspace is no window: sway gives the focused empty workspace a full-screen mode too.
 #include "BusySource.h"
-#include "LocalConnection.h"
+#include "LocalChannel.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSocketNotifier>
 #include <QtEndian>
 
+#include <cerrno>
 #include <optional>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <utility>
 
 namespace platform {
@@ -22,18 +26,13 @@ constexpr int kHeaderSize = 6 + 4 + 4;
 // Far more than the tree of a desktop full of windows; a message said to be longer is not sway's.
 constexpr quint32 kLongestMessage = 16 * 1024 * 1024;
 
-// Whether the node is a window or a container of windows (not the root, an output or a workspace).
-bool isContainer(const QJsonObject& node)
-{
-    const QString type = node.value(QStringLiteral("type")).toString();
-    return type == QLatin1String("con") || type == QLatin1String("floating_con");
-}
-
 // Whether the focused window of a tree is full screen, itself or within a full-screen container; nothing
 // when no window in it is focused.
 std::optional<bool> focusedFullScreen(const QJsonObject& node, bool withinFullScreen = false)
 {
-    const bool container = isContainer(node);
+    // A window or a container of windows (not the root, an output or a workspace).
+    const QString type = node.value(QStringLiteral("type")).toString();
+    const bool container = type == QLatin1String("con") || type == QLatin1String("floating_con");
     const bool fullScreen =
         withinFullScreen || (container && node.value(QStringLiteral("fullscreen_mode")).toInt() != 0);
     if (node.value(QStringLiteral("focused")).toBool())
@@ -54,25 +53,33 @@ public:
     {
     }
 
+    ~SwayFullScreen() override
+    {
+        mReading.reset();
+        unfollow();
+    }
+
 protected:
     void follow() override
     {
-        mSocket = std::make_unique<LocalConnection>();
-        QObject::connect(mSocket.get(), &LocalConnection::received, this,
-                         [this](const QByteArray& bytes) { readMessages(bytes); });
-        QObject::connect(mSocket.get(), &LocalConnection::closed, this, [this] { giveUp(); });  // sway went
-        if (!mSocket->connectTo(mSocketPath))
+        mSocket = connectToLocalSocket(mSocketPath);
+        if (mSocket < 0)
             return report(false);
+        mReading = std::make_unique<QSocketNotifier>(mSocket, QSocketNotifier::Read);
+        QObject::connect(mReading.get(), &QSocketNotifier::activated, this, [this] { readMessages(); });
         send(Subscribe, R"(["window"])");
         askForTree();
     }
 
     void unfollow() override
     {
-        if (mSocket) {
-            mSocket->disconnect(this);
-            mSocket.release()->deleteLater();  // may be the caller
+        if (mReading) {
+            mReading->setEnabled(false);
+            mReading.release()->deleteLater();  // may be the caller
         }
+        if (mSocket >= 0)
+            ::close(mSocket);
+        mSocket = -1;
         mBuffer.clear();
         mTreeAsked = false;
         mAskAgain = false;
@@ -90,35 +97,43 @@ private:
         send(GetTree, {});
     }
 
+    // A message or two of a few bytes is all that is ever unread by sway: the socket takes them at once,
+    // unless sway has gone.
     void send(quint32 type, const QByteArray& payload)
     {
-        QByteArray message = kMagic;
-        message += QByteArray(8, '\0');
+        QByteArray message = kMagic + QByteArray(8, '\0') + payload;
         qToLittleEndian<quint32>(quint32(payload.size()), message.data() + 6);
         qToLittleEndian<quint32>(type, message.data() + 10);
-        mSocket->write(message + payload);
+        if (mSocket >= 0 &&
+            ::send(mSocket, message.constData(), size_t(message.size()), MSG_NOSIGNAL) != message.size())
+            giveUp();
     }
 
-    void readMessages(const QByteArray& bytes)
+    // Reads what has come and handles each whole message; sway has gone when the socket closes.
+    void readMessages()
     {
-        mBuffer += bytes;
-        while (mBuffer.size() >= kMagic.size()) {
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(mSocket, buffer, sizeof buffer)) > 0)
+            mBuffer.append(buffer, n);
+        const bool open = n < 0 && (errno == EAGAIN || errno == EINTR);
+        while (mSocket >= 0 && mBuffer.size() >= kMagic.size()) {
             if (!mBuffer.startsWith(kMagic))
                 return giveUp();  // not sway's protocol
             if (mBuffer.size() < kHeaderSize)
-                return;
+                break;
             const quint32 length = qFromLittleEndian<quint32>(mBuffer.constData() + 6);
             const quint32 type = qFromLittleEndian<quint32>(mBuffer.constData() + 10);
             if (length > kLongestMessage)
                 return giveUp();  // not sway's protocol
             if (quint32(mBuffer.size() - kHeaderSize) < length)
-                return;  // the rest is on its way
+                break;  // the rest is on its way
             const QByteArray payload = mBuffer.mid(kHeaderSize, length);
             mBuffer.remove(0, kHeaderSize + length);
-            handle(type, payload);
-            if (!mSocket)
-                return;  // stopped meanwhile
+            handle(type, payload);  // may stop following
         }
+        if (!open && mSocket >= 0)
+            giveUp();  // sway went
     }
 
     void handle(quint32 type, const QByteArray& payload)
@@ -137,7 +152,8 @@ private:
     }
 
     const QString mSocketPath;
-    std::unique_ptr<LocalConnection> mSocket;
+    int mSocket = -1;
+    std::unique_ptr<QSocketNotifier> mReading;
     QByteArray mBuffer;
     bool mTreeAsked = false;
     bool mAskAgain = false;

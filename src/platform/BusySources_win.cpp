@@ -5,6 +5,7 @@
 // it is read again every two seconds while a pass waits on it.
 #include "BusySource.h"
 
+#include <QList>
 #include <QTimer>
 
 #include <windows.h>
@@ -25,27 +26,12 @@ QUERY_USER_NOTIFICATION_STATE notificationState()
     return state;
 }
 
-bool fullScreenState(QUERY_USER_NOTIFICATION_STATE state)
-{
-    return state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE ||
-           state == QUNS_APP;
-}
+using States = QList<QUERY_USER_NOTIFICATION_STATE>;
 
-bool quietState(QUERY_USER_NOTIFICATION_STATE state)
-{
-    return state == QUNS_QUIET_TIME;
-}
-
-bool absentState(QUERY_USER_NOTIFICATION_STATE state)
-{
-    return state == QUNS_NOT_PRESENT;
-}
-
-// One reason read from the notification state.
+// One reason read from the notification state: present in any of its states.
 class NotificationState final : public BusySource {
 public:
-    NotificationState(QmrM::BusyReason reason, bool (*applies)(QUERY_USER_NOTIFICATION_STATE))
-        : BusySource(reason), mApplies(applies)
+    NotificationState(QmrM::BusyReason reason, States states) : BusySource(reason), mStates(std::move(states))
     {
         mReread.setInterval(kRereadMs);
         connect(&mReread, &QTimer::timeout, this, [this] { read(); });
@@ -60,9 +46,9 @@ protected:
     void unfollow() override { mReread.stop(); }
 
 private:
-    void read() { report(mApplies(notificationState())); }
+    void read() { report(mStates.contains(notificationState())); }
 
-    bool (*mApplies)(QUERY_USER_NOTIFICATION_STATE);
+    const States mStates;
     QTimer mReread;
 };
 
@@ -138,9 +124,11 @@ private:
 std::vector<std::unique_ptr<BusySource>> windowsBusySources()
 {
     std::vector<std::unique_ptr<BusySource>> sources;
-    sources.push_back(std::make_unique<NotificationState>(QmrM::BusyReason::FullScreen, fullScreenState));
-    sources.push_back(std::make_unique<NotificationState>(QmrM::BusyReason::DoNotDisturb, quietState));
-    sources.push_back(std::make_unique<NotificationState>(QmrM::BusyReason::ScreenLocked, absentState));
+    sources.push_back(std::make_unique<NotificationState>(
+        QmrM::BusyReason::FullScreen,
+        States{QUNS_BUSY, QUNS_RUNNING_D3D_FULL_SCREEN, QUNS_PRESENTATION_MODE, QUNS_APP}));
+    sources.push_back(std::make_unique<NotificationState>(QmrM::BusyReason::DoNotDisturb, States{QUNS_QUIET_TIME}));
+    sources.push_back(std::make_unique<NotificationState>(QmrM::BusyReason::ScreenLocked, States{QUNS_NOT_PRESENT}));
     sources.push_back(std::make_unique<SessionLock>());
     return sources;
 }

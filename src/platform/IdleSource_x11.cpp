@@ -58,13 +58,9 @@ public:
             mNotifier->setEnabled(false);
             mNotifier.release()->deleteLater();  // may be the caller
         }
-        if (mX) {
-            if (mAlarm != XCB_NONE)
-                xcb_sync_destroy_alarm(mX, mAlarm);
-            xcb_disconnect(mX);
-        }
+        if (mX)
+            xcb_disconnect(mX);  // the server destroys the alarm with the connection
         mX = nullptr;
-        mAlarm = XCB_NONE;
     }
 
 private:

@@ -39,4 +39,8 @@ private:
 // only just have started); false when none answered.
 bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs);
 
+// Linux alone: connects to a local socket that another program listens on (sway's interface, SWAYSOCK), a
+// stream socket that reads and writes without waiting, closed on exec; -1 when nothing listens at `path`.
+int connectToLocalSocket(const QString& path);
+
 }  // namespace platform

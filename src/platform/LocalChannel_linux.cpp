@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LocalChannel.h"
-#include "LocalConnection.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -9,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -29,39 +29,20 @@ bool addressOf(const QString& path, sockaddr_un* address)
     return true;
 }
 
-void closeQuietly(int descriptor)
+// A stream socket connected to `address`, which reads and writes without waiting; -1 when nothing listens
+// there (a local socket connects at once, or not at all).
+int connectedTo(const sockaddr_un& address)
 {
-    if (descriptor >= 0)
-        ::close(descriptor);
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (socket >= 0 && ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(socket);
+        return -1;
+    }
+    return socket;
 }
 
-// One later start's connection: its few bytes are read as they come, until it closes; the descriptor goes
-// with the reader.
-class ClientReader : public QSocketNotifier {
-public:
-    ClientReader(int client, QObject* parent) : QSocketNotifier(client, QSocketNotifier::Read, parent) {}
-    ~ClientReader() override
-    {
-        setEnabled(false);
-        closeQuietly(int(socket()));
-    }
-
-    // Reads what has come; true once the start has sent all and closed.
-    bool readAvailable()
-    {
-        char buffer[64];
-        ssize_t n;
-        while ((n = ::read(int(socket()), buffer, sizeof buffer)) > 0 && mMessage.size() < kMaxMessage)
-            mMessage.append(buffer, n);
-        return !(n < 0 && (errno == EAGAIN || errno == EINTR));
-    }
-    const QByteArray& message() const { return mMessage; }
-
-private:
-    static constexpr qsizetype kMaxMessage = 1024;
-    QByteArray mMessage;
-};
-
+// What a later start sends is read up to this much.
+constexpr qsizetype kMaxMessage = 1024;
 // A later start sends its few bytes at once: a connection that keeps silent this long is dropped.
 constexpr int kSilentForMs = 1000;
 // Connections read at once; more wait in the socket's queue until one is done.
@@ -80,7 +61,8 @@ struct LocalListener::Listening {
     ~Listening()
     {
         incoming.reset();
-        closeQuietly(socket);
+        if (socket >= 0)
+            ::close(socket);
         if (!path.isEmpty())
             ::unlink(path.constData());
     }
@@ -127,7 +109,10 @@ void LocalListener::acceptWaiting()
             return;
         }
         ++l.readers;
-        auto* reader = new ClientReader(client, this);
+        // The start's few bytes are read as they come, until it closes; the descriptor goes with the reader.
+        auto* reader = new QSocketNotifier(client, QSocketNotifier::Read, this);
+        connect(reader, &QObject::destroyed, [client] { ::close(client); });
+        auto message = std::make_shared<QByteArray>();
         const auto drop = [this, reader] {
             if (!reader->isEnabled())
                 return;  // dropped already
@@ -137,82 +122,24 @@ void LocalListener::acceptWaiting()
             acceptWaiting();
         };
         QTimer::singleShot(kSilentForMs, reader, drop);
-        connect(reader, &QSocketNotifier::activated, this, [this, reader, drop] {
-            if (!reader->readAvailable())
-                return;
+        connect(reader, &QSocketNotifier::activated, this, [this, client, message, drop] {
+            char buffer[64];
+            ssize_t n;
+            while ((n = ::read(client, buffer, sizeof buffer)) > 0 && message->size() < kMaxMessage)
+                message->append(buffer, n);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                return;  // the rest is on its way
             drop();
-            emit received(reader->message());
+            emit received(*message);
         });
     }
     l.incoming->setEnabled(false);  // until a reader is done
 }
 
-struct LocalConnection::Connection {
-    int socket = -1;
-    QByteArray unsent;
-    std::unique_ptr<QSocketNotifier> reading;
-    std::unique_ptr<QSocketNotifier> writing;
-
-    ~Connection()
-    {
-        reading.reset();
-        writing.reset();
-        closeQuietly(socket);
-    }
-};
-
-LocalConnection::LocalConnection(QObject* parent) : QObject(parent) {}
-
-LocalConnection::~LocalConnection() = default;
-
-bool LocalConnection::connectTo(const QString& path)
+int connectToLocalSocket(const QString& path)
 {
-    mConnection.reset();
     sockaddr_un address;
-    if (!addressOf(path, &address))
-        return false;
-    auto connection = std::make_unique<Connection>();
-    connection->socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    // A local socket connects at once, or not at all.
-    if (connection->socket < 0 ||
-        ::connect(connection->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-        return false;
-    connection->reading = std::make_unique<QSocketNotifier>(connection->socket, QSocketNotifier::Read);
-    connection->writing = std::make_unique<QSocketNotifier>(connection->socket, QSocketNotifier::Write);
-    connection->writing->setEnabled(false);
-    connect(connection->reading.get(), &QSocketNotifier::activated, this, [this] {
-        QByteArray bytes;
-        char buffer[4096];
-        ssize_t n;
-        while ((n = ::read(mConnection->socket, buffer, sizeof buffer)) > 0)
-            bytes.append(buffer, n);
-        const bool open = n < 0 && (errno == EAGAIN || errno == EINTR);
-        if (!bytes.isEmpty())
-            emit received(bytes);
-        if (!open && mConnection) {
-            mConnection->reading->setEnabled(false);
-            emit closed();
-        }
-    });
-    connect(connection->writing.get(), &QSocketNotifier::activated, this, [this] { write(QByteArray()); });
-    mConnection = std::move(connection);
-    return true;
-}
-
-void LocalConnection::write(const QByteArray& bytes)
-{
-    if (!mConnection)
-        return;
-    Connection& c = *mConnection;
-    c.unsent += bytes;
-    while (!c.unsent.isEmpty()) {
-        const ssize_t n = ::send(c.socket, c.unsent.constData(), size_t(c.unsent.size()), MSG_NOSIGNAL);
-        if (n < 0)
-            break;
-        c.unsent.remove(0, n);
-    }
-    // What the socket could not take yet goes when it can.
-    c.writing->setEnabled(!c.unsent.isEmpty() && (errno == EAGAIN || errno == EINTR));
+    return addressOf(path, &address) ? connectedTo(address) : -1;
 }
 
 bool sendToListener(const QString& path, const QByteArray& message, int tries, int waitMs)
@@ -225,13 +152,9 @@ bool sendToListener(const QString& path, const QByteArray& message, int tries, i
             QThread::msleep(static_cast<unsigned long>(waitMs));
         // Nothing here waits on the listener: a copy that cannot take the connection now (its queue full)
         // is tried again, and one that does not read is not waited for.
-        const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        const int socket = connectedTo(address);
         if (socket < 0)
-            return false;
-        if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-            ::close(socket);
             continue;
-        }
         const bool sent = ::send(socket, message.constData(), size_t(message.size()), MSG_NOSIGNAL) == message.size();
         ::close(socket);
         return sent;

@@ -2,9 +2,11 @@
 // The channel of later starts on Windows: a named pipe of the system's own, reached without Qt's network
 // module. Only the user may connect to it (its access list names the user alone), no computer but this
 // one (remote clients are refused), and its first instance is this copy's (a pipe of that name made before
-// by another program makes listening fail rather than join it). sway's socket (LocalConnection) does not
+// by another program makes listening fail rather than join it). sway's socket (connectToLocalSocket) does not
 // exist here.
 #include "LocalChannel.h"
+
+#include "shared/DataFilesSystem.h"
 
 #include <QThread>
 #include <QTimer>
@@ -31,16 +33,6 @@ std::wstring pipeName(const QString& path)
     QString name = path;
     name.replace(u'\\', u'/');  // a backslash would make a folder of the pipe namespace
     return (QStringLiteral("\\\\.\\pipe\\") + name).toStdWString();
-}
-
-QString systemMessage(DWORD error)
-{
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    const QString message = text ? QString::fromWCharArray(text).trimmed() : QString::number(error);
-    LocalFree(text);
-    return message;
 }
 
 // A security descriptor that gives the current user alone every right; null when it cannot be made.
@@ -81,7 +73,6 @@ struct LocalListener::Listening {
     QByteArray message;
     std::unique_ptr<QWinEventNotifier> notifier;
     QTimer clientTimeout;
-    QTimer rest;
     std::function<void(const QByteArray&)> deliver;
 
     ~Listening()
@@ -117,7 +108,8 @@ struct LocalListener::Listening {
             }
             DisconnectNamedPipe(pipe);  // a start that connected and went: the next one is waited for
         }
-        rest.start();  // the system refused twice: asked again in a moment
+        // The system refused twice: asked again in a moment (not once the listener has gone).
+        QTimer::singleShot(kRestWhenRefusedMs, notifier.get(), [this] { waitForConnection(); });
     }
 
     void beginClient()
@@ -187,7 +179,7 @@ QString LocalListener::listen(const QString& path)
     attributes.nLength = sizeof attributes;
     attributes.lpSecurityDescriptor = userOnlyDescriptor();
     if (!attributes.lpSecurityDescriptor)
-        return systemMessage(GetLastError());
+        return QmrM::sys::systemMessage(GetLastError());
     listening->pipe = CreateNamedPipeW(pipeName(path).c_str(),
                                        PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
                                        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
@@ -195,10 +187,10 @@ QString LocalListener::listen(const QString& path)
     const DWORD error = GetLastError();
     LocalFree(attributes.lpSecurityDescriptor);
     if (listening->pipe == INVALID_HANDLE_VALUE)
-        return systemMessage(error);
+        return QmrM::sys::systemMessage(error);
     listening->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!listening->event)
-        return systemMessage(GetLastError());
+        return QmrM::sys::systemMessage(GetLastError());
     Listening* l = listening.get();
     l->deliver = [this](const QByteArray& message) { emit received(message); };
     l->notifier = std::make_unique<QWinEventNotifier>(l->event);
@@ -206,9 +198,6 @@ QString LocalListener::listen(const QString& path)
     l->clientTimeout.setSingleShot(true);
     l->clientTimeout.setInterval(kSilentForMs);
     connect(&l->clientTimeout, &QTimer::timeout, this, [l] { l->dropClient(); });
-    l->rest.setSingleShot(true);
-    l->rest.setInterval(kRestWhenRefusedMs);
-    connect(&l->rest, &QTimer::timeout, this, [l] { l->waitForConnection(); });
     l->waitForConnection();
     mListening = std::move(listening);
     return QString();

@@ -83,11 +83,6 @@ QString SingleInstance::serverName(const QString& folder)
     return QDir(privateFolder).filePath(QStringLiteral("quillmora-") + QString::fromLatin1(hash.left(24)));
 }
 
-QString SingleInstance::lockFilePath() const
-{
-    return mLock.fileName();
-}
-
 SingleInstance::Outcome SingleInstance::claim()
 {
     const QmrM::FolderLock::Taking taking = mLock.take();
@@ -120,11 +115,6 @@ bool SingleInstance::lockDataFiles(bool inPlace)
     return mBlockedFile.isEmpty();
 }
 
-SingleInstance::LockHolder SingleInstance::lockHolder() const
-{
-    return mLock.holder();
-}
-
 bool SingleInstance::takeOver()
 {
     return mLock.removeStale() && mLock.take() == QmrM::FolderLock::Taking::Taken && runWithTheLock();
@@ -146,12 +136,12 @@ void SingleInstance::listen()
         qWarning("Quillmora: later starts in this folder cannot reach this copy: no private runtime folder");
         return;
     }
-    mListener = new LocalListener(this);
-    if (const QString problem = mListener->listen(mServerName); !problem.isEmpty()) {
+    auto* listener = new LocalListener(this);
+    if (const QString problem = listener->listen(mServerName); !problem.isEmpty()) {
         qWarning("Quillmora: later starts in this folder cannot reach this copy: %s", qPrintable(problem));
         return;
     }
-    connect(mListener, &LocalListener::received, this, [this](const QByteArray& message) {
+    connect(listener, &LocalListener::received, this, [this](const QByteArray& message) {
         const QList<QByteArray> lines = message.split('\n');
         if (!lines.contains(QByteArrayLiteral("show")))
             return;

@@ -6,11 +6,7 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 namespace platform {
-
-class LocalListener;
 
 // One running copy of the program per data folder. The running copy holds a lock file in the folder (the
 // lock of a copy that died on this computer is taken over) and listens on a local socket named after the
@@ -39,8 +35,8 @@ public:
     // Who holds the folder's lock, as its lock file tells. One on this computer runs: the lock of a copy
     // that died here is taken over.
     using LockHolder = QmrM::FolderLock::Holder;
-    LockHolder lockHolder() const;
-    QString lockFilePath() const;
+    LockHolder lockHolder() const { return mLock.holder(); }
+    QString lockFilePath() const { return mLock.fileName(); }
 
     // Removes the lock of a silent holder and becomes the running copy. Fails, leaving the lock, while a
     // process holds the lock file open (a copy running on this computer, or one the file system reports), or
@@ -76,7 +72,6 @@ private:
     QmrM::FolderLock mLock;
     QmrM::RewriteLocks mRewriteLocks;
     QString mBlockedFile;
-    LocalListener* mListener = nullptr;
 };
 
 }  // namespace platform

@@ -39,12 +39,6 @@ QmrM::UserIdle& userIdle()
     return QmrM::seams().userIdle ? *QmrM::seams().userIdle : platform::desktopIdle();
 }
 
-// Whether the window is up and in use, not waiting on the task bar or out of sight.
-bool inUse(platform::Form& form)
-{
-    return form.isLoaded() && form.WindowState() == platform::Form::vbNormal && form.window()->isVisible();
-}
-
 }  // namespace
 
 QString busyText(QmrM::BusyReasons reasons)
@@ -203,22 +197,15 @@ bool PassSchedule::overFullScreen() const
     return mDueWait && userBusy().settled() && userBusy().reasons().testFlag(QmrM::BusyReason::FullScreen);
 }
 
-PassSchedule::Phase PassSchedule::currentPhase() const
-{
-    const StartWait* wait = StartWaits::current();
-    if (!wait)
-        return mPassUp ? Phase::PassUp : Phase::Idle;
-    if (wait != mDueWait)
-        return Phase::Waiting;
-    if (mAwaitingPause)
-        return Phase::WaitingForPause;
-    return holdReasons() != QmrM::BusyReasons() ? Phase::Held : Phase::Deciding;
-}
-
 void PassSchedule::updatePhase()
 {
-    const Phase now = currentPhase();
+    const StartWait* wait = StartWaits::current();
     const QmrM::BusyReasons reasons = holdReasons();
+    const Phase now = !wait                            ? (mPassUp ? Phase::PassUp : Phase::Idle)
+                      : wait != mDueWait               ? Phase::Waiting
+                      : mAwaitingPause                 ? Phase::WaitingForPause
+                      : reasons != QmrM::BusyReasons() ? Phase::Held
+                                                       : Phase::Deciding;
     if (now == mPhase && reasons == mShownReasons)
         return;
     mPhase = now;
@@ -248,8 +235,9 @@ void PassSchedule::afterWait(Wait::Outcome outcome)
     // that is in use.
     if (!training.isLoaded() && platform::Form::anyLoaded())
         return;
-    if (inUse(training)) {
-        // Brought back and used by the user during the wait: the pass is in the user's hands already.
+    if (training.isLoaded() && training.WindowState() == platform::Form::vbNormal && training.window()->isVisible()) {
+        // Brought back and used by the user during the wait (up, not waiting on the task bar or out of
+        // sight): the pass is in the user's hands already.
     } else if (outcome == Wait::Outcome::TimeUp) {
         training.comeUpUnasked(arrival);  // the user may be typing in another program
     } else {
@@ -313,33 +301,30 @@ QAction* PassSchedule::holdWhileBusyAction()
             new QAction(QCoreApplication::translate("Schedule", "取り込み中は待つ（全画面表示・通話など）"), this);
         mHoldAction->setObjectName(QStringLiteral("holdWhileBusy"));
         mHoldAction->setCheckable(true);
-        connect(mHoldAction, &QAction::triggered, this,
-                platform::guardedSlot([this](bool hold) { chooseHoldWhileBusy(hold); }));
+        connect(mHoldAction, &QAction::triggered, this, platform::guardedSlot([this](bool hold) {
+                    try {
+                        QmrM::setHoldsPassWhileBusy(hold);
+                    } catch (const QmrM::DataFileError& error) {
+                        mHoldAction->setChecked(!hold);
+                        //: %1 is why the options file could not be written
+                        platform::MsgBox(QCoreApplication::translate("Schedule", "%1\n設定は変わっていません。")
+                                             .arg(error.description()),
+                                         platform::vbExclamation,
+                                         QCoreApplication::translate("Schedule", "設定を保存できません"));
+                        return;
+                    }
+                    // Turned off, a pass held now comes at the next pause; turned on, one that is due waits
+                    // while the user is busy.
+                    if (mDueWait) {
+                        mHolding = hold;
+                        decide();
+                    }
+                }));
     }
     // The file may have changed since (another copy in another folder does not share it, but a person may).
     const QSignalBlocker quiet(mHoldAction);
     mHoldAction->setChecked(QmrM::holdsPassWhileBusy());
     return mHoldAction;
-}
-
-void PassSchedule::chooseHoldWhileBusy(bool hold)
-{
-    try {
-        QmrM::setHoldsPassWhileBusy(hold);
-    } catch (const QmrM::DataFileError& error) {
-        mHoldAction->setChecked(!hold);
-        //: %1 is why the options file could not be written
-        platform::MsgBox(
-            QCoreApplication::translate("Schedule", "%1\n設定は変わっていません。").arg(error.description()),
-            platform::vbExclamation, QCoreApplication::translate("Schedule", "設定を保存できません"));
-        return;
-    }
-    // Turned off, a pass held now comes at the next pause; turned on, one that is due waits while the user
-    // is busy.
-    if (mDueWait) {
-        mHolding = hold;
-        decide();
-    }
 }
 
 void PassSchedule::settingsCameBack()

@@ -94,10 +94,7 @@ private:
     void stopWatching();
     void afterWait(QmrM::Wait::Outcome outcome);
     void updatePhase();
-    Phase currentPhase() const;
     bool overFullScreen() const;
-
-    void chooseHoldWhileBusy(bool hold);
 
     // The wait whose pass is due (nullptr: none), and what is known of the user since it fell due.
     QmrM::StartWait* mDueWait = nullptr;

@@ -71,12 +71,9 @@ void DesktopNotifications::show(Kind kind, const Notice& notice, std::function<v
     if (!sessionBus().isConnected())
         return runIfSet(unavailable);
     if (!std::exchange(mSignalsConnected, true)) {
-        sessionBus().connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                             SLOT(onActionInvoked(uint, QString)));
-        sessionBus().connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
-                             SLOT(onActivationToken(uint, QString)));
-        sessionBus().connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-                             SLOT(onClosed(uint, uint)));
+        for (const char* name : {"ActionInvoked", "ActivationToken", "NotificationClosed"})
+            sessionBus().connect(kService, kPath, kInterface, QLatin1String(name), this,
+                                 SLOT(onServiceSignal(QDBusMessage)));
     }
     const auto sendIfWanted = [this, kind, notice, unavailable, request] {
         if (request == mRequests[kind])  // not withdrawn or replaced meanwhile
@@ -158,33 +155,21 @@ void DesktopNotifications::closeId(uint id)
         sessionBus().send(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}));
 }
 
-void DesktopNotifications::onActivationToken(uint id, const QString& token)
-{
-    // Sent just before the action it goes with.
-    platform::runGuarded([&] {
-        if (id != 0 && std::find(mIds.begin(), mIds.end(), id) != mIds.end())
-            mTokens.insert(id, token);
-    });
-}
-
-void DesktopNotifications::onActionInvoked(uint id, const QString& key)
+void DesktopNotifications::onServiceSignal(const QDBusMessage& signal)
 {
     platform::runGuarded([&] {
+        const uint id = signal.arguments().value(0).toUInt();
+        const QString text = signal.arguments().value(1).toString();
         const auto shown = std::find(mIds.begin(), mIds.end(), id);
-        if (id == 0 || shown == mIds.end())
-            return;  // another program's notice, or one of ours withdrawn since
-        const auto kind = static_cast<Kind>(shown - mIds.begin());
-        emit actionInvoked(kind, key, mTokens.take(id));
-    });
-}
-
-void DesktopNotifications::onClosed(uint id, uint /*reason*/)
-{
-    platform::runGuarded([&] {
-        mTokens.remove(id);
-        for (uint& shown : mIds) {
-            if (shown == id)
-                shown = 0;
+        if (signal.member() == QLatin1String("NotificationClosed")) {
+            mTokens.remove(id);
+            std::replace(mIds.begin(), mIds.end(), id, 0u);
+        } else if (id == 0 || shown == mIds.end()) {
+            // another program's notice, or one of ours withdrawn since
+        } else if (signal.member() == QLatin1String("ActivationToken")) {
+            mTokens.insert(id, text);  // sent just before the action it goes with
+        } else {
+            emit actionInvoked(static_cast<Kind>(shown - mIds.begin()), text, mTokens.take(id));
         }
     });
 }

@@ -12,6 +12,8 @@
 #include <functional>
 #include <optional>
 
+class QDBusMessage;
+
 namespace platform {
 class BusCalls;
 }
@@ -60,9 +62,9 @@ signals:
     void actionInvoked(tray::DesktopNotifications::Kind kind, const QString& key, const QString& activationToken);
 
 private slots:
-    void onActionInvoked(uint id, const QString& key);
-    void onActivationToken(uint id, const QString& token);
-    void onClosed(uint id, uint reason);
+    // A signal of the notification service: an action chosen, the activation token that goes with it, a
+    // notice closed.
+    void onServiceSignal(const QDBusMessage& signal);
 
 private:
     QStringList actionsToSend(const QStringList& actions) const;

@@ -22,10 +22,6 @@ bool DesktopNotifications::isShown(Kind) const
     return false;
 }
 
-void DesktopNotifications::onActionInvoked(uint, const QString&) {}
-
-void DesktopNotifications::onActivationToken(uint, const QString&) {}
-
-void DesktopNotifications::onClosed(uint, uint) {}
+void DesktopNotifications::onServiceSignal(const QDBusMessage&) {}
 
 }  // namespace tray

@@ -5,6 +5,8 @@
 // the place of the last.
 #include "DesktopNotifications.h"
 
+#include <algorithm>
+
 namespace tray {
 
 DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent) {}
@@ -24,7 +26,13 @@ void DesktopNotifications::show(Kind kind, const Notice& notice, std::function<v
     }
     if (!mSignalsConnected) {
         mSignalsConnected = true;
-        connect(mTrayIcon, &QSystemTrayIcon::messageClicked, this, [this] { onActionInvoked(0, QString()); });
+        connect(mTrayIcon, &QSystemTrayIcon::messageClicked, this, [this] {
+            const auto shown = std::find(mIds.begin(), mIds.end(), 1u);
+            if (shown == mIds.end())
+                return;
+            *shown = 0;  // a balloon goes once clicked
+            emit actionInvoked(static_cast<Kind>(shown - mIds.begin()), QStringLiteral("default"), QString());
+        });
     }
     // The balloon that shows is the last one asked for.
     mIds.fill(0);
@@ -49,19 +57,6 @@ bool DesktopNotifications::isShown(Kind kind) const
     return mIds[kind] != 0;
 }
 
-void DesktopNotifications::onActionInvoked(uint, const QString&)
-{
-    for (int kind = 0; kind < KindCount; ++kind) {
-        if (mIds[kind]) {
-            mIds[kind] = 0;  // a balloon goes once clicked
-            emit actionInvoked(Kind(kind), QStringLiteral("default"), QString());
-            return;
-        }
-    }
-}
-
-void DesktopNotifications::onActivationToken(uint, const QString&) {}
-
-void DesktopNotifications::onClosed(uint, uint) {}
+void DesktopNotifications::onServiceSignal(const QDBusMessage&) {}
 
 }  // namespace tray

@@ -15,7 +15,6 @@
 #include <QAction>
 #include <QCursor>
 #include <QEvent>
-#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
@@ -309,22 +308,17 @@ void WaitView::updateMenu()
     // in, and the pass that is up brought to the front.
     const bool waiting = StartWaits::current() != nullptr;
     const bool due = phase() != Phase::Waiting && phase() != Phase::Idle;
-    for (QAction* action : mMenu->actions()) {
-        const QString name = action->objectName();
-        if (name == QLatin1String("startNow") || name == QLatin1String("stopWaiting"))
-            action->setVisible(waiting);
-        if (name == QLatin1String("showPass"))
-            action->setVisible(phase() == Phase::PassUp);
-        if (name == QLatin1String("postpone")) {
-            const bool mayPostpone = passSchedule().mayPostpone();
-            action->setVisible(due);
-            action->setEnabled(mayPostpone);
-            // A greyed entry says why, in its text: menus of a StatusNotifierItem show no tool tips.
-            action->setText(mayPostpone
-                                ? postponeText()
-                                : QCoreApplication::translate("Tray", "5 分後に（回数を入力したので選べません）"));
-        }
-    }
+    const auto entry = [this](const char* name) { return mMenu->findChild<QAction*>(QLatin1String(name)); };
+    entry("startNow")->setVisible(waiting);
+    entry("stopWaiting")->setVisible(waiting);
+    entry("showPass")->setVisible(phase() == Phase::PassUp);
+    QAction* postpone = entry("postpone");
+    const bool mayPostpone = passSchedule().mayPostpone();
+    postpone->setVisible(due);
+    postpone->setEnabled(mayPostpone);
+    // A greyed entry says why, in its text: menus of a StatusNotifierItem show no tool tips.
+    postpone->setText(mayPostpone ? postponeText()
+                                  : QCoreApplication::translate("Tray", "5 分後に（回数を入力したので選べません）"));
 }
 
 void WaitView::passCame()
@@ -342,11 +336,9 @@ void WaitView::passCame()
         });
     }
     // The notice goes with its pass: finished, left with 中断, or ended with the program.
-    disconnect(mPassEnds);
-    mPassEnds = connect(&platform::trainingWindow(), &platform::Form::unloaded, this, [this] {
-        disconnect(mPassEnds);
-        mNotifications.close(DesktopNotifications::Pass);
-    });
+    connect(
+        &platform::trainingWindow(), &platform::Form::unloaded, this,
+        [this] { mNotifications.close(DesktopNotifications::Pass); }, Qt::SingleShotConnection);
     // Up already where the pass waited for a pause in the user's input.
     if (!std::exchange(mPassAnnounced, false))
         showPassNotice(passBody());

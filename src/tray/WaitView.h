@@ -67,8 +67,6 @@ private:
     QString mPlainTitle;
     // The time-left box shown where no notification service answers.
     std::unique_ptr<platform::NoticeBox> mTimeLeftBox;
-    // Withdraws the notice of the pass when the pass ends.
-    QMetaObject::Connection mPassEnds;
     // The notice of the pass that is due went out while it waited for a pause in the user's input.
     bool mPassAnnounced = false;
 
