@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         bool ok = false;
         const QByteArray page = chm.read(path, &ok, help::ChmFile::kMaxPageSize);
         FUZZ_CHECK(page.size() <= help::ChmFile::kMaxPageSize && (ok || page.isEmpty()), path);
-        chm.contains(path);
+        chm.holds(path);
     }
     chm.read(chm.contentsFile());
     return 0;

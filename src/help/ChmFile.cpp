@@ -389,19 +389,19 @@ bool ChmFile::open(const QString& fileName)
     }
     mFileName = fileName;
     readSystemRecords();
-    // A file named in no record, or in one that names no stored file, is none (contains() is false for both).
+    // A file named in no record, or in one that names no stored file, is none (holds() is false for both).
     // Without a start page, the first of the usual ones that the file holds, else its first page.
-    if (!contains(mDefaultTopic)) {
+    if (!holds(mDefaultTopic)) {
         static const char* const kStartPages[] = {"/index.html", "/index.htm", "/default.html", "/default.htm"};
         const auto found = std::find_if(std::begin(kStartPages), std::end(kStartPages),
-                                        [this](const char* name) { return contains(QLatin1String(name)); });
+                                        [this](const char* name) { return holds(QLatin1String(name)); });
         mDefaultTopic = found != std::end(kStartPages) ? QString::fromLatin1(*found) : pages().value(0);
     }
     // Older compilers name the contents and index files only in other records; the file
     // itself is still there under its own name.
-    if (!contains(mContentsFile))
+    if (!holds(mContentsFile))
         mContentsFile = filesEndingIn(QStringLiteral("\\.hhc")).value(0);
-    if (!contains(mIndexFile))
+    if (!holds(mIndexFile))
         mIndexFile = filesEndingIn(QStringLiteral("\\.hhk")).value(0);
     return true;
 }
@@ -458,7 +458,7 @@ bool ChmFile::resolve(const QString& path, chmUnitInfo* ui) const
     return name.size() <= CHM_MAX_PATHLEN && chm_resolve_object(mHandle, name.constData(), ui) == CHM_RESOLVE_SUCCESS;
 }
 
-bool ChmFile::contains(const QString& path) const
+bool ChmFile::holds(const QString& path) const
 {
     chmUnitInfo ui;
     return resolve(path, &ui);

@@ -35,7 +35,7 @@ public:
     QString contentsFile() const { return mContentsFile; }
     QString indexFile() const { return mIndexFile; }
 
-    bool contains(const QString& path) const;
+    bool holds(const QString& path) const;
 
     // What one read takes at most. The viewer decodes, lays out and indexes a page (or a contents
     // or index file, or a style sheet) at many times its size: pages are held to 1 MiB, a hundred

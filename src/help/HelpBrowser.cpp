@@ -171,7 +171,7 @@ QString HelpBrowser::pageNotShown(const QString& path) const
 {
     // A page that is there but cannot be read is damaged or longer than any help page should be.
     const QString reason =
-        (mChm->contains(path)
+        (mChm->holds(path)
              ? QCoreApplication::translate("Help", "ページ「%1」は大きすぎるか壊れているため表示できません。")
              : QCoreApplication::translate("Help", "ページ「%1」はヘルプファイルの中に見つかりません。"))
             .arg(path.toHtmlEscaped());
