@@ -10,7 +10,7 @@ int main(int argc, char* argv[])
 {
     platform::SingleInstance::keepLaunchToken();
     // Read while the toolkit starts: the font configuration is most of the first window's wait.
-    platform::FontConfigurationReader fonts;
+    const std::future<void> fonts = platform::readFontConfiguration();
     platform::Application app(argc, argv);
     Program::setUp(app);
     fonts.wait();

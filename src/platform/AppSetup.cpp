@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppSetup.h"
 
-#include "OwnPictures.h"
-
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
@@ -161,22 +159,13 @@ void fitCaption(QWidget* control, const QString& caption, int reserved)
     control->setFont(font);
 }
 
-FontConfigurationReader::FontConfigurationReader()
+std::future<void> readFontConfiguration()
 {
 #ifdef QUILLMORA_FONTCONFIG
-    mReader = std::thread([] { FcInit(); });
+    return std::async(std::launch::async, [] { FcInit(); });
+#else
+    return std::async(std::launch::deferred, [] {});
 #endif
-}
-
-FontConfigurationReader::~FontConfigurationReader()
-{
-    wait();
-}
-
-void FontConfigurationReader::wait()
-{
-    if (mReader.joinable())
-        mReader.join();
 }
 
 void setUpApplication(QApplication& app)

@@ -2,9 +2,10 @@
 #pragma once
 
 #include <QFont>
+#include <QIcon>
 #include <QString>
 
-#include <thread>
+#include <future>
 
 class QApplication;
 
@@ -14,6 +15,12 @@ namespace platform {
 
 // Makes the pictures compiled into the program available under ":/pictures".
 void registerResources();
+
+// One of the program's own pictures (":/pictures/next.ico"), with every size it holds, read in the format its
+// name gives. Icons with a colour table are read here: the toolkit's reader would bring in every image plugin
+// to guess the format, and the maths library to turn the icon's mask into transparency; any other icon goes
+// to the toolkit's reader (OwnPictures.cpp).
+QIcon picture(const QString& resource);
 
 // The language of the windows, as a language code. Their texts are written in Japanese ("ja"), which is
 // also what every locale without a catalogue gets (C, POSIX, ja_*); a locale whose language has a
@@ -51,20 +58,11 @@ void fitCaption(QWidget* control, const QString& caption, int reserved = 0);
 // Everything the program sets up before its first window.
 void setUpApplication(QApplication& app);
 
-// Reads the system's font configuration (fontconfig) on a thread of its own, from its making until wait():
-// most of what the first window's text waits for, and nothing the toolkit needs meanwhile while it starts
-// and connects to the display. Made first thing in main, waited for before any text is measured or a box
-// is shown, so that the toolkit finds the configuration read instead of reading it a second time. Does
+// Reads the system's font configuration (fontconfig) on a thread of its own, from its call until the future is
+// waited for: most of what the first window's text waits for, and nothing the toolkit needs meanwhile while it
+// starts and connects to the display. Called first thing in main, waited for before any text is measured or a
+// box is shown, so that the toolkit finds the configuration read instead of reading it a second time. Does
 // nothing where the program is built without fontconfig.
-class FontConfigurationReader {
-public:
-    FontConfigurationReader();
-    ~FontConfigurationReader();
-
-    void wait();
-
-private:
-    std::thread mReader;
-};
+std::future<void> readFontConfiguration();
 
 }  // namespace platform

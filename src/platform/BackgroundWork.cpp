@@ -89,12 +89,12 @@ BackgroundWork::BackgroundWork(Work work, Done done)
             },
             Qt::QueuedConnection);
     });
-    mWatcher.setFuture(QtConcurrent::run([progress = mProgress, work = std::move(work)] { work(*progress); }));
+    mWatcher.setFuture(QtConcurrent::run([this, work = std::move(work)] { work(mProgress); }));
 }
 
 BackgroundWork::~BackgroundWork()
 {
-    mProgress->cancelled = true;
+    mProgress.cancelled = true;
     mWatcher.disconnect();
     try {
         mWatcher.waitForFinished();
@@ -115,27 +115,21 @@ void runWithProgress(QWidget* parent, const ProgressWindowText& text, bool longW
         finished = true;
         loop.quit();
     });
-    QmrM::Progress& progress = *background.progress();
-    std::unique_ptr<ProgressWindow> window;
-    const auto showWindow = [&] {
-        window = std::make_unique<ProgressWindow>(parent ? parent->window() : nullptr, text, progress);
-        window->show();
-    };
-    // Shown before the event loop runs, so that キャンセル can come before any of the work is done.
-    if (longWork)
-        showWindow();
-    if (!window) {
-        bool timeToShow = false;
+    // A long piece of work shows its window before the event loop runs, so that キャンセル can come before any of
+    // the work is done.
+    bool timeToShow = longWork;
+    if (!longWork) {
         QTimer::singleShot(kShowProgressAfterMs, &loop, [&] {
             timeToShow = true;
             loop.quit();
         });
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-        if (!finished && timeToShow)
-            showWindow();
     }
-    if (window && !finished)
+    if (!finished && timeToShow) {
+        ProgressWindow window(parent ? parent->window() : nullptr, text, background.progress());
+        window.show();
         loop.exec();
+    }
     // The loop only ends before the work is done when the application quits.
     if (!finished || QmrM::gProgramEnding)
         throw QmrM::ProgramEnding();

@@ -7,6 +7,8 @@
 namespace platform {
 namespace {
 
+constexpr int kMaxWordLength = 20;
+
 bool isHiragana(char16_t c)
 {
     return c >= 0x3041 && c <= 0x309F;

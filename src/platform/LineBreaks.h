@@ -22,6 +22,5 @@ QString withoutWordJoiners(QString text);
 void setTextKeptWhole(QLabel* label, const QString& text);
 
 inline constexpr QChar kWordJoiner(0x2060);
-inline constexpr int kMaxWordLength = 20;
 
 }  // namespace platform
