@@ -159,12 +159,12 @@ void fitCaption(QWidget* control, const QString& caption, int reserved)
     control->setFont(font);
 }
 
-std::future<void> readFontConfiguration()
+std::thread readFontConfiguration()
 {
 #ifdef QUILLMORA_FONTCONFIG
-    return std::async(std::launch::async, [] { FcInit(); });
+    return std::thread([] { FcInit(); });
 #else
-    return std::async(std::launch::deferred, [] {});
+    return {};
 #endif
 }
 

@@ -5,7 +5,7 @@
 #include <QIcon>
 #include <QString>
 
-#include <future>
+#include <thread>
 
 class QApplication;
 
@@ -58,11 +58,11 @@ void fitCaption(QWidget* control, const QString& caption, int reserved = 0);
 // Everything the program sets up before its first window.
 void setUpApplication(QApplication& app);
 
-// Reads the system's font configuration (fontconfig) on a thread of its own, from its call until the future is
-// waited for: most of what the first window's text waits for, and nothing the toolkit needs meanwhile while it
-// starts and connects to the display. Called first thing in main, waited for before any text is measured or a
-// box is shown, so that the toolkit finds the configuration read instead of reading it a second time. Does
-// nothing where the program is built without fontconfig.
-std::future<void> readFontConfiguration();
+// Starts reading the system's font configuration (fontconfig) on a thread of its own: most of what the first
+// window's text waits for, and nothing the toolkit needs meanwhile while it starts and connects to the display.
+// Called first thing in main, and the thread joined before any text is measured or a box is shown, so that the
+// toolkit finds the configuration read instead of reading it a second time. No thread (not joinable) where the
+// program is built without fontconfig.
+std::thread readFontConfiguration();
 
 }  // namespace platform
