@@ -8,7 +8,6 @@
 #include "platform/FitLabel.h"
 #include "platform/Guard.h"
 #include "platform/Handover.h"
-#include "platform/KeyGuard.h"
 #include "platform/OnScreen.h"
 #include "shared/Errors.h"
 #include "shared/Numbers.h"
