@@ -2,7 +2,7 @@
 #include "Dialogs.h"
 
 #include "Guard.h"
-#include "LineBreaks.h"
+#include "FitLabel.h"
 #include "shared/Seams.h"
 
 #include <QApplication>
@@ -66,7 +66,7 @@ void copiesWithoutWordJoiners()
 }
 
 // Names the box and sets it up for its text. The box shows the text with word joiners, which only steer where
-// its lines break (LineBreaks.h): assistive technology and a copy (Ctrl+C, a selection) get the text as written.
+// its lines break (withWordsKeptWhole): assistive technology and a copy (Ctrl+C, a selection) get the text as written.
 void setUpBox(QMessageBox* box, const QString& name, const QString& text)
 {
     box->setObjectName(name);
