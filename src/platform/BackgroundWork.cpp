@@ -8,7 +8,6 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QException>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -71,36 +70,30 @@ private:
 BackgroundWork::BackgroundWork(Work work, Done done)
 {
     connect(&mWatcher, &QFutureWatcher<void>::finished, this, [this, done = std::move(done)] {
-        std::exception_ptr failure;
-        try {
-            mWatcher.waitForFinished();  // throws what the work threw
-        } catch (const QUnhandledException& unhandled) {
-            failure = unhandled.exception();
-        } catch (...) {
-            failure = std::current_exception();
-        }
         // From the event loop, on behalf of the application: `done` may let go of this object, and with it of
         // the watcher now signalling.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self = QPointer<BackgroundWork>(this), done, failure] {
+            [self = QPointer<BackgroundWork>(this), done, failure = mFailure] {
                 if (self)
                     runGuarded([&] { done(failure); });
             },
             Qt::QueuedConnection);
     });
-    mWatcher.setFuture(QtConcurrent::run([this, work = std::move(work)] { work(mProgress); }));
+    mWatcher.setFuture(QtConcurrent::run([this, work = std::move(work)] {
+        try {
+            work(mProgress);
+        } catch (...) {
+            mFailure = std::current_exception();
+        }
+    }));
 }
 
 BackgroundWork::~BackgroundWork()
 {
     mProgress.cancelled = true;
     mWatcher.disconnect();
-    try {
-        mWatcher.waitForFinished();
-    } catch (...) {
-        // Stopped: what it threw is of no more use.
-    }
+    mWatcher.waitForFinished();
 }
 
 void runWithProgress(QWidget* parent, const ProgressWindowText& text, bool longWork, const BackgroundWork::Work& work)

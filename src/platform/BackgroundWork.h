@@ -31,6 +31,7 @@ public:
 
 private:
     QmrM::Progress mProgress;
+    std::exception_ptr mFailure;  // what the work threw
     QFutureWatcher<void> mWatcher;
 };
 
