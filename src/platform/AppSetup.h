@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 
 #include <thread>
 
@@ -57,6 +58,16 @@ void fitCaption(QWidget* control, const QString& caption, int reserved = 0);
 
 // Everything the program sets up before its first window.
 void setUpApplication(QApplication& app);
+
+// The program keeps its files in the folder it is started in. Started with this argument (the Start menu's
+// entry on Windows) it first makes and enters the user's own data folder, %APPDATA%\Quillmora; elsewhere
+// the launcher (packaging/quillmora-launcher) does that before the program starts.
+inline const QString kUserDataFolderArgument = QStringLiteral("--user-data-folder");
+
+// Enters the user's data folder when the arguments ask for it. False, once the user has been told why,
+// when the folder can be neither made nor entered. One implementation per system (DataFolder_none.cpp,
+// DataFolder_win.cpp).
+bool enterDataFolderAskedFor(const QStringList& arguments);
 
 // Starts reading the system's font configuration (fontconfig) on a thread of its own: most of what the first
 // window's text waits for, and nothing the toolkit needs meanwhile while it starts and connects to the display.
