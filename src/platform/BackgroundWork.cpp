@@ -6,7 +6,6 @@
 #include "shared/Errors.h"
 #include "shared/QmrM.h"
 
-#include <QCloseEvent>
 #include <QEventLoop>
 #include <QPointer>
 #include <QProgressDialog>
@@ -45,11 +44,7 @@ public:
     }
 
 protected:
-    void closeEvent(QCloseEvent* event) override
-    {
-        stopWork();
-        event->ignore();
-    }
+    // Esc, and the close button through the dialog's closeEvent, which keeps a window that is still shown.
     void reject() override { stopWork(); }
 
 private:
