@@ -80,13 +80,6 @@ QAccessibleInterface* accessibleFactory(const QString& className, QObject* objec
     return nullptr;
 }
 
-// Whether the text shows whole in the box at the font, with room for the cursor after it (the line edit keeps
-// one pixel after the text for it).
-bool textFitsBox(const QLineEdit* box, const QFont& font, const QString& text)
-{
-    return std::ceil(QFontMetricsF(font, box).horizontalAdvance(text)) + 1 <= lineEditTextRect(box).width();
-}
-
 // The text field of an editable NameComboBox: without the focus, a text too long for it is drawn as its start
 // and "…"; with the focus it is the usual text field.
 class NameField : public QLineEdit {
@@ -160,8 +153,10 @@ void keepTextWhole(QLineEdit* box, double minimumPoints)
     const QFont described = box->font();
     const auto fit = [box, described, minimumPoints] {
         const QString text = box->text();
+        // The text fits whole with room for the cursor after it (the line edit keeps one pixel after the text for it).
         const QFont font = fittingFont(described, minimumPoints, box, [&](const QFont& candidate) {
-                               return textFitsBox(box, candidate, text);
+                               const qreal width = QFontMetricsF(candidate, box).horizontalAdvance(text);
+                               return std::ceil(width) + 1 <= lineEditTextRect(box).width();
                            }).font;
         if (font != box->font())
             box->setFont(font);
