@@ -484,8 +484,7 @@ void showWithoutTakingKeys(FormWindow* window, Arrival arrival)
     // window in its first second, meant for what was there before, leaves it there too, so the keys typed
     // after it reach that program. (A tiling manager, i3, focuses the window it places all the same.)
     Qt::WindowFlags flags = window->windowFlags() | Qt::WindowStaysOnTopHint;
-    if (QGuiApplication::platformName() == QLatin1String("xcb") && !onXwayland() && !overFullScreen &&
-        detail::x11ManagerMinimises())
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && !overFullScreen && desktopMinimises())
         flags |= Qt::WindowDoesNotAcceptFocus;
     window->overrideWindowFlags(flags);
     window->renewNativeWindow();
