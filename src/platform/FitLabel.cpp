@@ -105,21 +105,6 @@ InkRows inkRows(const QStringList& lines, const QFont& font, const QPaintDevice*
     return rows.top <= rows.bottom ? rows : InkRows{};
 }
 
-int pixelSizeOf(const QFont& font, const QPaintDevice* device)
-{
-    if (font.pixelSize() > 0)
-        return font.pixelSize();
-    return std::max(1, qRound(font.pointSizeF() * device->logicalDpiY() / 72.0));
-}
-
-// Fonts are drawn at whole pixel sizes, so the sizes tried are whole pixels, given in points.
-QFont atPixelSize(const QFont& font, int pixels, const QPaintDevice* device)
-{
-    QFont sized = font;
-    sized.setPointSizeF(pixels * 72.0 / device->logicalDpiY());
-    return sized;
-}
-
 // The first of `low` to `high` at which `holds` holds, where it holds at every one after one at which it holds;
 // high + 1 when at none.
 template <class Holds>
@@ -203,11 +188,18 @@ FittedFont fittingFont(const QFont& font, double minimumPoints, const QPaintDevi
 {
     if (fits(font))
         return {font, true};
-    const int smallest = std::max(1, qRound(minimumPoints * device->logicalDpiY() / 72.0));
-    const int largest = pixelSizeOf(font, device) - 1;
-    const int tooLarge =
-        firstHolding(smallest, largest, [&](int pixels) { return !fits(atPixelSize(font, pixels, device)); });
-    return {atPixelSize(font, std::max(smallest, tooLarge - 1), device), tooLarge > smallest};
+    // Fonts are drawn at whole pixel sizes, so the sizes tried are whole pixels of the device, given in points.
+    const double dpi = device->logicalDpiY();
+    const auto pixels = [dpi](double points) { return std::max(1, qRound(points * dpi / 72.0)); };
+    const auto atPixels = [&font, dpi](int size) {
+        QFont sized = font;
+        sized.setPointSizeF(size * 72.0 / dpi);
+        return sized;
+    };
+    const int smallest = pixels(minimumPoints);
+    const int largest = (font.pixelSize() > 0 ? font.pixelSize() : pixels(font.pointSizeF())) - 1;
+    const int tooLarge = firstHolding(smallest, largest, [&](int size) { return !fits(atPixels(size)); });
+    return {atPixels(std::max(smallest, tooLarge - 1)), tooLarge > smallest};
 }
 
 qreal neededWidth(const QString& line, const QFont& font, const QPaintDevice* device)
