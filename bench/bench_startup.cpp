@@ -76,10 +76,11 @@ int child(int argc, char* argv[])
         return bareChild(argc, argv, startNs);
 
     // What the program's main does, with every message box answered OK at once.
-    platform::FontConfigurationReader fonts;
+    std::thread fonts = platform::readFontConfiguration();
     platform::Application app(argc, argv);
     Program::setUp(app);
-    fonts.wait();
+    if (fonts.joinable())
+        fonts.join();
     bench::OkDialogs dialogs;
     bench::FrameProbe* probe = nullptr;
     probe = new bench::FrameProbe(training ? QStringLiteral("frmMain") : QStringLiteral("frmSettei"), [&] {

@@ -3,7 +3,6 @@
 
 #include "chart/ProgressActions.h"
 #include "platform/AppSetup.h"
-#include "platform/DataFolder.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/Handover.h"

@@ -10,10 +10,11 @@ int main(int argc, char* argv[])
 {
     platform::SingleInstance::keepLaunchToken();
     // Read while the toolkit starts: the font configuration is most of the first window's wait.
-    platform::FontConfigurationReader fonts;
+    std::thread fonts = platform::readFontConfiguration();
     platform::Application app(argc, argv);
     Program::setUp(app);
-    fonts.wait();
+    if (fonts.joinable())
+        fonts.join();
     const int exitCode = Program::start() ? app.exec() : (QmrM::gProgramEnding ? 1 : 0);
     Program::tearDown();
     return exitCode;

@@ -9,7 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
 #include "platform/Guard.h"
-#include "platform/NameComboBox.h"
+#include "platform/Controls.h"
 #include "shared/Errors.h"
 #include "shared/QmrM.h"
 

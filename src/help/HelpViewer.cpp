@@ -2,7 +2,7 @@
 #include "HelpViewer.h"
 
 #include "ChmFile.h"
-#include "platform/OwnPictures.h"
+#include "platform/AppSetup.h"
 #include "platform/Guard.h"
 #include "platform/OnScreen.h"
 #include "NavigationPanes.h"

@@ -3,7 +3,7 @@
 
 #include "ChmFile.h"
 #include "platform/Guard.h"
-#include "platform/LineBreaks.h"
+#include "platform/FitLabel.h"
 #include "HelpBrowser.h"
 #include "HtmlText.h"
 

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppSetup.h"
 
-#include "OwnPictures.h"
-
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
@@ -50,37 +48,6 @@ QString languageOf(const QString& locale)
     const bool named = language.size() >= 2 && language.size() <= 3 &&
                        std::all_of(language.begin(), language.end(), [](QChar c) { return c.isLower(); });
     return named ? language : QString();
-}
-
-// The windows ask for the font "ＭＳ Ｐゴシック". Where it is missing, it maps to a proportional Japanese font;
-// fontconfig alone would pick a Latin one. Must run before any widget exists.
-void installFontSubstitutes()
-{
-    const QStringList japaneseProportional = {
-        QStringLiteral("IPAPGothic"),   QStringLiteral("IPA Pゴシック"), QStringLiteral("Noto Sans CJK JP"),
-        QStringLiteral("Noto Sans JP"), QStringLiteral("VL PGothic"),    QStringLiteral("TakaoPGothic"),
-        QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI"),
-    };
-    for (const QString& name : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")})
-        QFont::insertSubstitutions(name, japaneseProportional);
-}
-
-// Installs the catalogues of the language (and makes its locale the default): in Japanese Qt's own, so
-// standard buttons read "OK" and "キャンセル"; in another the program's catalogue.
-void installTranslations(QApplication& app, const QString& language)
-{
-    useLanguageLocale(language);
-    auto* translator = new QTranslator(&app);
-    // The program's own texts are written in Japanese; in Japanese only the toolkit's standard buttons need
-    // a catalogue, Qt's. Qt's own texts are English already.
-    const bool loaded =
-        language == kSourceLanguage
-            ? translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
-            : translator->load(catalogueOf(language));
-    if (loaded)
-        QApplication::installTranslator(translator);
-    else
-        delete translator;
 }
 
 // The check boxes of the settings window are 12 pixels high; the usual 13-pixel indicator would lose its
@@ -161,30 +128,42 @@ void fitCaption(QWidget* control, const QString& caption, int reserved)
     control->setFont(font);
 }
 
-FontConfigurationReader::FontConfigurationReader()
+std::thread readFontConfiguration()
 {
 #ifdef QUILLMORA_FONTCONFIG
-    mReader = std::thread([] { FcInit(); });
+    return std::thread([] { FcInit(); });
+#else
+    return {};
 #endif
-}
-
-FontConfigurationReader::~FontConfigurationReader()
-{
-    wait();
-}
-
-void FontConfigurationReader::wait()
-{
-    if (mReader.joinable())
-        mReader.join();
 }
 
 void setUpApplication(QApplication& app)
 {
     QApplication::setStyle(new CompactIndicatorStyle(QApplication::style()->name()));
     registerResources();
-    installFontSubstitutes();
-    installTranslations(app, interfaceLanguage());
+    // The windows ask for the font "ＭＳ Ｐゴシック". Where it is missing, it maps to a proportional Japanese font;
+    // fontconfig alone would pick a Latin one. Must run before any widget exists.
+    const QStringList japaneseProportional = {
+        QStringLiteral("IPAPGothic"),   QStringLiteral("IPA Pゴシック"), QStringLiteral("Noto Sans CJK JP"),
+        QStringLiteral("Noto Sans JP"), QStringLiteral("VL PGothic"),    QStringLiteral("TakaoPGothic"),
+        QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI"),
+    };
+    for (const QString& name : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")})
+        QFont::insertSubstitutions(name, japaneseProportional);
+    // The catalogues of the language (its locale made the default): in Japanese Qt's own, so standard buttons
+    // read "OK" and "キャンセル"; in another the program's catalogue. The program's own texts are written in
+    // Japanese, and Qt's own in English.
+    const QString language = interfaceLanguage();
+    useLanguageLocale(language);
+    auto* translator = new QTranslator(&app);
+    const bool loaded =
+        language == kSourceLanguage
+            ? translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+            : translator->load(catalogueOf(language));
+    if (loaded)
+        QApplication::installTranslator(translator);
+    else
+        delete translator;
     // The program decides itself when it ends: a training window closed during the start wait must not
     // end it, since the reminder is still to come.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QFont>
+#include <QIcon>
 #include <QString>
+#include <QStringList>
 
 #include <thread>
 
@@ -14,6 +16,12 @@ namespace platform {
 
 // Makes the pictures compiled into the program available under ":/pictures".
 void registerResources();
+
+// One of the program's own pictures (":/pictures/next.ico"), with every size it holds, read in the format its
+// name gives. Icons with a colour table are read here: the toolkit's reader would bring in every image plugin
+// to guess the format, and the maths library to turn the icon's mask into transparency; any other icon goes
+// to the toolkit's reader (OwnPictures.cpp).
+QIcon picture(const QString& resource);
 
 // The language of the windows, as a language code. Their texts are written in Japanese ("ja"), which is
 // also what every locale without a catalogue gets (C, POSIX, ja_*); a locale whose language has a
@@ -51,20 +59,21 @@ void fitCaption(QWidget* control, const QString& caption, int reserved = 0);
 // Everything the program sets up before its first window.
 void setUpApplication(QApplication& app);
 
-// Reads the system's font configuration (fontconfig) on a thread of its own, from its making until wait():
-// most of what the first window's text waits for, and nothing the toolkit needs meanwhile while it starts
-// and connects to the display. Made first thing in main, waited for before any text is measured or a box
-// is shown, so that the toolkit finds the configuration read instead of reading it a second time. Does
-// nothing where the program is built without fontconfig.
-class FontConfigurationReader {
-public:
-    FontConfigurationReader();
-    ~FontConfigurationReader();
+// The program keeps its files in the folder it is started in. Started with this argument (the Start menu's
+// entry on Windows) it first makes and enters the user's own data folder, %APPDATA%\Quillmora; elsewhere
+// the launcher (packaging/quillmora-launcher) does that before the program starts.
+inline const QString kUserDataFolderArgument = QStringLiteral("--user-data-folder");
 
-    void wait();
+// Enters the user's data folder when the arguments ask for it. False, once the user has been told why,
+// when the folder can be neither made nor entered. One implementation per system (DataFolder_none.cpp,
+// DataFolder_win.cpp).
+bool enterDataFolderAskedFor(const QStringList& arguments);
 
-private:
-    std::thread mReader;
-};
+// Starts reading the system's font configuration (fontconfig) on a thread of its own: most of what the first
+// window's text waits for, and nothing the toolkit needs meanwhile while it starts and connects to the display.
+// Called first thing in main, and the thread joined before any text is measured or a box is shown, so that the
+// toolkit finds the configuration read instead of reading it a second time. No thread (not joinable) where the
+// program is built without fontconfig.
+std::thread readFontConfiguration();
 
 }  // namespace platform

@@ -6,9 +6,7 @@
 #include "shared/Errors.h"
 #include "shared/QmrM.h"
 
-#include <QCloseEvent>
 #include <QEventLoop>
-#include <QException>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -46,11 +44,7 @@ public:
     }
 
 protected:
-    void closeEvent(QCloseEvent* event) override
-    {
-        stopWork();
-        event->ignore();
-    }
+    // Esc, and the close button through the dialog's closeEvent, which keeps a window that is still shown.
     void reject() override { stopWork(); }
 
 private:
@@ -71,36 +65,30 @@ private:
 BackgroundWork::BackgroundWork(Work work, Done done)
 {
     connect(&mWatcher, &QFutureWatcher<void>::finished, this, [this, done = std::move(done)] {
-        std::exception_ptr failure;
-        try {
-            mWatcher.waitForFinished();  // throws what the work threw
-        } catch (const QUnhandledException& unhandled) {
-            failure = unhandled.exception();
-        } catch (...) {
-            failure = std::current_exception();
-        }
         // From the event loop, on behalf of the application: `done` may let go of this object, and with it of
         // the watcher now signalling.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self = QPointer<BackgroundWork>(this), done, failure] {
+            [self = QPointer<BackgroundWork>(this), done, failure = mFailure] {
                 if (self)
                     runGuarded([&] { done(failure); });
             },
             Qt::QueuedConnection);
     });
-    mWatcher.setFuture(QtConcurrent::run([progress = mProgress, work = std::move(work)] { work(*progress); }));
+    mWatcher.setFuture(QtConcurrent::run([this, work = std::move(work)] {
+        try {
+            work(mProgress);
+        } catch (...) {
+            mFailure = std::current_exception();
+        }
+    }));
 }
 
 BackgroundWork::~BackgroundWork()
 {
-    mProgress->cancelled = true;
+    mProgress.cancelled = true;
     mWatcher.disconnect();
-    try {
-        mWatcher.waitForFinished();
-    } catch (...) {
-        // Stopped: what it threw is of no more use.
-    }
+    mWatcher.waitForFinished();
 }
 
 void runWithProgress(QWidget* parent, const ProgressWindowText& text, bool longWork, const BackgroundWork::Work& work)
@@ -115,27 +103,21 @@ void runWithProgress(QWidget* parent, const ProgressWindowText& text, bool longW
         finished = true;
         loop.quit();
     });
-    QmrM::Progress& progress = *background.progress();
-    std::unique_ptr<ProgressWindow> window;
-    const auto showWindow = [&] {
-        window = std::make_unique<ProgressWindow>(parent ? parent->window() : nullptr, text, progress);
-        window->show();
-    };
-    // Shown before the event loop runs, so that キャンセル can come before any of the work is done.
-    if (longWork)
-        showWindow();
-    if (!window) {
-        bool timeToShow = false;
+    // A long piece of work shows its window before the event loop runs, so that キャンセル can come before any of
+    // the work is done.
+    bool timeToShow = longWork;
+    if (!longWork) {
         QTimer::singleShot(kShowProgressAfterMs, &loop, [&] {
             timeToShow = true;
             loop.quit();
         });
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-        if (!finished && timeToShow)
-            showWindow();
     }
-    if (window && !finished)
+    if (!finished && timeToShow) {
+        ProgressWindow window(parent ? parent->window() : nullptr, text, background.progress());
+        window.show();
         loop.exec();
+    }
     // The loop only ends before the work is done when the application quits.
     if (!finished || QmrM::gProgramEnding)
         throw QmrM::ProgramEnding();

@@ -9,7 +9,6 @@
 
 #include <exception>
 #include <functional>
-#include <memory>
 
 class QWidget;
 
@@ -28,11 +27,11 @@ public:
     BackgroundWork(Work work, Done done);
     ~BackgroundWork() override;
 
-    // Shared, so that whoever watches the work may hold it after the work is let go of.
-    const std::shared_ptr<QmrM::Progress>& progress() const { return mProgress; }
+    QmrM::Progress& progress() { return mProgress; }
 
 private:
-    std::shared_ptr<QmrM::Progress> mProgress = std::make_shared<QmrM::Progress>();
+    QmrM::Progress mProgress;
+    std::exception_ptr mFailure;  // what the work threw
     QFutureWatcher<void> mWatcher;
 };
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "DataFolder.h"
+#include "AppSetup.h"
 
 namespace platform {
 

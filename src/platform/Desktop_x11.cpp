@@ -10,34 +10,18 @@ namespace platform::detail {
 using x11::atom;
 using x11::values;
 
-namespace {
-
-xcb_connection_t* qtConnection()
-{
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-// The check window of the window manager that runs (EWMH), or none. A manager names it on the root and on
-// the window itself; what a manager that has gone left on the root tells nothing.
-xcb_window_t managerCheckWindow(xcb_connection_t* x, xcb_window_t root)
-{
-    const xcb_atom_t check = atom(x, "_NET_SUPPORTING_WM_CHECK");
-    const QList<uint32_t> managers = values(x, root, check, XCB_ATOM_WINDOW);
-    if (managers.isEmpty() || values(x, managers.first(), check, XCB_ATOM_WINDOW) != managers.mid(0, 1))
-        return XCB_WINDOW_NONE;
-    return managers.first();
-}
-
-}  // namespace
-
 bool x11ManagerMinimises()
 {
-    xcb_connection_t* x = qtConnection();
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* x = x11 ? x11->connection() : nullptr;
     if (!x)
         return true;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
-    if (managerCheckWindow(x, root) == XCB_WINDOW_NONE)
+    // Whether a window manager runs (EWMH): it names its check window on the root and on the window itself; what a
+    // manager that has gone left on the root tells nothing.
+    const xcb_atom_t check = atom(x, "_NET_SUPPORTING_WM_CHECK");
+    const QList<uint32_t> managers = values(x, root, check, XCB_ATOM_WINDOW);
+    if (managers.isEmpty() || values(x, managers.first(), check, XCB_ATOM_WINDOW) != managers.mid(0, 1))
         return false;
     // Tiling managers announce the hidden state (for windows behind a tab) but not the minimise action.
     const QList<uint32_t> supported = values(x, root, atom(x, "_NET_SUPPORTED"), XCB_ATOM_ATOM);

@@ -2,7 +2,7 @@
 #include "Dialogs.h"
 
 #include "Guard.h"
-#include "LineBreaks.h"
+#include "FitLabel.h"
 #include "shared/Seams.h"
 
 #include <QApplication>
@@ -66,7 +66,7 @@ void copiesWithoutWordJoiners()
 }
 
 // Names the box and sets it up for its text. The box shows the text with word joiners, which only steer where
-// its lines break (LineBreaks.h): assistive technology and a copy (Ctrl+C, a selection) get the text as written.
+// its lines break (withWordsKeptWhole): assistive technology and a copy (Ctrl+C, a selection) get the text as written.
 void setUpBox(QMessageBox* box, const QString& name, const QString& text)
 {
     box->setObjectName(name);
@@ -99,42 +99,24 @@ QPushButton* addOk(QMessageBox* box)
     return box->addButton(QCoreApplication::translate("platform", "OK"), QMessageBox::AcceptRole);
 }
 
-QPushButton* addCancel(QMessageBox* box)
-{
-    //: A message box's button that leaves everything as it was
-    return box->addButton(QCoreApplication::translate("platform", "キャンセル"), QMessageBox::RejectRole);
-}
-
-int qtMessageBox(const QString& text, const QString& title, int style)
-{
-    // The box has a width of its own: a longer text wraps, between words.
-    QMessageBox box(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::NoButton, dialogParent());
-    setUpBox(&box, QStringLiteral("MsgBox"), text);
-    QPushButton* ok = addOk(&box);
-    QPushButton* cancel = (style & 0x0F) == vbOKCancel ? addCancel(&box) : nullptr;
-    box.setEscapeButton(cancel ? cancel : ok);
-    box.setDefaultButton(cancel && (style & vbDefaultButton2) ? cancel : ok);
-    box.exec();
-    return box.clickedButton() == ok ? vbOK : vbCancel;
-}
-
-QString qtInputBox(const QString& prompt, const QString& title, const QString& defaultText)
-{
-    QInputDialog dialog(dialogParent());
-    dialog.setObjectName(QStringLiteral("InputBox"));
-    dialog.setWindowTitle(title);
-    dialog.setLabelText(prompt);
-    dialog.setTextValue(defaultText);
-    dialog.setInputMode(QInputDialog::TextInput);
-    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
-}
-
 }  // namespace
 
 int MsgBox(const QString& text, int style, const QString& title)
 {
-    const auto& replacement = QmrM::seams().messageBox;
-    return replacement ? replacement(text, title, style, nullptr) : qtMessageBox(text, title, style);
+    if (const auto& replacement = QmrM::seams().messageBox)
+        return replacement(text, title, style, nullptr);
+    // The box has a width of its own: a longer text wraps, between words.
+    QMessageBox box(iconFor(style), title, withWordsKeptWhole(text), QMessageBox::NoButton, dialogParent());
+    setUpBox(&box, QStringLiteral("MsgBox"), text);
+    QPushButton* ok = addOk(&box);
+    QPushButton* cancel = nullptr;
+    if ((style & 0x0F) == vbOKCancel)
+        //: A message box's button that leaves everything as it was
+        cancel = box.addButton(QCoreApplication::translate("platform", "キャンセル"), QMessageBox::RejectRole);
+    box.setEscapeButton(cancel ? cancel : ok);
+    box.setDefaultButton(cancel && (style & vbDefaultButton2) ? cancel : ok);
+    box.exec();
+    return box.clickedButton() == ok ? vbOK : vbCancel;
 }
 
 NoticeBox::~NoticeBox()
@@ -180,8 +162,15 @@ std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QStr
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
-    const auto& replacement = QmrM::seams().inputBox;
-    return replacement ? replacement(prompt, title, defaultText) : qtInputBox(prompt, title, defaultText);
+    if (const auto& replacement = QmrM::seams().inputBox)
+        return replacement(prompt, title, defaultText);
+    QInputDialog dialog(dialogParent());
+    dialog.setObjectName(QStringLiteral("InputBox"));
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    dialog.setInputMode(QInputDialog::TextInput);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 }  // namespace platform

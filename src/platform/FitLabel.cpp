@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FitLabel.h"
 
-#include "LineBreaks.h"
-
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainter>
@@ -13,8 +11,50 @@
 #include <limits>
 
 namespace platform {
-
 namespace {
+
+constexpr int kMaxWordLength = 20;
+
+bool isHiragana(char16_t c)
+{
+    return c >= 0x3041 && c <= 0x309F;
+}
+
+bool isKatakana(char16_t c)
+{
+    // The middle dot (U+30FB) separates words; half-width katakana count as katakana.
+    return (c >= 0x30A0 && c <= 0x30FF && c != 0x30FB) || (c >= 0xFF66 && c <= 0xFF9F);
+}
+
+bool isKanji(char16_t c)
+{
+    return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           c == 0x3005 || c == 0x3006;  // 々 〆
+}
+
+bool isJapaneseLetter(char16_t c)
+{
+    return isHiragana(c) || isKatakana(c) || isKanji(c);
+}
+
+// Whether a word in kanji or katakana may begin after the kana that end at `end`: after two or more (their
+// ending, a particle: ことを, ほかの, 使って), or after one that is a particle (名前か, ロックを); a single other
+// kana between kanji belongs to the word (書き出し先).
+bool wordMayFollow(const QString& text, qsizetype end)
+{
+    static const QString kParticles = QStringLiteral("をがにのはでともへやか");
+    return (end > 0 && isHiragana(text[end - 1].unicode())) || kParticles.contains(text[end]);
+}
+
+// Whether the letters at i - 1 and i belong to one word.
+bool sameWord(const QString& text, qsizetype i)
+{
+    const char16_t before = text[i - 1].unicode();
+    const char16_t after = text[i].unicode();
+    if (!isJapaneseLetter(before) || !isJapaneseLetter(after))
+        return false;
+    return !(isHiragana(before) && (isKanji(after) || isKatakana(after)) && wordMayFollow(text, i - 1));
+}
 
 // Height of `lines` lines of text in the font.
 qreal blockHeight(const QFontMetricsF& metrics, int lines)
@@ -65,28 +105,19 @@ InkRows inkRows(const QStringList& lines, const QFont& font, const QPaintDevice*
     return rows.top <= rows.bottom ? rows : InkRows{};
 }
 
-int pixelSizeOf(const QFont& font, const QPaintDevice* device)
+// The first of `low` to `high` at which `holds` holds, where it holds at every one after one at which it holds;
+// high + 1 when at none.
+template <class Holds>
+int firstHolding(int low, int high, const Holds& holds)
 {
-    if (font.pixelSize() > 0)
-        return font.pixelSize();
-    return std::max(1, qRound(font.pointSizeF() * device->logicalDpiY() / 72.0));
-}
-
-// Fonts are drawn at whole pixel sizes, so the sizes tried are whole pixels, given in points.
-QFont atPixelSize(const QFont& font, int pixels, const QPaintDevice* device)
-{
-    QFont sized = font;
-    sized.setPointSizeF(pixels * 72.0 / device->logicalDpiY());
-    return sized;
-}
-
-int smallestPixelSize(const QFont& font, double minimumPoints, const QPaintDevice* device)
-{
-    if (minimumPoints <= 0)
-        return 1;
-    QFont smallest = font;
-    smallest.setPointSizeF(minimumPoints);
-    return pixelSizeOf(smallest, device);
+    while (low <= high) {
+        const int middle = (low + high) / 2;
+        if (holds(middle))
+            high = middle - 1;
+        else
+            low = middle + 1;
+    }
+    return low;
 }
 
 QString withoutTrailingBlanks(QString line)
@@ -122,30 +153,53 @@ QStringList wrappedLines(const QString& text, const QFont& font, qreal width, co
     return lines;
 }
 
-}  // namespace
-
-std::optional<QFont> largestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device,
-                                        const std::function<bool(const QFont&)>& fits)
+// x^2.4 for x in (0, 1]: x² times the square of x's fifth root, which Newton's method approaches from 1, falling
+// at every step until it stands. std::pow would bring in the maths library's tables for the first label
+// drawn, 0.2 MiB of every start.
+double toThePowerTwoPointFour(double x)
 {
-    int low = smallestPixelSize(font, minimumPoints, device);
-    int high = pixelSizeOf(font, device) - 1;
-    std::optional<QFont> found;
-    while (low <= high) {
-        const int middle = (low + high) / 2;
-        QFont candidate = atPixelSize(font, middle, device);
-        if (fits(candidate)) {
-            found = std::move(candidate);
-            low = middle + 1;
-        } else {
-            high = middle - 1;
-        }
+    double root = 1;
+    for (int step = 0; step < 64; ++step) {
+        const double next = (4 * root + x / (root * root * root * root)) / 5;
+        if (!(next < root))
+            break;
+        root = next;
     }
-    return found;
+    return x * x * root * root;
 }
 
-QFont smallestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device)
+double linearChannel(double value)
 {
-    return atPixelSize(font, smallestPixelSize(font, minimumPoints, device), device);
+    return value <= 0.04045 ? value / 12.92 : toThePowerTwoPointFour((value + 0.055) / 1.055);
+}
+
+// Relative luminance of a colour, 0 for black to 1 for white, as the WCAG 2 contrast rules define it.
+double relativeLuminance(const QColor& colour)
+{
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * linearChannel(rgb.redF()) + 0.7152 * linearChannel(rgb.greenF()) +
+           0.0722 * linearChannel(rgb.blueF());
+}
+
+}  // namespace
+
+FittedFont fittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device,
+                       const std::function<bool(const QFont&)>& fits)
+{
+    if (fits(font))
+        return {font, true};
+    // Fonts are drawn at whole pixel sizes, so the sizes tried are whole pixels of the device, given in points.
+    const double dpi = device->logicalDpiY();
+    const auto pixels = [dpi](double points) { return std::max(1, qRound(points * dpi / 72.0)); };
+    const auto atPixels = [&font, dpi](int size) {
+        QFont sized = font;
+        sized.setPointSizeF(size * 72.0 / dpi);
+        return sized;
+    };
+    const int smallest = pixels(minimumPoints);
+    const int largest = (font.pixelSize() > 0 ? font.pixelSize() : pixels(font.pointSizeF())) - 1;
+    const int tooLarge = firstHolding(smallest, largest, [&](int size) { return !fits(atPixels(size)); });
+    return {atPixels(std::max(smallest, tooLarge - 1)), tooLarge > smallest};
 }
 
 qreal neededWidth(const QString& line, const QFont& font, const QPaintDevice* device)
@@ -214,17 +268,10 @@ ShownText FitLabel::fitText() const
     const QFont described = font();
     const QRect area = textArea();
     const bool wrap = wordWrap() && linesHeld(QFontMetricsF(described, this), area.height()) >= 2;
-
-    ShownText shown = layOut(described, wrap, area.width());
-    if (fits(shown, wrap))
-        return balanced(shown);
-
-    const auto smaller = largestFittingFont(described, mMinimumPoints, this, [&](const QFont& candidate) {
+    const auto [font, whole] = fittingFont(described, mMinimumPoints, this, [&](const QFont& candidate) {
         return fits(layOut(candidate, wrap, area.width()), wrap);
     });
-    if (smaller)
-        return balanced(layOut(*smaller, wrap, area.width()));
-    return cut(smallestFittingFont(described, mMinimumPoints, this), wrap);
+    return whole ? balanced(layOut(font, wrap, area.width())) : cut(font, wrap);
 }
 
 // Wrapped lines of even length read better than a full line and a short one: the narrowest width that keeps
@@ -233,25 +280,13 @@ ShownText FitLabel::balanced(const ShownText& shown) const
 {
     if (shown.lines.size() < 2)
         return shown;
-    const int count = shown.lines.size();
-    int low = 1;
-    int high = textArea().width();
-    ShownText best = shown;
-    while (low <= high) {
-        const int middle = (low + high) / 2;
-        ShownText candidate = layOut(shown.font, true, middle);
-        const bool sameLines = candidate.lines.size() == count &&
-                               std::all_of(candidate.lines.begin(), candidate.lines.end(), [&](const QString& line) {
-                                   return neededWidth(line, shown.font, this) <= middle;
-                               });
-        if (sameLines) {
-            best = candidate;
-            high = middle - 1;
-        } else {
-            low = middle + 1;
-        }
-    }
-    return best;
+    const int width = firstHolding(1, textArea().width(), [&](int candidate) {
+        const QStringList lines = layOut(shown.font, true, candidate).lines;
+        return lines.size() == shown.lines.size() && std::all_of(lines.begin(), lines.end(), [&](const QString& line) {
+                   return neededWidth(line, shown.font, this) <= candidate;
+               });
+    });
+    return width <= textArea().width() ? layOut(shown.font, true, width) : shown;
 }
 
 // Below the smallest size allowed: as many lines as the label holds, the last one cut with "…".
@@ -315,6 +350,72 @@ void FitLabel::paintText(QPainter& painter)
 void FitLabel::drawTextLine(QPainter& painter, const QRectF& rect, int flags, const QString& line)
 {
     painter.drawText(rect, flags, line);
+}
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor OutlinedLabel::outlineColour() const
+{
+    // Text that stands out by 4.5 : 1 needs no outline.
+    const QColor background = palette().color(QPalette::Window);
+    if (contrastRatio(palette().color(foregroundRole()), background) >= 4.5)
+        return QColor();
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    return contrastRatio(black, background) >= contrastRatio(white, background) ? black : white;
+}
+
+void OutlinedLabel::drawTextLine(QPainter& painter, const QRectF& rect, int flags, const QString& line)
+{
+    const QColor outline = outlineColour();
+    if (outline.isValid()) {
+        // The text drawn in the outline colour one pixel off to the four sides keeps the glyphs' hinted shapes,
+        // which a stroked outline of the glyph paths would blur at this small size; leaving out the diagonals
+        // keeps the thin strokes of a dense kanji open.
+        const QPen textPen = painter.pen();
+        painter.setPen(outline);
+        for (const QPointF offset : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
+            painter.drawText(rect.translated(offset), flags, line);
+        painter.setPen(textPen);
+    }
+    FitLabel::drawTextLine(painter, rect, flags, line);
+}
+
+QString withWordsKeptWhole(const QString& text)
+{
+    QString kept;
+    kept.reserve(text.size() * 2);
+    qsizetype wordStart = 0;  // where the word the current character belongs to begins
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool joined = i > 0 && i < text.size() && sameWord(text, i);
+        if (joined)
+            continue;
+        // The word from wordStart to i is complete: kept whole unless longer than any line should hold.
+        const QStringView word = QStringView(text).mid(wordStart, i - wordStart);
+        for (qsizetype k = 0; k < word.size(); ++k) {
+            if (k > 0 && word.size() <= kMaxWordLength)
+                kept.append(kWordJoiner);
+            kept.append(word[k]);
+        }
+        wordStart = i;
+    }
+    return kept;
+}
+
+QString withoutWordJoiners(QString text)
+{
+    return text.remove(kWordJoiner);
+}
+
+void setTextKeptWhole(QLabel* label, const QString& text)
+{
+    label->setText(withWordsKeptWhole(text));
+    label->setAccessibleName(text);
 }
 
 }  // namespace platform

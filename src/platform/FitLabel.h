@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QLabel>
 #include <QStringList>
@@ -11,6 +12,21 @@
 class QPainter;
 
 namespace platform {
+
+// The toolkit wraps Japanese text between any two characters, in the middle of a word too (「できま」
+// 「せん。」 on two lines). This gives the text back with a word joiner (U+2060, which takes no room) wherever
+// a line must not break inside a word: a run of kanji or of katakana, with the kana after it (its ending and
+// particles: 確かめてから, データファイルなので). Lines then break at spaces, after punctuation, before an
+// opening bracket, and where a word in kanji or katakana follows a particle or two kana or more (not after
+// the き of 書き出し先); a word longer than kMaxWordLength characters may break anywhere. For text that is shown, not
+// read back: a copy of it holds the joiners.
+QString withWordsKeptWhole(const QString& text);
+// The text without the joiners withWordsKeptWhole added.
+QString withoutWordJoiners(QString text);
+// Shows `text` on a label with its words kept whole; assistive technology reads it without the joiners.
+void setTextKeptWhole(QLabel* label, const QString& text);
+
+inline constexpr QChar kWordJoiner(0x2060);
 
 // How a label shows its text: in which font, on which lines.
 struct ShownText {
@@ -67,15 +83,38 @@ private:
     mutable ShownText mFit;
 };
 
-// Text shrunk to fit: the font at the largest whole pixel size below its own, down to `minimumPoints` (0: down
-// to one pixel), at which `fits` holds; nothing when it holds at none of them. Text grows with its size, so
-// `fits` holds at every size below one at which it holds. Sizes are those of the device's resolution.
-std::optional<QFont> largestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device,
-                                        const std::function<bool(const QFont&)>& fits);
-// The font at the smallest size largestFittingFont tries.
-QFont smallestFittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device);
+// Text shrunk to fit: the font itself where `fits` holds at it, else the font at the largest whole pixel size
+// below its own, down to `minimumPoints` (0: down to one pixel), at which `fits` holds; where it holds at none
+// of them, the smallest of them, and `fits` false. Text grows with its size, so `fits` holds at every size below
+// one at which it holds. Sizes are those of the device's resolution.
+struct FittedFont {
+    QFont font;
+    bool fits;
+};
+FittedFont fittingFont(const QFont& font, double minimumPoints, const QPaintDevice* device,
+                       const std::function<bool(const QFont&)>& fits);
 
 // The width a line of text needs in the font: its advance, or its glyphs' ink where that reaches further.
 qreal neededWidth(const QString& line, const QFont& font, const QPaintDevice* device = nullptr);
+
+// The WCAG 2 contrast ratio of two colours, from 1 (the same) to 21 (black and white).
+double contrastRatio(const QColor& a, const QColor& b);
+
+// A label whose text reads on whatever it stands on. Where the text colour alone stands out from the background
+// by less than 4.5 : 1, the text gets a one-pixel outline in black or white, whichever stands out more from that
+// background: white or red text stays white or red, and reads on a pale window face as on any flash colour.
+// The background is the colour the label is drawn over, its (inherited) window colour.
+class OutlinedLabel : public FitLabel {
+    Q_OBJECT
+public:
+    using FitLabel::FitLabel;
+
+    // The outline drawn around the text on the current background; invalid when the text needs none.
+    QColor outlineColour() const;
+
+protected:
+    int inkMargin() const override { return 1; }
+    void drawTextLine(QPainter& painter, const QRectF& rect, int flags, const QString& line) override;
+};
 
 }  // namespace platform

@@ -3,8 +3,6 @@
 
 #include "Desktop.h"
 #include "Guard.h"
-#include "KeyGuard.h"
-#include "OnScreen.h"
 
 #include <QCloseEvent>
 #include <QScopeGuard>

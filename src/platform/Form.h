@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "KeyGuard.h"
+#include "OnScreen.h"
 
 #include <QAnyStringView>
 #include <QFont>
@@ -99,7 +99,7 @@ public:
     // (with the desktop's activation token, where the user's request came with one: bringToFront).
     void bringForward(const QString& activationToken = QString());
     // Brings the window back (loading it when needed) on top without taking the keyboard from the user's
-    // other work, until the user turns to it (KeyGuard.h): the window came by itself, as `arrival` says.
+    // other work, until the user turns to it (OnScreen.h): the window came by itself, as `arrival` says.
     void comeUpUnasked(Arrival arrival = Arrival::Quiet);
 
     // Whether any form of the program is loaded.

@@ -14,9 +14,26 @@
 namespace platform {
 namespace {
 
-// Shows an unexpected failure and ends the program.
-void reportFatal(const QString& description)
+// Runs the code; a failure that escapes it is shown in a message box naming it, and the program ends.
+template <class Code>
+void catchFailures(const Code& code)
 {
+    QString description;
+    try {
+        code();
+        return;
+    } catch (const QmrM::ProgramEnding&) {
+        return;  // the program is ending; the code just unwinds
+    } catch (const QmrM::ProgramError& error) {
+        description = error.description();
+    } catch (const std::bad_alloc&) {
+        description = QCoreApplication::translate("platform", "メモリーが足りません。");
+    } catch (const std::exception& error) {
+        description = QCoreApplication::translate("platform", "予期しないエラーが発生しました。\n（%1）")
+                          .arg(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        description = QCoreApplication::translate("platform", "予期しないエラーが発生しました。");
+    }
     if (QmrM::gProgramEnding)
         return;
     QmrM::gProgramEnding = true;  // nothing else runs while the message is up
@@ -49,35 +66,15 @@ bool Application::notify(QObject* receiver, QEvent* event)
 {
     // Events keep flowing while the program ends (the failure's message box needs them), so this does
     // not go through runGuarded, which stops handlers once the program is ending.
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const QmrM::ProgramEnding&) {
-    } catch (const QmrM::ProgramError& error) {
-        reportFatal(error.description());
-    } catch (...) {
-        reportFatal(QCoreApplication::translate("platform", "予期しないエラーが発生しました。"));
-    }
-    return false;
+    bool handled = false;
+    catchFailures([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 void runGuarded(const std::function<void()>& handler)
 {
-    if (QmrM::gProgramEnding)
-        return;
-    try {
-        handler();
-    } catch (const QmrM::ProgramEnding&) {
-        // The program is ending; the handler just unwinds.
-    } catch (const QmrM::ProgramError& error) {
-        reportFatal(error.description());
-    } catch (const std::bad_alloc&) {
-        reportFatal(QCoreApplication::translate("platform", "メモリーが足りません。"));
-    } catch (const std::exception& error) {
-        reportFatal(QCoreApplication::translate("platform", "予期しないエラーが発生しました。\n（%1）")
-                        .arg(QString::fromLocal8Bit(error.what())));
-    } catch (...) {
-        reportFatal(QCoreApplication::translate("platform", "予期しないエラーが発生しました。"));
-    }
+    if (!QmrM::gProgramEnding)
+        catchFailures(handler);
 }
 
 }  // namespace platform

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "OwnPictures.h"
+#include "AppSetup.h"
 
 #include <QFile>
 #include <QFileInfo>

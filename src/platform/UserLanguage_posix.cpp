@@ -26,6 +26,11 @@ QString firstLocaleSet(std::initializer_list<const char*> variables)
     return QString();
 }
 
+// The variable the toolkit and the C library read the locale from first, as the user's environment had it
+// (nothing where it was not set), kept while the program's own replaces it.
+std::optional<QByteArray> gUsersLcAll;
+bool gLocaleReplaced = false;
+
 }  // namespace
 
 QString systemMessagesLocale()
@@ -37,15 +42,6 @@ QString systemFormatsLocale()
 {
     return firstLocaleSet({"LC_ALL", "LC_TIME", "LANG"});
 }
-
-namespace {
-
-// The variable the toolkit and the C library read the locale from first, as the user's environment had it
-// (nothing where it was not set), kept while the program's own replaces it.
-std::optional<QByteArray> gUsersLcAll;
-bool gLocaleReplaced = false;
-
-}  // namespace
 
 int& withJapaneseToolkitLocale(int& argc)
 {

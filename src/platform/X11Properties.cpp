@@ -5,12 +5,9 @@
 #include <memory>
 
 namespace platform::x11 {
-namespace {
 
 template <class T>
 using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-}  // namespace
 
 xcb_atom_t atom(xcb_connection_t* x, const char* name)
 {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/KeyGuard.h"
+#include "platform/OnScreen.h"
 #include "shared/Clock.h"
 #include "shared/UserBusy.h"
 #include "shared/Wait.h"

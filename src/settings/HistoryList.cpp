@@ -142,12 +142,10 @@ public:
         const QPaintDevice* device = item.widget;
         const qreal room = textRoom(item);
         const auto fits = [&](const QFont& font) { return platform::neededWidth(text, font, device) <= room; };
-        if (fits(item.font))
-            return ShownRow{item.font, text};
-        if (const auto smaller = platform::largestFittingFont(item.font, kSmallestRowPoints, device, fits))
-            return ShownRow{*smaller, text};
+        const auto [font, whole] = platform::fittingFont(item.font, kSmallestRowPoints, device, fits);
+        if (whole)
+            return ShownRow{font, text};
         // Too long even at the smallest size: what comes before the count gives way.
-        const QFont font = platform::smallestFittingFont(item.font, kSmallestRowPoints, device);
         const QFontMetricsF metrics(font, device);
         const QString count = index.data(HistoryModel::CountRole).toString();
         const qreal countWidth = platform::neededWidth(count, font, device);
@@ -490,7 +488,7 @@ void HistoryList::paintEvent(QPaintEvent* event)
     painter.setPen(palette().color(QPalette::Text));
     painter.drawText(
         viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,
-        QCoreApplication::translate("frmSettei", "履歴を読み込んでいます… %1 %").arg(mReading->progress()->percent()));
+        QCoreApplication::translate("frmSettei", "履歴を読み込んでいます… %1 %").arg(mReading->progress().percent()));
 }
 
 }  // namespace settings

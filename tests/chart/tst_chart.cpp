@@ -10,7 +10,7 @@
 #include "chart/ProgressActions.h"
 #include "chart/SaveFile.h"
 #include "platform/AppSetup.h"
-#include "platform/NameComboBox.h"
+#include "platform/Controls.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"
 #include "training/frmMain.h"

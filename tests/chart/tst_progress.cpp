@@ -491,8 +491,11 @@ void TestProgress::longExportsShowProgressAndStopOnCancel()
     QWidget* chart = chart::openChartWindow();
     int shown = 0;
     ShowWatcher progress(QStringLiteral("dlgProgress"), [&shown](QWidget* window) {
-        if (++shown == 1)
-            window->findChild<QPushButton*>()->click();
+        if (++shown != 1)
+            return;
+        window->findChild<QPushButton*>()->click();
+        window->close();  // the close button too only asks the work to stop
+        QVERIFY(window->isVisible());
     });
     env.answerSaveDialogs(path);
     expectReplacing();

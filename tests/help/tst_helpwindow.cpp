@@ -8,7 +8,7 @@
 #include "help/PagePictures.h"
 #include "help/Printing.h"
 #include "platform/AppSetup.h"
-#include "platform/LineBreaks.h"
+#include "platform/FitLabel.h"
 #include "shared/Seams.h"
 
 #include <QAction>

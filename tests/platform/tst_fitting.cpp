@@ -4,8 +4,7 @@
 #include "TestEnv.h"
 #include "platform/AppSetup.h"
 #include "platform/FitLabel.h"
-#include "platform/OutlinedLabel.h"
-#include "platform/TextBox.h"
+#include "platform/Controls.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -7,7 +7,7 @@
 #include "platform/AppSetup.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
-#include "platform/LineBreaks.h"
+#include "platform/FitLabel.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -4,7 +4,7 @@
 // Start menu's entry. (Run under Wine by ./test --windows.)
 #include "TestEnv.h"
 
-#include "platform/DataFolder.h"
+#include "platform/AppSetup.h"
 #include "platform/LocalChannel.h"
 #include "shared/Clock.h"
 #include "shared/DataFileNames.h"

@@ -2,7 +2,6 @@
 #include "Pictures.h"
 
 #include "platform/FitLabel.h"
-#include "platform/OutlinedLabel.h"
 
 #include <QDebug>
 #include <QHash>

@@ -30,7 +30,7 @@ KEPT = {
     "src/shared/ShownDates.cpp": {'"yyyy年M月d日"', '"M月d日"'},
     "src/chart/CsvExport.cpp": {'"時"', '"分"', '"秒"', 'u"時"', 'u"分"', 'u"秒"'},
     "src/platform/AppSetup.cpp": {'"IPA Pゴシック"', '"ＭＳ Ｐゴシック"'},
-    "src/platform/LineBreaks.cpp": {'"をがにのはでともへやか"'},
+    "src/platform/FitLabel.cpp": {'"をがにのはでともへやか"'},
 }
 
 
