@@ -211,16 +211,6 @@ private:
 frmSettei::frmSettei() = default;
 frmSettei::~frmSettei() = default;
 
-frmSettei& frmSettei::instance()
-{
-    return platform::FormInstance<frmSettei>::get();
-}
-
-void frmSettei::destroyInstance()
-{
-    platform::FormInstance<frmSettei>::destroy();
-}
-
 frmSettei::Ui::Ui(platform::FormWindow* window, frmSettei* form)
 {
     window->setObjectName(QStringLiteral("frmSettei"));

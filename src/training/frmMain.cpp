@@ -85,16 +85,6 @@ double itemNameFontSize(const QString& name)
 frmMain::frmMain() = default;
 frmMain::~frmMain() = default;
 
-frmMain& frmMain::instance()
-{
-    return platform::FormInstance<frmMain>::get();
-}
-
-void frmMain::destroyInstance()
-{
-    platform::FormInstance<frmMain>::destroy();
-}
-
 platform::PresentedItem frmMain::presentedItem() const
 {
     return ui ? mPresented : platform::PresentedItem{};

@@ -21,12 +21,9 @@ double itemNameFontSize(const QString& name);
 // between items. The program's startup window. Its controls exist only while it is loaded.
 // Attached from outside (src/app): the wait's view (tray/WaitView) follows it through its form, load
 // count and title, and asks it what it presents and whether the pass is still untouched.
-class frmMain : public platform::Form {
+class frmMain : public platform::SingleForm<frmMain> {
     Q_OBJECT
 public:
-    static frmMain& instance();
-    // Drops the single instance (for tests); the next instance() starts as at program start.
-    static void destroyInstance();
     ~frmMain() override;
 
     // The item the loaded window presents (empty while it is not loaded).
@@ -42,7 +39,7 @@ protected:
 
 private:
     struct Ui;
-    friend class platform::FormInstance<frmMain>;
+    friend class platform::SingleForm<frmMain>;
     frmMain();
 
     // Event handlers.
