@@ -375,7 +375,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(platform::namedFont(9));
-    setAccessibleName(QCoreApplication::translate("Chart", "グラフ"));
+    choose(-1);
 }
 
 QSize ChartView::sizeHint() const
@@ -391,28 +391,38 @@ QSize ChartView::minimumSizeHint() const
 void ChartView::setContent(Content content)
 {
     mContent = std::move(content);
-    mSelected = -1;
-    update();
-    emit selectionChanged(mSelected);
+    choose(-1);
 }
 
 void ChartView::selectBar(int index)
 {
-    if (index < -1 || index >= static_cast<int>(mContent.bars.size()) || index == mSelected)
-        return;
-    mSelected = index;
-    update();
-    emit selectionChanged(mSelected);
+    if (index >= -1 && index < static_cast<int>(mContent.bars.size()) && index != mSelected)
+        choose(index);
 }
 
-QImage ChartView::picture() const
+void ChartView::choose(int index)
+{
+    mSelected = index;
+    update();
+    const QString bar = index < 0 ? QString() : barText(mContent.bars[static_cast<size_t>(index)], mContent.weekly);
+    // A screen reader says the focused chart's new name: the bar just chosen.
+    setAccessibleName(bar.isEmpty() ? QCoreApplication::translate("Chart", "グラフ")
+                                    : QCoreApplication::translate("Chart", "グラフ %1").arg(bar));
+    emit selectionChanged(bar);
+}
+
+QImage ChartView::picture(QWidget* below) const
 {
     const qreal ratio = devicePixelRatioF();
-    QImage image(size() * ratio, QImage::Format_RGB32);
+    QImage image(QSize(std::max(width(), below->width()), height() + below->height()) * ratio, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
     QPainter painter(&image);
     painter.setFont(font());
+    painter.setClipRect(rect());
     draw(painter, rect(), mContent, -1);
+    painter.setClipping(false);
+    below->render(&painter, QPoint(0, height()));
     return image;
 }
 
@@ -476,21 +486,22 @@ void ChartView::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
-    // With no bar chosen yet, the first arrow chooses the latest: the one people look for first.
+    // With no bar chosen yet, the first arrow chooses the latest: the one people look for first (a move right
+    // from past the last bar stops at it).
     const int from = mSelected < 0 ? last + 1 : mSelected;
-    int to = mSelected;
+    int to;
     switch (event->key()) {
     case Qt::Key_Left:
-        to = mSelected < 0 ? last : from - 1;
+        to = from - 1;
         break;
     case Qt::Key_Right:
-        to = mSelected < 0 ? last : from + 1;
+        to = from + 1;
         break;
     case Qt::Key_PageUp:
         to = from - kPageBars;
         break;
     case Qt::Key_PageDown:
-        to = mSelected < 0 ? last : from + kPageBars;
+        to = from + kPageBars;
         break;
     case Qt::Key_Home:
         to = 0;

@@ -47,8 +47,9 @@ public:
     // Chooses a bar, -1 for none.
     void selectBar(int index);
 
-    // The chart as shown, without the choice or the focus mark, at the screen's pixel density: for a picture.
-    QImage picture() const;
+    // The chart as shown, without the choice or the focus mark, and `below` (the figures) drawn under it, at
+    // the screen's pixel density: for a picture.
+    QImage picture(QWidget* below) const;
 
     // Where the heading's lines and the dates below the axis go when the content is drawn within an area in a
     // font, as the view draws itself and its picture.
@@ -62,7 +63,8 @@ public:
     QSize minimumSizeHint() const override;
 
 signals:
-    void selectionChanged(int index);
+    // What the bar chosen stands for (barText), empty when none is.
+    void selectionChanged(const QString& bar);
 
 protected:
     bool event(QEvent* event) override;
@@ -72,6 +74,7 @@ protected:
 
 private:
     int barAt(const QPoint& point) const;
+    void choose(int index);
 
     Content mContent;
     int mSelected = -1;

@@ -4,10 +4,8 @@
 #include <QComboBox>
 #include <QListWidget>
 
-#include "ChartWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
-#include "platform/OnScreen.h"
 
 #include <QAbstractItemView>
 #include <QContextMenuEvent>
@@ -22,12 +20,6 @@
 
 namespace chart {
 namespace {
-
-QPointer<ChartWindow>& chartWindow()
-{
-    static QPointer<ChartWindow> window;
-    return window;
-}
 
 // The context menu of one control, with グラフを表示 and CSV 形式で書き出す..., opened by the right mouse button,
 // the Menu key and Shift+F10. `item` tells, when the menu opens, which item it is for. It lives as the control's child
@@ -113,19 +105,6 @@ private:
 
 }  // namespace
 
-void showChart(QWidget* caller, int item)
-{
-    QPointer<ChartWindow>& window = chartWindow();
-    if (!window) {
-        QWidget* owner = caller ? caller->window() : nullptr;
-        window = new ChartWindow(owner);
-        // Centred over the window that asked for it, no larger than the screen.
-        platform::placeOnScreen(window, owner);
-    }
-    platform::bringToFront(window);
-    window->showItem(item);
-}
-
 void attachToSettingsWindow(QWidget* window)
 {
     auto* itemList = window->findChild<QListWidget*>(QStringLiteral("lstKoumoku"));
@@ -145,11 +124,6 @@ void attachToSettingsWindow(QWidget* window)
                      platform::guardedSlot([window, itemList, listed, historyShown] {
                          showChart(window, itemList->hasFocus() && listed() > 0 ? listed() : historyShown());
                      }));
-}
-
-QWidget* openChartWindow()
-{
-    return chartWindow().data();
 }
 
 }  // namespace chart
