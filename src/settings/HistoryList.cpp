@@ -307,13 +307,10 @@ int HistoryList::verticalOffset() const
     return int(std::min<qint64>(qint64(topRow()) * mRowHeight, std::numeric_limits<int>::max()));
 }
 
-void HistoryList::scrollContentsBy(int /*dx*/, int dy)
+// The rows in view are few: a scroll, and a change of the selection, draws them all again.
+void HistoryList::scrollContentsBy(int /*dx*/, int /*dy*/)
 {
-    // dy counts rows
-    if (std::abs(dy) < rowsInView())
-        QAbstractItemView::scrollContentsBy(0, dy * mRowHeight);
-    else
-        viewport()->update();
+    viewport()->update();
 }
 
 QRect HistoryList::visualRect(const QModelIndex& index) const
@@ -414,16 +411,9 @@ void HistoryList::setSelection(const QRect& rect, QItemSelectionModel::Selection
     selectionModel()->select(selection, command);
 }
 
-QRegion HistoryList::visualRegionForSelection(const QItemSelection& selection) const
+QRegion HistoryList::visualRegionForSelection(const QItemSelection& /*selection*/) const
 {
-    QRegion region;
-    for (const QItemSelectionRange& range : selection) {
-        const int first = std::max(range.top(), topRow());
-        const int last = std::min(range.bottom(), topRow() + rowsInView());
-        if (range.isValid() && first <= last)
-            region += visualRect(mModel->index(first)).united(visualRect(mModel->index(last)));
-    }
-    return region;
+    return viewport()->rect();
 }
 
 // What the list view tells assistive technology, with the row as the child: the list view's own way of
@@ -454,8 +444,9 @@ void HistoryList::selectionChanged(const QItemSelection& selected, const QItemSe
     QAbstractItemView::selectionChanged(selected, deselected);
 }
 
-void HistoryList::paintRows(const QRect& area)
+void HistoryList::paintEvent(QPaintEvent* event)
 {
+    const QRect& area = event->rect();
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     const QStyle::State state = option.state;
@@ -479,14 +470,8 @@ void HistoryList::paintRows(const QRect& area)
             option.state &= ~QStyle::State_MouseOver;
         itemDelegate()->paint(&painter, option, index);
     }
-}
-
-void HistoryList::paintEvent(QPaintEvent* event)
-{
-    paintRows(event->rect());
     if (!mReading)
         return;
-    QPainter painter(viewport());
     painter.setPen(palette().color(QPalette::Text));
     painter.drawText(
         viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,

@@ -79,7 +79,6 @@ private:
     int topRow() const;
     // Rows wholly in view (at least one).
     int rowsInView() const;
-    void paintRows(const QRect& area);
     void takeReadHistory(std::exception_ptr failure, QmrM::HistoryIndex history);
     void present(QmrM::HistoryIndex history);
     void stopReading();
