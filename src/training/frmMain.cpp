@@ -121,10 +121,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     cmdNext->setIconSize(QSize(32, 32));
 
     hsbKaisu = placed(new platform::HScrollBar(window), "hsbKaisu", twips(6750, 6300, 1215, 240));
-    hsbKaisu->setRange(0, 1000);
-    hsbKaisu->setSingleStep(1);
-    hsbKaisu->setPageStep(10);
-    hsbKaisu->setValue(0);
+    hsbKaisu->setRange(0, 1000);  // at 0, with the scroll bar's steps of 1 and 10
 
     lblKaisu = placed(new platform::FitLabel(window), "lblKaisu", twips(2700, 2250, 6720, 2865), namedFont(150));
     lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
