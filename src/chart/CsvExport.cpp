@@ -177,14 +177,11 @@ void appendTime(CsvOutput& out, const QmrM::HistoryScanner& scanner)
 // the bytes.
 void appendCount(CsvOutput& out, const QmrM::HistoryScanner& scanner)
 {
-    if (const auto plain = scanner.plainField(2)) {
-        if (isPlainNumber(*plain))
-            out << *plain;
-        else
-            out << csvCountField(QString::fromLatin1(*plain)).toUtf8();
-        return;
-    }
-    out << csvCountField(scanner.field(2)).toUtf8();
+    const auto plain = scanner.plainField(2);
+    if (plain && isPlainNumber(*plain))
+        out << *plain;
+    else
+        out << csvCountField(scanner.field(2)).toUtf8();
 }
 
 // Goes through the history's records, handing `record` the scanner at each record, the record's day and whether

@@ -216,20 +216,18 @@ std::vector<Bar> barsFor(const DailyHistory& history, const Period& period)
 Figures figuresFor(const DailyHistory& history, const Period& period, const QDate& today, bool withUndated)
 {
     Figures figures;
-    double datedTotal = 0;
     const auto from = firstDayFrom(history, period.first);
     const auto to = firstDayAfter(history, period.last);
     for (auto day = from; day != to; ++day) {
-        datedTotal = QmrM::addHistoryCounts(datedTotal, day->count);
+        figures.total = QmrM::addHistoryCounts(figures.total, day->count);
         if (figures.recordedDays == 0 || day->count > figures.best) {
             figures.best = day->count;
             figures.bestDate = day->date;
         }
         ++figures.recordedDays;
     }
-    figures.total = datedTotal;
     if (figures.recordedDays > 0)
-        figures.dailyAverage = datedTotal / figures.recordedDays;
+        figures.dailyAverage = figures.total / figures.recordedDays;
     if (withUndated) {
         figures.total = QmrM::addHistoryCounts(figures.total, history.undatedCount);
         figures.undatedRecords = history.undatedRecords;

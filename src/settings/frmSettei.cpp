@@ -227,7 +227,32 @@ frmSettei::Ui::Ui(platform::FormWindow* window, frmSettei* form)
 void frmSettei::createControls(platform::FormWindow* window)
 {
     ui = std::make_unique<Ui>(window, this);
-    connectHandlers();
+    using platform::guarded;
+    connect(ui->hsbTime, &QScrollBar::valueChanged, this, guarded(this, &frmSettei::hsbTime_Change));
+    connect(ui->hsbTime, &QScrollBar::sliderMoved, this, guarded(this, &frmSettei::hsbTime_Scroll));
+    connect(ui->cboKoumoku, &QComboBox::activated, this, guarded(this, &frmSettei::cboKoumoku_Click));
+    connect(ui->cmdSettei, &QPushButton::clicked, this, guarded(this, &frmSettei::cmdSettei_Click));
+    connect(ui->lstRireki, &settings::HistoryList::historyShown, this, platform::guardedSlot([this](double total) {
+                ui->lblGoukei->setText(historyTotalText(total));
+                ui->lblGoukei->setToolTip(QString());
+            }));
+    // An unreadable history is told, not fatal: the item can still be deleted or its file put right.
+    connect(ui->lstRireki, &settings::HistoryList::historyUnreadable, this,
+            platform::guardedSlot([this](const QString& description) {
+                ui->lblGoukei->setText(QCoreApplication::translate("frmSettei", "履歴を読めません"));
+                ui->lblGoukei->setToolTip(description);
+            }));
+    // A click on an entry selects it; a click on the entry already selected chooses it again.
+    const auto click = guarded(this, &frmSettei::lstKoumoku_Click);
+    connect(ui->lstKoumoku, &QListWidget::itemSelectionChanged, this, [this, click] {
+        mSelectionChangedByPress = true;
+        if (ui->lstKoumoku->currentRow() >= 0 && !ui->lstKoumoku->selectedItems().isEmpty())
+            click();
+    });
+    connect(ui->lstKoumoku, &QListWidget::itemClicked, this, [this, click] {
+        if (!mSelectionChangedByPress)
+            click();
+    });
     help::offerHelpKey(window, QStringLiteral("overview.html#buttons"));
 }
 
@@ -375,36 +400,6 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     chkKaisu = placed(
         new QCheckBox(QCoreApplication::translate("frmSettei", "各種トレーニングの回数をランダムモードにする"), Frame3),
         "chkKaisu", twips(150, 1050, 3990, 180), dialogFont());
-}
-
-void frmSettei::connectHandlers()
-{
-    using platform::guarded;
-    connect(ui->hsbTime, &QScrollBar::valueChanged, this, guarded(this, &frmSettei::hsbTime_Change));
-    connect(ui->hsbTime, &QScrollBar::sliderMoved, this, guarded(this, &frmSettei::hsbTime_Scroll));
-    connect(ui->cboKoumoku, &QComboBox::activated, this, guarded(this, &frmSettei::cboKoumoku_Click));
-    connect(ui->cmdSettei, &QPushButton::clicked, this, guarded(this, &frmSettei::cmdSettei_Click));
-    connect(ui->lstRireki, &settings::HistoryList::historyShown, this, platform::guardedSlot([this](double total) {
-                ui->lblGoukei->setText(historyTotalText(total));
-                ui->lblGoukei->setToolTip(QString());
-            }));
-    // An unreadable history is told, not fatal: the item can still be deleted or its file put right.
-    connect(ui->lstRireki, &settings::HistoryList::historyUnreadable, this,
-            platform::guardedSlot([this](const QString& description) {
-                ui->lblGoukei->setText(QCoreApplication::translate("frmSettei", "履歴を読めません"));
-                ui->lblGoukei->setToolTip(description);
-            }));
-    // A click on an entry selects it; a click on the entry already selected chooses it again.
-    const auto click = guarded(this, &frmSettei::lstKoumoku_Click);
-    connect(ui->lstKoumoku, &QListWidget::itemSelectionChanged, this, [this, click] {
-        mSelectionChangedByPress = true;
-        if (ui->lstKoumoku->currentRow() >= 0 && !ui->lstKoumoku->selectedItems().isEmpty())
-            click();
-    });
-    connect(ui->lstKoumoku, &QListWidget::itemClicked, this, [this, click] {
-        if (!mSelectionChangedByPress)
-            click();
-    });
 }
 
 bool frmSettei::eventFilter(QObject* watched, QEvent* event)

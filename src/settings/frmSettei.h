@@ -48,7 +48,6 @@ private:
     // Shows the first item's history.
     void showFirstHistory();
 
-    void connectHandlers();
     void fillItemLists();
     // The item chosen in the item list (1-based), 0 when none is selected.
     int selectedItem() const;

@@ -167,17 +167,6 @@ void frmMain::createControls(platform::FormWindow* window)
 {
     ui = std::make_unique<Ui>(window);
     setBackground(buttonFaceColor());
-    connectHandlers();
-    help::offerHelpKey(window, QStringLiteral("training.html"));
-}
-
-void frmMain::releaseControls()
-{
-    ui.reset();
-}
-
-void frmMain::connectHandlers()
-{
     using platform::guarded;
     connect(ui->cmdNext, &QToolButton::clicked, this, guarded(this, &frmMain::cmdNext_Click));
     connect(ui->hsbKaisu, &QScrollBar::valueChanged, this, guarded(this, &frmMain::hsbKaisu_Change));
@@ -188,6 +177,12 @@ void frmMain::connectHandlers()
     // Only the user's own changes: the program sets the count at each item.
     connect(ui->txtKaisu, &QLineEdit::textEdited, this, [this] { mCountEntered = true; });
     connect(ui->hsbKaisu, &QScrollBar::actionTriggered, this, [this] { mCountEntered = true; });
+    help::offerHelpKey(window, QStringLiteral("training.html"));
+}
+
+void frmMain::releaseControls()
+{
+    ui.reset();
 }
 
 void frmMain::setBackground(const QColor& color)

@@ -49,7 +49,6 @@ private:
     void txtKaisu_KeyPress(int& KeyAscii);
     void cmdCut_Click();
 
-    void connectHandlers();
     // Hands over to the settings window at the end of the pass or when the user leaves it.
     void showSettingsWindow();
     void typeIntoCountBox(int& keyAscii);
