@@ -226,41 +226,35 @@ void HistoryList::showHistory(const QString& itemName)
 {
     clear();
     if (QFileInfo(QmrM::historyFileName(itemName)).size() < kReadInBackgroundFrom) {
-        QmrM::HistoryIndex history;
-        try {
-            history = QmrM::readHistoryIndex(itemName);
-        } catch (const QmrM::DataFileError& error) {
-            emit historyUnreadable(error.description());
-            return;
-        }
-        present(std::move(history));
+        present([&] { return QmrM::readHistoryIndex(itemName); });
         return;
     }
     // Only the reading writes the index; the list takes it once the reading is over.
     auto read = std::make_shared<QmrM::HistoryIndex>();
     mReading = std::make_unique<platform::BackgroundWork>(
         [read, itemName](QmrM::Progress& progress) { *read = QmrM::readHistoryIndex(itemName, nullptr, &progress); },
-        [this, read](std::exception_ptr failure) { takeReadHistory(failure, std::move(*read)); });
+        [this, read](std::exception_ptr failure) {
+            QmrM::HistoryIndex history = std::move(*read);  // taken before the work that holds it goes
+            stopReading();
+            present([&] {
+                if (failure)
+                    std::rethrow_exception(failure);  // anything but an unreadable file goes on to the guard
+                return std::move(history);
+            });
+        });
     mProgressTimer.start();
     setAccessibleDescription(QCoreApplication::translate("frmSettei", "履歴を読み込んでいます"));
 }
 
-void HistoryList::takeReadHistory(std::exception_ptr failure, QmrM::HistoryIndex history)
+void HistoryList::present(const std::function<QmrM::HistoryIndex()>& read)
 {
-    stopReading();
-    if (failure) {
-        try {
-            std::rethrow_exception(failure);  // anything but an unreadable file goes on to the guard
-        } catch (const QmrM::DataFileError& error) {
-            emit historyUnreadable(error.description());
-        }
+    QmrM::HistoryIndex history;
+    try {
+        history = read();
+    } catch (const QmrM::DataFileError& error) {
+        emit historyUnreadable(error.description());
         return;
     }
-    present(std::move(history));
-}
-
-void HistoryList::present(QmrM::HistoryIndex history)
-{
     const double total = history.total();
     mModel->setHistory(std::move(history));
     doItemsLayout();  // the rows' height and the scroll bar now, for whoever asks where a row is

@@ -7,7 +7,7 @@
 #include <QListView>
 #include <QTimer>
 
-#include <exception>
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -79,8 +79,8 @@ private:
     int topRow() const;
     // Rows wholly in view (at least one).
     int rowsInView() const;
-    void takeReadHistory(std::exception_ptr failure, QmrM::HistoryIndex history);
-    void present(QmrM::HistoryIndex history);
+    // Shows the history `read` gives, or tells why it cannot be read.
+    void present(const std::function<QmrM::HistoryIndex()>& read);
     void stopReading();
 
     HistoryModel* mModel;
