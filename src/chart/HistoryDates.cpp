@@ -34,22 +34,6 @@ std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, 
     return dates;
 }
 
-std::vector<QDate> placeDates(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor)
-{
-    std::vector<std::optional<MonthDay>> days;
-    days.reserve(records.size());
-    const QString* previous = nullptr;
-    for (const QmrM::HistoryRecord& record : records) {
-        // Most records share their date with the one before: read each date once.
-        if (previous && record.date == *previous)
-            days.push_back(days.back());
-        else
-            days.push_back(parseRecordDate(record.date));
-        previous = &record.date;
-    }
-    return placeDates(days, anchor);
-}
-
 QDate today()
 {
     return QmrM::currentDateTime().date();

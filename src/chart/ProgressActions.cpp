@@ -38,7 +38,14 @@ public:
         QAction* csv = mMenu->addAction(exportCsvMenuText());
         csv->setObjectName(QStringLiteral("mnuExportCsv"));
         connect(show, &QAction::triggered, this, platform::guardedSlot([this] { showChart(mControl, mFor); }));
-        connect(csv, &QAction::triggered, this, platform::guardedSlot([this] { exportFromMenu(); }));
+        connect(csv, &QAction::triggered, this, platform::guardedSlot([this] {
+                    // The window the menu belongs to has no status line: a box says where the file went.
+                    const QString path = exportCsv(mControl, mFor);
+                    if (!path.isEmpty())
+                        platform::MsgBox(QCoreApplication::translate("Chart", "「%1」に書き出しました。")
+                                             .arg(QDir::toNativeSeparators(path)),
+                                         platform::vbInformation, exportCsvTitle());
+                }));
         control->installEventFilter(this);
         if (auto* area = qobject_cast<QAbstractScrollArea*>(control))
             area->viewport()->installEventFilter(this);
@@ -65,17 +72,6 @@ protected:
     }
 
 private:
-    // The window the menu belongs to has no status line: a box says where the file went.
-    void exportFromMenu()
-    {
-        const QString path = exportCsv(mControl, mFor);
-        if (!path.isEmpty()) {
-            platform::MsgBox(
-                QCoreApplication::translate("Chart", "「%1」に書き出しました。").arg(QDir::toNativeSeparators(path)),
-                platform::vbInformation, exportCsvTitle());
-        }
-    }
-
     // Where a menu opened from the keyboard appears: below the current entry of a list, else mid-control.
     QPoint keyboardPoint() const
     {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgressFigures.h"
 
-#include "DailyHistories.h"
 #include "HistoryDates.h"
 #include "shared/Numbers.h"
 
@@ -11,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <optional>
 
 namespace chart {
 namespace {
@@ -129,20 +127,6 @@ int currentRun(const DailyHistory& history, const QDate& today)
 }
 
 }  // namespace
-
-DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor)
-{
-    DailyHistoryBuilder builder;
-    const QString* previous = nullptr;
-    std::optional<MonthDay> day;
-    for (const QmrM::HistoryRecord& record : records) {
-        if (!previous || record.date != *previous)
-            day = parseRecordDate(record.date);
-        previous = &record.date;
-        builder.add(day, QmrM::historyCount(record.count));
-    }
-    return builder.finish(anchor);
-}
 
 DailyHistory combine(const std::vector<DailyHistory>& histories)
 {
