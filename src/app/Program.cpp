@@ -107,13 +107,6 @@ void endWhenNothingIsLeft()
     });
 }
 
-// A right click on the window (or the menu key on a control without a menu of its own) offers the choice.
-void offerHoldChoice(QWidget* window)
-{
-    window->setContextMenuPolicy(Qt::ActionsContextMenu);
-    window->addAction(schedule::PassSchedule::instance().holdWhileBusyAction());
-}
-
 }  // namespace
 
 void anotherStartRequested(const QString& activationToken)
@@ -182,7 +175,10 @@ void wireWindows()
     QObject::connect(&frmSettei::instance(), &platform::Form::controlsCreated, &frmSettei::instance(),
                      [](QWidget* window) {
                          chart::attachToSettingsWindow(window);
-                         offerHoldChoice(window);
+                         // A right click on the window (or the menu key on a control without a menu of its own)
+                         // offers the choice.
+                         window->setContextMenuPolicy(Qt::ActionsContextMenu);
+                         window->addAction(schedule::PassSchedule::instance().holdWhileBusyAction());
                      });
 }
 
