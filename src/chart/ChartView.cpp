@@ -373,16 +373,6 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent)
     choose(-1);
 }
 
-QSize ChartView::sizeHint() const
-{
-    return QSize(720, 360);
-}
-
-QSize ChartView::minimumSizeHint() const
-{
-    return QSize(360, 200);
-}
-
 void ChartView::setContent(Content content)
 {
     mContent = std::move(content);

@@ -59,8 +59,8 @@ public:
     };
     static Layout layOut(const Content& content, const QRect& area, const QFont& font);
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override { return QSize(720, 360); }
+    QSize minimumSizeHint() const override { return QSize(360, 200); }
 
 signals:
     // What the bar chosen stands for (barText), empty when none is.

@@ -291,11 +291,6 @@ void HistoryList::updateGeometries()
     QAbstractItemView::updateGeometries();
 }
 
-int HistoryList::horizontalOffset() const
-{
-    return 0;
-}
-
 int HistoryList::verticalOffset() const
 {
     return int(std::min<qint64>(qint64(topRow()) * mRowHeight, std::numeric_limits<int>::max()));

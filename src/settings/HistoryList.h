@@ -67,7 +67,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
-    int horizontalOffset() const override;
+    int horizontalOffset() const override { return 0; }
     int verticalOffset() const override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;

@@ -185,11 +185,6 @@ void frmMain::releaseControls()
     ui.reset();
 }
 
-void frmMain::setBackground(const QColor& color)
-{
-    platform::setColour(window(), QPalette::Window, color);
-}
-
 void frmMain::setStepColour(int step, int paletteIndex)
 {
     platform::setColour(ui->lblSnd[step], QPalette::WindowText, PaletteColor(paletteIndex));

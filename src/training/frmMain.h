@@ -54,7 +54,7 @@ private:
     void typeIntoCountBox(int& keyAscii);
     // Presents item gGenzai: name, font size, count, scroll bar and count box; focus on the next button.
     void ShowCurrentItem();
-    void setBackground(const QColor& color);
+    void setBackground(const QColor& color) { platform::setColour(window(), QPalette::Window, color); }
     void setStepColour(int step, int paletteIndex);
     void advanceFlashColour();
     bool countFitsRecord(double value);
