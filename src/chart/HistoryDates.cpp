@@ -48,13 +48,9 @@ QDate historyAnchor(const QString& name)
 QStringList historyNamesFor(int item)
 {
     QStringList names;
-    if (item == 0) {
-        for (int k = 1; k <= QmrM::gKoumokuSu; ++k) {
-            if (!names.contains(QmrM::gKoumoku[k]))
-                names.append(QmrM::gKoumoku[k]);
-        }
-    } else if (item > 0 && item <= QmrM::gKoumokuSu) {
-        names.append(QmrM::gKoumoku[item]);
+    for (int k = 1; k <= QmrM::gKoumokuSu; ++k) {
+        if ((item == 0 || k == item) && !names.contains(QmrM::gKoumoku[k]))
+            names.append(QmrM::gKoumoku[k]);
     }
     return names;
 }
