@@ -166,12 +166,6 @@ public:
         item.fontMetrics = QFontMetrics(shown.font, item.widget);
         styleOf(item)->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
     }
-
-    // Every row is as high as the list's font makes it, and never wider than the list: rows fit, not scroll.
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
-    }
 };
 
 HistoryList::HistoryList(QWidget* parent)
