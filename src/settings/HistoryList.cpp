@@ -202,11 +202,6 @@ void HistoryList::clear()
     doItemsLayout();
 }
 
-int HistoryList::count() const
-{
-    return mModel->rowCount();
-}
-
 ShownRow HistoryList::shownRow(int row) const
 {
     QStyleOptionViewItem option;
@@ -253,11 +248,6 @@ void HistoryList::present(const std::function<QmrM::HistoryIndex()>& read)
     mModel->setHistory(std::move(history));
     doItemsLayout();  // the rows' height and the scroll bar now, for whoever asks where a row is
     emit historyShown(total);
-}
-
-int HistoryList::topRow() const
-{
-    return verticalScrollBar()->value();
 }
 
 int HistoryList::rowsInView() const

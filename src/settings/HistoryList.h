@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QListView>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <functional>
@@ -43,7 +44,7 @@ public:
     void showHistory(const QString& itemName);
     // Empties the list and lets go of the history it held; a history being read is stopped and forgotten.
     void clear();
-    int count() const;
+    int count() const { return model()->rowCount(); }
     bool isReading() const { return mReading != nullptr; }
     // How row `row` is drawn now.
     ShownRow shownRow(int row) const;
@@ -76,7 +77,7 @@ protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
-    int topRow() const;
+    int topRow() const { return verticalScrollBar()->value(); }
     // Rows wholly in view (at least one).
     int rowsInView() const;
     // Shows the history `read` gives, or tells why it cannot be read.
