@@ -30,15 +30,6 @@
 namespace chart {
 namespace {
 
-QString chartTitle()
-{
-    return QCoreApplication::translate("Chart", "Quillmora - グラフ");
-}
-QString saveImageTitle()
-{
-    return QCoreApplication::translate("Chart", "画像として保存");
-}
-
 QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -143,7 +134,7 @@ public:
     explicit ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     {
         setObjectName(QStringLiteral("frmChart"));
-        setWindowTitle(chartTitle());
+        setWindowTitle(QCoreApplication::translate("Chart", "Quillmora - グラフ"));
         setAttribute(Qt::WA_DeleteOnClose);
         setFont(platform::namedFont(9));
         createControls();
@@ -292,7 +283,7 @@ private:
             //: %1 is why each history could not be read, a line each
             platform::MsgBox(QCoreApplication::translate("Chart", "%1\nこの履歴はグラフに入っていません。")
                                  .arg(failures.join(QStringLiteral("\n"))),
-                             platform::vbExclamation, chartTitle());
+                             platform::vbExclamation, windowTitle());
         }
     }
 
@@ -341,8 +332,9 @@ private:
     void saveImage()
     {
         mStatus->setMessage(QString());
+        const QString title = QCoreApplication::translate("Chart", "画像として保存");
         const QString path = chooseExportFile(
-            this, SaveRequest{saveImageTitle(), mItemChooser->currentText() + QStringLiteral(".png"),
+            this, SaveRequest{title, mItemChooser->currentText() + QStringLiteral(".png"),
                               QCoreApplication::translate("Chart", "PNG 画像 (*.png)"), QStringLiteral("png")});
         if (path.isEmpty())
             return;
@@ -352,10 +344,10 @@ private:
         buffer.open(QIODevice::WriteOnly);
         if (!mChart->picture(mFigures).save(&buffer, "PNG")) {
             platform::MsgBox(QCoreApplication::translate("Chart", "グラフを画像にできませんでした。"),
-                             platform::vbExclamation, saveImageTitle());
+                             platform::vbExclamation, title);
             return;
         }
-        if (writeWholeFile(path, bytes, saveImageTitle()))
+        if (writeWholeFile(path, bytes, title))
             mStatus->setMessage(QCoreApplication::translate("Chart", "「%1」に画像を保存しました。")
                                     .arg(QDir::toNativeSeparators(path)));
     }
