@@ -60,10 +60,8 @@ protected:
             return true;
         }
         if (event->type() == QEvent::KeyPress && watched == mControl) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            const bool menuKey = key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier;
-            const bool shiftF10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
-            if (menuKey || shiftF10) {
+            const QKeyCombination key = static_cast<QKeyEvent*>(event)->keyCombination();
+            if (key == QKeyCombination(Qt::Key_Menu) || key == (Qt::SHIFT | Qt::Key_F10)) {
                 open(keyboardPoint());
                 return true;
             }
