@@ -355,11 +355,6 @@ void draw(QPainter& painter, const QRect& area, const Content& content, int sele
 
 }  // namespace
 
-QString ChartView::Content::heading() const
-{
-    return name + figureSeparator() + range + figureSeparator() + span;
-}
-
 ChartView::ChartView(QWidget* parent) : QWidget(parent)
 {
     static const bool roleInstalled = [] {

@@ -29,7 +29,7 @@ public:
         bool weekly = false;
         double reference = 0;  // the instructed count; 0 draws no line
         // The heading on one line.
-        QString heading() const;
+        QString heading() const { return name + figureSeparator() + range + figureSeparator() + span; }
     };
 
     // A date below the axis, where it is drawn.
