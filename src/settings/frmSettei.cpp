@@ -61,15 +61,13 @@ void line(QWidget* parent, const char* name, int y, const QColor& colour)
     auto* frame = placed(
         new QFrame(parent), name,
         QRect(platform::twipsToPixels(150), platform::twipsToPixels(y), platform::twipsToPixels(9300 - 150) + 1, 1));
-    frame->setFrameShape(QFrame::NoFrame);
-    frame->setAutoFillBackground(true);
+    frame->setAutoFillBackground(true);  // a frame draws no border of its own: the line is its background
     platform::setColour(frame, QPalette::Window, colour);
 }
 
 QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
 {
     auto* edit = placed(new QLineEdit(parent), name, geometry, namedFont(11.25));
-    edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     edit->setToolTip(QCoreApplication::translate("frmSettei", "修正後設定保存を押して下さい"));
     edit->setAccessibleDescription(edit->toolTip());
     return edit;
@@ -374,7 +372,6 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     //: The minutes the training window waits after Start, beside their scroll bar
     auto* Label1 = placed(new QLabel(QCoreApplication::translate("frmSettei", "起動Wait"), Frame3), "Label1",
                           twips(150, 400, 690, 240), dialogFont());
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     platform::fitCaption(Label1, Label1->text());
 
     hsbTime = placed(new platform::HScrollBar(Frame3), "hsbTime", twips(975, 375, 1515, 240));
