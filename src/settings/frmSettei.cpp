@@ -334,9 +334,8 @@ void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, frmSettei* 
     cboKoumoku->lineEdit()->setAccessibleDescription(cboKoumoku->toolTip());
     cboKoumoku->lineEdit()->installEventFilter(form);
 
-    // Rows made from the file as they are shown.
+    // Rows made from the file as they are shown; one chosen at a time, as in any list view.
     lstRireki = placed(new settings::HistoryList(Frame1), "lstRireki", twips(150, 750, 4590, 4140), namedFont(12));
-    lstRireki->setSelectionMode(QAbstractItemView::SingleSelection);
     lstRireki->setAccessibleName(Frame1->title());
 
     // A long total shrinks rather than losing digits.
@@ -357,7 +356,6 @@ void frmSettei::Ui::createItemsFrame(platform::FormWindow* window, frmSettei* fo
     platform::keepTextWhole(txtKaisu, 7);  // five digits and a sign in a box sized for four
 
     lstKoumoku = placed(new QListWidget(Frame2), "lstKoumoku", twips(150, 750, 3915, 2940), namedFont(12));
-    lstKoumoku->setSelectionMode(QAbstractItemView::SingleSelection);
     lstKoumoku->setToolTip(QCoreApplication::translate("frmSettei", "クリックすると選択されます"));
     lstKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "登録項目"));
     lstKoumoku->setAccessibleDescription(lstKoumoku->toolTip());
