@@ -468,7 +468,7 @@ void ChartView::keyPressEvent(QKeyEvent* event)
     // With no bar chosen yet, the first arrow chooses the latest: the one people look for first (a move right
     // from past the last bar stops at it).
     const int from = mSelected < 0 ? last + 1 : mSelected;
-    int to;
+    int to = 0;
     switch (event->key()) {
     case Qt::Key_Left:
         to = from - 1;
