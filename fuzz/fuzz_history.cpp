@@ -69,7 +69,7 @@ void checkRecords(const QByteArray& bytes, const std::vector<HistoryRecord>& rec
 void checkDays(const std::vector<HistoryRecord>& records)
 {
     const chart::DailyHistory read = chart::readDailyHistory(kItemName);
-    const chart::DailyHistory summed = chart::summarise(records, chart::historyAnchor(kItemName));
+    const chart::DailyHistory summed = summarise(records, chart::historyAnchor(kItemName));
     FUZZ_CHECK(read.days.size() == summed.days.size(), QString::number(read.days.size()));
     for (size_t i = 0; i < read.days.size(); ++i) {
         FUZZ_CHECK(read.days[i].date == summed.days[i].date && same(read.days[i].count, summed.days[i].count),
@@ -148,7 +148,7 @@ void checkCsv(const std::vector<HistoryRecord>& records)
     const QList<QStringList> rows = readCsv(QString::fromUtf8(bytes.mid(3)));
     FUZZ_CHECK(size_t(rows.size()) == records.size() + 1, QString::number(rows.size()));
     FUZZ_CHECK(rows[0] == QStringList({"項目", "日付", "時刻", "回数"}), rows[0].join(u'|'));
-    const std::vector<QDate> dates = chart::placeDates(records, anchor);
+    const std::vector<QDate> dates = placeDates(records, anchor);
     for (size_t i = 0; i < records.size(); ++i) {
         const QStringList& row = rows[qsizetype(i) + 1];
         const QString date = dates[i].isValid() ? dates[i].toString(Qt::ISODate) : QString();

@@ -5,6 +5,7 @@
 // other.
 
 #include "FuzzSupport.h"
+#include "PlainHistory.h"
 
 #include "chart/HistoryDates.h"
 #include "chart/ProgressFigures.h"

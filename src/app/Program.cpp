@@ -106,13 +106,6 @@ void endWhenNothingIsLeft()
     });
 }
 
-// A right click on the window (or the menu key on a control without a menu of its own) offers the choice.
-void offerHoldChoice(QWidget* window)
-{
-    window->setContextMenuPolicy(Qt::ActionsContextMenu);
-    window->addAction(schedule::PassSchedule::instance().holdWhileBusyAction());
-}
-
 }  // namespace
 
 void anotherStartRequested(const QString& activationToken)
@@ -142,19 +135,15 @@ void anotherStartRequested(const QString& activationToken)
 bool claimDataFolder()
 {
     gInstance = std::make_unique<platform::SingleInstance>(QDir::currentPath());
-    switch (gInstance->claim()) {
-    case platform::SingleInstance::Outcome::HandedOver:
-        return false;
-    case platform::SingleInstance::Outcome::FilesInUse:
+    using Outcome = platform::SingleInstance::Outcome;
+    const Outcome outcome = gInstance->claim();
+    bool running = outcome == Outcome::Running;  // a start handed over ends quietly
+    if (outcome == Outcome::FilesInUse)
         tellFilesInUse(*gInstance);
+    else if (outcome == Outcome::OtherSilent)
+        running = takeOverSilentLock(*gInstance);
+    if (!running)
         return false;
-    case platform::SingleInstance::Outcome::OtherSilent:
-        if (!takeOverSilentLock(*gInstance))
-            return false;
-        break;
-    case platform::SingleInstance::Outcome::Running:
-        break;
-    }
     QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart, [](const QString& activationToken) {
         platform::runGuarded([&] { anotherStartRequested(activationToken); });
     });
@@ -185,7 +174,10 @@ void wireWindows()
     QObject::connect(&frmSettei::instance(), &platform::Form::controlsCreated, &frmSettei::instance(),
                      [](QWidget* window) {
                          chart::attachToSettingsWindow(window);
-                         offerHoldChoice(window);
+                         // A right click on the window (or the menu key on a control without a menu of its own)
+                         // offers the choice.
+                         window->setContextMenuPolicy(Qt::ActionsContextMenu);
+                         window->addAction(schedule::PassSchedule::instance().holdWhileBusyAction());
                      });
 }
 

@@ -107,14 +107,11 @@ struct Geometry {
     double low = 0;
     double high = 1;
     double step = 1;
+    double slot = 0;  // the width each bar has
     int y(double value) const
     {
         const double fraction = high > low ? (value - low) / (high - low) : 0;
         return plot.bottom() - static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * plot.height()));
-    }
-    double slot(size_t bars) const
-    {
-        return bars == 0 ? 0 : static_cast<double>(plot.width()) / static_cast<double>(bars);
     }
 };
 
@@ -174,6 +171,8 @@ Geometry geometryFor(const Content& content, const QRect& area, const QFont& fon
     const int bottom = area.bottom() - kMargin - metrics.height() - 4;
     const int right = area.right() - kMargin;
     g.plot = QRect(QPoint(left, top), QPoint(std::max(left + 1, right), std::max(top + 1, bottom)));
+    if (!content.bars.empty())
+        g.slot = static_cast<double>(g.plot.width()) / static_cast<double>(content.bars.size());
     return g;
 }
 
@@ -215,10 +214,9 @@ void drawGrid(QPainter& painter, const Geometry& g)
 
 QRectF barRect(const Geometry& g, const Content& content, size_t index)
 {
-    const double slot = g.slot(content.bars.size());
     // Narrow slots are filled whole; wider ones leave a gap between neighbours.
-    const double width = slot >= 4 ? slot * 0.7 : slot;
-    const double left = g.plot.left() + slot * static_cast<double>(index) + (slot - width) / 2;
+    const double width = g.slot >= 4 ? g.slot * 0.7 : g.slot;
+    const double left = g.plot.left() + g.slot * static_cast<double>(index) + (g.slot - width) / 2;
     const Bar& bar = content.bars[index];
     const int zero = g.y(0);
     const int top = g.y(bar.count);
@@ -274,14 +272,13 @@ void drawReference(QPainter& painter, const Geometry& g, const Content& content)
     if (content.weekly) {
         // A week compares with what the days trained in it asked for: a mark across its slot.
         painter.setPen(QPen(kReferenceColour, 2, Qt::SolidLine, Qt::FlatCap));
-        const double slot = g.slot(content.bars.size());
         for (size_t i = 0; i < content.bars.size(); ++i) {
             const Bar& bar = content.bars[i];
             if (!bar.recorded)
                 continue;
-            const double left = g.plot.left() + slot * static_cast<double>(i);
+            const double left = g.plot.left() + g.slot * static_cast<double>(i);
             const int y = g.y(referenceFor(content, bar));
-            painter.drawLine(QPointF(left, y), QPointF(left + slot, y));
+            painter.drawLine(QPointF(left, y), QPointF(left + g.slot, y));
         }
     } else {
         painter.setPen(QPen(kReferenceColour, 1.5, Qt::DashLine));
@@ -307,13 +304,12 @@ std::vector<DateLabel> placeDateLabels(const Content& content, const Geometry& g
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
 
-    const double slot = g.slot(bars.size());
     const int gap = metrics.horizontalAdvance(QStringLiteral("  "));
     std::vector<DateLabel> placed;
     for (const auto& [rank, i] : candidates) {
         const QString text = dateLabel(bars[i], content.weekly, rank == 1);
         const int width = metrics.horizontalAdvance(text);
-        const int centre = static_cast<int>(g.plot.left() + slot * (static_cast<double>(i) + 0.5));
+        const int centre = static_cast<int>(g.plot.left() + g.slot * (static_cast<double>(i) + 0.5));
         const int left =
             std::max(g.plot.left() - kMargin, std::min(centre - width / 2, g.plot.right() + kMargin - width));
         const QRect rect(left, g.plot.bottom() + 4, width, metrics.height());
@@ -330,10 +326,9 @@ std::vector<DateLabel> placeDateLabels(const Content& content, const Geometry& g
 
 void drawDateLabels(QPainter& painter, const Geometry& g, const Content& content)
 {
-    const double slot = g.slot(content.bars.size());
     painter.setPen(kTextColour);
     for (const DateLabel& label : placeDateLabels(content, g, QFontMetrics(painter.font()))) {
-        const double x = g.plot.left() + slot * (label.bar + 0.5);
+        const double x = g.plot.left() + g.slot * (label.bar + 0.5);
         painter.drawLine(QPointF(x, g.plot.bottom()), QPointF(x, g.plot.bottom() + 3));
         painter.drawText(label.rect, Qt::AlignCenter, label.text);
     }
@@ -360,11 +355,6 @@ void draw(QPainter& painter, const QRect& area, const Content& content, int sele
 
 }  // namespace
 
-QString ChartView::Content::heading() const
-{
-    return name + figureSeparator() + range + figureSeparator() + span;
-}
-
 ChartView::ChartView(QWidget* parent) : QWidget(parent)
 {
     static const bool roleInstalled = [] {
@@ -375,44 +365,44 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(platform::namedFont(9));
-    setAccessibleName(QCoreApplication::translate("Chart", "グラフ"));
-}
-
-QSize ChartView::sizeHint() const
-{
-    return QSize(720, 360);
-}
-
-QSize ChartView::minimumSizeHint() const
-{
-    return QSize(360, 200);
+    choose(-1);
 }
 
 void ChartView::setContent(Content content)
 {
     mContent = std::move(content);
-    mSelected = -1;
-    update();
-    emit selectionChanged(mSelected);
+    choose(-1);
 }
 
 void ChartView::selectBar(int index)
 {
-    if (index < -1 || index >= static_cast<int>(mContent.bars.size()) || index == mSelected)
-        return;
-    mSelected = index;
-    update();
-    emit selectionChanged(mSelected);
+    if (index >= -1 && index < static_cast<int>(mContent.bars.size()) && index != mSelected)
+        choose(index);
 }
 
-QImage ChartView::picture() const
+void ChartView::choose(int index)
+{
+    mSelected = index;
+    update();
+    const QString bar = index < 0 ? QString() : barText(mContent.bars[static_cast<size_t>(index)], mContent.weekly);
+    // A screen reader says the focused chart's new name: the bar just chosen.
+    setAccessibleName(bar.isEmpty() ? QCoreApplication::translate("Chart", "グラフ")
+                                    : QCoreApplication::translate("Chart", "グラフ %1").arg(bar));
+    emit selectionChanged(bar);
+}
+
+QImage ChartView::picture(QWidget* below) const
 {
     const qreal ratio = devicePixelRatioF();
-    QImage image(size() * ratio, QImage::Format_RGB32);
+    QImage image(QSize(std::max(width(), below->width()), height() + below->height()) * ratio, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
     QPainter painter(&image);
     painter.setFont(font());
+    painter.setClipRect(rect());
     draw(painter, rect(), mContent, -1);
+    painter.setClipping(false);
+    below->render(&painter, QPoint(0, height()));
     return image;
 }
 
@@ -439,8 +429,7 @@ int ChartView::barAt(const QPoint& point) const
     if (mContent.bars.empty() || point.x() < g.plot.left() || point.x() > g.plot.right() ||
         point.y() < g.plot.top() - 4 || point.y() > g.plot.bottom() + 4)
         return -1;
-    const double slot = g.slot(mContent.bars.size());
-    const int index = static_cast<int>((point.x() - g.plot.left()) / slot);
+    const int index = static_cast<int>((point.x() - g.plot.left()) / g.slot);
     return std::clamp(index, 0, static_cast<int>(mContent.bars.size()) - 1);
 }
 
@@ -476,21 +465,22 @@ void ChartView::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
-    // With no bar chosen yet, the first arrow chooses the latest: the one people look for first.
+    // With no bar chosen yet, the first arrow chooses the latest: the one people look for first (a move right
+    // from past the last bar stops at it).
     const int from = mSelected < 0 ? last + 1 : mSelected;
-    int to = mSelected;
+    int to = 0;
     switch (event->key()) {
     case Qt::Key_Left:
-        to = mSelected < 0 ? last : from - 1;
+        to = from - 1;
         break;
     case Qt::Key_Right:
-        to = mSelected < 0 ? last : from + 1;
+        to = from + 1;
         break;
     case Qt::Key_PageUp:
         to = from - kPageBars;
         break;
     case Qt::Key_PageDown:
-        to = mSelected < 0 ? last : from + kPageBars;
+        to = from + kPageBars;
         break;
     case Qt::Key_Home:
         to = 0;

@@ -29,7 +29,7 @@ public:
         bool weekly = false;
         double reference = 0;  // the instructed count; 0 draws no line
         // The heading on one line.
-        QString heading() const;
+        QString heading() const { return name + figureSeparator() + range + figureSeparator() + span; }
     };
 
     // A date below the axis, where it is drawn.
@@ -47,8 +47,9 @@ public:
     // Chooses a bar, -1 for none.
     void selectBar(int index);
 
-    // The chart as shown, without the choice or the focus mark, at the screen's pixel density: for a picture.
-    QImage picture() const;
+    // The chart as shown, without the choice or the focus mark, and `below` (the figures) drawn under it, at
+    // the screen's pixel density: for a picture.
+    QImage picture(QWidget* below) const;
 
     // Where the heading's lines and the dates below the axis go when the content is drawn within an area in a
     // font, as the view draws itself and its picture.
@@ -58,11 +59,12 @@ public:
     };
     static Layout layOut(const Content& content, const QRect& area, const QFont& font);
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override { return QSize(720, 360); }
+    QSize minimumSizeHint() const override { return QSize(360, 200); }
 
 signals:
-    void selectionChanged(int index);
+    // What the bar chosen stands for (barText), empty when none is.
+    void selectionChanged(const QString& bar);
 
 protected:
     bool event(QEvent* event) override;
@@ -72,6 +74,7 @@ protected:
 
 private:
     int barAt(const QPoint& point) const;
+    void choose(int index);
 
     Content mContent;
     int mSelected = -1;

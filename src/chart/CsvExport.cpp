@@ -94,13 +94,6 @@ bool isPlainNumber(QByteArrayView text)
     return i == n;
 }
 
-// A count as stored: a plain number (-3, 2.5) stays a number; any other text is a text field.
-QString csvCountField(const QString& count)
-{
-    // Characters beyond Latin-1 become '?', which is no part of a number either.
-    return isPlainNumber(count.toLatin1()) ? count : csvTextField(count);
-}
-
 // The file's bytes, handed on a piece at a time.
 class CsvOutput {
 public:
@@ -173,18 +166,15 @@ void appendTime(CsvOutput& out, const QmrM::HistoryScanner& scanner)
     out << csvTextField(csvTime(scanner.field(1))).toUtf8();
 }
 
-// Appends the count field of the current record as csvCountField gives it; a plain number is taken from
-// the bytes.
+// Appends the count field of the current record as stored: a plain number (-3, 2.5), which is plain ASCII,
+// stays a number, taken from the bytes; any other text is a text field.
 void appendCount(CsvOutput& out, const QmrM::HistoryScanner& scanner)
 {
-    if (const auto plain = scanner.plainField(2)) {
-        if (isPlainNumber(*plain))
-            out << *plain;
-        else
-            out << csvCountField(QString::fromLatin1(*plain)).toUtf8();
-        return;
-    }
-    out << csvCountField(scanner.field(2)).toUtf8();
+    const auto plain = scanner.plainField(2);
+    if (plain && isPlainNumber(*plain))
+        out << *plain;
+    else
+        out << csvTextField(scanner.field(2)).toUtf8();
 }
 
 // Goes through the history's records, handing `record` the scanner at each record, the record's day and whether

@@ -34,22 +34,6 @@ std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, 
     return dates;
 }
 
-std::vector<QDate> placeDates(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor)
-{
-    std::vector<std::optional<MonthDay>> days;
-    days.reserve(records.size());
-    const QString* previous = nullptr;
-    for (const QmrM::HistoryRecord& record : records) {
-        // Most records share their date with the one before: read each date once.
-        if (previous && record.date == *previous)
-            days.push_back(days.back());
-        else
-            days.push_back(parseRecordDate(record.date));
-        previous = &record.date;
-    }
-    return placeDates(days, anchor);
-}
-
 QDate today()
 {
     return QmrM::currentDateTime().date();
@@ -64,13 +48,9 @@ QDate historyAnchor(const QString& name)
 QStringList historyNamesFor(int item)
 {
     QStringList names;
-    if (item == 0) {
-        for (int k = 1; k <= QmrM::gKoumokuSu; ++k) {
-            if (!names.contains(QmrM::gKoumoku[k]))
-                names.append(QmrM::gKoumoku[k]);
-        }
-    } else if (item > 0 && item <= QmrM::gKoumokuSu) {
-        names.append(QmrM::gKoumoku[item]);
+    for (int k = 1; k <= QmrM::gKoumokuSu; ++k) {
+        if ((item == 0 || k == item) && !names.contains(QmrM::gKoumoku[k]))
+            names.append(QmrM::gKoumoku[k]);
     }
     return names;
 }

@@ -24,9 +24,6 @@ using QmrM::parseRecordDate;
 // goes on from there. An unreadable date gives an invalid QDate and does not change the walk.
 std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, const QDate& anchor);
 
-// The same, straight from the records' date fields.
-std::vector<QDate> placeDates(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor);
-
 // Today, from the program's clock, which tests replace: the day every range of the chart ends on.
 QDate today();
 

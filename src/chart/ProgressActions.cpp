@@ -4,10 +4,8 @@
 #include <QComboBox>
 #include <QListWidget>
 
-#include "ChartWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
-#include "platform/OnScreen.h"
 
 #include <QAbstractItemView>
 #include <QContextMenuEvent>
@@ -22,12 +20,6 @@
 
 namespace chart {
 namespace {
-
-QPointer<ChartWindow>& chartWindow()
-{
-    static QPointer<ChartWindow> window;
-    return window;
-}
 
 // The context menu of one control, with グラフを表示 and CSV 形式で書き出す..., opened by the right mouse button,
 // the Menu key and Shift+F10. `item` tells, when the menu opens, which item it is for. It lives as the control's child
@@ -46,7 +38,14 @@ public:
         QAction* csv = mMenu->addAction(exportCsvMenuText());
         csv->setObjectName(QStringLiteral("mnuExportCsv"));
         connect(show, &QAction::triggered, this, platform::guardedSlot([this] { showChart(mControl, mFor); }));
-        connect(csv, &QAction::triggered, this, platform::guardedSlot([this] { exportFromMenu(); }));
+        connect(csv, &QAction::triggered, this, platform::guardedSlot([this] {
+                    // The window the menu belongs to has no status line: a box says where the file went.
+                    const QString path = exportCsv(mControl, mFor);
+                    if (!path.isEmpty())
+                        platform::MsgBox(QCoreApplication::translate("Chart", "「%1」に書き出しました。")
+                                             .arg(QDir::toNativeSeparators(path)),
+                                         platform::vbInformation, exportCsvTitle());
+                }));
         control->installEventFilter(this);
         if (auto* area = qobject_cast<QAbstractScrollArea*>(control))
             area->viewport()->installEventFilter(this);
@@ -61,10 +60,8 @@ protected:
             return true;
         }
         if (event->type() == QEvent::KeyPress && watched == mControl) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            const bool menuKey = key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier;
-            const bool shiftF10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
-            if (menuKey || shiftF10) {
+            const QKeyCombination key = static_cast<QKeyEvent*>(event)->keyCombination();
+            if (key == QKeyCombination(Qt::Key_Menu) || key == (Qt::SHIFT | Qt::Key_F10)) {
                 open(keyboardPoint());
                 return true;
             }
@@ -73,17 +70,6 @@ protected:
     }
 
 private:
-    // The window the menu belongs to has no status line: a box says where the file went.
-    void exportFromMenu()
-    {
-        const QString path = exportCsv(mControl, mFor);
-        if (!path.isEmpty()) {
-            platform::MsgBox(
-                QCoreApplication::translate("Chart", "「%1」に書き出しました。").arg(QDir::toNativeSeparators(path)),
-                platform::vbInformation, exportCsvTitle());
-        }
-    }
-
     // Where a menu opened from the keyboard appears: below the current entry of a list, else mid-control.
     QPoint keyboardPoint() const
     {
@@ -113,19 +99,6 @@ private:
 
 }  // namespace
 
-void showChart(QWidget* caller, int item)
-{
-    QPointer<ChartWindow>& window = chartWindow();
-    if (!window) {
-        QWidget* owner = caller ? caller->window() : nullptr;
-        window = new ChartWindow(owner);
-        // Centred over the window that asked for it, no larger than the screen.
-        platform::placeOnScreen(window, owner);
-    }
-    platform::bringToFront(window);
-    window->showItem(item);
-}
-
 void attachToSettingsWindow(QWidget* window)
 {
     auto* itemList = window->findChild<QListWidget*>(QStringLiteral("lstKoumoku"));
@@ -145,11 +118,6 @@ void attachToSettingsWindow(QWidget* window)
                      platform::guardedSlot([window, itemList, listed, historyShown] {
                          showChart(window, itemList->hasFocus() && listed() > 0 ? listed() : historyShown());
                      }));
-}
-
-QWidget* openChartWindow()
-{
-    return chartWindow().data();
 }
 
 }  // namespace chart

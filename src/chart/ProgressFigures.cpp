@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgressFigures.h"
 
-#include "DailyHistories.h"
 #include "HistoryDates.h"
 #include "shared/Numbers.h"
 
@@ -11,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <optional>
 
 namespace chart {
 namespace {
@@ -130,20 +128,6 @@ int currentRun(const DailyHistory& history, const QDate& today)
 
 }  // namespace
 
-DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor)
-{
-    DailyHistoryBuilder builder;
-    const QString* previous = nullptr;
-    std::optional<MonthDay> day;
-    for (const QmrM::HistoryRecord& record : records) {
-        if (!previous || record.date != *previous)
-            day = parseRecordDate(record.date);
-        previous = &record.date;
-        builder.add(day, QmrM::historyCount(record.count));
-    }
-    return builder.finish(anchor);
-}
-
 DailyHistory combine(const std::vector<DailyHistory>& histories)
 {
     DailyHistory sum;
@@ -216,20 +200,18 @@ std::vector<Bar> barsFor(const DailyHistory& history, const Period& period)
 Figures figuresFor(const DailyHistory& history, const Period& period, const QDate& today, bool withUndated)
 {
     Figures figures;
-    double datedTotal = 0;
     const auto from = firstDayFrom(history, period.first);
     const auto to = firstDayAfter(history, period.last);
     for (auto day = from; day != to; ++day) {
-        datedTotal = QmrM::addHistoryCounts(datedTotal, day->count);
+        figures.total = QmrM::addHistoryCounts(figures.total, day->count);
         if (figures.recordedDays == 0 || day->count > figures.best) {
             figures.best = day->count;
             figures.bestDate = day->date;
         }
         ++figures.recordedDays;
     }
-    figures.total = datedTotal;
     if (figures.recordedDays > 0)
-        figures.dailyAverage = datedTotal / figures.recordedDays;
+        figures.dailyAverage = figures.total / figures.recordedDays;
     if (withUndated) {
         figures.total = QmrM::addHistoryCounts(figures.total, history.undatedCount);
         figures.undatedRecords = history.undatedRecords;

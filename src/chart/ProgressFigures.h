@@ -24,7 +24,6 @@ struct DailyHistory {
     int undatedRecords = 0;
 };
 
-DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor);
 // Several histories added up day by day.
 DailyHistory combine(const std::vector<DailyHistory>& histories);
 

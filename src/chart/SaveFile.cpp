@@ -21,18 +21,11 @@
 namespace chart {
 namespace {
 
-// The folder the last export went to during this run.
-QString& lastFolder()
-{
-    static QString folder;
-    return folder;
-}
-
 // Where the save dialog opens: the folder last chosen, else the user's documents folder (or home).
-QString exportFolder()
+QString exportFolder(const QString& lastFolder)
 {
-    if (!lastFolder().isEmpty() && QFileInfo(lastFolder()).isDir())
-        return lastFolder();
+    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir())
+        return lastFolder;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
@@ -71,13 +64,6 @@ QString askSaveFileName(QWidget* parent, const SaveRequest& request, const QStri
 // An export as long as this shows its progress from the start: the histories take a moment to read.
 constexpr qint64 kLongExportFrom = 8 << 20;
 
-bool askToReplace(const QString& path, const QString& title)
-{
-    const QString text = QCoreApplication::translate("Chart", "「%1」は既にあります。\n置き換えますか？")
-                             .arg(QFileInfo(path).fileName());
-    return platform::MsgBox(text, platform::vbOKCancel | platform::vbExclamation, title) == platform::vbOK;
-}
-
 // Whether a write to `path` replaces a file; a link that no write follows leads to none.
 bool replacesAFile(const QString& path)
 {
@@ -100,7 +86,8 @@ void tellNothingWritten(const QmrM::DataFileError& error, const QString& title)
 
 QString chooseExportFile(QWidget* parent, const SaveRequest& request)
 {
-    QString folder = exportFolder();
+    static QString lastFolder;  // the folder the last export went to during this run
+    QString folder = exportFolder(lastFolder);
     for (;;) {
         const QString path = askSaveFileName(parent, request, QDir(folder).filePath(request.suggestedName));
         if (path.isEmpty())
@@ -115,9 +102,12 @@ QString chooseExportFile(QWidget* parent, const SaveRequest& request)
                 platform::vbExclamation, request.title);
             continue;
         }
-        if (replacesAFile(path) && !askToReplace(path, request.title))
+        if (replacesAFile(path) &&
+            platform::MsgBox(QCoreApplication::translate("Chart", "「%1」は既にあります。\n置き換えますか？")
+                                 .arg(QFileInfo(path).fileName()),
+                             platform::vbOKCancel | platform::vbExclamation, request.title) != platform::vbOK)
             continue;
-        lastFolder() = folder;
+        lastFolder = folder;
         return path;
     }
 }

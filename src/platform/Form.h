@@ -140,22 +140,22 @@ private:
     std::optional<Arrival> mComingUpUnasked;
 };
 
-// The one object of a form class, made on first use and kept for the whole run.
+// A form class F with its one object, made on first use and kept for the whole run
+// (class frmX : public platform::SingleForm<frmX>, which makes SingleForm<frmX> its friend).
 template <class F>
-class FormInstance {
+class SingleForm : public Form {
 public:
-    static F& get()
+    static F& instance()
     {
-        std::unique_ptr<F>& form = holder();
-        if (!form)
-            form.reset(new F());
-        return *form;
+        if (!object())
+            object().reset(new F());
+        return *object();
     }
-    // Drops the object (for tests); the next get() starts as at program start.
-    static void destroy() { holder().reset(); }
+    // Drops the object (for tests); the next instance() starts as at program start.
+    static void destroyInstance() { object().reset(); }
 
 private:
-    static std::unique_ptr<F>& holder()
+    static std::unique_ptr<F>& object()
     {
         static std::unique_ptr<F> form;
         return form;

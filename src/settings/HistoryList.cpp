@@ -164,12 +164,6 @@ public:
         item.fontMetrics = QFontMetrics(shown.font, item.widget);
         styleOf(item)->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
     }
-
-    // Every row is as high as the list's font makes it, and never wider than the list: rows fit, not scroll.
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
-    }
 };
 
 HistoryList::HistoryList(QWidget* parent)
@@ -206,11 +200,6 @@ void HistoryList::clear()
     doItemsLayout();
 }
 
-int HistoryList::count() const
-{
-    return mModel->rowCount();
-}
-
 ShownRow HistoryList::shownRow(int row) const
 {
     QStyleOptionViewItem option;
@@ -224,50 +213,39 @@ void HistoryList::showHistory(const QString& itemName)
 {
     clear();
     if (QFileInfo(QmrM::historyFileName(itemName)).size() < kReadInBackgroundFrom) {
-        QmrM::HistoryIndex history;
-        try {
-            history = QmrM::readHistoryIndex(itemName);
-        } catch (const QmrM::DataFileError& error) {
-            emit historyUnreadable(error.description());
-            return;
-        }
-        present(std::move(history));
+        present([&] { return QmrM::readHistoryIndex(itemName); });
         return;
     }
     // Only the reading writes the index; the list takes it once the reading is over.
     auto read = std::make_shared<QmrM::HistoryIndex>();
     mReading = std::make_unique<platform::BackgroundWork>(
         [read, itemName](QmrM::Progress& progress) { *read = QmrM::readHistoryIndex(itemName, nullptr, &progress); },
-        [this, read](std::exception_ptr failure) { takeReadHistory(failure, std::move(*read)); });
+        [this, read](std::exception_ptr failure) {
+            QmrM::HistoryIndex history = std::move(*read);  // taken before the work that holds it goes
+            stopReading();
+            present([&] {
+                if (failure)
+                    std::rethrow_exception(failure);  // anything but an unreadable file goes on to the guard
+                return std::move(history);
+            });
+        });
     mProgressTimer.start();
     setAccessibleDescription(QCoreApplication::translate("frmSettei", "履歴を読み込んでいます"));
 }
 
-void HistoryList::takeReadHistory(std::exception_ptr failure, QmrM::HistoryIndex history)
+void HistoryList::present(const std::function<QmrM::HistoryIndex()>& read)
 {
-    stopReading();
-    if (failure) {
-        try {
-            std::rethrow_exception(failure);  // anything but an unreadable file goes on to the guard
-        } catch (const QmrM::DataFileError& error) {
-            emit historyUnreadable(error.description());
-        }
+    QmrM::HistoryIndex history;
+    try {
+        history = read();
+    } catch (const QmrM::DataFileError& error) {
+        emit historyUnreadable(error.description());
         return;
     }
-    present(std::move(history));
-}
-
-void HistoryList::present(QmrM::HistoryIndex history)
-{
     const double total = history.total();
     mModel->setHistory(std::move(history));
     doItemsLayout();  // the rows' height and the scroll bar now, for whoever asks where a row is
     emit historyShown(total);
-}
-
-int HistoryList::topRow() const
-{
-    return verticalScrollBar()->value();
 }
 
 int HistoryList::rowsInView() const
@@ -295,23 +273,15 @@ void HistoryList::updateGeometries()
     QAbstractItemView::updateGeometries();
 }
 
-int HistoryList::horizontalOffset() const
-{
-    return 0;
-}
-
 int HistoryList::verticalOffset() const
 {
     return int(std::min<qint64>(qint64(topRow()) * mRowHeight, std::numeric_limits<int>::max()));
 }
 
-void HistoryList::scrollContentsBy(int /*dx*/, int dy)
+// The rows in view are few: a scroll, and a change of the selection, draws them all again.
+void HistoryList::scrollContentsBy(int /*dx*/, int /*dy*/)
 {
-    // dy counts rows
-    if (std::abs(dy) < rowsInView())
-        QAbstractItemView::scrollContentsBy(0, dy * mRowHeight);
-    else
-        viewport()->update();
+    viewport()->update();
 }
 
 QRect HistoryList::visualRect(const QModelIndex& index) const
@@ -412,16 +382,9 @@ void HistoryList::setSelection(const QRect& rect, QItemSelectionModel::Selection
     selectionModel()->select(selection, command);
 }
 
-QRegion HistoryList::visualRegionForSelection(const QItemSelection& selection) const
+QRegion HistoryList::visualRegionForSelection(const QItemSelection& /*selection*/) const
 {
-    QRegion region;
-    for (const QItemSelectionRange& range : selection) {
-        const int first = std::max(range.top(), topRow());
-        const int last = std::min(range.bottom(), topRow() + rowsInView());
-        if (range.isValid() && first <= last)
-            region += visualRect(mModel->index(first)).united(visualRect(mModel->index(last)));
-    }
-    return region;
+    return viewport()->rect();
 }
 
 // What the list view tells assistive technology, with the row as the child: the list view's own way of
@@ -452,8 +415,9 @@ void HistoryList::selectionChanged(const QItemSelection& selected, const QItemSe
     QAbstractItemView::selectionChanged(selected, deselected);
 }
 
-void HistoryList::paintRows(const QRect& area)
+void HistoryList::paintEvent(QPaintEvent* event)
 {
+    const QRect& area = event->rect();
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     const QStyle::State state = option.state;
@@ -477,14 +441,8 @@ void HistoryList::paintRows(const QRect& area)
             option.state &= ~QStyle::State_MouseOver;
         itemDelegate()->paint(&painter, option, index);
     }
-}
-
-void HistoryList::paintEvent(QPaintEvent* event)
-{
-    paintRows(event->rect());
     if (!mReading)
         return;
-    QPainter painter(viewport());
     painter.setPen(palette().color(QPalette::Text));
     painter.drawText(
         viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap,

@@ -5,9 +5,10 @@
 
 #include <QFont>
 #include <QListView>
+#include <QScrollBar>
 #include <QTimer>
 
-#include <exception>
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -43,7 +44,7 @@ public:
     void showHistory(const QString& itemName);
     // Empties the list and lets go of the history it held; a history being read is stopped and forgotten.
     void clear();
-    int count() const;
+    int count() const { return model()->rowCount(); }
     bool isReading() const { return mReading != nullptr; }
     // How row `row` is drawn now.
     ShownRow shownRow(int row) const;
@@ -67,7 +68,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
-    int horizontalOffset() const override;
+    int horizontalOffset() const override { return 0; }
     int verticalOffset() const override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
@@ -76,12 +77,11 @@ protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
-    int topRow() const;
+    int topRow() const { return verticalScrollBar()->value(); }
     // Rows wholly in view (at least one).
     int rowsInView() const;
-    void paintRows(const QRect& area);
-    void takeReadHistory(std::exception_ptr failure, QmrM::HistoryIndex history);
-    void present(QmrM::HistoryIndex history);
+    // Shows the history `read` gives, or tells why it cannot be read.
+    void present(const std::function<QmrM::HistoryIndex()>& read);
     void stopReading();
 
     HistoryModel* mModel;

@@ -57,15 +57,13 @@ void line(QWidget* parent, const char* name, int y, const QColor& colour)
     auto* frame = placed(
         new QFrame(parent), name,
         QRect(platform::twipsToPixels(150), platform::twipsToPixels(y), platform::twipsToPixels(9300 - 150) + 1, 1));
-    frame->setFrameShape(QFrame::NoFrame);
-    frame->setAutoFillBackground(true);
+    frame->setAutoFillBackground(true);  // a frame draws no border of its own: the line is its background
     platform::setColour(frame, QPalette::Window, colour);
 }
 
 QLineEdit* editBox(QWidget* parent, const char* name, const QRect& geometry)
 {
     auto* edit = placed(new QLineEdit(parent), name, geometry, namedFont(11.25));
-    edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     edit->setToolTip(QCoreApplication::translate("frmSettei", "修正後設定保存を押して下さい"));
     edit->setAccessibleDescription(edit->toolTip());
     return edit;
@@ -201,21 +199,10 @@ private:
     void createHistoryFrame(platform::FormWindow* window, frmSettei* form);
     void createItemsFrame(platform::FormWindow* window, frmSettei* form);
     void createOptionsFrame(platform::FormWindow* window);
-    void nameControls();
 };
 
 frmSettei::frmSettei() = default;
 frmSettei::~frmSettei() = default;
-
-frmSettei& frmSettei::instance()
-{
-    return platform::FormInstance<frmSettei>::get();
-}
-
-void frmSettei::destroyInstance()
-{
-    platform::FormInstance<frmSettei>::destroy();
-}
 
 frmSettei::Ui::Ui(platform::FormWindow* window, frmSettei* form)
 {
@@ -227,7 +214,6 @@ frmSettei::Ui::Ui(platform::FormWindow* window, frmSettei* form)
     createHistoryFrame(window, form);
     createItemsFrame(window, form);
     createOptionsFrame(window);
-    nameControls();
     platform::setTabOrder({cmdAgain, cmdNew, cmdHozon, cmdClear, cmdDel, cmdHelp, cmdEnd, cboKoumoku, lstKoumoku,
                            txtKaisu, txtKoumoku, lstRireki, chkTim, chkKaisu, hsbTime, cmdSettei});
 }
@@ -235,7 +221,32 @@ frmSettei::Ui::Ui(platform::FormWindow* window, frmSettei* form)
 void frmSettei::createControls(platform::FormWindow* window)
 {
     ui = std::make_unique<Ui>(window, this);
-    connectHandlers();
+    using platform::guarded;
+    connect(ui->hsbTime, &QScrollBar::valueChanged, this, guarded(this, &frmSettei::hsbTime_Change));
+    connect(ui->hsbTime, &QScrollBar::sliderMoved, this, guarded(this, &frmSettei::hsbTime_Scroll));
+    connect(ui->cboKoumoku, &QComboBox::activated, this, guarded(this, &frmSettei::cboKoumoku_Click));
+    connect(ui->cmdSettei, &QPushButton::clicked, this, guarded(this, &frmSettei::cmdSettei_Click));
+    connect(ui->lstRireki, &settings::HistoryList::historyShown, this, platform::guardedSlot([this](double total) {
+                ui->lblGoukei->setText(historyTotalText(total));
+                ui->lblGoukei->setToolTip(QString());
+            }));
+    // An unreadable history is told, not fatal: the item can still be deleted or its file put right.
+    connect(ui->lstRireki, &settings::HistoryList::historyUnreadable, this,
+            platform::guardedSlot([this](const QString& description) {
+                ui->lblGoukei->setText(QCoreApplication::translate("frmSettei", "履歴を読めません"));
+                ui->lblGoukei->setToolTip(description);
+            }));
+    // A click on an entry selects it; a click on the entry already selected chooses it again.
+    const auto click = guarded(this, &frmSettei::lstKoumoku_Click);
+    connect(ui->lstKoumoku, &QListWidget::itemSelectionChanged, this, [this, click] {
+        mSelectionChangedByPress = true;
+        if (ui->lstKoumoku->currentRow() >= 0 && !ui->lstKoumoku->selectedItems().isEmpty())
+            click();
+    });
+    connect(ui->lstKoumoku, &QListWidget::itemClicked, this, [this, click] {
+        if (!mSelectionChangedByPress)
+            click();
+    });
     help::offerHelpKey(window, QStringLiteral("overview.html#buttons"));
 }
 
@@ -307,22 +318,27 @@ void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, frmSettei* 
 
     // A long name shows its start and "…".
     cboKoumoku = placed(new platform::NameComboBox(platform::NameComboBox::Kind::Editable, Frame1), "cboKoumoku",
-                        twips(150, 375, 4590, 345));
+                        twips(150, 375, 4590, 345), namedFont(11.25));
     // Typed text only changes the edit field: it never becomes an entry nor chooses one.
     cboKoumoku->setInsertPolicy(QComboBox::NoInsert);
     cboKoumoku->setCompleter(nullptr);
-    cboKoumoku->setFont(namedFont(11.25));
     cboKoumoku->setToolTip(QCoreApplication::translate("frmSettei", "各項目の実績履歴を表示します"));
+    cboKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "履歴を表示する項目"));
+    cboKoumoku->setAccessibleDescription(cboKoumoku->toolTip());
+    // Its edit field is a control of its own for assistive technology.
+    cboKoumoku->lineEdit()->setAccessibleName(cboKoumoku->accessibleName());
+    cboKoumoku->lineEdit()->setAccessibleDescription(cboKoumoku->toolTip());
     cboKoumoku->lineEdit()->installEventFilter(form);
 
-    // Rows made from the file as they are shown.
+    // Rows made from the file as they are shown; one chosen at a time, as in any list view.
     lstRireki = placed(new settings::HistoryList(Frame1), "lstRireki", twips(150, 750, 4590, 4140), namedFont(12));
-    lstRireki->setSelectionMode(QAbstractItemView::SingleSelection);
     lstRireki->setAccessibleName(Frame1->title());
 
     // A long total shrinks rather than losing digits.
     lblGoukei = placed(new platform::FitLabel(Frame1), "lblGoukei", twips(2625, 4950, 2040, 240), namedFont(11.25));
     lblGoukei->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Labels that show a value keep it as their name and get a description instead.
+    lblGoukei->setAccessibleDescription(QCoreApplication::translate("frmSettei", "合計回数"));
 }
 
 void frmSettei::Ui::createItemsFrame(platform::FormWindow* window, frmSettei* form)
@@ -330,12 +346,15 @@ void frmSettei::Ui::createItemsFrame(platform::FormWindow* window, frmSettei* fo
     QGroupBox* Frame2 = frame(window, "Frame2", QCoreApplication::translate("frmSettei", "登録状態確認"),
                               twips(5100, 1425, 4215, 3840));
     txtKoumoku = editBox(Frame2, "txtKoumoku", twips(150, 375, 3240, 315));
+    txtKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "項目名"));
     txtKaisu = editBox(Frame2, "txtKaisu", twips(3450, 375, 615, 315));
+    txtKaisu->setAccessibleName(QCoreApplication::translate("frmSettei", "指示数"));
     platform::keepTextWhole(txtKaisu, 7);  // five digits and a sign in a box sized for four
 
     lstKoumoku = placed(new QListWidget(Frame2), "lstKoumoku", twips(150, 750, 3915, 2940), namedFont(12));
-    lstKoumoku->setSelectionMode(QAbstractItemView::SingleSelection);
     lstKoumoku->setToolTip(QCoreApplication::translate("frmSettei", "クリックすると選択されます"));
+    lstKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "登録項目"));
+    lstKoumoku->setAccessibleDescription(lstKoumoku->toolTip());
     lstKoumoku->viewport()->installEventFilter(form);
 }
 
@@ -347,24 +366,23 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     //: The minutes the training window waits after Start, beside their scroll bar
     auto* Label1 = placed(new QLabel(QCoreApplication::translate("frmSettei", "起動Wait"), Frame3), "Label1",
                           twips(150, 400, 690, 240), dialogFont());
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     platform::fitCaption(Label1, Label1->text());
 
     hsbTime = placed(new platform::HScrollBar(Frame3), "hsbTime", twips(975, 375, 1515, 240));
-    hsbTime->setRange(1, 60);
-    hsbTime->setValue(1);
-    hsbTime->setSingleStep(1);
+    hsbTime->setRange(1, 60);  // from 1, the scroll bar's step of 1
     hsbTime->setPageStep(1);
     hsbTime->setAccessibleName(Label1->text());
 
     lblJikan =
         placed(new QLabel(waitMinutesText(60), Frame3), "lblJikan", twips(2475, 375, 690, 240), namedFont(11.25));
     lblJikan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblJikan->setAccessibleDescription(QCoreApplication::translate("frmSettei", "待ち時間"));
 
     //: Saves the options of the frame it stands in
     cmdSettei = placed(new QPushButton(QCoreApplication::translate("frmSettei", "確定"), Frame3), "cmdSettei",
                        twips(3450, 225, 615, 465), dialogFont());
     cmdSettei->setToolTip(QCoreApplication::translate("frmSettei", "現在の設定を保存します"));
+    cmdSettei->setAccessibleDescription(cmdSettei->toolTip());
     cmdSettei->setAutoDefault(true);  // Enter presses it while it has the focus
 
     chkTim =
@@ -373,54 +391,6 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
     chkKaisu = placed(
         new QCheckBox(QCoreApplication::translate("frmSettei", "各種トレーニングの回数をランダムモードにする"), Frame3),
         "chkKaisu", twips(150, 1050, 3990, 180), dialogFont());
-}
-
-void frmSettei::Ui::nameControls()
-{
-    // Names for assistive technology where no caption says what a control is. Labels that show a value
-    // keep it as their name and get a description instead.
-    cboKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "履歴を表示する項目"));
-    cboKoumoku->setAccessibleDescription(cboKoumoku->toolTip());
-    // Its edit field is a control of its own for assistive technology.
-    cboKoumoku->lineEdit()->setAccessibleName(cboKoumoku->accessibleName());
-    cboKoumoku->lineEdit()->setAccessibleDescription(cboKoumoku->toolTip());
-    lblGoukei->setAccessibleDescription(QCoreApplication::translate("frmSettei", "合計回数"));
-    txtKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "項目名"));
-    txtKaisu->setAccessibleName(QCoreApplication::translate("frmSettei", "指示数"));
-    lstKoumoku->setAccessibleName(QCoreApplication::translate("frmSettei", "登録項目"));
-    lstKoumoku->setAccessibleDescription(lstKoumoku->toolTip());
-    lblJikan->setAccessibleDescription(QCoreApplication::translate("frmSettei", "待ち時間"));
-    cmdSettei->setAccessibleDescription(cmdSettei->toolTip());
-}
-
-void frmSettei::connectHandlers()
-{
-    using platform::guarded;
-    connect(ui->hsbTime, &QScrollBar::valueChanged, this, guarded(this, &frmSettei::hsbTime_Change));
-    connect(ui->hsbTime, &QScrollBar::sliderMoved, this, guarded(this, &frmSettei::hsbTime_Scroll));
-    connect(ui->cboKoumoku, &QComboBox::activated, this, guarded(this, &frmSettei::cboKoumoku_Click));
-    connect(ui->cmdSettei, &QPushButton::clicked, this, guarded(this, &frmSettei::cmdSettei_Click));
-    connect(ui->lstRireki, &settings::HistoryList::historyShown, this, platform::guardedSlot([this](double total) {
-                ui->lblGoukei->setText(historyTotalText(total));
-                ui->lblGoukei->setToolTip(QString());
-            }));
-    // An unreadable history is told, not fatal: the item can still be deleted or its file put right.
-    connect(ui->lstRireki, &settings::HistoryList::historyUnreadable, this,
-            platform::guardedSlot([this](const QString& description) {
-                ui->lblGoukei->setText(QCoreApplication::translate("frmSettei", "履歴を読めません"));
-                ui->lblGoukei->setToolTip(description);
-            }));
-    // A click on an entry selects it; a click on the entry already selected chooses it again.
-    const auto click = guarded(this, &frmSettei::lstKoumoku_Click);
-    connect(ui->lstKoumoku, &QListWidget::itemSelectionChanged, this, [this, click] {
-        mSelectionChangedByPress = true;
-        if (ui->lstKoumoku->currentRow() >= 0 && !ui->lstKoumoku->selectedItems().isEmpty())
-            click();
-    });
-    connect(ui->lstKoumoku, &QListWidget::itemClicked, this, [this, click] {
-        if (!mSelectionChangedByPress)
-            click();
-    });
 }
 
 bool frmSettei::eventFilter(QObject* watched, QEvent* event)

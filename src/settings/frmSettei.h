@@ -13,12 +13,9 @@ QString historyTotalText(double total);
 // Its controls exist only while it is loaded.
 // Attached from outside (src/app): the chart's menu entries and Ctrl+G on its lists (controlsCreated), and
 // the chart closing with it. Its start button hands the wait to the pass schedule.
-class frmSettei : public platform::Form {
+class frmSettei : public platform::SingleForm<frmSettei> {
     Q_OBJECT
 public:
-    static frmSettei& instance();
-    // Drops the single instance (for tests).
-    static void destroyInstance();
     ~frmSettei() override;
 
 protected:
@@ -29,7 +26,7 @@ protected:
 
 private:
     struct Ui;
-    friend class platform::FormInstance<frmSettei>;
+    friend class platform::SingleForm<frmSettei>;
     frmSettei();
 
     // Event handlers.
@@ -51,7 +48,6 @@ private:
     // Shows the first item's history.
     void showFirstHistory();
 
-    void connectHandlers();
     void fillItemLists();
     // The item chosen in the item list (1-based), 0 when none is selected.
     int selectedItem() const;

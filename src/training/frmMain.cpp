@@ -79,16 +79,6 @@ double itemNameFontSize(const QString& name)
 frmMain::frmMain() = default;
 frmMain::~frmMain() = default;
 
-frmMain& frmMain::instance()
-{
-    return platform::FormInstance<frmMain>::get();
-}
-
-void frmMain::destroyInstance()
-{
-    platform::FormInstance<frmMain>::destroy();
-}
-
 platform::PresentedItem frmMain::presentedItem() const
 {
     return ui ? mPresented : platform::PresentedItem{};
@@ -125,10 +115,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     cmdNext->setIconSize(QSize(32, 32));
 
     hsbKaisu = placed(new platform::HScrollBar(window), "hsbKaisu", twips(6750, 6300, 1215, 240));
-    hsbKaisu->setRange(0, 1000);
-    hsbKaisu->setSingleStep(1);
-    hsbKaisu->setPageStep(10);
-    hsbKaisu->setValue(0);
+    hsbKaisu->setRange(0, 1000);  // at 0, with the scroll bar's steps of 1 and 10
 
     lblKaisu = placed(new platform::FitLabel(window), "lblKaisu", twips(2700, 2250, 6720, 2865), namedFont(150));
     lblKaisu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -174,17 +161,6 @@ void frmMain::createControls(platform::FormWindow* window)
 {
     ui = std::make_unique<Ui>(window);
     setBackground(buttonFaceColor());
-    connectHandlers();
-    help::offerHelpKey(window, QStringLiteral("training.html"));
-}
-
-void frmMain::releaseControls()
-{
-    ui.reset();
-}
-
-void frmMain::connectHandlers()
-{
     using platform::guarded;
     connect(ui->cmdNext, &QToolButton::clicked, this, guarded(this, &frmMain::cmdNext_Click));
     connect(ui->hsbKaisu, &QScrollBar::valueChanged, this, guarded(this, &frmMain::hsbKaisu_Change));
@@ -195,11 +171,12 @@ void frmMain::connectHandlers()
     // Only the user's own changes: the program sets the count at each item.
     connect(ui->txtKaisu, &QLineEdit::textEdited, this, [this] { mCountEntered = true; });
     connect(ui->hsbKaisu, &QScrollBar::actionTriggered, this, [this] { mCountEntered = true; });
+    help::offerHelpKey(window, QStringLiteral("training.html"));
 }
 
-void frmMain::setBackground(const QColor& color)
+void frmMain::releaseControls()
 {
-    platform::setColour(window(), QPalette::Window, color);
+    ui.reset();
 }
 
 void frmMain::setStepColour(int step, int paletteIndex)

@@ -21,12 +21,9 @@ double itemNameFontSize(const QString& name);
 // between items. The program's startup window. Its controls exist only while it is loaded.
 // Attached from outside (src/app): the wait's view (tray/WaitView) follows it through its form, load
 // count and title, and asks it what it presents and whether the pass is still untouched.
-class frmMain : public platform::Form {
+class frmMain : public platform::SingleForm<frmMain> {
     Q_OBJECT
 public:
-    static frmMain& instance();
-    // Drops the single instance (for tests); the next instance() starts as at program start.
-    static void destroyInstance();
     ~frmMain() override;
 
     // The item the loaded window presents (empty while it is not loaded).
@@ -42,7 +39,7 @@ protected:
 
 private:
     struct Ui;
-    friend class platform::FormInstance<frmMain>;
+    friend class platform::SingleForm<frmMain>;
     frmMain();
 
     // Event handlers.
@@ -52,13 +49,12 @@ private:
     void txtKaisu_KeyPress(int& KeyAscii);
     void cmdCut_Click();
 
-    void connectHandlers();
     // Hands over to the settings window at the end of the pass or when the user leaves it.
     void showSettingsWindow();
     void typeIntoCountBox(int& keyAscii);
     // Presents item gGenzai: name, font size, count, scroll bar and count box; focus on the next button.
     void ShowCurrentItem();
-    void setBackground(const QColor& color);
+    void setBackground(const QColor& color) { platform::setColour(window(), QPalette::Window, color); }
     void setStepColour(int step, int paletteIndex);
     void advanceFlashColour();
     bool countFitsRecord(double value);

@@ -2,6 +2,7 @@
 // The chart's arithmetic on hand-made histories whose answers are worked out by hand: the years of the
 // records, the days and weeks, the figures, and the CSV file with the ways its write can fail.
 
+#include "PlainHistory.h"
 #include "TestEnv.h"
 #include "Windows.h"
 

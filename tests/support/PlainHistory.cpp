@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PlainHistory.h"
 
+#include "chart/DailyHistories.h"
+#include "shared/Numbers.h"
 #include "shared/RecordForm.h"
 #include "shared/TextEncoding.h"
 
@@ -51,4 +53,34 @@ std::vector<QmrM::HistoryRecord> plainHistoryRecords(const QByteArray& bytes)
         records.push_back(QmrM::HistoryRecord{f.value(0), f.value(1), f.value(2)});
     }
     return records;
+}
+
+chart::DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor)
+{
+    chart::DailyHistoryBuilder builder;
+    const QString* previous = nullptr;
+    std::optional<QmrM::MonthDay> day;
+    for (const QmrM::HistoryRecord& record : records) {
+        if (!previous || record.date != *previous)
+            day = QmrM::parseRecordDate(record.date);
+        previous = &record.date;
+        builder.add(day, QmrM::historyCount(record.count));
+    }
+    return builder.finish(anchor);
+}
+
+std::vector<QDate> placeDates(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor)
+{
+    std::vector<std::optional<QmrM::MonthDay>> days;
+    days.reserve(records.size());
+    const QString* previous = nullptr;
+    for (const QmrM::HistoryRecord& record : records) {
+        // Most records share their date with the one before: read each date once.
+        if (previous && record.date == *previous)
+            days.push_back(days.back());
+        else
+            days.push_back(QmrM::parseRecordDate(record.date));
+        previous = &record.date;
+    }
+    return chart::placeDates(days, anchor);
 }

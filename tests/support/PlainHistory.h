@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "chart/ProgressFigures.h"
 #include "shared/QmrM.h"
 
 #include <QByteArray>
@@ -13,3 +14,8 @@
 std::vector<QmrM::HistoryRecord> plainHistoryRecords(const QByteArray& bytes);
 // The whole text as that reading decodes it.
 QString plainHistoryText(const QByteArray& bytes);
+
+// What the chart reads from a history file's bytes, worked out from such records: the counts summed day by
+// day, and the records' full dates (chart::placeDates), the years anchored on `anchor`.
+chart::DailyHistory summarise(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor);
+std::vector<QDate> placeDates(const std::vector<QmrM::HistoryRecord>& records, const QDate& anchor);
