@@ -54,7 +54,7 @@ void checkRecords(const QByteArray& bytes, const std::vector<HistoryRecord>& rec
     }
     FUZZ_CHECK(!scanner.next(), QStringLiteral("a record more than %1").arg(records.size()));
 
-    const HistoryIndex index(bytes);
+    const HistoryIndex index(bytes, historyDecodingOf(bytes));
     FUZZ_CHECK(size_t(index.size()) == records.size(), QString::number(index.size()));
     FUZZ_CHECK(same(index.total(), total), QString::number(index.total()));
     // From the last record back, so that every record is found from its mark rather than by walking on.

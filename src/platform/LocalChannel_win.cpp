@@ -6,6 +6,8 @@
 // exist here.
 #include "LocalChannel.h"
 
+#include "shared/DataFilesSystem.h"
+
 #include <QThread>
 #include <QTimer>
 #include <QWinEventNotifier>
@@ -31,16 +33,6 @@ std::wstring pipeName(const QString& path)
     QString name = path;
     name.replace(u'\\', u'/');  // a backslash would make a folder of the pipe namespace
     return (QStringLiteral("\\\\.\\pipe\\") + name).toStdWString();
-}
-
-QString systemMessage(DWORD error)
-{
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    const QString message = text ? QString::fromWCharArray(text).trimmed() : QString::number(error);
-    LocalFree(text);
-    return message;
 }
 
 // A security descriptor that gives the current user alone every right; null when it cannot be made.
@@ -187,7 +179,7 @@ QString LocalListener::listen(const QString& path)
     attributes.nLength = sizeof attributes;
     attributes.lpSecurityDescriptor = userOnlyDescriptor();
     if (!attributes.lpSecurityDescriptor)
-        return systemMessage(GetLastError());
+        return QmrM::sys::systemMessage(GetLastError());
     listening->pipe = CreateNamedPipeW(pipeName(path).c_str(),
                                        PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
                                        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
@@ -195,10 +187,10 @@ QString LocalListener::listen(const QString& path)
     const DWORD error = GetLastError();
     LocalFree(attributes.lpSecurityDescriptor);
     if (listening->pipe == INVALID_HANDLE_VALUE)
-        return systemMessage(error);
+        return QmrM::sys::systemMessage(error);
     listening->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!listening->event)
-        return systemMessage(GetLastError());
+        return QmrM::sys::systemMessage(GetLastError());
     Listening* l = listening.get();
     l->deliver = [this](const QByteArray& message) { emit received(message); };
     l->notifier = std::make_unique<QWinEventNotifier>(l->event);

@@ -286,30 +286,22 @@ FolderLock::~FolderLock()
     release();
 }
 
-FolderLock::Taking FolderLock::take()
+FolderLock::Taking FolderLock::make()
 {
-    release();
     const QByteArray path = systemName(mFileName);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        sys::File file(::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        if (file.isOpen()) {
-            // Held locked for the run: while it is, no other copy removes it as the lock of one that died.
-            lockFile(int(file.handle()), LOCK_EX | LOCK_NB);
-            if (!file.writeAll(record())) {
-                file.close();
-                ::unlink(path.constData());
-                return Taking::CannotBeMade;
-            }
-            ::fdatasync(int(file.handle()));
-            mHeld = std::make_unique<Held>(Held{std::move(file)});
-            return Taking::Taken;
-        }
-        if (errno != EEXIST)
-            return Taking::CannotBeMade;
-        if (attempt > 0 || !holder().onThisComputer || !removeStale())
-            break;
+    sys::File file(::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!file.isOpen())
+        return errno == EEXIST ? Taking::HeldByOther : Taking::CannotBeMade;
+    // Held locked for the run: while it is, no other copy removes it as the lock of one that died.
+    lockFile(int(file.handle()), LOCK_EX | LOCK_NB);
+    if (!file.writeAll(record())) {
+        file.close();
+        ::unlink(path.constData());
+        return Taking::CannotBeMade;
     }
-    return Taking::HeldByOther;
+    ::fdatasync(int(file.handle()));
+    mHeld = std::make_unique<Held>(Held{std::move(file)});
+    return Taking::Taken;
 }
 
 void FolderLock::release()

@@ -291,26 +291,18 @@ FolderLock::~FolderLock()
     release();
 }
 
-FolderLock::Taking FolderLock::take()
+FolderLock::Taking FolderLock::make()
 {
-    release();
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        auto held = std::make_unique<Held>();
-        held->file.setFileName(mFileName);
-        if (held->file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (held->file.write(record()) < 0 || !held->file.flush()) {
-                held->file.remove();
-                return Taking::CannotBeMade;
-            }
-            mHeld = std::move(held);
-            return Taking::Taken;
-        }
-        if (!QFileInfo::exists(mFileName))
-            return Taking::CannotBeMade;
-        if (attempt > 0 || !holder().onThisComputer || !removeStale())
-            break;
+    auto held = std::make_unique<Held>();
+    held->file.setFileName(mFileName);
+    if (!held->file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return QFileInfo::exists(mFileName) ? Taking::HeldByOther : Taking::CannotBeMade;
+    if (held->file.write(record()) < 0 || !held->file.flush()) {
+        held->file.remove();
+        return Taking::CannotBeMade;
     }
-    return Taking::HeldByOther;
+    mHeld = std::move(held);
+    return Taking::Taken;
 }
 
 void FolderLock::release()

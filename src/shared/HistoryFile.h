@@ -133,7 +133,6 @@ public:
     // Indexes the bytes, decoded as `decoding` says (historyDecodingOf them). With `progress`, the pass adds
     // the bytes it went through to its steps done, and stops when cancelled.
     HistoryIndex(QByteArray bytes, HistoryDecoding decoding, Progress* progress = nullptr);
-    explicit HistoryIndex(QByteArray bytes);
 
     qsizetype size() const { return mRecords; }
     // The history total: the counts added in file order, rounded to the nearest whole number after each, an

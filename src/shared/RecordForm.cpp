@@ -10,33 +10,27 @@
 
 namespace QmrM {
 
-void RecordWriter::separate()
+RecordWriter& RecordWriter::field(const QString& text)
 {
     if (!mLine.isEmpty())
         mLine += u',';
+    mLine += text;
+    return *this;
 }
 
 RecordWriter& RecordWriter::text(const QString& value)
 {
-    separate();
-    mLine += u'"';
-    mLine += value;
-    mLine += u'"';
-    return *this;
+    return field(u'"' + value + u'"');
 }
 
 RecordWriter& RecordWriter::integer(long long value)
 {
-    separate();
-    mLine += QString::number(value);
-    return *this;
+    return field(QString::number(value));
 }
 
 RecordWriter& RecordWriter::real(double value)
 {
-    separate();
-    mLine += formatReal(value);
-    return *this;
+    return field(formatReal(value));
 }
 
 QString RecordWriter::line() const

@@ -22,7 +22,8 @@ public:
     QString line() const;
 
 private:
-    void separate();
+    // Adds a field as it is written.
+    RecordWriter& field(const QString& text);
     QString mLine;
 };
 
