@@ -14,7 +14,6 @@
 #include "platform/TextBox.h"
 #include "schedule/PassSchedule.h"
 #include "shared/Errors.h"
-#include "shared/ItemNames.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
 

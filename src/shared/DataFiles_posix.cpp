@@ -27,15 +27,21 @@ QByteArray systemName(const QString& fileName)
     return QFile::encodeName(fileName);
 }
 
-// Takes an advisory lock (flock's `operation`), going on after an interrupted call; false (errno set) when
-// it cannot.
+// Makes a system call again while a signal interrupts it; its result, -1 (errno set) when it failed.
+template <class Call>
+auto retried(Call call)
+{
+    decltype(call()) result;
+    do
+        result = call();
+    while (result < 0 && errno == EINTR);
+    return result;
+}
+
+// Takes an advisory lock (flock's `operation`); false (errno set) when it cannot.
 bool lockFile(int fd, int operation)
 {
-    int locked;
-    do
-        locked = ::flock(fd, operation);
-    while (locked != 0 && errno == EINTR);
-    return locked == 0;
+    return retried([&] { return ::flock(fd, operation); }) == 0;
 }
 
 // Whether `path` still names the file open as `fd`.
@@ -106,10 +112,8 @@ Error File::open(const QString& path, Mode mode)
     static const int flags[] = {O_RDONLY | O_NONBLOCK, O_WRONLY | O_APPEND | O_CREAT, O_WRONLY | O_TRUNC | O_CREAT,
                                 O_WRONLY | O_CREAT};
     close();
-    int fd;
-    do
-        fd = ::open(systemName(path).constData(), flags[mode] | O_NOFOLLOW | O_CLOEXEC, 0666);
-    while (fd < 0 && errno == EINTR);
+    const int fd =
+        retried([&] { return ::open(systemName(path).constData(), flags[mode] | O_NOFOLLOW | O_CLOEXEC, 0666); });
     if (fd < 0)
         return errno;
     mHandle = fd;
@@ -130,20 +134,12 @@ qint64 File::regularSize() const
 
 qint64 File::read(char* data, qint64 size)
 {
-    ssize_t got;
-    do
-        got = ::read(int(mHandle), data, size_t(size));
-    while (got < 0 && errno == EINTR);
-    return got;
+    return retried([&] { return ::read(int(mHandle), data, size_t(size)); });
 }
 
 qint64 File::writeOnce(QByteArrayView bytes)
 {
-    ssize_t written;
-    do
-        written = ::write(int(mHandle), bytes.constData(), size_t(bytes.size()));
-    while (written < 0 && errno == EINTR);
-    return written;
+    return retried([&] { return ::write(int(mHandle), bytes.constData(), size_t(bytes.size())); });
 }
 
 bool File::seekToStart()

@@ -2,7 +2,6 @@
 #include "HistoryFile.h"
 
 #include "DataFiles.h"
-#include "ItemNames.h"
 #include "Numbers.h"
 #include "RecordForm.h"
 #include "TextEncoding.h"

@@ -71,9 +71,6 @@ public:
     };
     // The key of field `index` (0 the date, 1 the time, 2 the count); empty bytes for a field the record lacks.
     FieldKey fieldKey(int index) const;
-    FieldKey dateKey() const { return fieldKey(0); }
-    // The current record's date field as stored.
-    QString date() const { return field(0); }
     // The current record's field `index` as stored (0 the date, 1 the time, 2 the count); empty when the
     // record has fewer fields.
     QString field(int index) const;

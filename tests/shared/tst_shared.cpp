@@ -6,7 +6,6 @@
 #include "shared/DataFiles.h"
 #include "shared/Errors.h"
 #include "shared/HistoryFile.h"
-#include "shared/ItemNames.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
 #include "shared/RecordForm.h"
