@@ -190,36 +190,12 @@ HistoryRecord HistoryScanner::record() const
     return HistoryRecord{fields.value(0), fields.value(1), fields.value(2)};
 }
 
-HistoryScanner::Field HistoryScanner::fieldAt(qsizetype& i, bool& more) const
-{
-    // The field rules of splitRecord, on the bytes.
-    const char* data = mBytes.data();
-    while (i < mEnd && (data[i] == ' ' || data[i] == '\t'))
-        ++i;
-    Field field;
-    if (i < mEnd && data[i] == '"') {
-        const qsizetype close = mBytes.first(mEnd).indexOf('"', i + 1);
-        field = Field{i + 1, close < 0 ? mEnd : close, true};
-        i = close < 0 ? mEnd : close + 1;
-        const qsizetype comma = mBytes.first(mEnd).indexOf(',', i);
-        i = comma < 0 ? mEnd : comma;
-    } else {
-        const qsizetype comma = mBytes.first(mEnd).indexOf(',', i);
-        field = Field{i, comma < 0 ? mEnd : comma, false};
-        i = field.end;
-    }
-    more = i < mEnd;
-    if (more)
-        ++i;  // past the comma: a field follows, even an empty one at the end of the line
-    return field;
-}
-
 bool HistoryScanner::findField(int index, Field& found) const
 {
     while (mFieldsFound <= std::min(index, kFieldsKept - 1)) {
         if (mFieldsFound > 0 && !mMoreFields)
             return false;
-        mFields[size_t(mFieldsFound++)] = fieldAt(mFieldsEnd, mMoreFields);
+        mFields[size_t(mFieldsFound++)] = nextField(mBytes.first(mEnd), mFieldsEnd, mMoreFields);
     }
     if (index < kFieldsKept) {
         found = mFields[size_t(index)];
@@ -228,7 +204,7 @@ bool HistoryScanner::findField(int index, Field& found) const
     qsizetype i = mFieldsEnd;
     bool more = mMoreFields;
     for (int k = kFieldsKept; more; ++k) {
-        found = fieldAt(i, more);
+        found = nextField(mBytes.first(mEnd), i, more);
         if (k == index)
             return true;
     }

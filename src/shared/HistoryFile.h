@@ -2,6 +2,7 @@
 #pragma once
 
 #include "QmrM.h"
+#include "RecordForm.h"
 #include "TextEncoding.h"
 
 #include <QByteArray>
@@ -82,19 +83,12 @@ public:
     bool isHistoryRecord() const;
 
 private:
-    struct Field {
-        qsizetype begin = 0;
-        qsizetype end = 0;
-        bool quoted = false;
-    };
+    using Field = FieldSpan;
     bool isBlank(qsizetype body, qsizetype end) const;
     QString decodeLine() const;
     bool lineIsUtf8() const;
     // The current record's field `index` (0-based) as bytes; false when the record has fewer fields.
     bool findField(int index, Field& found) const;
-    // The field that begins at `i` (or after the blanks there), moving `i` past it and its comma; `more`
-    // tells whether a field follows.
-    Field fieldAt(qsizetype& i, bool& more) const;
     QString decodeField(const Field& field) const;
 
     QByteArrayView mBytes;

@@ -12,19 +12,6 @@ namespace QmrM {
 
 namespace {
 
-// Reads the ASCII text of a decimal number (sign, digits, one point, exponent) into a double.
-// Text that overflows a double gives ±infinity, text that underflows gives 0.
-double toDouble(const QByteArray& number, bool hasNegativeExponent)
-{
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    if (ok || number.isEmpty())
-        return value;
-    // The text is a well-formed number: it lies beyond a double's range.
-    const double beyond = hasNegativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
-    return number.startsWith('-') ? -beyond : beyond;
-}
-
 // Reads the number a text begins with; `Text` is any of Qt's views of text, read character by character.
 template <class Text>
 double textValue(const Text& text)
@@ -64,7 +51,14 @@ double textValue(const Text& text)
         if (digits() > 0)
             end = i;
     }
-    return toDouble(chars.first(end), negativeExponent);
+    const QByteArray number = chars.first(end);
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    if (ok)
+        return value;
+    // The text is a well-formed number: it lies beyond a double's range, above it or below its least step.
+    const double beyond = negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
+    return number.startsWith('-') ? -beyond : beyond;
 }
 
 }  // namespace
