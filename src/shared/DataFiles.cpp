@@ -32,6 +32,12 @@ QString resolveDataFileName(const QString& name)
     return name;
 }
 
+sys::Reason sys::reasonOf(Error error)
+{
+    const auto found = kReasons.find(error);
+    return found == kReasons.end() ? Reason::Other : found->second;
+}
+
 namespace {
 
 [[noreturn]] void fail(DataFileError::Kind kind, const QString& fileName, sys::Error error)

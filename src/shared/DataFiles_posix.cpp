@@ -83,19 +83,11 @@ Error lastError()
     return errno;
 }
 
-Reason reasonOf(Error error)
-{
-    static const std::pair<Error, Reason> reasons[] = {
-        {ENOSPC, Reason::DiskFull}, {EDQUOT, Reason::DiskFull}, {EACCES, Reason::Denied},
-        {EPERM, Reason::Denied},    {EISDIR, Reason::Folder},   {ENOENT, Reason::NotFound},
-        {EROFS, Reason::ReadOnly},  {EFBIG, Reason::TooLarge},  {ENAMETOOLONG, Reason::NameTooLong},
-        {EINVAL, Reason::BadName},  {EILSEQ, Reason::BadName}};
-    for (const auto& [code, reason] : reasons) {
-        if (code == error)
-            return reason;
-    }
-    return Reason::Other;
-}
+const std::map<Error, Reason> kReasons = {
+    {ENOSPC, Reason::DiskFull}, {EDQUOT, Reason::DiskFull}, {EACCES, Reason::Denied},
+    {EPERM, Reason::Denied},    {EISDIR, Reason::Folder},   {ENOENT, Reason::NotFound},
+    {EROFS, Reason::ReadOnly},  {EFBIG, Reason::TooLarge},  {ENAMETOOLONG, Reason::NameTooLong},
+    {EINVAL, Reason::BadName},  {EILSEQ, Reason::BadName}};
 
 QString systemMessage(Error error)
 {

@@ -78,21 +78,13 @@ Error lastError()
     return GetLastError();
 }
 
-Reason reasonOf(Error error)
-{
-    static const std::pair<Error, Reason> reasons[] = {
-        {ERROR_DISK_FULL, Reason::DiskFull},      {ERROR_HANDLE_DISK_FULL, Reason::DiskFull},
-        {ERROR_ACCESS_DENIED, Reason::Denied},    {ERROR_SHARING_VIOLATION, Reason::InUse},
-        {ERROR_LOCK_VIOLATION, Reason::InUse},    {ERROR_DIRECTORY, Reason::Folder},
-        {ERROR_FILE_NOT_FOUND, Reason::NotFound}, {ERROR_PATH_NOT_FOUND, Reason::NotFound},
-        {ERROR_WRITE_PROTECT, Reason::ReadOnly},  {ERROR_FILENAME_EXCED_RANGE, Reason::NameTooLong},
-        {ERROR_INVALID_NAME, Reason::BadName}};
-    for (const auto& [code, reason] : reasons) {
-        if (code == error)
-            return reason;
-    }
-    return Reason::Other;
-}
+const std::map<Error, Reason> kReasons = {
+    {ERROR_DISK_FULL, Reason::DiskFull},      {ERROR_HANDLE_DISK_FULL, Reason::DiskFull},
+    {ERROR_ACCESS_DENIED, Reason::Denied},    {ERROR_SHARING_VIOLATION, Reason::InUse},
+    {ERROR_LOCK_VIOLATION, Reason::InUse},    {ERROR_DIRECTORY, Reason::Folder},
+    {ERROR_FILE_NOT_FOUND, Reason::NotFound}, {ERROR_PATH_NOT_FOUND, Reason::NotFound},
+    {ERROR_WRITE_PROTECT, Reason::ReadOnly},  {ERROR_FILENAME_EXCED_RANGE, Reason::NameTooLong},
+    {ERROR_INVALID_NAME, Reason::BadName}};
 
 QString systemMessage(Error error)
 {
