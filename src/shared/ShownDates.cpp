@@ -77,11 +77,6 @@ QString shortDate(const QDate& date)
                            : locale.toString(date, shortDateFormat(locale));
 }
 
-QString shortMonthDay(int month, int day)
-{
-    return shortMonthDay(QDate(kALeapYear, month, day));
-}
-
 QString shortMonthDay(const QDate& date)
 {
     const QLocale locale;
@@ -100,7 +95,7 @@ QString shownRecordDate(const QString& field)
     if (japaneseForms())
         return field;
     const auto day = parseRecordDate(field);
-    return day ? shortMonthDay(day->month, day->day) : field;
+    return day ? shortMonthDay(QDate(kALeapYear, day->month, day->day)) : field;
 }
 
 QString shownRecordTime(const QString& field)
