@@ -93,13 +93,6 @@ QString decodeUtf8Part(QByteArrayView bytes)
 
 }  // namespace
 
-HistoryDecoding historyDecodingOf(QByteArrayView bytes)
-{
-    HistoryDecodingCheck check;
-    check.add(bytes);
-    return check.decoding();
-}
-
 void HistoryDecodingCheck::add(QByteArrayView piece)
 {
     if (mHead.size() < kByteOrderMark.size()) {

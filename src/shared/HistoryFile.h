@@ -21,9 +21,8 @@ namespace QmrM {
 // How the lines of a history file are decoded: all as code page 932 when the file is that throughout (and
 // holds no NUL nor begins with a byte-order mark), otherwise each line on its own (decodeUtf8OrCp932).
 enum class HistoryDecoding { Cp932, EachLine };
-HistoryDecoding historyDecodingOf(QByteArrayView bytes);
 
-// The same worked out piece by piece as the file is read.
+// The decoding worked out piece by piece as the file is read.
 class HistoryDecodingCheck {
 public:
     void add(QByteArrayView piece);
@@ -121,8 +120,8 @@ struct Progress {
 class HistoryIndex {
 public:
     HistoryIndex() = default;
-    // Indexes the bytes, decoded as `decoding` says (historyDecodingOf them). With `progress`, the pass adds
-    // the bytes it went through to its steps done, and stops when cancelled.
+    // Indexes the bytes, decoded as `decoding` says (HistoryDecodingCheck's verdict on them). With `progress`, the pass
+    // adds the bytes it went through to its steps done, and stops when cancelled.
     HistoryIndex(QByteArray bytes, HistoryDecoding decoding, Progress* progress = nullptr);
 
     qsizetype size() const { return mRecords; }
