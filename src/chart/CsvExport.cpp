@@ -4,7 +4,7 @@
 #include "DailyHistories.h"
 
 #include "shared/HistoryFile.h"
-#include "shared/ItemNames.h"
+#include "shared/DataFileNames.h"
 #include "shared/TextEncoding.h"
 
 #include <QFileInfo>

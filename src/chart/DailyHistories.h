@@ -21,9 +21,9 @@ class RecordDays {
 public:
     const std::optional<MonthDay>& of(const QmrM::HistoryScanner& scanner)
     {
-        const QmrM::HistoryScanner::FieldKey key = scanner.dateKey();
+        const QmrM::HistoryScanner::FieldKey key = scanner.fieldKey(0);
         if (!mKey || !(key == *mKey)) {
-            mDay = parseRecordDate(scanner.date());
+            mDay = parseRecordDate(scanner.field(0));
             mKey = key;
         }
         return mDay;

@@ -10,7 +10,6 @@
 #include "help/HtmlHelp.h"
 #include "schedule/PassSchedule.h"
 #include "shared/Errors.h"
-#include "shared/ItemNames.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
 

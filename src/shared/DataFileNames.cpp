@@ -3,11 +3,13 @@
 
 #include "DataFiles.h"
 #include "Errors.h"
-#include "ItemNames.h"
+#include "TextEncoding.h"
 #include "QmrM.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace QmrM {
 
@@ -38,7 +40,102 @@ QStringList programFileNames()
     return names;
 }
 
+bool isForbiddenInFileNames(QChar c)
+{
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    return c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c);
+}
+
+// Device names that Windows reserves whatever the extension.
+bool isReservedDeviceName(const QString& name)
+{
+    static const QRegularExpression devices(
+        QRegularExpression::anchoredPattern(QStringLiteral("CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]")),
+        QRegularExpression::CaseInsensitiveOption);
+    return devices.match(name).hasMatch();
+}
+
+// The items list or the settings file, whatever the case of its letters.
+bool isDataFileName(const QString& fileName)
+{
+    return fileName.compare(kItemsFile, Qt::CaseInsensitive) == 0 ||
+           fileName.compare(kSettingsFile, Qt::CaseInsensitive) == 0;
+}
+
+// The first character of the name that code page 932 cannot hold, as the user sees it: a mark that combines
+// with a letter comes with the letter ("é" of "Plié", however it was typed). Nothing when it holds them all.
+struct Unstorable {
+    QString shown;
+    char32_t code = 0;
+};
+std::optional<Unstorable> firstUnstorableCharacter(const QString& name)
+{
+    for (qsizetype i = 0; i < name.size();) {
+        const bool pair = name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate();
+        const char32_t code = pair ? QChar::surrogateToUcs4(name[i], name[i + 1]) : name[i].unicode();
+        const qsizetype length = pair ? 2 : 1;
+        const QString character = name.mid(i, length);
+        if (cp932StoredForm(character) != character)
+            return Unstorable{QChar::isMark(code) && i > 0 ? name.mid(i - 1, length + 1) : character, code};
+        i += length;
+    }
+    return std::nullopt;
+}
+
+// Most file systems allow 255 bytes (Linux, UTF-8) or 255 UTF-16 units (Windows) per name.
+bool isTooLongForAFileName(const QString& fileName)
+{
+    return fileName.toUtf8().size() > 255 || fileName.size() > 255;
+}
+
 }  // namespace
+
+QString storedItemName(const QString& name)
+{
+    return cp932StoredForm(name).value_or(name);
+}
+
+std::optional<QString> itemNameProblem(const QString& name)
+{
+    if (name.contains(u'"'))
+        return QCoreApplication::translate("QmrM", "項目名に \" (ダブルクォーテーション) は使えません。");
+    for (const QChar c : name) {
+        if (isForbiddenInFileNames(c))
+            return QCoreApplication::translate("QmrM",
+                                               "項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
+    }
+    if (const auto character = firstUnstorableCharacter(name))
+        //: %1 is the character, %2 its code point in hexadecimal
+        return QCoreApplication::translate("QmrM", "項目名に Shift-JIS で保存できない文字「%1」（U+%2）があります。")
+            .arg(character->shown, QString::number(character->code, 16).toUpper().rightJustified(4, u'0'));
+    const QString fileName = historyFileName(name);
+    if (isDataFileName(fileName))
+        return QCoreApplication::translate("QmrM", "「%1」はデータファイルと同じ名前になるため、項目名に使えません。")
+            .arg(name);
+    if (isReservedDeviceName(name))
+        return QCoreApplication::translate("QmrM", "「%1」は装置名のため、項目名に使えません。").arg(name);
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return QCoreApplication::translate("QmrM", "「%1」は項目名に使えません。").arg(name);
+    if (isTooLongForAFileName(fileName))
+        return QCoreApplication::translate("QmrM", "項目名が長すぎます。");
+    return std::nullopt;
+}
+
+QString historyNameProblem(const QString& name)
+{
+    if (name.contains(u'/') || name.contains(u'\\') || name == QLatin1String("..") || name == QLatin1String("."))
+        return QCoreApplication::translate("QmrM", "項目名にフォルダーの区切り文字があります");
+    if (isDataFileName(historyFileName(name)))
+        return QCoreApplication::translate("QmrM", "項目名の履歴ファイルがデータファイルと同じ名前になります");
+    if (isTooLongForAFileName(historyFileName(name)))
+        return QCoreApplication::translate("QmrM", "項目名が長すぎてファイル名にできません");
+    return QString();
+}
+
+bool historyNameIsSafe(const QString& name)
+{
+    return historyNameProblem(name).isEmpty();
+}
 
 QString programFileAt(const QString& path)
 {

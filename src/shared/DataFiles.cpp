@@ -32,6 +32,12 @@ QString resolveDataFileName(const QString& name)
     return name;
 }
 
+sys::Reason sys::reasonOf(Error error)
+{
+    const auto found = kReasons.find(error);
+    return found == kReasons.end() ? Reason::Other : found->second;
+}
+
 namespace {
 
 [[noreturn]] void fail(DataFileError::Kind kind, const QString& fileName, sys::Error error)
@@ -170,7 +176,8 @@ void readFileInPieces(const QString& fileName, const std::function<bool(QByteArr
     }
 }
 
-QByteArray readWholeFile(const QString& fileName, bool* missing, qint64 atMost)
+QByteArray readWholeFile(const QString& fileName, bool* missing, qint64 atMost,
+                         const std::function<bool(QByteArrayView piece)>& seen)
 {
     QByteArray content;
     readFileInPieces(
@@ -183,7 +190,7 @@ QByteArray readWholeFile(const QString& fileName, bool* missing, qint64 atMost)
             if (content.isEmpty() && size > 0)
                 content.reserve(qsizetype(size) + 1);
             content.append(piece);
-            return true;
+            return !seen || seen(piece);
         },
         missing);
     return content;
@@ -434,6 +441,16 @@ QByteArray FolderLock::record()
 {
     return QByteArray::number(QCoreApplication::applicationPid()) + "\nquillmora\n" +
            QSysInfo::machineHostName().toUtf8() + '\n' + machineMark() + '\n';
+}
+
+FolderLock::Taking FolderLock::take()
+{
+    release();
+    const Taking taking = make();
+    // The lock of a copy that died on this computer is taken over, once.
+    if (taking == Taking::HeldByOther && holder().onThisComputer && removeStale())
+        return make();
+    return taking;
 }
 
 bool FolderLock::removeStale()

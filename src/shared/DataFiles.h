@@ -21,8 +21,10 @@ namespace QmrM {
 QString resolveDataFileName(const QString& name);
 
 // The whole content of a file. A missing file gives an empty result and sets *missing when given. A file
-// longer than `atMost` bytes is not read: DataFileError says it is too large.
-QByteArray readWholeFile(const QString& fileName, bool* missing = nullptr, qint64 atMost = -1);
+// longer than `atMost` bytes is not read: DataFileError says it is too large. Each piece read is handed to
+// `seen` as well, when given, which returns false to stop reading there.
+QByteArray readWholeFile(const QString& fileName, bool* missing = nullptr, qint64 atMost = -1,
+                         const std::function<bool(QByteArrayView piece)>& seen = {});
 
 // Reads a file piece by piece, a few hundred kilobytes at a time, handing each piece to `take` with the size
 // of the whole file; `take` returns false to stop reading there. A missing file hands nothing and sets
@@ -162,6 +164,8 @@ public:
 private:
     // What the lock file says of this copy: its process number, the program, the host and machineMark().
     static QByteArray record();
+    // Makes the lock file with record() and holds it; HeldByOther when a lock file is there already.
+    Taking make();
 
     struct Held;  // the open lock file, as the system holds it
     QString mFileName;

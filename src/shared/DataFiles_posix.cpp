@@ -27,15 +27,21 @@ QByteArray systemName(const QString& fileName)
     return QFile::encodeName(fileName);
 }
 
-// Takes an advisory lock (flock's `operation`), going on after an interrupted call; false (errno set) when
-// it cannot.
+// Makes a system call again while a signal interrupts it; its result, -1 (errno set) when it failed.
+template <class Call>
+auto retried(Call call)
+{
+    decltype(call()) result;
+    do
+        result = call();
+    while (result < 0 && errno == EINTR);
+    return result;
+}
+
+// Takes an advisory lock (flock's `operation`); false (errno set) when it cannot.
 bool lockFile(int fd, int operation)
 {
-    int locked;
-    do
-        locked = ::flock(fd, operation);
-    while (locked != 0 && errno == EINTR);
-    return locked == 0;
+    return retried([&] { return ::flock(fd, operation); }) == 0;
 }
 
 // Whether `path` still names the file open as `fd`.
@@ -77,19 +83,11 @@ Error lastError()
     return errno;
 }
 
-Reason reasonOf(Error error)
-{
-    static const std::pair<Error, Reason> reasons[] = {
-        {ENOSPC, Reason::DiskFull}, {EDQUOT, Reason::DiskFull}, {EACCES, Reason::Denied},
-        {EPERM, Reason::Denied},    {EISDIR, Reason::Folder},   {ENOENT, Reason::NotFound},
-        {EROFS, Reason::ReadOnly},  {EFBIG, Reason::TooLarge},  {ENAMETOOLONG, Reason::NameTooLong},
-        {EINVAL, Reason::BadName},  {EILSEQ, Reason::BadName}};
-    for (const auto& [code, reason] : reasons) {
-        if (code == error)
-            return reason;
-    }
-    return Reason::Other;
-}
+const std::map<Error, Reason> kReasons = {
+    {ENOSPC, Reason::DiskFull}, {EDQUOT, Reason::DiskFull}, {EACCES, Reason::Denied},
+    {EPERM, Reason::Denied},    {EISDIR, Reason::Folder},   {ENOENT, Reason::NotFound},
+    {EROFS, Reason::ReadOnly},  {EFBIG, Reason::TooLarge},  {ENAMETOOLONG, Reason::NameTooLong},
+    {EINVAL, Reason::BadName},  {EILSEQ, Reason::BadName}};
 
 QString systemMessage(Error error)
 {
@@ -106,10 +104,8 @@ Error File::open(const QString& path, Mode mode)
     static const int flags[] = {O_RDONLY | O_NONBLOCK, O_WRONLY | O_APPEND | O_CREAT, O_WRONLY | O_TRUNC | O_CREAT,
                                 O_WRONLY | O_CREAT};
     close();
-    int fd;
-    do
-        fd = ::open(systemName(path).constData(), flags[mode] | O_NOFOLLOW | O_CLOEXEC, 0666);
-    while (fd < 0 && errno == EINTR);
+    const int fd =
+        retried([&] { return ::open(systemName(path).constData(), flags[mode] | O_NOFOLLOW | O_CLOEXEC, 0666); });
     if (fd < 0)
         return errno;
     mHandle = fd;
@@ -130,20 +126,12 @@ qint64 File::regularSize() const
 
 qint64 File::read(char* data, qint64 size)
 {
-    ssize_t got;
-    do
-        got = ::read(int(mHandle), data, size_t(size));
-    while (got < 0 && errno == EINTR);
-    return got;
+    return retried([&] { return ::read(int(mHandle), data, size_t(size)); });
 }
 
 qint64 File::writeOnce(QByteArrayView bytes)
 {
-    ssize_t written;
-    do
-        written = ::write(int(mHandle), bytes.constData(), size_t(bytes.size()));
-    while (written < 0 && errno == EINTR);
-    return written;
+    return retried([&] { return ::write(int(mHandle), bytes.constData(), size_t(bytes.size())); });
 }
 
 bool File::seekToStart()
@@ -286,30 +274,22 @@ FolderLock::~FolderLock()
     release();
 }
 
-FolderLock::Taking FolderLock::take()
+FolderLock::Taking FolderLock::make()
 {
-    release();
     const QByteArray path = systemName(mFileName);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        sys::File file(::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        if (file.isOpen()) {
-            // Held locked for the run: while it is, no other copy removes it as the lock of one that died.
-            lockFile(int(file.handle()), LOCK_EX | LOCK_NB);
-            if (!file.writeAll(record())) {
-                file.close();
-                ::unlink(path.constData());
-                return Taking::CannotBeMade;
-            }
-            ::fdatasync(int(file.handle()));
-            mHeld = std::make_unique<Held>(Held{std::move(file)});
-            return Taking::Taken;
-        }
-        if (errno != EEXIST)
-            return Taking::CannotBeMade;
-        if (attempt > 0 || !holder().onThisComputer || !removeStale())
-            break;
+    sys::File file(::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!file.isOpen())
+        return errno == EEXIST ? Taking::HeldByOther : Taking::CannotBeMade;
+    // Held locked for the run: while it is, no other copy removes it as the lock of one that died.
+    lockFile(int(file.handle()), LOCK_EX | LOCK_NB);
+    if (!file.writeAll(record())) {
+        file.close();
+        ::unlink(path.constData());
+        return Taking::CannotBeMade;
     }
-    return Taking::HeldByOther;
+    ::fdatasync(int(file.handle()));
+    mHeld = std::make_unique<Held>(Held{std::move(file)});
+    return Taking::Taken;
 }
 
 void FolderLock::release()

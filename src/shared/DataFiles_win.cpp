@@ -78,21 +78,13 @@ Error lastError()
     return GetLastError();
 }
 
-Reason reasonOf(Error error)
-{
-    static const std::pair<Error, Reason> reasons[] = {
-        {ERROR_DISK_FULL, Reason::DiskFull},      {ERROR_HANDLE_DISK_FULL, Reason::DiskFull},
-        {ERROR_ACCESS_DENIED, Reason::Denied},    {ERROR_SHARING_VIOLATION, Reason::InUse},
-        {ERROR_LOCK_VIOLATION, Reason::InUse},    {ERROR_DIRECTORY, Reason::Folder},
-        {ERROR_FILE_NOT_FOUND, Reason::NotFound}, {ERROR_PATH_NOT_FOUND, Reason::NotFound},
-        {ERROR_WRITE_PROTECT, Reason::ReadOnly},  {ERROR_FILENAME_EXCED_RANGE, Reason::NameTooLong},
-        {ERROR_INVALID_NAME, Reason::BadName}};
-    for (const auto& [code, reason] : reasons) {
-        if (code == error)
-            return reason;
-    }
-    return Reason::Other;
-}
+const std::map<Error, Reason> kReasons = {
+    {ERROR_DISK_FULL, Reason::DiskFull},      {ERROR_HANDLE_DISK_FULL, Reason::DiskFull},
+    {ERROR_ACCESS_DENIED, Reason::Denied},    {ERROR_SHARING_VIOLATION, Reason::InUse},
+    {ERROR_LOCK_VIOLATION, Reason::InUse},    {ERROR_DIRECTORY, Reason::Folder},
+    {ERROR_FILE_NOT_FOUND, Reason::NotFound}, {ERROR_PATH_NOT_FOUND, Reason::NotFound},
+    {ERROR_WRITE_PROTECT, Reason::ReadOnly},  {ERROR_FILENAME_EXCED_RANGE, Reason::NameTooLong},
+    {ERROR_INVALID_NAME, Reason::BadName}};
 
 QString systemMessage(Error error)
 {
@@ -291,26 +283,18 @@ FolderLock::~FolderLock()
     release();
 }
 
-FolderLock::Taking FolderLock::take()
+FolderLock::Taking FolderLock::make()
 {
-    release();
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        auto held = std::make_unique<Held>();
-        held->file.setFileName(mFileName);
-        if (held->file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (held->file.write(record()) < 0 || !held->file.flush()) {
-                held->file.remove();
-                return Taking::CannotBeMade;
-            }
-            mHeld = std::move(held);
-            return Taking::Taken;
-        }
-        if (!QFileInfo::exists(mFileName))
-            return Taking::CannotBeMade;
-        if (attempt > 0 || !holder().onThisComputer || !removeStale())
-            break;
+    auto held = std::make_unique<Held>();
+    held->file.setFileName(mFileName);
+    if (!held->file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return QFileInfo::exists(mFileName) ? Taking::HeldByOther : Taking::CannotBeMade;
+    if (held->file.write(record()) < 0 || !held->file.flush()) {
+        held->file.remove();
+        return Taking::CannotBeMade;
     }
-    return Taking::HeldByOther;
+    mHeld = std::move(held);
+    return Taking::Taken;
 }
 
 void FolderLock::release()

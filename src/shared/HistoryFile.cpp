@@ -2,7 +2,6 @@
 #include "HistoryFile.h"
 
 #include "DataFiles.h"
-#include "ItemNames.h"
 #include "Numbers.h"
 #include "RecordForm.h"
 #include "TextEncoding.h"
@@ -94,13 +93,6 @@ QString decodeUtf8Part(QByteArrayView bytes)
 
 }  // namespace
 
-HistoryDecoding historyDecodingOf(QByteArrayView bytes)
-{
-    HistoryDecodingCheck check;
-    check.add(bytes);
-    return check.decoding();
-}
-
 void HistoryDecodingCheck::add(QByteArrayView piece)
 {
     if (mHead.size() < kByteOrderMark.size()) {
@@ -191,36 +183,12 @@ HistoryRecord HistoryScanner::record() const
     return HistoryRecord{fields.value(0), fields.value(1), fields.value(2)};
 }
 
-HistoryScanner::Field HistoryScanner::fieldAt(qsizetype& i, bool& more) const
-{
-    // The field rules of splitRecord, on the bytes.
-    const char* data = mBytes.data();
-    while (i < mEnd && (data[i] == ' ' || data[i] == '\t'))
-        ++i;
-    Field field;
-    if (i < mEnd && data[i] == '"') {
-        const qsizetype close = mBytes.first(mEnd).indexOf('"', i + 1);
-        field = Field{i + 1, close < 0 ? mEnd : close, true};
-        i = close < 0 ? mEnd : close + 1;
-        const qsizetype comma = mBytes.first(mEnd).indexOf(',', i);
-        i = comma < 0 ? mEnd : comma;
-    } else {
-        const qsizetype comma = mBytes.first(mEnd).indexOf(',', i);
-        field = Field{i, comma < 0 ? mEnd : comma, false};
-        i = field.end;
-    }
-    more = i < mEnd;
-    if (more)
-        ++i;  // past the comma: a field follows, even an empty one at the end of the line
-    return field;
-}
-
 bool HistoryScanner::findField(int index, Field& found) const
 {
     while (mFieldsFound <= std::min(index, kFieldsKept - 1)) {
         if (mFieldsFound > 0 && !mMoreFields)
             return false;
-        mFields[size_t(mFieldsFound++)] = fieldAt(mFieldsEnd, mMoreFields);
+        mFields[size_t(mFieldsFound++)] = nextField(mBytes.first(mEnd), mFieldsEnd, mMoreFields);
     }
     if (index < kFieldsKept) {
         found = mFields[size_t(index)];
@@ -229,7 +197,7 @@ bool HistoryScanner::findField(int index, Field& found) const
     qsizetype i = mFieldsEnd;
     bool more = mMoreFields;
     for (int k = kFieldsKept; more; ++k) {
-        found = fieldAt(i, more);
+        found = nextField(mBytes.first(mEnd), i, more);
         if (k == index)
             return true;
     }
@@ -284,8 +252,6 @@ HistoryScanner::FieldKey HistoryScanner::fieldKey(int index) const
         form |= lineIsUtf8() ? kUtf8Field : kCp932Field;
     return FieldKey{bytes, form};
 }
-
-HistoryIndex::HistoryIndex(QByteArray bytes) : HistoryIndex(bytes, historyDecodingOf(bytes)) {}
 
 HistoryIndex::HistoryIndex(QByteArray bytes, HistoryDecoding decoding, Progress* progress)
     : mBytes(std::move(bytes)), mDecoding(decoding)
@@ -349,20 +315,13 @@ HistoryBytes readHistoryBytes(const QString& itemName, bool* missing, Progress* 
         return read;
     }
     HistoryDecodingCheck decoding;
-    readFileInPieces(
-        historyFileName(itemName),
-        [&](QByteArrayView piece, qint64 size) {
-            // Room for the whole file at once: a long history is not copied again and again as it grows.
-            if (read.bytes.isEmpty() && size > 0)
-                read.bytes.reserve(qsizetype(size) + 1);
-            read.bytes.append(piece);
-            decoding.add(piece);
-            if (!progress)
-                return true;
-            progress->done += piece.size();
-            return !progress->cancelled;
-        },
-        missing);
+    read.bytes = readWholeFile(historyFileName(itemName), missing, -1, [&](QByteArrayView piece) {
+        decoding.add(piece);
+        if (!progress)
+            return true;
+        progress->done += piece.size();
+        return !progress->cancelled;
+    });
     read.decoding = decoding.decoding();
     return read;
 }
@@ -385,31 +344,23 @@ namespace {
 // whole file, known at its end, decide.
 class RecordsCheck {
 public:
-    // Judges each complete line of the piece; the start of a line it leaves unfinished waits for the next.
+    // Judges each complete line; the start of a line the piece leaves unfinished waits for the next.
     void add(QByteArrayView piece)
     {
         if (mHead.size() < kByteOrderMark.size())
             mHead += piece.first(std::min(piece.size(), kByteOrderMark.size() - mHead.size()));
         mEachLineForSure = mEachLineForSure || mHead == kByteOrderMark || piece.contains('\0');
+        const qsizetype carried = mCarried.size();  // holds no line end: looked for in the piece alone
+        mCarried += piece;
         qsizetype start = 0;
-        if (!mCarried.isEmpty()) {
-            const qsizetype end = endInPiece(piece, 0);
-            mCarried += piece.first(end < 0 ? piece.size() : end);
-            if (end < 0)
-                return;
-            judge(mCarried);
-            mCarried.clear();
-            start = end + 1;
-        }
-        while (start < piece.size() && mayBeRecords()) {
-            const qsizetype end = endInPiece(piece, start);
-            if (end < 0) {
-                mCarried = piece.sliced(start).toByteArray();
-                return;
-            }
-            judge(piece.sliced(start, end - start));
+        while (start < mCarried.size() && mayBeRecords()) {
+            const qsizetype end = lineEnd(mCarried.constData(), std::max(start, carried), mCarried.size());
+            if (end == mCarried.size())
+                break;
+            judge(QByteArrayView(mCarried).sliced(start, end - start));
             start = end + 1;  // a CR LF leaves an empty line between them, which is blank
         }
+        mCarried.remove(0, start);
     }
 
     // Whether the lines judged so far may still all be records, in the decoding that will apply.
@@ -426,13 +377,6 @@ public:
     }
 
 private:
-    // Where the line from `from` ends in the piece; -1 when it goes on in the next piece.
-    static qsizetype endInPiece(QByteArrayView piece, qsizetype from)
-    {
-        const qsizetype end = lineEnd(piece.data(), from, piece.size());
-        return end < piece.size() ? end : -1;
-    }
-
     static bool isRecordOrBlank(QByteArrayView line, HistoryDecoding decoding)
     {
         HistoryScanner scanner(line, decoding);
@@ -456,7 +400,7 @@ private:
 
     QByteArray mHead;  // the file's first bytes, up to a byte-order mark's length
     bool mEachLineForSure = false;
-    QByteArray mCarried;
+    QByteArray mCarried;  // the start of a line that goes on in the next piece
     bool mRecordsIfCp932 = true;
     bool mRecordsIfEachLine = true;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "QmrM.h"
+#include "RecordForm.h"
 #include "TextEncoding.h"
 
 #include <QByteArray>
@@ -20,9 +21,8 @@ namespace QmrM {
 // How the lines of a history file are decoded: all as code page 932 when the file is that throughout (and
 // holds no NUL nor begins with a byte-order mark), otherwise each line on its own (decodeUtf8OrCp932).
 enum class HistoryDecoding { Cp932, EachLine };
-HistoryDecoding historyDecodingOf(QByteArrayView bytes);
 
-// The same worked out piece by piece as the file is read.
+// The decoding worked out piece by piece as the file is read.
 class HistoryDecodingCheck {
 public:
     void add(QByteArrayView piece);
@@ -71,9 +71,6 @@ public:
     };
     // The key of field `index` (0 the date, 1 the time, 2 the count); empty bytes for a field the record lacks.
     FieldKey fieldKey(int index) const;
-    FieldKey dateKey() const { return fieldKey(0); }
-    // The current record's date field as stored.
-    QString date() const { return field(0); }
     // The current record's field `index` as stored (0 the date, 1 the time, 2 the count); empty when the
     // record has fewer fields.
     QString field(int index) const;
@@ -85,19 +82,12 @@ public:
     bool isHistoryRecord() const;
 
 private:
-    struct Field {
-        qsizetype begin = 0;
-        qsizetype end = 0;
-        bool quoted = false;
-    };
+    using Field = FieldSpan;
     bool isBlank(qsizetype body, qsizetype end) const;
     QString decodeLine() const;
     bool lineIsUtf8() const;
     // The current record's field `index` (0-based) as bytes; false when the record has fewer fields.
     bool findField(int index, Field& found) const;
-    // The field that begins at `i` (or after the blanks there), moving `i` past it and its comma; `more`
-    // tells whether a field follows.
-    Field fieldAt(qsizetype& i, bool& more) const;
     QString decodeField(const Field& field) const;
 
     QByteArrayView mBytes;
@@ -130,10 +120,9 @@ struct Progress {
 class HistoryIndex {
 public:
     HistoryIndex() = default;
-    // Indexes the bytes, decoded as `decoding` says (historyDecodingOf them). With `progress`, the pass adds
-    // the bytes it went through to its steps done, and stops when cancelled.
+    // Indexes the bytes, decoded as `decoding` says (HistoryDecodingCheck's verdict on them). With `progress`, the pass
+    // adds the bytes it went through to its steps done, and stops when cancelled.
     HistoryIndex(QByteArray bytes, HistoryDecoding decoding, Progress* progress = nullptr);
-    explicit HistoryIndex(QByteArray bytes);
 
     qsizetype size() const { return mRecords; }
     // The history total: the counts added in file order, rounded to the nearest whole number after each, an

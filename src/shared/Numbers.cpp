@@ -12,76 +12,53 @@ namespace QmrM {
 
 namespace {
 
-bool isSkippedBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n';
-}
-
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-// Reads the ASCII text of a decimal number (sign, digits, one point, exponent) into a double.
-// Text that overflows a double gives ±infinity, text that underflows gives 0.
-double toDouble(const QByteArray& number, bool hasNegativeExponent)
-{
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    if (ok || number.isEmpty())
-        return value;
-    // The text is a well-formed number: it lies beyond a double's range.
-    const double beyond = hasNegativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
-    return number.startsWith('-') ? -beyond : beyond;
-}
-
 // Reads the number a text begins with; `Text` is any of Qt's views of text, read character by character.
 template <class Text>
 double textValue(const Text& text)
 {
-    QByteArray number;
-    bool seenDigit = false;
-    bool seenPoint = false;
-    bool negativeExponent = false;
-    enum { Sign, Mantissa, ExponentSign, ExponentDigits } state = Sign;
+    // The text without its blanks, as far as its characters may belong to a number.
+    QByteArray chars;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (isSkippedBlank(c))
+        const char16_t c = QChar(text[i]).unicode();
+        if (c == u' ' || c == u'\t' || c == u'\n')
             continue;
-        const char ch = static_cast<char>(c.unicode() < 128 ? c.unicode() : 0);
-        if (state == Sign && (ch == '+' || ch == '-')) {
-            number += ch;
-            state = Mantissa;
-        } else if ((state == Sign || state == Mantissa) && isDigit(c)) {
-            number += ch;
-            seenDigit = true;
-            state = Mantissa;
-        } else if ((state == Sign || state == Mantissa) && ch == '.' && !seenPoint) {
-            number += ch;
-            seenPoint = true;
-            state = Mantissa;
-        } else if (state == Mantissa && seenDigit && (ch == 'e' || ch == 'E')) {
-            state = ExponentSign;
-        } else if (state == ExponentSign && (ch == '+' || ch == '-')) {
-            negativeExponent = ch == '-';
-            number += 'e';
-            number += ch;
-            state = ExponentDigits;
-        } else if ((state == ExponentSign || state == ExponentDigits) && isDigit(c)) {
-            if (state == ExponentSign)
-                number += 'e';
-            number += ch;
-            state = ExponentDigits;
-        } else {
+        if (c >= 0x80 || !QByteArrayView("0123456789+-.eE").contains(char(c)))
             break;
-        }
+        chars += char(c);
     }
-    if (!seenDigit)
+    qsizetype i = chars.startsWith('+') || chars.startsWith('-') ? 1 : 0;
+    const auto digits = [&chars, &i] {
+        const qsizetype from = i;
+        while (i < chars.size() && chars[i] >= '0' && chars[i] <= '9')
+            ++i;
+        return i - from;
+    };
+    qsizetype mantissa = digits();
+    if (i < chars.size() && chars[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
         return 0.0;
     // An exponent mark without digits ("1e", "1e+") adds nothing.
-    while (number.endsWith('e') || number.endsWith('+') || number.endsWith('-'))
-        number.chop(1);
-    return toDouble(number, negativeExponent);
+    qsizetype end = i;
+    bool negativeExponent = false;
+    if (i < chars.size() && (chars[i] == 'e' || chars[i] == 'E')) {
+        ++i;
+        negativeExponent = i < chars.size() && chars[i] == '-';
+        if (i < chars.size() && (chars[i] == '+' || chars[i] == '-'))
+            ++i;
+        if (digits() > 0)
+            end = i;
+    }
+    const QByteArray number = chars.first(end);
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    if (ok)
+        return value;
+    // The text is a well-formed number: it lies beyond a double's range, above it or below its least step.
+    const double beyond = negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
+    return number.startsWith('-') ? -beyond : beyond;
 }
 
 }  // namespace

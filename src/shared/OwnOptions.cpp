@@ -6,6 +6,8 @@
 
 #include <QByteArrayList>
 
+#include <algorithm>
+
 namespace QmrM {
 namespace {
 
@@ -26,43 +28,32 @@ QByteArray nameOf(const QByteArray& line)
     return equals < 0 ? QByteArray() : line.left(equals).trimmed();
 }
 
-QByteArray option(const QByteArray& name)
+}  // namespace
+
+bool holdsPassWhileBusy()
 {
     QByteArrayList lines;
     try {
         lines = optionLines();
     } catch (const DataFileError&) {
-        return {};  // unreadable: the defaults
+        return true;  // unreadable: the default
     }
-    for (const QByteArray& line : lines) {
-        if (nameOf(line) == name)
-            return line.mid(line.indexOf('=') + 1).trimmed();
-    }
-    return {};
+    // The first line of the option says; on unless it says 0.
+    const auto option =
+        std::find_if(lines.begin(), lines.end(), [](const QByteArray& line) { return nameOf(line) == kHoldWhileBusy; });
+    return option == lines.end() || option->mid(option->indexOf('=') + 1).trimmed() != "0";
 }
 
 // A file that cannot be read is not the program's to replace: the choice is not saved then.
-void setOption(const QByteArray& name, const QByteArray& value)
+void setHoldsPassWhileBusy(bool hold)
 {
     QByteArray content;
     for (const QByteArray& line : optionLines()) {
-        if (!line.trimmed().isEmpty() && nameOf(line) != name)
+        if (!line.trimmed().isEmpty() && nameOf(line) != kHoldWhileBusy)
             content += line.trimmed() + '\n';
     }
-    content += name + '=' + value + '\n';
+    content += kHoldWhileBusy + '=' + (hold ? "1" : "0") + '\n';
     replaceFileAtomically(kOwnOptionsFile, content);
-}
-
-}  // namespace
-
-bool holdsPassWhileBusy()
-{
-    return option(kHoldWhileBusy) != "0";
-}
-
-void setHoldsPassWhileBusy(bool hold)
-{
-    setOption(kHoldWhileBusy, hold ? "1" : "0");
 }
 
 }  // namespace QmrM

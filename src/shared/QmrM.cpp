@@ -4,7 +4,6 @@
 #include "DataFiles.h"
 #include "Errors.h"
 #include "HistoryFile.h"
-#include "ItemNames.h"
 #include "Numbers.h"
 #include "RecordForm.h"
 #include "Seams.h"

@@ -10,33 +10,27 @@
 
 namespace QmrM {
 
-void RecordWriter::separate()
+RecordWriter& RecordWriter::field(const QString& text)
 {
     if (!mLine.isEmpty())
         mLine += u',';
+    mLine += text;
+    return *this;
 }
 
 RecordWriter& RecordWriter::text(const QString& value)
 {
-    separate();
-    mLine += u'"';
-    mLine += value;
-    mLine += u'"';
-    return *this;
+    return field(u'"' + value + u'"');
 }
 
 RecordWriter& RecordWriter::integer(long long value)
 {
-    separate();
-    mLine += QString::number(value);
-    return *this;
+    return field(QString::number(value));
 }
 
 RecordWriter& RecordWriter::real(double value)
 {
-    separate();
-    mLine += formatReal(value);
-    return *this;
+    return field(formatReal(value));
 }
 
 QString RecordWriter::line() const
@@ -50,30 +44,11 @@ QStringList splitRecord(QStringView line)
 {
     QStringList fields;
     fields.reserve(4);  // every record of the data files has two or three fields
-    const qsizetype n = line.size();
     qsizetype i = 0;
-    while (true) {
-        while (i < n && (line[i] == u' ' || line[i] == u'\t'))
-            ++i;
-        QString field;
-        if (i < n && line[i] == u'"') {
-            const qsizetype close = line.indexOf(u'"', i + 1);
-            const qsizetype stop = close < 0 ? n : close;
-            field = line.mid(i + 1, stop - i - 1).toString();
-            i = close < 0 ? n : close + 1;
-            // Anything between the closing quote and the next comma is not part of the text.
-            const qsizetype comma = line.indexOf(u',', i);
-            i = comma < 0 ? n : comma;
-        } else {
-            const qsizetype comma = line.indexOf(u',', i);
-            const qsizetype stop = comma < 0 ? n : comma;
-            field = line.mid(i, stop - i).trimmed().toString();
-            i = stop;
-        }
-        fields.append(std::move(field));
-        if (i >= n)
-            break;
-        ++i;  // past the comma: a field follows, even an empty one at the end of the line
+    for (bool more = true; more;) {
+        const FieldSpan field = nextField(line, i, more);
+        const QStringView text = line.sliced(field.begin, field.end - field.begin);
+        fields.append((field.quoted ? text : text.trimmed()).toString());
     }
     return fields;
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <type_traits>
 #include <vector>
 
 namespace QmrM {
@@ -22,7 +23,8 @@ public:
     QString line() const;
 
 private:
-    void separate();
+    // Adds a field as it is written.
+    RecordWriter& field(const QString& text);
     QString mLine;
 };
 
@@ -32,8 +34,43 @@ struct Record {
     int line = 0;
 };
 
-// Splits one line into its fields. A field that begins with a double quote is the text up to the next
-// double quote; other fields end at a comma and lose surrounding blanks. Blanks before a field are skipped.
+// Where a field of a line lies: a field that begins with a double quote is the text up to the next double
+// quote; other fields end at a comma (and lose surrounding blanks when read). Blanks before a field are skipped.
+struct FieldSpan {
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    bool quoted = false;
+};
+// The field that begins at `i` in `line` (a view of text or of its bytes: the marks are ASCII), moving `i` past
+// it and its comma; `more` tells whether a field follows, even an empty one at the end of the line.
+template <class View>
+FieldSpan nextField(View line, qsizetype& i, bool& more)
+{
+    using Char = std::remove_cv_t<std::remove_reference_t<decltype(line[0])>>;
+    const Char quote(u'"');
+    const Char comma(u',');
+    const qsizetype n = line.size();
+    while (i < n && (line[i] == Char(u' ') || line[i] == Char(u'\t')))
+        ++i;
+    FieldSpan field;
+    if (i < n && line[i] == quote) {
+        const qsizetype close = line.indexOf(quote, i + 1);
+        field = FieldSpan{i + 1, close < 0 ? n : close, true};
+        // Anything between the closing quote and the next comma is not part of the text.
+        const qsizetype next = close < 0 ? -1 : line.indexOf(comma, close + 1);
+        i = next < 0 ? n : next;
+    } else {
+        const qsizetype next = line.indexOf(comma, i);
+        field = FieldSpan{i, next < 0 ? n : next, false};
+        i = field.end;
+    }
+    more = i < n;
+    if (more)
+        ++i;
+    return field;
+}
+
+// Splits one line into its fields (see FieldSpan).
 QStringList splitRecord(QStringView line);
 
 // Splits decoded file text into records, skipping blank lines. Lines end at CR LF, LF or CR.

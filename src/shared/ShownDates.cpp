@@ -11,27 +11,6 @@ constexpr int kDaysInMonthOfALeapYear[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 3
 // Any leap year: what is formatted from it shows no year, and 2月29日 is a day of it.
 constexpr int kALeapYear = 2000;
 
-// Reads one or two half-width digits at `i` (exactly two when `two`), moving `i` past them; -1 when there are
-// none.
-int readNumber(QStringView text, qsizetype& i, bool two = false)
-{
-    int value = -1;
-    int digits = 0;
-    for (; digits < 2 && i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++digits, ++i)
-        value = (value < 0 ? 0 : value * 10) + (text[i].unicode() - u'0');
-    return two && digits != 2 ? -1 : value;
-}
-
-// Reads a number then its unit, as readNumber; -1 when either is missing.
-int readNumberThen(QStringView text, qsizetype& i, char16_t unit, bool two = false)
-{
-    const int value = readNumber(text, i, two);
-    if (value < 0 || i >= text.size() || text[i] != unit)
-        return -1;
-    ++i;
-    return value;
-}
-
 // The locale's short date format with the year as four digits: a chart may span many years.
 QString shortDateFormat(const QLocale& locale)
 {
@@ -63,27 +42,26 @@ QString timeWithSecondsFormat(const QLocale& locale)
 
 std::optional<MonthDay> parseRecordDate(QStringView field)
 {
-    const QStringView text = field.trimmed();
-    qsizetype i = 0;
-    const int month = readNumberThen(text, i, u'月');
-    if (month < 1 || month > 12)
-        return std::nullopt;
-    const int day = readNumberThen(text, i, u'日');
-    if (day < 1 || day > kDaysInMonthOfALeapYear[month - 1] || i != text.size())
+    static const QRegularExpression form(
+        QRegularExpression::anchoredPattern(QStringLiteral("([0-9]{1,2})月([0-9]{1,2})日")));
+    const QRegularExpressionMatch match = form.match(field.trimmed());
+    const int month = match.capturedView(1).toInt();
+    const int day = match.capturedView(2).toInt();
+    if (!match.hasMatch() || month < 1 || month > 12 || day < 1 || day > kDaysInMonthOfALeapYear[month - 1])
         return std::nullopt;
     return MonthDay{month, day};
 }
 
 std::optional<QTime> parseRecordTime(QStringView field)
 {
-    const QStringView text = field.trimmed();
-    qsizetype i = 0;
-    const int hours = readNumberThen(text, i, u'時', true);
-    const int minutes = hours < 0 ? -1 : readNumberThen(text, i, u'分', true);
-    const int seconds = minutes < 0 ? -1 : readNumberThen(text, i, u'秒', true);
-    if (seconds < 0 || i != text.size() || hours > 23 || minutes > 59 || seconds > 59)
+    static const QRegularExpression form(
+        QRegularExpression::anchoredPattern(QStringLiteral("([0-9]{2})時([0-9]{2})分([0-9]{2})秒")));
+    const QRegularExpressionMatch match = form.match(field.trimmed());
+    // QTime takes hours to 23, minutes and seconds to 59.
+    const QTime time(match.capturedView(1).toInt(), match.capturedView(2).toInt(), match.capturedView(3).toInt());
+    if (!match.hasMatch() || !time.isValid())
         return std::nullopt;
-    return QTime(hours, minutes, seconds);
+    return time;
 }
 
 bool japaneseForms()
@@ -97,11 +75,6 @@ QString shortDate(const QDate& date)
     const QLocale locale;
     return japaneseForms() ? locale.toString(date, QStringLiteral("yyyy年M月d日"))
                            : locale.toString(date, shortDateFormat(locale));
-}
-
-QString shortMonthDay(int month, int day)
-{
-    return shortMonthDay(QDate(kALeapYear, month, day));
 }
 
 QString shortMonthDay(const QDate& date)
@@ -122,7 +95,7 @@ QString shownRecordDate(const QString& field)
     if (japaneseForms())
         return field;
     const auto day = parseRecordDate(field);
-    return day ? shortMonthDay(day->month, day->day) : field;
+    return day ? shortMonthDay(QDate(kALeapYear, day->month, day->day)) : field;
 }
 
 QString shownRecordTime(const QString& field)

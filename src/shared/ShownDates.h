@@ -33,7 +33,6 @@ bool japaneseForms();
 // "07/12/2026").
 QString shortDate(const QDate& date);
 // "12月7日"; elsewhere the locale's short date without the year (en_US "12/7", en_GB "07/12").
-QString shortMonthDay(int month, int day);
 QString shortMonthDay(const QDate& date);
 // "9:42"; elsewhere the locale's short time (en_US "9:42 AM", en_GB "09:42").
 QString shortTime(const QTime& time);

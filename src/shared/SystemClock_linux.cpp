@@ -59,19 +59,17 @@ public:
 
     std::unique_ptr<Alarm> alarmAt(qint64 deadlineMs, std::function<void()> wake) override
     {
-        // Without timer descriptors, an ordinary timer: it does not see suspend.
         const int fd = ::timerfd_create(kWaitClock, TFD_NONBLOCK | TFD_CLOEXEC);
-        if (fd < 0)
-            return timerAlarm(deadlineMs - elapsedMs(), std::move(wake));
         itimerspec deadline{};
         const qint64 at = std::max<qint64>(deadlineMs, 1);  // an all-zero value would disarm the timer
         deadline.it_value.tv_sec = time_t(at / 1000);
         deadline.it_value.tv_nsec = long(at % 1000) * 1000000;
-        if (::timerfd_settime(fd, TFD_TIMER_ABSTIME, &deadline, nullptr) != 0) {
+        if (fd >= 0 && ::timerfd_settime(fd, TFD_TIMER_ABSTIME, &deadline, nullptr) == 0)
+            return std::make_unique<TimerFdAlarm>(fd, std::move(wake));
+        if (fd >= 0)
             ::close(fd);
-            return timerAlarm(deadlineMs - elapsedMs(), std::move(wake));
-        }
-        return std::make_unique<TimerFdAlarm>(fd, std::move(wake));
+        // Without timer descriptors, an ordinary timer: it does not see suspend.
+        return timerAlarm(deadlineMs - elapsedMs(), std::move(wake));
     }
 };
 

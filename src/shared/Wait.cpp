@@ -22,7 +22,7 @@ constexpr double kLongestWaitMs = 1e15;  // far beyond any wait; keeps the arith
 
 }  // namespace
 
-Wait::Wait(double seconds)
+Wait::Wait(double seconds, bool minuteTicks) : mMinuteTicks(minuteTicks)
 {
     const double ms = seconds > 0 ? std::min(std::ceil(seconds * 1000.0), kLongestWaitMs) : 0.0;
     const qint64 now = clock().elapsedMs();
@@ -124,11 +124,6 @@ void Wait::release()
 {
     if (mAtEnd)
         finish(Outcome::TimeUp);
-}
-
-StartWait::StartWait(double seconds) : Wait(seconds)
-{
-    setMinuteTicks(true);
 }
 
 Wait::Outcome StartWait::run()

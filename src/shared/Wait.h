@@ -26,8 +26,8 @@ class Wait : public QObject {
 public:
     enum class Outcome { TimeUp, EndedEarly, Cancelled, Superseded };
 
-    // The time starts now.
-    explicit Wait(double seconds);
+    // The time starts now; with `minuteTicks` the wait wakes at every minute boundary of the remaining time.
+    explicit Wait(double seconds, bool minuteTicks = false);
     ~Wait() override;
 
     // What follows the wait, run once, the moment the wait is over (before run() returns), unless the
@@ -69,10 +69,6 @@ signals:
     // what follows the wait (whenOver); run() returns once the handlers that run inside it have returned.
     void over();
 
-protected:
-    // Whether the wait wakes at every minute boundary of the remaining time.
-    void setMinuteTicks(bool on) { mMinuteTicks = on; }
-
 private:
     qint64 nextWakeMs(qint64 now) const;
     void arm(qint64 now);
@@ -81,7 +77,7 @@ private:
 
     qint64 mDeadlineMs = 0;
     QDateTime mDueAt;
-    bool mMinuteTicks = false;
+    bool mMinuteTicks;
     bool mHoldsAtEnd = false;
     bool mAtEnd = false;
     int mMinutesTold = 0;
@@ -100,7 +96,7 @@ private:
 class StartWait : public Wait {
     Q_OBJECT
 public:
-    explicit StartWait(double seconds);
+    explicit StartWait(double seconds) : Wait(seconds, true) {}
     Outcome run();
 };
 

@@ -6,7 +6,6 @@
 #include "shared/DataFiles.h"
 #include "shared/Errors.h"
 #include "shared/HistoryFile.h"
-#include "shared/ItemNames.h"
 #include "shared/Numbers.h"
 #include "shared/QmrM.h"
 #include "shared/RecordForm.h"
@@ -419,7 +418,7 @@ void TestShared::longHistoriesReadTheSameIndexed()
         bytes += random.bounded(3) == 0 ? "\n" : "\r\n";
     }
     writeBytes(QStringLiteral("A.txt"), bytes);
-    QCOMPARE(historyDecodingOf(bytes) == HistoryDecoding::Cp932, cp932Throughout);
+    QCOMPARE(readHistoryBytes(QStringLiteral("A")).decoding == HistoryDecoding::Cp932, cp932Throughout);
 
     const std::vector<HistoryRecord> records = plainHistoryRecords(bytes);
     const HistoryIndex index = readHistoryIndex(QStringLiteral("A"));

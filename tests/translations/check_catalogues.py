@@ -27,7 +27,8 @@ WRAPPED = re.compile(r"(QT_TRANSLATE_NOOP|QCoreApplication::translate)\(\s*\"[^\
 KEPT = {
     "src/shared/DataFileNames.h": {'"項目一覧.txt"', '"設定.txt"'},
     "src/shared/QmrM.cpp": {'"MM月dd日"', '"HH時mm分ss秒"'},
-    "src/shared/ShownDates.cpp": {'"yyyy年M月d日"', '"M月d日"'},
+    "src/shared/ShownDates.cpp": {'"yyyy年M月d日"', '"M月d日"', '"([0-9]{1,2})月([0-9]{1,2})日"',
+                                  '"([0-9]{2})時([0-9]{2})分([0-9]{2})秒"'},
     "src/chart/CsvExport.cpp": {'"時"', '"分"', '"秒"', 'u"時"', 'u"分"', 'u"秒"'},
     "src/platform/AppSetup.cpp": {'"IPA Pゴシック"', '"ＭＳ Ｐゴシック"'},
     "src/platform/FitLabel.cpp": {'"をがにのはでともへやか"'},
