@@ -374,12 +374,6 @@ void ChartView::setContent(Content content)
     choose(-1);
 }
 
-void ChartView::selectBar(int index)
-{
-    if (index >= -1 && index < static_cast<int>(mContent.bars.size()) && index != mSelected)
-        choose(index);
-}
-
 void ChartView::choose(int index)
 {
     mSelected = index;
@@ -452,8 +446,8 @@ void ChartView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) {
         const int index = barAt(event->position().toPoint());
-        if (index >= 0)
-            selectBar(index);
+        if (index >= 0 && index != mSelected)
+            choose(index);
     }
     QWidget::mousePressEvent(event);
 }
@@ -492,7 +486,8 @@ void ChartView::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
-    selectBar(std::clamp(to, 0, last));
+    if (std::clamp(to, 0, last) != mSelected)
+        choose(std::clamp(to, 0, last));
     event->accept();
 }
 

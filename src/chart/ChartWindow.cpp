@@ -3,7 +3,6 @@
 
 #include "ChartView.h"
 #include "DailyHistories.h"
-#include "HistoryDates.h"
 #include "SaveFile.h"
 #include "help/HtmlHelp.h"
 #include "platform/AppSetup.h"

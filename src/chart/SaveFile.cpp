@@ -2,13 +2,12 @@
 #include "SaveFile.h"
 
 #include "CsvExport.h"
-#include "HistoryDates.h"
+#include "DailyHistories.h"
 
 #include "platform/BackgroundWork.h"
 #include "platform/Dialogs.h"
 #include "shared/DataFiles.h"
 #include "shared/Errors.h"
-#include "shared/HistoryFile.h"
 #include "shared/Seams.h"
 
 #include <QDir>
