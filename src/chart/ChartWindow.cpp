@@ -380,30 +380,25 @@ private:
     double mInstructed = 0;
 };
 
-QPointer<ChartWindow>& chartWindow()
-{
-    static QPointer<ChartWindow> window;
-    return window;
-}
+QPointer<ChartWindow> gChartWindow;  // the open one, which its settings window owns
 
 }  // namespace
 
 void showChart(QWidget* caller, int item)
 {
-    QPointer<ChartWindow>& window = chartWindow();
-    if (!window) {
+    if (!gChartWindow) {
         QWidget* owner = caller ? caller->window() : nullptr;
-        window = new ChartWindow(owner);
+        gChartWindow = new ChartWindow(owner);
         // Centred over the window that asked for it, no larger than the screen.
-        platform::placeOnScreen(window, owner);
+        platform::placeOnScreen(gChartWindow, owner);
     }
-    platform::bringToFront(window);
-    window->showItem(item);
+    platform::bringToFront(gChartWindow);
+    gChartWindow->showItem(item);
 }
 
 QWidget* openChartWindow()
 {
-    return chartWindow().data();
+    return gChartWindow;
 }
 
 }  // namespace chart

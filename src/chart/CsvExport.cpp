@@ -43,25 +43,18 @@ bool startsLikeAFormula(QStringView text)
     return false;
 }
 
-// A field as it stands in the file: in double quotes, its own quotes doubled, when it holds a comma,
-// a double quote or a line break; as it is otherwise.
-QString csvField(const QString& text)
-{
-    const bool needsQuotes = text.contains(u',') || text.contains(u'"') || text.contains(u'\r') || text.contains(u'\n');
-    if (!needsQuotes)
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
-// A text field (an item name, a time) as csvField writes it, with an apostrophe put before a text that a
+// A text field (an item name, a time) as it stands in the file. An apostrophe is put before a text that a
 // spreadsheet would take for a formula and run: one whose first character that is not a blank (an ASCII
 // one or the ideographic space) is = + - @, in their half-width or full-width forms, or one that begins
-// with a tab or a carriage return. The apostrophe makes it show the text instead.
-QString csvTextField(const QString& text)
+// with a tab or a carriage return. The apostrophe makes it show the text instead. Then the field is put in
+// double quotes, its own quotes doubled, when it holds a comma, a double quote or a line break.
+QString csvTextField(const QString& field)
 {
-    return csvField(startsLikeAFormula(text) ? u'\'' + text : text);
+    QString text = startsLikeAFormula(field) ? u'\'' + field : field;
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
+    text.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + text + u'"';
 }
 
 // Whether a count reads as a plain number to a spreadsheet: half-width digits, a leading minus, a decimal
