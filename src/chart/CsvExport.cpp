@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace chart {
 
@@ -162,24 +163,19 @@ bool scanRuns(const QmrM::HistoryBytes& history, QmrM::Progress* progress, Recor
 
 using Day = std::optional<MonthDay>;
 
-// The years of the history's days, one per run, as placeDates places them.
-std::optional<std::vector<QDate>> placeDays(const QmrM::HistoryBytes& history, const QDate& anchor,
-                                            QmrM::Progress* progress)
+// Appends the rows of the item's history to `out`, handing it to `write` each time it holds a piece: a first
+// pass finds the runs of days, which placeDates puts in their years, the second writes the rows.
+bool writeRows(QByteArray& out, const std::function<void(QByteArrayView)>& write, const CsvItem& item,
+               const QmrM::HistoryBytes& history, QmrM::Progress* progress)
 {
     std::vector<Day> runs;
     if (!scanRuns(history, progress, [&runs](const QmrM::HistoryScanner&, const Day& day, bool begins) {
             if (begins)
                 runs.push_back(day);
         }))
-        return std::nullopt;
-    return placeDates(runs, anchor);
-}
-
-// Appends the rows of the history to `out`, handing it to `write` each time it holds a piece.
-bool writeRows(QByteArray& out, const std::function<void(QByteArrayView)>& write, const QString& name,
-               const QmrM::HistoryBytes& history, const std::vector<QDate>& dates, QmrM::Progress* progress)
-{
-    const QByteArray nameField = csvTextField(name).toUtf8() + ',';
+        return false;
+    const std::vector<QDate> dates = placeDates(std::exchange(runs, {}), item.anchor);  // the runs go
+    const QByteArray nameField = csvTextField(item.name).toUtf8() + ',';
     size_t run = 0;
     QByteArray date;
     return scanRuns(history, progress, [&](const QmrM::HistoryScanner& scanner, const Day& day, bool begins) {
@@ -227,8 +223,7 @@ bool writeCsv(const std::vector<CsvItem>& items, const std::function<void(QByteA
         QmrM::HistoryBytes history = QmrM::readHistoryBytes(item.name, nullptr, progress);
         if (progress && progress->cancelled)
             return false;
-        const auto dates = placeDays(history, item.anchor, progress);
-        if (!dates || !writeRows(out, write, item.name, history, *dates, progress))
+        if (!writeRows(out, write, item, history, progress))
             return false;
     }
     if (!out.isEmpty())
