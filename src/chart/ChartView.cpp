@@ -232,8 +232,7 @@ void drawBars(QPainter& painter, const Geometry& g, const Content& content, int 
     for (size_t i = 0; i < content.bars.size(); ++i) {
         if (!content.bars[i].recorded)
             continue;
-        const bool chosen = static_cast<int>(i) == selected;
-        painter.setBrush(chosen ? kChosenColour : kBarColour);
+        painter.setBrush(static_cast<int>(i) == selected ? kChosenColour : kBarColour);
         painter.drawRect(barRect(g, content, i));
     }
     painter.restore();
@@ -486,8 +485,9 @@ void ChartView::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
-    if (std::clamp(to, 0, last) != mSelected)
-        choose(std::clamp(to, 0, last));
+    to = std::clamp(to, 0, last);
+    if (to != mSelected)
+        choose(to);
     event->accept();
 }
 

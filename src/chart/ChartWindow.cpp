@@ -213,7 +213,6 @@ private:
         mFigures->setAccessibleDescription(QCoreApplication::translate("Chart", "グラフの数値"));
 
         mStatus = named(new StatusLine(this), "lblStatus");
-        mStatus->setMessage(QString());
         mStatus->setAccessibleDescription(QCoreApplication::translate("Chart", "状態"));
 
         auto* choosers = new QHBoxLayout;
