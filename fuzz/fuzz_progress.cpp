@@ -7,7 +7,7 @@
 #include "FuzzSupport.h"
 #include "PlainHistory.h"
 
-#include "chart/HistoryDates.h"
+#include "chart/DailyHistories.h"
 #include "chart/ProgressFigures.h"
 #include "shared/RecordForm.h"
 #include "shared/TextEncoding.h"

@@ -232,8 +232,7 @@ void drawBars(QPainter& painter, const Geometry& g, const Content& content, int 
     for (size_t i = 0; i < content.bars.size(); ++i) {
         if (!content.bars[i].recorded)
             continue;
-        const bool chosen = static_cast<int>(i) == selected;
-        painter.setBrush(chosen ? kChosenColour : kBarColour);
+        painter.setBrush(static_cast<int>(i) == selected ? kChosenColour : kBarColour);
         painter.drawRect(barRect(g, content, i));
     }
     painter.restore();
@@ -374,12 +373,6 @@ void ChartView::setContent(Content content)
     choose(-1);
 }
 
-void ChartView::selectBar(int index)
-{
-    if (index >= -1 && index < static_cast<int>(mContent.bars.size()) && index != mSelected)
-        choose(index);
-}
-
 void ChartView::choose(int index)
 {
     mSelected = index;
@@ -452,8 +445,8 @@ void ChartView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) {
         const int index = barAt(event->position().toPoint());
-        if (index >= 0)
-            selectBar(index);
+        if (index >= 0 && index != mSelected)
+            choose(index);
     }
     QWidget::mousePressEvent(event);
 }
@@ -492,7 +485,9 @@ void ChartView::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
-    selectBar(std::clamp(to, 0, last));
+    to = std::clamp(to, 0, last);
+    if (to != mSelected)
+        choose(to);
     event->accept();
 }
 

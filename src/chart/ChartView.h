@@ -44,9 +44,6 @@ public:
     void setContent(Content content);
     const Content& content() const { return mContent; }
 
-    // Chooses a bar, -1 for none.
-    void selectBar(int index);
-
     // The chart as shown, without the choice or the focus mark, and `below` (the figures) drawn under it, at
     // the screen's pixel density: for a picture.
     QImage picture(QWidget* below) const;
@@ -74,6 +71,7 @@ protected:
 
 private:
     int barAt(const QPoint& point) const;
+    // Chooses a bar, -1 for none.
     void choose(int index);
 
     Content mContent;

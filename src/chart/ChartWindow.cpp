@@ -3,7 +3,6 @@
 
 #include "ChartView.h"
 #include "DailyHistories.h"
-#include "HistoryDates.h"
 #include "SaveFile.h"
 #include "help/HtmlHelp.h"
 #include "platform/AppSetup.h"
@@ -214,7 +213,6 @@ private:
         mFigures->setAccessibleDescription(QCoreApplication::translate("Chart", "グラフの数値"));
 
         mStatus = named(new StatusLine(this), "lblStatus");
-        mStatus->setMessage(QString());
         mStatus->setAccessibleDescription(QCoreApplication::translate("Chart", "状態"));
 
         auto* choosers = new QHBoxLayout;
@@ -381,30 +379,25 @@ private:
     double mInstructed = 0;
 };
 
-QPointer<ChartWindow>& chartWindow()
-{
-    static QPointer<ChartWindow> window;
-    return window;
-}
+QPointer<ChartWindow> gChartWindow;  // the open one, which its settings window owns
 
 }  // namespace
 
 void showChart(QWidget* caller, int item)
 {
-    QPointer<ChartWindow>& window = chartWindow();
-    if (!window) {
+    if (!gChartWindow) {
         QWidget* owner = caller ? caller->window() : nullptr;
-        window = new ChartWindow(owner);
+        gChartWindow = new ChartWindow(owner);
         // Centred over the window that asked for it, no larger than the screen.
-        platform::placeOnScreen(window, owner);
+        platform::placeOnScreen(gChartWindow, owner);
     }
-    platform::bringToFront(window);
-    window->showItem(item);
+    platform::bringToFront(gChartWindow);
+    gChartWindow->showItem(item);
 }
 
 QWidget* openChartWindow()
 {
-    return chartWindow().data();
+    return gChartWindow;
 }
 
 }  // namespace chart

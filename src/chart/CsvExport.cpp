@@ -10,8 +10,10 @@
 #include <QFileInfo>
 #include <QCoreApplication>
 
+#include <charconv>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace chart {
 
@@ -42,80 +44,30 @@ bool startsLikeAFormula(QStringView text)
     return false;
 }
 
-// A field as it stands in the file: in double quotes, its own quotes doubled, when it holds a comma,
-// a double quote or a line break; as it is otherwise.
-QString csvField(const QString& text)
-{
-    const bool needsQuotes = text.contains(u',') || text.contains(u'"') || text.contains(u'\r') || text.contains(u'\n');
-    if (!needsQuotes)
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
-// A text field (an item name, a time) as csvField writes it, with an apostrophe put before a text that a
+// A text field (an item name, a time) as it stands in the file. An apostrophe is put before a text that a
 // spreadsheet would take for a formula and run: one whose first character that is not a blank (an ASCII
 // one or the ideographic space) is = + - @, in their half-width or full-width forms, or one that begins
-// with a tab or a carriage return. The apostrophe makes it show the text instead.
-QString csvTextField(const QString& text)
+// with a tab or a carriage return. The apostrophe makes it show the text instead. Then the field is put in
+// double quotes, its own quotes doubled, when it holds a comma, a double quote or a line break.
+QString csvTextField(const QString& field)
 {
-    return csvField(startsLikeAFormula(text) ? u'\'' + text : text);
+    QString text = startsLikeAFormula(field) ? u'\'' + field : field;
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
+    text.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + text + u'"';
 }
 
 // Whether a count reads as a plain number to a spreadsheet: half-width digits, a leading minus, a decimal
-// point, an exponent.
+// point, an exponent. The number reader also takes inf and nan (in any case), which a spreadsheet reads as
+// text: each has an n, which no number has. A number too large or too small for a double is still one.
 bool isPlainNumber(QByteArrayView text)
 {
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    const auto digits = [&] {
-        const qsizetype from = i;
-        while (i < n && isDigit(text[i]))
-            ++i;
-        return i - from;
-    };
-    if (i < n && text[i] == '-')
-        ++i;
-    qsizetype mantissa = digits();
-    if (i < n && text[i] == '.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return false;
-    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        if (digits() == 0)
-            return false;
-    }
-    return i == n;
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error != std::errc::invalid_argument && stop == end && !text.contains('n') && !text.contains('N');
 }
-
-// The file's bytes, handed on a piece at a time.
-class CsvOutput {
-public:
-    explicit CsvOutput(const std::function<void(QByteArrayView)>& write) : mWrite(write) { mPiece.reserve(kPieceSize); }
-    CsvOutput& operator<<(QByteArrayView bytes)
-    {
-        mPiece.append(bytes);
-        return *this;
-    }
-    // Hands the piece on once it is full (or, at the end, whatever it holds), keeping its room for the next.
-    void flush(bool whatever = false)
-    {
-        if (mPiece.isEmpty() || (mPiece.size() < kPieceSize && !whatever))
-            return;
-        mWrite(mPiece);
-        mPiece.resize(0);
-    }
-
-private:
-    const std::function<void(QByteArrayView)>& mWrite;
-    QByteArray mPiece;
-};
 
 // "hh時mm分ss秒" in the bytes the program writes, code page 932 or UTF-8.
 struct TimeUnits {
@@ -146,7 +98,7 @@ int twoDigitsThen(QByteArrayView bytes, qsizetype& i, const QByteArray& unit, in
 
 // Appends the time field of the current record as csvTime and csvTextField give it. The time as the program
 // writes it is read from the bytes; any other text is decoded.
-void appendTime(CsvOutput& out, const QmrM::HistoryScanner& scanner)
+void appendTime(QByteArray& out, const QmrM::HistoryScanner& scanner)
 {
     const QmrM::HistoryScanner::FieldKey key = scanner.fieldKey(1);
     if (key.form & (QmrM::HistoryScanner::kCp932Field | QmrM::HistoryScanner::kUtf8Field)) {
@@ -159,22 +111,22 @@ void appendTime(CsvOutput& out, const QmrM::HistoryScanner& scanner)
             const char text[] = {char('0' + hours / 10),   char('0' + hours % 10),   ':',
                                  char('0' + minutes / 10), char('0' + minutes % 10), ':',
                                  char('0' + seconds / 10), char('0' + seconds % 10)};
-            out << QByteArrayView(text, sizeof text);
+            out.append(text, sizeof text);
             return;
         }
     }
-    out << csvTextField(csvTime(scanner.field(1))).toUtf8();
+    out += csvTextField(csvTime(scanner.field(1))).toUtf8();
 }
 
 // Appends the count field of the current record as stored: a plain number (-3, 2.5), which is plain ASCII,
 // stays a number, taken from the bytes; any other text is a text field.
-void appendCount(CsvOutput& out, const QmrM::HistoryScanner& scanner)
+void appendCount(QByteArray& out, const QmrM::HistoryScanner& scanner)
 {
     const auto plain = scanner.plainField(2);
     if (plain && isPlainNumber(*plain))
-        out << *plain;
+        out.append(*plain);
     else
-        out << csvTextField(scanner.field(2)).toUtf8();
+        out += csvTextField(scanner.field(2)).toUtf8();
 }
 
 // Goes through the history's records, handing `record` the scanner at each record, the record's day and whether
@@ -211,23 +163,19 @@ bool scanRuns(const QmrM::HistoryBytes& history, QmrM::Progress* progress, Recor
 
 using Day = std::optional<MonthDay>;
 
-// The years of the history's days, one per run, as placeDates places them.
-std::optional<std::vector<QDate>> placeDays(const QmrM::HistoryBytes& history, const QDate& anchor,
-                                            QmrM::Progress* progress)
+// Appends the rows of the item's history to `out`, handing it to `write` each time it holds a piece: a first
+// pass finds the runs of days, which placeDates puts in their years, the second writes the rows.
+bool writeRows(QByteArray& out, const std::function<void(QByteArrayView)>& write, const CsvItem& item,
+               const QmrM::HistoryBytes& history, QmrM::Progress* progress)
 {
     std::vector<Day> runs;
     if (!scanRuns(history, progress, [&runs](const QmrM::HistoryScanner&, const Day& day, bool begins) {
             if (begins)
                 runs.push_back(day);
         }))
-        return std::nullopt;
-    return placeDates(runs, anchor);
-}
-
-bool writeRows(CsvOutput& out, const QString& name, const QmrM::HistoryBytes& history, const std::vector<QDate>& dates,
-               QmrM::Progress* progress)
-{
-    const QByteArray nameField = csvTextField(name).toUtf8() + ',';
+        return false;
+    const std::vector<QDate> dates = placeDates(std::exchange(runs, {}), item.anchor);  // the runs go
+    const QByteArray nameField = csvTextField(item.name).toUtf8() + ',';
     size_t run = 0;
     QByteArray date;
     return scanRuns(history, progress, [&](const QmrM::HistoryScanner& scanner, const Day& day, bool begins) {
@@ -235,15 +183,18 @@ bool writeRows(CsvOutput& out, const QString& name, const QmrM::HistoryBytes& hi
             const QDate& placed = dates[run++];
             date = placed.isValid() ? placed.toString(Qt::ISODate).toLatin1() : QByteArray();
         }
-        out << nameField;
+        out += nameField;
         if (day)
-            out << date;
-        out << ",";
+            out += date;
+        out += ',';
         appendTime(out, scanner);
-        out << ",";
+        out += ',';
         appendCount(out, scanner);
-        out << "\r\n";
-        out.flush();
+        out += "\r\n";
+        if (out.size() >= kPieceSize) {
+            write(out);
+            out.resize(0);  // its room stays for the next piece
+        }
     });
 }
 
@@ -264,18 +215,19 @@ bool writeCsv(const std::vector<CsvItem>& items, const std::function<void(QByteA
 {
     if (progress)
         progress->inAll = 3 * historyFilesSize(items);
-    CsvOutput out(write);
+    QByteArray out;  // the file's bytes, handed on a piece at a time
+    out.reserve(kPieceSize);
     // The line end is the file's, not a part of the translated header.
-    out << "\xEF\xBB\xBF" << QCoreApplication::translate("Chart", "項目,日付,時刻,回数").toUtf8() << "\r\n";
+    out += "\xEF\xBB\xBF" + QCoreApplication::translate("Chart", "項目,日付,時刻,回数").toUtf8() + "\r\n";
     for (const CsvItem& item : items) {
         QmrM::HistoryBytes history = QmrM::readHistoryBytes(item.name, nullptr, progress);
         if (progress && progress->cancelled)
             return false;
-        const auto dates = placeDays(history, item.anchor, progress);
-        if (!dates || !writeRows(out, item.name, history, *dates, progress))
+        if (!writeRows(out, write, item, history, progress))
             return false;
     }
-    out.flush(true);
+    if (!out.isEmpty())
+        write(out);
     return true;
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ProgressFigures.h"
 
-#include "HistoryDates.h"
+#include "DailyHistories.h"
 #include "shared/Numbers.h"
 
 #include <QLocale>

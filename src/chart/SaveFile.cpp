@@ -2,13 +2,12 @@
 #include "SaveFile.h"
 
 #include "CsvExport.h"
-#include "HistoryDates.h"
+#include "DailyHistories.h"
 
 #include "platform/BackgroundWork.h"
 #include "platform/Dialogs.h"
 #include "shared/DataFiles.h"
 #include "shared/Errors.h"
-#include "shared/HistoryFile.h"
 #include "shared/Seams.h"
 
 #include <QDir>
@@ -146,20 +145,18 @@ QString exportCsv(QWidget* caller, int item, bool* cancelled)
         // Made first: a target that cannot be written is told before any history is read.
         QmrM::FileReplacement file(path);
         bool written = false;
-        bool stopped = false;
         platform::runWithProgress(
             caller, {exportCsvTitle(), QCoreApplication::translate("Chart", "CSV ファイルに書き出しています…")},
             historyFilesSize(items) >= kLongExportFrom, [&](QmrM::Progress& progress) {
                 const auto write = [&file](QByteArrayView piece) { file.write(piece); };
-                if (writeCsv(items, write, &progress)) {
+                written = writeCsv(items, write, &progress);
+                if (written)
                     file.commit();
-                    written = true;
-                }
-                stopped = !written && progress.cancelled;
             });
-        // Stopped by the user: the temporary file goes with the replacement, the old file stays.
+        // Not written, and nothing thrown: the user stopped it, the one way writeCsv ends without the file. The
+        // temporary file goes with the replacement, the old file stays.
         if (cancelled)
-            *cancelled = stopped;
+            *cancelled = !written;
         return written ? path : QString();
     } catch (const QmrM::DataFileError& error) {
         tellNothingWritten(error, exportCsvTitle());

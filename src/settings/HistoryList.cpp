@@ -312,10 +312,7 @@ void HistoryList::scrollTo(const QModelIndex& index, ScrollHint hint)
     int top = topRow();
     switch (hint) {
     case EnsureVisible:
-        if (row < top)
-            top = row;
-        else if (row >= top + inView)
-            top = row - inView + 1;
+        top = std::clamp(top, row - inView + 1, row);
         break;
     case PositionAtTop:
         top = row;

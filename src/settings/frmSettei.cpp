@@ -39,13 +39,6 @@ using platform::twips;
 
 namespace {
 
-// The window's own font, the dialog font: a control given it explicitly keeps it inside a frame
-// whose caption uses a larger size.
-QFont dialogFont()
-{
-    return namedFont(9);
-}
-
 QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
 {
     return placed(new QGroupBox(caption, parent), name, geometry, namedFont(11.25));
@@ -208,7 +201,7 @@ frmSettei::Ui::Ui(platform::FormWindow* window, frmSettei* form)
     window->setObjectName(QStringLiteral("frmSettei"));
     window->setWindowTitle(QStringLiteral("Quillmora"));
     window->setFixedSize(platform::twipsToPixels(9465), platform::twipsToPixels(6780));
-    window->setFont(dialogFont());
+    window->setFont(namedFont(9));
     createTopBand(window, form);
     createHistoryFrame(window, form);
     createItemsFrame(window, form);
@@ -357,6 +350,8 @@ void frmSettei::Ui::createItemsFrame(platform::FormWindow* window, frmSettei* fo
     lstKoumoku->viewport()->installEventFilter(form);
 }
 
+// The controls here given the window's own font, the dialog font (9 points), keep it inside the frame, whose
+// caption uses a larger size.
 void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
 {
     QGroupBox* Frame3 =
@@ -364,7 +359,7 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
 
     //: The minutes the training window waits after Start, beside their scroll bar
     auto* Label1 = placed(new QLabel(QCoreApplication::translate("frmSettei", "起動Wait"), Frame3), "Label1",
-                          twips(150, 400, 690, 240), dialogFont());
+                          twips(150, 400, 690, 240), namedFont(9));
     platform::fitCaption(Label1, Label1->text());
 
     hsbTime = placed(new platform::HScrollBar(Frame3), "hsbTime", twips(975, 375, 1515, 240));
@@ -379,17 +374,17 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
 
     //: Saves the options of the frame it stands in
     cmdSettei = placed(new QPushButton(QCoreApplication::translate("frmSettei", "確定"), Frame3), "cmdSettei",
-                       twips(3450, 225, 615, 465), dialogFont());
+                       twips(3450, 225, 615, 465), namedFont(9));
     cmdSettei->setToolTip(QCoreApplication::translate("frmSettei", "現在の設定を保存します"));
     cmdSettei->setAccessibleDescription(cmdSettei->toolTip());
     cmdSettei->setAutoDefault(true);  // Enter presses it while it has the focus
 
     chkTim =
         placed(new QCheckBox(QCoreApplication::translate("frmSettei", "起動タイミングをランダムモードにする"), Frame3),
-               "chkTim", twips(150, 750, 3465, 180), dialogFont());
+               "chkTim", twips(150, 750, 3465, 180), namedFont(9));
     chkKaisu = placed(
         new QCheckBox(QCoreApplication::translate("frmSettei", "各種トレーニングの回数をランダムモードにする"), Frame3),
-        "chkKaisu", twips(150, 1050, 3990, 180), dialogFont());
+        "chkKaisu", twips(150, 1050, 3990, 180), namedFont(9));
 }
 
 bool frmSettei::eventFilter(QObject* watched, QEvent* event)

@@ -7,7 +7,6 @@
 #include "platform/Dialogs.h"
 #include "platform/FitLabel.h"
 #include "platform/Guard.h"
-#include "platform/Handover.h"
 #include "platform/OnScreen.h"
 #include "shared/Errors.h"
 #include "shared/Numbers.h"

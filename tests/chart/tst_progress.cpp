@@ -7,7 +7,7 @@
 #include "Windows.h"
 
 #include "chart/CsvExport.h"
-#include "chart/HistoryDates.h"
+#include "chart/DailyHistories.h"
 #include "chart/ProgressActions.h"
 #include "chart/ProgressFigures.h"
 #include "chart/SaveFile.h"
