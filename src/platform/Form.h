@@ -10,7 +10,6 @@
 #include <QRect>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <optional>
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QString>
 #include <functional>
 #include <type_traits>
 #include <utility>

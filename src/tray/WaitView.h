@@ -10,10 +10,8 @@
 #include <functional>
 #include <memory>
 
-class QAction;
 class QMenu;
 class QSystemTrayIcon;
-class QWidget;
 
 namespace QmrM {
 class StartWait;
