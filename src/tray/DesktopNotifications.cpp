@@ -143,11 +143,6 @@ void DesktopNotifications::close(Kind kind)
     }
 }
 
-bool DesktopNotifications::isShown(Kind kind) const
-{
-    return mIds[kind] != 0;
-}
-
 void DesktopNotifications::closeId(uint id)
 {
     mTokens.remove(id);

@@ -51,7 +51,7 @@ public:
     // Withdraws the notice of the kind, if one is shown or on its way.
     void close(Kind kind);
     // Whether the service shows a notice of the kind (not closed by the user or the service since).
-    bool isShown(Kind kind) const;
+    bool isShown(Kind kind) const { return mIds[kind] != 0; }
     // Where the system's notices are a tray icon's balloons (Windows), the icon that shows them: a notice
     // is unavailable while it is hidden, and a click on the balloon chooses the action keyed "default".
     void useTrayIcon(QSystemTrayIcon* icon) { mTrayIcon = icon; }

@@ -17,11 +17,6 @@ void DesktopNotifications::show(Kind, const Notice&, std::function<void()> unava
 
 void DesktopNotifications::close(Kind) {}
 
-bool DesktopNotifications::isShown(Kind) const
-{
-    return false;
-}
-
 void DesktopNotifications::onServiceSignal(const QDBusMessage&) {}
 
 }  // namespace tray

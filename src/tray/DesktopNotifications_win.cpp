@@ -52,11 +52,6 @@ void DesktopNotifications::close(Kind kind)
         mTrayIcon->showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 1);
 }
 
-bool DesktopNotifications::isShown(Kind kind) const
-{
-    return mIds[kind] != 0;
-}
-
 void DesktopNotifications::onServiceSignal(const QDBusMessage&) {}
 
 }  // namespace tray
