@@ -4,7 +4,6 @@
 #include <QString>
 
 #include <functional>
-#include <memory>
 
 class QDialog;
 class QPagedPaintDevice;
@@ -15,26 +14,13 @@ class QWidget;
 // program that prints. Nothing here names a type of the print support.
 namespace help {
 
-// A dialog with the printer it chooses or draws on, at high resolution, named after the document.
-class PrintJob {
-public:
-    virtual ~PrintJob() = default;
-    virtual QDialog& dialog() = 0;
-    virtual QPagedPaintDevice& printer() = 0;
-};
-
-class PrintDialogs {
-public:
-    virtual ~PrintDialogs() = default;
-    // The print dialog, offering pages and copies.
-    virtual std::unique_ptr<PrintJob> printDialog(const QString& documentName, QWidget* parent) const = 0;
-    // The print preview dialog; `paint` draws the pages on the printer it is given whenever the preview asks.
-    virtual std::unique_ptr<PrintJob> previewDialog(const QString& documentName, QWidget* parent,
-                                                    std::function<void(QPagedPaintDevice*)> paint) const = 0;
-};
-
+// Runs the print dialog (offering pages and copies), or the print preview dialog, with the title given,
+// modally through `runModal`, over a printer at high resolution named after the document. `paint` draws
+// the pages on the printer: once the print dialog is accepted, or whenever the preview asks.
+using PrintEntry = void (*)(QWidget* parent, bool preview, const QString& documentName, const QString& title,
+                            const std::function<int(QDialog*)>& runModal,
+                            const std::function<void(QPagedPaintDevice*)>& paint);
 // The module's one entry point, looked up by this name.
-using PrintDialogsEntry = const PrintDialogs* (*)();
-inline constexpr char kPrintDialogsEntry[] = "quillmoraPrintDialogs";
+inline constexpr char kPrintEntry[] = "quillmoraPrint";
 
 }  // namespace help
