@@ -26,7 +26,6 @@ public:
     // Takes the opened file. owner is the window that asked for help: the viewer opens
     // over it and gives it back the focus when the viewer is closed.
     HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner = nullptr);
-    ~HelpViewer() override;
 
     HelpBrowser* browser() const { return mBrowser; }
 
