@@ -5,7 +5,6 @@
 #include "HelpBrowser.h"
 #include "HtmlText.h"
 #include "Printing.h"
-#include "ReadableTabs.h"
 #include "Sitemap.h"
 #include "TextSearch.h"
 #include "platform/AppSetup.h"
@@ -13,6 +12,8 @@
 #include "platform/Guard.h"
 #include "platform/OnScreen.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCollator>
@@ -27,6 +28,8 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
+#include <QPointer>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -114,6 +117,149 @@ QString tipWithKey(const QString& tip, const QKeySequence& key)
 }
 
 }  // namespace
+
+namespace {
+
+class TabInterface : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    TabInterface(QTabBar* bar, int index) : mBar(bar), mIndex(index) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    bool isValid() const override { return mBar && mIndex < mBar->count(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return mBar ? parent()->window() : nullptr; }
+    QAccessible::Role role() const override { return QAccessible::PageTab; }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        if (!isValid()) {
+            s.invalid = true;
+            return s;
+        }
+        s.focusable = true;
+        s.selectable = true;
+        s.selected = mBar->currentIndex() == mIndex;
+        s.focused = s.selected && mBar->hasFocus();
+        s.disabled = !mBar->isEnabled() || !mBar->isTabEnabled(mIndex);
+        s.invisible = !mBar->isVisible() || !mBar->isTabVisible(mIndex);
+        return s;
+    }
+
+    QRect rect() const override
+    {
+        if (!isValid())
+            return QRect();
+        const QRect tab = mBar->tabRect(mIndex);
+        return QRect(mBar->mapToGlobal(tab.topLeft()), tab.size());
+    }
+
+    QString text(QAccessible::Text type) const override
+    {
+        if (!isValid())
+            return QString();
+        if (type == QAccessible::Description)
+            return mBar->tabToolTip(mIndex);
+        return type == QAccessible::Name ? mBar->accessibleTabName(mIndex) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(mBar.data()); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (isValid() && action == pressAction())
+            mBar->setCurrentIndex(mIndex);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<QTabBar> mBar;
+    int mIndex;
+};
+
+class TabBarInterface : public QAccessibleWidget {
+public:
+    explicit TabBarInterface(QTabBar* bar) : QAccessibleWidget(bar, QAccessible::PageTabList) {}
+    ~TabBarInterface() override
+    {
+        for (const QAccessible::Id id : std::as_const(mTabs))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return bar()->count(); }
+
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index < 0 || index >= bar()->count())
+            return nullptr;
+        if (const QAccessible::Id id = mTabs.value(index))
+            return QAccessible::accessibleInterface(id);
+        auto* tab = new TabInterface(bar(), index);
+        mTabs.insert(index, QAccessible::registerAccessibleInterface(tab));
+        return tab;
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        for (auto it = mTabs.cbegin(); it != mTabs.cend(); ++it) {
+            if (QAccessible::accessibleInterface(it.value()) == child)
+                return it.key();
+        }
+        return -1;
+    }
+
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        const int index = bar()->tabAt(bar()->mapFromGlobal(QPoint(x, y)));
+        return index >= 0 ? child(index) : nullptr;
+    }
+
+private:
+    QTabBar* bar() const { return static_cast<QTabBar*>(widget()); }
+
+    mutable QHash<int, QAccessible::Id> mTabs;
+};
+
+}  // namespace
+
+// A tab bar that assistive technology reads as what it is: a list of page tabs with a name of its
+// own (its accessible name), each tab under its accessible tab name ("目次", not "目次(C)"), the current one
+// selected. Qt's own tab bar takes the name of its current tab, and marks that tab as focused
+// wherever the focus is, which tells a screen reader neither what the bar is nor which tab is on.
+class ReadableTabBar : public QTabBar {
+    Q_OBJECT
+public:
+    explicit ReadableTabBar(QWidget* parent) : QTabBar(parent)
+    {
+        // Qt asks the factories for each class of an object, the most derived first: ours answers for its
+        // own class, before Qt's answers for QTabBar.
+        static const bool installed = [] {
+            QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
+                if (className == QLatin1String(staticMetaObject.className()))
+                    return new TabBarInterface(static_cast<QTabBar*>(object));
+                return nullptr;
+            });
+            return true;
+        }();
+        Q_UNUSED(installed);
+    }
+};
+
+// A tab widget with a ReadableTabBar.
+class ReadableTabWidget : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit ReadableTabWidget(QWidget* parent) : QTabWidget(parent) { setTabBar(new ReadableTabBar(this)); }
+};
 
 // A pane that is filled once, when it is first shown.
 class NavigationPane : public QWidget {
