@@ -3,6 +3,7 @@
 
 #include "shared/TextEncoding.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -494,19 +495,13 @@ QString ChmFile::normalizePath(const QString& path)
 {
     QString p = path;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    QStringList out;
-    for (const QString& seg : p.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (seg == QLatin1String("."))
-            continue;
-        if (seg == QLatin1String("..")) {
-            if (!out.isEmpty())
-                out.removeLast();
-            continue;
-        }
-        out.append(seg);
-    }
-    QString result = QLatin1Char('/') + out.join(QLatin1Char('/'));
-    if (p.endsWith(QLatin1Char('/')) && !out.isEmpty())
+    QString result = QDir::cleanPath(QLatin1Char('/') + p);
+    // A ".." above the root stays at the root.
+    while (result.startsWith(QLatin1String("/..")) && (result.size() == 3 || result[3] == QLatin1Char('/')))
+        result.remove(0, 3);
+    if (result.isEmpty())
+        return QStringLiteral("/");
+    if (p.endsWith(QLatin1Char('/')) && result.size() > 1)
         result += QLatin1Char('/');
     return result;
 }
