@@ -15,19 +15,6 @@
 
 namespace help {
 
-namespace {
-
-bool isPathName(const QString& name)
-{
-#ifdef Q_OS_WIN
-    if (name.contains(QLatin1Char('\\')))
-        return true;
-#endif
-    return name.contains(QLatin1Char('/')) || QFileInfo(name).isAbsolute();
-}
-
-}  // namespace
-
 void detail::reportCannotOpen(const QString& name)
 {
     platform::MsgBox(QCoreApplication::translate("Help", "ヘルプファイル \"%1\" を開けません。").arg(name),
@@ -102,10 +89,10 @@ QString findHelpFile(const QString& name)
 {
     if (name.isEmpty())
         return QString();
-    if (isPathName(name)) {
-        const QFileInfo info(name);
+    // A name with a folder in it (either separator on Windows), or an absolute one, is a path.
+    const QFileInfo info(name);
+    if (QDir::fromNativeSeparators(name).contains(QLatin1Char('/')) || info.isAbsolute())
         return info.isFile() ? info.absoluteFilePath() : QString();
-    }
     // The name is given as the program spells it; on a file system that tells upper from
     // lower case, a file that differs only in case is taken too, as on Windows.
     for (const QString& dirName : helpSearchDirs()) {
