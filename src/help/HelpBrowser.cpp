@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "HelpBrowser.h"
+// The page part of the help viewer (HelpViewer.h).
+#include "HelpViewer.h"
 
 #include "ChmFile.h"
 #include "HtmlText.h"

@@ -2,7 +2,6 @@
 #include "HelpViewer.h"
 
 #include "ChmFile.h"
-#include "HelpBrowser.h"
 #include "HtmlText.h"
 #include "Printing.h"
 #include "Sitemap.h"
