@@ -272,7 +272,6 @@ public:
         mFilled = true;
         fill();
     }
-    bool isFilled() const { return mFilled; }
     // The control that takes the focus when the user turns to this tab.
     QWidget* focusTarget() const { return mFocusTarget; }
 
@@ -291,8 +290,6 @@ protected:
 
     const ChmFile& mChm;
     QWidget* mFocusTarget = nullptr;
-
-private:
     bool mFilled = false;
 };
 
@@ -315,7 +312,7 @@ public:
         // by itself when it first gets the focus (there was none before) is not the user's choice.
         connect(mTree, &QTreeWidget::currentItemChanged, this,
                 platform::guardedSlot([this](QTreeWidgetItem* item, QTreeWidgetItem* previous) {
-                    if (!mSelecting && item && previous)
+                    if (item && previous)
                         emit topicRequested(item->data(0, kPathRole).toString());
                 }));
         connect(mTree, &QTreeWidget::itemClicked, this, platform::guardedSlot([this](QTreeWidgetItem* item, int) {
@@ -333,7 +330,7 @@ public:
     void selectPage(const QString& path)
     {
         mShownPage = path;
-        if (!isFilled() || path.isEmpty())
+        if (!mFilled || path.isEmpty())
             return;
         // The entry the user chose stays chosen, also when another entry leads to the same page.
         QTreeWidgetItem* current = mTree->currentItem();
@@ -345,9 +342,8 @@ public:
             return;
         for (QTreeWidgetItem* book = item->parent(); book; book = book->parent())
             book->setExpanded(true);
-        mSelecting = true;
+        const QSignalBlocker selecting(mTree);  // the page is shown already, not asked for
         mTree->setCurrentItem(item);
-        mSelecting = false;
         mTree->scrollToItem(item);
     }
 
@@ -359,9 +355,9 @@ protected:
             makeNotice(new QTreeWidgetItem(mTree, {QCoreApplication::translate("Help", "目次がありません")}));
             return;
         }
-        mSelecting = true;
+        QSignalBlocker filling(mTree);
         addEntries(entries, nullptr);
-        mSelecting = false;
+        filling.unblock();
         selectPage(mShownPage);
     }
 
@@ -405,7 +401,6 @@ private:
     QTreeWidget* mTree = nullptr;
     QHash<QString, QTreeWidgetItem*> mItemByPath;  // lower-case path, with and without part
     QString mShownPage;
-    bool mSelecting = false;
 };
 
 // キーワード: the index file as a sorted list, selected as the user types.

@@ -27,16 +27,12 @@ QWidget* HtmlHelpA(QWidget* caller, const QString& file, HelpCommand command)
         replacement(caller, file, static_cast<int>(command));
         return nullptr;
     }
-    switch (command) {
-    case HelpCommand::DisplayTopic: {
-        const qsizetype page = file.indexOf(QLatin1String("::"));
-        return page < 0 ? showTopic(caller, file) : showTopic(caller, file.left(page), file.mid(page + 2));
-    }
-    case HelpCommand::CloseAll:
+    if (command == HelpCommand::CloseAll) {
         closeAll();
         return nullptr;
     }
-    return nullptr;
+    const qsizetype page = file.indexOf(QLatin1String("::"));
+    return page < 0 ? showTopic(caller, file) : showTopic(caller, file.left(page), file.mid(page + 2));
 }
 
 void endProgramClosingHelp(QWidget* caller, const QString& file)
