@@ -61,7 +61,6 @@ HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent) : QTextB
     // Links are followed here, not by QTextBrowser: it would hand our own "chm:" addresses to the
     // desktop as external links.
     setOpenLinks(false);
-    setOpenExternalLinks(false);
     document()->setDocumentMargin(10);
     PagePictures::registerOn(document());
     connect(this, &QTextBrowser::anchorClicked, this,

@@ -14,7 +14,6 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
-#include <QCloseEvent>
 #include <QCollator>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -853,10 +852,9 @@ void HelpViewer::showRequestedTopic(const QString& path)
     mBrowser->showTopic(path);
 }
 
-void HelpViewer::closeEvent(QCloseEvent* event)
+void HelpViewer::closeEvent(QCloseEvent*)
 {
     mClosed = true;
-    event->accept();
     // The window that asked for help gets the focus back.
     if (mOwner && mOwner->isVisible())
         mOwner->activateWindow();

@@ -44,10 +44,9 @@ void endProgramClosingHelp(QWidget* caller, const QString& file)
 QString programHelpFile()
 {
     const QString language = platform::interfaceLanguage();
-    if (language == platform::kSourceLanguage)
-        return kProgramHelpFile;
     const QString translated = QStringLiteral("KvHelp_%1.chm").arg(language);
-    return findHelpFile(translated).isEmpty() ? kProgramHelpFile : translated;
+    return language != platform::kSourceLanguage && !findHelpFile(translated).isEmpty() ? translated
+                                                                                        : QStringLiteral("KvHelp.chm");
 }
 
 void offerHelpKey(QWidget* window, const QString& page)
