@@ -347,15 +347,6 @@ bool compressedSectionIsSound(chmFile* h)
     return blockCount == 0 || compressedLength - previous <= maxBlock;
 }
 
-int collectFile(chmFile*, chmUnitInfo* ui, void* context)
-{
-    auto* list = static_cast<QStringList*>(context);
-    const QString path = QString::fromUtf8(ui->path);
-    if (path.startsWith(QLatin1Char('/')) && !path.endsWith(QLatin1Char('/')))
-        list->append(path);
-    return CHM_ENUMERATOR_CONTINUE;
-}
-
 }  // namespace
 
 ChmFile::~ChmFile()
@@ -479,8 +470,14 @@ QByteArray ChmFile::read(const QString& path, bool* ok, qint64 maxSize) const
 QStringList ChmFile::files() const
 {
     QStringList list;
+    const auto collect = [](chmFile*, chmUnitInfo* ui, void* context) {
+        const QString path = QString::fromUtf8(ui->path);
+        if (path.startsWith(QLatin1Char('/')) && !path.endsWith(QLatin1Char('/')))
+            static_cast<QStringList*>(context)->append(path);
+        return CHM_ENUMERATOR_CONTINUE;
+    };
     if (mHandle)
-        chm_enumerate(mHandle, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collectFile, &list);
+        chm_enumerate(mHandle, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collect, &list);
     return list;
 }
 
