@@ -367,7 +367,7 @@ private:
         if (mInObject) {
             SitemapEntry entry = entryFrom(mParams);
             if (!entry.name.isEmpty())
-                currentList().append(std::move(entry));
+                mLists.last()->append(std::move(entry));
         }
         mInObject = false;
         mParams = ObjectParams();
@@ -377,35 +377,25 @@ private:
     // entry yet (a stray <UL>) adds nothing to the nesting, and its </UL> closes nothing.
     void openList()
     {
-        QList<SitemapEntry>& list = currentList();
-        if (list.isEmpty() || mPath.size() >= kMaxDepth) {
-            mOpenLists.append(false);
-            return;
-        }
-        mPath.append(list.size() - 1);
-        mOpenLists.append(true);
+        QList<SitemapEntry>& list = *mLists.last();
+        const bool deeper = !list.isEmpty() && mLists.size() <= kMaxDepth;
+        if (deeper)
+            mLists.append(&list.last().children);
+        mOpenLists.append(deeper);
     }
 
     void closeList()
     {
         // The outermost list of the file is opened with nothing before it; its end, and any
         // </UL> too many, leave the nesting as it is.
-        if (mOpenLists.isEmpty())
-            return;
-        if (mOpenLists.takeLast() && !mPath.isEmpty())
-            mPath.removeLast();
-    }
-
-    QList<SitemapEntry>& currentList()
-    {
-        QList<SitemapEntry>* list = &mTop;
-        for (const qsizetype index : mPath)
-            list = &(*list)[index].children;
-        return *list;
+        if (!mOpenLists.isEmpty() && mOpenLists.takeLast())
+            mLists.removeLast();
     }
 
     QList<SitemapEntry> mTop;
-    QList<qsizetype> mPath;  // index of the parent entry at each level
+    // The list of each level open, the current one last. Entries are added to the current list only, so
+    // the lists above it, which hold the others, stay where they are.
+    QList<QList<SitemapEntry>*> mLists{&mTop};
     QList<bool> mOpenLists;  // for each <UL> open: whether it went a level deeper
     bool mInObject = false;
     ObjectParams mParams;
