@@ -195,46 +195,16 @@ private:
         return true;
     }
 
+    // Each a name, then its value after '=': quoted (to its closing quote, or to the end of the tag) or up
+    // to the next space. What starts no name ('=', '/') is passed over.
     void readAttributes(qsizetype from, qsizetype end, HtmlToken* token)
     {
-        qsizetype i = from;
-        const auto skipSpaces = [&] {
-            while (i < end && isSpace(mHtml[i]))
-                ++i;
-        };
-        while (i < end) {
-            while (i < end && (isSpace(mHtml[i]) || mHtml[i] == QLatin1Char('/')))
-                ++i;
-            const qsizetype nameStart = i;
-            while (i < end && !isSpace(mHtml[i]) && mHtml[i] != QLatin1Char('=') && mHtml[i] != QLatin1Char('/'))
-                ++i;
-            if (i == nameStart) {
-                ++i;
-                continue;
-            }
-            const QString name = mHtml.mid(nameStart, i - nameStart).toString().toLower();
-            skipSpaces();
-            QString value;
-            if (i < end && mHtml[i] == QLatin1Char('=')) {
-                ++i;
-                skipSpaces();
-                qsizetype valueStart = i;
-                qsizetype valueEnd = i;
-                if (i < end && (mHtml[i] == QLatin1Char('"') || mHtml[i] == QLatin1Char('\''))) {
-                    const QChar quote = mHtml[i];
-                    valueStart = i + 1;
-                    valueEnd = mHtml.indexOf(quote, valueStart);
-                    if (valueEnd < 0 || valueEnd > end)
-                        valueEnd = end;
-                    i = qMin(valueEnd + 1, end);
-                } else {
-                    while (i < end && !isSpace(mHtml[i]))
-                        ++i;
-                    valueEnd = i;
-                }
-                value = decodeEntities(mHtml.mid(valueStart, valueEnd - valueStart));
-            }
-            token->attributes.append({name, value});
+        static const QRegularExpression attribute(
+            QStringLiteral("([^ \\t\\n\\r\\f=/]+)[ \\t\\n\\r\\f]*(?:=[ \\t\\n\\r\\f]*(?:\"([^\"]*)\"?|'([^']*)'?|([^ "
+                           "\\t\\n\\r\\f]*)))?"));
+        for (const QRegularExpressionMatch& m : attribute.globalMatch(mHtml.mid(from, end - from))) {
+            token->attributes.append(
+                {m.captured(1).toLower(), decodeEntities(m.captured(2) + m.captured(3) + m.captured(4))});
         }
     }
 
