@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The module quillmora-print: the only code of the program that links the toolkit's print support
-// (PrintDialogs.h).
-#include "PrintDialogs.h"
+// (Printing.h).
+#include "Printing.h"
 
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Printing.h"
 
-#include "PrintDialogs.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "shared/Seams.h"
