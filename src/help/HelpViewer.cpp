@@ -259,6 +259,10 @@ public:
     explicit ReadableTabWidget(QWidget* parent) : QTabWidget(parent) { setTabBar(new ReadableTabBar(this)); }
 };
 
+// The three tabs beside the help page: contents, keyword index and full-text search. Each
+// reads what it shows from the help file the first time it is shown, and asks the viewer
+// for a page with topicRequested.
+
 // A pane that is filled once, when it is first shown.
 class NavigationPane : public QWidget {
     Q_OBJECT
