@@ -3,6 +3,7 @@
 
 #include "shared/TextEncoding.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -116,15 +117,120 @@ class RawDirectory {
 public:
     explicit RawDirectory(QFile& file) : mFile(file), mFileSize(static_cast<quint64>(file.size())) {}
 
-    bool readHeaders();
-    bool walkListing();
-    bool walkIndex();
+    bool readHeaders()
+    {
+        QByteArray file;
+        if (!readAt(mFile, 0, kFileHeaderLength, &file) || !file.startsWith("ITSF"))
+            return false;
+        const char* f = file.constData();
+        const quint32 version = qFromLittleEndian<quint32>(f + 4);
+        if (version != 2 && version != 3)
+            return false;
+        const quint64 dirOffset = qFromLittleEndian<quint64>(f + 0x48);
+        const quint64 dirLength = qFromLittleEndian<quint64>(f + 0x50);
+        if (dirOffset > mFileSize || dirLength > mFileSize - dirOffset || dirLength < kDirectoryHeaderLength)
+            return false;
+        mDataOffset = version == 3 ? qFromLittleEndian<quint64>(f + 0x58) : dirOffset + dirLength;
+
+        QByteArray dir;
+        if (!readAt(mFile, dirOffset, kDirectoryHeaderLength, &dir) || !dir.startsWith("ITSP"))
+            return false;
+        const char* d = dir.constData();
+        if (qFromLittleEndian<quint32>(d + 4) != 1 || qFromLittleEndian<quint32>(d + 8) != kDirectoryHeaderLength)
+            return false;
+        mBlockLength = qFromLittleEndian<quint32>(d + 0x10);
+        mIndexRoot = qFromLittleEndian<qint32>(d + 0x1c);
+        mListingHead = qFromLittleEndian<qint32>(d + 0x20);
+        if (mBlockLength < kListingHeaderLength || mBlockLength > kMaxDirectoryBlockLength)
+            return false;
+        mBlocksOffset = dirOffset + kDirectoryHeaderLength;
+        mBlockCount = static_cast<qint64>((dirLength - kDirectoryHeaderLength) / mBlockLength);
+        return mBlockCount > 0;
+    }
+
+    bool walkListing()
+    {
+        QByteArray block;
+        for (qint64 at = mListingHead; at != kNoBlock;) {
+            if (mListed.contains(at) || !readBlock(at, &block) || !block.startsWith("PMGL") ||
+                !checkListingBlock(block))
+                return false;
+            mListed.insert(at);
+            at = qFromLittleEndian<qint32>(block.constData() + 0x10);
+        }
+        return true;
+    }
+
+    // Walks the whole index, so that every lookup chmlib makes takes a path that was checked. The root
+    // may be a listing block (a file without index blocks names none, or names the listing block).
+    bool walkIndex()
+    {
+        QList<qint64> pending{mIndexRoot <= kNoBlock ? mListingHead : mIndexRoot};
+        QSet<qint64> reached;
+        QByteArray block;
+        while (!pending.isEmpty()) {
+            const qint64 at = pending.takeLast();
+            if (at == kNoBlock)
+                continue;
+            if (reached.contains(at) || !readBlock(at, &block))
+                return false;
+            reached.insert(at);
+            if (block.startsWith("PMGL")) {
+                if (!mListed.contains(at) && !checkListingBlock(block))
+                    return false;
+            } else if (!block.startsWith("PMGI") || !indexChildren(block, &pending)) {
+                return false;
+            }
+        }
+        return true;
+    }
 
 private:
-    bool readBlock(qint64 index, QByteArray* block);
-    bool tableIsSafe(const Entry& entry) const;
-    bool checkListingBlock(const QByteArray& block) const;
-    bool indexChildren(const QByteArray& block, QList<qint64>* children) const;
+    bool readBlock(qint64 index, QByteArray* block)
+    {
+        return index >= 0 && index < mBlockCount &&
+               readAt(mFile, mBlocksOffset + static_cast<quint64>(index) * mBlockLength, mBlockLength, block);
+    }
+
+    // The compressed section's tables: chm_open reads the reset table and the LZX control data through
+    // the general object reader before it knows the LZX parameters, and then divides by half the window
+    // size even when it has just found the record unusable. A table in the compressed section, or a
+    // damaged control record, would end the process there. Each entry of a table is checked where either
+    // walk meets it.
+    bool tableIsSafe(const Entry& entry) const
+    {
+        if (entry.space != CHM_UNCOMPRESSED)
+            return false;
+        if (!isNamed(entry, kControlDataName))
+            return true;
+        QByteArray record;
+        if (entry.length < 24 || entry.length > 4096 || entry.start > mFileSize ||
+            mDataOffset > mFileSize - entry.start || entry.length > mFileSize - entry.start - mDataOffset ||
+            !readAt(mFile, mDataOffset + entry.start, 24, &record))
+            return false;
+        quint32 window = qFromLittleEndian<quint32>(record.constData() + 16);
+        if (qFromLittleEndian<quint32>(record.constData() + 8) == 2)
+            window *= 0x8000u;  // chmlib scales it in 32 bits
+        return window / 2 != 0;
+    }
+
+    bool checkListingBlock(const QByteArray& block) const
+    {
+        return forEachEntry(block, kListingHeaderLength, 3, [this](const Entry& entry) {
+            return (!isNamed(entry, kResetTableName) && !isNamed(entry, kControlDataName)) || tableIsSafe(entry);
+        });
+    }
+
+    bool indexChildren(const QByteArray& block, QList<qint64>* children) const
+    {
+        return forEachEntry(block, kIndexHeaderLength, 1, [&](const Entry& entry) {
+            // chmlib takes the block number as an int.
+            if (entry.space >= static_cast<quint64>(mBlockCount))
+                return false;
+            children->append(static_cast<qint64>(entry.space));
+            return true;
+        });
+    }
 
     QFile& mFile;
     quint64 mFileSize = 0;
@@ -136,118 +242,6 @@ private:
     qint32 mListingHead = kNoBlock;
     QSet<qint64> mListed;
 };
-
-bool RawDirectory::readHeaders()
-{
-    QByteArray file;
-    if (!readAt(mFile, 0, kFileHeaderLength, &file) || !file.startsWith("ITSF"))
-        return false;
-    const char* f = file.constData();
-    const quint32 version = qFromLittleEndian<quint32>(f + 4);
-    if (version != 2 && version != 3)
-        return false;
-    const quint64 dirOffset = qFromLittleEndian<quint64>(f + 0x48);
-    const quint64 dirLength = qFromLittleEndian<quint64>(f + 0x50);
-    if (dirOffset > mFileSize || dirLength > mFileSize - dirOffset || dirLength < kDirectoryHeaderLength)
-        return false;
-    mDataOffset = version == 3 ? qFromLittleEndian<quint64>(f + 0x58) : dirOffset + dirLength;
-
-    QByteArray dir;
-    if (!readAt(mFile, dirOffset, kDirectoryHeaderLength, &dir) || !dir.startsWith("ITSP"))
-        return false;
-    const char* d = dir.constData();
-    if (qFromLittleEndian<quint32>(d + 4) != 1 || qFromLittleEndian<quint32>(d + 8) != kDirectoryHeaderLength)
-        return false;
-    mBlockLength = qFromLittleEndian<quint32>(d + 0x10);
-    mIndexRoot = qFromLittleEndian<qint32>(d + 0x1c);
-    mListingHead = qFromLittleEndian<qint32>(d + 0x20);
-    if (mBlockLength < kListingHeaderLength || mBlockLength > kMaxDirectoryBlockLength)
-        return false;
-    mBlocksOffset = dirOffset + kDirectoryHeaderLength;
-    mBlockCount = static_cast<qint64>((dirLength - kDirectoryHeaderLength) / mBlockLength);
-    return mBlockCount > 0;
-}
-
-bool RawDirectory::readBlock(qint64 index, QByteArray* block)
-{
-    return index >= 0 && index < mBlockCount &&
-           readAt(mFile, mBlocksOffset + static_cast<quint64>(index) * mBlockLength, mBlockLength, block);
-}
-
-bool RawDirectory::checkListingBlock(const QByteArray& block) const
-{
-    return forEachEntry(block, kListingHeaderLength, 3, [this](const Entry& entry) {
-        return (!isNamed(entry, kResetTableName) && !isNamed(entry, kControlDataName)) || tableIsSafe(entry);
-    });
-}
-
-bool RawDirectory::indexChildren(const QByteArray& block, QList<qint64>* children) const
-{
-    return forEachEntry(block, kIndexHeaderLength, 1, [&](const Entry& entry) {
-        // chmlib takes the block number as an int.
-        if (entry.space >= static_cast<quint64>(mBlockCount))
-            return false;
-        children->append(static_cast<qint64>(entry.space));
-        return true;
-    });
-}
-
-bool RawDirectory::walkListing()
-{
-    QByteArray block;
-    for (qint64 at = mListingHead; at != kNoBlock;) {
-        if (mListed.contains(at) || !readBlock(at, &block) || !block.startsWith("PMGL") || !checkListingBlock(block))
-            return false;
-        mListed.insert(at);
-        at = qFromLittleEndian<qint32>(block.constData() + 0x10);
-    }
-    return true;
-}
-
-// Walks the whole index, so that every lookup chmlib makes takes a path that was checked. The root
-// may be a listing block (a file without index blocks names none, or names the listing block).
-bool RawDirectory::walkIndex()
-{
-    QList<qint64> pending{mIndexRoot <= kNoBlock ? mListingHead : mIndexRoot};
-    QSet<qint64> reached;
-    QByteArray block;
-    while (!pending.isEmpty()) {
-        const qint64 at = pending.takeLast();
-        if (at == kNoBlock)
-            continue;
-        if (reached.contains(at) || !readBlock(at, &block))
-            return false;
-        reached.insert(at);
-        if (block.startsWith("PMGL")) {
-            if (!mListed.contains(at) && !checkListingBlock(block))
-                return false;
-        } else if (!block.startsWith("PMGI") || !indexChildren(block, &pending)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The compressed section's tables: chm_open reads the reset table and the LZX control data through
-// the general object reader before it knows the LZX parameters, and then divides by half the window
-// size even when it has just found the record unusable. A table in the compressed section, or a
-// damaged control record, would end the process there. Each entry of a table is checked where either
-// walk meets it.
-bool RawDirectory::tableIsSafe(const Entry& entry) const
-{
-    if (entry.space != CHM_UNCOMPRESSED)
-        return false;
-    if (!isNamed(entry, kControlDataName))
-        return true;
-    QByteArray record;
-    if (entry.length < 24 || entry.length > 4096 || entry.start > mFileSize || mDataOffset > mFileSize - entry.start ||
-        entry.length > mFileSize - entry.start - mDataOffset || !readAt(mFile, mDataOffset + entry.start, 24, &record))
-        return false;
-    quint32 window = qFromLittleEndian<quint32>(record.constData() + 16);
-    if (qFromLittleEndian<quint32>(record.constData() + 8) == 2)
-        window *= 0x8000u;  // chmlib scales it in 32 bits
-    return window / 2 != 0;
-}
 
 // Whether chmlib can be given the file without running into what it does not check: the headers it
 // reads, every directory block its listing and lookups reach (each in the directory, reached once,
@@ -351,15 +345,6 @@ bool compressedSectionIsSound(chmFile* h)
         previous = start;
     }
     return blockCount == 0 || compressedLength - previous <= maxBlock;
-}
-
-int collectFile(chmFile*, chmUnitInfo* ui, void* context)
-{
-    auto* list = static_cast<QStringList*>(context);
-    const QString path = QString::fromUtf8(ui->path);
-    if (path.startsWith(QLatin1Char('/')) && !path.endsWith(QLatin1Char('/')))
-        list->append(path);
-    return CHM_ENUMERATOR_CONTINUE;
 }
 
 }  // namespace
@@ -485,8 +470,14 @@ QByteArray ChmFile::read(const QString& path, bool* ok, qint64 maxSize) const
 QStringList ChmFile::files() const
 {
     QStringList list;
+    const auto collect = [](chmFile*, chmUnitInfo* ui, void* context) {
+        const QString path = QString::fromUtf8(ui->path);
+        if (path.startsWith(QLatin1Char('/')) && !path.endsWith(QLatin1Char('/')))
+            static_cast<QStringList*>(context)->append(path);
+        return CHM_ENUMERATOR_CONTINUE;
+    };
     if (mHandle)
-        chm_enumerate(mHandle, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collectFile, &list);
+        chm_enumerate(mHandle, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, collect, &list);
     return list;
 }
 
@@ -494,19 +485,13 @@ QString ChmFile::normalizePath(const QString& path)
 {
     QString p = path;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    QStringList out;
-    for (const QString& seg : p.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (seg == QLatin1String("."))
-            continue;
-        if (seg == QLatin1String("..")) {
-            if (!out.isEmpty())
-                out.removeLast();
-            continue;
-        }
-        out.append(seg);
-    }
-    QString result = QLatin1Char('/') + out.join(QLatin1Char('/'));
-    if (p.endsWith(QLatin1Char('/')) && !out.isEmpty())
+    QString result = QDir::cleanPath(QLatin1Char('/') + p);
+    // A ".." above the root stays at the root.
+    while (result.startsWith(QLatin1String("/..")) && (result.size() == 3 || result[3] == QLatin1Char('/')))
+        result.remove(0, 3);
+    if (result.isEmpty())
+        return QStringLiteral("/");
+    if (p.endsWith(QLatin1Char('/')) && result.size() > 1)
         result += QLatin1Char('/');
     return result;
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "HelpBrowser.h"
+// The page part of the help viewer (HelpViewer.h).
+#include "HelpViewer.h"
 
 #include "ChmFile.h"
 #include "HtmlText.h"
@@ -60,7 +61,6 @@ HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent) : QTextB
     // Links are followed here, not by QTextBrowser: it would hand our own "chm:" addresses to the
     // desktop as external links.
     setOpenLinks(false);
-    setOpenExternalLinks(false);
     document()->setDocumentMargin(10);
     PagePictures::registerOn(document());
     connect(this, &QTextBrowser::anchorClicked, this,

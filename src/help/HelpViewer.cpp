@@ -2,26 +2,111 @@
 #include "HelpViewer.h"
 
 #include "ChmFile.h"
+#include "HtmlText.h"
+#include "Printing.h"
+#include "Sitemap.h"
+#include "TextSearch.h"
 #include "platform/AppSetup.h"
+#include "platform/FitLabel.h"
 #include "platform/Guard.h"
 #include "platform/OnScreen.h"
-#include "NavigationPanes.h"
-#include "Printing.h"
-#include "ReadableTabs.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
-#include <QCloseEvent>
+#include <QCollator>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHash>
+#include <QHeaderView>
 #include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
+#include <QPointer>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QCoreApplication>
+
+#include <algorithm>
+#include <memory>
 
 namespace help {
 
 namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+
+// The search reads at most this much of a help file's pages (ours are some 55 KB in all): a file
+// of very many pages that hold little text must not keep the first search decompressing for long.
+constexpr qint64 kMaxIndexedBytes = 32 * 1024 * 1024;
+
+// The line a pane shows when the file has nothing for it: not selectable, read out as it is.
+void makeNotice(QTreeWidgetItem* item)
+{
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setForeground(0, QPalette().color(QPalette::Disabled, QPalette::Text));
+}
+
+void makeNotice(QListWidgetItem* item)
+{
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setForeground(QPalette().color(QPalette::Disabled, QPalette::Text));
+}
+
+QVBoxLayout* paneLayout(QWidget* pane)
+{
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    return layout;
+}
+
+// Gives a control its object name, and the name and description assistive technology reads.
+template <typename Control>
+Control* named(Control* control, const char* objectName, const QString& name, const QString& description = {})
+{
+    control->setObjectName(QLatin1String(objectName));
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
+    return control;
+}
+
+// A field for what the user types, under its prompt, at the end of the pane's layout.
+QLineEdit* addField(QVBoxLayout* layout, const QString& prompt, const char* objectName, const QString& name,
+                    const QString& description)
+{
+    auto* label = new QLabel(prompt, layout->parentWidget());
+    auto* field = named(new QLineEdit(layout->parentWidget()), objectName, name, description);
+    label->setBuddy(field);
+    layout->addWidget(label);
+    layout->addWidget(field);
+    return field;
+}
+
+// A page named in a sitemap ("page.html#part"), as a path inside the file.
+QString pathOf(const QString& local)
+{
+    return helpPathForLink(QUrl(local), QUrl(QStringLiteral("chm:/")));
+}
+
+// The entries of a sitemap file of the help file; none when there is no such file.
+QList<SitemapEntry> readSitemapFile(const ChmFile& chm, const QString& path)
+{
+    bool ok = false;
+    const QByteArray bytes = chm.read(path, &ok, ChmFile::kMaxPageSize);
+    return ok ? readSitemap(decodeHtmlPage(bytes)) : QList<SitemapEntry>();
+}
+
+QString pageOf(const QString& path)
+{
+    return path.left(path.indexOf(QLatin1Char('#'))).toLower();  // the whole path when it has no part
+}
 
 // A toolbar button's tip, with the key that presses it.
 QString tipWithKey(const QString& tip, const QKeySequence& key)
@@ -30,6 +115,567 @@ QString tipWithKey(const QString& tip, const QKeySequence& key)
 }
 
 }  // namespace
+
+namespace {
+
+class TabInterface : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    TabInterface(QTabBar* bar, int index) : mBar(bar), mIndex(index) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    bool isValid() const override { return mBar && mIndex < mBar->count(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return mBar ? parent()->window() : nullptr; }
+    QAccessible::Role role() const override { return QAccessible::PageTab; }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        if (!isValid()) {
+            s.invalid = true;
+            return s;
+        }
+        s.focusable = true;
+        s.selectable = true;
+        s.selected = mBar->currentIndex() == mIndex;
+        s.focused = s.selected && mBar->hasFocus();
+        s.disabled = !mBar->isEnabled() || !mBar->isTabEnabled(mIndex);
+        s.invisible = !mBar->isVisible() || !mBar->isTabVisible(mIndex);
+        return s;
+    }
+
+    QRect rect() const override
+    {
+        if (!isValid())
+            return QRect();
+        const QRect tab = mBar->tabRect(mIndex);
+        return QRect(mBar->mapToGlobal(tab.topLeft()), tab.size());
+    }
+
+    QString text(QAccessible::Text type) const override
+    {
+        if (!isValid())
+            return QString();
+        if (type == QAccessible::Description)
+            return mBar->tabToolTip(mIndex);
+        return type == QAccessible::Name ? mBar->accessibleTabName(mIndex) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(mBar.data()); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (isValid() && action == pressAction())
+            mBar->setCurrentIndex(mIndex);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<QTabBar> mBar;
+    int mIndex;
+};
+
+class TabBarInterface : public QAccessibleWidget {
+public:
+    explicit TabBarInterface(QTabBar* bar) : QAccessibleWidget(bar, QAccessible::PageTabList) {}
+    ~TabBarInterface() override
+    {
+        for (const QAccessible::Id id : std::as_const(mTabs))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return bar()->count(); }
+
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index < 0 || index >= bar()->count())
+            return nullptr;
+        if (const QAccessible::Id id = mTabs.value(index))
+            return QAccessible::accessibleInterface(id);
+        auto* tab = new TabInterface(bar(), index);
+        mTabs.insert(index, QAccessible::registerAccessibleInterface(tab));
+        return tab;
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        for (auto it = mTabs.cbegin(); it != mTabs.cend(); ++it) {
+            if (QAccessible::accessibleInterface(it.value()) == child)
+                return it.key();
+        }
+        return -1;
+    }
+
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        const int index = bar()->tabAt(bar()->mapFromGlobal(QPoint(x, y)));
+        return index >= 0 ? child(index) : nullptr;
+    }
+
+private:
+    QTabBar* bar() const { return static_cast<QTabBar*>(widget()); }
+
+    mutable QHash<int, QAccessible::Id> mTabs;
+};
+
+}  // namespace
+
+// A tab bar that assistive technology reads as what it is: a list of page tabs with a name of its
+// own (its accessible name), each tab under its accessible tab name ("目次", not "目次(C)"), the current one
+// selected. Qt's own tab bar takes the name of its current tab, and marks that tab as focused
+// wherever the focus is, which tells a screen reader neither what the bar is nor which tab is on.
+class ReadableTabBar : public QTabBar {
+    Q_OBJECT
+public:
+    explicit ReadableTabBar(QWidget* parent) : QTabBar(parent)
+    {
+        // Qt asks the factories for each class of an object, the most derived first: ours answers for its
+        // own class, before Qt's answers for QTabBar.
+        static const bool installed = [] {
+            QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
+                if (className == QLatin1String(staticMetaObject.className()))
+                    return new TabBarInterface(static_cast<QTabBar*>(object));
+                return nullptr;
+            });
+            return true;
+        }();
+        Q_UNUSED(installed);
+    }
+};
+
+// A tab widget with a ReadableTabBar.
+class ReadableTabWidget : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit ReadableTabWidget(QWidget* parent) : QTabWidget(parent) { setTabBar(new ReadableTabBar(this)); }
+};
+
+// The three tabs beside the help page: contents, keyword index and full-text search. Each
+// reads what it shows from the help file the first time it is shown, and asks the viewer
+// for a page with topicRequested.
+
+// A pane that is filled once, when it is first shown.
+class NavigationPane : public QWidget {
+    Q_OBJECT
+public:
+    explicit NavigationPane(const ChmFile& chm, QWidget* parent = nullptr) : QWidget(parent), mChm(chm) {}
+    void ensureFilled()
+    {
+        if (mFilled)
+            return;
+        mFilled = true;
+        fill();
+    }
+    // The control that takes the focus when the user turns to this tab.
+    QWidget* focusTarget() const { return mFocusTarget; }
+
+signals:
+    // The page of an entry chosen; empty for an entry that leads to no page, which the viewer passes over.
+    void topicRequested(const QString& path);
+
+protected:
+    // Reads what the pane shows; a pane that reads nothing before it is used has nothing to do.
+    virtual void fill() {}
+    void showEvent(QShowEvent* event) override
+    {
+        QWidget::showEvent(event);
+        platform::runGuarded([this] { ensureFilled(); });
+    }
+
+    const ChmFile& mChm;
+    QWidget* mFocusTarget = nullptr;
+    bool mFilled = false;
+};
+
+// 目次: the contents file as a tree of books and pages.
+class ContentsPane : public NavigationPane {
+    Q_OBJECT
+public:
+    explicit ContentsPane(const ChmFile& chm, QWidget* parent = nullptr) : NavigationPane(chm, parent)
+    {
+        mTree =
+            named(new QTreeWidget(this), "contentsTree", QCoreApplication::translate("Help", "目次"),
+                  QCoreApplication::translate("Help", "ヘルプの内容の一覧です。項目を選ぶとそのページを表示します"));
+        mTree->setHeaderHidden(true);
+        mTree->setUniformRowHeights(true);
+        mTree->setExpandsOnDoubleClick(false);  // a double click on a book opens and closes it below
+        paneLayout(this)->addWidget(mTree);
+        mFocusTarget = mTree;
+
+        // Walking the contents with the keys shows each page. The first entry the tree makes current
+        // by itself when it first gets the focus (there was none before) is not the user's choice.
+        connect(mTree, &QTreeWidget::currentItemChanged, this,
+                platform::guardedSlot([this](QTreeWidgetItem* item, QTreeWidgetItem* previous) {
+                    if (item && previous)
+                        emit topicRequested(item->data(0, kPathRole).toString());
+                }));
+        connect(mTree, &QTreeWidget::itemClicked, this, platform::guardedSlot([this](QTreeWidgetItem* item, int) {
+                    emit topicRequested(item->data(0, kPathRole).toString());
+                }));
+        connect(mTree, &QTreeWidget::itemActivated, this,
+                platform::guardedSlot([this](QTreeWidgetItem* item, int) { openEntry(item); }));
+        const auto showState = platform::guardedSlot([this](QTreeWidgetItem* item) { showBookState(item); });
+        connect(mTree, &QTreeWidget::itemExpanded, this, showState);
+        connect(mTree, &QTreeWidget::itemCollapsed, this, showState);
+    }
+
+    // Selects the entry of the page shown, opening the books above it; the page is not
+    // requested again.
+    void selectPage(const QString& path)
+    {
+        mShownPage = path;
+        if (!mFilled || path.isEmpty())
+            return;
+        // The entry the user chose stays chosen, also when another entry leads to the same page.
+        QTreeWidgetItem* current = mTree->currentItem();
+        if (current && current->isSelected() &&
+            current->data(0, kPathRole).toString().compare(path, Qt::CaseInsensitive) == 0)
+            return;
+        QTreeWidgetItem* item = mItemByPath.value(path.toLower(), mItemByPath.value(pageOf(path)));
+        if (!item || (item == current && item->isSelected()))
+            return;
+        for (QTreeWidgetItem* book = item->parent(); book; book = book->parent())
+            book->setExpanded(true);
+        const QSignalBlocker selecting(mTree);  // the page is shown already, not asked for
+        mTree->setCurrentItem(item);
+        mTree->scrollToItem(item);
+    }
+
+protected:
+    void fill() override
+    {
+        const QList<SitemapEntry> entries = readSitemapFile(mChm, mChm.contentsFile());
+        if (entries.isEmpty()) {
+            makeNotice(new QTreeWidgetItem(mTree, {QCoreApplication::translate("Help", "目次がありません")}));
+            return;
+        }
+        QSignalBlocker filling(mTree);
+        addEntries(entries, nullptr);
+        filling.unblock();
+        selectPage(mShownPage);
+    }
+
+private:
+    void addEntries(const QList<SitemapEntry>& entries, QTreeWidgetItem* parent)
+    {
+        for (const SitemapEntry& entry : entries) {
+            auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(mTree);
+            item->setText(0, entry.name);
+            const QString path = entry.topics.isEmpty() ? QString() : pathOf(entry.topics.first().local);
+            item->setData(0, kPathRole, path);
+            if (!path.isEmpty()) {
+                item->setToolTip(0, path.mid(1));
+                // Several entries can lead to one page: the first one in the contents stands for it.
+                if (!mItemByPath.contains(path.toLower()))
+                    mItemByPath.insert(path.toLower(), item);
+                if (!mItemByPath.contains(pageOf(path)))
+                    mItemByPath.insert(pageOf(path), item);
+            }
+            addEntries(entry.children, item);
+            showBookState(item);
+        }
+    }
+
+    void showBookState(QTreeWidgetItem* item)
+    {
+        QStyle::StandardPixmap icon = QStyle::SP_FileIcon;
+        if (item->childCount() > 0)
+            icon = item->isExpanded() ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon;
+        item->setIcon(0, style()->standardIcon(icon));
+    }
+
+    void openEntry(QTreeWidgetItem* item)
+    {
+        const QString path = item->data(0, kPathRole).toString();
+        if (item->childCount() > 0 && (path.isEmpty() || !item->isExpanded() || mShownPage == path))
+            item->setExpanded(!item->isExpanded());
+        emit topicRequested(path);
+    }
+
+    QTreeWidget* mTree = nullptr;
+    QHash<QString, QTreeWidgetItem*> mItemByPath;  // lower-case path, with and without part
+    QString mShownPage;
+};
+
+// キーワード: the index file as a sorted list, selected as the user types.
+class IndexPane : public NavigationPane {
+    Q_OBJECT
+public:
+    explicit IndexPane(const ChmFile& chm, QWidget* parent = nullptr) : NavigationPane(chm, parent)
+    {
+        QVBoxLayout* layout = paneLayout(this);
+        mField = addField(layout, QCoreApplication::translate("Help", "キーワードを入力してください:"), "indexField",
+                          QCoreApplication::translate("Help", "キーワードの入力"),
+                          QCoreApplication::translate(
+                              "Help", "入力するとその語で始まるキーワードを選びます。Enter でトピックを表示します"));
+        mList = named(new QListWidget(this), "indexList", QCoreApplication::translate("Help", "キーワード一覧"));
+        mList->setUniformItemSizes(true);
+        mTopicsLabel = new QLabel(QCoreApplication::translate("Help", "このキーワードのトピック:"), this);
+        mTopics =
+            named(new QListWidget(this), "indexTopics", QCoreApplication::translate("Help", "このキーワードのトピック"),
+                  QCoreApplication::translate("Help", "表示するトピックを選んで Enter を押してください"));
+        mTopicsLabel->setBuddy(mTopics);
+        hideTopics();
+
+        layout->addWidget(mList, 3);
+        layout->addWidget(mTopicsLabel);
+        layout->addWidget(mTopics, 1);
+        mFocusTarget = mField;
+
+        connect(mField, &QLineEdit::textChanged, this,
+                platform::guardedSlot([this](const QString& text) { selectClosest(text); }));
+        connect(mField, &QLineEdit::returnPressed, this, platform::guardedSlot([this] { openCurrent(); }));
+        connect(mList, &QListWidget::itemActivated, this,
+                platform::guardedSlot([this](QListWidgetItem*) { openCurrent(); }));
+        connect(mList, &QListWidget::currentRowChanged, this, platform::guardedSlot([this](int) { hideTopics(); }));
+        connect(mTopics, &QListWidget::itemActivated, this, platform::guardedSlot([this](QListWidgetItem* item) {
+                    emit topicRequested(item->data(kPathRole).toString());
+                }));
+    }
+
+protected:
+    void fill() override
+    {
+        addSorted(readSitemapFile(mChm, mChm.indexFile()), 0);
+        for (const Keyword& keyword : std::as_const(mKeywords)) {
+            // Sub-keywords stand indented under their keyword, as in a printed index.
+            auto* item = new QListWidgetItem(QString(keyword.depth * 2, QLatin1Char(' ')) + keyword.name, mList);
+            item->setData(Qt::AccessibleTextRole, keyword.name);
+        }
+        if (mKeywords.isEmpty()) {
+            makeNotice(new QListWidgetItem(QCoreApplication::translate("Help", "キーワードがありません"), mList));
+            return;
+        }
+        mList->setCurrentRow(0);
+    }
+
+private:
+    struct Keyword {
+        QString name;
+        QString key;      // folded, for matching what is typed and what "see also" names
+        QString reading;  // folded, the order of the index
+        QList<SitemapTopic> topics;
+        QStringList seeAlso;
+        int depth = 0;
+    };
+
+    void addSorted(const QList<SitemapEntry>& entries, int depth)
+    {
+        QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        collator.setNumericMode(true);
+        QList<const SitemapEntry*> sorted;
+        for (const SitemapEntry& entry : entries)
+            sorted.append(&entry);
+        // In order of their readings, as a Japanese index is: あいうえお順, a keyword in kanji where its kana stand.
+        const auto readingOf = [](const SitemapEntry* entry) {
+            return foldKey(entry->reading.isEmpty() ? entry->name : entry->reading);
+        };
+        std::stable_sort(sorted.begin(), sorted.end(), [&](const SitemapEntry* a, const SitemapEntry* b) {
+            return collator.compare(readingOf(a), readingOf(b)) < 0;
+        });
+        for (const SitemapEntry* entry : std::as_const(sorted)) {
+            mKeywords.append(
+                {entry->name, foldKey(entry->name), readingOf(entry), entry->topics, entry->seeAlso, depth});
+            addSorted(entry->children, depth + 1);
+        }
+    }
+
+    // Selects the first keyword that begins with what is typed, as written or as it reads; when none does, the
+    // first that sorts after it, so the list stays where the word would be.
+    void selectClosest(const QString& typed)
+    {
+        const QString key = foldKey(typed);
+        if (key.isEmpty() || mKeywords.isEmpty())
+            return;
+        auto found = std::find_if(mKeywords.cbegin(), mKeywords.cend(), [&](const Keyword& keyword) {
+            return keyword.key.startsWith(key) || keyword.reading.startsWith(key);
+        });
+        if (found == mKeywords.cend()) {
+            QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
+            collator.setCaseSensitivity(Qt::CaseInsensitive);
+            found = std::find_if(mKeywords.cbegin(), mKeywords.cend(), [&](const Keyword& keyword) {
+                return keyword.depth == 0 && collator.compare(keyword.reading, key) >= 0;
+            });
+        }
+        const int row =
+            static_cast<int>((found == mKeywords.cend() ? mKeywords.size() - 1 : found - mKeywords.cbegin()));
+        mList->setCurrentRow(row);
+        mList->scrollToItem(mList->item(row), QAbstractItemView::PositionAtTop);
+    }
+
+    void openCurrent()
+    {
+        // The rows are the keywords, in their order; a file without keywords has its notice alone.
+        const int row = mList->currentRow();
+        if (row < 0 || row >= mKeywords.size())
+            return;
+        // The keyword's pages that the file holds, to choose from when there are several. (The list is empty
+        // and hidden before: it holds the topics of the current keyword only while they are offered.)
+        hideTopics();
+        for (const SitemapTopic& topic : mKeywords[row].topics) {
+            const QString path = pathOf(topic.local);
+            if (path.isEmpty())
+                continue;
+            auto* item = new QListWidgetItem(topic.title, mTopics);
+            item->setData(kPathRole, path);
+            item->setToolTip(path.mid(1));
+        }
+        if (mTopics->count() == 1) {
+            const QString path = mTopics->item(0)->data(kPathRole).toString();
+            mTopics->clear();
+            emit topicRequested(path);
+            return;
+        }
+        if (mTopics->count() > 1) {
+            mTopicsLabel->show();
+            mTopics->show();
+            mTopics->setCurrentRow(0);
+            mTopics->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        // A keyword without pages of its own refers to another: go to that one.
+        for (const QString& other : mKeywords[row].seeAlso) {
+            const QString key = foldKey(other);
+            for (qsizetype i = 0; i < mKeywords.size(); ++i) {
+                if (mKeywords[i].key == key) {
+                    mList->setCurrentRow(static_cast<int>(i));
+                    return;
+                }
+            }
+        }
+    }
+
+    void hideTopics()
+    {
+        mTopicsLabel->hide();
+        mTopics->hide();
+        mTopics->clear();
+    }
+
+    QLineEdit* mField = nullptr;
+    QListWidget* mList = nullptr;
+    QLabel* mTopicsLabel = nullptr;
+    QListWidget* mTopics = nullptr;
+    QList<Keyword> mKeywords;  // in the order of the list's rows
+};
+
+// 検索: full-text search over every page of the file.
+class SearchPane : public NavigationPane {
+    Q_OBJECT
+public:
+    explicit SearchPane(const ChmFile& chm, QWidget* parent = nullptr) : NavigationPane(chm, parent)
+    {
+        QVBoxLayout* layout = paneLayout(this);
+        mField = addField(layout, QCoreApplication::translate("Help", "検索する語句を入力してください:"), "searchField",
+                          QCoreApplication::translate("Help", "検索する語句"),
+                          QCoreApplication::translate("Help", "Enter でヘルプのすべてのページから探します"));
+        // The button is read by its text.
+        auto* start =
+            named(new QPushButton(QCoreApplication::translate("Help", "検索開始"), this), "searchButton", QString(),
+                  QCoreApplication::translate("Help", "入力した語句をヘルプのすべてのページから探します"));
+        start->setAutoDefault(false);
+        mStatus = new QLabel(this);
+        mStatus->setObjectName(QStringLiteral("searchStatus"));
+        mStatus->setWordWrap(true);
+        mResults = named(new QTreeWidget(this), "searchResults", QCoreApplication::translate("Help", "検索結果"),
+                         QCoreApplication::translate(
+                             "Help", "語句が見つかったページと見つかった数です。選ぶとそのページを表示します"));
+        mResults->setColumnCount(2);
+        //: The headers of the search results: a page's title, and how often the words were found on it
+        mResults->setHeaderLabels(
+            {QCoreApplication::translate("Help", "タイトル"), QCoreApplication::translate("Help", "件数")});
+        mResults->setRootIsDecorated(false);
+        mResults->setUniformRowHeights(true);
+        mResults->header()->setStretchLastSection(false);
+        mResults->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        mResults->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+
+        layout->addWidget(start, 0, Qt::AlignRight);
+        layout->addWidget(mStatus);
+        layout->addWidget(mResults, 1);
+        mFocusTarget = mField;
+
+        connect(mField, &QLineEdit::returnPressed, this, platform::guardedSlot([this] { search(); }));
+        connect(start, &QPushButton::clicked, this, platform::guardedSlot([this] { search(); }));
+        const auto open = platform::guardedSlot([this](QTreeWidgetItem* item, int) {
+            if (item)
+                emit resultChosen(item->data(0, kPathRole).toString(), mWords);
+        });
+        connect(mResults, &QTreeWidget::itemActivated, this, open);
+        connect(mResults, &QTreeWidget::itemClicked, this, open);
+    }
+
+    // Runs a search for the words in the field (what the 検索開始 button does).
+    void search()
+    {
+        mWords = mField->text().trimmed();
+        mResults->clear();
+        // The emptied list lays itself out later; when the window repaints a part of it first (the focus leaving
+        // the old current row), that layout runs inside the paint and its repaint of the whole list is lost,
+        // leaving rows of the previous search drawn. The whole list is marked for repainting now.
+        mResults->viewport()->update();
+        if (mWords.isEmpty()) {
+            platform::setTextKeptWhole(mStatus,
+                                       QCoreApplication::translate("Help", "検索する語句を入力してください。"));
+            return;
+        }
+        // The pages are read at the first search.
+        if (!mIndex) {
+            mIndex = std::make_unique<SearchIndex>();
+            qint64 budget = kMaxIndexedBytes;
+            for (const QString& path : mChm.pages()) {
+                if (mIndex->isFull() || budget <= 0)
+                    break;
+                bool ok = false;
+                const QByteArray bytes = mChm.read(path, &ok, qMin(budget, ChmFile::kMaxPageSize));
+                if (!ok)
+                    continue;
+                budget -= bytes.size();
+                const PageText page = pageText(decodeHtmlPage(bytes));
+                mIndex->addPage(path, page.title.isEmpty() ? QFileInfo(path).fileName() : page.title, page.text);
+            }
+        }
+        const QList<SearchIndex::Hit> hits = mIndex->search(mWords);
+        for (const SearchIndex::Hit& hit : hits) {
+            auto* item = new QTreeWidgetItem(mResults, {hit.title, QString::number(hit.count)});
+            item->setData(0, kPathRole, hit.path);
+            item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+            item->setData(0, Qt::AccessibleTextRole,
+                          //: A page found and how often the words were found on it
+                          QCoreApplication::translate("Help", "%1 %n 件", nullptr, hit.count).arg(hit.title));
+        }
+        if (hits.isEmpty()) {
+            platform::setTextKeptWhole(
+                mStatus, QCoreApplication::translate("Help", "「%1」は見つかりませんでした。").arg(mWords));
+            return;
+        }
+        platform::setTextKeptWhole(
+            mStatus, QCoreApplication::translate("Help", "%n ページで見つかりました。", nullptr, int(hits.size())));
+        mResults->setCurrentItem(mResults->topLevelItem(0));
+        mResults->setFocus(Qt::OtherFocusReason);
+    }
+
+signals:
+    // A result chosen: the page, and the words to mark on it.
+    void resultChosen(const QString& path, const QString& words);
+
+private:
+    QLineEdit* mField = nullptr;
+    QLabel* mStatus = nullptr;
+    QTreeWidget* mResults = nullptr;
+    std::unique_ptr<SearchIndex> mIndex;  // built on the first search, kept for the window's life
+    QString mWords;
+};
 
 HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     : QWidget(nullptr), mOwner(owner ? owner->window() : nullptr)
@@ -70,8 +716,6 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     resize(900, 640);
     platform::placeOnScreen(this, mOwner);
 }
-
-HelpViewer::~HelpViewer() = default;
 
 void HelpViewer::buildToolBar(QLayout* layout)
 {
@@ -182,17 +826,15 @@ void HelpViewer::turnToTab(int index)
 // The toggle's texts say what pressing it does while the tabs are shown or hidden.
 void HelpViewer::showToggle(bool shown)
 {
-    if (shown) {
-        //: The toolbar button that hides the contents, index and search pane
-        mToggle->setText(QCoreApplication::translate("Help", "非表示"));
-        mToggle->setToolTip(tipWithKey(QCoreApplication::translate("Help", "目次・キーワード・検索の欄を隠します"),
-                                       mToggle->shortcut()));
-    } else {
-        //: The toolbar button that shows the contents, index and search pane again
-        mToggle->setText(QCoreApplication::translate("Help", "表示"));
-        mToggle->setToolTip(tipWithKey(QCoreApplication::translate("Help", "目次・キーワード・検索の欄を表示します"),
-                                       mToggle->shortcut()));
-    }
+    //: The toolbar button that hides the contents, index and search pane
+    const QString hide = QCoreApplication::translate("Help", "非表示");
+    //: The toolbar button that shows the contents, index and search pane again
+    const QString show = QCoreApplication::translate("Help", "表示");
+    mToggle->setText(shown ? hide : show);
+    mToggle->setToolTip(tipWithKey(shown
+                                       ? QCoreApplication::translate("Help", "目次・キーワード・検索の欄を隠します")
+                                       : QCoreApplication::translate("Help", "目次・キーワード・検索の欄を表示します"),
+                                   mToggle->shortcut()));
 }
 
 void HelpViewer::setNavigationShown(bool shown)
@@ -214,13 +856,14 @@ void HelpViewer::showRequestedTopic(const QString& path)
     mBrowser->showTopic(path);
 }
 
-void HelpViewer::closeEvent(QCloseEvent* event)
+void HelpViewer::closeEvent(QCloseEvent*)
 {
     mClosed = true;
-    event->accept();
     // The window that asked for help gets the focus back.
     if (mOwner && mOwner->isVisible())
         mOwner->activateWindow();
 }
 
 }  // namespace help
+
+#include "HelpViewer.moc"

@@ -15,19 +15,6 @@
 
 namespace help {
 
-namespace {
-
-bool isPathName(const QString& name)
-{
-#ifdef Q_OS_WIN
-    if (name.contains(QLatin1Char('\\')))
-        return true;
-#endif
-    return name.contains(QLatin1Char('/')) || QFileInfo(name).isAbsolute();
-}
-
-}  // namespace
-
 void detail::reportCannotOpen(const QString& name)
 {
     platform::MsgBox(QCoreApplication::translate("Help", "ヘルプファイル \"%1\" を開けません。").arg(name),
@@ -40,16 +27,12 @@ QWidget* HtmlHelpA(QWidget* caller, const QString& file, HelpCommand command)
         replacement(caller, file, static_cast<int>(command));
         return nullptr;
     }
-    switch (command) {
-    case HelpCommand::DisplayTopic: {
-        const qsizetype page = file.indexOf(QLatin1String("::"));
-        return page < 0 ? showTopic(caller, file) : showTopic(caller, file.left(page), file.mid(page + 2));
-    }
-    case HelpCommand::CloseAll:
+    if (command == HelpCommand::CloseAll) {
         closeAll();
         return nullptr;
     }
-    return nullptr;
+    const qsizetype page = file.indexOf(QLatin1String("::"));
+    return page < 0 ? showTopic(caller, file) : showTopic(caller, file.left(page), file.mid(page + 2));
 }
 
 void endProgramClosingHelp(QWidget* caller, const QString& file)
@@ -61,10 +44,9 @@ void endProgramClosingHelp(QWidget* caller, const QString& file)
 QString programHelpFile()
 {
     const QString language = platform::interfaceLanguage();
-    if (language == platform::kSourceLanguage)
-        return kProgramHelpFile;
     const QString translated = QStringLiteral("KvHelp_%1.chm").arg(language);
-    return findHelpFile(translated).isEmpty() ? kProgramHelpFile : translated;
+    return language != platform::kSourceLanguage && !findHelpFile(translated).isEmpty() ? translated
+                                                                                        : QStringLiteral("KvHelp.chm");
 }
 
 void offerHelpKey(QWidget* window, const QString& page)
@@ -102,10 +84,10 @@ QString findHelpFile(const QString& name)
 {
     if (name.isEmpty())
         return QString();
-    if (isPathName(name)) {
-        const QFileInfo info(name);
+    // A name with a folder in it (either separator on Windows), or an absolute one, is a path.
+    const QFileInfo info(name);
+    if (QDir::fromNativeSeparators(name).contains(QLatin1Char('/')) || info.isAbsolute())
         return info.isFile() ? info.absoluteFilePath() : QString();
-    }
     // The name is given as the program spells it; on a file system that tells upper from
     // lower case, a file that differs only in case is taken too, as on Windows.
     for (const QString& dirName : helpSearchDirs()) {

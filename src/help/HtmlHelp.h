@@ -12,11 +12,8 @@ class QWidget;
 // closes them; the rest is common.
 namespace help {
 
-// The program's own help file, passed by bare name: in Japanese, the language its pages are written in.
-inline const QString kProgramHelpFile = QStringLiteral("KvHelp.chm");
-
-// The program's help file in the language of the windows ("KvHelp_en.chm" in English) where it is
-// installed, else kProgramHelpFile.
+// The program's help file, passed by bare name: in the language of the windows ("KvHelp_en.chm" in English)
+// where it is installed, else the program's own, "KvHelp.chm", in Japanese, the language its pages are written in.
 QString programHelpFile();
 
 // Commands, with the values of the HTML help interface.

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HtmlText.h"
+#include "Sitemap.h"
 
 #include "shared/TextEncoding.h"
 
 #include <QHash>
+#include <QList>
+#include <QPair>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -105,164 +108,274 @@ bool isBlockTag(const QString& name)
     return blocks.contains(name);
 }
 
+// One piece of HTML as the tokenizer reads it.
+struct HtmlToken {
+    enum Kind { Text, StartTag, EndTag };
+    Kind kind = Text;
+    QString name;                               // tag name in lower case
+    QString text;                               // Text: the characters, references decoded
+    QList<QPair<QString, QString>> attributes;  // names in lower case, values decoded
+
+    QString attribute(QStringView attributeName) const
+    {
+        for (const auto& attr : attributes) {
+            if (attr.first == attributeName)
+                return attr.second;
+        }
+        return QString();
+    }
+};
+
+// Splits HTML into text and tags the way a browser tolerates it: comments, declarations and
+// processing instructions are dropped, a '<' that starts no tag is text, a tag left open at
+// the end is dropped, and the content of <script> and <style> is handed over as one text
+// token without looking for tags in it.
+class HtmlTokenizer {
+public:
+    explicit HtmlTokenizer(QStringView html) : mHtml(html) {}
+    // The next token; false at the end.
+    bool next(HtmlToken* token)
+    {
+        *token = HtmlToken();  // text, unless a tag is read
+        while (mPos < mHtml.size()) {
+            if (!mRawTextUntil.isEmpty()) {
+                // The content of <script> or <style> runs to its own end tag, whatever it holds.
+                qsizetype end = mHtml.indexOf(QStringLiteral("</") + mRawTextUntil, mPos, Qt::CaseInsensitive);
+                if (end < 0)
+                    end = mHtml.size();
+                token->text = mHtml.mid(mPos, end - mPos).toString();
+                mPos = end;
+                mRawTextUntil.clear();
+                if (!token->text.isEmpty())
+                    return true;
+                continue;
+            }
+            if (mHtml[mPos] != QLatin1Char('<')) {
+                qsizetype end = mHtml.indexOf(QLatin1Char('<'), mPos);
+                if (end < 0)
+                    end = mHtml.size();
+                token->text = decodeEntities(mHtml.mid(mPos, end - mPos));
+                mPos = end;
+                return true;
+            }
+            if (skipMarkup())
+                continue;
+            if (readTag(token))
+                return true;
+            // A '<' that starts no tag is text.
+            token->text = QStringLiteral("<");
+            ++mPos;
+            return true;
+        }
+        return false;
+    }
+
+private:
+    bool readTag(HtmlToken* token)
+    {
+        const bool closing = mPos + 1 < mHtml.size() && mHtml[mPos + 1] == QLatin1Char('/');
+        qsizetype nameStart = mPos + (closing ? 2 : 1);
+        if (nameStart >= mHtml.size() || !isAsciiLetter(mHtml[nameStart]))
+            return false;
+        const qsizetype end = tagEnd(nameStart);
+        if (end < 0) {
+            mPos = mHtml.size();  // a tag cut off by the end of the text
+            return false;
+        }
+        qsizetype nameEnd = nameStart;
+        while (nameEnd < end && !isSpace(mHtml[nameEnd]) && mHtml[nameEnd] != QLatin1Char('/'))
+            ++nameEnd;
+        token->kind = closing ? HtmlToken::EndTag : HtmlToken::StartTag;
+        token->name = mHtml.mid(nameStart, nameEnd - nameStart).toString().toLower();
+        if (!closing)
+            readAttributes(nameEnd, end, token);
+        mPos = end + 1;
+        if (!closing && (token->name == QLatin1String("script") || token->name == QLatin1String("style")))
+            mRawTextUntil = token->name;
+        return true;
+    }
+
+    // Each a name, then its value after '=': quoted (to its closing quote, or to the end of the tag) or up
+    // to the next space. What starts no name ('=', '/') is passed over.
+    void readAttributes(qsizetype from, qsizetype end, HtmlToken* token)
+    {
+        static const QRegularExpression attribute(
+            QStringLiteral("([^ \\t\\n\\r\\f=/]+)[ \\t\\n\\r\\f]*(?:=[ \\t\\n\\r\\f]*(?:\"([^\"]*)\"?|'([^']*)'?|([^ "
+                           "\\t\\n\\r\\f]*)))?"));
+        for (const QRegularExpressionMatch& m : attribute.globalMatch(mHtml.mid(from, end - from))) {
+            token->attributes.append(
+                {m.captured(1).toLower(), decodeEntities(m.captured(2) + m.captured(3) + m.captured(4))});
+        }
+    }
+
+    // Where the tag starting at `from` ends (its '>'), quotes respected; -1 when it never ends.
+    qsizetype tagEnd(qsizetype from) const
+    {
+        QChar quote;
+        for (qsizetype i = from; i < mHtml.size(); ++i) {
+            const QChar c = mHtml[i];
+            if (!quote.isNull()) {
+                if (c == quote)
+                    quote = QChar();
+            } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+                // A quote only opens a value right after '='; elsewhere it is a stray character.
+                qsizetype before = i - 1;
+                while (before > from && isSpace(mHtml[before]))
+                    --before;
+                if (mHtml[before] == QLatin1Char('='))
+                    quote = c;
+            } else if (c == QLatin1Char('>')) {
+                return i;
+            }
+        }
+        // A quote left open: the tag ends at the first '>' after all, as browsers recover.
+        return quote.isNull() ? -1 : mHtml.indexOf(QLatin1Char('>'), from);
+    }
+
+    // Comments, <!DOCTYPE ...> and <?...?>: dropped. A comment left open runs to the end.
+    bool skipMarkup()
+    {
+        const QStringView rest = mHtml.mid(mPos);
+        if (rest.startsWith(QLatin1String("<!--"))) {
+            const qsizetype end = mHtml.indexOf(QLatin1String("-->"), mPos + 4);
+            mPos = end < 0 ? mHtml.size() : end + 3;
+            return true;
+        }
+        if (rest.startsWith(QLatin1String("<!")) || rest.startsWith(QLatin1String("<?"))) {
+            const qsizetype end = mHtml.indexOf(QLatin1Char('>'), mPos);
+            mPos = end < 0 ? mHtml.size() : end + 1;
+            return true;
+        }
+        return false;
+    }
+
+    QStringView mHtml;
+    qsizetype mPos = 0;
+    QString mRawTextUntil;  // the element whose content is raw text (script, style)
+};
+
+// Nesting deeper than this is damage; deeper lists are read as if at this depth, which also
+// bounds the recursion of whoever walks the tree.
+constexpr int kMaxDepth = 64;
+
+struct ObjectParams {
+    QString reading;
+    QStringList names;
+    QStringList locals;
+    QStringList seeAlso;
+};
+
+SitemapEntry entryFrom(const ObjectParams& params)
+{
+    SitemapEntry entry;
+    entry.name = params.names.value(0);
+    entry.reading = params.reading;
+    entry.seeAlso = params.seeAlso;
+    // A keyword with several pages names each page after the keyword's own name:
+    // Name (keyword), Name, Local, Name, Local... With one name only, it titles every page.
+    const bool titledPages = params.names.size() > params.locals.size() && params.names.size() > 1;
+    for (qsizetype i = 0; i < params.locals.size(); ++i) {
+        const QString title = titledPages ? params.names.value(i + 1) : params.names.value(i);
+        entry.topics.append({title.isEmpty() ? entry.name : title, params.locals[i]});
+    }
+    if (entry.name.isEmpty() && !entry.topics.isEmpty())
+        entry.name = entry.topics.first().local;
+    return entry;
+}
+
+class SitemapReader {
+public:
+    QList<SitemapEntry> read(const QString& html)
+    {
+        HtmlTokenizer tokenizer(html);
+        HtmlToken token;
+        while (tokenizer.next(&token)) {
+            if (token.kind != HtmlToken::Text)
+                tag(token);
+        }
+        finishObject();
+        return std::move(mTop);
+    }
+
+private:
+    void tag(const HtmlToken& token)
+    {
+        const bool start = token.kind == HtmlToken::StartTag;
+        if (token.name == QLatin1String("param")) {
+            if (start && mInObject)
+                addParam(token);
+            return;
+        }
+        const bool list = token.name == QLatin1String("ul") || token.name == QLatin1String("ol");
+        // An object left open ends where the next begins, at a list item, or where a list opens or closes.
+        if (list || token.name == QLatin1String("object") || (start && token.name == QLatin1String("li")))
+            finishObject();
+        if (list)
+            start ? openList() : closeList();
+        else if (start && token.name == QLatin1String("object"))
+            mInObject = token.attribute(u"type").compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
+    }
+
+    void addParam(const HtmlToken& token)
+    {
+        const QString name = token.attribute(u"name").trimmed();
+        const QString value = token.attribute(u"value").trimmed();
+        if (value.isEmpty())
+            return;
+        if (name.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0)
+            mParams.names.append(value);
+        else if (name.compare(QLatin1String("local"), Qt::CaseInsensitive) == 0)
+            mParams.locals.append(value);
+        else if (name.compare(QLatin1String("see also"), Qt::CaseInsensitive) == 0)
+            mParams.seeAlso.append(value);
+        else if (name.compare(QLatin1String("reading"), Qt::CaseInsensitive) == 0)
+            mParams.reading = value;
+    }
+
+    void finishObject()
+    {
+        if (mInObject) {
+            SitemapEntry entry = entryFrom(mParams);
+            if (!entry.name.isEmpty())
+                mLists.last()->append(std::move(entry));
+        }
+        mInObject = false;
+        mParams = ObjectParams();
+    }
+
+    // A list opened after an entry holds that entry's children; one opened where there is no
+    // entry yet (a stray <UL>) adds nothing to the nesting, and its </UL> closes nothing.
+    void openList()
+    {
+        QList<SitemapEntry>& list = *mLists.last();
+        const bool deeper = !list.isEmpty() && mLists.size() <= kMaxDepth;
+        if (deeper)
+            mLists.append(&list.last().children);
+        mOpenLists.append(deeper);
+    }
+
+    void closeList()
+    {
+        // The outermost list of the file is opened with nothing before it; its end, and any
+        // </UL> too many, leave the nesting as it is.
+        if (!mOpenLists.isEmpty() && mOpenLists.takeLast())
+            mLists.removeLast();
+    }
+
+    QList<SitemapEntry> mTop;
+    // The list of each level open, the current one last. Entries are added to the current list only, so
+    // the lists above it, which hold the others, stay where they are.
+    QList<QList<SitemapEntry>*> mLists{&mTop};
+    QList<bool> mOpenLists;  // for each <UL> open: whether it went a level deeper
+    bool mInObject = false;
+    ObjectParams mParams;
+};
+
 }  // namespace
 
 QString decodeHtmlPage(const QByteArray& html)
 {
     return QmrM::decodeDeclared(html, declaredCharset(html));
-}
-
-QString HtmlToken::attribute(QStringView attributeName) const
-{
-    for (const auto& attr : attributes) {
-        if (attr.first == attributeName)
-            return attr.second;
-    }
-    return QString();
-}
-
-bool HtmlTokenizer::next(HtmlToken* token)
-{
-    *token = HtmlToken();  // text, unless a tag is read
-    while (mPos < mHtml.size()) {
-        if (!mRawTextUntil.isEmpty()) {
-            // The content of <script> or <style> runs to its own end tag, whatever it holds.
-            qsizetype end = mHtml.indexOf(QStringLiteral("</") + mRawTextUntil, mPos, Qt::CaseInsensitive);
-            if (end < 0)
-                end = mHtml.size();
-            token->text = mHtml.mid(mPos, end - mPos).toString();
-            mPos = end;
-            mRawTextUntil.clear();
-            if (!token->text.isEmpty())
-                return true;
-            continue;
-        }
-        if (mHtml[mPos] != QLatin1Char('<')) {
-            qsizetype end = mHtml.indexOf(QLatin1Char('<'), mPos);
-            if (end < 0)
-                end = mHtml.size();
-            token->text = decodeEntities(mHtml.mid(mPos, end - mPos));
-            mPos = end;
-            return true;
-        }
-        if (skipMarkup())
-            continue;
-        if (readTag(token))
-            return true;
-        // A '<' that starts no tag is text.
-        token->text = QStringLiteral("<");
-        ++mPos;
-        return true;
-    }
-    return false;
-}
-
-// Comments, <!DOCTYPE ...> and <?...?>: dropped. A comment left open runs to the end.
-bool HtmlTokenizer::skipMarkup()
-{
-    const QStringView rest = mHtml.mid(mPos);
-    if (rest.startsWith(QLatin1String("<!--"))) {
-        const qsizetype end = mHtml.indexOf(QLatin1String("-->"), mPos + 4);
-        mPos = end < 0 ? mHtml.size() : end + 3;
-        return true;
-    }
-    if (rest.startsWith(QLatin1String("<!")) || rest.startsWith(QLatin1String("<?"))) {
-        const qsizetype end = mHtml.indexOf(QLatin1Char('>'), mPos);
-        mPos = end < 0 ? mHtml.size() : end + 1;
-        return true;
-    }
-    return false;
-}
-
-// Where the tag starting at `from` ends (its '>'), quotes respected; -1 when it never ends.
-qsizetype HtmlTokenizer::tagEnd(qsizetype from) const
-{
-    QChar quote;
-    for (qsizetype i = from; i < mHtml.size(); ++i) {
-        const QChar c = mHtml[i];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-            // A quote only opens a value right after '='; elsewhere it is a stray character.
-            qsizetype before = i - 1;
-            while (before > from && isSpace(mHtml[before]))
-                --before;
-            if (mHtml[before] == QLatin1Char('='))
-                quote = c;
-        } else if (c == QLatin1Char('>')) {
-            return i;
-        }
-    }
-    // A quote left open: the tag ends at the first '>' after all, as browsers recover.
-    return quote.isNull() ? -1 : mHtml.indexOf(QLatin1Char('>'), from);
-}
-
-bool HtmlTokenizer::readTag(HtmlToken* token)
-{
-    const bool closing = mPos + 1 < mHtml.size() && mHtml[mPos + 1] == QLatin1Char('/');
-    qsizetype nameStart = mPos + (closing ? 2 : 1);
-    if (nameStart >= mHtml.size() || !isAsciiLetter(mHtml[nameStart]))
-        return false;
-    const qsizetype end = tagEnd(nameStart);
-    if (end < 0) {
-        mPos = mHtml.size();  // a tag cut off by the end of the text
-        return false;
-    }
-    qsizetype nameEnd = nameStart;
-    while (nameEnd < end && !isSpace(mHtml[nameEnd]) && mHtml[nameEnd] != QLatin1Char('/'))
-        ++nameEnd;
-    token->kind = closing ? HtmlToken::EndTag : HtmlToken::StartTag;
-    token->name = mHtml.mid(nameStart, nameEnd - nameStart).toString().toLower();
-    if (!closing)
-        readAttributes(nameEnd, end, token);
-    mPos = end + 1;
-    if (!closing && (token->name == QLatin1String("script") || token->name == QLatin1String("style")))
-        mRawTextUntil = token->name;
-    return true;
-}
-
-void HtmlTokenizer::readAttributes(qsizetype from, qsizetype end, HtmlToken* token)
-{
-    qsizetype i = from;
-    const auto skipSpaces = [&] {
-        while (i < end && isSpace(mHtml[i]))
-            ++i;
-    };
-    while (i < end) {
-        while (i < end && (isSpace(mHtml[i]) || mHtml[i] == QLatin1Char('/')))
-            ++i;
-        const qsizetype nameStart = i;
-        while (i < end && !isSpace(mHtml[i]) && mHtml[i] != QLatin1Char('=') && mHtml[i] != QLatin1Char('/'))
-            ++i;
-        if (i == nameStart) {
-            ++i;
-            continue;
-        }
-        const QString name = mHtml.mid(nameStart, i - nameStart).toString().toLower();
-        skipSpaces();
-        QString value;
-        if (i < end && mHtml[i] == QLatin1Char('=')) {
-            ++i;
-            skipSpaces();
-            qsizetype valueStart = i;
-            qsizetype valueEnd = i;
-            if (i < end && (mHtml[i] == QLatin1Char('"') || mHtml[i] == QLatin1Char('\''))) {
-                const QChar quote = mHtml[i];
-                valueStart = i + 1;
-                valueEnd = mHtml.indexOf(quote, valueStart);
-                if (valueEnd < 0 || valueEnd > end)
-                    valueEnd = end;
-                i = qMin(valueEnd + 1, end);
-            } else {
-                while (i < end && !isSpace(mHtml[i]))
-                    ++i;
-                valueEnd = i;
-            }
-            value = decodeEntities(mHtml.mid(valueStart, valueEnd - valueStart));
-        }
-        token->attributes.append({name, value});
-    }
 }
 
 PageText pageText(const QString& html)
@@ -319,6 +432,11 @@ PageText pageText(const QString& html)
     while (page.text.endsWith(QLatin1Char('\n')))
         page.text.chop(1);
     return page;
+}
+
+QList<SitemapEntry> readSitemap(const QString& html)
+{
+    return SitemapReader().read(html);
 }
 
 }  // namespace help

@@ -1,11 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
+
+#include <functional>
+
 class QDialog;
+class QPagedPaintDevice;
 class QTextDocument;
 class QWidget;
 
-// Printing a help page with Qt's print and print preview dialogs.
+// Printing a help page with Qt's print and print preview dialogs. The dialogs are built apart from the program
+// as the module quillmora-print (PrintModule.cpp) and loaded at the first print: the toolkit's print support is
+// then mapped only by a program that prints. Nothing here names a type of the print support.
 namespace help {
 
 // Asks for a printer with the print dialog, then prints the document on it; or, for a preview, shows the
@@ -13,5 +20,14 @@ namespace help {
 void printDocument(const QTextDocument& document, QWidget* parent, bool preview = false);
 
 // The dialogs run modally through the seams' runModalDialog when one is set (shared/Seams.h).
+
+// The module's one entry point, looked up by the name kPrintEntry. It runs the print dialog (offering pages
+// and copies), or the print preview dialog, with the title given, modally through `runModal`, over a printer
+// at high resolution named after the document. `paint` draws the pages on the printer: once the print dialog
+// is accepted, or whenever the preview asks.
+using PrintEntry = void (*)(QWidget* parent, bool preview, const QString& documentName, const QString& title,
+                            const std::function<int(QDialog*)>& runModal,
+                            const std::function<void(QPagedPaintDevice*)>& paint);
+inline constexpr char kPrintEntry[] = "quillmoraPrint";
 
 }  // namespace help
