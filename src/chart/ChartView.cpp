@@ -6,6 +6,7 @@
 #include "shared/ShownDates.h"
 
 #include <QAccessibleWidget>
+#include <QHash>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLocale>
@@ -431,11 +432,10 @@ bool ChartView::event(QEvent* event)
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const int index = barAt(help->pos());
-        if (index >= 0)
-            QToolTip::showText(help->globalPos(), barText(mContent.bars[static_cast<size_t>(index)], mContent.weekly),
-                               this);
-        else
-            QToolTip::hideText();
+        // Away from the bars, the empty text hides the tip.
+        QToolTip::showText(help->globalPos(),
+                           index < 0 ? QString() : barText(mContent.bars[static_cast<size_t>(index)], mContent.weekly),
+                           this);
         return true;
     }
     return QWidget::event(event);
@@ -453,39 +453,18 @@ void ChartView::mousePressEvent(QMouseEvent* event)
 
 void ChartView::keyPressEvent(QKeyEvent* event)
 {
-    const int last = static_cast<int>(mContent.bars.size()) - 1;
-    if (last < 0) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
     // With no bar chosen yet, the first arrow chooses the latest: the one people look for first (a move right
-    // from past the last bar stops at it).
-    const int from = mSelected < 0 ? last + 1 : mSelected;
-    int to = 0;
-    switch (event->key()) {
-    case Qt::Key_Left:
-        to = from - 1;
-        break;
-    case Qt::Key_Right:
-        to = from + 1;
-        break;
-    case Qt::Key_PageUp:
-        to = from - kPageBars;
-        break;
-    case Qt::Key_PageDown:
-        to = from + kPageBars;
-        break;
-    case Qt::Key_Home:
-        to = 0;
-        break;
-    case Qt::Key_End:
-        to = last;
-        break;
-    default:
+    // from past the last bar stops at it). Home and End move by every bar, which the clamp turns into the first
+    // and the last.
+    const int all = static_cast<int>(mContent.bars.size());
+    const QHash<int, int> moves{{Qt::Key_Left, -1},           {Qt::Key_Right, 1},
+                                {Qt::Key_PageUp, -kPageBars}, {Qt::Key_PageDown, kPageBars},
+                                {Qt::Key_Home, -all},         {Qt::Key_End, all}};
+    if (all == 0 || !moves.contains(event->key())) {
         QWidget::keyPressEvent(event);
         return;
     }
-    to = std::clamp(to, 0, last);
+    const int to = std::clamp((mSelected < 0 ? all : mSelected) + moves.value(event->key()), 0, all - 1);
     if (to != mSelected)
         choose(to);
     event->accept();

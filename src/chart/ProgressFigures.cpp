@@ -241,20 +241,14 @@ QString periodText(const Period& period)
     return span(QmrM::shortDate(period.first), QmrM::shortDate(period.last));
 }
 
-QString countText(double count)
-{
-    //: A count of reps
-    return QCoreApplication::translate("Chart", "%1 回", nullptr, countPlural(count)).arg(formatCount(count));
-}
-
 QStringList figureTexts(const Figures& figures)
 {
-    const QString total = figures.undatedRecords > 0
-                              ? QCoreApplication::translate("Chart", "合計 %1 回（日付の読めない記録 %n 件を含む）",
-                                                            nullptr, figures.undatedRecords)
-                                    .arg(formatCount(figures.total))
-                              : QCoreApplication::translate("Chart", "合計 %1 回", nullptr, countPlural(figures.total))
-                                    .arg(formatCount(figures.total));
+    const QString total =
+        (figures.undatedRecords > 0
+             ? QCoreApplication::translate("Chart", "合計 %1 回（日付の読めない記録 %n 件を含む）", nullptr,
+                                           figures.undatedRecords)
+             : QCoreApplication::translate("Chart", "合計 %1 回", nullptr, countPlural(figures.total)))
+            .arg(formatCount(figures.total));
     const bool any = figures.recordedDays > 0;
     const int averagePlural = QmrM::pluralOf(roundedTo(figures.dailyAverage, kAverageDecimals));
     return {
@@ -290,7 +284,11 @@ QString barText(const Bar& bar, bool weekly)
     if (weekly && bar.last != bar.first)
         when = span(when, bar.last.year() == bar.first.year() ? withWeekday(QmrM::shortMonthDay(bar.last), bar.last)
                                                               : formatDay(bar.last));
-    const QString what = bar.recorded ? countText(bar.count) : QCoreApplication::translate("Chart", "記録なし");
+    //: A count of reps
+    const QString what =
+        bar.recorded
+            ? QCoreApplication::translate("Chart", "%1 回", nullptr, countPlural(bar.count)).arg(formatCount(bar.count))
+            : QCoreApplication::translate("Chart", "記録なし");
     return when + figureSeparator() + what;
 }
 

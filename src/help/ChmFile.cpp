@@ -270,16 +270,20 @@ constexpr quint16 kSystemIndexFile = 1;
 constexpr quint16 kSystemDefaultTopic = 2;
 constexpr quint16 kSystemTitle = 3;
 
+// Reads a stored object whole; an empty one reads as 0 bytes, which is all of it.
+bool retrieve(chmFile* h, chmUnitInfo* ui, QByteArray* out)
+{
+    out->resize(static_cast<qsizetype>(ui->length));
+    return chm_retrieve_object(h, ui, reinterpret_cast<unsigned char*>(out->data()), 0,
+                               static_cast<LONGINT64>(ui->length)) == static_cast<LONGINT64>(ui->length);
+}
+
 // Reads one of the compressed section's own tables, which are always stored uncompressed;
 // an entry that places one in the compressed section is damage, and reading it would start
 // the decompressor before its parameters are checked.
 bool readTable(chmFile* h, chmUnitInfo* ui, QByteArray* out)
 {
-    if (ui->space != CHM_UNCOMPRESSED || ui->length > kMaxTableSize)
-        return false;
-    out->resize(static_cast<qsizetype>(ui->length));
-    return chm_retrieve_object(h, ui, reinterpret_cast<unsigned char*>(out->data()), 0,
-                               static_cast<LONGINT64>(ui->length)) == static_cast<LONGINT64>(ui->length);
+    return ui->space == CHM_UNCOMPRESSED && ui->length <= kMaxTableSize && retrieve(h, ui, out);
 }
 
 // The LZX parameters: chmlib divides by values derived from them and sets its decoder up
@@ -454,13 +458,9 @@ QByteArray ChmFile::read(const QString& path, bool* ok, qint64 maxSize) const
     if (ok)
         *ok = false;
     chmUnitInfo ui;
-    if (!resolve(path, &ui) || ui.length > static_cast<LONGUINT64>(qMax<qint64>(maxSize, 0)))
-        return QByteArray();
     QByteArray data;
-    data.resize(static_cast<qsizetype>(ui.length));
-    // An empty object reads as 0 bytes, which is all of it.
-    if (chm_retrieve_object(mHandle, &ui, reinterpret_cast<unsigned char*>(data.data()), 0,
-                            static_cast<LONGINT64>(ui.length)) != static_cast<LONGINT64>(ui.length))
+    if (!resolve(path, &ui) || ui.length > static_cast<LONGUINT64>(qMax<qint64>(maxSize, 0)) ||
+        !retrieve(mHandle, &ui, &data))
         return QByteArray();
     if (ok)
         *ok = true;
