@@ -97,14 +97,10 @@ bool isAsciiLetter(QChar c)
 
 bool isBlockTag(const QString& name)
 {
-    static const QStringList blocks = {
-        QStringLiteral("p"),  QStringLiteral("br"),         QStringLiteral("div"),   QStringLiteral("h1"),
-        QStringLiteral("h2"), QStringLiteral("h3"),         QStringLiteral("h4"),    QStringLiteral("h5"),
-        QStringLiteral("h6"), QStringLiteral("li"),         QStringLiteral("ul"),    QStringLiteral("ol"),
-        QStringLiteral("dl"), QStringLiteral("dt"),         QStringLiteral("dd"),    QStringLiteral("tr"),
-        QStringLiteral("td"), QStringLiteral("th"),         QStringLiteral("table"), QStringLiteral("pre"),
-        QStringLiteral("hr"), QStringLiteral("blockquote"), QStringLiteral("body"),  QStringLiteral("center"),
-    };
+    static const QStringList blocks = QStringLiteral(
+                                          "p br div h1 h2 h3 h4 h5 h6 li ul ol dl dt dd tr td th table pre hr "
+                                          "blockquote body center")
+                                          .split(u' ');
     return blocks.contains(name);
 }
 
