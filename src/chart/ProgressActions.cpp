@@ -21,6 +21,8 @@
 namespace chart {
 namespace {
 
+constexpr QKeyCombination kChartShortcut = Qt::CTRL | Qt::Key_G;
+
 // The context menu of one control, with グラフを表示 and CSV 形式で書き出す..., opened by the right mouse button,
 // the Menu key and Shift+F10. `item` tells, when the menu opens, which item it is for. It lives as the control's child
 // and watches its events (and its viewport's, where a list receives the mouse).

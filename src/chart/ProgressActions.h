@@ -3,16 +3,12 @@
 
 #include "SaveFile.h"
 
-#include <QKeySequence>
-
 class QWidget;
 
-// How the other windows reach the chart and the CSV export: two entry points, the chart's shortcut, and the
+// How the other windows reach the chart and the CSV export: two entry points, and the
 // menu and shortcut given to the settings window.
 // Call the entry points from a handler that already runs inside platform::runGuarded.
 namespace chart {
-
-inline constexpr QKeyCombination kChartShortcut = Qt::CTRL | Qt::Key_G;
 
 // Opens the chart window on item `item` (1-based among QmrM::gKoumoku, 0 for 全項目), or brings the open
 // one forward and switches it to that item. `caller` is a widget of the window asking (may be nullptr):
