@@ -89,14 +89,6 @@ QFont headingFont(const QFont& font)
     return bold;
 }
 
-// Tells assistive technology that the view is a chart; its name and description say what it shows.
-QAccessibleInterface* chartAccessible(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("chart::ChartView") && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Chart);
-    return nullptr;
-}
-
 using Content = ChartView::Content;
 using DateLabel = ChartView::DateLabel;
 
@@ -357,8 +349,13 @@ void draw(QPainter& painter, const QRect& area, const Content& content, int sele
 
 ChartView::ChartView(QWidget* parent) : QWidget(parent)
 {
+    // Tells assistive technology that the view is a chart; its name and description say what it shows.
     static const bool roleInstalled = [] {
-        QAccessible::installFactory(chartAccessible);
+        QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
+            if (className == QLatin1String("chart::ChartView") && object && object->isWidgetType())
+                return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Chart);
+            return nullptr;
+        });
         return true;
     }();
     Q_UNUSED(roleInstalled);

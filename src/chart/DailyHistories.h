@@ -21,7 +21,6 @@
 namespace chart {
 
 using QmrM::MonthDay;
-using QmrM::parseRecordDate;
 
 // The full dates of records given oldest first. The last readable record belongs to the year of `anchor`
 // (the history file's modification day), or to the year before when its month and day lie after the
@@ -50,7 +49,7 @@ public:
     {
         const QmrM::HistoryScanner::FieldKey key = scanner.fieldKey(0);
         if (!mKey || !(key == *mKey)) {
-            mDay = parseRecordDate(scanner.field(0));
+            mDay = QmrM::parseRecordDate(scanner.field(0));
             mKey = key;
         }
         return mDay;
