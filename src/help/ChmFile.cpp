@@ -483,8 +483,7 @@ QStringList ChmFile::files() const
 
 QString ChmFile::normalizePath(const QString& path)
 {
-    QString p = path;
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString p = QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'));
     QString result = QDir::cleanPath(QLatin1Char('/') + p);
     // A ".." above the root stays at the root.
     while (result.startsWith(QLatin1String("/..")) && (result.size() == 3 || result[3] == QLatin1Char('/')))
