@@ -95,12 +95,9 @@ QString decodeUtf8Part(QByteArrayView bytes)
 
 void HistoryDecodingCheck::add(QByteArrayView piece)
 {
-    if (mHead.size() < kByteOrderMark.size()) {
+    if (mHead.size() < kByteOrderMark.size())
         mHead += piece.first(std::min(piece.size(), kByteOrderMark.size() - mHead.size()));
-        mEachLine = mEachLine || mHead == kByteOrderMark;
-    }
-    if (!mEachLine)
-        mEachLine = piece.contains('\0');
+    mEachLine = mEachLine || mHead == kByteOrderMark || piece.contains('\0');
     if (!mEachLine)
         mCp932.add(piece);
 }
@@ -340,16 +337,14 @@ namespace {
 
 // Whether the lines of a file are history records, judged line by line as the file is read. A line that
 // begins with an ASCII character other than a blank is judged alike in either decoding; one that begins
-// otherwise (a byte-order mark, a wide blank) is judged in both, and only then does the decoding of the
-// whole file, known at its end, decide.
+// otherwise (a byte-order mark, a wide blank) is judged in both, and the decoding of the whole file, known
+// at its end, decides.
 class RecordsCheck {
 public:
     // Judges each complete line; the start of a line the piece leaves unfinished waits for the next.
     void add(QByteArrayView piece)
     {
-        if (mHead.size() < kByteOrderMark.size())
-            mHead += piece.first(std::min(piece.size(), kByteOrderMark.size() - mHead.size()));
-        mEachLineForSure = mEachLineForSure || mHead == kByteOrderMark || piece.contains('\0');
+        mDecoding.add(piece);
         const qsizetype carried = mCarried.size();  // holds no line end: looked for in the piece alone
         mCarried += piece;
         qsizetype start = 0;
@@ -364,16 +359,13 @@ public:
     }
 
     // Whether the lines judged so far may still all be records, in the decoding that will apply.
-    bool mayBeRecords() const { return mRecordsIfEachLine || (mRecordsIfCp932 && !mEachLineForSure); }
+    bool mayBeRecords() const { return mRecordsIfEachLine || (mRecordsIfCp932 && !mDecoding.eachLineForSure()); }
 
-    // The verdict on the whole file, once every piece has been added; `decoding` works out the file's decoding
-    // when the verdict depends on it.
-    bool finish(const std::function<HistoryDecoding()>& decoding)
+    // The verdict on the whole file, once every piece has been added.
+    bool finish()
     {
         judge(mCarried);
-        if (mRecordsIfCp932 == mRecordsIfEachLine || mEachLineForSure)
-            return mRecordsIfEachLine;
-        return decoding() == HistoryDecoding::Cp932 ? mRecordsIfCp932 : mRecordsIfEachLine;
+        return mDecoding.decoding() == HistoryDecoding::Cp932 ? mRecordsIfCp932 : mRecordsIfEachLine;
     }
 
 private:
@@ -398,8 +390,7 @@ private:
         mRecordsIfEachLine = mRecordsIfEachLine && isRecordOrBlank(line, HistoryDecoding::EachLine);
     }
 
-    QByteArray mHead;  // the file's first bytes, up to a byte-order mark's length
-    bool mEachLineForSure = false;
+    HistoryDecodingCheck mDecoding;
     QByteArray mCarried;  // the start of a line that goes on in the next piece
     bool mRecordsIfCp932 = true;
     bool mRecordsIfEachLine = true;
@@ -414,15 +405,7 @@ bool holdsOnlyHistoryRecords(const QString& fileName)
         check.add(piece);
         return check.mayBeRecords();
     });
-    // The rare file whose verdict depends on its decoding is read once more, for that alone.
-    return check.mayBeRecords() && check.finish([&fileName] {
-        HistoryDecodingCheck decoding;
-        readFileInPieces(fileName, [&decoding](QByteArrayView piece, qint64) {
-            decoding.add(piece);
-            return !decoding.eachLineForSure();
-        });
-        return decoding.decoding();
-    });
+    return check.mayBeRecords() && check.finish();
 }
 
 }  // namespace QmrM
