@@ -85,25 +85,6 @@ double roundHalfEven(double value)
     return std::copysign((value + shift) - shift, value);  // -0.3 gives -0, as nearbyint does
 }
 
-namespace {
-
-double finiteOrZero(double value)
-{
-    return std::isfinite(value) ? value : 0.0;
-}
-
-}  // namespace
-
-double historyCount(QStringView field)
-{
-    return finiteOrZero(TextValue(field));
-}
-
-double historyCount(QLatin1String field)
-{
-    return finiteOrZero(TextValue(field));
-}
-
 double addHistoryCounts(double a, double b)
 {
     const double sum = a + b;
