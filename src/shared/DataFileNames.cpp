@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace QmrM {
 
 QString itemsFileName()
@@ -99,11 +101,8 @@ std::optional<QString> itemNameProblem(const QString& name)
 {
     if (name.contains(u'"'))
         return QCoreApplication::translate("QmrM", "項目名に \" (ダブルクォーテーション) は使えません。");
-    for (const QChar c : name) {
-        if (isForbiddenInFileNames(c))
-            return QCoreApplication::translate("QmrM",
-                                               "項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
-    }
+    if (std::any_of(name.begin(), name.end(), isForbiddenInFileNames))
+        return QCoreApplication::translate("QmrM", "項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
     if (const auto character = firstUnstorableCharacter(name))
         //: %1 is the character, %2 its code point in hexadecimal
         return QCoreApplication::translate("QmrM", "項目名に Shift-JIS で保存できない文字「%1」（U+%2）があります。")

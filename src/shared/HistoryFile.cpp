@@ -380,14 +380,11 @@ private:
         const auto* first = std::find_if_not(line.begin(), line.end(), [](char c) { return isAsciiBlank(uchar(c)); });
         if (first == line.end())
             return;  // blank
-        if (uchar(*first) < 0x80) {
-            const bool record = hasRecordShape(line);
-            mRecordsIfCp932 = mRecordsIfCp932 && record;
-            mRecordsIfEachLine = mRecordsIfEachLine && record;
-            return;
-        }
-        mRecordsIfCp932 = mRecordsIfCp932 && isRecordOrBlank(line, HistoryDecoding::Cp932);
-        mRecordsIfEachLine = mRecordsIfEachLine && isRecordOrBlank(line, HistoryDecoding::EachLine);
+        // A line that begins with an ASCII character reads alike in either decoding: its shape is in its bytes.
+        const bool alike = uchar(*first) < 0x80;
+        const bool record = alike && hasRecordShape(line);
+        mRecordsIfCp932 = mRecordsIfCp932 && (alike ? record : isRecordOrBlank(line, HistoryDecoding::Cp932));
+        mRecordsIfEachLine = mRecordsIfEachLine && (alike ? record : isRecordOrBlank(line, HistoryDecoding::EachLine));
     }
 
     HistoryDecodingCheck mDecoding;
