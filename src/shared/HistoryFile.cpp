@@ -180,7 +180,7 @@ HistoryRecord HistoryScanner::record() const
     return HistoryRecord{fields.value(0), fields.value(1), fields.value(2)};
 }
 
-bool HistoryScanner::findField(int index, Field& found) const
+bool HistoryScanner::findField(int index, FieldSpan& found) const
 {
     while (mFieldsFound <= std::min(index, kFieldsKept - 1)) {
         if (mFieldsFound > 0 && !mMoreFields)
@@ -208,13 +208,13 @@ bool HistoryScanner::isHistoryRecord() const
 
 QString HistoryScanner::field(int index) const
 {
-    Field found;
+    FieldSpan found;
     return findField(index, found) ? decodeField(found) : QString();
 }
 
 std::optional<QByteArrayView> HistoryScanner::plainField(int index) const
 {
-    Field found;
+    FieldSpan found;
     if (!findField(index, found))
         return QByteArrayView();
     const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
@@ -223,7 +223,7 @@ std::optional<QByteArrayView> HistoryScanner::plainField(int index) const
     return found.quoted ? bytes : bytes.trimmed();
 }
 
-QString HistoryScanner::decodeField(const Field& field) const
+QString HistoryScanner::decodeField(const FieldSpan& field) const
 {
     const QByteArrayView bytes = mBytes.sliced(field.begin, field.end - field.begin);
     QString text = lineIsUtf8() ? decodeUtf8Part(bytes) : decodeCp932Leniently(rawBytes(bytes));
@@ -240,7 +240,7 @@ double HistoryScanner::count() const
 
 HistoryScanner::FieldKey HistoryScanner::fieldKey(int index) const
 {
-    Field found;
+    FieldSpan found;
     if (!findField(index, found))
         return FieldKey{};
     const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);

@@ -82,13 +82,12 @@ public:
     bool isHistoryRecord() const;
 
 private:
-    using Field = FieldSpan;
     bool isBlank(qsizetype body, qsizetype end) const;
     QString decodeLine() const;
     bool lineIsUtf8() const;
     // The current record's field `index` (0-based) as bytes; false when the record has fewer fields.
-    bool findField(int index, Field& found) const;
-    QString decodeField(const Field& field) const;
+    bool findField(int index, FieldSpan& found) const;
+    QString decodeField(const FieldSpan& field) const;
 
     QByteArrayView mBytes;
     HistoryDecoding mDecoding;
@@ -98,7 +97,7 @@ private:
     qsizetype mEnd = 0;
     // The current record's first fields, found once as they are asked for.
     static constexpr int kFieldsKept = 3;
-    mutable std::array<Field, kFieldsKept> mFields;
+    mutable std::array<FieldSpan, kFieldsKept> mFields;
     mutable int mFieldsFound = 0;
     mutable qsizetype mFieldsEnd = 0;  // where the field after those found begins
     mutable bool mMoreFields = true;
