@@ -32,13 +32,13 @@ QString resolveDataFileName(const QString& name)
     return name;
 }
 
-sys::Reason sys::reasonOf(Error error)
-{
-    const auto found = kReasons.find(error);
-    return found == kReasons.end() ? Reason::Other : found->second;
-}
-
 namespace {
+
+sys::Reason reasonOf(sys::Error error)
+{
+    const auto found = sys::kReasons.find(error);
+    return found == sys::kReasons.end() ? sys::Reason::Other : found->second;
+}
 
 [[noreturn]] void fail(DataFileError::Kind kind, const QString& fileName, sys::Error error)
 {
@@ -52,7 +52,7 @@ namespace {
                                           QT_TRANSLATE_NOOP("QmrM", "ファイルが大きすぎます"),
                                           QT_TRANSLATE_NOOP("QmrM", "ファイル名が長すぎます"),
                                           QT_TRANSLATE_NOOP("QmrM", "ファイル名に使えない文字があります")};
-    const sys::Reason reason = sys::reasonOf(error);
+    const sys::Reason reason = reasonOf(error);
     throw DataFileError(kind, fileName,
                         reason == sys::Reason::Other
                             ? QCoreApplication::translate("QmrM", "原因: %1").arg(sys::systemMessage(error))
@@ -345,7 +345,7 @@ void replaceFileAtomically(const QString& fileName, const QByteArray& content)
     file.fileName = fileName;
     const QString target = rewriteTarget(fileName);
     if (!file.begin(target)) {
-        if (sys::reasonOf(sys::lastError()) == sys::Reason::Denied)
+        if (reasonOf(sys::lastError()) == sys::Reason::Denied)
             return rewriteInPlace(fileName, target, content);
         fail(DataFileError::Write, fileName, sys::lastError());
     }
