@@ -123,26 +123,22 @@ bool HistoryScanner::next()
     const char* data = mBytes.data();
     const qsizetype n = mBytes.size();
     while (mNext < n) {
-        const qsizetype start = mNext;
-        const qsizetype end = lineEnd(data, start, n);
-        mNext = end;
-        if (mNext < n && data[mNext] == '\r' && mNext + 1 < n && data[mNext + 1] == '\n')
-            mNext += 2;
-        else if (mNext < n)
-            ++mNext;
-        mStart = start;
-        mEnd = end;
-        mBody = start;
+        mStart = mNext;
+        mEnd = lineEnd(data, mStart, n);
+        // The next line begins past this one's CR LF, lone CR or lone LF.
+        const bool crLf = mEnd + 1 < n && data[mEnd] == '\r' && data[mEnd + 1] == '\n';
+        mNext = std::min(mEnd + (crLf ? 2 : 1), n);
+        mBody = mStart;
         mFieldsFound = 0;
         mMoreFields = true;
-        if (mDecoding == HistoryDecoding::EachLine && mBytes.sliced(start, end - start).startsWith(kByteOrderMark)) {
+        if (mDecoding == HistoryDecoding::EachLine && mBytes.sliced(mStart, mEnd - mStart).startsWith(kByteOrderMark)) {
             // Each line drops a byte-order mark, and the UTF-8 decoder one more.
             mBody += kByteOrderMark.size();
-            if (mBytes.sliced(mBody, end - mBody).startsWith(kByteOrderMark) && lineIsUtf8())
+            if (mBytes.sliced(mBody, mEnd - mBody).startsWith(kByteOrderMark) && lineIsUtf8())
                 mBody += kByteOrderMark.size();
         }
         mFieldsEnd = mBody;
-        if (!isBlank(mBody, end))
+        if (!isBlank(mBody, mEnd))
             return true;
     }
     return false;
