@@ -178,23 +178,13 @@ HistoryRecord HistoryScanner::record() const
 
 bool HistoryScanner::findField(int index, FieldSpan& found) const
 {
-    while (mFieldsFound <= std::min(index, kFieldsKept - 1)) {
+    while (mFieldsFound <= index) {
         if (mFieldsFound > 0 && !mMoreFields)
             return false;
         mFields[size_t(mFieldsFound++)] = nextField(mBytes.first(mEnd), mFieldsEnd, mMoreFields);
     }
-    if (index < kFieldsKept) {
-        found = mFields[size_t(index)];
-        return true;
-    }
-    qsizetype i = mFieldsEnd;
-    bool more = mMoreFields;
-    for (int k = kFieldsKept; more; ++k) {
-        found = nextField(mBytes.first(mEnd), i, more);
-        if (k == index)
-            return true;
-    }
-    return false;
+    found = mFields[size_t(index)];
+    return true;
 }
 
 bool HistoryScanner::isHistoryRecord() const
