@@ -195,7 +195,11 @@ bool HistoryScanner::isHistoryRecord() const
 QString HistoryScanner::field(int index) const
 {
     FieldSpan found;
-    return findField(index, found) ? decodeField(found) : QString();
+    if (!findField(index, found))
+        return QString();
+    const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
+    QString text = lineIsUtf8() ? decodeUtf8Part(bytes) : decodeCp932Leniently(rawBytes(bytes));
+    return found.quoted ? text : text.trimmed();
 }
 
 std::optional<QByteArrayView> HistoryScanner::plainField(int index) const
@@ -207,13 +211,6 @@ std::optional<QByteArrayView> HistoryScanner::plainField(int index) const
     if (!isPlain(bytes))
         return std::nullopt;
     return found.quoted ? bytes : bytes.trimmed();
-}
-
-QString HistoryScanner::decodeField(const FieldSpan& field) const
-{
-    const QByteArrayView bytes = mBytes.sliced(field.begin, field.end - field.begin);
-    QString text = lineIsUtf8() ? decodeUtf8Part(bytes) : decodeCp932Leniently(rawBytes(bytes));
-    return field.quoted ? text : text.trimmed();
 }
 
 double HistoryScanner::count() const

@@ -87,7 +87,6 @@ private:
     bool lineIsUtf8() const;
     // The current record's field `index` (0 to 2) as bytes; false when the record has fewer fields.
     bool findField(int index, FieldSpan& found) const;
-    QString decodeField(const FieldSpan& field) const;
 
     QByteArrayView mBytes;
     HistoryDecoding mDecoding;
