@@ -64,18 +64,12 @@ qsizetype lineEnd(const char* data, qsizetype start, qsizetype n)
 bool hasRecordShape(QByteArrayView line)
 {
     qsizetype i = 0;
+    bool more = true;
     for (int quoted = 0; quoted < 2; ++quoted) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-            ++i;
-        if (i >= line.size() || line[i] != '"')
+        if (!more || !nextField(line, i, more).quoted)
             return false;
-        const qsizetype close = line.indexOf('"', i + 1);
-        const qsizetype comma = close < 0 ? -1 : line.indexOf(',', close + 1);
-        if (comma < 0)
-            return false;
-        i = comma + 1;
     }
-    return line.indexOf(',', i) < 0;  // the count, one field
+    return more && line.indexOf(',', i) < 0;  // the count, one field
 }
 
 QString withoutNul(QString text)
