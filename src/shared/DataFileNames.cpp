@@ -42,21 +42,6 @@ QStringList programFileNames()
     return names;
 }
 
-bool isForbiddenInFileNames(QChar c)
-{
-    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    return c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c);
-}
-
-// Device names that Windows reserves whatever the extension.
-bool isReservedDeviceName(const QString& name)
-{
-    static const QRegularExpression devices(
-        QRegularExpression::anchoredPattern(QStringLiteral("CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]")),
-        QRegularExpression::CaseInsensitiveOption);
-    return devices.match(name).hasMatch();
-}
-
 // The items list or the settings file, whatever the case of its letters.
 bool isDataFileName(const QString& fileName)
 {
@@ -101,7 +86,9 @@ std::optional<QString> itemNameProblem(const QString& name)
 {
     if (name.contains(u'"'))
         return QCoreApplication::translate("QmrM", "項目名に \" (ダブルクォーテーション) は使えません。");
-    if (std::any_of(name.begin(), name.end(), isForbiddenInFileNames))
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    if (std::any_of(name.begin(), name.end(),
+                    [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c); }))
         return QCoreApplication::translate("QmrM", "項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
     if (const auto character = firstUnstorableCharacter(name))
         //: %1 is the character, %2 its code point in hexadecimal
@@ -111,7 +98,11 @@ std::optional<QString> itemNameProblem(const QString& name)
     if (isDataFileName(fileName))
         return QCoreApplication::translate("QmrM", "「%1」はデータファイルと同じ名前になるため、項目名に使えません。")
             .arg(name);
-    if (isReservedDeviceName(name))
+    // Device names that Windows reserves whatever the extension.
+    static const QRegularExpression devices(
+        QRegularExpression::anchoredPattern(QStringLiteral("CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]")),
+        QRegularExpression::CaseInsensitiveOption);
+    if (devices.match(name).hasMatch())
         return QCoreApplication::translate("QmrM", "「%1」は装置名のため、項目名に使えません。").arg(name);
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return QCoreApplication::translate("QmrM", "「%1」は項目名に使えません。").arg(name);
