@@ -81,13 +81,6 @@ QString targetOf(const QString& fileName, DataFileError::Kind kind, const char* 
     return fileName;
 }
 
-// The file a read of `fileName` reaches, by the rule of writeTarget.
-QString readTarget(const QString& fileName)
-{
-    return targetOf(fileName, DataFileError::Open,
-                    QT_TRANSLATE_NOOP("QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先は読み込みません"));
-}
-
 sys::File openOrFail(const QString& target, sys::File::Mode mode, const QString& fileName)
 {
     sys::File file;
@@ -152,8 +145,12 @@ QString writeTarget(const QString& fileName)
 void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
                       bool* missing)
 {
+    // The file a read reaches, by the rule of writeTarget.
+    const QString target =
+        targetOf(fileName, DataFileError::Open,
+                 QT_TRANSLATE_NOOP("QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先は読み込みません"));
     sys::File file;
-    const sys::Error error = file.open(readTarget(fileName), sys::File::Read);
+    const sys::Error error = file.open(target, sys::File::Read);
     const bool absent = error != 0 && sys::isMissing(error);
     if (missing)
         *missing = absent;

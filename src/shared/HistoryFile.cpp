@@ -78,13 +78,6 @@ QString withoutNul(QString text)
     return text;
 }
 
-// Part of a UTF-8 line: a byte-order mark there is text, unlike at the start of a line.
-QString decodeUtf8Part(QByteArrayView bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return withoutNul(utf8(bytes));
-}
-
 }  // namespace
 
 void HistoryDecodingCheck::add(QByteArrayView piece)
@@ -192,7 +185,9 @@ QString HistoryScanner::field(int index) const
     if (!findField(index, found))
         return QString();
     const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
-    QString text = lineIsUtf8() ? decodeUtf8Part(bytes) : decodeCp932Leniently(rawBytes(bytes));
+    // Part of a UTF-8 line: a byte-order mark there is text, unlike at the start of a line.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QString text = lineIsUtf8() ? withoutNul(utf8(bytes)) : decodeCp932Leniently(rawBytes(bytes));
     return found.quoted ? text : text.trimmed();
 }
 
@@ -263,25 +258,16 @@ HistoryRecord HistoryIndex::record(qsizetype row) const
     return scanner.record();
 }
 
-namespace {
-
-// Blocks from a megabyte up are mapped apart from the rest, so that letting one go hands it back to the
-// system at once. glibc otherwise raises that threshold to the size of a block once it is freed, and keeps
-// the next such block in the heap of the thread that made it, where a history read in the background and
-// let go would stay in memory for the rest of the run.
-void mapLargeBlocksApart()
+HistoryBytes readHistoryBytes(const QString& itemName, bool* missing, Progress* progress)
 {
 #ifdef __GLIBC__
+    // Blocks from a megabyte up are mapped apart from the rest, so that letting one go hands it back to the
+    // system at once. glibc otherwise raises that threshold to the size of a block once it is freed, and keeps
+    // the next such block in the heap of the thread that made it, where a history read in the background and
+    // let go would stay in memory for the rest of the run.
     static std::once_flag once;
     std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 1 << 20); });
 #endif
-}
-
-}  // namespace
-
-HistoryBytes readHistoryBytes(const QString& itemName, bool* missing, Progress* progress)
-{
-    mapLargeBlocksApart();
     HistoryBytes read;
     if (!historyNameIsSafe(itemName)) {  // such a name never had a history file of its own
         if (missing)
