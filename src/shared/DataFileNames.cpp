@@ -49,26 +49,6 @@ bool isDataFileName(const QString& fileName)
            fileName.compare(kSettingsFile, Qt::CaseInsensitive) == 0;
 }
 
-// The first character of the name that code page 932 cannot hold, as the user sees it: a mark that combines
-// with a letter comes with the letter ("é" of "Plié", however it was typed). Nothing when it holds them all.
-struct Unstorable {
-    QString shown;
-    char32_t code = 0;
-};
-std::optional<Unstorable> firstUnstorableCharacter(const QString& name)
-{
-    for (qsizetype i = 0; i < name.size();) {
-        const bool pair = name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate();
-        const char32_t code = pair ? QChar::surrogateToUcs4(name[i], name[i + 1]) : name[i].unicode();
-        const qsizetype length = pair ? 2 : 1;
-        const QString character = name.mid(i, length);
-        if (cp932StoredForm(character) != character)
-            return Unstorable{QChar::isMark(code) && i > 0 ? name.mid(i - 1, length + 1) : character, code};
-        i += length;
-    }
-    return std::nullopt;
-}
-
 // Most file systems allow 255 bytes (Linux, UTF-8) or 255 UTF-16 units (Windows) per name.
 bool isTooLongForAFileName(const QString& fileName)
 {
@@ -90,10 +70,22 @@ std::optional<QString> itemNameProblem(const QString& name)
     if (std::any_of(name.begin(), name.end(),
                     [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c); }))
         return QCoreApplication::translate("QmrM", "項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
-    if (const auto character = firstUnstorableCharacter(name))
-        //: %1 is the character, %2 its code point in hexadecimal
-        return QCoreApplication::translate("QmrM", "項目名に Shift-JIS で保存できない文字「%1」（U+%2）があります。")
-            .arg(character->shown, QString::number(character->code, 16).toUpper().rightJustified(4, u'0'));
+    for (qsizetype i = 0; i < name.size();) {
+        const bool pair = name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate();
+        const char32_t code = pair ? QChar::surrogateToUcs4(name[i], name[i + 1]) : name[i].unicode();
+        const qsizetype length = pair ? 2 : 1;
+        const QString character = name.mid(i, length);
+        if (cp932StoredForm(character) != character) {
+            // The first character code page 932 cannot hold, as the user sees it: a mark that combines with a
+            // letter comes with the letter ("é" of "Plié", however it was typed).
+            const QString shown = QChar::isMark(code) && i > 0 ? name.mid(i - 1, length + 1) : character;
+            //: %1 is the character, %2 its code point in hexadecimal
+            return QCoreApplication::translate("QmrM",
+                                               "項目名に Shift-JIS で保存できない文字「%1」（U+%2）があります。")
+                .arg(shown, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
+        }
+        i += length;
+    }
     const QString fileName = historyFileName(name);
     if (isDataFileName(fileName))
         return QCoreApplication::translate("QmrM", "「%1」はデータファイルと同じ名前になるため、項目名に使えません。")
