@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace QmrM {
 
 QString itemsFileName()
@@ -40,46 +42,11 @@ QStringList programFileNames()
     return names;
 }
 
-bool isForbiddenInFileNames(QChar c)
-{
-    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    return c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c);
-}
-
-// Device names that Windows reserves whatever the extension.
-bool isReservedDeviceName(const QString& name)
-{
-    static const QRegularExpression devices(
-        QRegularExpression::anchoredPattern(QStringLiteral("CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]")),
-        QRegularExpression::CaseInsensitiveOption);
-    return devices.match(name).hasMatch();
-}
-
 // The items list or the settings file, whatever the case of its letters.
 bool isDataFileName(const QString& fileName)
 {
     return fileName.compare(kItemsFile, Qt::CaseInsensitive) == 0 ||
            fileName.compare(kSettingsFile, Qt::CaseInsensitive) == 0;
-}
-
-// The first character of the name that code page 932 cannot hold, as the user sees it: a mark that combines
-// with a letter comes with the letter ("é" of "Plié", however it was typed). Nothing when it holds them all.
-struct Unstorable {
-    QString shown;
-    char32_t code = 0;
-};
-std::optional<Unstorable> firstUnstorableCharacter(const QString& name)
-{
-    for (qsizetype i = 0; i < name.size();) {
-        const bool pair = name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate();
-        const char32_t code = pair ? QChar::surrogateToUcs4(name[i], name[i + 1]) : name[i].unicode();
-        const qsizetype length = pair ? 2 : 1;
-        const QString character = name.mid(i, length);
-        if (cp932StoredForm(character) != character)
-            return Unstorable{QChar::isMark(code) && i > 0 ? name.mid(i - 1, length + 1) : character, code};
-        i += length;
-    }
-    return std::nullopt;
 }
 
 // Most file systems allow 255 bytes (Linux, UTF-8) or 255 UTF-16 units (Windows) per name.
@@ -99,20 +66,35 @@ std::optional<QString> itemNameProblem(const QString& name)
 {
     if (name.contains(u'"'))
         return QCoreApplication::translate("QmrM", "項目名に \" (ダブルクォーテーション) は使えません。");
-    for (const QChar c : name) {
-        if (isForbiddenInFileNames(c))
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    if (std::any_of(name.begin(), name.end(),
+                    [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c); }))
+        return QCoreApplication::translate("QmrM", "項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
+    for (qsizetype i = 0; i < name.size();) {
+        const bool pair = name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate();
+        const char32_t code = pair ? QChar::surrogateToUcs4(name[i], name[i + 1]) : name[i].unicode();
+        const qsizetype length = pair ? 2 : 1;
+        const QString character = name.mid(i, length);
+        if (cp932StoredForm(character) != character) {
+            // The first character code page 932 cannot hold, as the user sees it: a mark that combines with a
+            // letter comes with the letter ("é" of "Plié", however it was typed).
+            const QString shown = QChar::isMark(code) && i > 0 ? name.mid(i - 1, length + 1) : character;
+            //: %1 is the character, %2 its code point in hexadecimal
             return QCoreApplication::translate("QmrM",
-                                               "項目名に次の文字は使えません。\n\\ / : * ? \" < > | と制御文字");
+                                               "項目名に Shift-JIS で保存できない文字「%1」（U+%2）があります。")
+                .arg(shown, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
+        }
+        i += length;
     }
-    if (const auto character = firstUnstorableCharacter(name))
-        //: %1 is the character, %2 its code point in hexadecimal
-        return QCoreApplication::translate("QmrM", "項目名に Shift-JIS で保存できない文字「%1」（U+%2）があります。")
-            .arg(character->shown, QString::number(character->code, 16).toUpper().rightJustified(4, u'0'));
     const QString fileName = historyFileName(name);
     if (isDataFileName(fileName))
         return QCoreApplication::translate("QmrM", "「%1」はデータファイルと同じ名前になるため、項目名に使えません。")
             .arg(name);
-    if (isReservedDeviceName(name))
+    // Device names that Windows reserves whatever the extension.
+    static const QRegularExpression devices(
+        QRegularExpression::anchoredPattern(QStringLiteral("CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]")),
+        QRegularExpression::CaseInsensitiveOption);
+    if (devices.match(name).hasMatch())
         return QCoreApplication::translate("QmrM", "「%1」は装置名のため、項目名に使えません。").arg(name);
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return QCoreApplication::translate("QmrM", "「%1」は項目名に使えません。").arg(name);

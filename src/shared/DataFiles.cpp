@@ -32,13 +32,13 @@ QString resolveDataFileName(const QString& name)
     return name;
 }
 
-sys::Reason sys::reasonOf(Error error)
-{
-    const auto found = kReasons.find(error);
-    return found == kReasons.end() ? Reason::Other : found->second;
-}
-
 namespace {
+
+sys::Reason reasonOf(sys::Error error)
+{
+    const auto found = sys::kReasons.find(error);
+    return found == sys::kReasons.end() ? sys::Reason::Other : found->second;
+}
 
 [[noreturn]] void fail(DataFileError::Kind kind, const QString& fileName, sys::Error error)
 {
@@ -52,7 +52,7 @@ namespace {
                                           QT_TRANSLATE_NOOP("QmrM", "ファイルが大きすぎます"),
                                           QT_TRANSLATE_NOOP("QmrM", "ファイル名が長すぎます"),
                                           QT_TRANSLATE_NOOP("QmrM", "ファイル名に使えない文字があります")};
-    const sys::Reason reason = sys::reasonOf(error);
+    const sys::Reason reason = reasonOf(error);
     throw DataFileError(kind, fileName,
                         reason == sys::Reason::Other
                             ? QCoreApplication::translate("QmrM", "原因: %1").arg(sys::systemMessage(error))
@@ -79,13 +79,6 @@ QString targetOf(const QString& fileName, DataFileError::Kind kind, const char* 
         file = QDir::isAbsolutePath(link->target) ? link->target : folder + u'/' + link->target;
     }
     return fileName;
-}
-
-// The file a read of `fileName` reaches, by the rule of writeTarget.
-QString readTarget(const QString& fileName)
-{
-    return targetOf(fileName, DataFileError::Open,
-                    QT_TRANSLATE_NOOP("QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先は読み込みません"));
 }
 
 sys::File openOrFail(const QString& target, sys::File::Mode mode, const QString& fileName)
@@ -152,8 +145,12 @@ QString writeTarget(const QString& fileName)
 void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
                       bool* missing)
 {
+    // The file a read reaches, by the rule of writeTarget.
+    const QString target =
+        targetOf(fileName, DataFileError::Open,
+                 QT_TRANSLATE_NOOP("QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先は読み込みません"));
     sys::File file;
-    const sys::Error error = file.open(readTarget(fileName), sys::File::Read);
+    const sys::Error error = file.open(target, sys::File::Read);
     const bool absent = error != 0 && sys::isMissing(error);
     if (missing)
         *missing = absent;
@@ -345,7 +342,7 @@ void replaceFileAtomically(const QString& fileName, const QByteArray& content)
     file.fileName = fileName;
     const QString target = rewriteTarget(fileName);
     if (!file.begin(target)) {
-        if (sys::reasonOf(sys::lastError()) == sys::Reason::Denied)
+        if (reasonOf(sys::lastError()) == sys::Reason::Denied)
             return rewriteInPlace(fileName, target, content);
         fail(DataFileError::Write, fileName, sys::lastError());
     }

@@ -21,9 +21,8 @@ using Error = int;  // errno
 Error lastError();
 // The common reasons a file operation fails, which DataFiles.cpp words in plain Japanese, and the others.
 enum class Reason { DiskFull, Denied, InUse, Folder, NotFound, ReadOnly, TooLarge, NameTooLong, BadName, Other };
-// The system's errors of each common reason; reasonOf gives Other for any other error.
+// The system's errors of each common reason; any other error is of the reason Other.
 extern const std::map<Error, Reason> kReasons;
-Reason reasonOf(Error error);
 // The reason as the system words it.
 QString systemMessage(Error error);
 // No such file, or a name that cannot name one.

@@ -64,18 +64,12 @@ qsizetype lineEnd(const char* data, qsizetype start, qsizetype n)
 bool hasRecordShape(QByteArrayView line)
 {
     qsizetype i = 0;
+    bool more = true;
     for (int quoted = 0; quoted < 2; ++quoted) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-            ++i;
-        if (i >= line.size() || line[i] != '"')
+        if (!more || !nextField(line, i, more).quoted)
             return false;
-        const qsizetype close = line.indexOf('"', i + 1);
-        const qsizetype comma = close < 0 ? -1 : line.indexOf(',', close + 1);
-        if (comma < 0)
-            return false;
-        i = comma + 1;
     }
-    return line.indexOf(',', i) < 0;  // the count, one field
+    return more && line.indexOf(',', i) < 0;  // the count, one field
 }
 
 QString withoutNul(QString text)
@@ -84,23 +78,13 @@ QString withoutNul(QString text)
     return text;
 }
 
-// Part of a UTF-8 line: a byte-order mark there is text, unlike at the start of a line.
-QString decodeUtf8Part(QByteArrayView bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return withoutNul(utf8(bytes));
-}
-
 }  // namespace
 
 void HistoryDecodingCheck::add(QByteArrayView piece)
 {
-    if (mHead.size() < kByteOrderMark.size()) {
+    if (mHead.size() < kByteOrderMark.size())
         mHead += piece.first(std::min(piece.size(), kByteOrderMark.size() - mHead.size()));
-        mEachLine = mEachLine || mHead == kByteOrderMark;
-    }
-    if (!mEachLine)
-        mEachLine = piece.contains('\0');
+    mEachLine = mEachLine || mHead == kByteOrderMark || piece.contains('\0');
     if (!mEachLine)
         mCp932.add(piece);
 }
@@ -126,26 +110,22 @@ bool HistoryScanner::next()
     const char* data = mBytes.data();
     const qsizetype n = mBytes.size();
     while (mNext < n) {
-        const qsizetype start = mNext;
-        const qsizetype end = lineEnd(data, start, n);
-        mNext = end;
-        if (mNext < n && data[mNext] == '\r' && mNext + 1 < n && data[mNext + 1] == '\n')
-            mNext += 2;
-        else if (mNext < n)
-            ++mNext;
-        mStart = start;
-        mEnd = end;
-        mBody = start;
+        mStart = mNext;
+        mEnd = lineEnd(data, mStart, n);
+        // The next line begins past this one's CR LF, lone CR or lone LF.
+        const bool crLf = mEnd + 1 < n && data[mEnd] == '\r' && data[mEnd + 1] == '\n';
+        mNext = std::min(mEnd + (crLf ? 2 : 1), n);
+        mBody = mStart;
         mFieldsFound = 0;
         mMoreFields = true;
-        if (mDecoding == HistoryDecoding::EachLine && mBytes.sliced(start, end - start).startsWith(kByteOrderMark)) {
+        if (mDecoding == HistoryDecoding::EachLine && mBytes.sliced(mStart, mEnd - mStart).startsWith(kByteOrderMark)) {
             // Each line drops a byte-order mark, and the UTF-8 decoder one more.
             mBody += kByteOrderMark.size();
-            if (mBytes.sliced(mBody, end - mBody).startsWith(kByteOrderMark) && lineIsUtf8())
+            if (mBytes.sliced(mBody, mEnd - mBody).startsWith(kByteOrderMark) && lineIsUtf8())
                 mBody += kByteOrderMark.size();
         }
         mFieldsEnd = mBody;
-        if (!isBlank(mBody, end))
+        if (!isBlank(mBody, mEnd))
             return true;
     }
     return false;
@@ -183,25 +163,15 @@ HistoryRecord HistoryScanner::record() const
     return HistoryRecord{fields.value(0), fields.value(1), fields.value(2)};
 }
 
-bool HistoryScanner::findField(int index, Field& found) const
+bool HistoryScanner::findField(int index, FieldSpan& found) const
 {
-    while (mFieldsFound <= std::min(index, kFieldsKept - 1)) {
+    while (mFieldsFound <= index) {
         if (mFieldsFound > 0 && !mMoreFields)
             return false;
         mFields[size_t(mFieldsFound++)] = nextField(mBytes.first(mEnd), mFieldsEnd, mMoreFields);
     }
-    if (index < kFieldsKept) {
-        found = mFields[size_t(index)];
-        return true;
-    }
-    qsizetype i = mFieldsEnd;
-    bool more = mMoreFields;
-    for (int k = kFieldsKept; more; ++k) {
-        found = nextField(mBytes.first(mEnd), i, more);
-        if (k == index)
-            return true;
-    }
-    return false;
+    found = mFields[size_t(index)];
+    return true;
 }
 
 bool HistoryScanner::isHistoryRecord() const
@@ -211,26 +181,25 @@ bool HistoryScanner::isHistoryRecord() const
 
 QString HistoryScanner::field(int index) const
 {
-    Field found;
-    return findField(index, found) ? decodeField(found) : QString();
+    FieldSpan found;
+    if (!findField(index, found))
+        return QString();
+    const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
+    // Part of a UTF-8 line: a byte-order mark there is text, unlike at the start of a line.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QString text = lineIsUtf8() ? withoutNul(utf8(bytes)) : decodeCp932Leniently(rawBytes(bytes));
+    return found.quoted ? text : text.trimmed();
 }
 
 std::optional<QByteArrayView> HistoryScanner::plainField(int index) const
 {
-    Field found;
+    FieldSpan found;
     if (!findField(index, found))
         return QByteArrayView();
     const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
     if (!isPlain(bytes))
         return std::nullopt;
     return found.quoted ? bytes : bytes.trimmed();
-}
-
-QString HistoryScanner::decodeField(const Field& field) const
-{
-    const QByteArrayView bytes = mBytes.sliced(field.begin, field.end - field.begin);
-    QString text = lineIsUtf8() ? decodeUtf8Part(bytes) : decodeCp932Leniently(rawBytes(bytes));
-    return field.quoted ? text : text.trimmed();
 }
 
 double HistoryScanner::count() const
@@ -243,7 +212,7 @@ double HistoryScanner::count() const
 
 HistoryScanner::FieldKey HistoryScanner::fieldKey(int index) const
 {
-    Field found;
+    FieldSpan found;
     if (!findField(index, found))
         return FieldKey{};
     const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
@@ -289,25 +258,16 @@ HistoryRecord HistoryIndex::record(qsizetype row) const
     return scanner.record();
 }
 
-namespace {
-
-// Blocks from a megabyte up are mapped apart from the rest, so that letting one go hands it back to the
-// system at once. glibc otherwise raises that threshold to the size of a block once it is freed, and keeps
-// the next such block in the heap of the thread that made it, where a history read in the background and
-// let go would stay in memory for the rest of the run.
-void mapLargeBlocksApart()
+HistoryBytes readHistoryBytes(const QString& itemName, bool* missing, Progress* progress)
 {
 #ifdef __GLIBC__
+    // Blocks from a megabyte up are mapped apart from the rest, so that letting one go hands it back to the
+    // system at once. glibc otherwise raises that threshold to the size of a block once it is freed, and keeps
+    // the next such block in the heap of the thread that made it, where a history read in the background and
+    // let go would stay in memory for the rest of the run.
     static std::once_flag once;
     std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 1 << 20); });
 #endif
-}
-
-}  // namespace
-
-HistoryBytes readHistoryBytes(const QString& itemName, bool* missing, Progress* progress)
-{
-    mapLargeBlocksApart();
     HistoryBytes read;
     if (!historyNameIsSafe(itemName)) {  // such a name never had a history file of its own
         if (missing)
@@ -340,16 +300,14 @@ namespace {
 
 // Whether the lines of a file are history records, judged line by line as the file is read. A line that
 // begins with an ASCII character other than a blank is judged alike in either decoding; one that begins
-// otherwise (a byte-order mark, a wide blank) is judged in both, and only then does the decoding of the
-// whole file, known at its end, decide.
+// otherwise (a byte-order mark, a wide blank) is judged in both, and the decoding of the whole file, known
+// at its end, decides.
 class RecordsCheck {
 public:
     // Judges each complete line; the start of a line the piece leaves unfinished waits for the next.
     void add(QByteArrayView piece)
     {
-        if (mHead.size() < kByteOrderMark.size())
-            mHead += piece.first(std::min(piece.size(), kByteOrderMark.size() - mHead.size()));
-        mEachLineForSure = mEachLineForSure || mHead == kByteOrderMark || piece.contains('\0');
+        mDecoding.add(piece);
         const qsizetype carried = mCarried.size();  // holds no line end: looked for in the piece alone
         mCarried += piece;
         qsizetype start = 0;
@@ -364,16 +322,13 @@ public:
     }
 
     // Whether the lines judged so far may still all be records, in the decoding that will apply.
-    bool mayBeRecords() const { return mRecordsIfEachLine || (mRecordsIfCp932 && !mEachLineForSure); }
+    bool mayBeRecords() const { return mRecordsIfEachLine || (mRecordsIfCp932 && !mDecoding.eachLineForSure()); }
 
-    // The verdict on the whole file, once every piece has been added; `decoding` works out the file's decoding
-    // when the verdict depends on it.
-    bool finish(const std::function<HistoryDecoding()>& decoding)
+    // The verdict on the whole file, once every piece has been added.
+    bool finish()
     {
         judge(mCarried);
-        if (mRecordsIfCp932 == mRecordsIfEachLine || mEachLineForSure)
-            return mRecordsIfEachLine;
-        return decoding() == HistoryDecoding::Cp932 ? mRecordsIfCp932 : mRecordsIfEachLine;
+        return mDecoding.decoding() == HistoryDecoding::Cp932 ? mRecordsIfCp932 : mRecordsIfEachLine;
     }
 
 private:
@@ -388,18 +343,14 @@ private:
         const auto* first = std::find_if_not(line.begin(), line.end(), [](char c) { return isAsciiBlank(uchar(c)); });
         if (first == line.end())
             return;  // blank
-        if (uchar(*first) < 0x80) {
-            const bool record = hasRecordShape(line);
-            mRecordsIfCp932 = mRecordsIfCp932 && record;
-            mRecordsIfEachLine = mRecordsIfEachLine && record;
-            return;
-        }
-        mRecordsIfCp932 = mRecordsIfCp932 && isRecordOrBlank(line, HistoryDecoding::Cp932);
-        mRecordsIfEachLine = mRecordsIfEachLine && isRecordOrBlank(line, HistoryDecoding::EachLine);
+        // A line that begins with an ASCII character reads alike in either decoding: its shape is in its bytes.
+        const bool alike = uchar(*first) < 0x80;
+        const bool record = alike && hasRecordShape(line);
+        mRecordsIfCp932 = mRecordsIfCp932 && (alike ? record : isRecordOrBlank(line, HistoryDecoding::Cp932));
+        mRecordsIfEachLine = mRecordsIfEachLine && (alike ? record : isRecordOrBlank(line, HistoryDecoding::EachLine));
     }
 
-    QByteArray mHead;  // the file's first bytes, up to a byte-order mark's length
-    bool mEachLineForSure = false;
+    HistoryDecodingCheck mDecoding;
     QByteArray mCarried;  // the start of a line that goes on in the next piece
     bool mRecordsIfCp932 = true;
     bool mRecordsIfEachLine = true;
@@ -414,15 +365,7 @@ bool holdsOnlyHistoryRecords(const QString& fileName)
         check.add(piece);
         return check.mayBeRecords();
     });
-    // The rare file whose verdict depends on its decoding is read once more, for that alone.
-    return check.mayBeRecords() && check.finish([&fileName] {
-        HistoryDecodingCheck decoding;
-        readFileInPieces(fileName, [&decoding](QByteArrayView piece, qint64) {
-            decoding.add(piece);
-            return !decoding.eachLineForSure();
-        });
-        return decoding.decoding();
-    });
+    return check.mayBeRecords() && check.finish();
 }
 
 }  // namespace QmrM

@@ -82,13 +82,11 @@ public:
     bool isHistoryRecord() const;
 
 private:
-    using Field = FieldSpan;
     bool isBlank(qsizetype body, qsizetype end) const;
     QString decodeLine() const;
     bool lineIsUtf8() const;
-    // The current record's field `index` (0-based) as bytes; false when the record has fewer fields.
-    bool findField(int index, Field& found) const;
-    QString decodeField(const Field& field) const;
+    // The current record's field `index` (0 to 2) as bytes; false when the record has fewer fields.
+    bool findField(int index, FieldSpan& found) const;
 
     QByteArrayView mBytes;
     HistoryDecoding mDecoding;
@@ -96,9 +94,8 @@ private:
     qsizetype mStart = 0;
     qsizetype mBody = 0;  // past a byte-order mark that decoding drops
     qsizetype mEnd = 0;
-    // The current record's first fields, found once as they are asked for.
-    static constexpr int kFieldsKept = 3;
-    mutable std::array<Field, kFieldsKept> mFields;
+    // The current record's date, time and count, found once as they are asked for.
+    mutable std::array<FieldSpan, 3> mFields;
     mutable int mFieldsFound = 0;
     mutable qsizetype mFieldsEnd = 0;  // where the field after those found begins
     mutable bool mMoreFields = true;

@@ -5,12 +5,16 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace QmrM {
 
 namespace {
+
+// The characters a number may be written with.
+const QByteArrayView kNumberCharacters("0123456789+-.eE");
 
 // Reads the number a text begins with; `Text` is any of Qt's views of text, read character by character.
 template <class Text>
@@ -22,7 +26,7 @@ double textValue(const Text& text)
         const char16_t c = QChar(text[i]).unicode();
         if (c == u' ' || c == u'\t' || c == u'\n')
             continue;
-        if (c >= 0x80 || !QByteArrayView("0123456789+-.eE").contains(char(c)))
+        if (c >= 0x80 || !kNumberCharacters.contains(char(c)))
             break;
         chars += char(c);
     }
@@ -85,25 +89,6 @@ double roundHalfEven(double value)
     return std::copysign((value + shift) - shift, value);  // -0.3 gives -0, as nearbyint does
 }
 
-namespace {
-
-double finiteOrZero(double value)
-{
-    return std::isfinite(value) ? value : 0.0;
-}
-
-}  // namespace
-
-double historyCount(QStringView field)
-{
-    return finiteOrZero(TextValue(field));
-}
-
-double historyCount(QLatin1String field)
-{
-    return finiteOrZero(TextValue(field));
-}
-
 double addHistoryCounts(double a, double b)
 {
     const double sum = a + b;
@@ -144,11 +129,8 @@ bool parseDecimal(const QString& field, double& value)
         return false;
     const QByteArray ascii = trimmed.toLatin1();
     // Letters are only allowed as the exponent mark; reject hex, inf and nan spellings.
-    for (const char c : ascii) {
-        const bool allowed = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
-        if (!allowed)
-            return false;
-    }
+    if (!std::all_of(ascii.begin(), ascii.end(), [](char c) { return kNumberCharacters.contains(c); }))
+        return false;
     // One sign at the most: "+-1" is no number.
     const auto isSign = [](char c) { return c == '+' || c == '-'; };
     if (ascii.size() > 1 && isSign(ascii[0]) && isSign(ascii[1]))

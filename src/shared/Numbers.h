@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <cmath>
 #include <cstdint>
 
 namespace QmrM {
@@ -25,8 +26,12 @@ bool fitsRecordedCount(double value);
 
 // A history record's count as totals take it: its TextValue, or 0 for a count that is not finite (an edited
 // 1e999), which no training records.
-double historyCount(QStringView field);
-double historyCount(QLatin1String field);
+template <class Text>
+double historyCount(const Text& field)
+{
+    const double value = TextValue(field);
+    return std::isfinite(value) ? value : 0.0;
+}
 // The sum of two counts, kept finite: beyond the largest double it stays at the largest double.
 double addHistoryCounts(double a, double b);
 

@@ -87,22 +87,16 @@ QByteArray identity(const QString& fileName)
     return QByteArray::number(file.size()) + ' ' + QByteArray::number(file.lastModified().toMSecsSinceEpoch());
 }
 
-// Whether an item other than `n` has the history file of item `n`.
-bool historySharedWithAnother(int n)
-{
-    for (int k = 1; k <= gKoumokuSu; ++k) {
-        if (k != n && sameHistoryFile(gKoumoku[k], gKoumoku[n]))
-            return true;
-    }
-    return false;
-}
-
 // The history file that a deletion of item `n` removes; empty when it stays.
 QString historyThatGoes(int n)
 {
     const QString& name = gKoumoku[n];
-    if (!historyNameIsSafe(name) || historySharedWithAnother(n) || !QFileInfo::exists(historyFileName(name)))
+    if (!historyNameIsSafe(name) || !QFileInfo::exists(historyFileName(name)))
         return QString();
+    for (int k = 1; k <= gKoumokuSu; ++k) {
+        if (k != n && sameHistoryFile(gKoumoku[k], name))
+            return QString();  // another item has it too
+    }
     try {
         return isHistoryFile(name) ? historyFileName(name) : QString();
     } catch (const DataFileError&) {

@@ -11,33 +11,6 @@ constexpr int kDaysInMonthOfALeapYear[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 3
 // Any leap year: what is formatted from it shows no year, and 2月29日 is a day of it.
 constexpr int kALeapYear = 2000;
 
-// The locale's short date format with the year as four digits: a chart may span many years.
-QString shortDateFormat(const QLocale& locale)
-{
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    static const QRegularExpression year(QStringLiteral("y+"));
-    return format.replace(year, QStringLiteral("yyyy"));
-}
-
-// The same without the year and what separates it from the month and day ("M/d/yy" gives "M/d", "d.M.yy"
-// gives "d.M", "yy/MM/dd" gives "MM/dd").
-QString monthDayFormat(const QLocale& locale)
-{
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    static const QRegularExpression yearAtEnd(QStringLiteral("[^dMy]*y+[^dM]*$"));
-    static const QRegularExpression yearElsewhere(QStringLiteral("y+[^dM]*"));
-    format.remove(yearAtEnd);
-    return format.remove(yearElsewhere);
-}
-
-// The locale's time with its seconds: its long format without the time zone.
-QString timeWithSecondsFormat(const QLocale& locale)
-{
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    static const QRegularExpression zone(QStringLiteral("\\s*t+\\s*"));
-    return format.replace(zone, QStringLiteral(" ")).trimmed();
-}
-
 }  // namespace
 
 std::optional<MonthDay> parseRecordDate(QStringView field)
@@ -73,14 +46,23 @@ bool japaneseForms()
 QString shortDate(const QDate& date)
 {
     const QLocale locale;
-    return japaneseForms() ? locale.toString(date, QStringLiteral("yyyy年M月d日"))
-                           : locale.toString(date, shortDateFormat(locale));
+    if (japaneseForms())
+        return locale.toString(date, QStringLiteral("yyyy年M月d日"));
+    // The locale's short date format with the year as four digits: a chart may span many years.
+    static const QRegularExpression year(QStringLiteral("y+"));
+    return locale.toString(date, locale.dateFormat(QLocale::ShortFormat).replace(year, QStringLiteral("yyyy")));
 }
 
 QString shortMonthDay(const QDate& date)
 {
     const QLocale locale;
-    return locale.toString(date, japaneseForms() ? QStringLiteral("M月d日") : monthDayFormat(locale));
+    if (japaneseForms())
+        return locale.toString(date, QStringLiteral("M月d日"));
+    // The locale's short date format without the year and what separates it from the month and day ("M/d/yy"
+    // gives "M/d", "d.M.yy" gives "d.M", "yy/MM/dd" gives "MM/dd").
+    static const QRegularExpression yearAtEnd(QStringLiteral("[^dMy]*y+[^dM]*$"));
+    static const QRegularExpression yearElsewhere(QStringLiteral("y+[^dM]*"));
+    return locale.toString(date, locale.dateFormat(QLocale::ShortFormat).remove(yearAtEnd).remove(yearElsewhere));
 }
 
 QString shortTime(const QTime& time)
@@ -103,7 +85,12 @@ QString shownRecordTime(const QString& field)
     if (japaneseForms())
         return field;
     const auto time = parseRecordTime(field);
-    return time ? QLocale().toString(*time, timeWithSecondsFormat(QLocale())) : field;
+    if (!time)
+        return field;
+    // The locale's time with its seconds: its long format without the time zone.
+    static const QRegularExpression zone(QStringLiteral("\\s*t+\\s*"));
+    const QLocale locale;
+    return locale.toString(*time, locale.timeFormat(QLocale::LongFormat).replace(zone, QStringLiteral(" ")).trimmed());
 }
 
 }  // namespace QmrM

@@ -14,15 +14,6 @@ namespace {
 // CLOCK_BOOTTIME counts the time the computer spent suspended, unlike CLOCK_MONOTONIC (and Qt's timers).
 constexpr clockid_t kWaitClock = CLOCK_BOOTTIME;
 
-// In whole milliseconds, rounded up: a wait takes its start from this reading and its alarm fires at the
-// exact deadline, so a reading rounded down would end every wait up to a millisecond early.
-qint64 readClockMs(clockid_t clock)
-{
-    timespec now{};
-    clock_gettime(clock, &now);
-    return qint64(now.tv_sec) * 1000 + (now.tv_nsec + 999999) / 1000000;
-}
-
 // An alarm on a timer descriptor armed at an absolute time of the boot clock: the kernel fires it at
 // the deadline, or at once on resume when the deadline passed during suspend. The descriptor wakes the
 // event loop once; nothing polls.
@@ -55,7 +46,14 @@ class SystemClock final : public Clock {
 public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 
-    qint64 elapsedMs() const override { return readClockMs(kWaitClock); }
+    // In whole milliseconds, rounded up: a wait takes its start from this reading and its alarm fires at the
+    // exact deadline, so a reading rounded down would end every wait up to a millisecond early.
+    qint64 elapsedMs() const override
+    {
+        timespec now{};
+        clock_gettime(kWaitClock, &now);
+        return qint64(now.tv_sec) * 1000 + (now.tv_nsec + 999999) / 1000000;
+    }
 
     std::unique_ptr<Alarm> alarmAt(qint64 deadlineMs, std::function<void()> wake) override
     {

@@ -49,12 +49,6 @@ private:
     std::mutex mLearning;
 };
 
-Cp932Table& cp932Table()
-{
-    static Cp932Table table;
-    return table;
-}
-
 }  // namespace
 
 bool isValidCp932(QByteArrayView bytes)
@@ -68,7 +62,7 @@ void Cp932Check::add(QByteArrayView piece)
 {
     if (!mValid || piece.isEmpty())
         return;
-    Cp932Table& table = cp932Table();
+    static Cp932Table table;
     const std::array<bool, 256>& single = table.singles();
     const auto* data = reinterpret_cast<const uchar*>(piece.data());
     const qsizetype n = piece.size();

@@ -50,18 +50,10 @@ private:
     iconv_t mHandle;
 };
 
-// Opening a conversion costs far more than converting one line; the data files' two are kept open.
-Converter& toCp932()
-{
-    thread_local Converter converter("CP932", "UTF-8");
-    return converter;
-}
-
-Converter& fromCp932()
-{
-    thread_local Converter converter("UTF-8", "CP932");
-    return converter;
-}
+// Opening a conversion costs far more than converting one line; the data files' two are kept open, in each
+// thread that converts.
+thread_local Converter toCp932("CP932", "UTF-8");
+thread_local Converter fromCp932("UTF-8", "CP932");
 
 }  // namespace
 
@@ -69,14 +61,14 @@ std::optional<QByteArray> encodeCp932(const QString& text)
 {
     if (text.isEmpty())
         return QByteArray();
-    return toCp932().convert(text.toUtf8());
+    return toCp932.convert(text.toUtf8());
 }
 
 std::optional<QString> decodeCp932(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return QString();
-    const auto utf8 = fromCp932().convert(bytes);
+    const auto utf8 = fromCp932.convert(bytes);
     if (!utf8)
         return std::nullopt;
     return QString::fromUtf8(*utf8);

@@ -17,24 +17,19 @@ constexpr std::pair<char16_t, char16_t> kStoredAsAnother[] = {
     {0x2016, 0x2225}, {0x203E, 0x007E}, {0x2212, 0xFF0D}, {0x301C, 0xFF5E},
 };
 
-QString withStoredForms(QString text)
-{
-    for (QChar& c : text) {
-        for (const auto& [from, to] : kStoredAsAnother) {
-            if (c.unicode() == from)
-                c = QChar(to);
-        }
-    }
-    return text;
-}
-
 }  // namespace
 
 std::optional<QByteArray> encodeCp932(const QString& original)
 {
     if (original.isEmpty())
         return QByteArray();
-    const QString text = withStoredForms(original);
+    QString text = original;
+    for (QChar& c : text) {
+        for (const auto& [from, to] : kStoredAsAnother) {
+            if (c.unicode() == from)
+                c = QChar(to);
+        }
+    }
     const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
     BOOL usedDefault = FALSE;
     const int n = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, wide, int(text.size()), nullptr, 0, nullptr,
