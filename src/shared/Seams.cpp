@@ -9,7 +9,12 @@
 namespace QmrM {
 namespace {
 
-Seams current;  // the seams in force
+// The seams in force, made on first use: a static initialiser elsewhere may already ask for them.
+Seams& current()
+{
+    static Seams seams;
+    return seams;
+}
 
 }  // namespace
 
@@ -28,27 +33,27 @@ float systemRandomFraction()
 
 const Seams& seams()
 {
-    return current;
+    return current();
 }
 
-SeamsScope::SeamsScope(Seams replacement) : mPrevious(std::move(current))
+SeamsScope::SeamsScope(Seams replacement) : mPrevious(std::move(current()))
 {
-    current = std::move(replacement);
+    current() = std::move(replacement);
 }
 
 SeamsScope::~SeamsScope()
 {
-    current = std::move(mPrevious);
+    current() = std::move(mPrevious);
 }
 
 Clock& clock()
 {
-    return current.clock ? *current.clock : systemClock();
+    return current().clock ? *current().clock : systemClock();
 }
 
 Clock& inputClock()
 {
-    return current.inputClock ? *current.inputClock : systemClock();
+    return current().inputClock ? *current().inputClock : systemClock();
 }
 
 QDateTime currentDateTime()
@@ -58,7 +63,7 @@ QDateTime currentDateTime()
 
 float drawRandomFraction()
 {
-    return current.randomFraction ? current.randomFraction() : systemRandomFraction();
+    return current().randomFraction ? current().randomFraction() : systemRandomFraction();
 }
 
 }  // namespace QmrM
