@@ -27,7 +27,7 @@ QString describe(DataFileError::Kind kind, const QString& fileName, const QStrin
 }  // namespace
 
 DataFileError::DataFileError(Kind kind, const QString& fileName, const QString& detail, int line)
-    : ProgramError(describe(kind, fileName, detail, line))
+    : ProgramError(describe(kind, fileName, detail, line)), mKind(kind), mLine(line)
 {
 }
 

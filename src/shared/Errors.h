@@ -25,6 +25,13 @@ public:
     enum Kind { Open, Read, Write, Format };
 
     DataFileError(Kind kind, const QString& fileName, const QString& detail, int line = 0);
+
+    Kind kind() const { return mKind; }
+    int line() const { return mLine; }
+
+private:
+    Kind mKind;
+    int mLine;
 };
 
 // A value that does not fit the integer it has to be stored in.
