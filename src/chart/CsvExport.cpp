@@ -17,14 +17,13 @@
 
 namespace chart {
 
-namespace {
-
-// A record's time "09時18分07秒" as "09:18:07"; any other text as it is, so nothing of the record is lost.
 QString csvTime(const QString& field)
 {
     const auto time = QmrM::parseRecordTime(field);
     return time ? time->toString(QStringLiteral("HH:mm:ss")) : field;
 }
+
+namespace {
 
 constexpr qsizetype kPieceSize = 1 << 20;
 constexpr qsizetype kReportEvery = 1 << 20;

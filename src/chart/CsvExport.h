@@ -17,6 +17,9 @@ struct Progress;
 // one row per record. No field is ever run as a formula.
 namespace chart {
 
+// A record's time "09時18分07秒" as "09:18:07"; any other text as it is, so nothing of the record is lost.
+QString csvTime(const QString& field);
+
 // An item whose history is exported, with the day that anchors its years (historyAnchor).
 struct CsvItem {
     QString name;
