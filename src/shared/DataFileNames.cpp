@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -90,11 +89,15 @@ std::optional<QString> itemNameProblem(const QString& name)
     if (isDataFileName(fileName))
         return QCoreApplication::translate("QmrM", "「%1」はデータファイルと同じ名前になるため、項目名に使えません。")
             .arg(name);
-    // Device names that Windows reserves whatever the extension.
-    static const QRegularExpression devices(
-        QRegularExpression::anchoredPattern(QStringLiteral("CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]")),
-        QRegularExpression::CaseInsensitiveOption);
-    if (devices.match(name).hasMatch())
+    // Device names that Windows reserves whatever the extension. Compared without a regular expression: the
+    // items are checked at every start, and the pattern engine would stay in memory through the wait.
+    const QString upper = name.toUpper();
+    static const QStringList devices = {QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
+                                        QStringLiteral("NUL")};
+    const bool numbered = upper.size() == 4 &&
+                          (upper.startsWith(QLatin1String("COM")) || upper.startsWith(QLatin1String("LPT"))) &&
+                          upper[3] >= u'1' && upper[3] <= u'9';
+    if (devices.contains(upper) || numbered)
         return QCoreApplication::translate("QmrM", "「%1」は装置名のため、項目名に使えません。").arg(name);
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return QCoreApplication::translate("QmrM", "「%1」は項目名に使えません。").arg(name);

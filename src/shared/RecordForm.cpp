@@ -6,7 +6,6 @@
 #include "Numbers.h"
 #include "TextEncoding.h"
 #include <QCoreApplication>
-#include <QRegularExpression>
 
 namespace QmrM {
 
@@ -55,13 +54,19 @@ QStringList splitRecord(QStringView line)
 
 std::vector<Record> parseRecords(const QString& text)
 {
-    // Lines end at CR LF, LF or CR; they are numbered from 1.
-    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
-    const QList<QStringView> lines = QStringView(text).split(lineEnd);
+    // Lines end at CR LF, LF or CR; they are numbered from 1. Split by hand: these files are read at every
+    // start, and a regular expression would keep the pattern engine in memory through the wait.
     std::vector<Record> records;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (!lines[i].trimmed().isEmpty())
-            records.push_back(Record{splitRecord(lines[i]), int(i + 1)});
+    int number = 0;
+    for (qsizetype start = 0; start <= text.size();) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        const QStringView line = QStringView(text).sliced(start, end - start);
+        ++number;
+        if (!line.trimmed().isEmpty())
+            records.push_back(Record{splitRecord(line), number});
+        start = end + (text.mid(end, 2) == QLatin1String("\r\n") ? 2 : 1);
     }
     return records;
 }
