@@ -25,6 +25,8 @@ public:
     void awaitPause(qint64 pauseMs) override
     {
         stop();
+        // A monitor that leaves the bus takes its watches with it; a new one never heard of this one.
+        mCalls.followOwner(kService, [this](bool) { endWatch(false); });
         sessionBus().connect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this, SLOT(watchFired(uint)));
         // An answer that comes once stopped is dropped.
         mCalls.call(monitorCall(QStringLiteral("AddIdleWatch"), {quint64(pauseMs)}), [this](const QDBusMessage& reply) {
@@ -38,6 +40,7 @@ public:
 
     void stop() override
     {
+        mCalls.stopFollowing();
         mCalls.forget();
         sessionBus().disconnect(kService, kPath, kInterface, QStringLiteral("WatchFired"), this,
                                 SLOT(watchFired(uint)));

@@ -24,8 +24,6 @@ QDBusMessage busCall(const QString& service, const QString& path, const QString&
 
 BusCalls::BusCalls(int answerMs, QObject* parent) : QObject(parent), mAnswerMs(answerMs) {}
 
-BusCalls::~BusCalls() = default;
-
 void BusCalls::call(const QDBusMessage& message, std::function<void(const QDBusMessage& reply)> answered)
 {
     auto* watcher = new QDBusPendingCallWatcher(sessionBus().asyncCall(message, mAnswerMs), this);
@@ -47,8 +45,9 @@ void BusCalls::forget()
 
 void BusCalls::followOwner(const QString& service, std::function<void(bool owned)> changed)
 {
-    mOwner = std::make_unique<QDBusServiceWatcher>(service, sessionBus(), QDBusServiceWatcher::WatchForOwnerChange);
-    connect(mOwner.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
+    stopFollowing();
+    mOwner = new QDBusServiceWatcher(service, sessionBus(), QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(mOwner, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this, changed = std::move(changed)](const QString&, const QString&, const QString& newOwner) {
                 runGuarded([&] {
                     forget();
@@ -59,7 +58,12 @@ void BusCalls::followOwner(const QString& service, std::function<void(bool owned
 
 void BusCalls::stopFollowing()
 {
-    mOwner.reset();
+    // `changed` may stop following while its watcher is telling it: the watcher goes from the event loop.
+    if (mOwner) {
+        mOwner->disconnect(this);
+        mOwner->deleteLater();
+        mOwner = nullptr;
+    }
 }
 
 }  // namespace platform

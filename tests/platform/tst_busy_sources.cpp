@@ -4,10 +4,11 @@
 // protocol or floods), and on a private session bus KWin's scripting, the screen saver, Xfce's and
 // dunst's do-not-disturb and GNOME's banners (GSettings). A source tells its condition within two seconds
 // or counts as absent; one whose service leaves the bus no longer holds a pass; a flood of change signals
-// costs few readings.
+// costs few readings. GNOME's idle monitor tells only its own watch, and counts as absent once gone.
 
 #include "platform/BusySource.h"
 #include "platform/DesktopBusy.h"
+#include "platform/IdleSource.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -21,6 +22,7 @@
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
@@ -255,6 +257,7 @@ private slots:
     void doNotDisturbOfEachDesktop();
     void lockedScreenFollowedThroughAFloodAndTheServiceLeaving();
     void kwinsScriptTellsTheFullScreenWindowAndOnlyKWinIsHeard();
+    void gnomeIdleMonitorTellsItsOwnWatchAndCountsAsAbsentOnceGone();
 
 private:
     void writeBanners(bool shown)
@@ -444,6 +447,27 @@ void TestBusySources::kwinsScriptTellsTheFullScreenWindowAndOnlyKWinIsHeard()
     QCOMPARE(loads.first(), loads.last());
     source->stop();
     QTRY_COMPARE(kwin.members().count(QStringLiteral("unloadScript")), 1);
+}
+
+void TestBusySources::gnomeIdleMonitorTellsItsOwnWatchAndCountsAsAbsentOnceGone()
+{
+    const QString name = QStringLiteral("org.gnome.Mutter.IdleMonitor");
+    FakeService mutter(name, QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"));
+    mutter.answerValue(QStringLiteral("AddIdleWatch"), QVariant::fromValue(7u));
+    const std::unique_ptr<platform::IdleSource> idle = platform::gnomeIdleSource();
+    QSignalSpy paused(idle.get(), &QmrM::UserIdle::paused);
+    QSignalSpy absent(idle.get(), &QmrM::UserIdle::unavailable);
+    idle->awaitPause(60000);
+    QTRY_COMPARE(mutter.members().count(QStringLiteral("AddIdleWatch")), 1);
+    mutter.send(name, QStringLiteral("WatchFired"), {6u});  // another program's watch
+    mutter.send(name, QStringLiteral("WatchFired"), {7u});
+    QTRY_COMPARE(paused.size(), 1);
+    // Mutter goes away (it crashed, or the session ends) during the next watch: it will never fire.
+    idle->awaitPause(60000);
+    QTRY_COMPARE(mutter.members().count(QStringLiteral("AddIdleWatch")), 2);
+    mutter.leave();
+    QTRY_COMPARE(absent.size(), 1);
+    QCOMPARE(paused.size(), 1);
 }
 
 QTEST_MAIN(TestBusySources)
