@@ -471,11 +471,9 @@ FolderLock::Holder FolderLock::holder() const
     holder.host = QString::fromUtf8(lines.value(2).trimmed());
     // A lock of an earlier version records the machine's id itself.
     const QByteArray recorded = lines.value(3).trimmed();
-    if (!recorded.isEmpty() && !machineMark().isEmpty())
-        holder.onThisComputer = recorded == machineMark() || recorded == QSysInfo::machineUniqueId();
-    else
-        holder.onThisComputer = holder.host == QSysInfo::machineHostName();
-    holder.onThisComputer = holder.known && holder.onThisComputer;
+    holder.onThisComputer = holder.known && (!recorded.isEmpty() && !machineMark().isEmpty()
+                                                 ? recorded == machineMark() || recorded == QSysInfo::machineUniqueId()
+                                                 : holder.host == QSysInfo::machineHostName());
     return holder;
 }
 

@@ -163,15 +163,14 @@ HistoryRecord HistoryScanner::record() const
     return HistoryRecord{fields.value(0), fields.value(1), fields.value(2)};
 }
 
-bool HistoryScanner::findField(int index, FieldSpan& found) const
+std::optional<FieldSpan> HistoryScanner::findField(int index) const
 {
     while (mFieldsFound <= index) {
         if (mFieldsFound > 0 && !mMoreFields)
-            return false;
+            return std::nullopt;
         mFields[size_t(mFieldsFound++)] = nextField(mBytes.first(mEnd), mFieldsEnd, mMoreFields);
     }
-    found = mFields[size_t(index)];
-    return true;
+    return mFields[size_t(index)];
 }
 
 bool HistoryScanner::isHistoryRecord() const
@@ -181,25 +180,25 @@ bool HistoryScanner::isHistoryRecord() const
 
 QString HistoryScanner::field(int index) const
 {
-    FieldSpan found;
-    if (!findField(index, found))
+    const auto found = findField(index);
+    if (!found)
         return QString();
-    const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
+    const QByteArrayView bytes = mBytes.sliced(found->begin, found->end - found->begin);
     // Part of a UTF-8 line: a byte-order mark there is text, unlike at the start of a line.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     QString text = lineIsUtf8() ? withoutNul(utf8(bytes)) : decodeCp932Leniently(rawBytes(bytes));
-    return found.quoted ? text : text.trimmed();
+    return found->quoted ? text : text.trimmed();
 }
 
 std::optional<QByteArrayView> HistoryScanner::plainField(int index) const
 {
-    FieldSpan found;
-    if (!findField(index, found))
+    const auto found = findField(index);
+    if (!found)
         return QByteArrayView();
-    const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
+    const QByteArrayView bytes = mBytes.sliced(found->begin, found->end - found->begin);
     if (!isPlain(bytes))
         return std::nullopt;
-    return found.quoted ? bytes : bytes.trimmed();
+    return found->quoted ? bytes : bytes.trimmed();
 }
 
 double HistoryScanner::count() const
@@ -212,11 +211,11 @@ double HistoryScanner::count() const
 
 HistoryScanner::FieldKey HistoryScanner::fieldKey(int index) const
 {
-    FieldSpan found;
-    if (!findField(index, found))
+    const auto found = findField(index);
+    if (!found)
         return FieldKey{};
-    const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
-    int form = found.quoted ? kQuotedField : 0;
+    const QByteArrayView bytes = mBytes.sliced(found->begin, found->end - found->begin);
+    int form = found->quoted ? kQuotedField : 0;
     if (!isPlain(bytes))
         form |= lineIsUtf8() ? kUtf8Field : kCp932Field;
     return FieldKey{bytes, form};

@@ -85,8 +85,8 @@ private:
     bool isBlank(qsizetype body, qsizetype end) const;
     QString decodeLine() const;
     bool lineIsUtf8() const;
-    // The current record's field `index` (0 to 2) as bytes; false when the record has fewer fields.
-    bool findField(int index, FieldSpan& found) const;
+    // Where the current record's field `index` (0 to 2) lies; nothing when the record has fewer fields.
+    std::optional<FieldSpan> findField(int index) const;
 
     QByteArrayView mBytes;
     HistoryDecoding mDecoding;
