@@ -224,11 +224,9 @@ bool isTemporaryFileOf(const QString& entry, const QString& dataFileName)
     if (!dataFileName.isEmpty() &&
         QStringView(entry).mid(1, markAt - 1).compare(dataFileName, Qt::CaseInsensitive) != 0)
         return false;
-    for (const QChar c : QStringView(entry).right(kRandomLetters)) {
-        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
-            return false;
-    }
-    return true;
+    const QStringView letters = QStringView(entry).right(kRandomLetters);
+    return std::all_of(letters.begin(), letters.end(),
+                       [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); });
 }
 
 int removeLeftoverTemporaryFiles(const QStringList& fileNames, const QString& folderName)
