@@ -97,10 +97,10 @@ QString decodeCp932Leniently(const QByteArray& bytes)
     };
     qsizetype i = 0;
     while (i < bytes.size()) {
-        const QByteArrayView rest = QByteArrayView(bytes).sliced(i);
-        if (bytes[i] != 0 && isValidCp932(rest.first(1))) {
+        const uchar first = uchar(bytes[i]);
+        if (first != 0 && singles()[first]) {
             ++i;
-        } else if (bytes[i] != 0 && rest.size() > 1 && isValidCp932(rest.first(2))) {
+        } else if (first != 0 && i + 1 < bytes.size() && isPair(first, uchar(bytes[i + 1]))) {
             i += 2;
         } else {
             endRun(i);
