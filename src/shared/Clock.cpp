@@ -7,27 +7,19 @@
 #include <climits>
 
 namespace QmrM {
-namespace {
-
-class TimerAlarm final : public Alarm {
-public:
-    TimerAlarm(qint64 delayMs, std::function<void()> wake)
-    {
-        mTimer.setSingleShot(true);
-        mTimer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&mTimer, &QTimer::timeout, &mTimer, std::move(wake));
-        mTimer.start(static_cast<int>(std::clamp<qint64>(delayMs, 0, INT_MAX)));
-    }
-
-private:
-    QTimer mTimer;
-};
-
-}  // namespace
 
 std::unique_ptr<Alarm> timerAlarm(qint64 delayMs, std::function<void()> wake)
 {
-    return std::make_unique<TimerAlarm>(delayMs, std::move(wake));
+    // Destroying the alarm destroys its timer, which then never fires.
+    struct TimerAlarm final : Alarm {
+        QTimer timer;
+    };
+    auto alarm = std::make_unique<TimerAlarm>();
+    alarm->timer.setSingleShot(true);
+    alarm->timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&alarm->timer, &QTimer::timeout, &alarm->timer, std::move(wake));
+    alarm->timer.start(static_cast<int>(std::clamp<qint64>(delayMs, 0, INT_MAX)));
+    return alarm;
 }
 
 }  // namespace QmrM

@@ -31,16 +31,6 @@ QString historyFileName(const QString& itemName)
 
 namespace {
 
-QStringList programFileNames()
-{
-    QStringList names{kItemsFile, kSettingsFile, kOwnOptionsFile, kLockFile, kDeletionFile};
-    for (int k = 1; k <= gKoumokuSu; ++k) {
-        if (historyNameIsSafe(gKoumoku[k]))
-            names.append(historyFileName(gKoumoku[k]));
-    }
-    return names;
-}
-
 // The items list or the settings file, whatever the case of its letters.
 bool isDataFileName(const QString& fileName)
 {
@@ -133,7 +123,13 @@ QString programFileAt(const QString& path)
     const QFileInfo info(target);
     // The loaders find a data file whatever the case of its name's letters, so the names are compared so too.
     const bool inDataFolder = isSameFile(info.absolutePath(), QDir::currentPath());
-    for (const QString& name : programFileNames()) {
+    // The program's own files: its data files and the histories of the registered items.
+    QStringList names{kItemsFile, kSettingsFile, kOwnOptionsFile, kLockFile, kDeletionFile};
+    for (int k = 1; k <= gKoumokuSu; ++k) {
+        if (historyNameIsSafe(gKoumoku[k]))
+            names.append(historyFileName(gKoumoku[k]));
+    }
+    for (const QString& name : std::as_const(names)) {
         if (inDataFolder && isTemporaryFileOf(info.fileName(), name))
             return info.fileName();
         if ((inDataFolder && info.fileName().compare(name, Qt::CaseInsensitive) == 0) ||

@@ -224,11 +224,9 @@ bool isTemporaryFileOf(const QString& entry, const QString& dataFileName)
     if (!dataFileName.isEmpty() &&
         QStringView(entry).mid(1, markAt - 1).compare(dataFileName, Qt::CaseInsensitive) != 0)
         return false;
-    for (const QChar c : QStringView(entry).right(kRandomLetters)) {
-        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
-            return false;
-    }
-    return true;
+    const QStringView letters = QStringView(entry).right(kRandomLetters);
+    return std::all_of(letters.begin(), letters.end(),
+                       [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); });
 }
 
 int removeLeftoverTemporaryFiles(const QStringList& fileNames, const QString& folderName)
@@ -471,11 +469,9 @@ FolderLock::Holder FolderLock::holder() const
     holder.host = QString::fromUtf8(lines.value(2).trimmed());
     // A lock of an earlier version records the machine's id itself.
     const QByteArray recorded = lines.value(3).trimmed();
-    if (!recorded.isEmpty() && !machineMark().isEmpty())
-        holder.onThisComputer = recorded == machineMark() || recorded == QSysInfo::machineUniqueId();
-    else
-        holder.onThisComputer = holder.host == QSysInfo::machineHostName();
-    holder.onThisComputer = holder.known && holder.onThisComputer;
+    holder.onThisComputer = holder.known && (!recorded.isEmpty() && !machineMark().isEmpty()
+                                                 ? recorded == machineMark() || recorded == QSysInfo::machineUniqueId()
+                                                 : holder.host == QSysInfo::machineHostName());
     return holder;
 }
 

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QCoreApplication>
 
 #include <algorithm>
 #include <cerrno>

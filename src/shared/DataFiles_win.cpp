@@ -2,7 +2,6 @@
 #include "DataFiles.h"
 #include "DataFilesSystem.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

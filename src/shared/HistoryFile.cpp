@@ -22,10 +22,11 @@ namespace {
 
 const QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
 
-// The bytes that QString::trimmed() drops, as far as they are ASCII.
-bool isAsciiBlank(uchar c)
+// The first byte of a line that is not an ASCII blank (one that QString::trimmed() drops); the line's end when
+// there is none.
+const char* firstNonBlank(QByteArrayView line)
 {
-    return c == ' ' || (c >= 0x09 && c <= 0x0D);
+    return std::find_if_not(line.begin(), line.end(), [](char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); });
 }
 
 // Bytes that decode to the same ASCII characters whatever the line's decoding: no NUL (which becomes
@@ -125,23 +126,19 @@ bool HistoryScanner::next()
                 mBody += kByteOrderMark.size();
         }
         mFieldsEnd = mBody;
-        if (!isBlank(mBody, mEnd))
+        if (!isBlank())
             return true;
     }
     return false;
 }
 
-bool HistoryScanner::isBlank(qsizetype body, qsizetype end) const
+bool HistoryScanner::isBlank() const
 {
-    for (qsizetype i = body; i < end; ++i) {
-        const uchar c = uchar(mBytes[i]);
-        if (isAsciiBlank(c))
-            continue;
-        // The first character that is not an ASCII blank starts here. An ASCII one is no blank; another may
-        // be (the ideographic space), which only the decoded line tells.
-        return c < 0x80 ? false : decodeLine().trimmed().isEmpty();
-    }
-    return true;
+    const QByteArrayView body = mBytes.sliced(mBody, mEnd - mBody);
+    const char* first = firstNonBlank(body);
+    // The first character that is not an ASCII blank starts there. An ASCII one is no blank; another may be (the
+    // ideographic space), which only the decoded line tells.
+    return first == body.end() || (uchar(*first) >= 0x80 && decodeLine().trimmed().isEmpty());
 }
 
 QString HistoryScanner::decodeLine() const
@@ -163,15 +160,15 @@ HistoryRecord HistoryScanner::record() const
     return HistoryRecord{fields.value(0), fields.value(1), fields.value(2)};
 }
 
-bool HistoryScanner::findField(int index, FieldSpan& found) const
+std::optional<HistoryScanner::FieldKey> HistoryScanner::findField(int index) const
 {
     while (mFieldsFound <= index) {
         if (mFieldsFound > 0 && !mMoreFields)
-            return false;
+            return std::nullopt;
         mFields[size_t(mFieldsFound++)] = nextField(mBytes.first(mEnd), mFieldsEnd, mMoreFields);
     }
-    found = mFields[size_t(index)];
-    return true;
+    const FieldSpan& found = mFields[size_t(index)];
+    return FieldKey{mBytes.sliced(found.begin, found.end - found.begin), found.quoted ? kQuotedField : 0};
 }
 
 bool HistoryScanner::isHistoryRecord() const
@@ -181,25 +178,23 @@ bool HistoryScanner::isHistoryRecord() const
 
 QString HistoryScanner::field(int index) const
 {
-    FieldSpan found;
-    if (!findField(index, found))
+    const auto found = findField(index);
+    if (!found)
         return QString();
-    const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
     // Part of a UTF-8 line: a byte-order mark there is text, unlike at the start of a line.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    QString text = lineIsUtf8() ? withoutNul(utf8(bytes)) : decodeCp932Leniently(rawBytes(bytes));
-    return found.quoted ? text : text.trimmed();
+    QString text = lineIsUtf8() ? withoutNul(utf8(found->bytes)) : decodeCp932Leniently(rawBytes(found->bytes));
+    return found->form & kQuotedField ? text : text.trimmed();
 }
 
 std::optional<QByteArrayView> HistoryScanner::plainField(int index) const
 {
-    FieldSpan found;
-    if (!findField(index, found))
+    const auto found = findField(index);
+    if (!found)
         return QByteArrayView();
-    const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
-    if (!isPlain(bytes))
+    if (!isPlain(found->bytes))
         return std::nullopt;
-    return found.quoted ? bytes : bytes.trimmed();
+    return found->form & kQuotedField ? found->bytes : found->bytes.trimmed();
 }
 
 double HistoryScanner::count() const
@@ -212,14 +207,11 @@ double HistoryScanner::count() const
 
 HistoryScanner::FieldKey HistoryScanner::fieldKey(int index) const
 {
-    FieldSpan found;
-    if (!findField(index, found))
-        return FieldKey{};
-    const QByteArrayView bytes = mBytes.sliced(found.begin, found.end - found.begin);
-    int form = found.quoted ? kQuotedField : 0;
-    if (!isPlain(bytes))
-        form |= lineIsUtf8() ? kUtf8Field : kCp932Field;
-    return FieldKey{bytes, form};
+    // A field the record lacks has no bytes, which are plain.
+    FieldKey key = findField(index).value_or(FieldKey{});
+    if (!isPlain(key.bytes))
+        key.form |= lineIsUtf8() ? kUtf8Field : kCp932Field;
+    return key;
 }
 
 HistoryIndex::HistoryIndex(QByteArray bytes, HistoryDecoding decoding, Progress* progress)
@@ -340,7 +332,7 @@ private:
 
     void judge(QByteArrayView line)
     {
-        const auto* first = std::find_if_not(line.begin(), line.end(), [](char c) { return isAsciiBlank(uchar(c)); });
+        const char* first = firstNonBlank(line);
         if (first == line.end())
             return;  // blank
         // A line that begins with an ASCII character reads alike in either decoding: its shape is in its bytes.

@@ -82,11 +82,12 @@ public:
     bool isHistoryRecord() const;
 
 private:
-    bool isBlank(qsizetype body, qsizetype end) const;
+    bool isBlank() const;
     QString decodeLine() const;
     bool lineIsUtf8() const;
-    // The current record's field `index` (0 to 2) as bytes; false when the record has fewer fields.
-    bool findField(int index, FieldSpan& found) const;
+    // The current record's field `index` (0 to 2), its bytes and whether it is quoted (kQuotedField); nothing
+    // when the record has fewer fields.
+    std::optional<FieldKey> findField(int index) const;
 
     QByteArrayView mBytes;
     HistoryDecoding mDecoding;

@@ -124,10 +124,7 @@ QString formatReal(double value)
 
 bool parseDecimal(const QString& field, double& value)
 {
-    const QString trimmed = field.trimmed();
-    if (trimmed.isEmpty())
-        return false;
-    const QByteArray ascii = trimmed.toLatin1();
+    const QByteArray ascii = field.trimmed().toLatin1();
     // Letters are only allowed as the exponent mark; reject hex, inf and nan spellings.
     if (!std::all_of(ascii.begin(), ascii.end(), [](char c) { return kNumberCharacters.contains(c); }))
         return false;

@@ -3,8 +3,6 @@
 
 #include "DataFileNames.h"
 
-#include <QString>
-
 namespace QmrM {
 
 // The options of the program's own, beyond the three of the settings file (whose form is fixed). They are

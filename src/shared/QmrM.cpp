@@ -137,20 +137,16 @@ bool dataFolderWritable()
 void finishItemDeletion()
 {
     QByteArrayList noted;
-    try {
-        noted = readWholeFile(kDeletionFile, nullptr, 4096).split('\n');
-    } catch (const DataFileError&) {
-        return;
-    }
-    const QString history = QString::fromUtf8(noted.value(0));
-    if (history.isEmpty())
-        return;
     std::vector<Record> items;
     try {
+        noted = readWholeFile(kDeletionFile, nullptr, 4096).split('\n');
+        if (noted.value(0).isEmpty())
+            return;
         items = readRecordFile(itemsFileName());
     } catch (const DataFileError&) {
-        return;  // decided once the list can be read
+        return;  // decided once the note and the list can be read
     }
+    const QString history = QString::fromUtf8(noted.value(0));
     const bool stillNamed = std::any_of(items.begin(), items.end(), [&history](const Record& item) {
         const QString name = item.fields.value(0);
         return historyNameIsSafe(name) &&

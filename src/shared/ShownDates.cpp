@@ -7,7 +7,6 @@
 namespace QmrM {
 namespace {
 
-constexpr int kDaysInMonthOfALeapYear[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 // Any leap year: what is formatted from it shows no year, and 2月29日 is a day of it.
 constexpr int kALeapYear = 2000;
 
@@ -20,7 +19,7 @@ std::optional<MonthDay> parseRecordDate(QStringView field)
     const QRegularExpressionMatch match = form.match(field.trimmed());
     const int month = match.capturedView(1).toInt();
     const int day = match.capturedView(2).toInt();
-    if (!match.hasMatch() || month < 1 || month > 12 || day < 1 || day > kDaysInMonthOfALeapYear[month - 1])
+    if (!match.hasMatch() || !QDate(kALeapYear, month, day).isValid())
         return std::nullopt;
     return MonthDay{month, day};
 }

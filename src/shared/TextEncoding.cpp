@@ -8,46 +8,40 @@
 namespace QmrM {
 namespace {
 
-// Which byte sequences code page 932 holds, learnt from decodeCp932 itself so that the table and the decoder
+// Which byte sequences code page 932 holds, learnt from decodeCp932 itself so that the tables and the decoder
 // never disagree: the bytes that are a character alone, and for each other byte the bytes that complete it.
+
+const std::array<bool, 256>& singles()
+{
+    static const std::array<bool, 256> single = [] {
+        std::array<bool, 256> bytes{};
+        for (int b = 0; b < 256; ++b)
+            bytes[size_t(b)] = decodeCp932(QByteArray(1, char(b))).has_value();
+        return bytes;
+    }();
+    return single;
+}
+
 // A row is learnt the first time a byte begins a character there (a file uses a handful of rows); readers on
 // other threads may ask at the same time.
-class Cp932Table {
-public:
-    Cp932Table()
-    {
-        for (int b = 0; b < 256; ++b)
-            mSingle[b] = decodeCp932(QByteArray(1, char(b))).has_value();
-    }
-
-    const std::array<bool, 256>& singles() const { return mSingle; }
-
-    bool pair(uchar first, uchar second)
-    {
-        if (!mLearnt[first].load(std::memory_order_acquire))
-            learn(first);
-        return mPairs[first][second];
-    }
-
-private:
-    void learn(uchar first)
-    {
-        const std::lock_guard<std::mutex> lock(mLearning);
-        if (mLearnt[first].load(std::memory_order_relaxed))
-            return;
-        char bytes[2] = {char(first), 0};
-        for (int b = 0; b < 256; ++b) {
-            bytes[1] = char(b);
-            mPairs[first][b] = decodeCp932(QByteArray(bytes, 2)).has_value();
+bool isPair(uchar first, uchar second)
+{
+    static std::array<std::array<bool, 256>, 256> pairs{};
+    static std::array<std::atomic<bool>, 256> learnt{};
+    static std::mutex learning;
+    if (!learnt[first].load(std::memory_order_acquire)) {
+        const std::lock_guard<std::mutex> lock(learning);
+        if (!learnt[first].load(std::memory_order_relaxed)) {
+            char bytes[2] = {char(first), 0};
+            for (int b = 0; b < 256; ++b) {
+                bytes[1] = char(b);
+                pairs[first][size_t(b)] = decodeCp932(QByteArray(bytes, 2)).has_value();
+            }
+            learnt[first].store(true, std::memory_order_release);
         }
-        mLearnt[first].store(true, std::memory_order_release);
     }
-
-    std::array<bool, 256> mSingle{};
-    std::array<std::array<bool, 256>, 256> mPairs{};
-    std::array<std::atomic<bool>, 256> mLearnt{};
-    std::mutex mLearning;
-};
+    return pairs[first][second];
+}
 
 }  // namespace
 
@@ -62,14 +56,13 @@ void Cp932Check::add(QByteArrayView piece)
 {
     if (!mValid || piece.isEmpty())
         return;
-    static Cp932Table table;
-    const std::array<bool, 256>& single = table.singles();
+    const std::array<bool, 256>& single = singles();
     const auto* data = reinterpret_cast<const uchar*>(piece.data());
     const qsizetype n = piece.size();
     qsizetype i = 0;
     bool valid = true;
     if (mLead >= 0) {
-        valid = table.pair(uchar(mLead), data[0]);
+        valid = isPair(uchar(mLead), data[0]);
         mLead = -1;
         i = 1;
     }
@@ -78,7 +71,7 @@ void Cp932Check::add(QByteArrayView piece)
         while (i < n && single[data[i]])
             ++i;
         if (i + 1 < n) {
-            valid = table.pair(data[i], data[i + 1]);
+            valid = isPair(data[i], data[i + 1]);
             i += 2;
         } else if (i < n) {
             mLead = data[i];  // completed, or not, by the next piece
@@ -104,10 +97,10 @@ QString decodeCp932Leniently(const QByteArray& bytes)
     };
     qsizetype i = 0;
     while (i < bytes.size()) {
-        const QByteArrayView rest = QByteArrayView(bytes).sliced(i);
-        if (bytes[i] != 0 && isValidCp932(rest.first(1))) {
+        const uchar first = uchar(bytes[i]);
+        if (first != 0 && singles()[first]) {
             ++i;
-        } else if (bytes[i] != 0 && rest.size() > 1 && isValidCp932(rest.first(2))) {
+        } else if (first != 0 && i + 1 < bytes.size() && isPair(first, uchar(bytes[i + 1]))) {
             i += 2;
         } else {
             endRun(i);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TextEncoding.h"
 
-#include <cerrno>
 #include <iconv.h>
 
 namespace QmrM {
@@ -25,6 +24,8 @@ public:
     {
         if (!valid())
             return std::nullopt;
+        // Room for all of it at once: a character of code page 932 takes at most three bytes of UTF-8, and one
+        // of UTF-8 no more bytes of code page 932 than it had.
         QByteArray out(input.size() * 3 + 16, Qt::Uninitialized);
         // iconv's interface is not const-correct; it never writes through the input pointer.
         char* in = const_cast<char*>(input.constData());
@@ -32,16 +33,9 @@ public:
         char* dst = out.data();
         size_t outLeft = static_cast<size_t>(out.size());
         iconv(mHandle, nullptr, nullptr, nullptr, nullptr);  // from the initial state
-        while (inLeft > 0) {
-            if (iconv(mHandle, &in, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1))
-                continue;
-            if (errno != E2BIG)
-                return std::nullopt;  // an invalid or truncated sequence, or a character the target lacks
-            const qsizetype used = dst - out.data();
-            out.resize(out.size() * 2);
-            dst = out.data() + used;
-            outLeft = static_cast<size_t>(out.size() - used);
-        }
+        // Fails on an invalid or truncated sequence, or a character the target lacks.
+        if (iconv(mHandle, &in, &inLeft, &dst, &outLeft) == static_cast<size_t>(-1))
+            return std::nullopt;
         out.truncate(dst - out.data());
         return out;
     }

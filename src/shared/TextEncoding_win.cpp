@@ -30,17 +30,15 @@ std::optional<QByteArray> encodeCp932(const QString& original)
                 c = QChar(to);
         }
     }
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
+    // Two bytes at the most for each UTF-16 unit: room for all of it at once.
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
     BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, wide, int(text.size()), nullptr, 0, nullptr,
-                                      &usedDefault);
+    const int n =
+        WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, reinterpret_cast<const wchar_t*>(text.utf16()),
+                            int(text.size()), out.data(), int(out.size()), nullptr, &usedDefault);
     if (n <= 0 || usedDefault)
         return std::nullopt;
-    QByteArray out(n, Qt::Uninitialized);
-    WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, wide, int(text.size()), out.data(), n, nullptr,
-                        &usedDefault);
-    if (usedDefault)
-        return std::nullopt;
+    out.truncate(n);
     return out;
 }
 

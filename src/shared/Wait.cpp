@@ -39,16 +39,6 @@ qint64 Wait::remainingMs() const
     return std::max<qint64>(0, mDeadlineMs - clock().elapsedMs());
 }
 
-qint64 Wait::nextWakeMs(qint64 now) const
-{
-    if (!mMinuteTicks)
-        return mDeadlineMs;
-    // The next moment the remaining time, rounded up to whole minutes, falls by one.
-    const qint64 remaining = mDeadlineMs - now;
-    const qint64 wholeMinutesAfter = (remaining - 1) / kMinuteMs;
-    return mDeadlineMs - wholeMinutesAfter * kMinuteMs;
-}
-
 Wait::Outcome Wait::run()
 {
     if (mOver) {
@@ -76,7 +66,10 @@ Wait::Outcome Wait::run()
 
 void Wait::arm(qint64 now)
 {
-    mAlarm = clock().alarmAt(nextWakeMs(now), [this] { wake(); });
+    // With minute ticks the alarm rings at the next moment the remaining time, rounded up to whole minutes,
+    // falls by one.
+    const qint64 wholeMinutesAfter = mMinuteTicks ? (mDeadlineMs - now - 1) / kMinuteMs : 0;
+    mAlarm = clock().alarmAt(mDeadlineMs - wholeMinutesAfter * kMinuteMs, [this] { wake(); });
 }
 
 void Wait::wake()

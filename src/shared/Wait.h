@@ -70,7 +70,6 @@ signals:
     void over();
 
 private:
-    qint64 nextWakeMs(qint64 now) const;
     void arm(qint64 now);
     void wake();
     void finish(Outcome outcome);
