@@ -366,17 +366,10 @@ QModelIndex HistoryList::moveCursor(CursorAction action, Qt::KeyboardModifiers /
     return mModel->index(std::clamp(row, 0, rows - 1));
 }
 
+// One row is chosen at a time, as in any list view: the view asks for the row under the mouse.
 void HistoryList::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command)
 {
-    if (!selectionModel())
-        return;
-    const QRect rows = rect.normalized();
-    const QModelIndex first = indexAt(QPoint(std::max(rows.left(), 0), std::max(rows.top(), 0)));
-    const QModelIndex last = indexAt(QPoint(std::max(rows.left(), 0), rows.bottom()));
-    QItemSelection selection;
-    if (first.isValid())
-        selection.select(first, last.isValid() ? last : mModel->index(mModel->rowCount() - 1));
-    selectionModel()->select(selection, command);
+    selectionModel()->select(indexAt(rect.topLeft()), command);
 }
 
 QRegion HistoryList::visualRegionForSelection(const QItemSelection& /*selection*/) const
