@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFileInfo>
+#include <QHash>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -335,35 +336,12 @@ QModelIndex HistoryList::moveCursor(CursorAction action, Qt::KeyboardModifiers /
     const QModelIndex current = currentIndex();
     if (!current.isValid())
         return mModel->index(0);
-    // A page moves by the rows in view less one, so that one row stays in view.
-    const int page = std::max(1, rowsInView() - 1);
-    int row = current.row();
-    switch (action) {
-    case MoveUp:
-    case MovePrevious:
-        --row;
-        break;
-    case MoveDown:
-    case MoveNext:
-        ++row;
-        break;
-    case MovePageUp:
-        row -= page;
-        break;
-    case MovePageDown:
-        row += page;
-        break;
-    case MoveHome:
-        row = 0;
-        break;
-    case MoveEnd:
-        row = rows - 1;
-        break;
-    case MoveLeft:
-    case MoveRight:
-        break;
-    }
-    return mModel->index(std::clamp(row, 0, rows - 1));
+    // A page moves by the rows in view less one, so that one row stays in view. Home and End move by every
+    // row, which the clamp turns into the first and the last; left and right leave the row as it is.
+    const qint64 page = std::max(1, rowsInView() - 1);
+    const QHash<int, qint64> moves{{MoveUp, -1},        {MovePrevious, -1},   {MoveDown, 1},     {MoveNext, 1},
+                                   {MovePageUp, -page}, {MovePageDown, page}, {MoveHome, -rows}, {MoveEnd, rows}};
+    return mModel->index(int(std::clamp<qint64>(current.row() + moves.value(action), 0, rows - 1)));
 }
 
 // One row is chosen at a time, as in any list view: the view asks for the row under the mouse.
