@@ -310,21 +310,10 @@ void HistoryList::scrollTo(const QModelIndex& index, ScrollHint hint)
     executeDelayedItemsLayout();
     const int row = index.row();
     const int inView = rowsInView();
-    int top = topRow();
-    switch (hint) {
-    case EnsureVisible:
-        top = std::clamp(top, row - inView + 1, row);
-        break;
-    case PositionAtTop:
-        top = row;
-        break;
-    case PositionAtBottom:
-        top = row - inView + 1;
-        break;
-    case PositionAtCenter:
-        top = row - inView / 2;
-        break;
-    }
+    const int top = hint == PositionAtTop      ? row
+                    : hint == PositionAtBottom ? row - inView + 1
+                    : hint == PositionAtCenter ? row - inView / 2
+                                               : std::clamp(topRow(), row - inView + 1, row);  // EnsureVisible
     verticalScrollBar()->setValue(top);
 }
 
