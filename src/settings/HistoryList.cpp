@@ -392,10 +392,7 @@ void HistoryList::paintEvent(QPaintEvent* event)
             option.state |= QStyle::State_Selected;
         if (focus && index == current)
             option.state |= QStyle::State_HasFocus;
-        if (index == hover && underMouse())
-            option.state |= QStyle::State_MouseOver;
-        else
-            option.state &= ~QStyle::State_MouseOver;
+        option.state.setFlag(QStyle::State_MouseOver, index == hover && underMouse());
         itemDelegate()->paint(&painter, option, index);
     }
     if (!mReading)
