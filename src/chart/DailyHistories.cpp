@@ -35,15 +35,10 @@ std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, 
     return dates;
 }
 
-QDate today()
-{
-    return QmrM::currentDateTime().date();
-}
-
 QDate historyAnchor(const QString& name)
 {
     const QDateTime modified = QFileInfo(QmrM::historyFileName(name)).lastModified();
-    return modified.isValid() ? modified.date() : today();
+    return modified.isValid() ? modified.date() : QmrM::currentDateTime().date();
 }
 
 QStringList historyNamesFor(int item)

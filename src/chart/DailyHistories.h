@@ -29,9 +29,6 @@ using QmrM::MonthDay;
 // goes on from there. An unreadable date gives an invalid QDate and does not change the walk.
 std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, const QDate& anchor);
 
-// Today, from the program's clock, which tests replace: the day every range of the chart ends on.
-QDate today();
-
 // The day that anchors the years of an item's history: its file's modification day, or today when the
 // file is missing.
 QDate historyAnchor(const QString& name);

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "SaveFile.h"
-
 class QWidget;
 
 // How the other windows reach the chart and the CSV export: two entry points, and the

@@ -75,18 +75,11 @@ QString formatNumber(double value, int decimals)
     return text;
 }
 
-// The days of `history` from `first` on.
+// The days of `history` from `first` on (those after a day are those from the next).
 std::vector<DayCount>::const_iterator firstDayFrom(const DailyHistory& history, const QDate& first)
 {
     return std::lower_bound(history.days.begin(), history.days.end(), first,
                             [](const DayCount& day, const QDate& date) { return day.date < date; });
-}
-
-// The days of `history` after `last`.
-std::vector<DayCount>::const_iterator firstDayAfter(const DailyHistory& history, const QDate& last)
-{
-    return std::upper_bound(history.days.begin(), history.days.end(), last,
-                            [](const QDate& date, const DayCount& day) { return date < day.date; });
 }
 
 using DayIterator = std::vector<DayCount>::const_iterator;
@@ -117,7 +110,7 @@ int longestRunWithin(const DailyHistory& history, DayIterator from, DayIterator 
 // The run that reaches today, or yesterday while today has no record yet.
 int currentRun(const DailyHistory& history, const QDate& today)
 {
-    auto day = firstDayAfter(history, today);
+    auto day = firstDayFrom(history, today.addDays(1));
     if (day == history.days.begin() || std::prev(day)->date < today.addDays(-1))
         return 0;
     int run = 1;
@@ -201,7 +194,7 @@ Figures figuresFor(const DailyHistory& history, const Period& period, const QDat
 {
     Figures figures;
     const auto from = firstDayFrom(history, period.first);
-    const auto to = firstDayAfter(history, period.last);
+    const auto to = firstDayFrom(history, period.last.addDays(1));
     for (auto day = from; day != to; ++day) {
         figures.total = QmrM::addHistoryCounts(figures.total, day->count);
         if (figures.recordedDays == 0 || day->count > figures.best) {

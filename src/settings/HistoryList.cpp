@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFileInfo>
+#include <QHash>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -309,21 +310,10 @@ void HistoryList::scrollTo(const QModelIndex& index, ScrollHint hint)
     executeDelayedItemsLayout();
     const int row = index.row();
     const int inView = rowsInView();
-    int top = topRow();
-    switch (hint) {
-    case EnsureVisible:
-        top = std::clamp(top, row - inView + 1, row);
-        break;
-    case PositionAtTop:
-        top = row;
-        break;
-    case PositionAtBottom:
-        top = row - inView + 1;
-        break;
-    case PositionAtCenter:
-        top = row - inView / 2;
-        break;
-    }
+    const int top = hint == PositionAtTop      ? row
+                    : hint == PositionAtBottom ? row - inView + 1
+                    : hint == PositionAtCenter ? row - inView / 2
+                                               : std::clamp(topRow(), row - inView + 1, row);  // EnsureVisible
     verticalScrollBar()->setValue(top);
 }
 
@@ -335,48 +325,18 @@ QModelIndex HistoryList::moveCursor(CursorAction action, Qt::KeyboardModifiers /
     const QModelIndex current = currentIndex();
     if (!current.isValid())
         return mModel->index(0);
-    // A page moves by the rows in view less one, so that one row stays in view.
-    const int page = std::max(1, rowsInView() - 1);
-    int row = current.row();
-    switch (action) {
-    case MoveUp:
-    case MovePrevious:
-        --row;
-        break;
-    case MoveDown:
-    case MoveNext:
-        ++row;
-        break;
-    case MovePageUp:
-        row -= page;
-        break;
-    case MovePageDown:
-        row += page;
-        break;
-    case MoveHome:
-        row = 0;
-        break;
-    case MoveEnd:
-        row = rows - 1;
-        break;
-    case MoveLeft:
-    case MoveRight:
-        break;
-    }
-    return mModel->index(std::clamp(row, 0, rows - 1));
+    // A page moves by the rows in view less one, so that one row stays in view. Home and End move by every
+    // row, which the clamp turns into the first and the last; left and right leave the row as it is.
+    const qint64 page = std::max(1, rowsInView() - 1);
+    const QHash<int, qint64> moves{{MoveUp, -1},        {MovePrevious, -1},   {MoveDown, 1},     {MoveNext, 1},
+                                   {MovePageUp, -page}, {MovePageDown, page}, {MoveHome, -rows}, {MoveEnd, rows}};
+    return mModel->index(int(std::clamp<qint64>(current.row() + moves.value(action), 0, rows - 1)));
 }
 
+// One row is chosen at a time, as in any list view: the view asks for the row under the mouse.
 void HistoryList::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command)
 {
-    if (!selectionModel())
-        return;
-    const QRect rows = rect.normalized();
-    const QModelIndex first = indexAt(QPoint(std::max(rows.left(), 0), std::max(rows.top(), 0)));
-    const QModelIndex last = indexAt(QPoint(std::max(rows.left(), 0), rows.bottom()));
-    QItemSelection selection;
-    if (first.isValid())
-        selection.select(first, last.isValid() ? last : mModel->index(mModel->rowCount() - 1));
-    selectionModel()->select(selection, command);
+    selectionModel()->select(indexAt(rect.topLeft()), command);
 }
 
 QRegion HistoryList::visualRegionForSelection(const QItemSelection& /*selection*/) const
@@ -432,10 +392,7 @@ void HistoryList::paintEvent(QPaintEvent* event)
             option.state |= QStyle::State_Selected;
         if (focus && index == current)
             option.state |= QStyle::State_HasFocus;
-        if (index == hover && underMouse())
-            option.state |= QStyle::State_MouseOver;
-        else
-            option.state &= ~QStyle::State_MouseOver;
+        option.state.setFlag(QStyle::State_MouseOver, index == hover && underMouse());
         itemDelegate()->paint(&painter, option, index);
     }
     if (!mReading)

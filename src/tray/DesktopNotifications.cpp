@@ -137,10 +137,8 @@ void DesktopNotifications::send(Kind kind, const Notice& notice, std::function<v
 void DesktopNotifications::close(Kind kind)
 {
     ++mRequests[kind];
-    if (mIds[kind] != 0) {
-        closeId(mIds[kind]);
-        mIds[kind] = 0;
-    }
+    if (const uint id = std::exchange(mIds[kind], 0u))
+        closeId(id);
 }
 
 void DesktopNotifications::closeId(uint id)
