@@ -45,10 +45,6 @@ public:
     QVariant loadResource(int type, const QUrl& name) override;
 
 private:
-    void followLink(const QUrl& link);
-    void openOutside(const QUrl& link);
-    QString pageNotShown(const QString& path) const;
-
     std::unique_ptr<ChmFile> mChm;
 };
 
