@@ -6,7 +6,6 @@
 
 #include <QHash>
 #include <QList>
-#include <QPair>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -108,18 +107,9 @@ bool isBlockTag(const QString& name)
 struct HtmlToken {
     enum Kind { Text, StartTag, EndTag };
     Kind kind = Text;
-    QString name;                               // tag name in lower case
-    QString text;                               // Text: the characters, references decoded
-    QList<QPair<QString, QString>> attributes;  // names in lower case, values decoded
-
-    QString attribute(QStringView attributeName) const
-    {
-        for (const auto& attr : attributes) {
-            if (attr.first == attributeName)
-                return attr.second;
-        }
-        return QString();
-    }
+    QString name;                        // tag name in lower case
+    QString text;                        // Text: the characters, references decoded
+    QHash<QString, QString> attributes;  // names in lower case, values decoded; the first of a name counts
 };
 
 // Splits HTML into text and tags the way a browser tolerates it: comments, declarations and
@@ -199,8 +189,9 @@ private:
             QStringLiteral("([^ \\t\\n\\r\\f=/]+)[ \\t\\n\\r\\f]*(?:=[ \\t\\n\\r\\f]*(?:\"([^\"]*)\"?|'([^']*)'?|([^ "
                            "\\t\\n\\r\\f]*)))?"));
         for (const QRegularExpressionMatch& m : attribute.globalMatch(mHtml.mid(from, end - from))) {
-            token->attributes.append(
-                {m.captured(1).toLower(), decodeEntities(m.captured(2) + m.captured(3) + m.captured(4))});
+            const QString name = m.captured(1).toLower();
+            if (!token->attributes.contains(name))
+                token->attributes.insert(name, decodeEntities(m.captured(2) + m.captured(3) + m.captured(4)));
         }
     }
 
@@ -309,13 +300,14 @@ private:
         if (list)
             start ? openList() : closeList();
         else if (start && token.name == QLatin1String("object"))
-            mInObject = token.attribute(u"type").compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
+            mInObject = token.attributes.value(QStringLiteral("type"))
+                            .compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
     }
 
     void addParam(const HtmlToken& token)
     {
-        const QString name = token.attribute(u"name").trimmed();
-        const QString value = token.attribute(u"value").trimmed();
+        const QString name = token.attributes.value(QStringLiteral("name")).trimmed();
+        const QString value = token.attributes.value(QStringLiteral("value")).trimmed();
         if (value.isEmpty())
             return;
         if (name.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0)
