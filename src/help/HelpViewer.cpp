@@ -618,8 +618,8 @@ protected:
         addSorted(readSitemapFile(mChm, mChm.indexFile()), 0);
         for (const Keyword& keyword : std::as_const(mKeywords)) {
             // Sub-keywords stand indented under their keyword, as in a printed index.
-            auto* item = new QListWidgetItem(QString(keyword.depth * 2, QLatin1Char(' ')) + keyword.name, mList);
-            item->setData(Qt::AccessibleTextRole, keyword.name);
+            auto* item = new QListWidgetItem(QString(keyword.depth * 2, QLatin1Char(' ')) + keyword.entry.name, mList);
+            item->setData(Qt::AccessibleTextRole, keyword.entry.name);
         }
         if (mKeywords.isEmpty()) {
             makeNotice(new QListWidgetItem(QCoreApplication::translate("Help", "キーワードがありません"), mList));
@@ -630,11 +630,9 @@ protected:
 
 private:
     struct Keyword {
-        QString name;
+        SitemapEntry entry;
         QString key;      // folded, for matching what is typed and what "see also" names
         QString reading;  // folded, the order of the index
-        QList<SitemapTopic> topics;
-        QStringList seeAlso;
         int depth = 0;
     };
 
@@ -643,20 +641,17 @@ private:
         QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         collator.setNumericMode(true);
-        QList<const SitemapEntry*> sorted;
-        for (const SitemapEntry& entry : entries)
-            sorted.append(&entry);
+        QList<SitemapEntry> sorted = entries;
         // In order of their readings, as a Japanese index is: あいうえお順, a keyword in kanji where its kana stand.
-        const auto readingOf = [](const SitemapEntry* entry) {
-            return foldKey(entry->reading.isEmpty() ? entry->name : entry->reading);
+        const auto readingOf = [](const SitemapEntry& entry) {
+            return foldKey(entry.reading.isEmpty() ? entry.name : entry.reading);
         };
-        std::stable_sort(sorted.begin(), sorted.end(), [&](const SitemapEntry* a, const SitemapEntry* b) {
+        std::stable_sort(sorted.begin(), sorted.end(), [&](const SitemapEntry& a, const SitemapEntry& b) {
             return collator.compare(readingOf(a), readingOf(b)) < 0;
         });
-        for (const SitemapEntry* entry : std::as_const(sorted)) {
-            mKeywords.append(
-                {entry->name, foldKey(entry->name), readingOf(entry), entry->topics, entry->seeAlso, depth});
-            addSorted(entry->children, depth + 1);
+        for (const SitemapEntry& entry : std::as_const(sorted)) {
+            mKeywords.append({entry, foldKey(entry.name), readingOf(entry), depth});
+            addSorted(entry.children, depth + 1);
         }
     }
 
@@ -692,7 +687,7 @@ private:
         // The keyword's pages that the file holds, to choose from when there are several. (The list is empty
         // and hidden before: it holds the topics of the current keyword only while they are offered.)
         hideTopics();
-        for (const SitemapTopic& topic : mKeywords[row].topics) {
+        for (const SitemapTopic& topic : mKeywords[row].entry.topics) {
             const QString path = pathOf(topic.local);
             if (path.isEmpty())
                 continue;
@@ -714,7 +709,7 @@ private:
             return;
         }
         // A keyword without pages of its own refers to another: go to that one.
-        for (const QString& other : mKeywords[row].seeAlso) {
+        for (const QString& other : mKeywords[row].entry.seeAlso) {
             const QString key = foldKey(other);
             for (qsizetype i = 0; i < mKeywords.size(); ++i) {
                 if (mKeywords[i].key == key) {
