@@ -270,94 +270,22 @@ SitemapEntry entryFrom(const ObjectParams& params)
     return entry;
 }
 
-class SitemapReader {
-public:
-    QList<SitemapEntry> read(const QString& html)
-    {
-        HtmlTokenizer tokenizer(html);
-        HtmlToken token;
-        while (tokenizer.next(&token)) {
-            if (token.kind != HtmlToken::Text)
-                tag(token);
-        }
-        finishObject();
-        return std::move(mTop);
-    }
-
-private:
-    void tag(const HtmlToken& token)
-    {
-        const bool start = token.kind == HtmlToken::StartTag;
-        if (token.name == QLatin1String("param")) {
-            if (start && mInObject)
-                addParam(token);
-            return;
-        }
-        const bool list = token.name == QLatin1String("ul") || token.name == QLatin1String("ol");
-        // An object left open ends where the next begins, at a list item, or where a list opens or closes.
-        if (list || token.name == QLatin1String("object") || (start && token.name == QLatin1String("li")))
-            finishObject();
-        if (list)
-            start ? openList() : closeList();
-        else if (start && token.name == QLatin1String("object"))
-            mInObject = token.attributes.value(QStringLiteral("type"))
-                            .compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
-    }
-
-    void addParam(const HtmlToken& token)
-    {
-        const QString name = token.attributes.value(QStringLiteral("name")).trimmed();
-        const QString value = token.attributes.value(QStringLiteral("value")).trimmed();
-        if (value.isEmpty())
-            return;
-        if (name.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0)
-            mParams.names.append(value);
-        else if (name.compare(QLatin1String("local"), Qt::CaseInsensitive) == 0)
-            mParams.locals.append(value);
-        else if (name.compare(QLatin1String("see also"), Qt::CaseInsensitive) == 0)
-            mParams.seeAlso.append(value);
-        else if (name.compare(QLatin1String("reading"), Qt::CaseInsensitive) == 0)
-            mParams.reading = value;
-    }
-
-    void finishObject()
-    {
-        if (mInObject) {
-            SitemapEntry entry = entryFrom(mParams);
-            if (!entry.name.isEmpty())
-                mLists.last()->append(std::move(entry));
-        }
-        mInObject = false;
-        mParams = ObjectParams();
-    }
-
-    // A list opened after an entry holds that entry's children; one opened where there is no
-    // entry yet (a stray <UL>) adds nothing to the nesting, and its </UL> closes nothing.
-    void openList()
-    {
-        QList<SitemapEntry>& list = *mLists.last();
-        const bool deeper = !list.isEmpty() && mLists.size() <= kMaxDepth;
-        if (deeper)
-            mLists.append(&list.last().children);
-        mOpenLists.append(deeper);
-    }
-
-    void closeList()
-    {
-        // The outermost list of the file is opened with nothing before it; its end, and any
-        // </UL> too many, leave the nesting as it is.
-        if (!mOpenLists.isEmpty() && mOpenLists.takeLast())
-            mLists.removeLast();
-    }
-
-    QList<SitemapEntry> mTop;
-    // The list of each level open, the current one last. Entries are added to the current list only, so
-    // the lists above it, which hold the others, stay where they are.
-    QList<QList<SitemapEntry>*> mLists{&mTop};
-    QList<bool> mOpenLists;  // for each <UL> open: whether it went a level deeper
-    bool mInObject = false;
-    ObjectParams mParams;
-};
+// Adds what a <param> of an object gives.
+void addParam(const HtmlToken& token, ObjectParams* params)
+{
+    const QString name = token.attributes.value(QStringLiteral("name")).trimmed();
+    const QString value = token.attributes.value(QStringLiteral("value")).trimmed();
+    if (value.isEmpty())
+        return;
+    if (name.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0)
+        params->names.append(value);
+    else if (name.compare(QLatin1String("local"), Qt::CaseInsensitive) == 0)
+        params->locals.append(value);
+    else if (name.compare(QLatin1String("see also"), Qt::CaseInsensitive) == 0)
+        params->seeAlso.append(value);
+    else if (name.compare(QLatin1String("reading"), Qt::CaseInsensitive) == 0)
+        params->reading = value;
+}
 
 }  // namespace
 
@@ -424,7 +352,55 @@ PageText pageText(const QString& html)
 
 QList<SitemapEntry> readSitemap(const QString& html)
 {
-    return SitemapReader().read(html);
+    QList<SitemapEntry> top;
+    // The list of each level open, the current one last. Entries are added to the current list only, so
+    // the lists above it, which hold the others, stay where they are.
+    QList<QList<SitemapEntry>*> lists{&top};
+    QList<bool> openLists;  // for each <UL> open: whether it went a level deeper
+    bool inObject = false;
+    ObjectParams params;
+    const auto finishObject = [&] {
+        if (inObject) {
+            SitemapEntry entry = entryFrom(params);
+            if (!entry.name.isEmpty())
+                lists.last()->append(std::move(entry));
+        }
+        inObject = false;
+        params = ObjectParams();
+    };
+    HtmlTokenizer tokenizer(html);
+    HtmlToken token;
+    while (tokenizer.next(&token)) {
+        const bool start = token.kind == HtmlToken::StartTag;
+        if (token.kind == HtmlToken::Text || token.name == QLatin1String("param")) {
+            if (start && inObject)
+                addParam(token, &params);
+            continue;
+        }
+        const bool list = token.name == QLatin1String("ul") || token.name == QLatin1String("ol");
+        // An object left open ends where the next begins, at a list item, or where a list opens or closes.
+        if (list || token.name == QLatin1String("object") || (start && token.name == QLatin1String("li")))
+            finishObject();
+        if (list && start) {
+            // A list opened after an entry holds that entry's children; one opened where there is no
+            // entry yet (a stray <UL>) adds nothing to the nesting, and its </UL> closes nothing.
+            QList<SitemapEntry>& current = *lists.last();
+            const bool deeper = !current.isEmpty() && lists.size() <= kMaxDepth;
+            if (deeper)
+                lists.append(&current.last().children);
+            openLists.append(deeper);
+        } else if (list) {
+            // The outermost list of the file is opened with nothing before it; its end, and any
+            // </UL> too many, leave the nesting as it is.
+            if (!openLists.isEmpty() && openLists.takeLast())
+                lists.removeLast();
+        } else if (start && token.name == QLatin1String("object")) {
+            inObject = token.attributes.value(QStringLiteral("type"))
+                           .compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
+        }
+    }
+    finishObject();
+    return top;
 }
 
 }  // namespace help
