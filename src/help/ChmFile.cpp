@@ -397,10 +397,8 @@ bool ChmFile::open(const QString& fileName)
 
 void ChmFile::readSystemRecords()
 {
-    bool ok = false;
-    const QByteArray sys = read(QStringLiteral("/#SYSTEM"), &ok);
-    if (!ok)
-        return;
+    // Nothing when the file has no records (an empty read).
+    const QByteArray sys = read(QStringLiteral("/#SYSTEM"));
     // A 32-bit version, then records of: 16-bit code, 16-bit length, data (little-endian). The records read
     // here hold names, which end at their first NUL.
     QHash<quint16, QByteArray> records;

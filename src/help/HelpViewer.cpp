@@ -410,7 +410,7 @@ public:
     {
         // Qt asks the factories for each class of an object, the most derived first: ours answers for its
         // own class, before Qt's answers for QTabBar.
-        static const bool installed = [] {
+        [[maybe_unused]] static const bool installed = [] {
             QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
                 if (className == QLatin1String(staticMetaObject.className()))
                     return new TabBarInterface(static_cast<QTabBar*>(object));
@@ -418,7 +418,6 @@ public:
             });
             return true;
         }();
-        Q_UNUSED(installed);
     }
 };
 
