@@ -748,8 +748,7 @@ public:
             named(new QPushButton(QCoreApplication::translate("Help", "検索開始"), this), "searchButton", QString(),
                   QCoreApplication::translate("Help", "入力した語句をヘルプのすべてのページから探します"));
         start->setAutoDefault(false);
-        mStatus = new QLabel(this);
-        mStatus->setObjectName(QStringLiteral("searchStatus"));
+        mStatus = named(new QLabel(this), "searchStatus", QString());
         mStatus->setWordWrap(true);
         mResults = named(new QTreeWidget(this), "searchResults", QCoreApplication::translate("Help", "検索結果"),
                          QCoreApplication::translate(
@@ -852,9 +851,8 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     // A file that names no title has the name of the help windows.
     setWindowTitle(chm->title().isEmpty() ? boxTitle() : chm->title());
 
-    mBrowser = new HelpBrowser(std::move(chm), this);
-    mBrowser->setObjectName(QStringLiteral("helpPage"));
-    mBrowser->setAccessibleName(QCoreApplication::translate("Help", "ヘルプのページ"));
+    mBrowser =
+        named(new HelpBrowser(std::move(chm), this), "helpPage", QCoreApplication::translate("Help", "ヘルプのページ"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -883,9 +881,7 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
 
 void HelpViewer::buildToolBar(QLayout* layout)
 {
-    auto* bar = new QToolBar(this);
-    bar->setObjectName(QStringLiteral("helpToolBar"));
-    bar->setAccessibleName(QCoreApplication::translate("Help", "ツールバー"));
+    auto* bar = named(new QToolBar(this), "helpToolBar", QCoreApplication::translate("Help", "ツールバー"));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
     // Each button has the desktop's icon of its name (the freedesktop icon naming) where its theme has one, else
@@ -937,11 +933,9 @@ void HelpViewer::buildToolBar(QLayout* layout)
 
 void HelpViewer::buildNavigation()
 {
-    mTabs = new ReadableTabWidget(this);
-    mTabs->setObjectName(QStringLiteral("navigation"));
-    mTabs->setAccessibleName(QCoreApplication::translate("Help", "目次・キーワード・検索"));
-    mTabs->tabBar()->setObjectName(QStringLiteral("navigationTabs"));
-    mTabs->tabBar()->setAccessibleName(QCoreApplication::translate("Help", "目次・キーワード・検索の切り替え"));
+    mTabs =
+        named(new ReadableTabWidget(this), "navigation", QCoreApplication::translate("Help", "目次・キーワード・検索"));
+    named(mTabs->tabBar(), "navigationTabs", QCoreApplication::translate("Help", "目次・キーワード・検索の切り替え"));
     mContents = new ContentsPane(mBrowser->chm(), mTabs);
     auto* search = new SearchPane(mBrowser->chm(), mTabs);
     // Alt with the letter turns to the tab, as Japanese programs write it: "目次(&C)".
