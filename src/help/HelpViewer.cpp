@@ -334,18 +334,9 @@ HelpBrowser::~HelpBrowser() = default;
 
 void HelpBrowser::showTopic(const QString& path)
 {
+    // No page, or a link to the file itself, opens its start page (a file without one is not opened).
     const QString page = pagePart(path);
-    if (page.isEmpty() || page == QLatin1String("/")) {
-        // A link to the file itself opens its start page.
-        showDefaultTopic();
-        return;
-    }
-    setSource(topicUrl(path));
-}
-
-void HelpBrowser::showDefaultTopic()
-{
-    setSource(topicUrl(mChm->defaultTopic()));  // a file without one is not opened
+    setSource(topicUrl(page.isEmpty() || page == QLatin1String("/") ? mChm->defaultTopic() : path));
 }
 
 QString HelpBrowser::currentPath() const
@@ -914,7 +905,7 @@ void HelpViewer::buildToolBar(QLayout* layout)
     add("actionHome", "go-home", platform::picture(QStringLiteral(":/pictures/home.ico")),
         QCoreApplication::translate("Help", "ホーム"), QKeySequence(Qt::ALT | Qt::Key_Home),
         QCoreApplication::translate("Help", "ヘルプの最初のページを表示します"),
-        [this] { mBrowser->showDefaultTopic(); });
+        [this] { mBrowser->showTopic(QString()); });  // the start page
     bar->addSeparator();
     add("actionPrint", "document-print", platform::picture(QStringLiteral(":/pictures/print.ico")),
         QCoreApplication::translate("Help", "印刷"), QKeySequence::Print,

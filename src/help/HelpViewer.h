@@ -32,9 +32,8 @@ public:
 
     const ChmFile& chm() const { return *mChm; }
 
-    // Shows a page of the file; path as helpPathForLink returns it.
+    // Shows a page of the file; path as helpPathForLink returns it. An empty path, or "/", is the start page.
     void showTopic(const QString& path);
-    void showDefaultTopic();
     // The page shown, as helpPathForLink gives it ("/page.html#part").
     QString currentPath() const;
 
