@@ -41,6 +41,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace help {
 
@@ -430,10 +431,8 @@ public:
     explicit NavigationPane(const ChmFile& chm, QWidget* parent = nullptr) : QWidget(parent), mChm(chm) {}
     void ensureFilled()
     {
-        if (mFilled)
-            return;
-        mFilled = true;
-        fill();
+        if (!std::exchange(mFilled, true))
+            fill();
     }
     // The control that takes the focus when the user turns to this tab.
     QWidget* focusTarget() const { return mFocusTarget; }
