@@ -108,152 +108,111 @@ bool isNamed(const Entry& entry, const char* name)
     return qstricmp(entry.name.constData(), name) == 0;
 }
 
-// The directory as chmlib walks it: its listing from the first listing block along the chain of
-// next blocks (the file list), and its lookups from the root block down the index (every name
-// resolved). chmlib follows both without looking where they lead: a chain that comes back to a block
-// it has read makes it loop forever, and a block number outside the directory makes it read from
-// elsewhere in the file.
-class RawDirectory {
-public:
-    explicit RawDirectory(QFile& file) : mFile(file), mFileSize(static_cast<quint64>(file.size())) {}
+// Whether chmlib can be given the file without running into what it does not check: the headers it
+// reads, every directory block its listing and lookups reach (each in the directory, reached once,
+// of a sane length, its entries ending inside it), and the compressed section's tables, which
+// chm_open reads before it knows their parameters. False for a file that is not a help file.
+// chmlib walks the directory's listing from the first listing block along the chain of next blocks (the
+// file list), and its lookups from the root block down the index (every name resolved). It follows both
+// without looking where they lead: a chain that comes back to a block it has read makes it loop forever,
+// and a block number outside the directory makes it read from elsewhere in the file.
+bool chmIsSafeToOpen(const QString& fileName)
+{
+    QFile file(fileName);
+    QByteArray header;
+    if (!file.open(QIODevice::ReadOnly) || !readAt(file, 0, kFileHeaderLength, &header) || !header.startsWith("ITSF"))
+        return false;
+    const auto fileSize = static_cast<quint64>(file.size());
+    const char* f = header.constData();
+    const quint32 version = qFromLittleEndian<quint32>(f + 4);
+    if (version != 2 && version != 3)
+        return false;
+    const quint64 dirOffset = qFromLittleEndian<quint64>(f + 0x48);
+    const quint64 dirLength = qFromLittleEndian<quint64>(f + 0x50);
+    if (dirOffset > fileSize || dirLength > fileSize - dirOffset || dirLength < kDirectoryHeaderLength)
+        return false;
+    const quint64 dataOffset = version == 3 ? qFromLittleEndian<quint64>(f + 0x58) : dirOffset + dirLength;
 
-    bool readHeaders()
-    {
-        QByteArray file;
-        if (!readAt(mFile, 0, kFileHeaderLength, &file) || !file.startsWith("ITSF"))
-            return false;
-        const char* f = file.constData();
-        const quint32 version = qFromLittleEndian<quint32>(f + 4);
-        if (version != 2 && version != 3)
-            return false;
-        const quint64 dirOffset = qFromLittleEndian<quint64>(f + 0x48);
-        const quint64 dirLength = qFromLittleEndian<quint64>(f + 0x50);
-        if (dirOffset > mFileSize || dirLength > mFileSize - dirOffset || dirLength < kDirectoryHeaderLength)
-            return false;
-        mDataOffset = version == 3 ? qFromLittleEndian<quint64>(f + 0x58) : dirOffset + dirLength;
+    QByteArray dir;
+    if (!readAt(file, dirOffset, kDirectoryHeaderLength, &dir) || !dir.startsWith("ITSP"))
+        return false;
+    const char* d = dir.constData();
+    if (qFromLittleEndian<quint32>(d + 4) != 1 || qFromLittleEndian<quint32>(d + 8) != kDirectoryHeaderLength)
+        return false;
+    const quint32 blockLength = qFromLittleEndian<quint32>(d + 0x10);
+    const qint32 indexRoot = qFromLittleEndian<qint32>(d + 0x1c);
+    const qint32 listingHead = qFromLittleEndian<qint32>(d + 0x20);
+    if (blockLength < kListingHeaderLength || blockLength > kMaxDirectoryBlockLength)
+        return false;
+    const quint64 blocksOffset = dirOffset + kDirectoryHeaderLength;
+    const auto blockCount = static_cast<qint64>((dirLength - kDirectoryHeaderLength) / blockLength);
+    if (blockCount <= 0)
+        return false;
 
-        QByteArray dir;
-        if (!readAt(mFile, dirOffset, kDirectoryHeaderLength, &dir) || !dir.startsWith("ITSP"))
-            return false;
-        const char* d = dir.constData();
-        if (qFromLittleEndian<quint32>(d + 4) != 1 || qFromLittleEndian<quint32>(d + 8) != kDirectoryHeaderLength)
-            return false;
-        mBlockLength = qFromLittleEndian<quint32>(d + 0x10);
-        mIndexRoot = qFromLittleEndian<qint32>(d + 0x1c);
-        mListingHead = qFromLittleEndian<qint32>(d + 0x20);
-        if (mBlockLength < kListingHeaderLength || mBlockLength > kMaxDirectoryBlockLength)
-            return false;
-        mBlocksOffset = dirOffset + kDirectoryHeaderLength;
-        mBlockCount = static_cast<qint64>((dirLength - kDirectoryHeaderLength) / mBlockLength);
-        return mBlockCount > 0;
-    }
-
-    bool walkListing()
-    {
-        QByteArray block;
-        for (qint64 at = mListingHead; at != kNoBlock;) {
-            if (mListed.contains(at) || !readBlock(at, &block) || !block.startsWith("PMGL") ||
-                !checkListingBlock(block))
-                return false;
-            mListed.insert(at);
-            at = qFromLittleEndian<qint32>(block.constData() + 0x10);
-        }
-        return true;
-    }
-
-    // Walks the whole index, so that every lookup chmlib makes takes a path that was checked. The root
-    // may be a listing block (a file without index blocks names none, or names the listing block).
-    bool walkIndex()
-    {
-        QList<qint64> pending{mIndexRoot <= kNoBlock ? mListingHead : mIndexRoot};
-        QSet<qint64> reached;
-        QByteArray block;
-        while (!pending.isEmpty()) {
-            const qint64 at = pending.takeLast();
-            if (at == kNoBlock)
-                continue;
-            if (reached.contains(at) || !readBlock(at, &block))
-                return false;
-            reached.insert(at);
-            if (block.startsWith("PMGL")) {
-                if (!mListed.contains(at) && !checkListingBlock(block))
-                    return false;
-            } else if (!block.startsWith("PMGI") || !indexChildren(block, &pending)) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-private:
-    bool readBlock(qint64 index, QByteArray* block)
-    {
-        return index >= 0 && index < mBlockCount &&
-               readAt(mFile, mBlocksOffset + static_cast<quint64>(index) * mBlockLength, mBlockLength, block);
-    }
-
+    const auto readBlock = [&](qint64 index, QByteArray* block) {
+        return index >= 0 && index < blockCount &&
+               readAt(file, blocksOffset + static_cast<quint64>(index) * blockLength, blockLength, block);
+    };
     // The compressed section's tables: chm_open reads the reset table and the LZX control data through
     // the general object reader before it knows the LZX parameters, and then divides by half the window
     // size even when it has just found the record unusable. A table in the compressed section, or a
     // damaged control record, would end the process there. Each entry of a table is checked where either
     // walk meets it.
-    bool tableIsSafe(const Entry& entry) const
-    {
+    const auto tableIsSafe = [&](const Entry& entry) {
         if (entry.space != CHM_UNCOMPRESSED)
             return false;
         if (!isNamed(entry, kControlDataName))
             return true;
         QByteArray record;
-        if (entry.length < 24 || entry.length > 4096 || entry.start > mFileSize ||
-            mDataOffset > mFileSize - entry.start || entry.length > mFileSize - entry.start - mDataOffset ||
-            !readAt(mFile, mDataOffset + entry.start, 24, &record))
+        if (entry.length < 24 || entry.length > 4096 || entry.start > fileSize || dataOffset > fileSize - entry.start ||
+            entry.length > fileSize - entry.start - dataOffset || !readAt(file, dataOffset + entry.start, 24, &record))
             return false;
         quint32 window = qFromLittleEndian<quint32>(record.constData() + 16);
         if (qFromLittleEndian<quint32>(record.constData() + 8) == 2)
             window *= 0x8000u;  // chmlib scales it in 32 bits
         return window / 2 != 0;
-    }
-
-    bool checkListingBlock(const QByteArray& block) const
-    {
-        return forEachEntry(block, kListingHeaderLength, 3, [this](const Entry& entry) {
+    };
+    const auto checkListingBlock = [&](const QByteArray& block) {
+        return forEachEntry(block, kListingHeaderLength, 3, [&](const Entry& entry) {
             return (!isNamed(entry, kResetTableName) && !isNamed(entry, kControlDataName)) || tableIsSafe(entry);
         });
-    }
+    };
 
-    bool indexChildren(const QByteArray& block, QList<qint64>* children) const
-    {
-        return forEachEntry(block, kIndexHeaderLength, 1, [&](const Entry& entry) {
-            // chmlib takes the block number as an int.
-            if (entry.space >= static_cast<quint64>(mBlockCount))
+    // The listing.
+    QSet<qint64> listed;
+    QByteArray block;
+    for (qint64 at = listingHead; at != kNoBlock;) {
+        if (listed.contains(at) || !readBlock(at, &block) || !block.startsWith("PMGL") || !checkListingBlock(block))
+            return false;
+        listed.insert(at);
+        at = qFromLittleEndian<qint32>(block.constData() + 0x10);
+    }
+    // The whole index, so that every lookup chmlib makes takes a path that was checked. The root may be a
+    // listing block (a file without index blocks names none, or names the listing block).
+    QList<qint64> pending{indexRoot <= kNoBlock ? listingHead : indexRoot};
+    QSet<qint64> reached;
+    const auto addChild = [&](const Entry& entry) {
+        // chmlib takes the block number as an int.
+        if (entry.space >= static_cast<quint64>(blockCount))
+            return false;
+        pending.append(static_cast<qint64>(entry.space));
+        return true;
+    };
+    while (!pending.isEmpty()) {
+        const qint64 at = pending.takeLast();
+        if (at == kNoBlock)
+            continue;
+        if (reached.contains(at) || !readBlock(at, &block))
+            return false;
+        reached.insert(at);
+        if (block.startsWith("PMGL")) {
+            if (!listed.contains(at) && !checkListingBlock(block))
                 return false;
-            children->append(static_cast<qint64>(entry.space));
-            return true;
-        });
+        } else if (!block.startsWith("PMGI") || !forEachEntry(block, kIndexHeaderLength, 1, addChild)) {
+            return false;
+        }
     }
-
-    QFile& mFile;
-    quint64 mFileSize = 0;
-    quint64 mDataOffset = 0;
-    quint64 mBlocksOffset = 0;
-    quint32 mBlockLength = 0;
-    qint64 mBlockCount = 0;
-    qint32 mIndexRoot = kNoBlock;
-    qint32 mListingHead = kNoBlock;
-    QSet<qint64> mListed;
-};
-
-// Whether chmlib can be given the file without running into what it does not check: the headers it
-// reads, every directory block its listing and lookups reach (each in the directory, reached once,
-// of a sane length, its entries ending inside it), and the compressed section's tables, which
-// chm_open reads before it knows their parameters. False for a file that is not a help file.
-bool chmIsSafeToOpen(const QString& fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    RawDirectory directory(file);
-    return directory.readHeaders() && directory.walkListing() && directory.walkIndex();
+    return true;
 }
 
 // The compressed section's tables are a few kilobytes, as long as the section is large.
@@ -397,10 +356,8 @@ bool ChmFile::open(const QString& fileName)
 
 void ChmFile::readSystemRecords()
 {
-    bool ok = false;
-    const QByteArray sys = read(QStringLiteral("/#SYSTEM"), &ok);
-    if (!ok)
-        return;
+    // Nothing when the file has no records (an empty read).
+    const QByteArray sys = read(QStringLiteral("/#SYSTEM"));
     // A 32-bit version, then records of: 16-bit code, 16-bit length, data (little-endian). The records read
     // here hold names, which end at their first NUL.
     QHash<quint16, QByteArray> records;

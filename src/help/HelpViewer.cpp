@@ -1,21 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The help viewer: its window with the navigation tabs, and the page part (HelpBrowser).
 #include "HelpViewer.h"
 
 #include "ChmFile.h"
 #include "HtmlText.h"
+#include "PagePictures.h"
 #include "Printing.h"
 #include "Sitemap.h"
 #include "TextSearch.h"
 #include "platform/AppSetup.h"
+#include "platform/Dialogs.h"
 #include "platform/FitLabel.h"
 #include "platform/Guard.h"
 #include "platform/OnScreen.h"
+#include "shared/TextEncoding.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QCollator>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QHash>
 #include <QHeaderView>
@@ -29,16 +34,84 @@
 #include <QPointer>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace help {
 
 namespace {
+
+const QString kOwnScheme = QStringLiteral("chm");
+const QColor kHighlightColour(255, 230, 90);
+
+// The title of the help's windows and message boxes.
+QString boxTitle()
+{
+    return QCoreApplication::translate("Help", "HTML ヘルプ");
+}
+
+// A path without its part ("/page.html" of "/page.html#part"); the whole path when it has none.
+QString pagePart(const QString& path)
+{
+    return path.left(path.indexOf(QLatin1Char('#')));
+}
+
+// The address under which a path of the file is shown ("chm:/page.html").
+QUrl topicUrl(const QString& path)
+{
+    QUrl url;
+    url.setScheme(kOwnScheme);
+    url.setPath(pagePart(path));
+    const qsizetype hash = path.indexOf(QLatin1Char('#'));
+    if (hash >= 0)
+        url.setFragment(path.mid(hash + 1));
+    return url;
+}
+
+// Only web pages are opened outside the help, each once the user agreed: a link can name any file
+// or program on the computer (file:, a desktop's own schemes), which the desktop would open as well.
+void openOutside(const QUrl& link, QWidget* browser)
+{
+    const QString scheme = link.scheme().toLower();
+    const QString address = link.toDisplayString();
+    if ((scheme != QLatin1String("http") && scheme != QLatin1String("https")) || link.host().isEmpty()) {
+        platform::MsgBox(QCoreApplication::translate("Help", "このリンクはヘルプからは開けません。\n\n%1").arg(address),
+                         platform::vbExclamation, boxTitle());
+        return;
+    }
+    const QPointer<QWidget> self(browser);
+    const int answer = platform::MsgBox(
+        QCoreApplication::translate("Help", "次のページをブラウザーで開きます。よろしいですか？\n\n%1").arg(address),
+        platform::vbOKCancel | platform::vbInformation, boxTitle());
+    // The help window may have been closed while the box was open.
+    if (answer == platform::vbOK && self)
+        QDesktopServices::openUrl(link);
+}
+
+// What is shown in place of a page that cannot be.
+QString pageNotShown(const ChmFile& chm, const QString& path)
+{
+    // A page that is there but cannot be read is damaged or longer than any help page should be.
+    const QString reason =
+        (chm.holds(path)
+             ? QCoreApplication::translate("Help", "ページ「%1」は大きすぎるか壊れているため表示できません。")
+             : QCoreApplication::translate("Help", "ページ「%1」はヘルプファイルの中に見つかりません。"))
+            .arg(path.toHtmlEscaped());
+    //: %1 says which page cannot be shown and why
+    return QCoreApplication::translate("Help",
+                                       "<html><head><title>ページを表示できません</title></head><body>"
+                                       "<h2>ページを表示できません</h2>"
+                                       "<p>%1</p>"
+                                       "<p><a href=\"chm:/\">ヘルプの最初のページへ戻る</a></p>"
+                                       "</body></html>")
+        .arg(reason);
+}
 
 constexpr int kPathRole = Qt::UserRole;
 
@@ -105,7 +178,7 @@ QList<SitemapEntry> readSitemapFile(const ChmFile& chm, const QString& path)
 
 QString pageOf(const QString& path)
 {
-    return path.left(path.indexOf(QLatin1Char('#'))).toLower();  // the whole path when it has no part
+    return pagePart(path).toLower();
 }
 
 // A toolbar button's tip, with the key that presses it.
@@ -113,10 +186,6 @@ QString tipWithKey(const QString& tip, const QKeySequence& key)
 {
     return QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText));
 }
-
-}  // namespace
-
-namespace {
 
 class TabInterface : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
@@ -229,6 +298,99 @@ private:
 
 }  // namespace
 
+QString helpPathForLink(const QUrl& link, const QUrl& base)
+{
+    if (!link.isValid())
+        return QString();
+    const QString scheme = link.scheme().toLower();
+    if (scheme.isEmpty() && base.isValid() && !base.scheme().isEmpty())
+        return helpPathForLink(base.resolved(link), QUrl());
+    if (!scheme.isEmpty() && scheme != kOwnScheme)
+        return QString();
+    QString result = ChmFile::normalizePath(link.path());
+    if (link.hasFragment() && !link.fragment().isEmpty())
+        result += QLatin1Char('#') + link.fragment();
+    return result;
+}
+
+HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent) : QTextBrowser(parent), mChm(std::move(chm))
+{
+    // Links are followed here, not by QTextBrowser: it would hand our own "chm:" addresses to the
+    // desktop as external links.
+    setOpenLinks(false);
+    document()->setDocumentMargin(10);
+    PagePictures::registerOn(document());
+    connect(this, &QTextBrowser::anchorClicked, this, platform::guardedSlot([this](const QUrl& link) {
+                const QString path = helpPathForLink(link, source());
+                if (!path.isEmpty())
+                    showTopic(path);
+                else if (link.isValid() && !link.scheme().isEmpty())
+                    openOutside(link, this);
+            }));
+    // Marks belong to the page they were made on.
+    connect(this, &QTextBrowser::sourceChanged, this, [this] { setExtraSelections({}); });
+}
+
+HelpBrowser::~HelpBrowser() = default;
+
+void HelpBrowser::showTopic(const QString& path)
+{
+    // No page, or a link to the file itself, opens its start page (a file without one is not opened).
+    const QString page = pagePart(path);
+    setSource(topicUrl(page.isEmpty() || page == QLatin1String("/") ? mChm->defaultTopic() : path));
+}
+
+QString HelpBrowser::currentPath() const
+{
+    return helpPathForLink(source());  // empty before the first page
+}
+
+void HelpBrowser::highlight(const QString& words)
+{
+    const QString word = foldKey(words);
+    const FoldedText text = foldText(document()->toPlainText());
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const TextMatch& match : findAll(text, word)) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(document());
+        mark.cursor.setPosition(static_cast<int>(match.start));
+        mark.cursor.setPosition(static_cast<int>(match.start + match.length), QTextCursor::KeepAnchor);
+        mark.format.setBackground(kHighlightColour);
+        mark.format.setForeground(Qt::black);
+        marks.append(mark);
+    }
+    setExtraSelections(marks);
+    if (!marks.isEmpty()) {
+        QTextCursor first = marks.first().cursor;
+        first.clearSelection();
+        setTextCursor(first);
+        ensureCursorVisible();
+    }
+}
+
+// Only what the help file holds is shown. Whatever this does not serve, QTextDocument fetches on its
+// own (a file: address, a path on the computer), so what is refused is answered with an empty
+// resource, never with none.
+QVariant HelpBrowser::loadResource(int type, const QUrl& name)
+{
+    const QString path = helpPathForLink(name, source());
+    const QString stored = pagePart(path);
+    const bool isText = type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource;
+    bool ok = false;  // stays false for a path out of the file (empty)
+    const QByteArray bytes = mChm->read(stored, &ok, isText ? ChmFile::kMaxPageSize : ChmFile::kMaxObjectSize);
+    switch (type) {
+    case QTextDocument::HtmlResource:
+        return ok ? decodeHtmlPage(bytes) : pageNotShown(*mChm, stored);
+    case QTextDocument::StyleSheetResource:
+        return ok ? QmrM::decodeUtf8OrCp932(bytes) : QString();
+    case QTextDocument::ImageResource:
+        // Decoded by the page's PagePictures, only as large as they are drawn.
+        return QVariant::fromValue(PictureFile{bytes});
+    default:
+        return bytes;
+    }
+}
+
 // A tab bar that assistive technology reads as what it is: a list of page tabs with a name of its
 // own (its accessible name), each tab under its accessible tab name ("目次", not "目次(C)"), the current one
 // selected. Qt's own tab bar takes the name of its current tab, and marks that tab as focused
@@ -240,7 +402,7 @@ public:
     {
         // Qt asks the factories for each class of an object, the most derived first: ours answers for its
         // own class, before Qt's answers for QTabBar.
-        static const bool installed = [] {
+        [[maybe_unused]] static const bool installed = [] {
             QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
                 if (className == QLatin1String(staticMetaObject.className()))
                     return new TabBarInterface(static_cast<QTabBar*>(object));
@@ -248,7 +410,6 @@ public:
             });
             return true;
         }();
-        Q_UNUSED(installed);
     }
 };
 
@@ -270,10 +431,8 @@ public:
     explicit NavigationPane(const ChmFile& chm, QWidget* parent = nullptr) : QWidget(parent), mChm(chm) {}
     void ensureFilled()
     {
-        if (mFilled)
-            return;
-        mFilled = true;
-        fill();
+        if (!std::exchange(mFilled, true))
+            fill();
     }
     // The control that takes the focus when the user turns to this tab.
     QWidget* focusTarget() const { return mFocusTarget; }
@@ -448,8 +607,8 @@ protected:
         addSorted(readSitemapFile(mChm, mChm.indexFile()), 0);
         for (const Keyword& keyword : std::as_const(mKeywords)) {
             // Sub-keywords stand indented under their keyword, as in a printed index.
-            auto* item = new QListWidgetItem(QString(keyword.depth * 2, QLatin1Char(' ')) + keyword.name, mList);
-            item->setData(Qt::AccessibleTextRole, keyword.name);
+            auto* item = new QListWidgetItem(QString(keyword.depth * 2, QLatin1Char(' ')) + keyword.entry.name, mList);
+            item->setData(Qt::AccessibleTextRole, keyword.entry.name);
         }
         if (mKeywords.isEmpty()) {
             makeNotice(new QListWidgetItem(QCoreApplication::translate("Help", "キーワードがありません"), mList));
@@ -460,11 +619,9 @@ protected:
 
 private:
     struct Keyword {
-        QString name;
+        SitemapEntry entry;
         QString key;      // folded, for matching what is typed and what "see also" names
         QString reading;  // folded, the order of the index
-        QList<SitemapTopic> topics;
-        QStringList seeAlso;
         int depth = 0;
     };
 
@@ -473,20 +630,17 @@ private:
         QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         collator.setNumericMode(true);
-        QList<const SitemapEntry*> sorted;
-        for (const SitemapEntry& entry : entries)
-            sorted.append(&entry);
+        QList<SitemapEntry> sorted = entries;
         // In order of their readings, as a Japanese index is: あいうえお順, a keyword in kanji where its kana stand.
-        const auto readingOf = [](const SitemapEntry* entry) {
-            return foldKey(entry->reading.isEmpty() ? entry->name : entry->reading);
+        const auto readingOf = [](const SitemapEntry& entry) {
+            return foldKey(entry.reading.isEmpty() ? entry.name : entry.reading);
         };
-        std::stable_sort(sorted.begin(), sorted.end(), [&](const SitemapEntry* a, const SitemapEntry* b) {
+        std::stable_sort(sorted.begin(), sorted.end(), [&](const SitemapEntry& a, const SitemapEntry& b) {
             return collator.compare(readingOf(a), readingOf(b)) < 0;
         });
-        for (const SitemapEntry* entry : std::as_const(sorted)) {
-            mKeywords.append(
-                {entry->name, foldKey(entry->name), readingOf(entry), entry->topics, entry->seeAlso, depth});
-            addSorted(entry->children, depth + 1);
+        for (const SitemapEntry& entry : std::as_const(sorted)) {
+            mKeywords.append({entry, foldKey(entry.name), readingOf(entry), depth});
+            addSorted(entry.children, depth + 1);
         }
     }
 
@@ -522,7 +676,7 @@ private:
         // The keyword's pages that the file holds, to choose from when there are several. (The list is empty
         // and hidden before: it holds the topics of the current keyword only while they are offered.)
         hideTopics();
-        for (const SitemapTopic& topic : mKeywords[row].topics) {
+        for (const SitemapTopic& topic : mKeywords[row].entry.topics) {
             const QString path = pathOf(topic.local);
             if (path.isEmpty())
                 continue;
@@ -544,7 +698,7 @@ private:
             return;
         }
         // A keyword without pages of its own refers to another: go to that one.
-        for (const QString& other : mKeywords[row].seeAlso) {
+        for (const QString& other : mKeywords[row].entry.seeAlso) {
             const QString key = foldKey(other);
             for (qsizetype i = 0; i < mKeywords.size(); ++i) {
                 if (mKeywords[i].key == key) {
@@ -584,8 +738,7 @@ public:
             named(new QPushButton(QCoreApplication::translate("Help", "検索開始"), this), "searchButton", QString(),
                   QCoreApplication::translate("Help", "入力した語句をヘルプのすべてのページから探します"));
         start->setAutoDefault(false);
-        mStatus = new QLabel(this);
-        mStatus->setObjectName(QStringLiteral("searchStatus"));
+        mStatus = named(new QLabel(this), "searchStatus", QString());
         mStatus->setWordWrap(true);
         mResults = named(new QTreeWidget(this), "searchResults", QCoreApplication::translate("Help", "検索結果"),
                          QCoreApplication::translate(
@@ -686,11 +839,10 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     // (the training waits minimised, or hidden, while the help is open).
     setAttribute(Qt::WA_QuitOnClose, false);
     // A file that names no title has the name of the help windows.
-    setWindowTitle(chm->title().isEmpty() ? QCoreApplication::translate("Help", "HTML ヘルプ") : chm->title());
+    setWindowTitle(chm->title().isEmpty() ? boxTitle() : chm->title());
 
-    mBrowser = new HelpBrowser(std::move(chm), this);
-    mBrowser->setObjectName(QStringLiteral("helpPage"));
-    mBrowser->setAccessibleName(QCoreApplication::translate("Help", "ヘルプのページ"));
+    mBrowser =
+        named(new HelpBrowser(std::move(chm), this), "helpPage", QCoreApplication::translate("Help", "ヘルプのページ"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -719,9 +871,7 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
 
 void HelpViewer::buildToolBar(QLayout* layout)
 {
-    auto* bar = new QToolBar(this);
-    bar->setObjectName(QStringLiteral("helpToolBar"));
-    bar->setAccessibleName(QCoreApplication::translate("Help", "ツールバー"));
+    auto* bar = named(new QToolBar(this), "helpToolBar", QCoreApplication::translate("Help", "ツールバー"));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
     // Each button has the desktop's icon of its name (the freedesktop icon naming) where its theme has one, else
@@ -754,7 +904,7 @@ void HelpViewer::buildToolBar(QLayout* layout)
     add("actionHome", "go-home", platform::picture(QStringLiteral(":/pictures/home.ico")),
         QCoreApplication::translate("Help", "ホーム"), QKeySequence(Qt::ALT | Qt::Key_Home),
         QCoreApplication::translate("Help", "ヘルプの最初のページを表示します"),
-        [this] { mBrowser->showDefaultTopic(); });
+        [this] { mBrowser->showTopic(QString()); });  // the start page
     bar->addSeparator();
     add("actionPrint", "document-print", platform::picture(QStringLiteral(":/pictures/print.ico")),
         QCoreApplication::translate("Help", "印刷"), QKeySequence::Print,
@@ -773,11 +923,9 @@ void HelpViewer::buildToolBar(QLayout* layout)
 
 void HelpViewer::buildNavigation()
 {
-    mTabs = new ReadableTabWidget(this);
-    mTabs->setObjectName(QStringLiteral("navigation"));
-    mTabs->setAccessibleName(QCoreApplication::translate("Help", "目次・キーワード・検索"));
-    mTabs->tabBar()->setObjectName(QStringLiteral("navigationTabs"));
-    mTabs->tabBar()->setAccessibleName(QCoreApplication::translate("Help", "目次・キーワード・検索の切り替え"));
+    mTabs =
+        named(new ReadableTabWidget(this), "navigation", QCoreApplication::translate("Help", "目次・キーワード・検索"));
+    named(mTabs->tabBar(), "navigationTabs", QCoreApplication::translate("Help", "目次・キーワード・検索の切り替え"));
     mContents = new ContentsPane(mBrowser->chm(), mTabs);
     auto* search = new SearchPane(mBrowser->chm(), mTabs);
     // Alt with the letter turns to the tab, as Japanese programs write it: "目次(&C)".

@@ -32,9 +32,8 @@ public:
 
     const ChmFile& chm() const { return *mChm; }
 
-    // Shows a page of the file; path as helpPathForLink returns it.
+    // Shows a page of the file; path as helpPathForLink returns it. An empty path, or "/", is the start page.
     void showTopic(const QString& path);
-    void showDefaultTopic();
     // The page shown, as helpPathForLink gives it ("/page.html#part").
     QString currentPath() const;
 
@@ -45,10 +44,6 @@ public:
     QVariant loadResource(int type, const QUrl& name) override;
 
 private:
-    void followLink(const QUrl& link);
-    void openOutside(const QUrl& link);
-    QString pageNotShown(const QString& path) const;
-
     std::unique_ptr<ChmFile> mChm;
 };
 

@@ -6,7 +6,6 @@
 
 #include <QHash>
 #include <QList>
-#include <QPair>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -104,151 +103,133 @@ bool isBlockTag(const QString& name)
     return blocks.contains(name);
 }
 
-// One piece of HTML as the tokenizer reads it.
+// One piece of HTML as forEachToken reads it.
 struct HtmlToken {
     enum Kind { Text, StartTag, EndTag };
     Kind kind = Text;
-    QString name;                               // tag name in lower case
-    QString text;                               // Text: the characters, references decoded
-    QList<QPair<QString, QString>> attributes;  // names in lower case, values decoded
-
-    QString attribute(QStringView attributeName) const
-    {
-        for (const auto& attr : attributes) {
-            if (attr.first == attributeName)
-                return attr.second;
-        }
-        return QString();
-    }
+    QString name;                        // tag name in lower case
+    QString text;                        // Text: the characters, references decoded
+    QHash<QString, QString> attributes;  // names in lower case, values decoded; the first of a name counts
 };
 
-// Splits HTML into text and tags the way a browser tolerates it: comments, declarations and
-// processing instructions are dropped, a '<' that starts no tag is text, a tag left open at
-// the end is dropped, and the content of <script> and <style> is handed over as one text
-// token without looking for tags in it.
-class HtmlTokenizer {
-public:
-    explicit HtmlTokenizer(QStringView html) : mHtml(html) {}
-    // The next token; false at the end.
-    bool next(HtmlToken* token)
-    {
-        *token = HtmlToken();  // text, unless a tag is read
-        while (mPos < mHtml.size()) {
-            if (!mRawTextUntil.isEmpty()) {
-                // The content of <script> or <style> runs to its own end tag, whatever it holds.
-                qsizetype end = mHtml.indexOf(QStringLiteral("</") + mRawTextUntil, mPos, Qt::CaseInsensitive);
-                if (end < 0)
-                    end = mHtml.size();
-                token->text = mHtml.mid(mPos, end - mPos).toString();
-                mPos = end;
-                mRawTextUntil.clear();
-                if (!token->text.isEmpty())
-                    return true;
-                continue;
-            }
-            if (mHtml[mPos] != QLatin1Char('<')) {
-                qsizetype end = mHtml.indexOf(QLatin1Char('<'), mPos);
-                if (end < 0)
-                    end = mHtml.size();
-                token->text = decodeEntities(mHtml.mid(mPos, end - mPos));
-                mPos = end;
-                return true;
-            }
-            if (skipMarkup())
-                continue;
-            if (readTag(token))
-                return true;
-            // A '<' that starts no tag is text.
-            token->text = QStringLiteral("<");
-            ++mPos;
-            return true;
+// Where the tag starting at `from` ends (its '>'), quotes respected; -1 when it never ends.
+qsizetype tagEnd(QStringView html, qsizetype from)
+{
+    QChar quote;
+    for (qsizetype i = from; i < html.size(); ++i) {
+        const QChar c = html[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            // A quote only opens a value right after '='; elsewhere it is a stray character.
+            qsizetype before = i - 1;
+            while (before > from && isSpace(html[before]))
+                --before;
+            if (html[before] == QLatin1Char('='))
+                quote = c;
+        } else if (c == QLatin1Char('>')) {
+            return i;
         }
+    }
+    // A quote left open: the tag ends at the first '>' after all, as browsers recover.
+    return quote.isNull() ? -1 : html.indexOf(QLatin1Char('>'), from);
+}
+
+// Each a name, then its value after '=': quoted (to its closing quote, or to the end of the tag) or up
+// to the next space. What starts no name ('=', '/') is passed over.
+void readAttributes(QStringView tag, HtmlToken* token)
+{
+    static const QRegularExpression attribute(
+        QStringLiteral("([^ \\t\\n\\r\\f=/]+)[ \\t\\n\\r\\f]*(?:=[ \\t\\n\\r\\f]*(?:\"([^\"]*)\"?|'([^']*)'?|([^ "
+                       "\\t\\n\\r\\f]*)))?"));
+    for (const QRegularExpressionMatch& m : attribute.globalMatch(tag)) {
+        const QString name = m.captured(1).toLower();
+        if (!token->attributes.contains(name))
+            token->attributes.insert(name, decodeEntities(m.captured(2) + m.captured(3) + m.captured(4)));
+    }
+}
+
+// Reads the tag at html[*pos] ('<') into the token and moves past it; false, and the token as it was, where
+// no tag starts (a tag cut off by the end of the text moves to the end).
+bool readTag(QStringView html, qsizetype* pos, HtmlToken* token)
+{
+    const bool closing = *pos + 1 < html.size() && html[*pos + 1] == QLatin1Char('/');
+    const qsizetype nameStart = *pos + (closing ? 2 : 1);
+    if (nameStart >= html.size() || !isAsciiLetter(html[nameStart]))
+        return false;
+    const qsizetype end = tagEnd(html, nameStart);
+    if (end < 0) {
+        *pos = html.size();
         return false;
     }
+    qsizetype nameEnd = nameStart;
+    while (nameEnd < end && !isSpace(html[nameEnd]) && html[nameEnd] != QLatin1Char('/'))
+        ++nameEnd;
+    token->kind = closing ? HtmlToken::EndTag : HtmlToken::StartTag;
+    token->name = html.mid(nameStart, nameEnd - nameStart).toString().toLower();
+    if (!closing)
+        readAttributes(html.mid(nameEnd, end - nameEnd), token);
+    *pos = end + 1;
+    return true;
+}
 
-private:
-    bool readTag(HtmlToken* token)
-    {
-        const bool closing = mPos + 1 < mHtml.size() && mHtml[mPos + 1] == QLatin1Char('/');
-        qsizetype nameStart = mPos + (closing ? 2 : 1);
-        if (nameStart >= mHtml.size() || !isAsciiLetter(mHtml[nameStart]))
-            return false;
-        const qsizetype end = tagEnd(nameStart);
-        if (end < 0) {
-            mPos = mHtml.size();  // a tag cut off by the end of the text
-            return false;
-        }
-        qsizetype nameEnd = nameStart;
-        while (nameEnd < end && !isSpace(mHtml[nameEnd]) && mHtml[nameEnd] != QLatin1Char('/'))
-            ++nameEnd;
-        token->kind = closing ? HtmlToken::EndTag : HtmlToken::StartTag;
-        token->name = mHtml.mid(nameStart, nameEnd - nameStart).toString().toLower();
-        if (!closing)
-            readAttributes(nameEnd, end, token);
-        mPos = end + 1;
-        if (!closing && (token->name == QLatin1String("script") || token->name == QLatin1String("style")))
-            mRawTextUntil = token->name;
+// Comments, <!DOCTYPE ...> and <?...?> at html[*pos]: passed over. A comment left open runs to the end.
+bool skipMarkup(QStringView html, qsizetype* pos)
+{
+    const QStringView rest = html.mid(*pos);
+    if (rest.startsWith(QLatin1String("<!--"))) {
+        const qsizetype end = html.indexOf(QLatin1String("-->"), *pos + 4);
+        *pos = end < 0 ? html.size() : end + 3;
         return true;
     }
-
-    // Each a name, then its value after '=': quoted (to its closing quote, or to the end of the tag) or up
-    // to the next space. What starts no name ('=', '/') is passed over.
-    void readAttributes(qsizetype from, qsizetype end, HtmlToken* token)
-    {
-        static const QRegularExpression attribute(
-            QStringLiteral("([^ \\t\\n\\r\\f=/]+)[ \\t\\n\\r\\f]*(?:=[ \\t\\n\\r\\f]*(?:\"([^\"]*)\"?|'([^']*)'?|([^ "
-                           "\\t\\n\\r\\f]*)))?"));
-        for (const QRegularExpressionMatch& m : attribute.globalMatch(mHtml.mid(from, end - from))) {
-            token->attributes.append(
-                {m.captured(1).toLower(), decodeEntities(m.captured(2) + m.captured(3) + m.captured(4))});
-        }
+    if (rest.startsWith(QLatin1String("<!")) || rest.startsWith(QLatin1String("<?"))) {
+        const qsizetype end = html.indexOf(QLatin1Char('>'), *pos);
+        *pos = end < 0 ? html.size() : end + 1;
+        return true;
     }
+    return false;
+}
 
-    // Where the tag starting at `from` ends (its '>'), quotes respected; -1 when it never ends.
-    qsizetype tagEnd(qsizetype from) const
-    {
-        QChar quote;
-        for (qsizetype i = from; i < mHtml.size(); ++i) {
-            const QChar c = mHtml[i];
-            if (!quote.isNull()) {
-                if (c == quote)
-                    quote = QChar();
-            } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-                // A quote only opens a value right after '='; elsewhere it is a stray character.
-                qsizetype before = i - 1;
-                while (before > from && isSpace(mHtml[before]))
-                    --before;
-                if (mHtml[before] == QLatin1Char('='))
-                    quote = c;
-            } else if (c == QLatin1Char('>')) {
-                return i;
-            }
+// Splits HTML into text and tags the way a browser tolerates it, and hands each to `each`: comments,
+// declarations and processing instructions are dropped, a '<' that starts no tag is text, a tag left open
+// at the end is dropped, and the content of <script> and <style> is handed over as one text token without
+// looking for tags in it.
+template <typename Each>
+void forEachToken(QStringView html, Each each)
+{
+    QString rawTextUntil;  // the element whose content is raw text (script, style)
+    for (qsizetype pos = 0; pos < html.size();) {
+        HtmlToken token;  // text, unless a tag is read
+        if (!rawTextUntil.isEmpty()) {
+            // The content of <script> or <style> runs to its own end tag, whatever it holds.
+            qsizetype end = html.indexOf(QStringLiteral("</") + rawTextUntil, pos, Qt::CaseInsensitive);
+            if (end < 0)
+                end = html.size();
+            token.text = html.mid(pos, end - pos).toString();
+            pos = end;
+            rawTextUntil.clear();
+            if (token.text.isEmpty())
+                continue;
+        } else if (html[pos] != QLatin1Char('<')) {
+            qsizetype end = html.indexOf(QLatin1Char('<'), pos);
+            if (end < 0)
+                end = html.size();
+            token.text = decodeEntities(html.mid(pos, end - pos));
+            pos = end;
+        } else if (skipMarkup(html, &pos)) {
+            continue;
+        } else if (!readTag(html, &pos, &token)) {
+            // A '<' that starts no tag is text.
+            token.text = QStringLiteral("<");
+            ++pos;
+        } else if (token.kind == HtmlToken::StartTag &&
+                   (token.name == QLatin1String("script") || token.name == QLatin1String("style"))) {
+            rawTextUntil = token.name;
         }
-        // A quote left open: the tag ends at the first '>' after all, as browsers recover.
-        return quote.isNull() ? -1 : mHtml.indexOf(QLatin1Char('>'), from);
+        each(token);
     }
-
-    // Comments, <!DOCTYPE ...> and <?...?>: dropped. A comment left open runs to the end.
-    bool skipMarkup()
-    {
-        const QStringView rest = mHtml.mid(mPos);
-        if (rest.startsWith(QLatin1String("<!--"))) {
-            const qsizetype end = mHtml.indexOf(QLatin1String("-->"), mPos + 4);
-            mPos = end < 0 ? mHtml.size() : end + 3;
-            return true;
-        }
-        if (rest.startsWith(QLatin1String("<!")) || rest.startsWith(QLatin1String("<?"))) {
-            const qsizetype end = mHtml.indexOf(QLatin1Char('>'), mPos);
-            mPos = end < 0 ? mHtml.size() : end + 1;
-            return true;
-        }
-        return false;
-    }
-
-    QStringView mHtml;
-    qsizetype mPos = 0;
-    QString mRawTextUntil;  // the element whose content is raw text (script, style)
-};
+}
 
 // Nesting deeper than this is damage; deeper lists are read as if at this depth, which also
 // bounds the recursion of whoever walks the tree.
@@ -279,93 +260,22 @@ SitemapEntry entryFrom(const ObjectParams& params)
     return entry;
 }
 
-class SitemapReader {
-public:
-    QList<SitemapEntry> read(const QString& html)
-    {
-        HtmlTokenizer tokenizer(html);
-        HtmlToken token;
-        while (tokenizer.next(&token)) {
-            if (token.kind != HtmlToken::Text)
-                tag(token);
-        }
-        finishObject();
-        return std::move(mTop);
-    }
-
-private:
-    void tag(const HtmlToken& token)
-    {
-        const bool start = token.kind == HtmlToken::StartTag;
-        if (token.name == QLatin1String("param")) {
-            if (start && mInObject)
-                addParam(token);
-            return;
-        }
-        const bool list = token.name == QLatin1String("ul") || token.name == QLatin1String("ol");
-        // An object left open ends where the next begins, at a list item, or where a list opens or closes.
-        if (list || token.name == QLatin1String("object") || (start && token.name == QLatin1String("li")))
-            finishObject();
-        if (list)
-            start ? openList() : closeList();
-        else if (start && token.name == QLatin1String("object"))
-            mInObject = token.attribute(u"type").compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
-    }
-
-    void addParam(const HtmlToken& token)
-    {
-        const QString name = token.attribute(u"name").trimmed();
-        const QString value = token.attribute(u"value").trimmed();
-        if (value.isEmpty())
-            return;
-        if (name.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0)
-            mParams.names.append(value);
-        else if (name.compare(QLatin1String("local"), Qt::CaseInsensitive) == 0)
-            mParams.locals.append(value);
-        else if (name.compare(QLatin1String("see also"), Qt::CaseInsensitive) == 0)
-            mParams.seeAlso.append(value);
-        else if (name.compare(QLatin1String("reading"), Qt::CaseInsensitive) == 0)
-            mParams.reading = value;
-    }
-
-    void finishObject()
-    {
-        if (mInObject) {
-            SitemapEntry entry = entryFrom(mParams);
-            if (!entry.name.isEmpty())
-                mLists.last()->append(std::move(entry));
-        }
-        mInObject = false;
-        mParams = ObjectParams();
-    }
-
-    // A list opened after an entry holds that entry's children; one opened where there is no
-    // entry yet (a stray <UL>) adds nothing to the nesting, and its </UL> closes nothing.
-    void openList()
-    {
-        QList<SitemapEntry>& list = *mLists.last();
-        const bool deeper = !list.isEmpty() && mLists.size() <= kMaxDepth;
-        if (deeper)
-            mLists.append(&list.last().children);
-        mOpenLists.append(deeper);
-    }
-
-    void closeList()
-    {
-        // The outermost list of the file is opened with nothing before it; its end, and any
-        // </UL> too many, leave the nesting as it is.
-        if (!mOpenLists.isEmpty() && mOpenLists.takeLast())
-            mLists.removeLast();
-    }
-
-    QList<SitemapEntry> mTop;
-    // The list of each level open, the current one last. Entries are added to the current list only, so
-    // the lists above it, which hold the others, stay where they are.
-    QList<QList<SitemapEntry>*> mLists{&mTop};
-    QList<bool> mOpenLists;  // for each <UL> open: whether it went a level deeper
-    bool mInObject = false;
-    ObjectParams mParams;
-};
+// Adds what a <param> of an object gives.
+void addParam(const HtmlToken& token, ObjectParams* params)
+{
+    const QString name = token.attributes.value(QStringLiteral("name")).trimmed();
+    const QString value = token.attributes.value(QStringLiteral("value")).trimmed();
+    if (value.isEmpty())
+        return;
+    if (name.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0)
+        params->names.append(value);
+    else if (name.compare(QLatin1String("local"), Qt::CaseInsensitive) == 0)
+        params->locals.append(value);
+    else if (name.compare(QLatin1String("see also"), Qt::CaseInsensitive) == 0)
+        params->seeAlso.append(value);
+    else if (name.compare(QLatin1String("reading"), Qt::CaseInsensitive) == 0)
+        params->reading = value;
+}
 
 }  // namespace
 
@@ -396,10 +306,8 @@ PageText pageText(const QString& html)
             page.text += c;
         }
     };
-    HtmlTokenizer tokenizer(html);
-    HtmlToken token;
     QString inside;  // title, script or style: their text is not part of what a reader sees
-    while (tokenizer.next(&token)) {
+    forEachToken(html, [&](const HtmlToken& token) {
         switch (token.kind) {
         case HtmlToken::Text:
             if (inside == QLatin1String("title"))
@@ -423,7 +331,7 @@ PageText pageText(const QString& html)
                 breakLine();
             break;
         }
-    }
+    });
     page.title = page.title.simplified();
     while (page.text.endsWith(QLatin1Char('\n')))
         page.text.chop(1);
@@ -432,7 +340,53 @@ PageText pageText(const QString& html)
 
 QList<SitemapEntry> readSitemap(const QString& html)
 {
-    return SitemapReader().read(html);
+    QList<SitemapEntry> top;
+    // The list of each level open, the current one last. Entries are added to the current list only, so
+    // the lists above it, which hold the others, stay where they are.
+    QList<QList<SitemapEntry>*> lists{&top};
+    QList<bool> openLists;  // for each <UL> open: whether it went a level deeper
+    bool inObject = false;
+    ObjectParams params;
+    const auto finishObject = [&] {
+        if (inObject) {
+            SitemapEntry entry = entryFrom(params);
+            if (!entry.name.isEmpty())
+                lists.last()->append(std::move(entry));
+        }
+        inObject = false;
+        params = ObjectParams();
+    };
+    forEachToken(html, [&](const HtmlToken& token) {
+        const bool start = token.kind == HtmlToken::StartTag;
+        if (token.kind == HtmlToken::Text || token.name == QLatin1String("param")) {
+            if (start && inObject)
+                addParam(token, &params);
+            return;
+        }
+        const bool list = token.name == QLatin1String("ul") || token.name == QLatin1String("ol");
+        // An object left open ends where the next begins, at a list item, or where a list opens or closes.
+        if (list || token.name == QLatin1String("object") || (start && token.name == QLatin1String("li")))
+            finishObject();
+        if (list && start) {
+            // A list opened after an entry holds that entry's children; one opened where there is no
+            // entry yet (a stray <UL>) adds nothing to the nesting, and its </UL> closes nothing.
+            QList<SitemapEntry>& current = *lists.last();
+            const bool deeper = !current.isEmpty() && lists.size() <= kMaxDepth;
+            if (deeper)
+                lists.append(&current.last().children);
+            openLists.append(deeper);
+        } else if (list) {
+            // The outermost list of the file is opened with nothing before it; its end, and any
+            // </UL> too many, leave the nesting as it is.
+            if (!openLists.isEmpty() && openLists.takeLast())
+                lists.removeLast();
+        } else if (start && token.name == QLatin1String("object")) {
+            inObject = token.attributes.value(QStringLiteral("type"))
+                           .compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
+        }
+    });
+    finishObject();
+    return top;
 }
 
 }  // namespace help

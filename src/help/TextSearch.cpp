@@ -19,26 +19,27 @@ QChar asKatakana(QChar c)
     return c;
 }
 
-// Folds into `out`, the origins only when they are wanted, and stops at `maxLength` folded characters.
-void fold(QStringView text, bool keepOrigins, qsizetype maxLength, FoldedText* out)
+// The folded text, with the origins only when they are wanted, up to `maxLength` folded characters.
+FoldedText fold(QStringView text, bool keepOrigins, qsizetype maxLength = std::numeric_limits<qsizetype>::max())
 {
-    out->originalLength = text.size();
-    out->text.reserve(qMin(text.size(), maxLength));
+    FoldedText out;
+    out.originalLength = text.size();
+    out.text.reserve(qMin(text.size(), maxLength));
     if (keepOrigins)
-        out->origin.reserve(text.size());
+        out.origin.reserve(text.size());
     const auto append = [&](QChar c, qsizetype origin) {
-        if (out->text.size() >= maxLength)
+        if (out.text.size() >= maxLength)
             return;
         if (c.isSpace()) {
-            if (out->text.isEmpty() || out->text.endsWith(QLatin1Char(' ')))
+            if (out.text.isEmpty() || out.text.endsWith(QLatin1Char(' ')))
                 return;
             c = QLatin1Char(' ');
         }
-        out->text += asKatakana(c);
+        out.text += asKatakana(c);
         if (keepOrigins)
-            out->origin.append(origin);
+            out.origin.append(origin);
     };
-    for (qsizetype i = 0; i < text.size() && out->text.size() < maxLength; ++i) {
+    for (qsizetype i = 0; i < text.size() && out.text.size() < maxLength; ++i) {
         char32_t codePoint = text[i].unicode();
         const qsizetype at = i;
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
@@ -56,6 +57,7 @@ void fold(QStringView text, bool keepOrigins, qsizetype maxLength, FoldedText* o
         for (const QChar c : QString::fromUcs4(one, 1).normalized(QString::NormalizationForm_KD).toCaseFolded())
             append(c, at);
     }
+    return out;
 }
 
 // Calls found(start, end) for every place, not overlapping, where the folded word occurs in the
@@ -81,16 +83,12 @@ void forEachMatch(const QString& folded, const QString& foldedWord, Found found)
 
 FoldedText foldText(QStringView text)
 {
-    FoldedText out;
-    fold(text, true, std::numeric_limits<qsizetype>::max(), &out);
-    return out;
+    return fold(text, true);
 }
 
 QString foldKey(QStringView text)
 {
-    FoldedText out;
-    fold(text, false, std::numeric_limits<qsizetype>::max(), &out);
-    return out.text.trimmed();
+    return fold(text, false).text.trimmed();
 }
 
 QList<TextMatch> findAll(const FoldedText& text, const QString& foldedWord)
@@ -108,10 +106,9 @@ void SearchIndex::addPage(const QString& path, const QString& title, QStringView
 {
     if (isFull())
         return;
-    FoldedText folded;
-    fold(text, false, mCapacity - mSize, &folded);
-    mSize += folded.text.size();
-    mPages.append({path, title, std::move(folded.text)});
+    QString folded = fold(text, false, mCapacity - mSize).text;
+    mSize += folded.size();
+    mPages.append({path, title, std::move(folded)});
 }
 
 QList<SearchIndex::Hit> SearchIndex::search(const QString& words) const
