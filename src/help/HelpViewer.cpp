@@ -187,6 +187,10 @@ QString tipWithKey(const QString& tip, const QKeySequence& key)
     return QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText));
 }
 
+// A tab bar that assistive technology reads as what it is: a list of page tabs with a name of its own (its
+// accessible name), each tab under its accessible tab name ("目次", not "目次(C)"), the current one selected.
+// Qt's own tab bar takes the name of its current tab, and marks that tab as focused wherever the focus is,
+// which tells a screen reader neither what the bar is nor which tab is on.
 class TabInterface : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     TabInterface(QTabBar* bar, int index) : mBar(bar), mIndex(index) {}
@@ -390,35 +394,6 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
         return bytes;
     }
 }
-
-// A tab bar that assistive technology reads as what it is: a list of page tabs with a name of its
-// own (its accessible name), each tab under its accessible tab name ("目次", not "目次(C)"), the current one
-// selected. Qt's own tab bar takes the name of its current tab, and marks that tab as focused
-// wherever the focus is, which tells a screen reader neither what the bar is nor which tab is on.
-class ReadableTabBar : public QTabBar {
-    Q_OBJECT
-public:
-    explicit ReadableTabBar(QWidget* parent) : QTabBar(parent)
-    {
-        // Qt asks the factories for each class of an object, the most derived first: ours answers for its
-        // own class, before Qt's answers for QTabBar.
-        [[maybe_unused]] static const bool installed = [] {
-            QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
-                if (className == QLatin1String(staticMetaObject.className()))
-                    return new TabBarInterface(static_cast<QTabBar*>(object));
-                return nullptr;
-            });
-            return true;
-        }();
-    }
-};
-
-// A tab widget with a ReadableTabBar.
-class ReadableTabWidget : public QTabWidget {
-    Q_OBJECT
-public:
-    explicit ReadableTabWidget(QWidget* parent) : QTabWidget(parent) { setTabBar(new ReadableTabBar(this)); }
-};
 
 // The three tabs beside the help page: contents, keyword index and full-text search. Each
 // reads what it shows from the help file the first time it is shown, and asks the viewer
@@ -923,8 +898,16 @@ void HelpViewer::buildToolBar(QLayout* layout)
 
 void HelpViewer::buildNavigation()
 {
-    mTabs =
-        named(new ReadableTabWidget(this), "navigation", QCoreApplication::translate("Help", "目次・キーワード・検索"));
+    // The help window's tab bar is read as what it is (TabBarInterface). Qt asks the factories installed here
+    // before its own, for each class of an object.
+    [[maybe_unused]] static const bool installed = [] {
+        QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
+            auto* bar = className == QLatin1String("QTabBar") ? static_cast<QTabBar*>(object) : nullptr;
+            return bar && qobject_cast<HelpViewer*>(bar->window()) ? new TabBarInterface(bar) : nullptr;
+        });
+        return true;
+    }();
+    mTabs = named(new QTabWidget(this), "navigation", QCoreApplication::translate("Help", "目次・キーワード・検索"));
     named(mTabs->tabBar(), "navigationTabs", QCoreApplication::translate("Help", "目次・キーワード・検索の切り替え"));
     mContents = new ContentsPane(mBrowser->chm(), mTabs);
     auto* search = new SearchPane(mBrowser->chm(), mTabs);
@@ -1006,7 +989,6 @@ void HelpViewer::showRequestedTopic(const QString& path)
 
 void HelpViewer::closeEvent(QCloseEvent*)
 {
-    mClosed = true;
     // The window that asked for help gets the focus back.
     if (mOwner && mOwner->isVisible())
         mOwner->activateWindow();

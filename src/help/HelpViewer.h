@@ -59,9 +59,6 @@ public:
 
     HelpBrowser* browser() const { return mBrowser; }
 
-    // True once the window was closed (it is then about to be deleted).
-    bool isClosed() const { return mClosed; }
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -78,7 +75,6 @@ private:
     ContentsPane* mContents = nullptr;
     QAction* mToggle = nullptr;
     QPointer<QWidget> mOwner;
-    bool mClosed = false;
 };
 
 }  // namespace help

@@ -27,7 +27,8 @@ QList<QPointer<HelpViewer>>& viewers()
 QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic)
 {
     const QString path = findHelpFile(file);
-    viewers().removeIf([](const QPointer<HelpViewer>& v) { return v.isNull() || v->isClosed(); });
+    // A closed window is hidden until the event loop deletes it.
+    viewers().removeIf([](const QPointer<HelpViewer>& v) { return v.isNull() || v->isHidden(); });
     HelpViewer* viewer = nullptr;
     for (const QPointer<HelpViewer>& open : viewers()) {
         if (!viewer && !path.isEmpty() &&
