@@ -310,6 +310,12 @@ bool compressedSectionIsSound(chmFile* h)
     return blockCount == 0 || compressedLength - previous <= maxBlock;
 }
 
+// The paths that end in `suffix`, a regular expression, in their order.
+QStringList endingIn(const QStringList& paths, const QString& suffix)
+{
+    return paths.filter(QRegularExpression(suffix + QStringLiteral("\\z"), QRegularExpression::CaseInsensitiveOption));
+}
+
 }  // namespace
 
 ChmFile::~ChmFile()
@@ -348,9 +354,9 @@ bool ChmFile::open(const QString& fileName)
     // Older compilers name the contents and index files only in other records; the file
     // itself is still there under its own name.
     if (!holds(mContentsFile))
-        mContentsFile = filesEndingIn(QStringLiteral("\\.hhc")).value(0);
+        mContentsFile = endingIn(files(), QStringLiteral("\\.hhc")).value(0);
     if (!holds(mIndexFile))
-        mIndexFile = filesEndingIn(QStringLiteral("\\.hhk")).value(0);
+        mIndexFile = endingIn(files(), QStringLiteral("\\.hhk")).value(0);
     return true;
 }
 
@@ -385,15 +391,9 @@ void ChmFile::readSystemRecords()
     mTitle = text(kSystemTitle);
 }
 
-QStringList ChmFile::filesEndingIn(const QString& suffix) const
-{
-    return files().filter(
-        QRegularExpression(suffix + QStringLiteral("\\z"), QRegularExpression::CaseInsensitiveOption));
-}
-
 QStringList ChmFile::pages() const
 {
-    return filesEndingIn(QStringLiteral("\\.html?"));
+    return endingIn(files(), QStringLiteral("\\.html?"));
 }
 
 bool ChmFile::resolve(const QString& path, chmUnitInfo* ui) const

@@ -61,8 +61,6 @@ private:
     // Finds the stored object of a path; false when there is none.
     bool resolve(const QString& path, chmUnitInfo* ui) const;
     void readSystemRecords();
-    // The stored files whose paths end in `suffix`, a regular expression, in the file's order.
-    QStringList filesEndingIn(const QString& suffix) const;
 
     chmFile* mHandle = nullptr;
     QString mFileName;

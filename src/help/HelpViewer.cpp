@@ -344,11 +344,6 @@ void HelpBrowser::showTopic(const QString& path)
     setSource(topicUrl(page.isEmpty() || page == QLatin1String("/") ? mChm->defaultTopic() : path));
 }
 
-QString HelpBrowser::currentPath() const
-{
-    return helpPathForLink(source());  // empty before the first page
-}
-
 void HelpBrowser::highlight(const QString& words)
 {
     const QString word = foldKey(words);
@@ -982,7 +977,7 @@ void HelpViewer::showRequestedTopic(const QString& path)
 {
     // The panes ask again for the page shown (a click on the entry already selected); that
     // must not add to the history.
-    if (path.isEmpty() || path.compare(mBrowser->currentPath(), Qt::CaseInsensitive) == 0)
+    if (path.isEmpty() || path.compare(helpPathForLink(mBrowser->source()), Qt::CaseInsensitive) == 0)
         return;
     mBrowser->showTopic(path);
 }

@@ -34,8 +34,6 @@ public:
 
     // Shows a page of the file; path as helpPathForLink returns it. An empty path, or "/", is the start page.
     void showTopic(const QString& path);
-    // The page shown, as helpPathForLink gives it ("/page.html#part").
-    QString currentPath() const;
 
     // Marks every place the words occur on the page shown (case and width ignored) and
     // scrolls to the first. The marks go with the page.

@@ -47,6 +47,21 @@ void runIfSet(const std::function<void()>& action)
         action();
 }
 
+// The actions as sent to a service that draws the "default" action as a button of its own (`drawsDefault`) or not.
+QStringList actionsToSend(const QStringList& actions, bool drawsDefault)
+{
+    const qsizetype defaultAt = actions.indexOf(kDefaultAction);
+    if (!drawsDefault || defaultAt < 0 || defaultAt % 2 != 0 || defaultAt + 1 >= actions.size())
+        return actions;
+    const QString& defaultLabel = actions[defaultAt + 1];
+    QStringList kept;
+    for (qsizetype i = 0; i + 1 < actions.size(); i += 2) {
+        if (i == defaultAt || actions[i + 1] != defaultLabel)
+            kept << actions[i] << actions[i + 1];
+    }
+    return kept;
+}
+
 }  // namespace
 
 DesktopNotifications::DesktopNotifications(QObject* parent)
@@ -97,20 +112,6 @@ void DesktopNotifications::show(Kind kind, const Notice& notice, std::function<v
     });
 }
 
-QStringList DesktopNotifications::actionsToSend(const QStringList& actions) const
-{
-    const qsizetype defaultAt = actions.indexOf(kDefaultAction);
-    if (!mDrawsDefaultAction || defaultAt < 0 || defaultAt % 2 != 0 || defaultAt + 1 >= actions.size())
-        return actions;
-    const QString& defaultLabel = actions[defaultAt + 1];
-    QStringList kept;
-    for (qsizetype i = 0; i + 1 < actions.size(); i += 2) {
-        if (i == defaultAt || actions[i + 1] != defaultLabel)
-            kept << actions[i] << actions[i + 1];
-    }
-    return kept;
-}
-
 void DesktopNotifications::send(Kind kind, const Notice& notice, std::function<void()> unavailable)
 {
     const quint64 request = mRequests[kind];
@@ -119,9 +120,10 @@ void DesktopNotifications::send(Kind kind, const Notice& notice, std::function<v
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(notice.quiet ? kLowUrgency : kNormalUrgency));
     // A service that reads markup would take an item named "A&B" or "<腹筋>" as markup.
     const QString body = *mBodyMarkup ? notice.body.toHtmlEscaped() : notice.body;
-    const QDBusMessage message = methodCall(
-        QStringLiteral("Notify"), {QCoreApplication::applicationName(), QVariant::fromValue(mIds[kind]), kIconName,
-                                   notice.summary, body, actionsToSend(notice.actions), hints, notice.timeoutMs});
+    const QDBusMessage message =
+        methodCall(QStringLiteral("Notify"),
+                   {QCoreApplication::applicationName(), QVariant::fromValue(mIds[kind]), kIconName, notice.summary,
+                    body, actionsToSend(notice.actions, mDrawsDefaultAction), hints, notice.timeoutMs});
     mCalls->call(message, [this, kind, request, unavailable = std::move(unavailable)](const QDBusMessage& reply) {
         if (!answered(reply))
             return runIfSet(unavailable);

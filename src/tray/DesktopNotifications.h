@@ -67,7 +67,6 @@ private slots:
     void onServiceSignal(const QDBusMessage& signal);
 
 private:
-    QStringList actionsToSend(const QStringList& actions) const;
     void send(Kind kind, const Notice& notice, std::function<void()> unavailable);
     void closeId(uint id);
 
