@@ -47,7 +47,7 @@ void runIfSet(const std::function<void()>& action)
         action();
 }
 
-// The actions as sent to a service that draws the "default" action as a button of its own (`drawsDefault`) or not.
+// The actions as sent to a service that draws the default action as a button of its own (`drawsDefault`) or not.
 QStringList actionsToSend(const QStringList& actions, bool drawsDefault)
 {
     const qsizetype defaultAt = actions.indexOf(kDefaultAction);
