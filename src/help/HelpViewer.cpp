@@ -132,11 +132,12 @@ void makeNotice(QListWidgetItem* item)
     item->setForeground(QPalette().color(QPalette::Disabled, QPalette::Text));
 }
 
-QVBoxLayout* paneLayout(QWidget* pane)
+// A column of controls `gap` pixels apart and from the widget's edges.
+QVBoxLayout* columnLayout(QWidget* widget, int gap = 4)
 {
-    auto* layout = new QVBoxLayout(pane);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->setSpacing(4);
+    auto* layout = new QVBoxLayout(widget);
+    layout->setContentsMargins(gap, gap, gap, gap);
+    layout->setSpacing(gap);
     return layout;
 }
 
@@ -251,6 +252,7 @@ public:
             mBar->setCurrentIndex(mIndex);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
+    int index() const { return mIndex; }
 
 private:
     QPointer<QTabBar> mBar;
@@ -281,11 +283,8 @@ public:
 
     int indexOfChild(const QAccessibleInterface* child) const override
     {
-        for (auto it = mTabs.cbegin(); it != mTabs.cend(); ++it) {
-            if (QAccessible::accessibleInterface(it.value()) == child)
-                return it.key();
-        }
-        return -1;
+        const auto* tab = dynamic_cast<const TabInterface*>(child);
+        return tab && tab->parent() == this ? tab->index() : -1;
     }
 
     QAccessibleInterface* childAt(int x, int y) const override
@@ -437,7 +436,7 @@ public:
         mTree->setHeaderHidden(true);
         mTree->setUniformRowHeights(true);
         mTree->setExpandsOnDoubleClick(false);  // a double click on a book opens and closes it below
-        paneLayout(this)->addWidget(mTree);
+        columnLayout(this)->addWidget(mTree);
         mFocusTarget = mTree;
 
         // Walking the contents with the keys shows each page. The first entry the tree makes current
@@ -541,7 +540,7 @@ class IndexPane : public NavigationPane {
 public:
     explicit IndexPane(const ChmFile& chm, QWidget* parent = nullptr) : NavigationPane(chm, parent)
     {
-        QVBoxLayout* layout = paneLayout(this);
+        QVBoxLayout* layout = columnLayout(this);
         mField = addField(layout, QCoreApplication::translate("Help", "キーワードを入力してください:"), "indexField",
                           QCoreApplication::translate("Help", "キーワードの入力"),
                           QCoreApplication::translate(
@@ -699,7 +698,7 @@ class SearchPane : public NavigationPane {
 public:
     explicit SearchPane(const ChmFile& chm, QWidget* parent = nullptr) : NavigationPane(chm, parent)
     {
-        QVBoxLayout* layout = paneLayout(this);
+        QVBoxLayout* layout = columnLayout(this);
         mField = addField(layout, QCoreApplication::translate("Help", "検索する語句を入力してください:"), "searchField",
                           QCoreApplication::translate("Help", "検索する語句"),
                           QCoreApplication::translate("Help", "Enter でヘルプのすべてのページから探します"));
@@ -814,9 +813,7 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     mBrowser =
         named(new HelpBrowser(std::move(chm), this), "helpPage", QCoreApplication::translate("Help", "ヘルプのページ"));
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    QVBoxLayout* layout = columnLayout(this, 0);
     buildToolBar(layout);
     buildNavigation();
     auto* splitter = new QSplitter(Qt::Horizontal, this);

@@ -11,6 +11,7 @@
 #include "platform/FitLabel.h"
 #include "shared/Seams.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -368,6 +369,10 @@ void TestHelpWindow::navigationPaneHidesAndShows()
                              "searchResults", "helpPage"})
         QVERIFY2(!control<QWidget>(viewer, name)->accessibleName().isEmpty(), name);
     QCOMPARE(tabs->tabText(0), QStringLiteral("目次(&C)"));
+    // The tab bar reads under its own name, and each tab knows its place in it.
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(tabs->tabBar());
+    QCOMPARE(bar->text(QAccessible::Name), tabs->tabBar()->accessibleName());
+    QCOMPARE(bar->indexOfChild(bar->child(2)), 2);
     // The buttons without a picture in the desktop's theme have the program's own.
     platform::registerResources();
     for (const char* name : {"actionNavigation", "actionHome", "actionPrint"})
