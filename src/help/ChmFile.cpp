@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace help {
 
@@ -334,13 +335,10 @@ bool ChmFile::open(const QString& fileName)
         return false;
 
     mHandle = chm_open(QFile::encodeName(fileName).constData());
+    if (mHandle && !compressedSectionIsSound(mHandle))
+        chm_close(std::exchange(mHandle, nullptr));
     if (!mHandle)
         return false;
-    if (!compressedSectionIsSound(mHandle)) {
-        chm_close(mHandle);
-        mHandle = nullptr;
-        return false;
-    }
     mFileName = fileName;
     readSystemRecords();
     // A file named in no record, or in one that names no stored file, is none (holds() is false for both).
@@ -412,16 +410,13 @@ bool ChmFile::holds(const QString& path) const
 
 QByteArray ChmFile::read(const QString& path, bool* ok, qint64 maxSize) const
 {
-    if (ok)
-        *ok = false;
     chmUnitInfo ui;
     QByteArray data;
-    if (!resolve(path, &ui) || ui.length > static_cast<LONGUINT64>(qMax<qint64>(maxSize, 0)) ||
-        !retrieve(mHandle, &ui, &data))
-        return QByteArray();
+    const bool read = resolve(path, &ui) && ui.length <= static_cast<LONGUINT64>(qMax<qint64>(maxSize, 0)) &&
+                      retrieve(mHandle, &ui, &data);
     if (ok)
-        *ok = true;
-    return data;
+        *ok = read;
+    return read ? data : QByteArray();
 }
 
 QStringList ChmFile::files() const
