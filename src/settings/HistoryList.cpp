@@ -97,13 +97,10 @@ public:
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override
     {
-        if (!index.isValid() || index.row() >= rowCount())
+        if (!index.isValid() || index.row() >= rowCount() || (role != Qt::DisplayRole && role != CountRole))
             return QVariant();
-        if (role == Qt::DisplayRole)
-            return row(index.row()).line;
-        if (role == CountRole)
-            return row(index.row()).count;
-        return QVariant();
+        const Row shown = row(index.row());
+        return role == Qt::DisplayRole ? shown.line : shown.count;
     }
 
 private:
@@ -121,9 +118,8 @@ private:
         auto* made = new Row{historyLine(qsizetype(number) + 1, shownField(QmrM::shownRecordDate(record.date)),
                                          shownField(QmrM::shownRecordTime(record.time)), count),
                              count};
-        const Row shown = *made;
-        mRows.insert(number, made);
-        return shown;
+        mRows.insert(number, made);  // the newest row, which the cache keeps
+        return *made;
     }
 
     QmrM::HistoryIndex mHistory;
@@ -388,10 +384,8 @@ void HistoryList::paintEvent(QPaintEvent* event)
         const QModelIndex index = mModel->index(row);
         option.rect = visualRect(index);
         option.state = state;
-        if (selectionModel()->isSelected(index))
-            option.state |= QStyle::State_Selected;
-        if (focus && index == current)
-            option.state |= QStyle::State_HasFocus;
+        option.state.setFlag(QStyle::State_Selected, selectionModel()->isSelected(index));
+        option.state.setFlag(QStyle::State_HasFocus, focus && index == current);
         option.state.setFlag(QStyle::State_MouseOver, index == hover && underMouse());
         itemDelegate()->paint(&painter, option, index);
     }
