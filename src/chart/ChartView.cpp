@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChartView.h"
 
-#include "ProgressFigures.h"
 #include "platform/AppSetup.h"
 #include "shared/ShownDates.h"
 

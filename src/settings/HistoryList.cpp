@@ -174,10 +174,8 @@ HistoryList::HistoryList(QWidget* parent)
     connect(&mProgressTimer, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
 }
 
-HistoryList::~HistoryList()
-{
-    stopReading();
-}
+// A history being read is stopped as its work goes.
+HistoryList::~HistoryList() = default;
 
 void HistoryList::stopReading()
 {

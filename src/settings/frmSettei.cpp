@@ -590,10 +590,9 @@ void frmSettei::fillItemLists()
 {
     ui->lstKoumoku->clear();
     ui->cboKoumoku->clear();
-    for (int i = 1; i <= gKoumokuSu; ++i) {
-        ui->lstKoumoku->addItem(gKoumoku[i]);
-        ui->cboKoumoku->addItem(gKoumoku[i]);
-    }
+    const QStringList names(gKoumoku.begin() + 1, gKoumoku.begin() + 1 + gKoumokuSu);
+    ui->lstKoumoku->addItems(names);
+    ui->cboKoumoku->addItems(names);
 }
 
 void frmSettei::cmdDel_Click()
