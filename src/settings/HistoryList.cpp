@@ -371,7 +371,6 @@ void HistoryList::paintEvent(QPaintEvent* event)
     const QRect& area = event->rect();
     QStyleOptionViewItem option;
     initViewItemOption(&option);
-    const QStyle::State state = option.state;
     const QModelIndex current = currentIndex();
     const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
     const QModelIndex hover = indexAt(viewport()->mapFromGlobal(QCursor::pos()));
@@ -381,7 +380,7 @@ void HistoryList::paintEvent(QPaintEvent* event)
     for (int row = first; row <= last; ++row) {
         const QModelIndex index = mModel->index(row);
         option.rect = visualRect(index);
-        option.state = state;
+        // Each row sets the three states it may have, whatever the row before it had.
         option.state.setFlag(QStyle::State_Selected, selectionModel()->isSelected(index));
         option.state.setFlag(QStyle::State_HasFocus, focus && index == current);
         option.state.setFlag(QStyle::State_MouseOver, index == hover && underMouse());
