@@ -68,9 +68,7 @@ void DailyHistoryBuilder::add(const std::optional<MonthDay>& day, double count)
 
 DailyHistory DailyHistoryBuilder::finish(const QDate& anchor) const
 {
-    DailyHistory history;
-    history.undatedCount = mUnreadableCount;
-    history.undatedRecords = mUnreadableRecords;
+    DailyHistory history{{}, mUnreadableCount, mUnreadableRecords};
     const std::vector<QDate> dates = placeDates(mDays, anchor);
     for (size_t i = 0; i < dates.size(); ++i) {
         if (!dates[i].isValid()) {  // before the first year

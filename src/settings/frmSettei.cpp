@@ -389,12 +389,10 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
 
 bool frmSettei::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!ui)
-        return platform::Form::eventFilter(watched, event);
-    if (watched == ui->lstKoumoku->viewport() && event->type() == QEvent::MouseButtonPress)
+    if (ui && watched == ui->lstKoumoku->viewport() && event->type() == QEvent::MouseButtonPress)
         mSelectionChangedByPress = false;
     // Enter in the combo's edit field must not choose an entry: only a choice from the list does.
-    if (watched == ui->cboKoumoku->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (ui && watched == ui->cboKoumoku->lineEdit() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             return true;
