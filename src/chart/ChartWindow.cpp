@@ -140,8 +140,8 @@ void tellNothingWritten(const QmrM::DataFileError& error, const QString& title)
 // Asks where to save an export until the user names a file that may be written, or cancels (an empty
 // text). The dialog opens in the folder last chosen during this run, at first in the user's documents
 // folder, never on its own in the data folder. A file of the program's own (QmrM::programFileAt) is refused
-// with a message and the dialog comes back; an existing file is replaced only when the user confirms it. The dialog is
-// Qt's, or the seams' saveFileName (shared/Seams.h), which is given the folder and name offered.
+// with a message and the dialog comes back; an existing file is replaced only when the user confirms it.
+// The dialog is Qt's, or the seams' saveFileName (shared/Seams.h), which is given the folder and name offered.
 QString chooseExportFile(QWidget* parent, const SaveRequest& request)
 {
     static QString lastFolder;  // the folder the last export went to during this run

@@ -34,8 +34,8 @@ QWidget* openChartWindow();
 QString exportCsv(QWidget* caller, int item, bool* cancelled = nullptr);
 
 // Writes `content` as the whole file at `path` (a QmrM::FileReplacement): a failed write leaves the old
-// file (or none) and no partial one. A failure is told through platform::MsgBox under `title`; returns whether the file
-// was written. Where no temporary file can be made, nothing is written.
+// file (or none) and no partial one. A failure is told through platform::MsgBox under `title`; returns
+// whether the file was written. Where no temporary file can be made, nothing is written.
 bool writeWholeFile(const QString& path, const QByteArray& content, const QString& title);
 
 }  // namespace chart
