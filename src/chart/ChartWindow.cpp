@@ -57,6 +57,19 @@ Control* named(Control* control, const char* name)
     return control;
 }
 
+// The item names whose histories make up item `item` of the registered items (1-based); 0 stands for all
+// of them, each name once, since items of the same name share one history file. Empty for a number out of
+// range.
+QStringList historyNamesFor(int item)
+{
+    QStringList names;
+    for (int k = 1; k <= QmrM::gKoumokuSu; ++k) {
+        if ((item == 0 || k == item) && !names.contains(QmrM::gKoumoku[k]))
+            names.append(QmrM::gKoumoku[k]);
+    }
+    return names;
+}
+
 // Where the chart's files go: the save dialog (the one place the program shows Qt's file dialog, so tests
 // can answer it), the checks that keep an export off the program's own files.
 QString exportCsvMenuText()
@@ -311,7 +324,10 @@ private:
         mItemChooser->setAccessibleName(QCoreApplication::translate("Chart", "グラフにする項目"));
 
         mRangeChooser = named(new QComboBox(this), "cboRange");
-        mRangeChooser->addItems(rangeNames());
+        // In the order of Range.
+        mRangeChooser->addItems(
+            {QCoreApplication::translate("Chart", "直近 4 週間"), QCoreApplication::translate("Chart", "直近 12 週間"),
+             QCoreApplication::translate("Chart", "直近 1 年"), QCoreApplication::translate("Chart", "すべて")});
         mRangeChooser->setAccessibleName(QCoreApplication::translate("Chart", "期間"));
 
         mSaveImage =

@@ -41,16 +41,6 @@ QDate historyAnchor(const QString& name)
     return modified.isValid() ? modified.date() : QmrM::currentDateTime().date();
 }
 
-QStringList historyNamesFor(int item)
-{
-    QStringList names;
-    for (int k = 1; k <= QmrM::gKoumokuSu; ++k) {
-        if ((item == 0 || k == item) && !names.contains(QmrM::gKoumoku[k]))
-            names.append(QmrM::gKoumoku[k]);
-    }
-    return names;
-}
-
 void DailyHistoryBuilder::add(const std::optional<MonthDay>& day, double count)
 {
     if (!day) {
