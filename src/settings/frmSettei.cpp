@@ -228,12 +228,12 @@ void frmSettei::createControls(platform::FormWindow* window)
                 ui->lblGoukei->setText(QCoreApplication::translate("frmSettei", "履歴を読めません"));
                 ui->lblGoukei->setToolTip(description);
             }));
-    // A click on an entry selects it; a click on the entry already selected chooses it again.
+    // A click on an entry selects it; a click on the entry already selected chooses it again. The handler
+    // passes over a selection that leaves no entry chosen.
     const auto click = guarded(this, &frmSettei::lstKoumoku_Click);
     connect(ui->lstKoumoku, &QListWidget::itemSelectionChanged, this, [this, click] {
         mSelectionChangedByPress = true;
-        if (ui->lstKoumoku->currentRow() >= 0 && !ui->lstKoumoku->selectedItems().isEmpty())
-            click();
+        click();
     });
     connect(ui->lstKoumoku, &QListWidget::itemClicked, this, [this, click] {
         if (!mSelectionChangedByPress)
