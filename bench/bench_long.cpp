@@ -14,7 +14,7 @@
 
 #include "BenchSupport.h"
 
-#include "chart/SaveFile.h"
+#include "chart/ProgressActions.h"
 #include "platform/Guard.h"
 #include "settings/frmSettei.h"
 #include "shared/QmrM.h"

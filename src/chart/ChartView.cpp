@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ChartView.h"
 
-#include "ProgressFigures.h"
 #include "platform/AppSetup.h"
 #include "shared/ShownDates.h"
 
@@ -350,7 +349,7 @@ void draw(QPainter& painter, const QRect& area, const Content& content, int sele
 ChartView::ChartView(QWidget* parent) : QWidget(parent)
 {
     // Tells assistive technology that the view is a chart; its name and description say what it shows.
-    static const bool roleInstalled = [] {
+    [[maybe_unused]] static const bool roleInstalled = [] {
         QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
             if (className == QLatin1String("chart::ChartView") && object && object->isWidgetType())
                 return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Chart);
@@ -358,7 +357,6 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent)
         });
         return true;
     }();
-    Q_UNUSED(roleInstalled);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(platform::namedFont(9));

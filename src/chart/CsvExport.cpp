@@ -220,10 +220,9 @@ bool writeCsv(const std::vector<CsvItem>& items, const std::function<void(QByteA
     // The line end is the file's, not a part of the translated header.
     out += "\xEF\xBB\xBF" + QCoreApplication::translate("Chart", "項目,日付,時刻,回数").toUtf8() + "\r\n";
     for (const CsvItem& item : items) {
-        QmrM::HistoryBytes history = QmrM::readHistoryBytes(item.name, nullptr, progress);
-        if (progress && progress->cancelled)
-            return false;
-        if (!writeRows(out, write, item, history, progress))
+        const QmrM::HistoryBytes history = QmrM::readHistoryBytes(item.name, nullptr, progress);
+        // Cancelled while the file was read, or while its rows were written.
+        if ((progress && progress->cancelled) || !writeRows(out, write, item, history, progress))
             return false;
     }
     if (!out.isEmpty())

@@ -41,16 +41,6 @@ QDate historyAnchor(const QString& name)
     return modified.isValid() ? modified.date() : QmrM::currentDateTime().date();
 }
 
-QStringList historyNamesFor(int item)
-{
-    QStringList names;
-    for (int k = 1; k <= QmrM::gKoumokuSu; ++k) {
-        if ((item == 0 || k == item) && !names.contains(QmrM::gKoumoku[k]))
-            names.append(QmrM::gKoumoku[k]);
-    }
-    return names;
-}
-
 void DailyHistoryBuilder::add(const std::optional<MonthDay>& day, double count)
 {
     if (!day) {
@@ -68,9 +58,7 @@ void DailyHistoryBuilder::add(const std::optional<MonthDay>& day, double count)
 
 DailyHistory DailyHistoryBuilder::finish(const QDate& anchor) const
 {
-    DailyHistory history;
-    history.undatedCount = mUnreadableCount;
-    history.undatedRecords = mUnreadableRecords;
+    DailyHistory history{{}, mUnreadableCount, mUnreadableRecords};
     const std::vector<QDate> dates = placeDates(mDays, anchor);
     for (size_t i = 0; i < dates.size(); ++i) {
         if (!dates[i].isValid()) {  // before the first year

@@ -33,11 +33,6 @@ std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, 
 // file is missing.
 QDate historyAnchor(const QString& name);
 
-// The item names whose histories make up item `item` of the registered items (1-based); 0 stands for all
-// of them, each name once, since items of the same name share one history file. Empty for a number out of
-// range.
-QStringList historyNamesFor(int item);
-
 // The month and day of each record, its date field read once per run of records with the same one: most
 // records share their date with the one before.
 class RecordDays {

@@ -140,12 +140,6 @@ DailyHistory combine(const std::vector<DailyHistory>& histories)
     return sum;
 }
 
-QStringList rangeNames()
-{
-    return {QCoreApplication::translate("Chart", "直近 4 週間"), QCoreApplication::translate("Chart", "直近 12 週間"),
-            QCoreApplication::translate("Chart", "直近 1 年"), QCoreApplication::translate("Chart", "すべて")};
-}
-
 Period periodFor(Range range, const QDate& today, const DailyHistory& history)
 {
     switch (range) {

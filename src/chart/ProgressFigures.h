@@ -27,9 +27,8 @@ struct DailyHistory {
 // Several histories added up day by day.
 DailyHistory combine(const std::vector<DailyHistory>& histories);
 
+// The ranges, as the chart window's chooser offers them.
 enum class Range { FourWeeks, TwelveWeeks, OneYear, All };
-// The ranges as the chooser offers them, in the order of Range.
-QStringList rangeNames();
 
 // The days a range covers, and whether its bars are weeks (Monday to Sunday) rather than days.
 struct Period {

@@ -97,13 +97,10 @@ public:
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override
     {
-        if (!index.isValid() || index.row() >= rowCount())
+        if (!index.isValid() || index.row() >= rowCount() || (role != Qt::DisplayRole && role != CountRole))
             return QVariant();
-        if (role == Qt::DisplayRole)
-            return row(index.row()).line;
-        if (role == CountRole)
-            return row(index.row()).count;
-        return QVariant();
+        const Row shown = row(index.row());
+        return role == Qt::DisplayRole ? shown.line : shown.count;
     }
 
 private:
@@ -121,9 +118,8 @@ private:
         auto* made = new Row{historyLine(qsizetype(number) + 1, shownField(QmrM::shownRecordDate(record.date)),
                                          shownField(QmrM::shownRecordTime(record.time)), count),
                              count};
-        const Row shown = *made;
-        mRows.insert(number, made);
-        return shown;
+        mRows.insert(number, made);  // the newest row, which the cache keeps
+        return *made;
     }
 
     QmrM::HistoryIndex mHistory;
@@ -178,10 +174,8 @@ HistoryList::HistoryList(QWidget* parent)
     connect(&mProgressTimer, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
 }
 
-HistoryList::~HistoryList()
-{
-    stopReading();
-}
+// A history being read is stopped as its work goes.
+HistoryList::~HistoryList() = default;
 
 void HistoryList::stopReading()
 {
@@ -377,7 +371,6 @@ void HistoryList::paintEvent(QPaintEvent* event)
     const QRect& area = event->rect();
     QStyleOptionViewItem option;
     initViewItemOption(&option);
-    const QStyle::State state = option.state;
     const QModelIndex current = currentIndex();
     const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
     const QModelIndex hover = indexAt(viewport()->mapFromGlobal(QCursor::pos()));
@@ -387,11 +380,9 @@ void HistoryList::paintEvent(QPaintEvent* event)
     for (int row = first; row <= last; ++row) {
         const QModelIndex index = mModel->index(row);
         option.rect = visualRect(index);
-        option.state = state;
-        if (selectionModel()->isSelected(index))
-            option.state |= QStyle::State_Selected;
-        if (focus && index == current)
-            option.state |= QStyle::State_HasFocus;
+        // Each row sets the three states it may have, whatever the row before it had.
+        option.state.setFlag(QStyle::State_Selected, selectionModel()->isSelected(index));
+        option.state.setFlag(QStyle::State_HasFocus, focus && index == current);
         option.state.setFlag(QStyle::State_MouseOver, index == hover && underMouse());
         itemDelegate()->paint(&painter, option, index);
     }

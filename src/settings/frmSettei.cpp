@@ -228,12 +228,12 @@ void frmSettei::createControls(platform::FormWindow* window)
                 ui->lblGoukei->setText(QCoreApplication::translate("frmSettei", "履歴を読めません"));
                 ui->lblGoukei->setToolTip(description);
             }));
-    // A click on an entry selects it; a click on the entry already selected chooses it again.
+    // A click on an entry selects it; a click on the entry already selected chooses it again. The handler
+    // passes over a selection that leaves no entry chosen.
     const auto click = guarded(this, &frmSettei::lstKoumoku_Click);
     connect(ui->lstKoumoku, &QListWidget::itemSelectionChanged, this, [this, click] {
         mSelectionChangedByPress = true;
-        if (ui->lstKoumoku->currentRow() >= 0 && !ui->lstKoumoku->selectedItems().isEmpty())
-            click();
+        click();
     });
     connect(ui->lstKoumoku, &QListWidget::itemClicked, this, [this, click] {
         if (!mSelectionChangedByPress)
@@ -389,12 +389,10 @@ void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
 
 bool frmSettei::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!ui)
-        return platform::Form::eventFilter(watched, event);
-    if (watched == ui->lstKoumoku->viewport() && event->type() == QEvent::MouseButtonPress)
+    if (ui && watched == ui->lstKoumoku->viewport() && event->type() == QEvent::MouseButtonPress)
         mSelectionChangedByPress = false;
     // Enter in the combo's edit field must not choose an entry: only a choice from the list does.
-    if (watched == ui->cboKoumoku->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (ui && watched == ui->cboKoumoku->lineEdit() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             return true;
@@ -590,10 +588,9 @@ void frmSettei::fillItemLists()
 {
     ui->lstKoumoku->clear();
     ui->cboKoumoku->clear();
-    for (int i = 1; i <= gKoumokuSu; ++i) {
-        ui->lstKoumoku->addItem(gKoumoku[i]);
-        ui->cboKoumoku->addItem(gKoumoku[i]);
-    }
+    const QStringList names(gKoumoku.begin() + 1, gKoumoku.begin() + 1 + gKoumokuSu);
+    ui->lstKoumoku->addItems(names);
+    ui->cboKoumoku->addItems(names);
 }
 
 void frmSettei::cmdDel_Click()

@@ -8,7 +8,6 @@
 
 #include "chart/ChartView.h"
 #include "chart/ProgressActions.h"
-#include "chart/SaveFile.h"
 #include "platform/AppSetup.h"
 #include "platform/Controls.h"
 #include "settings/frmSettei.h"

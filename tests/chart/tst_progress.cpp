@@ -10,7 +10,6 @@
 #include "chart/DailyHistories.h"
 #include "chart/ProgressActions.h"
 #include "chart/ProgressFigures.h"
-#include "chart/SaveFile.h"
 #include "shared/QmrM.h"
 
 #include <QDir>
