@@ -3,7 +3,7 @@
 // once the counter reaches the pause (at once when it has already). A connection of its own, so that
 // nothing of Qt's changes.
 #include "Desktop.h"
-#include "IdleSource.h"
+#include "BusySource.h"
 
 #include <QGuiApplication>
 #include <QSocketNotifier>
@@ -19,6 +19,10 @@ namespace {
 
 class X11Idle final : public IdleSource {
 public:
+    X11Idle()
+    {
+        connect(&mNotifier, &QSocketNotifier::activated, this, [this] { handleEvents(); });
+    }
     ~X11Idle() override { stop(); }
 
     void awaitPause(qint64 pauseMs) override
@@ -46,18 +50,15 @@ public:
             xcb_sync_query_counter_reply(mX, xcb_sync_query_counter(mX, idleTime), nullptr);
         const int64_t idleMs = now ? (int64_t(now->counter_value.hi) << 32) | now->counter_value.lo : 0;
         free(now);
-        mNotifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(mX), QSocketNotifier::Read);
-        connect(mNotifier.get(), &QSocketNotifier::activated, this, [this] { handleEvents(); });
+        mNotifier.setSocket(xcb_get_file_descriptor(mX));
+        mNotifier.setEnabled(true);
         if (idleMs >= pauseMs)
             endWatch(true);
     }
 
     void stop() override
     {
-        if (mNotifier) {
-            mNotifier->setEnabled(false);
-            mNotifier.release()->deleteLater();  // may be the caller
-        }
+        mNotifier.setEnabled(false);
         if (mX)
             xcb_disconnect(mX);  // the server destroys the alarm with the connection
         mX = nullptr;
@@ -107,7 +108,7 @@ private:
     xcb_connection_t* mX = nullptr;
     xcb_sync_alarm_t mAlarm = XCB_NONE;
     uint8_t mAlarmEvent = 0;
-    std::unique_ptr<QSocketNotifier> mNotifier;
+    QSocketNotifier mNotifier{QSocketNotifier::Read};
 };
 
 }  // namespace
