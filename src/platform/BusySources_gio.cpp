@@ -14,9 +14,8 @@ namespace {
 
 // The few GIO and GObject functions used, looked up by name.
 struct Gio {
-    using Source = void*;
     void* (*sourceGetDefault)() = nullptr;
-    void* (*sourceLookup)(Source, const char*, int) = nullptr;
+    void* (*sourceLookup)(void*, const char*, int) = nullptr;
     int (*schemaHasKey)(void*, const char*) = nullptr;
     void (*schemaUnref)(void*) = nullptr;
     void* (*settingsNew)(const char*) = nullptr;

@@ -6,7 +6,6 @@
 #include "BusySource.h"
 
 #include <QList>
-#include <QTimer>
 
 #include <windows.h>
 

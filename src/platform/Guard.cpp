@@ -7,9 +7,7 @@
 #include "shared/QmrM.h"
 #include "shared/Seams.h"
 
-#include <QApplication>
 #include <QWidget>
-#include <QCoreApplication>
 
 namespace platform {
 namespace {

@@ -40,27 +40,18 @@ public:
     void stop() override
     {
         mSocket.setEnabled(false);
-        if (mNotification)
-            ext_idle_notification_v1_destroy(mNotification);
-        if (mKdeTimeout)
-            org_kde_kwin_idle_timeout_release(mKdeTimeout);
-        if (mIdleNotifier)
-            ext_idle_notifier_v1_destroy(mIdleNotifier);
-        if (mKdeIdle)
-            org_kde_kwin_idle_destroy(mKdeIdle);
-        if (mSeat)
-            wl_seat_destroy(mSeat);
-        if (mRegistry)
-            wl_registry_destroy(mRegistry);
-        if (mDisplay)
-            wl_display_disconnect(mDisplay);  // the compositor lets go of the objects with the connection
-        mNotification = nullptr;
-        mKdeTimeout = nullptr;
-        mIdleNotifier = nullptr;
-        mKdeIdle = nullptr;
-        mSeat = nullptr;
-        mRegistry = nullptr;
-        mDisplay = nullptr;
+        const auto drop = [](auto*& object, auto destroy) {
+            if (object)
+                destroy(object);
+            object = nullptr;
+        };
+        drop(mNotification, ext_idle_notification_v1_destroy);
+        drop(mKdeTimeout, org_kde_kwin_idle_timeout_release);
+        drop(mIdleNotifier, ext_idle_notifier_v1_destroy);
+        drop(mKdeIdle, org_kde_kwin_idle_destroy);
+        drop(mSeat, wl_seat_destroy);
+        drop(mRegistry, wl_registry_destroy);
+        drop(mDisplay, wl_display_disconnect);  // the compositor lets go of the objects with the connection
         mIdled = false;
     }
 

@@ -3,8 +3,6 @@
 // at again when the pause would be over were nothing typed meanwhile. Nothing is polled in between.
 #include "BusySource.h"
 
-#include <QTimer>
-
 #include <windows.h>
 
 namespace platform {

@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>

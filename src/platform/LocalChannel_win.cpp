@@ -14,7 +14,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <sddl.h>
 
 namespace platform {

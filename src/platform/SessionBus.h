@@ -3,14 +3,13 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QObject>
 #include <QString>
 #include <QVariantList>
 
 #include <functional>
 #include <memory>
-
-class QDBusServiceWatcher;
 
 namespace platform {
 
@@ -30,7 +29,6 @@ class BusCalls : public QObject {
     Q_OBJECT
 public:
     explicit BusCalls(int answerMs = 2000, QObject* parent = nullptr);
-    ~BusCalls() override;
 
     // Calls, and hands the reply to `answered`, inside the guard, unless forgotten meanwhile.
     void call(const QDBusMessage& message, std::function<void(const QDBusMessage& reply)> answered);

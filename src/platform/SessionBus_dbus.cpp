@@ -4,7 +4,6 @@
 #include "Guard.h"
 
 #include <QDBusPendingCallWatcher>
-#include <QDBusServiceWatcher>
 
 namespace platform {
 
@@ -23,8 +22,6 @@ QDBusMessage busCall(const QString& service, const QString& path, const QString&
 }
 
 BusCalls::BusCalls(int answerMs, QObject* parent) : QObject(parent), mAnswerMs(answerMs) {}
-
-BusCalls::~BusCalls() = default;
 
 void BusCalls::call(const QDBusMessage& message, std::function<void(const QDBusMessage& reply)> answered)
 {
