@@ -152,25 +152,24 @@ private:
         mSources.erase(std::remove(mSources.begin(), mSources.end(), nullptr), mSources.end());
         // Told from the event loop, never inside awaitPause(); only what the source tried now tells.
         for (size_t index = 0; index < mSources.size(); ++index) {
+            IdleSource* source = mSources[index].get();
             connect(
-                mSources[index].get(), &IdleSource::paused, this,
-                [this, index] {
-                    if (mTrying != index)
-                        return;
-                    mTrying = mSources.size();
-                    emit paused();
-                },
-                Qt::QueuedConnection);
+                source, &IdleSource::paused, this, [this, index] { ended(index, true); }, Qt::QueuedConnection);
             connect(
-                mSources[index].get(), &IdleSource::unavailable, this,
-                [this, index] {
-                    if (mTrying != index)
-                        return;
-                    ++mTrying;
-                    tryNext();
-                },
-                Qt::QueuedConnection);
+                source, &IdleSource::unavailable, this, [this, index] { ended(index, false); }, Qt::QueuedConnection);
         }
+    }
+
+    // The watch of source `index` ended: with a pause, or with a desktop that does not tell it, when the next is tried.
+    void ended(size_t index, bool pausedNow)
+    {
+        if (mTrying != index)
+            return;
+        mTrying = pausedNow ? mSources.size() : index + 1;
+        if (pausedNow)
+            emit paused();
+        else
+            tryNext();
     }
 
     void tryNext()

@@ -42,9 +42,7 @@ bool ownsClipboard(QClipboard::Mode mode)
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
         return true;
     const QClipboard* clipboard = QGuiApplication::clipboard();
-    return mode == QClipboard::Clipboard   ? clipboard->ownsClipboard()
-           : mode == QClipboard::Selection ? clipboard->ownsSelection()
-                                           : clipboard->ownsFindBuffer();
+    return mode == QClipboard::Selection ? clipboard->ownsSelection() : clipboard->ownsClipboard();
 }
 
 // A copy the program made of a text with word joiners gets the text as written. Windows tells of a copy a

@@ -34,11 +34,10 @@ public:
             return endWatch(false);
         mAlarmEvent = xcb_get_extension_data(mX, &xcb_sync_id)->first_event + XCB_SYNC_ALARM_NOTIFY;
         mAlarm = xcb_generate_id(mX);
-        const int64_t pause = pauseMs;
         const uint32_t values[] = {idleTime,
                                    XCB_SYNC_VALUETYPE_ABSOLUTE,
-                                   uint32_t(pause >> 32),
-                                   uint32_t(pause & 0xffffffff),
+                                   uint32_t(pauseMs >> 32),
+                                   uint32_t(pauseMs & 0xffffffff),
                                    XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON,
                                    1};
         xcb_sync_create_alarm(mX, mAlarm,

@@ -111,7 +111,6 @@ void LocalListener::acceptWaiting()
         // The start's few bytes are read as they come, until it closes; the descriptor goes with the reader.
         auto* reader = new QSocketNotifier(client, QSocketNotifier::Read, this);
         connect(reader, &QObject::destroyed, [client] { ::close(client); });
-        auto message = std::make_shared<QByteArray>();
         const auto drop = [this, reader] {
             if (!reader->isEnabled())
                 return;  // dropped already
@@ -121,15 +120,15 @@ void LocalListener::acceptWaiting()
             acceptWaiting();
         };
         QTimer::singleShot(kSilentForMs, reader, drop);
-        connect(reader, &QSocketNotifier::activated, this, [this, client, message, drop] {
+        connect(reader, &QSocketNotifier::activated, this, [this, client, message = QByteArray(), drop]() mutable {
             char buffer[64];
             ssize_t n;
-            while ((n = ::read(client, buffer, sizeof buffer)) > 0 && message->size() < kMaxMessage)
-                message->append(buffer, n);
+            while ((n = ::read(client, buffer, sizeof buffer)) > 0 && message.size() < kMaxMessage)
+                message.append(buffer, n);
             if (n < 0 && (errno == EAGAIN || errno == EINTR))
                 return;  // the rest is on its way
             drop();
-            emit received(*message);
+            emit received(message);
         });
     }
     l.incoming->setEnabled(false);  // until a reader is done
