@@ -25,10 +25,8 @@ namespace {
 QRect lineEditTextRect(const QLineEdit* box)
 {
     QStyleOptionFrame option;
-    option.initFrom(box);
-    option.rect = box->rect();
+    option.initFrom(box);  // the whole box
     option.lineWidth = box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
-    option.midLineWidth = 0;
     option.state |= QStyle::State_Sunken;
     constexpr int kSideMargin = 2;
     return box->style()

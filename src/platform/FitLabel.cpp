@@ -365,9 +365,7 @@ QColor OutlinedLabel::outlineColour() const
     const QColor background = palette().color(QPalette::Window);
     if (contrastRatio(palette().color(foregroundRole()), background) >= 4.5)
         return QColor();
-    const QColor black(Qt::black);
-    const QColor white(Qt::white);
-    return contrastRatio(black, background) >= contrastRatio(white, background) ? black : white;
+    return QColor(contrastRatio(Qt::black, background) >= contrastRatio(Qt::white, background) ? Qt::black : Qt::white);
 }
 
 void OutlinedLabel::drawTextLine(QPainter& painter, const QRectF& rect, int flags, const QString& line)

@@ -61,7 +61,6 @@ void Form::Load()
     if (isLoaded() || !prepareLoad())
         return;
     auto* window = new FormWindow();
-    window->setAttribute(Qt::WA_DeleteOnClose, false);
     mWindow = window;
     mOutOfSight = false;
     ++mLoadCount;

@@ -69,8 +69,6 @@ SingleInstance::SingleInstance(const QString& folder)
 {
 }
 
-SingleInstance::~SingleInstance() = default;
-
 QString SingleInstance::serverName(const QString& folder)
 {
     // Qt's runtime location is $XDG_RUNTIME_DIR, or a folder of the user's own in the temporary folder; it
