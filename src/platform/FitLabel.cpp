@@ -65,9 +65,7 @@ qreal blockHeight(const QFontMetricsF& metrics, int lines)
 // How many lines of the font a height holds; at least one, as one line is always shown.
 int linesHeld(const QFontMetricsF& metrics, int height)
 {
-    if (height < metrics.height())
-        return 1;
-    return 1 + static_cast<int>(std::floor((height - metrics.height()) / metrics.lineSpacing()));
+    return 1 + std::max(0, static_cast<int>(std::floor((height - metrics.height()) / metrics.lineSpacing())));
 }
 
 // The rows the glyphs of the lines cover, counted from the top of the first line's box, whole pixels outward: an
