@@ -133,10 +133,8 @@ private:
     void handle(quint32 type, const QByteArray& payload)
     {
         constexpr quint32 kEvent = 0x80000000u;
-        if (type & kEvent) {
-            askForTree();  // a window was focused, made full-screen, closed...
-            return;
-        }
+        if (type & kEvent)
+            return askForTree();  // a window was focused, made full-screen, closed...
         if (type != GetTree)
             return;
         mTreeAsked = false;

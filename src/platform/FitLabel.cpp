@@ -118,13 +118,6 @@ int firstHolding(int low, int high, const Holds& holds)
     return low;
 }
 
-QString withoutTrailingBlanks(QString line)
-{
-    while (!line.isEmpty() && line.back().isSpace())
-        line.chop(1);
-    return line;
-}
-
 // Lines of text no wider than `width` pixels in the font: broken between words (Japanese ones as
 // withWordsKeptWhole tells them), and anywhere in a word too long for a line. Blanks at a line break are dropped.
 QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device)
@@ -143,8 +136,10 @@ QStringList wrappedLines(const QString& text, const QFont& font, qreal width, co
     layout.endLayout();
     // A break at blanks leaves them at the end of the line, where they would push a centred line aside.
     if (lines.size() > 1) {
-        for (QString& line : lines)
-            line = withoutTrailingBlanks(line);
+        for (QString& line : lines) {
+            while (!line.isEmpty() && line.back().isSpace())
+                line.chop(1);
+        }
     }
     if (lines.isEmpty())
         lines.append(QString());

@@ -58,6 +58,7 @@ void endProgram(int exitCode)
 Application::Application(int& argc, char** argv) : QApplication(withJapaneseToolkitLocale(argc), argv)
 {
     giveBackLocaleEnvironment();
+    useLanguageLocale(interfaceLanguage());
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)

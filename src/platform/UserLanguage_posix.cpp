@@ -67,7 +67,6 @@ void giveBackLocaleEnvironment()
             qunsetenv("LC_ALL");
         gLocaleReplaced = false;
     }
-    useLanguageLocale(interfaceLanguage());
 }
 
 }  // namespace platform
