@@ -32,7 +32,6 @@ class NotificationState final : public BusySource {
 public:
     NotificationState(QmrM::BusyReason reason, States states) : BusySource(reason), mStates(std::move(states))
     {
-        mReread.setInterval(kRereadMs);
         connect(&mReread, &QTimer::timeout, this, [this] { read(); });
     }
 
@@ -40,7 +39,7 @@ protected:
     void follow() override
     {
         read();
-        mReread.start();
+        mReread.start(kRereadMs);
     }
     void unfollow() override { mReread.stop(); }
 

@@ -11,7 +11,6 @@ BusySource::BusySource(QmrM::BusyReason reason) : mReason(reason)
 {
     // A source that never answers (a service or socket that stays silent) must not hold a pass for ever.
     mSettleDeadline.setSingleShot(true);
-    mSettleDeadline.setInterval(kSettleMs);
     connect(&mSettleDeadline, &QTimer::timeout, this, [this] { report(false); });  // stopped once settled
 }
 
@@ -22,7 +21,7 @@ void BusySource::start()
     mRunning = true;
     mSettled = false;
     mPresent = false;
-    mSettleDeadline.start();
+    mSettleDeadline.start(kSettleMs);
     follow();
 }
 

@@ -61,12 +61,10 @@ PSECURITY_DESCRIPTOR userOnlyDescriptor()
 // for a connection, reads what the start sends until it closes, hands the message on and waits again.
 // Every step is overlapped, signalled through one event that the event loop watches.
 struct LocalListener::Listening {
-    enum class Step { Connecting, Reading };
-
     HANDLE pipe = INVALID_HANDLE_VALUE;
     HANDLE event = nullptr;
     OVERLAPPED overlapped{};
-    Step step = Step::Connecting;
+    bool reading = false;  // the step under way reads what a start sends, else it waits for one to connect
     bool dropped = false;  // the start was let go: what it sent is not a message
     char buffer[256];
     QByteArray message;
@@ -91,7 +89,7 @@ struct LocalListener::Listening {
     void waitForConnection()
     {
         for (int attempt = 0; attempt < 2; ++attempt) {
-            step = Step::Connecting;
+            reading = false;
             message.clear();
             ResetEvent(event);
             overlapped = OVERLAPPED{};
@@ -114,13 +112,13 @@ struct LocalListener::Listening {
     void beginClient()
     {
         dropped = false;
-        clientTimeout.start();
+        clientTimeout.start(kSilentForMs);
         readMore();
     }
 
     void readMore()
     {
-        step = Step::Reading;
+        reading = true;
         ResetEvent(event);
         overlapped = OVERLAPPED{};
         overlapped.hEvent = event;
@@ -142,7 +140,7 @@ struct LocalListener::Listening {
     {
         DWORD got = 0;
         const bool done = GetOverlappedResult(pipe, &overlapped, &got, FALSE);
-        if (step == Step::Connecting) {
+        if (!reading) {
             if (done)
                 beginClient();
             else
@@ -195,7 +193,6 @@ QString LocalListener::listen(const QString& path)
     l->notifier = std::make_unique<QWinEventNotifier>(l->event);
     connect(l->notifier.get(), &QWinEventNotifier::activated, this, [l] { l->signalled(); });
     l->clientTimeout.setSingleShot(true);
-    l->clientTimeout.setInterval(kSilentForMs);
     connect(&l->clientTimeout, &QTimer::timeout, this, [l] { l->dropClient(); });
     l->waitForConnection();
     mListening = std::move(listening);
