@@ -58,8 +58,7 @@ private:
     // Reads the active window and its state, and follows the state of the window that is active now.
     void read()
     {
-        const QList<uint32_t> active = x11::values(mX, mRoot, mActiveAtom, XCB_ATOM_WINDOW);
-        const xcb_window_t window = active.isEmpty() ? xcb_window_t(XCB_WINDOW_NONE) : active.first();
+        const xcb_window_t window = x11::values(mX, mRoot, mActiveAtom, XCB_ATOM_WINDOW).value(0, XCB_WINDOW_NONE);
         if (window != mActive) {
             if (mActive != XCB_WINDOW_NONE)
                 listen(mActive, false);  // an error if it has gone, which is of no matter

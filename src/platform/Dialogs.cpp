@@ -166,8 +166,7 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
     dialog.setObjectName(QStringLiteral("InputBox"));
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
-    dialog.setTextValue(defaultText);
-    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(defaultText);  // a text box
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
