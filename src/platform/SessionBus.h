@@ -4,9 +4,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
-#include <QObject>
-#include <QString>
-#include <QVariantList>
 
 #include <functional>
 #include <memory>
