@@ -76,13 +76,12 @@ QString LocalListener::listen(const QString& path)
     sockaddr_un address;
     if (!addressOf(path, &address))
         return QStringLiteral("the socket's path is too long");
-    auto listening = std::make_unique<Listening>();
-    listening->socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (listening->socket < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
     // A socket left by a copy that died is ours now: the caller holds the folder's lock.
     ::unlink(address.sun_path);
-    if (::bind(listening->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+    auto listening = std::make_unique<Listening>();
+    listening->socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listening->socket < 0 ||
+        ::bind(listening->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     listening->path = address.sun_path;
     // The folder is the user's alone already; the socket is too.
