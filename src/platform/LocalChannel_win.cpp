@@ -147,12 +147,10 @@ struct LocalListener::Listening {
                 waitForConnection();
             return;
         }
-        if (!done) {
-            finishClient();
-            return;
-        }
-        message.append(buffer, qsizetype(got));
-        if (message.size() >= kMaxMessage)
+        // A read that failed ends the start: it has sent all and closed, or was let go.
+        if (done)
+            message.append(buffer, qsizetype(got));
+        if (!done || message.size() >= kMaxMessage)
             finishClient();
         else
             readMore();
