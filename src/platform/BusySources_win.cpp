@@ -20,9 +20,7 @@ constexpr int kRereadMs = 2000;
 QUERY_USER_NOTIFICATION_STATE notificationState()
 {
     QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;
-    if (FAILED(SHQueryUserNotificationState(&state)))
-        return QUNS_ACCEPTS_NOTIFICATIONS;
-    return state;
+    return SUCCEEDED(SHQueryUserNotificationState(&state)) ? state : QUNS_ACCEPTS_NOTIFICATIONS;
 }
 
 using States = QList<QUERY_USER_NOTIFICATION_STATE>;

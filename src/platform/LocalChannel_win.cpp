@@ -29,9 +29,8 @@ constexpr int kRestWhenRefusedMs = 250;
 // The pipe's name for the channel's path: "\\.\pipe\" and the path, which holds the user's own folder.
 std::wstring pipeName(const QString& path)
 {
-    QString name = path;
-    name.replace(u'\\', u'/');  // a backslash would make a folder of the pipe namespace
-    return (QStringLiteral("\\\\.\\pipe\\") + name).toStdWString();
+    // A backslash would make a folder of the pipe namespace.
+    return (QStringLiteral("\\\\.\\pipe\\") + QString(path).replace(u'\\', u'/')).toStdWString();
 }
 
 // A security descriptor that gives the current user alone every right; null when it cannot be made.
