@@ -99,8 +99,7 @@ private:
 
 bool onGnome()
 {
-    const QByteArray desktops = qgetenv("XDG_CURRENT_DESKTOP").toLower();
-    return desktops.split(':').contains("gnome");
+    return qgetenv("XDG_CURRENT_DESKTOP").toLower().split(':').contains("gnome");
 }
 
 }  // namespace
