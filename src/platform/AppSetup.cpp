@@ -2,8 +2,6 @@
 #include "AppSetup.h"
 
 #include <QApplication>
-#include <QFont>
-#include <QIcon>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLibraryInfo>
@@ -11,9 +9,8 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyle>
-#include <QWidget>
-
 #include <QTranslator>
+#include <QWidget>
 
 #include <algorithm>
 

@@ -35,8 +35,7 @@ protected:
     void follow() override
     {
         for (const QString& name : mSignals)
-            sessionBus().connect(mQuery.service(), mQuery.path(), mQuery.interface(), name, this,
-                                 SLOT(readAgain(QDBusMessage)));
+            sessionBus().connect(mQuery.service(), mQuery.path(), mQuery.interface(), name, this, SLOT(read()));
         mCalls.followOwner(mQuery.service(), [this](bool owned) {
             mReadingOut = mReadAgain = false;
             if (owned)
@@ -50,17 +49,14 @@ protected:
     void unfollow() override
     {
         for (const QString& name : mSignals)
-            sessionBus().disconnect(mQuery.service(), mQuery.path(), mQuery.interface(), name, this,
-                                    SLOT(readAgain(QDBusMessage)));
+            sessionBus().disconnect(mQuery.service(), mQuery.path(), mQuery.interface(), name, this, SLOT(read()));
         mCalls.stopFollowing();
         mCalls.forget();
         mReadingOut = mReadAgain = false;
     }
 
 private slots:
-    void readAgain(const QDBusMessage&) { read(); }
-
-private:
+    // Also what each change signal calls.
     void read()
     {
         if (std::exchange(mReadingOut, true)) {
@@ -77,6 +73,7 @@ private:
         });
     }
 
+private:
     const QDBusMessage mQuery;
     const QStringList mSignals;
     BusCalls mCalls;

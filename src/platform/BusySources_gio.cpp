@@ -14,9 +14,8 @@ namespace {
 
 // The few GIO and GObject functions used, looked up by name.
 struct Gio {
-    using Source = void*;
     void* (*sourceGetDefault)() = nullptr;
-    void* (*sourceLookup)(Source, const char*, int) = nullptr;
+    void* (*sourceLookup)(void*, const char*, int) = nullptr;
     int (*schemaHasKey)(void*, const char*) = nullptr;
     void (*schemaUnref)(void*) = nullptr;
     void* (*settingsNew)(const char*) = nullptr;
@@ -25,32 +24,27 @@ struct Gio {
     void (*disconnectHandler)(void*, unsigned long) = nullptr;
     void (*objectUnref)(void*) = nullptr;
 
-    // Loaded once; nullptr where GIO is not installed.
+    // Loaded once; nullptr where GIO is not installed (resolving loads the library, and finds nothing then).
     static const Gio* get()
     {
-        static const Gio gio = load();
-        return gio.objectUnref ? &gio : nullptr;
-    }
-
-private:
-    static Gio load()
-    {
-        QLibrary library(QStringLiteral("gio-2.0"), 0);
-        Gio gio;
-        if (!library.load())
+        static const Gio loaded = [] {
+            QLibrary library(QStringLiteral("gio-2.0"), 0);
+            Gio gio;
+            const auto find = [&](auto& function, const char* name) {
+                function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+                return function != nullptr;
+            };
+            if (!(find(gio.sourceGetDefault, "g_settings_schema_source_get_default") &&
+                  find(gio.sourceLookup, "g_settings_schema_source_lookup") &&
+                  find(gio.schemaHasKey, "g_settings_schema_has_key") &&
+                  find(gio.schemaUnref, "g_settings_schema_unref") && find(gio.settingsNew, "g_settings_new") &&
+                  find(gio.getBoolean, "g_settings_get_boolean") && find(gio.connectData, "g_signal_connect_data") &&
+                  find(gio.disconnectHandler, "g_signal_handler_disconnect") &&
+                  find(gio.objectUnref, "g_object_unref")))
+                gio.objectUnref = nullptr;
             return gio;
-        const auto find = [&](auto& function, const char* name) {
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
-            return function != nullptr;
-        };
-        if (!(find(gio.sourceGetDefault, "g_settings_schema_source_get_default") &&
-              find(gio.sourceLookup, "g_settings_schema_source_lookup") &&
-              find(gio.schemaHasKey, "g_settings_schema_has_key") && find(gio.schemaUnref, "g_settings_schema_unref") &&
-              find(gio.settingsNew, "g_settings_new") && find(gio.getBoolean, "g_settings_get_boolean") &&
-              find(gio.connectData, "g_signal_connect_data") &&
-              find(gio.disconnectHandler, "g_signal_handler_disconnect") && find(gio.objectUnref, "g_object_unref")))
-            gio.objectUnref = nullptr;
-        return gio;
+        }();
+        return loaded.objectUnref ? &loaded : nullptr;
     }
 };
 
@@ -105,8 +99,7 @@ private:
 
 bool onGnome()
 {
-    const QByteArray desktops = qgetenv("XDG_CURRENT_DESKTOP").toLower();
-    return desktops.split(':').contains("gnome");
+    return qgetenv("XDG_CURRENT_DESKTOP").toLower().split(':').contains("gnome");
 }
 
 }  // namespace

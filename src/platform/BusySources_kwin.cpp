@@ -11,8 +11,6 @@
 #include <QDir>
 #include <QTemporaryFile>
 
-#include <memory>
-
 namespace platform {
 namespace {
 

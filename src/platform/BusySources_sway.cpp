@@ -51,13 +51,10 @@ public:
     explicit SwayFullScreen(QString socketPath)
         : BusySource(QmrM::BusyReason::FullScreen), mSocketPath(std::move(socketPath))
     {
+        connect(&mReading, &QSocketNotifier::activated, this, [this] { readMessages(); });
     }
 
-    ~SwayFullScreen() override
-    {
-        mReading.reset();
-        unfollow();
-    }
+    ~SwayFullScreen() override { unfollow(); }
 
 protected:
     void follow() override
@@ -65,18 +62,15 @@ protected:
         mSocket = connectToLocalSocket(mSocketPath);
         if (mSocket < 0)
             return report(false);
-        mReading = std::make_unique<QSocketNotifier>(mSocket, QSocketNotifier::Read);
-        QObject::connect(mReading.get(), &QSocketNotifier::activated, this, [this] { readMessages(); });
+        mReading.setSocket(mSocket);
+        mReading.setEnabled(true);
         send(Subscribe, R"(["window"])");
         askForTree();
     }
 
     void unfollow() override
     {
-        if (mReading) {
-            mReading->setEnabled(false);
-            mReading.release()->deleteLater();  // may be the caller
-        }
+        mReading.setEnabled(false);
         if (mSocket >= 0)
             ::close(mSocket);
         mSocket = -1;
@@ -139,10 +133,8 @@ private:
     void handle(quint32 type, const QByteArray& payload)
     {
         constexpr quint32 kEvent = 0x80000000u;
-        if (type & kEvent) {
-            askForTree();  // a window was focused, made full-screen, closed...
-            return;
-        }
+        if (type & kEvent)
+            return askForTree();  // a window was focused, made full-screen, closed...
         if (type != GetTree)
             return;
         mTreeAsked = false;
@@ -153,7 +145,7 @@ private:
 
     const QString mSocketPath;
     int mSocket = -1;
-    std::unique_ptr<QSocketNotifier> mReading;
+    QSocketNotifier mReading{QSocketNotifier::Read};
     QByteArray mBuffer;
     bool mTreeAsked = false;
     bool mAskAgain = false;

@@ -6,7 +6,6 @@
 #include "BusySource.h"
 
 #include <QList>
-#include <QTimer>
 
 #include <windows.h>
 
@@ -21,9 +20,7 @@ constexpr int kRereadMs = 2000;
 QUERY_USER_NOTIFICATION_STATE notificationState()
 {
     QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;
-    if (FAILED(SHQueryUserNotificationState(&state)))
-        return QUNS_ACCEPTS_NOTIFICATIONS;
-    return state;
+    return SUCCEEDED(SHQueryUserNotificationState(&state)) ? state : QUNS_ACCEPTS_NOTIFICATIONS;
 }
 
 using States = QList<QUERY_USER_NOTIFICATION_STATE>;
@@ -33,7 +30,6 @@ class NotificationState final : public BusySource {
 public:
     NotificationState(QmrM::BusyReason reason, States states) : BusySource(reason), mStates(std::move(states))
     {
-        mReread.setInterval(kRereadMs);
         connect(&mReread, &QTimer::timeout, this, [this] { read(); });
     }
 
@@ -41,7 +37,7 @@ protected:
     void follow() override
     {
         read();
-        mReread.start();
+        mReread.start(kRereadMs);
     }
     void unfollow() override { mReread.stop(); }
 

@@ -17,7 +17,10 @@ namespace {
 
 class X11FullScreen final : public BusySource {
 public:
-    X11FullScreen() : BusySource(QmrM::BusyReason::FullScreen) {}
+    X11FullScreen() : BusySource(QmrM::BusyReason::FullScreen)
+    {
+        connect(&mNotifier, &QSocketNotifier::activated, this, [this] { handleEvents(); });
+    }
     ~X11FullScreen() override { unfollow(); }
 
 protected:
@@ -31,17 +34,14 @@ protected:
         mStateAtom = x11::atom(mX, "_NET_WM_STATE");
         mFullScreenAtom = x11::atom(mX, "_NET_WM_STATE_FULLSCREEN");
         listen(mRoot, true);
-        mNotifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(mX), QSocketNotifier::Read);
-        QObject::connect(mNotifier.get(), &QSocketNotifier::activated, this, [this] { handleEvents(); });
+        mNotifier.setSocket(xcb_get_file_descriptor(mX));
+        mNotifier.setEnabled(true);
         read();
     }
 
     void unfollow() override
     {
-        if (mNotifier) {
-            mNotifier->setEnabled(false);
-            mNotifier.release()->deleteLater();  // may be the caller
-        }
+        mNotifier.setEnabled(false);
         if (mX)
             xcb_disconnect(mX);
         mX = nullptr;
@@ -58,8 +58,7 @@ private:
     // Reads the active window and its state, and follows the state of the window that is active now.
     void read()
     {
-        const QList<uint32_t> active = x11::values(mX, mRoot, mActiveAtom, XCB_ATOM_WINDOW);
-        const xcb_window_t window = active.isEmpty() ? xcb_window_t(XCB_WINDOW_NONE) : active.first();
+        const xcb_window_t window = x11::values(mX, mRoot, mActiveAtom, XCB_ATOM_WINDOW).value(0, XCB_WINDOW_NONE);
         if (window != mActive) {
             if (mActive != XCB_WINDOW_NONE)
                 listen(mActive, false);  // an error if it has gone, which is of no matter
@@ -95,7 +94,7 @@ private:
     xcb_atom_t mActiveAtom = XCB_ATOM_NONE;
     xcb_atom_t mStateAtom = XCB_ATOM_NONE;
     xcb_atom_t mFullScreenAtom = XCB_ATOM_NONE;
-    std::unique_ptr<QSocketNotifier> mNotifier;
+    QSocketNotifier mNotifier{QSocketNotifier::Read};
 };
 
 }  // namespace

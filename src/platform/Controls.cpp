@@ -25,10 +25,8 @@ namespace {
 QRect lineEditTextRect(const QLineEdit* box)
 {
     QStyleOptionFrame option;
-    option.initFrom(box);
-    option.rect = box->rect();
+    option.initFrom(box);  // the whole box
     option.lineWidth = box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
-    option.midLineWidth = 0;
     option.state |= QStyle::State_Sunken;
     constexpr int kSideMargin = 2;
     return box->style()
@@ -59,14 +57,11 @@ public:
 
     void doAction(const QString& action) override
     {
-        if (action != pressAction()) {
+        if (action != pressAction())
             QAccessibleWidget::doAction(action);
-            return;
-        }
-        if (!button()->isEnabled())
-            return;
-        // The click runs from the event loop right after this call has returned to the caller.
-        QMetaObject::invokeMethod(button(), &QAbstractButton::click, Qt::QueuedConnection);
+        else if (button()->isEnabled())
+            // The click runs from the event loop right after this call has returned to the caller.
+            QMetaObject::invokeMethod(button(), &QAbstractButton::click, Qt::QueuedConnection);
     }
 
 private:
@@ -121,11 +116,10 @@ CommandButton::CommandButton(QWidget* parent) : QToolButton(parent)
 void CommandButton::keyPressEvent(QKeyEvent* event)
 {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier &&
-        !event->isAutoRepeat()) {
+        !event->isAutoRepeat())
         click();
-        return;
-    }
-    QToolButton::keyPressEvent(event);
+    else
+        QToolButton::keyPressEvent(event);
 }
 
 HScrollBar::HScrollBar(QWidget* parent) : QScrollBar(Qt::Horizontal, parent)

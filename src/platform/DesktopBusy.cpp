@@ -11,7 +11,6 @@ BusySource::BusySource(QmrM::BusyReason reason) : mReason(reason)
 {
     // A source that never answers (a service or socket that stays silent) must not hold a pass for ever.
     mSettleDeadline.setSingleShot(true);
-    mSettleDeadline.setInterval(kSettleMs);
     connect(&mSettleDeadline, &QTimer::timeout, this, [this] { report(false); });  // stopped once settled
 }
 
@@ -22,7 +21,7 @@ void BusySource::start()
     mRunning = true;
     mSettled = false;
     mPresent = false;
-    mSettleDeadline.start();
+    mSettleDeadline.start(kSettleMs);
     follow();
 }
 
@@ -113,12 +112,90 @@ private:
     std::vector<std::unique_ptr<BusySource>> mSources;
 };
 
+class DesktopIdle final : public QmrM::UserIdle {
+public:
+    void awaitPause(qint64 pauseMs) override
+    {
+        stop();
+        if (mSources.empty())
+            makeSources();
+        mPauseMs = pauseMs;
+        mTrying = 0;
+        tryNext();
+    }
+
+    void stop() override
+    {
+        if (mTrying < mSources.size())
+            mSources[mTrying]->stop();
+        mTrying = mSources.size();
+    }
+
+private:
+    // Made when first needed: what the desktop offers is known once the program runs on it.
+    void makeSources()
+    {
+#ifdef QUILLMORA_SESSION_BUS
+        mSources.push_back(gnomeIdleSource());
+#endif
+#ifdef QUILLMORA_WAYLAND_IDLE
+        mSources.push_back(waylandIdleSource());
+#endif
+#ifdef QUILLMORA_X11_IDLE
+        mSources.push_back(x11IdleSource());
+#endif
+#ifdef Q_OS_WIN
+        mSources.push_back(windowsIdleSource());
+#endif
+        // A factory gives none where the desktop cannot have what it reads.
+        mSources.erase(std::remove(mSources.begin(), mSources.end(), nullptr), mSources.end());
+        // Told from the event loop, never inside awaitPause(); only what the source tried now tells.
+        for (size_t index = 0; index < mSources.size(); ++index) {
+            IdleSource* source = mSources[index].get();
+            connect(
+                source, &IdleSource::paused, this, [this, index] { ended(index, true); }, Qt::QueuedConnection);
+            connect(
+                source, &IdleSource::unavailable, this, [this, index] { ended(index, false); }, Qt::QueuedConnection);
+        }
+    }
+
+    // The watch of source `index` ended: with a pause, or with a desktop that does not tell it, when the next is tried.
+    void ended(size_t index, bool pausedNow)
+    {
+        if (mTrying != index)
+            return;
+        mTrying = pausedNow ? mSources.size() : index + 1;
+        if (pausedNow)
+            emit paused();
+        else
+            tryNext();
+    }
+
+    void tryNext()
+    {
+        if (mTrying < mSources.size())
+            mSources[mTrying]->awaitPause(mPauseMs);
+        else
+            QMetaObject::invokeMethod(this, &UserIdle::unavailable, Qt::QueuedConnection);
+    }
+
+    std::vector<std::unique_ptr<IdleSource>> mSources;
+    size_t mTrying = 0;
+    qint64 mPauseMs = 0;
+};
+
 }  // namespace
 
 QmrM::UserBusy& desktopBusy()
 {
     static DesktopBusy busy;
     return busy;
+}
+
+QmrM::UserIdle& desktopIdle()
+{
+    static DesktopIdle idle;
+    return idle;
 }
 
 }  // namespace platform

@@ -42,9 +42,7 @@ bool ownsClipboard(QClipboard::Mode mode)
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
         return true;
     const QClipboard* clipboard = QGuiApplication::clipboard();
-    return mode == QClipboard::Clipboard   ? clipboard->ownsClipboard()
-           : mode == QClipboard::Selection ? clipboard->ownsSelection()
-                                           : clipboard->ownsFindBuffer();
+    return mode == QClipboard::Selection ? clipboard->ownsSelection() : clipboard->ownsClipboard();
 }
 
 // A copy the program made of a text with word joiners gets the text as written. Windows tells of a copy a
@@ -168,8 +166,7 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
     dialog.setObjectName(QStringLiteral("InputBox"));
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
-    dialog.setTextValue(defaultText);
-    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(defaultText);  // a text box
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 

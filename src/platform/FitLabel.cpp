@@ -65,9 +65,7 @@ qreal blockHeight(const QFontMetricsF& metrics, int lines)
 // How many lines of the font a height holds; at least one, as one line is always shown.
 int linesHeld(const QFontMetricsF& metrics, int height)
 {
-    if (height < metrics.height())
-        return 1;
-    return 1 + static_cast<int>(std::floor((height - metrics.height()) / metrics.lineSpacing()));
+    return 1 + std::max(0, static_cast<int>(std::floor((height - metrics.height()) / metrics.lineSpacing())));
 }
 
 // The rows the glyphs of the lines cover, counted from the top of the first line's box, whole pixels outward: an
@@ -120,13 +118,6 @@ int firstHolding(int low, int high, const Holds& holds)
     return low;
 }
 
-QString withoutTrailingBlanks(QString line)
-{
-    while (!line.isEmpty() && line.back().isSpace())
-        line.chop(1);
-    return line;
-}
-
 // Lines of text no wider than `width` pixels in the font: broken between words (Japanese ones as
 // withWordsKeptWhole tells them), and anywhere in a word too long for a line. Blanks at a line break are dropped.
 QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device)
@@ -145,8 +136,10 @@ QStringList wrappedLines(const QString& text, const QFont& font, qreal width, co
     layout.endLayout();
     // A break at blanks leaves them at the end of the line, where they would push a centred line aside.
     if (lines.size() > 1) {
-        for (QString& line : lines)
-            line = withoutTrailingBlanks(line);
+        for (QString& line : lines) {
+            while (!line.isEmpty() && line.back().isSpace())
+                line.chop(1);
+        }
     }
     if (lines.isEmpty())
         lines.append(QString());
@@ -365,9 +358,7 @@ QColor OutlinedLabel::outlineColour() const
     const QColor background = palette().color(QPalette::Window);
     if (contrastRatio(palette().color(foregroundRole()), background) >= 4.5)
         return QColor();
-    const QColor black(Qt::black);
-    const QColor white(Qt::white);
-    return contrastRatio(black, background) >= contrastRatio(white, background) ? black : white;
+    return QColor(contrastRatio(Qt::black, background) >= contrastRatio(Qt::white, background) ? Qt::black : Qt::white);
 }
 
 void OutlinedLabel::drawTextLine(QPainter& painter, const QRectF& rect, int flags, const QString& line)

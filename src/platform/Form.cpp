@@ -61,7 +61,6 @@ void Form::Load()
     if (isLoaded() || !prepareLoad())
         return;
     auto* window = new FormWindow();
-    window->setAttribute(Qt::WA_DeleteOnClose, false);
     mWindow = window;
     mOutOfSight = false;
     ++mLoadCount;
@@ -110,11 +109,9 @@ void Form::Show()
     Load();
     if (!mWindow || mOutOfSight)
         return;  // the form's start-up unloaded it again, or it waits out of sight
-    if (mWindow->isMinimized()) {
+    if (mWindow->isMinimized())
         mWindow->showMinimized();
-        return;
-    }
-    if (mComingUpUnasked)
+    else if (mComingUpUnasked)
         showWithoutTakingKeys(mWindow.data(), *mComingUpUnasked);
     else
         bringToFront(mWindow.data());

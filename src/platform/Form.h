@@ -5,9 +5,7 @@
 
 #include <QAnyStringView>
 #include <QFont>
-#include <QObject>
 #include <QPointer>
-#include <QRect>
 #include <QWidget>
 
 #include <memory>

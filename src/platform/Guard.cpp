@@ -7,9 +7,7 @@
 #include "shared/QmrM.h"
 #include "shared/Seams.h"
 
-#include <QApplication>
 #include <QWidget>
-#include <QCoreApplication>
 
 namespace platform {
 namespace {
@@ -60,6 +58,7 @@ void endProgram(int exitCode)
 Application::Application(int& argc, char** argv) : QApplication(withJapaneseToolkitLocale(argc), argv)
 {
     giveBackLocaleEnvironment();
+    useLanguageLocale(interfaceLanguage());
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)

@@ -2,7 +2,7 @@
 // GNOME's own idle time: Mutter's idle monitor on the session bus. A watch is added for the pause, and the
 // monitor tells when it fires (at once when the user has been idle that long already).
 #include "Guard.h"
-#include "IdleSource.h"
+#include "BusySource.h"
 #include "SessionBus.h"
 
 namespace platform {

@@ -5,7 +5,7 @@
 // user idle already is told after the pause. A connection of its own, dispatched from the event loop when
 // it has something to read, so that nothing of Qt's connection or its event queue changes.
 #include "Desktop.h"
-#include "IdleSource.h"
+#include "BusySource.h"
 
 #include <QSocketNotifier>
 
@@ -21,6 +21,10 @@ namespace {
 
 class WaylandIdle final : public IdleSource {
 public:
+    WaylandIdle()
+    {
+        connect(&mSocket, &QSocketNotifier::activated, this, [this] { handleEvents(); });
+    }
     ~WaylandIdle() override { stop(); }
 
     void awaitPause(qint64 pauseMs) override
@@ -29,37 +33,25 @@ public:
         mDisplay = wl_display_connect(nullptr);
         if (!mDisplay || !findGlobals() || !watch(uint32_t(qBound<qint64>(0, pauseMs, UINT32_MAX))))
             return endWatch(false);
-        mSocket = std::make_unique<QSocketNotifier>(wl_display_get_fd(mDisplay), QSocketNotifier::Read);
-        connect(mSocket.get(), &QSocketNotifier::activated, this, [this] { handleEvents(); });
+        mSocket.setSocket(wl_display_get_fd(mDisplay));
+        mSocket.setEnabled(true);
     }
 
     void stop() override
     {
-        if (mSocket) {
-            mSocket->setEnabled(false);
-            mSocket.release()->deleteLater();  // may be the caller
-        }
-        if (mNotification)
-            ext_idle_notification_v1_destroy(mNotification);
-        if (mKdeTimeout)
-            org_kde_kwin_idle_timeout_release(mKdeTimeout);
-        if (mIdleNotifier)
-            ext_idle_notifier_v1_destroy(mIdleNotifier);
-        if (mKdeIdle)
-            org_kde_kwin_idle_destroy(mKdeIdle);
-        if (mSeat)
-            wl_seat_destroy(mSeat);
-        if (mRegistry)
-            wl_registry_destroy(mRegistry);
-        if (mDisplay)
-            wl_display_disconnect(mDisplay);  // the compositor lets go of the objects with the connection
-        mNotification = nullptr;
-        mKdeTimeout = nullptr;
-        mIdleNotifier = nullptr;
-        mKdeIdle = nullptr;
-        mSeat = nullptr;
-        mRegistry = nullptr;
-        mDisplay = nullptr;
+        mSocket.setEnabled(false);
+        const auto drop = [](auto*& object, auto destroy) {
+            if (object)
+                destroy(object);
+            object = nullptr;
+        };
+        drop(mNotification, ext_idle_notification_v1_destroy);
+        drop(mKdeTimeout, org_kde_kwin_idle_timeout_release);
+        drop(mIdleNotifier, ext_idle_notifier_v1_destroy);
+        drop(mKdeIdle, org_kde_kwin_idle_destroy);
+        drop(mSeat, wl_seat_destroy);
+        drop(mRegistry, wl_registry_destroy);
+        drop(mDisplay, wl_display_disconnect);  // the compositor lets go of the objects with the connection
         mIdled = false;
     }
 
@@ -127,7 +119,7 @@ private:
     ext_idle_notification_v1* mNotification = nullptr;
     org_kde_kwin_idle* mKdeIdle = nullptr;
     org_kde_kwin_idle_timeout* mKdeTimeout = nullptr;
-    std::unique_ptr<QSocketNotifier> mSocket;
+    QSocketNotifier mSocket{QSocketNotifier::Read};
     bool mIdled = false;
 };
 

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Windows' own idle time: when the session last had keyboard or pointer input (GetLastInputInfo), looked
 // at again when the pause would be over were nothing typed meanwhile. Nothing is polled in between.
-#include "IdleSource.h"
-
-#include <QTimer>
+#include "BusySource.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // once the counter reaches the pause (at once when it has already). A connection of its own, so that
 // nothing of Qt's changes.
 #include "Desktop.h"
-#include "IdleSource.h"
+#include "BusySource.h"
 
 #include <QGuiApplication>
 #include <QSocketNotifier>
@@ -19,6 +19,10 @@ namespace {
 
 class X11Idle final : public IdleSource {
 public:
+    X11Idle()
+    {
+        connect(&mNotifier, &QSocketNotifier::activated, this, [this] { handleEvents(); });
+    }
     ~X11Idle() override { stop(); }
 
     void awaitPause(qint64 pauseMs) override
@@ -30,11 +34,10 @@ public:
             return endWatch(false);
         mAlarmEvent = xcb_get_extension_data(mX, &xcb_sync_id)->first_event + XCB_SYNC_ALARM_NOTIFY;
         mAlarm = xcb_generate_id(mX);
-        const int64_t pause = pauseMs;
         const uint32_t values[] = {idleTime,
                                    XCB_SYNC_VALUETYPE_ABSOLUTE,
-                                   uint32_t(pause >> 32),
-                                   uint32_t(pause & 0xffffffff),
+                                   uint32_t(pauseMs >> 32),
+                                   uint32_t(pauseMs & 0xffffffff),
                                    XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON,
                                    1};
         xcb_sync_create_alarm(mX, mAlarm,
@@ -46,18 +49,15 @@ public:
             xcb_sync_query_counter_reply(mX, xcb_sync_query_counter(mX, idleTime), nullptr);
         const int64_t idleMs = now ? (int64_t(now->counter_value.hi) << 32) | now->counter_value.lo : 0;
         free(now);
-        mNotifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(mX), QSocketNotifier::Read);
-        connect(mNotifier.get(), &QSocketNotifier::activated, this, [this] { handleEvents(); });
+        mNotifier.setSocket(xcb_get_file_descriptor(mX));
+        mNotifier.setEnabled(true);
         if (idleMs >= pauseMs)
             endWatch(true);
     }
 
     void stop() override
     {
-        if (mNotifier) {
-            mNotifier->setEnabled(false);
-            mNotifier.release()->deleteLater();  // may be the caller
-        }
+        mNotifier.setEnabled(false);
         if (mX)
             xcb_disconnect(mX);  // the server destroys the alarm with the connection
         mX = nullptr;
@@ -107,7 +107,7 @@ private:
     xcb_connection_t* mX = nullptr;
     xcb_sync_alarm_t mAlarm = XCB_NONE;
     uint8_t mAlarmEvent = 0;
-    std::unique_ptr<QSocketNotifier> mNotifier;
+    QSocketNotifier mNotifier{QSocketNotifier::Read};
 };
 
 }  // namespace

@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -77,13 +76,12 @@ QString LocalListener::listen(const QString& path)
     sockaddr_un address;
     if (!addressOf(path, &address))
         return QStringLiteral("the socket's path is too long");
-    auto listening = std::make_unique<Listening>();
-    listening->socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (listening->socket < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
     // A socket left by a copy that died is ours now: the caller holds the folder's lock.
     ::unlink(address.sun_path);
-    if (::bind(listening->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+    auto listening = std::make_unique<Listening>();
+    listening->socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listening->socket < 0 ||
+        ::bind(listening->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     listening->path = address.sun_path;
     // The folder is the user's alone already; the socket is too.
@@ -112,7 +110,6 @@ void LocalListener::acceptWaiting()
         // The start's few bytes are read as they come, until it closes; the descriptor goes with the reader.
         auto* reader = new QSocketNotifier(client, QSocketNotifier::Read, this);
         connect(reader, &QObject::destroyed, [client] { ::close(client); });
-        auto message = std::make_shared<QByteArray>();
         const auto drop = [this, reader] {
             if (!reader->isEnabled())
                 return;  // dropped already
@@ -122,15 +119,15 @@ void LocalListener::acceptWaiting()
             acceptWaiting();
         };
         QTimer::singleShot(kSilentForMs, reader, drop);
-        connect(reader, &QSocketNotifier::activated, this, [this, client, message, drop] {
+        connect(reader, &QSocketNotifier::activated, this, [this, client, message = QByteArray(), drop]() mutable {
             char buffer[64];
             ssize_t n;
-            while ((n = ::read(client, buffer, sizeof buffer)) > 0 && message->size() < kMaxMessage)
-                message->append(buffer, n);
+            while ((n = ::read(client, buffer, sizeof buffer)) > 0 && message.size() < kMaxMessage)
+                message.append(buffer, n);
             if (n < 0 && (errno == EAGAIN || errno == EINTR))
                 return;  // the rest is on its way
             drop();
-            emit received(*message);
+            emit received(message);
         });
     }
     l.incoming->setEnabled(false);  // until a reader is done

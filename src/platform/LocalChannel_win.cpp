@@ -14,7 +14,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <sddl.h>
 
 namespace platform {
@@ -30,9 +29,8 @@ constexpr int kRestWhenRefusedMs = 250;
 // The pipe's name for the channel's path: "\\.\pipe\" and the path, which holds the user's own folder.
 std::wstring pipeName(const QString& path)
 {
-    QString name = path;
-    name.replace(u'\\', u'/');  // a backslash would make a folder of the pipe namespace
-    return (QStringLiteral("\\\\.\\pipe\\") + name).toStdWString();
+    // A backslash would make a folder of the pipe namespace.
+    return (QStringLiteral("\\\\.\\pipe\\") + QString(path).replace(u'\\', u'/')).toStdWString();
 }
 
 // A security descriptor that gives the current user alone every right; null when it cannot be made.
@@ -62,12 +60,10 @@ PSECURITY_DESCRIPTOR userOnlyDescriptor()
 // for a connection, reads what the start sends until it closes, hands the message on and waits again.
 // Every step is overlapped, signalled through one event that the event loop watches.
 struct LocalListener::Listening {
-    enum class Step { Connecting, Reading };
-
     HANDLE pipe = INVALID_HANDLE_VALUE;
     HANDLE event = nullptr;
     OVERLAPPED overlapped{};
-    Step step = Step::Connecting;
+    bool reading = false;  // the step under way reads what a start sends, else it waits for one to connect
     bool dropped = false;  // the start was let go: what it sent is not a message
     char buffer[256];
     QByteArray message;
@@ -92,7 +88,7 @@ struct LocalListener::Listening {
     void waitForConnection()
     {
         for (int attempt = 0; attempt < 2; ++attempt) {
-            step = Step::Connecting;
+            reading = false;
             message.clear();
             ResetEvent(event);
             overlapped = OVERLAPPED{};
@@ -115,13 +111,13 @@ struct LocalListener::Listening {
     void beginClient()
     {
         dropped = false;
-        clientTimeout.start();
+        clientTimeout.start(kSilentForMs);
         readMore();
     }
 
     void readMore()
     {
-        step = Step::Reading;
+        reading = true;
         ResetEvent(event);
         overlapped = OVERLAPPED{};
         overlapped.hEvent = event;
@@ -143,19 +139,17 @@ struct LocalListener::Listening {
     {
         DWORD got = 0;
         const bool done = GetOverlappedResult(pipe, &overlapped, &got, FALSE);
-        if (step == Step::Connecting) {
+        if (!reading) {
             if (done)
                 beginClient();
             else
                 waitForConnection();
             return;
         }
-        if (!done) {
-            finishClient();
-            return;
-        }
-        message.append(buffer, qsizetype(got));
-        if (message.size() >= kMaxMessage)
+        // A read that failed ends the start: it has sent all and closed, or was let go.
+        if (done)
+            message.append(buffer, qsizetype(got));
+        if (!done || message.size() >= kMaxMessage)
             finishClient();
         else
             readMore();
@@ -196,7 +190,6 @@ QString LocalListener::listen(const QString& path)
     l->notifier = std::make_unique<QWinEventNotifier>(l->event);
     connect(l->notifier.get(), &QWinEventNotifier::activated, this, [l] { l->signalled(); });
     l->clientTimeout.setSingleShot(true);
-    l->clientTimeout.setInterval(kSilentForMs);
     connect(&l->clientTimeout, &QTimer::timeout, this, [l] { l->dropClient(); });
     l->waitForConnection();
     mListening = std::move(listening);

@@ -373,16 +373,13 @@ ArrivalGuard* guardOf(const QWidget* window)
     return window->findChild<ArrivalGuard*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
-void keepAbove(QWidget* window, bool above)
+// Sets or clears a flag of a window that may be up. The flags of a window that is up are told to its native
+// window (which leaves them as they are when they do not change); changed on the widget, they would make a new one.
+void setLiveWindowFlag(QWidget* window, Qt::WindowType flag, bool on)
 {
-    const Qt::WindowFlags flags = window->windowFlags();
-    if (bool(flags & Qt::WindowStaysOnTopHint) == above)
-        return;
-    // The flags of a window that is up are told to its native window; changed on the widget, they would
-    // make a new one.
-    window->overrideWindowFlags(flags ^ Qt::WindowStaysOnTopHint);
+    window->overrideWindowFlags(window->windowFlags().setFlag(flag, on));
     if (QWindow* handle = window->windowHandle())
-        handle->setFlag(Qt::WindowStaysOnTopHint, above);
+        handle->setFlag(flag, on);
 }
 
 void endKeyGuard(QWidget* window)
@@ -395,12 +392,10 @@ void endKeyGuard(QWidget* window)
     guard->setParent(nullptr);
     guard->deleteLater();
     window->setAttribute(Qt::WA_ShowWithoutActivating, false);
-    window->overrideWindowFlags(window->windowFlags() & ~Qt::WindowDoesNotAcceptFocus);
-    if (QWindow* handle = window->windowHandle()) {
+    if (QWindow* handle = window->windowHandle())
         handle->setProperty("_q_showWithoutActivating", QVariant());
-        handle->setFlag(Qt::WindowDoesNotAcceptFocus, false);
-    }
-    keepAbove(window, false);
+    setLiveWindowFlag(window, Qt::WindowDoesNotAcceptFocus, false);
+    setLiveWindowFlag(window, Qt::WindowStaysOnTopHint, false);
 }
 
 }  // namespace
@@ -497,7 +492,7 @@ void showWithoutTakingKeys(FormWindow* window, Arrival arrival)
     // A box or dialog the user has open (the help's print dialog) stays in front of the pass, where the
     // user can finish with it; its modality keeps the pass from taking keys meanwhile.
     if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->window() != window) {
-        keepAbove(modal->window(), true);
+        setLiveWindowFlag(modal->window(), Qt::WindowStaysOnTopHint, true);
         modal->window()->raise();
     }
     if (focus)

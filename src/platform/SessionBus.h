@@ -4,10 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
-#include <QObject>
 #include <QPointer>
-#include <QString>
-#include <QVariantList>
 
 #include <functional>
 

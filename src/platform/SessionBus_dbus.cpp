@@ -4,7 +4,6 @@
 #include "Guard.h"
 
 #include <QDBusPendingCallWatcher>
-#include <QDBusServiceWatcher>
 
 namespace platform {
 

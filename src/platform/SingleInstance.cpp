@@ -69,8 +69,6 @@ SingleInstance::SingleInstance(const QString& folder)
 {
 }
 
-SingleInstance::~SingleInstance() = default;
-
 QString SingleInstance::serverName(const QString& folder)
 {
     // Qt's runtime location is $XDG_RUNTIME_DIR, or a folder of the user's own in the temporary folder; it
@@ -132,12 +130,10 @@ bool SingleInstance::runWithTheLock()
 
 void SingleInstance::listen()
 {
-    if (mServerName.isEmpty()) {
-        qWarning("Quillmora: later starts in this folder cannot reach this copy: no private runtime folder");
-        return;
-    }
     auto* listener = new LocalListener(this);
-    if (const QString problem = listener->listen(mServerName); !problem.isEmpty()) {
+    const QString problem =
+        mServerName.isEmpty() ? QStringLiteral("no private runtime folder") : listener->listen(mServerName);
+    if (!problem.isEmpty()) {
         qWarning("Quillmora: later starts in this folder cannot reach this copy: %s", qPrintable(problem));
         return;
     }

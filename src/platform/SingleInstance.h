@@ -21,7 +21,6 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     explicit SingleInstance(const QString& folder);
-    ~SingleInstance() override;
 
     enum class Outcome {
         Running,      // this is the running copy of the folder

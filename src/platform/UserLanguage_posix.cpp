@@ -4,6 +4,7 @@
 #include <clocale>
 #include <initializer_list>
 #include <optional>
+#include <utility>
 
 namespace platform {
 
@@ -60,14 +61,12 @@ int& withJapaneseToolkitLocale(int& argc)
 
 void giveBackLocaleEnvironment()
 {
-    if (gLocaleReplaced) {
-        if (gUsersLcAll)
-            qputenv("LC_ALL", *gUsersLcAll);
-        else
-            qunsetenv("LC_ALL");
-        gLocaleReplaced = false;
-    }
-    useLanguageLocale(interfaceLanguage());
+    if (!std::exchange(gLocaleReplaced, false))
+        return;
+    if (gUsersLcAll)
+        qputenv("LC_ALL", *gUsersLcAll);
+    else
+        qunsetenv("LC_ALL");
 }
 
 }  // namespace platform

@@ -36,9 +36,6 @@ int& withJapaneseToolkitLocale(int& argc)
     return argc;
 }
 
-void giveBackLocaleEnvironment()
-{
-    useLanguageLocale(interfaceLanguage());
-}
+void giveBackLocaleEnvironment() {}
 
 }  // namespace platform

@@ -3,7 +3,6 @@
 
 #include "platform/Desktop.h"
 #include "platform/DesktopBusy.h"
-#include "platform/DesktopIdle.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
 #include "platform/Guard.h"

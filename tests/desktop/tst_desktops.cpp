@@ -22,7 +22,7 @@
 #include "chart/ProgressActions.h"
 #include "platform/AppSetup.h"
 #include "platform/Desktop.h"
-#include "platform/DesktopIdle.h"
+#include "platform/DesktopBusy.h"
 #include "platform/SingleInstance.h"
 #include "schedule/PassSchedule.h"
 #include "settings/frmSettei.h"

@@ -8,7 +8,6 @@
 
 #include "platform/BusySource.h"
 #include "platform/DesktopBusy.h"
-#include "platform/IdleSource.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
