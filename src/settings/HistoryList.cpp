@@ -29,13 +29,12 @@ namespace settings {
 namespace {
 
 constexpr int kRowsKept = 512;
-// The characters of one field a row shows at most: a line of megabytes shows its start and its end.
+// A field of megabytes shows only its start and end.
 constexpr qsizetype kFieldShownAtMost = 200;
 constexpr double kSmallestRowPoints = 9;
 constexpr int kProgressRepaintMs = 100;
 
-// One line of the history list: "n _ date _ time _ count" (the date and time in the language's forms), built
-// in one allocation: the rows on screen are made again as the list scrolls.
+// "n _ date _ time _ count" in the language's forms, built in one allocation as rows are remade on scrolling.
 QString historyLine(qsizetype number, const QString& date, const QString& time, const QString& count)
 {
     const QLatin1String separator(" _ ");
@@ -71,11 +70,10 @@ qreal textRoom(const QStyleOptionViewItem& option)
 
 }  // namespace
 
-// The rows of one history, made from its file's index as they are drawn or asked for (assistive technology
-// included); a few hundred rows are kept made.
+// Rows made from the file's index as they are drawn or asked for (also by assistive technology); a few
+// hundred are kept.
 class HistoryModel : public QAbstractListModel {
 public:
-    // The count a row ends with, as shown.
     static constexpr int CountRole = Qt::UserRole + 1;
 
     explicit HistoryModel(QObject* parent) : QAbstractListModel(parent), mRows(kRowsKept) {}
@@ -126,12 +124,12 @@ private:
     mutable QCache<int, Row> mRows;
 };
 
-// How a row is drawn: see ShownRow.
+// Draws rows as ShownRow describes.
 class HistoryRowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    // How the row is shown; `item`, the list's option, is made the row's.
+    // `item`, the list's option, is made the row's.
     ShownRow shownRow(QStyleOptionViewItem& item, const QModelIndex& index) const
     {
         initStyleOption(&item, index);
@@ -174,14 +172,13 @@ HistoryList::HistoryList(QWidget* parent)
     connect(&mProgressTimer, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
 }
 
-// A history being read is stopped as its work goes.
 HistoryList::~HistoryList() = default;
 
 void HistoryList::stopReading()
 {
     if (!mReading)
         return;
-    // The reading looks at its progress between pieces of a few hundred kilobytes: it ends at once.
+    // The reading checks between pieces of a few hundred kilobytes, so this ends at once.
     mReading.reset();
     mProgressTimer.stop();
     setAccessibleDescription(QString());
@@ -273,7 +270,7 @@ int HistoryList::verticalOffset() const
     return int(std::min<qint64>(qint64(topRow()) * mRowHeight, std::numeric_limits<int>::max()));
 }
 
-// The rows in view are few: a scroll, and a change of the selection, draws them all again.
+// The rows in view are few: a scroll or a selection change redraws them all.
 void HistoryList::scrollContentsBy(int /*dx*/, int /*dy*/)
 {
     viewport()->update();
@@ -319,15 +316,14 @@ QModelIndex HistoryList::moveCursor(CursorAction action, Qt::KeyboardModifiers /
     const QModelIndex current = currentIndex();
     if (!current.isValid())
         return mModel->index(0);
-    // A page moves by the rows in view less one, so that one row stays in view. Home and End move by every
-    // row, which the clamp turns into the first and the last; left and right leave the row as it is.
+    // A page keeps one row in view; Home and End move by every row, clamped to the first and last.
     const qint64 page = std::max(1, rowsInView() - 1);
     const QHash<int, qint64> moves{{MoveUp, -1},        {MovePrevious, -1},   {MoveDown, 1},     {MoveNext, 1},
                                    {MovePageUp, -page}, {MovePageDown, page}, {MoveHome, -rows}, {MoveEnd, rows}};
     return mModel->index(int(std::clamp<qint64>(current.row() + moves.value(action), 0, rows - 1)));
 }
 
-// One row is chosen at a time, as in any list view: the view asks for the row under the mouse.
+// One row at a time: the view asks for the row under the mouse.
 void HistoryList::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command)
 {
     selectionModel()->select(indexAt(rect.topLeft()), command);
@@ -338,8 +334,7 @@ QRegion HistoryList::visualRegionForSelection(const QItemSelection& /*selection*
     return viewport()->rect();
 }
 
-// What the list view tells assistive technology, with the row as the child: the list view's own way of
-// counting the child needs its layout.
+// Tells assistive technology with the row as the child: the list view's own way of counting it needs its layout.
 void HistoryList::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     if (QAccessible::isActive() && current.isValid() && hasFocus()) {

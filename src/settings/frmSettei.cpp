@@ -67,8 +67,7 @@ QString waitMinutesText(int minutes)
     return QCoreApplication::translate("frmSettei", "%n分", nullptr, minutes);
 }
 
-// Makes a change of the data files; where they cannot be written (a read-only folder), says so and goes on:
-// returns false, and the change is not made.
+// Makes a change of the data files; if they cannot be written (a read-only folder), says so and returns false.
 bool saved(const std::function<void()>& change)
 {
     try {
@@ -82,14 +81,13 @@ bool saved(const std::function<void()>& change)
     }
 }
 
-// Whether `name` may be an item's name: its history file must be a history (or the item's own, `itsOwn`).
-// Else the user is told why not.
+// Whether `name` may be an item's name: its history file, which would become the item's history, must be a
+// history (or the item's own, `itsOwn`). Else tells the user why not.
 bool nameAccepted(const QString& name, bool itsOwn)
 {
     const auto problem = itemNameProblem(name);
     if (!problem && (itsOwn || isHistoryFile(name)))
         return true;
-    // A name whose file holds something else cannot become an item: its history would be that file.
     platform::MsgBox(
         problem ? *problem
                 : QCoreApplication::translate("frmSettei",
@@ -100,10 +98,10 @@ bool nameAccepted(const QString& name, bool itsOwn)
     return false;
 }
 
-// Asks for a new item's name until it is one an item may have; empty when the user cancels.
+// Asks until the name is accepted; empty when the user cancels. A refused name comes back in the box, to be
+// corrected rather than typed again.
 QString askItemName()
 {
-    // A refused name comes back in the box, to be corrected rather than typed again.
     QString typed;
     while (true) {
         typed = platform::InputBox(QCoreApplication::translate("frmSettei", "項目名は何ですか？"),
@@ -116,7 +114,7 @@ QString askItemName()
     }
 }
 
-// Asks for a new item's instructed count until it is one; nothing when the user cancels.
+// Asks until a count is given; nothing when the user cancels.
 std::optional<double> askInstructedCount()
 {
     while (true) {
@@ -137,8 +135,8 @@ std::optional<double> askInstructedCount()
     }
 }
 
-// Why item `name`'s history cannot be cleared: it has no file of its own, the file holds something else, or
-// it is also another item's history under another name. Nothing when it can.
+// Why `name`'s history cannot be cleared: no file of its own, the file holds something else, or it is also
+// another item's history under another name.
 std::optional<QString> clearingProblem(const QString& name)
 {
     const QString fileName = historyFileName(name);
@@ -163,7 +161,7 @@ QString historyTotalText(double total)
     return QCoreApplication::translate("frmSettei", "合計回数 ： %1", nullptr, n).arg(shown);
 }
 
-// The controls of the loaded window, made at load and let go at unload.
+// Made at load, let go at unload.
 struct frmSettei::Ui {
     Ui(platform::FormWindow* window, frmSettei* form);
 
@@ -228,8 +226,7 @@ void frmSettei::createControls(platform::FormWindow* window)
                 ui->lblGoukei->setText(QCoreApplication::translate("frmSettei", "履歴を読めません"));
                 ui->lblGoukei->setToolTip(description);
             }));
-    // A click on an entry selects it; a click on the entry already selected chooses it again. The handler
-    // passes over a selection that leaves no entry chosen.
+    // A click on the entry already selected chooses it again; a selection leaving none chosen is passed over.
     const auto click = guarded(this, &frmSettei::lstKoumoku_Click);
     connect(ui->lstKoumoku, &QListWidget::itemSelectionChanged, this, [this, click] {
         mSelectionChangedByPress = true;
@@ -244,8 +241,8 @@ void frmSettei::createControls(platform::FormWindow* window)
 
 void frmSettei::releaseControls()
 {
-    // The widgets go only when the unloading handler's event loop gets control back, which for the start
-    // button is the end of its wait: the history they hold, maybe hundreds of megabytes, goes now.
+    // The widgets go only when the unloading handler's event loop returns, for the start button at the end of
+    // its wait; the history they hold, maybe hundreds of megabytes, goes now.
     ui->lstRireki->clear();
     ui.reset();
 }
@@ -257,7 +254,7 @@ void frmSettei::Ui::createTopBand(platform::FormWindow* window, frmSettei* form)
     Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/title.gif")));
     Image1->setAccessibleName(QStringLiteral("Quillmora"));
 
-    // The seven buttons of the top band, from left to right, 825 twips apart.
+    // The top band, left to right, 825 twips apart.
     struct ToolbarEntry {
         QToolButton* Ui::*button;
         const char* name;
@@ -311,7 +308,7 @@ void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, frmSettei* 
     // A long name shows its start and "…".
     cboKoumoku = placed(new platform::NameComboBox(platform::NameComboBox::Kind::Editable, Frame1), "cboKoumoku",
                         twips(150, 375, 4590, 345), namedFont(11.25));
-    // Typed text only changes the edit field: it never becomes an entry nor chooses one.
+    // Typed text never becomes an entry nor chooses one.
     cboKoumoku->setInsertPolicy(QComboBox::NoInsert);
     cboKoumoku->setCompleter(nullptr);
     cboKoumoku->setToolTip(QCoreApplication::translate("frmSettei", "各項目の実績履歴を表示します"));
@@ -322,7 +319,6 @@ void frmSettei::Ui::createHistoryFrame(platform::FormWindow* window, frmSettei* 
     cboKoumoku->lineEdit()->setAccessibleDescription(cboKoumoku->toolTip());
     cboKoumoku->lineEdit()->installEventFilter(form);
 
-    // Rows made from the file as they are shown; one chosen at a time, as in any list view.
     lstRireki = placed(new settings::HistoryList(Frame1), "lstRireki", twips(150, 750, 4590, 4140), namedFont(12));
     lstRireki->setAccessibleName(Frame1->title());
 
@@ -350,8 +346,7 @@ void frmSettei::Ui::createItemsFrame(platform::FormWindow* window, frmSettei* fo
     lstKoumoku->viewport()->installEventFilter(form);
 }
 
-// The controls here given the window's own font, the dialog font (9 points), keep it inside the frame, whose
-// caption uses a larger size.
+// Controls given the window's dialog font (9 points) keep it inside the frame, whose caption is larger.
 void frmSettei::Ui::createOptionsFrame(platform::FormWindow* window)
 {
     QGroupBox* Frame3 =
@@ -402,8 +397,8 @@ bool frmSettei::eventFilter(QObject* watched, QEvent* event)
 
 void frmSettei::Form_Load()
 {
-    // Back in the settings window, the user has done or left the pass a running start wait was for
-    // (trained during the wait): that wait is over, and no second pass comes after it.
+    // Back here, the user has done or left the pass a running start wait was for: that wait ends, with no
+    // second pass after it.
     schedule::PassSchedule::instance().settingsCameBack();
     mShownHistory.clear();
     if (gKoumokuSu != 0) {
@@ -426,7 +421,7 @@ void frmSettei::hsbTime_Change()
     ui->lblJikan->setText(minutes);
 }
 
-// The thumb being dragged: the minutes follow it as a change would.
+// While the thumb is dragged, the minutes follow it.
 void frmSettei::hsbTime_Scroll()
 {
     hsbTime_Change();
@@ -448,8 +443,7 @@ void frmSettei::showFirstHistory()
 void frmSettei::ShowHistory(int n)
 {
     mShownHistory = gKoumoku[n];
-    // The total label follows when the list has the history: at once, or once a long file is read; until
-    // then it says so rather than showing the total of the history shown before.
+    // The total follows once the list has the history; meanwhile it says so rather than show the previous total.
     ui->lstRireki->showHistory(mShownHistory);
     if (ui->lstRireki->isReading())
         ui->lblGoukei->setText(QCoreApplication::translate("frmSettei", "合計回数 ： 集計中…"));
@@ -463,8 +457,8 @@ void frmSettei::cmdAgain_Click()
         return;
     }
     Unload();
-    // The training window's start-up runs next, at the beginning of the wait: it rereads the data files and
-    // prepares the first item while the window waits minimised; the wait follows the options it read.
+    // The training window's start-up runs at the start of the wait: it rereads the data files and prepares the
+    // first item while minimised; the wait follows the options it read.
     schedule::PassSchedule::instance().startWait();
 }
 
@@ -507,8 +501,8 @@ void frmSettei::cmdNew_Click()
                          platform::vbExclamation, QCoreApplication::translate("frmSettei", "キャンセル"));
         return;
     }
-    // The history file first: where it cannot be made (a folder where no file may be made), the item must not
-    // enter the list, or every pass would stop at it.
+    // The history file first: if it cannot be made (e.g. a read-only folder), the item must not enter the list,
+    // or every pass would stop at it.
     try {
         createHistoryFile(name);
     } catch (const DataFileError& error) {
@@ -523,8 +517,7 @@ void frmSettei::cmdNew_Click()
         return;
     ui->lstKoumoku->addItem(name);
     LoadItems();
-    // The items list was changed outside the program meanwhile: the lists show what it holds now, so that a
-    // list position is always an item.
+    // If the items list changed outside the program meanwhile, refill so a list position is always an item.
     if (ui->lstKoumoku->count() != gKoumokuSu)
         fillItemLists();
     platform::MsgBox(QCoreApplication::translate("frmSettei", "%1 の設定を新規登録しました").arg(gKoumoku[gKoumokuSu]),
@@ -603,8 +596,8 @@ void frmSettei::cmdDel_Click()
                          platform::vbOKCancel | platform::vbExclamation,
                          QCoreApplication::translate("frmSettei", "クリア確認")) != platform::vbOK)
         return;
-    // Items of the same name share one history file, and so do names of one file (letters' case on a folder
-    // that ignores it): it goes only with the last of them. A file that is not a history stays.
+    // Items of one name, or of names for one file (case on a folder that ignores it), share a history file: it
+    // goes only with the last of them. A file that is not a history stays.
     if (!saved([n] { deleteItem(n); }))
         return;
     fillItemLists();
@@ -623,7 +616,7 @@ void frmSettei::cmdClear_Click()
 {
     if (!itemChosen())
         return;
-    // The messages name the item whose history is emptied: the selected one, whatever the name box holds.
+    // The messages name the selected item, whatever the name box holds.
     const QString name = gKoumoku[selectedItem()];
     if (const auto problem = clearingProblem(name)) {
         platform::MsgBox(

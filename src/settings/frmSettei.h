@@ -9,10 +9,9 @@
 // The history total's text: "合計回数 ： " and the total.
 QString historyTotalText(double total);
 
-// The settings window: items and their histories, the options, and the start of the next pass.
-// Its controls exist only while it is loaded.
-// Attached from outside (src/app): the chart's menu entries and Ctrl+G on its lists (controlsCreated), and
-// the chart closing with it. Its start button hands the wait to the pass schedule.
+// The settings window: items and their histories, the options, and the start of the next pass; its controls
+// exist only while loaded. src/app attaches the chart's menu entries, Ctrl+G on its lists (controlsCreated)
+// and the chart closing with it. Its start button hands the wait to the pass schedule.
 class frmSettei : public platform::SingleForm<frmSettei> {
     Q_OBJECT
 public:
@@ -29,7 +28,6 @@ private:
     friend class platform::SingleForm<frmSettei>;
     frmSettei();
 
-    // Event handlers.
     void cmdAgain_Click();
     void hsbTime_Change();
     void hsbTime_Scroll();
@@ -45,11 +43,10 @@ private:
 
     // Fills the history list and the total for item n (1 to gKoumokuSu).
     void ShowHistory(int n);
-    // Shows the first item's history.
     void showFirstHistory();
 
     void fillItemLists();
-    // The item chosen in the item list (1-based), 0 when none is selected.
+    // 1-based; 0 when none is selected.
     int selectedItem() const;
     // Tells the user to choose an item first unless one is chosen and the name box is filled.
     bool itemChosen();
