@@ -20,11 +20,11 @@ using platform::sessionBus;
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString& kInterface = kService;  // the service names its interface after itself
-// The program's icon by its name in the icon theme (installed with the program).
+// Installed with the program into the icon theme.
 const QString kIconName = QStringLiteral("quillmora");
 // A service that has not answered by then is taken as none.
 constexpr int kCallTimeoutMs = 5000;
-// The urgency of a notice (a byte on the bus): 0 is "low", 1 "normal".
+// A byte on the bus.
 constexpr uchar kLowUrgency = 0;
 constexpr uchar kNormalUrgency = 1;
 const QString kDefaultAction = QStringLiteral("default");
@@ -47,7 +47,6 @@ void runIfSet(const std::function<void()>& action)
         action();
 }
 
-// The actions as sent to a service that draws the default action as a button of its own (`drawsDefault`) or not.
 QStringList actionsToSend(const QStringList& actions, bool drawsDefault)
 {
     const qsizetype defaultAt = actions.indexOf(kDefaultAction);
@@ -71,8 +70,7 @@ DesktopNotifications::DesktopNotifications(QObject* parent)
 
 DesktopNotifications::~DesktopNotifications()
 {
-    // Left behind, a notice would offer choices that nobody answers any more. The program may be ending:
-    // the call is sent before it goes on.
+    // Left behind, a notice would offer choices nobody answers. The program may be ending: the call is sent now.
     for (const uint id : mIds) {
         if (id != 0 && sessionBus().isConnected())
             sessionBus().call(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}), QDBus::Block,
@@ -96,7 +94,7 @@ void DesktopNotifications::show(Kind kind, const Notice& notice, std::function<v
     };
     if (mBodyMarkup)
         return sendIfWanted();
-    // What the service shows, and its name, are asked until it answers.
+    // The service's capabilities and name are asked on each notice until it has answered.
     mCalls->call(methodCall(QStringLiteral("GetCapabilities")), [this, sendIfWanted,
                                                                  unavailable](const QDBusMessage& reply) {
         if (!answered(reply))

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Desktop notifications where the system has no session bus to reach a notification service: every
-// notice is unavailable, and the caller shows its fallback.
+// Notifications without a session bus: every notice is unavailable, and the caller shows its fallback.
 #include "DesktopNotifications.h"
 
 namespace tray {

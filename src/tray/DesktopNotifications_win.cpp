@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Notices on Windows: the balloon of the program's tray icon, which Windows 10 and later show as one of its
-// own notifications. A balloon has no buttons: a click on it chooses the notice's "default" action (始める
-// for the pass), and the tray's menu offers the others. One balloon shows at a time; a new notice takes
-// the place of the last.
+// Notices on Windows: the tray icon's balloon, shown by Windows 10 and later as a notification. It has no
+// buttons: a click chooses the "default" action (始める for the pass), the tray's menu offers the others. One
+// balloon shows at a time; a new notice replaces the last.
 #include "DesktopNotifications.h"
 
 #include <algorithm>

@@ -39,7 +39,7 @@ QString passHereText()
 }
 // How long the desktop has to give the window the keyboard after the user chose 始める.
 constexpr int kGrantWaitMs = 2000;
-// The action a click on the notice itself chooses, where the desktop offers that.
+// Chosen by a click on the notice itself, where the desktop offers that.
 const QString kDefaultKey = QStringLiteral("default");
 
 schedule::PassSchedule& passSchedule()
@@ -47,7 +47,7 @@ schedule::PassSchedule& passSchedule()
     return schedule::PassSchedule::instance();
 }
 
-// Ends the program as the settings window's 終了 does; the wait is then over, without its pass.
+// As the settings window's 終了: the wait ends without its pass.
 void endProgram()
 {
     help::endProgramClosingHelp(nullptr, help::programHelpFile());
@@ -86,7 +86,7 @@ QString waitText(const StartWait& wait)
     }
 }
 
-// The notice of a wait: short enough for a one-line banner (GNOME Shell's), the time of day in the body.
+// Short enough for a one-line banner (GNOME Shell's), the time of day in the body.
 Notice waitNotice(const StartWait& wait)
 {
     Notice notice;
@@ -103,8 +103,8 @@ Notice waitNotice(const StartWait& wait)
     return notice;
 }
 
-// Where neither a tray nor a task bar shows the waiting window (GNOME without extensions, most Wayland
-// compositors), a notice that stays shows the wait for as long as it runs.
+// When neither tray nor task bar shows the waiting window (GNOME without extensions, most Wayland
+// compositors), a lasting notice shows the wait.
 bool waitOtherwiseUnseen()
 {
     return !platform::desktopMinimises() && !QSystemTrayIcon::isSystemTrayAvailable();
@@ -125,7 +125,7 @@ QString titleOfThePhase(const StartWait& wait)
     }
 }
 
-// Puts the pass off: the menu's entry and the notice's action.
+// The menu's entry and the notice's action.
 QString postponeText()
 {
     return QCoreApplication::translate("Tray", "5 分後に");
@@ -139,7 +139,7 @@ void addAction(QMenu& menu, const QString& name, const QString& text, void (*han
     QObject::connect(action, &QAction::triggered, &menu, platform::guardedSlot(handler));
 }
 
-// The first item of the pass and its count, as the training window presents them: "腕立て伏せ 20 回".
+// The pass's first item and count, as the training window presents them: "腕立て伏せ 20 回".
 QString passBody()
 {
     const platform::PresentedItem item = platform::presentedItem();
@@ -212,7 +212,7 @@ void WaitView::showTimeLeft(const StartWait& wait)
     showTitle(wait);
     if (mIcon)
         mIcon->setToolTip(waitText(wait));
-    // A notice that shows the wait is kept up to date, as long as the user leaves it in the desktop's list.
+    // Kept up to date as long as the user leaves it in the desktop's list.
     if (waitOtherwiseUnseen() && mNotifications.isShown(DesktopNotifications::TimeLeft))
         showWaitNotice(wait, true);
 }
@@ -237,8 +237,7 @@ void WaitView::showTitle(const StartWait& wait)
         mPlainTitle = window->windowTitle();
         window->installEventFilter(this);  // restored or minimised again by the user during the wait
     }
-    // A window the user brought back to train in during the wait is the program's window again; the
-    // countdown belongs to the task bar's entry of a window that waits.
+    // A window brought back to train in during the wait has its plain title: the countdown is for a waiting one.
     const bool inUse = window->isVisible() && !window->isMinimized();
     window->setWindowTitle(inUse ? mPlainTitle : mPlainTitle + QStringLiteral(" - ") + titleOfThePhase(wait));
 }
@@ -287,15 +286,14 @@ void WaitView::makeTrayIcon()
     //: Tray menu entry: ends the program
     addAction(*mMenu, QStringLiteral("endProgram"), QCoreApplication::translate("Tray", "終了"), endProgram);
 
-    // The icon theme's picture where the program is installed; the windows' icon otherwise.
+    // The windows' icon where the program is not installed.
     mIcon =
         std::make_unique<QSystemTrayIcon>(QIcon::fromTheme(QStringLiteral("quillmora"), QGuiApplication::windowIcon()));
     mIcon->setContextMenu(mMenu.get());
     mNotifications.useTrayIcon(mIcon.get());
     connect(mIcon.get(), &QSystemTrayIcon::activated, this,
             platform::guardedSlot([this](QSystemTrayIcon::ActivationReason reason) {
-                // A click shows the same menu as the context click: starting early is a second, deliberate
-                // choice, not something a stray click on the tray does.
+                // A click shows the menu too: starting early must be a deliberate second choice, not a stray click.
                 if (reason == QSystemTrayIcon::Trigger)
                     mMenu->popup(QCursor::pos());
             }));
@@ -304,8 +302,7 @@ void WaitView::makeTrayIcon()
 void WaitView::updateMenu()
 {
     passSchedule().holdWhileBusyAction();  // checked as the options file says now
-    // While a wait runs, it can be ended; once the pass is due or here, it can be put off until a count is
-    // in, and the pass that is up brought to the front.
+    // A running wait can be ended; a due or present pass can be put off until a count is in, and brought forward.
     const bool waiting = StartWaits::current() != nullptr;
     const bool due = phase() != Phase::Waiting && phase() != Phase::Idle;
     const auto entry = [this](const char* name) { return mMenu->findChild<QAction*>(QLatin1String(name)); };
@@ -373,8 +370,8 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
         passSchedule().startNow(activationToken);
     else
         passSchedule().turnToPass(activationToken);
-    // The desktop may keep the keyboard from the window all the same (focus stealing prevention, a
-    // compositor without a keyboard): then the notice says where the pass is.
+    // The desktop may still keep the keyboard from the window (focus stealing prevention, a compositor without a
+    // keyboard): then the notice says where the pass is.
     QTimer::singleShot(
         kGrantWaitMs, this, platform::guardedSlot([this, load = training.loadCount()] {
             const platform::Form& shown = platform::trainingWindow();
@@ -386,8 +383,7 @@ void WaitView::notificationAction(DesktopNotifications::Kind kind, const QString
 
 void WaitView::tellTimeLeft(const StartWait& wait)
 {
-    // Where the waiting window is out of sight and no tray shows the menu, the notice's actions are the way
-    // to start early or to stop waiting.
+    // With the window out of sight and no tray, the notice's actions are the way to start early or stop waiting.
     showWaitNotice(wait, false, [this, text = waitText(wait)] {
         // The service's answer comes later: the wait may be over by then.
         if (StartWaits::current())

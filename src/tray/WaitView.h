@@ -19,25 +19,21 @@ class StartWait;
 
 namespace tray {
 
-// The start wait in view. While it runs, the minimised training window's title counts the minutes down
-// on the task bar (where the desktop keeps minimised windows; elsewhere the window waits out of sight),
-// and an icon in the tray (where the desktop has one) tells the time left and the time of day the pass
-// comes; its menu starts the pass now, stops waiting or ends the program. Where neither shows the wait, a
-// notification that stays does, with 今すぐ始める and 待機をやめる. When the pass comes, a desktop
-// notification says so, and its action 始める brings the training window to the front, which on Wayland
-// only the desktop may do; where the desktop keeps the keyboard from it all the same, the notice says where
-// the pass is. Each notice is withdrawn when its wait or its pass ends. Until a count is entered, the
-// notice and the tray's menu offer 5 分後に: the window waits five minutes more, as after 開始, and the pass comes
-// again. Everything follows the announcements of QmrM::StartWaits and wakes only when the wait does, once a minute.
+// The start wait in view. The minimised training window's title counts the minutes down on the task bar, and a
+// tray icon (where there is one) tells the time left and when the pass comes; its menu starts now, stops waiting
+// or ends the program. Where neither shows, a lasting notification does, with 今すぐ始める and 待機をやめる.
+// When the pass comes, a notification's 始める brings the training window forward (on Wayland only the desktop
+// may); if the desktop still keeps the keyboard from it, the notice says where the pass is. Notices go when
+// their wait or pass ends. Until a count is entered, notice and menu offer 5 分後に: five minutes more, as after
+// 開始. Everything follows QmrM::StartWaits' announcements and wakes only when the wait does, once a minute.
 class WaitView : public QObject {
     Q_OBJECT
 public:
     WaitView();
     ~WaitView() override;
 
-    // Tells a user who started the program again during the wait when the pass comes: as a notification,
-    // or as a message box where no notification service answers; either offers to start now or to stop
-    // waiting, and goes when the wait ends.
+    // For a second start during the wait: a notification, or a message box where no service answers; either
+    // offers to start now or stop waiting, and goes when the wait ends.
     void tellTimeLeft(const QmrM::StartWait& wait);
 
 protected:
@@ -50,8 +46,7 @@ private:
     void passCame();
     void showPassNotice(const QString& body);
     void showTimeLeft(const QmrM::StartWait& wait);
-    // The notice of the wait: at its start where nothing else shows it, on a second start, and kept up to
-    // date (`update`) where it stays.
+    // At the wait's start where nothing else shows it, on a second start, and kept up to date (`update`).
     void showWaitNotice(const QmrM::StartWait& wait, bool update, std::function<void()> unavailable = {});
     void showTitle(const QmrM::StartWait& wait);
     void restoreTitle();
@@ -59,13 +54,12 @@ private:
     void updateMenu();
     void notificationAction(DesktopNotifications::Kind kind, const QString& key, const QString& activationToken);
 
-    // The load of the training window whose title counts down (0: none), and its own title. The view
-    // keeps no pointer to the window: the user may close it, and its widget goes, at any time.
+    // The load of the training window whose title counts down (0: none), and its own title. No pointer is
+    // kept: the user may close the window, and its widget goes, at any time.
     quint64 mTitledLoad = 0;
     QString mPlainTitle;
-    // The time-left box shown where no notification service answers.
-    std::unique_ptr<platform::NoticeBox> mTimeLeftBox;
-    // The notice of the pass that is due went out while it waited for a pause in the user's input.
+    std::unique_ptr<platform::NoticeBox> mTimeLeftBox;  // where no notification service answers
+    // The due pass's notice went out while it waited for a pause in the user's input.
     bool mPassAnnounced = false;
 
     // The menu outlives the icon that shows it.
