@@ -35,14 +35,14 @@ namespace {
 constexpr int kStepColour = 15;
 constexpr int kCurrentStepColour = 12;
 constexpr int kSteps = 20;
-// The plan's steps shrink no further for a long name: it is cut with "…" and shown whole when it is its turn.
+// A long name in the plan is cut with "…" below this size; it is shown whole when it is its turn.
 constexpr double kSmallestStepPoints = 9;
-// The count box shrinks a long number down to this size before it has to scroll.
+// A long number shrinks down to this before the count box scrolls.
 constexpr double kSmallestCountPoints = 8;
 
 }  // namespace
 
-// The controls of the loaded window, made at load and let go at unload.
+// Made at load, let go at unload.
 struct frmMain::Ui {
     explicit Ui(platform::FormWindow* window);
 
@@ -96,7 +96,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     window->setFont(namedFont(21.75));
     window->setAutoFillBackground(true);
 
-    // The name and the count are shown whole: at their described size when they fit, smaller when not.
+    // The name and count are shown whole, smaller when they do not fit.
     lblKoumoku = placed(new platform::FitLabel(window), "lblKoumoku", twips(2655, 585, 6735, 1515));
     lblKoumoku->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblKoumoku->setWordWrap(true);
@@ -130,8 +130,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
         label->setMinimumPointSize(kSmallestStepPoints);
         lblSnd[i] = label;
     }
-    // What the window is about (the item, its count, the plan's first step) stays in view where a small
-    // screen scrolls the controls.
+    // The item, its count and the plan's first step stay in view where a small screen scrolls the controls.
     platform::setLeadControls({lblKoumoku, lblKaisu, lblSnd[1]});
 
     cmdCut = placed(new platform::CommandButton(window), "cmdCut", twips(9000, 75, 390, 345));
@@ -144,8 +143,7 @@ frmMain::Ui::Ui(platform::FormWindow* window)
     cmdCut->setAccessibleDescription(
         QCoreApplication::translate("frmMain", "トレーニングを中断して設定画面に戻ります"));
 
-    // Names for assistive technology where no caption says what a control is. Labels keep their
-    // text as their name (it is what a screen reader must read); a description says what it is.
+    // Labels keep their text as accessible name (what a screen reader must read); a description says what it is.
     lblKoumoku->setAccessibleDescription(QCoreApplication::translate("frmMain", "項目名"));
     lblKaisu->setAccessibleDescription(QCoreApplication::translate("frmMain", "指示回数"));
     txtKaisu->setAccessibleName(QCoreApplication::translate("frmMain", "回数"));
@@ -183,8 +181,7 @@ void frmMain::setStepColour(int step, int paletteIndex)
     platform::setColour(ui->lblSnd[step], QPalette::WindowText, PaletteColor(paletteIndex));
 }
 
-// With no items there is no pass to show: the settings window comes instead, and the window and its
-// controls are never made.
+// With no items there is no pass: the settings window comes instead, and this window is never made.
 bool frmMain::prepareLoad()
 {
     LoadItems();
@@ -248,8 +245,7 @@ bool frmMain::countFitsRecord(double value)
     return false;
 }
 
-// Appends the count to the current item's history. A history file that cannot be written is told to the
-// user, who stays on the item: nothing is recorded and the pass does not move on.
+// If the history file cannot be written, the user is told and stays on the item: nothing is recorded.
 bool frmMain::recordCount(double value)
 {
     try {
@@ -269,8 +265,8 @@ bool frmMain::recordCount(double value)
 
 void frmMain::cmdNext_Click()
 {
-    // One press, one record: a press while the last one of this load is still being handled (during the
-    // flash), or after the window began to unload, does nothing.
+    // One press, one record: a press while the last is still handled (during the flash), or after unloading
+    // began, does nothing.
     const quint64 load = loadCount();
     if (!isLoaded() || mAdvancingLoad == load)
         return;
@@ -306,8 +302,7 @@ void frmMain::cmdNext_Click()
     if (gGenzai < gKoumokuSu) {
         setBackground(PaletteColor(mIro));
         Pause(0.1f);
-        // The user may have closed the window during the flash, or left the pass and started the next
-        // one: that pass is not this press's to advance.
+        // The user may have closed the window during the flash, or started the next pass: not this press's.
         if (!isLoadedAs(load)) {
             advanceFlashColour();
             return;
@@ -338,8 +333,7 @@ void frmMain::typeIntoCountBox(int& keyAscii)
     const QChar typed(keyAscii);
     if (!typed.isDigit() && typed != u'.' && typed != u'-' && typed != u'+')
         return;
-    // The first character of a count typed while 次へ has the focus replaces the count shown, as typing
-    // into the box would after selecting it; the rest follows it there.
+    // A count typed while 次へ has the focus replaces the one shown, as typing into the selected box would.
     ui->txtKaisu->setFocus();
     ui->txtKaisu->selectAll();
     ui->txtKaisu->insert(QString(typed));
@@ -361,7 +355,7 @@ void frmMain::hsbKaisu_Change()
     platform::setTextShowingStart(ui->txtKaisu, QString::number(ui->hsbKaisu->value()));
 }
 
-// The thumb being dragged: the box follows it as a change would.
+// While the thumb is dragged, the box follows it.
 void frmMain::hsbKaisu_Scroll()
 {
     hsbKaisu_Change();

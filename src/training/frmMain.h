@@ -14,21 +14,19 @@ QColor PaletteColor(int index);
 // The training window's usual background, the toolkit's button face.
 QColor buttonFaceColor();
 
-// The font size of an item name on the training window, chosen by the name's length.
+// Chosen by the name's length.
 double itemNameFontSize(const QString& name);
 
-// The training window: presents the items one after the other, records the counts done and flashes
-// between items. The program's startup window. Its controls exist only while it is loaded.
-// Attached from outside (src/app): the wait's view (tray/WaitView) follows it through its form, load
-// count and title, and asks it what it presents and whether the pass is still untouched.
+// The training window, the program's startup window: presents the items in turn, records the counts done and
+// flashes between items; its controls exist only while loaded. The wait's view (tray/WaitView, attached in
+// src/app) follows its form, load count and title, and asks what it presents and if the pass is untouched.
 class frmMain : public platform::SingleForm<frmMain> {
     Q_OBJECT
 public:
     ~frmMain() override;
 
-    // The item the loaded window presents (empty while it is not loaded).
+    // Empty while not loaded.
     platform::PresentedItem presentedItem() const;
-    // Whether the window is loaded and the user has neither typed a count nor recorded one in it yet.
     bool passUntouched() const { return isLoaded() && !mCountEntered; }
 
 protected:
@@ -42,14 +40,13 @@ private:
     friend class platform::SingleForm<frmMain>;
     frmMain();
 
-    // Event handlers.
     void cmdNext_Click();
     void hsbKaisu_Change();
     void hsbKaisu_Scroll();
     void txtKaisu_KeyPress(int& KeyAscii);
     void cmdCut_Click();
 
-    // Hands over to the settings window at the end of the pass or when the user leaves it.
+    // At the end of the pass or when the user leaves it.
     void showSettingsWindow();
     void typeIntoCountBox(int& keyAscii);
     // Presents item gGenzai: name, font size, count, scroll bar and count box; focus on the next button.
@@ -65,8 +62,6 @@ private:
     int16_t mIro = 0;
     // The load whose press of next is being handled (0: none).
     quint64 mAdvancingLoad = 0;
-    // The item and count on show, for the wait's notice and tray.
-    platform::PresentedItem mPresented;
-    // The user typed or recorded a count in this load.
-    bool mCountEntered = false;
+    platform::PresentedItem mPresented;  // for the wait's notice and tray
+    bool mCountEntered = false;          // typed or recorded in this load
 };
