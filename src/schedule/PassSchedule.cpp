@@ -73,8 +73,7 @@ PassSchedule::PassSchedule()
 void PassSchedule::startWait()
 {
     platform::Form& training = platform::trainingWindow();
-    // Touching the window loads it: its start-up reads the items and the options now, at the beginning of
-    // the wait, and the wait is worked out from what it read.
+    // Touching the window loads it: its start-up reads the items and options the wait is worked out from.
     training.setWindowState(platform::Form::vbMinimized);
     if (!training.isLoaded())
         return;  // no items any more: the start-up has already brought the settings window back
@@ -88,8 +87,8 @@ void PassSchedule::waitFor(double seconds)
     StartWait wait(seconds);
     wait.holdAtItsEnd();
     connect(&wait, &Wait::reachedEnd, this, platform::guardedSlot([this, &wait] { reachedEnd(wait); }));
-    // The steps after the wait run the moment it is over, even while a box opened during the wait holds
-    // this call beneath the box's own event loop: the pass comes on time whatever is open.
+    // Run the moment the wait is over, even while a box opened meanwhile holds this call beneath its event
+    // loop: the pass comes on time whatever is open.
     wait.whenOver(platform::guardedSlot([this](Wait::Outcome outcome) { afterWait(outcome); }));
     const auto forget = qScopeGuard([this, &wait] {
         if (mDueWait == &wait)
@@ -189,8 +188,7 @@ QmrM::BusyReasons PassSchedule::holdReasons() const
     return userBusy().reasons();
 }
 
-// Nothing holds the pass (holding is off, or it was held as long as it may be), but a full-screen window
-// is in front.
+// Nothing holds the pass (holding off, or held as long as it may be), but a full-screen window is in front.
 bool PassSchedule::overFullScreen() const
 {
     return mDueWait && userBusy().settled() && userBusy().reasons().testFlag(QmrM::BusyReason::FullScreen);
@@ -229,14 +227,12 @@ void PassSchedule::afterWait(Wait::Outcome outcome)
     case Wait::Outcome::EndedEarly:
         break;
     }
-    // The user may have trained already, or left, during the wait: bring the training window back only
-    // when it is still waiting, or when no window is left at all; never a second pass over a window
-    // that is in use.
+    // The user may have trained or left during the wait: bring the window back only if it still waits or no
+    // window is left; never a second pass over a window in use.
     if (!training.isLoaded() && platform::Form::anyLoaded())
         return;
     if (training.isLoaded() && training.WindowState() == platform::Form::vbNormal && training.window()->isVisible()) {
-        // Brought back and used by the user during the wait (up, not waiting on the task bar or out of
-        // sight): the pass is in the user's hands already.
+        // Brought back and used during the wait: the pass is in the user's hands already.
     } else if (outcome == Wait::Outcome::TimeUp) {
         training.comeUpUnasked(arrival);  // the user may be typing in another program
     } else {
@@ -312,8 +308,7 @@ QAction* PassSchedule::holdWhileBusyAction()
                                          QCoreApplication::translate("Schedule", "設定を保存できません"));
                         return;
                     }
-                    // Turned off, a pass held now comes at the next pause; turned on, one that is due waits
-                    // while the user is busy.
+                    // Turned off, a held pass comes at the next pause; turned on, a due one waits while busy.
                     if (mDueWait) {
                         mHolding = hold;
                         decide();

@@ -19,13 +19,10 @@ namespace schedule {
 // What holds a pass, in words: "全画面表示中", "おやすみモード中・画面ロック中".
 QString busyText(QmrM::BusyReasons reasons);
 
-// The schedule of the training passes, the one place that decides when the training window comes:
-// it sends the window away, waits, holds a pass that is due while the user cannot take it (a full-screen
-// window, do-not-disturb, a locked screen, a call), brings it at a pause in the user's input, and
-// announces it. The settings window's 開始, the tray, the notification and a second start all ask it, and
-// what shows the schedule (the title, the tray, the notices, a second start) reads its phase.
-//
-// A pass that comes at the end of its wait comes up without taking the keyboard from other work (the user
+// The one place that decides when the training window comes: it sends the window away, waits, holds a due pass
+// while the user cannot take it (a full-screen window, do-not-disturb, a locked screen, a call), brings it at a
+// pause in the user's input, and announces it. 開始, the tray, the notification and a second start ask it; what
+// shows the schedule reads its phase. A pass at the end of its wait comes without taking the keyboard (the user
 // may be typing elsewhere); one the user asked for (今すぐ始める, 始める) comes to the front with it.
 class PassSchedule : public QObject {
     Q_OBJECT
@@ -40,48 +37,42 @@ public:
     };
     Q_ENUM(Phase)
 
-    // How long the input must pause before the window comes by itself (longer where a new window takes the
-    // keyboard: the pass then waits for the user, who has its notice).
+    // The input pause before the window comes by itself; longer where a new window takes the keyboard (the
+    // user has the notice).
     static constexpr qint64 kPauseMs = 2000;
     static constexpr qint64 kLongPauseMs = 30000;
-    // A pass is held this long at most: then it comes at the next pause all the same.
+    // Then it comes at the next pause all the same.
     static constexpr qint64 kHoldLimitMs = 30 * 60 * 1000;
 
     static PassSchedule& instance();
 
     Phase phase() const { return mPhase; }
-    // Why the pass is held, and since when (in Held).
+    // In Held.
     QmrM::BusyReasons holdReasons() const;
     QDateTime heldSince() const { return mHeldSince; }
 
-    // The start button's wait, once the settings window has unloaded itself: the training window loads
-    // minimised, which reads the items and the options, and the wait is worked out from what it read.
-    // Returns once the wait is over.
+    // After the settings window unloaded: the training window loads minimised, reading the items and options
+    // the wait is worked out from. Returns once the wait is over.
     void startWait();
-    // Ends the running wait now: the pass comes at once, held or not, to the front with the keyboard (with the
-    // desktop's activation token, where the user's request came with one).
+    // The pass comes at once, held or not, to the front with the keyboard (and the desktop's token, if any).
     void startNow(const QString& activationToken = QString());
-    // Ends the running wait without a pass: the settings window comes back.
+    // No pass: the settings window comes back.
     void stopWaiting();
-    // Whether the pass that is due or came may be put off: nothing is entered in it yet.
+    // True while nothing is entered in the due or present pass.
     bool mayPostpone() const;
-    // Puts the pass off five minutes, as long as it may be (from the event loop, not inside the caller's
-    // call).
+    // Five minutes, if it may be; from the event loop, not inside the caller's call.
     void postpone();
-    // The user turned to the pass (始める, the tray, a second start): a pass that is due comes now, and the
-    // training window comes to the front and takes the keyboard (with the desktop's activation token, where
-    // the user's request came with one).
+    // The user turned to the pass (始める, the tray, a second start): a due pass comes now, and the window comes
+    // to the front with the keyboard (and the desktop's token, if any).
     void turnToPass(const QString& activationToken = QString());
-    // The settings window came back: the user trained or left the pass meanwhile, so the running wait is
-    // over and no pass comes after it.
+    // The user trained or left the pass meanwhile: the running wait ends with no pass after it.
     void settingsCameBack();
 
-    // The choice whether a pass waits while the user is busy, for the menus that offer it (the tray's, the
-    // settings window's): one check item, kept in the program's own options file.
+    // One check item for the tray's and the settings window's menus, kept in the program's own options file.
     QAction* holdWhileBusyAction();
 
 signals:
-    // The phase changed, or what it says did (the reasons of a hold).
+    // Also when the reasons of a hold change.
     void phaseChanged();
 
 private:
@@ -106,12 +97,11 @@ private:
     // Where the desktop tells no idle time and a new window takes the keyboard: the notice's time alone.
     std::unique_ptr<QmrM::Alarm> mPauseUnknown;
     platform::Arrival mArrival = platform::Arrival::Quiet;
-    // The pass that came is up, until the training window unloads.
-    bool mPassUp = false;
+    bool mPassUp = false;  // until the training window unloads
     Phase mPhase = Phase::Idle;
     QmrM::BusyReasons mShownReasons;
     QAction* mHoldAction = nullptr;
-    // The activation token of the request that is ending the wait now (startNow).
+    // Of the startNow() request ending the wait now.
     QString mActivationToken;
 };
 
