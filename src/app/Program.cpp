@@ -29,9 +29,8 @@ std::unique_ptr<tray::WaitView> gWaitView;
 
 const QString kTitle = QStringLiteral("Quillmora");
 
-// Another copy rewrites the files this folder's lists are (links into a folder that another data folder uses
-// too, or a copy here that no lock file marks and that does not answer): two copies would undo each other's
-// changes.
+// Another copy rewrites this folder's files (links into another data folder's, or an unanswering copy here
+// that no lock file marks): two copies would undo each other's changes.
 void tellFilesInUse(const platform::SingleInstance& instance)
 {
     platform::MsgBox(QCoreApplication::translate("Program",
@@ -42,8 +41,7 @@ void tellFilesInUse(const platform::SingleInstance& instance)
                      platform::vbExclamation, kTitle);
 }
 
-// Takes the folder's lock over. Where that fails, says why: another copy still uses the folder's files, or
-// `failure`.
+// Where taking the lock over fails, says why: another copy still uses the folder's files, or `failure`.
 bool tookOver(platform::SingleInstance& instance, const QString& failure)
 {
     if (instance.takeOver())
@@ -55,11 +53,10 @@ bool tookOver(platform::SingleInstance& instance, const QString& failure)
     return false;
 }
 
-// The copy that holds the folder's lock did not answer. A copy running on this computer holds its lock file
-// open, and the lock is never taken from it: this start ends. Else the lock's process number went to another
-// program, and the lock is taken over. A lock made on another computer sharing the folder (told by the machine
-// id the lock records, as two computers may share a host name) may be left over from a copy that is long gone:
-// the user, who can tell, may take it.
+// The lock's holder did not answer. A copy running on this computer holds its lock file open and keeps the
+// lock: this start ends. Else the lock's process number went to another program: the lock is taken over. A lock
+// from another computer sharing the folder (told by its machine id, as host names may repeat) may be left from
+// a copy long gone: the user, who can tell, may take it.
 bool takeOverSilentLock(platform::SingleInstance& instance)
 {
     const platform::SingleInstance::LockHolder holder = instance.lockHolder();
@@ -96,8 +93,7 @@ bool takeOverSilentLock(platform::SingleInstance& instance)
                                   .arg(QDir::toNativeSeparators(instance.lockFilePath())));
 }
 
-// The program ends once the user closed the last window and no start wait is running (the waiting
-// training window may be closed: the pass still comes).
+// Once the last window is closed and no start wait runs (a closed waiting window still gets its pass).
 void endWhenNothingIsLeft()
 {
     QTimer::singleShot(0, [] {
@@ -116,9 +112,8 @@ void anotherStartRequested(const QString& activationToken)
         return;
     }
     if (QmrM::StartWait* wait = QmrM::StartWaits::current()) {
-        // The training window waits for the pass out of the user's way (minimised, out of sight where the
-        // desktop keeps no minimised windows, or closed by the user): say when the pass comes instead of
-        // showing a window early.
+        // The training window waits out of the user's way (minimised, out of sight, or closed): say when the
+        // pass comes instead of showing a window early.
         if (!gWaitView)
             showTheWait();
         gWaitView->tellTimeLeft(*wait);
@@ -147,8 +142,7 @@ bool claimDataFolder()
     QObject::connect(gInstance.get(), &platform::SingleInstance::anotherStart, [](const QString& activationToken) {
         platform::runGuarded([&] { anotherStartRequested(activationToken); });
     });
-    // Only the one running copy may clear what interrupted rewrites of its files left behind, and finish an
-    // item's deletion that a copy stopped in.
+    // Only the one running copy may clear leftovers of interrupted rewrites and finish an interrupted deletion.
     QmrM::removeLeftoverTemporaryFiles(
         {QmrM::kItemsFile, QmrM::kSettingsFile, QmrM::kOwnOptionsFile, QmrM::kDeletionFile});
     QmrM::finishItemDeletion();
@@ -169,13 +163,12 @@ void wireWindows()
         QObject::disconnect(form, &platform::Form::closedByUser, nullptr, nullptr);
         QObject::connect(form, &platform::Form::closedByUser, form, endWhenNothingIsLeft);
     }
-    // The progress chart and the CSV export are reached from the settings window's lists; whether a pass
-    // waits while the user is busy, from the window's own context menu.
+    // The chart and CSV export are reached from the settings window's lists; holding while busy, from its
+    // context menu.
     QObject::connect(&frmSettei::instance(), &platform::Form::controlsCreated, &frmSettei::instance(),
                      [](QWidget* window) {
                          chart::attachToSettingsWindow(window);
-                         // A right click on the window (or the menu key on a control without a menu of its own)
-                         // offers the choice.
+                         // A right click, or the menu key on a control without a menu of its own.
                          window->setContextMenuPolicy(Qt::ActionsContextMenu);
                          window->addAction(schedule::PassSchedule::instance().holdWhileBusyAction());
                      });
