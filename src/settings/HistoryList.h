@@ -50,8 +50,8 @@ public:
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     void doItemsLayout() override;
 
-    // Reading 8 MB takes about 30 ms on a quiet two-core machine, twice that under load: as long as the window
-    // may stand still. Larger files are read in the background.
+    // Files from this size on are read in the background: 8 MB take about 30 ms on a quiet two-core machine,
+    // twice that under load, as long as the window may stand still.
     static constexpr qint64 kReadInBackgroundFrom = 8 << 20;
 
 signals:
