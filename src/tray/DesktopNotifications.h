@@ -49,7 +49,7 @@ public:
     void close(Kind kind);
     // False once the user or the service closed it.
     bool isShown(Kind kind) const { return mIds[kind] != 0; }
-    // On Windows notices are this icon's balloons: unavailable while it is hidden; a click chooses "default".
+    // On Windows, notices are this icon's balloons: unavailable while it is hidden; a click chooses "default".
     void useTrayIcon(QSystemTrayIcon* icon) { mTrayIcon = icon; }
 
 signals:

@@ -19,9 +19,9 @@ class StartWait;
 
 namespace tray {
 
-// The start wait in view. The minimised training window's title counts the minutes down on the task bar, and a
-// tray icon (where there is one) tells the time left and when the pass comes; its menu starts now, stops waiting
-// or ends the program. Where neither shows, a lasting notification does, with 今すぐ始める and 待機をやめる.
+// The start wait in view. The minimised training window's title counts the minutes down on the task bar, if any,
+// and a tray icon, if any, tells the time left and when the pass comes; its menu starts now, stops waiting or
+// ends the program. Where neither shows, a lasting notification does, with 今すぐ始める and 待機をやめる.
 // When the pass comes, a notification's 始める brings the training window forward (on Wayland only the desktop
 // may); if the desktop still keeps the keyboard from it, the notice says where the pass is. Notices go when
 // their wait or pass ends. Until a count is entered, notice and menu offer 5 分後に: five minutes more, as after
