@@ -451,7 +451,6 @@ bool FolderLock::removeStale()
 FolderLock::Holder FolderLock::holder() const
 {
     // Through readWholeFile's checks, as any file of the folder: a few lines at most.
-
     Holder holder;
     QByteArrayList lines;
     try {

@@ -89,7 +89,6 @@ bool isDevice(const QString& path);
 QString nodeOf(const QString& path);
 // Held as long as the returned handle stays open; -1 when it cannot be, `heldByOther` set when another copy
 // holds it.
-
 qintptr lockForTheRun(const QString& path, const QString& node, bool& heldByOther);
 
 }  // namespace QmrM::sys

@@ -291,7 +291,6 @@ namespace {
 class RecordsCheck {
 public:
     // An unfinished last line waits for the next piece.
-
     void add(QByteArrayView piece)
     {
         mDecoding.add(piece);

@@ -148,7 +148,6 @@ HistoryIndex readHistoryIndex(const QString& itemName, bool* missing = nullptr, 
 // Whether every non-blank line is a history record (isHistoryRecord); a missing or empty file is. Read piece
 // by piece, in memory of the order of its longest line, up to the first line that is not a record. Throws
 // DataFileError when it cannot be read.
-
 bool holdsOnlyHistoryRecords(const QString& fileName);
 
 }  // namespace QmrM

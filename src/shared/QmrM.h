@@ -28,7 +28,6 @@ void LoadSettings();
 void SaveSettings();
 // Leaves out item `omit` (0 none).
 void SaveItems(int omit = 0);
-
 // Appends one record of a newly registered item, its count written as typed (a real).
 void appendItemRecord(const QString& name, double count);
 

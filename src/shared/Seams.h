@@ -61,7 +61,6 @@ QDateTime currentDateTime();
 // From a generator reseeded from the clock.
 float drawRandomFraction();
 // From the system's generator, whatever the seams say.
-
 float systemRandomFraction();
 
 }  // namespace QmrM

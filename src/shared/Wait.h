@@ -120,7 +120,6 @@ void Pause(float seconds);
 
 // Rounded up.
 int minutesLeftIn(qint64 remainingMs);
-
 // The time left as the task bar shows it: "あと 12 分", or "あと 1 分未満" in the last minute.
 QString timeLeftShort(qint64 remainingMs);
 // The time left before the next pass: "次のトレーニングまであと 12 分", in the last minute
