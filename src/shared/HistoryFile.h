@@ -62,7 +62,7 @@ public:
         int form = 0;
         bool operator==(const FieldKey& other) const { return form == other.form && bytes == other.bytes; }
     };
-    // `index` 0 the date, 1 the time, 2 the count; empty for a field the record lacks.
+    // Of the current record's field `index` (0 the date, 1 the time, 2 the count); empty when it lacks the field.
     FieldKey fieldKey(int index) const;
     QString field(int index) const;
     // The field's bytes, undecoded, when plain ASCII without NUL (which decoding leaves as it is).
