@@ -7,46 +7,40 @@
 // The names of the data files, and the rules on item names, which become names of history files.
 namespace QmrM {
 
-// The data files' names as the program writes them. Inline, so that a constant made from them at start-up
-// anywhere after this header is made after them.
+// Inline, so that a constant made from them at start-up after this header is made after them.
 inline const QString kItemsFile = QStringLiteral("項目一覧.txt");
 inline const QString kSettingsFile = QStringLiteral("設定.txt");
-// The program's own options, beyond the settings file's fixed three (see OwnOptions.h); a name no item's
-// history can have (those end in ".txt").
+// Options beyond the settings file's three (OwnOptions.h); no history can have the name (those end in ".txt").
 inline const QString kOwnOptionsFile = QStringLiteral(".quillmora-options");
-// The lock file of the running copy (see FolderLock in DataFiles.h).
+// FolderLock's file.
 inline const QString kLockFile = QStringLiteral(".quillmora.lock");
-// The history file an item's deletion removes, noted while the deletion runs (see deleteItem in QmrM.h).
+// The history file an item's deletion removes, noted while it runs (deleteItem).
 inline const QString kDeletionFile = QStringLiteral(".quillmora-deletion");
 
-// The names under which the data files exist now; readers find them whatever the case of their letters.
+// As the files exist now: readers find them whatever the case of their letters.
 QString itemsFileName();
 QString settingsFileName();
-// The history file of an item: its name followed by ".txt".
 QString historyFileName(const QString& itemName);
 
-// The program's own file that a write to `path` would replace: the items list, the settings, the options,
-// the lock, the history of a registered item, or a temporary file of a rewrite of one of them, as named in
-// the data folder (whatever the case of its letters there, also through a link or a folder's link and "..":
-// judged on the file the write reaches). Empty when none.
+// The program's own file a write to `path` would replace (items list, settings, options, lock, a registered
+// item's history, or a rewrite's temporary file of one), as named in the data folder; judged on the file the
+// write reaches, whatever the letters' case, links or "..". Empty when none.
 QString programFileAt(const QString& path);
 
 // Item names become both a quoted field of the items list and the stem of a history file name.
 
-// The form a name takes once stored: code page 932 maps a few characters to others (〜 to ～, ¥ to \).
-// Returns the name unchanged when it cannot be stored at all.
+// Code page 932 maps a few characters to others (〜 to ～, ¥ to \); unchanged when it cannot be stored.
 QString storedItemName(const QString& name);
 
-// Why a name (in its stored form) cannot be an item name, or nothing when it can: a double quote,
-// a character no file name may hold, a character code page 932 cannot store, the name of a data file,
-// or a file name too long for the file system.
+// Nothing when the stored form can be an item name; else why: a double quote, a character no file name may
+// hold or code page 932 cannot store, a data file's name, or a file name too long.
 std::optional<QString> itemNameProblem(const QString& name);
 
-// Whether the name's history file stays inside the current directory (no path separator, not a
-// relative folder name), is none of the program's own data files and can be a file name at all (an edited
-// list may hold a name too long for one). An item whose name fails this has no history file.
+// The history file stays in the current directory (no separator, no relative folder name), is no data file
+// of the program's and can be a file name at all (an edited list may hold one too long). Else the item has
+// no history file.
 bool historyNameIsSafe(const QString& name);
-// Why the name's history file cannot be used, or an empty text when it can.
+// Empty when the history file can be used.
 QString historyNameProblem(const QString& name);
 
 }  // namespace QmrM

@@ -62,8 +62,8 @@ sys::Reason reasonOf(sys::Error error)
 // The end of the way to `fileName` (see writeTarget); a link that may not be followed throws `kind`.
 QString targetOf(const QString& fileName, DataFileError::Kind kind, const char* refusal)
 {
-    // Taken as it stands: tidying "link/.." away first would be the very mistake this avoids. A relative name
-    // is resolved from the current directory as the system finds it (none once the directory is removed).
+    // Not tidied first: dropping "link/.." is the very mistake this avoids. A relative name is resolved from
+    // the current directory as the system finds it (none once it is removed).
     QString file = fileName;
     for (int step = 0; step < 40; ++step) {  // a loop of links ends as the system's own lookup does
         const QFileInfo info(file);
@@ -95,8 +95,7 @@ void closeOrFail(sys::File& file, const QString& fileName)
         fail(DataFileError::Write, fileName, sys::lastError());
 }
 
-// The file a rewrite of `fileName` replaces: the end of its chain of links (see writeTarget) when that is a
-// regular file or does not exist yet, otherwise `fileName` itself.
+// The end of the chain of links (writeTarget) when that is a regular file or none yet, else `fileName`.
 QString rewriteTarget(const QString& fileName)
 {
     const QString path = writeTarget(fileName);
@@ -117,8 +116,7 @@ bool lastLineIsOpen(const QString& fileName)
     return file.getChar(&last) && last != '\n' && last != '\r';
 }
 
-// Rewrites a file in place where no temporary file can be made beside it: written from the start, cut to
-// the new length and flushed. The old content is put back when that fails.
+// For where no temporary file can be made beside it; the old content is put back when that fails.
 void rewriteInPlace(const QString& fileName, const QString& target, const QByteArray& content)
 {
     const QByteArray old = readWholeFile(target);
@@ -145,7 +143,6 @@ QString writeTarget(const QString& fileName)
 void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
                       bool* missing)
 {
-    // The file a read reaches, by the rule of writeTarget.
     const QString target =
         targetOf(fileName, DataFileError::Open,
                  QT_TRANSLATE_NOOP("QmrM", "「%1」はほかのユーザーが作ったリンクのため、その先は読み込みません"));
@@ -202,9 +199,8 @@ constexpr int kRandomLetters = 6;
 
 QString sys::temporaryFilePattern(const QString& fileName)
 {
-    // Linux's file systems take names of up to 255 bytes, Windows' up to 255 UTF-16 units, and Wine puts a
-    // Windows program's files on Linux's: the temporary name keeps as much of the file's name as leaves
-    // room for its mark and letters within 255 bytes of UTF-8, which is never fewer units than UTF-16.
+    // Linux takes names of up to 255 bytes, Windows 255 UTF-16 units, and Wine puts Windows files on Linux:
+    // so the name is kept within 255 bytes of UTF-8 (never fewer units than UTF-16) with mark and letters.
     constexpr qsizetype kLongestName = 255 - 1 - kTemporaryMark.size() - kRandomLetters;
     const QFileInfo info(fileName);
     QString name = info.fileName();
@@ -215,8 +211,7 @@ QString sys::temporaryFilePattern(const QString& fileName)
 
 bool isTemporaryFileOf(const QString& entry, const QString& dataFileName)
 {
-    // "." + a name (the data file's in any case, as the writers use the name the file exists under) + the
-    // mark + six letters or digits, as mkstemp makes them.
+    // "." + the name (in the data file's case, which writers use) + the mark + six letters or digits (mkstemp).
     const qsizetype markAt = entry.size() - kRandomLetters - kTemporaryMark.size();
     if (markAt < 2 || !entry.startsWith(u'.') ||
         QStringView(entry).mid(markAt, kTemporaryMark.size()) != kTemporaryMark)
@@ -291,7 +286,7 @@ bool isSameFile(const QString& first, const QString& second)
     return !node.isEmpty() && node == sys::nodeOf(second);
 }
 
-// The temporary file of a rewrite, kept from other copies' clean-up while it is written, and put in place.
+// A rewrite's temporary file, kept from other copies' clean-up while written, then put in place.
 struct FileReplacement::Parts {
     QString fileName;  // as the messages name it
     QString target;    // the file it replaces
@@ -305,7 +300,7 @@ struct FileReplacement::Parts {
             removeFile(temporary);
         }
     }
-    // Makes the temporary file beside `path`; false (the reason in lastError()) where no file can be made there.
+    // False (the reason in lastError()) where no file can be made beside `path`.
     bool begin(const QString& path)
     {
         if (QFileInfo(path).isDir())
@@ -324,7 +319,6 @@ struct FileReplacement::Parts {
         if (!file.flush() || !sys::putInPlace(file, temporary, target))
             abandon();
     }
-    // Closes and removes the temporary file, and reports the failure.
     [[noreturn]] void abandon()
     {
         const sys::Error error = sys::lastError();
@@ -419,8 +413,8 @@ QString RewriteLocks::take(const QStringList& dataFiles, bool inPlace)
 
 QByteArray FolderLock::machineMark()
 {
-    // As a program's own view of the machine's id should be: a hash keyed with the id, of a name of the
-    // program's own, so that the id cannot be read back from it nor matched with another program's.
+    // Keyed with the id over a name of our own, so the id can neither be read back nor matched with another
+    // program's view of it.
     static const QByteArray mark = [] {
         const QByteArray machine = QSysInfo::machineUniqueId();
         if (machine.isEmpty())
@@ -456,7 +450,7 @@ bool FolderLock::removeStale()
 
 FolderLock::Holder FolderLock::holder() const
 {
-    // Read as any file of the folder, through readWholeFile's checks: a few lines at most.
+    // Through readWholeFile's checks, as any file of the folder: a few lines at most.
     Holder holder;
     QByteArrayList lines;
     try {

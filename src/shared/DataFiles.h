@@ -13,43 +13,34 @@
 
 namespace QmrM {
 
-// File operations on the data files in the current directory. Every operation opens, works and closes
-// before it returns. Failures throw DataFileError naming the file and the reason in plain Japanese.
+// File operations on the data files in the current directory, each opening and closing its file before it
+// returns. Failures throw DataFileError naming the file and the reason in plain Japanese.
 
-// The name under which a data file exists in its folder (the current directory for a bare name), its letters'
-// case ignored ("項目一覧.TXT" finds "項目一覧.txt"); the given name when no such file exists yet.
+// The existing file's name, letters' case ignored ("項目一覧.TXT" finds "項目一覧.txt"); else `name` itself.
 QString resolveDataFileName(const QString& name);
 
-// The whole content of a file. A missing file gives an empty result and sets *missing when given. A file
-// longer than `atMost` bytes is not read: DataFileError says it is too large. Each piece read is handed to
-// `seen` as well, when given, which returns false to stop reading there.
+// A missing file gives an empty result and sets *missing. A file over `atMost` bytes throws (too large).
+// `seen` also gets each piece read and returns false to stop there.
 QByteArray readWholeFile(const QString& fileName, bool* missing = nullptr, qint64 atMost = -1,
                          const std::function<bool(QByteArrayView piece)>& seen = {});
 
-// Reads a file piece by piece, a few hundred kilobytes at a time, handing each piece to `take` with the size
-// of the whole file; `take` returns false to stop reading there. A missing file hands nothing and sets
-// *missing when given. Only a regular file is read, reached through links as writes reach theirs (see
-// writeTarget) and opened without waiting: a pipe, a device or a socket in its place throws DataFileError,
-// and so does a file that cannot be read.
+// Hands `take` a few hundred kilobytes at a time with the file's size; `take` returns false to stop. A
+// missing file hands nothing and sets *missing. Only a regular file is read, reached as writes reach theirs
+// (writeTarget) and opened without waiting: a pipe, device or socket in its place throws DataFileError.
 void readFileInPieces(const QString& fileName, const std::function<bool(QByteArrayView piece, qint64 size)>& take,
                       bool* missing = nullptr);
 
-// Replaces a file's content atomically: the new content is written to a temporary file beside it, flushed
-// to disk and renamed over the old one, so the old content survives any failure. The new file keeps the
-// old one's permissions and its owner and group where the system allows (else at least the group). A
-// symbolic link stays a link: the file it points to is replaced. In a folder where no file can be made but the file
-// itself may be written (a shared folder), the file is rewritten in place and flushed, its old content put back when
-// that fails.
+// Writes a temporary file beside it, flushes it and renames it over the old one, so the old content survives
+// any failure. Keeps the old permissions, owner and group where allowed (else at least the group); a link's
+// target is replaced, not the link. Where no file can be made in the folder but the file may be written (a
+// shared folder), rewrites it in place and flushes, putting the old content back on failure.
 void replaceFileAtomically(const QString& fileName, const QByteArray& content);
 
-// A file written piece by piece and put in place whole: the pieces go to a temporary file beside it, which
-// commit() flushes and renames over it. Until then the file stays as it was; a replacement dropped before
-// commit() removes its temporary file. `fileName` is reached as every write reaches its file (see
-// writeTarget), and must be a regular file or none yet. Unlike replaceFileAtomically it never writes a file
-// in place: where no file can be made beside it, it fails at once, before anything is written. It first
-// removes what replacements in the same folder left behind when they were stopped (see
-// removeLeftoverTemporaryFiles). Failures throw DataFileError naming it. Its calls may come from a thread
-// other than the one that made it, one at a time.
+// A file written piece by piece to a temporary file beside it, which commit() flushes and renames over it;
+// dropped before commit(), it removes the temporary file and the file stays as it was. `fileName` is reached
+// as writes reach theirs (writeTarget) and must be a regular file or none yet. Never writes in place: where
+// no file can be made beside it, it fails before writing. It first removes leftovers of stopped replacements
+// in that folder. Its calls may come from another thread than its maker's, one at a time.
 class FileReplacement {
 public:
     explicit FileReplacement(const QString& fileName);
@@ -66,51 +57,45 @@ private:
     std::unique_ptr<Parts> d;
 };
 
-// The file a write to `fileName` reaches, found as the system finds it: the folders of the way with their
-// links followed before a ".." is taken (…/link/../A.txt lies beside the link's target, not beside the
-// link), then the file's own chain of links, also to a file that does not exist yet. A link is followed only
-// when it belongs to the user or to root, so that a link another user made in a shared folder cannot lead
-// the program's writes to a file of the user's elsewhere; any other link throws DataFileError naming
-// `fileName` and the link. Returns `fileName` itself when a folder on the way does not exist.
+// The file a write to `fileName` reaches, as the system finds it: folder links followed before a ".." is
+// taken (…/link/../A.txt lies beside the link's target), then the file's own links, also to a file not yet
+// there. Only links of the user or root are followed, so that another user's link in a shared folder cannot
+// lead our writes to the user's files elsewhere; any other throws DataFileError. A missing folder on the way
+// gives `fileName` itself.
 QString writeTarget(const QString& fileName);
 
-// Appends bytes with a single write, creating the file when missing. A failed or short write is
-// undone, so the file never holds part of a record. A file whose last line has no line end (edited by
-// hand) gets CR LF first, so the new record stands on a line of its own.
+// One write, creating the file when missing; a failed or short write is undone, so no part of a record
+// remains. A last line without line end (edited by hand) gets CR LF first, so the record stands on its own.
 void appendToFile(const QString& fileName, const QByteArray& content);
 
 // Creates an empty file when none exists; an existing file keeps its content.
 void createFileIfMissing(const QString& fileName);
 
-// Empties a file, creating it when missing.
+// Creates the file when missing.
 void truncateFile(const QString& fileName);
 
-// Removes a file; returns false when it could not be removed (for example because it does not exist).
+// False when it could not be removed (for example because it does not exist).
 bool removeFile(const QString& fileName);
 
-// Whether this program may write `path`, a file or a folder (make files in it), as the system judges it now.
+// Whether this program may write `path` (for a folder: make files in it), as the system judges it now.
 bool mayWrite(const QString& path);
 
-// Whether two names denote one existing file: the same file under two spellings (letters' case on a
-// folder that ignores it) or through a link. Compares the files, not the names.
+// Compares the files, not the names: two spellings (letters' case on a folder ignoring it) or a link match.
 bool isSameFile(const QString& first, const QString& second);
 
-// Whether a folder entry is a temporary file (".name.quillmora-tmp-XXXXXX", beside the file it replaces) left
-// by an interrupted rewrite of the data file `dataFileName`, or, without one, of any file.
+// Whether `entry` is the temporary file (".name.quillmora-tmp-XXXXXX") of an interrupted rewrite of
+// `dataFileName`, or of any file without one.
 bool isTemporaryFileOf(const QString& entry, const QString& dataFileName = QString());
-// Removes a temporary file of a rewrite unless a rewrite (of this or another running copy) still writes
-// it; returns whether it was removed.
+// Unless a rewrite (of any running copy) still writes it; returns whether it was removed.
 bool removeTemporaryFileUnlessInUse(const QString& fileName);
-// Removes from `folder` (the current directory when none is given) the temporary files that interrupted
-// rewrites of the given files left behind (of any file when the list is empty), and nothing else. Returns how
-// many were removed.
+// Removes from `folder` (default the current directory) only the temporary files of interrupted rewrites of
+// `fileNames` (of any file when empty). Returns how many.
 int removeLeftoverTemporaryFiles(const QStringList& fileNames, const QString& folder = QString());
 
-// Advisory locks a running copy holds for its whole run on what its rewrites replace, so that no other copy
-// rewrites the same files from its own memory meanwhile: the folder each rewrite puts its new file in (a data
-// file may be a link into a folder that another data folder links to as well) and, where a file is rewritten
-// in place (a folder where no file can be made), the file itself, which a copy on another computer sees
-// locked too. Locks the file system does not offer (a folder on some network file systems) are done without.
+// Advisory locks held for the whole run, so that no other copy rewrites the same files from its own memory:
+// on the folder each rewrite puts its new file in (data files may link into a folder shared by other data
+// folders) and, for in-place rewrites, on the file itself, which a copy on another computer sees too. Locks
+// the file system does not offer (some network file systems) are done without.
 class RewriteLocks {
 public:
     RewriteLocks() = default;
@@ -118,8 +103,8 @@ public:
     RewriteLocks(const RewriteLocks&) = delete;
     RewriteLocks& operator=(const RewriteLocks&) = delete;
 
-    // Locks what rewrites of the given data files replace; `inPlace` when they are rewritten in place.
-    // Returns the file whose lock another copy holds, holding nothing then; empty when the locks are held.
+    // `inPlace` when the files are rewritten in place. Returns the file whose lock another copy holds,
+    // holding nothing then; empty when all are held.
     QString take(const QStringList& dataFiles, bool inPlace);
     void release();
     bool holdsAny() const { return !mHeld.empty(); }
@@ -128,10 +113,9 @@ private:
     std::vector<std::pair<QString, qintptr>> mHeld;  // what is locked, told apart as a node, and the lock's handle
 };
 
-// The lock file that marks a data folder as in use by a running copy, held for its whole run. It records
-// the process number, the program, the host name and a keyed hash of the machine's id: it tells computers
-// apart without showing the id itself to whoever may read the folder. On Unix the running copy also holds
-// the file locked, so that no other copy takes a lock whose holder runs.
+// The lock file marking a data folder in use for a copy's whole run. It records the process number, program,
+// host and a keyed hash of the machine's id, telling computers apart without showing the id to readers of the
+// folder. On Unix the file is also held locked, so no copy takes over a lock whose holder runs.
 class FolderLock {
 public:
     explicit FolderLock(const QString& fileName);
@@ -140,9 +124,9 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
 
     enum class Taking { Taken, HeldByOther, CannotBeMade };
-    // Makes the lock file, taking over the lock of a copy that died on this computer.
+    // Takes over the lock of a copy that died on this computer.
     Taking take();
-    // Removes the lock file if this copy holds it.
+    // Only if this copy holds it.
     void release();
     QString fileName() const { return mFileName; }
 
@@ -150,21 +134,19 @@ public:
         bool known = false;  // the lock file could be read
         qint64 pid = 0;
         QString host;
-        // Told by the machine the lock records (by the host name for a lock that records none).
-        bool onThisComputer = false;
+        bool onThisComputer = false;  // by the recorded machine, else by the host name
     };
     Holder holder() const;
-    // Removes the lock file of a holder that no longer runs; false while a process holds it.
+    // False while a process holds it.
     bool removeStale();
 
-    // What a lock records of the machine it was made on: a keyed hash of the machine's id (empty where the
-    // system has none).
+    // A keyed hash of the machine's id (empty where the system has none).
     static QByteArray machineMark();
 
 private:
-    // What the lock file says of this copy: its process number, the program, the host and machineMark().
+    // This copy's process number, program, host and machineMark().
     static QByteArray record();
-    // Makes the lock file with record() and holds it; HeldByOther when a lock file is there already.
+    // HeldByOther when a lock file is there already.
     Taking make();
 
     struct Held;  // the open lock file, as the system holds it

@@ -15,9 +15,8 @@
 
 namespace QmrM {
 
-// The data files are handled with the system's calls: every partial write and every failure of the final
-// flush is seen, which buffered file classes do not always report, and every failure is told by the
-// system's own error number.
+// The system's calls, so that every partial write and failed final flush is seen, which buffered file classes
+// do not always report.
 
 namespace {
 
@@ -26,7 +25,7 @@ QByteArray systemName(const QString& fileName)
     return QFile::encodeName(fileName);
 }
 
-// Makes a system call again while a signal interrupts it; its result, -1 (errno set) when it failed.
+// Repeats a call a signal interrupted; -1 (errno set) when it failed.
 template <class Call>
 auto retried(Call call)
 {
@@ -37,7 +36,7 @@ auto retried(Call call)
     return result;
 }
 
-// Takes an advisory lock (flock's `operation`); false (errno set) when it cannot.
+// flock's `operation`; false (errno set) when it cannot.
 bool lockFile(int fd, int operation)
 {
     return retried([&] { return ::flock(fd, operation); }) == 0;
@@ -52,9 +51,8 @@ bool namesFile(const QByteArray& path, int fd)
            byName.st_ino == open.st_ino;
 }
 
-// Gives a new data file the permissions of the file it replaces (or the usual ones), and its owner and
-// group where the system allows it. Another member of the file's group may not give it the owner, but keeps
-// the group, through which the owner and the other members still reach the file.
+// The replaced file's permissions (or the usual ones), owner and group where allowed. Another group member
+// may not give the owner but keeps the group, through which the owner and other members still reach it.
 void takeOverAttributes(int fd, const QByteArray& path)
 {
     struct stat existing {};
@@ -153,8 +151,7 @@ bool File::close()
     return !isOpen() || ::close(int(std::exchange(mHandle, -1))) == 0;
 }
 
-// Locked for as long as it stays open: the start-up clean-up of another copy leaves a locked temporary file
-// alone.
+// Locked while open: another copy's start-up clean-up leaves a locked temporary file alone.
 File createTemporary(const QString& target, QString& temporary)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -255,9 +252,8 @@ bool removeTemporaryFileUnlessInUse(const QString& fileName)
 {
     const QByteArray path = systemName(fileName);
     const sys::File file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    // A rewrite holds its temporary file locked until the file is in place, and a running copy its lock file
-    // for the whole run; a lock that cannot be had, for whatever reason, keeps the file. A file that another
-    // copy has just made under the name meanwhile is another.
+    // A rewrite holds its temporary file locked until it is in place, a running copy its lock file for the
+    // run: a lock not had, for any reason, keeps the file, as does another copy's new file under the name.
     return file.isOpen() && lockFile(int(file.handle()), LOCK_EX | LOCK_NB) && namesFile(path, int(file.handle())) &&
            ::unlink(path.constData()) == 0;
 }

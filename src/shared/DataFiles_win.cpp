@@ -11,10 +11,8 @@
 
 namespace QmrM {
 
-// The data files through the system's own calls: a rewrite writes a temporary file beside its target
-// straight through to the disk and puts it in place with ReplaceFileW, which keeps the replaced file's
-// attributes and access list, or MoveFileExW for a file that is new. Every failure is told by the
-// system's error code.
+// The system's own calls: a rewrite writes its temporary file through to the disk and puts it in place with
+// ReplaceFileW, which keeps the file's attributes and access list (MoveFileExW for a new file).
 
 namespace {
 
@@ -34,7 +32,7 @@ bool isFolder(const QString& fileName)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Opens `path` with the access and the flags asked for; others may do what `share` allows meanwhile.
+// Others may do what `share` allows meanwhile.
 sys::File openFile(const QString& path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
 {
     return sys::File(reinterpret_cast<qintptr>(
@@ -49,8 +47,8 @@ sys::File openAttributes(const QString& path)
     return openFile(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
 }
 
-// The path with the file's name as the folder holds it ("項目一覧.TXT" when asked for "項目一覧.txt"), so that
-// the replaced file keeps its name even where the replacement is a rename (Wine's ReplaceFileW).
+// The name as the folder holds it ("項目一覧.TXT" for "項目一覧.txt"), so it is kept even where the
+// replacement is a rename (Wine's ReplaceFileW).
 QString nameOnDisk(const QString& path)
 {
     WIN32_FIND_DATAW found;
@@ -61,8 +59,7 @@ QString nameOnDisk(const QString& path)
     return QFileInfo(path).dir().filePath(QString::fromWCharArray(found.cFileName));
 }
 
-// A byte far beyond any data file's end: a lock on it stops no reading or writing of the file, only other
-// copies' locks.
+// Far beyond any data file's end: a lock on it stops only other copies' locks, no reading or writing.
 constexpr DWORD kLockedByteHigh = 0x7fffffff;
 
 }  // namespace
@@ -169,8 +166,7 @@ bool File::close()
     return !isOpen() || CloseHandle(handleOf(std::exchange(mHandle, -1)));
 }
 
-// Written straight through to the disk and open to no one else while it is written: the system refuses to
-// remove it meanwhile.
+// Written through to the disk and shared with no one, so the system refuses to remove it meanwhile.
 File createTemporary(const QString& target, QString& temporary)
 {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -186,8 +182,7 @@ File createTemporary(const QString& target, QString& temporary)
     return File();
 }
 
-// ReplaceFileW where the target exists (it keeps the target's attributes and access list), else a move
-// written through to the disk.
+// ReplaceFileW keeps the target's attributes and access list; a new file is moved, written through.
 bool putInPlace(File& file, const QString& temporary, const QString& target)
 {
     file.close();
@@ -205,8 +200,7 @@ bool isDevice(const QString& path)
     return file.isOpen() && GetFileType(handleOf(file.handle())) != FILE_TYPE_DISK;
 }
 
-// The volume and the file's index on it, the same for every path to a file or folder (a link, a junction, a
-// mapped drive of this computer).
+// The volume and file index, the same for every path (a link, a junction, a mapped drive of this computer).
 QString nodeOf(const QString& path)
 {
     const File file = openAttributes(path);
@@ -256,8 +250,8 @@ bool removeFile(const QString& fileName)
 
 bool mayWrite(const QString& path)
 {
-    // As the system judges it: a handle asking for the right to write the file, or to add files to the
-    // folder, is granted only where the access list and the medium allow it. Nothing is written.
+    // A handle asking to write the file, or add files to the folder, is granted only where the access list
+    // and the medium allow; nothing is written.
     return openFile(path, isFolder(path) ? FILE_ADD_FILE : FILE_WRITE_DATA, kShareAll, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS)
         .isOpen();
@@ -265,8 +259,7 @@ bool mayWrite(const QString& path)
 
 bool removeTemporaryFileUnlessInUse(const QString& fileName)
 {
-    // A rewrite holds its temporary file open to no one else until it is complete, and a running copy its
-    // lock file open for the whole run; the system refuses to remove either meanwhile.
+    // A rewrite's temporary file and a running copy's lock file are held unshared, so removing them fails.
     return removeFile(fileName);
 }
 

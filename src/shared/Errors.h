@@ -40,8 +40,7 @@ public:
     explicit ValueOverflowError(const QString& what);
 };
 
-// Thrown out of a wait once the program has begun to end, so that the handler that was waiting
-// unwinds without doing anything more. Never shown to the user.
+// Thrown out of a wait once the program is ending, so the waiting handler unwinds; never shown.
 struct ProgramEnding {};
 
 }  // namespace QmrM

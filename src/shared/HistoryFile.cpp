@@ -22,16 +22,14 @@ namespace {
 
 const QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
 
-// The first byte of a line that is not an ASCII blank (one that QString::trimmed() drops); the line's end when
-// there is none.
+// The first byte that is no ASCII blank (which QString::trimmed() drops), else the line's end.
 const char* firstNonBlank(QByteArrayView line)
 {
     return std::find_if_not(line.begin(), line.end(), [](char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); });
 }
 
-// Bytes that decode to the same ASCII characters whatever the line's decoding: no NUL (which becomes
-// U+FFFD) and nothing from 0x80 up. The field separators are ASCII and never the second byte of a code page
-// 932 character, so fields are found in the bytes exactly where they lie in the decoded text.
+// Bytes that decode to the same ASCII in either decoding: no NUL (which becomes U+FFFD), nothing from 0x80.
+// The separators are ASCII, never a code page 932 second byte, so fields lie where they do in the text.
 bool isPlain(QByteArrayView bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x01 && uchar(c) < 0x80; });
@@ -42,8 +40,8 @@ QByteArray rawBytes(QByteArrayView bytes)
     return QByteArray::fromRawData(bytes.data(), bytes.size());
 }
 
-// Where the line that begins at `start` ends: at its CR, LF or CR LF, or at the end of the bytes. Looked for
-// a block at a time, so that neither a long line nor a file of lone CRs is read more than once.
+// At its CR, LF or CR LF, or the bytes' end. Looked for a block at a time, so that neither a long line nor
+// a file of lone CRs is read more than once.
 qsizetype lineEnd(const char* data, qsizetype start, qsizetype n)
 {
     constexpr qsizetype kBlock = 256;
@@ -59,9 +57,8 @@ qsizetype lineEnd(const char* data, qsizetype start, qsizetype n)
     return n;
 }
 
-// Whether a line (from past its byte-order marks) has the shape of a history record: two texts in double
-// quotes and a count, separated by commas. The bytes that make the shape are ASCII, never part of a code
-// page 932 or UTF-8 character: they stand in the bytes where they stand in the decoded line.
+// Two quoted texts and a count, comma-separated, in a line past its byte-order marks. The shape's bytes are
+// ASCII, never part of a code page 932 or UTF-8 character, so they stand where they do in the decoded line.
 bool hasRecordShape(QByteArrayView line)
 {
     qsizetype i = 0;
@@ -253,10 +250,9 @@ HistoryRecord HistoryIndex::record(qsizetype row) const
 HistoryBytes readHistoryBytes(const QString& itemName, bool* missing, Progress* progress)
 {
 #ifdef __GLIBC__
-    // Blocks from a megabyte up are mapped apart from the rest, so that letting one go hands it back to the
-    // system at once. glibc otherwise raises that threshold to the size of a block once it is freed, and keeps
-    // the next such block in the heap of the thread that made it, where a history read in the background and
-    // let go would stay in memory for the rest of the run.
+    // Blocks from a megabyte up are mapped apart, so letting one go hands it back at once. glibc otherwise
+    // raises that threshold once such a block is freed and keeps the next in its thread's heap, where a history
+    // read in the background would stay for the rest of the run.
     static std::once_flag once;
     std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 1 << 20); });
 #endif
@@ -290,13 +286,11 @@ HistoryIndex readHistoryIndex(const QString& itemName, bool* missing, Progress* 
 
 namespace {
 
-// Whether the lines of a file are history records, judged line by line as the file is read. A line that
-// begins with an ASCII character other than a blank is judged alike in either decoding; one that begins
-// otherwise (a byte-order mark, a wide blank) is judged in both, and the decoding of the whole file, known
-// at its end, decides.
+// Judges the lines as the file is read. One beginning with an ASCII non-blank reads alike in either decoding;
+// any other (a byte-order mark, a wide blank) is judged in both, and the whole file's decoding decides.
 class RecordsCheck {
 public:
-    // Judges each complete line; the start of a line the piece leaves unfinished waits for the next.
+    // An unfinished last line waits for the next piece.
     void add(QByteArrayView piece)
     {
         mDecoding.add(piece);

@@ -15,40 +15,35 @@ double TextValue(QLatin1String text);
 // Nearest whole number, an exact half going to the even neighbour.
 double roundHalfEven(double value);
 
-// Rounds half to even into a 16-bit integer; throws ValueOverflowError when it does not fit.
-// `what` names the value in the error message.
+// Half to even; throws ValueOverflowError, naming `what`, when it does not fit.
 int16_t toInt16(double value, const QString& what);
 
 // The largest count a history record takes, either way from 0: history totals stay exact far beyond it.
 constexpr double kLargestRecordedCount = 2147483647.0;
-// Whether a count done can be recorded: finite and within ±kLargestRecordedCount.
+// Finite and within ±kLargestRecordedCount.
 bool fitsRecordedCount(double value);
 
-// A history record's count as totals take it: its TextValue, or 0 for a count that is not finite (an edited
-// 1e999), which no training records.
+// As totals take it: 0 for a count that is not finite (an edited 1e999), which no training records.
 template <class Text>
 double historyCount(const Text& field)
 {
     const double value = TextValue(field);
     return std::isfinite(value) ? value : 0.0;
 }
-// The sum of two counts, kept finite: beyond the largest double it stays at the largest double.
+// Kept finite: stops at the largest double.
 double addHistoryCounts(double a, double b);
 
-// The number a translation chooses its plural form by for a count it shows (reps: 1.5, or beyond int): the
-// count itself when it is whole and small; its last six digits above a million, on which plural rules depend;
-// 2, a form of many, for a fraction.
+// What a translation picks its plural form by for a shown count (1.5, or beyond int): the count when whole
+// and small; its last six digits above a million, which plural rules go by; 2, a form of many, for a fraction.
 int pluralOf(double count);
 
-// Whether the rounded value fits a 16-bit integer.
+// After rounding.
 bool fitsInt16(double value);
 
-// A real as the data files store it: plain decimal, a period as separator, no exponent,
-// no decimal point for a whole number.
+// As the data files store it: plain decimal with a period, no exponent, no point for a whole number.
 QString formatReal(double value);
 
-// Strict reading of a whole field as a decimal number (blanks around it allowed).
-// Returns false when the field is not a number or is not finite.
+// Strictly the whole field (blanks around allowed); false when not a finite number.
 bool parseDecimal(const QString& field, double& value);
 
 }  // namespace QmrM

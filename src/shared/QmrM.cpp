@@ -34,7 +34,7 @@ namespace {
     throw DataFileError(DataFileError::Format, fileName, what, line);
 }
 
-// A numeric field of a data file, which must be a plain decimal number.
+// Must be a plain decimal number.
 double numberField(const QString& fileName, const Record& record, int index, const QString& what)
 {
     double value = 0.0;
@@ -52,8 +52,7 @@ int16_t int16Field(const QString& fileName, const Record& record, int index, con
     return static_cast<int16_t>(roundHalfEven(value));
 }
 
-// The history file of an item, refusing a name (from an edited items list) whose history file would be
-// one of the data files or lie outside the current directory.
+// Refuses a name (from an edited list) whose history would be a data file or lie outside the current directory.
 QString safeHistoryFileName(const QString& itemName)
 {
     const QString fileName = historyFileName(itemName);
@@ -184,8 +183,7 @@ void LoadItems()
     for (const Record& record : records) {
         if (record.fields.size() != 2)
             malformed(fileName, record.line, QCoreApplication::translate("QmrM", "項目名と指示数の 2 つが必要です"));
-        // Only an unquoted name can hold a double quote, and no rewrite could store it: refuse it now
-        // rather than cut the name short at the next save.
+        // Only an unquoted name can hold a double quote, which no rewrite could store: refused now, not cut later.
         if (record.fields[0].contains(u'"'))
             malformed(fileName, record.line,
                       QCoreApplication::translate("QmrM", "項目名に \" (ダブルクォーテーション) があります"));

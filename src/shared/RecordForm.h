@@ -10,39 +10,37 @@
 
 namespace QmrM {
 
-// The one record form of every data file: lines of comma-separated fields ended by CR LF,
-// text fields in double quotes with nothing escaped, numbers in plain decimal, stored as code page 932.
+// Every data file's record form: comma-separated fields ended by CR LF, texts in double quotes with nothing
+// escaped, numbers in plain decimal, stored as code page 932.
 
-// Builds one record.
 class RecordWriter {
 public:
     RecordWriter& text(const QString& value);
     RecordWriter& integer(long long value);
     RecordWriter& real(double value);
-    // The finished line, CR LF included.
+    // CR LF included.
     QString line() const;
 
 private:
-    // Adds a field as it is written.
     RecordWriter& field(const QString& text);
     QString mLine;
 };
 
-// One record as read: its fields as text, and the line of the file it stood on (1-based).
+// Its fields as text, and the file line it stood on (1-based).
 struct Record {
     QStringList fields;
     int line = 0;
 };
 
-// Where a field of a line lies: a field that begins with a double quote is the text up to the next double
-// quote; other fields end at a comma (and lose surrounding blanks when read). Blanks before a field are skipped.
+// A field opened by a double quote runs to the next one; others end at a comma (and lose surrounding blanks
+// when read). Blanks before a field are skipped.
 struct FieldSpan {
     qsizetype begin = 0;
     qsizetype end = 0;
     bool quoted = false;
 };
-// The field that begins at `i` in `line` (a view of text or of its bytes: the marks are ASCII), moving `i` past
-// it and its comma; `more` tells whether a field follows, even an empty one at the end of the line.
+// The field at `i` in `line` (text or its bytes: the marks are ASCII), moving `i` past it and its comma;
+// `more` when a field follows, even an empty one at the line's end.
 template <class View>
 FieldSpan nextField(View line, qsizetype& i, bool& more)
 {
@@ -70,17 +68,16 @@ FieldSpan nextField(View line, qsizetype& i, bool& more)
     return field;
 }
 
-// Splits one line into its fields (see FieldSpan).
+// See FieldSpan.
 QStringList splitRecord(QStringView line);
 
-// Splits decoded file text into records, skipping blank lines. Lines end at CR LF, LF or CR.
+// Skips blank lines; lines end at CR LF, LF or CR.
 std::vector<Record> parseRecords(const QString& text);
 
-// Reads a whole data file as records. A missing file gives `missing` = true and no records.
-// Throws DataFileError when the file cannot be read or is not valid code page 932.
+// A missing file sets *missing, giving no records. Throws DataFileError when unreadable or not code page 932.
 std::vector<Record> readRecordFile(const QString& fileName, bool* missing = nullptr);
 
-// Encodes finished lines for writing; throws DataFileError (naming fileName) when a text cannot be stored.
+// Throws DataFileError (naming fileName) when a text cannot be stored.
 QByteArray encodeRecords(const QString& fileName, const QString& lines);
 
 }  // namespace QmrM

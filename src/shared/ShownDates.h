@@ -19,26 +19,25 @@ struct MonthDay {
     bool operator>(const MonthDay& other) const { return month != other.month ? month > other.month : day > other.day; }
 };
 
-// The month and day of a record's date field, "MM月dd日" with one or two half-width digits each; nothing
-// when the field is not such a date or names a day no year has (2月30日). 2月29日 is a date.
+// "MM月dd日", one or two half-width digits each; nothing for another form or a day no year has (2月30日, not
+// 2月29日).
 std::optional<MonthDay> parseRecordDate(QStringView field);
-// The time of a record's time field, "HH時mm分ss秒" with two digits each; nothing when it is not one.
+// "HH時mm分ss秒", two digits each.
 std::optional<QTime> parseRecordTime(QStringView field);
 
-// Whether the windows show the program's own Japanese forms: they speak Japanese (the default locale is
-// Japanese, or the C locale of a program that set none). Any other language shows its locale's forms.
+// When the default locale is Japanese, or the C locale of a program that set none; other languages show their
+// locale's forms.
 bool japaneseForms();
 
-// "2026年12月7日"; elsewhere the locale's short date with the whole year (en_US "12/7/2026", en_GB
-// "07/12/2026").
+// "2026年12月7日"; elsewhere the short date with the whole year (en_US "12/7/2026", en_GB "07/12/2026").
 QString shortDate(const QDate& date);
 // "12月7日"; elsewhere the locale's short date without the year (en_US "12/7", en_GB "07/12").
 QString shortMonthDay(const QDate& date);
 // "9:42"; elsewhere the locale's short time (en_US "9:42 AM", en_GB "09:42").
 QString shortTime(const QTime& time);
 
-// A history record's date and time fields as the list of records shows them: as stored in Japanese, in the
-// locale's forms elsewhere ("12/8", "11:02:51 PM"). A field the program did not write that way stays as it is.
+// As stored in Japanese, else in the locale's forms ("12/8", "11:02:51 PM"); a field not in the program's
+// form stays as it is.
 QString shownRecordDate(const QString& field);
 QString shownRecordTime(const QString& field);
 

@@ -14,9 +14,8 @@ namespace {
 // CLOCK_BOOTTIME counts the time the computer spent suspended, unlike CLOCK_MONOTONIC (and Qt's timers).
 constexpr clockid_t kWaitClock = CLOCK_BOOTTIME;
 
-// An alarm on a timer descriptor armed at an absolute time of the boot clock: the kernel fires it at
-// the deadline, or at once on resume when the deadline passed during suspend. The descriptor wakes the
-// event loop once; nothing polls.
+// A timer descriptor armed at an absolute boot-clock time fires at the deadline, or on resume when it passed
+// during suspend, waking the event loop once; nothing polls.
 class TimerFdAlarm final : public Alarm {
 public:
     TimerFdAlarm(int fd, std::function<void()> wake)

@@ -9,13 +9,12 @@
 namespace QmrM {
 namespace {
 
-// The interrupt time counts the time the computer spent asleep (the unbiased one does not), in units of
-// 100 ns. QueryInterruptTimePrecise, of Windows 10 and later, is looked up, as the import libraries lack
-// it; the plain QueryInterruptTime and the tick count advance only at each clock interrupt (some 16 ms),
-// and a wait begun just before such a step would end that much early. Where it is missing (Wine), the
-// performance counter counts, as precisely but without the sleep: a wait woken on resume then runs on for
-// what it had left when the computer went to sleep. In whole milliseconds, rounded up, as on the other
-// systems: a wait takes its start from this reading and its alarm fires at the exact deadline.
+// The interrupt time counts sleep (the unbiased one does not), in 100 ns. QueryInterruptTimePrecise (Windows
+// 10 on) is looked up, as the import libraries lack it; QueryInterruptTime and the tick count step only at
+// each clock interrupt (some 16 ms), ending a wait begun just before a step that much early. Without it
+// (Wine) the performance counter counts, as precisely but without sleep: a wait woken on resume runs on for
+// what it had left. Rounded up to whole milliseconds as elsewhere: a wait starts from this reading and its
+// alarm fires at the exact deadline.
 qint64 interruptTimeMs()
 {
     using QueryTime = void(WINAPI*)(PULONGLONG);
@@ -37,10 +36,9 @@ qint64 interruptTimeMs()
                   ((count.QuadPart % perSecond) * 1000 + perSecond - 1) / perSecond);
 }
 
-// An alarm on a waitable timer due at a time of day (UTC): a timer due at a relative time stops while the
-// computer sleeps (Windows 8 and later), one due at a time of day fires on waking when that time passed
-// meanwhile. The time of day may be set back while it waits; an ordinary timer of the event loop, due
-// after the same time, fires then. Whichever comes first wakes the caller, once, from the event loop.
+// A waitable timer due at a time of day (UTC), as a relative one stops during sleep (Windows 8 on) and this
+// one fires on waking when its time passed. The clock may be set back meanwhile, so an event-loop timer due
+// after the same time fires too; whichever comes first wakes the caller, once, from the event loop.
 class WaitableTimerAlarm final : public Alarm {
 public:
     WaitableTimerAlarm(HANDLE timer, qint64 delayMs, std::function<void()> wake)

@@ -22,8 +22,7 @@ const std::array<bool, 256>& singles()
     return single;
 }
 
-// A row is learnt the first time a byte begins a character there (a file uses a handful of rows); readers on
-// other threads may ask at the same time.
+// A row is learnt when a byte first begins a character there (a file uses a few); other threads may ask meanwhile.
 bool isPair(uchar first, uchar second)
 {
     static std::array<std::array<bool, 256>, 256> pairs{};

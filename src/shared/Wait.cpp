@@ -66,8 +66,7 @@ Wait::Outcome Wait::run()
 
 void Wait::arm(qint64 now)
 {
-    // With minute ticks the alarm rings at the next moment the remaining time, rounded up to whole minutes,
-    // falls by one.
+    // With minute ticks it rings when the remaining time, rounded up to whole minutes, next falls by one.
     const qint64 wholeMinutesAfter = mMinuteTicks ? (mDeadlineMs - now - 1) / kMinuteMs : 0;
     mAlarm = clock().alarmAt(mDeadlineMs - wholeMinutesAfter * kMinuteMs, [this] { wake(); });
 }
