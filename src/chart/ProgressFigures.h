@@ -58,7 +58,7 @@ struct Figures {
     double dailyAverage = 0;  // over the recorded days; 0 without any
     double best = 0;          // the highest day and the first day it was reached
     QDate bestDate;
-    // Consecutive recorded days up to today (or yesterday while today has none), in any range the whole history's.
+    // Consecutive recorded days up to today (or yesterday while today has none), counted over the whole history.
     int currentRun = 0;
     int longestRun = 0;  // the longest run with a day in the period, counted whole
 };
