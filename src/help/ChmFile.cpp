@@ -236,7 +236,7 @@ bool readTable(chmFile* h, chmUnitInfo* ui, QByteArray* out)
     return ui->space == CHM_UNCOMPRESSED && ui->length <= kMaxTableSize && retrieve(h, ui, out);
 }
 
-// The LZX parameters: chmlib divides by values derived from them and sets its decoder up with the window size.
+// The LZX parameters: chmlib divides by values from them and sets its decoder up with the window size, unchecked.
 bool controlDataIsSound(chmFile* h)
 {
     chmUnitInfo ui;

@@ -603,7 +603,7 @@ private:
         }
     }
 
-    // Selects the first keyword beginning with what is typed (as written or as read), else the first after it.
+    // Selects the first keyword beginning with what is typed (as written or read), else where the word would stand.
     void selectClosest(const QString& typed)
     {
         const QString key = foldKey(typed);
@@ -631,7 +631,7 @@ private:
         const int row = mList->currentRow();
         if (row < 0 || row >= mKeywords.size())
             return;
-        // The keyword's pages the file holds, offered when there are several (the list is hidden and empty else).
+        // The keyword's pages the file holds, offered when there are several (the list is otherwise hidden and empty).
         hideTopics();
         for (const SitemapTopic& topic : mKeywords[row].entry.topics) {
             const QString path = pathOf(topic.local);

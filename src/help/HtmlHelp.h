@@ -36,9 +36,9 @@ void endProgramClosingHelp(QWidget* caller, const QString& file);
 void offerHelpKey(QWidget* window, const QString& page);
 
 // Shows a help file at its start page or at `topic` ("/page.html", "page.html#anchor"), over `caller`, the window
-// asking for help, which gets the focus back when the viewer closes. file: a bare name ("KvHelp.chm") looked up
-// along helpSearchDirs(), or a path. A help window already showing the file is brought forward instead. Returns our
-// viewer window; nullptr when the file could not be shown (the user was told), and on Windows, whose is the system's.
+// asking for help, which gets the focus back when the viewer closes. file: a bare name ("KvHelp.chm") looked up along
+// helpSearchDirs(), or a path. A help window already showing the file is brought forward instead. Returns our viewer
+// window; nullptr when the file could not be shown (the user was told), and on Windows (the system's viewer).
 QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic = {});
 
 // Closes every help window the program opened.

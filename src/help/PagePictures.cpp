@@ -105,7 +105,7 @@ QImage pictureToDraw(QTextDocument* document, const QUrl& name, const QSizeF& wa
     return copy;
 }
 
-// The size the page asks for: its width and height; the picture's own where it gives none, in proportion where one.
+// The size the page asks for: its width and height, the picture's own if none, in its proportions if one only.
 QSizeF askedSize(const QTextImageFormat& format, QSizeF own)
 {
     const bool width = format.hasProperty(QTextFormat::ImageWidth);
