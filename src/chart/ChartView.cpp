@@ -66,8 +66,8 @@ bool beginsLabelledStretch(const std::vector<Bar>& bars, size_t i, bool weekly)
     return bars.size() <= 14 || bars[i].first.dayOfWeek() == 1;
 }
 
-// Which bars carry a date: daily bars on Mondays (every day when few), weekly bars where a month begins, and the first
-// bar unless such a bar follows closely.
+// Which bars may carry a date: daily bars on Mondays (every day when few), weekly bars where a month begins, and the
+// first bar unless such a bar follows closely.
 bool carriesLabel(const std::vector<Bar>& bars, size_t i, bool weekly)
 {
     if (i > 0)

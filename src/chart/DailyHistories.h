@@ -30,7 +30,7 @@ std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, 
 // The day anchoring the years of an item's history: its file's modification day, or today when it is missing.
 QDate historyAnchor(const QString& name);
 
-// Each record's month and day, its date field read once per run of records sharing one, as most share the one before's.
+// Each record's month and day, its date field read once per run of equal dates, as most records share the one before's.
 class RecordDays {
 public:
     const std::optional<MonthDay>& of(const QmrM::HistoryScanner& scanner)

@@ -22,10 +22,10 @@ void attachToSettingsWindow(QWidget* window);
 QWidget* openChartWindow();
 
 // Asks where to save (the replaceable save dialog), then writes the history of item `item` (1-based among
-// QmrM::gKoumoku, 0: every item) as CSV, off the window's thread, record by record into a temporary file. A long
-// export shows its progress; キャンセル stops it, leaving the old file (or none), and sets `cancelled` when given.
-// An unwritable target is told before any history is read; a failure, through platform::MsgBox, leaves no partial
-// file. Returns the path written, empty for none; the caller tells the user where the file went.
+// QmrM::gKoumoku, 0: every item) as CSV, off the window's thread, record by record into a temporary file. A long export
+// shows its progress; キャンセル stops it, leaving the old file (or none), and `cancelled` (when given) tells whether
+// it did. An unwritable target is told before any history is read; a failure, through platform::MsgBox, leaves no
+// partial file. Returns the path written, empty for none; the caller tells the user where the file went.
 QString exportCsv(QWidget* caller, int item, bool* cancelled = nullptr);
 
 // Writes `content` as the whole file at `path` (a QmrM::FileReplacement), nothing where no temporary file can be
