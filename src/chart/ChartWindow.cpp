@@ -97,9 +97,8 @@ QString exportFolder(const QString& lastFolder)
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
-// Qt's own dialog reads a name typed with double quotes as a list of quoted names ("a" "b") and keeps the
-// first alone: `-x "q" ...` would become q. A save dialog takes one name, so a name typed with quotes is
-// taken whole, in the folder shown, with the suffix added as the dialog adds it.
+// Qt's dialog reads a name typed in double quotes as a list of quoted names ("a" "b") and keeps the first: `-x "q" ...`
+// would become q. A save dialog takes one name, so it is taken whole, in the folder shown, suffixed as the dialog does.
 QString nameTypedWithQuotes(const QFileDialog& dialog, const QString& suffix)
 {
     const auto* typed = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));

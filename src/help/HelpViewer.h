@@ -47,8 +47,7 @@ private:
 class HelpViewer : public QWidget {
     Q_OBJECT
 public:
-    // Takes the opened file. owner is the window that asked for help: the viewer opens
-    // over it and gives it back the focus when the viewer is closed.
+    // Takes the opened file; opens over `owner`, the window asking for help, and gives it the focus back on closing.
     HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner = nullptr);
 
     HelpBrowser* browser() const { return mBrowser; }
