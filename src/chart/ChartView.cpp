@@ -66,8 +66,8 @@ bool beginsLabelledStretch(const std::vector<Bar>& bars, size_t i, bool weekly)
     return bars.size() <= 14 || bars[i].first.dayOfWeek() == 1;
 }
 
-// Which bars may carry a date below them: daily bars on Mondays (every day when there are few), weekly bars
-// where a month begins. The first bar may carry one too unless such a bar follows closely.
+// Which bars may carry a date: daily bars on Mondays (every day when few), weekly bars where a month begins, and the
+// first bar unless such a bar follows closely.
 bool carriesLabel(const std::vector<Bar>& bars, size_t i, bool weekly)
 {
     if (i > 0)
@@ -113,9 +113,8 @@ double referenceFor(const Content& content, const Bar& bar)
     return content.weekly ? content.reference * bar.recordedDays : content.reference;
 }
 
-// The heading on one line when it fits; else the name on a line of its own, given way in its middle when too
-// long for it (its start and end stay readable), and the range with its days below, on two lines if need be:
-// the days are never cut.
+// The heading on one line when it fits; else the name on its own line (given way in its middle when too long), and
+// the range with its days below, on two lines if need be: the days are never cut.
 QStringList layOutHeading(const Content& content, const QFontMetrics& metrics, int width)
 {
     if (metrics.horizontalAdvance(content.heading()) <= width)
@@ -236,8 +235,7 @@ void drawBars(QPainter& painter, const Geometry& g, const Content& content, int 
     }
 }
 
-// The legend stands above the plot, at the right, where no bar can hide it: a sample of the line or mark
-// and what it stands for.
+// The legend, above the plot at the right where no bar can hide it: a sample of the line or mark and its meaning.
 void drawReferenceLegend(QPainter& painter, const Geometry& g, const Content& content)
 {
     const int n = countPlural(content.reference);
@@ -448,9 +446,8 @@ void ChartView::mousePressEvent(QMouseEvent* event)
 
 void ChartView::keyPressEvent(QKeyEvent* event)
 {
-    // With no bar chosen yet, the first arrow chooses the latest: the one people look for first (a move right
-    // from past the last bar stops at it). Home and End move by every bar, which the clamp turns into the first
-    // and the last.
+    // With no bar chosen yet, the first arrow chooses the latest, the one people look for first (a move right from
+    // past the last bar stops at it). Home and End move by every bar, clamped to the first and the last.
     const int all = static_cast<int>(mContent.bars.size());
     const QHash<int, int> moves{{Qt::Key_Left, -1},           {Qt::Key_Right, 1},
                                 {Qt::Key_PageUp, -kPageBars}, {Qt::Key_PageDown, kPageBars},

@@ -14,10 +14,9 @@ inline const QColor kBarColour(0x3c, 0x78, 0xb4);
 inline const QColor kChosenColour(0xe0, 0x7b, 0x20);
 inline const QColor kReferenceColour(0xc0, 0x39, 0x2b);
 
-// The bar chart, drawn with QPainter under its heading: one bar per day or week, gaps where nothing was
-// recorded, the instructed count as a dashed reference line over days, and over weeks as a mark on each
-// week at the instructed count times the days recorded in it. A bar can be chosen with the mouse or the
-// arrow keys; the window shows what it stands for.
+// The bar chart, drawn with QPainter under its heading: a bar per day or week, gaps where nothing was recorded, and the
+// instructed count as a dashed line over days, over weeks as a mark on each week at that count times its recorded days.
+// A bar is chosen with the mouse or the arrow keys; the window shows what it stands for.
 class ChartView : public QWidget {
     Q_OBJECT
 public:
@@ -44,8 +43,7 @@ public:
     void setContent(Content content);
     const Content& content() const { return mContent; }
 
-    // The chart as shown, without the choice or the focus mark, and `below` (the figures) drawn under it, at
-    // the screen's pixel density: for a picture.
+    // The chart as shown, without choice or focus mark, `below` (the figures) under it, at the screen's pixel density.
     QImage picture(QWidget* below) const;
 
     // Where the heading's lines and the dates below the axis go when the content is drawn within an area in a

@@ -57,9 +57,8 @@ Control* named(Control* control, const char* name)
     return control;
 }
 
-// The item names whose histories make up item `item` of the registered items (1-based); 0 stands for all
-// of them, each name once, since items of the same name share one history file. Empty for a number out of
-// range.
+// The item names whose histories make up registered item `item` (1-based); 0 for all, each name once, since items
+// of one name share a history file. Empty when out of range.
 QStringList historyNamesFor(int item)
 {
     QStringList names;
@@ -98,9 +97,8 @@ QString exportFolder(const QString& lastFolder)
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
-// Qt's own dialog reads a name typed with double quotes as a list of quoted names ("a" "b") and keeps the
-// first alone: `-x "q" ...` would become q. A save dialog takes one name, so a name typed with quotes is
-// taken whole, in the folder shown, with the suffix added as the dialog adds it.
+// Qt's dialog reads a name typed in double quotes as a list of quoted names ("a" "b") and keeps the first: `-x "q" ...`
+// would become q. A save dialog takes one name, so it is taken whole, in the folder shown, suffixed as the dialog does.
 QString nameTypedWithQuotes(const QFileDialog& dialog, const QString& suffix)
 {
     const auto* typed = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -150,11 +148,10 @@ void tellNothingWritten(const QmrM::DataFileError& error, const QString& title)
         platform::vbExclamation, title);
 }
 
-// Asks where to save an export until the user names a file that may be written, or cancels (an empty
-// text). The dialog opens in the folder last chosen during this run, at first in the user's documents
-// folder, never on its own in the data folder. A file of the program's own (QmrM::programFileAt) is refused
-// with a message and the dialog comes back; an existing file is replaced only when the user confirms it.
-// The dialog is Qt's, or the seams' saveFileName (shared/Seams.h), which is given the folder and name offered.
+// Asks where to save an export until the user names a writable file or cancels (empty). The dialog (Qt's, or the
+// seams' saveFileName) opens in the folder last chosen this run, at first in the documents folder, never on its own
+// in the data folder. A program file (QmrM::programFileAt) is refused with a message and the dialog comes back; an
+// existing file is replaced only once the user confirms it.
 QString chooseExportFile(QWidget* parent, const SaveRequest& request)
 {
     static QString lastFolder;  // the folder the last export went to during this run
@@ -198,8 +195,7 @@ protected:
     }
 };
 
-// The figures under the chart. Lines break only at the separators between two figures, so that no
-// figure is split from its unit or its date.
+// The figures under the chart. Lines break only between two figures, never between a figure and its unit or date.
 class FiguresLabel : public FittedLabel {
 public:
     using FittedLabel::FittedLabel;
@@ -263,11 +259,10 @@ private:
     QString mMessage;
 };
 
-// The chart window "Quillmora - グラフ": an item and a range to choose, the chart with its figures, the chosen
-// bar's text, buttons to save the chart as a picture and the history as CSV, and a status line that says
-// where they went. It reads a history when its item is chosen and its file changed since, and never
-// writes them. It keeps nothing on disk: each one starts on 直近 4 週間. It is owned by the settings
-// window it was opened from and closes with it.
+// The chart window "Quillmora - グラフ": an item and range to choose, the chart and its figures, the chosen bar's
+// text, buttons saving the chart as a picture and the history as CSV, and a status line saying where. It reads a
+// history when its item is chosen and its file changed, never writes one, keeps nothing on disk (each starts on
+// 直近 4 週間), and closes with the settings window that owns it.
 class ChartWindow : public QWidget {
 public:
     explicit ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -289,8 +284,7 @@ public:
         resize(760, 520);
     }
 
-    // Shows item `item` (1-based among the registered items, 0 for 全項目), reading its history anew if its file
-    // changed.
+    // Shows item `item` (1-based among the registered items, 0 for 全項目), reading its history anew if changed.
     void showItem(int item)
     {
         fillItemChooser();  // items may have been registered or deleted since the window opened
@@ -400,7 +394,6 @@ private:
         mItemChooser->addItems(names);
     }
 
-    // Reads the histories of the chosen item and shows them.
     void readChosenItem()
     {
         const int chosen = mItemChooser->currentIndex();
@@ -428,7 +421,6 @@ private:
         }
     }
 
-    // Shows the chosen range of the histories read.
     void showChosenRange()
     {
         const auto range = static_cast<Range>(mRangeChooser->currentIndex());
@@ -526,9 +518,8 @@ QPointer<ChartWindow> gChartWindow;  // the open one, which its settings window 
 
 constexpr QKeyCombination kChartShortcut = Qt::CTRL | Qt::Key_G;
 
-// The context menu of one control, with グラフを表示 and CSV 形式で書き出す..., opened by the right mouse button,
-// the Menu key and Shift+F10. `item` tells, when the menu opens, which item it is for. It lives as the control's child
-// and watches its events (and its viewport's, where a list receives the mouse).
+// The context menu of one control (グラフを表示, CSV 形式で書き出す...), opened by the right button, the Menu key and
+// Shift+F10, for the item `item` tells as it opens. It watches the control and its viewport (a list's mouse).
 class ProgressMenu : public QObject {
 public:
     ProgressMenu(QWidget* control, std::function<int()> item)

@@ -44,11 +44,10 @@ bool startsLikeAFormula(QStringView text)
     return false;
 }
 
-// A text field (an item name, a time) as it stands in the file. An apostrophe is put before a text that a
-// spreadsheet would take for a formula and run: one whose first character that is not a blank (an ASCII
-// one or the ideographic space) is = + - @, in their half-width or full-width forms, or one that begins
-// with a tab or a carriage return. The apostrophe makes it show the text instead. Then the field is put in
-// double quotes, its own quotes doubled, when it holds a comma, a double quote or a line break.
+// A text field (an item name, a time) as it stands in the file. A text a spreadsheet would run as a formula gets
+// an apostrophe before it, to show as text: one whose first non-blank (ASCII or ideographic space) is = + - @ (half
+// or full width), or that begins with a tab or a carriage return. The field is then quoted, its quotes doubled, when
+// it holds a comma, a double quote or a line break.
 QString csvTextField(const QString& field)
 {
     QString text = startsLikeAFormula(field) ? u'\'' + field : field;
@@ -58,9 +57,9 @@ QString csvTextField(const QString& field)
     return u'"' + text + u'"';
 }
 
-// Whether a count reads as a plain number to a spreadsheet: half-width digits, a leading minus, a decimal
-// point, an exponent. The number reader also takes inf and nan (in any case), which a spreadsheet reads as
-// text: each has an n, which no number has. A number too large or too small for a double is still one.
+// Whether a count reads as a plain number to a spreadsheet: half-width digits, a leading minus, a decimal point, an
+// exponent. The reader's inf and nan (any case), text to a spreadsheet, have an n, which no number has; a number
+// beyond a double's range is still one.
 bool isPlainNumber(QByteArrayView text)
 {
     double value = 0;
@@ -129,10 +128,9 @@ void appendCount(QByteArray& out, const QmrM::HistoryScanner& scanner)
         out += csvTextField(scanner.field(2)).toUtf8();
 }
 
-// Goes through the history's records, handing `record` the scanner at each record, the record's day and whether
-// that day begins a run: a readable day that differs from the readable day before it (the records in between
-// share its year). Counts the bytes gone through as steps done, about a megabyte at a time; false once
-// cancelled.
+// Goes through the history's records, handing `record` the scanner, the record's day and whether that day begins a
+// run: a readable day differing from the readable day before it (the records between share its year). Counts the
+// bytes gone through as steps, about a megabyte at a time; false once cancelled.
 template <class Record>
 bool scanRuns(const QmrM::HistoryBytes& history, QmrM::Progress* progress, Record&& record)
 {

@@ -12,9 +12,8 @@ namespace QmrM {
 struct Progress;
 }
 
-// Histories as a CSV file for spreadsheet programs: UTF-8 with a byte-order mark (so a spreadsheet set to
-// Japanese reads it as UTF-8), CR LF line ends, fields quoted as RFC 4180 says, header 項目,日付,時刻,回数,
-// one row per record. No field is ever run as a formula.
+// Histories as CSV for spreadsheets: UTF-8 with a byte-order mark (so one set to Japanese reads it as UTF-8), CR LF
+// line ends, RFC 4180 quoting, header 項目,日付,時刻,回数, a row per record. No field is ever run as a formula.
 namespace chart {
 
 // A record's time "09時18分07秒" as "09:18:07"; any other text as it is, so nothing of the record is lost.
@@ -26,13 +25,11 @@ struct CsvItem {
     QDate anchor;
 };
 
-// Writes the CSV file of the items' histories, item after item, each oldest first, handing its bytes to
-// `write` a piece of about a megabyte at a time. Each history file is read through the history scanner
-// twice, first for the days (placed in their years as placeDates does; a record whose date cannot be read
-// has an empty date), then for the rows, holding the file's bytes and a few bytes per day. Counts are as
-// stored, unless a text that is not a number would run as a formula. With `progress`, the steps are three
-// per byte of the histories (read, days, rows), and the export stops when cancelled: false, part of the
-// file written. Throws DataFileError when a history cannot be read, and whatever `write` throws.
+// Writes the CSV of the items' histories, item after item, each oldest first, handing `write` about a megabyte at a
+// time. Each history file is scanned twice: for the days (placed in their years as by placeDates; an unreadable date
+// stays empty), then for the rows, holding the file's bytes and a few bytes per day. Counts are as stored unless a text
+// that is no number would run as a formula. With `progress`, steps are three per history byte (read, days, rows); a
+// cancel gives false, part of the file written. Throws DataFileError for an unreadable history, or what `write` throws.
 bool writeCsv(const std::vector<CsvItem>& items, const std::function<void(QByteArrayView)>& write,
               QmrM::Progress* progress = nullptr);
 

@@ -15,26 +15,22 @@
 #include <tuple>
 #include <vector>
 
-// The days of the histories, and the histories summed day by day straight from their files, a few bytes per
-// day whatever the number of records. History records carry month and day ("12月06日") but no year. The years
-// are worked out from the order of the records and the time the history file was last written.
+// The histories summed day by day straight from their files, a few bytes per day whatever the number of records.
+// Records carry month and day ("12月06日") but no year: it comes from their order and the file's last write.
 namespace chart {
 
 using QmrM::MonthDay;
 
-// The full dates of records given oldest first. The last readable record belongs to the year of `anchor`
-// (the history file's modification day), or to the year before when its month and day lie after the
-// anchor's. Walking back, each time a record's month and day lie after those of the record after it, the
-// year goes back by one. 2月29日 takes the nearest leap year not later than the walk's year, and the walk
-// goes on from there. An unreadable date gives an invalid QDate and does not change the walk.
+// The full dates of records given oldest first. The last readable record is in the year of `anchor` (the file's
+// modification day), or the year before when its month and day lie after the anchor's. Walking back, the year goes back
+// by one each time a record's month and day lie after the next one's. 2月29日 takes the nearest leap year not after the
+// walk's year, which goes on from there. An unreadable date gives an invalid QDate and leaves the walk as it is.
 std::vector<QDate> placeDates(const std::vector<std::optional<MonthDay>>& days, const QDate& anchor);
 
-// The day that anchors the years of an item's history: its file's modification day, or today when the
-// file is missing.
+// The day anchoring the years of an item's history: its file's modification day, or today when it is missing.
 QDate historyAnchor(const QString& name);
 
-// The month and day of each record, its date field read once per run of records with the same one: most
-// records share their date with the one before.
+// Each record's month and day, its date field read once per run of equal dates, as most records share the one before's.
 class RecordDays {
 public:
     const std::optional<MonthDay>& of(const QmrM::HistoryScanner& scanner)
@@ -68,9 +64,8 @@ private:
     int mUnreadableRecords = 0;
 };
 
-// An item's history summed day by day, read from its file with the history view's reader; the years are
-// anchored on the file's modification day (today for a missing file). Throws DataFileError when the file
-// cannot be read.
+// An item's history summed day by day, read with the history view's reader, its years anchored by historyAnchor.
+// Throws DataFileError when the file cannot be read.
 DailyHistory readDailyHistory(const QString& name);
 
 // The daily histories read so far, kept per item while its file stays as it was (its size and times):

@@ -35,7 +35,6 @@ QString weekdayName(const QDate& date)
     return QCoreApplication::translate("Chart", names[date.dayOfWeek() - 1]);
 }
 
-// The first and the last day of a span.
 QString span(const QString& first, const QString& last)
 {
     //: A span of days, from %1 to %2

@@ -58,13 +58,11 @@ struct Figures {
     double dailyAverage = 0;  // over the recorded days; 0 without any
     double best = 0;          // the highest day and the first day it was reached
     QDate bestDate;
-    // Consecutive recorded days up to today, or up to yesterday while today has none yet, over the whole
-    // history: the run goes on whatever range is shown.
+    // Consecutive recorded days up to today (or yesterday while today has none), counted over the whole history.
     int currentRun = 0;
     int longestRun = 0;  // the longest run with a day in the period, counted whole
 };
-// Records without a readable date belong to no period; `withUndated` adds their counts to the total
-// (for すべて).
+// Records without a readable date belong to no period; `withUndated` adds their counts to the total (for すべて).
 Figures figuresFor(const DailyHistory& history, const Period& period, const QDate& today, bool withUndated);
 
 // A count as the window shows it: grouped digits, at most two decimals.

@@ -28,12 +28,10 @@ constexpr char kResetTableName[] =
 constexpr char kCompressedContentName[] = "::DataSpace/Storage/MSCompressed/Content";
 constexpr char kControlDataName[] = "::DataSpace/Storage/MSCompressed/ControlData";
 
-// Directory blocks are 4 KiB in every compiler's output. chmlib allocates a block's length for
-// each lookup, so a damaged length near 4 GB would be allocated as it stands.
+// Directory blocks are 4 KiB from every compiler; chmlib allocates a block's length per lookup, even one near 4 GB.
 constexpr quint32 kMaxDirectoryBlockLength = 64 * 1024;
 
-// chm_open reads this much of the file header, whatever its version, and this much of the
-// directory header, which must say this length.
+// What chm_open reads of the file header (any version) and of the directory header (which must say this length).
 constexpr qint64 kFileHeaderLength = 0x60;
 constexpr qint64 kDirectoryHeaderLength = 0x54;
 // Headers of the two kinds of directory block: a listing block ("PMGL") holds entries and names the
@@ -71,11 +69,10 @@ bool readEncInt(const QByteArray& bytes, qsizetype end, qsizetype* pos, quint64*
     return false;
 }
 
-// The entries of a block, from its header to the free space at its end: a name, then `values`
-// numbers (section, offset and length in a listing block; the block listing the name in an index
-// block). chmlib reads each entry whole without looking where the block ends, copies the name into
-// a buffer of CHM_MAX_PATHLEN and takes the last letter of the name before its first, so each must
-// end inside the part in use and have a name of 1 to CHM_MAX_PATHLEN bytes.
+// The entries of a block, from its header to its free space: a name, then `values` numbers (section, offset and
+// length in a listing block; the block listing the name in an index block). chmlib reads an entry whole wherever
+// the block ends, copies the name into a CHM_MAX_PATHLEN buffer and reads the letter before its first, so each must
+// end inside the part in use with a name of 1 to CHM_MAX_PATHLEN bytes.
 template <typename Each>
 bool forEachEntry(const QByteArray& block, int headerLength, int values, Each each)
 {
@@ -109,14 +106,11 @@ bool isNamed(const Entry& entry, const char* name)
     return qstricmp(entry.name.constData(), name) == 0;
 }
 
-// Whether chmlib can be given the file without running into what it does not check: the headers it
-// reads, every directory block its listing and lookups reach (each in the directory, reached once,
-// of a sane length, its entries ending inside it), and the compressed section's tables, which
-// chm_open reads before it knows their parameters. False for a file that is not a help file.
-// chmlib walks the directory's listing from the first listing block along the chain of next blocks (the
-// file list), and its lookups from the root block down the index (every name resolved). It follows both
-// without looking where they lead: a chain that comes back to a block it has read makes it loop forever,
-// and a block number outside the directory makes it read from elsewhere in the file.
+// Whether chmlib can be given the file without meeting what it does not check: the headers it reads, every
+// directory block its listing and lookups reach (in the directory, reached once, of a sane length, its entries
+// inside it), and the compressed section's tables, read before their parameters are known. False for a file that is
+// not a help file. chmlib follows the listing's chain of next blocks, and the index down from its root, without
+// looking where they lead: a chain back to a block read loops forever, a block outside the directory reads elsewhere.
 bool chmIsSafeToOpen(const QString& fileName)
 {
     QFile file(fileName);
@@ -154,11 +148,9 @@ bool chmIsSafeToOpen(const QString& fileName)
         return index >= 0 && index < blockCount &&
                readAt(file, blocksOffset + static_cast<quint64>(index) * blockLength, blockLength, block);
     };
-    // The compressed section's tables: chm_open reads the reset table and the LZX control data through
-    // the general object reader before it knows the LZX parameters, and then divides by half the window
-    // size even when it has just found the record unusable. A table in the compressed section, or a
-    // damaged control record, would end the process there. Each entry of a table is checked where either
-    // walk meets it.
+    // chm_open reads the reset table and LZX control data before it knows the LZX parameters, then divides by half
+    // the window size even in a record it found unusable: a table in the compressed section, or a damaged control
+    // record, would end the process. Each table entry is checked where either walk meets it.
     const auto tableIsSafe = [&](const Entry& entry) {
         if (entry.space != CHM_UNCOMPRESSED)
             return false;
@@ -218,9 +210,8 @@ bool chmIsSafeToOpen(const QString& fileName)
 
 // The compressed section's tables are a few kilobytes, as long as the section is large.
 constexpr LONGUINT64 kMaxTableSize = 1024u * 1024u;
-// LZX output comes in frames of 32 KiB, and the decoder starts afresh every few frames (every two in
-// every compiler's output). To reach an object chmlib decompresses from the last fresh start before it:
-// a damaged count would make it decompress up to the whole section for every object read.
+// LZX output comes in 32 KiB frames, the decoder starting afresh every few (two from every compiler). chmlib
+// decompresses from the last fresh start before an object: a damaged count would decompress the whole section.
 constexpr quint64 kLzxFrame = 0x8000;
 constexpr quint64 kMaxFramesPerReset = 64;
 
@@ -238,16 +229,14 @@ bool retrieve(chmFile* h, chmUnitInfo* ui, QByteArray* out)
                                static_cast<LONGINT64>(ui->length)) == static_cast<LONGINT64>(ui->length);
 }
 
-// Reads one of the compressed section's own tables, which are always stored uncompressed;
-// an entry that places one in the compressed section is damage, and reading it would start
-// the decompressor before its parameters are checked.
+// Reads one of the compressed section's own tables, always stored uncompressed: one in the compressed section is
+// damage, and reading it would start the decompressor before its parameters are checked.
 bool readTable(chmFile* h, chmUnitInfo* ui, QByteArray* out)
 {
     return ui->space == CHM_UNCOMPRESSED && ui->length <= kMaxTableSize && retrieve(h, ui, out);
 }
 
-// The LZX parameters: chmlib divides by values derived from them and sets its decoder up
-// with the window size, without checking either.
+// The LZX parameters: chmlib divides by values from them and sets its decoder up with the window size, unchecked.
 bool controlDataIsSound(chmFile* h)
 {
     chmUnitInfo ui;
@@ -274,10 +263,9 @@ bool controlDataIsSound(chmFile* h)
            resetInterval / half * windowsPerReset <= kMaxFramesPerReset;
 }
 
-// Checks the compressed section's tables before anything is read from it: the LZX
-// parameters, and the reset table against the section, so that no block read by chmlib can
-// be longer than the buffer it reads into (block length + 6144 bytes) or lie outside the
-// section. A file without a compressed section has nothing to check.
+// Checks the compressed section's tables before anything is read from it: the LZX parameters, and the reset table
+// against the section, so no block chmlib reads is longer than its buffer (block length + 6144 bytes) or outside
+// the section. A file without a compressed section has nothing to check.
 bool compressedSectionIsSound(chmFile* h)
 {
     chmUnitInfo table;
@@ -328,8 +316,7 @@ ChmFile::~ChmFile()
 bool ChmFile::open(const QString& fileName)
 {
     Q_ASSERT(!mHandle);
-    // chm_open returns null for a missing file or a bad header; a directory or a device
-    // must not reach it at all.
+    // chm_open returns null for a missing file or a bad header; a directory or a device must not reach it at all.
     const QFileInfo info(fileName);
     if (!info.isFile() || !info.isReadable() || !chmIsSafeToOpen(fileName))
         return false;
@@ -349,8 +336,7 @@ bool ChmFile::open(const QString& fileName)
                                         [this](const char* name) { return holds(QLatin1String(name)); });
         mDefaultTopic = found != std::end(kStartPages) ? QString::fromLatin1(*found) : pages().value(0);
     }
-    // Older compilers name the contents and index files only in other records; the file
-    // itself is still there under its own name.
+    // Older compilers name the contents and index files only in other records; the file is still there by name.
     if (!holds(mContentsFile))
         mContentsFile = endingIn(files(), QStringLiteral("\\.hhc")).value(0);
     if (!holds(mIndexFile))

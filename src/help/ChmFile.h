@@ -24,9 +24,8 @@ public:
     bool open(const QString& fileName);
     QString fileName() const { return mFileName; }
 
-    // The start page named in the file's system records, as an absolute path inside the file
-    // ("/index.html"). When the records name none, the first of index.htm(l) / default.htm(l)
-    // that exists, else the first page in the file; empty when the file holds no page at all.
+    // The start page named in the system records, as an absolute path ("/index.html"); else the first of
+    // index.htm(l) / default.htm(l) that exists, else the first page; empty when the file holds no page.
     QString defaultTopic() const { return mDefaultTopic; }
 
     // The file's title from its system records; empty when it has none.
@@ -37,15 +36,13 @@ public:
 
     bool holds(const QString& path) const;
 
-    // What one read takes at most. The viewer decodes, lays out and indexes a page (or a contents
-    // or index file, or a style sheet) at many times its size: pages are held to 1 MiB, a hundred
-    // times the longest of our own. Any other object (a picture) is held to 8 MiB, over a hundred
-    // times our largest picture. A longer object, damaged or made to fill memory, is not read.
+    // What one read takes at most. The viewer decodes, lays out and indexes a page (or contents, index or style
+    // sheet) at many times its size: pages are held to 1 MiB, a hundred times our longest; other objects (pictures)
+    // to 8 MiB, over a hundred times our largest. A longer object, damaged or made to fill memory, is not read.
     static constexpr qint64 kMaxPageSize = 1024 * 1024;
     static constexpr qint64 kMaxObjectSize = 8 * 1024 * 1024;
 
-    // Reads one stored object of at most maxSize bytes. ok (when given) tells a stored empty
-    // object from a failure: on failure the result is empty and *ok is false.
+    // Reads one stored object of at most maxSize bytes; *ok false tells a failure from a stored empty object.
     QByteArray read(const QString& path, bool* ok = nullptr, qint64 maxSize = kMaxObjectSize) const;
 
     // Paths of every stored file (directories and internal "::" storage left out).

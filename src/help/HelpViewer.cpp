@@ -74,8 +74,8 @@ QUrl topicUrl(const QString& path)
     return url;
 }
 
-// Only web pages are opened outside the help, each once the user agreed: a link can name any file
-// or program on the computer (file:, a desktop's own schemes), which the desktop would open as well.
+// Only web pages are opened outside, each once the user agreed: the desktop would open any file or program a
+// link names as well (file:, a desktop's own schemes).
 void openOutside(const QUrl& link, QWidget* browser)
 {
     const QString scheme = link.scheme().toLower();
@@ -94,7 +94,6 @@ void openOutside(const QUrl& link, QWidget* browser)
         QDesktopServices::openUrl(link);
 }
 
-// What is shown in place of a page that cannot be.
 QString pageNotShown(const ChmFile& chm, const QString& path)
 {
     // A page that is there but cannot be read is damaged or longer than any help page should be.
@@ -115,8 +114,7 @@ QString pageNotShown(const ChmFile& chm, const QString& path)
 
 constexpr int kPathRole = Qt::UserRole;
 
-// The search reads at most this much of a help file's pages (ours are some 55 KB in all): a file
-// of very many pages that hold little text must not keep the first search decompressing for long.
+// The most the search reads of a file's pages (ours are some 55 KB): many tiny pages must not stall the first search.
 constexpr qint64 kMaxIndexedBytes = 32 * 1024 * 1024;
 
 // The line a pane shows when the file has nothing for it: not selectable, read out as it is.
@@ -182,16 +180,14 @@ QString pageOf(const QString& path)
     return pagePart(path).toLower();
 }
 
-// A toolbar button's tip, with the key that presses it.
 QString tipWithKey(const QString& tip, const QKeySequence& key)
 {
     return QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText));
 }
 
-// A tab bar that assistive technology reads as what it is: a list of page tabs with a name of its own (its
-// accessible name), each tab under its accessible tab name ("目次", not "目次(C)"), the current one selected.
-// Qt's own tab bar takes the name of its current tab, and marks that tab as focused wherever the focus is,
-// which tells a screen reader neither what the bar is nor which tab is on.
+// Qt's own tab bar takes its current tab's name and marks that tab focused wherever the focus is, telling a screen
+// reader neither what the bar is nor which tab is on. This one reads as a page tab list with its accessible name,
+// each tab under its accessible tab name ("目次", not "目次(C)"), the current one selected.
 class TabInterface : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     TabInterface(QTabBar* bar, int index) : mBar(bar), mIndex(index) {}
@@ -318,8 +314,7 @@ QString helpPathForLink(const QUrl& link, const QUrl& base)
 
 HelpBrowser::HelpBrowser(std::unique_ptr<ChmFile> chm, QWidget* parent) : QTextBrowser(parent), mChm(std::move(chm))
 {
-    // Links are followed here, not by QTextBrowser: it would hand our own "chm:" addresses to the
-    // desktop as external links.
+    // Links are followed here: QTextBrowser would hand our "chm:" addresses to the desktop as external links.
     setOpenLinks(false);
     document()->setDocumentMargin(10);
     PagePictures::registerOn(document());
@@ -366,9 +361,8 @@ void HelpBrowser::highlight(const QString& words)
     }
 }
 
-// Only what the help file holds is shown. Whatever this does not serve, QTextDocument fetches on its
-// own (a file: address, a path on the computer), so what is refused is answered with an empty
-// resource, never with none.
+// Only what the help file holds is shown. A refusal is an empty resource, never none: QTextDocument would fetch
+// that itself (a file: address, a path on the computer).
 QVariant HelpBrowser::loadResource(int type, const QUrl& name)
 {
     const QString path = helpPathForLink(name, source());
@@ -389,11 +383,8 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
     }
 }
 
-// The three tabs beside the help page: contents, keyword index and full-text search. Each
-// reads what it shows from the help file the first time it is shown, and asks the viewer
-// for a page with topicRequested.
-
-// A pane that is filled once, when it is first shown.
+// The tabs beside the page (contents, keywords, full-text search): each is filled from the help file when first
+// shown, and asks the viewer for a page with topicRequested.
 class NavigationPane : public QWidget {
     Q_OBJECT
 public:
@@ -439,8 +430,8 @@ public:
         columnLayout(this)->addWidget(mTree);
         mFocusTarget = mTree;
 
-        // Walking the contents with the keys shows each page. The first entry the tree makes current
-        // by itself when it first gets the focus (there was none before) is not the user's choice.
+        // Walking the contents with the keys shows each page, but not the entry the tree makes current itself on
+        // its first focus.
         connect(mTree, &QTreeWidget::currentItemChanged, this,
                 platform::guardedSlot([this](QTreeWidgetItem* item, QTreeWidgetItem* previous) {
                     if (item && previous)
@@ -456,8 +447,7 @@ public:
         connect(mTree, &QTreeWidget::itemCollapsed, this, showState);
     }
 
-    // Selects the entry of the page shown, opening the books above it; the page is not
-    // requested again.
+    // Selects the page's entry, opening the books above it, without requesting the page again.
     void selectPage(const QString& path)
     {
         mShownPage = path;
@@ -613,8 +603,7 @@ private:
         }
     }
 
-    // Selects the first keyword that begins with what is typed, as written or as it reads; when none does, the
-    // first that sorts after it, so the list stays where the word would be.
+    // Selects the first keyword beginning with what is typed (as written or read), else where the word would stand.
     void selectClosest(const QString& typed)
     {
         const QString key = foldKey(typed);
@@ -642,8 +631,7 @@ private:
         const int row = mList->currentRow();
         if (row < 0 || row >= mKeywords.size())
             return;
-        // The keyword's pages that the file holds, to choose from when there are several. (The list is empty
-        // and hidden before: it holds the topics of the current keyword only while they are offered.)
+        // The keyword's pages the file holds, offered when there are several (the list is otherwise hidden and empty).
         hideTopics();
         for (const SitemapTopic& topic : mKeywords[row].entry.topics) {
             const QString path = pathOf(topic.local);
@@ -737,14 +725,12 @@ public:
         connect(mResults, &QTreeWidget::itemClicked, this, open);
     }
 
-    // Runs a search for the words in the field (what the 検索開始 button does).
     void search()
     {
         mWords = mField->text().trimmed();
         mResults->clear();
-        // The emptied list lays itself out later; when the window repaints a part of it first (the focus leaving
-        // the old current row), that layout runs inside the paint and its repaint of the whole list is lost,
-        // leaving rows of the previous search drawn. The whole list is marked for repainting now.
+        // The emptied list lays itself out later; inside a paint that comes first (the focus leaving the old row),
+        // that layout's repaint is lost and rows of the previous search stay drawn. So all of it is repainted.
         mResults->viewport()->update();
         if (mWords.isEmpty()) {
             platform::setTextKeptWhole(mStatus,
@@ -804,8 +790,7 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
 {
     setObjectName(QStringLiteral("HelpViewer"));
     setAttribute(Qt::WA_DeleteOnClose);
-    // Closing the help must never end the program, also when it is the only window shown
-    // (the training waits minimised, or hidden, while the help is open).
+    // Closing the help never ends the program, even as the only window shown (the training waits minimised or hidden).
     setAttribute(Qt::WA_QuitOnClose, false);
     // A file that names no title has the name of the help windows.
     setWindowTitle(chm->title().isEmpty() ? boxTitle() : chm->title());
@@ -828,8 +813,7 @@ HelpViewer::HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner)
     setTabOrder(mTabs, mBrowser);
     // The window opens with the keys in the contents, ready to walk them.
     mContents->focusTarget()->setFocus(Qt::OtherFocusReason);
-    // The contents follow the page shown, also when it was reached by a link. The signal comes before the
-    // browser's source() tells the new page.
+    // The contents follow the page shown, also one reached by a link; the signal comes before source() tells it.
     connect(mBrowser, &QTextBrowser::sourceChanged, this,
             platform::guardedSlot([this](const QUrl& url) { mContents->selectPage(helpPathForLink(url)); }));
     resize(900, 640);
@@ -841,8 +825,7 @@ void HelpViewer::buildToolBar(QLayout* layout)
     auto* bar = named(new QToolBar(this), "helpToolBar", QCoreApplication::translate("Help", "ツールバー"));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
-    // Each button has the desktop's icon of its name (the freedesktop icon naming) where its theme has one, else
-    // our own.
+    // Each button has the theme's freedesktop icon of its name where there is one, else our own.
     auto add = [&](const char* name, const char* iconName, const QIcon& ownIcon, const QString& text,
                    const QKeySequence& key, const QString& tip, auto handler) {
         QAction* action = bar->addAction(QIcon::fromTheme(QLatin1String(iconName), ownIcon), text);
@@ -890,8 +873,7 @@ void HelpViewer::buildToolBar(QLayout* layout)
 
 void HelpViewer::buildNavigation()
 {
-    // The help window's tab bar is read as what it is (TabBarInterface). Qt asks the factories installed here
-    // before its own, for each class of an object.
+    // The tab bar is read as what it is (TabBarInterface); Qt asks installed factories before its own.
     [[maybe_unused]] static const bool installed = [] {
         QAccessible::installFactory([](const QString& className, QObject* object) -> QAccessibleInterface* {
             auto* bar = className == QLatin1String("QTabBar") ? static_cast<QTabBar*>(object) : nullptr;
@@ -972,8 +954,7 @@ void HelpViewer::setNavigationShown(bool shown)
 
 void HelpViewer::showRequestedTopic(const QString& path)
 {
-    // The panes ask again for the page shown (a click on the entry already selected); that
-    // must not add to the history.
+    // The panes ask again for the page shown (a click on the selected entry); that adds nothing to the history.
     if (path.isEmpty() || path.compare(helpPathForLink(mBrowser->source()), Qt::CaseInsensitive) == 0)
         return;
     mBrowser->showTopic(path);

@@ -17,13 +17,11 @@ namespace help {
 class ChmFile;
 class ContentsPane;
 
-// Where a link of a help page leads inside the help file: "/dir/page.html#anchor".
-// Understands our own "chm:" addresses; relative links are taken against base.
-// Returns an empty text for a link that leads out of the file (http:, mailto:, ...).
+// Where a help page's link leads inside the file ("/dir/page.html#anchor"), with our "chm:" addresses understood and
+// relative links taken against base; empty for a link out of the file (http:, mailto:, ...).
 QString helpPathForLink(const QUrl& link, const QUrl& base = QUrl());
 
-// The page part of the viewer: serves pages, pictures and style sheets from the CHM,
-// follows the links between them, and marks the words of a search on the page shown.
+// The viewer's page part: serves pages, pictures and style sheets from the CHM, follows links, marks search words.
 class HelpBrowser : public QTextBrowser {
     Q_OBJECT
 public:
@@ -35,8 +33,7 @@ public:
     // Shows a page of the file; path as helpPathForLink returns it. An empty path, or "/", is the start page.
     void showTopic(const QString& path);
 
-    // Marks every place the words occur on the page shown (case and width ignored) and
-    // scrolls to the first. The marks go with the page.
+    // Marks where the words occur on the page (case and width ignored) and scrolls to the first; the marks go with it.
     void highlight(const QString& words);
 
     QVariant loadResource(int type, const QUrl& name) override;
@@ -45,14 +42,12 @@ private:
     std::unique_ptr<ChmFile> mChm;
 };
 
-// A help window of our own: a toolbar over the navigation tabs (目次, キーワード, 検索) and
-// the page, side by side in a splitter. Its title is the help file's own. It keeps nothing
-// on disk.
+// A help window of our own: a toolbar over the navigation tabs (目次, キーワード, 検索) and the page, side by side in a
+// splitter. Its title is the help file's own. It keeps nothing on disk.
 class HelpViewer : public QWidget {
     Q_OBJECT
 public:
-    // Takes the opened file. owner is the window that asked for help: the viewer opens
-    // over it and gives it back the focus when the viewer is closed.
+    // Takes the opened file; opens over `owner`, the window asking for help, and gives it the focus back on closing.
     HelpViewer(std::unique_ptr<ChmFile> chm, QWidget* owner = nullptr);
 
     HelpBrowser* browser() const { return mBrowser; }

@@ -88,8 +88,7 @@ QString findHelpFile(const QString& name)
     const QFileInfo info(name);
     if (QDir::fromNativeSeparators(name).contains(QLatin1Char('/')) || info.isAbsolute())
         return info.isFile() ? info.absoluteFilePath() : QString();
-    // The name is given as the program spells it; on a file system that tells upper from
-    // lower case, a file that differs only in case is taken too, as on Windows.
+    // A file differing only in case from the name as the program spells it is taken too, as on Windows.
     for (const QString& dirName : helpSearchDirs()) {
         const QDir dir(dirName);
         const QFileInfo exact(dir, name);

@@ -33,9 +33,8 @@ SystemHtmlHelp systemHtmlHelp()
 
 QWidget* showTopic(QWidget* caller, const QString& file, const QString& topic)
 {
-    // The viewer knows nothing of the program's folder or the data folder: it is given the file found along
-    // our own search path, so that it opens the same file as elsewhere, by its full name in UTF-16 (a folder
-    // of any name).
+    // The viewer knows nothing of the program's or the data folder: it is given the file found along our search path,
+    // so it opens the same file as elsewhere, by its full UTF-16 name (a folder of any name).
     const QString found = findHelpFile(file);
     const SystemHtmlHelp viewer = systemHtmlHelp();
     if (!viewer || found.isEmpty()) {

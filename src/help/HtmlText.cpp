@@ -15,8 +15,7 @@ namespace {
 
 QString declaredCharset(const QByteArray& html)
 {
-    // The declaration must come early in the head; looking further would pick up the word
-    // "charset=" from the body text of a page that explains it.
+    // The declaration comes early in the head; further on, the text of a page explaining "charset=" would be read.
     QString head = QString::fromLatin1(html.left(2048));
     const qsizetype bodyAt = head.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
     if (bodyAt >= 0)
@@ -27,8 +26,7 @@ QString declaredCharset(const QByteArray& html)
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-// The character a reference at text[at] ('&') stands for, and how long it is; 0 when it
-// is no reference we know.
+// The character a reference at text[at] ('&') stands for, and its length; 0 for no reference we know.
 char32_t readReference(QStringView text, qsizetype at, qsizetype* length)
 {
     // References are short: looking no further keeps a text full of '&' linear.
@@ -62,8 +60,7 @@ char32_t readReference(QStringView text, qsizetype at, qsizetype* length)
     return names.value(body.toString(), 0);
 }
 
-// Replaces character references ("&amp;", "&#12354;", "&#x3042;") by their characters.
-// A reference that names nothing known is left as it is written.
+// Replaces character references ("&amp;", "&#12354;", "&#x3042;") by their characters; unknown ones stay as written.
 QString decodeEntities(QStringView text)
 {
     if (!text.contains(QLatin1Char('&')))
@@ -191,10 +188,9 @@ bool skipMarkup(QStringView html, qsizetype* pos)
     return false;
 }
 
-// Splits HTML into text and tags the way a browser tolerates it, and hands each to `each`: comments,
-// declarations and processing instructions are dropped, a '<' that starts no tag is text, a tag left open
-// at the end is dropped, and the content of <script> and <style> is handed over as one text token without
-// looking for tags in it.
+// Splits HTML into text and tags as a browser tolerates it, handing each to `each`: comments, declarations and
+// processing instructions are dropped, a '<' starting no tag is text, a tag left open at the end is dropped, and
+// the content of <script> and <style> is one text token, without tags looked for in it.
 template <typename Each>
 void forEachToken(QStringView html, Each each)
 {
@@ -231,8 +227,7 @@ void forEachToken(QStringView html, Each each)
     }
 }
 
-// Nesting deeper than this is damage; deeper lists are read as if at this depth, which also
-// bounds the recursion of whoever walks the tree.
+// Nesting deeper than this is damage, read as at this depth; that also bounds the recursion of whoever walks the tree.
 constexpr int kMaxDepth = 64;
 
 struct ObjectParams {
@@ -260,7 +255,6 @@ SitemapEntry entryFrom(const ObjectParams& params)
     return entry;
 }
 
-// Adds what a <param> of an object gives.
 void addParam(const HtmlToken& token, ObjectParams* params)
 {
     const QString name = token.attributes.value(QStringLiteral("name")).trimmed();
@@ -341,8 +335,7 @@ PageText pageText(const QString& html)
 QList<SitemapEntry> readSitemap(const QString& html)
 {
     QList<SitemapEntry> top;
-    // The list of each level open, the current one last. Entries are added to the current list only, so
-    // the lists above it, which hold the others, stay where they are.
+    // The list of each open level, the current one last; entries go to the current list only, so those above stay put.
     QList<QList<SitemapEntry>*> lists{&top};
     QList<bool> openLists;  // for each <UL> open: whether it went a level deeper
     bool inObject = false;
@@ -376,8 +369,7 @@ QList<SitemapEntry> readSitemap(const QString& html)
                 lists.append(&current.last().children);
             openLists.append(deeper);
         } else if (list) {
-            // The outermost list of the file is opened with nothing before it; its end, and any
-            // </UL> too many, leave the nesting as it is.
+            // The file's outermost list opens with nothing before it; its end, and any </UL> too many, change nothing.
             if (!openLists.isEmpty() && openLists.takeLast())
                 lists.removeLast();
         } else if (start && token.name == QLatin1String("object")) {

@@ -12,9 +12,8 @@ namespace help {
 // else UTF-8 when the bytes are valid UTF-8, else code page 932.
 QString decodeHtmlPage(const QByteArray& html);
 
-// What a page holds as text: its title, and the text a reader sees, tags left out, runs of
-// white space made one space, and a line break between blocks (paragraphs, headings, list
-// items, table cells) so that words of two blocks never run together.
+// What a page holds as text: its title, and the text a reader sees, tags left out, white space runs made one space, and
+// a line break between blocks (paragraphs, headings, list items, table cells) so their words never run together.
 struct PageText {
     QString title;
     QString text;

@@ -18,10 +18,9 @@ namespace help {
 
 namespace {
 
-// A page's pictures are kept in its document's resources, which go with the page: under a picture's name
-// the copy it is drawn from; under names of the program's own, its file and own size, the largest copy
-// decoded of each file (a file named many times, as "a.png?1" and "a.png?2", is decoded once), and the
-// bytes the page's decoded copies take, which may not exceed kMaxPageBytes.
+// A page's pictures are kept in its document's resources, which go with the page: under a picture's name the copy
+// it is drawn from; under names of our own, its file and own size, the largest copy decoded of each file (one named
+// as "a.png?1" and "a.png?2" is decoded once), and the bytes the page's copies take, at most kMaxPageBytes.
 struct PictureSource {
     QByteArray file;
     QSize own;        // empty for a file that is no picture
@@ -29,8 +28,7 @@ struct PictureSource {
 };
 
 const QUrl kHeldBytesKey(QStringLiteral("quillmora-pictures:held-bytes"));
-// A copy is decoded this much larger than it is drawn, so that a window widened by a few pixels at a time
-// does not decode its pictures again at every step.
+// Copies are decoded this much larger than drawn, so a window widened a few pixels at a time does not decode anew.
 constexpr double kHeadroom = 1.25;
 
 QUrl pictureName(QTextDocument* document, const QTextFormat& format)
@@ -77,9 +75,8 @@ QSize decodingSize(const QSize& own, const QSizeF& wanted)
     return size.expandedTo(QSize(1, 1));
 }
 
-// The copy a picture is drawn from, at least `wanted` device pixels large: decoded from its file when the
-// page has no copy that large and its pictures leave room for it; else the largest the page has, null when
-// it has none. It is kept under the picture's name.
+// The copy a picture is drawn from, at least `wanted` device pixels large: decoded from its file when the page has
+// none that large and room for it, else the largest it has (null for none). Kept under the picture's name.
 QImage pictureToDraw(QTextDocument* document, const QUrl& name, const QSizeF& wanted)
 {
     PictureSource source = sourceOf(document, name);
@@ -108,8 +105,7 @@ QImage pictureToDraw(QTextDocument* document, const QUrl& name, const QSizeF& wa
     return copy;
 }
 
-// The size the page asks for: its width and height, the picture's own where it gives none, in the
-// picture's proportions where it gives one only.
+// The size the page asks for: its width and height, the picture's own if none, in its proportions if one only.
 QSizeF askedSize(const QTextImageFormat& format, QSizeF own)
 {
     const bool width = format.hasProperty(QTextFormat::ImageWidth);
@@ -123,8 +119,7 @@ QSizeF askedSize(const QTextImageFormat& format, QSizeF own)
     return own;
 }
 
-// Pixels of the device the document is laid out for per pixel of the screen: a printer's many, so that
-// a picture keeps its size on paper.
+// Pixels of the document's layout device per screen pixel: a printer's many, so a picture keeps its size on paper.
 qreal deviceScale(QTextDocument* document)
 {
     const QPaintDevice* device = document->documentLayout()->paintDevice();

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The module quillmora-print: the only code of the program that links the toolkit's print support
-// (Printing.h).
+// The module quillmora-print: the program's only code linking the toolkit's print support (Printing.h).
 #include "Printing.h"
 
 #include <QPrintDialog>

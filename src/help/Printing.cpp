@@ -18,9 +18,8 @@ namespace {
 
 const QString kModuleName = QStringLiteral("quillmora-print");
 
-// The print dialogs' module, loaded at the first print from beside the program (a build tree) or from where
-// it is installed; it stays loaded. When it is in neither place, the user is told that printing is not
-// installed, and the answer is nullptr.
+// The print dialogs' module, loaded for good at the first print from beside the program (a build tree) or where it is
+// installed. Where it is in neither, the user is told printing is not installed, and the answer is nullptr.
 PrintEntry printEntry()
 {
     static const PrintEntry entry = []() -> PrintEntry {

@@ -10,9 +10,8 @@ class QPagedPaintDevice;
 class QTextDocument;
 class QWidget;
 
-// Printing a help page with Qt's print and print preview dialogs. The dialogs are built apart from the program
-// as the module quillmora-print (PrintModule.cpp) and loaded at the first print: the toolkit's print support is
-// then mapped only by a program that prints. Nothing here names a type of the print support.
+// Printing a help page with Qt's print and preview dialogs, built apart as the module quillmora-print (PrintModule.cpp)
+// and loaded at the first print, so only a program that prints maps the print support, whose types nothing here names.
 namespace help {
 
 // Asks for a printer with the print dialog, then prints the document on it; or, for a preview, shows the
@@ -21,10 +20,9 @@ void printDocument(const QTextDocument& document, QWidget* parent, bool preview 
 
 // The dialogs run modally through the seams' runModalDialog when one is set (shared/Seams.h).
 
-// The module's one entry point, looked up by the name kPrintEntry. It runs the print dialog (offering pages
-// and copies), or the print preview dialog, with the title given, modally through `runModal`, over a printer
-// at high resolution named after the document. `paint` draws the pages on the printer: once the print dialog
-// is accepted, or whenever the preview asks.
+// The module's one entry point, looked up by the name kPrintEntry. It runs the print dialog (offering pages and copies)
+// or the preview dialog, titled `title`, modally through `runModal`, over a high-resolution printer named after the
+// document. `paint` draws the pages: once the print dialog is accepted, or whenever the preview asks.
 using PrintEntry = void (*)(QWidget* parent, bool preview, const QString& documentName, const QString& title,
                             const std::function<int(QDialog*)>& runModal,
                             const std::function<void(QPagedPaintDevice*)>& paint);

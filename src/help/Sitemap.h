@@ -5,9 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-// The contents (.hhc) and index (.hhk) files of compiled help: "sitemaps", HTML lists of
-// <OBJECT type="text/sitemap"> entries whose <param> elements give a name and a page.
-// Qt Core only.
+// The contents (.hhc) and index (.hhk) files of compiled help: "sitemaps", HTML lists of <OBJECT type="text/sitemap">
+// entries whose <param> elements give a name and a page. Qt Core only.
 namespace help {
 
 struct SitemapTopic {
@@ -20,18 +19,16 @@ struct SitemapEntry {
     // How a keyword written in kanji reads, in kana ("画像として保存" reads "がぞうとしてほぞん"): a Japanese
     // index is ordered by it. Empty where the name reads as written.
     QString reading;
-    // The pages of the entry. A contents entry has at most one; an index keyword can have
-    // several, each with its own title.
+    // The entry's pages: a contents entry has at most one, an index keyword several, each with its own title.
     QList<SitemapTopic> topics;
     // Index keywords this one refers to instead of, or besides, pages of its own.
     QStringList seeAlso;
     QList<SitemapEntry> children;
 };
 
-// Reads a sitemap tolerantly: nesting follows <UL> and </UL> as far as they match, closing
-// tags may be missing, unknown tags are passed over, parameter names and values are taken in
-// any order and case, character references are decoded. Entries that name nothing are left
-// out. Never fails: what cannot be read gives fewer entries.
+// Reads a sitemap tolerantly: nesting follows <UL> and </UL> as far as they match, closing tags may be missing, unknown
+// tags are passed over, parameters are taken in any order and case, character references decoded. Entries naming
+// nothing are left out. Never fails: what cannot be read gives fewer entries.
 QList<SitemapEntry> readSitemap(const QString& html);
 
 }  // namespace help

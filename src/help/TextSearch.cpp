@@ -46,8 +46,7 @@ FoldedText fold(QStringView text, bool keepOrigins, qsizetype maxLength = std::n
             codePoint = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        // Most characters (kanji, kana without marks) have no decomposition: their case is folded
-        // as one code point, without making a string of it.
+        // Most characters (kanji, plain kana) have no decomposition: fold their case as one code point, with no string.
         if (QChar::decompositionTag(codePoint) == QChar::NoDecomposition) {
             for (const QChar c : QChar::fromUcs4(QChar::toCaseFolded(codePoint)))
                 append(c, at);
@@ -60,8 +59,7 @@ FoldedText fold(QStringView text, bool keepOrigins, qsizetype maxLength = std::n
     return out;
 }
 
-// Calls found(start, end) for every place, not overlapping, where the folded word occurs in the
-// folded text.
+// Calls found(start, end) for every place, not overlapping, where the folded word occurs in the folded text.
 template <typename Found>
 void forEachMatch(const QString& folded, const QString& foldedWord, Found found)
 {
@@ -70,8 +68,7 @@ void forEachMatch(const QString& folded, const QString& foldedWord, Found found)
     qsizetype at = folded.indexOf(foldedWord);
     while (at >= 0) {
         const qsizetype end = at + foldedWord.size();
-        // A match must not end in the middle of a decomposed character: the next folded character
-        // would be a combining mark (the voicing mark of バ after ハ).
+        // A match must not end inside a decomposed character, before its combining mark (バ's voicing mark after ハ).
         const bool inCharacter = end < folded.size() && folded[end].isMark() && !foldedWord.back().isMark();
         if (!inCharacter)
             found(at, end);

@@ -5,13 +5,11 @@
 #include <QString>
 #include <QStringView>
 
-// Finding words in help text the way a Japanese reader expects: by substring (Japanese has
-// no spaces between words), without regard to case, to the width of a character or to the kana
-// it is written in, so that ｱ, ア and あ, Ａ and A, ｶﾞ, ガ and が are the same. Qt Core only.
+// Finding words in help text as a Japanese reader expects: by substring (Japanese has no spaces between words),
+// ignoring case, width and kana, so that ｱ, ア and あ, Ａ and A, ｶﾞ, ガ and が are the same. Qt Core only.
 namespace help {
 
-// A text brought into the form that matching compares, with, for each character of that
-// form, the position of the character of the original text it came from.
+// A text in the form matching compares, with the position in the original of each of its characters.
 struct FoldedText {
     QString text;
     QList<qsizetype> origin;
@@ -34,9 +32,8 @@ struct TextMatch {
 // text. A match that would end inside a character (ハ in バ) is none.
 QList<TextMatch> findAll(const FoldedText& text, const QString& foldedWord);
 
-// The full-text index of a help file: the text of each page, kept folded, up to a number of folded
-// characters in all. Our own help holds some 15 000; the limit keeps a help file with a page of
-// many megabytes (or very many pages) from taking hundreds of megabytes at the first search.
+// The full-text index of a help file: each page's text, folded, up to a number of characters in all (ours has some
+// 15 000), so a page of many megabytes, or very many pages, cannot take hundreds of megabytes at the first search.
 class SearchIndex {
 public:
     static constexpr qsizetype kDefaultCapacity = 4 * 1024 * 1024;
