@@ -113,7 +113,6 @@ private:
     QPointer<FormWindow> mWindow;
     quint64 mLoadCount = 0;
     int mStateOnLoad = vbNormal;
-
     bool mOutOfSight = false;
     // Coming up unasked: the start-up's showing must not take the keyboard either.
     std::optional<Arrival> mComingUpUnasked;
