@@ -59,7 +59,8 @@ public:
     }
 
     // Fusion draws a group box's frame from a PNG, the training window's only one: reading it loads the PNG
-    // decoder and every image plugin. The same frame is drawn here: a grey line at a fifth, rounded, below the title.
+    // decoder and every image plugin. Drawn here instead: a grey line at a fifth of its strength, rounded, below the
+    // title.
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override
     {
