@@ -38,7 +38,7 @@ QString catalogueOf(const QString& language)
     return QStringLiteral(":/translations/quillmora_%1.qm").arg(language);
 }
 
-// The language code of a locale name: "en" of "en_GB"; empty for C, POSIX and what names no language.
+// "en" of "en_GB"; empty for C, POSIX and what names no language.
 QString languageOf(const QString& locale)
 {
     const QString language = locale.left(locale.indexOf(u'_')).toLower();
@@ -47,8 +47,7 @@ QString languageOf(const QString& locale)
     return named ? language : QString();
 }
 
-// The check boxes of the settings window are 12 pixels high; the usual 13-pixel indicator would lose its
-// top and bottom edges.
+// The settings window's check boxes are 12 pixels high: a 13-pixel indicator would lose its top and bottom edges.
 class CompactIndicatorStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
@@ -59,10 +58,9 @@ public:
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
 
-    // Fusion draws a group box's frame from a picture in PNG, the only one the training window would read:
-    // reading it brings in the PNG decoder and, through the toolkit's guessing of the format, every image
-    // plugin. The same frame is drawn here: a grey line at a fifth of its strength with rounded corners,
-    // below the title.
+    // Fusion draws a group box's frame from a PNG, the training window's only one: reading it loads the PNG
+    // decoder and every image plugin. Drawn here instead: a grey line at a fifth of its strength, rounded, below the
+    // title.
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override
     {
@@ -88,7 +86,6 @@ public:
 
 QString interfaceLanguage()
 {
-    // A language without a catalogue gets the source language.
     const QString language = languageOf(systemMessagesLocale());
     return !language.isEmpty() && QFile::exists(catalogueOf(language)) ? language : kSourceLanguage;
 }
@@ -99,8 +96,6 @@ void useLanguageLocale(const QString& language)
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
         return;
     }
-    // Dates and times in the user's own locale of that language (en_GB's day before the month); the
-    // language's main locale otherwise.
     const QString formats = systemFormatsLocale();
     QLocale::setDefault(languageOf(formats) == language ? QLocale(formats) : QLocale(language));
 }
@@ -120,7 +115,7 @@ void fitCaption(QWidget* control, const QString& caption, int reserved)
     const int needed = QFontMetrics(font).horizontalAdvance(caption);
     if (needed <= available || needed <= 0)
         return;
-    // Narrower spacing between the characters, never below 85 % of the usual advance.
+    // Never below 85 % of the usual advance.
     font.setLetterSpacing(QFont::PercentageSpacing, std::max(85.0, 100.0 * available / needed));
     control->setFont(font);
 }
@@ -147,9 +142,8 @@ void setUpApplication(QApplication& app)
     };
     for (const QString& name : {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")})
         QFont::insertSubstitutions(name, japaneseProportional);
-    // The catalogues of the language (its locale made the default): in Japanese Qt's own, so standard buttons
-    // read "OK" and "キャンセル"; in another the program's catalogue. The program's own texts are written in
-    // Japanese, and Qt's own in English.
+    // In Japanese, Qt's own catalogue (standard buttons read "OK" and "キャンセル"), the program's texts being
+    // Japanese; in another language the program's catalogue.
     const QString language = interfaceLanguage();
     useLanguageLocale(language);
     auto* translator = new QTranslator(&app);
@@ -161,8 +155,7 @@ void setUpApplication(QApplication& app)
         QApplication::installTranslator(translator);
     else
         delete translator;
-    // The program decides itself when it ends: a training window closed during the start wait must not
-    // end it, since the reminder is still to come.
+    // A training window closed during the start wait must not end the program: the reminder is still to come.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("Quillmora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmora.quillmora"));  // the menu entry

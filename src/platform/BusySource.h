@@ -21,9 +21,9 @@ public:
     explicit BusySource(QmrM::BusyReason reason);
 
     QmrM::BusyReason reason() const { return mReason; }
-    // Reads the condition and follows its changes. Reports once read, and at every change.
+    // Reports once read, and at every change.
     void start();
-    // Stops following; the source may be started again.
+    // The source may be started again.
     void stop();
     bool settled() const { return mSettled; }
     bool present() const { return mPresent; }
@@ -34,10 +34,8 @@ signals:
 protected:
     virtual void follow() = 0;
     virtual void unfollow() = 0;
-    // The condition as read now.
     void report(bool present);
-    // What tells the condition is gone (or speaks something else): it counts as absent, and nothing more is
-    // read from it.
+    // What tells the condition is gone (or speaks something else): absent, and no longer read.
     void giveUp()
     {
         unfollow();
@@ -52,25 +50,21 @@ private:
     QTimer mSettleDeadline;
 };
 
-// Each defined where the system has what it reads (see CMakeLists.txt).
-// The sources of the session bus; none without one.
+// Each defined where the system has what it reads (see CMakeLists.txt); none where the desktop lacks it.
 std::vector<std::unique_ptr<BusySource>> sessionBusSources();
-// The full-screen window of an X11 window manager; nothing on another platform.
 std::unique_ptr<BusySource> x11FullScreenSource();
-// The full-screen window under sway (SWAYSOCK); nothing elsewhere.
 std::unique_ptr<BusySource> swayFullScreenSource();
-// The full-screen window under KWin, asked of KWin itself on the session bus; nothing without one.
+// Asked of KWin itself on the session bus.
 std::unique_ptr<BusySource> kwinFullScreenSource();
-// GNOME's do-not-disturb (banners off) on a GNOME desktop; nothing elsewhere.
+// GNOME's do-not-disturb (banners off).
 std::unique_ptr<BusySource> gnomeBannersOffSource();
-// Windows' own: the user's notification state and the session's lock.
+// The user's notification state and the session's lock.
 std::vector<std::unique_ptr<BusySource>> windowsBusySources();
 
-// One way the desktop tells a pause in the user's input (desktopIdle()): its own watch of the idle time.
-// Where the desktop turns out not to tell it, unavailable() comes instead of paused().
+// One way the desktop tells a pause in the user's input (desktopIdle()), by its own watch of the idle time.
 class IdleSource : public QmrM::UserIdle {
 protected:
-    // Stops watching, and tells how the watch ended: a pause, or a desktop that does not tell it.
+    // Ends with a pause, or with a desktop that does not tell it.
     void endWatch(bool pausedNow)
     {
         stop();
@@ -81,16 +75,13 @@ protected:
     }
 };
 
-// Each defined where the system has what it reads (see CMakeLists.txt); nullptr where the desktop cannot
-// have it at all.
-// GNOME's idle monitor (org.gnome.Mutter.IdleMonitor on the session bus).
+// Each defined where the system has what it reads (see CMakeLists.txt); nullptr where the desktop cannot have it.
 std::unique_ptr<IdleSource> gnomeIdleSource();
-// The X server's idle time (the SYNC extension's IDLETIME counter), for a program on an X11 desktop.
+// The SYNC extension's IDLETIME counter.
 std::unique_ptr<IdleSource> x11IdleSource();
-// A Wayland compositor's idle notification (ext-idle-notify-v1, or KDE's idle protocol: sway, KWin), for a
-// program on Qt's Wayland platform or on the compositor's Xwayland.
+// ext-idle-notify-v1, or KDE's idle protocol (sway, KWin), also for a program on the compositor's Xwayland.
 std::unique_ptr<IdleSource> waylandIdleSource();
-// The session's last input (GetLastInputInfo), on Windows.
+// GetLastInputInfo.
 std::unique_ptr<IdleSource> windowsIdleSource();
 
 }  // namespace platform

@@ -45,9 +45,8 @@ bool ownsClipboard(QClipboard::Mode mode)
     return mode == QClipboard::Selection ? clipboard->ownsSelection() : clipboard->ownsClipboard();
 }
 
-// A copy the program made of a text with word joiners gets the text as written. Windows tells of a copy a
-// moment after it, when the box copied from may be gone: the watch stays for the program's life. Another
-// program's copies are left as they are.
+// The program's own copies of a text with word joiners get the text as written. Windows tells of a copy a moment
+// later, when the box may be gone: the watch stays for the program's life.
 void copiesWithoutWordJoiners()
 {
     static bool watching = false;
@@ -63,20 +62,17 @@ void copiesWithoutWordJoiners()
     });
 }
 
-// Names the box and sets it up for its text. The box shows the text with word joiners, which only steer where
-// its lines break (withWordsKeptWhole): assistive technology and a copy (Ctrl+C, a selection) get the text as written.
+// The box shows the text with word joiners (withWordsKeptWhole): assistive technology and a copy get it as written.
 void setUpBox(QMessageBox* box, const QString& name, const QString& text)
 {
     box->setObjectName(name);
     if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
         label->setAccessibleName(text);
     copiesWithoutWordJoiners();
-    // The window manager shows the box's title on its frame, beside its buttons (an icon, minimise, maximise,
-    // close): a box narrower than that shortens its title to "削…了". The box is kept at least as wide as its
-    // title in a bold title-bar font, with room for the four, each about two lines' height wide with its margins.
-    // The bold width is reckoned from the regular font's, a tenth wider than it (bold Latin letters are about
-    // that much wider, a Japanese font's made-up bold less): opening a bold font only to measure would load its
-    // file for the box alone.
+    // A box narrower than its title and the frame's four buttons shortens the title to "削…了": it is kept as wide
+    // as the title in bold and four buttons, each about two lines high. Bold is reckoned a tenth wider than
+    // regular (about so for Latin letters, less for a Japanese font's made-up bold): opening a bold font only to
+    // measure would load its file for the box alone.
     const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
     constexpr int kFrameButtons = 4;
     const int boldTitle = metrics.horizontalAdvance(box->windowTitle()) * 11 / 10;
@@ -88,9 +84,8 @@ void setUpBox(QMessageBox* box, const QString& name, const QString& text)
     buttons->setMinimumWidth(needed - margins.left() - margins.right());
 }
 
-// The box's OK and キャンセル are buttons of its own, with their texts and no picture: a standard button reads
-// a picture for itself, in PNG, which on a desktop that shows pictures on buttons brings in the PNG decoder
-// and every image plugin for the box alone.
+// Buttons of the box's own, without a picture: a standard button's PNG picture loads the PNG decoder and every
+// image plugin, on a desktop that shows pictures on buttons.
 QPushButton* addOk(QMessageBox* box)
 {
     //: A message box's button that goes on

@@ -37,16 +37,14 @@ bool isJapaneseLetter(char16_t c)
     return isHiragana(c) || isKatakana(c) || isKanji(c);
 }
 
-// Whether a word in kanji or katakana may begin after the kana that end at `end`: after two or more (their
-// ending, a particle: ことを, ほかの, 使って), or after one that is a particle (名前か, ロックを); a single other
-// kana between kanji belongs to the word (書き出し先).
+// A kanji or katakana word may begin after two kana or more (ことを, ほかの, 使って) or after a particle (名前か,
+// ロックを); a single other kana between kanji belongs to the word (書き出し先).
 bool wordMayFollow(const QString& text, qsizetype end)
 {
     static const QString kParticles = QStringLiteral("をがにのはでともへやか");
     return (end > 0 && isHiragana(text[end - 1].unicode())) || kParticles.contains(text[end]);
 }
 
-// Whether the letters at i - 1 and i belong to one word.
 bool sameWord(const QString& text, qsizetype i)
 {
     const char16_t before = text[i - 1].unicode();
@@ -56,28 +54,26 @@ bool sameWord(const QString& text, qsizetype i)
     return !(isHiragana(before) && (isKanji(after) || isKatakana(after)) && wordMayFollow(text, i - 1));
 }
 
-// Height of `lines` lines of text in the font.
 qreal blockHeight(const QFontMetricsF& metrics, int lines)
 {
     return metrics.height() + std::max(0, lines - 1) * metrics.lineSpacing();
 }
 
-// How many lines of the font a height holds; at least one, as one line is always shown.
+// At least one, as one line is always shown.
 int linesHeld(const QFontMetricsF& metrics, int height)
 {
     return 1 + std::max(0, static_cast<int>(std::floor((height - metrics.height()) / metrics.lineSpacing())));
 }
 
-// The rows the glyphs of the lines cover, counted from the top of the first line's box, whole pixels outward: an
-// accent may reach above the font's ascent and a descender below a label sized for the font's body.
+// The rows the glyphs cover from the top of the first line's box, in whole pixels: an accent may reach above the
+// ascent, a descender below a label sized for the font's body.
 struct InkRows {
     qreal top = 0;
     qreal bottom = 0;
     qreal height() const { return bottom - top; }
 };
 
-// Laid out as QPainter::drawText lays out a line: its baseline at the ascent of every font the line draws from,
-// rounded to a pixel row as glyphs are drawn; each glyph's ink from the font that draws it.
+// As QPainter::drawText lays out a line: the baseline rounded to a pixel row; each glyph's ink from its own font.
 InkRows inkRows(const QStringList& lines, const QFont& font, const QPaintDevice* device)
 {
     const qreal lineSpacing = QFontMetricsF(font, device).lineSpacing();
@@ -103,8 +99,7 @@ InkRows inkRows(const QStringList& lines, const QFont& font, const QPaintDevice*
     return rows.top <= rows.bottom ? rows : InkRows{};
 }
 
-// The first of `low` to `high` at which `holds` holds, where it holds at every one after one at which it holds;
-// high + 1 when at none.
+// Bisects for the first of `low` to `high` at which `holds` holds (then at all after it); high + 1 when at none.
 template <class Holds>
 int firstHolding(int low, int high, const Holds& holds)
 {
@@ -118,8 +113,7 @@ int firstHolding(int low, int high, const Holds& holds)
     return low;
 }
 
-// Lines of text no wider than `width` pixels in the font: broken between words (Japanese ones as
-// withWordsKeptWhole tells them), and anywhere in a word too long for a line. Blanks at a line break are dropped.
+// Broken between words (Japanese ones as withWordsKeptWhole tells them), or inside a word too long for a line.
 QStringList wrappedLines(const QString& text, const QFont& font, qreal width, const QPaintDevice* device)
 {
     const QString kept = withWordsKeptWhole(text);
@@ -146,9 +140,8 @@ QStringList wrappedLines(const QString& text, const QFont& font, qreal width, co
     return lines;
 }
 
-// x^2.4 for x in (0, 1]: x² times the square of x's fifth root, which Newton's method approaches from 1, falling
-// at every step until it stands. std::pow would bring in the maths library's tables for the first label
-// drawn, 0.2 MiB of every start.
+// x^2.4 for x in (0, 1]: x² times the square of x's fifth root, by Newton's method from 1 until it stops falling.
+// std::pow would load the maths library's tables, 0.2 MiB, at every start.
 double toThePowerTwoPointFour(double x)
 {
     double root = 1;
@@ -166,7 +159,7 @@ double linearChannel(double value)
     return value <= 0.04045 ? value / 12.92 : toThePowerTwoPointFour((value + 0.055) / 1.055);
 }
 
-// Relative luminance of a colour, 0 for black to 1 for white, as the WCAG 2 contrast rules define it.
+// As the WCAG 2 contrast rules define it: 0 for black to 1 for white.
 double relativeLuminance(const QColor& colour)
 {
     const QColor rgb = colour.toRgb();
@@ -247,9 +240,8 @@ bool FitLabel::fits(const ShownText& shown, bool wrap) const
         if (neededWidth(line, shown.font, this) > area.width())
             return false;
     }
-    // The glyphs must fit the height; the font's box may not: a label sized for digits has no room for the
-    // font's descent, and digits need none. What the painting adds around the glyphs (an outline) gives way
-    // at the top and bottom of a label too low for both, rather than the described size.
+    // The glyphs must fit the height, the font's box need not: a label sized for digits has no room for the
+    // descent, which digits do not use. An outline gives way in a label too low for both, not the font size.
     const QFontMetricsF metrics(shown.font, this);
     if (inkRows(shown.lines, shown.font, this).height() > glyphArea().height())
         return false;
@@ -267,8 +259,7 @@ ShownText FitLabel::fitText() const
     return whole ? balanced(layOut(font, wrap, area.width())) : cut(font, wrap);
 }
 
-// Wrapped lines of even length read better than a full line and a short one: the narrowest width that keeps
-// the same number of lines.
+// Even lines read better than a full one and a short one: the narrowest width that keeps the number of lines.
 ShownText FitLabel::balanced(const ShownText& shown) const
 {
     if (shown.lines.size() < 2)
@@ -316,10 +307,8 @@ void FitLabel::paintText(QPainter& painter)
         top = std::floor(areaBottom - height);
     else if (alignment() & Qt::AlignVCenter)
         top = std::floor(area.top() + (area.height() - height) / 2);
-    // Where an accent or a descender would be cut at an edge, the lines move away from it: first so that the
-    // glyphs keep a pixel clear of the label's edges where they leave room for it (text touching an edge reads
-    // as cut), then so that the glyphs and what the painting adds around them stay inside, then so that the
-    // glyphs do, whatever that adds.
+    // Lines move away from an edge that would cut an accent or a descender: to keep the glyphs a pixel clear of
+    // the edges where there is room (text touching an edge reads as cut), else the outline inside, else the glyphs.
     const InkRows ink = inkRows(shown.lines, shown.font, this);
     const QRect clear = glyphArea().adjusted(0, 1, 0, -1);
     const QRect rooms[] = {ink.height() <= clear.height() ? clear : area, area, glyphArea()};
@@ -365,9 +354,8 @@ void OutlinedLabel::drawTextLine(QPainter& painter, const QRectF& rect, int flag
 {
     const QColor outline = outlineColour();
     if (outline.isValid()) {
-        // The text drawn in the outline colour one pixel off to the four sides keeps the glyphs' hinted shapes,
-        // which a stroked outline of the glyph paths would blur at this small size; leaving out the diagonals
-        // keeps the thin strokes of a dense kanji open.
+        // Drawn one pixel off to the four sides, the text keeps its hinted shapes, which a stroked path would
+        // blur at this size; without the diagonals the thin strokes of a dense kanji stay open.
         const QPen textPen = painter.pen();
         painter.setPen(outline);
         for (const QPointF offset : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
@@ -386,7 +374,7 @@ QString withWordsKeptWhole(const QString& text)
         const bool joined = i > 0 && i < text.size() && sameWord(text, i);
         if (joined)
             continue;
-        // The word from wordStart to i is complete: kept whole unless longer than any line should hold.
+        // The word from wordStart to i is kept whole unless longer than any line should hold.
         const QStringView word = QStringView(text).mid(wordStart, i - wordStart);
         for (qsizetype k = 0; k < word.size(); ++k) {
             if (k > 0 && word.size() <= kMaxWordLength)

@@ -8,24 +8,21 @@
 
 namespace platform {
 
-// The channel through which a later start reaches the running copy: a stream socket at a path in the user's
-// private runtime folder (a local socket of the system's own on Unix, reached without Qt's network module,
-// which the first window would otherwise wait for; a named pipe on Windows). Only the user may connect. A
-// message is a few lines of text, up to a kilobyte, sent at once and closed: the listener reads a few
-// connections at a time, drops one that stays silent for a second, and rests a moment when the process has
-// no descriptor left, rather than spin; a sender never waits on the listener.
+// How a later start reaches the running copy: a stream socket in the user's private runtime folder (the
+// system's own on Unix, without Qt's network module, which the first window would wait for; a named pipe on
+// Windows). Only the user may connect. A message is a few lines, up to a kilobyte, sent at once and closed: the
+// listener reads a few connections at a time, drops one silent for a second, and rests a moment when the process
+// has no descriptor left, rather than spin; a sender never waits on the listener.
 class LocalListener : public QObject {
     Q_OBJECT
 public:
     explicit LocalListener(QObject* parent = nullptr);
     ~LocalListener() override;  // stops listening and removes the socket
 
-    // Listens at `path`, taking over what a copy that died left there. Returns why it cannot, empty when it
-    // listens.
+    // Takes over what a copy that died left at `path`. Returns why it cannot listen, empty when it listens.
     QString listen(const QString& path);
 
 signals:
-    // A later start sent `message`.
     void received(const QByteArray& message);
 
 private:

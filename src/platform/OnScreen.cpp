@@ -32,8 +32,7 @@ QMargins shownFrame(const QWidget* window)
     return window->isVisible() && handle ? handle->frameMargins() : QMargins();
 }
 
-// Whether the window manager frames the window. A frameless window tells no frame: Qt gives such a window
-// docked into an X11 tray the icon's place inside the tray's panel as its "frame".
+// Qt gives a frameless window docked into an X11 tray the icon's place in the tray as its "frame".
 bool framedByWindowManager(const QWidget* window)
 {
     const Qt::WindowType type = window->windowType();
@@ -42,8 +41,7 @@ bool framedByWindowManager(const QWidget* window)
     return (type == Qt::Window || type == Qt::Dialog) && !(window->windowFlags() & unframed);
 }
 
-// The frame the window manager puts around the window. Before a window is first shown it is not known:
-// the program's other shown framed windows have the same, else the style's title bar stands for it.
+// Unknown before the window is first shown: another shown framed window has the same, else the style's stands in.
 QMargins expectedFrame(const QWidget* window)
 {
     QMargins frame = shownFrame(window);
@@ -58,8 +56,7 @@ QMargins expectedFrame(const QWidget* window)
         frame =
             QMargins(border, window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window), border, border);
     }
-    // Scaled, the frame is told in whole logical pixels, rounded from the manager's: a pixel more on each
-    // side keeps the rounding on the area.
+    // Scaled, the frame is rounded to logical pixels: one more on each side keeps the window on the area.
     if (window->devicePixelRatioF() > 1)
         frame += QMargins(1, 1, 1, 1);
     return frame;
@@ -68,7 +65,7 @@ QMargins expectedFrame(const QWidget* window)
 const char* const kPinnedProperty = "quillmoraPinnedToCorner";
 const char* const kLeadProperty = "quillmoraLeadControl";
 
-// The rectangle moved onto the area as far as it fits; what does not goes over the right and bottom edges.
+// What does not fit goes over the right and bottom edges.
 QRect keptOn(QRect placed, const QRect& area)
 {
     placed.moveLeft(std::max(area.left(), std::min(placed.left(), area.right() + 1 - placed.width())));
@@ -76,9 +73,8 @@ QRect keptOn(QRect placed, const QRect& area)
     return placed;
 }
 
-// The pane a fixed-size window too large for the screen shows its controls in. It scrolls to the control that
-// gets the keyboard focus, keeping the window's lead controls in view as long as some of that control shows,
-// and fits the window to the screen again once the window manager's frame is known.
+// The pane a fixed-size window too large for the screen shows its controls in: it scrolls to the focus, and
+// fits the window again once the window manager's frame is known.
 class ScreenFitPane : public QScrollArea {
 public:
     explicit ScreenFitPane(QWidget* window) : QScrollArea(window), mWindow(window)
@@ -112,7 +108,6 @@ public:
         window->installEventFilter(this);
     }
 
-    // Makes the window as large as its controls and the scroll bars they need, as far as `room` allows.
     void fitTo(const QSize& room)
     {
         const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
@@ -120,8 +115,8 @@ public:
         QSize withBars = content;
         if (withBars.height() > room.height())
             withBars.rwidth() += bar;
-        // Controls that fit across but for the vertical bar lose the few pixels of margin at their right edge
-        // from view, rather than the height of a bar that would scroll them by those pixels.
+        // Fitting across but for the vertical bar, the controls lose a few pixels of margin rather than the
+        // height of a horizontal bar.
         const bool acrossFits = content.width() <= room.width();
         setHorizontalScrollBarPolicy(acrossFits ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
         if (!acrossFits)
@@ -139,8 +134,7 @@ protected:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        // The frame the window manager gives is known once it has taken the window on; the window was fitted
-        // to an estimate of it.
+        // The window was fitted to an estimate of the frame; the real one is known once it is shown.
         if (watched == mWindow && (event->type() == QEvent::Show || event->type() == QEvent::Move))
             fitToShownFrame();
         return QScrollArea::eventFilter(watched, event);
@@ -152,7 +146,7 @@ private:
         int fromRight;  // from the window's right edge to the control's
     };
 
-    // At the same distance from the right edge of what the pane shows, scroll bar aside, above the pane.
+    // Same distance from the right edge of the view (scroll bar aside), above the pane.
     void placePinned()
     {
         const int right = geometry().left() + viewport()->geometry().right();
@@ -179,8 +173,8 @@ private:
         keepInView(verticalScrollBar(), kept.top(), kept.bottom(), viewport()->height(), focus.top(), focus.bottom());
     }
 
-    // Along one direction: scrolls as little as it takes to show the lead from `start` to `end` (its start,
-    // when the view cannot hold it), as long as some of the focused control stays in view.
+    // Scrolls as little as it takes to show the lead from `start` to `end` (its start, if too long), as long as
+    // some of the focused control stays in view.
     static void keepInView(QScrollBar* bar, int start, int end, int view, int focusStart, int focusEnd)
     {
         const int least = end + 1 - view;
@@ -210,15 +204,13 @@ private:
     QList<Pinned> mPinned;
 };
 
-// A user who goes on typing into another program while the window comes pauses now and then, but not
-// this long once the window has taken the keyboard: after such a pause the next key is meant for it.
+// Typing into another program has pauses, but not this long: after one, the next key is meant for the window.
 constexpr qint64 kTypingPauseMs = 2000;
 // A click this soon after the window came was aimed at what was there before.
 constexpr qint64 kStrayClickMs = 1000;
 // Keys pressed before the window came are handled this soon after it.
 constexpr qint64 kEarlyKeyMs = 500;
-// A press of a key this soon after its release is the key held down, repeating (some X servers send a
-// held key's repeats as fresh presses and releases).
+// A press this soon after the release is a held key repeating (some X servers send repeats as fresh presses).
 constexpr qint64 kRepeatGapMs = 100;
 
 qint64 now()
@@ -232,7 +224,6 @@ bool isKeyInput(QEvent::Type type)
            type == QEvent::InputMethod;
 }
 
-// What points at or presses a control: a click, a double click, the wheel, a pen or a finger.
 bool isPointing(QEvent::Type type)
 {
     static constexpr QEvent::Type kPointing[] = {
@@ -243,16 +234,13 @@ bool isPointing(QEvent::Type type)
     return std::find(std::begin(kPointing), std::end(kPointing), type) != std::end(kPointing);
 }
 
-// The keys that press a button.
 bool pressesButtons(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
 }
 
-// Gives the window the keyboard as usual again.
 void endKeyGuard(QWidget* window);
 
-// Looks at the input of one window's widgets before they get it.
 class WindowInputFilter : public QObject {
 public:
     explicit WindowInputFilter(QWidget* window) : QObject(window), mWindow(window) { qApp->installEventFilter(this); }
@@ -278,8 +266,8 @@ public:
         if (!(isKeyInput(type) || isPointing(type)) || !belongs(watched))
             return false;
         if (isPointing(type)) {
-            // Only a press of a button after the first second turns to the window; a double click, the
-            // wheel or a touch is no sign that the user looked (a wheel meant for a page beneath).
+            // Only a press after the first second turns to the window: a double click, wheel (meant for a page
+            // beneath) or touch is no sign that the user looked.
             if (type != QEvent::MouseButtonPress || now() - mCameAt < kStrayClickMs)
                 return true;
             turnedTo();  // the click goes on to the control under it
@@ -289,11 +277,10 @@ public:
             event->accept();  // taken as the focused control's own key: no shortcut (F1) fires
         if (type != QEvent::KeyPress)
             return true;
-        // Keys reach the window only while it has the keyboard: the desktop gave it that.
         const bool repeat = static_cast<QKeyEvent*>(event)->isAutoRepeat();
         if (mFirstKeyTurns && !repeat) {
-            // The desktop hands every new window the keyboard, and the pass came at a long pause: the
-            // first key only turns to it, and the focus frame shows where the next one goes.
+            // The desktop gave it the keyboard at a long pause: the first key only turns to it, and the focus
+            // frame shows where the next one goes.
             turnedTo();
             mWindow->setAttribute(Qt::WA_KeyboardFocusChange);
             mWindow->update();
@@ -321,7 +308,6 @@ private:
     qint64 mLastKeyAt = now();
 };
 
-// Drops the key presses that were made before the window came.
 class EarlyKeyFilter final : public WindowInputFilter {
 public:
     using WindowInputFilter::WindowInputFilter;
@@ -341,8 +327,6 @@ private:
     const qint64 mCameAt = now();
 };
 
-// Lets Enter and Space press a button once per press of the key: a held key's repeats are dropped, whether
-// the system marks them as repeats or sends them as fresh presses right after a release.
 class HeldKeyFilter final : public WindowInputFilter {
 public:
     using WindowInputFilter::WindowInputFilter;
@@ -373,8 +357,7 @@ ArrivalGuard* guardOf(const QWidget* window)
     return window->findChild<ArrivalGuard*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
-// Sets or clears a flag of a window that may be up. The flags of a window that is up are told to its native
-// window (which leaves them as they are when they do not change); changed on the widget, they would make a new one.
+// Told to the native window of a window that is up: changed on the widget, they would make a new native window.
 void setLiveWindowFlag(QWidget* window, Qt::WindowType flag, bool on)
 {
     window->overrideWindowFlags(window->windowFlags().setFlag(flag, on));
@@ -435,10 +418,8 @@ void pinToCorner(QWidget* control)
 void bringToFront(QWidget* window, const QString& activationToken)
 {
     endKeyGuard(window);  // the user asked for it
-    // On Wayland a window comes to the front only with a token the desktop handed the program (xdg-activation);
-    // without one (GNOME 43 sends none with a notice's action, and Qt asks for one only while the program has
-    // the keyboard) the request is ignored. A window mapped anew is a new window, which the desktop puts in
-    // front with the keyboard.
+    // Wayland ignores a raise without an activation token (GNOME 43 sends none with a notice's action, and Qt
+    // asks for one only while the program has the keyboard); a window mapped anew comes in front with the keyboard.
     const bool withToken = onWayland() && !activationToken.isEmpty();
     if (!withToken && onWayland() && window->isVisible() && !window->isActiveWindow())
         window->hide();
@@ -451,9 +432,8 @@ void bringToFront(QWidget* window, const QString& activationToken)
         window->activateWindow();
         return;
     }
-    // Qt's Wayland platform (6.4 and later) takes a token from the environment for the next activation request
-    // of a window it has a surface for, and drops it from the environment. Whatever it did not take goes too:
-    // a token serves once, and nothing the program starts later is to inherit it.
+    // Qt (6.4 and later) takes the token from the environment for the next activation request. Unused, it goes
+    // too: a token serves once, and programs started later must not inherit it.
     qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     if (QWindow* handle = window->windowHandle())
         handle->requestActivate();
@@ -468,16 +448,14 @@ void showWithoutTakingKeys(FormWindow* window, Arrival arrival)
         return;
     }
     const QPointer<QWidget> focus = window->focusWidget();
-    // Mapped again, a minimised or withdrawn window is taken by window managers as one the user asked
-    // for; a new native window that comes up with the user time 0 tells them that the user did not.
+    // Window managers take a minimised or withdrawn window mapped again as asked for by the user; a new native
+    // window with the user time 0 tells them it was not.
     window->hide();
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    // Above the other windows: one that does not get the focus would come up beneath the focused one. Under
-    // a floating X11 window manager the window asks for no keyboard at all until the user turns to it: a
-    // manager that hands every new window the keyboard (IceWM) leaves it where it is, and a click on the
-    // window in its first second, meant for what was there before, leaves it there too, so the keys typed
-    // after it reach that program. (A tiling manager, i3, focuses the window it places all the same.)
+    // On top: without the focus it would come beneath the focused window. Under a floating X11 manager it asks
+    // for no keyboard until the user turns to it, so neither a manager that focuses new windows (IceWM) nor a
+    // stray click in its first second takes the keys from the other program. (A tiling i3 focuses it anyway.)
     Qt::WindowFlags flags = window->windowFlags() | Qt::WindowStaysOnTopHint;
     if (QGuiApplication::platformName() == QLatin1String("xcb") && !overFullScreen && desktopMinimises())
         flags |= Qt::WindowDoesNotAcceptFocus;
@@ -485,12 +463,11 @@ void showWithoutTakingKeys(FormWindow* window, Arrival arrival)
     window->renewNativeWindow();
     window->show();
     window->raise();
-    // Window managers keep a full-screen window that has the keyboard above every other: only the
-    // keyboard brings the pass above it.
+    // A full-screen window with the keyboard stays above all others: only taking the keyboard gets above it.
     if (overFullScreen)
         window->activateWindow();
-    // A box or dialog the user has open (the help's print dialog) stays in front of the pass, where the
-    // user can finish with it; its modality keeps the pass from taking keys meanwhile.
+    // A dialog the user has open (the help's print dialog) stays in front to be finished; its modality keeps
+    // keys from the pass meanwhile.
     if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->window() != window) {
         setLiveWindowFlag(modal->window(), Qt::WindowStaysOnTopHint, true);
         modal->window()->raise();

@@ -10,31 +10,25 @@ namespace platform {
 
 class FormWindow;
 
-// Places a top-level window about to be shown: centred over `over` when that is shown (else on the screen),
-// and kept inside the available area of the screen (without panels and docks), frame and title bar
-// included, so that its title bar and buttons can be reached. A resizable window larger than the area is
-// made smaller. A fixed-size window that cannot fit (a large scale factor on a small screen) gets the
-// whole area, keeps its title bar on the area, and shows its controls in a scrolling pane that follows
-// the keyboard focus (see setLeadControls), and is fitted again to the frame the window manager gives it
-// once it is shown.
+// Places a top-level window about to be shown: centred over `over` if shown (else on the screen), frame and
+// title bar inside the screen's available area so they can be reached. A resizable window too large is made
+// smaller; a fixed-size one (large scale on a small screen) gets the whole area, shows its controls in a pane
+// scrolling to the focus (see setLeadControls), and is fitted again once the window manager's frame is known.
 void placeOnScreen(QWidget* window, const QWidget* over = nullptr);
 
-// The controls a fixed-size window is about (the training window's item and count). Where the window shows
-// its controls in a scrolling pane, the pane keeps the top of them in view as it scrolls to the focused
-// control, as long as some of that control still shows; a control it would hide entirely comes whole into
-// view. Call before placeOnScreen.
+// The controls a fixed-size window is about (the training window's item and count): a scrolling pane keeps
+// their top in view while some of the focused control still shows, else brings that control whole into view.
+// Call before placeOnScreen.
 void setLeadControls(const QList<QWidget*>& controls);
 
-// A control that stays in view by itself where the window shows its controls in a scrolling pane: it keeps
-// its place from the window's top right corner, over the pane (the training window's 中断, the way out of
-// the pass). Call before placeOnScreen.
+// A control kept at its place from the window's top right corner, over a scrolling pane (the training
+// window's 中断, the way out of the pass). Call before placeOnScreen.
 void pinToCorner(QWidget* control);
 
-// Shows a window of the program's own on top, restored if it was minimised, and asks for the focus (which
-// the desktop may refuse): the user asked for it, so a window that waited for the user to turn to it
-// (showWithoutTakingKeys) takes keys again. `activationToken` is what the desktop handed over with the user's request
-// (a launcher's, a notification's; empty if nothing): on Wayland the window comes to the front with the
-// keyboard only with one (xdg-activation); without one it is mapped anew, which GNOME Shell puts in front.
+// Shows a window on top, restored, and asks for the focus: the user asked, so a window shown by
+// showWithoutTakingKeys takes keys again. `activationToken` comes with the user's request (a launcher's, a
+// notification's): Wayland raises a window with the keyboard only with one; without, it is mapped anew, which
+// the desktop puts in front.
 void bringToFront(QWidget* window, const QString& activationToken = QString());
 
 // How a window that comes by itself arrives.
@@ -44,23 +38,19 @@ enum class Arrival {
     OverFullScreen,   // over a full-screen window (nothing holds the pass): it asks for the keyboard to come above
 };
 
-// A window that comes up by itself (a pass at the end of its wait) while the user works in another
-// program must not take what the user types or clicks there. It is shown on top without asking for the
-// keyboard (on X11 a fresh window with the user time 0 that the window manager does not focus, kept
-// above the others). Should the desktop give it the keyboard all the same, it drops every key until the
-// user has stopped typing for a moment with it in front, and drops clicks in its first second, when a
-// click meant for what was there before lands on it. It takes keys and clicks as usual once the user
-// turns to it: a click on it after that first second, or bringToFront (the notification, the tray, a
-// second start). Where it has the keyboard after a long pause (the desktop gave it, or it asked for it to
-// come over a full-screen window), the first key only turns to it, consumed.
+// A window that comes by itself (a pass at the end of its wait) must not take what the user types or clicks
+// in another program. It is shown on top without asking for the keyboard (on X11 with the user time 0). Given
+// the keyboard anyway, it drops keys until the user pauses with it in front, and clicks in its first second
+// (meant for what was there before). It takes input as usual once the user turns to it: a later click, or
+// bringToFront (notification, tray, second start). Holding the keyboard after a long pause or over a full
+// screen, its first key only turns to it.
 void showWithoutTakingKeys(FormWindow* window, Arrival arrival = Arrival::Quiet);
 
-// Enter and Space press a button of the window once per press: a held key's repeats never do, also where the
-// system sends them as fresh presses.
+// Enter and Space press a button once per press: a held key's repeats never do, even sent as fresh presses.
 void dropHeldKeyRepeats(QWidget* window);
 
-// Keys pressed before the window came up (a doubled or held Enter that ended what was there before) are
-// dropped: every key press in its first half second, and a held key's repeats until a key is pressed anew.
+// Drops keys pressed before the window came (a doubled or held Enter that ended what was there before): every
+// press in its first half second, and a held key's repeats until a key is pressed anew.
 void dropEarlyKeys(QWidget* window);
 
 }  // namespace platform
