@@ -41,13 +41,13 @@ public:
     // user has the notice).
     static constexpr qint64 kPauseMs = 2000;
     static constexpr qint64 kLongPauseMs = 30000;
-    // Then it comes at the next pause all the same.
+    // A pass is held this long at most, then comes at the next pause all the same.
     static constexpr qint64 kHoldLimitMs = 30 * 60 * 1000;
 
     static PassSchedule& instance();
 
     Phase phase() const { return mPhase; }
-    // In Held.
+    // Why the pass is held, and since when (in Held).
     QmrM::BusyReasons holdReasons() const;
     QDateTime heldSince() const { return mHeldSince; }
 
