@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the session bus tells of a busy user: do-not-disturb, a locked screen, a program holding the
-// screen saver off.
+// What the session bus tells of a busy user: do-not-disturb, a locked screen, a program holding idle off.
 #include "BusySource.h"
 #include "SessionBus.h"
 
@@ -19,10 +18,9 @@ QVariant unwrapped(QVariant value)
     return value;
 }
 
-// A condition that one call reads (a boolean answer) and that signals of the same object and interface
-// tell of changes to: each such signal reads it again. One reading is on its way at a time; the signals that
-// come meanwhile are answered by one more reading when it is back, however many they were. A service that
-// leaves the bus takes its condition with it; it is read again when a service takes the name anew.
+// A boolean that one call reads and that the object's change signals make read again. One reading is out at a
+// time; any signals meanwhile bring one more reading after it. A service leaving the bus clears the condition; a
+// new owner of the name has it read again.
 class BusCondition final : public BusySource {
     Q_OBJECT
 public:
@@ -56,7 +54,6 @@ protected:
     }
 
 private slots:
-    // Also what each change signal calls.
     void read()
     {
         if (std::exchange(mReadingOut, true)) {

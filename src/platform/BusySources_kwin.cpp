@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A full-screen window in front under KWin, Plasma's compositor, which on Wayland tells no program of the
-// others' windows. KWin runs scripts handed to it through its scripting interface on the session bus: a
-// small one calls back with whether the active window is full screen, at once and whenever another window
-// becomes active or a window enters or leaves full screen. Only KWin's own calls are believed.
+// A full-screen window in front under KWin, which on Wayland tells no program of others' windows. A small script
+// handed to KWin over the session bus calls back whether the active window is full screen, at once and on every
+// change of active window or full screen. Only KWin's own calls are believed.
 #include "BusySource.h"
 #include "SessionBus.h"
 
@@ -60,7 +59,7 @@ public:
     }
 
 public slots:
-    // The script's call-back. Anyone on the session bus may call it; only KWin is listened to.
+    // Anyone on the session bus may call this; only KWin is listened to.
     Q_SCRIPTABLE void tell(bool fullScreen)
     {
         if (calledFromDBus() && !mKWin.isEmpty() && message().service() == mKWin)

@@ -34,8 +34,7 @@ void FormWindow::renewNativeWindow()
 
 void FormWindow::closeEvent(QCloseEvent* event)
 {
-    // The program itself never closes a form's window (unloading hides and deletes it), so a close
-    // comes from the user: the title bar's close box, Alt+F4 or the window manager.
+    // The program never closes a form's window (unloading hides and deletes it): a close comes from the user.
     event->accept();
     emit closedByUser();
 }
@@ -65,9 +64,7 @@ void Form::Load()
     mOutOfSight = false;
     ++mLoadCount;
     createControls(window);
-    // Each freshly loaded window is centred on the screen, its title bar and buttons within reach; placed
-    // before it takes a state: under an X11 window manager, moving a minimised window before it is first shown
-    // brings it up in its normal state.
+    // Placed before it takes a state: under X11, moving a minimised window before it is first shown restores it.
     placeOnScreen(window);
     if (mStateOnLoad == vbMinimized)
         minimise();
@@ -93,8 +90,7 @@ void Form::Unload()
     for (QObject* child : window->findChildren<QObject*>())
         QObject::disconnect(child, nullptr, this, nullptr);
     QObject::disconnect(window, nullptr, this, nullptr);
-    // The windows it owns (the chart of the settings window, a box left open) go now: the window itself
-    // may outlive this call by a whole wait.
+    // Its owned windows (the settings' chart, an open box) go now: the window may outlive this call by a wait.
     for (QWidget* owned : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (owned->isWindow())
             owned->close();
@@ -143,8 +139,7 @@ int Form::WindowState()
 void Form::setWindowState(int state)
 {
     if (!isLoaded()) {
-        // Loading for a new state: the window takes the state before its start-up shows it, so a form
-        // loaded minimised goes straight to the task bar instead of appearing and shrinking away.
+        // The state is taken before start-up shows the window: loaded minimised, it goes straight to the task bar.
         mStateOnLoad = state;
         Load();
         mStateOnLoad = vbNormal;

@@ -28,8 +28,8 @@ bool addressOf(const QString& path, sockaddr_un* address)
     return true;
 }
 
-// A stream socket connected to `address`, which reads and writes without waiting; -1 when nothing listens
-// there (a local socket connects at once, or not at all).
+// A non-blocking stream socket connected to `address`; -1 when nothing listens (a local socket connects at once
+// or not at all).
 int connectedTo(const sockaddr_un& address)
 {
     const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -40,9 +40,8 @@ int connectedTo(const sockaddr_un& address)
     return socket;
 }
 
-// What a later start sends is read up to this much.
 constexpr qsizetype kMaxMessage = 1024;
-// A later start sends its few bytes at once: a connection that keeps silent this long is dropped.
+// A start sends its few bytes at once: a connection silent this long is dropped.
 constexpr int kSilentForMs = 1000;
 // Connections read at once; more wait in the socket's queue until one is done.
 constexpr int kMostReaders = 8;
@@ -107,7 +106,7 @@ void LocalListener::acceptWaiting()
             return;
         }
         ++l.readers;
-        // The start's few bytes are read as they come, until it closes; the descriptor goes with the reader.
+        // Read as the bytes come, until the start closes; the descriptor goes with the reader.
         auto* reader = new QSocketNotifier(client, QSocketNotifier::Read, this);
         connect(reader, &QObject::destroyed, [client] { ::close(client); });
         const auto drop = [this, reader] {
@@ -147,8 +146,7 @@ bool sendToListener(const QString& path, const QByteArray& message, int tries, i
     for (int attempt = 0; attempt < tries; ++attempt) {
         if (attempt > 0)
             QThread::msleep(static_cast<unsigned long>(waitMs));
-        // Nothing here waits on the listener: a copy that cannot take the connection now (its queue full)
-        // is tried again, and one that does not read is not waited for.
+        // Never waits on the listener: a full queue is tried again, a copy that does not read is not waited for.
         const int socket = connectedTo(address);
         if (socket < 0)
             continue;

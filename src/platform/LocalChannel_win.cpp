@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The channel of later starts on Windows: a named pipe of the system's own, reached without Qt's network
-// module. Only the user may connect to it (its access list names the user alone), no computer but this
-// one (remote clients are refused), and its first instance is this copy's (a pipe of that name made before
-// by another program makes listening fail rather than join it). sway's socket (connectToLocalSocket) does not
-// exist here.
+// The channel of later starts on Windows: a named pipe, without Qt's network module. Only the user may connect,
+// remote clients are refused, and listening fails if another program made a pipe of that name first. There is
+// no sway socket (connectToLocalSocket) here.
 #include "LocalChannel.h"
 
 #include "shared/DataFilesSystem.h"
@@ -20,16 +18,14 @@ namespace platform {
 namespace {
 
 constexpr qsizetype kMaxMessage = 1024;
-// A later start sends its few bytes at once: a connection that has not closed this long after it came is
-// dropped, however slowly it keeps writing.
+// A start sends its few bytes at once: a connection still open this long after it came is dropped.
 constexpr int kSilentForMs = 1000;
 // How long the listener rests when the system refuses to wait for a connection, rather than spin.
 constexpr int kRestWhenRefusedMs = 250;
 
-// The pipe's name for the channel's path: "\\.\pipe\" and the path, which holds the user's own folder.
+// "\\.\pipe\" and the path (in the user's folder), whose backslashes would make folders of the pipe namespace.
 std::wstring pipeName(const QString& path)
 {
-    // A backslash would make a folder of the pipe namespace.
     return (QStringLiteral("\\\\.\\pipe\\") + QString(path).replace(u'\\', u'/')).toStdWString();
 }
 
@@ -56,9 +52,8 @@ PSECURITY_DESCRIPTOR userOnlyDescriptor()
 
 }  // namespace
 
-// One instance of the pipe, taking one later start at a time (others find it busy and try again): it waits
-// for a connection, reads what the start sends until it closes, hands the message on and waits again.
-// Every step is overlapped, signalled through one event that the event loop watches.
+// One pipe instance takes one start at a time (others find it busy and retry): it waits for a connection, reads
+// until the start closes, hands the message on and waits again; each step is overlapped, on one watched event.
 struct LocalListener::Listening {
     HANDLE pipe = INVALID_HANDLE_VALUE;
     HANDLE event = nullptr;
@@ -198,8 +193,7 @@ QString LocalListener::listen(const QString& path)
 
 namespace {
 
-// Writes the message into the pipe's buffer, waiting at most `waitMs` for room: a running copy that does
-// not read is not waited for.
+// Waits at most `waitMs` for room in the pipe's buffer: a running copy that does not read is not waited for.
 bool writeWithin(HANDLE pipe, const QByteArray& message, int waitMs)
 {
     HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -230,13 +224,11 @@ bool sendToListener(const QString& path, const QByteArray& message, int tries, i
             CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
         if (pipe == INVALID_HANDLE_VALUE)
             continue;  // busy with another start, or the copy may only just start
-        // The running copy is to come to the front; Windows lets it only when the program the user
-        // started, this one, gives it leave.
+        // Windows lets the running copy come to the front only when this program, which the user started, allows it.
         ULONG server = 0;
         if (GetNamedPipeServerProcessId(pipe, &server))
             AllowSetForegroundWindow(server);
-        // What is written stays in the pipe for the running copy to read after the handle is closed; a
-        // flush would wait until it has.
+        // The bytes stay in the pipe for the running copy after the handle closes; a flush would wait for it.
         const bool sent = writeWithin(pipe, message, waitMs);
         CloseHandle(pipe);
         return sent;

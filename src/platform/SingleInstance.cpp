@@ -30,9 +30,8 @@ QString canonicalFolder(const QString& folder)
     return canonical.isEmpty() ? folder : canonical;
 }
 
-// The token the desktop's launcher gave this start for bringing a window forward: Wayland launchers set
-// XDG_ACTIVATION_TOKEN; GLib before 2.76, as GNOME 43's launchers use it, sets only DESKTOP_STARTUP_ID, whose
-// value Mutter takes as a token too.
+// The launcher's token for bringing a window forward: Wayland launchers set XDG_ACTIVATION_TOKEN; GLib before
+// 2.76 (GNOME 43's launchers) sets only DESKTOP_STARTUP_ID, which Mutter takes as a token too.
 QByteArray launchTokenInTheEnvironment()
 {
     for (const char* variable : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
@@ -71,8 +70,7 @@ SingleInstance::SingleInstance(const QString& folder)
 
 QString SingleInstance::serverName(const QString& folder)
 {
-    // Qt's runtime location is $XDG_RUNTIME_DIR, or a folder of the user's own in the temporary folder; it
-    // gives none unless the folder is the user's, no link, and only the user may enter it (0700).
+    // Qt gives no runtime location unless it is the user's own folder, no link, and only the user may enter (0700).
     const QString privateFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (privateFolder.isEmpty())
         return QString();
@@ -84,13 +82,11 @@ QString SingleInstance::serverName(const QString& folder)
 SingleInstance::Outcome SingleInstance::claim()
 {
     const QmrM::FolderLock::Taking taking = mLock.take();
-    // No copy runs in this folder when the lock is taken; one in another folder may rewrite the same files
-    // through links.
+    // Lock taken: no copy runs in this folder (one in another may still rewrite the same files through links).
     if (taking == QmrM::FolderLock::Taking::Taken)
         return runWithTheLock() ? Outcome::Running : Outcome::FilesInUse;
     if (taking == QmrM::FolderLock::Taking::CannotBeMade) {
-        // No lock file can be made here (a folder where the files may only be rewritten in place, or a
-        // read-only one): the files themselves are the lock.
+        // No lock file can be made (read-only folder, or files rewritable only in place): the files are the lock.
         if (lockDataFiles(true)) {
             if (mRewriteLocks.holdsAny())
                 listen();
