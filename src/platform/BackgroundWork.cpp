@@ -20,8 +20,7 @@ namespace {
 constexpr int kShowProgressAfterMs = 500;
 constexpr int kProgressRepaintMs = 100;
 
-// A progress window whose キャンセル, Esc and close button only ask the work to stop: the window stays
-// until the work has stopped, so nothing is done meanwhile.
+// キャンセル, Esc and the close button only ask the work to stop: the window stays until the work has stopped.
 class ProgressWindow : public QProgressDialog {
 public:
     ProgressWindow(QWidget* parent, const ProgressWindowText& text, QmrM::Progress& progress)
@@ -65,8 +64,7 @@ private:
 BackgroundWork::BackgroundWork(Work work, Done done)
 {
     connect(&mWatcher, &QFutureWatcher<void>::finished, this, [this, done = std::move(done)] {
-        // From the event loop, on behalf of the application: `done` may let go of this object, and with it of
-        // the watcher now signalling.
+        // Queued on the application: `done` may let go of this object, and with it of the watcher now signalling.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self = QPointer<BackgroundWork>(this), done, failure = mFailure] {
@@ -103,8 +101,7 @@ void runWithProgress(QWidget* parent, const ProgressWindowText& text, bool longW
         finished = true;
         loop.quit();
     });
-    // A long piece of work shows its window before the event loop runs, so that キャンセル can come before any of
-    // the work is done.
+    // Long work shows its window before the loop runs, so that キャンセル can come before any of the work is done.
     bool timeToShow = longWork;
     if (!longWork) {
         QTimer::singleShot(kShowProgressAfterMs, &loop, [&] {

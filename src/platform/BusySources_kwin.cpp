@@ -91,7 +91,6 @@ protected:
     }
 
 private:
-    // Answers still on their way are not wanted.
     void forget()
     {
         mCalls.forget();

@@ -11,8 +11,7 @@
 
 class QWidget;
 
-// The one way every modal message box and input box of the program goes: Qt's dialogs, or what the seams
-// (shared/Seams.h) put in their place.
+// Every modal message box and input box of the program: Qt's dialogs, or what the seams (shared/Seams.h) put there.
 namespace platform {
 
 // Message box styles (button set + icon), as the program's messages use them.
@@ -25,7 +24,6 @@ enum MsgStyle : int {
     vbDefaultButton2 = 256,  // the second button (キャンセル) is the default, for a question where OK risks harm
 };
 
-// Buttons a message box can answer with.
 enum MsgResult : int {
     vbOK = 1,
     vbCancel = 2,
@@ -44,8 +42,7 @@ class NoticeBox : public QObject {
 public:
     ~NoticeBox() override;
     const QList<NoticeChoice>& choices() const { return mChoices; }
-    // Takes choice `index` as its button does: the box closes, and the choice is made (inside the exception
-    // guard; it may let go of this notice).
+    // As its button does: closes the box, then makes the choice inside the exception guard (it may let go of this).
     void choose(int index);
 
 private:
@@ -54,10 +51,9 @@ private:
     QList<NoticeChoice> mChoices;
 };
 
-// A message that does not wait for its answer: the program goes on while it is shown (a box over a wait
-// must not hold the wait back), and closes it when what it tells is over. Its buttons are the `choices`,
-// then OK. Tests see it as a message box (the seam is given the NoticeBox, which they watch to see the box
-// go, and through which they choose).
+// A message box that does not wait for its answer (a box over a wait must not hold the wait back); the program
+// closes it when what it tells is over. Its buttons are the `choices`, then OK. The seam is given the NoticeBox,
+// through which tests watch the box go and choose.
 std::unique_ptr<NoticeBox> showNotice(const QString& text, int style, const QString& title,
                                       QList<NoticeChoice> choices = {});
 
