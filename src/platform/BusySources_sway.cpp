@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A full-screen window in front under sway, as sway's own interface (SWAYSOCK) tells it: the focused
-// window's full-screen mode in the tree (its own or a container's around it), read again at each window
-// event. A workspace is no window: sway gives the focused empty workspace a full-screen mode too.
+// A full-screen window in front under sway (SWAYSOCK): the focused window's full-screen mode in the tree, its own or
+// a container's, read again at each window event. sway gives a focused empty workspace full-screen mode too.
 #include "BusySource.h"
 #include "LocalChannel.h"
 
@@ -26,8 +25,7 @@ constexpr int kHeaderSize = 6 + 4 + 4;
 // Far more than the tree of a desktop full of windows; a message said to be longer is not sway's.
 constexpr quint32 kLongestMessage = 16 * 1024 * 1024;
 
-// Whether the focused window of a tree is full screen, itself or within a full-screen container; nothing
-// when no window in it is focused.
+// Whether the focused window is full screen, itself or in a full-screen container; nothing when none is focused.
 std::optional<bool> focusedFullScreen(const QJsonObject& node, bool withinFullScreen = false)
 {
     // A window or a container of windows (not the root, an output or a workspace).
@@ -91,8 +89,7 @@ private:
         send(GetTree, {});
     }
 
-    // A message or two of a few bytes is all that is ever unread by sway: the socket takes them at once,
-    // unless sway has gone.
+    // sway never has more than a few small messages unread: the socket takes them at once, unless sway has gone.
     void send(quint32 type, const QByteArray& payload)
     {
         QByteArray message = kMagic + QByteArray(8, '\0') + payload;

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What keeps the user busy, as Windows tells it: the user's notification state (SHQueryUserNotificationState:
-// a full-screen program or a presentation, quiet time and Focus Assist, a locked or inactive session) and
-// the session's lock (WTS session notifications). The notification state has no change notice of its own:
-// it is read again every two seconds while a pass waits on it.
+// What keeps the user busy, as Windows tells it: the notification state (SHQueryUserNotificationState: a full-screen
+// program or presentation, quiet time and Focus Assist, a locked or inactive session) and the session's lock (WTS
+// notifications). The state has no change notice: it is read again every two seconds while a pass waits on it.
 #include "BusySource.h"
 
 #include <QList>
@@ -48,8 +47,7 @@ private:
     QTimer mReread;
 };
 
-// A locked session's input goes to the secure desktop, which a program of the user can neither open nor
-// switch to.
+// A locked session's input goes to the secure desktop, which the user's programs can neither open nor switch to.
 bool sessionLocked()
 {
     HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_SWITCHDESKTOP);

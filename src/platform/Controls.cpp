@@ -20,8 +20,7 @@
 namespace platform {
 namespace {
 
-// Where a line edit lays its text out: its contents inside the frame and text margins, less the two pixels it
-// keeps free on either side of the text.
+// Where a line edit lays out its text: inside the frame and text margins, less the 2 pixels it keeps on each side.
 QRect lineEditTextRect(const QLineEdit* box)
 {
     QStyleOptionFrame option;
@@ -75,8 +74,7 @@ QAccessibleInterface* accessibleFactory(const QString& className, QObject* objec
     return nullptr;
 }
 
-// The text field of an editable NameComboBox: without the focus, a text too long for it is drawn as its start
-// and "…"; with the focus it is the usual text field.
+// An editable NameComboBox's field: unfocused, a text too long is drawn as its start and "…"; focused, as usual.
 class NameField : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;

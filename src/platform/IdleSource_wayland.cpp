@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A Wayland compositor's own idle time: an idle notification for the seat (ext-idle-notify-v1, or KDE's
-// older idle protocol, which sway and KWin also offer), which the compositor fires once keyboard and
-// pointer have been left alone for the pause. It counts from the moment the notification is made, so a
-// user idle already is told after the pause. A connection of its own, dispatched from the event loop when
-// it has something to read, so that nothing of Qt's connection or its event queue changes.
+// The compositor's own idle time: an idle notification for the seat (ext-idle-notify-v1, or KDE's older protocol),
+// fired once input is left alone for the pause, counted from when it is made (a user idle already waits a pause).
+// A connection of its own, dispatched from the event loop, so that nothing of Qt's connection or queue changes.
 #include "Desktop.h"
 #include "BusySource.h"
 

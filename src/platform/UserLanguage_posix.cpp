@@ -10,8 +10,7 @@ namespace platform {
 
 namespace {
 
-// The first of the locale variables that is set, as the C library takes them ("en_GB.UTF-8"), without its
-// code set and modifier ("en_GB").
+// The first locale variable set, as the C library takes them ("en_GB.UTF-8"), without code set and modifier ("en_GB").
 QString firstLocaleSet(std::initializer_list<const char*> variables)
 {
     for (const char* name : variables) {
@@ -27,8 +26,7 @@ QString firstLocaleSet(std::initializer_list<const char*> variables)
     return QString();
 }
 
-// The variable the toolkit and the C library read the locale from first, as the user's environment had it
-// (nothing where it was not set), kept while the program's own replaces it.
+// The user's LC_ALL (nothing where unset), which the toolkit and C library read first, kept while ours replaces it.
 std::optional<QByteArray> gUsersLcAll;
 bool gLocaleReplaced = false;
 
@@ -46,9 +44,8 @@ QString systemFormatsLocale()
 
 int& withJapaneseToolkitLocale(int& argc)
 {
-    // The C library takes the user's locale now. The toolkit sets it again while it starts, from the
-    // Japanese one: a system that has that locale gives it to the C library too, one that lacks it keeps
-    // the user's (a locale is taken whole or not at all).
+    // The C library takes the user's locale now; the toolkit sets it again from the Japanese one while it starts,
+    // which a system lacking that locale leaves as the user's (a locale is taken whole or not at all).
     std::setlocale(LC_ALL, "");
     // In another language the toolkit's dialogs follow the user's own locale.
     if (interfaceLanguage() != kSourceLanguage)
