@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// GNOME's do-not-disturb: notification banners turned off (org.gnome.desktop.notifications show-banners),
-// read where GNOME keeps it, through GSettings, and followed through its change signal. GIO is loaded only
-// on a GNOME desktop, when the setting is first wanted: elsewhere the program never maps it.
+// GNOME's do-not-disturb: banners off (org.gnome.desktop.notifications show-banners), read and followed through
+// GSettings. GIO is loaded only on GNOME, when the setting is first wanted: elsewhere the program never maps it.
 #include "BusySource.h"
 
 #include <QByteArray>

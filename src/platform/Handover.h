@@ -13,9 +13,8 @@ struct PresentedItem {
     QString count;
 };
 
-// How the windows reach each other without knowing each other's class. They sit side by side above this
-// layer, so the program's wiring (src/app/Program.cpp) defines these, and every hand-over keeps the order
-// of its steps.
+// How the windows, side by side above this layer, reach each other without knowing each other's class: the wiring
+// (src/app/Program.cpp) defines these, and every hand-over keeps the order of its steps.
 Form& trainingWindow();
 Form& settingsWindow();
 // What the training window presents now (empty while it is not loaded).

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The X server's own idle time: the SYNC extension's IDLETIME counter, with an alarm that the server rings
-// once the counter reaches the pause (at once when it has already). A connection of its own, so that
-// nothing of Qt's changes.
+// The X server's own idle time: the SYNC IDLETIME counter, with an alarm the server rings once it reaches the pause
+// (at once if it has). A connection of its own, so that nothing of Qt's changes.
 #include "Desktop.h"
 #include "BusySource.h"
 
@@ -74,8 +73,7 @@ private:
             xcb_sync_list_system_counters_reply(mX, xcb_sync_list_system_counters(mX), nullptr);
         if (!list)
             return XCB_NONE;
-        // The counters are read from the reply's bytes: xcb's iterator steps over them wrongly (it takes its
-        // struct's padded size for the 14 bytes before each name).
+        // Read from the reply's bytes: xcb's iterator takes its struct's padded size for the 14 bytes before a name.
         xcb_sync_counter_t found = XCB_NONE;
         const auto* entry = reinterpret_cast<const uint8_t*>(list + 1);
         for (uint32_t i = 0; i < list->counters_len; ++i) {

@@ -18,9 +18,8 @@ T littleEndian(const QByteArray& data, qsizetype at)
     return qFromLittleEndian<T>(data.constData() + at);
 }
 
-// One image of an icon file: a bitmap header, the colour table, the colour indexes and then the mask, one bit a
-// pixel (1: transparent), each in rows from the bottom up, each row padded to four bytes. Null unless it has
-// 1, 4 or 8 bits a pixel, uncompressed, and every part lies within the file.
+// One icon image: bitmap header, colour table, colour indexes, then the mask (one bit a pixel, 1: transparent), in
+// rows from the bottom up padded to four bytes. Null unless 1, 4 or 8 bits a pixel, uncompressed, within the file.
 QImage indexedIconImage(const QByteArray& file, quint32 offset, quint32 size)
 {
     if (offset > quint32(file.size()) || size > quint32(file.size()) - offset || size < 40)
@@ -59,8 +58,7 @@ QImage indexedIconImage(const QByteArray& file, quint32 offset, quint32 size)
     return image;
 }
 
-// An icon file's images, in the order it holds them; null unless it is an icon file of images with a colour
-// table.
+// An icon file's images, in its order; null unless it is an icon file of images with a colour table.
 QIcon indexedIcon(const QByteArray& file)
 {
     if (file.size() < 6 || littleEndian<quint16>(file, 0) != 0 || littleEndian<quint16>(file, 2) != 1)
