@@ -31,7 +31,6 @@ QString historyFileName(const QString& itemName)
 
 namespace {
 
-// The items list or the settings file, whatever the case of its letters.
 bool isDataFileName(const QString& fileName)
 {
     return fileName.compare(kItemsFile, Qt::CaseInsensitive) == 0 ||

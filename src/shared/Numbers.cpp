@@ -13,7 +13,6 @@ namespace QmrM {
 
 namespace {
 
-// The characters a number may be written with.
 const QByteArrayView kNumberCharacters("0123456789+-.eE");
 
 // Reads the number a text begins with; `Text` is any of Qt's views of text, read character by character.
@@ -79,9 +78,9 @@ double TextValue(QLatin1String text)
 
 double roundHalfEven(double value)
 {
-    // Adding 2^52 leaves no bits for a fraction: the sum is rounded to a whole number in the current mode,
-    // round-to-nearest-even unless someone changed it, as std::nearbyint would, without bringing in the maths
-    // library's code at the first count shown. From 2^52 on every double is whole already.
+    // Adding 2^52 leaves no fraction bits: the sum rounds in the current mode (nearest-even unless changed), as
+    // std::nearbyint would, without loading the maths library's code at the first count shown. From 2^52 on, all
+    // doubles are whole.
     constexpr double kNoFraction = 4503599627370496.0;  // 2^52
     if (!(std::fabs(value) < kNoFraction))
         return value;

@@ -24,8 +24,7 @@ public:
     {
         if (!valid())
             return std::nullopt;
-        // Room for all of it at once: a character of code page 932 takes at most three bytes of UTF-8, and one
-        // of UTF-8 no more bytes of code page 932 than it had.
+        // Room for all at once: a code page 932 character is at most 3 bytes of UTF-8, and UTF-8 never grows into it.
         QByteArray out(input.size() * 3 + 16, Qt::Uninitialized);
         // iconv's interface is not const-correct; it never writes through the input pointer.
         char* in = const_cast<char*>(input.constData());
@@ -44,8 +43,7 @@ private:
     iconv_t mHandle;
 };
 
-// Opening a conversion costs far more than converting one line; the data files' two are kept open, in each
-// thread that converts.
+// Opening a conversion costs far more than converting a line: the two are kept open in each converting thread.
 thread_local Converter toCp932("CP932", "UTF-8");
 thread_local Converter fromCp932("UTF-8", "CP932");
 

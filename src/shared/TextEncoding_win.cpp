@@ -9,9 +9,8 @@ namespace {
 
 constexpr UINT kCodePage932 = 932;
 
-// Characters stored as another one of the code page, the same ones as iconv's CP932 stores so (so that
-// both builds write the same bytes): 〜 as ～, ¥ as the backslash... Windows' own best fit would also turn
-// é into e, which is not the user's text.
+// Stored as another character of the code page, as iconv's CP932 does (both builds write the same bytes): 〜 as
+// ～, ¥ as the backslash... Windows' own best fit would also turn é into e, which is not the user's text.
 constexpr std::pair<char16_t, char16_t> kStoredAsAnother[] = {
     {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00A5, 0x005C}, {0x00AC, 0xFFE2}, {0x2014, 0x2015},
     {0x2016, 0x2225}, {0x203E, 0x007E}, {0x2212, 0xFF0D}, {0x301C, 0xFF5E},
