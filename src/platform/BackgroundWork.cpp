@@ -34,8 +34,7 @@ public:
         setAutoClose(false);
         setAutoReset(false);
         setMinimumDuration(0);
-        // Every connection of canceled, the toolkit's own to cancel() (made by name, which a disconnect by
-        // member function leaves) among them: cancel() would hide the window at once.
+        // All of canceled's connections, Qt's own by-name one to cancel() too: cancel() would hide the window at once.
         disconnect(this, &QProgressDialog::canceled, this, nullptr);
         connect(this, &QProgressDialog::canceled, this, [this] { stopWork(); });
         connect(&mRepaint, &QTimer::timeout, this, [this] { setValue(mProgress.percent()); });

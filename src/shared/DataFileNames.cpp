@@ -64,8 +64,7 @@ std::optional<QString> itemNameProblem(const QString& name)
         const qsizetype length = pair ? 2 : 1;
         const QString character = name.mid(i, length);
         if (cp932StoredForm(character) != character) {
-            // The first character code page 932 cannot hold, as the user sees it: a mark that combines with a
-            // letter comes with the letter ("é" of "Plié", however it was typed).
+            // The first character code page 932 cannot hold, as shown: a combining mark with its letter ("é").
             const QString shown = QChar::isMark(code) && i > 0 ? name.mid(i - 1, length + 1) : character;
             //: %1 is the character, %2 its code point in hexadecimal
             return QCoreApplication::translate("QmrM",

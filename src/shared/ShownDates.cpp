@@ -57,8 +57,7 @@ QString shortMonthDay(const QDate& date)
     const QLocale locale;
     if (japaneseForms())
         return locale.toString(date, QStringLiteral("M月d日"));
-    // The locale's short date format without the year and what separates it from the month and day ("M/d/yy"
-    // gives "M/d", "d.M.yy" gives "d.M", "yy/MM/dd" gives "MM/dd").
+    // The locale's short date without the year and its separator: "M/d/yy" gives "M/d", "yy/MM/dd" "MM/dd".
     static const QRegularExpression yearAtEnd(QStringLiteral("[^dMy]*y+[^dM]*$"));
     static const QRegularExpression yearElsewhere(QStringLiteral("y+[^dM]*"));
     return locale.toString(date, locale.dateFormat(QLocale::ShortFormat).remove(yearAtEnd).remove(yearElsewhere));

@@ -52,8 +52,7 @@ std::optional<QString> decodeCp932(const QByteArray& bytes)
     QString out(n, Qt::Uninitialized);
     MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, bytes.constData(), int(bytes.size()),
                         reinterpret_cast<wchar_t*>(out.data()), n);
-    // Windows also reads the bytes 0x80, 0xA0 and 0xFD-0xFF alone, as U+0080 and private characters: no
-    // text has them, and the code page elsewhere holds them not, so they are not taken here either.
+    // Windows reads lone 0x80, 0xA0, 0xFD-0xFF as U+0080 and private characters; refused, as elsewhere.
     for (const QChar c : std::as_const(out)) {
         if (c.unicode() == 0x80 || (c.unicode() >= 0xF8F0 && c.unicode() <= 0xF8F3))
             return std::nullopt;
