@@ -20,7 +20,7 @@ namespace {
 constexpr int kShowProgressAfterMs = 500;
 constexpr int kProgressRepaintMs = 100;
 
-// キャンセル, Esc and the close button only ask the work to stop: the window stays until the work has stopped.
+// キャンセル, Esc and the close box only ask the work to stop; the window stays till then, so nothing runs meanwhile.
 class ProgressWindow : public QProgressDialog {
 public:
     ProgressWindow(QWidget* parent, const ProgressWindowText& text, QmrM::Progress& progress)

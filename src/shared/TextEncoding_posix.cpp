@@ -24,7 +24,7 @@ public:
     {
         if (!valid())
             return std::nullopt;
-        // Room for all at once: a code page 932 character is at most 3 bytes of UTF-8, and UTF-8 never grows into it.
+        // Room for all at once: a code page 932 character takes at most 3 bytes of UTF-8, a UTF-8 one no more in it.
         QByteArray out(input.size() * 3 + 16, Qt::Uninitialized);
         // iconv's interface is not const-correct; it never writes through the input pointer.
         char* in = const_cast<char*>(input.constData());
