@@ -75,12 +75,12 @@ public:
 
     void Load();
     void Unload();
-    // A minimised window stays minimised.
+    // Loads the form when needed and shows it modeless; a minimised window stays minimised.
     void Show();
     // Loads the form, as any use does. Where the desktop keeps no minimised windows, minimised means hidden.
     int WindowState();
     void setWindowState(int state);
-    // See bringToFront.
+    // Restores the loaded window and brings it to the front with the keyboard (see bringToFront).
     void bringForward(const QString& activationToken = QString());
     // Loads and shows the window without taking the keyboard (showWithoutTakingKeys).
     void comeUpUnasked(Arrival arrival = Arrival::Quiet);
@@ -88,7 +88,7 @@ public:
     static bool anyLoaded();
 
 signals:
-    // Before Form_Load runs.
+    // The window was loaded and has its controls; Form_Load runs next.
     void controlsCreated(QWidget* window);
     // Through the title bar or the task bar; the form is unloaded now.
     void closedByUser();
@@ -102,7 +102,7 @@ protected:
     // items) does so here and returns false: it stays unloaded.
     virtual bool prepareLoad() { return true; }
     virtual void createControls(FormWindow* window) = 0;
-    // The window deletes them.
+    // Lets go of the controls of the window being unloaded (the window deletes them).
     virtual void releaseControls() = 0;
     virtual void Form_Load() = 0;
 

@@ -71,7 +71,7 @@ void appendToFile(const QString& fileName, const QByteArray& content);
 // Creates an empty file when none exists; an existing file keeps its content.
 void createFileIfMissing(const QString& fileName);
 
-// Creates the file when missing.
+// Empties the file, creating it when missing.
 void truncateFile(const QString& fileName);
 
 // False when it could not be removed (for example because it does not exist).
